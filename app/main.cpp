@@ -1,0 +1,85 @@
+// The client's start-up, in order. Everything it calls lives in the library.
+
+#include "Log/CLog.h"
+#include "common/DPIAdapter.h"
+#include "common/StyleType.h"
+#include "common/Utility.h"
+#include "manager/CJobManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "platform/CSingleApplication.h"
+#include "remote/NetworkWarmUp.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QMessageBox>
+#include <QSqlDatabase>
+#include <QSslSocket>
+#include <QTranslator>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (DPIAdapter::readIsDX(argv[0])) {
+        std::printf("dx-----\n");
+        QCoreApplication::setAttribute(Qt::AA_UseOpenGLES);
+    }
+    DPIAdapter::instance()->initScale(argv[0]);
+    QCoreApplication::setOrganizationName(QStringLiteral("Tessane"));
+    QCoreApplication::setApplicationName(QStringLiteral("vellora-client"));
+
+    CSingleApplication app(argc, argv);
+
+    QString message = QStringLiteral("vellora-client");
+    const QStringList arguments = app.arguments();
+    const QString argument = arguments.size() > 1 ? arguments.at(1) : QString();
+    qDebug() << argument;
+    if (!argument.isEmpty())
+        message = argument;
+
+    if (app.isRunning()) {
+        app.sendMessage(message, 5000);
+        return 0;
+    }
+
+    QApplication::setQuitOnLastWindowClosed(false);
+    qDebug() << "OpenSSL支持情况:" << QSslSocket::sslLibraryBuildVersionString()
+             << QSslSocket::supportsSsl();
+    qDebug() << QSqlDatabase::drivers();
+
+    QTranslator translator;
+    translator.load(QStringLiteral(":/res/client.qm"));
+    app.installTranslator(&translator);
+
+    CLog::instance()->init(getLogDir() + QStringLiteral("/client_")
+                           + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss")) + QStringLiteral(".log"));
+
+    NetworkWarmUp::start(&app);
+
+    CQssManager* qss = CQssManager::instance();
+    qss->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
+    qss->setQssStyle(StyleDark, QStringLiteral(":/res/qss/dark.qss"));
+    qss->setQssStyle(StyleGreen, QStringLiteral(":/res/qss/green.qss"));
+    qss->setQssStyle(StyleKraft, QStringLiteral(":/res/qss/kraft.qss"));
+    qss->setQssStyle(StyleCustom, QStringLiteral(":/res/qss/custom.qss"));
+    qss->applyStyle(StyleLight);
+
+    CUiManager::initFont();
+    CUiManager::instance()->initTray();
+
+    if (!CJobManager::instance()->init()) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("warning"),
+                        QCoreApplication::translate("QObject", "system init error!"),
+                        QMessageBox::Ok);
+        box.exec();
+        return 0;
+    }
+
+    QObject::connect(&app, &CSingleApplication::messageReceived,
+                     CUiManager::instance(), &CUiManager::activeWindows);
+    app.exec();
+    CJobManager::instance()->saveUserData();
+    return 0;
+}

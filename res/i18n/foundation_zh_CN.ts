@@ -1,0 +1,126 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>QObject</name>
+    <message>
+        <source>system init error!</source>
+        <translation>客户端初始化失败，请重新打开或者联系开发人员。</translation>
+    </message>
+    <message>
+        <source>Backup</source>
+        <translation>青岚笔写作备份</translation>
+    </message>
+    <message>
+        <source>chn_0</source>
+        <translation>零</translation>
+    </message>
+    <message>
+        <source>chn_1</source>
+        <translation>一</translation>
+    </message>
+    <message>
+        <source>chn_2</source>
+        <translation>二</translation>
+    </message>
+    <message>
+        <source>chn_3</source>
+        <translation>三</translation>
+    </message>
+    <message>
+        <source>chn_4</source>
+        <translation>四</translation>
+    </message>
+    <message>
+        <source>chn_5</source>
+        <translation>五</translation>
+    </message>
+    <message>
+        <source>chn_6</source>
+        <translation>六</translation>
+    </message>
+    <message>
+        <source>chn_7</source>
+        <translation>七</translation>
+    </message>
+    <message>
+        <source>chn_8</source>
+        <translation>八</translation>
+    </message>
+    <message>
+        <source>chn_9</source>
+        <translation>九</translation>
+    </message>
+    <message>
+        <source>chn_10</source>
+        <translation>十</translation>
+    </message>
+    <message>
+        <source>chn_100</source>
+        <translation>百</translation>
+    </message>
+    <message>
+        <source>chn_1000</source>
+        <translation>千</translation>
+    </message>
+    <message>
+        <source>chn_wan</source>
+        <translation>万</translation>
+    </message>
+    <message>
+        <source>chn_yi</source>
+        <translation>亿</translation>
+    </message>
+    <message>
+        <source>chn_wanyi</source>
+        <translation>万亿</translation>
+    </message>
+    <message>
+        <source>chn_all_numbers</source>
+        <translation>零一二三四五六七八九十百千万亿</translation>
+    </message>
+    <message>
+        <source>chapter_name_list</source>
+        <translation>第章话回节</translation>
+    </message>
+    <message>
+        <source>not_chapter_name</source>
+        <translation>未命名章节</translation>
+    </message>
+    <message>
+        <source>First Chapter</source>
+        <translation>第1章 </translation>
+    </message>
+    <message>
+        <source>unnamed volume</source>
+        <translation>默认卷</translation>
+    </message>
+    <message>
+        <source>volumeBegin</source>
+        <translation>第</translation>
+    </message>
+    <message>
+        <source>volumeEnd</source>
+        <translation>卷</translation>
+    </message>
+    <message>
+        <source>first volume</source>
+        <translation>第1卷</translation>
+    </message>
+</context>
+<context>
+    <name>CUiManager</name>
+    <message>
+        <source>Vellora</source>
+        <translation>青岚笔</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+</context>
+</TS>

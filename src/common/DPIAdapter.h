@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QMap>
+#include <QObject>
+#include <QSize>
+
+class QLayout;
+class QWidget;
+
+// One display scale factor for the whole run, settled before the application
+// object exists, and the helpers that apply it.
+class DPIAdapter : public QObject
+{
+    Q_OBJECT
+public:
+    static DPIAdapter* instance();
+
+    // True when the settings file asks for OpenGL ES (system/isDX = 1).
+    static bool readIsDX(const char* argv0);
+    static bool readIsDXFrom(const QString& settingsFile);
+
+    // Start-up only, before the application object is created.
+    void initScale(const char* argv0);
+    void initScaleFrom(const QString& settingsFile);
+
+    // The choice of initScale for a display scaling factor and a physical
+    // screen height; qtScaling tells whether Qt's own high-DPI scaling is used.
+    struct Decision {
+        double scale;
+        bool qtScaling;
+    };
+    static Decision decideScale(double dpiScale, int screenHeight);
+
+    double scale() const { return m_scale; }
+    QSize mainWindowSize() const;
+    QSize mainWindowSizeFor(const QSize& screenSize) const;
+
+    void adaptWidget(QWidget* widget) const;
+    void adaptLayout(QLayout* layout) const;
+
+    // For tests: set the factor directly.
+    void setScaleForTest(double scale) { m_scale = scale; }
+
+private:
+    explicit DPIAdapter(QObject* parent = nullptr);
+
+    double m_scale = 1.0;
+    QMap<QString, QSize> m_windowSizes;
+};

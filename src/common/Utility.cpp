@@ -1,0 +1,277 @@
+#include "Utility.h"
+
+#include "platform/ProgramPath.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageWriter>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+
+QJsonObject emptyJsonObject()
+{
+    return QJsonObject();
+}
+
+void jsonInsertString(QJsonObject& object, const QString& key, const QString& value)
+{
+    object.insert(key, value);
+}
+
+void jsonInsertInt64(QJsonObject& object, const QString& key, qint64 value)
+{
+    object.insert(key, QJsonValue(value));
+}
+
+QString sqlEscape(const QString& text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\''), QLatin1String("''"));
+    return escaped;
+}
+
+QString fileMd5(const QString& path)
+{
+    QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QCryptographicHash hash(QCryptographicHash::Md5);
+    if (!hash.addData(&file))
+        return QString();
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QString bytesMd5(const QByteArray& bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+QString stringMd5(const QString& text)
+{
+    return bytesMd5(text.toLatin1());
+}
+
+bool createFile(const QString& path, bool textMode)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    mkpathIfMissing(folder);
+    QFile file(path);
+    QIODevice::OpenMode mode = QIODevice::WriteOnly | QIODevice::Truncate;
+    if (textMode)
+        mode |= QIODevice::Text;
+    const bool opened = file.open(mode);
+    file.close();
+    return opened;
+}
+
+QString appDirPath()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return ProgramPath::executableDir();
+}
+
+QString getAppDataDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+QString getDbDir()
+{
+    const QString folder = getAppDataDir() + QStringLiteral("/data/db");
+    mkpathIfMissing(folder);
+    return folder;
+}
+
+QString getBackupDir()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+        + QLatin1Char('/') + QCoreApplication::translate("QObject", "Backup");
+    mkpathIfMissing(folder);
+    return folder;
+}
+
+namespace {
+// True when files can be created in the folder (creating it when missing).
+bool isWritableFolder(const QString& folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    QTemporaryFile probe(folder + QStringLiteral("/.probe-XXXXXX"));
+    return probe.open();
+}
+}
+
+QString getLogDir()
+{
+    const QString preferred = appDirPath() + QStringLiteral("/logs");
+    if (isWritableFolder(preferred))
+        return preferred;
+    // An installed build may not write beside its executable.
+    const QString fallback = getAppDataDir() + QStringLiteral("/logs");
+    mkpathIfMissing(fallback);
+    return fallback;
+}
+
+bool mkpathIfMissing(const QString& folder)
+{
+    QDir dir(folder);
+    if (!dir.exists())
+        dir.mkpath(QStringLiteral("."));
+    return true;
+}
+
+QString getFileName(const QString& path)
+{
+    const int slash = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    return path.mid(slash + 1);
+}
+
+QString getFileSuffix(const QString& path)
+{
+    const QString name = getFileName(path);
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+void listFilesRecursive(const QString& folder, QStringList& files)
+{
+    files.clear();
+    const std::function<void(const QString&)> walk = [&](const QString& path) {
+        QDir dir(path);
+        if (!dir.exists())
+            return;
+        const QFileInfoList entries = dir.entryInfoList(
+            QDir::Dirs | QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::DirsFirst);
+        for (const QFileInfo& entry : entries) {
+            if (entry.isDir())
+                walk(path + QLatin1Char('/') + entry.fileName());
+            else
+                files.append(path + QLatin1Char('/') + entry.fileName());
+        }
+    };
+    walk(folder);
+}
+
+QString getCurrentDate()
+{
+    return QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString getCurrentDateTime()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+QString timeToString(quint32 secondsSinceEpoch)
+{
+    return QDateTime::fromSecsSinceEpoch(secondsSinceEpoch)
+        .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+QString secondsToTimeString(qint64 seconds)
+{
+    const qint64 hours = (seconds / 3600) % 24;
+    const qint64 minutes = (seconds / 60) % 60;
+    const qint64 secs = seconds % 60;
+    return QStringLiteral("%1:%2:%3")
+        .arg(hours, 2, 10, QLatin1Char('0'))
+        .arg(minutes, 2, 10, QLatin1Char('0'))
+        .arg(secs, 2, 10, QLatin1Char('0'));
+}
+
+qint64 currentMsecsOfDay()
+{
+    const QTime now = QTime::currentTime();
+    return now.isValid() ? now.msecsSinceStartOfDay() : 0;
+}
+
+QStringList pickEditorFontFamilies(const QStringList& installed)
+{
+    static const QStringList preferred = {
+        QStringLiteral("微软雅黑"), QStringLiteral("苹方 常规"), QStringLiteral("华文宋体"),
+        QStringLiteral("华文彩云"), QStringLiteral("华文新魏"), QStringLiteral("华文琥珀"),
+        QStringLiteral("宋体"), QStringLiteral("方正姚体"), QStringLiteral("隶书"),
+        QStringLiteral("黑体"), QStringLiteral("楷体"), QStringLiteral("思源黑体"),
+        QStringLiteral("幼圆")};
+    if (installed.size() <= preferred.size())
+        return installed;
+    QStringList result;
+    for (const QString& name : preferred) {
+        if (installed.contains(name))
+            result.append(name);
+    }
+    return result;
+}
+
+QStringList getEditorFontFamilies()
+{
+    static const QRegularExpression chinese(QStringLiteral("[\\x{4e00}-\\x{9fa5}]+"));
+    QStringList installed;
+    const QStringList families = QFontDatabase().families(QFontDatabase::SimplifiedChinese);
+    for (const QString& family : families) {
+        if (chinese.match(family).hasMatch())
+            installed.append(family);
+    }
+    return pickEditorFontFamilies(installed);
+}
+
+void imageToBase64Url(const QString& picturePath, QString& result)
+{
+    if (picturePath.isEmpty())
+        return;
+    QFile file(picturePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QString suffix = getFileSuffix(picturePath).toLower();
+    QImage image;
+    if (!image.loadFromData(file.readAll()))
+        return;
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, suffix.toLatin1().constData()))
+        return;
+    const QByteArray base64 = encoded.toBase64();
+    result = QStringLiteral("data:image/") + suffix + QStringLiteral(";base64,")
+        + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromLatin1(base64)));
+}
+
+void moveToScreenCenter(QWidget* widget)
+{
+    if (!widget)
+        return;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QSize available = screen->availableSize();
+    widget->move(available.width() / 2 - widget->width() / 2,
+                 available.height() / 2 - widget->height() / 2);
+}
+
+QObject* topLevelParent(QObject* object)
+{
+    if (!object || !object->parent())
+        return nullptr;
+    QObject* ancestor = object->parent();
+    while (ancestor->parent())
+        ancestor = ancestor->parent();
+    return ancestor;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+// Shared free functions: JSON and SQL helpers, digests, the program's folders,
+// dates and a few widget helpers. None keeps state between calls.
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+class QObject;
+class QWidget;
+
+QJsonObject emptyJsonObject();
+void jsonInsertString(QJsonObject& object, const QString& key, const QString& value);
+void jsonInsertInt64(QJsonObject& object, const QString& key, qint64 value);
+
+// Doubles every single quote so the text can stand between quotes in SQL.
+QString sqlEscape(const QString& text);
+
+QString fileMd5(const QString& path);
+QString bytesMd5(const QByteArray& bytes);
+QString stringMd5(const QString& text);
+
+// Creates the missing folders and an empty file (an existing file is emptied).
+bool createFile(const QString& path, bool textMode = false);
+
+QString appDirPath();
+QString getAppDataDir();
+QString getDbDir();
+QString getBackupDir();
+// The log folder below the program directory, or the same layout below the
+// per-user data folder when the program directory is not writable.
+QString getLogDir();
+bool mkpathIfMissing(const QString& folder);
+
+QString getFileName(const QString& path);
+QString getFileSuffix(const QString& path);
+// Replaces the list with every file below the folder, depth first.
+void listFilesRecursive(const QString& folder, QStringList& files);
+
+QString getCurrentDate();
+QString getCurrentDateTime();
+QString timeToString(quint32 secondsSinceEpoch);
+QString secondsToTimeString(qint64 seconds);
+qint64 currentMsecsOfDay();
+
+QStringList getEditorFontFamilies();
+// The choice behind getEditorFontFamilies, given the installed Chinese families.
+QStringList pickEditorFontFamilies(const QStringList& installedChineseFamilies);
+
+void imageToBase64Url(const QString& picturePath, QString& result);
+void moveToScreenCenter(QWidget* widget);
+QObject* topLevelParent(QObject* object);

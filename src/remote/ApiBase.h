@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QUrl>
+
+// The platform's API base address: TESSANE_API_BASE when set (read once),
+// otherwise the built-in address.
+namespace ApiBase {
+QUrl url();
+QString defaultUrl();
+}

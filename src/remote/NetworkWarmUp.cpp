@@ -1,0 +1,46 @@
+#include "NetworkWarmUp.h"
+
+#include "ApiBase.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSslSocket>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+constexpr int kWaitMs = 2000;
+
+// Shares nothing with the rest of the program; the reply is never read.
+class WarmUpThread : public QThread
+{
+protected:
+    void run() override
+    {
+        QSslSocket::supportsSsl();
+        QNetworkAccessManager manager;
+        QNetworkReply* reply = manager.get(QNetworkRequest(ApiBase::url()));
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kWaitMs, &loop, &QEventLoop::quit);
+        loop.exec();
+        reply->abort();
+        delete reply;
+    }
+};
+}
+
+namespace NetworkWarmUp {
+
+void start(QObject* application)
+{
+    auto* thread = new WarmUpThread();
+    QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    QObject::connect(application, &QObject::destroyed, thread, [thread]() { thread->wait(kWaitMs + 1000); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, thread, [thread]() { thread->wait(kWaitMs + 1000); });
+    thread->start(QThread::LowPriority);
+}
+
+}
