@@ -121,7 +121,12 @@ bool isWritableFolder(const QString& folder)
 
 QString getLogDir()
 {
-    const QString preferred = appDirPath() + QStringLiteral("/logs");
+    return getLogDirBelow(appDirPath());
+}
+
+QString getLogDirBelow(const QString& programDir)
+{
+    const QString preferred = programDir + QStringLiteral("/logs");
     if (isWritableFolder(preferred))
         return preferred;
     // An installed build may not write beside its executable.

@@ -31,6 +31,8 @@ QString getBackupDir();
 // The log folder below the program directory, or the same layout below the
 // per-user data folder when the program directory is not writable.
 QString getLogDir();
+// The same choice for a given program directory.
+QString getLogDirBelow(const QString& programDir);
 bool mkpathIfMissing(const QString& folder);
 
 QString getFileName(const QString& path);

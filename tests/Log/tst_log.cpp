@@ -1,0 +1,129 @@
+#include "Log/CLog.h"
+
+#include <QThread>
+#include <QtTest>
+
+namespace {
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+}
+
+class TestLog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void recordIsByteExact();
+    void infoRecordsCarryNoTag();
+    void noisyRecordsAreDropped();
+    void recordsFromOtherThreadsAreWrittenByTheEventLoop();
+    void runsInTheSameSecondAppendToOneFile();
+    void unwritableLogFolderKeepsTheProgramGoing();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+void TestLog::initTestCase()
+{
+    m_path = m_dir.filePath("logs/client_2024_01_31_09_05_07.log");
+    CLog::instance()->init(m_path);
+    QVERIFY(QFileInfo::exists(m_path));
+}
+
+void TestLog::recordIsByteExact()
+{
+    const int before = readAll(m_path).size();
+    const int line = __LINE__ + 1;
+    qDebug().noquote() << "x";
+    QCoreApplication::processEvents();
+    const QByteArray written = readAll(m_path).mid(before);
+    const QRegularExpression record(QStringLiteral(
+        "^\\[Debug\\]\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d-\\d{1,3}\\]"
+        "\\[tests/Log/tst_log\\.cpp\\]\\[%1\\]\\[void TestLog::recordIsByteExact\\(\\)\\]x\r\n\n$")
+                                        .arg(line));
+    QVERIFY2(record.match(QString::fromUtf8(written)).hasMatch(), written.constData());
+}
+
+void TestLog::infoRecordsCarryNoTag()
+{
+    const int before = readAll(m_path).size();
+    qInfo().noquote() << "章节已保存 'quoted' %1";
+    QCoreApplication::processEvents();
+    const QString written = QString::fromUtf8(readAll(m_path).mid(before));
+    QVERIFY2(written.startsWith(QLatin1Char('[')) && !written.startsWith(QStringLiteral("[Info")),
+             qPrintable(written));
+    QVERIFY(written.endsWith(QStringLiteral("]章节已保存 'quoted' %1\r\n\n")));
+}
+
+void TestLog::noisyRecordsAreDropped()
+{
+    const int before = readAll(m_path).size();
+    qWarning() << "libpng warning: iCCP";
+    qCritical() << "QPainter::setRenderHint: Painter must be active";
+    qDebug() << "libpng is fine at debug level";
+    QCoreApplication::processEvents();
+    const QByteArray written = readAll(m_path).mid(before);
+    QVERIFY(!written.contains("iCCP"));
+    QVERIFY(!written.contains("setRenderHint"));
+    QVERIFY(written.contains("libpng is fine at debug level"));
+}
+
+void TestLog::recordsFromOtherThreadsAreWrittenByTheEventLoop()
+{
+    const int before = readAll(m_path).size();
+    QThread* worker = QThread::create([]() {
+        for (int i = 0; i < 50; ++i)
+            qWarning() << "worker record" << i;
+    });
+    worker->start();
+    QVERIFY(worker->wait(10000));
+    delete worker;
+    // Nothing reaches the file until the GUI thread runs its loop.
+    QCOMPARE(readAll(m_path).size(), before);
+    QCoreApplication::processEvents();
+    const QList<QByteArray> records = readAll(m_path).mid(before).split('\n');
+    int seen = 0;
+    for (const QByteArray& record : records) {
+        if (record.contains("worker record")) {
+            QVERIFY(record.startsWith("[Warning]["));
+            QVERIFY(record.endsWith("worker record " + QByteArray::number(seen) + "\r"));
+            ++seen;
+        }
+    }
+    QCOMPARE(seen, 50);
+}
+
+void TestLog::runsInTheSameSecondAppendToOneFile()
+{
+    const QByteArray earlier = readAll(m_path);
+    QVERIFY(!earlier.isEmpty());
+    CLog::instance()->init(m_path);
+    qDebug() << "second run";
+    QCoreApplication::processEvents();
+    const QByteArray now = readAll(m_path);
+    QVERIFY(now.startsWith(earlier));
+    QVERIFY(now.contains("second run"));
+}
+
+void TestLog::unwritableLogFolderKeepsTheProgramGoing()
+{
+    QFile blocker(m_dir.filePath("blocker"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString impossible = m_dir.filePath("blocker/logs/client.log");
+    CLog::instance()->init(impossible);
+    qDebug() << "goes to stderr only";
+    QCoreApplication::processEvents();
+    QVERIFY(!QFileInfo::exists(impossible));
+    CLog::instance()->init(m_path);
+}
+
+QTEST_MAIN(TestLog)
+#include "tst_log.moc"

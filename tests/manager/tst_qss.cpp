@@ -1,0 +1,122 @@
+#include "common/DPIAdapter.h"
+#include "common/StyleType.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+
+#include <QApplication>
+#include <QGraphicsDropShadowEffect>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+QString resourceText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+}
+
+class TestQss : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void pixelSizesScaleByTruncation();
+    void lightSheetIsThemeThenShared();
+    void firstRegistrationWins();
+    void kraftAndCustomBuildOnLight();
+    void applyingTheCurrentThemeDoesNothing();
+    void darkVariantsShareTheDarkSheet();
+    void unknownThemeStillTellsTheWindows();
+    void shadowColourFollowsTheTheme();
+};
+
+void TestQss::initTestCase()
+{
+    QVERIFY(!resourceText(":/res/qss/light.qss").isEmpty());
+    CQssManager* qss = CQssManager::instance();
+    qss->setQssStyle(StyleLight, ":/res/qss/light.qss");
+    qss->setQssStyle(StyleDark, ":/res/qss/dark.qss");
+    qss->setQssStyle(StyleGreen, ":/res/qss/green.qss");
+    qss->setQssStyle(StyleKraft, ":/res/qss/kraft.qss");
+    qss->setQssStyle(StyleCustom, ":/res/qss/custom.qss");
+}
+
+void TestQss::pixelSizesScaleByTruncation()
+{
+    QCOMPARE(CQssManager::scalePixelSizes("height: 28px; padding: 5px;", 1.5),
+             QStringLiteral("height: 42px; padding: 7px;"));
+    QCOMPARE(CQssManager::scalePixelSizes("font-size: 12px; border: 1px solid;", 1.25),
+             QStringLiteral("font-size: 15px; border: 1px solid;"));
+    QCOMPARE(CQssManager::scalePixelSizes("no sizes 12pt", 2.0), QStringLiteral("no sizes 12pt"));
+}
+
+void TestQss::lightSheetIsThemeThenShared()
+{
+    QCOMPARE(DPIAdapter::instance()->scale(), 1.0);
+    QCOMPARE(CQssManager::instance()->styleSheet(StyleLight),
+             resourceText(":/res/qss/light.qss") + resourceText(":/res/qss/login.qss"));
+}
+
+void TestQss::firstRegistrationWins()
+{
+    const QString before = CQssManager::instance()->styleSheet(StyleGreen);
+    CQssManager::instance()->setQssStyle(StyleGreen, ":/res/qss/dark.qss");
+    QCOMPARE(CQssManager::instance()->styleSheet(StyleGreen), before);
+}
+
+void TestQss::kraftAndCustomBuildOnLight()
+{
+    const QString light = CQssManager::instance()->styleSheet(StyleLight);
+    QVERIFY(CQssManager::instance()->styleSheet(StyleKraft).startsWith(light));
+    QVERIFY(CQssManager::instance()->styleSheet(StyleKraft).size() > light.size());
+    QVERIFY(CQssManager::instance()->styleSheet(StyleCustom).startsWith(light));
+}
+
+void TestQss::applyingTheCurrentThemeDoesNothing()
+{
+    QSignalSpy scroll(CUiManager::instance(), &CUiManager::sig_CleanCreationScroll);
+    CQssManager::instance()->applyStyle(StyleLight);
+    QCOMPARE(qApp->styleSheet(), CQssManager::instance()->styleSheet(StyleLight));
+    QCOMPARE(scroll.count(), 1);
+    qApp->setStyleSheet(QString());
+    CQssManager::instance()->applyStyle(StyleLight);
+    QCOMPARE(scroll.count(), 1);
+    QVERIFY(qApp->styleSheet().isEmpty());
+}
+
+void TestQss::darkVariantsShareTheDarkSheet()
+{
+    CQssManager::instance()->applyStyle(StyleDark | StyleGreen);
+    QCOMPARE(CQssManager::instance()->currentStyleType(), StyleDark | StyleGreen);
+    QCOMPARE(qApp->styleSheet(), CQssManager::instance()->styleSheet(StyleDark));
+}
+
+void TestQss::unknownThemeStillTellsTheWindows()
+{
+    QSignalSpy scroll(CUiManager::instance(), &CUiManager::sig_CleanCreationScroll);
+    const int before = CQssManager::instance()->currentStyleType();
+    CQssManager::instance()->applyStyle(64);
+    QCOMPARE(CQssManager::instance()->currentStyleType(), before);
+    QCOMPARE(scroll.count(), 1);
+}
+
+void TestQss::shadowColourFollowsTheTheme()
+{
+    QWidget dark;
+    CQssManager::instance()->applyStyle(StyleDark);
+    CQssManager::instance()->addShadowEffect(&dark);
+    auto* effect = qobject_cast<QGraphicsDropShadowEffect*>(dark.graphicsEffect());
+    QVERIFY(effect);
+    QCOMPARE(effect->color(), QColor(255, 255, 255, 60));
+    QCOMPARE(effect->blurRadius(), 15.0);
+
+    QWidget light;
+    CQssManager::instance()->applyStyle(StyleLight);
+    CQssManager::instance()->addShadowEffect(&light);
+    QCOMPARE(qobject_cast<QGraphicsDropShadowEffect*>(light.graphicsEffect())->color(),
+             QColor(0, 0, 0, 60));
+}
+
+QTEST_MAIN(TestQss)
+#include "tst_qss.moc"
