@@ -1,6 +1,7 @@
 #include "CJobManager.h"
 
 #include "common/ChineseNumerals.h"
+#include "db/CTessaneDb.h"
 
 #include <QDebug>
 
@@ -14,8 +15,12 @@ CJobManager* CJobManager::instance()
 
 bool CJobManager::init()
 {
+    if (!CTessaneDb::instance()->init()) {
+        qCritical() << "db init error";
+        return false;
+    }
     initNumeralTables();
-    qDebug() << "job manager ready; no local store is kept yet";
+    qDebug() << "job manager ready";
     return true;
 }
 
