@@ -54,6 +54,7 @@ void Platform::record(const HttpRequest& request)
         headers.append(QJsonArray{QString::fromLatin1(header.first), QString::fromLatin1(header.second)});
     m_journal.append(QJsonObject{
         {QStringLiteral("method"), QString::fromLatin1(request.method)},
+        {QStringLiteral("target"), QString::fromLatin1(request.target)},
         {QStringLiteral("path"), QString::fromLatin1(request.path)},
         {QStringLiteral("query"), QString::fromLatin1(request.rawQuery)},
         {QStringLiteral("headers"), headers},
