@@ -5,6 +5,14 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#ifdef __linux__
+#include <netinet/in.h>
+#include <arpa/inet.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 namespace {
 constexpr int kMaxHead = 64 * 1024;
 constexpr qint64 kMaxBody = 256LL * 1024 * 1024;
@@ -38,11 +46,42 @@ HttpServer::HttpServer(Handler handler, QObject* parent)
 {
 }
 
+namespace {
+#ifdef __linux__
+// A listening socket with a deep accept queue: a burst of a thousand new
+// connections (one per client request) would overflow the toolkit's default
+// queue of 50 and stall for a SYN retry.
+bool listenDeep(QTcpServer* server, quint16 port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const int one = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4096) != 0
+        || !server->setSocketDescriptor(fd)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+#endif
+}
+
 quint16 HttpServer::listen(quint16 port)
 {
     auto* server = new QTcpServer(this);
     server->setMaxPendingConnections(4096);
-    if (!server->listen(QHostAddress::LocalHost, port)) {
+#ifdef __linux__
+    const bool listening = listenDeep(server, port);
+#else
+    const bool listening = server->listen(QHostAddress::LocalHost, port);
+#endif
+    if (!listening) {
         delete server;
         return 0;
     }
@@ -62,6 +101,7 @@ HttpConnection::HttpConnection(QTcpSocket* socket, HttpServer::Handler handler, 
     , m_handler(std::move(handler))
 {
     socket->setParent(this);
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(socket, &QTcpSocket::readyRead, this, &HttpConnection::readMore);
     connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
     readMore();
@@ -117,6 +157,12 @@ bool HttpConnection::takeRequest(HttpRequest& request, bool& bad)
 
 void HttpConnection::readMore()
 {
+#ifdef __linux__
+    // Clients write a request's head and body separately; acknowledging at
+    // once keeps their small second write from waiting on a delayed ACK.
+    const int one = 1;
+    ::setsockopt(int(m_socket->socketDescriptor()), IPPROTO_TCP, TCP_QUICKACK, &one, sizeof one);
+#endif
     m_buffer += m_socket->readAll();
     while (!m_busy) {
         HttpRequest request;
