@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the client.
+# Installs what is missing, builds, and starts the client. Unless
+# TESSANE_API_BASE names a platform, the stand-in platform is started on
+# 127.0.0.1 (demo account 13800000000 / demo1234) and the client pointed at it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -8,4 +10,22 @@ build=${BUILD_DIR:-$root/build}
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-exec "$build/bin/vellora-client" "$@"
+if [ -z "${TESSANE_API_BASE:-}" ]; then
+  port_file=$(mktemp)
+  "$build/bin/standin" >"$port_file" &
+  standin_pid=$!
+  trap 'kill "$standin_pid" 2>/dev/null; rm -f "$port_file"' EXIT
+  for _ in $(seq 50); do
+    [ -s "$port_file" ] && break
+    sleep 0.1
+  done
+  port=$(head -n 1 "$port_file")
+  if [ -z "$port" ]; then
+    echo "the stand-in platform did not start" >&2
+    exit 1
+  fi
+  export TESSANE_API_BASE="http://127.0.0.1:$port"
+  echo "stand-in platform at $TESSANE_API_BASE (demo account 13800000000 / demo1234)"
+fi
+
+"$build/bin/vellora-client" "$@"

@@ -1,6 +1,7 @@
 #include "Utility.h"
 
 #include "platform/ProgramPath.h"
+#include "remote/CTessaneHttp.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -279,4 +280,12 @@ QObject* topLevelParent(QObject* object)
     while (ancestor->parent())
         ancestor = ancestor->parent();
     return ancestor;
+}
+
+QString downloadImage(const QString& url, const QString& folder)
+{
+    if (url.isEmpty() || folder.isEmpty())
+        return QString();
+    mkpathIfMissing(folder);
+    return CTessaneHttp::instance()->downloadImg(url, folder);
 }

@@ -1,0 +1,129 @@
+#include "CHttpBase.h"
+
+#include "ApiBase.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkRequest>
+#include <QTimer>
+
+CHttpBase::CHttpBase(QObject* parent)
+    : QObject(parent)
+{
+}
+
+CHttpBase::~CHttpBase() = default;
+
+void CHttpBase::setRawHeader(const QByteArray& name, const QByteArray& value)
+{
+    m_headers.insert(name, value);
+}
+
+QString CHttpBase::encodeQuery(const QVector<QPair<QString, QString>>& items)
+{
+    QByteArray text;
+    for (const auto& item : items) {
+        if (!text.isEmpty())
+            text += '&';
+        text += QUrl::toPercentEncoding(item.first);
+        text += '=';
+        text += QUrl::toPercentEncoding(item.second);
+    }
+    return QString::fromLatin1(text);
+}
+
+bool CHttpBase::isApiOrigin(const QUrl& url)
+{
+    const QUrl api = ApiBase::url();
+    const int defaultPort = api.scheme() == QLatin1String("https") ? 443 : 80;
+    return url.scheme().compare(api.scheme(), Qt::CaseInsensitive) == 0
+        && url.host().compare(api.host(), Qt::CaseInsensitive) == 0
+        && url.port(defaultPort) == api.port(defaultPort);
+}
+
+QNetworkRequest CHttpBase::buildRequest(const QString& url, const QString& query, const QByteArray& userdata,
+                                        const QByteArray* body) const
+{
+    QString text = url;
+    if (body == nullptr && !query.isEmpty())
+        text += QLatin1Char('?') + query;
+    QNetworkRequest request(QUrl(text, QUrl::TolerantMode));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
+    if (body != nullptr)
+        request.setHeader(QNetworkRequest::ContentLengthHeader, body->size());
+    // The token and the uniquecode belong to the API alone: picture hosts and
+    // any other origin never see them.
+    if (isApiOrigin(request.url())) {
+        for (auto it = m_headers.constBegin(); it != m_headers.constEnd(); ++it)
+            request.setRawHeader(it.key(), it.value());
+    }
+    if (!userdata.isEmpty())
+        request.setRawHeader("userdata", userdata);
+    return request;
+}
+
+QNetworkReply::NetworkError CHttpBase::waitFor(QNetworkAccessManager* manager, QNetworkReply* reply, QByteArray& out)
+{
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    timer.start(kSyncTimeoutMs);
+    // Events keep flowing while we wait: timers, input and other replies.
+    loop.exec();
+
+    QNetworkReply::NetworkError result = kTimeoutResult;
+    if (reply->isFinished()) {
+        timer.stop();
+        result = reply->error();
+        if (result == QNetworkReply::NoError)
+            out = reply->readAll();
+    }
+    reply->abort();
+    reply->close();
+    reply->deleteLater();
+    manager->deleteLater();
+    return result;
+}
+
+QNetworkReply::NetworkError CHttpBase::getSync(const QString& url, const QString& query, QByteArray& reply,
+                                               const QByteArray& userdata)
+{
+    const QNetworkRequest request = buildRequest(url, query, userdata, nullptr);
+    auto* manager = new QNetworkAccessManager(this);
+    return waitFor(manager, manager->get(request), reply);
+}
+
+QNetworkReply::NetworkError CHttpBase::postSync(const QString& url, const QString& body, QByteArray& reply,
+                                                const QByteArray& userdata)
+{
+    const QByteArray bytes = body.toUtf8();
+    const QNetworkRequest request = buildRequest(url, QString(), userdata, &bytes);
+    auto* manager = new QNetworkAccessManager(this);
+    return waitFor(manager, manager->post(request, bytes), reply);
+}
+
+void CHttpBase::getAsync(const QString& url, const QString& query, const QByteArray& userdata)
+{
+    QNetworkRequest request = buildRequest(url, query, userdata, nullptr);
+    request.setTransferTimeout(kAsyncTimeoutMs);
+    auto* manager = new QNetworkAccessManager(this);
+    connect(manager, &QNetworkAccessManager::finished, this, &CHttpBase::onFinished);
+    manager->get(request);
+}
+
+void CHttpBase::postAsync(const QString& url, const QString& body, const QByteArray& userdata)
+{
+    const QByteArray bytes = body.toUtf8();
+    QNetworkRequest request = buildRequest(url, QString(), userdata, &bytes);
+    request.setTransferTimeout(kAsyncTimeoutMs);
+    auto* manager = new QNetworkAccessManager(this);
+    connect(manager, &QNetworkAccessManager::finished, this, &CHttpBase::onFinished);
+    manager->post(request, bytes);
+}
+
+void CHttpBase::onFinished(QNetworkReply* reply)
+{
+    emit sigGetAsynData(reply);
+}

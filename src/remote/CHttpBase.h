@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QMap>
+#include <QNetworkReply>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <QUrl>
+#include <QVector>
+
+class QNetworkAccessManager;
+class QNetworkRequest;
+
+// The HTTP layer under the API client: fixed headers, GET and POST, each in a
+// blocking form (a nested event loop of at most kSyncTimeoutMs) and a
+// non-blocking form whose finished reply is handed on through sigGetAsynData.
+// It keeps no table of pending requests: a reply finds its job through the
+// "userdata" identity it carries. GUI thread only.
+class CHttpBase : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kSyncTimeoutMs = 10000;
+    // A request that hangs would hold the job queue forever; after this long
+    // it is aborted and its reply emitted with the error.
+    static constexpr int kAsyncTimeoutMs = 60000;
+    // What a blocking request returns when the time limit ran out first; HTTP
+    // and network failures return the network library's own codes, and the
+    // server's verdict only ever arrives in a reply record after a 0.
+    static constexpr QNetworkReply::NetworkError kTimeoutResult = QNetworkReply::TimeoutError;
+
+    explicit CHttpBase(QObject* parent = nullptr);
+    ~CHttpBase() override;
+
+    // Blocking GET of url?query; on success (0) *reply* gets the whole body and
+    // is otherwise left as it was.
+    QNetworkReply::NetworkError getSync(const QString& url, const QString& query, QByteArray& reply,
+                                        const QByteArray& userdata);
+    void getAsync(const QString& url, const QString& query, const QByteArray& userdata);
+    QNetworkReply::NetworkError postSync(const QString& url, const QString& body, QByteArray& reply,
+                                         const QByteArray& userdata);
+    void postAsync(const QString& url, const QString& body, const QByteArray& userdata);
+
+    // Inserts or replaces a header sent with every request to the API's own
+    // origin (scheme, host and port of the base address), and to no other.
+    void setRawHeader(const QByteArray& name, const QByteArray& value);
+    QByteArray rawHeader(const QByteArray& name) const { return m_headers.value(name); }
+
+    // "k1=v1&k2=v2" with every key and value percent-encoded, so a value
+    // holding "&", "=", "+" or "#" stays one value.
+    static QString encodeQuery(const QVector<QPair<QString, QString>>& items);
+    // True when the URL points at the API's own origin.
+    static bool isApiOrigin(const QUrl& url);
+
+signals:
+    // Once for every finished non-blocking request, failed or not. The
+    // receiver owns the reply and its manager (reply->manager()) and releases
+    // both with deleteLater().
+    void sigGetAsynData(QNetworkReply* reply);
+
+public slots:
+    void onFinished(QNetworkReply* reply);
+
+protected:
+    // Scratch space of the API client: each operation empties it, fills the
+    // body's members and serialises it before the request leaves.
+    QJsonObject m_request;
+
+private:
+    QNetworkRequest buildRequest(const QString& url, const QString& query, const QByteArray& userdata,
+                                 const QByteArray* body) const;
+    QNetworkReply::NetworkError waitFor(QNetworkAccessManager* manager, QNetworkReply* reply, QByteArray& out);
+
+    QMap<QByteArray, QByteArray> m_headers;
+};

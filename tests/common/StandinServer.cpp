@@ -1,0 +1,172 @@
+#include "StandinServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+
+namespace {
+constexpr int kControlTimeoutMs = 10000;
+}
+
+StandinServer::~StandinServer()
+{
+    stop();
+}
+
+bool StandinServer::start()
+{
+    if (m_process.state() != QProcess::NotRunning)
+        return m_port != 0;
+    m_process.setProgram(QStringLiteral(STANDIN_PATH));
+    m_process.setArguments({QStringLiteral("--port"), QStringLiteral("0")});
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start();
+    if (!m_process.waitForStarted(10000))
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_process.canReadLine() && clock.elapsed() < 10000)
+        m_process.waitForReadyRead(500);
+    const QByteArray line = m_process.readLine().trimmed();
+    bool ok = false;
+    m_port = quint16(line.toUInt(&ok));
+    if (!ok || m_port == 0) {
+        stop();
+        return false;
+    }
+    return true;
+}
+
+void StandinServer::stop()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    m_port = 0;
+}
+
+QString StandinServer::baseUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
+}
+
+void StandinServer::exportApiBase() const
+{
+    qputenv("TESSANE_API_BASE", baseUrl().toLatin1());
+}
+
+bool StandinServer::call(const QByteArray& method, const QString& what, const QJsonObject& body, QJsonObject& reply)
+{
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(baseUrl() + QStringLiteral("/__control/") + what));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
+    QNetworkReply* answer = method == "GET"
+        ? manager.get(request)
+        : manager.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+    QEventLoop loop;
+    QObject::connect(answer, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kControlTimeoutMs, &loop, &QEventLoop::quit);
+    if (!answer->isFinished())
+        loop.exec();
+    const bool ok = answer->isFinished() && answer->error() == QNetworkReply::NoError;
+    if (ok)
+        reply = QJsonDocument::fromJson(answer->readAll()).object();
+    answer->abort();
+    delete answer;
+    return ok;
+}
+
+QJsonArray StandinServer::journal()
+{
+    QJsonObject reply;
+    call("GET", QStringLiteral("journal"), {}, reply);
+    return reply.value(QStringLiteral("requests")).toArray();
+}
+
+bool StandinServer::waitForRequests(int count, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (journal().size() >= count)
+            return true;
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return false;
+}
+
+bool StandinServer::reset()
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("reset"), {}, reply);
+}
+
+bool StandinServer::clearJournal()
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("clearJournal"), {}, reply);
+}
+
+bool StandinServer::addFault(const QString& path, const QString& kind, int delayMs, int count, const QByteArray& rawBody)
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("fault"),
+                {{QStringLiteral("path"), path},
+                 {QStringLiteral("kind"), kind},
+                 {QStringLiteral("delayMs"), delayMs},
+                 {QStringLiteral("count"), count},
+                 {QStringLiteral("body"), QString::fromUtf8(rawBody)}},
+                reply);
+}
+
+QJsonArray StandinServer::pushFeed(int uid, const QJsonArray& items)
+{
+    QJsonObject reply;
+    call("POST", QStringLiteral("feed"), {{QStringLiteral("uid"), uid}, {QStringLiteral("items"), items}}, reply);
+    return reply.value(QStringLiteral("ids")).toArray();
+}
+
+bool StandinServer::putImage(const QString& name, const QByteArray& bytes)
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("image"),
+                {{QStringLiteral("name"), name}, {QStringLiteral("base64"), QString::fromLatin1(bytes.toBase64())}},
+                reply);
+}
+
+QJsonObject StandinServer::store()
+{
+    QJsonObject reply;
+    call("GET", QStringLiteral("store"), {}, reply);
+    return reply;
+}
+
+quint16 StandinServer::listenAnotherPort()
+{
+    QJsonObject reply;
+    call("POST", QStringLiteral("listen"), {}, reply);
+    return quint16(reply.value(QStringLiteral("port")).toInt());
+}
+
+QByteArray StandinServer::header(const QJsonObject& entry, const QByteArray& name, bool* found)
+{
+    if (found != nullptr)
+        *found = false;
+    for (const QJsonValue& value : entry.value(QStringLiteral("headers")).toArray()) {
+        const QJsonArray pair = value.toArray();
+        if (pair.at(0).toString().toLatin1().compare(name, Qt::CaseInsensitive) == 0) {
+            if (found != nullptr)
+                *found = true;
+            return pair.at(1).toString().toLatin1();
+        }
+    }
+    return QByteArray();
+}

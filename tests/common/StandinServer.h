@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QString>
+
+// The stand-in platform as a test sees it: started as a child process on a
+// free port of 127.0.0.1, driven through its /__control/ endpoint (journal of
+// requests, reset, faults, change feed, pictures). Stops with the object.
+class StandinServer
+{
+public:
+    StandinServer() = default;
+    ~StandinServer();
+    StandinServer(const StandinServer&) = delete;
+    StandinServer& operator=(const StandinServer&) = delete;
+
+    bool start();
+    void stop();
+    quint16 port() const { return m_port; }
+    // "http://127.0.0.1:<port>"
+    QString baseUrl() const;
+    // Points the client at this server. The client reads TESSANE_API_BASE once,
+    // so call this before anything asks for the API base address.
+    void exportApiBase() const;
+
+    // Every API request since the last reset, oldest first: objects with
+    // "method", "target" (as on the request line), "path", "query" (raw), "headers" ([name, value] pairs as
+    // sent), "body", "bodyBase64" and "port".
+    QJsonArray journal();
+    // Waits (events keep flowing) until the journal holds at least count requests.
+    bool waitForRequests(int count, int timeoutMs = 15000);
+    bool reset();
+    bool clearJournal();
+    // kind: "ok" (delay only), "http500", "code300", "code400", "code500",
+    // "notjson", "nouserdata", "truncated", "drop" or "raw" (rawBody as the
+    // whole reply). path "*" hits any API path; count < 0 until reset.
+    bool addFault(const QString& path, const QString& kind, int delayMs = 0, int count = 1,
+                  const QByteArray& rawBody = QByteArray());
+    // Appends change-feed items for an author; returns their ids.
+    QJsonArray pushFeed(int uid, const QJsonArray& items);
+    bool putImage(const QString& name, const QByteArray& bytes);
+    QJsonObject store();
+    // Opens one more port on the same server: another origin for tests.
+    quint16 listenAnotherPort();
+
+    static QByteArray demoToken() { return "standin-demo-token"; }
+    static int demoUid() { return 10001; }
+
+    // The value of a header in a journal entry (names compared without case);
+    // found tells whether it was there at all.
+    static QByteArray header(const QJsonObject& entry, const QByteArray& name, bool* found = nullptr);
+
+private:
+    bool call(const QByteArray& method, const QString& what, const QJsonObject& body, QJsonObject& reply);
+
+    QProcess m_process;
+    quint16 m_port = 0;
+};

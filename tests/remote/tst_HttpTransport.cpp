@@ -1,0 +1,323 @@
+// The transport against the stand-in: what goes on the wire, how blocking
+// calls end (answer, time-out, HTTP error, dropped connection), that every
+// non-blocking request is handed on exactly once, and where the token goes.
+
+#include "RemoteTestSupport.h"
+#include "common/Utility.h"
+#include "remote/CTessaneHttp.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QByteArray pngBytes(const QColor& colour)
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+}
+
+class TestHttpTransport : public QObject
+{
+    Q_OBJECT
+
+private:
+    CTessaneHttp* m_client = nullptr;
+    QString m_base;
+
+    QJsonObject lastRequest()
+    {
+        const QJsonArray journal = standin().journal();
+        return journal.isEmpty() ? QJsonObject() : journal.last().toObject();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (standin().port() == 0)
+            QSKIP("the stand-in platform did not start");
+        m_client = CTessaneHttp::instance();
+        m_client->setToken(QString::fromLatin1(StandinServer::demoToken()));
+        m_client->setUniqueCode(QStringLiteral("u-code"));
+        m_base = standin().baseUrl();
+    }
+
+    void init()
+    {
+        QVERIFY(standin().reset());
+    }
+
+    void emptyQueryAddsNoQuestionMark()
+    {
+        QByteArray reply;
+        QCOMPARE(m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1,2,3,4,5,6,7,8,9,10,11,12,13"),
+                 QNetworkReply::NoError);
+        QCOMPARE(lastRequest().value(QStringLiteral("target")).toString(), QStringLiteral("/author/info"));
+        m_client->getSync(m_base + QStringLiteral("/chapter/chapter"), QStringLiteral("book_id=5001&chapter_id=9001"),
+                          reply, QByteArray());
+        QCOMPARE(lastRequest().value(QStringLiteral("target")).toString(),
+                 QStringLiteral("/chapter/chapter?book_id=5001&chapter_id=9001"));
+    }
+
+    void fixedHeadersGoWithEveryRequest()
+    {
+        QByteArray reply;
+        m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, QByteArray());
+        const QJsonObject entry = lastRequest();
+        QCOMPARE(StandinServer::header(entry, "source"), QByteArray("windows"));
+        QCOMPARE(StandinServer::header(entry, "Authorization"), "Bearer " + StandinServer::demoToken());
+        QCOMPARE(StandinServer::header(entry, "uniquecode"), QByteArray("u-code"));
+        QCOMPARE(StandinServer::header(entry, "Content-Type"), QByteArray("application/json"));
+    }
+
+    void settingTheTokenTwiceKeepsOneHeader()
+    {
+        m_client->setToken(QStringLiteral("first"));
+        m_client->setToken(QString::fromLatin1(StandinServer::demoToken()));
+        QByteArray reply;
+        m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, QByteArray());
+        int count = 0;
+        for (const QJsonValue& header : lastRequest().value(QStringLiteral("headers")).toArray()) {
+            if (header.toArray().at(0).toString().compare(QStringLiteral("Authorization"), Qt::CaseInsensitive) == 0)
+                ++count;
+        }
+        QCOMPARE(count, 1);
+        QCOMPARE(StandinServer::header(lastRequest(), "Authorization"), "Bearer " + StandinServer::demoToken());
+    }
+
+    void identityHeaderOnlyWhenThereIsOne()
+    {
+        QByteArray reply;
+        m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, QByteArray());
+        bool found = true;
+        StandinServer::header(lastRequest(), "userdata", &found);
+        QVERIFY(!found);
+        QVERIFY(!QJsonDocument::fromJson(reply).object().value(QStringLiteral("userdata")).toString().size());
+
+        const QByteArray zeros = T_Http_Custom().toUserData();
+        m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, zeros);
+        QCOMPARE(StandinServer::header(lastRequest(), "userdata", &found), zeros);
+        QVERIFY(found);
+    }
+
+    void contentLengthCountsUtf8Bytes()
+    {
+        const QString body = QStringLiteral("{\"book_id\":5001,\"chapter_id\":9001,\"content\":\"第一段文字\",\"update_time\":1}");
+        QByteArray reply;
+        QCOMPARE(m_client->postSync(m_base + QStringLiteral("/chapter/editChapter"), body, reply, "1"),
+                 QNetworkReply::NoError);
+        const QJsonObject entry = lastRequest();
+        QCOMPARE(StandinServer::header(entry, "Content-Length").toInt(), body.toUtf8().size());
+        QVERIFY(body.toUtf8().size() > body.size());
+        QCOMPARE(QByteArray::fromBase64(entry.value(QStringLiteral("bodyBase64")).toString().toLatin1()), body.toUtf8());
+    }
+
+    void blockingCallThatTimesOutReportsTimeoutAndLeavesTheReply()
+    {
+        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("ok"), 11000));
+        QByteArray reply("untouched");
+        const QNetworkReply::NetworkError result =
+            m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1");
+        QCOMPARE(result, CHttpBase::kTimeoutResult);
+        QCOMPARE(reply, QByteArray("untouched"));
+    }
+
+    void blockingHttpErrorIsDistinctFromTimeoutAndFromAVerdict()
+    {
+        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("http500")));
+        QByteArray reply("untouched");
+        const QNetworkReply::NetworkError result =
+            m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1");
+        QCOMPARE(result, QNetworkReply::InternalServerError);
+        QVERIFY(result != CHttpBase::kTimeoutResult);
+        QCOMPARE(reply, QByteArray("untouched"));
+
+        // A refusal by the platform is an answer: transport 0, verdict in the record.
+        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("code400")));
+        TC_Author_Info request;
+        TS_Author_Info info;
+        QCOMPARE(m_client->author_info(request, info), QNetworkReply::NoError);
+        QCOMPARE(info.header.code, 400);
+        QVERIFY(info.author_name.isEmpty());
+    }
+
+    void blockingDroppedConnectionIsANetworkError()
+    {
+        // The network library retries once on a closed connection: drop every attempt.
+        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("drop"), 0, -1));
+        QByteArray reply("untouched");
+        const QNetworkReply::NetworkError result =
+            m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1");
+        QVERIFY(result != QNetworkReply::NoError);
+        QVERIFY(result != CHttpBase::kTimeoutResult);
+        QCOMPARE(reply, QByteArray("untouched"));
+    }
+
+    void blockingNonJsonAnswerFailsVisiblyInTheRecord()
+    {
+        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("notjson")));
+        TC_Author_Info request;
+        TS_Author_Info info;
+        info.author_name = QStringLiteral("kept");
+        QCOMPARE(m_client->author_info(request, info), QNetworkReply::NoError);
+        QCOMPARE(info.header.code, 0);
+        QCOMPARE(info.author_name, QStringLiteral("kept"));
+    }
+
+    void everyNonBlockingRequestIsHandedOnOnceWithItsIdentity()
+    {
+        AsyncCatcher catcher(m_client);
+        QStringList sent;
+        for (int i = 1; i <= 5; ++i) {
+            T_Http_Custom identity;
+            identity.jobId = i;
+            identity.jobType = 1016;
+            sent << QString::fromLatin1(identity.toUserData());
+            m_client->getAsync(m_base + QStringLiteral("/author/info"), QString(), identity.toUserData());
+        }
+        QVERIFY(catcher.waitFor(5));
+        AsyncCatcher::settle(300);
+        QCOMPARE(catcher.replies.size(), 5);
+        QStringList echoed;
+        for (const CaughtReply& reply : catcher.replies) {
+            QCOMPARE(reply.error, QNetworkReply::NoError);
+            T_Http_S head;
+            CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(reply.body), &head);
+            QCOMPARE(QString::fromLatin1(head.userdata.toUserData()), QString::fromLatin1(reply.requestUserdata));
+            echoed << QString::fromLatin1(reply.requestUserdata);
+        }
+        echoed.sort();
+        sent.sort();
+        QCOMPARE(echoed, sent);
+    }
+
+    void failedNonBlockingRequestsAreHandedOnWithTheRequestsIdentity_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("http 500") << QStringLiteral("http500");
+        QTest::newRow("dropped connection") << QStringLiteral("drop");
+    }
+
+    void failedNonBlockingRequestsAreHandedOnWithTheRequestsIdentity()
+    {
+        QFETCH(QString, kind);
+        QVERIFY(standin().addFault(QStringLiteral("/chapter/editChapter"), kind, 0, -1));
+        AsyncCatcher catcher(m_client);
+        m_client->postAsync(m_base + QStringLiteral("/chapter/editChapter"), QStringLiteral("{}"),
+                            "12,1016,3,51,40,93,77,1,0,0,0,0,0");
+        QVERIFY(catcher.waitFor(1));
+        AsyncCatcher::settle(300);
+        QCOMPARE(catcher.replies.size(), 1);
+        QVERIFY(catcher.replies.at(0).error != QNetworkReply::NoError);
+        T_Http_Custom identity;
+        identity.fromUserData(QString::fromLatin1(catcher.replies.at(0).requestUserdata));
+        QCOMPARE(identity.jobId, 77);
+        QCOMPARE(identity.jobType, 1016);
+    }
+
+    void replyWithoutUserdataLeavesTheIdentityEmpty()
+    {
+        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("nouserdata")));
+        AsyncCatcher catcher(m_client);
+        m_client->getAsync(m_base + QStringLiteral("/author/info"), QString(), "12,2,0,0,0,0,77,1,0,0,0,0,0");
+        QVERIFY(catcher.waitFor(1));
+        T_Http_S head;
+        CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(catcher.replies.at(0).body), &head);
+        QCOMPARE(head.code, 200);
+        QCOMPARE(head.userdata.jobId, 0);
+    }
+
+    void tokenNeverGoesToAnotherOrigin()
+    {
+        const quint16 other = standin().listenAnotherPort();
+        QVERIFY(other != 0);
+        QByteArray reply;
+        QCOMPARE(m_client->getSync(QStringLiteral("http://127.0.0.1:%1/img/cover.png").arg(other), QString(), reply,
+                                   QByteArray()),
+                 QNetworkReply::NoError);
+        const QJsonObject entry = lastRequest();
+        QCOMPARE(entry.value(QStringLiteral("port")).toInt(), int(other));
+        bool found = true;
+        StandinServer::header(entry, "Authorization", &found);
+        QVERIFY(!found);
+        StandinServer::header(entry, "uniquecode", &found);
+        QVERIFY(!found);
+        QVERIFY(!entry.value(QStringLiteral("target")).toString().contains(QString::fromLatin1(StandinServer::demoToken())));
+        QVERIFY(CHttpBase::isApiOrigin(QUrl(m_base + QStringLiteral("/img/cover.png"))));
+        QVERIFY(!CHttpBase::isApiOrigin(QUrl(QStringLiteral("https://127.0.0.1:%1/x").arg(standin().port()))));
+    }
+
+    void pictureIsStoredOnceUnderItsDigest()
+    {
+        QTemporaryDir folder;
+        const QByteArray png = pngBytes(Qt::red);
+        QVERIFY(standin().putImage(QStringLiteral("cover"), png));
+        const QString url = m_base + QStringLiteral("/img/cover");
+        const QString path = m_client->downloadImg(url, folder.path() + QLatin1Char('/'));
+        QCOMPARE(path, folder.path() + QLatin1Char('/') + bytesMd5(png) + QStringLiteral(".png"));
+        QVERIFY(!QImage(path).isNull());
+
+        // The same picture again: same path, the file is not written anew.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("marker");
+        file.close();
+        QCOMPARE(m_client->downloadImg(url, folder.path()), path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("marker"));
+        bool found = true;
+        StandinServer::header(lastRequest(), "userdata", &found);
+        QVERIFY(!found);
+    }
+
+    void pictureSuffixComesFromThePathOnly()
+    {
+        QTemporaryDir folder;
+        const QByteArray png = pngBytes(Qt::blue);
+        QVERIFY(standin().putImage(QStringLiteral("head.jpg"), png));
+        const QString path = m_client->downloadImg(m_base + QStringLiteral("/img/head.jpg?v=2"), folder.path());
+        QVERIFY(path.endsWith(QStringLiteral(".jpg")));
+        QVERIFY(QFile::exists(path));
+    }
+
+    void failedPictureDownloadsStoreNothing()
+    {
+        QTemporaryDir folder;
+        QVERIFY(standin().putImage(QStringLiteral("broken.png"), "not a picture"));
+        QVERIFY(m_client->downloadImg(QString(), folder.path()).isEmpty());
+        QVERIFY(m_client->downloadImg(m_base + QStringLiteral("/img/missing.png"), folder.path()).isEmpty());
+        QVERIFY(m_client->downloadImg(m_base + QStringLiteral("/img/broken.png"), folder.path()).isEmpty());
+        QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void downloadImageMakesItsFolder()
+    {
+        QTemporaryDir root;
+        QVERIFY(standin().putImage(QStringLiteral("banner.png"), pngBytes(Qt::green)));
+        QVERIFY(downloadImage(QString(), root.path()).isEmpty());
+        QVERIFY(downloadImage(m_base + QStringLiteral("/img/banner.png"), QString()).isEmpty());
+        const QString folder = root.path() + QStringLiteral("/data/banner/");
+        const QString path = downloadImage(m_base + QStringLiteral("/img/banner.png"), folder);
+        QVERIFY(path.startsWith(folder));
+        QVERIFY(QFile::exists(path));
+    }
+};
+
+int runHttpTransportTests(int argc, char** argv)
+{
+    TestHttpTransport test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_HttpTransport.moc"

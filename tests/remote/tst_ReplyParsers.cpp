@@ -1,0 +1,528 @@
+// The reply header, the content checks and every reply parser, fed with
+// fixtures: well-formed replies, empty ones, broken ones and wrong types.
+
+#include "common/ServerClock.h"
+#include "remote/CTessaneUrl.h"
+
+#include <QDateTime>
+#include <QTest>
+
+namespace {
+const QByteArray kUserdata = "12,1016,3,51,40,93,77,1,0,0,0,5,61";
+
+// A successful reply around the given content text.
+QByteArray ok(const QByteArray& content)
+{
+    return "{\"code\":200,\"msg\":\"success\",\"server_time\":1700000000,\"userdata\":\"" + kUserdata
+        + "\",\"content\":" + content + "}";
+}
+
+QJsonObject root(const QByteArray& body)
+{
+    return CTessaneUrl::rootObject(body);
+}
+}
+
+class TestReplyParsers : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { resetServerTimeOffset(); }
+    void cleanupTestCase() { resetServerTimeOffset(); }
+
+    // ---- header and content checks ------------------------------------------
+
+    void headerReadsAllFourMembers()
+    {
+        T_Http_S head;
+        CTessaneUrl::parseReplyHeader(root(ok("{\"a\":1}")), &head);
+        QCOMPARE(head.code, 200);
+        QCOMPARE(head.msg, QStringLiteral("success"));
+        QCOMPARE(head.server_time, 1700000000);
+        QCOMPARE(head.userdata.toUserData(), kUserdata);
+        QJsonObject object;
+        QJsonArray array;
+        QVERIFY(CTessaneUrl::contentObject(root(ok("{\"a\":1}")), object, &head));
+        QCOMPARE(object.value(QStringLiteral("a")).toInt(), 1);
+        QVERIFY(!CTessaneUrl::contentArray(root(ok("{\"a\":1}")), array, &head));
+    }
+
+    void emptyContentFailsTheMatchingCheck()
+    {
+        T_Http_S head;
+        head.code = 200;
+        QJsonObject object;
+        QJsonArray array;
+        QVERIFY(!CTessaneUrl::contentArray(root(ok("[]")), array, &head));
+        QVERIFY(!CTessaneUrl::contentObject(root(ok("{}")), object, &head));
+        QVERIFY(!CTessaneUrl::contentObject(root(ok("null")), object, &head));
+        QVERIFY(!CTessaneUrl::contentObject(root(ok("\"text\"")), object, &head));
+        QVERIFY(!CTessaneUrl::contentObject(root("{\"code\":200}"), object, &head));
+        QVERIFY(CTessaneUrl::contentArray(root(ok("[1]")), array, &head));
+    }
+
+    void anythingButCode200FailsBothChecks()
+    {
+        T_Http_S head;
+        const QByteArray body = "{\"code\":300,\"msg\":\"登录已失效\",\"content\":{\"a\":1}}";
+        CTessaneUrl::parseReplyHeader(root(body), &head);
+        QCOMPARE(head.code, 300);
+        QCOMPARE(head.msg, QStringLiteral("登录已失效"));
+        QJsonObject object;
+        QVERIFY(!CTessaneUrl::contentObject(root(body), object, &head));
+    }
+
+    void brokenBodiesLeaveTheHeaderAsConstructed_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("not json") << QByteArray("<html>502 Bad Gateway</html>");
+        QTest::newRow("truncated") << ok("{\"uid\":5,\"token\":\"abc\"}").left(40);
+        QTest::newRow("array root") << QByteArray("[{\"code\":200}]");
+        QTest::newRow("json text") << QByteArray("\"code\"");
+    }
+
+    void brokenBodiesLeaveTheHeaderAsConstructed()
+    {
+        QFETCH(QByteArray, body);
+        TS_Author_Login login;
+        login.uid = 3;
+        CTessaneUrl::setHttpAuthorLogin(body, &login);
+        QCOMPARE(login.header.code, 0);
+        QVERIFY(login.header.msg.isEmpty());
+        QCOMPARE(login.header.server_time, 0);
+        QVERIFY(login.header.userdata == T_Http_Custom());
+        QCOMPARE(login.uid, 3);
+        QVERIFY(login.token.isEmpty());
+        QVERIFY(qAbs(currentServerTime() - QDateTime::currentSecsSinceEpoch()) <= 2);
+    }
+
+    void codeAsTextReadsAsFailure()
+    {
+        TS_Author_Register reply;
+        CTessaneUrl::setHttpAuthorRegister("{\"code\":\"200\",\"msg\":\"ok\",\"content\":{\"uid\":9}}", &reply);
+        QCOMPARE(reply.header.code, 0);
+        QCOMPARE(reply.uid, 0);
+    }
+
+    void shortUserdataKeepsTheIdentity()
+    {
+        T_Http_S head;
+        head.userdata.jobId = 4;
+        CTessaneUrl::parseReplyHeader(root("{\"code\":200,\"userdata\":\"1,2\"}"), &head);
+        QCOMPARE(head.userdata.jobId, 4);
+        CTessaneUrl::parseReplyHeader(root("{\"code\":200,\"userdata\":12}"), &head);
+        QCOMPARE(head.userdata.jobId, 4);
+    }
+
+    void missingMessageKeepsTheRecordsMessage()
+    {
+        T_Http_S head;
+        head.msg = QStringLiteral("before");
+        CTessaneUrl::parseReplyHeader(root("{\"code\":200}"), &head);
+        QCOMPARE(head.msg, QStringLiteral("before"));
+    }
+
+    void firstPositiveServerTimeSettlesTheClock()
+    {
+        const qint64 local = QDateTime::currentSecsSinceEpoch();
+        T_Http_S head;
+        CTessaneUrl::parseReplyHeader(root("{\"code\":200,\"server_time\":0}"), &head);
+        CTessaneUrl::parseReplyHeader(root("{\"code\":200}"), &head);
+        QVERIFY(qAbs(currentServerTime() - local) <= 2);
+
+        const qint64 serverTime = local - 5000;
+        CTessaneUrl::parseReplyHeader(root("{\"server_time\":" + QByteArray::number(serverTime) + "}"), &head);
+        QVERIFY(qAbs(currentServerTime() - serverTime) <= 2);
+        CTessaneUrl::parseReplyHeader(root("{\"server_time\":" + QByteArray::number(local + 9000) + "}"), &head);
+        QVERIFY(qAbs(currentServerTime() - serverTime) <= 2);
+    }
+
+    void asyncHeaderLeavesServerTimeAndClockAlone()
+    {
+        const qint64 local = QDateTime::currentSecsSinceEpoch();
+        T_Http_S head;
+        CTessaneUrl::parseAsyncReplyHeader(
+            root("{\"code\":400,\"msg\":\"no\",\"server_time\":" + QByteArray::number(local - 5000)
+                 + ",\"userdata\":\"" + kUserdata + "\"}"),
+            &head);
+        QCOMPARE(head.code, 400);
+        QCOMPARE(head.msg, QStringLiteral("no"));
+        QCOMPARE(head.server_time, 0);
+        QCOMPARE(head.userdata.jobId, 77);
+        QVERIFY(qAbs(currentServerTime() - local) <= 2);
+    }
+
+    // ---- account and author --------------------------------------------------
+
+    void authorInfoFillsEveryMember()
+    {
+        TS_Author_Info info;
+        CTessaneUrl::setHttpAuthorInfo(
+            ok("{\"author_name\":\"云舒\",\"headimg\":\"http://h/a.png\",\"sex\":\"F\",\"sign\":\"s\",\"birthday\":\"1990-01-01\", \"isBindWx\":true,\"isBindPhone\":false,\"level_id\":4,\"score\":9,\"isFollow\":1,\"isVip\":1, \"isMoneyUser\":1,\"vipExpireTime\":1800000000,\"is_checkin_today\":1}"),
+            &info);
+        QCOMPARE(info.author_name, QStringLiteral("云舒"));
+        QCOMPARE(info.headimg, QStringLiteral("http://h/a.png"));
+        QCOMPARE(info.sex, QStringLiteral("F"));
+        QVERIFY(info.isBindWx);
+        QVERIFY(!info.isBindPhone);
+        QCOMPARE(info.level_id, 4);
+        QCOMPARE(info.vipExpireTime, 1800000000);
+        QCOMPARE(info.is_checkin_today, 1);
+    }
+
+    void authorInfoWithWrongTypesGivesDefaultsAndKeepsMissing()
+    {
+        TS_Author_Info info;
+        info.token = QStringLiteral("kept");
+        info.score = 5;
+        CTessaneUrl::setHttpAuthorInfo(ok("{\"author_name\":7,\"isBindPhone\":\"yes\",\"level_id\":\"4\"}"), &info);
+        QCOMPARE(info.author_name, QString());
+        QVERIFY(!info.isBindPhone);
+        QCOMPARE(info.level_id, 0);
+        QCOMPARE(info.score, 5);
+        QCOMPARE(info.sex, QStringLiteral("0"));
+        QCOMPARE(info.token, QStringLiteral("kept"));
+    }
+
+    void smallAccountRepliesFillTheirFields()
+    {
+        TS_Account_AuthNumber number;
+        CTessaneUrl::setHttpAuthNumber(ok("{\"code\":\"enciphered\"}"), &number);
+        QCOMPARE(number.header.code, 200);
+        QCOMPARE(number.code, QStringLiteral("enciphered"));
+
+        TS_Author_Update update;
+        CTessaneUrl::setHttpAuthorUpdate(ok("{\"author_name\":\"n\",\"sex\":\"M\",\"sign\":\"g\",\"birthday\":\"b\",\"phone\":\"p\"}"), &update);
+        QCOMPARE(update.phone, QStringLiteral("p"));
+
+        TS_Author_UploadImg upload;
+        CTessaneUrl::setHttpAuthorUploadImg(ok("{\"headimg\":\"u\"}"), &upload);
+        QCOMPARE(upload.headimg, QStringLiteral("u"));
+
+        TS_Author_WxCodeLogin wx;
+        CTessaneUrl::setHttpAuthorWxCodeLogin(ok("{\"url\":\"w\"}"), &wx);
+        QCOMPARE(wx.url, QStringLiteral("w"));
+
+        TS_Author_PollingWx polling;
+        CTessaneUrl::setHttpAuthorPollingWx(ok("{\"isBindPhone\":1,\"status\":2,\"token\":\"t\",\"uid\":3}"), &polling);
+        QCOMPARE(polling.status, 2);
+        QCOMPARE(polling.token, QStringLiteral("t"));
+
+        TS_Author_Notice notice;
+        CTessaneUrl::setHttpAuthorNotice(ok("{\"is_red\":1,\"num\":4}"), &notice);
+        QCOMPARE(notice.num, 4);
+
+        TS_Author_Sign sign;
+        CTessaneUrl::setHttpAuthorSign(ok("{\"is_checkin_today\":1,\"vipExpireTime\":5}"), &sign);
+        QCOMPARE(sign.vipExpireTime, 5);
+
+        TS_HttpBase base;
+        CTessaneUrl::setHttpBase(ok("{}"), &base);
+        QCOMPARE(base.header.code, 200);
+
+        TS_Author_SendCode sent;
+        CTessaneUrl::setHttpAuthorSendCode("{\"code\":400,\"msg\":\"频繁\"}", &sent);
+        QCOMPARE(sent.header.code, 400);
+        QCOMPARE(sent.header.msg, QStringLiteral("频繁"));
+    }
+
+    void bannersAreReadWhateverTheCode()
+    {
+        TS_Author_BannerList banners;
+        CTessaneUrl::parseBannerList(
+            "{\"code\":300,\"content\":{\"bannerList\":[{\"pic_url\":\"p1\",\"link_url\":\"l1\"},{\"pic_url\":\"p2\"}]}}", &banners);
+        QCOMPARE(banners.header.code, 300);
+        QCOMPARE(banners.count, 2);
+        QCOMPARE(banners.items.size(), 2);
+        QCOMPARE(banners.items.at(0).link_url, QStringLiteral("l1"));
+        QCOMPARE(banners.items.at(1).pic_url, QStringLiteral("p2"));
+        QVERIFY(banners.items.at(1).link_url.isEmpty());
+        CTessaneUrl::parseBannerList(ok("{\"bannerList\":[]}"), &banners);
+        QCOMPARE(banners.count, 2);
+    }
+
+    // ---- statistics, system data and change feed -----------------------------
+
+    void statisticsSeriesAndSummary()
+    {
+        TS_AuthorCount_UserData data;
+        data.wordData = {99, 99, 99};
+        CTessaneUrl::setHttpAuthorCountUserData(
+            ok("{\"timeData\":[\"2024-01-01\",\"2024-01-02\"],\"wordData\":[10,20],\"speedData\":[1,2], \"writeTimeData\":[30,40],\"increaseData\":[5,\"x\"], \"historyData\":{\"max_word\":20,\"sum_word\":30,\"max_speed\":2,\"max_write_time\":40,\"sum_write_time\":70}}"),
+            &data);
+        QCOMPARE(data.timeData, QStringList({QStringLiteral("2024-01-01"), QStringLiteral("2024-01-02")}));
+        QCOMPARE(data.wordData, QList<int>({10, 20}));
+        QCOMPARE(data.increaseData, QList<int>({5, 0}));
+        QCOMPARE(data.writeTimeData, QList<int>({30, 40}));
+        QCOMPARE(data.sum_write_time, 70);
+        QCOMPARE(data.max_speed, 2);
+    }
+
+    void systemDataVersions()
+    {
+        TS_SynchronizaTion_SynData versions;
+        CTessaneUrl::setHttpSynochronizaTionSynData(
+            ok("{\"cateVersion\":3,\"peopleNameDataVersion\":4,\"sensitiveVersion\":5,\"levelVersion\":6}"), &versions);
+        QCOMPARE(versions.cateVersion, 3);
+        QCOMPARE(versions.peopleNameDataVersion, 4);
+        QCOMPARE(versions.sensitiveVersion, 5);
+        QCOMPARE(versions.levelVersion, 6);
+    }
+
+    void changeFeedItemsAreReplacedOnlyByANonEmptyFeed()
+    {
+        TS_SynchronizaTion_SynBookData feed;
+        CTessaneUrl::setHttpSynchronizaTionSynBookData(
+            ok("[{\"book_id\":1,\"change_type\":9,\"chapter_id\":2,\"id\":3,\"extra\":\"{\\\"a\\\":1}\"},{\"id\":4}]"), &feed);
+        QCOMPARE(feed.items.size(), 2);
+        QCOMPARE(feed.items.at(0)->changeType, 9);
+        QCOMPARE(feed.items.at(0)->synId, 3);
+        QCOMPARE(feed.items.at(0)->extra, QStringLiteral("{\"a\":1}"));
+        QCOMPARE(feed.items.at(1)->bookId, 0);
+        CTessaneUrl::setHttpSynchronizaTionSynBookData(ok("[]"), &feed);
+        QCOMPARE(feed.items.size(), 2);
+        CTessaneUrl::setHttpSynchronizaTionSynBookData(ok("[{\"id\":8}]"), &feed);
+        QCOMPARE(feed.items.size(), 1);
+        QCOMPARE(feed.items.at(0)->synId, 8);
+    }
+
+    void updateLevelAndSensitiveReplies()
+    {
+        TS_UpdateOnline update;
+        CTessaneUrl::setHttpUpdateOnline(
+            ok("{\"status\":1,\"name\":\"1.2\",\"version_code\":12,\"url\":\"u\",\"update_log\":\"l\",\"channel\":\"c\"}"), &update);
+        QCOMPARE(update.version_code, 12);
+        QCOMPARE(update.update_log, QStringLiteral("l"));
+
+        TS_Level_AllData levels;
+        CTessaneUrl::setHttpLevelAllData(ok("{\"version\":2,\"data\":[{\"id\":1},{\"id\":2}]}"), &levels);
+        QCOMPARE(levels.version, 2);
+        QCOMPARE(levels.data.size(), 2);
+
+        TS_Sensitive_Get words;
+        CTessaneUrl::setHttpSensitiveGet(ok("{\"version\":3,\"sensitiveWords\":\"a,b\",\"sensitive_type\":2}"), &words);
+        QCOMPARE(words.sensitiveWords, QStringLiteral("a,b"));
+        QCOMPARE(words.sensitive_type, 2);
+    }
+
+    void nameListsAreFiledByTheirTextType()
+    {
+        TS_Sensitive_NameData names;
+        names.texts.insert(7, QStringLiteral("old"));
+        CTessaneUrl::setHttpSensitiveNameData(
+            ok("{\"version\":5,\"data\":[{\"type\":\"1\",\"content\":\"a,,b\"},{\"type\":3,\"content\":\"x\"},{\"type\":\"1\",\"content\":\"c\"}]}"),
+            &names);
+        QCOMPARE(names.version, 5);
+        QVERIFY(!names.texts.contains(7));
+        QCOMPARE(names.texts.value(1), QStringLiteral("c"));
+        QCOMPARE(names.texts.value(0), QStringLiteral("x"));
+        QCOMPARE(names.lists.value(1), QStringList({QStringLiteral("c")}));
+        names.texts.insert(2, QStringLiteral("a,,b"));
+        CTessaneUrl::splitNameData(&names);
+        QCOMPARE(names.lists.value(2), QStringList({QStringLiteral("a"), QString(), QStringLiteral("b")}));
+    }
+
+    void categoryTreeKeepsChannelsAndParents()
+    {
+        TS_Books_Cate cate;
+        CTessaneUrl::setHttpBooksCate(
+            ok("{\"version\":4,\"female\":[],\"male\":[{\"cate_id\":1000,\"cate_name\":\"玄幻\", \"children\":[{\"cate_id\":1001,\"cate_name\":\"东方\",\"children\":[{\"cate_id\":1002}]}]},{\"cate_id\":1100}]}"),
+            &cate);
+        QCOMPARE(cate.version, 4);
+        QCOMPARE(cate.female.count, 0);
+        QVERIFY(cate.female.items.isEmpty());
+        QCOMPARE(cate.male.count, 2);
+        const T_Books_CateItem& top = cate.male.items.at(0);
+        QCOMPARE(top.parentId, 1);
+        QCOMPARE(top.channel, 1);
+        QCOMPARE(top.childCount, 1);
+        QCOMPARE(top.children.at(0).parentId, 1000);
+        QCOMPARE(top.children.at(0).children.at(0).parentId, 1001);
+        QCOMPARE(top.children.at(0).children.at(0).cate_id, 1002);
+        QCOMPARE(cate.male.items.at(1).childCount, 0);
+    }
+
+    // ---- content -------------------------------------------------------------
+
+    void bookRepliesFillTheirRecords()
+    {
+        TS_Books_List list;
+        CTessaneUrl::setHttpBooksList(ok("[{\"book_id\":1,\"book_name\":\"a\",\"cover\":\"c\",\"word_num\":5},{\"book_id\":2}]"), &list);
+        QCOMPARE(list.count, 2);
+        QCOMPARE(list.items.at(1).book_id, 2);
+
+        TS_Books_Info info;
+        CTessaneUrl::setHttpBookInfo(
+            ok("{\"author_id\":1,\"book_id\":2,\"book_name\":\"n\",\"cate_id\":3,\"channel_type\":2,\"chapter_count\":4, \"cover\":\"c\",\"create_time\":5,\"first_cate_id\":6,\"intro\":\"i\",\"update_time\":7,\"word_num\":8}"),
+            &info);
+        QCOMPARE(info.first_cate_id, 6);
+        QCOMPARE(info.word_num, 8);
+
+        TS_Books_AddBook add;
+        CTessaneUrl::parseAddBook(ok("{\"book_id\":5,\"local_id\":6,\"uid\":7}"), &add);
+        QCOMPARE(add.local_id, 6);
+    }
+
+    void bookEditAnswersAreReadAsText()
+    {
+        TS_Books_Edit edit;
+        CTessaneUrl::setHttpBooksEdit(
+            ok("{\"cover\":\"c\",\"intro\":\"i\",\"cate_id\":12,\"book_name\":\"n\",\"channel_type\":\"2\"}"), &edit);
+        QCOMPARE(edit.cate_id, QString());
+        QCOMPARE(edit.channel_type, QStringLiteral("2"));
+        QCOMPARE(edit.book_name, QStringLiteral("n"));
+    }
+
+    void chapterRepliesFillTheirRecords()
+    {
+        TS_Chapter_Add add;
+        CTessaneUrl::setHttpChapterAdd(ok("{\"book_id\":1,\"chapter_id\":2,\"local_id\":3,\"chapter_name\":\"n\"}"), &add);
+        QCOMPARE(add.chapter_id, 2);
+
+        TS_Chapter_Chapter detail;
+        CTessaneUrl::setHttpChapterDetail(
+            ok("{\"content\":\"正文\",\"chapter_name\":\"n\",\"word_count\":2,\"book_id\":1,\"chapter_id\":2,\"order_num\":3, \"status\":1,\"create_time\":4,\"update_time\":5}"),
+            &detail);
+        QCOMPARE(detail.content, QStringLiteral("正文"));
+        QCOMPARE(detail.update_time, 5);
+
+        TS_Chapter_Edit_Content edit;
+        CTessaneUrl::setHttpChapterEdit(ok("{\"book_id\":1,\"chapter_id\":2,\"volume_id\":3,\"chapter_copy\":[{\"a\":1}]}"), &edit);
+        QCOMPARE(edit.volume_id, 3);
+        QCOMPARE(edit.chapter_copy.size(), 1);
+
+        TS_Chapter_Menu menu;
+        CTessaneUrl::setHttpChapterMenu(
+            ok("{\"order\":\"asc\",\"word_num\":9,\"menu\":[{\"book_id\":1,\"chapter_id\":2,\"order_num\":1,\"chapter_name\":\"a\",\"status\":1,\"volume_id\":3}]}"),
+            &menu);
+        QCOMPARE(menu.order, QStringLiteral("asc"));
+        QCOMPARE(menu.count, 1);
+        QCOMPARE(menu.items.at(0).volume_id, 3);
+        CTessaneUrl::setHttpChapterMenu(ok("{\"order\":\"desc\",\"menu\":\"none\"}"), &menu);
+        QCOMPARE(menu.order, QStringLiteral("desc"));
+        QCOMPARE(menu.count, 1);
+    }
+
+    void chapterInfoKeepsTheLastElement()
+    {
+        TS_NewChapter_ChapterInfo info;
+        CTessaneUrl::setHttpChapterInfo(
+            ok("[{\"book_id\":1,\"chapter_id\":2,\"chapter_name\":\"first\",\"status\":1,\"volume_id\":3,\"order_num\":4}, {\"chapter_id\":5,\"chapter_name\":\"second\"}]"),
+            &info);
+        QCOMPARE(info.chapter_id, 5);
+        QCOMPARE(info.chapter_name, QStringLiteral("second"));
+        QCOMPARE(info.volume_id, 3);
+    }
+
+    void timeMachineReadsOriginAsTextAndVersions()
+    {
+        TS_Chapter_TimeMachine machine;
+        CTessaneUrl::setHttpChapterTimeMachine(
+            ok("{\"origin\":{\"book_id\":1,\"chapter_id\":2,\"content\":\"c\",\"createTime\":\"100\",\"word_count\":7}, \"blade\":[{\"id\":9,\"content\":\"v1\",\"create_time\":50,\"word_num\":2},{\"id\":10}]}"),
+            &machine);
+        QCOMPARE(machine.chapter_id, 2);
+        QCOMPARE(machine.createTime, QStringLiteral("100"));
+        QCOMPARE(machine.word_count, QString());
+        QCOMPARE(machine.count, 2);
+        QCOMPARE(machine.items.at(0).create_time, 50);
+        QCOMPARE(machine.items.at(1).id, 10);
+    }
+
+    void objectListIsEmptiedEvenByAFailedReply()
+    {
+        TS_JsonObjectList list;
+        CTessaneUrl::setHttpObjectList(ok("[{\"chapter_id\":1},5]"), &list);
+        QCOMPARE(list.list.size(), 2);
+        QCOMPARE(list.list.at(0).value(QStringLiteral("chapter_id")).toInt(), 1);
+        QVERIFY(list.list.at(1).isEmpty());
+        CTessaneUrl::setHttpObjectList("{\"code\":500}", &list);
+        QVERIFY(list.list.isEmpty());
+    }
+
+    void volumeListNeverCarriesAValueIntoTheNextEntry()
+    {
+        TS_Volume_Menu menu;
+        CTessaneUrl::setHttpVolumeMenu(
+            ok("[{\"id\":1,\"book_id\":5,\"order_num\":1,\"status\":1,\"volume_name\":\"一\"},{\"id\":2,\"book_id\":6,\"volume_name\":\"二\"}]"),
+            &menu);
+        QCOMPARE(menu.items.size(), 2);
+        QCOMPARE(menu.items.at(0).status, 1);
+        QCOMPARE(menu.items.at(1).status, 0);
+        QCOMPARE(menu.items.at(1).orderNum, 0);
+        QCOMPARE(menu.book_id, 6);
+        CTessaneUrl::setHttpVolumeMenu(ok("[{\"id\":3}]"), &menu);
+        QCOMPARE(menu.items.size(), 1);
+
+        TS_Volume_Add add;
+        CTessaneUrl::setHttpVolumeAdd(ok("{\"volume_id\":8}"), &add);
+        QCOMPARE(add.volume_id, 8);
+    }
+
+    void outlineAndMemoReplies()
+    {
+        TS_BookOutline_Create create;
+        CTessaneUrl::setHttpOutlineCreate(ok("{\"local_id\":1,\"type\":2,\"book_id\":3,\"outline_id\":4}"), &create);
+        QCOMPARE(create.outline_id, 4);
+
+        TS_BookOutline_Detail detail;
+        CTessaneUrl::setHttpOutlineDetail(
+            ok("{\"book_id\":1,\"outline_id\":2,\"type\":3,\"create_time\":4,\"title\":\"t\",\"content\":\"c\"}"), &detail);
+        QCOMPARE(detail.title, QStringLiteral("t"));
+        QCOMPARE(detail.create_time, 4);
+
+        TS_BookOutline_List list;
+        CTessaneUrl::setHttpOutlineList(
+            ok("{\"all_outline\":[{\"book_id\":1,\"outline_id\":2,\"order_num\":1,\"type\":1,\"title\":\"a\"},{\"outline_id\":3}]}"), &list);
+        QCOMPARE(list.items.size(), 2);
+        QCOMPARE(list.items.at(1).book_id, 0);
+        QCOMPARE(list.items.at(1).title, QString());
+
+        TS_Memo_Add add;
+        CTessaneUrl::setHttpMemoAdd(ok("{\"memo_id\":6}"), &add);
+        QCOMPARE(add.memo_id, 6);
+
+        TS_Memo_Detail memo;
+        CTessaneUrl::setHttpMemoDetail(
+            ok("{\"id\":1,\"color\":\"#fff\",\"content\":\"c\",\"update_time\":2,\"color_update_time\":3,\"book_id\":4,\"chapter_id\":5,\"location\":\"1,2,3,4\"}"),
+            &memo);
+        QCOMPARE(memo.color_update_time, 3);
+        QCOMPARE(memo.location, QStringLiteral("1,2,3,4"));
+    }
+
+    void refusedReplyLeavesTheRecordsOwnFields()
+    {
+        TS_Chapter_Chapter detail;
+        detail.content = QStringLiteral("local text");
+        CTessaneUrl::setHttpChapterDetail("{\"code\":400,\"msg\":\"章节不存在\",\"content\":{\"content\":\"x\"}}", &detail);
+        QCOMPARE(detail.header.code, 400);
+        QCOMPARE(detail.header.msg, QStringLiteral("章节不存在"));
+        QCOMPARE(detail.content, QStringLiteral("local text"));
+    }
+
+    void hugeReplyIsReadWhole()
+    {
+        const QString text(8 * 1024 * 1024, QLatin1Char('x'));
+        TS_Chapter_Chapter detail;
+        CTessaneUrl::setHttpChapterDetail(ok("{\"content\":\"" + text.toLatin1() + "\",\"chapter_id\":3}"), &detail);
+        QCOMPARE(detail.content.size(), text.size());
+        QCOMPARE(detail.chapter_id, 3);
+    }
+
+    void nullRecordIsIgnored()
+    {
+        CTessaneUrl::setHttpAuthorInfo(ok("{}"), nullptr);
+        CTessaneUrl::parseReplyHeader(root(ok("{}")), nullptr);
+        QJsonObject object;
+        QVERIFY(!CTessaneUrl::contentObject(root(ok("{\"a\":1}")), object, nullptr));
+    }
+};
+
+int runReplyParserTests(int argc, char** argv)
+{
+    TestReplyParsers test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ReplyParsers.moc"

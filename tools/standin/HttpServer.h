@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QString>
+#include <functional>
+
+class QTcpServer;
+class QTcpSocket;
+
+struct HttpRequest
+{
+    QByteArray method;
+    QByteArray target;   // as on the request line
+    QByteArray path;     // target up to "?"
+    QByteArray rawQuery; // after "?", undecoded
+    QList<QPair<QByteArray, QByteArray>> headers; // in arrival order, names as sent
+    QByteArray body;
+    quint16 localPort = 0;
+
+    QByteArray header(const QByteArray& name) const;
+};
+
+struct HttpResponse
+{
+    enum Action { Send, Drop };
+    Action action = Send;
+    int status = 200;
+    QByteArray contentType = "application/json; charset=utf-8";
+    QByteArray body;
+    int delayMs = 0;
+};
+
+// A minimal HTTP/1.1 server: Content-Length bodies, keep-alive, one request at
+// a time per connection (a delayed answer holds the connection's next request).
+class HttpServer : public QObject
+{
+    Q_OBJECT
+public:
+    using Handler = std::function<HttpResponse(const HttpRequest&)>;
+
+    explicit HttpServer(Handler handler, QObject* parent = nullptr);
+    // Listens on 127.0.0.1; port 0 picks a free one. Returns the port, 0 on failure.
+    quint16 listen(quint16 port);
+
+private:
+    void onNewConnection(QTcpServer* server);
+
+    Handler m_handler;
+};
+
+class HttpConnection : public QObject
+{
+    Q_OBJECT
+public:
+    HttpConnection(QTcpSocket* socket, HttpServer::Handler handler, QObject* parent);
+
+private:
+    void readMore();
+    bool takeRequest(HttpRequest& request, bool& bad);
+    void answer(const HttpRequest& request, const HttpResponse& response);
+    void write(const HttpResponse& response, bool close);
+
+    QTcpSocket* m_socket;
+    HttpServer::Handler m_handler;
+    QByteArray m_buffer;
+    bool m_busy = false;
+};

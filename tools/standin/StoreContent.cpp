@@ -1,0 +1,672 @@
+// The book, volume, chapter, outline and memo endpoints.
+
+#include "Store.h"
+
+#include <QJsonDocument>
+#include <algorithm>
+
+namespace {
+const QString kBookId = QStringLiteral("book_id");
+const QString kOrder = QStringLiteral("order_num");
+
+QList<int> orderedIds(const QMap<int, QJsonObject>& map, const QString& key, int value)
+{
+    QList<int> ids;
+    for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
+        if (it->value(key).toInt() == value)
+            ids.append(it.key());
+    }
+    std::stable_sort(ids.begin(), ids.end(), [&map](int a, int b) {
+        return map.value(a).value(kOrder).toInt() < map.value(b).value(kOrder).toInt();
+    });
+    return ids;
+}
+
+int nextOrder(const QMap<int, QJsonObject>& map, int bookId)
+{
+    int highest = 0;
+    for (const QJsonObject& object : map) {
+        if (object.value(kBookId).toInt() == bookId)
+            highest = std::max(highest, object.value(kOrder).toInt());
+    }
+    return highest + 1;
+}
+
+// Moves one id to the place of another in a book's order and numbers them anew.
+void moveInOrder(QMap<int, QJsonObject>& map, int bookId, int from, int to, bool before)
+{
+    QList<int> ids = orderedIds(map, kBookId, bookId);
+    if (!ids.contains(from) || !ids.contains(to) || from == to)
+        return;
+    ids.removeOne(from);
+    const int at = ids.indexOf(to) + (before ? 0 : 1);
+    ids.insert(at, from);
+    for (int i = 0; i < ids.size(); ++i)
+        map[ids.at(i)].insert(kOrder, i + 1);
+}
+
+QJsonArray movesOf(const QJsonObject& body)
+{
+    return QJsonDocument::fromJson(body.value(QStringLiteral("move_order")).toString().toUtf8()).array();
+}
+}
+
+QJsonObject Store::chapterEntry(const QJsonObject& chapter) const
+{
+    QJsonObject entry;
+    for (const char* key : {"book_id", "chapter_id", "order_num", "chapter_name", "status", "volume_id"})
+        entry.insert(QLatin1String(key), chapter.value(QLatin1String(key)));
+    return entry;
+}
+
+// ---- books ------------------------------------------------------------------
+
+ApiResult Store::addBook(const ApiCall& call)
+{
+    const QString name = text(call.body, "book_name");
+    if (name.isEmpty())
+        return refuse(QStringLiteral("书名不能为空"));
+    const int id = ++m_nextId;
+    const int time = number(call.body, "update_time");
+    m_books.insert(id, QJsonObject{
+        {QStringLiteral("book_id"), id}, {QStringLiteral("author_id"), call.uid},
+        {QStringLiteral("book_name"), name}, {QStringLiteral("intro"), QString()},
+        {QStringLiteral("channel_type"), 0}, {QStringLiteral("cate_id"), 0},
+        {QStringLiteral("first_cate_id"), 0}, {QStringLiteral("cover"), QString()},
+        {QStringLiteral("status"), 1}, {QStringLiteral("create_time"), time},
+        {QStringLiteral("update_time"), time}, {QStringLiteral("local_id"), number(call.body, "local_id")},
+    });
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("book_id"), id},
+                                 {QStringLiteral("local_id"), number(call.body, "local_id")},
+                                 {QStringLiteral("uid"), call.uid}};
+    return result;
+}
+
+ApiResult Store::booksList(const ApiCall& call)
+{
+    QJsonArray list;
+    for (const QJsonObject& book : m_books) {
+        if (book.value(QStringLiteral("author_id")).toInt() != call.uid || book.value(QStringLiteral("status")).toInt() != 1)
+            continue;
+        int words = 0;
+        for (const QJsonObject& chapter : m_chapters) {
+            if (chapter.value(kBookId) == book.value(kBookId))
+                words += chapter.value(QStringLiteral("word_count")).toInt();
+        }
+        list.append(QJsonObject{{QStringLiteral("book_id"), book.value(kBookId)},
+                                {QStringLiteral("book_name"), book.value(QStringLiteral("book_name"))},
+                                {QStringLiteral("cover"), book.value(QStringLiteral("cover"))},
+                                {QStringLiteral("word_num"), words}});
+    }
+    ApiResult result;
+    result.content = list;
+    return result;
+}
+
+ApiResult Store::bookInfo(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, queryInt(call, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    QJsonObject info = m_books.value(bookId);
+    int words = 0;
+    int chapters = 0;
+    for (const QJsonObject& chapter : m_chapters) {
+        if (chapter.value(kBookId).toInt() == bookId && chapter.value(QStringLiteral("status")).toInt() == 1) {
+            words += chapter.value(QStringLiteral("word_count")).toInt();
+            ++chapters;
+        }
+    }
+    info.insert(QStringLiteral("word_num"), words);
+    info.insert(QStringLiteral("chapter_count"), chapters);
+    info.remove(QStringLiteral("local_id"));
+    info.remove(QStringLiteral("status"));
+    ApiResult result;
+    result.content = info;
+    return result;
+}
+
+ApiResult Store::recycleBook(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    const int status = number(call.body, "status");
+    m_books[bookId].insert(QStringLiteral("status"), status);
+    m_books[bookId].insert(QStringLiteral("update_time"), number(call.body, "update_time"));
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("book_id"), bookId}, {QStringLiteral("status"), status}};
+    return result;
+}
+
+ApiResult Store::delBook(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    m_books.remove(bookId);
+    for (QMap<int, QJsonObject>* map : {&m_volumes, &m_chapters, &m_outlines, &m_blades}) {
+        for (auto it = map->begin(); it != map->end();)
+            it = it->value(kBookId).toInt() == bookId ? map->erase(it) : std::next(it);
+    }
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("book_id"), bookId}};
+    return result;
+}
+
+ApiResult Store::editBook(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    QJsonObject& book = m_books[bookId];
+    book.insert(QStringLiteral("book_name"), text(call.body, "book_name"));
+    book.insert(QStringLiteral("intro"), text(call.body, "intro"));
+    book.insert(QStringLiteral("channel_type"), number(call.body, "channel_type"));
+    book.insert(QStringLiteral("cate_id"), number(call.body, "cate_id"));
+    book.insert(QStringLiteral("update_time"), number(call.body, "update_time"));
+    const QString cover = text(call.body, "cover");
+    const int comma = cover.indexOf(QLatin1Char(','));
+    if (cover.startsWith(QLatin1String("data:image/")) && comma > 0) {
+        const QString suffix = cover.mid(11, cover.indexOf(QLatin1Char(';')) - 11);
+        const QString name = QStringLiteral("cover_%1.%2").arg(++m_nextId).arg(suffix);
+        m_images.insert(name, QByteArray::fromBase64(cover.mid(comma + 1).toLatin1()));
+        book.insert(QStringLiteral("cover"), m_baseUrl + QStringLiteral("/img/") + name);
+    }
+    // The platform answers these members as text.
+    ApiResult result;
+    result.content = QJsonObject{
+        {QStringLiteral("cover"), book.value(QStringLiteral("cover"))},
+        {QStringLiteral("intro"), book.value(QStringLiteral("intro"))},
+        {QStringLiteral("cate_id"), QString::number(book.value(QStringLiteral("cate_id")).toInt())},
+        {QStringLiteral("book_name"), book.value(QStringLiteral("book_name"))},
+        {QStringLiteral("channel_type"), QString::number(book.value(QStringLiteral("channel_type")).toInt())},
+    };
+    return result;
+}
+
+// ---- volumes ----------------------------------------------------------------
+
+ApiResult Store::volumeList(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, queryInt(call, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    QList<int> ids = orderedIds(m_volumes, kBookId, bookId);
+    if (call.query.queryItemValue(QStringLiteral("order")) == QLatin1String("desc"))
+        std::reverse(ids.begin(), ids.end());
+    QJsonArray list;
+    for (int id : ids)
+        list.append(m_volumes.value(id));
+    ApiResult result;
+    result.content = list;
+    return result;
+}
+
+ApiResult Store::addVolume(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    const int id = ++m_nextId;
+    m_volumes.insert(id, QJsonObject{{QStringLiteral("id"), id}, {kBookId, bookId},
+                                     {QStringLiteral("volume_name"), text(call.body, "volume_name")},
+                                     {kOrder, nextOrder(m_volumes, bookId)}, {QStringLiteral("status"), 1}});
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("volume_id"), id}};
+    return result;
+}
+
+ApiResult Store::editVolume(const ApiCall& call)
+{
+    const int id = number(call.body, "id");
+    if (!m_volumes.contains(id) || ownedBook(call, m_volumes.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("分卷不存在"));
+    m_volumes[id].insert(QStringLiteral("volume_name"), text(call.body, "volume_name"));
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("id"), id}};
+    return result;
+}
+
+ApiResult Store::recycleVolume(const ApiCall& call)
+{
+    const int id = number(call.body, "id");
+    if (!m_volumes.contains(id) || ownedBook(call, m_volumes.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("分卷不存在"));
+    m_volumes[id].insert(QStringLiteral("status"), number(call.body, "type"));
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("status"), number(call.body, "type")}};
+    return result;
+}
+
+ApiResult Store::moveVolume(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    for (const QJsonValue& value : movesOf(call.body)) {
+        const QJsonObject move = value.toObject();
+        moveInOrder(m_volumes, bookId, number(move, "from_volume_id"), number(move, "to_volume_id"), true);
+    }
+    ApiResult result;
+    result.content = QJsonObject{{kBookId, bookId}};
+    return result;
+}
+
+// ---- chapters ---------------------------------------------------------------
+
+ApiResult Store::addChapter(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    int volumeId = number(call.body, "volume_id");
+    if (volumeId == 0 || !m_volumes.contains(volumeId))
+        volumeId = orderedIds(m_volumes, kBookId, bookId).value(0);
+    const int id = ++m_nextId;
+    const int time = number(call.body, "update_time");
+    m_chapters.insert(id, QJsonObject{
+        {QStringLiteral("chapter_id"), id}, {kBookId, bookId}, {QStringLiteral("volume_id"), volumeId},
+        {QStringLiteral("chapter_name"), text(call.body, "chapter_name")}, {QStringLiteral("content"), QString()},
+        {kOrder, nextOrder(m_chapters, bookId)}, {QStringLiteral("status"), 1},
+        {QStringLiteral("word_count"), 0}, {QStringLiteral("create_time"), time},
+        {QStringLiteral("update_time"), time}, {QStringLiteral("local_id"), number(call.body, "local_id")},
+    });
+    ApiResult result;
+    result.content = QJsonObject{{kBookId, bookId}, {QStringLiteral("chapter_id"), id},
+                                 {QStringLiteral("local_id"), number(call.body, "local_id")},
+                                 {QStringLiteral("chapter_name"), text(call.body, "chapter_name")}};
+    return result;
+}
+
+ApiResult Store::batchCreateChapter(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    const QJsonArray list = QJsonDocument::fromJson(text(call.body, "list").toUtf8()).array();
+    const int time = number(call.body, "update_time");
+    QJsonArray created;
+    for (const QJsonValue& value : list) {
+        const QJsonObject entry = value.toObject();
+        const QString name = entry.contains(QStringLiteral("chapter_name")) ? text(entry, "chapter_name")
+                                                                            : text(entry, "name");
+        int volumeId = number(entry, "volume_id");
+        if (volumeId == 0)
+            volumeId = orderedIds(m_volumes, kBookId, bookId).value(0);
+        const int id = ++m_nextId;
+        const QString content = text(entry, "content");
+        QJsonObject chapter{
+            {QStringLiteral("chapter_id"), id}, {kBookId, bookId}, {QStringLiteral("volume_id"), volumeId},
+            {QStringLiteral("chapter_name"), name}, {QStringLiteral("content"), content},
+            {kOrder, nextOrder(m_chapters, bookId)}, {QStringLiteral("status"), 1},
+            {QStringLiteral("word_count"), wordCount(content)}, {QStringLiteral("create_time"), time},
+            {QStringLiteral("update_time"), time}, {QStringLiteral("local_id"), number(entry, "local_id")},
+        };
+        m_chapters.insert(id, chapter);
+        QJsonObject reply = chapterEntry(chapter);
+        reply.insert(QStringLiteral("local_id"), chapter.value(QStringLiteral("local_id")));
+        created.append(reply);
+    }
+    ApiResult result;
+    result.content = created;
+    return result;
+}
+
+ApiResult Store::recycleChapter(const ApiCall& call)
+{
+    const int id = number(call.body, "chapter_id");
+    if (!m_chapters.contains(id) || ownedBook(call, m_chapters.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("章节不存在"));
+    m_chapters[id].insert(QStringLiteral("status"), number(call.body, "status"));
+    m_chapters[id].insert(QStringLiteral("update_time"), number(call.body, "update_time"));
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("chapter_id"), id}, {QStringLiteral("status"), number(call.body, "status")}};
+    return result;
+}
+
+ApiResult Store::delChapter(const ApiCall& call)
+{
+    const int id = number(call.body, "chapter_id");
+    if (!m_chapters.contains(id) || ownedBook(call, m_chapters.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("章节不存在"));
+    m_chapters.remove(id);
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("chapter_id"), id}};
+    return result;
+}
+
+ApiResult Store::chapterInfo(const ApiCall& call)
+{
+    const int id = queryInt(call, "chapter_id");
+    if (!m_chapters.contains(id) || ownedBook(call, m_chapters.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("章节不存在"));
+    ApiResult result;
+    result.content = QJsonArray{chapterEntry(m_chapters.value(id))};
+    return result;
+}
+
+ApiResult Store::chapterList(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, queryInt(call, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    const QString order = call.query.queryItemValue(QStringLiteral("order"), QUrl::FullyDecoded);
+    QList<int> ids = orderedIds(m_chapters, kBookId, bookId);
+    if (order == QLatin1String("desc"))
+        std::reverse(ids.begin(), ids.end());
+    QJsonArray menu;
+    int words = 0;
+    for (int id : ids) {
+        menu.append(chapterEntry(m_chapters.value(id)));
+        words += m_chapters.value(id).value(QStringLiteral("word_count")).toInt();
+    }
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("order"), order}, {QStringLiteral("word_num"), words},
+                                 {QStringLiteral("menu"), menu}};
+    return result;
+}
+
+ApiResult Store::chapterDetail(const ApiCall& call)
+{
+    const int id = queryInt(call, "chapter_id");
+    if (!m_chapters.contains(id) || ownedBook(call, m_chapters.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("章节不存在"));
+    QJsonObject chapter = m_chapters.value(id);
+    chapter.remove(QStringLiteral("local_id"));
+    chapter.remove(QStringLiteral("volume_id"));
+    ApiResult result;
+    result.content = chapter;
+    return result;
+}
+
+ApiResult Store::getChapters(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, queryInt(call, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    const QStringList wanted = call.query.queryItemValue(QStringLiteral("c_ids"), QUrl::FullyDecoded)
+                                   .split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const int after = queryInt(call, "order_num");
+    const int limit = queryInt(call, "limit");
+    QJsonArray list;
+    for (int id : orderedIds(m_chapters, kBookId, bookId)) {
+        const QJsonObject chapter = m_chapters.value(id);
+        const bool chosen = wanted.isEmpty() ? chapter.value(kOrder).toInt() > after
+                                             : wanted.contains(QString::number(id));
+        if (!chosen)
+            continue;
+        list.append(chapter);
+        if (limit > 0 && list.size() >= limit)
+            break;
+    }
+    ApiResult result;
+    result.content = list;
+    return result;
+}
+
+ApiResult Store::editChapter(const ApiCall& call)
+{
+    const int id = number(call.body, "chapter_id");
+    if (!m_chapters.contains(id) || ownedBook(call, m_chapters.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("章节不存在"));
+    QJsonObject& chapter = m_chapters[id];
+    if (call.body.contains(QStringLiteral("chapter_name")))
+        chapter.insert(QStringLiteral("chapter_name"), text(call.body, "chapter_name"));
+    if (call.body.contains(QStringLiteral("content"))) {
+        chapter.insert(QStringLiteral("content"), text(call.body, "content"));
+        chapter.insert(QStringLiteral("word_count"), wordCount(text(call.body, "content")));
+    }
+    chapter.insert(QStringLiteral("update_time"), number(call.body, "update_time"));
+    ApiResult result;
+    result.content = QJsonObject{{kBookId, chapter.value(kBookId)}, {QStringLiteral("chapter_id"), id},
+                                 {QStringLiteral("volume_id"), chapter.value(QStringLiteral("volume_id"))},
+                                 {QStringLiteral("chapter_copy"), QJsonArray()}};
+    return result;
+}
+
+// direction 1 puts the chapter before the target, anything else after it.
+ApiResult Store::moveChapter(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    for (const QJsonValue& value : movesOf(call.body)) {
+        const QJsonObject move = value.toObject();
+        const int from = number(move, "from_chapter_id");
+        if (!m_chapters.contains(from))
+            continue;
+        if (number(move, "to_volume_id") > 0)
+            m_chapters[from].insert(QStringLiteral("volume_id"), number(move, "to_volume_id"));
+        moveInOrder(m_chapters, bookId, from, number(move, "to_chapter_id"), number(move, "direction") == 1);
+    }
+    ApiResult result;
+    result.content = QJsonObject{{kBookId, bookId}};
+    return result;
+}
+
+ApiResult Store::contentBlade(const ApiCall& call)
+{
+    const int chapterId = number(call.body, "chapter_id");
+    if (!m_chapters.contains(chapterId) || ownedBook(call, m_chapters.value(chapterId).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("章节不存在"));
+    const int id = ++m_nextId;
+    m_blades.insert(id, QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("chapter_id"), chapterId},
+                                    {kBookId, number(call.body, "book_id")},
+                                    {QStringLiteral("content"), text(call.body, "content")},
+                                    {QStringLiteral("chapter_name"), text(call.body, "chapter_name")},
+                                    {QStringLiteral("create_time"), number(call.body, "create_time")},
+                                    {QStringLiteral("word_num"), wordCount(text(call.body, "content"))}});
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("id"), id}};
+    return result;
+}
+
+ApiResult Store::timeMachine(const ApiCall& call)
+{
+    const int chapterId = queryInt(call, "chapter_id");
+    if (!m_chapters.contains(chapterId) || ownedBook(call, m_chapters.value(chapterId).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("章节不存在"));
+    const QJsonObject chapter = m_chapters.value(chapterId);
+    QJsonArray blades;
+    for (auto it = m_blades.constEnd(); it != m_blades.constBegin();) {
+        --it;
+        if (it->value(QStringLiteral("chapter_id")).toInt() == chapterId) {
+            blades.append(QJsonObject{{QStringLiteral("id"), it.key()}, {QStringLiteral("content"), it->value(QStringLiteral("content"))},
+                                      {QStringLiteral("create_time"), it->value(QStringLiteral("create_time"))},
+                                      {QStringLiteral("word_num"), it->value(QStringLiteral("word_num"))}});
+        }
+    }
+    ApiResult result;
+    result.content = QJsonObject{
+        {QStringLiteral("origin"),
+         QJsonObject{{kBookId, chapter.value(kBookId)}, {QStringLiteral("chapter_id"), chapterId},
+                     {QStringLiteral("content"), chapter.value(QStringLiteral("content"))},
+                     {QStringLiteral("createTime"), QString::number(chapter.value(QStringLiteral("create_time")).toInt())},
+                     {QStringLiteral("word_count"), QString::number(chapter.value(QStringLiteral("word_count")).toInt())}}},
+        {QStringLiteral("blade"), blades}};
+    return result;
+}
+
+// Each entry may carry a chapter's new volume and order number.
+ApiResult Store::appMoveChapter(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    for (const QJsonValue& value : movesOf(call.body)) {
+        const QJsonObject move = value.toObject();
+        const int id = number(move, "chapter_id");
+        if (!m_chapters.contains(id) || m_chapters.value(id).value(kBookId).toInt() != bookId)
+            continue;
+        if (move.contains(QStringLiteral("volume_id")))
+            m_chapters[id].insert(QStringLiteral("volume_id"), number(move, "volume_id"));
+        if (move.contains(kOrder))
+            m_chapters[id].insert(kOrder, number(move, "order_num"));
+    }
+    ApiResult result;
+    result.content = QJsonObject{{kBookId, bookId}};
+    return result;
+}
+
+// ---- outlines ---------------------------------------------------------------
+
+ApiResult Store::addOutline(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    const int id = ++m_nextId;
+    m_outlines.insert(id, QJsonObject{{QStringLiteral("outline_id"), id}, {kBookId, bookId},
+                                      {QStringLiteral("type"), number(call.body, "type")},
+                                      {QStringLiteral("title"), text(call.body, "title")},
+                                      {QStringLiteral("content"), text(call.body, "content")},
+                                      {kOrder, nextOrder(m_outlines, bookId)},
+                                      {QStringLiteral("create_time"), number(call.body, "update_time")}});
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("local_id"), number(call.body, "local_id")},
+                                 {QStringLiteral("type"), number(call.body, "type")}, {kBookId, bookId},
+                                 {QStringLiteral("outline_id"), id}};
+    return result;
+}
+
+ApiResult Store::editOutline(const ApiCall& call)
+{
+    const int id = number(call.body, "outline_id");
+    if (!m_outlines.contains(id) || ownedBook(call, m_outlines.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("大纲不存在"));
+    for (const char* key : {"type", "title", "content"}) {
+        if (call.body.contains(QLatin1String(key)))
+            m_outlines[id].insert(QLatin1String(key), call.body.value(QLatin1String(key)));
+    }
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("outline_id"), id}};
+    return result;
+}
+
+ApiResult Store::delOutline(const ApiCall& call)
+{
+    const int id = number(call.body, "outline_id");
+    if (!m_outlines.contains(id) || ownedBook(call, m_outlines.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("大纲不存在"));
+    m_outlines.remove(id);
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("outline_id"), id}};
+    return result;
+}
+
+ApiResult Store::outlineDetail(const ApiCall& call)
+{
+    const int id = queryInt(call, "outline_id");
+    if (!m_outlines.contains(id) || ownedBook(call, m_outlines.value(id).value(kBookId).toInt()) == 0)
+        return refuse(QStringLiteral("大纲不存在"));
+    ApiResult result;
+    result.content = m_outlines.value(id);
+    return result;
+}
+
+ApiResult Store::outlineList(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, queryInt(call, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    QJsonArray list;
+    for (int id : orderedIds(m_outlines, kBookId, bookId))
+        list.append(m_outlines.value(id));
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("all_outline"), list}};
+    return result;
+}
+
+ApiResult Store::moveOutline(const ApiCall& call)
+{
+    const int bookId = ownedBook(call, number(call.body, "book_id"));
+    if (bookId == 0)
+        return refuse(QStringLiteral("作品不存在"));
+    for (const QJsonValue& value : movesOf(call.body)) {
+        const QJsonObject move = value.toObject();
+        moveInOrder(m_outlines, bookId, number(move, "from_outline_id"), number(move, "to_outline_id"), true);
+    }
+    ApiResult result;
+    result.content = QJsonObject{{kBookId, bookId}};
+    return result;
+}
+
+// ---- memos ------------------------------------------------------------------
+
+ApiResult Store::addMemo(const ApiCall& call)
+{
+    const int id = ++m_nextId;
+    const int time = number(call.body, "update_time");
+    m_memos.insert(id, QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("uid"), call.uid},
+                                   {QStringLiteral("color"), text(call.body, "color")},
+                                   {QStringLiteral("content"), text(call.body, "content")},
+                                   {QStringLiteral("update_time"), time}, {QStringLiteral("color_update_time"), time},
+                                   {kBookId, 0}, {QStringLiteral("chapter_id"), 0}, {QStringLiteral("location"), QString()}});
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("memo_id"), id}};
+    return result;
+}
+
+ApiResult Store::delMemo(const ApiCall& call)
+{
+    const int id = number(call.body, "memo_id");
+    if (m_memos.value(id).value(QStringLiteral("uid")).toInt() != call.uid)
+        return refuse(QStringLiteral("便签不存在"));
+    m_memos.remove(id);
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("memo_id"), id}};
+    return result;
+}
+
+ApiResult Store::editMemo(const ApiCall& call)
+{
+    const int id = number(call.body, "memo_id");
+    if (m_memos.value(id).value(QStringLiteral("uid")).toInt() != call.uid)
+        return refuse(QStringLiteral("便签不存在"));
+    QJsonObject& memo = m_memos[id];
+    const int time = number(call.body, "update_time");
+    if (call.body.contains(QStringLiteral("color"))) {
+        memo.insert(QStringLiteral("color"), text(call.body, "color"));
+        memo.insert(QStringLiteral("color_update_time"), time);
+    }
+    for (const char* key : {"content", "location"}) {
+        if (call.body.contains(QLatin1String(key)))
+            memo.insert(QLatin1String(key), text(call.body, key));
+    }
+    for (const char* key : {"book_id", "chapter_id"}) {
+        if (call.body.contains(QLatin1String(key)))
+            memo.insert(QLatin1String(key), number(call.body, key));
+    }
+    memo.insert(QStringLiteral("update_time"), time);
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("memo_id"), id}};
+    return result;
+}
+
+ApiResult Store::memoDetail(const ApiCall& call)
+{
+    const int id = queryInt(call, "memo_id");
+    if (m_memos.value(id).value(QStringLiteral("uid")).toInt() != call.uid)
+        return refuse(QStringLiteral("便签不存在"));
+    QJsonObject memo = m_memos.value(id);
+    memo.remove(QStringLiteral("uid"));
+    ApiResult result;
+    result.content = memo;
+    return result;
+}
+
+ApiResult Store::memoList(const ApiCall& call)
+{
+    QJsonArray list;
+    for (QJsonObject memo : m_memos) {
+        if (memo.value(QStringLiteral("uid")).toInt() != call.uid)
+            continue;
+        memo.remove(QStringLiteral("uid"));
+        list.append(memo);
+    }
+    ApiResult result;
+    result.content = list;
+    return result;
+}

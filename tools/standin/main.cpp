@@ -1,0 +1,31 @@
+// The stand-in platform. Prints the port it listens on as the first line of
+// its output, then serves until killed.
+//
+//   standin [--port N]      (N = 0 or absent: a free port)
+
+#include "Platform.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    quint16 port = 0;
+    const QStringList arguments = app.arguments();
+    const int at = arguments.indexOf(QStringLiteral("--port"));
+    if (at >= 0 && at + 1 < arguments.size())
+        port = quint16(arguments.at(at + 1).toUInt());
+
+    Platform platform;
+    const quint16 chosen = platform.start(port);
+    if (chosen == 0) {
+        std::fprintf(stderr, "standin: cannot listen on 127.0.0.1:%u\n", unsigned(port));
+        return 1;
+    }
+    std::printf("%u\n", unsigned(chosen));
+    std::fflush(stdout);
+    return app.exec();
+}
