@@ -164,10 +164,10 @@ void CTessaneUrl::setHttpChapterTimeMachine(const QByteArray& body, TS_Chapter_T
     if (blades.size() < 1)
         return;
     record->count = blades.size();
-    record->items = QVector<T_Chapter_TimeMachineItem>(blades.size());
+    record->items = QVector<T_Chapter_TimeMachineVersion>(blades.size());
     for (int i = 0; i < blades.size(); ++i) {
         const QJsonObject element = blades.at(i).toObject();
-        T_Chapter_TimeMachineItem& item = record->items[i];
+        T_Chapter_TimeMachineVersion& item = record->items[i];
         jsonInt(element, QStringLiteral("id"), item.id);
         jsonString(element, QStringLiteral("content"), item.content);
         jsonInt(element, QStringLiteral("create_time"), item.create_time);

@@ -237,7 +237,7 @@ struct TC_Chapter_TimeMachine
     TC_Chapter_TimeMachine() { header.jobType = JobType::ChapterTimeMachine; }
 };
 
-struct T_Chapter_TimeMachineItem
+struct T_Chapter_TimeMachineVersion
 {
     int id = 0; // version id
     QString content;
@@ -254,7 +254,7 @@ struct TS_Chapter_TimeMachine
     QString createTime;
     QString word_count;
     int count = 0;
-    QVector<T_Chapter_TimeMachineItem> items;
+    QVector<T_Chapter_TimeMachineVersion> items;
 };
 
 struct TC_Chapter_AppMove
