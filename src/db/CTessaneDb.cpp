@@ -1,0 +1,364 @@
+#include "CTessaneDb.h"
+
+#include "CTessaneDbTransaction.h"
+#include "common/Utility.h"
+#include "db/SqlScript.h"
+#include "remote/T_Http_S.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+const char kCreationScript[] = ":/res/db/new.sql";
+
+// Tables and columns the code relies on beyond what older databases hold.
+// Every statement is harmless when the thing already exists.
+const char* const kSchemaAdditions[] = {
+    "CREATE TABLE IF NOT EXISTS \"tb_level\" (\"id\" INTEGER NOT NULL PRIMARY KEY, "
+    "\"name\" TEXT, \"score\" INTEGER NOT NULL DEFAULT 0, \"img\" TEXT, \"photo_frame\" TEXT, "
+    "\"small_img\" TEXT, \"small_photo_frame\" TEXT, \"small_medal\" TEXT);",
+    "CREATE TABLE IF NOT EXISTS \"tb_client_statistics\" (\"id\" INTEGER PRIMARY KEY "
+    "AUTOINCREMENT NOT NULL, \"uid\" INTEGER NOT NULL DEFAULT 0, \"date\" TEXT NOT NULL, "
+    "\"uv\" TEXT NOT NULL DEFAULT '0,0,0,0,0,0,0,0,0,0,0,0,0');",
+    "CREATE INDEX IF NOT EXISTS \"main\".\"uidJobId\" ON \"tb_job\" (\"uid\" ASC, \"jobId\" ASC);",
+    "CREATE INDEX IF NOT EXISTS \"main\".\"clientStatisticsDay\" ON \"tb_client_statistics\" "
+    "(\"uid\" ASC, \"date\" ASC);",
+};
+}
+
+CTessaneDb* CTessaneDb::instance()
+{
+    static CTessaneDb* theDb = new CTessaneDb();
+    return theDb;
+}
+
+CTessaneDb::CTessaneDb(QObject* parent, const QString& connectionName)
+    : QObject(parent)
+    , m_connectionName(connectionName.isEmpty() ? QString::fromLatin1(QSqlDatabase::defaultConnection)
+                                                : connectionName)
+{
+    if (QSqlDatabase::contains(m_connectionName))
+        db = QSqlDatabase::database(m_connectionName, false);
+    else
+        db = QSqlDatabase::addDatabase(driverName(), m_connectionName);
+}
+
+CTessaneDb::~CTessaneDb()
+{
+    close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+QString CTessaneDb::driverName() const
+{
+    // The cipher build of the driver is used like the plain one, with no key.
+    return QSqlDatabase::drivers().contains(QStringLiteral("SQLITECIPHER"))
+        ? QStringLiteral("SQLITECIPHER")
+        : QStringLiteral("QSQLITE");
+}
+
+bool CTessaneDb::init()
+{
+    return init(getDbDir() + QStringLiteral("/wrt.db"), appDirPath() + QStringLiteral("/data/db"));
+}
+
+bool CTessaneDb::init(const QString& dbFile, const QString& programDbDir)
+{
+    const QString scriptPath = programDbDir + QStringLiteral("/update.sql");
+    const QString markerPath = programDbDir + QStringLiteral("/isCoverDb.txt");
+
+    if (QFile::exists(markerPath)) {
+        // The marker stays until the old database is really gone, so a file
+        // that is still locked is replaced on the next start instead.
+        if (removeDbFiles(dbFile)) {
+            if (!QFile::remove(markerPath))
+                qWarning() << "cannot remove the replace marker" << markerPath;
+            qInfo() << "database replaced on request:" << dbFile;
+        } else {
+            qWarning() << "cannot remove the database to replace it:" << dbFile;
+        }
+    }
+
+    bool ok = false;
+    if (!QFile::exists(dbFile)) {
+        ok = createDb(dbFile);
+    } else {
+        ok = openAt(dbFile);
+    }
+    qInfo() << "open db" << dbFile << "result" << ok << "error" << lastError;
+    if (!ok) {
+        // The upgrade script waits for a database it can be applied to.
+        qWarning() << "db init error";
+        return false;
+    }
+    if (!updateDb(scriptPath)) {
+        qWarning() << "update db error";
+        return false;
+    }
+    ensureSchema();
+    return true;
+}
+
+bool CTessaneDb::removeDbFiles(const QString& path)
+{
+    bool ok = true;
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"),
+                                  QStringLiteral("-journal")}) {
+        const QString file = path + suffix;
+        if (QFile::exists(file) && !QFile::remove(file))
+            ok = false;
+    }
+    return ok;
+}
+
+bool CTessaneDb::createDb(const QString& path)
+{
+    QFile script(QString::fromLatin1(kCreationScript));
+    if (!script.open(QIODevice::ReadOnly)) {
+        lastError = QStringLiteral("cannot read the creation script ") + script.fileName();
+        qWarning() << lastError;
+        return false;
+    }
+    const QString text = QString::fromUtf8(script.readAll());
+    script.close();
+
+    // Built beside the target and renamed at the end: a start interrupted
+    // half-way must not leave a file that looks like a finished database.
+    const QString building = path + QStringLiteral(".creating");
+    close();
+    removeDbFiles(building);
+    if (!createFile(building)) {
+        lastError = QStringLiteral("cannot create ") + building;
+        qWarning() << lastError;
+        return false;
+    }
+    if (!openAt(building)) {
+        close();
+        removeDbFiles(building);
+        return false;
+    }
+    bool ok = false;
+    {
+        Transaction transaction(*this);
+        if (transaction.began()) {
+            if (!runScript(text))
+                qWarning() << "the creation script had failing statements";
+            ok = transaction.commit();
+        }
+    }
+    close();
+    if (!ok || !QFile::rename(building, path)) {
+        qWarning() << "database creation failed:" << path << lastError;
+        removeDbFiles(building);
+        return false;
+    }
+    removeDbFiles(building);
+    return openAt(path);
+}
+
+bool CTessaneDb::updateDb(const QString& scriptPath)
+{
+    if (!QFile::exists(scriptPath))
+        return true;
+    if (!isOpen()) {
+        qWarning() << "upgrade script kept for an open database:" << scriptPath;
+        return false;
+    }
+    QFile file(scriptPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning() << "open error:" << scriptPath;
+        return false;
+    }
+    const QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    // Removed before it runs: whatever happens next, it never runs twice.
+    if (!QFile::remove(scriptPath)) {
+        qWarning() << "upgrade script not run, it cannot be removed:" << scriptPath;
+        return true;
+    }
+    if (!runScript(text))
+        qWarning() << "upgrade script" << scriptPath << "had failing statements (logged above)";
+    return true;
+}
+
+bool CTessaneDb::runScript(const QString& text)
+{
+    const QStringList statements = splitSqlScript(text);
+    int failed = 0;
+    for (const QString& statement : statements) {
+        QSqlQuery query(db);
+        if (!sqlExec(query, statement))
+            ++failed;
+    }
+    if (failed > 0)
+        qWarning() << failed << "of" << statements.size() << "script statements failed";
+    return failed == 0;
+}
+
+bool CTessaneDb::openAt(const QString& path)
+{
+    close();
+    db.setDatabaseName(path);
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        lastError = QStringLiteral("[%1] open %2: %3")
+                        .arg(QString::number(error.type()), path, error.text());
+        qWarning() << lastError;
+        return false;
+    }
+    if (!checkUsable()) {
+        qWarning() << "database not usable:" << path << lastError;
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool CTessaneDb::checkUsable()
+{
+    // Reading the schema fails on a file that is no database at all.
+    QSqlQuery query(db);
+    if (!sqlExec(query, QStringLiteral("select count(*) from sqlite_master;")))
+        return false;
+    query.finish();
+    applyJournalMode();
+    // Rewriting the stored schema version with its own value is a real write:
+    // a read-only file or folder, a full disk or a locked file show up now
+    // rather than at the author's first save.
+    if (!sqlExec(query, QStringLiteral("PRAGMA user_version;")) || !query.next())
+        return false;
+    const int version = query.value(0).toInt();
+    query.finish();
+    return sqlExec(query, QStringLiteral("PRAGMA user_version = %1;").arg(version));
+}
+
+void CTessaneDb::applyJournalMode()
+{
+    QSqlQuery query(db);
+    m_journalMode.clear();
+    if (sqlExec(query, QStringLiteral("PRAGMA journal_mode = WAL;")) && query.next())
+        m_journalMode = query.value(0).toString().toLower();
+    query.finish();
+    if (m_journalMode != QLatin1String("wal"))
+        qWarning() << "WAL refused, journal mode stays" << m_journalMode;
+    // Every commit reaches the disk before it returns: an author's save must
+    // survive a power loss.
+    sqlExec(query, QStringLiteral("PRAGMA synchronous = FULL;"));
+}
+
+bool CTessaneDb::ensureSchema()
+{
+    bool ok = true;
+    QSqlQuery query(db);
+    bool hasRevision = false;
+    if (sqlExec(query, QStringLiteral("PRAGMA table_info(tb_job);"))) {
+        while (query.next()) {
+            if (query.value(1).toString().compare(QLatin1String("revision"), Qt::CaseInsensitive) == 0)
+                hasRevision = true;
+        }
+    }
+    query.finish();
+    if (!hasRevision)
+        ok = exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN revision INTEGER NOT NULL DEFAULT 0;"))
+            && ok;
+    for (const char* statement : kSchemaAdditions)
+        ok = exec(QString::fromUtf8(statement)) && ok;
+    if (!ok)
+        qWarning() << "the database lacks parts of the expected schema";
+    return ok;
+}
+
+bool CTessaneDb::isOpen() const
+{
+    return db.isOpen();
+}
+
+void CTessaneDb::close()
+{
+    if (db.isOpen())
+        db.close();
+    m_transactionDepth = 0;
+    m_transactionFailed = false;
+}
+
+QString CTessaneDb::dbFilePath() const
+{
+    return db.databaseName();
+}
+
+bool CTessaneDb::sqlExec(QSqlQuery& query, const QString& statement)
+{
+    if (!statement.isEmpty() && query.exec(statement))
+        return true;
+    const QSqlError error = query.lastError();
+    lastError = QStringLiteral("[%1] %2 driver err:%3 db err:%4")
+                    .arg(QString::number(error.type()), error.text(), error.driverText(),
+                         error.databaseText());
+    if (m_transactionDepth > 0)
+        m_transactionFailed = true;
+    qDebug().noquote() << "sqlStr = " + statement.left(2000);
+    qDebug().noquote() << "dbError : err = " + lastError;
+    return false;
+}
+
+bool CTessaneDb::exec(const QString& pattern, std::initializer_list<SqlArg> args)
+{
+    QSqlQuery query(db);
+    return sqlExec(query, args.size() == 0 ? pattern : sqlFormat(pattern, args));
+}
+
+QSqlQuery CTessaneDb::newQuery() const
+{
+    return QSqlQuery(db);
+}
+
+void CTessaneDb::setDbError(T_Http_S& reply) const
+{
+    reply.code = HttpDbError;
+    reply.msg = QStringLiteral("数据库错误\n") + lastError;
+}
+
+void CTessaneDb::setDbError(T_Http_S* reply) const
+{
+    if (reply)
+        setDbError(*reply);
+}
+
+int CTessaneDb::lastInsertId(const QString& table)
+{
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select last_insert_rowid() from %1 limit 1;"),
+                                  {SqlArg::name(table)})))
+        return -1;
+    return query.next() ? query.value(0).toInt() : -1;
+}
+
+bool CTessaneDb::deleteItem(const QString& table, const QString& column, int value)
+{
+    return exec(QStringLiteral("delete from %1 where %2 = %3;"),
+                {SqlArg::name(table), SqlArg::name(column), value});
+}
+
+bool CTessaneDb::updateItemById(const QString& table, const QString& keyColumn, int key,
+                                const QString& column, int value)
+{
+    const QString statement = sqlFormat(QStringLiteral("update %1 set %2 = %3 where %4 = %5;"),
+                                        {SqlArg::name(table), SqlArg::name(column), value,
+                                         SqlArg::name(keyColumn), key});
+    qDebug().noquote() << statement;
+    QSqlQuery query(db);
+    return sqlExec(query, statement);
+}
+
+bool CTessaneDb::updateItemStringById(const QString& table, const QString& keyColumn, int key,
+                                      const QString& column, const QString& value)
+{
+    return exec(QStringLiteral("update %1 set %2 = %3 where %4 = %5;"),
+                {SqlArg::name(table), SqlArg::name(column), value, SqlArg::name(keyColumn), key});
+}

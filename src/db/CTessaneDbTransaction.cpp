@@ -1,0 +1,47 @@
+#include "CTessaneDbTransaction.h"
+
+#include <QSqlQuery>
+
+CTessaneDb::Transaction::Transaction(CTessaneDb& db) : m_db(db)
+{
+    m_outer = m_db.m_transactionDepth == 0;
+    if (m_outer) {
+        m_db.m_transactionFailed = false;
+        // Take the write lock now so a busy file fails here, before any change.
+        m_began = m_db.exec(QStringLiteral("BEGIN IMMEDIATE;"));
+    } else {
+        m_began = !m_db.m_transactionFailed;
+    }
+    if (m_began)
+        ++m_db.m_transactionDepth;
+}
+
+CTessaneDb::Transaction::~Transaction()
+{
+    if (!m_began || m_done)
+        return;
+    --m_db.m_transactionDepth;
+    if (m_outer)
+        m_db.exec(QStringLiteral("ROLLBACK;"));
+    else
+        m_db.m_transactionFailed = true;
+}
+
+bool CTessaneDb::Transaction::commit()
+{
+    if (!m_began || m_done)
+        return false;
+    m_done = true;
+    --m_db.m_transactionDepth;
+    if (!m_outer)
+        return !m_db.m_transactionFailed;
+    if (m_db.m_transactionFailed) {
+        m_db.exec(QStringLiteral("ROLLBACK;"));
+        return false;
+    }
+    if (m_db.exec(QStringLiteral("COMMIT;")))
+        return true;
+    // A commit refused (full disk, I/O error) leaves the transaction open.
+    m_db.exec(QStringLiteral("ROLLBACK;"));
+    return false;
+}

@@ -1,0 +1,418 @@
+#include "CTessaneDb.h"
+
+#include "CTessaneDbTransaction.h"
+#include "remote/T_Http_Custom.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// Parses a JSON object; false (and an empty object) for anything else.
+bool parseObject(const QString& text, QJsonObject& out)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    out = document.object();
+    return error.error == QJsonParseError::NoError && document.isObject();
+}
+
+// A stored job whose content no longer parses keeps only what is merged now;
+// say so, since the older change is lost with it.
+QJsonObject storedObject(int jobId, const QString& text)
+{
+    QJsonObject object;
+    if (!parseObject(text, object))
+        qWarning() << "pending job" << jobId << "holds no JSON object; its old content is replaced";
+    return object;
+}
+
+int intField(const QSqlQuery& query, const QSqlRecord& record, const char* name)
+{
+    const int index = record.indexOf(QLatin1String(name));
+    return index < 0 ? 0 : query.value(index).toInt();
+}
+
+void readJob(const QSqlQuery& query, T_JobData& out)
+{
+    const QSqlRecord record = query.record();
+    out.uid = intField(query, record, "uid");
+    out.jobId = intField(query, record, "jobId");
+    out.jobType = intField(query, record, "jobType");
+    out.localBookId = intField(query, record, "localBookId");
+    out.bookId = intField(query, record, "bookId");
+    out.localVolumeId = intField(query, record, "localVolumeId");
+    out.volumeId = intField(query, record, "volumeId");
+    out.localChapterId = intField(query, record, "localChapterId");
+    out.chapterId = intField(query, record, "chapterId");
+    out.localMemoId = intField(query, record, "localMemoId");
+    out.memoId = intField(query, record, "memoId");
+    const int content = record.indexOf(QStringLiteral("content"));
+    out.content = content < 0 ? QString() : query.value(content).toString();
+    out.createTime = intField(query, record, "createTime");
+    out.ext1 = intField(query, record, "ext1");
+    out.revision = intField(query, record, "revision");
+}
+
+}
+
+bool CTessaneDb::addJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1,
+                        int* storedRevision)
+{
+    using namespace TessaneJob;
+    identity.jobId = 0;
+    identity.uid = m_currentUid;
+    if (storedRevision)
+        *storedRevision = 0;
+    if (identity.uid < 1) {
+        lastError = QStringLiteral("no signed-in author to record job type %1").arg(identity.jobType);
+        qWarning() << lastError;
+        return false;
+    }
+
+    bool ok = false;
+    switch (identity.jobType) {
+    case AuthorProfile:
+    case SensitiveWords:
+        ok = mergeUserJob(identity, content, createTime, ext1);
+        break;
+    case BookEdit:
+        ok = updateLocalJob_Book(identity, content, createTime, ext1);
+        break;
+    case ChapterRename:
+    case ChapterSaveText:
+        ok = updateLocalJob_Chapter(identity, content, createTime, ext1);
+        break;
+    case OutlineEdit:
+        ok = updateLocalJob_Outline(identity, content, createTime, ext1);
+        break;
+    case MemoColor:
+    case MemoText:
+    case MemoPlace:
+        ok = updateLocalJob_Memo(identity, content, createTime, ext1);
+        break;
+    case BookDeleteHard:
+    case ChapterDeleteHard:
+    case MemoDelete:
+    case OutlineDelete: {
+        // Deleting for good makes every pending change of the object
+        // pointless. An object the platform never heard of needs no request
+        // either, so nothing is queued for it.
+        Transaction transaction(*this);
+        if (!transaction.began())
+            break;
+        bool reachedPlatform = true;
+        bool swept = false;
+        if (identity.jobType == BookDeleteHard) {
+            swept = sweepJobs(QStringLiteral("localBookId"), identity.localBookId);
+            reachedPlatform = identity.bookId > 0;
+        } else if (identity.jobType == ChapterDeleteHard) {
+            swept = sweepJobs(QStringLiteral("localChapterId"), identity.localChapterId);
+            reachedPlatform = identity.chapterId > 0;
+        } else if (identity.jobType == MemoDelete) {
+            swept = sweepJobs(QStringLiteral("localMemoId"), identity.localMemoId);
+            reachedPlatform = identity.memoId > 0;
+        } else {
+            swept = deleteOutlineJobs(ext1);
+        }
+        if (!swept)
+            break;
+        if (reachedPlatform && !insertJob(identity, content, createTime, ext1))
+            break;
+        ok = transaction.commit();
+        if (!ok)
+            identity.jobId = 0;
+        break;
+    }
+    default:
+        // A book moved to the recycle bin comes back with every pending
+        // change intact, so its jobs are not swept here.
+        ok = insertJob(identity, content, createTime, ext1);
+        break;
+    }
+
+    if (!ok) {
+        qWarning() << "job type" << identity.jobType << "not recorded:" << lastError;
+        identity.jobId = 0;
+        return false;
+    }
+    if (storedRevision && identity.jobId > 0)
+        *storedRevision = qMax(0, jobRevision(identity.jobId));
+    return true;
+}
+
+bool CTessaneDb::sweepJobs(const QString& column, int value)
+{
+    if (value < 1)
+        return true;
+    return deleteItem(QStringLiteral("tb_job"), column, value);
+}
+
+bool CTessaneDb::insertJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1)
+{
+    QSqlQuery query(db);
+    const QString statement = sqlFormat(
+        QStringLiteral("insert into tb_job(uid,jobType,localBookId,bookId,localVolumeId,volumeId,"
+                       "localChapterId,chapterId,localMemoId,memoId,content,createTime,ext1) "
+                       "values(%1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,%12,%13);"),
+        {identity.uid, identity.jobType, identity.localBookId, identity.bookId,
+         identity.localVolumeId, identity.volumeId, identity.localChapterId, identity.chapterId,
+         identity.localMemoId, identity.memoId, content, createTime, ext1});
+    if (!sqlExec(query, statement))
+        return false;
+    identity.jobId = query.lastInsertId().toInt();
+    return identity.jobId > 0;
+}
+
+bool CTessaneDb::rewriteJob(int jobId, const QString& content, int createTime)
+{
+    return exec(QStringLiteral("update tb_job set content = %1,createTime = %2,"
+                               "revision = revision + 1 where jobId = %3;"),
+                {content, createTime, jobId});
+}
+
+bool CTessaneDb::rewriteJobContent(int jobId, const QString& content)
+{
+    // Filling in server ids changes nothing the author did: the revision
+    // stays, so a reply to the same request still confirms the job.
+    return updateItemStringById(QStringLiteral("tb_job"), QStringLiteral("jobId"), jobId,
+                                QStringLiteral("content"), content);
+}
+
+bool CTessaneDb::mergeUserJob(T_Http_Custom& identity, const QString& content, int createTime,
+                              int ext1)
+{
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId from tb_job where uid = %1 and "
+                                                 "jobType = %2 order by jobId asc;"),
+                                  {identity.uid, identity.jobType})))
+        return false;
+    int jobId = 0;
+    while (query.next())
+        jobId = query.value(0).toInt();
+    query.finish();
+    if (jobId < 1)
+        return insertJob(identity, content, createTime, ext1);
+    identity.jobId = jobId;
+    return exec(QStringLiteral("update tb_job set content = %1,ext1 = ext1 + %2,"
+                               "revision = revision + 1 where jobId = %3;"),
+                {content, ext1, jobId});
+}
+
+bool CTessaneDb::updateLocalJob_Book(T_Http_Custom& identity, const QString& content, int createTime,
+                                     int ext1)
+{
+    QJsonObject given;
+    if (!parseObject(content, given)) {
+        lastError = QStringLiteral("book edit content is no JSON object");
+        qWarning() << lastError << content.left(200);
+        return false;
+    }
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 "
+                                                 "and jobType = %2 and localBookId = %3 "
+                                                 "order by jobId asc;"),
+                                  {identity.uid, identity.jobType, identity.localBookId})))
+        return false;
+    int jobId = 0;
+    QString stored;
+    while (query.next()) {
+        jobId = query.value(0).toInt();
+        stored = query.value(1).toString();
+    }
+    query.finish();
+    if (jobId < 1)
+        return insertJob(identity, content, createTime, ext1);
+
+    identity.jobId = jobId;
+    QJsonObject merged = storedObject(jobId, stored);
+    for (const char* key : {"channelType", "cateId", "bookName", "intro", "localCover", "cateFid"}) {
+        const QString name = QString::fromLatin1(key);
+        if (given.contains(name))
+            merged.insert(name, given.value(name));
+    }
+    return rewriteJob(jobId, compact(merged), createTime);
+}
+
+bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& content,
+                                        int createTime, int ext1)
+{
+    const QString key = identity.jobType == TessaneJob::ChapterRename ? QStringLiteral("name")
+                                                                      : QStringLiteral("content");
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 "
+                                                 "and jobType = %2 and localChapterId = %3 "
+                                                 "order by jobId asc;"),
+                                  {identity.uid, TessaneJob::ChapterEdit, identity.localChapterId})))
+        return false;
+    int jobId = 0;
+    QString stored;
+    while (query.next()) {
+        jobId = query.value(0).toInt();
+        stored = query.value(1).toString();
+    }
+    query.finish();
+
+    if (jobId > 0) {
+        identity.jobId = jobId;
+        QJsonObject merged = storedObject(jobId, stored);
+        merged.insert(key, content);
+        return rewriteJob(jobId, compact(merged), createTime);
+    }
+    QJsonObject fresh;
+    fresh.insert(key, content);
+    identity.jobType = TessaneJob::ChapterEdit;
+    return insertJob(identity, compact(fresh), createTime, ext1);
+}
+
+bool CTessaneDb::updateLocalJob_Memo(T_Http_Custom& identity, const QString& content, int createTime,
+                                     int ext1)
+{
+    QJsonObject place;
+    if (identity.jobType == TessaneJob::MemoPlace && !parseObject(content, place)) {
+        lastError = QStringLiteral("memo position content is no JSON object");
+        qWarning() << lastError << content.left(200);
+        return false;
+    }
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 "
+                                                 "and jobType = %2 and localMemoId = %3 "
+                                                 "order by jobId asc;"),
+                                  {identity.uid, TessaneJob::MemoEdit, identity.localMemoId})))
+        return false;
+    int jobId = 0;
+    QString stored;
+    while (query.next()) {
+        jobId = query.value(0).toInt();
+        stored = query.value(1).toString();
+    }
+    query.finish();
+
+    static const char* const placeKeys[] = {"bookId", "localBookId", "chapterId",
+                                            "localChapterId", "x", "y"};
+    if (jobId > 0) {
+        identity.jobId = jobId;
+        QJsonObject merged = storedObject(jobId, stored);
+        if (identity.jobType == TessaneJob::MemoColor) {
+            merged.insert(QStringLiteral("color"), content);
+        } else if (identity.jobType == TessaneJob::MemoText) {
+            merged.insert(QStringLiteral("content"), content);
+        } else {
+            for (const char* key : placeKeys) {
+                const QString name = QString::fromLatin1(key);
+                merged.remove(name);
+                if (place.contains(name))
+                    merged.insert(name, place.value(name));
+            }
+        }
+        return rewriteJob(jobId, compact(merged), createTime);
+    }
+
+    QJsonObject fresh;
+    if (identity.jobType == TessaneJob::MemoColor)
+        fresh.insert(QStringLiteral("color"), content);
+    else if (identity.jobType == TessaneJob::MemoText)
+        fresh.insert(QStringLiteral("content"), content);
+    else
+        fresh = place;
+    identity.jobType = TessaneJob::MemoEdit;
+    return insertJob(identity, compact(fresh), createTime, ext1);
+}
+
+bool CTessaneDb::updateLocalJob_Outline(T_Http_Custom& identity, const QString& content,
+                                        int createTime, int ext1)
+{
+    // ext1 is the outline's local id, unique in the file, so no user filter.
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId from tb_job where jobType = %1 and "
+                                                 "ext1 = %2 order by jobId asc;"),
+                                  {TessaneJob::OutlineEdit, ext1})))
+        return false;
+    int jobId = 0;
+    while (query.next())
+        jobId = query.value(0).toInt();
+    query.finish();
+    if (jobId < 1)
+        return insertJob(identity, content, createTime, ext1);
+    identity.jobId = jobId;
+    return rewriteJob(jobId, content, createTime);
+}
+
+bool CTessaneDb::deleteOutlineJobs(int ext1)
+{
+    return exec(QStringLiteral("delete from tb_job where (jobType = %1 or jobType = %2 or "
+                               "jobType = %3) and ext1 = %4;"),
+                {TessaneJob::OutlineCreate, TessaneJob::OutlineEdit, TessaneJob::OutlineDelete,
+                 ext1});
+}
+
+bool CTessaneDb::getUserJobData(T_JobData& out, int uid)
+{
+    out.clear();
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where uid = %1 "
+                                                 "order by jobId asc limit 1;"),
+                                  {uid})))
+        return false;
+    if (!query.next())
+        return true;
+    readJob(query, out);
+    out.uid = uid;
+    qDebug().noquote() << QStringLiteral("读取未完成任务,id=") << out.jobId
+                       << QStringLiteral(" type=") << out.jobType;
+    return true;
+}
+
+bool CTessaneDb::getJobById(int jobId, T_JobData& out)
+{
+    out.clear();
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where jobId = %1;"), {jobId})))
+        return false;
+    if (query.next())
+        readJob(query, out);
+    return true;
+}
+
+int CTessaneDb::jobRevision(int jobId)
+{
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select revision from tb_job where jobId = %1;"),
+                                  {jobId})))
+        return -1;
+    return query.next() ? query.value(0).toInt() : -1;
+}
+
+bool CTessaneDb::deleteJob(int jobId)
+{
+    return deleteItem(QStringLiteral("tb_job"), QStringLiteral("jobId"), jobId);
+}
+
+JobConfirm CTessaneDb::deleteJob(int jobId, int sentRevision)
+{
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("delete from tb_job where jobId = %1 and "
+                                                 "revision = %2;"),
+                                  {jobId, sentRevision})))
+        return JobConfirm::Failed;
+    if (query.numRowsAffected() > 0)
+        return JobConfirm::Deleted;
+    query.finish();
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select revision from tb_job where jobId = %1;"),
+                                  {jobId})))
+        return JobConfirm::Failed;
+    if (!query.next())
+        return JobConfirm::Missing;
+    const int revision = query.value(0).toInt();
+    qDebug() << "job" << jobId << "changed since its request left (revision" << sentRevision
+             << "->" << revision << "), kept for the next run";
+    return JobConfirm::KeptNewer;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+
+// The job types the job table treats by rules of their own; every other type
+// is stored as given.
+namespace TessaneJob {
+constexpr int AuthorProfile = 2;
+constexpr int BookAdd = 1002;
+constexpr int BookRecycle = 1005;
+constexpr int BookEdit = 1006;
+constexpr int ChapterDeleteHard = 1011;
+constexpr int ChapterRename = 1015;
+constexpr int ChapterSaveText = 1016;
+constexpr int ChapterEdit = 1017;
+constexpr int ChapterOrder = 1021;
+constexpr int OutlineCreate = 1022;
+constexpr int OutlineEdit = 1023;
+constexpr int OutlineDelete = 1024;
+constexpr int OutlineMove = 1027;
+constexpr int BookDeleteHard = 1028;
+constexpr int BookRestore = 1029;
+constexpr int SensitiveWords = 2003;
+constexpr int StatisticsUpload = 2006;
+constexpr int MemoDelete = 3003;
+constexpr int MemoColor = 3004;
+constexpr int MemoText = 3005;
+constexpr int MemoPlace = 3006;
+constexpr int MemoEdit = 3007;
+}
+
+// One row of tb_job: a change that the platform has not confirmed yet.
+struct T_JobData
+{
+    int uid = 0;
+    int jobId = 0;
+    int jobType = 0;
+    int localBookId = 0;
+    int bookId = 0;
+    int localVolumeId = 0;
+    int volumeId = 0;
+    int localChapterId = 0;
+    int chapterId = 0;
+    int localMemoId = 0;
+    int memoId = 0;
+    QString content;
+    int createTime = 0;
+    int ext1 = 0;
+    // Grows by one each time a later change is merged into the pending job.
+    // A request remembers the revision it was built from, and its reply may
+    // delete the job only while the row still holds that revision.
+    int revision = 0;
+
+    void clear() { *this = T_JobData(); }
+};
+
+// What became of a pending job when the reply to its request arrived.
+enum class JobConfirm {
+    Failed,     // the database refused; the job stays and is replayed later
+    Deleted,    // the row held what the request carried and is gone
+    KeptNewer,  // a later change was merged in after the request left: still queued
+    Missing,    // no such row (swept away by a deletion, or confirmed before)
+};
