@@ -47,6 +47,7 @@ CPublicManager::CPublicManager(QObject* parent)
     , netManager(new QNetworkAccessManager(this))
     , downloadMap(new QMap<QString, T_Download_Img*>)
 {
+    qRegisterMetaType<T_Download_Img*>();
     clientStatistics.uv = emptyClientUv();
     clientStatistics.uvList = clientStatistics.uv.split(QLatin1Char(','));
     connect(netManager, &QNetworkAccessManager::finished, this,

@@ -30,6 +30,7 @@ struct T_Download_Img
     bool done = false;
     QByteArray data;
 };
+Q_DECLARE_METATYPE(T_Download_Img*)
 
 // The shared in-memory model of the signed-in author: profile, settings,
 // data versions, books, recycled books, memos and today's counters. Screens
