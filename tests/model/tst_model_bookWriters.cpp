@@ -270,6 +270,23 @@ private slots:
         QVERIFY(!m->updateVolumeStatus(status));
     }
 
+    void textWithANulCharacterIsStoredWholeOrRefused()
+    {
+        ModelDb m;
+        T_Chapter chapter;
+        chapter.localBookId = 1;
+        chapter.name = QStringLiteral("n");
+        chapter.content = QString::fromUtf16(u"before\u0000after", 12);
+        if (!m->insertChapterWithContent(&chapter)) {
+            QCOMPARE(m.count("select count(*) from tb_chapter"), 0);
+            return;
+        }
+        T_Chapter back;
+        back.localId = chapter.localId;
+        QVERIFY(m->getChapterContent(&back));
+        QCOMPARE(back.content, chapter.content);
+    }
+
     void touchingABookStampsNow()
     {
         ModelDb m;
