@@ -93,6 +93,11 @@ public:
     // 1017 or 3007 for a new combined edit) so the request can go out at
     // once; storedRevision, when given, receives the revision the request
     // must quote to confirm. True only once the job is on disk.
+    // Deleting a book, chapter or memo for good (1028, 1011, 3003) or an
+    // outline (1024) first removes the object's pending jobs, in the same
+    // transaction; when the platform never had the object (server id 0)
+    // nothing is queued and the identity's jobId stays 0. Moving a book to
+    // the recycle bin (1005) can be undone and keeps the book's jobs.
     bool addJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1,
                 int* storedRevision = nullptr);
     bool insertJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1);

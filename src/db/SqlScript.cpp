@@ -30,6 +30,7 @@ QStringList splitSqlScript(const QString& script)
     QString current;  // the statement as written
     QString code;     // the same without comments and with quoted parts blanked
     bool hasCode = false;
+    bool endsInLineComment = false;  // the closing ";" must not join the comment
     Lexeme state = Lexeme::Code;
 
     const int n = text.size();
@@ -45,10 +46,12 @@ QStringList splitSqlScript(const QString& script)
                     break;
                 }
                 if (hasCode)
-                    statements.append(current.trimmed() + QLatin1Char(';'));
+                    statements.append(current.trimmed()
+                                      + QLatin1String(endsInLineComment ? "\n;" : ";"));
                 current.clear();
                 code.clear();
                 hasCode = false;
+                endsInLineComment = false;
                 break;
             }
             if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
@@ -71,11 +74,14 @@ QStringList splitSqlScript(const QString& script)
             current += c;
             if (state == Lexeme::Code) {
                 code += c;
-                if (!c.isSpace())
+                if (!c.isSpace()) {
                     hasCode = true;
+                    endsInLineComment = false;
+                }
             } else if (state != Lexeme::LineComment) {
                 code += QLatin1Char(' ');
                 hasCode = true;
+                endsInLineComment = false;
             }
             break;
         case Lexeme::SingleQuote:
@@ -106,6 +112,7 @@ QStringList splitSqlScript(const QString& script)
             if (c == QLatin1Char('\n')) {
                 state = Lexeme::Code;
                 code += c;
+                endsInLineComment = true;
             }
             break;
         case Lexeme::BlockComment:
@@ -120,6 +127,7 @@ QStringList splitSqlScript(const QString& script)
         }
     }
     if (hasCode)
-        statements.append(current.trimmed() + QLatin1Char(';'));
+        statements.append(current.trimmed()
+                          + QLatin1String(endsInLineComment || state == Lexeme::LineComment ? "\n;" : ";"));
     return statements;
 }

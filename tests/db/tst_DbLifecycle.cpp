@@ -1,0 +1,228 @@
+#include "DbFixture.h"
+#include "remote/T_Http_S.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+// Finding, creating, replacing and upgrading the database file.
+class tst_DbLifecycle : public QObject
+{
+    Q_OBJECT
+private slots:
+    void newDatabaseHoldsExactlyTheSeedRows()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        QVERIFY(QFile::exists(f.dbFile()));
+        QVERIFY(!QFile::exists(f.dbFile() + QStringLiteral(".creating")));
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_cate")), 76);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_cate where fId < 10")), 22);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_cate where fId = 1")), 12);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_cate where fId = 2")), 10);
+        QCOMPARE(f.count(QStringLiteral("select sum(childCount) from tb_cate")), 54);
+        QCOMPARE(f.value(QStringLiteral("select cateName from tb_cate where cateId = 50012")).toString(),
+                 QStringLiteral("热血人生"));
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_people")), 20);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_people where id = 72 + type")), 20);
+        // Each list has the platform's size: entries separated by ",".
+        QCOMPARE(f.value(QStringLiteral("select name from tb_people where type = 1")).toString()
+                     .split(QLatin1Char(',')).size(), 99);
+        QCOMPARE(f.value(QStringLiteral("select name from tb_people where type = 15")).toString()
+                     .split(QLatin1Char(',')).size(), 5021);
+        QCOMPARE(f.value(QStringLiteral("select words from tb_sensitive_words where id = 1 and "
+                                        "uid = 0 and type = 1")).toString()
+                     .split(QStringLiteral("、")).size(), 1517);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_sys")), 1);
+        QCOMPARE(f.value(QStringLiteral("select updateType || '/' || maleCateCount || '/' || "
+                                        "femaleCateCount || '/' || isFirstRun from tb_sys")).toString(),
+                 QStringLiteral("windows/12/10/1"));
+        for (const char* table : {"tb_book", "tb_chapter", "tb_volume", "tb_outline", "tb_job",
+                                  "tb_memo", "tb_statistics", "tb_user", "tb_level",
+                                  "tb_client_statistics", "tb_contentblade", "tb_lock"})
+            QCOMPARE(f.count(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))), 0);
+        QCOMPARE(f.db()->journalMode(), QStringLiteral("wal"));
+        QCOMPARE(f.count(QStringLiteral("PRAGMA synchronous")), 2);  // FULL
+        QCOMPARE(f.count(QStringLiteral("select count(*) from sqlite_master where type = 'index' "
+                                        "and name = 'uidJobId'")), 1);
+    }
+
+    void seedKeepsRowIdsAboveTheSeededOnes()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        QVERIFY(f.exec(QStringLiteral("delete from tb_people")));
+        QVERIFY(f.exec(QStringLiteral("insert into tb_people(type,name) values(1,'x')")));
+        QCOMPARE(f.db()->lastInsertId(QStringLiteral("tb_people")), 93);
+        QVERIFY(f.exec(QStringLiteral("insert into tb_sensitive_words(uid,type,words) values(5,2,'y')")));
+        QCOMPARE(f.db()->lastInsertId(QStringLiteral("tb_sensitive_words")), 2);
+        // A second list of a type already present is refused.
+        QVERIFY(!f.exec(QStringLiteral("insert into tb_people(type,name) values(1,'z')")));
+        QCOMPARE(f.db()->lastInsertId(QStringLiteral("tb_memo")), -1);
+    }
+
+    void memoTimeColumnAnswersToEitherSpelling()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        QVERIFY(f.exec(QStringLiteral("insert into tb_memo(uid,content) values(1,'m')")));
+        QVERIFY(f.db()->updateItemById(QStringLiteral("tb_memo"), QStringLiteral("localId"), 1,
+                                       QStringLiteral("updateTime"), 1234));
+        QCOMPARE(f.count(QStringLiteral("select updateTIme from tb_memo")), 1234);
+    }
+
+    void textValuesRoundTripUnchanged()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        QVERIFY(f.exec(QStringLiteral("insert into tb_book(authorId,bookName) values(1,'b')")));
+        const QString tricky = QStringLiteral("O'Brien's \"%1\" 100% %2 ''");
+        QVERIFY(f.db()->updateItemStringById(QStringLiteral("tb_book"), QStringLiteral("localId"), 1,
+                                             QStringLiteral("intro"), tricky));
+        QCOMPARE(f.value(QStringLiteral("select intro from tb_book")).toString(), tricky);
+    }
+
+    void markerReplacesTheDatabase()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        QVERIFY(f.exec(QStringLiteral("insert into tb_book(authorId,bookName) values(1,'old')")));
+        f.release();
+        // A stale write-ahead log must not be replayed into the new file.
+        f.writeFile(f.dbFile() + QStringLiteral("-wal"), QByteArray("stale"));
+        f.writeFile(f.programDbDir() + QStringLiteral("/isCoverDb.txt"), QByteArray());
+        QVERIFY(f.init());
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_book")), 0);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_cate")), 76);
+        QVERIFY(!QFile::exists(f.programDbDir() + QStringLiteral("/isCoverDb.txt")));
+    }
+
+    void markerWithoutDatabaseCreatesOne()
+    {
+        DbFixture f;
+        f.writeFile(f.programDbDir() + QStringLiteral("/isCoverDb.txt"), QByteArray("1"));
+        QVERIFY(f.init());
+        QVERIFY(!QFile::exists(f.programDbDir() + QStringLiteral("/isCoverDb.txt")));
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_sys")), 1);
+    }
+
+    void upgradeScriptRunsOnceAndGoesOnAfterABadStatement()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        f.release();
+        const QString script = f.programDbDir() + QStringLiteral("/update.sql");
+        f.writeFile(script, QByteArray("insert into tb_level(id,name,score) values(1,'初出茅庐;新人',0);\r\n"
+                                       "insert into no_such_table values(1);\r\n"
+                                       "insert into tb_level(id,name,score)\r\nvalues(2,'崭露头角',100);\r\n"));
+        QVERIFY(f.init());
+        QVERIFY(!QFile::exists(script));
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_level")), 2);
+        QCOMPARE(f.value(QStringLiteral("select name from tb_level where id = 1")).toString(),
+                 QStringLiteral("初出茅庐;新人"));
+        f.release();
+        QVERIFY(f.init());
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_level")), 2);
+    }
+
+    void emptyUpgradeScriptIsRemoved()
+    {
+        DbFixture f;
+        const QString script = f.programDbDir() + QStringLiteral("/update.sql");
+        f.writeFile(script, QByteArray());
+        QVERIFY(f.init());
+        QVERIFY(!QFile::exists(script));
+    }
+
+    void upgradeWaitsWhenTheFileIsNoDatabase()
+    {
+        DbFixture f;
+        const QByteArray garbage(4096, 'x');
+        f.writeFile(f.dbFile(), garbage);
+        const QString script = f.programDbDir() + QStringLiteral("/update.sql");
+        f.writeFile(script, QByteArray("create table t(a);"));
+        QVERIFY(!f.init());
+        QVERIFY(!f.db()->isOpen());
+        QVERIFY(QFile::exists(script));
+        QFile file(f.dbFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), garbage);
+    }
+
+    void creationFailsWhereNoFileCanBeMade()
+    {
+        DbFixture f;
+        // The database folder's parent is a plain file.
+        const QString blocker = QFileInfo(f.dbFile()).absolutePath();
+        f.writeFile(blocker + QStringLiteral("x"), QByteArray());
+        QVERIFY(!f.db()->createDb(blocker + QStringLiteral("x/wrt.db")));
+        QVERIFY(!f.db()->isOpen());
+        QVERIFY(!f.db()->lastErrorText().isEmpty());
+    }
+
+    void lockedDatabaseFailsInitialisation()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        f.release();
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                           QStringLiteral("locker"));
+            other.setDatabaseName(f.dbFile());
+            QVERIFY(other.open());
+            QSqlQuery lock(other);
+            QVERIFY(lock.exec(QStringLiteral("BEGIN EXCLUSIVE;")));
+            QVERIFY(lock.exec(QStringLiteral("insert into tb_book(authorId,bookName) values(1,'x')")));
+            QVERIFY(!f.init());
+            QVERIFY(lock.exec(QStringLiteral("ROLLBACK;")));
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("locker"));
+        QVERIFY(f.init());
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_book")), 0);
+    }
+
+    void olderDatabaseGainsWhatTheCodeExpects()
+    {
+        DbFixture f;
+        {
+            QSqlDatabase old = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("old"));
+            QDir().mkpath(QFileInfo(f.dbFile()).absolutePath());
+            old.setDatabaseName(f.dbFile());
+            QVERIFY(old.open());
+            QSqlQuery q(old);
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE tb_job (jobId INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                          "uid INTEGER NOT NULL DEFAULT 0, jobType INTEGER, content TEXT)")));
+            QVERIFY(q.exec(QStringLiteral("insert into tb_job(uid,jobType,content) values(3,1002,'{}')")));
+            old.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("old"));
+        QVERIFY(f.init());
+        QCOMPARE(f.count(QStringLiteral("select revision from tb_job where uid = 3")), 0);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from sqlite_master where name in "
+                                        "('tb_level','tb_client_statistics','uidJobId')")), 3);
+    }
+
+    void databaseErrorReachesTheReply()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        QVERIFY(!f.exec(QStringLiteral("select * from no_such_table")));
+        T_Http_S reply;
+        reply.server_time = 42;
+        f.db()->setDbError(&reply);
+        QCOMPARE(reply.code, 10001);
+        QVERIFY(reply.msg.startsWith(QStringLiteral("数据库错误\n")));
+        QVERIFY(reply.msg.contains(QStringLiteral("no_such_table")));
+        QCOMPARE(reply.server_time, 42);
+    }
+};
+
+int runDbTestLifecycle(int argc, char** argv)
+{
+    tst_DbLifecycle test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_DbLifecycle.moc"

@@ -1,0 +1,209 @@
+#include "DbFixture.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+namespace {
+T_Statistics writing(const QString& date, int words, int seconds = 60, int speed = 30)
+{
+    T_Statistics s;
+    s.date = date;
+    s.wordCount = words;
+    s.wordCountAll = words;
+    s.netIncrease = words;
+    s.writeTime = seconds;
+    s.writeSpeed = speed;
+    return s;
+}
+}
+
+// A day's statistics: the day's row grows, one pending job per author and
+// day carries the increments until the platform confirms them.
+class tst_Statistics : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<DbFixture> f;
+    CTessaneDb* db() { return f->db(); }
+    QJsonObject jobContent(int jobId)
+    {
+        return QJsonDocument::fromJson(
+                   f->value(QStringLiteral("select content from tb_job where jobId = %1").arg(jobId))
+                       .toString().toUtf8())
+            .object();
+    }
+    int jobs() { return f->count(QStringLiteral("select count(*) from tb_job where jobType = 2006")); }
+
+private slots:
+    void init()
+    {
+        f = std::make_unique<DbFixture>();
+        QVERIFY(f->init());
+    }
+    void cleanup() { f.reset(); }
+
+    void twoUpdatesOfADayShareOneJob()
+    {
+        T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
+        const int first = db()->recordStatistics(7, a, StatisticsWriting);
+        QVERIFY(first > 0);
+        T_Statistics b = writing(QStringLiteral("2024-05-01"), 50, 30, 45);
+        QCOMPARE(db()->recordStatistics(7, b, StatisticsWriting), first);
+        QCOMPARE(jobs(), 1);
+        const QJsonObject content = jobContent(first);
+        QCOMPARE(content.value(QStringLiteral("wordCount")).toInt(), 150);
+        QCOMPARE(content.value(QStringLiteral("writeTime")).toInt(), 90);
+        QCOMPARE(content.value(QStringLiteral("writeSpeed")).toInt(), 45);
+        QCOMPARE(content.value(QStringLiteral("date")).toString(), QStringLiteral("2024-05-01"));
+        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where uid = 7")), 150);
+        QCOMPARE(f->count(QStringLiteral("select writeSpeed from tb_statistics where uid = 7")), 45);
+    }
+
+    void outlineAndMemoWordsCountApart()
+    {
+        T_Statistics s;
+        s.date = QStringLiteral("2024-05-01");
+        s.outlineNum = 12;
+        const int id = db()->recordStatistics(7, s, StatisticsOutline);
+        s.outlineNum = 0;
+        s.memoNum = 5;
+        QCOMPARE(db()->recordStatistics(7, s, StatisticsMemo), id);
+        QCOMPARE(f->count(QStringLiteral("select outlineNum from tb_statistics")), 12);
+        QCOMPARE(f->count(QStringLiteral("select memoNum from tb_statistics")), 5);
+        QCOMPARE(jobContent(id).value(QStringLiteral("memoNum")).toInt(), 5);
+        QVERIFY(!db()->updateUserStatistics(7, s, static_cast<StatisticsType>(9)));
+    }
+
+    void aConfirmationTakesOffOnlyWhatItCarried()
+    {
+        T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
+        const int id = db()->recordStatistics(7, a, StatisticsWriting);
+        T_JobData sent;
+        QVERIFY(db()->getJobById(id, sent));
+        // 30 more words arrive while the upload is on its way.
+        T_Statistics b = writing(QStringLiteral("2024-05-01"), 30);
+        QCOMPARE(db()->recordStatistics(7, b, StatisticsWriting), id);
+        QCOMPARE(db()->confirmStatisticsJob(id, sent.content), JobConfirm::KeptNewer);
+        QCOMPARE(jobContent(id).value(QStringLiteral("wordCount")).toInt(), 30);
+        QCOMPARE(jobContent(id).value(QStringLiteral("writeTime")).toInt(), 60);
+        T_JobData rest;
+        QVERIFY(db()->getJobById(id, rest));
+        QCOMPARE(db()->confirmStatisticsJob(id, rest.content), JobConfirm::Deleted);
+        QCOMPARE(jobs(), 0);
+        QCOMPARE(db()->confirmStatisticsJob(id, rest.content), JobConfirm::Missing);
+        // The day's row keeps the whole sum.
+        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics")), 130);
+        QCOMPARE(db()->confirmStatisticsJob(id, QStringLiteral("not json")), JobConfirm::Failed);
+    }
+
+    void afterAConfirmationTheDayStartsANewJob()
+    {
+        T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
+        const int first = db()->recordStatistics(7, a, StatisticsWriting);
+        QVERIFY(db()->deleteJob(first));
+        T_Statistics b = writing(QStringLiteral("2024-05-01"), 30);
+        const int second = db()->recordStatistics(7, b, StatisticsWriting);
+        QVERIFY(second != first);
+        QCOMPARE(jobContent(second).value(QStringLiteral("wordCount")).toInt(), 30);
+        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics")), 130);
+    }
+
+    void aNewDayGetsItsOwnRowAndJob()
+    {
+        T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
+        const int first = db()->recordStatistics(7, a, StatisticsWriting);
+        T_Statistics b = writing(QStringLiteral("2024-05-02"), 20);
+        const int second = db()->recordStatistics(7, b, StatisticsWriting);
+        QVERIFY(second != first);
+        QCOMPARE(jobs(), 2);
+        QCOMPARE(f->count(QStringLiteral("select count(*) from tb_statistics")), 2);
+        // Another author's day is separate too.
+        T_Statistics c = writing(QStringLiteral("2024-05-02"), 5);
+        QVERIFY(db()->recordStatistics(8, c, StatisticsWriting) != second);
+    }
+
+    void todayStartsFromZeroWithTheStoredSpeed()
+    {
+        T_Statistics a = writing(QStringLiteral("2024-05-01"), 500, 600, 70);
+        QVERIFY(db()->recordStatistics(7, a, StatisticsWriting) > 0);
+        T_Statistics today;
+        today.date = QStringLiteral("2024-05-01");
+        today.wordCount = 9;
+        QVERIFY(db()->getTodayStatistics(7, today));
+        QCOMPARE(today.wordCount, 0);
+        QCOMPARE(today.writeSpeed, 70);
+        T_Statistics fresh;
+        fresh.date = QStringLiteral("2024-05-03");
+        QVERIFY(db()->getTodayStatistics(7, fresh));
+        QCOMPARE(f->count(QStringLiteral("select count(*) from tb_statistics where date = '2024-05-03'")), 1);
+        T_Statistics none;
+        QVERIFY(!db()->getTodayStatistics(7, none));
+        QCOMPARE(db()->recordStatistics(7, none, StatisticsWriting), 0);
+    }
+
+    void platformHistoryReplacesDays()
+    {
+        T_Statistics a = writing(QStringLiteral("2024-05-01"), 500);
+        a.outlineNum = 4;
+        QVERIFY(db()->recordStatistics(7, a, StatisticsWriting) > 0);
+        T_StatisticsHistory history;
+        history.days = QStringList{QStringLiteral("2024-05-01"), QStringLiteral("2024-04-30")};
+        history.writeTime = {100, 200};
+        history.wordCount = {1000, 2000};
+        history.writeSpeed = {10, 20};
+        history.netIncrease = {900, 1900};
+        QVERIFY(db()->saveStatisticsDays(7, history));
+        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-05-01'")), 1000);
+        QCOMPARE(f->count(QStringLiteral("select wordCountAll from tb_statistics where date = '2024-05-01'")), 500);
+        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-04-30'")), 2000);
+
+        history.netIncrease.removeLast();
+        history.wordCount = {1, 2};
+        QVERIFY(!db()->saveStatisticsDays(7, history));
+        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-04-30'")), 2000);
+    }
+
+    void summaryKeepsZeroForDaysWithoutRows()
+    {
+        T_Statistics a = writing(QStringLiteral("2024-05-03"), 300, 900, 40);
+        QVERIFY(db()->recordStatistics(7, a, StatisticsWriting) > 0);
+        T_Statistics old = writing(QStringLiteral("2024-04-01"), 800, 100, 90);
+        QVERIFY(db()->recordStatistics(7, old, StatisticsWriting) > 0);
+        T_StatisticsSummary summary;
+        for (int i = 0; i < 7; ++i)
+            summary.days[i].date = QStringLiteral("2024-05-0%1").arg(i + 1);
+        QVERIFY(db()->getStatisticsSummary(7, summary));
+        QCOMPARE(summary.days[2].wordCount, 300);
+        QCOMPARE(summary.days[2].writeTime, 900);
+        QCOMPARE(summary.days[0].wordCount, 0);
+        QCOMPARE(summary.days[6].wordCount, 0);
+        QCOMPARE(summary.maxWordCount, 800);
+        QCOMPARE(summary.maxWriteSpeed, 90);
+        QCOMPARE(summary.sumWordCount, 1100);
+        QCOMPARE(summary.sumWriteTime, 1000);
+    }
+
+    void clientCountersStartAtZero()
+    {
+        T_ClientStatistics c;
+        c.date = QStringLiteral("2024-05-01");
+        QVERIFY(db()->getClientStatistics(7, c));
+        QVERIFY(c.uv.isEmpty());
+        QVERIFY(db()->getClientStatistics(7, c));
+        QCOMPARE(c.uv, QStringLiteral("0,0,0,0,0,0,0,0,0,0,0,0,0"));
+        QCOMPARE(c.uvList.size(), 13);
+        QVERIFY(db()->ensureClientStatisticsRow(7, c.date));
+        QCOMPARE(f->count(QStringLiteral("select count(*) from tb_client_statistics")), 1);
+        T_ClientStatistics none;
+        QVERIFY(!db()->getClientStatistics(7, none));
+    }
+};
+
+int runDbTestStatistics(int argc, char** argv)
+{
+    tst_Statistics test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Statistics.moc"
