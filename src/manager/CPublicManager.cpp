@@ -48,6 +48,7 @@ CPublicManager::CPublicManager(QObject* parent)
     , downloadMap(new QMap<QString, T_Download_Img*>)
 {
     qRegisterMetaType<T_Download_Img*>();
+    qRegisterMetaType<T_Memo>("T_Memo");
     clientStatistics.uv = emptyClientUv();
     clientStatistics.uvList = clientStatistics.uv.split(QLatin1Char(','));
     connect(netManager, &QNetworkAccessManager::finished, this,
