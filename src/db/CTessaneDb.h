@@ -4,9 +4,14 @@
 #include "db/T_JobData.h"
 #include "db/T_Statistics.h"
 
+#include "db/records/ModelRecordsFwd.h"
+
+#include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 class QSqlQuery;
 struct T_Http_Custom;
@@ -173,4 +178,161 @@ private:
     int m_currentUid = 0;
     int m_transactionDepth = 0;
     bool m_transactionFailed = false;
+
+    // ===== Books, volumes, chapters, outlines, memos, versions, user and
+    // ===== system data (CTessaneDb_books.cpp ... CTessaneDb_sysdata.cpp)
+public:
+    // --- books, volumes and chapters: loading (CTessaneDb_books.cpp) ---
+
+    // The sign-in load: replaces both lists with the author's books (status
+    // 1 on the shelf, anything else recycled), each with its volumes, its
+    // chapters without their texts and its outlines. On failure the lists
+    // stay as they were.
+    bool getBooks(int authorId, QList<T_Book*>& bookList, QList<T_Book*>& recycleBookList);
+    // Replace the book's volumes / chapters / outlines with the stored ones;
+    // on failure the book keeps what it held. Chapters recycled 30 days ago
+    // or more stay in the table but are not loaded.
+    bool getVolumes(T_Book* book);
+    bool getChapters(T_Book* book);
+    bool getOutlines(T_Book* book);
+    // Loads one chapter's text; false when the statement fails or the
+    // chapter has no row.
+    bool getChapterContent(T_Chapter* chapter);
+
+    // --- books, volumes and chapters: writers (CTessaneDb_bookWriters.cpp) ---
+    // Single-row updates by local id return false when no row has that id.
+
+    // Stores a new book of header.uid (server id header.bookId) created now
+    // and writes its row id into header.localBookId.
+    bool insertBook(TC_Books_AddBook& request);
+    bool updateBook(const T_Book* book);
+    bool updateBookLastEditChapter(int localBookId, int localChapterId);
+    bool updateBookMoney(int localBookId, double money);
+    // Stamps the book's update time with now (the bookshelf's order).
+    bool touchBook(int localBookId);
+    // The book of header.localBookId with its chapters and outlines, all or
+    // nothing.
+    bool deleteBook(const TC_Books_Delete_Hard& request);
+
+    // Stores a new chapter of the header's book and volume (status 1, no
+    // text) and writes its row id into header.localChapterId.
+    bool insertChapter(T_Http_Custom& header, const QString& chapterName, int createTime,
+                       int orderNum);
+    bool insertChapterWithContent(T_Chapter* chapter);
+    // The new row's local id, 0 when the insert failed.
+    int insertChapterFromServer(int localBookId, int bookId, int localVolumeId, int volumeId,
+                                int chapterId, int orderNum, const QString& name,
+                                const QString& content);
+    bool updateChapter(const T_Chapter* chapter);
+    bool updateChapterContent(const T_Chapter* chapter);
+    bool updateChapterName(const T_Chapter* chapter);
+    // Order, status and volume; the recycle time becomes now for status 0
+    // and 0 otherwise.
+    bool updateChapterStatus(const T_Chapter* chapter);
+    // Makes room in one volume of one book, matched by local ids (a book not
+    // yet on the platform has server ids 0 like every other such book).
+    bool shiftChapterOrder(int localBookId, int localVolumeId, int fromOrderNum, int delta);
+    // The same matched by server ids, for replies that know only those;
+    // false without a statement when either id is below 1.
+    bool shiftChapterOrderByServerIds(int bookId, int volumeId, int fromOrderNum, int delta);
+    // Attaches every chapter naming the server volume to its local volume.
+    bool updateChapterVolumeId(int localVolumeId, int volumeId);
+    // The chapter and its pending jobs, all or nothing.
+    bool deleteChapter(int localChapterId);
+
+    // Stores a new volume of the header's book (its time stamp as
+    // createTime) and writes its row id into header.localVolumeId.
+    bool insertVolume(TC_Volume_Add& request);
+    bool insertVolumeFromServer(T_Volume* volume);
+    bool updateVolumeName(const T_Volume* volume);
+    bool updateVolumeOrder(const T_Volume* volume);
+    // The request's type is the new status of header.localVolumeId.
+    bool updateVolumeStatus(const TC_Volume_Delete& request);
+
+    // --- outlines (CTessaneDb_outline.cpp) ---
+
+    // Stores the outline with createTime now and writes its row id into
+    // request.localOutlineId.
+    bool insertOutline(TC_BookOutline_Create& request);
+    bool deleteOutline(const TC_BookOutline_Delete& request);
+    bool updateOutline(const TC_BookOutline_Update& request);
+    // Matched by the server ids; true also when no row has them.
+    bool updateOutlineByOutlineId(const T_Outline* outline);
+    bool updateOutlineId(int localOutlineId, int outlineId);
+    bool updateOutlineOrder(int localOutlineId, int orderNum);
+
+    // --- memos (CTessaneDb_memo.cpp) ---
+
+    // Appends the user's memos, newest colour change first.
+    bool getMemos(int uid, QList<T_Memo*>& memoList);
+    // Stores a memo (server id header.memoId) and counts it in the user's
+    // settings row, all or nothing; writes the row id into header.localMemoId
+    // and, on success, counts it in the model's settings too.
+    bool insertMemo(int uid, TC_Memo_Add& request);
+    // Deleting another user's memo deletes nothing and is no failure.
+    bool deleteMemo(int uid, const TC_Memo_Del& request);
+    bool updateMemo(int uid, const T_Memo* memo);
+
+    // --- chapter versions (CTessaneDb_versions.cpp) ---
+
+    // Replaces the list with the chapter's newest ten versions, newest first.
+    bool getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list);
+    // Puts the platform's versions of a chapter (bladeId, content,
+    // createTime, wordCount of each) in place of every stored version of that
+    // server chapter, all or nothing.
+    bool replaceContentBlades(int uid, int localBookId, int localChapterId, int bookId,
+                              int chapterId, const QList<T_Chapter_TimeMachineItem>& versions);
+    // Stores a local snapshot of the header's chapter, taken now.
+    bool insertContentBlade(const T_Http_Custom& header, const QString& content);
+
+    // --- user and settings (CTessaneDb_user.cpp) ---
+
+    // True when the user's tb_user row was found; the settings rows found
+    // are read in any case.
+    bool getUserData(int uid, TS_Author_Info& user, T_UserConf& conf);
+    // The user's row and the four settings rows, all or nothing.
+    bool insertUser(const TS_Author_Info& user, const T_UserConf& conf);
+    bool insertUserDefaults(const TS_Author_Info& user, const T_UserConf& conf);
+    // True also when no row has the uid: nothing to update.
+    bool updateUser(const TS_Author_Info& user);
+    bool updateToken(int uid, const QString& token);
+    // The settings updates return false when the user has no settings row.
+    bool updateCreationConf(const T_CreationConf& conf, int uid);
+    bool updateSystemConf(const T_SystemConf& conf, int uid);
+    bool updateUserConf(const T_UserConf& conf);
+    bool updateLock(int uid, const T_WriteLock& lock);
+    bool saveLastLogin(int uid);
+    bool clearLastLogin();
+    // Every user's books, chapters, jobs and memos, all or nothing.
+    bool clearUserData();
+
+    // --- system data (CTessaneDb_sysdata.cpp) ---
+
+    // The tb_sys row: the remembered uid into user, the data versions into
+    // synData, the rest into sysInfo. True also when the table has no row
+    // (nothing changes then).
+    bool getSysData(TS_Author_Info& user, TS_SynchronizaTion_SynData& synData,
+                    T_SysInfo& sysInfo);
+    // Fills the tree's slots from tb_cate. The caller sizes the two lists
+    // first: male.count and female.count top slots (tb_sys's counts).
+    bool getCateList(TS_Books_Cate& cate);
+    // Replaces the categories, their version and counts, all or nothing.
+    bool saveCateList(const TS_Books_Cate& cate);
+    bool insertCate(const TS_Books_CateList& list);
+    bool getSensitiveWords(int uid, SensitiveWordMatcher& matcher);
+    // Type 1: replaces the regular list and its version, all or nothing.
+    // Type 2: the user's own list (needs the row made at first sign-in).
+    bool updateSensitiveWords(int uid, const TS_Sensitive_Get& reply);
+    bool updateSensitiveWords(int uid, int type, const QString& words, int version);
+    // Leaves the list alone for a type outside 1..20.
+    void getPeopleNames(int type, QStringList& names);
+    bool getAllPeopleNames(TS_Sensitive_NameData& names);
+    // Replaces every name list and the version, all or nothing.
+    bool savePeopleNames(const TS_Sensitive_NameData& names);
+    // Adds the stored levels; the caller empties the map first.
+    bool getLevelList(QMap<int, T_Level*>& levels);
+    // Replaces the levels and the version, all or nothing; an object without
+    // "id" is skipped.
+    bool saveLevelList(const TS_Level_AllData& data);
+    bool insertLevel(const QJsonObject& level);
 };

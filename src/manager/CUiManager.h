@@ -32,6 +32,10 @@ public:
 
     QSystemTrayIcon* trayIcon() const { return m_tray; }
 
+    // Set while a text file is being imported as a book; one import at a time.
+    bool isBookImporting() const { return m_bookImporting; }
+    void setBookImporting(bool importing) { m_bookImporting = importing; }
+
 public slots:
     // A second instance was started: bring the program's window forward.
     void activeWindows(const QString& message);
@@ -45,4 +49,5 @@ private:
 
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
+    bool m_bookImporting = false;
 };

@@ -1,0 +1,299 @@
+// Writers of the book, volume and chapter tables.
+
+#include "CTessaneDb.h"
+
+#include "CTessaneDbTransaction.h"
+#include "common/ServerClock.h"
+#include "db/DbRowHelpers.h"
+#include "db/records/T_Book.h"
+#include "remote/records/BookRecords.h"
+#include "remote/records/VolumeRecords.h"
+
+#include <QDebug>
+#include <QSqlQuery>
+
+namespace {
+qint64 now()
+{
+    return currentServerTime();
+}
+} // namespace
+
+// --- tb_book ---
+
+bool CTessaneDb::insertBook(TC_Books_AddBook& request)
+{
+    const int id = execInsert(
+        *this, sqlFormat(QStringLiteral("insert into tb_book(authorId,bookName,createTime,bookId,"
+                                        "localCover) values(%1,%2,%3,%4,%5);"),
+                         {request.header.uid, request.bookName, now(), request.header.bookId,
+                          request.localCover}));
+    if (id < 1)
+        return false;
+    request.header.localBookId = id;
+    return true;
+}
+
+bool CTessaneDb::updateBook(const T_Book* book)
+{
+    if (!book)
+        return false;
+    return execRowUpdate(
+        *this,
+        sqlFormat(QStringLiteral("update tb_book set bookName = %1,cateId = %2,channelType = %3, "
+                                 "chapterCount = %4,coverUrl = %5,localCover = %6,intro = %7,"
+                                 "updateTime = %8,wordNum = %9,bookId = %10,cateFid = %11,"
+                                 "status = %12 where localId = %13;"),
+                  {book->bookName, book->cateId, book->channelType, book->chapterCount,
+                   book->coverUrl, book->localCover, book->intro, book->updateTime, book->wordNum,
+                   book->bookId, book->cateFid, book->status, book->localId}),
+        "book", book->localId);
+}
+
+bool CTessaneDb::updateBookLastEditChapter(int localBookId, int localChapterId)
+{
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_book set lastEditChapterId = %1,"
+                                                  "updateTime = %2 where localId = %3;"),
+                                   {localChapterId, now(), localBookId}),
+                         "book", localBookId);
+}
+
+bool CTessaneDb::updateBookMoney(int localBookId, double money)
+{
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_book set money = %1 where "
+                                                  "localId = %2"),
+                                   {money, localBookId}),
+                         "book", localBookId);
+}
+
+bool CTessaneDb::touchBook(int localBookId)
+{
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_book set updateTime = %1 where "
+                                                  "localId = %2;"),
+                                   {now(), localBookId}),
+                         "book", localBookId);
+}
+
+bool CTessaneDb::deleteBook(const TC_Books_Delete_Hard& request)
+{
+    const int localBookId = request.header.localBookId;
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    // Volumes, versions and jobs of the book are left alone.
+    if (!exec(QStringLiteral("delete from tb_book where localId = %1"), {localBookId})
+        || !exec(QStringLiteral("delete from tb_chapter where localBookId = %1"), {localBookId})
+        || !exec(QStringLiteral("delete from tb_outline where localBookId = %1"), {localBookId}))
+        return false;
+    return transaction.commit();
+}
+
+// --- tb_chapter ---
+
+bool CTessaneDb::insertChapter(T_Http_Custom& header, const QString& chapterName, int createTime,
+                               int orderNum)
+{
+    const int id = execInsert(
+        *this,
+        sqlFormat(QStringLiteral("insert into tb_chapter(localBookId,bookId,localVolumeId,volumeId,"
+                                 "name,createTime,orderNum,chapterId) "
+                                 "values(%1,%2,%3,%4,%5,%6,%7,%8);"),
+                  {header.localBookId, header.bookId, header.localVolumeId, header.volumeId,
+                   chapterName, createTime, orderNum, header.chapterId}));
+    if (id < 1)
+        return false;
+    header.localChapterId = id;
+    return true;
+}
+
+bool CTessaneDb::insertChapterWithContent(T_Chapter* chapter)
+{
+    if (!chapter)
+        return false;
+    const int id = execInsert(
+        *this,
+        sqlFormat(QStringLiteral("insert into tb_chapter(localBookId,bookId,name,createTime,"
+                                 "orderNum,chapterId,content,wordCount,localVolumeId) "
+                                 "values(%1,%2,%3,%4,%5,%6,%7,%8,%9);"),
+                  {chapter->localBookId, chapter->bookId, chapter->name, chapter->createTime,
+                   chapter->orderNum, chapter->chapterId, chapter->content, chapter->wordCount,
+                   chapter->localVolumeId}));
+    if (id < 1)
+        return false;
+    chapter->localId = id;
+    return true;
+}
+
+int CTessaneDb::insertChapterFromServer(int localBookId, int bookId, int localVolumeId,
+                                        int volumeId, int chapterId, int orderNum,
+                                        const QString& name, const QString& content)
+{
+    return execInsert(
+        *this,
+        sqlFormat(QStringLiteral("insert into tb_chapter(localBookId,bookId,chapterId,orderNum,"
+                                 "name,content,wordCount,createTime,localVolumeId,volumeId) "
+                                 " values(%1,%2,%3,%4,%5,%6,%7,%8,%9,%10)"),
+                  {localBookId, bookId, chapterId, orderNum, name, content, content.length(),
+                   now(), localVolumeId, volumeId}));
+}
+
+bool CTessaneDb::updateChapter(const T_Chapter* chapter)
+{
+    if (!chapter)
+        return false;
+    return execRowUpdate(
+        *this,
+        sqlFormat(QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,"
+                                 "bookId = %3,orderNum = %4,name = %5,content = %6,"
+                                 "wordCount = %7,status = %8,createTime = %9 where localId = %10"),
+                  {chapter->chapterId, chapter->localBookId, chapter->bookId, chapter->orderNum,
+                   chapter->name, chapter->content, chapter->wordCount, chapter->status,
+                   chapter->createTime, chapter->localId}),
+        "chapter", chapter->localId);
+}
+
+bool CTessaneDb::updateChapterContent(const T_Chapter* chapter)
+{
+    if (!chapter)
+        return false;
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_chapter set content = %1,"
+                                                  "wordCount = %2,updateTime = %3 where "
+                                                  "localId = %4"),
+                                   {chapter->content, chapter->wordCount, chapter->updateTime,
+                                    chapter->localId}),
+                         "chapter", chapter->localId);
+}
+
+bool CTessaneDb::updateChapterName(const T_Chapter* chapter)
+{
+    if (!chapter)
+        return false;
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_chapter set name = %1 where "
+                                                  "localId = %2"),
+                                   {chapter->name, chapter->localId}),
+                         "chapter", chapter->localId);
+}
+
+bool CTessaneDb::updateChapterStatus(const T_Chapter* chapter)
+{
+    if (!chapter)
+        return false;
+    const qint64 recycleTime = chapter->status == 0 ? now() : 0;
+    return execRowUpdate(
+        *this,
+        sqlFormat(QStringLiteral("update tb_chapter set orderNum = %1,status = %2,recycleTime=%3,"
+                                 "volumeId=%4,localVolumeId=%5 where localId = %6;"),
+                  {chapter->orderNum, chapter->status, recycleTime, chapter->volumeId,
+                   chapter->localVolumeId, chapter->localId}),
+        "chapter", chapter->localId);
+}
+
+bool CTessaneDb::shiftChapterOrder(int localBookId, int localVolumeId, int fromOrderNum,
+                                   int delta)
+{
+    return exec(QStringLiteral("update tb_chapter set orderNum = orderNum + %1 where "
+                               "localBookId = %2 and localVolumeId = %3 and orderNum >= %4"),
+                {delta, localBookId, localVolumeId, fromOrderNum});
+}
+
+bool CTessaneDb::shiftChapterOrderByServerIds(int bookId, int volumeId, int fromOrderNum,
+                                              int delta)
+{
+    // Server id 0 is shared by everything not yet on the platform.
+    if (bookId < 1 || volumeId < 1)
+        return false;
+    return exec(QStringLiteral("update tb_chapter set orderNum = orderNum + %1 where "
+                               "bookId = %2 and volumeId = %3 and orderNum >= %4"),
+                {delta, bookId, volumeId, fromOrderNum});
+}
+
+bool CTessaneDb::updateChapterVolumeId(int localVolumeId, int volumeId)
+{
+    // Server id 0 would attach every chapter not yet on the platform.
+    if (volumeId < 1)
+        return false;
+    return updateItemById(QStringLiteral("tb_chapter"), QStringLiteral("volumeId"), volumeId,
+                          QStringLiteral("localVolumeId"), localVolumeId);
+}
+
+bool CTessaneDb::deleteChapter(int localChapterId)
+{
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    if (!exec(QStringLiteral("delete from tb_chapter where localId = %1;"), {localChapterId}))
+        return false;
+    if (!exec(QStringLiteral("delete from tb_job where localChapterId = %1;"), {localChapterId}))
+        return false;
+    return transaction.commit();
+}
+
+// --- tb_volume ---
+
+bool CTessaneDb::insertVolume(TC_Volume_Add& request)
+{
+    const T_Http_Custom& header = request.header;
+    const int id = execInsert(
+        *this,
+        sqlFormat(QStringLiteral("insert into tb_volume(localBookId,bookId,volumeName,createTime,"
+                                 "orderNum,volumeId,status) values(%1,%2,%3,%4,%5,%6,%7);"),
+                  {header.localBookId, header.bookId, request.volumeName, request.updateTime,
+                   request.orderNum, header.volumeId, request.status}));
+    if (id < 1)
+        return false;
+    request.header.localVolumeId = id;
+    return true;
+}
+
+bool CTessaneDb::insertVolumeFromServer(T_Volume* volume)
+{
+    if (!volume)
+        return false;
+    const int id = execInsert(
+        *this,
+        sqlFormat(QStringLiteral("insert into tb_volume(localBookId,bookId,volumeName,createTime,"
+                                 "orderNum,volumeId,status) values(%1,%2,%3,%4,%5,%6,%7);"),
+                  {volume->localBookId, volume->bookId, volume->volumeName, volume->createTime,
+                   volume->orderNum, volume->volumeId, volume->status}));
+    if (id < 1)
+        return false;
+    volume->localId = id;
+    return true;
+}
+
+bool CTessaneDb::updateVolumeName(const T_Volume* volume)
+{
+    if (!volume)
+        return false;
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_volume set volumeName = %1 where "
+                                                  "localId = %2"),
+                                   {volume->volumeName, volume->localId}),
+                         "volume", volume->localId);
+}
+
+bool CTessaneDb::updateVolumeOrder(const T_Volume* volume)
+{
+    if (!volume)
+        return false;
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_volume set orderNum = %1 where "
+                                                  "localId = %2"),
+                                   {volume->orderNum, volume->localId}),
+                         "volume", volume->localId);
+}
+
+bool CTessaneDb::updateVolumeStatus(const TC_Volume_Delete& request)
+{
+    const int localVolumeId = request.header.localVolumeId;
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_volume set status = %1 where "
+                                                  "localId = %2"),
+                                   {request.type, localVolumeId}),
+                         "volume", localVolumeId);
+}

@@ -1,0 +1,75 @@
+// Stored versions of chapter texts.
+
+#include "CTessaneDb.h"
+
+#include "CTessaneDbTransaction.h"
+#include "common/ServerClock.h"
+#include "db/DbRowHelpers.h"
+#include "db/records/T_Chapter_TimeMachineItem.h"
+#include "remote/T_Http_Custom.h"
+
+#include <QSqlQuery>
+
+bool CTessaneDb::getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list)
+{
+    qDeleteAll(list);
+    list.clear();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select localId,localBookId,localChapterId,bookId,"
+                                                 "chapterId,bladeId,content,wordCount,createTime "
+                                                 "from tb_contentblade where localChapterId = %1 "
+                                                 "order by createTime DESC limit 10"),
+                                  {localChapterId})))
+        return false;
+    while (query.next()) {
+        auto* item = new T_Chapter_TimeMachineItem;
+        item->localId = query.value(0).toInt();
+        item->localBookId = query.value(1).toInt();
+        item->localChapterId = query.value(2).toInt();
+        item->bookId = query.value(3).toInt();
+        item->chapterId = query.value(4).toInt();
+        item->bladeId = query.value(5).toInt();
+        item->content = query.value(6).toString();
+        item->wordCount = query.value(7).toInt();
+        item->createTime = query.value(8).toInt();
+        list.append(item);
+    }
+    return true;
+}
+
+bool CTessaneDb::replaceContentBlades(int uid, int localBookId, int localChapterId, int bookId,
+                                      int chapterId,
+                                      const QList<T_Chapter_TimeMachineItem>& versions)
+{
+    // Server chapter id 0 names every chapter not yet on the platform: a
+    // delete by it would take their snapshots too.
+    if (chapterId < 1)
+        return false;
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    if (!exec(QStringLiteral("delete from tb_contentblade where chapterId = %1;"), {chapterId}))
+        return false;
+    for (const T_Chapter_TimeMachineItem& version : versions) {
+        if (!exec(QStringLiteral("insert into tb_contentblade(uid,localBookId,localChapterId,bookId,"
+                                 "chapterId,bladeId,content,createTime,wordCount) "
+                                 "values(%1,%2,%3,%4,%5,%6,%7,%8,%9);"),
+                  {uid, localBookId, localChapterId, bookId, chapterId, version.bladeId,
+                   version.content, version.createTime, version.wordCount}))
+            return false;
+    }
+    return transaction.commit();
+}
+
+bool CTessaneDb::insertContentBlade(const T_Http_Custom& header, const QString& content)
+{
+    return execInsert(*this,
+                      sqlFormat(QStringLiteral("insert into tb_contentblade(uid,localBookId,"
+                                               "localChapterId,bookId,chapterId,content,wordCount,"
+                                               "createTime)values(%1,%2,%3,%4,%5,%6,%7,%8)"),
+                                {header.uid, header.localBookId, header.localChapterId,
+                                 header.bookId, header.chapterId, content, content.length(),
+                                 currentServerTime()}))
+           > 0;
+}

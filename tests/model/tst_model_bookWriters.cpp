@@ -1,0 +1,306 @@
+// Writers of the book, volume and chapter tables.
+
+#include "ModelDb.h"
+
+#include "common/ServerClock.h"
+#include "db/records/T_Book.h"
+#include "remote/records/BookRecords.h"
+#include "remote/records/VolumeRecords.h"
+
+#include <QtTest>
+
+class TestModelBookWriters : public QObject
+{
+    Q_OBJECT
+
+private:
+    // A stored chapter of a book and volume, by local ids.
+    int storeChapter(ModelDb& m, int localBookId, int localVolumeId, int order,
+                     int bookId = 0, int volumeId = 0)
+    {
+        T_Http_Custom header;
+        header.localBookId = localBookId;
+        header.localVolumeId = localVolumeId;
+        header.bookId = bookId;
+        header.volumeId = volumeId;
+        if (!m->insertChapter(header, QStringLiteral("c%1").arg(order), 100, order))
+            return 0;
+        return header.localChapterId;
+    }
+    int orderOf(ModelDb& m, int localChapterId)
+    {
+        return m.count(QStringLiteral("select orderNum from tb_chapter where localId = %1")
+                           .arg(localChapterId));
+    }
+
+private slots:
+    void textsWithQuotesAndPlaceholdersRoundTrip()
+    {
+        ModelDb m;
+        const QString tricky = QStringLiteral("It's %1 and %2'' \"q\" %%3");
+        TC_Books_AddBook add(tricky, 1, 1, tricky);
+        add.header.uid = 5;
+        QVERIFY(m->insertBook(add));
+        QVERIFY(add.header.localBookId > 0);
+
+        T_Book book(add.header.localBookId, tricky);
+        book.intro = tricky;
+        book.coverUrl = tricky;
+        book.localCover = tricky;
+        book.status = 1;
+        QVERIFY(m->updateBook(&book));
+        QCOMPARE(m.value("select intro from tb_book").toString(), tricky);
+        QCOMPARE(m.value("select bookName from tb_book").toString(), tricky);
+        QCOMPARE(m.value("select localCover from tb_book").toString(), tricky);
+
+        TC_Volume_Add volume(book.localId, 0, 0, 1, 100, tricky);
+        QVERIFY(m->insertVolume(volume));
+        QCOMPARE(m.value("select volumeName from tb_volume").toString(), tricky);
+
+        T_Chapter chapter;
+        chapter.localBookId = book.localId;
+        chapter.name = tricky;
+        chapter.content = tricky;
+        QVERIFY(m->insertChapterWithContent(&chapter));
+        chapter.content = tricky + tricky;
+        QVERIFY(m->updateChapterContent(&chapter));
+        QVERIFY(m->getChapterContent(&chapter));
+        QCOMPARE(chapter.content, tricky + tricky);
+        const int fromServer = m->insertChapterFromServer(book.localId, 0, 0, 0, 9, 2, tricky,
+                                                          tricky);
+        QVERIFY(fromServer > 0);
+        QCOMPARE(m.value(QStringLiteral("select name from tb_chapter where localId = %1")
+                             .arg(fromServer))
+                     .toString(),
+                 tricky);
+    }
+
+    void insertingWritersWriteTheRowIdBack()
+    {
+        ModelDb m;
+        TC_Books_AddBook add(QStringLiteral("b"), 1, 1, QString());
+        QVERIFY(m->insertBook(add));
+        QCOMPARE(add.header.localBookId, m.count("select max(localId) from tb_book"));
+
+        TC_Volume_Add volume(add.header.localBookId, 0, 0, 1, 100, QStringLiteral("v"));
+        QVERIFY(m->insertVolume(volume));
+        QCOMPARE(volume.header.localVolumeId, m.count("select max(localId) from tb_volume"));
+        QCOMPARE(m.count("select status from tb_volume"), 1);
+
+        T_Volume fromServer;
+        fromServer.localBookId = add.header.localBookId;
+        fromServer.volumeId = 40;
+        QVERIFY(m->insertVolumeFromServer(&fromServer));
+        QCOMPARE(fromServer.localId, m.count("select max(localId) from tb_volume"));
+
+        const int chapter = storeChapter(m, add.header.localBookId, volume.header.localVolumeId, 1);
+        QCOMPARE(chapter, m.count("select max(localId) from tb_chapter"));
+        QCOMPARE(m.count(QStringLiteral("select status from tb_chapter where localId = %1")
+                             .arg(chapter)),
+                 1);
+    }
+
+    void failedInsertLeavesTheRecordsIdAlone()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("drop table tb_chapter"));
+        T_Chapter chapter;
+        chapter.localId = 7;
+        QVERIFY(!m->insertChapterWithContent(&chapter));
+        QCOMPARE(chapter.localId, 7);
+        QCOMPARE(m->insertChapterFromServer(1, 0, 0, 0, 0, 1, QString(), QString()), 0);
+    }
+
+    void chapterStatusDecidesTheRecycleTime()
+    {
+        ModelDb m;
+        const int id = storeChapter(m, 1, 1, 1);
+        T_Chapter chapter;
+        chapter.localId = id;
+        chapter.status = 0;
+        chapter.recycleTime = 5;
+        const qint64 before = currentServerTime();
+        QVERIFY(m->updateChapterStatus(&chapter));
+        const qint64 stored = m.value("select recycleTime from tb_chapter").toLongLong();
+        QVERIFY(stored >= before && stored <= currentServerTime());
+        QCOMPARE(chapter.recycleTime, 5);
+
+        chapter.status = 1;
+        chapter.recycleTime = 12345;
+        QVERIFY(m->updateChapterStatus(&chapter));
+        QCOMPARE(m.count("select recycleTime from tb_chapter"), 0);
+    }
+
+    void shiftingOrderTouchesOnlyTheTargetVolumeOfTheTargetBook()
+    {
+        ModelDb m;
+        // Two books written offline: every server id is 0.
+        const int a4 = storeChapter(m, 1, 10, 4);
+        const int a5 = storeChapter(m, 1, 10, 5);
+        const int a6 = storeChapter(m, 1, 10, 6);
+        const int otherVolume = storeChapter(m, 1, 11, 5);
+        const int otherBook = storeChapter(m, 2, 20, 5);
+        QVERIFY(m->shiftChapterOrder(1, 10, 5, 1));
+        QCOMPARE(orderOf(m, a4), 4);
+        QCOMPARE(orderOf(m, a5), 6);
+        QCOMPARE(orderOf(m, a6), 7);
+        QCOMPARE(orderOf(m, otherVolume), 5);
+        QCOMPARE(orderOf(m, otherBook), 5);
+    }
+
+    void shiftingByServerIdsRefusesObjectsNotOnThePlatform()
+    {
+        ModelDb m;
+        const int offline = storeChapter(m, 1, 10, 5);
+        const int online = storeChapter(m, 2, 20, 5, 300, 400);
+        QVERIFY(!m->shiftChapterOrderByServerIds(0, 0, 1, 1));
+        QCOMPARE(orderOf(m, offline), 5);
+        QVERIFY(m->shiftChapterOrderByServerIds(300, 400, 5, 2));
+        QCOMPARE(orderOf(m, online), 7);
+        QVERIFY(!m->updateChapterVolumeId(10, 0));
+        QCOMPARE(m.count("select count(*) from tb_chapter where localVolumeId = 10"), 1);
+    }
+
+    void chapterFromServerCountsEveryCharacter()
+    {
+        ModelDb m;
+        const QString text = QStringLiteral("ab c\n\u3000d\r\n");
+        const int id = m->insertChapterFromServer(1, 2, 3, 4, 5, 6, QStringLiteral("n"), text);
+        QVERIFY(id > 0);
+        QCOMPARE(m.count("select wordCount from tb_chapter"), text.size());
+    }
+
+    void deletingABookKeepsItsVolumesAndVersions()
+    {
+        ModelDb m;
+        TC_Books_AddBook add(QStringLiteral("b"), 1, 1, QString());
+        QVERIFY(m->insertBook(add));
+        const int book = add.header.localBookId;
+        TC_Volume_Add volume(book, 0, 0, 1, 1, QStringLiteral("v"));
+        QVERIFY(m->insertVolume(volume));
+        const int chapter = storeChapter(m, book, volume.header.localVolumeId, 1);
+        QVERIFY(m.exec(QStringLiteral("insert into tb_outline(localBookId,title) values(%1,'o')")
+                           .arg(book)));
+        QVERIFY(m.exec(QStringLiteral("insert into tb_contentblade(localBookId,localChapterId) "
+                                      "values(%1,%2)")
+                           .arg(book)
+                           .arg(chapter)));
+        TC_Books_Delete_Hard del;
+        del.header.localBookId = book;
+        QVERIFY(m->deleteBook(del));
+        QCOMPARE(m.count("select count(*) from tb_book"), 0);
+        QCOMPARE(m.count("select count(*) from tb_chapter"), 0);
+        QCOMPARE(m.count("select count(*) from tb_outline"), 0);
+        QCOMPARE(m.count("select count(*) from tb_volume"), 1);
+        QCOMPARE(m.count("select count(*) from tb_contentblade"), 1);
+    }
+
+    void deletingABookIsAllOrNothing()
+    {
+        ModelDb m;
+        TC_Books_AddBook add(QStringLiteral("b"), 1, 1, QString());
+        QVERIFY(m->insertBook(add));
+        storeChapter(m, add.header.localBookId, 1, 1);
+        QVERIFY(m.exec("drop table tb_outline"));
+        TC_Books_Delete_Hard del;
+        del.header.localBookId = add.header.localBookId;
+        QVERIFY(!m->deleteBook(del));
+        QCOMPARE(m.count("select count(*) from tb_book"), 1);
+        QCOMPARE(m.count("select count(*) from tb_chapter"), 1);
+    }
+
+    void deletingAChapterTakesItsPendingJobs()
+    {
+        ModelDb m;
+        const int keep = storeChapter(m, 1, 1, 1);
+        const int gone = storeChapter(m, 1, 1, 2);
+        QVERIFY(m.exec(QStringLiteral("insert into tb_job(jobType,localChapterId) values(1017,%1),"
+                                      "(1017,%2)")
+                           .arg(keep)
+                           .arg(gone)));
+        QVERIFY(m->deleteChapter(gone));
+        QCOMPARE(m.count("select count(*) from tb_chapter"), 1);
+        QCOMPARE(m.count("select count(*) from tb_job"), 1);
+        QCOMPARE(m.count("select localChapterId from tb_job"), keep);
+    }
+
+    void updatingABookLeavesItsOwnColumnsAlone()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("insert into tb_book(localId,authorId,bookName,lastEditChapterId,money,"
+                       "orderType) values(1,5,'b',33,2.5,1)"));
+        T_Book book(1, QStringLiteral("renamed"));
+        book.status = 1;
+        QVERIFY(m->updateBook(&book));
+        QCOMPARE(m.count("select lastEditChapterId from tb_book"), 33);
+        QCOMPARE(m.value("select money from tb_book").toDouble(), 2.5);
+        QCOMPARE(m.count("select orderType from tb_book"), 1);
+        QCOMPARE(m.value("select bookName from tb_book").toString(), QStringLiteral("renamed"));
+        QVERIFY(m->updateBookLastEditChapter(1, 44));
+        QCOMPARE(m.count("select lastEditChapterId from tb_book"), 44);
+    }
+
+    void feeRateKeepsEveryDigit()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("insert into tb_book(localId,authorId,bookName) values(1,5,'b')"));
+        const double rate = 12.3456789012345;
+        QVERIFY(m->updateBookMoney(1, rate));
+        QCOMPARE(m.value("select money from tb_book").toDouble(), rate);
+    }
+
+    void savingARecordWhoseRowIsGoneFails()
+    {
+        ModelDb m;
+        T_Chapter chapter;
+        chapter.localId = 99;
+        chapter.content = QStringLiteral("lost?");
+        QVERIFY(!m->updateChapterContent(&chapter));
+        QVERIFY(!m->updateChapterName(&chapter));
+        QVERIFY(!m->updateChapterStatus(&chapter));
+        T_Book book(99, QStringLiteral("b"));
+        QVERIFY(!m->updateBook(&book));
+        QVERIFY(!m->updateBookMoney(99, 1.0));
+        QVERIFY(!m->touchBook(99));
+        T_Volume volume;
+        volume.localId = 99;
+        QVERIFY(!m->updateVolumeName(&volume));
+        TC_Volume_Delete status;
+        status.header.localVolumeId = 99;
+        QVERIFY(!m->updateVolumeStatus(status));
+    }
+
+    void textWithANulCharacterIsStoredWholeOrRefused()
+    {
+        ModelDb m;
+        T_Chapter chapter;
+        chapter.localBookId = 1;
+        chapter.name = QStringLiteral("n");
+        chapter.content = QString::fromUtf16(u"before\u0000after", 12);
+        if (!m->insertChapterWithContent(&chapter)) {
+            QCOMPARE(m.count("select count(*) from tb_chapter"), 0);
+            return;
+        }
+        T_Chapter back;
+        back.localId = chapter.localId;
+        QVERIFY(m->getChapterContent(&back));
+        QCOMPARE(back.content, chapter.content);
+    }
+
+    void touchingABookStampsNow()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("insert into tb_book(localId,authorId,bookName,updateTime) values(1,5,'b',1)"));
+        const qint64 before = currentServerTime();
+        QVERIFY(m->touchBook(1));
+        QVERIFY(m.value("select updateTime from tb_book").toLongLong() >= before);
+    }
+};
+
+int runModelBookWriters(int argc, char** argv)
+{
+    TestModelBookWriters test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_model_bookWriters.moc"

@@ -1,0 +1,260 @@
+// The sign-in load of books, volumes, chapters and outlines.
+
+#include "ModelDb.h"
+
+#include "common/ServerClock.h"
+#include "db/records/T_Book.h"
+
+#include <QtTest>
+
+namespace {
+
+const int kAuthor = 77;
+
+struct Loaded
+{
+    QList<T_Book*> shelf;
+    QList<T_Book*> recycled;
+    ~Loaded()
+    {
+        qDeleteAll(shelf);
+        qDeleteAll(recycled);
+    }
+    T_Book* shelfBook(int localId) const
+    {
+        for (T_Book* b : shelf)
+            if (b->localId == localId)
+                return b;
+        return nullptr;
+    }
+};
+
+QStringList names(const QList<T_Chapter*>& chapters)
+{
+    QStringList out;
+    for (const T_Chapter* c : chapters)
+        out << c->name;
+    return out;
+}
+
+} // namespace
+
+class TestModelBooks : public QObject
+{
+    Q_OBJECT
+
+private:
+    bool addBook(ModelDb& m, int localId, int status, const QString& name = QStringLiteral("b"),
+                 int updateTime = 0)
+    {
+        return m.exec(QStringLiteral("insert into tb_book(localId,authorId,bookName,status,"
+                                     "updateTime,wordNum) values(%1,%2,'%3',%4,%5,999)")
+                          .arg(localId)
+                          .arg(kAuthor)
+                          .arg(name)
+                          .arg(status)
+                          .arg(updateTime));
+    }
+    bool addChapter(ModelDb& m, int localBookId, int order, int status, qint64 recycleTime,
+                    const QString& name, int words, int localVolumeId = 1)
+    {
+        return m.exec(QStringLiteral("insert into tb_chapter(localBookId,bookId,localVolumeId,"
+                                     "orderNum,name,content,wordCount,status,recycleTime) "
+                                     "values(%1,0,%2,%3,'%4','text of %4',%5,%6,%7)")
+                          .arg(localBookId)
+                          .arg(localVolumeId)
+                          .arg(order)
+                          .arg(name)
+                          .arg(words)
+                          .arg(status)
+                          .arg(recycleTime));
+    }
+
+private slots:
+    void authorWithoutBooksYieldsTwoEmptyLists()
+    {
+        ModelDb m;
+        QVERIFY(m.ok());
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        QVERIFY(l.shelf.isEmpty());
+        QVERIFY(l.recycled.isEmpty());
+    }
+
+    void booksOtherThanStatusOneGoToTheRecycleBinWithTheirChildren()
+    {
+        ModelDb m;
+        QVERIFY(addBook(m, 1, 1, QStringLiteral("shelf"), 10));
+        QVERIFY(addBook(m, 2, 0, QStringLiteral("zero"), 30));
+        QVERIFY(addBook(m, 3, 2, QStringLiteral("two"), 20));
+        QVERIFY(m.exec("insert into tb_book(localId,authorId,bookName) values(4,5,'someone else')"));
+        QVERIFY(m.exec("insert into tb_volume(localBookId,bookId,orderNum,volumeName) "
+                       "values(3,0,1,'v')"));
+        QVERIFY(addChapter(m, 3, 1, 1, 0, QStringLiteral("c"), 4));
+        QVERIFY(m.exec("insert into tb_outline(localBookId,bookId,title) values(3,0,'o')"));
+
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        QCOMPARE(l.shelf.size(), 1);
+        QCOMPARE(l.shelf.first()->bookName, QStringLiteral("shelf"));
+        QCOMPARE(l.recycled.size(), 2);
+        // Most recently updated first.
+        QCOMPARE(l.recycled.at(0)->localId, 2);
+        T_Book* two = l.recycled.at(1);
+        QCOMPARE(two->localId, 3);
+        QCOMPARE(two->volumeList.size(), 1);
+        QCOMPARE(two->chapterList.size(), 1);
+        QCOMPARE(two->outline.outlineList.size(), 1);
+        QVERIFY(two->chaptersLoaded);
+    }
+
+    void recycledChaptersStayInMemoryForThirtyDays()
+    {
+        ModelDb m;
+        const qint64 now = currentServerTime();
+        QVERIFY(addBook(m, 1, 1));
+        QVERIFY(addChapter(m, 1, 1, 0, now - 2591990, QStringLiteral("recent"), 1));
+        QVERIFY(addChapter(m, 1, 2, 0, now - 2592000, QStringLiteral("expired"), 1));
+        QVERIFY(addChapter(m, 1, 3, 0, now + 3600, QStringLiteral("future"), 1));
+        QVERIFY(addChapter(m, 1, 4, 1, 0, QStringLiteral("live"), 1));
+
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        T_Book* book = l.shelfBook(1);
+        QVERIFY(book);
+        QCOMPARE(names(book->chapterList), QStringList{QStringLiteral("live")});
+        QCOMPARE(names(book->recycleChapterList),
+                 (QStringList{QStringLiteral("recent"), QStringLiteral("future")}));
+        QCOMPARE(m.count("select count(*) from tb_chapter where name = 'expired'"), 1);
+    }
+
+    void wordNumIsTheSumOfTheLiveChaptersOnly()
+    {
+        ModelDb m;
+        QVERIFY(addBook(m, 1, 1));
+        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral("a"), 100));
+        QVERIFY(addChapter(m, 1, 2, 1, 0, QStringLiteral("b"), 20));
+        QVERIFY(addChapter(m, 1, 3, 0, currentServerTime(), QStringLiteral("r"), 5000));
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        QCOMPARE(l.shelf.first()->wordNum, 120);
+    }
+
+    void namesLoseTheirSurroundingBlanks()
+    {
+        ModelDb m;
+        QVERIFY(addBook(m, 1, 1, QStringLiteral("  Title \t")));
+        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral(" One  "), 1));
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        QCOMPARE(l.shelf.first()->bookName, QStringLiteral("Title"));
+        QCOMPARE(l.shelf.first()->chapterList.first()->name, QStringLiteral("One"));
+    }
+
+    void signInLoadLeavesChapterTextsUnloaded()
+    {
+        ModelDb m;
+        QVERIFY(addBook(m, 1, 1));
+        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral("a"), 1));
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        T_Chapter* chapter = l.shelf.first()->chapterList.first();
+        QVERIFY(!chapter->contentLoaded);
+        QVERIFY(chapter->content.isEmpty());
+
+        QVERIFY(m->getChapterContent(chapter));
+        QVERIFY(chapter->contentLoaded);
+        QCOMPARE(chapter->content, QStringLiteral("text of a"));
+    }
+
+    void chapterTextOfAVanishedRowIsReportedMissing()
+    {
+        ModelDb m;
+        T_Chapter chapter;
+        chapter.localId = 42;
+        QVERIFY(!m->getChapterContent(&chapter));
+        QVERIFY(!chapter.contentLoaded);
+        chapter.localId = 0;
+        QVERIFY(!m->getChapterContent(&chapter));
+    }
+
+    void bookWithoutLocalIdGetsNoChildren()
+    {
+        ModelDb m;
+        QVERIFY(addChapter(m, 0, 1, 1, 0, QStringLiteral("stray"), 1));
+        T_Book book;
+        QVERIFY(!m->getVolumes(&book));
+        QVERIFY(!m->getChapters(&book));
+        QVERIFY(book.chapterList.isEmpty());
+        QVERIFY(!book.chaptersLoaded);
+    }
+
+    void reloadingChaptersKeepsTheOutlines()
+    {
+        ModelDb m;
+        QVERIFY(addBook(m, 1, 1));
+        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral("a"), 1));
+        QVERIFY(m.exec("insert into tb_outline(localBookId,bookId,title) values(1,0,'plot')"));
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        T_Book* book = l.shelf.first();
+        QVERIFY(addChapter(m, 1, 2, 1, 0, QStringLiteral("b"), 1));
+        QVERIFY(m->getChapters(book));
+        QCOMPARE(book->chapterList.size(), 2);
+        QCOMPARE(book->outline.outlineList.size(), 1);
+        // Loading the outlines again replaces them rather than doubling them.
+        QVERIFY(m->getOutlines(book));
+        QCOMPARE(book->outline.outlineList.size(), 1);
+    }
+
+    void failedLoadLeavesTheListsAsTheyWere()
+    {
+        ModelDb m;
+        QVERIFY(addBook(m, 1, 1, QStringLiteral("first")));
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        T_Book* before = l.shelf.first();
+        QVERIFY(m.exec("drop table tb_chapter"));
+        QVERIFY(!m->getBooks(kAuthor, l.shelf, l.recycled));
+        QCOMPARE(l.shelf.size(), 1);
+        QCOMPARE(l.shelf.first(), before);
+        // A failed chapter reload keeps what the book held.
+        QVERIFY(!m->getChapters(before));
+    }
+
+    void oddRowsLoadWithoutLosingOthers()
+    {
+        ModelDb m;
+        QVERIFY(addBook(m, 1, 1));
+        QVERIFY(m.exec("insert into tb_volume(localId,localBookId,bookId,orderNum,volumeName) "
+                       "values(1,1,0,1,NULL)"));
+        // NULL texts, a text where a number belongs, a NUL inside a name, a
+        // chapter whose volume is gone.
+        QVERIFY(m.exec("insert into tb_chapter(localBookId,bookId,localVolumeId,orderNum,name,"
+                       "wordCount) values(1,0,1,1,NULL,'many')"));
+        QVERIFY(m.exec("insert into tb_chapter(localBookId,bookId,localVolumeId,orderNum,name) "
+                       "values(1,0,1,2,'a' || char(0) || 'b')"));
+        QVERIFY(m.exec("insert into tb_chapter(localBookId,bookId,localVolumeId,orderNum,name) "
+                       "values(1,0,9,3,'orphan')"));
+        QVERIFY(m.exec("insert into tb_outline(localBookId,bookId,title,content) "
+                       "values(1,NULL,NULL,NULL)"));
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        T_Book* book = l.shelf.first();
+        QCOMPARE(book->volumeList.size(), 1);
+        QVERIFY(book->volumeList.first()->volumeName.isEmpty());
+        QCOMPARE(book->chapterList.size(), 3);
+        QCOMPARE(book->chapterList.at(0)->wordCount, 0);
+        QCOMPARE(book->chapterList.at(1)->name, QString::fromUtf16(u"a\u0000b", 3));
+        QCOMPARE(book->chapterList.at(2)->name, QStringLiteral("orphan"));
+        QCOMPARE(book->outline.outlineList.size(), 1);
+    }
+};
+
+int runModelBooks(int argc, char** argv)
+{
+    TestModelBooks test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_model_books.moc"

@@ -1,0 +1,339 @@
+// tb_sys and the shared data sets: categories, sensitive words, name lists
+// and levels.
+
+#include "ModelDb.h"
+
+#include "common/Utility.h"
+#include "db/records/T_Level.h"
+#include "db/records/T_SysInfo.h"
+#include "manager/SensitiveWordMatcher.h"
+#include "remote/records/AccountRecords.h"
+#include "remote/records/SystemRecords.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+
+namespace {
+
+T_Books_CateItem cateItem(int id, int fId, const QString& name, int channel,
+                          QVector<T_Books_CateItem> children = {})
+{
+    T_Books_CateItem item;
+    item.cate_id = id;
+    item.parentId = fId;
+    item.cate_name = name;
+    item.channel = channel;
+    item.childCount = children.size();
+    item.children = children;
+    return item;
+}
+
+TS_Books_Cate sizedTree(int male, int female)
+{
+    TS_Books_Cate cate;
+    cate.male.count = male;
+    cate.female.count = female;
+    return cate;
+}
+
+QJsonObject level(int id, const QString& img)
+{
+    return QJsonObject{{QStringLiteral("id"), id},
+                       {QStringLiteral("name"), QStringLiteral("L%1").arg(id)},
+                       {QStringLiteral("score"), id * 10},
+                       {QStringLiteral("img"), img}};
+}
+
+} // namespace
+
+class TestModelSysData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void seedRowGivesVersionsCountsAndUpdateData()
+    {
+        ModelDb m;
+        TS_Author_Info user;
+        TS_SynchronizaTion_SynData syn;
+        T_SysInfo info;
+        QVERIFY(m->getSysData(user, syn, info));
+        QCOMPARE(user.uid, 0);
+        QCOMPARE(syn.cateVersion, 1);
+        QCOMPARE(syn.sensitiveVersion, 1);
+        QCOMPARE(syn.peopleNameDataVersion, 1);
+        QCOMPARE(syn.levelVersion, 0);
+        QCOMPARE(info.maleCateCount, 12);
+        QCOMPARE(info.femaleCateCount, 10);
+        QCOMPARE(info.updateType, QStringLiteral("windows"));
+        QCOMPARE(info.updateVersionName, QStringLiteral("v2.0.0"));
+        QVERIFY(info.isFirstRun);
+    }
+
+    void emptySysTableChangesNothing()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("delete from tb_sys"));
+        TS_Author_Info user;
+        user.uid = 4;
+        TS_SynchronizaTion_SynData syn;
+        syn.cateVersion = 9;
+        T_SysInfo info;
+        QVERIFY(m->getSysData(user, syn, info));
+        QCOMPARE(user.uid, 4);
+        QCOMPARE(syn.cateVersion, 9);
+    }
+
+    void onlyOneMeansFirstRun()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("update tb_sys set isFirstRun = 2"));
+        TS_Author_Info user;
+        TS_SynchronizaTion_SynData syn;
+        T_SysInfo info;
+        info.isFirstRun = true;
+        QVERIFY(m->getSysData(user, syn, info));
+        QVERIFY(!info.isFirstRun);
+    }
+
+    // --- categories ---
+
+    void seededCategoriesFillTheTree()
+    {
+        ModelDb m;
+        TS_Books_Cate cate = sizedTree(12, 10);
+        QVERIFY(m->getCateList(cate));
+        QCOMPARE(cate.male.items.size(), 12);
+        QCOMPARE(cate.female.items.size(), 10);
+        const T_Books_CateItem& city = cate.male.items.first();
+        QCOMPARE(city.cate_id, 5001);
+        QCOMPARE(city.children.size(), 3);
+        QCOMPARE(city.children.at(0).cate_id, 50010);
+        QCOMPARE(cate.female.items.first().cate_id, 5012);
+    }
+
+    void withoutTopSlotsTopRowsAreDropped()
+    {
+        ModelDb m;
+        TS_Books_Cate cate = sizedTree(0, 10);
+        QVERIFY(m->getCateList(cate));
+        QVERIFY(cate.male.items.isEmpty());
+        QCOMPARE(cate.female.items.size(), 10);
+    }
+
+    void childrenBeyondTheCountOrBeforeTheParentAreDropped()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("delete from tb_cate"));
+        QVERIFY(m.exec("insert into tb_cate(cateId,fId,cateName,channelType,childCount) values"
+                       "(50,1,'top',1,2),(51,50,'a',1,0),(52,50,'b',1,0),(53,50,'c',1,0),"
+                       "(40,60,'early',1,0),(60,1,'late',1,1)"));
+        TS_Books_Cate cate = sizedTree(2, 0);
+        QVERIFY(m->getCateList(cate));
+        const T_Books_CateItem& top = cate.male.items.at(0);
+        QCOMPARE(top.cate_id, 50);
+        QCOMPARE(top.children.size(), 2);
+        QCOMPARE(top.children.at(0).cate_id, 51);
+        QCOMPARE(top.children.at(1).cate_id, 52);
+        const T_Books_CateItem& late = cate.male.items.at(1);
+        QCOMPARE(late.cate_id, 60);
+        QCOMPARE(late.children.at(0).cate_id, 0);
+    }
+
+    void savedCategoriesReplaceTheOldOnes()
+    {
+        ModelDb m;
+        TS_Books_Cate cate;
+        cate.version = 3;
+        cate.male.items = {cateItem(1, 1, QStringLiteral("it's"), 1,
+                                    {cateItem(10, 1, QStringLiteral("kid"), 1)})};
+        cate.male.count = 1;
+        cate.female.items = {cateItem(2, 2, QStringLiteral("f"), 2)};
+        cate.female.count = 1;
+        QVERIFY(m->saveCateList(cate));
+        QCOMPARE(m.count("select count(*) from tb_cate"), 3);
+        QCOMPARE(m.count("select cateVersion from tb_sys"), 3);
+        QCOMPARE(m.count("select maleCateCount from tb_sys"), 1);
+        TS_Books_Cate back = sizedTree(1, 1);
+        QVERIFY(m->getCateList(back));
+        QCOMPARE(back.male.items.first().cate_name, QStringLiteral("it's"));
+        QCOMPARE(back.male.items.first().children.first().cate_name, QStringLiteral("kid"));
+    }
+
+    void failedCategoryReplacementKeepsTheOldSetAndVersion()
+    {
+        ModelDb m;
+        QVERIFY(m.failInsertsWhen(QStringLiteral("tb_cate"), QStringLiteral("cateId"),
+                                  QStringLiteral("2")));
+        TS_Books_Cate cate;
+        cate.version = 3;
+        cate.male.items = {cateItem(1, 1, QStringLiteral("m"), 1)};
+        cate.female.items = {cateItem(2, 2, QStringLiteral("f"), 2)};
+        QVERIFY(!m->saveCateList(cate));
+        QCOMPARE(m.count("select count(*) from tb_cate"), 76);
+        QCOMPARE(m.count("select cateVersion from tb_sys"), 1);
+    }
+
+    // --- sensitive words ---
+
+    void storedListsReachTheMatcher()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("update tb_sensitive_words set words = ' ab 、ac、b' where type = 1"));
+        QVERIFY(m.exec("insert into tb_sensitive_words(uid,type,words) values(5,2,'x、、y')"));
+        SensitiveWordMatcher matcher;
+        QVERIFY(m->getSensitiveWords(5, matcher));
+        QCOMPARE(matcher.wordIndex().value(QStringLiteral("a")),
+                 (QStringList{QStringLiteral("ab"), QStringLiteral("ac")}));
+        QCOMPARE(matcher.customWords(),
+                 (QStringList{QStringLiteral("x"), QString(), QStringLiteral("y")}));
+        SensitiveWordMatcher nobody;
+        QVERIFY(m->getSensitiveWords(6, nobody));
+        QVERIFY(nobody.customWords().isEmpty());
+    }
+
+    void regularListIsReplacedWithItsVersion()
+    {
+        ModelDb m;
+        QVERIFY(m->updateSensitiveWords(5, 1, QStringLiteral("it's、new"), 4));
+        QCOMPARE(m.count("select count(*) from tb_sensitive_words where type = 1"), 1);
+        QCOMPARE(m.value("select words from tb_sensitive_words where type = 1").toString(),
+                 QStringLiteral("it's、new"));
+        QCOMPARE(m.count("select sensitiveVersion from tb_sys"), 4);
+    }
+
+    void failedRegularListReplacementKeepsTheOldList()
+    {
+        ModelDb m;
+        const QString before = m.value("select words from tb_sensitive_words where type = 1")
+                                   .toString();
+        QVERIFY(m.failInsertsWhen(QStringLiteral("tb_sensitive_words"), QStringLiteral("type"),
+                                  QStringLiteral("1")));
+        QVERIFY(!m->updateSensitiveWords(5, 1, QStringLiteral("new"), 4));
+        QCOMPARE(m.value("select words from tb_sensitive_words where type = 1").toString(), before);
+        QCOMPARE(m.count("select sensitiveVersion from tb_sys"), 1);
+    }
+
+    void ownListNeedsTheUsersRow()
+    {
+        ModelDb m;
+        QVERIFY(!m->updateSensitiveWords(5, 2, QStringLiteral("mine"), 0));
+        QCOMPARE(m.count("select count(*) from tb_sensitive_words where type = 2"), 0);
+        QVERIFY(m.exec("insert into tb_sensitive_words(uid,type) values(5,2)"));
+        TS_Sensitive_Get reply;
+        reply.sensitive_type = 2;
+        reply.sensitiveWords = QStringLiteral("mine");
+        QVERIFY(m->updateSensitiveWords(5, reply));
+        QCOMPARE(m.value("select words from tb_sensitive_words where uid = 5").toString(),
+                 QStringLiteral("mine"));
+        QCOMPARE(m.count("select sensitiveVersion from tb_sys"), 1);
+        QVERIFY(!m->updateSensitiveWords(5, 3, QStringLiteral("?"), 0));
+    }
+
+    // --- name lists ---
+
+    void nameListOfATypeOutsideTheRangeIsLeftAlone()
+    {
+        ModelDb m;
+        QStringList names{QStringLiteral("kept")};
+        m->getPeopleNames(0, names);
+        m->getPeopleNames(21, names);
+        QCOMPARE(names, QStringList{QStringLiteral("kept")});
+        QVERIFY(m.exec("delete from tb_people where type = 3"));
+        m->getPeopleNames(3, names);
+        QVERIFY(names.isEmpty());
+    }
+
+    void doubleCommaMakesAnEmptyName()
+    {
+        ModelDb m;
+        QVERIFY(m.exec("update tb_people set name = 'a,,b' where type = 2"));
+        QStringList names;
+        m->getPeopleNames(2, names);
+        QCOMPARE(names, (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
+        TS_Sensitive_NameData all;
+        QVERIFY(m->getAllPeopleNames(all));
+        QCOMPARE(all.lists.size(), 20);
+        QCOMPARE(all.lists.value(2), names);
+    }
+
+    void savedNameListsReplaceTheSeed()
+    {
+        ModelDb m;
+        TS_Sensitive_NameData data;
+        data.version = 6;
+        data.texts.insert(2, QStringLiteral("O'Hara,Li"));
+        data.texts.insert(1, QStringLiteral("Wang"));
+        QVERIFY(m->savePeopleNames(data));
+        QCOMPARE(m.count("select count(*) from tb_people"), 2);
+        // Ids continue above the seed's, in ascending type.
+        QCOMPARE(m.count("select id from tb_people where type = 1"), 93);
+        QCOMPARE(m.value("select name from tb_people where type = 2").toString(),
+                 QStringLiteral("O'Hara,Li"));
+        QCOMPARE(m.count("select peopleNameVersion from tb_sys"), 6);
+    }
+
+    void failedNameListReplacementKeepsTheSeed()
+    {
+        ModelDb m;
+        QVERIFY(m.failInsertsWhen(QStringLiteral("tb_people"), QStringLiteral("type"),
+                                  QStringLiteral("2")));
+        TS_Sensitive_NameData data;
+        data.version = 6;
+        data.texts.insert(1, QStringLiteral("a"));
+        data.texts.insert(2, QStringLiteral("b"));
+        QVERIFY(!m->savePeopleNames(data));
+        QCOMPARE(m.count("select count(*) from tb_people"), 20);
+        QCOMPARE(m.count("select peopleNameVersion from tb_sys"), 1);
+    }
+
+    // --- levels ---
+
+    void levelsWithoutIdAreSkippedAndTheRestStored()
+    {
+        ModelDb m;
+        TS_Level_AllData data;
+        data.version = 2;
+        data.data = QJsonArray{level(1, QStringLiteral("a'1.png")),
+                               QJsonObject{{QStringLiteral("name"), QStringLiteral("no id")}},
+                               level(2, QStringLiteral("b.png"))};
+        QVERIFY(m->saveLevelList(data));
+        QCOMPARE(m.count("select count(*) from tb_level"), 2);
+        QCOMPARE(m.count("select levelVersion from tb_sys"), 2);
+        QVERIFY(!m->insertLevel(QJsonObject{{QStringLiteral("name"), QStringLiteral("x")}}));
+
+        QMap<int, T_Level*> levels;
+        QVERIFY(m->getLevelList(levels));
+        QCOMPARE(levels.size(), 2);
+        QCOMPARE(levels.value(1)->img, appDirPath() + QStringLiteral("/data/game/a'1.png"));
+        QCOMPARE(levels.value(2)->score, 20);
+        qDeleteAll(levels);
+    }
+
+    void failedLevelReplacementKeepsTheOldLevels()
+    {
+        ModelDb m;
+        TS_Level_AllData first;
+        first.version = 1;
+        first.data = QJsonArray{level(1, QStringLiteral("a"))};
+        QVERIFY(m->saveLevelList(first));
+        QVERIFY(m.failInsertsWhen(QStringLiteral("tb_level"), QStringLiteral("id"),
+                                  QStringLiteral("3")));
+        TS_Level_AllData second;
+        second.version = 2;
+        second.data = QJsonArray{level(2, QStringLiteral("b")), level(3, QStringLiteral("c"))};
+        QVERIFY(!m->saveLevelList(second));
+        QCOMPARE(m.count("select count(*) from tb_level"), 1);
+        QCOMPARE(m.count("select id from tb_level"), 1);
+        QCOMPARE(m.count("select levelVersion from tb_sys"), 1);
+    }
+};
+
+int runModelSysData(int argc, char** argv)
+{
+    TestModelSysData test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_model_sysdata.moc"
