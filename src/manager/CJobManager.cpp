@@ -28,3 +28,7 @@ bool CJobManager::saveUserData()
 {
     return true;
 }
+
+void CJobManager::execUserJob()
+{
+}

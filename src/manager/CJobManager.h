@@ -14,6 +14,9 @@ public:
     bool init();
     // Writes the signed-in user's settings and record back at exit.
     bool saveUserData();
+    // Hands the user's oldest stored job to its owner, or pulls the change
+    // feed when none is left.
+    void execUserJob();
 
 private:
     explicit CJobManager(QObject* parent = nullptr);

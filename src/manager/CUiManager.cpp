@@ -1,5 +1,7 @@
 #include "CUiManager.h"
 
+#include "manager/CJobManager.h"
+
 #include <QApplication>
 #include <QDebug>
 #include <QDirIterator>
@@ -79,17 +81,81 @@ void CUiManager::activeWindows(const QString& message)
     window->activateWindow();
 }
 
+void CUiManager::showMessage(const QString& text, int kind, int msecs)
+{
+    // Toasts need a current main window; without one they are dropped.
+    if (!currentWindow())
+        return;
+    qDebug() << "toast" << kind << text << msecs;
+}
+
 void CUiManager::showError(const QString& text, int msecs)
 {
-    qWarning() << "error toast:" << text << msecs;
+    showMessage(text, 0, msecs);
 }
 
 void CUiManager::showSuccess(const QString& text, int msecs)
 {
-    qDebug() << "success toast:" << text << msecs;
+    showMessage(text, 1, msecs);
 }
 
 void CUiManager::showTips(const QString& text, bool flag, int msecs)
 {
-    qDebug() << "tip toast:" << text << flag << msecs;
+    showMessage(text, flag ? 2 : 3, msecs);
+}
+
+void CUiManager::showDbError(const QString& text)
+{
+    qDebug() << text;
+}
+
+void CUiManager::startSyncAnimation()
+{
+    if (m_syncIndicatorAllowed)
+        emit sig_SyncAnimation(true, true);
+}
+
+void CUiManager::stopSyncAnimation(bool ok)
+{
+    emit sig_SyncAnimation(false, ok);
+    m_syncRunning = 0;
+}
+
+bool CUiManager::initMain()
+{
+    // The bookshelf window is the next step's; with no window to build, the
+    // start goes on so that stored jobs are replayed.
+    qDebug() << "main interface: no bookshelf window to build yet";
+    return true;
+}
+
+void CUiManager::logout()
+{
+    if (m_signInState == 2)
+        return;
+    saveChapter();
+    CJobManager::instance()->saveUserData();
+    m_signInState = 2;
+    qDebug() << "signed out of the interface; login required";
+    emit sig_LoginRequired();
+}
+
+void CUiManager::saveChapter()
+{
+}
+
+void CUiManager::updateUserInfo(const TS_Author_Info*)
+{
+}
+
+void CUiManager::loadUserHeadImg(const QString&)
+{
+}
+
+void CUiManager::pollingWx(const TS_Author_PollingWx&)
+{
+}
+
+void CUiManager::pollingBindWx(const TS_Author_PollingBindWx&)
+{
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "remote/records/AccountRecords.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QSharedPointer>
@@ -36,6 +38,37 @@ public:
     bool isBookImporting() const { return m_bookImporting; }
     void setBookImporting(bool importing) { m_bookImporting = importing; }
 
+    // Sign-in state: 0 before the first sign-in, 1 while signed in, 2 after a
+    // sign-out. The job manager's after-sign-in start runs once per sign-in.
+    int signInState() const { return m_signInState; }
+    void setSignInState(int state) { m_signInState = state; }
+
+    // Set while a change-feed pull runs; a new pull starts only while clear.
+    int syncRunning() const { return m_syncRunning; }
+    void setSyncRunning(int running) { m_syncRunning = running; }
+    // Whether the bookshelf shows the sync indicator (not for the automatic sync).
+    bool syncIndicatorAllowed() const { return m_syncIndicatorAllowed; }
+    void setSyncIndicatorAllowed(bool allowed) { m_syncIndicatorAllowed = allowed; }
+    void startSyncAnimation();
+    // Ends the indicator with its result and clears the sync-running flag.
+    void stopSyncAnimation(bool ok);
+
+    // Builds the main user interface after sign-in; false when the start lock
+    // sent the user away.
+    bool initMain();
+    // Signs the user out of the interface and shows the login dialog; a second
+    // call before the next sign-in does nothing.
+    void logout();
+    // Saves the chapter open in the writing window, if any.
+    void saveChapter();
+
+    void showMessage(const QString& text, int kind, int msecs);
+    void showDbError(const QString& text);
+    void updateUserInfo(const TS_Author_Info* info);
+    void loadUserHeadImg(const QString& fileName);
+    void pollingWx(const TS_Author_PollingWx& reply);
+    void pollingBindWx(const TS_Author_PollingBindWx& reply);
+
 public slots:
     // A second instance was started: bring the program's window forward.
     void activeWindows(const QString& message);
@@ -43,6 +76,12 @@ public slots:
 signals:
     void sig_CleanCreationScroll();
     void sig_changeSkin();
+    void sig_UserNotice(int status, int num);
+    void sig_UserSign(int sign, int vipTime, QString msg);
+    // The interface asks for a sign-in (the login dialog is shown).
+    void sig_LoginRequired();
+    // The bookshelf's sync indicator starts, or ends with its result.
+    void sig_SyncAnimation(bool running, bool ok);
 
 private:
     explicit CUiManager(QObject* parent = nullptr);
@@ -50,4 +89,7 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     bool m_bookImporting = false;
+    int m_signInState = 0;
+    int m_syncRunning = 0;
+    bool m_syncIndicatorAllowed = true;
 };
