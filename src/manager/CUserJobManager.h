@@ -1,0 +1,73 @@
+#pragma once
+
+#include "db/T_JobData.h"
+#include "remote/records/AccountRecords.h"
+#include "remote/records/ReplyBase.h"
+#include "remote/records/SystemRecords.h"
+
+#include <QByteArray>
+#include <QMap>
+#include <QObject>
+#include <QString>
+
+class CPublicManager;
+class CTessaneDb;
+class CTessaneHttp;
+class CUiManager;
+
+// Everything about the signed-in author's account: completing a sign-in, the
+// synchronous account requests of the login and profile screens, the
+// offline-first profile update with its queued replay (job 2), and the
+// replies of the asynchronous account requests (jobs 2, 4 to 7).
+class CUserJobManager : public QObject
+{
+    Q_OBJECT
+public:
+    static CUserJobManager* instance();
+    ~CUserJobManager() override;
+
+    // Reply of an asynchronous account request.
+    void asynBack(int jobType, const QByteArray& body);
+    // Completes every sign-in: token, user row, uniquecode, last user.
+    void loginSuccess(int uid, const QString& token);
+
+    // Synchronous account requests. Where a result is returned it is 10002 on
+    // a transport failure and 200 otherwise (the server's verdict is in the
+    // reply record's header), or the transport's own error value.
+    void author_login(TC_Author_Login& request, TS_Author_Login& reply);
+    int author_register(TC_Author_Register& request, TS_Author_Register& reply);
+    int author_sendCode(TC_Author_SendCode& request, TS_Author_SendCode& reply);
+    int author_authNumber(TC_Account_AuthNumber& request, TS_Account_AuthNumber& reply);
+    int author_editPwd(TC_Author_EditPwd& request, TS_Author_EditPwd& reply);
+    int author_setNewPwd(TC_Author_SetNewPwd& request, TS_Author_SetNewPwd& reply);
+    int author_wxCodeLogin(TC_Author_WxCodeLogin& request, TS_Author_WxCodeLogin& reply);
+    void author_info(TC_Author_Info& request, TS_Author_Info& reply);
+    int author_bannerList(TC_Author_BannerList& request, TS_Author_BannerList& reply);
+    int author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Author_Login& reply);
+    // Offline first: the user row is written before the request, and a
+    // failed request is queued as job 2.
+    void author_update(TC_Author_Update& request, TS_Author_Update& reply);
+    void author_uploadImg(TC_Author_UploadImg& request, TS_Author_UploadImg& reply);
+    void author_notice(TC_Author_Notice& request);
+    void author_pollingWx(TC_Author_PollingWx& request);
+
+    // Copies a profile reply into the signed-in user's record and stores it.
+    void saveAuthorInfo(TS_Author_Info* info);
+    // Makes sure the head picture is on disk; gives its local path.
+    void getHeadImg(QString* path, bool save);
+    // Replays one queued account job (only job 2 does anything).
+    void execUserJob(T_JobData* job);
+    // Today's statistics of the signed-in user into the shared model.
+    void loadStatistics();
+    // The JSON text of the statistics page.
+    void getAuthorStatistics(QString* json);
+
+private:
+    explicit CUserJobManager(QObject* parent = nullptr);
+
+    QMap<int, int> m_unused;
+    CTessaneHttp* m_http = nullptr;
+    CTessaneDb* m_db = nullptr;
+    CPublicManager* m_model = nullptr;
+    CUiManager* m_ui = nullptr;
+};
