@@ -4,11 +4,13 @@
 #include "AccountFixture.h"
 
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/T_Http_S.h"
 
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QtTest>
 
 class TestSignIn : public QObject
@@ -143,6 +145,41 @@ private slots:
         QCOMPARE(world.count("select count(*) from tb_user"), 0);
         QCOMPARE(world.count("select lastUid from tb_sys"), 0);
         QCOMPARE(CPublicManager::instance()->userInfo.uid, 0);
+    }
+
+    void weChatBindingMarksTheAccountBoundAndRefreshesTheProfile()
+    {
+        AccountWorld world;
+        QVERIFY(world.ok());
+        QVERIFY(world.signInDemo(false));
+        QVERIFY(standin().clearJournal());
+        TC_Author_WxBindPhone request;
+        request.phone = QStringLiteral("13800000000");
+        request.code = QStringLiteral("1234");
+        TS_Author_Login reply;
+        QCOMPARE(CUserJobManager::instance()->author_wxBindPhone(request, reply), 200);
+        QCOMPARE(world.count("select isBindWx from tb_user where uid = 10001"), 1);
+        QCOMPARE(world.value("select token from tb_user").toByteArray(), StandinServer::demoToken());
+        QCOMPARE(AccountWorld::requestsTo(QStringLiteral("/author/info")).size(), 1);
+        QCOMPARE(world.count("select lastUid from tb_sys"), 10001);
+    }
+
+    void weChatBindingWithALostSignInAsksForANewOne()
+    {
+        AccountWorld world;
+        QVERIFY(world.ok());
+        QVERIFY(world.signInDemo());
+        CUiManager::instance()->setSignInState(1);
+        QSignalSpy login(CUiManager::instance(), &CUiManager::sig_LoginRequired);
+        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("code300")));
+        TC_Author_WxBindPhone request;
+        TS_Author_Login reply;
+        QCOMPARE(CUserJobManager::instance()->author_wxBindPhone(request, reply), 200);
+        QCOMPARE(login.count(), 1);
+
+        QVERIFY(standin().addFault(QStringLiteral("/author/wxBindPhone"), QStringLiteral("http500")));
+        TS_Author_Login failed;
+        QCOMPARE(CUserJobManager::instance()->author_wxBindPhone(request, failed), 10002);
     }
 
     void passwordsAndTokensNeverReachTheLog()
