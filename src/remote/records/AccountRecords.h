@@ -134,7 +134,7 @@ struct TC_Author_UploadImg
     QString img; // "data:image/<suffix>;base64,..."
     int update_time = 0;
     // The chosen picture on disk; the account jobs keep a copy of it as the
-    // local head image and make img from it when the caller left img empty.
+    // local head image. Not sent.
     QString localPath;
 };
 
