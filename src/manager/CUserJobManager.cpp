@@ -1,12 +1,38 @@
+// The sign-in completion, the synchronous account requests and the
+// offline-first profile update with its replay. The replies of asynchronous
+// account requests, the pictures and the statistics page are in
+// CUserJobManager_replies.cpp.
+
 #include "CUserJobManager.h"
 
+#include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "remote/CTessaneHttp.h"
+#include "remote/CTessaneUrl.h"
 
-// The account operations are being filled in; until then every request
-// reports a transport failure so no caller mistakes it for a success.
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+constexpr int kAuthorProfileJob = 2;
+
+int resultOf(QNetworkReply::NetworkError error)
+{
+    return error == QNetworkReply::NoError ? HttpOk : HttpNetworkError;
+}
+
+bool answeredOk(QNetworkReply::NetworkError error, const T_Http_S& head)
+{
+    return error == QNetworkReply::NoError && head.code == HttpOk;
+}
+
+}
 
 CUserJobManager::CUserJobManager(QObject* parent)
     : QObject(parent),
@@ -17,6 +43,7 @@ CUserJobManager::CUserJobManager(QObject* parent)
 {
 }
 
+// The four members are singletons that outlive this manager.
 CUserJobManager::~CUserJobManager() = default;
 
 CUserJobManager* CUserJobManager::instance()
@@ -25,24 +52,320 @@ CUserJobManager* CUserJobManager::instance()
     return manager;
 }
 
-void CUserJobManager::asynBack(int, const QByteArray&) {}
-void CUserJobManager::loginSuccess(int, const QString&) {}
-void CUserJobManager::author_login(TC_Author_Login&, TS_Author_Login&) {}
-int CUserJobManager::author_register(TC_Author_Register&, TS_Author_Register&) { return 10002; }
-int CUserJobManager::author_sendCode(TC_Author_SendCode&, TS_Author_SendCode&) { return 10002; }
-int CUserJobManager::author_authNumber(TC_Account_AuthNumber&, TS_Account_AuthNumber&) { return 10002; }
-int CUserJobManager::author_editPwd(TC_Author_EditPwd&, TS_Author_EditPwd&) { return 10002; }
-int CUserJobManager::author_setNewPwd(TC_Author_SetNewPwd&, TS_Author_SetNewPwd&) { return 10002; }
-int CUserJobManager::author_wxCodeLogin(TC_Author_WxCodeLogin&, TS_Author_WxCodeLogin&) { return 10002; }
-void CUserJobManager::author_info(TC_Author_Info&, TS_Author_Info&) {}
-int CUserJobManager::author_bannerList(TC_Author_BannerList&, TS_Author_BannerList&) { return 10002; }
-int CUserJobManager::author_wxBindPhone(TC_Author_WxBindPhone&, TS_Author_Login&) { return 10002; }
-void CUserJobManager::author_update(TC_Author_Update&, TS_Author_Update&) {}
-void CUserJobManager::author_uploadImg(TC_Author_UploadImg&, TS_Author_UploadImg&) {}
-void CUserJobManager::author_notice(TC_Author_Notice&) {}
-void CUserJobManager::author_pollingWx(TC_Author_PollingWx&) {}
-void CUserJobManager::saveAuthorInfo(TS_Author_Info*) {}
-void CUserJobManager::getHeadImg(QString* path, bool) { if (path) path->clear(); }
-void CUserJobManager::execUserJob(T_JobData*) {}
-void CUserJobManager::loadStatistics() {}
-void CUserJobManager::getAuthorStatistics(QString* json) { if (json) json->clear(); }
+// --- sign-in ---
+
+void CUserJobManager::loginSuccess(int uid, const QString& token)
+{
+    if (!completeSignIn(uid, token))
+        m_ui->showDbError(QStringLiteral("数据库错误\n") + m_db->lastErrorText());
+}
+
+bool CUserJobManager::completeSignIn(int uid, const QString& token)
+{
+    TS_Author_Info& user = m_model->userInfo;
+    T_UserConf& conf = m_model->userConf;
+
+    m_http->setToken(token);
+    if (user.uid != uid) {
+        // What the record still holds of another author must not end up in
+        // this author's row; the login form's choice stays.
+        const bool autoLogin = user.isAutoLogin;
+        user = TS_Author_Info();
+        conf = T_UserConf();
+        user.isAutoLogin = autoLogin;
+    }
+    user.uid = uid;
+    m_db->setCurrentUid(uid);
+
+    if (!m_db->getUserData(uid, user, conf)) {
+        // First sign-in of this author on this machine.
+        TC_Author_Info request;
+        request.header.jobType = kAuthorProfileJob;
+        request.header.uid = uid;
+        TS_Author_Info profile;
+        if (answeredOk(m_http->author_info(request, profile), profile.header))
+            saveAuthorInfo(&profile);
+        user.token = token;
+        user.uniqueCode = makeUniqueCode(uid, currentServerTime());
+        if (!m_db->insertUser(user, conf)) {
+            qWarning() << "sign-in of user" << uid << "not stored:" << m_db->lastErrorText();
+            return false;
+        }
+        conf.uid = uid;
+    }
+
+    if (token != user.token) {
+        user.token = token;
+        if (!m_db->updateToken(uid, token)) {
+            qWarning() << "new token of user" << uid << "not stored:" << m_db->lastErrorText();
+            return false;
+        }
+    }
+
+    const bool remembered = user.isAutoLogin ? m_db->saveLastLogin(uid) : m_db->clearLastLogin();
+    if (!remembered) {
+        qWarning() << "last user not recorded:" << m_db->lastErrorText();
+        return false;
+    }
+
+    m_http->setUniqueCode(user.uniqueCode);
+    if (uid > 0)
+        loadStatistics();
+    qDebug() << "signed in: user" << uid;
+    return true;
+}
+
+void CUserJobManager::author_login(TC_Author_Login& request, TS_Author_Login& reply)
+{
+    const QNetworkReply::NetworkError error = m_http->author_login(request, reply);
+    if (error != QNetworkReply::NoError) {
+        qWarning() << "sign-in request failed:" << error;
+        return;
+    }
+    if (reply.header.code != HttpOk)
+        return;
+    if (reply.uid < 1 || reply.token.isEmpty()) {
+        // A success without the account is no sign-in the client can use.
+        qWarning() << "sign-in reply without uid or token";
+        reply.header.code = HttpNetworkError;
+        return;
+    }
+    if (!completeSignIn(reply.uid, reply.token))
+        m_db->setDbError(&reply.header);
+}
+
+// --- requests whose result the screens show as they are ---
+
+int CUserJobManager::author_register(TC_Author_Register& request, TS_Author_Register& reply)
+{
+    return m_http->author_register(request, reply);
+}
+
+int CUserJobManager::author_sendCode(TC_Author_SendCode& request, TS_Author_SendCode& reply)
+{
+    return resultOf(m_http->author_sendCode(request, reply));
+}
+
+int CUserJobManager::author_authNumber(TC_Account_AuthNumber& request, TS_Account_AuthNumber& reply)
+{
+    return m_http->author_authNumber(request, reply);
+}
+
+int CUserJobManager::author_editPwd(TC_Author_EditPwd& request, TS_Author_EditPwd& reply)
+{
+    return resultOf(m_http->author_editPwd(request, reply));
+}
+
+int CUserJobManager::author_setNewPwd(TC_Author_SetNewPwd& request, TS_Author_SetNewPwd& reply)
+{
+    return resultOf(m_http->author_setNewPwd(request, reply));
+}
+
+int CUserJobManager::author_wxCodeLogin(TC_Author_WxCodeLogin& request, TS_Author_WxCodeLogin& reply)
+{
+    return resultOf(m_http->author_wxCodeLogin(request, reply));
+}
+
+void CUserJobManager::author_info(TC_Author_Info& request, TS_Author_Info& reply)
+{
+    if (answeredOk(m_http->author_info(request, reply), reply.header))
+        saveAuthorInfo(&reply);
+}
+
+int CUserJobManager::author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Author_Login& reply)
+{
+    const QNetworkReply::NetworkError error = m_http->author_wxBindPhone(request, reply);
+    if (error != QNetworkReply::NoError)
+        return HttpNetworkError;
+    if (reply.header.code != HttpOk || m_model->userConf.uid < 1)
+        return HttpOk;
+
+    TS_Author_Info& user = m_model->userInfo;
+    user.isBindWx = true;
+    // A success without the account keeps the session the user has.
+    if (reply.uid > 0 && !reply.token.isEmpty()) {
+        user.token = reply.token;
+        user.uid = reply.uid;
+        m_http->setToken(reply.token);
+    } else {
+        qWarning() << "binding reply without uid or token; the session stays";
+    }
+    storeUser(&reply.header);
+    refreshAuthorInfo();
+    if (!m_db->saveLastLogin(user.uid))
+        qWarning() << "last user not recorded:" << m_db->lastErrorText();
+    return HttpOk;
+}
+
+void CUserJobManager::refreshAuthorInfo()
+{
+    TC_Author_Info request;
+    request.header.jobType = kAuthorProfileJob;
+    request.header.uid = m_model->userInfo.uid;
+    TS_Author_Info reply;
+    author_info(request, reply);
+    qDebug() << "author info: code =" << reply.header.code << "msg =" << reply.header.msg;
+    if (reply.header.code == HttpSignInAgain) {
+        m_ui->setSyncRunning(0);
+        m_ui->logout();
+    }
+}
+
+void CUserJobManager::author_notice(TC_Author_Notice& request)
+{
+    request.header.jobType = 6;
+    if (request.header.uid < 1)
+        request.header.uid = m_model->userInfo.uid;
+    m_http->author_notice_asyn(request);
+}
+
+void CUserJobManager::author_pollingWx(TC_Author_PollingWx& request)
+{
+    // The screen says whether this polls a sign-in (4) or a binding (5).
+    if (request.header.jobType != 4 && request.header.jobType != 5)
+        qWarning() << "WeChat poll with job type" << request.header.jobType
+                   << "reaches no handler";
+    m_http->author_pollingWx_asyn(request);
+}
+
+// --- profile ---
+
+bool CUserJobManager::storeUser(T_Http_S* head)
+{
+    if (m_db->updateUser(m_model->userInfo))
+        return true;
+    T_Http_S failure;
+    m_db->setDbError(&failure);
+    if (head) {
+        head->code = failure.code;
+        head->msg = failure.msg;
+    }
+    m_ui->showDbError(failure.msg);
+    return false;
+}
+
+void CUserJobManager::saveAuthorInfo(TS_Author_Info* info)
+{
+    if (!info)
+        return;
+    TS_Author_Info& user = m_model->userInfo;
+    if (info != &user) {
+        user.author_name = info->author_name;
+        user.sex = info->sex;
+        user.sign = info->sign;
+        user.birthday = info->birthday;
+        user.isBindWx = info->isBindWx;
+        user.level_id = info->level_id;
+        user.score = info->score;
+        user.isFollow = info->isFollow;
+        user.isVip = info->isVip;
+        user.isMoneyUser = info->isMoneyUser;
+        user.vipExpireTime = info->vipExpireTime;
+        user.is_checkin_today = info->is_checkin_today;
+        user.isBindPhone = info->isBindPhone;
+        if (info->headimg != user.headimg) {
+            user.headimg = info->headimg;
+            user.localHeadImg = info->headimg.isEmpty()
+                                    ? QString()
+                                    : m_http->downloadImg(info->headimg, headImgFolder());
+        }
+    }
+    storeUser(&info->header);
+}
+
+void CUserJobManager::author_update(TC_Author_Update& request, TS_Author_Update& reply)
+{
+    TS_Author_Info& user = m_model->userInfo;
+    user.author_name = request.author_name;
+    user.sex = request.sex;
+
+    // The local row first: the change counts even when the platform is away.
+    T_Http_S localFailure;
+    bool storedLocally = storeUser(&localFailure);
+
+    const QNetworkReply::NetworkError error = m_http->author_update(request, reply);
+    if (!answeredOk(error, reply.header)) {
+        request.header.uid = user.uid;
+        request.header.jobType = kAuthorProfileJob;
+        if (request.header.synStep == 0) {
+            if (user.uid > 0 && m_db->currentUid() != user.uid)
+                m_db->setCurrentUid(user.uid);
+            QJsonObject content;
+            jsonInsertString(content, QStringLiteral("name"), user.author_name);
+            jsonInsertString(content, QStringLiteral("sex"), user.sex);
+            const QString text =
+                QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact));
+            if (!m_db->addJob(request.header, text, int(currentServerTime()), 0)) {
+                // Neither sent nor queued: the author must hear of it.
+                m_db->setDbError(&localFailure);
+                m_ui->showDbError(localFailure.msg);
+                storedLocally = false;
+            }
+        }
+        qDebug() << "profile update not accepted now (" << error << ", code" << reply.header.code
+                 << "); queued for replay";
+    } else {
+        if (!reply.sex.isEmpty())
+            user.sex = reply.sex;
+        if (!reply.sign.isEmpty())
+            user.sign = reply.sign;
+        if (!reply.birthday.isEmpty())
+            user.birthday = reply.birthday;
+        if (!reply.author_name.isEmpty())
+            user.author_name = reply.author_name;
+    }
+
+    // A local failure outranks the platform's verdict: the caller must not
+    // take a change that is not on disk for done.
+    if (!storedLocally) {
+        reply.header.code = localFailure.code;
+        reply.header.msg = localFailure.msg;
+    }
+    m_ui->updateUserInfo(&user);
+}
+
+void CUserJobManager::execUserJob(T_JobData* job)
+{
+    if (!job || job->jobType != kAuthorProfileJob)
+        return;
+
+    const QJsonObject content = QJsonDocument::fromJson(job->content.toUtf8()).object();
+    TC_Author_Update request;
+    request.author_name = content.value(QStringLiteral("name")).toString();
+    request.sex = content.value(QStringLiteral("sex")).toString();
+    request.update_time = job->createTime;
+    CTessaneUrl::setUserData(*job, request.header, 1);
+
+    TS_Author_Update reply;
+    const QNetworkReply::NetworkError error = m_http->author_update(request, reply);
+    const int code = error == QNetworkReply::NoError ? reply.header.code : 0;
+    if (code == HttpOk || code == HttpRefused) {
+        // A refusal is final: replaying it would be refused again.
+        const JobConfirm confirm = m_db->deleteJob(job->jobId, job->revision);
+        if (confirm == JobConfirm::KeptNewer)
+            qDebug() << "profile job" << job->jobId << "changed while it was sent; it stays queued";
+        if (confirm != JobConfirm::Failed) {
+            CJobManager::instance()->execUserJob();
+            return;
+        }
+        qWarning() << "profile job" << job->jobId << "sent but not removed:" << m_db->lastErrorText();
+    } else {
+        qWarning() << "profile job" << job->jobId << "not accepted (" << error << ", code" << code
+                   << "); it stays for the next synchronisation";
+    }
+    m_ui->stopSyncAnimation(false);
+    m_model->resetAllBookSynState();
+}
+
+void CUserJobManager::loadStatistics()
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return;
+    m_model->statistics.date = getCurrentDate();
+    if (!m_db->getTodayStatistics(uid, m_model->statistics))
+        qWarning() << "today's statistics not read:" << m_db->lastErrorText();
+    m_model->clientStatistics.date = m_model->statistics.date;
+    if (!m_db->getClientStatistics(uid, m_model->clientStatistics))
+        qWarning() << "today's usage counters not read:" << m_db->lastErrorText();
+}

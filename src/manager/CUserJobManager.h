@@ -4,6 +4,7 @@
 #include "remote/records/AccountRecords.h"
 #include "remote/records/ReplyBase.h"
 #include "remote/records/SystemRecords.h"
+#include "remote/T_Http_S.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -64,6 +65,24 @@ public:
 
 private:
     explicit CUserJobManager(QObject* parent = nullptr);
+
+    // The sign-in completion; false when a local write failed (the database's
+    // message is then in lastErrorText of the database).
+    bool completeSignIn(int uid, const QString& token);
+    // Writes the user record; a failure goes into head (when given) and to
+    // the window manager.
+    bool storeUser(T_Http_S* head);
+    // The profile request as the job manager's facade makes it: header
+    // logged, a lost sign-in sends the user to the login dialog.
+    void refreshAuthorInfo();
+    // Stores the picture's bytes as <md5>.<suffix> below the head-image
+    // folder unless that copy exists; the copy's path, empty on failure.
+    QString keepLocalHeadCopy(const QString& picturePath);
+    // The folders below the program directory, created when missing.
+    static QString headImgFolder();
+    static QString bannerFolder();
+    // A reply body fit for the log: token and password values masked.
+    static QByteArray bodyForLog(const QByteArray& body);
 
     QMap<int, int> m_unused;
     CTessaneHttp* m_http = nullptr;

@@ -133,6 +133,9 @@ struct TC_Author_UploadImg
     T_Http_Custom header;
     QString img; // "data:image/<suffix>;base64,..."
     int update_time = 0;
+    // The chosen picture on disk; the account jobs keep a copy of it as the
+    // local head image. Not sent.
+    QString localPath;
 };
 
 struct TS_Author_UploadImg

@@ -1,0 +1,127 @@
+#include "AccountFixture.h"
+
+#include "db/CTessaneDb.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUserJobManager.h"
+#include "remote/CTessaneHttp.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSqlQuery>
+#include <QTimer>
+
+AccountWorld::AccountWorld()
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    db->close();
+    db->setCurrentUid(0);
+    const QString program = m_dir.path() + QStringLiteral("/program");
+    QDir().mkpath(program);
+    m_ok = m_dir.isValid() && db->init(m_dir.path() + QStringLiteral("/wrt.db"), program)
+           && standin().reset();
+
+    CPublicManager* model = CPublicManager::instance();
+    model->resetUser();
+    model->statistics = T_Statistics();
+    model->clientStatistics = T_ClientStatistics();
+    CTessaneHttp::instance()->setToken(QString());
+    CTessaneHttp::instance()->setUniqueCode(QString());
+}
+
+AccountWorld::~AccountWorld()
+{
+    CTessaneDb::instance()->close();
+}
+
+bool AccountWorld::exec(const QString& statement)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    return CTessaneDb::instance()->sqlExec(query, statement);
+}
+
+QVariant AccountWorld::value(const QString& statement)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (!CTessaneDb::instance()->sqlExec(query, statement) || !query.next())
+        return QVariant();
+    return query.value(0);
+}
+
+bool AccountWorld::signInDemo(bool autoLogin, TS_Author_Login* replyOut)
+{
+    CPublicManager::instance()->userInfo.isAutoLogin = autoLogin;
+    TC_Author_Login request;
+    request.phone = QStringLiteral("13800000000");
+    request.password = QStringLiteral("demo1234");
+    TS_Author_Login reply;
+    CUserJobManager::instance()->author_login(request, reply);
+    if (replyOut)
+        *replyOut = reply;
+    return reply.header.code == 200;
+}
+
+QList<QJsonObject> AccountWorld::requestsTo(const QString& path)
+{
+    QList<QJsonObject> out;
+    for (const QJsonValue& entry : standin().journal()) {
+        if (entry.toObject().value(QStringLiteral("path")).toString() == path)
+            out.append(entry.toObject());
+    }
+    return out;
+}
+
+ReplyCatcher::ReplyCatcher()
+{
+    connect(CTessaneHttp::instance(), &CHttpBase::sigGetAsynData, this, &ReplyCatcher::onReply);
+}
+
+bool ReplyCatcher::waitFor(int count, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (replies.size() < count && clock.elapsed() < timeoutMs) {
+        QEventLoop loop;
+        QTimer::singleShot(10, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return replies.size() >= count;
+}
+
+void ReplyCatcher::onReply(QNetworkReply* reply)
+{
+    Caught caught;
+    caught.error = reply->error();
+    caught.body = reply->readAll();
+    caught.userdata = reply->request().rawHeader("userdata");
+    replies.append(caught);
+    reply->manager()->deleteLater();
+    reply->deleteLater();
+}
+
+QStringList LogCapture::lines;
+
+namespace {
+QtMessageHandler g_previous = nullptr;
+
+void capture(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    LogCapture::lines.append(message);
+    if (g_previous)
+        g_previous(type, context, message);
+}
+}
+
+LogCapture::LogCapture()
+{
+    lines.clear();
+    g_previous = qInstallMessageHandler(capture);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(g_previous);
+    g_previous = nullptr;
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "StandinServer.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QNetworkReply>
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariant>
+
+struct TS_Author_Login;
+
+// The one stand-in of this executable; main() starts it before any test.
+StandinServer& standin();
+
+// A fresh world for one test: the process-wide database on a new file in a
+// temporary folder, nobody signed in, the API client without headers and the
+// stand-in back at its seed.
+class AccountWorld
+{
+public:
+    AccountWorld();
+    ~AccountWorld();
+
+    bool ok() const { return m_ok; }
+    QString path() const { return m_dir.path(); }
+
+    bool exec(const QString& statement);
+    QVariant value(const QString& statement);
+    int count(const QString& statement) { return value(statement).toInt(); }
+
+    // Signs the demo author in through the account jobs.
+    bool signInDemo(bool autoLogin = true, TS_Author_Login* replyOut = nullptr);
+    // The journal entries whose path is the given one.
+    static QList<QJsonObject> requestsTo(const QString& path);
+
+private:
+    QTemporaryDir m_dir;
+    bool m_ok = false;
+};
+
+// Receives finished non-blocking requests as the job manager would, keeping
+// the body and the request's identity, and releases the reply.
+class ReplyCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    ReplyCatcher();
+    struct Caught
+    {
+        QNetworkReply::NetworkError error = QNetworkReply::NoError;
+        QByteArray body;
+        QByteArray userdata;
+    };
+    QList<Caught> replies;
+    bool waitFor(int count, int timeoutMs = 20000);
+
+private slots:
+    void onReply(QNetworkReply* reply);
+};
+
+// Every log record while it lives, passed on to the handler before it.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    static QStringList lines;
+};
+
+int runSignInTests(int argc, char** argv);
+int runProfileUpdateTests(int argc, char** argv);
+int runAccountReplyTests(int argc, char** argv);
+int runPictureAndStatisticsTests(int argc, char** argv);
