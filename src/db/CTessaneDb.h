@@ -115,6 +115,9 @@ public:
     // The author's oldest pending job; out.jobId 0 when the queue is empty.
     // False when the queue could not be read.
     bool getUserJobData(T_JobData& out, int uid);
+    // The same among the jobs after afterJobId: a pass over the queue walks
+    // on past the jobs it could not finish without ever reading them again.
+    bool getUserJobData(T_JobData& out, int uid, int afterJobId);
     bool getJobById(int jobId, T_JobData& out);
     // The job's current revision, -1 when there is no such job.
     int jobRevision(int jobId);

@@ -371,6 +371,21 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid)
     return true;
 }
 
+bool CTessaneDb::getUserJobData(T_JobData& out, int uid, int afterJobId)
+{
+    out.clear();
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where uid = %1 and "
+                                                 "jobId > %2 order by jobId asc limit 1;"),
+                                  {uid, afterJobId})))
+        return false;
+    if (!query.next())
+        return true;
+    readJob(query, out);
+    out.uid = uid;
+    return true;
+}
+
 bool CTessaneDb::getJobById(int jobId, T_JobData& out)
 {
     out.clear();
