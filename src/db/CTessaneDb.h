@@ -6,6 +6,7 @@
 
 #include "db/records/ModelRecordsFwd.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -126,6 +127,11 @@ public:
     // Removes a confirmed job only when the row still holds the revision the
     // request was built from; a job rewritten since stays queued.
     JobConfirm deleteJob(int jobId, int sentRevision);
+    // The same for many confirmed jobs (job id -> revision sent) in one
+    // transaction, so a drain pays one sync of the log for a batch of
+    // replies. Each job's outcome goes into results; false when the batch
+    // could not be written (every job then stays queued).
+    bool deleteJobs(const QHash<int, int>& sentRevisions, QHash<int, JobConfirm>* results);
 
     // --- server-id propagation (CTessaneDb_serverId.cpp) ---
     // Each writes the platform's id into every row and pending job that names

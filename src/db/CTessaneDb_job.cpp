@@ -431,3 +431,24 @@ JobConfirm CTessaneDb::deleteJob(int jobId, int sentRevision)
              << "->" << revision << "), kept for the next run";
     return JobConfirm::KeptNewer;
 }
+
+bool CTessaneDb::deleteJobs(const QHash<int, int>& sentRevisions, QHash<int, JobConfirm>* results)
+{
+    if (sentRevisions.isEmpty())
+        return true;
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    QHash<int, JobConfirm> outcome;
+    for (auto it = sentRevisions.constBegin(); it != sentRevisions.constEnd(); ++it) {
+        const JobConfirm result = deleteJob(it.key(), it.value());
+        if (result == JobConfirm::Failed)
+            return false;
+        outcome.insert(it.key(), result);
+    }
+    if (!transaction.commit())
+        return false;
+    if (results)
+        *results = outcome;
+    return true;
+}

@@ -30,6 +30,9 @@ CJobManager::CJobManager(QObject* parent)
 {
     m_autoSynTimer = new QTimer(this);
     connect(m_autoSynTimer, &QTimer::timeout, this, &CJobManager::onSynTimer);
+    m_flushTimer = new QTimer(this);
+    m_flushTimer->setSingleShot(true);
+    connect(m_flushTimer, &QTimer::timeout, this, [this]() { flushConfirmed(); });
     connect(m_apiClient, &CHttpBase::sigGetAsynData, this, &CJobManager::onGetAsynData);
     // Whatever signs the user out of the interface ends the session's drain.
     connect(m_ui, &CUiManager::sig_LoginRequired, this, &CJobManager::onSignedOut);
@@ -64,6 +67,7 @@ bool CJobManager::init(const QString& dbFile, const QString& programDbDir)
     }
     m_model->applySysInfo(sysInfo);
     m_system->initData(m_model->synData);
+    qInfo() << "job manager ready";
 
     if (m_model->userInfo.uid < 1) {
         m_ui->logout();
@@ -112,6 +116,7 @@ bool CJobManager::initAfterLogin()
 void CJobManager::close()
 {
     m_autoSynTimer->stop();
+    flushConfirmed();
     resetSession();
     m_inFlight.clear();
     m_ui->setSignInState(0);
@@ -149,6 +154,7 @@ void CJobManager::resetSession()
 void CJobManager::onSignedOut()
 {
     qInfo() << "signed out: the job queue stops until the next sign-in";
+    flushConfirmed();
     resetSession();
 }
 
@@ -232,6 +238,8 @@ void CJobManager::drainNext()
             return;
         }
         m_passCursor = job.jobId;
+        if (m_confirmed.contains(job.jobId))
+            continue;
         if (m_inFlight.contains(job.jobId)) {
             qDebug() << "job" << job.jobId << "is already in flight; passed over";
             continue;
@@ -313,6 +321,23 @@ JobReplay CJobManager::handOut(T_JobData& job)
 
 void CJobManager::endPass()
 {
+    QList<int> keptNewer;
+    flushConfirmed(&keptNewer);
+    // What changed while its request was out goes once more in this pass,
+    // so an author typing on cannot keep a pass going.
+    int retryFrom = 0;
+    for (int jobId : qAsConst(keptNewer)) {
+        if (m_passRetried.contains(jobId))
+            continue;
+        m_passRetried.insert(jobId);
+        if (retryFrom == 0 || jobId < retryFrom)
+            retryFrom = jobId;
+    }
+    if (retryFrom > 0 && isSignedIn() && m_drainJobId == 0) {
+        m_passCursor = retryFrom - 1;
+        drainNext();
+        return;
+    }
     if (m_passFailed) {
         qInfo() << "synchronisation pass ended with jobs left for the next one; no change feed this time";
         m_ui->stopSyncAnimation(false);

@@ -197,6 +197,9 @@ private:
     void routeReply(const T_Http_S& head, const QByteArray& body);
     bool takeInFlight(int jobId, InFlight& out);
     void confirmJob(const InFlight& job, bool fromDrain);
+    // Deletes the confirmed jobs waiting in m_confirmed; the ids of those
+    // kept because a newer change was merged in go to keptNewer.
+    void flushConfirmed(QList<int>* keptNewer = nullptr);
     void callHandler(const T_Http_Custom& identity, const QByteArray& body);
     void continueAfter(const T_Http_Custom& identity, bool fromDrain, bool succeeded);
     void onSignedOut();
@@ -224,4 +227,12 @@ private:
     int m_passCursor = 0;
     QSet<int> m_passRetried;
     bool m_passFailed = false;
+
+    // Confirmed jobs (job id -> revision sent) whose rows go in the next
+    // batch. A confirmation lost in a crash only means the same change is
+    // sent once more, so the drain does not pay a disk sync per reply.
+    QHash<int, int> m_confirmed;
+    QTimer* m_flushTimer = nullptr;
+    static constexpr int kConfirmBatch = 64;
+    static constexpr int kConfirmDelayMs = 500;
 };

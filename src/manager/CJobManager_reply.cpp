@@ -23,6 +23,7 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QTimer>
 
 namespace {
 
@@ -210,29 +211,42 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
 
 void CJobManager::confirmJob(const InFlight& job, bool fromDrain)
 {
-    JobConfirm result = JobConfirm::Failed;
-    if (job.jobType == TessaneJob::StatisticsUpload && !job.sentContent.isEmpty())
-        result = m_db->confirmStatisticsJob(job.jobId, job.sentContent);
-    else
-        result = m_db->deleteJob(job.jobId, job.revision);
-
-    switch (result) {
-    case JobConfirm::Deleted:
-    case JobConfirm::Missing:
-        break;
-    case JobConfirm::KeptNewer:
-        // What changed after the request left goes out next; once more in this
-        // pass at most, so an author typing on cannot keep a pass going.
-        if (fromDrain && !m_passRetried.contains(job.jobId)) {
-            m_passRetried.insert(job.jobId);
-            m_passCursor = job.jobId - 1;
-        }
-        break;
-    case JobConfirm::Failed:
-        qWarning() << "job" << job.jobId << "answered but could not be taken off the queue";
+    if (job.jobType != TessaneJob::StatisticsUpload || job.sentContent.isEmpty()) {
+        m_confirmed.insert(job.jobId, job.revision);
+        if (m_confirmed.size() >= kConfirmBatch)
+            flushConfirmed();
+        else if (!m_flushTimer->isActive())
+            m_flushTimer->start(kConfirmDelayMs);
+        return;
+    }
+    // A statistics upload takes off exactly the counters it carried.
+    const JobConfirm result = m_db->confirmStatisticsJob(job.jobId, job.sentContent);
+    if (result == JobConfirm::KeptNewer && fromDrain && !m_passRetried.contains(job.jobId)) {
+        m_passRetried.insert(job.jobId);
+        m_passCursor = job.jobId - 1;
+    } else if (result == JobConfirm::Failed) {
+        qWarning() << "statistics job" << job.jobId << "answered but could not be taken off the queue";
         if (fromDrain)
             m_passFailed = true;
-        break;
+    }
+}
+
+void CJobManager::flushConfirmed(QList<int>* keptNewer)
+{
+    m_flushTimer->stop();
+    if (m_confirmed.isEmpty())
+        return;
+    QHash<int, JobConfirm> results;
+    const QHash<int, int> batch = m_confirmed;
+    m_confirmed.clear();
+    if (!m_db->deleteJobs(batch, &results)) {
+        qWarning() << batch.size() << "answered jobs could not be taken off the queue; they are sent again later";
+        m_passFailed = true;
+        return;
+    }
+    for (auto it = results.constBegin(); it != results.constEnd(); ++it) {
+        if (it.value() == JobConfirm::KeptNewer && keptNewer)
+            keptNewer->append(it.key());
     }
 }
 
