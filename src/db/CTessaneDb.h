@@ -6,6 +6,7 @@
 
 #include "db/records/ModelRecordsFwd.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -115,6 +116,9 @@ public:
     // The author's oldest pending job; out.jobId 0 when the queue is empty.
     // False when the queue could not be read.
     bool getUserJobData(T_JobData& out, int uid);
+    // The same among the jobs after afterJobId: a pass over the queue walks
+    // on past the jobs it could not finish without ever reading them again.
+    bool getUserJobData(T_JobData& out, int uid, int afterJobId);
     bool getJobById(int jobId, T_JobData& out);
     // The job's current revision, -1 when there is no such job.
     int jobRevision(int jobId);
@@ -123,6 +127,11 @@ public:
     // Removes a confirmed job only when the row still holds the revision the
     // request was built from; a job rewritten since stays queued.
     JobConfirm deleteJob(int jobId, int sentRevision);
+    // The same for many confirmed jobs (job id -> revision sent) in one
+    // transaction, so a drain pays one sync of the log for a batch of
+    // replies. Each job's outcome goes into results; false when the batch
+    // could not be written (every job then stays queued).
+    bool deleteJobs(const QHash<int, int>& sentRevisions, QHash<int, JobConfirm>* results);
 
     // --- server-id propagation (CTessaneDb_serverId.cpp) ---
     // Each writes the platform's id into every row and pending job that names

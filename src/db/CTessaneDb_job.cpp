@@ -371,6 +371,21 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid)
     return true;
 }
 
+bool CTessaneDb::getUserJobData(T_JobData& out, int uid, int afterJobId)
+{
+    out.clear();
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where uid = %1 and "
+                                                 "jobId > %2 order by jobId asc limit 1;"),
+                                  {uid, afterJobId})))
+        return false;
+    if (!query.next())
+        return true;
+    readJob(query, out);
+    out.uid = uid;
+    return true;
+}
+
 bool CTessaneDb::getJobById(int jobId, T_JobData& out)
 {
     out.clear();
@@ -415,4 +430,25 @@ JobConfirm CTessaneDb::deleteJob(int jobId, int sentRevision)
     qDebug() << "job" << jobId << "changed since its request left (revision" << sentRevision
              << "->" << revision << "), kept for the next run";
     return JobConfirm::KeptNewer;
+}
+
+bool CTessaneDb::deleteJobs(const QHash<int, int>& sentRevisions, QHash<int, JobConfirm>* results)
+{
+    if (sentRevisions.isEmpty())
+        return true;
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    QHash<int, JobConfirm> outcome;
+    for (auto it = sentRevisions.constBegin(); it != sentRevisions.constEnd(); ++it) {
+        const JobConfirm result = deleteJob(it.key(), it.value());
+        if (result == JobConfirm::Failed)
+            return false;
+        outcome.insert(it.key(), result);
+    }
+    if (!transaction.commit())
+        return false;
+    if (results)
+        *results = outcome;
+    return true;
 }

@@ -1,34 +1,369 @@
 #include "CJobManager.h"
 
 #include "common/ChineseNumerals.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "db/records/T_SysInfo.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CMemoManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
+#include "manager/CSystemManager.h"
+#include "manager/CUiManager.h"
+#include "manager/CUserJobManager.h"
+#include "remote/CTessaneHttp.h"
 
 #include <QDebug>
+#include <QTimer>
 
-CJobManager::CJobManager(QObject* parent) : QObject(parent) {}
+CJobManager::CJobManager(QObject* parent)
+    : QObject(parent),
+      m_bookJobs(CBookJobManager::instance()),
+      m_userJobs(CUserJobManager::instance()),
+      m_ui(CUiManager::instance()),
+      m_model(CPublicManager::instance()),
+      m_db(CTessaneDb::instance()),
+      m_system(CSystemManager::instance()),
+      m_synData(CSynDataManager::instance()),
+      m_memos(CMemoManager::instance()),
+      m_apiClient(CTessaneHttp::instance())
+{
+    m_autoSynTimer = new QTimer(this);
+    connect(m_autoSynTimer, &QTimer::timeout, this, &CJobManager::onSynTimer);
+    m_flushTimer = new QTimer(this);
+    m_flushTimer->setSingleShot(true);
+    connect(m_flushTimer, &QTimer::timeout, this, [this]() { flushConfirmed(); });
+    connect(m_apiClient, &CHttpBase::sigGetAsynData, this, &CJobManager::onGetAsynData);
+    // Whatever signs the user out of the interface ends the session's drain.
+    connect(m_ui, &CUiManager::sig_LoginRequired, this, &CJobManager::onSignedOut);
+}
+
+CJobManager::~CJobManager() = default;
 
 CJobManager* CJobManager::instance()
 {
-    static CJobManager manager;
-    return &manager;
+    static CJobManager* manager = new CJobManager();
+    return manager;
 }
 
 bool CJobManager::init()
 {
-    if (!CTessaneDb::instance()->init()) {
+    return init(getDbDir() + QStringLiteral("/wrt.db"), appDirPath() + QStringLiteral("/data/db"));
+}
+
+bool CJobManager::init(const QString& dbFile, const QString& programDbDir)
+{
+    if (!m_db->init(dbFile, programDbDir)) {
         qCritical() << "db init error";
         return false;
     }
     initNumeralTables();
-    qDebug() << "job manager ready";
+    CSystemManager::clearUpdateFolder();
+
+    T_SysInfo sysInfo;
+    if (!m_db->getSysData(m_model->userInfo, m_model->synData, sysInfo)) {
+        qCritical() << "get sys db error";
+        return false;
+    }
+    m_model->applySysInfo(sysInfo);
+    m_system->initData(m_model->synData);
+    qInfo() << "job manager ready";
+
+    if (m_model->userInfo.uid < 1) {
+        m_ui->logout();
+        return true;
+    }
+    initAfterLogin();
     return true;
 }
 
-bool CJobManager::saveUserData()
+bool CJobManager::initAfterLogin()
 {
+    if (m_ui->signInState() == 1)
+        return true;
+    m_ui->setSignInState(1);
+    resetSession();
+
+    const int uid = m_model->userInfo.uid;
+    if (uid > 0) {
+        m_db->getUserData(uid, m_model->userInfo, m_model->userConf);
+        m_model->userInfo.uid = uid;
+        m_model->userConf.uid = uid;
+        if (m_model->userInfo.token.isEmpty()) {
+            qInfo() << "remembered user" << uid << "has no stored sign-in; login required";
+            m_ui->logout();
+            return true;
+        }
+        m_apiClient->setToken(m_model->userInfo.token);
+        m_apiClient->setUniqueCode(m_model->userInfo.uniqueCode);
+        m_db->setCurrentUid(uid);
+    }
+
+    m_userJobs->loadStatistics();
+    m_bookJobs->loadBooks();
+    m_memos->loadMemoList();
+    m_system->onCheckNetWorkTimeOut();
+
+    if (!m_ui->initMain())
+        return true;
+    if (uid > 0) {
+        m_ui->setSyncIndicatorAllowed(true);
+        execUserJob();
+    }
     return true;
+}
+
+void CJobManager::close()
+{
+    m_autoSynTimer->stop();
+    flushConfirmed();
+    resetSession();
+    m_inFlight.clear();
+    m_ui->setSignInState(0);
+    m_ui->setSyncRunning(0);
+    m_synData->clear();
+    m_model->clearBooks();
+    m_model->clearMemos();
+    m_model->resetUser();
+    m_model->curJob.clear();
+    m_db->setCurrentUid(0);
+    m_db->close();
+}
+
+bool CJobManager::isSignedIn() const
+{
+    return m_model->userInfo.uid > 0 && m_ui->signInState() == 1;
+}
+
+int CJobManager::currentUid() const
+{
+    return m_model->userInfo.uid;
+}
+
+void CJobManager::resetSession()
+{
+    // Requests still out keep their entries: their replies confirm what they
+    // carried, and their jobs are not handed out twice meanwhile.
+    m_answeredJobIds.clear();
+    m_drainJobId = 0;
+    m_passCursor = 0;
+    m_passRetried.clear();
+    m_passFailed = false;
+}
+
+void CJobManager::onSignedOut()
+{
+    qInfo() << "signed out: the job queue stops until the next sign-in";
+    flushConfirmed();
+    resetSession();
+}
+
+void CJobManager::synNow(bool showProgress)
+{
+    if (currentUid() < 1)
+        return;
+    m_ui->setSyncIndicatorAllowed(showProgress);
+    execUserJob();
+}
+
+void CJobManager::beginAutoSyn()
+{
+    if (m_autoSynTimer->isActive())
+        return;
+    qDebug() << "CJobManager::beginAutoSyn ======";
+    m_autoSynTimer->start(kAutoSynIntervalMs);
+}
+
+bool CJobManager::isAutoSynRunning() const
+{
+    return m_autoSynTimer->isActive();
+}
+
+void CJobManager::onSynTimer()
+{
+    if (currentUid() < 1)
+        return;
+    // An automatic run shows no sync indicator.
+    m_ui->setSyncIndicatorAllowed(false);
+    execUserJob();
+}
+
+void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent)
+{
+    if (identity.jobId < 1)
+        return;
+    InFlight entry;
+    entry.jobId = identity.jobId;
+    entry.jobType = identity.jobType;
+    entry.uid = identity.uid;
+    entry.revision = revision;
+    entry.sentContent = sentContent;
+    m_inFlight.insert(identity.jobId, entry);
 }
 
 void CJobManager::execUserJob()
 {
+    if (!isSignedIn())
+        return;
+    if (m_drainJobId != 0) {
+        qDebug() << "job" << m_drainJobId << "of the running drain is in flight; nothing more handed out";
+        return;
+    }
+    startPass();
+    drainNext();
+}
+
+void CJobManager::startPass()
+{
+    m_passCursor = 0;
+    m_passRetried.clear();
+    m_passFailed = false;
+}
+
+void CJobManager::drainNext()
+{
+    if (!isSignedIn() || m_drainJobId != 0)
+        return;
+    const int uid = currentUid();
+    T_JobData& job = m_model->curJob;
+    for (;;) {
+        if (!m_db->getUserJobData(job, uid, m_passCursor)) {
+            qWarning() << "the job queue cannot be read; synchronisation waits for the next run";
+            m_passFailed = true;
+            endPass();
+            return;
+        }
+        if (job.jobId == 0) {
+            endPass();
+            return;
+        }
+        m_passCursor = job.jobId;
+        if (m_confirmed.contains(job.jobId))
+            continue;
+        if (m_inFlight.contains(job.jobId)) {
+            qDebug() << "job" << job.jobId << "is already in flight; passed over";
+            continue;
+        }
+        printJobData(job);
+        const JobReplay outcome = handOut(job);
+        switch (outcome) {
+        case JobReplay::Sent:
+            return;
+        case JobReplay::Done:
+            break;
+        case JobReplay::Park:
+            qInfo() << "job" << job.jobId << "type" << job.jobType
+                    << "cannot be sent now; left queued for the next synchronisation";
+            break;
+        case JobReplay::Drop: {
+            qWarning() << "job" << job.jobId << "type" << job.jobType << "can never be sent; removed";
+            const JobConfirm result = m_db->deleteJob(job.jobId, job.revision);
+            if (result == JobConfirm::KeptNewer || result == JobConfirm::Failed)
+                qWarning() << "job" << job.jobId << "kept: it changed meanwhile or the database refused";
+            break;
+        }
+        }
+        // The account owner may have signed the user out on the way.
+        if (!isSignedIn())
+            return;
+    }
+}
+
+JobReplay CJobManager::handOut(T_JobData& job)
+{
+    const int type = job.jobType;
+    if (JobOwners::isFetchOnly(type))
+        return JobReplay::Drop;
+
+    T_Http_Custom identity;
+    identity.uid = job.uid;
+    identity.jobId = job.jobId;
+    identity.jobType = type;
+
+    if (JobOwners::isAccountJob(type)) {
+        if (type != TessaneJob::AuthorProfile)
+            return JobReplay::Drop;
+        // The account owner replays synchronously and deletes the row itself;
+        // while it waits, no other drain may start.
+        const int jobId = job.jobId;
+        m_drainJobId = jobId;
+        m_userJobs->execUserJob(&job);
+        m_drainJobId = 0;
+        T_JobData left;
+        if (!m_db->getJobById(jobId, left) || left.jobId == jobId) {
+            qInfo() << "author profile job" << jobId << "not confirmed; it waits for the next synchronisation";
+            m_passFailed = true;
+        }
+        return JobReplay::Done;
+    }
+
+    JobReplay outcome = JobReplay::Park;
+    QString sentContent;
+    // Mark the drain busy before the owner sends: nothing it triggers may
+    // start another hand-out.
+    m_drainJobId = job.jobId;
+    if (JobOwners::isBookJob(type))
+        outcome = m_bookJobs->execUserJob(job);
+    else if (JobOwners::isSystemJob(type))
+        outcome = m_system->execUserJob(job, &sentContent);
+    else if (JobOwners::isMemoJob(type))
+        outcome = m_memos->execUserJob(job);
+    else
+        qWarning() << "job" << job.jobId << "has type" << type << "which no manager owns";
+
+    if (outcome != JobReplay::Sent) {
+        m_drainJobId = 0;
+        return outcome;
+    }
+    noteJobSent(identity, job.revision, sentContent);
+    return JobReplay::Sent;
+}
+
+void CJobManager::endPass()
+{
+    QList<int> keptNewer;
+    flushConfirmed(&keptNewer);
+    // What changed while its request was out goes once more in this pass,
+    // so an author typing on cannot keep a pass going.
+    int retryFrom = 0;
+    for (int jobId : qAsConst(keptNewer)) {
+        if (m_passRetried.contains(jobId))
+            continue;
+        m_passRetried.insert(jobId);
+        if (retryFrom == 0 || jobId < retryFrom)
+            retryFrom = jobId;
+    }
+    if (retryFrom > 0 && isSignedIn() && m_drainJobId == 0) {
+        m_passCursor = retryFrom - 1;
+        drainNext();
+        return;
+    }
+    if (m_passFailed) {
+        qInfo() << "synchronisation pass ended with jobs left for the next one; no change feed this time";
+        m_ui->stopSyncAnimation(false);
+        return;
+    }
+    if (m_ui->syncRunning() != 0)
+        return;
+    qDebug() << "begin syndata ==== ";
+    m_synData->requestSynData();
+    m_ui->setSyncRunning(1);
+    m_ui->startSyncAnimation();
+}
+
+void CJobManager::printJobData(const T_JobData& job) const
+{
+    qDebug().noquote() << QStringLiteral("job %1 type %2 uid %3 book %4/%5 volume %6/%7 chapter %8/%9 memo %10/%11 revision %12")
+                              .arg(job.jobId)
+                              .arg(job.jobType)
+                              .arg(job.uid)
+                              .arg(job.localBookId)
+                              .arg(job.bookId)
+                              .arg(job.localVolumeId)
+                              .arg(job.volumeId)
+                              .arg(job.localChapterId)
+                              .arg(job.chapterId)
+                              .arg(job.localMemoId)
+                              .arg(job.memoId)
+                              .arg(job.revision);
 }

@@ -1,23 +1,238 @@
 #pragma once
 
-#include <QObject>
+#include "db/T_JobData.h"
+#include "db/T_Statistics.h"
+#include "db/records/ModelRecordsFwd.h"
+#include "db/records/T_UserConf.h"
+#include "manager/JobOwners.h"
+#include "remote/records/AccountRecords.h"
+#include "remote/records/BookRecords.h"
+#include "remote/records/ChapterRecords.h"
+#include "remote/records/MemoRecords.h"
+#include "remote/records/SystemRecords.h"
+#include "remote/records/VolumeRecords.h"
 
-// The job manager: brings up the local store at start-up, replays stored jobs
-// and routes the platform's replies to their owners.
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+class CBookJobManager;
+class CMemoManager;
+class CPublicManager;
+class CSynDataManager;
+class CSystemManager;
+class CTessaneDb;
+class CTessaneHttp;
+class CUiManager;
+class CUserJobManager;
+class QNetworkReply;
+class QTimer;
+struct T_Chapter_TimeMachineItem;
+struct T_Http_S;
+
+// The job manager: brings the program up, replays the signed-in author's
+// stored jobs one at a time, routes every asynchronous reply to the manager
+// that owns its job type, and is the one door through which screens reach
+// the platform. GUI thread only: the reply slot, the timer and every caller
+// run on the event loop, so no lock is needed.
+//
+// A drain is one pass over the author's queue, oldest job first, with at most
+// one of its jobs in flight. A job that cannot be sent now, or whose request
+// failed, is left in the table and passed over for the rest of the pass; the
+// next pass (synchronise button, ten-minute timer, next start) tries it again.
+// Only when a pass ends without a failure is the change feed pulled.
 class CJobManager : public QObject
 {
     Q_OBJECT
 public:
     static CJobManager* instance();
+    ~CJobManager() override;
+
+    // --- start-up and the drain (CJobManager.cpp) ---
 
     // Start-up: false only when the local store cannot be brought up.
     bool init();
-    // Writes the signed-in user's settings and record back at exit.
-    bool saveUserData();
-    // Hands the user's oldest stored job to its owner, or pulls the change
-    // feed when none is left.
+    // The same with the database file and the folder of the program's
+    // database marker and upgrade script.
+    bool init(const QString& dbFile, const QString& programDbDir);
+    // Finishes a sign-in (or the start of a remembered user); runs once per
+    // sign-in and returns true in every case.
+    bool initAfterLogin();
+    // Ends the run's work: timer stopped, jobs in flight and the pass
+    // forgotten, books and memos released, database closed. A later init()
+    // starts afresh as a new program start would.
+    void close();
+
+    // Hands the author's oldest job to its owner, or pulls the change feed
+    // when no job is left. Does nothing while a job of a drain is in flight.
     void execUserJob();
+    // The bookshelf's synchronise button.
+    void synNow(bool showProgress);
+    // Starts the ten-minute automatic synchronisation unless it runs.
+    void beginAutoSyn();
+    bool isAutoSynRunning() const;
+    static constexpr int kAutoSynIntervalMs = 600000;
+
+    // Owners that send a recorded job at once (not through the drain) tell
+    // the job manager what the request carried, so that its reply confirms
+    // exactly that: the revision the job had, or for a statistics upload the
+    // counters sent. While a job is in flight it is not handed out again.
+    void noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent = QString());
+    bool isJobInFlight(int jobId) const { return m_inFlight.contains(jobId); }
+
+    // --- reply routing (CJobManager_reply.cpp) ---
+
+    // Logs one reply header.
+    void printSData(const T_Http_S* head);
+
+    // --- operations for the screens (CJobManager_facade.cpp) ---
+
+    // Account, synchronous. A missing field gives code 10004 "参数不足" in
+    // the reply and sends nothing.
+    void author_login(TC_Author_Login& request, TS_Author_Login& reply, bool remember);
+    void author_wxCodeLogin(TC_Author_WxCodeLogin& request, TS_Author_WxCodeLogin& reply, bool remember);
+    void author_wxCodeUrl(TC_Author_WxCodeLogin& request, TS_Author_WxCodeLogin& reply);
+    void author_register(TC_Author_Register& request, TS_Author_Register& reply);
+    void author_sendCode(TC_Author_SendCode& request, TS_Author_SendCode& reply);
+    void author_authNumber(TC_Account_AuthNumber& request, TS_Account_AuthNumber& reply);
+    void author_editPwd(TC_Author_EditPwd& request, TS_Author_EditPwd& reply);
+    void author_setNewPwd(TC_Author_SetNewPwd& request, TS_Author_SetNewPwd& reply);
+    void author_update(TC_Author_Update& request, TS_Author_Update& reply);
+    void author_uploadImg(TC_Author_UploadImg& request, TS_Author_UploadImg& reply);
+    void author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Author_Login& reply);
+    void author_info(TC_Author_Info& request, TS_Author_Info& reply);
+    void author_bannerList(TC_Author_BannerList& request, TS_Author_BannerList& reply);
+    // Account, asynchronous.
+    void author_notice(TC_Author_Notice& request);
+    void author_pollingWx(TC_Author_PollingWx& request);
+
+    // Books, chapters and volumes: false without any effect when an id is
+    // missing, else the owner's result.
+    bool books_add(TC_Books_AddBook& request);
+    bool books_delete(TC_Books_Delete& request);
+    bool books_delete_hard(TC_Books_Delete_Hard& request);
+    bool books_restore(TC_Books_Restore& request);
+    bool books_edit(TC_Books_Edit& request);
+    bool books_export(T_Book* book, const QString& path);
+    bool startImportBook(const QString& path);
+    bool chapter_add(TC_Chapter_Add& request);
+    bool chapter_delete(TC_Chapter_Delete& request);
+    bool chapter_edit_content(TC_Chapter_Edit_Content& request);
+    bool chapter_edit_name(TC_Chapter_Edit_Name& request);
+    bool chapter_recycle(TC_Chapter_Recycle& request);
+    bool chapter_move(TC_Chapter_Move& request);
+    bool chapter_contentBlade(TC_Chapter_ContentBlade& request);
+    bool volume_add(TC_Volume_Add& request);
+    bool volume_edit(TC_Volume_Edit& request);
+    bool volume_del_restore(TC_Volume_Delete& request);
+    bool volume_move(TC_Volume_Move& request, const QMap<int, int>& movedVolumes);
+
+    // Memos.
+    bool memoAdd(TC_Memo_Add& request);
+    bool memoDel(TC_Memo_Del& request);
+    bool memoDetail(TC_Memo_Detail& request);
+    bool memoEditColor(TC_Memo_Edit& request);
+    bool memoEditContent(TC_Memo_Edit& request);
+    bool memoEditLocation(TC_Memo_Edit& request);
+
+    // System data.
+    void sensitive_edit(TC_Sensitive_Edit& request);
+    void sensitive_get(TC_Sensitive_Get& request);
+    void getAuthorStatistics(QString* json);
+
+    // Local data, forwarded to the database.
+    bool getChapters(T_Book* book);
+    bool getChapterContent(T_Chapter* chapter);
+    bool getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list);
+    bool updateBookLastEditChapter(int localBookId, int localChapterId);
+    bool updateBookMoney(int localBookId, double money);
+    bool updateLock(int uid, const T_WriteLock& lock);
+    bool updateCreationConf(const T_CreationConf& conf, int uid);
+    bool updateSystemConf(const T_SystemConf& conf, int uid);
+    // Writes the signed-in user's settings and record back.
+    bool saveUserData();
+
+    // The local part of signing out: the open chapter saved, the last user
+    // forgotten, the user's data saved, the model back to signed-out defaults.
+    void author_logout();
+    void moveBookToFront(T_Book* book, bool move);
+    // Adds grown counters to today's row and the pending upload job, and
+    // sends what it can at once; what was handed on is reset in s.
+    void updateStatictics(int uid, T_Statistics& s, StatisticsType type);
+
+    QString lastError() const { return m_lastError; }
+
+public slots:
+    void onGetAsynData(QNetworkReply* reply);
+    void onSynTimer();
 
 private:
     explicit CJobManager(QObject* parent = nullptr);
+
+    // One request of a job that has left and not been answered yet.
+    struct InFlight
+    {
+        int jobId = 0;
+        int jobType = 0;
+        int uid = 0;
+        int revision = 0;
+        QString sentContent;  // statistics uploads: the counters sent
+    };
+
+    bool isSignedIn() const;
+    int currentUid() const;
+    // A new sign-in (or sign-out): the pass and what was answered are forgotten.
+    void resetSession();
+    void startPass();
+    void drainNext();
+    JobReplay handOut(T_JobData& job);
+    void endPass();
+    void printJobData(const T_JobData& job) const;
+
+    // Reply routing.
+    void replyFailed(const T_Http_Custom& sent, bool unreachable);
+    void routeReply(const T_Http_S& head, const QByteArray& body);
+    bool takeInFlight(int jobId, InFlight& out);
+    void confirmJob(const InFlight& job, bool fromDrain);
+    // Deletes the confirmed jobs waiting in m_confirmed; the ids of those
+    // kept because a newer change was merged in go to keptNewer.
+    void flushConfirmed(QList<int>* keptNewer = nullptr);
+    void callHandler(const T_Http_Custom& identity, const QByteArray& body);
+    void continueAfter(const T_Http_Custom& identity, bool fromDrain, bool succeeded);
+    void onSignedOut();
+
+    CBookJobManager* m_bookJobs = nullptr;
+    CUserJobManager* m_userJobs = nullptr;
+    CUiManager* m_ui = nullptr;
+    CPublicManager* m_model = nullptr;
+    CTessaneDb* m_db = nullptr;
+    CSystemManager* m_system = nullptr;
+    CSynDataManager* m_synData = nullptr;
+    CMemoManager* m_memos = nullptr;
+    CTessaneHttp* m_apiClient = nullptr;
+    // Jobs whose reply was routed since the last sign-in (duplicates are
+    // told apart from strangers in the log).
+    QSet<int> m_answeredJobIds;
+    QHash<int, InFlight> m_inFlight;
+    QTimer* m_autoSynTimer = nullptr;
+    QString m_lastError;
+
+    // The running pass: the job of it in flight (0 none), the last job id it
+    // has dealt with, jobs it may hand out once more (confirmed while a newer
+    // change was merged in), and whether a request of it failed.
+    int m_drainJobId = 0;
+    int m_passCursor = 0;
+    QSet<int> m_passRetried;
+    bool m_passFailed = false;
+
+    // Confirmed jobs (job id -> revision sent) whose rows go in the next
+    // batch. A confirmation lost in a crash only means the same change is
+    // sent once more, so the drain does not pay a disk sync per reply.
+    QHash<int, int> m_confirmed;
+    QTimer* m_flushTimer = nullptr;
+    static constexpr int kConfirmBatch = 64;
+    static constexpr int kConfirmDelayMs = 500;
 };

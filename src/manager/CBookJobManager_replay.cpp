@@ -1,0 +1,373 @@
+// Replay of stored book, chapter, volume and outline jobs: the request is
+// rebuilt from the job row and sent with the run-next flag, so that its reply
+// moves the queue on.
+//
+// A request that names an object on the platform goes out only once the job
+// holds that object's server id: sent with id 0 the platform could only
+// refuse it, and a refusal finishes the job, so the author's change would be
+// lost. Such a job is parked until the reply that creates the object has
+// written the id into it.
+
+#include "CBookJobManager.h"
+
+#include "common/ServerClock.h"
+#include "common/Utility.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "remote/CTessaneHttp.h"
+#include "remote/CTessaneUrl.h"
+#include "remote/records/OutlineRecords.h"
+
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QJsonObject objectOf(const QString& text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+QJsonArray arrayOf(const QString& text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).array();
+}
+
+int intOf(const QJsonObject& object, const char* key)
+{
+    return object.value(QLatin1String(key)).toInt();
+}
+
+QString textOf(const QJsonObject& object, const char* key)
+{
+    return object.value(QLatin1String(key)).toString();
+}
+
+template <class Request>
+void fillHeader(const T_JobData& job, Request& request)
+{
+    CTessaneUrl::setUserData(job, request.header, 1);
+}
+
+}
+
+JobReplay CBookJobManager::execUserJob(T_JobData& job)
+{
+    const bool hasBook = job.bookId > 0;
+    const bool hasChapter = hasBook && job.chapterId > 0;
+    switch (job.jobType) {
+    case JobType::BooksAdd: {
+        TC_Books_AddBook request(job.content, job.createTime, job.createTime, QString());
+        fillHeader(job, request);
+        m_http->books_add_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::BooksDelete: {
+        if (!hasBook)
+            return JobReplay::Park;
+        TC_Books_Delete request(job.localBookId, job.createTime);
+        fillHeader(job, request);
+        m_http->books_delete_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::BooksEdit: {
+        if (!hasBook)
+            return JobReplay::Park;
+        // The book and its row took the change when it was made; only the
+        // request is rebuilt, with the cover as the data URL it travels as.
+        const QJsonObject stored = objectOf(job.content);
+        QString cover;
+        const QString coverPath = textOf(stored, "localCover");
+        if (!coverPath.isEmpty())
+            imageToBase64Url(coverPath, cover);
+        TC_Books_Edit request(job.localBookId, intOf(stored, "channelType"), intOf(stored, "cateId"),
+                              intOf(stored, "cateFid"), textOf(stored, "bookName"), textOf(stored, "intro"),
+                              cover, job.createTime);
+        fillHeader(job, request);
+        m_http->books_edit_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::ChapterAdd: {
+        if (!hasBook || job.volumeId < 1)
+            return JobReplay::Park;
+        TC_Chapter_Add request(job.localBookId, job.bookId, job.localVolumeId, job.volumeId, job.createTime,
+                               job.ext1, job.content);
+        fillHeader(job, request);
+        qDebug() << "create chapter name = " << job.content << " time : " << job.createTime
+                 << " orderNum : " << job.ext1;
+        m_http->chapter_add_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::ChapterBatchCreate:
+        return replayChapterBatch(job);
+    case JobType::ChapterRecycle: {
+        if (!hasChapter)
+            return JobReplay::Park;
+        TC_Chapter_Recycle request;
+        fillHeader(job, request);
+        request.updateTime = job.createTime;
+        request.status = job.content.toInt();
+        m_http->chapter_recycle_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::ChapterDelete: {
+        if (!hasChapter)
+            return JobReplay::Park;
+        TC_Chapter_Delete request;
+        fillHeader(job, request);
+        request.updateTime = job.createTime;
+        m_http->chapter_delete_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::ChapterEdit: {
+        if (!hasChapter)
+            return JobReplay::Park;
+        TC_Chapter_Edit request(objectOf(job.content), job.createTime);
+        if (!request.hasName && !request.hasContent)
+            return JobReplay::Drop;
+        fillHeader(job, request);
+        m_http->chapter_edit_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::ChapterMove:
+        return replayChapterMove(job);
+    case JobType::ChapterContentBlade:
+        return replayChapterBlade(job);
+    case JobType::ChapterAppMove:
+        return replayChapterAppMove(job);
+    case JobType::OutlineCreate:
+    case JobType::OutlineUpdate:
+    case JobType::OutlineDelete:
+    case JobType::OutlineMove:
+        return replayOutline(job);
+    case JobType::BooksDeleteHard: {
+        if (!hasBook)
+            return JobReplay::Park;
+        TC_Books_Delete_Hard request;
+        fillHeader(job, request);
+        request.updateTime = job.createTime;
+        m_http->books_delete_hard_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::BooksRestore: {
+        if (!hasBook)
+            return JobReplay::Park;
+        TC_Books_Restore request;
+        fillHeader(job, request);
+        request.updateTime = job.createTime;
+        m_http->books_restore_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::VolumeAdd:
+    case JobType::VolumeEdit:
+    case JobType::VolumeDelRestore:
+    case JobType::VolumeMove:
+        return replayVolume(job);
+    default:
+        // Renames and saves are stored merged as 1017; anything else here
+        // holds a change this client cannot send. It stays in the table.
+        return JobReplay::Park;
+    }
+}
+
+JobReplay CBookJobManager::replayChapterBatch(T_JobData& job)
+{
+    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    if (book == nullptr || book->bookId < 1)
+        return JobReplay::Park;
+    QJsonArray chapters = arrayOf(job.content);
+    for (int i = 0; i < chapters.size(); ++i) {
+        QJsonObject chapter = chapters.at(i).toObject();
+        const int volumeId = book->getVolumeId(intOf(chapter, "local_volume_id"));
+        if (volumeId < 1)
+            return JobReplay::Park;
+        chapter.insert(QStringLiteral("volume_id"), volumeId);
+        chapters.replace(i, chapter);
+    }
+    TC_Chapter_BatchCreate request;
+    fillHeader(job, request);
+    request.header.bookId = book->bookId;
+    request.updateTime = job.createTime;
+    request.list = QString::fromUtf8(QJsonDocument(chapters).toJson(QJsonDocument::Compact));
+    m_http->chapter_batchCreate_asyn(request);
+    return JobReplay::Sent;
+}
+
+JobReplay CBookJobManager::replayChapterMove(T_JobData& job)
+{
+    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    if (book == nullptr)
+        return JobReplay::Park;
+    const QJsonObject stored = objectOf(job.content);
+    const T_Chapter* moved = book->findChapterByLocalId(intOf(stored, "localFromChapterId"));
+    if (moved == nullptr)
+        return JobReplay::Park;
+    TC_Chapter_Move request;
+    fillHeader(job, request);
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.localFromVolumeId = intOf(stored, "localFromVolumeId");
+    request.localToVolumeId = intOf(stored, "localToVolumeId");
+    request.localFromChapterId = intOf(stored, "localFromChapterId");
+    request.localToChapterId = intOf(stored, "localToChapterId");
+    request.direction = intOf(stored, "direction");
+    request.fromVolumeId = 0;
+    request.toVolumeId = book->getVolumeId(request.localToVolumeId);
+    request.fromChapterId = moved->chapterId;
+    const T_Chapter* target = book->findChapterByLocalId(request.localToChapterId);
+    request.toChapterId = target ? target->chapterId : 0;
+    request.updateTime = job.createTime;
+    if (book->bookId < 1 || request.toVolumeId < 1 || request.fromChapterId < 1)
+        return JobReplay::Park;
+    m_http->chapter_move_asyn(request);
+    return JobReplay::Sent;
+}
+
+JobReplay CBookJobManager::replayChapterBlade(T_JobData& job)
+{
+    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    const T_Chapter* chapter = book ? book->findChapterByLocalId(job.localChapterId) : nullptr;
+    if (chapter == nullptr || job.bookId < 1 || job.chapterId < 1)
+        return JobReplay::Park;
+    TC_Chapter_ContentBlade request;
+    fillHeader(job, request);
+    request.content = job.content;
+    request.chapterName = chapter->name;
+    request.createTime = job.createTime;
+    m_http->chapter_contentBlade_asyn(request);
+    return JobReplay::Sent;
+}
+
+JobReplay CBookJobManager::replayChapterAppMove(T_JobData& job)
+{
+    const QJsonArray moves = arrayOf(job.content);
+    if (moves.isEmpty())
+        return JobReplay::Drop;
+    if (job.bookId < 1)
+        return JobReplay::Park;
+    const int stamped = intOf(moves.first().toObject(), "update_time");
+    TC_Chapter_AppMove request;
+    fillHeader(job, request);
+    request.updateTime = stamped > 0 ? stamped : static_cast<int>(currentServerTime());
+    request.bookId = job.bookId;
+    request.moveOrder = job.content;
+    m_http->chapter_appMove_asyn(request);
+    return JobReplay::Sent;
+}
+
+JobReplay CBookJobManager::replayOutline(T_JobData& job)
+{
+    if (job.bookId < 1)
+        return JobReplay::Park;
+    const QJsonObject stored = objectOf(job.content);
+    switch (job.jobType) {
+    case JobType::OutlineCreate: {
+        TC_BookOutline_Create request(job.bookId, job.localBookId, job.ext1, 0, intOf(stored, "type"),
+                                      intOf(stored, "orderNum"), job.createTime, textOf(stored, "title"),
+                                      textOf(stored, "content"));
+        fillHeader(job, request);
+        m_http->outlineCreate_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::OutlineUpdate: {
+        TC_BookOutline_Update request;
+        fillHeader(job, request);
+        request.localOutlineId = job.ext1;
+        request.outlineId = intOf(stored, "outlineId");
+        request.localBookId = job.localBookId;
+        request.bookId = job.bookId;
+        request.updateTime = job.createTime;
+        request.type = intOf(stored, "type");
+        request.title = textOf(stored, "title");
+        request.content = textOf(stored, "content");
+        if (request.outlineId < 1)
+            return JobReplay::Park;
+        qDebug() << "update outline to server=======" << request.localOutlineId << request.outlineId;
+        m_http->outlineUpdate_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::OutlineDelete: {
+        TC_BookOutline_Delete request;
+        fillHeader(job, request);
+        request.localOutlineId = job.ext1;
+        request.outlineId = intOf(stored, "outlineId");
+        request.type = intOf(stored, "type");
+        request.localBookId = job.localBookId;
+        request.bookId = job.bookId;
+        request.updateTime = job.createTime;
+        if (request.outlineId < 1)
+            return JobReplay::Park;
+        m_http->outlineDelete_asyn(request);
+        return JobReplay::Sent;
+    }
+    default: {
+        TC_BookOutline_Move request;
+        fillHeader(job, request);
+        request.bookId = job.bookId;
+        request.localBookId = job.localBookId;
+        request.fromLocalId = intOf(stored, "from_localId");
+        request.toLocalId = intOf(stored, "to_localId");
+        request.fromOutlineId = intOf(stored, "outlineId_from");
+        request.toOutlineId = intOf(stored, "outlineId_to");
+        request.updateTime = job.createTime;
+        if (request.fromOutlineId < 1 || request.toOutlineId < 1)
+            return JobReplay::Park;
+        m_http->outlineMove_asyn(request);
+        return JobReplay::Sent;
+    }
+    }
+}
+
+JobReplay CBookJobManager::replayVolume(T_JobData& job)
+{
+    if (job.bookId < 1)
+        return JobReplay::Park;
+    switch (job.jobType) {
+    case JobType::VolumeAdd: {
+        TC_Volume_Add request(job.localBookId, job.bookId, job.localVolumeId, job.ext1, job.createTime,
+                              job.content);
+        fillHeader(job, request);
+        m_http->volume_add_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::VolumeEdit: {
+        if (job.volumeId < 1)
+            return JobReplay::Park;
+        TC_Volume_Edit request;
+        fillHeader(job, request);
+        request.volumeName = job.content;
+        request.updateTime = job.createTime;
+        m_http->volume_edit_asyn(request);
+        return JobReplay::Sent;
+    }
+    case JobType::VolumeDelRestore: {
+        if (job.volumeId < 1)
+            return JobReplay::Park;
+        TC_Volume_Delete request;
+        fillHeader(job, request);
+        request.type = job.content.toInt();
+        request.updateTime = job.createTime;
+        m_http->volume_del_restore_asyn(request);
+        return JobReplay::Sent;
+    }
+    default: {
+        T_Book* book = m_model->findBookByLocalId(job.localBookId);
+        if (book == nullptr)
+            return JobReplay::Park;
+        const QJsonObject stored = objectOf(job.content);
+        TC_Volume_Move request;
+        fillHeader(job, request);
+        request.localFromVolumeId = intOf(stored, "localFromVolumeId");
+        request.localToVolumeId = intOf(stored, "localToVolumeId");
+        request.fromVolumeId = book->getVolumeId(request.localFromVolumeId);
+        request.toVolumeId = book->getVolumeId(request.localToVolumeId);
+        request.updateTime = job.createTime;
+        if (request.fromVolumeId < 1 || request.toVolumeId < 1)
+            return JobReplay::Park;
+        m_http->volume_move_asyn(request);
+        return JobReplay::Sent;
+    }
+    }
+}

@@ -1,0 +1,276 @@
+// Routing of the asynchronous replies: which job is finished, which manager
+// handles the reply, and whether the drain and the change feed go on.
+//
+// The identity that counts is the one the request itself carried (its
+// "userdata" header as sent). The platform echoes it; a reply whose echo is
+// missing or differs is not trusted with anything and counts as a failed
+// request of the job that was really sent.
+
+#include "CJobManager.h"
+
+#include "db/CTessaneDb.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CMemoManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
+#include "manager/CSystemManager.h"
+#include "manager/CUiManager.h"
+#include "manager/CUserJobManager.h"
+#include "remote/CTessaneUrl.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTimer>
+
+namespace {
+
+// The platform's verdicts that settle a job for good: done, or refused in a
+// way that sending it again would not change.
+bool isDefinitive(int code)
+{
+    return code == HttpOk || (code >= HttpRefused && code < 500);
+}
+
+}
+
+void CJobManager::printSData(const T_Http_S* head)
+{
+    if (head == nullptr)
+        return;
+    const QString className = QStringLiteral("T_Http_S");
+    if (head->userdata.jobType > 0) {
+        qDebug().noquote() << QStringLiteral("class : %1 , jobType=%2 , jobId=%3 , code=%4 , msg=%5, syn=%6")
+                                  .arg(className, QString::number(head->userdata.jobType),
+                                       QString::number(head->userdata.jobId), QString::number(head->code),
+                                       head->msg, QString::number(head->userdata.synStep));
+    } else {
+        qDebug().noquote() << QStringLiteral("class : %1 , code=%2 , msg=%3")
+                                  .arg(className, QString::number(head->code), head->msg);
+    }
+}
+
+void CJobManager::onGetAsynData(QNetworkReply* reply)
+{
+    if (reply == nullptr)
+        return;
+    T_Http_Custom sent;
+    sent.fromUserData(QString::fromLatin1(reply->request().rawHeader("userdata")));
+    const QNetworkReply::NetworkError error = reply->error();
+    const bool httpAnswered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    const QString errorText = reply->errorString();
+    QByteArray body;
+    if (error == QNetworkReply::NoError)
+        body = reply->readAll();
+    QNetworkAccessManager* manager = reply->manager();
+    reply->deleteLater();
+    if (manager)
+        manager->deleteLater();
+
+    if (error != QNetworkReply::NoError) {
+        qWarning() << "NetWorkError : " << error << errorText;
+        // No HTTP answer at all: the platform is out of reach, so the rest of
+        // the pass would fail the same way.
+        replyFailed(sent, !httpAnswered);
+        return;
+    }
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    const QJsonObject root = document.object();
+    T_Http_S head;
+    CTessaneUrl::parseAsyncReplyHeader(root, &head);
+    printSData(&head);
+
+    if (parseError.error != QJsonParseError::NoError || !document.isObject()
+        || !root.value(QStringLiteral("userdata")).isString()) {
+        qWarning().noquote() << "reply to request" << QString::fromLatin1(sent.toUserData())
+                             << "is no JSON object with userdata; treated as a failed request";
+        replyFailed(sent, false);
+        return;
+    }
+    if (head.userdata != sent) {
+        qWarning().noquote() << "reply names" << QString::fromLatin1(head.userdata.toUserData())
+                             << "but its request was" << QString::fromLatin1(sent.toUserData())
+                             << "; treated as a failed request";
+        replyFailed(sent, false);
+        return;
+    }
+    routeReply(head, body);
+}
+
+bool CJobManager::takeInFlight(int jobId, InFlight& out)
+{
+    auto it = m_inFlight.find(jobId);
+    if (it == m_inFlight.end())
+        return false;
+    out = it.value();
+    m_inFlight.erase(it);
+    return true;
+}
+
+void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
+{
+    if (sent.jobType == JobOwners::SynDataPull || sent.runNext != 0) {
+        m_ui->stopSyncAnimation(false);
+        m_model->resetAllBookSynState();
+    }
+    if (sent.jobType == JobOwners::SynDataPull)
+        beginAutoSyn();  // the next tick pulls again
+    if (sent.synStep != 0)
+        m_synData->abortSyn();
+
+    bool fromDrain = false;
+    if (sent.jobId > 0) {
+        InFlight entry;
+        if (takeInFlight(sent.jobId, entry)) {
+            fromDrain = entry.jobId == m_drainJobId;
+            qInfo() << "job" << sent.jobId << "type" << sent.jobType
+                    << "not confirmed; it stays queued for the next synchronisation";
+        }
+    }
+    if (!fromDrain)
+        return;
+    m_drainJobId = 0;
+    m_passFailed = true;
+    if (unreachable) {
+        endPass();
+        return;
+    }
+    // The queue goes on with the jobs behind the failed one.
+    drainNext();
+}
+
+void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
+{
+    const T_Http_Custom& identity = head.userdata;
+
+    bool fromDrain = false;
+    bool tracked = false;
+    InFlight entry;
+    if (identity.jobId > 0) {
+        tracked = takeInFlight(identity.jobId, entry);
+        fromDrain = tracked && entry.jobId == m_drainJobId;
+        if (fromDrain)
+            m_drainJobId = 0;
+    }
+
+    if (identity.uid > 0 && identity.uid != currentUid()) {
+        qWarning() << "reply for user" << identity.uid << "while user" << currentUid()
+                   << "is signed in; nothing of it is applied";
+        if (fromDrain || m_drainJobId == 0)
+            execUserJob();
+        return;
+    }
+
+    if (head.code == HttpSignInAgain) {
+        // The job stays; the session ends and the login dialog takes over.
+        m_ui->setSyncRunning(0);
+        m_ui->logout();
+        return;
+    }
+
+    if (identity.jobId > 0) {
+        if (!tracked) {
+            if (m_answeredJobIds.contains(identity.jobId))
+                qWarning() << "second reply for job" << identity.jobId << "dropped";
+            else
+                qWarning() << "reply for job" << identity.jobId << "type" << identity.jobType
+                           << "which has no request out; dropped";
+            return;
+        }
+        if (entry.jobType != identity.jobType || entry.uid != identity.uid) {
+            qWarning() << "reply for job" << identity.jobId << "names type" << identity.jobType
+                       << "user" << identity.uid << "but type" << entry.jobType << "user" << entry.uid
+                       << "was sent; nothing of it is applied";
+            continueAfter(identity, fromDrain, false);
+            return;
+        }
+        m_answeredJobIds.insert(identity.jobId);
+        if (isDefinitive(head.code)) {
+            confirmJob(entry, fromDrain);
+        } else {
+            qInfo() << "job" << identity.jobId << "failed on the platform with code" << head.code
+                    << "; it stays queued for the next synchronisation";
+            if (fromDrain)
+                m_passFailed = true;
+        }
+    }
+
+    const bool succeeded = isDefinitive(head.code);
+    if (identity.synStep != 0 && !succeeded) {
+        // The change this fetch belonged to was not applied: the feed stops
+        // without acknowledging it, so the next pull brings it again.
+        m_synData->abortSyn();
+    }
+    callHandler(identity, body);
+    continueAfter(identity, fromDrain, succeeded);
+}
+
+void CJobManager::confirmJob(const InFlight& job, bool fromDrain)
+{
+    if (job.jobType != TessaneJob::StatisticsUpload || job.sentContent.isEmpty()) {
+        m_confirmed.insert(job.jobId, job.revision);
+        if (m_confirmed.size() >= kConfirmBatch)
+            flushConfirmed();
+        else if (!m_flushTimer->isActive())
+            m_flushTimer->start(kConfirmDelayMs);
+        return;
+    }
+    // A statistics upload takes off exactly the counters it carried.
+    const JobConfirm result = m_db->confirmStatisticsJob(job.jobId, job.sentContent);
+    if (result == JobConfirm::KeptNewer && fromDrain && !m_passRetried.contains(job.jobId)) {
+        m_passRetried.insert(job.jobId);
+        m_passCursor = job.jobId - 1;
+    } else if (result == JobConfirm::Failed) {
+        qWarning() << "statistics job" << job.jobId << "answered but could not be taken off the queue";
+        if (fromDrain)
+            m_passFailed = true;
+    }
+}
+
+void CJobManager::flushConfirmed(QList<int>* keptNewer)
+{
+    m_flushTimer->stop();
+    if (m_confirmed.isEmpty())
+        return;
+    QHash<int, JobConfirm> results;
+    const QHash<int, int> batch = m_confirmed;
+    m_confirmed.clear();
+    if (!m_db->deleteJobs(batch, &results)) {
+        qWarning() << batch.size() << "answered jobs could not be taken off the queue; they are sent again later";
+        m_passFailed = true;
+        return;
+    }
+    for (auto it = results.constBegin(); it != results.constEnd(); ++it) {
+        if (it.value() == JobConfirm::KeptNewer && keptNewer)
+            keptNewer->append(it.key());
+    }
+}
+
+void CJobManager::callHandler(const T_Http_Custom& identity, const QByteArray& body)
+{
+    const int type = identity.jobType;
+    if (JobOwners::isAccountJob(type))
+        m_userJobs->asynBack(type, body);
+    else if (JobOwners::isBookJob(type))
+        m_bookJobs->asynBack(type, identity.localBookId, body);
+    else if (JobOwners::isMemoJob(type))
+        m_memos->onGetAsynData(type, body);
+    else if (JobOwners::isSystemJob(type))
+        m_system->asynBack(type, body);
+    else if (type == JobOwners::SynDataPull)
+        m_synData->startSyn(body);
+}
+
+void CJobManager::continueAfter(const T_Http_Custom& identity, bool fromDrain, bool succeeded)
+{
+    if (identity.synStep != 0 && succeeded)
+        m_synData->execNext();
+    if (fromDrain)
+        drainNext();
+    else if (identity.runNext != 0)
+        execUserJob();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "remote/records/SystemRecords.h"
+
+#include <QByteArray>
+#include <QObject>
+
+class CPublicManager;
+class CTessaneHttp;
+class CUiManager;
+
+// The change feed: pulls the list of changes made to the author's data
+// elsewhere (job 3010). What is here: the pull and the end of a pass. The
+// items are read and logged but not applied yet, and none is acknowledged,
+// so the platform keeps offering them until their handlers exist.
+class CSynDataManager : public QObject
+{
+    Q_OBJECT
+public:
+    static CSynDataManager* instance();
+
+    // Empties the queue and sends the pull.
+    void requestSynData();
+    // The pull's reply.
+    void startSyn(const QByteArray& body);
+    // The item at the head is done: the next one.
+    void execNext();
+    // A request of the pass failed: the pass ends without acknowledging
+    // anything, so the next pull brings the same items again.
+    void abortSyn();
+    // Forgets the queue (signing out, closing).
+    void clear();
+
+    int pendingItems() const { return m_reply.items.size(); }
+
+private:
+    explicit CSynDataManager(QObject* parent = nullptr);
+    void execSynData();
+    void endPass(bool ok);
+
+    TS_SynchronizaTion_SynBookData m_reply;
+    CTessaneHttp* m_http = nullptr;
+    CPublicManager* m_model = nullptr;
+    CUiManager* m_ui = nullptr;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+// Which manager owns a job type, and what became of a stored job handed to
+// its owner for replay.
+
+namespace JobOwners {
+
+constexpr int SynDataPull = 3010;
+constexpr int SynDataAck = 3011;
+
+inline bool isAccountJob(int type) { return type >= 2 && type <= 7; }
+inline bool isBookJob(int type) { return type >= 1002 && type <= 1035; }
+inline bool isSystemJob(int type) { return type >= 2002 && type <= 2009; }
+inline bool isMemoJob(int type) { return type >= 3002 && type <= 3008; }
+
+// Requests that only fetch data. They are never stored as jobs; a row of
+// such a type can never be sent and is dropped from the queue.
+inline bool isFetchOnly(int type)
+{
+    switch (type) {
+    case 1003: case 1004: case 1007: case 1012: case 1013: case 1014: case 1020:
+    case 1025: case 1026: case 1030: case 1035:
+    case 2002: case 2004: case 2005: case 2007: case 2008: case 2009:
+    case 3008: case SynDataPull: case SynDataAck:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}
+
+// The outcome of handing one stored job to its owner.
+enum class JobReplay {
+    Sent,    // the request is out; its reply finishes the job
+    Done,    // the owner finished it on the spot (the row is gone or kept by its own rules)
+    Park,    // cannot go now (server ids not known yet, its object is gone from the model):
+             // stays queued, the pass goes on and the next one tries again
+    Drop,    // can never be sent (a fetch type, nothing to send): removed from the queue
+};

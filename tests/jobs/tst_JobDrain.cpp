@@ -1,0 +1,309 @@
+// The drain of stored jobs: order, restart, failures at each stage, the
+// change-feed pull at the end, and jobs that cannot be sent.
+
+#include "JobsFixture.h"
+
+#include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+const QString kEdit = QStringLiteral("/chapter/editChapter");
+const QString kAddVolume = QStringLiteral("/volume/addVolume");
+const QString kAddBook = QStringLiteral("/books/addBook");
+const QString kPull = QStringLiteral("/synchronization/synBookData");
+
+QJsonObject bodyOf(const QJsonValue& entry)
+{
+    return QJsonDocument::fromJson(entry.toObject().value(QStringLiteral("body")).toString().toUtf8()).object();
+}
+}
+
+class JobDrainTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void storedJobsDrainOldestFirstThenPullTheFeed();
+    void drainGoesOnAfterARestart();
+    void serverFailureKeepsTheJobAndTheQueueMovesOn_data();
+    void serverFailureKeepsTheJobAndTheQueueMovesOn();
+    void unreachablePlatformEndsThePassAndKeepsEveryJob();
+    void createReplyGivesLaterJobsTheirServerIds();
+    void jobsThatCannotBeSentNeverBlockTheOthers();
+    void jobInFlightIsNotHandedOutTwice();
+    void changeMergedWhileInFlightIsSentAgain();
+    void code300SignsTheUserOutAndKeepsTheJob();
+    void signingInAgainDrainsAgain();
+    void startWithoutRememberedUserAsksForLogin();
+    void startWithEmptyTokenAsksForLogin();
+    void automaticSynchronisationStartsOnceAfterThePull();
+};
+
+void JobDrainTest::storedJobsDrainOldestFirstThenPullTheFeed()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const int first = f.addChapterSave(1, 9001, QStringLiteral("第一章新文"));
+    const int second = f.addChapterSave(2, 9002, QStringLiteral("第二章新文"));
+    const int third = f.addJob(1031, QStringLiteral("第二卷"), 1, 5001, 0, 0, 2, 0, 2);
+    QVERIFY(first > 0 && first < second && second < third);
+
+    QVERIFY(f.start());
+    QVERIFY(JobsFixture::waitForPull());
+    QCOMPARE(JobsFixture::paths(), (QStringList{kEdit, kEdit, kAddVolume, kPull}));
+    const QJsonArray journal = standin().journal();
+    QCOMPARE(JobsFixture::identityOf(journal.at(0).toObject()).jobId, first);
+    QCOMPARE(JobsFixture::identityOf(journal.at(1).toObject()).jobId, second);
+    QCOMPARE(JobsFixture::identityOf(journal.at(2).toObject()).jobId, third);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(JobsFixture::identityOf(journal.at(i).toObject()).runNext, 1);
+    QCOMPARE(bodyOf(journal.at(0)).value(QStringLiteral("content")).toString(), QStringLiteral("第一章新文"));
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void JobDrainTest::drainGoesOnAfterARestart()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const int first = f.addChapterSave(1, 9001, QStringLiteral("a"));
+    const int second = f.addChapterSave(2, 9002, QStringLiteral("b"));
+    const int third = f.addJob(1031, QStringLiteral("卷"), 1, 5001, 0, 0, 2, 0, 2);
+    // The platform goes away for the third job.
+    QVERIFY(standin().addFault(kAddVolume, QStringLiteral("drop"), 0, -1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kAddVolume).size() >= 1, true, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.jobIds(), QList<int>{third}, 15000);
+    QTest::qWait(200);
+    QVERIFY(JobsFixture::requestsTo(kPull).isEmpty());
+    Q_UNUSED(first)
+    Q_UNUSED(second)
+
+    // Next start of the program on the same file.
+    QVERIFY(standin().reset());
+    QVERIFY(f.restart());
+    QVERIFY(JobsFixture::waitForPull());
+    QCOMPARE(JobsFixture::paths(), (QStringList{kAddVolume, kPull}));
+    QCOMPARE(JobsFixture::identityOf(standin().journal().at(0).toObject()).jobId, third);
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void JobDrainTest::serverFailureKeepsTheJobAndTheQueueMovesOn_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("code 500") << QStringLiteral("code500");
+    QTest::newRow("HTTP 500") << QStringLiteral("http500");
+}
+
+void JobDrainTest::serverFailureKeepsTheJobAndTheQueueMovesOn()
+{
+    QFETCH(QString, kind);
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const int first = f.addChapterSave(1, 9001, QStringLiteral("a"));
+    f.addChapterSave(2, 9002, QStringLiteral("b"));
+    f.addJob(1031, QStringLiteral("卷"), 1, 5001, 0, 0, 2, 0, 2);
+    QVERIFY(standin().addFault(kEdit, kind, 0, 1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kAddVolume).size(), 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.jobIds(), QList<int>{first}, 15000);
+    // A pass with a failure does not pull the feed over pending changes.
+    QTest::qWait(200);
+    QVERIFY(JobsFixture::requestsTo(kPull).isEmpty());
+
+    // The next synchronisation sends it again.
+    CJobManager::instance()->synNow(true);
+    QVERIFY(JobsFixture::waitForPull());
+    QVERIFY(f.jobIds().isEmpty());
+    QCOMPARE(JobsFixture::requestsTo(kEdit).size(), 3);
+}
+
+void JobDrainTest::unreachablePlatformEndsThePassAndKeepsEveryJob()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const QList<int> ids{f.addChapterSave(1, 9001, QStringLiteral("a")),
+                         f.addChapterSave(2, 9002, QStringLiteral("b"))};
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+    QVERIFY(f.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(kEdit).isEmpty(), 15000);
+    QTest::qWait(500);
+    QCOMPARE(f.jobIds(), ids);
+    QCOMPARE(CUiManager::instance()->syncRunning(), 0);
+
+    QVERIFY(standin().reset());
+    CJobManager::instance()->onSynTimer();
+    QVERIFY(JobsFixture::waitForPull());
+    QCOMPARE(JobsFixture::paths(), (QStringList{kEdit, kEdit, kPull}));
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void JobDrainTest::createReplyGivesLaterJobsTheirServerIds()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    // A book made offline and a volume added to it before it reached the platform.
+    f.addJob(1002, QStringLiteral("离线新书"), 3, 0);
+    f.addJob(1031, QStringLiteral("第一卷"), 3, 0, 0, 0, 4, 0, 1);
+    QVERIFY(f.start());
+    QVERIFY(JobsFixture::waitForPull());
+    QCOMPARE(JobsFixture::paths(), (QStringList{kAddBook, kAddVolume, kPull}));
+    const QJsonArray added = JobsFixture::requestsTo(kAddVolume);
+    const int bookId = bodyOf(added.at(0)).value(QStringLiteral("book_id")).toInt();
+    QVERIFY(bookId > 0);
+    QCOMPARE(JobsFixture::identityOf(added.at(0).toObject()).bookId, bookId);
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void JobDrainTest::jobsThatCannotBeSentNeverBlockTheOthers()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const int ownerless = f.addJob(4242, QStringLiteral("?"));
+    const int fetch = f.addJob(1004, QString(), 1, 5001);
+    const int zeroStats = f.addJob(2006, QStringLiteral("{\"date\":\"2024-01-01\",\"wordCount\":0,"
+                                                        "\"writeTime\":0,\"wordCountAll\":0,\"netIncrease\":0,"
+                                                        "\"outlineNum\":0,\"memoNum\":0,\"writeSpeed\":0}"));
+    const int noServerIds = f.addChapterSave(5, 0, QStringLiteral("本地新章"));
+    const int sendable = f.addChapterSave(1, 9001, QStringLiteral("a"));
+    QVERIFY(ownerless > 0 && fetch > 0 && zeroStats > 0 && noServerIds > 0 && sendable > 0);
+
+    QVERIFY(f.start());
+    QVERIFY(JobsFixture::waitForPull());
+    QCOMPARE(JobsFixture::paths(), (QStringList{kEdit, kPull}));
+    // Dropped: the fetch and the statistics with nothing to send. Parked: the
+    // rest, still there for a later client or the chapter's server id.
+    QCOMPARE(f.jobIds(), (QList<int>{ownerless, noServerIds}));
+
+    // The next start is not blocked by them either.
+    QVERIFY(standin().reset());
+    f.addChapterSave(2, 9002, QStringLiteral("b"));
+    QVERIFY(f.restart());
+    QVERIFY(JobsFixture::waitForPull());
+    QCOMPARE(JobsFixture::paths(), (QStringList{kEdit, kPull}));
+}
+
+void JobDrainTest::jobInFlightIsNotHandedOutTwice()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const int first = f.addChapterSave(1, 9001, QStringLiteral("a"));
+    QVERIFY(standin().addFault(kEdit, QStringLiteral("ok"), 1500, 1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kEdit).size(), 1, 15000);
+    CJobManager::instance()->synNow(true);
+    CJobManager::instance()->onSynTimer();
+    CJobManager::instance()->execUserJob();
+    QVERIFY(CJobManager::instance()->isJobInFlight(first));
+    QVERIFY(JobsFixture::waitForPull());
+    QCOMPARE(JobsFixture::requestsTo(kEdit).size(), 1);
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void JobDrainTest::changeMergedWhileInFlightIsSentAgain()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const int job = f.addChapterSave(1, 9001, QStringLiteral("旧文"));
+    QVERIFY(standin().addFault(kEdit, QStringLiteral("ok"), 1500, 1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kEdit).size(), 1, 15000);
+    // The author saves again while the request is out.
+    QCOMPARE(f.addChapterSave(1, 9001, QStringLiteral("新文")), job);
+    QVERIFY(JobsFixture::waitForPull());
+    const QJsonArray edits = JobsFixture::requestsTo(kEdit);
+    QCOMPARE(edits.size(), 2);
+    QCOMPARE(bodyOf(edits.at(0)).value(QStringLiteral("content")).toString(), QStringLiteral("旧文"));
+    QCOMPARE(bodyOf(edits.at(1)).value(QStringLiteral("content")).toString(), QStringLiteral("新文"));
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void JobDrainTest::code300SignsTheUserOutAndKeepsTheJob()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const QList<int> ids{f.addChapterSave(1, 9001, QStringLiteral("a")),
+                         f.addChapterSave(2, 9002, QStringLiteral("b"))};
+    QVERIFY(standin().addFault(kEdit, QStringLiteral("code300"), 0, 1));
+    QSignalSpy loginRequired(CUiManager::instance(), &CUiManager::sig_LoginRequired);
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(loginRequired.count(), 1, 15000);
+    QCOMPARE(CUiManager::instance()->signInState(), 2);
+    QTest::qWait(300);
+    QCOMPARE(JobsFixture::requestsTo(kEdit).size(), 1);
+    QCOMPARE(f.jobIds(), ids);
+    // Signed out: neither the timer nor the button sends anything.
+    CJobManager::instance()->onSynTimer();
+    CJobManager::instance()->synNow(true);
+    QTest::qWait(300);
+    QCOMPARE(JobsFixture::requestsTo(kEdit).size(), 1);
+}
+
+void JobDrainTest::signingInAgainDrainsAgain()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    f.addChapterSave(1, 9001, QStringLiteral("a"));
+    QVERIFY(f.start());
+    QVERIFY(JobsFixture::waitForPull());
+
+    CUiManager::instance()->logout();
+    QCOMPARE(CUiManager::instance()->signInState(), 2);
+    const int later = f.addChapterSave(2, 9002, QStringLiteral("b"));
+    QVERIFY(later > 0);
+    QVERIFY(CJobManager::instance()->initAfterLogin());
+    QVERIFY(JobsFixture::waitForPull(2));
+    QCOMPARE(JobsFixture::paths(), (QStringList{kEdit, kPull, kEdit, kPull}));
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void JobDrainTest::startWithoutRememberedUserAsksForLogin()
+{
+    JobsFixture f;
+    QVERIFY(f.seed(false));
+    f.addChapterSave(1, 9001, QStringLiteral("a"));
+    QSignalSpy loginRequired(CUiManager::instance(), &CUiManager::sig_LoginRequired);
+    QVERIFY(f.start());
+    QCOMPARE(loginRequired.count(), 1);
+    QTest::qWait(300);
+    QVERIFY(JobsFixture::paths().isEmpty());
+    QCOMPARE(f.jobIds().size(), 1);
+}
+
+void JobDrainTest::startWithEmptyTokenAsksForLogin()
+{
+    JobsFixture f;
+    QVERIFY(f.seed(true, QString()));
+    f.addChapterSave(1, 9001, QStringLiteral("a"));
+    QSignalSpy loginRequired(CUiManager::instance(), &CUiManager::sig_LoginRequired);
+    QVERIFY(f.start());
+    QCOMPARE(loginRequired.count(), 1);
+    QTest::qWait(300);
+    QVERIFY(JobsFixture::paths().isEmpty());
+}
+
+void JobDrainTest::automaticSynchronisationStartsOnceAfterThePull()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    QVERIFY(!CJobManager::instance()->isAutoSynRunning());
+    QVERIFY(f.start());
+    QVERIFY(JobsFixture::waitForPull());
+    QTRY_VERIFY_WITH_TIMEOUT(CJobManager::instance()->isAutoSynRunning(), 5000);
+    CJobManager::instance()->beginAutoSyn();
+    QVERIFY(CJobManager::instance()->isAutoSynRunning());
+    QCOMPARE(CJobManager::kAutoSynIntervalMs, 600000);
+}
+
+int runJobDrainTests(int argc, char** argv)
+{
+    JobDrainTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_JobDrain.moc"
