@@ -6,8 +6,8 @@
 //   bare seq    one QNetworkAccessManager, the next request sent when the
 //               previous reply is in: the same one-at-a-time pattern with no
 //               database and no bookkeeping
-//   bare seq+nam  as bare seq with a network manager per request, which is
-//               what the client's transport does for every request
+//   bare seq+nam  as bare seq with a network manager per request (what a
+//               transport without a long-lived manager would pay)
 //   bare burst  the same 1,000 requests fired at once (the transport
 //               benchmark's bare rate)
 //   drain       CJobManager::init on a database holding the 1,000 jobs, until
@@ -208,7 +208,7 @@ int main(int argc, char* argv[])
     std::printf("%d chapter saves to the stand-in over loopback (failures in bare loops: %d)\n", kJobs, failures);
     std::printf("bare seq    %8.1f ms  %7.0f req/s\n", bareSeq, rate(bareSeq));
     std::printf("bare burst  %8.1f ms  %7.0f req/s\n", bareBurst, rate(bareBurst));
-    std::printf("bare seq+nam %7.1f ms  %7.0f req/s  (a network manager per request, as the client's transport)\n",
+    std::printf("bare seq+nam %7.1f ms  %7.0f req/s  (a network manager per request)\n",
                 bareSeqNam, rate(bareSeqNam));
     std::printf("drain       %8.1f ms  %7.0f jobs/s  (%s, %d jobs left)\n", drain, rate(drain),
                 pulled ? "ended in the feed pull" : "did not finish", left);

@@ -69,7 +69,6 @@ Figures runClient(int count)
         if (reply->error() != QNetworkReply::NoError)
             ++figures.failures;
         ++finished;
-        reply->manager()->deleteLater();
         reply->deleteLater();
     });
     QElapsedTimer clock;

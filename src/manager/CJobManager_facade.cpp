@@ -120,8 +120,9 @@ void CJobManager::author_update(TC_Author_Update& request, TS_Author_Update& rep
 
 void CJobManager::author_uploadImg(TC_Author_UploadImg& request, TS_Author_UploadImg& reply)
 {
-    // The picture travels as a data URL; the record's one path field is it.
-    if (!required(reply.header, {&request.img}))
+    // The picture travels as a data URL and is kept on disk as the local head
+    // picture: both must be there.
+    if (!required(reply.header, {&request.img, &request.localPath}))
         return;
     m_userJobs->author_uploadImg(request, reply);
     checkHeader(this, m_ui, reply.header);

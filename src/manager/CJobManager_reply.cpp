@@ -64,10 +64,7 @@ void CJobManager::onGetAsynData(QNetworkReply* reply)
     QByteArray body;
     if (error == QNetworkReply::NoError)
         body = reply->readAll();
-    QNetworkAccessManager* manager = reply->manager();
     reply->deleteLater();
-    if (manager)
-        manager->deleteLater();
 
     if (error != QNetworkReply::NoError) {
         qWarning() << "NetWorkError : " << error << errorText;

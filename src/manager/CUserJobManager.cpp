@@ -203,12 +203,9 @@ void CUserJobManager::refreshAuthorInfo()
     request.header.jobType = kAuthorProfileJob;
     request.header.uid = m_model->userInfo.uid;
     TS_Author_Info reply;
-    author_info(request, reply);
-    qDebug() << "author info: code =" << reply.header.code << "msg =" << reply.header.msg;
-    if (reply.header.code == HttpSignInAgain) {
-        m_ui->setSyncRunning(0);
-        m_ui->logout();
-    }
+    // Through the facade: it logs the header and ends a session the platform
+    // no longer knows.
+    CJobManager::instance()->author_info(request, reply);
 }
 
 void CUserJobManager::author_notice(TC_Author_Notice& request)

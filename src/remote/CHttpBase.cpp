@@ -8,8 +8,11 @@
 #include <QTimer>
 
 CHttpBase::CHttpBase(QObject* parent)
-    : QObject(parent)
+    : QObject(parent),
+      m_asyncManager(new QNetworkAccessManager(this)),
+      m_syncManager(new QNetworkAccessManager(this))
 {
+    connect(m_asyncManager, &QNetworkAccessManager::finished, this, &CHttpBase::onFinished);
 }
 
 CHttpBase::~CHttpBase() = default;
@@ -62,7 +65,7 @@ QNetworkRequest CHttpBase::buildRequest(const QString& url, const QString& query
     return request;
 }
 
-QNetworkReply::NetworkError CHttpBase::waitFor(QNetworkAccessManager* manager, QNetworkReply* reply, QByteArray& out)
+QNetworkReply::NetworkError CHttpBase::waitFor(QNetworkReply* reply, QByteArray& out)
 {
     QEventLoop loop;
     QTimer timer;
@@ -83,7 +86,6 @@ QNetworkReply::NetworkError CHttpBase::waitFor(QNetworkAccessManager* manager, Q
     reply->abort();
     reply->close();
     reply->deleteLater();
-    manager->deleteLater();
     return result;
 }
 
@@ -91,8 +93,7 @@ QNetworkReply::NetworkError CHttpBase::getSync(const QString& url, const QString
                                                const QByteArray& userdata)
 {
     const QNetworkRequest request = buildRequest(url, query, userdata, nullptr);
-    auto* manager = new QNetworkAccessManager(this);
-    return waitFor(manager, manager->get(request), reply);
+    return waitFor(m_syncManager->get(request), reply);
 }
 
 QNetworkReply::NetworkError CHttpBase::postSync(const QString& url, const QString& body, QByteArray& reply,
@@ -100,17 +101,14 @@ QNetworkReply::NetworkError CHttpBase::postSync(const QString& url, const QStrin
 {
     const QByteArray bytes = body.toUtf8();
     const QNetworkRequest request = buildRequest(url, QString(), userdata, &bytes);
-    auto* manager = new QNetworkAccessManager(this);
-    return waitFor(manager, manager->post(request, bytes), reply);
+    return waitFor(m_syncManager->post(request, bytes), reply);
 }
 
 void CHttpBase::getAsync(const QString& url, const QString& query, const QByteArray& userdata)
 {
     QNetworkRequest request = buildRequest(url, query, userdata, nullptr);
     request.setTransferTimeout(kAsyncTimeoutMs);
-    auto* manager = new QNetworkAccessManager(this);
-    connect(manager, &QNetworkAccessManager::finished, this, &CHttpBase::onFinished);
-    manager->get(request);
+    m_asyncManager->get(request);
 }
 
 void CHttpBase::postAsync(const QString& url, const QString& body, const QByteArray& userdata)
@@ -118,9 +116,7 @@ void CHttpBase::postAsync(const QString& url, const QString& body, const QByteAr
     const QByteArray bytes = body.toUtf8();
     QNetworkRequest request = buildRequest(url, QString(), userdata, &bytes);
     request.setTransferTimeout(kAsyncTimeoutMs);
-    auto* manager = new QNetworkAccessManager(this);
-    connect(manager, &QNetworkAccessManager::finished, this, &CHttpBase::onFinished);
-    manager->post(request, bytes);
+    m_asyncManager->post(request, bytes);
 }
 
 void CHttpBase::onFinished(QNetworkReply* reply)

@@ -56,8 +56,8 @@ public:
 
 signals:
     // Once for every finished non-blocking request, failed or not. The
-    // receiver owns the reply and its manager (reply->manager()) and releases
-    // both with deleteLater().
+    // receiver owns the reply and releases it with deleteLater(); the network
+    // manager stays with the transport.
     void sigGetAsynData(QNetworkReply* reply);
 
 public slots:
@@ -71,7 +71,12 @@ protected:
 private:
     QNetworkRequest buildRequest(const QString& url, const QString& query, const QByteArray& userdata,
                                  const QByteArray* body) const;
-    QNetworkReply::NetworkError waitFor(QNetworkAccessManager* manager, QNetworkReply* reply, QByteArray& out);
+    QNetworkReply::NetworkError waitFor(QNetworkReply* reply, QByteArray& out);
 
     QMap<QByteArray, QByteArray> m_headers;
+    // One manager per direction for the whole run, so connections (and TLS
+    // sessions) to the platform are reused across requests. Blocking requests
+    // have their own, whose replies must not reach sigGetAsynData.
+    QNetworkAccessManager* m_asyncManager = nullptr;
+    QNetworkAccessManager* m_syncManager = nullptr;
 };

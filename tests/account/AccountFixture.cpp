@@ -97,7 +97,6 @@ void ReplyCatcher::onReply(QNetworkReply* reply)
     caught.body = reply->readAll();
     caught.userdata = reply->request().rawHeader("userdata");
     replies.append(caught);
-    reply->manager()->deleteLater();
     reply->deleteLater();
 }
 

@@ -64,7 +64,6 @@ private slots:
         caught.body = reply->readAll();
         caught.requestUserdata = reply->request().rawHeader("userdata");
         replies.append(caught);
-        reply->manager()->deleteLater();
         reply->deleteLater();
     }
 };
