@@ -209,8 +209,11 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
 void CJobManager::confirmJob(const InFlight& job, bool fromDrain)
 {
     if (job.jobType != TessaneJob::StatisticsUpload || job.sentContent.isEmpty()) {
+        // Confirmations of edits are written in batches: one lost in a crash
+        // only sends the same change again. A create sent twice would make
+        // two objects, so it is written at once.
         m_confirmed.insert(job.jobId, job.revision);
-        if (m_confirmed.size() >= kConfirmBatch)
+        if (m_confirmed.size() >= kConfirmBatch || JobOwners::isCreate(job.jobType))
             flushConfirmed();
         else if (!m_flushTimer->isActive())
             m_flushTimer->start(kConfirmDelayMs);

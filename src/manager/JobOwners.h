@@ -28,6 +28,18 @@ inline bool isFetchOnly(int type)
     }
 }
 
+// Requests that create an object on the platform. Sending one twice makes
+// two objects, so its confirmation is written at once rather than batched.
+inline bool isCreate(int type)
+{
+    switch (type) {
+    case 1002: case 1008: case 1009: case 1022: case 1031: case 3002:
+        return true;
+    default:
+        return false;
+    }
+}
+
 }
 
 // The outcome of handing one stored job to its owner.

@@ -35,6 +35,7 @@ private slots:
     void serverFailureKeepsTheJobAndTheQueueMovesOn();
     void unreachablePlatformEndsThePassAndKeepsEveryJob();
     void createReplyGivesLaterJobsTheirServerIds();
+    void createIsTakenOffTheQueueAtOnce();
     void jobsThatCannotBeSentNeverBlockTheOthers();
     void jobInFlightIsNotHandedOutTwice();
     void changeMergedWhileInFlightIsSentAgain();
@@ -157,6 +158,24 @@ void JobDrainTest::createReplyGivesLaterJobsTheirServerIds()
     const int bookId = bodyOf(added.at(0)).value(QStringLiteral("book_id")).toInt();
     QVERIFY(bookId > 0);
     QCOMPARE(JobsFixture::identityOf(added.at(0).toObject()).bookId, bookId);
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void JobDrainTest::createIsTakenOffTheQueueAtOnce()
+{
+    // Sending a create twice would make two books; its row must not wait for
+    // a batched confirmation that a crash could lose.
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const int create = f.addJob(1002, QStringLiteral("离线新书"), 3, 0);
+    const int edit = f.addChapterSave(1, 9001, QStringLiteral("正文"));
+    QVERIFY(standin().addFault(kEdit, QStringLiteral("ok"), 3000, 1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kEdit).size(), 1, 15000);
+    const QList<int> left = f.jobIds();
+    QVERIFY(!left.contains(create));
+    QVERIFY(left.contains(edit));
+    QVERIFY(JobsFixture::waitForPull());
     QVERIFY(f.jobIds().isEmpty());
 }
 
