@@ -178,6 +178,10 @@ private:
     static bool removeDbFiles(const QString& path);
     bool sweepJobs(const QString& column, int value);
     bool rewriteJob(int jobId, const QString& content, int createTime);
+    // The newest pending job of a user of one type for one object (the column
+    // names the object's local id); jobId 0 when there is none.
+    bool latestPendingJob(int uid, int jobType, const QString& idColumn, int id, int* jobId,
+                          QString* content);
     bool rewriteJobContent(int jobId, const QString& content);
 
     QString lastError;

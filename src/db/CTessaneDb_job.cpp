@@ -207,6 +207,23 @@ bool CTessaneDb::mergeUserJob(T_Http_Custom& identity, const QString& content, i
                 {content, ext1, jobId});
 }
 
+bool CTessaneDb::latestPendingJob(int uid, int jobType, const QString& idColumn, int id, int* jobId,
+                                  QString* content)
+{
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 "
+                                                 "and jobType = %2 and %3 = %4 "
+                                                 "order by jobId desc limit 1;"),
+                                  {uid, jobType, SqlArg::name(idColumn), id})))
+        return false;
+    *jobId = 0;
+    if (query.next()) {
+        *jobId = query.value(0).toInt();
+        *content = query.value(1).toString();
+    }
+    return true;
+}
+
 bool CTessaneDb::updateLocalJob_Book(T_Http_Custom& identity, const QString& content, int createTime,
                                      int ext1)
 {
@@ -216,19 +233,10 @@ bool CTessaneDb::updateLocalJob_Book(T_Http_Custom& identity, const QString& con
         qWarning() << lastError << content.left(200);
         return false;
     }
-    QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 "
-                                                 "and jobType = %2 and localBookId = %3 "
-                                                 "order by jobId asc;"),
-                                  {identity.uid, identity.jobType, identity.localBookId})))
-        return false;
     int jobId = 0;
     QString stored;
-    while (query.next()) {
-        jobId = query.value(0).toInt();
-        stored = query.value(1).toString();
-    }
-    query.finish();
+    if (!latestPendingJob(identity.uid, identity.jobType, QStringLiteral("localBookId"), identity.localBookId, &jobId, &stored))
+        return false;
     if (jobId < 1)
         return insertJob(identity, content, createTime, ext1);
 
@@ -247,19 +255,10 @@ bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& 
 {
     const QString key = identity.jobType == TessaneJob::ChapterRename ? QStringLiteral("name")
                                                                       : QStringLiteral("content");
-    QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 "
-                                                 "and jobType = %2 and localChapterId = %3 "
-                                                 "order by jobId asc;"),
-                                  {identity.uid, TessaneJob::ChapterEdit, identity.localChapterId})))
-        return false;
     int jobId = 0;
     QString stored;
-    while (query.next()) {
-        jobId = query.value(0).toInt();
-        stored = query.value(1).toString();
-    }
-    query.finish();
+    if (!latestPendingJob(identity.uid, TessaneJob::ChapterEdit, QStringLiteral("localChapterId"), identity.localChapterId, &jobId, &stored))
+        return false;
 
     if (jobId > 0) {
         identity.jobId = jobId;
@@ -282,19 +281,10 @@ bool CTessaneDb::updateLocalJob_Memo(T_Http_Custom& identity, const QString& con
         qWarning() << lastError << content.left(200);
         return false;
     }
-    QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 "
-                                                 "and jobType = %2 and localMemoId = %3 "
-                                                 "order by jobId asc;"),
-                                  {identity.uid, TessaneJob::MemoEdit, identity.localMemoId})))
-        return false;
     int jobId = 0;
     QString stored;
-    while (query.next()) {
-        jobId = query.value(0).toInt();
-        stored = query.value(1).toString();
-    }
-    query.finish();
+    if (!latestPendingJob(identity.uid, TessaneJob::MemoEdit, QStringLiteral("localMemoId"), identity.localMemoId, &jobId, &stored))
+        return false;
 
     static const char* const placeKeys[] = {"bookId", "localBookId", "chapterId",
                                             "localChapterId", "x", "y"};
