@@ -1,5 +1,7 @@
 #include "CLog.h"
 
+#include "Log/QBreakpad/handler/QBreakpadHandler.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -26,8 +28,13 @@ CLog* CLog::instance()
 
 void CLog::init(const QString& logFilePath)
 {
-    qInstallMessageHandler(&CLog::messageOutput);
+    // Crash dumps start with logging, before anything else can crash, and lie
+    // in "crashes" beside the log: "logs/crashes" below the program
+    // directory, or below the per-user folder where the logs went instead.
     const QString folder = QFileInfo(logFilePath).absolutePath();
+    QBreakpadHandler::instance()->setDumpPath(folder + QStringLiteral("/crashes"));
+    QBreakpadHandler::instance()->setLogFile(logFilePath);
+    qInstallMessageHandler(&CLog::messageOutput);
     if (!QDir(folder).exists())
         QDir().mkpath(folder);
     delete m_logFile;

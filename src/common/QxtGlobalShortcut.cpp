@@ -1,0 +1,165 @@
+#include "QxtGlobalShortcut.h"
+#include "QxtGlobalShortcut_p.h"
+
+#include "platform/GlobalHotKey.h"
+
+#include <QAbstractEventDispatcher>
+#include <QHash>
+#include <QList>
+#include <QPair>
+
+namespace {
+
+using NativeCombination = QPair<quint32, quint32>;
+
+// Which shortcut took which combination, process-wide.
+QHash<NativeCombination, QxtGlobalShortcut*>& registry()
+{
+    static QHash<NativeCombination, QxtGlobalShortcut*> shortcuts;
+    return shortcuts;
+}
+
+// The living private parts in creation order; the first one is the
+// installed filter. When it dies while others live, the next one takes over,
+// so the dispatcher never calls a destroyed filter.
+QList<QxtGlobalShortcutPrivate*>& livingParts()
+{
+    static QList<QxtGlobalShortcutPrivate*> parts;
+    return parts;
+}
+
+void installFilter(QxtGlobalShortcutPrivate* part)
+{
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        dispatcher->installNativeEventFilter(part);
+}
+
+void removeFilter(QxtGlobalShortcutPrivate* part)
+{
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
+        dispatcher->removeNativeEventFilter(part);
+}
+
+}
+
+QxtGlobalShortcutPrivate::QxtGlobalShortcutPrivate(QxtGlobalShortcut* owner_) : owner(owner_)
+{
+    if (livingParts().isEmpty())
+        installFilter(this);
+    livingParts().append(this);
+}
+
+QxtGlobalShortcutPrivate::~QxtGlobalShortcutPrivate()
+{
+    const bool installed = !livingParts().isEmpty() && livingParts().first() == this;
+    livingParts().removeAll(this);
+    if (installed) {
+        removeFilter(this);
+        if (!livingParts().isEmpty())
+            installFilter(livingParts().first());
+    }
+}
+
+bool QxtGlobalShortcutPrivate::setShortcut(Qt::Key newKey, Qt::KeyboardModifiers newMods)
+{
+    key = newKey;
+    mods = newMods;
+    // Letter keys are looked up by their lower-case characters; the key
+    // itself is kept as given, so shortcut() returns what was set.
+    const int code = int(newKey);
+    const Qt::Key lookup = code > 0 && code <= 0xffff ? Qt::Key(QChar(code).toLower().unicode()) : newKey;
+    nativeKey = GlobalHotKey::nativeKeycode(lookup);
+    nativeMods = GlobalHotKey::nativeModifiers(mods);
+    registered = GlobalHotKey::registerShortCut(nativeKey, nativeMods);
+    if (registered)
+        registry().insert(qMakePair(nativeKey, nativeMods), owner);
+    return registered;
+}
+
+bool QxtGlobalShortcutPrivate::unsetShortcut()
+{
+    if (!registered)
+        return false;
+    const NativeCombination combination(nativeKey, nativeMods);
+    if (registry().value(combination) != owner)
+        return false;
+    if (!GlobalHotKey::unregisterShortCut(nativeKey, nativeMods))
+        return false;
+    registry().remove(combination);
+    registered = false;
+    return true;
+}
+
+bool QxtGlobalShortcutPrivate::nativeEventFilter(const QByteArray& eventType, void* message, long*)
+{
+    GlobalHotKey::Press press;
+    if (!GlobalHotKey::readKeyPress(eventType, message, press))
+        return false;
+    if (press.hotKey) {
+        QxtGlobalShortcut* shortcut = registry().value(qMakePair(press.nativeKey, press.nativeMods));
+        if (shortcut && shortcut->isEnabled())
+            emit shortcut->activated(shortcut);
+        return false;
+    }
+    for (QxtGlobalShortcut* shortcut : qAsConst(registry())) {
+        if (shortcut->kind() == 0) {
+            emit shortcut->sig_globalKeyDown(int(press.nativeKey));
+            break;
+        }
+    }
+    return false;
+}
+
+QxtGlobalShortcut::QxtGlobalShortcut(QObject* parent)
+    : QObject(parent)
+    , d(new QxtGlobalShortcutPrivate(this))
+{
+}
+
+QxtGlobalShortcut::~QxtGlobalShortcut()
+{
+    d->unsetShortcut();
+    delete d;
+}
+
+bool QxtGlobalShortcut::setShortcut(const QKeySequence& shortcut, int kind)
+{
+    m_kind = kind;
+    d->unsetShortcut();
+    const int combined = shortcut.isEmpty() ? 0 : shortcut[0];
+    const Qt::KeyboardModifiers allMods(Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier
+                                        | Qt::MetaModifier);
+    const Qt::KeyboardModifiers mods = Qt::KeyboardModifiers(combined) & allMods;
+    const Qt::Key key = Qt::Key(combined & ~int(allMods));
+    if (combined == 0) {
+        d->key = Qt::Key(0);
+        d->mods = Qt::NoModifier;
+        return false;
+    }
+    return d->setShortcut(key, mods);
+}
+
+QKeySequence QxtGlobalShortcut::shortcut() const
+{
+    return QKeySequence(int(d->key) | int(d->mods));
+}
+
+bool QxtGlobalShortcut::isEnabled() const
+{
+    return d->enabled;
+}
+
+bool QxtGlobalShortcut::isValid() const
+{
+    return d->registered;
+}
+
+void QxtGlobalShortcut::setEnabled(bool enabled)
+{
+    d->enabled = enabled;
+}
+
+void QxtGlobalShortcut::setDisabled(bool disabled)
+{
+    d->enabled = !disabled;
+}
