@@ -86,6 +86,8 @@ void Store::registerHandlers()
         {QStringLiteral("/memo/editMemo"), &Store::editMemo},
         {QStringLiteral("/memo/memoDetail"), &Store::memoDetail},
         {QStringLiteral("/memo/memoList"), &Store::memoList},
+        // Crash dumps arrive as multipart forms; the journal keeps them.
+        {QStringLiteral("/crash/uploadDump"), &Store::acceptCrashDump},
     };
 }
 
@@ -94,7 +96,8 @@ bool Store::isPublic(const QString& path) const
     return path.startsWith(QLatin1String("/account/")) || path == QLatin1String("/author/wxCodeLogin")
         || path == QLatin1String("/author/pollingWx") || path == QLatin1String("/synchronization/appVersion")
         || path == QLatin1String("/synchronization/synData") || path == QLatin1String("/books/getCate")
-        || path == QLatin1String("/sensitive/nameData");
+        || path == QLatin1String("/sensitive/nameData")
+        || path == QLatin1String("/crash/uploadDump");
 }
 
 int Store::authorOfToken(const QByteArray& authorization) const
@@ -115,6 +118,11 @@ ApiResult Store::call(const ApiCall& call)
 {
     const Handler handler = m_handlers.value(call.path);
     return handler ? (this->*handler)(call) : refuse(QStringLiteral("接口不存在"), 404);
+}
+
+ApiResult Store::acceptCrashDump(const ApiCall&)
+{
+    return ApiResult();
 }
 
 ApiResult Store::refuse(const QString& message, int code)

@@ -130,6 +130,7 @@ private:
     ApiResult editMemo(const ApiCall& call);
     ApiResult memoDetail(const ApiCall& call);
     ApiResult memoList(const ApiCall& call);
+    ApiResult acceptCrashDump(const ApiCall& call);
 
     QHash<QString, Handler> m_handlers;
     QString m_baseUrl;
