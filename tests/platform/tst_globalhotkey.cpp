@@ -1,0 +1,239 @@
+// The system-wide hot key on a real X server: keys are typed through the
+// server's test extension, as a user's keyboard would.
+
+#include "common/QxtGlobalShortcut.h"
+#include "platform/GlobalHotKey.h"
+
+#include <QSignalSpy>
+#include <QWidget>
+#include <QX11Info>
+#include <QtTest>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <memory>
+
+namespace {
+
+bool g_refused = false;
+int recordRefusal(Display*, XErrorEvent* error)
+{
+    if (error->error_code == BadAccess)
+        g_refused = true;
+    return 0;
+}
+
+}
+
+class TestGlobalHotKey : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void ctrlShiftNIsTakenAndReportsItsPress();
+    void altF5IsTaken();
+    void settingTheSameSequenceTwiceRetakesIt();
+    void emptySequenceTakesNothing();
+    void disabledShortcutStaysValidAndIsSilent();
+    void combinationHeldByAnotherProgramIsRefused();
+    void destroyedShortcutReleasesItsCombination();
+    void otherShortcutsKeepWorkingWhenTheFirstIsDestroyed();
+    void keyPressInOwnWindowIsReported();
+
+private:
+    // Presses and releases the key with the modifiers held, as a user does.
+    void type(KeySym key, const QList<KeySym>& modifiers);
+    // True when another client could take the combination for itself.
+    bool otherClientCanTake(KeySym key, unsigned int modifiers);
+
+    Display* m_display = nullptr;
+};
+
+void TestGlobalHotKey::initTestCase()
+{
+    if (!QX11Info::isPlatformX11())
+        QSKIP("needs an X server (run under xvfb-run)");
+    int event = 0, error = 0, major = 0, minor = 0;
+    m_display = XOpenDisplay(nullptr);
+    QVERIFY(m_display);
+    if (!XTestQueryExtension(m_display, &event, &error, &major, &minor))
+        QSKIP("the X server has no test extension");
+}
+
+void TestGlobalHotKey::cleanupTestCase()
+{
+    if (m_display)
+        XCloseDisplay(m_display);
+}
+
+void TestGlobalHotKey::type(KeySym key, const QList<KeySym>& modifiers)
+{
+    for (KeySym modifier : modifiers)
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, modifier), True, CurrentTime);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), True, CurrentTime);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), False, CurrentTime);
+    for (KeySym modifier : modifiers)
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, modifier), False, CurrentTime);
+    XSync(m_display, False);
+}
+
+bool TestGlobalHotKey::otherClientCanTake(KeySym key, unsigned int modifiers)
+{
+    g_refused = false;
+    XErrorHandler previous = XSetErrorHandler(&recordRefusal);
+    const KeyCode code = XKeysymToKeycode(m_display, key);
+    XGrabKey(m_display, code, modifiers, DefaultRootWindow(m_display), True, GrabModeAsync, GrabModeAsync);
+    XSync(m_display, False);
+    const bool taken = !g_refused;
+    XUngrabKey(m_display, code, modifiers, DefaultRootWindow(m_display));
+    XSync(m_display, False);
+    XSetErrorHandler(previous);
+    return taken;
+}
+
+void TestGlobalHotKey::ctrlShiftNIsTakenAndReportsItsPress()
+{
+    QCOMPARE(GlobalHotKey::nativeModifiers(Qt::ControlModifier | Qt::ShiftModifier),
+             quint32(ControlMask | ShiftMask));
+    QCOMPARE(GlobalHotKey::nativeKeycode(Qt::Key('n')), quint32(XKeysymToKeycode(m_display, XK_n)));
+
+    QxtGlobalShortcut shortcut;
+    QSignalSpy activated(&shortcut, &QxtGlobalShortcut::activated);
+    QVERIFY(shortcut.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+N"))));
+    QVERIFY(shortcut.isValid());
+    QCOMPARE(shortcut.shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+N")));
+    QVERIFY(!otherClientCanTake(XK_n, ControlMask | ShiftMask));
+
+    type(XK_n, {XK_Control_L, XK_Shift_L});
+    QVERIFY(activated.wait(10000));
+    QCOMPARE(activated.size(), 1);
+    QCOMPARE(activated.first().first().value<QxtGlobalShortcut*>(), &shortcut);
+}
+
+void TestGlobalHotKey::altF5IsTaken()
+{
+    QCOMPARE(GlobalHotKey::nativeModifiers(Qt::AltModifier), quint32(Mod1Mask));
+    QCOMPARE(GlobalHotKey::nativeKeycode(Qt::Key_F5), quint32(XKeysymToKeycode(m_display, XK_F5)));
+    QxtGlobalShortcut shortcut;
+    QSignalSpy activated(&shortcut, &QxtGlobalShortcut::activated);
+    QVERIFY(shortcut.setShortcut(QKeySequence(Qt::ALT | Qt::Key_F5)));
+    type(XK_F5, {XK_Alt_L});
+    QVERIFY(activated.wait(10000));
+}
+
+void TestGlobalHotKey::settingTheSameSequenceTwiceRetakesIt()
+{
+    QxtGlobalShortcut shortcut;
+    QSignalSpy activated(&shortcut, &QxtGlobalShortcut::activated);
+    QVERIFY(shortcut.setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+J"))));
+    QVERIFY(shortcut.setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+J"))));
+    QVERIFY(shortcut.isValid());
+    type(XK_j, {XK_Control_L, XK_Alt_L});
+    QVERIFY(activated.wait(10000));
+    type(XK_j, {XK_Control_L, XK_Alt_L});
+    QTRY_COMPARE_WITH_TIMEOUT(activated.size(), 2, 10000);
+}
+
+void TestGlobalHotKey::emptySequenceTakesNothing()
+{
+    QxtGlobalShortcut shortcut;
+    QVERIFY(!shortcut.setShortcut(QKeySequence()));
+    QVERIFY(!shortcut.isValid());
+}
+
+void TestGlobalHotKey::disabledShortcutStaysValidAndIsSilent()
+{
+    QxtGlobalShortcut silent;
+    QxtGlobalShortcut marker;
+    QSignalSpy silentSpy(&silent, &QxtGlobalShortcut::activated);
+    QSignalSpy markerSpy(&marker, &QxtGlobalShortcut::activated);
+    QVERIFY(silent.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+K"))));
+    QVERIFY(marker.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+L"))));
+    silent.setDisabled(true);
+    QVERIFY(!silent.isEnabled());
+    QVERIFY(silent.isValid());
+    // Still taken: nobody else gets the combination while it is disabled.
+    QVERIFY(!otherClientCanTake(XK_k, ControlMask | ShiftMask));
+
+    type(XK_k, {XK_Control_L, XK_Shift_L});
+    // The server keeps the order of key events: once the later press has
+    // arrived, the disabled one has been seen and dropped.
+    type(XK_l, {XK_Control_L, XK_Shift_L});
+    QVERIFY(markerSpy.wait(10000));
+    QCOMPARE(silentSpy.size(), 0);
+
+    silent.setEnabled(true);
+    type(XK_k, {XK_Control_L, XK_Shift_L});
+    QVERIFY(silentSpy.wait(10000));
+}
+
+void TestGlobalHotKey::combinationHeldByAnotherProgramIsRefused()
+{
+    const KeyCode code = XKeysymToKeycode(m_display, XK_m);
+    XGrabKey(m_display, code, ControlMask | Mod1Mask, DefaultRootWindow(m_display), True, GrabModeAsync,
+             GrabModeAsync);
+    XSync(m_display, False);
+
+    QxtGlobalShortcut shortcut;
+    QVERIFY(!shortcut.setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+M"))));
+    QVERIFY(!shortcut.isValid());
+
+    XUngrabKey(m_display, code, ControlMask | Mod1Mask, DefaultRootWindow(m_display));
+    XSync(m_display, False);
+    QVERIFY(shortcut.setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+M"))));
+}
+
+void TestGlobalHotKey::destroyedShortcutReleasesItsCombination()
+{
+    {
+        QxtGlobalShortcut shortcut;
+        QVERIFY(shortcut.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+P"))));
+        QVERIFY(!otherClientCanTake(XK_p, ControlMask | ShiftMask));
+    }
+    QVERIFY(otherClientCanTake(XK_p, ControlMask | ShiftMask));
+
+    QxtGlobalShortcut moved;
+    QVERIFY(moved.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+O"))));
+    QVERIFY(moved.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+I"))));
+    QVERIFY(otherClientCanTake(XK_o, ControlMask | ShiftMask));
+}
+
+void TestGlobalHotKey::otherShortcutsKeepWorkingWhenTheFirstIsDestroyed()
+{
+    auto first = std::make_unique<QxtGlobalShortcut>();
+    QxtGlobalShortcut second;
+    QSignalSpy activated(&second, &QxtGlobalShortcut::activated);
+    QVERIFY(first->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+U"))));
+    QVERIFY(second.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Y"))));
+    first.reset();
+    type(XK_y, {XK_Control_L, XK_Shift_L});
+    QVERIFY(activated.wait(10000));
+}
+
+void TestGlobalHotKey::keyPressInOwnWindowIsReported()
+{
+    QxtGlobalShortcut bossKey;
+    QxtGlobalShortcut other;
+    QVERIFY(other.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+H")), 1));
+    QVERIFY(bossKey.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+N"))));
+    QSignalSpy keyDown(&bossKey, &QxtGlobalShortcut::sig_globalKeyDown);
+    QSignalSpy otherKeyDown(&other, &QxtGlobalShortcut::sig_globalKeyDown);
+
+    QWidget window;
+    window.resize(200, 100);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window, 10000));
+
+    type(XK_a, {});
+    QVERIFY(keyDown.wait(10000));
+    QCOMPARE(keyDown.first().first().toInt(), int(XKeysymToKeycode(m_display, XK_a)));
+    QCOMPARE(otherKeyDown.size(), 0);
+}
+
+QTEST_MAIN(TestGlobalHotKey)
+#include "tst_globalhotkey.moc"
