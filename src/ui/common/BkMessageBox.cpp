@@ -46,7 +46,8 @@ void BkMessageBox::buildForm()
     m_outerLayout = new QVBoxLayout(this);
     m_outerLayout->setObjectName(QStringLiteral("verticalLayout_2"));
     m_outerLayout->setSpacing(0);
-    m_outerLayout->setContentsMargins(10, 10, 10, 10);
+    const int margin = scaled(10);
+    m_outerLayout->setContentsMargins(margin, margin, margin, margin);
 
     m_background = new QWidget(this);
     m_background->setObjectName(QStringLiteral("MessageBoxBg"));
@@ -85,15 +86,12 @@ void BkMessageBox::buildForm()
 
     m_buttonLayout = new QHBoxLayout();
     m_buttonLayout->setObjectName(QStringLiteral("buttonLayout"));
-    m_buttonLayout->setSpacing(15);
+    m_buttonLayout->setSpacing(scaled(15));
     int left = 0;
     m_buttonLayout->getContentsMargins(&left, nullptr, nullptr, nullptr);
-    m_buttonLayout->setContentsMargins(left, 0, 20, 20);
+    m_buttonLayout->setContentsMargins(left, 0, scaled(20), scaled(20));
     m_buttonLayout->addSpacerItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
     m_contentLayout->addLayout(m_buttonLayout);
-
-    // Margins and spacings follow the display scale like every fixed size.
-    DPIAdapter::instance()->adaptWidget(this);
 
     auto* helper = new NcFramelessHelper(this);
     helper->setWidgetMovable(true);

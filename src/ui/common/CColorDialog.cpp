@@ -55,7 +55,7 @@ void CColorDialog::buildForm()
     auto* verticalLayout = new QVBoxLayout(this);
     verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
     verticalLayout->setSpacing(0);
-    verticalLayout->setContentsMargins(10, 10, 10, 10);
+    verticalLayout->setContentsMargins(px(10), px(10), px(10), px(10));
 
     m_background = new QWidget(this);
     m_background->setObjectName(QStringLiteral("CColorDialogBg"));
@@ -74,7 +74,7 @@ void CColorDialog::buildForm()
 
     auto* horizontalLayout_2 = new QHBoxLayout();
     horizontalLayout_2->setObjectName(QStringLiteral("horizontalLayout_2"));
-    horizontalLayout_2->setSpacing(8);
+    horizontalLayout_2->setSpacing(px(8));
     horizontalLayout_2->addSpacerItem(new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum));
     auto* verticalLayout_3 = new QVBoxLayout();
     verticalLayout_3->setObjectName(QStringLiteral("verticalLayout_3"));
@@ -94,10 +94,10 @@ void CColorDialog::buildForm()
 
     auto* horizontalLayout = new QHBoxLayout();
     horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
-    horizontalLayout->setSpacing(20);
+    horizontalLayout->setSpacing(px(20));
     int top = 0;
     horizontalLayout->getContentsMargins(nullptr, &top, nullptr, nullptr);
-    horizontalLayout->setContentsMargins(20, top, 20, 20);
+    horizontalLayout->setContentsMargins(px(20), top, px(20), px(20));
     m_preview = new PreviewColorArea(m_background);
     m_preview->setObjectName(QStringLiteral("widgetPreview"));
     m_preview->setFixedSize(px(30), px(30));
@@ -113,8 +113,6 @@ void CColorDialog::buildForm()
         horizontalLayout->addWidget(button);
     }
     verticalLayout_2->addLayout(horizontalLayout);
-
-    DPIAdapter::instance()->adaptWidget(this);
 }
 
 void CColorDialog::setColor(const QColor& color)
