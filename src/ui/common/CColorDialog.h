@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+
+class CBaseTitleBar;
+class CJobManager;
+class CPublicManager;
+class HColorArea;
+class PreviewColorArea;
+class QPushButton;
+class SVColorArea;
+
+// Lets the author pick the editor's font colour. While the author drags, the
+// colour is written into the signed-in user's creation settings in the model
+// and changeColor() lets the editor show it at once; confirming stores the
+// settings, closing through the title bar puts the colour back.
+class CColorDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CColorDialog(QWidget* parent = nullptr);
+    ~CColorDialog() override;
+
+    // The colour the editor shows now; call before exec().
+    void setColor(const QColor& color);
+    QColor openingColor() const { return m_openingColor; }
+
+    CBaseTitleBar* titleBar() const { return m_titleBar; }
+    HColorArea* hueArea() const { return m_hColor; }
+    SVColorArea* svArea() const { return m_svColor; }
+    PreviewColorArea* previewArea() const { return m_preview; }
+
+public slots:
+    void reject() override;
+
+signals:
+    void changeColor();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildForm();
+    void onColorChanged(int h, int s, int v);
+    void onConfirm();
+    void onRestore();
+
+    CPublicManager* m_model;
+    CJobManager* m_jobs;
+    QColor m_openingColor;
+    bool m_hadColor = false;
+    // True while setColor() shows the opening colour: its echo from the
+    // square is no choice of the author's.
+    bool m_settingColor = false;
+
+    QWidget* m_background = nullptr;
+    CBaseTitleBar* m_titleBar = nullptr;
+    SVColorArea* m_svColor = nullptr;
+    HColorArea* m_hColor = nullptr;
+    PreviewColorArea* m_preview = nullptr;
+    QPushButton* m_btnConfirm = nullptr;
+    QPushButton* m_btnRe = nullptr;
+};

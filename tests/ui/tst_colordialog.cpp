@@ -1,0 +1,296 @@
+#include "common/DPIAdapter.h"
+#include "db/CTessaneDb.h"
+#include "manager/CPublicManager.h"
+#include "ui/common/CBaseTitleBar.h"
+#include "ui/common/CColorDialog.h"
+#include "ui/common/HColorArea.h"
+#include "ui/common/NcFramelessHelper.h"
+#include "ui/common/PreviewColorArea.h"
+#include "ui/common/SVColorArea.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+QString& fontColor()
+{
+    return CPublicManager::instance()->userConf.creationConf.fontColor;
+}
+}
+
+class TestColorDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void formCarriesSkinNamesAndSize();
+    void sizeFollowsScale_data();
+    void sizeFollowsScale();
+    void openingDoesNotChangeTheModel();
+    void draggingSquareWritesColourAndSignals();
+    void squareKeepsLimitsBeyondEdges();
+    void stripTopIsHue360AndBottomHue0();
+    void hueFromStripTopIsRedNotBlack();
+    void restoreEmptiesColourAndStaysOpen();
+    void titleBarClosePutsOpeningColourBack();
+    void closingWithoutColourBeforePutsEmptyBack();
+    void escapeDoesNotEndTheDialog();
+    void confirmStoresSettings();
+    void greyOpeningColourStartsAtRed();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestColorDialog::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(m_dir.isValid());
+    CTessaneDb* db = CTessaneDb::instance();
+    QVERIFY(db->init(m_dir.filePath(QStringLiteral("wrt.db")), m_dir.filePath(QStringLiteral("program"))));
+    TS_Author_Info user;
+    user.uid = 4242;
+    user.author_name = QStringLiteral("作者");
+    T_UserConf conf;
+    conf.uid = user.uid;
+    QVERIFY(db->insertUser(user, conf));
+    CPublicManager::instance()->userInfo.uid = user.uid;
+}
+
+void TestColorDialog::init()
+{
+    fontColor() = QStringLiteral("#336699");
+}
+
+void TestColorDialog::cleanup()
+{
+    DPIAdapter::instance()->setScaleForTest(1.0);
+}
+
+void TestColorDialog::cleanupTestCase()
+{
+    CTessaneDb::instance()->close();
+}
+
+void TestColorDialog::formCarriesSkinNamesAndSize()
+{
+    CColorDialog dialog;
+    QCOMPARE(dialog.objectName(), QStringLiteral("CColorDialog"));
+    QVERIFY(dialog.findChild<QWidget*>(QStringLiteral("CommonWidgetBg")));
+    QVERIFY(!dialog.findChild<QWidget*>(QStringLiteral("CColorDialogBg")));
+    QCOMPARE(dialog.titleBar()->objectName(), QStringLiteral("widgetTitle"));
+    QCOMPARE(dialog.titleBar()->title(), QStringLiteral("Font Color"));
+    QCOMPARE(dialog.svArea()->objectName(), QStringLiteral("svColorWgt"));
+    QCOMPARE(dialog.hueArea()->objectName(), QStringLiteral("hColorWgt"));
+    QCOMPARE(dialog.previewArea()->objectName(), QStringLiteral("widgetPreview"));
+    auto* confirm = dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+    auto* restore = dialog.findChild<QPushButton*>(QStringLiteral("btnRe"));
+    QVERIFY(confirm && restore);
+    QCOMPARE(confirm->text(), QStringLiteral("确认"));
+    QCOMPARE(restore->text(), QStringLiteral("恢复默认"));
+    QCOMPARE(dialog.maximumSize(), QSize(352, 412));
+    QCOMPARE(dialog.svArea()->size(), QSize(256, 256));
+    QVERIFY(dialog.testAttribute(Qt::WA_TranslucentBackground));
+    auto* helper = dialog.findChild<NcFramelessHelper*>();
+    QVERIFY(helper && helper->isWidgetMovable() && !helper->isWidgetResizable());
+}
+
+void TestColorDialog::sizeFollowsScale_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("side");
+    QTest::newRow("1.25") << 1.25 << QSize(440, 515) << 320;
+    QTest::newRow("1.5") << 1.5 << QSize(528, 618) << 384;
+    QTest::newRow("1.75") << 1.75 << QSize(616, 721) << 448;
+}
+
+void TestColorDialog::sizeFollowsScale()
+{
+    QFETCH(double, scale);
+    QFETCH(QSize, size);
+    QFETCH(int, side);
+    DPIAdapter::instance()->setScaleForTest(scale);
+    CColorDialog dialog;
+    QCOMPARE(dialog.maximumSize(), size);
+    QCOMPARE(dialog.svArea()->side(), side);
+    QCOMPARE(dialog.svArea()->size(), QSize(side, side));
+    // The square and the strip fit inside the dialog at every scale.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QVERIFY(dialog.rect().contains(dialog.hueArea()->geometry().translated(
+        dialog.hueArea()->parentWidget()->mapTo(&dialog, QPoint()))));
+}
+
+void TestColorDialog::openingDoesNotChangeTheModel()
+{
+    for (int opening = 0; opening < 2; ++opening) {
+        CColorDialog dialog;
+        QSignalSpy spy(&dialog, &CColorDialog::changeColor);
+        dialog.setColor(QColor(QStringLiteral("#336699")));
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(fontColor(), QStringLiteral("#336699"));
+        QCOMPARE(dialog.previewArea()->color().name(), QStringLiteral("#336699"));
+    }
+    // An author on the default colour stays on it.
+    fontColor().clear();
+    CColorDialog dialog;
+    dialog.setColor(QColor(Qt::black));
+    QCOMPARE(fontColor(), QString());
+}
+
+void TestColorDialog::draggingSquareWritesColourAndSignals()
+{
+    CColorDialog dialog;
+    dialog.setColor(QColor(QStringLiteral("#336699")));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QSignalSpy spy(&dialog, &CColorDialog::changeColor);
+    SVColorArea* square = dialog.svArea();
+    QTest::mousePress(square, Qt::LeftButton, Qt::NoModifier, QPoint(255, 0));
+    QCOMPARE(spy.count(), 1);
+    const QColor expected = QColor::fromHsv(QColor(QStringLiteral("#336699")).hsvHue(), 255, 255);
+    QCOMPARE(fontColor(), expected.name());
+    QCOMPARE(dialog.previewArea()->color(), expected);
+    // The hue strip changes the hue and keeps saturation and value.
+    QTest::mousePress(dialog.hueArea(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(5, HColorArea::kTopOffset + 256 / 3));
+    QCOMPARE(dialog.svArea()->hue(), 240);
+    QCOMPARE(fontColor(), QColor::fromHsv(240, 255, 255).name());
+}
+
+void TestColorDialog::squareKeepsLimitsBeyondEdges()
+{
+    SVColorArea square;
+    square.resize(256, 256);
+    QSignalSpy spy(&square, &SVColorArea::svChangedSignal);
+    QTest::mousePress(&square, Qt::LeftButton, Qt::NoModifier, QPoint(-40, 400));
+    QCOMPARE(spy.last().at(1).toInt(), 0);
+    QCOMPARE(spy.last().at(2).toInt(), 0);
+    QTest::mousePress(&square, Qt::LeftButton, Qt::NoModifier, QPoint(300, -30));
+    QCOMPARE(spy.last().at(1).toInt(), 255);
+    QCOMPARE(spy.last().at(2).toInt(), 255);
+}
+
+void TestColorDialog::stripTopIsHue360AndBottomHue0()
+{
+    HColorArea strip;
+    strip.resize(29, 270);
+    QSignalSpy spy(&strip, &HColorArea::hueChangedSignal);
+    QTest::mousePress(&strip, Qt::LeftButton, Qt::NoModifier, QPoint(5, 7));
+    QCOMPARE(spy.last().at(0).toInt(), 360);
+    QTest::mousePress(&strip, Qt::LeftButton, Qt::NoModifier, QPoint(5, 7 + 256));
+    QCOMPARE(spy.last().at(0).toInt(), 0);
+    QTest::mousePress(&strip, Qt::LeftButton, Qt::NoModifier, QPoint(5, 0));
+    QCOMPARE(spy.last().at(0).toInt(), 360);   // clamped
+    strip.setHue(180);
+    QCOMPARE(spy.count(), 3);   // setHue reports nothing
+    QCOMPARE(strip.hueFraction(), 0.5);
+}
+
+void TestColorDialog::hueFromStripTopIsRedNotBlack()
+{
+    CColorDialog dialog;
+    dialog.setColor(QColor(Qt::blue));
+    QTest::mousePress(dialog.hueArea(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 7));
+    QCOMPARE(fontColor(), QStringLiteral("#ff0000"));
+}
+
+void TestColorDialog::restoreEmptiesColourAndStaysOpen()
+{
+    CColorDialog dialog;
+    dialog.setColor(QColor(QStringLiteral("#336699")));
+    QSignalSpy spy(&dialog, &CColorDialog::changeColor);
+    QTimer::singleShot(0, &dialog, [&] {
+        dialog.findChild<QPushButton*>(QStringLiteral("btnRe"))->click();
+        QCOMPARE(fontColor(), QString());
+        QCOMPARE(spy.count(), 1);
+        QVERIFY(dialog.isVisible());
+        dialog.titleBar()->closeButton()->click();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    // Closing afterwards puts back the colour there was at opening.
+    QCOMPARE(fontColor(), QStringLiteral("#336699"));
+    QCOMPARE(spy.count(), 2);
+}
+
+void TestColorDialog::titleBarClosePutsOpeningColourBack()
+{
+    CColorDialog dialog;
+    dialog.setColor(QColor(QStringLiteral("#336699")));
+    QTimer::singleShot(0, &dialog, [&] {
+        QTest::mousePress(dialog.svArea(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+        QVERIFY(fontColor() != QStringLiteral("#336699"));
+        dialog.titleBar()->closeButton()->click();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QCOMPARE(fontColor(), QStringLiteral("#336699"));
+}
+
+void TestColorDialog::closingWithoutColourBeforePutsEmptyBack()
+{
+    fontColor().clear();
+    CColorDialog dialog;
+    dialog.setColor(QColor(Qt::black));
+    QTimer::singleShot(0, &dialog, [&] {
+        QTest::mousePress(dialog.svArea(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 10));
+        QVERIFY(!fontColor().isEmpty());
+        dialog.close();
+    });
+    dialog.exec();
+    QCOMPARE(fontColor(), QString());
+}
+
+void TestColorDialog::escapeDoesNotEndTheDialog()
+{
+    CColorDialog dialog;
+    dialog.setColor(QColor(QStringLiteral("#336699")));
+    bool stillOpen = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        stillOpen = dialog.isVisible();
+        dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    QVERIFY(stillOpen);
+}
+
+void TestColorDialog::confirmStoresSettings()
+{
+    CColorDialog dialog;
+    dialog.setColor(QColor(QStringLiteral("#336699")));
+    QTimer::singleShot(0, &dialog, [&] {
+        QTest::mousePress(dialog.svArea(), Qt::LeftButton, Qt::NoModifier, QPoint(255, 0));
+        dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+    });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    const QString chosen = fontColor();
+    QVERIFY(chosen != QStringLiteral("#336699"));
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    QVERIFY(query.exec(QStringLiteral("select fontColor from tb_creation_conf where uid = 4242;")));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toString(), chosen);
+}
+
+void TestColorDialog::greyOpeningColourStartsAtRed()
+{
+    CColorDialog dialog;
+    dialog.setColor(QColor(128, 128, 128));
+    QCOMPARE(dialog.hueArea()->hue(), 0);
+    QCOMPARE(dialog.svArea()->hue(), 0);
+    QCOMPARE(dialog.previewArea()->color(), QColor(128, 128, 128));
+}
+
+QTEST_MAIN(TestColorDialog)
+#include "tst_colordialog.moc"

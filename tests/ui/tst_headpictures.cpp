@@ -1,0 +1,246 @@
+#include "common/DPIAdapter.h"
+#include "ui/common/CBkHeadButton.h"
+#include "ui/common/CBkHeadLabel.h"
+#include "ui/common/VerificationCodeLabel.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHoverEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+QString solidPicture(const QTemporaryDir& dir, const QColor& color, const QString& name = QStringLiteral("head.png"))
+{
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(color);
+    const QString path = dir.filePath(name);
+    image.save(path);
+    return path;
+}
+
+void hoverEvent(QWidget* w, QEvent::Type type)
+{
+    QHoverEvent event(type, QPointF(5, 5), QPointF(-1, -1));
+    QApplication::sendEvent(w, &event);
+}
+
+QImage render(QWidget* w)
+{
+    QImage image(w->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    w->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+int colouredPixels(const QImage& image, const QColor& background)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != background)
+                ++n;
+    return n;
+}
+
+// A label whose chooser answers without a dialog.
+class ScriptedHeadLabel : public CBkHeadLabel
+{
+public:
+    QString answer;
+    int asked = 0;
+
+protected:
+    QString choosePicture() override
+    {
+        ++asked;
+        return answer;
+    }
+};
+}
+
+class TestHeadPictures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { DPIAdapter::instance()->setScaleForTest(1.0); }
+
+    void headButtonDrawsRoundPicture();
+    void headButtonWithoutPictureDrawsNothing();
+    void hoverShowsShadeAndEditHint();
+    void headLabelClipsToCircle();
+    void headLabelChangeButtonFollowsHover();
+    void cancelledChooserEmitsNothing();
+    void chosenPictureIsReported();
+
+    void codeOfWrongLengthIsIgnored();
+    void codeGetsOpaqueColours();
+    void emptyLabelShowsOnlyNoiseOnWhite();
+    void clickEmitsSigClicked();
+    void codeTextIsDrawnAtScale();
+};
+
+void TestHeadPictures::headButtonDrawsRoundPicture()
+{
+    QTemporaryDir dir;
+    CBkHeadButton button;
+    button.resize(80, 80);
+    button.setHeadSize(80);
+    button.setHeadImage(solidPicture(dir, Qt::red));
+    // Rendered at up to twice the head size; a small picture stays as it is.
+    QCOMPARE(button.headImage().size(), QSize(64, 64));
+    const QImage image = render(&button);
+    QCOMPARE(image.pixelColor(40, 40), QColor(Qt::red));
+    // Corners lie outside the round mask.
+    QCOMPARE(image.pixelColor(1, 1).alpha(), 0);
+    QCOMPARE(image.pixelColor(78, 78).alpha(), 0);
+    QCOMPARE(button.headImage().size(), QSize(80, 80));
+}
+
+void TestHeadPictures::headButtonWithoutPictureDrawsNothing()
+{
+    CBkHeadButton button;
+    button.resize(60, 60);
+    QCOMPARE(colouredPixels(render(&button), QColor(0, 0, 0, 0)), 0);
+    button.setHeadImage(QStringLiteral("/no/such/picture.png"));
+    QVERIFY(button.headImage().isNull());
+}
+
+void TestHeadPictures::hoverShowsShadeAndEditHint()
+{
+    QTemporaryDir dir;
+    CBkHeadButton button;
+    button.s = 1.0;
+    button.resize(100, 100);
+    button.setHeadSize(100);
+    button.setHeadImage(solidPicture(dir, Qt::white));
+    const QImage plain = render(&button);
+    hoverEvent(&button, QEvent::HoverEnter);
+    QVERIFY(button.isHovered());
+    const QImage hovered = render(&button);
+    // The shade darkens the lower part of the picture.
+    QVERIFY(hovered.pixelColor(50, 90).lightness() < plain.pixelColor(50, 90).lightness());
+    hoverEvent(&button, QEvent::HoverLeave);
+    QVERIFY(!button.isHovered());
+    QCOMPARE(render(&button), plain);
+}
+
+void TestHeadPictures::headLabelClipsToCircle()
+{
+    QTemporaryDir dir;
+    CBkHeadLabel label;
+    label.resize(90, 90);
+    label.setPixmap(QPixmap(solidPicture(dir, Qt::blue)));
+    QImage image = render(&label);
+    QCOMPARE(image.pixelColor(45, 45), QColor(Qt::blue));
+    QCOMPARE(image.pixelColor(2, 2).alpha(), 0);
+
+    label.setShape(CBkHeadLabel::Square);
+    image = render(&label);
+    QCOMPARE(image.pixelColor(2, 2), QColor(Qt::blue));
+}
+
+void TestHeadPictures::headLabelChangeButtonFollowsHover()
+{
+    CBkHeadLabel label;
+    label.resize(90, 90);
+    label.show();
+    QCOMPARE(label.changeButton()->geometry(), QRect(0, 0, 90, 90));
+    QVERIFY(label.changeButton()->isHidden());
+    QCOMPARE(label.changeButton()->cursor().shape(), Qt::PointingHandCursor);
+    hoverEvent(&label, QEvent::HoverEnter);
+    QVERIFY(label.changeButton()->isVisible());
+    hoverEvent(&label, QEvent::HoverLeave);
+    QVERIFY(label.changeButton()->isHidden());
+    label.setImagePath(QStringLiteral(":/res/skin/light/public/btn_head_change.svg"));
+    QCOMPARE(label.changeButton()->styleSheet(),
+             QStringLiteral("border-image: url(:/res/skin/light/public/btn_head_change.svg);"));
+}
+
+void TestHeadPictures::cancelledChooserEmitsNothing()
+{
+    ScriptedHeadLabel label;
+    label.resize(90, 90);
+    label.show();
+    QSignalSpy spy(&label, &CBkHeadLabel::sigPath);
+    hoverEvent(&label, QEvent::HoverEnter);
+    label.changeButton()->click();
+    QCOMPARE(label.asked, 1);
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(label.changeButton()->isHidden());
+    QVERIFY(label.fileFilter().contains(QStringLiteral("*.JPEG")));
+}
+
+void TestHeadPictures::chosenPictureIsReported()
+{
+    ScriptedHeadLabel label;
+    label.answer = QStringLiteral("/home/author/头像.png");
+    QSignalSpy spy(&label, &CBkHeadLabel::sigPath);
+    label.onDealModific();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.first().at(0).toString(), label.answer);
+}
+
+void TestHeadPictures::codeOfWrongLengthIsIgnored()
+{
+    VerificationCodeLabel label;
+    label.setCode(QStringLiteral("AB12"));
+    const QColor first = label.letterColor(0);
+    label.setCode(QStringLiteral("XYZ"));
+    label.setCode(QStringLiteral("XYZWV"));
+    QCOMPARE(label.code(), QStringLiteral("AB12"));
+    QCOMPARE(label.letterColor(0), first);
+}
+
+void TestHeadPictures::codeGetsOpaqueColours()
+{
+    VerificationCodeLabel label;
+    label.setCode(QStringLiteral("k7Qz"));
+    for (int i = 0; i < VerificationCodeLabel::kLetterCount; ++i) {
+        const QColor c = label.letterColor(i);
+        QVERIFY(c.isValid());
+        QCOMPARE(c.alpha(), 255);
+        QVERIFY(c.red() < 255 && c.green() < 255 && c.blue() < 255);
+    }
+}
+
+void TestHeadPictures::emptyLabelShowsOnlyNoiseOnWhite()
+{
+    VerificationCodeLabel label;
+    label.resize(100, 36);
+    QCOMPARE(label.code(), QString());
+    const QImage image = label.grab().toImage();
+    // White with at most one dot per noise point; no characters.
+    const int marked = colouredPixels(image.convertToFormat(QImage::Format_ARGB32), QColor(Qt::white));
+    QVERIFY(marked <= label.noiseCount());
+}
+
+void TestHeadPictures::clickEmitsSigClicked()
+{
+    VerificationCodeLabel label;
+    label.resize(100, 36);
+    QSignalSpy spy(&label, &VerificationCodeLabel::sigClicked);
+    QTest::mouseClick(&label, Qt::LeftButton);
+    QCOMPARE(spy.count(), 1);
+}
+
+void TestHeadPictures::codeTextIsDrawnAtScale()
+{
+    VerificationCodeLabel small;
+    small.resize(120, 40);
+    small.setCode(QStringLiteral("WWWW"));
+    DPIAdapter::instance()->setScaleForTest(2.0);
+    VerificationCodeLabel large;
+    large.resize(120, 40);
+    large.setCode(QStringLiteral("WWWW"));
+    // Noise count is fixed at construction; letters add ink beyond it.
+    const int inkSmall = colouredPixels(small.grab().toImage().convertToFormat(QImage::Format_ARGB32), Qt::white);
+    const int inkLarge = colouredPixels(large.grab().toImage().convertToFormat(QImage::Format_ARGB32), Qt::white);
+    QVERIFY2(inkLarge > inkSmall, qPrintable(QStringLiteral("%1 vs %2").arg(inkLarge).arg(inkSmall)));
+}
+
+QTEST_MAIN(TestHeadPictures)
+#include "tst_headpictures.moc"
