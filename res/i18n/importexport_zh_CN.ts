@@ -5,7 +5,7 @@
     <name>CBookJobManager</name>
     <message>
         <source>volume regexp</source>
-        <translation>^[ \t\x{3000}]*第[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+卷[^\n]{0,30}(?:\n|\z)</translation>
+        <translation>^[ \t\x{3000}]*第[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+卷(?:(?![ \t\x{3000}]+(?:第|蒂)[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+(?:章|节|回))[^\n]){0,30}(?:[ \t\x{3000}]+(?=(?:第|蒂)[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+(?:章|节|回))|[ \t\x{3000}]*(?:\n|\z))</translation>
     </message>
     <message>
         <source>chapter regexp</source>

@@ -32,13 +32,21 @@ const qint64 kMaxImportBytes = 256LL * 1024 * 1024;
 
 // A heading is a line of its own: 第, numerals, the keyword, a short title.
 // Headings mentioned inside a sentence, and the lines after a heading, are
-// text. The catalogue carries the same patterns.
+// text. A volume heading may be followed on its line by a chapter heading
+// (the export writes "volume chapter" heading lines). The catalogue carries
+// the same patterns.
+#define TESSANE_NUMERALS "[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+"
+#define TESSANE_BLANK "[ \\t\\x{3000}]"
+#define TESSANE_CHAPTER_WORD "(?:第|蒂)" TESSANE_NUMERALS "(?:章|节|回)"
 const char kVolumePattern[] =
-    "^[ \\t\\x{3000}]*第[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+卷"
-    "[^\\n]{0,30}(?:\\n|\\z)";
+    "^" TESSANE_BLANK "*第" TESSANE_NUMERALS "卷"
+    "(?:(?!" TESSANE_BLANK "+" TESSANE_CHAPTER_WORD ")[^\\n]){0,30}"
+    "(?:" TESSANE_BLANK "+(?=" TESSANE_CHAPTER_WORD ")|" TESSANE_BLANK "*(?:\\n|\\z))";
 const char kChapterPattern[] =
-    "^[ \\t\\x{3000}]*(?:第|蒂)[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+"
-    "(?:章|节|回)[^\\n]{0,30}(?:\\n|\\z)";
+    "^" TESSANE_BLANK "*" TESSANE_CHAPTER_WORD "[^\\n]{0,30}(?:\\n|\\z)";
+#undef TESSANE_CHAPTER_WORD
+#undef TESSANE_BLANK
+#undef TESSANE_NUMERALS
 
 QRegularExpression::PatternOptions patternOptions()
 {
