@@ -105,6 +105,16 @@ bool CTessaneDb::init(const QString& dbFile, const QString& programDbDir)
     return true;
 }
 
+bool CTessaneDb::openExisting(const QString& dbFile)
+{
+    if (dbFile.isEmpty() || !QFile::exists(dbFile)) {
+        lastError = QStringLiteral("no database at ") + dbFile;
+        qWarning() << lastError;
+        return false;
+    }
+    return openAt(dbFile);
+}
+
 bool CTessaneDb::removeDbFiles(const QString& path)
 {
     bool ok = true;

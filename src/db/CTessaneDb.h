@@ -55,6 +55,10 @@ public:
     // Runs the upgrade script once: it is deleted before its statements run.
     // Needs an open database; a failing statement is logged and the rest run.
     bool updateDb(const QString& scriptPath);
+    // Opens an existing database file on this connection without creating,
+    // replacing or upgrading it: a worker thread's own connection to the file
+    // the GUI thread brought up.
+    bool openExisting(const QString& dbFile);
     bool isOpen() const;
     void close();
     QString dbFilePath() const;
@@ -165,9 +169,10 @@ public:
     bool ensureClientStatisticsRow(int uid, const QString& date);
     bool getClientStatistics(int uid, T_ClientStatistics& c);
 
-private:
+    // All-or-nothing scope of several writers (CTessaneDbTransaction.h).
     class Transaction;
 
+private:
     QString driverName() const;
     bool openAt(const QString& path);
     bool checkUsable();

@@ -45,8 +45,6 @@ bool CBookJobManager::books_delete(TC_Books_Delete&, bool) { return notBuilt("bo
 bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard&, bool) { return notBuilt("books_delete_hard"); }
 bool CBookJobManager::books_restore(TC_Books_Restore&, bool) { return notBuilt("books_restore"); }
 bool CBookJobManager::books_edit(TC_Books_Edit&) { return notBuilt("books_edit"); }
-bool CBookJobManager::books_export(T_Book*, const QString&) { return notBuilt("books_export"); }
-bool CBookJobManager::startImportBook(const QString&) { return notBuilt("startImportBook"); }
 bool CBookJobManager::chapter_add(TC_Chapter_Add&) { return notBuilt("chapter_add"); }
 bool CBookJobManager::chapter_delete(TC_Chapter_Delete&) { return notBuilt("chapter_delete"); }
 bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content&) { return notBuilt("chapter_edit_content"); }

@@ -2,6 +2,7 @@
 
 #include "db/T_JobData.h"
 #include "manager/JobOwners.h"
+#include "manager/TessaneError.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/VolumeRecords.h"
@@ -9,12 +10,16 @@
 #include <QByteArray>
 #include <QMap>
 #include <QObject>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class CPublicManager;
 class CTessaneDb;
 class CTessaneHttp;
 struct T_Book;
+struct T_Chapter;
+struct T_ImportTarget;
 
 // The book-operations manager: owner of the book, volume, chapter and
 // outline jobs (1002-1035). What is here: loading the author's books, the
@@ -59,6 +64,43 @@ public:
     bool volume_move(TC_Volume_Move& request, const QMap<int, int>& movedVolumes);
 
     QString lastError() const { return m_lastError; }
+
+    // ---- text import and export (CBookJobManager_import.cpp, _export.cpp) ----
+
+    // The whole import of one text file, on the calling thread (the import
+    // worker), with a database connection of its own. Everything is stored in
+    // one transaction; on success the new book and its add-book request go to
+    // the GUI thread through the two signals below (which then own them).
+    TessaneError books_import(const QString& path, const T_ImportTarget& target);
+    // Cleans the text (htmlToPlainText) and cuts it at the pattern's matches:
+    // one title and one section text per match. The text before the first
+    // match goes to leading when given.
+    static void splitImportText(QStringList& titles, QStringList& contents, QString& text,
+                                const QString& pattern, QString* leading = nullptr);
+    static void htmlToPlainText(QString& text);
+    // Stores the chapters and their batch jobs (20 chapters per job) on the
+    // given connection and appends them to the book; false at the first
+    // failed write. batches receives the number of jobs recorded.
+    static bool saveImportChapters(CTessaneDb& db, T_Book* book, int createTime,
+                                   QList<T_Chapter*>& chapters, int* batches = nullptr);
+    // The heading patterns of the catalogue ("volume regexp", "chapter
+    // regexp"); the built-in ones when the catalogue has none or a broken one.
+    static QString volumePattern();
+    static QString chapterPattern();
+
+signals:
+    // Emitted by the import worker; received queued on the GUI thread, which
+    // takes ownership of the argument.
+    void sig_ImportBookStep(T_Book* pBook);
+    void sig_ImportBookThreadComplete(TC_Books_AddBook* tData);
+    // On the GUI thread once an import has ended, with its result.
+    void sig_ImportBookFinished(int result);
+
+private slots:
+    void on_ImportBookStep(T_Book* pBook);
+    void on_ImportBookThreadComplete(TC_Books_AddBook* tData);
+
+public:
 
 private:
     explicit CBookJobManager(QObject* parent = nullptr);

@@ -28,6 +28,11 @@ public:
 
     void emitCleanCreationScroll() { emit sig_CleanCreationScroll(); }
 
+    // Rebuilds a text from its paragraphs: empty ones dropped, each opened
+    // with two ideographic spaces when indenting, joined by one line feed (two
+    // with blank lines). The paragraphs themselves are not trimmed.
+    static void formatTextWith(const QString& text, QString& out, bool indent, bool blankLine);
+
     void showError(const QString& text, int msecs);
     void showSuccess(const QString& text, int msecs);
     void showTips(const QString& text, bool flag, int msecs);

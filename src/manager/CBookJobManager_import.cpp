@@ -1,0 +1,482 @@
+#include "CBookJobManager.h"
+
+#include "common/Utility.h"
+#include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "manager/CThreadImportBook.h"
+#include "manager/CUiManager.h"
+#include "manager/ImportTextCodec.h"
+#include "remote/CTessaneHttp.h"
+#include "remote/records/ChapterRecords.h"
+
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+#include <memory>
+
+namespace {
+
+// Chapters that travel to the platform in one batch job.
+const int kBatchSize = 20;
+// A novel of this size is far beyond any real one; reading a larger file
+// would only exhaust the memory.
+const qint64 kMaxImportBytes = 256LL * 1024 * 1024;
+
+// A heading is a line of its own: 第, numerals, the keyword, a short title.
+// Headings mentioned inside a sentence, and the lines after a heading, are
+// text. A volume heading may be followed on its line by a chapter heading
+// (the export writes "volume chapter" heading lines). The catalogue carries
+// the same patterns.
+#define TESSANE_NUMERALS "[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+"
+#define TESSANE_BLANK "[ \\t\\x{3000}]"
+#define TESSANE_CHAPTER_WORD "(?:第|蒂)" TESSANE_NUMERALS "(?:章|节|回)"
+const char kVolumePattern[] =
+    "^" TESSANE_BLANK "*第" TESSANE_NUMERALS "卷"
+    "(?:(?!" TESSANE_BLANK "+" TESSANE_CHAPTER_WORD ")[^\\n]){0,30}"
+    "(?:" TESSANE_BLANK "+(?=" TESSANE_CHAPTER_WORD ")|" TESSANE_BLANK "*(?:\\n|\\z))";
+const char kChapterPattern[] =
+    "^" TESSANE_BLANK "*" TESSANE_CHAPTER_WORD "[^\\n]{0,30}(?:\\n|\\z)";
+#undef TESSANE_CHAPTER_WORD
+#undef TESSANE_BLANK
+#undef TESSANE_NUMERALS
+
+QRegularExpression::PatternOptions patternOptions()
+{
+    return QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption
+        | QRegularExpression::UseUnicodePropertiesOption;
+}
+
+// The catalogue's pattern, unless there is none or it cannot cut a text.
+QString usablePattern(const char* source, const char* builtIn)
+{
+    const QString translated = QCoreApplication::translate("CBookJobManager", source);
+    if (translated == QLatin1String(source))
+        return QString::fromUtf8(builtIn);
+    const QRegularExpression re(translated, patternOptions());
+    if (!re.isValid() || re.match(QString()).hasMatch()) {
+        qWarning() << "unusable heading pattern in the catalogue:" << source;
+        return QString::fromUtf8(builtIn);
+    }
+    return translated;
+}
+
+bool isBlank(const QString& text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return false;
+    }
+    return true;
+}
+
+// One volume of the import with the chapters that go into it.
+struct ImportVolume
+{
+    QString title;
+    QStringList chapterTitles;
+    QStringList chapterTexts;
+};
+
+// Cuts one section into chapters and returns the number of headings. Text
+// before the first chapter heading is kept as a chapter of its own so that
+// nothing of the file is dropped.
+int collectChapters(ImportVolume& volume, QString& text, const QString& pattern)
+{
+    QStringList titles;
+    QStringList texts;
+    QString leading;
+    CBookJobManager::splitImportText(titles, texts, text, pattern, &leading);
+    if (!isBlank(leading)) {
+        volume.chapterTitles.append(
+            QCoreApplication::translate("CBookJobManager", "Preface"));
+        volume.chapterTexts.append(leading);
+    }
+    const int n = qMin(titles.size(), texts.size());
+    for (int i = 0; i < n; ++i) {
+        volume.chapterTitles.append(titles.at(i));
+        volume.chapterTexts.append(texts.at(i));
+    }
+    return titles.size();
+}
+
+// A connection name of its own for every import run.
+QString importConnectionName()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("tessane-import-%1").arg(counter.fetchAndAddRelaxed(1) + 1);
+}
+
+} // namespace
+
+QString CBookJobManager::volumePattern()
+{
+    return usablePattern("volume regexp", kVolumePattern);
+}
+
+QString CBookJobManager::chapterPattern()
+{
+    return usablePattern("chapter regexp", kChapterPattern);
+}
+
+bool CBookJobManager::startImportBook(const QString& path)
+{
+    static bool connected = false;
+    if (!connected) {
+        qRegisterMetaType<T_Book*>("T_Book*");
+        qRegisterMetaType<TC_Books_AddBook*>("TC_Books_AddBook*");
+        connect(this, &CBookJobManager::sig_ImportBookStep, this,
+                &CBookJobManager::on_ImportBookStep);
+        connect(this, &CBookJobManager::sig_ImportBookThreadComplete, this,
+                &CBookJobManager::on_ImportBookThreadComplete);
+        connected = true;
+    }
+    CUiManager* ui = CUiManager::instance();
+    if (ui->isBookImporting()) {
+        qInfo() << "importing book: another import is still running";
+        return false;
+    }
+    if (path.isEmpty() || m_model->userInfo.uid < 1 || !m_db->isOpen()) {
+        qWarning() << "import book needs a file, a signed-in author and the database";
+        return false;
+    }
+    // Set before the worker starts, so a second import cannot slip in while
+    // the first book is still being made.
+    ui->setBookImporting(true);
+
+    // The worker reads and cuts the file and writes the book through its own
+    // database connection; it never touches the model, the window manager or
+    // the GUI thread's connection. The finished book and its add-book request
+    // come back through the queued signals, and the GUI thread puts them into
+    // the model and sends the request.
+    auto* thread = new CThreadImportBook(path, nullptr);
+    connect(thread, &QThread::finished, this, [this, thread]() {
+        const TessaneError result = thread->result();
+        thread->deleteLater();
+        if (result != TessaneImportOk) {
+            CUiManager* ui = CUiManager::instance();
+            ui->setBookImporting(false);
+            ui->showError(tr("import book failed"), 2000);
+        }
+        emit sig_ImportBookFinished(result);
+    });
+    thread->start(QThread::InheritPriority);
+    return true;
+}
+
+TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTarget& target)
+{
+    const QString suffix = getFileSuffix(path);
+    if (suffix != QLatin1String("txt"))
+        return TessaneImportWrongSuffix;
+    QString bookName = getFileName(path);
+    bookName.chop(suffix.size() + 1);
+    if (bookName.isEmpty())
+        return TessaneImportEmptyName;
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning() << "import book: cannot open" << path << file.errorString();
+        return TessaneImportUnreadable;
+    }
+    if (file.size() > kMaxImportBytes) {
+        qWarning() << "import book: file too large" << path << file.size();
+        return TessaneImportUnreadable;
+    }
+    // Read as bytes: a text-mode read would drop CR bytes inside UTF-16 text.
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || bytes.size() != file.size()) {
+        qWarning() << "import book: cannot read" << path << file.errorString();
+        return TessaneImportUnreadable;
+    }
+    file.close();
+
+    QString text;
+    ImportEncoding encoding = ImportEncoding::None;
+    if (!decodeImportText(bytes, text, &encoding) || text.isEmpty()) {
+        qWarning() << "import book: no text in" << path;
+        return TessaneImportNoText;
+    }
+    const int t = target.startTime;
+
+    // Cut the whole text before anything is stored: a file that is no book
+    // leaves nothing behind.
+    QList<ImportVolume> plan;
+    const QString firstVolume = QCoreApplication::translate("CBookJobManager", "First Volume");
+    const QString chapterRe = chapterPattern();
+    QStringList volumeTitles;
+    QStringList volumeTexts;
+    QString leading;
+    splitImportText(volumeTitles, volumeTexts, text, volumePattern(), &leading);
+    qDebug() << "import book volumes:" << volumeTitles;
+    if (volumeTitles.isEmpty()) {
+        ImportVolume volume;
+        volume.title = firstVolume;
+        if (collectChapters(volume, text, chapterRe) == 0) {
+            qWarning() << "import book format error";
+            return TessaneImportNotStored;
+        }
+        plan.append(volume);
+    } else {
+        if (!isBlank(leading)) {
+            ImportVolume volume;
+            volume.title = firstVolume;
+            collectChapters(volume, leading, chapterRe);
+            plan.append(volume);
+        }
+        const int n = qMin(volumeTitles.size(), volumeTexts.size());
+        for (int i = 0; i < n; ++i) {
+            // Two sections under the same heading make one volume.
+            if (plan.isEmpty() || plan.last().title != volumeTitles.at(i)) {
+                ImportVolume volume;
+                volume.title = volumeTitles.at(i);
+                plan.append(volume);
+            }
+            QString section = volumeTexts.at(i);
+            collectChapters(plan.last(), section, chapterRe);
+        }
+    }
+    text.clear();
+
+    CTessaneDb db(nullptr, importConnectionName());
+    if (!db.openExisting(target.dbFile)) {
+        qWarning() << "import book failed === cannot open the database" << db.lastErrorText();
+        return TessaneImportNotStored;
+    }
+    db.setCurrentUid(target.uid);
+    CTessaneDb::Transaction transaction(db);
+    if (!transaction.began()) {
+        qWarning() << "import book failed === the database is busy" << db.lastErrorText();
+        return TessaneImportNotStored;
+    }
+
+    auto request = std::make_unique<TC_Books_AddBook>(bookName, t, t, QString());
+    request->import = true;
+    request->header.uid = target.uid;
+    if (!db.insertBook(*request) || !db.addJob(request->header, bookName, t, 0)) {
+        qWarning() << "import book failed === " << db.lastErrorText();
+        return TessaneImportNotStored;
+    }
+
+    std::unique_ptr<T_Book> book(new T_Book(request->header.localBookId, bookName));
+    book->authorId = target.uid;
+    book->createTime = t;
+    book->updateTime = t;
+    book->chaptersLoaded = true;
+    book->isImporting = true;
+    book->isSyncing = true;
+
+    QList<T_Chapter*> chapters;
+    auto releaseChapters = [&chapters]() {
+        qDeleteAll(chapters);
+        chapters.clear();
+    };
+    int k = 0;
+    for (const ImportVolume& planned : qAsConst(plan)) {
+        // Without volume headings the one volume is the first; with them the
+        // volumes count from 0 in text order.
+        int order = 0;
+        if (volumeTitles.isEmpty()) {
+            order = 1;
+        } else {
+            for (const T_Volume* v : qAsConst(book->volumeList))
+                order = qMax(order, v->orderNum + 1);
+        }
+        TC_Volume_Add volumeAdd(book->localId, 0, -1, order, t, planned.title, 1);
+        volumeAdd.header.uid = target.uid;
+        if (!db.insertVolume(volumeAdd)
+            || !db.addJob(volumeAdd.header, planned.title, volumeAdd.updateTime, order)) {
+            qWarning() << "import book failed === volume not stored" << db.lastErrorText();
+            releaseChapters();
+            return TessaneImportNotStored;
+        }
+        auto* volume = new T_Volume;
+        volume->localId = volumeAdd.header.localVolumeId;
+        volume->localBookId = book->localId;
+        volume->orderNum = order;
+        volume->volumeName = planned.title;
+        volume->status = 1;
+        volume->createTime = t;
+        book->volumeList.append(volume);
+
+        const int n = qMin(planned.chapterTitles.size(), planned.chapterTexts.size());
+        for (int i = 0; i < n; ++i) {
+            ++k;
+            auto* chapter = new T_Chapter;
+            chapter->name = planned.chapterTitles.at(i);
+            chapter->content = planned.chapterTexts.at(i);
+            chapter->localBookId = book->localId;
+            chapter->bookId = 0;
+            chapter->localVolumeId = volume->localId;
+            chapter->status = 1;
+            chapter->orderNum = k;
+            chapter->createTime = t + k;
+            chapter->updateTime = t + k;
+            chapter->calcWordCount();
+            chapter->contentLoaded = true;
+            chapters.append(chapter);
+        }
+    }
+    plan.clear();
+
+    int batches = 0;
+    const bool stored = saveImportChapters(db, book.get(), t, chapters, &batches);
+    // The chapters that reached the book belong to it now.
+    for (T_Chapter* chapter : qAsConst(book->chapterList))
+        chapters.removeOne(chapter);
+    releaseChapters();
+    if (!stored || !transaction.commit()) {
+        qWarning() << "import book failed === chapters not stored" << db.lastErrorText();
+        return TessaneImportNotStored;
+    }
+
+    // Each batch counts once stored (now) and once answered.
+    book->synCount = 2 * batches;
+    book->synDoneCount = batches;
+    book->chapterCount = book->chapterList.size();
+    qInfo() << "imported book" << book->localId << "chapters" << book->chapterCount
+            << "volumes" << book->volumeList.size() << "encoding" << static_cast<int>(encoding);
+    emit sig_ImportBookStep(book.release());
+    emit sig_ImportBookThreadComplete(request.release());
+    return TessaneImportOk;
+}
+
+bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int createTime,
+                                         QList<T_Chapter*>& chapters, int* batches)
+{
+    if (batches)
+        *batches = 0;
+    if (book == nullptr)
+        return false;
+    QJsonArray batch;
+    auto recordBatch = [&]() {
+        T_Http_Custom header;
+        header.localBookId = book->localId;
+        header.jobType = JobType::ChapterBatchCreate;
+        const QString content =
+            QString::fromUtf8(QJsonDocument(batch).toJson(QJsonDocument::Compact));
+        if (!db.addJob(header, content, createTime, 0))
+            return false;
+        batch = QJsonArray();
+        if (batches)
+            ++*batches;
+        return true;
+    };
+    for (T_Chapter* chapter : qAsConst(chapters)) {
+        if (!db.insertChapterWithContent(chapter))
+            return false;
+        book->chapterList.append(chapter);
+        QJsonObject item;
+        item.insert(QStringLiteral("chapter_name"), chapter->name);
+        item.insert(QStringLiteral("local_id"), chapter->localId);
+        item.insert(QStringLiteral("update_time"), chapter->updateTime);
+        item.insert(QStringLiteral("order_num"), chapter->orderNum);
+        item.insert(QStringLiteral("content"), chapter->content);
+        item.insert(QStringLiteral("volume_id"), 0);
+        item.insert(QStringLiteral("local_volume_id"), chapter->localVolumeId);
+        batch.append(item);
+        if (batch.size() == kBatchSize && !recordBatch())
+            return false;
+    }
+    if (!batch.isEmpty() && !recordBatch())
+        return false;
+    book->calcWordCount();
+    return true;
+}
+
+void CBookJobManager::splitImportText(QStringList& titles, QStringList& contents, QString& text,
+                                      const QString& pattern, QString* leading)
+{
+    titles.clear();
+    contents.clear();
+    if (leading)
+        leading->clear();
+    htmlToPlainText(text);
+
+    const QRegularExpression re(pattern, patternOptions());
+    if (!re.isValid()) {
+        qWarning() << "heading pattern is invalid:" << re.errorString();
+        if (leading)
+            *leading = text;
+        return;
+    }
+    QList<int> starts;
+    QList<int> ends;
+    QRegularExpressionMatchIterator it = re.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        // An empty match is no heading; the iterator moves on by itself.
+        if (match.capturedLength() == 0)
+            continue;
+        QString title = match.captured().trimmed();
+        title.remove(QLatin1Char('\n'));
+        titles.append(title);
+        starts.append(match.capturedStart());
+        ends.append(match.capturedEnd());
+    }
+    for (int i = 0; i < starts.size(); ++i) {
+        const int end = i + 1 < starts.size() ? starts.at(i + 1) : text.size();
+        contents.append(text.mid(ends.at(i), end - ends.at(i)));
+    }
+    if (leading)
+        *leading = starts.isEmpty() ? text : text.left(starts.first());
+}
+
+void CBookJobManager::htmlToPlainText(QString& text)
+{
+    const QRegularExpression entity(QStringLiteral("&#[0-9][0-9];"));
+    const QRegularExpression tag(QStringLiteral(
+        "</*(html|head|meta|link|base|basefont|body|bgsound|title|style|script|noscript|object|"
+        "form|select|option|iframe|frame|frameset|applet|button|code|event|id|input|ilayer|"
+        "layer|name|xml|userprofile|table|tbody|thead|tfoot|th|tr|td|i|b|u|strong|img|p|br|div|"
+        "em|ul|ol|li|dl|dd|dt|a|font|span|embed|hr|blockquote|h1|h2|h3|h4|h5|h6|sub|sup|"
+        "strike)>"));
+    text.remove(QLatin1Char('\t'));
+    // A carriage return ends a line (old Mac files) rather than vanishing and
+    // gluing two lines together.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.remove(QStringLiteral("&amp;"));
+    text.remove(QStringLiteral("&nbsp"));
+    text.remove(QStringLiteral("&lt"));
+    text.remove(QStringLiteral("&gt"));
+    text.remove(entity);
+    text.remove(tag);
+}
+
+void CBookJobManager::on_ImportBookStep(T_Book* pBook)
+{
+    if (pBook == nullptr)
+        return;
+    if (pBook->authorId != m_model->userInfo.uid) {
+        // The author signed out meanwhile: the book is stored for them and
+        // comes back with their next sign-in.
+        qInfo() << "imported book" << pBook->localId << "belongs to another author now";
+        CUiManager::instance()->setBookImporting(false);
+        delete pBook;
+        return;
+    }
+    if (!m_model->bookList.contains(pBook))
+        m_model->bookList.prepend(pBook);
+    // Nothing to wait for from the platform but the book itself.
+    if (pBook->synCount == 0)
+        m_model->resetBookSynState(pBook);
+}
+
+void CBookJobManager::on_ImportBookThreadComplete(TC_Books_AddBook* tData)
+{
+    if (tData == nullptr)
+        return;
+    // Another author's request would go out under the wrong sign-in; the job
+    // stays queued for its own author.
+    if (tData->header.uid == m_model->userInfo.uid)
+        m_http->books_add_asyn(*tData);
+    delete tData;
+}

@@ -1,0 +1,84 @@
+#include "ImportFixture.h"
+
+#include "db/CTessaneDb.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "remote/CTessaneHttp.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+ImportFixture::ImportFixture()
+{
+    standin().reset();
+    CTessaneDb* db = CTessaneDb::instance();
+    db->close();
+    const QString programDir = m_dir.path() + QStringLiteral("/program");
+    QDir().mkpath(programDir);
+    m_ready = db->init(m_dir.path() + QStringLiteral("/wrt.db"), programDir);
+    db->setCurrentUid(StandinServer::demoUid());
+    CPublicManager* model = CPublicManager::instance();
+    model->clearBooks();
+    model->userInfo.uid = StandinServer::demoUid();
+    model->userInfo.token = QString::fromLatin1(StandinServer::demoToken());
+    CTessaneHttp::instance()->setToken(model->userInfo.token);
+    CUiManager::instance()->setBookImporting(false);
+}
+
+ImportFixture::~ImportFixture()
+{
+    CPublicManager::instance()->clearBooks();
+    CUiManager::instance()->setBookImporting(false);
+    CTessaneDb::instance()->close();
+}
+
+QString ImportFixture::writeFile(const QString& name, const QByteArray& bytes) const
+{
+    const QString path = m_dir.path() + QLatin1Char('/') + name;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+int ImportFixture::import(const QString& path)
+{
+    CBookJobManager* manager = CBookJobManager::instance();
+    QSignalSpy finished(manager, &CBookJobManager::sig_ImportBookFinished);
+    if (!manager->startImportBook(path))
+        return -1;
+    if (!finished.wait(120000))
+        return -2;
+    return finished.first().first().toInt();
+}
+
+QList<QVariantList> ImportFixture::rows(const QString& sql)
+{
+    QList<QVariantList> out;
+    QSqlQuery query(QSqlDatabase::database());
+    if (!query.exec(sql))
+        return out;
+    while (query.next()) {
+        QVariantList row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row.append(query.value(i));
+        out.append(row);
+    }
+    return out;
+}
+
+int ImportFixture::count(const QString& table)
+{
+    const QList<QVariantList> r = rows(QStringLiteral("select count(*) from ") + table);
+    return r.isEmpty() ? -1 : r.first().first().toInt();
+}
+
+T_Book* ImportFixture::firstBook()
+{
+    const QList<T_Book*>& books = CPublicManager::instance()->bookList;
+    return books.isEmpty() ? nullptr : books.first();
+}

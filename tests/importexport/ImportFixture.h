@@ -1,0 +1,39 @@
+#pragma once
+
+#include "StandinServer.h"
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+struct T_Book;
+
+StandinServer& standin();
+
+// A signed-in demo author on a fresh database file in a temporary folder,
+// and helpers to run imports and read the tables.
+class ImportFixture
+{
+public:
+    ImportFixture();
+    ~ImportFixture();
+    bool ready() const { return m_ready; }
+
+    // Writes the bytes to a file of that name in the temporary folder.
+    QString writeFile(const QString& name, const QByteArray& bytes) const;
+    // Starts an import and waits for its end; the result code, or -1 when it
+    // did not start, or -2 when it did not end in time.
+    int import(const QString& path);
+
+    QString dir() const { return m_dir.path(); }
+    // Every row of a query on the GUI thread's connection, columns in order.
+    static QList<QVariantList> rows(const QString& sql);
+    static int count(const QString& table);
+    static T_Book* firstBook();
+
+private:
+    QTemporaryDir m_dir;
+    bool m_ready = false;
+};

@@ -1,0 +1,389 @@
+// Importing text files as books: what lands in the tables, the job queue and
+// the shared model, and how the worker hands its results to the GUI thread.
+
+#include "ImportFixture.h"
+
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextCodec>
+#include <QThread>
+
+namespace {
+
+const QString kNovel = QStringLiteral(
+    "第1章 开始\n他推开门。\n\n外面下着雨。\n"
+    "第2章 雨夜\n雨一直下。\n");
+
+QByteArray encoded(const QString& text, const char* codec, const QByteArray& bom = QByteArray())
+{
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return bom + QTextCodec::codecForName(codec)->fromUnicode(text.constData(), text.size(), &state);
+}
+
+QString chapters(int n)
+{
+    QString text;
+    for (int i = 1; i <= n; ++i)
+        text += QStringLiteral("第%1章 标题%1\n正文%1。\n").arg(i);
+    return text;
+}
+
+} // namespace
+
+class TestBookImport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs();
+    void signalsArriveOnTheGuiThreadAndTheAddRequestGoesOut();
+    void encodingsDecodeToTheSameChapters_data();
+    void encodingsDecodeToTheSameChapters();
+    void chaptersTravelTwentyToABatchJob_data();
+    void chaptersTravelTwentyToABatchJob();
+    void volumeHeadingsMakeVolumesInTextOrder();
+    void volumesWithoutChaptersGiveEmptyVolumesAndEndTheImport();
+    void textBeforeTheFirstHeadingIsKeptAsAPreface();
+    void headingsAreWholeLinesOnly();
+    void crlfAndLoneCrLineEndsAreLineFeeds();
+    void quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand();
+    void oneImportAtATime();
+    void htmlRemnantsAreRemovedCaseSensitively();
+    void catalogueCarriesTheHeadingPatterns();
+};
+
+void TestBookImport::textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QString path = f.writeFile(QStringLiteral("雨夜.txt"), kNovel.toUtf8());
+    QCOMPARE(f.import(path), 200);
+
+    const QList<QVariantList> books = f.rows(QStringLiteral("select localId,bookName,authorId from tb_book"));
+    QCOMPARE(books.size(), 1);
+    const int localBookId = books.first().at(0).toInt();
+    QCOMPARE(books.first().at(1).toString(), QStringLiteral("雨夜"));
+    QCOMPARE(books.first().at(2).toInt(), StandinServer::demoUid());
+
+    const QList<QVariantList> volumes =
+        f.rows(QStringLiteral("select localId,volumeName,orderNum,localBookId from tb_volume"));
+    QCOMPARE(volumes.size(), 1);
+    QCOMPARE(volumes.first().at(1).toString(), QStringLiteral("第一卷"));
+    QCOMPARE(volumes.first().at(2).toInt(), 1);
+    const int localVolumeId = volumes.first().at(0).toInt();
+
+    const QList<QVariantList> chapterRows = f.rows(QStringLiteral(
+        "select localId,name,content,orderNum,wordCount,localVolumeId,createTime from tb_chapter "
+        "order by orderNum"));
+    QCOMPARE(chapterRows.size(), 2);
+    QCOMPARE(chapterRows.at(0).at(1).toString(), QStringLiteral("第1章 开始"));
+    QCOMPARE(chapterRows.at(0).at(2).toString(), QStringLiteral("他推开门。\n\n外面下着雨。\n"));
+    QCOMPARE(chapterRows.at(0).at(3).toInt(), 1);
+    QCOMPARE(chapterRows.at(0).at(4).toInt(), 11);
+    QCOMPARE(chapterRows.at(0).at(5).toInt(), localVolumeId);
+    QCOMPARE(chapterRows.at(1).at(1).toString(), QStringLiteral("第2章 雨夜"));
+    QCOMPARE(chapterRows.at(1).at(2).toString(), QStringLiteral("雨一直下。\n"));
+    QCOMPARE(chapterRows.at(1).at(6).toInt() - chapterRows.at(0).at(6).toInt(), 1);
+
+    // Jobs in the order the replay needs: book, volume, chapters.
+    const QList<QVariantList> jobs = f.rows(QStringLiteral(
+        "select jobType,content,localBookId,localVolumeId,ext1,uid from tb_job order by jobId"));
+    QCOMPARE(jobs.size(), 3);
+    QCOMPARE(jobs.at(0).at(0).toInt(), 1002);
+    QCOMPARE(jobs.at(0).at(1).toString(), QStringLiteral("雨夜"));
+    QCOMPARE(jobs.at(1).at(0).toInt(), 1031);
+    QCOMPARE(jobs.at(1).at(1).toString(), QStringLiteral("第一卷"));
+    QCOMPARE(jobs.at(1).at(3).toInt(), localVolumeId);
+    QCOMPARE(jobs.at(1).at(4).toInt(), 1);
+    QCOMPARE(jobs.at(2).at(0).toInt(), 1009);
+    QCOMPARE(jobs.at(2).at(2).toInt(), localBookId);
+    QCOMPARE(jobs.at(2).at(5).toInt(), StandinServer::demoUid());
+    const QJsonArray batch = QJsonDocument::fromJson(jobs.at(2).at(1).toString().toUtf8()).array();
+    QCOMPARE(batch.size(), 2);
+    const QJsonObject first = batch.at(0).toObject();
+    QCOMPARE(first.value(QStringLiteral("chapter_name")).toString(), QStringLiteral("第1章 开始"));
+    QCOMPARE(first.value(QStringLiteral("local_id")).toInt(), chapterRows.at(0).at(0).toInt());
+    QCOMPARE(first.value(QStringLiteral("order_num")).toInt(), 1);
+    QCOMPARE(first.value(QStringLiteral("volume_id")).toInt(), 0);
+    QCOMPARE(first.value(QStringLiteral("local_volume_id")).toInt(), localVolumeId);
+    QCOMPARE(first.value(QStringLiteral("content")).toString(), chapterRows.at(0).at(2).toString());
+    QCOMPARE(first.value(QStringLiteral("update_time")).toInt(), chapterRows.at(0).at(6).toInt());
+
+    // The model got the same book, marked as importing until its batch is answered.
+    T_Book* book = f.firstBook();
+    QVERIFY(book);
+    QCOMPARE(book->localId, localBookId);
+    QCOMPARE(book->chapterList.size(), 2);
+    QCOMPARE(book->volumeList.size(), 1);
+    QCOMPARE(book->wordNum, 11 + 5);
+    QVERIFY(book->isImporting);
+    QVERIFY(book->isSyncing);
+    QCOMPARE(book->synCount, 2);
+    QCOMPARE(book->synDoneCount, 1);
+    QVERIFY(book->chapterList.first()->contentLoaded);
+    QVERIFY(CUiManager::instance()->isBookImporting());
+}
+
+void TestBookImport::signalsArriveOnTheGuiThreadAndTheAddRequestGoesOut()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    CBookJobManager* manager = CBookJobManager::instance();
+    QList<bool> onGuiThread;
+    QObject context;
+    connect(manager, &CBookJobManager::sig_ImportBookStep, &context, [&](T_Book*) {
+        onGuiThread.append(QThread::currentThread() == qApp->thread());
+    });
+    connect(manager, &CBookJobManager::sig_ImportBookThreadComplete, &context,
+            [&](TC_Books_AddBook*) { onGuiThread.append(QThread::currentThread() == qApp->thread()); });
+    QVERIFY(standin().clearJournal());
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("信号.txt"), kNovel.toUtf8())), 200);
+    QCOMPARE(onGuiThread, (QList<bool>{true, true}));
+
+    QVERIFY(standin().waitForRequests(1));
+    const QJsonArray journal = standin().journal();
+    QJsonObject sent;
+    for (const QJsonValue& entry : journal) {
+        if (entry.toObject().value(QStringLiteral("body")).toString().contains(QStringLiteral("信号")))
+            sent = entry.toObject();
+    }
+    QVERIFY(!sent.isEmpty());
+    const QJsonObject body =
+        QJsonDocument::fromJson(sent.value(QStringLiteral("body")).toString().toUtf8()).object();
+    QCOMPARE(body.value(QStringLiteral("local_id")).toInt(), f.firstBook()->localId);
+    QCOMPARE(body.value(QStringLiteral("import")).toInt(), 1);
+}
+
+void TestBookImport::encodingsDecodeToTheSameChapters_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("utf-8") << encoded(kNovel, "UTF-8");
+    QTest::newRow("utf-8 with bom") << encoded(kNovel, "UTF-8", "\xEF\xBB\xBF");
+    QTest::newRow("utf-16le with bom") << encoded(kNovel, "UTF-16LE", "\xFF\xFE");
+    QTest::newRow("utf-16be with bom") << encoded(kNovel, "UTF-16BE", "\xFE\xFF");
+    QTest::newRow("gb18030") << encoded(kNovel, "GB18030");
+    // Characters outside GBK: four-byte sequences of GB18030.
+    QTest::newRow("gb18030 four-byte") << encoded(kNovel + QStringLiteral("€𠀀\n"), "GB18030");
+}
+
+void TestBookImport::encodingsDecodeToTheSameChapters()
+{
+    QFETCH(QByteArray, bytes);
+    ImportFixture f;
+    QVERIFY(f.ready());
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("编码.txt"), bytes)), 200);
+    const QList<QVariantList> rows =
+        f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).at(0).toString(), QStringLiteral("第1章 开始"));
+    QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("他推开门。\n\n外面下着雨。\n"));
+    QVERIFY(rows.at(1).at(1).toString().startsWith(QStringLiteral("雨一直下。\n")));
+    QCOMPARE(f.rows(QStringLiteral("select bookName from tb_book")).first().first().toString(),
+             QStringLiteral("编码"));
+}
+
+void TestBookImport::chaptersTravelTwentyToABatchJob_data()
+{
+    QTest::addColumn<int>("chapterCount");
+    QTest::addColumn<QList<int>>("batchSizes");
+    QTest::newRow("20") << 20 << QList<int>{20};
+    QTest::newRow("21") << 21 << QList<int>{20, 1};
+    QTest::newRow("45") << 45 << QList<int>{20, 20, 5};
+}
+
+void TestBookImport::chaptersTravelTwentyToABatchJob()
+{
+    QFETCH(int, chapterCount);
+    QFETCH(QList<int>, batchSizes);
+    ImportFixture f;
+    QVERIFY(f.ready());
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("批量.txt"), chapters(chapterCount).toUtf8())), 200);
+    QList<int> sizes;
+    int order = 0;
+    for (const QVariantList& row :
+         f.rows(QStringLiteral("select content from tb_job where jobType=1009 order by jobId"))) {
+        const QJsonArray batch = QJsonDocument::fromJson(row.first().toString().toUtf8()).array();
+        sizes.append(batch.size());
+        for (const QJsonValue& item : batch)
+            QCOMPARE(item.toObject().value(QStringLiteral("order_num")).toInt(), ++order);
+    }
+    QCOMPARE(sizes, batchSizes);
+    T_Book* book = f.firstBook();
+    QVERIFY(book);
+    QCOMPARE(book->synCount, 2 * batchSizes.size());
+    QCOMPARE(book->synDoneCount, batchSizes.size());
+    QCOMPARE(f.count(QStringLiteral("tb_chapter")), chapterCount);
+}
+
+void TestBookImport::volumeHeadingsMakeVolumesInTextOrder()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QString text = QStringLiteral(
+        "第一卷 风起\n第1章 甲\n甲文\n第2章 乙\n乙文\n"
+        "第二卷 云涌\n第3章 丙\n丙文\n"
+        "第二卷 云涌\n第4章 丁\n丁文\n");
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("分卷.txt"), text.toUtf8())), 200);
+    const QList<QVariantList> volumes =
+        f.rows(QStringLiteral("select localId,volumeName,orderNum from tb_volume order by orderNum"));
+    QCOMPARE(volumes.size(), 2);
+    QCOMPARE(volumes.at(0).at(1).toString(), QStringLiteral("第一卷 风起"));
+    QCOMPARE(volumes.at(0).at(2).toInt(), 0);
+    QCOMPARE(volumes.at(1).at(1).toString(), QStringLiteral("第二卷 云涌"));
+    QCOMPARE(volumes.at(1).at(2).toInt(), 1);
+    const QList<QVariantList> chapterRows =
+        f.rows(QStringLiteral("select name,localVolumeId,content from tb_chapter order by orderNum"));
+    QCOMPARE(chapterRows.size(), 4);
+    QCOMPARE(chapterRows.at(1).at(1), volumes.at(0).at(0));
+    QCOMPARE(chapterRows.at(2).at(1), volumes.at(1).at(0));
+    QCOMPARE(chapterRows.at(3).at(1), volumes.at(1).at(0));
+    QCOMPARE(chapterRows.at(3).at(2).toString(), QStringLiteral("丁文\n"));
+    QCOMPARE(f.rows(QStringLiteral("select count(*) from tb_job where jobType=1031")).first().first().toInt(), 2);
+}
+
+void TestBookImport::volumesWithoutChaptersGiveEmptyVolumesAndEndTheImport()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QString text = QStringLiteral("第一卷\n第二卷 终\n");
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("空卷.txt"), text.toUtf8())), 200);
+    QCOMPARE(f.count(QStringLiteral("tb_volume")), 2);
+    QCOMPARE(f.count(QStringLiteral("tb_chapter")), 0);
+    QCOMPARE(f.rows(QStringLiteral("select count(*) from tb_job where jobType=1009")).first().first().toInt(), 0);
+    // No batch will ever be answered: the import is over at once and the next may start.
+    T_Book* book = f.firstBook();
+    QVERIFY(book);
+    QVERIFY(!book->isImporting);
+    QVERIFY(!CUiManager::instance()->isBookImporting());
+}
+
+void TestBookImport::textBeforeTheFirstHeadingIsKeptAsAPreface()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QString text = QStringLiteral("作者的话\n谢谢阅读。\n第1章 起\n正文\n");
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("序.txt"), text.toUtf8())), 200);
+    const QList<QVariantList> rows =
+        f.rows(QStringLiteral("select name,content,orderNum from tb_chapter order by orderNum"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).at(0).toString(), QStringLiteral("序言"));
+    QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("作者的话\n谢谢阅读。\n"));
+    QCOMPARE(rows.at(1).at(0).toString(), QStringLiteral("第1章 起"));
+
+    // With volume headings, chapters before the first volume go into a first volume.
+    ImportFixture g;
+    QVERIFY(g.ready());
+    const QString volumes = QStringLiteral("第1章 楔子\n楔子文\n第二卷 正篇\n第2章 开\n开文\n");
+    QCOMPARE(g.import(g.writeFile(QStringLiteral("楔子.txt"), volumes.toUtf8())), 200);
+    const QList<QVariantList> vols =
+        g.rows(QStringLiteral("select volumeName from tb_volume order by orderNum"));
+    QCOMPARE(vols.size(), 2);
+    QCOMPARE(vols.at(0).first().toString(), QStringLiteral("第一卷"));
+    QCOMPARE(g.count(QStringLiteral("tb_chapter")), 2);
+}
+
+void TestBookImport::headingsAreWholeLinesOnly()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QString text = QStringLiteral(
+        "第1章 开始\n他说\n这一行比二十个字更长一些，这一行比二十个字更长一些。\n"
+        "他读完了第三章的内容，合上书。\n"
+        "第2章 后来\n完\n");
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("标题.txt"), text.toUtf8())), 200);
+    const QList<QVariantList> rows =
+        f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).at(0).toString(), QStringLiteral("第1章 开始"));
+    QVERIFY(rows.at(0).at(1).toString().startsWith(QStringLiteral("他说\n")));
+    QVERIFY(rows.at(0).at(1).toString().contains(QStringLiteral("第三章的内容")));
+}
+
+void TestBookImport::crlfAndLoneCrLineEndsAreLineFeeds()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QByteArray bytes = QStringLiteral("第1章 甲\r\n一行\r\n两行\r第2章 乙\r三行\r").toUtf8();
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("换行.txt"), bytes)), 200);
+    const QList<QVariantList> rows =
+        f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("一行\n两行\n"));
+    QCOMPARE(rows.at(1).at(0).toString(), QStringLiteral("第2章 乙"));
+    QCOMPARE(rows.at(1).at(1).toString(), QStringLiteral("三行\n"));
+}
+
+void TestBookImport::quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QString heading = QStringLiteral("第1章 \"他说\" '%1' %2 \\ ;--");
+    const QString text = heading + QStringLiteral("\n'%1' 正文 \"%2\"\n");
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("O'Brien %1.txt"), text.toUtf8())), 200);
+    QCOMPARE(f.rows(QStringLiteral("select bookName from tb_book")).first().first().toString(),
+             QStringLiteral("O'Brien %1"));
+    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter"));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().at(0).toString(), heading);
+    QCOMPARE(rows.first().at(1).toString(), QStringLiteral("'%1' 正文 \"%2\"\n"));
+    const QString batch = f.rows(QStringLiteral("select content from tb_job where jobType=1009"))
+                              .first().first().toString();
+    QCOMPARE(QJsonDocument::fromJson(batch.toUtf8()).array().first().toObject()
+                 .value(QStringLiteral("chapter_name")).toString(),
+             heading);
+}
+
+void TestBookImport::oneImportAtATime()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    CBookJobManager* manager = CBookJobManager::instance();
+    const QString path = f.writeFile(QStringLiteral("一.txt"), chapters(3).toUtf8());
+    CUiManager::instance()->setBookImporting(true);
+    QVERIFY(!manager->startImportBook(path));
+    CUiManager::instance()->setBookImporting(false);
+
+    // The flag is taken when the first import starts, before its book exists.
+    QSignalSpy finished(manager, &CBookJobManager::sig_ImportBookFinished);
+    QVERIFY(manager->startImportBook(path));
+    QVERIFY(!manager->startImportBook(f.writeFile(QStringLiteral("二.txt"), chapters(3).toUtf8())));
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(f.count(QStringLiteral("tb_book")), 1);
+    // Still set: the book's batch has not been answered.
+    QVERIFY(CUiManager::instance()->isBookImporting());
+    CPublicManager::instance()->resetBookSynState(f.firstBook());
+    QVERIFY(!CUiManager::instance()->isBookImporting());
+}
+
+void TestBookImport::htmlRemnantsAreRemovedCaseSensitively()
+{
+    QString text = QStringLiteral("a&nbsp;b<p>c</p><P>d<p class=\"x\">e\tf&amp;g&#39;h<br>");
+    CBookJobManager::htmlToPlainText(text);
+    QCOMPARE(text, QStringLiteral("a;bc<P>d<p class=\"x\">efgh"));
+}
+
+void TestBookImport::catalogueCarriesTheHeadingPatterns()
+{
+    const QString volume = QCoreApplication::translate("CBookJobManager", "volume regexp");
+    const QString chapter = QCoreApplication::translate("CBookJobManager", "chapter regexp");
+    QVERIFY(volume != QStringLiteral("volume regexp"));
+    QCOMPARE(CBookJobManager::volumePattern(), volume);
+    QCOMPARE(CBookJobManager::chapterPattern(), chapter);
+    QCOMPARE(QCoreApplication::translate("CBookJobManager", "First Volume"), QStringLiteral("第一卷"));
+}
+
+int runBookImportTests(int argc, char** argv)
+{
+    TestBookImport tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_BookImport.moc"

@@ -1,0 +1,169 @@
+// Files that are no book, or that cannot be stored: a clear result code and
+// nothing left behind, not even half a book.
+
+#include "ImportFixture.h"
+
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+void verifyNothingStored(ImportFixture& f)
+{
+    QCOMPARE(f.count(QStringLiteral("tb_book")), 0);
+    QCOMPARE(f.count(QStringLiteral("tb_volume")), 0);
+    QCOMPARE(f.count(QStringLiteral("tb_chapter")), 0);
+    QCOMPARE(f.count(QStringLiteral("tb_job")), 0);
+    QVERIFY(CPublicManager::instance()->bookList.isEmpty());
+    // A failed import does not block the next one.
+    QVERIFY(!CUiManager::instance()->isBookImporting());
+}
+
+QString chapters(int n)
+{
+    QString text;
+    for (int i = 1; i <= n; ++i)
+        text += QStringLiteral("第%1章 标题%1\n正文%1。\n").arg(i);
+    return text;
+}
+
+} // namespace
+
+class TestBookImportBadInput : public QObject
+{
+    Q_OBJECT
+private slots:
+    void refusedFilesLeaveNothing_data();
+    void refusedFilesLeaveNothing();
+    void missingFileIsUnreadable();
+    void oversizedFileIsRefusedBeforeReading();
+    void failureHalfwayRollsBackTheWholeBook();
+    void twentyMegabyteNovelIsImportedWhole();
+};
+
+void TestBookImportBadInput::refusedFilesLeaveNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("result");
+    const QByteArray novel = chapters(2).toUtf8();
+    QTest::newRow("suffix in capitals") << "书.TXT" << novel << 10006;
+    QTest::newRow("no suffix") << "书" << novel << 10006;
+    QTest::newRow("other suffix") << "书.doc" << novel << 10006;
+    QTest::newRow("only the suffix") << ".txt" << novel << 10007;
+    QTest::newRow("empty file") << "空.txt" << QByteArray() << 10008;
+    QTest::newRow("only a bom") << "空.txt" << QByteArray("\xEF\xBB\xBF") << 10008;
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>(QRandomGenerator::global()->bounded(256));
+    binary[7] = '\0';
+    QTest::newRow("binary") << "图.txt" << binary << 10008;
+    QTest::newRow("png header") << "图.txt" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << 10008;
+    // Mostly UTF-8 with one broken sequence: not read as GB18030 mojibake.
+    QTest::newRow("broken utf-8") << "坏.txt" << novel + QByteArray("\xE4\xB8") + novel << 10008;
+    QTest::newRow("utf-16 odd length") << "坏.txt"
+                                       << QByteArray("\xFF\xFE") + QByteArray("\x2C\x7B\x31", 3) << 10008;
+    QTest::newRow("utf-8 bom, broken") << "坏.txt" << QByteArray("\xEF\xBB\xBF") + novel + "\xFF" << 10008;
+    QTest::newRow("no heading") << "散文.txt" << QStringLiteral("只是一段文字。\n没有章节。\n").toUtf8()
+                                << 10011;
+    QTest::newRow("only blanks") << "空白.txt" << QByteArray("  \n\n \n") << 10011;
+    QTest::newRow("heading inside a sentence") << "句.txt"
+                                               << QStringLiteral("他读到第三章的时候睡着了。\n").toUtf8()
+                                               << 10011;
+}
+
+void TestBookImportBadInput::refusedFilesLeaveNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, result);
+    ImportFixture f;
+    QVERIFY(f.ready());
+    QCOMPARE(f.import(f.writeFile(name, bytes)), result);
+    verifyNothingStored(f);
+}
+
+void TestBookImportBadInput::missingFileIsUnreadable()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    QCOMPARE(f.import(f.dir() + QStringLiteral("/不存在.txt")), 10009);
+    verifyNothingStored(f);
+}
+
+void TestBookImportBadInput::oversizedFileIsRefusedBeforeReading()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    // A sparse file: large on paper, nothing on the disk.
+    const QString path = f.writeFile(QStringLiteral("巨大.txt"), chapters(1).toUtf8());
+    QFile file(path);
+    QVERIFY(file.resize(300LL * 1024 * 1024));
+    QCOMPARE(f.import(path), 10009);
+    verifyNothingStored(f);
+}
+
+void TestBookImportBadInput::failureHalfwayRollsBackTheWholeBook()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    // The 25th chapter cannot be stored: by then the book, its volume and the
+    // first batch job are written.
+    QSqlQuery query(QSqlDatabase::database());
+    QVERIFY(query.exec(QStringLiteral(
+        "create trigger refuse_chapter before insert on tb_chapter when new.name like '%标题25%' "
+        "begin select raise(abort, 'disk full'); end;")));
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("中断.txt"), chapters(30).toUtf8())), 10011);
+    verifyNothingStored(f);
+    QVERIFY(query.exec(QStringLiteral("drop trigger refuse_chapter;")));
+}
+
+void TestBookImportBadInput::twentyMegabyteNovelIsImportedWhole()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QString paragraph = QStringLiteral("夜色沉沉，远处的灯火一盏接一盏地亮起来，他站在窗前很久没有说话。\n");
+    QString text;
+    int n = 0;
+    qint64 words = 0;
+    qint64 bytes = 0;
+    const qint64 paragraphBytes = paragraph.toUtf8().size();
+    while (bytes < 20 * 1024 * 1024) {
+        ++n;
+        const QString heading = QStringLiteral("第%1章 第%1夜\n").arg(n);
+        text += heading;
+        bytes += heading.toUtf8().size() + 40 * paragraphBytes;
+        for (int p = 0; p < 40; ++p)
+            text += paragraph;
+        words += 40 * (paragraph.size() - 1);
+    }
+    const QString path = f.writeFile(QStringLiteral("长篇.txt"), text.toUtf8());
+    QVERIFY(QFileInfo(path).size() >= 20 * 1024 * 1024);
+    text.clear();
+    QCOMPARE(f.import(path), 200);
+    QCOMPARE(f.count(QStringLiteral("tb_chapter")), n);
+    QCOMPARE(f.rows(QStringLiteral("select sum(wordCount) from tb_chapter")).first().first().toLongLong(),
+             words);
+    QCOMPARE(f.rows(QStringLiteral("select count(*) from tb_job where jobType=1009")).first().first().toInt(),
+             (n + 19) / 20);
+    T_Book* book = f.firstBook();
+    QVERIFY(book);
+    QCOMPARE(book->chapterList.size(), n);
+    QCOMPARE(static_cast<qint64>(book->wordNum), words);
+}
+
+int runBookImportBadInputTests(int argc, char** argv)
+{
+    TestBookImportBadInput tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_BookImportBadInput.moc"
