@@ -125,6 +125,13 @@ bool CBookJobManager::outline_delete(TC_BookOutline_Delete& request)
     if (fromServer)
         return true;
 
+    if (request.outlineId < 1) {
+        // The platform never had the outline: its waiting jobs go, and no
+        // delete is queued that could never be sent.
+        if (!m_db->deleteOutlineJobs(request.localOutlineId))
+            return dbFailed("jobs of a deleted outline not removed");
+        return true;
+    }
     const QJsonObject content{{QStringLiteral("outlineId"), request.outlineId},
                               {QStringLiteral("type"), request.type}};
     int revision = 0;
