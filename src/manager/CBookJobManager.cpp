@@ -1,17 +1,31 @@
-#include "CBookJobManager.h"
+// The book-operations manager: its shared steps and the book operations.
 
+#include "BookJobSend.h"
+
+#include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
-#include "remote/CTessaneHttp.h"
+#include "manager/CSynDataManager.h"
+#include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
 #include "remote/CTessaneUrl.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 CBookJobManager::CBookJobManager(QObject* parent)
     : QObject(parent),
       m_http(CTessaneHttp::instance()),
       m_db(CTessaneDb::instance()),
-      m_model(CPublicManager::instance())
+      m_model(CPublicManager::instance()),
+      m_ui(CUiManager::instance())
 {
 }
 
@@ -21,16 +35,69 @@ CBookJobManager* CBookJobManager::instance()
     return manager;
 }
 
-bool CBookJobManager::loadBooks()
+int CBookJobManager::now()
 {
-    const int uid = m_model->userInfo.uid;
-    if (uid < 1)
-        return false;
-    if (!m_db->getBooks(uid, m_model->bookList, m_model->recycleBookList)) {
-        qWarning() << "books of user" << uid << "could not be loaded";
-        return false;
-    }
-    return true;
+    return static_cast<int>(currentServerTime());
+}
+
+// ---- shared steps ---------------------------------------------------------------------
+
+T_Book* CBookJobManager::resolveBook(T_Http_Custom& header)
+{
+    if (header.localBookId < 1)
+        return nullptr;
+    T_Book* book = m_model->findBookByLocalId(header.localBookId);
+    if (book == nullptr)
+        return nullptr;
+    header.bookId = book->bookId;
+    header.uid = m_model->userInfo.uid;
+    return book;
+}
+
+T_Chapter* CBookJobManager::resolveChapter(T_Http_Custom& header)
+{
+    if (header.localBookId < 1 || m_model->userInfo.uid < 1 || header.localChapterId < 1)
+        return nullptr;
+    T_Book* book = m_model->findBookByLocalId(header.localBookId);
+    if (book == nullptr)
+        return nullptr;
+    T_Chapter* chapter = book->findChapterByLocalId(header.localChapterId);
+    if (chapter == nullptr)
+        return nullptr;
+    header.uid = m_model->userInfo.uid;
+    header.bookId = book->bookId;
+    header.localVolumeId = chapter->localVolumeId;
+    header.volumeId = chapter->volumeId;
+    header.chapterId = chapter->chapterId;
+    return chapter;
+}
+
+bool CBookJobManager::recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
+                                int* revision)
+{
+    if (header.uid < 1)
+        header.uid = m_model->userInfo.uid;
+    if (m_db->addJob(header, content, createTime, ext1, revision))
+        return true;
+    // The change is in the table but would never reach the platform: the
+    // author has to know.
+    dbFailed("job not recorded");
+    m_ui->showError(m_lastError, 3000);
+    return false;
+}
+
+bool CBookJobManager::dbFailed(const char* what)
+{
+    m_lastError = QStringLiteral("数据库错误\n") + m_db->lastErrorText();
+    qWarning().noquote() << what << ":" << m_db->lastErrorText();
+    return false;
+}
+
+void CBookJobManager::replyDbFailed(T_Http_S& head, const char* what)
+{
+    m_db->setDbError(head);
+    m_lastError = head.msg;
+    qWarning().noquote() << what << ": code" << head.code << head.msg;
 }
 
 bool CBookJobManager::notBuilt(const char* operation)
@@ -40,158 +107,238 @@ bool CBookJobManager::notBuilt(const char* operation)
     return false;
 }
 
-bool CBookJobManager::books_add(TC_Books_AddBook&, bool) { return notBuilt("books_add"); }
-bool CBookJobManager::books_delete(TC_Books_Delete&, bool) { return notBuilt("books_delete"); }
-bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard&, bool) { return notBuilt("books_delete_hard"); }
-bool CBookJobManager::books_restore(TC_Books_Restore&, bool) { return notBuilt("books_restore"); }
-bool CBookJobManager::books_edit(TC_Books_Edit&) { return notBuilt("books_edit"); }
-bool CBookJobManager::chapter_add(TC_Chapter_Add&) { return notBuilt("chapter_add"); }
-bool CBookJobManager::chapter_delete(TC_Chapter_Delete&) { return notBuilt("chapter_delete"); }
-bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content&) { return notBuilt("chapter_edit_content"); }
-bool CBookJobManager::chapter_edit_name(TC_Chapter_Edit_Name&) { return notBuilt("chapter_edit_name"); }
-bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle&, bool) { return notBuilt("chapter_recycle"); }
-bool CBookJobManager::chapter_move(TC_Chapter_Move&) { return notBuilt("chapter_move"); }
-bool CBookJobManager::chapter_contentBlade(TC_Chapter_ContentBlade&) { return notBuilt("chapter_contentBlade"); }
-bool CBookJobManager::volume_add(TC_Volume_Add&) { return notBuilt("volume_add"); }
-bool CBookJobManager::volume_edit(TC_Volume_Edit&) { return notBuilt("volume_edit"); }
-bool CBookJobManager::volume_del_restore(TC_Volume_Delete&) { return notBuilt("volume_del_restore"); }
-bool CBookJobManager::volume_move(TC_Volume_Move&, const QMap<int, int>&) { return notBuilt("volume_move"); }
 
-// ---- replies ------------------------------------------------------------------------
+// ---- books ------------------------------------------------------------------------
 
-void CBookJobManager::asynBack(int jobType, int localBookId, const QByteArray& body)
+bool CBookJobManager::loadBooks()
 {
-    switch (jobType) {
-    case JobType::BooksAdd:
-        asynBackBookAdd(body);
-        break;
-    case JobType::ChapterAdd:
-        asynBackChapterAdd(body);
-        break;
-    case JobType::ChapterBatchCreate:
-        asynBackChapterBatchCreate(body);
-        break;
-    case JobType::OutlineCreate:
-        asynBackOutlineCreate(body);
-        break;
-    case JobType::VolumeAdd:
-        asynBackVolumeAdd(body);
-        break;
-    case JobType::BooksDeleteHard:
-        qDebug() << "DeleteHard:" << body.left(200);
-        break;
-    case JobType::BooksRestore:
-        qDebug() << "BookRestore" << body.left(200);
-        break;
-    default:
-        // Saves, moves, deletions: the platform returns nothing the local
-        // copy needs. Replies to fetches belong to the book operations.
-        break;
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    if (!m_db->getBooks(uid, m_model->bookList, m_model->recycleBookList)) {
+        dbFailed("books could not be loaded");
+        return false;
     }
-    addSyncProgress(localBookId);
+    return true;
 }
 
-void CBookJobManager::asynBackBookAdd(const QByteArray& body)
+T_Book* CBookJobManager::books_add(TC_Books_AddBook& request, bool fromSync)
 {
-    TS_Books_AddBook reply;
-    CTessaneUrl::parseAddBook(body, &reply);
-    qDebug() << "asynBackBookAdd" << reply.header.code << reply.book_id << reply.local_id;
-    if (reply.header.code != HttpOk || reply.book_id < 1 || reply.local_id < 1)
-        return;
-    if (!m_db->setBookServerId(reply.local_id, reply.book_id)) {
-        qWarning() << "server id of book" << reply.local_id << "not stored";
-        return;
-    }
-    if (T_Book* book = m_model->findBookByLocalId(reply.local_id)) {
-        book->chaptersLoaded = true;
-        book->bookId = reply.book_id;
-        for (T_Chapter* chapter : qAsConst(book->chapterList))
-            chapter->bookId = reply.book_id;
-        for (T_Volume* volume : qAsConst(book->volumeList))
-            volume->bookId = reply.book_id;
-    }
-}
-
-void CBookJobManager::asynBackChapterAdd(const QByteArray& body)
-{
-    TS_Chapter_Add reply;
-    CTessaneUrl::setHttpChapterAdd(body, &reply);
-    qDebug() << "asynBackChapterAdd==" << reply.header.code;
-    const T_Http_Custom& header = reply.header.userdata;
-    if (reply.header.code != HttpOk || reply.chapter_id < 1 || header.localChapterId < 1)
-        return;
-    if (!m_db->setChapterServerId(header.localChapterId, reply.chapter_id)) {
-        qWarning() << "server id of chapter" << header.localChapterId << "not stored";
-        return;
-    }
-    if (T_Chapter* chapter = m_model->findChapter(header.localBookId, header.localChapterId))
-        chapter->chapterId = reply.chapter_id;
-    qDebug() << "update db finish==";
-}
-
-void CBookJobManager::asynBackChapterBatchCreate(const QByteArray& body)
-{
-    TS_JsonObjectList reply;
-    CTessaneUrl::setHttpObjectList(body, &reply);
-    const int localBookId = reply.header.userdata.localBookId;
-    T_Book* book = m_model->findBookByLocalId(localBookId);
-    if (reply.header.code != HttpOk || reply.list.isEmpty() || book == nullptr)
-        return;
-    for (const QJsonObject& item : qAsConst(reply.list)) {
-        const int localId = item.value(QStringLiteral("local_id")).toInt();
-        const int chapterId = item.value(QStringLiteral("chapter_id")).toInt();
-        if (localId < 1 || chapterId < 1)
-            continue;
-        if (!m_db->setChapterServerId(localId, chapterId)) {
-            qWarning() << "server id of chapter" << localId << "not stored";
-            continue;
+    CSynDataManager* feed = CSynDataManager::instance();
+    if (request.header.bookId >= 1) {
+        if (T_Book* known = m_model->findBookByBookId(request.header.bookId)) {
+            request.header.localBookId = known->localId;
+            known->chaptersLoaded = true;
+            known->calcWordCount();
+            if (!known->isImporting)
+                feed->countBookItems(known);
+            return nullptr;
         }
-        if (T_Chapter* chapter = book->findChapterByLocalId(localId))
-            chapter->chapterId = chapterId;
     }
-    book->calcWordCount();
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return nullptr;
+    request.header.uid = uid;
+    if (!m_db->insertBook(request)) {
+        dbFailed("book not stored");
+        return nullptr;
+    }
+    m_ui->addBook(request, 0, request.import);
+    T_Book* book = m_model->findBookByLocalId(request.header.localBookId);
+
+    if (!fromSync) {
+        int revision = 0;
+        const bool recorded = recordJob(request.header, request.bookName, now(), 0, &revision);
+        if (book && book->chapterList.isEmpty() && book->recycleChapterList.isEmpty() && !request.import) {
+            // The jobs of a new book are recorded in the order the platform
+            // must take them: book, volume, chapter, cover.
+            if (T_Volume* volume = CBookVolumeController::instance()->createVolume(book, false)) {
+                TC_Chapter_Add first(book->localId, book->bookId, volume->localId, 0, now(), 1,
+                                     tr("first chapter"));
+                chapter_add(first);
+            }
+            if (!request.localCover.isEmpty()) {
+                TC_Books_Edit cover(book->localId, 0, 0, 0, QString(), QString(), request.localCover,
+                                    now() + 1);
+                books_edit(cover);
+            }
+        }
+        if (!request.import) {
+            if (recorded)
+                sendRecorded(request, revision, &CTessaneHttp::books_add_asyn);
+            else
+                m_http->books_add_asyn(request);
+        }
+    }
+    if (book && !book->isImporting)
+        feed->countBookItems(book);
+    return book;
 }
 
-void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
+bool CBookJobManager::books_edit(TC_Books_Edit& request)
 {
-    TS_BookOutline_Create reply;
-    CTessaneUrl::setHttpOutlineCreate(body, &reply);
-    if (reply.header.code != HttpOk || reply.local_id < 1 || reply.outline_id < 1)
-        return;
-    // The outline row and every waiting job of it learn the id together.
-    if (!m_db->updateAllOfOutline(reply.local_id, reply.outline_id)) {
-        qWarning() << "server id of outline" << reply.local_id << "not stored";
-        return;
+    T_Book* book = resolveBook(request.header);
+    if (book == nullptr)
+        return false;
+    const int oldChannel = book->channelType, oldCate = book->cateId, oldCateFid = book->cateFid;
+    const QString oldName = book->bookName, oldIntro = book->intro, oldCover = book->localCover;
+    if (request.channelType >= 1)
+        book->channelType = request.channelType;
+    if (request.cateId >= 1 && request.cateFid >= 1) {
+        book->cateId = request.cateId;
+        book->cateFid = request.cateFid;
     }
-    if (T_Book* book = m_model->findBookByBookId(reply.book_id)) {
-        if (T_Outline* outline = book->findOutlineByLocalId(reply.local_id))
-            outline->outlineId = reply.outline_id;
+    if (!request.bookName.isEmpty())
+        book->bookName = request.bookName;
+    if (!request.intro.isEmpty())
+        book->intro = request.intro;
+
+    const QFileInfo source(request.localCover);
+    if (!request.localCover.isEmpty() && source.isFile()) {
+        const QString folder = appDirPath() + QStringLiteral("/data/bookImg/");
+        const QString md5 = fileMd5(source.filePath());
+        if (!md5.isEmpty() && mkpathIfMissing(folder)) {
+            const QString target = folder + md5 + QLatin1Char('.') + source.suffix();
+            // Equal bytes give an equal name: a picture chosen twice is kept once.
+            if (QFileInfo::exists(target) || QFile::copy(source.filePath(), target))
+                book->localCover = target;
+            else
+                qWarning() << "cover" << source.filePath() << "not copied to" << target;
+        }
+        QString dataUrl;
+        imageToBase64Url(source.filePath(), dataUrl);
+        request.localCover = dataUrl;
     }
+
+    if (!m_db->updateBook(book)) {
+        // The record keeps what the table holds.
+        book->channelType = oldChannel;
+        book->cateId = oldCate;
+        book->cateFid = oldCateFid;
+        book->bookName = oldName;
+        book->intro = oldIntro;
+        book->localCover = oldCover;
+        return dbFailed("book not stored");
+    }
+
+    bool recorded = true;
+    int revision = 0;
+    if (request.header.synStep == 0) {
+        const QJsonObject content{{QStringLiteral("channelType"), book->channelType},
+                                  {QStringLiteral("cateId"), book->cateId},
+                                  {QStringLiteral("bookName"), book->bookName},
+                                  {QStringLiteral("intro"), book->intro},
+                                  {QStringLiteral("localCover"), book->localCover},
+                                  {QStringLiteral("cateFid"), book->cateFid}};
+        recorded = recordJob(request.header, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
+                             request.updateTime, 0, &revision);
+    }
+    if (request.header.bookId >= 1) {
+        if (request.header.synStep == 0 && recorded)
+            sendRecorded(request, revision, &CTessaneHttp::books_edit_asyn);
+        else
+            m_http->books_edit_asyn(request);
+    }
+    return recorded;
 }
 
-void CBookJobManager::asynBackVolumeAdd(const QByteArray& body)
+bool CBookJobManager::books_delete(TC_Books_Delete& request, bool fromSync)
 {
-    TS_Volume_Add reply;
-    CTessaneUrl::setHttpVolumeAdd(body, &reply);
-    qDebug() << "asynBackVolumeAdd==" << reply.header.code << reply.volume_id;
-    const T_Http_Custom& header = reply.header.userdata;
-    if (reply.header.code != HttpOk || reply.volume_id < 1 || header.localVolumeId < 1)
-        return;
-    if (!m_db->setVolumeServerId(header.localVolumeId, reply.volume_id)) {
-        qWarning() << "server id of volume" << header.localVolumeId << "not stored";
-        return;
+    T_Book* book = resolveBook(request.header);
+    if (book == nullptr)
+        return false;
+    const int oldStatus = book->status;
+    const int oldTime = book->updateTime;
+    book->status = 0;
+    book->updateTime = now();
+    if (!m_db->updateBook(book)) {
+        // The book stays on the shelf; its record says so too.
+        book->status = oldStatus;
+        book->updateTime = oldTime;
+        return dbFailed("book not moved to the recycle bin");
     }
-    if (T_Volume* volume = m_model->findVolume(header.localBookId, header.localVolumeId))
-        volume->volumeId = reply.volume_id;
-    qDebug() << "update db finish==";
+    bool recorded = true;
+    if (!fromSync) {
+        int revision = 0;
+        recorded = recordJob(request.header, QString(), now(), 0, &revision);
+        if (request.header.bookId >= 1 && recorded)
+            sendRecorded(request, revision, &CTessaneHttp::books_delete_asyn);
+    }
+    const int row = m_model->bookList.indexOf(book);
+    COutlineController::instance()->removeBook(book->localId);
+    if (row >= 0)
+        m_ui->removeBook(row, request);
+    return recorded;
 }
 
-void CBookJobManager::addSyncProgress(int localBookId)
+bool CBookJobManager::books_restore(TC_Books_Restore& request, bool fromSync)
 {
-    T_Book* book = m_model->findBookByLocalId(localBookId);
-    if (book == nullptr || !book->isSyncing || book->synCount < 1)
-        return;
-    ++book->synDoneCount;
-    if (book->synDoneCount >= book->synCount)
-        m_model->resetBookSynState(book);
+    if (request.header.localBookId < 1)
+        return false;
+    T_Book* book = m_model->findRecycledBookByLocalId(request.header.localBookId);
+    if (book == nullptr)
+        return false;
+    request.header.bookId = book->bookId;
+    request.header.uid = m_model->userInfo.uid;
+    const int oldStatus = book->status;
+    const int oldTime = book->updateTime;
+    book->status = 1;
+    book->updateTime = now();
+    if (!m_db->updateBook(book)) {
+        book->status = oldStatus;
+        book->updateTime = oldTime;
+        return dbFailed("book not restored");
+    }
+    bool recorded = true;
+    if (!fromSync) {
+        int revision = 0;
+        recorded = recordJob(request.header, QString(), now(), 0, &revision);
+        if (request.header.bookId >= 1 && recorded)
+            sendRecorded(request, revision, &CTessaneHttp::books_restore_asyn);
+    }
+    m_model->restoreRecycledBook(book->localId);
+    m_ui->insertBook(0);
+    return recorded;
+}
+
+bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool fromSync)
+{
+    if (request.header.localBookId < 1)
+        return false;
+    T_Book* book = m_model->findRecycledBookByLocalId(request.header.localBookId);
+    if (book == nullptr)
+        return false;
+    request.header.bookId = book->bookId;
+    request.header.uid = m_model->userInfo.uid;
+    if (!m_db->deleteBook(request))
+        return dbFailed("book not deleted");
+    bool recorded = true;
+    if (!fromSync) {
+        int revision = 0;
+        recorded = recordJob(request.header, QString(), now(), 0, &revision);
+        if (request.header.bookId >= 1 && recorded) {
+            qDebug() << "delete book for good" << request.header.localBookId << request.header.bookId;
+            sendRecorded(request, revision, &CTessaneHttp::books_delete_hard_asyn);
+        }
+    }
+    m_model->deleteRecycledBook(request.header.localBookId);
+    return recorded;
+}
+
+bool CBookJobManager::books_info(TC_Books_Info& request)
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    request.header.uid = uid;
+    request.header.jobType = JobType::BooksInfo;
+    m_http->books_info_asyn(request);
+    return true;
+}
+
+void CBookJobManager::refreshBookItem(T_Book* book)
+{
+    const int row = m_model->bookList.indexOf(book);
+    if (book != nullptr && row >= 0)
+        m_ui->updateBookItem(row);
 }

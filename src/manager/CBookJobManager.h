@@ -5,9 +5,11 @@
 #include "manager/TessaneError.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
+#include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QMap>
 #include <QObject>
 #include <QList>
@@ -17,51 +19,96 @@
 class CPublicManager;
 class CTessaneDb;
 class CTessaneHttp;
+class CUiManager;
 struct T_Book;
 struct T_Chapter;
+struct T_Http_S;
 struct T_ImportTarget;
 
-// The book-operations manager: owner of the book, volume, chapter and
-// outline jobs (1002-1035). What is here: loading the author's books, the
-// replay of stored book jobs, and the replies that the replay's requests
-// need handled (server ids of created objects, the books' sync progress).
-// The operations the screens call on books are not built yet: each says so
-// in the log and returns false, so no caller takes it for done.
+// The one place where books, volumes, chapters and outlines change. Every
+// operation keeps four things in step: the shared model, the tables, the job
+// table and the platform. It resolves its objects in the model, writes the
+// table first and changes the model only once that worked, records the job
+// (unless the change came from the platform) and sends the request at once
+// when every server id it needs is known; otherwise the job waits for the
+// reply that brings the id and goes out with the queue's next pass.
+//
+// Failures are results: false (or null) when nothing, or not all, was done;
+// lastError() then says why. GUI thread only.
 class CBookJobManager : public QObject
 {
     Q_OBJECT
 public:
     static CBookJobManager* instance();
 
+    // --- books (CBookJobManager.cpp) ---
+
     // The signed-in author's books into the shared model's two lists.
     bool loadBooks();
+    // A new book, or (with a server id the model knows) the book already
+    // here, which is then only marked loaded and null is returned. A book
+    // made by hand gets its first volume and chapter; fromSync records no job.
+    T_Book* books_add(TC_Books_AddBook& request, bool fromSync);
+    bool books_edit(TC_Books_Edit& request);
+    bool books_delete(TC_Books_Delete& request, bool fromSync);
+    bool books_restore(TC_Books_Restore& request, bool fromSync);
+    bool books_delete_hard(TC_Books_Delete_Hard& request, bool fromSync);
+    // Asks the platform for the book's information; no job.
+    bool books_info(TC_Books_Info& request);
+    // Tells the bookshelf that the book's row changed.
+    void refreshBookItem(T_Book* book);
+    bool books_export(T_Book* book, const QString& path);
+    bool startImportBook(const QString& path);
+
+    // --- chapters (CBookJobManager_chapters.cpp) ---
+
+    // Resolves the chapter a request names (live, then recycled) and fills
+    // the request's user and server ids from the model; null when unknown.
+    template <class Request>
+    T_Chapter* getChapter(Request& request) { return resolveChapter(request.header); }
+    bool chapter_add(TC_Chapter_Add& request);
+    bool chapter_edit_content(TC_Chapter_Edit_Content& request);
+    bool chapter_edit_name(TC_Chapter_Edit_Name& request);
+    bool chapter_delete(TC_Chapter_Delete& request);
+    bool chapter_recycle(TC_Chapter_Recycle& request, bool fromSync);
+    bool chapter_move(TC_Chapter_Move& request);
+    bool chapter_contentBlade(TC_Chapter_ContentBlade& request);
+    bool chapter_menu(TC_Chapter_Menu& request);
+
+    // --- volumes (CBookJobManager_volumes.cpp) ---
+
+    bool volume_add(TC_Volume_Add& request);
+    bool volume_edit(TC_Volume_Edit& request);
+    bool volume_del_restore(TC_Volume_Delete& request);
+    // newOrder: local volume id -> new order number of the volumes that moved.
+    bool volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder);
+    bool volume_menu(TC_Volume_Menu& request);
+
+    // --- outlines (CBookJobManager_outlines.cpp) ---
+
+    bool outline_create(TC_BookOutline_Create& request);
+    bool outline_update(TC_BookOutline_Update& request);
+    bool outline_delete(TC_BookOutline_Delete& request);
+    // from, to: positions in the book's outline list before and after the
+    // panel moved the entry.
+    bool outline_move(TC_BookOutline_Move& request, int from, int to);
+    bool outline_list(TC_BookOutline_List& request);
+
+    // --- replay (CBookJobManager_replay.cpp) ---
+
     // Rebuilds the request of a stored job from its row and sends it with
     // the job's identity and the run-next flag. A job whose server ids are
     // not known yet, or whose objects the model no longer has, is parked.
     JobReplay execUserJob(T_JobData& job);
-    // A reply of a book job: stores what the platform assigned, then counts
+
+    // --- replies (CBookJobManager_replies.cpp, CBookJobManager_merge.cpp) ---
+
+    // A reply of a book job: stores what the platform returned, then counts
     // the book's sync progress.
     void asynBack(int jobType, int localBookId, const QByteArray& body);
-
-    // Operations of the screens (not built yet: false).
-    bool books_add(TC_Books_AddBook& request, bool fromFeed);
-    bool books_delete(TC_Books_Delete& request, bool fromFeed);
-    bool books_delete_hard(TC_Books_Delete_Hard& request, bool fromFeed);
-    bool books_restore(TC_Books_Restore& request, bool fromFeed);
-    bool books_edit(TC_Books_Edit& request);
-    bool books_export(T_Book* book, const QString& path);
-    bool startImportBook(const QString& path);
-    bool chapter_add(TC_Chapter_Add& request);
-    bool chapter_delete(TC_Chapter_Delete& request);
-    bool chapter_edit_content(TC_Chapter_Edit_Content& request);
-    bool chapter_edit_name(TC_Chapter_Edit_Name& request);
-    bool chapter_recycle(TC_Chapter_Recycle& request, bool fromFeed);
-    bool chapter_move(TC_Chapter_Move& request);
-    bool chapter_contentBlade(TC_Chapter_ContentBlade& request);
-    bool volume_add(TC_Volume_Add& request);
-    bool volume_edit(TC_Volume_Edit& request);
-    bool volume_del_restore(TC_Volume_Delete& request);
-    bool volume_move(TC_Volume_Move& request, const QMap<int, int>& movedVolumes);
+    // One chapter object of the platform (text and fields) for a book known
+    // by its server id.
+    void asynBackChapterContent(int bookId, const QJsonObject& chapter);
 
     QString lastError() const { return m_lastError; }
 
@@ -100,11 +147,27 @@ private slots:
     void on_ImportBookStep(T_Book* pBook);
     void on_ImportBookThreadComplete(TC_Books_AddBook* tData);
 
-public:
-
 private:
     explicit CBookJobManager(QObject* parent = nullptr);
     bool notBuilt(const char* operation);
+
+    // Every operation's shared steps.
+    T_Book* resolveBook(T_Http_Custom& header);
+    T_Chapter* resolveChapter(T_Http_Custom& header);
+    // Records the change as a job; the revision the request must quote goes
+    // to *revision. False (logged) when the job could not be stored.
+    bool recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
+                   int* revision);
+    // Sends a request whose job was just recorded, unless an earlier request
+    // of the same job is still out (its reply makes the queue send the newer
+    // state), and tells the job manager what the request carries.
+    template <class Request>
+    void sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&));
+    // A table write failed: lastError gets the database's text.
+    bool dbFailed(const char* what);
+    // A table write of a reply failed: the reply record reports it.
+    void replyDbFailed(T_Http_S& head, const char* what);
+    static int now();
 
     JobReplay replayChapterBatch(T_JobData& job);
     JobReplay replayChapterMove(T_JobData& job);
@@ -114,14 +177,34 @@ private:
     JobReplay replayVolume(T_JobData& job);
 
     void asynBackBookAdd(const QByteArray& body);
+    void asynBackBookInfo(const QByteArray& body);
+    void asynBackBookEdit(const QByteArray& body);
     void asynBackChapterAdd(const QByteArray& body);
     void asynBackChapterBatchCreate(const QByteArray& body);
+    void asynBackChapterMenu(const QByteArray& body);
+    void asynBackChapterContent(const QByteArray& body);
+    void asynBackChapterGetChapters(const QByteArray& body);
+    void asynBackChapterEditContent(const QByteArray& body);
+    void asynBackChapterMove(const QByteArray& body);
+    void asynBackChapterTimeMachine(const QByteArray& body);
+    void asynBackChapterInfo(const QByteArray& body);
     void asynBackOutlineCreate(const QByteArray& body);
+    void asynBackOutlineDetail(const QByteArray& body);
+    void asynBackOutlineList(const QByteArray& body);
+    void asynBackOutlineDelete(const QByteArray& body);
+    void asynBackOutlineMove(const QByteArray& body);
+    void asynBackVolumeMenu(const QByteArray& body);
     void asynBackVolumeAdd(const QByteArray& body);
+    void asynBackVolumeEidt(const QByteArray& body);
+    void asynBackVolumeDelRestore(const QByteArray& body);
+    void asynBackVolumeMove(const QByteArray& body);
+    // Stores one chapter of the platform into the book's chapter and row.
+    bool applyServerChapter(T_Book* book, T_Chapter* chapter, const QJsonObject& object);
     void addSyncProgress(int localBookId);
 
     CTessaneHttp* m_http = nullptr;
     CTessaneDb* m_db = nullptr;
     CPublicManager* m_model = nullptr;
+    CUiManager* m_ui = nullptr;
     QString m_lastError;
 };

@@ -165,7 +165,7 @@ bool CJobManager::books_add(TC_Books_AddBook& request)
 {
     if (request.bookName.isEmpty())
         return false;
-    return m_bookJobs->books_add(request, false);
+    return m_bookJobs->books_add(request, false) != nullptr;
 }
 
 bool CJobManager::books_delete(TC_Books_Delete& request)

@@ -49,6 +49,30 @@ bool CMemoManager::memoEditColor(TC_Memo_Edit&) { return notBuilt("memoEditColor
 bool CMemoManager::memoEditContent(TC_Memo_Edit&) { return notBuilt("memoEditContent"); }
 bool CMemoManager::memoEditLocation(TC_Memo_Edit&) { return notBuilt("memoEditLocation"); }
 
+bool CMemoManager::unbindChapter(int localBookId, int localChapterId)
+{
+    if (localChapterId < 1)
+        return true;
+    bool ok = true;
+    for (T_Memo* memo : qAsConst(m_model->memoList)) {
+        if (memo->localBookId != localBookId || memo->localChapterId != localChapterId)
+            continue;
+        T_Memo free = *memo;
+        free.bookId = 0;
+        free.chapterId = 0;
+        free.localBookId = 0;
+        free.localChapterId = 0;
+        free.isHold = false;
+        if (!m_db->updateMemo(m_model->userInfo.uid, &free)) {
+            qWarning() << "memo" << memo->localId << "stays pinned to deleted chapter" << localChapterId;
+            ok = false;
+            continue;
+        }
+        *memo = free;
+    }
+    return ok;
+}
+
 JobReplay CMemoManager::execUserJob(T_JobData& job)
 {
     const QJsonObject stored = QJsonDocument::fromJson(job.content.toUtf8()).object();

@@ -33,6 +33,10 @@ public:
     bool memoEditContent(TC_Memo_Edit& request);
     bool memoEditLocation(TC_Memo_Edit& request);
 
+    // The chapter is gone: every memo pinned to it becomes a free memo
+    // (row first, then the model). False when a row could not be written.
+    bool unbindChapter(int localBookId, int localChapterId);
+
 private:
     explicit CMemoManager(QObject* parent = nullptr);
     bool notBuilt(const char* operation);

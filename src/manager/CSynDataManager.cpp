@@ -3,6 +3,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "db/records/T_Book.h"
 #include "manager/JobOwners.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
@@ -91,4 +92,34 @@ void CSynDataManager::endPass(bool ok)
     m_ui->stopSyncAnimation(ok);
     qDebug() << "syn end ======";
     m_model->resetAllBookSynState();
+}
+
+void CSynDataManager::countBookItems(T_Book* book)
+{
+    if (book == nullptr || book->bookId < 1)
+        return;
+    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
+        if (item->bookId == book->bookId)
+            m_model->addBookSynCount(book);
+    }
+}
+
+void CSynDataManager::addSynItem(int changeType, int bookId, int chapterId, int synId, const QString& extra)
+{
+    auto* item = new T_SynchronizaTion_SynBookDataItem;
+    item->changeType = changeType;
+    item->bookId = bookId;
+    item->chapterId = chapterId;
+    item->synId = synId;
+    item->extra = extra;
+    m_reply.items.append(item);
+}
+
+bool CSynDataManager::hasSynItem(int changeType, int bookId, int chapterId) const
+{
+    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
+        if (item->changeType == changeType && item->bookId == bookId && item->chapterId == chapterId)
+            return true;
+    }
+    return false;
 }

@@ -8,6 +8,7 @@
 class CPublicManager;
 class CTessaneHttp;
 class CUiManager;
+struct T_Book;
 
 // The change feed: pulls the list of changes made to the author's data
 // elsewhere (job 3010). What is here: the pull and the end of a pass. The
@@ -32,6 +33,13 @@ public:
     void clear();
 
     int pendingItems() const { return m_reply.items.size(); }
+
+    // The queue of change items, for the book operations: a book whose
+    // changes are queued shows as synchronising; a change the client needs
+    // itself (a chapter's text, change type 9) is queued behind the rest.
+    void countBookItems(T_Book* book);
+    void addSynItem(int changeType, int bookId, int chapterId, int synId, const QString& extra);
+    bool hasSynItem(int changeType, int bookId, int chapterId) const;
 
 private:
     explicit CSynDataManager(QObject* parent = nullptr);

@@ -1,6 +1,7 @@
 #include "CUiManager.h"
 
 #include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -158,4 +159,34 @@ void CUiManager::pollingWx(const TS_Author_PollingWx&)
 
 void CUiManager::pollingBindWx(const TS_Author_PollingBindWx&)
 {
+}
+
+T_Book* CUiManager::addBook(const TC_Books_AddBook& request, int row, bool busy)
+{
+    Q_UNUSED(row)
+    Q_UNUSED(busy)
+    // The bookshelf window is not built yet; the model's record is what
+    // every screen reads.
+    return CPublicManager::instance()->addBook(request);
+}
+
+void CUiManager::removeBook(int row, const TC_Books_Delete& request)
+{
+    Q_UNUSED(row)
+    CPublicManager::instance()->moveBookToRecycle(request.header.localBookId);
+}
+
+void CUiManager::insertBook(int row)
+{
+    emit sig_BookItemChanged(row);
+}
+
+void CUiManager::updateBookItem(int row)
+{
+    emit sig_BookItemChanged(row);
+}
+
+void CUiManager::chapterContent(T_Book*, T_Chapter*)
+{
+    // No writing window yet: nothing shows the chapter.
 }

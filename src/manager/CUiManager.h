@@ -1,6 +1,7 @@
 #pragma once
 
 #include "remote/records/AccountRecords.h"
+#include "remote/records/BookRecords.h"
 
 #include <QObject>
 #include <QPointer>
@@ -9,6 +10,8 @@
 class QMenu;
 class QSystemTrayIcon;
 class QWidget;
+struct T_Book;
+struct T_Chapter;
 
 // The window manager: owns the top-level windows, the tray icon and the
 // application-wide font. Managers reach screens only through it.
@@ -67,6 +70,19 @@ public:
     // Saves the chapter open in the writing window, if any.
     void saveChapter();
 
+    // The bookshelf. The model's book lists change here whether or not the
+    // bookshelf is open, so the data stays right with no window.
+    // A book just stored under the request's local id: the model's record
+    // at the head of the shelf (null for a local id below 1).
+    T_Book* addBook(const TC_Books_AddBook& request, int row, bool busy);
+    // The book at that row left the shelf for the recycle bin.
+    void removeBook(int row, const TC_Books_Delete& request);
+    void insertBook(int row);
+    void updateBookItem(int row);
+    // The platform delivered the chapter's text: the editor reloads it when
+    // it shows that chapter.
+    void chapterContent(T_Book* book, T_Chapter* chapter);
+
     void showMessage(const QString& text, int kind, int msecs);
     void showDbError(const QString& text);
     void updateUserInfo(const TS_Author_Info* info);
@@ -87,6 +103,8 @@ signals:
     void sig_LoginRequired();
     // The bookshelf's sync indicator starts, or ends with its result.
     void sig_SyncAnimation(bool running, bool ok);
+    // A bookshelf row changed (title, cover, synchronisation state).
+    void sig_BookItemChanged(int row);
 
 private:
     explicit CUiManager(QObject* parent = nullptr);

@@ -1,0 +1,22 @@
+#pragma once
+
+// The one way the book operations send a request whose job they have just
+// recorded. Included by the operation files only.
+
+#include "CBookJobManager.h"
+
+#include "manager/CJobManager.h"
+#include "remote/CTessaneHttp.h"
+
+template <class Request>
+void CBookJobManager::sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&))
+{
+    CJobManager* jobs = CJobManager::instance();
+    // The request of an earlier state of this job is still out: its reply
+    // finds the job rewritten and keeps it, and the queue sends the newer
+    // state. Sending now as well would confirm the job twice.
+    if (request.header.jobId > 0 && jobs->isJobInFlight(request.header.jobId))
+        return;
+    (m_http->*send)(request);
+    jobs->noteJobSent(request.header, revision);
+}

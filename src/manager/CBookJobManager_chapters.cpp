@@ -1,0 +1,303 @@
+// Chapter operations: create, rename, save, move, recycle, delete, snapshot
+// and the chapter list request.
+
+#include "BookJobSend.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CMemoManager.h"
+#include "manager/CPublicManager.h"
+#include "volume/CBookVolumeController.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+}
+
+bool CBookJobManager::chapter_add(TC_Chapter_Add& request)
+{
+    T_Http_Custom& header = request.header;
+    T_Book* book = resolveBook(header);
+    if (book == nullptr)
+        return false;
+    if (header.chapterId >= 1) {
+        if (const T_Chapter* known = book->findChapterByChapterId(header.chapterId)) {
+            header.localChapterId = known->localId;
+            header.localVolumeId = known->localVolumeId;
+            return true;
+        }
+    }
+    // A chapter stands in a volume of its book: one the book does not have
+    // would leave it in no volume of the tree.
+    const T_Volume* volume = book->findVolumeByLocalId(header.localVolumeId);
+    if (volume == nullptr)
+        return false;
+    header.volumeId = volume->volumeId;
+
+    const auto holdsOrder = [&request](const QList<T_Chapter*>& list) {
+        for (const T_Chapter* chapter : list) {
+            if (chapter->orderNum == request.orderNum)
+                return true;
+        }
+        return false;
+    };
+    if (holdsOrder(book->chapterList) || holdsOrder(book->recycleChapterList)) {
+        if (!m_db->shiftChapterOrder(book->localId, header.localVolumeId, request.orderNum, 1))
+            return dbFailed("no room made for the new chapter");
+        book->shiftChapterOrder(header.localVolumeId, request.orderNum, 1);
+    }
+    if (!m_db->insertChapter(header, request.chapterName, request.updateTime, request.orderNum))
+        return dbFailed("chapter not stored");
+    m_model->addChapter(book, header, request.orderNum, request.chapterName, request.updateTime);
+    if (!m_db->updateBook(book))
+        dbFailed("book row not updated after a new chapter");
+    book->calcWordCount();
+    if (header.synStep != 0)
+        return true;
+
+    int revision = 0;
+    if (!recordJob(header, request.chapterName, request.updateTime, request.orderNum, &revision))
+        return false;
+    if (header.bookId >= 1 && header.volumeId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::chapter_add_asyn);
+    return true;
+}
+
+bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
+{
+    T_Chapter* chapter = getChapter(request);
+    if (chapter == nullptr)
+        return false;
+    // The editor has usually put the text into the chapter already; the
+    // request's text is what is stored and recorded either way.
+    T_Chapter stored = *chapter;
+    stored.content = request.content;
+    stored.calcWordCount();
+    stored.updateTime = request.updateTime;
+    if (!m_db->updateChapterContent(&stored))
+        return dbFailed("chapter text not stored");
+    chapter->content = stored.content;
+    chapter->contentLoaded = true;
+    chapter->wordCount = stored.wordCount;
+    chapter->updateTime = request.updateTime;
+    if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
+        return dbFailed("last edited chapter not stored");
+    if (T_Book* book = m_model->findBookByLocalId(request.header.localBookId)) {
+        book->lastEditChapterId = chapter->localId;
+        book->updateTime = now();
+        book->calcWordCount();
+    }
+
+    int revision = 0;
+    if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
+        return false;
+    qDebug() << "isSendToSrv == " << request.isSendToSrv << request.header.bookId << request.header.chapterId;
+    if (request.header.bookId >= 1 && request.header.chapterId >= 1 && request.isSendToSrv) {
+        // The pending job may hold a rename too; the request carries all of
+        // it, since its reply takes the whole job off the queue.
+        TC_Chapter_Edit edit;
+        T_JobData job;
+        if (m_db->getJobById(request.header.jobId, job) && job.jobId == request.header.jobId)
+            edit = TC_Chapter_Edit(QJsonDocument::fromJson(job.content.toUtf8()).object(), request.updateTime);
+        edit.header = request.header;
+        if (edit.hasName || edit.hasContent)
+            sendRecorded(edit, revision, &CTessaneHttp::chapter_edit_asyn);
+    }
+    return true;
+}
+
+bool CBookJobManager::chapter_edit_name(TC_Chapter_Edit_Name& request)
+{
+    T_Chapter* chapter = getChapter(request);
+    if (chapter == nullptr)
+        return false;
+    if (chapter->name == request.chapterName)
+        return true;
+    T_Chapter stored = *chapter;
+    stored.name = request.chapterName;
+    if (!m_db->updateChapterName(&stored))
+        return dbFailed("chapter name not stored");
+    chapter->name = request.chapterName;
+
+    int revision = 0;
+    if (!recordJob(request.header, request.chapterName, now(), 0, &revision))
+        return false;
+    if (request.header.bookId >= 1 && request.header.chapterId >= 1) {
+        TC_Chapter_Edit edit;
+        T_JobData job;
+        if (m_db->getJobById(request.header.jobId, job) && job.jobId == request.header.jobId)
+            edit = TC_Chapter_Edit(QJsonDocument::fromJson(job.content.toUtf8()).object(), request.updateTime);
+        edit.header = request.header;
+        if (edit.hasName || edit.hasContent)
+            sendRecorded(edit, revision, &CTessaneHttp::chapter_edit_asyn);
+    }
+    return true;
+}
+
+bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
+{
+    T_Book* book = resolveBook(request.header);
+    if (book == nullptr)
+        return false;
+    T_Chapter* chapter = getChapter(request);
+    if (chapter == nullptr)
+        return false;
+    const int localChapterId = chapter->localId;
+    CMemoManager::instance()->unbindChapter(chapter->localBookId, localChapterId);
+    if (!m_db->deleteChapter(localChapterId))
+        return dbFailed("chapter not deleted");
+    book->removeChapter(localChapterId);
+    book->calcWordCount();
+    if (request.header.synStep != 0)
+        return true;
+
+    int revision = 0;
+    if (!recordJob(request.header, QString(), now(), 0, &revision))
+        return false;
+    if (request.header.bookId >= 1 && request.header.chapterId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::chapter_delete_asyn);
+    return true;
+}
+
+bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle& request, bool fromSync)
+{
+    T_Http_Custom& header = request.header;
+    T_Book* book = resolveBook(header);
+    T_Chapter* chapter = nullptr;
+    if (request.status == 0) {
+        chapter = getChapter(request);
+    } else if (book != nullptr && header.uid >= 1 && header.localChapterId >= 1) {
+        for (T_Chapter* recycled : qAsConst(book->recycleChapterList)) {
+            if (recycled->localId == header.localChapterId) {
+                chapter = recycled;
+                break;
+            }
+        }
+        if (chapter != nullptr) {
+            header.volumeId = chapter->volumeId;
+            header.localVolumeId = chapter->localVolumeId;
+            header.chapterId = chapter->chapterId;
+        }
+    }
+    if (book == nullptr || chapter == nullptr)
+        return false;
+
+    T_Chapter stored = *chapter;
+    stored.status = request.status;
+    if (!m_db->updateChapterStatus(&stored))
+        return dbFailed("chapter status not stored");
+    book->setChapterStatus(chapter, request.status);
+    book->calcWordCount();
+    if (fromSync)
+        return true;
+
+    int revision = 0;
+    if (!recordJob(header, QString::number(request.status), now(), 0, &revision))
+        return false;
+    if (header.bookId >= 1 && header.chapterId >= 1 && header.volumeId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::chapter_recycle_asyn);
+    return true;
+}
+
+bool CBookJobManager::chapter_move(TC_Chapter_Move& request)
+{
+    T_Http_Custom& header = request.header;
+    T_Book* book = resolveBook(header);
+    if (book == nullptr)
+        return false;
+    const T_Volume* from = book->findVolumeByLocalId(request.localFromVolumeId);
+    const T_Volume* to = book->findVolumeByLocalId(request.localToVolumeId);
+    if (from == nullptr || to == nullptr)
+        return false;
+    request.fromVolumeId = from->volumeId;
+    request.toVolumeId = to->volumeId;
+    T_Chapter* moved = book->findChapterByLocalId(request.localFromChapterId);
+    if (const T_Chapter* reference = book->findChapterByLocalId(request.localToChapterId))
+        request.toChapterId = reference->chapterId;
+    if (moved != nullptr) {
+        request.fromChapterId = moved->chapterId;
+        header.localChapterId = moved->localId;
+        header.chapterId = moved->chapterId;
+    }
+    header.localVolumeId = to->localId;
+    header.volumeId = to->volumeId;
+
+    QMap<int, int> order = CBookVolumeController::instance()->getChapterOrderMap(request.localToVolumeId);
+    const bool crossing = request.localFromVolumeId != request.localToVolumeId;
+    if (moved != nullptr && crossing && !order.contains(moved->localId)) {
+        // The tree does not show this book: the chapter still changes its
+        // volume, after the target volume's last chapter.
+        int last = 0;
+        for (const T_Chapter* chapter : qAsConst(book->chapterList)) {
+            if (chapter->localVolumeId == to->localId)
+                last = std::max(last, chapter->orderNum);
+        }
+        order.insert(moved->localId, last + 1);
+    }
+    for (T_Chapter* chapter : qAsConst(book->chapterList)) {
+        if (!order.contains(chapter->localId))
+            continue;
+        T_Chapter stored = *chapter;
+        if (crossing && chapter == moved) {
+            stored.localVolumeId = to->localId;
+            stored.volumeId = to->volumeId;
+        }
+        stored.orderNum = order.value(chapter->localId);
+        if (!m_db->updateChapterStatus(&stored))
+            return dbFailed("chapter order not stored");
+        chapter->localVolumeId = stored.localVolumeId;
+        chapter->volumeId = stored.volumeId;
+        chapter->orderNum = stored.orderNum;
+    }
+    if (header.synStep != 0)
+        return true;
+
+    const QJsonObject content{{QStringLiteral("localFromVolumeId"), request.localFromVolumeId},
+                              {QStringLiteral("localToVolumeId"), request.localToVolumeId},
+                              {QStringLiteral("localFromChapterId"), request.localFromChapterId},
+                              {QStringLiteral("localToChapterId"), request.localToChapterId},
+                              {QStringLiteral("direction"), request.direction}};
+    int revision = 0;
+    if (!recordJob(header, compact(content), request.updateTime, 0, &revision))
+        return false;
+    if (header.bookId >= 1 && request.toVolumeId >= 1 && request.fromChapterId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::chapter_move_asyn);
+    return true;
+}
+
+bool CBookJobManager::chapter_contentBlade(TC_Chapter_ContentBlade& request)
+{
+    if (getChapter(request) == nullptr) {
+        m_lastError = QStringLiteral("Blade getChapter error");
+        return false;
+    }
+    if (!m_db->insertContentBlade(request.header, request.content))
+        return dbFailed("chapter version not stored");
+    int revision = 0;
+    if (!recordJob(request.header, request.content, now(), 0, &revision))
+        return false;
+    if (request.header.bookId >= 1 && request.header.chapterId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::chapter_contentBlade_asyn);
+    return true;
+}
+
+bool CBookJobManager::chapter_menu(TC_Chapter_Menu& request)
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    request.header.uid = uid;
+    request.header.jobType = JobType::ChapterMenu;
+    m_http->chapter_menu_asyn(request);
+    return true;
+}

@@ -1,0 +1,202 @@
+// Replies that merge the platform's lists into a book: the chapter list, the
+// volume list, and the chapter copies a conflicting save produced.
+
+#include "CBookJobManager.h"
+
+#include "common/ServerClock.h"
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
+#include "manager/CUiManager.h"
+#include "remote/CTessaneUrl.h"
+#include "volume/CBookVolumeController.h"
+
+#include <QDebug>
+#include <QJsonArray>
+
+namespace {
+constexpr int kFetchChapterText = 9;
+constexpr int kFeedInternalItem = 100002;
+}
+
+void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
+{
+    TS_Chapter_Menu reply;
+    CTessaneUrl::setHttpChapterMenu(body, &reply);
+    // The list is of the book the request asked about.
+    const int bookId = reply.header.userdata.bookId;
+    T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
+    if (book == nullptr)
+        return;
+    CSynDataManager* feed = CSynDataManager::instance();
+    if (book->isImporting && reply.count >= 1)
+        feed->addSynItem(kFeedInternalItem, 0, 0, 0, QString());
+    qDebug() << "ChapterCount:" << reply.count << bookId;
+
+    for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
+        if (entry.chapter_id < 1 || (entry.book_id >= 1 && entry.book_id != bookId))
+            continue;
+        if (T_Chapter* known = book->findChapterByChapterId(entry.chapter_id)) {
+            T_Chapter stored = *known;
+            stored.orderNum = entry.order_num;
+            stored.volumeId = entry.volume_id;
+            stored.localVolumeId = book->getLocalVolumeId(entry.volume_id);
+            if (!m_db->updateChapterStatus(&stored)) {
+                replyDbFailed(reply.header, "chapter of the list not stored");
+                continue;
+            }
+            known->orderNum = stored.orderNum;
+            known->volumeId = stored.volumeId;
+            known->localVolumeId = stored.localVolumeId;
+            continue;
+        }
+        const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
+        if (volume == nullptr) {
+            // The volume list has to come first; the rest of the chapter
+            // list is merged by a later pass.
+            qWarning() << "chapter" << entry.chapter_id << "is in volume" << entry.volume_id
+                       << "which book" << book->localId << "does not know; merge stopped";
+            return;
+        }
+        auto* chapter = new T_Chapter;
+        chapter->name = entry.chapter_name;
+        chapter->chapterId = entry.chapter_id;
+        chapter->orderNum = entry.order_num;
+        chapter->volumeId = entry.volume_id;
+        chapter->localBookId = book->localId;
+        chapter->bookId = book->bookId;
+        chapter->localVolumeId = volume->localId;
+        chapter->createTime = book->createTime;
+        chapter->status = entry.status != 0 ? 1 : 0;
+        if (!m_db->insertChapterWithContent(chapter) || !m_db->updateChapterStatus(chapter)) {
+            replyDbFailed(reply.header, "chapter of the list not stored");
+            delete chapter;
+            continue;
+        }
+        if (chapter->status != 0)
+            book->chapterList.append(chapter);
+        else
+            book->recycleChapterList.append(chapter);
+        if (!feed->hasSynItem(kFetchChapterText, bookId, entry.chapter_id))
+            feed->addSynItem(kFetchChapterText, bookId, entry.chapter_id, 0, QString());
+    }
+    CBookVolumeController::instance()->reloadBook(book);
+}
+
+void CBookJobManager::asynBackChapterEditContent(const QByteArray& body)
+{
+    TS_Chapter_Edit_Content reply;
+    CTessaneUrl::setHttpChapterEdit(body, &reply);
+    if (reply.chapter_copy.isEmpty())
+        return;
+    // Copies belong to the book the save was sent for.
+    const int bookId = reply.header.userdata.bookId >= 1 ? reply.header.userdata.bookId : reply.book_id;
+    T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
+    if (book == nullptr || (reply.book_id >= 1 && reply.book_id != bookId))
+        return;
+    qDebug() << "chapter copies for book" << bookId << "volume" << reply.volume_id << "chapter" << reply.chapter_id;
+    const int localVolumeId = book->getLocalVolumeId(reply.volume_id);
+    if (reply.volume_id < 1 || localVolumeId < 1) {
+        qWarning() << "chapter copies name volume" << reply.volume_id << "which the book does not know; ignored";
+        return;
+    }
+
+    int added = 0;
+    for (const QJsonValue& value : qAsConst(reply.chapter_copy)) {
+        const QJsonObject copy = value.toObject();
+        if (!copy.contains(QStringLiteral("chapter_id")) || !copy.contains(QStringLiteral("chapter_name"))
+            || !copy.contains(QStringLiteral("content")) || !copy.contains(QStringLiteral("order_num")))
+            continue;
+        const int chapterId = copy.value(QStringLiteral("chapter_id")).toInt();
+        const int order = copy.value(QStringLiteral("order_num")).toInt();
+        const QString name = copy.value(QStringLiteral("chapter_name")).toString();
+        const QString content = copy.value(QStringLiteral("content")).toString();
+        if (chapterId < 1 || book->findChapterByChapterId(chapterId) != nullptr)
+            continue;
+        if (!m_db->shiftChapterOrderByServerIds(book->bookId, reply.volume_id, order, 1)) {
+            replyDbFailed(reply.header, "no room made for a chapter copy");
+            continue;
+        }
+        book->shiftChapterOrder(localVolumeId, order, 1);
+        const int localId = m_db->insertChapterFromServer(book->localId, book->bookId, localVolumeId,
+                                                          reply.volume_id, chapterId, order, name, content);
+        if (localId < 1) {
+            replyDbFailed(reply.header, "chapter copy not stored");
+            continue;
+        }
+        auto* chapter = new T_Chapter;
+        chapter->name = name;
+        chapter->content = content;
+        chapter->contentLoaded = true;
+        chapter->status = 1;
+        chapter->orderNum = order;
+        chapter->chapterId = chapterId;
+        chapter->localBookId = book->localId;
+        chapter->bookId = book->bookId;
+        chapter->localId = localId;
+        chapter->localVolumeId = localVolumeId;
+        chapter->volumeId = reply.volume_id;
+        chapter->calcWordCount();
+        chapter->createTime = now();
+        // A position the list does not have puts the copy at its end.
+        const int at = qBound(0, order - 1, book->chapterList.size());
+        book->chapterList.insert(at, chapter);
+        CBookVolumeController::instance()->addChapterItem(book, chapter);
+        ++added;
+    }
+    if (added > 0) {
+        book->calcWordCount();
+        m_ui->showTips(tr("chapter copy"), true, 2000);
+    }
+}
+
+void CBookJobManager::asynBackVolumeMenu(const QByteArray& body)
+{
+    TS_Volume_Menu reply;
+    CTessaneUrl::setHttpVolumeMenu(body, &reply);
+    if (reply.header.code != HttpOk)
+        return;
+    const int bookId = reply.header.userdata.bookId >= 1 ? reply.header.userdata.bookId : reply.book_id;
+    T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
+    if (book == nullptr)
+        return;
+    for (const T_Volume_MenuItem& item : qAsConst(reply.items)) {
+        if (item.volumeId < 1 || (item.bookId >= 1 && item.bookId != bookId))
+            continue;
+        if (T_Volume* known = book->findVolumeByVolumeId(item.volumeId)) {
+            T_Volume stored = *known;
+            stored.orderNum = item.orderNum;
+            stored.volumeName = item.volumeName;
+            if (!m_db->updateVolumeOrder(&stored) || !m_db->updateVolumeName(&stored)) {
+                replyDbFailed(reply.header, "volume of the list not stored");
+                continue;
+            }
+            *known = stored;
+            continue;
+        }
+        auto* volume = new T_Volume;
+        volume->localBookId = book->localId;
+        volume->bookId = book->bookId;
+        volume->volumeId = item.volumeId;
+        volume->orderNum = item.orderNum;
+        volume->status = item.status;
+        volume->volumeName = item.volumeName;
+        volume->createTime = now();
+        if (!m_db->insertVolumeFromServer(volume)) {
+            replyDbFailed(reply.header, "volume of the list not stored");
+            delete volume;
+            continue;
+        }
+        if (!m_db->updateChapterVolumeId(volume->localId, volume->volumeId))
+            replyDbFailed(reply.header, "chapters of a new volume not attached");
+        for (QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
+            for (T_Chapter* chapter : qAsConst(*list)) {
+                if (chapter->volumeId == volume->volumeId)
+                    chapter->localVolumeId = volume->localId;
+            }
+        }
+        book->volumeList.append(volume);
+    }
+    CBookVolumeController::instance()->reloadBook(book);
+}

@@ -1,0 +1,218 @@
+// Outline operations: create, update, delete, reorder, and the outline list
+// request.
+
+#include "BookJobSend.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "outline/COutlineController.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+}
+
+bool CBookJobManager::outline_create(TC_BookOutline_Create& request)
+{
+    if (request.type < 1)
+        return false;
+    T_Book* book = m_model->findBookByLocalId(request.localBookId);
+    qDebug() << "outline_create==" << request.updateTime << request.localBookId << request.bookId << request.type
+             << request.outlineId << request.header.synStep;
+    if (book == nullptr)
+        return false;
+    request.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.uid = m_model->userInfo.uid;
+    if (!m_db->insertOutline(request))
+        return dbFailed("outline not stored");
+    qDebug() << "write outline db succeed" << request.localOutlineId;
+
+    auto* outline = new T_Outline;
+    outline->type = request.type;
+    outline->title = request.title;
+    outline->content = request.content;
+    outline->createTime = now();
+    outline->localId = request.localOutlineId;
+    outline->outlineId = request.outlineId;
+    outline->localBookId = book->localId;
+    outline->bookId = book->bookId;
+    outline->orderNum = request.orderNum;
+    const bool fromServer = request.header.synStep != 0;
+    COutlineController::instance()->addItem(book, outline, fromServer);
+    if (fromServer)
+        return true;
+
+    const QJsonObject content{{QStringLiteral("title"), request.title},
+                              {QStringLiteral("content"), request.content},
+                              {QStringLiteral("type"), request.type},
+                              {QStringLiteral("orderNum"), request.orderNum}};
+    int revision = 0;
+    if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
+        return false;
+    if (request.bookId >= 1 && request.localOutlineId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::outlineCreate_asyn);
+    return true;
+}
+
+bool CBookJobManager::outline_update(TC_BookOutline_Update& request)
+{
+    if (request.localOutlineId < 1)
+        return false;
+    // Resolved before the row is written, so a book or outline the model
+    // does not hold leaves the table as it was too.
+    T_Book* book = m_model->findBookByLocalId(request.localBookId);
+    T_Outline* outline = book ? book->findOutlineByLocalId(request.localOutlineId) : nullptr;
+    if (outline == nullptr)
+        return false;
+    request.bookId = book->bookId;
+    request.outlineId = outline->outlineId;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.uid = m_model->userInfo.uid;
+    if (!m_db->updateOutline(request))
+        return dbFailed("outline not stored");
+    qDebug() << "update outline db finish" << request.localOutlineId;
+    outline->title = request.title;
+    outline->content = request.content;
+    outline->type = request.type;
+
+    const QJsonObject content{{QStringLiteral("title"), request.title},
+                              {QStringLiteral("content"), request.content},
+                              {QStringLiteral("type"), request.type},
+                              {QStringLiteral("outlineId"), request.outlineId}};
+    int revision = 0;
+    if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
+        return false;
+    if (request.bookId >= 1 && request.outlineId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::outlineUpdate_asyn);
+    return true;
+}
+
+bool CBookJobManager::outline_delete(TC_BookOutline_Delete& request)
+{
+    if (request.localOutlineId < 1 || request.localBookId < 1)
+        return false;
+    T_Book* book = m_model->findBookByLocalId(request.localBookId);
+    T_Outline* outline = book ? book->findOutlineByLocalId(request.localOutlineId) : nullptr;
+    if (outline == nullptr)
+        return false;
+    request.bookId = book->bookId;
+    request.outlineId = outline->outlineId;
+    if (request.type < 1)
+        request.type = outline->type;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.uid = m_model->userInfo.uid;
+    if (!m_db->deleteOutline(request))
+        return dbFailed("outline not deleted");
+
+    const bool fromServer = request.header.synStep == 1;
+    // The record goes with its row, also when the panel is not open.
+    COutlineController::instance()->removeItem(book, outline, fromServer);
+    if (fromServer)
+        return true;
+
+    if (request.outlineId < 1) {
+        // The platform never had the outline: its waiting jobs go, and no
+        // delete is queued that could never be sent.
+        if (!m_db->deleteOutlineJobs(request.localOutlineId))
+            return dbFailed("jobs of a deleted outline not removed");
+        return true;
+    }
+    const QJsonObject content{{QStringLiteral("outlineId"), request.outlineId},
+                              {QStringLiteral("type"), request.type}};
+    int revision = 0;
+    if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
+        return false;
+    if (request.bookId >= 1 && request.outlineId >= 1) {
+        qDebug() << "outlineDelete_asyn" << request.bookId << request.outlineId;
+        sendRecorded(request, revision, &CTessaneHttp::outlineDelete_asyn);
+    }
+    return true;
+}
+
+bool CBookJobManager::outline_move(TC_BookOutline_Move& request, int from, int to)
+{
+    if (request.localBookId < 0)
+        return false;
+    T_Book* book = m_model->findBookByLocalId(request.localBookId);
+    if (book == nullptr)
+        return false;
+    QList<T_Outline*>& list = book->outline.outlineList;
+    if (from < 0 || to < 0 || from >= list.size() || to >= list.size())
+        return false;
+    request.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.uid = m_model->userInfo.uid;
+    if (const T_Outline* moved = book->findOutlineByLocalId(request.fromLocalId))
+        request.fromOutlineId = moved->outlineId;
+    if (const T_Outline* target = book->findOutlineByLocalId(request.toLocalId))
+        request.toOutlineId = target->outlineId;
+
+    const int fromOrder = list.at(from)->orderNum;
+    const int toOrder = list.at(to)->orderNum;
+    const int low = std::min(fromOrder, toOrder);
+    const int high = std::max(fromOrder, toOrder);
+    QList<int> orders;
+    for (const T_Outline* outline : qAsConst(list)) {
+        if (outline->orderNum >= low && outline->orderNum <= high)
+            orders.append(outline->orderNum);
+    }
+    std::sort(orders.begin(), orders.end());
+    const bool down = fromOrder < toOrder;
+    // New numbers first, from the old ones, then written one by one.
+    QList<QPair<T_Outline*, int>> changes;
+    for (T_Outline* outline : qAsConst(list)) {
+        const int k = orders.indexOf(outline->orderNum);
+        if (k < 0)
+            continue;
+        int next;
+        if (down)
+            next = k == 0 ? orders.last() : orders.at(k - 1);
+        else
+            next = k == orders.size() - 1 ? orders.first() : orders.at(k + 1);
+        changes.append({outline, next});
+    }
+    for (const auto& change : qAsConst(changes)) {
+        if (!m_db->updateOutlineOrder(change.first->localId, change.second))
+            return dbFailed("outline order not stored");
+        change.first->orderNum = change.second;
+        change.first->bookId = book->bookId;
+    }
+
+    const QJsonObject content{{QStringLiteral("outlineId_from"), request.fromOutlineId},
+                              {QStringLiteral("outlineId_to"), request.toOutlineId},
+                              {QStringLiteral("from_localId"), request.fromLocalId},
+                              {QStringLiteral("to_localId"), request.toLocalId}};
+    int revision = 0;
+    if (!recordJob(request.header, compact(content), now(), 0, &revision))
+        return false;
+    qDebug() << "outlineMove_asyn" << request.bookId << request.fromOutlineId << request.toOutlineId;
+    if (request.bookId >= 1 && request.fromOutlineId >= 1 && request.toOutlineId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::outlineMove_asyn);
+    return true;
+}
+
+bool CBookJobManager::outline_list(TC_BookOutline_List& request)
+{
+    if (request.header.bookId < 0)
+        return false;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.jobType = JobType::OutlineList;
+    m_http->outlineList_asyn(request);
+    return true;
+}

@@ -1,0 +1,495 @@
+// Replies to book jobs: server ids of created objects, book information,
+// chapter texts and versions, outlines, and the books' sync progress.
+//
+// The echoed identity has been checked against the request by the job
+// manager; what a reply's content names (books, chapters, outlines) is
+// checked here against that identity and the model, so a reply never
+// changes an object it was not asked about.
+
+#include "CBookJobManager.h"
+
+#include "common/Utility.h"
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter_TimeMachineItem.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
+#include "remote/CTessaneHttp.h"
+#include "remote/CTessaneUrl.h"
+
+#include <QDebug>
+#include <QJsonArray>
+
+void CBookJobManager::asynBack(int jobType, int localBookId, const QByteArray& body)
+{
+    switch (jobType) {
+    case JobType::BooksAdd: asynBackBookAdd(body); break;
+    case JobType::BooksInfo: asynBackBookInfo(body); break;
+    case JobType::BooksEdit: asynBackBookEdit(body); break;
+    case JobType::ChapterAdd: asynBackChapterAdd(body); break;
+    case JobType::ChapterBatchCreate: asynBackChapterBatchCreate(body); break;
+    case JobType::ChapterMenu: asynBackChapterMenu(body); break;
+    case JobType::ChapterContent: asynBackChapterContent(body); break;
+    case JobType::ChapterGetChapters: asynBackChapterGetChapters(body); break;
+    case JobType::ChapterEditContent:
+    case JobType::ChapterEdit: asynBackChapterEditContent(body); break;
+    case JobType::ChapterMove: asynBackChapterMove(body); break;
+    case JobType::ChapterTimeMachine: asynBackChapterTimeMachine(body); break;
+    case JobType::ChapterInfo: asynBackChapterInfo(body); break;
+    case JobType::OutlineCreate: asynBackOutlineCreate(body); break;
+    case JobType::OutlineDetail: asynBackOutlineDetail(body); break;
+    case JobType::OutlineList: asynBackOutlineList(body); break;
+    case JobType::OutlineDelete: asynBackOutlineDelete(body); break;
+    case JobType::OutlineMove: asynBackOutlineMove(body); break;
+    case JobType::VolumeMenu: asynBackVolumeMenu(body); break;
+    case JobType::VolumeAdd: asynBackVolumeAdd(body); break;
+    case JobType::VolumeEdit: asynBackVolumeEidt(body); break;
+    case JobType::VolumeDelRestore: asynBackVolumeDelRestore(body); break;
+    case JobType::VolumeMove: asynBackVolumeMove(body); break;
+    case JobType::BooksDeleteHard: qDebug() << "DeleteHard:" << body.left(200); break;
+    case JobType::BooksRestore: qDebug() << "BookRestore" << body.left(200); break;
+    default:
+        // Recycling, deleting, renaming, snapshots, chapter order: the
+        // platform returns nothing the local copy needs.
+        break;
+    }
+    addSyncProgress(localBookId);
+}
+
+// ---- server ids ------------------------------------------------------------------
+
+void CBookJobManager::asynBackBookAdd(const QByteArray& body)
+{
+    TS_Books_AddBook reply;
+    CTessaneUrl::parseAddBook(body, &reply);
+    qDebug() << "asynBackBookAdd" << body.left(200);
+    if (reply.header.code != HttpOk || reply.book_id < 1 || reply.local_id < 1)
+        return;
+    // Only the book this request created takes the id.
+    if (reply.local_id != reply.header.userdata.localBookId) {
+        qWarning() << "book add reply names local book" << reply.local_id << "but was sent for"
+                   << reply.header.userdata.localBookId << "; ignored";
+        return;
+    }
+    if (!m_db->setBookServerId(reply.local_id, reply.book_id)) {
+        replyDbFailed(reply.header, "server id of a book not stored");
+        return;
+    }
+    if (T_Book* book = m_model->findBookByLocalId(reply.local_id)) {
+        book->chaptersLoaded = true;
+        book->bookId = reply.book_id;
+        book->outline.bookId = reply.book_id;
+        for (T_Chapter* chapter : qAsConst(book->chapterList))
+            chapter->bookId = reply.book_id;
+        for (T_Chapter* chapter : qAsConst(book->recycleChapterList))
+            chapter->bookId = reply.book_id;
+        for (T_Volume* volume : qAsConst(book->volumeList))
+            volume->bookId = reply.book_id;
+        for (T_Outline* outline : qAsConst(book->outline.outlineList))
+            outline->bookId = reply.book_id;
+    }
+}
+
+void CBookJobManager::asynBackChapterAdd(const QByteArray& body)
+{
+    TS_Chapter_Add reply;
+    CTessaneUrl::setHttpChapterAdd(body, &reply);
+    qDebug() << "asynBackChapterAdd==" << reply.header.code;
+    const T_Http_Custom& header = reply.header.userdata;
+    if (reply.header.code != HttpOk || reply.chapter_id < 1 || header.localChapterId < 1)
+        return;
+    T_Chapter* chapter = m_model->findChapter(header.localBookId, header.localChapterId);
+    if (!m_db->setChapterServerId(header.localChapterId, reply.chapter_id)) {
+        replyDbFailed(reply.header, "server id of a chapter not stored");
+        return;
+    }
+    if (chapter)
+        chapter->chapterId = reply.chapter_id;
+    qDebug() << "update db finish==";
+}
+
+void CBookJobManager::asynBackChapterBatchCreate(const QByteArray& body)
+{
+    TS_JsonObjectList reply;
+    CTessaneUrl::setHttpObjectList(body, &reply);
+    T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId);
+    if (reply.header.code != HttpOk || reply.list.isEmpty() || book == nullptr)
+        return;
+    for (const QJsonObject& item : qAsConst(reply.list)) {
+        const int localId = item.value(QStringLiteral("local_id")).toInt();
+        const int chapterId = item.value(QStringLiteral("chapter_id")).toInt();
+        // Only chapters of this book take ids from this reply.
+        T_Chapter* chapter = book->findChapterByLocalId(localId);
+        if (localId < 1 || chapterId < 1 || chapter == nullptr)
+            continue;
+        if (!m_db->setChapterServerId(localId, chapterId)) {
+            replyDbFailed(reply.header, "server id of an imported chapter not stored");
+            continue;
+        }
+        chapter->chapterId = chapterId;
+    }
+    book->calcWordCount();
+}
+
+void CBookJobManager::asynBackVolumeAdd(const QByteArray& body)
+{
+    TS_Volume_Add reply;
+    CTessaneUrl::setHttpVolumeAdd(body, &reply);
+    qDebug() << "asynBackVolumeAdd==" << body.left(200);
+    const T_Http_Custom& header = reply.header.userdata;
+    if (reply.header.code != HttpOk || reply.volume_id < 1 || header.localVolumeId < 1)
+        return;
+    T_Volume* volume = m_model->findVolume(header.localBookId, header.localVolumeId);
+    if (!m_db->setVolumeServerId(header.localVolumeId, reply.volume_id)) {
+        replyDbFailed(reply.header, "server id of a volume not stored");
+        return;
+    }
+    if (volume) {
+        volume->volumeId = reply.volume_id;
+        // Chapters of the volume learn it too, as their rows just did.
+        if (T_Book* book = m_model->findBookByLocalId(header.localBookId)) {
+            for (QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
+                for (T_Chapter* chapter : qAsConst(*list)) {
+                    if (chapter->localVolumeId == volume->localId)
+                        chapter->volumeId = reply.volume_id;
+                }
+            }
+        }
+    }
+    qDebug() << "update db finish==";
+}
+
+void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
+{
+    TS_BookOutline_Create reply;
+    CTessaneUrl::setHttpOutlineCreate(body, &reply);
+    if (reply.header.code != HttpOk || reply.local_id < 1 || reply.outline_id < 1)
+        return;
+    T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId);
+    T_Outline* outline = book ? book->findOutlineByLocalId(reply.local_id) : nullptr;
+    // An outline id for an outline of another book, or one this client
+    // never made, is not written anywhere.
+    if (outline == nullptr) {
+        qWarning() << "outline create reply names outline" << reply.local_id << "which book"
+                   << reply.header.userdata.localBookId << "does not have; ignored";
+        return;
+    }
+    // The outline row and every waiting job of it learn the id together.
+    if (!m_db->updateAllOfOutline(reply.local_id, reply.outline_id)) {
+        replyDbFailed(reply.header, "server id of an outline not stored");
+        return;
+    }
+    outline->outlineId = reply.outline_id;
+}
+
+// ---- book information and edits ------------------------------------------------------
+
+void CBookJobManager::asynBackBookInfo(const QByteArray& body)
+{
+    TS_Books_Info reply;
+    CTessaneUrl::setHttpBookInfo(body, &reply);
+    const T_Http_Custom& header = reply.header.userdata;
+    if (reply.header.code != HttpOk || header.localBookId < 1)
+        return;
+    T_Book* book = m_model->findBookByLocalId(header.localBookId);
+    if (book == nullptr)
+        return;
+    if (reply.book_id < 1 || (book->bookId >= 1 && reply.book_id != book->bookId)) {
+        qWarning() << "book information for book" << reply.book_id << "does not belong to book"
+                   << book->localId << "; ignored";
+        return;
+    }
+    T_Book updated(book->localId, book->bookName);
+    updated.bookId = book->bookId;
+    updated.chapterCount = book->chapterCount;
+    updated.coverUrl = book->coverUrl;
+    updated.localCover = book->localCover;
+    updated.status = book->status;
+
+    updated.intro = reply.intro;
+    updated.bookId = reply.book_id;
+    updated.cateId = reply.cate_id;
+    const TS_Books_CateList& cates = reply.channel_type == 1 ? m_model->cateList.male : m_model->cateList.female;
+    int parent = -1;
+    for (const T_Books_CateItem& top : cates.items) {
+        for (const T_Books_CateItem& child : top.children) {
+            if (child.cate_id == reply.cate_id && parent < 0)
+                parent = child.parentId;
+        }
+    }
+    updated.cateFid = parent >= 0 ? parent : QString::number(reply.cate_id).left(4).toInt();
+    updated.wordNum = reply.word_num;
+    updated.authorId = reply.author_id;
+    if (!reply.book_name.isEmpty())
+        updated.bookName = reply.book_name;
+    if (reply.cover != book->coverUrl) {
+        updated.coverUrl = reply.cover;
+        const QString file = downloadImage(reply.cover, appDirPath() + QStringLiteral("/data/bookImg/"));
+        if (!file.isEmpty())
+            updated.localCover = file;
+    }
+    updated.createTime = reply.create_time;
+    updated.updateTime = reply.update_time;
+    updated.channelType = reply.channel_type;
+    if (!m_db->updateBook(&updated)) {
+        replyDbFailed(reply.header, "book information not stored");
+        return;
+    }
+    book->intro = updated.intro;
+    book->bookId = updated.bookId;
+    book->cateId = updated.cateId;
+    book->cateFid = updated.cateFid;
+    book->wordNum = updated.wordNum;
+    book->authorId = updated.authorId;
+    book->bookName = updated.bookName;
+    book->coverUrl = updated.coverUrl;
+    book->localCover = updated.localCover;
+    book->createTime = updated.createTime;
+    book->updateTime = updated.updateTime;
+    book->channelType = updated.channelType;
+    refreshBookItem(book);
+}
+
+void CBookJobManager::asynBackBookEdit(const QByteArray& body)
+{
+    TS_Books_Edit reply;
+    CTessaneUrl::setHttpBooksEdit(body, &reply);
+    if (reply.header.code != HttpOk || reply.cover.isEmpty())
+        return;
+    if (T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId)) {
+        T_Book stored(book->localId, book->bookName);
+        // The row is written whole: copy what it holds, change the cover.
+        stored.bookId = book->bookId; stored.cateId = book->cateId; stored.channelType = book->channelType;
+        stored.chapterCount = book->chapterCount; stored.localCover = book->localCover;
+        stored.intro = book->intro; stored.updateTime = book->updateTime; stored.wordNum = book->wordNum;
+        stored.cateFid = book->cateFid; stored.status = book->status;
+        stored.coverUrl = reply.cover;
+        if (!m_db->updateBook(&stored)) {
+            replyDbFailed(reply.header, "cover address not stored");
+            return;
+        }
+        book->coverUrl = reply.cover;
+    }
+}
+
+// ---- chapter texts, versions and information ------------------------------------------
+
+bool CBookJobManager::applyServerChapter(T_Book* book, T_Chapter* chapter, const QJsonObject& object)
+{
+    // Members the reply lacks keep their values: a reply without "content"
+    // must not empty the author's text.
+    T_Chapter stored = *chapter;
+    const auto has = [&object](const char* key) { return object.contains(QLatin1String(key)); };
+    if (has("content")) {
+        CTessaneUrl::jsonString(object, QStringLiteral("content"), stored.content);
+        stored.contentLoaded = true;
+    }
+    CTessaneUrl::jsonString(object, QStringLiteral("chapter_name"), stored.name);
+    CTessaneUrl::jsonInt(object, QStringLiteral("status"), stored.status);
+    CTessaneUrl::jsonInt(object, QStringLiteral("order_num"), stored.orderNum);
+    CTessaneUrl::jsonInt(object, QStringLiteral("word_count"), stored.wordCount);
+    CTessaneUrl::jsonInt(object, QStringLiteral("create_time"), stored.createTime);
+    CTessaneUrl::jsonInt(object, QStringLiteral("update_time"), stored.updateTime);
+    stored.bookId = book->bookId;
+    if (!m_db->updateChapter(&stored))
+        return false;
+    const int status = stored.status;
+    stored.status = chapter->status;
+    *chapter = stored;
+    if (status != chapter->status)
+        book->setChapterStatus(chapter, status);
+    return true;
+}
+
+void CBookJobManager::asynBackChapterContent(int bookId, const QJsonObject& object)
+{
+    T_Book* book = m_model->findBookByBookId(bookId);
+    if (book == nullptr || bookId < 1) {
+        qDebug() << "not find book:" << bookId;
+        return;
+    }
+    const int chapterId = object.value(QStringLiteral("chapter_id")).toInt();
+    T_Chapter* chapter = chapterId >= 1 ? book->findChapterByChapterId(chapterId) : nullptr;
+    if (chapter == nullptr) {
+        qDebug() << "chapter null!" << chapterId;
+        return;
+    }
+    if (applyServerChapter(book, chapter, object)) {
+        m_ui->chapterContent(book, chapter);
+        qDebug() << "updateChapterContent success";
+    } else {
+        dbFailed("updateChapterContent error!");
+        qWarning() << "chapter" << chapterId << "text from the platform not stored";
+    }
+    book->calcWordCount();
+}
+
+void CBookJobManager::asynBackChapterContent(const QByteArray& body)
+{
+    const QJsonObject root = CTessaneUrl::rootObject(body);
+    T_Http_S head;
+    CTessaneUrl::parseAsyncReplyHeader(root, &head);
+    const QJsonObject content = root.value(QStringLiteral("content")).toObject();
+    const int bookId = content.value(QStringLiteral("book_id")).toInt();
+    if (head.userdata.bookId >= 1 && bookId != head.userdata.bookId) {
+        qWarning() << "chapter text of book" << bookId << "in the reply for book" << head.userdata.bookId
+                   << "; ignored";
+        return;
+    }
+    asynBackChapterContent(bookId, content);
+}
+
+void CBookJobManager::asynBackChapterGetChapters(const QByteArray& body)
+{
+    TS_JsonObjectList reply;
+    CTessaneUrl::setHttpObjectList(body, &reply);
+    const int bookId = reply.header.userdata.bookId;
+    qDebug() << "chapterContents" << bookId;
+    for (const QJsonObject& object : qAsConst(reply.list))
+        asynBackChapterContent(bookId, object);
+}
+
+void CBookJobManager::asynBackChapterTimeMachine(const QByteArray& body)
+{
+    TS_Chapter_TimeMachine reply;
+    CTessaneUrl::setHttpChapterTimeMachine(body, &reply);
+    if (reply.header.code != HttpOk)
+        return;
+    T_Book* book = m_model->findBookByBookId(reply.book_id);
+    T_Chapter* chapter = (book && reply.chapter_id >= 1) ? book->findChapterByChapterId(reply.chapter_id) : nullptr;
+    if (chapter == nullptr)
+        return;
+    QList<T_Chapter_TimeMachineItem> versions;
+    for (const T_Chapter_TimeMachineVersion& version : qAsConst(reply.items)) {
+        T_Chapter_TimeMachineItem item;
+        item.bladeId = version.id;
+        item.content = version.content;
+        item.createTime = version.create_time;
+        item.wordCount = version.word_num;
+        versions.append(item);
+    }
+    if (!m_db->replaceContentBlades(m_model->userInfo.uid, book->localId, chapter->localId, book->bookId,
+                                    chapter->chapterId, versions))
+        replyDbFailed(reply.header, "chapter versions not stored");
+}
+
+void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
+{
+    TS_NewChapter_ChapterInfo reply;
+    CTessaneUrl::setHttpChapterInfo(body, &reply);
+    if (reply.header.code != HttpOk)
+        return;
+    T_Book* book = m_model->findBookByBookId(reply.book_id);
+    T_Chapter* chapter = (book && reply.chapter_id >= 1) ? book->findChapterByChapterId(reply.chapter_id) : nullptr;
+    if (chapter == nullptr)
+        return;
+    T_Chapter stored = *chapter;
+    stored.volumeId = reply.volume_id;
+    stored.localVolumeId = book->getLocalVolumeId(reply.volume_id);
+    if (!m_db->updateChapterStatus(&stored)) {
+        replyDbFailed(reply.header, "volume of a chapter not stored");
+        return;
+    }
+    chapter->volumeId = stored.volumeId;
+    chapter->localVolumeId = stored.localVolumeId;
+    if (book->findVolumeByVolumeId(reply.volume_id) == nullptr) {
+        TC_Volume_Menu request;
+        request.header.bookId = book->bookId;
+        request.header.localBookId = book->localId;
+        request.bookId = book->bookId;
+        request.order = QStringLiteral("asc");
+        volume_menu(request);
+    }
+}
+
+// ---- outlines ----------------------------------------------------------------------
+
+void CBookJobManager::asynBackOutlineDetail(const QByteArray& body)
+{
+    TS_BookOutline_Detail reply;
+    const QJsonObject root = CTessaneUrl::rootObject(body);
+    CTessaneUrl::parseAsyncReplyHeader(root, &reply.header);
+    if (reply.header.code != HttpOk)
+        return;
+    const QJsonObject content = root.value(QStringLiteral("content")).toObject();
+    const int bookId = content.value(QStringLiteral("book_id")).toInt();
+    const int outlineId = content.value(QStringLiteral("outline_id")).toInt();
+    T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
+    T_Outline* outline = (book && outlineId >= 1) ? book->findOutlineByOutlineId(outlineId) : nullptr;
+    if (outline == nullptr)
+        return;
+    T_Outline stored = *outline;
+    CTessaneUrl::jsonInt(content, QStringLiteral("type"), stored.type);
+    CTessaneUrl::jsonString(content, QStringLiteral("title"), stored.title);
+    CTessaneUrl::jsonString(content, QStringLiteral("content"), stored.content);
+    stored.bookId = bookId;
+    if (!m_db->updateOutlineByOutlineId(&stored)) {
+        replyDbFailed(reply.header, "outline detail not stored");
+        return;
+    }
+    *outline = stored;
+    COutlineController::instance()->updateItem(outline);
+}
+
+void CBookJobManager::asynBackOutlineList(const QByteArray& body)
+{
+    TS_BookOutline_List reply;
+    CTessaneUrl::setHttpOutlineList(body, &reply);
+    if (reply.header.code != HttpOk)
+        return;
+    const int askedBookId = reply.header.userdata.bookId;
+    for (const TS_BookOutline_Detail& item : qAsConst(reply.items)) {
+        if (askedBookId >= 1 && item.book_id != askedBookId)
+            continue;
+        T_Book* book = item.book_id >= 1 ? m_model->findBookByBookId(item.book_id) : nullptr;
+        if (book == nullptr || item.outline_id < 1)
+            continue;
+        qDebug().noquote() << QStringLiteral("bookId:%1===localBoolId:%2===type:%3==outlineId:%4==orderNum:%5")
+                                  .arg(QString::number(item.book_id), QString::number(book->localId),
+                                       QString::number(item.type), QString::number(item.outline_id),
+                                       QString::number(item.order_num));
+        if (T_Outline* outline = book->findOutlineByOutlineId(item.outline_id)) {
+            T_Outline stored = *outline;
+            stored.type = item.type;
+            stored.title = item.title;
+            stored.content = item.content;
+            stored.outlineId = item.outline_id;
+            stored.bookId = item.book_id;
+            stored.orderNum = item.order_num;
+            qDebug() << "update outline";
+            if (!m_db->updateOutlineByOutlineId(&stored)) {
+                replyDbFailed(reply.header, "outline from the list not stored");
+                continue;
+            }
+            *outline = stored;
+            COutlineController::instance()->updateItem(outline);
+            continue;
+        }
+        TC_BookOutline_Create create(item.book_id, book->localId, 0, item.outline_id, item.type, item.order_num,
+                                     item.create_time, item.title, item.content);
+        create.header.synStep = 1;
+        if (!outline_create(create))
+            qWarning() << "outline" << item.outline_id << "of the list not stored:" << m_lastError;
+    }
+}
+
+void CBookJobManager::asynBackOutlineDelete(const QByteArray& body) { qDebug() << "outline delete" << body.left(200); }
+void CBookJobManager::asynBackOutlineMove(const QByteArray& body) { qDebug() << "outline move" << body.left(200); }
+void CBookJobManager::asynBackChapterMove(const QByteArray& body) { qDebug() << "chapter move" << body.left(200); }
+void CBookJobManager::asynBackVolumeEidt(const QByteArray& body) { qDebug() << "volume edit" << body.left(200); }
+void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body) { qDebug() << "volume delete" << body.left(200); }
+void CBookJobManager::asynBackVolumeMove(const QByteArray& body) { qDebug() << "volume move" << body.left(200); }
+
+// ---- progress ----------------------------------------------------------------------
+
+void CBookJobManager::addSyncProgress(int localBookId)
+{
+    T_Book* book = m_model->findBookByLocalId(localBookId);
+    if (book == nullptr || !book->isSyncing || book->synCount < 1)
+        return;
+    ++book->synDoneCount;
+    if (book->synDoneCount >= book->synCount)
+        m_model->resetBookSynState(book);
+    refreshBookItem(book);
+}

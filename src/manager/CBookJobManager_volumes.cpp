@@ -1,0 +1,167 @@
+// Volume operations: create, rename, delete and restore, reorder, and the
+// volume list request.
+
+#include "BookJobSend.h"
+
+#include "common/ServerClock.h"
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+bool CBookJobManager::volume_add(TC_Volume_Add& request)
+{
+    T_Http_Custom& header = request.header;
+    T_Book* book = resolveBook(header);
+    if (book == nullptr)
+        return false;
+    if (header.volumeId >= 1) {
+        if (T_Volume* known = book->findVolumeByVolumeId(header.volumeId)) {
+            known->volumeName = request.volumeName;
+            return true;
+        }
+    }
+    if (!m_db->insertVolume(request))
+        return dbFailed("volume not stored");
+    auto* volume = new T_Volume;
+    volume->localId = header.localVolumeId;
+    volume->volumeId = header.volumeId;
+    volume->localBookId = book->localId;
+    volume->bookId = book->bookId;
+    volume->orderNum = request.orderNum;
+    volume->status = request.status;
+    volume->volumeName = request.volumeName;
+    volume->createTime = now();
+    book->volumeList.append(volume);
+    if (header.synStep != 0)
+        return true;
+
+    int revision = 0;
+    if (!recordJob(header, request.volumeName, request.updateTime, request.orderNum, &revision))
+        return false;
+    if (header.bookId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::volume_add_asyn);
+    return true;
+}
+
+bool CBookJobManager::volume_edit(TC_Volume_Edit& request)
+{
+    T_Http_Custom& header = request.header;
+    T_Book* book = resolveBook(header);
+    if (book == nullptr)
+        return false;
+    T_Volume* volume = book->findVolumeByLocalId(header.localVolumeId);
+    if (volume == nullptr)
+        return false;
+    header.volumeId = volume->volumeId;
+    T_Volume stored = *volume;
+    stored.volumeName = request.volumeName;
+    if (!m_db->updateVolumeName(&stored))
+        return dbFailed("volume name not stored");
+    volume->volumeName = request.volumeName;
+    if (header.synStep != 0)
+        return true;
+
+    int revision = 0;
+    if (!recordJob(header, request.volumeName, request.updateTime, 0, &revision))
+        return false;
+    if (header.bookId >= 1 && header.volumeId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::volume_edit_asyn);
+    return true;
+}
+
+bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
+{
+    T_Http_Custom& header = request.header;
+    T_Book* book = resolveBook(header);
+    if (book == nullptr)
+        return false;
+    T_Volume* volume = book->findVolumeByLocalId(header.localVolumeId);
+    if (volume == nullptr)
+        return false;
+    header.volumeId = volume->volumeId;
+    if (!m_db->updateVolumeStatus(request))
+        return dbFailed("volume status not stored");
+    volume->status = request.type;
+
+    bool chaptersStored = true;
+    if (request.type == 0) {
+        const QList<T_Chapter*> live = book->chapterList;
+        for (T_Chapter* chapter : live) {
+            if (chapter->localVolumeId != volume->localId)
+                continue;
+            T_Chapter stored = *chapter;
+            stored.status = 0;
+            if (!m_db->updateChapterStatus(&stored)) {
+                chaptersStored = dbFailed("chapter of a deleted volume not recycled");
+                continue;
+            }
+            qDebug() << "chapter" << chapter->localId << "recycled with its volume";
+            book->setChapterStatus(chapter, 0);
+        }
+        book->calcWordCount();
+    }
+    // A restore records nothing: its chapters come back one by one.
+    if (header.synStep != 0 || request.type != 0)
+        return chaptersStored;
+
+    int revision = 0;
+    if (!recordJob(header, QStringLiteral("0"), request.updateTime, 0, &revision))
+        return false;
+    if (header.bookId >= 1 && header.volumeId >= 1) {
+        qDebug() << "delete volume" << header.bookId << header.volumeId;
+        sendRecorded(request, revision, &CTessaneHttp::volume_del_restore_asyn);
+    }
+    return chaptersStored;
+}
+
+bool CBookJobManager::volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder)
+{
+    T_Http_Custom& header = request.header;
+    T_Book* book = resolveBook(header);
+    if (book == nullptr)
+        return false;
+    const T_Volume* from = book->findVolumeByLocalId(request.localFromVolumeId);
+    const T_Volume* to = book->findVolumeByLocalId(request.localToVolumeId);
+    if (from == nullptr || to == nullptr)
+        return false;
+    request.fromVolumeId = from->volumeId;
+    request.toVolumeId = to->volumeId;
+    header.localVolumeId = from->localId;
+    header.volumeId = from->volumeId;
+    for (T_Volume* volume : qAsConst(book->volumeList)) {
+        if (!newOrder.contains(volume->localId))
+            continue;
+        T_Volume stored = *volume;
+        stored.orderNum = newOrder.value(volume->localId);
+        if (!m_db->updateVolumeOrder(&stored))
+            return dbFailed("volume order not stored");
+        volume->orderNum = stored.orderNum;
+    }
+    if (header.synStep != 0)
+        return true;
+
+    const QJsonObject content{{QStringLiteral("localFromVolumeId"), request.localFromVolumeId},
+                              {QStringLiteral("localToVolumeId"), request.localToVolumeId}};
+    int revision = 0;
+    if (!recordJob(header, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
+                   request.updateTime, 0, &revision))
+        return false;
+    if (header.bookId >= 1 && request.fromVolumeId >= 1 && request.toVolumeId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::volume_move_asyn);
+    return true;
+}
+
+bool CBookJobManager::volume_menu(TC_Volume_Menu& request)
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    request.header.uid = uid;
+    request.header.jobType = JobType::VolumeMenu;
+    m_http->volume_menu_asyn(request);
+    return true;
+}

@@ -1,0 +1,263 @@
+// Book operations against the stand-in: what each does to the model, the
+// rows, the job queue and the wire.
+
+#include "BooksFixture.h"
+
+#include "common/Utility.h"
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+
+#include <QDir>
+#include <QImage>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kHostileName = QStringLiteral("她说'你好'\"%1\" 100% 书");
+}
+
+class BookOperationsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void newBookRecordsBookVolumeChapterThenSendsAndStoresIds();
+    void bookWithKnownServerIdWritesNothing();
+    void bookFromPlatformRecordsNoJob();
+    void editAppliesOnlyGivenFields();
+    void coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl();
+    void offlineDeleteRestoreAndHardDeleteQueueOnly();
+    void onlineDeleteAndRestoreGoOnTheWire();
+    void restoreOfShelvedBookFails();
+};
+
+void BookOperationsTest::newBookRecordsBookVolumeChapterThenSendsAndStoresIds()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    standin().clearJournal();
+    CPublicManager* model = CPublicManager::instance();
+
+    TC_Books_AddBook request(kHostileName, 1700000000, 1700000000, QString());
+    T_Book* book = CBookJobManager::instance()->books_add(request, false);
+    QVERIFY(book != nullptr);
+    QCOMPARE(model->bookList.first(), book);
+    QCOMPARE(book->bookName, kHostileName);
+    QCOMPARE(book->volumeList.size(), 1);
+    QCOMPARE(book->chapterList.size(), 1);
+    QCOMPARE(book->chapterList.first()->name, QStringLiteral("第一章"));
+    // Recorded in the order the platform must take them, before any reply.
+    QCOMPARE(BooksFixture::jobTypes(), (QList<int>{1002, 1031, 1008}));
+    QCOMPARE(BooksFixture::jobContent(1002), kHostileName);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select bookName from tb_book where localId = %1")
+                                      .arg(book->localId)).toString(),
+             kHostileName);
+
+    QVERIFY(BooksFixture::waitUntil([book]() {
+        return book->bookId > 0 && book->volumeList.first()->volumeId > 0
+               && book->chapterList.first()->chapterId > 0 && BooksFixture::jobTypes().isEmpty();
+    }));
+    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/books/addBook")).value(QStringLiteral("book_name")).toString(),
+             kHostileName);
+    QCOMPARE(BooksFixture::sent(QStringLiteral("/books/addBook")), 1);
+    QCOMPARE(BooksFixture::sent(QStringLiteral("/volume/addVolume")), 1);
+    QCOMPARE(BooksFixture::sent(QStringLiteral("/chapter/addChapter")), 1);
+    const QString row = QStringLiteral("select bookId from tb_book where localId = %1").arg(book->localId);
+    QCOMPARE(BooksFixture::scalar(row).toInt(), book->bookId);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select chapterId from tb_chapter where localId = %1")
+                                      .arg(book->chapterList.first()->localId)).toInt(),
+             book->chapterList.first()->chapterId);
+    QCOMPARE(book->chapterList.first()->volumeId, book->volumeList.first()->volumeId);
+}
+
+void BookOperationsTest::bookWithKnownServerIdWritesNothing()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("已有"));
+    QVERIFY(book);
+    const int books = BooksFixture::scalar(QStringLiteral("select count(*) from tb_book")).toInt();
+
+    TC_Books_AddBook again(QStringLiteral("另一本"), 1, 1, QString());
+    again.header.bookId = book->bookId;
+    book->chaptersLoaded = false;
+    QVERIFY(CBookJobManager::instance()->books_add(again, true) == nullptr);
+    QCOMPARE(again.header.localBookId, book->localId);
+    QVERIFY(book->chaptersLoaded);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_book")).toInt(), books);
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+}
+
+void BookOperationsTest::bookFromPlatformRecordsNoJob()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    standin().clearJournal();
+    TC_Books_AddBook request(QStringLiteral("来自平台"), 1, 1, QString());
+    request.header.bookId = 88001;
+    T_Book* book = CBookJobManager::instance()->books_add(request, true);
+    QVERIFY(book);
+    QCOMPARE(book->bookId, 88001);
+    QVERIFY(book->volumeList.isEmpty());
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+    QTest::qWait(200);
+    QCOMPARE(BooksFixture::sent(QStringLiteral("/books/addBook")), 0);
+}
+
+void BookOperationsTest::editAppliesOnlyGivenFields()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("原名"));
+    QVERIFY(book);
+    book->intro = QStringLiteral("原简介");
+    book->channelType = 2;
+    book->cateId = 11;
+    book->cateFid = 1;
+    standin().clearJournal();
+
+    TC_Books_Edit edit(book->localId, 0, 25, 0, QString(), QString(), QString(), 1700000100);
+    QVERIFY(CBookJobManager::instance()->books_edit(edit));
+    QCOMPARE(book->bookName, QStringLiteral("原名"));
+    QCOMPARE(book->intro, QStringLiteral("原简介"));
+    QCOMPARE(book->channelType, 2);
+    QCOMPARE(book->cateId, 11); // only one category id given
+
+    TC_Books_Edit rename(book->localId, 1, 25, 2, kHostileName, QStringLiteral("新'简介"), QString(), 1700000200);
+    QVERIFY(CBookJobManager::instance()->books_edit(rename));
+    QCOMPARE(book->bookName, kHostileName);
+    QCOMPARE(book->channelType, 1);
+    QCOMPARE(book->cateId, 25);
+    QCOMPARE(book->cateFid, 2);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select intro from tb_book where localId = %1")
+                                      .arg(book->localId)).toString(),
+             QStringLiteral("新'简介"));
+    const QJsonObject stored = QJsonDocument::fromJson(BooksFixture::jobContent(1006).toUtf8()).object();
+    QCOMPARE(stored.value(QStringLiteral("bookName")).toString(), kHostileName);
+    QCOMPARE(stored.value(QStringLiteral("cateFid")).toInt(), 2);
+    // The second edit was merged into the job while the first request was
+    // out; the next pass sends the merged state.
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/books/editBook")) >= 1; }));
+    QTest::qWait(300);
+    CJobManager::instance()->synNow(false);
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
+    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/books/editBook")).value(QStringLiteral("book_name")).toString(),
+             kHostileName);
+}
+
+void BookOperationsTest::coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("封面"));
+    QVERIFY(book);
+    QTemporaryDir pictures;
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString picture = pictures.path() + QStringLiteral("/cover.png");
+    QVERIFY(image.save(picture));
+    const QString target = appDirPath() + QStringLiteral("/data/bookImg/") + fileMd5(picture) + QStringLiteral(".png");
+    QFile::remove(target);
+
+    for (int i = 0; i < 2; ++i) {
+        TC_Books_Edit edit(book->localId, 0, 0, 0, QString(), QString(), picture, 1700000300 + i);
+        QVERIFY(CBookJobManager::instance()->books_edit(edit));
+        QVERIFY(edit.localCover.startsWith(QStringLiteral("data:image/png;base64,")));
+    }
+    QCOMPARE(book->localCover, target);
+    QVERIFY(QFile::exists(target));
+    QDir folder(appDirPath() + QStringLiteral("/data/bookImg/"));
+    QCOMPARE(folder.entryList({fileMd5(picture) + QStringLiteral("*")}, QDir::Files).size(), 1);
+    QTest::qWait(300);
+    CJobManager::instance()->synNow(false);
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
+    QVERIFY(BooksFixture::lastBody(QStringLiteral("/books/editBook"))
+                .value(QStringLiteral("cover")).toString().startsWith(QStringLiteral("data:image/png;base64,")));
+    QFile::remove(target);
+}
+
+void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    CPublicManager* model = CPublicManager::instance();
+    T_Book* book = f.offlineBook(QStringLiteral("离线"));
+    QVERIFY(book);
+    const int localId = book->localId;
+    standin().clearJournal();
+
+    TC_Books_Delete remove(localId, 1700000000);
+    QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
+    QVERIFY(model->findBookByLocalId(localId) == nullptr);
+    QCOMPARE(model->findRecycledBookByLocalId(localId), book);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_book where localId = %1").arg(localId)).toInt(), 0);
+    QVERIFY(BooksFixture::jobTypes().contains(1005));
+
+    TC_Books_Restore restore;
+    restore.header.localBookId = localId;
+    QVERIFY(CBookJobManager::instance()->books_restore(restore, false));
+    QCOMPARE(model->bookList.first(), book);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_book where localId = %1").arg(localId)).toInt(), 1);
+
+    QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
+    TC_Books_Delete_Hard hard;
+    hard.header.localBookId = localId;
+    QVERIFY(CBookJobManager::instance()->books_delete_hard(hard, false));
+    QVERIFY(model->findRecycledBookByLocalId(localId) == nullptr);
+    QVERIFY(!BooksFixture::scalar(QStringLiteral("select localId from tb_book where localId = %1").arg(localId)).isValid());
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_chapter where localBookId = %1").arg(localId)).toInt(), 0);
+    // The platform never had the book: nothing for it is left in the queue.
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_job where localBookId = %1").arg(localId)).toInt(), 0);
+    QTest::qWait(200);
+    QVERIFY(BooksFixture::requestsTo(QStringLiteral("/books/recycle")).isEmpty());
+    QVERIFY(BooksFixture::requestsTo(QStringLiteral("/books/delBook")).isEmpty());
+}
+
+void BookOperationsTest::onlineDeleteAndRestoreGoOnTheWire()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("在线"));
+    QVERIFY(book);
+    standin().clearJournal();
+    TC_Books_Delete remove(book->localId, 1700000000);
+    QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/books/recycle")) == 1; }));
+    const QJsonObject body = BooksFixture::lastBody(QStringLiteral("/books/recycle"));
+    QCOMPARE(body.value(QStringLiteral("book_id")).toInt(), book->bookId);
+    QCOMPARE(body.value(QStringLiteral("status")).toInt(), 0);
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
+
+    TC_Books_Restore restore;
+    restore.header.localBookId = book->localId;
+    QVERIFY(CBookJobManager::instance()->books_restore(restore, true));
+    QTest::qWait(200);
+    QCOMPARE(BooksFixture::sent(QStringLiteral("/books/recycle")), 1); // fromSync sends nothing
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+}
+
+void BookOperationsTest::restoreOfShelvedBookFails()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("书架上"));
+    QVERIFY(book);
+    TC_Books_Restore restore;
+    restore.header.localBookId = book->localId;
+    QVERIFY(!CBookJobManager::instance()->books_restore(restore, false));
+    TC_Books_Delete_Hard hard;
+    hard.header.localBookId = book->localId;
+    QVERIFY(!CBookJobManager::instance()->books_delete_hard(hard, false));
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+    QCOMPARE(CPublicManager::instance()->findBookByLocalId(book->localId), book);
+}
+
+int runBookOperationTests(int argc, char** argv)
+{
+    BookOperationsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_BookOperations.moc"
