@@ -82,4 +82,18 @@ private:
     CTessaneDb* m_db = nullptr;
     CPublicManager* m_model = nullptr;
     QString m_lastError;
+
+    // ---- operations the change feed calls (CBookJobManager_feedStubs.cpp
+    // until the book operations are built) ----
+public:
+    // The chapter list (job 1012, ascending); from the feed nothing is recorded.
+    bool chapter_menu(TC_Chapter_Menu& request, bool fromFeed);
+    // Fetches: book information (1004), outline list (1026), volume list
+    // (1030); false when nobody is signed in.
+    bool books_info(TC_Books_Info& request);
+    bool outline_list(struct TC_BookOutline_List& request);
+    bool volume_menu(TC_Volume_Menu& request);
+    // A header with synStep set means the change came from the feed.
+    bool outline_create(struct TC_BookOutline_Create& request);
+    bool outline_delete(struct TC_BookOutline_Delete& request);
 };
