@@ -73,7 +73,9 @@ public:
     bool chapter_recycle(TC_Chapter_Recycle& request, bool fromSync);
     bool chapter_move(TC_Chapter_Move& request);
     bool chapter_contentBlade(TC_Chapter_ContentBlade& request);
-    bool chapter_menu(TC_Chapter_Menu& request);
+    // The chapter list (job 1012); a fetch, so nothing is recorded whether or
+    // not the change feed asks for it.
+    bool chapter_menu(TC_Chapter_Menu& request, bool fromFeed = false);
 
     // --- volumes (CBookJobManager_volumes.cpp) ---
 

@@ -291,7 +291,7 @@ bool CBookJobManager::chapter_contentBlade(TC_Chapter_ContentBlade& request)
     return true;
 }
 
-bool CBookJobManager::chapter_menu(TC_Chapter_Menu& request)
+bool CBookJobManager::chapter_menu(TC_Chapter_Menu& request, bool)
 {
     const int uid = m_model->userInfo.uid;
     if (uid < 1)

@@ -117,7 +117,7 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
     if (sent.jobType == JobOwners::SynDataPull)
         beginAutoSyn();  // the next tick pulls again
     if (sent.synStep != 0)
-        m_synData->abortSyn();
+        m_synData->abortSyn(sent.synStep);
 
     bool fromDrain = false;
     if (sent.jobId > 0) {
@@ -200,7 +200,7 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
     if (identity.synStep != 0 && !succeeded) {
         // The change this fetch belonged to was not applied: the feed stops
         // without acknowledging it, so the next pull brings it again.
-        m_synData->abortSyn();
+        m_synData->abortSyn(identity.synStep);
     }
     callHandler(identity, body);
     continueAfter(identity, fromDrain, succeeded);
@@ -256,7 +256,10 @@ void CJobManager::callHandler(const T_Http_Custom& identity, const QByteArray& b
     if (JobOwners::isAccountJob(type))
         m_userJobs->asynBack(type, body);
     else if (JobOwners::isBookJob(type))
-        m_bookJobs->asynBack(type, identity.localBookId, body);
+        // Chapters the feed fetched pass the feed's check for waiting local
+        // changes first.
+        m_bookJobs->asynBack(type, identity.localBookId,
+                             identity.synStep != 0 ? m_synData->guardChapterReply(type, body) : body);
     else if (JobOwners::isMemoJob(type))
         m_memos->onGetAsynData(type, body);
     else if (JobOwners::isSystemJob(type))
@@ -268,7 +271,7 @@ void CJobManager::callHandler(const T_Http_Custom& identity, const QByteArray& b
 void CJobManager::continueAfter(const T_Http_Custom& identity, bool fromDrain, bool succeeded)
 {
     if (identity.synStep != 0 && succeeded)
-        m_synData->execNext();
+        m_synData->execNext(identity.synStep);
     if (fromDrain)
         drainNext();
     else if (identity.runNext != 0)

@@ -1,22 +1,79 @@
 #include "CSynDataManager.h"
 
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
-#include "db/records/T_Book.h"
+#include "manager/CUserJobManager.h"
 #include "manager/JobOwners.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
 
 #include <QDebug>
+#include <QSet>
+
+namespace {
+
+QString labelOf(int type)
+{
+    switch (type) {
+    case 1: return QStringLiteral("新建书籍");
+    case 2: return QStringLiteral("书籍信息更新");
+    case 3: return QStringLiteral("删除书籍");
+    case 4: return QStringLiteral("新建章节");
+    case 5: return QStringLiteral("章节移动");
+    case 6: return QStringLiteral("章节软删除");
+    case 7: return QStringLiteral("章节硬删除");
+    case 8: return QStringLiteral("章节恢复");
+    case 9: return QStringLiteral("章节内容更新");
+    case 10: return QStringLiteral("书籍导入");
+    case 11: return QStringLiteral("时光机更新");
+    case 12: return QStringLiteral("统计数据更新");
+    case 13: return QStringLiteral("用户信息更新");
+    case 14: return QStringLiteral("快捷输入");
+    case 15: return QStringLiteral("新建便签");
+    case 16: return QStringLiteral("便签内容更新");
+    case 17: return QStringLiteral("便签删除");
+    case 18: return QStringLiteral("私有敏感词更新");
+    case 19: return QStringLiteral("批量获取章节数据");
+    case 21: return QStringLiteral("新建大纲");
+    case 22: return QStringLiteral("修改大纲");
+    case 23: return QStringLiteral("删除大纲");
+    case 24: return QStringLiteral("移动大纲");
+    case 25: return QStringLiteral("新建分卷");
+    case 26: return QStringLiteral("编辑卷");
+    case 27: return QStringLiteral("移动卷");
+    case 28: return QStringLiteral("删除卷");
+    case 29: return QStringLiteral("恢复卷");
+    case 30: return QStringLiteral("书籍硬删除");
+    case 31: return QStringLiteral("书籍还原");
+    default: return QString();
+    }
+}
+
+bool isKnownType(int type)
+{
+    return (type >= 1 && type <= 31) || type == CSynDataManager::kFetchChapterList
+           || type == CSynDataManager::kFetchChapterListEnd;
+}
+
+}
 
 CSynDataManager::CSynDataManager(QObject* parent)
     : QObject(parent),
       m_http(CTessaneHttp::instance()),
       m_model(CPublicManager::instance()),
-      m_ui(CUiManager::instance())
+      m_bookJobs(CBookJobManager::instance()),
+      m_userJobs(CUserJobManager::instance()),
+      m_ui(CUiManager::instance()),
+      m_db(CTessaneDb::instance())
 {
 }
+
+CSynDataManager::~CSynDataManager() = default;
 
 CSynDataManager* CSynDataManager::instance()
 {
@@ -28,6 +85,19 @@ void CSynDataManager::clear()
 {
     qDeleteAll(m_reply.items);
     m_reply.items.clear();
+    lastSynId = 0;
+    m_waitStep = 0;
+    m_running = false;
+    ++m_pass;
+}
+
+int CSynDataManager::nextStep()
+{
+    // Any value but 0 marks a request of the feed; each one is distinct so
+    // that a late reply cannot move a later item on.
+    if (++m_lastStep <= 0)
+        m_lastStep = 1;
+    return m_lastStep;
 }
 
 void CSynDataManager::requestSynData()
@@ -47,61 +117,137 @@ void CSynDataManager::startSyn(const QByteArray& body)
     CTessaneUrl::setHttpSynchronizaTionSynBookData(body, &m_reply);
     CJobManager::instance()->beginAutoSyn();
     if (m_reply.header.code != HttpOk) {
+        // A refused pull is no empty feed: nothing is reported as done.
         qWarning() << "change feed pull refused with code" << m_reply.header.code;
-        clear();
+        qDeleteAll(m_reply.items);
+        m_reply.items.clear();
         endPass(false);
         return;
     }
-    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
-        qDebug().noquote() << QStringLiteral("change item: changeType=%1,bookId=%2,chapterId=%3,synId=%4")
-                                  .arg(item->changeType)
-                                  .arg(item->bookId)
-                                  .arg(item->chapterId)
-                                  .arg(item->synId);
+
+    // The same sync id twice is one change; applying it twice could, for a
+    // chapter add, make two chapters.
+    QSet<int> seen;
+    for (int i = 0; i < m_reply.items.size();) {
+        T_SynchronizaTion_SynBookDataItem* item = m_reply.items.at(i);
+        if (item->synId > 0 && seen.contains(item->synId)) {
+            qWarning().noquote() << "duplicate change item dropped:" << printSynItem(item);
+            delete m_reply.items.takeAt(i);
+            continue;
+        }
+        seen.insert(item->synId);
+        ++i;
     }
+
+    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items))
+        printSynType(item, isKnownType(item->changeType));
+
+    T_Book* current = nullptr;
+    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
+        if (item->bookId > 0 && item->changeType < 12 && (current == nullptr || current->bookId != item->bookId))
+            current = m_model->findBookByBookId(item->bookId);
+        m_model->addBookSynCount(current);
+    }
+    m_running = true;
     execSynData();
 }
 
 void CSynDataManager::execSynData()
 {
-    if (!m_reply.items.isEmpty()) {
-        // Applying a change needs the book, chapter, memo and outline
-        // operations; until they exist the items are left unacknowledged.
-        qInfo() << m_reply.items.size() << "change items left for a later client; none acknowledged";
-        clear();
+    while (m_running && m_waitStep == 0) {
+        if (m_reply.items.isEmpty()) {
+            endPass(true);
+            return;
+        }
+        T_SynchronizaTion_SynBookDataItem* head = m_reply.items.first();
+        if (head == nullptr) {
+            m_reply.items.removeFirst();
+            continue;
+        }
+        const T_SynchronizaTion_SynBookDataItem item = *head;
+        const int pass = m_pass;
+        const Outcome outcome = dispatch(item);
+        if (pass != m_pass)
+            return;  // the pass was ended on the way (a sign-out, a failed request)
+        if (outcome == Outcome::Fail) {
+            qWarning().noquote() << "change not applied; the feed stops here and acknowledges nothing:"
+                                 << printSynItem(&item);
+            abortSyn();
+            return;
+        }
+        if (outcome == Outcome::Wait)
+            return;
+        // Only an item that was applied counts as acknowledged.
+        if (item.synId > 0)
+            lastSynId = item.synId;
+        delete m_reply.items.takeFirst();
     }
-    endPass(true);
 }
 
 void CSynDataManager::execNext()
 {
+    if (!m_running)
+        return;
     if (!m_reply.items.isEmpty()) {
+        const T_SynchronizaTion_SynBookDataItem* head = m_reply.items.first();
+        if (head && head->synId > 0)
+            lastSynId = head->synId;
         delete m_reply.items.takeFirst();
     }
+    m_waitStep = 0;
     execSynData();
+}
+
+void CSynDataManager::execNext(int synStep)
+{
+    if (!m_running || synStep == 0 || synStep != m_waitStep) {
+        qDebug() << "feed reply of step" << synStep << "is not waited for; the feed stays where it is";
+        return;
+    }
+    execNext();
 }
 
 void CSynDataManager::abortSyn()
 {
+    const bool wasRunning = m_running;
     clear();
-    endPass(false);
+    if (wasRunning)
+        endPass(false);
+}
+
+void CSynDataManager::abortSyn(int synStep)
+{
+    if (!m_running || synStep != m_waitStep)
+        return;
+    abortSyn();
 }
 
 void CSynDataManager::endPass(bool ok)
 {
+    if (ok && lastSynId > 0) {
+        TC_SynchronizaTion_SynAuthor ack;
+        ack.header.jobType = JobOwners::SynDataAck;
+        ack.header.uid = m_model->userInfo.uid;
+        ack.task_id = lastSynId;
+        ack.syn_type = 2;
+        m_http->synchronizaTion_synAuthor_asyn(ack);
+    }
+    qDeleteAll(m_reply.items);
+    m_reply.items.clear();
+    lastSynId = 0;
+    m_waitStep = 0;
+    m_running = false;
     m_ui->stopSyncAnimation(ok);
     qDebug() << "syn end ======";
     m_model->resetAllBookSynState();
-}
-
-void CSynDataManager::countBookItems(T_Book* book)
-{
-    if (book == nullptr || book->bookId < 1)
+    if (!ok)
         return;
-    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
-        if (item->bookId == book->bookId)
-            m_model->addBookSynCount(book);
-    }
+    TC_UpdateOnline update;
+    update.header.jobType = 2008;
+    update.os = m_model->updateType;
+    update.channel = m_model->updateChannel;
+    update.version_code = m_model->updateVersion;
+    CSystemManager::instance()->updateOnline(update);
 }
 
 void CSynDataManager::addSynItem(int changeType, int bookId, int chapterId, int synId, const QString& extra)
@@ -117,9 +263,50 @@ void CSynDataManager::addSynItem(int changeType, int bookId, int chapterId, int 
 
 bool CSynDataManager::hasSynItem(int changeType, int bookId, int chapterId) const
 {
-    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
-        if (item->changeType == changeType && item->bookId == bookId && item->chapterId == chapterId)
+    for (const T_SynchronizaTion_SynBookDataItem* item : m_reply.items) {
+        if (item && item->changeType == changeType && item->bookId == bookId && item->chapterId == chapterId)
             return true;
     }
     return false;
+}
+
+void CSynDataManager::countBookItems(T_Book* book)
+{
+    if (book == nullptr || book->bookId < 1)
+        return;
+    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
+        if (item && item->bookId == book->bookId)
+            m_model->addBookSynCount(book);
+    }
+    if (book->synCount >= 2)
+        --book->synCount;
+}
+
+QString CSynDataManager::printSynItem(const T_SynchronizaTion_SynBookDataItem* item)
+{
+    if (item == nullptr)
+        return QString();
+    return QStringLiteral("changeType=%1,bookId=%2,chapterId=%3,synId=%4,extra=")
+               .arg(item->changeType)
+               .arg(item->bookId)
+               .arg(item->chapterId)
+               .arg(item->synId)
+           + item->extra;
+}
+
+void CSynDataManager::printSynType(const T_SynchronizaTion_SynBookDataItem* item, bool valid)
+{
+    if (item == nullptr)
+        return;
+    const QString label = labelOf(item->changeType);
+    if (!valid || (label.isEmpty() && item->changeType < kFetchChapterList)) {
+        qDebug().noquote() << item->changeType
+                           << QStringLiteral("无效同步类型[%1,%2,%3]").arg(item->bookId).arg(item->chapterId).arg(item->synId);
+        return;
+    }
+    qDebug().noquote() << label
+                       << QStringLiteral("bookId:[%1] chapterId:[%2] synId:[%3]")
+                              .arg(item->bookId)
+                              .arg(item->chapterId)
+                              .arg(item->synId);
 }

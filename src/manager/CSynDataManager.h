@@ -4,50 +4,139 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QString>
 
+class CBookJobManager;
 class CPublicManager;
+class CTessaneDb;
 class CTessaneHttp;
 class CUiManager;
+class CUserJobManager;
 struct T_Book;
+struct T_Chapter;
 
-// The change feed: pulls the list of changes made to the author's data
-// elsewhere (job 3010). What is here: the pull and the end of a pass. The
-// items are read and logged but not applied yet, and none is acknowledged,
-// so the platform keeps offering them until their handlers exist.
+// The change feed: changes made to the author's data elsewhere. The pull
+// (job 3010) brings a list of items; they are applied one at a time, in the
+// order received, through the same owner operations that local edits use but
+// marked as coming from the feed (applied locally, nothing recorded or sent
+// back). Items whose data must be fetched send a request carrying a feed step
+// in its identity and wait for its reply. When the list is done, the sync id
+// of the last item is acknowledged (job 3011) and the platform forgets what
+// came before it.
+//
+// A pass that cannot apply an item stops there without acknowledging
+// anything, so the next pull brings the same items again. Text the author
+// wrote here and has not sent yet is never overwritten by the feed: the
+// remote version is kept beside it as a copy of the chapter.
 class CSynDataManager : public QObject
 {
     Q_OBJECT
 public:
     static CSynDataManager* instance();
+    ~CSynDataManager() override;
+
+    // Internal change types, queued by the feed itself with sync id 0.
+    static constexpr int kFetchChapterList = 100001;
+    static constexpr int kFetchChapterListEnd = 100002;
 
     // Empties the queue and sends the pull.
     void requestSynData();
     // The pull's reply.
     void startSyn(const QByteArray& body);
-    // The item at the head is done: the next one.
+    // Applies the head item, or ends the pass when the queue is empty.
+    void execSynData();
+    // The head item is done: the next one.
     void execNext();
+    // The reply of a request sent with the given feed step was handled; a
+    // step the pass no longer waits for (an earlier pass, a fetch nobody
+    // waits for) moves nothing.
+    void execNext(int synStep);
     // A request of the pass failed: the pass ends without acknowledging
     // anything, so the next pull brings the same items again.
     void abortSyn();
-    // Forgets the queue (signing out, closing).
+    void abortSyn(int synStep);
+    // Forgets the queue and any step waited for (signing out, closing).
     void clear();
 
-    int pendingItems() const { return m_reply.items.size(); }
-
-    // The queue of change items, for the book operations: a book whose
-    // changes are queued shows as synchronising; a change the client needs
-    // itself (a chapter's text, change type 9) is queued behind the rest.
-    void countBookItems(T_Book* book);
     void addSynItem(int changeType, int bookId, int chapterId, int synId, const QString& extra);
     bool hasSynItem(int changeType, int bookId, int chapterId) const;
+    // Counts the queued items of a book just added from the feed into its
+    // sync progress.
+    void countBookItems(T_Book* book);
+    static QString printSynItem(const T_SynchronizaTion_SynBookDataItem* item);
+    static void printSynType(const T_SynchronizaTion_SynBookDataItem* item, bool valid);
+
+    // A chapter reply (1013, 1014) fetched by the feed, before the book
+    // manager applies it: chapters with a change of the author still waiting
+    // in the job table keep their text, and the remote version becomes a
+    // copy beside them. Returns the reply the book manager may apply.
+    QByteArray guardChapterReply(int jobType, const QByteArray& body);
+
+    int pendingItems() const { return m_reply.items.size(); }
+    bool isRunning() const { return m_running; }
 
 private:
+    enum class Outcome { Continue, Wait, Fail };
+
     explicit CSynDataManager(QObject* parent = nullptr);
-    void execSynData();
+    Outcome dispatch(const T_SynchronizaTion_SynBookDataItem& item);
     void endPass(bool ok);
+    int nextStep();
+
+    // Item handlers (CSynDataManager_items.cpp).
+    Outcome execBookAdd(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execBookInfo(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execBookDelete(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execChapterAdd(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execChapterMenu(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execChapterRecycle(const T_SynchronizaTion_SynBookDataItem& item, int status);
+    Outcome execChapterDelete(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execChapterContent(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execStatistics();
+    Outcome execAuthorInfo();
+    Outcome execMemoAdd(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execMemoDetail(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execMemoDelete(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execSensitive();
+    Outcome execChapterBatch(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execOutlineAdd(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execOutlineDetail(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execOutlineDelete(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execOutlineMove(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execVolumeAdd(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execVolumeEidt(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execVolumeMove(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execVolumeDelRestore(const T_SynchronizaTion_SynBookDataItem& item, int type);
+    Outcome execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execBookRestore(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execFetchChapterList(const T_SynchronizaTion_SynBookDataItem& item);
+    void sendChapterBatch(int pass, int localBookId, int bookId, const QString& cids);
+
+    // Pending local changes and conflict copies (CSynDataManager_guard.cpp).
+    bool hasPendingText(int localChapterId) const;
+    bool hasPendingBookJobs(int localBookId) const;
+    bool hasPendingMemoEdit(int localMemoId) const;
+    // Stores text as a new chapter right after the given one, recorded so
+    // that it reaches the platform too; its local id, 0 on failure.
+    int makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text);
+    QString localText(const T_Chapter* chapter) const;
 
     TS_SynchronizaTion_SynBookData m_reply;
     CTessaneHttp* m_http = nullptr;
     CPublicManager* m_model = nullptr;
+    CBookJobManager* m_bookJobs = nullptr;
+    CUserJobManager* m_userJobs = nullptr;
     CUiManager* m_ui = nullptr;
+    CTessaneDb* m_db = nullptr;
+    // Sync id of the latest item of this pass that had one.
+    int lastSynId = 0;
+    // The feed step of the request the pass waits for (0: none).
+    int m_waitStep = 0;
+    int m_lastStep = 0;
+    // Counts passes, so that a delayed request of an ended pass stays home.
+    int m_pass = 0;
+    bool m_running = false;
+    // The book whose chapter list the batch handler requested in this run.
+    int m_batchMenuBook = 0;
 };

@@ -3,6 +3,7 @@
 #include "common/ServerClock.h"
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "db/records/T_Level.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTime>
 #include <QTimer>
 
 namespace {
@@ -40,6 +42,12 @@ CSystemManager::CSystemManager(QObject* parent)
 {
     m_retryTimer = new QTimer(this);
     connect(m_retryTimer, &QTimer::timeout, this, &CSystemManager::onCheckNetWorkTimeOut);
+    m_random.seed(static_cast<quint32>(QTime(0, 0).secsTo(QTime::currentTime())));
+}
+
+CSystemManager::~CSystemManager()
+{
+    clearLevelCache();
 }
 
 CSystemManager* CSystemManager::instance()
@@ -58,19 +66,11 @@ void CSystemManager::clearUpdateFolder()
     }
 }
 
-int CSystemManager::initData(TS_SynchronizaTion_SynData& stored)
-{
-    // Categories, sensitive words and name lists are fetched by their own
-    // screens' managers; until the version check is built they keep what
-    // the database holds.
-    qDebug() << "data versions kept as stored: categories" << stored.cateVersion << "sensitive words"
-             << stored.sensitiveVersion << "names" << stored.peopleNameDataVersion;
-    return HttpOk;
-}
-
 void CSystemManager::onCheckNetWorkTimeOut()
 {
     // The platform's own host is the one whose reachability matters.
+    // Called right after a sign-in too: the token is there now.
+    sendDueSensitiveRequests();
     const QString host = ApiBase::url().host();
     if (host.isEmpty())
         return;
@@ -189,22 +189,6 @@ bool CSystemManager::sendTools(const T_JobData& job, const QJsonObject& stored, 
     return true;
 }
 
-void CSystemManager::asynBack(int jobType, const QByteArray& body)
-{
-    if (jobType != 2004)
-        return;
-    TS_Sensitive_Get reply;
-    CTessaneUrl::setHttpSensitiveGet(body, &reply);
-    if (reply.header.code != HttpOk)
-        return;
-    if (reply.sensitive_type == 1)
-        m_model->sensitiveMatcher.setWords(reply.sensitiveWords);
-    else if (reply.sensitive_type == 2)
-        m_model->sensitiveMatcher.setCustomWords(reply.sensitiveWords);
-    if (!m_db->updateSensitiveWords(m_model->userInfo.uid, reply))
-        qWarning() << "sensitive words not stored";
-}
-
 void CSystemManager::sensitive_edit(TC_Sensitive_Edit& request)
 {
     const int uid = m_model->userInfo.uid;
@@ -230,4 +214,35 @@ void CSystemManager::sensitive_get(TC_Sensitive_Get& request)
 {
     request.header.jobType = 2004;
     m_http->sensitive_get_asyn(request);
+}
+
+bool CSystemManager::saveStatistics(TC_AuthorCount_Save& writing, TC_AuthorCount_SaveTools& tools,
+                                    StatisticsType type)
+{
+    if (type == StatisticsWriting) {
+        m_http->authorCount_save_asyn(writing);
+        return true;
+    }
+    if (type == StatisticsOutline || type == StatisticsMemo) {
+        m_http->authorCount_saveTools_asyn(tools);
+        return true;
+    }
+    return false;
+}
+
+void CSystemManager::authorCount_userData(TC_AuthorCount_UserData& request)
+{
+    request.header.jobType = 2007;
+    if (request.header.uid < 1)
+        request.header.uid = m_model->userInfo.uid;
+    m_http->authorCount_userData_asyn(request);
+}
+
+bool CSystemManager::updateOnline(TC_UpdateOnline& request)
+{
+    if (request.os.isEmpty() || request.channel.isEmpty() || request.version_code < 0 || m_updateShown != 0)
+        return false;
+    request.header.jobType = 2008;
+    m_http->updateOnline_asyn(request);
+    return true;
 }

@@ -134,6 +134,12 @@ QJsonArray StandinServer::pushFeed(int uid, const QJsonArray& items)
     return reply.value(QStringLiteral("ids")).toArray();
 }
 
+bool StandinServer::setVersions(const QJsonObject& versions)
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("versions"), versions, reply);
+}
+
 bool StandinServer::putImage(const QString& name, const QByteArray& bytes)
 {
     QJsonObject reply;

@@ -42,6 +42,9 @@ public:
     // Appends change-feed items for an author; returns their ids.
     QJsonArray pushFeed(int uid, const QJsonArray& items);
     bool putImage(const QString& name, const QByteArray& bytes);
+    // The data versions the platform reports from now on (keys as the
+    // synchronisation reply has them).
+    bool setVersions(const QJsonObject& versions);
     QJsonObject store();
     // Opens one more port on the same server: another origin for tests.
     quint16 listenAnotherPort();

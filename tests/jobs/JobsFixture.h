@@ -40,7 +40,9 @@ public:
 
     QList<int> jobIds();
     QList<int> jobIdsOfUser(int uid);
-    // Paths of the API requests in the stand-in's journal, oldest first.
+    // The stand-in's journal without the system manager's own requests.
+    static QJsonArray queueJournal();
+    // Paths of the API requests in queueJournal(), oldest first.
     static QStringList paths();
     static QJsonArray requestsTo(const QString& path);
     // Waits until the change feed was pulled (the end of a clean pass).

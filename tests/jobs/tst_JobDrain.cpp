@@ -58,7 +58,7 @@ void JobDrainTest::storedJobsDrainOldestFirstThenPullTheFeed()
     QVERIFY(f.start());
     QVERIFY(JobsFixture::waitForPull());
     QCOMPARE(JobsFixture::paths(), (QStringList{kEdit, kEdit, kAddVolume, kPull}));
-    const QJsonArray journal = standin().journal();
+    const QJsonArray journal = JobsFixture::queueJournal();
     QCOMPARE(JobsFixture::identityOf(journal.at(0).toObject()).jobId, first);
     QCOMPARE(JobsFixture::identityOf(journal.at(1).toObject()).jobId, second);
     QCOMPARE(JobsFixture::identityOf(journal.at(2).toObject()).jobId, third);
@@ -90,7 +90,7 @@ void JobDrainTest::drainGoesOnAfterARestart()
     QVERIFY(f.restart());
     QVERIFY(JobsFixture::waitForPull());
     QCOMPARE(JobsFixture::paths(), (QStringList{kAddVolume, kPull}));
-    QCOMPARE(JobsFixture::identityOf(standin().journal().at(0).toObject()).jobId, third);
+    QCOMPARE(JobsFixture::identityOf(JobsFixture::queueJournal().at(0).toObject()).jobId, third);
     QVERIFY(f.jobIds().isEmpty());
 }
 

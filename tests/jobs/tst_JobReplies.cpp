@@ -151,7 +151,7 @@ void JobReplyTest::tokensAndPasswordsNeverReachTheLog()
         JobsFixture f;
         QVERIFY(f.seed());
         f.addChapterSave(1, 9001, QStringLiteral("a"));
-        QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("code300"), 0, 1));
+        QVERIFY(standin().addFault(kEdit, QStringLiteral("code300"), 0, 1));
         QVERIFY(f.start());
         QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->signInState(), 2, 15000);
         TC_Author_Login login;

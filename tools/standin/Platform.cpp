@@ -188,6 +188,10 @@ HttpResponse Platform::control(const HttpRequest& request)
         const QJsonArray ids = m_store.pushFeed(uid, body.value(QStringLiteral("items")).toArray());
         return jsonResponse({{QStringLiteral("ids"), ids}});
     }
+    if (what == "versions") {
+        m_store.setVersions(body);
+        return jsonResponse({});
+    }
     if (what == "image") {
         m_store.putImage(body.value(QStringLiteral("name")).toString(),
                          QByteArray::fromBase64(body.value(QStringLiteral("base64")).toString().toLatin1()));

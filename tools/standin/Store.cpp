@@ -197,6 +197,12 @@ QJsonArray Store::pushFeed(int uid, const QJsonArray& items)
     return ids;
 }
 
+void Store::setVersions(const QJsonObject& versions)
+{
+    for (auto it = versions.constBegin(); it != versions.constEnd(); ++it)
+        m_versions.insert(it.key(), it.value().toInt());
+}
+
 QJsonObject Store::dump() const
 {
     QJsonObject authors;
@@ -225,6 +231,8 @@ void Store::reset()
     m_outlines.clear();
     m_memos.clear();
     m_feed.clear();
+    m_versions = QJsonObject{{QStringLiteral("cateVersion"), 1}, {QStringLiteral("sensitiveVersion"), 1},
+                             {QStringLiteral("peopleNameDataVersion"), 1}, {QStringLiteral("levelVersion"), 1}};
     m_images.clear();
     m_sensitiveWords.clear();
     m_nextId = 20000;

@@ -45,6 +45,9 @@ public:
 
     QJsonObject dump() const;
     QJsonArray pushFeed(int uid, const QJsonArray& items);
+    // Data versions the platform reports ("cateVersion", "sensitiveVersion",
+    // "peopleNameDataVersion", "levelVersion"); each given one replaces the seed's 1.
+    void setVersions(const QJsonObject& versions);
     void putImage(const QString& name, const QByteArray& bytes) { m_images.insert(name, bytes); }
     bool image(const QString& name, QByteArray& bytes) const;
 
@@ -142,6 +145,7 @@ private:
     QMap<int, QJsonObject> m_outlines;
     QMap<int, QJsonObject> m_memos;
     QMap<int, QJsonObject> m_feed;
+    QJsonObject m_versions;
     QMap<QString, QByteArray> m_images;
     QHash<int, QString> m_sensitiveWords; // the author's own list, by uid
     QJsonArray m_female;

@@ -230,8 +230,7 @@ ApiResult Store::countData(const ApiCall&)
 ApiResult Store::synData(const ApiCall&)
 {
     ApiResult result;
-    result.content = QJsonObject{{QStringLiteral("cateVersion"), 1}, {QStringLiteral("sensitiveVersion"), 1},
-                                 {QStringLiteral("peopleNameDataVersion"), 1}, {QStringLiteral("levelVersion"), 1}};
+    result.content = m_versions;
     return result;
 }
 
@@ -278,7 +277,8 @@ ApiResult Store::appVersion(const ApiCall& call)
 ApiResult Store::getCate(const ApiCall&)
 {
     ApiResult result;
-    result.content = QJsonObject{{QStringLiteral("version"), 1}, {QStringLiteral("female"), m_female},
+    result.content = QJsonObject{{QStringLiteral("version"), m_versions.value(QStringLiteral("cateVersion")).toInt()},
+                                 {QStringLiteral("female"), m_female},
                                  {QStringLiteral("male"), m_male}};
     return result;
 }
@@ -294,7 +294,8 @@ ApiResult Store::getSensitive(const ApiCall& call)
     const int type = queryInt(call, "sensitive_type");
     const QString words = type == 2 ? m_sensitiveWords.value(call.uid) : QStringLiteral("违禁词,敏感词");
     ApiResult result;
-    result.content = QJsonObject{{QStringLiteral("version"), 1}, {QStringLiteral("sensitiveWords"), words},
+    result.content = QJsonObject{{QStringLiteral("version"), m_versions.value(QStringLiteral("sensitiveVersion")).toInt()},
+                                 {QStringLiteral("sensitiveWords"), words},
                                  {QStringLiteral("sensitive_type"), type}};
     return result;
 }
@@ -303,7 +304,7 @@ ApiResult Store::nameData(const ApiCall&)
 {
     ApiResult result;
     result.content = QJsonObject{
-        {QStringLiteral("version"), 1},
+        {QStringLiteral("version"), m_versions.value(QStringLiteral("peopleNameDataVersion")).toInt()},
         {QStringLiteral("data"),
          QJsonArray{QJsonObject{{QStringLiteral("type"), QStringLiteral("1")},
                                 {QStringLiteral("content"), QStringLiteral("赵,钱,孙,李")}},

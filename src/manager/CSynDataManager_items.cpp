@@ -1,0 +1,639 @@
+// The handlers of the change items: each applies one item through the owner
+// operations (marked as coming from the feed), or sends the fetch whose reply
+// applies it. An object the local copy does not have is skipped; an owner
+// operation that fails stops the pass, so that the item comes again.
+
+#include "CSynDataManager.h"
+
+#include "common/ServerClock.h"
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Memo.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CSystemManager.h"
+#include "remote/CTessaneHttp.h"
+#include "remote/records/OutlineRecords.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+
+// The extra member is the platform's text; anything but an object reads as
+// an empty one.
+QJsonObject extraOf(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    if (item.extra.isEmpty())
+        return QJsonObject();
+    return QJsonDocument::fromJson(item.extra.toUtf8()).object();
+}
+
+QString textOf(const QJsonObject& object, const char* key)
+{
+    const QJsonValue value = object.value(QLatin1String(key));
+    return value.isString() ? value.toString() : QString();
+}
+
+// Numbers come as numbers or as digits in text.
+int intOf(const QJsonObject& object, const char* key)
+{
+    const QJsonValue value = object.value(QLatin1String(key));
+    if (value.isString())
+        return value.toString().toInt();
+    return value.toInt();
+}
+
+int now()
+{
+    return static_cast<int>(currentServerTime());
+}
+
+}
+
+CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    switch (item.changeType) {
+    case 1: return execBookAdd(item);
+    case 2: return execBookInfo(item);
+    case 3: return execBookDelete(item);
+    case 4: return execChapterAdd(item);
+    case 5: return execChapterMenu(item);
+    case 6: return execChapterRecycle(item, 0);
+    case 7: return execChapterDelete(item);
+    case 8: return execChapterRecycle(item, 1);
+    case 9: return execChapterContent(item);
+    case 10:
+        addSynItem(1, item.bookId, 0, 0, QString());
+        return Outcome::Continue;
+    case 11: return execTimeMachine(item);
+    case 12: return execStatistics();
+    case 13: return execAuthorInfo();
+    case 15: return execMemoAdd(item);
+    case 16: return execMemoDetail(item);
+    case 17: return execMemoDelete(item);
+    case 18: return execSensitive();
+    case 19: return execChapterBatch(item);
+    case 21: return execOutlineAdd(item);
+    case 22: return execOutlineDetail(item);
+    case 23: return execOutlineDelete(item);
+    case 24: return execOutlineMove(item);
+    case 25: return execVolumeAdd(item);
+    case 26: return execVolumeEidt(item);
+    case 27: return execVolumeMove(item);
+    case 28: return execVolumeDelRestore(item, 0);
+    case 29: return execVolumeDelRestore(item, 1);
+    case 30: return execBookDeleteHard(item);
+    case 31: return execBookRestore(item);
+    case kFetchChapterList: return execFetchChapterList(item);
+    default:
+        // 14, 20, the end marker of a chapter-list fetch, and anything the
+        // client does not know: nothing to apply.
+        return Outcome::Continue;
+    }
+}
+
+CSynDataManager::Outcome CSynDataManager::execBookAdd(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    if (item.bookId < 1)
+        return Outcome::Continue;
+    if (m_model->findBookByBookId(item.bookId) == nullptr) {
+        const QJsonObject extra = extraOf(item);
+        TC_Books_AddBook request(textOf(extra, "book_name"), intOf(extra, "create_time"), now(), QString());
+        request.header.bookId = item.bookId;
+        request.header.synStep = nextStep();
+        if (!m_bookJobs->books_add(request, true))
+            return Outcome::Fail;
+        // Only a book made just now starts with its (empty) chapter list
+        // loaded; a book already here keeps what it has.
+        if (T_Book* book = m_model->findBookByBookId(item.bookId))
+            book->chaptersLoaded = true;
+    }
+    if (item.synId < 1)
+        addSynItem(2, item.bookId, 0, 0, QString());
+    return Outcome::Continue;
+}
+
+CSynDataManager::Outcome CSynDataManager::execBookInfo(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    const bool queuedHere = item.synId < 1 && item.bookId > 0;
+    TC_Books_Info request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    if (!m_bookJobs->books_info(request))
+        return Outcome::Fail;
+    if (queuedHere) {
+        // Nobody waits for this one: its reply applies the information and
+        // moves no item on.
+        addSynItem(kFetchChapterList, item.bookId, 0, 0, QString());
+        return Outcome::Continue;
+    }
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execBookDelete(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    TC_Books_Delete request(book->localId, now());
+    request.header.bookId = book->bookId;
+    request.header.synStep = nextStep();
+    return m_bookJobs->books_delete(request, true) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execChapterAdd(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    qDebug().noquote() << "execChapterAdd" << item.extra;
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr || item.chapterId < 1)
+        return Outcome::Continue;
+    if (book->findChapterByChapterId(item.chapterId))
+        return Outcome::Continue;  // already here: an item seen before
+    const QJsonObject extra = extraOf(item);
+    int localVolumeId = 0;
+    int volumeId = 0;
+    if (const T_Volume* volume = book->findVolumeByVolumeId(intOf(extra, "volume_id"))) {
+        localVolumeId = volume->localId;
+        volumeId = volume->volumeId;
+    } else {
+        qDebug() << "chapter" << item.chapterId << "of book" << book->bookId << "in a volume not known here";
+        TC_Chapter_Info info;
+        info.header.bookId = book->bookId;
+        info.header.localBookId = book->localId;
+        info.header.chapterId = item.chapterId;
+        info.header.uid = m_model->userInfo.uid;
+        m_http->chapter_info_asyn(info);
+    }
+    const int createTime = intOf(extra, "create_time");
+    const int orderNum = intOf(extra, "order_num");
+    TC_Chapter_Add request(book->localId, book->bookId, localVolumeId, volumeId, createTime, orderNum,
+                           textOf(extra, "chapter_name"));
+    request.updateTime = createTime > 0 ? createTime : now();
+    request.header.chapterId = item.chapterId;
+    request.header.synStep = nextStep();
+    return m_bookJobs->chapter_add(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execChapterMenu(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    TC_Chapter_Menu request;
+    request.bookId = book->bookId;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    if (!m_bookJobs->chapter_menu(request, true))
+        return Outcome::Fail;
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execChapterRecycle(const T_SynchronizaTion_SynBookDataItem& item, int status)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Chapter* chapter = book ? book->findChapterByChapterId(item.chapterId) : nullptr;
+    if (chapter == nullptr || chapter->status == status)
+        return Outcome::Continue;
+    // A recycled chapter keeps its text and its pending changes.
+    TC_Chapter_Recycle request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localChapterId = chapter->localId;
+    request.header.chapterId = chapter->chapterId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.volumeId = chapter->volumeId;
+    request.header.synStep = nextStep();
+    request.status = status;
+    request.updateTime = now();
+    return m_bookJobs->chapter_recycle(request, true) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execChapterDelete(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Chapter* chapter = book ? book->findChapterByChapterId(item.chapterId) : nullptr;
+    if (chapter == nullptr)
+        return Outcome::Continue;
+    // Deleting for good also drops the chapter's waiting changes: what the
+    // author wrote here is kept first, as a chapter of its own.
+    int copyId = 0;
+    if (hasPendingText(chapter->localId)) {
+        copyId = makeChapterCopy(book, chapter, localText(chapter));
+        if (copyId < 1)
+            return Outcome::Fail;
+    }
+    TC_Chapter_Delete request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localChapterId = chapter->localId;
+    request.header.chapterId = chapter->chapterId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.volumeId = chapter->volumeId;
+    request.header.synStep = nextStep();
+    request.updateTime = now();
+    if (CJobManager::instance()->chapter_delete(request))
+        return Outcome::Continue;
+    if (copyId > 0) {
+        // The next pull brings the deletion again and makes the copy then.
+        if (m_db->deleteChapter(copyId))
+            book->removeChapter(copyId);
+    }
+    return Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execChapterContent(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    qDebug() << "execChapterContent" << item.bookId << item.chapterId;
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr || book->findChapterByChapterId(item.chapterId) == nullptr)
+        return Outcome::Continue;
+    TC_Chapter_Content request;
+    request.bookId = item.bookId;
+    request.chapterId = item.chapterId;
+    request.header.bookId = item.bookId;
+    request.header.localBookId = book->localId;
+    request.header.chapterId = item.chapterId;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    m_http->chapter_content_asyn(request);
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Chapter* chapter = book ? book->findChapterByChapterId(item.chapterId) : nullptr;
+    if (chapter == nullptr)
+        return Outcome::Continue;
+    TC_Chapter_TimeMachine request;
+    request.bookId = book->bookId;
+    request.chapterId = chapter->chapterId;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.chapterId = chapter->chapterId;
+    request.header.localChapterId = chapter->localId;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    m_http->chapter_timeMachine_asyn(request);
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execStatistics()
+{
+    TC_AuthorCount_UserData request;
+    request.channel = 1;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    CSystemManager::instance()->authorCount_userData(request);
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execAuthorInfo()
+{
+    TC_Author_Info request;
+    request.header.jobType = 2;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    m_http->author_info_asyn(request);
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execMemoAdd(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    qDebug().noquote() << "execMemoAdd" << item.chapterId << item.extra;
+    if (item.chapterId <= 0)
+        return Outcome::Continue;
+    int localMemoId = 0;
+    if (const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId)) {
+        localMemoId = memo->localId;
+    } else {
+        TC_Memo_Add add;
+        add.header.memoId = item.chapterId;
+        add.header.synStep = nextStep();
+        add.updateTime = now();
+        if (!CJobManager::instance()->memoAdd(add))
+            return Outcome::Fail;
+        localMemoId = add.header.localMemoId;
+    }
+    if (localMemoId < 1)
+        return Outcome::Continue;
+    TC_Memo_Detail detail;
+    detail.header.localMemoId = localMemoId;
+    detail.header.memoId = item.chapterId;
+    detail.header.uid = m_model->userInfo.uid;
+    detail.header.synStep = nextStep();
+    if (!CJobManager::instance()->memoDetail(detail))
+        return Outcome::Fail;
+    m_waitStep = detail.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execMemoDetail(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
+    if (memo == nullptr)
+        return Outcome::Continue;
+    if (hasPendingMemoEdit(memo->localId)) {
+        // The author's newer words here go up with the waiting job.
+        qInfo() << "memo" << memo->memoId << "has a change waiting here; its remote version is not fetched over it";
+        return Outcome::Continue;
+    }
+    TC_Memo_Detail detail;
+    detail.header.localMemoId = memo->localId;
+    detail.header.memoId = memo->memoId;
+    detail.header.uid = m_model->userInfo.uid;
+    detail.header.synStep = nextStep();
+    if (!CJobManager::instance()->memoDetail(detail))
+        return Outcome::Fail;
+    m_waitStep = detail.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execMemoDelete(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
+    if (memo == nullptr || m_model->indexOfMemo(memo->localId) < 0)
+        return Outcome::Continue;
+    // No memo window exists in this client yet, so the memo goes through
+    // the memo operations directly.
+    TC_Memo_Del request;
+    request.header.localMemoId = memo->localId;
+    request.header.memoId = memo->memoId;
+    request.header.synStep = nextStep();
+    request.updateTime = now();
+    return CJobManager::instance()->memoDel(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execSensitive()
+{
+    TC_Sensitive_Get request;
+    request.sensitive_type = 2;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    CJobManager::instance()->sensitive_get(request);
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execChapterBatch(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    const QString cids = textOf(extraOf(item), "cids");
+    if (cids.isEmpty())
+        return Outcome::Continue;
+    // Chapter ids are digits and commas; anything else is not sent on.
+    for (const QChar c : cids) {
+        if (!c.isDigit() && c != QLatin1Char(',')) {
+            qWarning().noquote() << "chapter batch with a malformed id list skipped:" << printSynItem(&item);
+            return Outcome::Continue;
+        }
+    }
+    if (m_batchMenuBook != book->bookId) {
+        TC_Chapter_Menu menu;
+        menu.bookId = book->bookId;
+        menu.header.bookId = book->bookId;
+        menu.header.localBookId = book->localId;
+        menu.header.uid = m_model->userInfo.uid;
+        if (!m_bookJobs->chapter_menu(menu, true))
+            return Outcome::Fail;
+        m_batchMenuBook = book->bookId;
+    }
+    const int step = nextStep();
+    m_waitStep = step;
+    const int pass = m_pass;
+    const int localBookId = book->localId;
+    const int bookId = book->bookId;
+    // The chapter list goes first, so that the chapters are known when
+    // their texts arrive.
+    QTimer::singleShot(1000, this, [this, pass, localBookId, bookId, cids, step]() {
+        if (pass != m_pass || m_waitStep != step)
+            return;
+        sendChapterBatch(step, localBookId, bookId, cids);
+    });
+    return Outcome::Wait;
+}
+
+void CSynDataManager::sendChapterBatch(int step, int localBookId, int bookId, const QString& cids)
+{
+    TC_Chapter_GetChapters request;
+    request.header.localBookId = localBookId;
+    request.header.bookId = bookId;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = step;
+    request.c_ids = cids;
+    m_http->chapter_getChapters_asyn(request);
+}
+
+CSynDataManager::Outcome CSynDataManager::execOutlineAdd(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    qDebug().noquote() << "CSynDataManager::execOutlineAdd ====== " << printSynItem(&item);
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    qDebug().noquote() << QStringLiteral("bookId:%1 is exist").arg(book->bookId);
+    const QJsonObject extra = extraOf(item);
+    const int outlineId = intOf(extra, "outline_id");
+    if (outlineId < 1)
+        return Outcome::Continue;
+    if (const T_Outline* outline = book->findOutlineByOutlineId(outlineId)) {
+        qDebug().noquote() << "isExist:" << outline->localId << outline->outlineId << outline->type << outline->title;
+        return Outcome::Continue;
+    }
+    qDebug().noquote() << QStringLiteral("OutlineId:%1 is not exist").arg(outlineId);
+    TC_BookOutline_Create request(book->bookId, book->localId, 0, outlineId, intOf(extra, "type"),
+                                  intOf(extra, "order_num"), now(), textOf(extra, "title"),
+                                  textOf(extra, "content"));
+    request.header.synStep = nextStep();
+    return m_bookJobs->outline_create(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execOutlineDetail(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr || item.chapterId < 1)
+        return Outcome::Continue;
+    TC_BookOutline_Detail request;
+    request.bookId = book->bookId;
+    request.outlineId = item.chapterId;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    m_http->outlineDetail_asyn(request);
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execOutlineDelete(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    const T_Outline* outline = book ? book->findOutlineByOutlineId(item.chapterId) : nullptr;
+    if (outline == nullptr)
+        return Outcome::Continue;
+    qDebug() << "execOutlineDelete = " << outline->localId;
+    TC_BookOutline_Delete request;
+    request.localOutlineId = outline->localId;
+    request.outlineId = outline->outlineId;
+    request.type = outline->type;
+    request.localBookId = book->localId;
+    request.bookId = book->bookId;
+    request.updateTime = now();
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.synStep = nextStep();
+    return m_bookJobs->outline_delete(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execOutlineMove(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    qDebug().noquote() << "execOutlineMove" << printSynItem(&item);
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    TC_BookOutline_List request;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.uid = m_model->userInfo.uid;
+    return m_bookJobs->outline_list(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execVolumeAdd(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    qDebug().noquote() << "execVolumeAdd" << item.bookId << item.extra << item.chapterId;
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr || item.chapterId < 1)
+        return Outcome::Continue;
+    if (book->findVolumeByVolumeId(item.chapterId))
+        return Outcome::Continue;  // already here
+    int order = 0;
+    for (const T_Volume* volume : qAsConst(book->volumeList))
+        order = qMax(order, volume->orderNum + 1);
+    TC_Volume_Add request(book->localId, book->bookId, 0, order, now(), textOf(extraOf(item), "volume_name"));
+    request.header.volumeId = item.chapterId;
+    request.header.synStep = nextStep();
+    return m_bookJobs->volume_add(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execVolumeEidt(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    qDebug().noquote() << "execVolumeEidt" << printSynItem(&item);
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    const T_Volume* volume = book ? book->findVolumeByVolumeId(item.chapterId) : nullptr;
+    if (volume == nullptr)
+        return Outcome::Continue;
+    const QString name = textOf(extraOf(item), "volume_name");
+    if (name.isEmpty() || name == volume->volumeName)
+        return Outcome::Continue;
+    TC_Volume_Edit request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localVolumeId = volume->localId;
+    request.header.volumeId = volume->volumeId;
+    request.header.synStep = nextStep();
+    request.volumeName = name;
+    request.updateTime = now();
+    return m_bookJobs->volume_edit(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execVolumeMove(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    TC_Volume_Menu request;
+    request.bookId = book->bookId;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.uid = m_model->userInfo.uid;
+    return m_bookJobs->volume_menu(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_SynchronizaTion_SynBookDataItem& item, int type)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    const T_Volume* volume = book ? book->findVolumeByVolumeId(item.chapterId) : nullptr;
+    if (volume == nullptr)
+        return Outcome::Continue;
+    // Deleting a deleted volume, or restoring one that is not deleted,
+    // changes nothing.
+    if ((type == 0 && volume->status == 0) || (type == 1 && volume->status != 0))
+        return Outcome::Continue;
+    TC_Volume_Delete request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localVolumeId = volume->localId;
+    request.header.volumeId = volume->volumeId;
+    request.header.synStep = nextStep();
+    request.type = type;
+    request.updateTime = now();
+    return m_bookJobs->volume_del_restore(request) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findRecycledBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    if (hasPendingBookJobs(book->localId)) {
+        // Deleting for good would take the author's waiting changes with
+        // it; the book stays in the recycle bin, where they can be read.
+        qWarning() << "book" << book->bookId << "has changes waiting here; kept in the recycle bin";
+        return Outcome::Continue;
+    }
+    TC_Books_Delete_Hard request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.synStep = nextStep();
+    request.updateTime = now();
+    return m_bookJobs->books_delete_hard(request, true) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execBookRestore(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findRecycledBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    TC_Books_Restore request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.synStep = nextStep();
+    request.updateTime = now();
+    return m_bookJobs->books_restore(request, true) ? Outcome::Continue : Outcome::Fail;
+}
+
+CSynDataManager::Outcome CSynDataManager::execFetchChapterList(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    TC_Chapter_Menu request;
+    request.bookId = book->bookId;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    m_http->chapter_menu_asyn(request);
+    addSynItem(kFetchChapterListEnd, item.bookId, 0, 0, QString());
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}

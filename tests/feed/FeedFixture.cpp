@@ -1,0 +1,95 @@
+#include "FeedFixture.h"
+
+#include "db/CTessaneDb.h"
+#include "remote/records/BookRecords.h"
+#include "remote/records/VolumeRecords.h"
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlQuery>
+#include <QTest>
+
+bool seedDemoBook(SeededBook& out, const QString& text1, const QString& text2)
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    TC_Books_AddBook book(QStringLiteral("示例作品"), 1700000000, 1700000000, QString());
+    book.header.uid = StandinServer::demoUid();
+    book.header.bookId = 5001;
+    if (!db->insertBook(book))
+        return false;
+    out.localBookId = book.header.localBookId;
+    TC_Volume_Add volume(out.localBookId, 5001, 0, 1, 1700000000, QStringLiteral("第一卷"));
+    volume.header.volumeId = 7001;
+    if (!db->insertVolume(volume))
+        return false;
+    out.localVolumeId = volume.header.localVolumeId;
+    out.localChapter1 = db->insertChapterFromServer(out.localBookId, 5001, out.localVolumeId, 7001, 9001, 1,
+                                                    QStringLiteral("第一章"), text1);
+    out.localChapter2 = db->insertChapterFromServer(out.localBookId, 5001, out.localVolumeId, 7001, 9002, 2,
+                                                    QStringLiteral("第二章"), text2);
+    return out.localChapter1 > 0 && out.localChapter2 > 0;
+}
+
+QJsonObject feedItem(int type, int bookId, int chapterId, const QString& extra)
+{
+    return QJsonObject{{QStringLiteral("change_type"), type},
+                       {QStringLiteral("book_id"), bookId},
+                       {QStringLiteral("chapter_id"), chapterId},
+                       {QStringLiteral("extra"), extra}};
+}
+
+QString storedChapterText(int localChapterId)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (!query.exec(QStringLiteral("select content from tb_chapter where localId = %1;").arg(localChapterId))
+        || !query.next())
+        return QStringLiteral("<none>");
+    return query.value(0).toString();
+}
+
+int chapterRows(int localBookId)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (!query.exec(QStringLiteral("select count(*) from tb_chapter where localBookId = %1;").arg(localBookId))
+        || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+QList<int> jobTypesOfChapter(int localChapterId)
+{
+    QList<int> types;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select jobType from tb_job where localChapterId = %1 order by jobId;")
+                       .arg(localChapterId)))
+        while (query.next())
+            types.append(query.value(0).toInt());
+    return types;
+}
+
+QList<int> acknowledgedIds()
+{
+    QList<int> ids;
+    for (const QJsonValue& value : JobsFixture::requestsTo(QStringLiteral("/synchronization/synAuthor"))) {
+        const QJsonObject body =
+            QJsonDocument::fromJson(value.toObject().value(QStringLiteral("body")).toString().toUtf8()).object();
+        if (body.value(QStringLiteral("syn_type")).toInt() == 2)
+            ids.append(body.value(QStringLiteral("task_id")).toInt());
+    }
+    return ids;
+}
+
+bool waitForPassEnd(int count, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (JobsFixture::requestsTo(QStringLiteral("/synchronization/appVersion")).size() >= count) {
+            QTest::qWait(100);
+            return true;
+        }
+        QTest::qWait(20);
+    }
+    return false;
+}

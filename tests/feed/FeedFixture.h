@@ -1,0 +1,29 @@
+#pragma once
+
+#include "JobsFixture.h"
+
+#include <QJsonObject>
+#include <QString>
+
+// The demo author's book as the stand-in seeds it (5001, volume 7001,
+// chapters 9001 and 9002), stored locally as a synchronised copy.
+struct SeededBook
+{
+    int localBookId = 0;
+    int localVolumeId = 0;
+    int localChapter1 = 0;
+    int localChapter2 = 0;
+};
+
+bool seedDemoBook(SeededBook& out, const QString& text1 = QStringLiteral("本地第一章"),
+                  const QString& text2 = QStringLiteral("本地第二章"));
+// One change item as the control endpoint takes it.
+QJsonObject feedItem(int type, int bookId, int chapterId, const QString& extra = QString());
+// The text stored for a chapter row, and how many chapter rows a book has.
+QString storedChapterText(int localChapterId);
+int chapterRows(int localBookId);
+QList<int> jobTypesOfChapter(int localChapterId);
+// The acknowledgements sent, as their task ids.
+QList<int> acknowledgedIds();
+// Waits until the feed pass ended (its update check went out).
+bool waitForPassEnd(int count = 1, int timeoutMs = 15000);

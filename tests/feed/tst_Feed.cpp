@@ -1,0 +1,315 @@
+// The change feed: items applied one at a time, the acknowledgement only of
+// what was applied, a stop without acknowledgement on failure, items for
+// objects the client does not have, hostile pull replies, and the author's
+// unsent words never overwritten by a remote version.
+
+#include "FeedFixture.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
+#include "manager/CUiManager.h"
+#include "remote/T_Http_Custom.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+const QString kPull = QStringLiteral("/synchronization/synBookData");
+const QString kAck = QStringLiteral("/synchronization/synAuthor");
+const QString kContent = QStringLiteral("/chapter/chapter");
+const QString kUpdate = QStringLiteral("/synchronization/appVersion");
+
+int storeFeedSize()
+{
+    return standin().store().value(QStringLiteral("feed")).toArray().size();
+}
+
+QByteArray pullReply(const QJsonArray& items)
+{
+    T_Http_Custom identity;
+    identity.uid = StandinServer::demoUid();
+    identity.jobType = 3010;
+    return QJsonDocument(QJsonObject{{QStringLiteral("code"), 200},
+                                     {QStringLiteral("msg"), QStringLiteral("success")},
+                                     {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
+                                     {QStringLiteral("content"), items}})
+        .toJson(QJsonDocument::Compact);
+}
+
+QJsonObject pulledItem(int id, int type, int bookId, int chapterId, const QString& extra = QString())
+{
+    QJsonObject item = feedItem(type, bookId, chapterId, extra);
+    item.insert(QStringLiteral("id"), id);
+    return item;
+}
+}
+
+class FeedTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void emptyFeedEndsWithUpdateCheckAndNoAcknowledgement();
+    void itemsWithNothingToApplyAreAcknowledgedByTheLastSyncId();
+    void chapterContentItemWaitsForItsReplyBeforeTheNext();
+    void failedFetchStopsTheFeedWithoutAcknowledgementAndTheNextPullBringsItAgain();
+    void itemsForUnknownObjectsAndHostileExtrasAreSkipped();
+    void duplicateSyncIdsAreAppliedOnce();
+    void refusedPullIsNoEmptyFeed();
+    void remoteTextNeverOverwritesAPendingLocalChange();
+    void remoteTextSameAsThePendingOneMakesNoCopy();
+    void bookDeleteFromTheFeedMovesTheBookToTheRecycleBin();
+};
+
+void FeedTest::emptyFeedEndsWithUpdateCheckAndNoAcknowledgement()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QVERIFY(acknowledgedIds().isEmpty());
+    QCOMPARE(JobsFixture::requestsTo(kUpdate).size(), 1);
+    QCOMPARE(CUiManager::instance()->syncRunning(), 0);
+    QVERIFY(CJobManager::instance()->isAutoSynRunning());
+}
+
+void FeedTest::itemsWithNothingToApplyAreAcknowledgedByTheLastSyncId()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    const QJsonArray ids = standin().pushFeed(StandinServer::demoUid(),
+                                              {feedItem(14, 0, 0), feedItem(20, 0, 0), feedItem(77, 5001, 1)});
+    QCOMPARE(ids.size(), 3);
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.at(2).toInt()});
+    QCOMPARE(storeFeedSize(), 0);
+    // Nothing but the pull, the acknowledgement and the update check.
+    QCOMPARE(JobsFixture::paths(), (QStringList{kPull, kAck}));
+}
+
+void FeedTest::chapterContentItemWaitsForItsReplyBeforeTheNext()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    const QJsonArray ids = standin().pushFeed(StandinServer::demoUid(),
+                                              {feedItem(9, 5001, 9001), feedItem(9, 5001, 9002)});
+    // The first reply is slow: the second fetch must not go before it.
+    QVERIFY(standin().addFault(kContent, QStringLiteral("ok"), 800, 1));
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    const QJsonArray fetches = JobsFixture::requestsTo(kContent);
+    QCOMPARE(fetches.size(), 2);
+    QVERIFY(JobsFixture::identityOf(fetches.at(0).toObject()).synStep != 0);
+    QVERIFY(fetches.at(0).toObject().value(QStringLiteral("query")).toString().contains(QStringLiteral("9001")));
+    QVERIFY(fetches.at(1).toObject().value(QStringLiteral("query")).toString().contains(QStringLiteral("9002")));
+    QCOMPARE(JobsFixture::paths(), (QStringList{kPull, kContent, kContent, kAck}));
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.at(1).toInt()});
+}
+
+void FeedTest::failedFetchStopsTheFeedWithoutAcknowledgementAndTheNextPullBringsItAgain()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    const QJsonArray ids = standin().pushFeed(
+        StandinServer::demoUid(), {feedItem(14, 0, 0), feedItem(9, 5001, 9001), feedItem(14, 0, 0)});
+    QVERIFY(standin().addFault(kContent, QStringLiteral("http500"), 0, 1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kContent).size(), 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->syncRunning(), 0, 15000);
+    QTest::qWait(200);
+    QVERIFY(acknowledgedIds().isEmpty());
+    QVERIFY(JobsFixture::requestsTo(kUpdate).isEmpty());
+    QCOMPARE(storeFeedSize(), 3);
+    QVERIFY(!CSynDataManager::instance()->isRunning());
+
+    // The next synchronisation brings the same items and finishes them.
+    CJobManager::instance()->synNow(true);
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(JobsFixture::requestsTo(kPull).size(), 2);
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.at(2).toInt()});
+    QCOMPARE(storeFeedSize(), 0);
+}
+
+void FeedTest::itemsForUnknownObjectsAndHostileExtrasAreSkipped()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    const QString notJson = QStringLiteral("{not json");
+    const QJsonArray ids = standin().pushFeed(
+        StandinServer::demoUid(),
+        {feedItem(3, 999, 0), feedItem(4, 999, 1, notJson), feedItem(6, 5001, 123456), feedItem(7, 5001, 123456),
+         feedItem(8, 999, 9001), feedItem(9, 5001, 123456), feedItem(11, 999, 9001), feedItem(16, 0, 424242),
+         feedItem(17, 0, 424242), feedItem(23, 5001, 424242), feedItem(26, 5001, 424242, notJson),
+         feedItem(28, 5001, 424242), feedItem(29, 5001, 7001), feedItem(30, 5001, 0), feedItem(31, 999, 0),
+         feedItem(19, 5001, 0, QStringLiteral("{\"cids\":\"1;drop table tb_job\"}")),
+         feedItem(15, 0, -4, notJson)});
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(JobsFixture::paths(), (QStringList{kPull, kAck}));
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.last().toInt()});
+    // The local copy is as it was.
+    QCOMPARE(chapterRows(book.localBookId), 2);
+    QCOMPARE(storedChapterText(book.localChapter1), QStringLiteral("本地第一章"));
+    QVERIFY(CPublicManager::instance()->findBookByBookId(5001) != nullptr);
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void FeedTest::duplicateSyncIdsAreAppliedOnce()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    const QByteArray body = pullReply({pulledItem(41, 9, 5001, 9001), pulledItem(41, 9, 5001, 9001),
+                                       pulledItem(42, 14, 0, 0)});
+    QVERIFY(standin().addFault(kPull, QStringLiteral("raw"), 0, 1, body));
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(JobsFixture::requestsTo(kContent).size(), 1);
+    QCOMPARE(acknowledgedIds(), QList<int>{42});
+}
+
+void FeedTest::refusedPullIsNoEmptyFeed()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(14, 0, 0)});
+    QVERIFY(standin().addFault(kPull, QStringLiteral("code500"), 0, 1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kPull).size(), 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->syncRunning(), 0, 15000);
+    QTest::qWait(200);
+    QVERIFY(acknowledgedIds().isEmpty());
+    QVERIFY(JobsFixture::requestsTo(kUpdate).isEmpty());
+    QCOMPARE(storeFeedSize(), 1);
+}
+
+void FeedTest::remoteTextNeverOverwritesAPendingLocalChange()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(9, 5001, 9001)});
+    // While the remote text is on its way, the author saves here.
+    QVERIFY(standin().addFault(kContent, QStringLiteral("ok"), 1500, 1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kContent).size(), 1, 15000);
+    const QString mine = QStringLiteral("作者刚写的字，还没发出去");
+    {
+        CTessaneDb* db = CTessaneDb::instance();
+        T_Chapter chapter;
+        chapter.localId = book.localChapter1;
+        chapter.content = mine;
+        chapter.contentLoaded = true;
+        QVERIFY(db->updateChapterContent(&chapter));
+        QVERIFY(f.addJob(1016, mine, book.localBookId, 5001, book.localChapter1, 9001, book.localVolumeId, 7001) > 0);
+        if (T_Book* shelf = CPublicManager::instance()->findBookByBookId(5001)) {
+            if (T_Chapter* loaded = shelf->findChapterByChapterId(9001)) {
+                loaded->content = mine;
+                loaded->contentLoaded = true;
+            }
+        }
+    }
+    QVERIFY(waitForPassEnd());
+
+    // The author's words stay where they were, still waiting to go.
+    QCOMPARE(storedChapterText(book.localChapter1), mine);
+    QVERIFY(jobTypesOfChapter(book.localChapter1).contains(1017)
+            || jobTypesOfChapter(book.localChapter1).contains(1016));
+    // The remote version is a chapter of its own, recorded to reach the platform.
+    QCOMPARE(chapterRows(book.localBookId), 3);
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    QVERIFY(query.exec(QStringLiteral("select localId,content,orderNum from tb_chapter where localBookId = %1 "
+                                      "and localId not in (%2,%3);")
+                           .arg(book.localBookId)
+                           .arg(book.localChapter1)
+                           .arg(book.localChapter2)));
+    QVERIFY(query.next());
+    const int copy = query.value(0).toInt();
+    QVERIFY(!query.value(1).toString().isEmpty());
+    QVERIFY(query.value(1).toString() != mine);
+    QCOMPARE(query.value(2).toInt(), 2);
+    QCOMPARE(jobTypesOfChapter(copy).first(), 1008);
+    QCOMPARE(jobTypesOfChapter(copy).size(), 2);
+    // Its successor moved down to make room.
+    QSqlQuery second = CTessaneDb::instance()->newQuery();
+    QVERIFY(second.exec(QStringLiteral("select orderNum from tb_chapter where localId = %1;").arg(book.localChapter2)));
+    QVERIFY(second.next());
+    QCOMPARE(second.value(0).toInt(), 3);
+    QCOMPARE(acknowledgedIds().size(), 1);
+}
+
+void FeedTest::remoteTextSameAsThePendingOneMakesNoCopy()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    QString remote;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("chapter_id")).toInt() == 9001)
+            remote = value.toObject().value(QStringLiteral("content")).toString();
+    }
+    if (remote.isEmpty())
+        QSKIP("the stand-in's store dump lists no chapter texts");
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(9, 5001, 9001)});
+    QVERIFY(standin().addFault(kContent, QStringLiteral("ok"), 1500, 1));
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kContent).size(), 1, 15000);
+    T_Chapter chapter;
+    chapter.localId = book.localChapter1;
+    chapter.content = remote;
+    QVERIFY(CTessaneDb::instance()->updateChapterContent(&chapter));
+    QVERIFY(f.addJob(1016, remote, book.localBookId, 5001, book.localChapter1, 9001, book.localVolumeId, 7001) > 0);
+    if (T_Book* shelf = CPublicManager::instance()->findBookByBookId(5001))
+        if (T_Chapter* loaded = shelf->findChapterByChapterId(9001))
+            loaded->contentLoaded = false;
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(chapterRows(book.localBookId), 2);
+    QCOMPARE(storedChapterText(book.localChapter1), remote);
+}
+
+void FeedTest::bookDeleteFromTheFeedMovesTheBookToTheRecycleBin()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    const QJsonArray ids = standin().pushFeed(StandinServer::demoUid(), {feedItem(3, 5001, 0)});
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->syncRunning(), 0, 15000);
+    QTest::qWait(200);
+    if (CBookJobManager::instance()->lastError().contains(QStringLiteral("not available yet"))) {
+        // Until the book operations exist the item must stay on the platform.
+        QVERIFY(acknowledgedIds().isEmpty());
+        QCOMPARE(storeFeedSize(), 1);
+        qInfo("books_delete is not available yet: only the stop without acknowledgement is checked");
+        return;
+    }
+    QVERIFY(waitForPassEnd());
+    QVERIFY(CPublicManager::instance()->findRecycledBookByBookId(5001) != nullptr);
+    QVERIFY(CPublicManager::instance()->findBookByBookId(5001) == nullptr);
+    QVERIFY(f.jobIds().isEmpty());
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.at(0).toInt()});
+}
+
+int runFeedTests(int argc, char** argv)
+{
+    FeedTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Feed.moc"
