@@ -93,6 +93,8 @@ public slots:
     void onCheckNetWorkTimeOut();
 
 private:
+    // The stored category tree into the shared model.
+    bool loadStoredCategories();
     explicit CSystemManager(QObject* parent = nullptr);
     bool sendWriting(const T_JobData& job, const QJsonObject& stored, QString* sentContent, int runNext);
     bool sendTools(const T_JobData& job, const QJsonObject& stored, QString* sentContent, int runNext);

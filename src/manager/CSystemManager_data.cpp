@@ -25,6 +25,15 @@ enum SystemJob {
 };
 }
 
+bool CSystemManager::loadStoredCategories()
+{
+    // The tree's shape (top categories per channel) is stored with the
+    // system row; the rows are filled into that many slots.
+    m_model->cateList.male.count = m_model->maleCateCount;
+    m_model->cateList.female.count = m_model->femaleCateCount;
+    return m_db->getCateList(m_model->cateList);
+}
+
 int CSystemManager::initData(TS_SynchronizaTion_SynData& stored)
 {
     TC_SynchronizaTion_SynData request;
@@ -39,7 +48,7 @@ int CSystemManager::initData(TS_SynchronizaTion_SynData& stored)
         TC_Books_Cate cate;
         cate.header.jobType = CateList;
         m_http->books_cate_asyn(cate);
-    } else if (!m_db->getCateList(m_model->cateList)) {
+    } else if (!loadStoredCategories()) {
         qWarning() << "categories could not be read from the database";
     } else {
         m_model->cateList.version = stored.cateVersion;

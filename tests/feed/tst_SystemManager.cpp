@@ -132,6 +132,17 @@ void SystemManagerTest::nothingNewerFetchesNothing()
     QCOMPARE(sysValue(QStringLiteral("cateVersion")), 5);
     // The stored name lists were loaded into the model.
     QVERIFY(!CPublicManager::instance()->peopleNames.texts.isEmpty());
+    // So was the stored category tree, in the shape the system row gives it.
+    const TS_Books_Cate& cate = CPublicManager::instance()->cateList;
+    QCOMPARE(cate.male.items.size(), CPublicManager::instance()->maleCateCount);
+    QVERIFY(cate.male.items.size() > 0 && cate.female.items.size() > 0);
+    for (const TS_Books_CateList* list : {&cate.male, &cate.female}) {
+        for (const T_Books_CateItem& top : list->items) {
+            QVERIFY2(top.cate_id > 0, "an empty top-category slot");
+            for (const T_Books_CateItem& child : top.children)
+                QVERIFY2(child.cate_id > 0, qPrintable(top.cate_name + " has an empty child slot"));
+        }
+    }
 }
 
 void SystemManagerTest::storedStatisticsJobIsUploaded()
