@@ -43,3 +43,27 @@ add_custom_command(
   VERBATIM)
 set_source_files_properties(${RES_CPP} PROPERTIES SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
 set(CLIENT_RESOURCE_SOURCES ${RES_CPP})
+
+# The QML panels: every file under qml/ is bundled at the root, so
+# qml/volume.qml is "qrc:/volume.qml".
+set(QML_DIR ${PROJECT_SOURCE_DIR}/qml)
+file(GLOB_RECURSE QML_FILES CONFIGURE_DEPENDS RELATIVE ${QML_DIR} ${QML_DIR}/*)
+list(FILTER QML_FILES EXCLUDE REGEX "(^|/)(README|LICEN[CS]E)[^/]*$")
+set(qml_body "<!DOCTYPE RCC><RCC version=\"1.0\">\n<qresource prefix=\"/\">\n")
+set(QML_DEPS)
+foreach(f IN LISTS QML_FILES)
+  string(APPEND qml_body "  <file alias=\"${f}\">${QML_DIR}/${f}</file>\n")
+  list(APPEND QML_DEPS ${QML_DIR}/${f})
+endforeach()
+string(APPEND qml_body "</qresource>\n</RCC>\n")
+set(QML_QRC ${CMAKE_CURRENT_BINARY_DIR}/qml.qrc)
+file(CONFIGURE OUTPUT ${QML_QRC} CONTENT "${qml_body}")
+set(QML_CPP ${CMAKE_CURRENT_BINARY_DIR}/qrc_qml.cpp)
+add_custom_command(
+  OUTPUT ${QML_CPP}
+  COMMAND Qt5::rcc --name qml --output ${QML_CPP} ${QML_QRC}
+  DEPENDS ${QML_QRC} ${QML_DEPS}
+  COMMENT "Bundling the QML panels"
+  VERBATIM)
+set_source_files_properties(${QML_CPP} PROPERTIES SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
+list(APPEND CLIENT_RESOURCE_SOURCES ${QML_CPP})
