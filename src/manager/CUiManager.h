@@ -115,4 +115,18 @@ private:
     int m_signInState = 0;
     int m_syncRunning = 0;
     bool m_syncIndicatorAllowed = true;
+
+    // --- volume/chapter tree: reaching the writing window ---
+public:
+    // The writing window shows the chapter in its editor (null empties it);
+    // without a writing window nothing listens and nothing happens.
+    void openChapter(T_Book* book, T_Chapter* chapter) { emit sig_OpenChapter(book, chapter); }
+    // The writing window adds the chapter to its chapter tabs.
+    void selectChapter(T_Book* book, T_Chapter* chapter) { emit sig_SelectChapter(book, chapter); }
+    // The writing window runs the chapter's version history dialog.
+    void showTimeMachine(T_Chapter* chapter) { emit sig_ShowTimeMachine(chapter); }
+signals:
+    void sig_OpenChapter(T_Book* book, T_Chapter* chapter);
+    void sig_SelectChapter(T_Book* book, T_Chapter* chapter);
+    void sig_ShowTimeMachine(T_Chapter* chapter);
 };
