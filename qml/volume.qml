@@ -97,7 +97,7 @@ Rectangle {
                 Timer { id: chapterTimer; interval: 500; onTriggered: newChapterButton.enabled = true }
             }
             ToolIcon {
-                glyph: "♲"
+                glyph: "回收"
                 tip: qsTr("recycle bin")
                 onActivated: volumeCtr.openRecycleBin()
             }
@@ -142,6 +142,7 @@ Rectangle {
             property int volumeLocalId: localId
             property var chapters: volumeCtr.getChapterSortModel(index)
             property bool locked: bookId === -1024
+            property alias chapterView: chapterList
             width: volumeList.width
             height: root.rowHeight + (isExpand && chapters ? chapterList.count * root.rowHeight : 0)
 
@@ -392,9 +393,9 @@ Rectangle {
         var inside = p.y - item.y
         if (inside < rowHeight)
             return { volume: item, row: -1, h: inside }
-        var list = item.children[3]
+        var list = item.chapterView
         var r = Math.floor((inside - rowHeight) / rowHeight)
-        if (!item.children[3].visible || r >= list.count)
+        if (!list.visible || r >= list.count)
             return null
         return { volume: item, row: r, h: inside - rowHeight - r * rowHeight }
     }
