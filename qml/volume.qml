@@ -241,11 +241,7 @@ Rectangle {
                     onReleased: {
                         if (root.dragKind !== 1)
                             return
-                        if (root.dropTarget >= 0)
-                            volumeCtr.moveVolume(root.dragFrom, root.dropTarget, 1)
-                        else
-                            volumeCtr.moveVolume(root.dragFrom, root.dragFrom, 1)
-                        root.endDrag()
+                        root.dropVolume()
                     }
                 }
             }
@@ -350,8 +346,8 @@ Rectangle {
                             onReleased: {
                                 if (root.dragKind !== 2)
                                     return
+                                // The drop may rebuild this row: the root does the rest.
                                 root.dropChapter()
-                                root.endDrag()
                             }
                         }
                     }
@@ -424,14 +420,28 @@ Rectangle {
         volumeCtr.moveChapterPos(dropTarget, dragVolumeId, dropVolumeId, dropBottom)
     }
 
+    function dropVolume() {
+        var from = dragFrom
+        var target = dropTarget
+        endDrag()
+        volumeCtr.moveVolume(from, target >= 0 ? target : from, 1)
+    }
+
     function dropChapter() {
-        if (dropOnTitle) {
-            volumeCtr.moveChapter(dragFrom, dragVolumeId, 0, dropVolumeId, false)
-            volumeCtr.expand(dropVolumeId, true)
-        } else if (dropTarget >= 0) {
-            volumeCtr.moveChapter(dragFrom, dragVolumeId, dropTarget, dropVolumeId, dropBottom)
+        var from = dragFrom
+        var fromVolume = dragVolumeId
+        var target = dropTarget
+        var toVolume = dropVolumeId
+        var bottom = dropBottom
+        var onTitle = dropOnTitle
+        endDrag()
+        if (onTitle) {
+            volumeCtr.moveChapter(from, fromVolume, 0, toVolume, false)
+            volumeCtr.expand(toVolume, true)
+        } else if (target >= 0) {
+            volumeCtr.moveChapter(from, fromVolume, target, toVolume, bottom)
         } else {
-            volumeCtr.moveChapter(dragFrom, dragVolumeId, dragFrom, dragVolumeId, true)
+            volumeCtr.moveChapter(from, fromVolume, from, fromVolume, true)
         }
         volumeCtr.clearChapterLines()
     }

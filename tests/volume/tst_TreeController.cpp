@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMouseEvent>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QSignalSpy>
@@ -106,6 +107,7 @@ private slots:
     void orderMapIsEmptyForAnotherBook();
     void themeNumbers();
     void panelShowsTheBook();
+    void panelClickOpensAndDragReorders();
 };
 
 void TreeControllerTest::newVolumeFollowsTheLastAndGoesIntoEditing()
@@ -532,6 +534,41 @@ void TreeControllerTest::panelShowsTheBook()
     const QString file = dir.path() + QStringLiteral("/volume-panel.png");
     QVERIFY(shot.save(file));
     qInfo() << "panel screenshot:" << file;
+    panel->hide();
+}
+
+void TreeControllerTest::panelClickOpensAndDragReorders()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("点击"));
+    QVERIFY(t.book);
+    QQuickWidget* panel = tree()->getQuickWidget();
+    panel->resize(260, 560);
+    panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel));
+    auto* list = panel->rootObject()->findChild<QQuickItem*>(QStringLiteral("volumeList"));
+    QTRY_COMPARE(list->property("count").toInt(), 1);
+    QTest::qWait(50);
+    // Top bar 104, volume title 40, then 40 per chapter.
+    const auto chapterY = [](int row) { return 104 + 40 + 40 * row + 20; };
+    QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(1)));
+    QTRY_VERIFY(tree()->currentChapter() != nullptr);
+    QCOMPARE(tree()->currentChapter()->localId, t.chapters.at(1));
+
+    // Chapter 3 dragged onto the upper part of chapter 1: it goes above it.
+    QTest::mousePress(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(2)));
+    for (int y = chapterY(2) - 5; y >= chapterY(0) - 14; y -= 5) {
+        // With the button held, which QTest's own move does not say.
+        QMouseEvent move(QEvent::MouseMove, QPointF(120, y), panel->mapToGlobal(QPoint(120, y)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(panel, &move);
+    }
+    QTest::mouseRelease(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(0) - 14));
+    QTRY_COMPARE(shownChapters(t.volume), (QList<int>{t.chapters.at(2), t.chapters.at(0), t.chapters.at(1)}));
+    QCOMPARE(tree()->getChapterOrderMap(t.volume),
+             (QMap<int, int>{{t.chapters.at(2), 1}, {t.chapters.at(0), 2}, {t.chapters.at(1), 3}}));
+    QCOMPARE(dbOrder(t.chapters.at(2)), 1);
     panel->hide();
 }
 
