@@ -109,11 +109,17 @@ Item {
                     id: bookNameText
                     objectName: "bookNameText"
                     anchors.verticalCenter: parent.verticalCenter
+                    // The name and its brackets together take 118.
+                    TextMetrics {
+                        id: bracketMetrics
+                        font: bookNameText.font
+                        text: "《》"
+                    }
                     TextMetrics {
                         id: bookNameMetrics
                         font: bookNameText.font
                         elide: Qt.ElideRight
-                        elideWidth: 118 * root.s
+                        elideWidth: 118 * root.s - bracketMetrics.advanceWidth
                         text: root.bookName
                     }
                     text: "《" + bookNameMetrics.elidedText + "》"

@@ -191,6 +191,9 @@ Item {
                 return Math.min(textArea.contentHeight + 28 * cell.s, 255 * cell.s);
             }
             clip: true
+            // The software renderer repaints only what it saw change: a
+            // grown clip must repaint the lines it uncovers.
+            onHeightChanged: textArea.update()
 
             Flickable {
                 id: textFlick
@@ -199,7 +202,9 @@ Item {
                 boundsBehavior: Flickable.StopAtBounds
                 contentWidth: width
                 contentHeight: textArea.implicitHeight
-                visible: cell.opened || !cell.multiLine
+                // Hidden by opacity, not visibility: a text edit that changes
+                // while invisible may not repaint all of its lines later.
+                opacity: cell.opened || !cell.multiLine ? 1 : 0
                 ScrollBar.vertical: ScrollBar { active: cell.editingNow }
 
                 TextArea.flickable: TextArea {
@@ -252,7 +257,7 @@ Item {
                 leftPadding: 20 * cell.s
                 rightPadding: 20 * cell.s
                 verticalAlignment: Text.AlignVCenter
-                visible: !textFlick.visible
+                visible: textFlick.opacity === 0
                 text: cell.cContent.replace(/\n/g, " ")
                 elide: Text.ElideRight
                 maximumLineCount: 1
