@@ -82,6 +82,7 @@ private slots:
     void createWithoutFilterMakesBookOutlines();
     void smallEditsWaitForTheEndOfEditing();
     void newCardIsStoredOnItsFirstCharacter();
+    void textOverTheLimitIsStoredWhole();
     void leavingAnEmptyNewCardRemovesIt();
 };
 
@@ -261,6 +262,26 @@ void OutlinePanelTest::leavingAnEmptyNewCardRemovesIt()
     QVERIFY(book->outline.outlineList.isEmpty());
     QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
     QVERIFY(OutlineFixture::jobTypes().isEmpty());
+}
+
+void OutlinePanelTest::textOverTheLimitIsStoredWhole()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("长文"));
+    QVERIFY(book);
+    T_Outline* outline = OutlineFixture::stored(book, 1, 1, QStringLiteral("短"));
+    QVERIFY(outline);
+    Panel p(book);
+    QQuickItem* card = nullptr;
+    QTRY_VERIFY((card = findCard(p.root, outline->localId)) != nullptr);
+    QVERIFY(QMetaObject::invokeMethod(card, "beginEdit"));
+    // Past the limit the author is told, and nothing is cut.
+    const QString longText = QString(20001, QChar(0x5B57)) + QStringLiteral("\"%1\"");
+    cardText(card)->setProperty("text", longText);
+    QCOMPARE(OutlineFixture::storedContent(outline->localId), longText);
+    QVERIFY(QMetaObject::invokeMethod(card, "leave"));
+    QCOMPARE(outline->content.size(), longText.size());
 }
 
 int runOutlinePanelTests(int argc, char** argv)
