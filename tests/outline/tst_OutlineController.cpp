@@ -129,6 +129,19 @@ void OutlineControllerTest::outlinesFromTheFeedJoinTheirBook()
     ctr->addAllItem(shown);
     QSignalSpy inserted(ctr->outlineModel(), &QAbstractItemModel::rowsInserted);
 
+    // Stored by another screen into a book without outlines: it shows.
+    TC_BookOutline_Create first(shown->bookId, shown->localId, 0, 0, 3, 1, 1700000000, QString(),
+                                QStringLiteral("第一条"));
+    QVERIFY(CBookJobManager::instance()->outline_create(first));
+    QCOMPARE(ctr->outlineModel()->rowCount(), 1);
+    QVERIFY(shown->findOutlineByLocalId(first.localOutlineId));
+    TC_BookOutline_Delete drop;
+    drop.localBookId = shown->localId;
+    drop.localOutlineId = first.localOutlineId;
+    QVERIFY(CBookJobManager::instance()->outline_delete(drop));
+    QCOMPARE(ctr->outlineModel()->rowCount(), 0);
+    inserted.clear();
+
     // While the author types a new card, an outline from the platform must
     // not take over the unsaved row.
     ctr->create(1);

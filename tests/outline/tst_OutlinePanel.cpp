@@ -238,6 +238,7 @@ void OutlinePanelTest::newCardIsStoredOnItsFirstCharacter()
     QQuickItem* card = nullptr;
     QTRY_VERIFY((card = findCard(p.root, 0)) != nullptr);
     QTRY_VERIFY(card->isVisible());
+    QCOMPARE(cardText(card)->property("placeholderText").toString(), QStringLiteral("请输入本书概要"));
     QVERIFY(QMetaObject::invokeMethod(card, "beginEdit"));
     cardText(card)->setProperty("text", QStringLiteral("新"));
     QCOMPARE(OutlineFixture::outlineRows(book->localId), 1);
