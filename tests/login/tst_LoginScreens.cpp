@@ -23,6 +23,7 @@
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTranslator>
 #include <QUrlQuery>
 
 namespace {
@@ -223,6 +224,10 @@ int main(int argc, char** argv)
     // The web view shares its GL context with the application's.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // The pictures show the pages as the author sees them.
+    QTranslator translator;
+    translator.load(QStringLiteral(":/res/client.qm"));
+    app.installTranslator(&translator);
     QStandardPaths::setTestModeEnabled(true);
     StandinServer server;
     g_standin = &server;
