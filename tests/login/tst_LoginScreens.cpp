@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTest>
@@ -63,6 +64,7 @@ private slots:
     void eachShowAsksForANewPageAndPolls();
     void scanWithoutPhoneLaysTheBindingPageOver();
     void scanWithPhoneSignsInAndDropsTheWindow();
+    void scanReportedWithoutUsableSignInStaysOpen();
     void bindingPageRules();
 
 private:
@@ -192,6 +194,28 @@ void LoginScreensTest::scanWithPhoneSignsInAndDropsTheWindow()
     late.status = 1;
     late.isBindPhone = 1;
     CUiManager::instance()->pollingWx(late);
+}
+
+void LoginScreensTest::scanReportedWithoutUsableSignInStaysOpen()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->onDealToggle(3);
+    Widget_WeChatLogin* weChat = dialog->weChatWindow();
+    QSignalSpy quit(weChat, &Widget_WeChatLogin::sig_quit);
+    // What the account jobs hand over when the scan's sign-in could not be
+    // completed (no account in the reply, or it could not be stored).
+    TS_Author_PollingWx reply;
+    reply.header.code = 10002;
+    reply.status = 1;
+    reply.isBindPhone = 1;
+    CUiManager::instance()->pollingWx(reply);
+    QCOMPARE(quit.count(), 0);
+    QVERIFY(!weChat->isPolling());
+    QVERIFY(weChat->isVisible());
+    QVERIFY(dialog->isVisible());
+    QVERIFY(CUiManager::instance()->signInState() != 1);
 }
 
 void LoginScreensTest::bindingPageRules()

@@ -33,6 +33,7 @@ private slots:
     void startWithoutSignInShowsTheDialog();
     void demoSignInHidesAndLaterDeletesTheDialog();
     void logoutShowsTheDialogAgainOnce();
+    void signOutRightAfterSignInKeepsTheDialog();
     void wrongPasswordShowsThePlatformsMessage();
     void emptyFieldsAreAnsweredWithoutRequest();
     void loginButtonNeedsAccountAndEightCharacters();
@@ -100,6 +101,23 @@ void SignInPageTest::logoutShowsTheDialogAgainOnce()
     CUiManager::instance()->logout();
     QCOMPARE(required.count(), 1);
     QCOMPARE(CUiManager::instance()->loginDialog(), shown.data());
+}
+
+void SignInPageTest::signOutRightAfterSignInKeepsTheDialog()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    QPointer<Dialog_LoginMain> dialog = w.dialog();
+    dialog->loginPage()->setAccount(QStringLiteral("13800000000"), QStringLiteral("demo1234"));
+    dialog->loginPage()->onDealLogin();
+    QVERIFY(!dialog->isVisible());
+    // A sign-out within the deletion delay shows the same dialog, which must
+    // then survive the delay.
+    CUiManager::instance()->logout();
+    QTest::qWait(800);
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(CUiManager::instance()->loginDialog(), dialog.data());
 }
 
 void SignInPageTest::wrongPasswordShowsThePlatformsMessage()
