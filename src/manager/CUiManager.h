@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QSharedPointer>
 
+class Dialog_LoginMain;
 class QMenu;
 class QSystemTrayIcon;
 class QWidget;
@@ -129,4 +130,17 @@ signals:
     void sig_OpenChapter(T_Book* book, T_Chapter* chapter);
     void sig_SelectChapter(T_Book* book, T_Chapter* chapter);
     void sig_ShowTimeMachine(T_Chapter* chapter);
+
+    // --- the login dialog ---
+public:
+    // The login dialog while it exists, else null.
+    Dialog_LoginMain* loginDialog() const;
+    // Creates the login dialog on first need and shows it; without a widget
+    // application (headless runs) there is nothing to show.
+    void showLoginDialog();
+    // Hides the login dialog and deletes it 500 ms later.
+    void hideLoginDialog();
+
+private:
+    QPointer<Dialog_LoginMain> m_loginDialog;
 };
