@@ -375,8 +375,9 @@ CSynDataManager::Outcome CSynDataManager::execMemoDelete(const T_SynchronizaTion
         return Outcome::Continue;
     // With the memo list open, the list closes the memo's window and
     // deletes it; otherwise the memo operations delete it directly.
-    if (MemoItemManager::instance()->removeMemo(m_model->indexOfMemo(memo->localId), memo->localId, true))
-        return m_model->findMemoByLocalId(memo->localId) ? Outcome::Fail : Outcome::Continue;
+    const int localMemoId = memo->localId;
+    if (MemoItemManager::instance()->removeMemo(m_model->indexOfMemo(localMemoId), localMemoId, true))
+        return m_model->findMemoByLocalId(localMemoId) ? Outcome::Fail : Outcome::Continue;
     TC_Memo_Del request;
     request.header.localMemoId = memo->localId;
     request.header.memoId = memo->memoId;
