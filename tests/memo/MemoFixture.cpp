@@ -6,6 +6,8 @@
 #include "db/records/T_Memo.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "common/StyleType.h"
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
@@ -89,4 +91,10 @@ T_Memo* addSyncedMemo(const QString& text, const QString& color)
         }))
         return nullptr;
     return model->findMemoByLocalId(localId);
+}
+
+void applyLightTheme()
+{
+    CQssManager::instance()->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
+    CQssManager::instance()->applyStyle(StyleLight);
 }

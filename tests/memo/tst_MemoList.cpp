@@ -264,6 +264,7 @@ void MemoListTest::screenshotOfTheList()
 {
     JobsFixture f;
     QVERIFY(startClient(f));
+    applyLightTheme();
     QVERIFY(addSyncedMemo(QStringLiteral("周三前把第十二章的打斗重写一遍，节奏太拖。"), QStringLiteral("#C6C6FC")));
     QVERIFY(addSyncedMemo(QStringLiteral("人物表：林舟（主角）、许青（师姐）、老周（船夫）"), QStringLiteral("#B1F5EF")));
     QVERIFY(addSyncedMemo(QStringLiteral("长长的备忘，").repeated(12), QStringLiteral("#FFB4C6")));

@@ -286,6 +286,7 @@ void MemoWindowTest::screenshotOfAMemoWindow()
 {
     JobsFixture f;
     QVERIFY(startClient(f));
+    applyLightTheme();
     T_Memo* memo = addSyncedMemo(QStringLiteral("第三章前埋好伏笔：\n渡口的船夫认得她。"), QStringLiteral("#FFE9B5"));
     QVERIFY(memo);
     MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();

@@ -40,6 +40,7 @@ CMemoListDelegate::CMemoListDelegate(QObject* parent)
     m_btnExpand->setObjectName(QStringLiteral("memoBtnExpand"));
 
     m_menu = new QMenu();
+    m_menu->setObjectName(QStringLiteral("memoMenu"));
     m_menu->setFixedWidth(120);
     m_menu->setWindowFlags(m_menu->windowFlags() | Qt::Popup | Qt::FramelessWindowHint
                            | Qt::NoDropShadowWindowHint);
@@ -73,7 +74,9 @@ QFont CMemoListDelegate::textFont() const
 
 QRect CMemoListDelegate::textRect(const QRect& card) const
 {
-    return QRect(card.left() + px(12), card.top() + px(16), card.width() - px(34), card.height() - px(52));
+    // 16 above the text and the 32 of the date band below it: the card's
+    // height (48 plus the text) leaves exactly the text's lines.
+    return QRect(card.left() + px(12), card.top() + px(16), card.width() - px(34), card.height() - px(48));
 }
 
 bool CMemoListDelegate::isLong(const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -130,7 +133,12 @@ void CMemoListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->fillPath(path, QColor(memo.color));
 
     painter->setPen(Qt::black);
-    painter->drawText(textRect(card), kTextFlags, memo.content);
+    // Whole lines only: a collapsed card never shows half a line.
+    QRect text = textRect(card);
+    const int line = painter->fontMetrics().lineSpacing();
+    if (line > 0)
+        text.setHeight(qMax(line, text.height() / line * line));
+    painter->drawText(text, kTextFlags, memo.content);
 
     QFont dateFont(QStringLiteral("微软雅黑"));
     dateFont.setPixelSize(qMax(1, px(10)));
@@ -146,10 +154,11 @@ void CMemoListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         m_btnExpand->setStyleSheet(isExpanded(index)
                                        ? QStringLiteral("#memoBtnExpand{border-image:url(:/res/skin/light/memo/btn_up.png) 0 64 0 0;}")
                                        : QStringLiteral("#memoBtnExpand{border-image:url(:/res/skin/light/memo/btn_down.png) 0 64 0 0;}"));
+        m_btnExpand->ensurePolished();
         QStyleOptionButton buttonOption;
         buttonOption.initFrom(m_btnExpand);
         buttonOption.rect = button;
-        QApplication::style()->drawControl(QStyle::CE_PushButton, &buttonOption, painter, m_btnExpand);
+        m_btnExpand->style()->drawControl(QStyle::CE_PushButton, &buttonOption, painter, m_btnExpand);
     }
     painter->restore();
     // The card is the whole look: no selection or focus frame on top of it.

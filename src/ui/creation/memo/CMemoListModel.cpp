@@ -68,3 +68,9 @@ bool CMemoListModel::updateMemoRow(int row)
     emit dataChanged(changed, changed);
     return true;
 }
+
+void CMemoListModel::reload()
+{
+    beginResetModel();
+    endResetModel();
+}

@@ -21,6 +21,8 @@ public:
     // the change came from the platform); false for a row outside the list.
     bool removeMemoRow(int row, bool fromServer);
     bool updateMemoRow(int row);
+    // The memo list was loaded again (start-up, sign-in): every row anew.
+    void reload();
 
 private:
     CPublicManager* m_model = nullptr;

@@ -50,6 +50,9 @@ void MemoItemManager::showMemoList(QWidget* parent, QAbstractButton* button)
     const QSharedPointer<QWidget> window = CUiManager::instance()->currentWindow();
     if (window && m_memoList->parentWidget() != window.data())
         m_memoList->setParent(window.data(), m_memoList->windowFlags() | Qt::Dialog);
+    // The memo list may have been loaded again since the list was last seen.
+    if (!m_memoList->isVisible())
+        m_memoList->reload();
     if (m_button)
         m_memoList->setVisible(m_button->isChecked());
     else

@@ -156,6 +156,7 @@ void MemoItemWidget::initUi()
 void MemoItemWidget::initMenu()
 {
     m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("memoMenu"));
     m_menu->setMinimumWidth(120);
     m_menu->setWindowFlags(m_menu->windowFlags() | Qt::Popup | Qt::FramelessWindowHint
                            | Qt::NoDropShadowWindowHint);

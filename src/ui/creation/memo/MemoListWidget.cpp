@@ -168,6 +168,11 @@ void MemoListWidget::removeMemo(int row, bool fromServer)
     m_listModel->removeMemoRow(sourceRow, fromServer);
 }
 
+void MemoListWidget::reload()
+{
+    m_listModel->reload();
+}
+
 int MemoListWidget::sourceRowAt(const QPoint& pos) const
 {
     const QModelIndex source = m_sortModel->mapToSource(m_listView->indexAt(pos));

@@ -27,6 +27,8 @@ public:
     // A local delete names a row of the sorted view, a change from the
     // platform a row of the shared memo list.
     void removeMemo(int row, bool fromServer);
+    // Every row anew from the shared memo list.
+    void reload();
 
     QListView* listView() const { return m_listView; }
     CMemoListModel* listModel() const { return m_listModel; }
