@@ -54,10 +54,12 @@ private slots:
     void pinningBindsToTheChapterAndSendsTheLocation();
     void pinAtOriginSendsAnEmptyLocation();
     void editOfAnUnknownMemoFailsWithoutAJob();
+    void nothingChangesWithoutASignedInAuthor();
     void changeFromTheFeedWritesRowButNoJobOrRequest();
     void feedAddsFetchesAndDeletesMemos();
     void hardDeletedChapterFreesItsMemos();
     void memoDeletedWhileItsAddWasOutIsDeletedOnThePlatform();
+    void replayedCombinedEditSendsOnlyTheKeysItHolds();
 };
 
 void MemoManagerTest::addStoresRowJobAndSendsTextAsTyped()
@@ -319,6 +321,30 @@ void MemoManagerTest::editOfAnUnknownMemoFailsWithoutAJob()
     QVERIFY(memoJobs(9999).isEmpty());
 }
 
+void MemoManagerTest::nothingChangesWithoutASignedInAuthor()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("登出后"));
+    QVERIFY(memo);
+    CPublicManager* model = CPublicManager::instance();
+    const int uid = model->userInfo.uid;
+    model->userInfo.uid = 0;
+    TC_Memo_Add add;
+    add.content = QStringLiteral("无人");
+    TC_Memo_Edit edit = editOf(memo);
+    edit.content = QStringLiteral("无人改");
+    TC_Memo_Del del;
+    del.header.localMemoId = memo->localId;
+    const bool added = CJobManager::instance()->memoAdd(add);
+    const bool edited = CJobManager::instance()->memoEditContent(edit);
+    const bool deleted = CJobManager::instance()->memoDel(del);
+    model->userInfo.uid = uid;
+    QVERIFY(!added && !edited && !deleted);
+    QCOMPARE(memoRow(memo->localId).content, QStringLiteral("登出后"));
+    QVERIFY(memoJobs(memo->localId).isEmpty());
+}
+
 void MemoManagerTest::changeFromTheFeedWritesRowButNoJobOrRequest()
 {
     JobsFixture f;
@@ -403,6 +429,34 @@ void MemoManagerTest::memoDeletedWhileItsAddWasOutIsDeletedOnThePlatform()
     QVERIFY(waitFor([&]() {
         return standin().store().value(QStringLiteral("memos")).toArray().size() == memosBefore;
     }));
+}
+
+void MemoManagerTest::replayedCombinedEditSendsOnlyTheKeysItHolds()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    CTessaneDb* db = CTessaneDb::instance();
+    T_Http_Custom colourOnly;
+    colourOnly.jobType = 3004;
+    colourOnly.localMemoId = 71;
+    colourOnly.memoId = 13001;
+    QVERIFY(db->addJob(colourOnly, QStringLiteral("#FFB4C6"), 1700000000, 0));
+    T_Http_Custom emptyText;
+    emptyText.jobType = 3005;
+    emptyText.localMemoId = 72;
+    emptyText.memoId = 13001;
+    QVERIFY(db->addJob(emptyText, QString(), 1700000001, 0));
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    const QList<QJsonObject> bodies = bodiesTo(kEdit);
+    QCOMPARE(bodies.size(), 2);
+    QCOMPARE(bodies.at(0).value(QStringLiteral("color")).toString(), QStringLiteral("#FFB4C6"));
+    QVERIFY(!bodies.at(0).contains(QStringLiteral("content")));
+    QVERIFY(!bodies.at(0).contains(QStringLiteral("location")));
+    QVERIFY(!bodies.at(1).contains(QStringLiteral("color")));
+    QVERIFY(bodies.at(1).contains(QStringLiteral("content")));
+    QCOMPARE(bodies.at(1).value(QStringLiteral("content")).toString(), QString());
+    QVERIFY(memoJobs(71).isEmpty() && memoJobs(72).isEmpty());
 }
 
 int runMemoManagerTests(int argc, char** argv)
