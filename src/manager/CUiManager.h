@@ -143,4 +143,19 @@ public:
 
 private:
     QPointer<Dialog_LoginMain> m_loginDialog;
+
+    // ---- memo windows ----
+public:
+    // A new memo window stays above the current main window: it becomes a
+    // dialog child of it (a free dialog window while there is none).
+    void setDialogParent(QWidget* widget);
+    // The chapter open in the writing window, which a memo is pinned to;
+    // the writing window keeps it up to date (0 = none open).
+    void setMemoChapter(int localBookId, int localChapterId);
+    int memoLocalBookId() const { return m_memoLocalBookId; }
+    int memoLocalChapterId() const { return m_memoLocalChapterId; }
+
+private:
+    int m_memoLocalBookId = 0;
+    int m_memoLocalChapterId = 0;
 };
