@@ -39,6 +39,11 @@ public:
     // The tree's order of one volume after a drag.
     void setChapterOrder(int localVolumeId, const QList<int>& localChapterIds);
 
+    // Brings a recycled chapter back (job 1010), its deleted volume first, and
+    // puts it at its place in the tree. Nothing unless the tree shows this
+    // book; false when nothing was restored.
+    bool restoreChapter(T_Book* book, T_Chapter* chapter);
+
 signals:
     void sigBookReloaded(int localBookId);
 
