@@ -26,8 +26,8 @@ with opener(src, "rt", encoding="utf-8") as f:
 
 
 def toneless(reading):
-    reading = reading.replace("ü", "v").replace("Ü", "v")
-    decomposed = unicodedata.normalize("NFD", reading)
+    # ü may carry a tone mark on top (ǚ): decompose first, then spell u + diaeresis as v.
+    decomposed = unicodedata.normalize("NFD", reading.lower()).replace("u\u0308", "v")
     return "".join(c for c in decomposed if not unicodedata.combining(c)).lower()
 
 
