@@ -2,6 +2,7 @@
 // recover of one or all chapters through the book operations.
 
 #include "BooksFixture.h"
+#include "ScreenshotTheme.h"
 
 #include "common/ServerClock.h"
 #include "db/records/T_Book.h"
@@ -320,6 +321,8 @@ void RecycleBinTest::screenshot()
 {
     BooksFixture f;
     QVERIFY(f.up());
+    ScreenshotTheme theme;
+    QVERIFY(theme.loaded());
     T_Book* book = bookWithThreeInTheBin(f);
     QVERIFY(book);
     Widget_RecycleBin bin;

@@ -3,6 +3,7 @@
 // chapter content save.
 
 #include "BooksFixture.h"
+#include "ScreenshotTheme.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
@@ -245,6 +246,8 @@ void TimeMachineTest::screenshot()
 {
     BooksFixture f;
     QVERIFY(f.up());
+    ScreenshotTheme theme;
+    QVERIFY(theme.loaded());
     T_Book* book = f.offlineBook(QStringLiteral("截图"));
     QVERIFY(book);
     T_Chapter* chapter = book->chapterList.first();
@@ -262,6 +265,7 @@ void TimeMachineTest::screenshot()
     const QString path = dir.filePath(QStringLiteral("time_machine.png"));
     QVERIFY(dialog.grab().save(path));
     qInfo("saved %s", qPrintable(path));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("labelCount"))->text(), QStringLiteral("版本列表（2/2）"));
 }
 
 int runTimeMachineTests(int argc, char** argv)
