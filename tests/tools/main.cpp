@@ -9,6 +9,7 @@
 
 int runTimeMachineTests(int argc, char** argv);
 int runRecycleBinTests(int argc, char** argv);
+int runSensitiveWordsPanelTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -32,6 +33,7 @@ int main(int argc, char** argv)
     int failures = 0;
     failures += runTimeMachineTests(argc, argv);
     failures += runRecycleBinTests(argc, argv);
+    failures += runSensitiveWordsPanelTests(argc, argv);
     server.stop();
     return failures;
 }
