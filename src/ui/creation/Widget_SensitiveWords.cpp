@@ -114,7 +114,7 @@ void Widget_SensitiveWords::buildForm()
     m_pageResult = new QWidget(m_stack);
     m_pageResult->setObjectName(QStringLiteral("pageResult"));
     auto* result = new QVBoxLayout(m_pageResult);
-    result->setContentsMargins(24, 16, 24, 20);
+    result->setContentsMargins(18, 16, 18, 20);
     result->setSpacing(12);
     m_labelResult = new QLabel(QStringLiteral("本次检测，未发现敏感词！"), m_pageResult);
     m_labelResult->setObjectName(QStringLiteral("labelResult"));
