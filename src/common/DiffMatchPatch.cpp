@@ -239,20 +239,29 @@ QStringList DiffMatchPatch::diff_linesToChars(const QString& text1, const QStrin
     lineArray.clear();
     // Code 0 stays unused so that no real line is written as a NUL.
     lineArray.append(QStringLiteral(""));
-    const QString chars1 = diff_linesToCharsMunge(text1, lineArray, lineHash);
-    const QString chars2 = diff_linesToCharsMunge(text2, lineArray, lineHash);
+    // A line is one 16-bit code: text1 may fill the table up to 40,000 lines so
+    // that text2 keeps room for its own; past the limit the rest of a text is
+    // one last line, so codes never wrap and the result still rebuilds both.
+    const QString chars1 = mungeLines(text1, lineArray, lineHash, 40000);
+    const QString chars2 = mungeLines(text2, lineArray, lineHash, 65535);
     return QStringList{chars1, chars2};
 }
 
 QString DiffMatchPatch::diff_linesToCharsMunge(const QString& text, QStringList& lineArray,
                                                QMap<QString, int>& lineHash)
 {
+    return mungeLines(text, lineArray, lineHash, 65535);
+}
+
+QString DiffMatchPatch::mungeLines(const QString& text, QStringList& lineArray, QMap<QString, int>& lineHash,
+                                   int maxLines)
+{
     int lineStart = 0;
     int lineEnd = -1;
     QString chars = QStringLiteral("");
     while (lineEnd < text.length() - 1) {
         lineEnd = text.indexOf(QLatin1Char('\n'), lineStart);
-        if (lineEnd == -1)
+        if (lineEnd == -1 || lineArray.size() >= maxLines)
             lineEnd = text.length() - 1;
         const QString line = safeMid(text, lineStart, lineEnd + 1 - lineStart);
         lineStart = lineEnd + 1;

@@ -83,4 +83,9 @@ public:
 
     // Milliseconds on the process's monotonic clock.
     static qint64 nowMs();
+
+private:
+    // Encodes the lines of text; once the table holds maxLines
+    // entries, the rest of the text becomes one line.
+    QString mungeLines(const QString& text, QStringList& lineArray, QMap<QString, int>& lineHash, int maxLines);
 };

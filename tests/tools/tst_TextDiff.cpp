@@ -34,6 +34,7 @@ private slots:
     void cjkTextsDiffByCharacter();
     void longTextsGoThroughTheLinePassAndRebuildBothTexts();
     void passedDeadlineGivesCoarseButCorrectResult();
+    void moreLinesThanCodesNeverWrap();
     void nullInputRaisesAnError();
     void cleanupSemanticRemovesSmallEqualities();
 };
@@ -177,6 +178,30 @@ void TextDiffTest::passedDeadlineGivesCoarseButCorrectResult()
     const QList<Diff> all = dmp.diff_main(QStringLiteral("abcdefgh"), QStringLiteral("hgfedcba"), false, 0);
     QCOMPARE(DiffMatchPatch::diff_text1(all), QStringLiteral("abcdefgh"));
     QCOMPARE(DiffMatchPatch::diff_text2(all), QStringLiteral("hgfedcba"));
+}
+
+void TextDiffTest::moreLinesThanCodesNeverWrap()
+{
+    DiffMatchPatch dmp;
+    QString a;
+    QString b;
+    for (int i = 0; i < 70000; ++i) {
+        a += QString::number(i) + QLatin1Char('\n');
+        b += QString::number(i * 3) + QLatin1Char('\n');
+    }
+    QStringList lineArray;
+    const QStringList chars = dmp.diff_linesToChars(a, b, lineArray);
+    QVERIFY(lineArray.size() <= 65536);
+    // Decoding gives back both texts exactly.
+    QList<Diff> encoded{Diff(DELETE, chars.at(0)), Diff(INSERT, chars.at(1))};
+    dmp.diff_charsToLines(encoded, lineArray);
+    QCOMPARE(encoded.at(0).text, a);
+    QCOMPARE(encoded.at(1).text, b);
+    // Text1 leaves room for text2: its first 40,000 lines have codes, the rest is one line.
+    QCOMPARE(chars.at(0).size(), 40000);
+    const QList<Diff> lines = dmp.diff_lineMode(a, b, DiffMatchPatch::nowMs() + 1000);
+    QCOMPARE(DiffMatchPatch::diff_text1(lines), a);
+    QCOMPARE(DiffMatchPatch::diff_text2(lines), b);
 }
 
 void TextDiffTest::nullInputRaisesAnError()
