@@ -97,6 +97,7 @@ private slots:
     void deletingSelectsFollowingOrPreviousChapter();
     void recoverBringsChapterBackIntoTheBook();
     void recoverWhileTreeShowsAnotherBookKeepsChapterInBin();
+    void recoverRestoresTheDeletedVolumeFirst();
     void deleteAllAndRecoverAll();
     void clicksReportChaptersByLocalId();
     void screenshot();
@@ -242,6 +243,37 @@ void RecycleBinTest::recoverWhileTreeShowsAnotherBookKeepsChapterInBin()
     QVERIFY(book->recycleChapterList.contains(first));
     bin.loadBook(book);
     QCOMPARE(listOf(bin)->model()->rowCount(), 3);
+    CBookVolumeController::instance()->loadBook(nullptr);
+}
+
+void RecycleBinTest::recoverRestoresTheDeletedVolumeFirst()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("删卷"));
+    QVERIFY(book);
+    T_Volume* volume = book->volumeList.first();
+    TC_Volume_Delete remove;
+    remove.header.localBookId = book->localId;
+    remove.header.localVolumeId = volume->localId;
+    remove.type = 0;
+    remove.updateTime = 1700000000;
+    QVERIFY(CJobManager::instance()->volume_del_restore(remove));
+    QCOMPARE(volume->status, 0);
+    QCOMPARE(book->recycleChapterList.size(), 2);
+    CBookVolumeController::instance()->loadBook(book);
+
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    T_Chapter* first = bin.currentChapter();
+    bin.recoverCurrent();
+    QCOMPARE(volume->status, 1);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_volume where localId = %1").arg(volume->localId))
+                 .toInt(),
+             1);
+    QVERIFY(book->chapterList.contains(first));
+    QCOMPARE(book->recycleChapterList.size(), 1);
+    QCOMPARE(bin.currentChapter(), book->recycleChapterList.first());
     CBookVolumeController::instance()->loadBook(nullptr);
 }
 

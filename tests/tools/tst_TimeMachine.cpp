@@ -66,6 +66,7 @@ private slots:
     void markedTextColoursEditsAndKeepsMarkupAsItStands();
     void restoreSavesTheVersionAndRecountsWords();
     void restoreOfChapterTheEditorNeverShowedComparesWithStoredText();
+    void restoreOfOnlineChapterIsSentToThePlatform();
     void tipsButtonShowsAndHidesTheLegend();
     void screenshot();
 };
@@ -217,6 +218,29 @@ void TimeMachineTest::restoreOfChapterTheEditorNeverShowedComparesWithStoredText
     QCOMPARE(chapter->content, QStringLiteral("同样的文字"));
     const QString html = dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_current_content"))->toHtml();
     QVERIFY(!html.contains(QStringLiteral("#ff0000")));
+}
+
+void TimeMachineTest::restoreOfOnlineChapterIsSentToThePlatform()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("在线恢复"));
+    QVERIFY(book);
+    T_Chapter* chapter = book->chapterList.first();
+    QVERIFY(addVersion(book, chapter, QStringLiteral("要找回的文字")));
+    // A local save not sent yet: the restore's save takes its place in the queue.
+    QVERIFY(saveText(book, chapter, QStringLiteral("后来改坏了")));
+    QVERIFY(BooksFixture::waitUntil([]() { return !BooksFixture::jobTypes().contains(1019); }));
+    standin().clearJournal();
+
+    Dialog_TimeMachine dialog(chapter);
+    dialog.show();
+    dialog.restoreVersion();
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/chapter/editChapter")) == 1; }));
+    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/chapter/editChapter")).value(QStringLiteral("content")).toString(),
+             QStringLiteral("要找回的文字"));
+    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/chapter/editChapter")).value(QStringLiteral("chapter_id")).toInt(),
+             chapter->chapterId);
 }
 
 void TimeMachineTest::tipsButtonShowsAndHidesTheLegend()
