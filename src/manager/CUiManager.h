@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSharedPointer>
+#include <QStringList>
 
 class Dialog_LoginMain;
 class QMenu;
@@ -158,4 +159,27 @@ public:
 private:
     int m_memoLocalBookId = 0;
     int m_memoLocalChapterId = 0;
+
+    // --- writing tools: sensitive words, time machine, chapter recycle bin ---
+public:
+    // The chapter shown in the writing window's editor; null without a writing window.
+    T_Chapter* currentChapter() const;
+    // Makes the writing window's editor show the chapter again with its text
+    // reloaded; nothing without a writing window.
+    void showChapter(T_Book* book, T_Chapter* chapter);
+    // Scans the open editor's text with the sensitive-word matcher; 0 and no
+    // scan without a writing window.
+    int countSensitiveWords(int flags);
+    // Hands a treatment of the last scan's hits to the writing window's
+    // editor; nothing without a writing window.
+    void sensitiveWordsAction(int treatment);
+    // Moves a menu to the mouse cursor; with flag 0 raised by its height where
+    // it would pass the bottom of the writing window.
+    void moveToCursor(QWidget* menu, int flag);
+    // Paragraphs of a text: CR LF made LF, CR, tab and U+3000 removed, split
+    // on LF, empty parts dropped.
+    static QStringList splitParagraphs(const QString& text);
+    // The text as one HTML document, one <p> per paragraph, each trimmed.
+    static void chapterToHtml(const QString& content, QString& html, int fontSize, int lineHeight,
+                              int textIndent, int margin);
 };

@@ -191,21 +191,14 @@ T_Volume* CBookVolumeController::createVolume(T_Book* book, bool fromSync)
     return volume;
 }
 
-void CBookVolumeController::restoreChapter(T_Book* book, T_Chapter* chapter)
+bool CBookVolumeController::restoreChapter(T_Book* book, T_Chapter* chapter)
 {
     if (book == nullptr || chapter == nullptr || !m_volumeModel || !isCurrentBook(book))
-        return;
-    TC_Chapter_Recycle recycle;
-    recycle.header.localBookId = chapter->localBookId;
-    recycle.header.localVolumeId = chapter->localVolumeId;
-    recycle.header.localChapterId = chapter->localId;
-    recycle.status = 1;
-    recycle.updateTime = static_cast<int>(currentServerTime());
-    if (!m_jobManager->chapter_recycle(recycle))
-        return;
+        return false;
     T_Volume* volume = book->findVolumeByLocalId(chapter->localVolumeId);
     if (volume == nullptr)
-        return;
+        return false;
+    // The chapter goes back into a live volume: a deleted one comes back first.
     if (volume->status == 0) {
         TC_Volume_Delete restore;
         restore.header.localBookId = book->localId;
@@ -214,14 +207,24 @@ void CBookVolumeController::restoreChapter(T_Book* book, T_Chapter* chapter)
         restore.header.volumeId = volume->volumeId;
         restore.type = 1;
         restore.updateTime = static_cast<int>(currentServerTime());
-        m_jobManager->volume_del_restore(restore);
+        if (!m_jobManager->volume_del_restore(restore))
+            return false;
         m_volumeModel->addVolume(*volume);
         m_volumeModel->setChapterSort(book->orderType);
     }
+    TC_Chapter_Recycle recycle;
+    recycle.header.localBookId = chapter->localBookId;
+    recycle.header.localVolumeId = chapter->localVolumeId;
+    recycle.header.localChapterId = chapter->localId;
+    recycle.status = 1;
+    recycle.updateTime = static_cast<int>(currentServerTime());
+    if (!m_jobManager->chapter_recycle(recycle))
+        return false;
     if (CBookChapterModel* model = m_volumeModel->getChapterModelByLocalId(volume->localId)) {
         if (model->getItemByLocalId(chapter->localId).ownerVolumeId < 0)
             model->addItem(CBookChapterItem(*chapter, volume->localId));
     }
+    return true;
 }
 
 void CBookVolumeController::addChapterItem(T_Book* book, T_Chapter* chapter)

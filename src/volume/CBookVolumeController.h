@@ -55,7 +55,10 @@ public:
     // through the job manager's volume add (fromSync records no job). Null
     // when it was not created.
     T_Volume* createVolume(T_Book* book, bool fromSync);
-    void restoreChapter(T_Book* book, T_Chapter* chapter);
+    // Brings a recycled chapter back (job 1010), its deleted volume first, and
+    // puts it at its place in the tree. Nothing unless the tree shows this
+    // book; false when nothing was restored.
+    bool restoreChapter(T_Book* book, T_Chapter* chapter);
     // A chapter the platform delivered, appended to its volume in the tree.
     void addChapterItem(T_Book* book, T_Chapter* chapter);
 
