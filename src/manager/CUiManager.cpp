@@ -2,6 +2,9 @@
 
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Top.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -63,6 +66,9 @@ void CUiManager::initTray()
 
 QSharedPointer<QWidget> CUiManager::currentWindow() const
 {
+    // A strong handle that never deletes: the window manager owns the window.
+    if (m_mainMode == 0 && m_bookshelf)
+        return QSharedPointer<QWidget>(m_bookshelf.data(), [](QWidget*) {});
     return QSharedPointer<QWidget>();
 }
 
@@ -88,6 +94,8 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
     if (!currentWindow())
         return;
     qDebug() << "toast" << kind << text << msecs;
+    if (m_mainMode == 0 && m_bookshelf)
+        m_bookshelf->showClientTips(text, kind, msecs);
 }
 
 void CUiManager::showError(const QString& text, int msecs)
@@ -112,21 +120,26 @@ void CUiManager::showDbError(const QString& text)
 
 void CUiManager::startSyncAnimation()
 {
-    if (m_syncIndicatorAllowed)
-        emit sig_SyncAnimation(true, true);
+    if (!m_syncIndicatorAllowed)
+        return;
+    emit sig_SyncAnimation(true, true);
+    if (m_bookshelf)
+        m_bookshelf->getTop()->startSync();
 }
 
 void CUiManager::stopSyncAnimation(bool ok)
 {
     emit sig_SyncAnimation(false, ok);
+    if (m_bookshelf)
+        m_bookshelf->getTop()->endSync(ok);
     m_syncRunning = 0;
 }
 
 bool CUiManager::initMain()
 {
-    // The bookshelf window is the next step's; with no window to build, the
-    // start goes on so that stored jobs are replayed.
-    qDebug() << "main interface: no bookshelf window to build yet";
+    m_mainMode = 0;
+    if (!buildBookshelf())
+        qDebug() << "main interface: no windows in this process; the start goes on without them";
     return true;
 }
 
@@ -137,6 +150,11 @@ void CUiManager::logout()
     saveChapter();
     CJobManager::instance()->saveUserData();
     m_signInState = 2;
+    if (m_bookshelf) {
+        m_bookshelf->hide();
+        m_bookshelf->deleteLater();
+        m_bookshelf.clear();
+    }
     qDebug() << "signed out of the interface; login required";
     emit sig_LoginRequired();
 }
@@ -145,12 +163,16 @@ void CUiManager::saveChapter()
 {
 }
 
-void CUiManager::updateUserInfo(const TS_Author_Info*)
+void CUiManager::updateUserInfo(const TS_Author_Info* info)
 {
+    if (m_bookshelf && info)
+        m_bookshelf->setUserInfo(*info);
 }
 
-void CUiManager::loadUserHeadImg(const QString&)
+void CUiManager::loadUserHeadImg(const QString& fileName)
 {
+    if (m_bookshelf)
+        m_bookshelf->loadUserHeadImg(fileName);
 }
 
 void CUiManager::pollingWx(const TS_Author_PollingWx&)
@@ -163,26 +185,37 @@ void CUiManager::pollingBindWx(const TS_Author_PollingBindWx&)
 
 T_Book* CUiManager::addBook(const TC_Books_AddBook& request, int row, bool busy)
 {
-    Q_UNUSED(row)
-    Q_UNUSED(busy)
-    // The bookshelf window is not built yet; the model's record is what
-    // every screen reads.
-    return CPublicManager::instance()->addBook(request);
+    // The model's book list changes here with or without a bookshelf; the
+    // shelf's own model makes the change so its rows stay in step.
+    if (m_bookshelf)
+        m_bookshelf->bookList()->addBook(request, row, busy);
+    else
+        CPublicManager::instance()->addBook(request);
+    T_Book* book = CPublicManager::instance()->findBookByLocalId(request.header.localBookId);
+    if (book)
+        book->isImporting = busy;
+    return book;
 }
 
 void CUiManager::removeBook(int row, const TC_Books_Delete& request)
 {
-    Q_UNUSED(row)
-    CPublicManager::instance()->moveBookToRecycle(request.header.localBookId);
+    if (m_bookshelf)
+        m_bookshelf->bookList()->removeBook(row, request);
+    else
+        CPublicManager::instance()->moveBookToRecycle(request.header.localBookId);
 }
 
 void CUiManager::insertBook(int row)
 {
+    if (m_bookshelf)
+        m_bookshelf->bookList()->insertRow(row);
     emit sig_BookItemChanged(row);
 }
 
 void CUiManager::updateBookItem(int row)
 {
+    if (m_bookshelf)
+        m_bookshelf->bookList()->updateBook(row);
     emit sig_BookItemChanged(row);
 }
 
