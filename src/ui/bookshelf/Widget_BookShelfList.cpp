@@ -66,6 +66,8 @@ Widget_BookShelfList::Widget_BookShelfList(QWidget* parent)
     m_btnRecycle->setText(tr("Book Recycle"));
     m_btnRecycle->setCursor(Qt::PointingHandCursor);
     m_btnRecycle->setIconObjectName(QStringLiteral("iconRecycle"));
+    m_btnRecycle->setIconLeftOffset(5);
+    m_btnRecycle->icon()->setFixedSize(int(18 * m_s), int(18 * m_s));
     m_btnRecycle->setFixedSize(int(110 * m_s), int(30 * m_s));
 
     m_coverFolder = appDirPath() + QStringLiteral("/data/cover");
