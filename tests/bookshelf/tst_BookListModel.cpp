@@ -5,10 +5,12 @@
 #include "manager/CUiManager.h"
 #include "ui/bookshelf/CBookListDelegate.h"
 #include "ui/bookshelf/CBookListModel.h"
+#include "ui/bookshelf/Widget_BookListPreview.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 
 #include <QListView>
+#include <QScrollBar>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -27,6 +29,7 @@ private slots:
     void clickOutsideTheCoverIsNotConsumed();
     void clickOnTheNewBookTileOpensTheNewBookMenu();
     void bookMenuActionsReportTheBookTheMenuWasOpenedFor();
+    void previewColumnShowsItsScrollBarOnlyWhenTheListScrolls();
 };
 
 void TestBookListModel::emptyShelfHasOnlyTheNewBookTile()
@@ -194,6 +197,30 @@ void TestBookListModel::bookMenuActionsReportTheBookTheMenuWasOpenedFor()
     QCOMPARE(deleted.at(0).at(1).toString(), QStringLiteral("B"));
     delegate->bookMenu()->close();
     CPublicManager::instance()->bookList.at(1)->isSyncing = false;
+}
+
+void TestBookListModel::previewColumnShowsItsScrollBarOnlyWhenTheListScrolls()
+{
+    QList<BookshelfFixture::Book> books;
+    for (int i = 0; i < 8; ++i)
+        books.append({QStringLiteral("Book %1").arg(i), 1700000000 + i});
+    BookshelfFixture f(books);
+    QVERIFY(f.ok());
+    Widget_BookListPreview preview;
+    QSignalSpy changed(&preview, &Widget_BookListPreview::previewChanged);
+    preview.setPreview(true);
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(preview.isPreview());
+    preview.resize(preview.width(), 300);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QTRY_COMPARE_WITH_TIMEOUT(preview.model()->rowCount(), 8, 5000);
+    QTRY_VERIFY(preview.scrollBar()->isVisible());
+    preview.scrollBar()->setValue(preview.scrollBar()->maximum());
+    QCOMPARE(preview.listView()->verticalScrollBar()->value(), preview.scrollBar()->maximum());
+
+    preview.resize(preview.width(), 3000);
+    QTRY_VERIFY(!preview.scrollBar()->isVisible());
 }
 
 int runBookListModelTests(int argc, char** argv)

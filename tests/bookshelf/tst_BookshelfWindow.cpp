@@ -28,6 +28,8 @@
 #include <QStringListModel>
 #include <QTest>
 #include <QTextEdit>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 // Answers the page's questions as a test tells it to.
@@ -87,6 +89,8 @@ private slots:
     void headPictureFallsBackToTheThemeDefault();
     void coverFolderSkipsTheNotebook();
     void logoutDestroysTheBookshelf();
+    void fillingTheScreenKeepsTheNormalGeometry();
+    void noticeBadgeFollowsOnlyKnownStatuses();
     void screenshotOfAShelf();
 };
 
@@ -130,6 +134,16 @@ void TestBookshelfWindow::creatingABookPutsItFirstAndRecordsTheJob()
     // Sent at once: the job went out and its reply stored the server id.
     QTRY_VERIFY_WITH_TIMEOUT(CPublicManager::instance()->bookList.first()->bookId > 0, 15000);
     QVERIFY(BookshelfFixture::jobCount(1002) <= jobsBefore + 1);
+    // The name went out as typed: quotes and "%1" untouched.
+    bool sent = false;
+    for (const QJsonValue& v : standin().journal()) {
+        const QJsonObject entry = v.toObject();
+        if (entry.value(QStringLiteral("path")).toString() != QLatin1String("/books/addBook"))
+            continue;
+        const QJsonObject body = QJsonDocument::fromJson(entry.value(QStringLiteral("body")).toString().toUtf8()).object();
+        sent = sent || body.value(QStringLiteral("book_name")).toString() == prompts.name;
+    }
+    QVERIFY(sent);
     f.list()->setPrompts(nullptr);
 }
 
@@ -381,6 +395,39 @@ void TestBookshelfWindow::logoutDestroysTheBookshelf()
     CUiManager::instance()->updateBookItem(0);
     CUiManager::instance()->showError(QStringLiteral("dropped"), 1000);
     CUiManager::instance()->stopSyncAnimation(true);
+}
+
+void TestBookshelfWindow::fillingTheScreenKeepsTheNormalGeometry()
+{
+    BookshelfFixture f;
+    QVERIFY(f.ok());
+    Widget_Bookshelf* shelf = f.shelf();
+    shelf->resize(900, 600);
+    const QRect normal = shelf->property("CG").toRect();
+    QCOMPARE(normal.size(), QSize(900, 600));
+    CUiManager::instance()->switchWindowSize();
+    QCOMPARE(CPublicManager::instance()->userInfo.windowSize, 2);
+    QVERIFY(shelf->getTop()->btnMax()->isChecked());
+    shelf->resize(700, 560);
+    QCOMPARE(shelf->property("CG").toRect(), normal);
+    CUiManager::instance()->switchWindowSize();
+    QCOMPARE(CPublicManager::instance()->userInfo.windowSize, 1);
+    QVERIFY(!shelf->getTop()->btnMax()->isChecked());
+    QCOMPARE(shelf->geometry(), normal);
+}
+
+void TestBookshelfWindow::noticeBadgeFollowsOnlyKnownStatuses()
+{
+    BookshelfFixture f;
+    QVERIFY(f.ok());
+    CIconButton* feedback = f.shelf()->feedbackButton();
+    emit CUiManager::instance()->sig_UserNotice(1, 120);
+    QVERIFY(!feedback->badge()->isHidden());
+    QCOMPARE(feedback->badge()->text(), QStringLiteral("99"));
+    emit CUiManager::instance()->sig_UserNotice(2, 5);
+    QCOMPARE(feedback->badge()->text(), QStringLiteral("99"));
+    emit CUiManager::instance()->sig_UserNotice(0, 0);
+    QVERIFY(feedback->badge()->isHidden());
 }
 
 void TestBookshelfWindow::screenshotOfAShelf()
