@@ -25,6 +25,7 @@ private slots:
     void displayRoleCarriesTheTileRecordAndNothingElseAnswers();
     void rowsOutsideTheCountAreNeitherInsertedNorRemoved();
     void progressFillIsTheDoneShareOfTheBar();
+    void removingTakesTheBooksOwnRowAndIgnoresUnknownBooks();
     void clickOnACoverOpensTheBookUnlessItIsSyncing();
     void clickOutsideTheCoverIsNotConsumed();
     void clickOnTheNewBookTileOpensTheNewBookMenu();
@@ -100,6 +101,22 @@ void TestBookListModel::rowsOutsideTheCountAreNeitherInsertedNorRemoved()
     QCOMPARE(model.rowCount(), 1);
     model.resetCount();
     QCOMPARE(model.rowCount(), 0);
+}
+
+void TestBookListModel::removingTakesTheBooksOwnRowAndIgnoresUnknownBooks()
+{
+    BookshelfFixture f({{QStringLiteral("A"), 1700000000}, {QStringLiteral("B"), 1600000000}});
+    QVERIFY(f.ok());
+    CBookListModel* model = f.list()->model();
+    TC_Books_Delete unknown(987654, 1);
+    model->removeBook(0, unknown);
+    QCOMPARE(model->rowCount(), 3);
+    // A stale row (0) for the second book still takes the second tile.
+    const int b = CPublicManager::instance()->bookList.at(1)->localId;
+    model->removeBook(0, TC_Books_Delete(b, 1));
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(0, 0).data().value<BookShelf_Book>().bookName, QStringLiteral("A"));
+    QCOMPARE(CPublicManager::instance()->recycleBookList.size(), 1);
 }
 
 void TestBookListModel::progressFillIsTheDoneShareOfTheBar()

@@ -87,33 +87,36 @@ void CBookListModel::insertBook(int row, const TC_Books_AddBook& request, bool b
 {
     if (request.header.localBookId < 1)
         return;
-    // The shared model puts a new book at the head of its list.
+    // The shared model puts a new book at the head of its list, so that is
+    // where the row appears, whatever row the caller named.
     Q_UNUSED(row)
     beginInsertRows(parent, 0, 0);
-    T_Book* book = m_model->addBook(request);
-    if (book)
+    if (T_Book* book = m_model->addBook(request))
         book->isImporting = busy;
-    m_count += book ? 1 : 0;
+    ++m_count;
     endInsertRows();
 }
 
 void CBookListModel::removeBook(int row, const TC_Books_Delete& request, const QModelIndex& parent)
 {
-    const T_Book* book = m_model->findBookByLocalId(request.header.localBookId);
+    T_Book* book = m_model->findBookByLocalId(request.header.localBookId);
+    if (!book) {
+        // Nothing left the list: taking a row away would hide another book.
+        qWarning() << "no book" << request.header.localBookId << "on the shelf to remove";
+        return;
+    }
     // The row to take away is where the book stands now; a stale row from
     // the caller would take another book's tile off the shelf.
-    const int actual = book ? m_model->bookList.indexOf(const_cast<T_Book*>(book)) : row;
+    const int actual = m_model->bookList.indexOf(book);
     if (actual != row)
         qWarning() << "book" << request.header.localBookId << "is at row" << actual << "not" << row;
     if (!rowInRange(actual, false)) {
-        if (book)
-            m_model->moveBookToRecycle(request.header.localBookId);
+        m_model->moveBookToRecycle(request.header.localBookId);
         return;
     }
     beginRemoveRows(parent, actual, actual);
-    m_count -= 1;
-    if (book)
-        m_model->moveBookToRecycle(request.header.localBookId);
+    --m_count;
+    m_model->moveBookToRecycle(request.header.localBookId);
     endRemoveRows();
 }
 
