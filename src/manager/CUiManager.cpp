@@ -2,6 +2,10 @@
 
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "outline/COutlineController.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/login/Dialog_LoginMain.h"
 
 #include <QApplication>
@@ -64,6 +68,9 @@ void CUiManager::initTray()
 
 QSharedPointer<QWidget> CUiManager::currentWindow() const
 {
+    // A strong handle that never deletes: the window manager owns the window.
+    if (m_mainMode == 0 && m_bookshelf)
+        return QSharedPointer<QWidget>(m_bookshelf.data(), [](QWidget*) {});
     return QSharedPointer<QWidget>();
 }
 
@@ -96,6 +103,8 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
     if (!currentWindow())
         return;
     qDebug() << "toast" << kind << text << msecs;
+    if (m_mainMode == 0 && m_bookshelf)
+        m_bookshelf->showClientTips(text, kind, msecs);
 }
 
 void CUiManager::showError(const QString& text, int msecs)
@@ -120,22 +129,27 @@ void CUiManager::showDbError(const QString& text)
 
 void CUiManager::startSyncAnimation()
 {
-    if (m_syncIndicatorAllowed)
-        emit sig_SyncAnimation(true, true);
+    if (!m_syncIndicatorAllowed)
+        return;
+    emit sig_SyncAnimation(true, true);
+    if (m_bookshelf)
+        m_bookshelf->getTop()->startSync();
 }
 
 void CUiManager::stopSyncAnimation(bool ok)
 {
     emit sig_SyncAnimation(false, ok);
+    if (m_bookshelf)
+        m_bookshelf->getTop()->endSync(ok);
     m_syncRunning = 0;
 }
 
 bool CUiManager::initMain()
 {
     hideLoginDialog();
-    // The bookshelf window is the next step's; with no window to build, the
-    // start goes on so that stored jobs are replayed.
-    qDebug() << "main interface: no bookshelf window to build yet";
+    m_mainMode = 0;
+    if (!buildBookshelf())
+        qDebug() << "main interface: no windows in this process; the start goes on without them";
     return true;
 }
 
@@ -146,6 +160,13 @@ void CUiManager::logout()
     saveChapter();
     CJobManager::instance()->saveUserData();
     m_signInState = 2;
+    if (m_bookshelf) {
+        m_bookshelf->hide();
+        m_bookshelf->deleteLater();
+        m_bookshelf.clear();
+    }
+    // The outline panel's view lived in the windows just released.
+    COutlineController::instance()->reset();
     qDebug() << "signed out of the interface; login required";
     emit sig_LoginRequired();
     showLoginDialog();
@@ -155,12 +176,16 @@ void CUiManager::saveChapter()
 {
 }
 
-void CUiManager::updateUserInfo(const TS_Author_Info*)
+void CUiManager::updateUserInfo(const TS_Author_Info* info)
 {
+    if (m_bookshelf && info)
+        m_bookshelf->setUserInfo(*info);
 }
 
-void CUiManager::loadUserHeadImg(const QString&)
+void CUiManager::loadUserHeadImg(const QString& fileName)
 {
+    if (m_bookshelf)
+        m_bookshelf->loadUserHeadImg(fileName);
 }
 
 void CUiManager::pollingWx(const TS_Author_PollingWx& reply)
@@ -176,26 +201,37 @@ void CUiManager::pollingBindWx(const TS_Author_PollingBindWx&)
 
 T_Book* CUiManager::addBook(const TC_Books_AddBook& request, int row, bool busy)
 {
-    Q_UNUSED(row)
-    Q_UNUSED(busy)
-    // The bookshelf window is not built yet; the model's record is what
-    // every screen reads.
-    return CPublicManager::instance()->addBook(request);
+    // The model's book list changes here with or without a bookshelf; the
+    // shelf's own model makes the change so its rows stay in step.
+    if (m_bookshelf)
+        m_bookshelf->bookList()->addBook(request, row, busy);
+    else
+        CPublicManager::instance()->addBook(request);
+    T_Book* book = CPublicManager::instance()->findBookByLocalId(request.header.localBookId);
+    if (book)
+        book->isImporting = busy;
+    return book;
 }
 
 void CUiManager::removeBook(int row, const TC_Books_Delete& request)
 {
-    Q_UNUSED(row)
-    CPublicManager::instance()->moveBookToRecycle(request.header.localBookId);
+    if (m_bookshelf)
+        m_bookshelf->bookList()->removeBook(row, request);
+    else
+        CPublicManager::instance()->moveBookToRecycle(request.header.localBookId);
 }
 
 void CUiManager::insertBook(int row)
 {
+    if (m_bookshelf)
+        m_bookshelf->bookList()->insertRow(row);
     emit sig_BookItemChanged(row);
 }
 
 void CUiManager::updateBookItem(int row)
 {
+    if (m_bookshelf)
+        m_bookshelf->bookList()->updateBook(row);
     emit sig_BookItemChanged(row);
 }
 

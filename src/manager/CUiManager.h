@@ -12,6 +12,7 @@ class Dialog_LoginMain;
 class QMenu;
 class QSystemTrayIcon;
 class QWidget;
+class Widget_Bookshelf;
 struct T_Book;
 struct T_Chapter;
 
@@ -182,4 +183,36 @@ public:
     // The text as one HTML document, one <p> per paragraph, each trimmed.
     static void chapterToHtml(const QString& content, QString& html, int fontSize, int lineHeight,
                               int textIndent, int margin);
+
+    // --- bookshelf window: built by initMain in a widget application ---
+public:
+    // The bookshelf while it exists, else null.
+    Widget_Bookshelf* bookshelf() const;
+    bool isBookshelfMode() const { return m_mainMode == 0; }
+    // Forwarded to the bookshelf's page stack.
+    void setCurrentPage(int page);
+    int currentPage() const { return m_currentPage; }
+    // Opening a book for writing belongs to the writing window; until it
+    // exists this announces the book and logs.
+    void openCreation(T_Book* book);
+    // The writing lock: while it is in force the main window stays put.
+    bool isLocked() const;
+    bool isFullScreen() const;
+    void showMinimized();
+    // Window-size modes 1 (normal) and 2 (filling the screen) alternate.
+    void switchWindowSize();
+    void closeWindow();
+    // Windows are built only in a widget application; a data-only process
+    // (a headless tool or test on QCoreApplication) stays windowless.
+    static bool canBuildWindows();
+
+signals:
+    void sig_openCreation(T_Book* book);
+
+private:
+    bool buildBookshelf();
+    QPointer<Widget_Bookshelf> m_bookshelf;
+    // 0 bookshelf, 1 writing window.
+    int m_mainMode = 0;
+    int m_currentPage = 1;
 };

@@ -16,6 +16,8 @@ public:
     void setIconObjectName(const QString& name);
     // Shows or hides the badge; the number is kept within 0 to 99.
     void setBadgeNumber(bool show, int number);
+    // Left offset of the inner icon in design pixels (default 32).
+    void setIconLeftOffset(int x) { m_iconX = x; }
 
     QPushButton* icon() const { return m_icon; }
     QLabel* badge() const { return m_badge; }

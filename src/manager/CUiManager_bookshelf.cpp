@@ -1,0 +1,105 @@
+// The window manager's side of the bookshelf window.
+
+#include "CUiManager.h"
+
+#include "common/DPIAdapter.h"
+#include "common/Utility.h"
+#include "manager/CPublicManager.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Content.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QGuiApplication>
+#include <QScreen>
+
+bool CUiManager::canBuildWindows()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+Widget_Bookshelf* CUiManager::bookshelf() const
+{
+    return m_bookshelf.data();
+}
+
+bool CUiManager::buildBookshelf()
+{
+    if (!canBuildWindows())
+        return false;
+    if (!m_bookshelf)
+        m_bookshelf = new Widget_Bookshelf();
+    m_bookshelf->initBookList();
+
+    const QSize size = DPIAdapter::instance()->mainWindowSize();
+    qDebug() << "main window size" << size;
+    m_bookshelf->resize(size);
+    moveToScreenCenter(m_bookshelf);
+    m_bookshelf->setProperty("CG", m_bookshelf->geometry());
+    if (CPublicManager::instance()->userInfo.windowSize == 2) {
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            m_bookshelf->setGeometry(screen->availableGeometry());
+    }
+    m_bookshelf->updateMargins();
+    m_bookshelf->show();
+    return true;
+}
+
+void CUiManager::setCurrentPage(int page)
+{
+    if (page == 1 || page == 3 || page == 4 || page == 6)
+        m_currentPage = page;
+    if (m_bookshelf)
+        m_bookshelf->getContent()->showPage(page);
+}
+
+void CUiManager::openCreation(T_Book* book)
+{
+    // The writing window takes over here once it exists.
+    qDebug() << "writing window not available; book" << (book ? book->localId : 0);
+    emit sig_openCreation(book);
+}
+
+bool CUiManager::isLocked() const
+{
+    return CPublicManager::instance()->userConf.writeLock.lockType != 0;
+}
+
+bool CUiManager::isFullScreen() const
+{
+    const QSharedPointer<QWidget> window = currentWindow();
+    return window && window->isFullScreen();
+}
+
+void CUiManager::showMinimized()
+{
+    if (const QSharedPointer<QWidget> window = currentWindow())
+        window->showMinimized();
+}
+
+void CUiManager::switchWindowSize()
+{
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
+        return;
+    TS_Author_Info& user = CPublicManager::instance()->userInfo;
+    if (user.windowSize == 2) {
+        user.windowSize = 1;
+        const QRect normal = window->property("CG").toRect();
+        if (normal.isValid())
+            window->setGeometry(normal);
+    } else {
+        window->setProperty("CG", window->geometry());
+        user.windowSize = 2;
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            window->setGeometry(screen->availableGeometry());
+    }
+    if (m_bookshelf && window.data() == m_bookshelf.data())
+        m_bookshelf->updateMargins();
+}
+
+void CUiManager::closeWindow()
+{
+    if (const QSharedPointer<QWidget> window = currentWindow())
+        window->close();
+}

@@ -1,0 +1,201 @@
+#include "Dialog_BookRecycle.h"
+
+#include "common/ServerClock.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "ui/common/BkMessageBox.h"
+#include "ui/common/CBaseTitleBar.h"
+
+#include <QContextMenuEvent>
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QStyledItemDelegate>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+class RowDelegate : public QStyledItemDelegate
+{
+public:
+    RowDelegate(double s, QObject* parent) : QStyledItemDelegate(parent), m_s(s) {}
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        return QSize(int(560 * m_s), int(44 * m_s));
+    }
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const BookRecycleItem item = index.data().value<BookRecycleItem>();
+        p->save();
+        if (option.state & QStyle::State_MouseOver)
+            p->fillRect(option.rect, QColor(0, 0, 0, 12));
+        const QRect r = option.rect.adjusted(int(20 * m_s), 0, 0, 0);
+        const int w1 = int(206 * m_s), w2 = int(200 * m_s);
+        p->setPen(option.palette.color(QPalette::Text));
+        p->drawText(QRect(r.left(), r.top(), w1 - int(10 * m_s), r.height()), Qt::AlignVCenter | Qt::AlignLeft,
+                    option.fontMetrics.elidedText(item.bookName, Qt::ElideRight, w1 - int(10 * m_s)));
+        p->drawText(QRect(r.left() + w1, r.top(), w2, r.height()), Qt::AlignVCenter | Qt::AlignLeft,
+                    QString::number(item.wordNum));
+        p->drawText(QRect(r.left() + w1 + w2, r.top(), r.width() - w1 - w2, r.height()),
+                    Qt::AlignVCenter | Qt::AlignLeft,
+                    QDateTime::fromSecsSinceEpoch(item.deleteTime).toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+        p->restore();
+    }
+
+private:
+    double m_s;
+};
+}
+
+CBookRecycleModel::CBookRecycleModel(QObject* parent) : QAbstractListModel(parent)
+{
+    static const int registered = qRegisterMetaType<BookRecycleItem>("BookRecycleItem");
+    Q_UNUSED(registered)
+}
+
+int CBookRecycleModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : CPublicManager::instance()->recycleBookList.size();
+}
+
+QVariant CBookRecycleModel::data(const QModelIndex& index, int role) const
+{
+    const auto& list = CPublicManager::instance()->recycleBookList;
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= list.size() || !list.at(index.row()))
+        return QVariant();
+    const T_Book* book = list.at(index.row());
+    BookRecycleItem item;
+    item.localBookId = book->localId;
+    item.wordNum = book->wordNum;
+    item.bookName = book->bookName;
+    item.deleteTime = book->updateTime;
+    return QVariant::fromValue(item);
+}
+
+// A reset rather than a row removal: the operation may fail and leave the
+// row, and a removal once announced cannot be taken back.
+bool CBookRecycleModel::deleteBook(int row, int localBookId)
+{
+    Q_UNUSED(row)
+    TC_Books_Delete_Hard request;
+    request.header.localBookId = localBookId;
+    request.updateTime = int(currentServerTime());
+    beginResetModel();
+    const bool ok = CJobManager::instance()->books_delete_hard(request);
+    endResetModel();
+    return ok;
+}
+
+bool CBookRecycleModel::restoreBook(int row, int localBookId)
+{
+    Q_UNUSED(row)
+    TC_Books_Restore request;
+    request.header.localBookId = localBookId;
+    request.updateTime = int(currentServerTime());
+    beginResetModel();
+    const bool ok = CJobManager::instance()->books_restore(request);
+    endResetModel();
+    return ok;
+}
+
+Dialog_BookRecycle::Dialog_BookRecycle(QWidget* parent)
+    : BookDialogBase(QStringLiteral("Dialog_BookRecycle_Bg"), QSize(640, 480), parent),
+      m_model(new CBookRecycleModel(this))
+{
+    setTitle(tr("Book Recycle"));
+    m_stack = new QStackedWidget(this);
+    m_stack->setObjectName(QStringLiteral("stackedWidget"));
+    auto* pageDefault = new QWidget(m_stack);
+    pageDefault->setObjectName(QStringLiteral("pageDefault"));
+    auto* defLayout = new QVBoxLayout(pageDefault);
+    auto* explain = new QLabel(QStringLiteral("这里还没有内容哦"), pageDefault);
+    explain->setObjectName(QStringLiteral("labelExplain"));
+    explain->setAlignment(Qt::AlignCenter);
+    defLayout->addWidget(explain);
+    auto* pageList = new QWidget(m_stack);
+    pageList->setObjectName(QStringLiteral("pageList"));
+    auto* listLayout = new QVBoxLayout(pageList);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    auto* head = new QWidget(pageList);
+    head->setObjectName(QStringLiteral("widgetHeadTitle"));
+    head->setFixedHeight(px(40));
+    auto* headLayout = new QHBoxLayout(head);
+    headLayout->setContentsMargins(px(20), 0, 0, 0);
+    const char* names[] = {"label", "label_2", "label_3"};
+    const QString texts[] = {QStringLiteral("书籍名称"), QStringLiteral("书籍字数"), QStringLiteral("删除时间")};
+    const int widths[] = {206, 200, 0};
+    for (int i = 0; i < 3; ++i) {
+        auto* l = new QLabel(texts[i], head);
+        l->setObjectName(QLatin1String(names[i]));
+        if (widths[i])
+            l->setFixedWidth(px(widths[i]));
+        headLayout->addWidget(l, widths[i] ? 0 : 1);
+    }
+    listLayout->addWidget(head);
+    m_list = new QListView(pageList);
+    m_list->setObjectName(QStringLiteral("listView"));
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(new RowDelegate(m_s, m_list));
+    m_list->setMouseTracking(true);
+    m_list->setSpacing(0);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    listLayout->addWidget(m_list, 1);
+    m_stack->addWidget(pageDefault);
+    m_stack->addWidget(pageList);
+    content()->addWidget(m_stack);
+
+    m_menu = new QMenu(this);
+    m_menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    m_menu->setAttribute(Qt::WA_TranslucentBackground);
+    m_menu->addAction(tr("Restore"), this, [this]() { restoreRow(m_menu->property("index").toInt()); });
+    m_menu->addAction(tr("Delete"), this, [this]() { deleteRow(m_menu->property("index").toInt(), false); });
+    connect(m_list, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex index = m_list->indexAt(pos);
+        if (!index.isValid())
+            return;
+        m_menu->setProperty("index", index.row());
+        m_menu->popup(m_list->viewport()->mapToGlobal(pos));
+    });
+    connect(titleBar(), &CBaseTitleBar::sig_close, this, &QDialog::accept);
+    updatePage();
+}
+
+bool Dialog_BookRecycle::showsEmptyPage() const
+{
+    return m_stack->currentIndex() == 0;
+}
+
+void Dialog_BookRecycle::updatePage()
+{
+    m_stack->setCurrentIndex(m_model->rowCount() == 0 ? 0 : 1);
+}
+
+void Dialog_BookRecycle::restoreRow(int row)
+{
+    const BookRecycleItem item = m_model->index(row, 0).data().value<BookRecycleItem>();
+    if (item.localBookId < 1)
+        return;
+    if (!m_model->restoreBook(row, item.localBookId))
+        CUiManager::instance()->showError(tr("Failed to restore book"), 1000);
+    updatePage();
+}
+
+void Dialog_BookRecycle::deleteRow(int row, bool confirmed)
+{
+    const BookRecycleItem item = m_model->index(row, 0).data().value<BookRecycleItem>();
+    if (item.localBookId < 1)
+        return;
+    if (!confirmed) {
+        QString text = tr("Are you sure to delete %1?");
+        text.replace(QStringLiteral("%1"), item.bookName);
+        if (BkMessageBox::question(this, tr("Confirm"), text, tr("OK"), tr("Cancel"), 0) != 0)
+            return;
+    }
+    if (!m_model->deleteBook(row, item.localBookId))
+        CUiManager::instance()->showError(tr("Failed to delete book"), 1000);
+    updatePage();
+}

@@ -1,0 +1,249 @@
+#include "BookshelfFixture.h"
+
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "ui/bookshelf/CBookListDelegate.h"
+#include "ui/bookshelf/CBookListModel.h"
+#include "ui/bookshelf/Widget_BookListPreview.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+
+#include <QListView>
+#include <QScrollBar>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+// The book grid's model and delegate over the shared book list.
+class TestBookListModel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void emptyShelfHasOnlyTheNewBookTile();
+    void rowsFollowTheStoredUpdateTimeNewestFirst();
+    void displayRoleCarriesTheTileRecordAndNothingElseAnswers();
+    void rowsOutsideTheCountAreNeitherInsertedNorRemoved();
+    void progressFillIsTheDoneShareOfTheBar();
+    void removingTakesTheBooksOwnRowAndIgnoresUnknownBooks();
+    void clickOnACoverOpensTheBookUnlessItIsSyncing();
+    void clickOutsideTheCoverIsNotConsumed();
+    void clickOnTheNewBookTileOpensTheNewBookMenu();
+    void bookMenuActionsReportTheBookTheMenuWasOpenedFor();
+    void previewColumnShowsItsScrollBarOnlyWhenTheListScrolls();
+};
+
+void TestBookListModel::emptyShelfHasOnlyTheNewBookTile()
+{
+    CBookListModel shelf(CBookListModel::Shelf);
+    CBookListModel preview(CBookListModel::Preview);
+    CBookListModel other(7);
+    QCOMPARE(shelf.rowCount(), 1);
+    QCOMPARE(preview.rowCount(), 0);
+    QCOMPARE(other.rowCount(), 0);
+    QVERIFY(!shelf.data(shelf.index(0, 0)).isValid());
+    QCOMPARE(shelf.rowCount(shelf.index(0, 0)), 0);
+}
+
+void TestBookListModel::rowsFollowTheStoredUpdateTimeNewestFirst()
+{
+    BookshelfFixture f({{QStringLiteral("Old"), 1600000000},
+                        {QStringLiteral("Newest"), 1700000300},
+                        {QStringLiteral("Middle"), 1650000000}});
+    QVERIFY(f.ok());
+    CBookListModel* model = f.list()->model();
+    QCOMPARE(model->rowCount(), 4);
+    QStringList names;
+    for (int row = 0; row < 3; ++row)
+        names << model->index(row, 0).data().value<BookShelf_Book>().bookName;
+    QCOMPARE(names, (QStringList{QStringLiteral("Newest"), QStringLiteral("Middle"), QStringLiteral("Old")}));
+}
+
+void TestBookListModel::displayRoleCarriesTheTileRecordAndNothingElseAnswers()
+{
+    BookshelfFixture f({{QStringLiteral("有\"引号\"的书"), 1700000000}});
+    QVERIFY(f.ok());
+    T_Book* book = CPublicManager::instance()->bookList.value(0);
+    QVERIFY(book);
+    book->wordNum = 1234;
+    book->localCover = QStringLiteral("/nowhere/cover.png");
+    book->isSyncing = true;
+    book->synCount = 4;
+    book->synDoneCount = 3;
+    CBookListModel* model = f.list()->model();
+    const QModelIndex first = model->index(0, 0);
+    const QVariant value = first.data(Qt::DisplayRole);
+    QVERIFY(value.canConvert<BookShelf_Book>());
+    const BookShelf_Book tile = value.value<BookShelf_Book>();
+    QCOMPARE(tile.localId, book->localId);
+    QCOMPARE(tile.bookName, QStringLiteral("有\"引号\"的书"));
+    QCOMPARE(tile.wordNum, 1234);
+    QCOMPARE(tile.localCover, QStringLiteral("/nowhere/cover.png"));
+    QVERIFY(tile.syncing);
+    QVERIFY(!tile.importing);
+    QCOMPARE(tile.changeCount, 4);
+    QCOMPARE(tile.doneCount, 3);
+    QVERIFY(!first.data(Qt::DecorationRole).isValid());
+    QVERIFY(!first.data(Qt::ToolTipRole).isValid());
+    QVERIFY(!model->index(1, 0).data().isValid()); // the new-book tile
+    book->isSyncing = false;
+}
+
+void TestBookListModel::rowsOutsideTheCountAreNeitherInsertedNorRemoved()
+{
+    CBookListModel model(CBookListModel::Preview);
+    QVERIFY(!model.insertRows(1, 1));
+    QVERIFY(!model.removeRows(0, 1));
+    QVERIFY(model.insertRows(0, 2));
+    QCOMPARE(model.rowCount(), 2);
+    QVERIFY(!model.removeRows(1, 2));
+    QVERIFY(model.removeRows(1, 1));
+    QCOMPARE(model.rowCount(), 1);
+    model.resetCount();
+    QCOMPARE(model.rowCount(), 0);
+}
+
+void TestBookListModel::removingTakesTheBooksOwnRowAndIgnoresUnknownBooks()
+{
+    BookshelfFixture f({{QStringLiteral("A"), 1700000000}, {QStringLiteral("B"), 1600000000}});
+    QVERIFY(f.ok());
+    CBookListModel* model = f.list()->model();
+    TC_Books_Delete unknown(987654, 1);
+    model->removeBook(0, unknown);
+    QCOMPARE(model->rowCount(), 3);
+    // A stale row (0) for the second book still takes the second tile.
+    const int b = CPublicManager::instance()->bookList.at(1)->localId;
+    model->removeBook(0, TC_Books_Delete(b, 1));
+    QCOMPARE(model->rowCount(), 2);
+    QCOMPARE(model->index(0, 0).data().value<BookShelf_Book>().bookName, QStringLiteral("A"));
+    QCOMPARE(CPublicManager::instance()->recycleBookList.size(), 1);
+}
+
+void TestBookListModel::progressFillIsTheDoneShareOfTheBar()
+{
+    QCOMPARE(CBookListDelegate::progressFillWidth(3, 4, 88), 66);
+    QCOMPARE(CBookListDelegate::progressFillWidth(0, 4, 88), 0);
+    QCOMPARE(CBookListDelegate::progressFillWidth(3, 0, 88), 0);
+    QCOMPARE(CBookListDelegate::progressFillWidth(9, 4, 88), 88);
+}
+
+namespace {
+QPoint coverCentre(QListView* view, CBookListDelegate* delegate, int row)
+{
+    return delegate->coverRect(view->visualRect(view->model()->index(row, 0)).topLeft()).center();
+}
+}
+
+void TestBookListModel::clickOnACoverOpensTheBookUnlessItIsSyncing()
+{
+    BookshelfFixture f({{QStringLiteral("A"), 1700000000}, {QStringLiteral("B"), 1600000000}});
+    QVERIFY(f.ok());
+    QListView* view = f.list()->listView();
+    CBookListDelegate* delegate = f.list()->delegate();
+    f.shelf()->resize(1000, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(f.shelf()));
+    QSignalSpy opened(delegate, &CBookListDelegate::sig_open);
+    QSignalSpy creation(CUiManager::instance(), &CUiManager::sig_openCreation);
+
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, coverCentre(view, delegate, 0));
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.at(0).at(0).toInt(), CPublicManager::instance()->bookList.at(0)->localId);
+    QCOMPARE(creation.count(), 1);
+
+    CPublicManager::instance()->bookList.at(1)->isSyncing = true;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, coverCentre(view, delegate, 1));
+    QCOMPARE(opened.count(), 1);
+    CPublicManager::instance()->bookList.at(1)->isSyncing = false;
+}
+
+void TestBookListModel::clickOutsideTheCoverIsNotConsumed()
+{
+    BookshelfFixture f({{QStringLiteral("A"), 1700000000}});
+    QVERIFY(f.ok());
+    QListView* view = f.list()->listView();
+    CBookListDelegate* delegate = f.list()->delegate();
+    QVERIFY(QTest::qWaitForWindowExposed(f.shelf()));
+    QSignalSpy opened(delegate, &CBookListDelegate::sig_open);
+    const QRect tile = view->visualRect(view->model()->index(0, 0));
+    const QPoint onName = delegate->nameRect(tile.topLeft()).center();
+    QVERIFY(!delegate->coverRect(tile.topLeft()).contains(onName));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, onName);
+    QCOMPARE(opened.count(), 0);
+}
+
+void TestBookListModel::clickOnTheNewBookTileOpensTheNewBookMenu()
+{
+    BookshelfFixture f({{QStringLiteral("A"), 1700000000}});
+    QVERIFY(f.ok());
+    QListView* view = f.list()->listView();
+    CBookListDelegate* delegate = f.list()->delegate();
+    QVERIFY(QTest::qWaitForWindowExposed(f.shelf()));
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, coverCentre(view, delegate, 1));
+    QTRY_VERIFY(delegate->newBookMenu()->isVisible());
+    QVERIFY(!delegate->bookMenu()->isVisible());
+    delegate->newBookMenu()->close();
+}
+
+void TestBookListModel::bookMenuActionsReportTheBookTheMenuWasOpenedFor()
+{
+    BookshelfFixture f({{QStringLiteral("A"), 1700000000}, {QStringLiteral("B"), 1600000000}});
+    QVERIFY(f.ok());
+    QListView* view = f.list()->listView();
+    CBookListDelegate* delegate = f.list()->delegate();
+    QVERIFY(QTest::qWaitForWindowExposed(f.shelf()));
+    // The page's handlers must not run here: they would ask questions.
+    disconnect(delegate, nullptr, f.list(), nullptr);
+    QSignalSpy info(delegate, &CBookListDelegate::sig_info);
+    QSignalSpy deleted(delegate, &CBookListDelegate::sig_delete);
+    QSignalSpy opened(delegate, &CBookListDelegate::sig_open);
+
+    CPublicManager::instance()->bookList.at(1)->isSyncing = true;
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, coverCentre(view, delegate, 1));
+    QTRY_VERIFY(delegate->bookMenu()->isVisible());
+    const int localId = CPublicManager::instance()->bookList.at(1)->localId;
+    const QList<QAction*> actions = delegate->bookMenu()->actions();
+    actions.at(0)->trigger(); // "Open" still opens a syncing book
+    actions.at(1)->trigger();
+    delegate->deleteAction()->trigger();
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.at(0).at(0).toInt(), localId);
+    QCOMPARE(info.count(), 1);
+    QCOMPARE(info.at(0).at(0).toInt(), localId);
+    QCOMPARE(info.at(0).at(1).toInt(), 1);
+    QCOMPARE(deleted.count(), 1);
+    QCOMPARE(deleted.at(0).at(1).toString(), QStringLiteral("B"));
+    delegate->bookMenu()->close();
+    CPublicManager::instance()->bookList.at(1)->isSyncing = false;
+}
+
+void TestBookListModel::previewColumnShowsItsScrollBarOnlyWhenTheListScrolls()
+{
+    QList<BookshelfFixture::Book> books;
+    for (int i = 0; i < 8; ++i)
+        books.append({QStringLiteral("Book %1").arg(i), 1700000000 + i});
+    BookshelfFixture f(books);
+    QVERIFY(f.ok());
+    Widget_BookListPreview preview;
+    QSignalSpy changed(&preview, &Widget_BookListPreview::previewChanged);
+    preview.setPreview(true);
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(preview.isPreview());
+    preview.resize(preview.width(), 300);
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QTRY_COMPARE_WITH_TIMEOUT(preview.model()->rowCount(), 8, 5000);
+    QTRY_VERIFY(preview.scrollBar()->isVisible());
+    preview.scrollBar()->setValue(preview.scrollBar()->maximum());
+    QCOMPARE(preview.listView()->verticalScrollBar()->value(), preview.scrollBar()->maximum());
+
+    preview.resize(preview.width(), 3000);
+    QTRY_VERIFY(!preview.scrollBar()->isVisible());
+}
+
+int runBookListModelTests(int argc, char** argv)
+{
+    TestBookListModel test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_BookListModel.moc"
