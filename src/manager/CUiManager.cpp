@@ -63,6 +63,9 @@ void CUiManager::initTray()
 
 QSharedPointer<QWidget> CUiManager::currentWindow() const
 {
+    // The windows stay owned here; the shared pointer never deletes them.
+    if (m_windowMode == 1 && m_creation)
+        return QSharedPointer<QWidget>(creationWidget(), [](QWidget*) {});
     return QSharedPointer<QWidget>();
 }
 
@@ -87,7 +90,8 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
     // Toasts need a current main window; without one they are dropped.
     if (!currentWindow())
         return;
-    qDebug() << "toast" << kind << text << msecs;
+    if (m_windowMode == 1)
+        showCreationMessage(text, kind, msecs);
 }
 
 void CUiManager::showError(const QString& text, int msecs)
@@ -141,9 +145,6 @@ void CUiManager::logout()
     emit sig_LoginRequired();
 }
 
-void CUiManager::saveChapter()
-{
-}
 
 void CUiManager::updateUserInfo(const TS_Author_Info*)
 {
@@ -186,7 +187,3 @@ void CUiManager::updateBookItem(int row)
     emit sig_BookItemChanged(row);
 }
 
-void CUiManager::chapterContent(T_Book*, T_Chapter*)
-{
-    // No writing window yet: nothing shows the chapter.
-}

@@ -115,4 +115,54 @@ private:
     int m_signInState = 0;
     int m_syncRunning = 0;
     bool m_syncIndicatorAllowed = true;
+    // --- writing window ---
+public:
+    // Opens the writing window on the book, creating the window on first use;
+    // the bookshelf (when shown) is hidden meanwhile.
+    void openCreation(T_Book* book);
+    // Saves the open chapter and leaves the writing window.
+    void closeCreation();
+    class Widget_Creation* creationWindow() const;
+    // 0 no main window, 1 the writing window (the bookshelf adds its own).
+    int windowMode() const { return m_windowMode; }
+    void openChapter(T_Book* book, T_Chapter* chapter);
+    void selectChapter(T_Book* book, T_Chapter* chapter);
+    void showChapter(T_Book* book, T_Chapter* chapter);
+    void focusEditor();
+    void updateChapterTitle(int localChapterId, const QString& name);
+    T_Chapter* currentChapter() const;
+    void editorCopy();
+    void editorPaste();
+    void editorMoveCursor(int where);
+    bool isFullScreen() const;
+    bool isLocked() const;
+    void setWindowFullScreen(bool on);
+    // The locked writing mode lives with the writing-lock dialog; here it
+    // only keeps the window on top while a lock is in force.
+    void setWritingLock(bool on, bool notify);
+    void setIdleSeconds(int seconds) { m_idleSeconds = seconds; }
+    int idleSeconds() const { return m_idleSeconds; }
+    void emitCreationScrollTimer() { emit sig_CreationScrollTimer(); }
+    QWidget* creationWidget() const;
+    void showCreationMessage(const QString& text, int kind, int msecs);
+    // Characters that are not blanks, tabs, line breaks or ideographic spaces.
+    static int wordCount(const QString& text);
+    // The text rebuilt from its paragraphs by the user's indent and blank-line settings.
+    static QString formatText(const QString& text);
+    // Every paragraph: proportional line height and a top margin of the font size.
+    static void setTextFormat(int fontSize, class QTextEdit* edit, double lineSpacing);
+
+signals:
+    void sig_Creation_HotKey_Press(class QKeyEvent* event);
+    // Every key-down reaching the program: scan code in bits 0-7, extended
+    // key in bit 8, auto-repeat in bit 14.
+    void sig_GlobalKeyPressed(int keyCode);
+    void sig_CreationScrollTimer();
+
+private:
+    // Guarded: the window may be destroyed at sign-out.
+    QPointer<QWidget> m_creation;
+    int m_windowMode = 0;
+    int m_idleSeconds = 0;
+    // --- end of writing window ---
 };

@@ -1,0 +1,284 @@
+#include "Widget_Creation.h"
+
+#include "Widget_Creation_Content.h"
+#include "Creation_TextEdit.h"
+#include "common/DPIAdapter.h"
+#include "common/Utility.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "ui/common/CPixmapContainer.h"
+#include "ui/common/NcFramelessHelper.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Widget_Creation"));
+    resize(943, 604);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setMinimumSize(767, 600);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowTitle(tr("Vellora Writing"));
+    setAttribute(Qt::WA_MouseTracking);
+
+    auto* outer = new QHBoxLayout(this);
+    outer->setObjectName(QStringLiteral("horizontalLayout"));
+    outer->setSpacing(0);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_bg = new QWidget(this);
+    m_bg->setObjectName(QStringLiteral("Widget_CreationBg"));
+    outer->addWidget(m_bg);
+    m_layoutMain = new QHBoxLayout(m_bg);
+    m_layoutMain->setObjectName(QStringLiteral("layoutMain"));
+    m_layoutMain->setSpacing(0);
+    m_layoutMain->setContentsMargins(14, 14, 14, 14);
+    m_theme = new CPixmapContainer(m_bg);
+    m_theme->setObjectName(QStringLiteral("widgetTheme"));
+    m_layoutMain->addWidget(m_theme);
+    auto* columns = new QHBoxLayout(m_theme);
+    columns->setObjectName(QStringLiteral("horizontalLayout_2"));
+    columns->setSpacing(0);
+    columns->setContentsMargins(0, 0, 0, 0);
+
+    m_layoutLeft = new QVBoxLayout();
+    m_layoutLeft->setObjectName(QStringLiteral("layoutLeft"));
+    m_layoutLeft->setSpacing(0);
+    // The chapter tree is hosted here; until its panel exists the column
+    // shows the book's name.
+    m_left = new QWidget(m_theme);
+    m_left->setObjectName(QStringLiteral("widget_creation_left_origin"));
+    m_left->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    m_left->setMinimumSize(200, 0);
+    m_left->setMaximumSize(200, 16777215);
+    auto* leftColumn = new QVBoxLayout(m_left);
+    leftColumn->setContentsMargins(16, 20, 16, 16);
+    m_leftTitle = new QLabel(m_left);
+    m_leftTitle->setObjectName(QStringLiteral("labelCreationBookName"));
+    m_leftTitle->setWordWrap(true);
+    leftColumn->addWidget(m_leftTitle);
+    leftColumn->addStretch(1);
+    m_layoutLeft->addWidget(m_left);
+    columns->addLayout(m_layoutLeft);
+
+    auto* right = new QVBoxLayout();
+    right->setObjectName(QStringLiteral("verticalLayout"));
+    right->setSpacing(0);
+    right->setContentsMargins(11, 0, 11, 11);
+    m_layoutTop = new QHBoxLayout();
+    m_layoutTop->setObjectName(QStringLiteral("layoutTop"));
+    m_layoutTop->setSpacing(0);
+    m_top = new QWidget(m_theme);
+    m_top->setObjectName(QStringLiteral("widget_creation_top_origin"));
+    m_top->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_top->setMinimumSize(0, 92);
+    m_top->setMaximumSize(16777215, 92);
+    auto* topRow = new QHBoxLayout(m_top);
+    topRow->setContentsMargins(24, 0, 16, 0);
+    m_topTitle = new QLabel(m_top);
+    m_topTitle->setObjectName(QStringLiteral("labelCreationChapterName"));
+    topRow->addWidget(m_topTitle, 1);
+    auto* close = new QPushButton(tr("Back to bookshelf"), m_top);
+    close->setObjectName(QStringLiteral("btnCancel"));
+    close->setCursor(Qt::PointingHandCursor);
+    topRow->addWidget(close);
+    connect(close, &QPushButton::clicked, this, []() { CUiManager::instance()->closeCreation(); });
+    m_layoutTop->addWidget(m_top);
+    right->addLayout(m_layoutTop);
+    m_content = new Widget_Creation_Content(m_theme);
+    m_content->setObjectName(QStringLiteral("widget_creation_content_origin"));
+    m_content->setMinimumSize(0, 0);
+    right->addWidget(m_content, 1);
+    columns->addLayout(right, 1);
+
+    m_frameless = new NcFramelessHelper(this);
+    m_frameless->setWidgetMovable(true);
+    m_frameless->setWidgetResizable(true);
+    m_frameless->activateOn(this);
+
+    m_btnLockLeft = new QPushButton(m_bg);
+    m_btnLockLeft->setObjectName(QStringLiteral("btnLockLeft"));
+    m_btnLockLeft->setFixedSize(12, 32);
+    m_btnLockLeft->setCursor(Qt::PointingHandCursor);
+    m_btnLockLeft->setCheckable(true);
+    m_btnLockLeft->setChecked(true);
+    m_btnLockLeft->hide();
+    connect(m_btnLockLeft, &QPushButton::clicked, this, [this](bool checked) {
+        m_leftVisible = checked;
+        m_left->setVisible(checked);
+        placeLockButton();
+    });
+    m_content->textEdit()->setMouseTracking(true);
+    changeSkin();
+    m_scale = DPIAdapter::instance()->scale();
+}
+
+Widget_Creation::~Widget_Creation() = default;
+
+T_Chapter* Widget_Creation::chapterToOpen(T_Book* book)
+{
+    if (book == nullptr)
+        return nullptr;
+    if (book->lastEditChapterId < 1)
+        return book->chapterList.isEmpty() ? nullptr : book->chapterList.last();
+    for (T_Chapter* chapter : book->chapterList)
+        if (chapter->localId == book->lastEditChapterId)
+            return chapter;
+    for (T_Chapter* chapter : book->recycleChapterList)
+        if (chapter->localId == book->lastEditChapterId)
+            return chapter;
+    return nullptr;
+}
+
+void Widget_Creation::setBook(T_Book* book)
+{
+    if (book == nullptr)
+        return;
+    CPublicManager::instance()->userConf.curBookLocalId = book->localId;
+    m_book = book;
+    if (!book->chaptersLoaded)
+        CJobManager::instance()->getChapters(book);
+    m_leftTitle->setText(book->bookName);
+    openChapter(book, chapterToOpen(book));
+}
+
+void Widget_Creation::openChapter(T_Book* book, T_Chapter* chapter)
+{
+    m_content->showChapter(book, chapter, false);
+    if (chapter != nullptr && m_content->currentChapter() == chapter)
+        m_topTitle->setText(chapter->name);
+}
+
+void Widget_Creation::selectChapter(T_Book* book, T_Chapter* chapter)
+{
+    if (chapter == nullptr)
+        return;
+    openChapter(book, chapter);
+}
+
+void Widget_Creation::renameChapterTab(int localChapterId, const QString& name)
+{
+    T_Chapter* chapter = m_content->currentChapter();
+    if (chapter != nullptr && chapter->localId == localChapterId)
+        m_topTitle->setText(name);
+}
+
+void Widget_Creation::showMessage(const QString& text, int kind, int msecs)
+{
+    qDebug() << "toast" << kind << text << msecs;
+}
+
+void Widget_Creation::getEditorText(QString& text) const
+{
+    text = m_content->toPlainText();
+}
+
+void Widget_Creation::on_creation_close()
+{
+    m_content->saveChapter(true);
+    m_content->closeBook();
+}
+
+void Widget_Creation::updateFullScreenLayout()
+{
+    const bool full = CUiManager::instance()->isFullScreen();
+    const bool normal = !full;
+    m_layoutMain->setContentsMargins(QMargins() + (full ? 0 : 14));
+    m_frameless->setWidgetMovable(normal);
+    m_frameless->setWidgetResizable(normal);
+    m_left->setVisible(m_leftVisible);
+    m_btnLockLeft->setChecked(m_leftVisible);
+    placeLockButton();
+    m_content->updateLockLabel();
+}
+
+void Widget_Creation::placeLockButton()
+{
+    const int margin = m_layoutMain->contentsMargins().left();
+    m_btnLockLeft->move(margin + (m_btnLockLeft->isChecked() ? m_left->width() : 0), int(height() - 100 * m_scale));
+}
+
+void Widget_Creation::changeSkin()
+{
+    const int style = CQssManager::instance()->currentStyleType();
+    if (style == 16) {
+        m_theme->loadPixmap(appDirPath() + QStringLiteral("/data/img/theme.png"));
+        m_btnLockLeft->setWindowOpacity(0.3);
+    } else if (style == 8) {
+        m_theme->loadPixmap(QStringLiteral(":/res/common/parchment.png"));
+        m_btnLockLeft->setWindowOpacity(0.3);
+    } else {
+        m_btnLockLeft->setWindowOpacity(1.0);
+    }
+}
+
+void Widget_Creation::keyPressEvent(QKeyEvent* event)
+{
+    CUiManager* ui = CUiManager::instance();
+    if (ui->isFullScreen() && event->key() == Qt::Key_Escape && !ui->isLocked())
+        ui->setWindowFullScreen(false);
+    if (event->modifiers() == Qt::ControlModifier)
+        emit ui->sig_Creation_HotKey_Press(event);
+    else if (event->modifiers() == Qt::NoModifier && event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12)
+        emit ui->sig_Creation_HotKey_Press(event);
+    QWidget::keyPressEvent(event);
+}
+
+void Widget_Creation::storeGeometry()
+{
+    setProperty("CG", geometry());
+}
+
+void Widget_Creation::resizeEvent(QResizeEvent* event)
+{
+    const int margin = m_layoutMain->contentsMargins().left();
+    m_btnLockLeft->move(m_btnLockLeft->isChecked() ? margin + m_left->width() : margin, height() - 100);
+    m_btnLockLeft->show();
+    m_btnLockLeft->raise();
+    if (!CUiManager::instance()->isFullScreen() && !isMaximized())
+        storeGeometry();
+    QWidget::resizeEvent(event);
+}
+
+void Widget_Creation::moveEvent(QMoveEvent* event)
+{
+    if (!CUiManager::instance()->isFullScreen() && !isMaximized())
+        storeGeometry();
+    QWidget::moveEvent(event);
+}
+
+void Widget_Creation::closeEvent(QCloseEvent* event)
+{
+    CUiManager* ui = CUiManager::instance();
+    if (ui->isLocked()) {
+        ui->showError(tr("Currently locked"), 1000);
+        event->ignore();
+        return;
+    }
+    // Whichever way the window goes, the words typed since the last save go
+    // to the database first.
+    m_content->saveChapter(true);
+    if (CPublicManager::instance()->userConf.systemConf.isTray == 0) {
+        event->accept();
+        return;
+    }
+    hide();
+    event->ignore();
+}
+
+void Widget_Creation::showEvent(QShowEvent* event)
+{
+    setAttribute(Qt::WA_Mapped);
+    QWidget::showEvent(event);
+}

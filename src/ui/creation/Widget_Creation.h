@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QWidget>
+
+class CPixmapContainer;
+class NcFramelessHelper;
+class QHBoxLayout;
+class QVBoxLayout;
+class QPushButton;
+class Widget_Creation_Content;
+struct T_Book;
+struct T_Chapter;
+
+// The frameless top-level window in which one book is written: the chapter
+// pane on the left, the tool bar on top and the editor pane below it. The
+// window manager creates it once and hands it each book to open.
+class Widget_Creation : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Widget_Creation(QWidget* parent = nullptr);
+    ~Widget_Creation() override;
+
+    // Opens a book on its last-edited chapter (its last chapter when none).
+    void setBook(T_Book* book);
+    void updateFullScreenLayout();
+    void changeSkin();
+    void openChapter(T_Book* book, T_Chapter* chapter);
+    void selectChapter(T_Book* book, T_Chapter* chapter);
+    void renameChapterTab(int localChapterId, const QString& name);
+    void showMessage(const QString& text, int kind, int msecs);
+
+    Widget_Creation_Content* getContent() const { return m_content; }
+    // The column the chapter tree is hosted in.
+    QWidget* getLeft() const { return m_left; }
+    QWidget* getTop() const { return m_top; }
+    void getEditorText(QString& text) const;
+    T_Book* currentBook() const { return m_book; }
+    // The chapter the book opens on: the last edited one, or the last one.
+    static T_Chapter* chapterToOpen(T_Book* book);
+
+public slots:
+    void on_creation_close();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void storeGeometry();
+    void placeLockButton();
+
+    QWidget* m_bg = nullptr;
+    QHBoxLayout* m_layoutMain = nullptr;
+    CPixmapContainer* m_theme = nullptr;
+    QVBoxLayout* m_layoutLeft = nullptr;
+    QHBoxLayout* m_layoutTop = nullptr;
+    QWidget* m_left = nullptr;
+    QWidget* m_top = nullptr;
+    class QLabel* m_topTitle = nullptr;
+    class QLabel* m_leftTitle = nullptr;
+    Widget_Creation_Content* m_content = nullptr;
+    QPushButton* m_btnLockLeft = nullptr;
+    NcFramelessHelper* m_frameless = nullptr;
+    T_Book* m_book = nullptr;
+    bool m_leftVisible = true;
+    double m_scale = 1.0;
+};
