@@ -6,6 +6,7 @@
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
 #include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Widget_Creation.h"
@@ -277,14 +278,18 @@ void WritingSaveTest::screenshotOfTheWritingWindow()
 {
     CreationFixture f;
     QVERIFY(f.up());
+    CQssManager::instance()->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
+    CQssManager::instance()->applyStyle(StyleLight);
     T_Book* book = f.offlineBook(QStringLiteral("山河旧梦"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
-    f.window()->resize(1100, 700);
-    f.editor()->setPlainText(QStringLiteral(
+    book->chapterList.last()->content = QStringLiteral(
         "　　天色渐晚，山路上只剩他一个人。风从谷底吹上来，带着松脂的气味，也带着远处村落里若有若无的炊烟。\n"
         "　　“再走一程，就到渡口了。”他对自己说，声音被风吹散。\n"
-        "　　渡口的灯笼早已点起，船家蹲在船头抽着旱烟，见他来了，只抬了抬眼皮。"));
+        "　　渡口的灯笼早已点起，船家蹲在船头抽着旱烟，见他来了，只抬了抬眼皮。");
+    book->chapterList.last()->contentLoaded = true;
+    QVERIFY(f.open(book));
+    f.window()->resize(1100, 700);
+    QTest::qWait(150);
     f.tick();
     QTest::qWait(50);
     const QImage image = f.window()->grab().toImage();

@@ -15,7 +15,7 @@
 
 namespace {
 const QChar kIdeoSpace(0x3000);
-const QString kSelectIcon = QStringLiteral(":/res/skin/light/creation/plane2/select.png");
+const QString kSelectIcon = QStringLiteral(":/res/skin/light/creation/select.svg");
 
 bool isQuietKey(int code)
 {

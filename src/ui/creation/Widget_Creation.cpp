@@ -92,6 +92,7 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     auto* close = new QPushButton(tr("Back to bookshelf"), m_top);
     close->setObjectName(QStringLiteral("btnCancel"));
     close->setCursor(Qt::PointingHandCursor);
+    close->setFixedSize(92, 30);
     topRow->addWidget(close);
     connect(close, &QPushButton::clicked, this, []() { CUiManager::instance()->closeCreation(); });
     m_layoutTop->addWidget(m_top);
@@ -120,6 +121,7 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
         placeLockButton();
     });
     m_content->textEdit()->setMouseTracking(true);
+    CQssManager::instance()->addShadowEffect(m_bg);
     changeSkin();
     m_scale = DPIAdapter::instance()->scale();
 }

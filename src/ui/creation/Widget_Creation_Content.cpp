@@ -40,6 +40,7 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
       m_writing(CPublicManager::instance()->writing)
 {
     setObjectName(QStringLiteral("Widget_Creation_Content"));
+    setAttribute(Qt::WA_StyledBackground);
     resize(669, 468);
     auto* outer = new QHBoxLayout(this);
     outer->setObjectName(QStringLiteral("horizontalLayout_2"));
