@@ -133,10 +133,6 @@
         <source>Currently locked</source>
         <translation>当前处于锁定状态</translation>
     </message>
-    <message>
-        <source>Back to bookshelf</source>
-        <translation>返回书架</translation>
-    </message>
 </context>
 <context>
     <name>CUiManager</name>
@@ -151,6 +147,69 @@
     <message>
         <source>Client close locked</source>
         <translation>客户端已解除锁定</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Top</name>
+    <message>
+        <source>Bold</source>
+        <translation>粗体</translation>
+    </message>
+    <message>
+        <source>Italics</source>
+        <translation>斜体</translation>
+    </message>
+    <message>
+        <source>Underline</source>
+        <translation>下划线</translation>
+    </message>
+    <message>
+        <source>FontColor</source>
+        <translation>字体颜色</translation>
+    </message>
+    <message>
+        <source>CuttingLine</source>
+        <translation>分割线</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>粘贴</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>剪切</translation>
+    </message>
+    <message>
+        <source>SelectAll</source>
+        <translation>全选</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>撤销</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>重做</translation>
+    </message>
+    <message>
+        <source>Bespread</source>
+        <translation>文字铺满</translation>
+    </message>
+    <message>
+        <source>Skin</source>
+        <translation>主题</translation>
+    </message>
+    <message>
+        <source>Focus</source>
+        <translation>专注模式</translation>
+    </message>
+    <message>
+        <source>lineSpacing</source>
+        <translation>倍行距</translation>
     </message>
 </context>
 </TS>

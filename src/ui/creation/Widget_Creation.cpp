@@ -1,6 +1,7 @@
 #include "Widget_Creation.h"
 
 #include "Widget_Creation_Content.h"
+#include "Widget_Creation_Top.h"
 #include "Creation_TextEdit.h"
 #include "common/DPIAdapter.h"
 #include "common/Utility.h"
@@ -79,22 +80,12 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     m_layoutTop = new QHBoxLayout();
     m_layoutTop->setObjectName(QStringLiteral("layoutTop"));
     m_layoutTop->setSpacing(0);
-    m_top = new QWidget(m_theme);
+    m_top = new Widget_Creation_Top(m_theme);
     m_top->setObjectName(QStringLiteral("widget_creation_top_origin"));
     m_top->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_top->setMinimumSize(0, 92);
     m_top->setMaximumSize(16777215, 92);
-    auto* topRow = new QHBoxLayout(m_top);
-    topRow->setContentsMargins(24, 0, 16, 0);
-    m_topTitle = new QLabel(m_top);
-    m_topTitle->setObjectName(QStringLiteral("labelCreationChapterName"));
-    topRow->addWidget(m_topTitle, 1);
-    auto* close = new QPushButton(tr("Back to bookshelf"), m_top);
-    close->setObjectName(QStringLiteral("btnCancel"));
-    close->setCursor(Qt::PointingHandCursor);
-    close->setFixedSize(92, 30);
-    topRow->addWidget(close);
-    connect(close, &QPushButton::clicked, this, []() { CUiManager::instance()->closeCreation(); });
+    connect(m_top, &Widget_Creation_Top::sig_creation_close, this, &Widget_Creation::on_creation_close);
     m_layoutTop->addWidget(m_top);
     right->addLayout(m_layoutTop);
     m_content = new Widget_Creation_Content(m_theme);
@@ -151,6 +142,7 @@ void Widget_Creation::setBook(T_Book* book)
     m_book = book;
     if (!book->chaptersLoaded)
         CJobManager::instance()->getChapters(book);
+    m_top->resetTabs();
     m_leftTitle->setText(book->bookName);
     openChapter(book, chapterToOpen(book));
 }
@@ -159,21 +151,19 @@ void Widget_Creation::openChapter(T_Book* book, T_Chapter* chapter)
 {
     m_content->showChapter(book, chapter, false);
     if (chapter != nullptr && m_content->currentChapter() == chapter)
-        m_topTitle->setText(chapter->name);
+        m_top->setCurrentTab(chapter);
 }
 
 void Widget_Creation::selectChapter(T_Book* book, T_Chapter* chapter)
 {
-    if (chapter == nullptr)
+    if (chapter == nullptr || !m_top->openTab(chapter))
         return;
-    openChapter(book, chapter);
+    m_content->showChapter(book, chapter, false);
 }
 
 void Widget_Creation::renameChapterTab(int localChapterId, const QString& name)
 {
-    T_Chapter* chapter = m_content->currentChapter();
-    if (chapter != nullptr && chapter->localId == localChapterId)
-        m_topTitle->setText(name);
+    m_top->renameTab(localChapterId, name);
 }
 
 void Widget_Creation::showMessage(const QString& text, int kind, int msecs)
@@ -202,6 +192,7 @@ void Widget_Creation::updateFullScreenLayout()
     m_left->setVisible(m_leftVisible);
     m_btnLockLeft->setChecked(m_leftVisible);
     placeLockButton();
+    m_top->updateWindowButtons();
     m_content->updateLockLabel();
 }
 

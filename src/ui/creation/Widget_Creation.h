@@ -8,6 +8,7 @@ class QHBoxLayout;
 class QVBoxLayout;
 class QPushButton;
 class Widget_Creation_Content;
+class Widget_Creation_Top;
 struct T_Book;
 struct T_Chapter;
 
@@ -33,7 +34,7 @@ public:
     Widget_Creation_Content* getContent() const { return m_content; }
     // The column the chapter tree is hosted in.
     QWidget* getLeft() const { return m_left; }
-    QWidget* getTop() const { return m_top; }
+    Widget_Creation_Top* getTop() const { return m_top; }
     void getEditorText(QString& text) const;
     T_Book* currentBook() const { return m_book; }
     // The chapter the book opens on: the last edited one, or the last one.
@@ -59,8 +60,7 @@ private:
     QVBoxLayout* m_layoutLeft = nullptr;
     QHBoxLayout* m_layoutTop = nullptr;
     QWidget* m_left = nullptr;
-    QWidget* m_top = nullptr;
-    class QLabel* m_topTitle = nullptr;
+    Widget_Creation_Top* m_top = nullptr;
     class QLabel* m_leftTitle = nullptr;
     Widget_Creation_Content* m_content = nullptr;
     QPushButton* m_btnLockLeft = nullptr;
