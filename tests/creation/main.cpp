@@ -11,6 +11,7 @@
 int runWritingSaveTests(int argc, char** argv);
 int runWritingTickTests(int argc, char** argv);
 int runChapterEditorTests(int argc, char** argv);
+int runToolBarTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     failures += runWritingSaveTests(argc, argv);
     failures += runWritingTickTests(argc, argv);
     failures += runChapterEditorTests(argc, argv);
+    failures += runToolBarTests(argc, argv);
     server.stop();
     return failures;
 }
