@@ -103,20 +103,12 @@
 <context>
     <name>Widget_Creation_Content</name>
     <message>
-        <source>Chapter Number: %1</source>
-        <translation>本章字数：%1</translation>
-    </message>
-    <message>
-        <source>speed:%1hour</source>
-        <translation>速度：%1字/小时</translation>
-    </message>
-    <message>
-        <source>speed:%1sec</source>
-        <translation>速度：%1秒后统计</translation>
-    </message>
-    <message>
         <source>The chapter could not be read</source>
         <translation>章节内容读取失败</translation>
+    </message>
+    <message>
+        <source>The fee rate could not be saved</source>
+        <translation>稿费标准保存失败</translation>
     </message>
     <message>
         <source>The chapter could not be saved</source>
@@ -210,6 +202,36 @@
     <message>
         <source>lineSpacing</source>
         <translation>倍行距</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_Creation_Bottom</name>
+    <message>
+        <source>Input Speed: %1w/h</source>
+        <translation>输入速度：%1字/时</translation>
+    </message>
+    <message>
+        <source>Calculating:%1s</source>
+        <translation>计算速度中：%1秒</translation>
+    </message>
+    <message>
+        <source>Writing: %1</source>
+        <translation>输入：%1</translation>
+    </message>
+    <message>
+        <source>Free: %1</source>
+        <translation>偷闲：%1</translation>
+    </message>
+    <message>
+        <source>%1y</source>
+        <translation>%1元</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_Remuneration</name>
+    <message>
+        <source>Remuneration</source>
+        <translation>稿费设置</translation>
     </message>
 </context>
 </TS>

@@ -12,6 +12,7 @@ int runWritingSaveTests(int argc, char** argv);
 int runWritingTickTests(int argc, char** argv);
 int runChapterEditorTests(int argc, char** argv);
 int runToolBarTests(int argc, char** argv);
+int runBottomBarTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -40,6 +41,7 @@ int main(int argc, char** argv)
     failures += runWritingTickTests(argc, argv);
     failures += runChapterEditorTests(argc, argv);
     failures += runToolBarTests(argc, argv);
+    failures += runBottomBarTests(argc, argv);
     server.stop();
     return failures;
 }

@@ -1,6 +1,8 @@
 #include "Widget_Creation_Content.h"
 
 #include "Creation_TextEdit.h"
+#include "Dialog_Remuneration.h"
+#include "Widget_Creation_Bottom.h"
 #include "common/CLCustomEvent.h"
 #include "common/CMessageDispatcher.h"
 #include "common/DPIAdapter.h"
@@ -72,29 +74,15 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
     line->setFixedHeight(1);
     column->addWidget(line);
 
-    // The bottom line shows the chapter's words, the speed and the writing
-    // time; its fee part comes with the fee dialog.
-    m_bottom = new QWidget(content);
+    m_bottom = new Widget_Creation_Bottom(content);
     m_bottom->setObjectName(QStringLiteral("widget_creation_bottom_origin"));
     m_bottom->setFixedHeight(39);
-    auto* bottomLayout = new QHBoxLayout(m_bottom);
-    bottomLayout->setContentsMargins(16, 0, 16, 0);
-    m_bottomWords = new QLabel(m_bottom);
-    m_bottomWords->setObjectName(QStringLiteral("labelBottomWords"));
-    m_bottomSpeed = new QLabel(m_bottom);
-    m_bottomSpeed->setObjectName(QStringLiteral("labelBottomSpeed"));
-    m_bottomTime = new QLabel(m_bottom);
-    m_bottomTime->setObjectName(QStringLiteral("labelBottomTime"));
-    bottomLayout->addWidget(m_bottomWords);
-    bottomLayout->addStretch(1);
-    bottomLayout->addWidget(m_bottomSpeed);
-    bottomLayout->addSpacing(24);
-    bottomLayout->addWidget(m_bottomTime);
     column->addWidget(m_bottom);
 
     m_timer = new QTimer(this);
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
+    connect(m_bottom, &Widget_Creation_Bottom::sig_openSetMoneyDlg, this, &Widget_Creation_Content::on_OpenSetMoneyDlg);
     connect(m_edit, &QTextEdit::textChanged, this, &Widget_Creation_Content::onTextChanged);
     connect(m_edit, &Creation_TextEdit::sig_command, this, &Widget_Creation_Content::creation_command);
     connect(m_edit, &Creation_TextEdit::sig_fontColor, this, [this]() { creation_command(25, QString(), QString()); });
@@ -287,4 +275,23 @@ void Widget_Creation_Content::onTextChanged()
         return;
     if (m_edit->textCursor().atEnd())
         m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
+}
+
+void Widget_Creation_Content::on_OpenSetMoneyDlg()
+{
+    if (m_book == nullptr)
+        return;
+    Dialog_Remuneration dialog(this);
+    dialog.setMoney(m_book->money);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const double money = dialog.money();
+    // The table first: the shown rate changes only once it is stored.
+    if (!m_jobs->updateBookMoney(m_book->localId, money)) {
+        m_ui->showError(tr("The fee rate could not be saved"), 2000);
+        return;
+    }
+    m_book->money = money;
+    m_public->feeRate = money;
+    refreshBottom();
 }

@@ -8,6 +8,7 @@ class CJobManager;
 class CPublicManager;
 class CUiManager;
 class Creation_TextEdit;
+class Widget_Creation_Bottom;
 class QTextCursor;
 class QTimer;
 struct T_Book;
@@ -36,6 +37,7 @@ public:
     void closeBook();
 
     Creation_TextEdit* textEdit() const { return m_edit; }
+    Widget_Creation_Bottom* bottomBar() const { return m_bottom; }
     T_Chapter* currentChapter() const { return m_chapter; }
     T_Book* currentBook() const { return m_book; }
     QString toPlainText() const;
@@ -58,6 +60,8 @@ public slots:
     void onTextChanged();
     void creation_command(int code, const QString& text, const QString& shortcut);
     void creation_hotKeyPress(QKeyEvent* event);
+    // The fee dialog; the accepted rate goes to the book, the model and the table.
+    void on_OpenSetMoneyDlg();
 
 protected:
     void customEvent(QEvent* event) override;
@@ -86,10 +90,7 @@ private:
     int currentWordCount() const;
 
     Creation_TextEdit* m_edit = nullptr;
-    QWidget* m_bottom = nullptr;
-    class QLabel* m_bottomWords = nullptr;
-    class QLabel* m_bottomSpeed = nullptr;
-    class QLabel* m_bottomTime = nullptr;
+    class Widget_Creation_Bottom* m_bottom = nullptr;
     QTimer* m_timer = nullptr;
     QFont m_font;
     bool m_chapterShown = false;

@@ -1,6 +1,7 @@
 #include "Widget_Creation_Content.h"
 
 #include "Creation_TextEdit.h"
+#include "Widget_Creation_Bottom.h"
 #include "common/ServerClock.h"
 #include "common/Utility.h"
 #include "db/records/T_Chapter.h"
@@ -9,7 +10,6 @@
 #include "manager/CUiManager.h"
 
 #include <QDebug>
-#include <QLabel>
 
 namespace {
 // A window of ten ticks gives one speed value.
@@ -133,10 +133,5 @@ void Widget_Creation_Content::onCreationTimer()
 
 void Widget_Creation_Content::refreshBottom()
 {
-    m_bottomWords->setText(tr("Chapter Number: %1").arg(m_writing.lastWordCount));
-    if (m_writing.speed > 0)
-        m_bottomSpeed->setText(tr("speed:%1hour").arg(m_writing.speed));
-    else
-        m_bottomSpeed->setText(tr("speed:%1sec").arg(kSpeedWindow - m_writing.tickCount));
-    m_bottomTime->setText(secondsToTimeString(m_writing.activeSeconds));
+    m_bottom->updateInfo(m_writing.active, kSpeedWindow);
 }
