@@ -13,6 +13,7 @@ int runWritingTickTests(int argc, char** argv);
 int runChapterEditorTests(int argc, char** argv);
 int runToolBarTests(int argc, char** argv);
 int runBottomBarTests(int argc, char** argv);
+int runToastTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     failures += runChapterEditorTests(argc, argv);
     failures += runToolBarTests(argc, argv);
     failures += runBottomBarTests(argc, argv);
+    failures += runToastTests(argc, argv);
     server.stop();
     return failures;
 }

@@ -2,6 +2,7 @@
 
 #include "Widget_Creation_Content.h"
 #include "Widget_Creation_Top.h"
+#include "Widget_ClientTips.h"
 #include "Creation_TextEdit.h"
 #include "common/DPIAdapter.h"
 #include "common/Utility.h"
@@ -111,6 +112,8 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
         m_left->setVisible(checked);
         placeLockButton();
     });
+    m_tips = new Widget_ClientTips(this);
+    m_tips->hide();
     m_content->textEdit()->setMouseTracking(true);
     CQssManager::instance()->addShadowEffect(m_bg);
     changeSkin();
@@ -168,7 +171,10 @@ void Widget_Creation::renameChapterTab(int localChapterId, const QString& name)
 
 void Widget_Creation::showMessage(const QString& text, int kind, int msecs)
 {
-    qDebug() << "toast" << kind << text << msecs;
+    if (m_tips == nullptr)
+        return;
+    m_tips->showTips(text, kind, msecs);
+    m_tips->move((width() - m_tips->width()) / 2, 66);
 }
 
 void Widget_Creation::getEditorText(QString& text) const
@@ -235,6 +241,7 @@ void Widget_Creation::storeGeometry()
 
 void Widget_Creation::resizeEvent(QResizeEvent* event)
 {
+    m_tips->move((width() - m_tips->width()) / 2, 66);
     const int margin = m_layoutMain->contentsMargins().left();
     m_btnLockLeft->move(m_btnLockLeft->isChecked() ? margin + m_left->width() : margin, height() - 100);
     m_btnLockLeft->show();

@@ -9,6 +9,7 @@ class QVBoxLayout;
 class QPushButton;
 class Widget_Creation_Content;
 class Widget_Creation_Top;
+class Widget_ClientTips;
 struct T_Book;
 struct T_Chapter;
 
@@ -32,6 +33,7 @@ public:
     void showMessage(const QString& text, int kind, int msecs);
 
     Widget_Creation_Content* getContent() const { return m_content; }
+    Widget_ClientTips* tips() const { return m_tips; }
     // The column the chapter tree is hosted in.
     QWidget* getLeft() const { return m_left; }
     Widget_Creation_Top* getTop() const { return m_top; }
@@ -65,6 +67,7 @@ private:
     Widget_Creation_Content* m_content = nullptr;
     QPushButton* m_btnLockLeft = nullptr;
     NcFramelessHelper* m_frameless = nullptr;
+    Widget_ClientTips* m_tips = nullptr;
     T_Book* m_book = nullptr;
     bool m_leftVisible = true;
     double m_scale = 1.0;
