@@ -103,6 +103,26 @@
 <context>
     <name>Widget_Creation_Content</name>
     <message>
+        <source>repalce all are sure</source>
+        <translation>确定将全部“%1”替换为“%2”吗？</translation>
+    </message>
+    <message>
+        <source>null</source>
+        <translation>空</translation>
+    </message>
+    <message>
+        <source>replace all</source>
+        <translation>全部替换</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>否</translation>
+    </message>
+    <message>
         <source>The chapter could not be read</source>
         <translation>章节内容读取失败</translation>
     </message>
@@ -232,6 +252,21 @@
     <message>
         <source>Remuneration</source>
         <translation>稿费设置</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_Search</name>
+    <message>
+        <source>Search/Replace</source>
+        <translation>查找/替换</translation>
+    </message>
+    <message>
+        <source>Please enter your search</source>
+        <translation>请输入查找内容</translation>
+    </message>
+    <message>
+        <source>Please enter a replacement</source>
+        <translation>请输入替换内容</translation>
     </message>
 </context>
 </TS>

@@ -14,6 +14,7 @@ int runChapterEditorTests(int argc, char** argv);
 int runToolBarTests(int argc, char** argv);
 int runBottomBarTests(int argc, char** argv);
 int runToastTests(int argc, char** argv);
+int runSearchTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -44,6 +45,7 @@ int main(int argc, char** argv)
     failures += runToolBarTests(argc, argv);
     failures += runBottomBarTests(argc, argv);
     failures += runToastTests(argc, argv);
+    failures += runSearchTests(argc, argv);
     server.stop();
     return failures;
 }

@@ -110,13 +110,18 @@ Widget_Creation_Content::~Widget_Creation_Content()
 {
     for (quint16 id : kBusIds)
         CMessageDispatcher::instance()->UnRegister(id, this);
+    delete m_searchDialog;
 }
 
 bool Widget_Creation_Content::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_edit && (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod)
-        && m_ui->isFullScreen())
-        emit sig_full_editing();
+    if (watched == m_edit && (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod)) {
+        // Marks are for looking, not for writing: the first key takes them off.
+        if (m_marked)
+            clearHighlights();
+        if (m_ui->isFullScreen())
+            emit sig_full_editing();
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -207,6 +212,8 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
     m_edit->setPlainText(shown);
     if (copyBack && m_chapter != nullptr)
         m_chapter->content = m_edit->toPlainText();
+    if (m_marked)
+        clearHighlights();
     applyDocumentFormat();
     m_savedSerial = m_edit->editSerial();
     m_edit->setFocus(Qt::OtherFocusReason);

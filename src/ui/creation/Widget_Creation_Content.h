@@ -1,6 +1,11 @@
 #pragma once
 
+#include "Dialog_Search.h"
+
 #include <QFont>
+#include <QList>
+
+#include <functional>
 #include <QString>
 #include <QWidget>
 
@@ -49,6 +54,15 @@ public:
     void moveCursorToEdge(int where);
     void updateLockLabel() {}
 
+    // Find and replace in the chapter (the dialog reports, the pane works).
+    void openSearch();
+    Dialog_Search* searchDialog() const { return m_searchDialog; }
+    const QList<int>& matchEnds() const { return m_matchEnds; }
+    int currentMatch() const { return m_currentMatch; }
+    void clearHighlights();
+    // Asks before replacing every occurrence; a message box unless replaced.
+    void setReplaceAllConfirmer(std::function<bool(const QString&)> confirm) { m_confirmReplaceAll = confirm; }
+
     // The text style of the editor from the settings and theme.
     QColor textColor() const;
 
@@ -62,6 +76,7 @@ public slots:
     void creation_hotKeyPress(QKeyEvent* event);
     // The fee dialog; the accepted rate goes to the book, the model and the table.
     void on_OpenSetMoneyDlg();
+    void on_sreach_btn(Widget_Sreach_Btn btnType, const QString& info);
 
 protected:
     void customEvent(QEvent* event) override;
@@ -108,6 +123,19 @@ private:
     mutable QString m_text;
     mutable quint64 m_countSerial = ~quint64(0);
     mutable int m_wordCount = 0;
+    void search(const QString& text);
+    void stepMatch(int direction);
+    void replaceCurrent(const QString& replacement);
+    void replaceAll(const QString& replacement);
+    void highlightMatch(int end, bool current);
+
+    Dialog_Search* m_searchDialog = nullptr;
+    QList<int> m_matchEnds;
+    int m_currentMatch = 0;
+    int m_searchLength = 0;
+    QString m_searchText;
+    bool m_marked = false;
+    std::function<bool(const QString&)> m_confirmReplaceAll;
     int m_autoSaveCounter = 0;
     bool m_savedAfterPause = false;
 };

@@ -75,6 +75,16 @@ void Widget_Creation_Content::creation_command(int code, const QString& text, co
     if (code < 26) {
         switch (code) {
         case 6: oneKeyLayout(); break;
+        case 7:
+        case 20: {
+            // The saved caret loses its selection and is put back below.
+            QTextCursor plain = saved;
+            plain.clearSelection();
+            m_edit->setTextCursor(plain);
+            openSearch();
+            m_edit->setTextCursor(plain);
+            return;
+        }
         case 16: insertCuttingLine(cursor); break;
         case 17: cutSelection(cursor); break;
         case 18: copySelection(cursor); break;
@@ -139,6 +149,9 @@ void Widget_Creation_Content::creation_hotKeyPress(QKeyEvent* event)
         return;
     if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F5)
         oneKeyLayout();
+    else if ((event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F6)
+             || ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_F))
+        openSearch();
 }
 
 void Widget_Creation_Content::saveCreationConf()
