@@ -4,6 +4,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
@@ -17,6 +18,7 @@ CreationFixture::~CreationFixture()
     // goes, so the next test starts from no chapter.
     if (window() != nullptr) {
         pane()->closeBook();
+        window()->tips()->hide();
         window()->hide();
     }
     CPublicManager::instance()->writing = T_WritingCounters();

@@ -9,6 +9,7 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
@@ -292,6 +293,7 @@ void WritingSaveTest::screenshotOfTheWritingWindow()
     QTest::qWait(150);
     f.tick();
     QTest::qWait(50);
+    f.window()->tips()->hide();
     const QImage image = f.window()->grab().toImage();
     QVERIFY(!image.isNull());
     const QString dir = qEnvironmentVariable("CREATION_SHOT_DIR", QDir::tempPath());

@@ -84,6 +84,26 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
     connect(m_bottom, &Widget_Creation_Bottom::sig_openSetMoneyDlg, this, &Widget_Creation_Content::on_OpenSetMoneyDlg);
     connect(m_edit, &QTextEdit::textChanged, this, &Widget_Creation_Content::onTextChanged);
+    // Scrolling away in focus mode shows the whole text; the next caret move
+    // brings the dimming back.
+    connect(m_edit, &Creation_TextEdit::sig_wheel, this, [this]() {
+        if (m_settings.isFocusing && !m_focusSuspended) {
+            m_focusSuspended = true;
+            const int scroll = m_edit->verticalScrollBar()->value();
+            applyTextStyle();
+            onCurrentLine();
+            m_edit->verticalScrollBar()->setValue(scroll);
+        }
+    });
+    connect(m_edit, &QTextEdit::cursorPositionChanged, this, [this]() {
+        const bool wasSuspended = m_focusSuspended;
+        m_focusSuspended = false;
+        if (!m_chapterShown || !m_settings.isFocusing)
+            return;
+        if (wasSuspended)
+            applyTextStyle();
+        onCurrentLine();
+    });
     connect(m_edit, &Creation_TextEdit::sig_command, this, &Widget_Creation_Content::creation_command);
     connect(m_edit, &Creation_TextEdit::sig_fontColor, this, [this]() { creation_command(25, QString(), QString()); });
     connect(m_ui, &CUiManager::sig_Creation_HotKey_Press, this, &Widget_Creation_Content::creation_hotKeyPress);

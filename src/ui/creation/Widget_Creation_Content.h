@@ -63,8 +63,10 @@ public:
     // Asks before replacing every occurrence; a message box unless replaced.
     void setReplaceAllConfirmer(std::function<bool(const QString&)> confirm) { m_confirmReplaceAll = confirm; }
 
-    // The text style of the editor from the settings and theme.
+    // The text style of the editor from the settings and theme; dimmed while
+    // focus mode shows only the caret's line or paragraph in full colour.
     QColor textColor() const;
+    QColor focusLineColor() const;
 
 signals:
     void sig_full_editing();
@@ -72,6 +74,7 @@ signals:
 public slots:
     void onCreationTimer();
     void onTextChanged();
+    void onCurrentLine();
     void creation_command(int code, const QString& text, const QString& shortcut);
     void creation_hotKeyPress(QKeyEvent* event);
     // The fee dialog; the accepted rate goes to the book, the model and the table.
@@ -109,6 +112,7 @@ private:
     QTimer* m_timer = nullptr;
     QFont m_font;
     bool m_chapterShown = false;
+    bool m_focusSuspended = false;
     T_Chapter* m_chapter = nullptr;
     T_Book* m_book = nullptr;
     CJobManager* m_jobs = nullptr;

@@ -113,6 +113,7 @@ void Widget_Creation_Content::creation_command(int code, const QString& text, co
                 m_settings.isFocusing = 0;
                 applyTextStyle();
                 applyPageMargins(m_settings.isCenter != 0);
+                onCurrentLine();
             }
             break;
         case 34:
@@ -121,6 +122,7 @@ void Widget_Creation_Content::creation_command(int code, const QString& text, co
                 m_settings.isFocusLine = 1;
                 applyPageMargins(m_settings.isCenter != 0);
                 applyTextStyle();
+                onCurrentLine();
             }
             break;
         case 35:
@@ -129,6 +131,7 @@ void Widget_Creation_Content::creation_command(int code, const QString& text, co
                 m_settings.isFocusLine = 0;
                 applyPageMargins(m_settings.isCenter != 0);
                 applyTextStyle();
+                onCurrentLine();
             }
             break;
         case 36: setFontSize(shortcut.toInt()); break;
@@ -171,6 +174,7 @@ void Widget_Creation_Content::applyDocumentFormat()
     setFontSize(m_settings.fontSize);
     setFontFamily(m_settings.fontFamily);
     applyTextStyle();
+    onCurrentLine();
     m_edit->setTextCursor(saved);
     applyPageMargins(m_settings.isCenter != 0);
     // Switching undo off and on again empties the history: a chapter's
@@ -225,18 +229,60 @@ void Widget_Creation_Content::setFontFamily(const QString& family)
 
 QColor Widget_Creation_Content::textColor() const
 {
+    const bool dimmed = m_settings.isFocusing && !m_focusSuspended;
+    if (!m_settings.fontColor.isEmpty()) {
+        QColor color(m_settings.fontColor);
+        if (dimmed)
+            color.setAlphaF(0.6);
+        return color;
+    }
+    const int style = CQssManager::instance()->currentStyleType();
+    if (style & 2)
+        return QColor(dimmed ? QStringLiteral("#5A5A5A") : QStringLiteral("#BCBBBB"));
+    if (style == 1 || style == 16)
+        return QColor(dimmed ? QStringLiteral("#C3C4C7") : QStringLiteral("#424242"));
+    if (style == 4)
+        return QColor(dimmed ? QStringLiteral("#6E9A80") : QStringLiteral("#255D3C"));
+    if (style == 8)
+        return dimmed ? QColor(QStringLiteral("#666666")) : QColor(0, 0, 0);
+    return QColor();
+}
+
+QColor Widget_Creation_Content::focusLineColor() const
+{
     if (!m_settings.fontColor.isEmpty())
         return QColor(m_settings.fontColor);
     const int style = CQssManager::instance()->currentStyleType();
     if (style & 2)
         return QColor(QStringLiteral("#BCBBBB"));
-    if (style == 1 || style == 16)
+    if (style == 1 || style == 16 || style == 8)
         return QColor(QStringLiteral("#424242"));
     if (style == 4)
         return QColor(QStringLiteral("#255D3C"));
-    if (style == 8)
-        return QColor(0, 0, 0);
     return QColor();
+}
+
+void Widget_Creation_Content::onCurrentLine()
+{
+    QList<QTextEdit::ExtraSelection> selections;
+    if (!m_edit->document()->isEmpty() && m_settings.isFocusing && !m_focusSuspended) {
+        QTextEdit::ExtraSelection line;
+        const QColor color = focusLineColor();
+        if (color.isValid())
+            line.format.setForeground(color);
+        line.format.setProperty(QTextFormat::FullWidthSelection, true);
+        line.cursor = m_edit->textCursor();
+        line.cursor.clearSelection();
+        if (m_settings.isFocusLine) {
+            line.cursor.movePosition(QTextCursor::StartOfLine);
+            line.cursor.movePosition(QTextCursor::EndOfLine, QTextCursor::KeepAnchor);
+        } else {
+            line.cursor.movePosition(QTextCursor::StartOfBlock);
+            line.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        }
+        selections.append(line);
+    }
+    m_edit->setExtraSelections(selections);
 }
 
 void Widget_Creation_Content::applyTextStyle()
