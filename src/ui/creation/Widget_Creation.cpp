@@ -16,6 +16,10 @@
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QCloseEvent>
+#include <QMouseEvent>
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
+#include <QScrollBar>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -108,10 +112,30 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     m_btnLockLeft->setChecked(true);
     m_btnLockLeft->hide();
     connect(m_btnLockLeft, &QPushButton::clicked, this, [this](bool checked) {
+        if (CUiManager::instance()->isFullScreen()) {
+            m_leftPinned = checked;
+            if (checked)
+                showLeftPane();
+            else
+                hideLeftPane();
+            return;
+        }
         m_leftVisible = checked;
         m_left->setVisible(checked);
         placeLockButton();
     });
+    m_topAnimation = new QPropertyAnimation(m_top, "geometry", this);
+    m_topAnimation->setDuration(200);
+    m_leftAnimation = new QPropertyAnimation(m_left, "geometry", this);
+    m_leftAnimation->setDuration(200);
+    m_lockButtonAnimation = new QPropertyAnimation(m_btnLockLeft, "geometry", this);
+    m_lockButtonAnimation->setDuration(200);
+    m_leftGroup = new QParallelAnimationGroup(this);
+    m_leftGroup->addAnimation(m_leftAnimation);
+    m_leftGroup->addAnimation(m_lockButtonAnimation);
+    connect(m_leftGroup, &QParallelAnimationGroup::finished, this, [this]() { m_btnLockLeft->setChecked(m_leftShown); });
+    connect(m_content, &Widget_Creation_Content::sig_full_editing, this, &Widget_Creation::hideTopBar);
+    m_content->textEdit()->viewport()->installEventFilter(this);
     m_tips = new Widget_ClientTips(this);
     m_tips->hide();
     m_content->textEdit()->setMouseTracking(true);
@@ -191,15 +215,113 @@ void Widget_Creation::on_creation_close()
 void Widget_Creation::updateFullScreenLayout()
 {
     const bool full = CUiManager::instance()->isFullScreen();
-    const bool normal = !full;
-    m_layoutMain->setContentsMargins(QMargins() + (full ? 0 : 14));
-    m_frameless->setWidgetMovable(normal);
-    m_frameless->setWidgetResizable(normal);
-    m_left->setVisible(m_leftVisible);
-    m_btnLockLeft->setChecked(m_leftVisible);
-    placeLockButton();
+    if (full) {
+        // The panes float outside the window's area and slide in at its edges.
+        m_layoutMain->setContentsMargins(0, 0, 0, 0);
+        m_frameless->setWidgetMovable(false);
+        m_frameless->setWidgetResizable(false);
+        m_layoutLeft->removeWidget(m_left);
+        m_left->setParent(this);
+        m_left->resize(m_left->width(), height());
+        m_left->move(-m_left->width(), 0);
+        m_left->show();
+        m_left->raise();
+        m_btnLockLeft->move(0, int(height() - 100 * m_scale));
+        m_btnLockLeft->setChecked(false);
+        m_leftPinned = false;
+        m_layoutTop->removeWidget(m_top);
+        m_top->setParent(this);
+        m_top->resize(m_content->width(), m_top->height());
+        m_top->move(-m_content->x(), -m_top->height());
+        m_top->show();
+        m_top->stackUnder(m_left);
+    } else {
+        m_layoutMain->setContentsMargins(QMargins() + 14);
+        m_frameless->setWidgetMovable(true);
+        m_frameless->setWidgetResizable(true);
+        m_topAnimation->stop();
+        if (m_top->parentWidget() == this) {
+            m_top->setParent(m_theme);
+            m_layoutTop->addWidget(m_top);
+            m_top->show();
+        }
+        if (m_left->parentWidget() == this) {
+            m_left->setParent(m_theme);
+            m_layoutLeft->addWidget(m_left);
+        }
+        m_topShown = false;
+        m_leftShown = false;
+        m_btnLockLeft->setChecked(m_leftVisible);
+        m_left->setVisible(m_leftVisible);
+        placeLockButton();
+    }
     m_top->updateWindowButtons();
     m_content->updateLockLabel();
+}
+
+bool Widget_Creation::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove && watched == m_content->textEdit()->viewport()
+        && CUiManager::instance()->isFullScreen()) {
+        const QPoint p = static_cast<QMouseEvent*>(event)->pos();
+        const int w = width();
+        const int h = height();
+        const QRect top(0, 0, w, int(10 * m_scale));
+        const QRect left(0, int(10 * m_scale), int(20 * m_scale), h);
+        const QRect right(m_left->width(), int(10 * m_scale), w - m_left->width(), h);
+        const QRect lockZone(0, int(h - 100 * m_scale), int(44 * m_scale), int(100 * m_scale));
+        if (!m_topShown && top.contains(p)) {
+            m_topAnimation->setStartValue(QRect(QPoint(0, int(-48 * m_scale)), QPoint(w - 1, int(48 * m_scale) - 1)));
+            m_topAnimation->setEndValue(QRect(0, 0, w, int(48 * m_scale)));
+            m_topAnimation->start();
+            m_topShown = true;
+        }
+        if (!lockZone.contains(p)) {
+            if (!m_leftShown && left.contains(p))
+                showLeftPane();
+            else if (!m_leftPinned && m_leftShown && right.contains(p))
+                hideLeftPane();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Widget_Creation::hideTopBar()
+{
+    if (!m_topShown)
+        return;
+    m_topAnimation->setStartValue(m_top->geometry());
+    m_topAnimation->setEndValue(QRect(0, -m_top->height(), width(), m_top->height()));
+    m_topAnimation->start();
+    m_topShown = false;
+}
+
+void Widget_Creation::showLeftPane()
+{
+    m_left->raise();
+    QRect target = m_left->geometry();
+    target.moveTopLeft(QPoint(0, 0));
+    m_leftAnimation->setStartValue(m_left->geometry());
+    m_leftAnimation->setEndValue(target);
+    const QRect button(QPoint(m_left->width(), height() - 100), m_btnLockLeft->size());
+    QRect from = button;
+    from.moveLeft(0);
+    m_lockButtonAnimation->setStartValue(from);
+    m_lockButtonAnimation->setEndValue(button);
+    m_leftGroup->start();
+    m_leftShown = true;
+}
+
+void Widget_Creation::hideLeftPane()
+{
+    m_leftAnimation->setStartValue(m_left->geometry());
+    m_leftAnimation->setEndValue(QRect(-m_left->width(), 0, m_left->width(), height()));
+    QRect to = m_btnLockLeft->geometry();
+    to.moveLeft(0);
+    m_lockButtonAnimation->setStartValue(m_btnLockLeft->geometry());
+    m_lockButtonAnimation->setEndValue(to);
+    m_leftGroup->start();
+    m_leftShown = false;
 }
 
 void Widget_Creation::placeLockButton()

@@ -45,7 +45,13 @@ public:
 public slots:
     void on_creation_close();
 
+    bool isTopShown() const { return m_topShown; }
+    bool isLeftShown() const { return m_leftShown; }
+    bool isLeftPinned() const { return m_leftPinned; }
+    QPushButton* lockButton() const { return m_btnLockLeft; }
+
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -55,6 +61,9 @@ protected:
 private:
     void storeGeometry();
     void placeLockButton();
+    void showLeftPane();
+    void hideLeftPane();
+    void hideTopBar();
 
     QWidget* m_bg = nullptr;
     QHBoxLayout* m_layoutMain = nullptr;
@@ -70,5 +79,12 @@ private:
     Widget_ClientTips* m_tips = nullptr;
     T_Book* m_book = nullptr;
     bool m_leftVisible = true;
+    bool m_topShown = false;
+    bool m_leftShown = false;
+    bool m_leftPinned = false;
+    class QPropertyAnimation* m_topAnimation = nullptr;
+    class QPropertyAnimation* m_leftAnimation = nullptr;
+    class QPropertyAnimation* m_lockButtonAnimation = nullptr;
+    class QParallelAnimationGroup* m_leftGroup = nullptr;
     double m_scale = 1.0;
 };
