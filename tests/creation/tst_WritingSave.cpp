@@ -25,6 +25,8 @@ private slots:
     void activeWritingSavesOnlyAfterSixtySeconds();
     void switchingChaptersSavesThePreviousOne();
     void choosingTheShownChapterDoesNotSave();
+    void choosingTheShownChapterKeepsWhatWasTyped();
+    void deletingAloneIsSavedAtThePause();
     void closingTheWindowSaves();
     void closeEventSavesBeforeTheWindowGoes();
     void hostileTextsAreStoredAsTyped();
@@ -136,6 +138,42 @@ void WritingSaveTest::choosingTheShownChapterDoesNotSave()
     CUiManager::instance()->openChapter(book, second);
     CUiManager::instance()->openChapter(book, book->chapterList.at(0));
     QCOMPARE(CreationFixture::pendingSaves(), 0);
+}
+
+void WritingSaveTest::choosingTheShownChapterKeepsWhatWasTyped()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("再选"));
+    QVERIFY(book);
+    QVERIFY(f.open(book));
+    T_Chapter* shown = f.pane()->currentChapter();
+    f.type(QStringLiteral("刚写的"));
+    CUiManager::instance()->showChapter(book, shown);
+    QVERIFY(f.pane()->toPlainText().endsWith(QStringLiteral("刚写的")));
+    QVERIFY(CreationFixture::storedText(shown).endsWith(QStringLiteral("刚写的")));
+}
+
+void WritingSaveTest::deletingAloneIsSavedAtThePause()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("只删"));
+    QVERIFY(book);
+    T_Chapter* chapter = book->chapterList.last();
+    chapter->content = QStringLiteral("一二三四五");
+    chapter->contentLoaded = true;
+    chapter->calcWordCount();
+    QVERIFY(f.open(book));
+    QCOMPARE(f.pane()->currentChapter(), chapter);
+    f.editor()->setFocus();
+    f.editor()->moveCursor(QTextCursor::End);
+    QTest::keyClick(f.editor(), Qt::Key_Backspace);
+    QTest::keyClick(f.editor(), Qt::Key_Backspace);
+    f.tick();
+    f.pause();
+    f.tick(2);
+    QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("一二三"));
 }
 
 void WritingSaveTest::closingTheWindowSaves()

@@ -72,6 +72,11 @@ bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
     if (watched == this && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const int k = key->key();
+        // Where no key-down messages reach the program, the editor's own keys
+        // mark typing, so that deleting alone still leads to a pause save.
+        if (!(key->modifiers() & Qt::ControlModifier)
+            && (!key->text().isEmpty() || k == Qt::Key_Backspace || k == Qt::Key_Delete))
+            markTyping();
         const Qt::KeyboardModifiers m = key->modifiers() & ~Qt::KeypadModifier;
         if (m == Qt::ShiftModifier) {
             if (k == Qt::Key_QuoteDbl)
@@ -134,6 +139,8 @@ bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
         m_focus = false;
     } else if (watched == this && event->type() == QEvent::InputMethod) {
         const QString c = static_cast<QInputMethodEvent*>(event)->commitString();
+        if (!c.isEmpty())
+            markTyping();
         if (c == tr("<"))
             m_pendingClose = tr(">");
         if (c == tr("("))
@@ -189,12 +196,17 @@ void Creation_TextEdit::on_GlobalKeyPressed(int keyCode)
     m_ui->setIdleSeconds(0);
     if (!m_focus || isQuietKey(keyCode))
         return;
+    markTyping();
+    // Typing sounds belong to the sound players; they pick their own kind
+    // from the key code when they exist.
+}
+
+void Creation_TextEdit::markTyping()
+{
     T_WritingCounters& writing = m_public->writing;
     writing.started = true;
     writing.active = true;
     writing.lastChangeTime = static_cast<int>(currentServerTime());
-    // Typing sounds belong to the sound players; they pick their own kind
-    // from the key code when they exist.
 }
 
 void Creation_TextEdit::initMenu()

@@ -56,6 +56,8 @@ protected:
 
 private:
     void initMenu();
+    // The tick counts the author as writing from now on.
+    void markTyping();
     void sendCommand(int code, const QString& text = QString(), const QString& shortcut = QString());
 
     QString m_pendingClose;

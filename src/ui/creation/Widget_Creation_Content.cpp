@@ -200,7 +200,9 @@ void Widget_Creation_Content::showChapter(T_Book* book, T_Chapter* chapter, bool
             m_ui->showError(tr("The chapter could not be read"), 2000);
             return;
         }
-        if (m_chapter != nullptr && m_chapter != chapter)
+        // The shown chapter is saved even when it is chosen again: its text is
+        // about to be replaced by the record's.
+        if (m_chapter != nullptr)
             saveChapter(true);
     }
 
