@@ -47,6 +47,9 @@ void CUiManager::openCreation(T_Book* book)
             creationWindow()->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
         }
         creationWindow()->setProperty("CG", creationWindow()->geometry());
+        // Quitting from the tray or the session must not drop the words typed
+        // since the last automatic save.
+        connect(qApp, &QCoreApplication::aboutToQuit, this, &CUiManager::saveChapter, Qt::UniqueConnection);
     }
     m_windowMode = 1;
     if (!isFullScreen()) {
