@@ -248,8 +248,10 @@ bool CJobManager::chapter_recycle(TC_Chapter_Recycle& request)
 
 bool CJobManager::chapter_move(TC_Chapter_Move& request)
 {
-    if (request.header.localBookId < 1 || request.localToVolumeId < 1 || request.localFromChapterId < 1
-        || request.localToChapterId < 1)
+    // A chapter dropped into an empty volume has no chapter to go beside:
+    // the target chapter may be 0.
+    if (request.header.localBookId < 1 || request.localFromVolumeId < 1 || request.localToVolumeId < 1
+        || request.localFromChapterId < 1)
         return false;
     return m_bookJobs->chapter_move(request);
 }

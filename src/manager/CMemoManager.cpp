@@ -1,13 +1,49 @@
 #include "CMemoManager.h"
 
+#include "common/ServerClock.h"
 #include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
+#include "ui/creation/memo/MemoItemManager.h"
 
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+namespace {
+int now()
+{
+    return static_cast<int>(currentServerTime());
+}
+
+QString compact(const QJsonObject& object)
+{
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+// The combined edit a stored 3007 job stands for: every key it holds goes
+// out, so a reply confirms exactly what the row carried when it was sent.
+TC_Memo_Edit editFromJob(const T_JobData& job)
+{
+    const QJsonObject stored = QJsonDocument::fromJson(job.content.toUtf8()).object();
+    const auto has = [&stored](const char* key) { return stored.contains(QLatin1String(key)); };
+    TC_Memo_Edit request(job.localMemoId, job.memoId, job.createTime,
+                         stored.value(QStringLiteral("content")).toString(),
+                         stored.value(QStringLiteral("color")).toString(),
+                         stored.value(QStringLiteral("localBookId")).toInt(),
+                         stored.value(QStringLiteral("localChapterId")).toInt(),
+                         float(stored.value(QStringLiteral("x")).toDouble()),
+                         float(stored.value(QStringLiteral("y")).toDouble()),
+                         stored.value(QStringLiteral("isHold")).toInt(), 0, 0);
+    request.bookId = stored.value(QStringLiteral("bookId")).toInt();
+    request.chapterId = stored.value(QStringLiteral("chapterId")).toInt();
+    request.locationChanged = has("localBookId");
+    request.contentChanged = has("content");
+    return request;
+}
+}
 
 CMemoManager::CMemoManager(QObject* parent)
     : QObject(parent),
@@ -25,6 +61,8 @@ CMemoManager* CMemoManager::instance()
 
 bool CMemoManager::loadMemoList()
 {
+    // Open windows name their memo by local id, so none is left pointing
+    // at a freed record.
     m_model->clearMemos();
     const int uid = m_model->userInfo.uid;
     if (uid < 1)
@@ -36,18 +74,202 @@ bool CMemoManager::loadMemoList()
     return true;
 }
 
-bool CMemoManager::notBuilt(const char* operation)
+template <class Request>
+void CMemoManager::sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&))
 {
-    qWarning() << operation << "is not available yet";
+    CJobManager* jobs = CJobManager::instance();
+    // An earlier state of this job is still out: its reply finds the job
+    // rewritten and keeps it, and the queue sends the newer state.
+    if (request.header.jobId > 0 && jobs->isJobInFlight(request.header.jobId))
+        return;
+    (m_http->*send)(request);
+    if (request.header.jobId > 0)
+        jobs->noteJobSent(request.header, revision);
+}
+
+bool CMemoManager::memoAdd(TC_Memo_Add& request)
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    request.header.uid = uid;
+    if (!m_db->insertMemo(uid, request)) {
+        qWarning() << "memo not stored:" << m_db->lastErrorText();
+        return false;
+    }
+    const T_Memo* memo = m_model->addMemo(request);
+    if (!memo)
+        return false;
+    if (fromServer(request.header)) {
+        refreshMemoView(memo->localId, JobType::MemoAdd);
+        return true;
+    }
+    QJsonObject content;
+    content.insert(QStringLiteral("color"), request.color);
+    content.insert(QStringLiteral("content"), request.content);
+    request.header.jobType = JobType::MemoAdd;
+    int revision = 0;
+    if (!m_db->addJob(request.header, compact(content), request.updateTime, 0, &revision)) {
+        // Without its job the memo would never reach the platform: take it
+        // back so the caller's retry does not leave a twin behind.
+        TC_Memo_Del undo;
+        undo.header.localMemoId = request.header.localMemoId;
+        m_db->deleteMemo(uid, undo);
+        m_model->removeMemo(undo);
+        request.header.localMemoId = 0;
+        return false;
+    }
+    sendRecorded(request, revision, &CTessaneHttp::memoAdd_asyn);
+    return true;
+}
+
+bool CMemoManager::memoDel(TC_Memo_Del& request)
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    if (const T_Memo* memo = m_model->findMemoByLocalId(request.header.localMemoId)) {
+        if (request.header.memoId < 1)
+            request.header.memoId = memo->memoId;
+    }
+    if (!m_db->deleteMemo(uid, request))
+        return false;
+    m_model->removeMemo(request);
+    if (fromServer(request.header))
+        return true;
+    request.header.uid = uid;
+    request.header.jobType = JobType::MemoDel;
+    int revision = 0;
+    // The table drops the memo's pending jobs; for a memo the platform never
+    // had nothing is queued (jobId stays 0).
+    if (!m_db->addJob(request.header, QString(), request.updateTime, 0, &revision))
+        qWarning() << "delete of memo" << request.header.localMemoId << "not queued";
+    if (request.header.memoId >= 1 && request.header.jobId > 0)
+        sendRecorded(request, revision, &CTessaneHttp::memoDel_asyn);
+    return true;
+}
+
+bool CMemoManager::memoDetail(TC_Memo_Detail& request)
+{
+    // A fetch is never queued: one lost goes again with the next change feed.
+    request.header.uid = m_model->userInfo.uid;
+    request.header.jobType = JobType::MemoDetail;
+    request.header.jobId = 0;
+    m_http->memoDetail_asyn(request);
+    return true;
+}
+
+bool CMemoManager::storeOrRestore(T_Memo* memo, const T_Memo& before)
+{
+    if (m_db->updateMemo(m_model->userInfo.uid, memo))
+        return true;
+    qWarning() << "memo" << memo->localId << "not written:" << m_db->lastErrorText();
+    *memo = before;
     return false;
 }
 
-bool CMemoManager::memoAdd(TC_Memo_Add&) { return notBuilt("memoAdd"); }
-bool CMemoManager::memoDel(TC_Memo_Del&) { return notBuilt("memoDel"); }
-bool CMemoManager::memoDetail(TC_Memo_Detail&) { return notBuilt("memoDetail"); }
-bool CMemoManager::memoEditColor(TC_Memo_Edit&) { return notBuilt("memoEditColor"); }
-bool CMemoManager::memoEditContent(TC_Memo_Edit&) { return notBuilt("memoEditContent"); }
-bool CMemoManager::memoEditLocation(TC_Memo_Edit&) { return notBuilt("memoEditLocation"); }
+bool CMemoManager::recordEdit(TC_Memo_Edit& request, const QString& content, int sentType)
+{
+    request.header.jobType = sentType;
+    int revision = 0;
+    if (!m_db->addJob(request.header, content, request.updateTime, 0, &revision))
+        return false;
+    request.header.jobType = sentType;
+    if (request.header.memoId < 1 || request.header.jobId < 1)
+        return true;
+    // Earlier edits may wait merged in the same job (made before the memo
+    // had its server id): the request carries the whole job.
+    T_JobData job;
+    if (!m_db->getJobById(request.header.jobId, job) || job.jobId != request.header.jobId)
+        return true;  // the queue sends it
+    TC_Memo_Edit combined = editFromJob(job);
+    CTessaneUrl::setUserData(job, combined.header, 0);
+    combined.header.jobType = JobType::MemoEdit;
+    combined.header.synStep = 0;
+    sendRecorded(combined, revision, &CTessaneHttp::memoEdit_asyn);
+    return true;
+}
+
+bool CMemoManager::memoEditColor(TC_Memo_Edit& request)
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    T_Memo* memo = m_model->findMemoByLocalId(request.header.localMemoId);
+    if (!memo) {
+        qWarning() << "memoEditColor: no memo" << request.header.localMemoId;
+        return false;
+    }
+    const T_Memo before = *memo;
+    m_model->updateMemoColor(request);
+    if (!storeOrRestore(memo, before))
+        return false;
+    if (fromServer(request.header))
+        return true;
+    request.header.uid = uid;
+    request.header.localMemoId = memo->localId;
+    request.header.memoId = memo->memoId;
+    return recordEdit(request, request.color, JobType::MemoEditColor);
+}
+
+bool CMemoManager::memoEditContent(TC_Memo_Edit& request)
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    T_Memo* memo = m_model->findMemoByLocalId(request.header.localMemoId);
+    if (!memo) {
+        qWarning() << "memoEditContent: no memo" << request.header.localMemoId;
+        return false;
+    }
+    const T_Memo before = *memo;
+    m_model->updateMemoContent(request);
+    if (!storeOrRestore(memo, before))
+        return false;
+    if (fromServer(request.header))
+        return true;
+    request.header.uid = uid;
+    request.header.localMemoId = memo->localId;
+    request.header.memoId = memo->memoId;
+    request.contentChanged = true;
+    return recordEdit(request, request.content, JobType::MemoEditContent);
+}
+
+bool CMemoManager::memoEditLocation(TC_Memo_Edit& request)
+{
+    const int uid = m_model->userInfo.uid;
+    if (uid < 1)
+        return false;
+    // Without the memo there are no server ids to send the place with.
+    T_Memo* memo = m_model->findMemoByLocalId(request.header.localMemoId);
+    if (!memo) {
+        qWarning() << "memoEditLocation: no memo" << request.header.localMemoId;
+        return false;
+    }
+    const T_Memo before = *memo;
+    m_model->updateMemoLocation(request);
+    if (!storeOrRestore(memo, before))
+        return false;
+    request.bookId = memo->bookId;
+    request.chapterId = memo->chapterId;
+    if (fromServer(request.header))
+        return true;
+    request.header.uid = uid;
+    request.header.localMemoId = memo->localId;
+    request.header.memoId = memo->memoId;
+    request.locationChanged = true;
+    QJsonObject place;
+    place.insert(QStringLiteral("bookId"), memo->bookId);
+    place.insert(QStringLiteral("localBookId"), memo->localBookId);
+    place.insert(QStringLiteral("chapterId"), memo->chapterId);
+    place.insert(QStringLiteral("localChapterId"), memo->localChapterId);
+    place.insert(QStringLiteral("x"), double(request.x));
+    place.insert(QStringLiteral("y"), double(request.y));
+    place.insert(QStringLiteral("isHold"), request.isHold);
+    place.insert(QStringLiteral("width"), request.width);
+    place.insert(QStringLiteral("height"), request.height);
+    return recordEdit(request, compact(place), JobType::MemoEditLocation);
+}
 
 bool CMemoManager::unbindChapter(int localBookId, int localChapterId)
 {
@@ -69,8 +291,30 @@ bool CMemoManager::unbindChapter(int localBookId, int localChapterId)
             continue;
         }
         *memo = free;
+        MemoItemManager::instance()->updateMemo(m_model->indexOfMemo(memo->localId), memo->localId, true);
     }
     return ok;
+}
+
+void CMemoManager::refreshMemoView(int localMemoId, int jobType)
+{
+    const int index = m_model->indexOfMemo(localMemoId);
+    if (index < 0)
+        return;
+    MemoItemManager* views = MemoItemManager::instance();
+    switch (jobType) {
+    case JobType::MemoAdd:
+        views->insertMemo(index);
+        break;
+    case JobType::MemoDel:
+        views->removeMemo(index, localMemoId, true);
+        break;
+    case JobType::MemoDetail:
+        views->updateMemo(index, localMemoId, true);
+        break;
+    default:
+        break;
+    }
 }
 
 JobReplay CMemoManager::execUserJob(T_JobData& job)
@@ -99,19 +343,7 @@ JobReplay CMemoManager::execUserJob(T_JobData& job)
     case JobType::MemoEdit: {
         if (job.memoId < 1)
             return JobReplay::Park;
-        const auto has = [&stored](const char* key) { return stored.contains(QLatin1String(key)); };
-        TC_Memo_Edit request(job.localMemoId, job.memoId, job.createTime,
-                             stored.value(QStringLiteral("content")).toString(),
-                             stored.value(QStringLiteral("color")).toString(),
-                             stored.value(QStringLiteral("localBookId")).toInt(),
-                             stored.value(QStringLiteral("localChapterId")).toInt(),
-                             float(stored.value(QStringLiteral("x")).toDouble()),
-                             float(stored.value(QStringLiteral("y")).toDouble()),
-                             stored.value(QStringLiteral("isHold")).toInt(), 0, 0);
-        request.bookId = stored.value(QStringLiteral("bookId")).toInt();
-        request.chapterId = stored.value(QStringLiteral("chapterId")).toInt();
-        request.locationChanged = has("localBookId");
-        request.contentChanged = has("content");
+        TC_Memo_Edit request = editFromJob(job);
         CTessaneUrl::setUserData(job, request.header, 1);
         request.header.jobType = JobType::MemoEdit;
         m_http->memoEdit_asyn(request);
@@ -125,6 +357,10 @@ JobReplay CMemoManager::execUserJob(T_JobData& job)
 
 void CMemoManager::onGetAsynData(int jobType, const QByteArray& body)
 {
+    if (jobType == JobType::MemoDetail) {
+        asynBackMemoDetail(body);
+        return;
+    }
     if (jobType != JobType::MemoAdd)
         return;
     TS_Memo_Add reply;
@@ -132,10 +368,43 @@ void CMemoManager::onGetAsynData(int jobType, const QByteArray& body)
     const int localMemoId = reply.header.userdata.localMemoId;
     if (reply.header.code != HttpOk || reply.memo_id < 1 || localMemoId < 1)
         return;
+    T_Memo* memo = m_model->findMemoByLocalId(localMemoId);
+    if (!memo && reply.header.userdata.uid == m_model->userInfo.uid && m_model->userInfo.uid > 0) {
+        // Deleted here while its add was on the way: the platform's new memo
+        // would otherwise stay there for good.
+        TC_Memo_Del orphan;
+        orphan.header.localMemoId = localMemoId;
+        orphan.header.memoId = reply.memo_id;
+        orphan.header.uid = m_model->userInfo.uid;
+        orphan.updateTime = now();
+        int revision = 0;
+        if (m_db->addJob(orphan.header, QString(), orphan.updateTime, 0, &revision) && orphan.header.jobId > 0)
+            sendRecorded(orphan, revision, &CTessaneHttp::memoDel_asyn);
+        return;
+    }
     if (!m_db->setMemoServerId(localMemoId, reply.memo_id)) {
         qWarning() << "server id of memo" << localMemoId << "not stored";
         return;
     }
-    if (T_Memo* memo = m_model->findMemoByLocalId(localMemoId))
+    if (memo)
         memo->memoId = reply.memo_id;
+}
+
+void CMemoManager::asynBackMemoDetail(const QByteArray& body)
+{
+    TS_Memo_Detail reply;
+    CTessaneUrl::setHttpMemoDetail(body, &reply);
+    if (reply.header.code != HttpOk)
+        return;
+    qDebug().noquote() << "asynBackMemoDetail" << QString::fromUtf8(body);
+    const T_Http_Custom& sent = reply.header.userdata;
+    if (sent.memoId < 1 || sent.localMemoId < 1)
+        return;
+    if (T_Memo* memo = m_model->findMemoByMemoId(reply.id)) {
+        const T_Memo before = *memo;
+        m_model->updateMemoFromServer(reply);
+        if (storeOrRestore(memo, before) && memo->localId != sent.localMemoId)
+            refreshMemoView(memo->localId, JobType::MemoDetail);
+    }
+    refreshMemoView(sent.localMemoId, sent.jobType);
 }

@@ -10,11 +10,13 @@
 class CPublicManager;
 class CTessaneDb;
 class CTessaneHttp;
+struct T_Memo;
 
-// Owner of the memo jobs (3002-3008). What is here: loading the author's
-// memos, the replay of stored memo jobs and the add reply that gives a memo
-// its server id. The memo operations of the screens are not built yet: they
-// log and return false.
+// The one place that changes memos. Local first: the shared model's memo,
+// its tb_memo row and a job are written, then the request goes out when the
+// memo's server id is known. A record whose header carries a change-feed step
+// (synStep) came from the platform: it is applied here and never recorded or
+// sent. Also replays stored memo jobs and takes their replies.
 class CMemoManager : public QObject
 {
     Q_OBJECT
@@ -25,7 +27,10 @@ public:
     bool loadMemoList();
     JobReplay execUserJob(T_JobData& job);
     void onGetAsynData(int jobType, const QByteArray& body);
+    void asynBackMemoDetail(const QByteArray& body);
 
+    // Each fills the record's header (user, ids, job) and returns true only
+    // once the memo row and, for a local change, its job are on disk.
     bool memoAdd(TC_Memo_Add& request);
     bool memoDel(TC_Memo_Del& request);
     bool memoDetail(TC_Memo_Detail& request);
@@ -37,9 +42,20 @@ public:
     // (row first, then the model). False when a row could not be written.
     bool unbindChapter(int localBookId, int localChapterId);
 
+    // Tells the memo list and the memo's window what changed.
+    void refreshMemoView(int localMemoId, int jobType);
+
 private:
     explicit CMemoManager(QObject* parent = nullptr);
-    bool notBuilt(const char* operation);
+    static bool fromServer(const T_Http_Custom& header) { return header.synStep != 0; }
+    // Writes the changed memo's row; on failure the memo gets its former
+    // state back, so memory never holds what the file does not.
+    bool storeOrRestore(T_Memo* memo, const T_Memo& before);
+    // Records the job of a local edit and sends it when the platform knows
+    // the memo. The job table merges 3004-3006 into the pending 3007.
+    bool recordEdit(TC_Memo_Edit& request, const QString& content, int sentType);
+    template <class Request>
+    void sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&));
 
     CTessaneHttp* m_http = nullptr;
     CTessaneDb* m_db = nullptr;

@@ -9,6 +9,7 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Memo.h"
+#include "ui/creation/memo/MemoItemManager.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
@@ -372,8 +373,11 @@ CSynDataManager::Outcome CSynDataManager::execMemoDelete(const T_SynchronizaTion
     const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
     if (memo == nullptr || m_model->indexOfMemo(memo->localId) < 0)
         return Outcome::Continue;
-    // No memo window exists in this client yet, so the memo goes through
-    // the memo operations directly.
+    // With the memo list open, the list closes the memo's window and
+    // deletes it; otherwise the memo operations delete it directly.
+    const int localMemoId = memo->localId;
+    if (MemoItemManager::instance()->removeMemo(m_model->indexOfMemo(localMemoId), localMemoId, true))
+        return m_model->findMemoByLocalId(localMemoId) ? Outcome::Fail : Outcome::Continue;
     TC_Memo_Del request;
     request.header.localMemoId = memo->localId;
     request.header.memoId = memo->memoId;

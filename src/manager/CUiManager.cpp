@@ -2,6 +2,7 @@
 
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "ui/login/Dialog_LoginMain.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -72,6 +73,13 @@ QSharedPointer<QWidget> CUiManager::currentWindow() const
 void CUiManager::activeWindows(const QString& message)
 {
     qDebug() << "second instance says:" << message;
+    if (m_loginDialog) {
+        m_loginDialog->setWindowState(m_loginDialog->windowState() & ~Qt::WindowMinimized);
+        m_loginDialog->show();
+        m_loginDialog->raise();
+        m_loginDialog->activateWindow();
+        return;
+    }
     const QSharedPointer<QWidget> window = currentWindow();
     if (!window) {
         qDebug() << "no window to bring forward";
@@ -128,6 +136,7 @@ void CUiManager::stopSyncAnimation(bool ok)
 
 bool CUiManager::initMain()
 {
+    hideLoginDialog();
     // The bookshelf window is the next step's; with no window to build, the
     // start goes on so that stored jobs are replayed.
     qDebug() << "main interface: no bookshelf window to build yet";
@@ -143,6 +152,7 @@ void CUiManager::logout()
     m_signInState = 2;
     qDebug() << "signed out of the interface; login required";
     emit sig_LoginRequired();
+    showLoginDialog();
 }
 
 
@@ -154,8 +164,11 @@ void CUiManager::loadUserHeadImg(const QString&)
 {
 }
 
-void CUiManager::pollingWx(const TS_Author_PollingWx&)
+void CUiManager::pollingWx(const TS_Author_PollingWx& reply)
 {
+    // A reply that arrives after the WeChat window or the dialog went is dropped.
+    if (m_loginDialog)
+        m_loginDialog->pollingWx(reply);
 }
 
 void CUiManager::pollingBindWx(const TS_Author_PollingBindWx&)

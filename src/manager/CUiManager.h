@@ -6,7 +6,9 @@
 #include <QObject>
 #include <QPointer>
 #include <QSharedPointer>
+#include <QStringList>
 
+class Dialog_LoginMain;
 class QMenu;
 class QSystemTrayIcon;
 class QWidget;
@@ -115,6 +117,72 @@ private:
     int m_signInState = 0;
     int m_syncRunning = 0;
     bool m_syncIndicatorAllowed = true;
+
+    // --- volume/chapter tree: reaching the writing window ---
+public:
+    // The writing window shows the chapter in its editor (null empties it);
+    // without a writing window nothing listens and nothing happens.
+    void openChapter(T_Book* book, T_Chapter* chapter) { emit sig_OpenChapter(book, chapter); }
+    // The writing window adds the chapter to its chapter tabs.
+    void selectChapter(T_Book* book, T_Chapter* chapter) { emit sig_SelectChapter(book, chapter); }
+    // The writing window runs the chapter's version history dialog.
+    void showTimeMachine(T_Chapter* chapter) { emit sig_ShowTimeMachine(chapter); }
+signals:
+    void sig_OpenChapter(T_Book* book, T_Chapter* chapter);
+    void sig_SelectChapter(T_Book* book, T_Chapter* chapter);
+    void sig_ShowTimeMachine(T_Chapter* chapter);
+
+    // --- the login dialog ---
+public:
+    // The login dialog while it exists, else null.
+    Dialog_LoginMain* loginDialog() const;
+    // Creates the login dialog on first need and shows it; without a widget
+    // application (headless runs) there is nothing to show.
+    void showLoginDialog();
+    // Hides the login dialog and deletes it 500 ms later.
+    void hideLoginDialog();
+
+private:
+    QPointer<Dialog_LoginMain> m_loginDialog;
+
+    // ---- memo windows ----
+public:
+    // A new memo window stays above the current main window: it becomes a
+    // dialog child of it (a free dialog window while there is none).
+    void setDialogParent(QWidget* widget);
+    // The chapter open in the writing window, which a memo is pinned to;
+    // the writing window keeps it up to date (0 = none open).
+    void setMemoChapter(int localBookId, int localChapterId);
+    int memoLocalBookId() const { return m_memoLocalBookId; }
+    int memoLocalChapterId() const { return m_memoLocalChapterId; }
+
+private:
+    int m_memoLocalBookId = 0;
+    int m_memoLocalChapterId = 0;
+
+    // --- writing tools: sensitive words, time machine, chapter recycle bin ---
+public:
+    // The chapter shown in the writing window's editor; null without a writing window.
+    T_Chapter* currentChapter() const;
+    // Makes the writing window's editor show the chapter again with its text
+    // reloaded; nothing without a writing window.
+    void showChapter(T_Book* book, T_Chapter* chapter);
+    // Scans the open editor's text with the sensitive-word matcher; 0 and no
+    // scan without a writing window.
+    int countSensitiveWords(int flags);
+    // Hands a treatment of the last scan's hits to the writing window's
+    // editor; nothing without a writing window.
+    void sensitiveWordsAction(int treatment);
+    // Moves a menu to the mouse cursor; with flag 0 raised by its height where
+    // it would pass the bottom of the writing window.
+    void moveToCursor(QWidget* menu, int flag);
+    // Paragraphs of a text: CR LF made LF, CR, tab and U+3000 removed, split
+    // on LF, empty parts dropped.
+    static QStringList splitParagraphs(const QString& text);
+    // The text as one HTML document, one <p> per paragraph, each trimmed.
+    static void chapterToHtml(const QString& content, QString& html, int fontSize, int lineHeight,
+                              int textIndent, int margin);
+
     // --- writing window ---
 public:
     // Opens the writing window on the book, creating the window on first use;
@@ -125,12 +193,8 @@ public:
     class Widget_Creation* creationWindow() const;
     // 0 no main window, 1 the writing window (the bookshelf adds its own).
     int windowMode() const { return m_windowMode; }
-    void openChapter(T_Book* book, T_Chapter* chapter);
-    void selectChapter(T_Book* book, T_Chapter* chapter);
-    void showChapter(T_Book* book, T_Chapter* chapter);
     void focusEditor();
     void updateChapterTitle(int localChapterId, const QString& name);
-    T_Chapter* currentChapter() const;
     void editorCopy();
     void editorPaste();
     void editorMoveCursor(int where);

@@ -50,6 +50,9 @@ void CUiManager::openCreation(T_Book* book)
         // Quitting from the tray or the session must not drop the words typed
         // since the last automatic save.
         connect(qApp, &QCoreApplication::aboutToQuit, this, &CUiManager::saveChapter, Qt::UniqueConnection);
+        // The chapter tree reaches the window through these two signals.
+        connect(this, &CUiManager::sig_OpenChapter, creationWindow(), &Widget_Creation::openChapter);
+        connect(this, &CUiManager::sig_SelectChapter, creationWindow(), &Widget_Creation::selectChapter);
     }
     m_windowMode = 1;
     if (!isFullScreen()) {
@@ -87,18 +90,6 @@ void CUiManager::chapterContent(T_Book* book, T_Chapter* chapter)
     // that very chapter (its unsent words were kept beside it as a copy).
     if (m_creation && chapter != nullptr && creationWindow()->getContent()->currentChapter() == chapter)
         creationWindow()->getContent()->showChapter(book, chapter, true);
-}
-
-void CUiManager::openChapter(T_Book* book, T_Chapter* chapter)
-{
-    if (m_creation)
-        creationWindow()->openChapter(book, chapter);
-}
-
-void CUiManager::selectChapter(T_Book* book, T_Chapter* chapter)
-{
-    if (m_creation)
-        creationWindow()->selectChapter(book, chapter);
 }
 
 void CUiManager::showChapter(T_Book* book, T_Chapter* chapter)

@@ -1,14 +1,49 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
+// One occurrence of a listed word in a scanned text (UTF-16 positions).
+struct SensitiveWordHit
+{
+    int position = 0;
+    int length = 0;
+    QString word;
+};
+
+// One line of the pinyin table: a toneless syllable and the characters read so.
+struct PinyinEntry
+{
+    QString syllable;
+    QList<int> codePoints;
+};
+using PinyinTable = QList<PinyinEntry>;
+
 // The two sensitive-word lists of the signed-in user: the platform's regular
-// list, filed by first character for the scan, and the user's own list.
+// list, filed by first character for the scan, and the user's own list; the
+// hits of the last scan and the pinyin table used to spell words out.
 class SensitiveWordMatcher
 {
 public:
+    SensitiveWordMatcher() = default;
+    SensitiveWordMatcher(const SensitiveWordMatcher&) = delete;
+    SensitiveWordMatcher& operator=(const SensitiveWordMatcher&) = delete;
+
+    // The treatments of found words.
+    enum Treatment {
+        MarkOnly = 1,
+        ReplaceByPinyin = 2,
+        ReplaceByStars = 3,
+        SeparateByDash = 4,
+    };
+    // Bits of the scan flags (the user's sensitiveStatus).
+    enum ListFlag {
+        RegularList = 1,
+        CustomList = 2,
+    };
+
     // Builds the regular index from the list text (entries separated by the
     // ideographic comma); entries are trimmed, empty ones are left out.
     void setWords(const QString& text);
@@ -22,8 +57,36 @@ public:
     const QMap<QString, QStringList>& wordIndex() const { return m_index; }
     int wordCount() const;
 
+    // Finds every occurrence of every listed word (overlapping ones and words
+    // inside longer words included) in the lists the flags name; keeps the
+    // hits until the next scan and returns their number.
+    int scan(const QString& text, int flags);
+    const QList<SensitiveWordHit>& results() const { return m_hits; }
+
+    // The toneless syllable of the first UTF-16 unit of ch; empty when the
+    // table has no such character or cannot be read (the next call retries).
+    QString pinyinOf(const QString& ch);
+
+    // The replacement of one word under treatments 2 to 4; the word itself for
+    // any other treatment.
+    QString replacementOf(const QString& word, int treatment);
+    // Applies treatment 2, 3 or 4 for the hits to the text: every occurrence of
+    // each hit's word is replaced, in hit order. cursor receives the smallest
+    // end (position + length) of those hits, -1 when none applied.
+    QString applyTreatment(const QString& text, const QList<SensitiveWordHit>& hits, int treatment,
+                           int* cursor = nullptr);
+
+    // Where the table is read from; tests point it elsewhere. Clears the table.
+    void setPinyinSource(const QString& path);
+    const PinyinTable& pinyinTable() const { return m_pinyin; }
+
 private:
+    void loadPinyin();
+
     QMap<QString, QStringList> m_index;
     QString m_customText;
     QStringList m_customWords;
+    QList<SensitiveWordHit> m_hits;
+    PinyinTable m_pinyin;
+    QString m_pinyinSource = QStringLiteral(":/res/txt/pinyin.txt");
 };

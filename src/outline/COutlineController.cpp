@@ -1,9 +1,32 @@
 #include "COutlineController.h"
 
-#include "db/records/T_Book.h"
-#include "manager/CPublicManager.h"
+#include "COutlineBookModel.h"
+#include "COutlineModel.h"
+#include "COutlineSortModel.h"
 
-COutlineController::COutlineController(QObject* parent) : QObject(parent) {}
+#include "common/DPIAdapter.h"
+#include "common/StyleType.h"
+#include "db/records/T_Book.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "ui/common/BkMessageBox.h"
+
+#include <QDebug>
+#include <QLabel>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickWidget>
+#include <QTimer>
+
+COutlineController::COutlineController(QObject* parent)
+    : QObject(parent), m_public(CPublicManager::instance()), m_jobs(CJobManager::instance())
+{
+    qmlRegisterUncreatableType<COutlineController>("OutlineEnums", 1, 1, "Enums",
+                                                   QStringLiteral("the outline controller is given, not made"));
+    connect(CUiManager::instance(), &CUiManager::sig_changeSkin, this, &COutlineController::sigTheme);
+}
 
 COutlineController* COutlineController::instance()
 {
@@ -11,22 +34,104 @@ COutlineController* COutlineController::instance()
     return controller;
 }
 
+// ---- the widget ----------------------------------------------------------------------
+
+void COutlineController::createModels()
+{
+    if (!m_model)
+        m_model = new COutlineModel(this);
+    if (!m_sortModel) {
+        m_sortModel = new COutlineSortModel(this);
+        m_sortModel->setSourceModel(m_model);
+    }
+    if (!m_bookModel)
+        m_bookModel = new COutlineBookModel(this);
+}
+
+QQuickWidget* COutlineController::getWidget()
+{
+    if (m_widget)
+        return m_widget;
+    auto* widget = new QQuickWidget;
+    widget->setFocusPolicy(Qt::StrongFocus);
+    widget->setClearColor(Qt::transparent);
+    widget->setAttribute(Qt::WA_AlwaysStackOnTop);
+    widget->setResizeMode(QQuickWidget::SizeViewToRootObject);
+    createModels();
+    m_model->setBook(currentBook());
+    QQmlContext* context = widget->rootContext();
+    context->setContextProperty(QStringLiteral("outlineCtr"), this);
+    context->setContextProperty(QStringLiteral("outlineModel"), m_sortModel.data());
+    context->setContextProperty(QStringLiteral("outlineBookModel"), m_bookModel.data());
+    widget->setSource(QUrl(QStringLiteral("qrc:/outline.qml")));
+    if (widget->status() == QQuickWidget::Error)
+        qWarning() << "outline panel not loaded:" << widget->errors();
+    m_widget = widget;
+    return widget;
+}
+
+void COutlineController::addAllItem(T_Book* book)
+{
+    if (book != nullptr)
+        showBook(book);
+}
+
+void COutlineController::showBook(T_Book* book)
+{
+    if (m_model)
+        m_model->setBook(book);
+    if (m_bookModel)
+        m_bookModel->refresh();
+    m_localBookId = book ? book->localId : 0;
+    updateCheckState();
+    if (book == nullptr) {
+        emit sigBookName(QString());
+        return;
+    }
+    emit sigBookName(book->bookName);
+    qDebug() << "loadOutline" << book->bookName << book->bookId << book->localId << book->outline.outlineList.size();
+}
+
+void COutlineController::setHeight(int height)
+{
+    emit sigHeight(height);
+}
+
+void COutlineController::reset()
+{
+    if (m_widget) {
+        m_widget->hide();
+        m_widget->setParent(nullptr);
+    }
+    showBook(nullptr);
+}
+
 T_Book* COutlineController::currentBook() const
 {
     if (m_localBookId < 1)
         return nullptr;
-    return CPublicManager::instance()->findBookByLocalId(m_localBookId);
+    return m_public->findBookByLocalId(m_localBookId);
 }
 
-void COutlineController::loadBook(T_Book* book)
+COutlineModel* COutlineController::outlineModel() const
 {
-    m_localBookId = book ? book->localId : 0;
-    emit sigBookChanged(m_localBookId);
+    return m_model;
 }
 
-void COutlineController::addItem(T_Book* book, T_Outline* outline, bool fromServer)
+COutlineSortModel* COutlineController::sortModel() const
 {
-    Q_UNUSED(fromServer)
+    return m_sortModel;
+}
+
+COutlineBookModel* COutlineController::bookModel() const
+{
+    return m_bookModel;
+}
+
+// ---- reports of the book operations --------------------------------------------------
+
+void COutlineController::addItem(T_Book* book, T_Outline* outline, bool fromSync)
+{
     if (outline == nullptr)
         return;
     if (book == nullptr) {
@@ -35,38 +140,252 @@ void COutlineController::addItem(T_Book* book, T_Outline* outline, bool fromServ
     }
     if (book->outline.outlineList.contains(outline))
         return;
+    if (m_model && book->localId == m_localBookId && m_model->book() == book) {
+        m_model->addItem(book, outline, fromSync);
+        return;
+    }
     book->outline.outlineList.append(outline);
-    if (book->localId == m_localBookId)
-        emit sigItemAdded(outline);
 }
 
-void COutlineController::removeItem(T_Book* book, T_Outline* outline, bool fromServer)
+void COutlineController::removeItem(T_Book* book, T_Outline* outline, bool fromSync)
 {
-    Q_UNUSED(fromServer)
     if (book == nullptr || outline == nullptr)
         return;
-    if (!book->outline.outlineList.removeOne(outline))
+    if (m_model && book->localId == m_localBookId && m_model->book() == book) {
+        m_model->removeItem(book, outline, fromSync);
+        updateCheckState();
         return;
-    const int localOutlineId = outline->localId;
-    delete outline;
-    if (book->localId == m_localBookId)
-        emit sigItemRemoved(book->localId, localOutlineId);
+    }
+    if (book->outline.outlineList.removeOne(outline))
+        delete outline;
 }
 
 void COutlineController::updateItem(T_Outline* outline)
 {
-    if (outline != nullptr)
-        emit sigItemChanged(outline);
+    if (m_model)
+        m_model->updateItem(outline);
 }
 
 void COutlineController::removeBook(int localBookId)
 {
     if (localBookId < 1 || localBookId != m_localBookId)
         return;
-    for (T_Book* book : qAsConst(CPublicManager::instance()->bookList)) {
+    for (T_Book* book : qAsConst(m_public->bookList)) {
         if (book->localId != localBookId) {
-            loadBook(book);
+            showBook(book);
             return;
         }
     }
+    // The last book left the shelf: its outlines can no longer be saved, so
+    // the panel shows none rather than cards whose edits would be refused.
+    showBook(nullptr);
+}
+
+// ---- operations of the panel ---------------------------------------------------------
+
+void COutlineController::close()
+{
+    if (m_widget)
+        m_widget->close();
+}
+
+void COutlineController::hide()
+{
+    if (m_widget)
+        m_widget->hide();
+    emit hideBall();
+}
+
+void COutlineController::showTip(const QString& tip)
+{
+    CUiManager::instance()->showSuccess(tip, 1000);
+}
+
+void COutlineController::toggleBook(int localId)
+{
+    if (T_Book* book = m_public->findBookByLocalId(localId))
+        showBook(book);
+}
+
+void COutlineController::create(int type)
+{
+    if (m_model)
+        m_model->create(type);
+}
+
+void COutlineController::create(int type, const QString& text)
+{
+    if (m_model)
+        m_model->create(type, text);
+}
+
+void COutlineController::update(int localId, int type, const QString& text)
+{
+    if (m_model)
+        m_model->update(localId, type, text);
+}
+
+bool COutlineController::confirmDelete(const QString& text)
+{
+    BkMessageBox box(CUiManager::instance()->currentWindow().data());
+    box.setTitle(tr("Delete"));
+    box.setText(text);
+    box.addButton(tr("Ok"));
+    box.addButton(tr("Cancel"));
+    box.textLabel()->setObjectName(QStringLiteral("RedContent"));
+    return box.exec() == 0;
+}
+
+void COutlineController::remove(int localId)
+{
+    if (!m_model)
+        return;
+    if (localId == 0) {
+        m_model->deleteItem(0);
+        updateCheckState();
+        return;
+    }
+    if (!confirmDelete(tr("Are you sure you want to delete this outline?")))
+        return;
+    if (m_model)
+        m_model->deleteItem(localId);
+    updateCheckState();
+}
+
+void COutlineController::removeAll()
+{
+    if (!m_model)
+        return;
+    if (!confirmDelete(tr("Are you sure you want to delete selected outline?")))
+        return;
+    if (m_model)
+        m_model->removeAll();
+    updateCheckState();
+}
+
+void COutlineController::setFilter(int type)
+{
+    if (m_sortModel)
+        m_sortModel->setFilter(type);
+}
+
+int COutlineController::sourceRow(int row) const
+{
+    if (!m_sortModel)
+        return -1;
+    const QModelIndex source = m_sortModel->mapToSource(m_sortModel->index(row, 0));
+    return source.isValid() ? source.row() : -1;
+}
+
+void COutlineController::move(int from, int to, int count)
+{
+    Q_UNUSED(count)
+    if (m_model && m_sortModel)
+        m_model->move(sourceRow(from), sourceRow(to));
+}
+
+void COutlineController::moveLine(int index, bool bottom)
+{
+    if (m_model && m_sortModel)
+        m_model->moveLine(sourceRow(index), bottom);
+}
+
+void COutlineController::moveLine(int index)
+{
+    moveLine(index, true);
+}
+
+void COutlineController::exportAll()
+{
+    if (m_model)
+        m_model->exportAll();
+}
+
+void COutlineController::expand(int localId, bool expand)
+{
+    if (m_model)
+        m_model->expand(localId, expand);
+}
+
+void COutlineController::expandAll(bool expand)
+{
+    if (m_model)
+        m_model->expandAll(expand);
+}
+
+void COutlineController::check(int localId, bool check)
+{
+    if (!m_model)
+        return;
+    m_model->check(localId, check);
+    updateCheckState();
+}
+
+void COutlineController::checkAll(bool check)
+{
+    if (!m_model)
+        return;
+    m_model->checkAll(check);
+    updateCheckState();
+}
+
+void COutlineController::edit(int localId, bool edit)
+{
+    if (!m_model)
+        return;
+    m_model->edit(localId, edit);
+    updateCheckState();
+}
+
+void COutlineController::updateCheckState()
+{
+    m_checkState = m_model ? m_model->checkState() : 0;
+    emit checkStateChanged(m_checkState);
+}
+
+QString COutlineController::bookName() const
+{
+    const T_Book* book = currentBook();
+    return book ? book->bookName : QString();
+}
+
+void COutlineController::clearFocus()
+{
+    if (!m_widget)
+        return;
+    m_refocusing = true;
+    m_widget->clearFocus();
+    QPointer<QQuickWidget> widget = m_widget;
+    QTimer::singleShot(200, this, [this, widget]() {
+        if (widget)
+            widget->setFocus(Qt::OtherFocusReason);
+        m_refocusing = false;
+    });
+}
+
+int COutlineController::getTheme() const
+{
+    switch (CQssManager::instance()->currentStyleType()) {
+    case StyleLight:
+    case StyleKraft:
+    case StyleCustom:
+        return 1;
+    case StyleDark:
+        return 2;
+    case StyleGreen:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
+double COutlineController::scale() const
+{
+    return DPIAdapter::instance()->scale();
+}
+
+void COutlineController::statistics(int len)
+{
+    m_public->statistics.outlineNum = len;
+    m_jobs->updateStatictics(m_public->userInfo.uid, m_public->statistics, StatisticsOutline);
 }

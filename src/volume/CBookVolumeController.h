@@ -3,49 +3,175 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
 
+class CBookChapterModel;
+class CBookChapterSortModel;
+class CBookVolumeModel;
+class CBookVolumeSortModel;
+class CJobManager;
+class CPublicManager;
+class CUiManager;
+class QAction;
+class QMenu;
+class QQuickWidget;
 struct T_Book;
 struct T_Chapter;
 struct T_Volume;
 
-// The volume/chapter tree of the writing window: the book it shows, the
-// order of each volume's chapters as shown, and the tree edits that become
-// book operations. The QML panel is not built yet; the controller keeps the
-// shown order itself so the book operations can ask for it. GUI thread only.
+// The volume/chapter tree of the writing window: the QML panel, the two list
+// models behind it and the panel's only bridge to the rest of the program.
+// It turns the panel's clicks, renames and drags into book operations, keeps
+// the tree in step when the book operations change the open book, and tells
+// the writing window which chapter to open. Book and chapter are remembered
+// by local id, so a book the model drops never leaves a dangling pointer.
+// GUI thread only.
 class CBookVolumeController : public QObject
 {
     Q_OBJECT
 public:
     static CBookVolumeController* instance();
+    ~CBookVolumeController() override;
+
+    // The panel, created on first call.
+    QQuickWidget* getQuickWidget();
+    CBookVolumeModel* volumeModel() const;
+    CBookVolumeSortModel* volumeSortModel() const;
 
     // The book shown (looked up by local id on use), null when none.
     T_Book* currentBook() const;
     bool isCurrentBook(const T_Book* book) const;
-    // Shows a book: each volume's chapters in ascending order number.
-    void loadBook(T_Book* book);
+    // The chapter open in the editor, null when none.
+    T_Chapter* currentChapter() const;
+
+    // Shows a book (null shows none) and, with a chapter, opens it.
+    void loadBook(T_Book* book, T_Chapter* chapter = nullptr);
+    void openChapter(T_Chapter* chapter);
     void reloadBook(T_Book* book);
 
     // A volume after the last one, named after the previous live volume;
     // through the job manager's volume add (fromSync records no job). Null
     // when it was not created.
     T_Volume* createVolume(T_Book* book, bool fromSync);
+    // Brings a recycled chapter back (job 1010), its deleted volume first, and
+    // puts it at its place in the tree. Nothing unless the tree shows this
+    // book; false when nothing was restored.
+    bool restoreChapter(T_Book* book, T_Chapter* chapter);
     // A chapter the platform delivered, appended to its volume in the tree.
     void addChapterItem(T_Book* book, T_Chapter* chapter);
 
-    // Chapter local id -> order number (1, 2, ...) of the volume's chapters
-    // as the tree shows them; empty when the tree shows another book or has
-    // no such volume.
+    // Chapter local id -> order number of the volume's chapters as the tree
+    // numbers them; empty when the tree shows another book or no such volume.
     QMap<int, int> getChapterOrderMap(int localVolumeId) const;
-    // The tree's order of one volume after a drag.
+    // Gives the listed chapters the order 1, 2, ... in that volume of the
+    // tree (taking them out of any other volume's list).
     void setChapterOrder(int localVolumeId, const QList<int>& localChapterIds);
 
+    // Chapter files. The dialog forms ask for the file and show failures in
+    // a message box; the path forms do the work and leave the reason of a
+    // failure in lastError(). A file is read and decoded before any chapter
+    // is made, so an unreadable file creates nothing.
+    bool importChapter(QString& text);
+    bool importChapterFile(const QString& path, QString& text);
+    void exportChapter(T_Chapter* chapter);
+    bool exportChapterTo(T_Chapter* chapter, const QString& path);
+    QString lastError() const { return m_lastError; }
+
+    // The context menus (built on first use).
+    QMenu* chapterMenu();
+    QMenu* volumeMenu();
+
+    // --- called by the panel; rows are rows of the sort models ---
+    Q_INVOKABLE CBookChapterModel* getChapterModel(int index);
+    Q_INVOKABLE CBookChapterSortModel* getChapterSortModel(int index);
+    Q_INVOKABLE void createNewVolume();
+    Q_INVOKABLE void createNewChapter();
+    Q_INVOKABLE void openRecycleBin();
+    Q_INVOKABLE void sortChapters();
+    Q_INVOKABLE void expand(int localId, bool expand);
+    Q_INVOKABLE void expandAll(bool expand);
+    Q_INVOKABLE void moveVolume(int from, int to, int count);
+    Q_INVOKABLE void moveVolumePos(int index, bool bottom = true);
+    Q_INVOKABLE void moveChapter(int from, int localFromVolumeId, int to, int localToVolumeId, bool bottom = true);
+    Q_INVOKABLE void moveChapterPos(int index, int fromVolumeId, int toVolumeId, bool bottom = true);
+    Q_INVOKABLE void clearVolumeLines();
+    Q_INVOKABLE void clearChapterLines();
+    Q_INVOKABLE void selectedVolume(int index);
+    Q_INVOKABLE void selectedChapter(int localVolumeId, int index, int localChapterId);
+    Q_INVOKABLE void editVolume(int index, bool edit);
+    Q_INVOKABLE void editChapter(int localVolumeId, int index, bool edit);
+    Q_INVOKABLE void changeVolumeName(int index, const QString& name);
+    Q_INVOKABLE void changeChapterName(int localVolumeId, int localChapterId, int index, const QString& name);
+    Q_INVOKABLE double scale() const;
+    Q_INVOKABLE void clearFocus();
+    Q_INVOKABLE int getTheme() const;
+    Q_INVOKABLE int getSort() const;
+    Q_INVOKABLE void showMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId, int volumeIndex,
+                              int chapterIndex);
+
+    // The theme number the panel uses for a style type.
+    static int themeOf(int styleType);
+
 signals:
+    void sigTheme();
+    void sigSort(int type);
+    void sigVolumeAdd(int sort);
+    void sigRecycle();
     void sigBookReloaded(int localBookId);
 
 private:
     explicit CBookVolumeController(QObject* parent = nullptr);
 
+    void ensureModels();
+    void buildMenus();
+    // The source row of a volume-panel row, -1 when it maps to none.
+    int volumeSourceRow(int index) const;
+    // The source row of a chapter-panel row of that volume, -1 when none.
+    int chapterSourceRow(int localVolumeId, int index) const;
+    int chapterProxyRow(int localVolumeId, int sourceRow) const;
+    // Makes the chapter current and has the writing window open it.
+    void makeCurrentAndOpen(T_Book* book, T_Chapter* chapter);
+    // A chapter at the end of the selected volume, added to the tree and
+    // selected; null when none could be made.
+    T_Chapter* addChapterAtEnd(T_Book* book);
+    void recordChapterMove(T_Book* book, int localFromChapterId, int localToChapterId, int localFromVolumeId,
+                           int localToVolumeId, bool bottom);
+
+    // Menu entries.
+    void onOpenNewTag();
+    void onRenameChapter();
+    void onExportChapter();
+    void onTimeMachine();
+    void onUpChapter();
+    void onDownChapter();
+    void onDeleteChapter();
+    void onRenameVolume();
+    void onUpVolume();
+    void onDownVolume();
+    void onDeleteVolume();
+    void onImportChapter();
+
+    CJobManager* m_jobManager = nullptr;
+    CUiManager* m_uiManager = nullptr;
+    CPublicManager* m_publicManager = nullptr;
     int m_localBookId = 0;
-    // Local volume id -> chapter local ids in the order shown.
-    QMap<int, QList<int>> m_chapterOrder;
+    int m_localChapterId = 0;
+    QPointer<QQuickWidget> m_quickWidget;
+    QPointer<CBookVolumeModel> m_volumeModel;
+    QPointer<CBookVolumeSortModel> m_volumeSortModel;
+
+    QMenu* m_chapterMenu = nullptr;
+    QMenu* m_volumeMenu = nullptr;
+    QAction* m_upChapter = nullptr;
+    QAction* m_downChapter = nullptr;
+    QAction* m_upVolume = nullptr;
+    QAction* m_downVolume = nullptr;
+    int m_menuVolumeId = -1;
+    int m_menuChapterId = -1;
+    int m_menuVolumeIndex = -1;
+    int m_menuChapterIndex = -1;
+
+    QString m_lastError;
 };

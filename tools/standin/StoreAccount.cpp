@@ -26,8 +26,9 @@ ApiResult Store::authNumber(const ApiCall& call)
     if (call.query.queryItemValue(QStringLiteral("uuid"), QUrl::FullyDecoded).isEmpty())
         return refuse(QStringLiteral("缺少uuid"));
     ApiResult result;
-    // The real platform enciphers the picture code; the stand-in has none to hide.
-    result.content = QJsonObject{{QStringLiteral("code"), QStringLiteral("1234")}};
+    // Always the code "1234", enciphered as the platform sends it (AES-128-ECB,
+    // PKCS #7, the client's key), Base64.
+    result.content = QJsonObject{{QStringLiteral("code"), QStringLiteral("ClHk80eaIGR+3X8m3b/Fsg==")}};
     return result;
 }
 

@@ -218,6 +218,7 @@ void Widget_Creation_Content::showChapter(T_Book* book, T_Chapter* chapter, bool
     m_chapter = chapter;
     m_public->userConf.curBookLocalId = book->localId;
     m_public->userConf.curChapterLocalId = chapter->localId;
+    m_ui->setMemoChapter(book->localId, chapter->localId);
     m_public->feeRate = book->money;
 
     setChapterText(chapter->content, true);
@@ -294,6 +295,7 @@ void Widget_Creation_Content::closeBook()
     m_chapter = nullptr;
     m_book = nullptr;
     m_chapterShown = false;
+    m_ui->setMemoChapter(0, 0);
     m_edit->clear();
     m_savedSerial = m_edit->editSerial();
 }

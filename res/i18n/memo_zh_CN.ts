@@ -1,0 +1,53 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>MemoItemWidget</name>
+    <message>
+        <source>Cut</source>
+        <translation>剪切</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>粘贴</translation>
+    </message>
+    <message>
+        <source>&lt;</source>
+        <translation>《</translation>
+    </message>
+    <message>
+        <source>&gt;</source>
+        <translation>》</translation>
+    </message>
+</context>
+<context>
+    <name>MemoListWidget</name>
+    <message>
+        <source>便签</source>
+        <translation>便签</translation>
+    </message>
+</context>
+<context>
+    <name>CMemoListDelegate</name>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Do you want to delete the current note?</source>
+        <translation>确定删除当前便签吗？</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+</TS>

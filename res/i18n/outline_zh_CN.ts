@@ -1,0 +1,61 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>COutlineController</name>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete this outline?</source>
+        <translation>确定要删除这条大纲吗？</translation>
+    </message>
+    <message>
+        <source>Are you sure you want to delete selected outline?</source>
+        <translation>确定要删除选中的大纲吗？</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>COutlineModel</name>
+    <message>
+        <source>Outline</source>
+        <translation>大纲</translation>
+    </message>
+    <message>
+        <source>save local</source>
+        <translation>保存到本地</translation>
+    </message>
+    <message>
+        <source>create failed</source>
+        <translation>创建失败</translation>
+    </message>
+</context>
+<context>
+    <name>outline</name>
+    <message>
+        <source>please input bool outline</source>
+        <translation>请输入本书概要</translation>
+    </message>
+    <message>
+        <source>please input plot outline</source>
+        <translation>请输入情节概要</translation>
+    </message>
+    <message>
+        <source>please input people outline</source>
+        <translation>请输入人物概要</translation>
+    </message>
+    <message>
+        <source>please input other outline</source>
+        <translation>请输入其他概要</translation>
+    </message>
+</context>
+</TS>

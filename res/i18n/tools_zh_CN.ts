@@ -1,0 +1,76 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>Widget_RecycleBin</name>
+    <message>
+        <source>Chapter Recyclebin</source>
+        <translation>章节回收站</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Recover</source>
+        <translation>恢复</translation>
+    </message>
+    <message>
+        <source>Delete All</source>
+        <translation>全部删除</translation>
+    </message>
+    <message>
+        <source>Recover All</source>
+        <translation>全部恢复</translation>
+    </message>
+    <message>
+        <source>creatTime:%1</source>
+        <translation>创建时间 : %1</translation>
+    </message>
+    <message>
+        <source>%1wordCount</source>
+        <translation>%1 字</translation>
+    </message>
+    <message>
+        <source>lastDay:%1</source>
+        <translation>剩余 : %1天</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_TimeMachine</name>
+    <message>
+        <source>Time Machine</source>
+        <translation>时光机</translation>
+    </message>
+    <message>
+        <source>Version List(%1/%2)</source>
+        <translation>版本列表（%1/%2）</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_CompareHint</name>
+    <message>
+        <source>Red is the deleted section</source>
+        <translation>红色为历史版本相比删除部分</translation>
+    </message>
+    <message>
+        <source>Blue is a new section</source>
+        <translation>蓝色为历史版本相比增加部分</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_SensitiveWords</name>
+    <message>
+        <source>SensitiveWords</source>
+        <translation>敏感词检测</translation>
+    </message>
+    <message>
+        <source>In this test, a total of %1 sensitive word was found!</source>
+        <translation>本次检测，共发现%1处敏感词！</translation>
+    </message>
+    <message>
+        <source>No sensitive words were found in this test!</source>
+        <translation>本次检测，未发现敏感词！</translation>
+    </message>
+</context>
+</TS>

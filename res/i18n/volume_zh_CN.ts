@@ -1,0 +1,163 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>CBookVolumeController</name>
+    <message>
+        <source>Open New Tag</source>
+        <translation>打开新标签页</translation>
+    </message>
+    <message>
+        <source>Creater Chapter</source>
+        <translation>创建新章</translation>
+    </message>
+    <message>
+        <source>Rename Chapter</source>
+        <translation>重命名</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出本章</translation>
+    </message>
+    <message>
+        <source>Time Machine</source>
+        <translation>时光机</translation>
+    </message>
+    <message>
+        <source>Up Chapter</source>
+        <translation>上移一章</translation>
+    </message>
+    <message>
+        <source>Down Chapter</source>
+        <translation>下移一章</translation>
+    </message>
+    <message>
+        <source>Delete Chapter</source>
+        <translation>删除章节</translation>
+    </message>
+    <message>
+        <source>Creat Volume</source>
+        <translation>创建新卷</translation>
+    </message>
+    <message>
+        <source>Rename Volume</source>
+        <translation>重命名</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>导入章节</translation>
+    </message>
+    <message>
+        <source>Up Volume</source>
+        <translation>上移一卷</translation>
+    </message>
+    <message>
+        <source>Down Volume</source>
+        <translation>下移一卷</translation>
+    </message>
+    <message>
+        <source>Delete Volume</source>
+        <translation>删除本卷</translation>
+    </message>
+    <message>
+        <source>delete chapter?</source>
+        <translation>确认要删除本章吗？
+        删除后在章节回收站中仍然可以看到。</translation>
+    </message>
+    <message>
+        <source>delete volume?</source>
+        <translation>是否删除当前卷，删除后卷下章节可以从章节回收站找回。</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>import chapter</source>
+        <translation>导入章节</translation>
+    </message>
+    <message>
+        <source>Text File (*.txt)</source>
+        <translation>Text File (*.txt)</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>open file failed</source>
+        <translation>打开文件失败</translation>
+    </message>
+    <message>
+        <source>read file failed</source>
+        <translation>读取文件失败</translation>
+    </message>
+    <message>
+        <source>unknown encoding</source>
+        <translation>无法识别文件的编码</translation>
+    </message>
+    <message>
+        <source>select volume</source>
+        <translation>请先选择分卷</translation>
+    </message>
+    <message>
+        <source>save chapter failed</source>
+        <translation>保存章节失败</translation>
+    </message>
+    <message>
+        <source>no book open</source>
+        <translation>没有打开的作品</translation>
+    </message>
+    <message>
+        <source>import failed</source>
+        <translation>导入失败</translation>
+    </message>
+    <message>
+        <source>select chapter</source>
+        <translation>请选择章节</translation>
+    </message>
+    <message>
+        <source>save local</source>
+        <translation>请选择保存的位置</translation>
+    </message>
+    <message>
+        <source>Text files(*.txt);;Text files (*.doc)</source>
+        <translation>Text files(*.txt);;Text files (*.doc)</translation>
+    </message>
+    <message>
+        <source>create failed</source>
+        <translation>创建失败</translation>
+    </message>
+    <message>
+        <source>create power</source>
+        <translation>没有写入权限</translation>
+    </message>
+    <message>
+        <source>write file failed</source>
+        <translation>写入文件失败</translation>
+    </message>
+    <message>
+        <source>read chapter failed</source>
+        <translation>读取章节失败</translation>
+    </message>
+</context>
+<context>
+    <name>volume</name>
+    <message>
+        <source>create volume</source>
+        <translation>创建新卷</translation>
+    </message>
+    <message>
+        <source>create chapter</source>
+        <translation>创建新章</translation>
+    </message>
+    <message>
+        <source>recycle bin</source>
+        <translation>章节回收站</translation>
+    </message>
+    <message>
+        <source>sort</source>
+        <translation>排序</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,325 @@
+#include "Dialog_TimeMachine.h"
+
+#include "Widget_CompareHint.h"
+#include "common/DPIAdapter.h"
+#include "common/DiffMatchPatch.h"
+#include "common/ServerClock.h"
+#include "common/StyleType.h"
+#include "common/Utility.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter_TimeMachineItem.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "remote/records/ChapterRecords.h"
+#include "ui/common/CBaseTitleBar.h"
+#include "ui/common/NcFramelessHelper.h"
+
+#include <QDebug>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStringListModel>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
+    : QDialog(parent),
+      m_chapter(chapter),
+      m_jobs(CJobManager::instance()),
+      m_ui(CUiManager::instance()),
+      m_qss(CQssManager::instance()),
+      m_scale(DPIAdapter::instance()->scale())
+{
+    buildForm();
+    m_currentIndex = -1;
+    clearVersions();
+    if (m_chapter && m_jobs->getContentBlades(m_chapter->localId, m_versions)) {
+        for (const T_Chapter_TimeMachineItem* item : qAsConst(m_versions))
+            m_labels.append(timeToString(static_cast<quint32>(item->createTime)));
+    }
+    // The chapter list is read without texts; compare with the stored one.
+    if (m_chapter && !m_chapter->contentLoaded && !m_jobs->getChapterContent(m_chapter))
+        qWarning() << "time machine: chapter text not read" << m_chapter->localId;
+    initUI();
+
+    connect(m_titleBar, &CBaseTitleBar::sig_close, this, &QDialog::accept);
+    connect(m_list, &QListView::clicked, this, &Dialog_TimeMachine::onRowClicked);
+    connect(m_btnRestore, &QPushButton::clicked, this, &Dialog_TimeMachine::restoreVersion);
+
+    m_hint = new Widget_CompareHint(this);
+    m_hint->hide();
+
+    m_model = new QStringListModel(this);
+    m_list->setModel(m_model);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setMouseTracking(true);
+}
+
+Dialog_TimeMachine::~Dialog_TimeMachine()
+{
+    qDeleteAll(m_versions);
+}
+
+void Dialog_TimeMachine::clearVersions()
+{
+    m_labels.clear();
+    qDeleteAll(m_versions);
+    m_versions.clear();
+}
+
+void Dialog_TimeMachine::buildForm()
+{
+    setObjectName(QStringLiteral("Dialog_TimeMachine"));
+    setFixedSize(1100, 800);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 10, 10, 10);
+    m_background = new QWidget(this);
+    m_background->setObjectName(QStringLiteral("Dialog_TimeMachine_Bg"));
+    m_background->setAttribute(Qt::WA_StyledBackground, true);
+    outer->addWidget(m_background);
+    auto* bgLayout = new QVBoxLayout(m_background);
+    bgLayout->setContentsMargins(0, 0, 0, 0);
+    bgLayout->setSpacing(0);
+
+    m_titleBar = new CBaseTitleBar(m_background);
+    m_titleBar->setObjectName(QStringLiteral("widgetTitle"));
+    m_titleBar->setFixedHeight(38);
+    bgLayout->addWidget(m_titleBar);
+
+    m_stack = new QStackedWidget(m_background);
+    m_stack->setObjectName(QStringLiteral("stackedWidget"));
+    bgLayout->addWidget(m_stack);
+
+    m_page = new QWidget(m_stack);
+    m_page->setObjectName(QStringLiteral("page"));
+    auto* columns = new QHBoxLayout(m_page);
+    columns->setContentsMargins(0, 0, 0, 0);
+    columns->setSpacing(0);
+
+    auto header = [this](const QString& name, const QMargins& margins) {
+        auto* w = new QWidget(m_page);
+        w->setObjectName(name);
+        w->setFixedHeight(40);
+        auto* row = new QHBoxLayout(w);
+        row->setContentsMargins(margins);
+        return qMakePair(w, row);
+    };
+
+    auto* left = new QVBoxLayout();
+    left->setSpacing(0);
+    auto t1 = header(QStringLiteral("widgetT1"), QMargins(20, 0, 0, 0));
+    m_labelCount = new QLabel(QStringLiteral("版本列表（0/0）"), t1.first);
+    m_labelCount->setObjectName(QStringLiteral("labelCount"));
+    t1.second->addWidget(m_labelCount);
+    left->addWidget(t1.first);
+    m_list = new QListView(m_page);
+    m_list->setObjectName(QStringLiteral("listView"));
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    left->addWidget(m_list);
+    columns->addLayout(left);
+
+    auto* middle = new QVBoxLayout();
+    middle->setSpacing(0);
+    auto t2 = header(QStringLiteral("widgetT2"), QMargins(20, 0, 30, 0));
+    auto* label2 = new QLabel(QStringLiteral("历史版本"), t2.first);
+    label2->setObjectName(QStringLiteral("label_2"));
+    t2.second->addWidget(label2);
+    t2.second->addStretch(1);
+    m_btnRestore = new QPushButton(QStringLiteral("恢复此版本"), t2.first);
+    m_btnRestore->setObjectName(QStringLiteral("btnRestore"));
+    m_btnRestore->setFixedSize(86, 26);
+    m_btnRestore->setCursor(Qt::PointingHandCursor);
+    m_btnRestore->setIconSize(QSize(14, 14));
+    t2.second->addWidget(m_btnRestore);
+    middle->addWidget(t2.first);
+    m_versionText = new QTextBrowser(m_page);
+    m_versionText->setObjectName(QStringLiteral("text_blade_content"));
+    middle->addWidget(m_versionText);
+    columns->addLayout(middle, 1);
+
+    auto* right = new QVBoxLayout();
+    right->setSpacing(0);
+    auto t3 = header(QStringLiteral("widgetT3"), QMargins(20, 0, 0, 0));
+    t3.second->setSpacing(6);
+    auto* label3 = new QLabel(QStringLiteral("当前版本"), t3.first);
+    label3->setObjectName(QStringLiteral("label_3"));
+    t3.second->addWidget(label3);
+    m_btnTips = new QPushButton(t3.first);
+    m_btnTips->setObjectName(QStringLiteral("btnTips"));
+    m_btnTips->setFixedSize(18, 18);
+    m_btnTips->setCursor(Qt::PointingHandCursor);
+    t3.second->addWidget(m_btnTips);
+    t3.second->addStretch(1);
+    right->addWidget(t3.first);
+    m_currentText = new QTextBrowser(m_page);
+    m_currentText->setObjectName(QStringLiteral("text_blade_current_content"));
+    right->addWidget(m_currentText);
+    columns->addLayout(right, 1);
+    m_stack->addWidget(m_page);
+
+    m_emptyPage = new QWidget(m_stack);
+    m_emptyPage->setObjectName(QStringLiteral("page_2"));
+    auto* empty = new QVBoxLayout(m_emptyPage);
+    empty->setSpacing(20);
+    empty->setContentsMargins(0, 0, 0, 20);
+    empty->addStretch(1);
+    auto* pixmap = new QLabel(m_emptyPage);
+    pixmap->setObjectName(QStringLiteral("labelPixmap"));
+    pixmap->setFixedSize(175, 175);
+    empty->addWidget(pixmap, 0, Qt::AlignHCenter);
+    auto* explain = new QLabel(QStringLiteral("这里还没有内容哦 时光机需要在联网情况下使用"), m_emptyPage);
+    explain->setObjectName(QStringLiteral("labelExplain"));
+    explain->setFixedWidth(156);
+    explain->setAlignment(Qt::AlignCenter);
+    explain->setWordWrap(true);
+    empty->addWidget(explain, 0, Qt::AlignHCenter);
+    empty->addStretch(1);
+    m_stack->addWidget(m_emptyPage);
+    m_stack->setCurrentWidget(m_page);
+}
+
+void Dialog_TimeMachine::initUI()
+{
+    setAttribute(Qt::WA_TranslucentBackground, true);
+    auto* frameless = new NcFramelessHelper(this);
+    frameless->setWidgetMovable(true);
+    frameless->setWidgetResizable(false);
+    frameless->activateOn(this);
+    m_qss->addShadowEffect(m_background);
+    m_background->setObjectName(QStringLiteral("CommonWidgetBg"));
+    m_titleBar->setTitle(tr("Time Machine"));
+
+    const int style = m_qss->currentStyleType();
+    QString icon;
+    if (style == StyleLight || style == StyleKraft || style == StyleCustom)
+        icon = QStringLiteral(":/res/skin/light/creation/btn_refresh.png");
+    else if (style & StyleDark)
+        icon = QStringLiteral(":/res/skin/dark/creation/btn_refresh.png");
+    else if (style == StyleGreen)
+        icon = QStringLiteral(":/res/skin/green/creation/btn_refresh.png");
+    if (!icon.isEmpty())
+        m_btnRestore->setIcon(QIcon(icon));
+
+    m_btnTips->setAttribute(Qt::WA_Hover, true);
+    m_btnTips->installEventFilter(this);
+    DPIAdapter::instance()->adaptWidget(m_background);
+    const QSize form = m_btnRestore->iconSize();
+    m_btnRestore->setIconSize(QSize(static_cast<int>(std::lround(form.width() * m_scale)),
+                                    static_cast<int>(std::lround(form.height() * m_scale))));
+}
+
+void Dialog_TimeMachine::showEvent(QShowEvent* event)
+{
+    if (m_labels.isEmpty()) {
+        m_stack->setCurrentWidget(m_emptyPage);
+    } else {
+        m_stack->setCurrentWidget(m_page);
+        m_model->setStringList(m_labels);
+        m_list->setCurrentIndex(m_model->index(0));
+        m_labelCount->setText(tr("Version List(%1/%2)").arg(QString::number(1), QString::number(m_model->rowCount())));
+        compareVersion(0);
+    }
+    QDialog::showEvent(event);
+}
+
+void Dialog_TimeMachine::onRowClicked(const QModelIndex& index)
+{
+    m_labelCount->setText(
+        tr("Version List(%1/%2)").arg(QString::number(index.row() + 1), QString::number(m_model->rowCount())));
+    compareVersion(index.row());
+}
+
+QString Dialog_TimeMachine::markedText(const QString& oldText, const QString& newText)
+{
+    DiffMatchPatch engine;
+    const QList<Diff> diffs = engine.diff_main(oldText.isNull() ? QStringLiteral("") : oldText,
+                                               newText.isNull() ? QStringLiteral("") : newText, true);
+    QString marked;
+    for (const Diff& d : diffs) {
+        switch (d.operation) {
+        case DELETE:
+            marked += QStringLiteral("<span style='color:#ff0000;'>");
+            break;
+        case INSERT:
+            marked += QStringLiteral("<span style='color:#0000ff;'>");
+            break;
+        case EQUAL:
+            marked += QStringLiteral("<span>");
+            break;
+        }
+        marked += d.text;
+        marked += QStringLiteral("</span>");
+    }
+    marked.replace(QLatin1Char('\n'), QStringLiteral("<br>&nbsp;&nbsp;&nbsp;&nbsp;"));
+    return marked;
+}
+
+void Dialog_TimeMachine::compareVersion(int row)
+{
+    if (row < 0 || row >= m_versions.size() || m_versions.at(row) == nullptr || m_chapter == nullptr)
+        return;
+    m_currentIndex = row;
+    const T_Chapter_TimeMachineItem* version = m_versions.at(row);
+    const QString marked = markedText(version->content, m_chapter->content);
+
+    const int fontSize = static_cast<int>(14 * m_scale);
+    const int lineHeight = static_cast<int>(24 * m_scale);
+    const int indent = static_cast<int>(24 * m_scale);
+    QString versionHtml;
+    QString currentHtml;
+    CUiManager::chapterToHtml(version->content, versionHtml, fontSize, lineHeight, indent, 10);
+    CUiManager::chapterToHtml(marked, currentHtml, fontSize, lineHeight, indent, 10);
+    m_versionText->setHtml(versionHtml);
+    m_currentText->setHtml(currentHtml);
+}
+
+void Dialog_TimeMachine::restoreVersion()
+{
+    if (m_chapter == nullptr || m_currentIndex < 0 || m_currentIndex >= m_versions.size()
+        || m_versions.at(m_currentIndex) == nullptr)
+        return;
+    const T_Chapter_TimeMachineItem* version = m_versions.at(m_currentIndex);
+    m_chapter->content = version->content;
+    m_chapter->calcWordCount();
+
+    TC_Chapter_Edit_Content request;
+    request.header = T_Http_Custom();
+    request.header.localBookId = m_chapter->localBookId;
+    request.header.localChapterId = m_chapter->localId;
+    request.header.jobType = JobType::ChapterEditContent;
+    request.content = m_chapter->content;
+    request.updateTime = static_cast<int>(currentServerTime());
+    request.isSendToSrv = true;
+    if (!m_jobs->chapter_edit_content(request))
+        qWarning() << "time machine: restored text not saved" << m_chapter->localId;
+
+    T_Book* book = CPublicManager::instance()->findBookByLocalId(m_chapter->localBookId);
+    if (book)
+        book->calcWordCount();
+    m_jobs->moveBookToFront(book, true);
+    compareVersion(m_currentIndex);
+    if (m_ui->currentChapter() == m_chapter)
+        m_ui->showChapter(book, m_chapter);
+}
+
+bool Dialog_TimeMachine::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_btnTips) {
+        if (event->type() == QEvent::HoverEnter) {
+            const QPoint corner = m_btnTips->mapToGlobal(QPoint(m_btnTips->width(), 0));
+            m_hint->move(corner + QPoint(6, -16));
+            m_hint->raise();
+            m_hint->show();
+        } else if (event->type() == QEvent::HoverLeave) {
+            m_hint->hide();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+
+class CBaseTitleBar;
+class CJobManager;
+class CQssManager;
+class CUiManager;
+class QLabel;
+class QListView;
+class QPushButton;
+class QStackedWidget;
+class QStringListModel;
+class QTextBrowser;
+class Widget_CompareHint;
+struct T_Chapter;
+struct T_Chapter_TimeMachineItem;
+
+// The chapter history: the newest stored versions of one chapter, the chosen
+// one beside the current text with deletions red and insertions blue, and the
+// restore of a version as the chapter's text. Modal, one per opening.
+class Dialog_TimeMachine : public QDialog
+{
+    Q_OBJECT
+public:
+    Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent = nullptr);
+    ~Dialog_TimeMachine() override;
+
+    // Shows version row against the chapter's current text.
+    void compareVersion(int row);
+    // Makes the shown version the chapter's text.
+    void restoreVersion();
+
+    int currentIndex() const { return m_currentIndex; }
+    const QStringList& labels() const { return m_labels; }
+
+    // The current text marked against an older one: deletions red, insertions
+    // blue, line breaks kept as <br> with an indent. Markup in the texts is
+    // passed through as it stands.
+    static QString markedText(const QString& oldText, const QString& newText);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildForm();
+    void initUI();
+    void clearVersions();
+    void onRowClicked(const QModelIndex& index);
+
+    QStringListModel* m_model = nullptr;
+    Widget_CompareHint* m_hint = nullptr;
+    QStringList m_labels;
+    QList<T_Chapter_TimeMachineItem*> m_versions;
+    T_Chapter* m_chapter = nullptr;
+    CJobManager* m_jobs = nullptr;
+    CUiManager* m_ui = nullptr;
+    CQssManager* m_qss = nullptr;
+    int m_currentIndex = -1;
+    double m_scale = 1.0;
+
+    QWidget* m_background = nullptr;
+    CBaseTitleBar* m_titleBar = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    QWidget* m_page = nullptr;
+    QWidget* m_emptyPage = nullptr;
+    QLabel* m_labelCount = nullptr;
+    QListView* m_list = nullptr;
+    QPushButton* m_btnRestore = nullptr;
+    QPushButton* m_btnTips = nullptr;
+    QTextBrowser* m_versionText = nullptr;
+    QTextBrowser* m_currentText = nullptr;
+};

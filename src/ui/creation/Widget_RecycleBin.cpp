@@ -1,0 +1,378 @@
+#include "Widget_RecycleBin.h"
+
+#include "ChapterListDelegate.h"
+#include "ChapterListModel.h"
+#include "common/DPIAdapter.h"
+#include "common/ServerClock.h"
+#include "common/Utility.h"
+#include "db/records/T_Book.h"
+#include "manager/CJobManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "remote/records/ChapterRecords.h"
+#include "ui/common/CBaseTitleBar.h"
+#include "ui/common/NcFramelessHelper.h"
+#include "volume/CBookVolumeController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDebug>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QVBoxLayout>
+
+namespace {
+constexpr qint64 kKeepSeconds = 2592000;  // 30 days in the bin
+constexpr qint64 kDaySeconds = 86400;
+}
+
+Widget_RecycleBin::Widget_RecycleBin(QWidget* parent)
+    : QWidget(parent),
+      m_ui(CUiManager::instance()),
+      m_jobs(CJobManager::instance()),
+      m_scale(DPIAdapter::instance()->scale())
+{
+    buildForm();
+    DPIAdapter::instance()->adaptWidget(m_inner);
+    CQssManager::instance()->addShadowEffect(m_inner);
+    setWindowFlags(windowFlags() | Qt::Dialog | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground, true);
+    auto* frameless = new NcFramelessHelper(this);
+    frameless->setWidgetMovable(true);
+    frameless->setWidgetResizable(false);
+    frameless->activateOn(this);
+
+    m_model = new ChapterListModel(this);
+    m_delegate = new ChapterListDelegate(m_list);
+    m_delegate->setMode(7);
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(m_delegate);
+    m_list->viewport()->installEventFilter(m_delegate);
+    m_list->setMouseTracking(true);
+
+    m_menu = new QMenu(this);
+    m_menu->setMinimumWidth(static_cast<int>(136 * m_scale));
+    m_menu->setWindowFlags(m_menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    m_menu->setAttribute(Qt::WA_TranslucentBackground, true);
+    connect(m_menu->addAction(tr("Delete")), &QAction::triggered, this, &Widget_RecycleBin::deleteCurrent);
+    connect(m_menu->addAction(tr("Recover")), &QAction::triggered, this, &Widget_RecycleBin::recoverCurrent);
+    m_menu->addSeparator();
+    connect(m_menu->addAction(tr("Delete All")), &QAction::triggered, this, &Widget_RecycleBin::deleteAll);
+    connect(m_menu->addAction(tr("Recover All")), &QAction::triggered, this, &Widget_RecycleBin::recoverAll);
+
+    connect(m_delegate, &ChapterListDelegate::sig_onMousePressedByLeftBtn, this,
+            &Widget_RecycleBin::onMousePressedByLeftBtn);
+    connect(m_delegate, &ChapterListDelegate::sig_onMousePressedByRightBtn, this,
+            &Widget_RecycleBin::onMousePressedByRightBtn);
+    connect(m_titleBar, &CBaseTitleBar::sig_close, this, &Widget_RecycleBin::closeBin);
+}
+
+Widget_RecycleBin::~Widget_RecycleBin() = default;
+
+void Widget_RecycleBin::buildForm()
+{
+    setObjectName(QStringLiteral("Widget_RecycleBin"));
+    setFixedSize(static_cast<int>(828 * m_scale), static_cast<int>(556 * m_scale));
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 10, 10, 10);
+    outer->setSpacing(0);
+
+    m_inner = new QWidget(this);
+    m_inner->setObjectName(QStringLiteral("CommonWidgetBg"));
+    m_inner->setAttribute(Qt::WA_StyledBackground, true);
+    outer->addWidget(m_inner);
+    auto* innerLayout = new QVBoxLayout(m_inner);
+    innerLayout->setContentsMargins(0, 0, 0, 0);
+    innerLayout->setSpacing(0);
+
+    m_titleBar = new CBaseTitleBar(m_inner);
+    m_titleBar->setObjectName(QStringLiteral("widgetTitle"));
+    m_titleBar->setFixedHeight(46);
+    m_titleBar->setTitle(tr("Chapter Recyclebin"));
+    innerLayout->addWidget(m_titleBar);
+
+    m_stack = new QStackedWidget(m_inner);
+    m_stack->setObjectName(QStringLiteral("stackedWidget"));
+    innerLayout->addWidget(m_stack);
+
+    m_listPage = new QWidget(m_stack);
+    m_listPage->setObjectName(QStringLiteral("page"));
+    auto* row = new QHBoxLayout(m_listPage);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    m_list = new QListView(m_listPage);
+    m_list->setObjectName(QStringLiteral("recycle_listview"));
+    m_list->setFixedWidth(180);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setSpacing(0);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    row->addWidget(m_list);
+    auto* line = new QWidget(m_listPage);
+    line->setObjectName(QStringLiteral("CommonLine"));
+    line->setAttribute(Qt::WA_StyledBackground, true);
+    line->setFixedWidth(1);
+    row->addWidget(line);
+
+    auto* column = new QVBoxLayout();
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* info = new QWidget(m_listPage);
+    info->setObjectName(QStringLiteral("widget_recycle_info"));
+    info->setFixedHeight(66);
+    auto* grid = new QGridLayout(info);
+    grid->setContentsMargins(20, 10, 0, 10);
+    m_volumeName = new QLabel(info);
+    m_volumeName->setObjectName(QStringLiteral("label_volumeName"));
+    m_wordCount = new QLabel(info);
+    m_wordCount->setObjectName(QStringLiteral("label_wordCount"));
+    m_wordCount->setMinimumWidth(60);
+    m_wordCount->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_createTime = new QLabel(info);
+    m_createTime->setObjectName(QStringLiteral("label_creatTime"));
+    m_dateTime = new QLabel(info);
+    m_dateTime->setObjectName(QStringLiteral("label_DateTime"));
+    grid->addWidget(m_volumeName, 0, 0, 1, 4);
+    grid->addWidget(m_wordCount, 1, 0);
+    grid->addWidget(m_createTime, 1, 1);
+    grid->addWidget(m_dateTime, 1, 2);
+    grid->setColumnStretch(3, 1);
+    column->addWidget(info);
+    m_text = new QTextBrowser(m_listPage);
+    m_text->setObjectName(QStringLiteral("textEdit_recycle"));
+    m_text->setContextMenuPolicy(Qt::NoContextMenu);
+    m_text->document()->rootFrame()->setFrameFormat([this]() {
+        QTextFrameFormat format = m_text->document()->rootFrame()->frameFormat();
+        format.setMargin(12);
+        return format;
+    }());
+    column->addWidget(m_text);
+    row->addLayout(column);
+    m_stack->addWidget(m_listPage);
+
+    m_emptyPage = new QWidget(m_stack);
+    m_emptyPage->setObjectName(QStringLiteral("page_2"));
+    auto* empty = new QVBoxLayout(m_emptyPage);
+    empty->addStretch(1);
+    auto* pixmap = new QLabel(m_emptyPage);
+    pixmap->setObjectName(QStringLiteral("labelPixmap"));
+    pixmap->setFixedSize(175, 175);
+    empty->addWidget(pixmap, 0, Qt::AlignHCenter);
+    auto* explain = new QLabel(QStringLiteral("这里还没有内容哦"), m_emptyPage);
+    explain->setObjectName(QStringLiteral("labelExplain"));
+    explain->setAlignment(Qt::AlignCenter);
+    empty->addWidget(explain, 0, Qt::AlignHCenter);
+    empty->addStretch(1);
+    m_stack->addWidget(m_emptyPage);
+}
+
+int Widget_RecycleBin::daysLeft(qint64 recycleTime, qint64 now)
+{
+    const qint64 rest = kKeepSeconds - (now - recycleTime);
+    qint64 days = rest / kDaySeconds;
+    if (rest % kDaySeconds != 0)
+        ++days;
+    return static_cast<int>(days);
+}
+
+void Widget_RecycleBin::loadBook(T_Book* book)
+{
+    clearDetails();
+    repaint();
+    m_book = book;
+    m_chapter = nullptr;
+    if (book == nullptr)
+        return;
+    m_model->loadBook(book, true);
+    if (!book->recycleChapterList.isEmpty()) {
+        showDetails(book->recycleChapterList.first());
+        m_list->setCurrentIndex(m_model->index(0));
+        m_stack->setCurrentWidget(m_listPage);
+    } else {
+        m_stack->setCurrentWidget(m_emptyPage);
+    }
+}
+
+void Widget_RecycleBin::clearDetails()
+{
+    m_volumeName->setText(QString());
+    m_wordCount->setText(QString());
+    m_createTime->setText(QString());
+    m_dateTime->setText(QString());
+    m_text->clear();
+}
+
+void Widget_RecycleBin::showDetails(T_Chapter* chapter)
+{
+    m_chapter = chapter;
+    if (chapter == nullptr)
+        return;
+    if (!chapter->contentLoaded && !m_jobs->getChapterContent(chapter))
+        qWarning() << "recycled chapter text not read" << chapter->localId;
+    m_createTime->setText(tr("creatTime:%1").arg(timeToString(static_cast<quint32>(chapter->createTime))));
+    m_wordCount->setText(tr("%1wordCount").arg(chapter->content.length()));
+    m_dateTime->setText(tr("lastDay:%1").arg(daysLeft(chapter->recycleTime, currentServerTime())));
+    QString html;
+    CUiManager::chapterToHtml(chapter->content, html, static_cast<int>(14 * m_scale), static_cast<int>(24 * m_scale),
+                              static_cast<int>(25 * m_scale), static_cast<int>(16 * m_scale));
+    m_text->setHtml(html);
+    if (m_book) {
+        if (const T_Volume* volume = m_book->findVolumeByLocalId(chapter->localVolumeId))
+            m_volumeName->setText(volume->volumeName);
+    }
+}
+
+T_Chapter* Widget_RecycleBin::neighbourOf(const T_Chapter* chapter) const
+{
+    if (m_book == nullptr || chapter == nullptr)
+        return nullptr;
+    const QList<T_Chapter*>& list = m_book->recycleChapterList;
+    const int n = list.size();
+    const int i = list.indexOf(const_cast<T_Chapter*>(chapter));
+    if (i < 0 || n < 2)
+        return nullptr;
+    return i < n - 1 ? list.at(i + 1) : list.at(i - 1);
+}
+
+void Widget_RecycleBin::selectChapter(T_Chapter* chapter)
+{
+    const int row = m_book ? m_book->recycleChapterList.indexOf(chapter) : -1;
+    m_list->setCurrentIndex(m_model->index(row));
+    showDetails(chapter);
+}
+
+void Widget_RecycleBin::showEmptyPage()
+{
+    m_chapter = nullptr;
+    clearDetails();
+    m_stack->setCurrentWidget(m_emptyPage);
+}
+
+void Widget_RecycleBin::onMousePressedByLeftBtn(int localChapterId)
+{
+    if (m_book == nullptr)
+        return;
+    if (T_Chapter* chapter = m_book->findChapterByLocalId(localChapterId))
+        showDetails(chapter);
+}
+
+void Widget_RecycleBin::onMousePressedByRightBtn(int localChapterId, int row)
+{
+    Q_UNUSED(row)
+    if (m_book == nullptr)
+        return;
+    T_Chapter* chapter = m_book->findChapterByLocalId(localChapterId);
+    if (chapter == nullptr)
+        return;
+    showDetails(chapter);
+    m_ui->moveToCursor(m_menu, 0);
+    m_menu->show();
+}
+
+void Widget_RecycleBin::deleteForGood(T_Chapter* chapter)
+{
+    TC_Chapter_Delete request;
+    request.header.localBookId = chapter->localBookId;
+    request.header.localChapterId = chapter->localId;
+    request.updateTime = static_cast<int>(currentServerTime());
+    if (!m_jobs->chapter_delete(request))
+        qWarning() << "recycled chapter not deleted" << request.header.localChapterId;
+}
+
+void Widget_RecycleBin::deleteCurrent()
+{
+    clearDetails();
+    T_Chapter* chapter = m_chapter;
+    if (chapter == nullptr)
+        return;
+    T_Chapter* neighbour = neighbourOf(chapter);
+    m_model->removeItem(chapter->localId);
+    deleteForGood(chapter);  // the record is gone after this
+    if (neighbour == nullptr) {
+        showEmptyPage();
+        return;
+    }
+    selectChapter(neighbour);
+}
+
+void Widget_RecycleBin::recoverCurrent()
+{
+    clearDetails();
+    T_Chapter* chapter = m_chapter;
+    if (chapter == nullptr || m_book == nullptr || !m_book->recycleChapterList.contains(chapter))
+        return;
+    m_model->removeItem(chapter->localId);
+    T_Chapter* neighbour = neighbourOf(chapter);
+    if (neighbour) {
+        // Its row in the list without the recovered chapter.
+        int row = m_book->recycleChapterList.indexOf(neighbour);
+        if (row > m_book->recycleChapterList.indexOf(chapter))
+            --row;
+        m_list->setCurrentIndex(m_model->index(row));
+        showDetails(neighbour);
+    } else {
+        showEmptyPage();
+    }
+    if (!CBookVolumeController::instance()->restoreChapter(m_book, chapter))
+        qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
+}
+
+void Widget_RecycleBin::deleteAll()
+{
+    clearDetails();
+    m_model->clear();
+    resetView();
+    if (m_book) {
+        const int n = m_book->recycleChapterList.size();
+        for (int i = 0; i < n && !m_book->recycleChapterList.isEmpty(); ++i)
+            deleteForGood(m_book->recycleChapterList.first());
+    }
+    showEmptyPage();
+}
+
+void Widget_RecycleBin::recoverAll()
+{
+    clearDetails();
+    m_model->clear();
+    resetView();
+    if (m_book) {
+        // The list shrinks with each restore; a chapter the restore refuses
+        // stays where it is, so the walk goes by position.
+        const QList<T_Chapter*> chapters = m_book->recycleChapterList;
+        for (T_Chapter* chapter : chapters) {
+            if (!CBookVolumeController::instance()->restoreChapter(m_book, chapter))
+                qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
+        }
+    }
+    showEmptyPage();
+}
+
+void Widget_RecycleBin::closeBin()
+{
+    clearDetails();
+    m_model->clear();
+    resetView();
+    close();
+}
+
+void Widget_RecycleBin::resetView()
+{
+    // The model was emptied without notice; a fresh attachment makes the view
+    // and its selection forget the old rows.
+    m_list->setModel(nullptr);
+    m_list->setModel(m_model);
+}
+
+void Widget_RecycleBin::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    m_list->viewport()->update();
+    QApplication::processEvents();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QWidget>
+
+class CBaseTitleBar;
+class CJobManager;
+class CUiManager;
+class ChapterListDelegate;
+class ChapterListModel;
+class QLabel;
+class QListView;
+class QMenu;
+class QStackedWidget;
+class QTextBrowser;
+struct T_Book;
+struct T_Chapter;
+
+// The chapter recycle bin of the open book: lists the recycled chapters,
+// shows one with its volume, size, creation time and days left, and recovers
+// or deletes them for good, one or all at once.
+class Widget_RecycleBin : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Widget_RecycleBin(QWidget* parent = nullptr);
+    ~Widget_RecycleBin() override;
+
+    // Shows the book's recycled chapters; a null book only clears the details.
+    void loadBook(T_Book* book);
+
+    // Days a chapter recycled at recycleTime has left at now (rounded up).
+    static int daysLeft(qint64 recycleTime, qint64 now);
+
+    // The menu's actions, in menu order: delete, recover, delete all, recover all.
+    QMenu* menu() const { return m_menu; }
+    T_Chapter* currentChapter() const { return m_chapter; }
+
+public slots:
+    void onMousePressedByLeftBtn(int localChapterId);
+    void onMousePressedByRightBtn(int localChapterId, int row);
+    void deleteCurrent();
+    void recoverCurrent();
+    void deleteAll();
+    void recoverAll();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildForm();
+    void clearDetails();
+    void showDetails(T_Chapter* chapter);
+    // The chapter after c in the recycled list, else the one before; null when alone or absent.
+    T_Chapter* neighbourOf(const T_Chapter* chapter) const;
+    void selectChapter(T_Chapter* chapter);
+    void showEmptyPage();
+    void deleteForGood(T_Chapter* chapter);
+    void closeBin();
+    void resetView();
+
+    T_Book* m_book = nullptr;
+    T_Chapter* m_chapter = nullptr;
+    ChapterListModel* m_model = nullptr;
+    ChapterListDelegate* m_delegate = nullptr;
+    QMenu* m_menu = nullptr;
+    CUiManager* m_ui = nullptr;
+    CJobManager* m_jobs = nullptr;
+    double m_scale = 1.0;
+
+    QWidget* m_inner = nullptr;
+    CBaseTitleBar* m_titleBar = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    QWidget* m_listPage = nullptr;
+    QWidget* m_emptyPage = nullptr;
+    QListView* m_list = nullptr;
+    QLabel* m_volumeName = nullptr;
+    QLabel* m_wordCount = nullptr;
+    QLabel* m_createTime = nullptr;
+    QLabel* m_dateTime = nullptr;
+    QTextBrowser* m_text = nullptr;
+};

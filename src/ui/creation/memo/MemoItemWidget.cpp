@@ -1,0 +1,398 @@
+#include "MemoItemWidget.h"
+
+#include "MemoColorPallet.h"
+#include "MemoItemManager.h"
+#include "common/DPIAdapter.h"
+#include "common/ServerClock.h"
+#include "db/records/T_Memo.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "ui/common/CTextEdit.h"
+#include "ui/common/NcFramelessHelper.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDebug>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextCursor>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+const QString kDarkColor = QStringLiteral("#C9C3C3");
+
+int now()
+{
+    return static_cast<int>(currentServerTime());
+}
+
+QPushButton* titleButton(QWidget* parent, const char* name)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFixedSize(20, 20);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+void repolish(QWidget* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    widget->style()->unpolish(widget);
+    widget->style()->polish(widget);
+    widget->update();
+}
+
+TC_Memo_Edit editOf(const T_Memo* memo, const QString& color)
+{
+    return TC_Memo_Edit(memo->localId, memo->memoId, now(), memo->content, color,
+                        memo->localBookId, memo->localChapterId, memo->x, memo->y,
+                        memo->isHold ? 1 : 0, memo->width, memo->height);
+}
+}
+
+MemoItemWidget::MemoItemWidget(QWidget* parent)
+    : QWidget(parent),
+      m_scale(DPIAdapter::instance()->scale())
+{
+    initUi();
+    initMenu();
+    initConnects();
+}
+
+void MemoItemWidget::initUi()
+{
+    setObjectName(QStringLiteral("memoItemWidget"));
+    resize(324, 324);
+    setMinimumSize(324, 324);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::Dialog);
+    setFocusPolicy(Qt::StrongFocus);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 10, 10, 10);
+    outer->setSpacing(0);
+    m_background = new QWidget(this);
+    m_background->setObjectName(QStringLiteral("MemoItemWidget_Bg"));
+    outer->addWidget(m_background);
+    auto* inner = new QVBoxLayout(m_background);
+    inner->setContentsMargins(0, 0, 0, 0);
+    inner->setSpacing(0);
+
+    m_widgetTitle = new QWidget(m_background);
+    m_widgetTitle->setObjectName(QStringLiteral("widgetTitle"));
+    m_layoutTitle = new QHBoxLayout(m_widgetTitle);
+    m_layoutTitle->setObjectName(QStringLiteral("layoutTitle"));
+    m_layoutTitle->setContentsMargins(12, 8, 12, 0);
+    m_btnAddMemo = titleButton(m_widgetTitle, "btnAddMemo");
+    m_btnDing = titleButton(m_widgetTitle, "btnDing");
+    m_btnDing->setCheckable(true);
+    m_btnClose = titleButton(m_widgetTitle, "btnClose");
+    m_layoutTitle->addWidget(m_btnAddMemo);
+    m_layoutTitle->addStretch();
+    m_layoutTitle->addWidget(m_btnDing);
+    m_layoutTitle->addStretch();
+    m_layoutTitle->addWidget(m_btnClose);
+    inner->addWidget(m_widgetTitle);
+
+    auto* content = new QWidget(m_background);
+    content->setObjectName(QStringLiteral("widgetContent"));
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setObjectName(QStringLiteral("verticalLayout_3"));
+    contentLayout->setContentsMargins(18, 12, 18, 12);
+    m_textEdit = new CTextEdit(content);
+    m_textEdit->setObjectName(QStringLiteral("textEdit"));
+    m_textEdit->setFrameShape(QFrame::NoFrame);
+    contentLayout->addWidget(m_textEdit);
+    auto* bottom = new QHBoxLayout();
+    bottom->setObjectName(QStringLiteral("horizontalLayout"));
+    m_labelPixmap = new QLabel(content);
+    m_labelPixmap->setObjectName(QStringLiteral("labelPixmap"));
+    m_labelPixmap->setFixedSize(10, 10);
+    m_labelBookName = new QLabel(content);
+    m_labelBookName->setObjectName(QStringLiteral("labelBookName"));
+    m_labelChapterName = new QLabel(content);
+    m_labelChapterName->setObjectName(QStringLiteral("labelChapterName"));
+    m_btnColorPallet = titleButton(content, "btnColorPallet");
+    m_btnColorPallet->setCheckable(true);
+    bottom->addWidget(m_labelPixmap);
+    bottom->addWidget(m_labelBookName);
+    bottom->addWidget(m_labelChapterName);
+    bottom->addStretch();
+    bottom->addWidget(m_btnColorPallet);
+    contentLayout->addLayout(bottom);
+    inner->addWidget(content, 1);
+
+    m_frameless = new NcFramelessHelper(this);
+    m_frameless->setWidgetMovable(true);
+    m_frameless->setWidgetResizable(true);
+    m_frameless->activateOn(this);
+    CQssManager::instance()->addShadowEffect(m_background);
+
+    m_textEdit->setMaxLength(10000);
+    m_textEdit->installEventFilter(this);
+    m_textEdit->setAcceptDrops(false);
+    m_textEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    m_btnDing->hide();
+    m_labelPixmap->hide();
+    m_labelBookName->hide();
+    m_labelChapterName->hide();
+    const QMargins m = m_layoutTitle->contentsMargins();
+    m_layoutTitle->setContentsMargins(qRound(m.left() * m_scale), qRound(m.top() * m_scale),
+                                      qRound(m.right() * m_scale), qRound(m.bottom() * m_scale));
+}
+
+void MemoItemWidget::initMenu()
+{
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("memoMenu"));
+    m_menu->setMinimumWidth(120);
+    m_menu->setWindowFlags(m_menu->windowFlags() | Qt::Popup | Qt::FramelessWindowHint
+                           | Qt::NoDropShadowWindowHint);
+    m_menu->setAttribute(Qt::WA_TranslucentBackground);
+    m_actCut = m_menu->addAction(tr("Cut"));
+    m_actCopy = m_menu->addAction(tr("Copy"));
+    m_actPaste = m_menu->addAction(tr("Paste"));
+    connect(m_actCopy, &QAction::triggered, this, &MemoItemWidget::copySelection);
+    connect(m_actCut, &QAction::triggered, this, [this]() {
+        copySelection();
+        m_textEdit->textCursor().removeSelectedText();
+    });
+    connect(m_actPaste, &QAction::triggered, this, [this]() {
+        m_textEdit->textCursor().insertText(QApplication::clipboard()->text());
+    });
+    connect(m_textEdit, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        updateMenuActions();
+        m_menu->popup(m_textEdit->mapToGlobal(pos));
+    });
+}
+
+void MemoItemWidget::initConnects()
+{
+    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_btnAddMemo, &QPushButton::clicked, this, []() { MemoItemManager::instance()->creatItemWidget(); });
+    connect(m_btnDing, &QPushButton::clicked, this, &MemoItemWidget::toggleDing);
+    connect(m_btnColorPallet, &QPushButton::clicked, this, &MemoItemWidget::showPallet);
+    connect(m_textEdit, &QTextEdit::textChanged, this, &MemoItemWidget::onTextChanged);
+}
+
+T_Memo* MemoItemWidget::memo() const
+{
+    return m_localMemoId > 0 ? CPublicManager::instance()->findMemoByLocalId(m_localMemoId) : nullptr;
+}
+
+void MemoItemWidget::updateMenuActions()
+{
+    const bool selected = m_textEdit->textCursor().hasSelection();
+    m_actCut->setEnabled(selected);
+    m_actCopy->setEnabled(selected);
+    m_actPaste->setEnabled(m_textEdit->canPaste());
+}
+
+void MemoItemWidget::copySelection()
+{
+    const QTextCursor cursor = m_textEdit->textCursor();
+    const int from = qMin(cursor.anchor(), cursor.position());
+    const int to = qMax(cursor.anchor(), cursor.position());
+    QApplication::clipboard()->setText(m_textEdit->toPlainText().mid(from, to - from));
+}
+
+void MemoItemWidget::setMemo(T_Memo* memo)
+{
+    if (!memo)
+        return;
+    m_localMemoId = memo->localId;
+    const QString text = memo->content;
+    if (m_textEdit->toPlainText() != text) {
+        // The text comes from the memo itself: nothing to save.
+        m_textEdit->setPlainText(text);
+        m_changed = false;
+    }
+    m_labelBookName->setText(tr("<") + memo->bookName + tr(">"));
+    m_labelChapterName->setText(memo->chapterName);
+    m_btnDing->setChecked(memo->isHold);
+    setColor(memo->color);
+}
+
+void MemoItemWidget::setColor(const QString& color)
+{
+    m_color = color;
+    m_background->setStyleSheet(QStringLiteral("#MemoItemWidget_Bg{background:") + color
+                                + QStringLiteral(";}"));
+    const bool dark = color == kDarkColor;
+    const QString tone = dark ? QStringLiteral("Dark") : QStringLiteral("Light");
+    repolish(m_btnAddMemo, QStringLiteral("btnAddMemo") + tone);
+    repolish(m_btnDing, QStringLiteral("btnDing") + tone);
+    repolish(m_textEdit, QStringLiteral("textEdit") + tone);
+    repolish(m_btnClose, QStringLiteral("btnClose") + tone);
+    repolish(m_labelBookName, QStringLiteral("labelMemo") + tone);
+    repolish(m_labelChapterName, QStringLiteral("labelMemo") + tone);
+}
+
+void MemoItemWidget::onTextChanged()
+{
+    const QString text = m_textEdit->toPlainText();
+    CPublicManager* model = CPublicManager::instance();
+    if (m_localMemoId > 0) {
+        T_Memo* shown = memo();
+        if (!shown || shown->content == text)
+            return;
+        m_changed = true;
+        model->statistics.memoNum += text.size() - shown->content.size();
+        shown->content = text;
+        shown->colorUpdateTime = now();
+        updateList();
+        return;
+    }
+    if (!text.isEmpty())
+        createMemo(text);
+}
+
+void MemoItemWidget::createMemo(const QString& text)
+{
+    TC_Memo_Add request;
+    request.content = text;
+    request.updateTime = now();
+    request.color = m_color;
+    qDebug() << "Create Memo" << text << m_color;
+    if (!CJobManager::instance()->memoAdd(request))
+        return;  // the next change tries again
+    CPublicManager* model = CPublicManager::instance();
+    // Added, not set: increments of other windows not reported yet stay.
+    model->statistics.memoNum += text.size();
+    reportMemoWords();
+    T_Memo* created = model->findMemoByLocalId(request.header.localMemoId);
+    if (!created)
+        return;
+    m_localMemoId = created->localId;
+    created->color = m_color;
+    MemoItemManager::instance()->insertMemo(model->indexOfMemo(created->localId));
+}
+
+void MemoItemWidget::reportMemoWords()
+{
+    CPublicManager* model = CPublicManager::instance();
+    CJobManager::instance()->updateStatictics(model->userInfo.uid, model->statistics, StatisticsMemo);
+}
+
+void MemoItemWidget::saveMemo()
+{
+    T_Memo* shown = memo();
+    if (!shown)
+        return;
+    m_changed = false;
+    TC_Memo_Edit request = editOf(shown, shown->color);
+    const bool ok = CJobManager::instance()->memoEditContent(request);
+    qDebug() << "saveMemo" << ok << shown->localId << shown->memoId << shown->content << shown->color;
+    if (!ok)
+        qWarning() << "memoEdit interface error";
+    else
+        updateList();
+    reportMemoWords();
+}
+
+void MemoItemWidget::updateList()
+{
+    CPublicManager* model = CPublicManager::instance();
+    const int index = model->indexOfMemo(m_localMemoId);
+    if (index < 0) {
+        qDebug() << "saveMemo error" << index << model->memoList.size();
+        return;
+    }
+    MemoItemManager::instance()->updateMemo(index, m_localMemoId, false);
+}
+
+void MemoItemWidget::showPallet()
+{
+    if (!m_pallet) {
+        m_pallet = new MemoColorPallet(this);
+        connect(m_pallet, &MemoColorPallet::sig_color, this, &MemoItemWidget::onColorChosen);
+        connect(m_pallet, &MemoColorPallet::sig_closed, this, [this]() { m_btnColorPallet->setChecked(false); });
+    }
+    const T_Memo* shown = memo();
+    m_pallet->setCurrentColor(shown ? shown->color : m_color);
+    QTimer::singleShot(20, this, [this]() {
+        if (!m_pallet)
+            return;
+        const QPoint global = mapToGlobal(m_btnColorPallet->mapTo(this, QPoint(0, 0)));
+        const int x = global.x() - (m_pallet->width() - 2 * m_btnColorPallet->width()) / 2;
+        const int y = global.y() + m_pallet->height() - int(20 * m_scale);
+        m_pallet->move(x, y);
+        m_pallet->show();
+    });
+}
+
+void MemoItemWidget::onColorChosen(const QString& color)
+{
+    setColor(color);
+    T_Memo* shown = memo();
+    if (!shown)
+        return;  // kept for the memo the first text creates
+    TC_Memo_Edit request = editOf(shown, color);
+    const bool ok = CJobManager::instance()->memoEditColor(request);
+    qDebug() << "memoColorEdit" << ok;
+    if (!ok)
+        return;
+    if (T_Memo* changed = memo()) {
+        changed->color = color;
+        updateList();
+    }
+}
+
+bool MemoItemWidget::currentDing(const T_Memo* memo) const
+{
+    if (!memo->isHold)
+        return false;
+    const CUiManager* ui = CUiManager::instance();
+    qDebug() << "DING--->" << ui->memoLocalBookId() << ui->memoLocalChapterId() << memo->localBookId
+             << memo->localChapterId;
+    return memo->localBookId == ui->memoLocalBookId() && memo->localChapterId == ui->memoLocalChapterId();
+}
+
+void MemoItemWidget::toggleDing()
+{
+    T_Memo* shown = memo();
+    if (!shown)
+        return;
+    TC_Memo_Edit request(shown->localId, shown->memoId, now(), shown->content, shown->color, 0, 0, 0, 0,
+                         0, 0, 0);
+    if (currentDing(shown)) {
+        qDebug() << "UnDing" << CJobManager::instance()->memoEditLocation(request);
+    } else {
+        const CUiManager* ui = CUiManager::instance();
+        request = TC_Memo_Edit(shown->localId, shown->memoId, now(), shown->content, shown->color,
+                               ui->memoLocalBookId(), ui->memoLocalChapterId(), float(x()), float(y()), 0, 0, 0);
+        const bool ok = CJobManager::instance()->memoEditLocation(request);
+        qDebug() << "Ding" << ok << request.localBookId << request.localChapterId << request.x << request.y;
+    }
+    updateList();
+    setMemo(memo());
+}
+
+bool MemoItemWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_textEdit && event->type() == QEvent::FocusOut && m_changed)
+        saveMemo();
+    return QWidget::eventFilter(watched, event);
+}
+
+void MemoItemWidget::closeEvent(QCloseEvent* event)
+{
+    // Text typed since the last focus change would otherwise live in memory
+    // only and be gone at the next start.
+    if (m_changed)
+        saveMemo();
+    emit sig_closed();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,419 @@
+// The tree's context menus and the import and export of one chapter.
+
+#include "CBookVolumeController.h"
+
+#include "CBookChapterModel.h"
+#include "CBookChapterSortModel.h"
+#include "CBookVolumeModel.h"
+
+#include "common/ServerClock.h"
+#include "db/records/T_Book.h"
+#include "manager/CJobManager.h"
+#include "manager/CUiManager.h"
+#include "manager/ImportTextCodec.h"
+#include "remote/records/ChapterRecords.h"
+#include "remote/records/VolumeRecords.h"
+#include "ui/common/BkMessageBox.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QQuickWidget>
+#include <QSaveFile>
+#include <QWidgetAction>
+
+#include <functional>
+
+namespace {
+// Chapters last written before this moment (2020-06-15 04:00 UTC) were stored
+// without paragraph indents and are given them on the way out.
+constexpr int kIndentedTextSince = 1592193600;
+constexpr int kOk = 0x400;
+
+// The delete entries are labels, which the style sheet draws on their own.
+class MenuItemLabel : public QLabel
+{
+public:
+    MenuItemLabel(const QString& text, std::function<void()> onClick)
+        : QLabel(text), m_onClick(std::move(onClick))
+    {
+        setObjectName(QStringLiteral("menuItem"));
+        setMouseTracking(true);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        QLabel::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && rect().contains(event->pos()))
+            m_onClick();
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
+
+QMenu* makeMenu()
+{
+    auto* menu = new QMenu();
+    menu->setMinimumWidth(140);
+    menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    menu->setAttribute(Qt::WA_TranslucentBackground);
+    return menu;
+}
+
+QWidgetAction* addLabelAction(QMenu* menu, const QString& text, const std::function<void()>& handler)
+{
+    auto* action = new QWidgetAction(menu);
+    action->setText(text);
+    action->setDefaultWidget(new MenuItemLabel(text, [menu, action]() {
+        menu->close();
+        action->trigger();
+    }));
+    QObject::connect(action, &QAction::triggered, menu, handler);
+    menu->addAction(action);
+    return action;
+}
+}
+
+void CBookVolumeController::buildMenus()
+{
+    if (m_chapterMenu != nullptr)
+        return;
+    m_chapterMenu = makeMenu();
+    m_chapterMenu->addAction(tr("Open New Tag"), this, &CBookVolumeController::onOpenNewTag);
+    m_chapterMenu->addAction(tr("Creater Chapter"), this, &CBookVolumeController::createNewChapter);
+    m_chapterMenu->addAction(tr("Rename Chapter"), this, &CBookVolumeController::onRenameChapter);
+    m_chapterMenu->addAction(tr("Export"), this, &CBookVolumeController::onExportChapter);
+    m_chapterMenu->addAction(tr("Time Machine"), this, &CBookVolumeController::onTimeMachine);
+    m_chapterMenu->addSeparator();
+    m_upChapter = m_chapterMenu->addAction(tr("Up Chapter"), this, &CBookVolumeController::onUpChapter);
+    m_downChapter = m_chapterMenu->addAction(tr("Down Chapter"), this, &CBookVolumeController::onDownChapter);
+    m_chapterMenu->addSeparator();
+    addLabelAction(m_chapterMenu, tr("Delete Chapter"), [this]() { onDeleteChapter(); });
+
+    m_volumeMenu = makeMenu();
+    m_volumeMenu->addAction(tr("Creat Volume"), this, &CBookVolumeController::createNewVolume);
+    m_volumeMenu->addAction(tr("Creater Chapter"), this, &CBookVolumeController::createNewChapter);
+    m_volumeMenu->addAction(tr("Rename Volume"), this, &CBookVolumeController::onRenameVolume);
+    m_volumeMenu->addAction(tr("Import"), this, &CBookVolumeController::onImportChapter);
+    m_volumeMenu->addSeparator();
+    m_upVolume = m_volumeMenu->addAction(tr("Up Volume"), this, &CBookVolumeController::onUpVolume);
+    m_downVolume = m_volumeMenu->addAction(tr("Down Volume"), this, &CBookVolumeController::onDownVolume);
+    m_volumeMenu->addSeparator();
+    addLabelAction(m_volumeMenu, tr("Delete Volume"), [this]() { onDeleteVolume(); });
+}
+
+QMenu* CBookVolumeController::chapterMenu()
+{
+    buildMenus();
+    return m_chapterMenu;
+}
+
+QMenu* CBookVolumeController::volumeMenu()
+{
+    buildMenus();
+    return m_volumeMenu;
+}
+
+void CBookVolumeController::showMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId,
+                                     int volumeIndex, int chapterIndex)
+{
+    buildMenus();
+    m_menuVolumeId = localVolumeId;
+    m_menuChapterId = localChapterId;
+    m_menuVolumeIndex = volumeIndex;
+    m_menuChapterIndex = chapterIndex;
+    if (type == 0) {
+        const int last = m_volumeModel ? m_volumeModel->rowCount() - 1 : -1;
+        m_upVolume->setEnabled(volumeIndex != 0);
+        m_downVolume->setEnabled(volumeIndex != last);
+        m_volumeMenu->exec(pos);
+        if (m_quickWidget)
+            m_quickWidget->update();
+        return;
+    }
+    m_upChapter->setEnabled(chapterIndex != 0);
+    const CBookChapterModel* model = m_volumeModel ? m_volumeModel->getChapterModelByLocalId(localVolumeId) : nullptr;
+    if (model != nullptr)
+        m_downChapter->setEnabled(chapterIndex != model->rowCount() - 1);
+    m_chapterMenu->exec(pos);
+}
+
+void CBookVolumeController::onOpenNewTag()
+{
+    T_Book* book = currentBook();
+    T_Chapter* chapter = book ? book->findChapterByLocalId(m_menuChapterId) : nullptr;
+    if (chapter == nullptr)
+        return;
+    m_uiManager->selectChapter(book, chapter);
+    selectedChapter(m_menuVolumeId, m_menuChapterIndex, m_menuChapterId);
+}
+
+void CBookVolumeController::onRenameChapter()
+{
+    if (!m_volumeModel || currentBook() == nullptr)
+        return;
+    if (CBookChapterModel* model = m_volumeModel->getChapterModelByLocalId(m_menuVolumeId))
+        model->setItemEditing(chapterSourceRow(m_menuVolumeId, m_menuChapterIndex), true);
+}
+
+void CBookVolumeController::onExportChapter()
+{
+    T_Book* book = currentBook();
+    if (T_Chapter* chapter = book ? book->findChapterByLocalId(m_menuChapterId) : nullptr)
+        exportChapter(chapter);
+}
+
+void CBookVolumeController::onTimeMachine()
+{
+    T_Book* book = currentBook();
+    if (book == nullptr || book->findChapterByLocalId(m_menuChapterId) == nullptr)
+        return;
+    // The history shown is the one of the chapter open in the editor.
+    if (T_Chapter* open = currentChapter())
+        m_uiManager->showTimeMachine(open);
+}
+
+void CBookVolumeController::onUpChapter()
+{
+    if (currentBook() != nullptr)
+        moveChapter(m_menuChapterIndex, m_menuVolumeId, m_menuChapterIndex - 1, m_menuVolumeId, false);
+}
+
+void CBookVolumeController::onDownChapter()
+{
+    if (currentBook() != nullptr)
+        moveChapter(m_menuChapterIndex, m_menuVolumeId, m_menuChapterIndex + 1, m_menuVolumeId, true);
+}
+
+void CBookVolumeController::onDeleteChapter()
+{
+    T_Book* book = currentBook();
+    if (book == nullptr)
+        return;
+    const int answer = BkMessageBox::question(nullptr, tr("Delete Chapter"), tr("delete chapter?"),
+                                              QStringLiteral("OK"), tr("Cancel"), 0);
+    if (answer != 0)
+        return;
+    T_Chapter* chapter = book->findChapterByLocalId(m_menuChapterId);
+    if (chapter == nullptr)
+        return;
+    const int orderNum = chapter->orderNum;
+    const int localVolumeId = chapter->localVolumeId;
+    const int localChapterId = chapter->localId;
+    TC_Chapter_Recycle recycle;
+    recycle.header.localBookId = chapter->localBookId;
+    recycle.header.localVolumeId = localVolumeId;
+    recycle.header.localChapterId = localChapterId;
+    recycle.status = 0;
+    recycle.updateTime = static_cast<int>(currentServerTime());
+    if (!m_jobManager->chapter_recycle(recycle)) {
+        qWarning() << "chapter not recycled" << localChapterId << m_jobManager->lastError();
+        return;
+    }
+
+    if (localChapterId == m_localChapterId) {
+        T_Chapter* next = nullptr;
+        T_Chapter* highest = nullptr;
+        for (T_Chapter* candidate : qAsConst(book->chapterList)) {
+            if (candidate->localVolumeId != localVolumeId)
+                continue;
+            if (candidate->orderNum > orderNum && (next == nullptr || candidate->orderNum < next->orderNum))
+                next = candidate;
+            if (highest == nullptr || candidate->orderNum > highest->orderNum)
+                highest = candidate;
+        }
+        if (next == nullptr)
+            next = highest;
+        if (next != nullptr && m_volumeModel)
+            m_volumeModel->selectChapterByLocalId(next->localVolumeId, next->localId);
+        makeCurrentAndOpen(book, next);
+    }
+    if (m_volumeModel) {
+        if (CBookChapterModel* model = m_volumeModel->getChapterModelByLocalId(m_menuVolumeId))
+            model->removeItem(model->getItemByLocalId(localChapterId));
+    }
+}
+
+void CBookVolumeController::onRenameVolume()
+{
+    if (m_volumeModel && currentBook() != nullptr)
+        m_volumeModel->setVolumeEditing(volumeSourceRow(m_menuVolumeIndex), true);
+}
+
+void CBookVolumeController::onUpVolume()
+{
+    if (currentBook() != nullptr)
+        moveVolume(m_menuVolumeIndex, m_menuVolumeIndex - 1, 1);
+}
+
+void CBookVolumeController::onDownVolume()
+{
+    if (currentBook() != nullptr)
+        moveVolume(m_menuVolumeIndex, m_menuVolumeIndex + 1, 1);
+}
+
+void CBookVolumeController::onDeleteVolume()
+{
+    T_Book* book = currentBook();
+    if (book == nullptr)
+        return;
+    const int answer = BkMessageBox::question(nullptr, tr("Delete Volume"), tr("delete volume?"),
+                                              QStringLiteral("OK"), tr("Cancel"), 0);
+    if (answer != 0)
+        return;
+    T_Volume* volume = book->findVolumeByLocalId(m_menuVolumeId);
+    if (volume == nullptr)
+        return;
+    TC_Volume_Delete request;
+    request.header.localBookId = volume->localBookId;
+    request.header.bookId = volume->bookId;
+    request.header.localVolumeId = volume->localId;
+    request.header.volumeId = volume->volumeId;
+    request.type = 0;
+    request.updateTime = static_cast<int>(currentServerTime());
+    if (!m_jobManager->volume_del_restore(request)) {
+        qWarning() << "volume not deleted" << volume->localId << m_jobManager->lastError();
+        return;
+    }
+    if (!m_volumeModel)
+        return;
+    m_volumeModel->removeVolume(*volume);
+    if (!m_volumeModel->hasSelectedChapter()) {
+        m_localChapterId = 0;
+        m_uiManager->openChapter(book, nullptr);
+    }
+}
+
+void CBookVolumeController::onImportChapter()
+{
+    QString text;
+    importChapter(text);
+}
+
+bool CBookVolumeController::importChapter(QString& text)
+{
+    if (currentBook() == nullptr)
+        return false;
+    const QString path =
+        QFileDialog::getOpenFileName(nullptr, tr("import chapter"), QStringLiteral("."), tr("Text File (*.txt)"));
+    if (path.isEmpty())
+        return false;
+    if (importChapterFile(path, text))
+        return true;
+    BkMessageBox::information(nullptr, tr("error"), m_lastError, kOk);
+    return false;
+}
+
+bool CBookVolumeController::importChapterFile(const QString& path, QString& text)
+{
+    T_Book* book = currentBook();
+    if (book == nullptr) {
+        m_lastError = tr("no book open");
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_lastError = tr("open file failed");
+        return false;
+    }
+    if (!file.isReadable()) {
+        m_lastError = tr("read file failed");
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        m_lastError = tr("read file failed");
+        return false;
+    }
+    file.close();
+    QString decoded;
+    if (!decodeImportText(bytes, decoded)) {
+        m_lastError = tr("unknown encoding");
+        return false;
+    }
+
+    qDebug() << "begin import chapter";
+    T_Chapter* chapter = addChapterAtEnd(book);
+    if (chapter == nullptr) {
+        // No chapter to take the text: the open chapter keeps its own.
+        m_lastError = tr("select volume");
+        return false;
+    }
+    m_localChapterId = chapter->localId;
+    text = decoded;
+    // Stored at once: the file's text is the author's work as soon as the
+    // import says it succeeded.
+    qDebug() << "save import chapter";
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = chapter->localBookId;
+    save.header.localChapterId = chapter->localId;
+    save.content = text;
+    save.updateTime = static_cast<int>(currentServerTime());
+    save.isSendToSrv = true;
+    if (!m_jobManager->chapter_edit_content(save)) {
+        m_lastError = tr("save chapter failed");
+        return false;
+    }
+    book->lastEditChapterId = chapter->localId;
+    book->calcWordCount();
+    m_jobManager->moveBookToFront(book, true);
+    m_uiManager->openChapter(book, chapter);
+    return true;
+}
+
+void CBookVolumeController::exportChapter(T_Chapter* chapter)
+{
+    if (currentBook() == nullptr)
+        return;
+    if (chapter == nullptr) {
+        BkMessageBox::information(nullptr, tr("import failed"), tr("select chapter"), kOk);
+        return;
+    }
+    const QString proposed = chapter->name.isEmpty() ? QStringLiteral("chapter") : chapter->name;
+    const QString path = QFileDialog::getSaveFileName(nullptr, tr("save local"), proposed,
+                                                      tr("Text files(*.txt);;Text files (*.doc)"));
+    if (path.isEmpty())
+        return;
+    if (!exportChapterTo(chapter, path))
+        BkMessageBox::information(nullptr, tr("create failed"), m_lastError, kOk);
+}
+
+bool CBookVolumeController::exportChapterTo(T_Chapter* chapter, const QString& path)
+{
+    if (currentBook() == nullptr) {
+        m_lastError = tr("no book open");
+        return false;
+    }
+    if (chapter == nullptr) {
+        m_lastError = tr("select chapter");
+        return false;
+    }
+    if (!chapter->contentLoaded && !m_jobManager->getChapterContent(chapter)) {
+        m_lastError = tr("read chapter failed");
+        return false;
+    }
+    QString text = chapter->content;
+    if (chapter->updateTime < kIndentedTextSince && chapter->createTime < kIndentedTextSince) {
+        QString formatted;
+        CUiManager::formatTextWith(text, formatted, true, false);
+        text = formatted;
+    }
+    // Through a temporary file: a failed export leaves an earlier file whole.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        m_lastError = tr("create power");
+        return false;
+    }
+    const QByteArray bytes = text.toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        m_lastError = tr("write file failed");
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,267 @@
+// The login screens on a real X server: the WeChat window with its web view,
+// the binding page, and a picture of every page.
+
+#include "LoginFixture.h"
+
+#include "common/StyleType.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "ui/login/CTimerButton.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_BindWechat.h"
+#include "ui/login/Widget_Login.h"
+#include "ui/login/Widget_Register.h"
+#include "ui/login/Widget_WeChatLogin.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QStandardPaths>
+#include <QTest>
+#include <QTranslator>
+#include <QUrlQuery>
+
+namespace {
+StandinServer* g_standin = nullptr;
+const QString kWxUrl = QStringLiteral("/author/wxCodeLogin");
+const QString kPoll = QStringLiteral("/author/pollingWx");
+
+QString nonceOf(const QJsonObject& entry)
+{
+    return QUrlQuery(entry.value(QStringLiteral("query")).toString())
+        .queryItemValue(QStringLiteral("nonce_str"), QUrl::FullyDecoded);
+}
+
+// A poll answer of the platform for the identity the client's polls carry.
+QByteArray pollAnswer(const QByteArray& userdata, int status, int isBindPhone, int uid, const QString& token)
+{
+    return QStringLiteral(R"({"code":200,"msg":"","server_time":1700000000,"userdata":"%1",)"
+                          R"("content":{"isBindPhone":%2,"status":%3,"token":"%4","uid":%5}})")
+        .arg(QString::fromLatin1(userdata), QString::number(isBindPhone), QString::number(status), token,
+             QString::number(uid))
+        .toUtf8();
+}
+}
+
+StandinServer& standin()
+{
+    return *g_standin;
+}
+
+class LoginScreensTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void everyPageLooksFinished();
+    void eachShowAsksForANewPageAndPolls();
+    void scanWithoutPhoneLaysTheBindingPageOver();
+    void scanWithPhoneSignsInAndDropsTheWindow();
+    void scanReportedWithoutUsableSignInStaysOpen();
+    void bindingPageRules();
+
+private:
+    bool save(QWidget* w, const QString& name);
+    QDir m_shots;
+    QTemporaryDir m_dir;
+};
+
+void LoginScreensTest::initTestCase()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs a real X server (run under xvfb-run)");
+    QVERIFY(m_dir.isValid());
+    m_dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP_SCREENSHOTS"));
+    m_shots = QDir(m_dir.path());
+    qInfo() << "pictures in" << m_shots.path();
+    CQssManager::instance()->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
+    CQssManager::instance()->applyStyle(StyleLight);
+}
+
+bool LoginScreensTest::save(QWidget* w, const QString& name)
+{
+    const QImage image = w->grab().toImage();
+    return !image.isNull() && image.save(m_shots.filePath(name));
+}
+
+void LoginScreensTest::everyPageLooksFinished()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    dialog->loginPage()->setAccount(QStringLiteral("13800000000"), QString());
+    QVERIFY(save(dialog, QStringLiteral("signin.png")));
+    // The carousel shows a picture, not the empty grey.
+    const QImage shot = dialog->grab().toImage();
+    QVERIFY(shot.pixelColor(200, 200) != QColor(QStringLiteral("#D8D8D8")));
+
+    dialog->onDealToggle(1);
+    QVERIFY(save(dialog, QStringLiteral("register.png")));
+    dialog->onDealToggle(2);
+    QVERIFY(save(dialog, QStringLiteral("forget.png")));
+    dialog->loginPage()->setAccount(QStringLiteral("13800000000"), QStringLiteral("wrongpass"));
+    dialog->onDealToggle(0);
+    dialog->loginPage()->onDealLogin();
+    QVERIFY(save(dialog, QStringLiteral("signin_error.png")));
+    dialog->onDealToggle(4);
+    QTRY_VERIFY(dialog->bindPage() && dialog->bindPage()->isVisible());
+    QVERIFY(save(dialog, QStringLiteral("bind.png")));
+}
+
+void LoginScreensTest::eachShowAsksForANewPageAndPolls()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->onDealToggle(3);
+    Widget_WeChatLogin* weChat = dialog->weChatWindow();
+    QVERIFY(weChat);
+    QVERIFY(weChat->isVisible());
+    QVERIFY(!weChat->parentWidget());
+    QCOMPARE(weChat->size(), QSize(636, 660));
+    QVERIFY(CPublicManager::instance()->userInfo.isAutoLogin);
+
+    const QString first = weChat->nonce();
+    QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(first).hasMatch());
+    QList<QJsonObject> pages = LoginWorld::requestsTo(kWxUrl);
+    QCOMPARE(pages.size(), 1);
+    QCOMPARE(LoginWorld::bodyOf(pages.first()).value(QStringLiteral("nonce_str")).toString(), first);
+    QVERIFY(weChat->pageUrl().endsWith(first));
+    QVERIFY(weChat->isPolling());
+    QTRY_VERIFY_WITH_TIMEOUT(!LoginWorld::requestsTo(kPoll).isEmpty(), 10000);
+    QCOMPARE(nonceOf(LoginWorld::requestsTo(kPoll).first()), first);
+    save(weChat, QStringLiteral("wechat.png"));
+
+    weChat->hide();
+    QVERIFY(!weChat->isPolling());
+    const int polled = LoginWorld::requestsTo(kPoll).size();
+    QTest::qWait(1500);
+    QVERIFY(LoginWorld::requestsTo(kPoll).size() <= polled + 1);
+
+    dialog->onDealToggle(3);
+    QCOMPARE(dialog->weChatWindow(), weChat);
+    QVERIFY(weChat->nonce() != first);
+    QCOMPARE(LoginWorld::requestsTo(kWxUrl).size(), 2);
+    QVERIFY(weChat->isPolling());
+}
+
+void LoginScreensTest::scanWithoutPhoneLaysTheBindingPageOver()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->onDealToggle(3);
+    Widget_WeChatLogin* weChat = dialog->weChatWindow();
+    TS_Author_PollingWx reply;
+    reply.header.code = 200;
+    reply.status = 1;
+    reply.isBindPhone = 2;
+    CUiManager::instance()->pollingWx(reply);
+    QVERIFY(!weChat->isVisible());
+    QVERIFY(!weChat->isPolling());
+    QTRY_VERIFY(dialog->bindPage() && dialog->bindPage()->isVisible());
+    QCOMPARE(dialog->bindPage()->size(), dialog->stack()->size());
+    QVERIFY(!dialog->closeButton()->isVisible());
+}
+
+void LoginScreensTest::scanWithPhoneSignsInAndDropsTheWindow()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    QPointer<Dialog_LoginMain> dialog = w.dialog();
+    dialog->onDealToggle(3);
+    QPointer<Widget_WeChatLogin> weChat = dialog->weChatWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(!LoginWorld::requestsTo(kPoll).isEmpty(), 10000);
+    const QByteArray userdata = StandinServer::header(LoginWorld::requestsTo(kPoll).first(), "userdata");
+    QVERIFY(!userdata.isEmpty());
+    QVERIFY(standin().addFault(kPoll, QStringLiteral("raw"), 0, -1,
+                               pollAnswer(userdata, 1, 1, StandinServer::demoUid(),
+                                          QString::fromLatin1(StandinServer::demoToken()))));
+    QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->signInState(), 1, 10000);
+    QCOMPARE(CPublicManager::instance()->userInfo.uid, StandinServer::demoUid());
+    QTRY_VERIFY_WITH_TIMEOUT(weChat.isNull(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 5000);
+    // A late poll answer with no window left is dropped.
+    TS_Author_PollingWx late;
+    late.status = 1;
+    late.isBindPhone = 1;
+    CUiManager::instance()->pollingWx(late);
+}
+
+void LoginScreensTest::scanReportedWithoutUsableSignInStaysOpen()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->onDealToggle(3);
+    Widget_WeChatLogin* weChat = dialog->weChatWindow();
+    QSignalSpy quit(weChat, &Widget_WeChatLogin::sig_quit);
+    // What the account jobs hand over when the scan's sign-in could not be
+    // completed (no account in the reply, or it could not be stored).
+    TS_Author_PollingWx reply;
+    reply.header.code = 10002;
+    reply.status = 1;
+    reply.isBindPhone = 1;
+    CUiManager::instance()->pollingWx(reply);
+    QCOMPARE(quit.count(), 0);
+    QVERIFY(!weChat->isPolling());
+    QVERIFY(weChat->isVisible());
+    QVERIFY(dialog->isVisible());
+    QVERIFY(CUiManager::instance()->signInState() != 1);
+}
+
+void LoginScreensTest::bindingPageRules()
+{
+    Widget_BindWechat page;
+    QVERIFY(!page.sendButton()->isEnabled());
+    QVERIFY(!page.confirmButton()->isEnabled());
+    QTest::keyClicks(page.phoneEdit(), QStringLiteral("1380000000"));
+    QVERIFY(!page.sendButton()->isEnabled());
+    QTest::keyClicks(page.phoneEdit(), QStringLiteral("0"));
+    QVERIFY(page.sendButton()->isEnabled());
+    QTest::keyClicks(page.codeEdit(), QStringLiteral("1a2b3c4d5e"));
+    QCOMPARE(page.codeEdit()->text(), QStringLiteral("12345"));
+    QTest::keyClicks(page.codeEdit(), QStringLiteral("678"));
+    QCOMPARE(page.codeEdit()->text(), QStringLiteral("123456"));
+    QVERIFY(page.confirmButton()->isEnabled());
+    page.phoneEdit()->setText(QStringLiteral("1"));
+    QVERIFY(page.confirmButton()->isEnabled());
+    QVERIFY(!page.sendButton()->isEnabled());
+    page.phoneEdit()->setText(QStringLiteral("13800000000"));
+    QTest::mouseClick(page.sendButton(), Qt::LeftButton);
+    QVERIFY(page.sendButton()->isCounting());
+    QVERIFY(!page.sendButton()->isEnabled());
+    // No request leaves from this page.
+    QVERIFY(LoginWorld::requestsTo(QStringLiteral("/account/sendCode")).isEmpty());
+}
+
+int main(int argc, char** argv)
+{
+    // The web view shares its GL context with the application's.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    // The pictures show the pages as the author sees them.
+    QTranslator translator;
+    translator.load(QStringLiteral(":/res/client.qm"));
+    app.installTranslator(&translator);
+    QStandardPaths::setTestModeEnabled(true);
+    StandinServer server;
+    g_standin = &server;
+    if (!server.start())
+        return 1;
+    server.exportApiBase();
+    LoginScreensTest test;
+    const int failures = QTest::qExec(&test, argc, argv);
+    server.stop();
+    return failures;
+}
+
+#include "tst_LoginScreens.moc"

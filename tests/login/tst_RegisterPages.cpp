@@ -1,0 +1,328 @@
+#include "LoginFixture.h"
+
+#include "manager/CUiManager.h"
+#include "ui/common/VerificationCodeLabel.h"
+#include "ui/login/CTimerButton.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_ForgetPwd.h"
+#include "ui/login/Widget_Login.h"
+#include "ui/login/Widget_Register.h"
+#include "ui/login/widget_tips.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTest>
+#include <QUrlQuery>
+
+namespace {
+const QString kAuthNumber = QStringLiteral("/account/authNumber");
+const QString kSendCode = QStringLiteral("/account/sendCode");
+const QString kRegister = QStringLiteral("/account/register");
+const QString kForget = QStringLiteral("/account/forgetPassword");
+
+void typeInto(QLineEdit* edit, const QString& text)
+{
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+QString uuidOf(const QJsonObject& entry)
+{
+    return QUrlQuery(entry.value(QStringLiteral("query")).toString())
+        .queryItemValue(QStringLiteral("uuid"), QUrl::FullyDecoded);
+}
+
+void fillForm(AccountCodeForm* page, const QString& phone, const QString& pwd, const QString& pwdAgain)
+{
+    typeInto(page->accountEdit(), phone);
+    typeInto(page->pictureCodeEdit(), page->pictureCode());
+    typeInto(page->smsCodeEdit(), QStringLiteral("6688"));
+    typeInto(page->passwordEdit(), pwd);
+    typeInto(page->passwordAgainEdit(), pwdAgain);
+}
+}
+
+class RegisterPagesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openingTheRegistrationPageFetchesAPictureCode();
+    void clickingThePictureFetchesAnotherWithTheSameKey();
+    void sendButtonNeedsElevenDigitsAndTheExactPictureCode();
+    void sendingCarriesPictureCodeAndKeyAndCountsDown();
+    void countdownEndEnablesTheButtonAgainAtOnce();
+    void pictureCodeRefusedShowsTheMessageAndKeepsTheCode();
+    void pictureCodeOfAnotherLengthKeepsThePicture();
+    void submitNeedsAllFieldsAndMatchingPasswords();
+    void registrationFillsTheSignInPage();
+    void registeredAccountSignsIn();
+    void registrationRefusedShowsTheMessage();
+    void resetFillsTheAccountAndTheNewPasswordSignsIn();
+    void leavingThePageWithinTheTipKeepsTheSignInPageAsItIs();
+    void timerButtonCountsFromSixty();
+};
+
+void RegisterPagesTest::openingTheRegistrationPageFetchesAPictureCode()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->onDealToggle(1);
+    QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->registerPage()));
+    QCOMPARE(dialog->registerPage()->pictureCode(), QStringLiteral("1234"));
+    QCOMPARE(dialog->registerPage()->pictureLabel()->code(), QStringLiteral("1234"));
+    dialog->onDealToggle(0);
+    dialog->onDealToggle(1);
+    const QList<QJsonObject> fetches = LoginWorld::requestsTo(kAuthNumber);
+    QCOMPARE(fetches.size(), 2);
+    QCOMPARE(uuidOf(fetches.at(0)), dialog->uuidKey());
+    QCOMPARE(uuidOf(fetches.at(1)), dialog->uuidKey());
+    dialog->onDealToggle(2);
+    QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->forgetPage()));
+    QCOMPARE(dialog->forgetPage()->pictureCode(), QStringLiteral("1234"));
+    QCOMPARE(uuidOf(LoginWorld::requestsTo(kAuthNumber).last()), dialog->uuidKey());
+}
+
+void RegisterPagesTest::clickingThePictureFetchesAnotherWithTheSameKey()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    w.dialog()->onDealToggle(1);
+    QTest::mouseClick(w.dialog()->registerPage()->pictureLabel(), Qt::LeftButton);
+    const QList<QJsonObject> fetches = LoginWorld::requestsTo(kAuthNumber);
+    QCOMPARE(fetches.size(), 2);
+    QCOMPARE(uuidOf(fetches.at(1)), w.dialog()->uuidKey());
+}
+
+void RegisterPagesTest::sendButtonNeedsElevenDigitsAndTheExactPictureCode()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    QVERIFY(standin().addFault(kAuthNumber, QStringLiteral("raw"), 0, 1,
+                               R"({"code":200,"msg":"","content":{"code":"onbojySUmCq9Jhq/mAc/hw=="}})"));
+    w.dialog()->onDealToggle(1);
+    Widget_Register* page = w.dialog()->registerPage();
+    QCOMPARE(page->pictureCode(), QStringLiteral("AbCd"));
+    QVERIFY(!page->sendButton()->isEnabled());
+    typeInto(page->accountEdit(), QStringLiteral("1390000000"));
+    typeInto(page->pictureCodeEdit(), QStringLiteral("AbCd"));
+    QVERIFY(!page->sendButton()->isEnabled());
+    QTest::keyClicks(page->accountEdit(), QStringLiteral("1"));
+    QVERIFY(page->sendButton()->isEnabled());
+    typeInto(page->pictureCodeEdit(), QStringLiteral("abcd"));
+    QVERIFY(!page->sendButton()->isEnabled());
+    typeInto(page->pictureCodeEdit(), QStringLiteral("AbCd"));
+    QVERIFY(page->sendButton()->isEnabled());
+}
+
+void RegisterPagesTest::sendingCarriesPictureCodeAndKeyAndCountsDown()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    w.dialog()->onDealToggle(1);
+    Widget_Register* page = w.dialog()->registerPage();
+    typeInto(page->accountEdit(), QStringLiteral("13900000001"));
+    typeInto(page->pictureCodeEdit(), QStringLiteral("1234"));
+    QTest::mouseClick(page->sendButton(), Qt::LeftButton);
+
+    const QList<QJsonObject> sends = LoginWorld::requestsTo(kSendCode);
+    QCOMPARE(sends.size(), 1);
+    const QJsonObject body = LoginWorld::bodyOf(sends.first());
+    QCOMPARE(body.value(QStringLiteral("phone")).toString(), QStringLiteral("13900000001"));
+    QCOMPARE(body.value(QStringLiteral("code")).toString(), QStringLiteral("1234"));
+    QCOMPARE(body.value(QStringLiteral("uuid")).toString(), w.dialog()->uuidKey());
+    QVERIFY(page->sendButton()->isCounting());
+    QVERIFY(page->sendButton()->isChecked());
+    QVERIFY(!page->sendButton()->isEnabled());
+    QVERIFY(page->errorLabel()->text().isEmpty());
+    // While it counts, edits cannot enable it.
+    typeInto(page->pictureCodeEdit(), QStringLiteral("1234"));
+    QTest::keyClick(page->accountEdit(), Qt::Key_Backspace);
+    QTest::keyClicks(page->accountEdit(), QStringLiteral("1"));
+    QVERIFY(!page->sendButton()->isEnabled());
+}
+
+void RegisterPagesTest::countdownEndEnablesTheButtonAgainAtOnce()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    w.dialog()->onDealToggle(2);
+    Widget_ForgetPwd* page = w.dialog()->forgetPage();
+    typeInto(page->accountEdit(), QStringLiteral("13800000000"));
+    typeInto(page->pictureCodeEdit(), QStringLiteral("1234"));
+    QTest::mouseClick(page->sendButton(), Qt::LeftButton);
+    QVERIFY(!page->sendButton()->isEnabled());
+    page->sendButton()->reset();
+    emit page->sendButton()->sig_timeout();
+    QVERIFY(page->sendButton()->isEnabled());
+    QCOMPARE(page->sendButton()->text(), QStringLiteral("Send Code"));
+}
+
+void RegisterPagesTest::pictureCodeRefusedShowsTheMessageAndKeepsTheCode()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    w.dialog()->onDealToggle(1);
+    Widget_Register* page = w.dialog()->registerPage();
+    QVERIFY(standin().addFault(kAuthNumber, QStringLiteral("code400")));
+    QTest::mouseClick(page->pictureLabel(), Qt::LeftButton);
+    QVERIFY(!page->errorLabel()->text().isEmpty());
+    QCOMPARE(page->pictureCode(), QStringLiteral("1234"));
+}
+
+void RegisterPagesTest::pictureCodeOfAnotherLengthKeepsThePicture()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    w.dialog()->onDealToggle(1);
+    Widget_Register* page = w.dialog()->registerPage();
+    QVERIFY(standin().addFault(kAuthNumber, QStringLiteral("raw"), 0, 1,
+                               R"({"code":200,"msg":"","content":{"code":"cxz/KYJWT7ZKegau8ox1iQ=="}})"));
+    QTest::mouseClick(page->pictureLabel(), Qt::LeftButton);
+    QCOMPARE(page->pictureCode(), QStringLiteral("12345"));
+    QCOMPARE(page->pictureLabel()->code(), QStringLiteral("1234"));
+    typeInto(page->accountEdit(), QStringLiteral("13900000001"));
+    typeInto(page->pictureCodeEdit(), QStringLiteral("1234"));
+    QVERIFY(!page->sendButton()->isEnabled());
+}
+
+void RegisterPagesTest::submitNeedsAllFieldsAndMatchingPasswords()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    w.dialog()->onDealToggle(1);
+    Widget_Register* page = w.dialog()->registerPage();
+    QVERIFY(!page->submitButton()->isEnabled());
+    fillForm(page, QStringLiteral("1"), QStringLiteral("abcdefgh"), QStringLiteral("abcdefghi"));
+    // Any account length: the platform judges it.
+    QVERIFY(page->submitButton()->isEnabled());
+    QTest::mouseClick(page->submitButton(), Qt::LeftButton);
+    QCOMPARE(page->errorLabel()->text(), QStringLiteral("The two passwords do not match"));
+    QVERIFY(LoginWorld::requestsTo(kRegister).isEmpty());
+    typeInto(page->passwordAgainEdit(), QStringLiteral("abcdefg"));
+    QVERIFY(!page->submitButton()->isEnabled());
+    QVERIFY(page->errorLabel()->text().isEmpty());
+    page->smsCodeEdit()->clear();
+    typeInto(page->passwordAgainEdit(), QStringLiteral("abcdefgh"));
+    QVERIFY(!page->submitButton()->isEnabled());
+}
+
+void RegisterPagesTest::registrationFillsTheSignInPage()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->onDealToggle(1);
+    Widget_Register* page = dialog->registerPage();
+    fillForm(page, QStringLiteral("13900000002"), QStringLiteral("newpass88"), QStringLiteral("newpass88"));
+    QSignalSpy registered(page, &Widget_Register::sig_registerMsg);
+    QTest::mouseClick(page->submitButton(), Qt::LeftButton);
+
+    const QList<QJsonObject> sent = LoginWorld::requestsTo(kRegister);
+    QCOMPARE(sent.size(), 1);
+    const QJsonObject body = LoginWorld::bodyOf(sent.first());
+    QCOMPARE(body.value(QStringLiteral("phone")).toString(), QStringLiteral("13900000002"));
+    QCOMPARE(body.value(QStringLiteral("code")).toString(), QStringLiteral("6688"));
+    QVERIFY(dialog->tips()->isVisible());
+    QCOMPARE(dialog->tips()->text(), QStringLiteral("Registration Successful"));
+    QTRY_COMPARE_WITH_TIMEOUT(registered.count(), 1, 5000);
+    QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->loginPage()));
+    QCOMPARE(dialog->loginPage()->accountEdit()->text(), QStringLiteral("13900000002"));
+    QCOMPARE(dialog->loginPage()->passwordEdit()->text(), QStringLiteral("newpass88"));
+}
+
+void RegisterPagesTest::registeredAccountSignsIn()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->onDealToggle(1);
+    fillForm(dialog->registerPage(), QStringLiteral("13900000003"), QStringLiteral("newpass88"),
+             QStringLiteral("newpass88"));
+    QTest::mouseClick(dialog->registerPage()->submitButton(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->loginPage()), 5000);
+    QTest::mouseClick(dialog->loginPage()->loginButton(), Qt::LeftButton);
+    QCOMPARE(CUiManager::instance()->signInState(), 1);
+}
+
+void RegisterPagesTest::registrationRefusedShowsTheMessage()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    w.dialog()->onDealToggle(1);
+    Widget_Register* page = w.dialog()->registerPage();
+    fillForm(page, QStringLiteral("13800000000"), QStringLiteral("newpass88"), QStringLiteral("newpass88"));
+    QTest::mouseClick(page->submitButton(), Qt::LeftButton);
+    QCOMPARE(page->errorLabel()->text(), QStringLiteral("该手机号已注册"));
+    QVERIFY(!w.dialog()->tips()->isVisible());
+}
+
+void RegisterPagesTest::resetFillsTheAccountAndTheNewPasswordSignsIn()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->loginPage()->setAccount(QString(), QStringLiteral("old-typed"));
+    dialog->onDealToggle(2);
+    Widget_ForgetPwd* page = dialog->forgetPage();
+    fillForm(page, QStringLiteral("13800000000"), QStringLiteral("fresh5678"), QStringLiteral("fresh5678"));
+    QTest::mouseClick(page->submitButton(), Qt::LeftButton);
+    QCOMPARE(LoginWorld::requestsTo(kForget).size(), 1);
+    QCOMPARE(dialog->tips()->text(), QStringLiteral("Password reset Successful"));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->loginPage()), 5000);
+    QCOMPARE(dialog->loginPage()->accountEdit()->text(), QStringLiteral("13800000000"));
+    QVERIFY(dialog->loginPage()->passwordEdit()->text().isEmpty());
+
+    // The old password no longer works; the new one does.
+    QTest::keyClicks(dialog->loginPage()->passwordEdit(), QStringLiteral("demo1234"));
+    dialog->loginPage()->onDealLogin();
+    QCOMPARE(dialog->loginPage()->errorLabel()->text(), QStringLiteral("账号或密码错误"));
+    dialog->loginPage()->setAccount(QStringLiteral("13800000000"), QStringLiteral("fresh5678"));
+    dialog->loginPage()->onDealLogin();
+    QCOMPARE(CUiManager::instance()->signInState(), 1);
+}
+
+void RegisterPagesTest::leavingThePageWithinTheTipKeepsTheSignInPageAsItIs()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    dialog->onDealToggle(1);
+    Widget_Register* page = dialog->registerPage();
+    fillForm(page, QStringLiteral("13900000004"), QStringLiteral("newpass88"), QStringLiteral("newpass88"));
+    QSignalSpy registered(page, &Widget_Register::sig_registerMsg);
+    QTest::mouseClick(page->submitButton(), Qt::LeftButton);
+    QVERIFY(dialog->tips()->isVisible());
+    dialog->onDealToggle(2);
+    QTest::qWait(1500);
+    QCOMPARE(registered.count(), 0);
+    QVERIFY(dialog->loginPage()->accountEdit()->text().isEmpty());
+    QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->forgetPage()));
+}
+
+void RegisterPagesTest::timerButtonCountsFromSixty()
+{
+    CTimerButton button;
+    QCOMPARE(button.text(), QStringLiteral("Send Code"));
+    QTest::mouseClick(&button, Qt::LeftButton);
+    QVERIFY(button.isCounting());
+    QVERIFY(button.isChecked());
+    QCOMPARE(button.text(), QStringLiteral("60s after"));
+    QTRY_COMPARE_WITH_TIMEOUT(button.text(), QStringLiteral("59s after"), 5000);
+    button.reset();
+    QVERIFY(!button.isCounting());
+    QVERIFY(!button.isChecked());
+    QCOMPARE(button.secondsLeft(), 60);
+}
+
+int runRegisterPageTests(int argc, char** argv)
+{
+    RegisterPagesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_RegisterPages.moc"

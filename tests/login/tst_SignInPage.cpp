@@ -1,0 +1,281 @@
+#include "LoginFixture.h"
+
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_Banner.h"
+#include "ui/login/Widget_Login.h"
+#include "ui/login/widget_tips.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTest>
+
+namespace {
+const QString kLogin = QStringLiteral("/account/login");
+
+void typeInto(QLineEdit* edit, const QString& text)
+{
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+}
+
+class SignInPageTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startWithoutSignInShowsTheDialog();
+    void demoSignInHidesAndLaterDeletesTheDialog();
+    void logoutShowsTheDialogAgainOnce();
+    void signOutRightAfterSignInKeepsTheDialog();
+    void wrongPasswordShowsThePlatformsMessage();
+    void emptyFieldsAreAnsweredWithoutRequest();
+    void loginButtonNeedsAccountAndEightCharacters();
+    void enterSignsInOnlyWithTheButtonEnabled();
+    void uncheckedRememberForgetsTheUserForTheNextStart();
+    void pageIndexesOutsideTheRangeChangeNothing();
+    void closeButtonKeepsItsCornerAndTipCentres();
+    void bannerFadesAndIndicatorsPick();
+};
+
+void SignInPageTest::startWithoutSignInShowsTheDialog()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(dialog->size(), QSize(882, 505));
+    QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->loginPage()));
+    QVERIFY(dialog->loginPage()->autoCheck()->isChecked());
+    QVERIFY(!dialog->loginPage()->loginButton()->isEnabled());
+    QVERIFY(!dialog->loginPage()->findChild<QPushButton*>(QStringLiteral("btnWechat"))->isVisible());
+    // The key is a bare 36-character UUID.
+    QCOMPARE(dialog->uuidKey().size(), 36);
+    QVERIFY(!dialog->uuidKey().contains(QLatin1Char('{')));
+}
+
+void SignInPageTest::demoSignInHidesAndLaterDeletesTheDialog()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Widget_Login* page = w.dialog()->loginPage();
+    typeInto(page->accountEdit(), QStringLiteral("13800000000"));
+    typeInto(page->passwordEdit(), QStringLiteral("demo1234"));
+    QVERIFY(page->loginButton()->isEnabled());
+    QPointer<Dialog_LoginMain> dialog = w.dialog();
+    QTest::mouseClick(page->loginButton(), Qt::LeftButton);
+
+    QCOMPARE(CUiManager::instance()->signInState(), 1);
+    QCOMPARE(CPublicManager::instance()->userInfo.uid, StandinServer::demoUid());
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(LoginWorld::requestsTo(kLogin).size(), 1);
+    QCOMPARE(LoginWorld::bodyOf(LoginWorld::requestsTo(kLogin).first()).value(QStringLiteral("phone")).toString(),
+             QStringLiteral("13800000000"));
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 5000);
+    QVERIFY(!CUiManager::instance()->loginDialog());
+}
+
+void SignInPageTest::logoutShowsTheDialogAgainOnce()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Widget_Login* page = w.dialog()->loginPage();
+    page->setAccount(QStringLiteral("13800000000"), QStringLiteral("demo1234"));
+    page->onDealLogin();
+    QCOMPARE(CUiManager::instance()->signInState(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!CUiManager::instance()->loginDialog(), 5000);
+
+    QSignalSpy required(CUiManager::instance(), &CUiManager::sig_LoginRequired);
+    CUiManager::instance()->logout();
+    QPointer<Dialog_LoginMain> shown = CUiManager::instance()->loginDialog();
+    QVERIFY(shown);
+    QVERIFY(shown->isVisible());
+    // A second sign-out before the next sign-in does nothing.
+    CUiManager::instance()->logout();
+    QCOMPARE(required.count(), 1);
+    QCOMPARE(CUiManager::instance()->loginDialog(), shown.data());
+}
+
+void SignInPageTest::signOutRightAfterSignInKeepsTheDialog()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    QPointer<Dialog_LoginMain> dialog = w.dialog();
+    dialog->loginPage()->setAccount(QStringLiteral("13800000000"), QStringLiteral("demo1234"));
+    dialog->loginPage()->onDealLogin();
+    QVERIFY(!dialog->isVisible());
+    // A sign-out within the deletion delay shows the same dialog, which must
+    // then survive the delay.
+    CUiManager::instance()->logout();
+    QTest::qWait(800);
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(CUiManager::instance()->loginDialog(), dialog.data());
+}
+
+void SignInPageTest::wrongPasswordShowsThePlatformsMessage()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Widget_Login* page = w.dialog()->loginPage();
+    typeInto(page->accountEdit(), QStringLiteral("13800000000"));
+    typeInto(page->passwordEdit(), QStringLiteral("wrongpass"));
+    QTest::mouseClick(page->loginButton(), Qt::LeftButton);
+
+    QCOMPARE(page->errorLabel()->text(), QStringLiteral("账号或密码错误"));
+    QVERIFY(w.dialog()->isVisible());
+    QVERIFY(page->loginButton()->isEnabled());
+    QCOMPARE(page->passwordEdit()->text(), QStringLiteral("wrongpass"));
+    QVERIFY(CUiManager::instance()->signInState() != 1);
+    // The next edit empties the message.
+    QTest::keyClick(page->passwordEdit(), Qt::Key_Backspace);
+    QVERIFY(page->errorLabel()->text().isEmpty());
+}
+
+void SignInPageTest::emptyFieldsAreAnsweredWithoutRequest()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Widget_Login* page = w.dialog()->loginPage();
+    page->setAccount(QString(), QString());
+    page->onDealLogin();
+    QCOMPARE(page->errorLabel()->text(), QStringLiteral("参数不足"));
+    page->setAccount(QStringLiteral("13800000000"), QString());
+    page->onDealLogin();
+    QCOMPARE(page->errorLabel()->text(), QStringLiteral("参数不足"));
+    QVERIFY(LoginWorld::requestsTo(kLogin).isEmpty());
+    QVERIFY(w.dialog()->isVisible());
+}
+
+void SignInPageTest::loginButtonNeedsAccountAndEightCharacters()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Widget_Login* page = w.dialog()->loginPage();
+    typeInto(page->accountEdit(), QStringLiteral("1a-2b3"));
+    QCOMPARE(page->accountEdit()->text(), QStringLiteral("123"));
+    typeInto(page->accountEdit(), QStringLiteral("1234567890123"));
+    QCOMPARE(page->accountEdit()->text(), QStringLiteral("12345678901"));
+    typeInto(page->passwordEdit(), QStringLiteral("1234567"));
+    QVERIFY(!page->loginButton()->isEnabled());
+    QTest::keyClicks(page->passwordEdit(), QStringLiteral("8"));
+    QVERIFY(page->loginButton()->isEnabled());
+    typeInto(page->passwordEdit(), QStringLiteral("abcdefghijklmnopq"));
+    QCOMPARE(page->passwordEdit()->text().size(), 16);
+    page->accountEdit()->clear();
+    QVERIFY(!page->loginButton()->isEnabled());
+    // One digit is the platform's to judge.
+    typeInto(page->accountEdit(), QStringLiteral("1"));
+    QVERIFY(page->loginButton()->isEnabled());
+}
+
+void SignInPageTest::enterSignsInOnlyWithTheButtonEnabled()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Widget_Login* page = w.dialog()->loginPage();
+    typeInto(page->accountEdit(), QStringLiteral("13800000000"));
+    typeInto(page->passwordEdit(), QStringLiteral("demo"));
+    QTest::keyClick(page->passwordEdit(), Qt::Key_Return);
+    QVERIFY(LoginWorld::requestsTo(kLogin).isEmpty());
+    QTest::keyClicks(page->passwordEdit(), QStringLiteral("1234"));
+    QTest::keyClick(page->passwordEdit(), Qt::Key_Enter);
+    QCOMPARE(LoginWorld::requestsTo(kLogin).size(), 1);
+    QCOMPARE(CUiManager::instance()->signInState(), 1);
+}
+
+void SignInPageTest::uncheckedRememberForgetsTheUserForTheNextStart()
+{
+    {
+        LoginWorld w;
+        QVERIFY(w.ok());
+        Widget_Login* page = w.dialog()->loginPage();
+        page->setAccount(QStringLiteral("13800000000"), QStringLiteral("demo1234"));
+        page->onDealLogin();
+        QCOMPARE(CUiManager::instance()->signInState(), 1);
+        QCOMPARE(LoginWorld::lastUid(), StandinServer::demoUid());
+    }
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Widget_Login* page = w.dialog()->loginPage();
+    page->autoCheck()->setChecked(false);
+    page->setAccount(QStringLiteral("13800000000"), QStringLiteral("demo1234"));
+    page->onDealLogin();
+    // Signed in all the same; only the next start asks again.
+    QCOMPARE(CUiManager::instance()->signInState(), 1);
+    QCOMPARE(LoginWorld::lastUid(), 0);
+}
+
+void SignInPageTest::pageIndexesOutsideTheRangeChangeNothing()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    QWidget* before = dialog->stack()->currentWidget();
+    dialog->onDealToggle(5);
+    dialog->onDealToggle(-1);
+    QCOMPARE(dialog->stack()->currentWidget(), before);
+    QVERIFY(LoginWorld::requestsTo(QStringLiteral("/account/authNumber")).isEmpty());
+}
+
+void SignInPageTest::closeButtonKeepsItsCornerAndTipCentres()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    QPushButton* close = dialog->closeButton();
+    QCOMPARE(close->x(), dialog->width() - close->width() - 28);
+    QCOMPARE(close->y(), 28);
+    QVERIFY(close->isVisible());
+
+    dialog->onDealTips(QStringLiteral("第一条"));
+    widget_tips* tips = dialog->tips();
+    QVERIFY(tips->isVisible());
+    QCOMPARE(tips->duration, 1000);
+    QCOMPARE(tips->x(), (dialog->stack()->width() - tips->width()) / 2);
+    dialog->onDealTips(QStringLiteral("第二条"));
+    QCOMPARE(tips->text(), QStringLiteral("第二条"));
+    QTRY_VERIFY_WITH_TIMEOUT(!tips->isVisible(), 5000);
+}
+
+void SignInPageTest::bannerFadesAndIndicatorsPick()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Widget_Banner* banner = w.dialog()->banner();
+    QCOMPARE(banner->indicators().size(), 3);
+    QVERIFY(banner->isPlaying());
+    QVERIFY(banner->indicators().at(0)->isChecked());
+    banner->onImageChangeTimeout();
+    QCOMPARE(banner->currentIndex(), 1);
+    QVERIFY(banner->indicators().at(1)->isChecked());
+    // The first indicator fades in from the last image.
+    banner->onButtonClicked(0);
+    QCOMPARE(banner->currentIndex(), 0);
+    QVERIFY(banner->indicators().at(0)->isChecked());
+
+    Widget_Banner single;
+    single.addImage(QStringLiteral(":/res/skin/light/login/banner_1.jpg"));
+    single.startPlay();
+    QVERIFY(!single.isPlaying());
+    QVERIFY(single.indicators().at(0)->isChecked());
+    Widget_Banner empty;
+    empty.resize(40, 30);
+    empty.startPlay();
+    QCOMPARE(empty.grab().toImage().pixelColor(20, 15), QColor(QStringLiteral("#D8D8D8")));
+}
+
+int runSignInPageTests(int argc, char** argv)
+{
+    SignInPageTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_SignInPage.moc"

@@ -1,0 +1,289 @@
+// The memo list offscreen: cards newest first and the flipped order, rows
+// following new and deleted memos, double-click opening once, the delete
+// question, expanding a long card and a press in the gap.
+
+#include "FeedFixture.h"
+#include "MemoFixture.h"
+
+#include "db/records/T_Memo.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "ui/common/BkMessageBox.h"
+#include "ui/common/CTextEdit.h"
+#include "ui/creation/memo/CMemoListDelegate.h"
+#include "ui/creation/memo/CMemoListModel.h"
+#include "ui/creation/memo/CMemoListSortModel.h"
+#include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoItemWidget.h"
+#include "ui/creation/memo/MemoListWidget.h"
+
+#include <QApplication>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+MemoListWidget* openList()
+{
+    MemoItemManager::instance()->showMemoList(nullptr);
+    return MemoItemManager::instance()->memoList();
+}
+
+int viewRowOf(MemoListWidget* list, int localId)
+{
+    const QAbstractItemModel* model = list->listView()->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->index(row, 0).data().value<T_Memo>().localId == localId)
+            return row;
+    }
+    return -1;
+}
+
+// Answers the next message box with the button of that text (empty: Escape).
+void answerNextBox(const QString& buttonText)
+{
+    QTimer::singleShot(50, [buttonText]() {
+        auto* box = qobject_cast<BkMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (buttonText.isEmpty()) {
+            QTest::keyClick(box, Qt::Key_Escape);
+            return;
+        }
+        for (QPushButton* button : box->textButtons()) {
+            if (button->text() == buttonText)
+                button->click();
+        }
+    });
+}
+}
+
+class MemoListTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { MemoItemManager::instance()->closeAll(); }
+    void cardsAreNewestFirstAndTheSortButtonFlipsThem();
+    void newAndDeletedMemosFollowInTheRows();
+    void doubleClickOpensAMemoOnlyOnce();
+    void deleteAsksFirstCancelKeepsOkDeletes();
+    void longCardExpandsAndCollapses();
+    void pressInTheGapIsNoCardPress();
+    void memoDeletedOnThePlatformLeavesTheListWithoutRequest();
+    void closingHidesTheListAndUnchecksItsButton();
+    void screenshotOfTheList();
+};
+
+void MemoListTest::cardsAreNewestFirstAndTheSortButtonFlipsThem()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* older = addSyncedMemo(QStringLiteral("旧"));
+    T_Memo* newer = addSyncedMemo(QStringLiteral("新"));
+    QVERIFY(older && newer);
+    older->colorUpdateTime = 100;
+    newer->colorUpdateTime = 200;
+    MemoListWidget* list = openList();
+    QVERIFY(list && list->isVisible());
+    QCOMPARE(list->size(), QSize(380, 722));
+    list->sortModel()->invalidate();
+    QVERIFY(viewRowOf(list, newer->localId) < viewRowOf(list, older->localId));
+    list->sortButton()->click();
+    QVERIFY(!list->sortModel()->newestFirst());
+    QVERIFY(viewRowOf(list, newer->localId) > viewRowOf(list, older->localId));
+    list->sortButton()->click();
+    QVERIFY(viewRowOf(list, newer->localId) < viewRowOf(list, older->localId));
+}
+
+void MemoListTest::newAndDeletedMemosFollowInTheRows()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    MemoListWidget* list = openList();
+    const int rows = list->listView()->model()->rowCount();
+    MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
+    window->textEdit()->setPlainText(QStringLiteral("列表里出现"));
+    QCOMPARE(list->listView()->model()->rowCount(), rows + 1);
+    const int localId = window->localMemoId();
+    QVERIFY(viewRowOf(list, localId) >= 0);
+
+    QVERIFY(MemoItemManager::instance()->removeMemo(viewRowOf(list, localId), localId, false));
+    QCOMPARE(list->listView()->model()->rowCount(), rows);
+    QVERIFY(!memoRow(localId).found);
+    QVERIFY(!MemoItemManager::instance()->isItemOpen(localId));
+    QVERIFY(!list->listModel()->removeMemoRow(9999, false));
+}
+
+void MemoListTest::doubleClickOpensAMemoOnlyOnce()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("双击打开"));
+    QVERIFY(memo);
+    MemoListWidget* list = openList();
+    QTest::qWait(50);
+    const int row = viewRowOf(list, memo->localId);
+    const QRect rect = list->listView()->visualRect(list->listView()->model()->index(row, 0));
+    QTest::mouseDClick(list->listView()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QVERIFY(MemoItemManager::instance()->isItemOpen(memo->localId));
+    const int windows = MemoItemManager::instance()->openWindows().size();
+    QTest::mouseDClick(list->listView()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QCOMPARE(MemoItemManager::instance()->openWindows().size(), windows);
+    QVERIFY(!list->openRow(row));
+    QVERIFY(!list->openRow(9999));
+}
+
+void MemoListTest::deleteAsksFirstCancelKeepsOkDeletes()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("右键删除"));
+    QVERIFY(memo);
+    const int localId = memo->localId;
+    MemoListWidget* list = openList();
+    QMenu* menu = list->delegate()->contextMenu();
+    menu->setProperty("localMemoId", localId);
+    menu->setProperty("index", viewRowOf(list, localId));
+
+    answerNextBox(QStringLiteral("Cancel"));
+    list->delegate()->deleteFromMenu();
+    QVERIFY(memoRow(localId).found);
+    answerNextBox(QString());
+    list->delegate()->deleteFromMenu();
+    QVERIFY(memoRow(localId).found);
+
+    answerNextBox(QStringLiteral("OK"));
+    list->delegate()->deleteFromMenu();
+    QVERIFY(!memoRow(localId).found);
+    QCOMPARE(viewRowOf(list, localId), -1);
+    QVERIFY(waitFor([]() { return bodiesTo(QStringLiteral("/memo/delMemo")).size() == 1; }));
+}
+
+void MemoListTest::longCardExpandsAndCollapses()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* shortMemo = addSyncedMemo(QStringLiteral("短"));
+    T_Memo* longMemo = addSyncedMemo(QString(400, QChar(0x5B57)));
+    QVERIFY(shortMemo && longMemo);
+    MemoListWidget* list = openList();
+    QTest::qWait(50);
+    QListView* view = list->listView();
+    const QModelIndex longIndex = view->model()->index(viewRowOf(list, longMemo->localId), 0);
+    const QModelIndex shortIndex = view->model()->index(viewRowOf(list, shortMemo->localId), 0);
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.widget = view;
+    option.rect = view->visualRect(longIndex);
+    QVERIFY(list->delegate()->sizeHint(option, longIndex).height() <= 112);
+    const QRect button = list->delegate()->expandButtonRect(option, longIndex);
+    QVERIFY(!button.isEmpty());
+    QStyleOptionViewItem shortOption(option);
+    shortOption.rect = view->visualRect(shortIndex);
+    QVERIFY(list->delegate()->expandButtonRect(shortOption, shortIndex).isEmpty());
+
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, button.center());
+    QVERIFY(list->delegate()->isExpanded(longIndex));
+    QCOMPARE(list->delegate()->sizeHint(option, longIndex).height(), 228);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, button.center());
+    QTest::qWait(50);
+    option.rect = view->visualRect(longIndex);
+    const QRect again = list->delegate()->expandButtonRect(option, longIndex);
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, again.center());
+    QVERIFY(!list->delegate()->isExpanded(longIndex));
+    QVERIFY(list->delegate()->sizeHint(option, longIndex).height() <= 112);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, again.center());
+}
+
+void MemoListTest::pressInTheGapIsNoCardPress()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("间隙"));
+    QVERIFY(memo);
+    MemoListWidget* list = openList();
+    QTest::qWait(50);
+    QListView* view = list->listView();
+    const QRect rect = view->visualRect(view->model()->index(viewRowOf(list, memo->localId), 0));
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(rect.center().x(), rect.bottom() - 3));
+    QCOMPARE(view->property("Invalid").toBool(), true);
+    QTest::mouseMove(view->viewport(), QPoint(rect.center().x(), rect.bottom() + 20));
+    QVERIFY(!MemoItemManager::instance()->isItemOpen(memo->localId));
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(rect.center().x(), rect.bottom() - 3));
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QCOMPARE(view->property("Invalid").toBool(), false);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+void MemoListTest::memoDeletedOnThePlatformLeavesTheListWithoutRequest()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(15, 0, 13001)});
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    const T_Memo* memo = CPublicManager::instance()->findMemoByMemoId(13001);
+    QVERIFY(memo);
+    const int localId = memo->localId;
+    MemoListWidget* list = openList();
+    MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
+    window->setMemo(CPublicManager::instance()->findMemoByLocalId(localId));
+    QVERIFY(viewRowOf(list, localId) >= 0);
+
+    standin().clearJournal();
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(17, 0, 13001)});
+    CJobManager::instance()->synNow(false);
+    QVERIFY(waitFor([&]() { return !memoRow(localId).found; }));
+    QCOMPARE(viewRowOf(list, localId), -1);
+    QVERIFY(!MemoItemManager::instance()->isItemOpen(localId));
+    QTest::qWait(200);
+    QVERIFY(bodiesTo(QStringLiteral("/memo/delMemo")).isEmpty());
+}
+
+void MemoListTest::closingHidesTheListAndUnchecksItsButton()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    QPushButton button;
+    button.setCheckable(true);
+    button.setChecked(true);
+    MemoItemManager::instance()->showMemoList(nullptr, &button);
+    MemoListWidget* list = MemoItemManager::instance()->memoList();
+    QVERIFY(list->isVisible());
+    list->closeButton()->click();
+    QVERIFY(!list->isVisible());
+    QVERIFY(!button.isChecked());
+    QCOMPARE(MemoItemManager::instance()->memoList(), list);
+    MemoItemManager::instance()->showMemoList(nullptr);
+}
+
+void MemoListTest::screenshotOfTheList()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    applyLightTheme();
+    QVERIFY(addSyncedMemo(QStringLiteral("周三前把第十二章的打斗重写一遍，节奏太拖。"), QStringLiteral("#C6C6FC")));
+    QVERIFY(addSyncedMemo(QStringLiteral("人物表：林舟（主角）、许青（师姐）、老周（船夫）"), QStringLiteral("#B1F5EF")));
+    QVERIFY(addSyncedMemo(QStringLiteral("长长的备忘，").repeated(12), QStringLiteral("#FFB4C6")));
+    QVERIFY(addSyncedMemo(QStringLiteral("灰色便签"), QStringLiteral("#C9C3C3")));
+    MemoListWidget* list = openList();
+    QTest::qWait(100);
+    const QPixmap shot = list->grab();
+    QVERIFY(!shot.isNull());
+    QTemporaryDir dir;
+    dir.setAutoRemove(false);
+    const QString file = dir.filePath(QStringLiteral("memo_list.png"));
+    QVERIFY(shot.save(file));
+    qInfo().noquote() << "memo list screenshot:" << file;
+}
+
+int runMemoListTests(int argc, char** argv)
+{
+    MemoListTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_MemoList.moc"

@@ -1,0 +1,468 @@
+// The memo operations: model, rows, jobs and requests kept in step; offline
+// changes queued and replayed; changes from the platform applied without a
+// job; texts with quotes and placeholders kept as typed.
+
+#include "FeedFixture.h"
+#include "MemoFixture.h"
+
+#include "common/ServerClock.h"
+#include "db/CTessaneDb.h"
+#include "db/records/T_Memo.h"
+#include "manager/CJobManager.h"
+#include "manager/CMemoManager.h"
+#include "manager/CPublicManager.h"
+
+#include <QJsonDocument>
+#include <QTest>
+
+namespace {
+const QString kAdd = QStringLiteral("/memo/addMemo");
+const QString kDel = QStringLiteral("/memo/delMemo");
+const QString kEdit = QStringLiteral("/memo/editMemo");
+const QString kDetail = QStringLiteral("/memo/memoDetail");
+const QString kHostile = QStringLiteral("他说\"别'动'\" %1 %2 100% \\n 完");
+
+int now()
+{
+    return static_cast<int>(currentServerTime());
+}
+
+TC_Memo_Edit editOf(const T_Memo* memo)
+{
+    return TC_Memo_Edit(memo->localId, memo->memoId, now(), memo->content, memo->color, memo->localBookId,
+                        memo->localChapterId, memo->x, memo->y, memo->isHold, 0, 0);
+}
+
+QJsonObject jsonOf(const QString& text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+}
+
+class MemoManagerTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void addStoresRowJobAndSendsTextAsTyped();
+    void addReplyGivesTheServerIdToModelRowAndQueue();
+    void editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd();
+    void editWithServerIdSendsEverythingItsJobHolds();
+    void colourEditWithEmptyColourKeepsColourButStillRecords();
+    void textEditMovesTheMemoToTheTopColourEditDoesNot();
+    void deleteOfAMemoThePlatformNeverHadQueuesNothing();
+    void deleteWithServerIdSendsItsId();
+    void pinningBindsToTheChapterAndSendsTheLocation();
+    void pinAtOriginSendsAnEmptyLocation();
+    void editOfAnUnknownMemoFailsWithoutAJob();
+    void nothingChangesWithoutASignedInAuthor();
+    void changeFromTheFeedWritesRowButNoJobOrRequest();
+    void feedAddsFetchesAndDeletesMemos();
+    void hardDeletedChapterFreesItsMemos();
+    void memoDeletedWhileItsAddWasOutIsDeletedOnThePlatform();
+    void replayedCombinedEditSendsOnlyTheKeysItHolds();
+};
+
+void MemoManagerTest::addStoresRowJobAndSendsTextAsTyped()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    CPublicManager* model = CPublicManager::instance();
+    const int before = model->memoList.size();
+    const int counter = model->userConf.systemConf.memoCount;
+
+    TC_Memo_Add add;
+    add.content = kHostile;
+    add.color = QStringLiteral("#FFE9B5");
+    add.updateTime = 1700000100;
+    QVERIFY(CJobManager::instance()->memoAdd(add));
+    QVERIFY(add.header.localMemoId > 0);
+
+    QCOMPARE(model->memoList.size(), before + 1);
+    QCOMPARE(model->userConf.systemConf.memoCount, counter + 1);
+    const T_Memo* memo = model->findMemoByLocalId(add.header.localMemoId);
+    QVERIFY(memo);
+    QCOMPARE(memo->content, kHostile);
+    QCOMPARE(memo->colorUpdateTime, 1700000100);
+    const MemoRow row = memoRow(add.header.localMemoId);
+    QCOMPARE(row.content, kHostile);
+    QCOMPARE(row.color, QStringLiteral("#FFE9B5"));
+
+    QVERIFY(waitFor([]() { return bodiesTo(kAdd).size() == 1; }));
+    const QJsonObject body = bodiesTo(kAdd).first();
+    QCOMPARE(body.value(QStringLiteral("content")).toString(), kHostile);
+    QCOMPARE(body.value(QStringLiteral("color")).toString(), QStringLiteral("#FFE9B5"));
+    QCOMPARE(body.value(QStringLiteral("update_time")).toInt(), 1700000100);
+}
+
+void MemoManagerTest::addReplyGivesTheServerIdToModelRowAndQueue()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    const T_Memo* memo = addSyncedMemo(QStringLiteral("第一条"));
+    QVERIFY(memo);
+    QVERIFY(memo->memoId > 0);
+    QCOMPARE(memoRow(memo->localId).memoId, memo->memoId);
+    QVERIFY(memoJobs(memo->localId).isEmpty());
+    QVERIFY(standin().store().value(QStringLiteral("memos")).toArray().size() >= 2);
+}
+
+void MemoManagerTest::editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    QVERIFY(standin().addFault(kAdd, QStringLiteral("http500")));
+    TC_Memo_Add add;
+    add.content = QStringLiteral("离线写的");
+    add.color = QStringLiteral("#C6C6FC");
+    add.updateTime = now();
+    QVERIFY(CJobManager::instance()->memoAdd(add));
+    const int localId = add.header.localMemoId;
+    QVERIFY(waitFor([]() { return bodiesTo(kAdd).size() == 1; }));
+    QTest::qWait(200);
+    T_Memo* memo = CPublicManager::instance()->findMemoByLocalId(localId);
+    QCOMPARE(memo->memoId, 0);
+
+    TC_Memo_Edit colour = editOf(memo);
+    colour.color = QStringLiteral("#FFB4C6");
+    QVERIFY(CJobManager::instance()->memoEditColor(colour));
+    QCOMPARE(colour.header.jobType, 3004);
+    TC_Memo_Edit text = editOf(memo);
+    text.content = QStringLiteral("离线改的 \"%1\"");
+    QVERIFY(CJobManager::instance()->memoEditContent(text));
+    QCOMPARE(text.header.jobType, 3005);
+    QCOMPARE(memoRow(localId).content, QStringLiteral("离线改的 \"%1\""));
+
+    // One add and one merged edit wait; nothing went to the edit endpoint.
+    const QList<MemoJob> jobs = memoJobs(localId);
+    QCOMPARE(jobs.size(), 2);
+    QCOMPARE(jobs.at(0).jobType, 3002);
+    QCOMPARE(jobs.at(1).jobType, 3007);
+    QCOMPARE(jsonOf(jobs.at(1).content),
+             (QJsonObject{{QStringLiteral("color"), QStringLiteral("#FFB4C6")},
+                          {QStringLiteral("content"), QStringLiteral("离线改的 \"%1\"")}}));
+    QVERIFY(bodiesTo(kEdit).isEmpty());
+
+    // The next start replays both: the add first, then the edit with its id.
+    QVERIFY(f.restart());
+    QVERIFY(waitFor([&]() { return bodiesTo(kEdit).size() == 1 && memoJobs(localId).isEmpty(); }));
+    memo = CPublicManager::instance()->findMemoByLocalId(localId);
+    QVERIFY(memo && memo->memoId > 0);
+    const QJsonObject edit = bodiesTo(kEdit).first();
+    QCOMPARE(edit.value(QStringLiteral("memo_id")).toInt(), memo->memoId);
+    QCOMPARE(edit.value(QStringLiteral("color")).toString(), QStringLiteral("#FFB4C6"));
+    QCOMPARE(edit.value(QStringLiteral("content")).toString(), QStringLiteral("离线改的 \"%1\""));
+}
+
+void MemoManagerTest::editWithServerIdSendsEverythingItsJobHolds()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("原文"));
+    QVERIFY(memo);
+    QVERIFY(standin().addFault(kEdit, QStringLiteral("http500")));
+    TC_Memo_Edit text = editOf(memo);
+    text.content = QStringLiteral("新文");
+    QVERIFY(CJobManager::instance()->memoEditContent(text));
+    QVERIFY(waitFor([]() { return bodiesTo(kEdit).size() == 1; }));
+    QTest::qWait(200);
+    QCOMPARE(memoJobs(memo->localId).size(), 1);
+
+    // A colour change after the failed text save must not confirm the job
+    // without the text: the request carries both.
+    TC_Memo_Edit colour = editOf(memo);
+    colour.color = QStringLiteral("#B1F5EF");
+    QVERIFY(CJobManager::instance()->memoEditColor(colour));
+    QVERIFY(waitFor([&]() { return bodiesTo(kEdit).size() == 2 && memoJobs(memo->localId).isEmpty(); }));
+    const QJsonObject body = bodiesTo(kEdit).at(1);
+    QCOMPARE(body.value(QStringLiteral("color")).toString(), QStringLiteral("#B1F5EF"));
+    QCOMPARE(body.value(QStringLiteral("content")).toString(), QStringLiteral("新文"));
+    const QJsonObject stored = standin().store().value(QStringLiteral("memos")).toArray().last().toObject();
+    QCOMPARE(stored.value(QStringLiteral("content")).toString(), QStringLiteral("新文"));
+}
+
+void MemoManagerTest::colourEditWithEmptyColourKeepsColourButStillRecords()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("颜色"), QStringLiteral("#FFE9B5"));
+    QVERIFY(memo);
+    memo->updateTime = 5;
+    TC_Memo_Edit colour = editOf(memo);
+    colour.color.clear();
+    QVERIFY(CJobManager::instance()->memoEditColor(colour));
+    QCOMPARE(memo->color, QStringLiteral("#FFE9B5"));
+    QVERIFY(memo->updateTime > 5);
+    QVERIFY(waitFor([]() { return bodiesTo(kEdit).size() == 1; }));
+    QCOMPARE(bodiesTo(kEdit).first().value(QStringLiteral("memo_id")).toInt(), memo->memoId);
+}
+
+void MemoManagerTest::textEditMovesTheMemoToTheTopColourEditDoesNot()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("排序"));
+    QVERIFY(memo);
+    memo->colorUpdateTime = 10;
+    TC_Memo_Edit colour = editOf(memo);
+    colour.color = QStringLiteral("#C9C3C3");
+    QVERIFY(CJobManager::instance()->memoEditColor(colour));
+    QCOMPARE(memo->colorUpdateTime, 10);
+    TC_Memo_Edit text = editOf(memo);
+    text.content = QStringLiteral("排序二");
+    QVERIFY(CJobManager::instance()->memoEditContent(text));
+    QVERIFY(memo->colorUpdateTime > 10);
+}
+
+void MemoManagerTest::deleteOfAMemoThePlatformNeverHadQueuesNothing()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    QVERIFY(standin().addFault(kAdd, QStringLiteral("http500")));
+    TC_Memo_Add add;
+    add.content = QStringLiteral("马上删");
+    add.updateTime = now();
+    QVERIFY(CJobManager::instance()->memoAdd(add));
+    QVERIFY(waitFor([]() { return bodiesTo(kAdd).size() == 1; }));
+    QTest::qWait(200);
+    TC_Memo_Edit text(add.header.localMemoId, 0, now(), QStringLiteral("改"), QString(), 0, 0, 0, 0, 0, 0, 0);
+    QVERIFY(CJobManager::instance()->memoEditContent(text));
+    QCOMPARE(memoJobs(add.header.localMemoId).size(), 2);
+
+    TC_Memo_Del del;
+    del.header.localMemoId = add.header.localMemoId;
+    del.updateTime = now();
+    QVERIFY(CJobManager::instance()->memoDel(del));
+    QVERIFY(!memoRow(add.header.localMemoId).found);
+    QVERIFY(!CPublicManager::instance()->findMemoByLocalId(add.header.localMemoId));
+    QVERIFY(memoJobs(add.header.localMemoId).isEmpty());
+    QTest::qWait(200);
+    QVERIFY(bodiesTo(kDel).isEmpty());
+}
+
+void MemoManagerTest::deleteWithServerIdSendsItsId()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    const T_Memo* memo = addSyncedMemo(QStringLiteral("要删的"));
+    QVERIFY(memo);
+    const int localId = memo->localId;
+    const int memoId = memo->memoId;
+    TC_Memo_Del del;
+    del.header.localMemoId = localId;
+    del.header.memoId = memoId;
+    del.updateTime = now();
+    QVERIFY(CJobManager::instance()->memoDel(del));
+    QVERIFY(!memoRow(localId).found);
+    QVERIFY(waitFor([&]() { return bodiesTo(kDel).size() == 1 && memoJobs(localId).isEmpty(); }));
+    QCOMPARE(bodiesTo(kDel).first().value(QStringLiteral("memo_id")).toInt(), memoId);
+}
+
+void MemoManagerTest::pinningBindsToTheChapterAndSendsTheLocation()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QVERIFY(standin().clearJournal());
+    CJobManager::instance()->getChapters(CPublicManager::instance()->findBookByLocalId(book.localBookId));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("钉住"));
+    QVERIFY(memo);
+
+    TC_Memo_Edit pin(memo->localId, memo->memoId, now(), memo->content, memo->color, book.localBookId,
+                     book.localChapter1, 120.5f, 64, 0, 0, 0);
+    QVERIFY(CJobManager::instance()->memoEditLocation(pin));
+    QCOMPARE(pin.header.jobType, 3006);
+    QVERIFY(memo->isHold);
+    QCOMPARE(memo->bookId, 5001);
+    QCOMPARE(memo->chapterId, 9001);
+    QCOMPARE(memo->chapterName, QStringLiteral("第一章"));
+    QCOMPARE(memo->bookName, QStringLiteral("示例作品"));
+    const MemoRow row = memoRow(memo->localId);
+    QCOMPARE(row.localChapterId, book.localChapter1);
+    QCOMPARE(row.isHold, 1);
+    QCOMPARE(row.x, 120.5);
+    QVERIFY(waitFor([]() { return bodiesTo(kEdit).size() == 1; }));
+    const QJsonObject body = bodiesTo(kEdit).first();
+    QCOMPARE(body.value(QStringLiteral("book_id")).toInt(), 5001);
+    QCOMPARE(body.value(QStringLiteral("chapter_id")).toInt(), 9001);
+    QCOMPARE(body.value(QStringLiteral("location")).toString(), QStringLiteral("120.5,64,0,0"));
+    QVERIFY(!body.contains(QStringLiteral("isHold")));
+
+    TC_Memo_Edit unpin(memo->localId, memo->memoId, now(), memo->content, memo->color, 0, 0, 0, 0, 0, 0, 0);
+    QVERIFY(CJobManager::instance()->memoEditLocation(unpin));
+    QVERIFY(!memo->isHold);
+    QCOMPARE(memo->chapterId, 0);
+    QCOMPARE(memoRow(memo->localId).isHold, 0);
+}
+
+void MemoManagerTest::pinAtOriginSendsAnEmptyLocation()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("原点"));
+    QVERIFY(memo);
+    TC_Memo_Edit pin(memo->localId, memo->memoId, now(), memo->content, memo->color, 0, 0, 0, 0, 0, 0, 0);
+    QVERIFY(pin.location.isEmpty());
+    QVERIFY(CJobManager::instance()->memoEditLocation(pin));
+    QVERIFY(waitFor([]() { return bodiesTo(kEdit).size() == 1; }));
+    QCOMPARE(bodiesTo(kEdit).first().value(QStringLiteral("location")).toString(), QString());
+}
+
+void MemoManagerTest::editOfAnUnknownMemoFailsWithoutAJob()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    TC_Memo_Edit edit(9999, 0, now(), QStringLiteral("无"), QStringLiteral("#C6C6FC"), 0, 0, 0, 0, 0, 0, 0);
+    QVERIFY(!CJobManager::instance()->memoEditContent(edit));
+    QVERIFY(!CJobManager::instance()->memoEditColor(edit));
+    QVERIFY(!CJobManager::instance()->memoEditLocation(edit));
+    QVERIFY(memoJobs(9999).isEmpty());
+}
+
+void MemoManagerTest::nothingChangesWithoutASignedInAuthor()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("登出后"));
+    QVERIFY(memo);
+    CPublicManager* model = CPublicManager::instance();
+    const int uid = model->userInfo.uid;
+    model->userInfo.uid = 0;
+    TC_Memo_Add add;
+    add.content = QStringLiteral("无人");
+    TC_Memo_Edit edit = editOf(memo);
+    edit.content = QStringLiteral("无人改");
+    TC_Memo_Del del;
+    del.header.localMemoId = memo->localId;
+    const bool added = CJobManager::instance()->memoAdd(add);
+    const bool edited = CJobManager::instance()->memoEditContent(edit);
+    const bool deleted = CJobManager::instance()->memoDel(del);
+    model->userInfo.uid = uid;
+    QVERIFY(!added && !edited && !deleted);
+    QCOMPARE(memoRow(memo->localId).content, QStringLiteral("登出后"));
+    QVERIFY(memoJobs(memo->localId).isEmpty());
+}
+
+void MemoManagerTest::changeFromTheFeedWritesRowButNoJobOrRequest()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("平台改"));
+    QVERIFY(memo);
+    standin().clearJournal();
+    TC_Memo_Edit text = editOf(memo);
+    text.content = QStringLiteral("平台上改过");
+    text.header.synStep = 1;
+    QVERIFY(CMemoManager::instance()->memoEditContent(text));
+    QCOMPARE(memoRow(memo->localId).content, QStringLiteral("平台上改过"));
+    QVERIFY(memoJobs(memo->localId).isEmpty());
+    QTest::qWait(200);
+    QVERIFY(bodiesTo(kEdit).isEmpty());
+}
+
+void MemoManagerTest::feedAddsFetchesAndDeletesMemos()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(15, 0, 13001)});
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    CPublicManager* model = CPublicManager::instance();
+    const T_Memo* memo = model->findMemoByMemoId(13001);
+    QVERIFY(memo);
+    QCOMPARE(memo->content, QStringLiteral("记得回收渡口的伏笔"));
+    QCOMPARE(memo->color, QStringLiteral("#FFF3B0"));
+    const int localId = memo->localId;
+    QCOMPARE(memoRow(localId).content, QStringLiteral("记得回收渡口的伏笔"));
+    QVERIFY(memoJobs(localId).isEmpty());
+    QVERIFY(bodiesTo(kAdd).isEmpty());
+    QCOMPARE(JobsFixture::requestsTo(kDetail).size(), 1);
+
+    // Deleted on the platform: gone here, with no delete sent back.
+    standin().clearJournal();
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(17, 0, 13001)});
+    QVERIFY(f.restart());
+    QVERIFY(waitForPassEnd());
+    QVERIFY(!model->findMemoByMemoId(13001));
+    QVERIFY(!memoRow(localId).found);
+    QVERIFY(bodiesTo(kDel).isEmpty());
+    QVERIFY(memoJobs(localId).isEmpty());
+}
+
+void MemoManagerTest::hardDeletedChapterFreesItsMemos()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    CJobManager::instance()->getChapters(CPublicManager::instance()->findBookByLocalId(book.localBookId));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("章节要删"));
+    QVERIFY(memo);
+    TC_Memo_Edit pin(memo->localId, memo->memoId, now(), memo->content, memo->color, book.localBookId,
+                     book.localChapter2, 10, 10, 0, 0, 0);
+    QVERIFY(CJobManager::instance()->memoEditLocation(pin));
+    QVERIFY(CMemoManager::instance()->unbindChapter(book.localBookId, book.localChapter2));
+    QVERIFY(!memo->isHold);
+    QCOMPARE(memo->localChapterId, 0);
+    QCOMPARE(memoRow(memo->localId).localChapterId, 0);
+}
+
+void MemoManagerTest::memoDeletedWhileItsAddWasOutIsDeletedOnThePlatform()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    const int memosBefore = standin().store().value(QStringLiteral("memos")).toArray().size();
+    QVERIFY(standin().addFault(kAdd, QStringLiteral("ok"), 600));
+    TC_Memo_Add add;
+    add.content = QStringLiteral("飞行中删除");
+    add.updateTime = now();
+    QVERIFY(CJobManager::instance()->memoAdd(add));
+    TC_Memo_Del del;
+    del.header.localMemoId = add.header.localMemoId;
+    del.updateTime = now();
+    QVERIFY(CJobManager::instance()->memoDel(del));
+    QVERIFY(waitFor([]() { return bodiesTo(kDel).size() == 1; }));
+    QVERIFY(waitFor([&]() {
+        return standin().store().value(QStringLiteral("memos")).toArray().size() == memosBefore;
+    }));
+}
+
+void MemoManagerTest::replayedCombinedEditSendsOnlyTheKeysItHolds()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    CTessaneDb* db = CTessaneDb::instance();
+    T_Http_Custom colourOnly;
+    colourOnly.jobType = 3004;
+    colourOnly.localMemoId = 71;
+    colourOnly.memoId = 13001;
+    QVERIFY(db->addJob(colourOnly, QStringLiteral("#FFB4C6"), 1700000000, 0));
+    T_Http_Custom emptyText;
+    emptyText.jobType = 3005;
+    emptyText.localMemoId = 72;
+    emptyText.memoId = 13001;
+    QVERIFY(db->addJob(emptyText, QString(), 1700000001, 0));
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    const QList<QJsonObject> bodies = bodiesTo(kEdit);
+    QCOMPARE(bodies.size(), 2);
+    QCOMPARE(bodies.at(0).value(QStringLiteral("color")).toString(), QStringLiteral("#FFB4C6"));
+    QVERIFY(!bodies.at(0).contains(QStringLiteral("content")));
+    QVERIFY(!bodies.at(0).contains(QStringLiteral("location")));
+    QVERIFY(!bodies.at(1).contains(QStringLiteral("color")));
+    QVERIFY(bodies.at(1).contains(QStringLiteral("content")));
+    QCOMPARE(bodies.at(1).value(QStringLiteral("content")).toString(), QString());
+    QVERIFY(memoJobs(71).isEmpty() && memoJobs(72).isEmpty());
+}
+
+int runMemoManagerTests(int argc, char** argv)
+{
+    MemoManagerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_MemoManager.moc"

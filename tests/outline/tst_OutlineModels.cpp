@@ -1,0 +1,427 @@
+// The outline models over the real book operations and database: roles,
+// creation in two steps, edits, deletes, reordering, marks, filter and export.
+
+#include "OutlineFixture.h"
+
+#include "outline/COutlineBookModel.h"
+#include "outline/COutlineController.h"
+#include "outline/COutlineModel.h"
+#include "outline/COutlineSortModel.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+
+struct Models
+{
+    COutlineController* ctr = COutlineController::instance();
+    COutlineModel* model = nullptr;
+    COutlineSortModel* sorted = nullptr;
+
+    explicit Models(T_Book* book)
+    {
+        ctr->getWidget();
+        model = ctr->outlineModel();
+        sorted = ctr->sortModel();
+        ctr->addAllItem(book);
+        sorted->setFilter(0);
+    }
+    int sourceRow(int viewRow) const { return sorted->mapToSource(sorted->index(viewRow, 0)).row(); }
+};
+
+const QString kAwkward = QStringLiteral("他说：\"别走\"，'%1' 100% %2 \\n");
+
+}
+
+class OutlineModelTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rolesAreNamedAsThePanelReadsThem();
+    void newOutlineIsTypedIntoTheUnsavedRowThenStored();
+    void laterOutlineGetsNextOrderAndShowsAbove();
+    void deletingTheUnsavedRowStoresNothing();
+    void updateStoresTextWithQuotesAndPlaceholders();
+    void deleteRemovesRowTableRowAndQueuesForPlatform();
+    void failedDeleteKeepsTheRow();
+    void removeAllDeletesOnlyCheckedOutlines();
+    void dropFromFifthOnSecondShiftsTheOthersDown();
+    void moveOntoItselfOrOutsideStoresNothing();
+    void dropIndicatorShowsOnOneRowOnly();
+    void checkStateFollowsTheChecks();
+    void filterKeepsTheOutlineBeingTyped();
+    void exportWritesCheckedOutlinesHighestFirst();
+    void exportToUnwritablePlaceSaysCreateFailed();
+    void bookModelListsTheShelf();
+};
+
+void OutlineModelTest::rolesAreNamedAsThePanelReadsThem()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("角色"));
+    QVERIFY(book);
+    T_Outline* outline = OutlineFixture::stored(book, 3, 7, kAwkward);
+    QVERIFY(outline);
+    Models m(book);
+    const QHash<int, QByteArray> roles = m.model->roleNames();
+    const QList<QByteArray> expected{"localId", "outlineId", "bookLocalId", "ouderNum", "outlineType",
+                                     "outlineContent", "isCheckedC", "isExpand", "isEdit", "moveLine"};
+    for (int i = 0; i < expected.size(); ++i)
+        QCOMPARE(roles.value(257 + i), expected.at(i));
+
+    const QModelIndex row = m.model->index(0, 0);
+    QCOMPARE(row.data(257).toInt(), outline->localId);
+    QCOMPARE(row.data(259).toInt(), book->localId);
+    QCOMPARE(row.data(260).toInt(), 7);
+    QCOMPARE(row.data(261).toInt(), 3);
+    QCOMPARE(row.data(262).toString(), kAwkward);
+    QCOMPARE(row.data(266).toInt(), -1);
+    QVERIFY(!row.data(Qt::DisplayRole).isValid());
+    QVERIFY(!m.model->index(5, 0).data(257).isValid());
+    QCOMPARE(m.model->roleNames().value(267), QByteArray());
+}
+
+void OutlineModelTest::newOutlineIsTypedIntoTheUnsavedRowThenStored()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("新建"));
+    QVERIFY(book);
+    Models m(book);
+    QSignalSpy inserted(m.model, &QAbstractItemModel::rowsInserted);
+
+    m.model->create(2);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(m.model->rowCount(), 1);
+    QCOMPARE(OutlineFixture::localIds(*m.model), QList<int>{0});
+    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
+
+    QVERIFY(m.model->create(2, QStringLiteral("第一条")));
+    QCOMPARE(m.model->rowCount(), 1);  // the unsaved row became the stored one
+    QCOMPARE(inserted.count(), 1);
+    const int localId = OutlineFixture::localIds(*m.model).first();
+    QVERIFY(localId > 0);
+    QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("第一条"));
+    QCOMPARE(OutlineFixture::storedOrder(localId), 1);  // a book without outlines starts at 1
+    QCOMPARE(OutlineFixture::storedType(localId), 2);
+    QCOMPARE(book->outline.outlineList.size(), 1);
+    QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1022});
+}
+
+void OutlineModelTest::laterOutlineGetsNextOrderAndShowsAbove()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("排序"));
+    QVERIFY(book);
+    QVERIFY(OutlineFixture::stored(book, 1, 4, QStringLiteral("旧")));
+    Models m(book);
+    m.model->create(1);
+    QVERIFY(m.model->create(1, QStringLiteral("甲")));
+    m.model->create(1);
+    QVERIFY(m.model->create(1, QStringLiteral("乙")));
+    const QList<int> shown = OutlineFixture::localIds(*m.sorted);
+    QCOMPARE(shown.size(), 3);
+    QCOMPARE(OutlineFixture::storedOrder(shown.at(0)), 6);
+    QCOMPARE(OutlineFixture::storedContent(shown.at(0)), QStringLiteral("乙"));
+    QCOMPARE(OutlineFixture::storedOrder(shown.at(1)), 5);
+    QCOMPARE(OutlineFixture::storedContent(shown.at(2)), QStringLiteral("旧"));
+
+    // The unsaved row shows on top whatever the order numbers say.
+    m.model->create(3);
+    QCOMPARE(OutlineFixture::localIds(*m.sorted).first(), 0);
+}
+
+void OutlineModelTest::deletingTheUnsavedRowStoresNothing()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("空白"));
+    QVERIFY(book);
+    Models m(book);
+    QSignalSpy removed(m.model, &QAbstractItemModel::rowsRemoved);
+    m.model->create(1);
+    m.model->create(1);  // one unsaved row at a time
+    QCOMPARE(m.model->rowCount(), 1);
+    QVERIFY(m.model->deleteItem(0));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(m.model->rowCount(), 0);
+    QVERIFY(book->outline.outlineList.isEmpty());
+    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
+    QVERIFY(OutlineFixture::jobTypes().isEmpty());
+}
+
+void OutlineModelTest::updateStoresTextWithQuotesAndPlaceholders()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("书'名\"%1"));
+    QVERIFY(book);
+    T_Outline* outline = OutlineFixture::stored(book, 1, 1, QStringLiteral("原文"));
+    QVERIFY(outline);
+    Models m(book);
+    QSignalSpy changed(m.model, &QAbstractItemModel::dataChanged);
+    QVERIFY(m.model->update(outline->localId, 3, kAwkward));
+    QCOMPARE(changed.count(), 1);
+    QCOMPARE(changed.first().at(0).toModelIndex().row(), 0);
+    QCOMPARE(OutlineFixture::storedContent(outline->localId), kAwkward);
+    QCOMPARE(OutlineFixture::storedType(outline->localId), 3);
+    QCOMPARE(outline->content, kAwkward);
+    QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1023});
+    QVERIFY(OutlineFixture::jobContent(1023).contains(QStringLiteral("'%1' 100% %2")));
+
+    // An outline the book does not have changes nothing.
+    QVERIFY(!m.model->update(9999, 1, QStringLiteral("x")));
+    QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1023});
+}
+
+void OutlineModelTest::deleteRemovesRowTableRowAndQueuesForPlatform()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("在线删除"));
+    QVERIFY(book);
+    Models m(book);
+    m.model->create(1);
+    QVERIFY(m.model->create(1, QStringLiteral("要删的")));
+    const int localId = OutlineFixture::localIds(*m.model).first();
+    T_Outline* outline = book->findOutlineByLocalId(localId);
+    QVERIFY(OutlineFixture::waitUntil([outline]() { return outline->outlineId > 0 && OutlineFixture::jobTypes().isEmpty(); }));
+    const int serverId = outline->outlineId;
+
+    QSignalSpy removed(m.model, &QAbstractItemModel::rowsRemoved);
+    QVERIFY(m.model->deleteItem(localId));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(m.model->rowCount(), 0);
+    QVERIFY(book->findOutlineByLocalId(localId) == nullptr);
+    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
+    QVERIFY(OutlineFixture::waitUntil([]() { return OutlineFixture::sent(QStringLiteral("/bookoutline/delOutline")) == 1; }));
+    QCOMPARE(OutlineFixture::lastBody(QStringLiteral("/bookoutline/delOutline")).value(QStringLiteral("outline_id")).toInt(),
+             serverId);
+}
+
+void OutlineModelTest::failedDeleteKeepsTheRow()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("删不掉"));
+    QVERIFY(book);
+    T_Outline* outline = OutlineFixture::stored(book, 1, 1, QStringLiteral("留下"));
+    QVERIFY(outline);
+    Models m(book);
+    QSqlQuery drop = CTessaneDb::instance()->newQuery();
+    QVERIFY(drop.exec(QStringLiteral("create trigger keepOutline before delete on tb_outline "
+                                     "begin select raise(abort, 'kept'); end;")));
+    QVERIFY(!m.model->deleteItem(outline->localId));
+    QCOMPARE(m.model->rowCount(), 1);
+    QCOMPARE(book->findOutlineByLocalId(outline->localId), outline);
+    QCOMPARE(OutlineFixture::outlineRows(book->localId), 1);
+}
+
+void OutlineModelTest::removeAllDeletesOnlyCheckedOutlines()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("批量"));
+    QVERIFY(book);
+    QList<int> ids;
+    for (int i = 1; i <= 4; ++i)
+        ids.append(OutlineFixture::stored(book, 1, i, QStringLiteral("条%1").arg(i))->localId);
+    Models m(book);
+    QVERIFY(m.model->removeAll());  // nothing checked: nothing goes
+    QCOMPARE(m.model->rowCount(), 4);
+    m.model->check(ids.at(0), true);
+    m.model->check(ids.at(2), true);
+    QSignalSpy reset(m.model, &QAbstractItemModel::modelReset);
+    QVERIFY(m.model->removeAll());
+    QCOMPARE(reset.count(), 1);
+    QCOMPARE(OutlineFixture::localIds(*m.model), (QList<int>{ids.at(1), ids.at(3)}));
+    QCOMPARE(OutlineFixture::outlineRows(book->localId), 2);
+    QCOMPARE(OutlineFixture::storedContent(ids.at(1)), QStringLiteral("条2"));
+}
+
+void OutlineModelTest::dropFromFifthOnSecondShiftsTheOthersDown()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("拖动"));
+    QVERIFY(book);
+    for (int i = 1; i <= 5; ++i)
+        QVERIFY(OutlineFixture::stored(book, 1, i, QStringLiteral("第%1").arg(i)));
+    Models m(book);
+    const QList<int> before = OutlineFixture::localIds(*m.sorted);
+    int layouts = 0;
+    QObject::connect(m.model, &QAbstractItemModel::layoutChanged, m.model, [&layouts]() { ++layouts; });
+    QVERIFY(m.model->move(m.sourceRow(4), m.sourceRow(1)));
+    QCOMPARE(layouts, 1);
+    const QList<int> after = OutlineFixture::localIds(*m.sorted);
+    QCOMPARE(after, (QList<int>{before.at(0), before.at(4), before.at(1), before.at(2), before.at(3)}));
+    // Stored too: the order survives a restart.
+    QCOMPARE(OutlineFixture::storedOrder(before.at(4)), 4);
+    QCOMPARE(OutlineFixture::storedOrder(before.at(1)), 3);
+    QCOMPARE(OutlineFixture::storedOrder(before.at(3)), 1);
+    QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1027});
+}
+
+void OutlineModelTest::moveOntoItselfOrOutsideStoresNothing()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("不动"));
+    QVERIFY(book);
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(OutlineFixture::stored(book, 1, i, QStringLiteral("第%1").arg(i)));
+    Models m(book);
+    m.model->moveLine(1, true);
+    QVERIFY(!m.model->move(2, 2));
+    QVERIFY(!m.model->move(-1, 1));
+    QVERIFY(!m.model->move(0, 3));
+    QVERIFY(OutlineFixture::jobTypes().isEmpty());
+    for (const T_Outline* outline : qAsConst(book->outline.outlineList))
+        QCOMPARE(outline->moveLine, -1);
+}
+
+void OutlineModelTest::dropIndicatorShowsOnOneRowOnly()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("线"));
+    QVERIFY(book);
+    for (int i = 1; i <= 3; ++i)
+        QVERIFY(OutlineFixture::stored(book, 1, i, QStringLiteral("第%1").arg(i)));
+    Models m(book);
+    QSignalSpy changed(m.model, &QAbstractItemModel::dataChanged);
+    m.model->moveLine(1, true);
+    QCOMPARE(m.model->index(1, 0).data(COutlineModel::MoveLineRole).toInt(), 1);
+    QCOMPARE(changed.count(), 1);
+    m.model->moveLine(2, false);
+    QCOMPARE(m.model->index(2, 0).data(COutlineModel::MoveLineRole).toInt(), 0);
+    QCOMPARE(m.model->index(1, 0).data(COutlineModel::MoveLineRole).toInt(), -1);
+    QCOMPARE(changed.count(), 3);
+    m.model->moveLine(7, false);
+    QCOMPARE(m.model->index(2, 0).data(COutlineModel::MoveLineRole).toInt(), -1);
+    QCOMPARE(changed.count(), 4);
+}
+
+void OutlineModelTest::checkStateFollowsTheChecks()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("勾选"));
+    QVERIFY(book);
+    Models m(book);
+    QCOMPARE(m.model->checkState(), 0);  // an empty book
+    QList<int> ids;
+    for (int i = 1; i <= 3; ++i)
+        ids.append(OutlineFixture::stored(book, 1, i, QStringLiteral("第%1").arg(i))->localId);
+    m.model->checkAll(true);
+    QCOMPARE(m.model->checkState(), 3);
+    m.model->check(ids.at(1), false);
+    QCOMPARE(m.model->checkState(), 1);
+    m.model->checkAll(false);
+    QCOMPARE(m.model->checkState(), 0);
+}
+
+void OutlineModelTest::filterKeepsTheOutlineBeingTyped()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("筛选"));
+    QVERIFY(book);
+    T_Outline* bookOutline = OutlineFixture::stored(book, 1, 1, QStringLiteral("本书"));
+    T_Outline* plot = OutlineFixture::stored(book, 2, 2, QStringLiteral("情节"));
+    QVERIFY(bookOutline && plot);
+    Models m(book);
+    m.sorted->setFilter(2);
+    QCOMPARE(OutlineFixture::localIds(*m.sorted), QList<int>{plot->localId});
+    m.model->edit(bookOutline->localId, true);
+    QCOMPARE(OutlineFixture::localIds(*m.sorted), (QList<int>{plot->localId, bookOutline->localId}));
+    m.model->edit(bookOutline->localId, false);
+    QCOMPARE(OutlineFixture::localIds(*m.sorted), QList<int>{plot->localId});
+    m.sorted->setFilter(0);
+    QCOMPARE(m.sorted->rowCount(), 2);
+}
+
+void OutlineModelTest::exportWritesCheckedOutlinesHighestFirst()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("导出"));
+    QVERIFY(book);
+    T_Outline* a = OutlineFixture::stored(book, 1, 1, QStringLiteral("A"));
+    T_Outline* b = OutlineFixture::stored(book, 2, 2, QStringLiteral("B \"%1\""));
+    T_Outline* c = OutlineFixture::stored(book, 3, 3, QStringLiteral("unchecked"));
+    QVERIFY(a && b && c);
+    Models m(book);
+    m.model->check(a->localId, true);
+    m.model->check(b->localId, true);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("大纲.txt"));
+    QVERIFY(m.model->exportTo(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()),
+             QStringLiteral("----------情节大纲----------\nB \"%1\"\n\n----------本书大纲----------\nA"));
+
+    const QString name = COutlineModel::defaultExportName(QStringLiteral("书"));
+    QVERIFY(name.startsWith(QStringLiteral("书大纲")));
+    QCOMPARE(name.size(), 3 + 10);
+}
+
+void OutlineModelTest::exportToUnwritablePlaceSaysCreateFailed()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("导出失败"));
+    QVERIFY(book);
+    T_Outline* a = OutlineFixture::stored(book, 1, 1, QStringLiteral("A"));
+    QVERIFY(a);
+    Models m(book);
+    m.model->check(a->localId, true);
+    QTemporaryDir dir;
+    bool answered = false;
+    QString text;
+    OutlineFixture::answerNextBox(-1, &answered, &text);
+    QVERIFY(!m.model->exportTo(dir.filePath(QStringLiteral("missing/folder/out.txt"))));
+    QVERIFY(answered);
+    QVERIFY(text.endsWith(QStringLiteral("创建失败")));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing/folder/out.txt"))));
+}
+
+void OutlineModelTest::bookModelListsTheShelf()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* first = f.offlineBook(QStringLiteral("一"));
+    T_Book* second = f.offlineBook(QStringLiteral("二\"%1\""));
+    QVERIFY(first && second);
+    COutlineBookModel model;
+    QCOMPARE(model.roleNames().value(257), QByteArray("bookLocalId"));
+    QCOMPARE(model.roleNames().value(258), QByteArray("bookName"));
+    const QList<T_Book*>& shelf = CPublicManager::instance()->bookList;
+    QCOMPARE(model.rowCount(), shelf.size());
+    const int row = shelf.indexOf(second);
+    QCOMPARE(model.index(row, 0).data(258).toString(), QStringLiteral("二\"%1\""));
+    QCOMPARE(model.index(row, 0).data(257).toInt(), second->localId);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    model.refresh();
+    QCOMPARE(reset.count(), 1);
+}
+
+int runOutlineModelTests(int argc, char** argv)
+{
+    OutlineModelTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_OutlineModels.moc"

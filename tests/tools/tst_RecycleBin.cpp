@@ -1,0 +1,377 @@
+// The chapter recycle bin on a real database: listing, details, delete and
+// recover of one or all chapters through the book operations.
+
+#include "BooksFixture.h"
+#include "ScreenshotTheme.h"
+
+#include "common/ServerClock.h"
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "ui/creation/ChapterListDelegate.h"
+#include "ui/creation/ChapterListModel.h"
+#include "ui/creation/Widget_RecycleBin.h"
+#include "volume/CBookVolumeController.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+namespace {
+bool saveText(T_Book* book, T_Chapter* chapter, const QString& text)
+{
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = book->localId;
+    save.header.localChapterId = chapter->localId;
+    save.content = text;
+    save.updateTime = 1700000000;
+    return CJobManager::instance()->chapter_edit_content(save);
+}
+
+bool recycle(T_Book* book, T_Chapter* chapter)
+{
+    TC_Chapter_Recycle request;
+    request.header.localBookId = book->localId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.localChapterId = chapter->localId;
+    request.status = 0;
+    return CJobManager::instance()->chapter_recycle(request);
+}
+
+int addChapter(T_Book* book, int order, const QString& name)
+{
+    TC_Chapter_Add chapter(book->localId, 0, book->volumeList.first()->localId, 0, 1700000000, order, name);
+    chapter.header.synStep = 1;
+    return CBookJobManager::instance()->chapter_add(chapter) ? chapter.header.localChapterId : 0;
+}
+
+// A book with three recycled chapters "第1章", "第2章", "第3章", in that order.
+T_Book* bookWithThreeInTheBin(BooksFixture& f)
+{
+    T_Book* book = f.offlineBook(QStringLiteral("回收站"));
+    if (book == nullptr || addChapter(book, 3, QStringLiteral("第3章")) < 1)
+        return nullptr;
+    const QList<T_Chapter*> chapters = book->chapterList;
+    for (T_Chapter* chapter : chapters) {
+        if (!saveText(book, chapter, QStringLiteral("%1的正文 有空格\n第二行").arg(chapter->name)) || !recycle(book, chapter))
+            return nullptr;
+    }
+    return book->recycleChapterList.size() == 3 ? book : nullptr;
+}
+
+QString page(const Widget_RecycleBin& bin)
+{
+    return bin.findChild<QStackedWidget*>(QStringLiteral("stackedWidget"))->currentWidget()->objectName();
+}
+
+QString label(const Widget_RecycleBin& bin, const char* name)
+{
+    return bin.findChild<QLabel*>(QLatin1String(name))->text();
+}
+
+QListView* listOf(const Widget_RecycleBin& bin)
+{
+    return bin.findChild<QListView*>(QStringLiteral("recycle_listview"));
+}
+
+bool rowStored(int localChapterId)
+{
+    return BooksFixture::scalar(QStringLiteral("select localId from tb_chapter where localId = %1").arg(localChapterId))
+        .isValid();
+}
+}
+
+class RecycleBinTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void bookWithoutRecycledChaptersShowsEmptyPage();
+    void opensOnFirstChapterWithItsDetails();
+    void daysLeftRoundUp();
+    void deletingSelectsFollowingOrPreviousChapter();
+    void recoverBringsChapterBackIntoTheBook();
+    void recoverWhileTreeShowsAnotherBookKeepsChapterInBin();
+    void recoverRestoresTheDeletedVolumeFirst();
+    void deleteAllAndRecoverAll();
+    void clicksReportChaptersByLocalId();
+    void screenshot();
+};
+
+void RecycleBinTest::bookWithoutRecycledChaptersShowsEmptyPage()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("空"));
+    QVERIFY(book);
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    QCOMPARE(page(bin), QStringLiteral("page_2"));
+    QCOMPARE(bin.findChild<QLabel*>(QStringLiteral("labelExplain"))->text(), QStringLiteral("这里还没有内容哦"));
+    QVERIFY(bin.currentChapter() == nullptr);
+    // Actions with nothing chosen change nothing.
+    bin.deleteCurrent();
+    bin.recoverCurrent();
+    QCOMPARE(book->chapterList.size(), 2);
+    bin.loadBook(nullptr);
+}
+
+void RecycleBinTest::opensOnFirstChapterWithItsDetails()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = bookWithThreeInTheBin(f);
+    QVERIFY(book);
+    T_Chapter* first = book->recycleChapterList.first();
+    // As after a sign-in: the text is read when the chapter is shown.
+    first->content.clear();
+    first->contentLoaded = false;
+
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    QCOMPARE(page(bin), QStringLiteral("page"));
+    QCOMPARE(listOf(bin)->model()->rowCount(), 3);
+    QCOMPARE(listOf(bin)->currentIndex().row(), 0);
+    QCOMPARE(bin.currentChapter(), first);
+    const QString text = QStringLiteral("第1章的正文 有空格\n第二行");
+    QCOMPARE(first->content, text);
+    // Every character counts, blanks and line breaks too.
+    QCOMPARE(label(bin, "label_wordCount"), QStringLiteral("%1wordCount").arg(text.length()));
+    QCOMPARE(label(bin, "label_volumeName"), QStringLiteral("第一卷"));
+    QCOMPARE(label(bin, "label_DateTime"), QStringLiteral("lastDay:30"));
+    QVERIFY(label(bin, "label_creatTime").startsWith(QStringLiteral("creatTime:2023-11-1")));
+    QCOMPARE(bin.findChild<QTextBrowser*>(QStringLiteral("textEdit_recycle"))->toPlainText(),
+             QStringLiteral("第1章的正文 有空格\n第二行"));
+    const QVariant row = listOf(bin)->model()->index(1, 0).data();
+    QVERIFY(row.canConvert<T_ChapterListItem>());
+    QCOMPARE(row.value<T_ChapterListItem>().chapterName, QStringLiteral("第2章"));
+}
+
+void RecycleBinTest::daysLeftRoundUp()
+{
+    const qint64 now = 1700000000;
+    QCOMPARE(Widget_RecycleBin::daysLeft(now - 1, now), 30);
+    QCOMPARE(Widget_RecycleBin::daysLeft(now - 29 * 86400, now), 1);
+    QCOMPARE(Widget_RecycleBin::daysLeft(now - 29 * 86400 - 1, now), 1);
+    QCOMPARE(Widget_RecycleBin::daysLeft(now - 30 * 86400, now), 0);
+    QCOMPARE(Widget_RecycleBin::daysLeft(now, now), 30);
+}
+
+void RecycleBinTest::deletingSelectsFollowingOrPreviousChapter()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = bookWithThreeInTheBin(f);
+    QVERIFY(book);
+    const int c1 = book->recycleChapterList.at(0)->localId;
+    const int c2 = book->recycleChapterList.at(1)->localId;
+    const int c3 = book->recycleChapterList.at(2)->localId;
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+
+    // Deleting the first row selects the one that followed it.
+    bin.deleteCurrent();
+    QVERIFY(!rowStored(c1));
+    QVERIFY(book->findChapterByLocalId(c1) == nullptr);
+    QCOMPARE(bin.currentChapter()->localId, c2);
+    QCOMPARE(listOf(bin)->model()->rowCount(), 2);
+    QCOMPARE(listOf(bin)->currentIndex().row(), 0);
+
+    // Deleting the last row selects the one above it.
+    bin.onMousePressedByLeftBtn(c3);
+    QCOMPARE(bin.currentChapter()->localId, c3);
+    bin.deleteCurrent();
+    QVERIFY(!rowStored(c3));
+    QCOMPARE(bin.currentChapter()->localId, c2);
+    QCOMPARE(label(bin, "label_wordCount"), QStringLiteral("%1wordCount").arg(bin.currentChapter()->content.length()));
+
+    bin.deleteCurrent();
+    QVERIFY(!rowStored(c2));
+    QCOMPARE(page(bin), QStringLiteral("page_2"));
+    QVERIFY(bin.currentChapter() == nullptr);
+    QVERIFY(book->recycleChapterList.isEmpty());
+}
+
+void RecycleBinTest::recoverBringsChapterBackIntoTheBook()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("恢复"));
+    QVERIFY(book);
+    T_Chapter* chapter = book->chapterList.first();
+    QVERIFY(saveText(book, chapter, QStringLiteral("一二三")));
+    QVERIFY(recycle(book, chapter));
+    QCOMPARE(book->wordNum, 0);
+    CBookVolumeController::instance()->loadBook(book);
+
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    QCOMPARE(bin.currentChapter(), chapter);
+    bin.recoverCurrent();
+    QVERIFY(book->chapterList.contains(chapter));
+    QVERIFY(book->recycleChapterList.isEmpty());
+    QCOMPARE(book->wordNum, 3);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_chapter where localId = %1").arg(chapter->localId))
+                 .toInt(),
+             1);
+    QCOMPARE(page(bin), QStringLiteral("page_2"));
+    QCOMPARE(listOf(bin)->model()->rowCount(), 0);
+    QVERIFY(CBookVolumeController::instance()->getChapterOrderMap(chapter->localVolumeId).contains(chapter->localId));
+    CBookVolumeController::instance()->loadBook(nullptr);
+}
+
+void RecycleBinTest::recoverWhileTreeShowsAnotherBookKeepsChapterInBin()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = bookWithThreeInTheBin(f);
+    T_Book* other = f.offlineBook(QStringLiteral("另一本"));
+    QVERIFY(book && other);
+    CBookVolumeController::instance()->loadBook(other);
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    T_Chapter* first = bin.currentChapter();
+    bin.recoverCurrent();
+    // The row is gone, the next chapter shown; the chapter itself stays in the bin.
+    QCOMPARE(listOf(bin)->model()->rowCount(), 2);
+    QCOMPARE(bin.currentChapter(), book->recycleChapterList.at(1));
+    QVERIFY(book->recycleChapterList.contains(first));
+    bin.loadBook(book);
+    QCOMPARE(listOf(bin)->model()->rowCount(), 3);
+    CBookVolumeController::instance()->loadBook(nullptr);
+}
+
+void RecycleBinTest::recoverRestoresTheDeletedVolumeFirst()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("删卷"));
+    QVERIFY(book);
+    T_Volume* volume = book->volumeList.first();
+    TC_Volume_Delete remove;
+    remove.header.localBookId = book->localId;
+    remove.header.localVolumeId = volume->localId;
+    remove.type = 0;
+    remove.updateTime = 1700000000;
+    QVERIFY(CJobManager::instance()->volume_del_restore(remove));
+    QCOMPARE(volume->status, 0);
+    QCOMPARE(book->recycleChapterList.size(), 2);
+    CBookVolumeController::instance()->loadBook(book);
+
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    T_Chapter* first = bin.currentChapter();
+    bin.recoverCurrent();
+    QCOMPARE(volume->status, 1);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_volume where localId = %1").arg(volume->localId))
+                 .toInt(),
+             1);
+    QVERIFY(book->chapterList.contains(first));
+    QCOMPARE(book->recycleChapterList.size(), 1);
+    QCOMPARE(bin.currentChapter(), book->recycleChapterList.first());
+    CBookVolumeController::instance()->loadBook(nullptr);
+}
+
+void RecycleBinTest::deleteAllAndRecoverAll()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = bookWithThreeInTheBin(f);
+    QVERIFY(book);
+    const QList<T_Chapter*> chapters = book->recycleChapterList;
+    CBookVolumeController::instance()->loadBook(book);
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    bin.recoverAll();
+    QCOMPARE(book->chapterList.size(), 3);
+    QVERIFY(book->recycleChapterList.isEmpty());
+    QCOMPARE(page(bin), QStringLiteral("page_2"));
+    QCOMPARE(listOf(bin)->model()->rowCount(), 0);
+
+    for (T_Chapter* chapter : chapters)
+        QVERIFY(recycle(book, chapter));
+    bin.loadBook(book);
+    QCOMPARE(listOf(bin)->model()->rowCount(), 3);
+    bin.deleteAll();
+    QVERIFY(book->recycleChapterList.isEmpty());
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_chapter where localBookId = %1").arg(book->localId))
+                 .toInt(),
+             0);
+    QCOMPARE(page(bin), QStringLiteral("page_2"));
+    QVERIFY(bin.currentChapter() == nullptr);
+    CBookVolumeController::instance()->loadBook(nullptr);
+}
+
+void RecycleBinTest::clicksReportChaptersByLocalId()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = bookWithThreeInTheBin(f);
+    QVERIFY(book);
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    bin.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bin));
+    QListView* list = listOf(bin);
+    auto* delegate = qobject_cast<ChapterListDelegate*>(list->itemDelegate());
+    QVERIFY(delegate);
+    QSignalSpy left(delegate, &ChapterListDelegate::sig_onMousePressedByLeftBtn);
+    QSignalSpy right(delegate, &ChapterListDelegate::sig_onMousePressedByRightBtn);
+
+    const QRect row2 = list->visualRect(list->model()->index(2, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row2.center());
+    QCOMPARE(left.count(), 1);
+    QCOMPARE(left.first().first().toInt(), book->recycleChapterList.at(2)->localId);
+    QCOMPARE(bin.currentChapter(), book->recycleChapterList.at(2));
+
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+    QCOMPARE(right.count(), 1);
+    QCOMPARE(right.first().at(1).toInt(), 1);
+    QVERIFY(bin.menu()->isVisible());
+    const QList<QAction*> actions = bin.menu()->actions();
+    QCOMPARE(actions.size(), 5);
+    QCOMPARE(actions.at(0)->text(), QStringLiteral("Delete"));
+    QCOMPARE(actions.at(4)->text(), QStringLiteral("Recover All"));
+    bin.menu()->hide();
+
+    // Below the last row nothing is reported.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(10, list->viewport()->height() - 2));
+    QCOMPARE(left.count(), 1);
+
+    // The model: removing an unknown chapter is harmless.
+    auto* model = qobject_cast<ChapterListModel*>(list->model());
+    QVERIFY(model->removeItem(999999));
+    QCOMPARE(model->rowCount(), 3);
+}
+
+void RecycleBinTest::screenshot()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    ScreenshotTheme theme;
+    QVERIFY(theme.loaded());
+    T_Book* book = bookWithThreeInTheBin(f);
+    QVERIFY(book);
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    bin.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bin));
+    QTemporaryDir dir;
+    dir.setAutoRemove(qEnvironmentVariableIsEmpty("KEEP_SCREENSHOTS"));
+    const QString path = dir.filePath(QStringLiteral("recycle_bin.png"));
+    QVERIFY(bin.grab().save(path));
+    qInfo("saved %s", qPrintable(path));
+}
+
+int runRecycleBinTests(int argc, char** argv)
+{
+    RecycleBinTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_RecycleBin.moc"

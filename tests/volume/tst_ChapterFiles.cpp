@@ -1,0 +1,263 @@
+// One chapter from and to a text file: encodings, quotes, unreadable files,
+// nothing made from a file that cannot be read, and exports that never leave
+// a half-written file.
+
+#include "BooksFixture.h"
+#include "TreeTestHelpers.h"
+
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CUiManager.h"
+#include "volume/CBookChapterModel.h"
+#include "volume/CBookVolumeController.h"
+#include "volume/CBookVolumeModel.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTextCodec>
+
+namespace {
+CBookVolumeController* tree()
+{
+    return CBookVolumeController::instance();
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.path() + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QString kText = QStringLiteral("　　他说：\"别走'远'了，%1 还在。\"\n　　第二段。");
+}
+
+class ChapterFilesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { tree()->loadBook(nullptr); }
+
+    void utf8FileBecomesANewStoredChapter();
+    void gbkFileIsReadAsGbk();
+    void utf16WithByteOrderMarkIsRead();
+    void undecodableFileMakesNoChapter();
+    void missingFileMakesNoChapter();
+    void withoutSelectedVolumeTheOpenChapterKeepsItsText();
+    void exportWritesTheTextAloneInUtf8();
+    void oldChapterIsExportedWithIndents();
+    void exportToAReadOnlyFolderFailsAndLeavesNothing();
+    void failedExportKeepsTheEarlierFile();
+};
+
+void ChapterFilesTest::utf8FileBecomesANewStoredChapter()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("导入"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    tree()->selectedVolume(0);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("a.txt"), kText.toUtf8());
+    QSignalSpy opened(CUiManager::instance(), &CUiManager::sig_OpenChapter);
+    QString text;
+    QVERIFY2(tree()->importChapterFile(path, text), qPrintable(tree()->lastError()));
+    QCOMPARE(text, kText);
+    QCOMPARE(book->chapterList.size(), 3);
+    const T_Chapter* chapter = book->chapterList.last();
+    QCOMPARE(chapter->content, kText);
+    QCOMPARE(chapter->wordCount, T_Chapter::countWords(kText));
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter->localId))
+                 .toString(),
+             kText);
+    QCOMPARE(book->lastEditChapterId, chapter->localId);
+    QCOMPARE(tree()->currentChapter(), chapter);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(BooksFixture::jobTypes(), (QList<int>{1008, 1017}));
+    QCOMPARE(BooksFixture::jobContent(1017).contains(QStringLiteral("%1")), true);
+}
+
+void ChapterFilesTest::gbkFileIsReadAsGbk()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("国标"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    tree()->selectedVolume(0);
+    QTemporaryDir dir;
+    const QString plain = QStringLiteral("第一章 风起云涌\n天色已晚。");
+    const QString path =
+        writeFile(dir, QStringLiteral("gbk.txt"), QTextCodec::codecForName("GBK")->fromUnicode(plain));
+    QString text;
+    QVERIFY2(tree()->importChapterFile(path, text), qPrintable(tree()->lastError()));
+    QCOMPARE(text, plain);
+    QCOMPARE(book->chapterList.last()->content, plain);
+}
+
+void ChapterFilesTest::utf16WithByteOrderMarkIsRead()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("十六"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    tree()->selectedVolume(0);
+    QTemporaryDir dir;
+    QByteArray bytes("\xFF\xFE", 2);
+    const QString plain = QStringLiteral("双字节 \"引号\"");
+    bytes.append(reinterpret_cast<const char*>(plain.utf16()), plain.size() * 2);
+    QString text;
+    QVERIFY2(tree()->importChapterFile(writeFile(dir, QStringLiteral("u16.txt"), bytes), text),
+             qPrintable(tree()->lastError()));
+    QCOMPARE(text, plain);
+}
+
+void ChapterFilesTest::undecodableFileMakesNoChapter()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("乱码"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    tree()->selectedVolume(0);
+    QTemporaryDir dir;
+    const QByteArray binary("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\xff\xfe\x81\x00\xc0", 22);
+    QString text;
+    QVERIFY(!tree()->importChapterFile(writeFile(dir, QStringLiteral("bin.txt"), binary), text));
+    QCOMPARE(tree()->lastError(), CBookVolumeController::tr("unknown encoding"));
+    QCOMPARE(book->chapterList.size(), 2);
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+}
+
+void ChapterFilesTest::missingFileMakesNoChapter()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("无档"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    tree()->selectedVolume(0);
+    QTemporaryDir dir;
+    QString text;
+    QVERIFY(!tree()->importChapterFile(dir.path() + QStringLiteral("/none.txt"), text));
+    QCOMPARE(tree()->lastError(), CBookVolumeController::tr("open file failed"));
+    QCOMPARE(book->chapterList.size(), 2);
+}
+
+void ChapterFilesTest::withoutSelectedVolumeTheOpenChapterKeepsItsText()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("无选"));
+    QVERIFY(book);
+    T_Chapter* open = book->chapterList.first();
+    open->content = QStringLiteral("原文");
+    open->contentLoaded = true;
+    tree()->loadBook(book, open);
+    tree()->selectedVolume(-1);
+    QTemporaryDir dir;
+    QString text;
+    QVERIFY(!tree()->importChapterFile(writeFile(dir, QStringLiteral("b.txt"), kText.toUtf8()), text));
+    QCOMPARE(open->content, QStringLiteral("原文"));
+    QCOMPARE(tree()->currentChapter(), open);
+    QCOMPARE(book->chapterList.size(), 2);
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+}
+
+void ChapterFilesTest::exportWritesTheTextAloneInUtf8()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("导出"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    T_Chapter* chapter = book->chapterList.first();
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = book->localId;
+    save.header.localChapterId = chapter->localId;
+    save.content = kText;
+    save.updateTime = 1700000100;
+    QVERIFY(CBookJobManager::instance()->chapter_edit_content(save));
+    chapter->content.clear();
+    chapter->contentLoaded = false; // read back from the table on export
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/out.txt");
+    QVERIFY2(tree()->exportChapterTo(chapter, path), qPrintable(tree()->lastError()));
+    QCOMPARE(readFile(path), kText.toUtf8());
+}
+
+void ChapterFilesTest::oldChapterIsExportedWithIndents()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("旧章"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    T_Chapter* chapter = book->chapterList.first();
+    chapter->content = QStringLiteral("一段\n\n二段");
+    chapter->contentLoaded = true;
+    chapter->createTime = 1500000000;
+    chapter->updateTime = 1500000000;
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/old.txt");
+    QVERIFY(tree()->exportChapterTo(chapter, path));
+    QCOMPARE(QString::fromUtf8(readFile(path)), QStringLiteral("\u3000\u3000一段\n\u3000\u3000二段"));
+}
+
+void ChapterFilesTest::exportToAReadOnlyFolderFailsAndLeavesNothing()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("只读"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    T_Chapter* chapter = book->chapterList.first();
+    chapter->content = kText;
+    chapter->contentLoaded = true;
+    QTemporaryDir dir;
+    // A folder nobody may write to: below a plain file (permissions alone
+    // do not stop a test run as root).
+    const QString blocker = writeFile(dir, QStringLiteral("plain"), QByteArray("x"));
+    const QString path = blocker + QStringLiteral("/ro.txt");
+    QVERIFY(!tree()->exportChapterTo(chapter, path));
+    QCOMPARE(tree()->lastError(), CBookVolumeController::tr("create power"));
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(readFile(blocker), QByteArray("x"));
+}
+
+void ChapterFilesTest::failedExportKeepsTheEarlierFile()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("保留"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, QStringLiteral("keep.txt"), QByteArray("earlier"));
+    QVERIFY(!tree()->exportChapterTo(nullptr, path));
+    QCOMPARE(tree()->lastError(), CBookVolumeController::tr("select chapter"));
+    T_Chapter* chapter = book->chapterList.first();
+    chapter->content = QStringLiteral("新");
+    chapter->contentLoaded = true;
+    chapter->updateTime = 1700000000;
+    QVERIFY(tree()->exportChapterTo(chapter, path));
+    QCOMPARE(readFile(path), QStringLiteral("新").toUtf8());
+}
+
+int runChapterFileTests(int argc, char** argv)
+{
+    ChapterFilesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ChapterFiles.moc"

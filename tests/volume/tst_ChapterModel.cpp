@@ -1,0 +1,222 @@
+// The chapter list of one volume: roles, renumbering inserts and moves, drop
+// lines, selection and the order the sort proxy shows.
+
+#include "volume/CBookChapterModel.h"
+#include "volume/CBookChapterSortModel.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+CBookChapterItem item(int localId, int orderNum, const QString& name = QStringLiteral("章"))
+{
+    T_Chapter chapter;
+    chapter.localId = localId;
+    chapter.chapterId = localId * 10;
+    chapter.bookId = 77;
+    chapter.orderNum = orderNum;
+    chapter.name = name;
+    return CBookChapterItem(chapter, 5);
+}
+
+// localId -> orderNum of every row.
+QMap<int, int> orders(const CBookChapterModel& model)
+{
+    return model.getOrderMap();
+}
+
+// Local ids in the order the proxy shows them.
+QList<int> shown(const CBookChapterSortModel& sort)
+{
+    QList<int> ids;
+    for (int row = 0; row < sort.rowCount(); ++row)
+        ids.append(sort.index(row, 0).data(CBookChapterModel::LocalIdRole).toInt());
+    return ids;
+}
+}
+
+class ChapterModelTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void rolesStartAtUserRoleAndNameShowsWithoutLineBreaks();
+    void insertIntoEmptyListKeepsOwnNumberAndAnnouncesLayout();
+    void insertAfterLastTakesNextNumberAndBeforeShiftsLaterChapters();
+    void insertOutsideListInsertsNothing();
+    void moveRotatesOnlyNumbersBetweenTheTwoRows();
+    void moveOntoItselfMovesNothingButClearsLines();
+    void sortProxyFollowsOrderNumBothWays();
+    void sortProxyStaysRightAfterMovesAndInserts();
+    void moveLineIsOnePerListAndOutsideClearsAll();
+    void selectionIsOnePerList();
+    void missingItemIsDefault();
+};
+
+void ChapterModelTest::rolesStartAtUserRoleAndNameShowsWithoutLineBreaks()
+{
+    CBookChapterModel model;
+    model.addItem(item(1, 1, QStringLiteral("第一\n章")));
+    const QHash<int, QByteArray> roles = model.roleNames();
+    QCOMPARE(roles.value(Qt::UserRole + 1), QByteArray("localId"));
+    QCOMPARE(roles.value(Qt::UserRole + 3), QByteArray("localVolumeId"));
+    QCOMPARE(roles.value(Qt::UserRole + 5), QByteArray("ouderNum"));
+    QCOMPARE(roles.value(Qt::UserRole + 10), QByteArray("BookId"));
+    QCOMPARE(roles.size(), 10);
+    const QModelIndex row = model.index(0, 0);
+    QCOMPARE(row.data(Qt::UserRole + 4).toString(), QStringLiteral("第一章"));
+    QCOMPARE(model.getItem(0).chapter.name, QStringLiteral("第一\n章"));
+    QCOMPARE(row.data(Qt::UserRole + 3).toInt(), 5);
+    QCOMPARE(row.data(Qt::UserRole + 10).toInt(), 77);
+    QVERIFY(!row.data(Qt::UserRole + 7).isValid());
+    QVERIFY(!row.data(Qt::DisplayRole).isValid());
+    QVERIFY(!model.index(3, 0).data(Qt::UserRole + 1).isValid());
+}
+
+void ChapterModelTest::insertIntoEmptyListKeepsOwnNumberAndAnnouncesLayout()
+{
+    CBookChapterModel model;
+    QSignalSpy layout(&model, &QAbstractItemModel::layoutChanged);
+    model.insertItem(item(9, 7), 0, true);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.getItem(0).chapter.orderNum, 7);
+    QCOMPARE(layout.count(), 1);
+}
+
+void ChapterModelTest::insertAfterLastTakesNextNumberAndBeforeShiftsLaterChapters()
+{
+    CBookChapterModel model;
+    model.addItem(item(1, 1));
+    model.addItem(item(2, 2));
+    model.addItem(item(3, 3));
+    model.insertItem(item(9, 50), 2, true);
+    QCOMPARE(orders(model), (QMap<int, int>{{1, 1}, {2, 2}, {3, 3}, {9, 4}}));
+
+    CBookChapterModel before;
+    before.addItem(item(1, 1));
+    before.addItem(item(2, 2));
+    before.addItem(item(3, 3));
+    before.insertItem(item(9, 50), 1, false);
+    QCOMPARE(orders(before), (QMap<int, int>{{1, 1}, {9, 2}, {2, 3}, {3, 4}}));
+}
+
+void ChapterModelTest::insertOutsideListInsertsNothing()
+{
+    CBookChapterModel model;
+    model.addItem(item(1, 1));
+    model.setMoveLine(0, true);
+    model.insertItem(item(9, 2), 1, true);
+    model.insertItem(item(9, 2), -1, false);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.getItem(0).moveLine, -1);
+}
+
+void ChapterModelTest::moveRotatesOnlyNumbersBetweenTheTwoRows()
+{
+    CBookChapterModel model;
+    for (int i = 1; i <= 5; ++i)
+        model.addItem(item(i, i));
+    model.addItem(item(6, 9));
+    model.moveItem(1, 4, 1); // 2 onto 5
+    QCOMPARE(orders(model), (QMap<int, int>{{1, 1}, {2, 5}, {3, 2}, {4, 3}, {5, 4}, {6, 9}}));
+
+    CBookChapterModel up;
+    for (int i = 1; i <= 5; ++i)
+        up.addItem(item(i, i));
+    up.moveItem(4, 1, 1); // 5 onto 2
+    QCOMPARE(orders(up), (QMap<int, int>{{1, 1}, {2, 3}, {3, 4}, {4, 5}, {5, 2}}));
+}
+
+void ChapterModelTest::moveOntoItselfMovesNothingButClearsLines()
+{
+    CBookChapterModel model;
+    model.addItem(item(1, 1));
+    model.addItem(item(2, 2));
+    model.setMoveLine(1, false);
+    QSignalSpy layout(&model, &QAbstractItemModel::layoutChanged);
+    model.moveItem(1, 1, 1);
+    model.moveItem(0, 7, 1);
+    QCOMPARE(layout.count(), 2);
+    QCOMPARE(orders(model), (QMap<int, int>{{1, 1}, {2, 2}}));
+    QCOMPARE(model.getItem(1).moveLine, -1);
+}
+
+void ChapterModelTest::sortProxyFollowsOrderNumBothWays()
+{
+    CBookChapterModel model;
+    model.addItem(item(2, 2));
+    model.addItem(item(3, 3));
+    model.addItem(item(1, 1));
+    CBookChapterSortModel sort;
+    sort.setSourceModel(&model);
+    QCOMPARE(shown(sort), (QList<int>{1, 2, 3}));
+    sort.setSortType(1);
+    QCOMPARE(shown(sort), (QList<int>{3, 2, 1}));
+    sort.setSortType(0);
+    QCOMPARE(shown(sort), (QList<int>{1, 2, 3}));
+}
+
+void ChapterModelTest::sortProxyStaysRightAfterMovesAndInserts()
+{
+    CBookChapterModel model;
+    for (int i = 1; i <= 4; ++i)
+        model.addItem(item(i, i));
+    CBookChapterSortModel sort;
+    sort.setSourceModel(&model);
+    model.moveItem(3, 0, 1); // 4 to the top
+    QCOMPARE(shown(sort), (QList<int>{4, 1, 2, 3}));
+    model.moveItem(3, 1, 1); // chapter 4 (shown first) onto chapter 2
+    QCOMPARE(shown(sort), (QList<int>{1, 2, 4, 3}));
+    model.insertItem(item(9, 1), 1, false); // before chapter 2
+    QCOMPARE(shown(sort), (QList<int>{1, 9, 2, 4, 3}));
+    for (int row = 0; row < sort.rowCount(); ++row) {
+        const QModelIndex source = sort.mapToSource(sort.index(row, 0));
+        QCOMPARE(model.getItem(source.row()).chapter.localId, shown(sort).at(row));
+    }
+}
+
+void ChapterModelTest::moveLineIsOnePerListAndOutsideClearsAll()
+{
+    CBookChapterModel model;
+    model.addItem(item(1, 1));
+    model.addItem(item(2, 2));
+    model.addItem(item(3, 3));
+    model.setMoveLine(0, false);
+    model.setMoveLine(2, true);
+    QCOMPARE(model.getItem(0).moveLine, -1);
+    QCOMPARE(model.getItem(2).moveLine, 1);
+    QCOMPARE(model.index(2, 0).data(Qt::UserRole + 9).toInt(), 1);
+    model.setMoveLine(5, true);
+    QCOMPARE(model.getItem(2).moveLine, -1);
+}
+
+void ChapterModelTest::selectionIsOnePerList()
+{
+    CBookChapterModel model;
+    model.addItem(item(1, 1));
+    model.addItem(item(2, 2));
+    model.selectItem(0);
+    model.selectItemByLocalId(2);
+    QVERIFY(!model.getItem(0).selected);
+    QVERIFY(model.getItem(1).selected);
+    QVERIFY(model.index(1, 0).data(Qt::UserRole + 6).toBool());
+    model.selectItem(-1);
+    QVERIFY(!model.hasSelected());
+}
+
+void ChapterModelTest::missingItemIsDefault()
+{
+    CBookChapterModel model;
+    model.addItem(item(1, 1));
+    QCOMPARE(model.getItemByLocalId(99).ownerVolumeId, -1);
+    QCOMPARE(model.getItem(4).chapter.localId, 0);
+    model.removeItem(item(99, 1));
+    QCOMPARE(model.rowCount(), 1);
+}
+
+int runChapterModelTests(int argc, char** argv)
+{
+    ChapterModelTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ChapterModel.moc"

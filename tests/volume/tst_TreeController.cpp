@@ -1,0 +1,581 @@
+// The tree controller on a signed-in client: its edits reach the book
+// operations (model, tables, job queue), the tree follows, and the menus act
+// on the row they were opened for.
+
+#include "BooksFixture.h"
+#include "TreeTestHelpers.h"
+
+#include "common/ChineseNumerals.h"
+#include "common/StyleType.h"
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CUiManager.h"
+#include "volume/CBookChapterModel.h"
+#include "volume/CBookChapterSortModel.h"
+#include "volume/CBookVolumeController.h"
+#include "volume/CBookVolumeModel.h"
+
+#include <QAction>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMouseEvent>
+#include <QQuickItem>
+#include <QQuickWidget>
+#include <QSignalSpy>
+
+namespace {
+CBookVolumeController* tree()
+{
+    return CBookVolumeController::instance();
+}
+
+int addChapter(T_Book* book, int localVolumeId, int order, const QString& name)
+{
+    TC_Chapter_Add chapter(book->localId, 0, localVolumeId, 0, 1700000000, order, name);
+    chapter.header.synStep = 1;
+    return CBookJobManager::instance()->chapter_add(chapter) ? chapter.header.localChapterId : 0;
+}
+
+int addVolume(T_Book* book, int order, const QString& name)
+{
+    TC_Volume_Add volume(book->localId, 0, 0, order, 1700000000, name);
+    volume.header.synStep = 1;
+    return CBookJobManager::instance()->volume_add(volume) ? volume.header.localVolumeId : 0;
+}
+
+int dbOrder(int localChapterId)
+{
+    return BooksFixture::scalar(QStringLiteral("select orderNum from tb_chapter where localId = %1").arg(localChapterId))
+        .toInt();
+}
+
+// Local ids of the volume's chapters in the order the tree shows them.
+QList<int> shownChapters(int localVolumeId)
+{
+    QList<int> ids;
+    const CBookChapterSortModel* sort = tree()->volumeModel()->getChapterSortModelByLocalId(localVolumeId);
+    for (int row = 0; sort && row < sort->rowCount(); ++row)
+        ids.append(sort->index(row, 0).data(CBookChapterModel::LocalIdRole).toInt());
+    return ids;
+}
+
+// A book with one volume and chapters 第1章..第3章 shown in the tree.
+struct TreeBook
+{
+    T_Book* book = nullptr;
+    int volume = 0;
+    QList<int> chapters;
+};
+
+TreeBook loadThreeChapters(BooksFixture& f, const QString& name)
+{
+    TreeBook t;
+    t.book = f.offlineBook(name);
+    if (t.book == nullptr)
+        return t;
+    t.volume = t.book->volumeList.first()->localId;
+    for (const T_Chapter* chapter : qAsConst(t.book->chapterList))
+        t.chapters.append(chapter->localId);
+    t.chapters.append(addChapter(t.book, t.volume, 3, QStringLiteral("第3章")));
+    tree()->loadBook(t.book);
+    return t;
+}
+}
+
+class TreeControllerTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup() { tree()->loadBook(nullptr); }
+
+    void newVolumeFollowsTheLastAndGoesIntoEditing();
+    void newChapterNeedsASelectedVolume();
+    void newChapterIsAddedOpenedAndRecorded();
+    void chapterRenameReachesTableAndJob();
+    void dragWithinVolumeStoresTheTreeOrder();
+    void dropBesideItselfRecordsNothing();
+    void dragIntoAnotherVolumeMovesTheChapter();
+    void selectingTheOpenChapterDoesNotReopenIt();
+    void sortToggleLeavesOtherOrderTypes();
+    void menuDisablesMovesAtTheEnds();
+    void menuMovesChapterUpAndDown();
+    void deletingTheOpenChapterOpensTheNext();
+    void deletingTheOnlyChapterEmptiesTheEditor();
+    void escapeOnTheConfirmationDeletesNothing();
+    void deletingAVolumeTakesItsRowAway();
+    void restoringIntoADeletedVolumeRestoresTheVolume();
+    void orderMapIsEmptyForAnotherBook();
+    void themeNumbers();
+    void panelShowsTheBook();
+    void panelClickOpensAndDragReorders();
+};
+
+void TreeControllerTest::newVolumeFollowsTheLastAndGoesIntoEditing()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("新卷"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    QSignalSpy added(tree(), &CBookVolumeController::sigVolumeAdd);
+    tree()->createNewVolume();
+    QCOMPARE(book->volumeList.size(), 2);
+    const T_Volume* volume = book->volumeList.last();
+    QCOMPARE(volume->orderNum, 2);
+    QCOMPARE(volume->volumeName, formatVolumeTitle(QStringLiteral("第一卷")));
+    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1031});
+    QCOMPARE(added.count(), 1);
+    QCOMPARE(added.first().first().toInt(), 0);
+    CBookVolumeModel* model = tree()->volumeModel();
+    QCOMPARE(model->rowCount(), 2);
+    QTRY_VERIFY(model->index(1, 0).data(CBookVolumeModel::VolumeEditingRole).toBool());
+}
+
+void TreeControllerTest::newChapterNeedsASelectedVolume()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("无卷"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    tree()->createNewChapter();
+    QCOMPARE(book->chapterList.size(), 2);
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+}
+
+void TreeControllerTest::newChapterIsAddedOpenedAndRecorded()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("新章"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    QSignalSpy opened(CUiManager::instance(), &CUiManager::sig_OpenChapter);
+    tree()->selectedVolume(0);
+    tree()->createNewChapter();
+    QCOMPARE(book->chapterList.size(), 3);
+    const T_Chapter* chapter = book->chapterList.last();
+    QCOMPARE(chapter->orderNum, 3);
+    QCOMPARE(chapter->name, formatChapterTitle(QStringLiteral("第2章")));
+    QCOMPARE(tree()->currentChapter(), chapter);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(book->lastEditChapterId, chapter->localId);
+    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1008});
+    const int volume = book->volumeList.first()->localId;
+    QCOMPARE(shownChapters(volume).last(), chapter->localId);
+    CBookChapterModel* model = tree()->volumeModel()->getChapterModelByLocalId(volume);
+    QVERIFY(model->getItemByLocalId(chapter->localId).selected);
+    QTRY_VERIFY(model->getItemByLocalId(chapter->localId).editing);
+}
+
+void TreeControllerTest::chapterRenameReachesTableAndJob()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("改名"));
+    QVERIFY(t.book);
+    const QString name = QStringLiteral("第'2'章 \"%1\" 50%");
+    tree()->changeChapterName(t.volume, t.chapters.at(1), 1, name);
+    QCOMPARE(t.book->findChapterByLocalId(t.chapters.at(1))->name, name);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select name from tb_chapter where localId = %1").arg(t.chapters.at(1)))
+                 .toString(),
+             name);
+    QCOMPARE(tree()->volumeModel()->getChapterModelByLocalId(t.volume)->getItem(1).chapter.name, name);
+    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1017});
+    const QJsonObject stored = QJsonDocument::fromJson(BooksFixture::jobContent(1017).toUtf8()).object();
+    QCOMPARE(stored.value(QStringLiteral("name")).toString(), name);
+}
+
+void TreeControllerTest::dragWithinVolumeStoresTheTreeOrder()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("拖动"));
+    QVERIFY(t.book);
+    const int c1 = t.chapters.at(0), c2 = t.chapters.at(1), c3 = t.chapters.at(2);
+    // Chapter 3 dropped above chapter 1.
+    tree()->moveChapter(2, t.volume, 0, t.volume, false);
+    QCOMPARE(shownChapters(t.volume), (QList<int>{c3, c1, c2}));
+    QCOMPARE(dbOrder(c3), 1);
+    QCOMPARE(dbOrder(c1), 2);
+    QCOMPARE(dbOrder(c2), 3);
+    QCOMPARE(t.book->findChapterByLocalId(c3)->orderNum, 1);
+    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1018});
+    // Then the (now first) chapter 3 dropped below chapter 2, the last row.
+    tree()->moveChapter(0, t.volume, 2, t.volume, true);
+    QCOMPARE(shownChapters(t.volume), (QList<int>{c1, c2, c3}));
+    QCOMPARE(dbOrder(c3), 3);
+    QCOMPARE(dbOrder(c1), 1);
+}
+
+void TreeControllerTest::dropBesideItselfRecordsNothing()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("原地"));
+    QVERIFY(t.book);
+    tree()->moveChapter(1, t.volume, 1, t.volume, true);
+    // Dropped above the next row: the place it already has.
+    tree()->moveChapter(0, t.volume, 1, t.volume, false);
+    QCOMPARE(shownChapters(t.volume), t.chapters);
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+}
+
+void TreeControllerTest::dragIntoAnotherVolumeMovesTheChapter()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("跨卷"));
+    QVERIFY(t.book);
+    const int v2 = addVolume(t.book, 2, QStringLiteral("第二卷"));
+    QVERIFY(v2 > 0);
+    tree()->reloadBook(t.book);
+    // Onto the empty second volume, then a second chapter below it.
+    tree()->moveChapter(0, t.volume, 0, v2, false);
+    tree()->moveChapter(0, t.volume, 0, v2, true);
+    QCOMPARE(shownChapters(v2), (QList<int>{t.chapters.at(0), t.chapters.at(1)}));
+    QCOMPARE(shownChapters(t.volume), QList<int>{t.chapters.at(2)});
+    for (int i = 0; i < 2; ++i) {
+        QCOMPARE(t.book->findChapterByLocalId(t.chapters.at(i))->localVolumeId, v2);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select localVolumeId from tb_chapter where localId = %1")
+                                          .arg(t.chapters.at(i)))
+                     .toInt(),
+                 v2);
+    }
+    QCOMPARE(dbOrder(t.chapters.at(1)), dbOrder(t.chapters.at(0)) + 1);
+    QCOMPARE(tree()->volumeModel()->getChapterModelByLocalId(v2)->getItem(0).ownerVolumeId, v2);
+}
+
+void TreeControllerTest::selectingTheOpenChapterDoesNotReopenIt()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("选择"));
+    QVERIFY(t.book);
+    QSignalSpy opened(CUiManager::instance(), &CUiManager::sig_OpenChapter);
+    tree()->selectedChapter(t.volume, 1, t.chapters.at(1));
+    QCOMPARE(opened.count(), 1);
+    t.book->lastEditChapterId = 0;
+    tree()->selectedChapter(t.volume, 1, t.chapters.at(1));
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(t.book->lastEditChapterId, 0);
+    tree()->openChapter(t.book->findChapterByLocalId(t.chapters.at(2)));
+    QCOMPARE(opened.count(), 2);
+    QVERIFY(tree()->volumeModel()->getChapterModelByLocalId(t.volume)->getItemByLocalId(t.chapters.at(2)).selected);
+}
+
+void TreeControllerTest::sortToggleLeavesOtherOrderTypes()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("排序"));
+    QVERIFY(t.book);
+    QSignalSpy sorted(tree(), &CBookVolumeController::sigSort);
+    tree()->sortChapters();
+    QCOMPARE(t.book->orderType, 1);
+    QCOMPARE(tree()->getSort(), 1);
+    QCOMPARE(shownChapters(t.volume), (QList<int>{t.chapters.at(2), t.chapters.at(1), t.chapters.at(0)}));
+    tree()->sortChapters();
+    QCOMPARE(t.book->orderType, 0);
+    t.book->orderType = 2;
+    tree()->sortChapters();
+    QCOMPARE(t.book->orderType, 2);
+    QCOMPARE(sorted.count(), 3);
+    QCOMPARE(sorted.last().first().toInt(), 2);
+}
+
+void TreeControllerTest::menuDisablesMovesAtTheEnds()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("菜单"));
+    QVERIFY(t.book);
+    const int v2 = addVolume(t.book, 2, QStringLiteral("第二卷"));
+    const int only = addChapter(t.book, v2, 1, QStringLiteral("唯一"));
+    tree()->reloadBook(t.book);
+    QMenu* volumeMenu = tree()->volumeMenu();
+    QAction* upVolume = volumeMenu->actions().at(5);
+    QAction* downVolume = volumeMenu->actions().at(6);
+    QCOMPARE(upVolume->text(), CBookVolumeController::tr("Up Volume"));
+
+    closeNextMenu();
+    tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
+    QVERIFY(!upVolume->isEnabled());
+    QVERIFY(downVolume->isEnabled());
+    closeNextMenu();
+    tree()->showMenu(0, QPoint(10, 10), v2, -1, 1, -1);
+    QVERIFY(upVolume->isEnabled());
+    QVERIFY(!downVolume->isEnabled());
+
+    QMenu* chapterMenu = tree()->chapterMenu();
+    QAction* upChapter = chapterMenu->actions().at(6);
+    QAction* downChapter = chapterMenu->actions().at(7);
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), v2, only, -1, 0);
+    QVERIFY(!upChapter->isEnabled());
+    QVERIFY(!downChapter->isEnabled());
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1), -1, 1);
+    QVERIFY(upChapter->isEnabled());
+    QVERIFY(downChapter->isEnabled());
+}
+
+void TreeControllerTest::menuMovesChapterUpAndDown()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("上下"));
+    QVERIFY(t.book);
+    QMenu* menu = tree()->chapterMenu();
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1), -1, 1);
+    menu->actions().at(6)->trigger(); // up
+    QCOMPARE(shownChapters(t.volume), (QList<int>{t.chapters.at(1), t.chapters.at(0), t.chapters.at(2)}));
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1), -1, 0);
+    menu->actions().at(7)->trigger(); // down
+    QCOMPARE(shownChapters(t.volume), t.chapters);
+    QCOMPARE(dbOrder(t.chapters.at(1)), 2);
+    QCOMPARE(BooksFixture::jobTypes(), (QList<int>{1018, 1018}));
+}
+
+void TreeControllerTest::deletingTheOpenChapterOpensTheNext()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("删章"));
+    QVERIFY(t.book);
+    tree()->selectedChapter(t.volume, 1, t.chapters.at(1));
+    QSignalSpy opened(CUiManager::instance(), &CUiManager::sig_OpenChapter);
+    QMenu* menu = tree()->chapterMenu();
+    QAction* remove = menu->actions().last();
+
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1), -1, 1);
+    answerNextBox(0);
+    remove->trigger();
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(tree()->currentChapter()->localId, t.chapters.at(2));
+    QCOMPARE(t.book->lastEditChapterId, t.chapters.at(2));
+    QCOMPARE(shownChapters(t.volume), (QList<int>{t.chapters.at(0), t.chapters.at(2)}));
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_chapter where localId = %1").arg(t.chapters.at(1)))
+                 .toInt(),
+             0);
+    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1010});
+
+    // The last chapter open: the one before it opens.
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(2), -1, 1);
+    answerNextBox(0);
+    remove->trigger();
+    QCOMPARE(tree()->currentChapter()->localId, t.chapters.at(0));
+
+    // A chapter that is not open only loses its row.
+    const int added = addChapter(t.book, t.volume, 9, QStringLiteral("旁"));
+    tree()->reloadBook(t.book);
+    opened.clear();
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), t.volume, added, -1, 1);
+    answerNextBox(0);
+    remove->trigger();
+    QCOMPARE(opened.count(), 0);
+    QCOMPARE(tree()->currentChapter()->localId, t.chapters.at(0));
+    QCOMPARE(shownChapters(t.volume), QList<int>{t.chapters.at(0)});
+}
+
+void TreeControllerTest::deletingTheOnlyChapterEmptiesTheEditor()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("独章"));
+    QVERIFY(book);
+    const int volume = book->volumeList.first()->localId;
+    const int keep = book->chapterList.at(0)->localId;
+    const int other = book->chapterList.at(1)->localId;
+    TC_Chapter_Recycle recycle;
+    recycle.header.localBookId = book->localId;
+    recycle.header.localVolumeId = volume;
+    recycle.header.localChapterId = keep;
+    recycle.header.synStep = 1;
+    QVERIFY(CBookJobManager::instance()->chapter_recycle(recycle, true));
+    QCOMPARE(book->chapterList.size(), 1);
+    tree()->loadBook(book, book->findChapterByLocalId(other));
+    QSignalSpy opened(CUiManager::instance(), &CUiManager::sig_OpenChapter);
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), volume, other, -1, 0);
+    answerNextBox(0);
+    tree()->chapterMenu()->actions().last()->trigger();
+    QCOMPARE(opened.count(), 1);
+    QVERIFY(opened.first().at(1).value<T_Chapter*>() == nullptr);
+    QCOMPARE(book->lastEditChapterId, 0);
+    QVERIFY(tree()->currentChapter() == nullptr);
+}
+
+void TreeControllerTest::escapeOnTheConfirmationDeletesNothing()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("取消"));
+    QVERIFY(t.book);
+    closeNextMenu();
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(0), -1, 0);
+    answerNextBox(-1);
+    tree()->chapterMenu()->actions().last()->trigger();
+    answerNextBox(1);
+    tree()->chapterMenu()->actions().last()->trigger();
+    closeNextMenu();
+    tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
+    answerNextBox(-1);
+    tree()->volumeMenu()->actions().last()->trigger();
+    QCOMPARE(shownChapters(t.volume), t.chapters);
+    QCOMPARE(tree()->volumeModel()->rowCount(), 1);
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+}
+
+void TreeControllerTest::deletingAVolumeTakesItsRowAway()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("删卷"));
+    QVERIFY(t.book);
+    tree()->selectedChapter(t.volume, 0, t.chapters.at(0));
+    QSignalSpy opened(CUiManager::instance(), &CUiManager::sig_OpenChapter);
+    closeNextMenu();
+    tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
+    answerNextBox(0);
+    tree()->volumeMenu()->actions().last()->trigger();
+    QCOMPARE(tree()->volumeModel()->rowCount(), 0);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_volume where localId = %1").arg(t.volume)).toInt(),
+             0);
+    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1033});
+    QCOMPARE(opened.count(), 1);
+    QVERIFY(tree()->currentChapter() == nullptr);
+}
+
+void TreeControllerTest::restoringIntoADeletedVolumeRestoresTheVolume()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("恢复"));
+    QVERIFY(t.book);
+    closeNextMenu();
+    tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
+    answerNextBox(0);
+    tree()->volumeMenu()->actions().last()->trigger();
+    QCOMPARE(tree()->volumeModel()->rowCount(), 0);
+    T_Chapter* chapter = t.book->findChapterByLocalId(t.chapters.at(1));
+    QVERIFY(chapter);
+    QCOMPARE(chapter->status, 0);
+    tree()->restoreChapter(t.book, chapter);
+    QCOMPARE(t.book->findVolumeByLocalId(t.volume)->status, 1);
+    QCOMPARE(tree()->volumeModel()->rowCount(), 1);
+    QCOMPARE(shownChapters(t.volume), QList<int>{t.chapters.at(1)});
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_chapter where localId = %1").arg(t.chapters.at(1)))
+                 .toInt(),
+             1);
+}
+
+void TreeControllerTest::orderMapIsEmptyForAnotherBook()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("序表"));
+    QVERIFY(t.book);
+    QCOMPARE(tree()->getChapterOrderMap(t.volume),
+             (QMap<int, int>{{t.chapters.at(0), 1}, {t.chapters.at(1), 2}, {t.chapters.at(2), 3}}));
+    QVERIFY(tree()->getChapterOrderMap(424242).isEmpty());
+    tree()->loadBook(nullptr);
+    QVERIFY(tree()->getChapterOrderMap(t.volume).isEmpty());
+}
+
+void TreeControllerTest::themeNumbers()
+{
+    QCOMPARE(CBookVolumeController::themeOf(StyleLight), 1);
+    QCOMPARE(CBookVolumeController::themeOf(StyleDark), 2);
+    QCOMPARE(CBookVolumeController::themeOf(StyleDark | StyleGreen), 2);
+    QCOMPARE(CBookVolumeController::themeOf(StyleGreen), 3);
+    QCOMPARE(CBookVolumeController::themeOf(StyleKraft), 4);
+    QCOMPARE(CBookVolumeController::themeOf(StyleCustom), 5);
+    QCOMPARE(CBookVolumeController::themeOf(0), -1);
+    QSignalSpy theme(tree(), &CBookVolumeController::sigTheme);
+    emit CUiManager::instance()->sig_changeSkin();
+    QCOMPARE(theme.count(), 1);
+    QCOMPARE(T_Chapter::countWords(QStringLiteral("第1章 开始")), 5);
+    QCOMPARE(T_Chapter::countWords(QStringLiteral(" \t\r\n\u3000")), 0);
+}
+
+void TreeControllerTest::panelShowsTheBook()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("面板"));
+    QVERIFY(t.book);
+    addVolume(t.book, 2, QStringLiteral("第二卷 风起"));
+    const int v2 = t.book->volumeList.last()->localId;
+    addChapter(t.book, v2, 1, QStringLiteral("第4章 远行"));
+    QQuickWidget* panel = tree()->getQuickWidget();
+    QVERIFY(panel);
+    QCOMPARE(tree()->getQuickWidget(), panel);
+    QVERIFY2(panel->errors().isEmpty(), qPrintable(panel->errors().value(0).toString()));
+    QVERIFY(panel->rootObject());
+    tree()->loadBook(t.book, t.book->findChapterByLocalId(t.chapters.at(1)));
+    tree()->volumeModel()->setExpand(v2, true);
+    panel->resize(260, 560);
+    panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel));
+    auto* list = panel->rootObject()->findChild<QQuickItem*>(QStringLiteral("volumeList"));
+    QVERIFY(list);
+    QTRY_COMPARE(list->property("count").toInt(), 2);
+    QTest::qWait(100);
+    const QImage shot = panel->grabFramebuffer();
+    QVERIFY(!shot.isNull());
+    QTemporaryDir dir;
+    dir.setAutoRemove(false);
+    const QString file = dir.path() + QStringLiteral("/volume-panel.png");
+    QVERIFY(shot.save(file));
+    qInfo() << "panel screenshot:" << file;
+    panel->hide();
+}
+
+void TreeControllerTest::panelClickOpensAndDragReorders()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    TreeBook t = loadThreeChapters(f, QStringLiteral("点击"));
+    QVERIFY(t.book);
+    QQuickWidget* panel = tree()->getQuickWidget();
+    panel->resize(260, 560);
+    panel->show();
+    QVERIFY(QTest::qWaitForWindowExposed(panel));
+    auto* list = panel->rootObject()->findChild<QQuickItem*>(QStringLiteral("volumeList"));
+    QTRY_COMPARE(list->property("count").toInt(), 1);
+    QTest::qWait(50);
+    // Top bar 104, volume title 40, then 40 per chapter.
+    const auto chapterY = [](int row) { return 104 + 40 + 40 * row + 20; };
+    QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(1)));
+    QTRY_VERIFY(tree()->currentChapter() != nullptr);
+    QCOMPARE(tree()->currentChapter()->localId, t.chapters.at(1));
+
+    // Chapter 3 dragged onto the upper part of chapter 1: it goes above it.
+    QTest::mousePress(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(2)));
+    for (int y = chapterY(2) - 5; y >= chapterY(0) - 14; y -= 5) {
+        // With the button held, which QTest's own move does not say.
+        QMouseEvent move(QEvent::MouseMove, QPointF(120, y), panel->mapToGlobal(QPoint(120, y)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(panel, &move);
+    }
+    QTest::mouseRelease(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(0) - 14));
+    QTRY_COMPARE(shownChapters(t.volume), (QList<int>{t.chapters.at(2), t.chapters.at(0), t.chapters.at(1)}));
+    QCOMPARE(tree()->getChapterOrderMap(t.volume),
+             (QMap<int, int>{{t.chapters.at(2), 1}, {t.chapters.at(0), 2}, {t.chapters.at(1), 3}}));
+    QCOMPARE(dbOrder(t.chapters.at(2)), 1);
+    panel->hide();
+}
+
+int runTreeControllerTests(int argc, char** argv)
+{
+    TreeControllerTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_TreeController.moc"
