@@ -288,6 +288,8 @@ bool Widget_Creation_Content::saveChapter(bool withStatistics)
 void Widget_Creation_Content::closeBook()
 {
     m_timer->stop();
+    if (m_outlinePanel != nullptr)
+        m_outlinePanel->hide();
     if (m_book != nullptr) {
         m_book->calcWordCount();
         m_jobs->moveBookToFront(m_book, true);

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QPointer>
 
 #include <functional>
 #include <QString>
@@ -56,6 +57,8 @@ public:
 
     // Find and replace in the chapter (the dialog reports, the pane works).
     void openSearch();
+    // The outline panel over the right edge of the pane; nothing without a book.
+    void openOutline();
     Dialog_Search* searchDialog() const { return m_searchDialog; }
     const QList<int>& matchEnds() const { return m_matchEnds; }
     int currentMatch() const { return m_currentMatch; }
@@ -133,7 +136,10 @@ private:
     void replaceAll(const QString& replacement);
     void highlightMatch(int end, bool current);
 
+    void placeOutlinePanel();
     Dialog_Search* m_searchDialog = nullptr;
+    // The controller's panel, borrowed; guarded as its controller may rebuild it.
+    QPointer<QWidget> m_outlinePanel;
     QList<int> m_matchEnds;
     int m_currentMatch = 0;
     int m_searchLength = 0;

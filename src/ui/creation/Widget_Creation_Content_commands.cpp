@@ -9,9 +9,13 @@
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
 #include "ui/common/CColorDialog.h"
 
+#include "Widget_Creation_Bottom.h"
+
 #include <QApplication>
+#include <QQuickWidget>
 #include <QClipboard>
 #include <QDebug>
 #include <QKeyEvent>
@@ -74,6 +78,7 @@ void Widget_Creation_Content::creation_command(int code, const QString& text, co
     QTextCursor cursor = m_edit->textCursor();
     if (code < 26) {
         switch (code) {
+        case 4: openOutline(); break;
         case 6: oneKeyLayout(); break;
         case 7:
         case 20: {
@@ -150,7 +155,9 @@ void Widget_Creation_Content::creation_hotKeyPress(QKeyEvent* event)
 {
     if (event == nullptr)
         return;
-    if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F5)
+    if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F3)
+        openOutline();
+    else if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F5)
         oneKeyLayout();
     else if ((event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F6)
              || ((event->modifiers() & Qt::ControlModifier) && event->key() == Qt::Key_F))
@@ -387,4 +394,31 @@ void Widget_Creation_Content::paste()
 void Widget_Creation_Content::moveCursorToEdge(int where)
 {
     m_edit->moveCursor(where == 0 ? QTextCursor::Start : QTextCursor::End);
+}
+
+void Widget_Creation_Content::openOutline()
+{
+    if (m_book == nullptr)
+        return;
+    COutlineController* outline = COutlineController::instance();
+    QWidget* panel = outline->getWidget();
+    if (panel == nullptr)
+        return;
+    outline->addAllItem(m_book);
+    if (panel->parentWidget() != this)
+        panel->setParent(this);
+    m_outlinePanel = panel;
+    placeOutlinePanel();
+    panel->show();
+    panel->raise();
+    panel->activateWindow();
+}
+
+void Widget_Creation_Content::placeOutlinePanel()
+{
+    if (m_outlinePanel == nullptr)
+        return;
+    const double scale = DPIAdapter::instance()->scale();
+    m_outlinePanel->move(width() - int(362 * scale), 0);
+    COutlineController::instance()->setHeight(height() - m_bottom->height());
 }
