@@ -7,6 +7,7 @@
 #include "db/records/T_Chapter.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QSignalSpy>
+#include <QQuickWidget>
 #include <QTest>
 
 namespace {
@@ -46,6 +48,7 @@ private slots:
     void pasteWithEmptyClipboardDoesNothing();
     void hotKeysArePassedOnOnlyForCtrlAndFunctionKeys();
     void textWithPercentOneIsStyledAsIs();
+    void f3OpensTheOutlinePanelOverThePane();
 
 private:
     CreationFixture* m_f = nullptr;
@@ -271,6 +274,17 @@ void ChapterEditorTest::textWithPercentOneIsStyledAsIs()
     conf().fontFamily = QStringLiteral("%1 字体");
     CUiManager::instance()->showChapter(m_book, m_f->pane()->currentChapter());
     QVERIFY(m_f->editor()->styleSheet().contains(QStringLiteral("font-family:\"%1 字体\";")));
+}
+
+void ChapterEditorTest::f3OpensTheOutlinePanelOverThePane()
+{
+    QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier);
+    QApplication::sendEvent(m_f->window(), &f3);
+    QWidget* panel = COutlineController::instance()->getWidget();
+    QVERIFY(panel);
+    QCOMPARE(panel->parentWidget(), static_cast<QWidget*>(m_f->pane()));
+    QVERIFY(panel->isVisible());
+    QCOMPARE(COutlineController::instance()->currentBook(), m_book);
 }
 
 int runChapterEditorTests(int argc, char** argv)
