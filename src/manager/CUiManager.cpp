@@ -68,9 +68,11 @@ void CUiManager::initTray()
 
 QSharedPointer<QWidget> CUiManager::currentWindow() const
 {
-    // A strong handle that never deletes: the window manager owns the window.
+    // A strong handle that never deletes: the window manager owns the windows.
     if (m_mainMode == 0 && m_bookshelf)
         return QSharedPointer<QWidget>(m_bookshelf.data(), [](QWidget*) {});
+    if (m_mainMode == 1 && m_creation)
+        return QSharedPointer<QWidget>(creationWidget(), [](QWidget*) {});
     return QSharedPointer<QWidget>();
 }
 
@@ -105,6 +107,8 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
     qDebug() << "toast" << kind << text << msecs;
     if (m_mainMode == 0 && m_bookshelf)
         m_bookshelf->showClientTips(text, kind, msecs);
+    else if (m_mainMode == 1)
+        showCreationMessage(text, kind, msecs);
 }
 
 void CUiManager::showError(const QString& text, int msecs)
@@ -160,11 +164,14 @@ void CUiManager::logout()
     saveChapter();
     CJobManager::instance()->saveUserData();
     m_signInState = 2;
-    if (m_bookshelf) {
-        m_bookshelf->hide();
-        m_bookshelf->deleteLater();
-        m_bookshelf.clear();
+    for (QPointer<QWidget> window : {QPointer<QWidget>(m_bookshelf.data()), m_creation}) {
+        if (window) {
+            window->hide();
+            window->deleteLater();
+        }
     }
+    m_bookshelf.clear();
+    m_creation.clear();
     // The outline panel's view lived in the windows just released.
     COutlineController::instance()->reset();
     qDebug() << "signed out of the interface; login required";
@@ -172,9 +179,6 @@ void CUiManager::logout()
     showLoginDialog();
 }
 
-void CUiManager::saveChapter()
-{
-}
 
 void CUiManager::updateUserInfo(const TS_Author_Info* info)
 {
@@ -235,7 +239,3 @@ void CUiManager::updateBookItem(int row)
     emit sig_BookItemChanged(row);
 }
 
-void CUiManager::chapterContent(T_Book*, T_Chapter*)
-{
-    // No writing window yet: nothing shows the chapter.
-}

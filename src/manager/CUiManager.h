@@ -192,12 +192,6 @@ public:
     // Forwarded to the bookshelf's page stack.
     void setCurrentPage(int page);
     int currentPage() const { return m_currentPage; }
-    // Opening a book for writing belongs to the writing window; until it
-    // exists this announces the book and logs.
-    void openCreation(T_Book* book);
-    // The writing lock: while it is in force the main window stays put.
-    bool isLocked() const;
-    bool isFullScreen() const;
     void showMinimized();
     // Window-size modes 1 (normal) and 2 (filling the screen) alternate.
     void switchWindowSize();
@@ -207,6 +201,7 @@ public:
     static bool canBuildWindows();
 
 signals:
+    // A book was opened for writing.
     void sig_openCreation(T_Book* book);
 
 private:
@@ -215,4 +210,49 @@ private:
     // 0 bookshelf, 1 writing window.
     int m_mainMode = 0;
     int m_currentPage = 1;
+
+    // --- writing window ---
+public:
+    // Opens the writing window on the book, creating the window on first use;
+    // the bookshelf (when shown) is hidden meanwhile.
+    void openCreation(T_Book* book);
+    // Saves the open chapter and leaves the writing window.
+    void closeCreation();
+    class Widget_Creation* creationWindow() const;
+    // 0 the bookshelf is the current main window, 1 the writing window.
+    int windowMode() const { return m_mainMode; }
+    void focusEditor();
+    void updateChapterTitle(int localChapterId, const QString& name);
+    void editorCopy();
+    void editorPaste();
+    void editorMoveCursor(int where);
+    bool isFullScreen() const;
+    bool isLocked() const;
+    void setWindowFullScreen(bool on);
+    // The locked writing mode lives with the writing-lock dialog; here it
+    // only keeps the window on top while a lock is in force.
+    void setWritingLock(bool on, bool notify);
+    void setIdleSeconds(int seconds) { m_idleSeconds = seconds; }
+    int idleSeconds() const { return m_idleSeconds; }
+    void emitCreationScrollTimer() { emit sig_CreationScrollTimer(); }
+    QWidget* creationWidget() const;
+    void showCreationMessage(const QString& text, int kind, int msecs);
+    // Characters that are not blanks, tabs, line breaks or ideographic spaces.
+    static int wordCount(const QString& text);
+    // The text rebuilt from its paragraphs by the user's indent and blank-line settings.
+    static QString formatText(const QString& text);
+    // Every paragraph: proportional line height and a top margin of the font size.
+    static void setTextFormat(int fontSize, class QTextEdit* edit, double lineSpacing);
+
+signals:
+    void sig_Creation_HotKey_Press(class QKeyEvent* event);
+    // Every key-down reaching the program: scan code in bits 0-7, extended
+    // key in bit 8, auto-repeat in bit 14.
+    void sig_GlobalKeyPressed(int keyCode);
+    void sig_CreationScrollTimer();
+
+private:
+    // Guarded: the window may be destroyed at sign-out.
+    QPointer<QWidget> m_creation;
+    int m_idleSeconds = 0;
 };

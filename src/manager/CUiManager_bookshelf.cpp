@@ -53,24 +53,6 @@ void CUiManager::setCurrentPage(int page)
         m_bookshelf->getContent()->showPage(page);
 }
 
-void CUiManager::openCreation(T_Book* book)
-{
-    // The writing window takes over here once it exists.
-    qDebug() << "writing window not available; book" << (book ? book->localId : 0);
-    emit sig_openCreation(book);
-}
-
-bool CUiManager::isLocked() const
-{
-    return CPublicManager::instance()->userConf.writeLock.lockType != 0;
-}
-
-bool CUiManager::isFullScreen() const
-{
-    const QSharedPointer<QWidget> window = currentWindow();
-    return window && window->isFullScreen();
-}
-
 void CUiManager::showMinimized()
 {
     if (const QSharedPointer<QWidget> window = currentWindow())

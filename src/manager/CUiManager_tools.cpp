@@ -9,16 +9,7 @@
 // The writing window is not part of this build yet; until it is, these
 // members answer as the window manager does when no writing window is open.
 
-T_Chapter* CUiManager::currentChapter() const
-{
-    return nullptr;
-}
-
-void CUiManager::showChapter(T_Book* book, T_Chapter* chapter)
-{
-    Q_UNUSED(book)
-    Q_UNUSED(chapter)
-}
+// currentChapter and showChapter live with the writing window (CUiManager_creation.cpp).
 
 int CUiManager::countSensitiveWords(int flags)
 {

@@ -1,0 +1,224 @@
+#include "CUiManager.h"
+
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/creation/memo/MemoItemManager.h"
+
+#include "common/DPIAdapter.h"
+#include "db/records/T_Chapter.h"
+#include "manager/CPublicManager.h"
+#include "ui/common/NcFramelessHelper.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDesktopWidget>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextEdit>
+
+Widget_Creation* CUiManager::creationWindow() const
+{
+    return static_cast<Widget_Creation*>(m_creation.data());
+}
+
+QWidget* CUiManager::creationWidget() const
+{
+    return m_creation.data();
+}
+
+void CUiManager::showCreationMessage(const QString& text, int kind, int msecs)
+{
+    if (m_creation)
+        creationWindow()->showMessage(text, kind, msecs);
+}
+
+void CUiManager::openCreation(T_Book* book)
+{
+    if (book == nullptr)
+        return;
+    if (!m_creation) {
+        m_creation = new Widget_Creation();
+        // Parentless top-level window: the window manager owns it for the run.
+        // Created hidden at 1.12 times the main height, centred on the screen.
+        QSize size = creationWindow()->size();
+        size.setHeight(int(size.height() * 1.12));
+        creationWindow()->resize(size);
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            creationWindow()->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
+        }
+        creationWindow()->setProperty("CG", creationWindow()->geometry());
+        // Quitting from the tray or the session must not drop the words typed
+        // since the last automatic save.
+        connect(qApp, &QCoreApplication::aboutToQuit, this, &CUiManager::saveChapter, Qt::UniqueConnection);
+        // The chapter tree reaches the window through these two signals.
+        connect(this, &CUiManager::sig_OpenChapter, creationWindow(), &Widget_Creation::openChapter);
+        connect(this, &CUiManager::sig_SelectChapter, creationWindow(), &Widget_Creation::selectChapter);
+    }
+    // Memo windows belong to the page they were opened on.
+    MemoItemManager::instance()->closeAll();
+    if (m_bookshelf) {
+        m_bookshelf->closeOutline();
+        m_bookshelf->hide();
+    }
+    m_mainMode = 1;
+    m_currentPage = 6;
+    if (!isFullScreen()) {
+        const QRect normal = creationWindow()->property("CG").toRect();
+        if (normal.isValid())
+            creationWindow()->setGeometry(normal);
+    }
+    creationWindow()->updateFullScreenLayout();
+    creationWindow()->setBook(book);
+    creationWindow()->show();
+    creationWindow()->raise();
+    emit sig_openCreation(book);
+}
+
+void CUiManager::closeCreation()
+{
+    if (!m_creation)
+        return;
+    // The open chapter is saved before anything is torn down.
+    creationWindow()->getContent()->saveChapter(true);
+    emit sig_CleanCreationScroll();
+    creationWindow()->on_creation_close();
+    creationWindow()->hide();
+    MemoItemManager::instance()->closeAll();
+    m_mainMode = 0;
+    m_currentPage = 1;
+    if (m_bookshelf) {
+        m_bookshelf->show();
+        m_bookshelf->raise();
+        m_bookshelf->activateWindow();
+    }
+}
+
+void CUiManager::saveChapter()
+{
+    if (m_creation)
+        creationWindow()->getContent()->saveChapter(true);
+}
+
+void CUiManager::chapterContent(T_Book* book, T_Chapter* chapter)
+{
+    // The platform replaced the text: the editor shows it only when it shows
+    // that very chapter (its unsent words were kept beside it as a copy).
+    if (m_creation && chapter != nullptr && creationWindow()->getContent()->currentChapter() == chapter)
+        creationWindow()->getContent()->showChapter(book, chapter, true);
+}
+
+void CUiManager::showChapter(T_Book* book, T_Chapter* chapter)
+{
+    if (m_creation)
+        creationWindow()->getContent()->showChapter(book, chapter, false);
+}
+
+void CUiManager::focusEditor()
+{
+    if (m_creation)
+        creationWindow()->getContent()->setEditFocus();
+}
+
+void CUiManager::updateChapterTitle(int localChapterId, const QString& name)
+{
+    if (m_creation)
+        creationWindow()->renameChapterTab(localChapterId, name);
+}
+
+T_Chapter* CUiManager::currentChapter() const
+{
+    return m_creation ? creationWindow()->getContent()->currentChapter() : nullptr;
+}
+
+void CUiManager::editorCopy()
+{
+    if (m_creation && m_mainMode == 1)
+        creationWindow()->getContent()->copy();
+}
+
+void CUiManager::editorPaste()
+{
+    if (m_creation && m_mainMode == 1)
+        creationWindow()->getContent()->paste();
+}
+
+void CUiManager::editorMoveCursor(int where)
+{
+    if (m_creation && m_mainMode == 1)
+        creationWindow()->getContent()->moveCursorToEdge(where);
+}
+
+bool CUiManager::isFullScreen() const
+{
+    const QSharedPointer<QWidget> window = currentWindow();
+    return window && window->windowState().testFlag(Qt::WindowFullScreen);
+}
+
+bool CUiManager::isLocked() const
+{
+    return CPublicManager::instance()->userConf.writeLock.lockType != 0;
+}
+
+void CUiManager::setWindowFullScreen(bool on)
+{
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
+        return;
+    if (on) {
+        window->setWindowState(window->windowState() | Qt::WindowFullScreen);
+        showTips(tr("turn off the full screen by pressing esc key."), true, 2000);
+    } else {
+        window->setWindowState(window->windowState() & ~Qt::WindowFullScreen);
+    }
+    if (m_creation)
+        creationWindow()->updateFullScreenLayout();
+}
+
+void CUiManager::setWritingLock(bool on, bool notify)
+{
+    if (!m_creation)
+        return;
+    creationWindow()->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    setWindowFullScreen(on);
+    if (on)
+        showSuccess(tr("Client opens locked"), 2000);
+    else if (notify)
+        showSuccess(tr("Client close locked"), 2000);
+}
+
+int CUiManager::wordCount(const QString& text)
+{
+    return T_Chapter::countWords(text);
+}
+
+QString CUiManager::formatText(const QString& text)
+{
+    const T_CreationConf& conf = CPublicManager::instance()->userConf.creationConf;
+    QString normalised = text;
+    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normalised.remove(QLatin1Char('\r'));
+    normalised.remove(QLatin1Char('\t'));
+    normalised.remove(QChar(0x3000));
+    QStringList paragraphs;
+    for (const QString& part : normalised.split(QLatin1Char('\n'))) {
+        const QString trimmed = part.trimmed();
+        if (!trimmed.isEmpty())
+            paragraphs.append(conf.isIndent ? QString(2, QChar(0x3000)) + trimmed : trimmed);
+    }
+    return paragraphs.join(conf.isSpaces ? QStringLiteral("\n\n") : QStringLiteral("\n"));
+}
+
+void CUiManager::setTextFormat(int fontSize, QTextEdit* edit, double lineSpacing)
+{
+    if (edit == nullptr)
+        return;
+    QTextCursor cursor(edit->document());
+    cursor.select(QTextCursor::Document);
+    QTextBlockFormat format;
+    format.setLineHeight(lineSpacing * 100, QTextBlockFormat::ProportionalHeight);
+    format.setTopMargin(fontSize);
+    cursor.mergeBlockFormat(format);
+}

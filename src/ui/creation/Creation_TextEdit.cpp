@@ -1,0 +1,332 @@
+#include "Creation_TextEdit.h"
+
+#include "common/ServerClock.h"
+#include "common/Utility.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTimer>
+
+namespace {
+const QChar kIdeoSpace(0x3000);
+const QString kSelectIcon = QStringLiteral(":/res/skin/light/creation/select.svg");
+
+bool isQuietKey(int code)
+{
+    // Function keys, Ctrl, the Windows and menu keys and the arrows do not
+    // count as writing.
+    if (code >= 59 && code <= 67)
+        return true;
+    static const int quiet[] = {87, 88, 29, 285, 347, 348, 349, 328, 331, 333, 336};
+    for (int q : quiet)
+        if (q == code)
+            return true;
+    return false;
+}
+}
+
+Creation_TextEdit::Creation_TextEdit(QWidget* parent) : QTextEdit(parent)
+{
+    m_public = CPublicManager::instance();
+    m_ui = CUiManager::instance();
+    installEventFilter(this);
+    initMenu();
+    connect(m_ui, &CUiManager::sig_GlobalKeyPressed, this, &Creation_TextEdit::on_GlobalKeyPressed);
+    connect(this, &QTextEdit::redoAvailable, this, [this](bool on) {
+        m_redoAvailable = on;
+        m_redoEntry->setEnabled(on);
+    });
+    connect(this, &QTextEdit::undoAvailable, this, [this](bool on) {
+        m_undoAvailable = on;
+        m_undoEntry->setEnabled(on);
+    });
+    // A counter, not the text: the tick compares it instead of copying and
+    // comparing a whole chapter every second.
+    connect(document(), &QTextDocument::contentsChange, this, [this](int, int removed, int added) {
+        if (removed != 0 || added != 0)
+            ++m_editSerial;
+    });
+    connect(this, &QTextEdit::textChanged, this, [this]() { ++m_editSerial; });
+}
+
+bool Creation_TextEdit::insertFirstIndent(const QString& text)
+{
+    if (m_public->userConf.creationConf.isIndent == 0 || !document()->isEmpty())
+        return false;
+    QTextCursor cursor = textCursor();
+    cursor.insertText(QString(2, kIdeoSpace));
+    cursor.insertText(text);
+    setTextCursor(cursor);
+    return true;
+}
+
+bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
+{
+    const T_CreationConf& conf = m_public->userConf.creationConf;
+    if (watched == this && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const int k = key->key();
+        // Where no key-down messages reach the program, the editor's own keys
+        // mark typing, so that deleting alone still leads to a pause save.
+        if (!(key->modifiers() & Qt::ControlModifier)
+            && (!key->text().isEmpty() || k == Qt::Key_Backspace || k == Qt::Key_Delete))
+            markTyping();
+        const Qt::KeyboardModifiers m = key->modifiers() & ~Qt::KeypadModifier;
+        if (m == Qt::ShiftModifier) {
+            if (k == Qt::Key_QuoteDbl)
+                m_pendingClose = QStringLiteral("\"");
+            else if (k == Qt::Key_ParenLeft)
+                m_pendingClose = QStringLiteral(")");
+            else if (k == Qt::Key_Less)
+                m_pendingClose = QStringLiteral(">");
+            else if (k == Qt::Key_BraceLeft)
+                m_pendingClose = QStringLiteral("}");
+        } else if (m == Qt::NoModifier) {
+            if (k == Qt::Key_Apostrophe)
+                m_pendingClose = QStringLiteral("'");
+            else if (k == Qt::Key_BracketLeft)
+                m_pendingClose = QStringLiteral("]");
+        }
+        if (m == Qt::ControlModifier && m_focus) {
+            if (k == Qt::Key_C) {
+                m_ui->editorCopy();
+                return true;
+            }
+            if (k == Qt::Key_V) {
+                m_ui->editorPaste();
+                return true;
+            }
+            if (k == Qt::Key_Up) {
+                m_ui->editorMoveCursor(0);
+                return true;
+            }
+            if (k == Qt::Key_Down) {
+                m_ui->editorMoveCursor(1);
+                return true;
+            }
+        }
+        if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+            const bool indent = conf.isIndent != 0;
+            const bool spaces = conf.isSpaces != 0;
+            if (spaces) {
+                QTextCursor cursor = textCursor();
+                cursor.insertText(QStringLiteral("\n"));
+                if (!indent)
+                    cursor.insertText(QStringLiteral("\n"));
+                setTextCursor(cursor);
+            }
+            if (indent) {
+                QTextCursor cursor = textCursor();
+                cursor.insertText(QStringLiteral("\n") + QString(2, kIdeoSpace));
+                setTextCursor(cursor);
+                return true;
+            }
+            if (spaces)
+                return true;
+        } else if (k >= 32 && k <= 255) {
+            if (insertFirstIndent(key->text()))
+                return true;
+        }
+    } else if (watched == this && event->type() == QEvent::FocusIn) {
+        m_focus = true;
+    } else if (watched == this && event->type() == QEvent::FocusOut) {
+        m_focus = false;
+    } else if (watched == this && event->type() == QEvent::InputMethod) {
+        const QString c = static_cast<QInputMethodEvent*>(event)->commitString();
+        if (!c.isEmpty())
+            markTyping();
+        if (c == tr("<"))
+            m_pendingClose = tr(">");
+        if (c == tr("("))
+            m_pendingClose = tr(")");
+        if (c == tr("["))
+            m_pendingClose = tr("]");
+        if (c == QLatin1String("{"))
+            m_pendingClose = QStringLiteral("}");
+        if (c == tr("doubleLeft"))
+            m_pendingClose = tr("doubleRight");
+        if (c == tr("doubleRight"))
+            m_pendingOpen = tr("doubleLeft");
+        if (c == tr("singleLeft"))
+            m_pendingClose = tr("singleRight");
+        if (c == tr("singleRight"))
+            m_pendingOpen = tr("singleLeft");
+        if (insertFirstIndent(c))
+            return true;
+    }
+    if (conf.isAutoPunctuation != 0) {
+        if (!m_pendingClose.isEmpty())
+            QTimer::singleShot(50, this, &Creation_TextEdit::autoPunctuation);
+        if (!m_pendingOpen.isEmpty())
+            QTimer::singleShot(50, this, &Creation_TextEdit::autoFrontPunctuation);
+    }
+    return QAbstractScrollArea::eventFilter(watched, event);
+}
+
+void Creation_TextEdit::autoPunctuation()
+{
+    if (m_pendingClose.isEmpty())
+        return;
+    insertPlainText(m_pendingClose);
+    m_pendingClose.clear();
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(qMax(cursor.position() - 1, 0));
+    setTextCursor(cursor);
+}
+
+void Creation_TextEdit::autoFrontPunctuation()
+{
+    if (m_pendingOpen.isEmpty())
+        return;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(qMax(cursor.position() - 1, 0));
+    setTextCursor(cursor);
+    insertPlainText(m_pendingOpen);
+    m_pendingOpen.clear();
+}
+
+void Creation_TextEdit::on_GlobalKeyPressed(int keyCode)
+{
+    m_ui->setIdleSeconds(0);
+    if (!m_focus || isQuietKey(keyCode))
+        return;
+    markTyping();
+    // Typing sounds belong to the sound players; they pick their own kind
+    // from the key code when they exist.
+}
+
+void Creation_TextEdit::markTyping()
+{
+    T_WritingCounters& writing = m_public->writing;
+    writing.started = true;
+    writing.active = true;
+    writing.lastChangeTime = static_cast<int>(currentServerTime());
+}
+
+void Creation_TextEdit::initMenu()
+{
+    const Qt::WindowFlags flags = Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
+    m_menu = new QMenu(this);
+    m_sizeMenu = new QMenu(this);
+    m_familyMenu = new QMenu(this);
+    for (QMenu* menu : {m_menu, m_sizeMenu, m_familyMenu}) {
+        menu->setWindowFlags(flags);
+        menu->setAttribute(Qt::WA_TranslucentBackground);
+    }
+    m_menu->setMinimumWidth(120);
+    for (int size = 10; size <= 26; size += 2) {
+        QAction* entry = m_sizeMenu->addAction(tr("%1px").arg(size));
+        entry->setData(size);
+        connect(entry, &QAction::triggered, this, [this, entry, size]() {
+            m_sizeEntry->setText(entry->text());
+            sendCommand(36, entry->text(), QString::number(size));
+            markFontSizeMenu();
+        });
+    }
+    const QStringList families = getEditorFontFamilies();
+    for (const QString& family : families) {
+        QAction* entry = m_familyMenu->addAction(family);
+        connect(entry, &QAction::triggered, this, [this, family]() {
+            m_familyEntry->setText(family);
+            sendCommand(37, family);
+            markFontFamilyMenu();
+        });
+    }
+    m_sizeEntry = m_menu->addMenu(m_sizeMenu);
+    m_familyEntry = m_menu->addMenu(m_familyMenu);
+    m_menu->addAction(tr("Font Color"), this, &Creation_TextEdit::sig_fontColor);
+    m_menu->addSeparator();
+    const T_CreationConf& conf = m_public->userConf.creationConf;
+    auto styleEntry = [this](const QString& text, int code, const int* flag) {
+        QAction* entry = m_menu->addAction(text);
+        connect(entry, &QAction::triggered, this, [this, entry, code, flag]() {
+            sendCommand(code);
+            entry->setIcon(*flag ? QIcon(kSelectIcon) : QIcon());
+        });
+        return entry;
+    };
+    m_boldEntry = styleEntry(tr("Bold"), 29, &conf.isBlod);
+    m_italicEntry = styleEntry(tr("Italics"), 30, &conf.isItalics);
+    m_underlineEntry = styleEntry(tr("Underline"), 31, &conf.isUnderLine);
+    m_menu->addSeparator();
+    m_menu->addAction(tr("Split"), this, [this]() { sendCommand(16); });
+    m_cutEntry = m_menu->addAction(tr("Cut"), this, [this]() { sendCommand(17); });
+    m_copyEntry = m_menu->addAction(tr("Copy"), this, [this]() { sendCommand(18); });
+    m_pasteEntry = m_menu->addAction(tr("Paste"), this, [this]() { sendCommand(19); });
+    m_menu->addAction(tr("SelectAll"), this, [this]() { sendCommand(24); });
+    m_undoEntry = m_menu->addAction(tr("Undo"), this, [this]() { sendCommand(22); });
+    m_redoEntry = m_menu->addAction(tr("Redo"), this, [this]() { sendCommand(23); });
+    m_undoEntry->setEnabled(false);
+    m_redoEntry->setEnabled(false);
+    m_layoutEntry = m_menu->addAction(tr("Center"), this, [this]() { sendCommand(21); });
+    markFontSizeMenu();
+    markFontFamilyMenu();
+    refreshMenu();
+}
+
+void Creation_TextEdit::sendCommand(int code, const QString& text, const QString& shortcut)
+{
+    emit sig_command(code, text, shortcut);
+}
+
+void Creation_TextEdit::markFontSizeMenu()
+{
+    const int size = m_public->userConf.creationConf.fontSize;
+    for (QAction* entry : m_sizeMenu->actions())
+        entry->setIcon(entry->data().toInt() == size ? QIcon(kSelectIcon) : QIcon());
+}
+
+void Creation_TextEdit::markFontFamilyMenu()
+{
+    const QString& family = m_public->userConf.creationConf.fontFamily;
+    for (QAction* entry : m_familyMenu->actions())
+        entry->setIcon(entry->text() == family ? QIcon(kSelectIcon) : QIcon());
+}
+
+void Creation_TextEdit::refreshMenu()
+{
+    const T_CreationConf& conf = m_public->userConf.creationConf;
+    m_layoutEntry->setEnabled(conf.isFocusing == 0);
+    m_layoutEntry->setText(conf.isCenter == 0 ? tr("Center") : tr("Bespread"));
+    m_sizeEntry->setText(tr("%1px").arg(conf.fontSize));
+    m_familyEntry->setText(conf.fontFamily);
+    m_boldEntry->setIcon(conf.isBlod ? QIcon(kSelectIcon) : QIcon());
+    m_italicEntry->setIcon(conf.isItalics ? QIcon(kSelectIcon) : QIcon());
+    m_underlineEntry->setIcon(conf.isUnderLine ? QIcon(kSelectIcon) : QIcon());
+}
+
+void Creation_TextEdit::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        emit sig_mousePress();
+    QTextEdit::mousePressEvent(event);
+}
+
+void Creation_TextEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton) {
+        markFontSizeMenu();
+        markFontFamilyMenu();
+        refreshMenu();
+        const bool selected = !textCursor().selectedText().isEmpty();
+        m_cutEntry->setEnabled(selected);
+        m_copyEntry->setEnabled(selected);
+        m_pasteEntry->setEnabled(canPaste());
+        m_menu->exec(event->globalPos());
+    } else if (event->button() == Qt::LeftButton) {
+        emit sig_mouseRelease();
+    }
+    QTextEdit::mouseReleaseEvent(event);
+}
+
+void Creation_TextEdit::wheelEvent(QWheelEvent* event)
+{
+    emit sig_wheel();
+    QTextEdit::wheelEvent(event);
+}

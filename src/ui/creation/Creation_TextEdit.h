@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QTextEdit>
+
+class QMenu;
+class QAction;
+class CPublicManager;
+class CUiManager;
+
+// The text area of the writing window. Completes pairs of quotation marks and
+// brackets, indents paragraphs with ideographic spaces, copies and pastes plain
+// text through the window manager and marks typing for the writing tick. It
+// holds no chapter data: the editor pane puts text in and reads it back.
+class Creation_TextEdit : public QTextEdit
+{
+    Q_OBJECT
+public:
+    explicit Creation_TextEdit(QWidget* parent = nullptr);
+
+    // Inserts two ideographic spaces and the text when indenting is on and the
+    // document is empty; true when it did.
+    bool insertFirstIndent(const QString& text);
+
+    bool hasEditorFocus() const { return m_focus; }
+    QString pendingClose() const { return m_pendingClose; }
+    QString pendingOpen() const { return m_pendingOpen; }
+
+    // Edits since construction: grows on every change of the document, so a
+    // reader can tell cheaply whether the text may have changed.
+    quint64 editSerial() const { return m_editSerial; }
+
+    void markFontSizeMenu();
+    void markFontFamilyMenu();
+    void refreshMenu();
+    QMenu* contextMenu() const { return m_menu; }
+
+signals:
+    void sig_mousePress();
+    void sig_mouseRelease();
+    void sig_wheel();
+    void sig_fontColor();
+    void sig_mouseRight();
+    // A menu command, by its tool code; the pane carries it out at once.
+    void sig_command(int code, const QString& text, const QString& shortcut);
+
+public slots:
+    void autoPunctuation();
+    void autoFrontPunctuation();
+    void on_GlobalKeyPressed(int keyCode);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void initMenu();
+    // The tick counts the author as writing from now on.
+    void markTyping();
+    void sendCommand(int code, const QString& text = QString(), const QString& shortcut = QString());
+
+    QString m_pendingClose;
+    QString m_pendingOpen;
+    bool m_focus = false;
+    bool m_undoAvailable = false;
+    bool m_redoAvailable = false;
+    quint64 m_editSerial = 0;
+    CPublicManager* m_public = nullptr;
+    CUiManager* m_ui = nullptr;
+
+    QMenu* m_menu = nullptr;
+    QMenu* m_sizeMenu = nullptr;
+    QMenu* m_familyMenu = nullptr;
+    QAction* m_sizeEntry = nullptr;
+    QAction* m_familyEntry = nullptr;
+    QAction* m_layoutEntry = nullptr;
+    QAction* m_boldEntry = nullptr;
+    QAction* m_italicEntry = nullptr;
+    QAction* m_underlineEntry = nullptr;
+    QAction* m_cutEntry = nullptr;
+    QAction* m_copyEntry = nullptr;
+    QAction* m_pasteEntry = nullptr;
+    QAction* m_undoEntry = nullptr;
+    QAction* m_redoEntry = nullptr;
+};

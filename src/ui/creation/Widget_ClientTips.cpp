@@ -1,0 +1,150 @@
+#include "Widget_ClientTips.h"
+
+#include "common/DPIAdapter.h"
+#include "manager/CQssManager.h"
+
+#include <QFontMetrics>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPropertyAnimation>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+Widget_ClientTips::Widget_ClientTips(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Widget_ClientTips"));
+    resize(154, 52);
+    setFixedHeight(52);
+    setAttribute(Qt::WA_TranslucentBackground);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_bg = new QWidget(this);
+    m_bg->setObjectName(QStringLiteral("Widget_ClientTips_Bg"));
+    m_bg->setAttribute(Qt::WA_StyledBackground);
+    outer->addWidget(m_bg);
+    auto* row = new QHBoxLayout(m_bg);
+    row->setContentsMargins(28, 0, 0, 0);
+    row->setSpacing(10);
+    auto icon = [this, row](const char* name) {
+        auto* button = new QPushButton(m_bg);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setFixedSize(16, 16);
+        button->setCheckable(true);
+        button->setFocusPolicy(Qt::NoFocus);
+        row->addWidget(button);
+        return button;
+    };
+    m_btnInfo = icon("btnInfo");
+    m_btnInfo2 = icon("btnInfo2");
+    m_btnTips = icon("btnTips");
+    m_label = new QLabel(m_bg);
+    m_label->setObjectName(QStringLiteral("labelTips"));
+    row->addWidget(m_label, 1);
+    m_scale = DPIAdapter::instance()->scale();
+    DPIAdapter::instance()->adaptWidget(this);
+
+    m_effect = new QGraphicsOpacityEffect(this);
+    m_effect->setOpacity(1.0);
+    setGraphicsEffect(m_effect);
+    m_animation = new QPropertyAnimation(m_effect, "opacity", this);
+    m_animation->setEasingCurve(QEasingCurve::Linear);
+    m_timer = new QTimer(this);
+    m_timer->setInterval(1200);
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, [this]() {
+        m_animation->setStartValue(1);
+        m_animation->setEndValue(0);
+        m_animation->setDuration(m_fadeMsecs);
+        m_animation->start();
+    });
+    connect(m_animation, &QPropertyAnimation::finished, this, [this]() {
+        hide();
+        m_effect->setOpacity(1.0);
+    });
+    hide();
+}
+
+void Widget_ClientTips::showTips(const QString& text, int kind, int msecs)
+{
+    m_fadeMsecs = qMax(msecs, 0);
+    if (m_animation->state() == QAbstractAnimation::Running) {
+        m_effect->setOpacity(1.0);
+        m_animation->stop();
+    }
+    m_btnInfo->hide();
+    m_btnInfo2->hide();
+    m_btnTips->hide();
+    const bool dark = (CQssManager::instance()->currentStyleType() & 2) != 0;
+    const QString hint = dark ? QStringLiteral("#Widget_ClientTips_Bg {background:#8FA3D4; border-radius:8px;}")
+                              : QStringLiteral("#Widget_ClientTips_Bg {background:#D6E2FF; border-radius:8px;}");
+    const QString success = QStringLiteral("#Widget_ClientTips_Bg {background:#B251a8ff ; border-radius:8px;}");
+    switch (kind) {
+    case 0:
+        m_btnTips->show();
+        m_btnTips->setChecked(false);
+        m_bg->setStyleSheet(QStringLiteral("#Widget_ClientTips_Bg {background:#FFC0CB; border-radius:8px;}"));
+        break;
+    case 1:
+        m_btnTips->show();
+        m_btnTips->setChecked(true);
+        m_bg->setStyleSheet(success);
+        break;
+    case 2:
+    case 3:
+        m_btnInfo->show();
+        m_btnInfo->setChecked(kind == 2);
+        m_bg->setStyleSheet(hint);
+        break;
+    case 4:
+    case 5:
+        m_btnInfo2->show();
+        m_bg->setStyleSheet(hint);
+        break;
+    default:
+        m_bg->setStyleSheet(success);
+        break;
+    }
+    m_label->setText(text);
+    QFont font(QStringLiteral("微软雅黑"));
+    font.setPixelSize(int(m_scale * 14));
+    const QFontMetrics metrics(font);
+    setFixedWidth(int(m_scale * 78 + metrics.boundingRect(text).width()));
+    show();
+    raise();
+    m_timer->stop();
+    m_timer->start();
+}
+
+Float_Tips::Float_Tips(QWidget* parent) : QWidget(parent)
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("Float_Tips"));
+    setFixedSize(78, 36);
+    setWindowFlags(windowFlags() | Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    auto* outer = new QVBoxLayout(this);
+    outer->setSpacing(0);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* bg = new QWidget(this);
+    bg->setObjectName(QStringLiteral("Float_Tips_Bg"));
+    outer->addWidget(bg);
+    auto* row = new QHBoxLayout(bg);
+    row->setSpacing(0);
+    row->setContentsMargins(0, 0, 0, 5);
+    m_label = new QLabel(tr("TextLabel"), bg);
+    m_label->setObjectName(QStringLiteral("label"));
+    m_label->setAlignment(Qt::AlignCenter);
+    row->addWidget(m_label);
+}
+
+void Float_Tips::setText(const QString& text)
+{
+    m_label->setText(text);
+}
+
+QString Float_Tips::text() const
+{
+    return m_label->text();
+}

@@ -1,0 +1,330 @@
+#include "Widget_Creation_Content.h"
+
+#include "Creation_TextEdit.h"
+#include "Dialog_Remuneration.h"
+#include "Widget_Creation_Bottom.h"
+#include "common/CLCustomEvent.h"
+#include "common/CMessageDispatcher.h"
+#include "common/DPIAdapter.h"
+#include "common/ServerClock.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "ui/common/CColorDialog.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDebug>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextFrame>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+// Ids the tool bar sends; 1008 belongs to the tool bar alone.
+const quint16 kBusIds[] = {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1009, 1010,
+                           1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018};
+}
+
+Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
+    : QWidget(parent),
+      m_jobs(CJobManager::instance()),
+      m_public(CPublicManager::instance()),
+      m_ui(CUiManager::instance()),
+      m_settings(CPublicManager::instance()->userConf.creationConf),
+      m_writing(CPublicManager::instance()->writing)
+{
+    setObjectName(QStringLiteral("Widget_Creation_Content"));
+    setAttribute(Qt::WA_StyledBackground);
+    resize(669, 468);
+    auto* outer = new QHBoxLayout(this);
+    outer->setObjectName(QStringLiteral("horizontalLayout_2"));
+    outer->setSpacing(0);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* content = new QWidget(this);
+    content->setObjectName(QStringLiteral("widget_creation_content"));
+    outer->addWidget(content);
+    auto* column = new QVBoxLayout(content);
+    column->setObjectName(QStringLiteral("verticalLayout_2"));
+    column->setSpacing(0);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* editArea = new QWidget(content);
+    editArea->setObjectName(QStringLiteral("widget_creation_textedit"));
+    auto* editLayout = new QHBoxLayout(editArea);
+    editLayout->setObjectName(QStringLiteral("horizontalLayout"));
+    editLayout->setSpacing(0);
+    editLayout->setContentsMargins(0, 0, 0, 0);
+    m_edit = new Creation_TextEdit(editArea);
+    m_edit->setObjectName(QStringLiteral("tedit_creation"));
+    m_edit->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_edit->setContextMenuPolicy(Qt::NoContextMenu);
+    m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_edit->setAcceptRichText(false);
+    editLayout->addWidget(m_edit);
+    column->addWidget(editArea, 1);
+    auto* line = new QWidget(content);
+    line->setObjectName(QStringLiteral("CommonLine"));
+    line->setFixedHeight(1);
+    column->addWidget(line);
+
+    m_bottom = new Widget_Creation_Bottom(content);
+    m_bottom->setObjectName(QStringLiteral("widget_creation_bottom_origin"));
+    m_bottom->setFixedHeight(39);
+    column->addWidget(m_bottom);
+
+    m_timer = new QTimer(this);
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
+    connect(m_bottom, &Widget_Creation_Bottom::sig_openSetMoneyDlg, this, &Widget_Creation_Content::on_OpenSetMoneyDlg);
+    connect(m_edit, &QTextEdit::textChanged, this, &Widget_Creation_Content::onTextChanged);
+    // Scrolling away in focus mode shows the whole text; the next caret move
+    // brings the dimming back.
+    connect(m_edit, &Creation_TextEdit::sig_wheel, this, [this]() {
+        if (m_settings.isFocusing && !m_focusSuspended) {
+            m_focusSuspended = true;
+            const int scroll = m_edit->verticalScrollBar()->value();
+            applyTextStyle();
+            onCurrentLine();
+            m_edit->verticalScrollBar()->setValue(scroll);
+        }
+    });
+    connect(m_edit, &QTextEdit::cursorPositionChanged, this, [this]() {
+        const bool wasSuspended = m_focusSuspended;
+        m_focusSuspended = false;
+        if (!m_chapterShown || !m_settings.isFocusing)
+            return;
+        if (wasSuspended)
+            applyTextStyle();
+        onCurrentLine();
+    });
+    connect(m_edit, &Creation_TextEdit::sig_command, this, &Widget_Creation_Content::creation_command);
+    connect(m_edit, &Creation_TextEdit::sig_fontColor, this, [this]() { creation_command(25, QString(), QString()); });
+    connect(m_ui, &CUiManager::sig_Creation_HotKey_Press, this, &Widget_Creation_Content::creation_hotKeyPress);
+    connect(m_edit, &QTextEdit::selectionChanged, this, [this]() {
+        const QString selected = m_edit->textCursor().selectedText();
+        m_writing.selectedWords = CUiManager::wordCount(selected);
+        refreshBottom();
+        CMessageDispatcher::instance()->PostBkMessage(1101, !selected.isEmpty());
+    });
+    connect(m_edit, &QTextEdit::undoAvailable, this,
+            [](bool on) { CMessageDispatcher::instance()->PostBkMessage(1103, on); });
+    connect(m_edit, &QTextEdit::redoAvailable, this,
+            [](bool on) { CMessageDispatcher::instance()->PostBkMessage(1104, on); });
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this]() { CMessageDispatcher::instance()->PostBkMessage(1102, m_edit->canPaste()); });
+    m_edit->installEventFilter(this);
+
+    for (quint16 id : kBusIds)
+        CMessageDispatcher::instance()->Register(id, this);
+    m_edit->setEnabled(false);
+}
+
+Widget_Creation_Content::~Widget_Creation_Content()
+{
+    for (quint16 id : kBusIds)
+        CMessageDispatcher::instance()->UnRegister(id, this);
+    delete m_searchDialog;
+}
+
+bool Widget_Creation_Content::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_edit && (event->type() == QEvent::KeyPress || event->type() == QEvent::InputMethod)) {
+        // Marks are for looking, not for writing: the first key takes them off.
+        if (m_marked)
+            clearHighlights();
+        if (m_ui->isFullScreen())
+            emit sig_full_editing();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QString Widget_Creation_Content::toPlainText() const
+{
+    return currentText();
+}
+
+const QString& Widget_Creation_Content::currentText() const
+{
+    if (m_textSerial != m_edit->editSerial()) {
+        m_text = m_edit->toPlainText();
+        m_textSerial = m_edit->editSerial();
+    }
+    return m_text;
+}
+
+int Widget_Creation_Content::currentWordCount() const
+{
+    if (m_countSerial != m_edit->editSerial()) {
+        m_wordCount = CUiManager::wordCount(currentText());
+        m_countSerial = m_edit->editSerial();
+    }
+    return m_wordCount;
+}
+
+void Widget_Creation_Content::setEditFocus()
+{
+    m_edit->setFocus(Qt::OtherFocusReason);
+}
+
+bool Widget_Creation_Content::isTickRunning() const
+{
+    return m_timer->isActive();
+}
+
+void Widget_Creation_Content::showChapter(T_Book* book, T_Chapter* chapter, bool reloadFromRecord)
+{
+    m_chapterShown = false;
+    if (book == nullptr || chapter == nullptr) {
+        // Whatever the editor held belongs to the chapter it showed.
+        saveChapter(true);
+        m_chapter = nullptr;
+        m_edit->clear();
+        m_savedSerial = m_edit->editSerial();
+        m_edit->setEnabled(false);
+        return;
+    }
+    qDebug() << "showChapter" << book->bookName << chapter->name;
+    m_edit->setEnabled(true);
+    if (!reloadFromRecord) {
+        if (!chapter->contentLoaded && !m_jobs->getChapterContent(chapter)) {
+            // The shown chapter stays current and on screen: emptying the
+            // editor here would let the next save wipe that chapter.
+            qWarning() << "getChapterContent db error!";
+            m_ui->showError(tr("The chapter could not be read"), 2000);
+            return;
+        }
+        // The shown chapter is saved even when it is chosen again: its text is
+        // about to be replaced by the record's.
+        if (m_chapter != nullptr)
+            saveChapter(true);
+    }
+
+    m_writing.active = false;
+    m_writing.started = false;
+    m_writing.idleSeconds = 0;
+    m_writing.bucketWords = 0;
+    m_writing.changedWords = 0;
+    m_writing.selectedWords = 0;
+    m_writing.lastWordCount = chapter->wordCount;
+
+    m_book = book;
+    m_chapter = chapter;
+    m_public->userConf.curBookLocalId = book->localId;
+    m_public->userConf.curChapterLocalId = chapter->localId;
+    m_ui->setMemoChapter(book->localId, chapter->localId);
+    m_public->feeRate = book->money;
+
+    setChapterText(chapter->content, true);
+    onCreationTimer();
+    if (!m_timer->isActive())
+        m_timer->start();
+    m_chapterShown = true;
+}
+
+void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
+{
+    // A lone "|" is how an empty chapter is stored by older clients.
+    const QString shown = text == QLatin1String("|") ? QString() : text;
+    m_edit->setPlainText(shown);
+    if (copyBack && m_chapter != nullptr)
+        m_chapter->content = m_edit->toPlainText();
+    if (m_marked)
+        clearHighlights();
+    applyDocumentFormat();
+    m_savedSerial = m_edit->editSerial();
+    m_edit->setFocus(Qt::OtherFocusReason);
+    m_edit->moveCursor(QTextCursor::End);
+    if (!m_settings.isFocusing)
+        m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
+}
+
+bool Widget_Creation_Content::saveChapter(bool withStatistics)
+{
+    if (m_chapter == nullptr || m_book == nullptr)
+        return false;
+    if (m_savedSerial == m_edit->editSerial())
+        return true;
+    const QString& text = currentText();
+    if (text == m_chapter->content) {
+        m_savedSerial = m_edit->editSerial();
+        return true;
+    }
+    qDebug() << "saveChapter" << m_chapter->content.size() << text.size();
+    T_WriteLock& lock = m_public->userConf.writeLock;
+    if (lock.lockType != 0)
+        m_jobs->updateLock(m_public->userConf.uid, lock);
+    if (withStatistics)
+        m_jobs->updateStatictics(m_public->userConf.uid, m_public->statistics, StatisticsWriting);
+
+    TC_Chapter_Edit_Content request;
+    request.header.localBookId = m_chapter->localBookId;
+    request.header.localChapterId = m_chapter->localId;
+    request.content = text;
+    request.updateTime = static_cast<int>(currentServerTime());
+    request.isSendToSrv = withStatistics;
+    // The job manager writes the row first and sets the record's content only
+    // once it is stored, so a failed write leaves the text to the next save.
+    if (!m_jobs->chapter_edit_content(request)) {
+        qWarning() << "chapter save failed:" << m_jobs->lastError();
+        m_ui->showError(tr("The chapter could not be saved"), 2000);
+        return false;
+    }
+    m_chapter->content = text;
+    m_chapter->calcWordCount();
+    m_book->lastEditChapterId = m_chapter->localId;
+    m_savedSerial = m_edit->editSerial();
+    m_book->calcWordCount();
+    m_jobs->moveBookToFront(m_book, true);
+    return true;
+}
+
+void Widget_Creation_Content::closeBook()
+{
+    m_timer->stop();
+    if (m_outlinePanel != nullptr)
+        m_outlinePanel->hide();
+    if (m_book != nullptr) {
+        m_book->calcWordCount();
+        m_jobs->moveBookToFront(m_book, true);
+    }
+    m_chapter = nullptr;
+    m_book = nullptr;
+    m_chapterShown = false;
+    m_ui->setMemoChapter(0, 0);
+    m_edit->clear();
+    m_savedSerial = m_edit->editSerial();
+}
+
+void Widget_Creation_Content::onTextChanged()
+{
+    if (m_chapter == nullptr || m_settings.isFocusing)
+        return;
+    if (m_edit->textCursor().atEnd())
+        m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
+}
+
+void Widget_Creation_Content::on_OpenSetMoneyDlg()
+{
+    if (m_book == nullptr)
+        return;
+    Dialog_Remuneration dialog(this);
+    dialog.setMoney(m_book->money);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const double money = dialog.money();
+    // The table first: the shown rate changes only once it is stored.
+    if (!m_jobs->updateBookMoney(m_book->localId, money)) {
+        m_ui->showError(tr("The fee rate could not be saved"), 2000);
+        return;
+    }
+    m_book->money = money;
+    m_public->feeRate = money;
+    refreshBottom();
+}

@@ -1,0 +1,151 @@
+#pragma once
+
+#include "Dialog_Search.h"
+
+#include <QFont>
+#include <QList>
+#include <QPointer>
+
+#include <functional>
+#include <QString>
+#include <QWidget>
+
+class CJobManager;
+class CPublicManager;
+class CUiManager;
+class Creation_TextEdit;
+class Widget_Creation_Bottom;
+class QTextCursor;
+class QTimer;
+struct T_Book;
+struct T_Chapter;
+struct T_CreationConf;
+struct T_WritingCounters;
+
+// The pane of the writing window that holds the chapter being written: the
+// editor, the bottom line and the one-second writing tick that counts words
+// and typing speed and saves the chapter. It writes the editor text back into
+// the chapter and, through the job manager, into the database and job table.
+class Widget_Creation_Content : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Widget_Creation_Content(QWidget* parent = nullptr);
+    ~Widget_Creation_Content() override;
+
+    // Shows a chapter; a changed previous chapter is saved first. With
+    // reloadFromRecord the editor text is discarded for the record's content.
+    void showChapter(T_Book* book, T_Chapter* chapter, bool reloadFromRecord);
+    // Writes the editor text into the chapter when it changed; true when the
+    // chapter holds the editor text afterwards (saved now or already equal).
+    bool saveChapter(bool withStatistics);
+    // Stops the tick and forgets the book; the caller saves first.
+    void closeBook();
+
+    Creation_TextEdit* textEdit() const { return m_edit; }
+    Widget_Creation_Bottom* bottomBar() const { return m_bottom; }
+    T_Chapter* currentChapter() const { return m_chapter; }
+    T_Book* currentBook() const { return m_book; }
+    QString toPlainText() const;
+    void setEditFocus();
+    bool isTickRunning() const;
+
+    void copy();
+    void paste();
+    void moveCursorToEdge(int where);
+    void updateLockLabel() {}
+
+    // Find and replace in the chapter (the dialog reports, the pane works).
+    void openSearch();
+    // The outline panel over the right edge of the pane; nothing without a book.
+    void openOutline();
+    Dialog_Search* searchDialog() const { return m_searchDialog; }
+    const QList<int>& matchEnds() const { return m_matchEnds; }
+    int currentMatch() const { return m_currentMatch; }
+    void clearHighlights();
+    // Asks before replacing every occurrence; a message box unless replaced.
+    void setReplaceAllConfirmer(std::function<bool(const QString&)> confirm) { m_confirmReplaceAll = confirm; }
+
+    // The text style of the editor from the settings and theme; dimmed while
+    // focus mode shows only the caret's line or paragraph in full colour.
+    QColor textColor() const;
+    QColor focusLineColor() const;
+
+signals:
+    void sig_full_editing();
+
+public slots:
+    void onCreationTimer();
+    void onTextChanged();
+    void onCurrentLine();
+    void creation_command(int code, const QString& text, const QString& shortcut);
+    void creation_hotKeyPress(QKeyEvent* event);
+    // The fee dialog; the accepted rate goes to the book, the model and the table.
+    void on_OpenSetMoneyDlg();
+    void on_sreach_btn(Widget_Sreach_Btn btnType, const QString& info);
+
+protected:
+    void customEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setChapterText(const QString& text, bool copyBack);
+    void applyDocumentFormat();
+    void applyTextStyle();
+    void applyPageMargins(bool centred);
+    void setBold(bool fromSettings);
+    void setItalic(bool fromSettings);
+    void setUnderline(bool fromSettings);
+    void setFontSize(int size);
+    void setFontFamily(const QString& family);
+    void setTextCenter();
+    void saveCreationConf();
+    void copySelection(const QTextCursor& cursor);
+    void cutSelection(QTextCursor& cursor);
+    void pasteClipboard(QTextCursor& cursor);
+    void insertCuttingLine(QTextCursor& cursor);
+    void oneKeyLayout();
+    void refreshBottom();
+    // The editor text and its word count, recomputed only after an edit.
+    const QString& currentText() const;
+    int currentWordCount() const;
+
+    Creation_TextEdit* m_edit = nullptr;
+    class Widget_Creation_Bottom* m_bottom = nullptr;
+    QTimer* m_timer = nullptr;
+    QFont m_font;
+    bool m_chapterShown = false;
+    bool m_focusSuspended = false;
+    T_Chapter* m_chapter = nullptr;
+    T_Book* m_book = nullptr;
+    CJobManager* m_jobs = nullptr;
+    CPublicManager* m_public = nullptr;
+    CUiManager* m_ui = nullptr;
+    T_CreationConf& m_settings;
+    T_WritingCounters& m_writing;
+    // Editor serial the chapter content is known to equal; a save happens
+    // only once the serial moved on and the text really differs.
+    quint64 m_savedSerial = 0;
+    mutable quint64 m_textSerial = ~quint64(0);
+    mutable QString m_text;
+    mutable quint64 m_countSerial = ~quint64(0);
+    mutable int m_wordCount = 0;
+    void search(const QString& text);
+    void stepMatch(int direction);
+    void replaceCurrent(const QString& replacement);
+    void replaceAll(const QString& replacement);
+    void highlightMatch(int end, bool current);
+
+    void placeOutlinePanel();
+    Dialog_Search* m_searchDialog = nullptr;
+    // The controller's panel, borrowed; guarded as its controller may rebuild it.
+    QPointer<QWidget> m_outlinePanel;
+    QList<int> m_matchEnds;
+    int m_currentMatch = 0;
+    int m_searchLength = 0;
+    QString m_searchText;
+    bool m_marked = false;
+    std::function<bool(const QString&)> m_confirmReplaceAll;
+    int m_autoSaveCounter = 0;
+    bool m_savedAfterPause = false;
+};

@@ -1,0 +1,155 @@
+#include "Widget_Creation_Content.h"
+
+#include "Creation_TextEdit.h"
+#include "manager/CPublicManager.h"
+#include "ui/common/BkMessageBox.h"
+
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+namespace {
+const QColor kCurrentMark(QStringLiteral("#17B978"));
+const QColor kOtherMark(QStringLiteral("#81DCB5"));
+}
+
+void Widget_Creation_Content::openSearch()
+{
+    if (m_searchDialog == nullptr) {
+        m_searchDialog = new Dialog_Search(this);
+        connect(m_searchDialog, QOverload<Widget_Sreach_Btn, const QString&>::of(&Dialog_Search::sig_sreach_btn),
+                this, &Widget_Creation_Content::on_sreach_btn);
+    }
+    m_searchDialog->show();
+    m_searchDialog->raise();
+}
+
+void Widget_Creation_Content::on_sreach_btn(Widget_Sreach_Btn btnType, const QString& info)
+{
+    switch (btnType) {
+    case SreachPrevious:
+    case SreachNext: stepMatch(btnType); break;
+    case SreachSearch: search(info); break;
+    case SreachReplaceCurrent: replaceCurrent(info); break;
+    case SreachReplaceAll: replaceAll(info); break;
+    case SreachClose: clearHighlights(); break;
+    }
+}
+
+void Widget_Creation_Content::clearHighlights()
+{
+    m_edit->setUndoRedoEnabled(false);
+    const QTextCursor saved = m_edit->textCursor();
+    QTextCursor all(m_edit->document());
+    all.select(QTextCursor::Document);
+    QTextCharFormat clear;
+    clear.setBackground(QColor(0, 0, 0, 0));
+    all.mergeCharFormat(clear);
+    m_edit->setTextCursor(saved);
+    m_edit->setUndoRedoEnabled(true);
+    m_marked = false;
+}
+
+void Widget_Creation_Content::highlightMatch(int end, bool current)
+{
+    m_edit->setUndoRedoEnabled(false);
+    QTextCursor cursor(m_edit->document());
+    cursor.setPosition(qMax(end - m_searchLength, 0));
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    if (cursor.hasSelection()) {
+        QTextCharFormat mark;
+        mark.setBackground(current ? kCurrentMark : kOtherMark);
+        cursor.mergeCharFormat(mark);
+        cursor.clearSelection();
+        m_edit->setTextCursor(cursor);
+        m_marked = true;
+    }
+    m_edit->setUndoRedoEnabled(true);
+}
+
+void Widget_Creation_Content::search(const QString& text)
+{
+    clearHighlights();
+    m_matchEnds.clear();
+    m_currentMatch = 0;
+    m_searchText = text;
+    if (text.isEmpty())
+        return;
+    m_searchLength = text.size();
+    const QString& plain = currentText();
+    for (int p = plain.indexOf(text, 0, Qt::CaseSensitive); p >= 0;
+         p = plain.indexOf(text, p + m_searchLength, Qt::CaseSensitive))
+        m_matchEnds.append(p + m_searchLength);
+    if (m_matchEnds.isEmpty()) {
+        m_edit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    for (int i = m_matchEnds.size() - 1; i >= 0; --i)
+        highlightMatch(m_matchEnds.at(i), i == 0);
+    m_edit->setFocus(Qt::OtherFocusReason);
+}
+
+void Widget_Creation_Content::stepMatch(int direction)
+{
+    if (m_matchEnds.isEmpty())
+        return;
+    const int old = qBound(0, m_currentMatch, m_matchEnds.size() - 1);
+    if (direction == SreachPrevious)
+        m_currentMatch = m_currentMatch - 1 < 0 ? m_matchEnds.size() - 1 : m_currentMatch - 1;
+    else
+        m_currentMatch = m_currentMatch + 1 >= m_matchEnds.size() ? 0 : m_currentMatch + 1;
+    highlightMatch(m_matchEnds.at(old), false);
+    highlightMatch(m_matchEnds.at(m_currentMatch), true);
+    m_edit->setFocus(Qt::OtherFocusReason);
+}
+
+void Widget_Creation_Content::replaceCurrent(const QString& replacement)
+{
+    if (m_book == nullptr || m_matchEnds.isEmpty() || m_currentMatch < 0 || m_currentMatch >= m_matchEnds.size())
+        return;
+    const int end = m_matchEnds.at(m_currentMatch);
+    QTextCursor cursor(m_edit->document());
+    cursor.beginEditBlock();
+    cursor.setPosition(qMax(end - m_searchLength, 0));
+    cursor.setPosition(end, QTextCursor::KeepAnchor);
+    if (cursor.hasSelection()) {
+        // Inserted as text in the editor's style, never read as markup: a
+        // replacement holding "<", "&" or "%1" stays what the author typed.
+        QTextCharFormat format = cursor.charFormat();
+        format.setBackground(QColor(0, 0, 0, 0));
+        cursor.removeSelectedText();
+        cursor.insertText(replacement, format);
+    }
+    cursor.endEditBlock();
+    const int diff = m_searchLength - replacement.size();
+    m_matchEnds.removeAt(m_currentMatch);
+    for (int i = m_currentMatch; i < m_matchEnds.size(); ++i)
+        m_matchEnds[i] -= diff;
+    m_currentMatch -= 1;
+    if (!m_matchEnds.isEmpty())
+        stepMatch(SreachNext);
+    saveChapter(true);
+}
+
+void Widget_Creation_Content::replaceAll(const QString& replacement)
+{
+    if (m_book == nullptr || m_searchText.isEmpty())
+        return;
+    // Both values in one pass: a search text holding "%2" is not re-filled.
+    const QString question = tr("repalce all are sure")
+                                 .arg(m_searchText, replacement.isEmpty() ? tr("null") : replacement);
+    const bool confirmed = m_confirmReplaceAll
+        ? m_confirmReplaceAll(question)
+        : BkMessageBox::question(this, tr("replace all"), question, tr("yes"), tr("no"), 0) == 0;
+    if (!confirmed)
+        return;
+    QString text = currentText();
+    text.replace(m_searchText, replacement, Qt::CaseSensitive);
+    m_edit->setPlainText(text);
+    saveChapter(true);
+    setChapterText(text, true);
+    clearHighlights();
+    // The old positions mean nothing in the new text.
+    m_matchEnds.clear();
+    m_currentMatch = 0;
+    m_edit->setFocus(Qt::OtherFocusReason);
+}

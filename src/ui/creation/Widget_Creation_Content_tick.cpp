@@ -1,0 +1,137 @@
+#include "Widget_Creation_Content.h"
+
+#include "Creation_TextEdit.h"
+#include "Widget_Creation_Bottom.h"
+#include "common/ServerClock.h"
+#include "common/Utility.h"
+#include "db/records/T_Chapter.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+
+#include <QDebug>
+
+namespace {
+// A window of ten ticks gives one speed value.
+const int kSpeedWindow = 10;
+
+void endLock(CJobManager* jobs, CPublicManager* model, CUiManager* ui)
+{
+    model->userConf.writeLock = T_WriteLock();
+    jobs->updateLock(model->userConf.uid, model->userConf.writeLock);
+    ui->setWritingLock(false, true);
+}
+}
+
+// Once a second while a chapter is open. Nothing here copies or counts the
+// chapter text unless the editor reported an edit since the last tick, so an
+// idle tick costs the same for a long chapter as for a short one.
+void Widget_Creation_Content::onCreationTimer()
+{
+    if (m_chapter == nullptr)
+        return;
+    const qint64 now = currentServerTime();
+    T_Statistics& today = m_public->statistics;
+    T_WriteLock& lock = m_public->userConf.writeLock;
+    bool lockEnded = false;
+
+    if (m_writing.active) {
+        m_writing.idleSeconds = 0;
+        if (now - static_cast<qint64>(m_writing.lastChangeTime) < 10) {
+            if (m_autoSaveCounter >= 60) {
+                saveChapter(true);
+                m_autoSaveCounter = 0;
+            }
+            m_writing.activeSeconds += 1;
+            m_autoSaveCounter += 1;
+            m_savedAfterPause = false;
+            today.writeTime += 1;
+            if (lock.lockType == 2) {
+                if (m_writing.speed < 15600)
+                    lock.writeTime += 1;
+                if (lock.writeTime >= lock.lockTime * 60)
+                    lockEnded = true;
+            }
+        } else {
+            m_writing.active = false;
+        }
+    } else if (m_writing.started && m_writing.idleSeconds <= 300) {
+        m_writing.pausedSeconds += 1;
+        m_writing.idleSeconds += 1;
+        if (!m_savedAfterPause) {
+            m_savedAfterPause = true;
+            saveChapter(true);
+        }
+    }
+
+    const int count = currentWordCount();
+    const int old = m_chapter->wordCount;
+    m_writing.changedWords += qAbs(count - old);
+
+    if (m_writing.changedWords >= 300) {
+        qDebug() << "creat Blade==" << count << old;
+        const QString& text = currentText();
+        if (!text.isEmpty()) {
+            TC_Chapter_ContentBlade blade;
+            blade.header.localBookId = m_chapter->localBookId;
+            blade.header.bookId = m_chapter->bookId;
+            blade.header.localChapterId = m_chapter->localId;
+            blade.header.chapterId = m_chapter->chapterId;
+            blade.content = text;
+            blade.chapterName = m_chapter->name;
+            blade.createTime = static_cast<int>(now);
+            if (!m_jobs->chapter_contentBlade(blade))
+                qWarning() << m_jobs->lastError();
+            m_writing.changedWords = 0;
+        }
+    }
+
+    if (count <= old) {
+        today.netIncrease += count - old;
+    } else {
+        m_writing.started = true;
+        m_writing.active = true;
+        const int delta = count - old;
+        if (delta < 12) {
+            m_writing.bucketWords += delta;
+            today.wordCount += delta;
+            today.netIncrease += delta;
+        }
+        today.wordCountAll += delta;
+        if (lock.lockType == 1) {
+            if (m_writing.speed >= 1 && m_writing.speed < 18000)
+                lock.writeWords += delta;
+            if (lock.writeWords >= lock.lockWords)
+                lockEnded = true;
+        }
+    }
+
+    if (m_writing.lastWordCount != count) {
+        m_chapter->wordCount = count;
+        m_writing.lastWordCount = count;
+        m_writing.lastChangeTime = static_cast<int>(now);
+    }
+    if (lockEnded)
+        endLock(m_jobs, m_public, m_ui);
+
+    if (m_writing.started) {
+        m_writing.tickCount += 1;
+        if (m_writing.tickCount >= kSpeedWindow) {
+            m_writing.tickCount = 0;
+            int s = m_writing.bucketWords * 360;
+            if (m_writing.speed > 0)
+                s = (s + m_writing.speed) / 2;
+            m_writing.speed = s;
+            if (m_writing.speed <= 18000 && m_writing.speed > today.writeSpeed)
+                today.writeSpeed = m_writing.speed;
+            m_writing.bucketWords = 0;
+        }
+    }
+    refreshBottom();
+    m_ui->emitCreationScrollTimer();
+}
+
+void Widget_Creation_Content::refreshBottom()
+{
+    m_bottom->updateInfo(m_writing.active, kSpeedWindow);
+}
