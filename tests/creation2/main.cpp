@@ -9,6 +9,7 @@
 #include <QTranslator>
 
 int runChapterPaneTests(int argc, char** argv);
+int runEditorPartsTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
 
     int failures = 0;
     failures += runChapterPaneTests(argc, argv);
+    failures += runEditorPartsTests(argc, argv);
     server.stop();
     return failures;
 }
