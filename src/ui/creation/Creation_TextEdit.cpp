@@ -1,4 +1,5 @@
 #include "Creation_TextEdit.h"
+#include "Createtion_TextEdit_VScroll.h"
 
 #include "common/ServerClock.h"
 #include "common/Utility.h"
@@ -35,6 +36,7 @@ Creation_TextEdit::Creation_TextEdit(QWidget* parent) : QTextEdit(parent)
 {
     m_public = CPublicManager::instance();
     m_ui = CUiManager::instance();
+    setVerticalScrollBar(new Createtion_TextEdit_VScroll(this));
     installEventFilter(this);
     initMenu();
     connect(m_ui, &CUiManager::sig_GlobalKeyPressed, this, &Creation_TextEdit::on_GlobalKeyPressed);

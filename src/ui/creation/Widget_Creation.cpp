@@ -1,4 +1,5 @@
 #include "Widget_Creation.h"
+#include "Widget_Creation_Left.h"
 
 #include "Widget_Creation_Content.h"
 #include "Widget_Creation_Top.h"
@@ -69,12 +70,9 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     m_left->setMinimumSize(200, 0);
     m_left->setMaximumSize(200, 16777215);
     auto* leftColumn = new QVBoxLayout(m_left);
-    leftColumn->setContentsMargins(16, 20, 16, 16);
-    m_leftTitle = new QLabel(m_left);
-    m_leftTitle->setObjectName(QStringLiteral("labelCreationBookName"));
-    m_leftTitle->setWordWrap(true);
-    leftColumn->addWidget(m_leftTitle);
-    leftColumn->addStretch(1);
+    leftColumn->setContentsMargins(0, 0, 0, 0);
+    m_chapterPane = new Widget_Creation_Left(m_left);
+    leftColumn->addWidget(m_chapterPane);
     m_layoutLeft->addWidget(m_left);
     columns->addLayout(m_layoutLeft);
 
@@ -170,8 +168,12 @@ void Widget_Creation::setBook(T_Book* book)
     if (!book->chaptersLoaded)
         CJobManager::instance()->getChapters(book);
     m_top->resetTabs();
-    m_leftTitle->setText(book->bookName);
-    openChapter(book, chapterToOpen(book));
+    T_Chapter* chapter = chapterToOpen(book);
+    m_chapterPane->openBook(book, chapter);
+    // The tree opens the chapter through the window manager; open it here
+    // when that did not reach the editor (or there is no chapter to open).
+    if (chapter == nullptr || m_content->currentChapter() != chapter)
+        openChapter(book, chapter);
 }
 
 void Widget_Creation::openChapter(T_Book* book, T_Chapter* chapter)
@@ -210,6 +212,7 @@ void Widget_Creation::on_creation_close()
 {
     m_content->saveChapter(true);
     m_content->closeBook();
+    m_chapterPane->closeRecycleBin();
 }
 
 void Widget_Creation::updateFullScreenLayout()

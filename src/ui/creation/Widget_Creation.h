@@ -36,6 +36,7 @@ public:
     Widget_ClientTips* tips() const { return m_tips; }
     // The column the chapter tree is hosted in.
     QWidget* getLeft() const { return m_left; }
+    class Widget_Creation_Left* chapterPane() const { return m_chapterPane; }
     Widget_Creation_Top* getTop() const { return m_top; }
     void getEditorText(QString& text) const;
     T_Book* currentBook() const { return m_book; }
@@ -72,7 +73,7 @@ private:
     QHBoxLayout* m_layoutTop = nullptr;
     QWidget* m_left = nullptr;
     Widget_Creation_Top* m_top = nullptr;
-    class QLabel* m_leftTitle = nullptr;
+    class Widget_Creation_Left* m_chapterPane = nullptr;
     Widget_Creation_Content* m_content = nullptr;
     QPushButton* m_btnLockLeft = nullptr;
     NcFramelessHelper* m_frameless = nullptr;

@@ -44,6 +44,7 @@ public:
 
     Creation_TextEdit* textEdit() const { return m_edit; }
     Widget_Creation_Bottom* bottomBar() const { return m_bottom; }
+    class Widget_StatisticsBar* statisticsBar() const { return m_statistics; }
     T_Chapter* currentChapter() const { return m_chapter; }
     T_Book* currentBook() const { return m_book; }
     QString toPlainText() const;
@@ -106,12 +107,15 @@ private:
     void insertCuttingLine(QTextCursor& cursor);
     void oneKeyLayout();
     void refreshBottom();
+    // The full-screen figures: placed and filled in full screen, hidden otherwise.
+    void updateStatisticsBar();
     // The editor text and its word count, recomputed only after an edit.
     const QString& currentText() const;
     int currentWordCount() const;
 
     Creation_TextEdit* m_edit = nullptr;
     class Widget_Creation_Bottom* m_bottom = nullptr;
+    class Widget_StatisticsBar* m_statistics = nullptr;
     QTimer* m_timer = nullptr;
     QFont m_font;
     bool m_chapterShown = false;

@@ -134,4 +134,5 @@ void Widget_Creation_Content::onCreationTimer()
 void Widget_Creation_Content::refreshBottom()
 {
     m_bottom->updateInfo(m_writing.active, kSpeedWindow);
+    updateStatisticsBar();
 }
