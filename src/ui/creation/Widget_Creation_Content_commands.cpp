@@ -105,7 +105,7 @@ void Widget_Creation_Content::creation_command(int code, const QString& text, co
             dialog.exec();
             break;
         }
-        default: break;
+        default: runTool(code); break;
         }
     } else {
         m_edit->selectAll();
