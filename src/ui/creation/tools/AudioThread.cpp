@@ -2,19 +2,23 @@
 
 #include <QSoundEffect>
 
-Worker::Worker() : m_effect(new QSoundEffect(this)) {}
+Worker::Worker(bool audible) : m_effect(audible ? new QSoundEffect(this) : nullptr) {}
 
 void Worker::setSource(const QUrl& url)
 {
-    m_effect->setSource(url);
+    m_source = url;
+    if (m_effect != nullptr)
+        m_effect->setSource(url);
 }
 
 void Worker::play()
 {
-    m_effect->play();
+    ++m_plays;
+    if (m_effect != nullptr)
+        m_effect->play();
 }
 
-AudioThread::AudioThread() : m_worker(new Worker())
+AudioThread::AudioThread(bool audible) : m_worker(new Worker(audible))
 {
     // The worker and its sound effect belong to the thread from here on;
     // nothing else touches them.

@@ -11,8 +11,13 @@ class Worker : public QObject
 {
     Q_OBJECT
 public:
-    Worker();
+    // Without audio the worker keeps its queue but makes no sound effect:
+    // the audio library aborts the process when no sound server answers.
+    explicit Worker(bool audible);
     QSoundEffect* effect() const { return m_effect; }
+    // What reached this thread: the source set and the plays asked for.
+    QUrl source() const { return m_source; }
+    int plays() const { return m_plays; }
 
 public slots:
     void setSource(const QUrl& url);
@@ -20,6 +25,8 @@ public slots:
 
 private:
     QSoundEffect* m_effect = nullptr;
+    QUrl m_source;
+    int m_plays = 0;
 };
 
 // One typing sound on its own thread. The GUI thread only emits the two
@@ -29,7 +36,7 @@ class AudioThread : public QObject
 {
     Q_OBJECT
 public:
-    AudioThread();
+    explicit AudioThread(bool audible = true);
     ~AudioThread() override;
     QThread* thread_() { return &m_thread; }
     Worker* worker() const { return m_worker; }

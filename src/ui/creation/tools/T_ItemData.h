@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 
 // One tool command of the writing window: a row of a tool panel or the
@@ -26,3 +27,5 @@ struct T_ItemData
     bool checked = false;
     int panel = 0;      // 1 tool panel, 3 focus panel
 };
+
+Q_DECLARE_METATYPE(T_ItemData*)

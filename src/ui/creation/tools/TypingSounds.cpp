@@ -5,14 +5,26 @@
 #include <QUrl>
 
 namespace {
+bool g_audible = true;
+
 AudioThread* makePlayer(const char* path)
 {
-    auto* player = new AudioThread();
+    auto* player = new AudioThread(g_audible);
     // The qrc scheme reaches the bundled file; a local-file URL of a
     // resource path would name no file at all.
     emit player->setSource(QUrl(QStringLiteral("qrc") + QString::fromLatin1(path)));
     return player;
 }
+}
+
+void TypingSounds::setAudible(bool on)
+{
+    g_audible = on;
+}
+
+bool TypingSounds::audible()
+{
+    return g_audible;
 }
 
 void TypingSounds::play(int kind)

@@ -10,6 +10,10 @@ struct TypingSounds
     AudioThread* deleting = nullptr;
     AudioThread* enter = nullptr;
     bool created = false;
+    // Players made while this is off queue their sounds without playing
+    // them (tests, machines without a sound server).
+    static void setAudible(bool on);
+    static bool audible();
 
     // GUI thread only; queues the sound and returns at once.
     void play(int kind);
