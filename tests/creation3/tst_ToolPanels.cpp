@@ -24,9 +24,16 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QTest>
 
 namespace {
+// The light skin's sheet, as the application sets it.
+QString lightSheet()
+{
+    QFile file(QStringLiteral(":/res/qss/light.qss"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 T_CreationConf& conf()
 {
     return CPublicManager::instance()->userConf.creationConf;
@@ -257,11 +264,13 @@ void ToolPanelTest::toolPanelLooksFinished()
     QTemporaryDir dir;
     dir.setAutoRemove(false);
     Widget_Creation_Plane1 panel;
+    panel.setStyleSheet(lightSheet());
     panel.show();
     QVERIFY(QTest::qWaitForWindowExposed(&panel));
     const QString path = dir.filePath(QStringLiteral("tool_panel.png"));
     QVERIFY(panel.grab().save(path));
     Widget_Creation_Plane3 focus;
+    focus.setStyleSheet(lightSheet());
     focus.show();
     QVERIFY(QTest::qWaitForWindowExposed(&focus));
     QVERIFY(focus.grab().save(dir.filePath(QStringLiteral("focus_panel.png"))));

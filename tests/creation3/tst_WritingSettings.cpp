@@ -16,10 +16,17 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QTest>
 #include <QTimer>
 
 namespace {
+// The light skin's sheet, as the application sets it.
+QString lightSheet()
+{
+    QFile file(QStringLiteral(":/res/qss/light.qss"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
 T_CreationConf& conf()
 {
     return CPublicManager::instance()->userConf.creationConf;
@@ -179,6 +186,7 @@ void WritingSettingsTest::settingsDialogLooksFinished()
     QTemporaryDir dir;
     dir.setAutoRemove(false);
     Dialog_WritingSettings dialog;
+    dialog.setStyleSheet(lightSheet());
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     const QString path = dir.filePath(QStringLiteral("writing_settings.png"));
