@@ -18,6 +18,8 @@
 #include "ui/creation/tools/Widget_Creation_Plane1.h"
 #include "ui/creation/tools/Widget_Creation_Plane3.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QListView>
 #include <QQuickWidget>
 #include <QMenu>
@@ -78,6 +80,7 @@ private slots:
     void contextMenuCommandsTravelThroughTheWindowManager();
     void sensitiveWordToolRaisesThePanel();
     void memoToolShowsTheMemoList();
+    void f7OpensTheSensitiveWordPanelLikeItsRow();
     void unknownCodeChangesNothing();
     void toolPanelLooksFinished();
 
@@ -246,6 +249,16 @@ void ToolPanelTest::memoToolShowsTheMemoList()
     QVERIFY(list);
     QTRY_VERIFY(list->isVisible());
     list->hide();
+}
+
+void ToolPanelTest::f7OpensTheSensitiveWordPanelLikeItsRow()
+{
+    QKeyEvent f7(QEvent::KeyPress, Qt::Key_F7, Qt::NoModifier);
+    QApplication::sendEvent(m_f->window(), &f7);
+    auto* panel = m_f->pane()->findChild<Widget_SensitiveWords*>();
+    QVERIFY(panel);
+    QVERIFY(panel->isVisible());
+    panel->hide();
 }
 
 void ToolPanelTest::unknownCodeChangesNothing()
