@@ -77,5 +77,13 @@
         <source>Currently locked</source>
         <translation>当前已锁定</translation>
     </message>
+    <message>
+        <source>sound open</source>
+        <translation>打字音效已开启</translation>
+    </message>
+    <message>
+        <source>sound close</source>
+        <translation>打字音效已关闭</translation>
+    </message>
 </context>
 </TS>

@@ -81,6 +81,7 @@ private slots:
     void sensitiveWordToolRaisesThePanel();
     void memoToolShowsTheMemoList();
     void f7OpensTheSensitiveWordPanelLikeItsRow();
+    void soundToolFlipsTheSoundFlag();
     void unknownCodeChangesNothing();
     void toolPanelLooksFinished();
 
@@ -259,6 +260,17 @@ void ToolPanelTest::f7OpensTheSensitiveWordPanelLikeItsRow()
     QVERIFY(panel);
     QVERIFY(panel->isVisible());
     panel->hide();
+}
+
+void ToolPanelTest::soundToolFlipsTheSoundFlag()
+{
+    int& sound = CPublicManager::instance()->userConf.systemConf.isSound;
+    sound = 0;
+    T_ItemData item(11, 1, 1);
+    emit CUiManager::instance()->sig_Creation_Btn_Press(&item);
+    QCOMPARE(sound, 1);
+    emit CUiManager::instance()->sig_Creation_Btn_Press(&item);
+    QCOMPARE(sound, 0);
 }
 
 void ToolPanelTest::unknownCodeChangesNothing()

@@ -2,6 +2,7 @@
 
 #include "Creation_TextEdit.h"
 #include "Widget_SensitiveWords.h"
+#include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "memo/MemoItemManager.h"
@@ -39,6 +40,12 @@ bool Widget_Creation_Content::runTool(int code)
         else
             qWarning() << "writing-lock dialog unavailable";
         return true;
+    case 11: {
+        int& sound = m_public->userConf.systemConf.isSound;
+        sound = sound == 1 ? 0 : 1;
+        m_ui->showTips(sound == 1 ? tr("sound open") : tr("sound close"), sound == 1, 1000);
+        return true;
+    }
     case 12: MemoItemManager::instance()->showMemoList(window(), nullptr); return true;
     case 13: openWritingSettings(); return true;
     default: return false;
