@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/creation/tools/TypingSounds.h"
 #include "db/T_JobData.h"
 #include "db/T_Statistics.h"
 #include "db/records/T_Book.h"
@@ -149,4 +150,9 @@ public slots:
 private:
     explicit CPublicManager(QObject* parent = nullptr);
     T_Memo* memoOf(const T_Http_Custom& header) const;
+
+    // --- typing sounds of the writing window ---
+public:
+    // Created at the first sound and kept until the process ends.
+    TypingSounds typingSounds;
 };

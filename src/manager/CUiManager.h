@@ -255,4 +255,10 @@ private:
     // Guarded: the window may be destroyed at sign-out.
     QPointer<QWidget> m_creation;
     int m_idleSeconds = 0;
+
+    // --- tool commands of the writing window ---
+signals:
+    // A tool item from a tool panel or the editor's context menu; the
+    // editor pane carries it out by its tool code.
+    void sig_Creation_Btn_Press(struct T_ItemData* item);
 };

@@ -199,8 +199,8 @@ void Creation_TextEdit::on_GlobalKeyPressed(int keyCode)
     if (!m_focus || isQuietKey(keyCode))
         return;
     markTyping();
-    // Typing sounds belong to the sound players; they pick their own kind
-    // from the key code when they exist.
+    if (m_public->userConf.systemConf.isSound == 1)
+        m_public->typingSounds.play(TypingSounds::kindOfScanCode(keyCode));
 }
 
 void Creation_TextEdit::markTyping()
@@ -274,7 +274,10 @@ void Creation_TextEdit::initMenu()
 
 void Creation_TextEdit::sendCommand(int code, const QString& text, const QString& shortcut)
 {
-    emit sig_command(code, text, shortcut);
+    m_menuItem.id = code;
+    m_menuItem.text = text;
+    m_menuItem.shortcut = shortcut;
+    emit m_ui->sig_Creation_Btn_Press(&m_menuItem);
 }
 
 void Creation_TextEdit::markFontSizeMenu()

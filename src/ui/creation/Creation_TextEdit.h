@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tools/T_ItemData.h"
+
 #include <QTextEdit>
 
 class QMenu;
@@ -40,8 +42,6 @@ signals:
     void sig_wheel();
     void sig_fontColor();
     void sig_mouseRight();
-    // A menu command, by its tool code; the pane carries it out at once.
-    void sig_command(int code, const QString& text, const QString& shortcut);
 
 public slots:
     void autoPunctuation();
@@ -68,6 +68,8 @@ private:
     quint64 m_editSerial = 0;
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;
+    // The context menu's tool item, refilled before every send.
+    T_ItemData m_menuItem{0, 0, 0};
 
     QMenu* m_menu = nullptr;
     QMenu* m_sizeMenu = nullptr;

@@ -104,7 +104,8 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
             applyTextStyle();
         onCurrentLine();
     });
-    connect(m_edit, &Creation_TextEdit::sig_command, this, &Widget_Creation_Content::creation_command);
+    connect(m_ui, &CUiManager::sig_Creation_Btn_Press, this, &Widget_Creation_Content::creation_btnPress,
+            Qt::DirectConnection);
     connect(m_edit, &Creation_TextEdit::sig_fontColor, this, [this]() { creation_command(25, QString(), QString()); });
     connect(m_ui, &CUiManager::sig_Creation_HotKey_Press, this, &Widget_Creation_Content::creation_hotKeyPress);
     connect(m_edit, &QTextEdit::selectionChanged, this, [this]() {

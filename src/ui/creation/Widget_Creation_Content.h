@@ -81,6 +81,8 @@ public slots:
     void onCurrentLine();
     void creation_command(int code, const QString& text, const QString& shortcut);
     void creation_hotKeyPress(QKeyEvent* event);
+    // A tool command from a tool panel or the editor's context menu.
+    void creation_btnPress(struct T_ItemData* pItem);
     // The fee dialog; the accepted rate goes to the book, the model and the table.
     void on_OpenSetMoneyDlg();
     void on_sreach_btn(Widget_Sreach_Btn btnType, const QString& info);
@@ -101,6 +103,11 @@ private:
     void setFontFamily(const QString& family);
     void setTextCenter();
     void saveCreationConf();
+    // Tool windows of the tool panel; false for codes that are not tools.
+    bool runTool(int code);
+    void openSensitiveWords();
+    void openWritingSettings();
+    void toggleDarkSkin();
     void copySelection(const QTextCursor& cursor);
     void cutSelection(QTextCursor& cursor);
     void pasteClipboard(QTextCursor& cursor);
@@ -125,6 +132,7 @@ private:
     CJobManager* m_jobs = nullptr;
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;
+    QPointer<class Widget_SensitiveWords> m_sensitive;
     T_CreationConf& m_settings;
     T_WritingCounters& m_writing;
     // Editor serial the chapter content is known to equal; a save happens

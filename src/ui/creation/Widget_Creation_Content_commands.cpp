@@ -18,6 +18,7 @@
 #include <QQuickWidget>
 #include <QClipboard>
 #include <QDebug>
+#include <QHash>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -105,7 +106,7 @@ void Widget_Creation_Content::creation_command(int code, const QString& text, co
             dialog.exec();
             break;
         }
-        default: break;
+        default: runTool(code); break;
         }
     } else {
         m_edit->selectAll();
@@ -155,7 +156,12 @@ void Widget_Creation_Content::creation_hotKeyPress(QKeyEvent* event)
 {
     if (event == nullptr)
         return;
-    if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F3)
+    // Function keys of the tool panel's key hints go the same way as its rows.
+    static const QHash<int, int> toolKeys{{Qt::Key_F1, 2}, {Qt::Key_F2, 3}, {Qt::Key_F4, 5}, {Qt::Key_F7, 8},
+                                          {Qt::Key_F8, 9}, {Qt::Key_F9, 10}, {Qt::Key_F10, 12}, {Qt::Key_F11, 13}};
+    if (event->modifiers() == Qt::NoModifier && toolKeys.contains(event->key()))
+        runTool(toolKeys.value(event->key()));
+    else if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F3)
         openOutline();
     else if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F5)
         oneKeyLayout();

@@ -225,6 +225,7 @@ void Widget_Creation_Top::initConnects()
     connect(button(QStringLiteral("btn_fullscreen")), &QPushButton::clicked, this,
             &Widget_Creation_Top::on_btn_fullscreen_clicked);
     connect(m_ui, &CUiManager::sig_Creation_HotKey_Press, this, &Widget_Creation_Top::onHotKey);
+    initPanels();
 }
 
 void Widget_Creation_Top::customEvent(QEvent* event)
@@ -299,8 +300,6 @@ void Widget_Creation_Top::updateWindowButtons()
         button(QString::fromLatin1(name))->setVisible(!full);
     button(QStringLiteral("btn_fullscreen"))->setChecked(full);
     button(QStringLiteral("btn_max"))->setChecked(window()->isMaximized());
-    // The tool panel is not built here yet; its button stays out of sight.
-    button(QStringLiteral("btn_creation_setup1"))->setVisible(false);
     if (!m_ui->isLocked()) {
         button(QStringLiteral("btn_fullscreen"))->show();
         button(QStringLiteral("btnReboot"))->hide();

@@ -73,4 +73,17 @@ private:
     QComboBox* m_comLineWidth = nullptr;
     FontColorButton* m_btnFontColor = nullptr;
     double m_scale = 1.0;
+
+    // --- tool panels under the tool and focus buttons ---
+public:
+    class Widget_Creation_Plane1* toolPanel() const { return m_plane1; }
+    class Widget_Creation_Plane3* focusPanel() const { return m_plane3; }
+    // Opens a panel under its button unless it closed within the last 200 ms
+    // (the press that closed it must not reopen it).
+    void showPanel(QWidget* panel, QWidget* under, int hideTime);
+
+private:
+    void initPanels();
+    class Widget_Creation_Plane1* m_plane1 = nullptr;
+    class Widget_Creation_Plane3* m_plane3 = nullptr;
 };

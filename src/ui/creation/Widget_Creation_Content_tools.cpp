@@ -1,0 +1,79 @@
+#include "Widget_Creation_Content.h"
+
+#include "Creation_TextEdit.h"
+#include "Widget_SensitiveWords.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "memo/MemoItemManager.h"
+#include "tools/Dialog_WritingSettings.h"
+#include "tools/T_ItemData.h"
+#include "volume/CBookVolumeController.h"
+
+#include <QDebug>
+
+void Widget_Creation_Content::creation_btnPress(T_ItemData* pItem)
+{
+    // The item is borrowed for this call only.
+    if (pItem != nullptr)
+        creation_command(pItem->id, pItem->text, pItem->shortcut);
+}
+
+bool Widget_Creation_Content::runTool(int code)
+{
+    switch (code) {
+    case 2: CBookVolumeController::instance()->exportChapter(m_chapter); return true;
+    case 3: {
+        QString text;
+        CBookVolumeController::instance()->importChapter(text);
+        return true;
+    }
+    case 5:
+        // The random-name panel is not part of this window yet.
+        qWarning() << "random-name panel unavailable";
+        return true;
+    case 8: openSensitiveWords(); return true;
+    case 9: toggleDarkSkin(); return true;
+    case 10:
+        if (m_ui->isLocked())
+            m_ui->showCreationMessage(tr("Currently locked"), 0, 1000);
+        else
+            qWarning() << "writing-lock dialog unavailable";
+        return true;
+    case 11: {
+        int& sound = m_public->userConf.systemConf.isSound;
+        sound = sound == 1 ? 0 : 1;
+        m_ui->showTips(sound == 1 ? tr("sound open") : tr("sound close"), sound == 1, 1000);
+        return true;
+    }
+    case 12: MemoItemManager::instance()->showMemoList(window(), nullptr); return true;
+    case 13: openWritingSettings(); return true;
+    default: return false;
+    }
+}
+
+void Widget_Creation_Content::openSensitiveWords()
+{
+    if (m_book == nullptr)
+        return;
+    clearHighlights();
+    if (m_sensitive.isNull())
+        m_sensitive = new Widget_SensitiveWords(this);
+    m_sensitive->show();
+    m_sensitive->raise();
+}
+
+void Widget_Creation_Content::openWritingSettings()
+{
+    Dialog_WritingSettings dialog(this);
+    dialog.exec();
+}
+
+void Widget_Creation_Content::toggleDarkSkin()
+{
+    CQssManager* qss = CQssManager::instance();
+    // Night leads back to the light skin; any other skin goes dark.
+    qss->applyStyle((qss->currentStyleType() & 2) != 0 ? 1 : 2);
+    applyTextStyle();
+    onCurrentLine();
+}
