@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "remote/records/AccountRecords.h"
 #include "remote/records/BookRecords.h"
 
@@ -255,4 +257,21 @@ private:
     // Guarded: the window may be destroyed at sign-out.
     QPointer<QWidget> m_creation;
     int m_idleSeconds = 0;
+
+    // --- writing lock, reboot dialog and random names (CUiManager_lock.cpp) ---
+public:
+    // Runs the writing-lock dialog, unless a lock is already in force, and
+    // engages the lock when a goal was stored; true when it engaged.
+    bool openWritingLock(QWidget* parent);
+    // Saves the open chapter, asks shut down / restart / sleep and runs the
+    // choice; true only when a command ran and succeeded.
+    bool runRebootDialog(QWidget* parent);
+    // Tests take the power commands over here; an empty runner restores the real one.
+    void setPowerRunner(const std::function<bool(const QString&, const QStringList&)>& runner);
+    // Shows the random-name panel, created once under the given parent.
+    class Widget_RandomName* showRandomNames(QWidget* parent);
+
+private:
+    std::function<bool(const QString&, const QStringList&)> m_powerRunner;
+    QPointer<class Widget_RandomName> m_randomNames;
 };
