@@ -153,7 +153,7 @@ private slots:
         fixedPart(w)->setText(QStringLiteral("司马"));
         clickKind(w, "btnChineseToponym");
         QVERIFY(fixedPart(w)->text().isEmpty());
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("labelName"))->text(), QObject::tr("Toponym Suffix"));
+        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("labelName"))->text(), QStringLiteral("地名后缀"));
     }
 
     void fixedPartButtonsFillTheField()

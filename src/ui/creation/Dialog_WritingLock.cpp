@@ -41,7 +41,7 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(440, 360);
+    setFixedSize(460, 390);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(10, 10, 10, 10);
     auto* bg = new QWidget(this);
@@ -63,7 +63,7 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
         "1、点击确定后立即启动; \n2、码字页面将会自动锁定，无法打开电脑其他页面; \n"
         "3、锁定后，码字字数(粘贴复制乱码不算字数)、时间 (不计空闲时间)达到该数值时将立即解锁; \n"
         "4、否则无论关机还是重启都不会解锁，请谨慎设置！"));
-    m_notice->setFixedHeight(120);
+    m_notice->setFixedHeight(150);
     body->addWidget(m_notice);
 
     auto* grid = new QGridLayout();
