@@ -10,6 +10,7 @@
 int runWritingLockDialogTests(int argc, char** argv);
 int runRebootTests(int argc, char** argv);
 int runRandomNameTests(int argc, char** argv);
+int runLockModeTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -37,6 +38,7 @@ int main(int argc, char** argv)
     failures += runWritingLockDialogTests(argc, argv);
     failures += runRebootTests(argc, argv);
     failures += runRandomNameTests(argc, argv);
+    failures += runLockModeTests(argc, argv);
     server.stop();
     return failures;
 }
