@@ -270,8 +270,14 @@ public:
     void setPowerRunner(const std::function<bool(const QString&, const QStringList&)>& runner);
     // Shows the random-name panel, created once under the given parent.
     class Widget_RandomName* showRandomNames(QWidget* parent);
+    // The settings file holding exeAuto; empty means the program's own.
+    void setSettingsFile(const QString& path) { m_settingsFile = path; }
 
 private:
+    // A lock must come back after a restart: engaging it turns start-up
+    // with the system on; releasing it leaves that choice to the author.
+    void applyLockStartUp(bool on);
+    QString m_settingsFile;
     std::function<bool(const QString&, const QStringList&)> m_powerRunner;
     QPointer<class Widget_RandomName> m_randomNames;
 };

@@ -4,9 +4,13 @@
 #include "CUiManager.h"
 
 #include "platform/PowerCommands.h"
+#include "platform/ProgramPath.h"
 #include "ui/creation/Dialog_Reboot.h"
 #include "ui/creation/Dialog_WritingLock.h"
 #include "ui/creation/Widget_RandomName.h"
+
+#include <QDebug>
+#include <QSettings>
 
 bool CUiManager::openWritingLock(QWidget* parent)
 {
@@ -42,4 +46,19 @@ Widget_RandomName* CUiManager::showRandomNames(QWidget* parent)
     m_randomNames->show();
     m_randomNames->raise();
     return m_randomNames;
+}
+
+void CUiManager::applyLockStartUp(bool on)
+{
+    QSettings settings(m_settingsFile.isEmpty() ? ProgramPath::settingsFile() : m_settingsFile, QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("system"));
+    const QString key = QStringLiteral("exeAuto");
+    if (on)
+        settings.setValue(key, 1);
+    else if (!settings.childKeys().contains(key))
+        settings.setValue(key, 0);
+    settings.endGroup();
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        qWarning() << "could not write the start-up setting to" << settings.fileName();
 }

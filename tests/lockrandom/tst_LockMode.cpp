@@ -13,7 +13,10 @@
 #include "ui/creation/Dialog_WritingLock.h"
 #include "ui/creation/Widget_Creation.h"
 
+#include <QFile>
 #include <QKeyEvent>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,13 +29,19 @@ class LockModeTest : public QObject
 private slots:
     void initTestCase()
     {
+        QVERIFY(m_dir.isValid());
+        CUiManager::instance()->setSettingsFile(settingsFile());
         m_f = new CreationFixture();
         QVERIFY(m_f->up());
         T_Book* book = m_f->offlineBook(QStringLiteral("小黑屋"));
         QVERIFY(book);
         QVERIFY(m_f->open(book));
     }
-    void cleanupTestCase() { delete m_f; }
+    void cleanupTestCase()
+    {
+        delete m_f;
+        CUiManager::instance()->setSettingsFile(QString());
+    }
     void init() { CPublicManager::instance()->writing = T_WritingCounters(); }
     void cleanup()
     {
@@ -125,6 +134,26 @@ private slots:
         QVERIFY(m_f->window()->findChild<QPushButton*>(QStringLiteral("btn_fullscreen"))->isHidden());
     }
 
+    void engagingTurnsStartUpOnAndReleasingKeepsIt()
+    {
+        QFile::remove(settingsFile());
+        engage(1, 5000, 0);
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 1);
+        CUiManager::instance()->setWritingLock(false, false);
+        settings.sync();
+        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 1);
+    }
+
+    void releasingWithoutTheKeyWritesOff()
+    {
+        QFile::remove(settingsFile());
+        CUiManager::instance()->setWritingLock(false, false);
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        QVERIFY(settings.contains(QStringLiteral("system/exeAuto")));
+        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 0);
+    }
+
     void secondLockIsRefusedWhileOneHolds()
     {
         engage(1, 5000, 0);
@@ -152,6 +181,9 @@ private:
         CPublicManager::instance()->writing.lastChangeTime = static_cast<int>(currentServerTime());
     }
 
+    QString settingsFile() const { return m_dir.path() + QStringLiteral("/setting.ini"); }
+
+    QTemporaryDir m_dir;
     CreationFixture* m_f = nullptr;
 };
 
