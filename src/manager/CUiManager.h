@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "remote/records/AccountRecords.h"
 #include "remote/records/BookRecords.h"
 
@@ -261,4 +263,27 @@ signals:
     // A tool item from a tool panel or the editor's context menu; the
     // editor pane carries it out by its tool code.
     void sig_Creation_Btn_Press(struct T_ItemData* item);
+
+    // --- writing lock, reboot dialog and random names (CUiManager_lock.cpp) ---
+public:
+    // Runs the writing-lock dialog, unless a lock is already in force, and
+    // engages the lock when a goal was stored; true when it engaged.
+    bool openWritingLock(QWidget* parent);
+    // Saves the open chapter, asks shut down / restart / sleep and runs the
+    // choice; true only when a command ran and succeeded.
+    bool runRebootDialog(QWidget* parent);
+    // Tests take the power commands over here; an empty runner restores the real one.
+    void setPowerRunner(const std::function<bool(const QString&, const QStringList&)>& runner);
+    // Shows the random-name panel, created once under the given parent.
+    class Widget_RandomName* showRandomNames(QWidget* parent);
+    // The settings file holding exeAuto; empty means the program's own.
+    void setSettingsFile(const QString& path) { m_settingsFile = path; }
+
+private:
+    // A lock must come back after a restart: engaging it turns start-up
+    // with the system on; releasing it leaves that choice to the author.
+    void applyLockStartUp(bool on);
+    QString m_settingsFile;
+    std::function<bool(const QString&, const QStringList&)> m_powerRunner;
+    QPointer<class Widget_RandomName> m_randomNames;
 };

@@ -181,6 +181,7 @@ void CUiManager::setWritingLock(bool on, bool notify)
 {
     if (!m_creation)
         return;
+    applyLockStartUp(on);
     creationWindow()->setWindowFlag(Qt::WindowStaysOnTopHint, on);
     setWindowFullScreen(on);
     if (on)

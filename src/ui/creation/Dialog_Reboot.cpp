@@ -1,0 +1,91 @@
+#include "Dialog_Reboot.h"
+
+#include "common/DPIAdapter.h"
+#include "manager/CQssManager.h"
+#include "ui/common/CBaseTitleBar.h"
+#include "ui/common/NcFramelessHelper.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Dialog_Reboot"));
+    setWindowTitle(QStringLiteral("Dialog"));
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setFixedSize(380, 220);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(10, 10, 10, 10);
+    auto* bg = new QWidget(this);
+    bg->setObjectName(QStringLiteral("CommonWidgetBg"));
+    outer->addWidget(bg);
+    auto* column = new QVBoxLayout(bg);
+    column->setContentsMargins(0, 0, 0, 16);
+    auto* title = new CBaseTitleBar(bg);
+    title->setObjectName(QStringLiteral("widgetTitle"));
+    title->setFixedHeight(38);
+    title->setTitle(tr("Reboot"));
+    column->addWidget(title);
+
+    auto* notice = new QLabel(QStringLiteral("请选择对应操作（重启后仍将进入小黑屋模式）"), bg);
+    notice->setObjectName(QStringLiteral("label_2"));
+    notice->setAlignment(Qt::AlignCenter);
+    column->addWidget(notice);
+
+    m_group = new QButtonGroup(this);
+    m_group->setObjectName(QStringLiteral("buttonGroup"));
+    m_group->setExclusive(true);
+    auto* choices = new QHBoxLayout();
+    choices->addStretch(1);
+    const struct {
+        const char* name;
+        const char* text;
+    } buttons[] = {{"radioButton_shutdown", "关机"}, {"radioButton_reboot", "重启"}, {"radioButton_sleep", "睡眠"}};
+    for (int id = 0; id < 3; ++id) {
+        auto* radio = new QRadioButton(QString::fromUtf8(buttons[id].text), bg);
+        radio->setObjectName(QString::fromLatin1(buttons[id].name));
+        m_group->addButton(radio, id);
+        choices->addWidget(radio);
+        choices->addSpacing(12);
+    }
+    choices->addStretch(1);
+    column->addLayout(choices);
+    m_group->button(0)->setChecked(true);
+    column->addStretch(1);
+
+    auto* row = new QHBoxLayout();
+    row->addStretch(1);
+    auto* confirm = new QPushButton(QStringLiteral("确认"), bg);
+    confirm->setObjectName(QStringLiteral("btnConfirm"));
+    confirm->setFixedSize(92, 30);
+    confirm->setCursor(Qt::PointingHandCursor);
+    auto* cancel = new QPushButton(QStringLiteral("取消"), bg);
+    cancel->setObjectName(QStringLiteral("btnCancel"));
+    cancel->setFixedSize(92, 30);
+    row->addWidget(confirm);
+    row->addSpacing(16);
+    row->addWidget(cancel);
+    row->addStretch(1);
+    column->addLayout(row);
+
+    auto* frameless = new NcFramelessHelper(this);
+    frameless->setWidgetMovable(true);
+    frameless->setWidgetResizable(false);
+    frameless->activateOn(this);
+    CQssManager::instance()->addShadowEffect(bg);
+    DPIAdapter::instance()->adaptWidget(bg);
+
+    connect(confirm, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(title, &CBaseTitleBar::sig_close, this, &QDialog::reject);
+}
+
+int Dialog_Reboot::checkedId() const
+{
+    return m_group->checkedId();
+}

@@ -1,0 +1,196 @@
+// The locked writing mode: engaged from the dialog, advanced by typing and
+// by writing time, released at the goal, and what the window refuses while
+// it holds.
+
+#include "CreationFixture.h"
+
+#include "common/ServerClock.h"
+#include "db/records/T_UserConf.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Dialog_WritingLock.h"
+#include "ui/creation/Widget_Creation.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+class LockModeTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        CUiManager::instance()->setSettingsFile(settingsFile());
+        m_f = new CreationFixture();
+        QVERIFY(m_f->up());
+        T_Book* book = m_f->offlineBook(QStringLiteral("小黑屋"));
+        QVERIFY(book);
+        QVERIFY(m_f->open(book));
+    }
+    void cleanupTestCase()
+    {
+        delete m_f;
+        CUiManager::instance()->setSettingsFile(QString());
+    }
+    void init() { CPublicManager::instance()->writing = T_WritingCounters(); }
+    void cleanup()
+    {
+        CPublicManager* model = CPublicManager::instance();
+        model->userConf.writeLock = T_WriteLock();
+        CJobManager::instance()->updateLock(model->userInfo.uid, model->userConf.writeLock);
+        CUiManager::instance()->setWritingLock(false, false);
+    }
+
+    void acceptedDialogEngagesTheLock()
+    {
+        QTimer::singleShot(0, []() {
+            auto* d = qobject_cast<Dialog_WritingLock*>(QApplication::activeModalWidget());
+            if (!d)
+                return;
+            auto* words = d->findChild<QLineEdit*>(QStringLiteral("lineEditWords"));
+            words->setText(QString());
+            QTest::keyClicks(words, QStringLiteral("3000"));
+            d->findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+        });
+        QVERIFY(CUiManager::instance()->openWritingLock(m_f->window()));
+        QVERIFY(CUiManager::instance()->isLocked());
+        QVERIFY(CUiManager::instance()->isFullScreen());
+        QVERIFY(m_f->window()->windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockWords from tb_lock")).toInt(), 3000);
+    }
+
+    void cancelledDialogLeavesTheWindowFree()
+    {
+        QTimer::singleShot(0, []() {
+            if (auto* d = qobject_cast<Dialog_WritingLock*>(QApplication::activeModalWidget()))
+                d->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
+        });
+        QVERIFY(!CUiManager::instance()->openWritingLock(m_f->window()));
+        QVERIFY(!CUiManager::instance()->isLocked());
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType from tb_lock")).toInt(), 0);
+    }
+
+    void wordGoalReleasesTheLock()
+    {
+        engage(1, 20, 0);
+        T_WritingCounters& w = CPublicManager::instance()->writing;
+        w.speed = 600;  // a speed window has passed
+        append(QStringLiteral("一二三四五六七八九十"));
+        m_f->tick();
+        QCOMPARE(CPublicManager::instance()->userConf.writeLock.writeWords, 10);
+        QVERIFY(CUiManager::instance()->isLocked());
+        append(QStringLiteral("一二三四五六七八九十"));
+        m_f->tick();
+        QVERIFY(!CUiManager::instance()->isLocked());
+        QVERIFY(!CUiManager::instance()->isFullScreen());
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + lockWords + writeWords from tb_lock")).toInt(), 0);
+    }
+
+    void timeGoalReleasesTheLock()
+    {
+        engage(2, 0, 1);
+        CPublicManager::instance()->userConf.writeLock.writeTime = 58;
+        append(QStringLiteral("一"));
+        m_f->tick();
+        QCOMPARE(CPublicManager::instance()->userConf.writeLock.writeTime, 59);
+        QVERIFY(CUiManager::instance()->isLocked());
+        append(QStringLiteral("二"));
+        m_f->tick();
+        QVERIFY(!CUiManager::instance()->isLocked());
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + lockTime + writeTime from tb_lock")).toInt(), 0);
+    }
+
+    void lockedWindowRefusesToClose()
+    {
+        engage(1, 5000, 0);
+        m_f->window()->show();
+        QVERIFY(!m_f->window()->close());
+        QVERIFY(m_f->window()->isVisible());
+    }
+
+    void lockedWindowStaysFullScreenOnEscape()
+    {
+        engage(1, 5000, 0);
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(m_f->window(), &escape);
+        QVERIFY(CUiManager::instance()->isFullScreen());
+    }
+
+    void lockedToolBarOffersPowerButNotFullScreen()
+    {
+        engage(1, 5000, 0);
+        m_f->window()->updateFullScreenLayout();
+        QVERIFY(!m_f->window()->findChild<QPushButton*>(QStringLiteral("btnReboot"))->isHidden());
+        QVERIFY(m_f->window()->findChild<QPushButton*>(QStringLiteral("btn_fullscreen"))->isHidden());
+    }
+
+    void engagingTurnsStartUpOnAndReleasingKeepsIt()
+    {
+        QFile::remove(settingsFile());
+        engage(1, 5000, 0);
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 1);
+        CUiManager::instance()->setWritingLock(false, false);
+        settings.sync();
+        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 1);
+    }
+
+    void releasingWithoutTheKeyWritesOff()
+    {
+        QFile::remove(settingsFile());
+        CUiManager::instance()->setWritingLock(false, false);
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        QVERIFY(settings.contains(QStringLiteral("system/exeAuto")));
+        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 0);
+    }
+
+    void secondLockIsRefusedWhileOneHolds()
+    {
+        engage(1, 5000, 0);
+        QVERIFY(!CUiManager::instance()->openWritingLock(m_f->window()));
+        QCOMPARE(CPublicManager::instance()->userConf.writeLock.lockWords, 5000);
+    }
+
+private:
+    void engage(int type, int words, int minutes)
+    {
+        T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+        lock = T_WriteLock();
+        lock.lockType = type;
+        lock.lockWords = words;
+        lock.lockTime = minutes;
+        CUiManager::instance()->setWritingLock(true, true);
+        QVERIFY(CUiManager::instance()->isFullScreen());
+    }
+    void append(const QString& text)
+    {
+        QTextCursor cursor = m_f->editor()->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(text);
+        CPublicManager::instance()->writing.active = true;
+        CPublicManager::instance()->writing.lastChangeTime = static_cast<int>(currentServerTime());
+    }
+
+    QString settingsFile() const { return m_dir.path() + QStringLiteral("/setting.ini"); }
+
+    QTemporaryDir m_dir;
+    CreationFixture* m_f = nullptr;
+};
+
+int runLockModeTests(int argc, char** argv)
+{
+    LockModeTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_LockMode.moc"

@@ -1,0 +1,114 @@
+// The power commands offered while the writing lock holds. Every command
+// goes to a recording runner: nothing here may ever reach the machine.
+
+#include "manager/CUiManager.h"
+#include "platform/PowerCommands.h"
+#include "ui/creation/Dialog_Reboot.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+struct Recorder {
+    QList<QStringList> calls;
+    bool result = true;
+    PowerCommands::Runner runner()
+    {
+        return [this](const QString& program, const QStringList& args) {
+            calls.append(QStringList{program} + args);
+            return result;
+        };
+    }
+};
+
+// Answers the reboot dialog once it is open: picks the button, then presses
+// confirm or cancel.
+void answerDialog(const QString& radio, const QString& press)
+{
+    QTimer::singleShot(0, [radio, press]() {
+        auto* dialog = qobject_cast<Dialog_Reboot*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (!radio.isEmpty())
+            dialog->findChild<QRadioButton*>(radio)->click();
+        dialog->findChild<QPushButton*>(press)->click();
+    });
+}
+} // namespace
+
+class RebootTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { CUiManager::instance()->setPowerRunner(m_recorder.runner()); }
+    void cleanup()
+    {
+        CUiManager::instance()->setPowerRunner({});
+        m_recorder.calls.clear();
+        m_recorder.result = true;
+    }
+
+    void dialogStartsOnShutDown()
+    {
+        Dialog_Reboot dialog;
+        QCOMPARE(dialog.checkedId(), 0);
+        dialog.findChild<QRadioButton*>(QStringLiteral("radioButton_sleep"))->click();
+        QCOMPARE(dialog.checkedId(), 2);
+        dialog.findChild<QRadioButton*>(QStringLiteral("radioButton_reboot"))->click();
+        QCOMPARE(dialog.checkedId(), 1);
+    }
+
+    void eachChoiceReachesTheRunner_data()
+    {
+        QTest::addColumn<QString>("radio");
+        QTest::addColumn<QString>("verb");
+        QTest::newRow("shut down") << "radioButton_shutdown" << "poweroff";
+        QTest::newRow("restart") << "radioButton_reboot" << "reboot";
+        QTest::newRow("sleep") << "radioButton_sleep" << "suspend";
+    }
+    void eachChoiceReachesTheRunner()
+    {
+        QFETCH(QString, radio);
+        QFETCH(QString, verb);
+        answerDialog(radio, QStringLiteral("btnConfirm"));
+        QVERIFY(CUiManager::instance()->runRebootDialog(nullptr));
+        QCOMPARE(m_recorder.calls.size(), 1);
+        QCOMPARE(m_recorder.calls.first(), (QStringList{QStringLiteral("systemctl"), verb}));
+    }
+
+    void cancellingRunsNothing()
+    {
+        answerDialog(QStringLiteral("radioButton_reboot"), QStringLiteral("btnCancel"));
+        QVERIFY(!CUiManager::instance()->runRebootDialog(nullptr));
+        QVERIFY(m_recorder.calls.isEmpty());
+    }
+
+    void failedCommandIsReportedAsFailure()
+    {
+        m_recorder.result = false;
+        answerDialog(QString(), QStringLiteral("btnConfirm"));
+        QVERIFY(!CUiManager::instance()->runRebootDialog(nullptr));
+        QCOMPARE(m_recorder.calls.size(), 1);
+    }
+
+    void unknownChoiceRunsNothing()
+    {
+        PowerCommands commands(m_recorder.runner());
+        QVERIFY(!commands.run(3));
+        QVERIFY(!commands.run(-1));
+        QVERIFY(m_recorder.calls.isEmpty());
+    }
+
+private:
+    Recorder m_recorder;
+};
+
+int runRebootTests(int argc, char** argv)
+{
+    RebootTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_Reboot.moc"

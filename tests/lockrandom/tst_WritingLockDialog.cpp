@@ -1,0 +1,214 @@
+// The writing-lock dialog: goal ranges, the mode switch and what reaches
+// the model and tb_lock.
+
+#include "JobsFixture.h"
+
+#include "db/records/T_UserConf.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "ui/creation/Dialog_WritingLock.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+
+namespace {
+// The stored row of the demo user, read over a connection of our own.
+QList<int> storedLock(const QString& file)
+{
+    QList<int> row;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lockcheck"));
+        db.setDatabaseName(file);
+        if (db.open()) {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("select lockType, lockWords, lockTime, writeWords, writeTime from tb_lock where uid = %1")
+                       .arg(StandinServer::demoUid()));
+            if (q.next())
+                for (int i = 0; i < 5; ++i)
+                    row.append(q.value(i).toInt());
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("lockcheck"));
+    return row;
+}
+
+QLineEdit* edit(Dialog_WritingLock& d, const char* name)
+{
+    return d.findChild<QLineEdit*>(QString::fromLatin1(name));
+}
+
+// Types into a field as the author would: the old text selected and replaced.
+void typeInto(QLineEdit* field, const QString& text)
+{
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+}
+} // namespace
+
+class WritingLockDialogTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_f.reset(new JobsFixture);
+        QVERIFY(m_f->seed());
+        QVERIFY(m_f->start());
+        CPublicManager::instance()->userConf.writeLock = T_WriteLock();
+    }
+    void cleanup()
+    {
+        CPublicManager::instance()->userConf.writeLock = T_WriteLock();
+        m_f.reset();
+    }
+
+    void startsOnWordsWithConfirmDisabled()
+    {
+        Dialog_WritingLock d;
+        QVERIFY(d.findChild<QRadioButton*>(QStringLiteral("radioButtonWords"))->isChecked());
+        QVERIFY(!d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->isEnabled());
+        QVERIFY(!edit(d, "lineEditTime")->isEnabled());
+        QCOMPARE(edit(d, "lineEditWords")->text(), QStringLiteral("0"));
+    }
+
+    void timeGoalRange_data()
+    {
+        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("9") << "9" << false;
+        QTest::newRow("10") << "10" << true;
+        QTest::newRow("1440") << "1440" << true;
+        QTest::newRow("1441") << "1441" << false;
+    }
+    void timeGoalRange()
+    {
+        QFETCH(QString, minutes);
+        QFETCH(bool, accepted);
+        Dialog_WritingLock d;
+        d.findChild<QRadioButton*>(QStringLiteral("radioButtonTime"))->click();
+        typeInto(edit(d, "lineEditTime"), minutes);
+        auto* confirm = d.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+        QVERIFY(confirm->isEnabled());
+        confirm->click();
+        QCOMPARE(d.result() == QDialog::Accepted, accepted);
+        const T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+        if (accepted) {
+            QCOMPARE(lock.lockType, 2);
+            QCOMPARE(lock.lockTime, minutes.toInt());
+            QCOMPARE(storedLock(m_f->dbFile()), (QList<int>{2, 0, minutes.toInt(), 0, 0}));
+        } else {
+            QCOMPARE(lock.lockType, 0);
+            QCOMPARE(edit(d, "lineEditTime")->text(), minutes);
+            QCOMPARE(storedLock(m_f->dbFile()).value(0), 0);
+        }
+    }
+
+    void wordGoalRange_data()
+    {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("999") << "999" << false;
+        QTest::newRow("1000") << "1000" << true;
+        QTest::newRow("200000") << "200000" << true;
+        QTest::newRow("200001") << "200001" << false;
+    }
+    void wordGoalRange()
+    {
+        QFETCH(QString, words);
+        QFETCH(bool, accepted);
+        Dialog_WritingLock d;
+        typeInto(edit(d, "lineEditWords"), words);
+        d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+        QCOMPARE(d.result() == QDialog::Accepted, accepted);
+        if (accepted)
+            QCOMPARE(storedLock(m_f->dbFile()), (QList<int>{1, words.toInt(), 0, 0, 0}));
+        else
+            QCOMPARE(CPublicManager::instance()->userConf.writeLock.lockType, 0);
+    }
+
+    void switchingModeResetsTheOtherField()
+    {
+        Dialog_WritingLock d;
+        typeInto(edit(d, "lineEditWords"), QStringLiteral("500"));
+        auto* confirm = d.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+        QVERIFY(confirm->isEnabled());
+        d.findChild<QRadioButton*>(QStringLiteral("radioButtonTime"))->click();
+        QCOMPARE(edit(d, "lineEditWords")->text(), QStringLiteral("0"));
+        QVERIFY(!edit(d, "lineEditWords")->isEnabled());
+        QVERIFY(!confirm->isEnabled());
+        typeInto(edit(d, "lineEditTime"), QStringLiteral("30"));
+        confirm->click();
+        QCOMPARE(d.result(), int(QDialog::Accepted));
+        QCOMPARE(storedLock(m_f->dbFile()), (QList<int>{2, 0, 30, 0, 0}));
+    }
+
+    void emptyFieldCannotBeConfirmed()
+    {
+        Dialog_WritingLock d;
+        typeInto(edit(d, "lineEditWords"), QString());
+        QVERIFY(!d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->isEnabled());
+    }
+
+    void lettersAreRefused()
+    {
+        Dialog_WritingLock d;
+        typeInto(edit(d, "lineEditWords"), QStringLiteral("a1b2c"));
+        QCOMPARE(edit(d, "lineEditWords")->text(), QStringLiteral("12"));
+    }
+
+    void progressIsKeptWhenTheGoalIsSet()
+    {
+        CPublicManager::instance()->userConf.writeLock.writeWords = 7;
+        Dialog_WritingLock d;
+        typeInto(edit(d, "lineEditWords"), QStringLiteral("2000"));
+        d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+        QCOMPARE(storedLock(m_f->dbFile()), (QList<int>{1, 2000, 0, 7, 0}));
+    }
+
+    void goalThatCannotBeStoredKeepsTheDialogOpen()
+    {
+        // A user without a lock row: nothing can be written for them.
+        CPublicManager* model = CPublicManager::instance();
+        const int uid = model->userInfo.uid;
+        model->userInfo.uid = 987654;
+        Dialog_WritingLock d;
+        typeInto(edit(d, "lineEditWords"), QStringLiteral("5000"));
+        d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+        model->userInfo.uid = uid;
+        QVERIFY(d.result() != QDialog::Accepted);
+        QCOMPARE(model->userConf.writeLock.lockType, 0);
+    }
+
+    void alreadyLockedOpensNoDialog()
+    {
+        CPublicManager::instance()->userConf.writeLock.lockType = 1;
+        QVERIFY(!CUiManager::instance()->openWritingLock(nullptr));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void screenshot()
+    {
+        Dialog_WritingLock d;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        const QString dir = qEnvironmentVariable("LOCKRANDOM_SHOTS", QDir::tempPath());
+        QVERIFY(d.grab().save(dir + QStringLiteral("/writing_lock.png")));
+    }
+
+private:
+    std::unique_ptr<JobsFixture> m_f;
+};
+
+int runWritingLockDialogTests(int argc, char** argv)
+{
+    WritingLockDialogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_WritingLockDialog.moc"
