@@ -255,4 +255,25 @@ private:
     // Guarded: the window may be destroyed at sign-out.
     QPointer<QWidget> m_creation;
     int m_idleSeconds = 0;
+
+    // ---- settings page: start-up choice, boss key, lock-password dialog ----
+public:
+    // "<program directory>/data/config/setting.ini".
+    static QString settingFilePath();
+    bool isExeAuto() const;
+    void setExeAuto(bool on);
+    // Releases the previous boss key, then takes the new one system-wide;
+    // false when the text is no key or the window system refuses it.
+    bool setBoosKey(const QString& keyText);
+    void setSettingWidget(QWidget* widget);
+    QWidget* settingWidget() const;
+    // Runs the lock-password dialog (0 set, 1 change, 2 confirm); the
+    // dialog's result, 0 when it cannot be shown. Fills newPassword on accept.
+    int runLockPwdDialog(int mode, QWidget* parent, QString* newPassword);
+
+private:
+    QPointer<QWidget> m_settingWidget;
+    quint32 m_bossNativeKey = 0;
+    quint32 m_bossNativeMods = 0;
+    // ---- end of the settings page block ----
 };

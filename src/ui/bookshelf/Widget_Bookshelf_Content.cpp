@@ -4,6 +4,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/setting/Widget_Setting.h"
 
 #include <QDebug>
 #include <QStackedWidget>
@@ -31,6 +32,8 @@ Widget_Bookshelf_Content::Widget_Bookshelf_Content(QWidget* parent)
     m_list = new Widget_BookShelfList();
     m_stack->addWidget(m_list);
     m_stack->setCurrentWidget(m_list);
+
+    m_setting = new Widget_Setting(this);
 }
 
 void Widget_Bookshelf_Content::showPage(int page)
@@ -40,10 +43,12 @@ void Widget_Bookshelf_Content::showPage(int page)
         m_stack->setCurrentWidget(m_list);
         break;
     case 2:
+        m_setting->exec();
+        break;
     case 3:
     case 4:
     case 7:
-        // Settings (2), personal data (3), community page (4) and the theme
+        // Personal data (3), community page (4) and the theme
         // picker (7) join the stack when their pages are built.
         qDebug() << "bookshelf page" << page << "is not available";
         break;
