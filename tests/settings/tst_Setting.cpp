@@ -11,6 +11,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -208,7 +211,7 @@ void SettingTest::emptyCurrentPasswordShowsOnlyItsMessage()
     QCOMPARE(child<QLabel>(&page, "labelError_2")->text(),
              QStringLiteral("Please enter the correct password"));
     QVERIFY(child<QLabel>(&page, "labelError_3")->text().isEmpty());
-    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/setNewPwd")).isEmpty());
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/changePassword")).isEmpty());
 }
 
 void SettingTest::differentNewPasswordsAreRefusedLocally()
@@ -234,6 +237,11 @@ void SettingTest::loginPasswordChangeGoesThroughTheAccountOperation()
     QCOMPARE(child<QLineEdit>(&page, "lineEditNewPwd")->text(), QStringLiteral("newpass12"));
     const QString error = child<QLabel>(&page, "labelError_2")->text();
     QVERIFY2(!error.isEmpty(), "a wrong current password must be reported");
+    const QJsonArray sent = JobsFixture::requestsTo(QStringLiteral("/author/changePassword"));
+    QCOMPARE(sent.size(), 1);
+    const QJsonObject body = QJsonDocument::fromJson(
+        sent.at(0).toObject().value(QStringLiteral("body")).toString().toUtf8()).object();
+    QCOMPARE(body.value(QStringLiteral("newPassword")).toString(), QStringLiteral("newpass12"));
 }
 
 void SettingTest::plainKeyIsNeverCaptured()
