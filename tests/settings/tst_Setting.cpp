@@ -76,6 +76,7 @@ private slots:
     void refusedRegistrationEmptiesFieldAndKeepsKey();
     void restoreDefaultWritesTheRecord();
     void screenshot();
+    void survivesThemeChange();
 
 private:
     JobsFixture* m_fixture = nullptr;
@@ -330,6 +331,17 @@ void SettingTest::screenshot()
         QVERIFY(page.grab().save(file));
         qInfo("screenshot: %s", qPrintable(file));
     }
+}
+
+void SettingTest::survivesThemeChange()
+{
+    Widget_Setting page;
+    for (const char* name : {"light", "green", "dark", "light"}) {
+        QFile f(QStringLiteral(":/res/qss/%1.qss").arg(QLatin1String(name)));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(f.readAll()));
+    }
+    qApp->setStyleSheet(QString());
 }
 
 int runSettingTests(int argc, char** argv)

@@ -32,8 +32,6 @@ Widget_Bookshelf_Content::Widget_Bookshelf_Content(QWidget* parent)
     m_list = new Widget_BookShelfList();
     m_stack->addWidget(m_list);
     m_stack->setCurrentWidget(m_list);
-
-    m_setting = new Widget_Setting(this);
 }
 
 void Widget_Bookshelf_Content::showPage(int page)
@@ -43,6 +41,10 @@ void Widget_Bookshelf_Content::showPage(int page)
         m_stack->setCurrentWidget(m_list);
         break;
     case 2:
+        // Built on first use; taking the stored boss key at sign-in is the
+        // window manager's boss-key set-up, not this page's.
+        if (!m_setting)
+            m_setting = new Widget_Setting(this);
         m_setting->exec();
         break;
     case 3:

@@ -28,5 +28,5 @@ private:
     CUiManager* m_ui;
     Widget_BookShelfList* m_list;
     QStackedWidget* m_stack;
-    Widget_Setting* m_setting;
+    Widget_Setting* m_setting = nullptr;
 };
