@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 int runSettingTests(int argc, char** argv);
+int runUpdateOnlineTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -25,7 +26,8 @@ int main(int argc, char** argv)
     if (!server.start())
         return 1;
     server.exportApiBase();
-    const int failures = runSettingTests(argc, argv);
+    int failures = runSettingTests(argc, argv);
+    failures += runUpdateOnlineTests(argc, argv);
     server.stop();
     return failures;
 }
