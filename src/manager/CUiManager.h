@@ -13,6 +13,7 @@ class QMenu;
 class QSystemTrayIcon;
 class QWidget;
 class Widget_Bookshelf;
+struct TS_UpdateOnline;
 struct T_Book;
 struct T_Chapter;
 
@@ -270,6 +271,9 @@ public:
     // Runs the lock-password dialog (0 set, 1 change, 2 confirm); the
     // dialog's result, 0 when it cannot be shown. Fills newPassword on accept.
     int runLockPwdDialog(int mode, QWidget* parent, QString* newPassword);
+    // Runs the update dialog modally over the current main window; false
+    // (nothing shown) while no main window is current.
+    bool showUpdateOnline(const TS_UpdateOnline& info);
 
 private:
     QPointer<QWidget> m_settingWidget;

@@ -2,6 +2,8 @@
 
 #include "common/Utility.h"
 #include "platform/GlobalHotKey.h"
+#include "remote/records/SystemRecords.h"
+#include "ui/setting/Dialog_UpdateOnline.h"
 
 #include <QDebug>
 #include <QKeySequence>
@@ -78,4 +80,14 @@ int CUiManager::runLockPwdDialog(int mode, QWidget* parent, QString* newPassword
     // wired here the request counts as cancelled, so no lock state changes.
     qWarning() << "lock password dialog is not available, mode" << mode;
     return 0;
+}
+
+bool CUiManager::showUpdateOnline(const TS_UpdateOnline& info)
+{
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
+        return false;
+    Dialog_UpdateOnline dialog(&info, window.data());
+    dialog.exec();
+    return true;
 }
