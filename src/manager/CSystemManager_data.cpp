@@ -193,10 +193,12 @@ void CSystemManager::asynBackUpdateOnline(const QByteArray& body)
     if (reply.header.code != HttpOk || (reply.status != 1 && reply.status != 2))
         return;
     m_updateShown = 1;
-    // The update dialog belongs to the window step; until it exists the
-    // offer is logged and later checks of this run stay quiet all the same.
     qInfo().noquote() << "update" << reply.name << reply.version_code << "offered (kind" << reply.status
-                      << "); the update dialog is not available yet";
+                      << ")";
+    // Without a main window (headless runs) the offer is only logged; later
+    // checks of this run stay quiet all the same.
+    if (!CUiManager::instance()->showUpdateOnline(reply))
+        qInfo() << "no main window for the update dialog";
 }
 
 void CSystemManager::asynBackAllLevelData(const QByteArray& body)

@@ -15,6 +15,7 @@ class QMenu;
 class QSystemTrayIcon;
 class QWidget;
 class Widget_Bookshelf;
+struct TS_UpdateOnline;
 struct T_Book;
 struct T_Chapter;
 
@@ -286,4 +287,28 @@ private:
     QString m_settingsFile;
     std::function<bool(const QString&, const QStringList&)> m_powerRunner;
     QPointer<class Widget_RandomName> m_randomNames;
+
+    // ---- settings page: start-up choice, boss key, lock-password dialog ----
+public:
+    // "<program directory>/data/config/setting.ini".
+    static QString settingFilePath();
+    bool isExeAuto() const;
+    void setExeAuto(bool on);
+    // Releases the previous boss key, then takes the new one system-wide;
+    // false when the text is no key or the window system refuses it.
+    bool setBoosKey(const QString& keyText);
+    void setSettingWidget(QWidget* widget);
+    QWidget* settingWidget() const;
+    // Runs the lock-password dialog (0 set, 1 change, 2 confirm); the
+    // dialog's result, 0 when it cannot be shown. Fills newPassword on accept.
+    int runLockPwdDialog(int mode, QWidget* parent, QString* newPassword);
+    // Runs the update dialog modally over the current main window; false
+    // (nothing shown) while no main window is current.
+    bool showUpdateOnline(const TS_UpdateOnline& info);
+
+private:
+    QPointer<QWidget> m_settingWidget;
+    quint32 m_bossNativeKey = 0;
+    quint32 m_bossNativeMods = 0;
+    // ---- end of the settings page block ----
 };

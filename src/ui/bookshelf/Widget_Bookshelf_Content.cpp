@@ -4,6 +4,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/setting/Widget_Setting.h"
 
 #include <QDebug>
 #include <QStackedWidget>
@@ -40,10 +41,16 @@ void Widget_Bookshelf_Content::showPage(int page)
         m_stack->setCurrentWidget(m_list);
         break;
     case 2:
+        // Built on first use; taking the stored boss key at sign-in is the
+        // window manager's boss-key set-up, not this page's.
+        if (!m_setting)
+            m_setting = new Widget_Setting(this);
+        m_setting->exec();
+        break;
     case 3:
     case 4:
     case 7:
-        // Settings (2), personal data (3), community page (4) and the theme
+        // Personal data (3), community page (4) and the theme
         // picker (7) join the stack when their pages are built.
         qDebug() << "bookshelf page" << page << "is not available";
         break;
