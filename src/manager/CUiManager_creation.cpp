@@ -1,6 +1,7 @@
 #include "CUiManager.h"
 
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/creation/Widget_Creation_Left.h"
 #include "ui/creation/memo/MemoItemManager.h"
 
 #include "common/DPIAdapter.h"
@@ -85,6 +86,7 @@ void CUiManager::closeCreation()
     creationWindow()->getContent()->saveChapter(true);
     emit sig_CleanCreationScroll();
     creationWindow()->on_creation_close();
+    creationWindow()->chapterPane()->closePreview();
     creationWindow()->hide();
     MemoItemManager::instance()->closeAll();
     m_mainMode = 0;

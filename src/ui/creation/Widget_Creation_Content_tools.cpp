@@ -28,18 +28,10 @@ bool Widget_Creation_Content::runTool(int code)
         CBookVolumeController::instance()->importChapter(text);
         return true;
     }
-    case 5:
-        // The random-name panel is not part of this window yet.
-        qWarning() << "random-name panel unavailable";
-        return true;
+    case 5: m_ui->showRandomNames(this); return true;
     case 8: openSensitiveWords(); return true;
     case 9: toggleDarkSkin(); return true;
-    case 10:
-        if (m_ui->isLocked())
-            m_ui->showCreationMessage(tr("Currently locked"), 0, 1000);
-        else
-            qWarning() << "writing-lock dialog unavailable";
-        return true;
+    case 10: m_ui->openWritingLock(window()); return true;
     case 11: {
         int& sound = m_public->userConf.systemConf.isSound;
         sound = sound == 1 ? 0 : 1;

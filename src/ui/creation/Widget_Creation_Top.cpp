@@ -224,6 +224,8 @@ void Widget_Creation_Top::initConnects()
     connect(button(QStringLiteral("btn_min")), &QPushButton::clicked, this, &Widget_Creation_Top::on_btn_min_clicked);
     connect(button(QStringLiteral("btn_fullscreen")), &QPushButton::clicked, this,
             &Widget_Creation_Top::on_btn_fullscreen_clicked);
+    connect(button(QStringLiteral("btnReboot")), &QPushButton::clicked, this,
+            [this]() { m_ui->runRebootDialog(window()); });
     connect(m_ui, &CUiManager::sig_Creation_HotKey_Press, this, &Widget_Creation_Top::onHotKey);
     initPanels();
 }
