@@ -5,6 +5,8 @@
 #include "manager/CUiManager.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 
+#include "ui/shell/Widget_ThemeSettings.h"
+
 #include <QDebug>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -39,12 +41,18 @@ void Widget_Bookshelf_Content::showPage(int page)
     case 1:
         m_stack->setCurrentWidget(m_list);
         break;
+    case 7: {
+        auto* picker = new Widget_ThemeSettings(window());
+        picker->setAttribute(Qt::WA_DeleteOnClose);
+        picker->updateCheckedTheme();
+        picker->show();
+        break;
+    }
     case 2:
     case 3:
     case 4:
-    case 7:
-        // Settings (2), personal data (3), community page (4) and the theme
-        // picker (7) join the stack when their pages are built.
+        // Settings (2), personal data (3) and the community page (4) join
+        // the stack when their pages are built.
         qDebug() << "bookshelf page" << page << "is not available";
         break;
     default:
