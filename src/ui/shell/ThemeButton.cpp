@@ -12,13 +12,22 @@ ThemeButton::ThemeButton(QWidget* parent) : QPushButton(parent), m_scale(DPIAdap
     setCursor(Qt::PointingHandCursor);
 }
 
+void ThemeButton::setPicture(const QString& path)
+{
+    m_picture.load(path);
+    update();
+}
+
 void ThemeButton::paintEvent(QPaintEvent* event)
 {
-    QPushButton::paintEvent(event);
-    if (!isChecked())
-        return;
+    Q_UNUSED(event)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!m_picture.isNull())
+        painter.drawPixmap(rect(), m_picture);
+    if (!isChecked())
+        return;
     painter.fillRect(rect(), QColor(0, 0, 0, 0x33));
     // The green theme's own accent would vanish under the blue mark.
     const bool green = CPublicManager::instance()->userInfo.style == 4;

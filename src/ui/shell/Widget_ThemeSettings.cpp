@@ -18,17 +18,6 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-namespace {
-
-const char* const kTileSheet =
-    "ThemeButton, QPushButton#btnCustom { background: transparent; border: none; }"
-    "#btnThemeWhite, #btnThemeWhite:checked { image: url(:/res/common/theme_white.png); }"
-    "#btnThemeBlack, #btnThemeBlack:checked { image: url(:/res/common/theme_black.png); }"
-    "#btnThemeGreen, #btnThemeGreen:checked { image: url(:/res/common/theme_green.png); }"
-    "#btnThemeGeek, #btnThemeGeek:checked { image: url(:/res/common/theme_parchment.png); }"
-    "#scrollArea, #scrollAreaWidgetContents { background: transparent; border: none; }";
-
-} // namespace
 
 Widget_ThemeSettings::Widget_ThemeSettings(QWidget* parent)
     : QDialog(parent), m_ui(CUiManager::instance()), m_model(CPublicManager::instance())
@@ -36,7 +25,6 @@ Widget_ThemeSettings::Widget_ThemeSettings(QWidget* parent)
     const double scale = DPIAdapter::instance()->scale();
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(int(770 * scale), int(556 * scale));
-    setStyleSheet(QLatin1String(kTileSheet));
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -64,16 +52,17 @@ Widget_ThemeSettings::Widget_ThemeSettings(QWidget* parent)
     scroll->setWidget(contents);
     layout->addWidget(scroll);
 
-    auto makeTile = [&](const char* name) {
+    auto makeTile = [&](const char* name, const char* picture) {
         auto* tile = new ThemeButton(contents);
         tile->setObjectName(QLatin1String(name));
+        tile->setPicture(QLatin1String(picture));
         tile->setFixedSize(int(210 * scale), int(140 * scale));
         return tile;
     };
-    m_white = makeTile("btnThemeWhite");
-    m_black = makeTile("btnThemeBlack");
-    m_green = makeTile("btnThemeGreen");
-    m_geek = makeTile("btnThemeGeek");
+    m_white = makeTile("btnThemeWhite", ":/res/common/theme_white.png");
+    m_black = makeTile("btnThemeBlack", ":/res/common/theme_black.png");
+    m_green = makeTile("btnThemeGreen", ":/res/common/theme_green.png");
+    m_geek = makeTile("btnThemeGeek", ":/res/common/theme_parchment.png");
     m_custom = new QPushButton(tr("Select image"), contents);
     m_custom->setObjectName(QStringLiteral("btnCustom"));
     m_custom->setFixedSize(int(204 * scale), int(124 * scale));
