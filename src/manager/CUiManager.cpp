@@ -66,6 +66,8 @@ QSharedPointer<QWidget> CUiManager::currentWindow() const
 void CUiManager::activeWindows(const QString& message)
 {
     qDebug() << "second instance says:" << message;
+    if (checkPwdLock(2))
+        return;
     if (m_loginDialog) {
         m_loginDialog->setWindowState(m_loginDialog->windowState() & ~Qt::WindowMinimized);
         m_loginDialog->show();

@@ -94,7 +94,16 @@ void CUiManager::closeCreation()
     m_mainMode = 0;
     m_currentPage = 1;
     if (m_bookshelf) {
-        m_bookshelf->show();
+        // The writing lock's window mode carries over to the bookshelf.
+        if (isLocked()) {
+            if (!m_bookshelfLockMode)
+                setWritingLock(true, false);
+            m_bookshelf->show();
+        } else {
+            if (m_bookshelfLockMode)
+                setWritingLock(false, false);
+            setWindowSize();
+        }
         m_bookshelf->raise();
         m_bookshelf->activateWindow();
     }

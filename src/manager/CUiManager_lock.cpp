@@ -10,6 +10,8 @@
 #include <QApplication>
 #include <QDebug>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,6 +24,14 @@ void CUiManager::initShell()
         app->installEventFilter(this);
     if (canBuildWindows())
         initBoosKey();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        // A task bar that moves or resizes changes what "filling the screen" means.
+        connect(screen, &QScreen::availableGeometryChanged, this, [this]() {
+            const QSharedPointer<QWidget> window = currentWindow();
+            if (window && !isFullScreen() && CPublicManager::instance()->userInfo.windowSize == 2)
+                setWindowSize();
+        });
+    }
 }
 
 Dialog_Unlock* CUiManager::unlockDialog() const
