@@ -1,6 +1,7 @@
 #include "ShellHelpers.h"
 
 #include "common/Utility.h"
+#include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
 #include "platform/ProgramPath.h"
 #include "ui/shell/ThemeButton.h"
@@ -12,6 +13,8 @@
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -185,6 +188,48 @@ private slots:
         QVERIFY(!CUiManager::backupsDb());
         if (!hadDb)
             db.remove();
+        if (previous.isValid())
+            settings.setValue(QStringLiteral("system/backup"), previous);
+        else
+            settings.remove(QStringLiteral("system/backup"));
+        settings.sync();
+    }
+
+    void backupHoldsWhatIsStillInTheWriteAheadLog()
+    {
+        QTemporaryDir folder;
+        QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
+        const QVariant previous = settings.value(QStringLiteral("system/backup"));
+        settings.setValue(QStringLiteral("system/backup"), folder.path());
+        settings.sync();
+
+        CJobManager::instance()->close();
+        const QString live = getDbDir() + QStringLiteral("/wrt.db");
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(live + QLatin1String(suffix));
+        CTessaneDb* db = CTessaneDb::instance();
+        QVERIFY(db->init(live, m_fixture.programDbDir()));
+        QSqlQuery query = db->newQuery();
+        QVERIFY(query.exec(QStringLiteral("create table backup_probe(x text);")));
+        QVERIFY(query.exec(QStringLiteral("insert into backup_probe values('kept');")));
+        QVERIFY(CUiManager::backupsDb());
+
+        const QStringList files = QDir(folder.path()).entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        {
+            QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("backup_probe"));
+            copy.setDatabaseName(folder.filePath(files.first()));
+            QVERIFY(copy.open());
+            QSqlQuery read(copy);
+            QVERIFY(read.exec(QStringLiteral("select x from backup_probe;")));
+            QVERIFY(read.next());
+            QCOMPARE(read.value(0).toString(), QStringLiteral("kept"));
+            copy.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("backup_probe"));
+        db->close();
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(live + QLatin1String(suffix));
         if (previous.isValid())
             settings.setValue(QStringLiteral("system/backup"), previous);
         else
