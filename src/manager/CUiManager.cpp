@@ -15,9 +15,13 @@
 #include <QFontDatabase>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
-CUiManager::CUiManager(QObject* parent) : QObject(parent) {}
+CUiManager::CUiManager(QObject* parent) : QObject(parent)
+{
+    initShell();
+}
 
 CUiManager::~CUiManager()
 {
@@ -49,23 +53,6 @@ void CUiManager::initFont()
     QApplication::setFont(font);
 }
 
-void CUiManager::initTray()
-{
-    if (m_tray)
-        return;
-    m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/res/skin/logo.svg")), this);
-    m_tray->setToolTip(tr("Vellora"));
-    m_trayMenu = new QMenu();
-    m_trayMenu->addAction(tr("Open"), this, [this]() { activeWindows(QString()); });
-    m_trayMenu->addSeparator();
-    m_trayMenu->addAction(tr("Quit"), qApp, &QCoreApplication::quit);
-    m_tray->setContextMenu(m_trayMenu);
-    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            activeWindows(QString());
-    });
-}
-
 QSharedPointer<QWidget> CUiManager::currentWindow() const
 {
     // A strong handle that never deletes: the window manager owns the windows.
@@ -79,6 +66,8 @@ QSharedPointer<QWidget> CUiManager::currentWindow() const
 void CUiManager::activeWindows(const QString& message)
 {
     qDebug() << "second instance says:" << message;
+    if (checkPwdLock(2))
+        return;
     if (m_loginDialog) {
         m_loginDialog->setWindowState(m_loginDialog->windowState() & ~Qt::WindowMinimized);
         m_loginDialog->show();
@@ -151,9 +140,17 @@ void CUiManager::stopSyncAnimation(bool ok)
 bool CUiManager::initMain()
 {
     hideLoginDialog();
+    // The user's own theme, stored again with the user row.
+    changeSkin(CPublicManager::instance()->userInfo.style);
+    if (!runStartLock())
+        return false;
     m_mainMode = 0;
     if (!buildBookshelf())
         qDebug() << "main interface: no windows in this process; the start goes on without them";
+    if (isLocked())
+        QTimer::singleShot(500, this, [this]() { setWritingLock(true, true); });
+    m_idleSeconds = 0;
+    m_idleTimer->start();
     return true;
 }
 
@@ -174,6 +171,7 @@ void CUiManager::logout()
     m_creation.clear();
     // The outline panel's view lived in the windows just released.
     COutlineController::instance()->reset();
+    m_idleTimer->stop();
     qDebug() << "signed out of the interface; login required";
     emit sig_LoginRequired();
     showLoginDialog();

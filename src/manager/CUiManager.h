@@ -14,6 +14,10 @@ class Dialog_LoginMain;
 class QMenu;
 class QSystemTrayIcon;
 class QWidget;
+class QTimer;
+class QEvent;
+class Dialog_Unlock;
+class QxtGlobalShortcut;
 class Widget_Bookshelf;
 struct TS_UpdateOnline;
 struct T_Book;
@@ -292,11 +296,6 @@ private:
 public:
     // "<program directory>/data/config/setting.ini".
     static QString settingFilePath();
-    bool isExeAuto() const;
-    void setExeAuto(bool on);
-    // Releases the previous boss key, then takes the new one system-wide;
-    // false when the text is no key or the window system refuses it.
-    bool setBoosKey(const QString& keyText);
     void setSettingWidget(QWidget* widget);
     QWidget* settingWidget() const;
     // Runs the lock-password dialog (0 set, 1 change, 2 confirm); the
@@ -308,7 +307,62 @@ public:
 
 private:
     QPointer<QWidget> m_settingWidget;
-    quint32 m_bossNativeKey = 0;
-    quint32 m_bossNativeMods = 0;
     // ---- end of the settings page block ----
+
+    // --- application lock, boss key, tray, themes, quitting ---
+public:
+    // True while the lock is (still) in force, false when the caller may go
+    // on; type is one PwdLockType bit (1 start, 2 re-show, 4 idle tick).
+    bool checkPwdLock(int type);
+    // Mouse presses and moves anywhere count as activity for the idle lock.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    QTimer* idleTimer() const { return m_idleTimer; }
+    class Dialog_Unlock* unlockDialog() const;
+    bool isUnlockDialogOpen() const { return m_unlockOpen; }
+
+    // Registers the boss key; false when there is no key object or the
+    // system refuses the sequence (the old key is released either way).
+    bool setBoosKey(const QString& key);
+    class QxtGlobalShortcut* bossKey() const { return m_bossKey; }
+    // The boss key: hides the current main window and the tray icon, or
+    // brings both back.
+    void toggleMainWindow();
+    // Tray click and tray menu: the window comes back after the re-show lock.
+    void showMainWindow();
+    // Geometry of the current window for its size mode; shows it.
+    void setWindowSize();
+
+    // Saves, backs up the database and quits 100 ms later.
+    void exitApp();
+    // Stores the style as the user's, applies it and re-skins the windows.
+    void changeSkin(int type);
+    // Icon set of the current style: 0 light, 1 dark, 2 green.
+    static int skinIconIndex();
+    void centerWidget(QWidget* w, QWidget* over);
+
+    // The "start with the system" flag of the settings file.
+    static bool isExeAuto();
+    static void setExeAuto(bool on);
+    // A dated copy of the database into the backup folder; false when the
+    // copy failed (only logged: quitting goes on).
+    static bool backupsDb();
+
+public slots:
+    void onDockClicked();
+    void onOpenUrl(QString url) { Q_UNUSED(url) }
+
+private:
+    void initShell();
+    void initBoosKey();
+    // The start lock of initMain; false when the user was sent away.
+    bool runStartLock();
+    // Save the open chapter and the user data, back up, quit after 100 ms.
+    void saveAndQuit();
+    bool isWindowHidden(const QSharedPointer<QWidget>& window) const;
+
+    QPointer<class Dialog_Unlock> m_unlockDialog;
+    bool m_unlockOpen = false;
+    QTimer* m_idleTimer = nullptr;
+    class QxtGlobalShortcut* m_bossKey = nullptr;
+    bool m_bookshelfLockMode = false;
 };

@@ -79,9 +79,3 @@ void CUiManager::switchWindowSize()
     if (m_bookshelf && window.data() == m_bookshelf.data())
         m_bookshelf->updateMargins();
 }
-
-void CUiManager::closeWindow()
-{
-    if (const QSharedPointer<QWidget> window = currentWindow())
-        window->close();
-}

@@ -12,8 +12,12 @@
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
+#include "platform/WindowPlacement.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+
 #include <QApplication>
 #include <QDebug>
+#include <QTimer>
 #include <QDesktopWidget>
 #include <QScreen>
 #include <QTextBlock>
@@ -92,7 +96,16 @@ void CUiManager::closeCreation()
     m_mainMode = 0;
     m_currentPage = 1;
     if (m_bookshelf) {
-        m_bookshelf->show();
+        // The writing lock's window mode carries over to the bookshelf.
+        if (isLocked()) {
+            if (!m_bookshelfLockMode)
+                setWritingLock(true, false);
+            m_bookshelf->show();
+        } else {
+            if (m_bookshelfLockMode)
+                setWritingLock(false, false);
+            setWindowSize();
+        }
         m_bookshelf->raise();
         m_bookshelf->activateWindow();
     }
@@ -169,27 +182,49 @@ void CUiManager::setWindowFullScreen(bool on)
     const QSharedPointer<QWidget> window = currentWindow();
     if (!window)
         return;
+    const Qt::WindowStates previous = window->windowState();
+    window->showNormal();
+    Qt::WindowStates state;
     if (on) {
-        window->setWindowState(window->windowState() | Qt::WindowFullScreen);
-        showTips(tr("turn off the full screen by pressing esc key."), true, 2000);
+        state = previous == Qt::WindowMaximized ? (Qt::WindowMaximized | Qt::WindowFullScreen)
+                                                : Qt::WindowStates(Qt::WindowFullScreen);
+        QTimer::singleShot(500, this, [this]() {
+            showMessage(tr("turn off the full screen by pressing esc key."), 1, 3000);
+        });
     } else {
-        window->setWindowState(window->windowState() & ~Qt::WindowFullScreen);
+        // Clearing, not toggling: leaving full screen twice must not enter it.
+        state = previous & ~Qt::WindowFullScreen;
     }
+    window->setWindowState(state);
+    qDebug() << "window state" << state;
+    if (m_bookshelf)
+        m_bookshelf->updateMargins();
     if (m_creation)
         creationWindow()->updateFullScreenLayout();
 }
 
 void CUiManager::setWritingLock(bool on, bool notify)
 {
-    if (!m_creation)
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
         return;
+    // A lock must come back after a restart: engaging it turns start-up with
+    // the system on; releasing it leaves that choice to the author.
     applyLockStartUp(on);
-    creationWindow()->setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    setWindowFullScreen(on);
-    if (on)
-        showSuccess(tr("Client opens locked"), 2000);
-    else if (notify)
-        showSuccess(tr("Client close locked"), 2000);
+    if (on) {
+        setWindowFullScreen(true);
+        if (m_bookshelf && window.data() == m_bookshelf.data())
+            m_bookshelfLockMode = true;
+    } else {
+        setWindowFullScreen(false);
+        if (m_bookshelf && window.data() == m_bookshelf.data())
+            m_bookshelfLockMode = false;
+    }
+    WindowPlacement::setAlwaysOnTop(window.data(), on);
+    if (notify) {
+        const QString text = on ? tr("Client opens locked") : tr("Client close locked");
+        QTimer::singleShot(500, this, [this, text]() { showMessage(text, 1, 1000); });
+    }
 }
 
 int CUiManager::wordCount(const QString& text)

@@ -1,64 +1,145 @@
-// The writing lock's dialog, the power commands offered while it holds and
-// the random-name panel.
+// The application lock: the start lock, the re-show lock and the idle lock.
 
 #include "CUiManager.h"
 
-#include "platform/PowerCommands.h"
-#include "platform/ProgramPath.h"
-#include "ui/creation/Dialog_Reboot.h"
-#include "ui/creation/Dialog_WritingLock.h"
-#include "ui/creation/Widget_RandomName.h"
+#include "common/QxtGlobalShortcut.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "ui/shell/Dialog_Unlock.h"
 
+#include <QApplication>
 #include <QDebug>
-#include <QSettings>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
 
-bool CUiManager::openWritingLock(QWidget* parent)
+void CUiManager::initShell()
 {
-    if (isLocked()) {
-        showSuccess(tr("Currently locked"), 1000);
+    m_idleTimer = new QTimer(this);
+    m_idleTimer->setInterval(1000);
+    connect(m_idleTimer, &QTimer::timeout, this, [this]() { checkPwdLock(4); });
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installEventFilter(this);
+    if (canBuildWindows())
+        initBoosKey();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        // A task bar that moves or resizes changes what "filling the screen" means.
+        connect(screen, &QScreen::availableGeometryChanged, this, [this]() {
+            const QSharedPointer<QWidget> window = currentWindow();
+            if (window && !isFullScreen() && CPublicManager::instance()->userInfo.windowSize == 2)
+                setWindowSize();
+        });
+    }
+}
+
+Dialog_Unlock* CUiManager::unlockDialog() const
+{
+    return m_unlockDialog.data();
+}
+
+bool CUiManager::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)
+        m_idleSeconds = 0;
+    return QObject::eventFilter(watched, event);
+}
+
+bool CUiManager::isWindowHidden(const QSharedPointer<QWidget>& window) const
+{
+    return !window->isVisible();
+}
+
+bool CUiManager::checkPwdLock(int type)
+{
+    if (isLocked())
+        return false;
+    T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+    if ((conf.pwdLockType & type) == 0)
+        return false;
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
+        return false;
+
+    if (type == 4) {
+        // A window in the tray or hidden by the boss key does not count idle time.
+        if (isWindowHidden(window)) {
+            m_idleSeconds = 0;
+            return false;
+        }
+        ++m_idleSeconds;
+        if (m_idleSeconds < conf.pwdLockTime)
+            return false;
+        window->hide();
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (top->isVisible() && top != window.data() && top != m_unlockDialog.data())
+                top->hide();
+        }
+    } else if (type == 2) {
+        if (!isWindowHidden(window))
+            return false;
+    }
+
+    // A second occasion while the lock screen is up is absorbed.
+    if (m_unlockOpen)
+        return true;
+
+    if (!m_unlockDialog)
+        m_unlockDialog = new Dialog_Unlock(window.data());
+    QPointer<Dialog_Unlock> dialog = m_unlockDialog;
+    m_unlockOpen = true;
+    dialog->resetInput();
+    dialog->activateWindow();
+    const int result = dialog->exec();
+    const int kind = dialog ? dialog->resultKind() : 1;
+    const bool accepted = dialog && result == QDialog::Accepted && kind == 0;
+
+    if (kind == 2) {
+        conf.pwdLockPwd = T_SystemConf().pwdLockPwd;
+        conf.pwdLockType = 0;
+        conf.pwdLockTime = 0;
+        CJobManager::instance()->author_logout();
+        logout();
+    }
+    m_unlockOpen = false;
+
+    if (accepted && type == 4) {
+        if (const QSharedPointer<QWidget> current = currentWindow()) {
+            current->setWindowState((current->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            current->show();
+        }
+        m_idleSeconds = 0;
+    }
+    return !accepted;
+}
+
+bool CUiManager::runStartLock()
+{
+    T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+    if (conf.pwdLockType == 0)
+        return true;
+    if (!canBuildWindows()) {
+        // No screen to ask on: a data-only process cannot be unlocked.
+        qDebug() << "start lock: no windows in this process; the start stops here";
         return false;
     }
-    Dialog_WritingLock dialog(parent);
-    if (dialog.exec() != QDialog::Accepted)
+    Dialog_Unlock dialog(nullptr);
+    m_unlockOpen = true;
+    dialog.exec();
+    m_unlockOpen = false;
+    const int kind = dialog.resultKind();
+    if (kind == 0)
+        return true;
+    if (kind == 2) {
+        conf.pwdLockPwd = T_SystemConf().pwdLockPwd;
+        conf.pwdLockType = 0;
+        conf.pwdLockTime = 0;
+        CJobManager::instance()->author_logout();
+        logout();
         return false;
-    setWritingLock(true, true);
-    return true;
-}
-
-bool CUiManager::runRebootDialog(QWidget* parent)
-{
-    saveChapter();
-    Dialog_Reboot dialog(parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    return PowerCommands(m_powerRunner).run(dialog.checkedId());
-}
-
-void CUiManager::setPowerRunner(const std::function<bool(const QString&, const QStringList&)>& runner)
-{
-    m_powerRunner = runner;
-}
-
-Widget_RandomName* CUiManager::showRandomNames(QWidget* parent)
-{
-    if (!m_randomNames)
-        m_randomNames = new Widget_RandomName(parent);
-    m_randomNames->show();
-    m_randomNames->raise();
-    return m_randomNames;
-}
-
-void CUiManager::applyLockStartUp(bool on)
-{
-    QSettings settings(m_settingsFile.isEmpty() ? ProgramPath::settingsFile() : m_settingsFile, QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("system"));
-    const QString key = QStringLiteral("exeAuto");
-    if (on)
-        settings.setValue(key, 1);
-    else if (!settings.childKeys().contains(key))
-        settings.setValue(key, 0);
-    settings.endGroup();
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        qWarning() << "could not write the start-up setting to" << settings.fileName();
+    }
+    QTimer::singleShot(500, this, &CUiManager::saveAndQuit);
+    return false;
 }

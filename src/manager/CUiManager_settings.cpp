@@ -25,53 +25,6 @@ QString CUiManager::settingFilePath()
     return appDirPath() + QStringLiteral("/data/config/setting.ini");
 }
 
-bool CUiManager::isExeAuto() const
-{
-    QSettings settings(settingFilePath(), QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("system"));
-    if (!settings.contains(QStringLiteral("exeAuto")))
-        return false;
-    bool ok = false;
-    const int value = settings.value(QStringLiteral("exeAuto")).toInt(&ok);
-    return ok && value == 1;
-}
-
-void CUiManager::setExeAuto(bool on)
-{
-    // QSettings writes through a temporary file and a rename, so an
-    // interrupted write never leaves a truncated settings file behind.
-    QSettings settings(settingFilePath(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("system/exeAuto"), on ? 1 : 0);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        qWarning() << "setting.ini could not be written:" << settingFilePath();
-}
-
-bool CUiManager::setBoosKey(const QString& keyText)
-{
-    if (m_bossNativeKey != 0) {
-        GlobalHotKey::unregisterShortCut(m_bossNativeKey, m_bossNativeMods);
-        m_bossNativeKey = 0;
-        m_bossNativeMods = 0;
-    }
-    const QKeySequence sequence(keyText, QKeySequence::PortableText);
-    bool ok = false;
-    if (sequence.count() == 1 && GlobalHotKey::isAvailable()) {
-        const int combined = sequence[0];
-        const auto key = Qt::Key(combined & ~int(Qt::KeyboardModifierMask));
-        const auto mods = Qt::KeyboardModifiers(combined & int(Qt::KeyboardModifierMask));
-        const quint32 nativeKey = GlobalHotKey::nativeKeycode(key);
-        const quint32 nativeMods = GlobalHotKey::nativeModifiers(mods);
-        ok = GlobalHotKey::registerShortCut(nativeKey, nativeMods);
-        if (ok) {
-            m_bossNativeKey = nativeKey;
-            m_bossNativeMods = nativeMods;
-        }
-    }
-    qDebug() << "setShortcut:" << keyText << ok;
-    return ok;
-}
-
 int CUiManager::runLockPwdDialog(int mode, QWidget* parent, QString* newPassword)
 {
     Q_UNUSED(parent)

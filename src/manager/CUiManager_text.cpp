@@ -1,5 +1,15 @@
 #include "CUiManager.h"
 
+#include "common/Utility.h"
+#include "db/CTessaneDb.h"
+#include "platform/ProgramPath.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QFile>
+#include <QSettings>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QStringList>
 
 void CUiManager::formatTextWith(const QString& text, QString& out, bool indent, bool blankLine)
@@ -24,4 +34,28 @@ void CUiManager::formatTextWith(const QString& text, QString& out, bool indent, 
         if (i < n - 1)
             out += QLatin1Char('\n');
     }
+}
+
+bool CUiManager::backupsDb()
+{
+    const QString source = getDbDir() + QStringLiteral("/wrt.db");
+    QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
+    QString folder = settings.value(QStringLiteral("system/backup")).toString();
+    if (folder.isEmpty())
+        folder = getBackupDir();
+    const QString target = folder + QLatin1Char('/')
+        + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss")) + QStringLiteral(".db");
+    // The database runs in WAL mode: committed pages may still sit in the
+    // -wal file, which a copy of the main file alone would miss.
+    CTessaneDb* db = CTessaneDb::instance();
+    if (db->isOpen()) {
+        QSqlQuery checkpoint = db->newQuery();
+        if (!checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")))
+            qWarning() << "backupsDb: checkpoint failed" << checkpoint.lastError().text();
+    }
+    // QFile::copy writes a temporary file beside the target and renames it,
+    // so a failed copy never leaves a partial backup; it never overwrites.
+    const bool ok = QFile::copy(source, target);
+    qDebug() << "bbbbbbbackupsDb" << source << target << ok;
+    return ok;
 }

@@ -6,6 +6,8 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/setting/Widget_Setting.h"
 
+#include "ui/shell/Widget_ThemeSettings.h"
+
 #include <QDebug>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -40,6 +42,13 @@ void Widget_Bookshelf_Content::showPage(int page)
     case 1:
         m_stack->setCurrentWidget(m_list);
         break;
+    case 7: {
+        auto* picker = new Widget_ThemeSettings(window());
+        picker->setAttribute(Qt::WA_DeleteOnClose);
+        picker->updateCheckedTheme();
+        picker->show();
+        break;
+    }
     case 2:
         // Built on first use; taking the stored boss key at sign-in is the
         // window manager's boss-key set-up, not this page's.
@@ -49,9 +58,8 @@ void Widget_Bookshelf_Content::showPage(int page)
         break;
     case 3:
     case 4:
-    case 7:
-        // Personal data (3), community page (4) and the theme
-        // picker (7) join the stack when their pages are built.
+        // Personal data (3) and the community page (4) join the stack
+        // when their pages are built.
         qDebug() << "bookshelf page" << page << "is not available";
         break;
     default:

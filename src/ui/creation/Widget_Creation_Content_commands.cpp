@@ -14,6 +14,8 @@
 
 #include "Widget_Creation_Bottom.h"
 
+#include "ui/shell/Widget_ThemeSettings.h"
+
 #include <QApplication>
 #include <QQuickWidget>
 #include <QClipboard>
@@ -58,11 +60,14 @@ void Widget_Creation_Content::customEvent(QEvent* event)
     case 1015: m_edit->undo(); break;
     case 1016: m_edit->redo(); break;
     case 1017: setTextCenter(); break;
-    case 1018:
-        // The theme picker belongs to the settings windows; the style is
-        // re-read so a theme changed elsewhere shows at once.
+    case 1018: {
+        auto* picker = new Widget_ThemeSettings(window());
+        picker->setAttribute(Qt::WA_DeleteOnClose);
+        picker->updateCheckedTheme();
+        picker->show();
         applyTextStyle();
         break;
+    }
     default: break;
     }
     if (id < 1008)

@@ -1,0 +1,57 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>CUiManager</name>
+    <message>
+        <source>Currently locked</source>
+        <translation>当前处于锁定状态</translation>
+    </message>
+    <message>
+        <source>Main Client</source>
+        <translation>主界面</translation>
+    </message>
+    <message>
+        <source>Quick</source>
+        <translation>退出</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_Unlock</name>
+    <message>
+        <source>coded lock</source>
+        <translation>密码锁</translation>
+    </message>
+    <message>
+        <source>wrong password</source>
+        <translation>密码错误</translation>
+    </message>
+    <message>
+        <source>Forget Password</source>
+        <translation>忘记密码锁</translation>
+    </message>
+    <message>
+        <source>log out of your account, reset the password.</source>
+        <translation>将退出当前账号，重新设置密码。</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>Widget_ThemeSettings</name>
+    <message>
+        <source>ThemeSetting</source>
+        <translation>主题设置</translation>
+    </message>
+    <message>
+        <source>Select image</source>
+        <translation>选择图片</translation>
+    </message>
+</context>
+</TS>

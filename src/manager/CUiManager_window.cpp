@@ -1,0 +1,230 @@
+// The window manager's shell: boss key, tray, window placement, themes and quitting.
+
+#include "CUiManager.h"
+
+#include "common/QxtGlobalShortcut.h"
+#include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "platform/ProgramPath.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/creation/Widget_Creation.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QDesktopWidget>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QSettings>
+#include <QSystemTrayIcon>
+#include <QTimer>
+
+void CUiManager::initBoosKey()
+{
+    if (!m_bossKey) {
+        m_bossKey = new QxtGlobalShortcut(this);
+        connect(m_bossKey, &QxtGlobalShortcut::activated, this, [this]() { toggleMainWindow(); });
+        connect(m_bossKey, &QxtGlobalShortcut::sig_globalKeyDown, this, &CUiManager::sig_GlobalKeyPressed);
+        // Typing counts as activity for the idle lock.
+        connect(m_bossKey, &QxtGlobalShortcut::sig_globalKeyDown, this, [this]() { m_idleSeconds = 0; });
+    }
+    setBoosKey(CPublicManager::instance()->userConf.systemConf.hideKey);
+}
+
+bool CUiManager::setBoosKey(const QString& key)
+{
+    if (!m_bossKey)
+        return false;
+    const bool ok = m_bossKey->setShortcut(QKeySequence(key));
+    qDebug() << "setShortcut:" << key << ok;
+    return ok;
+}
+
+void CUiManager::toggleMainWindow()
+{
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
+        return;
+    if (window->isVisible()) {
+        if (isLocked()) {
+            showMessage(tr("Currently locked"), 0, 1000);
+            return;
+        }
+        // No trace of the program stays on screen.
+        window->hide();
+        if (m_tray)
+            m_tray->hide();
+        return;
+    }
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    if (m_tray)
+        m_tray->show();
+}
+
+void CUiManager::initTray()
+{
+    if (m_tray)
+        return;
+    m_tray = new QSystemTrayIcon(QIcon(QStringLiteral(":/res/skin/logo.svg")), this);
+    m_tray->setToolTip(tr("Vellora"));
+    m_trayMenu = new QMenu();
+    m_trayMenu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    m_trayMenu->setAttribute(Qt::WA_TranslucentBackground);
+    m_trayMenu->setObjectName(QStringLiteral("trayMenu"));
+    m_trayMenu->addAction(tr("Main Client"), this, &CUiManager::showMainWindow);
+    m_trayMenu->addAction(tr("Quick"), this, [this]() {
+        // The writing lock keeps the author in the program.
+        if (!isLocked())
+            exitApp();
+    });
+    m_tray->setContextMenu(m_trayMenu);
+    connect(m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+            showMainWindow();
+    });
+    m_tray->setVisible(true);
+}
+
+void CUiManager::showMainWindow()
+{
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
+        return;
+    if (checkPwdLock(2))
+        return;
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    m_idleSeconds = 0;
+}
+
+void CUiManager::onDockClicked()
+{
+    qDebug() << "onDockClicked";
+    showMainWindow();
+}
+
+void CUiManager::setWindowSize()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QRect full = screen->geometry();
+    const int sizeMode = CPublicManager::instance()->userInfo.windowSize;
+    qDebug() << "setWindowSize" << available << full << sizeMode;
+    QWidget* window = nullptr;
+    if (m_mainMode == 0 && m_bookshelf)
+        window = m_bookshelf;
+    else if (m_mainMode == 1 && m_creation)
+        window = creationWidget();
+    if (!window)
+        return;
+    if (sizeMode == 2) {
+        // Without a task bar a window the size of the screen would be taken
+        // for a full-screen one; keep it two pixels short.
+        if (available == full)
+            window->setGeometry(0, 0, available.width(), available.height() - 2);
+        else
+            window->setGeometry(available);
+    } else if (sizeMode == 1) {
+        const QRect normal = window->property("CG").toRect();
+        if (normal.isValid())
+            window->setGeometry(normal);
+    }
+    if (window == m_bookshelf.data())
+        m_bookshelf->updateMargins();
+    else if (m_creation)
+        creationWindow()->updateFullScreenLayout();
+    window->show();
+}
+
+void CUiManager::closeWindow()
+{
+    if (isLocked()) {
+        showMessage(tr("Currently locked"), 0, 1000);
+        return;
+    }
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
+        return;
+    if (CPublicManager::instance()->userConf.systemConf.isTray == 0)
+        exitApp();
+    else
+        window->hide();
+}
+
+void CUiManager::saveAndQuit()
+{
+    if (m_mainMode == 1)
+        saveChapter();
+    CJobManager::instance()->saveUserData();
+    backupsDb();
+    QTimer::singleShot(100, qApp, &QCoreApplication::quit);
+}
+
+void CUiManager::exitApp()
+{
+    saveAndQuit();
+}
+
+void CUiManager::changeSkin(int type)
+{
+    CPublicManager* model = CPublicManager::instance();
+    model->userInfo.style = type;
+    if (!CTessaneDb::instance()->updateUser(model->userInfo))
+        qWarning() << "changeSkin: the user's style was not stored";
+    CQssManager::instance()->applyStyle(type);
+    emit sig_changeSkin();
+    if (m_bookshelf)
+        m_bookshelf->changeSkin();
+    if (m_creation)
+        creationWindow()->changeSkin();
+}
+
+int CUiManager::skinIconIndex()
+{
+    const int type = CQssManager::instance()->currentStyleType();
+    if (type == 1 || type == 8 || type == 16)
+        return 0;
+    if (type & 2)
+        return 1;
+    if (type == 4)
+        return 2;
+    return 0;
+}
+
+void CUiManager::centerWidget(QWidget* w, QWidget* over)
+{
+    if (!w)
+        return;
+    if (over) {
+        w->move((over->width() - w->width()) / 2, (over->height() - w->height()) / 2);
+        return;
+    }
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (!window)
+        return;
+    w->move((window->width() - w->width()) / 2 + window->x(),
+            (window->height() - w->height()) / 2 + window->y());
+}
+
+bool CUiManager::isExeAuto()
+{
+    QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("system"));
+    return settings.childKeys().contains(QStringLiteral("exeAuto"))
+        && settings.value(QStringLiteral("exeAuto")).toInt() == 1;
+}
+
+void CUiManager::setExeAuto(bool on)
+{
+    QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("system/exeAuto"), on ? 1 : 0);
+    settings.sync();
+}

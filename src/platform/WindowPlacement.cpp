@@ -1,0 +1,24 @@
+#include "WindowPlacement.h"
+
+#include <QWidget>
+#include <QWindow>
+
+bool WindowPlacement::setAlwaysOnTop(QWidget* window, bool on)
+{
+    if (!window)
+        return false;
+    // Changing the flag on a QWidget hides it and creates a new native
+    // window; on the QWindow the flag goes to the existing one in place.
+    if (QWindow* handle = window->windowHandle()) {
+        const Qt::WindowFlags flags = handle->flags();
+        handle->setFlags(on ? flags | Qt::WindowStaysOnTopHint : flags & ~Qt::WindowStaysOnTopHint);
+        if (window->isVisible())
+            handle->raise();
+        return true;
+    }
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible)
+        window->show();
+    return false;
+}

@@ -1,0 +1,206 @@
+#include "ShellHelpers.h"
+
+#include "manager/CJobManager.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/common/BkMessageBox.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/shell/Dialog_Unlock.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+class AppLockTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        CPublicManager::instance()->userConf.writeLock.lockType = 0;
+    }
+
+    void startLockRefusesAWrongPasswordThenOpensTheBookshelf()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(1, 30, QStringLiteral("Ab12")));
+        QString errorAfterWrongTry;
+        ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+                                                 d->lineEditPwd()->setText(QStringLiteral("ab12"));
+                                                 QTest::mouseClick(d->btnConfirm(), Qt::LeftButton);
+                                                 errorAfterWrongTry = d->labelError()->text();
+                                                 // Case matters and nothing is trimmed.
+                                                 d->lineEditPwd()->setText(QStringLiteral("Ab12"));
+                                                 QTest::keyClick(d->lineEditPwd(), Qt::Key_Return);
+                                             }});
+        QVERIFY(fixture.start());
+        QCOMPARE(answer.done(), 1);
+        QCOMPARE(errorAfterWrongTry, QStringLiteral("wrong password"));
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->bookshelf());
+        QVERIFY(ui->bookshelf()->isVisible());
+        QVERIFY(ui->idleTimer()->isActive());
+        QCOMPARE(ui->idleSeconds(), 0);
+    }
+
+    void startLockForgotClearsTheLockAndSignsOut()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(7, 30, QStringLiteral("pw")));
+        ModalAnswerer<Dialog_Unlock> unlock({[](Dialog_Unlock* d) { d->btnForgotPwd()->click(); }});
+        ModalAnswerer<BkMessageBox> confirm({[](BkMessageBox* box) { box->textButtons().value(0)->click(); }});
+        QVERIFY(fixture.start());
+        QCOMPARE(confirm.done(), 1);
+        CUiManager* ui = CUiManager::instance();
+        QCOMPARE(ui->signInState(), 2);
+        QVERIFY(ui->loginDialog());
+        QVERIFY(!ui->idleTimer()->isActive());
+        // The lock is off in the stored settings too, so the next start does not ask.
+        TS_Author_Info user;
+        T_UserConf conf;
+        QVERIFY(CTessaneDb::instance()->getUserData(StandinServer::demoUid(), user, conf));
+        QCOMPARE(conf.systemConf.pwdLockType, 0);
+        QCOMPARE(conf.systemConf.pwdLockTime, 0);
+        QCOMPARE(conf.systemConf.pwdLockPwd, T_SystemConf().pwdLockPwd);
+        ui->loginDialog()->hide();
+    }
+
+    void idleLockHidesEveryWindowUntilUnlocked()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(4, 2, QStringLiteral("idle")));
+        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")));
+        CUiManager* ui = CUiManager::instance();
+        QPointer<Widget_Bookshelf> shelf = ui->bookshelf();
+        QVERIFY(shelf && shelf->isVisible());
+        QWidget floating;
+        floating.show();
+
+        bool shelfHiddenWhileAsked = false;
+        bool floatingHiddenWhileAsked = false;
+        ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+            shelfHiddenWhileAsked = !shelf->isVisible();
+            floatingHiddenWhileAsked = !floating.isVisible();
+            d->lineEditPwd()->setText(QStringLiteral("idle"));
+            d->btnConfirm()->click();
+        }});
+        QTRY_COMPARE_WITH_TIMEOUT(answer.done(), 1, 15000);
+        QVERIFY(shelfHiddenWhileAsked);
+        QVERIFY(floatingHiddenWhileAsked);
+        QTRY_VERIFY(shelf->isVisible());
+        QVERIFY(!floating.isVisible());
+        QVERIFY(!ui->isUnlockDialogOpen());
+    }
+
+    void mouseActivityKeepsTheIdleLockAway()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(4, 30, QStringLiteral("idle")));
+        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")));
+        CUiManager* ui = CUiManager::instance();
+        ui->idleTimer()->stop();
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(!ui->checkPwdLock(4));
+        QCOMPARE(ui->idleSeconds(), 5);
+        QTest::mouseMove(ui->bookshelf(), QPoint(10, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(ui->bookshelf(), &move);
+        QCOMPARE(ui->idleSeconds(), 0);
+    }
+
+    void aHiddenWindowNeverIdleLocksAndAsksWhenShownAgain()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(6, 1, QStringLiteral("back"), 1));
+        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("back")));
+        CUiManager* ui = CUiManager::instance();
+        ui->idleTimer()->stop();
+        ui->closeWindow();
+        QVERIFY(!ui->bookshelf()->isVisible());
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!ui->checkPwdLock(4));
+        QCOMPARE(ui->idleSeconds(), 0);
+
+        QString errorAfterWrongTry;
+        ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+            d->lineEditPwd()->setText(QStringLiteral("bacK"));
+            d->btnConfirm()->click();
+            errorAfterWrongTry = d->labelError()->text();
+            d->lineEditPwd()->setText(QStringLiteral("back"));
+            d->btnConfirm()->click();
+        }});
+        ui->showMainWindow();
+        QCOMPARE(answer.done(), 1);
+        QCOMPARE(errorAfterWrongTry, QStringLiteral("wrong password"));
+        QVERIFY(ui->bookshelf()->isVisible());
+    }
+
+    void closingTheLockScreenKeepsTheWindowHidden()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(2, 30, QStringLiteral("x"), 1));
+        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("x")));
+        CUiManager* ui = CUiManager::instance();
+        ui->closeWindow();
+        ModalAnswerer<Dialog_Unlock> answer({[](Dialog_Unlock* d) { d->btnClose()->click(); }});
+        ui->showMainWindow();
+        QCOMPARE(answer.done(), 1);
+        QVERIFY(!ui->bookshelf()->isVisible());
+        QCOMPARE(ui->signInState(), 1);
+    }
+
+    void theWritingLockSilencesEveryOccasion()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(6, 1, QStringLiteral("x"), 1));
+        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("x")));
+        CUiManager* ui = CUiManager::instance();
+        ui->idleTimer()->stop();
+        CPublicManager::instance()->userConf.writeLock.lockType = 1;
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!ui->checkPwdLock(4));
+        QVERIFY(ui->bookshelf()->isVisible());
+        ui->bookshelf()->hide();
+        QVERIFY(!ui->checkPwdLock(2));
+        QVERIFY(!ui->isUnlockDialogOpen());
+        CPublicManager::instance()->userConf.writeLock.lockType = 0;
+    }
+
+    void escapeDoesNotDismissTheLockScreen()
+    {
+        CPublicManager::instance()->userConf.systemConf.pwdLockPwd = QStringLiteral("esc");
+        Dialog_Unlock dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClick(&dialog, Qt::Key_Escape);
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.resultKind(), 1);
+        QVERIFY(!dialog.btnConfirm()->isEnabled());
+        dialog.lineEditPwd()->setText(QStringLiteral("esc"));
+        QVERIFY(dialog.btnConfirm()->isEnabled());
+        const QString shot = QDir::tempPath() + QStringLiteral("/shell_unlock.png");
+        QVERIFY(dialog.grab().save(shot));
+        qInfo() << "unlock dialog screenshot:" << shot;
+        QTest::keyClick(dialog.lineEditPwd(), Qt::Key_Return);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.resultKind(), 0);
+    }
+};
+
+int runAppLockTests(int argc, char** argv)
+{
+    AppLockTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_AppLock.moc"

@@ -1,0 +1,250 @@
+#include "ShellHelpers.h"
+
+#include "common/Utility.h"
+#include "manager/CJobManager.h"
+#include "manager/CQssManager.h"
+#include "platform/ProgramPath.h"
+#include "ui/shell/ThemeButton.h"
+#include "ui/shell/Widget_ThemeSettings.h"
+
+#include <QButtonGroup>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+class ThemeAndTextTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        CQssManager* qss = CQssManager::instance();
+        qss->setQssStyle(1, QStringLiteral(":/res/qss/light.qss"));
+        qss->setQssStyle(2, QStringLiteral(":/res/qss/dark.qss"));
+        qss->setQssStyle(4, QStringLiteral(":/res/qss/green.qss"));
+        qss->setQssStyle(8, QStringLiteral(":/res/qss/kraft.qss"));
+        qss->setQssStyle(16, QStringLiteral(":/res/qss/custom.qss"));
+        QVERIFY(m_fixture.seed());
+        QVERIFY(m_fixture.start());
+        CUiManager::instance()->idleTimer()->stop();
+    }
+
+    void changeSkinAppliesTheSheetAndStoresTheStyle()
+    {
+        CUiManager* ui = CUiManager::instance();
+        QSignalSpy skinned(ui, &CUiManager::sig_changeSkin);
+        ui->changeSkin(4);
+        QCOMPARE(skinned.count(), 1);
+        QCOMPARE(CQssManager::instance()->currentStyleType(), 4);
+        QCOMPARE(CUiManager::skinIconIndex(), 2);
+        const QString greenSheet = qApp->styleSheet();
+        QVERIFY(!greenSheet.isEmpty());
+        ui->changeSkin(6);
+        QCOMPARE(CUiManager::skinIconIndex(), 1);
+        QVERIFY(qApp->styleSheet() != greenSheet);
+        TS_Author_Info user;
+        T_UserConf conf;
+        QVERIFY(CTessaneDb::instance()->getUserData(StandinServer::demoUid(), user, conf));
+        QCOMPARE(user.style, 6);
+        ui->changeSkin(1);
+        QCOMPARE(CUiManager::skinIconIndex(), 0);
+    }
+
+    void darkTileAddsTheDarkBitAndLightReplacesIt()
+    {
+        CUiManager::instance()->changeSkin(4);
+        Widget_ThemeSettings picker;
+        picker.updateCheckedTheme();
+        QVERIFY(picker.btnThemeGreen()->isChecked());
+        QVERIFY(picker.btnThemeGeek()->isHidden());
+        QTest::mouseClick(picker.btnThemeBlack(), Qt::LeftButton);
+        QCOMPARE(CPublicManager::instance()->userInfo.style, 6);
+        QCOMPARE(CQssManager::instance()->currentStyleType(), 6);
+        QVERIFY(picker.btnThemeBlack()->isChecked());
+        QTest::mouseClick(picker.btnThemeWhite(), Qt::LeftButton);
+        QCOMPARE(CPublicManager::instance()->userInfo.style, 1);
+        QVERIFY(picker.btnThemeWhite()->isChecked());
+        QVERIFY(!picker.btnThemeBlack()->isChecked());
+    }
+
+    void storedStylesMarkTheirTile()
+    {
+        CPublicManager::instance()->userInfo.style = 18;
+        {
+            Widget_ThemeSettings picker;
+            picker.updateCheckedTheme();
+            QVERIFY(picker.btnThemeBlack()->isChecked());
+        }
+        CPublicManager::instance()->userInfo.style = 16;
+        Widget_ThemeSettings picker;
+        picker.updateCheckedTheme();
+        for (QAbstractButton* tile : picker.buttonGroup()->buttons())
+            QVERIFY(!tile->isChecked());
+        CPublicManager::instance()->userInfo.style = 1;
+    }
+
+    void pickerScreenshot()
+    {
+        CUiManager::instance()->changeSkin(4);
+        Widget_ThemeSettings picker;
+        picker.updateCheckedTheme();
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&picker));
+        const QString shot = QDir::tempPath() + QStringLiteral("/shell_theme_picker.png");
+        QVERIFY(picker.grab().save(shot));
+        qInfo() << "theme picker screenshot:" << shot;
+        CUiManager::instance()->changeSkin(1);
+    }
+
+    void customPictureIsCopiedAndNoTileStaysMarked()
+    {
+        QTemporaryDir dir;
+        const QString picture = dir.filePath(QStringLiteral("mine.jpg"));
+        QFile source(picture);
+        QVERIFY(source.open(QIODevice::WriteOnly));
+        source.write("not really a jpeg, copied byte for byte");
+        source.close();
+        CUiManager::instance()->changeSkin(1);
+        Widget_ThemeSettings picker;
+        picker.updateCheckedTheme();
+        QVERIFY(picker.btnThemeWhite()->isChecked());
+        picker.chooseCustomImage(picture);
+        QCOMPARE(CPublicManager::instance()->userInfo.style, 16);
+        QFile stored(appDirPath() + QStringLiteral("/data/img/theme.png"));
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), QByteArray("not really a jpeg, copied byte for byte"));
+        QVERIFY(!picker.btnThemeWhite()->isChecked());
+        // A picture that cannot be read leaves the old one in place.
+        picker.chooseCustomImage(dir.filePath(QStringLiteral("missing.png")));
+        stored.close();
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), QByteArray("not really a jpeg, copied byte for byte"));
+        stored.close();
+        stored.remove();
+        CUiManager::instance()->changeSkin(1);
+    }
+
+    void formatTextWithCollapsesEmptyLines()
+    {
+        const QChar ideo(0x3000);
+        QString out;
+        CUiManager::formatTextWith(QStringLiteral("a\n\n\nb"), out, true, false);
+        QCOMPARE(out, QString(2, ideo) + QStringLiteral("a\n") + QString(2, ideo) + QStringLiteral("b"));
+        CUiManager::formatTextWith(QStringLiteral("a\r\n\r\nb"), out, false, true);
+        QCOMPARE(out, QStringLiteral("a\n\nb"));
+        // Paragraphs keep their spaces; a trailing break stays.
+        CUiManager::formatTextWith(QStringLiteral(" a \n"), out, false, false);
+        QCOMPARE(out, QStringLiteral(" a \n"));
+        CUiManager::formatTextWith(QString(), out, true, true);
+        QVERIFY(out.isEmpty());
+    }
+
+    void backupCopiesTheDatabaseOncePerSecond()
+    {
+        QTemporaryDir folder;
+        const QString ini = ProgramPath::settingsFile();
+        QSettings settings(ini, QSettings::IniFormat);
+        const QVariant previous = settings.value(QStringLiteral("system/backup"));
+        settings.setValue(QStringLiteral("system/backup"), folder.path());
+        settings.sync();
+
+        QString source = getDbDir() + QStringLiteral("/wrt.db");
+        QFile db(source);
+        const bool hadDb = db.exists();
+        if (!hadDb) {
+            QVERIFY(db.open(QIODevice::WriteOnly));
+            db.write("sqlite stand-in bytes");
+            db.close();
+        }
+        // Two quits within one second: the second copy must not overwrite the first.
+        const QString format = QStringLiteral("yyyy-MM-dd-hh-mm-ss");
+        const QString before = QDateTime::currentDateTime().toString(format);
+        const bool first = CUiManager::backupsDb();
+        const bool second = CUiManager::backupsDb();
+        if (before == QDateTime::currentDateTime().toString(format)) {
+            QVERIFY(!second);
+            QCOMPARE(QDir(folder.path()).entryList(QDir::Files).size(), 1);
+        }
+        QVERIFY(first);
+        const QStringList files = QDir(folder.path()).entryList(QDir::Files);
+        QVERIFY(!files.isEmpty());
+        QVERIFY(files.first().endsWith(QStringLiteral(".db")));
+        QFile copy(folder.filePath(files.first()));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QVERIFY(db.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), db.readAll());
+        db.close();
+
+        // A folder that cannot be written: the copy fails and nothing is left behind.
+        settings.setValue(QStringLiteral("system/backup"), folder.filePath(QStringLiteral("missing/deeper")));
+        settings.sync();
+        QVERIFY(!CUiManager::backupsDb());
+        if (!hadDb)
+            db.remove();
+        if (previous.isValid())
+            settings.setValue(QStringLiteral("system/backup"), previous);
+        else
+            settings.remove(QStringLiteral("system/backup"));
+        settings.sync();
+    }
+
+    void backupHoldsWhatIsStillInTheWriteAheadLog()
+    {
+        QTemporaryDir folder;
+        QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
+        const QVariant previous = settings.value(QStringLiteral("system/backup"));
+        settings.setValue(QStringLiteral("system/backup"), folder.path());
+        settings.sync();
+
+        CJobManager::instance()->close();
+        const QString live = getDbDir() + QStringLiteral("/wrt.db");
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(live + QLatin1String(suffix));
+        CTessaneDb* db = CTessaneDb::instance();
+        QVERIFY(db->init(live, m_fixture.programDbDir()));
+        QSqlQuery query = db->newQuery();
+        QVERIFY(query.exec(QStringLiteral("create table backup_probe(x text);")));
+        QVERIFY(query.exec(QStringLiteral("insert into backup_probe values('kept');")));
+        QVERIFY(CUiManager::backupsDb());
+
+        const QStringList files = QDir(folder.path()).entryList(QDir::Files);
+        QCOMPARE(files.size(), 1);
+        {
+            QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("backup_probe"));
+            copy.setDatabaseName(folder.filePath(files.first()));
+            QVERIFY(copy.open());
+            QSqlQuery read(copy);
+            QVERIFY(read.exec(QStringLiteral("select x from backup_probe;")));
+            QVERIFY(read.next());
+            QCOMPARE(read.value(0).toString(), QStringLiteral("kept"));
+            copy.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("backup_probe"));
+        db->close();
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(live + QLatin1String(suffix));
+        if (previous.isValid())
+            settings.setValue(QStringLiteral("system/backup"), previous);
+        else
+            settings.remove(QStringLiteral("system/backup"));
+        settings.sync();
+    }
+
+private:
+    JobsFixture m_fixture;
+};
+
+int runThemeAndTextTests(int argc, char** argv)
+{
+    ThemeAndTextTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ThemeAndText.moc"
