@@ -28,13 +28,6 @@
     </message>
 </context>
 <context>
-    <name>CUiManager</name>
-    <message>
-        <source>Currently locked</source>
-        <translation>当前已锁定</translation>
-    </message>
-</context>
-<context>
     <name>CRandomNameDelegate</name>
     <message>
         <source>Copyed</source>
