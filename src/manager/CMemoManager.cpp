@@ -190,73 +190,64 @@ bool CMemoManager::recordEdit(TC_Memo_Edit& request, const QString& content, int
     return true;
 }
 
-bool CMemoManager::memoEditColor(TC_Memo_Edit& request)
+T_Memo* CMemoManager::applyEdit(TC_Memo_Edit& request, const char* what,
+                                T_Memo* (CPublicManager::*update)(const TC_Memo_Edit&))
 {
-    const int uid = m_model->userInfo.uid;
-    if (uid < 1)
-        return false;
+    if (m_model->userInfo.uid < 1)
+        return nullptr;
+    // Without the memo there are no server ids to send the edit with.
     T_Memo* memo = m_model->findMemoByLocalId(request.header.localMemoId);
     if (!memo) {
-        qWarning() << "memoEditColor: no memo" << request.header.localMemoId;
-        return false;
+        qWarning() << what << ": no memo" << request.header.localMemoId;
+        return nullptr;
     }
     const T_Memo before = *memo;
-    m_model->updateMemoColor(request);
+    (m_model->*update)(request);
     if (!storeOrRestore(memo, before))
+        return nullptr;
+    return memo;
+}
+
+void CMemoManager::fillEditIdentity(TC_Memo_Edit& request, const T_Memo* memo) const
+{
+    request.header.uid = m_model->userInfo.uid;
+    request.header.localMemoId = memo->localId;
+    request.header.memoId = memo->memoId;
+}
+
+bool CMemoManager::memoEditColor(TC_Memo_Edit& request)
+{
+    T_Memo* memo = applyEdit(request, "memoEditColor", &CPublicManager::updateMemoColor);
+    if (!memo)
         return false;
     if (fromServer(request.header))
         return true;
-    request.header.uid = uid;
-    request.header.localMemoId = memo->localId;
-    request.header.memoId = memo->memoId;
+    fillEditIdentity(request, memo);
     return recordEdit(request, request.color, JobType::MemoEditColor);
 }
 
 bool CMemoManager::memoEditContent(TC_Memo_Edit& request)
 {
-    const int uid = m_model->userInfo.uid;
-    if (uid < 1)
-        return false;
-    T_Memo* memo = m_model->findMemoByLocalId(request.header.localMemoId);
-    if (!memo) {
-        qWarning() << "memoEditContent: no memo" << request.header.localMemoId;
-        return false;
-    }
-    const T_Memo before = *memo;
-    m_model->updateMemoContent(request);
-    if (!storeOrRestore(memo, before))
+    T_Memo* memo = applyEdit(request, "memoEditContent", &CPublicManager::updateMemoContent);
+    if (!memo)
         return false;
     if (fromServer(request.header))
         return true;
-    request.header.uid = uid;
-    request.header.localMemoId = memo->localId;
-    request.header.memoId = memo->memoId;
+    fillEditIdentity(request, memo);
     request.contentChanged = true;
     return recordEdit(request, request.content, JobType::MemoEditContent);
 }
 
 bool CMemoManager::memoEditLocation(TC_Memo_Edit& request)
 {
-    const int uid = m_model->userInfo.uid;
-    if (uid < 1)
-        return false;
-    // Without the memo there are no server ids to send the place with.
-    T_Memo* memo = m_model->findMemoByLocalId(request.header.localMemoId);
-    if (!memo) {
-        qWarning() << "memoEditLocation: no memo" << request.header.localMemoId;
-        return false;
-    }
-    const T_Memo before = *memo;
-    m_model->updateMemoLocation(request);
-    if (!storeOrRestore(memo, before))
+    T_Memo* memo = applyEdit(request, "memoEditLocation", &CPublicManager::updateMemoLocation);
+    if (!memo)
         return false;
     request.bookId = memo->bookId;
     request.chapterId = memo->chapterId;
     if (fromServer(request.header))
         return true;
-    request.header.uid = uid;
-    request.header.localMemoId = memo->localId;
-    request.header.memoId = memo->memoId;
+    fillEditIdentity(request, memo);
     request.locationChanged = true;
     QJsonObject place;
     place.insert(QStringLiteral("bookId"), memo->bookId);

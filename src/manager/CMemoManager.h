@@ -51,6 +51,11 @@ private:
     // Writes the changed memo's row; on failure the memo gets its former
     // state back, so memory never holds what the file does not.
     bool storeOrRestore(T_Memo* memo, const T_Memo& before);
+    // The shared steps of an edit: the memo found, the model changed and the
+    // row written (the model put back when the write fails); null on failure.
+    T_Memo* applyEdit(TC_Memo_Edit& request, const char* what,
+                      T_Memo* (CPublicManager::*update)(const TC_Memo_Edit&));
+    void fillEditIdentity(TC_Memo_Edit& request, const T_Memo* memo) const;
     // Records the job of a local edit and sends it when the platform knows
     // the memo. The job table merges 3004-3006 into the pending 3007.
     bool recordEdit(TC_Memo_Edit& request, const QString& content, int sentType);
