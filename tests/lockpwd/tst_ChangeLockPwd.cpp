@@ -448,6 +448,9 @@ void ChangeLockPwdTest::screenshot()
 {
     QTemporaryDir dir;
     dir.setAutoRemove(false);
+    QFile sheet(QStringLiteral(":/res/qss/light.qss"));
+    QVERIFY(sheet.open(QIODevice::ReadOnly));
+    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
     for (int mode = 0; mode <= 2; ++mode) {
         Dialog_ChangeLockPwd d(mode);
         d.show();
@@ -460,6 +463,7 @@ void ChangeLockPwdTest::screenshot()
         QVERIFY(d.grab().save(file));
         qInfo("screenshot: %s", qPrintable(file));
     }
+    qApp->setStyleSheet(QString());
 }
 
 int runChangeLockPwdTests(int argc, char** argv)
