@@ -4,8 +4,10 @@
 #include "platform/GlobalHotKey.h"
 #include "remote/records/SystemRecords.h"
 #include "ui/setting/Dialog_UpdateOnline.h"
+#include "ui/shell/Dialog_ChangeLockPwd.h"
 
 #include <QDebug>
+#include <QDialog>
 #include <QKeySequence>
 #include <QSettings>
 #include <QWidget>
@@ -27,12 +29,13 @@ QString CUiManager::settingFilePath()
 
 int CUiManager::runLockPwdDialog(int mode, QWidget* parent, QString* newPassword)
 {
-    Q_UNUSED(parent)
-    Q_UNUSED(newPassword)
-    // The lock-password dialog belongs to the application lock; until it is
-    // wired here the request counts as cancelled, so no lock state changes.
-    qWarning() << "lock password dialog is not available, mode" << mode;
-    return 0;
+    Dialog_ChangeLockPwd dialog(mode, parent);
+    const int result = dialog.exec();
+    // Only setting or changing hands a password back; confirming leaves the
+    // caller's text untouched.
+    if (result == QDialog::Accepted && newPassword && mode != Dialog_ChangeLockPwd::Verify)
+        *newPassword = dialog.newPassword();
+    return result;
 }
 
 bool CUiManager::showUpdateOnline(const TS_UpdateOnline& info)

@@ -22,6 +22,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 T_SystemConf storedConf()
@@ -196,6 +197,11 @@ void SettingTest::lockStaysOffWhenItsPasswordDialogIsCancelled()
 {
     Widget_Setting page;
     auto* lock = child<QCheckBox>(&page, "checkBoxPwdLock");
+    // The password dialog runs modally; close it the way a user would.
+    QTimer::singleShot(0, &page, []() {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
     lock->click();
     QVERIFY(!lock->isChecked());
     QCOMPARE(CPublicManager::instance()->userConf.systemConf.pwdLockType, 0);
