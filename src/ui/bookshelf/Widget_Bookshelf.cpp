@@ -11,6 +11,7 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
+#include "ui/bookshelf/Dialog_UserInfo.h"
 #include "ui/common/CBkHeadButton.h"
 #include "ui/common/CIconButton.h"
 #include "ui/common/CPixmapContainer.h"
@@ -80,8 +81,10 @@ Widget_Bookshelf::Widget_Bookshelf(QWidget* parent)
 
     connect(m_group, &QButtonGroup::idClicked, this,
             [this](int id) { m_ui->setCurrentPage(pageOfButton(id)); });
-    connect(m_btnHead, &QPushButton::clicked, this,
-            []() { qDebug() << "user information dialog is not available"; });
+    connect(m_btnHead, &QPushButton::clicked, this, [this]() {
+        Dialog_UserInfo dialog(this);
+        dialog.exec();
+    });
     connect(m_btnMemo, &QPushButton::clicked, this, []() { qDebug() << "memo list is not available"; });
     connect(m_ui, &CUiManager::sig_UserNotice, this, [this](int status, int num) {
         if (status == 1)
