@@ -13,7 +13,9 @@ Dialog_BookImportRule::Dialog_BookImportRule(QWidget* parent)
     : BookDialogBase(QStringLiteral("Dialog_BookImportRule_Bg"), QSize(358, 546), parent)
 {
     setTitle(tr("Book Import Rule"));
+    titleBar()->setFixedHeight(px(46));
     content()->setSpacing(px(4));
+    content()->setContentsMargins(px(24), px(12), px(24), px(20));
 
     auto addLabel = [this](const char* name, const QString& text) {
         auto* label = new QLabel(text, this);
