@@ -95,7 +95,7 @@ private slots:
     void newPictureIsUploadedAlone();
     void pictureGoesBeforeTheProfile();
     void unloadablePictureShowsTheDefaultWhichIsNotUploaded();
-    void headPictureOfTheBookshelfOpensTheDialog();
+    void headPictureAndNicknameOfTheBookshelfOpenTheDialog();
 
     void importRulesEitherButtonGoesOnToTheFile();
     void importRulesClosedStopsTheImport();
@@ -161,7 +161,7 @@ void UserDialogsTest::nameAndSexAreSentStoredAndToasted()
     QCOMPARE(CPublicManager::instance()->userInfo.author_name, name);
     BookshelfTips* tips = m_fixture->shelf()->tips();
     QVERIFY(tips->isVisible());
-    QCOMPARE(tips->text(), QStringLiteral("User modified successfully"));
+    QCOMPARE(tips->text(), QCoreApplication::translate("Dialog_UserInfo", "User modified successfully"));
 }
 
 void UserDialogsTest::unsetGenderShowsNoChoiceAndStaysUnset()
@@ -222,7 +222,7 @@ void UserDialogsTest::newPictureIsUploadedAlone()
     QVERIFY(user.headimg.contains(QStringLiteral("/img/head_")));
     QVERIFY(user.localHeadImg != m_head);
     QVERIFY(!QImage(user.localHeadImg).isNull());
-    QCOMPARE(m_fixture->shelf()->tips()->text(), QStringLiteral("User modified successfully"));
+    QCOMPARE(m_fixture->shelf()->tips()->text(), QCoreApplication::translate("Dialog_UserInfo", "User modified successfully"));
 }
 
 void UserDialogsTest::pictureGoesBeforeTheProfile()
@@ -264,7 +264,7 @@ void UserDialogsTest::unloadablePictureShowsTheDefaultWhichIsNotUploaded()
     QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/uploadimg")).isEmpty());
 }
 
-void UserDialogsTest::headPictureOfTheBookshelfOpensTheDialog()
+void UserDialogsTest::headPictureAndNicknameOfTheBookshelfOpenTheDialog()
 {
     QString opened;
     onNextModal([&opened](QDialog* d) {
@@ -274,6 +274,14 @@ void UserDialogsTest::headPictureOfTheBookshelfOpensTheDialog()
     auto* head = m_fixture->shelf()->findChild<QPushButton*>(QStringLiteral("btnHeadImg"));
     QVERIFY(head);
     head->click();
+    QCOMPARE(opened, QStringLiteral("Dialog_UserInfo"));
+
+    opened.clear();
+    onNextModal([&opened](QDialog* d) {
+        opened = d->metaObject()->className();
+        d->reject();
+    });
+    QTest::mouseClick(m_fixture->shelf()->labelName(), Qt::LeftButton);
     QCOMPARE(opened, QStringLiteral("Dialog_UserInfo"));
 }
 
