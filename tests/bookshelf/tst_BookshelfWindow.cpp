@@ -52,6 +52,8 @@ struct ScriptedPrompts : Widget_BookShelfList::Prompts
         *c = cover;
         return accept;
     }
+    // The import rules are a notice the author always passes here.
+    bool askImportRule(QWidget*) override { return true; }
     QString askImportFile() override
     {
         ++asked;

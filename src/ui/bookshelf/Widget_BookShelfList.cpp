@@ -11,6 +11,7 @@
 #include "outline/COutlineController.h"
 #include "ui/bookshelf/CBookListDelegate.h"
 #include "ui/bookshelf/CBookListModel.h"
+#include "ui/bookshelf/Dialog_BookImportRule.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Dialog_CreateBook.h"
@@ -280,6 +281,8 @@ void Widget_BookShelfList::onImport()
         CUiManager::instance()->showTips(tr("importing book"), true, 1000);
         return;
     }
+    if (!m_prompts->askImportRule(this))
+        return;
     const QString path = m_prompts->askImportFile();
     if (path.isEmpty())
         return;
@@ -345,6 +348,12 @@ bool Widget_BookShelfList::Prompts::askBookInfo(QWidget* parent, QStringListMode
     dialog.setCoverModel(covers);
     dialog.loadBookInfo(book);
     return dialog.exec() == 1;
+}
+
+bool Widget_BookShelfList::Prompts::askImportRule(QWidget* parent)
+{
+    Dialog_BookImportRule dialog(parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 QString Widget_BookShelfList::Prompts::askImportFile()

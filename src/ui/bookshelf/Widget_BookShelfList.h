@@ -58,6 +58,8 @@ public:
         virtual bool askNewBook(QWidget* parent, QStringListModel* covers, bool outline, QString* name,
                                 QString* cover);
         virtual bool askBookInfo(QWidget* parent, QStringListModel* covers, T_Book* book);
+        // False when the author closed the import rules: no file is asked for.
+        virtual bool askImportRule(QWidget* parent);
         virtual QString askImportFile();
         virtual void showRecycleBin(QWidget* parent);
     };

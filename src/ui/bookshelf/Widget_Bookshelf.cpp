@@ -11,6 +11,7 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
+#include "ui/bookshelf/Dialog_UserInfo.h"
 #include "ui/common/CBkHeadButton.h"
 #include "ui/common/CIconButton.h"
 #include "ui/common/CPixmapContainer.h"
@@ -23,12 +24,34 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <functional>
+
 namespace {
+// The nickname opens the user information as the head picture does.
+class ClickFilter : public QObject
+{
+public:
+    ClickFilter(QObject* parent, std::function<void()> onClick) : QObject(parent), m_onClick(std::move(onClick)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease
+            && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            m_onClick();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
+
 // Page numbers the navigation buttons send, by their group id.
 int pageOfButton(int id)
 {
@@ -80,8 +103,13 @@ Widget_Bookshelf::Widget_Bookshelf(QWidget* parent)
 
     connect(m_group, &QButtonGroup::idClicked, this,
             [this](int id) { m_ui->setCurrentPage(pageOfButton(id)); });
-    connect(m_btnHead, &QPushButton::clicked, this,
-            []() { qDebug() << "user information dialog is not available"; });
+    const auto openUserInfo = [this]() {
+        Dialog_UserInfo dialog(this);
+        dialog.exec();
+    };
+    connect(m_btnHead, &QPushButton::clicked, this, openUserInfo);
+    m_labelName->setCursor(Qt::PointingHandCursor);
+    m_labelName->installEventFilter(new ClickFilter(m_labelName, openUserInfo));
     connect(m_btnMemo, &QPushButton::clicked, this, []() { qDebug() << "memo list is not available"; });
     connect(m_ui, &CUiManager::sig_UserNotice, this, [this](int status, int num) {
         if (status == 1)

@@ -1,0 +1,350 @@
+#include "BookshelfFixture.h"
+#include "JobsFixture.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_UserConf.h"
+#include "manager/CPublicManager.h"
+#include "remote/records/AccountRecords.h"
+#include "ui/bookshelf/BookshelfTips.h"
+#include "ui/bookshelf/Dialog_BookImportRule.h"
+#include "ui/bookshelf/Dialog_UserInfo.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/common/CBaseTitleBar.h"
+#include "ui/common/CBkHeadLabel.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+
+namespace {
+template <class T>
+T* child(QWidget* w, const char* name)
+{
+    return w->findChild<T*>(QLatin1String(name));
+}
+
+QJsonObject bodyOf(const QJsonValue& entry)
+{
+    return QJsonDocument::fromJson(entry.toObject().value(QStringLiteral("body")).toString().toUtf8()).object();
+}
+
+QString writePicture(const QString& path, const QColor& color)
+{
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(color);
+    return image.save(path) ? path : QString();
+}
+
+TS_Author_Info storedUser()
+{
+    TS_Author_Info user;
+    T_UserConf conf;
+    CTessaneDb::instance()->getUserData(StandinServer::demoUid(), user, conf);
+    return user;
+}
+
+// Acts on the next modal dialog once its event loop runs.
+void onNextModal(std::function<void(QDialog*)> act)
+{
+    QTimer::singleShot(0, qApp, [act]() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (dialog)
+            act(dialog);
+    });
+}
+
+// The real rules dialog; the file chooser is only counted.
+struct CountingPrompts : Widget_BookShelfList::Prompts
+{
+    int filesAsked = 0;
+    QString askImportFile() override
+    {
+        ++filesAsked;
+        return QString();
+    }
+};
+} // namespace
+
+class UserDialogsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void confirmingWithoutChangesSendsNothing();
+    void nameAndSexAreSentStoredAndToasted();
+    void unsetGenderShowsNoChoiceAndStaysUnset();
+    void nicknameIsLimitedAndRequired();
+    void newPictureIsUploadedAlone();
+    void pictureGoesBeforeTheProfile();
+    void unloadablePictureShowsTheDefaultWhichIsNotUploaded();
+    void headPictureAndNicknameOfTheBookshelfOpenTheDialog();
+
+    void importRulesEitherButtonGoesOnToTheFile();
+    void importRulesClosedStopsTheImport();
+    void importRulesExampleIsAReadOnlyChapter();
+
+    void screenshots();
+
+private:
+    BookshelfFixture* m_fixture = nullptr;
+    QTemporaryDir m_dir;
+    QString m_head;
+};
+
+void UserDialogsTest::init()
+{
+    m_fixture = new BookshelfFixture;
+    QVERIFY(m_fixture->ok());
+    m_head = writePicture(m_dir.filePath(QStringLiteral("head.png")), Qt::darkCyan);
+    QVERIFY(!m_head.isEmpty());
+    TS_Author_Info& user = CPublicManager::instance()->userInfo;
+    user.author_name = QStringLiteral("示例作者");
+    user.sex = QStringLiteral("M");
+    user.localHeadImg = m_head;
+    user.headimg.clear();
+}
+
+void UserDialogsTest::cleanup()
+{
+    delete m_fixture;
+    m_fixture = nullptr;
+}
+
+void UserDialogsTest::confirmingWithoutChangesSendsNothing()
+{
+    Dialog_UserInfo dialog;
+    QCOMPARE(child<QLineEdit>(&dialog, "lineEditName")->text(), QStringLiteral("示例作者"));
+    QVERIFY(child<QRadioButton>(&dialog, "radioButtonM")->isChecked());
+    QCOMPARE(child<QLabel>(&dialog, "label_Id")->text(), QString::number(StandinServer::demoUid()));
+    QCOMPARE(dialog.headImgPath(), m_head);
+    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor")).isEmpty());
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/uploadimg")).isEmpty());
+}
+
+void UserDialogsTest::nameAndSexAreSentStoredAndToasted()
+{
+    // Quotes and a placeholder reach the platform and the row untouched.
+    const QString name = QStringLiteral("他说\"%1\"'x'");
+    Dialog_UserInfo dialog;
+    child<QLineEdit>(&dialog, "lineEditName")->setText(name);
+    child<QRadioButton>(&dialog, "radioButtonW")->click();
+    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+
+    const QJsonArray sent = JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor"));
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(bodyOf(sent.at(0)).value(QStringLiteral("author_name")).toString(), name);
+    QCOMPARE(bodyOf(sent.at(0)).value(QStringLiteral("sex")).toString(), QStringLiteral("F"));
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/uploadimg")).isEmpty());
+    QCOMPARE(storedUser().author_name, name);
+    QCOMPARE(storedUser().sex, QStringLiteral("F"));
+    QCOMPARE(CPublicManager::instance()->userInfo.author_name, name);
+    BookshelfTips* tips = m_fixture->shelf()->tips();
+    QVERIFY(tips->isVisible());
+    QCOMPARE(tips->text(), QCoreApplication::translate("Dialog_UserInfo", "User modified successfully"));
+}
+
+void UserDialogsTest::unsetGenderShowsNoChoiceAndStaysUnset()
+{
+    CPublicManager::instance()->userInfo.sex = QStringLiteral("O");
+    Dialog_UserInfo dialog;
+    QVERIFY(!child<QRadioButton>(&dialog, "radioButtonM")->isChecked());
+    QVERIFY(!child<QRadioButton>(&dialog, "radioButtonW")->isChecked());
+    child<QLineEdit>(&dialog, "lineEditName")->setText(QStringLiteral("新名字"));
+    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+    const QJsonArray sent = JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor"));
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(bodyOf(sent.at(0)).value(QStringLiteral("sex")).toString(), QStringLiteral("O"));
+    QCOMPARE(storedUser().sex, QStringLiteral("O"));
+}
+
+void UserDialogsTest::nicknameIsLimitedAndRequired()
+{
+    Dialog_UserInfo dialog;
+    auto* edit = child<QLineEdit>(&dialog, "lineEditName");
+    auto* confirm = child<QPushButton>(&dialog, "btnConfirm");
+    edit->clear();
+    QVERIFY(!confirm->isEnabled());
+    QTest::keyClicks(edit, QStringLiteral("abcdefghijkl"));
+    QCOMPARE(edit->text(), QStringLiteral("abcdefghijk"));
+    QVERIFY(confirm->isEnabled());
+
+    // Cancelling sends nothing, whatever was typed.
+    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnCancel")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor")).isEmpty());
+    QCOMPARE(storedUser().author_name, QStringLiteral("示例作者"));
+}
+
+void UserDialogsTest::newPictureIsUploadedAlone()
+{
+    const QString picked = writePicture(m_dir.filePath(QStringLiteral("Picked.PNG")), Qt::red);
+    QFile file(picked);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+
+    Dialog_UserInfo dialog;
+    emit child<CBkHeadLabel>(&dialog, "labelHeadImg")->sigPath(picked);
+    QCOMPARE(dialog.headImgPath(), picked);
+    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+
+    const QJsonArray sent = JobsFixture::requestsTo(QStringLiteral("/author/uploadimg"));
+    QCOMPARE(sent.size(), 1);
+    const QString img = bodyOf(sent.at(0)).value(QStringLiteral("img")).toString();
+    // The picture's bytes, Base64 then percent-encoded as the platform takes it.
+    QCOMPARE(img, QStringLiteral("data:image/png;base64,")
+                      + QString::fromLatin1(QUrl::toPercentEncoding(QString::fromLatin1(bytes.toBase64()))));
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor")).isEmpty());
+    // The platform's address and a local copy are kept for the head picture.
+    const TS_Author_Info& user = CPublicManager::instance()->userInfo;
+    QVERIFY(user.headimg.contains(QStringLiteral("/img/head_")));
+    QVERIFY(user.localHeadImg != m_head);
+    QVERIFY(!QImage(user.localHeadImg).isNull());
+    QCOMPARE(m_fixture->shelf()->tips()->text(), QCoreApplication::translate("Dialog_UserInfo", "User modified successfully"));
+}
+
+void UserDialogsTest::pictureGoesBeforeTheProfile()
+{
+    const QString picked = writePicture(m_dir.filePath(QStringLiteral("second.jpg")), Qt::blue);
+    Dialog_UserInfo dialog;
+    emit child<CBkHeadLabel>(&dialog, "labelHeadImg")->sigPath(picked);
+    child<QLineEdit>(&dialog, "lineEditName")->setText(QStringLiteral("又一个"));
+    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+
+    QStringList order;
+    for (const QJsonValue& v : standin().journal()) {
+        const QString path = v.toObject().value(QStringLiteral("path")).toString();
+        if (path == QLatin1String("/author/uploadimg") || path == QLatin1String("/author/updateAuthor"))
+            order << path;
+    }
+    QCOMPARE(order, (QStringList{QStringLiteral("/author/uploadimg"), QStringLiteral("/author/updateAuthor")}));
+    QVERIFY(bodyOf(JobsFixture::requestsTo(QStringLiteral("/author/uploadimg")).at(0))
+                .value(QStringLiteral("img")).toString().startsWith(QLatin1String("data:image/jpg;base64,")));
+    QCOMPARE(storedUser().author_name, QStringLiteral("又一个"));
+}
+
+void UserDialogsTest::unloadablePictureShowsTheDefaultWhichIsNotUploaded()
+{
+    QFile broken(m_dir.filePath(QStringLiteral("broken.png")));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("not a picture");
+    broken.close();
+    CPublicManager::instance()->userInfo.localHeadImg = broken.fileName();
+    Dialog_UserInfo dialog;
+    QCOMPARE(dialog.headImgPath(), Dialog_UserInfo::defaultHeadImg());
+    QVERIFY(!child<CBkHeadLabel>(&dialog, "labelHeadImg")->pixmap(Qt::ReturnByValue).isNull());
+    // A path that is not a picture, chosen later, also falls back.
+    emit child<CBkHeadLabel>(&dialog, "labelHeadImg")->sigPath(broken.fileName());
+    QCOMPARE(dialog.headImgPath(), Dialog_UserInfo::defaultHeadImg());
+    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/uploadimg")).isEmpty());
+}
+
+void UserDialogsTest::headPictureAndNicknameOfTheBookshelfOpenTheDialog()
+{
+    QString opened;
+    onNextModal([&opened](QDialog* d) {
+        opened = d->metaObject()->className();
+        d->reject();
+    });
+    auto* head = m_fixture->shelf()->findChild<QPushButton*>(QStringLiteral("btnHeadImg"));
+    QVERIFY(head);
+    head->click();
+    QCOMPARE(opened, QStringLiteral("Dialog_UserInfo"));
+
+    opened.clear();
+    onNextModal([&opened](QDialog* d) {
+        opened = d->metaObject()->className();
+        d->reject();
+    });
+    QTest::mouseClick(m_fixture->shelf()->labelName(), Qt::LeftButton);
+    QCOMPARE(opened, QStringLiteral("Dialog_UserInfo"));
+}
+
+void UserDialogsTest::importRulesEitherButtonGoesOnToTheFile()
+{
+    CountingPrompts prompts;
+    Widget_BookShelfList* list = m_fixture->list();
+    list->setPrompts(&prompts);
+    QString seen;
+    for (const char* button : {"btnConfirm", "btnCancel"}) {
+        onNextModal([button, &seen](QDialog* d) {
+            seen = d->metaObject()->className();
+            child<QPushButton>(d, button)->click();
+        });
+        list->onImport();
+        QCOMPARE(seen, QStringLiteral("Dialog_BookImportRule"));
+    }
+    QCOMPARE(prompts.filesAsked, 2);
+    list->setPrompts(nullptr);
+}
+
+void UserDialogsTest::importRulesClosedStopsTheImport()
+{
+    CountingPrompts prompts;
+    Widget_BookShelfList* list = m_fixture->list();
+    list->setPrompts(&prompts);
+    onNextModal([](QDialog* d) { emit static_cast<Dialog_BookImportRule*>(d)->titleBar()->sig_close(); });
+    list->onImport();
+    QCOMPARE(prompts.filesAsked, 0);
+    list->setPrompts(nullptr);
+}
+
+void UserDialogsTest::importRulesExampleIsAReadOnlyChapter()
+{
+    Dialog_BookImportRule dialog;
+    auto* example = child<QTextEdit>(&dialog, "textEdit");
+    QVERIFY(!example->isEnabled());
+    QCOMPARE(example->document()->blockCount(), 6);
+    QCOMPARE(example->document()->findBlockByNumber(2).text(), QStringLiteral("第一卷 第二章"));
+    QCOMPARE(child<QLabel>(&dialog, "label_5")->text(), QStringLiteral("4、导入后全部内容归入一个章节"));
+    QCOMPARE(dialog.size(), QSize(358, 546));
+}
+
+void UserDialogsTest::screenshots()
+{
+    Dialog_UserInfo user;
+    user.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&user));
+    QTemporaryDir shots;
+    shots.setAutoRemove(false);
+    const QString dir = shots.path();
+    QVERIFY(user.grab().save(dir + QStringLiteral("/userinfo.png")));
+    Dialog_BookImportRule rules;
+    rules.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rules));
+    QVERIFY(rules.grab().save(dir + QStringLiteral("/importrule.png")));
+    qInfo() << "screenshots in" << dir;
+}
+
+int runUserDialogTests(int argc, char** argv)
+{
+    UserDialogsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_UserDialogs.moc"
