@@ -141,7 +141,8 @@ ApiResult Store::uploadImg(const ApiCall& call)
         return refuse(QStringLiteral("图片格式错误"));
     const QString suffix = img.mid(11, img.indexOf(QLatin1Char(';')) - 11);
     const QString name = QStringLiteral("head_%1.%2").arg(++m_nextId).arg(suffix);
-    m_images.insert(name, QByteArray::fromBase64(img.mid(comma + 1).toLatin1()));
+    // The client sends the Base64 percent-encoded ("/" as %2F, "+" as %2B).
+    m_images.insert(name, QByteArray::fromBase64(QByteArray::fromPercentEncoding(img.mid(comma + 1).toLatin1())));
     const QString url = m_baseUrl + QStringLiteral("/img/") + name;
     m_authors[call.uid].insert(QStringLiteral("headimg"), url);
     ApiResult result;

@@ -171,7 +171,7 @@ ApiResult Store::editBook(const ApiCall& call)
     if (cover.startsWith(QLatin1String("data:image/")) && comma > 0) {
         const QString suffix = cover.mid(11, cover.indexOf(QLatin1Char(';')) - 11);
         const QString name = QStringLiteral("cover_%1.%2").arg(++m_nextId).arg(suffix);
-        m_images.insert(name, QByteArray::fromBase64(cover.mid(comma + 1).toLatin1()));
+        m_images.insert(name, QByteArray::fromBase64(QByteArray::fromPercentEncoding(cover.mid(comma + 1).toLatin1())));
         book.insert(QStringLiteral("cover"), m_baseUrl + QStringLiteral("/img/") + name);
     }
     // The platform answers these members as text.
