@@ -2,6 +2,8 @@
 
 #include "remote/records/SystemRecords.h"
 
+#include "remote/T_Http_Custom.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -14,6 +16,7 @@ class CUiManager;
 class CUserJobManager;
 struct T_Book;
 struct T_Chapter;
+struct T_Volume;
 
 // The change feed: changes made to the author's data elsewhere. The pull
 // (job 3010) brings a list of items; they are applied one at a time, in the
@@ -82,6 +85,12 @@ private:
     Outcome dispatch(const T_SynchronizaTion_SynBookDataItem& item);
     void endPass(bool ok);
     int nextStep();
+    // Fills the identity of a change the feed applies through an owner: the
+    // object's ids and a new feed step (so nothing is recorded or sent back).
+    // The request's own fields (its job type) are left as they are.
+    void setBookStep(T_Http_Custom& header, const T_Book* book);
+    void setChapterStep(T_Http_Custom& header, const T_Book* book, const T_Chapter* chapter);
+    void setVolumeStep(T_Http_Custom& header, const T_Book* book, const T_Volume* volume);
 
     // Item handlers (CSynDataManager_items.cpp).
     Outcome execBookAdd(const T_SynchronizaTion_SynBookDataItem& item);

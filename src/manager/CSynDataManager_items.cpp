@@ -56,6 +56,29 @@ int now()
 
 }
 
+void CSynDataManager::setBookStep(T_Http_Custom& header, const T_Book* book)
+{
+    header.localBookId = book->localId;
+    header.bookId = book->bookId;
+    header.synStep = nextStep();
+}
+
+void CSynDataManager::setChapterStep(T_Http_Custom& header, const T_Book* book, const T_Chapter* chapter)
+{
+    setBookStep(header, book);
+    header.localChapterId = chapter->localId;
+    header.chapterId = chapter->chapterId;
+    header.localVolumeId = chapter->localVolumeId;
+    header.volumeId = chapter->volumeId;
+}
+
+void CSynDataManager::setVolumeStep(T_Http_Custom& header, const T_Book* book, const T_Volume* volume)
+{
+    setBookStep(header, book);
+    header.localVolumeId = volume->localId;
+    header.volumeId = volume->volumeId;
+}
+
 CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBookDataItem& item)
 {
     switch (item.changeType) {
@@ -211,13 +234,7 @@ CSynDataManager::Outcome CSynDataManager::execChapterRecycle(const T_Synchroniza
         return Outcome::Continue;
     // A recycled chapter keeps its text and its pending changes.
     TC_Chapter_Recycle request;
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.localChapterId = chapter->localId;
-    request.header.chapterId = chapter->chapterId;
-    request.header.localVolumeId = chapter->localVolumeId;
-    request.header.volumeId = chapter->volumeId;
-    request.header.synStep = nextStep();
+    setChapterStep(request.header, book, chapter);
     request.status = status;
     request.updateTime = now();
     return m_bookJobs->chapter_recycle(request, true) ? Outcome::Continue : Outcome::Fail;
@@ -238,13 +255,7 @@ CSynDataManager::Outcome CSynDataManager::execChapterDelete(const T_SynchronizaT
             return Outcome::Fail;
     }
     TC_Chapter_Delete request;
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.localChapterId = chapter->localId;
-    request.header.chapterId = chapter->chapterId;
-    request.header.localVolumeId = chapter->localVolumeId;
-    request.header.volumeId = chapter->volumeId;
-    request.header.synStep = nextStep();
+    setChapterStep(request.header, book, chapter);
     request.updateTime = now();
     if (CJobManager::instance()->chapter_delete(request))
         return Outcome::Continue;
@@ -502,9 +513,7 @@ CSynDataManager::Outcome CSynDataManager::execOutlineDelete(const T_SynchronizaT
     request.localBookId = book->localId;
     request.bookId = book->bookId;
     request.updateTime = now();
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.synStep = nextStep();
+    setBookStep(request.header, book);
     return m_bookJobs->outline_delete(request) ? Outcome::Continue : Outcome::Fail;
 }
 
@@ -549,11 +558,7 @@ CSynDataManager::Outcome CSynDataManager::execVolumeEidt(const T_SynchronizaTion
     if (name.isEmpty() || name == volume->volumeName)
         return Outcome::Continue;
     TC_Volume_Edit request;
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.localVolumeId = volume->localId;
-    request.header.volumeId = volume->volumeId;
-    request.header.synStep = nextStep();
+    setVolumeStep(request.header, book, volume);
     request.volumeName = name;
     request.updateTime = now();
     return m_bookJobs->volume_edit(request) ? Outcome::Continue : Outcome::Fail;
@@ -583,11 +588,7 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
     if ((type == 0 && volume->status == 0) || (type == 1 && volume->status != 0))
         return Outcome::Continue;
     TC_Volume_Delete request;
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.localVolumeId = volume->localId;
-    request.header.volumeId = volume->volumeId;
-    request.header.synStep = nextStep();
+    setVolumeStep(request.header, book, volume);
     request.type = type;
     request.updateTime = now();
     return m_bookJobs->volume_del_restore(request) ? Outcome::Continue : Outcome::Fail;
@@ -605,9 +606,7 @@ CSynDataManager::Outcome CSynDataManager::execBookDeleteHard(const T_Synchroniza
         return Outcome::Continue;
     }
     TC_Books_Delete_Hard request;
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.synStep = nextStep();
+    setBookStep(request.header, book);
     request.updateTime = now();
     return m_bookJobs->books_delete_hard(request, true) ? Outcome::Continue : Outcome::Fail;
 }
@@ -618,9 +617,7 @@ CSynDataManager::Outcome CSynDataManager::execBookRestore(const T_SynchronizaTio
     if (book == nullptr)
         return Outcome::Continue;
     TC_Books_Restore request;
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.synStep = nextStep();
+    setBookStep(request.header, book);
     request.updateTime = now();
     return m_bookJobs->books_restore(request, true) ? Outcome::Continue : Outcome::Fail;
 }
