@@ -1,6 +1,8 @@
 #include "common/DPIAdapter.h"
 #include "db/records/T_Chapter.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/CColorDialog.h"
 #include "ui/common/CIconButton.h"
 #include "ui/common/CPixmapContainer.h"
 #include "ui/common/CTabButton.h"
@@ -12,6 +14,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScopedPointer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -22,19 +26,15 @@ class TestCommonWidgets : public QObject
 private slots:
     void cleanup() { DPIAdapter::instance()->setScaleForTest(1.0); }
 
-    void titleBarCarriesSkinNames();
-    void titleBarCloseEmitsSigClose();
-    void titleBarMarginsFollowScale();
+    void skinSelectorsFindTheirWidgets_data();
+    void skinSelectorsFindTheirWidgets();
+
     void titleBarSmallButtonsMaximiseRestoreAndClose();
 
     void tabShowsCloseButtonOnHover();
-    void tabSeparatorFollowsCheckAndLine();
     void tabElidesLongChapterName();
-    void tabCurrentItemChecksAndShows();
 
     void badgeClampsAndWidens();
-    void badgeAndIconFollowScale();
-    void iconFollowsButtonCheck();
 
     void backgroundCutsTheLongSide();
     void unreadableBackgroundKeepsOldPicture();
@@ -44,52 +44,50 @@ private slots:
     void cutTextStaysPlain();
     void counterShowsLengthOfMaximum();
 
-    void fontColorBarTakesColourAndScale();
+    void fontColourIsUsedAsItStands();
 };
 
-void TestCommonWidgets::titleBarCarriesSkinNames()
+void TestCommonWidgets::skinSelectorsFindTheirWidgets_data()
 {
-    CBaseTitleBar bar;
-    QCOMPARE(bar.objectName(), QStringLiteral("CBaseTitleBar"));
-    QVERIFY(bar.findChild<QWidget*>(QStringLiteral("CommonWidgetTitle")));
-    QVERIFY(bar.findChild<QLabel*>(QStringLiteral("CommonLabelTitle")));
-    auto* close = bar.findChild<QPushButton*>(QStringLiteral("btn_close_popup"));
-    QVERIFY(close);
-    QCOMPARE(close->size(), QSize(20, 20));
-    QVERIFY(close->isFlat());
-    QCOMPARE(close->cursor().shape(), Qt::PointingHandCursor);
-    for (const char* name : {"btnCloseMac", "btnMinMac", "btnMaxMac"}) {
-        auto* b = bar.findChild<QPushButton*>(QString::fromLatin1(name));
-        QVERIFY(b);
-        QVERIFY(b->isHidden());
-        QCOMPARE(b->size(), QSize(12, 12));
+    QTest::addColumn<QString>("widget");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("title bar") << QStringLiteral("title")
+        << QStringList{"CommonWidgetTitle", "CommonLabelTitle", "btn_close_popup", "btnCloseMac", "btnMinMac", "btnMaxMac"};
+    QTest::newRow("tab") << QStringLiteral("tab") << QStringList{"TabButton", "TabCloseBtn", "TabLine"};
+    QTest::newRow("message box") << QStringLiteral("box")
+        << QStringList{"BkMessageBox", "MessageBoxBg", "widgetContent", "btnConfirm", "btnCancel"};
+    QTest::newRow("colour dialog") << QStringLiteral("colour") << QStringList{"CommonWidgetBg", "btnConfirm", "btnRe"};
+}
+
+// Every skin selects these widgets by name: a name changed on either side
+// leaves the widget unstyled in every theme.
+void TestCommonWidgets::skinSelectorsFindTheirWidgets()
+{
+    QFETCH(QString, widget);
+    QFETCH(QStringList, names);
+    QScopedPointer<QWidget> w;
+    if (widget == QLatin1String("title"))
+        w.reset(new CBaseTitleBar);
+    else if (widget == QLatin1String("tab"))
+        w.reset(new CTabButton);
+    else if (widget == QLatin1String("colour"))
+        w.reset(new CColorDialog);
+    else {
+        auto* box = new BkMessageBox;
+        box->addButton(QStringLiteral("Cancel"));
+        box->addButton(QStringLiteral("Confirm"));
+        w.reset(box);
     }
-    bar.setTitle(QStringLiteral("字体颜色"));
-    QCOMPARE(bar.titleLabel()->text(), QStringLiteral("字体颜色"));
-
-    // A name given before construction ends is kept.
-    QWidget host;
-    CBaseTitleBar named(&host);
-    named.setObjectName(QStringLiteral("widgetTitleBar"));
-    QCOMPARE(named.objectName(), QStringLiteral("widgetTitleBar"));
-}
-
-void TestCommonWidgets::titleBarCloseEmitsSigClose()
-{
-    CBaseTitleBar bar;
-    QSignalSpy spy(&bar, &CBaseTitleBar::sig_close);
-    bar.closeButton()->click();
-    QCOMPARE(spy.count(), 1);
-}
-
-void TestCommonWidgets::titleBarMarginsFollowScale()
-{
-    DPIAdapter::instance()->setScaleForTest(1.25);
-    CBaseTitleBar bar;
-    auto* main = bar.findChild<QHBoxLayout*>(QStringLiteral("layoutMain"));
-    QVERIFY(main);
-    QCOMPARE(main->contentsMargins(), QMargins(15, 0, 15, 0));
-    QCOMPARE(bar.closeButton()->size(), QSize(25, 25));
+    for (const QString& sheet : {QStringLiteral("light"), QStringLiteral("dark")}) {
+        QFile file(QStringLiteral(":/res/qss/%1.qss").arg(sheet));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        for (const QString& name : names) {
+            QVERIFY2(w->objectName() == name || w->findChild<QWidget*>(name), qPrintable(name));
+            QVERIFY2(QRegularExpression(QStringLiteral("#%1\\b").arg(name)).match(text).hasMatch(),
+                     qPrintable(sheet + QLatin1Char(' ') + name));
+        }
+    }
 }
 
 void TestCommonWidgets::titleBarSmallButtonsMaximiseRestoreAndClose()
@@ -114,16 +112,12 @@ void TestCommonWidgets::titleBarSmallButtonsMaximiseRestoreAndClose()
 void TestCommonWidgets::tabShowsCloseButtonOnHover()
 {
     CTabButton tab;
-    QCOMPARE(tab.objectName(), QStringLiteral("TabButton"));
-    QCOMPARE(tab.closeButton()->objectName(), QStringLiteral("TabCloseBtn"));
-    QCOMPARE(tab.separator()->objectName(), QStringLiteral("TabLine"));
     tab.resize(160, 36);
     tab.show();
     QVERIFY(tab.closeButton()->isHidden());
     QEvent enter(QEvent::HoverEnter);
     QApplication::sendEvent(&tab, &enter);
     QVERIFY(tab.closeButton()->isVisible());
-    QCOMPARE(tab.closeButton()->pos(), QPoint(160 - 20 - 10, 8));
     QEvent leave(QEvent::HoverLeave);
     QApplication::sendEvent(&tab, &leave);
     QVERIFY(tab.closeButton()->isHidden());
@@ -131,29 +125,6 @@ void TestCommonWidgets::tabShowsCloseButtonOnHover()
     QSignalSpy spy(&tab, &CTabButton::sig_close);
     tab.closeButton()->click();
     QCOMPARE(spy.count(), 1);
-}
-
-void TestCommonWidgets::tabSeparatorFollowsCheckAndLine()
-{
-    CTabButton tab;
-    tab.resize(160, 36);
-    tab.show();
-    QVERIFY(tab.separator()->isVisible());
-    QCOMPARE(tab.separator()->pos(), QPoint(159, 10));
-    tab.setChecked(true);
-    QVERIFY(tab.separator()->isHidden());
-    tab.resize(170, 36);
-    QVERIFY(tab.separator()->isHidden());   // a checked tab never shows it
-    tab.setChecked(false);
-    QVERIFY(tab.separator()->isVisible());
-
-    QSignalSpy spy(&tab, &CTabButton::lineChanged);
-    tab.setProperty("line", false);
-    QCOMPARE(spy.count(), 1);
-    QVERIFY(tab.separator()->isHidden());
-    tab.setChecked(true);
-    tab.setChecked(false);
-    QVERIFY(tab.separator()->isHidden());
 }
 
 void TestCommonWidgets::tabElidesLongChapterName()
@@ -165,7 +136,8 @@ void TestCommonWidgets::tabElidesLongChapterName()
     tab.setItem(&chapter);
     QCOMPARE(tab.item(), &chapter);
     QVERIFY(tab.text().endsWith(QChar(0x2026)));
-    QCOMPARE(tab.text(), CTabButton::elidedName(chapter.name, 90));
+    QVERIFY(chapter.name.startsWith(tab.text().chopped(1)));
+    QVERIFY(tab.fontMetrics().horizontalAdvance(tab.text()) <= 90);
 
     T_Chapter shortOne;
     shortOne.name = QStringLiteral("序章");
@@ -173,20 +145,6 @@ void TestCommonWidgets::tabElidesLongChapterName()
     QCOMPARE(tab.text(), QStringLiteral("序章"));
     tab.setItem(nullptr);
     QCOMPARE(tab.text(), QStringLiteral("序章"));
-}
-
-void TestCommonWidgets::tabCurrentItemChecksAndShows()
-{
-    QWidget host;
-    T_Chapter chapter;
-    chapter.name = QStringLiteral("第二章");
-    auto* tab = new CTabButton(&host);
-    tab->resize(160, 36);
-    tab->hide();
-    tab->setCurrentItem(&chapter);
-    QVERIFY(tab->isChecked());
-    QVERIFY(!tab->isHidden());
-    QCOMPARE(tab->text(), QStringLiteral("第二章"));
 }
 
 void TestCommonWidgets::badgeClampsAndWidens()
@@ -204,36 +162,6 @@ void TestCommonWidgets::badgeClampsAndWidens()
     QCOMPARE(button.badge()->width(), 20);
     button.setBadgeNumber(false, 10);
     QVERIFY(button.badge()->isHidden());
-}
-
-void TestCommonWidgets::badgeAndIconFollowScale()
-{
-    DPIAdapter::instance()->setScaleForTest(1.5);
-    CIconButton button;
-    QCOMPARE(button.badge()->size(), QSize(24, 24));
-    QVERIFY(button.badge()->styleSheet().contains(QStringLiteral("border-radius: 12px")));
-    QVERIFY(button.badge()->styleSheet().contains(QStringLiteral("font-size:16px")));
-    button.setBadgeNumber(true, 12);
-    QCOMPARE(button.badge()->width(), 30);
-    button.icon()->resize(24, 24);
-    button.resize(220, 60);
-    button.show();
-    QCOMPARE(button.icon()->pos(), QPoint(48, 18));
-    QCOMPARE(button.vipMark()->pos(), QPoint(192, 15));
-    QCOMPARE(button.badge()->pos(), QPoint(192 + 30 + 3, 3));
-}
-
-void TestCommonWidgets::iconFollowsButtonCheck()
-{
-    CIconButton button;
-    button.setCheckable(true);
-    button.setIconObjectName(QStringLiteral("btnBookShelfIcon"));
-    QCOMPARE(button.icon()->objectName(), QStringLiteral("btnBookShelfIcon"));
-    QVERIFY(button.icon()->testAttribute(Qt::WA_TransparentForMouseEvents));
-    button.setChecked(true);
-    QVERIFY(button.icon()->isChecked());
-    button.setChecked(false);
-    QVERIFY(!button.icon()->isChecked());
 }
 
 void TestCommonWidgets::backgroundCutsTheLongSide()
@@ -330,19 +258,10 @@ void TestCommonWidgets::counterShowsLengthOfMaximum()
     QCOMPARE(edit.counter()->text(), QStringLiteral("0/10000"));
     edit.setPlainText(QStringLiteral("四个汉字"));
     QCOMPARE(edit.counter()->text(), QStringLiteral("4/10000"));
-
-    QWidget host;
-    auto* shown = new CTextEdit(&host);
-    shown->m_counterVisible = true;
-    shown->resize(300, 120);
-    host.show();
-    QVERIFY(shown->counter()->isVisible());
-    QCOMPARE(shown->counter()->pos(), QPoint(300 - 100 - 10, 120 - 26 - 2));
 }
 
-void TestCommonWidgets::fontColorBarTakesColourAndScale()
+void TestCommonWidgets::fontColourIsUsedAsItStands()
 {
-    DPIAdapter::instance()->setScaleForTest(2.0);
     QWidget host;
     auto* button = new FontColorButton(&host);
     button->setGeometry(0, 0, 40, 40);
@@ -351,10 +270,6 @@ void TestCommonWidgets::fontColorBarTakesColourAndScale()
     // A colour text is used as it stands, never as a pattern.
     button->setColor(QStringLiteral("%2"));
     QCOMPARE(button->colorBar()->styleSheet(), QStringLiteral("background:%2;border-radius:3px;"));
-    host.show();
-    QCOMPARE(button->colorBar()->size(), QSize(24, 6));
-    QCOMPARE(button->colorBar()->pos(), QPoint(8, 32));
-    QVERIFY(button->colorBar()->isVisible());
 }
 
 QTEST_MAIN(TestCommonWidgets)

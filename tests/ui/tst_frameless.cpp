@@ -50,29 +50,16 @@ private slots:
     void init();
     void cleanup();
 
-    void edgeZoneIsTenPixelsInclusive();
-    void cornersAreTheConjunctionOfTheirEdges();
-    void attachingMakesTheWindowFramelessAndTracked();
     void attachingTwiceKeepsOneState();
-    void removeFromUnattachedWidgetDoesNothing();
     void destroyingHelperRestoresFlagsAndVisibility();
-    void deletingWindowWithItsHelperIsClean();
 
-    void dragInsideMovesWindow();
-    void dragRightEdgeResizes();
-    void dragTopLeftCornerMovesTwoEdges();
-    void resizeStopsAtMinimumWidthButHeightFollows();
-    void withResizingOffEdgeDragMovesAndNoCursor();
-    void immovableWindowStaysOnDrag();
-    void rightButtonNeitherMovesNorResizes();
+    void dragMovesOrResizes_data();
+    void dragMovesOrResizes();
     void hoverShowsResizeCursors_data();
     void hoverShowsResizeCursors();
     void maximisedWindowShowsNoResizeCursor();
-    void leaveUnsetsCursorUnlessDragging();
     void rubberBandMoveAppliesOnRelease();
 
-    void shadowRingsFadeOutwards();
-    void secondShadowReplacesFirst();
     void shadowPaintsGreyRingInsideMargin();
 
 private:
@@ -98,42 +85,6 @@ void TestFrameless::cleanup()
     m_window = nullptr;
 }
 
-void TestFrameless::edgeZoneIsTenPixelsInclusive()
-{
-    const QRect frame(100, 100, 400, 300);
-    QVERIFY(NcEdgeTest::test(QPoint(110, 200), frame).left);
-    QVERIFY(!NcEdgeTest::test(QPoint(111, 200), frame).left);
-    QVERIFY(!NcEdgeTest::test(QPoint(111, 200), frame).onEdges);
-    QVERIFY(NcEdgeTest::test(QPoint(500, 200), frame).right);   // one beyond the last pixel
-    QVERIFY(NcEdgeTest::test(QPoint(490, 200), frame).right);
-    QVERIFY(!NcEdgeTest::test(QPoint(489, 200), frame).right);
-    QVERIFY(NcEdgeTest::test(QPoint(300, 400), frame).bottom);
-    QVERIFY(NcEdgeTest::test(QPoint(300, 100), frame).top);
-    QVERIFY(!NcEdgeTest::test(QPoint(300, 99), frame).onEdges);
-}
-
-void TestFrameless::cornersAreTheConjunctionOfTheirEdges()
-{
-    const QRect frame(0, 0, 200, 100);
-    const NcEdgeTest tl = NcEdgeTest::test(QPoint(3, 4), frame);
-    QVERIFY(tl.topLeft && tl.top && tl.left && tl.onEdges);
-    QVERIFY(!tl.bottomLeft && !tl.topRight && !tl.bottomRight);
-    const NcEdgeTest br = NcEdgeTest::test(QPoint(199, 95), frame);
-    QVERIFY(br.bottomRight && !br.topLeft);
-    const NcEdgeTest edge = NcEdgeTest::test(QPoint(100, 2), frame);
-    QVERIFY(edge.top && !edge.topLeft && !edge.topRight);
-}
-
-void TestFrameless::attachingMakesTheWindowFramelessAndTracked()
-{
-    QVERIFY(m_window->windowFlags().testFlag(Qt::FramelessWindowHint));
-    QVERIFY(m_window->windowFlags().testFlag(Qt::WindowSystemMenuHint));
-    QVERIFY(m_window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(m_window->testAttribute(Qt::WA_MouseTracking));
-    QVERIFY(m_window->testAttribute(Qt::WA_Hover));
-    QVERIFY(m_window->isVisible());
-}
-
 void TestFrameless::attachingTwiceKeepsOneState()
 {
     m_helper->activateOn(m_window);
@@ -144,15 +95,6 @@ void TestFrameless::attachingTwiceKeepsOneState()
     dragTo(m_window, start + QPoint(30, 20));
     release(m_window, start + QPoint(30, 20));
     QCOMPARE(m_window->pos(), QPoint(230, 170));
-}
-
-void TestFrameless::removeFromUnattachedWidgetDoesNothing()
-{
-    QWidget other;
-    const Qt::WindowFlags before = other.windowFlags();
-    m_helper->removeFrom(&other);
-    QCOMPARE(other.windowFlags(), before);
-    QVERIFY(m_helper->isAttached(m_window));
 }
 
 void TestFrameless::destroyingHelperRestoresFlagsAndVisibility()
@@ -177,90 +119,50 @@ void TestFrameless::destroyingHelperRestoresFlagsAndVisibility()
     QVERIFY(!hidden.isVisible());
 }
 
-void TestFrameless::deletingWindowWithItsHelperIsClean()
+void TestFrameless::dragMovesOrResizes_data()
 {
-    auto* window = new QWidget;
-    QPointer<NcFramelessHelper> helper = new NcFramelessHelper(window);
-    helper->activateOn(window);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window));
-    delete window;
-    QVERIFY(helper.isNull());
+    // The window starts at (200,150) 400x300 with a minimum of 100x80.
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("resizable");
+    QTest::addColumn<bool>("movable");
+    QTest::addColumn<QRect>("expected");
+    const int left = Qt::LeftButton;
+    QTest::newRow("inside moves") << QPoint(400, 300) << QPoint(450, 260) << left << true << true
+                                  << QRect(250, 110, 400, 300);
+    QTest::newRow("right edge resizes") << QPoint(597, 300) << QPoint(657, 300) << left << true << true
+                                        << QRect(QPoint(200, 150), QPoint(657, 449));
+    QTest::newRow("top-left corner") << QPoint(202, 152) << QPoint(180, 140) << left << true << true
+                                     << QRect(QPoint(180, 140), QPoint(599, 449));
+    QTest::newRow("minimum width holds, height follows") << QPoint(201, 448) << QPoint(560, 500) << left << true
+                                                         << true << QRect(QPoint(200, 150), QPoint(599, 500));
+    QTest::newRow("edge moves when not resizable") << QPoint(201, 300) << QPoint(211, 310) << left << false << true
+                                                   << QRect(210, 160, 400, 300);
+    QTest::newRow("immovable") << QPoint(400, 300) << QPoint(450, 350) << left << true << false
+                               << QRect(200, 150, 400, 300);
+    QTest::newRow("right button") << QPoint(201, 300) << QPoint(150, 300) << int(Qt::RightButton) << true << true
+                                  << QRect(200, 150, 400, 300);
 }
 
-void TestFrameless::dragInsideMovesWindow()
+void TestFrameless::dragMovesOrResizes()
 {
-    const QPoint start(400, 300);
-    press(m_window, start);
-    dragTo(m_window, QPoint(450, 260));
-    QCOMPARE(m_window->pos(), QPoint(250, 110));
-    QCOMPARE(m_window->size(), QSize(400, 300));
-    release(m_window, QPoint(450, 260));
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(int, button);
+    QFETCH(bool, resizable);
+    QFETCH(bool, movable);
+    QFETCH(QRect, expected);
+    m_helper->setWidgetResizable(resizable);
+    m_helper->setWidgetMovable(movable);
+    const auto b = Qt::MouseButton(button);
+    press(m_window, from, b);
+    sendMouse(m_window, QEvent::MouseMove, to, Qt::NoButton, b);
+    release(m_window, to, b);
+    QCOMPARE(m_window->geometry(), expected);
     // After the release a move without the button drags nothing.
-    dragTo(m_window, QPoint(500, 500));
-    QCOMPARE(m_window->pos(), QPoint(250, 110));
-}
-
-void TestFrameless::dragRightEdgeResizes()
-{
-    const QRect frame = m_window->frameGeometry();
-    const QPoint start(frame.x() + frame.width() - 3, frame.y() + 150);
-    press(m_window, start);
-    dragTo(m_window, start + QPoint(60, 0));
-    release(m_window, start + QPoint(60, 0));
-    QCOMPARE(m_window->pos(), QPoint(200, 150));
-    // The dragged edge lands on the mouse: right = 597 + 60.
-    QCOMPARE(m_window->geometry().right(), 657);
-    QCOMPARE(m_window->height(), 300);
-}
-
-void TestFrameless::dragTopLeftCornerMovesTwoEdges()
-{
-    press(m_window, QPoint(202, 152));
-    dragTo(m_window, QPoint(180, 140));
-    release(m_window, QPoint(180, 140));
-    QCOMPARE(m_window->geometry(), QRect(QPoint(180, 140), QPoint(599, 449)));
-}
-
-void TestFrameless::resizeStopsAtMinimumWidthButHeightFollows()
-{
-    // Bottom-left corner dragged far right (below the minimum width) and down.
-    press(m_window, QPoint(201, 448));
-    dragTo(m_window, QPoint(560, 500));
-    release(m_window, QPoint(560, 500));
-    QCOMPARE(m_window->x(), 200);
-    QCOMPARE(m_window->width(), 400);
-    QCOMPARE(m_window->geometry().bottom(), 500);
-}
-
-void TestFrameless::withResizingOffEdgeDragMovesAndNoCursor()
-{
-    m_helper->setWidgetResizable(false);
-    hover(m_window, QPoint(201, 300));
-    QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
-    press(m_window, QPoint(201, 300));
-    dragTo(m_window, QPoint(211, 310));
-    release(m_window, QPoint(211, 310));
-    QCOMPARE(m_window->geometry(), QRect(210, 160, 400, 300));
-}
-
-void TestFrameless::immovableWindowStaysOnDrag()
-{
-    m_helper->setWidgetMovable(false);
-    press(m_window, QPoint(400, 300));
-    dragTo(m_window, QPoint(450, 350));
-    release(m_window, QPoint(450, 350));
-    QCOMPARE(m_window->pos(), QPoint(200, 150));
-}
-
-void TestFrameless::rightButtonNeitherMovesNorResizes()
-{
-    press(m_window, QPoint(400, 300), Qt::RightButton);
-    sendMouse(m_window, QEvent::MouseMove, QPoint(450, 350), Qt::NoButton, Qt::RightButton);
-    release(m_window, QPoint(450, 350), Qt::RightButton);
-    press(m_window, QPoint(201, 300), Qt::RightButton);
-    sendMouse(m_window, QEvent::MouseMove, QPoint(150, 300), Qt::NoButton, Qt::RightButton);
-    QCOMPARE(m_window->geometry(), QRect(200, 150, 400, 300));
+    dragTo(m_window, QPoint(700, 700));
+    QCOMPARE(m_window->geometry(), expected);
 }
 
 void TestFrameless::hoverShowsResizeCursors_data()
@@ -302,19 +204,6 @@ void TestFrameless::maximisedWindowShowsNoResizeCursor()
     QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
 }
 
-void TestFrameless::leaveUnsetsCursorUnlessDragging()
-{
-    hover(m_window, QPoint(201, 300));
-    QCOMPARE(m_window->cursor().shape(), Qt::SizeHorCursor);
-    QEvent leave(QEvent::Leave);
-    press(m_window, QPoint(201, 300));
-    QApplication::sendEvent(m_window, &leave);
-    QCOMPARE(m_window->cursor().shape(), Qt::SizeHorCursor);
-    release(m_window, QPoint(201, 300));
-    QApplication::sendEvent(m_window, &leave);
-    QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
-}
-
 void TestFrameless::rubberBandMoveAppliesOnRelease()
 {
     m_helper->useRubberBandOnMove(true);
@@ -324,33 +213,6 @@ void TestFrameless::rubberBandMoveAppliesOnRelease()
     release(m_window, QPoint(420, 330));
     QCOMPARE(m_window->pos(), QPoint(220, 180));
     QCOMPARE(m_window->size(), QSize(400, 300));
-}
-
-void TestFrameless::shadowRingsFadeOutwards()
-{
-    const QList<int> expected{150, 100, 79, 63, 50, 38, 27, 17, 8, 0};
-    for (int i = 0; i < expected.size(); ++i)
-        QCOMPARE(BorderShadow::ringAlpha(i), expected.at(i));
-}
-
-void TestFrameless::secondShadowReplacesFirst()
-{
-    QWidget widget;
-    QPointer<BorderShadow> first = new BorderShadow;
-    first->attachTo(&widget);
-    QCOMPARE(widget.property(BorderShadow::kProperty).value<QObject*>(), first.data());
-    // Attaching the same shadow again keeps it.
-    first->attachTo(&widget);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!first.isNull());
-
-    auto* second = new BorderShadow(&widget);
-    second->attachTo(&widget);
-    QCOMPARE(widget.property(BorderShadow::kProperty).value<QObject*>(), second);
-    QVERIFY(!first.isNull());   // deleted later, not at once
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(first.isNull());
-    second->attachTo(nullptr);
 }
 
 void TestFrameless::shadowPaintsGreyRingInsideMargin()

@@ -69,17 +69,12 @@ private slots:
     void cleanup() { DPIAdapter::instance()->setScaleForTest(1.0); }
 
     void headButtonDrawsRoundPicture();
-    void headButtonWithoutPictureDrawsNothing();
     void hoverShowsShadeAndEditHint();
     void headLabelClipsToCircle();
-    void headLabelChangeButtonFollowsHover();
     void cancelledChooserEmitsNothing();
     void chosenPictureIsReported();
 
     void codeOfWrongLengthIsIgnored();
-    void codeGetsOpaqueColours();
-    void emptyLabelShowsOnlyNoiseOnWhite();
-    void clickEmitsSigClicked();
     void codeTextIsDrawnAtScale();
 };
 
@@ -98,15 +93,6 @@ void TestHeadPictures::headButtonDrawsRoundPicture()
     QCOMPARE(image.pixelColor(1, 1).alpha(), 0);
     QCOMPARE(image.pixelColor(78, 78).alpha(), 0);
     QCOMPARE(button.headImage().size(), QSize(80, 80));
-}
-
-void TestHeadPictures::headButtonWithoutPictureDrawsNothing()
-{
-    CBkHeadButton button;
-    button.resize(60, 60);
-    QCOMPARE(colouredPixels(render(&button), QColor(0, 0, 0, 0)), 0);
-    button.setHeadImage(QStringLiteral("/no/such/picture.png"));
-    QVERIFY(button.headImage().isNull());
 }
 
 void TestHeadPictures::hoverShowsShadeAndEditHint()
@@ -143,23 +129,6 @@ void TestHeadPictures::headLabelClipsToCircle()
     QCOMPARE(image.pixelColor(2, 2), QColor(Qt::blue));
 }
 
-void TestHeadPictures::headLabelChangeButtonFollowsHover()
-{
-    CBkHeadLabel label;
-    label.resize(90, 90);
-    label.show();
-    QCOMPARE(label.changeButton()->geometry(), QRect(0, 0, 90, 90));
-    QVERIFY(label.changeButton()->isHidden());
-    QCOMPARE(label.changeButton()->cursor().shape(), Qt::PointingHandCursor);
-    hoverEvent(&label, QEvent::HoverEnter);
-    QVERIFY(label.changeButton()->isVisible());
-    hoverEvent(&label, QEvent::HoverLeave);
-    QVERIFY(label.changeButton()->isHidden());
-    label.setImagePath(QStringLiteral(":/res/skin/light/public/btn_head_change.svg"));
-    QCOMPARE(label.changeButton()->styleSheet(),
-             QStringLiteral("border-image: url(:/res/skin/light/public/btn_head_change.svg);"));
-}
-
 void TestHeadPictures::cancelledChooserEmitsNothing()
 {
     ScriptedHeadLabel label;
@@ -193,38 +162,6 @@ void TestHeadPictures::codeOfWrongLengthIsIgnored()
     label.setCode(QStringLiteral("XYZWV"));
     QCOMPARE(label.code(), QStringLiteral("AB12"));
     QCOMPARE(label.letterColor(0), first);
-}
-
-void TestHeadPictures::codeGetsOpaqueColours()
-{
-    VerificationCodeLabel label;
-    label.setCode(QStringLiteral("k7Qz"));
-    for (int i = 0; i < VerificationCodeLabel::kLetterCount; ++i) {
-        const QColor c = label.letterColor(i);
-        QVERIFY(c.isValid());
-        QCOMPARE(c.alpha(), 255);
-        QVERIFY(c.red() < 255 && c.green() < 255 && c.blue() < 255);
-    }
-}
-
-void TestHeadPictures::emptyLabelShowsOnlyNoiseOnWhite()
-{
-    VerificationCodeLabel label;
-    label.resize(100, 36);
-    QCOMPARE(label.code(), QString());
-    const QImage image = label.grab().toImage();
-    // White with at most one dot per noise point; no characters.
-    const int marked = colouredPixels(image.convertToFormat(QImage::Format_ARGB32), QColor(Qt::white));
-    QVERIFY(marked <= label.noiseCount());
-}
-
-void TestHeadPictures::clickEmitsSigClicked()
-{
-    VerificationCodeLabel label;
-    label.resize(100, 36);
-    QSignalSpy spy(&label, &VerificationCodeLabel::sigClicked);
-    QTest::mouseClick(&label, Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
 }
 
 void TestHeadPictures::codeTextIsDrawnAtScale()

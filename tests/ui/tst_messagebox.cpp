@@ -50,80 +50,15 @@ class TestMessageBox : public QObject
 private slots:
     void cleanup() { DPIAdapter::instance()->setScaleForTest(1.0); }
 
-    void formCarriesSkinNames();
-    void titleAndTextAreSet();
-    void fixedSizesFollowScale();
     void informationOkReturns1024();
-    void unknownStandardValueGivesEmptyButtonAndItsValue();
     void questionReturnsIndexAndNamesButtons();
     void escapeReturns512();
     void titleBarCloseReturnsMinusOne();
     void closingWindowReturns512();
     void returnPressesDefaultButton();
     void emptyTextAddsNoButtonAndIndicesSkipIt();
-    void secondButtonForSameValueReplacesItInTheHash();
     void informationButtonsComeInAscendingOrder();
 };
-
-void TestMessageBox::formCarriesSkinNames()
-{
-    BkMessageBox box;
-    QCOMPARE(box.objectName(), QStringLiteral("BkMessageBox"));
-    QCOMPARE(box.windowTitle(), QStringLiteral("Dialog"));
-    QVERIFY(box.findChild<QWidget*>(QStringLiteral("MessageBoxBg")));
-    auto* bar = box.findChild<CBaseTitleBar*>(QStringLiteral("widgetTitleBar"));
-    QVERIFY(bar);
-    QCOMPARE(bar->maximumHeight(), 38);
-    QVERIFY(box.findChild<QWidget*>(QStringLiteral("widgetContent")));
-    QLabel* label = box.findChild<QLabel*>(QStringLiteral("label"));
-    QCOMPARE(label, box.textLabel());
-    QCOMPARE(label->text(), QStringLiteral("TextLabel"));
-    QVERIFY(label->wordWrap());
-    QCOMPARE(label->alignment(), Qt::AlignCenter);
-    QVERIFY(box.findChild<QHBoxLayout*>(QStringLiteral("buttonLayout")));
-    QVERIFY(box.windowFlags().testFlag(Qt::FramelessWindowHint));
-    QVERIFY(box.windowFlags().testFlag(Qt::NoDropShadowWindowHint));
-    QCOMPARE(box.windowFlags() & Qt::WindowType_Mask, Qt::Tool);
-    QVERIFY(box.testAttribute(Qt::WA_TranslucentBackground));
-    auto* helper = box.findChild<NcFramelessHelper*>();
-    QVERIFY(helper && helper->isWidgetMovable() && !helper->isWidgetResizable());
-    auto* shadow = qobject_cast<QGraphicsDropShadowEffect*>(
-        box.findChild<QWidget*>(QStringLiteral("MessageBoxBg"))->graphicsEffect());
-    QVERIFY(shadow);
-    QCOMPARE(shadow->color(), QColor(0, 0, 0, 42));
-    QCOMPARE(shadow->blurRadius(), 20.0);
-}
-
-void TestMessageBox::titleAndTextAreSet()
-{
-    BkMessageBox box(QStringLiteral("提示"), QStringLiteral("导入失败"));
-    QCOMPARE(box.titleBar()->title(), QStringLiteral("提示"));
-    QCOMPARE(box.textLabel()->text(), QStringLiteral("导入失败"));
-    box.setTitle(QStringLiteral("警告"));
-    box.setText(QStringLiteral("%1 stays as it is"));
-    QCOMPARE(box.titleBar()->title(), QStringLiteral("警告"));
-    QCOMPARE(box.textLabel()->text(), QStringLiteral("%1 stays as it is"));
-}
-
-void TestMessageBox::fixedSizesFollowScale()
-{
-    {
-        BkMessageBox box;
-        QCOMPARE(box.minimumSize(), QSize(380, 180));
-        QCOMPARE(box.maximumSize(), QSize(380, 180));
-        QCOMPARE(box.addButton(QStringLiteral("OK"))->size(), QSize(92, 30));
-    }
-    DPIAdapter::instance()->setScaleForTest(1.5);
-    BkMessageBox box;
-    QCOMPARE(box.maximumSize(), QSize(570, 270));
-    QCOMPARE(box.titleBar()->maximumHeight(), 57);
-    QCOMPARE(box.addButton(QStringLiteral("OK"))->size(), QSize(138, 45));
-    QCOMPARE(box.layout()->contentsMargins(), QMargins(15, 15, 15, 15));
-    QCOMPARE(box.findChild<QHBoxLayout*>(QStringLiteral("buttonLayout"))->spacing(), 22);
-    // The title bar scales its own margins once.
-    QCOMPARE(box.titleBar()->findChild<QHBoxLayout*>(QStringLiteral("layoutMain"))->contentsMargins(),
-             QMargins(18, 0, 18, 0));
-}
 
 void TestMessageBox::informationOkReturns1024()
 {
@@ -142,18 +77,6 @@ void TestMessageBox::informationOkReturns1024()
     QCOMPARE(count, 1);
     QCOMPARE(name, QStringLiteral("btnConfirm"));
     QCOMPARE(text, QStringLiteral("OK"));
-}
-
-void TestMessageBox::unknownStandardValueGivesEmptyButtonAndItsValue()
-{
-    QString text = QStringLiteral("unset");
-    whenShown([&](BkMessageBox* box) {
-        QPushButton* b = box->button(0x1000);
-        text = b->text();
-        b->click();
-    });
-    QCOMPARE(BkMessageBox::information(nullptr, QString(), QString(), 0x1000, 0), 0x1000);
-    QCOMPARE(text, QString());
 }
 
 void TestMessageBox::questionReturnsIndexAndNamesButtons()
@@ -218,21 +141,6 @@ void TestMessageBox::emptyTextAddsNoButtonAndIndicesSkipIt()
     QCOMPARE(rowButtons(&box).size(), 2);
     QTimer::singleShot(0, second, &QPushButton::click);
     QCOMPARE(box.exec(), 1);
-}
-
-void TestMessageBox::secondButtonForSameValueReplacesItInTheHash()
-{
-    BkMessageBox box;
-    QPushButton* first = box.addStandardButton(0x800);
-    QPushButton* second = box.addStandardButton(0x800);
-    QCOMPARE(box.button(0x800), second);
-    QCOMPARE(rowButtons(&box).size(), 2);
-    QCOMPARE(first->text(), QStringLiteral("Save"));
-    // The replaced button is found in neither table.
-    QTimer::singleShot(0, first, &QPushButton::click);
-    QCOMPARE(box.exec(), -1);
-    QTimer::singleShot(0, second, &QPushButton::click);
-    QCOMPARE(box.exec(), 0x800);
 }
 
 void TestMessageBox::informationButtonsComeInAscendingOrder()
