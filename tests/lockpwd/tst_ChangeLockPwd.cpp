@@ -108,7 +108,6 @@ private slots:
     void cancelledConfirmKeepsTheLockOn();
     void passwordWithPlaceholderCharactersIsStoredAsTyped();
 
-    void screenshot();
 
 private:
     JobsFixture* m_fixture = nullptr;
@@ -442,28 +441,6 @@ void ChangeLockPwdTest::passwordWithPlaceholderCharactersIsStoredAsTyped()
     lock->click();
     QVERIFY(seen);
     QCOMPARE(storedConf().pwdLockPwd, odd);
-}
-
-void ChangeLockPwdTest::screenshot()
-{
-    QTemporaryDir dir;
-    dir.setAutoRemove(false);
-    QFile sheet(QStringLiteral(":/res/qss/light.qss"));
-    QVERIFY(sheet.open(QIODevice::ReadOnly));
-    qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
-    for (int mode = 0; mode <= 2; ++mode) {
-        Dialog_ChangeLockPwd d(mode);
-        d.show();
-        if (mode == 1) {
-            fill(&d, QStringLiteral("x"), QStringLiteral("abc"), QStringLiteral("abd"));
-            d.btnConfirm()->click();
-        }
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        const QString file = dir.path() + QStringLiteral("/lockpwd_%1.png").arg(mode);
-        QVERIFY(d.grab().save(file));
-        qInfo("screenshot: %s", qPrintable(file));
-    }
-    qApp->setStyleSheet(QString());
 }
 
 int runChangeLockPwdTests(int argc, char** argv)

@@ -226,14 +226,6 @@ private slots:
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
     }
 
-    void screenshot()
-    {
-        Widget_RandomName w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        const QString dir = qEnvironmentVariable("LOCKRANDOM_SHOTS", QDir::tempPath());
-        QVERIFY(w.grab().save(dir + QStringLiteral("/random_name.png")));
-    }
 };
 
 int runRandomNameTests(int argc, char** argv)

@@ -192,15 +192,6 @@ private slots:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
-    void screenshot()
-    {
-        Dialog_WritingLock d;
-        d.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&d));
-        const QString dir = qEnvironmentVariable("LOCKRANDOM_SHOTS", QDir::tempPath());
-        QVERIFY(d.grab().save(dir + QStringLiteral("/writing_lock.png")));
-    }
-
 private:
     std::unique_ptr<JobsFixture> m_f;
 };

@@ -92,9 +92,3 @@ T_Memo* addSyncedMemo(const QString& text, const QString& color)
         return nullptr;
     return model->findMemoByLocalId(localId);
 }
-
-void applyLightTheme()
-{
-    CQssManager::instance()->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
-    CQssManager::instance()->applyStyle(StyleLight);
-}

@@ -40,5 +40,3 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 15000);
 bool startClient(JobsFixture& f);
 // Adds a memo through the facade and waits until the platform gave it its id.
 T_Memo* addSyncedMemo(const QString& text, const QString& color = QStringLiteral("#B5E6FF"));
-// The light theme's style sheets, as the client applies them at start.
-void applyLightTheme();

@@ -74,7 +74,6 @@ private slots:
     void pressInTheGapIsNoCardPress();
     void memoDeletedOnThePlatformLeavesTheListWithoutRequest();
     void closingHidesTheListAndUnchecksItsButton();
-    void screenshotOfTheList();
 };
 
 void MemoListTest::cardsAreNewestFirstAndTheSortButtonFlipsThem()
@@ -258,26 +257,6 @@ void MemoListTest::closingHidesTheListAndUnchecksItsButton()
     QVERIFY(!button.isChecked());
     QCOMPARE(MemoItemManager::instance()->memoList(), list);
     MemoItemManager::instance()->showMemoList(nullptr);
-}
-
-void MemoListTest::screenshotOfTheList()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    applyLightTheme();
-    QVERIFY(addSyncedMemo(QStringLiteral("周三前把第十二章的打斗重写一遍，节奏太拖。"), QStringLiteral("#C6C6FC")));
-    QVERIFY(addSyncedMemo(QStringLiteral("人物表：林舟（主角）、许青（师姐）、老周（船夫）"), QStringLiteral("#B1F5EF")));
-    QVERIFY(addSyncedMemo(QStringLiteral("长长的备忘，").repeated(12), QStringLiteral("#FFB4C6")));
-    QVERIFY(addSyncedMemo(QStringLiteral("灰色便签"), QStringLiteral("#C9C3C3")));
-    MemoListWidget* list = openList();
-    QTest::qWait(100);
-    const QPixmap shot = list->grab();
-    QVERIFY(!shot.isNull());
-    QTemporaryDir dir;
-    dir.setAutoRemove(false);
-    const QString file = dir.filePath(QStringLiteral("memo_list.png"));
-    QVERIFY(shot.save(file));
-    qInfo().noquote() << "memo list screenshot:" << file;
 }
 
 int runMemoListTests(int argc, char** argv)

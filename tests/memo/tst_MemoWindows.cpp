@@ -51,7 +51,6 @@ private slots:
     void contextMenuFollowsSelectionAndClipboard();
     void editorStopsAtTenThousandCharacters();
     void memoDeletedElsewhereLeavesTheWindowHarmless();
-    void screenshotOfAMemoWindow();
 };
 
 void MemoWindowTest::newWindowsStepThroughThePaletteWithTheMemoCounter()
@@ -280,25 +279,6 @@ void MemoWindowTest::memoDeletedElsewhereLeavesTheWindowHarmless()
     window->textEdit()->setPlainText(QStringLiteral("还在打字"));
     focusOut(window);
     QVERIFY(!memoRow(localId).found);
-}
-
-void MemoWindowTest::screenshotOfAMemoWindow()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    applyLightTheme();
-    T_Memo* memo = addSyncedMemo(QStringLiteral("第三章前埋好伏笔：\n渡口的船夫认得她。"), QStringLiteral("#FFE9B5"));
-    QVERIFY(memo);
-    MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
-    window->setMemo(memo);
-    QTest::qWait(50);
-    const QPixmap shot = window->grab();
-    QVERIFY(!shot.isNull());
-    QTemporaryDir dir;
-    dir.setAutoRemove(false);
-    const QString file = dir.filePath(QStringLiteral("memo_window.png"));
-    QVERIFY(shot.save(file));
-    qInfo().noquote() << "memo window screenshot:" << file;
 }
 
 int runMemoWindowTests(int argc, char** argv)

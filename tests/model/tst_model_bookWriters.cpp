@@ -75,31 +75,6 @@ private slots:
                  tricky);
     }
 
-    void insertingWritersWriteTheRowIdBack()
-    {
-        ModelDb m;
-        TC_Books_AddBook add(QStringLiteral("b"), 1, 1, QString());
-        QVERIFY(m->insertBook(add));
-        QCOMPARE(add.header.localBookId, m.count("select max(localId) from tb_book"));
-
-        TC_Volume_Add volume(add.header.localBookId, 0, 0, 1, 100, QStringLiteral("v"));
-        QVERIFY(m->insertVolume(volume));
-        QCOMPARE(volume.header.localVolumeId, m.count("select max(localId) from tb_volume"));
-        QCOMPARE(m.count("select status from tb_volume"), 1);
-
-        T_Volume fromServer;
-        fromServer.localBookId = add.header.localBookId;
-        fromServer.volumeId = 40;
-        QVERIFY(m->insertVolumeFromServer(&fromServer));
-        QCOMPARE(fromServer.localId, m.count("select max(localId) from tb_volume"));
-
-        const int chapter = storeChapter(m, add.header.localBookId, volume.header.localVolumeId, 1);
-        QCOMPARE(chapter, m.count("select max(localId) from tb_chapter"));
-        QCOMPARE(m.count(QStringLiteral("select status from tb_chapter where localId = %1")
-                             .arg(chapter)),
-                 1);
-    }
-
     void failedInsertLeavesTheRecordsIdAlone()
     {
         ModelDb m;
@@ -159,15 +134,6 @@ private slots:
         QCOMPARE(orderOf(m, online), 7);
         QVERIFY(!m->updateChapterVolumeId(10, 0));
         QCOMPARE(m.count("select count(*) from tb_chapter where localVolumeId = 10"), 1);
-    }
-
-    void chapterFromServerCountsEveryCharacter()
-    {
-        ModelDb m;
-        const QString text = QStringLiteral("ab c\n\u3000d\r\n");
-        const int id = m->insertChapterFromServer(1, 2, 3, 4, 5, 6, QStringLiteral("n"), text);
-        QVERIFY(id > 0);
-        QCOMPARE(m.count("select wordCount from tb_chapter"), text.size());
     }
 
     void deletingABookKeepsItsVolumesAndVersions()
@@ -287,14 +253,6 @@ private slots:
         QCOMPARE(back.content, chapter.content);
     }
 
-    void touchingABookStampsNow()
-    {
-        ModelDb m;
-        QVERIFY(m.exec("insert into tb_book(localId,authorId,bookName,updateTime) values(1,5,'b',1)"));
-        const qint64 before = currentServerTime();
-        QVERIFY(m->touchBook(1));
-        QVERIFY(m.value("select updateTime from tb_book").toLongLong() >= before);
-    }
 };
 
 int runModelBookWriters(int argc, char** argv)

@@ -71,15 +71,6 @@ private:
     }
 
 private slots:
-    void authorWithoutBooksYieldsTwoEmptyLists()
-    {
-        ModelDb m;
-        QVERIFY(m.ok());
-        Loaded l;
-        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
-        QVERIFY(l.shelf.isEmpty());
-        QVERIFY(l.recycled.isEmpty());
-    }
 
     void booksOtherThanStatusOneGoToTheRecycleBinWithTheirChildren()
     {
@@ -176,17 +167,6 @@ private slots:
         QVERIFY(!chapter.contentLoaded);
         chapter.localId = 0;
         QVERIFY(!m->getChapterContent(&chapter));
-    }
-
-    void bookWithoutLocalIdGetsNoChildren()
-    {
-        ModelDb m;
-        QVERIFY(addChapter(m, 0, 1, 1, 0, QStringLiteral("stray"), 1));
-        T_Book book;
-        QVERIFY(!m->getVolumes(&book));
-        QVERIFY(!m->getChapters(&book));
-        QVERIFY(book.chapterList.isEmpty());
-        QVERIFY(!book.chaptersLoaded);
     }
 
     void reloadingChaptersKeepsTheOutlines()

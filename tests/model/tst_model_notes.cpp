@@ -46,17 +46,6 @@ private:
 private slots:
     // --- outlines ---
 
-    void bookWithoutOutlinesStillCarriesItsIds()
-    {
-        ModelDb m;
-        T_Book book(3, QStringLiteral("b"));
-        book.bookId = 300;
-        QVERIFY(m->getOutlines(&book));
-        QVERIFY(book.outline.outlineList.isEmpty());
-        QCOMPARE(book.outline.localBookId, 3);
-        QCOMPARE(book.outline.bookId, 300);
-    }
-
     void storedOutlineLoadsWithItsTextAndNoIdsOfItsOwn()
     {
         ModelDb m;
@@ -110,14 +99,6 @@ private slots:
     }
 
     // --- memos ---
-
-    void userWithoutMemosGetsNone()
-    {
-        ModelDb m;
-        Memos memos;
-        QVERIFY(m->getMemos(5, memos.list));
-        QVERIFY(memos.list.isEmpty());
-    }
 
     void memosLoadNewestColourChangeFirst()
     {
@@ -238,29 +219,6 @@ private slots:
         QCOMPARE(v.list.last()->content, QStringLiteral("v6"));
         QVERIFY(v.list.first()->localId > 0);
         QCOMPARE(v.list.first()->uid, 0);
-    }
-
-    void chapterWithoutVersionsYieldsAnEmptyList()
-    {
-        ModelDb m;
-        Versions v;
-        QVERIFY(m->getContentBlades(4, v.list));
-        QVERIFY(v.list.isEmpty());
-    }
-
-    void snapshotCountsEveryCharacter()
-    {
-        ModelDb m;
-        T_Http_Custom header;
-        header.uid = 5;
-        header.localBookId = 1;
-        header.localChapterId = 4;
-        QString text = QString(998, QLatin1Char(' '));
-        text += QStringLiteral("\n'");
-        QVERIFY(m->insertContentBlade(header, text));
-        QCOMPARE(m.count("select wordCount from tb_contentblade"), 1000);
-        QCOMPARE(m.value("select content from tb_contentblade").toString(), text);
-        QCOMPARE(m.count("select bladeId from tb_contentblade"), 0);
     }
 
     void platformVersionsReplaceTheStoredOnes()

@@ -52,27 +52,6 @@ private slots:
         model->resetUser();
     }
 
-    void bookWithoutLocalIdIsNotAdded()
-    {
-        QVERIFY(!model->addBook(bookRequest(0, QStringLiteral("none"))));
-        QVERIFY(model->bookList.isEmpty());
-    }
-
-    void newBookGoesToTheHeadOfTheShelf()
-    {
-        model->userInfo.uid = 9;
-        model->addBook(bookRequest(4, QStringLiteral("older")));
-        T_Book* book = model->addBook(bookRequest(5, QStringLiteral("new")));
-        QVERIFY(book);
-        QCOMPARE(model->bookList.first(), book);
-        QCOMPARE(book->bookId, 500);
-        QCOMPARE(book->authorId, 9);
-        QCOMPARE(book->createTime, 111);
-        QCOMPARE(book->localCover, QStringLiteral("cover.png"));
-        QVERIFY(book->chaptersLoaded);
-        QCOMPARE(model->findBookByBookId(500), book);
-    }
-
     void recycleAndRestoreMoveTheSameRecord()
     {
         model->addBook(bookRequest(1, QStringLiteral("a")));
@@ -94,16 +73,6 @@ private slots:
         model->deleteRecycledBook(2);
         QVERIFY(model->recycleBookList.isEmpty());
         QCOMPARE(model->bookList.size(), 2);
-    }
-
-    void firstOfTwoBooksWithOneIdWins()
-    {
-        model->addBook(bookRequest(7, QStringLiteral("second")));
-        T_Book* first = model->addBook(bookRequest(7, QStringLiteral("first")));
-        QCOMPARE(model->findBookByLocalId(7), first);
-        model->moveBookToRecycle(7);
-        QCOMPARE(model->recycleBookList.first(), first);
-        QCOMPARE(model->bookList.first()->bookName, QStringLiteral("second"));
     }
 
     void chapterOfABookNotYetLoadedOnlyCounts()
@@ -129,87 +98,6 @@ private slots:
         QCOMPARE(c->localVolumeId, 3);
         QCOMPARE(model->findChapter(1, 10), c);
         QVERIFY(!model->addChapter(nullptr, header, 1, QString(), 0));
-    }
-
-    void lookUpsOfChaptersAndVolumes()
-    {
-        T_Book* book = model->addBook(bookRequest(1, QStringLiteral("b")));
-        book->chapterList << chapter(10, 100, 1, 1);
-        book->recycleChapterList << chapter(11, 110, 1, 2);
-        auto* v = new T_Volume;
-        v->localId = 1;
-        v->volumeId = 50;
-        book->volumeList << v;
-        QCOMPARE(model->findChapter(1, 11)->chapterId, 110);
-        QCOMPARE(book->findChapterByChapterId(110)->localId, 11);
-        QCOMPARE(model->findVolume(1, 1), v);
-        QVERIFY(!model->findVolume(2, 1));
-        QCOMPARE(book->getLocalVolumeId(50), 1);
-        QCOMPARE(book->getVolumeId(1), 50);
-        QCOMPARE(book->getVolumeId(9), -1);
-    }
-
-    void memoOperations()
-    {
-        TC_Memo_Add add;
-        QVERIFY(!model->addMemo(add));
-        add.header.localMemoId = 1;
-        add.header.memoId = 10;
-        add.color = QStringLiteral("red");
-        add.content = QStringLiteral("one");
-        add.updateTime = 5;
-        T_Memo* one = model->addMemo(add);
-        add.header.localMemoId = 2;
-        T_Memo* two = model->addMemo(add);
-        QCOMPARE(model->memoList.first(), two);
-        QCOMPARE(model->indexOfMemo(1), 1);
-        QCOMPARE(model->indexOfMemo(3), -1);
-        QCOMPARE(one->colorUpdateTime, 5);
-
-        TC_Memo_Edit edit;
-        edit.header.localMemoId = 1;
-        QVERIFY(model->updateMemoColor(edit));
-        QCOMPARE(one->color, QStringLiteral("red"));
-        QVERIFY(one->updateTime > 5);
-        QCOMPARE(one->colorUpdateTime, 5);
-        edit.content = QStringLiteral("changed");
-        model->updateMemoContent(edit);
-        QCOMPARE(one->colorUpdateTime, one->updateTime);
-
-        TC_Memo_Del del;
-        del.header.localMemoId = 2;
-        model->removeMemo(del);
-        QCOMPARE(model->memoList.size(), 1);
-        QVERIFY(!model->findMemoByLocalId(2));
-    }
-
-    void memoPinnedToAChapterAndLoosenedAgain()
-    {
-        T_Book* book = model->addBook(bookRequest(1, QStringLiteral("book")));
-        book->chapterList << chapter(10, 100, 1, 1);
-        TC_Memo_Add add;
-        add.header.localMemoId = 1;
-        T_Memo* memo = model->addMemo(add);
-
-        TC_Memo_Edit edit;
-        edit.header.localMemoId = 1;
-        edit.localBookId = 1;
-        edit.localChapterId = 10;
-        edit.x = 1.5f;
-        edit.y = 2.5f;
-        model->updateMemoLocation(edit);
-        QVERIFY(memo->isHold);
-        QCOMPARE(memo->bookName, QStringLiteral("book"));
-        QCOMPARE(memo->chapterName, QStringLiteral("ch10"));
-        QCOMPARE(memo->chapterId, 100);
-        QCOMPARE(memo->x, 1.5f);
-
-        edit.localChapterId = 0;
-        model->updateMemoLocation(edit);
-        QVERIFY(!memo->isHold);
-        QCOMPARE(memo->localBookId, 0);
-        QVERIFY(memo->bookName.isEmpty());
-        QCOMPARE(memo->x, 0.0f);
     }
 
     void memoFromServerFindsARecycledChapter()
@@ -297,40 +185,6 @@ private slots:
 
     // --- the book record ---
 
-    void chapterStatusMovesItBetweenTheLists()
-    {
-        T_Book book(1, QStringLiteral("b"));
-        T_Chapter* c = chapter(10, 0, 1, 1);
-        book.chapterList << c;
-        book.setChapterStatus(c, 0);
-        QVERIFY(book.chapterList.isEmpty());
-        QCOMPARE(book.recycleChapterList, QList<T_Chapter*>{c});
-        QVERIFY(c->recycleTime > 0);
-        book.setChapterStatus(c, 1);
-        QCOMPARE(book.chapterList, QList<T_Chapter*>{c});
-        QVERIFY(book.recycleChapterList.isEmpty());
-        book.setChapterStatus(nullptr, 0);
-    }
-
-    void shiftingAndCountingInMemory()
-    {
-        T_Book book(1, QStringLiteral("b"));
-        book.chapterList << chapter(1, 0, 1, 4, 10) << chapter(2, 0, 1, 5, 20)
-                         << chapter(3, 0, 2, 5, 30);
-        book.recycleChapterList << chapter(4, 0, 1, 6, 1000);
-        book.shiftChapterOrder(1, 5, 1);
-        QCOMPARE(book.chapterList.at(0)->orderNum, 4);
-        QCOMPARE(book.chapterList.at(1)->orderNum, 6);
-        QCOMPARE(book.chapterList.at(2)->orderNum, 5);
-        QCOMPARE(book.recycleChapterList.at(0)->orderNum, 7);
-        book.calcWordCount();
-        QCOMPARE(book.wordNum, 60);
-        book.removeChapter(4);
-        QVERIFY(book.recycleChapterList.isEmpty());
-        book.removeChapter(99);
-        QCOMPARE(book.chapterList.size(), 3);
-    }
-
     void chapterWordCountSkipsBlanks()
     {
         T_Chapter c;
@@ -342,21 +196,6 @@ private slots:
         QCOMPARE(c.wordCount, 0);
     }
 
-    void matcherFilesRegularWordsByFirstCharacter()
-    {
-        SensitiveWordMatcher matcher;
-        matcher.setWords(QStringLiteral("仙侠、 仙人 、、魔"));
-        QCOMPARE(matcher.wordIndex().value(QStringLiteral("仙")),
-                 (QStringList{QStringLiteral("仙侠"), QStringLiteral("仙人")}));
-        QCOMPARE(matcher.wordCount(), 3);
-        matcher.setWords(QString());
-        QCOMPARE(matcher.wordCount(), 0);
-        matcher.setCustomWords(QString());
-        QVERIFY(matcher.customWords().isEmpty());
-        matcher.setCustomWords(QStringLiteral(" a 、"));
-        QCOMPARE(matcher.customWords(), (QStringList{QStringLiteral(" a "), QString()}));
-        QCOMPARE(matcher.customText(), QStringLiteral(" a 、"));
-    }
 };
 
 int runModelPublic(int argc, char** argv)

@@ -52,75 +52,8 @@ class TestModelSysData : public QObject
     Q_OBJECT
 
 private slots:
-    void seedRowGivesVersionsCountsAndUpdateData()
-    {
-        ModelDb m;
-        TS_Author_Info user;
-        TS_SynchronizaTion_SynData syn;
-        T_SysInfo info;
-        QVERIFY(m->getSysData(user, syn, info));
-        QCOMPARE(user.uid, 0);
-        QCOMPARE(syn.cateVersion, 1);
-        QCOMPARE(syn.sensitiveVersion, 1);
-        QCOMPARE(syn.peopleNameDataVersion, 1);
-        QCOMPARE(syn.levelVersion, 0);
-        QCOMPARE(info.maleCateCount, 12);
-        QCOMPARE(info.femaleCateCount, 10);
-        QCOMPARE(info.updateType, QStringLiteral("windows"));
-        QCOMPARE(info.updateVersionName, QStringLiteral("v2.0.0"));
-        QVERIFY(info.isFirstRun);
-    }
-
-    void emptySysTableChangesNothing()
-    {
-        ModelDb m;
-        QVERIFY(m.exec("delete from tb_sys"));
-        TS_Author_Info user;
-        user.uid = 4;
-        TS_SynchronizaTion_SynData syn;
-        syn.cateVersion = 9;
-        T_SysInfo info;
-        QVERIFY(m->getSysData(user, syn, info));
-        QCOMPARE(user.uid, 4);
-        QCOMPARE(syn.cateVersion, 9);
-    }
-
-    void onlyOneMeansFirstRun()
-    {
-        ModelDb m;
-        QVERIFY(m.exec("update tb_sys set isFirstRun = 2"));
-        TS_Author_Info user;
-        TS_SynchronizaTion_SynData syn;
-        T_SysInfo info;
-        info.isFirstRun = true;
-        QVERIFY(m->getSysData(user, syn, info));
-        QVERIFY(!info.isFirstRun);
-    }
 
     // --- categories ---
-
-    void seededCategoriesFillTheTree()
-    {
-        ModelDb m;
-        TS_Books_Cate cate = sizedTree(12, 10);
-        QVERIFY(m->getCateList(cate));
-        QCOMPARE(cate.male.items.size(), 12);
-        QCOMPARE(cate.female.items.size(), 10);
-        const T_Books_CateItem& city = cate.male.items.first();
-        QCOMPARE(city.cate_id, 5001);
-        QCOMPARE(city.children.size(), 3);
-        QCOMPARE(city.children.at(0).cate_id, 50010);
-        QCOMPARE(cate.female.items.first().cate_id, 5012);
-    }
-
-    void withoutTopSlotsTopRowsAreDropped()
-    {
-        ModelDb m;
-        TS_Books_Cate cate = sizedTree(0, 10);
-        QVERIFY(m->getCateList(cate));
-        QVERIFY(cate.male.items.isEmpty());
-        QCOMPARE(cate.female.items.size(), 10);
-    }
 
     void childrenBeyondTheCountOrBeforeTheParentAreDropped()
     {
@@ -232,31 +165,6 @@ private slots:
     }
 
     // --- name lists ---
-
-    void nameListOfATypeOutsideTheRangeIsLeftAlone()
-    {
-        ModelDb m;
-        QStringList names{QStringLiteral("kept")};
-        m->getPeopleNames(0, names);
-        m->getPeopleNames(21, names);
-        QCOMPARE(names, QStringList{QStringLiteral("kept")});
-        QVERIFY(m.exec("delete from tb_people where type = 3"));
-        m->getPeopleNames(3, names);
-        QVERIFY(names.isEmpty());
-    }
-
-    void doubleCommaMakesAnEmptyName()
-    {
-        ModelDb m;
-        QVERIFY(m.exec("update tb_people set name = 'a,,b' where type = 2"));
-        QStringList names;
-        m->getPeopleNames(2, names);
-        QCOMPARE(names, (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
-        TS_Sensitive_NameData all;
-        QVERIFY(m->getAllPeopleNames(all));
-        QCOMPARE(all.lists.size(), 20);
-        QCOMPARE(all.lists.value(2), names);
-    }
 
     void savedNameListsReplaceTheSeed()
     {

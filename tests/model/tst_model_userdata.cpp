@@ -32,17 +32,6 @@ class TestModelUserData : public QObject
     Q_OBJECT
 
 private slots:
-    void nobodyIsReadForUidZero()
-    {
-        ModelDb m;
-        TS_Author_Info user;
-        user.author_name = QStringLiteral("untouched");
-        T_UserConf conf;
-        conf.creationConf.fontSize = 99;
-        QVERIFY(!m->getUserData(0, user, conf));
-        QCOMPARE(user.author_name, QStringLiteral("untouched"));
-        QCOMPARE(conf.creationConf.fontSize, 99);
-    }
 
     void firstSignInStoresTheUserAndTheDefaults()
     {

@@ -90,19 +90,6 @@ private slots:
         CPublicManager::instance()->userInfo.style = 1;
     }
 
-    void pickerScreenshot()
-    {
-        CUiManager::instance()->changeSkin(4);
-        Widget_ThemeSettings picker;
-        picker.updateCheckedTheme();
-        picker.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&picker));
-        const QString shot = QDir::tempPath() + QStringLiteral("/shell_theme_picker.png");
-        QVERIFY(picker.grab().save(shot));
-        qInfo() << "theme picker screenshot:" << shot;
-        CUiManager::instance()->changeSkin(1);
-    }
-
     void customPictureIsCopiedAndNoTileStaysMarked()
     {
         QTemporaryDir dir;

@@ -136,8 +136,13 @@ void TestCommonWidgets::tabElidesLongChapterName()
     tab.setItem(&chapter);
     QCOMPARE(tab.item(), &chapter);
     QVERIFY(tab.text().endsWith(QChar(0x2026)));
+    const QString narrow = tab.text();
+    QVERIFY(chapter.name.startsWith(narrow.chopped(1)));
+    // A wider tab shows more of the name.
+    tab.resize(240, 36);
+    tab.setItem(&chapter);
+    QVERIFY(tab.text().size() > narrow.size());
     QVERIFY(chapter.name.startsWith(tab.text().chopped(1)));
-    QVERIFY(tab.fontMetrics().horizontalAdvance(tab.text()) <= 90);
 
     T_Chapter shortOne;
     shortOne.name = QStringLiteral("序章");
@@ -266,10 +271,10 @@ void TestCommonWidgets::fontColourIsUsedAsItStands()
     auto* button = new FontColorButton(&host);
     button->setGeometry(0, 0, 40, 40);
     button->setColor(QStringLiteral("#ff0000"));
-    QCOMPARE(button->colorBar()->styleSheet(), QStringLiteral("background:#ff0000;border-radius:3px;"));
+    QVERIFY(button->colorBar()->styleSheet().startsWith(QStringLiteral("background:#ff0000;")));
     // A colour text is used as it stands, never as a pattern.
     button->setColor(QStringLiteral("%2"));
-    QCOMPARE(button->colorBar()->styleSheet(), QStringLiteral("background:%2;border-radius:3px;"));
+    QVERIFY(button->colorBar()->styleSheet().startsWith(QStringLiteral("background:%2;")));
 }
 
 QTEST_MAIN(TestCommonWidgets)

@@ -101,7 +101,6 @@ private slots:
     void importRulesClosedStopsTheImport();
     void importRulesExampleIsAReadOnlyChapter();
 
-    void screenshots();
 
 private:
     BookshelfFixture* m_fixture = nullptr;
@@ -323,22 +322,6 @@ void UserDialogsTest::importRulesExampleIsAReadOnlyChapter()
     QCOMPARE(example->document()->findBlockByNumber(2).text(), QStringLiteral("第一卷 第二章"));
     QCOMPARE(child<QLabel>(&dialog, "label_5")->text(), QStringLiteral("4、导入后全部内容归入一个章节"));
     QCOMPARE(dialog.size(), QSize(358, 546));
-}
-
-void UserDialogsTest::screenshots()
-{
-    Dialog_UserInfo user;
-    user.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&user));
-    QTemporaryDir shots;
-    shots.setAutoRemove(false);
-    const QString dir = shots.path();
-    QVERIFY(user.grab().save(dir + QStringLiteral("/userinfo.png")));
-    Dialog_BookImportRule rules;
-    rules.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&rules));
-    QVERIFY(rules.grab().save(dir + QStringLiteral("/importrule.png")));
-    qInfo() << "screenshots in" << dir;
 }
 
 int runUserDialogTests(int argc, char** argv)
