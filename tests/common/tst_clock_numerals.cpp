@@ -10,43 +10,14 @@ class TestClockNumerals : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { initNumeralTables(); }
-    void init() { resetServerTimeOffset(); }
-    void firstPositiveServerTimeFixesTheOffset();
-    void zeroServerTimeLeavesTheClockUnset();
     void uniqueCodeIsTheDigestOfUserAndTime();
 
-    void intToChinese_data();
-    void intToChinese();
-    void chineseToInt_data();
-    void chineseToInt();
     void nextChapterTitle_data();
     void nextChapterTitle();
     void nextVolumeTitle_data();
     void nextVolumeTitle();
     void catalogueTextsMatchTheBuiltInOnes();
 };
-
-void TestClockNumerals::firstPositiveServerTimeFixesTheOffset()
-{
-    const qint64 local = QDateTime::currentSecsSinceEpoch();
-    setServerTimeOffset(local - 100);
-    const qint64 behind = QDateTime::currentSecsSinceEpoch() - currentServerTime();
-    QVERIFY2(behind >= 99 && behind <= 101, qPrintable(QString::number(behind)));
-
-    setServerTimeOffset(QDateTime::currentSecsSinceEpoch() - 50);
-    const qint64 still = QDateTime::currentSecsSinceEpoch() - currentServerTime();
-    QVERIFY(still >= 99 && still <= 101);
-}
-
-void TestClockNumerals::zeroServerTimeLeavesTheClockUnset()
-{
-    setServerTimeOffset(0);
-    setServerTimeOffset(-5);
-    QVERIFY(qAbs(currentServerTime() - QDateTime::currentSecsSinceEpoch()) <= 1);
-    setServerTimeOffset(QDateTime::currentSecsSinceEpoch() + 3600);
-    const qint64 ahead = currentServerTime() - QDateTime::currentSecsSinceEpoch();
-    QVERIFY(ahead >= 3599 && ahead <= 3601);
-}
 
 void TestClockNumerals::uniqueCodeIsTheDigestOfUserAndTime()
 {
@@ -59,52 +30,6 @@ void TestClockNumerals::uniqueCodeIsTheDigestOfUserAndTime()
     QVERIFY(makeUniqueCode(12, 1700000001) != code);
     QCOMPARE(makeUniqueCode(-1, -2), QString::fromLatin1(QCryptographicHash::hash(
                                           "-1+Tessane+-2", QCryptographicHash::Md5).toHex()));
-}
-
-void TestClockNumerals::intToChinese_data()
-{
-    QTest::addColumn<qint64>("n");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("0") << qint64(0) << "零";
-    QTest::newRow("10") << qint64(10) << "一十";
-    QTest::newRow("13") << qint64(13) << "一十三";
-    QTest::newRow("20") << qint64(20) << "二十";
-    QTest::newRow("105") << qint64(105) << "一百零五";
-    QTest::newRow("110") << qint64(110) << "一百一十";
-    QTest::newRow("1000") << qint64(1000) << "一千";
-    QTest::newRow("1010") << qint64(1010) << "一千零一十";
-    QTest::newRow("10000") << qint64(10000) << "一万";
-    QTest::newRow("10001") << qint64(10001) << "一万零一";
-    QTest::newRow("100000000") << qint64(100000000) << "一亿";
-    QTest::newRow("100000001") << qint64(100000001) << "一亿零一";
-    QTest::newRow("12345678") << qint64(12345678) << "一千二百三十四万五千六百七十八";
-    QTest::newRow("negative") << qint64(-3) << "";
-}
-
-void TestClockNumerals::intToChinese()
-{
-    QFETCH(qint64, n);
-    QFETCH(QString, text);
-    QCOMPARE(::intToChinese(n), text);
-}
-
-void TestClockNumerals::chineseToInt_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qint64>("n");
-    QTest::newRow("二十万") << "二十万" << qint64(200000);
-    QTest::newRow("一万零一") << "一万零一" << qint64(10001);
-    QTest::newRow("三十x") << "三十x" << qint64(0);
-    QTest::newRow("十二 without leading one") << "十二" << qint64(2);
-    QTest::newRow("一百一十") << "一百一十" << qint64(110);
-    QTest::newRow("empty") << "" << qint64(0);
-}
-
-void TestClockNumerals::chineseToInt()
-{
-    QFETCH(QString, text);
-    QFETCH(qint64, n);
-    QCOMPARE(::chineseToInt(text), n);
 }
 
 void TestClockNumerals::nextChapterTitle_data()

@@ -10,19 +10,12 @@ class TestUtility : public QObject
 private slots:
     void sqlEscapeDoublesEveryQuote_data();
     void sqlEscapeDoublesEveryQuote();
-    void digestsAreLowercaseHex();
-    void fileMd5IsEmptyForFoldersAndMissingFiles();
     void createFileMakesFoldersAndEmptiesExistingFiles();
     void createFileFailsWhereNoFolderCanBe();
-    void listFilesRecursiveGoesDepthFirstAndReplacesTheList();
     void secondsToTimeStringWrapsAtADay_data();
     void secondsToTimeStringWrapsAtADay();
-    void fileNameAndSuffix();
-    void editorFontsPreferTheKnownFamilies();
     void imageToBase64UrlUsesTheLowercaseSuffix();
     void imageToBase64UrlLeavesResultOnFailure();
-    void jsonHelpersReplaceKeys();
-    void topLevelParentFollowsTheChain();
     void logDirFallsBackWhenProgramDirIsNotWritable();
 };
 
@@ -41,23 +34,6 @@ void TestUtility::sqlEscapeDoublesEveryQuote()
     QFETCH(QString, in);
     QFETCH(QString, out);
     QCOMPARE(sqlEscape(in), out);
-}
-
-void TestUtility::digestsAreLowercaseHex()
-{
-    QCOMPARE(bytesMd5(QByteArray()), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
-    QCOMPARE(stringMd5(QStringLiteral("abc")), QStringLiteral("900150983cd24fb0d6963f7d28e17f72"));
-    // Characters outside Latin-1 are digested as "?".
-    QCOMPARE(stringMd5(QStringLiteral("章")), stringMd5(QStringLiteral("?")));
-}
-
-void TestUtility::fileMd5IsEmptyForFoldersAndMissingFiles()
-{
-    QTemporaryDir dir;
-    QVERIFY(fileMd5(dir.path()).isEmpty());
-    QVERIFY(fileMd5(dir.filePath("missing")).isEmpty());
-    QVERIFY(createFile(dir.filePath("empty")));
-    QCOMPARE(fileMd5(dir.filePath("empty")), QStringLiteral("d41d8cd98f00b204e9800998ecf8427e"));
 }
 
 void TestUtility::createFileMakesFoldersAndEmptiesExistingFiles()
@@ -84,21 +60,6 @@ void TestUtility::createFileFailsWhereNoFolderCanBe()
     QVERIFY(!createFile(dir.filePath("plain/inner/x.db")));
 }
 
-void TestUtility::listFilesRecursiveGoesDepthFirstAndReplacesTheList()
-{
-    QTemporaryDir dir;
-    for (const char* name : {"top.txt", "b/two.txt", "a/one.txt", "a/deep/three.txt"})
-        QVERIFY(createFile(dir.filePath(name)));
-    QStringList files{QStringLiteral("stale entry")};
-    listFilesRecursive(dir.path(), files);
-    const QStringList expected = {dir.path() + "/a/deep/three.txt", dir.path() + "/a/one.txt",
-                                  dir.path() + "/b/two.txt", dir.path() + "/top.txt"};
-    QCOMPARE(files, expected);
-
-    listFilesRecursive(dir.filePath("missing"), files);
-    QVERIFY(files.isEmpty());
-}
-
 void TestUtility::secondsToTimeStringWrapsAtADay_data()
 {
     QTest::addColumn<qint64>("seconds");
@@ -114,27 +75,6 @@ void TestUtility::secondsToTimeStringWrapsAtADay()
     QFETCH(qint64, seconds);
     QFETCH(QString, text);
     QCOMPARE(secondsToTimeString(seconds), text);
-}
-
-void TestUtility::fileNameAndSuffix()
-{
-    QCOMPARE(getFileName(QStringLiteral("/a/b/cover.PNG")), QStringLiteral("cover.PNG"));
-    QCOMPARE(getFileName(QStringLiteral("C:\\x\\y.txt")), QStringLiteral("y.txt"));
-    QCOMPARE(getFileSuffix(QStringLiteral("/a.b/c")), QString());
-    QCOMPARE(getFileSuffix(QStringLiteral("/a/b.tar.gz")), QStringLiteral("gz"));
-}
-
-void TestUtility::editorFontsPreferTheKnownFamilies()
-{
-    QStringList many;
-    for (int i = 0; i < 18; ++i)
-        many << QStringLiteral("字体%1").arg(i);
-    many << QStringLiteral("黑体") << QStringLiteral("宋体");
-    QCOMPARE(pickEditorFontFamilies(many), (QStringList{QStringLiteral("宋体"), QStringLiteral("黑体")}));
-
-    const QStringList few = {QStringLiteral("甲"), QStringLiteral("乙"), QStringLiteral("丙"),
-                             QStringLiteral("丁"), QStringLiteral("戊")};
-    QCOMPARE(pickEditorFontFamilies(few), few);
 }
 
 void TestUtility::imageToBase64UrlUsesTheLowercaseSuffix()
@@ -168,25 +108,6 @@ void TestUtility::imageToBase64UrlLeavesResultOnFailure()
     junk.close();
     imageToBase64Url(junk.fileName(), url);
     QCOMPARE(url, QStringLiteral("previous"));
-}
-
-void TestUtility::jsonHelpersReplaceKeys()
-{
-    QJsonObject object = emptyJsonObject();
-    jsonInsertString(object, "name", "a");
-    jsonInsertString(object, "name", "b");
-    jsonInsertInt64(object, "id", Q_INT64_C(9007199254740991));
-    QCOMPARE(object.value("name").toString(), QStringLiteral("b"));
-    QCOMPARE(object.value("id").toDouble(), 9007199254740991.0);
-}
-
-void TestUtility::topLevelParentFollowsTheChain()
-{
-    QObject root;
-    auto* middle = new QObject(&root);
-    auto* leaf = new QObject(middle);
-    QCOMPARE(topLevelParent(leaf), &root);
-    QCOMPARE(topLevelParent(&root), nullptr);
 }
 
 void TestUtility::logDirFallsBackWhenProgramDirIsNotWritable()

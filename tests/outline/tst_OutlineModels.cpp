@@ -56,12 +56,9 @@ private slots:
     void removeAllDeletesOnlyCheckedOutlines();
     void dropFromFifthOnSecondShiftsTheOthersDown();
     void moveOntoItselfOrOutsideStoresNothing();
-    void dropIndicatorShowsOnOneRowOnly();
-    void checkStateFollowsTheChecks();
     void filterKeepsTheOutlineBeingTyped();
     void exportWritesCheckedOutlinesHighestFirst();
     void exportToUnwritablePlaceSaysCreateFailed();
-    void bookModelListsTheShelf();
 };
 
 void OutlineModelTest::rolesAreNamedAsThePanelReadsThem()
@@ -291,47 +288,6 @@ void OutlineModelTest::moveOntoItselfOrOutsideStoresNothing()
         QCOMPARE(outline->moveLine, -1);
 }
 
-void OutlineModelTest::dropIndicatorShowsOnOneRowOnly()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("线"));
-    QVERIFY(book);
-    for (int i = 1; i <= 3; ++i)
-        QVERIFY(OutlineFixture::stored(book, 1, i, QStringLiteral("第%1").arg(i)));
-    Models m(book);
-    QSignalSpy changed(m.model, &QAbstractItemModel::dataChanged);
-    m.model->moveLine(1, true);
-    QCOMPARE(m.model->index(1, 0).data(COutlineModel::MoveLineRole).toInt(), 1);
-    QCOMPARE(changed.count(), 1);
-    m.model->moveLine(2, false);
-    QCOMPARE(m.model->index(2, 0).data(COutlineModel::MoveLineRole).toInt(), 0);
-    QCOMPARE(m.model->index(1, 0).data(COutlineModel::MoveLineRole).toInt(), -1);
-    QCOMPARE(changed.count(), 3);
-    m.model->moveLine(7, false);
-    QCOMPARE(m.model->index(2, 0).data(COutlineModel::MoveLineRole).toInt(), -1);
-    QCOMPARE(changed.count(), 4);
-}
-
-void OutlineModelTest::checkStateFollowsTheChecks()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("勾选"));
-    QVERIFY(book);
-    Models m(book);
-    QCOMPARE(m.model->checkState(), 0);  // an empty book
-    QList<int> ids;
-    for (int i = 1; i <= 3; ++i)
-        ids.append(OutlineFixture::stored(book, 1, i, QStringLiteral("第%1").arg(i))->localId);
-    m.model->checkAll(true);
-    QCOMPARE(m.model->checkState(), 3);
-    m.model->check(ids.at(1), false);
-    QCOMPARE(m.model->checkState(), 1);
-    m.model->checkAll(false);
-    QCOMPARE(m.model->checkState(), 0);
-}
-
 void OutlineModelTest::filterKeepsTheOutlineBeingTyped()
 {
     OutlineFixture f;
@@ -396,26 +352,6 @@ void OutlineModelTest::exportToUnwritablePlaceSaysCreateFailed()
     QVERIFY(answered);
     QVERIFY(text.endsWith(QStringLiteral("创建失败")));
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("missing/folder/out.txt"))));
-}
-
-void OutlineModelTest::bookModelListsTheShelf()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* first = f.offlineBook(QStringLiteral("一"));
-    T_Book* second = f.offlineBook(QStringLiteral("二\"%1\""));
-    QVERIFY(first && second);
-    COutlineBookModel model;
-    QCOMPARE(model.roleNames().value(257), QByteArray("bookLocalId"));
-    QCOMPARE(model.roleNames().value(258), QByteArray("bookName"));
-    const QList<T_Book*>& shelf = CPublicManager::instance()->bookList;
-    QCOMPARE(model.rowCount(), shelf.size());
-    const int row = shelf.indexOf(second);
-    QCOMPARE(model.index(row, 0).data(258).toString(), QStringLiteral("二\"%1\""));
-    QCOMPARE(model.index(row, 0).data(257).toInt(), second->localId);
-    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-    model.refresh();
-    QCOMPARE(reset.count(), 1);
 }
 
 int runOutlineModelTests(int argc, char** argv)

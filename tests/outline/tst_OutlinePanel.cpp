@@ -76,7 +76,6 @@ class OutlinePanelTest : public QObject
     Q_OBJECT
 private slots:
     void panelLoadsAndShowsOneCardPerOutline();
-    void bookListIsSizedByItsBooks();
     void selectionButtonsFollowTheChecks();
     void switchingBooksResetsFilterAndMode();
     void createWithoutFilterMakesBookOutlines();
@@ -121,23 +120,6 @@ void OutlinePanelTest::panelLoadsAndShowsOneCardPerOutline()
     const QString path = QDir::temp().filePath(QStringLiteral("outline_panel.png"));
     QVERIFY(shot.save(path));
     qInfo("screenshot: %s", qPrintable(path));
-}
-
-void OutlinePanelTest::bookListIsSizedByItsBooks()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    const QList<T_Book*>& shelf = CPublicManager::instance()->bookList;
-    while (shelf.size() < 3)
-        QVERIFY(f.offlineBook(QStringLiteral("书%1").arg(shelf.size())));
-    Panel p(shelf.first());
-    QObject* popup = p.root->findChild<QObject*>(QStringLiteral("bookListPopup"));
-    QVERIFY(popup);
-    QTRY_COMPARE(popup->property("height").toReal(), 104.0);
-    while (shelf.size() < 20)
-        QVERIFY(f.offlineBook(QStringLiteral("书%1").arg(shelf.size())));
-    p.ctr->toggleBook(shelf.last()->localId);  // switching reads the shelf again
-    QTRY_COMPARE(popup->property("height").toReal(), 224.0);
 }
 
 void OutlinePanelTest::selectionButtonsFollowTheChecks()

@@ -40,16 +40,10 @@ class ChapterModelTest : public QObject
     Q_OBJECT
 private slots:
     void rolesStartAtUserRoleAndNameShowsWithoutLineBreaks();
-    void insertIntoEmptyListKeepsOwnNumberAndAnnouncesLayout();
     void insertAfterLastTakesNextNumberAndBeforeShiftsLaterChapters();
     void insertOutsideListInsertsNothing();
     void moveRotatesOnlyNumbersBetweenTheTwoRows();
-    void moveOntoItselfMovesNothingButClearsLines();
-    void sortProxyFollowsOrderNumBothWays();
     void sortProxyStaysRightAfterMovesAndInserts();
-    void moveLineIsOnePerListAndOutsideClearsAll();
-    void selectionIsOnePerList();
-    void missingItemIsDefault();
 };
 
 void ChapterModelTest::rolesStartAtUserRoleAndNameShowsWithoutLineBreaks()
@@ -70,16 +64,6 @@ void ChapterModelTest::rolesStartAtUserRoleAndNameShowsWithoutLineBreaks()
     QVERIFY(!row.data(Qt::UserRole + 7).isValid());
     QVERIFY(!row.data(Qt::DisplayRole).isValid());
     QVERIFY(!model.index(3, 0).data(Qt::UserRole + 1).isValid());
-}
-
-void ChapterModelTest::insertIntoEmptyListKeepsOwnNumberAndAnnouncesLayout()
-{
-    CBookChapterModel model;
-    QSignalSpy layout(&model, &QAbstractItemModel::layoutChanged);
-    model.insertItem(item(9, 7), 0, true);
-    QCOMPARE(model.rowCount(), 1);
-    QCOMPARE(model.getItem(0).chapter.orderNum, 7);
-    QCOMPARE(layout.count(), 1);
 }
 
 void ChapterModelTest::insertAfterLastTakesNextNumberAndBeforeShiftsLaterChapters()
@@ -126,35 +110,6 @@ void ChapterModelTest::moveRotatesOnlyNumbersBetweenTheTwoRows()
     QCOMPARE(orders(up), (QMap<int, int>{{1, 1}, {2, 3}, {3, 4}, {4, 5}, {5, 2}}));
 }
 
-void ChapterModelTest::moveOntoItselfMovesNothingButClearsLines()
-{
-    CBookChapterModel model;
-    model.addItem(item(1, 1));
-    model.addItem(item(2, 2));
-    model.setMoveLine(1, false);
-    QSignalSpy layout(&model, &QAbstractItemModel::layoutChanged);
-    model.moveItem(1, 1, 1);
-    model.moveItem(0, 7, 1);
-    QCOMPARE(layout.count(), 2);
-    QCOMPARE(orders(model), (QMap<int, int>{{1, 1}, {2, 2}}));
-    QCOMPARE(model.getItem(1).moveLine, -1);
-}
-
-void ChapterModelTest::sortProxyFollowsOrderNumBothWays()
-{
-    CBookChapterModel model;
-    model.addItem(item(2, 2));
-    model.addItem(item(3, 3));
-    model.addItem(item(1, 1));
-    CBookChapterSortModel sort;
-    sort.setSourceModel(&model);
-    QCOMPARE(shown(sort), (QList<int>{1, 2, 3}));
-    sort.setSortType(1);
-    QCOMPARE(shown(sort), (QList<int>{3, 2, 1}));
-    sort.setSortType(0);
-    QCOMPARE(shown(sort), (QList<int>{1, 2, 3}));
-}
-
 void ChapterModelTest::sortProxyStaysRightAfterMovesAndInserts()
 {
     CBookChapterModel model;
@@ -172,45 +127,6 @@ void ChapterModelTest::sortProxyStaysRightAfterMovesAndInserts()
         const QModelIndex source = sort.mapToSource(sort.index(row, 0));
         QCOMPARE(model.getItem(source.row()).chapter.localId, shown(sort).at(row));
     }
-}
-
-void ChapterModelTest::moveLineIsOnePerListAndOutsideClearsAll()
-{
-    CBookChapterModel model;
-    model.addItem(item(1, 1));
-    model.addItem(item(2, 2));
-    model.addItem(item(3, 3));
-    model.setMoveLine(0, false);
-    model.setMoveLine(2, true);
-    QCOMPARE(model.getItem(0).moveLine, -1);
-    QCOMPARE(model.getItem(2).moveLine, 1);
-    QCOMPARE(model.index(2, 0).data(Qt::UserRole + 9).toInt(), 1);
-    model.setMoveLine(5, true);
-    QCOMPARE(model.getItem(2).moveLine, -1);
-}
-
-void ChapterModelTest::selectionIsOnePerList()
-{
-    CBookChapterModel model;
-    model.addItem(item(1, 1));
-    model.addItem(item(2, 2));
-    model.selectItem(0);
-    model.selectItemByLocalId(2);
-    QVERIFY(!model.getItem(0).selected);
-    QVERIFY(model.getItem(1).selected);
-    QVERIFY(model.index(1, 0).data(Qt::UserRole + 6).toBool());
-    model.selectItem(-1);
-    QVERIFY(!model.hasSelected());
-}
-
-void ChapterModelTest::missingItemIsDefault()
-{
-    CBookChapterModel model;
-    model.addItem(item(1, 1));
-    QCOMPARE(model.getItemByLocalId(99).ownerVolumeId, -1);
-    QCOMPARE(model.getItem(4).chapter.localId, 0);
-    model.removeItem(item(99, 1));
-    QCOMPARE(model.rowCount(), 1);
 }
 
 int runChapterModelTests(int argc, char** argv)

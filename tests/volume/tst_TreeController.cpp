@@ -104,8 +104,6 @@ private slots:
     void escapeOnTheConfirmationDeletesNothing();
     void deletingAVolumeTakesItsRowAway();
     void restoringIntoADeletedVolumeRestoresTheVolume();
-    void orderMapIsEmptyForAnotherBook();
-    void themeNumbers();
     void panelShowsTheBook();
     void panelClickOpensAndDragReorders();
 };
@@ -473,35 +471,6 @@ void TreeControllerTest::restoringIntoADeletedVolumeRestoresTheVolume()
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_chapter where localId = %1").arg(t.chapters.at(1)))
                  .toInt(),
              1);
-}
-
-void TreeControllerTest::orderMapIsEmptyForAnotherBook()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    TreeBook t = loadThreeChapters(f, QStringLiteral("序表"));
-    QVERIFY(t.book);
-    QCOMPARE(tree()->getChapterOrderMap(t.volume),
-             (QMap<int, int>{{t.chapters.at(0), 1}, {t.chapters.at(1), 2}, {t.chapters.at(2), 3}}));
-    QVERIFY(tree()->getChapterOrderMap(424242).isEmpty());
-    tree()->loadBook(nullptr);
-    QVERIFY(tree()->getChapterOrderMap(t.volume).isEmpty());
-}
-
-void TreeControllerTest::themeNumbers()
-{
-    QCOMPARE(CBookVolumeController::themeOf(StyleLight), 1);
-    QCOMPARE(CBookVolumeController::themeOf(StyleDark), 2);
-    QCOMPARE(CBookVolumeController::themeOf(StyleDark | StyleGreen), 2);
-    QCOMPARE(CBookVolumeController::themeOf(StyleGreen), 3);
-    QCOMPARE(CBookVolumeController::themeOf(StyleKraft), 4);
-    QCOMPARE(CBookVolumeController::themeOf(StyleCustom), 5);
-    QCOMPARE(CBookVolumeController::themeOf(0), -1);
-    QSignalSpy theme(tree(), &CBookVolumeController::sigTheme);
-    emit CUiManager::instance()->sig_changeSkin();
-    QCOMPARE(theme.count(), 1);
-    QCOMPARE(T_Chapter::countWords(QStringLiteral("第1章 开始")), 5);
-    QCOMPARE(T_Chapter::countWords(QStringLiteral(" \t\r\n\u3000")), 0);
 }
 
 void TreeControllerTest::panelShowsTheBook()

@@ -54,10 +54,6 @@ class VolumeModelTest : public QObject
     Q_OBJECT
 private slots:
     void deletedVolumesAndTheirChaptersAreNotShown();
-    void newRowsStartExpandedWithEmptyChapterLists();
-    void selectingAChapterClearsOtherVolumesAndSelectsItsVolume();
-    void unknownVolumeIsNotRemovedAndLinesClearToTheLastRow();
-    void sortProxyListsDescendingWithSortTypeOne();
     void moveWithoutBookRenumbersAndRecordsNothing();
     void moveRecordsTheNewNumbersForTheBook();
     void renameIsRecordedWithQuotesIntact();
@@ -77,74 +73,6 @@ void VolumeModelTest::deletedVolumesAndTheirChaptersAreNotShown()
     QCOMPARE(model.index(0, 0).data(Qt::UserRole + 3).toString(), QStringLiteral("卷1"));
     QCOMPARE(model.roleNames().value(Qt::UserRole + 4), QByteArray("ouderNum"));
     QCOMPARE(model.roleNames().value(Qt::UserRole + 9), QByteArray("bookId"));
-}
-
-void VolumeModelTest::newRowsStartExpandedWithEmptyChapterLists()
-{
-    auto book = memoryBook({1});
-    CBookVolumeModel model;
-    model.setBook(book.get());
-    QVERIFY(model.index(0, 0).data(CBookVolumeModel::IsExpandRole).toBool());
-    T_Volume added;
-    added.localId = 555;
-    added.orderNum = 2;
-    model.addVolume(added);
-    QCOMPARE(model.rowCount(), 2);
-    QVERIFY(model.isExpanded(1));
-    QCOMPARE(model.getChapterModel(1)->rowCount(), 0);
-    model.setAllExpand(false);
-    QVERIFY(!model.isExpanded(0) && !model.isExpanded(1));
-    model.setExpand(555, true);
-    QVERIFY(model.isExpanded(1));
-}
-
-void VolumeModelTest::selectingAChapterClearsOtherVolumesAndSelectsItsVolume()
-{
-    auto book = memoryBook({1, 1});
-    CBookVolumeModel model;
-    model.setBook(book.get());
-    model.selectChapter(100, 1);
-    QVERIFY(model.getChapterModel(0)->getItem(1).selected);
-    model.selectChapterByLocalId(101, 3);
-    QVERIFY(!model.getChapterModel(0)->hasSelected());
-    QVERIFY(model.getChapterModel(1)->getItemByLocalId(3).selected);
-    QCOMPARE(model.getSelectedVolume().localId, 101);
-    QVERIFY(model.hasSelectedChapter());
-    model.selectVolume(9);
-    QCOMPARE(model.getSelectedVolume().localId, 0);
-    QCOMPARE(model.getSelectedVolume().status, 1);
-    QVERIFY(model.hasSelectedChapter()); // chapter selections are not touched
-}
-
-void VolumeModelTest::unknownVolumeIsNotRemovedAndLinesClearToTheLastRow()
-{
-    auto book = memoryBook({1, 1, 1});
-    CBookVolumeModel model;
-    model.setBook(book.get());
-    T_Volume stranger;
-    stranger.localId = 4242;
-    model.removeVolume(stranger);
-    QCOMPARE(model.rowCount(), 3);
-    model.setVolumeMoveLine(2, true);
-    QCOMPARE(model.index(2, 0).data(CBookVolumeModel::VolumeMoveLineRole).toInt(), 1);
-    model.setVolumeMoveLine(0, false);
-    QCOMPARE(model.index(2, 0).data(CBookVolumeModel::VolumeMoveLineRole).toInt(), -1);
-    model.clearMoveLines();
-    QCOMPARE(model.index(0, 0).data(CBookVolumeModel::VolumeMoveLineRole).toInt(), -1);
-    model.removeVolume(model.volumeAt(1));
-    QCOMPARE(model.rowCount(), 2);
-}
-
-void VolumeModelTest::sortProxyListsDescendingWithSortTypeOne()
-{
-    auto book = memoryBook({1, 1, 1});
-    CBookVolumeModel model;
-    model.setBook(book.get());
-    CBookVolumeSortModel sort;
-    sort.setSourceModel(&model);
-    QCOMPARE(shownVolumes(sort), (QList<int>{100, 101, 102}));
-    sort.setVolumeSort(1);
-    QCOMPARE(shownVolumes(sort), (QList<int>{102, 101, 100}));
 }
 
 void VolumeModelTest::moveWithoutBookRenumbersAndRecordsNothing()
