@@ -174,15 +174,6 @@ private slots:
         QCOMPARE(sign.first().at(2).toString(), message);
     }
 
-    void checkInMessagesAreTranslated()
-    {
-        QTranslator translator;
-        QVERIFY(translator.load(QStringLiteral(":/res/client.qm")));
-        QCOMPARE(translator.translate("CUserJobManager", "I checked in today"), QStringLiteral("今天已经签到过了"));
-        QCOMPARE(translator.translate("CUserJobManager", "Sign in successfully"), QStringLiteral("签到成功"));
-        QCOMPARE(translator.translate("CUserJobManager", "Sign in failed"), QStringLiteral("签到失败"));
-    }
-
     void otherJobTypesAreIgnored()
     {
         AccountWorld world;

@@ -126,15 +126,6 @@ private slots:
         QCOMPARE(f.count(QStringLiteral("select count(*) from tb_level")), 2);
     }
 
-    void emptyUpgradeScriptIsRemoved()
-    {
-        DbFixture f;
-        const QString script = f.programDbDir() + QStringLiteral("/update.sql");
-        f.writeFile(script, QByteArray());
-        QVERIFY(f.init());
-        QVERIFY(!QFile::exists(script));
-    }
-
     void upgradeWaitsWhenTheFileIsNoDatabase()
     {
         DbFixture f;

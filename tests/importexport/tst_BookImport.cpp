@@ -57,7 +57,6 @@ private slots:
     void quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand();
     void oneImportAtATime();
     void htmlRemnantsAreRemovedCaseSensitively();
-    void catalogueCarriesTheHeadingPatterns();
 };
 
 void TestBookImport::textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs()
@@ -368,16 +367,6 @@ void TestBookImport::htmlRemnantsAreRemovedCaseSensitively()
     QString text = QStringLiteral("a&nbsp;b<p>c</p><P>d<p class=\"x\">e\tf&amp;g&#39;h<br>");
     CBookJobManager::htmlToPlainText(text);
     QCOMPARE(text, QStringLiteral("a;bc<P>d<p class=\"x\">efgh"));
-}
-
-void TestBookImport::catalogueCarriesTheHeadingPatterns()
-{
-    const QString volume = QCoreApplication::translate("CBookJobManager", "volume regexp");
-    const QString chapter = QCoreApplication::translate("CBookJobManager", "chapter regexp");
-    QVERIFY(volume != QStringLiteral("volume regexp"));
-    QCOMPARE(CBookJobManager::volumePattern(), volume);
-    QCOMPARE(CBookJobManager::chapterPattern(), chapter);
-    QCOMPARE(QCoreApplication::translate("CBookJobManager", "First Volume"), QStringLiteral("第一卷"));
 }
 
 int runBookImportTests(int argc, char** argv)

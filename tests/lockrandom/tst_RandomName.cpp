@@ -144,18 +144,6 @@ private slots:
             QCOMPARE(name, QStringLiteral("John·Turner"));
     }
 
-    void choosingAKindClearsTheFixedPart()
-    {
-        Widget_RandomName w;
-        fixedPart(w)->setText(QStringLiteral("司马"));
-        clickKind(w, "btnChineseName");
-        QVERIFY(fixedPart(w)->text().isEmpty());
-        fixedPart(w)->setText(QStringLiteral("司马"));
-        clickKind(w, "btnChineseToponym");
-        QVERIFY(fixedPart(w)->text().isEmpty());
-        QCOMPARE(w.findChild<QLabel*>(QStringLiteral("labelName"))->text(), QStringLiteral("地名后缀"));
-    }
-
     void fixedPartButtonsFillTheField()
     {
         Widget_RandomName w;
@@ -180,18 +168,6 @@ private slots:
         fixedPart(w)->setText(QStringLiteral("木"));
         w.findChild<QPushButton*>(QStringLiteral("btnSurname"))->click();
         QCOMPARE(fixedPart(w)->text(), QStringLiteral("木"));
-    }
-
-    void groupHeadersFold()
-    {
-        Widget_RandomName w;
-        w.show();
-        auto* gong = w.findChild<QWidget*>(QStringLiteral("widgetGong"));
-        QVERIFY(gong->isHidden());
-        w.findChild<QPushButton*>(QStringLiteral("btnGong"))->click();
-        QVERIFY(!gong->isHidden());
-        w.findChild<QPushButton*>(QStringLiteral("btnGong"))->click();
-        QVERIFY(gong->isHidden());
     }
 
     void clickingANameCopiesIt()

@@ -50,16 +50,6 @@ private slots:
         m_recorder.result = true;
     }
 
-    void dialogStartsOnShutDown()
-    {
-        Dialog_Reboot dialog;
-        QCOMPARE(dialog.checkedId(), 0);
-        dialog.findChild<QRadioButton*>(QStringLiteral("radioButton_sleep"))->click();
-        QCOMPARE(dialog.checkedId(), 2);
-        dialog.findChild<QRadioButton*>(QStringLiteral("radioButton_reboot"))->click();
-        QCOMPARE(dialog.checkedId(), 1);
-    }
-
     void eachChoiceReachesTheRunner_data()
     {
         QTest::addColumn<QString>("radio");
@@ -91,14 +81,6 @@ private slots:
         answerDialog(QString(), QStringLiteral("btnConfirm"));
         QVERIFY(!CUiManager::instance()->runRebootDialog(nullptr));
         QCOMPARE(m_recorder.calls.size(), 1);
-    }
-
-    void unknownChoiceRunsNothing()
-    {
-        PowerCommands commands(m_recorder.runner());
-        QVERIFY(!commands.run(3));
-        QVERIFY(!commands.run(-1));
-        QVERIFY(m_recorder.calls.isEmpty());
     }
 
 private:

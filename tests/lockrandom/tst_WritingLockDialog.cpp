@@ -68,15 +68,6 @@ private slots:
         m_f.reset();
     }
 
-    void startsOnWordsWithConfirmDisabled()
-    {
-        Dialog_WritingLock d;
-        QVERIFY(d.findChild<QRadioButton*>(QStringLiteral("radioButtonWords"))->isChecked());
-        QVERIFY(!d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->isEnabled());
-        QVERIFY(!edit(d, "lineEditTime")->isEnabled());
-        QCOMPARE(edit(d, "lineEditWords")->text(), QStringLiteral("0"));
-    }
-
     void timeGoalRange_data()
     {
         QTest::addColumn<QString>("minutes");

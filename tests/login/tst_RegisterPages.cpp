@@ -63,7 +63,6 @@ private slots:
     void registrationRefusedShowsTheMessage();
     void resetFillsTheAccountAndTheNewPasswordSignsIn();
     void leavingThePageWithinTheTipKeepsTheSignInPageAsItIs();
-    void timerButtonCountsFromSixty();
 };
 
 void RegisterPagesTest::openingTheRegistrationPageFetchesAPictureCode()
@@ -302,21 +301,6 @@ void RegisterPagesTest::leavingThePageWithinTheTipKeepsTheSignInPageAsItIs()
     QCOMPARE(registered.count(), 0);
     QVERIFY(dialog->loginPage()->accountEdit()->text().isEmpty());
     QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->forgetPage()));
-}
-
-void RegisterPagesTest::timerButtonCountsFromSixty()
-{
-    CTimerButton button;
-    QCOMPARE(button.text(), QStringLiteral("Send Code"));
-    QTest::mouseClick(&button, Qt::LeftButton);
-    QVERIFY(button.isCounting());
-    QVERIFY(button.isChecked());
-    QCOMPARE(button.text(), QStringLiteral("60s after"));
-    QTRY_COMPARE_WITH_TIMEOUT(button.text(), QStringLiteral("59s after"), 5000);
-    button.reset();
-    QVERIFY(!button.isCounting());
-    QVERIFY(!button.isChecked());
-    QCOMPARE(button.secondsLeft(), 60);
 }
 
 int runRegisterPageTests(int argc, char** argv)

@@ -39,8 +39,6 @@ private slots:
     void loginButtonNeedsAccountAndEightCharacters();
     void enterSignsInOnlyWithTheButtonEnabled();
     void uncheckedRememberForgetsTheUserForTheNextStart();
-    void pageIndexesOutsideTheRangeChangeNothing();
-    void closeButtonKeepsItsCornerAndTipCentres();
     void bannerFadesAndIndicatorsPick();
 };
 
@@ -211,38 +209,6 @@ void SignInPageTest::uncheckedRememberForgetsTheUserForTheNextStart()
     // Signed in all the same; only the next start asks again.
     QCOMPARE(CUiManager::instance()->signInState(), 1);
     QCOMPARE(LoginWorld::lastUid(), 0);
-}
-
-void SignInPageTest::pageIndexesOutsideTheRangeChangeNothing()
-{
-    LoginWorld w;
-    QVERIFY(w.ok());
-    Dialog_LoginMain* dialog = w.dialog();
-    QWidget* before = dialog->stack()->currentWidget();
-    dialog->onDealToggle(5);
-    dialog->onDealToggle(-1);
-    QCOMPARE(dialog->stack()->currentWidget(), before);
-    QVERIFY(LoginWorld::requestsTo(QStringLiteral("/account/authNumber")).isEmpty());
-}
-
-void SignInPageTest::closeButtonKeepsItsCornerAndTipCentres()
-{
-    LoginWorld w;
-    QVERIFY(w.ok());
-    Dialog_LoginMain* dialog = w.dialog();
-    QPushButton* close = dialog->closeButton();
-    QCOMPARE(close->x(), dialog->width() - close->width() - 28);
-    QCOMPARE(close->y(), 28);
-    QVERIFY(close->isVisible());
-
-    dialog->onDealTips(QStringLiteral("第一条"));
-    widget_tips* tips = dialog->tips();
-    QVERIFY(tips->isVisible());
-    QCOMPARE(tips->duration, 1000);
-    QCOMPARE(tips->x(), (dialog->stack()->width() - tips->width()) / 2);
-    dialog->onDealTips(QStringLiteral("第二条"));
-    QCOMPARE(tips->text(), QStringLiteral("第二条"));
-    QTRY_VERIFY_WITH_TIMEOUT(!tips->isVisible(), 5000);
 }
 
 void SignInPageTest::bannerFadesAndIndicatorsPick()

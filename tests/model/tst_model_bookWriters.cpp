@@ -106,23 +106,6 @@ private slots:
         QCOMPARE(m.count("select recycleTime from tb_chapter"), 0);
     }
 
-    void shiftingOrderTouchesOnlyTheTargetVolumeOfTheTargetBook()
-    {
-        ModelDb m;
-        // Two books written offline: every server id is 0.
-        const int a4 = storeChapter(m, 1, 10, 4);
-        const int a5 = storeChapter(m, 1, 10, 5);
-        const int a6 = storeChapter(m, 1, 10, 6);
-        const int otherVolume = storeChapter(m, 1, 11, 5);
-        const int otherBook = storeChapter(m, 2, 20, 5);
-        QVERIFY(m->shiftChapterOrder(1, 10, 5, 1));
-        QCOMPARE(orderOf(m, a4), 4);
-        QCOMPARE(orderOf(m, a5), 6);
-        QCOMPARE(orderOf(m, a6), 7);
-        QCOMPARE(orderOf(m, otherVolume), 5);
-        QCOMPARE(orderOf(m, otherBook), 5);
-    }
-
     void shiftingByServerIdsRefusesObjectsNotOnThePlatform()
     {
         ModelDb m;
@@ -175,21 +158,6 @@ private slots:
         QCOMPARE(m.count("select count(*) from tb_chapter"), 1);
     }
 
-    void deletingAChapterTakesItsPendingJobs()
-    {
-        ModelDb m;
-        const int keep = storeChapter(m, 1, 1, 1);
-        const int gone = storeChapter(m, 1, 1, 2);
-        QVERIFY(m.exec(QStringLiteral("insert into tb_job(jobType,localChapterId) values(1017,%1),"
-                                      "(1017,%2)")
-                           .arg(keep)
-                           .arg(gone)));
-        QVERIFY(m->deleteChapter(gone));
-        QCOMPARE(m.count("select count(*) from tb_chapter"), 1);
-        QCOMPARE(m.count("select count(*) from tb_job"), 1);
-        QCOMPARE(m.count("select localChapterId from tb_job"), keep);
-    }
-
     void updatingABookLeavesItsOwnColumnsAlone()
     {
         ModelDb m;
@@ -236,21 +204,17 @@ private slots:
         QVERIFY(!m->updateVolumeStatus(status));
     }
 
-    void textWithANulCharacterIsStoredWholeOrRefused()
+    // The statement text ends at a NUL: the row is refused whole, never
+    // stored cut short.
+    void textWithANulCharacterIsRefusedWhole()
     {
         ModelDb m;
         T_Chapter chapter;
         chapter.localBookId = 1;
         chapter.name = QStringLiteral("n");
         chapter.content = QString::fromUtf16(u"before\u0000after", 12);
-        if (!m->insertChapterWithContent(&chapter)) {
-            QCOMPARE(m.count("select count(*) from tb_chapter"), 0);
-            return;
-        }
-        T_Chapter back;
-        back.localId = chapter.localId;
-        QVERIFY(m->getChapterContent(&back));
-        QCOMPARE(back.content, chapter.content);
+        QVERIFY(!m->insertChapterWithContent(&chapter));
+        QCOMPARE(m.count("select count(*) from tb_chapter"), 0);
     }
 
 };

@@ -100,48 +100,6 @@ private slots:
 
     // --- memos ---
 
-    void memosLoadNewestColourChangeFirst()
-    {
-        ModelDb m;
-        addMemo(m, 5, 10, QStringLiteral("old"));
-        addMemo(m, 5, 30, QStringLiteral("new"));
-        addMemo(m, 5, 20, QStringLiteral("mid"));
-        addMemo(m, 6, 40, QStringLiteral("other user"));
-        Memos memos;
-        QVERIFY(m->getMemos(5, memos.list));
-        QCOMPARE(memos.list.size(), 3);
-        QCOMPARE(memos.list.at(0)->content, QStringLiteral("new"));
-        QCOMPARE(memos.list.at(1)->content, QStringLiteral("mid"));
-        QCOMPARE(memos.list.at(2)->content, QStringLiteral("old"));
-    }
-
-    void memoRoundTripsTextPositionAndHold()
-    {
-        ModelDb m;
-        const int id = addMemo(m, 5, 10);
-        QVERIFY(id > 0);
-        T_Memo memo;
-        memo.localId = id;
-        memo.color = kQuote;
-        memo.content = kQuote;
-        memo.x = 123.456789f;
-        memo.y = -0.1f;
-        memo.width = 200;
-        memo.height = 100;
-        memo.isHold = true;
-        QVERIFY(m->updateMemo(5, &memo));
-        Memos memos;
-        QVERIFY(m->getMemos(5, memos.list));
-        const T_Memo* back = memos.list.first();
-        QCOMPARE(back->color, kQuote);
-        QCOMPARE(back->content, kQuote);
-        QCOMPARE(back->x, memo.x);
-        QCOMPARE(back->y, memo.y);
-        QCOMPARE(back->width, 200);
-        QVERIFY(back->isHold);
-        QCOMPARE(m.count("select isHold from tb_memo"), 1);
-    }
-
     void holdOfTwoLoadsAsPinnedAndIsWrittenBackAsOne()
     {
         ModelDb m;

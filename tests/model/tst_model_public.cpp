@@ -52,29 +52,6 @@ private slots:
         model->resetUser();
     }
 
-    void recycleAndRestoreMoveTheSameRecord()
-    {
-        model->addBook(bookRequest(1, QStringLiteral("a")));
-        T_Book* b = model->addBook(bookRequest(2, QStringLiteral("b")));
-        model->addBook(bookRequest(3, QStringLiteral("c")));
-        model->moveBookToRecycle(42);
-        QCOMPARE(model->bookList.size(), 3);
-        QVERIFY(model->recycleBookList.isEmpty());
-
-        model->moveBookToRecycle(2);
-        QCOMPARE(model->findRecycledBookByLocalId(2), b);
-        QCOMPARE(model->findRecycledBookByBookId(200), b);
-        QVERIFY(!model->findBookByLocalId(2));
-        model->restoreRecycledBook(2);
-        QCOMPARE(model->bookList.first(), b);
-        QVERIFY(model->recycleBookList.isEmpty());
-
-        model->moveBookToRecycle(2);
-        model->deleteRecycledBook(2);
-        QVERIFY(model->recycleBookList.isEmpty());
-        QCOMPARE(model->bookList.size(), 2);
-    }
-
     void chapterOfABookNotYetLoadedOnlyCounts()
     {
         T_Book* book = model->addBook(bookRequest(1, QStringLiteral("b")));
@@ -140,17 +117,6 @@ private slots:
         QVERIFY(!book->isSyncing);
         QVERIFY(!book->isImporting);
         QCOMPARE(book->synCount, 0);
-    }
-
-    void signOutRestoresTheDefaults()
-    {
-        model->userInfo.uid = 5;
-        model->userConf.creationConf.fontSize = 30;
-        model->resetUser();
-        QCOMPARE(model->userInfo.uid, 0);
-        QCOMPARE(model->userConf.creationConf.fontSize, 14);
-        QCOMPARE(model->userConf.systemConf.pwdLockPwd, QStringLiteral("0"));
-        QCOMPARE(model->clientStatistics.uvList.size(), 13);
     }
 
     void finishedDownloadsReachTheirRecord()

@@ -121,58 +121,6 @@ private slots:
         QCOMPARE(m.count("select lockWords from tb_lock"), 3000);
     }
 
-    void settingsOfAUserWithoutRowsAreNotSaved()
-    {
-        ModelDb m;
-        T_UserConf conf;
-        conf.uid = 8;
-        QVERIFY(!m->updateUserConf(conf));
-        QVERIFY(!m->updateLock(8, T_WriteLock()));
-        QVERIFY(!m->updateToken(8, QStringLiteral("t")));
-        // The profile update of a missing user is no error: nothing to change.
-        QVERIFY(m->updateUser(author(8)));
-        QCOMPARE(m.count("select count(*) from tb_user"), 0);
-    }
-
-    void profileUpdateWritesWhatItNames()
-    {
-        ModelDb m;
-        QVERIFY(m->insertUser(author(5), T_UserConf()));
-        TS_Author_Info user = author(5);
-        user.style = 4;
-        user.windowSize = 2;
-        user.level_id = 7;
-        user.score = 70;
-        user.uniqueCode = QStringLiteral("not written");
-        QVERIFY(m->updateUser(user));
-        QCOMPARE(m.count("select style from tb_user"), 4);
-        QCOMPARE(m.count("select userLevel from tb_user"), 7);
-        QCOMPARE(m.count("select userScore from tb_user"), 70);
-        QCOMPARE(m.value("select uniqueCode from tb_user").toString(), QStringLiteral("code"));
-        QVERIFY(m->updateToken(5, QStringLiteral("new'token")));
-        TS_Author_Info back;
-        T_UserConf conf;
-        QVERIFY(m->getUserData(5, back, conf));
-        QCOMPARE(back.token, QStringLiteral("new'token"));
-        QCOMPARE(back.style, 4);
-    }
-
-    void lastUserIsRememberedAndForgotten()
-    {
-        ModelDb m;
-        QVERIFY(m->saveLastLogin(5));
-        TS_Author_Info user;
-        TS_SynchronizaTion_SynData syn;
-        T_SysInfo info;
-        QVERIFY(m->getSysData(user, syn, info));
-        QCOMPARE(user.uid, 5);
-        QVERIFY(info.lastLoginTime > 0);
-        QVERIFY(m->clearLastLogin());
-        QVERIFY(m->getSysData(user, syn, info));
-        QCOMPARE(user.uid, 0);
-        QCOMPARE(info.lastLoginTime, 0);
-    }
-
     void clearingUserDataEmptiesTheFourTables()
     {
         ModelDb m;

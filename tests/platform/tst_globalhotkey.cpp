@@ -35,7 +35,6 @@ private slots:
     void cleanupTestCase();
 
     void ctrlShiftNIsTakenAndReportsItsPress();
-    void altF5IsTaken();
     void settingTheSameSequenceTwiceRetakesIt();
     void emptySequenceTakesNothing();
     void disabledShortcutStaysValidAndIsSilent();
@@ -112,17 +111,6 @@ void TestGlobalHotKey::ctrlShiftNIsTakenAndReportsItsPress()
     QVERIFY(activated.wait(10000));
     QCOMPARE(activated.size(), 1);
     QCOMPARE(activated.first().first().value<QxtGlobalShortcut*>(), &shortcut);
-}
-
-void TestGlobalHotKey::altF5IsTaken()
-{
-    QCOMPARE(GlobalHotKey::nativeModifiers(Qt::AltModifier), quint32(Mod1Mask));
-    QCOMPARE(GlobalHotKey::nativeKeycode(Qt::Key_F5), quint32(XKeysymToKeycode(m_display, XK_F5)));
-    QxtGlobalShortcut shortcut;
-    QSignalSpy activated(&shortcut, &QxtGlobalShortcut::activated);
-    QVERIFY(shortcut.setShortcut(QKeySequence(Qt::ALT | Qt::Key_F5)));
-    type(XK_F5, {XK_Alt_L});
-    QVERIFY(activated.wait(10000));
 }
 
 void TestGlobalHotKey::settingTheSameSequenceTwiceRetakesIt()
