@@ -1,45 +1,18 @@
 // One executable for the book operations: the stand-in is started once, the
 // client pointed at it, then each test class runs in turn.
 
-#include "JobsFixture.h"
-
-#include <QApplication>
-#include <QStandardPaths>
-#include <QTest>
-#include <QTranslator>
+#include "AreaMain.h"
 
 int runBookOperationTests(int argc, char** argv);
 int runChapterOperationTests(int argc, char** argv);
 int runVolumeOutlineTests(int argc, char** argv);
 int runBookReplyTests(int argc, char** argv);
 
-namespace {
-StandinServer* g_standin = nullptr;
-}
-
-StandinServer& standin()
-{
-    return *g_standin;
-}
-
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    QTranslator translator;
-    if (translator.load(QStringLiteral(":/res/client.qm")))
-        QCoreApplication::installTranslator(&translator);
-    StandinServer server;
-    g_standin = &server;
-    if (!server.start())
-        return 1;
-    server.exportApiBase();
-
-    int failures = 0;
-    failures += runBookOperationTests(argc, argv);
-    failures += runChapterOperationTests(argc, argv);
-    failures += runVolumeOutlineTests(argc, argv);
-    failures += runBookReplyTests(argc, argv);
-    server.stop();
-    return failures;
+    return runArea(argc, argv,
+                   {runBookOperationTests,
+                    runChapterOperationTests,
+                    runVolumeOutlineTests,
+                    runBookReplyTests}, Catalogue::Program);
 }

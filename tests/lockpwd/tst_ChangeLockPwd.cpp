@@ -14,9 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -98,14 +96,9 @@ private slots:
     void verifyOnlyLooksAtTheOriginal();
     void fieldsTakeAtMostEightCharacters();
     void titleCloseAndCancelReject();
+    void settingsPageKeepsOnlyAcceptedPasswords_data();
+    void settingsPageKeepsOnlyAcceptedPasswords();
 
-    void turningTheLockOnStoresThePassword();
-    void refusedCreateLeavesTheLockOff();
-    void changingThePasswordStoresTheNewOne();
-    void wrongOriginalKeepsTheStoredPassword();
-    void turningTheLockOffNeedsTheCurrentPassword();
-    void cancelledConfirmKeepsTheLockOn();
-    void passwordWithPlaceholderCharactersIsStoredAsTyped();
 
 
 private:
@@ -290,139 +283,73 @@ void ChangeLockPwdTest::titleCloseAndCancelReject()
     }
 }
 
-void ChangeLockPwdTest::turningTheLockOnStoresThePassword()
+void ChangeLockPwdTest::settingsPageKeepsOnlyAcceptedPasswords_data()
 {
-    Widget_Setting page;
-    auto* lock = page.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
-    bool seen = false;
-    whenDialogRuns([](Dialog_ChangeLockPwd* d) {
-        QCOMPARE(d->mode(), 0);
-        fill(d, QString(), QStringLiteral("k3y"), QStringLiteral("k3y"));
-        d->btnConfirm()->click();
-    }, &seen);
-    lock->click();
-    QVERIFY(seen);
-    QVERIFY(lock->isChecked());
-    QCOMPARE(liveConf().pwdLockPwd, QStringLiteral("k3y"));
-    const T_SystemConf stored = storedConf();
-    QCOMPARE(stored.pwdLockPwd, QStringLiteral("k3y"));
-    QCOMPARE(stored.pwdLockType, 7);
-    QCOMPARE(stored.pwdLockTime, 30);
-}
-
-void ChangeLockPwdTest::refusedCreateLeavesTheLockOff()
-{
-    Widget_Setting page;
-    auto* lock = page.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
-    bool seen = false;
-    QString error;
-    whenDialogRuns([&error](Dialog_ChangeLockPwd* d) {
-        fill(d, QString(), QStringLiteral("k3y"), QStringLiteral("key"));
-        confirmOrCancel(d, &error);
-    }, &seen);
-    lock->click();
-    QVERIFY(seen);
-    QCOMPARE(error, QStringLiteral("Two different passwords"));
-    QVERIFY(!lock->isChecked());
-    QCOMPARE(storedConf().pwdLockType, 0);
-    QCOMPARE(storedConf().pwdLockPwd, T_SystemConf().pwdLockPwd);
-}
-
-void ChangeLockPwdTest::changingThePasswordStoresTheNewOne()
-{
-    liveConf().pwdLockPwd = QStringLiteral("first");
-    liveConf().pwdLockType = 7;
-    liveConf().pwdLockTime = 30;
-    Widget_Setting page;
-    auto* change = page.findChild<QPushButton*>(QStringLiteral("btnChangePwd"));
-    QVERIFY(change);
-    bool seen = false;
-    whenDialogRuns([](Dialog_ChangeLockPwd* d) {
-        QCOMPARE(d->mode(), 1);
-        fill(d, QStringLiteral("first"), QStringLiteral("second"), QStringLiteral("second"));
-        d->btnConfirm()->click();
-    }, &seen);
-    change->click();
-    QVERIFY(seen);
-    QCOMPARE(liveConf().pwdLockPwd, QStringLiteral("second"));
-    QCOMPARE(storedConf().pwdLockPwd, QStringLiteral("second"));
-}
-
-void ChangeLockPwdTest::wrongOriginalKeepsTheStoredPassword()
-{
-    liveConf().pwdLockPwd = QStringLiteral("first");
-    liveConf().pwdLockType = 7;
-    Widget_Setting page;
-    auto* change = page.findChild<QPushButton*>(QStringLiteral("btnChangePwd"));
-    bool seen = false;
-    QString error;
-    whenDialogRuns([&error](Dialog_ChangeLockPwd* d) {
-        fill(d, QStringLiteral("First"), QStringLiteral("second"), QStringLiteral("second"));
-        confirmOrCancel(d, &error);
-    }, &seen);
-    change->click();
-    QVERIFY(seen);
-    QCOMPARE(error, QStringLiteral("The original password is incorrect"));
-    QCOMPARE(liveConf().pwdLockPwd, QStringLiteral("first"));
-}
-
-void ChangeLockPwdTest::turningTheLockOffNeedsTheCurrentPassword()
-{
-    liveConf().pwdLockPwd = QStringLiteral("k3y");
-    liveConf().pwdLockType = 7;
-    liveConf().pwdLockTime = 300;
-    Widget_Setting page;
-    auto* lock = page.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
-    QVERIFY(lock->isChecked());
-    bool seen = false;
-    whenDialogRuns([](Dialog_ChangeLockPwd* d) {
-        QCOMPARE(d->mode(), 2);
-        d->lineEditOriginal()->setText(QStringLiteral("k3y"));
-        d->btnConfirm()->click();
-    }, &seen);
-    lock->click();
-    QVERIFY(seen);
-    QVERIFY(!lock->isChecked());
-    const T_SystemConf stored = storedConf();
-    QCOMPARE(stored.pwdLockType, 0);
-    QCOMPARE(stored.pwdLockTime, 0);
-    QCOMPARE(stored.pwdLockPwd, T_SystemConf().pwdLockPwd);
-}
-
-void ChangeLockPwdTest::cancelledConfirmKeepsTheLockOn()
-{
-    liveConf().pwdLockPwd = QStringLiteral("k3y");
-    liveConf().pwdLockType = 7;
-    liveConf().pwdLockTime = 30;
-    Widget_Setting page;
-    auto* lock = page.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
-    bool seen = false;
-    QString error;
-    whenDialogRuns([&error](Dialog_ChangeLockPwd* d) {
-        d->lineEditOriginal()->setText(QStringLiteral("nope"));
-        confirmOrCancel(d, &error);
-    }, &seen);
-    lock->click();
-    QVERIFY(seen);
-    QCOMPARE(error, QStringLiteral("The original password is incorrect"));
-    QVERIFY(lock->isChecked());
-    QCOMPARE(liveConf().pwdLockType, 7);
-    QCOMPARE(liveConf().pwdLockPwd, QStringLiteral("k3y"));
-}
-
-void ChangeLockPwdTest::passwordWithPlaceholderCharactersIsStoredAsTyped()
-{
-    Widget_Setting page;
-    auto* lock = page.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
+    QTest::addColumn<QString>("before");     // the lock's password; empty: the lock is off
+    QTest::addColumn<QString>("control");    // what the author clicks on the settings page
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QStringList>("typed");  // original, new, confirmation
+    QTest::addColumn<QString>("error");
+    QTest::addColumn<QString>("after");      // the password in force; empty: the lock is off
+    QTest::addColumn<QString>("stored");     // the password in the user's row
+    QTest::addColumn<int>("storedType");
+    const QString none = T_SystemConf().pwdLockPwd;
     const QString odd = QStringLiteral("%1'\"; --");
+    const QString wrong = QStringLiteral("The original password is incorrect");
+    QTest::newRow("turn on") << QString() << "lock" << 0 << QStringList{"", "k3y", "k3y"} << QString()
+                             << "k3y" << "k3y" << 7;
+    QTest::newRow("turn on, placeholder characters") << QString() << "lock" << 0 << QStringList{"", odd, odd}
+                                                     << QString() << odd << odd << 7;
+    QTest::newRow("turn on, pair differs") << QString() << "lock" << 0 << QStringList{"", "k3y", "key"}
+                                           << "Two different passwords" << QString() << none << 0;
+    QTest::newRow("change") << "first" << "change" << 1 << QStringList{"first", "second", "second"}
+                            << QString() << "second" << "second" << 7;
+    QTest::newRow("change, wrong original") << "first" << "change" << 1
+                                            << QStringList{"First", "second", "second"} << wrong << "first"
+                                            << none << 0;
+    QTest::newRow("turn off") << "k3y" << "lock" << 2 << QStringList{"k3y", "", ""} << QString() << QString()
+                              << none << 0;
+    QTest::newRow("turn off, wrong password") << "k3y" << "lock" << 2 << QStringList{"nope", "", ""} << wrong
+                                              << "k3y" << none << 0;
+}
+
+void ChangeLockPwdTest::settingsPageKeepsOnlyAcceptedPasswords()
+{
+    QFETCH(QString, before);
+    QFETCH(QString, control);
+    QFETCH(int, mode);
+    QFETCH(QStringList, typed);
+    QFETCH(QString, error);
+    QFETCH(QString, after);
+    QFETCH(QString, stored);
+    QFETCH(int, storedType);
+    if (!before.isEmpty()) {
+        liveConf().pwdLockPwd = before;
+        liveConf().pwdLockType = 7;
+        liveConf().pwdLockTime = 30;
+    }
+    Widget_Setting page;
+    auto* lock = page.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
+    QCOMPARE(lock->isChecked(), !before.isEmpty());
     bool seen = false;
-    whenDialogRuns([odd](Dialog_ChangeLockPwd* d) {
-        fill(d, QString(), odd, odd);
-        d->btnConfirm()->click();
+    int modeSeen = -1;
+    QString errorSeen;
+    whenDialogRuns([&](Dialog_ChangeLockPwd* d) {
+        modeSeen = d->mode();
+        fill(d, typed.at(0), typed.at(1), typed.at(2));
+        confirmOrCancel(d, &errorSeen);
     }, &seen);
-    lock->click();
+    if (control == QLatin1String("lock"))
+        lock->click();
+    else
+        page.findChild<QPushButton*>(QStringLiteral("btnChangePwd"))->click();
     QVERIFY(seen);
-    QCOMPARE(storedConf().pwdLockPwd, odd);
+    QCOMPARE(modeSeen, mode);
+    QCOMPARE(errorSeen, error);
+    QCOMPARE(lock->isChecked(), !after.isEmpty());
+    QCOMPARE(liveConf().pwdLockPwd, after.isEmpty() ? T_SystemConf().pwdLockPwd : after);
+    QCOMPARE(storedConf().pwdLockPwd, stored);
+    QCOMPARE(storedConf().pwdLockType, storedType);
 }
 
 int runChangeLockPwdTests(int argc, char** argv)

@@ -1,43 +1,16 @@
 // One executable for the outline panel: the stand-in is started once, the
 // client pointed at it, then each test class runs in turn.
 
-#include "JobsFixture.h"
-
-#include <QApplication>
-#include <QStandardPaths>
-#include <QTest>
-#include <QTranslator>
+#include "AreaMain.h"
 
 int runOutlineModelTests(int argc, char** argv);
 int runOutlineControllerTests(int argc, char** argv);
 int runOutlinePanelTests(int argc, char** argv);
 
-namespace {
-StandinServer* g_standin = nullptr;
-}
-
-StandinServer& standin()
-{
-    return *g_standin;
-}
-
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    QTranslator translator;
-    if (translator.load(QStringLiteral(":/res/client.qm")))
-        QCoreApplication::installTranslator(&translator);
-    StandinServer server;
-    g_standin = &server;
-    if (!server.start())
-        return 1;
-    server.exportApiBase();
-
-    int failures = 0;
-    failures += runOutlineModelTests(argc, argv);
-    failures += runOutlineControllerTests(argc, argv);
-    failures += runOutlinePanelTests(argc, argv);
-    server.stop();
-    return failures;
+    return runArea(argc, argv,
+                   {runOutlineModelTests,
+                    runOutlineControllerTests,
+                    runOutlinePanelTests}, Catalogue::Program);
 }

@@ -1,33 +1,11 @@
 // The settings dialog against a signed-in demo author of the stand-in.
 
-#include "JobsFixture.h"
-
-#include <QApplication>
-#include <QStandardPaths>
+#include "AreaMain.h"
 
 int runSettingTests(int argc, char** argv);
 int runUpdateOnlineTests(int argc, char** argv);
 
-namespace {
-StandinServer* g_standin = nullptr;
-}
-
-StandinServer& standin()
-{
-    return *g_standin;
-}
-
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    StandinServer server;
-    g_standin = &server;
-    if (!server.start())
-        return 1;
-    server.exportApiBase();
-    int failures = runSettingTests(argc, argv);
-    failures += runUpdateOnlineTests(argc, argv);
-    server.stop();
-    return failures;
+    return runArea(argc, argv, {runSettingTests, runUpdateOnlineTests});
 }

@@ -64,11 +64,9 @@ private slots:
 
     void generalSettingsAreStoredAndReadBack();
     void settingsFileKeysAreWrittenAndShown();
-    void missingOrOddIsDxShowsOpenGl();
     void emptyBackupShowsDefaultFolderWithoutWritingIt();
     void unknownLockTimeSelectsFirstItemWithoutChangingRecord();
     void lockControlsFollowTheLockBits();
-    void lockStaysOffWhenItsPasswordDialogIsCancelled();
     void emptyCurrentPasswordShowsOnlyItsMessage();
     void differentNewPasswordsAreRefusedLocally();
     void loginPasswordChangeGoesThroughTheAccountOperation();
@@ -136,20 +134,6 @@ void SettingTest::settingsFileKeysAreWrittenAndShown()
     QVERIFY(!CUiManager::instance()->isExeAuto());
 }
 
-void SettingTest::missingOrOddIsDxShowsOpenGl()
-{
-    {
-        Widget_Setting page;
-        QVERIFY(child<QRadioButton>(&page, "radioButton_opengl")->isChecked());
-    }
-    {
-        QSettings s(CUiManager::settingFilePath(), QSettings::IniFormat);
-        s.setValue(QStringLiteral("system/isDX"), QStringLiteral("2"));
-    }
-    Widget_Setting page;
-    QVERIFY(child<QRadioButton>(&page, "radioButton_opengl")->isChecked());
-}
-
 void SettingTest::emptyBackupShowsDefaultFolderWithoutWritingIt()
 {
     Widget_Setting page;
@@ -190,20 +174,6 @@ void SettingTest::lockControlsFollowTheLockBits()
     QCOMPARE(storedConf().pwdLockTime, 3600);
     child<QCheckBox>(&page, "checkBoxTray")->click();
     QCOMPARE(storedConf().pwdLockType, 5);
-}
-
-void SettingTest::lockStaysOffWhenItsPasswordDialogIsCancelled()
-{
-    Widget_Setting page;
-    auto* lock = child<QCheckBox>(&page, "checkBoxPwdLock");
-    // The password dialog runs modally; close it the way a user would.
-    QTimer::singleShot(0, &page, []() {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            dialog->reject();
-    });
-    lock->click();
-    QVERIFY(!lock->isChecked());
-    QCOMPARE(CPublicManager::instance()->userConf.systemConf.pwdLockType, 0);
 }
 
 void SettingTest::emptyCurrentPasswordShowsOnlyItsMessage()
