@@ -4,7 +4,6 @@
 #include "manager/CUiManager.h"
 
 #include <QApplication>
-#include <QGraphicsDropShadowEffect>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -22,13 +21,8 @@ class TestQss : public QObject
 private slots:
     void initTestCase();
     void pixelSizesScaleByTruncation();
-    void lightSheetIsThemeThenShared();
-    void firstRegistrationWins();
-    void kraftAndCustomBuildOnLight();
     void applyingTheCurrentThemeDoesNothing();
     void darkVariantsShareTheDarkSheet();
-    void unknownThemeStillTellsTheWindows();
-    void shadowColourFollowsTheTheme();
 };
 
 void TestQss::initTestCase()
@@ -51,28 +45,6 @@ void TestQss::pixelSizesScaleByTruncation()
     QCOMPARE(CQssManager::scalePixelSizes("no sizes 12pt", 2.0), QStringLiteral("no sizes 12pt"));
 }
 
-void TestQss::lightSheetIsThemeThenShared()
-{
-    QCOMPARE(DPIAdapter::instance()->scale(), 1.0);
-    QCOMPARE(CQssManager::instance()->styleSheet(StyleLight),
-             resourceText(":/res/qss/light.qss") + resourceText(":/res/qss/login.qss"));
-}
-
-void TestQss::firstRegistrationWins()
-{
-    const QString before = CQssManager::instance()->styleSheet(StyleGreen);
-    CQssManager::instance()->setQssStyle(StyleGreen, ":/res/qss/dark.qss");
-    QCOMPARE(CQssManager::instance()->styleSheet(StyleGreen), before);
-}
-
-void TestQss::kraftAndCustomBuildOnLight()
-{
-    const QString light = CQssManager::instance()->styleSheet(StyleLight);
-    QVERIFY(CQssManager::instance()->styleSheet(StyleKraft).startsWith(light));
-    QVERIFY(CQssManager::instance()->styleSheet(StyleKraft).size() > light.size());
-    QVERIFY(CQssManager::instance()->styleSheet(StyleCustom).startsWith(light));
-}
-
 void TestQss::applyingTheCurrentThemeDoesNothing()
 {
     QSignalSpy scroll(CUiManager::instance(), &CUiManager::sig_CleanCreationScroll);
@@ -90,32 +62,6 @@ void TestQss::darkVariantsShareTheDarkSheet()
     CQssManager::instance()->applyStyle(StyleDark | StyleGreen);
     QCOMPARE(CQssManager::instance()->currentStyleType(), StyleDark | StyleGreen);
     QCOMPARE(qApp->styleSheet(), CQssManager::instance()->styleSheet(StyleDark));
-}
-
-void TestQss::unknownThemeStillTellsTheWindows()
-{
-    QSignalSpy scroll(CUiManager::instance(), &CUiManager::sig_CleanCreationScroll);
-    const int before = CQssManager::instance()->currentStyleType();
-    CQssManager::instance()->applyStyle(64);
-    QCOMPARE(CQssManager::instance()->currentStyleType(), before);
-    QCOMPARE(scroll.count(), 1);
-}
-
-void TestQss::shadowColourFollowsTheTheme()
-{
-    QWidget dark;
-    CQssManager::instance()->applyStyle(StyleDark);
-    CQssManager::instance()->addShadowEffect(&dark);
-    auto* effect = qobject_cast<QGraphicsDropShadowEffect*>(dark.graphicsEffect());
-    QVERIFY(effect);
-    QCOMPARE(effect->color(), QColor(255, 255, 255, 60));
-    QCOMPARE(effect->blurRadius(), 15.0);
-
-    QWidget light;
-    CQssManager::instance()->applyStyle(StyleLight);
-    CQssManager::instance()->addShadowEffect(&light);
-    QCOMPARE(qobject_cast<QGraphicsDropShadowEffect*>(light.graphicsEffect())->color(),
-             QColor(0, 0, 0, 60));
 }
 
 QTEST_MAIN(TestQss)

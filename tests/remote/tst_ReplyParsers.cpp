@@ -34,21 +34,6 @@ private slots:
 
     // ---- header and content checks ------------------------------------------
 
-    void headerReadsAllFourMembers()
-    {
-        T_Http_S head;
-        CTessaneUrl::parseReplyHeader(root(ok("{\"a\":1}")), &head);
-        QCOMPARE(head.code, 200);
-        QCOMPARE(head.msg, QStringLiteral("success"));
-        QCOMPARE(head.server_time, 1700000000);
-        QCOMPARE(head.userdata.toUserData(), kUserdata);
-        QJsonObject object;
-        QJsonArray array;
-        QVERIFY(CTessaneUrl::contentObject(root(ok("{\"a\":1}")), object, &head));
-        QCOMPARE(object.value(QStringLiteral("a")).toInt(), 1);
-        QVERIFY(!CTessaneUrl::contentArray(root(ok("{\"a\":1}")), array, &head));
-    }
-
     void emptyContentFailsTheMatchingCheck()
     {
         T_Http_S head;
@@ -115,14 +100,6 @@ private slots:
         QCOMPARE(head.userdata.jobId, 4);
         CTessaneUrl::parseReplyHeader(root("{\"code\":200,\"userdata\":12}"), &head);
         QCOMPARE(head.userdata.jobId, 4);
-    }
-
-    void missingMessageKeepsTheRecordsMessage()
-    {
-        T_Http_S head;
-        head.msg = QStringLiteral("before");
-        CTessaneUrl::parseReplyHeader(root("{\"code\":200}"), &head);
-        QCOMPARE(head.msg, QStringLiteral("before"));
     }
 
     void firstPositiveServerTimeSettlesTheClock()
@@ -203,43 +180,6 @@ private slots:
         CTessaneUrl::setHttpSynchronizaTionSynBookData(ok("[{\"id\":8}]"), &feed);
         QCOMPARE(feed.items.size(), 1);
         QCOMPARE(feed.items.at(0)->synId, 8);
-    }
-
-    void nameListsAreFiledByTheirTextType()
-    {
-        TS_Sensitive_NameData names;
-        names.texts.insert(7, QStringLiteral("old"));
-        CTessaneUrl::setHttpSensitiveNameData(
-            ok("{\"version\":5,\"data\":[{\"type\":\"1\",\"content\":\"a,,b\"},{\"type\":3,\"content\":\"x\"},{\"type\":\"1\",\"content\":\"c\"}]}"),
-            &names);
-        QCOMPARE(names.version, 5);
-        QVERIFY(!names.texts.contains(7));
-        QCOMPARE(names.texts.value(1), QStringLiteral("c"));
-        QCOMPARE(names.texts.value(0), QStringLiteral("x"));
-        QCOMPARE(names.lists.value(1), QStringList({QStringLiteral("c")}));
-        names.texts.insert(2, QStringLiteral("a,,b"));
-        CTessaneUrl::splitNameData(&names);
-        QCOMPARE(names.lists.value(2), QStringList({QStringLiteral("a"), QString(), QStringLiteral("b")}));
-    }
-
-    void categoryTreeKeepsChannelsAndParents()
-    {
-        TS_Books_Cate cate;
-        CTessaneUrl::setHttpBooksCate(
-            ok("{\"version\":4,\"female\":[],\"male\":[{\"cate_id\":1000,\"cate_name\":\"玄幻\", \"children\":[{\"cate_id\":1001,\"cate_name\":\"东方\",\"children\":[{\"cate_id\":1002}]}]},{\"cate_id\":1100}]}"),
-            &cate);
-        QCOMPARE(cate.version, 4);
-        QCOMPARE(cate.female.count, 0);
-        QVERIFY(cate.female.items.isEmpty());
-        QCOMPARE(cate.male.count, 2);
-        const T_Books_CateItem& top = cate.male.items.at(0);
-        QCOMPARE(top.parentId, 1);
-        QCOMPARE(top.channel, 1);
-        QCOMPARE(top.childCount, 1);
-        QCOMPARE(top.children.at(0).parentId, 1000);
-        QCOMPARE(top.children.at(0).children.at(0).parentId, 1001);
-        QCOMPARE(top.children.at(0).children.at(0).cate_id, 1002);
-        QCOMPARE(cate.male.items.at(1).childCount, 0);
     }
 
     // ---- content -------------------------------------------------------------

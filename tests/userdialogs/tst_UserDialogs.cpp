@@ -99,7 +99,6 @@ private slots:
 
     void importRulesEitherButtonGoesOnToTheFile();
     void importRulesClosedStopsTheImport();
-    void importRulesExampleIsAReadOnlyChapter();
 
 
 private:
@@ -311,17 +310,6 @@ void UserDialogsTest::importRulesClosedStopsTheImport()
     list->onImport();
     QCOMPARE(prompts.filesAsked, 0);
     list->setPrompts(nullptr);
-}
-
-void UserDialogsTest::importRulesExampleIsAReadOnlyChapter()
-{
-    Dialog_BookImportRule dialog;
-    auto* example = child<QTextEdit>(&dialog, "textEdit");
-    QVERIFY(!example->isEnabled());
-    QCOMPARE(example->document()->blockCount(), 6);
-    QCOMPARE(example->document()->findBlockByNumber(2).text(), QStringLiteral("第一卷 第二章"));
-    QCOMPARE(child<QLabel>(&dialog, "label_5")->text(), QStringLiteral("4、导入后全部内容归入一个章节"));
-    QCOMPARE(dialog.size(), QSize(358, 546));
 }
 
 int runUserDialogTests(int argc, char** argv)

@@ -42,7 +42,6 @@ private slots:
     void rolesStartAtUserRoleAndNameShowsWithoutLineBreaks();
     void insertAfterLastTakesNextNumberAndBeforeShiftsLaterChapters();
     void insertOutsideListInsertsNothing();
-    void moveRotatesOnlyNumbersBetweenTheTwoRows();
     void sortProxyStaysRightAfterMovesAndInserts();
 };
 
@@ -92,22 +91,6 @@ void ChapterModelTest::insertOutsideListInsertsNothing()
     model.insertItem(item(9, 2), -1, false);
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.getItem(0).moveLine, -1);
-}
-
-void ChapterModelTest::moveRotatesOnlyNumbersBetweenTheTwoRows()
-{
-    CBookChapterModel model;
-    for (int i = 1; i <= 5; ++i)
-        model.addItem(item(i, i));
-    model.addItem(item(6, 9));
-    model.moveItem(1, 4, 1); // 2 onto 5
-    QCOMPARE(orders(model), (QMap<int, int>{{1, 1}, {2, 5}, {3, 2}, {4, 3}, {5, 4}, {6, 9}}));
-
-    CBookChapterModel up;
-    for (int i = 1; i <= 5; ++i)
-        up.addItem(item(i, i));
-    up.moveItem(4, 1, 1); // 5 onto 2
-    QCOMPARE(orders(up), (QMap<int, int>{{1, 1}, {2, 3}, {3, 4}, {4, 5}, {5, 2}}));
 }
 
 void ChapterModelTest::sortProxyStaysRightAfterMovesAndInserts()
