@@ -44,7 +44,6 @@ class MemoManagerTest : public QObject
     Q_OBJECT
 private slots:
     void addStoresRowJobAndSendsTextAsTyped();
-    void addReplyGivesTheServerIdToModelRowAndQueue();
     void editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd();
     void editWithServerIdSendsEverythingItsJobHolds();
     void colourEditWithEmptyColourKeepsColourButStillRecords();
@@ -92,18 +91,6 @@ void MemoManagerTest::addStoresRowJobAndSendsTextAsTyped()
     QCOMPARE(body.value(QStringLiteral("content")).toString(), kHostile);
     QCOMPARE(body.value(QStringLiteral("color")).toString(), QStringLiteral("#FFE9B5"));
     QCOMPARE(body.value(QStringLiteral("update_time")).toInt(), 1700000100);
-}
-
-void MemoManagerTest::addReplyGivesTheServerIdToModelRowAndQueue()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    const T_Memo* memo = addSyncedMemo(QStringLiteral("第一条"));
-    QVERIFY(memo);
-    QVERIFY(memo->memoId > 0);
-    QCOMPARE(memoRow(memo->localId).memoId, memo->memoId);
-    QVERIFY(memoJobs(memo->localId).isEmpty());
-    QVERIFY(standin().store().value(QStringLiteral("memos")).toArray().size() >= 2);
 }
 
 void MemoManagerTest::editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd()

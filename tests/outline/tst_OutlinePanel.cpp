@@ -110,15 +110,9 @@ void OutlinePanelTest::panelLoadsAndShowsOneCardPerOutline()
     QCOMPARE(cardText(plotCard)->property("text").toString(),
              QStringLiteral("第一卷：\"%1\" 与 '%2' 的约定\n第二行\n第三行"));
 
-    // Unfold the plot card, so the shot shows both shapes.
+    // An unfolded card shows every line.
     p.ctr->expand(plotId, true);
-    QTest::qWait(300);
-    QCOMPARE(cardText(plotCard)->property("lineCount").toInt(), 3);
-    const QImage shot = p.widget->grabFramebuffer();
-    QVERIFY(!shot.isNull());
-    const QString path = QDir::temp().filePath(QStringLiteral("outline_panel.png"));
-    QVERIFY(shot.save(path));
-    qInfo("screenshot: %s", qPrintable(path));
+    QTRY_COMPARE(cardText(plotCard)->property("lineCount").toInt(), 3);
 }
 
 void OutlinePanelTest::selectionButtonsFollowTheChecks()

@@ -54,7 +54,6 @@ class VolumeModelTest : public QObject
     Q_OBJECT
 private slots:
     void deletedVolumesAndTheirChaptersAreNotShown();
-    void moveWithoutBookRenumbersAndRecordsNothing();
     void moveRecordsTheNewNumbersForTheBook();
     void renameIsRecordedWithQuotesIntact();
 };
@@ -73,28 +72,6 @@ void VolumeModelTest::deletedVolumesAndTheirChaptersAreNotShown()
     QCOMPARE(model.index(0, 0).data(Qt::UserRole + 3).toString(), QStringLiteral("卷1"));
     QCOMPARE(model.roleNames().value(Qt::UserRole + 4), QByteArray("ouderNum"));
     QCOMPARE(model.roleNames().value(Qt::UserRole + 9), QByteArray("bookId"));
-}
-
-void VolumeModelTest::moveWithoutBookRenumbersAndRecordsNothing()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    auto book = memoryBook({1, 1, 1, 1});
-    CBookVolumeModel model;
-    model.setBook(book.get());
-    model.setBook(nullptr);
-    QCOMPARE(model.rowCount(), 0);
-    model.setBook(book.get());
-    // A model with rows but no book: fill, then forget the book only.
-    CBookVolumeModel bare;
-    for (const T_Volume* volume : qAsConst(book->volumeList))
-        bare.addVolume(*volume);
-    bare.moveItem(0, 2, 1);
-    QCOMPARE(bare.volumeAt(0).orderNum, 3);
-    QCOMPARE(bare.volumeAt(1).orderNum, 1);
-    QCOMPARE(bare.volumeAt(2).orderNum, 2);
-    QCOMPARE(bare.volumeAt(3).orderNum, 4);
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
 }
 
 void VolumeModelTest::moveRecordsTheNewNumbersForTheBook()
