@@ -6,8 +6,6 @@
 #include "remote/CTessaneHttp.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSqlQuery>
@@ -71,33 +69,6 @@ QList<QJsonObject> AccountWorld::requestsTo(const QString& path)
             out.append(entry.toObject());
     }
     return out;
-}
-
-ReplyCatcher::ReplyCatcher()
-{
-    connect(CTessaneHttp::instance(), &CHttpBase::sigGetAsynData, this, &ReplyCatcher::onReply);
-}
-
-bool ReplyCatcher::waitFor(int count, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (replies.size() < count && clock.elapsed() < timeoutMs) {
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return replies.size() >= count;
-}
-
-void ReplyCatcher::onReply(QNetworkReply* reply)
-{
-    Caught caught;
-    caught.error = reply->error();
-    caught.body = reply->readAll();
-    caught.userdata = reply->request().rawHeader("userdata");
-    replies.append(caught);
-    reply->deleteLater();
 }
 
 QStringList LogCapture::lines;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReplyCatcher.h"
+#include "remote/CTessaneHttp.h"
 #include "StandinServer.h"
 
 #include <QByteArray>
@@ -39,26 +41,6 @@ public:
 private:
     QTemporaryDir m_dir;
     bool m_ok = false;
-};
-
-// Receives finished non-blocking requests as the job manager would, keeping
-// the body and the request's identity, and releases the reply.
-class ReplyCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    ReplyCatcher();
-    struct Caught
-    {
-        QNetworkReply::NetworkError error = QNetworkReply::NoError;
-        QByteArray body;
-        QByteArray userdata;
-    };
-    QList<Caught> replies;
-    bool waitFor(int count, int timeoutMs = 20000);
-
-private slots:
-    void onReply(QNetworkReply* reply);
 };
 
 // Every log record while it lives, passed on to the handler before it.

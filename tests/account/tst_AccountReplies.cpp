@@ -31,7 +31,7 @@ private slots:
         AccountWorld world;
         QVERIFY(world.ok());
         QVERIFY(world.signInDemo());
-        ReplyCatcher catcher;
+        ReplyCatcher catcher(CTessaneHttp::instance());
         QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("raw"), 0, 1,
                                    reply(200, "10001,2,0,0,0,0,0,0,1,0,0,0,0",
                                          R"({"author_name":"改过的","sex":"M","sign":"新签名","isVip":1,"level_id":4})")));
@@ -68,13 +68,13 @@ private slots:
     {
         AccountWorld world;
         QVERIFY(world.ok());
-        ReplyCatcher catcher;
+        ReplyCatcher catcher(CTessaneHttp::instance());
         TC_Author_PollingWx request;
         request.header.jobType = 4;
         request.nonce_str = QStringLiteral("abc");
         CUserJobManager::instance()->author_pollingWx(request);
         QVERIFY(catcher.waitFor(1));
-        QCOMPARE(catcher.replies.first().userdata.split(',').value(1), QByteArray("4"));
+        QCOMPARE(catcher.replies.first().requestUserdata.split(',').value(1), QByteArray("4"));
         CUserJobManager::instance()->asynBack(4, catcher.replies.first().body);
         QCOMPARE(world.count("select count(*) from tb_user"), 0);
         QCOMPARE(CPublicManager::instance()->userInfo.uid, 0);
@@ -85,7 +85,7 @@ private slots:
         AccountWorld world;
         QVERIFY(world.ok());
         CPublicManager::instance()->userInfo.isAutoLogin = true;
-        ReplyCatcher catcher;
+        ReplyCatcher catcher(CTessaneHttp::instance());
         QVERIFY(standin().addFault(QStringLiteral("/author/pollingWx"), QStringLiteral("raw"), 0, 1,
                                    reply(200, "0,4,0,0,0,0,0,0,0,0,0,0,0",
                                          R"({"isBindPhone":1,"status":1,"token":"standin-demo-token","uid":10001})")));
@@ -121,12 +121,12 @@ private slots:
         AccountWorld world;
         QVERIFY(world.ok());
         QVERIFY(world.signInDemo());
-        ReplyCatcher catcher;
+        ReplyCatcher catcher(CTessaneHttp::instance());
         QSignalSpy notice(CUiManager::instance(), &CUiManager::sig_UserNotice);
         TC_Author_Notice request;
         CUserJobManager::instance()->author_notice(request);
         QVERIFY(catcher.waitFor(1));
-        QCOMPARE(catcher.replies.first().userdata.split(',').value(1), QByteArray("6"));
+        QCOMPARE(catcher.replies.first().requestUserdata.split(',').value(1), QByteArray("6"));
         CUserJobManager::instance()->asynBack(6, catcher.replies.first().body);
         QCOMPARE(notice.count(), 1);
         QCOMPARE(notice.first().at(0).toInt(), 0);

@@ -333,7 +333,7 @@ private slots:
     {
         QFETCH(QJsonObject, expected);
         const Sender sender = senders().value(expected.value(QStringLiteral("name")).toString());
-        AsyncCatcher catcher(m_client);
+        ReplyCatcher catcher(m_client);
         const T_Http_Custom sent = sender.send(*m_client);
         if (!sender.blocking) {
             QVERIFY(catcher.waitFor(1));
@@ -359,7 +359,7 @@ private slots:
 
     void identityTextIsWrittenInWireOrder()
     {
-        AsyncCatcher catcher(m_client);
+        ReplyCatcher catcher(m_client);
         TC_Chapter_Edit_Content request;
         request.header.uid = 12;
         request.header.localBookId = 3;
@@ -436,7 +436,7 @@ private slots:
 
     void queryValuesReachThePlatformIntact()
     {
-        AsyncCatcher catcher(m_client);
+        ReplyCatcher catcher(m_client);
         TC_UpdateOnline request;
         request.os = QStringLiteral("win dows+");
         request.channel = QStringLiteral("官方&beta=1#x");
@@ -450,7 +450,7 @@ private slots:
 
     void contentOperationsChangeThePlatformsCopy()
     {
-        AsyncCatcher catcher(m_client);
+        ReplyCatcher catcher(m_client);
         TC_Chapter_Edit_Content save;
         save.header = identity(1016);
         save.content = QStringLiteral("新的正文");
@@ -488,7 +488,7 @@ private slots:
             {QJsonObject{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9001},
                          {QStringLiteral("change_type"), 9}}});
         QCOMPARE(ids.size(), 1);
-        AsyncCatcher catcher(m_client);
+        ReplyCatcher catcher(m_client);
         TC_SynchronizaTion_SynBookData pull;
         pull.header.jobType = 3010;
         m_client->synchronizaTion_synBookData_asyn(pull);

@@ -140,7 +140,7 @@ private slots:
 
     void everyNonBlockingRequestIsHandedOnOnceWithItsIdentity()
     {
-        AsyncCatcher catcher(m_client);
+        ReplyCatcher catcher(m_client);
         QStringList sent;
         for (int i = 1; i <= 5; ++i) {
             T_Http_Custom identity;
@@ -150,7 +150,7 @@ private slots:
             m_client->getAsync(m_base + QStringLiteral("/author/info"), QString(), identity.toUserData());
         }
         QVERIFY(catcher.waitFor(5));
-        AsyncCatcher::settle(300);
+        ReplyCatcher::settle(300);
         QCOMPARE(catcher.replies.size(), 5);
         QStringList echoed;
         for (const CaughtReply& reply : catcher.replies) {
@@ -176,11 +176,11 @@ private slots:
     {
         QFETCH(QString, kind);
         QVERIFY(standin().addFault(QStringLiteral("/chapter/editChapter"), kind, 0, -1));
-        AsyncCatcher catcher(m_client);
+        ReplyCatcher catcher(m_client);
         m_client->postAsync(m_base + QStringLiteral("/chapter/editChapter"), QStringLiteral("{}"),
                             "12,1016,3,51,40,93,77,1,0,0,0,0,0");
         QVERIFY(catcher.waitFor(1));
-        AsyncCatcher::settle(300);
+        ReplyCatcher::settle(300);
         QCOMPARE(catcher.replies.size(), 1);
         QVERIFY(catcher.replies.at(0).error != QNetworkReply::NoError);
         T_Http_Custom identity;
@@ -192,7 +192,7 @@ private slots:
     void replyWithoutUserdataLeavesTheIdentityEmpty()
     {
         QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("nouserdata")));
-        AsyncCatcher catcher(m_client);
+        ReplyCatcher catcher(m_client);
         m_client->getAsync(m_base + QStringLiteral("/author/info"), QString(), "12,2,0,0,0,0,77,1,0,0,0,0,0");
         QVERIFY(catcher.waitFor(1));
         T_Http_S head;
