@@ -12,19 +12,6 @@
 #include <QTest>
 
 namespace {
-int addVolume(T_Book* book, int order)
-{
-    TC_Volume_Add volume(book->localId, 0, 0, order, 1700000000, QStringLiteral("卷%1").arg(order));
-    volume.header.synStep = 1;
-    return CBookJobManager::instance()->volume_add(volume) ? volume.header.localVolumeId : 0;
-}
-
-int volumeOrder(int localVolumeId)
-{
-    return BooksFixture::scalar(QStringLiteral("select orderNum from tb_volume where localId = %1").arg(localVolumeId))
-        .toInt();
-}
-
 T_Outline* addOutline(T_Book* book, int order, bool fromPlatform)
 {
     TC_BookOutline_Create create(book->bookId, book->localId, 0, 0, 1, order, 1700000000,
@@ -41,7 +28,6 @@ class VolumeOutlineTest : public QObject
     Q_OBJECT
 private slots:
     void deletingVolumeRecyclesItsChaptersWithOneJob();
-    void moveRenumbersOnlyMappedVolumes();
     void volumeKnownByServerIdIsRenamedInMemoryOnly();
     void onlineVolumeIsSentAndLearnsItsId();
     void renameOfUnknownVolumeFails();
@@ -79,30 +65,6 @@ void VolumeOutlineTest::deletingVolumeRecyclesItsChaptersWithOneJob()
     QCOMPARE(volume->status, 1);
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_volume where localId = %1").arg(volume->localId)).toInt(), 1);
     QCOMPARE(BooksFixture::jobTypes(), QList<int>{1033});
-}
-
-void VolumeOutlineTest::moveRenumbersOnlyMappedVolumes()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("卷序"));
-    QVERIFY(book);
-    const int v1 = book->volumeList.first()->localId;
-    const int v2 = addVolume(book, 2);
-    const int v3 = addVolume(book, 3);
-    TC_Volume_Move move;
-    move.header.localBookId = book->localId;
-    move.localFromVolumeId = v2;
-    move.localToVolumeId = v1;
-    move.updateTime = 1700000800;
-    QVERIFY(CBookJobManager::instance()->volume_move(move, {{v1, 2}, {v2, 1}}));
-    QCOMPARE(volumeOrder(v1), 2);
-    QCOMPARE(volumeOrder(v2), 1);
-    QCOMPARE(volumeOrder(v3), 3);
-    QCOMPARE(book->findVolumeByLocalId(v2)->orderNum, 1);
-    const QJsonObject stored = QJsonDocument::fromJson(BooksFixture::jobContent(1034).toUtf8()).object();
-    QCOMPARE(stored.value(QStringLiteral("localFromVolumeId")).toInt(), v2);
-    QCOMPARE(stored.value(QStringLiteral("localToVolumeId")).toInt(), v1);
 }
 
 void VolumeOutlineTest::volumeKnownByServerIdIsRenamedInMemoryOnly()

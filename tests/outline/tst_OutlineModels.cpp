@@ -49,13 +49,11 @@ private slots:
     void rolesAreNamedAsThePanelReadsThem();
     void newOutlineIsTypedIntoTheUnsavedRowThenStored();
     void laterOutlineGetsNextOrderAndShowsAbove();
-    void deletingTheUnsavedRowStoresNothing();
     void updateStoresTextWithQuotesAndPlaceholders();
     void deleteRemovesRowTableRowAndQueuesForPlatform();
     void failedDeleteKeepsTheRow();
     void removeAllDeletesOnlyCheckedOutlines();
     void dropFromFifthOnSecondShiftsTheOthersDown();
-    void moveOntoItselfOrOutsideStoresNothing();
     void filterKeepsTheOutlineBeingTyped();
     void exportWritesCheckedOutlinesHighestFirst();
     void exportToUnwritablePlaceSaysCreateFailed();
@@ -137,25 +135,6 @@ void OutlineModelTest::laterOutlineGetsNextOrderAndShowsAbove()
     // The unsaved row shows on top whatever the order numbers say.
     m.model->create(3);
     QCOMPARE(OutlineFixture::localIds(*m.sorted).first(), 0);
-}
-
-void OutlineModelTest::deletingTheUnsavedRowStoresNothing()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("空白"));
-    QVERIFY(book);
-    Models m(book);
-    QSignalSpy removed(m.model, &QAbstractItemModel::rowsRemoved);
-    m.model->create(1);
-    m.model->create(1);  // one unsaved row at a time
-    QCOMPARE(m.model->rowCount(), 1);
-    QVERIFY(m.model->deleteItem(0));
-    QCOMPARE(removed.count(), 1);
-    QCOMPARE(m.model->rowCount(), 0);
-    QVERIFY(book->outline.outlineList.isEmpty());
-    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
-    QVERIFY(OutlineFixture::jobTypes().isEmpty());
 }
 
 void OutlineModelTest::updateStoresTextWithQuotesAndPlaceholders()
@@ -268,24 +247,6 @@ void OutlineModelTest::dropFromFifthOnSecondShiftsTheOthersDown()
     QCOMPARE(OutlineFixture::storedOrder(before.at(1)), 3);
     QCOMPARE(OutlineFixture::storedOrder(before.at(3)), 1);
     QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1027});
-}
-
-void OutlineModelTest::moveOntoItselfOrOutsideStoresNothing()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("不动"));
-    QVERIFY(book);
-    for (int i = 1; i <= 3; ++i)
-        QVERIFY(OutlineFixture::stored(book, 1, i, QStringLiteral("第%1").arg(i)));
-    Models m(book);
-    m.model->moveLine(1, true);
-    QVERIFY(!m.model->move(2, 2));
-    QVERIFY(!m.model->move(-1, 1));
-    QVERIFY(!m.model->move(0, 3));
-    QVERIFY(OutlineFixture::jobTypes().isEmpty());
-    for (const T_Outline* outline : qAsConst(book->outline.outlineList))
-        QCOMPARE(outline->moveLine, -1);
 }
 
 void OutlineModelTest::filterKeepsTheOutlineBeingTyped()
