@@ -7,7 +7,6 @@
 #include "manager/CBookJobManager.h"
 #include "volume/CBookChapterModel.h"
 #include "volume/CBookVolumeModel.h"
-#include "volume/CBookVolumeSortModel.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,14 +37,6 @@ std::unique_ptr<T_Book> memoryBook(const QList<int>& statuses)
         }
     }
     return book;
-}
-
-QList<int> shownVolumes(const CBookVolumeSortModel& sort)
-{
-    QList<int> ids;
-    for (int row = 0; row < sort.rowCount(); ++row)
-        ids.append(sort.index(row, 0).data(CBookVolumeModel::LocalIdRole).toInt());
-    return ids;
 }
 }
 
