@@ -50,83 +50,61 @@ class TestMessageBox : public QObject
 private slots:
     void cleanup() { DPIAdapter::instance()->setScaleForTest(1.0); }
 
-    void informationOkReturns1024();
-    void questionReturnsIndexAndNamesButtons();
-    void escapeReturns512();
-    void titleBarCloseReturnsMinusOne();
-    void closingWindowReturns512();
-    void returnPressesDefaultButton();
+    void everyWayOutReturnsItsValue_data();
+    void everyWayOutReturnsItsValue();
     void emptyTextAddsNoButtonAndIndicesSkipIt();
     void informationButtonsComeInAscendingOrder();
 };
 
-void TestMessageBox::informationOkReturns1024()
+void TestMessageBox::everyWayOutReturnsItsValue_data()
 {
-    QString name;
-    QString text;
-    int count = 0;
-    whenShown([&](BkMessageBox* box) {
-        const QList<QPushButton*> buttons = rowButtons(box);
-        count = buttons.size();
-        name = buttons.value(0)->objectName();
-        text = buttons.value(0)->text();
-        buttons.value(0)->click();
+    // Callers branch on these values: a standard button's value, a text
+    // button's index, 512 for Escape or closing, -1 for the title bar's cross.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("standard");
+    QTest::addColumn<int>("preferred");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("OK clicked") << "information" << 0x400 << 0 << "first" << 0x400;
+    QTest::newRow("first of two texts") << "question" << 0 << 1 << "first" << 0;
+    QTest::newRow("second of two texts") << "question" << 0 << 1 << "second" << 1;
+    QTest::newRow("escape") << "warning" << 0 << 0 << "escape" << 512;
+    QTest::newRow("window closed") << "information" << (0x400 | 0x400000) << 0x400 << "close" << 512;
+    QTest::newRow("title bar cross") << "question" << 0 << 0 << "cross" << -1;
+    QTest::newRow("return, default standard") << "information" << (0x4000 | 0x400000) << 0x400000 << "return"
+                                              << 0x400000;
+    QTest::newRow("return, default text") << "question" << 0 << 1 << "return" << 1;
+}
+
+void TestMessageBox::everyWayOutReturnsItsValue()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, standard);
+    QFETCH(int, preferred);
+    QFETCH(QString, action);
+    QFETCH(int, expected);
+    whenShown([action](BkMessageBox* box) {
+        if (action == QLatin1String("first") || action == QLatin1String("second"))
+            rowButtons(box).at(action == QLatin1String("first") ? 0 : 1)->click();
+        else if (action == QLatin1String("escape"))
+            QTest::keyClick(box, Qt::Key_Escape);
+        else if (action == QLatin1String("return"))
+            QTest::keyClick(box, Qt::Key_Return);
+        else if (action == QLatin1String("cross"))
+            box->titleBar()->closeButton()->click();
+        else
+            box->close();
     });
-    const int result = BkMessageBox::information(nullptr, QStringLiteral("提示"), QStringLiteral("完成"), 0x400, 0);
-    QCOMPARE(result, 1024);
-    QCOMPARE(count, 1);
-    QCOMPARE(name, QStringLiteral("btnConfirm"));
-    QCOMPARE(text, QStringLiteral("OK"));
-}
-
-void TestMessageBox::questionReturnsIndexAndNamesButtons()
-{
-    for (int which = 0; which < 2; ++which) {
-        QStringList names;
-        whenShown([&](BkMessageBox* box) {
-            const QList<QPushButton*> buttons = rowButtons(box);
-            for (QPushButton* b : buttons)
-                names << b->objectName();
-            buttons.at(which)->click();
-        });
-        const int result = BkMessageBox::question(nullptr, QStringLiteral("删除"), QStringLiteral("确定删除？"),
-                                                  QStringLiteral("Cancel"), QStringLiteral("Confirm"), 1);
-        QCOMPARE(result, which);
-        QCOMPARE(names, (QStringList{QStringLiteral("btnCancel"), QStringLiteral("btnConfirm")}));
-    }
-}
-
-void TestMessageBox::escapeReturns512()
-{
-    whenShown([](BkMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
-    QCOMPARE(BkMessageBox::warning(nullptr, QString(), QString(), QStringLiteral("No"), QStringLiteral("Yes"), 0),
-             512);
-}
-
-void TestMessageBox::titleBarCloseReturnsMinusOne()
-{
-    whenShown([](BkMessageBox* box) { box->titleBar()->closeButton()->click(); });
-    QCOMPARE(BkMessageBox::question(nullptr, QString(), QString(), QStringLiteral("A"), QStringLiteral("B"), 0), -1);
-}
-
-void TestMessageBox::closingWindowReturns512()
-{
-    whenShown([](BkMessageBox* box) { box->close(); });
-    QCOMPARE(BkMessageBox::information(nullptr, QString(), QString(), 0x400 | 0x400000, 0x400), 512);
-}
-
-void TestMessageBox::returnPressesDefaultButton()
-{
-    bool isDefault = false;
-    whenShown([&](BkMessageBox* box) {
-        isDefault = box->button(0x400000)->isDefault();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    QCOMPARE(BkMessageBox::information(nullptr, QString(), QString(), 0x4000 | 0x400000, 0x400000), 0x400000);
-    QVERIFY(isDefault);
-
-    whenShown([](BkMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
-    QCOMPARE(BkMessageBox::question(nullptr, QString(), QString(), QStringLiteral("A"), QStringLiteral("B"), 1), 1);
+    const QString a = QStringLiteral("A");
+    const QString b = QStringLiteral("B");
+    int result = 0;
+    if (kind == QLatin1String("information"))
+        result = BkMessageBox::information(nullptr, QStringLiteral("提示"), QStringLiteral("完成"), standard, preferred);
+    else if (kind == QLatin1String("question"))
+        result = BkMessageBox::question(nullptr, QStringLiteral("删除"), QStringLiteral("确定删除？"), a, b, preferred);
+    else
+        result = BkMessageBox::warning(nullptr, QString(), QString(), a, b, preferred);
+    QCOMPARE(result, expected);
 }
 
 void TestMessageBox::emptyTextAddsNoButtonAndIndicesSkipIt()
