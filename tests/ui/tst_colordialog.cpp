@@ -40,10 +40,8 @@ private slots:
     void draggingSquareWritesColourAndSignals();
     void squareKeepsLimitsBeyondEdges();
     void hueFromStripTopIsRedNotBlack();
-    void restoreEmptiesColourAndStaysOpen();
-    void titleBarClosePutsOpeningColourBack();
-    void closingWithoutColourBeforePutsEmptyBack();
-    void escapeDoesNotEndTheDialog();
+    void leavingPutsTheOpeningColourBack_data();
+    void leavingPutsTheOpeningColourBack();
     void confirmStoresSettings();
     void greyOpeningColourStartsAtRed();
 
@@ -159,63 +157,56 @@ void TestColorDialog::hueFromStripTopIsRedNotBlack()
     QCOMPARE(fontColor(), QStringLiteral("#ff0000"));
 }
 
-void TestColorDialog::restoreEmptiesColourAndStaysOpen()
+void TestColorDialog::leavingPutsTheOpeningColourBack_data()
 {
-    CColorDialog dialog;
-    dialog.setColor(QColor(QStringLiteral("#336699")));
-    QSignalSpy spy(&dialog, &CColorDialog::changeColor);
-    QTimer::singleShot(0, &dialog, [&] {
-        dialog.findChild<QPushButton*>(QStringLiteral("btnRe"))->click();
-        QCOMPARE(fontColor(), QString());
-        QCOMPARE(spy.count(), 1);
-        QVERIFY(dialog.isVisible());
-        dialog.titleBar()->closeButton()->click();
-    });
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-    // Closing afterwards puts back the colour there was at opening.
-    QCOMPARE(fontColor(), QStringLiteral("#336699"));
-    QCOMPARE(spy.count(), 2);
+    // steps: what the author does; trace: the font colour and whether the
+    // dialog is still open after each step.
+    QTest::addColumn<QString>("opening");
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("trace");
+    QTest::addColumn<int>("result");
+    const QString red = QStringLiteral("#ff0000");
+    QTest::newRow("restore then cross") << "#336699" << QStringList{"restore", "cross"}
+                                        << QStringList{"/open", "#336699/closed"} << int(QDialog::Rejected);
+    QTest::newRow("colour then cross") << "#336699" << QStringList{"corner", "cross"}
+                                       << QStringList{"#0080ff/open", "#336699/closed"} << int(QDialog::Rejected);
+    QTest::newRow("no colour before, colour then close") << "" << QStringList{"corner", "close"}
+                                                         << QStringList{red + "/open", "/closed"}
+                                                         << int(QDialog::Rejected);
+    QTest::newRow("escape does not end it") << "#336699" << QStringList{"escape", "confirm"}
+                                            << QStringList{"#336699/open", "#336699/closed"}
+                                            << int(QDialog::Accepted);
 }
 
-void TestColorDialog::titleBarClosePutsOpeningColourBack()
+void TestColorDialog::leavingPutsTheOpeningColourBack()
 {
+    QFETCH(QString, opening);
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, trace);
+    QFETCH(int, result);
+    fontColor() = opening;
     CColorDialog dialog;
-    dialog.setColor(QColor(QStringLiteral("#336699")));
+    dialog.setColor(opening.isEmpty() ? QColor(Qt::black) : QColor(opening));
+    QStringList seen;
     QTimer::singleShot(0, &dialog, [&] {
-        QTest::mousePress(dialog.svArea(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
-        QVERIFY(fontColor() != QStringLiteral("#336699"));
-        dialog.titleBar()->closeButton()->click();
+        for (const QString& step : steps) {
+            if (step == QLatin1String("corner"))
+                QTest::mousePress(dialog.svArea(), Qt::LeftButton, Qt::NoModifier, QPoint(255, 0));
+            else if (step == QLatin1String("restore"))
+                dialog.findChild<QPushButton*>(QStringLiteral("btnRe"))->click();
+            else if (step == QLatin1String("escape"))
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            else if (step == QLatin1String("confirm"))
+                dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+            else if (step == QLatin1String("cross"))
+                dialog.titleBar()->closeButton()->click();
+            else
+                dialog.close();
+            seen << fontColor() + (dialog.isVisible() ? QStringLiteral("/open") : QStringLiteral("/closed"));
+        }
     });
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-    QCOMPARE(fontColor(), QStringLiteral("#336699"));
-}
-
-void TestColorDialog::closingWithoutColourBeforePutsEmptyBack()
-{
-    fontColor().clear();
-    CColorDialog dialog;
-    dialog.setColor(QColor(Qt::black));
-    QTimer::singleShot(0, &dialog, [&] {
-        QTest::mousePress(dialog.svArea(), Qt::LeftButton, Qt::NoModifier, QPoint(200, 10));
-        QVERIFY(!fontColor().isEmpty());
-        dialog.close();
-    });
-    dialog.exec();
-    QCOMPARE(fontColor(), QString());
-}
-
-void TestColorDialog::escapeDoesNotEndTheDialog()
-{
-    CColorDialog dialog;
-    dialog.setColor(QColor(QStringLiteral("#336699")));
-    bool stillOpen = false;
-    QTimer::singleShot(0, &dialog, [&] {
-        QTest::keyClick(&dialog, Qt::Key_Escape);
-        stillOpen = dialog.isVisible();
-        dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
-    });
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-    QVERIFY(stillOpen);
+    QCOMPARE(dialog.exec(), result);
+    QCOMPARE(seen, trace);
 }
 
 void TestColorDialog::confirmStoresSettings()
