@@ -1,4 +1,5 @@
 #include "JobsFixture.h"
+#include "WhenShown.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_UserConf.h"
@@ -39,24 +40,10 @@ T_SystemConf& liveConf()
 void whenDialogRuns(std::function<void(Dialog_ChangeLockPwd*)> act, bool* seen)
 {
     *seen = false;
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, seen]() {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<Dialog_ChangeLockPwd*>(w);
-            if (!dialog)
-                for (QWidget* c : w->findChildren<Dialog_ChangeLockPwd*>())
-                    dialog = qobject_cast<Dialog_ChangeLockPwd*>(c);
-            if (dialog && dialog->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                *seen = true;
-                act(dialog);
-                return;
-            }
-        }
+    whenShown<Dialog_ChangeLockPwd>([act, seen](Dialog_ChangeLockPwd* dialog) {
+        *seen = true;
+        act(dialog);
     });
-    timer->start();
 }
 
 void fill(Dialog_ChangeLockPwd* d, const QString& original, const QString& fresh,

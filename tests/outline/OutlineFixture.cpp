@@ -1,4 +1,5 @@
 #include "OutlineFixture.h"
+#include "WhenShown.h"
 
 #include "outline/COutlineController.h"
 #include "outline/COutlineModel.h"
@@ -57,14 +58,7 @@ QList<int> OutlineFixture::localIds(const QAbstractItemModel& model)
 
 void OutlineFixture::answerNextBox(int button, bool* answered, QString* text)
 {
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    QObject::connect(timer, &QTimer::timeout, [timer, button, answered, text]() {
-        auto* box = qobject_cast<BkMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr)
-            return;
-        timer->stop();
-        timer->deleteLater();
+    whenShown<BkMessageBox>([button, answered, text](BkMessageBox* box) {
         if (answered)
             *answered = true;
         if (text)
@@ -74,5 +68,4 @@ void OutlineFixture::answerNextBox(int button, bool* answered, QString* text)
         else
             box->textButtons().at(button)->click();
     });
-    timer->start();
 }

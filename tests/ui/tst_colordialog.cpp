@@ -4,7 +4,6 @@
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/CColorDialog.h"
 #include "ui/common/HColorArea.h"
-#include "ui/common/NcFramelessHelper.h"
 #include "ui/common/PreviewColorArea.h"
 #include "ui/common/SVColorArea.h"
 

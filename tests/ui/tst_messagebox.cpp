@@ -1,10 +1,9 @@
+#include "WhenShown.h"
 #include "common/DPIAdapter.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/common/CBaseTitleBar.h"
-#include "ui/common/NcFramelessHelper.h"
 
 #include <QApplication>
-#include <QGraphicsDropShadowEffect>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -13,25 +12,6 @@
 #include <functional>
 
 namespace {
-// Runs the action on the message box once it is shown modally.
-void whenShown(std::function<void(BkMessageBox*)> action)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* box = qobject_cast<BkMessageBox*>(w);
-            if (box && box->isVisible()) {
-                timer->stop();
-                timer->deleteLater();
-                action(box);
-                return;
-            }
-        }
-    });
-    timer->start();
-}
-
 QList<QPushButton*> rowButtons(BkMessageBox* box)
 {
     QList<QPushButton*> buttons;
@@ -83,7 +63,7 @@ void TestMessageBox::everyWayOutReturnsItsValue()
     QFETCH(int, preferred);
     QFETCH(QString, action);
     QFETCH(int, expected);
-    whenShown([action](BkMessageBox* box) {
+    whenShown<BkMessageBox>([action](BkMessageBox* box) {
         if (action == QLatin1String("first") || action == QLatin1String("second"))
             rowButtons(box).at(action == QLatin1String("first") ? 0 : 1)->click();
         else if (action == QLatin1String("escape"))
@@ -125,7 +105,7 @@ void TestMessageBox::informationButtonsComeInAscendingOrder()
 {
     QStringList texts;
     QStringList names;
-    whenShown([&](BkMessageBox* box) {
+    whenShown<BkMessageBox>([&](BkMessageBox* box) {
         for (QPushButton* b : rowButtons(box)) {
             texts << b->text();
             names << b->objectName();

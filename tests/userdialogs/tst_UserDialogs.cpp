@@ -1,5 +1,6 @@
 #include "BookshelfFixture.h"
 #include "JobsFixture.h"
+#include "WhenShown.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_UserConf.h"
@@ -59,14 +60,9 @@ TS_Author_Info storedUser()
     return user;
 }
 
-// Acts on the next modal dialog once its event loop runs.
 void onNextModal(std::function<void(QDialog*)> act)
 {
-    QTimer::singleShot(0, qApp, [act]() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog)
-            act(dialog);
-    });
+    whenShown<QDialog>(act);
 }
 
 // The real rules dialog; the file chooser is only counted.
