@@ -61,16 +61,6 @@ bool AccountWorld::signInDemo(bool autoLogin, TS_Author_Login* replyOut)
     return reply.header.code == 200;
 }
 
-QList<QJsonObject> AccountWorld::requestsTo(const QString& path)
-{
-    QList<QJsonObject> out;
-    for (const QJsonValue& entry : standin().journal()) {
-        if (entry.toObject().value(QStringLiteral("path")).toString() == path)
-            out.append(entry.toObject());
-    }
-    return out;
-}
-
 QStringList LogCapture::lines;
 
 namespace {

@@ -35,8 +35,6 @@ public:
 
     // Signs the demo author in through the account jobs.
     bool signInDemo(bool autoLogin = true, TS_Author_Login* replyOut = nullptr);
-    // The journal entries whose path is the given one.
-    static QList<QJsonObject> requestsTo(const QString& path);
 
 private:
     QTemporaryDir m_dir;

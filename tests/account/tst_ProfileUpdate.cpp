@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(world.value("select authorName from tb_user").toString(), QStringLiteral("新笔名"));
         QCOMPARE(world.value("select sex from tb_user").toString(), QStringLiteral("M"));
         QCOMPARE(world.count("select count(*) from tb_job"), 0);
-        const QList<QJsonObject> sent = AccountWorld::requestsTo(QStringLiteral("/author/updateAuthor"));
+        const QList<QJsonObject> sent = standin().requestsTo(QStringLiteral("/author/updateAuthor"));
         QCOMPARE(sent.size(), 1);
         const QJsonObject body =
             QJsonDocument::fromJson(sent.first().value(QStringLiteral("body")).toString().toUtf8()).object();
@@ -197,7 +197,7 @@ private slots:
 
         QCOMPARE(world.count("select count(*) from tb_job"), 0);
         QCOMPARE(sync.count(), 0);
-        const QList<QJsonObject> sent = AccountWorld::requestsTo(QStringLiteral("/author/updateAuthor"));
+        const QList<QJsonObject> sent = standin().requestsTo(QStringLiteral("/author/updateAuthor"));
         QCOMPARE(sent.size(), 1);
         T_Http_Custom identity;
         identity.fromUserData(QString::fromLatin1(StandinServer::header(sent.first(), "userdata")));

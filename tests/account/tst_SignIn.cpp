@@ -49,7 +49,7 @@ private slots:
         TC_Author_Info infoRequest;
         TS_Author_Info info;
         CUserJobManager::instance()->author_info(infoRequest, info);
-        const QList<QJsonObject> sent = AccountWorld::requestsTo(QStringLiteral("/author/info"));
+        const QList<QJsonObject> sent = standin().requestsTo(QStringLiteral("/author/info"));
         QCOMPARE(sent.size(), 1);
         QCOMPARE(StandinServer::header(sent.first(), "Authorization"),
                  QByteArray("Bearer ") + StandinServer::demoToken());
@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(CPublicManager::instance()->userInfo.uniqueCode, code);
         QCOMPARE(world.count("select count(*) from tb_user"), 1);
         // A returning author is not asked for the profile at sign-in.
-        QVERIFY(AccountWorld::requestsTo(QStringLiteral("/author/info")).isEmpty());
+        QVERIFY(standin().requestsTo(QStringLiteral("/author/info")).isEmpty());
     }
 
     void signInWithAutoLoginClearedForgetsTheLastUser()
@@ -160,7 +160,7 @@ private slots:
         QCOMPARE(CUserJobManager::instance()->author_wxBindPhone(request, reply), 200);
         QCOMPARE(world.count("select isBindWx from tb_user where uid = 10001"), 1);
         QCOMPARE(world.value("select token from tb_user").toByteArray(), StandinServer::demoToken());
-        QCOMPARE(AccountWorld::requestsTo(QStringLiteral("/author/info")).size(), 1);
+        QCOMPARE(standin().requestsTo(QStringLiteral("/author/info")).size(), 1);
         QCOMPARE(world.count("select lastUid from tb_sys"), 10001);
     }
 

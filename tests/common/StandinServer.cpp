@@ -89,6 +89,21 @@ QJsonArray StandinServer::journal()
     return reply.value(QStringLiteral("requests")).toArray();
 }
 
+QList<QJsonObject> StandinServer::requestsTo(const QString& path)
+{
+    QList<QJsonObject> out;
+    for (const QJsonValue& entry : journal()) {
+        if (entry.toObject().value(QStringLiteral("path")).toString() == path)
+            out.append(entry.toObject());
+    }
+    return out;
+}
+
+QJsonObject StandinServer::bodyOf(const QJsonObject& entry)
+{
+    return QJsonDocument::fromJson(entry.value(QStringLiteral("body")).toString().toUtf8()).object();
+}
+
 bool StandinServer::waitForRequests(int count, int timeoutMs)
 {
     QElapsedTimer clock;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QList>
 #include <QProcess>
 #include <QString>
 
@@ -55,6 +56,9 @@ public:
     // The value of a header in a journal entry (names compared without case);
     // found tells whether it was there at all.
     static QByteArray header(const QJsonObject& entry, const QByteArray& name, bool* found = nullptr);
+    // The journal entries of one API path, oldest first, and an entry's JSON body.
+    QList<QJsonObject> requestsTo(const QString& path);
+    static QJsonObject bodyOf(const QJsonObject& entry);
 
 private:
     bool call(const QByteArray& method, const QString& what, const QJsonObject& body, QJsonObject& reply);

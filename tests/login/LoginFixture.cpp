@@ -35,21 +35,6 @@ Dialog_LoginMain* LoginWorld::dialog() const
     return CUiManager::instance()->loginDialog();
 }
 
-QList<QJsonObject> LoginWorld::requestsTo(const QString& path)
-{
-    QList<QJsonObject> out;
-    for (const QJsonValue& entry : standin().journal()) {
-        if (entry.toObject().value(QStringLiteral("path")).toString() == path)
-            out.append(entry.toObject());
-    }
-    return out;
-}
-
-QJsonObject LoginWorld::bodyOf(const QJsonObject& entry)
-{
-    return QJsonDocument::fromJson(entry.value(QStringLiteral("body")).toString().toUtf8()).object();
-}
-
 int LoginWorld::lastUid()
 {
     QSqlQuery query = CTessaneDb::instance()->newQuery();

@@ -24,8 +24,6 @@ public:
     Dialog_LoginMain* dialog() const;
     QString path() const { return m_dir.path(); }
 
-    static QList<QJsonObject> requestsTo(const QString& path);
-    static QJsonObject bodyOf(const QJsonObject& entry);
     // A value of tb_sys (the remembered user).
     static int lastUid();
 

@@ -89,24 +89,24 @@ void LoginScreensTest::eachShowAsksForANewPageAndPolls()
 
     const QString first = weChat->nonce();
     QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(first).hasMatch());
-    QList<QJsonObject> pages = LoginWorld::requestsTo(kWxUrl);
+    QList<QJsonObject> pages = standin().requestsTo(kWxUrl);
     QCOMPARE(pages.size(), 1);
-    QCOMPARE(LoginWorld::bodyOf(pages.first()).value(QStringLiteral("nonce_str")).toString(), first);
+    QCOMPARE(StandinServer::bodyOf(pages.first()).value(QStringLiteral("nonce_str")).toString(), first);
     QVERIFY(weChat->pageUrl().endsWith(first));
     QVERIFY(weChat->isPolling());
-    QTRY_VERIFY_WITH_TIMEOUT(!LoginWorld::requestsTo(kPoll).isEmpty(), 10000);
-    QCOMPARE(nonceOf(LoginWorld::requestsTo(kPoll).first()), first);
+    QTRY_VERIFY_WITH_TIMEOUT(!standin().requestsTo(kPoll).isEmpty(), 10000);
+    QCOMPARE(nonceOf(standin().requestsTo(kPoll).first()), first);
 
     weChat->hide();
     QVERIFY(!weChat->isPolling());
-    const int polled = LoginWorld::requestsTo(kPoll).size();
+    const int polled = standin().requestsTo(kPoll).size();
     QTest::qWait(1500);
-    QVERIFY(LoginWorld::requestsTo(kPoll).size() <= polled + 1);
+    QVERIFY(standin().requestsTo(kPoll).size() <= polled + 1);
 
     dialog->onDealToggle(3);
     QCOMPARE(dialog->weChatWindow(), weChat);
     QVERIFY(weChat->nonce() != first);
-    QCOMPARE(LoginWorld::requestsTo(kWxUrl).size(), 2);
+    QCOMPARE(standin().requestsTo(kWxUrl).size(), 2);
     QVERIFY(weChat->isPolling());
 }
 
@@ -136,8 +136,8 @@ void LoginScreensTest::scanWithPhoneSignsInAndDropsTheWindow()
     QPointer<Dialog_LoginMain> dialog = w.dialog();
     dialog->onDealToggle(3);
     QPointer<Widget_WeChatLogin> weChat = dialog->weChatWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(!LoginWorld::requestsTo(kPoll).isEmpty(), 10000);
-    const QByteArray userdata = StandinServer::header(LoginWorld::requestsTo(kPoll).first(), "userdata");
+    QTRY_VERIFY_WITH_TIMEOUT(!standin().requestsTo(kPoll).isEmpty(), 10000);
+    const QByteArray userdata = StandinServer::header(standin().requestsTo(kPoll).first(), "userdata");
     QVERIFY(!userdata.isEmpty());
     QVERIFY(standin().addFault(kPoll, QStringLiteral("raw"), 0, -1,
                                pollAnswer(userdata, 1, 1, StandinServer::demoUid(),
@@ -197,7 +197,7 @@ void LoginScreensTest::bindingPageRules()
     QVERIFY(page.sendButton()->isCounting());
     QVERIFY(!page.sendButton()->isEnabled());
     // No request leaves from this page.
-    QVERIFY(LoginWorld::requestsTo(QStringLiteral("/account/sendCode")).isEmpty());
+    QVERIFY(standin().requestsTo(QStringLiteral("/account/sendCode")).isEmpty());
 }
 
 int main(int argc, char** argv)

@@ -76,14 +76,14 @@ void RegisterPagesTest::openingTheRegistrationPageFetchesAPictureCode()
     QCOMPARE(dialog->registerPage()->pictureLabel()->code(), QStringLiteral("1234"));
     dialog->onDealToggle(0);
     dialog->onDealToggle(1);
-    const QList<QJsonObject> fetches = LoginWorld::requestsTo(kAuthNumber);
+    const QList<QJsonObject> fetches = standin().requestsTo(kAuthNumber);
     QCOMPARE(fetches.size(), 2);
     QCOMPARE(uuidOf(fetches.at(0)), dialog->uuidKey());
     QCOMPARE(uuidOf(fetches.at(1)), dialog->uuidKey());
     dialog->onDealToggle(2);
     QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->forgetPage()));
     QCOMPARE(dialog->forgetPage()->pictureCode(), QStringLiteral("1234"));
-    QCOMPARE(uuidOf(LoginWorld::requestsTo(kAuthNumber).last()), dialog->uuidKey());
+    QCOMPARE(uuidOf(standin().requestsTo(kAuthNumber).last()), dialog->uuidKey());
 }
 
 void RegisterPagesTest::clickingThePictureFetchesAnotherWithTheSameKey()
@@ -92,7 +92,7 @@ void RegisterPagesTest::clickingThePictureFetchesAnotherWithTheSameKey()
     QVERIFY(w.ok());
     w.dialog()->onDealToggle(1);
     QTest::mouseClick(w.dialog()->registerPage()->pictureLabel(), Qt::LeftButton);
-    const QList<QJsonObject> fetches = LoginWorld::requestsTo(kAuthNumber);
+    const QList<QJsonObject> fetches = standin().requestsTo(kAuthNumber);
     QCOMPARE(fetches.size(), 2);
     QCOMPARE(uuidOf(fetches.at(1)), w.dialog()->uuidKey());
 }
@@ -128,9 +128,9 @@ void RegisterPagesTest::sendingCarriesPictureCodeAndKeyAndCountsDown()
     typeInto(page->pictureCodeEdit(), QStringLiteral("1234"));
     QTest::mouseClick(page->sendButton(), Qt::LeftButton);
 
-    const QList<QJsonObject> sends = LoginWorld::requestsTo(kSendCode);
+    const QList<QJsonObject> sends = standin().requestsTo(kSendCode);
     QCOMPARE(sends.size(), 1);
-    const QJsonObject body = LoginWorld::bodyOf(sends.first());
+    const QJsonObject body = StandinServer::bodyOf(sends.first());
     QCOMPARE(body.value(QStringLiteral("phone")).toString(), QStringLiteral("13900000001"));
     QCOMPARE(body.value(QStringLiteral("code")).toString(), QStringLiteral("1234"));
     QCOMPARE(body.value(QStringLiteral("uuid")).toString(), w.dialog()->uuidKey());
@@ -201,7 +201,7 @@ void RegisterPagesTest::submitNeedsAllFieldsAndMatchingPasswords()
     QVERIFY(page->submitButton()->isEnabled());
     QTest::mouseClick(page->submitButton(), Qt::LeftButton);
     QCOMPARE(page->errorLabel()->text(), QStringLiteral("The two passwords do not match"));
-    QVERIFY(LoginWorld::requestsTo(kRegister).isEmpty());
+    QVERIFY(standin().requestsTo(kRegister).isEmpty());
     typeInto(page->passwordAgainEdit(), QStringLiteral("abcdefg"));
     QVERIFY(!page->submitButton()->isEnabled());
     QVERIFY(page->errorLabel()->text().isEmpty());
@@ -221,9 +221,9 @@ void RegisterPagesTest::registrationFillsTheSignInPage()
     QSignalSpy registered(page, &Widget_Register::sig_registerMsg);
     QTest::mouseClick(page->submitButton(), Qt::LeftButton);
 
-    const QList<QJsonObject> sent = LoginWorld::requestsTo(kRegister);
+    const QList<QJsonObject> sent = standin().requestsTo(kRegister);
     QCOMPARE(sent.size(), 1);
-    const QJsonObject body = LoginWorld::bodyOf(sent.first());
+    const QJsonObject body = StandinServer::bodyOf(sent.first());
     QCOMPARE(body.value(QStringLiteral("phone")).toString(), QStringLiteral("13900000002"));
     QCOMPARE(body.value(QStringLiteral("code")).toString(), QStringLiteral("6688"));
     QVERIFY(dialog->tips()->isVisible());
@@ -270,7 +270,7 @@ void RegisterPagesTest::resetFillsTheAccountAndTheNewPasswordSignsIn()
     Widget_ForgetPwd* page = dialog->forgetPage();
     fillForm(page, QStringLiteral("13800000000"), QStringLiteral("fresh5678"), QStringLiteral("fresh5678"));
     QTest::mouseClick(page->submitButton(), Qt::LeftButton);
-    QCOMPARE(LoginWorld::requestsTo(kForget).size(), 1);
+    QCOMPARE(standin().requestsTo(kForget).size(), 1);
     QCOMPARE(dialog->tips()->text(), QStringLiteral("Password reset Successful"));
     QTRY_COMPARE_WITH_TIMEOUT(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->loginPage()), 5000);
     QCOMPARE(dialog->loginPage()->accountEdit()->text(), QStringLiteral("13800000000"));

@@ -72,8 +72,8 @@ void SignInPageTest::demoSignInHidesAndLaterDeletesTheDialog()
     QCOMPARE(CUiManager::instance()->signInState(), 1);
     QCOMPARE(CPublicManager::instance()->userInfo.uid, StandinServer::demoUid());
     QVERIFY(!dialog->isVisible());
-    QCOMPARE(LoginWorld::requestsTo(kLogin).size(), 1);
-    QCOMPARE(LoginWorld::bodyOf(LoginWorld::requestsTo(kLogin).first()).value(QStringLiteral("phone")).toString(),
+    QCOMPARE(standin().requestsTo(kLogin).size(), 1);
+    QCOMPARE(StandinServer::bodyOf(standin().requestsTo(kLogin).first()).value(QStringLiteral("phone")).toString(),
              QStringLiteral("13800000000"));
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 5000);
     QVERIFY(!CUiManager::instance()->loginDialog());
@@ -147,7 +147,7 @@ void SignInPageTest::emptyFieldsAreAnsweredWithoutRequest()
     page->setAccount(QStringLiteral("13800000000"), QString());
     page->onDealLogin();
     QCOMPARE(page->errorLabel()->text(), QStringLiteral("参数不足"));
-    QVERIFY(LoginWorld::requestsTo(kLogin).isEmpty());
+    QVERIFY(standin().requestsTo(kLogin).isEmpty());
     QVERIFY(w.dialog()->isVisible());
 }
 
@@ -181,10 +181,10 @@ void SignInPageTest::enterSignsInOnlyWithTheButtonEnabled()
     typeInto(page->accountEdit(), QStringLiteral("13800000000"));
     typeInto(page->passwordEdit(), QStringLiteral("demo"));
     QTest::keyClick(page->passwordEdit(), Qt::Key_Return);
-    QVERIFY(LoginWorld::requestsTo(kLogin).isEmpty());
+    QVERIFY(standin().requestsTo(kLogin).isEmpty());
     QTest::keyClicks(page->passwordEdit(), QStringLiteral("1234"));
     QTest::keyClick(page->passwordEdit(), Qt::Key_Enter);
-    QCOMPARE(LoginWorld::requestsTo(kLogin).size(), 1);
+    QCOMPARE(standin().requestsTo(kLogin).size(), 1);
     QCOMPARE(CUiManager::instance()->signInState(), 1);
 }
 
