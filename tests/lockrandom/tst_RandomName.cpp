@@ -124,15 +124,6 @@ private slots:
         QVERIFY(!w.names().join(QString()).contains(QStringLiteral("John")));
     }
 
-    void lengthGroupShapesChineseGivenNames()
-    {
-        Widget_RandomName w;
-        w.findChild<QRadioButton*>(QStringLiteral("radioButton_two"))->click();
-        w.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
-        for (const QString& name : w.names())
-            QVERIFY2(name.endsWith(QStringLiteral("子轩")), qPrintable(name));
-    }
-
     void fixedSurnameIsUsedForAllNames()
     {
         Widget_RandomName w;
@@ -186,20 +177,6 @@ private slots:
         QApplication::clipboard()->clear();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
         QCOMPARE(QApplication::clipboard()->text(), first.data().toString());
-    }
-
-    void clickOutsideAnyNameCopiesNothing()
-    {
-        CPublicManager::instance()->nameCache[17] = QStringList{QStringLiteral("幻")};
-        Widget_RandomName w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        QApplication::clipboard()->setText(QStringLiteral("before"));
-        QListView* view = w.listView();
-        const QPoint corner(view->viewport()->width() - 2, view->viewport()->height() - 2);
-        QVERIFY(!view->indexAt(corner).isValid());
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, corner);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
     }
 
 };

@@ -39,7 +39,6 @@ private slots:
     void loginButtonNeedsAccountAndEightCharacters();
     void enterSignsInOnlyWithTheButtonEnabled();
     void uncheckedRememberForgetsTheUserForTheNextStart();
-    void bannerFadesAndIndicatorsPick();
 };
 
 void SignInPageTest::startWithoutSignInShowsTheDialog()
@@ -208,33 +207,6 @@ void SignInPageTest::uncheckedRememberForgetsTheUserForTheNextStart()
     // Signed in all the same; only the next start asks again.
     QCOMPARE(CUiManager::instance()->signInState(), 1);
     QCOMPARE(LoginWorld::lastUid(), 0);
-}
-
-void SignInPageTest::bannerFadesAndIndicatorsPick()
-{
-    LoginWorld w;
-    QVERIFY(w.ok());
-    Widget_Banner* banner = w.dialog()->banner();
-    QCOMPARE(banner->indicators().size(), 3);
-    QVERIFY(banner->isPlaying());
-    QVERIFY(banner->indicators().at(0)->isChecked());
-    banner->onImageChangeTimeout();
-    QCOMPARE(banner->currentIndex(), 1);
-    QVERIFY(banner->indicators().at(1)->isChecked());
-    // The first indicator fades in from the last image.
-    banner->onButtonClicked(0);
-    QCOMPARE(banner->currentIndex(), 0);
-    QVERIFY(banner->indicators().at(0)->isChecked());
-
-    Widget_Banner single;
-    single.addImage(QStringLiteral(":/res/skin/light/login/banner_1.jpg"));
-    single.startPlay();
-    QVERIFY(!single.isPlaying());
-    QVERIFY(single.indicators().at(0)->isChecked());
-    Widget_Banner empty;
-    empty.resize(40, 30);
-    empty.startPlay();
-    QCOMPARE(empty.grab().toImage().pixelColor(20, 15), QColor(QStringLiteral("#D8D8D8")));
 }
 
 int runSignInPageTests(int argc, char** argv)

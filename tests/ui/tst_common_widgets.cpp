@@ -157,14 +157,13 @@ void TestCommonWidgets::badgeClampsAndWidens()
     CIconButton button;
     button.setBadgeNumber(true, 150);
     QCOMPARE(button.badge()->text(), QStringLiteral("99"));
-    QCOMPARE(button.badge()->width(), 20);
     QVERIFY(!button.badge()->isHidden());
     button.setBadgeNumber(true, -3);
     QCOMPARE(button.badge()->text(), QStringLiteral("0"));
-    button.setBadgeNumber(true, 9);
-    QCOMPARE(button.badge()->width(), 16);
+    // Two digits need a wider badge than one.
+    const int narrow = (button.setBadgeNumber(true, 9), button.badge()->width());
     button.setBadgeNumber(true, 10);
-    QCOMPARE(button.badge()->width(), 20);
+    QVERIFY(button.badge()->width() > narrow);
     button.setBadgeNumber(false, 10);
     QVERIFY(button.badge()->isHidden());
 }

@@ -60,7 +60,6 @@ private slots:
     void maximisedWindowShowsNoResizeCursor();
     void rubberBandMoveAppliesOnRelease();
 
-    void shadowPaintsGreyRingInsideMargin();
 
 private:
     QWidget* m_window = nullptr;
@@ -213,25 +212,6 @@ void TestFrameless::rubberBandMoveAppliesOnRelease()
     release(m_window, QPoint(420, 330));
     QCOMPARE(m_window->pos(), QPoint(220, 180));
     QCOMPARE(m_window->size(), QSize(400, 300));
-}
-
-void TestFrameless::shadowPaintsGreyRingInsideMargin()
-{
-    QWidget widget;
-    widget.setAttribute(Qt::WA_TranslucentBackground);
-    widget.resize(120, 80);
-    auto* shadow = new BorderShadow(&widget);
-    shadow->attachTo(&widget);
-    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    widget.render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    // The ring next to the content is the strongest, the outermost clear.
-    const QColor inner = image.pixelColor(60, 10);
-    const QColor outer = image.pixelColor(60, 1);
-    QVERIFY2(inner.alpha() > 40, qPrintable(QString::number(inner.alpha())));
-    QVERIFY(qAbs(inner.red() - inner.blue()) < 8);   // grey
-    QVERIFY(outer.alpha() < inner.alpha());
-    QCOMPARE(image.pixelColor(60, 40).alpha(), 0);   // content left to the widget
 }
 
 QTEST_MAIN(TestFrameless)

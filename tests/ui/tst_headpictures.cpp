@@ -35,16 +35,6 @@ QImage render(QWidget* w)
     return image;
 }
 
-int colouredPixels(const QImage& image, const QColor& background)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) != background)
-                ++n;
-    return n;
-}
-
 // A label whose chooser answers without a dialog.
 class ScriptedHeadLabel : public CBkHeadLabel
 {
@@ -69,13 +59,11 @@ private slots:
     void cleanup() { DPIAdapter::instance()->setScaleForTest(1.0); }
 
     void headButtonDrawsRoundPicture();
-    void hoverShowsShadeAndEditHint();
     void headLabelClipsToCircle();
     void cancelledChooserEmitsNothing();
     void chosenPictureIsReported();
 
     void codeOfWrongLengthIsIgnored();
-    void codeTextIsDrawnAtScale();
 };
 
 void TestHeadPictures::headButtonDrawsRoundPicture()
@@ -93,25 +81,6 @@ void TestHeadPictures::headButtonDrawsRoundPicture()
     QCOMPARE(image.pixelColor(1, 1).alpha(), 0);
     QCOMPARE(image.pixelColor(78, 78).alpha(), 0);
     QCOMPARE(button.headImage().size(), QSize(80, 80));
-}
-
-void TestHeadPictures::hoverShowsShadeAndEditHint()
-{
-    QTemporaryDir dir;
-    CBkHeadButton button;
-    button.s = 1.0;
-    button.resize(100, 100);
-    button.setHeadSize(100);
-    button.setHeadImage(solidPicture(dir, Qt::white));
-    const QImage plain = render(&button);
-    hoverEvent(&button, QEvent::HoverEnter);
-    QVERIFY(button.isHovered());
-    const QImage hovered = render(&button);
-    // The shade darkens the lower part of the picture.
-    QVERIFY(hovered.pixelColor(50, 90).lightness() < plain.pixelColor(50, 90).lightness());
-    hoverEvent(&button, QEvent::HoverLeave);
-    QVERIFY(!button.isHovered());
-    QCOMPARE(render(&button), plain);
 }
 
 void TestHeadPictures::headLabelClipsToCircle()
@@ -162,21 +131,6 @@ void TestHeadPictures::codeOfWrongLengthIsIgnored()
     label.setCode(QStringLiteral("XYZWV"));
     QCOMPARE(label.code(), QStringLiteral("AB12"));
     QCOMPARE(label.letterColor(0), first);
-}
-
-void TestHeadPictures::codeTextIsDrawnAtScale()
-{
-    VerificationCodeLabel small;
-    small.resize(120, 40);
-    small.setCode(QStringLiteral("WWWW"));
-    DPIAdapter::instance()->setScaleForTest(2.0);
-    VerificationCodeLabel large;
-    large.resize(120, 40);
-    large.setCode(QStringLiteral("WWWW"));
-    // Noise count is fixed at construction; letters add ink beyond it.
-    const int inkSmall = colouredPixels(small.grab().toImage().convertToFormat(QImage::Format_ARGB32), Qt::white);
-    const int inkLarge = colouredPixels(large.grab().toImage().convertToFormat(QImage::Format_ARGB32), Qt::white);
-    QVERIFY2(inkLarge > inkSmall, qPrintable(QStringLiteral("%1 vs %2").arg(inkLarge).arg(inkSmall)));
 }
 
 QTEST_MAIN(TestHeadPictures)

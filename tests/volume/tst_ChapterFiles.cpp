@@ -47,10 +47,8 @@ private slots:
     void cleanup() { tree()->loadBook(nullptr); }
 
     void utf8FileBecomesANewStoredChapter();
-    void gbkFileIsReadAsGbk();
-    void utf16WithByteOrderMarkIsRead();
-    void undecodableFileMakesNoChapter();
-    void missingFileMakesNoChapter();
+    void otherFilesAreDecodedOrRefused_data();
+    void otherFilesAreDecodedOrRefused();
     void withoutSelectedVolumeTheOpenChapterKeepsItsText();
     void exportWritesTheTextAloneInUtf8();
     void oldChapterIsExportedWithIndents();
@@ -86,72 +84,43 @@ void ChapterFilesTest::utf8FileBecomesANewStoredChapter()
     QCOMPARE(BooksFixture::jobContent(1017).contains(QStringLiteral("%1")), true);
 }
 
-void ChapterFilesTest::gbkFileIsReadAsGbk()
+void ChapterFilesTest::otherFilesAreDecodedOrRefused_data()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("国标"));
-    QVERIFY(book);
-    tree()->loadBook(book);
-    tree()->selectedVolume(0);
-    QTemporaryDir dir;
-    const QString plain = QStringLiteral("第一章 风起云涌\n天色已晚。");
-    const QString path =
-        writeFile(dir, QStringLiteral("gbk.txt"), QTextCodec::codecForName("GBK")->fromUnicode(plain));
-    QString text;
-    QVERIFY2(tree()->importChapterFile(path, text), qPrintable(tree()->lastError()));
-    QCOMPARE(text, plain);
-    QCOMPARE(book->chapterList.last()->content, plain);
+    QTest::addColumn<QByteArray>("bytes");   // empty: no file at all
+    QTest::addColumn<QString>("text");       // the chapter made, or
+    QTest::addColumn<QString>("error");      // why none was made
+    const QString gbk = QStringLiteral("第一章 风起云涌\n天色已晚。");
+    const QString wide = QStringLiteral("双字节 \"引号\"");
+    QByteArray utf16("\xFF\xFE", 2);
+    utf16.append(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2);
+    QTest::newRow("GBK") << QTextCodec::codecForName("GBK")->fromUnicode(gbk) << gbk << QString();
+    QTest::newRow("UTF-16 with byte order mark") << utf16 << wide << QString();
+    QTest::newRow("undecodable") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\xff\xfe\x81\x00\xc0", 22)
+                                 << QString() << CBookVolumeController::tr("unknown encoding");
+    QTest::newRow("missing") << QByteArray() << QString() << CBookVolumeController::tr("open file failed");
 }
 
-void ChapterFilesTest::utf16WithByteOrderMarkIsRead()
+void ChapterFilesTest::otherFilesAreDecodedOrRefused()
 {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(QString, error);
     BooksFixture f;
     QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("十六"));
+    T_Book* book = f.offlineBook(QStringLiteral("编码"));
     QVERIFY(book);
     tree()->loadBook(book);
     tree()->selectedVolume(0);
     QTemporaryDir dir;
-    QByteArray bytes("\xFF\xFE", 2);
-    const QString plain = QStringLiteral("双字节 \"引号\"");
-    bytes.append(reinterpret_cast<const char*>(plain.utf16()), plain.size() * 2);
-    QString text;
-    QVERIFY2(tree()->importChapterFile(writeFile(dir, QStringLiteral("u16.txt"), bytes), text),
-             qPrintable(tree()->lastError()));
-    QCOMPARE(text, plain);
-}
-
-void ChapterFilesTest::undecodableFileMakesNoChapter()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("乱码"));
-    QVERIFY(book);
-    tree()->loadBook(book);
-    tree()->selectedVolume(0);
-    QTemporaryDir dir;
-    const QByteArray binary("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\xff\xfe\x81\x00\xc0", 22);
-    QString text;
-    QVERIFY(!tree()->importChapterFile(writeFile(dir, QStringLiteral("bin.txt"), binary), text));
-    QCOMPARE(tree()->lastError(), CBookVolumeController::tr("unknown encoding"));
-    QCOMPARE(book->chapterList.size(), 2);
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
-void ChapterFilesTest::missingFileMakesNoChapter()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("无档"));
-    QVERIFY(book);
-    tree()->loadBook(book);
-    tree()->selectedVolume(0);
-    QTemporaryDir dir;
-    QString text;
-    QVERIFY(!tree()->importChapterFile(dir.path() + QStringLiteral("/none.txt"), text));
-    QCOMPARE(tree()->lastError(), CBookVolumeController::tr("open file failed"));
-    QCOMPARE(book->chapterList.size(), 2);
+    const QString path = bytes.isEmpty() ? dir.filePath(QStringLiteral("none.txt"))
+                                         : writeFile(dir, QStringLiteral("chapter.txt"), bytes);
+    QString read;
+    QCOMPARE(tree()->importChapterFile(path, read), error.isEmpty());
+    QCOMPARE(read, text);
+    // A new chapter holds the text; a refused file adds none.
+    QCOMPARE(book->chapterList.size(), error.isEmpty() ? 3 : 2);
+    QCOMPARE(book->chapterList.size() == 3 ? book->chapterList.last()->content : QString(), text);
+    QCOMPARE(tree()->lastError(), error);
 }
 
 void ChapterFilesTest::withoutSelectedVolumeTheOpenChapterKeepsItsText()
