@@ -72,6 +72,7 @@ private slots:
     void initTestCase();
 
     void uncreatableDumpFolderInstallsNothing();
+    void relativeDumpFolderLiesBelowTheProgramDirectory();
 
     void badMemoryAccessWritesADumpAndStillEndsBySignal();
     void abortWritesADump();
@@ -139,6 +140,19 @@ void TestCrashHandler::uncreatableDumpFolderInstallsNothing()
     QBreakpadHandler::instance()->setDumpPath(impossible);
     QVERIFY(!QBreakpadHandler::instance()->crashHandler());
     QVERIFY(QBreakpadHandler::instance()->dumpPath().isEmpty());
+}
+
+void TestCrashHandler::relativeDumpFolderLiesBelowTheProgramDirectory()
+{
+    const QString expected = QCoreApplication::applicationDirPath() + QStringLiteral("/logs/crashes");
+    QBreakpadHandler::instance()->setDumpPath(QStringLiteral("logs/crashes"));
+    QCOMPARE(QBreakpadHandler::instance()->dumpPath(), expected);
+    QVERIFY(QFileInfo(expected).isDir());
+    CrashHandler* handler = QBreakpadHandler::instance()->crashHandler();
+    QVERIFY(handler);
+    QVERIFY(handler->isHandlerThreadRunning());
+    QVERIFY(kDumpName.match(QFileInfo(handler->dumpFilePath()).fileName()).hasMatch());
+    QCOMPARE(QFileInfo(handler->dumpFilePath()).absolutePath(), expected);
 }
 
 void TestCrashHandler::badMemoryAccessWritesADumpAndStillEndsBySignal()
