@@ -133,12 +133,12 @@ public:
     void openChapter(T_Book* book, T_Chapter* chapter) { emit sig_OpenChapter(book, chapter); }
     // The writing window adds the chapter to its chapter tabs.
     void selectChapter(T_Book* book, T_Chapter* chapter) { emit sig_SelectChapter(book, chapter); }
-    // The writing window runs the chapter's version history dialog.
-    void showTimeMachine(T_Chapter* chapter) { emit sig_ShowTimeMachine(chapter); }
+    // Runs the chapter's version history modally over the writing window;
+    // nothing without a writing window or a chapter.
+    void showTimeMachine(T_Chapter* chapter);
 signals:
     void sig_OpenChapter(T_Book* book, T_Chapter* chapter);
     void sig_SelectChapter(T_Book* book, T_Chapter* chapter);
-    void sig_ShowTimeMachine(T_Chapter* chapter);
 
     // --- the login dialog ---
 public:
@@ -314,7 +314,7 @@ public:
     // True while the lock is (still) in force, false when the caller may go
     // on; type is one PwdLockType bit (1 start, 2 re-show, 4 idle tick).
     bool checkPwdLock(int type);
-    // Mouse presses and moves anywhere count as activity for the idle lock.
+    // Mouse presses, moves and keys anywhere count as activity for the idle lock.
     bool eventFilter(QObject* watched, QEvent* event) override;
     QTimer* idleTimer() const { return m_idleTimer; }
     class Dialog_Unlock* unlockDialog() const;
