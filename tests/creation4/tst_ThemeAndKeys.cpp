@@ -16,6 +16,7 @@
 #include "ui/shell/Widget_ThemeSettings.h"
 #include "common/QxtGlobalShortcut.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -187,10 +188,16 @@ void ThemeAndKeysTest::keysOutsideTheEditorOrWithSoundOffAreSilent()
     CPublicManager::instance()->userConf.systemConf.isSound = 0;
     QTest::keyClicks(edit(), QStringLiteral("abc"));
     QCOMPARE(writing.count(), 0);
-    // The sound tool turns them on again.
     CPublicManager::instance()->userConf.systemConf.isSound = 1;
     QTest::keyClick(edit(), Qt::Key_D);
     QCOMPARE(writing.count(), 1);
+    // An input method takes the keys itself: what it composes and commits
+    // sounds as writing.
+    QInputMethodEvent composing(QStringLiteral("xie"), {});
+    QApplication::sendEvent(edit(), &composing);
+    QCOMPARE(writing.count(), 2);
+    m_f->type(QStringLiteral("写"));
+    QCOMPARE(writing.count(), 3);
 }
 
 int runThemeAndKeyTests(int argc, char** argv)
