@@ -11,16 +11,16 @@
 #include "ui/common/CTabButton.h"
 #include "ui/common/FontColorButton.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDebug>
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QAbstractItemView>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionComboBox>
-#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
