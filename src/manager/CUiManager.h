@@ -182,7 +182,7 @@ public:
     // editor; nothing without a writing window.
     void sensitiveWordsAction(int treatment);
     // Moves a menu to the mouse cursor; with flag 0 raised by its height where
-    // it would pass the bottom of the writing window.
+    // it would pass the bottom of the current main window.
     void moveToCursor(QWidget* menu, int flag);
     // Paragraphs of a text: CR LF made LF, CR, tab and U+3000 removed, split
     // on LF, empty parts dropped.
@@ -253,8 +253,8 @@ public:
 
 signals:
     void sig_Creation_HotKey_Press(class QKeyEvent* event);
-    // Every key-down reaching the program: scan code in bits 0-7, extended
-    // key in bit 8, auto-repeat in bit 14.
+    // Every key-down the boss-key object sees, in the window system's own
+    // key code. The editor takes typing from its own key events instead.
     void sig_GlobalKeyPressed(int keyCode);
     void sig_CreationScrollTimer();
 
