@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -236,7 +237,19 @@ QStringList getEditorFontFamilies()
         if (chinese.match(family).hasMatch())
             installed.append(family);
     }
-    return pickEditorFontFamilies(installed);
+    if (!installed.isEmpty())
+        return pickEditorFontFamilies(installed);
+    // Font databases that name their families in Latin letters (fontconfig
+    // does, whatever the font's own Chinese name) still list the families
+    // that write Chinese; without any, the application font is the one choice.
+    QStringList result;
+    for (const QString& family : families) {
+        if (!QFontDatabase().isPrivateFamily(family))
+            result.append(family);
+    }
+    if (result.isEmpty())
+        result.append(QFontInfo(QGuiApplication::font()).family());
+    return result;
 }
 
 void imageToBase64Url(const QString& picturePath, QString& result)

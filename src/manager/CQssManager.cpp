@@ -1,5 +1,7 @@
 #include "CQssManager.h"
 
+#include "platform/WindowCompositing.h"
+
 #include "common/DPIAdapter.h"
 #include "manager/CUiManager.h"
 
@@ -91,6 +93,8 @@ void CQssManager::applyStyle(int type)
 void CQssManager::addShadowEffect(QWidget* widget) const
 {
     if (!widget)
+        return;
+    if (WindowCompositing::settleOpaque(widget))
         return;
     auto* effect = new QGraphicsDropShadowEffect(widget);
     effect->setOffset(0, 0);

@@ -133,12 +133,12 @@ public:
     void openChapter(T_Book* book, T_Chapter* chapter) { emit sig_OpenChapter(book, chapter); }
     // The writing window adds the chapter to its chapter tabs.
     void selectChapter(T_Book* book, T_Chapter* chapter) { emit sig_SelectChapter(book, chapter); }
-    // The writing window runs the chapter's version history dialog.
-    void showTimeMachine(T_Chapter* chapter) { emit sig_ShowTimeMachine(chapter); }
+    // Runs the chapter's version history modally over the writing window;
+    // nothing without a writing window or a chapter.
+    void showTimeMachine(T_Chapter* chapter);
 signals:
     void sig_OpenChapter(T_Book* book, T_Chapter* chapter);
     void sig_SelectChapter(T_Book* book, T_Chapter* chapter);
-    void sig_ShowTimeMachine(T_Chapter* chapter);
 
     // --- the login dialog ---
 public:
@@ -182,7 +182,7 @@ public:
     // editor; nothing without a writing window.
     void sensitiveWordsAction(int treatment);
     // Moves a menu to the mouse cursor; with flag 0 raised by its height where
-    // it would pass the bottom of the writing window.
+    // it would pass the bottom of the current main window.
     void moveToCursor(QWidget* menu, int flag);
     // Paragraphs of a text: CR LF made LF, CR, tab and U+3000 removed, split
     // on LF, empty parts dropped.
@@ -253,8 +253,8 @@ public:
 
 signals:
     void sig_Creation_HotKey_Press(class QKeyEvent* event);
-    // Every key-down reaching the program: scan code in bits 0-7, extended
-    // key in bit 8, auto-repeat in bit 14.
+    // Every key-down the boss-key object sees, in the window system's own
+    // key code. The editor takes typing from its own key events instead.
     void sig_GlobalKeyPressed(int keyCode);
     void sig_CreationScrollTimer();
 
@@ -314,7 +314,7 @@ public:
     // True while the lock is (still) in force, false when the caller may go
     // on; type is one PwdLockType bit (1 start, 2 re-show, 4 idle tick).
     bool checkPwdLock(int type);
-    // Mouse presses and moves anywhere count as activity for the idle lock.
+    // Mouse presses, moves and keys anywhere count as activity for the idle lock.
     bool eventFilter(QObject* watched, QEvent* event) override;
     QTimer* idleTimer() const { return m_idleTimer; }
     class Dialog_Unlock* unlockDialog() const;

@@ -65,17 +65,12 @@ void CUiManager::switchWindowSize()
     if (!window)
         return;
     TS_Author_Info& user = CPublicManager::instance()->userInfo;
-    if (user.windowSize == 2) {
-        user.windowSize = 1;
-        const QRect normal = window->property("CG").toRect();
-        if (normal.isValid())
-            window->setGeometry(normal);
-    } else {
+    if (user.windowSize == 1) {
+        // The normal geometry is the one to come back to.
         window->setProperty("CG", window->geometry());
         user.windowSize = 2;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            window->setGeometry(screen->availableGeometry());
+    } else {
+        user.windowSize = 1;
     }
-    if (m_bookshelf && window.data() == m_bookshelf.data())
-        m_bookshelf->updateMargins();
+    setWindowSize();
 }

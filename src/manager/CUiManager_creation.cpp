@@ -70,11 +70,12 @@ void CUiManager::openCreation(T_Book* book)
     }
     m_mainMode = 1;
     m_currentPage = 6;
-    if (!isFullScreen()) {
-        const QRect normal = creationWindow()->property("CG").toRect();
-        if (normal.isValid())
-            creationWindow()->setGeometry(normal);
-    }
+    // A writing lock keeps its full-screen, always-on-top window whichever
+    // book is opened; otherwise the window takes the author's size mode.
+    if (isLocked())
+        setWritingLock(true, false);
+    else if (!isFullScreen())
+        setWindowSize();
     creationWindow()->updateFullScreenLayout();
     creationWindow()->setBook(book);
     creationWindow()->show();

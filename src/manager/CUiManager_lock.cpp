@@ -42,7 +42,7 @@ Dialog_Unlock* CUiManager::unlockDialog() const
 bool CUiManager::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove)
+    if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::KeyPress)
         m_idleSeconds = 0;
     return QObject::eventFilter(watched, event);
 }

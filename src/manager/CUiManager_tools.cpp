@@ -24,11 +24,17 @@ void CUiManager::sensitiveWordsAction(int treatment)
 
 void CUiManager::moveToCursor(QWidget* menu, int flag)
 {
-    Q_UNUSED(flag)
     if (menu == nullptr)
         return;
-    // Without a writing window there is no bottom edge to keep the menu above.
-    menu->move(QCursor::pos());
+    QPoint pos = QCursor::pos();
+    const QSharedPointer<QWidget> window = currentWindow();
+    if (flag == 0 && window) {
+        // A menu not shown yet has no height of its own but its size hint.
+        const int height = menu->isVisible() ? menu->height() : menu->sizeHint().height();
+        if (pos.y() + height > window->y() + window->height())
+            pos.ry() -= height;
+    }
+    menu->move(pos);
 }
 
 QStringList CUiManager::splitParagraphs(const QString& text)

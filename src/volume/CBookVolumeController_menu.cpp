@@ -171,12 +171,11 @@ void CBookVolumeController::onExportChapter()
 
 void CBookVolumeController::onTimeMachine()
 {
+    // The history shown is the one of the chapter the menu was opened on,
+    // whichever chapter the editor shows.
     T_Book* book = currentBook();
-    if (book == nullptr || book->findChapterByLocalId(m_menuChapterId) == nullptr)
-        return;
-    // The history shown is the one of the chapter open in the editor.
-    if (T_Chapter* open = currentChapter())
-        m_uiManager->showTimeMachine(open);
+    if (T_Chapter* chapter = book ? book->findChapterByLocalId(m_menuChapterId) : nullptr)
+        m_uiManager->showTimeMachine(chapter);
 }
 
 void CBookVolumeController::onUpChapter()

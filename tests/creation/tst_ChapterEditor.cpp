@@ -158,14 +158,14 @@ void ChapterEditorTest::typingMarksActivityOnlyWithFocus()
     CUiManager::instance()->setIdleSeconds(42);
     QFocusEvent out(QEvent::FocusOut);
     QApplication::sendEvent(m_f->editor(), &out);
-    emit CUiManager::instance()->sig_GlobalKeyPressed(30);
+    QTest::keyClick(m_f->editor(), Qt::Key_A);
     QCOMPARE(CUiManager::instance()->idleSeconds(), 0);
     QVERIFY(!writing.active);
     QFocusEvent in(QEvent::FocusIn);
     QApplication::sendEvent(m_f->editor(), &in);
-    emit CUiManager::instance()->sig_GlobalKeyPressed(59);  // F1
+    QTest::keyClick(m_f->editor(), Qt::Key_Left);
     QVERIFY(!writing.active);
-    emit CUiManager::instance()->sig_GlobalKeyPressed(30);
+    QTest::keyClick(m_f->editor(), Qt::Key_A);
     QVERIFY(writing.active);
     QVERIFY(writing.started);
 }

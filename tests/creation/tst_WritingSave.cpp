@@ -13,6 +13,7 @@
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QJsonObject>
 #include <QTest>
@@ -166,7 +167,10 @@ void WritingSaveTest::deletingAloneIsSavedAtThePause()
     chapter->calcWordCount();
     QVERIFY(f.open(book));
     QCOMPARE(f.pane()->currentChapter(), chapter);
+    // Keys count as writing in the editor that has the keyboard focus.
+    QApplication::setActiveWindow(f.window());
     f.editor()->setFocus();
+    QTRY_VERIFY(f.editor()->hasEditorFocus());
     f.editor()->moveCursor(QTextCursor::End);
     QTest::keyClick(f.editor(), Qt::Key_Backspace);
     QTest::keyClick(f.editor(), Qt::Key_Backspace);

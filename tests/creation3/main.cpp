@@ -35,9 +35,10 @@ int main(int argc, char** argv)
     server.exportApiBase();
 
     int failures = 0;
+    // Sounds first: their players are made by the first key of the run.
+    failures += runTypingSoundTests(argc, argv);
     failures += runToolPanelTests(argc, argv);
     failures += runWritingSettingsTests(argc, argv);
-    failures += runTypingSoundTests(argc, argv);
     server.stop();
     return failures;
 }

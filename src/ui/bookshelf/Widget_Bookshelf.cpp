@@ -1,5 +1,7 @@
 #include "Widget_Bookshelf.h"
 
+#include "platform/WindowCompositing.h"
+
 #include "common/DPIAdapter.h"
 #include "common/StyleType.h"
 #include "common/Utility.h"
@@ -76,6 +78,7 @@ Widget_Bookshelf::Widget_Bookshelf(QWidget* parent)
 
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(windowFlags() | Qt::Dialog | Qt::FramelessWindowHint);
+    WindowCompositing::settleOpaque(this);
     setWindowTitle(tr("Vellora Writing"));
     setMouseTracking(true);
     m_frame = new NcFramelessHelper(this);

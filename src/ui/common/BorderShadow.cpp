@@ -1,5 +1,7 @@
 #include "ui/common/BorderShadow.h"
 
+#include "platform/WindowCompositing.h"
+
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -22,6 +24,9 @@ int BorderShadow::ringAlpha(int i)
 void BorderShadow::attachTo(QWidget* w)
 {
     if (!w)
+        return;
+    // Without compositing the ring would be drawn over black.
+    if (WindowCompositing::settleOpaque(w))
         return;
     auto* old = qobject_cast<BorderShadow*>(w->property(kProperty).value<QObject*>());
     if (old == this)

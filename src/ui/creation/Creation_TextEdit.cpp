@@ -5,6 +5,7 @@
 #include "common/Utility.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "platform/KeyScanCode.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
@@ -21,7 +22,9 @@ const QString kSelectIcon = QStringLiteral(":/res/skin/light/creation/select.svg
 bool isQuietKey(int code)
 {
     // Function keys, Ctrl, the Windows and menu keys and the arrows do not
-    // count as writing.
+    // count as writing, held down or not: an arrow held to walk through the
+    // text is reading, not writing.
+    code &= ~KeyScanCode::kRepeat;
     if (code >= 59 && code <= 67)
         return true;
     static const int quiet[] = {87, 88, 29, 285, 347, 348, 349, 328, 331, 333, 336};
@@ -39,7 +42,9 @@ Creation_TextEdit::Creation_TextEdit(QWidget* parent) : QTextEdit(parent)
     setVerticalScrollBar(new Createtion_TextEdit_VScroll(this));
     installEventFilter(this);
     initMenu();
-    connect(m_ui, &CUiManager::sig_GlobalKeyPressed, this, &Creation_TextEdit::on_GlobalKeyPressed);
+    // Typing is taken from the editor's own key events, not from the
+    // program-wide key-down relay: that one only runs while a boss key is
+    // registered, and speaks the window system's key codes.
     connect(this, &QTextEdit::redoAvailable, this, [this](bool on) {
         m_redoAvailable = on;
         m_redoEntry->setEnabled(on);
@@ -74,11 +79,9 @@ bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
     if (watched == this && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const int k = key->key();
-        // Where no key-down messages reach the program, the editor's own keys
-        // mark typing, so that deleting alone still leads to a pause save.
-        if (!(key->modifiers() & Qt::ControlModifier)
-            && (!key->text().isEmpty() || k == Qt::Key_Backspace || k == Qt::Key_Delete))
-            markTyping();
+        const int scanCode = KeyScanCode::fromKeyEvent(key);
+        if (scanCode >= 0)
+            on_GlobalKeyPressed(scanCode);
         const Qt::KeyboardModifiers m = key->modifiers() & ~Qt::KeypadModifier;
         if (m == Qt::ShiftModifier) {
             if (k == Qt::Key_QuoteDbl)
@@ -140,9 +143,14 @@ bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == this && event->type() == QEvent::FocusOut) {
         m_focus = false;
     } else if (watched == this && event->type() == QEvent::InputMethod) {
-        const QString c = static_cast<QInputMethodEvent*>(event)->commitString();
+        const auto* input = static_cast<QInputMethodEvent*>(event);
+        const QString c = input->commitString();
         if (!c.isEmpty())
             markTyping();
+        // An input method takes the keystrokes itself; each step of its
+        // composition sounds like the key that made it.
+        if (!c.isEmpty() || !input->preeditString().isEmpty())
+            on_GlobalKeyPressed(0);
         if (c == tr("<"))
             m_pendingClose = tr(">");
         if (c == tr("("))

@@ -46,6 +46,9 @@ signals:
 public slots:
     void autoPunctuation();
     void autoFrontPunctuation();
+    // A key-down in the editor as a KeyScanCode: resets the idle time and,
+    // while the editor has focus and the key is not a quiet one, marks typing
+    // and plays its sound when sounds are on.
     void on_GlobalKeyPressed(int keyCode);
 
 protected:

@@ -260,6 +260,7 @@ void Widget_Creation::updateFullScreenLayout()
     }
     m_top->updateWindowButtons();
     m_content->updateLockLabel();
+    m_content->updateFloatingLayout();
 }
 
 bool Widget_Creation::eventFilter(QObject* watched, QEvent* event)
@@ -361,6 +362,11 @@ void Widget_Creation::keyPressEvent(QKeyEvent* event)
 
 void Widget_Creation::storeGeometry()
 {
+    // Only a normal window's geometry is the one to come back to: a window
+    // filling the screen (size mode 2) or in full screen would replace it.
+    if (CPublicManager::instance()->userInfo.windowSize != 1 || CUiManager::instance()->isFullScreen()
+        || isMaximized())
+        return;
     setProperty("CG", geometry());
 }
 
@@ -371,15 +377,13 @@ void Widget_Creation::resizeEvent(QResizeEvent* event)
     m_btnLockLeft->move(m_btnLockLeft->isChecked() ? margin + m_left->width() : margin, height() - 100);
     m_btnLockLeft->show();
     m_btnLockLeft->raise();
-    if (!CUiManager::instance()->isFullScreen() && !isMaximized())
-        storeGeometry();
+    storeGeometry();
     QWidget::resizeEvent(event);
 }
 
 void Widget_Creation::moveEvent(QMoveEvent* event)
 {
-    if (!CUiManager::instance()->isFullScreen() && !isMaximized())
-        storeGeometry();
+    storeGeometry();
     QWidget::moveEvent(event);
 }
 

@@ -21,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextFrame>
@@ -84,26 +85,7 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, &Widget_Creation_Content::onCreationTimer);
     connect(m_bottom, &Widget_Creation_Bottom::sig_openSetMoneyDlg, this, &Widget_Creation_Content::on_OpenSetMoneyDlg);
     connect(m_edit, &QTextEdit::textChanged, this, &Widget_Creation_Content::onTextChanged);
-    // Scrolling away in focus mode shows the whole text; the next caret move
-    // brings the dimming back.
-    connect(m_edit, &Creation_TextEdit::sig_wheel, this, [this]() {
-        if (m_settings.isFocusing && !m_focusSuspended) {
-            m_focusSuspended = true;
-            const int scroll = m_edit->verticalScrollBar()->value();
-            applyTextStyle();
-            onCurrentLine();
-            m_edit->verticalScrollBar()->setValue(scroll);
-        }
-    });
-    connect(m_edit, &QTextEdit::cursorPositionChanged, this, [this]() {
-        const bool wasSuspended = m_focusSuspended;
-        m_focusSuspended = false;
-        if (!m_chapterShown || !m_settings.isFocusing)
-            return;
-        if (wasSuspended)
-            applyTextStyle();
-        onCurrentLine();
-    });
+    initFocusMode();
     connect(m_ui, &CUiManager::sig_Creation_Btn_Press, this, &Widget_Creation_Content::creation_btnPress,
             Qt::DirectConnection);
     connect(m_edit, &Creation_TextEdit::sig_fontColor, this, [this]() { creation_command(25, QString(), QString()); });
@@ -227,6 +209,7 @@ void Widget_Creation_Content::showChapter(T_Book* book, T_Chapter* chapter, bool
     if (!m_timer->isActive())
         m_timer->start();
     m_chapterShown = true;
+    recentreLater(20);
 }
 
 void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
@@ -291,6 +274,7 @@ void Widget_Creation_Content::closeBook()
     m_timer->stop();
     if (m_outlinePanel != nullptr)
         m_outlinePanel->hide();
+    m_outlineBall->hide();
     if (m_book != nullptr) {
         m_book->calcWordCount();
         m_jobs->moveBookToFront(m_book, true);

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QList>
+#include <QMargins>
 #include <QPointer>
 
 #include <functional>
@@ -15,6 +16,7 @@ class CPublicManager;
 class CUiManager;
 class Creation_TextEdit;
 class Widget_Creation_Bottom;
+class QPushButton;
 class QTextCursor;
 class QTimer;
 struct T_Book;
@@ -54,7 +56,8 @@ public:
     void copy();
     void paste();
     void moveCursorToEdge(int where);
-    void updateLockLabel() {}
+    // The statistics bar's lock line shows while a writing lock is in force.
+    void updateLockLabel();
 
     // Find and replace in the chapter (the dialog reports, the pane works).
     void openSearch();
@@ -71,6 +74,14 @@ public:
     // focus mode shows only the caret's line or paragraph in full colour.
     QColor textColor() const;
     QColor focusLineColor() const;
+
+    // Focus mode: scrolls smoothly so that the caret's line sits in the
+    // middle of the editor; nothing outside focus mode.
+    void autoCenter();
+    // Bottom bar, statistics bar, outline ball and outline panel placed for
+    // full screen or the normal window.
+    void updateFloatingLayout();
+    QPushButton* outlineBall() const { return m_outlineBall; }
 
 signals:
     void sig_full_editing();
@@ -89,6 +100,7 @@ public slots:
 
 protected:
     void customEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -96,6 +108,8 @@ private:
     void applyDocumentFormat();
     void applyTextStyle();
     void applyPageMargins(bool centred);
+    // Left, top, right and bottom margins of the page for the editor's size.
+    QMargins pageMargins(bool centred) const;
     void setBold(bool fromSettings);
     void setItalic(bool fromSettings);
     void setUnderline(bool fromSettings);
@@ -160,4 +174,18 @@ private:
     std::function<bool(const QString&)> m_confirmReplaceAll;
     int m_autoSaveCounter = 0;
     bool m_savedAfterPause = false;
+
+    // Focus-mode recentring and the outline ball (Widget_Creation_Content_focus.cpp).
+    void initFocusMode();
+    // Recentres shortly after a chapter was put on screen.
+    void recentreLater(int msecs);
+    void slideBall(bool in);
+    int ballRestY() const;
+    QPushButton* m_outlineBall = nullptr;
+    class QPropertyAnimation* m_ballAnimation = nullptr;
+    QTimer* m_floatingTimer = nullptr;
+    bool m_ballIn = false;
+    bool m_recentrePending = false;
+    bool m_mousePressed = false;
+    bool m_restyleOnRecentre = false;
 };

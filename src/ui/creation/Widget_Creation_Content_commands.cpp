@@ -13,6 +13,7 @@
 #include "ui/common/CColorDialog.h"
 
 #include "Widget_Creation_Bottom.h"
+#include "Widget_StatisticsBar.h"
 
 #include "ui/shell/Widget_ThemeSettings.h"
 
@@ -22,9 +23,11 @@
 #include <QDebug>
 #include <QHash>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextFrame>
+#include <QTimer>
 
 void Widget_Creation_Content::customEvent(QEvent* event)
 {
@@ -61,11 +64,12 @@ void Widget_Creation_Content::customEvent(QEvent* event)
     case 1016: m_edit->redo(); break;
     case 1017: setTextCenter(); break;
     case 1018: {
-        auto* picker = new Widget_ThemeSettings(window());
-        picker->setAttribute(Qt::WA_DeleteOnClose);
-        picker->updateCheckedTheme();
-        picker->show();
+        // The text takes the new theme's colour once the author has chosen.
+        Widget_ThemeSettings picker(m_ui->currentWindow().data());
+        picker.updateCheckedTheme();
+        picker.exec();
         applyTextStyle();
+        onCurrentLine();
         break;
     }
     default: break;
@@ -317,10 +321,8 @@ void Widget_Creation_Content::applyTextStyle()
     CMessageDispatcher::instance()->PostBkMessageAsync(1105, m_settings.fontColor);
 }
 
-void Widget_Creation_Content::applyPageMargins(bool centred)
+QMargins Widget_Creation_Content::pageMargins(bool centred) const
 {
-    QTextFrame* root = m_edit->document()->rootFrame();
-    QTextFrameFormat format = root->frameFormat();
     const double scale = DPIAdapter::instance()->scale();
     int top = 12, bottom = 180, side = 36;
     if (m_settings.isFocusing) {
@@ -328,10 +330,18 @@ void Widget_Creation_Content::applyPageMargins(bool centred)
         side = 108;
     }
     const int horizontal = centred ? qMax(int((m_edit->width() - 820 * scale) * 0.5), 108) : side;
-    format.setTopMargin(top);
-    format.setBottomMargin(bottom);
-    format.setLeftMargin(horizontal);
-    format.setRightMargin(horizontal);
+    return QMargins(horizontal, top, horizontal, bottom);
+}
+
+void Widget_Creation_Content::applyPageMargins(bool centred)
+{
+    QTextFrame* root = m_edit->document()->rootFrame();
+    QTextFrameFormat format = root->frameFormat();
+    const QMargins margins = pageMargins(centred);
+    format.setTopMargin(margins.top());
+    format.setBottomMargin(margins.bottom());
+    format.setLeftMargin(margins.left());
+    format.setRightMargin(margins.right());
     root->setFrameFormat(format);
 }
 
@@ -343,6 +353,8 @@ void Widget_Creation_Content::setTextCenter()
     applyPageMargins(m_settings.isCenter != 0);
     m_edit->setUndoRedoEnabled(true);
     applyTextStyle();
+    onCurrentLine();
+    QTimer::singleShot(100, this, &Widget_Creation_Content::autoCenter);
 }
 
 void Widget_Creation_Content::copySelection(const QTextCursor& cursor)
@@ -423,6 +435,7 @@ void Widget_Creation_Content::openOutline()
     panel->show();
     panel->raise();
     panel->activateWindow();
+    m_outlineBall->hide();
 }
 
 void Widget_Creation_Content::placeOutlinePanel()
@@ -430,6 +443,9 @@ void Widget_Creation_Content::placeOutlinePanel()
     if (m_outlinePanel == nullptr)
         return;
     const double scale = DPIAdapter::instance()->scale();
-    m_outlinePanel->move(width() - int(362 * scale), 0);
-    COutlineController::instance()->setHeight(height() - m_bottom->height());
+    // In full screen the panel goes below the floating statistics bar.
+    const int statistics = m_ui->isFullScreen() && m_statistics != nullptr ? m_statistics->height() : 0;
+    const int top = statistics > 0 ? int(60 * scale) + statistics : 0;
+    m_outlinePanel->move(width() - int(362 * scale), top);
+    COutlineController::instance()->setHeight(height() - m_bottom->height() - statistics);
 }

@@ -63,9 +63,15 @@ void Widget_Creation_Content::openWritingSettings()
 
 void Widget_Creation_Content::toggleDarkSkin()
 {
-    CQssManager* qss = CQssManager::instance();
-    // Night leads back to the light skin; any other skin goes dark.
-    qss->applyStyle((qss->currentStyleType() & 2) != 0 ? 1 : 2);
+    // The dark flag goes on top of the author's theme or comes off it again,
+    // through the window manager so that the choice is stored.
+    // A plain dark skin has no theme under it to return to: that is light.
+    const int stored = m_public->userInfo.style;
+    const bool dark = (CQssManager::instance()->currentStyleType() & 2) != 0;
+    const int base = (stored & ~2) != 0 ? (stored & ~2) : 1;
+    m_ui->changeSkin(dark ? base : (stored | 2));
     applyTextStyle();
+    m_edit->setFontFamily(m_settings.fontFamily);
+    m_font.setFamily(m_settings.fontFamily);
     onCurrentLine();
 }

@@ -11,17 +11,68 @@
 #include "ui/common/CTabButton.h"
 #include "ui/common/FontColorButton.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDebug>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
+
+// Keeps a box at least its design width and wide enough to show its current
+// value whole in the font, style and scale of this screen; its list opens
+// wide enough for the longest entry.
+class FitToValue : public QObject
+{
+public:
+    FitToValue(QComboBox* box, int designWidth) : QObject(box), m_box(box), m_designWidth(designWidth)
+    {
+        connect(box, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this]() { fit(); });
+        fit();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::FontChange || type == QEvent::StyleChange || type == QEvent::Polish
+            || type == QEvent::Show)
+            fit();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void fit()
+    {
+        const QFontMetrics metrics = m_box->fontMetrics();
+        QStyleOptionComboBox option;
+        option.initFrom(m_box);
+        option.editable = false;
+        option.frame = true;
+        option.currentText = m_box->currentText();
+        const QSize text(metrics.horizontalAdvance(m_box->currentText()), metrics.height());
+        const QSize needed = m_box->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, m_box);
+        const int width = qMax(m_designWidth, needed.width());
+        if (m_box->minimumWidth() != width || m_box->maximumWidth() != width)
+            m_box->setFixedWidth(width);
+        int longest = 0;
+        for (int i = 0; i < m_box->count(); ++i)
+            longest = qMax(longest, metrics.horizontalAdvance(m_box->itemText(i)));
+        m_box->view()->setMinimumWidth(longest + metrics.height() * 2);
+    }
+
+    QComboBox* m_box;
+    int m_designWidth;
+};
+
 const quint16 kAnswers[] = {1101, 1102, 1103, 1104, 1105};
 const char* const kLineSpacings[] = {"0.75", "1", "1.25", "1.5", "1.75", "2", "2.25", "2.5", "2.75", "3"};
 
@@ -87,15 +138,18 @@ Widget_Creation_Top::Widget_Creation_Top(QWidget* parent) : QWidget(parent)
     tool->setObjectName(QStringLiteral("layoutTool"));
     tool->setSpacing(10);
     tool->setContentsMargins(10, 0, 0, 0);
-    m_comFontFamily = new QComboBox(inner);
-    m_comFontFamily->setObjectName(QStringLiteral("comFontFamily"));
-    m_comFontFamily->setFixedSize(100, 26);
-    m_comFontSize = new QComboBox(inner);
-    m_comFontSize->setObjectName(QStringLiteral("comFontSize"));
-    m_comFontSize->setFixedSize(80, 26);
-    m_comLineWidth = new QComboBox(inner);
-    m_comLineWidth->setObjectName(QStringLiteral("comLineWidth"));
-    m_comLineWidth->setFixedSize(100, 26);
+    const double scale = DPIAdapter::instance()->scale();
+    auto makeCombo = [inner, scale](const char* name, int width) {
+        auto* box = new QComboBox(inner);
+        box->setObjectName(QLatin1String(name));
+        box->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        box->setFixedHeight(int(26 * scale));
+        box->installEventFilter(new FitToValue(box, int(width * scale)));
+        return box;
+    };
+    m_comFontFamily = makeCombo("comFontFamily", 100);
+    m_comFontSize = makeCombo("comFontSize", 80);
+    m_comLineWidth = makeCombo("comLineWidth", 100);
     tool->addWidget(m_comFontFamily);
     tool->addWidget(m_comFontSize);
     tool->addWidget(m_comLineWidth);
@@ -181,6 +235,15 @@ void Widget_Creation_Top::initControls()
         box->setItemDelegate(new QStyledItemDelegate(box));
     m_comLineWidth->setCurrentText(QString::number(conf.lineSpacing, 'g', 6) + tr("lineSpacing"));
     m_comFontSize->setCurrentText(QString::number(conf.fontSize));
+    // A stored family this system lacks shows as the family the text is
+    // really drawn in, or as itself when that one is not offered either.
+    if (m_comFontFamily->findText(conf.fontFamily) < 0) {
+        const QString drawn = QFontInfo(QFont(conf.fontFamily)).family();
+        if (m_comFontFamily->findText(drawn) < 0)
+            m_comFontFamily->insertItem(0, conf.fontFamily);
+        else
+            m_comFontFamily->setCurrentText(drawn);
+    }
     m_comFontFamily->setCurrentText(conf.fontFamily);
     for (const char* name : {"btnCopy", "btnCut", "btnUndo", "btnRedo"})
         button(QString::fromLatin1(name))->setEnabled(false);
@@ -280,8 +343,7 @@ void Widget_Creation_Top::on_btn_creation_close_clicked()
 
 void Widget_Creation_Top::on_btn_max_clicked()
 {
-    QWidget* window = this->window();
-    window->setWindowState(window->windowState() ^ Qt::WindowMaximized);
+    m_ui->switchWindowSize();
     updateWindowButtons();
 }
 
@@ -301,7 +363,7 @@ void Widget_Creation_Top::updateWindowButtons()
     for (const char* name : {"btn_creation_setup1", "btn_min", "btn_max", "btn_creation_close"})
         button(QString::fromLatin1(name))->setVisible(!full);
     button(QStringLiteral("btn_fullscreen"))->setChecked(full);
-    button(QStringLiteral("btn_max"))->setChecked(window()->isMaximized());
+    button(QStringLiteral("btn_max"))->setChecked(m_public->userInfo.windowSize == 2);
     if (!m_ui->isLocked()) {
         button(QStringLiteral("btn_fullscreen"))->show();
         button(QStringLiteral("btnReboot"))->hide();

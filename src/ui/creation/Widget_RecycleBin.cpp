@@ -41,9 +41,9 @@ Widget_RecycleBin::Widget_RecycleBin(QWidget* parent)
 {
     buildForm();
     DPIAdapter::instance()->adaptWidget(m_inner);
-    CQssManager::instance()->addShadowEffect(m_inner);
     setWindowFlags(windowFlags() | Qt::Dialog | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground, true);
+    CQssManager::instance()->addShadowEffect(m_inner);
     auto* frameless = new NcFramelessHelper(this);
     frameless->setWidgetMovable(true);
     frameless->setWidgetResizable(false);

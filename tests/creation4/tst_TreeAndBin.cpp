@@ -1,0 +1,226 @@
+// The chapter tree's "Time Machine" entry, the recycle bin's menu at the
+// window's bottom edge, and how opening a book places the writing window.
+
+#include "CreationFixture.h"
+#include "ReachHelpers.h"
+
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "db/records/T_Volume.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "remote/records/ChapterRecords.h"
+#include "ui/creation/Dialog_TimeMachine.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
+#include "ui/creation/Widget_Creation_Left.h"
+#include "ui/creation/Widget_Creation_Top.h"
+#include "ui/creation/Widget_RecycleBin.h"
+#include "volume/CBookVolumeController.h"
+
+#include <QCursor>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTextBrowser>
+#include <QWindow>
+
+namespace {
+
+bool addVersion(T_Book* book, T_Chapter* chapter, const QString& text)
+{
+    TC_Chapter_ContentBlade blade;
+    blade.header.localBookId = book->localId;
+    blade.header.localChapterId = chapter->localId;
+    blade.content = text;
+    blade.chapterName = chapter->name;
+    return CJobManager::instance()->chapter_contentBlade(blade);
+}
+
+bool recycle(T_Book* book, T_Chapter* chapter)
+{
+    TC_Chapter_Recycle request;
+    request.header.localBookId = book->localId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.localChapterId = chapter->localId;
+    request.status = 0;
+    return CJobManager::instance()->chapter_recycle(request);
+}
+
+// Chooses an entry of the open pop-up menu with the keyboard.
+void chooseInMenu(const QString& text)
+{
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text) {
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+            return;
+        }
+    }
+    menu->close();
+    QFAIL(qPrintable(QStringLiteral("no menu entry ") + text));
+}
+
+} // namespace
+
+class TreeAndBinTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void timeMachineFromTheTreeShowsTheChapterOfTheMenu();
+    void recycleMenuStaysAboveTheWindowBottom();
+    void openingUnderALockKeepsTheLockedWindow();
+    void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
+
+private:
+    CreationFixture* m_f = nullptr;
+};
+
+void TreeAndBinTest::initTestCase()
+{
+    m_f = new CreationFixture();
+    QVERIFY(m_f->up());
+}
+
+void TreeAndBinTest::cleanupTestCase()
+{
+    CPublicManager::instance()->userConf.writeLock = T_WriteLock();
+    CPublicManager::instance()->userInfo.windowSize = 1;
+    CUiManager::instance()->setWindowFullScreen(false);
+    delete m_f;
+}
+
+void TreeAndBinTest::timeMachineFromTheTreeShowsTheChapterOfTheMenu()
+{
+    T_Book* book = m_f->offlineBook(QStringLiteral("时光"));
+    QVERIFY(book);
+    T_Chapter* first = book->chapterList.at(0);
+    T_Chapter* second = book->chapterList.at(1);
+    QVERIFY(addVersion(book, first, QStringLiteral("第一章的旧稿")));
+    QVERIFY(m_f->open(book));
+    QCOMPARE(m_f->pane()->currentChapter(), second);
+
+    QStringList labels;
+    QString shown;
+    QWidget* parent = nullptr;
+    whenModal<Dialog_TimeMachine>([&](Dialog_TimeMachine* dialog) {
+        labels = dialog->labels();
+        shown = dialog->findChild<QTextBrowser*>(QStringLiteral("text_blade_content"))->toPlainText();
+        parent = dialog->parentWidget();
+        dialog->accept();
+    });
+    QTimer::singleShot(0, []() {
+        chooseInMenu(QCoreApplication::translate("CBookVolumeController", "Time Machine"));
+    });
+    // The tree's right click on the first chapter while the second is open.
+    CBookVolumeController::instance()->showMenu(1, QPoint(300, 200), first->localVolumeId, first->localId, 0, 0);
+    QCOMPARE(labels.size(), 1);
+    QVERIFY(shown.contains(QStringLiteral("第一章的旧稿")));
+    QCOMPARE(parent, static_cast<QWidget*>(m_f->window()));
+    QCOMPARE(m_f->pane()->currentChapter(), second);
+}
+
+void TreeAndBinTest::recycleMenuStaysAboveTheWindowBottom()
+{
+    T_Book* book = m_f->offlineBook(QStringLiteral("回收"));
+    QVERIFY(book);
+    T_Chapter* gone = book->chapterList.at(0);
+    QVERIFY(recycle(book, gone));
+    QVERIFY(m_f->open(book));
+    // The tree's recycle button.
+    CBookVolumeController::instance()->openRecycleBin();
+    Widget_RecycleBin* bin = m_f->window()->chapterPane()->recycleBin();
+    QVERIFY(bin);
+    QVERIFY(QTest::qWaitForWindowExposed(bin));
+    auto* list = bin->findChild<QListView*>(QStringLiteral("recycle_listview"));
+    const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
+
+    const QRect window = m_f->window()->geometry();
+    const int menuHeight = bin->menu()->sizeHint().height();
+    // Near the bottom edge the menu opens upwards, ending at the cursor.
+    const QPoint low(window.x() + 40, window.bottom() - menuHeight / 2);
+    QCursor::setPos(low);
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, row);
+    QVERIFY(bin->menu()->isVisible());
+    QCOMPARE(bin->menu()->pos(), QPoint(low.x(), low.y() - menuHeight));
+    bin->menu()->hide();
+
+    // With room below, it opens at the cursor.
+    const QPoint high(window.x() + 40, window.y() + 40);
+    QCursor::setPos(high);
+    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, row);
+    QVERIFY(bin->menu()->isVisible());
+    QCOMPARE(bin->menu()->pos(), high);
+    bin->menu()->hide();
+    m_f->window()->chapterPane()->closeRecycleBin();
+}
+
+void TreeAndBinTest::openingUnderALockKeepsTheLockedWindow()
+{
+    CUiManager* ui = CUiManager::instance();
+    T_Book* first = m_f->offlineBook(QStringLiteral("锁一"));
+    T_Book* second = m_f->offlineBook(QStringLiteral("锁二"));
+    QVERIFY(first && second);
+    QVERIFY(m_f->open(first));
+    QVERIFY(!ui->isFullScreen());
+    // A word goal in force, then back to the shelf and into another book.
+    T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+    lock.lockType = 1;
+    lock.lockWords = 500;
+    ui->closeCreation();
+    QVERIFY(m_f->open(second));
+    QVERIFY(ui->isFullScreen());
+    QVERIFY(m_f->window()->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    QCOMPARE(m_f->window()->getLeft()->parentWidget(), static_cast<QWidget*>(m_f->window()));
+    // Escape does not leave it while the lock holds.
+    QTest::keyClick(m_f->window(), Qt::Key_Escape);
+    QVERIFY(ui->isFullScreen());
+
+    lock = T_WriteLock();
+    ui->setWritingLock(false, false);
+    QVERIFY(!ui->isFullScreen());
+    QVERIFY(!m_f->window()->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+void TreeAndBinTest::sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow()
+{
+    CUiManager* ui = CUiManager::instance();
+    T_Book* book = m_f->offlineBook(QStringLiteral("满屏"));
+    QVERIFY(book);
+    CPublicManager::instance()->userInfo.windowSize = 1;
+    QVERIFY(m_f->open(book));
+    const QRect normal = m_f->window()->geometry();
+    ui->closeCreation();
+
+    CPublicManager::instance()->userInfo.windowSize = 2;
+    QVERIFY(m_f->open(book));
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QRect expected = screen->availableGeometry();
+    if (expected == screen->geometry())
+        expected.setHeight(expected.height() - 2);
+    // A screen smaller than the window's minimum leaves the minimum.
+    expected.setSize(expected.size().expandedTo(m_f->window()->minimumSize()));
+    QCOMPARE(m_f->window()->geometry(), expected);
+    QVERIFY(!ui->isFullScreen());
+
+    // The maximise button goes back to size mode 1 and the normal geometry.
+    QTest::mouseClick(m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btn_max")), Qt::LeftButton);
+    QCOMPARE(CPublicManager::instance()->userInfo.windowSize, 1);
+    QCOMPARE(m_f->window()->geometry(), normal);
+}
+
+int runTreeAndBinTests(int argc, char** argv)
+{
+    TreeAndBinTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_TreeAndBin.moc"
