@@ -2,6 +2,7 @@
 
 #include "Creation_TextEdit.h"
 #include "Dialog_Remuneration.h"
+#include "EditorMarks.h"
 #include "Widget_Creation_Bottom.h"
 #include "common/CLCustomEvent.h"
 #include "common/CMessageDispatcher.h"
@@ -67,6 +68,7 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
     m_edit->setContextMenuPolicy(Qt::NoContextMenu);
     m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_edit->setAcceptRichText(false);
+    m_marks = new EditorMarks(m_edit);
     editLayout->addWidget(m_edit);
     column->addWidget(editArea, 1);
     auto* line = new QWidget(content);

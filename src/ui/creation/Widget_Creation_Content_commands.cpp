@@ -1,6 +1,7 @@
 #include "Widget_Creation_Content.h"
 
 #include "Creation_TextEdit.h"
+#include "EditorMarks.h"
 #include "common/CLCustomEvent.h"
 #include "common/CMessageDispatcher.h"
 #include "common/DPIAdapter.h"
@@ -300,7 +301,7 @@ void Widget_Creation_Content::onCurrentLine()
         }
         selections.append(line);
     }
-    m_edit->setExtraSelections(selections);
+    m_marks->setBaseSelections(selections);
 }
 
 void Widget_Creation_Content::applyTextStyle()
