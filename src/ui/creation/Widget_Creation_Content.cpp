@@ -235,12 +235,11 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
 {
     // A lone "|" is how an empty chapter is stored by older clients.
     const QString shown = text == QLatin1String("|") ? QString() : text;
-    m_edit->setPlainText(shown);
-    if (copyBack && m_chapter != nullptr)
-        m_chapter->content = m_edit->toPlainText();
     if (m_marked)
         clearHighlights();
-    applyDocumentFormat();
+    setFormattedText(shown);
+    if (copyBack && m_chapter != nullptr)
+        m_chapter->content = m_edit->toPlainText();
     m_savedSerial = m_edit->editSerial();
     m_edit->setFocus(Qt::OtherFocusReason);
     m_edit->moveCursor(QTextCursor::End);

@@ -99,6 +99,9 @@ protected:
 private:
     void setChapterText(const QString& text, bool copyBack);
     void applyDocumentFormat();
+    // Replaces the editor text by text in the writing style, as one change.
+    void setFormattedText(const QString& text);
+    void formatDocument(const QString* replacement);
     void applyTextStyle();
     void applyPageMargins(bool centred);
     void setBold(bool fromSettings);

@@ -51,8 +51,7 @@ void Widget_Creation_Content::showSensitiveWords(int treatment)
     int caret = -1;
     const QString treated = matcher.applyTreatment(currentText(), hits, treatment, &caret);
     // As plain text in the writing style; the tick saves it like any edit.
-    m_edit->setPlainText(treated);
-    applyDocumentFormat();
+    setFormattedText(treated);
     QTextCursor cursor = m_edit->textCursor();
     cursor.setPosition(caret >= 0 && caret <= treated.size() ? caret : 0);
     m_edit->setTextCursor(cursor);
