@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <map>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -69,6 +71,56 @@ bool replacementsAreInert(const QStringList& words, const QStringList& replaceme
         }
     }
     return true;
+}
+
+// Replacing each word in turn through the whole text, done line by line: no
+// word holds a line break, so no occurrence spans two lines and a line only
+// changes through the words that occur in it. A line is rescanned after each
+// change, since a replacement can make an occurrence of a later word.
+QString replaceLineByLine(const QString& text, const QStringList& words, const QStringList& replacements)
+{
+    WordAutomaton automaton;
+    automaton.build(words);
+    QVector<int> wordOfPattern(automaton.patternCount(), -1);
+    for (int w = 0; w < words.size(); ++w)
+        wordOfPattern[automaton.patternOf(w)] = w;
+    QVector<int> lineStarts{0};
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1Char('\n'))
+            lineStarts.append(i + 1);
+    }
+    // Line -> the words that occur in it.
+    std::map<int, std::set<int>> touched;
+    automaton.findAll(text, [&](int pattern, int start) {
+        const int line = int(std::upper_bound(lineStarts.begin(), lineStarts.end(), start) - lineStarts.begin()) - 1;
+        touched[line].insert(wordOfPattern.at(pattern));
+    });
+    QString result;
+    result.reserve(text.size() + text.size() / 4);
+    int copied = 0;
+    for (auto& entry : touched) {
+        const int start = lineStarts.at(entry.first);
+        const int end = entry.first + 1 < lineStarts.size() ? lineStarts.at(entry.first + 1) - 1 : text.size();
+        result.append(text.constData() + copied, start - copied);
+        QString line = text.mid(start, end - start);
+        std::set<int>& pending = entry.second;
+        while (!pending.empty()) {
+            const int w = *pending.begin();
+            pending.erase(pending.begin());
+            if (!line.contains(words.at(w)))
+                continue;
+            line.replace(words.at(w), replacements.at(w), Qt::CaseSensitive);
+            automaton.findAll(line, [&](int pattern, int) {
+                const int later = wordOfPattern.at(pattern);
+                if (later > w)
+                    pending.insert(later);
+            });
+        }
+        result.append(line);
+        copied = end;
+    }
+    result.append(text.constData() + copied, text.size() - copied);
+    return result;
 }
 
 // Appends a hit for every occurrence of word, overlapping ones included.
@@ -261,8 +313,16 @@ QString SensitiveWordMatcher::applyTreatment(const QString& text, const QList<Se
     for (const QString& word : qAsConst(words))
         replacements.append(replacementOf(word, treatment));
 
-    if (!replacementsAreInert(words, replacements))
-        return applyTreatmentWordByWord(text, hits, treatment, cursor);
+    if (!replacementsAreInert(words, replacements)) {
+        bool lineBound = true;
+        for (const QString& word : qAsConst(words))
+            lineBound = lineBound && !word.contains(QLatin1Char('\n'));
+        if (!lineBound)
+            return applyTreatmentWordByWord(text, hits, treatment, cursor);
+        if (cursor)
+            *cursor = smallestEnd;
+        return replaceLineByLine(text, words, replacements);
+    }
 
     WordAutomaton automaton;
     automaton.build(words);
