@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStringListModel>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
@@ -245,6 +247,8 @@ namespace {
 const int kCompareAtOnce = 20000;
 // GUI time per turn of the event loop while a long comparison is filled in.
 const int kFillBudgetMs = 8;
+// Characters laid out per turn of the event loop once a comparison is shown.
+const int kLayoutStep = 8000;
 }
 
 void Dialog_TimeMachine::compareVersion(int row)
@@ -322,15 +326,59 @@ void Dialog_TimeMachine::fillViews()
         });
         return;
     }
-    for (QTextBrowser* view : {m_versionText, m_currentText}) {
-        // The view deletes a document of its own; ours go once replaced.
-        QTextDocument* old = view->document();
-        const bool ours = old != nullptr && old->parent() == this;
-        view->setDocument(view == m_versionText ? m_versionDocument.data() : m_markedDocument.data());
-        if (ours)
-            old->deleteLater();
-    }
+    attachDocument(m_versionText, m_versionDocument);
     m_pending = ComparedVersion();
+    if (atOnce) {
+        attachDocument(m_currentText, m_markedDocument);
+        m_comparing = false;
+        emit compared();
+        return;
+    }
+    // One view per turn: handing a long document to a view costs a few
+    // milliseconds of its own.
+    const int serial = m_compareSerial;
+    QTimer::singleShot(0, this, [this, serial]() {
+        if (serial != m_compareSerial)
+            return;
+        attachDocument(m_currentText, m_markedDocument);
+        m_laidOut = 0;
+        layOutViews();
+    });
+}
+
+void Dialog_TimeMachine::attachDocument(QTextBrowser* view, QTextDocument* document)
+{
+    if (document == nullptr)
+        return;
+    // The view deletes a document of its own; ours go once replaced.
+    QTextDocument* old = view->document();
+    const bool ours = old != nullptr && old->parent() == this;
+    view->setDocument(document);
+    if (ours)
+        old->deleteLater();
+}
+
+void Dialog_TimeMachine::layOutViews()
+{
+    // The views lay out what is out of sight in ever larger steps; going ahead
+    // of them in small ones keeps each step short.
+    int remaining = 0;
+    for (QTextBrowser* view : {m_versionText, m_currentText}) {
+        QTextDocument* document = view->document();
+        const int end = document->characterCount() - 1;
+        const int target = qMin(end, m_laidOut + kLayoutStep);
+        document->documentLayout()->blockBoundingRect(document->findBlock(target));
+        remaining = qMax(remaining, end - target);
+    }
+    m_laidOut += kLayoutStep;
+    if (remaining > 0) {
+        const int serial = m_compareSerial;
+        QTimer::singleShot(0, this, [this, serial]() {
+            if (serial == m_compareSerial)
+                layOutViews();
+        });
+        return;
+    }
     m_comparing = false;
     emit compared();
 }

@@ -57,6 +57,8 @@ private:
     void onRowClicked(const QModelIndex& index);
     void showCompared(const ComparedVersion& result);
     void fillViews();
+    void layOutViews();
+    void attachDocument(QTextBrowser* view, QTextDocument* document);
 
     QStringListModel* m_model = nullptr;
     Widget_CompareHint* m_hint = nullptr;
@@ -74,6 +76,7 @@ private:
     ComparedVersion m_pending;
     int m_versionFilled = 0;
     int m_markedFilled = 0;
+    int m_laidOut = 0;
     QPointer<class QTextDocument> m_versionDocument;
     QPointer<class QTextDocument> m_markedDocument;
 
