@@ -1,6 +1,8 @@
 #include "EditorMarks.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QScrollBar>
 #include <QTextDocument>
 #include <QTimer>
@@ -20,6 +22,11 @@ EditorMarks::EditorMarks(QTextEdit* edit) : QObject(edit), m_edit(edit)
             scheduleRefresh();
     });
     connect(edit->document(), &QTextDocument::contentsChange, this, &EditorMarks::onContentsChange);
+    // Positions in view settle as a long text is laid out step by step.
+    connect(edit->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this]() {
+        if (!isEmpty())
+            scheduleRefresh();
+    });
     edit->viewport()->installEventFilter(this);
 }
 
@@ -106,8 +113,16 @@ void EditorMarks::refresh()
     if (!isEmpty()) {
         const int length = m_edit->document()->characterCount() - 1;
         const QRect view = m_edit->viewport()->rect();
-        const int first = qMax(0, m_edit->cursorForPosition(view.topLeft()).position() - kViewMargin);
-        const int last = qMin(length, m_edit->cursorForPosition(view.bottomRight()).position() + kViewMargin);
+        // While a long text is still being laid out the bottom corner can
+        // map before the top one; a view never holds more characters than
+        // fit in it at the font's narrowest, so that bounds the span.
+        const int top = m_edit->cursorForPosition(view.topLeft()).position();
+        const int bottom = m_edit->cursorForPosition(view.bottomRight()).position();
+        const QFontMetrics metrics(m_edit->font());
+        const int fit = (view.width() / qMax(1, metrics.averageCharWidth()) + 1)
+                        * (view.height() / qMax(1, metrics.lineSpacing()) + 1);
+        const int first = qMax(0, qMin(top, bottom) - kViewMargin);
+        const int last = qMin(length, qMax(bottom, top + fit) + kViewMargin);
         // Marks are ordered by start and none is longer than m_longest: the
         // ones reaching into [first, last] start at or after first - m_longest.
         auto it = std::lower_bound(m_marks.constBegin(), m_marks.constEnd(), first - m_longest,
