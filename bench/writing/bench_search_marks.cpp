@@ -145,8 +145,8 @@ int main(int argc, char** argv)
 
     const double b = bench::median(bare), f = bench::median(first), k = bench::median(further),
                  s = bench::median(step);
-    out << "search marks in a " << chapter->content.size() << "-character chapter, query \"他\" (" << expected
-        << " matches), median of " << runs << " runs\n";
+    out << QStringLiteral("search marks in a %1-character chapter, query \"他\" (%2 matches), median of %3 runs\n")
+               .arg(chapter->content.size()).arg(expected).arg(runs);
     out << QStringLiteral("  baseline: QTextDocument::find loop, nothing marked   %1 ms\n").arg(b, 8, 'f', 2);
     out << QStringLiteral("  first keystroke: find and mark all matches        %1 ms  (%2 x baseline)\n")
                .arg(f, 8, 'f', 2).arg(f / b, 0, 'f', 2);
