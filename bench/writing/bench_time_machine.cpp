@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     chapter.content = current;
     chapter.contentLoaded = true;
 
-    QVector<double> oldStall, newStall, newTotal, workerMs;
+    QVector<double> oldStall, newStall, newTotal, workerMs, idleStall;
     for (int r = 0; r < runs; ++r) {
         {
             QTextBrowser left, right;
@@ -98,6 +98,17 @@ int main(int argc, char** argv)
             beat.start();
             QTimer::singleShot(0, [&]() { compareOnTheGuiThread(version, current, left, right); });
             oldStall.append(beat.runFor(2500));
+        }
+        {
+            // The window alone: a chapter without versions, nothing compared.
+            T_Chapter empty;
+            empty.localId = 2;
+            empty.contentLoaded = true;
+            Dialog_TimeMachine dialog(&empty);
+            bench::Heartbeat beat;
+            beat.start();
+            QTimer::singleShot(0, [&]() { dialog.show(); });
+            idleStall.append(beat.runFor(1500));
         }
         {
             QElapsedTimer t;
@@ -127,6 +138,8 @@ int main(int argc, char** argv)
     out << QStringLiteral("  baseline: compare and set the HTML on the GUI thread, longest stall   %1 ms\n").arg(o, 8, 'f', 1);
     out << QStringLiteral("  dialog: longest GUI stall while comparing, filling, laying out        %1 ms  (%2 x baseline)\n")
                .arg(n, 8, 'f', 1).arg(n / o, 0, 'f', 3);
+    out << QStringLiteral("  for scale: showing the dialog with nothing to compare, longest stall  %1 ms\n")
+               .arg(bench::median(idleStall), 8, 'f', 1);
     out << QStringLiteral("  dialog: opening until both panes show the comparison                  %1 ms\n")
                .arg(bench::median(newTotal), 8, 'f', 1);
     out << QStringLiteral("  worker: diff and marked runs (off the GUI thread)                     %1 ms\n")

@@ -248,7 +248,7 @@ const int kCompareAtOnce = 20000;
 // GUI time per turn of the event loop while a long comparison is filled in.
 const int kFillBudgetMs = 8;
 // Characters laid out per turn of the event loop once a comparison is shown.
-const int kLayoutStep = 8000;
+const int kLayoutStep = 4000;
 }
 
 void Dialog_TimeMachine::compareVersion(int row)
