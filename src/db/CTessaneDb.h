@@ -300,8 +300,11 @@ public:
     // server chapter, all or nothing.
     bool replaceContentBlades(int uid, int localBookId, int localChapterId, int bookId,
                               int chapterId, const QList<T_Chapter_TimeMachineItem>& versions);
-    // Stores a local snapshot of the header's chapter, taken now.
+    // Stores a local snapshot of the header's chapter, taken now, and in the
+    // same transaction drops the chapter's versions beyond the newest ten.
     bool insertContentBlade(const T_Http_Custom& header, const QString& content);
+    // Drops a chapter's versions beyond the newest ten.
+    bool pruneContentBlades(int localChapterId);
 
     // --- user and settings (CTessaneDb_user.cpp) ---
 

@@ -10,6 +10,20 @@
 
 #include <QSqlQuery>
 
+namespace {
+// The time machine shows a chapter's newest versions; older ones are dropped
+// whenever one is added, so the table holds no snapshot nothing can read.
+const int kKeptVersions = 10;
+}
+
+bool CTessaneDb::pruneContentBlades(int localChapterId)
+{
+    return exec(QStringLiteral("delete from tb_contentblade where localChapterId = %1 and localId not in "
+                               "(select localId from tb_contentblade where localChapterId = %1 "
+                               "order by createTime DESC, localId DESC limit %2);"),
+                {localChapterId, kKeptVersions});
+}
+
 bool CTessaneDb::getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list)
 {
     qDeleteAll(list);
@@ -19,8 +33,8 @@ bool CTessaneDb::getContentBlades(int localChapterId, QList<T_Chapter_TimeMachin
     if (!sqlExec(query, sqlFormat(QStringLiteral("select localId,localBookId,localChapterId,bookId,"
                                                  "chapterId,bladeId,content,wordCount,createTime "
                                                  "from tb_contentblade where localChapterId = %1 "
-                                                 "order by createTime DESC limit 10"),
-                                  {localChapterId})))
+                                                 "order by createTime DESC, localId DESC limit %2"),
+                                  {localChapterId, kKeptVersions})))
         return false;
     while (query.next()) {
         auto* item = new T_Chapter_TimeMachineItem;
@@ -59,17 +73,26 @@ bool CTessaneDb::replaceContentBlades(int uid, int localBookId, int localChapter
                    version.content, version.createTime, version.wordCount}))
             return false;
     }
+    if (!pruneContentBlades(localChapterId))
+        return false;
     return transaction.commit();
 }
 
 bool CTessaneDb::insertContentBlade(const T_Http_Custom& header, const QString& content)
 {
-    return execInsert(*this,
-                      sqlFormat(QStringLiteral("insert into tb_contentblade(uid,localBookId,"
-                                               "localChapterId,bookId,chapterId,content,wordCount,"
-                                               "createTime)values(%1,%2,%3,%4,%5,%6,%7,%8)"),
-                                {header.uid, header.localBookId, header.localChapterId,
-                                 header.bookId, header.chapterId, content, content.length(),
-                                 currentServerTime()}))
-           > 0;
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    if (execInsert(*this,
+                   sqlFormat(QStringLiteral("insert into tb_contentblade(uid,localBookId,"
+                                            "localChapterId,bookId,chapterId,content,wordCount,"
+                                            "createTime)values(%1,%2,%3,%4,%5,%6,%7,%8)"),
+                             {header.uid, header.localBookId, header.localChapterId,
+                              header.bookId, header.chapterId, content, content.length(),
+                              currentServerTime()}))
+        <= 0)
+        return false;
+    if (!pruneContentBlades(header.localChapterId))
+        return false;
+    return transaction.commit();
 }

@@ -4,6 +4,7 @@
 #include "BookJobSend.h"
 
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
@@ -281,11 +282,17 @@ bool CBookJobManager::chapter_contentBlade(TC_Chapter_ContentBlade& request)
         m_lastError = QStringLiteral("Blade getChapter error");
         return false;
     }
+    // The version, the pruning of older ones and its job are one change.
+    CTessaneDb::Transaction transaction(*m_db);
+    if (!transaction.began())
+        return dbFailed("chapter version not stored");
     if (!m_db->insertContentBlade(request.header, request.content))
         return dbFailed("chapter version not stored");
     int revision = 0;
     if (!recordJob(request.header, request.content, now(), 0, &revision))
         return false;
+    if (!transaction.commit())
+        return dbFailed("chapter version not stored");
     if (request.header.bookId >= 1 && request.header.chapterId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_contentBlade_asyn);
     return true;

@@ -1,25 +1,27 @@
 #include "CUiManager.h"
 
 #include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
 
 #include <QCursor>
 #include <QDebug>
 #include <QWidget>
 
-// The writing window is not part of this build yet; until it is, these
-// members answer as the window manager does when no writing window is open.
-
 // currentChapter and showChapter live with the writing window (CUiManager_creation.cpp).
 
 int CUiManager::countSensitiveWords(int flags)
 {
-    Q_UNUSED(flags)
-    return 0;
+    if (!m_creation)
+        return 0;
+    return CPublicManager::instance()->sensitiveMatcher.scan(creationWindow()->getContent()->toPlainText(), flags);
 }
 
 void CUiManager::sensitiveWordsAction(int treatment)
 {
-    Q_UNUSED(treatment)
+    if (m_creation)
+        creationWindow()->showSensitiveWords(treatment);
 }
 
 void CUiManager::moveToCursor(QWidget* menu, int flag)

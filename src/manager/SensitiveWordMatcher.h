@@ -1,5 +1,8 @@
 #pragma once
 
+#include "WordAutomaton.h"
+
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -22,8 +25,10 @@ struct PinyinEntry
 using PinyinTable = QList<PinyinEntry>;
 
 // The two sensitive-word lists of the signed-in user: the platform's regular
-// list, filed by first character for the scan, and the user's own list; the
-// hits of the last scan and the pinyin table used to spell words out.
+// list, filed by first character, and the user's own list; the hits of the
+// last scan and the pinyin table used to spell words out. Each list is turned
+// into a word automaton when it is set, so a scan reads the text once per list
+// however many words there are.
 class SensitiveWordMatcher
 {
 public:
@@ -59,9 +64,16 @@ public:
 
     // Finds every occurrence of every listed word (overlapping ones and words
     // inside longer words included) in the lists the flags name; keeps the
-    // hits until the next scan and returns their number.
+    // hits until the next scan and returns their number. Hits come regular
+    // list first, by first character, then entry, then position; then the
+    // user's list by entry, then position. A word listed twice hits twice.
     int scan(const QString& text, int flags);
     const QList<SensitiveWordHit>& results() const { return m_hits; }
+
+    // The same hits found word by word with one substring search each; the
+    // reference the automaton is checked and measured against.
+    static QList<SensitiveWordHit> scanWordByWord(const QMap<QString, QStringList>& index,
+                                                  const QStringList& customWords, const QString& text, int flags);
 
     // The toneless syllable of the first UTF-16 unit of ch; empty when the
     // table has no such character or cannot be read (the next call retries).
@@ -71,10 +83,15 @@ public:
     // any other treatment.
     QString replacementOf(const QString& word, int treatment);
     // Applies treatment 2, 3 or 4 for the hits to the text: every occurrence of
-    // each hit's word is replaced, in hit order. cursor receives the smallest
-    // end (position + length) of those hits, -1 when none applied.
+    // each hit's word is replaced, in hit order, as if each word were replaced
+    // in turn through the whole text; done in one pass over the text. cursor
+    // receives the smallest end (position + length) of those hits, -1 when
+    // none applied.
     QString applyTreatment(const QString& text, const QList<SensitiveWordHit>& hits, int treatment,
                            int* cursor = nullptr);
+    // The same, one whole-text replacement per hit word in turn.
+    QString applyTreatmentWordByWord(const QString& text, const QList<SensitiveWordHit>& hits, int treatment,
+                                     int* cursor = nullptr);
 
     // Where the table is read from; tests point it elsewhere. Clears the table.
     void setPinyinSource(const QString& path);
@@ -82,11 +99,18 @@ public:
 
 private:
     void loadPinyin();
+    void appendHits(const WordAutomaton& automaton, const QStringList& listing, const QString& text);
 
     QMap<QString, QStringList> m_index;
     QString m_customText;
     QStringList m_customWords;
+    // The regular entries in hit order (by key, then list order) and their automaton.
+    QStringList m_regularListing;
+    WordAutomaton m_regular;
+    WordAutomaton m_custom;
     QList<SensitiveWordHit> m_hits;
     PinyinTable m_pinyin;
+    // Unit -> syllable, the first table line that lists it.
+    QHash<ushort, QString> m_pinyinOf;
     QString m_pinyinSource = QStringLiteral(":/res/txt/pinyin.txt");
 };

@@ -15,6 +15,7 @@ int runToolBarTests(int argc, char** argv);
 int runBottomBarTests(int argc, char** argv);
 int runToastTests(int argc, char** argv);
 int runSearchTests(int argc, char** argv);
+int runSearchMarksTests(int argc, char** argv);
 int runFullScreenTests(int argc, char** argv);
 
 namespace {
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
     failures += runBottomBarTests(argc, argv);
     failures += runToastTests(argc, argv);
     failures += runSearchTests(argc, argv);
+    failures += runSearchMarksTests(argc, argv);
     failures += runFullScreenTests(argc, argv);
     server.stop();
     return failures;

@@ -65,9 +65,14 @@ void SearchTest::setText(const QString& text)
 
 QColor SearchTest::backgroundAt(int position) const
 {
-    QTextCursor cursor(m_f->editor()->document());
-    cursor.setPosition(position + 1);
-    return cursor.charFormat().background().color();
+    // What the editor paints over the character: the last mark covering it.
+    QColor colour(0, 0, 0, 0);
+    for (const QTextEdit::ExtraSelection& mark : m_f->editor()->extraSelections()) {
+        if (mark.format.hasProperty(QTextFormat::BackgroundBrush) && mark.cursor.selectionStart() <= position
+            && position < mark.cursor.selectionEnd())
+            colour = mark.format.background().color();
+    }
+    return colour;
 }
 
 Dialog_Search* SearchTest::dialog()

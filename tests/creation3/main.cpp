@@ -11,6 +11,7 @@
 int runToolPanelTests(int argc, char** argv);
 int runWritingSettingsTests(int argc, char** argv);
 int runTypingSoundTests(int argc, char** argv);
+int runSensitiveWordsWindowTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -39,6 +40,7 @@ int main(int argc, char** argv)
     failures += runTypingSoundTests(argc, argv);
     failures += runToolPanelTests(argc, argv);
     failures += runWritingSettingsTests(argc, argv);
+    failures += runSensitiveWordsWindowTests(argc, argv);
     server.stop();
     return failures;
 }

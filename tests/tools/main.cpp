@@ -10,6 +10,7 @@
 int runTimeMachineTests(int argc, char** argv);
 int runRecycleBinTests(int argc, char** argv);
 int runSensitiveWordsPanelTests(int argc, char** argv);
+int runLongVersionsTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     failures += runTimeMachineTests(argc, argv);
     failures += runRecycleBinTests(argc, argv);
     failures += runSensitiveWordsPanelTests(argc, argv);
+    failures += runLongVersionsTests(argc, argv);
     server.stop();
     return failures;
 }

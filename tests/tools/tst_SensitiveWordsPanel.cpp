@@ -1,5 +1,6 @@
-// The sensitive-word panel: the list switches, the user's own list saved
-// through the system data operation, and the check without a writing window.
+// The sensitive-word panel: the list switches and the user's own list saved
+// through the system data operation. The check and the treatments are tested
+// from the writing window (tests/creation3).
 
 #include "BooksFixture.h"
 #include "ScreenshotTheme.h"
@@ -41,7 +42,6 @@ class SensitiveWordsPanelTest : public QObject
 private slots:
     void showsStatusAndOwnList();
     void savingOwnListStoresAndSendsIt();
-    void checkWithoutWritingWindowFindsNothing();
     void screenshot();
 };
 
@@ -98,23 +98,6 @@ void SensitiveWordsPanelTest::savingOwnListStoresAndSendsIt()
     QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/sensitive/editSensitive")) == 1; }));
     QCOMPARE(BooksFixture::lastBody(QStringLiteral("/sensitive/editSensitive")).value(QStringLiteral("words")).toString(), words);
     QVERIFY(child<QTextEdit>(panel, "textEdit")->isReadOnly());
-}
-
-void SensitiveWordsPanelTest::checkWithoutWritingWindowFindsNothing()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    Widget_SensitiveWords panel;
-    panel.show();
-    QTest::mouseClick(checkButton(panel), Qt::LeftButton);
-    QCOMPARE(page(panel), QStringLiteral("pageResult"));
-    QCOMPARE(child<QLabel>(panel, "labelResult")->text(), QStringLiteral("No sensitive words were found in this test!"));
-    QCOMPARE(Widget_SensitiveWords::resultText(3), QStringLiteral("In this test, a total of 3 sensitive word was found!"));
-    // The result page's buttons: both go back to the settings page.
-    const QList<QPushButton*> buttons = panel.findChild<QWidget*>(QStringLiteral("pageResult"))->findChildren<QPushButton*>();
-    QCOMPARE(buttons.size(), 2);
-    QTest::mouseClick(buttons.first(), Qt::LeftButton);
-    QCOMPARE(page(panel), QStringLiteral("pageSetting"));
 }
 
 void SensitiveWordsPanelTest::screenshot()

@@ -112,8 +112,8 @@ void TimeMachineTest::opensOnNewestOfAtMostTenVersions()
     // The newest version equals the current text: one plain span, no colours.
     const QString current = dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_current_content"))->toPlainText();
     QCOMPARE(current, QStringLiteral("第12版"));
-    QCOMPARE(Dialog_TimeMachine::markedText(QStringLiteral("第12版"), QStringLiteral("第12版")),
-             QStringLiteral("<span>第12版</span>"));
+    QCOMPARE(VersionCompare::markedRuns(QStringLiteral("第12版"), QStringLiteral("第12版")),
+             (QVector<CompareRun>{{CompareRun::Unchanged, QStringLiteral("第12版"), false}}));
     QCOMPARE(dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_content"))->toPlainText(), QStringLiteral("第12版"));
 }
 
@@ -149,15 +149,18 @@ void TimeMachineTest::clickComparesAnotherVersion()
 
 void TimeMachineTest::markedTextColoursEditsAndKeepsMarkupAsItStands()
 {
-    QCOMPARE(Dialog_TimeMachine::markedText(QStringLiteral("甲乙"), QStringLiteral("甲丙")),
-             QStringLiteral("<span>甲</span><span style='color:#ff0000;'>乙</span><span style='color:#0000ff;'>丙</span>"));
-    QCOMPARE(Dialog_TimeMachine::markedText(QStringLiteral("a"), QStringLiteral("a<b>&c")),
-             QStringLiteral("<span>a</span><span style='color:#0000ff;'><b>&c</span>"));
-    QCOMPARE(Dialog_TimeMachine::markedText(QStringLiteral("一"), QStringLiteral("一\n二")),
-             QStringLiteral("<span>一</span><span style='color:#0000ff;'><br>&nbsp;&nbsp;&nbsp;&nbsp;二</span>"));
-    QCOMPARE(Dialog_TimeMachine::markedText(QString(), QString()), QString());
-    QCOMPARE(Dialog_TimeMachine::markedText(QStringLiteral("全部删掉"), QString()),
-             QStringLiteral("<span style='color:#ff0000;'>全部删掉</span>"));
+    using R = CompareRun;
+    QCOMPARE(VersionCompare::markedRuns(QStringLiteral("甲乙"), QStringLiteral("甲丙")),
+             (QVector<R>{{R::Unchanged, QStringLiteral("甲"), false}, {R::Deleted, QStringLiteral("乙"), false},
+                         {R::Inserted, QStringLiteral("丙"), false}}));
+    // Markup characters are text: shown as typed, never read as markup.
+    QCOMPARE(VersionCompare::markedRuns(QStringLiteral("a"), QStringLiteral("a<b>&c")),
+             (QVector<R>{{R::Unchanged, QStringLiteral("a"), false}, {R::Inserted, QStringLiteral("<b>&c"), false}}));
+    QCOMPARE(VersionCompare::markedRuns(QStringLiteral("一"), QStringLiteral("一\n二")),
+             (QVector<R>{{R::Unchanged, QStringLiteral("一"), false}, {R::Inserted, QStringLiteral("二"), true}}));
+    QVERIFY(VersionCompare::markedRuns(QString(), QString()).isEmpty());
+    QCOMPARE(VersionCompare::markedRuns(QStringLiteral("全部删掉"), QString()),
+             (QVector<R>{{R::Deleted, QStringLiteral("全部删掉"), false}}));
 }
 
 void TimeMachineTest::restoreSavesTheVersionAndRecountsWords()

@@ -2,7 +2,6 @@
 
 #include "Widget_CompareHint.h"
 #include "common/DPIAdapter.h"
-#include "common/DiffMatchPatch.h"
 #include "common/ServerClock.h"
 #include "common/StyleType.h"
 #include "common/Utility.h"
@@ -24,6 +23,12 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStringListModel>
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QThread>
+#include <QTimer>
+#include <QCoreApplication>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -236,29 +241,14 @@ void Dialog_TimeMachine::onRowClicked(const QModelIndex& index)
     compareVersion(index.row());
 }
 
-QString Dialog_TimeMachine::markedText(const QString& oldText, const QString& newText)
-{
-    DiffMatchPatch engine;
-    const QList<Diff> diffs = engine.diff_main(oldText.isNull() ? QStringLiteral("") : oldText,
-                                               newText.isNull() ? QStringLiteral("") : newText, true);
-    QString marked;
-    for (const Diff& d : diffs) {
-        switch (d.operation) {
-        case DELETE:
-            marked += QStringLiteral("<span style='color:#ff0000;'>");
-            break;
-        case INSERT:
-            marked += QStringLiteral("<span style='color:#0000ff;'>");
-            break;
-        case EQUAL:
-            marked += QStringLiteral("<span>");
-            break;
-        }
-        marked += d.text;
-        marked += QStringLiteral("</span>");
-    }
-    marked.replace(QLatin1Char('\n'), QStringLiteral("<br>&nbsp;&nbsp;&nbsp;&nbsp;"));
-    return marked;
+namespace {
+// Below this many characters of both texts together a comparison takes a few
+// milliseconds and is shown at once.
+const int kCompareAtOnce = 20000;
+// GUI time per turn of the event loop while a long comparison is filled in.
+const int kFillBudgetMs = 8;
+// Characters laid out per turn of the event loop once a comparison is shown.
+const int kLayoutStep = 4000;
 }
 
 void Dialog_TimeMachine::compareVersion(int row)
@@ -266,18 +256,131 @@ void Dialog_TimeMachine::compareVersion(int row)
     if (row < 0 || row >= m_versions.size() || m_versions.at(row) == nullptr || m_chapter == nullptr)
         return;
     m_currentIndex = row;
-    const T_Chapter_TimeMachineItem* version = m_versions.at(row);
-    const QString marked = markedText(version->content, m_chapter->content);
+    const QString version = m_versions.at(row)->content;
+    const QString current = m_chapter->content;
+    const int serial = ++m_compareSerial;
+    m_comparing = true;
+    if (version.size() + current.size() < kCompareAtOnce) {
+        showCompared(VersionCompare::compare(version, current, serial));
+        return;
+    }
+    // The diff of two long versions runs on a worker thread: it takes the two
+    // texts (copies) and hands back plain runs through a queued call; it
+    // touches no widget, model or database. A result that arrives after the
+    // dialog closed or after a newer request is dropped.
+    QPointer<Dialog_TimeMachine> dialog(this);
+    QThread* worker = QThread::create([dialog, version, current, serial]() {
+        ComparedVersion result = VersionCompare::compare(version, current, serial);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [dialog, result]() {
+                if (dialog)
+                    dialog->showCompared(result);
+            },
+            Qt::QueuedConnection);
+    });
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    worker->start();
+}
 
-    const int fontSize = static_cast<int>(14 * m_scale);
-    const int lineHeight = static_cast<int>(24 * m_scale);
-    const int indent = static_cast<int>(24 * m_scale);
-    QString versionHtml;
-    QString currentHtml;
-    CUiManager::chapterToHtml(version->content, versionHtml, fontSize, lineHeight, indent, 10);
-    CUiManager::chapterToHtml(marked, currentHtml, fontSize, lineHeight, indent, 10);
-    m_versionText->setHtml(versionHtml);
-    m_currentText->setHtml(currentHtml);
+void Dialog_TimeMachine::showCompared(const ComparedVersion& result)
+{
+    if (result.serial != m_compareSerial)
+        return;
+    // Documents of a fill that a newer result overtook never reached a view.
+    for (QTextDocument* unused : {m_versionDocument.data(), m_markedDocument.data()}) {
+        if (unused != nullptr && unused != m_versionText->document() && unused != m_currentText->document())
+            delete unused;
+    }
+    m_pending = result;
+    m_versionFilled = 0;
+    m_markedFilled = 0;
+    // Filled while detached from the views (nothing is laid out meanwhile),
+    // a slice per turn of the event loop for long texts.
+    m_versionDocument = new QTextDocument(this);
+    m_markedDocument = new QTextDocument(this);
+    fillViews();
+}
+
+void Dialog_TimeMachine::fillViews()
+{
+    if (m_versionDocument.isNull() || m_markedDocument.isNull())
+        return;
+    CompareStyle style;
+    style.fontSize = static_cast<int>(14 * m_scale);
+    style.lineHeight = static_cast<int>(24 * m_scale);
+    style.indent = static_cast<int>(24 * m_scale);
+    const bool atOnce = m_pending.version.size() + m_pending.marked.size() < 2000;
+    const int budget = atOnce ? -1 : kFillBudgetMs;
+    if (m_versionFilled < m_pending.version.size())
+        m_versionFilled = VersionCompare::appendRuns(m_versionDocument, m_pending.version, m_versionFilled, style,
+                                                     true, budget);
+    if (m_versionFilled >= m_pending.version.size() && m_markedFilled < m_pending.marked.size())
+        m_markedFilled = VersionCompare::appendRuns(m_markedDocument, m_pending.marked, m_markedFilled, style,
+                                                    false, budget);
+    if (m_versionFilled < m_pending.version.size() || m_markedFilled < m_pending.marked.size()) {
+        const int serial = m_pending.serial;
+        QTimer::singleShot(0, this, [this, serial]() {
+            if (serial == m_compareSerial)
+                fillViews();
+        });
+        return;
+    }
+    attachDocument(m_versionText, m_versionDocument);
+    m_pending = ComparedVersion();
+    if (atOnce) {
+        attachDocument(m_currentText, m_markedDocument);
+        m_comparing = false;
+        emit compared();
+        return;
+    }
+    // One view per turn: handing a long document to a view costs a few
+    // milliseconds of its own.
+    const int serial = m_compareSerial;
+    QTimer::singleShot(0, this, [this, serial]() {
+        if (serial != m_compareSerial)
+            return;
+        attachDocument(m_currentText, m_markedDocument);
+        m_laidOut = 0;
+        layOutViews();
+    });
+}
+
+void Dialog_TimeMachine::attachDocument(QTextBrowser* view, QTextDocument* document)
+{
+    if (document == nullptr)
+        return;
+    // The view deletes a document of its own; ours go once replaced.
+    QTextDocument* old = view->document();
+    const bool ours = old != nullptr && old->parent() == this;
+    view->setDocument(document);
+    if (ours)
+        old->deleteLater();
+}
+
+void Dialog_TimeMachine::layOutViews()
+{
+    // The views lay out what is out of sight in ever larger steps; going ahead
+    // of them in small ones keeps each step short.
+    int remaining = 0;
+    for (QTextBrowser* view : {m_versionText, m_currentText}) {
+        QTextDocument* document = view->document();
+        const int end = document->characterCount() - 1;
+        const int target = qMin(end, m_laidOut + kLayoutStep);
+        document->documentLayout()->blockBoundingRect(document->findBlock(target));
+        remaining = qMax(remaining, end - target);
+    }
+    m_laidOut += kLayoutStep;
+    if (remaining > 0) {
+        const int serial = m_compareSerial;
+        QTimer::singleShot(0, this, [this, serial]() {
+            if (serial == m_compareSerial)
+                layOutViews();
+        });
+        return;
+    }
+    m_comparing = false;
+    emit compared();
 }
 
 void Dialog_TimeMachine::restoreVersion()

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "VersionCompare.h"
+
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 
 class CBaseTitleBar;
@@ -28,18 +31,20 @@ public:
     Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent = nullptr);
     ~Dialog_TimeMachine() override;
 
-    // Shows version row against the chapter's current text.
+    // Shows version row against the chapter's current text. Long chapters
+    // are compared on a worker thread and shown once done.
     void compareVersion(int row);
+    // True while a comparison runs or its view is being filled.
+    bool isComparing() const { return m_comparing; }
     // Makes the shown version the chapter's text.
     void restoreVersion();
 
     int currentIndex() const { return m_currentIndex; }
     const QStringList& labels() const { return m_labels; }
 
-    // The current text marked against an older one: deletions red, insertions
-    // blue, line breaks kept as <br> with an indent. Markup in the texts is
-    // passed through as it stands.
-    static QString markedText(const QString& oldText, const QString& newText);
+signals:
+    // A comparison is on screen.
+    void compared();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +55,10 @@ private:
     void initUI();
     void clearVersions();
     void onRowClicked(const QModelIndex& index);
+    void showCompared(const ComparedVersion& result);
+    void fillViews();
+    void layOutViews();
+    void attachDocument(QTextBrowser* view, QTextDocument* document);
 
     QStringListModel* m_model = nullptr;
     Widget_CompareHint* m_hint = nullptr;
@@ -61,6 +70,15 @@ private:
     CQssManager* m_qss = nullptr;
     int m_currentIndex = -1;
     double m_scale = 1.0;
+    // The newest request; results of older ones are dropped.
+    int m_compareSerial = 0;
+    bool m_comparing = false;
+    ComparedVersion m_pending;
+    int m_versionFilled = 0;
+    int m_markedFilled = 0;
+    int m_laidOut = 0;
+    QPointer<class QTextDocument> m_versionDocument;
+    QPointer<class QTextDocument> m_markedDocument;
 
     QWidget* m_background = nullptr;
     CBaseTitleBar* m_titleBar = nullptr;

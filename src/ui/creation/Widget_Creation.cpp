@@ -411,3 +411,8 @@ void Widget_Creation::showEvent(QShowEvent* event)
     setAttribute(Qt::WA_Mapped);
     QWidget::showEvent(event);
 }
+
+void Widget_Creation::showSensitiveWords(int treatment)
+{
+    m_content->showSensitiveWords(treatment);
+}

@@ -31,6 +31,8 @@ public:
     void selectChapter(T_Book* book, T_Chapter* chapter);
     void renameChapterTab(int localChapterId, const QString& name);
     void showMessage(const QString& text, int kind, int msecs);
+    // Hands a sensitive-word treatment to the editor pane.
+    void showSensitiveWords(int treatment);
 
     Widget_Creation_Content* getContent() const { return m_content; }
     Widget_ClientTips* tips() const { return m_tips; }

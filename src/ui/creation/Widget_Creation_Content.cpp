@@ -2,6 +2,7 @@
 
 #include "Creation_TextEdit.h"
 #include "Dialog_Remuneration.h"
+#include "EditorMarks.h"
 #include "Widget_Creation_Bottom.h"
 #include "common/CLCustomEvent.h"
 #include "common/CMessageDispatcher.h"
@@ -68,6 +69,7 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
     m_edit->setContextMenuPolicy(Qt::NoContextMenu);
     m_edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_edit->setAcceptRichText(false);
+    m_marks = new EditorMarks(m_edit);
     editLayout->addWidget(m_edit);
     column->addWidget(editArea, 1);
     auto* line = new QWidget(content);
@@ -216,12 +218,11 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
 {
     // A lone "|" is how an empty chapter is stored by older clients.
     const QString shown = text == QLatin1String("|") ? QString() : text;
-    m_edit->setPlainText(shown);
-    if (copyBack && m_chapter != nullptr)
-        m_chapter->content = m_edit->toPlainText();
     if (m_marked)
         clearHighlights();
-    applyDocumentFormat();
+    setFormattedText(shown);
+    if (copyBack && m_chapter != nullptr)
+        m_chapter->content = m_edit->toPlainText();
     m_savedSerial = m_edit->editSerial();
     m_edit->setFocus(Qt::OtherFocusReason);
     m_edit->moveCursor(QTextCursor::End);

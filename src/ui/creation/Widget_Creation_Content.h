@@ -67,6 +67,11 @@ public:
     const QList<int>& matchEnds() const { return m_matchEnds; }
     int currentMatch() const { return m_currentMatch; }
     void clearHighlights();
+    // The search and sensitive-word marks over the editor.
+    class EditorMarks* marks() const { return m_marks; }
+    // Applies a sensitive-word treatment (1 mark, 2 pinyin, 3 stars, 4 dashes)
+    // to the hits of the last check.
+    void showSensitiveWords(int treatment);
     // Asks before replacing every occurrence; a message box unless replaced.
     void setReplaceAllConfirmer(std::function<bool(const QString&)> confirm) { m_confirmReplaceAll = confirm; }
 
@@ -106,6 +111,9 @@ protected:
 private:
     void setChapterText(const QString& text, bool copyBack);
     void applyDocumentFormat();
+    // Replaces the editor text by text in the writing style, as one change.
+    void setFormattedText(const QString& text);
+    void formatDocument(const QString* replacement);
     void applyTextStyle();
     void applyPageMargins(bool centred);
     // Left, top, right and bottom margins of the page for the editor's size.
@@ -147,6 +155,7 @@ private:
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;
     QPointer<class Widget_SensitiveWords> m_sensitive;
+    class EditorMarks* m_marks = nullptr;
     T_CreationConf& m_settings;
     T_WritingCounters& m_writing;
     // Editor serial the chapter content is known to equal; a save happens

@@ -1,6 +1,7 @@
 #include "Widget_Creation_Content.h"
 
 #include "Creation_TextEdit.h"
+#include "EditorMarks.h"
 #include "common/CLCustomEvent.h"
 #include "common/CMessageDispatcher.h"
 #include "common/DPIAdapter.h"
@@ -184,26 +185,6 @@ void Widget_Creation_Content::saveCreationConf()
     m_jobs->updateCreationConf(m_settings, m_public->userConf.uid);
 }
 
-void Widget_Creation_Content::applyDocumentFormat()
-{
-    m_edit->setUndoRedoEnabled(false);
-    const QTextCursor saved = m_edit->textCursor();
-    m_edit->selectAll();
-    setBold(true);
-    m_font.setUnderline(m_settings.isUnderLine != 0);
-    m_edit->setFontUnderline(m_settings.isUnderLine != 0);
-    setItalic(true);
-    setFontSize(m_settings.fontSize);
-    setFontFamily(m_settings.fontFamily);
-    applyTextStyle();
-    onCurrentLine();
-    m_edit->setTextCursor(saved);
-    applyPageMargins(m_settings.isCenter != 0);
-    // Switching undo off and on again empties the history: a chapter's
-    // undo never reaches into the previous chapter.
-    m_edit->setUndoRedoEnabled(true);
-}
-
 void Widget_Creation_Content::setBold(bool fromSettings)
 {
     if (!fromSettings)
@@ -304,7 +285,7 @@ void Widget_Creation_Content::onCurrentLine()
         }
         selections.append(line);
     }
-    m_edit->setExtraSelections(selections);
+    m_marks->setBaseSelections(selections);
 }
 
 void Widget_Creation_Content::applyTextStyle()
@@ -317,7 +298,9 @@ void Widget_Creation_Content::applyTextStyle()
     const QString sheet = QStringLiteral("#tedit_creation{color:%1;font-size:%2pt;font-family:\"%3\";}")
                               .arg(color.isValid() ? color.name() : QStringLiteral("palette(text)"),
                                    QString::number(m_font.pointSize()), family);
-    m_edit->setStyleSheet(sheet);
+    // Setting a sheet re-lays out the whole chapter, even an unchanged one.
+    if (m_edit->styleSheet() != sheet)
+        m_edit->setStyleSheet(sheet);
     CMessageDispatcher::instance()->PostBkMessageAsync(1105, m_settings.fontColor);
 }
 

@@ -1,6 +1,7 @@
 #include "Widget_Creation_Content.h"
 
 #include "Creation_TextEdit.h"
+#include "EditorMarks.h"
 #include "manager/CPublicManager.h"
 #include "ui/common/BkMessageBox.h"
 
@@ -37,33 +38,26 @@ void Widget_Creation_Content::on_sreach_btn(Widget_Sreach_Btn btnType, const QSt
 
 void Widget_Creation_Content::clearHighlights()
 {
-    m_edit->setUndoRedoEnabled(false);
-    const QTextCursor saved = m_edit->textCursor();
-    QTextCursor all(m_edit->document());
-    all.select(QTextCursor::Document);
-    QTextCharFormat clear;
-    clear.setBackground(QColor(0, 0, 0, 0));
-    all.mergeCharFormat(clear);
-    m_edit->setTextCursor(saved);
-    m_edit->setUndoRedoEnabled(true);
+    m_marks->clear();
     m_marked = false;
 }
 
 void Widget_Creation_Content::highlightMatch(int end, bool current)
 {
-    m_edit->setUndoRedoEnabled(false);
-    QTextCursor cursor(m_edit->document());
-    cursor.setPosition(qMax(end - m_searchLength, 0));
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
-    if (cursor.hasSelection()) {
-        QTextCharFormat mark;
-        mark.setBackground(current ? kCurrentMark : kOtherMark);
-        cursor.mergeCharFormat(mark);
-        cursor.clearSelection();
+    // Every occurrence is painted by the mark layer already; only the
+    // current one gets its own colour, and the caret follows it.
+    const int start = qMax(end - m_searchLength, 0);
+    if (start >= end)
+        return;
+    if (current) {
+        m_marks->setCurrent(start, end, kCurrentMark);
+        QTextCursor cursor = m_edit->textCursor();
+        cursor.setPosition(qMin(end, m_edit->document()->characterCount() - 1));
         m_edit->setTextCursor(cursor);
-        m_marked = true;
+    } else {
+        m_marks->setCurrent(0, 0, QColor());
     }
-    m_edit->setUndoRedoEnabled(true);
+    m_marked = true;
 }
 
 void Widget_Creation_Content::search(const QString& text)
@@ -83,8 +77,12 @@ void Widget_Creation_Content::search(const QString& text)
         m_edit->setFocus(Qt::OtherFocusReason);
         return;
     }
-    for (int i = m_matchEnds.size() - 1; i >= 0; --i)
-        highlightMatch(m_matchEnds.at(i), i == 0);
+    QVector<EditorMarks::Mark> marks;
+    marks.reserve(m_matchEnds.size());
+    for (const int end : qAsConst(m_matchEnds))
+        marks.append(EditorMarks::Mark{end - m_searchLength, end, kOtherMark});
+    m_marks->setMarks(marks);
+    highlightMatch(m_matchEnds.first(), true);
     m_edit->setFocus(Qt::OtherFocusReason);
 }
 
