@@ -4,6 +4,7 @@
 #include "BookJobSend.h"
 
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
@@ -78,29 +79,40 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     T_Chapter* chapter = getChapter(request);
     if (chapter == nullptr)
         return false;
-    // The editor has usually put the text into the chapter already; the
-    // request's text is what is stored and recorded either way.
+    // The row, the book's last-edited chapter and the job are stored together
+    // or not at all, and the record takes the text only after the commit: a
+    // save that failed anywhere is seen as unsaved at the next tick and tried
+    // again, instead of being taken for done with no job to carry it.
     T_Chapter stored = *chapter;
     stored.content = request.content;
     stored.calcWordCount();
     stored.updateTime = request.updateTime;
-    if (!m_db->updateChapterContent(&stored))
-        return dbFailed("chapter text not stored");
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter save not begun");
+        if (!m_db->updateChapterContent(&stored))
+            return dbFailed("chapter text not stored");
+        if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
+            return dbFailed("last edited chapter not stored");
+        if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
+            return false;
+        if (!transaction.commit()) {
+            request.header.jobId = 0;
+            return dbFailed("chapter save not committed");
+        }
+    }
     chapter->content = stored.content;
     chapter->contentLoaded = true;
     chapter->wordCount = stored.wordCount;
     chapter->updateTime = request.updateTime;
-    if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
-        return dbFailed("last edited chapter not stored");
     if (T_Book* book = m_model->findBookByLocalId(request.header.localBookId)) {
         book->lastEditChapterId = chapter->localId;
         book->updateTime = now();
         book->calcWordCount();
     }
 
-    int revision = 0;
-    if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
-        return false;
     qDebug() << "isSendToSrv == " << request.isSendToSrv << request.header.bookId << request.header.chapterId;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1 && request.isSendToSrv) {
         // The pending job may hold a rename too; the request carries all of
@@ -153,11 +165,14 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
     if (chapter == nullptr)
         return false;
     const int localChapterId = chapter->localId;
+    if (!m_model->announceLeaving(book->localId, localChapterId))
+        return leaveRefused();
     CMemoManager::instance()->unbindChapter(chapter->localBookId, localChapterId);
     if (!m_db->deleteChapter(localChapterId))
         return dbFailed("chapter not deleted");
     book->removeChapter(localChapterId);
     book->calcWordCount();
+    m_model->announceLeft(book->localId, localChapterId);
     if (request.header.synStep != 0)
         return true;
 
@@ -192,12 +207,17 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle& request, bool fromSync
     if (book == nullptr || chapter == nullptr)
         return false;
 
+    const int localChapterId = chapter->localId;
+    if (request.status == 0 && !m_model->announceLeaving(book->localId, localChapterId))
+        return leaveRefused();
     T_Chapter stored = *chapter;
     stored.status = request.status;
     if (!m_db->updateChapterStatus(&stored))
         return dbFailed("chapter status not stored");
     book->setChapterStatus(chapter, request.status);
     book->calcWordCount();
+    if (request.status == 0)
+        m_model->announceLeft(book->localId, localChapterId);
     if (fromSync)
         return true;
 
