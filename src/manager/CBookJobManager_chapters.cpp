@@ -52,23 +52,32 @@ bool CBookJobManager::chapter_add(TC_Chapter_Add& request)
         }
         return false;
     };
-    if (holdsOrder(book->chapterList) || holdsOrder(book->recycleChapterList)) {
-        if (!m_db->shiftChapterOrder(book->localId, header.localVolumeId, request.orderNum, 1))
+    const bool shift = holdsOrder(book->chapterList) || holdsOrder(book->recycleChapterList);
+    // Row and job together: a chapter stored without its job would never
+    // reach the platform, and every later change of it would wait forever.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter add not begun");
+        if (shift && !m_db->shiftChapterOrder(book->localId, header.localVolumeId, request.orderNum, 1))
             return dbFailed("no room made for the new chapter");
-        book->shiftChapterOrder(header.localVolumeId, request.orderNum, 1);
+        if (!m_db->insertChapter(header, request.chapterName, request.updateTime, request.orderNum))
+            return dbFailed("chapter not stored");
+        if (header.synStep == 0
+            && !recordJob(header, request.chapterName, request.updateTime, request.orderNum, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter add not committed");
     }
-    if (!m_db->insertChapter(header, request.chapterName, request.updateTime, request.orderNum))
-        return dbFailed("chapter not stored");
+    if (shift)
+        book->shiftChapterOrder(header.localVolumeId, request.orderNum, 1);
     m_model->addChapter(book, header, request.orderNum, request.chapterName, request.updateTime);
     if (!m_db->updateBook(book))
         dbFailed("book row not updated after a new chapter");
     book->calcWordCount();
     if (header.synStep != 0)
         return true;
-
-    int revision = 0;
-    if (!recordJob(header, request.chapterName, request.updateTime, request.orderNum, &revision))
-        return false;
     if (header.bookId >= 1 && header.volumeId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_add_asyn);
     return true;
@@ -137,13 +146,19 @@ bool CBookJobManager::chapter_edit_name(TC_Chapter_Edit_Name& request)
         return true;
     T_Chapter stored = *chapter;
     stored.name = request.chapterName;
-    if (!m_db->updateChapterName(&stored))
-        return dbFailed("chapter name not stored");
-    chapter->name = request.chapterName;
-
     int revision = 0;
-    if (!recordJob(request.header, request.chapterName, now(), 0, &revision))
-        return false;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter rename not begun");
+        if (!m_db->updateChapterName(&stored))
+            return dbFailed("chapter name not stored");
+        if (!recordJob(request.header, request.chapterName, now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter rename not committed");
+    }
+    chapter->name = request.chapterName;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1) {
         TC_Chapter_Edit edit;
         T_JobData job;
@@ -168,17 +183,23 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
     if (!m_model->announceLeaving(book->localId, localChapterId))
         return leaveRefused();
     CMemoManager::instance()->unbindChapter(chapter->localBookId, localChapterId);
-    if (!m_db->deleteChapter(localChapterId))
-        return dbFailed("chapter not deleted");
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter delete not begun");
+        if (!m_db->deleteChapter(localChapterId))
+            return dbFailed("chapter not deleted");
+        if (request.header.synStep == 0 && !recordJob(request.header, QString(), now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter delete not committed");
+    }
     book->removeChapter(localChapterId);
     book->calcWordCount();
     m_model->announceLeft(book->localId, localChapterId);
     if (request.header.synStep != 0)
         return true;
-
-    int revision = 0;
-    if (!recordJob(request.header, QString(), now(), 0, &revision))
-        return false;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_delete_asyn);
     return true;
@@ -212,18 +233,24 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle& request, bool fromSync
         return leaveRefused();
     T_Chapter stored = *chapter;
     stored.status = request.status;
-    if (!m_db->updateChapterStatus(&stored))
-        return dbFailed("chapter status not stored");
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter status not begun");
+        if (!m_db->updateChapterStatus(&stored))
+            return dbFailed("chapter status not stored");
+        if (!fromSync && !recordJob(header, QString::number(request.status), now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter status not committed");
+    }
     book->setChapterStatus(chapter, request.status);
     book->calcWordCount();
     if (request.status == 0)
         m_model->announceLeft(book->localId, localChapterId);
     if (fromSync)
         return true;
-
-    int revision = 0;
-    if (!recordJob(header, QString::number(request.status), now(), 0, &revision))
-        return false;
     if (header.bookId >= 1 && header.chapterId >= 1 && header.volumeId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_recycle_asyn);
     return true;
