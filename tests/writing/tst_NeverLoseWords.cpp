@@ -86,6 +86,7 @@ private slots:
     void feedRecyclingTheOpenBookSavesThenClosesIt();
     void failedSaveKeepsTheChapterOpenOnSwitchAndClose();
     void saveIsOneTransactionAndIsRetriedAfterAFailure();
+    void chapterAddWithoutItsJobLeavesNoChapter();
     void timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring();
     void replaceCurrentAfterTypingFindsAgainInsteadOfCorrupting();
     void editorTextColourFollowsTheTheme();
@@ -233,6 +234,29 @@ void NeverLoseWordsTest::saveIsOneTransactionAndIsRetriedAfterAFailure()
     QCOMPARE(bare(chapter->content), QStringLiteral("要进队列"));
     QCOMPARE(CreationFixture::pendingSaves(), 1);
     QVERIFY(BooksFixture::jobContent(1017).contains(QStringLiteral("要进队列")));
+}
+
+void NeverLoseWordsTest::chapterAddWithoutItsJobLeavesNoChapter()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("加章"));
+    QVERIFY(book);
+    const T_Volume* volume = book->volumeList.first();
+    const int rows = BooksFixture::scalar(QStringLiteral("select count(*) from tb_chapter")).toInt();
+    TC_Chapter_Add request(book->localId, 0, volume->localId, 0, 1700000000, 1, QStringLiteral("插在前面"));
+    {
+        WriteFault fault(QStringLiteral("tb_job"), QStringLiteral("INSERT"));
+        QVERIFY(fault.armed());
+        QVERIFY(!CJobManager::instance()->chapter_add(request));
+    }
+    // Nothing half-done: no row, no record, no shifted order.
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_chapter")).toInt(), rows);
+    QCOMPARE(book->chapterList.size(), 2);
+    QCOMPARE(book->chapterList.first()->orderNum, 1);
+    QVERIFY(CJobManager::instance()->chapter_add(request));
+    QCOMPARE(book->chapterList.size(), 3);
+    QCOMPARE(BooksFixture::jobTypes().size(), 1);
 }
 
 void NeverLoseWordsTest::timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring()
