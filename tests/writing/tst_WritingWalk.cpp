@@ -409,6 +409,15 @@ private:
         const int shown = pane()->currentChapterId();
         if (shown > 0 && CPublicManager::instance()->findChapter(pane()->currentBookId(), shown) == nullptr)
             return fail(QStringLiteral("the editor shows chapter %1, which the model no longer has").arg(shown));
+        // A chapter the platform has not confirmed still has its add waiting.
+        if (const T_Book* b = book()) {
+            for (const T_Chapter* chapter : b->chapterList + b->recycleChapterList) {
+                if (chapter->chapterId < 1
+                    && BooksFixture::scalar(QStringLiteral("select count(*) from tb_job where jobType = 1008 and "
+                                                           "localChapterId = %1").arg(chapter->localId)).toInt() == 0)
+                    return fail(QStringLiteral("chapter %1 has neither a server id nor a waiting add").arg(chapter->localId));
+            }
+        }
         const QString local = allLocalTexts() + pane()->toPlainText() + recoveredTexts();
         QString remote;
         for (auto it = m_typed.begin(); it != m_typed.end(); ++it) {
