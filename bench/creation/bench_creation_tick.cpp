@@ -65,6 +65,8 @@ int main(int argc, char** argv)
     chapter->calcWordCount();
     book->chapterList.append(chapter);
     book->chaptersLoaded = true;
+    // The pane looks its chapter up in the model, as in the program.
+    CPublicManager::instance()->bookList.append(book);
 
     Widget_Creation_Content pane;
     pane.resize(900, 600);
@@ -108,6 +110,7 @@ int main(int argc, char** argv)
     out << QStringLiteral("  tick, one character typed since the last   %1 us  (%2 x baseline, %3 of a 60 Hz frame)\n")
                .arg(c, 9, 'f', 1).arg(c / b, 0, 'f', 3).arg(c / frame, 0, 'f', 4);
     pane.closeBook();
+    CPublicManager::instance()->bookList.removeOne(book);
     delete book;
     return 0;
 }

@@ -86,6 +86,14 @@ bool CBookJobManager::recordJob(T_Http_Custom& header, const QString& content, i
     return false;
 }
 
+bool CBookJobManager::leaveRefused()
+{
+    m_lastError = tr("The open chapter's text could not be saved; it stays where it is");
+    qWarning().noquote() << m_lastError;
+    m_ui->showError(m_lastError, 3000);
+    return false;
+}
+
 bool CBookJobManager::dbFailed(const char* what)
 {
     m_lastError = QStringLiteral("数据库错误\n") + m_db->lastErrorText();
@@ -247,6 +255,8 @@ bool CBookJobManager::books_delete(TC_Books_Delete& request, bool fromSync)
     T_Book* book = resolveBook(request.header);
     if (book == nullptr)
         return false;
+    if (!m_model->announceLeaving(book->localId, 0))
+        return leaveRefused();
     const int oldStatus = book->status;
     const int oldTime = book->updateTime;
     book->status = 0;
@@ -268,6 +278,7 @@ bool CBookJobManager::books_delete(TC_Books_Delete& request, bool fromSync)
     COutlineController::instance()->removeBook(book->localId);
     if (row >= 0)
         m_ui->removeBook(row, request);
+    m_model->announceLeft(book->localId, 0);
     return recorded;
 }
 
@@ -310,6 +321,8 @@ bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool from
         return false;
     request.header.bookId = book->bookId;
     request.header.uid = m_model->userInfo.uid;
+    if (!m_model->announceLeaving(book->localId, 0))
+        return leaveRefused();
     if (!m_db->deleteBook(request))
         return dbFailed("book not deleted");
     bool recorded = true;
@@ -322,6 +335,7 @@ bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool from
         }
     }
     m_model->deleteRecycledBook(request.header.localBookId);
+    m_model->announceLeft(request.header.localBookId, 0);
     return recorded;
 }
 

@@ -167,6 +167,8 @@ private:
     void sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&));
     // A table write failed: lastError gets the database's text.
     bool dbFailed(const char* what);
+    // A window still holds unsaved text of what was to be recycled or deleted.
+    bool leaveRefused();
     // A table write of a reply failed: the reply record reports it.
     void replyDbFailed(T_Http_S& head, const char* what);
     static int now();

@@ -52,23 +52,32 @@ bool CBookJobManager::chapter_add(TC_Chapter_Add& request)
         }
         return false;
     };
-    if (holdsOrder(book->chapterList) || holdsOrder(book->recycleChapterList)) {
-        if (!m_db->shiftChapterOrder(book->localId, header.localVolumeId, request.orderNum, 1))
+    const bool shift = holdsOrder(book->chapterList) || holdsOrder(book->recycleChapterList);
+    // Row and job together: a chapter stored without its job would never
+    // reach the platform, and every later change of it would wait forever.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter add not begun");
+        if (shift && !m_db->shiftChapterOrder(book->localId, header.localVolumeId, request.orderNum, 1))
             return dbFailed("no room made for the new chapter");
-        book->shiftChapterOrder(header.localVolumeId, request.orderNum, 1);
+        if (!m_db->insertChapter(header, request.chapterName, request.updateTime, request.orderNum))
+            return dbFailed("chapter not stored");
+        if (header.synStep == 0
+            && !recordJob(header, request.chapterName, request.updateTime, request.orderNum, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter add not committed");
     }
-    if (!m_db->insertChapter(header, request.chapterName, request.updateTime, request.orderNum))
-        return dbFailed("chapter not stored");
+    if (shift)
+        book->shiftChapterOrder(header.localVolumeId, request.orderNum, 1);
     m_model->addChapter(book, header, request.orderNum, request.chapterName, request.updateTime);
     if (!m_db->updateBook(book))
         dbFailed("book row not updated after a new chapter");
     book->calcWordCount();
     if (header.synStep != 0)
         return true;
-
-    int revision = 0;
-    if (!recordJob(header, request.chapterName, request.updateTime, request.orderNum, &revision))
-        return false;
     if (header.bookId >= 1 && header.volumeId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_add_asyn);
     return true;
@@ -79,29 +88,40 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     T_Chapter* chapter = getChapter(request);
     if (chapter == nullptr)
         return false;
-    // The editor has usually put the text into the chapter already; the
-    // request's text is what is stored and recorded either way.
+    // The row, the book's last-edited chapter and the job are stored together
+    // or not at all, and the record takes the text only after the commit: a
+    // save that failed anywhere is seen as unsaved at the next tick and tried
+    // again, instead of being taken for done with no job to carry it.
     T_Chapter stored = *chapter;
     stored.content = request.content;
     stored.calcWordCount();
     stored.updateTime = request.updateTime;
-    if (!m_db->updateChapterContent(&stored))
-        return dbFailed("chapter text not stored");
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter save not begun");
+        if (!m_db->updateChapterContent(&stored))
+            return dbFailed("chapter text not stored");
+        if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
+            return dbFailed("last edited chapter not stored");
+        if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
+            return false;
+        if (!transaction.commit()) {
+            request.header.jobId = 0;
+            return dbFailed("chapter save not committed");
+        }
+    }
     chapter->content = stored.content;
     chapter->contentLoaded = true;
     chapter->wordCount = stored.wordCount;
     chapter->updateTime = request.updateTime;
-    if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
-        return dbFailed("last edited chapter not stored");
     if (T_Book* book = m_model->findBookByLocalId(request.header.localBookId)) {
         book->lastEditChapterId = chapter->localId;
         book->updateTime = now();
         book->calcWordCount();
     }
 
-    int revision = 0;
-    if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
-        return false;
     qDebug() << "isSendToSrv == " << request.isSendToSrv << request.header.bookId << request.header.chapterId;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1 && request.isSendToSrv) {
         // The pending job may hold a rename too; the request carries all of
@@ -126,13 +146,19 @@ bool CBookJobManager::chapter_edit_name(TC_Chapter_Edit_Name& request)
         return true;
     T_Chapter stored = *chapter;
     stored.name = request.chapterName;
-    if (!m_db->updateChapterName(&stored))
-        return dbFailed("chapter name not stored");
-    chapter->name = request.chapterName;
-
     int revision = 0;
-    if (!recordJob(request.header, request.chapterName, now(), 0, &revision))
-        return false;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter rename not begun");
+        if (!m_db->updateChapterName(&stored))
+            return dbFailed("chapter name not stored");
+        if (!recordJob(request.header, request.chapterName, now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter rename not committed");
+    }
+    chapter->name = request.chapterName;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1) {
         TC_Chapter_Edit edit;
         T_JobData job;
@@ -154,17 +180,26 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
     if (chapter == nullptr)
         return false;
     const int localChapterId = chapter->localId;
+    if (!m_model->announceLeaving(book->localId, localChapterId))
+        return leaveRefused();
     CMemoManager::instance()->unbindChapter(chapter->localBookId, localChapterId);
-    if (!m_db->deleteChapter(localChapterId))
-        return dbFailed("chapter not deleted");
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter delete not begun");
+        if (!m_db->deleteChapter(localChapterId))
+            return dbFailed("chapter not deleted");
+        if (request.header.synStep == 0 && !recordJob(request.header, QString(), now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter delete not committed");
+    }
     book->removeChapter(localChapterId);
     book->calcWordCount();
+    m_model->announceLeft(book->localId, localChapterId);
     if (request.header.synStep != 0)
         return true;
-
-    int revision = 0;
-    if (!recordJob(request.header, QString(), now(), 0, &revision))
-        return false;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_delete_asyn);
     return true;
@@ -193,18 +228,29 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle& request, bool fromSync
     if (book == nullptr || chapter == nullptr)
         return false;
 
+    const int localChapterId = chapter->localId;
+    if (request.status == 0 && !m_model->announceLeaving(book->localId, localChapterId))
+        return leaveRefused();
     T_Chapter stored = *chapter;
     stored.status = request.status;
-    if (!m_db->updateChapterStatus(&stored))
-        return dbFailed("chapter status not stored");
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter status not begun");
+        if (!m_db->updateChapterStatus(&stored))
+            return dbFailed("chapter status not stored");
+        if (!fromSync && !recordJob(header, QString::number(request.status), now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter status not committed");
+    }
     book->setChapterStatus(chapter, request.status);
     book->calcWordCount();
+    if (request.status == 0)
+        m_model->announceLeft(book->localId, localChapterId);
     if (fromSync)
         return true;
-
-    int revision = 0;
-    if (!recordJob(header, QString::number(request.status), now(), 0, &revision))
-        return false;
     if (header.bookId >= 1 && header.chapterId >= 1 && header.volumeId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_recycle_asyn);
     return true;

@@ -83,6 +83,16 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
     if (volume == nullptr)
         return false;
     header.volumeId = volume->volumeId;
+    QList<int> leaving;
+    if (request.type == 0) {
+        for (const T_Chapter* chapter : qAsConst(book->chapterList)) {
+            if (chapter->localVolumeId != volume->localId)
+                continue;
+            if (!m_model->announceLeaving(book->localId, chapter->localId))
+                return leaveRefused();
+            leaving.append(chapter->localId);
+        }
+    }
     if (!m_db->updateVolumeStatus(request))
         return dbFailed("volume status not stored");
     volume->status = request.type;
@@ -103,6 +113,8 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
             book->setChapterStatus(chapter, 0);
         }
         book->calcWordCount();
+        for (int localChapterId : qAsConst(leaving))
+            m_model->announceLeft(book->localId, localChapterId);
     }
     // A restore records nothing: its chapters come back one by one.
     if (header.synStep != 0 || request.type != 0)

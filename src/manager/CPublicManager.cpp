@@ -172,6 +172,18 @@ void CPublicManager::clearBooks()
     recycleBookList.clear();
 }
 
+bool CPublicManager::announceLeaving(int localBookId, int localChapterId)
+{
+    bool stored = true;
+    emit sig_recordLeaving(localBookId, localChapterId, &stored);
+    return stored;
+}
+
+void CPublicManager::announceLeft(int localBookId, int localChapterId)
+{
+    emit sig_recordLeft(localBookId, localChapterId);
+}
+
 T_Chapter* CPublicManager::addChapter(T_Book* book, const T_Http_Custom& header, int orderNum,
                                       const QString& chapterName, int updateTime)
 {

@@ -75,6 +75,15 @@ public:
     // Releases every book of both lists.
     void clearBooks();
 
+    // --- records that may be open in a window ---
+    // Said before a chapter (or, with localChapterId 0, a whole book) is
+    // recycled or deleted, while the record still exists: whoever shows it
+    // stores what it holds. False when someone still holds text for it that
+    // could not be stored; the caller then leaves the record where it is.
+    bool announceLeaving(int localBookId, int localChapterId);
+    // Said once the chapter or book was recycled or deleted.
+    void announceLeft(int localBookId, int localChapterId);
+
     // A chapter just stored under header.localChapterId, at orderNum. It joins
     // the chapter list only when the book's chapters are loaded; the book's
     // chapterCount and updateTime change in every case. Null for a null book.
@@ -141,6 +150,10 @@ public:
     static QString emptyClientUv();
 
 signals:
+    // See announceLeaving; a listener sets *stored to false when it could not
+    // store what it holds. Direct connections only.
+    void sig_recordLeaving(int localBookId, int localChapterId, bool* stored);
+    void sig_recordLeft(int localBookId, int localChapterId);
     // Null when the finished URL had no entry in downloadMap.
     void sig_downloadImgFinished(T_Download_Img* img);
 

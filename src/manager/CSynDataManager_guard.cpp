@@ -171,7 +171,8 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
         T_Book* book = m_model->findBookByBookId(object.value(QStringLiteral("book_id")).toInt());
         T_Chapter* chapter = book ? book->findChapterByChapterId(object.value(QStringLiteral("chapter_id")).toInt())
                                   : nullptr;
-        if (chapter == nullptr || !hasPendingText(chapter->localId)) {
+        // Words the editor could not store count as a waiting change too.
+        if (chapter == nullptr || (!hasPendingText(chapter->localId) && !m_ui->holdsUnsavedText(chapter->localId))) {
             admitted.append(value);
             continue;
         }

@@ -247,7 +247,10 @@ CSynDataManager::Outcome CSynDataManager::execChapterDelete(const T_SynchronizaT
     if (chapter == nullptr)
         return Outcome::Continue;
     // Deleting for good also drops the chapter's waiting changes: what the
-    // author wrote here is kept first, as a chapter of its own.
+    // author wrote here is kept first, as a chapter of its own. Words still
+    // only in the editor become a waiting change before that is decided.
+    if (!m_model->announceLeaving(book->localId, chapter->localId))
+        return Outcome::Fail;
     int copyId = 0;
     if (hasPendingText(chapter->localId)) {
         copyId = makeChapterCopy(book, chapter, localText(chapter));

@@ -79,6 +79,12 @@ public:
     void logout();
     // Saves the chapter open in the writing window, if any.
     void saveChapter();
+    // At quit: words the editor cannot store go to a recovery file.
+    void saveChapterOnQuit();
+    // The editor shows that chapter with words its row does not hold.
+    bool holdsUnsavedText(int localChapterId) const;
+    // Tells the author where texts kept at an earlier failure are (once each).
+    void tellRecoveredText();
 
     // The bookshelf. The model's book lists change here whether or not the
     // bookshelf is open, so the data stays right with no window.

@@ -42,6 +42,7 @@ bool CUiManager::buildBookshelf()
     }
     m_bookshelf->updateMargins();
     m_bookshelf->show();
+    tellRecoveredText();
     return true;
 }
 

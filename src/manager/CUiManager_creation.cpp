@@ -7,6 +7,7 @@
 #include "common/DPIAdapter.h"
 #include "db/records/T_Chapter.h"
 #include "manager/CPublicManager.h"
+#include "manager/TextRecovery.h"
 #include "ui/common/NcFramelessHelper.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Widget_Creation.h"
@@ -57,7 +58,7 @@ void CUiManager::openCreation(T_Book* book)
         creationWindow()->setProperty("CG", creationWindow()->geometry());
         // Quitting from the tray or the session must not drop the words typed
         // since the last automatic save.
-        connect(qApp, &QCoreApplication::aboutToQuit, this, &CUiManager::saveChapter, Qt::UniqueConnection);
+        connect(qApp, &QCoreApplication::aboutToQuit, this, &CUiManager::saveChapterOnQuit, Qt::UniqueConnection);
         // The chapter tree reaches the window through these two signals.
         connect(this, &CUiManager::sig_OpenChapter, creationWindow(), &Widget_Creation::openChapter);
         connect(this, &CUiManager::sig_SelectChapter, creationWindow(), &Widget_Creation::selectChapter);
@@ -87,10 +88,11 @@ void CUiManager::closeCreation()
 {
     if (!m_creation)
         return;
-    // The open chapter is saved before anything is torn down.
-    creationWindow()->getContent()->saveChapter(true);
+    // The open chapter is saved before anything is torn down; words that
+    // cannot be stored keep the window open.
+    if (!creationWindow()->on_creation_close())
+        return;
     emit sig_CleanCreationScroll();
-    creationWindow()->on_creation_close();
     creationWindow()->chapterPane()->closePreview();
     creationWindow()->hide();
     MemoItemManager::instance()->closeAll();
@@ -118,11 +120,46 @@ void CUiManager::saveChapter()
         creationWindow()->getContent()->saveChapter(true);
 }
 
+void CUiManager::saveChapterOnQuit()
+{
+    if (!m_creation)
+        return;
+    Widget_Creation_Content* content = creationWindow()->getContent();
+    if (content->saveChapter(true) || !content->holdsUnsavedText())
+        return;
+    // The last chance for these words: a file the next start points to.
+    const QString path = TextRecovery::keep(content->shownBookName(), content->shownChapterName(),
+                                            content->toPlainText());
+    if (path.isEmpty())
+        qCritical() << "unsaved chapter text could not be kept anywhere at quit";
+    else
+        qWarning() << "unsaved chapter text kept in" << path;
+}
+
+bool CUiManager::holdsUnsavedText(int localChapterId) const
+{
+    if (!m_creation)
+        return false;
+    const Widget_Creation_Content* content = creationWindow()->getContent();
+    return content->currentChapterId() == localChapterId && content->holdsUnsavedText();
+}
+
+void CUiManager::tellRecoveredText()
+{
+    const QStringList files = TextRecovery::takeUntold();
+    if (files.isEmpty())
+        return;
+    const QString text = tr("Text that could not be saved last time was kept in %1").arg(files.join(QStringLiteral(", ")));
+    QTimer::singleShot(0, this, [this, text]() { showMessage(text, 2, 15000); });
+}
+
 void CUiManager::chapterContent(T_Book* book, T_Chapter* chapter)
 {
     // The platform replaced the text: the editor shows it only when it shows
     // that very chapter (its unsent words were kept beside it as a copy).
-    if (m_creation && chapter != nullptr && creationWindow()->getContent()->currentChapter() == chapter)
+    // Words the editor could not store stay on screen instead.
+    if (m_creation && chapter != nullptr && creationWindow()->getContent()->currentChapterId() == chapter->localId
+        && !creationWindow()->getContent()->holdsUnsavedText())
         creationWindow()->getContent()->showChapter(book, chapter, true);
 }
 

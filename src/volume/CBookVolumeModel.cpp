@@ -1,4 +1,5 @@
 #include "CBookVolumeModel.h"
+#include "manager/CPublicManager.h"
 
 #include "CBookChapterModel.h"
 #include "CBookChapterSortModel.h"
@@ -69,12 +70,17 @@ QHash<int, QByteArray> CBookVolumeModel::roleNames() const
             {BookIdRole, "bookId"}};
 }
 
+T_Book* CBookVolumeModel::book() const
+{
+    return m_localBookId > 0 ? CPublicManager::instance()->findBookByLocalId(m_localBookId) : nullptr;
+}
+
 void CBookVolumeModel::setBook(T_Book* book)
 {
     beginResetModel();
     qDeleteAll(m_items);
     m_items.clear();
-    m_book = book;
+    m_localBookId = book ? book->localId : 0;
     if (book != nullptr) {
         for (const T_Volume* volume : qAsConst(book->volumeList)) {
             if (volume->status == 0)
@@ -138,10 +144,10 @@ void CBookVolumeModel::moveItem(int from, int to, int)
             notify(row);
         }
     }
-    if (m_book != nullptr) {
+    if (const T_Book* shown = book()) {
         TC_Volume_Move request;
-        request.header.localBookId = m_book->localId;
-        request.header.bookId = m_book->bookId;
+        request.header.localBookId = shown->localId;
+        request.header.bookId = shown->bookId;
         request.localFromVolumeId = m_items.at(from)->volume.localId;
         request.fromVolumeId = -1;
         request.localToVolumeId = m_items.at(to)->volume.localId;

@@ -39,7 +39,8 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     void setBook(T_Book* book);
-    T_Book* book() const { return m_book; }
+    // Looked up by id: null once the model no longer has the book.
+    T_Book* book() const;
     void addVolume(const T_Volume& volume);
     void removeVolume(const T_Volume& volume);
     // The volume at `from` takes the place of the one at `to`, and the new
@@ -81,5 +82,5 @@ private:
 
     CJobManager* m_jobManager = nullptr;
     QList<CBookVolumeItem*> m_items;
-    T_Book* m_book = nullptr;
+    int m_localBookId = 0;
 };

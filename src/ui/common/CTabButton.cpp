@@ -1,6 +1,7 @@
 #include "ui/common/CTabButton.h"
 
 #include "db/records/T_Chapter.h"
+#include "manager/CPublicManager.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -43,21 +44,33 @@ QString CTabButton::elidedName(const QString& name, int width)
     return QFontMetrics(font).elidedText(name, Qt::ElideRight, width);
 }
 
-void CTabButton::setItem(T_Chapter* chapter)
+void CTabButton::setItem(const T_Chapter* chapter)
 {
-    m_chapter = chapter;
+    m_localChapterId = chapter ? chapter->localId : 0;
+    m_localBookId = chapter ? chapter->localBookId : 0;
     if (chapter)
-        setText(elidedName(chapter->name, width() - 30));
+        setName(chapter->name);
 }
 
-void CTabButton::setCurrentItem(T_Chapter* chapter)
+void CTabButton::setCurrentItem(const T_Chapter* chapter)
 {
-    m_chapter = chapter;
+    setItem(chapter);
     if (!chapter)
         return;
     setChecked(true);
-    setText(elidedName(chapter->name, width() - 30));
     show();
+}
+
+void CTabButton::setName(const QString& name)
+{
+    setText(elidedName(name, width() - 30));
+}
+
+T_Chapter* CTabButton::item() const
+{
+    if (m_localChapterId < 1)
+        return nullptr;
+    return CPublicManager::instance()->findChapter(m_localBookId, m_localChapterId);
 }
 
 bool CTabButton::eventFilter(QObject* watched, QEvent* event)

@@ -15,9 +15,14 @@ public:
     explicit CTabButton(QWidget* parent = nullptr);
 
     bool line() const { return m_line; }
-    void setItem(T_Chapter* chapter);
-    void setCurrentItem(T_Chapter* chapter);
-    T_Chapter* item() const { return m_chapter; }
+    // The tab remembers the chapter by id and shows its name; null clears it.
+    void setItem(const T_Chapter* chapter);
+    void setCurrentItem(const T_Chapter* chapter);
+    // The chapter looked up in the model; null once the model lost it.
+    T_Chapter* item() const;
+    int chapterLocalId() const { return m_localChapterId; }
+    int bookLocalId() const { return m_localBookId; }
+    void setName(const QString& name);
     QPushButton* closeButton() const { return m_btnClose; }
     QLabel* separator() const { return m_separator; }
 
@@ -39,5 +44,6 @@ private:
     QPushButton* m_btnClose;
     QLabel* m_separator;
     bool m_line = true;
-    T_Chapter* m_chapter = nullptr;
+    int m_localChapterId = 0;
+    int m_localBookId = 0;
 };

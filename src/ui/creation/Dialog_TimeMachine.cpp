@@ -14,6 +14,8 @@
 #include "remote/records/ChapterRecords.h"
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/NcFramelessHelper.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -36,7 +38,8 @@
 
 Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
     : QDialog(parent),
-      m_chapter(chapter),
+      m_localBookId(chapter ? chapter->localBookId : 0),
+      m_localChapterId(chapter ? chapter->localId : 0),
       m_jobs(CJobManager::instance()),
       m_ui(CUiManager::instance()),
       m_qss(CQssManager::instance()),
@@ -45,13 +48,13 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
     buildForm();
     m_currentIndex = -1;
     clearVersions();
-    if (m_chapter && m_jobs->getContentBlades(m_chapter->localId, m_versions)) {
+    if (chapter && m_jobs->getContentBlades(chapter->localId, m_versions)) {
         for (const T_Chapter_TimeMachineItem* item : qAsConst(m_versions))
             m_labels.append(timeToString(static_cast<quint32>(item->createTime)));
     }
     // The chapter list is read without texts; compare with the stored one.
-    if (m_chapter && !m_chapter->contentLoaded && !m_jobs->getChapterContent(m_chapter))
-        qWarning() << "time machine: chapter text not read" << m_chapter->localId;
+    if (chapter && !chapter->contentLoaded && !m_jobs->getChapterContent(chapter))
+        qWarning() << "time machine: chapter text not read" << chapter->localId;
     initUI();
 
     connect(m_titleBar, &CBaseTitleBar::sig_close, this, &QDialog::accept);
@@ -253,15 +256,16 @@ const int kLayoutStep = 4000;
 
 void Dialog_TimeMachine::compareVersion(int row)
 {
-    if (row < 0 || row >= m_versions.size() || m_versions.at(row) == nullptr || m_chapter == nullptr)
+    const T_Chapter* current = chapter();
+    if (row < 0 || row >= m_versions.size() || m_versions.at(row) == nullptr || current == nullptr)
         return;
     m_currentIndex = row;
     const QString version = m_versions.at(row)->content;
-    const QString current = m_chapter->content;
+    const QString currentText = current->content;
     const int serial = ++m_compareSerial;
     m_comparing = true;
-    if (version.size() + current.size() < kCompareAtOnce) {
-        showCompared(VersionCompare::compare(version, current, serial));
+    if (version.size() + currentText.size() < kCompareAtOnce) {
+        showCompared(VersionCompare::compare(version, currentText, serial));
         return;
     }
     // The diff of two long versions runs on a worker thread: it takes the two
@@ -269,8 +273,8 @@ void Dialog_TimeMachine::compareVersion(int row)
     // touches no widget, model or database. A result that arrives after the
     // dialog closed or after a newer request is dropped.
     QPointer<Dialog_TimeMachine> dialog(this);
-    QThread* worker = QThread::create([dialog, version, current, serial]() {
-        ComparedVersion result = VersionCompare::compare(version, current, serial);
+    QThread* worker = QThread::create([dialog, version, currentText, serial]() {
+        ComparedVersion result = VersionCompare::compare(version, currentText, serial);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [dialog, result]() {
@@ -383,33 +387,67 @@ void Dialog_TimeMachine::layOutViews()
     emit compared();
 }
 
+T_Chapter* Dialog_TimeMachine::chapter() const
+{
+    return CPublicManager::instance()->findChapter(m_localBookId, m_localChapterId);
+}
+
 void Dialog_TimeMachine::restoreVersion()
 {
-    if (m_chapter == nullptr || m_currentIndex < 0 || m_currentIndex >= m_versions.size()
+    if (chapter() == nullptr || m_currentIndex < 0 || m_currentIndex >= m_versions.size()
         || m_versions.at(m_currentIndex) == nullptr)
         return;
-    const T_Chapter_TimeMachineItem* version = m_versions.at(m_currentIndex);
-    m_chapter->content = version->content;
-    m_chapter->calcWordCount();
+    const QString restored = m_versions.at(m_currentIndex)->content;
+
+    // The words in the editor are stored first, then kept as a version of
+    // their own: restoring an older text never swallows newer words.
+    Widget_Creation* window = m_ui->creationWindow();
+    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
+    const bool shown = editor != nullptr && editor->currentChapterId() == m_localChapterId;
+    if (shown && !editor->saveChapter(true)) {
+        m_ui->showError(tr("The editor's text could not be saved; nothing was restored"), 3000);
+        return;
+    }
+    T_Chapter* current = chapter();
+    if (current == nullptr)
+        return;
+    const int now = static_cast<int>(currentServerTime());
+    if (!current->content.isEmpty() && current->content != restored) {
+        TC_Chapter_ContentBlade version;
+        version.header.localBookId = current->localBookId;
+        version.header.localChapterId = current->localId;
+        version.content = current->content;
+        version.chapterName = current->name;
+        version.createTime = now;
+        if (!m_jobs->chapter_contentBlade(version)) {
+            qWarning() << "time machine: current text not kept as a version" << m_jobs->lastError();
+            m_ui->showError(tr("The current text could not be kept as a version; nothing was restored"), 3000);
+            return;
+        }
+    }
 
     TC_Chapter_Edit_Content request;
     request.header = T_Http_Custom();
-    request.header.localBookId = m_chapter->localBookId;
-    request.header.localChapterId = m_chapter->localId;
+    request.header.localBookId = current->localBookId;
+    request.header.localChapterId = current->localId;
     request.header.jobType = JobType::ChapterEditContent;
-    request.content = m_chapter->content;
-    request.updateTime = static_cast<int>(currentServerTime());
+    request.content = restored;
+    request.updateTime = now;
     request.isSendToSrv = true;
-    if (!m_jobs->chapter_edit_content(request))
-        qWarning() << "time machine: restored text not saved" << m_chapter->localId;
+    if (!m_jobs->chapter_edit_content(request)) {
+        qWarning() << "time machine: restored text not saved" << m_localChapterId << m_jobs->lastError();
+        m_ui->showError(tr("The version could not be restored"), 3000);
+        return;
+    }
 
-    T_Book* book = CPublicManager::instance()->findBookByLocalId(m_chapter->localBookId);
+    T_Book* book = CPublicManager::instance()->findBookByLocalId(m_localBookId);
     if (book)
         book->calcWordCount();
     m_jobs->moveBookToFront(book, true);
     compareVersion(m_currentIndex);
-    if (m_ui->currentChapter() == m_chapter)
-        m_ui->showChapter(book, m_chapter);
+    // The editor's words are stored, so it may take the restored text.
+    if (shown && book != nullptr && (current = chapter()) != nullptr)
+        editor->showChapter(book, current, true);
 }
 
 bool Dialog_TimeMachine::eventFilter(QObject* watched, QEvent* event)

@@ -64,7 +64,11 @@ private:
     Widget_CompareHint* m_hint = nullptr;
     QStringList m_labels;
     QList<T_Chapter_TimeMachineItem*> m_versions;
-    T_Chapter* m_chapter = nullptr;
+    // The chapter by id, looked up on use: the dialog runs its own loop,
+    // during which the model may drop the record.
+    T_Chapter* chapter() const;
+    int m_localBookId = 0;
+    int m_localChapterId = 0;
     CJobManager* m_jobs = nullptr;
     CUiManager* m_ui = nullptr;
     CQssManager* m_qss = nullptr;

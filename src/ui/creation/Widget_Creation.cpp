@@ -13,6 +13,8 @@
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
+#include "manager/TextRecovery.h"
+#include "volume/CBookVolumeController.h"
 #include "ui/common/CPixmapContainer.h"
 #include "ui/common/NcFramelessHelper.h"
 
@@ -137,6 +139,13 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     m_tips = new Widget_ClientTips(this);
     m_tips->hide();
     m_content->textEdit()->setMouseTracking(true);
+    // The model tells before and after it recycles or deletes what may be
+    // open here; the editor's words are stored first, then the window moves on.
+    CPublicManager* model = CPublicManager::instance();
+    connect(model, &CPublicManager::sig_recordLeaving, this, &Widget_Creation::onRecordLeaving,
+            Qt::DirectConnection);
+    connect(model, &CPublicManager::sig_recordLeft, this, &Widget_Creation::onRecordLeft, Qt::DirectConnection);
+    connect(m_content, &Widget_Creation_Content::sig_chapterLost, this, &Widget_Creation::leaveShownChapter);
     CQssManager::instance()->addShadowEffect(m_bg);
     changeSkin();
     m_scale = DPIAdapter::instance()->scale();
@@ -159,12 +168,20 @@ T_Chapter* Widget_Creation::chapterToOpen(T_Book* book)
     return nullptr;
 }
 
+T_Book* Widget_Creation::currentBook() const
+{
+    return m_localBookId > 0 ? CPublicManager::instance()->findBookByLocalId(m_localBookId) : nullptr;
+}
+
 void Widget_Creation::setBook(T_Book* book)
 {
     if (book == nullptr)
         return;
+    // Words of the book shown before that could not be stored keep it open.
+    if (!m_content->saveChapter(true))
+        return;
     CPublicManager::instance()->userConf.curBookLocalId = book->localId;
-    m_book = book;
+    m_localBookId = book->localId;
     if (!book->chaptersLoaded)
         CJobManager::instance()->getChapters(book);
     m_top->resetTabs();
@@ -172,14 +189,17 @@ void Widget_Creation::setBook(T_Book* book)
     m_chapterPane->openBook(book, chapter);
     // The tree opens the chapter through the window manager; open it here
     // when that did not reach the editor (or there is no chapter to open).
-    if (chapter == nullptr || m_content->currentChapter() != chapter)
+    if (chapter == nullptr || m_content->currentChapterId() != chapter->localId)
         openChapter(book, chapter);
 }
 
 void Widget_Creation::openChapter(T_Book* book, T_Chapter* chapter)
 {
-    m_content->showChapter(book, chapter, false);
-    if (chapter != nullptr && m_content->currentChapter() == chapter)
+    if (!m_content->showChapter(book, chapter, false)) {
+        syncTabs();
+        return;
+    }
+    if (chapter != nullptr && m_content->currentChapterId() == chapter->localId)
         m_top->setCurrentTab(chapter);
 }
 
@@ -187,7 +207,88 @@ void Widget_Creation::selectChapter(T_Book* book, T_Chapter* chapter)
 {
     if (chapter == nullptr || !m_top->openTab(chapter))
         return;
-    m_content->showChapter(book, chapter, false);
+    if (!m_content->showChapter(book, chapter, false))
+        syncTabs();
+}
+
+void Widget_Creation::syncTabs()
+{
+    if (T_Chapter* shown = m_content->currentChapter())
+        m_top->setCurrentTab(shown);
+}
+
+void Widget_Creation::onRecordLeaving(int localBookId, int localChapterId, bool* stored)
+{
+    const int shown = m_content->currentChapterId();
+    if (shown < 1 || m_content->currentBookId() != localBookId)
+        return;
+    if (localChapterId != 0 && localChapterId != shown)
+        return;
+    if (!m_content->saveChapter(true) && stored != nullptr)
+        *stored = false;
+}
+
+void Widget_Creation::onRecordLeft(int localBookId, int localChapterId)
+{
+    if (localChapterId > 0)
+        m_top->dropTab(localChapterId);
+    if (m_content->currentBookId() != localBookId || m_content->currentBookId() < 1)
+        return;
+    if (localChapterId == 0) {
+        if (currentBook() == nullptr)
+            leaveShownBook();
+        return;
+    }
+    if (localChapterId == m_content->currentChapterId())
+        leaveShownChapter();
+}
+
+bool Widget_Creation::secureEditorText()
+{
+    if (!m_content->holdsUnsavedText() || m_content->saveChapter(true))
+        return true;
+    const QString path = TextRecovery::keep(m_content->shownBookName(), m_content->shownChapterName(),
+                                            m_content->toPlainText());
+    if (path.isEmpty())
+        return false;
+    showMessage(tr("The chapter's text could not be saved; it was kept in %1").arg(path), 0, 8000);
+    return true;
+}
+
+void Widget_Creation::leaveShownChapter()
+{
+    const int gone = m_content->currentChapterId();
+    T_Book* book = m_content->currentBook();
+    if (book == nullptr) {
+        leaveShownBook();
+        return;
+    }
+    // A recycled chapter still takes its words; one deleted cannot, and
+    // what it held goes to a file instead.
+    if (m_content->currentChapter() != nullptr && !m_content->saveChapter(true))
+        return;
+    if (!secureEditorText())
+        return;
+    m_content->dropChapter();
+    m_top->dropTab(gone);
+    T_Chapter* next = book->chapterList.isEmpty() ? nullptr : book->chapterList.last();
+    if (next != nullptr) {
+        // Through the tree, so that it marks the chapter too.
+        CBookVolumeController::instance()->openChapter(next);
+        if (m_content->currentChapterId() != next->localId)
+            openChapter(book, next);
+    }
+    showMessage(tr("The chapter you were writing was moved to the recycle bin or deleted"), 2, 3000);
+}
+
+void Widget_Creation::leaveShownBook()
+{
+    if (!secureEditorText())
+        return;
+    m_content->dropChapter();
+    CUiManager* ui = CUiManager::instance();
+    ui->closeCreation();
+    ui->showMessage(tr("The book you were writing was moved to the recycle bin or deleted"), 2, 3000);
 }
 
 void Widget_Creation::renameChapterTab(int localChapterId, const QString& name)
@@ -208,11 +309,15 @@ void Widget_Creation::getEditorText(QString& text) const
     text = m_content->toPlainText();
 }
 
-void Widget_Creation::on_creation_close()
+bool Widget_Creation::on_creation_close()
 {
-    m_content->saveChapter(true);
-    m_content->closeBook();
+    if (!m_content->saveChapter(true) || !m_content->closeBook()) {
+        showMessage(tr("The chapter could not be saved; the book stays open so that no word is lost"), 0, 3000);
+        return false;
+    }
+    m_localBookId = 0;
     m_chapterPane->closeRecycleBin();
+    return true;
 }
 
 void Widget_Creation::updateFullScreenLayout()
@@ -396,8 +501,12 @@ void Widget_Creation::closeEvent(QCloseEvent* event)
         return;
     }
     // Whichever way the window goes, the words typed since the last save go
-    // to the database first.
-    m_content->saveChapter(true);
+    // to the database first; the window stays while they cannot.
+    if (!m_content->saveChapter(true)) {
+        showMessage(tr("The chapter could not be saved; the book stays open so that no word is lost"), 0, 3000);
+        event->ignore();
+        return;
+    }
     if (CPublicManager::instance()->userConf.systemConf.isTray == 0) {
         event->accept();
         return;

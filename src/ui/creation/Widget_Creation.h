@@ -41,12 +41,15 @@ public:
     class Widget_Creation_Left* chapterPane() const { return m_chapterPane; }
     Widget_Creation_Top* getTop() const { return m_top; }
     void getEditorText(QString& text) const;
-    T_Book* currentBook() const { return m_book; }
+    // Looked up by id: null once the model no longer has the book.
+    T_Book* currentBook() const;
     // The chapter the book opens on: the last edited one, or the last one.
     static T_Chapter* chapterToOpen(T_Book* book);
 
 public slots:
-    void on_creation_close();
+    // Saves and closes the book; false (the book stays open, the author is
+    // told) while the editor holds words that could not be stored.
+    bool on_creation_close();
 
     bool isTopShown() const { return m_topShown; }
     bool isLeftShown() const { return m_leftShown; }
@@ -67,6 +70,18 @@ private:
     void showLeftPane();
     void hideLeftPane();
     void hideTopBar();
+    // The model is about to recycle or delete a book or chapter, or has.
+    void onRecordLeaving(int localBookId, int localChapterId, bool* stored);
+    void onRecordLeft(int localBookId, int localChapterId);
+    // The shown chapter is no longer where it was: another chapter of the
+    // book is opened, or the book is closed when it went too.
+    void leaveShownChapter();
+    void leaveShownBook();
+    // Stores the editor's words, in their chapter or else in a recovery
+    // file; false when neither worked and the words stay in the editor.
+    bool secureEditorText();
+    // Puts the tabs back on the chapter the editor shows.
+    void syncTabs();
 
     QWidget* m_bg = nullptr;
     QHBoxLayout* m_layoutMain = nullptr;
@@ -80,7 +95,7 @@ private:
     QPushButton* m_btnLockLeft = nullptr;
     NcFramelessHelper* m_frameless = nullptr;
     Widget_ClientTips* m_tips = nullptr;
-    T_Book* m_book = nullptr;
+    int m_localBookId = 0;
     bool m_leftVisible = true;
     bool m_topShown = false;
     bool m_leftShown = false;

@@ -105,6 +105,11 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
             [this]() { CMessageDispatcher::instance()->PostBkMessage(1102, m_edit->canPaste()); });
     m_edit->installEventFilter(this);
+    // Text colours come from the theme unless the author chose one.
+    connect(m_ui, &CUiManager::sig_changeSkin, this, [this]() {
+        applyTextStyle();
+        onCurrentLine();
+    });
 
     for (quint16 id : kBusIds)
         CMessageDispatcher::instance()->Register(id, this);
@@ -163,33 +168,56 @@ bool Widget_Creation_Content::isTickRunning() const
     return m_timer->isActive();
 }
 
-void Widget_Creation_Content::showChapter(T_Book* book, T_Chapter* chapter, bool reloadFromRecord)
+T_Book* Widget_Creation_Content::currentBook() const
 {
-    m_chapterShown = false;
+    return m_localBookId > 0 ? m_public->findBookByLocalId(m_localBookId) : nullptr;
+}
+
+T_Chapter* Widget_Creation_Content::currentChapter() const
+{
+    if (m_localChapterId < 1)
+        return nullptr;
+    const T_Book* book = currentBook();
+    return book != nullptr ? book->findChapterByLocalId(m_localChapterId) : nullptr;
+}
+
+bool Widget_Creation_Content::holdsUnsavedText() const
+{
+    if (m_localChapterId < 1 || m_savedSerial == m_edit->editSerial())
+        return false;
+    const T_Chapter* chapter = currentChapter();
+    return chapter == nullptr || currentText() != chapter->content;
+}
+
+bool Widget_Creation_Content::showChapter(T_Book* book, T_Chapter* chapter, bool reloadFromRecord)
+{
     if (book == nullptr || chapter == nullptr) {
         // Whatever the editor held belongs to the chapter it showed.
-        saveChapter(true);
-        m_chapter = nullptr;
-        m_edit->clear();
-        m_savedSerial = m_edit->editSerial();
-        m_edit->setEnabled(false);
-        return;
+        if (!saveChapter(true))
+            return false;
+        dropChapter();
+        return true;
     }
     qDebug() << "showChapter" << book->bookName << chapter->name;
-    m_edit->setEnabled(true);
-    if (!reloadFromRecord) {
-        if (!chapter->contentLoaded && !m_jobs->getChapterContent(chapter)) {
-            // The shown chapter stays current and on screen: emptying the
-            // editor here would let the next save wipe that chapter.
-            qWarning() << "getChapterContent db error!";
-            m_ui->showError(tr("The chapter could not be read"), 2000);
-            return;
-        }
-        // The shown chapter is saved even when it is chosen again: its text is
-        // about to be replaced by the record's.
-        if (m_chapter != nullptr)
-            saveChapter(true);
+    const bool same = book->localId == m_localBookId && chapter->localId == m_localChapterId;
+    if (!reloadFromRecord && !chapter->contentLoaded && !m_jobs->getChapterContent(chapter)) {
+        // The shown chapter stays current and on screen: emptying the
+        // editor here would let the next save wipe that chapter.
+        qWarning() << "getChapterContent db error!";
+        m_ui->showError(tr("The chapter could not be read"), 2000);
+        return false;
     }
+    // The shown chapter is saved even when it is chosen again: its text is
+    // about to be replaced by the record's. A reload of the same chapter
+    // comes after its caller stored the editor's words.
+    if ((!reloadFromRecord || !same) && !saveChapter(true)) {
+        m_ui->showError(tr("The chapter could not be saved; it stays open so that no word is lost"), 3000);
+        return false;
+    }
+    if (reloadFromRecord && same && holdsUnsavedText())
+        return false;
+    m_chapterShown = false;
+    m_edit->setEnabled(true);
 
     m_writing.active = false;
     m_writing.started = false;
@@ -199,8 +227,10 @@ void Widget_Creation_Content::showChapter(T_Book* book, T_Chapter* chapter, bool
     m_writing.selectedWords = 0;
     m_writing.lastWordCount = chapter->wordCount;
 
-    m_book = book;
-    m_chapter = chapter;
+    m_localBookId = book->localId;
+    m_localChapterId = chapter->localId;
+    m_bookName = book->bookName;
+    m_chapterName = chapter->name;
     m_public->userConf.curBookLocalId = book->localId;
     m_public->userConf.curChapterLocalId = chapter->localId;
     m_ui->setMemoChapter(book->localId, chapter->localId);
@@ -212,6 +242,17 @@ void Widget_Creation_Content::showChapter(T_Book* book, T_Chapter* chapter, bool
         m_timer->start();
     m_chapterShown = true;
     recentreLater(20);
+    return true;
+}
+
+void Widget_Creation_Content::dropChapter()
+{
+    m_chapterShown = false;
+    m_localChapterId = 0;
+    m_chapterName.clear();
+    m_edit->clear();
+    m_savedSerial = m_edit->editSerial();
+    m_edit->setEnabled(false);
 }
 
 void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
@@ -221,8 +262,10 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
     if (m_marked)
         clearHighlights();
     setFormattedText(shown);
-    if (copyBack && m_chapter != nullptr)
-        m_chapter->content = m_edit->toPlainText();
+    if (copyBack) {
+        if (T_Chapter* chapter = currentChapter())
+            chapter->content = m_edit->toPlainText();
+    }
     m_savedSerial = m_edit->editSerial();
     m_edit->setFocus(Qt::OtherFocusReason);
     m_edit->moveCursor(QTextCursor::End);
@@ -232,16 +275,21 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
 
 bool Widget_Creation_Content::saveChapter(bool withStatistics)
 {
-    if (m_chapter == nullptr || m_book == nullptr)
-        return false;
-    if (m_savedSerial == m_edit->editSerial())
+    if (m_localChapterId < 1 || m_savedSerial == m_edit->editSerial())
         return true;
+    T_Chapter* chapter = currentChapter();
+    if (chapter == nullptr) {
+        // The record went while the editor still held words for it; they
+        // stay in the editor until someone keeps them elsewhere.
+        m_ui->showError(tr("The chapter could not be saved"), 2000);
+        return false;
+    }
     const QString& text = currentText();
-    if (text == m_chapter->content) {
+    if (text == chapter->content) {
         m_savedSerial = m_edit->editSerial();
         return true;
     }
-    qDebug() << "saveChapter" << m_chapter->content.size() << text.size();
+    qDebug() << "saveChapter" << chapter->content.size() << text.size();
     T_WriteLock& lock = m_public->userConf.writeLock;
     if (lock.lockType != 0)
         m_jobs->updateLock(m_public->userConf.uid, lock);
@@ -249,48 +297,54 @@ bool Widget_Creation_Content::saveChapter(bool withStatistics)
         m_jobs->updateStatictics(m_public->userConf.uid, m_public->statistics, StatisticsWriting);
 
     TC_Chapter_Edit_Content request;
-    request.header.localBookId = m_chapter->localBookId;
-    request.header.localChapterId = m_chapter->localId;
+    request.header.localBookId = chapter->localBookId;
+    request.header.localChapterId = chapter->localId;
     request.content = text;
     request.updateTime = static_cast<int>(currentServerTime());
     request.isSendToSrv = withStatistics;
-    // The job manager writes the row first and sets the record's content only
-    // once it is stored, so a failed write leaves the text to the next save.
+    // The job manager stores row and job together and sets the record's
+    // content only then, so a failed save is tried again at the next tick.
+    const quint64 serial = m_edit->editSerial();
     if (!m_jobs->chapter_edit_content(request)) {
         qWarning() << "chapter save failed:" << m_jobs->lastError();
-        m_ui->showError(tr("The chapter could not be saved"), 2000);
+        m_ui->showError(tr("The chapter could not be saved; the text stays in the editor"), 2000);
         return false;
     }
-    m_chapter->content = text;
-    m_chapter->calcWordCount();
-    m_book->lastEditChapterId = m_chapter->localId;
-    m_savedSerial = m_edit->editSerial();
-    m_book->calcWordCount();
-    m_jobs->moveBookToFront(m_book, true);
+    m_savedSerial = serial;
+    if (T_Book* book = currentBook()) {
+        book->calcWordCount();
+        m_jobs->moveBookToFront(book, true);
+    }
     return true;
 }
 
-void Widget_Creation_Content::closeBook()
+bool Widget_Creation_Content::closeBook()
 {
+    // Closing would drop words that are stored nowhere else.
+    if (holdsUnsavedText())
+        return false;
     m_timer->stop();
     if (m_outlinePanel != nullptr)
         m_outlinePanel->hide();
     m_outlineBall->hide();
-    if (m_book != nullptr) {
-        m_book->calcWordCount();
-        m_jobs->moveBookToFront(m_book, true);
+    if (T_Book* book = currentBook()) {
+        book->calcWordCount();
+        m_jobs->moveBookToFront(book, true);
     }
-    m_chapter = nullptr;
-    m_book = nullptr;
+    m_localChapterId = 0;
+    m_localBookId = 0;
+    m_bookName.clear();
+    m_chapterName.clear();
     m_chapterShown = false;
     m_ui->setMemoChapter(0, 0);
     m_edit->clear();
     m_savedSerial = m_edit->editSerial();
+    return true;
 }
 
 void Widget_Creation_Content::onTextChanged()
 {
-    if (m_chapter == nullptr || m_settings.isFocusing)
+    if (m_localChapterId < 1 || m_settings.isFocusing)
         return;
     if (m_edit->textCursor().atEnd())
         m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
@@ -298,19 +352,23 @@ void Widget_Creation_Content::onTextChanged()
 
 void Widget_Creation_Content::on_OpenSetMoneyDlg()
 {
-    if (m_book == nullptr)
+    if (currentBook() == nullptr)
         return;
     Dialog_Remuneration dialog(this);
-    dialog.setMoney(m_book->money);
+    dialog.setMoney(currentBook()->money);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const double money = dialog.money();
+    // The dialog ran its own loop: the book is looked up again.
+    T_Book* book = currentBook();
+    if (book == nullptr)
+        return;
     // The table first: the shown rate changes only once it is stored.
-    if (!m_jobs->updateBookMoney(m_book->localId, money)) {
+    if (!m_jobs->updateBookMoney(book->localId, money)) {
         m_ui->showError(tr("The fee rate could not be saved"), 2000);
         return;
     }
-    m_book->money = money;
+    book->money = money;
     m_public->feeRate = money;
     refreshBottom();
 }

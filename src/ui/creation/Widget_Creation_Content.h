@@ -35,20 +35,34 @@ public:
     explicit Widget_Creation_Content(QWidget* parent = nullptr);
     ~Widget_Creation_Content() override;
 
-    // Shows a chapter; a changed previous chapter is saved first. With
-    // reloadFromRecord the editor text is discarded for the record's content.
-    void showChapter(T_Book* book, T_Chapter* chapter, bool reloadFromRecord);
-    // Writes the editor text into the chapter when it changed; true when the
-    // chapter holds the editor text afterwards (saved now or already equal).
+    // Shows a chapter; a changed previous chapter is saved first, and when
+    // that fails the editor stays on it (false). With reloadFromRecord the
+    // editor takes the record's content; the caller has stored the editor's
+    // text before.
+    bool showChapter(T_Book* book, T_Chapter* chapter, bool reloadFromRecord);
+    // Writes the editor text into the chapter when it changed; true when no
+    // typed word is left unstored (saved now, already equal, or nothing shown).
     bool saveChapter(bool withStatistics);
-    // Stops the tick and forgets the book; the caller saves first.
-    void closeBook();
+    // Stops the tick and forgets the book; false (and nothing changes) while
+    // the editor holds text that could not be stored.
+    bool closeBook();
+    // The editor holds words its chapter's row does not.
+    bool holdsUnsavedText() const;
+    // Lets go of the shown chapter whatever the editor holds; the caller has
+    // kept the text elsewhere. The editor is left empty and disabled.
+    void dropChapter();
 
     Creation_TextEdit* textEdit() const { return m_edit; }
     Widget_Creation_Bottom* bottomBar() const { return m_bottom; }
     class Widget_StatisticsBar* statisticsBar() const { return m_statistics; }
-    T_Chapter* currentChapter() const { return m_chapter; }
-    T_Book* currentBook() const { return m_book; }
+    // Looked up by id on each call: null once the model no longer has it.
+    T_Chapter* currentChapter() const;
+    T_Book* currentBook() const;
+    int currentBookId() const { return m_localBookId; }
+    int currentChapterId() const { return m_localChapterId; }
+    // Names of what is shown, kept for when the record is gone.
+    QString shownBookName() const { return m_bookName; }
+    QString shownChapterName() const { return m_chapterName; }
     QString toPlainText() const;
     void setEditFocus();
     bool isTickRunning() const;
@@ -90,6 +104,8 @@ public:
 
 signals:
     void sig_full_editing();
+    // The tick found that the model no longer has the shown chapter.
+    void sig_chapterLost();
 
 public slots:
     void onCreationTimer();
@@ -149,8 +165,10 @@ private:
     QFont m_font;
     bool m_chapterShown = false;
     bool m_focusSuspended = false;
-    T_Chapter* m_chapter = nullptr;
-    T_Book* m_book = nullptr;
+    int m_localChapterId = 0;
+    int m_localBookId = 0;
+    QString m_bookName;
+    QString m_chapterName;
     CJobManager* m_jobs = nullptr;
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;

@@ -352,7 +352,7 @@ void Widget_Creation_Content::copySelection(const QTextCursor& cursor)
 
 void Widget_Creation_Content::cutSelection(QTextCursor& cursor)
 {
-    if (m_book == nullptr)
+    if (currentBook() == nullptr)
         return;
     copySelection(cursor);
     cursor.removeSelectedText();
@@ -361,7 +361,7 @@ void Widget_Creation_Content::cutSelection(QTextCursor& cursor)
 void Widget_Creation_Content::pasteClipboard(QTextCursor& cursor)
 {
     const QString text = QApplication::clipboard()->text();
-    if (m_book == nullptr || text.isEmpty())
+    if (currentBook() == nullptr || text.isEmpty())
         return;
     m_public->statistics.wordCountAll += CUiManager::wordCount(text);
     cursor.insertText(text);
@@ -370,14 +370,14 @@ void Widget_Creation_Content::pasteClipboard(QTextCursor& cursor)
 
 void Widget_Creation_Content::insertCuttingLine(QTextCursor& cursor)
 {
-    if (m_book == nullptr)
+    if (currentBook() == nullptr)
         return;
     cursor.insertText(QStringLiteral("\n") + QString(38, QLatin1Char('-')) + QStringLiteral("\n"));
 }
 
 void Widget_Creation_Content::oneKeyLayout()
 {
-    if (m_book == nullptr)
+    if (currentBook() == nullptr)
         return;
     m_edit->setPlainText(CUiManager::formatText(currentText()));
     setFontSize(m_settings.fontSize);
@@ -404,13 +404,13 @@ void Widget_Creation_Content::moveCursorToEdge(int where)
 
 void Widget_Creation_Content::openOutline()
 {
-    if (m_book == nullptr)
+    if (currentBook() == nullptr)
         return;
     COutlineController* outline = COutlineController::instance();
     QWidget* panel = outline->getWidget();
     if (panel == nullptr)
         return;
-    outline->addAllItem(m_book);
+    outline->addAllItem(currentBook());
     if (panel->parentWidget() != this)
         panel->setParent(this);
     m_outlinePanel = panel;

@@ -102,14 +102,21 @@ void Widget_Creation_Content::stepMatch(int direction)
 
 void Widget_Creation_Content::replaceCurrent(const QString& replacement)
 {
-    if (m_book == nullptr || m_matchEnds.isEmpty() || m_currentMatch < 0 || m_currentMatch >= m_matchEnds.size())
+    if (currentBook() == nullptr || m_matchEnds.isEmpty() || m_currentMatch < 0
+        || m_currentMatch >= m_matchEnds.size())
         return;
     const int end = m_matchEnds.at(m_currentMatch);
     QTextCursor cursor(m_edit->document());
+    cursor.setPosition(qBound(0, end - m_searchLength, m_edit->document()->characterCount() - 1));
+    cursor.setPosition(qBound(0, end, m_edit->document()->characterCount() - 1), QTextCursor::KeepAnchor);
+    if (cursor.selectedText() != m_searchText) {
+        // The author wrote since the search: the stored places are stale.
+        // The search runs again and shows where the text is now.
+        search(m_searchText);
+        return;
+    }
     cursor.beginEditBlock();
-    cursor.setPosition(qMax(end - m_searchLength, 0));
-    cursor.setPosition(end, QTextCursor::KeepAnchor);
-    if (cursor.hasSelection()) {
+    {
         // Inserted as text in the editor's style, never read as markup: a
         // replacement holding "<", "&" or "%1" stays what the author typed.
         QTextCharFormat format = cursor.charFormat();
@@ -130,7 +137,7 @@ void Widget_Creation_Content::replaceCurrent(const QString& replacement)
 
 void Widget_Creation_Content::replaceAll(const QString& replacement)
 {
-    if (m_book == nullptr || m_searchText.isEmpty())
+    if (currentBook() == nullptr || m_searchText.isEmpty())
         return;
     // Both values in one pass: a search text holding "%2" is not re-filled.
     const QString question = tr("repalce all are sure")
@@ -142,9 +149,11 @@ void Widget_Creation_Content::replaceAll(const QString& replacement)
         return;
     QString text = currentText();
     text.replace(m_searchText, replacement, Qt::CaseSensitive);
+    // The record takes the new text only from the save; a failed save keeps
+    // it in the editor as words still to store.
     m_edit->setPlainText(text);
+    applyDocumentFormat();
     saveChapter(true);
-    setChapterText(text, true);
     clearHighlights();
     // The old positions mean nothing in the new text.
     m_matchEnds.clear();

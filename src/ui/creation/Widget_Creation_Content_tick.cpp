@@ -28,8 +28,12 @@ void endLock(CJobManager* jobs, CPublicManager* model, CUiManager* ui)
 // idle tick costs the same for a long chapter as for a short one.
 void Widget_Creation_Content::onCreationTimer()
 {
-    if (m_chapter == nullptr)
+    T_Chapter* chapter = currentChapter();
+    if (chapter == nullptr) {
+        if (m_localChapterId > 0)
+            emit sig_chapterLost();
         return;
+    }
     const qint64 now = currentServerTime();
     T_Statistics& today = m_public->statistics;
     T_WriteLock& lock = m_public->userConf.writeLock;
@@ -58,14 +62,13 @@ void Widget_Creation_Content::onCreationTimer()
     } else if (m_writing.started && m_writing.idleSeconds <= 300) {
         m_writing.pausedSeconds += 1;
         m_writing.idleSeconds += 1;
-        if (!m_savedAfterPause) {
-            m_savedAfterPause = true;
-            saveChapter(true);
-        }
+        // A pause save that failed is tried again at the next tick.
+        if (!m_savedAfterPause)
+            m_savedAfterPause = saveChapter(true);
     }
 
     const int count = currentWordCount();
-    const int old = m_chapter->wordCount;
+    const int old = chapter->wordCount;
     m_writing.changedWords += qAbs(count - old);
 
     if (m_writing.changedWords >= 300) {
@@ -73,12 +76,12 @@ void Widget_Creation_Content::onCreationTimer()
         const QString& text = currentText();
         if (!text.isEmpty()) {
             TC_Chapter_ContentBlade blade;
-            blade.header.localBookId = m_chapter->localBookId;
-            blade.header.bookId = m_chapter->bookId;
-            blade.header.localChapterId = m_chapter->localId;
-            blade.header.chapterId = m_chapter->chapterId;
+            blade.header.localBookId = chapter->localBookId;
+            blade.header.bookId = chapter->bookId;
+            blade.header.localChapterId = chapter->localId;
+            blade.header.chapterId = chapter->chapterId;
             blade.content = text;
-            blade.chapterName = m_chapter->name;
+            blade.chapterName = chapter->name;
             blade.createTime = static_cast<int>(now);
             if (!m_jobs->chapter_contentBlade(blade))
                 qWarning() << m_jobs->lastError();
@@ -107,7 +110,7 @@ void Widget_Creation_Content::onCreationTimer()
     }
 
     if (m_writing.lastWordCount != count) {
-        m_chapter->wordCount = count;
+        chapter->wordCount = count;
         m_writing.lastWordCount = count;
         m_writing.lastChangeTime = static_cast<int>(now);
     }

@@ -22,7 +22,7 @@ void Widget_Creation_Content::creation_btnPress(T_ItemData* pItem)
 bool Widget_Creation_Content::runTool(int code)
 {
     switch (code) {
-    case 2: CBookVolumeController::instance()->exportChapter(m_chapter); return true;
+    case 2: CBookVolumeController::instance()->exportChapter(currentChapter()); return true;
     case 3: {
         QString text;
         CBookVolumeController::instance()->importChapter(text);
@@ -46,7 +46,7 @@ bool Widget_Creation_Content::runTool(int code)
 
 void Widget_Creation_Content::openSensitiveWords()
 {
-    if (m_book == nullptr)
+    if (currentBook() == nullptr)
         return;
     clearHighlights();
     if (m_sensitive.isNull())

@@ -397,22 +397,19 @@ void Widget_Creation_Top::setCurrentTab(T_Chapter* chapter)
 {
     if (chapter == nullptr)
         return;
-    if (m_currentTab == nullptr) {
-        CTabButton* tab = m_tabs.first();
-        tab->setCurrentItem(chapter);
-        m_layoutTabBtn->insertWidget(0, tab);
-        m_currentTab = tab;
-        updateTabLines(tab);
-        return;
-    }
     for (CTabButton* tab : m_tabs) {
-        if (!tab->isHidden() && tab->item() == chapter) {
+        if (!tab->isHidden() && tab->chapterLocalId() == chapter->localId) {
             tab->setCurrentItem(chapter);
             updateTabLines(tab);
             m_currentTab = tab;
             return;
         }
     }
+    // No tab is current (a new book, or its tab went): a free one takes it.
+    if (m_currentTab == nullptr && openTab(chapter))
+        return;
+    if (m_currentTab == nullptr)
+        m_currentTab = m_tabs.first();
     m_currentTab->setCurrentItem(chapter);
     updateTabLines(m_currentTab);
 }
@@ -422,7 +419,7 @@ bool Widget_Creation_Top::openTab(T_Chapter* chapter)
     if (chapter == nullptr)
         return false;
     for (CTabButton* tab : m_tabs) {
-        if (!tab->isHidden() && tab->item() == chapter) {
+        if (!tab->isHidden() && tab->chapterLocalId() == chapter->localId) {
             tab->setCurrentItem(chapter);
             updateTabLines(tab);
             m_currentTab = tab;
@@ -445,11 +442,28 @@ bool Widget_Creation_Top::openTab(T_Chapter* chapter)
 void Widget_Creation_Top::renameTab(int localChapterId, const QString& name)
 {
     for (CTabButton* tab : m_tabs) {
-        if (tab->item() != nullptr && tab->item()->localId == localChapterId) {
-            tab->item()->name = name;
-            tab->setItem(tab->item());
+        if (tab->chapterLocalId() == localChapterId) {
+            tab->setName(name);
             return;
         }
+    }
+}
+
+void Widget_Creation_Top::dropTab(int localChapterId)
+{
+    for (CTabButton* tab : m_tabs) {
+        if (tab->chapterLocalId() != localChapterId)
+            continue;
+        m_layoutTabBtn->removeWidget(tab);
+        tab->hide();
+        tab->setItem(nullptr);
+        tab->setChecked(false);
+        if (tab == m_currentTab)
+            m_currentTab = nullptr;
+        // Hidden tabs go to the end so the open ones keep their order.
+        m_tabs.removeOne(tab);
+        m_tabs.append(tab);
+        return;
     }
 }
 

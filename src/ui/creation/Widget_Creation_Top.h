@@ -31,6 +31,8 @@ public:
     // False when all five tabs hold other chapters.
     bool openTab(T_Chapter* chapter);
     void renameTab(int localChapterId, const QString& name);
+    // Takes the chapter's tab away (a chapter recycled or deleted).
+    void dropTab(int localChapterId);
     void updateWindowButtons();
     int visibleTabCount() const;
 

@@ -8,6 +8,7 @@
 #include "db/records/T_Book.h"
 #include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
+#include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "remote/records/ChapterRecords.h"
 #include "ui/common/CBaseTitleBar.h"
@@ -182,12 +183,23 @@ int Widget_RecycleBin::daysLeft(qint64 recycleTime, qint64 now)
     return static_cast<int>(days);
 }
 
+T_Book* Widget_RecycleBin::book() const
+{
+    return m_localBookId > 0 ? CPublicManager::instance()->findBookByLocalId(m_localBookId) : nullptr;
+}
+
+T_Chapter* Widget_RecycleBin::currentChapter() const
+{
+    const T_Book* shown = book();
+    return shown != nullptr && m_localChapterId > 0 ? shown->findChapterByLocalId(m_localChapterId) : nullptr;
+}
+
 void Widget_RecycleBin::loadBook(T_Book* book)
 {
     clearDetails();
     repaint();
-    m_book = book;
-    m_chapter = nullptr;
+    m_localBookId = book ? book->localId : 0;
+    m_localChapterId = 0;
     if (book == nullptr)
         return;
     m_model->loadBook(book, true);
@@ -211,7 +223,7 @@ void Widget_RecycleBin::clearDetails()
 
 void Widget_RecycleBin::showDetails(T_Chapter* chapter)
 {
-    m_chapter = chapter;
+    m_localChapterId = chapter ? chapter->localId : 0;
     if (chapter == nullptr)
         return;
     if (!chapter->contentLoaded && !m_jobs->getChapterContent(chapter))
@@ -223,17 +235,18 @@ void Widget_RecycleBin::showDetails(T_Chapter* chapter)
     CUiManager::chapterToHtml(chapter->content, html, static_cast<int>(14 * m_scale), static_cast<int>(24 * m_scale),
                               static_cast<int>(25 * m_scale), static_cast<int>(16 * m_scale));
     m_text->setHtml(html);
-    if (m_book) {
-        if (const T_Volume* volume = m_book->findVolumeByLocalId(chapter->localVolumeId))
+    if (const T_Book* shown = book()) {
+        if (const T_Volume* volume = shown->findVolumeByLocalId(chapter->localVolumeId))
             m_volumeName->setText(volume->volumeName);
     }
 }
 
 T_Chapter* Widget_RecycleBin::neighbourOf(const T_Chapter* chapter) const
 {
-    if (m_book == nullptr || chapter == nullptr)
+    const T_Book* shown = book();
+    if (shown == nullptr || chapter == nullptr)
         return nullptr;
-    const QList<T_Chapter*>& list = m_book->recycleChapterList;
+    const QList<T_Chapter*>& list = shown->recycleChapterList;
     const int n = list.size();
     const int i = list.indexOf(const_cast<T_Chapter*>(chapter));
     if (i < 0 || n < 2)
@@ -243,32 +256,33 @@ T_Chapter* Widget_RecycleBin::neighbourOf(const T_Chapter* chapter) const
 
 void Widget_RecycleBin::selectChapter(T_Chapter* chapter)
 {
-    const int row = m_book ? m_book->recycleChapterList.indexOf(chapter) : -1;
+    const T_Book* shown = book();
+    const int row = shown ? shown->recycleChapterList.indexOf(chapter) : -1;
     m_list->setCurrentIndex(m_model->index(row));
     showDetails(chapter);
 }
 
 void Widget_RecycleBin::showEmptyPage()
 {
-    m_chapter = nullptr;
+    m_localChapterId = 0;
     clearDetails();
     m_stack->setCurrentWidget(m_emptyPage);
 }
 
 void Widget_RecycleBin::onMousePressedByLeftBtn(int localChapterId)
 {
-    if (m_book == nullptr)
+    if (book() == nullptr)
         return;
-    if (T_Chapter* chapter = m_book->findChapterByLocalId(localChapterId))
+    if (T_Chapter* chapter = book()->findChapterByLocalId(localChapterId))
         showDetails(chapter);
 }
 
 void Widget_RecycleBin::onMousePressedByRightBtn(int localChapterId, int row)
 {
     Q_UNUSED(row)
-    if (m_book == nullptr)
+    if (book() == nullptr)
         return;
-    T_Chapter* chapter = m_book->findChapterByLocalId(localChapterId);
+    T_Chapter* chapter = book()->findChapterByLocalId(localChapterId);
     if (chapter == nullptr)
         return;
     showDetails(chapter);
@@ -276,51 +290,59 @@ void Widget_RecycleBin::onMousePressedByRightBtn(int localChapterId, int row)
     m_menu->show();
 }
 
-void Widget_RecycleBin::deleteForGood(T_Chapter* chapter)
+bool Widget_RecycleBin::deleteForGood(int localChapterId)
 {
     TC_Chapter_Delete request;
-    request.header.localBookId = chapter->localBookId;
-    request.header.localChapterId = chapter->localId;
+    request.header.localBookId = m_localBookId;
+    request.header.localChapterId = localChapterId;
     request.updateTime = static_cast<int>(currentServerTime());
-    if (!m_jobs->chapter_delete(request))
-        qWarning() << "recycled chapter not deleted" << request.header.localChapterId;
+    if (m_jobs->chapter_delete(request))
+        return true;
+    qWarning() << "recycled chapter not deleted" << localChapterId << m_jobs->lastError();
+    return false;
 }
 
 void Widget_RecycleBin::deleteCurrent()
 {
-    clearDetails();
-    T_Chapter* chapter = m_chapter;
+    T_Chapter* chapter = currentChapter();
     if (chapter == nullptr)
         return;
-    T_Chapter* neighbour = neighbourOf(chapter);
-    m_model->removeItem(chapter->localId);
-    deleteForGood(chapter);  // the record is gone after this
-    if (neighbour == nullptr) {
+    const int localChapterId = chapter->localId;
+    const T_Chapter* neighbour = neighbourOf(chapter);
+    const int neighbourId = neighbour ? neighbour->localId : 0;
+    // Deleting can move the writing window on; records are looked up again after it.
+    if (!deleteForGood(localChapterId))
+        return;
+    clearDetails();
+    m_model->removeItem(localChapterId);
+    T_Chapter* next = book() && neighbourId > 0 ? book()->findChapterByLocalId(neighbourId) : nullptr;
+    if (next == nullptr) {
         showEmptyPage();
         return;
     }
-    selectChapter(neighbour);
+    selectChapter(next);
 }
 
 void Widget_RecycleBin::recoverCurrent()
 {
     clearDetails();
-    T_Chapter* chapter = m_chapter;
-    if (chapter == nullptr || m_book == nullptr || !m_book->recycleChapterList.contains(chapter))
+    T_Book* shown = book();
+    T_Chapter* chapter = currentChapter();
+    if (chapter == nullptr || shown == nullptr || !shown->recycleChapterList.contains(chapter))
         return;
     m_model->removeItem(chapter->localId);
     T_Chapter* neighbour = neighbourOf(chapter);
     if (neighbour) {
         // Its row in the list without the recovered chapter.
-        int row = m_book->recycleChapterList.indexOf(neighbour);
-        if (row > m_book->recycleChapterList.indexOf(chapter))
+        int row = shown->recycleChapterList.indexOf(neighbour);
+        if (row > shown->recycleChapterList.indexOf(chapter))
             --row;
         m_list->setCurrentIndex(m_model->index(row));
         showDetails(neighbour);
     } else {
         showEmptyPage();
     }
-    if (!CBookVolumeController::instance()->restoreChapter(m_book, chapter))
+    if (!CBookVolumeController::instance()->restoreChapter(shown, chapter))
         qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
 }
 
@@ -329,10 +351,17 @@ void Widget_RecycleBin::deleteAll()
     clearDetails();
     m_model->clear();
     resetView();
-    if (m_book) {
-        const int n = m_book->recycleChapterList.size();
-        for (int i = 0; i < n && !m_book->recycleChapterList.isEmpty(); ++i)
-            deleteForGood(m_book->recycleChapterList.first());
+    if (book() != nullptr) {
+        QList<int> ids;
+        for (const T_Chapter* chapter : qAsConst(book()->recycleChapterList))
+            ids.append(chapter->localId);
+        for (int localChapterId : qAsConst(ids))
+            deleteForGood(localChapterId);
+    }
+    // What could not be deleted is listed again.
+    if (T_Book* shown = book(); shown != nullptr && !shown->recycleChapterList.isEmpty()) {
+        loadBook(shown);
+        return;
     }
     showEmptyPage();
 }
@@ -342,12 +371,12 @@ void Widget_RecycleBin::recoverAll()
     clearDetails();
     m_model->clear();
     resetView();
-    if (m_book) {
+    if (T_Book* shown = book()) {
         // The list shrinks with each restore; a chapter the restore refuses
         // stays where it is, so the walk goes by position.
-        const QList<T_Chapter*> chapters = m_book->recycleChapterList;
+        const QList<T_Chapter*> chapters = shown->recycleChapterList;
         for (T_Chapter* chapter : chapters) {
-            if (!CBookVolumeController::instance()->restoreChapter(m_book, chapter))
+            if (!CBookVolumeController::instance()->restoreChapter(shown, chapter))
                 qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
         }
     }

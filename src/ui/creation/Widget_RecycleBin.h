@@ -33,7 +33,8 @@ public:
 
     // The menu's actions, in menu order: delete, recover, delete all, recover all.
     QMenu* menu() const { return m_menu; }
-    T_Chapter* currentChapter() const { return m_chapter; }
+    // The chapter whose details are shown, looked up by id.
+    T_Chapter* currentChapter() const;
 
 public slots:
     void onMousePressedByLeftBtn(int localChapterId);
@@ -54,12 +55,14 @@ private:
     T_Chapter* neighbourOf(const T_Chapter* chapter) const;
     void selectChapter(T_Chapter* chapter);
     void showEmptyPage();
-    void deleteForGood(T_Chapter* chapter);
+    bool deleteForGood(int localChapterId);
+    // The book shown, looked up by id: null once the model lost it.
+    T_Book* book() const;
     void closeBin();
     void resetView();
 
-    T_Book* m_book = nullptr;
-    T_Chapter* m_chapter = nullptr;
+    int m_localBookId = 0;
+    int m_localChapterId = 0;
     ChapterListModel* m_model = nullptr;
     ChapterListDelegate* m_delegate = nullptr;
     QMenu* m_menu = nullptr;

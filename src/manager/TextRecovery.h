@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Words the editor could not store in the database (a failing disk, a
+// chapter taken away while its save failed, a quit at such a moment) go to a
+// plain text file under the per-user data folder, so that they survive the
+// program. The next start tells the author where each file is.
+class TextRecovery
+{
+public:
+    // The folder the files are kept in (created on demand).
+    static QString folder();
+    // Writes the text through QSaveFile; the file's path, empty when it could
+    // not be written. The first lines name the book and the chapter.
+    static QString keep(const QString& bookName, const QString& chapterName, const QString& text);
+    // Files kept and not yet shown to the author; each is marked as told.
+    static QStringList takeUntold();
+};

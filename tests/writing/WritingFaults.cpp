@@ -1,0 +1,72 @@
+#include "WritingFaults.h"
+
+#include "db/CTessaneDb.h"
+#include "manager/TextRecovery.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace {
+bool run(const QString& statement)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    return query.exec(statement);
+}
+
+QString joined(const QString& statement)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    QString all;
+    if (query.exec(statement))
+        while (query.next())
+            all += query.value(0).toString() + QLatin1Char('\n');
+    return all;
+}
+}
+
+WriteFault::WriteFault(const QString& table, const QString& operation)
+    : m_name(QStringLiteral("fault_%1_%2").arg(table, operation.toLower()))
+{
+    m_armed = run(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, 'disk says no'); END;")
+                      .arg(m_name, operation, table));
+}
+
+WriteFault::~WriteFault()
+{
+    drop();
+}
+
+void WriteFault::drop()
+{
+    if (m_armed)
+        run(QStringLiteral("DROP TRIGGER IF EXISTS %1;").arg(m_name));
+    m_armed = false;
+}
+
+QString allLocalTexts()
+{
+    return joined(QStringLiteral("select content from tb_chapter"))
+        + joined(QStringLiteral("select content from tb_job"))
+        + joined(QStringLiteral("select content from tb_contentblade"));
+}
+
+QString recoveredTexts()
+{
+    QString all;
+    QDir dir(TextRecovery::folder());
+    for (const QString& name : dir.entryList({QStringLiteral("*.txt")}, QDir::Files)) {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            all += QString::fromUtf8(file.readAll());
+    }
+    return all;
+}
+
+void removeRecoveredFiles()
+{
+    QDir dir(TextRecovery::folder());
+    for (const QString& name : dir.entryList(QDir::Files))
+        dir.remove(name);
+}

@@ -1,0 +1,367 @@
+// What the author typed survives the places where the writing window meets
+// the model: a chapter deleted while open, the change feed taking the open
+// chapter or book away, saves that fail, the time machine, replacing after
+// typing, theme changes and quitting with words that cannot be stored.
+
+#include "CreationFixture.h"
+#include "FeedFixture.h"
+#include "WritingFaults.h"
+
+#include "common/StyleType.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "manager/TextRecovery.h"
+#include "ui/common/CTabButton.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Dialog_TimeMachine.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
+#include "ui/creation/Widget_Creation_Left.h"
+#include "ui/creation/Widget_Creation_Top.h"
+#include "ui/creation/Widget_RecycleBin.h"
+#include "volume/CBookVolumeController.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+bool recycle(T_Book* book, int localChapterId)
+{
+    TC_Chapter_Recycle request;
+    request.header.localBookId = book->localId;
+    request.header.localVolumeId = book->findChapterByLocalId(localChapterId)->localVolumeId;
+    request.header.localChapterId = localChapterId;
+    request.status = 0;
+    return CJobManager::instance()->chapter_recycle(request);
+}
+
+bool tabShows(Widget_Creation* window, int localChapterId)
+{
+    for (CTabButton* tab : window->getTop()->tabs())
+        if (!tab->isHidden() && tab->chapterLocalId() == localChapterId)
+            return true;
+    return false;
+}
+
+// The editor starts a chapter with two ideographic spaces; the texts below
+// are compared without them.
+QString bare(QString text)
+{
+    while (text.startsWith(QChar(0x3000)))
+        text.remove(0, 1);
+    return text;
+}
+
+QString rowText(int localChapterId)
+{
+    return bare(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
+                                         .arg(localChapterId))
+                    .toString());
+}
+
+// Runs one change-feed pass with the items and waits until it is through.
+bool feedPass(const QJsonArray& items, const std::function<bool()>& applied)
+{
+    standin().pushFeed(StandinServer::demoUid(), items);
+    CJobManager::instance()->synNow(false);
+    return BooksFixture::waitUntil(applied) && BooksFixture::waitUntil([]() {
+               return CUiManager::instance()->syncRunning() == 0;
+           });
+}
+
+}
+
+class NeverLoseWordsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void deletingTheOpenRecycledChapterFromTheBinMovesTheEditorOn();
+    void feedDeletingTheOpenChapterKeepsTheTypedWordsAsACopy();
+    void feedRecyclingTheOpenBookSavesThenClosesIt();
+    void failedSaveKeepsTheChapterOpenOnSwitchAndClose();
+    void saveIsOneTransactionAndIsRetriedAfterAFailure();
+    void chapterAddWithoutItsJobLeavesNoChapter();
+    void timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring();
+    void replaceCurrentAfterTypingFindsAgainInsteadOfCorrupting();
+    void editorTextColourFollowsTheTheme();
+    void quitWithUnstorableWordsWritesARecoveryFileToldOnce();
+};
+
+void NeverLoseWordsTest::deletingTheOpenRecycledChapterFromTheBinMovesTheEditorOn()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("回收"));
+    QVERIFY(book);
+    const int first = book->chapterList.at(0)->localId;
+    const int second = book->chapterList.at(1)->localId;
+    QVERIFY(f.open(book));
+    QCOMPARE(f.pane()->currentChapterId(), second);
+    // Recycling the open chapter stores the words, then shows another one.
+    f.type(QStringLiteral("回收前"));
+    QVERIFY(recycle(book, second));
+    QCOMPARE(f.pane()->currentChapterId(), first);
+    QCOMPARE(rowText(second), QStringLiteral("回收前"));
+    QVERIFY(!tabShows(f.window(), second));
+
+    // The book opens again on its last edited chapter, the recycled one.
+    book->lastEditChapterId = second;
+    QVERIFY(f.pane()->closeBook());
+    QVERIFY(f.open(book));
+    QCOMPARE(f.pane()->currentChapterId(), second);
+    f.type(QStringLiteral("又写"));
+
+    CBookVolumeController::instance()->openRecycleBin();
+    Widget_RecycleBin* bin = f.window()->chapterPane()->recycleBin();
+    QVERIFY(bin);
+    QCOMPARE(bin->currentChapter()->localId, second);
+    bin->menu()->actions().at(0)->trigger();  // Delete
+
+    QVERIFY(book->findChapterByLocalId(second) == nullptr);
+    QCOMPARE(f.pane()->currentChapterId(), first);
+    QVERIFY(f.pane()->currentChapter() != nullptr);
+    QVERIFY(!tabShows(f.window(), second));
+    QVERIFY(f.editor()->isEnabled());
+    f.type(QStringLiteral("下一章"));
+    f.tick();
+    f.pause();
+    f.tick(2);
+    QVERIFY(rowText(first).endsWith(QStringLiteral("下一章")));
+    bin->close();
+}
+
+void NeverLoseWordsTest::feedDeletingTheOpenChapterKeepsTheTypedWordsAsACopy()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("平台删章"));
+    QVERIFY(book);
+    const int localId = book->chapterList.first()->localId;
+    const int chapterId = book->chapterList.first()->chapterId;
+    const int bookId = book->bookId;
+    QVERIFY(f.open(book));
+    f.type(QStringLiteral("还没保存的字"));
+
+    QVERIFY(feedPass({feedItem(7, bookId, chapterId)},
+                     [&]() { return CPublicManager::instance()->findChapter(book->localId, localId) == nullptr; }));
+    f.tick(2);
+    QVERIFY(f.pane()->currentChapterId() != localId);
+    QVERIFY(!tabShows(f.window(), localId));
+    // The words live on in the copy the feed made of the deleted chapter.
+    const QString copies = BooksFixture::scalar(
+        QStringLiteral("select group_concat(content) from tb_chapter where localBookId = %1").arg(book->localId))
+                               .toString();
+    QVERIFY2(copies.contains(QStringLiteral("还没保存的字")), qPrintable(copies));
+}
+
+void NeverLoseWordsTest::feedRecyclingTheOpenBookSavesThenClosesIt()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("平台回收"));
+    QVERIFY(book);
+    const int localBookId = book->localId;
+    const int localId = book->chapterList.first()->localId;
+    QVERIFY(f.open(book));
+    f.type(QStringLiteral("最后几个字"));
+
+    QVERIFY(feedPass({feedItem(3, book->bookId, 0)},
+                     [&]() { return CPublicManager::instance()->findRecycledBookByLocalId(localBookId) != nullptr; }));
+    QCOMPARE(rowText(localId), QStringLiteral("最后几个字"));
+    QCOMPARE(f.pane()->currentBookId(), 0);
+    QVERIFY(!f.window()->isVisible());
+    f.tick(2);
+}
+
+void NeverLoseWordsTest::failedSaveKeepsTheChapterOpenOnSwitchAndClose()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("存不下"));
+    QVERIFY(book);
+    T_Chapter* first = book->chapterList.at(0);
+    const int second = book->chapterList.at(1)->localId;
+    QVERIFY(f.open(book));
+    f.type(QStringLiteral("磁盘满了"));
+    {
+        WriteFault fault(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
+        QVERIFY(fault.armed());
+        CUiManager::instance()->openChapter(book, first);
+        QCOMPARE(f.pane()->currentChapterId(), second);
+        QVERIFY(f.pane()->toPlainText().contains(QStringLiteral("磁盘满了")));
+        QVERIFY(tabShows(f.window(), second));
+
+        CUiManager::instance()->closeCreation();
+        QVERIFY(f.window()->isVisible());
+        QCOMPARE(f.pane()->currentChapterId(), second);
+        QVERIFY(f.pane()->toPlainText().contains(QStringLiteral("磁盘满了")));
+        QVERIFY(f.pane()->holdsUnsavedText());
+    }
+    CUiManager::instance()->closeCreation();
+    QVERIFY(!f.window()->isVisible());
+    QCOMPARE(rowText(second), QStringLiteral("磁盘满了"));
+}
+
+void NeverLoseWordsTest::saveIsOneTransactionAndIsRetriedAfterAFailure()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("一次写完"));
+    QVERIFY(book);
+    T_Chapter* chapter = book->chapterList.last();
+    QVERIFY(f.open(book));
+    f.type(QStringLiteral("要进队列"));
+    f.tick();
+    {
+        WriteFault insert(QStringLiteral("tb_job"), QStringLiteral("INSERT"));
+        WriteFault update(QStringLiteral("tb_job"), QStringLiteral("UPDATE"));
+        QVERIFY(insert.armed() && update.armed());
+        QVERIFY(!f.pane()->saveChapter(true));
+        // Neither the row nor the record took the text without its job.
+        QCOMPARE(rowText(chapter->localId), QString());
+        QCOMPARE(chapter->content, QString());
+        QCOMPARE(CreationFixture::pendingSaves(), 0);
+    }
+    f.pause();
+    f.tick(2);
+    QCOMPARE(rowText(chapter->localId), QStringLiteral("要进队列"));
+    QCOMPARE(bare(chapter->content), QStringLiteral("要进队列"));
+    QCOMPARE(CreationFixture::pendingSaves(), 1);
+    QVERIFY(BooksFixture::jobContent(1017).contains(QStringLiteral("要进队列")));
+}
+
+void NeverLoseWordsTest::chapterAddWithoutItsJobLeavesNoChapter()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("加章"));
+    QVERIFY(book);
+    const T_Volume* volume = book->volumeList.first();
+    const int rows = BooksFixture::scalar(QStringLiteral("select count(*) from tb_chapter")).toInt();
+    TC_Chapter_Add request(book->localId, 0, volume->localId, 0, 1700000000, 1, QStringLiteral("插在前面"));
+    {
+        WriteFault fault(QStringLiteral("tb_job"), QStringLiteral("INSERT"));
+        QVERIFY(fault.armed());
+        QVERIFY(!CJobManager::instance()->chapter_add(request));
+    }
+    // Nothing half-done: no row, no record, no shifted order.
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_chapter")).toInt(), rows);
+    QCOMPARE(book->chapterList.size(), 2);
+    QCOMPARE(book->chapterList.first()->orderNum, 1);
+    QVERIFY(CJobManager::instance()->chapter_add(request));
+    QCOMPARE(book->chapterList.size(), 3);
+    QCOMPARE(BooksFixture::jobTypes().size(), 1);
+}
+
+void NeverLoseWordsTest::timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("时光"));
+    QVERIFY(book);
+    T_Chapter* chapter = book->chapterList.last();
+    QVERIFY(f.open(book));
+    TC_Chapter_ContentBlade version;
+    version.header.localBookId = book->localId;
+    version.header.localChapterId = chapter->localId;
+    version.content = QStringLiteral("旧的版本");
+    QVERIFY(CJobManager::instance()->chapter_contentBlade(version));
+    f.type(QStringLiteral("刚写的"));
+
+    Dialog_TimeMachine dialog(chapter, f.window());
+    QCOMPARE(dialog.labels().size(), 1);
+    dialog.compareVersion(0);
+    dialog.restoreVersion();
+
+    QCOMPARE(bare(f.pane()->toPlainText()), QStringLiteral("旧的版本"));
+    QCOMPARE(rowText(chapter->localId), QStringLiteral("旧的版本"));
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_contentblade where localChapterId = %1 "
+                                                 "and content like '%刚写的'")
+                                      .arg(chapter->localId))
+                 .toInt(),
+             1);
+    f.pause();
+    f.tick(2);
+    QCOMPARE(rowText(chapter->localId), QStringLiteral("旧的版本"));
+}
+
+void NeverLoseWordsTest::replaceCurrentAfterTypingFindsAgainInsteadOfCorrupting()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("替换"));
+    QVERIFY(book);
+    QVERIFY(f.open(book));
+    f.type(QStringLiteral("cat dog"));
+    const int indent = f.pane()->toPlainText().size() - 7;
+    f.pane()->on_sreach_btn(SreachSearch, QStringLiteral("dog"));
+    QCOMPARE(f.pane()->matchEnds(), QList<int>{indent + 7});
+    f.editor()->moveCursor(QTextCursor::Start);
+    f.type(QStringLiteral("XX"));
+
+    f.pane()->on_sreach_btn(SreachReplaceCurrent, QStringLiteral("cow"));
+    QVERIFY(f.pane()->toPlainText().endsWith(QStringLiteral("cat dog")));
+    QCOMPARE(f.pane()->matchEnds(), QList<int>{indent + 9});
+    f.pane()->on_sreach_btn(SreachReplaceCurrent, QStringLiteral("cow"));
+    QCOMPARE(f.pane()->toPlainText().remove(QChar(0x3000)), QStringLiteral("XXcat cow"));
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
+                                      .arg(f.pane()->currentChapterId()))
+                 .toString(),
+             f.pane()->toPlainText());
+}
+
+void NeverLoseWordsTest::editorTextColourFollowsTheTheme()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("主题"));
+    QVERIFY(book);
+    CQssManager::instance()->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
+    CQssManager::instance()->setQssStyle(StyleDark, QStringLiteral(":/res/qss/dark.qss"));
+    CPublicManager::instance()->userConf.creationConf.fontColor.clear();
+    QVERIFY(f.open(book));
+    CUiManager::instance()->changeSkin(StyleLight);
+    const QString light = f.pane()->textColor().name();
+    QVERIFY2(f.editor()->styleSheet().contains(light), qPrintable(f.editor()->styleSheet() + light));
+    CUiManager::instance()->changeSkin(StyleDark);
+    const QString dark = f.pane()->textColor().name();
+    QVERIFY(dark != light);
+    QVERIFY2(f.editor()->styleSheet().contains(dark), qPrintable(f.editor()->styleSheet()));
+    CUiManager::instance()->changeSkin(StyleLight);
+}
+
+void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnce()
+{
+    removeRecoveredFiles();
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("退出"));
+    QVERIFY(book);
+    QVERIFY(f.open(book));
+    f.type(QStringLiteral("退出时存不下"));
+    WriteFault fault(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
+    QVERIFY(fault.armed());
+    CUiManager::instance()->saveChapterOnQuit();
+    QVERIFY(recoveredTexts().contains(QStringLiteral("退出时存不下")));
+    QVERIFY(recoveredTexts().contains(QStringLiteral("退出")));
+    const QStringList told = TextRecovery::takeUntold();
+    QCOMPARE(told.size(), 1);
+    QVERIFY(QFile::exists(told.first()));
+    QVERIFY(TextRecovery::takeUntold().isEmpty());
+    fault.drop();
+    removeRecoveredFiles();
+}
+
+int runNeverLoseWordsTests(int argc, char** argv)
+{
+    NeverLoseWordsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_NeverLoseWords.moc"
