@@ -238,7 +238,8 @@ void TestBookInfoDialog::coversShowAsPicturesAndTravelAsData()
         onNextModal([&](QWidget* modal) {
             auto* files = qobject_cast<QFileDialog*>(modal);
             QVERIFY(files);
-            files->selectFile(own);
+            files->setDirectory(dir.path());
+            files->selectFile(QStringLiteral("own.png"));
             QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
         });
         d->btnCustomCover()->click();

@@ -186,6 +186,11 @@ void Widget_BookShelfList::onOpen(int localBookId)
     T_Book* book = m_model_->findBookByLocalId(localBookId);
     if (!book)
         return;
+    // A book whose import is still storing its chapters has none to open yet.
+    if (book->isImporting && book->chapterList.isEmpty()) {
+        CUiManager::instance()->showTips(tr("importing book"), true, 1000);
+        return;
+    }
     qDebug() << "open book" << book->localId << book->bookName;
     CUiManager::instance()->openCreation(book);
 }
