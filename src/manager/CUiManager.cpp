@@ -157,7 +157,6 @@ bool CUiManager::initMain()
     // The user is loaded now: the boss key becomes the author's own, in
     // place of the default the start registered.
     initBoosKey();
-    requestNotice();
     if (isLocked())
         QTimer::singleShot(500, this, [this]() { setWritingLock(true, true); });
     m_idleSeconds = 0;
