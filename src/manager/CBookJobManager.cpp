@@ -198,7 +198,7 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
     }
     if (!request.bookName.isEmpty())
         book->bookName = request.bookName;
-    if (!request.intro.isEmpty())
+    if (!request.intro.isEmpty() || request.wholeBook)
         book->intro = request.intro;
 
     const QFileInfo source(request.localCover);
@@ -228,6 +228,14 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
         book->localCover = oldCover;
         return dbFailed("book not stored");
     }
+
+    // The platform replaces every member it is sent: it gets the book as it
+    // now stands here, so both keep the same values.
+    request.bookName = book->bookName;
+    request.intro = book->intro;
+    request.channelType = book->channelType;
+    request.cateId = book->cateId;
+    request.cateFid = book->cateFid;
 
     bool recorded = true;
     int revision = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "db/T_JobData.h"
 #include "manager/JobOwners.h"
 #include "manager/TessaneError.h"
@@ -129,9 +131,12 @@ public:
     static void htmlToPlainText(QString& text);
     // Stores the chapters and their batch jobs (20 chapters per job) on the
     // given connection and appends them to the book; false at the first
-    // failed write. batches receives the number of jobs recorded.
+    // failed write. batches receives the number of jobs recorded; progress
+    // hears (chapters stored, chapters in all) before the first and after
+    // every full batch.
     static bool saveImportChapters(CTessaneDb& db, T_Book* book, int createTime,
-                                   QList<T_Chapter*>& chapters, int* batches = nullptr);
+                                   QList<T_Chapter*>& chapters, int* batches = nullptr,
+                                   const std::function<void(int, int)>& progress = {});
     // The heading patterns of the catalogue ("volume regexp", "chapter
     // regexp"); the built-in ones when the catalogue has none or a broken one.
     static QString volumePattern();
@@ -142,14 +147,22 @@ signals:
     // takes ownership of the argument.
     void sig_ImportBookStep(T_Book* pBook);
     void sig_ImportBookThreadComplete(TC_Books_AddBook* tData);
+    // Emitted by the import worker in plain values: the book being imported
+    // and how many of its chapters are stored so far.
+    void sig_ImportBookProgress(int localBookId, const QString& bookName, int stored, int total);
     // On the GUI thread once an import has ended, with its result.
     void sig_ImportBookFinished(int result);
 
 private slots:
     void on_ImportBookStep(T_Book* pBook);
     void on_ImportBookThreadComplete(TC_Books_AddBook* tData);
+    void on_ImportBookProgress(int localBookId, const QString& bookName, int stored, int total);
 
 private:
+    // Removes the tile of an import that stored nothing.
+    void dropImportPlaceholder();
+    // Local id of the book whose tile shows an import in progress.
+    int m_importPlaceholderId = 0;
     explicit CBookJobManager(QObject* parent = nullptr);
     bool notBuilt(const char* operation);
 

@@ -8,6 +8,7 @@
 #include "manager/CThreadImportBook.h"
 #include "manager/CUiManager.h"
 #include "manager/ImportTextCodec.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/records/ChapterRecords.h"
 
@@ -136,6 +137,8 @@ bool CBookJobManager::startImportBook(const QString& path)
                 &CBookJobManager::on_ImportBookStep);
         connect(this, &CBookJobManager::sig_ImportBookThreadComplete, this,
                 &CBookJobManager::on_ImportBookThreadComplete);
+        connect(this, &CBookJobManager::sig_ImportBookProgress, this,
+                &CBookJobManager::on_ImportBookProgress);
         connected = true;
     }
     CUiManager* ui = CUiManager::instance();
@@ -161,6 +164,7 @@ bool CBookJobManager::startImportBook(const QString& path)
         const TessaneError result = thread->result();
         thread->deleteLater();
         if (result != TessaneImportOk) {
+            dropImportPlaceholder();
             CUiManager* ui = CUiManager::instance();
             ui->setBookImporting(false);
             ui->showError(tr("import book failed"), 2000);
@@ -327,7 +331,14 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
     plan.clear();
 
     int batches = 0;
-    const bool stored = saveImportChapters(db, book.get(), t, chapters, &batches);
+    // The shelf shows the book and its progress while the chapters go in;
+    // the values travel queued to the GUI thread.
+    const int bookId = book->localId;
+    const QString name = book->bookName;
+    const bool stored = saveImportChapters(db, book.get(), t, chapters, &batches,
+                                           [this, bookId, name](int done, int total) {
+                                               emit sig_ImportBookProgress(bookId, name, done, total);
+                                           });
     // The chapters that reached the book belong to it now.
     for (T_Chapter* chapter : qAsConst(book->chapterList))
         chapters.removeOne(chapter);
@@ -349,7 +360,8 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
 }
 
 bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int createTime,
-                                         QList<T_Chapter*>& chapters, int* batches)
+                                         QList<T_Chapter*>& chapters, int* batches,
+                                         const std::function<void(int, int)>& progress)
 {
     if (batches)
         *batches = 0;
@@ -369,6 +381,10 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
             ++*batches;
         return true;
     };
+    const int total = chapters.size();
+    int done = 0;
+    if (progress)
+        progress(0, total);
     for (T_Chapter* chapter : qAsConst(chapters)) {
         if (!db.insertChapterWithContent(chapter))
             return false;
@@ -382,8 +398,13 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
         item.insert(QStringLiteral("volume_id"), 0);
         item.insert(QStringLiteral("local_volume_id"), chapter->localVolumeId);
         batch.append(item);
-        if (batch.size() == kBatchSize && !recordBatch())
-            return false;
+        ++done;
+        if (batch.size() == kBatchSize) {
+            if (!recordBatch())
+                return false;
+            if (progress)
+                progress(done, total);
+        }
     }
     if (!batch.isEmpty() && !recordBatch())
         return false;
@@ -463,8 +484,17 @@ void CBookJobManager::on_ImportBookStep(T_Book* pBook)
         delete pBook;
         return;
     }
-    if (!m_model->bookList.contains(pBook))
+    T_Book* shown = m_model->findBookByLocalId(pBook->localId);
+    if (shown && shown != pBook && shown->isImporting) {
+        // The finished book takes the place of the one shown while importing.
+        const int row = m_model->bookList.indexOf(shown);
+        m_model->bookList[row] = pBook;
+        delete shown;
+        m_importPlaceholderId = 0;
+        refreshBookItem(pBook);
+    } else if (!m_model->bookList.contains(pBook)) {
         m_model->bookList.prepend(pBook);
+    }
     // Nothing to wait for from the platform but the book itself.
     if (pBook->synCount == 0)
         m_model->resetBookSynState(pBook);
@@ -479,4 +509,46 @@ void CBookJobManager::on_ImportBookThreadComplete(TC_Books_AddBook* tData)
     if (tData->header.uid == m_model->userInfo.uid)
         m_http->books_add_asyn(*tData);
     delete tData;
+}
+
+void CBookJobManager::on_ImportBookProgress(int localBookId, const QString& bookName, int stored, int total)
+{
+    if (localBookId < 1)
+        return;
+    T_Book* book = m_model->findBookByLocalId(localBookId);
+    if (book == nullptr) {
+        // A tile for the book being imported; the finished book replaces it.
+        TC_Books_AddBook request(bookName, 0, 0, QString());
+        request.import = true;
+        request.header.localBookId = localBookId;
+        request.header.uid = m_model->userInfo.uid;
+        book = m_ui->addBook(request, 0, true);
+        if (book == nullptr)
+            return;
+        book->isSyncing = true;
+        m_importPlaceholderId = localBookId;
+    }
+    if (!book->isImporting)
+        return;
+    // Two steps per batch of chapters: stored here, answered by the platform.
+    const int batches = (total + kBatchSize - 1) / kBatchSize;
+    book->synCount = 2 * batches;
+    book->synDoneCount = (stored + kBatchSize - 1) / kBatchSize;
+    qDebug() << "import progress" << localBookId << stored << "/" << total;
+    refreshBookItem(book);
+}
+
+void CBookJobManager::dropImportPlaceholder()
+{
+    if (m_importPlaceholderId < 1)
+        return;
+    T_Book* shown = m_model->findBookByLocalId(m_importPlaceholderId);
+    m_importPlaceholderId = 0;
+    if (shown == nullptr || !shown->isImporting)
+        return;
+    // The import stored nothing: its tile goes.
+    m_model->bookList.removeOne(shown);
+    delete shown;
+    if (Widget_Bookshelf* shelf = m_ui->bookshelf())
+        shelf->initBookList();
 }

@@ -3,6 +3,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "outline/COutlineController.h"
+#include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
@@ -137,6 +138,12 @@ void CUiManager::stopSyncAnimation(bool ok)
     m_syncRunning = 0;
 }
 
+void CUiManager::requestNotice()
+{
+    TC_Author_Notice request;
+    CJobManager::instance()->author_notice(request);
+}
+
 bool CUiManager::initMain()
 {
     hideLoginDialog();
@@ -147,6 +154,9 @@ bool CUiManager::initMain()
     m_mainMode = 0;
     if (!buildBookshelf())
         qDebug() << "main interface: no windows in this process; the start goes on without them";
+    // The user is loaded now: the boss key becomes the author's own, in
+    // place of the default the start registered.
+    initBoosKey();
     if (isLocked())
         QTimer::singleShot(500, this, [this]() { setWritingLock(true, true); });
     m_idleSeconds = 0;

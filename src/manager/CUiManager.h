@@ -344,6 +344,9 @@ public:
     void changeSkin(int type);
     // Icon set of the current style: 0 light, 1 dark, 2 green.
     static int skinIconIndex();
+    // Asks the platform for the author's notices; the reply sets the
+    // bookshelf's community badge through sig_UserNotice.
+    void requestNotice();
     void centerWidget(QWidget* w, QWidget* over);
 
     // The "start with the system" flag of the settings file.

@@ -111,6 +111,9 @@ void CUiManager::closeCreation()
         }
         m_bookshelf->raise();
         m_bookshelf->activateWindow();
+        m_bookshelf->updateMargins();
+        // The notice mark is made fresh whenever the bookshelf comes back.
+        requestNotice();
     }
 }
 

@@ -8,6 +8,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "platform/ProgramPath.h"
+#include "platform/SessionAutostart.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/creation/Widget_Creation.h"
 
@@ -227,4 +228,7 @@ void CUiManager::setExeAuto(bool on)
     QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
     settings.setValue(QStringLiteral("system/exeAuto"), on ? 1 : 0);
     settings.sync();
+    // The session starts the program through its autostart entry.
+    if (!SessionAutostart::setEnabled(on))
+        qWarning() << "start with the session not" << (on ? "registered" : "unregistered");
 }

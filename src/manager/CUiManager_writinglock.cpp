@@ -5,6 +5,7 @@
 
 #include "platform/PowerCommands.h"
 #include "platform/ProgramPath.h"
+#include "platform/SessionAutostart.h"
 #include "ui/creation/Dialog_Reboot.h"
 #include "ui/creation/Dialog_WritingLock.h"
 #include "ui/creation/Widget_RandomName.h"
@@ -57,7 +58,12 @@ void CUiManager::applyLockStartUp(bool on)
         settings.setValue(key, 1);
     else if (!settings.childKeys().contains(key))
         settings.setValue(key, 0);
+    // The session's autostart entry follows the stored choice: a start-up
+    // the author asked for outlives the lock.
+    const bool startWithSession = settings.value(key).toInt() == 1;
     settings.endGroup();
+    if (!SessionAutostart::setEnabled(startWithSession))
+        qWarning() << "start with the session not" << (startWithSession ? "registered" : "unregistered");
     settings.sync();
     if (settings.status() != QSettings::NoError)
         qWarning() << "could not write the start-up setting to" << settings.fileName();

@@ -301,7 +301,8 @@ void CUserJobManager::getAuthorStatistics(QString* json)
     page.insert(QStringLiteral("levelImg"), level ? level->img : QString());
     qDeleteAll(levels);
     page.insert(QStringLiteral("userScore"), user.score);
-    page.insert(QStringLiteral("token"), user.token);
+    // The page is a local file run by a web engine: it gets figures, never
+    // the sign-in token.
 
     *json = QString::fromUtf8(QJsonDocument(page).toJson(QJsonDocument::Compact));
 }

@@ -19,4 +19,18 @@ QUrl url()
     return base;
 }
 
+QUrl communityUrl()
+{
+    const QUrl configured(QString::fromUtf8(qgetenv("TESSANE_COMMUNITY_URL")).trimmed());
+    if (configured.isValid() && !configured.scheme().isEmpty())
+        return configured;
+    QUrl page = url();
+    QString path = page.path();
+    while (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    page.setPath(path + QStringLiteral("/feedback"));
+    page.setQuery(QString());
+    return page;
+}
+
 }

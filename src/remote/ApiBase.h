@@ -7,4 +7,7 @@
 namespace ApiBase {
 QUrl url();
 QString defaultUrl();
+// The platform's community page: TESSANE_COMMUNITY_URL when set, otherwise
+// "/feedback" on the API base's own origin.
+QUrl communityUrl();
 }

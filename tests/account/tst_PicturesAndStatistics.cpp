@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(page.value(QStringLiteral("levelName")).toString(), QStringLiteral("白银"));
         QVERIFY(page.value(QStringLiteral("levelImg")).toString().endsWith(QStringLiteral("/data/game/3.png")));
         QCOMPARE(page.value(QStringLiteral("userScore")).toInt(), 120);
-        QCOMPARE(page.value(QStringLiteral("token")).toString(), QString::fromLatin1(StandinServer::demoToken()));
+        QVERIFY2(!json.contains(QString::fromLatin1(StandinServer::demoToken())), qPrintable(json));
         // The platform's history when it answers.
         QJsonObject history = page.value(QStringLiteral("historyData")).toObject();
         QCOMPARE(history.value(QStringLiteral("max_word")).toInt(), 1200);

@@ -39,7 +39,7 @@ bool waitForPull()
 }
 }
 
-BookshelfFixture::BookshelfFixture(const QList<Book>& books)
+BookshelfFixture::BookshelfFixture(const QList<Book>& books, const QString& hideKey)
 {
     CJobManager::instance()->close();
     standin().reset();
@@ -56,6 +56,8 @@ BookshelfFixture::BookshelfFixture(const QList<Book>& books)
     user.uniqueCode = QStringLiteral("0123456789abcdef0123456789abcdef");
     T_UserConf conf;
     conf.uid = user.uid;
+    if (!hideKey.isEmpty())
+        conf.systemConf.hideKey = hideKey;
     if (!db->insertUser(user, conf) || !db->saveLastLogin(user.uid))
         return;
     db->setCurrentUid(user.uid);

@@ -19,7 +19,8 @@ class BookshelfFixture
 {
 public:
     using Book = QPair<QString, int>;
-    explicit BookshelfFixture(const QList<Book>& books = {});
+    // hideKey: the boss key stored in the author's settings (default when empty).
+    explicit BookshelfFixture(const QList<Book>& books = {}, const QString& hideKey = QString());
     ~BookshelfFixture();
 
     bool ok() const { return m_ok; }

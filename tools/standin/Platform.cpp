@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "CommunityPage.h"
+
 #include <QDateTime>
 #include <QJsonDocument>
 #include <QUrlQuery>
@@ -100,6 +102,8 @@ HttpResponse Platform::api(const HttpRequest& request)
         return textResponse(bytes, 200, "image/png");
     }
     if (!m_store.knows(path)) {
+        if (path == QLatin1String(CommunityPage::path()))
+            return textResponse(CommunityPage::html(), 200, "text/html; charset=utf-8");
         if (path == QLatin1String("/") || path.startsWith(QLatin1String("/wx/")))
             return textResponse("<html><body>stand-in platform</body></html>", 200, "text/html; charset=utf-8");
         ApiResult missing;

@@ -110,6 +110,10 @@ struct TC_Books_Edit
     // picture's data URL, which is what the request carries as "cover".
     QString localCover;
     int updateTime = 0;
+    // Name, introduction, channel and categories are all the author's, an
+    // empty introduction included; otherwise empty or 0 members keep the
+    // book's own values.
+    bool wholeBook = false;
 
     TC_Books_Edit() { header.jobType = JobType::BooksEdit; }
     TC_Books_Edit(int localBookId, int channel, int cate, int cateParent, const QString& name,

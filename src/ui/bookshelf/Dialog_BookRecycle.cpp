@@ -3,7 +3,9 @@
 #include "common/ServerClock.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
+#include "common/StyleType.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/common/CBaseTitleBar.h"
 
@@ -25,25 +27,49 @@ public:
     RowDelegate(double s, QObject* parent) : QStyledItemDelegate(parent), m_s(s) {}
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
     {
-        return QSize(int(560 * m_s), int(44 * m_s));
+        return QSize(int(572 * m_s), int(50 * m_s));
     }
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
+        QStyledItemDelegate::paint(p, option, index);
+        if (!index.isValid())
+            return;
         const BookRecycleItem item = index.data().value<BookRecycleItem>();
         p->save();
-        if (option.state & QStyle::State_MouseOver)
-            p->fillRect(option.rect, QColor(0, 0, 0, 12));
-        const QRect r = option.rect.adjusted(int(20 * m_s), 0, 0, 0);
-        const int w1 = int(206 * m_s), w2 = int(200 * m_s);
-        p->setPen(option.palette.color(QPalette::Text));
-        p->drawText(QRect(r.left(), r.top(), w1 - int(10 * m_s), r.height()), Qt::AlignVCenter | Qt::AlignLeft,
-                    option.fontMetrics.elidedText(item.bookName, Qt::ElideRight, w1 - int(10 * m_s)));
-        p->drawText(QRect(r.left() + w1, r.top(), w2, r.height()), Qt::AlignVCenter | Qt::AlignLeft,
-                    QString::number(item.wordNum));
-        p->drawText(QRect(r.left() + w1 + w2, r.top(), r.width() - w1 - w2, r.height()),
-                    Qt::AlignVCenter | Qt::AlignLeft,
-                    QDateTime::fromSecsSinceEpoch(item.deleteTime).toString(QStringLiteral("yyyy-MM-dd hh:mm")));
+        QFont font(QStringLiteral("微软雅黑"));
+        font.setPixelSize(int(14 * m_s));
+        p->setFont(font);
+        p->setRenderHint(QPainter::Antialiasing);
+        QColor text, separator;
+        themeColours(&text, &separator);
+        const QRect r = option.rect;
+        const int left = r.left() + int(30 * m_s);
+        const int w1 = int(206 * m_s), w2 = int(200 * m_s), w3 = int(176 * m_s);
+        const int align = Qt::AlignVCenter | Qt::AlignLeft;
+        p->setPen(text);
+        p->drawText(QRect(left, r.top(), w1, r.height()), align,
+                    QFontMetrics(font).elidedText(item.bookName, Qt::ElideRight, w1 - int(10 * m_s)));
+        p->drawText(QRect(left + w1, r.top(), w2, r.height()), align, QString::number(item.wordNum));
+        p->drawText(QRect(left + w1 + w2, r.top(), w3, r.height()), align,
+                    QDateTime::fromSecsSinceEpoch(item.deleteTime).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+        p->fillRect(QRect(r.left() + int(24 * m_s), r.bottom(), r.width() - int(48 * m_s), 1), separator);
         p->restore();
+    }
+
+    // The row's text and separator colours in the current theme.
+    static void themeColours(QColor* text, QColor* separator)
+    {
+        const int style = CQssManager::instance()->currentStyleType();
+        if (style == StyleGreen) {
+            *text = QColor(QStringLiteral("#205134"));
+            *separator = QColor(QStringLiteral("#BEE5C2"));
+        } else if (style & StyleDark) {
+            *text = QColor(QStringLiteral("#999999"));
+            *separator = QColor(QStringLiteral("#2E2E2E"));
+        } else {
+            *text = QColor(QStringLiteral("#424242"));
+            *separator = QColor(QStringLiteral("#EAEAEA"));
+        }
     }
 
 private:
@@ -151,7 +177,7 @@ Dialog_BookRecycle::Dialog_BookRecycle(QWidget* parent)
     m_menu = new QMenu(this);
     m_menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     m_menu->setAttribute(Qt::WA_TranslucentBackground);
-    m_menu->addAction(tr("Restore"), this, [this]() { restoreRow(m_menu->property("index").toInt()); });
+    m_menu->addAction(tr("Restore"), this, [this]() { restoreRow(m_menu->property("index").toInt(), false); });
     m_menu->addAction(tr("Delete"), this, [this]() { deleteRow(m_menu->property("index").toInt(), false); });
     connect(m_list, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex index = m_list->indexAt(pos);
@@ -174,11 +200,17 @@ void Dialog_BookRecycle::updatePage()
     m_stack->setCurrentIndex(m_model->rowCount() == 0 ? 0 : 1);
 }
 
-void Dialog_BookRecycle::restoreRow(int row)
+void Dialog_BookRecycle::restoreRow(int row, bool confirmed)
 {
     const BookRecycleItem item = m_model->index(row, 0).data().value<BookRecycleItem>();
     if (item.localBookId < 1)
         return;
+    if (!confirmed) {
+        QString text = tr("Are you sure to restore %1?");
+        text.replace(QStringLiteral("%1"), item.bookName);
+        if (BkMessageBox::question(this, tr("Confirm"), text, tr("OK"), tr("Cancel"), 0) != 0)
+            return;
+    }
     if (!m_model->restoreBook(row, item.localBookId))
         CUiManager::instance()->showError(tr("Failed to restore book"), 1000);
     updatePage();

@@ -42,8 +42,8 @@ public:
     QListView* listView() const { return m_list; }
     QMenu* menu() const { return m_menu; }
     bool showsEmptyPage() const;
-    // The menu's steps; the delete asks first unless confirmed is set.
-    void restoreRow(int row);
+    // The menu's steps; each asks first unless confirmed is set.
+    void restoreRow(int row, bool confirmed);
     void deleteRow(int row, bool confirmed);
 
 private:

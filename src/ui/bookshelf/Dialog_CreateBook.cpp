@@ -1,5 +1,6 @@
 #include "Dialog_CreateBook.h"
 
+#include "ui/bookshelf/CSystemCoverDelegate.h"
 #include "ui/common/CBaseTitleBar.h"
 
 #include <QButtonGroup>
@@ -59,8 +60,11 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget* parent)
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setMouseTracking(true);
-    m_list->setIconSize(QSize(px(120), px(160)));
-    m_list->setGridSize(QSize(px(148), px(188)));
+    auto* delegate = new CSystemCoverDelegate(m_list);
+    delegate->setItemSize(px(120), px(180));
+    delegate->setIconSize(px(20), px(20));
+    m_list->setItemDelegate(delegate);
+    m_list->setSpacing(px(28));
     sysLayout->addWidget(m_list);
     auto* pageCustom = new QWidget(m_stack);
     pageCustom->setObjectName(QStringLiteral("page_2"));

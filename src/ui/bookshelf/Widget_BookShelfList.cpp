@@ -163,6 +163,7 @@ void Widget_BookShelfList::openOutline(T_Book* book)
     controller->addAllItem(book);
     if (m_outline) {
         m_outline->setParent(this);
+        controller->setHeight(height());
         m_outline->move(width() - int(362 * m_s), 0);
         m_outline->show();
         m_outline->activateWindow();
@@ -185,6 +186,11 @@ void Widget_BookShelfList::onOpen(int localBookId)
     T_Book* book = m_model_->findBookByLocalId(localBookId);
     if (!book)
         return;
+    // A book whose import is still storing its chapters has none to open yet.
+    if (book->isImporting && book->chapterList.isEmpty()) {
+        CUiManager::instance()->showTips(tr("importing book"), true, 1000);
+        return;
+    }
     qDebug() << "open book" << book->localId << book->bookName;
     CUiManager::instance()->openCreation(book);
 }
@@ -269,7 +275,7 @@ bool Widget_BookShelfList::createBook(const QString& name, const QString& cover,
     if (withOutline) {
         if (T_Book* book = m_model_->findBookByLocalId(request.header.localBookId)) {
             openOutline(book);
-            qDebug() << "new outline entry for book" << book->localId << "waits for the outline panel";
+            COutlineController::instance()->create(1);
         }
     }
     return true;
@@ -299,8 +305,10 @@ void Widget_BookShelfList::importFile(const QString& path)
 void Widget_BookShelfList::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (m_outline)
+    if (m_outline) {
         m_outline->move(width() - int(362 * m_s), 0);
+        COutlineController::instance()->setHeight(height());
+    }
     m_ball->move(width() - m_ball->width() / 2, int(16 * m_s));
     m_btnRecycle->move(int(width() - m_btnRecycle->width() - 20 * m_s), int(10 * m_s));
     m_btnRecycle->raise();

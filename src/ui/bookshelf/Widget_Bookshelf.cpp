@@ -18,6 +18,7 @@
 #include "ui/common/CIconButton.h"
 #include "ui/common/CPixmapContainer.h"
 #include "ui/common/NcFramelessHelper.h"
+#include "ui/creation/memo/MemoItemManager.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -113,7 +114,7 @@ Widget_Bookshelf::Widget_Bookshelf(QWidget* parent)
     connect(m_btnHead, &QPushButton::clicked, this, openUserInfo);
     m_labelName->setCursor(Qt::PointingHandCursor);
     m_labelName->installEventFilter(new ClickFilter(m_labelName, openUserInfo));
-    connect(m_btnMemo, &QPushButton::clicked, this, []() { qDebug() << "memo list is not available"; });
+    connect(m_btnMemo, &QPushButton::clicked, this, [this]() { MemoItemManager::instance()->showMemoList(this); });
     connect(m_ui, &CUiManager::sig_UserNotice, this, [this](int status, int num) {
         if (status == 1)
             m_btnFeedback->setBadgeNumber(true, num);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "BookshelfFixture.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Sets up the application the way the program does (translations, themes,
+// the stand-in as the platform) and runs the test classes.
+int runShelfTests(int argc, char** argv, const std::function<int(int, char**)>& tests);
+
+// Runs `act` on the next modal window once it is up (call this, then open
+// the window); nothing runs when none appears within five seconds.
+void onNextModal(const std::function<void(QWidget*)>& act);
+// Journal entries of one API path, oldest first.
+QList<QJsonObject> requestsTo(const QString& path);
+// The JSON body of the last request to the path (empty when none).
+QJsonObject lastBodyTo(const QString& path);
+// Types text into the focused widget as an input method commits it.
+void commitText(QWidget* target, const QString& text);

@@ -1,0 +1,219 @@
+// The personal-data and community pages in real web views, and the author's
+// own boss key after sign-in, typed through the X server's test extension.
+
+#include "ShelfHelpers.h"
+
+#include "common/QxtGlobalShortcut.h"
+#include "common/StyleType.h"
+#include "manager/CJobManager.h"
+#include "manager/CUiManager.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Content.h"
+#include "ui/bookshelf/Widget_PersonalData.h"
+
+#include <QAbstractButton>
+#include <QJsonDocument>
+#include <QStackedWidget>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QX11Info>
+#include <QtTest>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+namespace {
+// The value of a script in the page, waited for.
+QVariant evaluate(QWebEngineView* view, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    view->page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+    });
+    QElapsedTimer timer;
+    timer.start();
+    while (!done && timer.elapsed() < 10000)
+        QTest::qWait(10);
+    return result;
+}
+
+// Waits until the script gives the expected value (a page loads and runs
+// its own script in its own time).
+bool waitForValue(QWebEngineView* view, const QString& script, const QVariant& expected, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (evaluate(view, script) == expected)
+            return true;
+        QTest::qWait(100);
+    }
+    qWarning() << script << "gave" << evaluate(view, script) << "expected" << expected;
+    return false;
+}
+
+QAbstractButton* navButton(Widget_Bookshelf* shelf, const char* name)
+{
+    return shelf->findChild<QAbstractButton*>(QLatin1String(name));
+}
+}
+
+class TestShelfWebPages : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        if (!QX11Info::isPlatformX11())
+            QSKIP("needs an X server (run under xvfb-run)");
+    }
+    void personalDataShowsTheStatisticsWithoutTheToken();
+    void communityPageGetsTheTokenOnlyOnTheApiOrigin();
+    void theAuthorsBossKeyIsRegisteredAtSignIn();
+};
+
+void TestShelfWebPages::personalDataShowsTheStatisticsWithoutTheToken()
+{
+    BookshelfFixture f;
+    QVERIFY(f.ok());
+    Widget_Bookshelf* shelf = f.shelf();
+    shelf->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shelf));
+
+    navButton(shelf, "btnUserInfo")->click();
+    Widget_Bookshelf_Content* content = shelf->getContent();
+    Widget_PersonalData* page = content->personalData();
+    QVERIFY(page);
+    QCOMPARE(content->stack()->currentWidget(), page);
+    QWebEngineView* view = page->view();
+    QVERIFY(waitForValue(view, QStringLiteral("lastData !== null"), true));
+    QVERIFY(view->url().toLocalFile().endsWith(QStringLiteral("/data/h5/statistics.html")));
+    QCOMPARE(view->url().query(), QStringLiteral("theme=0"));
+
+    // The figures are those of the statistics the job manager gives.
+    QString json;
+    CJobManager::instance()->getAuthorStatistics(&json);
+    const QJsonObject stats = QJsonDocument::fromJson(json.toUtf8()).object();
+    const QJsonObject history = stats.value(QStringLiteral("historyData")).toObject();
+    QCOMPARE(evaluate(view, QStringLiteral("document.getElementById('sumWord').textContent")).toString(),
+             QString::number(history.value(QStringLiteral("sum_word")).toInt()));
+    QCOMPARE(evaluate(view, QStringLiteral("document.getElementById('maxWord').textContent")).toString(),
+             QString::number(history.value(QStringLiteral("max_word")).toInt()));
+    // Drawn by the packaged chart library, one bar per day of the week.
+    QCOMPARE(evaluate(view, QStringLiteral("typeof Chart")).toString(), QStringLiteral("function"));
+    QCOMPARE(evaluate(view, QStringLiteral("weekChart.data.labels.length")).toInt(), 7);
+    // The page never holds the sign-in token.
+    const QString handed = evaluate(view, QStringLiteral("JSON.stringify(lastData)")).toString();
+    QVERIFY(handed.contains(QStringLiteral("historyData")));
+    QVERIFY(!handed.contains(QString::fromLatin1(StandinServer::demoToken())));
+    QVERIFY(!json.contains(QString::fromLatin1(StandinServer::demoToken())));
+
+    // A theme change reloads the page with the theme; a second visit in the
+    // same theme only hands over fresh data.
+    QSignalSpy loads(view, &QWebEngineView::loadStarted);
+    CUiManager::instance()->changeSkin(StyleDark);
+    QVERIFY(waitForValue(view, QStringLiteral("document.body.className"), QStringLiteral("theme1")));
+    QVERIFY(waitForValue(view, QStringLiteral("lastData !== null"), true));
+    QCOMPARE(loads.count(), 1);
+    navButton(shelf, "btnBookShelf")->click();
+    QCOMPARE(content->stack()->currentWidget(), static_cast<QWidget*>(content->getBookShelfList()));
+    QVERIFY(evaluate(view, QStringLiteral("lastData = null; true")).toBool());
+    navButton(shelf, "btnUserInfo")->click();
+    QCOMPARE(content->personalData(), page);
+    QVERIFY(waitForValue(view, QStringLiteral("lastData !== null"), true));
+    QCOMPARE(loads.count(), 1);
+    CUiManager::instance()->changeSkin(StyleLight);
+}
+
+void TestShelfWebPages::communityPageGetsTheTokenOnlyOnTheApiOrigin()
+{
+    const QByteArray token = StandinServer::demoToken();
+    {
+        BookshelfFixture f;
+        QVERIFY(f.ok());
+        Widget_Bookshelf* shelf = f.shelf();
+        shelf->show();
+        navButton(shelf, "btnFeedback")->click();
+        QWebEngineView* view = shelf->getContent()->communityView();
+        QVERIFY(view);
+        QCOMPARE(shelf->getContent()->stack()->currentWidget(), static_cast<QWidget*>(view));
+        QVERIFY(waitForValue(view, QStringLiteral("community.signedIn"), true));
+        QCOMPARE(evaluate(view, QStringLiteral("community.token")).toString(), QString::fromLatin1(token));
+        QCOMPARE(evaluate(view, QStringLiteral("community.theme")).toInt(), 0);
+        // The page uses the token with the platform itself.
+        QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/feedback")).isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(view, QStringLiteral("community.notices")).toInt() == 0, 5000);
+        bool sentToken = false;
+        for (const QJsonObject& r : requestsTo(QStringLiteral("/forum/htmlRed")))
+            sentToken = sentToken || StandinServer::header(r, "Authorization") == "Bearer " + token;
+        QVERIFY(sentToken);
+        // A theme change reaches the page through its script.
+        CUiManager::instance()->changeSkin(StyleGreen);
+        QVERIFY(waitForValue(view, QStringLiteral("community.theme"), 2));
+        CUiManager::instance()->changeSkin(StyleLight);
+    }
+    {
+        // The same page served from another origin never sees the token.
+        const quint16 other = standin().listenAnotherPort();
+        QVERIFY(other != 0);
+        qputenv("TESSANE_COMMUNITY_URL", QByteArray("http://127.0.0.1:") + QByteArray::number(other) + "/feedback");
+        BookshelfFixture f;
+        QVERIFY(f.ok());
+        Widget_Bookshelf* shelf = f.shelf();
+        shelf->show();
+        navButton(shelf, "btnFeedback")->click();
+        QWebEngineView* view = shelf->getContent()->communityView();
+        QVERIFY(view);
+        QVERIFY(waitForValue(view, QStringLiteral("document.getElementById('who').textContent"),
+                             QStringLiteral("未登录")));
+        QCOMPARE(evaluate(view, QStringLiteral("community.token")).toString(), QString());
+        QVERIFY(!requestsTo(QStringLiteral("/feedback")).isEmpty());
+        qunsetenv("TESSANE_COMMUNITY_URL");
+    }
+}
+
+void TestShelfWebPages::theAuthorsBossKeyIsRegisteredAtSignIn()
+{
+    Display* display = XOpenDisplay(nullptr);
+    QVERIFY(display);
+    int event = 0, error = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(display, &event, &error, &major, &minor)) {
+        XCloseDisplay(display);
+        QSKIP("the X server has no test extension");
+    }
+    auto type = [display](std::initializer_list<KeySym> keys) {
+        for (KeySym k : keys)
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, k), True, CurrentTime);
+        for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, *it), False, CurrentTime);
+        XSync(display, False);
+    };
+
+    BookshelfFixture f({}, QStringLiteral("Ctrl+Alt+J"));
+    QVERIFY(f.ok());
+    CUiManager* ui = CUiManager::instance();
+    ui->idleTimer()->stop();
+    QWidget* shelf = ui->bookshelf();
+    QVERIFY(QTest::qWaitForWindowExposed(shelf));
+    // The default key no longer hides anything; the author's key does.
+    type({XK_Control_L, XK_Shift_L, XK_n});
+    QTest::qWait(500);
+    QVERIFY(shelf->isVisible());
+    type({XK_Control_L, XK_Alt_L, XK_j});
+    QTRY_VERIFY_WITH_TIMEOUT(!shelf->isVisible(), 5000);
+    type({XK_Control_L, XK_Alt_L, XK_j});
+    QTRY_VERIFY_WITH_TIMEOUT(shelf->isVisible(), 5000);
+    XCloseDisplay(display);
+}
+
+int runShelfWebPagesTests(int argc, char** argv)
+{
+    TestShelfWebPages tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_ShelfWebPages.moc"
