@@ -64,7 +64,6 @@ private slots:
     void cleanupTestCase();
     void cleanup();
 
-    void editorUsesTheFadingScrollBar();
     void wheelShowsTheBarAndATickTwoSecondsLaterHidesIt();
     void hoveredBarNeverHides();
     void themeChangeHidesTheBarWithTheNewColour();
@@ -77,7 +76,6 @@ private slots:
     void removingAnUnknownChapterChangesNothing();
     void clickBelowTheLastRowEmitsNothing();
     void toolTipFollowsTheRowUnderTheMouse();
-    void longNamesAreElidedInsideTheRow();
 
 private:
     Createtion_TextEdit_VScroll* bar() const;
@@ -114,16 +112,13 @@ Createtion_TextEdit_VScroll* EditorPartsTest::bar() const
     return qobject_cast<Createtion_TextEdit_VScroll*>(m_f->editor()->verticalScrollBar());
 }
 
-void EditorPartsTest::editorUsesTheFadingScrollBar()
-{
-    QVERIFY(bar());
-    QVERIFY(!bar()->isShown());
-    QCOMPARE(bar()->opacity(), 0.0);
-}
-
 void EditorPartsTest::wheelShowsTheBarAndATickTwoSecondsLaterHidesIt()
 {
+    // The editor carries the fading bar, hidden until the author scrolls.
+    QVERIFY(bar());
     bar()->clean();
+    QVERIFY(!bar()->isShown());
+    QCOMPARE(bar()->opacity(), 0.0);
     wheel(m_f->editor()->viewport());
     QVERIFY(bar()->isShown());
     QTRY_COMPARE(bar()->opacity(), 1.0);
@@ -334,21 +329,6 @@ void EditorPartsTest::toolTipFollowsTheRowUnderTheMouse()
     hover(view.viewport(), QPoint(50, 390));
     QCOMPARE(view.toolTip(), QString());
     QCOMPARE(view.property("index").toInt(), -1);
-}
-
-void EditorPartsTest::longNamesAreElidedInsideTheRow()
-{
-    ChapterListDelegate delegate;
-    const QSize hint = delegate.sizeHint(QStyleOptionViewItem(), QModelIndex());
-    QVERIFY(hint.width() >= 180 && hint.height() >= 40);
-
-    QFont font(QStringLiteral("Microsoft YaHei"));
-    font.setPixelSize(14);
-    const QFontMetrics metrics(font);
-    const QString name(200, QChar(0x5B57));
-    const QString shown = metrics.elidedText(name, Qt::ElideRight, hint.width() - 44);
-    QVERIFY(shown.endsWith(QChar(0x2026)));
-    QVERIFY(metrics.horizontalAdvance(shown) <= hint.width() - 44);
 }
 
 int runEditorPartsTests(int argc, char** argv)

@@ -15,18 +15,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
 
 namespace {
-// The light skin's sheet, as the application sets it.
-QString lightSheet()
-{
-    QFile file(QStringLiteral(":/res/qss/light.qss"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 T_CreationConf& conf()
 {
     return CPublicManager::instance()->userConf.creationConf;
@@ -72,7 +65,6 @@ private slots:
     void confirmStoresTheRowThroughTheSettingsTool();
     void noPairCompletionAfterUncheckingPunctuation();
     void oddValueShowsUncheckedAndIsSavedAsZero();
-    void settingsDialogLooksFinished();
 
 private:
     CreationFixture* m_f = nullptr;
@@ -179,19 +171,6 @@ void WritingSettingsTest::oddValueShowsUncheckedAndIsSavedAsZero()
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     QCOMPARE(conf().isSpaces, 0);
     QCOMPARE(stored("isSpaces"), 0);
-}
-
-void WritingSettingsTest::settingsDialogLooksFinished()
-{
-    QTemporaryDir dir;
-    dir.setAutoRemove(false);
-    Dialog_WritingSettings dialog;
-    dialog.setStyleSheet(lightSheet());
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    const QString path = dir.filePath(QStringLiteral("writing_settings.png"));
-    QVERIFY(dialog.grab().save(path));
-    qInfo("screenshot %s", qPrintable(path));
 }
 
 int runWritingSettingsTests(int argc, char** argv)
