@@ -46,7 +46,6 @@ class OutlineModelTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void rolesAreNamedAsThePanelReadsThem();
     void newOutlineIsTypedIntoTheUnsavedRowThenStored();
     void laterOutlineGetsNextOrderAndShowsAbove();
     void updateStoresTextWithQuotesAndPlaceholders();
@@ -58,33 +57,6 @@ private slots:
     void exportWritesCheckedOutlinesHighestFirst();
     void exportToUnwritablePlaceSaysCreateFailed();
 };
-
-void OutlineModelTest::rolesAreNamedAsThePanelReadsThem()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("角色"));
-    QVERIFY(book);
-    T_Outline* outline = OutlineFixture::stored(book, 3, 7, kAwkward);
-    QVERIFY(outline);
-    Models m(book);
-    const QHash<int, QByteArray> roles = m.model->roleNames();
-    const QList<QByteArray> expected{"localId", "outlineId", "bookLocalId", "ouderNum", "outlineType",
-                                     "outlineContent", "isCheckedC", "isExpand", "isEdit", "moveLine"};
-    for (int i = 0; i < expected.size(); ++i)
-        QCOMPARE(roles.value(257 + i), expected.at(i));
-
-    const QModelIndex row = m.model->index(0, 0);
-    QCOMPARE(row.data(257).toInt(), outline->localId);
-    QCOMPARE(row.data(259).toInt(), book->localId);
-    QCOMPARE(row.data(260).toInt(), 7);
-    QCOMPARE(row.data(261).toInt(), 3);
-    QCOMPARE(row.data(262).toString(), kAwkward);
-    QCOMPARE(row.data(266).toInt(), -1);
-    QVERIFY(!row.data(Qt::DisplayRole).isValid());
-    QVERIFY(!m.model->index(5, 0).data(257).isValid());
-    QCOMPARE(m.model->roleNames().value(267), QByteArray());
-}
 
 void OutlineModelTest::newOutlineIsTypedIntoTheUnsavedRowThenStored()
 {
