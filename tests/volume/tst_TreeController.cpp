@@ -324,7 +324,7 @@ void TreeControllerTest::menuMovesChaptersAndDisablesMovesAtTheEnds()
     downChapter->trigger();
     QCOMPARE(shownChapters(t.volume), t.chapters);
     QCOMPARE(dbOrder(t.chapters.at(1)), 2);
-    QCOMPARE(BooksFixture::jobTypes(), jobsBefore + QList<int>{1018, 1018});
+    QCOMPARE(BooksFixture::jobTypes(), jobsBefore + QList<int>({1018, 1018}));
 }
 
 void TreeControllerTest::deletingTheOpenChapterOpensTheNext()
