@@ -30,7 +30,6 @@ private slots:
     void coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl();
     void offlineDeleteRestoreAndHardDeleteQueueOnly();
     void onlineDeleteAndRestoreGoOnTheWire();
-    void restoreOfShelvedBookFails();
 };
 
 void BookOperationsTest::newBookRecordsBookVolumeChapterThenSendsAndStoresIds()
@@ -188,6 +187,16 @@ void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
     const int localId = book->localId;
     standin().clearJournal();
 
+    // A book on the shelf can be neither restored nor deleted for good.
+    TC_Books_Restore restore;
+    restore.header.localBookId = localId;
+    TC_Books_Delete_Hard hard;
+    hard.header.localBookId = localId;
+    QVERIFY(!CBookJobManager::instance()->books_restore(restore, false));
+    QVERIFY(!CBookJobManager::instance()->books_delete_hard(hard, false));
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+    QCOMPARE(model->findBookByLocalId(localId), book);
+
     TC_Books_Delete remove(localId, 1700000000);
     QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
     QVERIFY(model->findBookByLocalId(localId) == nullptr);
@@ -195,15 +204,11 @@ void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_book where localId = %1").arg(localId)).toInt(), 0);
     QVERIFY(BooksFixture::jobTypes().contains(1005));
 
-    TC_Books_Restore restore;
-    restore.header.localBookId = localId;
     QVERIFY(CBookJobManager::instance()->books_restore(restore, false));
     QCOMPARE(model->bookList.first(), book);
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_book where localId = %1").arg(localId)).toInt(), 1);
 
     QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
-    TC_Books_Delete_Hard hard;
-    hard.header.localBookId = localId;
     QVERIFY(CBookJobManager::instance()->books_delete_hard(hard, false));
     QVERIFY(model->findRecycledBookByLocalId(localId) == nullptr);
     QVERIFY(!BooksFixture::scalar(QStringLiteral("select localId from tb_book where localId = %1").arg(localId)).isValid());
@@ -236,22 +241,6 @@ void BookOperationsTest::onlineDeleteAndRestoreGoOnTheWire()
     QTest::qWait(200);
     QCOMPARE(BooksFixture::sent(QStringLiteral("/books/recycle")), 1); // fromSync sends nothing
     QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
-void BookOperationsTest::restoreOfShelvedBookFails()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("书架上"));
-    QVERIFY(book);
-    TC_Books_Restore restore;
-    restore.header.localBookId = book->localId;
-    QVERIFY(!CBookJobManager::instance()->books_restore(restore, false));
-    TC_Books_Delete_Hard hard;
-    hard.header.localBookId = book->localId;
-    QVERIFY(!CBookJobManager::instance()->books_delete_hard(hard, false));
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-    QCOMPARE(CPublicManager::instance()->findBookByLocalId(book->localId), book);
 }
 
 int runBookOperationTests(int argc, char** argv)
