@@ -2,6 +2,7 @@
 // following new and deleted memos, double-click opening once, the delete
 // question, expanding a long card and a press in the gap.
 
+#include "WhenShown.h"
 #include "FeedFixture.h"
 #include "MemoFixture.h"
 
@@ -45,10 +46,7 @@ int viewRowOf(MemoListWidget* list, int localId)
 // Answers the next message box with the button of that text (empty: Escape).
 void answerNextBox(const QString& buttonText)
 {
-    QTimer::singleShot(50, [buttonText]() {
-        auto* box = qobject_cast<BkMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
+    whenShown<BkMessageBox>([buttonText](BkMessageBox* box) {
         if (buttonText.isEmpty()) {
             QTest::keyClick(box, Qt::Key_Escape);
             return;
