@@ -9,6 +9,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 
+#include <memory>
 #include <QDir>
 #include <QImage>
 #include <QJsonDocument>
@@ -23,6 +24,12 @@ class BookOperationsTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_f = std::make_unique<BooksFixture>();
+        QVERIFY(m_f->up());
+    }
+    void cleanup() { m_f.reset(); }
     void newBookRecordsBookVolumeChapterThenSendsAndStoresIds();
     void bookWithKnownServerIdWritesNothing();
     void bookFromPlatformRecordsNoJob();
@@ -30,12 +37,13 @@ private slots:
     void coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl();
     void offlineDeleteRestoreAndHardDeleteQueueOnly();
     void onlineDeleteAndRestoreGoOnTheWire();
+
+private:
+    std::unique_ptr<BooksFixture> m_f;
 };
 
 void BookOperationsTest::newBookRecordsBookVolumeChapterThenSendsAndStoresIds()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
     standin().clearJournal();
     CPublicManager* model = CPublicManager::instance();
 
@@ -73,9 +81,7 @@ void BookOperationsTest::newBookRecordsBookVolumeChapterThenSendsAndStoresIds()
 
 void BookOperationsTest::bookWithKnownServerIdWritesNothing()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("已有"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("已有"));
     QVERIFY(book);
     const int books = BooksFixture::scalar(QStringLiteral("select count(*) from tb_book")).toInt();
 
@@ -91,8 +97,6 @@ void BookOperationsTest::bookWithKnownServerIdWritesNothing()
 
 void BookOperationsTest::bookFromPlatformRecordsNoJob()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
     standin().clearJournal();
     TC_Books_AddBook request(QStringLiteral("来自平台"), 1, 1, QString());
     request.header.bookId = 88001;
@@ -107,9 +111,7 @@ void BookOperationsTest::bookFromPlatformRecordsNoJob()
 
 void BookOperationsTest::editAppliesOnlyGivenFields()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("原名"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("原名"));
     QVERIFY(book);
     book->intro = QStringLiteral("原简介");
     book->channelType = 2;
@@ -148,9 +150,7 @@ void BookOperationsTest::editAppliesOnlyGivenFields()
 
 void BookOperationsTest::coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("封面"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("封面"));
     QVERIFY(book);
     QTemporaryDir pictures;
     QImage image(4, 4, QImage::Format_RGB32);
@@ -179,10 +179,8 @@ void BookOperationsTest::coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl()
 
 void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
     CPublicManager* model = CPublicManager::instance();
-    T_Book* book = f.offlineBook(QStringLiteral("离线"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("离线"));
     QVERIFY(book);
     const int localId = book->localId;
     standin().clearJournal();
@@ -222,9 +220,7 @@ void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
 
 void BookOperationsTest::onlineDeleteAndRestoreGoOnTheWire()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("在线"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("在线"));
     QVERIFY(book);
     standin().clearJournal();
     TC_Books_Delete remove(book->localId, 1700000000);
