@@ -148,6 +148,10 @@ void UserDialogsTest::nameAndSexAreSentStoredAndToasted()
     QCOMPARE(storedUser().author_name, name);
     QCOMPARE(storedUser().sex, QStringLiteral("F"));
     QCOMPARE(CPublicManager::instance()->userInfo.author_name, name);
+    // Taken by the platform at once: nothing is left queued, and its answer
+    // stands in the record.
+    QCOMPARE(BookshelfFixture::jobCount(2), 0);
+    QCOMPARE(CPublicManager::instance()->userInfo.sign, QStringLiteral("每天写一点"));
     BookshelfTips* tips = m_fixture->shelf()->tips();
     QVERIFY(tips->isVisible());
     QCOMPARE(tips->text(), QCoreApplication::translate("Dialog_UserInfo", "User modified successfully"));
