@@ -20,7 +20,6 @@ const QString kAdd = QStringLiteral("/memo/addMemo");
 const QString kDel = QStringLiteral("/memo/delMemo");
 const QString kEdit = QStringLiteral("/memo/editMemo");
 const QString kDetail = QStringLiteral("/memo/memoDetail");
-const QString kHostile = QStringLiteral("他说\"别'动'\" %1 %2 100% \\n 完");
 
 int now()
 {
@@ -43,7 +42,6 @@ class MemoManagerTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void addStoresRowJobAndSendsTextAsTyped();
     void editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd();
     void editWithServerIdSendsEverythingItsJobHolds();
     void colourEditWithEmptyColourKeepsColourButStillRecords();
@@ -59,38 +57,6 @@ private slots:
     void memoDeletedWhileItsAddWasOutIsDeletedOnThePlatform();
     void replayedCombinedEditSendsOnlyTheKeysItHolds();
 };
-
-void MemoManagerTest::addStoresRowJobAndSendsTextAsTyped()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    CPublicManager* model = CPublicManager::instance();
-    const int before = model->memoList.size();
-    const int counter = model->userConf.systemConf.memoCount;
-
-    TC_Memo_Add add;
-    add.content = kHostile;
-    add.color = QStringLiteral("#FFE9B5");
-    add.updateTime = 1700000100;
-    QVERIFY(CJobManager::instance()->memoAdd(add));
-    QVERIFY(add.header.localMemoId > 0);
-
-    QCOMPARE(model->memoList.size(), before + 1);
-    QCOMPARE(model->userConf.systemConf.memoCount, counter + 1);
-    const T_Memo* memo = model->findMemoByLocalId(add.header.localMemoId);
-    QVERIFY(memo);
-    QCOMPARE(memo->content, kHostile);
-    QCOMPARE(memo->colorUpdateTime, 1700000100);
-    const MemoRow row = memoRow(add.header.localMemoId);
-    QCOMPARE(row.content, kHostile);
-    QCOMPARE(row.color, QStringLiteral("#FFE9B5"));
-
-    QVERIFY(waitFor([]() { return bodiesTo(kAdd).size() == 1; }));
-    const QJsonObject body = bodiesTo(kAdd).first();
-    QCOMPARE(body.value(QStringLiteral("content")).toString(), kHostile);
-    QCOMPARE(body.value(QStringLiteral("color")).toString(), QStringLiteral("#FFE9B5"));
-    QCOMPARE(body.value(QStringLiteral("update_time")).toInt(), 1700000100);
-}
 
 void MemoManagerTest::editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd()
 {
