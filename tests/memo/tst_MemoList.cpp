@@ -138,6 +138,7 @@ void MemoListTest::deleteAsksFirstCancelKeepsOkDeletes()
     T_Memo* memo = addSyncedMemo(QStringLiteral("右键删除"));
     QVERIFY(memo);
     const int localId = memo->localId;
+    const int memoId = memo->memoId;
     MemoListWidget* list = openList();
     QMenu* menu = list->delegate()->contextMenu();
     menu->setProperty("localMemoId", localId);
@@ -154,7 +155,8 @@ void MemoListTest::deleteAsksFirstCancelKeepsOkDeletes()
     list->delegate()->deleteFromMenu();
     QVERIFY(!memoRow(localId).found);
     QCOMPARE(viewRowOf(list, localId), -1);
-    QVERIFY(waitFor([]() { return bodiesTo(QStringLiteral("/memo/delMemo")).size() == 1; }));
+    QVERIFY(waitFor([&]() { return bodiesTo(QStringLiteral("/memo/delMemo")).size() == 1 && memoJobs(localId).isEmpty(); }));
+    QCOMPARE(bodiesTo(QStringLiteral("/memo/delMemo")).first().value(QStringLiteral("memo_id")).toInt(), memoId);
 }
 
 void MemoListTest::longCardExpandsAndCollapses()

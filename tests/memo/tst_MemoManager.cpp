@@ -47,7 +47,6 @@ private slots:
     void colourEditWithEmptyColourKeepsColourButStillRecords();
     void textEditMovesTheMemoToTheTopColourEditDoesNot();
     void deleteOfAMemoThePlatformNeverHadQueuesNothing();
-    void deleteWithServerIdSendsItsId();
     void pinningBindsToTheChapterAndSendsTheLocation();
     void editOfAnUnknownMemoFailsWithoutAJob();
     void nothingChangesWithoutASignedInAuthor();
@@ -189,24 +188,6 @@ void MemoManagerTest::deleteOfAMemoThePlatformNeverHadQueuesNothing()
     QVERIFY(memoJobs(add.header.localMemoId).isEmpty());
     QTest::qWait(200);
     QVERIFY(bodiesTo(kDel).isEmpty());
-}
-
-void MemoManagerTest::deleteWithServerIdSendsItsId()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    const T_Memo* memo = addSyncedMemo(QStringLiteral("要删的"));
-    QVERIFY(memo);
-    const int localId = memo->localId;
-    const int memoId = memo->memoId;
-    TC_Memo_Del del;
-    del.header.localMemoId = localId;
-    del.header.memoId = memoId;
-    del.updateTime = now();
-    QVERIFY(CJobManager::instance()->memoDel(del));
-    QVERIFY(!memoRow(localId).found);
-    QVERIFY(waitFor([&]() { return bodiesTo(kDel).size() == 1 && memoJobs(localId).isEmpty(); }));
-    QCOMPARE(bodiesTo(kDel).first().value(QStringLiteral("memo_id")).toInt(), memoId);
 }
 
 void MemoManagerTest::pinningBindsToTheChapterAndSendsTheLocation()
