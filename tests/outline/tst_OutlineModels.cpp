@@ -46,7 +46,6 @@ class OutlineModelTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void newOutlineIsTypedIntoTheUnsavedRowThenStored();
     void laterOutlineGetsNextOrderAndShowsAbove();
     void updateStoresTextWithQuotesAndPlaceholders();
     void deleteRemovesRowTableRowAndQueuesForPlatform();
@@ -57,33 +56,6 @@ private slots:
     void exportWritesCheckedOutlinesHighestFirst();
     void exportToUnwritablePlaceSaysCreateFailed();
 };
-
-void OutlineModelTest::newOutlineIsTypedIntoTheUnsavedRowThenStored()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("新建"));
-    QVERIFY(book);
-    Models m(book);
-    QSignalSpy inserted(m.model, &QAbstractItemModel::rowsInserted);
-
-    m.model->create(2);
-    QCOMPARE(inserted.count(), 1);
-    QCOMPARE(m.model->rowCount(), 1);
-    QCOMPARE(OutlineFixture::localIds(*m.model), QList<int>{0});
-    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
-
-    QVERIFY(m.model->create(2, QStringLiteral("第一条")));
-    QCOMPARE(m.model->rowCount(), 1);  // the unsaved row became the stored one
-    QCOMPARE(inserted.count(), 1);
-    const int localId = OutlineFixture::localIds(*m.model).first();
-    QVERIFY(localId > 0);
-    QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("第一条"));
-    QCOMPARE(OutlineFixture::storedOrder(localId), 1);  // a book without outlines starts at 1
-    QCOMPARE(OutlineFixture::storedType(localId), 2);
-    QCOMPARE(book->outline.outlineList.size(), 1);
-    QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1022});
-}
 
 void OutlineModelTest::laterOutlineGetsNextOrderAndShowsAbove()
 {
