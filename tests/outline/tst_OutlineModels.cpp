@@ -48,7 +48,6 @@ class OutlineModelTest : public QObject
 private slots:
     void laterOutlineGetsNextOrderAndShowsAbove();
     void updateStoresTextWithQuotesAndPlaceholders();
-    void deleteRemovesRowTableRowAndQueuesForPlatform();
     void failedDeleteKeepsTheRow();
     void removeAllDeletesOnlyCheckedOutlines();
     void dropFromFifthOnSecondShiftsTheOthersDown();
@@ -103,31 +102,6 @@ void OutlineModelTest::updateStoresTextWithQuotesAndPlaceholders()
     // An outline the book does not have changes nothing.
     QVERIFY(!m.model->update(9999, 1, QStringLiteral("x")));
     QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1023});
-}
-
-void OutlineModelTest::deleteRemovesRowTableRowAndQueuesForPlatform()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("在线删除"));
-    QVERIFY(book);
-    Models m(book);
-    m.model->create(1);
-    QVERIFY(m.model->create(1, QStringLiteral("要删的")));
-    const int localId = OutlineFixture::localIds(*m.model).first();
-    T_Outline* outline = book->findOutlineByLocalId(localId);
-    QVERIFY(OutlineFixture::waitUntil([outline]() { return outline->outlineId > 0 && OutlineFixture::jobTypes().isEmpty(); }));
-    const int serverId = outline->outlineId;
-
-    QSignalSpy removed(m.model, &QAbstractItemModel::rowsRemoved);
-    QVERIFY(m.model->deleteItem(localId));
-    QCOMPARE(removed.count(), 1);
-    QCOMPARE(m.model->rowCount(), 0);
-    QVERIFY(book->findOutlineByLocalId(localId) == nullptr);
-    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
-    QVERIFY(OutlineFixture::waitUntil([]() { return OutlineFixture::sent(QStringLiteral("/bookoutline/delOutline")) == 1; }));
-    QCOMPARE(OutlineFixture::lastBody(QStringLiteral("/bookoutline/delOutline")).value(QStringLiteral("outline_id")).toInt(),
-             serverId);
 }
 
 void OutlineModelTest::failedDeleteKeepsTheRow()
