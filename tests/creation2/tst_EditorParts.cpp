@@ -162,10 +162,6 @@ void EditorPartsTest::themeChangeHidesTheBarWithTheNewColour()
     QVERIFY(bar()->styleSheet().contains(colour));
     wheel(bar());
     QVERIFY(bar()->isShown());
-
-    QCOMPARE(Createtion_TextEdit_VScroll::handleColor(2), QStringLiteral("#525252"));
-    QCOMPARE(Createtion_TextEdit_VScroll::handleColor(4), QStringLiteral("#255D3C"));
-    QCOMPARE(Createtion_TextEdit_VScroll::handleColor(1), QStringLiteral("#B9BFCC"));
 }
 
 void EditorPartsTest::smoothScrollRestartsFromTheCurrentValue()
