@@ -64,42 +64,6 @@ private slots:
         QCOMPARE(CPublicManager::instance()->userInfo.author_name, QStringLiteral("演示作者"));
     }
 
-    void weChatPollStillWaitingSignsNobodyIn()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        ReplyCatcher catcher(CTessaneHttp::instance());
-        TC_Author_PollingWx request;
-        request.header.jobType = 4;
-        request.nonce_str = QStringLiteral("abc");
-        CUserJobManager::instance()->author_pollingWx(request);
-        QVERIFY(catcher.waitFor(1));
-        QCOMPARE(catcher.replies.first().requestUserdata.split(',').value(1), QByteArray("4"));
-        CUserJobManager::instance()->asynBack(4, catcher.replies.first().body);
-        QCOMPARE(world.count("select count(*) from tb_user"), 0);
-        QCOMPARE(CPublicManager::instance()->userInfo.uid, 0);
-    }
-
-    void weChatPollConfirmedCompletesTheSignIn()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        CPublicManager::instance()->userInfo.isAutoLogin = true;
-        ReplyCatcher catcher(CTessaneHttp::instance());
-        QVERIFY(standin().addFault(QStringLiteral("/author/pollingWx"), QStringLiteral("raw"), 0, 1,
-                                   reply(200, "0,4,0,0,0,0,0,0,0,0,0,0,0",
-                                         R"({"isBindPhone":1,"status":1,"token":"standin-demo-token","uid":10001})")));
-        TC_Author_PollingWx request;
-        request.header.jobType = 4;
-        request.nonce_str = QStringLiteral("abc");
-        CUserJobManager::instance()->author_pollingWx(request);
-        QVERIFY(catcher.waitFor(1));
-        CUserJobManager::instance()->asynBack(4, catcher.replies.first().body);
-        QCOMPARE(world.count("select count(*) from tb_user where uid = 10001"), 1);
-        QCOMPARE(world.value("select authorName from tb_user").toString(), QStringLiteral("演示作者"));
-        QCOMPARE(world.count("select lastUid from tb_sys"), 10001);
-    }
-
     void weChatBindConfirmedMarksTheAccountBound()
     {
         AccountWorld world;

@@ -60,25 +60,6 @@ class TestProfileUpdate : public QObject
     Q_OBJECT
 
 private slots:
-    void onlineUpdateIsStoredAndSentWithoutAJob()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        QVERIFY(world.signInDemo());
-        TS_Author_Update reply;
-        updateProfile(QStringLiteral("新笔名"), QStringLiteral("M"), &reply);
-        QCOMPARE(reply.header.code, 200);
-        QCOMPARE(world.value("select authorName from tb_user").toString(), QStringLiteral("新笔名"));
-        QCOMPARE(world.value("select sex from tb_user").toString(), QStringLiteral("M"));
-        QCOMPARE(world.count("select count(*) from tb_job"), 0);
-        const QList<QJsonObject> sent = standin().requestsTo(QStringLiteral("/author/updateAuthor"));
-        QCOMPARE(sent.size(), 1);
-        const QJsonObject body =
-            QJsonDocument::fromJson(sent.first().value(QStringLiteral("body")).toString().toUtf8()).object();
-        QCOMPARE(body.value(QStringLiteral("author_name")).toString(), QStringLiteral("新笔名"));
-        // The platform's answer stands in the record.
-        QCOMPARE(CPublicManager::instance()->userInfo.sign, QStringLiteral("每天写一点"));
-    }
 
     void offlineUpdateWritesTheRowAndQueuesOneJob()
     {

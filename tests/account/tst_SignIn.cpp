@@ -76,17 +76,6 @@ private slots:
         QVERIFY(standin().requestsTo(QStringLiteral("/author/info")).isEmpty());
     }
 
-    void signInWithAutoLoginClearedForgetsTheLastUser()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        QVERIFY(world.exec("update tb_sys set lastUid = 77, lastLoginTime = 5"));
-        QVERIFY(world.signInDemo(false));
-        QCOMPARE(world.count("select lastUid from tb_sys"), 0);
-        QCOMPARE(world.count("select lastLoginTime from tb_sys"), 0);
-        QCOMPARE(world.count("select count(*) from tb_user where uid = 10001"), 1);
-    }
-
     void signInWhoseUserRowCannotBeWrittenReportsADatabaseError()
     {
         AccountWorld world;

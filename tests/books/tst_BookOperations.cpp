@@ -9,6 +9,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 
+#include <memory>
 #include <QDir>
 #include <QImage>
 #include <QJsonDocument>
@@ -23,6 +24,12 @@ class BookOperationsTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_f = std::make_unique<BooksFixture>();
+        QVERIFY(m_f->up());
+    }
+    void cleanup() { m_f.reset(); }
     void newBookRecordsBookVolumeChapterThenSendsAndStoresIds();
     void bookWithKnownServerIdWritesNothing();
     void bookFromPlatformRecordsNoJob();
@@ -30,13 +37,13 @@ private slots:
     void coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl();
     void offlineDeleteRestoreAndHardDeleteQueueOnly();
     void onlineDeleteAndRestoreGoOnTheWire();
-    void restoreOfShelvedBookFails();
+
+private:
+    std::unique_ptr<BooksFixture> m_f;
 };
 
 void BookOperationsTest::newBookRecordsBookVolumeChapterThenSendsAndStoresIds()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
     standin().clearJournal();
     CPublicManager* model = CPublicManager::instance();
 
@@ -74,9 +81,7 @@ void BookOperationsTest::newBookRecordsBookVolumeChapterThenSendsAndStoresIds()
 
 void BookOperationsTest::bookWithKnownServerIdWritesNothing()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("已有"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("已有"));
     QVERIFY(book);
     const int books = BooksFixture::scalar(QStringLiteral("select count(*) from tb_book")).toInt();
 
@@ -92,8 +97,6 @@ void BookOperationsTest::bookWithKnownServerIdWritesNothing()
 
 void BookOperationsTest::bookFromPlatformRecordsNoJob()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
     standin().clearJournal();
     TC_Books_AddBook request(QStringLiteral("来自平台"), 1, 1, QString());
     request.header.bookId = 88001;
@@ -108,9 +111,7 @@ void BookOperationsTest::bookFromPlatformRecordsNoJob()
 
 void BookOperationsTest::editAppliesOnlyGivenFields()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("原名"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("原名"));
     QVERIFY(book);
     book->intro = QStringLiteral("原简介");
     book->channelType = 2;
@@ -149,9 +150,7 @@ void BookOperationsTest::editAppliesOnlyGivenFields()
 
 void BookOperationsTest::coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("封面"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("封面"));
     QVERIFY(book);
     QTemporaryDir pictures;
     QImage image(4, 4, QImage::Format_RGB32);
@@ -180,13 +179,21 @@ void BookOperationsTest::coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl()
 
 void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
     CPublicManager* model = CPublicManager::instance();
-    T_Book* book = f.offlineBook(QStringLiteral("离线"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("离线"));
     QVERIFY(book);
     const int localId = book->localId;
     standin().clearJournal();
+
+    // A book on the shelf can be neither restored nor deleted for good.
+    TC_Books_Restore restore;
+    restore.header.localBookId = localId;
+    TC_Books_Delete_Hard hard;
+    hard.header.localBookId = localId;
+    QVERIFY(!CBookJobManager::instance()->books_restore(restore, false));
+    QVERIFY(!CBookJobManager::instance()->books_delete_hard(hard, false));
+    QVERIFY(BooksFixture::jobTypes().isEmpty());
+    QCOMPARE(model->findBookByLocalId(localId), book);
 
     TC_Books_Delete remove(localId, 1700000000);
     QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
@@ -195,15 +202,11 @@ void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_book where localId = %1").arg(localId)).toInt(), 0);
     QVERIFY(BooksFixture::jobTypes().contains(1005));
 
-    TC_Books_Restore restore;
-    restore.header.localBookId = localId;
     QVERIFY(CBookJobManager::instance()->books_restore(restore, false));
     QCOMPARE(model->bookList.first(), book);
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_book where localId = %1").arg(localId)).toInt(), 1);
 
     QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
-    TC_Books_Delete_Hard hard;
-    hard.header.localBookId = localId;
     QVERIFY(CBookJobManager::instance()->books_delete_hard(hard, false));
     QVERIFY(model->findRecycledBookByLocalId(localId) == nullptr);
     QVERIFY(!BooksFixture::scalar(QStringLiteral("select localId from tb_book where localId = %1").arg(localId)).isValid());
@@ -217,9 +220,7 @@ void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
 
 void BookOperationsTest::onlineDeleteAndRestoreGoOnTheWire()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("在线"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("在线"));
     QVERIFY(book);
     standin().clearJournal();
     TC_Books_Delete remove(book->localId, 1700000000);
@@ -236,22 +237,6 @@ void BookOperationsTest::onlineDeleteAndRestoreGoOnTheWire()
     QTest::qWait(200);
     QCOMPARE(BooksFixture::sent(QStringLiteral("/books/recycle")), 1); // fromSync sends nothing
     QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
-void BookOperationsTest::restoreOfShelvedBookFails()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("书架上"));
-    QVERIFY(book);
-    TC_Books_Restore restore;
-    restore.header.localBookId = book->localId;
-    QVERIFY(!CBookJobManager::instance()->books_restore(restore, false));
-    TC_Books_Delete_Hard hard;
-    hard.header.localBookId = book->localId;
-    QVERIFY(!CBookJobManager::instance()->books_delete_hard(hard, false));
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-    QCOMPARE(CPublicManager::instance()->findBookByLocalId(book->localId), book);
 }
 
 int runBookOperationTests(int argc, char** argv)

@@ -9,6 +9,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
 
+#include <memory>
 #include <QJsonArray>
 #include <QTest>
 
@@ -35,6 +36,12 @@ class BookRepliesTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_f = std::make_unique<BooksFixture>();
+        QVERIFY(m_f->up());
+    }
+    void cleanup() { m_f.reset(); }
     void chapterListMergesAndStopsAtUnknownVolume();
     void conflictCopiesAreInsertedWithRoomMade();
     void volumeListAddsAndRenames();
@@ -43,13 +50,14 @@ private slots:
     void chapterTextWithoutContentKeepsTheText();
     void bookInformationFallsBackForUnknownCategory();
     void progressClearsAfterTheLastChange();
+
+private:
+    std::unique_ptr<BooksFixture> m_f;
 };
 
 void BookRepliesTest::chapterListMergesAndStopsAtUnknownVolume()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("目录"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("目录"));
     QVERIFY(book);
     T_Chapter* known = book->chapterList.first();
     const QString oldName = known->name;
@@ -85,9 +93,7 @@ void BookRepliesTest::chapterListMergesAndStopsAtUnknownVolume()
 
 void BookRepliesTest::conflictCopiesAreInsertedWithRoomMade()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("冲突"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("冲突"));
     QVERIFY(book);
     T_Chapter* original = book->chapterList.first();
     const int volumeId = book->volumeList.first()->volumeId;
@@ -126,9 +132,7 @@ void BookRepliesTest::conflictCopiesAreInsertedWithRoomMade()
 
 void BookRepliesTest::volumeListAddsAndRenames()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("卷目录"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("卷目录"));
     QVERIFY(book);
     T_Volume* known = book->volumeList.first();
     const QJsonArray list{
@@ -150,10 +154,8 @@ void BookRepliesTest::volumeListAddsAndRenames()
 
 void BookRepliesTest::bookAddReplyForAnotherBookIsIgnored()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* one = f.offlineBook(QStringLiteral("甲"));
-    T_Book* two = f.offlineBook(QStringLiteral("乙"));
+    T_Book* one = m_f->offlineBook(QStringLiteral("甲"));
+    T_Book* two = m_f->offlineBook(QStringLiteral("乙"));
     QVERIFY(one && two);
     T_Http_Custom identity = identityOf(one, 1002);
     const QJsonObject content{{QStringLiteral("book_id"), 993001}, {QStringLiteral("local_id"), two->localId}};
@@ -175,10 +177,8 @@ void BookRepliesTest::bookAddReplyForAnotherBookIsIgnored()
 
 void BookRepliesTest::outlineIdForForeignOutlineIsIgnored()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* one = f.offlineBook(QStringLiteral("甲纲"));
-    T_Book* two = f.offlineBook(QStringLiteral("乙纲"));
+    T_Book* one = m_f->offlineBook(QStringLiteral("甲纲"));
+    T_Book* two = m_f->offlineBook(QStringLiteral("乙纲"));
     QVERIFY(one && two);
     TC_BookOutline_Create create(0, two->localId, 0, 0, 1, 1, 1700000000, QStringLiteral("t"), QStringLiteral("c"));
     QVERIFY(CBookJobManager::instance()->outline_create(create));
@@ -195,9 +195,7 @@ void BookRepliesTest::outlineIdForForeignOutlineIsIgnored()
 
 void BookRepliesTest::chapterTextWithoutContentKeepsTheText()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("正文"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("正文"));
     QVERIFY(book);
     T_Chapter* chapter = book->chapterList.first();
     chapter->content = QStringLiteral("作者的字");
@@ -224,9 +222,7 @@ void BookRepliesTest::chapterTextWithoutContentKeepsTheText()
 
 void BookRepliesTest::bookInformationFallsBackForUnknownCategory()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("信息"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("信息"));
     QVERIFY(book);
     const QJsonObject info{{QStringLiteral("author_id"), StandinServer::demoUid()}, {QStringLiteral("book_id"), book->bookId},
                            {QStringLiteral("book_name"), QStringLiteral("信'息'%1")}, {QStringLiteral("cate_id"), 123456},
@@ -247,9 +243,7 @@ void BookRepliesTest::bookInformationFallsBackForUnknownCategory()
 
 void BookRepliesTest::progressClearsAfterTheLastChange()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("进度"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("进度"));
     QVERIFY(book);
     book->isSyncing = true;
     book->synCount = 3;

@@ -8,6 +8,7 @@
 #include "manager/CPublicManager.h"
 #include "volume/CBookVolumeController.h"
 
+#include <memory>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -39,6 +40,12 @@ class ChapterOperationsTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_f = std::make_unique<BooksFixture>();
+        QVERIFY(m_f->up());
+    }
+    void cleanup() { m_f.reset(); }
     void newChapterAtTakenOrderMovesOnlyItsVolume();
     void renameToSameNameRecordsNothing();
     void renameAndUnsentSaveTravelTogether();
@@ -46,13 +53,14 @@ private slots:
     void deleteRemovesRowModelAndSends();
     void snapshotOfUnknownChapterFails();
     void moveBetweenVolumesTakesTheTreeOrder();
+
+private:
+    std::unique_ptr<BooksFixture> m_f;
 };
 
 void ChapterOperationsTest::newChapterAtTakenOrderMovesOnlyItsVolume()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("排序"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("排序"));
     QVERIFY(book);
     const int v1 = book->volumeList.first()->localId;
     const int c1 = book->chapterList.at(0)->localId;
@@ -84,9 +92,7 @@ void ChapterOperationsTest::newChapterAtTakenOrderMovesOnlyItsVolume()
 
 void ChapterOperationsTest::renameToSameNameRecordsNothing()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("改名"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("改名"));
     QVERIFY(book);
     TC_Chapter_Edit_Name rename;
     rename.header.localBookId = book->localId;
@@ -98,9 +104,7 @@ void ChapterOperationsTest::renameToSameNameRecordsNothing()
 
 void ChapterOperationsTest::renameAndUnsentSaveTravelTogether()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("保存"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("保存"));
     QVERIFY(book);
     T_Chapter* chapter = book->chapterList.first();
     standin().clearJournal();
@@ -139,9 +143,7 @@ void ChapterOperationsTest::renameAndUnsentSaveTravelTogether()
 
 void ChapterOperationsTest::recycleAndRestoreMoveBetweenLists()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("回收"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("回收"));
     QVERIFY(book);
     T_Chapter* first = book->chapterList.first();
     first->wordCount = 7;
@@ -171,9 +173,7 @@ void ChapterOperationsTest::recycleAndRestoreMoveBetweenLists()
 
 void ChapterOperationsTest::deleteRemovesRowModelAndSends()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("删除"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("删除"));
     QVERIFY(book);
     T_Chapter* chapter = book->chapterList.first();
     const int localId = chapter->localId;
@@ -192,9 +192,7 @@ void ChapterOperationsTest::deleteRemovesRowModelAndSends()
 
 void ChapterOperationsTest::snapshotOfUnknownChapterFails()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("快照"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("快照"));
     QVERIFY(book);
     TC_Chapter_ContentBlade blade;
     blade.header.localBookId = book->localId;
@@ -213,9 +211,7 @@ void ChapterOperationsTest::snapshotOfUnknownChapterFails()
 
 void ChapterOperationsTest::moveBetweenVolumesTakesTheTreeOrder()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("移动"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("移动"));
     QVERIFY(book);
     const int v1 = book->volumeList.first()->localId;
     const int c1 = book->chapterList.at(0)->localId;

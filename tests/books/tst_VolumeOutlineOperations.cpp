@@ -7,6 +7,7 @@
 #include "manager/CBookJobManager.h"
 #include "manager/CPublicManager.h"
 
+#include <memory>
 #include <QJsonDocument>
 #include <QSqlQuery>
 #include <QTest>
@@ -27,6 +28,12 @@ class VolumeOutlineTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_f = std::make_unique<BooksFixture>();
+        QVERIFY(m_f->up());
+    }
+    void cleanup() { m_f.reset(); }
     void deletingVolumeRecyclesItsChaptersWithOneJob();
     void volumeKnownByServerIdIsRenamedInMemoryOnly();
     void onlineVolumeIsSentAndLearnsItsId();
@@ -36,13 +43,14 @@ private slots:
     void outlineFromPlatformRecordsNothing();
     void onlineOutlineLearnsItsIdAndDeletes();
     void outlineMoveRotatesOrderNumbers();
+
+private:
+    std::unique_ptr<BooksFixture> m_f;
 };
 
 void VolumeOutlineTest::deletingVolumeRecyclesItsChaptersWithOneJob()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("删卷"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("删卷"));
     QVERIFY(book);
     T_Volume* volume = book->volumeList.first();
     TC_Volume_Delete remove;
@@ -69,9 +77,7 @@ void VolumeOutlineTest::deletingVolumeRecyclesItsChaptersWithOneJob()
 
 void VolumeOutlineTest::volumeKnownByServerIdIsRenamedInMemoryOnly()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("已知卷"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("已知卷"));
     QVERIFY(book);
     T_Volume* volume = book->volumeList.first();
     const int volumes = BooksFixture::scalar(QStringLiteral("select count(*) from tb_volume")).toInt();
@@ -85,9 +91,7 @@ void VolumeOutlineTest::volumeKnownByServerIdIsRenamedInMemoryOnly()
 
 void VolumeOutlineTest::onlineVolumeIsSentAndLearnsItsId()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("新卷"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("新卷"));
     QVERIFY(book);
     standin().clearJournal();
     const QString name = QStringLiteral("卷'二'\"%1\" 10%");
@@ -113,9 +117,7 @@ void VolumeOutlineTest::onlineVolumeIsSentAndLearnsItsId()
 
 void VolumeOutlineTest::renameOfUnknownVolumeFails()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("无此卷"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("无此卷"));
     QVERIFY(book);
     TC_Volume_Edit rename;
     rename.header.localBookId = book->localId;
@@ -127,9 +129,7 @@ void VolumeOutlineTest::renameOfUnknownVolumeFails()
 
 void VolumeOutlineTest::failedTableWriteLeavesModelAndQueueAlone()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("坏表"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("坏表"));
     QVERIFY(book);
     T_Volume* volume = book->volumeList.first();
     const QString before = volume->volumeName;
@@ -147,9 +147,7 @@ void VolumeOutlineTest::failedTableWriteLeavesModelAndQueueAlone()
 
 void VolumeOutlineTest::outlineOfOfflineBookQueuesOnly()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("离线大纲"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("离线大纲"));
     QVERIFY(book);
     standin().clearJournal();
     T_Outline* outline = addOutline(book, 1, false);
@@ -175,9 +173,7 @@ void VolumeOutlineTest::outlineOfOfflineBookQueuesOnly()
 
 void VolumeOutlineTest::outlineFromPlatformRecordsNothing()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("平台大纲"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("平台大纲"));
     QVERIFY(book);
     standin().clearJournal();
     QVERIFY(addOutline(book, 1, true));
@@ -190,9 +186,7 @@ void VolumeOutlineTest::outlineFromPlatformRecordsNothing()
 
 void VolumeOutlineTest::onlineOutlineLearnsItsIdAndDeletes()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("在线大纲"));
+    T_Book* book = m_f->onlineBook(QStringLiteral("在线大纲"));
     QVERIFY(book);
     standin().clearJournal();
     T_Outline* outline = addOutline(book, 1, false);
@@ -224,9 +218,7 @@ void VolumeOutlineTest::onlineOutlineLearnsItsIdAndDeletes()
 
 void VolumeOutlineTest::outlineMoveRotatesOrderNumbers()
 {
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("大纲排序"));
+    T_Book* book = m_f->offlineBook(QStringLiteral("大纲排序"));
     QVERIFY(book);
     QList<T_Outline*> outlines;
     for (int order = 1; order <= 6; ++order)

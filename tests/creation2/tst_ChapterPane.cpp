@@ -13,12 +13,10 @@
 #include "volume/CBookVolumeController.h"
 #include "volume/CBookVolumeModel.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QQuickWidget>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 class ChapterPaneTest : public QObject
@@ -32,7 +30,6 @@ private slots:
     void nullBookChangesNothing();
     void previewCoversTheTreeAndCloses();
     void recycleRequestFromTheTreeOpensTheBinForTheBook();
-    void screenshotOfTheWritingWindow();
 
 private:
     Widget_Creation_Left* left() const { return m_f->window()->chapterPane(); }
@@ -126,19 +123,6 @@ void ChapterPaneTest::recycleRequestFromTheTreeOpensTheBinForTheBook()
     QCOMPARE(left()->recycleBin(), bin);
     left()->closeRecycleBin();
     QVERIFY(!bin->isVisible());
-}
-
-void ChapterPaneTest::screenshotOfTheWritingWindow()
-{
-    QTemporaryDir dir;
-    dir.setAutoRemove(false);
-    m_f->window()->show();
-    QTest::qWait(300);
-    const QImage shot = m_f->window()->grab().toImage();
-    QVERIFY(!shot.isNull());
-    const QString path = QDir(dir.path()).filePath(QStringLiteral("chapterpane.png"));
-    QVERIFY(shot.save(path));
-    qInfo("screenshot: %s", qPrintable(path));
 }
 
 int runChapterPaneTests(int argc, char** argv)

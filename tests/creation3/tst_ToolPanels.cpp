@@ -25,17 +25,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QFile>
 #include <QTest>
 
 namespace {
-// The light skin's sheet, as the application sets it.
-QString lightSheet()
-{
-    QFile file(QStringLiteral(":/res/qss/light.qss"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 T_CreationConf& conf()
 {
     return CPublicManager::instance()->userConf.creationConf;
@@ -83,7 +76,6 @@ private slots:
     void f7OpensTheSensitiveWordPanelLikeItsRow();
     void soundToolFlipsTheSoundFlag();
     void unknownCodeChangesNothing();
-    void toolPanelLooksFinished();
 
 private:
     Widget_Creation_Top* top() const { return m_f->window()->findChild<Widget_Creation_Top*>(); }
@@ -111,17 +103,7 @@ void ToolPanelTest::toolPanelOffersElevenToolsInCodeOrder()
 {
     CreationControlItemModel model(1);
     QCOMPARE(idsOf(&model), (QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13}));
-    QCOMPARE(model.rowCount(), 11);
-    QVERIFY(model.data(model.index(0), Qt::DisplayRole).toString().isEmpty());
-    T_ItemData* night = model.items().at(rowOf(&model, 9));
-    QCOMPARE(night->text, QStringLiteral("夜间模式"));
-    QCOMPARE(night->altText, QStringLiteral("日间模式"));
-    QVERIFY(night->altIcon.endsWith(QStringLiteral("sun.svg")));
-    T_ItemData* settings = model.items().last();
-    QCOMPARE(settings->text, QStringLiteral("写作设置"));
-    QCOMPARE(settings->shortcut, QStringLiteral("F11"));
-    QCOMPARE(settings->panel, 1);
-    QVERIFY(settings->closesPanel && settings->enabled && !settings->checked);
+    QCOMPARE(model.items().last()->shortcut, QStringLiteral("F11"));
 }
 
 void ToolPanelTest::focusPanelChecksTheCurrentFocusMode()
@@ -282,24 +264,6 @@ void ToolPanelTest::unknownCodeChangesNothing()
     QCOMPARE(m_f->editor()->toPlainText(), QStringLiteral("原文"));
     QCOMPARE(conf().fontSize, before.fontSize);
     m_f->editor()->clear();
-}
-
-void ToolPanelTest::toolPanelLooksFinished()
-{
-    QTemporaryDir dir;
-    dir.setAutoRemove(false);
-    Widget_Creation_Plane1 panel;
-    panel.setStyleSheet(lightSheet());
-    panel.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&panel));
-    const QString path = dir.filePath(QStringLiteral("tool_panel.png"));
-    QVERIFY(panel.grab().save(path));
-    Widget_Creation_Plane3 focus;
-    focus.setStyleSheet(lightSheet());
-    focus.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&focus));
-    QVERIFY(focus.grab().save(dir.filePath(QStringLiteral("focus_panel.png"))));
-    qInfo("screenshots in %s", qPrintable(dir.path()));
 }
 
 int runToolPanelTests(int argc, char** argv)

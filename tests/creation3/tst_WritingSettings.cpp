@@ -2,6 +2,7 @@
 // editor follows at the next key press.
 
 #include "CreationFixture.h"
+#include "WhenShown.h"
 
 #include "db/records/T_Book.h"
 #include "manager/CJobManager.h"
@@ -15,18 +16,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QFile>
 #include <QTest>
 #include <QTimer>
 
 namespace {
-// The light skin's sheet, as the application sets it.
-QString lightSheet()
-{
-    QFile file(QStringLiteral(":/res/qss/light.qss"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 T_CreationConf& conf()
 {
     return CPublicManager::instance()->userConf.creationConf;
@@ -38,20 +32,6 @@ int stored(const char* column)
                                        .arg(QString::fromLatin1(column))
                                        .arg(CPublicManager::instance()->userConf.uid))
         .toInt();
-}
-
-// Runs the action on the dialog once it is up and modal.
-void whenDialogOpens(const std::function<void(Dialog_WritingSettings*)>& action)
-{
-    QTimer::singleShot(0, [action]() {
-        Dialog_WritingSettings* dialog = nullptr;
-        CreationFixture::waitUntil([&dialog]() {
-            dialog = qobject_cast<Dialog_WritingSettings*>(QApplication::activeModalWidget());
-            return dialog != nullptr;
-        });
-        if (dialog != nullptr)
-            action(dialog);
-    });
 }
 
 void click(Dialog_WritingSettings* dialog, const char* name)
@@ -72,7 +52,6 @@ private slots:
     void confirmStoresTheRowThroughTheSettingsTool();
     void noPairCompletionAfterUncheckingPunctuation();
     void oddValueShowsUncheckedAndIsSavedAsZero();
-    void settingsDialogLooksFinished();
 
 private:
     CreationFixture* m_f = nullptr;
@@ -120,7 +99,7 @@ void WritingSettingsTest::cancelLeavesFieldsAndRowUnchanged()
     Dialog_WritingSettings dialog;
     dialog.checkBoxIndent()->setChecked(false);
     dialog.checkBoxSpacing()->setChecked(true);
-    whenDialogOpens([](Dialog_WritingSettings* d) { click(d, "btnCancel"); });
+    whenShown<Dialog_WritingSettings>([](Dialog_WritingSettings* d) { click(d, "btnCancel"); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     QCOMPARE(conf().isIndent, 1);
     QCOMPARE(conf().isSpaces, 0);
@@ -130,7 +109,7 @@ void WritingSettingsTest::cancelLeavesFieldsAndRowUnchanged()
 
 void WritingSettingsTest::confirmStoresTheRowThroughTheSettingsTool()
 {
-    whenDialogOpens([](Dialog_WritingSettings* d) {
+    whenShown<Dialog_WritingSettings>([](Dialog_WritingSettings* d) {
         d->checkBoxIndent()->setChecked(false);
         d->checkBoxSpacing()->setChecked(true);
         d->checkBoxPunctuation()->setChecked(false);
@@ -157,7 +136,7 @@ void WritingSettingsTest::noPairCompletionAfterUncheckingPunctuation()
     QTRY_COMPARE(edit->toPlainText(), QStringLiteral("()"));
 
     Dialog_WritingSettings dialog(m_f->pane());
-    whenDialogOpens([](Dialog_WritingSettings* d) {
+    whenShown<Dialog_WritingSettings>([](Dialog_WritingSettings* d) {
         d->checkBoxPunctuation()->setChecked(false);
         click(d, "btnConfirm");
     });
@@ -175,23 +154,10 @@ void WritingSettingsTest::oddValueShowsUncheckedAndIsSavedAsZero()
     conf().isSpaces = 2;
     Dialog_WritingSettings dialog;
     QVERIFY(!dialog.checkBoxSpacing()->isChecked());
-    whenDialogOpens([](Dialog_WritingSettings* d) { click(d, "btnConfirm"); });
+    whenShown<Dialog_WritingSettings>([](Dialog_WritingSettings* d) { click(d, "btnConfirm"); });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     QCOMPARE(conf().isSpaces, 0);
     QCOMPARE(stored("isSpaces"), 0);
-}
-
-void WritingSettingsTest::settingsDialogLooksFinished()
-{
-    QTemporaryDir dir;
-    dir.setAutoRemove(false);
-    Dialog_WritingSettings dialog;
-    dialog.setStyleSheet(lightSheet());
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    const QString path = dir.filePath(QStringLiteral("writing_settings.png"));
-    QVERIFY(dialog.grab().save(path));
-    qInfo("screenshot %s", qPrintable(path));
 }
 
 int runWritingSettingsTests(int argc, char** argv)

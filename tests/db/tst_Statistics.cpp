@@ -164,26 +164,6 @@ private slots:
         QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-04-30'")), 2000);
     }
 
-    void summaryKeepsZeroForDaysWithoutRows()
-    {
-        T_Statistics a = writing(QStringLiteral("2024-05-03"), 300, 900, 40);
-        QVERIFY(db()->recordStatistics(7, a, StatisticsWriting) > 0);
-        T_Statistics old = writing(QStringLiteral("2024-04-01"), 800, 100, 90);
-        QVERIFY(db()->recordStatistics(7, old, StatisticsWriting) > 0);
-        T_StatisticsSummary summary;
-        for (int i = 0; i < 7; ++i)
-            summary.days[i].date = QStringLiteral("2024-05-0%1").arg(i + 1);
-        QVERIFY(db()->getStatisticsSummary(7, summary));
-        QCOMPARE(summary.days[2].wordCount, 300);
-        QCOMPARE(summary.days[2].writeTime, 900);
-        QCOMPARE(summary.days[0].wordCount, 0);
-        QCOMPARE(summary.days[6].wordCount, 0);
-        QCOMPARE(summary.maxWordCount, 800);
-        QCOMPARE(summary.maxWriteSpeed, 90);
-        QCOMPARE(summary.sumWordCount, 1100);
-        QCOMPARE(summary.sumWriteTime, 1000);
-    }
-
     void clientCountersStartAtZero()
     {
         T_ClientStatistics c;

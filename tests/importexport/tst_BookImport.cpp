@@ -51,9 +51,9 @@ private slots:
     void chaptersTravelTwentyToABatchJob();
     void volumeHeadingsMakeVolumesInTextOrder();
     void volumesWithoutChaptersGiveEmptyVolumesAndEndTheImport();
-    void textBeforeTheFirstHeadingIsKeptAsAPreface();
-    void headingsAreWholeLinesOnly();
-    void crlfAndLoneCrLineEndsAreLineFeeds();
+    void textIsCutIntoChaptersAtHeadingLines_data();
+    void textIsCutIntoChaptersAtHeadingLines();
+    void chaptersBeforeTheFirstVolumeGoIntoAFirstVolume();
     void quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand();
     void oneImportAtATime();
     void htmlRemnantsAreRemovedCaseSensitively();
@@ -264,20 +264,46 @@ void TestBookImport::volumesWithoutChaptersGiveEmptyVolumesAndEndTheImport()
     QVERIFY(!CUiManager::instance()->isBookImporting());
 }
 
-void TestBookImport::textBeforeTheFirstHeadingIsKeptAsAPreface()
+void TestBookImport::textIsCutIntoChaptersAtHeadingLines_data()
 {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("text before the first heading is a preface")
+        << QStringLiteral("作者的话\n谢谢阅读。\n第1章 起\n正文\n").toUtf8()
+        << QStringList{QStringLiteral("序言"), QStringLiteral("第1章 起")}
+        << QStringList{QStringLiteral("作者的话\n谢谢阅读。\n"), QStringLiteral("正文\n")};
+    const QString body = QStringLiteral("他说\n这一行比二十个字更长一些，这一行比二十个字更长一些。\n"
+                                        "他读完了第三章的内容，合上书。\n");
+    QTest::newRow("headings are whole lines only")
+        << (QStringLiteral("第1章 开始\n") + body + QStringLiteral("第2章 后来\n完\n")).toUtf8()
+        << QStringList{QStringLiteral("第1章 开始"), QStringLiteral("第2章 后来")}
+        << QStringList{body, QStringLiteral("完\n")};
+    QTest::newRow("CR LF and lone CR end lines")
+        << QStringLiteral("第1章 甲\r\n一行\r\n两行\r第2章 乙\r三行\r").toUtf8()
+        << QStringList{QStringLiteral("第1章 甲"), QStringLiteral("第2章 乙")}
+        << QStringList{QStringLiteral("一行\n两行\n"), QStringLiteral("三行\n")};
+}
+
+void TestBookImport::textIsCutIntoChaptersAtHeadingLines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, texts);
     ImportFixture f;
     QVERIFY(f.ready());
-    const QString text = QStringLiteral("作者的话\n谢谢阅读。\n第1章 起\n正文\n");
-    QCOMPARE(f.import(f.writeFile(QStringLiteral("序.txt"), text.toUtf8())), 200);
-    const QList<QVariantList> rows =
-        f.rows(QStringLiteral("select name,content,orderNum from tb_chapter order by orderNum"));
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows.at(0).at(0).toString(), QStringLiteral("序言"));
-    QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("作者的话\n谢谢阅读。\n"));
-    QCOMPARE(rows.at(1).at(0).toString(), QStringLiteral("第1章 起"));
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("书.txt"), bytes)), 200);
+    QStringList storedNames, storedTexts;
+    for (const QVariantList& row : f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"))) {
+        storedNames << row.at(0).toString();
+        storedTexts << row.at(1).toString();
+    }
+    QCOMPARE(storedNames, names);
+    QCOMPARE(storedTexts, texts);
+}
 
-    // With volume headings, chapters before the first volume go into a first volume.
+void TestBookImport::chaptersBeforeTheFirstVolumeGoIntoAFirstVolume()
+{
     ImportFixture g;
     QVERIFY(g.ready());
     const QString volumes = QStringLiteral("第1章 楔子\n楔子文\n第二卷 正篇\n第2章 开\n开文\n");
@@ -287,37 +313,6 @@ void TestBookImport::textBeforeTheFirstHeadingIsKeptAsAPreface()
     QCOMPARE(vols.size(), 2);
     QCOMPARE(vols.at(0).first().toString(), QStringLiteral("第一卷"));
     QCOMPARE(g.count(QStringLiteral("tb_chapter")), 2);
-}
-
-void TestBookImport::headingsAreWholeLinesOnly()
-{
-    ImportFixture f;
-    QVERIFY(f.ready());
-    const QString text = QStringLiteral(
-        "第1章 开始\n他说\n这一行比二十个字更长一些，这一行比二十个字更长一些。\n"
-        "他读完了第三章的内容，合上书。\n"
-        "第2章 后来\n完\n");
-    QCOMPARE(f.import(f.writeFile(QStringLiteral("标题.txt"), text.toUtf8())), 200);
-    const QList<QVariantList> rows =
-        f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"));
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows.at(0).at(0).toString(), QStringLiteral("第1章 开始"));
-    QVERIFY(rows.at(0).at(1).toString().startsWith(QStringLiteral("他说\n")));
-    QVERIFY(rows.at(0).at(1).toString().contains(QStringLiteral("第三章的内容")));
-}
-
-void TestBookImport::crlfAndLoneCrLineEndsAreLineFeeds()
-{
-    ImportFixture f;
-    QVERIFY(f.ready());
-    const QByteArray bytes = QStringLiteral("第1章 甲\r\n一行\r\n两行\r第2章 乙\r三行\r").toUtf8();
-    QCOMPARE(f.import(f.writeFile(QStringLiteral("换行.txt"), bytes)), 200);
-    const QList<QVariantList> rows =
-        f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"));
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("一行\n两行\n"));
-    QCOMPARE(rows.at(1).at(0).toString(), QStringLiteral("第2章 乙"));
-    QCOMPARE(rows.at(1).at(1).toString(), QStringLiteral("三行\n"));
 }
 
 void TestBookImport::quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand()

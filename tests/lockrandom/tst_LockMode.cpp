@@ -112,25 +112,15 @@ private slots:
         QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + lockTime + writeTime from tb_lock")).toInt(), 0);
     }
 
-    void lockedWindowRefusesToClose()
+    void lockedWindowCannotBeClosedOrLeftAndOffersPowerOnly()
     {
         engage(1, 5000, 0);
         m_f->window()->show();
         QVERIFY(!m_f->window()->close());
         QVERIFY(m_f->window()->isVisible());
-    }
-
-    void lockedWindowStaysFullScreenOnEscape()
-    {
-        engage(1, 5000, 0);
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(m_f->window(), &escape);
         QVERIFY(CUiManager::instance()->isFullScreen());
-    }
-
-    void lockedToolBarOffersPowerButNotFullScreen()
-    {
-        engage(1, 5000, 0);
         m_f->window()->updateFullScreenLayout();
         QVERIFY(!m_f->window()->findChild<QPushButton*>(QStringLiteral("btnReboot"))->isHidden());
         QVERIFY(m_f->window()->findChild<QPushButton*>(QStringLiteral("btn_fullscreen"))->isHidden());

@@ -1,6 +1,7 @@
 // The power commands offered while the writing lock holds. Every command
 // goes to a recording runner: nothing here may ever reach the machine.
 
+#include "WhenShown.h"
 #include "manager/CUiManager.h"
 #include "platform/PowerCommands.h"
 #include "ui/creation/Dialog_Reboot.h"
@@ -27,10 +28,7 @@ struct Recorder {
 // confirm or cancel.
 void answerDialog(const QString& radio, const QString& press)
 {
-    QTimer::singleShot(0, [radio, press]() {
-        auto* dialog = qobject_cast<Dialog_Reboot*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
+    whenShown<Dialog_Reboot>([radio, press](Dialog_Reboot* dialog) {
         if (!radio.isEmpty())
             dialog->findChild<QRadioButton*>(radio)->click();
         dialog->findChild<QPushButton*>(press)->click();

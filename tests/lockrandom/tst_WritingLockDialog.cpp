@@ -68,59 +68,42 @@ private slots:
         m_f.reset();
     }
 
-    void timeGoalRange_data()
+    void goalRange_data()
     {
-        QTest::addColumn<QString>("minutes");
+        QTest::addColumn<bool>("byTime");
+        QTest::addColumn<QString>("goal");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("9") << "9" << false;
-        QTest::newRow("10") << "10" << true;
-        QTest::newRow("1440") << "1440" << true;
-        QTest::newRow("1441") << "1441" << false;
+        QTest::newRow("9 minutes") << true << QStringLiteral("9") << false;
+        QTest::newRow("10 minutes") << true << QStringLiteral("10") << true;
+        QTest::newRow("1440 minutes") << true << QStringLiteral("1440") << true;
+        QTest::newRow("1441 minutes") << true << QStringLiteral("1441") << false;
+        QTest::newRow("999 words") << false << QStringLiteral("999") << false;
+        QTest::newRow("1000 words") << false << QStringLiteral("1000") << true;
+        QTest::newRow("200000 words") << false << QStringLiteral("200000") << true;
+        QTest::newRow("200001 words") << false << QStringLiteral("200001") << false;
     }
-    void timeGoalRange()
+    void goalRange()
     {
-        QFETCH(QString, minutes);
+        QFETCH(bool, byTime);
+        QFETCH(QString, goal);
         QFETCH(bool, accepted);
         Dialog_WritingLock d;
-        d.findChild<QRadioButton*>(QStringLiteral("radioButtonTime"))->click();
-        typeInto(edit(d, "lineEditTime"), minutes);
+        if (byTime)
+            d.findChild<QRadioButton*>(QStringLiteral("radioButtonTime"))->click();
+        const char* field = byTime ? "lineEditTime" : "lineEditWords";
+        typeInto(edit(d, field), goal);
         auto* confirm = d.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
         QVERIFY(confirm->isEnabled());
         confirm->click();
         QCOMPARE(d.result() == QDialog::Accepted, accepted);
-        const T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
-        if (accepted) {
-            QCOMPARE(lock.lockType, 2);
-            QCOMPARE(lock.lockTime, minutes.toInt());
-            QCOMPARE(storedLock(m_f->dbFile()), (QList<int>{2, 0, minutes.toInt(), 0, 0}));
-        } else {
-            QCOMPARE(lock.lockType, 0);
-            QCOMPARE(edit(d, "lineEditTime")->text(), minutes);
-            QCOMPARE(storedLock(m_f->dbFile()).value(0), 0);
-        }
-    }
-
-    void wordGoalRange_data()
-    {
-        QTest::addColumn<QString>("words");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("999") << "999" << false;
-        QTest::newRow("1000") << "1000" << true;
-        QTest::newRow("200000") << "200000" << true;
-        QTest::newRow("200001") << "200001" << false;
-    }
-    void wordGoalRange()
-    {
-        QFETCH(QString, words);
-        QFETCH(bool, accepted);
-        Dialog_WritingLock d;
-        typeInto(edit(d, "lineEditWords"), words);
-        d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
-        QCOMPARE(d.result() == QDialog::Accepted, accepted);
+        const QList<int> stored = byTime ? QList<int>{2, 0, goal.toInt(), 0, 0} : QList<int>{1, goal.toInt(), 0, 0, 0};
+        // A refused goal stays in the field and engages nothing.
+        QCOMPARE(CPublicManager::instance()->userConf.writeLock.lockType, accepted ? stored.first() : 0);
+        QCOMPARE(storedLock(m_f->dbFile()).value(0), accepted ? stored.first() : 0);
         if (accepted)
-            QCOMPARE(storedLock(m_f->dbFile()), (QList<int>{1, words.toInt(), 0, 0, 0}));
+            QCOMPARE(storedLock(m_f->dbFile()), stored);
         else
-            QCOMPARE(CPublicManager::instance()->userConf.writeLock.lockType, 0);
+            QCOMPARE(edit(d, field)->text(), goal);
     }
 
     void switchingModeResetsTheOtherField()

@@ -102,6 +102,9 @@ void LoginScreensTest::eachShowAsksForANewPageAndPolls()
     const int polled = standin().requestsTo(kPoll).size();
     QTest::qWait(1500);
     QVERIFY(standin().requestsTo(kPoll).size() <= polled + 1);
+    // The stand-in answered every poll "still waiting": nobody is signed in.
+    QVERIFY(CUiManager::instance()->signInState() != 1);
+    QCOMPARE(CPublicManager::instance()->userInfo.uid, 0);
 
     dialog->onDealToggle(3);
     QCOMPARE(dialog->weChatWindow(), weChat);
@@ -144,6 +147,7 @@ void LoginScreensTest::scanWithPhoneSignsInAndDropsTheWindow()
                                           QString::fromLatin1(StandinServer::demoToken()))));
     QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->signInState(), 1, 10000);
     QCOMPARE(CPublicManager::instance()->userInfo.uid, StandinServer::demoUid());
+    QCOMPARE(LoginWorld::lastUid(), StandinServer::demoUid());
     QTRY_VERIFY_WITH_TIMEOUT(weChat.isNull(), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 5000);
     // A late poll answer with no window left is dropped.

@@ -2,6 +2,7 @@
 // following new and deleted memos, double-click opening once, the delete
 // question, expanding a long card and a press in the gap.
 
+#include "WhenShown.h"
 #include "FeedFixture.h"
 #include "MemoFixture.h"
 
@@ -45,10 +46,7 @@ int viewRowOf(MemoListWidget* list, int localId)
 // Answers the next message box with the button of that text (empty: Escape).
 void answerNextBox(const QString& buttonText)
 {
-    QTimer::singleShot(50, [buttonText]() {
-        auto* box = qobject_cast<BkMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
+    whenShown<BkMessageBox>([buttonText](BkMessageBox* box) {
         if (buttonText.isEmpty()) {
             QTest::keyClick(box, Qt::Key_Escape);
             return;
@@ -140,6 +138,7 @@ void MemoListTest::deleteAsksFirstCancelKeepsOkDeletes()
     T_Memo* memo = addSyncedMemo(QStringLiteral("右键删除"));
     QVERIFY(memo);
     const int localId = memo->localId;
+    const int memoId = memo->memoId;
     MemoListWidget* list = openList();
     QMenu* menu = list->delegate()->contextMenu();
     menu->setProperty("localMemoId", localId);
@@ -156,7 +155,8 @@ void MemoListTest::deleteAsksFirstCancelKeepsOkDeletes()
     list->delegate()->deleteFromMenu();
     QVERIFY(!memoRow(localId).found);
     QCOMPARE(viewRowOf(list, localId), -1);
-    QVERIFY(waitFor([]() { return bodiesTo(QStringLiteral("/memo/delMemo")).size() == 1; }));
+    QVERIFY(waitFor([&]() { return bodiesTo(QStringLiteral("/memo/delMemo")).size() == 1 && memoJobs(localId).isEmpty(); }));
+    QCOMPARE(bodiesTo(QStringLiteral("/memo/delMemo")).first().value(QStringLiteral("memo_id")).toInt(), memoId);
 }
 
 void MemoListTest::longCardExpandsAndCollapses()

@@ -78,18 +78,24 @@ void MemoWindowTest::clearedTextCreatesNothingFirstTextCreatesTheMemo()
     CPublicManager* model = CPublicManager::instance();
     const int before = model->memoList.size();
     MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
+    const int counter = model->userConf.systemConf.memoCount;
     window->textEdit()->setPlainText(QString());
     QCOMPARE(model->memoList.size(), before);
     QVERIFY(!window->memo());
 
-    window->textEdit()->setPlainText(QStringLiteral("第一句 \"%1\""));
+    window->textEdit()->setPlainText(QStringLiteral("他说\"别'动'\" %1 %2 100% 完"));
     QCOMPARE(model->memoList.size(), before + 1);
     const T_Memo* memo = window->memo();
     QVERIFY(memo);
     QCOMPARE(memo->color, window->color());
-    QCOMPARE(memoRow(memo->localId).content, QStringLiteral("第一句 \"%1\""));
+    QCOMPARE(memoRow(memo->localId).content, QStringLiteral("他说\"别'动'\" %1 %2 100% 完"));
     QCOMPARE(memoRow(memo->localId).color, window->color());
+    QCOMPARE(model->userConf.systemConf.memoCount, counter + 1);
+    // The text goes out as typed, quotes and placeholder included.
     QVERIFY(waitFor([]() { return bodiesTo(QStringLiteral("/memo/addMemo")).size() == 1; }));
+    const QJsonObject body = bodiesTo(QStringLiteral("/memo/addMemo")).first();
+    QCOMPARE(body.value(QStringLiteral("content")).toString(), QStringLiteral("他说\"别'动'\" %1 %2 100% 完"));
+    QCOMPARE(body.value(QStringLiteral("color")).toString(), window->color());
 }
 
 void MemoWindowTest::typingChangesMemoryAtOnceAndTheRowOnFocusOut()

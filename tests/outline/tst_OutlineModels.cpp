@@ -46,11 +46,8 @@ class OutlineModelTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void rolesAreNamedAsThePanelReadsThem();
-    void newOutlineIsTypedIntoTheUnsavedRowThenStored();
     void laterOutlineGetsNextOrderAndShowsAbove();
     void updateStoresTextWithQuotesAndPlaceholders();
-    void deleteRemovesRowTableRowAndQueuesForPlatform();
     void failedDeleteKeepsTheRow();
     void removeAllDeletesOnlyCheckedOutlines();
     void dropFromFifthOnSecondShiftsTheOthersDown();
@@ -58,60 +55,6 @@ private slots:
     void exportWritesCheckedOutlinesHighestFirst();
     void exportToUnwritablePlaceSaysCreateFailed();
 };
-
-void OutlineModelTest::rolesAreNamedAsThePanelReadsThem()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("角色"));
-    QVERIFY(book);
-    T_Outline* outline = OutlineFixture::stored(book, 3, 7, kAwkward);
-    QVERIFY(outline);
-    Models m(book);
-    const QHash<int, QByteArray> roles = m.model->roleNames();
-    const QList<QByteArray> expected{"localId", "outlineId", "bookLocalId", "ouderNum", "outlineType",
-                                     "outlineContent", "isCheckedC", "isExpand", "isEdit", "moveLine"};
-    for (int i = 0; i < expected.size(); ++i)
-        QCOMPARE(roles.value(257 + i), expected.at(i));
-
-    const QModelIndex row = m.model->index(0, 0);
-    QCOMPARE(row.data(257).toInt(), outline->localId);
-    QCOMPARE(row.data(259).toInt(), book->localId);
-    QCOMPARE(row.data(260).toInt(), 7);
-    QCOMPARE(row.data(261).toInt(), 3);
-    QCOMPARE(row.data(262).toString(), kAwkward);
-    QCOMPARE(row.data(266).toInt(), -1);
-    QVERIFY(!row.data(Qt::DisplayRole).isValid());
-    QVERIFY(!m.model->index(5, 0).data(257).isValid());
-    QCOMPARE(m.model->roleNames().value(267), QByteArray());
-}
-
-void OutlineModelTest::newOutlineIsTypedIntoTheUnsavedRowThenStored()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("新建"));
-    QVERIFY(book);
-    Models m(book);
-    QSignalSpy inserted(m.model, &QAbstractItemModel::rowsInserted);
-
-    m.model->create(2);
-    QCOMPARE(inserted.count(), 1);
-    QCOMPARE(m.model->rowCount(), 1);
-    QCOMPARE(OutlineFixture::localIds(*m.model), QList<int>{0});
-    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
-
-    QVERIFY(m.model->create(2, QStringLiteral("第一条")));
-    QCOMPARE(m.model->rowCount(), 1);  // the unsaved row became the stored one
-    QCOMPARE(inserted.count(), 1);
-    const int localId = OutlineFixture::localIds(*m.model).first();
-    QVERIFY(localId > 0);
-    QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("第一条"));
-    QCOMPARE(OutlineFixture::storedOrder(localId), 1);  // a book without outlines starts at 1
-    QCOMPARE(OutlineFixture::storedType(localId), 2);
-    QCOMPARE(book->outline.outlineList.size(), 1);
-    QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1022});
-}
 
 void OutlineModelTest::laterOutlineGetsNextOrderAndShowsAbove()
 {
@@ -159,31 +102,6 @@ void OutlineModelTest::updateStoresTextWithQuotesAndPlaceholders()
     // An outline the book does not have changes nothing.
     QVERIFY(!m.model->update(9999, 1, QStringLiteral("x")));
     QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1023});
-}
-
-void OutlineModelTest::deleteRemovesRowTableRowAndQueuesForPlatform()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("在线删除"));
-    QVERIFY(book);
-    Models m(book);
-    m.model->create(1);
-    QVERIFY(m.model->create(1, QStringLiteral("要删的")));
-    const int localId = OutlineFixture::localIds(*m.model).first();
-    T_Outline* outline = book->findOutlineByLocalId(localId);
-    QVERIFY(OutlineFixture::waitUntil([outline]() { return outline->outlineId > 0 && OutlineFixture::jobTypes().isEmpty(); }));
-    const int serverId = outline->outlineId;
-
-    QSignalSpy removed(m.model, &QAbstractItemModel::rowsRemoved);
-    QVERIFY(m.model->deleteItem(localId));
-    QCOMPARE(removed.count(), 1);
-    QCOMPARE(m.model->rowCount(), 0);
-    QVERIFY(book->findOutlineByLocalId(localId) == nullptr);
-    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
-    QVERIFY(OutlineFixture::waitUntil([]() { return OutlineFixture::sent(QStringLiteral("/bookoutline/delOutline")) == 1; }));
-    QCOMPARE(OutlineFixture::lastBody(QStringLiteral("/bookoutline/delOutline")).value(QStringLiteral("outline_id")).toInt(),
-             serverId);
 }
 
 void OutlineModelTest::failedDeleteKeepsTheRow()

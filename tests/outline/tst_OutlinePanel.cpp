@@ -221,6 +221,10 @@ void OutlinePanelTest::newCardIsStoredOnItsFirstCharacter()
     QVERIFY(localId > 0);
     QCOMPARE(card->property("cLocalId").toInt(), localId);
     QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("新"));
+    // The first outline of a book is number 1, recorded for the platform
+    // together with the day's outline characters.
+    QCOMPARE(OutlineFixture::storedOrder(localId), 1);
+    QCOMPARE(OutlineFixture::jobTypes(), QList<int>({1022, 2006}));
 }
 
 void OutlinePanelTest::leavingAnEmptyNewCardRemovesIt()

@@ -29,26 +29,6 @@ class TestRequestIdentity : public QObject
 
 private slots:
 
-    void blockIsWrittenInWireOrder()
-    {
-        T_Http_Custom block;
-        block.uid = 12;
-        block.jobType = 1016;
-        block.localBookId = 3;
-        block.bookId = 51;
-        block.localChapterId = 40;
-        block.chapterId = 93;
-        block.jobId = 77;
-        QCOMPARE(block.toUserData(), QByteArray("12,1016,3,51,40,93,77,0,0,0,0,0,0"));
-        block.runNext = 1;
-        block.synStep = 2;
-        block.localMemoId = 4;
-        block.memoId = 5;
-        block.localVolumeId = 6;
-        block.volumeId = 7;
-        QCOMPARE(block.toUserData(), QByteArray("12,1016,3,51,40,93,77,1,2,4,5,6,7"));
-    }
-
     void blockRoundTripsNegativesIncluded()
     {
         T_Http_Custom block;

@@ -67,8 +67,7 @@ private slots:
     void emptyBackupShowsDefaultFolderWithoutWritingIt();
     void unknownLockTimeSelectsFirstItemWithoutChangingRecord();
     void lockControlsFollowTheLockBits();
-    void emptyCurrentPasswordShowsOnlyItsMessage();
-    void differentNewPasswordsAreRefusedLocally();
+    void passwordFormIsCheckedBeforeAnyRequest();
     void loginPasswordChangeGoesThroughTheAccountOperation();
     void plainKeyIsNeverCaptured();
     void reservedKeysAreRefused();
@@ -176,7 +175,7 @@ void SettingTest::lockControlsFollowTheLockBits()
     QCOMPARE(storedConf().pwdLockType, 5);
 }
 
-void SettingTest::emptyCurrentPasswordShowsOnlyItsMessage()
+void SettingTest::passwordFormIsCheckedBeforeAnyRequest()
 {
     Widget_Setting page;
     child<QLineEdit>(&page, "lineEditNewPwd")->setText(QStringLiteral("newpass12"));
@@ -187,18 +186,13 @@ void SettingTest::emptyCurrentPasswordShowsOnlyItsMessage()
     QCOMPARE(child<QLabel>(&page, "labelError_2")->text(),
              QStringLiteral("Please enter the correct password"));
     QVERIFY(child<QLabel>(&page, "labelError_3")->text().isEmpty());
-    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/changePassword")).isEmpty());
-}
-
-void SettingTest::differentNewPasswordsAreRefusedLocally()
-{
-    Widget_Setting page;
+    // Two different new passwords are refused on the page too.
     child<QLineEdit>(&page, "lineEditPwd")->setText(QStringLiteral("demo1234"));
-    child<QLineEdit>(&page, "lineEditNewPwd")->setText(QStringLiteral("newpass12"));
     child<QLineEdit>(&page, "lineEditNewPwd2")->setText(QStringLiteral("newpass13"));
-    page.findChildren<QPushButton*>(QStringLiteral("btnConfirm")).at(1)->click();
+    buttons.at(1)->click();
     QCOMPARE(child<QLabel>(&page, "labelError_3")->text(),
              QStringLiteral("Please enter the same new password twice"));
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/changePassword")).isEmpty());
 }
 
 void SettingTest::loginPasswordChangeGoesThroughTheAccountOperation()

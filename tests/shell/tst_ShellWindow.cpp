@@ -153,19 +153,6 @@ private slots:
         }
     }
 
-    void engagingTheWritingLockWritesExeAutoAndReleasingKeepsIt()
-    {
-        CUiManager* ui = CUiManager::instance();
-        CUiManager::setExeAuto(false);
-        ui->setWritingLock(true, false);
-        QVERIFY(CUiManager::isExeAuto());
-        QVERIFY(ui->isFullScreen());
-        ui->setWritingLock(false, false);
-        QVERIFY(CUiManager::isExeAuto());
-        QVERIFY(!ui->isFullScreen());
-        CUiManager::setExeAuto(false);
-    }
-
 private:
     JobsFixture m_fixture;
 };

@@ -33,8 +33,6 @@ private slots:
     void cleanup();
     void cleanupTestCase();
 
-    void sizeFollowsScale_data();
-    void sizeFollowsScale();
     void openingDoesNotChangeTheModel();
     void draggingSquareWritesColourAndSignals();
     void squareKeepsLimitsBeyondEdges();
@@ -78,25 +76,7 @@ void TestColorDialog::cleanupTestCase()
     CTessaneDb::instance()->close();
 }
 
-void TestColorDialog::sizeFollowsScale_data()
-{
-    QTest::addColumn<double>("scale");
-    QTest::newRow("1.25") << 1.25;
-    QTest::newRow("1.75") << 1.75;
-}
-
 // The square and the strip fit inside the dialog at every scale.
-void TestColorDialog::sizeFollowsScale()
-{
-    QFETCH(double, scale);
-    DPIAdapter::instance()->setScaleForTest(scale);
-    CColorDialog dialog;
-    QCOMPARE(dialog.svArea()->size(), QSize(qRound(256 * scale), qRound(256 * scale)));
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QVERIFY(dialog.rect().contains(dialog.hueArea()->geometry().translated(
-        dialog.hueArea()->parentWidget()->mapTo(&dialog, QPoint()))));
-}
 
 void TestColorDialog::openingDoesNotChangeTheModel()
 {

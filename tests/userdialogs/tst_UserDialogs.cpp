@@ -60,11 +60,6 @@ TS_Author_Info storedUser()
     return user;
 }
 
-void onNextModal(std::function<void(QDialog*)> act)
-{
-    whenShown<QDialog>(act);
-}
-
 // The real rules dialog; the file chooser is only counted.
 struct CountingPrompts : Widget_BookShelfList::Prompts
 {
@@ -129,7 +124,7 @@ void UserDialogsTest::confirmingWithoutChangesSendsNothing()
     QVERIFY(child<QRadioButton>(&dialog, "radioButtonM")->isChecked());
     QCOMPARE(child<QLabel>(&dialog, "label_Id")->text(), QString::number(StandinServer::demoUid()));
     QCOMPARE(dialog.headImgPath(), m_head);
-    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor")).isEmpty());
     QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/uploadimg")).isEmpty());
@@ -142,7 +137,7 @@ void UserDialogsTest::nameAndSexAreSentStoredAndToasted()
     Dialog_UserInfo dialog;
     child<QLineEdit>(&dialog, "lineEditName")->setText(name);
     child<QRadioButton>(&dialog, "radioButtonW")->click();
-    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
 
     const QJsonArray sent = JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor"));
@@ -153,6 +148,10 @@ void UserDialogsTest::nameAndSexAreSentStoredAndToasted()
     QCOMPARE(storedUser().author_name, name);
     QCOMPARE(storedUser().sex, QStringLiteral("F"));
     QCOMPARE(CPublicManager::instance()->userInfo.author_name, name);
+    // Taken by the platform at once: nothing is left queued, and its answer
+    // stands in the record.
+    QCOMPARE(BookshelfFixture::jobCount(2), 0);
+    QCOMPARE(CPublicManager::instance()->userInfo.sign, QStringLiteral("每天写一点"));
     BookshelfTips* tips = m_fixture->shelf()->tips();
     QVERIFY(tips->isVisible());
     QCOMPARE(tips->text(), QCoreApplication::translate("Dialog_UserInfo", "User modified successfully"));
@@ -165,7 +164,7 @@ void UserDialogsTest::unsetGenderShowsNoChoiceAndStaysUnset()
     QVERIFY(!child<QRadioButton>(&dialog, "radioButtonM")->isChecked());
     QVERIFY(!child<QRadioButton>(&dialog, "radioButtonW")->isChecked());
     child<QLineEdit>(&dialog, "lineEditName")->setText(QStringLiteral("新名字"));
-    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
     const QJsonArray sent = JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor"));
     QCOMPARE(sent.size(), 1);
@@ -185,7 +184,7 @@ void UserDialogsTest::nicknameIsLimitedAndRequired()
     QVERIFY(confirm->isEnabled());
 
     // Cancelling sends nothing, whatever was typed.
-    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnCancel")->click(); });
+    whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnCancel")->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor")).isEmpty());
     QCOMPARE(storedUser().author_name, QStringLiteral("示例作者"));
@@ -201,7 +200,7 @@ void UserDialogsTest::newPictureIsUploadedAlone()
     Dialog_UserInfo dialog;
     emit child<CBkHeadLabel>(&dialog, "labelHeadImg")->sigPath(picked);
     QCOMPARE(dialog.headImgPath(), picked);
-    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
 
     const QJsonArray sent = JobsFixture::requestsTo(QStringLiteral("/author/uploadimg"));
@@ -225,7 +224,7 @@ void UserDialogsTest::pictureGoesBeforeTheProfile()
     Dialog_UserInfo dialog;
     emit child<CBkHeadLabel>(&dialog, "labelHeadImg")->sigPath(picked);
     child<QLineEdit>(&dialog, "lineEditName")->setText(QStringLiteral("又一个"));
-    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Accepted));
 
     QStringList order;
@@ -253,7 +252,7 @@ void UserDialogsTest::unloadablePictureShowsTheDefaultWhichIsNotUploaded()
     // A path that is not a picture, chosen later, also falls back.
     emit child<CBkHeadLabel>(&dialog, "labelHeadImg")->sigPath(broken.fileName());
     QCOMPARE(dialog.headImgPath(), Dialog_UserInfo::defaultHeadImg());
-    onNextModal([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/uploadimg")).isEmpty());
 }
@@ -261,7 +260,7 @@ void UserDialogsTest::unloadablePictureShowsTheDefaultWhichIsNotUploaded()
 void UserDialogsTest::headPictureAndNicknameOfTheBookshelfOpenTheDialog()
 {
     QString opened;
-    onNextModal([&opened](QDialog* d) {
+    whenShown<QDialog>([&opened](QDialog* d) {
         opened = d->metaObject()->className();
         d->reject();
     });
@@ -271,7 +270,7 @@ void UserDialogsTest::headPictureAndNicknameOfTheBookshelfOpenTheDialog()
     QCOMPARE(opened, QStringLiteral("Dialog_UserInfo"));
 
     opened.clear();
-    onNextModal([&opened](QDialog* d) {
+    whenShown<QDialog>([&opened](QDialog* d) {
         opened = d->metaObject()->className();
         d->reject();
     });
@@ -286,7 +285,7 @@ void UserDialogsTest::importRulesEitherButtonGoesOnToTheFile()
     list->setPrompts(&prompts);
     QString seen;
     for (const char* button : {"btnConfirm", "btnCancel"}) {
-        onNextModal([button, &seen](QDialog* d) {
+        whenShown<QDialog>([button, &seen](QDialog* d) {
             seen = d->metaObject()->className();
             child<QPushButton>(d, button)->click();
         });
@@ -302,7 +301,7 @@ void UserDialogsTest::importRulesClosedStopsTheImport()
     CountingPrompts prompts;
     Widget_BookShelfList* list = m_fixture->list();
     list->setPrompts(&prompts);
-    onNextModal([](QDialog* d) { emit static_cast<Dialog_BookImportRule*>(d)->titleBar()->sig_close(); });
+    whenShown<QDialog>([](QDialog* d) { emit static_cast<Dialog_BookImportRule*>(d)->titleBar()->sig_close(); });
     list->onImport();
     QCOMPARE(prompts.filesAsked, 0);
     list->setPrompts(nullptr);
