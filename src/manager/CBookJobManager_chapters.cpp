@@ -4,6 +4,7 @@
 #include "BookJobSend.h"
 
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
@@ -51,23 +52,32 @@ bool CBookJobManager::chapter_add(TC_Chapter_Add& request)
         }
         return false;
     };
-    if (holdsOrder(book->chapterList) || holdsOrder(book->recycleChapterList)) {
-        if (!m_db->shiftChapterOrder(book->localId, header.localVolumeId, request.orderNum, 1))
+    const bool shift = holdsOrder(book->chapterList) || holdsOrder(book->recycleChapterList);
+    // The row and its create job are one commit: a process killed between
+    // the two would keep a chapter the platform never hears of.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("chapter not stored");
+        if (shift && !m_db->shiftChapterOrder(book->localId, header.localVolumeId, request.orderNum, 1))
             return dbFailed("no room made for the new chapter");
-        book->shiftChapterOrder(header.localVolumeId, request.orderNum, 1);
+        if (!m_db->insertChapter(header, request.chapterName, request.updateTime, request.orderNum))
+            return dbFailed("chapter not stored");
+        if (header.synStep == 0
+            && !recordJob(header, request.chapterName, request.updateTime, request.orderNum, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter not stored");
     }
-    if (!m_db->insertChapter(header, request.chapterName, request.updateTime, request.orderNum))
-        return dbFailed("chapter not stored");
+    if (shift)
+        book->shiftChapterOrder(header.localVolumeId, request.orderNum, 1);
     m_model->addChapter(book, header, request.orderNum, request.chapterName, request.updateTime);
     if (!m_db->updateBook(book))
         dbFailed("book row not updated after a new chapter");
     book->calcWordCount();
     if (header.synStep != 0)
         return true;
-
-    int revision = 0;
-    if (!recordJob(header, request.chapterName, request.updateTime, request.orderNum, &revision))
-        return false;
     if (header.bookId >= 1 && header.volumeId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_add_asyn);
     return true;
@@ -84,23 +94,30 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     stored.content = request.content;
     stored.calcWordCount();
     stored.updateTime = request.updateTime;
-    if (!m_db->updateChapterContent(&stored))
-        return dbFailed("chapter text not stored");
+    // The text and its job are one commit: a process killed between the two
+    // would keep a text that never reaches the platform.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began() || !m_db->updateChapterContent(&stored))
+            return dbFailed("chapter text not stored");
+        if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
+            return dbFailed("last edited chapter not stored");
+        if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("chapter text not stored");
+    }
     chapter->content = stored.content;
     chapter->contentLoaded = true;
     chapter->wordCount = stored.wordCount;
     chapter->updateTime = request.updateTime;
-    if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
-        return dbFailed("last edited chapter not stored");
     if (T_Book* book = m_model->findBookByLocalId(request.header.localBookId)) {
         book->lastEditChapterId = chapter->localId;
         book->updateTime = now();
         book->calcWordCount();
     }
 
-    int revision = 0;
-    if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
-        return false;
     qDebug() << "isSendToSrv == " << request.isSendToSrv << request.header.bookId << request.header.chapterId;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1 && request.isSendToSrv) {
         // The pending job may hold a rename too; the request carries all of
