@@ -159,6 +159,16 @@ int makeBook()
     }, 20000);
     if (!ready)
         return 4;
+    // A second volume, for chapters to move into.
+    TC_Volume_Add volume(book->localId, book->bookId, 0, 2, 1700000000, QStringLiteral("第二卷"));
+    if (!CJobManager::instance()->volume_add(volume))
+        return 5;
+    const int localVolumeId = volume.header.localVolumeId;
+    if (!waitUntil([book, localVolumeId]() {
+            const T_Volume* second = book->findVolumeByLocalId(localVolumeId);
+            return second != nullptr && second->volumeId > 0 && jobCount() == 0;
+        }, 20000))
+        return 6;
     report(QStringLiteral("book %1").arg(book->localId));
     return 0;
 }
@@ -184,7 +194,25 @@ int save(int steps)
         if (current == nullptr || current->chapterList.isEmpty())
             return 4;
         QRandomGenerator* random = QRandomGenerator::global();
-        if (random->bounded(10) == 0 && current->chapterList.size() < 30) {
+        const int roll = random->bounded(10);
+        if (roll == 1 && current->volumeList.size() > 1) {
+            // A chapter moves to the end of another volume.
+            T_Chapter* chapter = current->chapterList.at(random->bounded(current->chapterList.size()));
+            const T_Volume* target = nullptr;
+            for (const T_Volume* volume : qAsConst(current->volumeList)) {
+                if (volume->localId != chapter->localVolumeId)
+                    target = volume;
+            }
+            TC_Chapter_Move move;
+            move.header.localBookId = current->localId;
+            move.localFromVolumeId = chapter->localVolumeId;
+            move.localToVolumeId = target->localId;
+            move.localFromChapterId = chapter->localId;
+            move.updateTime = 1700000000;
+            if (!CJobManager::instance()->chapter_move(move))
+                return 7;
+            report(QStringLiteral("moved %1 %2").arg(chapter->localId).arg(target->localId));
+        } else if (roll == 0 && current->chapterList.size() < 30) {
             const T_Volume* volume = current->volumeList.first();
             int last = 0;
             for (const T_Chapter* chapter : qAsConst(current->chapterList))

@@ -147,6 +147,7 @@ private:
     QHash<int, int> m_reported;  // local chapter id -> last revision reported stored
     QSet<QString> m_created;     // names of chapters reported added
     int m_reportedSaves = 0;
+    int m_moves = 0;
     QJsonArray m_journal;
     int m_resentCreates = 0;
 };
@@ -277,6 +278,8 @@ void CrashSafetyTest::checkAfterKill(const Run& run)
             ++m_reportedSaves;
         } else if (parts.value(0) == QLatin1String("created")) {
             m_created.insert(parts.value(2));
+        } else if (parts.value(0) == QLatin1String("moved")) {
+            ++m_moves;
         }
     }
     DbFile db(dbPath());
@@ -365,8 +368,8 @@ void CrashSafetyTest::drainAndExpectPlatformMatches()
             }
         }
         const QList<QVariantList> local = db.rows(
-            QStringLiteral("select chapterId, name, content from tb_chapter where localBookId = %1;")
-                .arg(book.at(0).toInt()), 3);
+            QStringLiteral("select chapterId, name, content, volumeId from tb_chapter where localBookId = %1;")
+                .arg(book.at(0).toInt()), 4);
         QSet<QString> localNames;
         for (const QVariantList& row : local) {
             const int chapterId = row.at(0).toInt();
@@ -376,6 +379,8 @@ void CrashSafetyTest::drainAndExpectPlatformMatches()
                                                                 .arg(name).arg(chapterId).arg(bookId)));
             QCOMPARE(remote.value(chapterId).value(QStringLiteral("chapter_name")).toString(), name);
             QCOMPARE(remote.value(chapterId).value(QStringLiteral("content")).toString(), row.at(2).toString());
+            // Moves arrived: each chapter stands in the same volume there.
+            QCOMPARE(remote.value(chapterId).value(QStringLiteral("volume_id")).toInt(), row.at(3).toInt());
         }
         // Every chapter made once; a second copy only where the kill cut off
         // the create's reply.
@@ -402,7 +407,8 @@ void CrashSafetyTest::savedChaptersSurviveKills()
         if (QTest::currentTestFailed())
             return;
     }
-    qInfo() << rounds << "kills," << m_reportedSaves << "saves reported," << m_created.size() << "chapters added";
+    qInfo() << rounds << "kills," << m_reportedSaves << "saves reported," << m_created.size() << "chapters added,"
+            << m_moves << "moves";
     QVERIFY(m_reportedSaves > rounds);
     drainAndExpectPlatformMatches();
 }

@@ -140,7 +140,11 @@ void StoreFaultsTest::refusedJobUndoesTheChapterChange()
     QVERIFY(f.up());
     T_Book* book = f.offlineBook(QStringLiteral("原子"));
     QVERIFY(book);
+    TC_Volume_Add second(book->localId, 0, 0, 2, 1700000000, QStringLiteral("第二卷"));
+    second.header.synStep = 1;
+    QVERIFY(CJobManager::instance()->volume_add(second));
     T_Chapter* chapter = book->chapterList.first();
+    const int volumeBefore = chapter->localVolumeId;
     const QString before = CreationFixture::storedText(chapter);
     const int chapters = count(QStringLiteral("select count(*) from tb_chapter;"));
     QVERIFY(exec(QStringLiteral("create temp trigger refuse_new_job before insert on tb_job "
@@ -162,6 +166,16 @@ void StoreFaultsTest::refusedJobUndoesTheChapterChange()
     QVERIFY(!CJobManager::instance()->chapter_add(add));
     QCOMPARE(count(QStringLiteral("select count(*) from tb_chapter;")), chapters);
     QCOMPARE(book->chapterList.size(), chapters);
+
+    TC_Chapter_Move move;
+    move.header.localBookId = book->localId;
+    move.localFromVolumeId = volumeBefore;
+    move.localToVolumeId = second.header.localVolumeId;
+    move.localFromChapterId = chapter->localId;
+    QVERIFY(!CJobManager::instance()->chapter_move(move));
+    QCOMPARE(count(QStringLiteral("select localVolumeId from tb_chapter where localId = %1;").arg(chapter->localId)),
+             volumeBefore);
+    QCOMPARE(chapter->localVolumeId, volumeBefore);
     QVERIFY(exec(QStringLiteral("drop trigger refuse_new_job;")));
     QVERIFY(exec(QStringLiteral("drop trigger refuse_job_change;")));
 }
