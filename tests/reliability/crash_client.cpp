@@ -5,8 +5,8 @@
 // moment knows what must have survived.
 //
 //   crash_client seed            remembers the stand-in's demo author
-//   crash_client book            makes an online book and waits for its ids
-//   crash_client save            saves chapters and adds chapters until told to stop
+//   crash_client book            makes an online book of two volumes, waits for its ids
+//   crash_client save [steps]    saves, adds and moves chapters (until killed)
 //   crash_client drain           starts, drains the queue and applies the feed
 //   crash_client import <file>   imports a text file as a book, then drains
 //   crash_client backup <folder> grows the database, then backs it up into the folder
