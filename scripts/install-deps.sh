@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that the build, the tests and the client need,
-# skipping those already present.
+# skipping those already present. With --fuzz, also clang and its libFuzzer
+# runtime, which only scripts/fuzz.sh needs.
 set -euo pipefail
 
 packages=(
@@ -15,6 +16,10 @@ packages=(
   libx11-dev libxtst-dev libssl-dev libcpp-httplib-dev
   xvfb xauth fonts-wqy-microhei libjs-chart.js
 )
+
+if [ "${1:-}" = "--fuzz" ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -24,8 +24,10 @@ QHash<NativeCombination, QxtGlobalShortcut*>& registry()
 // so the dispatcher never calls a destroyed filter.
 QList<QxtGlobalShortcutPrivate*>& livingParts()
 {
-    static QList<QxtGlobalShortcutPrivate*> parts;
-    return parts;
+    // Never destroyed: shortcuts owned by singletons go at exit, after any
+    // function-local static would already be gone.
+    static auto* parts = new QList<QxtGlobalShortcutPrivate*>;
+    return *parts;
 }
 
 void installFilter(QxtGlobalShortcutPrivate* part)

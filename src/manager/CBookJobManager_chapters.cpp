@@ -291,6 +291,7 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move& request)
         }
         order.insert(moved->localId, last + 1);
     }
+    QList<QPair<T_Chapter*, T_Chapter>> changed;
     for (T_Chapter* chapter : qAsConst(book->chapterList)) {
         if (!order.contains(chapter->localId))
             continue;
@@ -300,23 +301,38 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move& request)
             stored.volumeId = to->volumeId;
         }
         stored.orderNum = order.value(chapter->localId);
-        if (!m_db->updateChapterStatus(&stored))
+        changed.append(qMakePair(chapter, stored));
+    }
+    // The new places and the move's job are one commit: a process killed
+    // between the two would keep an order the platform never hears of.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
             return dbFailed("chapter order not stored");
-        chapter->localVolumeId = stored.localVolumeId;
-        chapter->volumeId = stored.volumeId;
-        chapter->orderNum = stored.orderNum;
+        for (auto& entry : changed) {
+            if (!m_db->updateChapterStatus(&entry.second))
+                return dbFailed("chapter order not stored");
+        }
+        if (header.synStep == 0) {
+            const QJsonObject content{{QStringLiteral("localFromVolumeId"), request.localFromVolumeId},
+                                      {QStringLiteral("localToVolumeId"), request.localToVolumeId},
+                                      {QStringLiteral("localFromChapterId"), request.localFromChapterId},
+                                      {QStringLiteral("localToChapterId"), request.localToChapterId},
+                                      {QStringLiteral("direction"), request.direction}};
+            if (!recordJob(header, compact(content), request.updateTime, 0, &revision))
+                return false;
+        }
+        if (!transaction.commit())
+            return dbFailed("chapter order not stored");
+    }
+    for (const auto& entry : qAsConst(changed)) {
+        entry.first->localVolumeId = entry.second.localVolumeId;
+        entry.first->volumeId = entry.second.volumeId;
+        entry.first->orderNum = entry.second.orderNum;
     }
     if (header.synStep != 0)
         return true;
-
-    const QJsonObject content{{QStringLiteral("localFromVolumeId"), request.localFromVolumeId},
-                              {QStringLiteral("localToVolumeId"), request.localToVolumeId},
-                              {QStringLiteral("localFromChapterId"), request.localFromChapterId},
-                              {QStringLiteral("localToChapterId"), request.localToChapterId},
-                              {QStringLiteral("direction"), request.direction}};
-    int revision = 0;
-    if (!recordJob(header, compact(content), request.updateTime, 0, &revision))
-        return false;
     if (header.bookId >= 1 && request.toVolumeId >= 1 && request.fromChapterId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::chapter_move_asyn);
     return true;

@@ -9,6 +9,7 @@
 #include "CJobManager.h"
 
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
@@ -187,6 +188,23 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         }
         m_answeredJobIds.insert(identity.jobId);
         if (isDefinitive(head.code)) {
+            if (JobOwners::isCreate(identity.jobType)) {
+                // A create leaves the queue in the same commit that stores
+                // the platform's ids for the new object: a process killed
+                // between the two would keep an object that has no server
+                // id and that nothing sends again.
+                CTessaneDb::Transaction transaction(*m_db);
+                confirmJob(entry, fromDrain);
+                callHandler(identity, body);
+                if (transaction.began() && !transaction.commit()) {
+                    qWarning() << "create job" << identity.jobId
+                               << "answered but its ids could not be stored; it stays queued";
+                    if (fromDrain)
+                        m_passFailed = true;
+                }
+                continueAfter(identity, fromDrain, true);
+                return;
+            }
             confirmJob(entry, fromDrain);
         } else {
             qInfo() << "job" << identity.jobId << "failed on the platform with code" << head.code

@@ -1,0 +1,219 @@
+// The store refusing a write in the middle of a change.
+//
+// A full disk while the author types: the save fails and says so, the typed
+// text stays in the editor, what was stored before is whole and unchanged,
+// and the next save once the disk takes writes again stores what was typed
+// meanwhile. The refusal is a file size limit of one byte for the process
+// (RLIMIT_FSIZE): every write into a file then fails as on a full disk, also
+// for root, for whom file modes do not bind.
+//
+// One statement of a change refused (a trigger on the connection): the whole
+// change is undone, so that no row is left without the job that sends it
+// and no job leaves the queue without the ids its reply brought.
+
+#include "CreationFixture.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "db/records/T_Volume.h"
+#include "manager/CJobManager.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_ClientTips.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+StandinServer* g_standin = nullptr;
+
+// Every write into a file fails while the object lives.
+class FullDisk
+{
+public:
+    FullDisk()
+    {
+        m_previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+        m_ok = getrlimit(RLIMIT_FSIZE, &m_previous) == 0;
+        rlimit tiny = m_previous;
+        tiny.rlim_cur = 1;
+        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &tiny) == 0;
+    }
+    ~FullDisk()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousSignal);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_previous{};
+    void (*m_previousSignal)(int) = nullptr;
+    bool m_ok = false;
+};
+
+bool exec(const QString& sql)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    return query.exec(sql);
+}
+
+int count(const QString& sql)
+{
+    return BooksFixture::scalar(sql).toInt();
+}
+
+}
+
+StandinServer& standin()
+{
+    return *g_standin;
+}
+
+class StoreFaultsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fullDiskKeepsTypedTextAndStoredChapter();
+    void refusedJobUndoesTheChapterChange();
+    void refusedIdsKeepTheCreateQueued();
+};
+
+void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
+{
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("满盘"));
+    QVERIFY(book);
+    QVERIFY(f.open(book));
+    const T_Chapter* chapter = f.pane()->currentChapter();
+    QVERIFY(chapter);
+    const int localChapterId = chapter->localId;
+    f.editor()->setFocus();
+    f.type(QStringLiteral("已经存好的一段。"));
+    f.tick();
+    f.pause();
+    f.tick(2);
+    const QString stored = CreationFixture::storedText(chapter);
+    QVERIFY(stored.endsWith(QStringLiteral("已经存好的一段。")));
+
+    {
+        FullDisk disk;
+        QVERIFY(disk.ok());
+        f.type(QStringLiteral("磁盘满时写的字。"));
+        f.tick();
+        f.pause();
+        f.tick(2);
+        // Said to the author, and the text still in the editor.
+        QVERIFY(f.window()->tips()->isVisible());
+        QCOMPARE(f.window()->tips()->label()->text(),
+                 QCoreApplication::translate("Widget_Creation_Content", "The chapter could not be saved; the text stays in the editor"));
+        QVERIFY(f.editor()->toPlainText().endsWith(QStringLiteral("磁盘满时写的字。")));
+    }
+    // What was stored is whole and unchanged.
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("PRAGMA integrity_check;")).toString(), QStringLiteral("ok"));
+    QCOMPARE(CreationFixture::storedText(chapter), stored);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_job where localChapterId = %1 "
+                                                 "and content like '%磁盘满%';").arg(localChapterId)).toInt(), 0);
+
+    // The disk takes writes again: the next pause stores what was typed.
+    f.type(QStringLiteral("又一句。"));
+    f.tick();
+    f.pause();
+    f.tick(2);
+    QVERIFY(CreationFixture::storedText(chapter).endsWith(QStringLiteral("磁盘满时写的字。又一句。")));
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("PRAGMA integrity_check;")).toString(), QStringLiteral("ok"));
+}
+
+void StoreFaultsTest::refusedJobUndoesTheChapterChange()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("原子"));
+    QVERIFY(book);
+    TC_Volume_Add second(book->localId, 0, 0, 2, 1700000000, QStringLiteral("第二卷"));
+    second.header.synStep = 1;
+    QVERIFY(CJobManager::instance()->volume_add(second));
+    T_Chapter* chapter = book->chapterList.first();
+    const int volumeBefore = chapter->localVolumeId;
+    const QString before = CreationFixture::storedText(chapter);
+    const int chapters = count(QStringLiteral("select count(*) from tb_chapter;"));
+    QVERIFY(exec(QStringLiteral("create temp trigger refuse_new_job before insert on tb_job "
+                                "begin select raise(abort, 'refused'); end;")));
+    QVERIFY(exec(QStringLiteral("create temp trigger refuse_job_change before update on tb_job "
+                                "begin select raise(abort, 'refused'); end;")));
+
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = book->localId;
+    save.header.localChapterId = chapter->localId;
+    save.content = QStringLiteral("不会单独留下的正文");
+    save.updateTime = 1700000100;
+    save.isSendToSrv = false;
+    QVERIFY(!CJobManager::instance()->chapter_edit_content(save));
+    QCOMPARE(CreationFixture::storedText(chapter), before);
+
+    const T_Volume* volume = book->volumeList.first();
+    TC_Chapter_Add add(book->localId, 0, volume->localId, 0, 1700000000, 9, QStringLiteral("不会单独留下的章"));
+    QVERIFY(!CJobManager::instance()->chapter_add(add));
+    QCOMPARE(count(QStringLiteral("select count(*) from tb_chapter;")), chapters);
+    QCOMPARE(book->chapterList.size(), chapters);
+
+    TC_Chapter_Move move;
+    move.header.localBookId = book->localId;
+    move.localFromVolumeId = volumeBefore;
+    move.localToVolumeId = second.header.localVolumeId;
+    move.localFromChapterId = chapter->localId;
+    QVERIFY(!CJobManager::instance()->chapter_move(move));
+    QCOMPARE(count(QStringLiteral("select localVolumeId from tb_chapter where localId = %1;").arg(chapter->localId)),
+             volumeBefore);
+    QCOMPARE(chapter->localVolumeId, volumeBefore);
+    QVERIFY(exec(QStringLiteral("drop trigger refuse_new_job;")));
+    QVERIFY(exec(QStringLiteral("drop trigger refuse_job_change;")));
+}
+
+void StoreFaultsTest::refusedIdsKeepTheCreateQueued()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("编号"));
+    QVERIFY(book);
+    QVERIFY(exec(QStringLiteral("create temp trigger refuse_server_id before update of chapterId on tb_chapter "
+                                "when new.chapterId > 0 begin select raise(abort, 'refused'); end;")));
+    const T_Volume* volume = book->volumeList.first();
+    TC_Chapter_Add add(book->localId, book->bookId, volume->localId, volume->volumeId, 1700000000, 2,
+                       QStringLiteral("等编号的章"));
+    QVERIFY(CJobManager::instance()->chapter_add(add));
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/chapter/addChapter")) >= 1; }));
+    QTest::qWait(300);
+    // The platform made the chapter but its id could not be kept: the create
+    // stays queued rather than leaving a chapter that nothing sends again.
+    QCOMPARE(count(QStringLiteral("select chapterId from tb_chapter where localId = %1;").arg(add.header.localChapterId)), 0);
+    QCOMPARE(BooksFixture::jobTypes(), QList<int>{add.header.jobType});
+    QVERIFY(exec(QStringLiteral("drop trigger refuse_server_id;")));
+}
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    StandinServer server;
+    g_standin = &server;
+    if (!server.start())
+        return 1;
+    server.exportApiBase();
+    StoreFaultsTest test;
+    const int result = QTest::qExec(&test, argc, argv);
+    server.stop();
+    return result;
+}
+
+#include "tst_storefaults.moc"
