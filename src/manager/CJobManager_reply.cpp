@@ -133,6 +133,7 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
     m_drainJobId = 0;
     m_passFailed = true;
     if (unreachable) {
+        m_passUnreachable = true;
         endPass();
         return;
     }
@@ -210,10 +211,10 @@ void CJobManager::confirmJob(const InFlight& job, bool fromDrain)
 {
     if (job.jobType != TessaneJob::StatisticsUpload || job.sentContent.isEmpty()) {
         // Confirmations of edits are written in batches: one lost in a crash
-        // only sends the same change again. A create sent twice would make
-        // two objects, so it is written at once.
+        // only sends the same change again. A create or a relative move sent
+        // twice would change the platform twice, so it is written at once.
         m_confirmed.insert(job.jobId, job.revision);
-        if (m_confirmed.size() >= kConfirmBatch || JobOwners::isCreate(job.jobType))
+        if (m_confirmed.size() >= kConfirmBatch || JobOwners::isUnsafeToRepeat(job.jobType))
             flushConfirmed();
         else if (!m_flushTimer->isActive())
             m_flushTimer->start(kConfirmDelayMs);

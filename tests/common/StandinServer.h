@@ -42,6 +42,9 @@ public:
     // Appends change-feed items for an author; returns their ids.
     QJsonArray pushFeed(int uid, const QJsonArray& items);
     bool putImage(const QString& name, const QByteArray& bytes);
+    // Whether a machine new to an author gets the feed items that bring the
+    // author's work (off at start and after every reset).
+    bool setDeviceWelcome(bool on);
     // The data versions the platform reports from now on (keys as the
     // synchronisation reply has them).
     bool setVersions(const QJsonObject& versions);

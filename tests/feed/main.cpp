@@ -8,6 +8,7 @@
 
 int runFeedTests(int argc, char** argv);
 int runSystemManagerTests(int argc, char** argv);
+int runFeedFaultTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     int failures = 0;
     failures += runFeedTests(argc, argv);
     failures += runSystemManagerTests(argc, argv);
+    failures += runFeedFaultTests(argc, argv);
     server.stop();
     return failures;
 }
