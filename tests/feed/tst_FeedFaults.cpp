@@ -165,9 +165,9 @@ void FeedFaultTest::repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowl
     QVERIFY(f.seed());
     SeededBook book;
     QVERIFY(seedDemoBook(book));
-    const QJsonArray items{pulled(52, 26, 5001, 7001, volumeName(QStringLiteral("乙"))), pulled(51, 14, 0, 0),
-                           pulled(0, 4, 5001, 0, QStringLiteral("{}")), pulled(0, 9, 5001, 0),
-                           pulled(53, 7, 0, 0), pulled(52, 26, 5001, 7001, volumeName(QStringLiteral("丙")))};
+    const QJsonArray items{pulled(53, 7, 0, 0), pulled(52, 26, 5001, 7001, volumeName(QStringLiteral("乙"))),
+                           pulled(0, 4, 5001, 0, QStringLiteral("{}")), pulled(0, 9, 5001, 0), pulled(51, 14, 0, 0),
+                           pulled(52, 26, 5001, 7001, volumeName(QStringLiteral("丙")))};
     QVERIFY(standin().addFault(kPull, QStringLiteral("raw"), 0, 1,
                                replyOf(3010, StandinServer::demoUid(), items)));
     QVERIFY(f.start());
