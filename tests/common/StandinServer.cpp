@@ -136,6 +136,12 @@ QJsonArray StandinServer::pushFeed(int uid, const QJsonArray& items)
     return reply.value(QStringLiteral("ids")).toArray();
 }
 
+bool StandinServer::clearFaults()
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("clearFaults"), {}, reply);
+}
+
 bool StandinServer::setDeviceWelcome(bool on)
 {
     QJsonObject reply;

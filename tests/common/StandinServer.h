@@ -39,6 +39,8 @@ public:
     // whole reply). path "*" hits any API path; count < 0 until reset.
     bool addFault(const QString& path, const QString& kind, int delayMs = 0, int count = 1,
                   const QByteArray& rawBody = QByteArray());
+    // Drops the faults not yet used up.
+    bool clearFaults();
     // Appends change-feed items for an author; returns their ids.
     QJsonArray pushFeed(int uid, const QJsonArray& items);
     bool putImage(const QString& name, const QByteArray& bytes);

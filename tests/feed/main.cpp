@@ -9,6 +9,7 @@
 int runFeedTests(int argc, char** argv);
 int runSystemManagerTests(int argc, char** argv);
 int runFeedFaultTests(int argc, char** argv);
+int runFeedConvergenceTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     failures += runFeedTests(argc, argv);
     failures += runSystemManagerTests(argc, argv);
     failures += runFeedFaultTests(argc, argv);
+    failures += runFeedConvergenceTests(argc, argv);
     server.stop();
     return failures;
 }

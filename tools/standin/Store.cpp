@@ -223,6 +223,22 @@ bool Store::feedItemFor(const QJsonObject& item, int uid, const QString& device)
     return owner.isEmpty() || owner == device;
 }
 
+void Store::recordChange(const ApiCall& call, int type, int bookId, int objectId, const QJsonObject& extra)
+{
+    for (const QString& device : m_devices.value(call.uid)) {
+        if (device != call.device)
+            addFeedItem(call.uid, device, type, bookId, objectId, extra);
+    }
+}
+
+QJsonObject Store::picked(const QJsonObject& object, std::initializer_list<const char*> keys)
+{
+    QJsonObject out;
+    for (const char* key : keys)
+        out.insert(QLatin1String(key), object.value(QLatin1String(key)));
+    return out;
+}
+
 void Store::noteDevice(const ApiCall& call)
 {
     if (call.uid < 1 || call.device.isEmpty())

@@ -83,6 +83,10 @@ private:
     int addFeedItem(int uid, const QString& device, int type, int bookId, int objectId,
                     const QJsonObject& extra = QJsonObject());
     bool feedItemFor(const QJsonObject& item, int uid, const QString& device) const;
+    // A change the call made reaches the author's other machines as a feed item.
+    void recordChange(const ApiCall& call, int type, int bookId, int objectId,
+                      const QJsonObject& extra = QJsonObject());
+    static QJsonObject picked(const QJsonObject& object, std::initializer_list<const char*> keys);
 
     // Account and author.
     ApiResult authNumber(const ApiCall& call);
