@@ -75,6 +75,9 @@ public:
     // Starts the ten-minute automatic synchronisation unless it runs.
     void beginAutoSyn();
     bool isAutoSynRunning() const;
+    // Whether the last pass left jobs queued because a request failed: the
+    // feed pulled after it does not report the synchronisation as a success.
+    bool passLeftJobs() const { return m_passFailed; }
     static constexpr int kAutoSynIntervalMs = 600000;
 
     // Owners that send a recorded job at once (not through the drain) tell

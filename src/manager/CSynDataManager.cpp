@@ -296,7 +296,9 @@ void CSynDataManager::endPass(bool ok)
     lastSynId = 0;
     m_waitStep = 0;
     m_running = false;
-    m_ui->stopSyncAnimation(ok);
+    // Changes of ours that could not be sent keep the indicator from
+    // reporting a success.
+    m_ui->stopSyncAnimation(ok && !CJobManager::instance()->passLeftJobs());
     qDebug() << "syn end ======";
     m_model->resetAllBookSynState();
     if (!ok)

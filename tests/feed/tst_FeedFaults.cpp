@@ -15,6 +15,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -189,8 +190,13 @@ void FeedFaultTest::jobThatKeepsFailingDoesNotShutOutTheFeed()
     QVERIFY(standin().addFault(kEdit, QStringLiteral("http500"), 0, -1));
     const QJsonArray ids =
         standin().pushFeed(StandinServer::demoUid(), {feedItem(26, 5001, 7001, volumeName(QStringLiteral("别处改的")))});
+    QSignalSpy indicator(CUiManager::instance(), &CUiManager::sig_SyncAnimation);
     QVERIFY(f.start());
     QVERIFY(waitForPassEnd());
+    // The synchronisation is not reported as a success while a change waits.
+    QVERIFY(!indicator.isEmpty());
+    QCOMPARE(indicator.last().at(0).toBool(), false);
+    QCOMPARE(indicator.last().at(1).toBool(), false);
     QCOMPARE(JobsFixture::requestsTo(kEdit).size(), 1);
     QCOMPARE(sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString(),
              QStringLiteral("别处改的"));
