@@ -6,15 +6,20 @@
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "remote/T_Http_Custom.h"
 #include "remote/records/BookRecords.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
@@ -75,6 +80,21 @@ QJsonObject pulled(int id, int type, int bookId, int chapterId, const QString& e
     return item;
 }
 
+// A change made on the platform by another machine of the demo author.
+bool changeElsewhere(const QString& path, const QJsonObject& body)
+{
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(standin().baseUrl() + path));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
+    request.setRawHeader("Authorization", "Bearer " + StandinServer::demoToken());
+    QNetworkReply* reply = manager.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+    QSignalSpy done(reply, &QNetworkReply::finished);
+    const bool ok = done.wait(10000) && reply->error() == QNetworkReply::NoError
+                    && QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("code")).toInt() == 200;
+    delete reply;
+    return ok;
+}
+
 QString platformText(int chapterId)
 {
     for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
@@ -93,6 +113,8 @@ private slots:
     void itemThatCannotBeAppliedIsPassedOverAndGivenUpTheSecondTime();
     void repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowledged();
     void jobThatKeepsFailingDoesNotShutOutTheFeed();
+    void recycledChapterIsRestoredAndDeletedFromTheFeed();
+    void chapterArrivingRecycledStaysInTheRecycleBin();
     void relativeMoveIsTakenOffTheQueueAtOnce_data();
     void relativeMoveIsTakenOffTheQueueAtOnce();
     void categoryListWithARepeatedIdIsStoredWithoutIt();
@@ -204,6 +226,57 @@ void FeedFaultTest::jobThatKeepsFailingDoesNotShutOutTheFeed()
     // The author's change is still waiting, with its text.
     QCOMPARE(f.jobIds(), QList<int>{stuck});
     QCOMPARE(storedChapterText(book.localChapter2), QStringLiteral("本地第二章"));
+}
+
+void FeedFaultTest::recycledChapterIsRestoredAndDeletedFromTheFeed()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    // Both chapters are in the recycle bin here; elsewhere one was restored
+    // and the other deleted for good.
+    QSqlQuery recycle = CTessaneDb::instance()->newQuery();
+    QVERIFY(recycle.exec(QStringLiteral("update tb_chapter set status = 0, recycleTime = %1;")
+                             .arg(QDateTime::currentSecsSinceEpoch())));
+    const QJsonArray ids =
+        standin().pushFeed(StandinServer::demoUid(), {feedItem(8, 5001, 9001), feedItem(7, 5001, 9002)});
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(sql(QStringLiteral("select status from tb_chapter where chapterId = 9001")).toInt(), 1);
+    QCOMPARE(chapterRows(book.localBookId), 1);
+    const T_Book* shelf = CPublicManager::instance()->findBookByBookId(5001);
+    QVERIFY(shelf != nullptr);
+    QCOMPARE(shelf->chapterList.size(), 1);
+    QVERIFY(shelf->recycleChapterList.isEmpty());
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.last().toInt()});
+    QVERIFY(f.jobIds().isEmpty());
+}
+
+void FeedFaultTest::chapterArrivingRecycledStaysInTheRecycleBin()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    // Edited and then recycled elsewhere: the text arrives with the recycled state.
+    QVERIFY(changeElsewhere(QStringLiteral("/chapter/recycle"),
+                            {{QStringLiteral("chapter_id"), 9002}, {QStringLiteral("status"), 0},
+                             {QStringLiteral("update_time"), 1700000100}}));
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(9, 5001, 9002)});
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(sql(QStringLiteral("select status from tb_chapter where chapterId = 9002")).toInt(), 0);
+
+    // The next start still has it, in the recycle bin.
+    QVERIFY(f.restart());
+    QVERIFY(waitForPassEnd(2));
+    const T_Book* shelf = CPublicManager::instance()->findBookByBookId(5001);
+    QVERIFY(shelf != nullptr);
+    const T_Chapter* chapter = shelf->findChapterByChapterId(9002);
+    QVERIFY(chapter != nullptr);
+    QCOMPARE(chapter->status, 0);
+    QCOMPARE(shelf->recycleChapterList.size(), 1);
 }
 
 void FeedFaultTest::relativeMoveIsTakenOffTheQueueAtOnce_data()
