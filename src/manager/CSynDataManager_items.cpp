@@ -58,8 +58,6 @@ int now()
 
 void CSynDataManager::setBookStep(T_Http_Custom& header, const T_Book* book)
 {
-    // The owners find a recycled chapter only for the signed-in author.
-    header.uid = m_model->userInfo.uid;
     header.localBookId = book->localId;
     header.bookId = book->bookId;
     header.synStep = nextStep();

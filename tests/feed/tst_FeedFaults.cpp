@@ -13,7 +13,6 @@
 #include "remote/T_Http_Custom.h"
 #include "remote/records/BookRecords.h"
 
-#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -113,7 +112,6 @@ private slots:
     void itemThatCannotBeAppliedIsPassedOverAndGivenUpTheSecondTime();
     void repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowledged();
     void jobThatKeepsFailingDoesNotShutOutTheFeed();
-    void recycledChapterIsRestoredAndDeletedFromTheFeed();
     void chapterArrivingRecycledStaysInTheRecycleBin();
     void relativeMoveIsTakenOffTheQueueAtOnce_data();
     void relativeMoveIsTakenOffTheQueueAtOnce();
@@ -226,31 +224,6 @@ void FeedFaultTest::jobThatKeepsFailingDoesNotShutOutTheFeed()
     // The author's change is still waiting, with its text.
     QCOMPARE(f.jobIds(), QList<int>{stuck});
     QCOMPARE(storedChapterText(book.localChapter2), QStringLiteral("本地第二章"));
-}
-
-void FeedFaultTest::recycledChapterIsRestoredAndDeletedFromTheFeed()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    SeededBook book;
-    QVERIFY(seedDemoBook(book));
-    // Both chapters are in the recycle bin here; elsewhere one was restored
-    // and the other deleted for good.
-    QSqlQuery recycle = CTessaneDb::instance()->newQuery();
-    QVERIFY(recycle.exec(QStringLiteral("update tb_chapter set status = 0, recycleTime = %1;")
-                             .arg(QDateTime::currentSecsSinceEpoch())));
-    const QJsonArray ids =
-        standin().pushFeed(StandinServer::demoUid(), {feedItem(8, 5001, 9001), feedItem(7, 5001, 9002)});
-    QVERIFY(f.start());
-    QVERIFY(waitForPassEnd());
-    QCOMPARE(sql(QStringLiteral("select status from tb_chapter where chapterId = 9001")).toInt(), 1);
-    QCOMPARE(chapterRows(book.localBookId), 1);
-    const T_Book* shelf = CPublicManager::instance()->findBookByBookId(5001);
-    QVERIFY(shelf != nullptr);
-    QCOMPARE(shelf->chapterList.size(), 1);
-    QVERIFY(shelf->recycleChapterList.isEmpty());
-    QCOMPARE(acknowledgedIds(), QList<int>{ids.last().toInt()});
-    QVERIFY(f.jobIds().isEmpty());
 }
 
 void FeedFaultTest::chapterArrivingRecycledStaysInTheRecycleBin()
