@@ -10,7 +10,6 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
-#include "remote/T_Http_Custom.h"
 #include "remote/records/BookRecords.h"
 
 #include <QJsonArray>
@@ -37,11 +36,6 @@ QVariant sql(const QString& statement)
     return query.value(0);
 }
 
-int storeFeedSize()
-{
-    return standin().store().value(QStringLiteral("feed")).toArray().size();
-}
-
 QString json(const QJsonObject& object)
 {
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
@@ -56,27 +50,6 @@ QString chapterExtra(const QString& name, int order, int volumeId)
 {
     return json({{QStringLiteral("chapter_name"), name}, {QStringLiteral("order_num"), order},
                  {QStringLiteral("create_time"), 1700000000}, {QStringLiteral("volume_id"), volumeId}});
-}
-
-// A whole reply of the platform, for a raw fault; its userdata is what the
-// client's request of that job type carries.
-QByteArray replyOf(int jobType, int uid, const QJsonValue& content)
-{
-    T_Http_Custom identity;
-    identity.uid = uid;
-    identity.jobType = jobType;
-    return QJsonDocument(QJsonObject{{QStringLiteral("code"), 200},
-                                     {QStringLiteral("msg"), QStringLiteral("success")},
-                                     {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
-                                     {QStringLiteral("content"), content}})
-        .toJson(QJsonDocument::Compact);
-}
-
-QJsonObject pulled(int id, int type, int bookId, int chapterId, const QString& extra = QString())
-{
-    QJsonObject item = feedItem(type, bookId, chapterId, extra);
-    item.insert(QStringLiteral("id"), id);
-    return item;
 }
 
 // A change made on the platform by another machine of the demo author.
@@ -186,11 +159,11 @@ void FeedFaultTest::repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowl
     QVERIFY(f.seed());
     SeededBook book;
     QVERIFY(seedDemoBook(book));
-    const QJsonArray items{pulled(53, 7, 0, 0), pulled(52, 26, 5001, 7001, volumeName(QStringLiteral("乙"))),
-                           pulled(0, 4, 5001, 0, QStringLiteral("{}")), pulled(0, 9, 5001, 0), pulled(51, 14, 0, 0),
-                           pulled(52, 26, 5001, 7001, volumeName(QStringLiteral("丙")))};
+    const QJsonArray items{pulledItem(53, 7, 0, 0), pulledItem(52, 26, 5001, 7001, volumeName(QStringLiteral("乙"))),
+                           pulledItem(0, 4, 5001, 0, QStringLiteral("{}")), pulledItem(0, 9, 5001, 0), pulledItem(51, 14, 0, 0),
+                           pulledItem(52, 26, 5001, 7001, volumeName(QStringLiteral("丙")))};
     QVERIFY(standin().addFault(kPull, QStringLiteral("raw"), 0, 1,
-                               replyOf(3010, StandinServer::demoUid(), items)));
+                               platformReply(3010, StandinServer::demoUid(), items)));
     QVERIFY(f.start());
     QVERIFY(waitForPassEnd());
     QCOMPARE(sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString(),
@@ -316,7 +289,7 @@ void FeedFaultTest::categoryListWithARepeatedIdIsStoredWithoutIt()
                     category(1100, QStringLiteral("都市"), {category(1101, QStringLiteral("都市生活"))})}},
         {QStringLiteral("female"),
          QJsonArray{category(2000, QStringLiteral("古代言情"), {category(2001, QStringLiteral("宫闱宅斗"))})}}};
-    QVERIFY(standin().addFault(kCate, QStringLiteral("raw"), 0, 1, replyOf(2002, 0, tree)));
+    QVERIFY(standin().addFault(kCate, QStringLiteral("raw"), 0, 1, platformReply(2002, 0, tree)));
     QVERIFY(f.start());
     QTRY_COMPARE_WITH_TIMEOUT(sql(QStringLiteral("select cateVersion from tb_sys")).toInt(), 2, 15000);
     QCOMPARE(sql(QStringLiteral("select count(*) from tb_cate")).toInt(), 6);
