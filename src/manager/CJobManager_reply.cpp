@@ -117,7 +117,7 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
     if (sent.jobType == JobOwners::SynDataPull)
         beginAutoSyn();  // the next tick pulls again
     if (sent.synStep != 0)
-        m_synData->abortSyn(sent.synStep);
+        m_synData->abortSyn(sent.synStep, !unreachable);
 
     bool fromDrain = false;
     if (sent.jobId > 0) {
@@ -201,7 +201,7 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
     if (identity.synStep != 0 && !succeeded) {
         // The change this fetch belonged to was not applied: the feed stops
         // without acknowledging it, so the next pull brings it again.
-        m_synData->abortSyn(identity.synStep);
+        m_synData->abortSyn(identity.synStep, true);
     }
     callHandler(identity, body);
     continueAfter(identity, fromDrain, succeeded);

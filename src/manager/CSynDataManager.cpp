@@ -100,6 +100,7 @@ void CSynDataManager::reset()
 {
     clear();
     m_failedItems.clear();
+    m_failedFetches.clear();
     m_batchMenuBook = 0;
 }
 
@@ -228,6 +229,13 @@ void CSynDataManager::execSynData()
             continue;
         }
         const T_SynchronizaTion_SynBookDataItem item = *head;
+        if (m_failedFetches.value(item.synId) >= kFetchTries) {
+            qWarning().noquote() << "the platform refused this change's data" << kFetchTries << "times; given up:"
+                                 << printSynItem(&item);
+            noteApplied(item.synId);
+            delete m_reply.items.takeFirst();
+            continue;
+        }
         const int pass = m_pass;
         const Outcome outcome = dispatch(item);
         if (pass != m_pass)
@@ -273,10 +281,15 @@ void CSynDataManager::abortSyn()
         endPass(false);
 }
 
-void CSynDataManager::abortSyn(int synStep)
+void CSynDataManager::abortSyn(int synStep, bool answered)
 {
     if (!m_running || synStep != m_waitStep)
         return;
+    // A platform out of reach says nothing about the item; one that keeps
+    // refusing this item's data would otherwise hold the feed for good.
+    const T_SynchronizaTion_SynBookDataItem* head = m_reply.items.isEmpty() ? nullptr : m_reply.items.first();
+    if (answered && head != nullptr && head->synId > 0)
+        ++m_failedFetches[head->synId];
     abortSyn();
 }
 

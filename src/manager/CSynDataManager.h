@@ -5,6 +5,7 @@
 #include "remote/T_Http_Custom.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -61,9 +62,12 @@ public:
     // waits for) moves nothing.
     void execNext(int synStep);
     // A request of the pass failed: the pass ends without acknowledging
-    // anything, so the next pull brings the same items again.
+    // anything, so the next pull brings the same items again. answered: the
+    // platform did answer (with a failure); an item whose fetch fails so
+    // kFetchTries times in a run is given up, so that the feed moves on.
     void abortSyn();
-    void abortSyn(int synStep);
+    void abortSyn(int synStep, bool answered);
+    static constexpr int kFetchTries = 3;
     // Forgets the queue and any step waited for (signing out, closing).
     void clear();
     // The end of a run: also forgets which items failed in it.
@@ -172,4 +176,6 @@ private:
     QSet<int> m_volumeListFetched;
     // Sync ids of items that failed once in this run.
     QSet<int> m_failedItems;
+    // Sync id -> fetches of the item the platform answered with a failure.
+    QHash<int, int> m_failedFetches;
 };

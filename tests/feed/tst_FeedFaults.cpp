@@ -9,6 +9,7 @@
 #include "db/records/T_Book.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "manager/CUiManager.h"
 #include "remote/records/BookRecords.h"
 
@@ -84,6 +85,7 @@ private slots:
     void chapterOfAnUnknownVolumeFetchesTheVolumesAndTheFeedMovesOn();
     void itemThatCannotBeAppliedIsPassedOverAndGivenUpTheSecondTime();
     void repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowledged();
+    void itemWhoseDataThePlatformKeepsRefusingIsGivenUp();
     void jobThatKeepsFailingDoesNotShutOutTheFeed();
     void chapterArrivingRecycledStaysInTheRecycleBin();
     void relativeMoveIsTakenOffTheQueueAtOnce_data();
@@ -170,6 +172,32 @@ void FeedFaultTest::repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowl
              QStringLiteral("乙"));
     QCOMPARE(acknowledgedIds(), QList<int>{53});
     QCOMPARE(chapterRows(book.localBookId), 2);
+}
+
+void FeedFaultTest::itemWhoseDataThePlatformKeepsRefusingIsGivenUp()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    const QJsonArray ids = standin().pushFeed(
+        StandinServer::demoUid(), {feedItem(9, 5001, 9001), feedItem(26, 5001, 7001, volumeName(QStringLiteral("后来改的")))});
+    QVERIFY(standin().addFault(QStringLiteral("/chapter/chapter"), QStringLiteral("http500"), 0, -1));
+    QVERIFY(f.start());
+    for (int pass = 1; pass <= CSynDataManager::kFetchTries; ++pass) {
+        // Each failed fetch ends its pass without acknowledging anything.
+        QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(QStringLiteral("/chapter/chapter")).size(), pass, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->syncRunning(), 0, 15000);
+        QCOMPARE(storeFeedSize(), 2);
+        CJobManager::instance()->synNow(true);
+    }
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/chapter/chapter")).size(), CSynDataManager::kFetchTries);
+    QCOMPARE(sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString(),
+             QStringLiteral("后来改的"));
+    QCOMPARE(storedChapterText(book.localChapter1), QStringLiteral("本地第一章"));
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.last().toInt()});
+    QCOMPARE(storeFeedSize(), 0);
 }
 
 void FeedFaultTest::jobThatKeepsFailingDoesNotShutOutTheFeed()
