@@ -27,17 +27,18 @@ struct T_Volume;
 // order received, through the same owner operations that local edits use but
 // marked as coming from the feed (applied locally, nothing recorded or sent
 // back). Items whose data must be fetched send a request carrying a feed step
-// in its identity and wait for its reply. When the list is done, the sync id
-// of the last item is acknowledged (job 3011) and the platform forgets what
+// in its identity and wait for its reply. When the list is done, the highest
+// sync id applied is acknowledged (job 3011) and the platform forgets what
 // came before it.
 //
 // A fetch of the pass that fails stops the pass without acknowledging
-// anything, so the next pull brings the same items again. An item that cannot
-// be applied here is logged and passed over, so the feed always moves on: the
-// acknowledgement stops short of it the first time, and it is given up when it
-// fails again. Text the author
-// wrote here and has not sent yet is never overwritten by the feed: the
-// remote version is kept beside it as a copy of the chapter.
+// anything, so the next pull brings the same items again; an item whose data
+// the platform refuses kFetchTries times in a run is given up. An item that
+// cannot be applied here is logged and passed over, so the feed always moves
+// on: the acknowledgement stops short of it the first time, and it is given up
+// when it fails again. Text the author wrote here and has not sent yet is
+// never overwritten by the feed: the remote version is kept beside it as a
+// copy of the chapter.
 class CSynDataManager : public QObject
 {
     Q_OBJECT
