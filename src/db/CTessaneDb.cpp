@@ -14,6 +14,7 @@
 #include <QSqlRecord>
 
 namespace {
+constexpr int kSqliteConstraint = 19;  // SQLITE_CONSTRAINT, the primary result code
 const char kCreationScript[] = ":/res/db/new.sql";
 
 // Tables and columns the code relies on beyond what older databases hold.
@@ -321,6 +322,21 @@ bool CTessaneDb::exec(const QString& pattern, std::initializer_list<SqlArg> args
 {
     QSqlQuery query(db);
     return sqlExec(query, args.size() == 0 ? pattern : sqlFormat(pattern, args));
+}
+
+bool CTessaneDb::execRow(const QString& pattern, std::initializer_list<SqlArg> args)
+{
+    const bool failedBefore = m_transactionFailed;
+    QSqlQuery query(db);
+    if (sqlExec(query, sqlFormat(pattern, args)))
+        return true;
+    // SQLite undoes only the refused statement. Any other error (a full disk)
+    // still fails the transaction.
+    bool isNumber = false;
+    const int code = query.lastError().nativeErrorCode().toInt(&isNumber);
+    if (isNumber && (code & 0xff) == kSqliteConstraint)
+        m_transactionFailed = failedBefore;
+    return false;
 }
 
 QSqlQuery CTessaneDb::newQuery() const

@@ -71,6 +71,10 @@ public:
     bool sqlExec(QSqlQuery& query, const QString& statement);
     // Builds the statement with sqlFormat and runs it on a fresh query.
     bool exec(const QString& pattern, std::initializer_list<SqlArg> args = {});
+    // The same for one row of a data set: a row the table refuses (a
+    // constraint, such as a repeated id) is undone alone and does not spoil
+    // the transaction around it.
+    bool execRow(const QString& pattern, std::initializer_list<SqlArg> args);
     QSqlQuery newQuery() const;
     const QString& lastErrorText() const { return lastError; }
 
@@ -337,9 +341,13 @@ public:
     // Fills the tree's slots from tb_cate. The caller sizes the two lists
     // first: male.count and female.count top slots (tb_sys's counts).
     bool getCateList(TS_Books_Cate& cate);
-    // Replaces the categories, their version and counts, all or nothing.
+    // Replaces the categories, their version and counts. A row the table
+    // refuses is logged and left out; false (old set and version kept) when
+    // the table could not be emptied, nothing of a non-empty set could be
+    // stored, or the version could not be written.
     bool saveCateList(const TS_Books_Cate& cate);
-    bool insertCate(const TS_Books_CateList& list);
+    // Stores a list's rows, leaving out those refused; the top rows stored.
+    int insertCate(const TS_Books_CateList& list);
     bool getSensitiveWords(int uid, SensitiveWordMatcher& matcher);
     // Type 1: replaces the regular list and its version, all or nothing.
     // Type 2: the user's own list (needs the row made at first sign-in).
@@ -352,8 +360,8 @@ public:
     bool savePeopleNames(const TS_Sensitive_NameData& names);
     // Adds the stored levels; the caller empties the map first.
     bool getLevelList(QMap<int, T_Level*>& levels);
-    // Replaces the levels and the version, all or nothing; an object without
-    // "id" is skipped.
+    // Replaces the levels and the version; an object without "id" or one the
+    // table refuses is left out, the same way as for the categories.
     bool saveLevelList(const TS_Level_AllData& data);
     bool insertLevel(const QJsonObject& level);
 };

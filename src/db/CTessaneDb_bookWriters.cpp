@@ -144,14 +144,19 @@ bool CTessaneDb::updateChapter(const T_Chapter* chapter)
 {
     if (!chapter)
         return false;
+    // A chapter that arrives recycled starts its time in the recycle bin now
+    // (one recycled already keeps its time): without a time it would count
+    // as expired and vanish from the next load.
     return execRowUpdate(
         *this,
         sqlFormat(QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,"
                                  "bookId = %3,orderNum = %4,name = %5,content = %6,"
-                                 "wordCount = %7,status = %8,createTime = %9 where localId = %10"),
+                                 "wordCount = %7,status = %8,createTime = %9,"
+                                 "recycleTime = case when %8 != 0 then 0 when recycleTime > 0 "
+                                 "then recycleTime else %11 end where localId = %10"),
                   {chapter->chapterId, chapter->localBookId, chapter->bookId, chapter->orderNum,
                    chapter->name, chapter->content, chapter->wordCount, chapter->status,
-                   chapter->createTime, chapter->localId}),
+                   chapter->createTime, chapter->localId, now()}),
         "chapter", chapter->localId);
 }
 

@@ -133,23 +133,40 @@ bool CTessaneDb::getCateList(TS_Books_Cate& cate)
     return true;
 }
 
-bool CTessaneDb::insertCate(const TS_Books_CateList& list)
+int CTessaneDb::insertCate(const TS_Books_CateList& list)
 {
+    // A row the table refuses (a repeated id from the platform) is left out
+    // with its children; the rest of the tree is stored. A failed statement
+    // does not end the transaction.
+    int stored = 0;
     for (const T_Books_CateItem& item : list.items) {
-        if (!exec(QStringLiteral("insert into tb_cate(cateId,fId,cateName,channelType,childCount) "
+        if (!execRow(QStringLiteral("insert into tb_cate(cateId,fId,cateName,channelType,childCount) "
                                  "values(%1,%2,%3,%4,%5);"),
-                  {item.cate_id, item.parentId, item.cate_name, item.channel, item.childCount}))
-            return false;
+                  {item.cate_id, item.parentId, item.cate_name, item.channel, item.childCount})) {
+            qWarning() << "category" << item.cate_id << item.cate_name << "not stored and left out:" << lastError;
+            continue;
+        }
+        ++stored;
         const int children = qMin(qMax(0, item.childCount), item.children.size());
+        int storedChildren = 0;
         for (int i = 0; i < children; ++i) {
             const T_Books_CateItem& child = item.children.at(i);
-            if (!exec(QStringLiteral("insert into tb_cate(cateId,fId,cateName,channelType) "
+            if (!execRow(QStringLiteral("insert into tb_cate(cateId,fId,cateName,channelType) "
                                      "values(%1,%2,%3,%4);"),
-                      {child.cate_id, child.parentId, child.cate_name, child.channel}))
-                return false;
+                      {child.cate_id, child.parentId, child.cate_name, child.channel})) {
+                qWarning() << "category" << child.cate_id << child.cate_name << "not stored and left out:"
+                           << lastError;
+                continue;
+            }
+            ++storedChildren;
         }
+        // The reader makes one slot per counted child.
+        if (storedChildren != item.childCount
+            && !exec(QStringLiteral("update tb_cate set childCount = %1 where cateId = %2;"),
+                     {storedChildren, item.cate_id}))
+            qWarning() << "child count of category" << item.cate_id << "not corrected";
     }
-    return true;
+    return stored;
 }
 
 bool CTessaneDb::saveCateList(const TS_Books_Cate& cate)
@@ -157,14 +174,19 @@ bool CTessaneDb::saveCateList(const TS_Books_Cate& cate)
     Transaction transaction(*this);
     if (!transaction.began())
         return false;
+    if (!exec(QStringLiteral("delete from tb_cate;")))
+        return false;
+    const int male = insertCate(cate.male);
+    const int female = insertCate(cate.female);
+    // Nothing stored of a set that had rows is no bad row but a store that
+    // refuses every write: the old set and version stay.
+    if (male + female == 0 && !(cate.male.items.isEmpty() && cate.female.items.isEmpty()))
+        return false;
     // The counts stored are the top categories actually stored: the reader
     // makes one slot per count.
-    const bool ok = exec(QStringLiteral("delete from tb_cate;")) && insertCate(cate.male)
-                    && insertCate(cate.female)
-                    && exec(QStringLiteral("update tb_sys set cateVersion = %1,maleCateCount = %2,"
-                                           "femaleCateCount = %3;"),
-                            {cate.version, cate.male.items.size(), cate.female.items.size()});
-    return ok && transaction.commit();
+    return exec(QStringLiteral("update tb_sys set cateVersion = %1,maleCateCount = %2,femaleCateCount = %3;"),
+                {cate.version, male, female})
+           && transaction.commit();
 }
 
 // --- sensitive words ---
@@ -285,7 +307,7 @@ bool CTessaneDb::insertLevel(const QJsonObject& level)
 {
     if (!level.contains(QLatin1String("id")))
         return false;
-    return exec(QStringLiteral("insert into tb_level(id,name,score,img,photo_frame,small_img,"
+    return execRow(QStringLiteral("insert into tb_level(id,name,score,img,photo_frame,small_img,"
                                "small_photo_frame,small_medal) values(%1,%2,%3,%4,%5,%6,%7,%8);"),
                 {jsonInt(level, "id"), jsonText(level, "name"), jsonInt(level, "score"),
                  jsonText(level, "img"), jsonText(level, "photo_frame"),
@@ -300,15 +322,23 @@ bool CTessaneDb::saveLevelList(const TS_Level_AllData& data)
         return false;
     if (!exec(QStringLiteral("delete from tb_level")))
         return false;
+    int stored = 0;
     for (const QJsonValue& value : data.data) {
         const QJsonObject level = value.toObject();
         if (!level.contains(QLatin1String("id"))) {
             qWarning() << "level without an id left out:" << level;
             continue;
         }
-        if (!insertLevel(level))
-            return false;
+        // A row the table refuses (a repeated id) is left out; the rest and
+        // the version are stored, so the set is not fetched at every start.
+        if (!insertLevel(level)) {
+            qWarning() << "level" << level.value(QLatin1String("id")) << "not stored and left out:" << lastError;
+            continue;
+        }
+        ++stored;
     }
+    if (stored == 0 && !data.data.isEmpty())
+        return false;
     if (!exec(QStringLiteral("update tb_sys set levelVersion = %1"), {data.version}))
         return false;
     return transaction.commit();

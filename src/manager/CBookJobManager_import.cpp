@@ -1,4 +1,5 @@
 #include "CBookJobManager.h"
+#include "BookJobSend.h"
 
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
@@ -504,11 +505,20 @@ void CBookJobManager::on_ImportBookThreadComplete(TC_Books_AddBook* tData)
 {
     if (tData == nullptr)
         return;
+    std::unique_ptr<TC_Books_AddBook> request(tData);
     // Another author's request would go out under the wrong sign-in; the job
     // stays queued for its own author.
-    if (tData->header.uid == m_model->userInfo.uid)
-        m_http->books_add_asyn(*tData);
-    delete tData;
+    if (request->header.uid != m_model->userInfo.uid)
+        return;
+    // The worker committed the job through its own connection; the revision
+    // its reply must quote is read here. A job the drain already sent (or
+    // that is gone) is left to that request.
+    const int revision = request->header.jobId > 0 ? m_db->jobRevision(request->header.jobId) : -1;
+    if (revision < 0) {
+        qInfo() << "imported book" << request->header.localBookId << "has no add-book job waiting; nothing sent";
+        return;
+    }
+    sendRecorded(*request, revision, &CTessaneHttp::books_add_asyn);
 }
 
 void CBookJobManager::on_ImportBookProgress(int localBookId, const QString& bookName, int stored, int total)

@@ -121,7 +121,7 @@ void CJobManager::close()
     m_inFlight.clear();
     m_ui->setSignInState(0);
     m_ui->setSyncRunning(0);
-    m_synData->clear();
+    m_synData->reset();
     m_model->clearBooks();
     m_model->clearMemos();
     m_model->resetUser();
@@ -149,6 +149,7 @@ void CJobManager::resetSession()
     m_passCursor = 0;
     m_passRetried.clear();
     m_passFailed = false;
+    m_passUnreachable = false;
 }
 
 void CJobManager::onSignedOut()
@@ -218,6 +219,7 @@ void CJobManager::startPass()
     m_passCursor = 0;
     m_passRetried.clear();
     m_passFailed = false;
+    m_passUnreachable = false;
 }
 
 void CJobManager::drainNext()
@@ -338,11 +340,20 @@ void CJobManager::endPass()
         drainNext();
         return;
     }
-    if (m_passFailed) {
-        qInfo() << "synchronisation pass ended with jobs left for the next one; no change feed this time";
+    // Whatever the pass came to, the next try of what is left comes by
+    // itself: an offline start or a platform answering 500 must not leave
+    // queued work waiting for the button.
+    beginAutoSyn();
+    if (m_passUnreachable) {
+        qInfo() << "the platform is out of reach; jobs and the change feed wait for the next synchronisation";
         m_ui->stopSyncAnimation(false);
         return;
     }
+    if (m_passFailed)
+        qInfo() << "synchronisation pass ended with jobs left for the next one; the change feed is pulled all the same";
+    // Changes made elsewhere still come in while a job of ours keeps
+    // failing: the feed's guard turns remote text over a waiting local
+    // change into a copy instead of overwriting it.
     if (m_ui->syncRunning() != 0)
         return;
     qDebug() << "begin syndata ==== ";

@@ -43,7 +43,8 @@ struct T_Http_S;
 // one of its jobs in flight. A job that cannot be sent now, or whose request
 // failed, is left in the table and passed over for the rest of the pass; the
 // next pass (synchronise button, ten-minute timer, next start) tries it again.
-// Only when a pass ends without a failure is the change feed pulled.
+// After every pass the ten-minute timer runs, and the change feed is pulled
+// unless the platform was out of reach.
 class CJobManager : public QObject
 {
     Q_OBJECT
@@ -74,6 +75,9 @@ public:
     // Starts the ten-minute automatic synchronisation unless it runs.
     void beginAutoSyn();
     bool isAutoSynRunning() const;
+    // Whether the last pass left jobs queued because a request failed: the
+    // feed pulled after it does not report the synchronisation as a success.
+    bool passLeftJobs() const { return m_passFailed; }
     static constexpr int kAutoSynIntervalMs = 600000;
 
     // Owners that send a recorded job at once (not through the drain) tell
@@ -227,6 +231,8 @@ private:
     int m_passCursor = 0;
     QSet<int> m_passRetried;
     bool m_passFailed = false;
+    // A request of the pass got no HTTP answer at all.
+    bool m_passUnreachable = false;
 
     // Confirmed jobs (job id -> revision sent) whose rows go in the next
     // batch. A confirmation lost in a crash only means the same change is

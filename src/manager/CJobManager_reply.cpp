@@ -118,7 +118,7 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
     if (sent.jobType == JobOwners::SynDataPull)
         beginAutoSyn();  // the next tick pulls again
     if (sent.synStep != 0)
-        m_synData->abortSyn(sent.synStep);
+        m_synData->abortSyn(sent.synStep, !unreachable);
 
     bool fromDrain = false;
     if (sent.jobId > 0) {
@@ -134,6 +134,7 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
     m_drainJobId = 0;
     m_passFailed = true;
     if (unreachable) {
+        m_passUnreachable = true;
         endPass();
         return;
     }
@@ -218,7 +219,7 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
     if (identity.synStep != 0 && !succeeded) {
         // The change this fetch belonged to was not applied: the feed stops
         // without acknowledging it, so the next pull brings it again.
-        m_synData->abortSyn(identity.synStep);
+        m_synData->abortSyn(identity.synStep, true);
     }
     callHandler(identity, body);
     continueAfter(identity, fromDrain, succeeded);
@@ -228,10 +229,10 @@ void CJobManager::confirmJob(const InFlight& job, bool fromDrain)
 {
     if (job.jobType != TessaneJob::StatisticsUpload || job.sentContent.isEmpty()) {
         // Confirmations of edits are written in batches: one lost in a crash
-        // only sends the same change again. A create sent twice would make
-        // two objects, so it is written at once.
+        // only sends the same change again. A create or a relative move sent
+        // twice would change the platform twice, so it is written at once.
         m_confirmed.insert(job.jobId, job.revision);
-        if (m_confirmed.size() >= kConfirmBatch || JobOwners::isCreate(job.jobType))
+        if (m_confirmed.size() >= kConfirmBatch || JobOwners::isUnsafeToRepeat(job.jobType))
             flushConfirmed();
         else if (!m_flushTimer->isActive())
             m_flushTimer->start(kConfirmDelayMs);

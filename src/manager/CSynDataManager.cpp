@@ -11,9 +11,12 @@
 #include "manager/JobOwners.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
+#include "remote/records/VolumeRecords.h"
 
 #include <QDebug>
 #include <QSet>
+
+#include <climits>
 
 namespace {
 
@@ -86,9 +89,70 @@ void CSynDataManager::clear()
     qDeleteAll(m_reply.items);
     m_reply.items.clear();
     lastSynId = 0;
+    m_ackCeiling = INT_MAX;
+    m_volumeListFetched.clear();
     m_waitStep = 0;
     m_running = false;
     ++m_pass;
+}
+
+void CSynDataManager::reset()
+{
+    clear();
+    m_failedItems.clear();
+    m_failedFetches.clear();
+    m_batchMenuBook = 0;
+}
+
+void CSynDataManager::noteApplied(int synId)
+{
+    // Items may come out of order: the acknowledgement covers the highest.
+    if (synId > lastSynId)
+        lastSynId = synId;
+}
+
+void CSynDataManager::skipFailedItem(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    if (item.synId > 0 && !m_failedItems.contains(item.synId)) {
+        m_failedItems.insert(item.synId);
+        m_ackCeiling = qMin(m_ackCeiling, item.synId - 1);
+        qWarning().noquote() << "change not applied; the items after it go on and the next pull brings it again:"
+                             << printSynItem(&item);
+        return;
+    }
+    qWarning().noquote() << "change could not be applied again; given up:" << printSynItem(&item);
+    noteApplied(item.synId);
+}
+
+CSynDataManager::Outcome CSynDataManager::placeChapterOfUnknownVolume(T_Book* book,
+                                                                      const T_SynchronizaTion_SynBookDataItem& item)
+{
+    if (!m_volumeListFetched.contains(book->bookId)) {
+        qInfo() << "chapter" << item.chapterId << "of book" << book->bookId
+                << "is in a volume not known here; the volume list comes first";
+        TC_Volume_Menu request;
+        request.bookId = book->bookId;
+        request.order = QStringLiteral("asc");
+        request.header.bookId = book->bookId;
+        request.header.localBookId = book->localId;
+        request.header.synStep = nextStep();
+        if (!m_bookJobs->volume_menu(request))
+            return Outcome::Fail;
+        m_volumeListFetched.insert(book->bookId);
+        // The same change once more, right after this one, when the list is in.
+        auto* again = new T_SynchronizaTion_SynBookDataItem(item);
+        again->synId = 0;
+        m_reply.items.insert(1, again);
+        m_waitStep = request.header.synStep;
+        return Outcome::Wait;
+    }
+    // The platform's volume list does not name it either: the chapter list
+    // tells where the chapter really is, and its text follows.
+    qWarning().noquote() << "chapter of a volume the platform does not list; placed by the book's chapter list:"
+                         << printSynItem(&item);
+    if (!hasSynItem(kFetchChapterList, book->bookId, 0))
+        addSynItem(kFetchChapterList, book->bookId, 0, 0, QString());
+    return Outcome::Continue;
 }
 
 int CSynDataManager::nextStep()
@@ -165,21 +229,23 @@ void CSynDataManager::execSynData()
             continue;
         }
         const T_SynchronizaTion_SynBookDataItem item = *head;
+        if (m_failedFetches.value(item.synId) >= kFetchTries) {
+            qWarning().noquote() << "the platform refused this change's data" << kFetchTries << "times; given up:"
+                                 << printSynItem(&item);
+            noteApplied(item.synId);
+            delete m_reply.items.takeFirst();
+            continue;
+        }
         const int pass = m_pass;
         const Outcome outcome = dispatch(item);
         if (pass != m_pass)
             return;  // the pass was ended on the way (a sign-out, a failed request)
-        if (outcome == Outcome::Fail) {
-            qWarning().noquote() << "change not applied; the feed stops here and acknowledges nothing:"
-                                 << printSynItem(&item);
-            abortSyn();
-            return;
-        }
         if (outcome == Outcome::Wait)
             return;
-        // Only an item that was applied counts as acknowledged.
-        if (item.synId > 0)
-            lastSynId = item.synId;
+        if (outcome == Outcome::Fail)
+            skipFailedItem(item);
+        else
+            noteApplied(item.synId);
         delete m_reply.items.takeFirst();
     }
 }
@@ -190,8 +256,8 @@ void CSynDataManager::execNext()
         return;
     if (!m_reply.items.isEmpty()) {
         const T_SynchronizaTion_SynBookDataItem* head = m_reply.items.first();
-        if (head && head->synId > 0)
-            lastSynId = head->synId;
+        if (head)
+            noteApplied(head->synId);
         delete m_reply.items.takeFirst();
     }
     m_waitStep = 0;
@@ -215,20 +281,26 @@ void CSynDataManager::abortSyn()
         endPass(false);
 }
 
-void CSynDataManager::abortSyn(int synStep)
+void CSynDataManager::abortSyn(int synStep, bool answered)
 {
     if (!m_running || synStep != m_waitStep)
         return;
+    // A platform out of reach says nothing about the item; one that keeps
+    // refusing this item's data would otherwise hold the feed for good.
+    const T_SynchronizaTion_SynBookDataItem* head = m_reply.items.isEmpty() ? nullptr : m_reply.items.first();
+    if (answered && head != nullptr && head->synId > 0)
+        ++m_failedFetches[head->synId];
     abortSyn();
 }
 
 void CSynDataManager::endPass(bool ok)
 {
-    if (ok && lastSynId > 0) {
+    const int acknowledged = qMin(lastSynId, m_ackCeiling);
+    if (ok && acknowledged > 0) {
         TC_SynchronizaTion_SynAuthor ack;
         ack.header.jobType = JobOwners::SynDataAck;
         ack.header.uid = m_model->userInfo.uid;
-        ack.task_id = lastSynId;
+        ack.task_id = acknowledged;
         ack.syn_type = 2;
         m_http->synchronizaTion_synAuthor_asyn(ack);
     }
@@ -237,7 +309,9 @@ void CSynDataManager::endPass(bool ok)
     lastSynId = 0;
     m_waitStep = 0;
     m_running = false;
-    m_ui->stopSyncAnimation(ok);
+    // Changes of ours that could not be sent keep the indicator from
+    // reporting a success.
+    m_ui->stopSyncAnimation(ok && !CJobManager::instance()->passLeftJobs());
     qDebug() << "syn end ======";
     m_model->resetAllBookSynState();
     if (!ok)

@@ -5,8 +5,12 @@
 #include "remote/T_Http_Custom.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
+
+#include <climits>
 
 class CBookJobManager;
 class CPublicManager;
@@ -23,14 +27,18 @@ struct T_Volume;
 // order received, through the same owner operations that local edits use but
 // marked as coming from the feed (applied locally, nothing recorded or sent
 // back). Items whose data must be fetched send a request carrying a feed step
-// in its identity and wait for its reply. When the list is done, the sync id
-// of the last item is acknowledged (job 3011) and the platform forgets what
+// in its identity and wait for its reply. When the list is done, the highest
+// sync id applied is acknowledged (job 3011) and the platform forgets what
 // came before it.
 //
-// A pass that cannot apply an item stops there without acknowledging
-// anything, so the next pull brings the same items again. Text the author
-// wrote here and has not sent yet is never overwritten by the feed: the
-// remote version is kept beside it as a copy of the chapter.
+// A fetch of the pass that fails stops the pass without acknowledging
+// anything, so the next pull brings the same items again; an item whose data
+// the platform refuses kFetchTries times in a run is given up. An item that
+// cannot be applied here is logged and passed over, so the feed always moves
+// on: the acknowledgement stops short of it the first time, and it is given up
+// when it fails again. Text the author wrote here and has not sent yet is
+// never overwritten by the feed: the remote version is kept beside it as a
+// copy of the chapter.
 class CSynDataManager : public QObject
 {
     Q_OBJECT
@@ -55,11 +63,16 @@ public:
     // waits for) moves nothing.
     void execNext(int synStep);
     // A request of the pass failed: the pass ends without acknowledging
-    // anything, so the next pull brings the same items again.
+    // anything, so the next pull brings the same items again. answered: the
+    // platform did answer (with a failure); an item whose fetch fails so
+    // kFetchTries times in a run is given up, so that the feed moves on.
     void abortSyn();
-    void abortSyn(int synStep);
+    void abortSyn(int synStep, bool answered);
+    static constexpr int kFetchTries = 3;
     // Forgets the queue and any step waited for (signing out, closing).
     void clear();
+    // The end of a run: also forgets which items failed in it.
+    void reset();
 
     void addSynItem(int changeType, int bookId, int chapterId, int synId, const QString& extra);
     bool hasSynItem(int changeType, int bookId, int chapterId) const;
@@ -120,6 +133,15 @@ private:
     Outcome execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execBookRestore(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execFetchChapterList(const T_SynchronizaTion_SynBookDataItem& item);
+    // A chapter added in a volume this copy does not have: the book's volume
+    // list is fetched and the item tried once more; when the volume is still
+    // unknown, the book's chapter list places the chapter.
+    Outcome placeChapterOfUnknownVolume(T_Book* book, const T_SynchronizaTion_SynBookDataItem& item);
+    // An item that could not be applied: the rest of the pass goes on. The
+    // first time, the acknowledgement stops short of it so that the next pull
+    // brings it again; an item that fails twice in a run is given up.
+    void skipFailedItem(const T_SynchronizaTion_SynBookDataItem& item);
+    void noteApplied(int synId);
     void sendChapterBatch(int pass, int localBookId, int bookId, const QString& cids);
 
     // Pending local changes and conflict copies (CSynDataManager_guard.cpp).
@@ -148,4 +170,13 @@ private:
     bool m_running = false;
     // The book whose chapter list the batch handler requested in this run.
     int m_batchMenuBook = 0;
+    // The highest sync id this pass may acknowledge: just below the first
+    // item that failed.
+    int m_ackCeiling = INT_MAX;
+    // Books whose volume list this pass fetched for a chapter of an unknown volume.
+    QSet<int> m_volumeListFetched;
+    // Sync ids of items that failed once in this run.
+    QSet<int> m_failedItems;
+    // Sync id -> fetches of the item the platform answered with a failure.
+    QHash<int, int> m_failedFetches;
 };

@@ -185,23 +185,14 @@ CSynDataManager::Outcome CSynDataManager::execChapterAdd(const T_SynchronizaTion
     if (book->findChapterByChapterId(item.chapterId))
         return Outcome::Continue;  // already here: an item seen before
     const QJsonObject extra = extraOf(item);
-    int localVolumeId = 0;
-    int volumeId = 0;
-    if (const T_Volume* volume = book->findVolumeByVolumeId(intOf(extra, "volume_id"))) {
-        localVolumeId = volume->localId;
-        volumeId = volume->volumeId;
-    } else {
-        qDebug() << "chapter" << item.chapterId << "of book" << book->bookId << "in a volume not known here";
-        TC_Chapter_Info info;
-        info.header.bookId = book->bookId;
-        info.header.localBookId = book->localId;
-        info.header.chapterId = item.chapterId;
-        info.header.uid = m_model->userInfo.uid;
-        m_http->chapter_info_asyn(info);
-    }
+    const int volumeId = intOf(extra, "volume_id");
+    // A volume of id 0 is one of ours not on the platform yet: never the right one.
+    const T_Volume* volume = volumeId > 0 ? book->findVolumeByVolumeId(volumeId) : nullptr;
+    if (volume == nullptr)
+        return placeChapterOfUnknownVolume(book, item);
     const int createTime = intOf(extra, "create_time");
     const int orderNum = intOf(extra, "order_num");
-    TC_Chapter_Add request(book->localId, book->bookId, localVolumeId, volumeId, createTime, orderNum,
+    TC_Chapter_Add request(book->localId, book->bookId, volume->localId, volume->volumeId, createTime, orderNum,
                            textOf(extra, "chapter_name"));
     request.updateTime = createTime > 0 ? createTime : now();
     request.header.chapterId = item.chapterId;

@@ -40,6 +40,20 @@ inline bool isCreate(int type)
     }
 }
 
+// Requests that change the platform differently when they arrive twice: a
+// create makes a second object, a relative move (chapter, outline, volume)
+// moves the object once more. Their confirmations are written at once, so a
+// crash right after the reply cannot send them again.
+inline bool isUnsafeToRepeat(int type)
+{
+    switch (type) {
+    case 1018: case 1027: case 1034:
+        return true;
+    default:
+        return isCreate(type);
+    }
+}
+
 }
 
 // The outcome of handing one stored job to its owner.

@@ -40,9 +40,14 @@ public:
     // whole reply). path "*" hits any API path; count < 0 until reset.
     bool addFault(const QString& path, const QString& kind, int delayMs = 0, int count = 1,
                   const QByteArray& rawBody = QByteArray());
+    // Drops the faults not yet used up.
+    bool clearFaults();
     // Appends change-feed items for an author; returns their ids.
     QJsonArray pushFeed(int uid, const QJsonArray& items);
     bool putImage(const QString& name, const QByteArray& bytes);
+    // Whether a machine new to an author gets the feed items that bring the
+    // author's work (off at start and after every reset).
+    bool setDeviceWelcome(bool on);
     // The data versions the platform reports from now on (keys as the
     // synchronisation reply has them).
     bool setVersions(const QJsonObject& versions);

@@ -1,6 +1,7 @@
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
+#include "remote/T_Http_Custom.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/VolumeRecords.h"
 
@@ -39,6 +40,25 @@ QJsonObject feedItem(int type, int bookId, int chapterId, const QString& extra)
                        {QStringLiteral("extra"), extra}};
 }
 
+QJsonObject pulledItem(int id, int type, int bookId, int chapterId, const QString& extra)
+{
+    QJsonObject item = feedItem(type, bookId, chapterId, extra);
+    item.insert(QStringLiteral("id"), id);
+    return item;
+}
+
+QByteArray platformReply(int jobType, int uid, const QJsonValue& content)
+{
+    T_Http_Custom identity;
+    identity.uid = uid;
+    identity.jobType = jobType;
+    return QJsonDocument(QJsonObject{{QStringLiteral("code"), 200},
+                                     {QStringLiteral("msg"), QStringLiteral("success")},
+                                     {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
+                                     {QStringLiteral("content"), content}})
+        .toJson(QJsonDocument::Compact);
+}
+
 QString storedChapterText(int localChapterId)
 {
     QSqlQuery query = CTessaneDb::instance()->newQuery();
@@ -66,6 +86,11 @@ QList<int> jobTypesOfChapter(int localChapterId)
         while (query.next())
             types.append(query.value(0).toInt());
     return types;
+}
+
+int storeFeedSize()
+{
+    return standin().store().value(QStringLiteral("feed")).toArray().size();
 }
 
 QList<int> acknowledgedIds()

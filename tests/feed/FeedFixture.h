@@ -17,12 +17,18 @@ struct SeededBook
 
 bool seedDemoBook(SeededBook& out, const QString& text1 = QStringLiteral("本地第一章"),
                   const QString& text2 = QStringLiteral("本地第二章"));
-// One change item as the control endpoint takes it.
+// One change item as the control endpoint takes it, and as a pull reply lists it.
 QJsonObject feedItem(int type, int bookId, int chapterId, const QString& extra = QString());
+QJsonObject pulledItem(int id, int type, int bookId, int chapterId, const QString& extra = QString());
+// A whole reply of the platform, for a raw fault; its userdata is what the
+// client's request of that job type carries.
+QByteArray platformReply(int jobType, int uid, const QJsonValue& content);
 // The text stored for a chapter row, and how many chapter rows a book has.
 QString storedChapterText(int localChapterId);
 int chapterRows(int localBookId);
 QList<int> jobTypesOfChapter(int localChapterId);
+// How many change items the platform still holds.
+int storeFeedSize();
 // The acknowledgements sent, as their task ids.
 QList<int> acknowledgedIds();
 // Waits until the feed pass ended (its update check went out).

@@ -8,6 +8,8 @@
 
 int runFeedTests(int argc, char** argv);
 int runSystemManagerTests(int argc, char** argv);
+int runFeedFaultTests(int argc, char** argv);
+int runFeedConvergenceTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -31,6 +33,8 @@ int main(int argc, char** argv)
     int failures = 0;
     failures += runFeedTests(argc, argv);
     failures += runSystemManagerTests(argc, argv);
+    failures += runFeedFaultTests(argc, argv);
+    failures += runFeedConvergenceTests(argc, argv);
     server.stop();
     return failures;
 }

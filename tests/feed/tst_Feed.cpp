@@ -12,7 +12,6 @@
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
 #include "manager/CUiManager.h"
-#include "remote/T_Http_Custom.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,30 +23,6 @@ const QString kPull = QStringLiteral("/synchronization/synBookData");
 const QString kAck = QStringLiteral("/synchronization/synAuthor");
 const QString kContent = QStringLiteral("/chapter/chapter");
 const QString kUpdate = QStringLiteral("/synchronization/appVersion");
-
-int storeFeedSize()
-{
-    return standin().store().value(QStringLiteral("feed")).toArray().size();
-}
-
-QByteArray pullReply(const QJsonArray& items)
-{
-    T_Http_Custom identity;
-    identity.uid = StandinServer::demoUid();
-    identity.jobType = 3010;
-    return QJsonDocument(QJsonObject{{QStringLiteral("code"), 200},
-                                     {QStringLiteral("msg"), QStringLiteral("success")},
-                                     {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
-                                     {QStringLiteral("content"), items}})
-        .toJson(QJsonDocument::Compact);
-}
-
-QJsonObject pulledItem(int id, int type, int bookId, int chapterId, const QString& extra = QString())
-{
-    QJsonObject item = feedItem(type, bookId, chapterId, extra);
-    item.insert(QStringLiteral("id"), id);
-    return item;
-}
 }
 
 class FeedTest : public QObject
@@ -172,8 +147,9 @@ void FeedTest::duplicateSyncIdsAreAppliedOnce()
     QVERIFY(f.seed());
     SeededBook book;
     QVERIFY(seedDemoBook(book));
-    const QByteArray body = pullReply({pulledItem(41, 9, 5001, 9001), pulledItem(41, 9, 5001, 9001),
-                                       pulledItem(42, 14, 0, 0)});
+    const QByteArray body = platformReply(
+        3010, StandinServer::demoUid(),
+        QJsonArray{pulledItem(41, 9, 5001, 9001), pulledItem(41, 9, 5001, 9001), pulledItem(42, 14, 0, 0)});
     QVERIFY(standin().addFault(kPull, QStringLiteral("raw"), 0, 1, body));
     QVERIFY(f.start());
     QVERIFY(waitForPassEnd());

@@ -10,6 +10,7 @@
 int runJobDrainTests(int argc, char** argv);
 int runJobReplyTests(int argc, char** argv);
 int runJobFacadeTests(int argc, char** argv);
+int runJobFaultTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     failures += runJobDrainTests(argc, argv);
     failures += runJobReplyTests(argc, argv);
     failures += runJobFacadeTests(argc, argv);
+    failures += runJobFaultTests(argc, argv);
     server.stop();
     return failures;
 }

@@ -94,18 +94,30 @@ private slots:
         QCOMPARE(back.male.items.first().children.first().cate_name, QStringLiteral("kid"));
     }
 
-    void failedCategoryReplacementKeepsTheOldSetAndVersion()
+    void refusedCategoryRowIsLeftOutAndTheRestStoredWithItsVersion()
     {
         ModelDb m;
         QVERIFY(m.failInsertsWhen(QStringLiteral("tb_cate"), QStringLiteral("cateId"),
                                   QStringLiteral("2")));
         TS_Books_Cate cate;
         cate.version = 3;
-        cate.male.items = {cateItem(1, 1, QStringLiteral("m"), 1)};
-        cate.female.items = {cateItem(2, 2, QStringLiteral("f"), 2)};
+        cate.male.items = {cateItem(1, 1, QStringLiteral("m"), 1, {cateItem(2, 1, QStringLiteral("bad"), 1),
+                                                                  cateItem(11, 1, QStringLiteral("kid"), 1)})};
+        cate.female.items = {cateItem(2, 2, QStringLiteral("f"), 2), cateItem(3, 2, QStringLiteral("g"), 2)};
+        QVERIFY(m->saveCateList(cate));
+        QCOMPARE(m.count("select count(*) from tb_cate"), 3);
+        QCOMPARE(m.count("select childCount from tb_cate where cateId = 1"), 1);
+        QCOMPARE(m.count("select cateVersion from tb_sys"), 3);
+        QCOMPARE(m.count("select femaleCateCount from tb_sys"), 1);
+
+        // A store that refuses every row keeps the old set and version.
+        QVERIFY(m.exec(QStringLiteral("DROP TRIGGER fail_tb_cate")));
+        QVERIFY(m.failInsertsWhen(QStringLiteral("tb_cate"), QStringLiteral("cateId"),
+                                  QStringLiteral("NEW.cateId")));
+        cate.version = 4;
         QVERIFY(!m->saveCateList(cate));
-        QCOMPARE(m.count("select count(*) from tb_cate"), 76);
-        QCOMPARE(m.count("select cateVersion from tb_sys"), 1);
+        QCOMPARE(m.count("select count(*) from tb_cate"), 3);
+        QCOMPARE(m.count("select cateVersion from tb_sys"), 3);
     }
 
     // --- sensitive words ---
@@ -219,7 +231,7 @@ private slots:
         qDeleteAll(levels);
     }
 
-    void failedLevelReplacementKeepsTheOldLevels()
+    void refusedLevelIsLeftOutAndTheRestStoredWithItsVersion()
     {
         ModelDb m;
         TS_Level_AllData first;
@@ -230,11 +242,20 @@ private slots:
                                   QStringLiteral("3")));
         TS_Level_AllData second;
         second.version = 2;
+        second.data = QJsonArray{level(2, QStringLiteral("b")), level(3, QStringLiteral("c")),
+                                 level(2, QStringLiteral("again"))};
+        QVERIFY(m->saveLevelList(second));
+        QCOMPARE(m.count("select count(*) from tb_level"), 1);
+        QCOMPARE(m.count("select id from tb_level"), 2);
+        QCOMPARE(m.count("select levelVersion from tb_sys"), 2);
+
+        QVERIFY(m.exec(QStringLiteral("DROP TRIGGER fail_tb_level")));
+        QVERIFY(m.failInsertsWhen(QStringLiteral("tb_level"), QStringLiteral("id"), QStringLiteral("NEW.id")));
+        second.version = 3;
         second.data = QJsonArray{level(2, QStringLiteral("b")), level(3, QStringLiteral("c"))};
         QVERIFY(!m->saveLevelList(second));
-        QCOMPARE(m.count("select count(*) from tb_level"), 1);
-        QCOMPARE(m.count("select id from tb_level"), 1);
-        QCOMPARE(m.count("select levelVersion from tb_sys"), 1);
+        QCOMPARE(m.count("select id from tb_level"), 2);
+        QCOMPARE(m.count("select levelVersion from tb_sys"), 2);
     }
 };
 

@@ -137,6 +137,7 @@ HttpResponse Platform::api(const HttpRequest& request)
         call.query = QUrlQuery(QString::fromLatin1(request.rawQuery));
         call.body = QJsonDocument::fromJson(request.body).object();
         call.uid = m_store.authorOfToken(request.header("Authorization"));
+        call.device = QString::fromLatin1(request.header("uniquecode"));
         ApiResult result;
         if (call.uid == 0 && !m_store.isPublic(path)) {
             result.code = 300;
@@ -191,6 +192,11 @@ HttpResponse Platform::control(const HttpRequest& request)
         const int uid = body.value(QStringLiteral("uid")).toInt(Store::kDemoUid);
         const QJsonArray ids = m_store.pushFeed(uid, body.value(QStringLiteral("items")).toArray());
         return jsonResponse({{QStringLiteral("ids"), ids}});
+    }
+    if (what == "devices") {
+        // Whether machines new to an author are welcomed with the author's work.
+        m_store.setWelcomeNewDevices(body.value(QStringLiteral("welcome")).toBool());
+        return jsonResponse({});
     }
     if (what == "versions") {
         m_store.setVersions(body);

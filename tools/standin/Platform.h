@@ -18,6 +18,8 @@ public:
 
     // Listens on 127.0.0.1 (port 0: a free one); the port, or 0 on failure.
     quint16 start(quint16 port);
+    // See Store::setWelcomeDefault.
+    void setWelcomeNewDevices(bool on) { m_store.setWelcomeDefault(on); }
 
 private:
     struct Fault

@@ -2,6 +2,9 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QJsonDocument>
+
+#include <algorithm>
 
 namespace {
 // A 1x1 picture for the seeded covers and banners.
@@ -116,6 +119,7 @@ int Store::authorOfToken(const QByteArray& authorization) const
 
 ApiResult Store::call(const ApiCall& call)
 {
+    noteDevice(call);
     const Handler handler = m_handlers.value(call.path);
     return handler ? (this->*handler)(call) : refuse(QStringLiteral("接口不存在"), 404);
 }
@@ -197,6 +201,120 @@ QJsonArray Store::pushFeed(int uid, const QJsonArray& items)
     return ids;
 }
 
+int Store::addFeedItem(int uid, const QString& device, int type, int bookId, int objectId, const QJsonObject& extra)
+{
+    const int id = ++m_nextId;
+    m_feed.insert(id, QJsonObject{
+        {QStringLiteral("id"), id}, {QStringLiteral("uid"), uid}, {QStringLiteral("device"), device},
+        {QStringLiteral("change_type"), type}, {QStringLiteral("book_id"), bookId},
+        {QStringLiteral("chapter_id"), objectId},
+        {QStringLiteral("extra"), extra.isEmpty() ? QString()
+                                                  : QString::fromUtf8(QJsonDocument(extra).toJson(QJsonDocument::Compact))},
+    });
+    return id;
+}
+
+// Items pushed without a machine are every machine's; the others only theirs.
+bool Store::feedItemFor(const QJsonObject& item, int uid, const QString& device) const
+{
+    if (item.value(QStringLiteral("uid")).toInt() != uid)
+        return false;
+    const QString owner = item.value(QStringLiteral("device")).toString();
+    return owner.isEmpty() || owner == device;
+}
+
+void Store::recordChange(const ApiCall& call, int type, int bookId, int objectId, const QJsonObject& extra)
+{
+    for (const QString& device : m_devices.value(call.uid)) {
+        if (device != call.device)
+            addFeedItem(call.uid, device, type, bookId, objectId, extra);
+    }
+}
+
+QJsonObject Store::picked(const QJsonObject& object, std::initializer_list<const char*> keys)
+{
+    QJsonObject out;
+    for (const char* key : keys)
+        out.insert(QLatin1String(key), object.value(QLatin1String(key)));
+    return out;
+}
+
+void Store::noteDevice(const ApiCall& call)
+{
+    if (call.uid < 1 || call.device.isEmpty())
+        return;
+    QSet<QString>& devices = m_devices[call.uid];
+    if (devices.contains(call.device))
+        return;
+    devices.insert(call.device);
+    if (m_welcomeNewDevices)
+        welcome(call.uid, call.device);
+}
+
+// What a machine new to the author needs to hold the author's work: each book
+// with its information, volumes, chapters (text fetched where there is any),
+// outlines and recycle-bin state, then the memos.
+void Store::welcome(int uid, const QString& device)
+{
+    const QString kName = QStringLiteral("book_name");
+    for (const QJsonObject& book : m_books) {
+        if (book.value(QStringLiteral("author_id")).toInt() != uid)
+            continue;
+        const int bookId = book.value(QStringLiteral("book_id")).toInt();
+        addFeedItem(uid, device, 1, bookId, 0,
+                    {{kName, book.value(kName)}, {QStringLiteral("create_time"), book.value(QStringLiteral("create_time"))}});
+        addFeedItem(uid, device, 2, bookId, 0);
+        QList<QJsonObject> volumes;
+        for (const QJsonObject& volume : m_volumes) {
+            if (volume.value(QStringLiteral("book_id")).toInt() == bookId)
+                volumes.append(volume);
+        }
+        std::stable_sort(volumes.begin(), volumes.end(), [](const QJsonObject& a, const QJsonObject& b) {
+            return a.value(QStringLiteral("order_num")).toInt() < b.value(QStringLiteral("order_num")).toInt();
+        });
+        for (const QJsonObject& volume : volumes) {
+            const int volumeId = volume.value(QStringLiteral("id")).toInt();
+            addFeedItem(uid, device, 25, bookId, volumeId,
+                        {{QStringLiteral("volume_name"), volume.value(QStringLiteral("volume_name"))}});
+            if (volume.value(QStringLiteral("status")).toInt() == 0)
+                addFeedItem(uid, device, 28, bookId, volumeId);
+        }
+        QList<QJsonObject> chapters;
+        for (const QJsonObject& chapter : m_chapters) {
+            if (chapter.value(QStringLiteral("book_id")).toInt() == bookId)
+                chapters.append(chapter);
+        }
+        std::stable_sort(chapters.begin(), chapters.end(), [](const QJsonObject& a, const QJsonObject& b) {
+            return a.value(QStringLiteral("order_num")).toInt() < b.value(QStringLiteral("order_num")).toInt();
+        });
+        for (const QJsonObject& chapter : chapters) {
+            const int chapterId = chapter.value(QStringLiteral("chapter_id")).toInt();
+            QJsonObject extra;
+            for (const char* key : {"chapter_name", "order_num", "create_time", "volume_id"})
+                extra.insert(QLatin1String(key), chapter.value(QLatin1String(key)));
+            addFeedItem(uid, device, 4, bookId, chapterId, extra);
+            if (!chapter.value(QStringLiteral("content")).toString().isEmpty())
+                addFeedItem(uid, device, 9, bookId, chapterId);
+            if (chapter.value(QStringLiteral("status")).toInt() == 0)
+                addFeedItem(uid, device, 6, bookId, chapterId);
+        }
+        for (const QJsonObject& outline : m_outlines) {
+            if (outline.value(QStringLiteral("book_id")).toInt() != bookId)
+                continue;
+            QJsonObject extra;
+            for (const char* key : {"outline_id", "type", "title", "order_num", "content"})
+                extra.insert(QLatin1String(key), outline.value(QLatin1String(key)));
+            addFeedItem(uid, device, 21, bookId, outline.value(QStringLiteral("outline_id")).toInt(), extra);
+        }
+        if (book.value(QStringLiteral("status")).toInt() == 0)
+            addFeedItem(uid, device, 3, bookId, 0);
+    }
+    for (const QJsonObject& memo : m_memos) {
+        if (memo.value(QStringLiteral("uid")).toInt() == uid)
+            addFeedItem(uid, device, 15, 0, memo.value(QStringLiteral("id")).toInt());
+    }
+}
+
 void Store::setVersions(const QJsonObject& versions)
 {
     for (auto it = versions.constBegin(); it != versions.constEnd(); ++it)
@@ -235,6 +353,8 @@ void Store::reset()
                              {QStringLiteral("peopleNameDataVersion"), 1}, {QStringLiteral("levelVersion"), 1}};
     m_images.clear();
     m_sensitiveWords.clear();
+    m_devices.clear();
+    m_welcomeNewDevices = m_welcomeDefault;
     m_nextId = 20000;
 
     const int created = now();

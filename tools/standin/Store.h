@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QUrlQuery>
 
@@ -15,6 +16,8 @@ struct ApiCall
     QUrlQuery query;
     QJsonObject body;
     int uid = 0;
+    // The client machine, as its "uniquecode" header names it (may be empty).
+    QString device;
 };
 
 struct ApiResult
@@ -45,6 +48,11 @@ public:
 
     QJsonObject dump() const;
     QJsonArray pushFeed(int uid, const QJsonArray& items);
+    // Whether a machine an author uses for the first time gets change items
+    // that bring the author's existing books and memos (as the platform's
+    // feed does). setWelcomeDefault also sets what a reset returns to.
+    void setWelcomeNewDevices(bool on) { m_welcomeNewDevices = on; }
+    void setWelcomeDefault(bool on) { m_welcomeDefault = on; m_welcomeNewDevices = on; }
     // Data versions the platform reports ("cateVersion", "sensitiveVersion",
     // "peopleNameDataVersion", "levelVersion"); each given one replaces the seed's 1.
     void setVersions(const QJsonObject& versions);
@@ -69,6 +77,16 @@ private:
     QJsonObject chapterEntry(const QJsonObject& chapter) const;
     void registerHandlers();
     void seedCategories();
+    // Notes the machine of a call; a new one of a signed-in author is welcomed.
+    void noteDevice(const ApiCall& call);
+    void welcome(int uid, const QString& device);
+    int addFeedItem(int uid, const QString& device, int type, int bookId, int objectId,
+                    const QJsonObject& extra = QJsonObject());
+    bool feedItemFor(const QJsonObject& item, int uid, const QString& device) const;
+    // A change the call made reaches the author's other machines as a feed item.
+    void recordChange(const ApiCall& call, int type, int bookId, int objectId,
+                      const QJsonObject& extra = QJsonObject());
+    static QJsonObject picked(const QJsonObject& object, std::initializer_list<const char*> keys);
 
     // Account and author.
     ApiResult authNumber(const ApiCall& call);
@@ -148,6 +166,9 @@ private:
     QJsonObject m_versions;
     QMap<QString, QByteArray> m_images;
     QHash<int, QString> m_sensitiveWords; // the author's own list, by uid
+    QHash<int, QSet<QString>> m_devices;  // machines seen, by uid
+    bool m_welcomeNewDevices = true;
+    bool m_welcomeDefault = true;
     QJsonArray m_female;
     QJsonArray m_male;
     int m_nextId = 0;

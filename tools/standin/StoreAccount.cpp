@@ -240,10 +240,11 @@ ApiResult Store::synBookData(const ApiCall& call)
 {
     QJsonArray items;
     for (const QJsonObject& item : m_feed) {
-        if (item.value(QStringLiteral("uid")).toInt() != call.uid)
+        if (!feedItemFor(item, call.uid, call.device))
             continue;
         QJsonObject entry = item;
         entry.remove(QStringLiteral("uid"));
+        entry.remove(QStringLiteral("device"));
         items.append(entry);
     }
     ApiResult result;
@@ -256,7 +257,7 @@ ApiResult Store::synAuthor(const ApiCall& call)
 {
     const int last = number(call.body, "task_id");
     for (auto it = m_feed.begin(); it != m_feed.end();) {
-        if (it->value(QStringLiteral("uid")).toInt() == call.uid && it.key() <= last)
+        if (it.key() <= last && feedItemFor(*it, call.uid, call.device))
             it = m_feed.erase(it);
         else
             ++it;

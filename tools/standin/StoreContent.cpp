@@ -76,6 +76,7 @@ ApiResult Store::addBook(const ApiCall& call)
         {QStringLiteral("status"), 1}, {QStringLiteral("create_time"), time},
         {QStringLiteral("update_time"), time}, {QStringLiteral("local_id"), number(call.body, "local_id")},
     });
+    recordChange(call, 1, id, 0, picked(m_books.value(id), {"book_name", "create_time"}));
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("book_id"), id},
                                  {QStringLiteral("local_id"), number(call.body, "local_id")},
@@ -135,6 +136,7 @@ ApiResult Store::recycleBook(const ApiCall& call)
     const int status = number(call.body, "status");
     m_books[bookId].insert(QStringLiteral("status"), status);
     m_books[bookId].insert(QStringLiteral("update_time"), number(call.body, "update_time"));
+    recordChange(call, status == 0 ? 3 : 31, bookId, 0);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("book_id"), bookId}, {QStringLiteral("status"), status}};
     return result;
@@ -150,6 +152,7 @@ ApiResult Store::delBook(const ApiCall& call)
         for (auto it = map->begin(); it != map->end();)
             it = it->value(kBookId).toInt() == bookId ? map->erase(it) : std::next(it);
     }
+    recordChange(call, 30, bookId, 0);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("book_id"), bookId}};
     return result;
@@ -174,6 +177,7 @@ ApiResult Store::editBook(const ApiCall& call)
         m_images.insert(name, QByteArray::fromBase64(QByteArray::fromPercentEncoding(cover.mid(comma + 1).toLatin1())));
         book.insert(QStringLiteral("cover"), m_baseUrl + QStringLiteral("/img/") + name);
     }
+    recordChange(call, 2, bookId, 0);
     // The platform answers these members as text.
     ApiResult result;
     result.content = QJsonObject{
@@ -213,6 +217,7 @@ ApiResult Store::addVolume(const ApiCall& call)
     m_volumes.insert(id, QJsonObject{{QStringLiteral("id"), id}, {kBookId, bookId},
                                      {QStringLiteral("volume_name"), text(call.body, "volume_name")},
                                      {kOrder, nextOrder(m_volumes, bookId)}, {QStringLiteral("status"), 1}});
+    recordChange(call, 25, bookId, id, picked(m_volumes.value(id), {"volume_name"}));
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("volume_id"), id}};
     return result;
@@ -224,6 +229,7 @@ ApiResult Store::editVolume(const ApiCall& call)
     if (!m_volumes.contains(id) || ownedBook(call, m_volumes.value(id).value(kBookId).toInt()) == 0)
         return refuse(QStringLiteral("分卷不存在"));
     m_volumes[id].insert(QStringLiteral("volume_name"), text(call.body, "volume_name"));
+    recordChange(call, 26, m_volumes.value(id).value(kBookId).toInt(), id, picked(m_volumes.value(id), {"volume_name"}));
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("id"), id}};
     return result;
@@ -235,6 +241,7 @@ ApiResult Store::recycleVolume(const ApiCall& call)
     if (!m_volumes.contains(id) || ownedBook(call, m_volumes.value(id).value(kBookId).toInt()) == 0)
         return refuse(QStringLiteral("分卷不存在"));
     m_volumes[id].insert(QStringLiteral("status"), number(call.body, "type"));
+    recordChange(call, number(call.body, "type") == 0 ? 28 : 29, m_volumes.value(id).value(kBookId).toInt(), id);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("status"), number(call.body, "type")}};
     return result;
@@ -249,6 +256,7 @@ ApiResult Store::moveVolume(const ApiCall& call)
         const QJsonObject move = value.toObject();
         moveInOrder(m_volumes, bookId, number(move, "from_volume_id"), number(move, "to_volume_id"), true);
     }
+    recordChange(call, 27, bookId, 0);
     ApiResult result;
     result.content = QJsonObject{{kBookId, bookId}};
     return result;
@@ -273,6 +281,7 @@ ApiResult Store::addChapter(const ApiCall& call)
         {QStringLiteral("word_count"), 0}, {QStringLiteral("create_time"), time},
         {QStringLiteral("update_time"), time}, {QStringLiteral("local_id"), number(call.body, "local_id")},
     });
+    recordChange(call, 4, bookId, id, picked(m_chapters.value(id), {"chapter_name", "order_num", "create_time", "volume_id"}));
     ApiResult result;
     result.content = QJsonObject{{kBookId, bookId}, {QStringLiteral("chapter_id"), id},
                                  {QStringLiteral("local_id"), number(call.body, "local_id")},
@@ -305,6 +314,9 @@ ApiResult Store::batchCreateChapter(const ApiCall& call)
             {QStringLiteral("update_time"), time}, {QStringLiteral("local_id"), number(entry, "local_id")},
         };
         m_chapters.insert(id, chapter);
+        recordChange(call, 4, bookId, id, picked(chapter, {"chapter_name", "order_num", "create_time", "volume_id"}));
+        if (!content.isEmpty())
+            recordChange(call, 9, bookId, id);
         QJsonObject reply = chapterEntry(chapter);
         reply.insert(QStringLiteral("local_id"), chapter.value(QStringLiteral("local_id")));
         created.append(reply);
@@ -321,6 +333,7 @@ ApiResult Store::recycleChapter(const ApiCall& call)
         return refuse(QStringLiteral("章节不存在"));
     m_chapters[id].insert(QStringLiteral("status"), number(call.body, "status"));
     m_chapters[id].insert(QStringLiteral("update_time"), number(call.body, "update_time"));
+    recordChange(call, number(call.body, "status") == 0 ? 6 : 8, m_chapters.value(id).value(kBookId).toInt(), id);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("chapter_id"), id}, {QStringLiteral("status"), number(call.body, "status")}};
     return result;
@@ -331,6 +344,7 @@ ApiResult Store::delChapter(const ApiCall& call)
     const int id = number(call.body, "chapter_id");
     if (!m_chapters.contains(id) || ownedBook(call, m_chapters.value(id).value(kBookId).toInt()) == 0)
         return refuse(QStringLiteral("章节不存在"));
+    recordChange(call, 7, m_chapters.value(id).value(kBookId).toInt(), id);
     m_chapters.remove(id);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("chapter_id"), id}};
@@ -419,6 +433,7 @@ ApiResult Store::editChapter(const ApiCall& call)
         chapter.insert(QStringLiteral("word_count"), wordCount(text(call.body, "content")));
     }
     chapter.insert(QStringLiteral("update_time"), number(call.body, "update_time"));
+    recordChange(call, 9, chapter.value(kBookId).toInt(), id);
     ApiResult result;
     result.content = QJsonObject{{kBookId, chapter.value(kBookId)}, {QStringLiteral("chapter_id"), id},
                                  {QStringLiteral("volume_id"), chapter.value(QStringLiteral("volume_id"))},
@@ -441,6 +456,7 @@ ApiResult Store::moveChapter(const ApiCall& call)
             m_chapters[from].insert(QStringLiteral("volume_id"), number(move, "to_volume_id"));
         moveInOrder(m_chapters, bookId, from, number(move, "to_chapter_id"), number(move, "direction") == 1);
     }
+    recordChange(call, 5, bookId, 0);
     ApiResult result;
     result.content = QJsonObject{{kBookId, bookId}};
     return result;
@@ -505,6 +521,7 @@ ApiResult Store::appMoveChapter(const ApiCall& call)
         if (move.contains(kOrder))
             m_chapters[id].insert(kOrder, number(move, "order_num"));
     }
+    recordChange(call, 5, bookId, 0);
     ApiResult result;
     result.content = QJsonObject{{kBookId, bookId}};
     return result;
@@ -524,6 +541,7 @@ ApiResult Store::addOutline(const ApiCall& call)
                                       {QStringLiteral("content"), text(call.body, "content")},
                                       {kOrder, nextOrder(m_outlines, bookId)},
                                       {QStringLiteral("create_time"), number(call.body, "update_time")}});
+    recordChange(call, 21, bookId, id, picked(m_outlines.value(id), {"outline_id", "type", "title", "order_num", "content"}));
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("local_id"), number(call.body, "local_id")},
                                  {QStringLiteral("type"), number(call.body, "type")}, {kBookId, bookId},
@@ -540,6 +558,7 @@ ApiResult Store::editOutline(const ApiCall& call)
         if (call.body.contains(QLatin1String(key)))
             m_outlines[id].insert(QLatin1String(key), call.body.value(QLatin1String(key)));
     }
+    recordChange(call, 22, m_outlines.value(id).value(kBookId).toInt(), id);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("outline_id"), id}};
     return result;
@@ -550,6 +569,7 @@ ApiResult Store::delOutline(const ApiCall& call)
     const int id = number(call.body, "outline_id");
     if (!m_outlines.contains(id) || ownedBook(call, m_outlines.value(id).value(kBookId).toInt()) == 0)
         return refuse(QStringLiteral("大纲不存在"));
+    recordChange(call, 23, m_outlines.value(id).value(kBookId).toInt(), id);
     m_outlines.remove(id);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("outline_id"), id}};
@@ -588,6 +608,7 @@ ApiResult Store::moveOutline(const ApiCall& call)
         const QJsonObject move = value.toObject();
         moveInOrder(m_outlines, bookId, number(move, "from_outline_id"), number(move, "to_outline_id"), true);
     }
+    recordChange(call, 24, bookId, 0);
     ApiResult result;
     result.content = QJsonObject{{kBookId, bookId}};
     return result;
@@ -604,6 +625,7 @@ ApiResult Store::addMemo(const ApiCall& call)
                                    {QStringLiteral("content"), text(call.body, "content")},
                                    {QStringLiteral("update_time"), time}, {QStringLiteral("color_update_time"), time},
                                    {kBookId, 0}, {QStringLiteral("chapter_id"), 0}, {QStringLiteral("location"), QString()}});
+    recordChange(call, 15, 0, id);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("memo_id"), id}};
     return result;
@@ -614,6 +636,7 @@ ApiResult Store::delMemo(const ApiCall& call)
     const int id = number(call.body, "memo_id");
     if (m_memos.value(id).value(QStringLiteral("uid")).toInt() != call.uid)
         return refuse(QStringLiteral("便签不存在"));
+    recordChange(call, 17, 0, id);
     m_memos.remove(id);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("memo_id"), id}};
@@ -640,6 +663,7 @@ ApiResult Store::editMemo(const ApiCall& call)
             memo.insert(QLatin1String(key), number(call.body, key));
     }
     memo.insert(QStringLiteral("update_time"), time);
+    recordChange(call, 16, 0, id);
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("memo_id"), id}};
     return result;

@@ -1,7 +1,11 @@
 // The stand-in platform. Prints the port it listens on as the first line of
 // its output, then serves until killed.
 //
-//   standin [--port N]      (N = 0 or absent: a free port)
+//   standin [--port N] [--no-device-welcome]
+//
+// N = 0 or absent: a free port. A machine an author uses for the first time
+// gets change items bringing the author's books and memos, unless
+// --no-device-welcome is given (tests that count requests exactly).
 
 #include "Platform.h"
 
@@ -20,6 +24,7 @@ int main(int argc, char* argv[])
         port = quint16(arguments.at(at + 1).toUInt());
 
     Platform platform;
+    platform.setWelcomeNewDevices(!arguments.contains(QStringLiteral("--no-device-welcome")));
     const quint16 chosen = platform.start(port);
     if (chosen == 0) {
         std::fprintf(stderr, "standin: cannot listen on 127.0.0.1:%u\n", unsigned(port));
