@@ -1,7 +1,6 @@
 #include "BookshelfFixture.h"
 
 #include "manager/CPublicManager.h"
-#include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/bookshelf/CBookListDelegate.h"
 #include "ui/bookshelf/CBookListModel.h"
@@ -20,29 +19,31 @@ class TestBookListModel : public QObject
 {
     Q_OBJECT
 private slots:
-    void emptyShelfHasOnlyTheNewBookTile();
+    void emptyShelfHasOnlyTheNewBookTileAndRowsStayInRange();
     void rowsFollowTheStoredUpdateTimeNewestFirst();
-    void displayRoleCarriesTheTileRecordAndNothingElseAnswers();
-    void rowsOutsideTheCountAreNeitherInsertedNorRemoved();
-    void progressFillIsTheDoneShareOfTheBar();
     void removingTakesTheBooksOwnRowAndIgnoresUnknownBooks();
     void clickOnACoverOpensTheBookUnlessItIsSyncing();
-    void clickOutsideTheCoverIsNotConsumed();
-    void clickOnTheNewBookTileOpensTheNewBookMenu();
-    void bookMenuActionsReportTheBookTheMenuWasOpenedFor();
+    void menusReportTheBookTheyWereOpenedFor();
     void previewColumnShowsItsScrollBarOnlyWhenTheListScrolls();
 };
 
-void TestBookListModel::emptyShelfHasOnlyTheNewBookTile()
+void TestBookListModel::emptyShelfHasOnlyTheNewBookTileAndRowsStayInRange()
 {
     CBookListModel shelf(CBookListModel::Shelf);
     CBookListModel preview(CBookListModel::Preview);
-    CBookListModel other(7);
     QCOMPARE(shelf.rowCount(), 1);
     QCOMPARE(preview.rowCount(), 0);
-    QCOMPARE(other.rowCount(), 0);
     QVERIFY(!shelf.data(shelf.index(0, 0)).isValid());
     QCOMPARE(shelf.rowCount(shelf.index(0, 0)), 0);
+    // Rows outside the count are neither inserted nor removed.
+    QVERIFY(!preview.insertRows(1, 1));
+    QVERIFY(!preview.removeRows(0, 1));
+    QVERIFY(preview.insertRows(0, 2));
+    QVERIFY(!preview.removeRows(1, 2));
+    QVERIFY(preview.removeRows(1, 1));
+    QCOMPARE(preview.rowCount(), 1);
+    preview.resetCount();
+    QCOMPARE(preview.rowCount(), 0);
 }
 
 void TestBookListModel::rowsFollowTheStoredUpdateTimeNewestFirst()
@@ -59,50 +60,6 @@ void TestBookListModel::rowsFollowTheStoredUpdateTimeNewestFirst()
     QCOMPARE(names, (QStringList{QStringLiteral("Newest"), QStringLiteral("Middle"), QStringLiteral("Old")}));
 }
 
-void TestBookListModel::displayRoleCarriesTheTileRecordAndNothingElseAnswers()
-{
-    BookshelfFixture f({{QStringLiteral("有\"引号\"的书"), 1700000000}});
-    QVERIFY(f.ok());
-    T_Book* book = CPublicManager::instance()->bookList.value(0);
-    QVERIFY(book);
-    book->wordNum = 1234;
-    book->localCover = QStringLiteral("/nowhere/cover.png");
-    book->isSyncing = true;
-    book->synCount = 4;
-    book->synDoneCount = 3;
-    CBookListModel* model = f.list()->model();
-    const QModelIndex first = model->index(0, 0);
-    const QVariant value = first.data(Qt::DisplayRole);
-    QVERIFY(value.canConvert<BookShelf_Book>());
-    const BookShelf_Book tile = value.value<BookShelf_Book>();
-    QCOMPARE(tile.localId, book->localId);
-    QCOMPARE(tile.bookName, QStringLiteral("有\"引号\"的书"));
-    QCOMPARE(tile.wordNum, 1234);
-    QCOMPARE(tile.localCover, QStringLiteral("/nowhere/cover.png"));
-    QVERIFY(tile.syncing);
-    QVERIFY(!tile.importing);
-    QCOMPARE(tile.changeCount, 4);
-    QCOMPARE(tile.doneCount, 3);
-    QVERIFY(!first.data(Qt::DecorationRole).isValid());
-    QVERIFY(!first.data(Qt::ToolTipRole).isValid());
-    QVERIFY(!model->index(1, 0).data().isValid()); // the new-book tile
-    book->isSyncing = false;
-}
-
-void TestBookListModel::rowsOutsideTheCountAreNeitherInsertedNorRemoved()
-{
-    CBookListModel model(CBookListModel::Preview);
-    QVERIFY(!model.insertRows(1, 1));
-    QVERIFY(!model.removeRows(0, 1));
-    QVERIFY(model.insertRows(0, 2));
-    QCOMPARE(model.rowCount(), 2);
-    QVERIFY(!model.removeRows(1, 2));
-    QVERIFY(model.removeRows(1, 1));
-    QCOMPARE(model.rowCount(), 1);
-    model.resetCount();
-    QCOMPARE(model.rowCount(), 0);
-}
-
 void TestBookListModel::removingTakesTheBooksOwnRowAndIgnoresUnknownBooks()
 {
     BookshelfFixture f({{QStringLiteral("A"), 1700000000}, {QStringLiteral("B"), 1600000000}});
@@ -117,14 +74,6 @@ void TestBookListModel::removingTakesTheBooksOwnRowAndIgnoresUnknownBooks()
     QCOMPARE(model->rowCount(), 2);
     QCOMPARE(model->index(0, 0).data().value<BookShelf_Book>().bookName, QStringLiteral("A"));
     QCOMPARE(CPublicManager::instance()->recycleBookList.size(), 1);
-}
-
-void TestBookListModel::progressFillIsTheDoneShareOfTheBar()
-{
-    QCOMPARE(CBookListDelegate::progressFillWidth(3, 4, 88), 66);
-    QCOMPARE(CBookListDelegate::progressFillWidth(0, 4, 88), 0);
-    QCOMPARE(CBookListDelegate::progressFillWidth(3, 0, 88), 0);
-    QCOMPARE(CBookListDelegate::progressFillWidth(9, 4, 88), 88);
 }
 
 namespace {
@@ -156,35 +105,7 @@ void TestBookListModel::clickOnACoverOpensTheBookUnlessItIsSyncing()
     CPublicManager::instance()->bookList.at(1)->isSyncing = false;
 }
 
-void TestBookListModel::clickOutsideTheCoverIsNotConsumed()
-{
-    BookshelfFixture f({{QStringLiteral("A"), 1700000000}});
-    QVERIFY(f.ok());
-    QListView* view = f.list()->listView();
-    CBookListDelegate* delegate = f.list()->delegate();
-    QVERIFY(QTest::qWaitForWindowExposed(f.shelf()));
-    QSignalSpy opened(delegate, &CBookListDelegate::sig_open);
-    const QRect tile = view->visualRect(view->model()->index(0, 0));
-    const QPoint onName = delegate->nameRect(tile.topLeft()).center();
-    QVERIFY(!delegate->coverRect(tile.topLeft()).contains(onName));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, onName);
-    QCOMPARE(opened.count(), 0);
-}
-
-void TestBookListModel::clickOnTheNewBookTileOpensTheNewBookMenu()
-{
-    BookshelfFixture f({{QStringLiteral("A"), 1700000000}});
-    QVERIFY(f.ok());
-    QListView* view = f.list()->listView();
-    CBookListDelegate* delegate = f.list()->delegate();
-    QVERIFY(QTest::qWaitForWindowExposed(f.shelf()));
-    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, coverCentre(view, delegate, 1));
-    QTRY_VERIFY(delegate->newBookMenu()->isVisible());
-    QVERIFY(!delegate->bookMenu()->isVisible());
-    delegate->newBookMenu()->close();
-}
-
-void TestBookListModel::bookMenuActionsReportTheBookTheMenuWasOpenedFor()
+void TestBookListModel::menusReportTheBookTheyWereOpenedFor()
 {
     BookshelfFixture f({{QStringLiteral("A"), 1700000000}, {QStringLiteral("B"), 1600000000}});
     QVERIFY(f.ok());
@@ -196,6 +117,19 @@ void TestBookListModel::bookMenuActionsReportTheBookTheMenuWasOpenedFor()
     QSignalSpy info(delegate, &CBookListDelegate::sig_info);
     QSignalSpy deleted(delegate, &CBookListDelegate::sig_delete);
     QSignalSpy opened(delegate, &CBookListDelegate::sig_open);
+
+    // A click on the name, outside the cover, opens nothing.
+    const QRect tile = view->visualRect(view->model()->index(0, 0));
+    const QPoint onName = delegate->nameRect(tile.topLeft()).center();
+    QVERIFY(!delegate->coverRect(tile.topLeft()).contains(onName));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, onName);
+    QCOMPARE(opened.count(), 0);
+
+    // The new-book tile has its own menu.
+    QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, coverCentre(view, delegate, 2));
+    QTRY_VERIFY(delegate->newBookMenu()->isVisible());
+    QVERIFY(!delegate->bookMenu()->isVisible());
+    delegate->newBookMenu()->close();
 
     CPublicManager::instance()->bookList.at(1)->isSyncing = true;
     QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier, coverCentre(view, delegate, 1));

@@ -37,6 +37,14 @@ bool CreationFixture::open(T_Book* book)
     return window() != nullptr && window()->isVisible();
 }
 
+T_Book* CreationFixture::start(const QString& name, bool online)
+{
+    if (!up())
+        return nullptr;
+    T_Book* book = online ? onlineBook(name) : offlineBook(name);
+    return book != nullptr && open(book) ? book : nullptr;
+}
+
 Widget_Creation* CreationFixture::window() const
 {
     return CUiManager::instance()->creationWindow();
@@ -60,11 +68,11 @@ void CreationFixture::holdTimer()
         timer->stop();
 }
 
-void CreationFixture::type(const QString& text)
+void CreationFixture::type(const QString& text, QWidget* target)
 {
     QInputMethodEvent event;
     event.setCommitString(text);
-    QApplication::sendEvent(editor(), &event);
+    QApplication::sendEvent(target != nullptr ? target : editor(), &event);
 }
 
 void CreationFixture::tick(int count)

@@ -34,9 +34,8 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
-    void pairsAreCompletedWithTheCaretInside();
-    void inputMethodMarksArePaired();
-    void noPairsWithoutAutoPunctuation();
+    void marksArePairedWithTheCaretInside_data();
+    void marksArePairedWithTheCaretInside();
     void enterFollowsIndentAndBlankLineSettings_data();
     void enterFollowsIndentAndBlankLineSettings();
     void firstCharacterOfAnEmptyChapterIsIndented();
@@ -58,10 +57,8 @@ private:
 void ChapterEditorTest::initTestCase()
 {
     m_f = new CreationFixture();
-    QVERIFY(m_f->up());
-    m_book = m_f->offlineBook(QStringLiteral("编辑器"));
+    m_book = m_f->start(QStringLiteral("编辑器"));
     QVERIFY(m_book);
-    QVERIFY(m_f->open(m_book));
 }
 
 void ChapterEditorTest::init()
@@ -76,48 +73,39 @@ void ChapterEditorTest::cleanupTestCase()
     delete m_f;
 }
 
-void ChapterEditorTest::pairsAreCompletedWithTheCaretInside()
+void ChapterEditorTest::marksArePairedWithTheCaretInside_data()
 {
-    conf().isIndent = 0;
-    Creation_TextEdit* edit = m_f->editor();
-    QTest::keyClick(edit, Qt::Key_ParenLeft, Qt::ShiftModifier);
-    QTRY_COMPARE(edit->toPlainText(), QStringLiteral("()"));
-    QCOMPARE(edit->textCursor().position(), 1);
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<QString>("committed");
+    QTest::addColumn<int>("autoPunctuation");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("caret");
+    QTest::newRow("parenthesis") << QStringLiteral("(") << true << QString() << 1 << QStringLiteral("()") << 1;
     // A character typed before the timer fires lands before the closing mark.
-    edit->clear();
-    QTest::keyClick(edit, Qt::Key_BracketLeft);
-    QTest::keyClick(edit, Qt::Key_A);
-    QTRY_COMPARE(edit->toPlainText(), QStringLiteral("[a]"));
-    QCOMPARE(edit->textCursor().position(), 2);
-    edit->clear();
-    QTest::keyClick(edit, Qt::Key_Apostrophe);
-    QTRY_COMPARE(edit->toPlainText(), QStringLiteral("''"));
+    QTest::newRow("typed on at once") << QStringLiteral("[a") << false << QString() << 1 << QStringLiteral("[a]") << 2;
+    QTest::newRow("apostrophe") << QStringLiteral("'") << false << QString() << 1 << QStringLiteral("''") << 1;
+    QTest::newRow("input method opening mark") << QString() << false << QStringLiteral("《") << 1 << QStringLiteral("《》") << 1;
+    QTest::newRow("input method closing mark") << QString() << false << QStringLiteral("’") << 1 << QStringLiteral("‘’") << 1;
+    QTest::newRow("setting off") << QStringLiteral("(") << true << QString() << 0 << QStringLiteral("(") << 1;
 }
 
-void ChapterEditorTest::inputMethodMarksArePaired()
+void ChapterEditorTest::marksArePairedWithTheCaretInside()
 {
+    QFETCH(QString, keys);
+    QFETCH(bool, shift);
+    QFETCH(QString, committed);
+    QFETCH(int, autoPunctuation);
+    QFETCH(QString, expected);
+    QFETCH(int, caret);
     conf().isIndent = 0;
-    Creation_TextEdit* edit = m_f->editor();
-    QInputMethodEvent open;
-    open.setCommitString(QStringLiteral("《"));
-    QApplication::sendEvent(edit, &open);
-    QTRY_COMPARE(edit->toPlainText(), QStringLiteral("《》"));
-    QCOMPARE(edit->textCursor().position(), 1);
-    edit->clear();
-    QInputMethodEvent close;
-    close.setCommitString(QStringLiteral("’"));
-    QApplication::sendEvent(edit, &close);
-    QTRY_COMPARE(edit->toPlainText(), QStringLiteral("‘’"));
-    QCOMPARE(edit->textCursor().position(), 1);
-}
-
-void ChapterEditorTest::noPairsWithoutAutoPunctuation()
-{
-    conf().isIndent = 0;
-    conf().isAutoPunctuation = 0;
-    QTest::keyClick(m_f->editor(), Qt::Key_ParenLeft, Qt::ShiftModifier);
+    conf().isAutoPunctuation = autoPunctuation;
+    QTest::keyClicks(m_f->editor(), keys, shift ? Qt::ShiftModifier : Qt::NoModifier);
+    if (!committed.isEmpty())
+        m_f->type(committed);
     QTest::qWait(120);
-    QCOMPARE(m_f->editor()->toPlainText(), QStringLiteral("("));
+    QCOMPARE(m_f->editor()->toPlainText(), expected);
+    QCOMPARE(m_f->editor()->textCursor().position(), caret);
 }
 
 void ChapterEditorTest::enterFollowsIndentAndBlankLineSettings_data()

@@ -1,4 +1,7 @@
-// Find and replace in the open chapter.
+// Find and replace in the open chapter, and search marks on a long chapter
+// typed into the search dialog: the same matches as the document's own find,
+// painted for the part in view and following the view, without touching the
+// text, its undo history or the chapter's save state.
 
 #include "CreationFixture.h"
 
@@ -11,9 +14,30 @@
 #include "ui/creation/Widget_Creation_Content.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+const QColor kCurrent(QStringLiteral("#17B978"));
+const QColor kOther(QStringLiteral("#81DCB5"));
+
+// A chapter of real sentences, with line ends, a character outside the basic
+// plane and runs of the searched character.
+QString longChapter()
+{
+    const QStringList lines{QStringLiteral("　　他回头看了一眼，山路上只剩他一个人。"),
+                            QStringLiteral("　　风从谷底吹上来，他他他连说三声好，\U00020000字仍在。"),
+                            QStringLiteral("　　她没有回答，只把灯递给了他。")};
+    QString text;
+    for (int i = 0; text.size() < 60000; ++i)
+        text += lines.at(i % lines.size()) + QLatin1Char('\n');
+    return text;
+}
+
+}
 
 class SearchTest : public QObject
 {
@@ -29,10 +53,15 @@ private slots:
     void replacementIsTextNotMarkup();
     void replaceAllAsksAndDeletesWithAnEmptyReplacement();
     void onlyUserEditsSearchAndClosingRemovesMarks();
+    void typedQueryMarksWhatFindFindsInViewOnly_data();
+    void typedQueryMarksWhatFindFindsInViewOnly();
 
 private:
     void setText(const QString& text);
+    // Painted colour over a position (the last mark covering it), transparent when none.
     QColor backgroundAt(int position) const;
+    // Painted background marks (the focus line has none).
+    int marks() const;
     Widget_Creation_Content* pane() const { return m_f->pane(); }
     Dialog_Search* dialog();
     CreationFixture* m_f = nullptr;
@@ -42,10 +71,8 @@ private:
 void SearchTest::initTestCase()
 {
     m_f = new CreationFixture();
-    QVERIFY(m_f->up());
-    m_book = m_f->offlineBook(QStringLiteral("查找"));
+    m_book = m_f->start(QStringLiteral("查找"));
     QVERIFY(m_book);
-    QVERIFY(m_f->open(m_book));
 }
 
 void SearchTest::cleanupTestCase()
@@ -65,7 +92,6 @@ void SearchTest::setText(const QString& text)
 
 QColor SearchTest::backgroundAt(int position) const
 {
-    // What the editor paints over the character: the last mark covering it.
     QColor colour(0, 0, 0, 0);
     for (const QTextEdit::ExtraSelection& mark : m_f->editor()->extraSelections()) {
         if (mark.format.hasProperty(QTextFormat::BackgroundBrush) && mark.cursor.selectionStart() <= position
@@ -73,6 +99,14 @@ QColor SearchTest::backgroundAt(int position) const
             colour = mark.format.background().color();
     }
     return colour;
+}
+
+int SearchTest::marks() const
+{
+    int count = 0;
+    for (const QTextEdit::ExtraSelection& mark : m_f->editor()->extraSelections())
+        count += mark.format.hasProperty(QTextFormat::BackgroundBrush) ? 1 : 0;
+    return count;
 }
 
 Dialog_Search* SearchTest::dialog()
@@ -87,8 +121,8 @@ void SearchTest::occurrencesDoNotOverlapAndAreCaseSensitive()
     emit dialog()->sig_sreach_btn(SreachSearch, QStringLiteral("aa"));
     QCOMPARE(pane()->matchEnds(), (QList<int>{2, 4}));
     QCOMPARE(m_f->editor()->textCursor().position(), 2);
-    QCOMPARE(backgroundAt(0), QColor(QStringLiteral("#17B978")));
-    QCOMPARE(backgroundAt(2), QColor(QStringLiteral("#81DCB5")));
+    QCOMPARE(backgroundAt(0), kCurrent);
+    QCOMPARE(backgroundAt(2), kOther);
     setText(QStringLiteral("ab"));
     emit dialog()->sig_sreach_btn(SreachSearch, QStringLiteral("Ab"));
     QVERIFY(pane()->matchEnds().isEmpty());
@@ -100,8 +134,8 @@ void SearchTest::steppingWrapsAround()
     emit dialog()->sig_sreach_btn(SreachSearch, QStringLiteral("猫"));
     emit dialog()->sig_sreach_btn(SreachPrevious, QString());
     QCOMPARE(pane()->currentMatch(), 2);
-    QCOMPARE(backgroundAt(4), QColor(QStringLiteral("#17B978")));
-    QCOMPARE(backgroundAt(0), QColor(QStringLiteral("#81DCB5")));
+    QCOMPARE(backgroundAt(4), kCurrent);
+    QCOMPARE(backgroundAt(0), kOther);
     emit dialog()->sig_sreach_btn(SreachNext, QString());
     QCOMPARE(pane()->currentMatch(), 0);
 }
@@ -169,10 +203,67 @@ void SearchTest::onlyUserEditsSearchAndClosingRemovesMarks()
     QCOMPARE(spy.count(), 1);
     search->searchEdit()->clear();
     emit search->sig_sreach_btn(SreachSearch, QStringLiteral("水"));
-    QCOMPARE(backgroundAt(2), QColor(QStringLiteral("#17B978")));
+    QCOMPARE(backgroundAt(2), kCurrent);
     search->closeSearch();
     QCOMPARE(backgroundAt(2).alpha(), 0);
     QVERIFY(search->searchEdit()->text().isEmpty());
+}
+
+void SearchTest::typedQueryMarksWhatFindFindsInViewOnly_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::newRow("one character, runs of it") << QStringList{QStringLiteral("他")};
+    QTest::newRow("a further keystroke") << QStringList{QStringLiteral("他"), QStringLiteral("他")};
+    QTest::newRow("outside the basic plane") << QStringList{QStringLiteral("\U00020000字")};
+    QTest::newRow("across a line end") << QStringList{QStringLiteral("人。\n")};
+}
+
+void SearchTest::typedQueryMarksWhatFindFindsInViewOnly()
+{
+    QFETCH(QStringList, keys);
+    m_f->editor()->setPlainText(longChapter());
+    QTextDocument* document = m_f->editor()->document();
+    const int undoSteps = document->availableUndoSteps();
+    const quint64 serial = m_f->editor()->editSerial();
+    m_f->pane()->openSearch();
+    QLineEdit* box = m_f->pane()->searchDialog()->searchEdit();
+    box->clear();
+    for (const QString& key : keys)
+        m_f->type(key, box);
+    const QString query = keys.join(QString());
+
+    // The plain way: the document's own find, occurrences not overlapping.
+    // It cannot look across a line end, the plain text can.
+    QList<int> expected;
+    const QString plain = m_f->pane()->toPlainText();
+    for (int p = plain.indexOf(query); p >= 0; p = plain.indexOf(query, p + query.size()))
+        expected.append(p + query.size());
+    if (!query.contains(QLatin1Char('\n'))) {
+        QList<int> found;
+        for (QTextCursor c = document->find(query); !c.isNull(); c = document->find(query, c))
+            found.append(c.selectionEnd());
+        QCOMPARE(found, expected);
+    }
+    QCOMPARE(m_f->pane()->matchEnds(), expected);
+    QVERIFY(expected.size() > 100);
+
+    // The first match is current, the caret at its end; a later one in view is marked too.
+    QCOMPARE(m_f->editor()->textCursor().position(), expected.first());
+    QTRY_COMPARE(backgroundAt(expected.first() - 1), kCurrent);
+    QTRY_COMPARE(backgroundAt(expected.at(1) - 1), kOther);
+    QVERIFY(backgroundAt(expected.first()) != kCurrent || expected.at(1) == expected.first() + query.size());
+    // Only what is in view is painted, and the marks follow the view.
+    QVERIFY(marks() < expected.size() / 4);
+    QScrollBar* bar = m_f->editor()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    QTRY_COMPARE(backgroundAt(expected.last() - 1), kOther);
+    // Looking changed nothing: no edit, nothing to undo, nothing to save.
+    QCOMPARE(m_f->editor()->editSerial(), serial);
+    QCOMPARE(document->availableUndoSteps(), undoSteps);
+    QCOMPARE(m_f->pane()->toPlainText(), plain);
+
+    m_f->pane()->searchDialog()->closeSearch();
+    QCOMPARE(marks(), 0);
 }
 
 int runSearchTests(int argc, char** argv)

@@ -1,9 +1,7 @@
-// Toasts of the writing window and the floating tip.
+// Toasts of the writing window.
 
 #include "CreationFixture.h"
 
-#include "common/StyleType.h"
-#include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
@@ -17,63 +15,45 @@ class ToastTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void kindsPickIconAndColour();
-    void darkThemeChangesOnlyTheHintColours();
-    void emptyTextLeavesTheIconWidth();
+    void eachKindShowsItsIcon_data();
+    void eachKindShowsItsIcon();
     void newToastDuringTheFadeShowsFully();
     void toastHidesByItself();
     void windowManagerToastsReachTheWritingWindow();
-    void floatingTipShowsItsText();
 };
 
-void ToastTest::kindsPickIconAndColour()
+void ToastTest::eachKindShowsItsIcon_data()
 {
-    QWidget host;
-    Widget_ClientTips tips(&host);
-    tips.showTips(QStringLiteral("保存失败"), 0, 500);
-    auto* error = tips.findChild<QPushButton*>(QStringLiteral("btnTips"));
-    QVERIFY(!error->isHidden());
-    QVERIFY(!error->isChecked());
-    QVERIFY(tips.background()->styleSheet().contains(QStringLiteral("#FFC0CB")));
-    tips.showTips(QStringLiteral("已保存"), 1, 500);
-    QVERIFY(error->isChecked());
-    QVERIFY(tips.background()->styleSheet().contains(QStringLiteral("#B251a8ff")));
-    tips.showTips(QStringLiteral("提示"), 2, 500);
-    QVERIFY(error->isHidden());
-    QVERIFY(tips.findChild<QPushButton*>(QStringLiteral("btnInfo"))->isChecked());
-    tips.showTips(QStringLiteral("提示"), 4, 500);
-    QVERIFY(!tips.findChild<QPushButton*>(QStringLiteral("btnInfo2"))->isHidden());
-    QVERIFY(tips.findChild<QPushButton*>(QStringLiteral("btnInfo"))->isHidden());
-    tips.showTips(QStringLiteral("别的"), 9, 500);
-    QVERIFY(tips.background()->styleSheet().contains(QStringLiteral("#B251a8ff")));
-    QCOMPARE(tips.label()->text(), QStringLiteral("别的"));
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<bool>("checked");
+    QTest::newRow("error") << 0 << QStringLiteral("btnTips") << false;
+    QTest::newRow("success") << 1 << QStringLiteral("btnTips") << true;
+    QTest::newRow("notice") << 2 << QStringLiteral("btnInfo") << true;
+    QTest::newRow("hint") << 3 << QStringLiteral("btnInfo") << false;
+    QTest::newRow("warning") << 4 << QStringLiteral("btnInfo2") << false;
+    QTest::newRow("unknown kind") << 9 << QString() << false;
 }
 
-void ToastTest::darkThemeChangesOnlyTheHintColours()
+void ToastTest::eachKindShowsItsIcon()
 {
-    CQssManager* qss = CQssManager::instance();
-    qss->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
-    qss->setQssStyle(StyleDark, QStringLiteral(":/res/qss/dark.qss"));
-    qss->applyStyle(StyleDark);
+    QFETCH(int, kind);
+    QFETCH(QString, icon);
+    QFETCH(bool, checked);
     QWidget host;
     Widget_ClientTips tips(&host);
-    tips.showTips(QStringLiteral("提示"), 3, 500);
-    QVERIFY(tips.background()->styleSheet().contains(QStringLiteral("#8FA3D4")));
-    tips.showTips(QStringLiteral("错误"), 0, 500);
-    QVERIFY(tips.background()->styleSheet().contains(QStringLiteral("#FFC0CB")));
-    qss->applyStyle(StyleLight);
-    tips.showTips(QStringLiteral("提示"), 3, 500);
-    QVERIFY(tips.background()->styleSheet().contains(QStringLiteral("#D6E2FF")));
-}
-
-void ToastTest::emptyTextLeavesTheIconWidth()
-{
-    QWidget host;
-    Widget_ClientTips tips(&host);
-    tips.showTips(QString(), 1, 500);
-    QCOMPARE(tips.width(), 78);
-    tips.showTips(QStringLiteral("一段比较长的提示文字"), 1, 500);
-    QVERIFY(tips.width() > 78);
+    // A toast of another kind first: its icon must not linger.
+    tips.showTips(QStringLiteral("之前"), kind == 4 ? 0 : 4, 500);
+    tips.showTips(QStringLiteral("这一条"), kind, 500);
+    QStringList shown;
+    for (QPushButton* button : tips.findChildren<QPushButton*>()) {
+        if (!button->isHidden())
+            shown << button->objectName();
+    }
+    QCOMPARE(shown, icon.isEmpty() ? QStringList() : QStringList{icon});
+    const QPushButton* button = icon.isEmpty() ? nullptr : tips.findChild<QPushButton*>(icon);
+    QCOMPARE(button != nullptr && button->isChecked(), checked);
+    QCOMPARE(tips.label()->text(), QStringLiteral("这一条"));
 }
 
 void ToastTest::newToastDuringTheFadeShowsFully()
@@ -103,28 +83,15 @@ void ToastTest::toastHidesByItself()
 void ToastTest::windowManagerToastsReachTheWritingWindow()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("提示"));
+    T_Book* book = f.start(QStringLiteral("提示"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     CUiManager::instance()->showError(QStringLiteral("出错了"), 1000);
     QVERIFY(f.window()->tips()->isVisible());
     QCOMPARE(f.window()->tips()->label()->text(), QStringLiteral("出错了"));
-    QCOMPARE(f.window()->tips()->y(), 66);
     CUiManager::instance()->closeCreation();
     f.window()->tips()->hide();
     CUiManager::instance()->showError(QStringLiteral("没有窗口"), 1000);
     QVERIFY(!f.window()->tips()->isVisible());
-}
-
-void ToastTest::floatingTipShowsItsText()
-{
-    Float_Tips tip;
-    QCOMPARE(tip.objectName(), QStringLiteral("Float_Tips"));
-    QCOMPARE(tip.size(), QSize(78, 36));
-    tip.setText(QStringLiteral("已复制"));
-    QCOMPARE(tip.text(), QStringLiteral("已复制"));
-    QVERIFY(tip.windowFlags().testFlag(Qt::Popup));
 }
 
 int runToastTests(int argc, char** argv)

@@ -6,15 +6,12 @@
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
 #include "manager/CPublicManager.h"
-#include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/Creation_TextEdit.h"
-#include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QJsonObject>
 #include <QTest>
 
@@ -25,7 +22,6 @@ private slots:
     void typingThenPauseSavesOnceAndSends();
     void activeWritingSavesOnlyAfterSixtySeconds();
     void switchingChaptersSavesThePreviousOne();
-    void choosingTheShownChapterDoesNotSave();
     void choosingTheShownChapterKeepsWhatWasTyped();
     void deletingAloneIsSavedAtThePause();
     void closingTheWindowSaves();
@@ -34,17 +30,14 @@ private slots:
     void longChapterIsNotSavedAgainWhenUnchanged();
     void reloadFromRecordDiscardsEditorText();
     void unreadableChapterKeepsThePreviousOneShown();
-    void screenshotOfTheWritingWindow();
 };
 
 void WritingSaveTest::typingThenPauseSavesOnceAndSends()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("连载"));
+    T_Book* book = f.start(QStringLiteral("连载"), true);
     QVERIFY(book);
     T_Chapter* chapter = book->chapterList.first();
-    QVERIFY(f.open(book));
     QCOMPARE(f.pane()->currentChapter(), chapter);
     standin().clearJournal();
 
@@ -76,10 +69,8 @@ void WritingSaveTest::typingThenPauseSavesOnceAndSends()
 void WritingSaveTest::activeWritingSavesOnlyAfterSixtySeconds()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("持续"));
+    T_Book* book = f.start(QStringLiteral("持续"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* chapter = f.pane()->currentChapter();
     QVERIFY(chapter);
     f.editor()->setFocus();
@@ -110,10 +101,8 @@ void WritingSaveTest::activeWritingSavesOnlyAfterSixtySeconds()
 void WritingSaveTest::switchingChaptersSavesThePreviousOne()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("换章"));
+    T_Book* book = f.start(QStringLiteral("换章"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* first = book->chapterList.at(0);
     T_Chapter* second = book->chapterList.at(1);
     // A fresh book opens on its last chapter.
@@ -128,26 +117,11 @@ void WritingSaveTest::switchingChaptersSavesThePreviousOne()
     QCOMPARE(f.pane()->toPlainText(), first->content);
 }
 
-void WritingSaveTest::choosingTheShownChapterDoesNotSave()
-{
-    CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("同章"));
-    QVERIFY(book);
-    QVERIFY(f.open(book));
-    T_Chapter* second = book->chapterList.at(1);
-    CUiManager::instance()->openChapter(book, second);
-    CUiManager::instance()->openChapter(book, book->chapterList.at(0));
-    QCOMPARE(CreationFixture::pendingSaves(), 0);
-}
-
 void WritingSaveTest::choosingTheShownChapterKeepsWhatWasTyped()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("再选"));
+    T_Book* book = f.start(QStringLiteral("再选"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* shown = f.pane()->currentChapter();
     f.type(QStringLiteral("刚写的"));
     CUiManager::instance()->showChapter(book, shown);
@@ -183,10 +157,8 @@ void WritingSaveTest::deletingAloneIsSavedAtThePause()
 void WritingSaveTest::closingTheWindowSaves()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("关窗"));
+    T_Book* book = f.start(QStringLiteral("关窗"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* chapter = f.pane()->currentChapter();
     f.editor()->setFocus();
     f.type(QStringLiteral("最后几个字"));
@@ -203,10 +175,8 @@ void WritingSaveTest::closingTheWindowSaves()
 void WritingSaveTest::closeEventSavesBeforeTheWindowGoes()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("直接关"));
+    T_Book* book = f.start(QStringLiteral("直接关"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* chapter = f.pane()->currentChapter();
     f.editor()->setFocus();
     f.type(QStringLiteral("没保存的字"));
@@ -226,10 +196,8 @@ void WritingSaveTest::closeEventSavesBeforeTheWindowGoes()
 void WritingSaveTest::hostileTextsAreStoredAsTyped()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("引号'\"%1"));
+    T_Book* book = f.start(QStringLiteral("引号'\"%1"), true);
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* chapter = f.pane()->currentChapter();
     standin().clearJournal();
     const QString text = QStringLiteral("　　他说：“%1”，'; drop table tb_chapter; --\n　　\"%2\" 100% \\n 𠀀龘");
@@ -246,10 +214,8 @@ void WritingSaveTest::hostileTextsAreStoredAsTyped()
 void WritingSaveTest::longChapterIsNotSavedAgainWhenUnchanged()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("长章"));
+    T_Book* book = f.start(QStringLiteral("长章"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* chapter = f.pane()->currentChapter();
     QString text;
     const QString line = QStringLiteral("　　天色渐晚，山路上只剩他一个人，风从谷底吹上来，带着松脂的气味。");
@@ -283,10 +249,8 @@ void WritingSaveTest::longChapterIsNotSavedAgainWhenUnchanged()
 void WritingSaveTest::reloadFromRecordDiscardsEditorText()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("重载"));
+    T_Book* book = f.start(QStringLiteral("重载"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* chapter = f.pane()->currentChapter();
     f.editor()->setPlainText(QStringLiteral("编辑器里的字"));
     chapter->content = QStringLiteral("平台送来的字");
@@ -305,10 +269,8 @@ void WritingSaveTest::reloadFromRecordDiscardsEditorText()
 void WritingSaveTest::unreadableChapterKeepsThePreviousOneShown()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("读不出"));
+    T_Book* book = f.start(QStringLiteral("读不出"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_Chapter* shown = f.pane()->currentChapter();
     f.editor()->setFocus();
     f.type(QStringLiteral("还在写"));
@@ -324,32 +286,6 @@ void WritingSaveTest::unreadableChapterKeepsThePreviousOneShown()
     // What the author typed still goes to the chapter it belongs to.
     QVERIFY(f.pane()->saveChapter(true));
     QCOMPARE(CreationFixture::storedText(shown), typed);
-}
-
-void WritingSaveTest::screenshotOfTheWritingWindow()
-{
-    CreationFixture f;
-    QVERIFY(f.up());
-    CQssManager::instance()->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
-    CQssManager::instance()->applyStyle(StyleLight);
-    T_Book* book = f.offlineBook(QStringLiteral("山河旧梦"));
-    QVERIFY(book);
-    book->chapterList.last()->content = QStringLiteral(
-        "　　天色渐晚，山路上只剩他一个人。风从谷底吹上来，带着松脂的气味，也带着远处村落里若有若无的炊烟。\n"
-        "　　“再走一程，就到渡口了。”他对自己说，声音被风吹散。\n"
-        "　　渡口的灯笼早已点起，船家蹲在船头抽着旱烟，见他来了，只抬了抬眼皮。");
-    book->chapterList.last()->contentLoaded = true;
-    QVERIFY(f.open(book));
-    f.window()->resize(1100, 700);
-    QTest::qWait(150);
-    f.tick();
-    QTest::qWait(50);
-    f.window()->tips()->hide();
-    const QImage image = f.window()->grab().toImage();
-    QVERIFY(!image.isNull());
-    const QString dir = qEnvironmentVariable("CREATION_SHOT_DIR", QDir::tempPath());
-    QVERIFY(image.save(dir + QStringLiteral("/writing_window.png")));
-    qInfo() << "screenshot:" << dir + QStringLiteral("/writing_window.png");
 }
 
 int runWritingSaveTests(int argc, char** argv)

@@ -45,10 +45,8 @@ void WritingTickTest::append(CreationFixture& f, const QString& text)
 void WritingTickTest::speedIsWordsPerWindowTimes360Averaged()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("速度"));
+    T_Book* book = f.start(QStringLiteral("速度"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     writing().speed = 0;
     writing().tickCount = 0;
     for (int i = 0; i < 10; ++i) {
@@ -69,10 +67,8 @@ void WritingTickTest::speedIsWordsPerWindowTimes360Averaged()
 void WritingTickTest::pastedTextCountsOnlyTowardsAllWords()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("粘贴"));
+    T_Book* book = f.start(QStringLiteral("粘贴"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     append(f, QString(40, QChar(0x5B57)));
     f.tick();
     QCOMPARE(today().wordCountAll, 40);
@@ -85,10 +81,8 @@ void WritingTickTest::pastedTextCountsOnlyTowardsAllWords()
 void WritingTickTest::deletingWordsLowersNetIncrease()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("删字"));
+    T_Book* book = f.start(QStringLiteral("删字"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     append(f, QString(20, QChar(0x5B57)));
     f.tick();
     const int net = today().netIncrease;
@@ -106,10 +100,8 @@ void WritingTickTest::deletingWordsLowersNetIncrease()
 void WritingTickTest::pauseCountingStopsAfter301Seconds()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("停顿"));
+    T_Book* book = f.start(QStringLiteral("停顿"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     append(f, QStringLiteral("字"));
     f.tick();
     QVERIFY(writing().active);
@@ -125,10 +117,8 @@ void WritingTickTest::pauseCountingStopsAfter301Seconds()
 void WritingTickTest::versionAfter300ChangedWordsButNotOfAnEmptyText()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("版本"));
+    T_Book* book = f.start(QStringLiteral("版本"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     append(f, QString(300, QChar(0x5B57)));
     f.tick();
     QCOMPARE(writing().changedWords, 0);
@@ -143,10 +133,8 @@ void WritingTickTest::versionAfter300ChangedWordsButNotOfAnEmptyText()
 void WritingTickTest::wordGoalWaitsForTheFirstSpeedWindow()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("字数锁"));
+    T_Book* book = f.start(QStringLiteral("字数锁"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
     lock.lockType = 1;
     lock.lockWords = 1000;

@@ -12,39 +12,16 @@
 #include <QDialog>
 #include <QPointer>
 #include <QTest>
-#include <QStandardPaths>
 #include <QTimer>
-#include <QTranslator>
 
-namespace {
-StandinServer* g_standin = nullptr;
-}
-
-StandinServer& standin()
+void shelfSetUp()
 {
-    return *g_standin;
-}
-
-int runShelfTests(int argc, char** argv, const std::function<int(int, char**)>& tests)
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QTranslator translator;
-    if (translator.load(QStringLiteral(":/res/client.qm")))
-        QCoreApplication::installTranslator(&translator);
     DPIAdapter::instance()->setScaleForTest(1.0);
     CQssManager* qss = CQssManager::instance();
     qss->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
     qss->setQssStyle(StyleDark, QStringLiteral(":/res/qss/dark.qss"));
     qss->setQssStyle(StyleGreen, QStringLiteral(":/res/qss/green.qss"));
     qss->applyStyle(StyleLight);
-    StandinServer server;
-    g_standin = &server;
-    if (!server.start())
-        return 1;
-    server.exportApiBase();
-    const int failures = tests(argc, argv);
-    server.stop();
-    return failures;
 }
 
 void onNextModal(const std::function<void(QWidget*)>& act)

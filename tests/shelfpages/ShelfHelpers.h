@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AreaMain.h"
 #include "BookshelfFixture.h"
 
 #include <QJsonObject>
@@ -8,9 +9,8 @@
 
 class QWidget;
 
-// Sets up the application the way the program does (translations, themes,
-// the stand-in as the platform) and runs the test classes.
-int runShelfTests(int argc, char** argv, const std::function<int(int, char**)>& tests);
+// The themes and scale the program starts with, for runArea.
+void shelfSetUp();
 
 // Runs `act` on the next modal window once it is up (call this, then open
 // the window); nothing runs when none appears within five seconds.

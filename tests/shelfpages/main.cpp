@@ -3,15 +3,10 @@
 
 #include "ShelfHelpers.h"
 
-#include <QApplication>
-
 int runShelfButtonsTests(int argc, char** argv);
 int runBookInfoDialogTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    return runShelfTests(argc, argv, [](int c, char** v) {
-        return runShelfButtonsTests(c, v) + runBookInfoDialogTests(c, v);
-    });
+    return runArea(argc, argv, {runShelfButtonsTests, runBookInfoDialogTests}, Catalogue::Program, shelfSetUp);
 }

@@ -2,7 +2,7 @@
 
 #include "ShelfHelpers.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 
 int runShelfWebPagesTests(int argc, char** argv);
 
@@ -10,6 +10,5 @@ int main(int argc, char** argv)
 {
     // The web engine shares its rendering context with the widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    return runShelfTests(argc, argv, runShelfWebPagesTests);
+    return runArea(argc, argv, {runShelfWebPagesTests}, Catalogue::Program, shelfSetUp);
 }

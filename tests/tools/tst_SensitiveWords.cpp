@@ -1,25 +1,26 @@
 // The sensitive-word matcher: both lists, overlapping and nested words, the
-// treatments, and the pinyin table behind treatment 2.
+// treatments, and the pinyin table behind treatment 2; the automaton and the
+// one-pass treatments against the plain word-by-word ways, on Chinese text
+// (characters outside the basic plane, line ends, replacements that make new
+// occurrences) and on random lists over a small alphabet.
 
 #include "manager/SensitiveWordMatcher.h"
 
 #include <QFile>
+#include <QRandomGenerator>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-const QString kComma = QString(QChar(0x3001));
+const QChar kComma(0x3001);
 
-QString list(const QStringList& words)
+// Hits as comparable text: position, length, word.
+QStringList described(const QList<SensitiveWordHit>& hits)
 {
-    return words.join(kComma);
-}
-
-QList<int> positions(const QList<SensitiveWordHit>& hits)
-{
-    QList<int> out;
+    QStringList out;
     for (const SensitiveWordHit& hit : hits)
-        out.append(hit.position);
+        out.append(QStringLiteral("%1+%2:%3").arg(hit.position).arg(hit.length).arg(hit.word));
     return out;
 }
 }
@@ -28,110 +29,94 @@ class SensitiveWordsTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void regularEntriesAreTrimmedAndEmptyOnesSkipped();
-    void customEntriesKeepTheirBlanks();
-    void overlappingOccurrencesAreAllHits();
-    void nestedAndRepeatedWordsEachGiveHits();
-    void hitsComeRegularByKeyThenCustom();
-    void flagsChooseTheListsAndClearedFlagsDropOldHits();
-    void quotesAndPlaceholdersInWordsMatchLiterally();
+    void listsAreReadAsTyped();
+    void scanFindsEveryOccurrenceInHitOrder_data();
+    void scanFindsEveryOccurrenceInHitOrder();
     void treatmentsReplaceEveryOccurrenceOnce();
     void treatmentFollowsHitOrderForNestedWords();
-    void pinyinOfCommonAndPolyphonicCharacters();
-    void pinyinOfNonHanIsEmpty();
+    void pinyinOfCharacters_data();
+    void pinyinOfCharacters();
     void missingTableRetriesAndBlankLineEndsTable();
+    void automatonFindsWhatWordByWordFinds_data();
+    void automatonFindsWhatWordByWordFinds();
+    void treatmentsInOnePassMatchWordByWord_data();
+    void treatmentsInOnePassMatchWordByWord();
+    void randomListsAgreeWithThePlainWays();
+    void noTreatmentSplitsASurrogatePair();
 };
 
-void SensitiveWordsTest::regularEntriesAreTrimmedAndEmptyOnesSkipped()
+void SensitiveWordsTest::listsAreReadAsTyped()
 {
     SensitiveWordMatcher m;
-    m.setWords(list({QStringLiteral(" 仙侠 "), QString(), QStringLiteral("  "), QStringLiteral("仙人"), QStringLiteral("魔")}));
+    // Regular entries are trimmed and empty ones skipped; the author's own keep their blanks.
+    m.setWords(QStringLiteral(" 仙侠 、、  、仙人、魔"));
     QCOMPARE(m.wordCount(), 3);
     QCOMPARE(m.wordIndex().value(QStringLiteral("仙")), (QStringList{QStringLiteral("仙侠"), QStringLiteral("仙人")}));
-    QCOMPARE(m.scan(QStringLiteral("一个仙侠故事"), SensitiveWordMatcher::RegularList), 1);
-    QCOMPARE(m.results().first().position, 2);
-    QCOMPARE(m.results().first().length, 2);
-    QCOMPARE(m.results().first().word, QStringLiteral("仙侠"));
-}
-
-void SensitiveWordsTest::customEntriesKeepTheirBlanks()
-{
-    SensitiveWordMatcher m;
-    const QString text = QStringLiteral("甲") + kComma + QStringLiteral(" 乙") + kComma + kComma;
-    m.setCustomWords(text);
-    QCOMPARE(m.customText(), text);
+    const QString own = QStringLiteral("甲、 乙、、");
+    m.setCustomWords(own);
+    QCOMPARE(m.customText(), own);
     QCOMPARE(m.customWords(), (QStringList{QStringLiteral("甲"), QStringLiteral(" 乙"), QString(), QString()}));
-    // The blank stays part of the word: only " 乙" matches.
-    QCOMPARE(m.scan(QStringLiteral("乙 乙甲"), SensitiveWordMatcher::CustomList), 2);
-    QCOMPARE(positions(m.results()), (QList<int>{3, 1}));
-    // The same entry in the regular list is trimmed.
-    m.setWords(QStringLiteral(" 乙"));
-    QCOMPARE(m.scan(QStringLiteral("乙 乙甲"), SensitiveWordMatcher::RegularList), 2);
-
     m.setCustomWords(QString());
     QVERIFY(m.customWords().isEmpty());
 }
 
-void SensitiveWordsTest::overlappingOccurrencesAreAllHits()
+void SensitiveWordsTest::scanFindsEveryOccurrenceInHitOrder_data()
 {
-    SensitiveWordMatcher m;
-    m.setWords(QStringLiteral("哈哈"));
-    QCOMPARE(m.scan(QStringLiteral("哈哈哈"), SensitiveWordMatcher::RegularList), 2);
-    QCOMPARE(positions(m.results()), (QList<int>{0, 1}));
+    QTest::addColumn<QString>("regular");
+    QTest::addColumn<QString>("custom");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("flags");
+    QTest::addColumn<QStringList>("hits");
+    QTest::newRow("trimmed regular entry") << QStringLiteral(" 仙侠 、、仙人") << QString() << QStringLiteral("一个仙侠故事") << 1
+                                           << QStringList{QStringLiteral("2+2:仙侠")};
+    // Only " 乙" with its blank matches in the own list; the regular one is trimmed.
+    QTest::newRow("blank kept in own list") << QString() << QStringLiteral("甲、 乙、、") << QStringLiteral("乙 乙甲") << 2
+                                            << QStringList{QStringLiteral("3+1:甲"), QStringLiteral("1+2: 乙")};
+    QTest::newRow("blank trimmed in regular list") << QStringLiteral(" 乙") << QString() << QStringLiteral("乙 乙甲") << 1
+                                                   << QStringList{QStringLiteral("0+1:乙"), QStringLiteral("2+1:乙")};
+    QTest::newRow("overlapping") << QStringLiteral("哈哈") << QString() << QStringLiteral("哈哈哈") << 1
+                                 << QStringList{QStringLiteral("0+2:哈哈"), QStringLiteral("1+2:哈哈")};
+    // Key "坏" sorts before "大"; a word listed twice gives two hits; the own list comes last.
+    QTest::newRow("nested, listed twice, both lists")
+        << QStringLiteral("大坏蛋、坏蛋、坏蛋") << QStringLiteral("坏蛋") << QStringLiteral("你这个大坏蛋") << 3
+        << QStringList{QStringLiteral("4+2:坏蛋"), QStringLiteral("4+2:坏蛋"), QStringLiteral("3+3:大坏蛋"),
+                       QStringLiteral("4+2:坏蛋")};
+    QTest::newRow("regular by key, then own") << QStringLiteral("b、a") << QStringLiteral("a") << QStringLiteral("ba") << 3
+                                              << QStringList{QStringLiteral("1+1:a"), QStringLiteral("0+1:b"),
+                                                             QStringLiteral("1+1:a")};
+    QTest::newRow("case-sensitive") << QStringLiteral("b、a") << QStringLiteral("a") << QStringLiteral("BA") << 3
+                                    << QStringList();
+    QTest::newRow("regular list only") << QStringLiteral("甲") << QStringLiteral("乙") << QStringLiteral("甲乙") << 1
+                                       << QStringList{QStringLiteral("0+1:甲")};
+    QTest::newRow("own list only") << QStringLiteral("甲") << QStringLiteral("乙") << QStringLiteral("甲乙") << 2
+                                   << QStringList{QStringLiteral("1+1:乙")};
+    QTest::newRow("no list") << QStringLiteral("甲") << QStringLiteral("乙") << QStringLiteral("甲乙") << 0 << QStringList();
+    QTest::newRow("no text") << QStringLiteral("甲") << QStringLiteral("乙") << QString() << 3 << QStringList();
+    QTest::newRow("quotes and placeholders literally")
+        << QStringLiteral("it's、\"%1\"、a.b") << QString() << QStringLiteral("it's \"%1\" axb a.b") << 1
+        << QStringList{QStringLiteral("5+4:\"%1\""), QStringLiteral("14+3:a.b"), QStringLiteral("0+4:it's")};
 }
 
-void SensitiveWordsTest::nestedAndRepeatedWordsEachGiveHits()
+void SensitiveWordsTest::scanFindsEveryOccurrenceInHitOrder()
 {
+    QFETCH(QString, regular);
+    QFETCH(QString, custom);
+    QFETCH(QString, text);
+    QFETCH(int, flags);
+    QFETCH(QStringList, hits);
     SensitiveWordMatcher m;
-    m.setWords(list({QStringLiteral("大坏蛋"), QStringLiteral("坏蛋"), QStringLiteral("坏蛋")}));
-    // One occurrence of the long word: its own hit and two of the listed-twice inner word.
-    QCOMPARE(m.scan(QStringLiteral("你这个大坏蛋"), SensitiveWordMatcher::RegularList), 3);
-    m.setCustomWords(QStringLiteral("坏蛋"));
-    QCOMPARE(m.scan(QStringLiteral("你这个大坏蛋"), 3), 4);
-}
-
-void SensitiveWordsTest::hitsComeRegularByKeyThenCustom()
-{
-    SensitiveWordMatcher m;
-    m.setWords(list({QStringLiteral("b"), QStringLiteral("a")}));
-    m.setCustomWords(QStringLiteral("a"));
-    QCOMPARE(m.scan(QStringLiteral("ba"), 3), 3);
-    QCOMPARE(m.results().at(0).word, QStringLiteral("a")); // key "a" sorts before "b"
-    QCOMPARE(m.results().at(0).position, 1);
-    QCOMPARE(m.results().at(1).word, QStringLiteral("b"));
-    QCOMPARE(m.results().at(2).position, 1); // custom list last
-    // Matching is case-sensitive.
-    QCOMPARE(m.scan(QStringLiteral("BA"), 3), 0);
-}
-
-void SensitiveWordsTest::flagsChooseTheListsAndClearedFlagsDropOldHits()
-{
-    SensitiveWordMatcher m;
-    m.setWords(QStringLiteral("甲"));
-    m.setCustomWords(QStringLiteral("乙"));
-    QCOMPARE(m.scan(QStringLiteral("甲乙"), 1), 1);
-    QCOMPARE(m.results().first().word, QStringLiteral("甲"));
-    QCOMPARE(m.scan(QStringLiteral("甲乙"), 2), 1);
-    QCOMPARE(m.results().first().word, QStringLiteral("乙"));
-    QCOMPARE(m.scan(QStringLiteral("甲乙"), 0), 0);
-    QVERIFY(m.results().isEmpty());
-    QCOMPARE(m.scan(QString(), 3), 0);
-}
-
-void SensitiveWordsTest::quotesAndPlaceholdersInWordsMatchLiterally()
-{
-    SensitiveWordMatcher m;
-    m.setWords(list({QStringLiteral("it's"), QStringLiteral("\"%1\""), QStringLiteral("a.b")}));
-    QCOMPARE(m.scan(QStringLiteral("it's \"%1\" axb a.b"), 1), 3);
-    int cursor = 0;
-    const QString out = m.applyTreatment(QStringLiteral("it's \"%1\""), m.results(), SensitiveWordMatcher::ReplaceByStars, &cursor);
-    QCOMPARE(out, QStringLiteral("**** ****"));
+    m.setWords(regular);
+    m.setCustomWords(custom);
+    // A scan before with every list on: its hits must not linger.
+    m.scan(regular + custom, 3);
+    QCOMPARE(m.scan(text, flags), hits.size());
+    QCOMPARE(described(m.results()), hits);
 }
 
 void SensitiveWordsTest::treatmentsReplaceEveryOccurrenceOnce()
 {
     SensitiveWordMatcher m;
-    m.setWords(list({QStringLiteral("仙侠"), QStringLiteral("仙侠"), QStringLiteral("魔"), QStringLiteral("ab1")}));
+    m.setWords(QStringLiteral("仙侠、仙侠、魔、ab1"));
     const QString text = QStringLiteral("仙侠与魔，仙侠ab1");
     QCOMPARE(m.scan(text, 1), 6);
     int cursor = -2;
@@ -145,51 +130,53 @@ void SensitiveWordsTest::treatmentsReplaceEveryOccurrenceOnce()
     QCOMPARE(m.applyTreatment(text, m.results(), SensitiveWordMatcher::MarkOnly, &cursor), text);
     QCOMPARE(cursor, -1);
     QCOMPARE(m.applyTreatment(text, m.results(), 9), text);
+    // Quotes and placeholders are replaced as typed.
+    m.setWords(QStringLiteral("it's、\"%1\""));
+    m.scan(QStringLiteral("it's \"%1\""), 1);
+    QCOMPARE(m.applyTreatment(QStringLiteral("it's \"%1\""), m.results(), SensitiveWordMatcher::ReplaceByStars),
+             QStringLiteral("**** ****"));
 }
 
 void SensitiveWordsTest::treatmentFollowsHitOrderForNestedWords()
 {
     SensitiveWordMatcher m;
     // Key "坏" sorts before "大": the short word is replaced first, the long one is then gone.
-    m.setWords(list({QStringLiteral("大坏蛋"), QStringLiteral("坏蛋")}));
+    m.setWords(QStringLiteral("大坏蛋、坏蛋"));
     QCOMPARE(m.scan(QStringLiteral("大坏蛋"), 1), 2);
     QCOMPARE(m.results().first().word, QStringLiteral("坏蛋"));
     QCOMPARE(m.applyTreatment(QStringLiteral("大坏蛋"), m.results(), SensitiveWordMatcher::SeparateByDash),
              QStringLiteral("大坏-蛋"));
 }
 
-void SensitiveWordsTest::pinyinOfCommonAndPolyphonicCharacters()
+void SensitiveWordsTest::pinyinOfCharacters_data()
 {
-    SensitiveWordMatcher m;
-    QCOMPARE(m.pinyinOf(QStringLiteral("仙")), QStringLiteral("xian"));
-    QCOMPARE(m.pinyinOf(QStringLiteral("侠")), QStringLiteral("xia"));
-    QCOMPARE(m.replacementOf(QStringLiteral("仙侠"), SensitiveWordMatcher::ReplaceByPinyin), QStringLiteral("xianxia"));
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("pinyin");
+    QTest::newRow("common") << QStringLiteral("仙") << QStringLiteral("xian");
     // A character with several readings has one entry: its customary reading.
-    QCOMPARE(m.pinyinOf(QStringLiteral("行")), QStringLiteral("xing"));
-    QCOMPARE(m.pinyinOf(QStringLiteral("重")), QStringLiteral("zhong"));
+    QTest::newRow("polyphonic 行") << QStringLiteral("行") << QStringLiteral("xing");
+    QTest::newRow("polyphonic 重") << QStringLiteral("重") << QStringLiteral("zhong");
     // ü is written v.
-    QCOMPARE(m.pinyinOf(QStringLiteral("女")), QStringLiteral("nv"));
-    QCOMPARE(m.pinyinOf(QStringLiteral("绿")), QStringLiteral("lv"));
-    // Only the first character counts.
-    QCOMPARE(m.pinyinOf(QStringLiteral("侠客")), QStringLiteral("xia"));
-    QCOMPARE(m.pinyinTable().size(), 401);
-    int count = 0;
-    for (const PinyinEntry& e : m.pinyinTable())
-        count += e.codePoints.size();
-    QCOMPARE(count, 6763);
-    QCOMPARE(m.pinyinTable().first().syllable, QStringLiteral("a"));
+    QTest::newRow("ü as v") << QStringLiteral("绿") << QStringLiteral("lv");
+    QTest::newRow("first character only") << QStringLiteral("侠客") << QStringLiteral("xia");
+    QTest::newRow("Latin") << QStringLiteral("a") << QString();
+    QTest::newRow("digit") << QStringLiteral("7") << QString();
+    QTest::newRow("punctuation") << QStringLiteral("，") << QString();
+    QTest::newRow("kana") << QStringLiteral("ア") << QString();
+    QTest::newRow("extension A") << QStringLiteral("\u3400") << QString();
+    // Outside the basic plane only the high surrogate is looked up.
+    QTest::newRow("outside the basic plane") << QString::fromUcs4(U"\U00020000") << QString();
 }
 
-void SensitiveWordsTest::pinyinOfNonHanIsEmpty()
+void SensitiveWordsTest::pinyinOfCharacters()
 {
+    QFETCH(QString, text);
+    QFETCH(QString, pinyin);
     SensitiveWordMatcher m;
     QVERIFY(m.pinyinOf(QString()).isEmpty());
     QVERIFY(m.pinyinTable().isEmpty()); // an empty argument does not load the table
-    for (const QString& s : {QStringLiteral("a"), QStringLiteral("7"), QStringLiteral("，"), QStringLiteral("。"),
-                             QStringLiteral("ア"), QStringLiteral("\u3400")})
-        QVERIFY2(m.pinyinOf(s).isEmpty(), qPrintable(s));
-    // A character outside the BMP: only its high surrogate is looked up.
-    QVERIFY(m.pinyinOf(QString::fromUcs4(U"\U00020000")).isEmpty());
+    QCOMPARE(m.pinyinOf(text), pinyin);
+    QCOMPARE(m.replacementOf(QStringLiteral("仙侠"), SensitiveWordMatcher::ReplaceByPinyin), QStringLiteral("xianxia"));
 }
 
 void SensitiveWordsTest::missingTableRetriesAndBlankLineEndsTable()
@@ -211,6 +198,135 @@ void SensitiveWordsTest::missingTableRetriesAndBlankLineEndsTable()
     QCOMPARE(m.pinyinTable().size(), 2); // "bad" skipped, table ends at the blank line
     QCOMPARE(m.pinyinTable().at(1).codePoints, (QList<int>{0x4fa0, 0}));
     QVERIFY(m.pinyinOf(QStringLiteral("魔")).isEmpty());
+}
+
+void SensitiveWordsTest::automatonFindsWhatWordByWordFinds_data()
+{
+    QTest::addColumn<QString>("regular");
+    QTest::addColumn<QString>("custom");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("hits");
+    const QString big = QStringLiteral("\U00020000");
+    QTest::newRow("overlapping") << QStringLiteral("哈哈") << QString() << QStringLiteral("哈哈哈，哈") << 2;
+    QTest::newRow("words inside words") << QStringLiteral("坏蛋、大坏蛋、蛋") << QStringLiteral("坏")
+                                        << QStringLiteral("他是大坏蛋，不是坏蛋。") << 7;
+    QTest::newRow("listed twice and in both lists") << QStringLiteral("仙侠、仙侠") << QStringLiteral("仙侠")
+                                                    << QStringLiteral("仙侠小说里的仙侠") << 6;
+    QTest::newRow("outside the basic plane") << (big + QStringLiteral("字、字")) << big
+                                             << (QStringLiteral("一") + big + QStringLiteral("字") + big) << 4;
+    QTest::newRow("line ends") << QStringLiteral("江湖、湖\n山") << QStringLiteral("山")
+                               << QStringLiteral("江湖\n山高\r\n江湖") << 4;
+    QTest::newRow("blank kept in own list") << QStringLiteral(" 魔头 ") << QStringLiteral(" 魔头")
+                                            << QStringLiteral("大魔头 魔头") << 3;
+    QTest::newRow("nothing listed") << QString() << QString() << QStringLiteral("平安无事") << 0;
+}
+
+void SensitiveWordsTest::automatonFindsWhatWordByWordFinds()
+{
+    QFETCH(QString, regular);
+    QFETCH(QString, custom);
+    QFETCH(QString, text);
+    QFETCH(int, hits);
+    SensitiveWordMatcher m;
+    m.setWords(regular);
+    m.setCustomWords(custom);
+    for (int flags = 0; flags <= 3; ++flags) {
+        m.scan(text, flags);
+        QCOMPARE(described(m.results()),
+                 described(SensitiveWordMatcher::scanWordByWord(m.wordIndex(), m.customWords(), text, flags)));
+    }
+    QCOMPARE(m.scan(text, 3), hits);
+}
+
+void SensitiveWordsTest::treatmentsInOnePassMatchWordByWord_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("treatment");
+    QTest::addColumn<QString>("treated");
+    // The word whose hits come first is replaced first.
+    QTest::newRow("stars, nested") << QStringLiteral("坏蛋、大坏蛋") << QStringLiteral("大坏蛋和坏蛋") << 3
+                                   << QStringLiteral("大**和**");
+    QTest::newRow("pinyin, overlapping") << QStringLiteral("仙侠") << QStringLiteral("仙侠侠仙侠") << 2
+                                         << QStringLiteral("xianxia侠xianxia");
+    // The dashes keep the characters: a later word can end up across them.
+    QTest::newRow("dashes make a later word") << QStringLiteral("仙侠、侠客") << QStringLiteral("仙侠客") << 4
+                                              << QStringLiteral("仙-侠-客");
+    QTest::newRow("dashes, one character") << QStringLiteral("侠、大侠") << QStringLiteral("大侠在此") << 4
+                                           << QStringLiteral("大-侠在此");
+    // Latin words have no pinyin: the word goes and its neighbours meet.
+    QTest::newRow("pinyin deletes, neighbours meet") << QStringLiteral("ab、甲乙") << QStringLiteral("甲ab乙\n甲乙")
+                                                     << 2 << QStringLiteral("jiayi\njiayi");
+    QTest::newRow("line ends kept") << QStringLiteral("江湖") << QStringLiteral("江湖\r\n江湖\n") << 3
+                                    << QStringLiteral("**\r\n**\n");
+}
+
+void SensitiveWordsTest::treatmentsInOnePassMatchWordByWord()
+{
+    QFETCH(QString, words);
+    QFETCH(QString, text);
+    QFETCH(int, treatment);
+    QFETCH(QString, treated);
+    SensitiveWordMatcher m;
+    m.setCustomWords(words);
+    m.scan(text, SensitiveWordMatcher::CustomList);
+    int fastCursor = 0;
+    int plainCursor = 0;
+    const QString plain = m.applyTreatmentWordByWord(text, m.results(), treatment, &plainCursor);
+    QCOMPARE(m.applyTreatment(text, m.results(), treatment, &fastCursor), plain);
+    QCOMPARE(fastCursor, plainCursor);
+    // The plain way is checked against what the author expects, too.
+    QCOMPARE(plain, treated);
+}
+
+void SensitiveWordsTest::randomListsAgreeWithThePlainWays()
+{
+    // A small alphabet makes overlaps, nested words and replacements that
+    // touch later words common.
+    const QString alphabet = QStringLiteral("仙侠大坏蛋江湖\n-*x");
+    QRandomGenerator random(20261207);
+    SensitiveWordMatcher m;
+    for (int round = 0; round < 300; ++round) {
+        auto pick = [&](int length) {
+            QString s;
+            for (int i = 0; i < length; ++i)
+                s += alphabet.at(random.bounded(alphabet.size() - (length > 4 ? 0 : 4)));
+            return s;
+        };
+        QStringList regular, custom;
+        for (int i = random.bounded(8); i > 0; --i)
+            regular.append(pick(1 + random.bounded(3)));
+        for (int i = random.bounded(4); i > 0; --i)
+            custom.append(pick(1 + random.bounded(3)));
+        const QString text = pick(40 + random.bounded(80));
+        m.setWords(regular.join(kComma));
+        m.setCustomWords(custom.join(kComma));
+        m.scan(text, 3);
+        const QList<SensitiveWordHit> hits = m.results();
+        QCOMPARE(described(hits), described(SensitiveWordMatcher::scanWordByWord(m.wordIndex(), m.customWords(), text, 3)));
+        for (int treatment = 2; treatment <= 4; ++treatment) {
+            int a = 0, b = 0;
+            const QString fast = m.applyTreatment(text, hits, treatment, &a);
+            const QString plain = m.applyTreatmentWordByWord(text, hits, treatment, &b);
+            if (fast != plain || a != b)
+                QFAIL(qPrintable(QStringLiteral("round %1, treatment %2: words %3 | %4, text %5")
+                                     .arg(round).arg(treatment).arg(regular.join(kComma), custom.join(kComma), text)));
+        }
+    }
+}
+
+void SensitiveWordsTest::noTreatmentSplitsASurrogatePair()
+{
+    const QString big = QStringLiteral("\U00020000");
+    SensitiveWordMatcher m;
+    m.setCustomWords(big + QStringLiteral("仙"));
+    const QString text = QStringLiteral("有") + big + QStringLiteral("仙。");
+    m.scan(text, SensitiveWordMatcher::CustomList);
+    QCOMPARE(m.applyTreatment(text, m.results(), SensitiveWordMatcher::ReplaceByStars),
+             QStringLiteral("有**。"));
+    const QString dashed = m.applyTreatment(text, m.results(), SensitiveWordMatcher::SeparateByDash);
+    QCOMPARE(dashed, QStringLiteral("有") + big + QStringLiteral("-仙。"));
+    QVERIFY(dashed.isValidUtf16());
 }
 
 QTEST_GUILESS_MAIN(SensitiveWordsTest)

@@ -96,12 +96,10 @@ private slots:
 void NeverLoseWordsTest::deletingTheOpenRecycledChapterFromTheBinMovesTheEditorOn()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("回收"));
+    T_Book* book = f.start(QStringLiteral("回收"));
     QVERIFY(book);
     const int first = book->chapterList.at(0)->localId;
     const int second = book->chapterList.at(1)->localId;
-    QVERIFY(f.open(book));
     QCOMPARE(f.pane()->currentChapterId(), second);
     // Recycling the open chapter stores the words, then shows another one.
     f.type(QStringLiteral("回收前"));
@@ -139,13 +137,11 @@ void NeverLoseWordsTest::deletingTheOpenRecycledChapterFromTheBinMovesTheEditorO
 void NeverLoseWordsTest::feedDeletingTheOpenChapterKeepsTheTypedWordsAsACopy()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("平台删章"));
+    T_Book* book = f.start(QStringLiteral("平台删章"), true);
     QVERIFY(book);
     const int localId = book->chapterList.first()->localId;
     const int chapterId = book->chapterList.first()->chapterId;
     const int bookId = book->bookId;
-    QVERIFY(f.open(book));
     f.type(QStringLiteral("还没保存的字"));
 
     QVERIFY(feedPass({feedItem(7, bookId, chapterId)},
@@ -163,12 +159,10 @@ void NeverLoseWordsTest::feedDeletingTheOpenChapterKeepsTheTypedWordsAsACopy()
 void NeverLoseWordsTest::feedRecyclingTheOpenBookSavesThenClosesIt()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("平台回收"));
+    T_Book* book = f.start(QStringLiteral("平台回收"), true);
     QVERIFY(book);
     const int localBookId = book->localId;
     const int localId = book->chapterList.first()->localId;
-    QVERIFY(f.open(book));
     f.type(QStringLiteral("最后几个字"));
 
     QVERIFY(feedPass({feedItem(3, book->bookId, 0)},
@@ -182,12 +176,10 @@ void NeverLoseWordsTest::feedRecyclingTheOpenBookSavesThenClosesIt()
 void NeverLoseWordsTest::failedSaveKeepsTheChapterOpenOnSwitchAndClose()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("存不下"));
+    T_Book* book = f.start(QStringLiteral("存不下"));
     QVERIFY(book);
     T_Chapter* first = book->chapterList.at(0);
     const int second = book->chapterList.at(1)->localId;
-    QVERIFY(f.open(book));
     f.type(QStringLiteral("磁盘满了"));
     {
         WriteFault fault(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
@@ -211,11 +203,9 @@ void NeverLoseWordsTest::failedSaveKeepsTheChapterOpenOnSwitchAndClose()
 void NeverLoseWordsTest::saveIsOneTransactionAndIsRetriedAfterAFailure()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("一次写完"));
+    T_Book* book = f.start(QStringLiteral("一次写完"));
     QVERIFY(book);
     T_Chapter* chapter = book->chapterList.last();
-    QVERIFY(f.open(book));
     f.type(QStringLiteral("要进队列"));
     f.tick();
     {
@@ -262,11 +252,9 @@ void NeverLoseWordsTest::chapterAddWithoutItsJobLeavesNoChapter()
 void NeverLoseWordsTest::timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("时光"));
+    T_Book* book = f.start(QStringLiteral("时光"));
     QVERIFY(book);
     T_Chapter* chapter = book->chapterList.last();
-    QVERIFY(f.open(book));
     TC_Chapter_ContentBlade version;
     version.header.localBookId = book->localId;
     version.header.localChapterId = chapter->localId;
@@ -294,10 +282,8 @@ void NeverLoseWordsTest::timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring(
 void NeverLoseWordsTest::replaceCurrentAfterTypingFindsAgainInsteadOfCorrupting()
 {
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("替换"));
+    T_Book* book = f.start(QStringLiteral("替换"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     f.type(QStringLiteral("cat dog"));
     const int indent = f.pane()->toPlainText().size() - 7;
     f.pane()->on_sreach_btn(SreachSearch, QStringLiteral("dog"));
@@ -340,10 +326,8 @@ void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnce()
 {
     removeRecoveredFiles();
     CreationFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("退出"));
+    T_Book* book = f.start(QStringLiteral("退出"));
     QVERIFY(book);
-    QVERIFY(f.open(book));
     f.type(QStringLiteral("退出时存不下"));
     WriteFault fault(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
     QVERIFY(fault.armed());
