@@ -196,7 +196,8 @@ long CrashSignals::currentThreadId()
 
 bool CrashSignals::writeReport(const char* path, const Crash& crash, long handlerThreadId, const char* note)
 {
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // The report quotes the log's note: only the author may read it.
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     bool ok = writeText(fd, "crash report\nsignal: ") && writeNumber(fd, crash.signal)

@@ -42,6 +42,13 @@ public:
     // Appends change-feed items for an author; returns their ids.
     QJsonArray pushFeed(int uid, const QJsonArray& items);
     bool putImage(const QString& name, const QByteArray& bytes);
+    // A file served at fileUrl(name) until reset; the fault kind "truncated"
+    // on "/files/<name>" cuts the next download in half.
+    bool putFile(const QString& name, const QByteArray& bytes);
+    QString fileUrl(const QString& name) const;
+    // What the version check answers until reset: "status" (1 offered,
+    // 2 forced), "name", "url", "update_log".
+    bool offerUpdate(const QJsonObject& update);
     // The data versions the platform reports from now on (keys as the
     // synchronisation reply has them).
     bool setVersions(const QJsonObject& versions);

@@ -7,6 +7,7 @@
 
 int runSettingTests(int argc, char** argv);
 int runUpdateOnlineTests(int argc, char** argv);
+int runPrivateFilesTests(int argc, char** argv);
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -28,6 +29,7 @@ int main(int argc, char** argv)
     server.exportApiBase();
     int failures = runSettingTests(argc, argv);
     failures += runUpdateOnlineTests(argc, argv);
+    failures += runPrivateFilesTests(argc, argv);
     server.stop();
     return failures;
 }
