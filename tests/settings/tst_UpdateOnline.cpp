@@ -6,6 +6,7 @@
 #include "remote/records/SystemRecords.h"
 #include "ui/bookshelf/BookshelfTips.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/setting/Dialog_UpdateOnline.h"
 
 #include <QApplication>
@@ -23,6 +24,17 @@
 #include <functional>
 
 namespace {
+// A start's synchronisation ends with a toast of its own: let it pass first.
+bool waitForSyncEnd()
+{
+    if (!JobsFixture::waitForPull())
+        return false;
+    Widget_Bookshelf* shelf = CUiManager::instance()->bookshelf();
+    for (int waited = 0; shelf && shelf->getTop()->isSyncing() && waited < 10000; waited += 20)
+        QTest::qWait(20);
+    return shelf && !shelf->getTop()->isSyncing();
+}
+
 int requestsTo(const QString& path)
 {
     int n = 0;
@@ -164,7 +176,7 @@ void UpdateOnlineTest::offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits(
     JobsFixture fixture;
     QVERIFY(fixture.seed());
     QVERIFY(fixture.start());
-    QVERIFY(JobsFixture::waitForPull());
+    QVERIFY(waitForSyncEnd());
     BackupElsewhere backups;
     QTemporaryDir scratch;
     const QString marker = scratch.filePath(QStringLiteral("started"));
@@ -198,7 +210,7 @@ void UpdateOnlineTest::installerThatDoesNotStartIsReportedAndTheClientStaysOpen(
     JobsFixture fixture;
     QVERIFY(fixture.seed());
     QVERIFY(fixture.start());
-    QVERIFY(JobsFixture::waitForPull());
+    QVERIFY(waitForSyncEnd());
     BackupElsewhere backups;
     // Neither a program the system can run nor a script.
     QVERIFY(standin().putFile(QStringLiteral("setup-broken.bin"), QByteArray("\x7f" "ELF\x02\x01\x01", 7)
@@ -220,7 +232,7 @@ void UpdateOnlineTest::untrustedAddressesAreRefusedWithoutADownload()
     JobsFixture fixture;
     QVERIFY(fixture.seed());
     QVERIFY(fixture.start());
-    QVERIFY(JobsFixture::waitForPull());
+    QVERIFY(waitForSyncEnd());
     QVERIFY(standin().putFile(QStringLiteral("setup.sh"), "#!/bin/sh\n"));
     const quint16 otherPort = standin().listenAnotherPort();
     QVERIFY(otherPort != 0);
