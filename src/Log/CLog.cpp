@@ -1,6 +1,7 @@
 #include "CLog.h"
 
 #include "Log/QBreakpad/handler/QBreakpadHandler.h"
+#include "common/PrivateFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -31,16 +32,21 @@ void CLog::init(const QString& logFilePath)
     // Crash dumps start with logging, before anything else can crash, and lie
     // in "crashes" beside the log: "logs/crashes" below the program
     // directory, or below the per-user folder where the logs went instead.
+    // Logs and crash reports show what the author did and wrote: the folders
+    // and every file in them, old ones too, are the author's alone.
     const QString folder = QFileInfo(logFilePath).absolutePath();
+    PrivateFiles::makeFolder(folder);
+    PrivateFiles::makeFolder(folder + QStringLiteral("/crashes"));
+    PrivateFiles::narrowTree(folder);
     QBreakpadHandler::instance()->setDumpPath(folder + QStringLiteral("/crashes"));
     QBreakpadHandler::instance()->setLogFile(logFilePath);
     qInstallMessageHandler(&CLog::messageOutput);
-    if (!QDir(folder).exists())
-        QDir().mkpath(folder);
     delete m_logFile;
     m_logFile = new QFile(logFilePath);
     if (!m_logFile->open(QIODevice::WriteOnly | QIODevice::Append))
         std::fprintf(stderr, "cannot open log file %s\n", qPrintable(logFilePath));
+    else
+        PrivateFiles::narrow(logFilePath);
 }
 
 QString CLog::logFilePath() const

@@ -1,5 +1,7 @@
 #include "Utility.h"
 
+#include "common/PrivateFiles.h"
+
 #include "platform/ProgramPath.h"
 #include "remote/CTessaneHttp.h"
 
@@ -97,8 +99,12 @@ QString getAppDataDir()
 
 QString getDbDir()
 {
-    const QString folder = getAppDataDir() + QStringLiteral("/data/db");
-    mkpathIfMissing(folder);
+    // The per-user folder and each level down to the database are private.
+    const QString top = getAppDataDir();
+    PrivateFiles::makeFolder(top);
+    PrivateFiles::makeFolder(top + QStringLiteral("/data"));
+    const QString folder = top + QStringLiteral("/data/db");
+    PrivateFiles::makeFolder(folder);
     return folder;
 }
 
@@ -106,7 +112,7 @@ QString getBackupDir()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
         + QLatin1Char('/') + QCoreApplication::translate("QObject", "Backup");
-    mkpathIfMissing(folder);
+    PrivateFiles::makeFolder(folder);
     return folder;
 }
 
@@ -129,11 +135,14 @@ QString getLogDir()
 QString getLogDirBelow(const QString& programDir)
 {
     const QString preferred = programDir + QStringLiteral("/logs");
-    if (isWritableFolder(preferred))
+    if (isWritableFolder(preferred)) {
+        PrivateFiles::makeFolder(preferred);
         return preferred;
+    }
     // An installed build may not write beside its executable.
+    PrivateFiles::makeFolder(getAppDataDir());
     const QString fallback = getAppDataDir() + QStringLiteral("/logs");
-    mkpathIfMissing(fallback);
+    PrivateFiles::makeFolder(fallback);
     return fallback;
 }
 

@@ -1,8 +1,10 @@
 #include "CTessaneDb.h"
 
 #include "CTessaneDbTransaction.h"
+#include "common/PrivateFiles.h"
 #include "common/Utility.h"
 #include "db/SqlScript.h"
+#include "db/SqlSecrets.h"
 #include "remote/T_Http_S.h"
 
 #include <QDebug>
@@ -86,6 +88,14 @@ bool CTessaneDb::init(const QString& dbFile, const QString& programDbDir)
         }
     }
 
+    // The file holds the token, the unique code and the lock password: its
+    // folder and files are the author's alone, also when an older start
+    // left them readable by others. SQLite gives the -wal and -shm files the
+    // mode of the database file.
+    PrivateFiles::makeFolder(QFileInfo(dbFile).absolutePath());
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        PrivateFiles::narrow(dbFile + QLatin1String(suffix));
+
     bool ok = false;
     if (!QFile::exists(dbFile)) {
         ok = createDb(dbFile);
@@ -144,7 +154,7 @@ bool CTessaneDb::createDb(const QString& path)
     const QString building = path + QStringLiteral(".creating");
     close();
     removeDbFiles(building);
-    if (!createFile(building)) {
+    if (!createFile(building) || !PrivateFiles::narrow(building)) {
         lastError = QStringLiteral("cannot create ") + building;
         qWarning() << lastError;
         return false;
@@ -308,12 +318,18 @@ bool CTessaneDb::sqlExec(QSqlQuery& query, const QString& statement)
     if (!statement.isEmpty() && query.exec(statement))
         return true;
     const QSqlError error = query.lastError();
-    lastError = QStringLiteral("[%1] %2 driver err:%3 db err:%4")
-                    .arg(QString::number(error.type()), error.text(), error.driverText(),
-                         error.databaseText());
+    // Neither the log nor the error text (which can reach a message box)
+    // shows a token or password the statement carried; SQLite quotes parts
+    // of a statement in its errors.
+    QStringList secrets;
+    const QString shown = maskSqlSecrets(statement, &secrets);
+    lastError = scrubSecrets(QStringLiteral("[%1] %2 driver err:%3 db err:%4")
+                                 .arg(QString::number(error.type()), error.text(),
+                                      error.driverText(), error.databaseText()),
+                             secrets);
     if (m_transactionDepth > 0)
         m_transactionFailed = true;
-    qDebug().noquote() << "sqlStr = " + statement.left(2000);
+    qDebug().noquote() << "sqlStr = " + shown.left(2000);
     qDebug().noquote() << "dbError : err = " + lastError;
     return false;
 }
@@ -377,7 +393,6 @@ bool CTessaneDb::updateItemById(const QString& table, const QString& keyColumn, 
     const QString statement = sqlFormat(QStringLiteral("update %1 set %2 = %3 where %4 = %5;"),
                                         {SqlArg::name(table), SqlArg::name(column), value,
                                          SqlArg::name(keyColumn), key});
-    qDebug().noquote() << statement;
     QSqlQuery query(db);
     return sqlExec(query, statement);
 }

@@ -1,6 +1,7 @@
 #include "CJobManager.h"
 
 #include "common/ChineseNumerals.h"
+#include "common/PrivateFiles.h"
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_SysInfo.h"
@@ -48,6 +49,10 @@ CJobManager* CJobManager::instance()
 
 bool CJobManager::init()
 {
+    // Files an earlier start left readable by other local users (the
+    // database, pictures, logs, backups) are narrowed before anything else.
+    PrivateFiles::narrowTree(getAppDataDir());
+    CUiManager::narrowBackups();
     return init(getDbDir() + QStringLiteral("/wrt.db"), appDirPath() + QStringLiteral("/data/db"));
 }
 

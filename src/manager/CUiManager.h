@@ -353,8 +353,12 @@ public:
     static bool isExeAuto();
     static void setExeAuto(bool on);
     // A dated copy of the database into the backup folder; false when the
-    // copy failed (only logged: quitting goes on).
+    // copy failed (only logged: quitting goes on). The copy is private.
     static bool backupsDb();
+    // The author's chosen backup folder, or the default one (made private).
+    static QString backupFolder();
+    // Takes other users' permissions off the copies found there.
+    static void narrowBackups();
 
 public slots:
     void onDockClicked();

@@ -44,6 +44,9 @@ bool CUiManager::showUpdateOnline(const TS_UpdateOnline& info)
     if (!window)
         return false;
     Dialog_UpdateOnline dialog(&info, window.data());
-    dialog.exec();
+    // Accepted only when the installer is running; otherwise the author was
+    // told why and goes on working.
+    if (dialog.exec() == QDialog::Accepted)
+        saveAndQuit();
     return true;
 }

@@ -1,11 +1,13 @@
 #include "CUiManager.h"
 
+#include "common/PrivateFiles.h"
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "platform/ProgramPath.h"
 
 #include <QDateTime>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QSqlError>
@@ -36,13 +38,25 @@ void CUiManager::formatTextWith(const QString& text, QString& out, bool indent, 
     }
 }
 
+QString CUiManager::backupFolder()
+{
+    QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
+    const QString folder = settings.value(QStringLiteral("system/backup")).toString();
+    return folder.isEmpty() ? getBackupDir() : folder;
+}
+
+void CUiManager::narrowBackups()
+{
+    // The author may have chosen a shared folder: only the copies are narrowed.
+    const QDir folder(backupFolder());
+    for (const QString& name : folder.entryList({QStringLiteral("*.db")}, QDir::Files))
+        PrivateFiles::narrow(folder.filePath(name));
+}
+
 bool CUiManager::backupsDb()
 {
     const QString source = getDbDir() + QStringLiteral("/wrt.db");
-    QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
-    QString folder = settings.value(QStringLiteral("system/backup")).toString();
-    if (folder.isEmpty())
-        folder = getBackupDir();
+    const QString folder = backupFolder();
     const QString target = folder + QLatin1Char('/')
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss")) + QStringLiteral(".db");
     // The database runs in WAL mode: committed pages may still sit in the
@@ -55,7 +69,8 @@ bool CUiManager::backupsDb()
     }
     // QFile::copy writes a temporary file beside the target and renames it,
     // so a failed copy never leaves a partial backup; it never overwrites.
-    const bool ok = QFile::copy(source, target);
+    // The copy holds the token and the lock password like the database.
+    const bool ok = QFile::copy(source, target) && PrivateFiles::narrow(target);
     qDebug() << "bbbbbbbackupsDb" << source << target << ok;
     return ok;
 }

@@ -64,9 +64,13 @@ bool giveThreadAltStack()
     if (sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE)
         && current.ss_size >= kAltStackSize)
         return true;
-    // Never freed: the stack must outlive every crash of this thread.
+    // Never freed: the stack must outlive every crash of this thread. Kept
+    // per thread so that leak checkers see it as owned memory.
+    static thread_local char* altStack = nullptr;
+    if (!altStack)
+        altStack = new char[kAltStackSize];
     stack_t stack;
-    stack.ss_sp = new char[kAltStackSize];
+    stack.ss_sp = altStack;
     stack.ss_size = kAltStackSize;
     stack.ss_flags = 0;
     return sigaltstack(&stack, nullptr) == 0;
@@ -196,7 +200,8 @@ long CrashSignals::currentThreadId()
 
 bool CrashSignals::writeReport(const char* path, const Crash& crash, long handlerThreadId, const char* note)
 {
-    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // The report quotes the log's note: only the author may read it.
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
     bool ok = writeText(fd, "crash report\nsignal: ") && writeNumber(fd, crash.signal)

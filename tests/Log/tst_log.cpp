@@ -1,4 +1,5 @@
 #include "Log/CLog.h"
+#include "common/PrivateFiles.h"
 
 #include <QThread>
 #include <QtTest>
@@ -23,6 +24,7 @@ private slots:
     void noisyRecordsAreDropped();
     void recordsFromOtherThreadsAreWrittenByTheEventLoop();
     void runsInTheSameSecondAppendToOneFile();
+    void logsAndCrashReportsArePrivateAndOldOnesAreNarrowed();
     void unwritableLogFolderKeepsTheProgramGoing();
 
 private:
@@ -110,6 +112,28 @@ void TestLog::runsInTheSameSecondAppendToOneFile()
     const QByteArray now = readAll(m_path);
     QVERIFY(now.startsWith(earlier));
     QVERIFY(now.contains("second run"));
+}
+
+void TestLog::logsAndCrashReportsArePrivateAndOldOnesAreNarrowed()
+{
+    const QString folder = QFileInfo(m_path).absolutePath();
+    const QString crashes = folder + QStringLiteral("/crashes");
+    for (const QString& path : {folder, crashes, m_path})
+        QVERIFY2(PrivateFiles::isPrivate(path), qPrintable(path));
+
+    // What an earlier run left readable by everyone is narrowed at start-up.
+    const QString oldLog = folder + QStringLiteral("/client_2023_12_01_08_00_00.log");
+    const QString oldReport = crashes + QStringLiteral("/old.dmp");
+    for (const QString& path : {oldLog, oldReport}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.setPermissions(QFileDevice::Permissions(0x6644)));
+    }
+    QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7755)));
+    QVERIFY(QFile::setPermissions(crashes, QFileDevice::Permissions(0x7755)));
+    CLog::instance()->init(m_path);
+    for (const QString& path : {folder, crashes, m_path, oldLog, oldReport})
+        QVERIFY2(PrivateFiles::isPrivate(path), qPrintable(path));
 }
 
 void TestLog::unwritableLogFolderKeepsTheProgramGoing()

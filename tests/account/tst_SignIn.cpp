@@ -106,6 +106,41 @@ private slots:
         QCOMPARE(world.count("select lastUid from tb_sys"), 0);
     }
 
+    void refusedSignInWritesKeepTokenAndUniqueCodeOutOfLogAndMessage()
+    {
+        // The first sign-in's user row, then a changed token: both statements
+        // fail, are logged and reach the author as a database error.
+        AccountWorld world;
+        QVERIFY(world.ok());
+        QVERIFY(world.exec("CREATE TRIGGER refuse_user BEFORE INSERT ON tb_user "
+                           "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;"));
+        LogCapture log;
+        TS_Author_Login first;
+        QVERIFY(!world.signInDemo(true, &first));
+        QVERIFY(world.exec("DROP TRIGGER refuse_user"));
+        QVERIFY(world.signInDemo());
+        const QString uniqueCode = world.value("select uniqueCode from tb_user").toString();
+        QVERIFY(!uniqueCode.isEmpty());
+        QVERIFY(world.exec("update tb_user set token = 'stale'"));
+        QVERIFY(world.exec("CREATE TRIGGER refuse_token BEFORE UPDATE OF token ON tb_user "
+                           "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;"));
+        CPublicManager::instance()->resetUser();
+        TS_Author_Login second;
+        QVERIFY(!world.signInDemo(true, &second));
+
+        const QString text = LogCapture::lines.join(QLatin1Char('\n'));
+        // Both statements were logged, their secret values masked.
+        QVERIFY2(text.contains(QLatin1String("insert into tb_user(")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("'***','***'")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("update tb_user set token = '***' where uid = 10001")),
+                 qPrintable(text));
+        for (const QString& shown : {text, first.header.msg, second.header.msg}) {
+            QVERIFY2(!shown.contains(QLatin1String(StandinServer::demoToken())), qPrintable(shown));
+            QVERIFY2(!shown.contains(uniqueCode), qPrintable(shown));
+        }
+        QCOMPARE(second.header.code, int(HttpDbError));
+    }
+
     void failedSignInRequestsStoreNothing()
     {
         AccountWorld world;

@@ -177,6 +177,25 @@ bool StandinServer::putImage(const QString& name, const QByteArray& bytes)
                 reply);
 }
 
+bool StandinServer::putFile(const QString& name, const QByteArray& bytes)
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("file"),
+                {{QStringLiteral("name"), name}, {QStringLiteral("base64"), QString::fromLatin1(bytes.toBase64())}},
+                reply);
+}
+
+QString StandinServer::fileUrl(const QString& name) const
+{
+    return baseUrl() + QStringLiteral("/files/") + name;
+}
+
+bool StandinServer::offerUpdate(const QJsonObject& update)
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("update"), update, reply);
+}
+
 QJsonObject StandinServer::store()
 {
     QJsonObject reply;

@@ -48,6 +48,13 @@ public:
     // Whether a machine new to an author gets the feed items that bring the
     // author's work (off at start and after every reset).
     bool setDeviceWelcome(bool on);
+    // A file served at fileUrl(name) until reset; the fault kind "truncated"
+    // on "/files/<name>" cuts the next download in half.
+    bool putFile(const QString& name, const QByteArray& bytes);
+    QString fileUrl(const QString& name) const;
+    // What the version check answers until reset: "status" (1 offered,
+    // 2 forced), "name", "url", "update_log".
+    bool offerUpdate(const QJsonObject& update);
     // The data versions the platform reports from now on (keys as the
     // synchronisation reply has them).
     bool setVersions(const QJsonObject& versions);

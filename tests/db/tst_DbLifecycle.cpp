@@ -1,7 +1,9 @@
 #include "DbFixture.h"
+#include "common/PrivateFiles.h"
 #include "remote/T_Http_S.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -67,6 +69,34 @@ private slots:
         QVERIFY(f.db()->updateItemStringById(QStringLiteral("tb_book"), QStringLiteral("localId"), 1,
                                              QStringLiteral("intro"), tricky));
         QCOMPARE(f.value(QStringLiteral("select intro from tb_book")).toString(), tricky);
+    }
+
+    void databaseFilesArePrivateAndWiderOnesAreNarrowed()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        QVERIFY(f.exec(QStringLiteral("update tb_sys set lastUid = 1;")));
+        const QString folder = QFileInfo(f.dbFile()).absolutePath();
+        const QStringList paths = {folder, f.dbFile(), f.dbFile() + QStringLiteral("-wal"),
+                                   f.dbFile() + QStringLiteral("-shm")};
+        for (const QString& path : paths)
+            QVERIFY2(PrivateFiles::isPrivate(path), qPrintable(path));
+        QCOMPARE(QFileInfo(folder).permissions() & QFileDevice::ExeOwner, QFileDevice::ExeOwner);
+
+        // Left readable by everyone (an older start, a copied folder): the
+        // next start narrows every one of them.
+        f.release();
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7755)));
+        for (const QString& path : paths.mid(1)) {
+            QFile touch(path);
+            QVERIFY(touch.open(QIODevice::Append));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions(0x6644)));
+            QVERIFY(!PrivateFiles::isPrivate(path));
+        }
+        QVERIFY(f.init());
+        for (const QString& path : paths)
+            QVERIFY2(PrivateFiles::isPrivate(path), qPrintable(path));
+        QCOMPARE(f.count(QStringLiteral("select lastUid from tb_sys")), 1);
     }
 
     void markerReplacesTheDatabase()

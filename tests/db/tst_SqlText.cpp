@@ -1,8 +1,20 @@
 #include "DbFixture.h"
 #include "db/SqlFormat.h"
 #include "db/SqlScript.h"
+#include "db/records/T_UserConf.h"
+#include "remote/records/AccountRecords.h"
 
 #include <QtTest>
+
+#include <functional>
+
+namespace {
+QStringList g_logged;
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    g_logged.append(text);
+}
+}
 
 // Statement texts: values escaped and placed once, scripts split where the
 // SQL really ends a statement.
@@ -69,6 +81,57 @@ private slots:
         const QStringList parts = splitSqlScript(
             QStringLiteral(";;\n  ;-- nothing here;\n/* nor ; here */;SELECT 2"));
         QCOMPARE(parts, QStringList{QStringLiteral("SELECT 2;")});
+    }
+
+    void failedStatementsNeverShowSecretValues()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        CTessaneDb* db = f.db();
+        TS_Author_Info user;
+        user.uid = 7;
+        user.token = QStringLiteral("tok-SECRET-1");
+        user.uniqueCode = QStringLiteral("uc-SECRET-2");
+        T_UserConf conf;
+        conf.systemConf.pwdLockPwd = QStringLiteral("lock-SECRET-3");
+        QVERIFY(db->insertUser(user, conf));
+        for (const char* table : {"tb_user", "tb_system_conf", "tb_job"}) {
+            for (const char* when : {"INSERT", "UPDATE"}) {
+                QVERIFY(f.exec(QStringLiteral("CREATE TRIGGER refuse_%1_%2 BEFORE %2 ON %1 BEGIN "
+                                              "SELECT RAISE(ABORT, 'disk says no'); END;")
+                                   .arg(QLatin1String(table), QLatin1String(when))));
+            }
+        }
+        user.token = QStringLiteral("tok-SECRET-4");
+        conf.systemConf.pwdLockPwd = QStringLiteral("lock-SECRET-5");
+        struct Case {
+            const char* table;
+            std::function<bool()> write;
+        };
+        const QList<Case> cases = {
+            {"tb_user", [&] { return db->updateToken(7, QStringLiteral("tok-SECRET-6")); }},
+            {"tb_user", [&] { return db->updateUser(user); }},
+            {"tb_user", [&] { user.uid = 8; return db->insertUser(user, conf); }},
+            {"tb_system_conf", [&] { return db->updateSystemConf(conf.systemConf, 7); }},
+            {"tb_job", [&] {
+                 return db->exec(QStringLiteral("insert into tb_job(content,uid) values(%1,7)"),
+                                 {QStringLiteral(R"({"newPassword":"pw-SECRET-7","n":1})")});
+             }},
+        };
+        for (const Case& c : cases) {
+            g_logged.clear();
+            const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+            const bool written = c.write();
+            qInstallMessageHandler(previous);
+            QVERIFY(!written);
+            const QString log = g_logged.join(QLatin1Char('\n'));
+            // The failing statement is in the log, with its secrets masked.
+            QVERIFY2(log.contains(QLatin1String(c.table)) && log.contains(QLatin1String("***")),
+                     qPrintable(log));
+            QVERIFY2(!log.contains(QLatin1String("SECRET")), qPrintable(log));
+            QVERIFY2(!db->lastErrorText().contains(QLatin1String("SECRET")),
+                     qPrintable(db->lastErrorText()));
+        }
     }
 
     void triggerBodyStaysOneStatement()

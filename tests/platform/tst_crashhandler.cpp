@@ -3,6 +3,7 @@
 
 #include "Log/QBreakpad/handler/QBreakpadHandler.h"
 #include "Log/QBreakpad/handler/QBreakpadHttpUploader.h"
+#include "common/PrivateFiles.h"
 #include "StandinServer.h"
 
 #include <QJsonArray>
@@ -162,6 +163,9 @@ void TestCrashHandler::badMemoryAccessWritesADumpAndStillEndsBySignal()
     QCOMPARE(crashed.run.signal, SIGSEGV);
     QCOMPARE(crashed.dumps.size(), 1);
     QVERIFY2(kDumpName.match(crashed.dumps.first()).hasMatch(), qPrintable(crashed.dumps.first()));
+    // The report and its folder are the author's alone.
+    QVERIFY(PrivateFiles::isPrivate(crashed.dumpFolder));
+    QVERIFY(PrivateFiles::isPrivate(crashed.dumpFolder + QLatin1Char('/') + crashed.dumps.first()));
 
     const QString report = readAll(crashed.dumpFolder + QLatin1Char('/') + crashed.dumps.first());
     QVERIFY2(report.contains(QStringLiteral("signal: 11 SIGSEGV\n")), qPrintable(report));

@@ -4,8 +4,9 @@
 
 int runSettingTests(int argc, char** argv);
 int runUpdateOnlineTests(int argc, char** argv);
+int runPrivateFilesTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv, {runSettingTests, runUpdateOnlineTests});
+    return runArea(argc, argv, {runSettingTests, runUpdateOnlineTests, runPrivateFilesTests});
 }

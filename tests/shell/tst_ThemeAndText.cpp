@@ -1,5 +1,6 @@
 #include "ShellHelpers.h"
 
+#include "common/PrivateFiles.h"
 #include "common/Utility.h"
 #include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
@@ -164,6 +165,7 @@ private slots:
         QVERIFY(!files.isEmpty());
         QVERIFY(files.first().endsWith(QStringLiteral(".db")));
         QFile copy(folder.filePath(files.first()));
+        QVERIFY(PrivateFiles::isPrivate(copy.fileName()));
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QVERIFY(db.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), db.readAll());

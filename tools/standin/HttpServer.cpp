@@ -208,7 +208,10 @@ void HttpConnection::write(const HttpResponse& response, bool close)
         return;
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonOf(response.status) + "\r\n";
     head += "Content-Type: " + response.contentType + "\r\n";
-    head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    const bool cut = response.declaredLength >= 0;
+    close = close || cut;
+    head += "Content-Length: "
+        + QByteArray::number(cut ? response.declaredLength : qint64(response.body.size())) + "\r\n";
     head += close ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
     m_socket->write(head + response.body);
     if (close)

@@ -31,6 +31,9 @@ struct HttpResponse
     QByteArray contentType = "application/json; charset=utf-8";
     QByteArray body;
     int delayMs = 0;
+    // When set, the Content-Length sent instead of the body's size and the
+    // connection closed after the body: a download cut off half-way.
+    qint64 declaredLength = -1;
 };
 
 // A minimal HTTP/1.1 server: Content-Length bodies, keep-alive, one request at

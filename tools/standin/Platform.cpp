@@ -95,6 +95,18 @@ HttpResponse Platform::api(const HttpRequest& request)
 {
     const QString path = QString::fromLatin1(request.path);
 
+    if (path.startsWith(QLatin1String("/files/"))) {
+        const auto file = m_files.constFind(path.mid(7));
+        if (file == m_files.constEnd())
+            return textResponse("no such file", 404);
+        HttpResponse response = textResponse(file.value(), 200, "application/octet-stream");
+        Fault fault;
+        if (takeFault(path, fault) && fault.kind == QLatin1String("truncated")) {
+            response.declaredLength = response.body.size();
+            response.body.truncate(response.body.size() / 2);
+        }
+        return response;
+    }
     if (path.startsWith(QLatin1String("/img/"))) {
         QByteArray bytes;
         if (!m_store.image(path.mid(5), bytes))
@@ -169,6 +181,7 @@ HttpResponse Platform::control(const HttpRequest& request)
     if (what == "reset") {
         m_journal = QJsonArray();
         m_faults.clear();
+        m_files.clear();
         m_store.reset();
         return jsonResponse({});
     }
@@ -205,6 +218,15 @@ HttpResponse Platform::control(const HttpRequest& request)
     if (what == "image") {
         m_store.putImage(body.value(QStringLiteral("name")).toString(),
                          QByteArray::fromBase64(body.value(QStringLiteral("base64")).toString().toLatin1()));
+        return jsonResponse({});
+    }
+    if (what == "file") {
+        m_files.insert(body.value(QStringLiteral("name")).toString(),
+                       QByteArray::fromBase64(body.value(QStringLiteral("base64")).toString().toLatin1()));
+        return jsonResponse({});
+    }
+    if (what == "update") {
+        m_store.setUpdate(body);
         return jsonResponse({});
     }
     if (what == "store")

@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QList>
+#include <QMap>
 #include <QObject>
 
 // The stand-in platform: answers the API in the platform's reply envelope,
@@ -42,5 +43,6 @@ private:
     Store m_store;
     QJsonArray m_journal;
     QList<Fault> m_faults;
+    QMap<QString, QByteArray> m_files; // served at /files/<name>
     quint16 m_port = 0;
 };

@@ -341,6 +341,7 @@ QJsonObject Store::dump() const
 
 void Store::reset()
 {
+    m_update = QJsonObject();
     m_authors.clear();
     m_books.clear();
     m_volumes.clear();

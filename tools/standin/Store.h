@@ -57,6 +57,9 @@ public:
     // "peopleNameDataVersion", "levelVersion"); each given one replaces the seed's 1.
     void setVersions(const QJsonObject& versions);
     void putImage(const QString& name, const QByteArray& bytes) { m_images.insert(name, bytes); }
+    // The version check's answer from now on: "status" (0 none, 1 offered,
+    // 2 forced), "name", "url", "update_log" replace the seed's values.
+    void setUpdate(const QJsonObject& update) { m_update = update; }
     bool image(const QString& name, QByteArray& bytes) const;
 
     static constexpr int kDemoUid = 10001;
@@ -165,6 +168,7 @@ private:
     QMap<int, QJsonObject> m_feed;
     QJsonObject m_versions;
     QMap<QString, QByteArray> m_images;
+    QJsonObject m_update;
     QHash<int, QString> m_sensitiveWords; // the author's own list, by uid
     QHash<int, QSet<QString>> m_devices;  // machines seen, by uid
     bool m_welcomeNewDevices = true;

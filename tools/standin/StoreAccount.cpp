@@ -268,12 +268,15 @@ ApiResult Store::synAuthor(const ApiCall& call)
 ApiResult Store::appVersion(const ApiCall& call)
 {
     ApiResult result;
-    result.content = QJsonObject{
+    QJsonObject content{
         {QStringLiteral("status"), 0}, {QStringLiteral("name"), QStringLiteral("0.1.0")},
         {QStringLiteral("version_code"), queryInt(call, "version_code")},
         {QStringLiteral("url"), QString()}, {QStringLiteral("update_log"), QString()},
         {QStringLiteral("channel"), call.query.queryItemValue(QStringLiteral("channel"), QUrl::FullyDecoded)},
     };
+    for (auto it = m_update.constBegin(); it != m_update.constEnd(); ++it)
+        content.insert(it.key(), it.value());
+    result.content = content;
     return result;
 }
 

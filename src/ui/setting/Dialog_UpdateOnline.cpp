@@ -4,6 +4,7 @@
 #include "common/Utility.h"
 #include "manager/CJobManager.h"
 #include "manager/CUiManager.h"
+#include "remote/ApiBase.h"
 #include "remote/records/SystemRecords.h"
 #include "ui/common/BorderShadow.h"
 #include "ui/common/NcFramelessHelper.h"
@@ -173,17 +174,21 @@ void Dialog_UpdateOnline::update()
     if (m_manager || !m_info)
         return;
     m_manager = new QNetworkAccessManager;
-    const QUrl url = QUrl::fromUserInput(m_info->url);
+    const QUrl url(m_info->url, QUrl::StrictMode);
+    if (!isTrustedUrl(url)) {
+        qWarning() << "update address refused:" << url.toString(QUrl::RemoveUserInfo);
+        fail(tr("The update address is not trusted"));
+        return;
+    }
     m_fileName = QFileInfo(url.path()).fileName();
     const QString folder = appDirPath() + QStringLiteral("/data/update/data");
-    qDebug() << folder;
     if (!QDir(folder).exists()) {
         mkpathIfMissing(folder);
         qDebug() << "create update dir : " << folder;
     }
-    m_filePath = folder + QLatin1Char('/') + m_fileName;
-    if (m_fileName.isEmpty()) {
-        fail(tr("write not permission"));
+    m_filePath = QFileInfo(folder + QLatin1Char('/') + m_fileName).absoluteFilePath();
+    if (m_fileName.isEmpty() || m_fileName == QLatin1String(".") || m_fileName == QLatin1String("..")) {
+        fail(tr("The update address is not trusted"));
         return;
     }
     QFile::remove(m_filePath);
@@ -197,6 +202,18 @@ void Dialog_UpdateOnline::update()
     connect(m_reply, &QNetworkReply::finished, this, &Dialog_UpdateOnline::httpFinished);
     connect(m_reply, &QNetworkReply::readyRead, this, &Dialog_UpdateOnline::httpReadyRead);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &Dialog_UpdateOnline::updateDataReadProgress);
+}
+
+bool Dialog_UpdateOnline::isTrustedUrl(const QUrl& url)
+{
+    if (!url.isValid() || url.host().isEmpty() || !url.userInfo().isEmpty())
+        return false;
+    if (url.scheme() == QLatin1String("https"))
+        return true;
+    // The platform's own address (the stand-in's plain http on 127.0.0.1).
+    const QUrl base = ApiBase::url();
+    return url.scheme() == base.scheme() && url.host() == base.host()
+           && url.port(-1) == base.port(-1);
 }
 
 void Dialog_UpdateOnline::httpReadyRead()
@@ -220,9 +237,9 @@ void Dialog_UpdateOnline::fail(const QString& text)
     qWarning() << "update download failed:" << text;
     if (m_file)
         m_file->cancelWriting();
-    CUiManager::instance()->showError(text, 1000);
+    CUiManager::instance()->showError(text, 3000);
     emit sig_downloaded(QString());
-    close();
+    reject();
 }
 
 void Dialog_UpdateOnline::httpFinished()
@@ -247,8 +264,16 @@ void Dialog_UpdateOnline::httpFinished()
         return;
     }
     emit sig_downloaded(m_filePath);
-    if (!m_launch)
+    // A download carries no execute permission; the installer is started by
+    // its absolute path so no search path can put another program first.
+    QFile::setPermissions(m_filePath, QFile::permissions(m_filePath) | QFileDevice::ExeOwner
+                                          | QFileDevice::ExeUser);
+    if (!QProcess::startDetached(m_filePath, QStringList(), QFileInfo(m_filePath).absolutePath())) {
+        qWarning() << "update installer did not start:" << m_filePath;
+        CUiManager::instance()->showError(tr("The update could not be started"), 3000);
+        reject();
         return;
-    QProcess::startDetached(m_filePath, QStringList());
-    QCoreApplication::quit();
+    }
+    qInfo() << "update installer started:" << m_filePath;
+    accept();
 }

@@ -9,11 +9,14 @@ class QProgressBar;
 class QPushButton;
 class QSaveFile;
 class QTextBrowser;
+class QUrl;
 struct TS_UpdateOnline;
 
 // Offers (status 1) or enforces (status 2) a newer version: downloads the
-// installer into "data/update/data", starts it and quits. The record is not
-// owned and must outlive the dialog.
+// installer into "data/update/data" and starts it. The dialog is accepted
+// only once the installer runs (the caller then quits); a refused address, a
+// broken download or an installer that does not start is told to the author
+// and rejects it. The record is not owned and must outlive the dialog.
 class Dialog_UpdateOnline : public QDialog
 {
     Q_OBJECT
@@ -22,9 +25,10 @@ public:
     ~Dialog_UpdateOnline() override;
 
     void update();
-    // Off in tests: a finished download is kept but not started.
-    void setLaunchInstaller(bool on) { m_launch = on; }
     QString filePath() const { return m_filePath; }
+    // Installers come over https only, or from the platform's own address
+    // (scheme, host and port of the API base); never a local path.
+    static bool isTrustedUrl(const QUrl& url);
     static QString progressText(qint64 bytesRead, qint64 totalBytes);
 
 signals:
@@ -52,7 +56,6 @@ private:
     QNetworkReply* m_reply = nullptr;
     QSaveFile* m_file = nullptr;
     bool m_writeFailed = false;
-    bool m_launch = true;
     QString m_filePath;
     QString m_fileName;
     QLabel* m_pic1 = nullptr;

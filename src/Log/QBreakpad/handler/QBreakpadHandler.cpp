@@ -1,6 +1,7 @@
 #include "QBreakpadHandler.h"
 
 #include "Log/QBreakpad/handler/QBreakpadHttpUploader.h"
+#include "common/PrivateFiles.h"
 #include "remote/ApiBase.h"
 
 #include <QAtomicInt>
@@ -37,7 +38,7 @@ void QBreakpadHandler::setDumpPath(const QString& path)
     QString folder = path;
     if (QFileInfo(path).isRelative())
         folder = QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') + path);
-    QDir().mkpath(folder);
+    PrivateFiles::makeFolder(folder);
     if (!QDir(folder).exists()) {
         qDebug("Failed to set dump path which not exists: %s", qPrintable(folder));
         return;
