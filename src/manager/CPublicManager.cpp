@@ -234,8 +234,14 @@ void CPublicManager::resetBookSynState(T_Book* book)
 
 void CPublicManager::resetAllBookSynState()
 {
-    for (T_Book* book : qAsConst(bookList))
+    for (int row = 0; row < bookList.size(); ++row) {
+        T_Book* book = bookList.at(row);
+        const bool shown = book->isSyncing || book->isImporting;
         resetBookSynState(book);
+        // The shelf's tile would go on saying "syncing" after the pass.
+        if (shown)
+            CUiManager::instance()->updateBookItem(row);
+    }
 }
 
 T_Memo* CPublicManager::addMemo(const TC_Memo_Add& request)

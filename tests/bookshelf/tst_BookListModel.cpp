@@ -1,5 +1,6 @@
 #include "BookshelfFixture.h"
 
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "ui/bookshelf/CBookListDelegate.h"
@@ -24,6 +25,7 @@ private slots:
     void removingTakesTheBooksOwnRowAndIgnoresUnknownBooks();
     void clickOnACoverOpensTheBookUnlessItIsSyncing();
     void menusReportTheBookTheyWereOpenedFor();
+    void tileStopsSayingSyncingWhenThePassEnds();
     void previewColumnShowsItsScrollBarOnlyWhenTheListScrolls();
 };
 
@@ -103,6 +105,27 @@ void TestBookListModel::clickOnACoverOpensTheBookUnlessItIsSyncing()
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, coverCentre(view, delegate, 1));
     QCOMPARE(opened.count(), 1);
     CPublicManager::instance()->bookList.at(1)->isSyncing = false;
+}
+
+void TestBookListModel::tileStopsSayingSyncingWhenThePassEnds()
+{
+    BookshelfFixture f({{QStringLiteral("A"), 1700000000}});
+    QVERIFY(f.ok());
+    CBookListModel* model = f.list()->model();
+    CUiManager* ui = CUiManager::instance();
+    QTRY_VERIFY_WITH_TIMEOUT(ui->syncRunning() == 0, 10000);
+    T_Book* book = CPublicManager::instance()->bookList.at(0);
+    // As the change feed does for a book it has items for.
+    CPublicManager::instance()->addBookSynCount(book);
+    QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+    CJobManager::instance()->synNow(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!book->isSyncing, 10000);
+    // The view repaints the tile only when its row is announced.
+    QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 2000);
+    const QModelIndex first = changed.last().at(0).toModelIndex();
+    const QModelIndex last = changed.last().at(1).toModelIndex();
+    QVERIFY(first.row() <= 0 && last.row() >= 0);
+    QVERIFY(!model->data(model->index(0, 0)).value<BookShelf_Book>().syncing);
 }
 
 void TestBookListModel::menusReportTheBookTheyWereOpenedFor()
