@@ -96,6 +96,12 @@ void WindowFitTest::toolBarBoxesShowTheirValuesAtBothScales()
     checkBoxesFit(top);
     QComboBox* family = top->findChild<QComboBox*>(QStringLiteral("comFontFamily"));
     QVERIFY(family->findText(family->currentText()) >= 0);
+    // Asked to be narrower than its tool bar, the window keeps the bar whole.
+    m_f->window()->resize(767, m_f->window()->height());
+    QCoreApplication::processEvents();
+    checkBoxesFit(top);
+    QPushButton* last = top->findChild<QPushButton*>(QStringLiteral("btnFocus"));
+    QVERIFY(last->mapTo(top, QPoint(last->width(), 0)).x() <= top->width());
 
     // A tool bar built at 150 %: sizes scaled and fonts half as large again,
     // as a screen at 144 dots per inch draws them.

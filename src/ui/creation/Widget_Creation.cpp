@@ -519,6 +519,15 @@ void Widget_Creation::showEvent(QShowEvent* event)
 {
     setAttribute(Qt::WA_Mapped);
     QWidget::showEvent(event);
+    // The tool bar's boxes take the width their values need once shown; a
+    // window narrower than the tool bar would lay its buttons over the boxes.
+    if (layout() != nullptr) {
+        const int needed = layout()->minimumSize().width();
+        if (needed > minimumWidth())
+            setMinimumWidth(needed);
+        if (width() < needed && !isFullScreen() && !isMaximized())
+            resize(needed, height());
+    }
 }
 
 void Widget_Creation::showSensitiveWords(int treatment)
