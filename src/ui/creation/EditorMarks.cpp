@@ -27,12 +27,13 @@ EditorMarks::EditorMarks(QTextEdit* edit) : QObject(edit), m_edit(edit)
         if (!isEmpty())
             scheduleRefresh();
     });
-    edit->viewport()->installEventFilter(this);
+    m_viewport = edit->viewport();
+    m_viewport->installEventFilter(this);
 }
 
 bool EditorMarks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_edit->viewport() && event->type() == QEvent::Resize && !isEmpty())
+    if (watched == m_viewport && event->type() == QEvent::Resize && !isEmpty())
         scheduleRefresh();
     return QObject::eventFilter(watched, event);
 }

@@ -48,6 +48,9 @@ private:
     QTextEdit::ExtraSelection selectionFor(const Mark& mark) const;
 
     QTextEdit* m_edit = nullptr;
+    // Compared by address only: while the editor is being destroyed its
+    // viewport still sends events, and the editor can no longer be asked.
+    QObject* m_viewport = nullptr;
     QVector<Mark> m_marks;
     Mark m_current;
     int m_longest = 0;
