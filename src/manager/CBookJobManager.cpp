@@ -5,6 +5,7 @@
 #include "common/ServerClock.h"
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
@@ -19,6 +20,29 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+namespace {
+
+// The members the book's row holds, for writing a row the record takes only
+// once it is committed.
+void copyBookRow(const T_Book& from, T_Book& to)
+{
+    to.localId = from.localId;
+    to.bookId = from.bookId;
+    to.bookName = from.bookName;
+    to.cateId = from.cateId;
+    to.cateFid = from.cateFid;
+    to.channelType = from.channelType;
+    to.chapterCount = from.chapterCount;
+    to.coverUrl = from.coverUrl;
+    to.localCover = from.localCover;
+    to.intro = from.intro;
+    to.wordNum = from.wordNum;
+    to.updateTime = from.updateTime;
+    to.status = from.status;
+}
+
+}
 
 CBookJobManager::CBookJobManager(QObject* parent)
     : QObject(parent),
@@ -147,16 +171,30 @@ T_Book* CBookJobManager::books_add(TC_Books_AddBook& request, bool fromSync)
     if (uid < 1)
         return nullptr;
     request.header.uid = uid;
-    if (!m_db->insertBook(request)) {
-        dbFailed("book not stored");
-        return nullptr;
+    // Row and job together: a book stored without its job would never reach
+    // the platform, nor would anything written in it.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began()) {
+            dbFailed("book add not begun");
+            return nullptr;
+        }
+        if (!m_db->insertBook(request)) {
+            dbFailed("book not stored");
+            return nullptr;
+        }
+        if (!fromSync && !recordJob(request.header, request.bookName, now(), 0, &revision))
+            return nullptr;
+        if (!transaction.commit()) {
+            dbFailed("book add not committed");
+            return nullptr;
+        }
     }
     m_ui->addBook(request, 0, request.import);
     T_Book* book = m_model->findBookByLocalId(request.header.localBookId);
 
     if (!fromSync) {
-        int revision = 0;
-        const bool recorded = recordJob(request.header, request.bookName, now(), 0, &revision);
         if (book && book->chapterList.isEmpty() && book->recycleChapterList.isEmpty() && !request.import) {
             // The jobs of a new book are recorded in the order the platform
             // must take them: book, volume, chapter, cover.
@@ -171,12 +209,8 @@ T_Book* CBookJobManager::books_add(TC_Books_AddBook& request, bool fromSync)
                 books_edit(cover);
             }
         }
-        if (!request.import) {
-            if (recorded)
-                sendRecorded(request, revision, &CTessaneHttp::books_add_asyn);
-            else
-                m_http->books_add_asyn(request);
-        }
+        if (!request.import)
+            sendRecorded(request, revision, &CTessaneHttp::books_add_asyn);
     }
     if (book && !book->isImporting)
         feed->countBookItems(book);
@@ -188,18 +222,18 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
     T_Book* book = resolveBook(request.header);
     if (book == nullptr)
         return false;
-    const int oldChannel = book->channelType, oldCate = book->cateId, oldCateFid = book->cateFid;
-    const QString oldName = book->bookName, oldIntro = book->intro, oldCover = book->localCover;
+    T_Book stored;
+    copyBookRow(*book, stored);
     if (request.channelType >= 1)
-        book->channelType = request.channelType;
+        stored.channelType = request.channelType;
     if (request.cateId >= 1 && request.cateFid >= 1) {
-        book->cateId = request.cateId;
-        book->cateFid = request.cateFid;
+        stored.cateId = request.cateId;
+        stored.cateFid = request.cateFid;
     }
     if (!request.bookName.isEmpty())
-        book->bookName = request.bookName;
+        stored.bookName = request.bookName;
     if (!request.intro.isEmpty() || request.wholeBook)
-        book->intro = request.intro;
+        stored.intro = request.intro;
 
     const QFileInfo source(request.localCover);
     if (!request.localCover.isEmpty() && source.isFile()) {
@@ -209,7 +243,7 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
             const QString target = folder + md5 + QLatin1Char('.') + source.suffix();
             // Equal bytes give an equal name: a picture chosen twice is kept once.
             if (QFileInfo::exists(target) || QFile::copy(source.filePath(), target))
-                book->localCover = target;
+                stored.localCover = target;
             else
                 qWarning() << "cover" << source.filePath() << "not copied to" << target;
         }
@@ -218,16 +252,36 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
         request.localCover = dataUrl;
     }
 
-    if (!m_db->updateBook(book)) {
-        // The record keeps what the table holds.
-        book->channelType = oldChannel;
-        book->cateId = oldCate;
-        book->cateFid = oldCateFid;
-        book->bookName = oldName;
-        book->intro = oldIntro;
-        book->localCover = oldCover;
-        return dbFailed("book not stored");
+    // Row and job together, the record after the commit: a failed write
+    // leaves all three as they were.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("book edit not begun");
+        if (!m_db->updateBook(&stored))
+            return dbFailed("book not stored");
+        if (request.header.synStep == 0) {
+            const QJsonObject content{{QStringLiteral("channelType"), stored.channelType},
+                                      {QStringLiteral("cateId"), stored.cateId},
+                                      {QStringLiteral("bookName"), stored.bookName},
+                                      {QStringLiteral("intro"), stored.intro},
+                                      {QStringLiteral("localCover"), stored.localCover},
+                                      {QStringLiteral("cateFid"), stored.cateFid}};
+            if (!recordJob(request.header,
+                           QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
+                           request.updateTime, 0, &revision))
+                return false;
+        }
+        if (!transaction.commit())
+            return dbFailed("book edit not committed");
     }
+    book->channelType = stored.channelType;
+    book->cateId = stored.cateId;
+    book->cateFid = stored.cateFid;
+    book->bookName = stored.bookName;
+    book->intro = stored.intro;
+    book->localCover = stored.localCover;
 
     // The platform replaces every member it is sent: it gets the book as it
     // now stands here, so both keep the same values.
@@ -237,25 +291,13 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
     request.cateId = book->cateId;
     request.cateFid = book->cateFid;
 
-    bool recorded = true;
-    int revision = 0;
-    if (request.header.synStep == 0) {
-        const QJsonObject content{{QStringLiteral("channelType"), book->channelType},
-                                  {QStringLiteral("cateId"), book->cateId},
-                                  {QStringLiteral("bookName"), book->bookName},
-                                  {QStringLiteral("intro"), book->intro},
-                                  {QStringLiteral("localCover"), book->localCover},
-                                  {QStringLiteral("cateFid"), book->cateFid}};
-        recorded = recordJob(request.header, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
-                             request.updateTime, 0, &revision);
-    }
     if (request.header.bookId >= 1) {
-        if (request.header.synStep == 0 && recorded)
+        if (request.header.synStep == 0)
             sendRecorded(request, revision, &CTessaneHttp::books_edit_asyn);
         else
             m_http->books_edit_asyn(request);
     }
-    return recorded;
+    return true;
 }
 
 bool CBookJobManager::books_delete(TC_Books_Delete& request, bool fromSync)
@@ -265,29 +307,34 @@ bool CBookJobManager::books_delete(TC_Books_Delete& request, bool fromSync)
         return false;
     if (!m_model->announceLeaving(book->localId, 0))
         return leaveRefused();
-    const int oldStatus = book->status;
-    const int oldTime = book->updateTime;
-    book->status = 0;
-    book->updateTime = now();
-    if (!m_db->updateBook(book)) {
-        // The book stays on the shelf; its record says so too.
-        book->status = oldStatus;
-        book->updateTime = oldTime;
-        return dbFailed("book not moved to the recycle bin");
+    T_Book stored;
+    copyBookRow(*book, stored);
+    stored.status = 0;
+    stored.updateTime = now();
+    // The book stays on the shelf, in the table and in the record alike,
+    // unless its row and its job are both committed.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("book recycle not begun");
+        if (!m_db->updateBook(&stored))
+            return dbFailed("book not moved to the recycle bin");
+        if (!fromSync && !recordJob(request.header, QString(), now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("book recycle not committed");
     }
-    bool recorded = true;
-    if (!fromSync) {
-        int revision = 0;
-        recorded = recordJob(request.header, QString(), now(), 0, &revision);
-        if (request.header.bookId >= 1 && recorded)
-            sendRecorded(request, revision, &CTessaneHttp::books_delete_asyn);
-    }
+    book->status = stored.status;
+    book->updateTime = stored.updateTime;
+    if (!fromSync && request.header.bookId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::books_delete_asyn);
     const int row = m_model->bookList.indexOf(book);
     COutlineController::instance()->removeBook(book->localId);
     if (row >= 0)
         m_ui->removeBook(row, request);
     m_model->announceLeft(book->localId, 0);
-    return recorded;
+    return true;
 }
 
 bool CBookJobManager::books_restore(TC_Books_Restore& request, bool fromSync)
@@ -299,25 +346,29 @@ bool CBookJobManager::books_restore(TC_Books_Restore& request, bool fromSync)
         return false;
     request.header.bookId = book->bookId;
     request.header.uid = m_model->userInfo.uid;
-    const int oldStatus = book->status;
-    const int oldTime = book->updateTime;
-    book->status = 1;
-    book->updateTime = now();
-    if (!m_db->updateBook(book)) {
-        book->status = oldStatus;
-        book->updateTime = oldTime;
-        return dbFailed("book not restored");
+    T_Book stored;
+    copyBookRow(*book, stored);
+    stored.status = 1;
+    stored.updateTime = now();
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("book restore not begun");
+        if (!m_db->updateBook(&stored))
+            return dbFailed("book not restored");
+        if (!fromSync && !recordJob(request.header, QString(), now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("book restore not committed");
     }
-    bool recorded = true;
-    if (!fromSync) {
-        int revision = 0;
-        recorded = recordJob(request.header, QString(), now(), 0, &revision);
-        if (request.header.bookId >= 1 && recorded)
-            sendRecorded(request, revision, &CTessaneHttp::books_restore_asyn);
-    }
+    book->status = stored.status;
+    book->updateTime = stored.updateTime;
+    if (!fromSync && request.header.bookId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::books_restore_asyn);
     m_model->restoreRecycledBook(book->localId);
     m_ui->insertBook(0);
-    return recorded;
+    return true;
 }
 
 bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool fromSync)
@@ -331,20 +382,25 @@ bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool from
     request.header.uid = m_model->userInfo.uid;
     if (!m_model->announceLeaving(book->localId, 0))
         return leaveRefused();
-    if (!m_db->deleteBook(request))
-        return dbFailed("book not deleted");
-    bool recorded = true;
-    if (!fromSync) {
-        int revision = 0;
-        recorded = recordJob(request.header, QString(), now(), 0, &revision);
-        if (request.header.bookId >= 1 && recorded) {
-            qDebug() << "delete book for good" << request.header.localBookId << request.header.bookId;
-            sendRecorded(request, revision, &CTessaneHttp::books_delete_hard_asyn);
-        }
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("book delete not begun");
+        if (!m_db->deleteBook(request))
+            return dbFailed("book not deleted");
+        if (!fromSync && !recordJob(request.header, QString(), now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("book delete not committed");
+    }
+    if (!fromSync && request.header.bookId >= 1) {
+        qDebug() << "delete book for good" << request.header.localBookId << request.header.bookId;
+        sendRecorded(request, revision, &CTessaneHttp::books_delete_hard_asyn);
     }
     m_model->deleteRecycledBook(request.header.localBookId);
     m_model->announceLeft(request.header.localBookId, 0);
-    return recorded;
+    return true;
 }
 
 bool CBookJobManager::books_info(TC_Books_Info& request)

@@ -4,6 +4,7 @@
 #include "BookJobSend.h"
 
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
 #include "outline/COutlineController.h"
@@ -36,8 +37,27 @@ bool CBookJobManager::outline_create(TC_BookOutline_Create& request)
     request.header.localBookId = book->localId;
     request.header.bookId = book->bookId;
     request.header.uid = m_model->userInfo.uid;
-    if (!m_db->insertOutline(request))
-        return dbFailed("outline not stored");
+    const bool fromServer = request.header.synStep != 0;
+    // Row and job together: an outline stored without its job would never
+    // reach the platform.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("outline add not begun");
+        if (!m_db->insertOutline(request))
+            return dbFailed("outline not stored");
+        if (!fromServer) {
+            const QJsonObject content{{QStringLiteral("title"), request.title},
+                                      {QStringLiteral("content"), request.content},
+                                      {QStringLiteral("type"), request.type},
+                                      {QStringLiteral("orderNum"), request.orderNum}};
+            if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
+                return false;
+        }
+        if (!transaction.commit())
+            return dbFailed("outline add not committed");
+    }
     qDebug() << "write outline db succeed" << request.localOutlineId;
 
     auto* outline = new T_Outline;
@@ -50,18 +70,9 @@ bool CBookJobManager::outline_create(TC_BookOutline_Create& request)
     outline->localBookId = book->localId;
     outline->bookId = book->bookId;
     outline->orderNum = request.orderNum;
-    const bool fromServer = request.header.synStep != 0;
     COutlineController::instance()->addItem(book, outline, fromServer);
     if (fromServer)
         return true;
-
-    const QJsonObject content{{QStringLiteral("title"), request.title},
-                              {QStringLiteral("content"), request.content},
-                              {QStringLiteral("type"), request.type},
-                              {QStringLiteral("orderNum"), request.orderNum}};
-    int revision = 0;
-    if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
-        return false;
     if (request.bookId >= 1 && request.localOutlineId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::outlineCreate_asyn);
     return true;
@@ -82,20 +93,26 @@ bool CBookJobManager::outline_update(TC_BookOutline_Update& request)
     request.header.localBookId = book->localId;
     request.header.bookId = book->bookId;
     request.header.uid = m_model->userInfo.uid;
-    if (!m_db->updateOutline(request))
-        return dbFailed("outline not stored");
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("outline update not begun");
+        if (!m_db->updateOutline(request))
+            return dbFailed("outline not stored");
+        const QJsonObject content{{QStringLiteral("title"), request.title},
+                                  {QStringLiteral("content"), request.content},
+                                  {QStringLiteral("type"), request.type},
+                                  {QStringLiteral("outlineId"), request.outlineId}};
+        if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("outline update not committed");
+    }
     qDebug() << "update outline db finish" << request.localOutlineId;
     outline->title = request.title;
     outline->content = request.content;
     outline->type = request.type;
-
-    const QJsonObject content{{QStringLiteral("title"), request.title},
-                              {QStringLiteral("content"), request.content},
-                              {QStringLiteral("type"), request.type},
-                              {QStringLiteral("outlineId"), request.outlineId}};
-    int revision = 0;
-    if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
-        return false;
     if (request.bookId >= 1 && request.outlineId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::outlineUpdate_asyn);
     return true;
@@ -116,27 +133,32 @@ bool CBookJobManager::outline_delete(TC_BookOutline_Delete& request)
     request.header.localBookId = book->localId;
     request.header.bookId = book->bookId;
     request.header.uid = m_model->userInfo.uid;
-    if (!m_db->deleteOutline(request))
-        return dbFailed("outline not deleted");
-
     const bool fromServer = request.header.synStep == 1;
+    // The platform never had an outline without a server id: its waiting
+    // jobs go, and no delete is queued that could never be sent.
+    const bool neverSent = !fromServer && request.outlineId < 1;
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("outline delete not begun");
+        if (!m_db->deleteOutline(request))
+            return dbFailed("outline not deleted");
+        if (neverSent && !m_db->deleteOutlineJobs(request.localOutlineId))
+            return dbFailed("jobs of a deleted outline not removed");
+        if (!fromServer && !neverSent) {
+            const QJsonObject content{{QStringLiteral("outlineId"), request.outlineId},
+                                      {QStringLiteral("type"), request.type}};
+            if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
+                return false;
+        }
+        if (!transaction.commit())
+            return dbFailed("outline delete not committed");
+    }
     // The record goes with its row, also when the panel is not open.
     COutlineController::instance()->removeItem(book, outline, fromServer);
-    if (fromServer)
+    if (fromServer || neverSent)
         return true;
-
-    if (request.outlineId < 1) {
-        // The platform never had the outline: its waiting jobs go, and no
-        // delete is queued that could never be sent.
-        if (!m_db->deleteOutlineJobs(request.localOutlineId))
-            return dbFailed("jobs of a deleted outline not removed");
-        return true;
-    }
-    const QJsonObject content{{QStringLiteral("outlineId"), request.outlineId},
-                              {QStringLiteral("type"), request.type}};
-    int revision = 0;
-    if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
-        return false;
     if (request.bookId >= 1 && request.outlineId >= 1) {
         qDebug() << "outlineDelete_asyn" << request.bookId << request.outlineId;
         sendRecorded(request, revision, &CTessaneHttp::outlineDelete_asyn);
@@ -187,20 +209,29 @@ bool CBookJobManager::outline_move(TC_BookOutline_Move& request, int from, int t
             next = k == orders.size() - 1 ? orders.first() : orders.at(k + 1);
         changes.append({outline, next});
     }
+    // The new places and the move's job are one commit.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("outline order not begun");
+        for (const auto& change : qAsConst(changes)) {
+            if (!m_db->updateOutlineOrder(change.first->localId, change.second))
+                return dbFailed("outline order not stored");
+        }
+        const QJsonObject content{{QStringLiteral("outlineId_from"), request.fromOutlineId},
+                                  {QStringLiteral("outlineId_to"), request.toOutlineId},
+                                  {QStringLiteral("from_localId"), request.fromLocalId},
+                                  {QStringLiteral("to_localId"), request.toLocalId}};
+        if (!recordJob(request.header, compact(content), now(), 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("outline order not committed");
+    }
     for (const auto& change : qAsConst(changes)) {
-        if (!m_db->updateOutlineOrder(change.first->localId, change.second))
-            return dbFailed("outline order not stored");
         change.first->orderNum = change.second;
         change.first->bookId = book->bookId;
     }
-
-    const QJsonObject content{{QStringLiteral("outlineId_from"), request.fromOutlineId},
-                              {QStringLiteral("outlineId_to"), request.toOutlineId},
-                              {QStringLiteral("from_localId"), request.fromLocalId},
-                              {QStringLiteral("to_localId"), request.toLocalId}};
-    int revision = 0;
-    if (!recordJob(request.header, compact(content), now(), 0, &revision))
-        return false;
     qDebug() << "outlineMove_asyn" << request.bookId << request.fromOutlineId << request.toOutlineId;
     if (request.bookId >= 1 && request.fromOutlineId >= 1 && request.toOutlineId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::outlineMove_asyn);

@@ -5,6 +5,7 @@
 
 #include "common/ServerClock.h"
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
 
@@ -24,8 +25,21 @@ bool CBookJobManager::volume_add(TC_Volume_Add& request)
             return true;
         }
     }
-    if (!m_db->insertVolume(request))
-        return dbFailed("volume not stored");
+    // Row and job together: a volume stored without its job would never
+    // reach the platform, nor would the chapters put in it.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("volume add not begun");
+        if (!m_db->insertVolume(request))
+            return dbFailed("volume not stored");
+        if (header.synStep == 0
+            && !recordJob(header, request.volumeName, request.updateTime, request.orderNum, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("volume add not committed");
+    }
     auto* volume = new T_Volume;
     volume->localId = header.localVolumeId;
     volume->volumeId = header.volumeId;
@@ -38,10 +52,6 @@ bool CBookJobManager::volume_add(TC_Volume_Add& request)
     book->volumeList.append(volume);
     if (header.synStep != 0)
         return true;
-
-    int revision = 0;
-    if (!recordJob(header, request.volumeName, request.updateTime, request.orderNum, &revision))
-        return false;
     if (header.bookId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::volume_add_asyn);
     return true;
@@ -59,15 +69,21 @@ bool CBookJobManager::volume_edit(TC_Volume_Edit& request)
     header.volumeId = volume->volumeId;
     T_Volume stored = *volume;
     stored.volumeName = request.volumeName;
-    if (!m_db->updateVolumeName(&stored))
-        return dbFailed("volume name not stored");
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("volume rename not begun");
+        if (!m_db->updateVolumeName(&stored))
+            return dbFailed("volume name not stored");
+        if (header.synStep == 0 && !recordJob(header, request.volumeName, request.updateTime, 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("volume rename not committed");
+    }
     volume->volumeName = request.volumeName;
     if (header.synStep != 0)
         return true;
-
-    int revision = 0;
-    if (!recordJob(header, request.volumeName, request.updateTime, 0, &revision))
-        return false;
     if (header.bookId >= 1 && header.volumeId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::volume_edit_asyn);
     return true;
@@ -93,41 +109,54 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
             leaving.append(chapter->localId);
         }
     }
-    if (!m_db->updateVolumeStatus(request))
-        return dbFailed("volume status not stored");
-    volume->status = request.type;
-
-    bool chaptersStored = true;
+    // The volume's status, its chapters' and the delete's job are one
+    // change: a chapter left live in a deleted volume, or a delete the
+    // platform never hears of, would part the two sides for good.
+    const bool recording = header.synStep == 0 && request.type == 0;
+    QList<QPair<T_Chapter*, T_Chapter>> recycled;
     if (request.type == 0) {
-        const QList<T_Chapter*> live = book->chapterList;
-        for (T_Chapter* chapter : live) {
+        for (T_Chapter* chapter : qAsConst(book->chapterList)) {
             if (chapter->localVolumeId != volume->localId)
                 continue;
             T_Chapter stored = *chapter;
             stored.status = 0;
-            if (!m_db->updateChapterStatus(&stored)) {
-                chaptersStored = dbFailed("chapter of a deleted volume not recycled");
-                continue;
-            }
-            qDebug() << "chapter" << chapter->localId << "recycled with its volume";
-            book->setChapterStatus(chapter, 0);
+            recycled.append(qMakePair(chapter, stored));
+        }
+    }
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("volume status not begun");
+        if (!m_db->updateVolumeStatus(request))
+            return dbFailed("volume status not stored");
+        for (auto& entry : recycled) {
+            if (!m_db->updateChapterStatus(&entry.second))
+                return dbFailed("chapter of a deleted volume not recycled");
+        }
+        // A restore records nothing: its chapters come back one by one.
+        if (recording && !recordJob(header, QStringLiteral("0"), request.updateTime, 0, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("volume status not committed");
+    }
+    volume->status = request.type;
+    if (request.type == 0) {
+        for (const auto& entry : qAsConst(recycled)) {
+            qDebug() << "chapter" << entry.first->localId << "recycled with its volume";
+            book->setChapterStatus(entry.first, 0);
         }
         book->calcWordCount();
         for (int localChapterId : qAsConst(leaving))
             m_model->announceLeft(book->localId, localChapterId);
     }
-    // A restore records nothing: its chapters come back one by one.
-    if (header.synStep != 0 || request.type != 0)
-        return chaptersStored;
-
-    int revision = 0;
-    if (!recordJob(header, QStringLiteral("0"), request.updateTime, 0, &revision))
-        return false;
+    if (!recording)
+        return true;
     if (header.bookId >= 1 && header.volumeId >= 1) {
         qDebug() << "delete volume" << header.bookId << header.volumeId;
         sendRecorded(request, revision, &CTessaneHttp::volume_del_restore_asyn);
     }
-    return chaptersStored;
+    return true;
 }
 
 bool CBookJobManager::volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder)
@@ -144,24 +173,39 @@ bool CBookJobManager::volume_move(TC_Volume_Move& request, const QMap<int, int>&
     request.toVolumeId = to->volumeId;
     header.localVolumeId = from->localId;
     header.volumeId = from->volumeId;
+    QList<QPair<T_Volume*, T_Volume>> changed;
     for (T_Volume* volume : qAsConst(book->volumeList)) {
         if (!newOrder.contains(volume->localId))
             continue;
         T_Volume stored = *volume;
         stored.orderNum = newOrder.value(volume->localId);
-        if (!m_db->updateVolumeOrder(&stored))
-            return dbFailed("volume order not stored");
-        volume->orderNum = stored.orderNum;
+        changed.append(qMakePair(volume, stored));
     }
+    // The new places and the move's job are one commit: a process killed
+    // between the two would keep an order the platform never hears of.
+    int revision = 0;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return dbFailed("volume order not begun");
+        for (auto& entry : changed) {
+            if (!m_db->updateVolumeOrder(&entry.second))
+                return dbFailed("volume order not stored");
+        }
+        if (header.synStep == 0) {
+            const QJsonObject content{{QStringLiteral("localFromVolumeId"), request.localFromVolumeId},
+                                      {QStringLiteral("localToVolumeId"), request.localToVolumeId}};
+            if (!recordJob(header, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
+                           request.updateTime, 0, &revision))
+                return false;
+        }
+        if (!transaction.commit())
+            return dbFailed("volume order not committed");
+    }
+    for (const auto& entry : qAsConst(changed))
+        entry.first->orderNum = entry.second.orderNum;
     if (header.synStep != 0)
         return true;
-
-    const QJsonObject content{{QStringLiteral("localFromVolumeId"), request.localFromVolumeId},
-                              {QStringLiteral("localToVolumeId"), request.localToVolumeId}};
-    int revision = 0;
-    if (!recordJob(header, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
-                   request.updateTime, 0, &revision))
-        return false;
     if (header.bookId >= 1 && request.fromVolumeId >= 1 && request.toVolumeId >= 1)
         sendRecorded(request, revision, &CTessaneHttp::volume_move_asyn);
     return true;

@@ -2,6 +2,7 @@
 
 #include "common/ServerClock.h"
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "remote/CTessaneHttp.h"
@@ -93,31 +94,39 @@ bool CMemoManager::memoAdd(TC_Memo_Add& request)
     if (uid < 1)
         return false;
     request.header.uid = uid;
-    if (!m_db->insertMemo(uid, request)) {
+    const bool local = !fromServer(request.header);
+    // Row and job together: a memo stored without its job would never reach
+    // the platform. The store counts the memo as soon as its row is in; a
+    // rolled-back add takes that back.
+    const int memoCount = m_model->userConf.systemConf.memoCount;
+    int revision = 0;
+    bool stored = false;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (transaction.began() && m_db->insertMemo(uid, request)) {
+            bool recorded = true;
+            if (local) {
+                QJsonObject content;
+                content.insert(QStringLiteral("color"), request.color);
+                content.insert(QStringLiteral("content"), request.content);
+                request.header.jobType = JobType::MemoAdd;
+                recorded = m_db->addJob(request.header, compact(content), request.updateTime, 0, &revision);
+            }
+            stored = recorded && transaction.commit();
+        }
+    }
+    if (!stored) {
         qWarning() << "memo not stored:" << m_db->lastErrorText();
+        m_model->userConf.systemConf.memoCount = memoCount;
+        request.header.localMemoId = 0;
         return false;
     }
     const T_Memo* memo = m_model->addMemo(request);
     if (!memo)
         return false;
-    if (fromServer(request.header)) {
+    if (!local) {
         refreshMemoView(memo->localId, JobType::MemoAdd);
         return true;
-    }
-    QJsonObject content;
-    content.insert(QStringLiteral("color"), request.color);
-    content.insert(QStringLiteral("content"), request.content);
-    request.header.jobType = JobType::MemoAdd;
-    int revision = 0;
-    if (!m_db->addJob(request.header, compact(content), request.updateTime, 0, &revision)) {
-        // Without its job the memo would never reach the platform: take it
-        // back so the caller's retry does not leave a twin behind.
-        TC_Memo_Del undo;
-        undo.header.localMemoId = request.header.localMemoId;
-        m_db->deleteMemo(uid, undo);
-        m_model->removeMemo(undo);
-        request.header.localMemoId = 0;
-        return false;
     }
     sendRecorded(request, revision, &CTessaneHttp::memoAdd_asyn);
     return true;
@@ -132,18 +141,28 @@ bool CMemoManager::memoDel(TC_Memo_Del& request)
         if (request.header.memoId < 1)
             request.header.memoId = memo->memoId;
     }
-    if (!m_db->deleteMemo(uid, request))
-        return false;
-    m_model->removeMemo(request);
-    if (fromServer(request.header))
-        return true;
-    request.header.uid = uid;
-    request.header.jobType = JobType::MemoDel;
+    const bool local = !fromServer(request.header);
     int revision = 0;
-    // The table drops the memo's pending jobs; for a memo the platform never
-    // had nothing is queued (jobId stays 0).
-    if (!m_db->addJob(request.header, QString(), request.updateTime, 0, &revision))
-        qWarning() << "delete of memo" << request.header.localMemoId << "not queued";
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began() || !m_db->deleteMemo(uid, request))
+            return false;
+        if (local) {
+            request.header.uid = uid;
+            request.header.jobType = JobType::MemoDel;
+            // The table drops the memo's pending jobs; for a memo the
+            // platform never had nothing is queued (jobId stays 0).
+            if (!m_db->addJob(request.header, QString(), request.updateTime, 0, &revision)) {
+                qWarning() << "delete of memo" << request.header.localMemoId << "not queued";
+                return false;
+            }
+        }
+        if (!transaction.commit())
+            return false;
+    }
+    m_model->removeMemo(request);
+    if (!local)
+        return true;
     if (request.header.memoId >= 1 && request.header.jobId > 0)
         sendRecorded(request, revision, &CTessaneHttp::memoDel_asyn);
     return true;
@@ -168,12 +187,28 @@ bool CMemoManager::storeOrRestore(T_Memo* memo, const T_Memo& before)
     return false;
 }
 
-bool CMemoManager::recordEdit(TC_Memo_Edit& request, const QString& content, int sentType)
+bool CMemoManager::commitEdit(T_Memo* memo, const T_Memo& after, TC_Memo_Edit& request, const QString& content,
+                              int sentType)
 {
-    request.header.jobType = sentType;
+    const bool local = !fromServer(request.header);
     int revision = 0;
-    if (!m_db->addJob(request.header, content, request.updateTime, 0, &revision))
-        return false;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began() || !m_db->updateMemo(m_model->userInfo.uid, &after)) {
+            qWarning() << "memo" << memo->localId << "not written:" << m_db->lastErrorText();
+            return false;
+        }
+        if (local) {
+            request.header.jobType = sentType;
+            if (!m_db->addJob(request.header, content, request.updateTime, 0, &revision))
+                return false;
+        }
+        if (!transaction.commit())
+            return false;
+    }
+    *memo = after;
+    if (!local)
+        return true;
     request.header.jobType = sentType;
     if (request.header.memoId < 1 || request.header.jobId < 1)
         return true;
@@ -191,7 +226,7 @@ bool CMemoManager::recordEdit(TC_Memo_Edit& request, const QString& content, int
 }
 
 T_Memo* CMemoManager::applyEdit(TC_Memo_Edit& request, const char* what,
-                                T_Memo* (CPublicManager::*update)(const TC_Memo_Edit&))
+                                T_Memo* (CPublicManager::*update)(const TC_Memo_Edit&), T_Memo& after)
 {
     if (m_model->userInfo.uid < 1)
         return nullptr;
@@ -201,10 +236,12 @@ T_Memo* CMemoManager::applyEdit(TC_Memo_Edit& request, const char* what,
         qWarning() << what << ": no memo" << request.header.localMemoId;
         return nullptr;
     }
+    // The model's own rules work the edit out; the memo keeps its state
+    // until the row and the job are committed.
     const T_Memo before = *memo;
     (m_model->*update)(request);
-    if (!storeOrRestore(memo, before))
-        return nullptr;
+    after = *memo;
+    *memo = before;
     return memo;
 }
 
@@ -217,49 +254,51 @@ void CMemoManager::fillEditIdentity(TC_Memo_Edit& request, const T_Memo* memo) c
 
 bool CMemoManager::memoEditColor(TC_Memo_Edit& request)
 {
-    T_Memo* memo = applyEdit(request, "memoEditColor", &CPublicManager::updateMemoColor);
+    T_Memo after;
+    T_Memo* memo = applyEdit(request, "memoEditColor", &CPublicManager::updateMemoColor, after);
     if (!memo)
         return false;
-    if (fromServer(request.header))
-        return true;
-    fillEditIdentity(request, memo);
-    return recordEdit(request, request.color, JobType::MemoEditColor);
+    if (!fromServer(request.header))
+        fillEditIdentity(request, memo);
+    return commitEdit(memo, after, request, request.color, JobType::MemoEditColor);
 }
 
 bool CMemoManager::memoEditContent(TC_Memo_Edit& request)
 {
-    T_Memo* memo = applyEdit(request, "memoEditContent", &CPublicManager::updateMemoContent);
+    T_Memo after;
+    T_Memo* memo = applyEdit(request, "memoEditContent", &CPublicManager::updateMemoContent, after);
     if (!memo)
         return false;
-    if (fromServer(request.header))
-        return true;
-    fillEditIdentity(request, memo);
-    request.contentChanged = true;
-    return recordEdit(request, request.content, JobType::MemoEditContent);
+    if (!fromServer(request.header)) {
+        fillEditIdentity(request, memo);
+        request.contentChanged = true;
+    }
+    return commitEdit(memo, after, request, request.content, JobType::MemoEditContent);
 }
 
 bool CMemoManager::memoEditLocation(TC_Memo_Edit& request)
 {
-    T_Memo* memo = applyEdit(request, "memoEditLocation", &CPublicManager::updateMemoLocation);
+    T_Memo after;
+    T_Memo* memo = applyEdit(request, "memoEditLocation", &CPublicManager::updateMemoLocation, after);
     if (!memo)
         return false;
-    request.bookId = memo->bookId;
-    request.chapterId = memo->chapterId;
-    if (fromServer(request.header))
-        return true;
-    fillEditIdentity(request, memo);
-    request.locationChanged = true;
+    request.bookId = after.bookId;
+    request.chapterId = after.chapterId;
     QJsonObject place;
-    place.insert(QStringLiteral("bookId"), memo->bookId);
-    place.insert(QStringLiteral("localBookId"), memo->localBookId);
-    place.insert(QStringLiteral("chapterId"), memo->chapterId);
-    place.insert(QStringLiteral("localChapterId"), memo->localChapterId);
-    place.insert(QStringLiteral("x"), double(request.x));
-    place.insert(QStringLiteral("y"), double(request.y));
-    place.insert(QStringLiteral("isHold"), request.isHold);
-    place.insert(QStringLiteral("width"), request.width);
-    place.insert(QStringLiteral("height"), request.height);
-    return recordEdit(request, compact(place), JobType::MemoEditLocation);
+    if (!fromServer(request.header)) {
+        fillEditIdentity(request, memo);
+        request.locationChanged = true;
+        place.insert(QStringLiteral("bookId"), after.bookId);
+        place.insert(QStringLiteral("localBookId"), after.localBookId);
+        place.insert(QStringLiteral("chapterId"), after.chapterId);
+        place.insert(QStringLiteral("localChapterId"), after.localChapterId);
+        place.insert(QStringLiteral("x"), double(request.x));
+        place.insert(QStringLiteral("y"), double(request.y));
+        place.insert(QStringLiteral("isHold"), request.isHold);
+        place.insert(QStringLiteral("width"), request.width);
+        place.insert(QStringLiteral("height"), request.height);
+    }
+    return commitEdit(memo, after, request, compact(place), JobType::MemoEditLocation);
 }
 
 bool CMemoManager::unbindChapter(int localBookId, int localChapterId)

@@ -51,14 +51,16 @@ private:
     // Writes the changed memo's row; on failure the memo gets its former
     // state back, so memory never holds what the file does not.
     bool storeOrRestore(T_Memo* memo, const T_Memo& before);
-    // The shared steps of an edit: the memo found, the model changed and the
-    // row written (the model put back when the write fails); null on failure.
+    // The first step of an edit: the memo found and its edited state worked
+    // out into after, the memo itself left as it is; null on failure.
     T_Memo* applyEdit(TC_Memo_Edit& request, const char* what,
-                      T_Memo* (CPublicManager::*update)(const TC_Memo_Edit&));
+                      T_Memo* (CPublicManager::*update)(const TC_Memo_Edit&), T_Memo& after);
     void fillEditIdentity(TC_Memo_Edit& request, const T_Memo* memo) const;
-    // Records the job of a local edit and sends it when the platform knows
-    // the memo. The job table merges 3004-3006 into the pending 3007.
-    bool recordEdit(TC_Memo_Edit& request, const QString& content, int sentType);
+    // Writes the edited row and, for a local edit, its job in one commit,
+    // then gives the memo its new state and sends the job when the platform
+    // knows the memo. The job table merges 3004-3006 into the pending 3007.
+    bool commitEdit(T_Memo* memo, const T_Memo& after, TC_Memo_Edit& request, const QString& content,
+                    int sentType);
     template <class Request>
     void sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&));
 

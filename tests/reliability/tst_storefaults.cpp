@@ -74,6 +74,9 @@ int count(const QString& sql)
 
 }
 
+// The rows-and-job commits of the book, volume, outline and memo changes.
+int runOperationCommits(int argc, char** argv);
+
 StandinServer& standin()
 {
     return *g_standin;
@@ -211,7 +214,8 @@ int main(int argc, char** argv)
         return 1;
     server.exportApiBase();
     StoreFaultsTest test;
-    const int result = QTest::qExec(&test, argc, argv);
+    int result = QTest::qExec(&test, argc, argv);
+    result |= runOperationCommits(argc, argv);
     server.stop();
     return result;
 }
