@@ -132,12 +132,6 @@ void CBookJobManager::replyDbFailed(T_Http_S& head, const char* what)
     qWarning().noquote() << what << ": code" << head.code << head.msg;
 }
 
-bool CBookJobManager::notBuilt(const char* operation)
-{
-    m_lastError = QStringLiteral("%1 is not available yet").arg(QLatin1String(operation));
-    qWarning().noquote() << m_lastError;
-    return false;
-}
 
 
 // ---- books ------------------------------------------------------------------------

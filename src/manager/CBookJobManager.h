@@ -164,7 +164,6 @@ private:
     // Local id of the book whose tile shows an import in progress.
     int m_importPlaceholderId = 0;
     explicit CBookJobManager(QObject* parent = nullptr);
-    bool notBuilt(const char* operation);
 
     // Every operation's shared steps.
     T_Book* resolveBook(T_Http_Custom& header);
