@@ -6,6 +6,8 @@
 #   scripts/test.sh --sanitize      only the sanitizer build (build-sanitize/),
 #                                   with the whole suite
 #   scripts/test.sh --no-sanitize   only the normal build and the whole suite
+#   scripts/test.sh --no-fuzz       without the short fuzz pass (FUZZ_SECONDS
+#                                   per target, 5 by default) after the suite
 #
 # SANITIZE_TESTS=core runs only the tests labelled "sanitize" in the sanitizer
 # build (data, protocol, jobs, change feed, writing window, crash safety):
@@ -17,11 +19,13 @@ jobs=${JOBS:-$(nproc)}
 
 # --- options -----------------------------------------------------------------
 run_normal=1
+fuzz=1
 sanitize=${SANITIZE_TESTS:-all}
 for arg in "$@"; do
   case $arg in
     --sanitize) run_normal=0 ;;
     --no-sanitize) sanitize=none ;;
+    --no-fuzz) fuzz=0 ;;
     *) echo "unknown option: $arg" >&2; exit 2 ;;
   esac
 done
@@ -63,6 +67,13 @@ if [ $run_normal = 1 ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j "$jobs"
   run_suite "$build" || status=1
+fi
+
+# --- short fuzz pass -------------------------------------------------------------
+# The libFuzzer targets (clang, in build-fuzz/) for a few seconds each; the
+# kept corpus is already replayed by the suite's test_fuzz_corpus.
+if [ $run_normal = 1 ] && [ $fuzz = 1 ]; then
+  "$root/scripts/fuzz.sh" "${FUZZ_SECONDS:-5}" || status=1
 fi
 
 # --- sanitizer build ---------------------------------------------------------------
