@@ -294,6 +294,14 @@ void moveToScreenCenter(QWidget* widget)
                  available.height() / 2 - widget->height() / 2);
 }
 
+void moveOverWindowCenter(QWidget* panel, const QWidget* over)
+{
+    if (!panel || !over)
+        return;
+    const QRect area = over->window()->frameGeometry();
+    panel->move(area.center() - QPoint(panel->width() / 2, panel->height() / 2));
+}
+
 QObject* topLevelParent(QObject* object)
 {
     if (!object || !object->parent())

@@ -56,4 +56,6 @@ void imageToBase64Url(const QString& picturePath, QString& result);
 // empty or the download fails.
 QString downloadImage(const QString& url, const QString& folder);
 void moveToScreenCenter(QWidget* widget);
+// Centres a top-level panel over the window that holds `over`.
+void moveOverWindowCenter(QWidget* panel, const QWidget* over);
 QObject* topLevelParent(QObject* object);

@@ -3,6 +3,8 @@
 
 #include "CUiManager.h"
 
+#include "common/Utility.h"
+
 #include "platform/PowerCommands.h"
 #include "platform/ProgramPath.h"
 #include "platform/SessionAutostart.h"
@@ -44,6 +46,8 @@ Widget_RandomName* CUiManager::showRandomNames(QWidget* parent)
 {
     if (!m_randomNames)
         m_randomNames = new Widget_RandomName(parent);
+    if (!m_randomNames->isVisible())
+        moveOverWindowCenter(m_randomNames, parent);
     m_randomNames->show();
     m_randomNames->raise();
     return m_randomNames;

@@ -70,7 +70,11 @@ void SensitiveWordsWindowTest::initTestCase()
     // The platform's list arrives at sign-in; the author's own list is typed in the panel.
     CPublicManager::instance()->sensitiveMatcher.setWords(QStringLiteral("仙侠、侠"));
     CPublicManager::instance()->userConf.systemConf.sensitiveStatus = 3;
+    m_f->window()->move(420, 300);
     Widget_SensitiveWords* panel = openPanel();
+    QVERIFY(panel);
+    // It opens over the writing window, not in a corner of the screen.
+    QVERIFY(m_f->window()->frameGeometry().contains(panel->geometry().center()));
     QTest::mouseClick(panel->findChild<QPushButton*>(QStringLiteral("btnEdit")), Qt::LeftButton);
     auto* own = panel->findChild<QTextEdit*>(QStringLiteral("textEdit"));
     own->clear();

@@ -1,5 +1,7 @@
 #include "Widget_Creation_Content.h"
 
+#include "common/Utility.h"
+
 #include "Creation_TextEdit.h"
 #include "Widget_SensitiveWords.h"
 #include "manager/CPublicManager.h"
@@ -51,6 +53,10 @@ void Widget_Creation_Content::openSensitiveWords()
     clearHighlights();
     if (m_sensitive.isNull())
         m_sensitive = new Widget_SensitiveWords(this);
+    // A top-level panel opens where the author is writing, not at the
+    // screen's corner; once moved by the author it stays where it was put.
+    if (!m_sensitive->isVisible())
+        moveOverWindowCenter(m_sensitive, this);
     m_sensitive->show();
     m_sensitive->raise();
 }
