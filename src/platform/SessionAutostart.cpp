@@ -11,14 +11,15 @@ namespace {
 QString autostartDir()
 {
     QString base = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
-    // The base directory specification ignores relative values.
+    // Desktops ignore a relative XDG_CONFIG_HOME; so do we, or the entry
+    // would land where no session looks for it.
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");
     return base + QStringLiteral("/autostart");
 }
 
-// An argument of an Exec key: quoted, with the characters the desktop entry
-// specification reserves escaped, so a path with spaces or "$" runs as it is.
+// An argument of an Exec key: quoted, with the characters a desktop entry
+// treats specially escaped, so a path with spaces or "$" runs as it is.
 QString quotedExec(const QString& path)
 {
     QString escaped;
