@@ -289,9 +289,10 @@ void moveToScreenCenter(QWidget* widget)
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QSize available = screen->availableSize();
-    widget->move(available.width() / 2 - widget->width() / 2,
-                 available.height() / 2 - widget->height() / 2);
+    // The available area need not start at the origin (a panel on the left
+    // or top, a second screen placed first).
+    const QRect area = screen->availableGeometry();
+    widget->move(area.center() - QPoint(widget->width() / 2, widget->height() / 2));
 }
 
 void moveOverWindowCenter(QWidget* panel, const QWidget* over)

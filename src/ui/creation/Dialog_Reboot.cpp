@@ -3,6 +3,7 @@
 #include "common/DPIAdapter.h"
 #include "manager/CQssManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogFrame.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QButtonGroup>
@@ -19,18 +20,10 @@ Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(380, 220);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(10, 10, 10, 10);
-    auto* bg = new QWidget(this);
-    bg->setObjectName(QStringLiteral("CommonWidgetBg"));
-    outer->addWidget(bg);
-    auto* column = new QVBoxLayout(bg);
-    column->setContentsMargins(0, 0, 0, 16);
-    auto* title = new CBaseTitleBar(bg);
-    title->setObjectName(QStringLiteral("widgetTitle"));
-    title->setFixedHeight(38);
-    title->setTitle(tr("Reboot"));
-    column->addWidget(title);
+    const DialogFrame frame = buildDialogFrame(this, tr("Reboot"), 38, 16);
+    QWidget* bg = frame.background;
+    QVBoxLayout* column = frame.column;
+    CBaseTitleBar* title = frame.title;
 
     auto* notice = new QLabel(QStringLiteral("请选择对应操作（重启后仍将进入小黑屋模式）"), bg);
     notice->setObjectName(QStringLiteral("label_2"));

@@ -3,6 +3,7 @@
 #include "common/DPIAdapter.h"
 #include "manager/CQssManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogFrame.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QHBoxLayout>
@@ -17,18 +18,10 @@ Dialog_Remuneration::Dialog_Remuneration(QWidget* parent) : QDialog(parent)
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(310, 200);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(10, 10, 10, 10);
-    auto* bg = new QWidget(this);
-    bg->setObjectName(QStringLiteral("CommonWidgetBg"));
-    outer->addWidget(bg);
-    auto* column = new QVBoxLayout(bg);
-    column->setContentsMargins(0, 0, 0, 16);
-    auto* title = new CBaseTitleBar(bg);
-    title->setObjectName(QStringLiteral("widgetTitle"));
-    title->setFixedHeight(38);
-    title->setTitle(tr("Remuneration"));
-    column->addWidget(title);
+    const DialogFrame frame = buildDialogFrame(this, tr("Remuneration"), 38, 16);
+    QWidget* bg = frame.background;
+    QVBoxLayout* column = frame.column;
+    CBaseTitleBar* title = frame.title;
     m_error = new QLabel(bg);
     m_error->setObjectName(QStringLiteral("lb_error"));
     m_error->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));

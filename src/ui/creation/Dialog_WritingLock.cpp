@@ -7,6 +7,7 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogFrame.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QButtonGroup>
@@ -42,18 +43,10 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(460, 390);
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(10, 10, 10, 10);
-    auto* bg = new QWidget(this);
-    bg->setObjectName(QStringLiteral("CommonWidgetBg"));
-    outer->addWidget(bg);
-    auto* column = new QVBoxLayout(bg);
-    column->setContentsMargins(0, 0, 0, 16);
-    auto* title = new CBaseTitleBar(bg);
-    title->setObjectName(QStringLiteral("widgetTitle"));
-    title->setFixedHeight(38);
-    title->setTitle(tr("Lock"));
-    column->addWidget(title);
+    const DialogFrame frame = buildDialogFrame(this, tr("Lock"), 38, 16);
+    QWidget* bg = frame.background;
+    QVBoxLayout* column = frame.column;
+    CBaseTitleBar* title = frame.title;
 
     auto* body = new QVBoxLayout();
     body->setContentsMargins(24, 8, 24, 8);

@@ -7,6 +7,7 @@
 #include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogFrame.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QButtonGroup>
@@ -74,18 +75,10 @@ Widget_RandomName::Widget_RandomName(QWidget* parent) : QWidget(parent)
     const double scale = DPIAdapter::instance()->scale();
     setFixedSize(static_cast<int>(750 * scale), static_cast<int>(556 * scale));
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(10, 10, 10, 10);
-    auto* bg = new QWidget(this);
-    bg->setObjectName(QStringLiteral("CommonWidgetBg"));
-    outer->addWidget(bg);
-    auto* column = new QVBoxLayout(bg);
-    column->setContentsMargins(0, 0, 0, 0);
-    auto* title = new CBaseTitleBar(bg);
-    title->setObjectName(QStringLiteral("widgetTitle"));
-    title->setFixedHeight(46);
-    title->setTitle(tr("RandomName"));
-    column->addWidget(title);
+    const DialogFrame frame = buildDialogFrame(this, tr("RandomName"), 46, 0);
+    QWidget* bg = frame.background;
+    QVBoxLayout* column = frame.column;
+    CBaseTitleBar* title = frame.title;
 
     auto* body = new QHBoxLayout();
     body->setContentsMargins(16, 8, 16, 16);

@@ -1,5 +1,7 @@
 #include "MemoListWidget.h"
 
+#include "common/Utility.h"
+
 #include "CMemoListDelegate.h"
 #include "CMemoListModel.h"
 #include "CMemoListSortModel.h"
@@ -32,15 +34,6 @@ QPushButton* titleButton(QWidget* parent, const char* name)
     button->setFixedSize(20, 20);
     button->setCursor(Qt::PointingHandCursor);
     return button;
-}
-
-void moveToScreenCenter(QWidget* widget)
-{
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    widget->move(area.center() - QPoint(widget->width() / 2, widget->height() / 2));
 }
 }
 
