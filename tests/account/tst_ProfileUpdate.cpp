@@ -87,25 +87,6 @@ private slots:
         QCOMPARE(world.value("select authorName from tb_user").toString(), QStringLiteral("再改名"));
     }
 
-    void refusedUpdateIsQueuedToo_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("platform error 500") << QStringLiteral("code500");
-        QTest::newRow("http 500") << QStringLiteral("http500");
-        QTest::newRow("not json") << QStringLiteral("notjson");
-    }
-
-    void refusedUpdateIsQueuedToo()
-    {
-        QFETCH(QString, kind);
-        AccountWorld world;
-        QVERIFY(world.ok());
-        QVERIFY(world.signInDemo());
-        QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), kind, 0, 1));
-        updateProfile(QStringLiteral("名"), QStringLiteral("M"));
-        QCOMPARE(world.count("select count(*) from tb_job where jobType = 2"), 1);
-    }
-
     void updateFromTheChangeFeedIsNotQueued()
     {
         AccountWorld world;
@@ -248,20 +229,6 @@ private slots:
         QCOMPARE(contentOf(world).value(QStringLiteral("name")).toString(), QStringLiteral("新的"));
     }
 
-    void replayIgnoresOtherJobTypes()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        QVERIFY(world.signInDemo());
-        QVERIFY(standin().clearJournal());
-        T_JobData job;
-        job.jobId = 99;
-        job.jobType = 3;
-        job.uid = 10001;
-        CUserJobManager::instance()->execUserJob(&job);
-        CUserJobManager::instance()->execUserJob(nullptr);
-        QVERIFY(standin().journal().isEmpty());
-    }
 };
 
 int runProfileUpdateTests(int argc, char** argv)

@@ -56,26 +56,6 @@ private slots:
         QCOMPARE(StandinServer::header(sent.first(), "uniquecode"), code.toLatin1());
     }
 
-    void secondSignInKeepsTheStoredUniqueCodeAndRefreshesAChangedToken()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        QVERIFY(world.signInDemo());
-        const QString code = world.value("select uniqueCode from tb_user where uid = 10001").toString();
-        QVERIFY(world.exec("update tb_user set token = 'stale' where uid = 10001"));
-        CPublicManager::instance()->resetUser();
-        QVERIFY(standin().clearJournal());
-
-        QVERIFY(world.signInDemo());
-        QCOMPARE(world.value("select uniqueCode from tb_user where uid = 10001").toString(), code);
-        QCOMPARE(world.value("select token from tb_user where uid = 10001").toByteArray(),
-                 StandinServer::demoToken());
-        QCOMPARE(CPublicManager::instance()->userInfo.uniqueCode, code);
-        QCOMPARE(world.count("select count(*) from tb_user"), 1);
-        // A returning author is not asked for the profile at sign-in.
-        QVERIFY(standin().requestsTo(QStringLiteral("/author/info")).isEmpty());
-    }
-
     void signInWhoseUserRowCannotBeWrittenReportsADatabaseError()
     {
         AccountWorld world;
@@ -169,23 +149,6 @@ private slots:
         QCOMPARE(world.count("select count(*) from tb_user"), 0);
         QCOMPARE(world.count("select lastUid from tb_sys"), 0);
         QCOMPARE(CPublicManager::instance()->userInfo.uid, 0);
-    }
-
-    void weChatBindingMarksTheAccountBoundAndRefreshesTheProfile()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        QVERIFY(world.signInDemo(false));
-        QVERIFY(standin().clearJournal());
-        TC_Author_WxBindPhone request;
-        request.phone = QStringLiteral("13800000000");
-        request.code = QStringLiteral("1234");
-        TS_Author_Login reply;
-        QCOMPARE(CUserJobManager::instance()->author_wxBindPhone(request, reply), 200);
-        QCOMPARE(world.count("select isBindWx from tb_user where uid = 10001"), 1);
-        QCOMPARE(world.value("select token from tb_user").toByteArray(), StandinServer::demoToken());
-        QCOMPARE(standin().requestsTo(QStringLiteral("/author/info")).size(), 1);
-        QCOMPARE(world.count("select lastUid from tb_sys"), 10001);
     }
 
     void weChatBindingWithALostSignInAsksForANewOne()

@@ -1,6 +1,5 @@
-// The memo list offscreen: cards newest first and the flipped order, rows
-// following new and deleted memos, double-click opening once, the delete
-// question, expanding a long card and a press in the gap.
+// The memo list offscreen: double-click opening once, the delete question,
+// and a memo deleted on the platform.
 
 #include "WhenShown.h"
 #include "FeedFixture.h"
@@ -64,53 +63,10 @@ class MemoListTest : public QObject
     Q_OBJECT
 private slots:
     void cleanup() { MemoItemManager::instance()->closeAll(); }
-    void cardsAreNewestFirstAndTheSortButtonFlipsThem();
-    void newAndDeletedMemosFollowInTheRows();
     void doubleClickOpensAMemoOnlyOnce();
     void deleteAsksFirstCancelKeepsOkDeletes();
-    void longCardExpandsAndCollapses();
     void memoDeletedOnThePlatformLeavesTheListWithoutRequest();
-    void closingHidesTheListAndUnchecksItsButton();
 };
-
-void MemoListTest::cardsAreNewestFirstAndTheSortButtonFlipsThem()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    T_Memo* older = addSyncedMemo(QStringLiteral("旧"));
-    T_Memo* newer = addSyncedMemo(QStringLiteral("新"));
-    QVERIFY(older && newer);
-    older->colorUpdateTime = 100;
-    newer->colorUpdateTime = 200;
-    MemoListWidget* list = openList();
-    QVERIFY(list && list->isVisible());
-    list->sortModel()->invalidate();
-    QVERIFY(viewRowOf(list, newer->localId) < viewRowOf(list, older->localId));
-    list->sortButton()->click();
-    QVERIFY(!list->sortModel()->newestFirst());
-    QVERIFY(viewRowOf(list, newer->localId) > viewRowOf(list, older->localId));
-    list->sortButton()->click();
-    QVERIFY(viewRowOf(list, newer->localId) < viewRowOf(list, older->localId));
-}
-
-void MemoListTest::newAndDeletedMemosFollowInTheRows()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    MemoListWidget* list = openList();
-    const int rows = list->listView()->model()->rowCount();
-    MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
-    window->textEdit()->setPlainText(QStringLiteral("列表里出现"));
-    QCOMPARE(list->listView()->model()->rowCount(), rows + 1);
-    const int localId = window->localMemoId();
-    QVERIFY(viewRowOf(list, localId) >= 0);
-
-    QVERIFY(MemoItemManager::instance()->removeMemo(viewRowOf(list, localId), localId, false));
-    QCOMPARE(list->listView()->model()->rowCount(), rows);
-    QVERIFY(!memoRow(localId).found);
-    QVERIFY(!MemoItemManager::instance()->isItemOpen(localId));
-    QVERIFY(!list->listModel()->removeMemoRow(9999, false));
-}
 
 void MemoListTest::doubleClickOpensAMemoOnlyOnce()
 {
@@ -159,42 +115,6 @@ void MemoListTest::deleteAsksFirstCancelKeepsOkDeletes()
     QCOMPARE(bodiesTo(QStringLiteral("/memo/delMemo")).first().value(QStringLiteral("memo_id")).toInt(), memoId);
 }
 
-void MemoListTest::longCardExpandsAndCollapses()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    T_Memo* shortMemo = addSyncedMemo(QStringLiteral("短"));
-    T_Memo* longMemo = addSyncedMemo(QString(400, QChar(0x5B57)));
-    QVERIFY(shortMemo && longMemo);
-    MemoListWidget* list = openList();
-    QTest::qWait(50);
-    QListView* view = list->listView();
-    const QModelIndex longIndex = view->model()->index(viewRowOf(list, longMemo->localId), 0);
-    const QModelIndex shortIndex = view->model()->index(viewRowOf(list, shortMemo->localId), 0);
-    QStyleOptionViewItem option;
-    option.initFrom(view);
-    option.widget = view;
-    option.rect = view->visualRect(longIndex);
-    QVERIFY(list->delegate()->sizeHint(option, longIndex).height() <= 112);
-    const QRect button = list->delegate()->expandButtonRect(option, longIndex);
-    QVERIFY(!button.isEmpty());
-    QStyleOptionViewItem shortOption(option);
-    shortOption.rect = view->visualRect(shortIndex);
-    QVERIFY(list->delegate()->expandButtonRect(shortOption, shortIndex).isEmpty());
-
-    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, button.center());
-    QVERIFY(list->delegate()->isExpanded(longIndex));
-    QCOMPARE(list->delegate()->sizeHint(option, longIndex).height(), 228);
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, button.center());
-    QTest::qWait(50);
-    option.rect = view->visualRect(longIndex);
-    const QRect again = list->delegate()->expandButtonRect(option, longIndex);
-    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, again.center());
-    QVERIFY(!list->delegate()->isExpanded(longIndex));
-    QVERIFY(list->delegate()->sizeHint(option, longIndex).height() <= 112);
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, again.center());
-}
-
 void MemoListTest::memoDeletedOnThePlatformLeavesTheListWithoutRequest()
 {
     JobsFixture f;
@@ -218,23 +138,6 @@ void MemoListTest::memoDeletedOnThePlatformLeavesTheListWithoutRequest()
     QVERIFY(!MemoItemManager::instance()->isItemOpen(localId));
     QTest::qWait(200);
     QVERIFY(bodiesTo(QStringLiteral("/memo/delMemo")).isEmpty());
-}
-
-void MemoListTest::closingHidesTheListAndUnchecksItsButton()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    QPushButton button;
-    button.setCheckable(true);
-    button.setChecked(true);
-    MemoItemManager::instance()->showMemoList(nullptr, &button);
-    MemoListWidget* list = MemoItemManager::instance()->memoList();
-    QVERIFY(list->isVisible());
-    list->closeButton()->click();
-    QVERIFY(!list->isVisible());
-    QVERIFY(!button.isChecked());
-    QCOMPARE(MemoItemManager::instance()->memoList(), list);
-    MemoItemManager::instance()->showMemoList(nullptr);
 }
 
 int runMemoListTests(int argc, char** argv)

@@ -43,16 +43,10 @@ class MemoManagerTest : public QObject
     Q_OBJECT
 private slots:
     void editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd();
-    void editWithServerIdSendsEverythingItsJobHolds();
-    void colourEditWithEmptyColourKeepsColourButStillRecords();
-    void textEditMovesTheMemoToTheTopColourEditDoesNot();
     void deleteOfAMemoThePlatformNeverHadQueuesNothing();
     void pinningBindsToTheChapterAndSendsTheLocation();
-    void editOfAnUnknownMemoFailsWithoutAJob();
     void nothingChangesWithoutASignedInAuthor();
     void changeFromTheFeedWritesRowButNoJobOrRequest();
-    void feedAddsFetchesAndDeletesMemos();
-    void hardDeletedChapterFreesItsMemos();
     void memoDeletedWhileItsAddWasOutIsDeletedOnThePlatform();
     void replayedCombinedEditSendsOnlyTheKeysItHolds();
 };
@@ -102,66 +96,6 @@ void MemoManagerTest::editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd()
     QCOMPARE(edit.value(QStringLiteral("memo_id")).toInt(), memo->memoId);
     QCOMPARE(edit.value(QStringLiteral("color")).toString(), QStringLiteral("#FFB4C6"));
     QCOMPARE(edit.value(QStringLiteral("content")).toString(), QStringLiteral("离线改的 \"%1\""));
-}
-
-void MemoManagerTest::editWithServerIdSendsEverythingItsJobHolds()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    T_Memo* memo = addSyncedMemo(QStringLiteral("原文"));
-    QVERIFY(memo);
-    QVERIFY(standin().addFault(kEdit, QStringLiteral("http500")));
-    TC_Memo_Edit text = editOf(memo);
-    text.content = QStringLiteral("新文");
-    QVERIFY(CJobManager::instance()->memoEditContent(text));
-    QVERIFY(waitFor([]() { return bodiesTo(kEdit).size() == 1; }));
-    QTest::qWait(200);
-    QCOMPARE(memoJobs(memo->localId).size(), 1);
-
-    // A colour change after the failed text save must not confirm the job
-    // without the text: the request carries both.
-    TC_Memo_Edit colour = editOf(memo);
-    colour.color = QStringLiteral("#B1F5EF");
-    QVERIFY(CJobManager::instance()->memoEditColor(colour));
-    QVERIFY(waitFor([&]() { return bodiesTo(kEdit).size() == 2 && memoJobs(memo->localId).isEmpty(); }));
-    const QJsonObject body = bodiesTo(kEdit).at(1);
-    QCOMPARE(body.value(QStringLiteral("color")).toString(), QStringLiteral("#B1F5EF"));
-    QCOMPARE(body.value(QStringLiteral("content")).toString(), QStringLiteral("新文"));
-    const QJsonObject stored = standin().store().value(QStringLiteral("memos")).toArray().last().toObject();
-    QCOMPARE(stored.value(QStringLiteral("content")).toString(), QStringLiteral("新文"));
-}
-
-void MemoManagerTest::colourEditWithEmptyColourKeepsColourButStillRecords()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    T_Memo* memo = addSyncedMemo(QStringLiteral("颜色"), QStringLiteral("#FFE9B5"));
-    QVERIFY(memo);
-    memo->updateTime = 5;
-    TC_Memo_Edit colour = editOf(memo);
-    colour.color.clear();
-    QVERIFY(CJobManager::instance()->memoEditColor(colour));
-    QCOMPARE(memo->color, QStringLiteral("#FFE9B5"));
-    QVERIFY(memo->updateTime > 5);
-    QVERIFY(waitFor([]() { return bodiesTo(kEdit).size() == 1; }));
-    QCOMPARE(bodiesTo(kEdit).first().value(QStringLiteral("memo_id")).toInt(), memo->memoId);
-}
-
-void MemoManagerTest::textEditMovesTheMemoToTheTopColourEditDoesNot()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    T_Memo* memo = addSyncedMemo(QStringLiteral("排序"));
-    QVERIFY(memo);
-    memo->colorUpdateTime = 10;
-    TC_Memo_Edit colour = editOf(memo);
-    colour.color = QStringLiteral("#C9C3C3");
-    QVERIFY(CJobManager::instance()->memoEditColor(colour));
-    QCOMPARE(memo->colorUpdateTime, 10);
-    TC_Memo_Edit text = editOf(memo);
-    text.content = QStringLiteral("排序二");
-    QVERIFY(CJobManager::instance()->memoEditContent(text));
-    QVERIFY(memo->colorUpdateTime > 10);
 }
 
 void MemoManagerTest::deleteOfAMemoThePlatformNeverHadQueuesNothing()
@@ -233,17 +167,6 @@ void MemoManagerTest::pinningBindsToTheChapterAndSendsTheLocation()
     QCOMPARE(bodiesTo(kEdit).at(1).value(QStringLiteral("location")).toString(), QString());
 }
 
-void MemoManagerTest::editOfAnUnknownMemoFailsWithoutAJob()
-{
-    JobsFixture f;
-    QVERIFY(startClient(f));
-    TC_Memo_Edit edit(9999, 0, now(), QStringLiteral("无"), QStringLiteral("#C6C6FC"), 0, 0, 0, 0, 0, 0, 0);
-    QVERIFY(!CJobManager::instance()->memoEditContent(edit));
-    QVERIFY(!CJobManager::instance()->memoEditColor(edit));
-    QVERIFY(!CJobManager::instance()->memoEditLocation(edit));
-    QVERIFY(memoJobs(9999).isEmpty());
-}
-
 void MemoManagerTest::nothingChangesWithoutASignedInAuthor()
 {
     JobsFixture f;
@@ -283,55 +206,6 @@ void MemoManagerTest::changeFromTheFeedWritesRowButNoJobOrRequest()
     QVERIFY(memoJobs(memo->localId).isEmpty());
     QTest::qWait(200);
     QVERIFY(bodiesTo(kEdit).isEmpty());
-}
-
-void MemoManagerTest::feedAddsFetchesAndDeletesMemos()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    standin().pushFeed(StandinServer::demoUid(), {feedItem(15, 0, 13001)});
-    QVERIFY(f.start());
-    QVERIFY(waitForPassEnd());
-    CPublicManager* model = CPublicManager::instance();
-    const T_Memo* memo = model->findMemoByMemoId(13001);
-    QVERIFY(memo);
-    QCOMPARE(memo->content, QStringLiteral("记得回收渡口的伏笔"));
-    QCOMPARE(memo->color, QStringLiteral("#FFF3B0"));
-    const int localId = memo->localId;
-    QCOMPARE(memoRow(localId).content, QStringLiteral("记得回收渡口的伏笔"));
-    QVERIFY(memoJobs(localId).isEmpty());
-    QVERIFY(bodiesTo(kAdd).isEmpty());
-    QCOMPARE(JobsFixture::requestsTo(kDetail).size(), 1);
-
-    // Deleted on the platform: gone here, with no delete sent back.
-    standin().clearJournal();
-    standin().pushFeed(StandinServer::demoUid(), {feedItem(17, 0, 13001)});
-    QVERIFY(f.restart());
-    QVERIFY(waitForPassEnd());
-    QVERIFY(!model->findMemoByMemoId(13001));
-    QVERIFY(!memoRow(localId).found);
-    QVERIFY(bodiesTo(kDel).isEmpty());
-    QVERIFY(memoJobs(localId).isEmpty());
-}
-
-void MemoManagerTest::hardDeletedChapterFreesItsMemos()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    SeededBook book;
-    QVERIFY(seedDemoBook(book));
-    QVERIFY(f.start());
-    QVERIFY(waitForPassEnd());
-    CJobManager::instance()->getChapters(CPublicManager::instance()->findBookByLocalId(book.localBookId));
-    T_Memo* memo = addSyncedMemo(QStringLiteral("章节要删"));
-    QVERIFY(memo);
-    TC_Memo_Edit pin(memo->localId, memo->memoId, now(), memo->content, memo->color, book.localBookId,
-                     book.localChapter2, 10, 10, 0, 0, 0);
-    QVERIFY(CJobManager::instance()->memoEditLocation(pin));
-    QVERIFY(CMemoManager::instance()->unbindChapter(book.localBookId, book.localChapter2));
-    QVERIFY(!memo->isHold);
-    QCOMPARE(memo->localChapterId, 0);
-    QCOMPARE(memoRow(memo->localId).localChapterId, 0);
 }
 
 void MemoManagerTest::memoDeletedWhileItsAddWasOutIsDeletedOnThePlatform()

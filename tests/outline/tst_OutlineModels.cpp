@@ -1,5 +1,5 @@
-// The outline models over the real book operations and database: roles,
-// creation in two steps, edits, deletes, reordering, marks, filter and export.
+// The outline models over the real book operations and database: edits,
+// deletes and export.
 
 #include "OutlineFixture.h"
 
@@ -46,39 +46,12 @@ class OutlineModelTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void laterOutlineGetsNextOrderAndShowsAbove();
     void updateStoresTextWithQuotesAndPlaceholders();
     void failedDeleteKeepsTheRow();
     void removeAllDeletesOnlyCheckedOutlines();
-    void dropFromFifthOnSecondShiftsTheOthersDown();
-    void filterKeepsTheOutlineBeingTyped();
     void exportWritesCheckedOutlinesHighestFirst();
     void exportToUnwritablePlaceSaysCreateFailed();
 };
-
-void OutlineModelTest::laterOutlineGetsNextOrderAndShowsAbove()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("排序"));
-    QVERIFY(book);
-    QVERIFY(OutlineFixture::stored(book, 1, 4, QStringLiteral("旧")));
-    Models m(book);
-    m.model->create(1);
-    QVERIFY(m.model->create(1, QStringLiteral("甲")));
-    m.model->create(1);
-    QVERIFY(m.model->create(1, QStringLiteral("乙")));
-    const QList<int> shown = OutlineFixture::localIds(*m.sorted);
-    QCOMPARE(shown.size(), 3);
-    QCOMPARE(OutlineFixture::storedOrder(shown.at(0)), 6);
-    QCOMPARE(OutlineFixture::storedContent(shown.at(0)), QStringLiteral("乙"));
-    QCOMPARE(OutlineFixture::storedOrder(shown.at(1)), 5);
-    QCOMPARE(OutlineFixture::storedContent(shown.at(2)), QStringLiteral("旧"));
-
-    // The unsaved row shows on top whatever the order numbers say.
-    m.model->create(3);
-    QCOMPARE(OutlineFixture::localIds(*m.sorted).first(), 0);
-}
 
 void OutlineModelTest::updateStoresTextWithQuotesAndPlaceholders()
 {
@@ -142,49 +115,6 @@ void OutlineModelTest::removeAllDeletesOnlyCheckedOutlines()
     QCOMPARE(OutlineFixture::localIds(*m.model), (QList<int>{ids.at(1), ids.at(3)}));
     QCOMPARE(OutlineFixture::outlineRows(book->localId), 2);
     QCOMPARE(OutlineFixture::storedContent(ids.at(1)), QStringLiteral("条2"));
-}
-
-void OutlineModelTest::dropFromFifthOnSecondShiftsTheOthersDown()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("拖动"));
-    QVERIFY(book);
-    for (int i = 1; i <= 5; ++i)
-        QVERIFY(OutlineFixture::stored(book, 1, i, QStringLiteral("第%1").arg(i)));
-    Models m(book);
-    const QList<int> before = OutlineFixture::localIds(*m.sorted);
-    // The model is the controller's and outlives this test.
-    QSignalSpy layouts(m.model, &QAbstractItemModel::layoutChanged);
-    QVERIFY(m.model->move(m.sourceRow(4), m.sourceRow(1)));
-    QCOMPARE(layouts.count(), 1);
-    const QList<int> after = OutlineFixture::localIds(*m.sorted);
-    QCOMPARE(after, (QList<int>{before.at(0), before.at(4), before.at(1), before.at(2), before.at(3)}));
-    // Stored too: the order survives a restart.
-    QCOMPARE(OutlineFixture::storedOrder(before.at(4)), 4);
-    QCOMPARE(OutlineFixture::storedOrder(before.at(1)), 3);
-    QCOMPARE(OutlineFixture::storedOrder(before.at(3)), 1);
-    QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1027});
-}
-
-void OutlineModelTest::filterKeepsTheOutlineBeingTyped()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("筛选"));
-    QVERIFY(book);
-    T_Outline* bookOutline = OutlineFixture::stored(book, 1, 1, QStringLiteral("本书"));
-    T_Outline* plot = OutlineFixture::stored(book, 2, 2, QStringLiteral("情节"));
-    QVERIFY(bookOutline && plot);
-    Models m(book);
-    m.sorted->setFilter(2);
-    QCOMPARE(OutlineFixture::localIds(*m.sorted), QList<int>{plot->localId});
-    m.model->edit(bookOutline->localId, true);
-    QCOMPARE(OutlineFixture::localIds(*m.sorted), (QList<int>{plot->localId, bookOutline->localId}));
-    m.model->edit(bookOutline->localId, false);
-    QCOMPARE(OutlineFixture::localIds(*m.sorted), QList<int>{plot->localId});
-    m.sorted->setFilter(0);
-    QCOMPARE(m.sorted->rowCount(), 2);
 }
 
 void OutlineModelTest::exportWritesCheckedOutlinesHighestFirst()

@@ -49,9 +49,6 @@ private slots:
     void utf8FileBecomesANewStoredChapter();
     void otherFilesAreDecodedOrRefused_data();
     void otherFilesAreDecodedOrRefused();
-    void withoutSelectedVolumeTheOpenChapterKeepsItsText();
-    void exportWritesTheTextAloneInUtf8();
-    void oldChapterIsExportedWithIndents();
     void exportToAReadOnlyFolderFailsAndLeavesNothing();
     void failedExportKeepsTheEarlierFile();
 };
@@ -121,66 +118,6 @@ void ChapterFilesTest::otherFilesAreDecodedOrRefused()
     QCOMPARE(book->chapterList.size(), error.isEmpty() ? 3 : 2);
     QCOMPARE(book->chapterList.size() == 3 ? book->chapterList.last()->content : QString(), text);
     QCOMPARE(tree()->lastError(), error);
-}
-
-void ChapterFilesTest::withoutSelectedVolumeTheOpenChapterKeepsItsText()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("无选"));
-    QVERIFY(book);
-    T_Chapter* open = book->chapterList.first();
-    open->content = QStringLiteral("原文");
-    open->contentLoaded = true;
-    tree()->loadBook(book, open);
-    tree()->selectedVolume(-1);
-    QTemporaryDir dir;
-    QString text;
-    QVERIFY(!tree()->importChapterFile(writeFile(dir, QStringLiteral("b.txt"), kText.toUtf8()), text));
-    QCOMPARE(open->content, QStringLiteral("原文"));
-    QCOMPARE(tree()->currentChapter(), open);
-    QCOMPARE(book->chapterList.size(), 2);
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
-void ChapterFilesTest::exportWritesTheTextAloneInUtf8()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("导出"));
-    QVERIFY(book);
-    tree()->loadBook(book);
-    T_Chapter* chapter = book->chapterList.first();
-    TC_Chapter_Edit_Content save;
-    save.header.localBookId = book->localId;
-    save.header.localChapterId = chapter->localId;
-    save.content = kText;
-    save.updateTime = 1700000100;
-    QVERIFY(CBookJobManager::instance()->chapter_edit_content(save));
-    chapter->content.clear();
-    chapter->contentLoaded = false; // read back from the table on export
-    QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/out.txt");
-    QVERIFY2(tree()->exportChapterTo(chapter, path), qPrintable(tree()->lastError()));
-    QCOMPARE(readFile(path), kText.toUtf8());
-}
-
-void ChapterFilesTest::oldChapterIsExportedWithIndents()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("旧章"));
-    QVERIFY(book);
-    tree()->loadBook(book);
-    T_Chapter* chapter = book->chapterList.first();
-    chapter->content = QStringLiteral("一段\n\n二段");
-    chapter->contentLoaded = true;
-    chapter->createTime = 1500000000;
-    chapter->updateTime = 1500000000;
-    QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/old.txt");
-    QVERIFY(tree()->exportChapterTo(chapter, path));
-    QCOMPARE(QString::fromUtf8(readFile(path)), QStringLiteral("\u3000\u3000一段\n\u3000\u3000二段"));
 }
 
 void ChapterFilesTest::exportToAReadOnlyFolderFailsAndLeavesNothing()

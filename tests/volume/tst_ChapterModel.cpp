@@ -1,5 +1,5 @@
-// The chapter list of one volume: roles, renumbering inserts and moves, drop
-// lines, selection and the order the sort proxy shows.
+// The chapter list of one volume: renumbering inserts and the order the sort
+// proxy shows after moves.
 
 #include "volume/CBookChapterModel.h"
 #include "volume/CBookChapterSortModel.h"
@@ -39,20 +39,9 @@ class ChapterModelTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void nameShowsWithoutLineBreaks();
     void insertAfterLastTakesNextNumberAndBeforeShiftsLaterChapters();
-    void insertOutsideListInsertsNothing();
     void sortProxyStaysRightAfterMovesAndInserts();
 };
-
-void ChapterModelTest::nameShowsWithoutLineBreaks()
-{
-    CBookChapterModel model;
-    model.addItem(item(1, 1, QStringLiteral("第一\n章")));
-    const QModelIndex row = model.index(0, 0);
-    QCOMPARE(row.data(Qt::UserRole + 4).toString(), QStringLiteral("第一章"));
-    QCOMPARE(model.getItem(0).chapter.name, QStringLiteral("第一\n章"));
-}
 
 void ChapterModelTest::insertAfterLastTakesNextNumberAndBeforeShiftsLaterChapters()
 {
@@ -69,17 +58,6 @@ void ChapterModelTest::insertAfterLastTakesNextNumberAndBeforeShiftsLaterChapter
     before.addItem(item(3, 3));
     before.insertItem(item(9, 50), 1, false);
     QCOMPARE(orders(before), (QMap<int, int>{{1, 1}, {9, 2}, {2, 3}, {3, 4}}));
-}
-
-void ChapterModelTest::insertOutsideListInsertsNothing()
-{
-    CBookChapterModel model;
-    model.addItem(item(1, 1));
-    model.setMoveLine(0, true);
-    model.insertItem(item(9, 2), 1, true);
-    model.insertItem(item(9, 2), -1, false);
-    QCOMPARE(model.rowCount(), 1);
-    QCOMPARE(model.getItem(0).moveLine, -1);
 }
 
 void ChapterModelTest::sortProxyStaysRightAfterMovesAndInserts()

@@ -88,56 +88,14 @@ class TreeControllerTest : public QObject
 private slots:
     void cleanup() { tree()->loadBook(nullptr); }
 
-    void newVolumeFollowsTheLastAndGoesIntoEditing();
-    void newChapterNeedsASelectedVolume();
     void newChapterIsAddedOpenedAndRecorded();
-    void chapterRenameReachesTableAndJob();
     void dragWithinVolumeStoresTheTreeOrder();
     void dropBesideItselfRecordsNothing();
     void dragIntoAnotherVolumeMovesTheChapter();
-    void selectingTheOpenChapterDoesNotReopenIt();
-    void sortToggleLeavesOtherOrderTypes();
-    void menuMovesChaptersAndDisablesMovesAtTheEnds();
     void deletingTheOpenChapterOpensTheNext();
     void escapeOnTheConfirmationDeletesNothing();
-    void deletingAVolumeTakesItsRowAway();
     void restoringIntoADeletedVolumeRestoresTheVolume();
-    void panelShowsTheBook();
-    void panelClickOpensAndDragReorders();
 };
-
-void TreeControllerTest::newVolumeFollowsTheLastAndGoesIntoEditing()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("新卷"));
-    QVERIFY(book);
-    tree()->loadBook(book);
-    QSignalSpy added(tree(), &CBookVolumeController::sigVolumeAdd);
-    tree()->createNewVolume();
-    QCOMPARE(book->volumeList.size(), 2);
-    const T_Volume* volume = book->volumeList.last();
-    QCOMPARE(volume->orderNum, 2);
-    QCOMPARE(volume->volumeName, formatVolumeTitle(QStringLiteral("第一卷")));
-    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1031});
-    QCOMPARE(added.count(), 1);
-    QCOMPARE(added.first().first().toInt(), 0);
-    CBookVolumeModel* model = tree()->volumeModel();
-    QCOMPARE(model->rowCount(), 2);
-    QTRY_VERIFY(model->index(1, 0).data(CBookVolumeModel::VolumeEditingRole).toBool());
-}
-
-void TreeControllerTest::newChapterNeedsASelectedVolume()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("无卷"));
-    QVERIFY(book);
-    tree()->loadBook(book);
-    tree()->createNewChapter();
-    QCOMPARE(book->chapterList.size(), 2);
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
 
 void TreeControllerTest::newChapterIsAddedOpenedAndRecorded()
 {
@@ -162,24 +120,6 @@ void TreeControllerTest::newChapterIsAddedOpenedAndRecorded()
     CBookChapterModel* model = tree()->volumeModel()->getChapterModelByLocalId(volume);
     QVERIFY(model->getItemByLocalId(chapter->localId).selected);
     QTRY_VERIFY(model->getItemByLocalId(chapter->localId).editing);
-}
-
-void TreeControllerTest::chapterRenameReachesTableAndJob()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    TreeBook t = loadThreeChapters(f, QStringLiteral("改名"));
-    QVERIFY(t.book);
-    const QString name = QStringLiteral("第'2'章 \"%1\" 50%");
-    tree()->changeChapterName(t.volume, t.chapters.at(1), 1, name);
-    QCOMPARE(t.book->findChapterByLocalId(t.chapters.at(1))->name, name);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select name from tb_chapter where localId = %1").arg(t.chapters.at(1)))
-                 .toString(),
-             name);
-    QCOMPARE(tree()->volumeModel()->getChapterModelByLocalId(t.volume)->getItem(1).chapter.name, name);
-    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1017});
-    const QJsonObject stored = QJsonDocument::fromJson(BooksFixture::jobContent(1017).toUtf8()).object();
-    QCOMPARE(stored.value(QStringLiteral("name")).toString(), name);
 }
 
 void TreeControllerTest::dragWithinVolumeStoresTheTreeOrder()
@@ -240,91 +180,6 @@ void TreeControllerTest::dragIntoAnotherVolumeMovesTheChapter()
     }
     QCOMPARE(dbOrder(t.chapters.at(1)), dbOrder(t.chapters.at(0)) + 1);
     QCOMPARE(tree()->volumeModel()->getChapterModelByLocalId(v2)->getItem(0).ownerVolumeId, v2);
-}
-
-void TreeControllerTest::selectingTheOpenChapterDoesNotReopenIt()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    TreeBook t = loadThreeChapters(f, QStringLiteral("选择"));
-    QVERIFY(t.book);
-    QSignalSpy opened(CUiManager::instance(), &CUiManager::sig_OpenChapter);
-    tree()->selectedChapter(t.volume, 1, t.chapters.at(1));
-    QCOMPARE(opened.count(), 1);
-    t.book->lastEditChapterId = 0;
-    tree()->selectedChapter(t.volume, 1, t.chapters.at(1));
-    QCOMPARE(opened.count(), 1);
-    QCOMPARE(t.book->lastEditChapterId, 0);
-    tree()->openChapter(t.book->findChapterByLocalId(t.chapters.at(2)));
-    QCOMPARE(opened.count(), 2);
-    QVERIFY(tree()->volumeModel()->getChapterModelByLocalId(t.volume)->getItemByLocalId(t.chapters.at(2)).selected);
-}
-
-void TreeControllerTest::sortToggleLeavesOtherOrderTypes()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    TreeBook t = loadThreeChapters(f, QStringLiteral("排序"));
-    QVERIFY(t.book);
-    QSignalSpy sorted(tree(), &CBookVolumeController::sigSort);
-    tree()->sortChapters();
-    QCOMPARE(t.book->orderType, 1);
-    QCOMPARE(tree()->getSort(), 1);
-    QCOMPARE(shownChapters(t.volume), (QList<int>{t.chapters.at(2), t.chapters.at(1), t.chapters.at(0)}));
-    tree()->sortChapters();
-    QCOMPARE(t.book->orderType, 0);
-    t.book->orderType = 2;
-    tree()->sortChapters();
-    QCOMPARE(t.book->orderType, 2);
-    QCOMPARE(sorted.count(), 3);
-    QCOMPARE(sorted.last().first().toInt(), 2);
-}
-
-void TreeControllerTest::menuMovesChaptersAndDisablesMovesAtTheEnds()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    TreeBook t = loadThreeChapters(f, QStringLiteral("菜单"));
-    QVERIFY(t.book);
-    const int v2 = addVolume(t.book, 2, QStringLiteral("第二卷"));
-    const int only = addChapter(t.book, v2, 1, QStringLiteral("唯一"));
-    tree()->reloadBook(t.book);
-    QMenu* volumeMenu = tree()->volumeMenu();
-    QAction* upVolume = volumeMenu->actions().at(5);
-    QAction* downVolume = volumeMenu->actions().at(6);
-    QCOMPARE(upVolume->text(), CBookVolumeController::tr("Up Volume"));
-
-    closeNextMenu();
-    tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
-    QVERIFY(!upVolume->isEnabled());
-    QVERIFY(downVolume->isEnabled());
-    closeNextMenu();
-    tree()->showMenu(0, QPoint(10, 10), v2, -1, 1, -1);
-    QVERIFY(upVolume->isEnabled());
-    QVERIFY(!downVolume->isEnabled());
-
-    QMenu* chapterMenu = tree()->chapterMenu();
-    QAction* upChapter = chapterMenu->actions().at(6);
-    QAction* downChapter = chapterMenu->actions().at(7);
-    closeNextMenu();
-    tree()->showMenu(1, QPoint(10, 10), v2, only, -1, 0);
-    QVERIFY(!upChapter->isEnabled());
-    QVERIFY(!downChapter->isEnabled());
-    closeNextMenu();
-    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1), -1, 1);
-    QVERIFY(upChapter->isEnabled());
-    QVERIFY(downChapter->isEnabled());
-
-    // Up, then down again: the tree, the table and one job per move.
-    const QList<int> jobsBefore = BooksFixture::jobTypes();
-    upChapter->trigger();
-    QCOMPARE(shownChapters(t.volume), (QList<int>{t.chapters.at(1), t.chapters.at(0), t.chapters.at(2)}));
-    closeNextMenu();
-    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1), -1, 0);
-    downChapter->trigger();
-    QCOMPARE(shownChapters(t.volume), t.chapters);
-    QCOMPARE(dbOrder(t.chapters.at(1)), 2);
-    QCOMPARE(BooksFixture::jobTypes(), jobsBefore + QList<int>({1018, 1018}));
 }
 
 void TreeControllerTest::deletingTheOpenChapterOpensTheNext()
@@ -403,26 +258,6 @@ void TreeControllerTest::escapeOnTheConfirmationDeletesNothing()
     QVERIFY(BooksFixture::jobTypes().isEmpty());
 }
 
-void TreeControllerTest::deletingAVolumeTakesItsRowAway()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    TreeBook t = loadThreeChapters(f, QStringLiteral("删卷"));
-    QVERIFY(t.book);
-    tree()->selectedChapter(t.volume, 0, t.chapters.at(0));
-    QSignalSpy opened(CUiManager::instance(), &CUiManager::sig_OpenChapter);
-    closeNextMenu();
-    tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
-    answerNextBox(0);
-    tree()->volumeMenu()->actions().last()->trigger();
-    QCOMPARE(tree()->volumeModel()->rowCount(), 0);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_volume where localId = %1").arg(t.volume)).toInt(),
-             0);
-    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1033});
-    QCOMPARE(opened.count(), 1);
-    QVERIFY(tree()->currentChapter() == nullptr);
-}
-
 void TreeControllerTest::restoringIntoADeletedVolumeRestoresTheVolume()
 {
     BooksFixture f;
@@ -444,66 +279,6 @@ void TreeControllerTest::restoringIntoADeletedVolumeRestoresTheVolume()
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_chapter where localId = %1").arg(t.chapters.at(1)))
                  .toInt(),
              1);
-}
-
-void TreeControllerTest::panelShowsTheBook()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    TreeBook t = loadThreeChapters(f, QStringLiteral("面板"));
-    QVERIFY(t.book);
-    addVolume(t.book, 2, QStringLiteral("第二卷 风起"));
-    const int v2 = t.book->volumeList.last()->localId;
-    addChapter(t.book, v2, 1, QStringLiteral("第4章 远行"));
-    QQuickWidget* panel = tree()->getQuickWidget();
-    QVERIFY(panel);
-    QCOMPARE(tree()->getQuickWidget(), panel);
-    QVERIFY2(panel->errors().isEmpty(), qPrintable(panel->errors().value(0).toString()));
-    QVERIFY(panel->rootObject());
-    tree()->loadBook(t.book, t.book->findChapterByLocalId(t.chapters.at(1)));
-    tree()->volumeModel()->setExpand(v2, true);
-    panel->resize(260, 560);
-    panel->show();
-    QVERIFY(QTest::qWaitForWindowExposed(panel));
-    auto* list = panel->rootObject()->findChild<QQuickItem*>(QStringLiteral("volumeList"));
-    QVERIFY(list);
-    QTRY_COMPARE(list->property("count").toInt(), 2);
-    panel->hide();
-}
-
-void TreeControllerTest::panelClickOpensAndDragReorders()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    TreeBook t = loadThreeChapters(f, QStringLiteral("点击"));
-    QVERIFY(t.book);
-    QQuickWidget* panel = tree()->getQuickWidget();
-    panel->resize(260, 560);
-    panel->show();
-    QVERIFY(QTest::qWaitForWindowExposed(panel));
-    auto* list = panel->rootObject()->findChild<QQuickItem*>(QStringLiteral("volumeList"));
-    QTRY_COMPARE(list->property("count").toInt(), 1);
-    QTest::qWait(50);
-    // Top bar 104, volume title 40, then 40 per chapter.
-    const auto chapterY = [](int row) { return 104 + 40 + 40 * row + 20; };
-    QTest::mouseClick(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(1)));
-    QTRY_VERIFY(tree()->currentChapter() != nullptr);
-    QCOMPARE(tree()->currentChapter()->localId, t.chapters.at(1));
-
-    // Chapter 3 dragged onto the upper part of chapter 1: it goes above it.
-    QTest::mousePress(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(2)));
-    for (int y = chapterY(2) - 5; y >= chapterY(0) - 14; y -= 5) {
-        // With the button held, which QTest's own move does not say.
-        QMouseEvent move(QEvent::MouseMove, QPointF(120, y), panel->mapToGlobal(QPoint(120, y)), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(panel, &move);
-    }
-    QTest::mouseRelease(panel, Qt::LeftButton, Qt::NoModifier, QPoint(120, chapterY(0) - 14));
-    QTRY_COMPARE(shownChapters(t.volume), (QList<int>{t.chapters.at(2), t.chapters.at(0), t.chapters.at(1)}));
-    QCOMPARE(tree()->getChapterOrderMap(t.volume),
-             (QMap<int, int>{{t.chapters.at(2), 1}, {t.chapters.at(0), 2}, {t.chapters.at(1), 3}}));
-    QCOMPARE(dbOrder(t.chapters.at(2)), 1);
-    panel->hide();
 }
 
 int runTreeControllerTests(int argc, char** argv)
