@@ -5,11 +5,8 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 
 namespace {
 QList<QPushButton*> rowButtons(BkMessageBox* box)
@@ -32,8 +29,6 @@ private slots:
 
     void everyWayOutReturnsItsValue_data();
     void everyWayOutReturnsItsValue();
-    void emptyTextAddsNoButtonAndIndicesSkipIt();
-    void informationButtonsComeInAscendingOrder();
 };
 
 void TestMessageBox::everyWayOutReturnsItsValue_data()
@@ -85,39 +80,6 @@ void TestMessageBox::everyWayOutReturnsItsValue()
     else
         result = BkMessageBox::warning(nullptr, QString(), QString(), a, b, preferred);
     QCOMPARE(result, expected);
-}
-
-void TestMessageBox::emptyTextAddsNoButtonAndIndicesSkipIt()
-{
-    BkMessageBox box;
-    QVERIFY(!box.addButton(QString()));
-    box.addButton(QStringLiteral("first"));
-    QVERIFY(!box.addButton(QString()));
-    QPushButton* second = box.addButton(QStringLiteral("second"));
-    QCOMPARE(rowButtons(&box).size(), 2);
-    QVERIFY(!box.addStandardButton(0));
-    QCOMPARE(rowButtons(&box).size(), 2);
-    QTimer::singleShot(0, second, &QPushButton::click);
-    QCOMPARE(box.exec(), 1);
-}
-
-void TestMessageBox::informationButtonsComeInAscendingOrder()
-{
-    QStringList texts;
-    QStringList names;
-    whenShown<BkMessageBox>([&](BkMessageBox* box) {
-        for (QPushButton* b : rowButtons(box)) {
-            texts << b->text();
-            names << b->objectName();
-        }
-        box->button(0x10000)->click();
-    });
-    const int result = BkMessageBox::information(nullptr, QString(), QString(),
-                                                 0x800000 | 0x10000 | 0x4000 | 0x8000000, 0);
-    QCOMPARE(result, 0x10000);
-    QCOMPARE(texts, (QStringList{QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Discard"), QString()}));
-    QCOMPARE(names, (QStringList{QStringLiteral("btnConfirm"), QStringLiteral("btnCancel"),
-                                 QStringLiteral("btnCancel"), QStringLiteral("btnConfirm")}));
 }
 
 QTEST_MAIN(TestMessageBox)
