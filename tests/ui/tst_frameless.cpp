@@ -91,8 +91,6 @@ void TestFrameless::dragMovesOrResizes_data()
     const int left = Qt::LeftButton;
     QTest::newRow("inside moves") << QPoint(400, 300) << QPoint(450, 260) << left << true << true
                                   << QRect(250, 110, 400, 300);
-    QTest::newRow("top-left corner") << QPoint(202, 152) << QPoint(180, 140) << left << true << true
-                                     << QRect(QPoint(180, 140), QPoint(599, 449));
     QTest::newRow("minimum width holds, height follows") << QPoint(201, 448) << QPoint(560, 500) << left << true
                                                          << true << QRect(QPoint(200, 150), QPoint(599, 500));
     QTest::newRow("edge moves when not resizable") << QPoint(201, 300) << QPoint(211, 310) << left << false << true
