@@ -1,14 +1,11 @@
 #include "ShellHelpers.h"
 
-#include "manager/CJobManager.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/shell/Dialog_Unlock.h"
 
-#include <QDir>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -70,51 +67,6 @@ private slots:
         ui->loginDialog()->hide();
     }
 
-    void idleLockHidesEveryWindowUntilUnlocked()
-    {
-        JobsFixture fixture;
-        QVERIFY(fixture.seed());
-        QVERIFY(storeLockSettings(4, 2, QStringLiteral("idle")));
-        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")));
-        CUiManager* ui = CUiManager::instance();
-        QPointer<Widget_Bookshelf> shelf = ui->bookshelf();
-        QVERIFY(shelf && shelf->isVisible());
-        QWidget floating;
-        floating.show();
-
-        bool shelfHiddenWhileAsked = false;
-        bool floatingHiddenWhileAsked = false;
-        ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
-            shelfHiddenWhileAsked = !shelf->isVisible();
-            floatingHiddenWhileAsked = !floating.isVisible();
-            d->lineEditPwd()->setText(QStringLiteral("idle"));
-            d->btnConfirm()->click();
-        }});
-        QTRY_COMPARE_WITH_TIMEOUT(answer.done(), 1, 15000);
-        QVERIFY(shelfHiddenWhileAsked);
-        QVERIFY(floatingHiddenWhileAsked);
-        QTRY_VERIFY(shelf->isVisible());
-        QVERIFY(!floating.isVisible());
-        QVERIFY(!ui->isUnlockDialogOpen());
-    }
-
-    void mouseActivityKeepsTheIdleLockAway()
-    {
-        JobsFixture fixture;
-        QVERIFY(fixture.seed());
-        QVERIFY(storeLockSettings(4, 30, QStringLiteral("idle")));
-        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")));
-        CUiManager* ui = CUiManager::instance();
-        ui->idleTimer()->stop();
-        for (int i = 0; i < 5; ++i)
-            QVERIFY(!ui->checkPwdLock(4));
-        QCOMPARE(ui->idleSeconds(), 5);
-        QTest::mouseMove(ui->bookshelf(), QPoint(10, 10));
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(ui->bookshelf(), &move);
-        QCOMPARE(ui->idleSeconds(), 0);
-    }
-
     void aHiddenWindowNeverIdleLocksAndAsksWhenShownAgain()
     {
         JobsFixture fixture;
@@ -141,39 +93,6 @@ private slots:
         QCOMPARE(answer.done(), 1);
         QCOMPARE(errorAfterWrongTry, QStringLiteral("wrong password"));
         QVERIFY(ui->bookshelf()->isVisible());
-    }
-
-    void closingTheLockScreenKeepsTheWindowHidden()
-    {
-        JobsFixture fixture;
-        QVERIFY(fixture.seed());
-        QVERIFY(storeLockSettings(2, 30, QStringLiteral("x"), 1));
-        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("x")));
-        CUiManager* ui = CUiManager::instance();
-        ui->closeWindow();
-        ModalAnswerer<Dialog_Unlock> answer({[](Dialog_Unlock* d) { d->btnClose()->click(); }});
-        ui->showMainWindow();
-        QCOMPARE(answer.done(), 1);
-        QVERIFY(!ui->bookshelf()->isVisible());
-        QCOMPARE(ui->signInState(), 1);
-    }
-
-    void theWritingLockSilencesEveryOccasion()
-    {
-        JobsFixture fixture;
-        QVERIFY(fixture.seed());
-        QVERIFY(storeLockSettings(6, 1, QStringLiteral("x"), 1));
-        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("x")));
-        CUiManager* ui = CUiManager::instance();
-        ui->idleTimer()->stop();
-        CPublicManager::instance()->userConf.writeLock.lockType = 1;
-        for (int i = 0; i < 3; ++i)
-            QVERIFY(!ui->checkPwdLock(4));
-        QVERIFY(ui->bookshelf()->isVisible());
-        ui->bookshelf()->hide();
-        QVERIFY(!ui->checkPwdLock(2));
-        QVERIFY(!ui->isUnlockDialogOpen());
-        CPublicManager::instance()->userConf.writeLock.lockType = 0;
     }
 
     void escapeDoesNotDismissTheLockScreen()

@@ -8,12 +8,9 @@
 #include "ui/shell/ThemeButton.h"
 #include "ui/shell/Widget_ThemeSettings.h"
 
-#include <QButtonGroup>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -35,60 +32,6 @@ private slots:
         QVERIFY(m_fixture.seed());
         QVERIFY(m_fixture.start());
         CUiManager::instance()->idleTimer()->stop();
-    }
-
-    void changeSkinAppliesTheSheetAndStoresTheStyle()
-    {
-        CUiManager* ui = CUiManager::instance();
-        QSignalSpy skinned(ui, &CUiManager::sig_changeSkin);
-        ui->changeSkin(4);
-        QCOMPARE(skinned.count(), 1);
-        QCOMPARE(CQssManager::instance()->currentStyleType(), 4);
-        QCOMPARE(CUiManager::skinIconIndex(), 2);
-        const QString greenSheet = qApp->styleSheet();
-        QVERIFY(!greenSheet.isEmpty());
-        ui->changeSkin(6);
-        QCOMPARE(CUiManager::skinIconIndex(), 1);
-        QVERIFY(qApp->styleSheet() != greenSheet);
-        TS_Author_Info user;
-        T_UserConf conf;
-        QVERIFY(CTessaneDb::instance()->getUserData(StandinServer::demoUid(), user, conf));
-        QCOMPARE(user.style, 6);
-        ui->changeSkin(1);
-        QCOMPARE(CUiManager::skinIconIndex(), 0);
-    }
-
-    void darkTileAddsTheDarkBitAndLightReplacesIt()
-    {
-        CUiManager::instance()->changeSkin(4);
-        Widget_ThemeSettings picker;
-        picker.updateCheckedTheme();
-        QVERIFY(picker.btnThemeGreen()->isChecked());
-        QVERIFY(picker.btnThemeGeek()->isHidden());
-        QTest::mouseClick(picker.btnThemeBlack(), Qt::LeftButton);
-        QCOMPARE(CPublicManager::instance()->userInfo.style, 6);
-        QCOMPARE(CQssManager::instance()->currentStyleType(), 6);
-        QVERIFY(picker.btnThemeBlack()->isChecked());
-        QTest::mouseClick(picker.btnThemeWhite(), Qt::LeftButton);
-        QCOMPARE(CPublicManager::instance()->userInfo.style, 1);
-        QVERIFY(picker.btnThemeWhite()->isChecked());
-        QVERIFY(!picker.btnThemeBlack()->isChecked());
-    }
-
-    void storedStylesMarkTheirTile()
-    {
-        CPublicManager::instance()->userInfo.style = 18;
-        {
-            Widget_ThemeSettings picker;
-            picker.updateCheckedTheme();
-            QVERIFY(picker.btnThemeBlack()->isChecked());
-        }
-        CPublicManager::instance()->userInfo.style = 16;
-        Widget_ThemeSettings picker;
-        picker.updateCheckedTheme();
-        for (QAbstractButton* tile : picker.buttonGroup()->buttons())
-            QVERIFY(!tile->isChecked());
-        CPublicManager::instance()->userInfo.style = 1;
     }
 
     void customPictureIsCopiedAndNoTileStaysMarked()
@@ -117,21 +60,6 @@ private slots:
         stored.close();
         stored.remove();
         CUiManager::instance()->changeSkin(1);
-    }
-
-    void formatTextWithCollapsesEmptyLines()
-    {
-        const QChar ideo(0x3000);
-        QString out;
-        CUiManager::formatTextWith(QStringLiteral("a\n\n\nb"), out, true, false);
-        QCOMPARE(out, QString(2, ideo) + QStringLiteral("a\n") + QString(2, ideo) + QStringLiteral("b"));
-        CUiManager::formatTextWith(QStringLiteral("a\r\n\r\nb"), out, false, true);
-        QCOMPARE(out, QStringLiteral("a\n\nb"));
-        // Paragraphs keep their spaces; a trailing break stays.
-        CUiManager::formatTextWith(QStringLiteral(" a \n"), out, false, false);
-        QCOMPARE(out, QStringLiteral(" a \n"));
-        CUiManager::formatTextWith(QString(), out, true, true);
-        QVERIFY(out.isEmpty());
     }
 
     void backupCopiesTheDatabaseOncePerSecond()
@@ -177,11 +105,7 @@ private slots:
         QVERIFY(!CUiManager::backupsDb());
         if (!hadDb)
             db.remove();
-        if (previous.isValid())
-            settings.setValue(QStringLiteral("system/backup"), previous);
-        else
-            settings.remove(QStringLiteral("system/backup"));
-        settings.sync();
+        restoreBackupSetting(settings, previous);
     }
 
     void backupHoldsWhatIsStillInTheWriteAheadLog()
@@ -219,6 +143,12 @@ private slots:
         db->close();
         for (const char* suffix : {"", "-wal", "-shm"})
             QFile::remove(live + QLatin1String(suffix));
+        restoreBackupSetting(settings, previous);
+    }
+
+private:
+    static void restoreBackupSetting(QSettings& settings, const QVariant& previous)
+    {
         if (previous.isValid())
             settings.setValue(QStringLiteral("system/backup"), previous);
         else
@@ -226,7 +156,6 @@ private slots:
         settings.sync();
     }
 
-private:
     JobsFixture m_fixture;
 };
 

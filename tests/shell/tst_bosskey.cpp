@@ -64,21 +64,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shelf->isVisible(), 5000);
     }
 
-    void typingResetsTheIdleCount()
-    {
-        CUiManager* ui = CUiManager::instance();
-        QWidget* shelf = ui->bookshelf();
-        shelf->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(shelf));
-        ui->setIdleSeconds(12);
-        QSignalSpy keys(ui, &CUiManager::sig_GlobalKeyPressed);
-        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_a), True, CurrentTime);
-        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_a), False, CurrentTime);
-        XSync(m_display, False);
-        QTRY_VERIFY_WITH_TIMEOUT(keys.count() > 0, 5000);
-        QCOMPARE(ui->idleSeconds(), 0);
-    }
-
 private:
     void typeCtrlShiftN()
     {

@@ -33,14 +33,10 @@ private slots:
     void cleanup();
     void cleanupTestCase();
 
-    void openingDoesNotChangeTheModel();
     void draggingSquareWritesColourAndSignals();
-    void squareKeepsLimitsBeyondEdges();
-    void hueFromStripTopIsRedNotBlack();
     void leavingPutsTheOpeningColourBack_data();
     void leavingPutsTheOpeningColourBack();
     void confirmStoresSettings();
-    void greyOpeningColourStartsAtRed();
 
 private:
     QTemporaryDir m_dir;
@@ -76,24 +72,6 @@ void TestColorDialog::cleanupTestCase()
     CTessaneDb::instance()->close();
 }
 
-// The square and the strip fit inside the dialog at every scale.
-
-void TestColorDialog::openingDoesNotChangeTheModel()
-{
-    for (int opening = 0; opening < 2; ++opening) {
-        CColorDialog dialog;
-        QSignalSpy spy(&dialog, &CColorDialog::changeColor);
-        dialog.setColor(QColor(QStringLiteral("#336699")));
-        QCOMPARE(spy.count(), 0);
-        QCOMPARE(fontColor(), QStringLiteral("#336699"));
-        QCOMPARE(dialog.previewArea()->color().name(), QStringLiteral("#336699"));
-    }
-    // An author on the default colour stays on it.
-    fontColor().clear();
-    CColorDialog dialog;
-    dialog.setColor(QColor(Qt::black));
-    QCOMPARE(fontColor(), QString());
-}
 
 void TestColorDialog::draggingSquareWritesColourAndSignals()
 {
@@ -113,27 +91,6 @@ void TestColorDialog::draggingSquareWritesColourAndSignals()
                       QPoint(5, HColorArea::kTopOffset + 256 / 3));
     QCOMPARE(dialog.svArea()->hue(), 240);
     QCOMPARE(fontColor(), QColor::fromHsv(240, 255, 255).name());
-}
-
-void TestColorDialog::squareKeepsLimitsBeyondEdges()
-{
-    SVColorArea square;
-    square.resize(256, 256);
-    QSignalSpy spy(&square, &SVColorArea::svChangedSignal);
-    QTest::mousePress(&square, Qt::LeftButton, Qt::NoModifier, QPoint(-40, 400));
-    QCOMPARE(spy.last().at(1).toInt(), 0);
-    QCOMPARE(spy.last().at(2).toInt(), 0);
-    QTest::mousePress(&square, Qt::LeftButton, Qt::NoModifier, QPoint(300, -30));
-    QCOMPARE(spy.last().at(1).toInt(), 255);
-    QCOMPARE(spy.last().at(2).toInt(), 255);
-}
-
-void TestColorDialog::hueFromStripTopIsRedNotBlack()
-{
-    CColorDialog dialog;
-    dialog.setColor(QColor(Qt::blue));
-    QTest::mousePress(dialog.hueArea(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 7));
-    QCOMPARE(fontColor(), QStringLiteral("#ff0000"));
 }
 
 void TestColorDialog::leavingPutsTheOpeningColourBack_data()
@@ -203,15 +160,6 @@ void TestColorDialog::confirmStoresSettings()
     QVERIFY(query.exec(QStringLiteral("select fontColor from tb_creation_conf where uid = 4242;")));
     QVERIFY(query.next());
     QCOMPARE(query.value(0).toString(), chosen);
-}
-
-void TestColorDialog::greyOpeningColourStartsAtRed()
-{
-    CColorDialog dialog;
-    dialog.setColor(QColor(128, 128, 128));
-    QCOMPARE(dialog.hueArea()->hue(), 0);
-    QCOMPARE(dialog.svArea()->hue(), 0);
-    QCOMPARE(dialog.previewArea()->color(), QColor(128, 128, 128));
 }
 
 QTEST_MAIN(TestColorDialog)

