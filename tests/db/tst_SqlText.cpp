@@ -66,23 +66,6 @@ private slots:
         QCOMPARE(parts.at(2), QStringLiteral("INSERT INTO t VALUES('it''s; fine');"));
     }
 
-    void scriptLineBreaksStayLineBreaks()
-    {
-        // Joined without a separator the comment would swallow the statement.
-        const QStringList parts = splitSqlScript(
-            QStringLiteral("CREATE TABLE \"t\"\r\n(a TEXT) -- the table\r\n;\r\nSELECT 1\rFROM t;"));
-        QCOMPARE(parts.size(), 2);
-        QCOMPARE(parts.at(0), QStringLiteral("CREATE TABLE \"t\"\n(a TEXT) -- the table\n;"));
-        QCOMPARE(parts.at(1), QStringLiteral("SELECT 1\nFROM t;"));
-    }
-
-    void scriptSkipsEmptyAndCommentOnlyParts()
-    {
-        const QStringList parts = splitSqlScript(
-            QStringLiteral(";;\n  ;-- nothing here;\n/* nor ; here */;SELECT 2"));
-        QCOMPARE(parts, QStringList{QStringLiteral("SELECT 2;")});
-    }
-
     void failedStatementsNeverShowSecretValues()
     {
         DbFixture f;

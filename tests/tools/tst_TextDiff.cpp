@@ -33,8 +33,6 @@ class TextDiffTest : public QObject
 private slots:
     void diffOfTwoTexts_data();
     void diffOfTwoTexts();
-    void cleanups_data();
-    void cleanups();
     void longTextsGoThroughTheLinePassAndRebuildBothTexts();
     void passedDeadlineGivesCoarseButCorrectResult();
     void moreLinesThanCodesNeverWrap();
@@ -77,39 +75,6 @@ void TextDiffTest::diffOfTwoTexts()
     QCOMPARE(show(result), expected);
     QCOMPARE(DiffMatchPatch::diff_text1(result), before);
     QCOMPARE(DiffMatchPatch::diff_text2(result), after);
-}
-
-void TextDiffTest::cleanups_data()
-{
-    QTest::addColumn<QString>("cleanup");
-    QTest::addColumn<QString>("list");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("merge alternating edits") << "merge" << "-a,+b,-c,+d" << "-ac,+bd";
-    QTest::newRow("merge slides an edit left") << "merge" << "=a,+ba,=c" << "+ab,=ac";
-    QTest::newRow("merge equalities") << "merge" << "=a,=b,=c" << "=abc";
-    QTest::newRow("merge factors out prefix and suffix") << "merge" << "-a,+abc,-dc" << "=a,-d,+b,=c";
-    QTest::newRow("merge nothing") << "merge" << "" << "";
-    QTest::newRow("semantic drops a small equality") << "semantic" << "-a,=b,-c" << "-abc,+b";
-    QTest::newRow("semantic keeps a large one") << "semantic" << "-ab,+cd,=12,-e" << "-ab,+cd,=12,-e";
-    QTest::newRow("semantic finds the overlap") << "semantic" << "-abcxxx,+xxxdef" << "-abc,=xxx,+def";
-    QTest::newRow("semantic nothing") << "semantic" << "" << "";
-    QTest::newRow("lossless to a word boundary") << "lossless" << "=The c,+ow and the c,=at." << "=The ,+cow and the ,=cat.";
-}
-
-void TextDiffTest::cleanups()
-{
-    QFETCH(QString, cleanup);
-    QFETCH(QString, list);
-    QFETCH(QString, expected);
-    DiffMatchPatch dmp;
-    QList<Diff> diffs = parse(list);
-    if (cleanup == QLatin1String("merge"))
-        dmp.diff_cleanupMerge(diffs);
-    else if (cleanup == QLatin1String("semantic"))
-        dmp.diff_cleanupSemantic(diffs);
-    else
-        dmp.diff_cleanupSemanticLossless(diffs);
-    QCOMPARE(show(diffs), expected);
 }
 
 void TextDiffTest::longTextsGoThroughTheLinePassAndRebuildBothTexts()
