@@ -99,31 +99,6 @@ private slots:
         QCOMPARE(m.count("select count(*) from tb_chapter where localVolumeId = 10"), 1);
     }
 
-    void deletingABookKeepsItsVolumesAndVersions()
-    {
-        ModelDb m;
-        TC_Books_AddBook add(QStringLiteral("b"), 1, 1, QString());
-        QVERIFY(m->insertBook(add));
-        const int book = add.header.localBookId;
-        TC_Volume_Add volume(book, 0, 0, 1, 1, QStringLiteral("v"));
-        QVERIFY(m->insertVolume(volume));
-        const int chapter = storeChapter(m, book, volume.header.localVolumeId, 1);
-        QVERIFY(m.exec(QStringLiteral("insert into tb_outline(localBookId,title) values(%1,'o')")
-                           .arg(book)));
-        QVERIFY(m.exec(QStringLiteral("insert into tb_contentblade(localBookId,localChapterId) "
-                                      "values(%1,%2)")
-                           .arg(book)
-                           .arg(chapter)));
-        TC_Books_Delete_Hard del;
-        del.header.localBookId = book;
-        QVERIFY(m->deleteBook(del));
-        QCOMPARE(m.count("select count(*) from tb_book"), 0);
-        QCOMPARE(m.count("select count(*) from tb_chapter"), 0);
-        QCOMPARE(m.count("select count(*) from tb_outline"), 0);
-        QCOMPARE(m.count("select count(*) from tb_volume"), 1);
-        QCOMPARE(m.count("select count(*) from tb_contentblade"), 1);
-    }
-
     void deletingABookIsAllOrNothing()
     {
         ModelDb m;

@@ -1,33 +1,13 @@
-// Outlines, memos and chapter versions.
+// Memos and chapter versions.
 
 #include "ModelDb.h"
 
-#include "db/records/T_Book.h"
 #include "db/records/T_Chapter_TimeMachineItem.h"
 #include "db/records/T_Memo.h"
 #include "manager/CPublicManager.h"
 #include "remote/records/MemoRecords.h"
-#include "remote/records/OutlineRecords.h"
 
 #include <QtTest>
-
-namespace {
-
-const QString kQuote = QStringLiteral("don't %1 stop");
-
-struct Memos
-{
-    QList<T_Memo*> list;
-    ~Memos() { qDeleteAll(list); }
-};
-
-struct Versions
-{
-    QList<T_Chapter_TimeMachineItem*> list;
-    ~Versions() { qDeleteAll(list); }
-};
-
-} // namespace
 
 class TestModelNotes : public QObject
 {
@@ -44,9 +24,7 @@ private:
     }
 
 private slots:
-    // --- outlines ---
 
-    // --- memos ---
 
     void deletingAnotherUsersMemoDeletesNothing()
     {
@@ -73,8 +51,6 @@ private slots:
         QCOMPARE(m.count("select count(*) from tb_memo"), 0);
         QCOMPARE(model->userConf.systemConf.memoCount, inMemory);
     }
-
-    // --- chapter versions ---
 
     void failedVersionReplacementKeepsTheStoredVersions()
     {

@@ -3,14 +3,8 @@
 
 #include "ModelDb.h"
 
-#include "common/ServerClock.h"
 #include "manager/CPublicManager.h"
-#include "manager/CUiManager.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkRequest>
-#include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

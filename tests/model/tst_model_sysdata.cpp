@@ -45,7 +45,6 @@ class TestModelSysData : public QObject
 
 private slots:
 
-    // --- categories ---
 
     void refusedCategoryRowIsLeftOutAndTheRestStoredWithItsVersion()
     {
@@ -73,7 +72,6 @@ private slots:
         QCOMPARE(m.count("select cateVersion from tb_sys"), 3);
     }
 
-    // --- sensitive words ---
 
     void failedRegularListReplacementKeepsTheOldList()
     {
@@ -103,7 +101,6 @@ private slots:
         QVERIFY(!m->updateSensitiveWords(5, 3, QStringLiteral("?"), 0));
     }
 
-    // --- name lists ---
 
     void failedNameListReplacementKeepsTheSeed()
     {
@@ -119,7 +116,6 @@ private slots:
         QCOMPARE(m.count("select peopleNameVersion from tb_sys"), 1);
     }
 
-    // --- levels ---
 
     void refusedLevelIsLeftOutAndTheRestStoredWithItsVersion()
     {

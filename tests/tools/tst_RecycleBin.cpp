@@ -3,21 +3,17 @@
 
 #include "BooksFixture.h"
 
-#include "common/ServerClock.h"
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
-#include "ui/creation/ChapterListModel.h"
 #include "ui/creation/Widget_RecycleBin.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QLabel>
 #include <QListView>
-#include <QMenu>
 #include <QStackedWidget>
 #include <QTest>
-#include <QTextBrowser>
 
 namespace {
 bool saveText(T_Book* book, T_Chapter* chapter, const QString& text)

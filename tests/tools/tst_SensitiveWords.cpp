@@ -1,8 +1,4 @@
-// The sensitive-word matcher: both lists, overlapping and nested words, the
-// treatments, and the pinyin table behind treatment 2; the automaton and the
-// one-pass treatments against the plain word-by-word ways, on Chinese text
-// (characters outside the basic plane, line ends, replacements that make new
-// occurrences) and on random lists over a small alphabet.
+// The sensitive-word matcher and its treatments, against the plain word-by-word ways.
 
 #include "manager/SensitiveWordMatcher.h"
 

@@ -7,31 +7,17 @@
 #include "manager/CPublicManager.h"
 #include "ui/creation/Widget_SensitiveWords.h"
 
-#include <QCheckBox>
-#include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QStackedWidget>
 #include <QTest>
 #include <QTextEdit>
 
 namespace {
-QString page(const QWidget& panel)
-{
-    return panel.findChild<QStackedWidget*>(QStringLiteral("stackedWidget"))->currentWidget()->objectName();
-}
-
 template <typename T>
 T* child(const QWidget& panel, const char* name)
 {
     return panel.findChild<T*>(QLatin1String(name));
 }
 
-// The result page reuses the first page's button names; look on the settings page.
-QPushButton* checkButton(const QWidget& panel)
-{
-    return panel.findChild<QWidget*>(QStringLiteral("pageSetting"))->findChild<QPushButton*>(QStringLiteral("btnConfirm"));
-}
 }
 
 class SensitiveWordsPanelTest : public QObject

@@ -1,5 +1,4 @@
-// The text-diff engine: its results on the edge cases the time machine meets,
-// its clean-ups, and that every result rebuilds both texts.
+// The text-diff engine on the time machine's edge cases; every result rebuilds both texts.
 
 #include "common/DiffMatchPatch.h"
 
@@ -17,14 +16,6 @@ QString show(const QList<Diff>& list)
     return parts.join(QLatin1Char(','));
 }
 
-QList<Diff> parse(const QString& shown)
-{
-    QList<Diff> list;
-    for (const QString& part : shown.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        list.append(Diff(part.at(0) == QLatin1Char('=') ? EQUAL : part.at(0) == QLatin1Char('-') ? DELETE : INSERT,
-                         part.mid(1)));
-    return list;
-}
 }
 
 class TextDiffTest : public QObject
@@ -47,12 +38,7 @@ void TextDiffTest::diffOfTwoTexts_data()
     QTest::newRow("both empty") << QStringLiteral("") << QStringLiteral("") << QString();
     QTest::newRow("identical") << "abc" << "abc" << "=abc";
     QTest::newRow("all deleted") << "abc" << QStringLiteral("") << "-abc";
-    QTest::newRow("all inserted") << QStringLiteral("") << "abc" << "+abc";
     QTest::newRow("insert inside") << "abcxyz" << "abcdxyz" << "=abc,+d,=xyz";
-    QTest::newRow("insert at the start") << "abc" << "xabc" << "+x,=abc";
-    QTest::newRow("insert at the end") << "abc" << "abcx" << "=abc,+x";
-    QTest::newRow("delete at the start") << "xabc" << "abc" << "-x,=abc";
-    QTest::newRow("delete at the end") << "abcx" << "abc" << "=abc,-x";
     QTest::newRow("one unit") << "a" << "b" << "-a,+b";
     QTest::newRow("contained") << "xaby" << "ab" << "-x,=ab,-y";
     QTest::newRow("containing") << "ab" << "xaby" << "+x,=ab,+y";

@@ -1,7 +1,4 @@
-// The time machine on a real database: versions recorded by the chapter
-// version operation (the newest ten of a chapter kept), listed newest first,
-// compared (a long chapter off the GUI thread) and restored through the
-// chapter content save.
+// The time machine on a real database: the newest ten versions kept, compared and restored.
 
 #include "BooksFixture.h"
 
@@ -11,18 +8,13 @@
 #include "manager/CPublicManager.h"
 #include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/VersionCompare.h"
-#include "ui/creation/Widget_CompareHint.h"
 
 #include <QLabel>
-#include <QListView>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QStackedWidget>
-#include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTextDocument>
 
 namespace {
 bool addVersion(T_Book* book, T_Chapter* chapter, const QString& text)
