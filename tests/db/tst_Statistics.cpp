@@ -43,23 +43,6 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void twoUpdatesOfADayShareOneJob()
-    {
-        T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
-        const int first = db()->recordStatistics(7, a, StatisticsWriting);
-        QVERIFY(first > 0);
-        T_Statistics b = writing(QStringLiteral("2024-05-01"), 50, 30, 45);
-        QCOMPARE(db()->recordStatistics(7, b, StatisticsWriting), first);
-        QCOMPARE(jobs(), 1);
-        const QJsonObject content = jobContent(first);
-        QCOMPARE(content.value(QStringLiteral("wordCount")).toInt(), 150);
-        QCOMPARE(content.value(QStringLiteral("writeTime")).toInt(), 90);
-        QCOMPARE(content.value(QStringLiteral("writeSpeed")).toInt(), 45);
-        QCOMPARE(content.value(QStringLiteral("date")).toString(), QStringLiteral("2024-05-01"));
-        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where uid = 7")), 150);
-        QCOMPARE(f->count(QStringLiteral("select writeSpeed from tb_statistics where uid = 7")), 45);
-    }
-
     void aConfirmationTakesOffOnlyWhatItCarried()
     {
         T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
