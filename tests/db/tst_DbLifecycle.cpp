@@ -13,53 +13,6 @@ class tst_DbLifecycle : public QObject
 {
     Q_OBJECT
 private slots:
-    void newDatabaseHoldsExactlyTheSeedRows()
-    {
-        DbFixture f;
-        QVERIFY(f.init());
-        QVERIFY(QFile::exists(f.dbFile()));
-        QVERIFY(!QFile::exists(f.dbFile() + QStringLiteral(".creating")));
-        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_cate")), 76);
-        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_people")), 20);
-        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_people where id = 72 + type")), 20);
-        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_sys")), 1);
-        QCOMPARE(f.value(QStringLiteral("select updateType || '/' || maleCateCount || '/' || "
-                                        "femaleCateCount || '/' || isFirstRun from tb_sys")).toString(),
-                 QStringLiteral("windows/12/10/1"));
-        for (const char* table : {"tb_book", "tb_chapter", "tb_volume", "tb_outline", "tb_job",
-                                  "tb_memo", "tb_statistics", "tb_user", "tb_level",
-                                  "tb_client_statistics", "tb_contentblade", "tb_lock"})
-            QCOMPARE(f.count(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))), 0);
-        QCOMPARE(f.db()->journalMode(), QStringLiteral("wal"));
-        QCOMPARE(f.count(QStringLiteral("PRAGMA synchronous")), 2);  // FULL
-        QCOMPARE(f.count(QStringLiteral("select count(*) from sqlite_master where type = 'index' "
-                                        "and name = 'uidJobId'")), 1);
-    }
-
-    void seedKeepsRowIdsAboveTheSeededOnes()
-    {
-        DbFixture f;
-        QVERIFY(f.init());
-        QVERIFY(f.exec(QStringLiteral("delete from tb_people")));
-        QVERIFY(f.exec(QStringLiteral("insert into tb_people(type,name) values(1,'x')")));
-        QCOMPARE(f.db()->lastInsertId(QStringLiteral("tb_people")), 93);
-        QVERIFY(f.exec(QStringLiteral("insert into tb_sensitive_words(uid,type,words) values(5,2,'y')")));
-        QCOMPARE(f.db()->lastInsertId(QStringLiteral("tb_sensitive_words")), 2);
-        // A second list of a type already present is refused.
-        QVERIFY(!f.exec(QStringLiteral("insert into tb_people(type,name) values(1,'z')")));
-        QCOMPARE(f.db()->lastInsertId(QStringLiteral("tb_memo")), -1);
-    }
-
-    void memoTimeColumnAnswersToEitherSpelling()
-    {
-        DbFixture f;
-        QVERIFY(f.init());
-        QVERIFY(f.exec(QStringLiteral("insert into tb_memo(uid,content) values(1,'m')")));
-        QVERIFY(f.db()->updateItemById(QStringLiteral("tb_memo"), QStringLiteral("localId"), 1,
-                                       QStringLiteral("updateTime"), 1234));
-        QCOMPARE(f.count(QStringLiteral("select updateTIme from tb_memo")), 1234);
-    }
-
     void textValuesRoundTripUnchanged()
     {
         DbFixture f;
@@ -112,15 +65,6 @@ private slots:
         QCOMPARE(f.count(QStringLiteral("select count(*) from tb_book")), 0);
         QCOMPARE(f.count(QStringLiteral("select count(*) from tb_cate")), 76);
         QVERIFY(!QFile::exists(f.programDbDir() + QStringLiteral("/isCoverDb.txt")));
-    }
-
-    void markerWithoutDatabaseCreatesOne()
-    {
-        DbFixture f;
-        f.writeFile(f.programDbDir() + QStringLiteral("/isCoverDb.txt"), QByteArray("1"));
-        QVERIFY(f.init());
-        QVERIFY(!QFile::exists(f.programDbDir() + QStringLiteral("/isCoverDb.txt")));
-        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_sys")), 1);
     }
 
     void upgradeScriptRunsOnceAndGoesOnAfterABadStatement()
@@ -211,19 +155,6 @@ private slots:
                                         "('tb_level','tb_client_statistics','uidJobId')")), 3);
     }
 
-    void databaseErrorReachesTheReply()
-    {
-        DbFixture f;
-        QVERIFY(f.init());
-        QVERIFY(!f.exec(QStringLiteral("select * from no_such_table")));
-        T_Http_S reply;
-        reply.server_time = 42;
-        f.db()->setDbError(&reply);
-        QCOMPARE(reply.code, 10001);
-        QVERIFY(reply.msg.startsWith(QStringLiteral("数据库错误\n")));
-        QVERIFY(reply.msg.contains(QStringLiteral("no_such_table")));
-        QCOMPARE(reply.server_time, 42);
-    }
 };
 
 int runDbTestLifecycle(int argc, char** argv)

@@ -44,36 +44,6 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void nothingIsRecordedWithoutASignedInAuthor()
-    {
-        db()->setCurrentUid(0);
-        T_Http_Custom id = chapterIdentity(1008);
-        QVERIFY(!db()->addJob(id, QStringLiteral("{}"), 100, 0));
-        QCOMPARE(id.jobId, 0);
-        QCOMPARE(jobs(), 0);
-    }
-
-    void plainJobIsInsertedWithTheIdentity()
-    {
-        T_Http_Custom id = chapterIdentity(1008);
-        id.localVolumeId = 3;
-        id.bookId = 900;
-        QVERIFY(db()->addJob(id, QStringLiteral("{\"a\":1}"), 100, 4));
-        QVERIFY(id.jobId > 0);
-        QCOMPARE(id.uid, 7);
-        T_JobData job;
-        QVERIFY(db()->getJobById(id.jobId, job));
-        QCOMPARE(job.uid, 7);
-        QCOMPARE(job.jobType, 1008);
-        QCOMPARE(job.localBookId, 5);
-        QCOMPARE(job.bookId, 900);
-        QCOMPARE(job.localVolumeId, 3);
-        QCOMPARE(job.localChapterId, 11);
-        QCOMPARE(job.createTime, 100);
-        QCOMPARE(job.ext1, 4);
-        QCOMPARE(job.revision, 0);
-    }
-
     void chapterSaveCoalescesIntoOnePendingJob()
     {
         T_Http_Custom first = chapterIdentity(1016);
@@ -91,26 +61,6 @@ private slots:
         QCOMPARE(objectOf(job.content), QJsonObject({{QStringLiteral("content"), QStringLiteral("second text")}}));
     }
 
-    void renameAndSaveShareTheChapterJob()
-    {
-        T_Http_Custom rename = chapterIdentity(1015);
-        QVERIFY(db()->addJob(rename, QStringLiteral("第一章 启程"), 100, 0));
-        T_Http_Custom save = chapterIdentity(1016);
-        QVERIFY(db()->addJob(save, QStringLiteral("正文"), 110, 0));
-        // Another chapter and another author keep jobs of their own.
-        T_Http_Custom other = chapterIdentity(1016, 12);
-        QVERIFY(db()->addJob(other, QStringLiteral("x"), 120, 0));
-        db()->setCurrentUid(8);
-        T_Http_Custom otherAuthor = chapterIdentity(1016);
-        QVERIFY(db()->addJob(otherAuthor, QStringLiteral("y"), 130, 0));
-        QCOMPARE(jobs(), 3);
-        T_JobData job;
-        QVERIFY(db()->getJobById(rename.jobId, job));
-        const QJsonObject content = objectOf(job.content);
-        QCOMPARE(content.value(QStringLiteral("name")).toString(), QStringLiteral("第一章 启程"));
-        QCOMPARE(content.value(QStringLiteral("content")).toString(), QStringLiteral("正文"));
-    }
-
     void quotesPercentsAndPlaceholdersRoundTrip()
     {
         const QString text = QStringLiteral("It's 100% \"%1\"; %2 %13 ''done''\n第二行");
@@ -124,96 +74,6 @@ private slots:
         QCOMPARE(objectOf(job.content).value(QStringLiteral("content")).toString(), text + QStringLiteral("!"));
         QVERIFY(db()->getJobById(plain.jobId, job));
         QCOMPARE(job.content, text);
-    }
-
-    void memoChangesShareTheMemoJob()
-    {
-        T_Http_Custom color;
-        color.jobType = 3004;
-        color.localMemoId = 21;
-        QVERIFY(db()->addJob(color, QStringLiteral("#ffcc00"), 100, 0));
-        QCOMPARE(color.jobType, 3007);
-        T_Http_Custom text = color;
-        text.jobType = 3005;
-        QVERIFY(db()->addJob(text, QStringLiteral("买菜"), 110, 0));
-        QCOMPARE(text.jobId, color.jobId);
-        T_JobData job;
-        QVERIFY(db()->getJobById(color.jobId, job));
-        QCOMPARE(objectOf(job.content),
-                 QJsonObject({{QStringLiteral("color"), QStringLiteral("#ffcc00")},
-                              {QStringLiteral("content"), QStringLiteral("买菜")}}));
-    }
-
-    void memoPlaceTakesTheSixKeysAndKeepsTheRest()
-    {
-        T_Http_Custom place;
-        place.jobType = 3006;
-        place.localMemoId = 21;
-        QVERIFY(db()->addJob(place, QStringLiteral("{\"isHold\":1,\"width\":200,\"height\":90,\"x\":1.5,"
-                                                   "\"y\":2,\"bookId\":3,\"localBookId\":4}"),
-                             100, 0));
-        T_Http_Custom move = place;
-        move.jobType = 3006;
-        QVERIFY(db()->addJob(move, QStringLiteral("{\"isHold\":0,\"x\":9,\"y\":8,\"localChapterId\":6}"),
-                             110, 0));
-        T_JobData job;
-        QVERIFY(db()->getJobById(place.jobId, job));
-        const QJsonObject content = objectOf(job.content);
-        QCOMPARE(content.value(QStringLiteral("isHold")).toInt(), 1);
-        QCOMPARE(content.value(QStringLiteral("width")).toInt(), 200);
-        QCOMPARE(content.value(QStringLiteral("x")).toInt(), 9);
-        QCOMPARE(content.value(QStringLiteral("localChapterId")).toInt(), 6);
-        QVERIFY(!content.contains(QStringLiteral("bookId")));
-
-        // A position that is no JSON is refused and the job stays as it was.
-        T_Http_Custom broken = place;
-        broken.jobType = 3006;
-        QVERIFY(!db()->addJob(broken, QStringLiteral("x=9"), 120, 0));
-        QVERIFY(db()->getJobById(place.jobId, job));
-        QCOMPARE(objectOf(job.content), content);
-    }
-
-    void bookEditMergesItsSixKeys()
-    {
-        T_Http_Custom edit;
-        edit.jobType = 1006;
-        edit.localBookId = 5;
-        QVERIFY(db()->addJob(edit, QStringLiteral("{\"bookName\":\"旧名\",\"intro\":\"简介\",\"cover\":\"a.png\"}"),
-                             100, 0));
-        T_Http_Custom again = edit;
-        again.jobType = 1006;
-        QVERIFY(db()->addJob(again, QStringLiteral("{\"bookName\":\"新名\",\"cateId\":50010,\"extra\":1}"),
-                             130, 0));
-        QCOMPARE(jobs(), 1);
-        T_JobData job;
-        QVERIFY(db()->getJobById(edit.jobId, job));
-        const QJsonObject content = objectOf(job.content);
-        QCOMPARE(content.value(QStringLiteral("bookName")).toString(), QStringLiteral("新名"));
-        QCOMPARE(content.value(QStringLiteral("intro")).toString(), QStringLiteral("简介"));
-        QCOMPARE(content.value(QStringLiteral("cateId")).toInt(), 50010);
-        QVERIFY(content.contains(QStringLiteral("cover")));
-        QVERIFY(!content.contains(QStringLiteral("extra")));
-        QCOMPARE(job.createTime, 130);
-
-        T_Http_Custom broken = edit;
-        QVERIFY(!db()->addJob(broken, QStringLiteral("not json"), 140, 0));
-        QCOMPARE(broken.jobId, 0);
-    }
-
-    void profileUpdatesMergeAndCountUp()
-    {
-        T_Http_Custom a;
-        a.jobType = 2;
-        QVERIFY(db()->addJob(a, QStringLiteral("{\"sign\":\"a\"}"), 100, 1));
-        T_Http_Custom b;
-        b.jobType = 2;
-        QVERIFY(db()->addJob(b, QStringLiteral("{\"sign\":\"b\"}"), 200, 2));
-        QCOMPARE(b.jobId, a.jobId);
-        T_JobData job;
-        QVERIFY(db()->getJobById(a.jobId, job));
-        QCOMPARE(job.ext1, 3);
-        QCOMPARE(job.createTime, 100);
-        QCOMPARE(job.content, QStringLiteral("{\"sign\":\"b\"}"));
     }
 
     void outlineEditReplacesAndDeleteSweepsAllButMoves()
@@ -245,21 +105,6 @@ private slots:
         QCOMPARE(jobs(QStringLiteral("jobType = 1024")), 1);
         QCOMPARE(jobs(QStringLiteral("jobType = 1027")), 1);
         QCOMPARE(jobs(QStringLiteral("ext1 = 32")), 1);
-    }
-
-    void recyclingABookKeepsItsPendingJobs()
-    {
-        T_Http_Custom add;
-        add.jobType = 1002;
-        add.localBookId = 5;
-        QVERIFY(db()->addJob(add, QStringLiteral("{}"), 100, 0));
-        T_Http_Custom save = chapterIdentity(1016);
-        QVERIFY(db()->addJob(save, QStringLiteral("text"), 110, 0));
-        T_Http_Custom recycle;
-        recycle.jobType = 1005;
-        recycle.localBookId = 5;
-        QVERIFY(db()->addJob(recycle, QStringLiteral("{\"status\":0}"), 120, 0));
-        QCOMPARE(jobs(QStringLiteral("localBookId = 5")), 3);
     }
 
     void deletingABookForGoodSweepsItsJobs()
@@ -347,26 +192,6 @@ private slots:
         QCOMPARE(save.jobId, 0);
         T_JobData job;
         QVERIFY(!db()->getUserJobData(job, 7));
-    }
-
-    void theOldestJobOfTheAuthorComesFirst()
-    {
-        T_JobData job;
-        QVERIFY(db()->getUserJobData(job, 7));
-        QCOMPARE(job.jobId, 0);
-        db()->setCurrentUid(8);
-        T_Http_Custom foreign = chapterIdentity(1008);
-        QVERIFY(db()->addJob(foreign, QStringLiteral("{}"), 90, 0));
-        db()->setCurrentUid(7);
-        T_Http_Custom first = chapterIdentity(1008);
-        QVERIFY(db()->addJob(first, QStringLiteral("{}"), 100, 0));
-        T_Http_Custom second = chapterIdentity(1031);
-        QVERIFY(db()->addJob(second, QStringLiteral("{}"), 50, 0));
-        QVERIFY(db()->getUserJobData(job, 7));
-        QCOMPARE(job.jobId, first.jobId);
-        QVERIFY(db()->deleteJob(first.jobId));
-        QVERIFY(db()->getUserJobData(job, 7));
-        QCOMPARE(job.jobId, second.jobId);
     }
 
     void aReplyNeverDeletesALaterSave()

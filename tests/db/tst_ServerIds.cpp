@@ -105,21 +105,6 @@ private slots:
         QCOMPARE(contentOf(move).toObject().value(QStringLiteral("outlineId_to")).toInt(), 701);
     }
 
-    void volumeAndMemoIds()
-    {
-        QVERIFY(f->exec(QStringLiteral("insert into tb_volume(localId,localBookId) values(3,5)")));
-        QVERIFY(f->exec(QStringLiteral("insert into tb_chapter(localBookId,bookId,localVolumeId) values(5,0,3)")));
-        T_Http_Custom add;
-        add.jobType = 1008;
-        add.localVolumeId = 3;
-        QVERIFY(db()->addJob(add, QStringLiteral("{}"), 100, 0));
-        QVERIFY(db()->setVolumeServerId(3, 60));
-        QCOMPARE(f->count(QStringLiteral("select volumeId from tb_chapter")), 60);
-        QCOMPARE(f->count(QStringLiteral("select volumeId from tb_job where jobId = %1").arg(add.jobId)), 60);
-        // A memo that no row holds is no failure.
-        QVERIFY(db()->setMemoServerId(999, 5));
-    }
-
     void aFailedRewriteChangesNothing()
     {
         QVERIFY(f->exec(QStringLiteral("insert into tb_book(localId,authorId,bookName) values(5,7,'b')")));

@@ -43,38 +43,6 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void twoUpdatesOfADayShareOneJob()
-    {
-        T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
-        const int first = db()->recordStatistics(7, a, StatisticsWriting);
-        QVERIFY(first > 0);
-        T_Statistics b = writing(QStringLiteral("2024-05-01"), 50, 30, 45);
-        QCOMPARE(db()->recordStatistics(7, b, StatisticsWriting), first);
-        QCOMPARE(jobs(), 1);
-        const QJsonObject content = jobContent(first);
-        QCOMPARE(content.value(QStringLiteral("wordCount")).toInt(), 150);
-        QCOMPARE(content.value(QStringLiteral("writeTime")).toInt(), 90);
-        QCOMPARE(content.value(QStringLiteral("writeSpeed")).toInt(), 45);
-        QCOMPARE(content.value(QStringLiteral("date")).toString(), QStringLiteral("2024-05-01"));
-        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where uid = 7")), 150);
-        QCOMPARE(f->count(QStringLiteral("select writeSpeed from tb_statistics where uid = 7")), 45);
-    }
-
-    void outlineAndMemoWordsCountApart()
-    {
-        T_Statistics s;
-        s.date = QStringLiteral("2024-05-01");
-        s.outlineNum = 12;
-        const int id = db()->recordStatistics(7, s, StatisticsOutline);
-        s.outlineNum = 0;
-        s.memoNum = 5;
-        QCOMPARE(db()->recordStatistics(7, s, StatisticsMemo), id);
-        QCOMPARE(f->count(QStringLiteral("select outlineNum from tb_statistics")), 12);
-        QCOMPARE(f->count(QStringLiteral("select memoNum from tb_statistics")), 5);
-        QCOMPARE(jobContent(id).value(QStringLiteral("memoNum")).toInt(), 5);
-        QVERIFY(!db()->updateUserStatistics(7, s, static_cast<StatisticsType>(9)));
-    }
-
     void aConfirmationTakesOffOnlyWhatItCarried()
     {
         T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
@@ -95,51 +63,6 @@ private slots:
         // The day's row keeps the whole sum.
         QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics")), 130);
         QCOMPARE(db()->confirmStatisticsJob(id, QStringLiteral("not json")), JobConfirm::Failed);
-    }
-
-    void afterAConfirmationTheDayStartsANewJob()
-    {
-        T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
-        const int first = db()->recordStatistics(7, a, StatisticsWriting);
-        QVERIFY(db()->deleteJob(first));
-        T_Statistics b = writing(QStringLiteral("2024-05-01"), 30);
-        const int second = db()->recordStatistics(7, b, StatisticsWriting);
-        QVERIFY(second != first);
-        QCOMPARE(jobContent(second).value(QStringLiteral("wordCount")).toInt(), 30);
-        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics")), 130);
-    }
-
-    void aNewDayGetsItsOwnRowAndJob()
-    {
-        T_Statistics a = writing(QStringLiteral("2024-05-01"), 100);
-        const int first = db()->recordStatistics(7, a, StatisticsWriting);
-        T_Statistics b = writing(QStringLiteral("2024-05-02"), 20);
-        const int second = db()->recordStatistics(7, b, StatisticsWriting);
-        QVERIFY(second != first);
-        QCOMPARE(jobs(), 2);
-        QCOMPARE(f->count(QStringLiteral("select count(*) from tb_statistics")), 2);
-        // Another author's day is separate too.
-        T_Statistics c = writing(QStringLiteral("2024-05-02"), 5);
-        QVERIFY(db()->recordStatistics(8, c, StatisticsWriting) != second);
-    }
-
-    void todayStartsFromZeroWithTheStoredSpeed()
-    {
-        T_Statistics a = writing(QStringLiteral("2024-05-01"), 500, 600, 70);
-        QVERIFY(db()->recordStatistics(7, a, StatisticsWriting) > 0);
-        T_Statistics today;
-        today.date = QStringLiteral("2024-05-01");
-        today.wordCount = 9;
-        QVERIFY(db()->getTodayStatistics(7, today));
-        QCOMPARE(today.wordCount, 0);
-        QCOMPARE(today.writeSpeed, 70);
-        T_Statistics fresh;
-        fresh.date = QStringLiteral("2024-05-03");
-        QVERIFY(db()->getTodayStatistics(7, fresh));
-        QCOMPARE(f->count(QStringLiteral("select count(*) from tb_statistics where date = '2024-05-03'")), 1);
-        T_Statistics none;
-        QVERIFY(!db()->getTodayStatistics(7, none));
-        QCOMPARE(db()->recordStatistics(7, none, StatisticsWriting), 0);
     }
 
     void platformHistoryReplacesDays()
@@ -164,20 +87,6 @@ private slots:
         QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-04-30'")), 2000);
     }
 
-    void clientCountersStartAtZero()
-    {
-        T_ClientStatistics c;
-        c.date = QStringLiteral("2024-05-01");
-        QVERIFY(db()->getClientStatistics(7, c));
-        QVERIFY(c.uv.isEmpty());
-        QVERIFY(db()->getClientStatistics(7, c));
-        QCOMPARE(c.uv, QStringLiteral("0,0,0,0,0,0,0,0,0,0,0,0,0"));
-        QCOMPARE(c.uvList.size(), 13);
-        QVERIFY(db()->ensureClientStatisticsRow(7, c.date));
-        QCOMPARE(f->count(QStringLiteral("select count(*) from tb_client_statistics")), 1);
-        T_ClientStatistics none;
-        QVERIFY(!db()->getClientStatistics(7, none));
-    }
 };
 
 int runDbTestStatistics(int argc, char** argv)

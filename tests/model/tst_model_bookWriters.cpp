@@ -86,26 +86,6 @@ private slots:
         QCOMPARE(m->insertChapterFromServer(1, 0, 0, 0, 0, 1, QString(), QString()), 0);
     }
 
-    void chapterStatusDecidesTheRecycleTime()
-    {
-        ModelDb m;
-        const int id = storeChapter(m, 1, 1, 1);
-        T_Chapter chapter;
-        chapter.localId = id;
-        chapter.status = 0;
-        chapter.recycleTime = 5;
-        const qint64 before = currentServerTime();
-        QVERIFY(m->updateChapterStatus(&chapter));
-        const qint64 stored = m.value("select recycleTime from tb_chapter").toLongLong();
-        QVERIFY(stored >= before && stored <= currentServerTime());
-        QCOMPARE(chapter.recycleTime, 5);
-
-        chapter.status = 1;
-        chapter.recycleTime = 12345;
-        QVERIFY(m->updateChapterStatus(&chapter));
-        QCOMPARE(m.count("select recycleTime from tb_chapter"), 0);
-    }
-
     void shiftingByServerIdsRefusesObjectsNotOnThePlatform()
     {
         ModelDb m;
@@ -117,31 +97,6 @@ private slots:
         QCOMPARE(orderOf(m, online), 7);
         QVERIFY(!m->updateChapterVolumeId(10, 0));
         QCOMPARE(m.count("select count(*) from tb_chapter where localVolumeId = 10"), 1);
-    }
-
-    void deletingABookKeepsItsVolumesAndVersions()
-    {
-        ModelDb m;
-        TC_Books_AddBook add(QStringLiteral("b"), 1, 1, QString());
-        QVERIFY(m->insertBook(add));
-        const int book = add.header.localBookId;
-        TC_Volume_Add volume(book, 0, 0, 1, 1, QStringLiteral("v"));
-        QVERIFY(m->insertVolume(volume));
-        const int chapter = storeChapter(m, book, volume.header.localVolumeId, 1);
-        QVERIFY(m.exec(QStringLiteral("insert into tb_outline(localBookId,title) values(%1,'o')")
-                           .arg(book)));
-        QVERIFY(m.exec(QStringLiteral("insert into tb_contentblade(localBookId,localChapterId) "
-                                      "values(%1,%2)")
-                           .arg(book)
-                           .arg(chapter)));
-        TC_Books_Delete_Hard del;
-        del.header.localBookId = book;
-        QVERIFY(m->deleteBook(del));
-        QCOMPARE(m.count("select count(*) from tb_book"), 0);
-        QCOMPARE(m.count("select count(*) from tb_chapter"), 0);
-        QCOMPARE(m.count("select count(*) from tb_outline"), 0);
-        QCOMPARE(m.count("select count(*) from tb_volume"), 1);
-        QCOMPARE(m.count("select count(*) from tb_contentblade"), 1);
     }
 
     void deletingABookIsAllOrNothing()
@@ -156,31 +111,6 @@ private slots:
         QVERIFY(!m->deleteBook(del));
         QCOMPARE(m.count("select count(*) from tb_book"), 1);
         QCOMPARE(m.count("select count(*) from tb_chapter"), 1);
-    }
-
-    void updatingABookLeavesItsOwnColumnsAlone()
-    {
-        ModelDb m;
-        QVERIFY(m.exec("insert into tb_book(localId,authorId,bookName,lastEditChapterId,money,"
-                       "orderType) values(1,5,'b',33,2.5,1)"));
-        T_Book book(1, QStringLiteral("renamed"));
-        book.status = 1;
-        QVERIFY(m->updateBook(&book));
-        QCOMPARE(m.count("select lastEditChapterId from tb_book"), 33);
-        QCOMPARE(m.value("select money from tb_book").toDouble(), 2.5);
-        QCOMPARE(m.count("select orderType from tb_book"), 1);
-        QCOMPARE(m.value("select bookName from tb_book").toString(), QStringLiteral("renamed"));
-        QVERIFY(m->updateBookLastEditChapter(1, 44));
-        QCOMPARE(m.count("select lastEditChapterId from tb_book"), 44);
-    }
-
-    void feeRateKeepsEveryDigit()
-    {
-        ModelDb m;
-        QVERIFY(m.exec("insert into tb_book(localId,authorId,bookName) values(1,5,'b')"));
-        const double rate = 12.3456789012345;
-        QVERIFY(m->updateBookMoney(1, rate));
-        QCOMPARE(m.value("select money from tb_book").toDouble(), rate);
     }
 
     void savingARecordWhoseRowIsGoneFails()

@@ -29,14 +29,6 @@ struct Loaded
     }
 };
 
-QStringList names(const QList<T_Chapter*>& chapters)
-{
-    QStringList out;
-    for (const T_Chapter* c : chapters)
-        out << c->name;
-    return out;
-}
-
 } // namespace
 
 class TestModelBooks : public QObject
@@ -99,65 +91,6 @@ private slots:
         QVERIFY(two->chaptersLoaded);
     }
 
-    void recycledChaptersStayInMemoryForThirtyDays()
-    {
-        ModelDb m;
-        const qint64 now = currentServerTime();
-        QVERIFY(addBook(m, 1, 1));
-        QVERIFY(addChapter(m, 1, 1, 0, now - 2591990, QStringLiteral("recent"), 1));
-        QVERIFY(addChapter(m, 1, 2, 0, now - 2592000, QStringLiteral("expired"), 1));
-        QVERIFY(addChapter(m, 1, 3, 0, now + 3600, QStringLiteral("future"), 1));
-        QVERIFY(addChapter(m, 1, 4, 1, 0, QStringLiteral("live"), 1));
-
-        Loaded l;
-        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
-        T_Book* book = l.shelfBook(1);
-        QVERIFY(book);
-        QCOMPARE(names(book->chapterList), QStringList{QStringLiteral("live")});
-        QCOMPARE(names(book->recycleChapterList),
-                 (QStringList{QStringLiteral("recent"), QStringLiteral("future")}));
-        QCOMPARE(m.count("select count(*) from tb_chapter where name = 'expired'"), 1);
-    }
-
-    void wordNumIsTheSumOfTheLiveChaptersOnly()
-    {
-        ModelDb m;
-        QVERIFY(addBook(m, 1, 1));
-        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral("a"), 100));
-        QVERIFY(addChapter(m, 1, 2, 1, 0, QStringLiteral("b"), 20));
-        QVERIFY(addChapter(m, 1, 3, 0, currentServerTime(), QStringLiteral("r"), 5000));
-        Loaded l;
-        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
-        QCOMPARE(l.shelf.first()->wordNum, 120);
-    }
-
-    void namesLoseTheirSurroundingBlanks()
-    {
-        ModelDb m;
-        QVERIFY(addBook(m, 1, 1, QStringLiteral("  Title \t")));
-        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral(" One  "), 1));
-        Loaded l;
-        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
-        QCOMPARE(l.shelf.first()->bookName, QStringLiteral("Title"));
-        QCOMPARE(l.shelf.first()->chapterList.first()->name, QStringLiteral("One"));
-    }
-
-    void signInLoadLeavesChapterTextsUnloaded()
-    {
-        ModelDb m;
-        QVERIFY(addBook(m, 1, 1));
-        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral("a"), 1));
-        Loaded l;
-        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
-        T_Chapter* chapter = l.shelf.first()->chapterList.first();
-        QVERIFY(!chapter->contentLoaded);
-        QVERIFY(chapter->content.isEmpty());
-
-        QVERIFY(m->getChapterContent(chapter));
-        QVERIFY(chapter->contentLoaded);
-        QCOMPARE(chapter->content, QStringLiteral("text of a"));
-    }
-
     void chapterTextOfAVanishedRowIsReportedMissing()
     {
         ModelDb m;
@@ -167,24 +100,6 @@ private slots:
         QVERIFY(!chapter.contentLoaded);
         chapter.localId = 0;
         QVERIFY(!m->getChapterContent(&chapter));
-    }
-
-    void reloadingChaptersKeepsTheOutlines()
-    {
-        ModelDb m;
-        QVERIFY(addBook(m, 1, 1));
-        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral("a"), 1));
-        QVERIFY(m.exec("insert into tb_outline(localBookId,bookId,title) values(1,0,'plot')"));
-        Loaded l;
-        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
-        T_Book* book = l.shelf.first();
-        QVERIFY(addChapter(m, 1, 2, 1, 0, QStringLiteral("b"), 1));
-        QVERIFY(m->getChapters(book));
-        QCOMPARE(book->chapterList.size(), 2);
-        QCOMPARE(book->outline.outlineList.size(), 1);
-        // Loading the outlines again replaces them rather than doubling them.
-        QVERIFY(m->getOutlines(book));
-        QCOMPARE(book->outline.outlineList.size(), 1);
     }
 
     void failedLoadLeavesTheListsAsTheyWere()

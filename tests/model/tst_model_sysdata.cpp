@@ -29,14 +29,6 @@ T_Books_CateItem cateItem(int id, int fId, const QString& name, int channel,
     return item;
 }
 
-TS_Books_Cate sizedTree(int male, int female)
-{
-    TS_Books_Cate cate;
-    cate.male.count = male;
-    cate.female.count = female;
-    return cate;
-}
-
 QJsonObject level(int id, const QString& img)
 {
     return QJsonObject{{QStringLiteral("id"), id},
@@ -53,46 +45,6 @@ class TestModelSysData : public QObject
 
 private slots:
 
-    // --- categories ---
-
-    void childrenBeyondTheCountOrBeforeTheParentAreDropped()
-    {
-        ModelDb m;
-        QVERIFY(m.exec("delete from tb_cate"));
-        QVERIFY(m.exec("insert into tb_cate(cateId,fId,cateName,channelType,childCount) values"
-                       "(50,1,'top',1,2),(51,50,'a',1,0),(52,50,'b',1,0),(53,50,'c',1,0),"
-                       "(40,60,'early',1,0),(60,1,'late',1,1)"));
-        TS_Books_Cate cate = sizedTree(2, 0);
-        QVERIFY(m->getCateList(cate));
-        const T_Books_CateItem& top = cate.male.items.at(0);
-        QCOMPARE(top.cate_id, 50);
-        QCOMPARE(top.children.size(), 2);
-        QCOMPARE(top.children.at(0).cate_id, 51);
-        QCOMPARE(top.children.at(1).cate_id, 52);
-        const T_Books_CateItem& late = cate.male.items.at(1);
-        QCOMPARE(late.cate_id, 60);
-        QCOMPARE(late.children.at(0).cate_id, 0);
-    }
-
-    void savedCategoriesReplaceTheOldOnes()
-    {
-        ModelDb m;
-        TS_Books_Cate cate;
-        cate.version = 3;
-        cate.male.items = {cateItem(1, 1, QStringLiteral("it's"), 1,
-                                    {cateItem(10, 1, QStringLiteral("kid"), 1)})};
-        cate.male.count = 1;
-        cate.female.items = {cateItem(2, 2, QStringLiteral("f"), 2)};
-        cate.female.count = 1;
-        QVERIFY(m->saveCateList(cate));
-        QCOMPARE(m.count("select count(*) from tb_cate"), 3);
-        QCOMPARE(m.count("select cateVersion from tb_sys"), 3);
-        QCOMPARE(m.count("select maleCateCount from tb_sys"), 1);
-        TS_Books_Cate back = sizedTree(1, 1);
-        QVERIFY(m->getCateList(back));
-        QCOMPARE(back.male.items.first().cate_name, QStringLiteral("it's"));
-        QCOMPARE(back.male.items.first().children.first().cate_name, QStringLiteral("kid"));
-    }
 
     void refusedCategoryRowIsLeftOutAndTheRestStoredWithItsVersion()
     {
@@ -120,33 +72,6 @@ private slots:
         QCOMPARE(m.count("select cateVersion from tb_sys"), 3);
     }
 
-    // --- sensitive words ---
-
-    void storedListsReachTheMatcher()
-    {
-        ModelDb m;
-        QVERIFY(m.exec("update tb_sensitive_words set words = ' ab 、ac、b' where type = 1"));
-        QVERIFY(m.exec("insert into tb_sensitive_words(uid,type,words) values(5,2,'x、、y')"));
-        SensitiveWordMatcher matcher;
-        QVERIFY(m->getSensitiveWords(5, matcher));
-        QCOMPARE(matcher.wordIndex().value(QStringLiteral("a")),
-                 (QStringList{QStringLiteral("ab"), QStringLiteral("ac")}));
-        QCOMPARE(matcher.customWords(),
-                 (QStringList{QStringLiteral("x"), QString(), QStringLiteral("y")}));
-        SensitiveWordMatcher nobody;
-        QVERIFY(m->getSensitiveWords(6, nobody));
-        QVERIFY(nobody.customWords().isEmpty());
-    }
-
-    void regularListIsReplacedWithItsVersion()
-    {
-        ModelDb m;
-        QVERIFY(m->updateSensitiveWords(5, 1, QStringLiteral("it's、new"), 4));
-        QCOMPARE(m.count("select count(*) from tb_sensitive_words where type = 1"), 1);
-        QCOMPARE(m.value("select words from tb_sensitive_words where type = 1").toString(),
-                 QStringLiteral("it's、new"));
-        QCOMPARE(m.count("select sensitiveVersion from tb_sys"), 4);
-    }
 
     void failedRegularListReplacementKeepsTheOldList()
     {
@@ -176,23 +101,6 @@ private slots:
         QVERIFY(!m->updateSensitiveWords(5, 3, QStringLiteral("?"), 0));
     }
 
-    // --- name lists ---
-
-    void savedNameListsReplaceTheSeed()
-    {
-        ModelDb m;
-        TS_Sensitive_NameData data;
-        data.version = 6;
-        data.texts.insert(2, QStringLiteral("O'Hara,Li"));
-        data.texts.insert(1, QStringLiteral("Wang"));
-        QVERIFY(m->savePeopleNames(data));
-        QCOMPARE(m.count("select count(*) from tb_people"), 2);
-        // Ids continue above the seed's, in ascending type.
-        QCOMPARE(m.count("select id from tb_people where type = 1"), 93);
-        QCOMPARE(m.value("select name from tb_people where type = 2").toString(),
-                 QStringLiteral("O'Hara,Li"));
-        QCOMPARE(m.count("select peopleNameVersion from tb_sys"), 6);
-    }
 
     void failedNameListReplacementKeepsTheSeed()
     {
@@ -208,28 +116,6 @@ private slots:
         QCOMPARE(m.count("select peopleNameVersion from tb_sys"), 1);
     }
 
-    // --- levels ---
-
-    void levelsWithoutIdAreSkippedAndTheRestStored()
-    {
-        ModelDb m;
-        TS_Level_AllData data;
-        data.version = 2;
-        data.data = QJsonArray{level(1, QStringLiteral("a'1.png")),
-                               QJsonObject{{QStringLiteral("name"), QStringLiteral("no id")}},
-                               level(2, QStringLiteral("b.png"))};
-        QVERIFY(m->saveLevelList(data));
-        QCOMPARE(m.count("select count(*) from tb_level"), 2);
-        QCOMPARE(m.count("select levelVersion from tb_sys"), 2);
-        QVERIFY(!m->insertLevel(QJsonObject{{QStringLiteral("name"), QStringLiteral("x")}}));
-
-        QMap<int, T_Level*> levels;
-        QVERIFY(m->getLevelList(levels));
-        QCOMPARE(levels.size(), 2);
-        QCOMPARE(levels.value(1)->img, appDirPath() + QStringLiteral("/data/game/a'1.png"));
-        QCOMPARE(levels.value(2)->score, 20);
-        qDeleteAll(levels);
-    }
 
     void refusedLevelIsLeftOutAndTheRestStoredWithItsVersion()
     {

@@ -3,21 +3,17 @@
 
 #include "BooksFixture.h"
 
-#include "common/ServerClock.h"
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
-#include "ui/creation/ChapterListModel.h"
 #include "ui/creation/Widget_RecycleBin.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QLabel>
 #include <QListView>
-#include <QMenu>
 #include <QStackedWidget>
 #include <QTest>
-#include <QTextBrowser>
 
 namespace {
 bool saveText(T_Book* book, T_Chapter* chapter, const QString& text)
@@ -87,72 +83,11 @@ class RecycleBinTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void bookWithoutRecycledChaptersShowsEmptyPage();
-    void opensOnFirstChapterWithItsDetails();
-    void daysLeftRoundUp();
     void deletingSelectsFollowingOrPreviousChapter();
-    void recoverBringsChapterBackIntoTheBook();
     void recoverWhileTreeShowsAnotherBookKeepsChapterInBin();
     void recoverRestoresTheDeletedVolumeFirst();
     void deleteAllAndRecoverAll();
-    void clicksChooseTheChapterAndOpenTheMenu();
 };
-
-void RecycleBinTest::bookWithoutRecycledChaptersShowsEmptyPage()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("空"));
-    QVERIFY(book);
-    Widget_RecycleBin bin;
-    bin.loadBook(book);
-    QCOMPARE(page(bin), QStringLiteral("page_2"));
-    QCOMPARE(bin.findChild<QLabel*>(QStringLiteral("labelExplain"))->text(), QStringLiteral("这里还没有内容哦"));
-    QVERIFY(bin.currentChapter() == nullptr);
-    // Actions with nothing chosen change nothing.
-    bin.deleteCurrent();
-    bin.recoverCurrent();
-    QCOMPARE(book->chapterList.size(), 2);
-    bin.loadBook(nullptr);
-}
-
-void RecycleBinTest::opensOnFirstChapterWithItsDetails()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = bookWithThreeInTheBin(f);
-    QVERIFY(book);
-    T_Chapter* first = book->recycleChapterList.first();
-    // As after a sign-in: the text is read when the chapter is shown.
-    first->content.clear();
-    first->contentLoaded = false;
-
-    Widget_RecycleBin bin;
-    bin.loadBook(book);
-    QCOMPARE(page(bin), QStringLiteral("page"));
-    QCOMPARE(listOf(bin)->model()->rowCount(), 3);
-    QCOMPARE(listOf(bin)->currentIndex().row(), 0);
-    QCOMPARE(bin.currentChapter(), first);
-    const QString text = QStringLiteral("第1章的正文 有空格\n第二行");
-    QCOMPARE(first->content, text);
-    // Every character counts, blanks and line breaks too.
-    QCOMPARE(label(bin, "label_wordCount"), QStringLiteral("%1 字").arg(text.length()));
-    QCOMPARE(label(bin, "label_volumeName"), QStringLiteral("第一卷"));
-    QCOMPARE(label(bin, "label_DateTime"), QStringLiteral("剩余 : 30天"));
-    QVERIFY(label(bin, "label_creatTime").startsWith(QStringLiteral("创建时间 : 2023-11-1")));
-    QCOMPARE(bin.findChild<QTextBrowser*>(QStringLiteral("textEdit_recycle"))->toPlainText(), text);
-    QCOMPARE(listOf(bin)->model()->index(1, 0).data().value<T_ChapterListItem>().chapterName, QStringLiteral("第2章"));
-}
-
-void RecycleBinTest::daysLeftRoundUp()
-{
-    const qint64 now = 1700000000;
-    QCOMPARE(Widget_RecycleBin::daysLeft(now - 1, now), 30);
-    QCOMPARE(Widget_RecycleBin::daysLeft(now - 29 * 86400, now), 1);
-    QCOMPARE(Widget_RecycleBin::daysLeft(now - 29 * 86400 - 1, now), 1);
-    QCOMPARE(Widget_RecycleBin::daysLeft(now - 30 * 86400, now), 0);
-    QCOMPARE(Widget_RecycleBin::daysLeft(now, now), 30);
-}
 
 void RecycleBinTest::deletingSelectsFollowingOrPreviousChapter()
 {
@@ -187,34 +122,6 @@ void RecycleBinTest::deletingSelectsFollowingOrPreviousChapter()
     QCOMPARE(page(bin), QStringLiteral("page_2"));
     QVERIFY(bin.currentChapter() == nullptr);
     QVERIFY(book->recycleChapterList.isEmpty());
-}
-
-void RecycleBinTest::recoverBringsChapterBackIntoTheBook()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("恢复"));
-    QVERIFY(book);
-    T_Chapter* chapter = book->chapterList.first();
-    QVERIFY(saveText(book, chapter, QStringLiteral("一二三")));
-    QVERIFY(recycle(book, chapter));
-    QCOMPARE(book->wordNum, 0);
-    CBookVolumeController::instance()->loadBook(book);
-
-    Widget_RecycleBin bin;
-    bin.loadBook(book);
-    QCOMPARE(bin.currentChapter(), chapter);
-    bin.recoverCurrent();
-    QVERIFY(book->chapterList.contains(chapter));
-    QVERIFY(book->recycleChapterList.isEmpty());
-    QCOMPARE(book->wordNum, 3);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_chapter where localId = %1").arg(chapter->localId))
-                 .toInt(),
-             1);
-    QCOMPARE(page(bin), QStringLiteral("page_2"));
-    QCOMPARE(listOf(bin)->model()->rowCount(), 0);
-    QVERIFY(CBookVolumeController::instance()->getChapterOrderMap(chapter->localVolumeId).contains(chapter->localId));
-    CBookVolumeController::instance()->loadBook(nullptr);
 }
 
 void RecycleBinTest::recoverWhileTreeShowsAnotherBookKeepsChapterInBin()
@@ -297,26 +204,6 @@ void RecycleBinTest::deleteAllAndRecoverAll()
     QCOMPARE(page(bin), QStringLiteral("page_2"));
     QVERIFY(bin.currentChapter() == nullptr);
     CBookVolumeController::instance()->loadBook(nullptr);
-}
-
-void RecycleBinTest::clicksChooseTheChapterAndOpenTheMenu()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = bookWithThreeInTheBin(f);
-    QVERIFY(book);
-    Widget_RecycleBin bin;
-    bin.loadBook(book);
-    bin.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&bin));
-    QListView* list = listOf(bin);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(2, 0)).center());
-    QCOMPARE(bin.currentChapter(), book->recycleChapterList.at(2));
-    QCOMPARE(bin.findChild<QTextBrowser*>(QStringLiteral("textEdit_recycle"))->toPlainText(),
-             QStringLiteral("第3章的正文 有空格\n第二行"));
-    QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->visualRect(list->model()->index(1, 0)).center());
-    QVERIFY(bin.menu()->isVisible());
-    bin.menu()->hide();
 }
 
 int runRecycleBinTests(int argc, char** argv)

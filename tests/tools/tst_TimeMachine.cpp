@@ -1,7 +1,4 @@
-// The time machine on a real database: versions recorded by the chapter
-// version operation (the newest ten of a chapter kept), listed newest first,
-// compared (a long chapter off the GUI thread) and restored through the
-// chapter content save.
+// The time machine on a real database: the newest ten versions kept, compared and restored.
 
 #include "BooksFixture.h"
 
@@ -11,18 +8,13 @@
 #include "manager/CPublicManager.h"
 #include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/VersionCompare.h"
-#include "ui/creation/Widget_CompareHint.h"
 
 #include <QLabel>
-#include <QListView>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QStackedWidget>
-#include <QRandomGenerator>
-#include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTextDocument>
 
 namespace {
 bool addVersion(T_Book* book, T_Chapter* chapter, const QString& text)
@@ -67,34 +59,6 @@ QStringList storedVersions(const T_Chapter* chapter)
     return out;
 }
 
-// Sentences of a long chapter; a third of them rewritten in the newer text.
-QPair<QString, QString> versionAndRewrite()
-{
-    const QStringList words{QStringLiteral("山风"), QStringLiteral("灯火"), QStringLiteral("他说"), QStringLiteral("江湖"),
-                            QStringLiteral("夜色"), QStringLiteral("剑"), QStringLiteral("\U00020000"), QStringLiteral("<b>&")};
-    QRandomGenerator random(9);
-    auto sentence = [&]() {
-        QString s;
-        for (int i = 3 + random.bounded(6); i > 0; --i)
-            s += words.at(random.bounded(words.size()));
-        return s + QStringLiteral("。");
-    };
-    QString version, current;
-    while (version.size() < 15000) {
-        const QString s = sentence();
-        const bool newLine = random.bounded(6) == 0;
-        version += s + (newLine ? QStringLiteral("\n　　") : QString());
-        current += (random.bounded(3) == 0 ? sentence() : s) + (newLine ? QStringLiteral("\r\n\t") : QString());
-    }
-    return {version, current};
-}
-
-QString withoutLayout(QString text)
-{
-    for (const QString& c : {QStringLiteral("\r"), QStringLiteral("\t"), QStringLiteral("\n"), QStringLiteral("　")})
-        text.remove(c);
-    return text;
-}
 QString currentPage(const QDialog& dialog)
 {
     return dialog.findChild<QStackedWidget*>(QStringLiteral("stackedWidget"))->currentWidget()->objectName();
@@ -105,31 +69,12 @@ class TimeMachineTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void chapterWithoutVersionsOpensOnEmptyPage();
     void opensOnNewestOfTheTenVersionsKept();
-    void clickComparesAnotherVersion();
     void markedTextColoursEditsAndKeepsMarkupAsItStands();
     void restoreSavesTheVersionAndRecountsWords();
     void restoreOfChapterTheEditorNeverShowedComparesWithStoredText();
     void restoreOfOnlineChapterIsSentToThePlatform();
-    void tipsButtonShowsAndHidesTheLegend();
-    void longChapterIsComparedOffTheGuiThreadWithTheDiffsResult();
 };
-
-void TimeMachineTest::chapterWithoutVersionsOpensOnEmptyPage()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("空"));
-    QVERIFY(book);
-    Dialog_TimeMachine dialog(book->chapterList.first());
-    dialog.show();
-    QCOMPARE(currentPage(dialog), QStringLiteral("page_2"));
-    QVERIFY(dialog.labels().isEmpty());
-    // Nothing to restore: the chapter stays as it was.
-    dialog.restoreVersion();
-    QVERIFY(!BooksFixture::jobTypes().contains(1016));
-}
 
 void TimeMachineTest::opensOnNewestOfTheTenVersionsKept()
 {
@@ -165,36 +110,6 @@ void TimeMachineTest::opensOnNewestOfTheTenVersionsKept()
     const QString current = dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_current_content"))->toHtml();
     QVERIFY(!current.contains(QStringLiteral("#ff0000")) && !current.contains(QStringLiteral("#0000ff")));
     QCOMPARE(dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_content"))->toPlainText(), QStringLiteral("第12版"));
-}
-
-void TimeMachineTest::clickComparesAnotherVersion()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("点击"));
-    QVERIFY(book);
-    T_Chapter* chapter = book->chapterList.first();
-    QVERIFY(addVersion(book, chapter, QStringLiteral("旧的开头")));
-    QVERIFY(addVersion(book, chapter, QStringLiteral("新的开头")));
-    spreadVersionTimes();
-    QVERIFY(saveText(book, chapter, QStringLiteral("新的开头和结尾")));
-
-    Dialog_TimeMachine dialog(chapter);
-    dialog.show();
-    auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
-    const QRect row1 = list->visualRect(list->model()->index(1, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row1.center());
-    QCOMPARE(dialog.currentIndex(), 1);
-    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("labelCount"))->text(), QStringLiteral("版本列表（2/2）"));
-    QCOMPARE(dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_content"))->toPlainText(), QStringLiteral("旧的开头"));
-    const QString html = dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_current_content"))->toHtml();
-    QVERIFY(html.contains(QStringLiteral("#ff0000")));
-    QVERIFY(html.contains(QStringLiteral("#0000ff")));
-
-    // Out-of-range rows change nothing.
-    dialog.compareVersion(5);
-    dialog.compareVersion(-1);
-    QCOMPARE(dialog.currentIndex(), 1);
 }
 
 void TimeMachineTest::markedTextColoursEditsAndKeepsMarkupAsItStands()
@@ -294,74 +209,6 @@ void TimeMachineTest::restoreOfOnlineChapterIsSentToThePlatform()
              QStringLiteral("要找回的文字"));
     QCOMPARE(BooksFixture::lastBody(QStringLiteral("/chapter/editChapter")).value(QStringLiteral("chapter_id")).toInt(),
              chapter->chapterId);
-}
-
-void TimeMachineTest::tipsButtonShowsAndHidesTheLegend()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("图例"));
-    QVERIFY(book);
-    QVERIFY(addVersion(book, book->chapterList.first(), QStringLiteral("一")));
-    Dialog_TimeMachine dialog(book->chapterList.first());
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto* tips = dialog.findChild<QPushButton*>(QStringLiteral("btnTips"));
-    auto* hint = dialog.findChild<Widget_CompareHint*>();
-    QVERIFY(hint && !hint->isVisible());
-    QHoverEvent enter(QEvent::HoverEnter, QPointF(5, 5), QPointF(-1, -1));
-    QCoreApplication::sendEvent(tips, &enter);
-    QVERIFY(hint->isVisible());
-    QCOMPARE(hint->findChild<QLabel*>(QStringLiteral("label"))->text(), QStringLiteral("红色为历史版本相比删除部分"));
-    QHoverEvent leave(QEvent::HoverLeave, QPointF(-1, -1), QPointF(5, 5));
-    QCoreApplication::sendEvent(tips, &leave);
-    QVERIFY(!hint->isVisible());
-}
-
-void TimeMachineTest::longChapterIsComparedOffTheGuiThreadWithTheDiffsResult()
-{
-    BooksFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.offlineBook(QStringLiteral("长版本"));
-    QVERIFY(book);
-    T_Chapter* chapter = book->chapterList.first();
-    const QPair<QString, QString> texts = versionAndRewrite();
-    QVERIFY(addVersion(book, chapter, texts.first));
-    chapter->content = texts.second;
-    chapter->contentLoaded = true;
-
-    Dialog_TimeMachine dialog(chapter);
-    QSignalSpy shown(&dialog, &Dialog_TimeMachine::compared);
-    dialog.show();
-    // The dialog is up and the comparison is still running.
-    QVERIFY(dialog.isComparing());
-    QVERIFY(shown.wait(20000));
-    QVERIFY(!dialog.isComparing());
-
-    // The runs are the diff: unchanged and deleted text make the version,
-    // unchanged and inserted text the current one (layout characters aside).
-    const QVector<CompareRun> runs = VersionCompare::markedRuns(texts.first, texts.second);
-    QString older, newer;
-    for (const CompareRun& run : runs) {
-        if (run.kind != CompareRun::Inserted)
-            older += run.text;
-        if (run.kind != CompareRun::Deleted)
-            newer += run.text;
-    }
-    QCOMPARE(older, withoutLayout(texts.first));
-    QCOMPARE(newer, withoutLayout(texts.second));
-    // The pane shows them as built at once, markup characters as text.
-    QTextDocument expected;
-    VersionCompare::appendRuns(&expected, runs, 0, CompareStyle(), false, -1);
-    auto* current = dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_current_content"));
-    QCOMPARE(current->toPlainText(), expected.toPlainText());
-    QVERIFY(current->toPlainText().contains(QStringLiteral("<b>&")));
-    const QString html = current->toHtml();
-    QVERIFY(html.contains(QStringLiteral("#ff0000")));
-    QVERIFY(html.contains(QStringLiteral("#0000ff")));
-    QTextDocument version;
-    VersionCompare::appendRuns(&version, VersionCompare::versionRuns(texts.first), 0, CompareStyle(), true, -1);
-    QCOMPARE(dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_content"))->toPlainText(), version.toPlainText());
 }
 
 int runTimeMachineTests(int argc, char** argv)
