@@ -11,10 +11,12 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 
 namespace {
 bool addVersion(T_Book* book, T_Chapter* chapter, const QString& text)
@@ -74,6 +76,7 @@ private slots:
     void restoreSavesTheVersionAndRecountsWords();
     void restoreOfChapterTheEditorNeverShowedComparesWithStoredText();
     void restoreOfOnlineChapterIsSentToThePlatform();
+    void longChapterIsComparedOffTheGuiThreadAsAtOnce();
 };
 
 void TimeMachineTest::opensOnNewestOfTheTenVersionsKept()
@@ -215,6 +218,36 @@ int runTimeMachineTests(int argc, char** argv)
 {
     TimeMachineTest test;
     return QTest::qExec(&test, argc, argv);
+}
+
+// A long rewrite goes to the worker thread; the pane must end up showing
+// exactly what the at-once path builds from the same diff.
+void TimeMachineTest::longChapterIsComparedOffTheGuiThreadAsAtOnce()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("长版本"));
+    QVERIFY(book);
+    T_Chapter* chapter = book->chapterList.first();
+    QString version, current;
+    for (int i = 0; version.size() < 15000; ++i) {
+        const QString sentence = QStringLiteral("山风%1灯火<b>&\U00020000。").arg(i);
+        version += sentence + (i % 7 == 0 ? QStringLiteral("\n") : QString());
+        current += (i % 3 == 0 ? QStringLiteral("夜色%1。").arg(i) : sentence);
+    }
+    QVERIFY(addVersion(book, chapter, version));
+    chapter->content = current;
+    chapter->contentLoaded = true;
+
+    Dialog_TimeMachine dialog(chapter);
+    QSignalSpy shown(&dialog, &Dialog_TimeMachine::compared);
+    dialog.show();
+    QVERIFY(dialog.isComparing());
+    QVERIFY(shown.wait(20000));
+    QTextDocument expected;
+    VersionCompare::appendRuns(&expected, VersionCompare::markedRuns(version, current), 0, CompareStyle(), false, -1);
+    QCOMPARE(dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_current_content"))->toPlainText(),
+             expected.toPlainText());
 }
 
 #include "tst_TimeMachine.moc"
