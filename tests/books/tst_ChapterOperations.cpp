@@ -47,11 +47,9 @@ private slots:
     }
     void cleanup() { m_f.reset(); }
     void newChapterAtTakenOrderMovesOnlyItsVolume();
-    void renameToSameNameRecordsNothing();
     void renameAndUnsentSaveTravelTogether();
     void recycleAndRestoreMoveBetweenLists();
     void deleteRemovesRowModelAndSends();
-    void snapshotOfUnknownChapterFails();
     void moveBetweenVolumesTakesTheTreeOrder();
 
 private:
@@ -88,18 +86,6 @@ void ChapterOperationsTest::newChapterAtTakenOrderMovesOnlyItsVolume()
 
     TC_Chapter_Add nowhere(book->localId, 0, 999999, 0, 1700000000, 1, QStringLiteral("无卷"));
     QVERIFY(!CBookJobManager::instance()->chapter_add(nowhere));
-}
-
-void ChapterOperationsTest::renameToSameNameRecordsNothing()
-{
-    T_Book* book = m_f->offlineBook(QStringLiteral("改名"));
-    QVERIFY(book);
-    TC_Chapter_Edit_Name rename;
-    rename.header.localBookId = book->localId;
-    rename.header.localChapterId = book->chapterList.first()->localId;
-    rename.chapterName = book->chapterList.first()->name;
-    QVERIFY(CBookJobManager::instance()->chapter_edit_name(rename));
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
 }
 
 void ChapterOperationsTest::renameAndUnsentSaveTravelTogether()
@@ -188,25 +174,6 @@ void ChapterOperationsTest::deleteRemovesRowModelAndSends()
     QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/chapter/delChapter")) == 1; }));
     QCOMPARE(BooksFixture::lastBody(QStringLiteral("/chapter/delChapter")).value(QStringLiteral("chapter_id")).toInt(), serverId);
     QVERIFY(!CBookJobManager::instance()->chapter_delete(remove));
-}
-
-void ChapterOperationsTest::snapshotOfUnknownChapterFails()
-{
-    T_Book* book = m_f->offlineBook(QStringLiteral("快照"));
-    QVERIFY(book);
-    TC_Chapter_ContentBlade blade;
-    blade.header.localBookId = book->localId;
-    blade.header.localChapterId = 999999;
-    QVERIFY(!CBookJobManager::instance()->chapter_contentBlade(blade));
-    QCOMPARE(CBookJobManager::instance()->lastError(), QStringLiteral("Blade getChapter error"));
-
-    blade.header.localChapterId = book->chapterList.first()->localId;
-    blade.content = QStringLiteral("版本'%1'");
-    QVERIFY(CBookJobManager::instance()->chapter_contentBlade(blade));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_contentblade where localChapterId = %1")
-                                      .arg(blade.header.localChapterId)).toString(),
-             blade.content);
-    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1019});
 }
 
 void ChapterOperationsTest::moveBetweenVolumesTakesTheTreeOrder()

@@ -35,12 +35,9 @@ private slots:
     }
     void cleanup() { m_f.reset(); }
     void deletingVolumeRecyclesItsChaptersWithOneJob();
-    void volumeKnownByServerIdIsRenamedInMemoryOnly();
     void onlineVolumeIsSentAndLearnsItsId();
-    void renameOfUnknownVolumeFails();
     void failedTableWriteLeavesModelAndQueueAlone();
     void outlineOfOfflineBookQueuesOnly();
-    void outlineFromPlatformRecordsNothing();
     void onlineOutlineLearnsItsIdAndDeletes();
     void outlineMoveRotatesOrderNumbers();
 
@@ -75,20 +72,6 @@ void VolumeOutlineTest::deletingVolumeRecyclesItsChaptersWithOneJob()
     QCOMPARE(BooksFixture::jobTypes(), QList<int>{1033});
 }
 
-void VolumeOutlineTest::volumeKnownByServerIdIsRenamedInMemoryOnly()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("已知卷"));
-    QVERIFY(book);
-    T_Volume* volume = book->volumeList.first();
-    const int volumes = BooksFixture::scalar(QStringLiteral("select count(*) from tb_volume")).toInt();
-    TC_Volume_Add again(book->localId, book->bookId, 0, 5, 1700000000, QStringLiteral("新名"));
-    again.header.volumeId = volume->volumeId;
-    QVERIFY(CBookJobManager::instance()->volume_add(again));
-    QCOMPARE(volume->volumeName, QStringLiteral("新名"));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_volume")).toInt(), volumes);
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
 void VolumeOutlineTest::onlineVolumeIsSentAndLearnsItsId()
 {
     T_Book* book = m_f->onlineBook(QStringLiteral("新卷"));
@@ -113,18 +96,6 @@ void VolumeOutlineTest::onlineVolumeIsSentAndLearnsItsId()
     const QJsonObject body = BooksFixture::lastBody(QStringLiteral("/volume/editVolume"));
     QCOMPARE(body.value(QStringLiteral("volume_name")).toString(), QStringLiteral("改'%1'"));
     QCOMPARE(body.value(QStringLiteral("id")).toInt(), volume->volumeId);
-}
-
-void VolumeOutlineTest::renameOfUnknownVolumeFails()
-{
-    T_Book* book = m_f->offlineBook(QStringLiteral("无此卷"));
-    QVERIFY(book);
-    TC_Volume_Edit rename;
-    rename.header.localBookId = book->localId;
-    rename.header.localVolumeId = 999999;
-    rename.volumeName = QStringLiteral("x");
-    QVERIFY(!CBookJobManager::instance()->volume_edit(rename));
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
 }
 
 void VolumeOutlineTest::failedTableWriteLeavesModelAndQueueAlone()
@@ -169,19 +140,6 @@ void VolumeOutlineTest::outlineOfOfflineBookQueuesOnly()
     QVERIFY(book->findOutlineByLocalId(localId) == nullptr);
     QVERIFY(!BooksFixture::scalar(QStringLiteral("select localId from tb_outline where localId = %1").arg(localId)).isValid());
     QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
-void VolumeOutlineTest::outlineFromPlatformRecordsNothing()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("平台大纲"));
-    QVERIFY(book);
-    standin().clearJournal();
-    QVERIFY(addOutline(book, 1, true));
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-    TC_BookOutline_Create bad(book->bookId, book->localId, 0, 0, 0, 1, 1, QString(), QString());
-    QVERIFY(!CBookJobManager::instance()->outline_create(bad)); // type 0
-    QTest::qWait(200);
-    QCOMPARE(BooksFixture::sent(QStringLiteral("/bookoutline/addOutline")), 0);
 }
 
 void VolumeOutlineTest::onlineOutlineLearnsItsIdAndDeletes()

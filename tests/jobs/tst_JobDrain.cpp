@@ -35,15 +35,10 @@ private slots:
     void serverFailureKeepsTheJobAndTheQueueMovesOn();
     void unreachablePlatformEndsThePassAndKeepsEveryJob();
     void createReplyGivesLaterJobsTheirServerIds();
-    void createIsTakenOffTheQueueAtOnce();
     void jobsThatCannotBeSentNeverBlockTheOthers();
     void jobInFlightIsNotHandedOutTwice();
     void changeMergedWhileInFlightIsSentAgain();
     void code300SignsTheUserOutAndKeepsTheJob();
-    void signingInAgainDrainsAgain();
-    void startWithoutRememberedUserAsksForLogin();
-    void startWithEmptyTokenAsksForLogin();
-    void automaticSynchronisationStartsOnceAfterThePull();
 };
 
 void JobDrainTest::storedJobsDrainOldestFirstThenPullTheFeed()
@@ -160,24 +155,6 @@ void JobDrainTest::createReplyGivesLaterJobsTheirServerIds()
     QVERIFY(f.jobIds().isEmpty());
 }
 
-void JobDrainTest::createIsTakenOffTheQueueAtOnce()
-{
-    // Sending a create twice would make two books; its row must not wait for
-    // a batched confirmation that a crash could lose.
-    JobsFixture f;
-    QVERIFY(f.seed());
-    const int create = f.addJob(1002, QStringLiteral("离线新书"), 3, 0);
-    const int edit = f.addChapterSave(1, 9001, QStringLiteral("正文"));
-    QVERIFY(standin().addFault(kEdit, QStringLiteral("ok"), 3000, 1));
-    QVERIFY(f.start());
-    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kEdit).size(), 1, 15000);
-    const QList<int> left = f.jobIds();
-    QVERIFY(!left.contains(create));
-    QVERIFY(left.contains(edit));
-    QVERIFY(JobsFixture::waitForPull());
-    QVERIFY(f.jobIds().isEmpty());
-}
-
 void JobDrainTest::jobsThatCannotBeSentNeverBlockTheOthers()
 {
     JobsFixture f;
@@ -260,62 +237,6 @@ void JobDrainTest::code300SignsTheUserOutAndKeepsTheJob()
     CJobManager::instance()->synNow(true);
     QTest::qWait(300);
     QCOMPARE(JobsFixture::requestsTo(kEdit).size(), 1);
-}
-
-void JobDrainTest::signingInAgainDrainsAgain()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    f.addChapterSave(1, 9001, QStringLiteral("a"));
-    QVERIFY(f.start());
-    QVERIFY(JobsFixture::waitForPull());
-
-    CUiManager::instance()->logout();
-    QCOMPARE(CUiManager::instance()->signInState(), 2);
-    const int later = f.addChapterSave(2, 9002, QStringLiteral("b"));
-    QVERIFY(later > 0);
-    QVERIFY(CJobManager::instance()->initAfterLogin());
-    QVERIFY(JobsFixture::waitForPull(2));
-    QCOMPARE(JobsFixture::paths(), (QStringList{kEdit, kPull, kEdit, kPull}));
-    QVERIFY(f.jobIds().isEmpty());
-}
-
-void JobDrainTest::startWithoutRememberedUserAsksForLogin()
-{
-    JobsFixture f;
-    QVERIFY(f.seed(false));
-    f.addChapterSave(1, 9001, QStringLiteral("a"));
-    QSignalSpy loginRequired(CUiManager::instance(), &CUiManager::sig_LoginRequired);
-    QVERIFY(f.start());
-    QCOMPARE(loginRequired.count(), 1);
-    QTest::qWait(300);
-    QVERIFY(JobsFixture::paths().isEmpty());
-    QCOMPARE(f.jobIds().size(), 1);
-}
-
-void JobDrainTest::startWithEmptyTokenAsksForLogin()
-{
-    JobsFixture f;
-    QVERIFY(f.seed(true, QString()));
-    f.addChapterSave(1, 9001, QStringLiteral("a"));
-    QSignalSpy loginRequired(CUiManager::instance(), &CUiManager::sig_LoginRequired);
-    QVERIFY(f.start());
-    QCOMPARE(loginRequired.count(), 1);
-    QTest::qWait(300);
-    QVERIFY(JobsFixture::paths().isEmpty());
-}
-
-void JobDrainTest::automaticSynchronisationStartsOnceAfterThePull()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    QVERIFY(!CJobManager::instance()->isAutoSynRunning());
-    QVERIFY(f.start());
-    QVERIFY(JobsFixture::waitForPull());
-    QTRY_VERIFY_WITH_TIMEOUT(CJobManager::instance()->isAutoSynRunning(), 5000);
-    CJobManager::instance()->beginAutoSyn();
-    QVERIFY(CJobManager::instance()->isAutoSynRunning());
-    QCOMPARE(CJobManager::kAutoSynIntervalMs, 600000);
 }
 
 int runJobDrainTests(int argc, char** argv)

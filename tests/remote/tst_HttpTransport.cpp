@@ -71,21 +71,6 @@ private slots:
         QCOMPARE(StandinServer::header(lastRequest(), "Authorization"), "Bearer " + StandinServer::demoToken());
     }
 
-    void identityHeaderOnlyWhenThereIsOne()
-    {
-        QByteArray reply;
-        m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, QByteArray());
-        bool found = true;
-        StandinServer::header(lastRequest(), "userdata", &found);
-        QVERIFY(!found);
-        QVERIFY(!QJsonDocument::fromJson(reply).object().value(QStringLiteral("userdata")).toString().size());
-
-        const QByteArray zeros = T_Http_Custom().toUserData();
-        m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, zeros);
-        QCOMPARE(StandinServer::header(lastRequest(), "userdata", &found), zeros);
-        QVERIFY(found);
-    }
-
     void blockingCallThatTimesOutReportsTimeoutAndLeavesTheReply()
     {
         QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("ok"), 11000));
@@ -113,18 +98,6 @@ private slots:
         QCOMPARE(m_client->author_info(request, info), QNetworkReply::NoError);
         QCOMPARE(info.header.code, 400);
         QVERIFY(info.author_name.isEmpty());
-    }
-
-    void blockingDroppedConnectionIsANetworkError()
-    {
-        // The network library retries once on a closed connection: drop every attempt.
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("drop"), 0, -1));
-        QByteArray reply("untouched");
-        const QNetworkReply::NetworkError result =
-            m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1");
-        QVERIFY(result != QNetworkReply::NoError);
-        QVERIFY(result != CHttpBase::kTimeoutResult);
-        QCOMPARE(reply, QByteArray("untouched"));
     }
 
     void blockingNonJsonAnswerFailsVisiblyInTheRecord()
@@ -189,18 +162,6 @@ private slots:
         QCOMPARE(identity.jobType, 1016);
     }
 
-    void replyWithoutUserdataLeavesTheIdentityEmpty()
-    {
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("nouserdata")));
-        ReplyCatcher catcher(m_client);
-        m_client->getAsync(m_base + QStringLiteral("/author/info"), QString(), "12,2,0,0,0,0,77,1,0,0,0,0,0");
-        QVERIFY(catcher.waitFor(1));
-        T_Http_S head;
-        CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(catcher.replies.at(0).body), &head);
-        QCOMPARE(head.code, 200);
-        QCOMPARE(head.userdata.jobId, 0);
-    }
-
     void tokenNeverGoesToAnotherOrigin()
     {
         const quint16 other = standin().listenAnotherPort();
@@ -244,16 +205,6 @@ private slots:
         QVERIFY(!found);
     }
 
-    void pictureSuffixComesFromThePathOnly()
-    {
-        QTemporaryDir folder;
-        const QByteArray png = pngBytes(Qt::blue);
-        QVERIFY(standin().putImage(QStringLiteral("head.jpg"), png));
-        const QString path = m_client->downloadImg(m_base + QStringLiteral("/img/head.jpg?v=2"), folder.path());
-        QVERIFY(path.endsWith(QStringLiteral(".jpg")));
-        QVERIFY(QFile::exists(path));
-    }
-
     void failedPictureDownloadsStoreNothing()
     {
         QTemporaryDir folder;
@@ -264,17 +215,6 @@ private slots:
         QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
     }
 
-    void downloadImageMakesItsFolder()
-    {
-        QTemporaryDir root;
-        QVERIFY(standin().putImage(QStringLiteral("banner.png"), pngBytes(Qt::green)));
-        QVERIFY(downloadImage(QString(), root.path()).isEmpty());
-        QVERIFY(downloadImage(m_base + QStringLiteral("/img/banner.png"), QString()).isEmpty());
-        const QString folder = root.path() + QStringLiteral("/data/banner/");
-        const QString path = downloadImage(m_base + QStringLiteral("/img/banner.png"), folder);
-        QVERIFY(path.startsWith(folder));
-        QVERIFY(QFile::exists(path));
-    }
 };
 
 int runHttpTransportTests(int argc, char** argv)
