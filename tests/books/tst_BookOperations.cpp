@@ -33,7 +33,6 @@ private slots:
     void newBookRecordsBookVolumeChapterThenSendsAndStoresIds();
     void coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl();
     void offlineDeleteRestoreAndHardDeleteQueueOnly();
-    void onlineDeleteAndRestoreGoOnTheWire();
 
 private:
     std::unique_ptr<BooksFixture> m_f;
@@ -144,27 +143,6 @@ void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
     QTest::qWait(200);
     QVERIFY(BooksFixture::requestsTo(QStringLiteral("/books/recycle")).isEmpty());
     QVERIFY(BooksFixture::requestsTo(QStringLiteral("/books/delBook")).isEmpty());
-}
-
-void BookOperationsTest::onlineDeleteAndRestoreGoOnTheWire()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("在线"));
-    QVERIFY(book);
-    standin().clearJournal();
-    TC_Books_Delete remove(book->localId, 1700000000);
-    QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/books/recycle")) == 1; }));
-    const QJsonObject body = BooksFixture::lastBody(QStringLiteral("/books/recycle"));
-    QCOMPARE(body.value(QStringLiteral("book_id")).toInt(), book->bookId);
-    QCOMPARE(body.value(QStringLiteral("status")).toInt(), 0);
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
-
-    TC_Books_Restore restore;
-    restore.header.localBookId = book->localId;
-    QVERIFY(CBookJobManager::instance()->books_restore(restore, true));
-    QTest::qWait(200);
-    QCOMPARE(BooksFixture::sent(QStringLiteral("/books/recycle")), 1); // fromSync sends nothing
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
 }
 
 int runBookOperationTests(int argc, char** argv)

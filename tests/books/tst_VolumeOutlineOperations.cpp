@@ -34,43 +34,14 @@ private slots:
         QVERIFY(m_f->up());
     }
     void cleanup() { m_f.reset(); }
-    void deletingVolumeRecyclesItsChaptersWithOneJob();
     void onlineVolumeIsSentAndLearnsItsId();
     void failedTableWriteLeavesModelAndQueueAlone();
     void outlineOfOfflineBookQueuesOnly();
     void onlineOutlineLearnsItsIdAndDeletes();
-    void outlineMoveRotatesOrderNumbers();
 
 private:
     std::unique_ptr<BooksFixture> m_f;
 };
-
-void VolumeOutlineTest::deletingVolumeRecyclesItsChaptersWithOneJob()
-{
-    T_Book* book = m_f->offlineBook(QStringLiteral("删卷"));
-    QVERIFY(book);
-    T_Volume* volume = book->volumeList.first();
-    TC_Volume_Delete remove;
-    remove.header.localBookId = book->localId;
-    remove.header.localVolumeId = volume->localId;
-    remove.type = 0;
-    remove.updateTime = 1700000700;
-    QVERIFY(CBookJobManager::instance()->volume_del_restore(remove));
-    QCOMPARE(volume->status, 0);
-    QVERIFY(book->chapterList.isEmpty());
-    QCOMPARE(book->recycleChapterList.size(), 2);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_chapter where localBookId = %1 and status = 0")
-                                      .arg(book->localId)).toInt(),
-             2);
-    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1033});
-    QCOMPARE(BooksFixture::jobContent(1033), QStringLiteral("0"));
-
-    remove.type = 1;
-    QVERIFY(CBookJobManager::instance()->volume_del_restore(remove));
-    QCOMPARE(volume->status, 1);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_volume where localId = %1").arg(volume->localId)).toInt(), 1);
-    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1033});
-}
 
 void VolumeOutlineTest::onlineVolumeIsSentAndLearnsItsId()
 {
@@ -172,42 +143,6 @@ void VolumeOutlineTest::onlineOutlineLearnsItsIdAndDeletes()
     QVERIFY(CBookJobManager::instance()->outline_delete(remove));
     QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/bookoutline/delOutline")) == 1; }));
     QCOMPARE(BooksFixture::lastBody(QStringLiteral("/bookoutline/delOutline")).value(QStringLiteral("outline_id")).toInt(), serverId);
-}
-
-void VolumeOutlineTest::outlineMoveRotatesOrderNumbers()
-{
-    T_Book* book = m_f->offlineBook(QStringLiteral("大纲排序"));
-    QVERIFY(book);
-    QList<T_Outline*> outlines;
-    for (int order = 1; order <= 6; ++order)
-        outlines.append(addOutline(book, order, true));
-    TC_BookOutline_Move move;
-    move.localBookId = book->localId;
-    move.fromLocalId = outlines.at(1)->localId;
-    move.toLocalId = outlines.at(4)->localId;
-    QVERIFY(CBookJobManager::instance()->outline_move(move, 1, 4));
-    QList<int> orders;
-    for (const T_Outline* o : qAsConst(outlines))
-        orders.append(o->orderNum);
-    QCOMPARE(orders, (QList<int>{1, 5, 2, 3, 4, 6}));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select orderNum from tb_outline where localId = %1")
-                                      .arg(outlines.at(1)->localId)).toInt(),
-             5);
-
-    // Back up: positions 4 (order 4, the old 5) to 1 (order 5).
-    QVERIFY(CBookJobManager::instance()->outline_move(move, 4, 1));
-    orders.clear();
-    for (const T_Outline* o : qAsConst(outlines))
-        orders.append(o->orderNum);
-    QCOMPARE(orders, (QList<int>{1, 4, 2, 3, 5, 6}));
-
-    QVERIFY(CBookJobManager::instance()->outline_move(move, 2, 2));
-    QList<int> same;
-    for (const T_Outline* o : qAsConst(outlines))
-        same.append(o->orderNum);
-    QCOMPARE(same, orders);
-    QVERIFY(!CBookJobManager::instance()->outline_move(move, 0, 99));
-    QVERIFY(BooksFixture::jobTypes().contains(1027));
 }
 
 int runVolumeOutlineTests(int argc, char** argv)

@@ -100,17 +100,6 @@ private slots:
         QVERIFY(info.author_name.isEmpty());
     }
 
-    void blockingNonJsonAnswerFailsVisiblyInTheRecord()
-    {
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("notjson")));
-        TC_Author_Info request;
-        TS_Author_Info info;
-        info.author_name = QStringLiteral("kept");
-        QCOMPARE(m_client->author_info(request, info), QNetworkReply::NoError);
-        QCOMPARE(info.header.code, 0);
-        QCOMPARE(info.author_name, QStringLiteral("kept"));
-    }
-
     void everyNonBlockingRequestIsHandedOnOnceWithItsIdentity()
     {
         ReplyCatcher catcher(m_client);
