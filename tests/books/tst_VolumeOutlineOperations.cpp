@@ -37,7 +37,6 @@ private slots:
     void onlineVolumeIsSentAndLearnsItsId();
     void failedTableWriteLeavesModelAndQueueAlone();
     void outlineOfOfflineBookQueuesOnly();
-    void onlineOutlineLearnsItsIdAndDeletes();
 
 private:
     std::unique_ptr<BooksFixture> m_f;
@@ -111,38 +110,6 @@ void VolumeOutlineTest::outlineOfOfflineBookQueuesOnly()
     QVERIFY(book->findOutlineByLocalId(localId) == nullptr);
     QVERIFY(!BooksFixture::scalar(QStringLiteral("select localId from tb_outline where localId = %1").arg(localId)).isValid());
     QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
-void VolumeOutlineTest::onlineOutlineLearnsItsIdAndDeletes()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("在线大纲"));
-    QVERIFY(book);
-    standin().clearJournal();
-    T_Outline* outline = addOutline(book, 1, false);
-    QVERIFY(outline);
-    QVERIFY(BooksFixture::waitUntil([outline]() { return outline->outlineId > 0 && BooksFixture::jobTypes().isEmpty(); }));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select outlineId from tb_outline where localId = %1").arg(outline->localId)).toInt(),
-             outline->outlineId);
-
-    TC_BookOutline_Update update;
-    update.localBookId = book->localId;
-    update.localOutlineId = outline->localId;
-    update.type = 2;
-    update.title = QStringLiteral("新'标题'%1");
-    update.content = QStringLiteral("新内容");
-    QVERIFY(CBookJobManager::instance()->outline_update(update));
-    QCOMPARE(outline->title, update.title);
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/bookoutline/editOutline")) == 1; }));
-    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/bookoutline/editOutline")).value(QStringLiteral("title")).toString(),
-             update.title);
-
-    const int serverId = outline->outlineId;
-    TC_BookOutline_Delete remove;
-    remove.localBookId = book->localId;
-    remove.localOutlineId = outline->localId;
-    QVERIFY(CBookJobManager::instance()->outline_delete(remove));
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/bookoutline/delOutline")) == 1; }));
-    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/bookoutline/delOutline")).value(QStringLiteral("outline_id")).toInt(), serverId);
 }
 
 int runVolumeOutlineTests(int argc, char** argv)

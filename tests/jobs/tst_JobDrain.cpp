@@ -30,7 +30,6 @@ class JobDrainTest : public QObject
     Q_OBJECT
 private slots:
     void storedJobsDrainOldestFirstThenPullTheFeed();
-    void drainGoesOnAfterARestart();
     void serverFailureKeepsTheJobAndTheQueueMovesOn_data();
     void serverFailureKeepsTheJobAndTheQueueMovesOn();
     void unreachablePlatformEndsThePassAndKeepsEveryJob();
@@ -54,38 +53,11 @@ void JobDrainTest::storedJobsDrainOldestFirstThenPullTheFeed()
     QVERIFY(JobsFixture::waitForPull());
     QCOMPARE(JobsFixture::paths(), (QStringList{kEdit, kEdit, kAddVolume, kPull}));
     const QJsonArray journal = JobsFixture::queueJournal();
-    QCOMPARE(JobsFixture::identityOf(journal.at(0).toObject()).jobId, first);
-    QCOMPARE(JobsFixture::identityOf(journal.at(1).toObject()).jobId, second);
-    QCOMPARE(JobsFixture::identityOf(journal.at(2).toObject()).jobId, third);
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(JobsFixture::identityOf(journal.at(i).toObject()).jobId, (QList<int>{first, second, third}).at(i));
         QCOMPARE(JobsFixture::identityOf(journal.at(i).toObject()).runNext, 1);
+    }
     QCOMPARE(bodyOf(journal.at(0)).value(QStringLiteral("content")).toString(), QStringLiteral("第一章新文"));
-    QVERIFY(f.jobIds().isEmpty());
-}
-
-void JobDrainTest::drainGoesOnAfterARestart()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    const int first = f.addChapterSave(1, 9001, QStringLiteral("a"));
-    const int second = f.addChapterSave(2, 9002, QStringLiteral("b"));
-    const int third = f.addJob(1031, QStringLiteral("卷"), 1, 5001, 0, 0, 2, 0, 2);
-    // The platform goes away for the third job.
-    QVERIFY(standin().addFault(kAddVolume, QStringLiteral("drop"), 0, -1));
-    QVERIFY(f.start());
-    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kAddVolume).size() >= 1, true, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(f.jobIds(), QList<int>{third}, 15000);
-    QTest::qWait(200);
-    QVERIFY(JobsFixture::requestsTo(kPull).isEmpty());
-    Q_UNUSED(first)
-    Q_UNUSED(second)
-
-    // Next start of the program on the same file.
-    QVERIFY(standin().reset());
-    QVERIFY(f.restart());
-    QVERIFY(JobsFixture::waitForPull());
-    QCOMPARE(JobsFixture::paths(), (QStringList{kAddVolume, kPull}));
-    QCOMPARE(JobsFixture::identityOf(JobsFixture::queueJournal().at(0).toObject()).jobId, third);
     QVERIFY(f.jobIds().isEmpty());
 }
 

@@ -357,17 +357,6 @@ private slots:
             QCOMPARE(StandinServer::header(entry, "Content-Length").toInt(), expectedBody.size());
     }
 
-    void signedOutRequestsAreAnsweredWithSignInAgain()
-    {
-        m_client->setToken(QStringLiteral("expired"));
-        TC_Author_Info request;
-        TS_Author_Info info;
-        const QNetworkReply::NetworkError result = m_client->author_info(request, info);
-        m_client->setToken(QString::fromLatin1(StandinServer::demoToken()));
-        QCOMPARE(result, QNetworkReply::NoError);
-        QCOMPARE(info.header.code, int(HttpSignInAgain));
-    }
-
     void queryValuesReachThePlatformIntact()
     {
         ReplyCatcher catcher(m_client);
