@@ -1,13 +1,11 @@
 // Replies to book jobs, fed to the handler as the platform would send them:
-// lists merged, conflict copies, progress, and replies that name objects
+// conflict copies, chapter text, and replies that name objects
 // they were not asked about or lack members.
 
 #include "BooksFixture.h"
 
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
-#include "manager/CPublicManager.h"
-#include "manager/CSynDataManager.h"
 
 #include <memory>
 #include <QJsonArray>

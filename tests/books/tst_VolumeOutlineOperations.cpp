@@ -5,7 +5,6 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
-#include "manager/CPublicManager.h"
 
 #include <memory>
 #include <QJsonDocument>

@@ -1,11 +1,9 @@
-// The drain of stored jobs: order, restart, failures at each stage, the
+// The drain of stored jobs: order, failures at each stage, the
 // change-feed pull at the end, and jobs that cannot be sent.
 
 #include "JobsFixture.h"
 
-#include "db/CTessaneDb.h"
 #include "manager/CJobManager.h"
-#include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 
 #include <QJsonDocument>

@@ -4,12 +4,8 @@
 
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
-#include "db/records/T_SysInfo.h"
 #include "manager/CJobManager.h"
-#include "manager/CPublicManager.h"
-#include "manager/CUiManager.h"
 
-#include <QDate>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
@@ -18,15 +14,13 @@
 namespace {
 const QString kSave = QStringLiteral("/authorcount/saveData");
 
-QJsonObject statisticsJob(int* jobId = nullptr)
+QJsonObject statisticsJob()
 {
     QSqlQuery query = CTessaneDb::instance()->newQuery();
-    query.exec(QStringLiteral("select jobId,content from tb_job where jobType = 2006;"));
+    query.exec(QStringLiteral("select content from tb_job where jobType = 2006;"));
     if (!query.next())
         return QJsonObject();
-    if (jobId)
-        *jobId = query.value(0).toInt();
-    return QJsonDocument::fromJson(query.value(1).toString().toUtf8()).object();
+    return QJsonDocument::fromJson(query.value(0).toString().toUtf8()).object();
 }
 
 T_Statistics writing(int words)

@@ -1,7 +1,6 @@
 // Every operation of the API client against the stand-in's journal: method,
 // path, raw query, byte-exact body and identity header, the expected requests
-// kept in golden_requests.json; then what the blocking operations make of the
-// platform's answers.
+// kept in golden_requests.json; then values the platform must get intact.
 
 #include "RemoteTestSupport.h"
 #include "remote/CTessaneHttp.h"

@@ -1,5 +1,5 @@
 // The transport against the stand-in: what goes on the wire, how blocking
-// calls end (answer, time-out, HTTP error, dropped connection), that every
+// calls fail (time-out, HTTP error), that every
 // non-blocking request is handed on exactly once, and where the token goes.
 
 #include "RemoteTestSupport.h"
@@ -7,11 +7,9 @@
 #include "remote/CTessaneHttp.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 
