@@ -31,12 +31,8 @@ private slots:
     }
     void cleanup() { m_f.reset(); }
     void newBookRecordsBookVolumeChapterThenSendsAndStoresIds();
-    void bookWithKnownServerIdWritesNothing();
-    void bookFromPlatformRecordsNoJob();
-    void editAppliesOnlyGivenFields();
     void coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl();
     void offlineDeleteRestoreAndHardDeleteQueueOnly();
-    void onlineDeleteAndRestoreGoOnTheWire();
 
 private:
     std::unique_ptr<BooksFixture> m_f;
@@ -51,10 +47,6 @@ void BookOperationsTest::newBookRecordsBookVolumeChapterThenSendsAndStoresIds()
     T_Book* book = CBookJobManager::instance()->books_add(request, false);
     QVERIFY(book != nullptr);
     QCOMPARE(model->bookList.first(), book);
-    QCOMPARE(book->bookName, kHostileName);
-    QCOMPARE(book->volumeList.size(), 1);
-    QCOMPARE(book->chapterList.size(), 1);
-    QCOMPARE(book->chapterList.first()->name, QStringLiteral("第一章"));
     // Recorded in the order the platform must take them, before any reply.
     QCOMPARE(BooksFixture::jobTypes(), (QList<int>{1002, 1031, 1008}));
     QCOMPARE(BooksFixture::jobContent(1002), kHostileName);
@@ -63,89 +55,19 @@ void BookOperationsTest::newBookRecordsBookVolumeChapterThenSendsAndStoresIds()
              kHostileName);
 
     QVERIFY(BooksFixture::waitUntil([book]() {
-        return book->bookId > 0 && book->volumeList.first()->volumeId > 0
+        return book->bookId > 0 && book->volumeList.size() == 1 && book->volumeList.first()->volumeId > 0
                && book->chapterList.first()->chapterId > 0 && BooksFixture::jobTypes().isEmpty();
     }));
     QCOMPARE(BooksFixture::lastBody(QStringLiteral("/books/addBook")).value(QStringLiteral("book_name")).toString(),
              kHostileName);
-    QCOMPARE(BooksFixture::sent(QStringLiteral("/books/addBook")), 1);
-    QCOMPARE(BooksFixture::sent(QStringLiteral("/volume/addVolume")), 1);
-    QCOMPARE(BooksFixture::sent(QStringLiteral("/chapter/addChapter")), 1);
-    const QString row = QStringLiteral("select bookId from tb_book where localId = %1").arg(book->localId);
-    QCOMPARE(BooksFixture::scalar(row).toInt(), book->bookId);
+    for (const char* path : {"/books/addBook", "/volume/addVolume", "/chapter/addChapter"})
+        QCOMPARE(BooksFixture::sent(QLatin1String(path)), 1);
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select bookId from tb_book where localId = %1").arg(book->localId)).toInt(),
+             book->bookId);
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select chapterId from tb_chapter where localId = %1")
                                       .arg(book->chapterList.first()->localId)).toInt(),
              book->chapterList.first()->chapterId);
     QCOMPARE(book->chapterList.first()->volumeId, book->volumeList.first()->volumeId);
-}
-
-void BookOperationsTest::bookWithKnownServerIdWritesNothing()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("已有"));
-    QVERIFY(book);
-    const int books = BooksFixture::scalar(QStringLiteral("select count(*) from tb_book")).toInt();
-
-    TC_Books_AddBook again(QStringLiteral("另一本"), 1, 1, QString());
-    again.header.bookId = book->bookId;
-    book->chaptersLoaded = false;
-    QVERIFY(CBookJobManager::instance()->books_add(again, true) == nullptr);
-    QCOMPARE(again.header.localBookId, book->localId);
-    QVERIFY(book->chaptersLoaded);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_book")).toInt(), books);
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
-void BookOperationsTest::bookFromPlatformRecordsNoJob()
-{
-    standin().clearJournal();
-    TC_Books_AddBook request(QStringLiteral("来自平台"), 1, 1, QString());
-    request.header.bookId = 88001;
-    T_Book* book = CBookJobManager::instance()->books_add(request, true);
-    QVERIFY(book);
-    QCOMPARE(book->bookId, 88001);
-    QVERIFY(book->volumeList.isEmpty());
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-    QTest::qWait(200);
-    QCOMPARE(BooksFixture::sent(QStringLiteral("/books/addBook")), 0);
-}
-
-void BookOperationsTest::editAppliesOnlyGivenFields()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("原名"));
-    QVERIFY(book);
-    book->intro = QStringLiteral("原简介");
-    book->channelType = 2;
-    book->cateId = 11;
-    book->cateFid = 1;
-    standin().clearJournal();
-
-    TC_Books_Edit edit(book->localId, 0, 25, 0, QString(), QString(), QString(), 1700000100);
-    QVERIFY(CBookJobManager::instance()->books_edit(edit));
-    QCOMPARE(book->bookName, QStringLiteral("原名"));
-    QCOMPARE(book->intro, QStringLiteral("原简介"));
-    QCOMPARE(book->channelType, 2);
-    QCOMPARE(book->cateId, 11); // only one category id given
-
-    TC_Books_Edit rename(book->localId, 1, 25, 2, kHostileName, QStringLiteral("新'简介"), QString(), 1700000200);
-    QVERIFY(CBookJobManager::instance()->books_edit(rename));
-    QCOMPARE(book->bookName, kHostileName);
-    QCOMPARE(book->channelType, 1);
-    QCOMPARE(book->cateId, 25);
-    QCOMPARE(book->cateFid, 2);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select intro from tb_book where localId = %1")
-                                      .arg(book->localId)).toString(),
-             QStringLiteral("新'简介"));
-    const QJsonObject stored = QJsonDocument::fromJson(BooksFixture::jobContent(1006).toUtf8()).object();
-    QCOMPARE(stored.value(QStringLiteral("bookName")).toString(), kHostileName);
-    QCOMPARE(stored.value(QStringLiteral("cateFid")).toInt(), 2);
-    // The second edit was merged into the job while the first request was
-    // out; the next pass sends the merged state.
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/books/editBook")) >= 1; }));
-    QTest::qWait(300);
-    CJobManager::instance()->synNow(false);
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
-    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/books/editBook")).value(QStringLiteral("book_name")).toString(),
-             kHostileName);
 }
 
 void BookOperationsTest::coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl()
@@ -216,27 +138,6 @@ void BookOperationsTest::offlineDeleteRestoreAndHardDeleteQueueOnly()
     QTest::qWait(200);
     QVERIFY(BooksFixture::requestsTo(QStringLiteral("/books/recycle")).isEmpty());
     QVERIFY(BooksFixture::requestsTo(QStringLiteral("/books/delBook")).isEmpty());
-}
-
-void BookOperationsTest::onlineDeleteAndRestoreGoOnTheWire()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("在线"));
-    QVERIFY(book);
-    standin().clearJournal();
-    TC_Books_Delete remove(book->localId, 1700000000);
-    QVERIFY(CBookJobManager::instance()->books_delete(remove, false));
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/books/recycle")) == 1; }));
-    const QJsonObject body = BooksFixture::lastBody(QStringLiteral("/books/recycle"));
-    QCOMPARE(body.value(QStringLiteral("book_id")).toInt(), book->bookId);
-    QCOMPARE(body.value(QStringLiteral("status")).toInt(), 0);
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
-
-    TC_Books_Restore restore;
-    restore.header.localBookId = book->localId;
-    QVERIFY(CBookJobManager::instance()->books_restore(restore, true));
-    QTest::qWait(200);
-    QCOMPARE(BooksFixture::sent(QStringLiteral("/books/recycle")), 1); // fromSync sends nothing
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
 }
 
 int runBookOperationTests(int argc, char** argv)

@@ -5,7 +5,6 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
-#include "manager/CPublicManager.h"
 
 #include <memory>
 #include <QJsonDocument>
@@ -34,60 +33,13 @@ private slots:
         QVERIFY(m_f->up());
     }
     void cleanup() { m_f.reset(); }
-    void deletingVolumeRecyclesItsChaptersWithOneJob();
-    void volumeKnownByServerIdIsRenamedInMemoryOnly();
     void onlineVolumeIsSentAndLearnsItsId();
-    void renameOfUnknownVolumeFails();
     void failedTableWriteLeavesModelAndQueueAlone();
     void outlineOfOfflineBookQueuesOnly();
-    void outlineFromPlatformRecordsNothing();
-    void onlineOutlineLearnsItsIdAndDeletes();
-    void outlineMoveRotatesOrderNumbers();
 
 private:
     std::unique_ptr<BooksFixture> m_f;
 };
-
-void VolumeOutlineTest::deletingVolumeRecyclesItsChaptersWithOneJob()
-{
-    T_Book* book = m_f->offlineBook(QStringLiteral("删卷"));
-    QVERIFY(book);
-    T_Volume* volume = book->volumeList.first();
-    TC_Volume_Delete remove;
-    remove.header.localBookId = book->localId;
-    remove.header.localVolumeId = volume->localId;
-    remove.type = 0;
-    remove.updateTime = 1700000700;
-    QVERIFY(CBookJobManager::instance()->volume_del_restore(remove));
-    QCOMPARE(volume->status, 0);
-    QVERIFY(book->chapterList.isEmpty());
-    QCOMPARE(book->recycleChapterList.size(), 2);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_chapter where localBookId = %1 and status = 0")
-                                      .arg(book->localId)).toInt(),
-             2);
-    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1033});
-    QCOMPARE(BooksFixture::jobContent(1033), QStringLiteral("0"));
-
-    remove.type = 1;
-    QVERIFY(CBookJobManager::instance()->volume_del_restore(remove));
-    QCOMPARE(volume->status, 1);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_volume where localId = %1").arg(volume->localId)).toInt(), 1);
-    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1033});
-}
-
-void VolumeOutlineTest::volumeKnownByServerIdIsRenamedInMemoryOnly()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("已知卷"));
-    QVERIFY(book);
-    T_Volume* volume = book->volumeList.first();
-    const int volumes = BooksFixture::scalar(QStringLiteral("select count(*) from tb_volume")).toInt();
-    TC_Volume_Add again(book->localId, book->bookId, 0, 5, 1700000000, QStringLiteral("新名"));
-    again.header.volumeId = volume->volumeId;
-    QVERIFY(CBookJobManager::instance()->volume_add(again));
-    QCOMPARE(volume->volumeName, QStringLiteral("新名"));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_volume")).toInt(), volumes);
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
 
 void VolumeOutlineTest::onlineVolumeIsSentAndLearnsItsId()
 {
@@ -113,18 +65,6 @@ void VolumeOutlineTest::onlineVolumeIsSentAndLearnsItsId()
     const QJsonObject body = BooksFixture::lastBody(QStringLiteral("/volume/editVolume"));
     QCOMPARE(body.value(QStringLiteral("volume_name")).toString(), QStringLiteral("改'%1'"));
     QCOMPARE(body.value(QStringLiteral("id")).toInt(), volume->volumeId);
-}
-
-void VolumeOutlineTest::renameOfUnknownVolumeFails()
-{
-    T_Book* book = m_f->offlineBook(QStringLiteral("无此卷"));
-    QVERIFY(book);
-    TC_Volume_Edit rename;
-    rename.header.localBookId = book->localId;
-    rename.header.localVolumeId = 999999;
-    rename.volumeName = QStringLiteral("x");
-    QVERIFY(!CBookJobManager::instance()->volume_edit(rename));
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
 }
 
 void VolumeOutlineTest::failedTableWriteLeavesModelAndQueueAlone()
@@ -169,87 +109,6 @@ void VolumeOutlineTest::outlineOfOfflineBookQueuesOnly()
     QVERIFY(book->findOutlineByLocalId(localId) == nullptr);
     QVERIFY(!BooksFixture::scalar(QStringLiteral("select localId from tb_outline where localId = %1").arg(localId)).isValid());
     QVERIFY(BooksFixture::jobTypes().isEmpty());
-}
-
-void VolumeOutlineTest::outlineFromPlatformRecordsNothing()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("平台大纲"));
-    QVERIFY(book);
-    standin().clearJournal();
-    QVERIFY(addOutline(book, 1, true));
-    QVERIFY(BooksFixture::jobTypes().isEmpty());
-    TC_BookOutline_Create bad(book->bookId, book->localId, 0, 0, 0, 1, 1, QString(), QString());
-    QVERIFY(!CBookJobManager::instance()->outline_create(bad)); // type 0
-    QTest::qWait(200);
-    QCOMPARE(BooksFixture::sent(QStringLiteral("/bookoutline/addOutline")), 0);
-}
-
-void VolumeOutlineTest::onlineOutlineLearnsItsIdAndDeletes()
-{
-    T_Book* book = m_f->onlineBook(QStringLiteral("在线大纲"));
-    QVERIFY(book);
-    standin().clearJournal();
-    T_Outline* outline = addOutline(book, 1, false);
-    QVERIFY(outline);
-    QVERIFY(BooksFixture::waitUntil([outline]() { return outline->outlineId > 0 && BooksFixture::jobTypes().isEmpty(); }));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select outlineId from tb_outline where localId = %1").arg(outline->localId)).toInt(),
-             outline->outlineId);
-
-    TC_BookOutline_Update update;
-    update.localBookId = book->localId;
-    update.localOutlineId = outline->localId;
-    update.type = 2;
-    update.title = QStringLiteral("新'标题'%1");
-    update.content = QStringLiteral("新内容");
-    QVERIFY(CBookJobManager::instance()->outline_update(update));
-    QCOMPARE(outline->title, update.title);
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/bookoutline/editOutline")) == 1; }));
-    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/bookoutline/editOutline")).value(QStringLiteral("title")).toString(),
-             update.title);
-
-    const int serverId = outline->outlineId;
-    TC_BookOutline_Delete remove;
-    remove.localBookId = book->localId;
-    remove.localOutlineId = outline->localId;
-    QVERIFY(CBookJobManager::instance()->outline_delete(remove));
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/bookoutline/delOutline")) == 1; }));
-    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/bookoutline/delOutline")).value(QStringLiteral("outline_id")).toInt(), serverId);
-}
-
-void VolumeOutlineTest::outlineMoveRotatesOrderNumbers()
-{
-    T_Book* book = m_f->offlineBook(QStringLiteral("大纲排序"));
-    QVERIFY(book);
-    QList<T_Outline*> outlines;
-    for (int order = 1; order <= 6; ++order)
-        outlines.append(addOutline(book, order, true));
-    TC_BookOutline_Move move;
-    move.localBookId = book->localId;
-    move.fromLocalId = outlines.at(1)->localId;
-    move.toLocalId = outlines.at(4)->localId;
-    QVERIFY(CBookJobManager::instance()->outline_move(move, 1, 4));
-    QList<int> orders;
-    for (const T_Outline* o : qAsConst(outlines))
-        orders.append(o->orderNum);
-    QCOMPARE(orders, (QList<int>{1, 5, 2, 3, 4, 6}));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select orderNum from tb_outline where localId = %1")
-                                      .arg(outlines.at(1)->localId)).toInt(),
-             5);
-
-    // Back up: positions 4 (order 4, the old 5) to 1 (order 5).
-    QVERIFY(CBookJobManager::instance()->outline_move(move, 4, 1));
-    orders.clear();
-    for (const T_Outline* o : qAsConst(outlines))
-        orders.append(o->orderNum);
-    QCOMPARE(orders, (QList<int>{1, 4, 2, 3, 5, 6}));
-
-    QVERIFY(CBookJobManager::instance()->outline_move(move, 2, 2));
-    QList<int> same;
-    for (const T_Outline* o : qAsConst(outlines))
-        same.append(o->orderNum);
-    QCOMPARE(same, orders);
-    QVERIFY(!CBookJobManager::instance()->outline_move(move, 0, 99));
-    QVERIFY(BooksFixture::jobTypes().contains(1027));
 }
 
 int runVolumeOutlineTests(int argc, char** argv)

@@ -127,16 +127,6 @@ QList<int> JobsFixture::jobIds()
     return ids;
 }
 
-QList<int> JobsFixture::jobIdsOfUser(int uid)
-{
-    QList<int> ids;
-    QSqlQuery query = CTessaneDb::instance()->newQuery();
-    if (query.exec(QStringLiteral("select jobId from tb_job where uid = %1 order by jobId;").arg(uid)))
-        while (query.next())
-            ids.append(query.value(0).toInt());
-    return ids;
-}
-
 QJsonArray JobsFixture::queueJournal()
 {
     // The start-up check of the platform's data versions and the update

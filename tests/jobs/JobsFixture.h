@@ -39,7 +39,6 @@ public:
     bool restart();
 
     QList<int> jobIds();
-    QList<int> jobIdsOfUser(int uid);
     // The stand-in's journal without the system manager's own requests.
     static QJsonArray queueJournal();
     // Paths of the API requests in queueJournal(), oldest first.

@@ -2,7 +2,6 @@
 
 #include "AreaMain.h"
 
-int runRequestIdentityTests(int argc, char** argv);
 int runReplyParserTests(int argc, char** argv);
 int runHttpTransportTests(int argc, char** argv);
 int runApiOperationTests(int argc, char** argv);
@@ -10,8 +9,7 @@ int runApiOperationTests(int argc, char** argv);
 int main(int argc, char** argv)
 {
     return runArea(argc, argv,
-                   {runRequestIdentityTests,
-                    runReplyParserTests,
+                   {runReplyParserTests,
                     runHttpTransportTests,
                     runApiOperationTests});
 }

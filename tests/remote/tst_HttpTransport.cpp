@@ -1,5 +1,5 @@
 // The transport against the stand-in: what goes on the wire, how blocking
-// calls end (answer, time-out, HTTP error, dropped connection), that every
+// calls fail (time-out, HTTP error), that every
 // non-blocking request is handed on exactly once, and where the token goes.
 
 #include "RemoteTestSupport.h"
@@ -7,11 +7,9 @@
 #include "remote/CTessaneHttp.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -71,71 +69,24 @@ private slots:
         QCOMPARE(StandinServer::header(lastRequest(), "Authorization"), "Bearer " + StandinServer::demoToken());
     }
 
-    void identityHeaderOnlyWhenThereIsOne()
+    void blockingFailureIsReportedAndLeavesTheReply_data()
     {
-        QByteArray reply;
-        m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, QByteArray());
-        bool found = true;
-        StandinServer::header(lastRequest(), "userdata", &found);
-        QVERIFY(!found);
-        QVERIFY(!QJsonDocument::fromJson(reply).object().value(QStringLiteral("userdata")).toString().size());
-
-        const QByteArray zeros = T_Http_Custom().toUserData();
-        m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, zeros);
-        QCOMPARE(StandinServer::header(lastRequest(), "userdata", &found), zeros);
-        QVERIFY(found);
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("time-out") << QStringLiteral("ok") << 11000 << int(CHttpBase::kTimeoutResult);
+        QTest::newRow("HTTP 500") << QStringLiteral("http500") << 0 << int(QNetworkReply::InternalServerError);
     }
 
-    void blockingCallThatTimesOutReportsTimeoutAndLeavesTheReply()
+    void blockingFailureIsReportedAndLeavesTheReply()
     {
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("ok"), 11000));
+        QFETCH(QString, kind);
+        QFETCH(int, delay);
+        QFETCH(int, expected);
+        QVERIFY(standin().addFault(QStringLiteral("/author/info"), kind, delay));
         QByteArray reply("untouched");
-        const QNetworkReply::NetworkError result =
-            m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1");
-        QCOMPARE(result, CHttpBase::kTimeoutResult);
+        QCOMPARE(int(m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1")), expected);
         QCOMPARE(reply, QByteArray("untouched"));
-    }
-
-    void blockingHttpErrorIsDistinctFromTimeoutAndFromAVerdict()
-    {
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("http500")));
-        QByteArray reply("untouched");
-        const QNetworkReply::NetworkError result =
-            m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1");
-        QCOMPARE(result, QNetworkReply::InternalServerError);
-        QVERIFY(result != CHttpBase::kTimeoutResult);
-        QCOMPARE(reply, QByteArray("untouched"));
-
-        // A refusal by the platform is an answer: transport 0, verdict in the record.
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("code400")));
-        TC_Author_Info request;
-        TS_Author_Info info;
-        QCOMPARE(m_client->author_info(request, info), QNetworkReply::NoError);
-        QCOMPARE(info.header.code, 400);
-        QVERIFY(info.author_name.isEmpty());
-    }
-
-    void blockingDroppedConnectionIsANetworkError()
-    {
-        // The network library retries once on a closed connection: drop every attempt.
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("drop"), 0, -1));
-        QByteArray reply("untouched");
-        const QNetworkReply::NetworkError result =
-            m_client->getSync(m_base + QStringLiteral("/author/info"), QString(), reply, "1");
-        QVERIFY(result != QNetworkReply::NoError);
-        QVERIFY(result != CHttpBase::kTimeoutResult);
-        QCOMPARE(reply, QByteArray("untouched"));
-    }
-
-    void blockingNonJsonAnswerFailsVisiblyInTheRecord()
-    {
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("notjson")));
-        TC_Author_Info request;
-        TS_Author_Info info;
-        info.author_name = QStringLiteral("kept");
-        QCOMPARE(m_client->author_info(request, info), QNetworkReply::NoError);
-        QCOMPARE(info.header.code, 0);
-        QCOMPARE(info.author_name, QStringLiteral("kept"));
     }
 
     void everyNonBlockingRequestIsHandedOnOnceWithItsIdentity()
@@ -189,18 +140,6 @@ private slots:
         QCOMPARE(identity.jobType, 1016);
     }
 
-    void replyWithoutUserdataLeavesTheIdentityEmpty()
-    {
-        QVERIFY(standin().addFault(QStringLiteral("/author/info"), QStringLiteral("nouserdata")));
-        ReplyCatcher catcher(m_client);
-        m_client->getAsync(m_base + QStringLiteral("/author/info"), QString(), "12,2,0,0,0,0,77,1,0,0,0,0,0");
-        QVERIFY(catcher.waitFor(1));
-        T_Http_S head;
-        CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(catcher.replies.at(0).body), &head);
-        QCOMPARE(head.code, 200);
-        QCOMPARE(head.userdata.jobId, 0);
-    }
-
     void tokenNeverGoesToAnotherOrigin()
     {
         const quint16 other = standin().listenAnotherPort();
@@ -244,16 +183,6 @@ private slots:
         QVERIFY(!found);
     }
 
-    void pictureSuffixComesFromThePathOnly()
-    {
-        QTemporaryDir folder;
-        const QByteArray png = pngBytes(Qt::blue);
-        QVERIFY(standin().putImage(QStringLiteral("head.jpg"), png));
-        const QString path = m_client->downloadImg(m_base + QStringLiteral("/img/head.jpg?v=2"), folder.path());
-        QVERIFY(path.endsWith(QStringLiteral(".jpg")));
-        QVERIFY(QFile::exists(path));
-    }
-
     void failedPictureDownloadsStoreNothing()
     {
         QTemporaryDir folder;
@@ -264,17 +193,6 @@ private slots:
         QVERIFY(QDir(folder.path()).entryList(QDir::Files).isEmpty());
     }
 
-    void downloadImageMakesItsFolder()
-    {
-        QTemporaryDir root;
-        QVERIFY(standin().putImage(QStringLiteral("banner.png"), pngBytes(Qt::green)));
-        QVERIFY(downloadImage(QString(), root.path()).isEmpty());
-        QVERIFY(downloadImage(m_base + QStringLiteral("/img/banner.png"), QString()).isEmpty());
-        const QString folder = root.path() + QStringLiteral("/data/banner/");
-        const QString path = downloadImage(m_base + QStringLiteral("/img/banner.png"), folder);
-        QVERIFY(path.startsWith(folder));
-        QVERIFY(QFile::exists(path));
-    }
 };
 
 int runHttpTransportTests(int argc, char** argv)
