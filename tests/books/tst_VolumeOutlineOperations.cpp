@@ -36,6 +36,7 @@ private slots:
     void onlineVolumeIsSentAndLearnsItsId();
     void failedTableWriteLeavesModelAndQueueAlone();
     void outlineOfOfflineBookQueuesOnly();
+    void outlineMoveRotatesOrderNumbers();
 
 private:
     std::unique_ptr<BooksFixture> m_f;
@@ -115,6 +116,35 @@ int runVolumeOutlineTests(int argc, char** argv)
 {
     VolumeOutlineTest test;
     return QTest::qExec(&test, argc, argv);
+}
+
+// Moving a card rotates the orders between the two places, in the model and
+// the table; the way back restores them, and an impossible place is refused.
+void VolumeOutlineTest::outlineMoveRotatesOrderNumbers()
+{
+    T_Book* book = m_f->offlineBook(QStringLiteral("大纲排序"));
+    QVERIFY(book);
+    QList<T_Outline*> outlines;
+    for (int order = 1; order <= 6; ++order)
+        outlines.append(addOutline(book, order, true));
+    const auto orders = [&outlines]() {
+        QList<int> result;
+        for (const T_Outline* o : qAsConst(outlines))
+            result.append(o->orderNum);
+        return result;
+    };
+    TC_BookOutline_Move move;
+    move.localBookId = book->localId;
+    move.fromLocalId = outlines.at(1)->localId;
+    move.toLocalId = outlines.at(4)->localId;
+    QVERIFY(CBookJobManager::instance()->outline_move(move, 1, 4));
+    QCOMPARE(orders(), (QList<int>{1, 5, 2, 3, 4, 6}));
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select orderNum from tb_outline where localId = %1")
+                                      .arg(outlines.at(1)->localId)).toInt(), 5);
+    QVERIFY(CBookJobManager::instance()->outline_move(move, 4, 1));
+    QCOMPARE(orders(), (QList<int>{1, 4, 2, 3, 5, 6}));
+    QVERIFY(!CBookJobManager::instance()->outline_move(move, 0, 99));
+    QVERIFY(BooksFixture::jobTypes().contains(1027));
 }
 
 #include "tst_VolumeOutlineOperations.moc"
