@@ -73,20 +73,12 @@ private slots:
     void init();
     void cleanup();
 
-    void formFollowsTheMode_data();
-    void formFollowsTheMode();
     void createRulesInOrder_data();
     void createRulesInOrder();
     void changeChecksOriginalBeforeTheNewPair_data();
     void changeChecksOriginalBeforeTheNewPair();
-    void verifyOnlyLooksAtTheOriginal_data();
-    void verifyOnlyLooksAtTheOriginal();
-    void fieldsTakeAtMostEightCharacters();
-    void titleCloseAndCancelReject();
     void settingsPageKeepsOnlyAcceptedPasswords_data();
     void settingsPageKeepsOnlyAcceptedPasswords();
-
-
 
 private:
     JobsFixture* m_fixture = nullptr;
@@ -111,32 +103,6 @@ void ChangeLockPwdTest::cleanup()
     QFile::remove(CUiManager::settingFilePath());
 }
 
-void ChangeLockPwdTest::formFollowsTheMode_data()
-{
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<bool>("original");
-    QTest::addColumn<bool>("pair");
-    QTest::newRow("create") << 0 << "Creat password" << false << true;
-    QTest::newRow("change") << 1 << "Change password" << true << true;
-    QTest::newRow("verify") << 2 << "Verify password" << true << false;
-}
-
-void ChangeLockPwdTest::formFollowsTheMode()
-{
-    QFETCH(int, mode);
-    QFETCH(QString, title);
-    QFETCH(bool, original);
-    QFETCH(bool, pair);
-    Dialog_ChangeLockPwd d(mode);
-    d.show();
-    QCOMPARE(d.titleBar()->title(), title);
-    QCOMPARE(d.lineEditOriginal()->isVisible(), original);
-    QCOMPARE(d.lineEditNew()->isVisible(), pair);
-    QCOMPARE(d.lineEditConfirm()->isVisible(), pair);
-    QCOMPARE(d.lineEditNew()->echoMode(), QLineEdit::Password);
-}
-
 void ChangeLockPwdTest::createRulesInOrder_data()
 {
     QTest::addColumn<QString>("fresh");
@@ -144,12 +110,10 @@ void ChangeLockPwdTest::createRulesInOrder_data()
     QTest::addColumn<QString>("error");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("both empty") << "" << "" << "Please enter new password" << false;
-    QTest::newRow("new empty") << "" << "abc" << "Please enter new password" << false;
     QTest::newRow("confirm empty") << "abc" << "" << "Please enter confirm password" << false;
     QTest::newRow("mismatch") << "abc" << "abd" << "Two different passwords" << false;
     QTest::newRow("case differs") << "abc" << "ABC" << "Two different passwords" << false;
     QTest::newRow("one character") << "x" << "x" << "" << true;
-    QTest::newRow("eight") << "12345678" << "12345678" << "" << true;
 }
 
 void ChangeLockPwdTest::createRulesInOrder()
@@ -177,14 +141,12 @@ void ChangeLockPwdTest::changeChecksOriginalBeforeTheNewPair_data()
     QTest::addColumn<QString>("fresh");
     QTest::addColumn<QString>("confirm");
     QTest::addColumn<QString>("error");
-    QTest::newRow("all empty") << "" << "" << "" << "Please enter the original password";
     QTest::newRow("original empty, pair wrong")
         << "" << "a" << "b" << "Please enter the original password";
     QTest::newRow("wrong original")
         << "old1" << "new" << "new" << "The original password is incorrect";
     QTest::newRow("original with space")
         << "old12 " << "new" << "new" << "The original password is incorrect";
-    QTest::newRow("right original, new empty") << "old12" << "" << "" << "Please enter new password";
     QTest::newRow("right original, confirm empty")
         << "old12" << "new" << "" << "Please enter confirm password";
     QTest::newRow("right original, mismatch")
@@ -205,69 +167,6 @@ void ChangeLockPwdTest::changeChecksOriginalBeforeTheNewPair()
     d.btnConfirm()->click();
     QCOMPARE(d.labelError()->text(), error);
     QCOMPARE(d.result() == QDialog::Accepted, error.isEmpty());
-}
-
-void ChangeLockPwdTest::verifyOnlyLooksAtTheOriginal_data()
-{
-    QTest::addColumn<QString>("original");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("empty") << "" << "Please enter the original password";
-    QTest::newRow("wrong") << "Pass" << "The original password is incorrect";
-    QTest::newRow("right, pair ignored") << "pass" << "";
-}
-
-void ChangeLockPwdTest::verifyOnlyLooksAtTheOriginal()
-{
-    QFETCH(QString, original);
-    QFETCH(QString, error);
-    liveConf().pwdLockPwd = QStringLiteral("pass");
-    Dialog_ChangeLockPwd d(2);
-    d.show();
-    // The hidden pair would be refused as different; in this mode it is not read.
-    fill(&d, original, QStringLiteral("a"), QString());
-    d.btnConfirm()->click();
-    QCOMPARE(d.labelError()->text(), error);
-    QCOMPARE(d.result() == QDialog::Accepted, error.isEmpty());
-}
-
-void ChangeLockPwdTest::fieldsTakeAtMostEightCharacters()
-{
-    liveConf().pwdLockPwd = QStringLiteral("12345678");
-    Dialog_ChangeLockPwd d(1);
-    d.show();
-    // Pasted or typed text beyond eight characters is cut at the field.
-    fill(&d, QStringLiteral("123456789"), QStringLiteral("abcdefghij"),
-         QStringLiteral("abcdefghXY"));
-    QCOMPARE(d.lineEditOriginal()->text(), QStringLiteral("12345678"));
-    QCOMPARE(d.lineEditNew()->text(), QStringLiteral("abcdefgh"));
-    QCOMPARE(d.lineEditConfirm()->text(), QStringLiteral("abcdefgh"));
-    d.lineEditNew()->clear();
-    QTest::keyClicks(d.lineEditNew(), QStringLiteral("qwertyuiop"));
-    QCOMPARE(d.lineEditNew()->text(), QStringLiteral("qwertyui"));
-    d.lineEditConfirm()->setText(QStringLiteral("qwertyui"));
-    d.btnConfirm()->click();
-    QVERIFY(d.labelError()->text().isEmpty());
-    QCOMPARE(d.result(), int(QDialog::Accepted));
-    QCOMPARE(d.newPassword(), QStringLiteral("qwertyui"));
-}
-
-void ChangeLockPwdTest::titleCloseAndCancelReject()
-{
-    {
-        Dialog_ChangeLockPwd d(0);
-        d.show();
-        fill(&d, QString(), QStringLiteral("abc"), QStringLiteral("abc"));
-        emit d.titleBar()->sig_close();
-        QVERIFY(!d.isVisible());
-        QCOMPARE(d.result(), int(QDialog::Rejected));
-    }
-    {
-        Dialog_ChangeLockPwd d(0);
-        d.show();
-        d.btnCancel()->click();
-        QVERIFY(!d.isVisible());
-        QCOMPARE(d.result(), int(QDialog::Rejected));
-    }
 }
 
 void ChangeLockPwdTest::settingsPageKeepsOnlyAcceptedPasswords_data()

@@ -71,17 +71,6 @@ private slots:
         QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockWords from tb_lock")).toInt(), 3000);
     }
 
-    void cancelledDialogLeavesTheWindowFree()
-    {
-        QTimer::singleShot(0, []() {
-            if (auto* d = qobject_cast<Dialog_WritingLock*>(QApplication::activeModalWidget()))
-                d->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
-        });
-        QVERIFY(!CUiManager::instance()->openWritingLock(m_f->window()));
-        QVERIFY(!CUiManager::instance()->isLocked());
-        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType from tb_lock")).toInt(), 0);
-    }
-
     void wordGoalReleasesTheLock()
     {
         engage(1, 20, 0);
@@ -110,31 +99,6 @@ private slots:
         m_f->tick();
         QVERIFY(!CUiManager::instance()->isLocked());
         QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + lockTime + writeTime from tb_lock")).toInt(), 0);
-    }
-
-    void lockedWindowCannotBeClosedOrLeftAndOffersPowerOnly()
-    {
-        engage(1, 5000, 0);
-        m_f->window()->show();
-        QVERIFY(!m_f->window()->close());
-        QVERIFY(m_f->window()->isVisible());
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(m_f->window(), &escape);
-        QVERIFY(CUiManager::instance()->isFullScreen());
-        m_f->window()->updateFullScreenLayout();
-        QVERIFY(!m_f->window()->findChild<QPushButton*>(QStringLiteral("btnReboot"))->isHidden());
-        QVERIFY(m_f->window()->findChild<QPushButton*>(QStringLiteral("btn_fullscreen"))->isHidden());
-    }
-
-    void engagingTurnsStartUpOnAndReleasingKeepsIt()
-    {
-        QFile::remove(settingsFile());
-        engage(1, 5000, 0);
-        QSettings settings(settingsFile(), QSettings::IniFormat);
-        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 1);
-        CUiManager::instance()->setWritingLock(false, false);
-        settings.sync();
-        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 1);
     }
 
     void releasingWithoutTheKeyWritesOff()

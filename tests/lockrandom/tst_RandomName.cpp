@@ -70,60 +70,6 @@ private slots:
     void init() { fillLists(); }
     void cleanupTestCase() { CPublicManager::instance()->nameCache.clear(); }
 
-    void opensOnTwentyChineseNames()
-    {
-        Widget_RandomName w;
-        QCOMPARE(w.currentKind(), 0);
-        const QStringList names = w.names();
-        QCOMPARE(names.size(), 20);
-        const QStringList surnames{QStringLiteral("赵"), QStringLiteral("钱"), QStringLiteral("欧阳")};
-        const QStringList given{QStringLiteral("明"), QStringLiteral("子轩")};
-        for (const QString& name : names) {
-            bool ok = false;
-            for (const QString& s : surnames)
-                for (const QString& g : given)
-                    ok = ok || name == s + g;
-            QVERIFY2(ok, qPrintable(name));
-        }
-    }
-
-    void everyKindGivesTwentyOfItsLists_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("sample");
-        QTest::newRow("western") << "btnEnglishName" << 1 << "John·Smith";
-        QTest::newRow("japanese") << "btnJapanesName" << 2 << "山田太郎";
-        QTest::newRow("chinese places") << "btnChineseToponym" << 4 << "青石镇";
-        QTest::newRow("western places") << "btnWestToponym" << 5 << "Lon堡";
-        QTest::newRow("fantasy places") << "btnFntsyToponym" << 6 << "幻";
-        QTest::newRow("qh techniques") << "btnGongQh" << 8 << "奇";
-        QTest::newRow("wx techniques") << "btnGongWx" << 9 << "武";
-        QTest::newRow("xh techniques") << "btnGongXh" << 10 << "玄";
-    }
-    void everyKindGivesTwentyOfItsLists()
-    {
-        QFETCH(QString, button);
-        QFETCH(int, kind);
-        QFETCH(QString, sample);
-        Widget_RandomName w;
-        clickKind(w, qPrintable(button));
-        QCOMPARE(w.currentKind(), kind);
-        const QStringList names = w.names();
-        QCOMPARE(names.size(), 20);
-        for (const QString& name : names)
-            QVERIFY2(name.startsWith(sample), qPrintable(name));
-    }
-
-    void femaleNamesComeFromTheFemaleLists()
-    {
-        Widget_RandomName w;
-        w.findChild<QRadioButton*>(QStringLiteral("radioButton_women"))->click();
-        clickKind(w, "btnEnglishName");
-        QVERIFY(w.names().contains(QStringLiteral("Mary·Smith")));
-        QVERIFY(!w.names().join(QString()).contains(QStringLiteral("John")));
-    }
-
     void fixedSurnameIsUsedForAllNames()
     {
         Widget_RandomName w;
@@ -133,16 +79,6 @@ private slots:
         QCOMPARE(w.names().size(), 20);
         for (const QString& name : w.names())
             QCOMPARE(name, QStringLiteral("John·Turner"));
-    }
-
-    void fixedPartButtonsFillTheField()
-    {
-        Widget_RandomName w;
-        w.findChild<QPushButton*>(QStringLiteral("btnDouble"))->click();
-        QCOMPARE(fixedPart(w)->text(), QStringLiteral("欧阳"));
-        clickKind(w, "btnWestToponym");
-        w.findChild<QPushButton*>(QStringLiteral("btnSurname"))->click();
-        QCOMPARE(fixedPart(w)->text(), QStringLiteral("堡"));
     }
 
     void emptyListsGiveNothing()

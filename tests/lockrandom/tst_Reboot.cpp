@@ -66,13 +66,6 @@ private slots:
         QCOMPARE(m_recorder.calls.first(), (QStringList{QStringLiteral("systemctl"), verb}));
     }
 
-    void cancellingRunsNothing()
-    {
-        answerDialog(QStringLiteral("radioButton_reboot"), QStringLiteral("btnCancel"));
-        QVERIFY(!CUiManager::instance()->runRebootDialog(nullptr));
-        QVERIFY(m_recorder.calls.isEmpty());
-    }
-
     void failedCommandIsReportedAsFailure()
     {
         m_recorder.result = false;

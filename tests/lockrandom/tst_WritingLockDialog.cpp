@@ -106,43 +106,11 @@ private slots:
             QCOMPARE(edit(d, field)->text(), goal);
     }
 
-    void switchingModeResetsTheOtherField()
-    {
-        Dialog_WritingLock d;
-        typeInto(edit(d, "lineEditWords"), QStringLiteral("500"));
-        auto* confirm = d.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
-        QVERIFY(confirm->isEnabled());
-        d.findChild<QRadioButton*>(QStringLiteral("radioButtonTime"))->click();
-        QCOMPARE(edit(d, "lineEditWords")->text(), QStringLiteral("0"));
-        QVERIFY(!edit(d, "lineEditWords")->isEnabled());
-        QVERIFY(!confirm->isEnabled());
-        typeInto(edit(d, "lineEditTime"), QStringLiteral("30"));
-        confirm->click();
-        QCOMPARE(d.result(), int(QDialog::Accepted));
-        QCOMPARE(storedLock(m_f->dbFile()), (QList<int>{2, 0, 30, 0, 0}));
-    }
-
-    void emptyFieldCannotBeConfirmed()
-    {
-        Dialog_WritingLock d;
-        typeInto(edit(d, "lineEditWords"), QString());
-        QVERIFY(!d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->isEnabled());
-    }
-
     void lettersAreRefused()
     {
         Dialog_WritingLock d;
         typeInto(edit(d, "lineEditWords"), QStringLiteral("a1b2c"));
         QCOMPARE(edit(d, "lineEditWords")->text(), QStringLiteral("12"));
-    }
-
-    void progressIsKeptWhenTheGoalIsSet()
-    {
-        CPublicManager::instance()->userConf.writeLock.writeWords = 7;
-        Dialog_WritingLock d;
-        typeInto(edit(d, "lineEditWords"), QStringLiteral("2000"));
-        d.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
-        QCOMPARE(storedLock(m_f->dbFile()), (QList<int>{1, 2000, 0, 7, 0}));
     }
 
     void goalThatCannotBeStoredKeepsTheDialogOpen()
@@ -157,13 +125,6 @@ private slots:
         model->userInfo.uid = uid;
         QVERIFY(d.result() != QDialog::Accepted);
         QCOMPARE(model->userConf.writeLock.lockType, 0);
-    }
-
-    void alreadyLockedOpensNoDialog()
-    {
-        CPublicManager::instance()->userConf.writeLock.lockType = 1;
-        QVERIFY(!CUiManager::instance()->openWritingLock(nullptr));
-        QVERIFY(!QApplication::activeModalWidget());
     }
 
 private:

@@ -63,17 +63,12 @@ private slots:
     void cleanup();
 
     void generalSettingsAreStoredAndReadBack();
-    void settingsFileKeysAreWrittenAndShown();
-    void emptyBackupShowsDefaultFolderWithoutWritingIt();
-    void unknownLockTimeSelectsFirstItemWithoutChangingRecord();
     void lockControlsFollowTheLockBits();
     void passwordFormIsCheckedBeforeAnyRequest();
     void loginPasswordChangeGoesThroughTheAccountOperation();
     void plainKeyIsNeverCaptured();
     void reservedKeysAreRefused();
-    void modifierOrderIsFixed();
     void refusedRegistrationEmptiesFieldAndKeepsKey();
-    void restoreDefaultWritesTheRecord();
 
 private:
     JobsFixture* m_fixture = nullptr;
@@ -112,42 +107,6 @@ void SettingTest::generalSettingsAreStoredAndReadBack()
     child<QCheckBox>(&again, "checkBox_audio")->click();
     QCOMPARE(storedConf().isTray, 0);
     QCOMPARE(storedConf().isSound, 0);
-}
-
-void SettingTest::settingsFileKeysAreWrittenAndShown()
-{
-    {
-        Widget_Setting page;
-        QVERIFY(!child<QCheckBox>(&page, "checkBox_auto")->isChecked());
-        child<QCheckBox>(&page, "checkBox_auto")->click();
-        child<QRadioButton>(&page, "radioButton_dx")->click();
-    }
-    QCOMPARE(iniValue(QStringLiteral("exeAuto")).toInt(), 1);
-    QCOMPARE(iniValue(QStringLiteral("isDX")).toInt(), 1);
-    QVERIFY(CUiManager::instance()->isExeAuto());
-    Widget_Setting page;
-    QVERIFY(child<QCheckBox>(&page, "checkBox_auto")->isChecked());
-    QVERIFY(child<QRadioButton>(&page, "radioButton_dx")->isChecked());
-    child<QCheckBox>(&page, "checkBox_auto")->click();
-    QCOMPARE(iniValue(QStringLiteral("exeAuto")).toInt(), 0);
-    QVERIFY(!CUiManager::instance()->isExeAuto());
-}
-
-void SettingTest::emptyBackupShowsDefaultFolderWithoutWritingIt()
-{
-    Widget_Setting page;
-    QVERIFY(!child<QLineEdit>(&page, "lineEditBackups")->text().isEmpty());
-    QVERIFY(!iniValue(QStringLiteral("backup")).isValid());
-}
-
-void SettingTest::unknownLockTimeSelectsFirstItemWithoutChangingRecord()
-{
-    CPublicManager::instance()->userConf.systemConf.pwdLockTime = 0;
-    Widget_Setting page;
-    auto* combo = child<QComboBox>(&page, "comboBoxTime");
-    QCOMPARE(combo->count(), 6);
-    QCOMPARE(combo->currentData().toInt(), 30);
-    QCOMPARE(CPublicManager::instance()->userConf.systemConf.pwdLockTime, 0);
 }
 
 void SettingTest::lockControlsFollowTheLockBits()
@@ -245,22 +204,6 @@ void SettingTest::reservedKeysAreRefused()
     QVERIFY(!Widget_Setting::reservedKeys().contains(QStringLiteral("Ctrl+Up")));
 }
 
-void SettingTest::modifierOrderIsFixed()
-{
-    // The combination asked of the system carries Ctrl, Shift and Alt as they
-    // were held, never Meta or the keypad flag.
-    QxtGlobalShortcut* hotKey = CUiManager::instance()->bossKey();
-    QVERIFY(hotKey);
-    Widget_Setting page;
-    auto* boss = child<QLineEdit>(&page, "lineEditBoss");
-    press(boss, Qt::Key_K, Qt::ShiftModifier | Qt::ControlModifier | Qt::MetaModifier);
-    QCOMPARE(hotKey->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
-    press(boss, Qt::Key_Up, Qt::AltModifier | Qt::ControlModifier);
-    QCOMPARE(hotKey->shortcut(), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Up));
-    press(boss, Qt::Key_5, Qt::KeypadModifier);
-    QCOMPARE(hotKey->shortcut(), QKeySequence(Qt::Key_5));
-}
-
 void SettingTest::refusedRegistrationEmptiesFieldAndKeepsKey()
 {
     // An offscreen run has no window system to take a hot key, which is a
@@ -275,16 +218,6 @@ void SettingTest::refusedRegistrationEmptiesFieldAndKeepsKey()
     QVERIFY(boss->text().isEmpty());
     QCOMPARE(child<QLabel>(&page, "labelError")->text(), QStringLiteral("Shortcut key conflict"));
     QCOMPARE(CPublicManager::instance()->userConf.systemConf.hideKey, QStringLiteral("Ctrl+Shift+N"));
-}
-
-void SettingTest::restoreDefaultWritesTheRecord()
-{
-    T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
-    conf.isSound = 1;
-    Widget_Setting page;
-    child<QPushButton>(&page, "btnRestore")->click();
-    // Written whatever the registration said.
-    QCOMPARE(storedConf().isSound, 1);
 }
 
 int runSettingTests(int argc, char** argv)

@@ -127,33 +127,12 @@ class UpdateOnlineTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void buttonsFollowTheUpdateKind();
     void escapeNeverDismisses();
-    void progressTextUsesDecimalMegabytes();
     void offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits();
     void installerThatDoesNotStartIsReportedAndTheClientStaysOpen();
     void untrustedAddressesAreRefusedWithoutADownload();
     void truncatedOrMissingDownloadIsNeverStarted();
 };
-
-void UpdateOnlineTest::buttonsFollowTheUpdateKind()
-{
-    TS_UpdateOnline info;
-    info.status = 2;
-    info.name = QStringLiteral("2.0.0");
-    Dialog_UpdateOnline forced(&info);
-    const auto confirm = forced.findChildren<QPushButton*>(QStringLiteral("btnConfirm"));
-    QCOMPARE(confirm.size(), 2);
-    QVERIFY(confirm.at(0)->isHidden());
-    QVERIFY(!confirm.at(1)->isHidden());
-    QVERIFY(forced.findChild<QPushButton*>(QStringLiteral("btnCancel"))->isHidden());
-    info.status = 1;
-    Dialog_UpdateOnline optional(&info);
-    const auto ok = optional.findChildren<QPushButton*>(QStringLiteral("btnConfirm"));
-    QVERIFY(!ok.at(0)->isHidden());
-    QVERIFY(ok.at(1)->isHidden());
-    QVERIFY(!optional.findChild<QPushButton*>(QStringLiteral("btnCancel"))->isHidden());
-}
 
 void UpdateOnlineTest::escapeNeverDismisses()
 {
@@ -163,12 +142,6 @@ void UpdateOnlineTest::escapeNeverDismisses()
     dialog.show();
     QTest::keyClick(&dialog, Qt::Key_Escape);
     QVERIFY(dialog.isVisible());
-}
-
-void UpdateOnlineTest::progressTextUsesDecimalMegabytes()
-{
-    QCOMPARE(Dialog_UpdateOnline::progressText(0, 52428800), QStringLiteral("0.0Mb/52.4Mb"));
-    QCOMPARE(Dialog_UpdateOnline::progressText(2500000, 10000000), QStringLiteral("2.5Mb/10.0Mb"));
 }
 
 void UpdateOnlineTest::offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits()
