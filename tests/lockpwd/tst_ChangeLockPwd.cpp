@@ -73,10 +73,6 @@ private slots:
     void init();
     void cleanup();
 
-    void createRulesInOrder_data();
-    void createRulesInOrder();
-    void changeChecksOriginalBeforeTheNewPair_data();
-    void changeChecksOriginalBeforeTheNewPair();
     void settingsPageKeepsOnlyAcceptedPasswords_data();
     void settingsPageKeepsOnlyAcceptedPasswords();
 
@@ -101,72 +97,6 @@ void ChangeLockPwdTest::cleanup()
     delete m_fixture;
     m_fixture = nullptr;
     QFile::remove(CUiManager::settingFilePath());
-}
-
-void ChangeLockPwdTest::createRulesInOrder_data()
-{
-    QTest::addColumn<QString>("fresh");
-    QTest::addColumn<QString>("confirm");
-    QTest::addColumn<QString>("error");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("both empty") << "" << "" << "Please enter new password" << false;
-    QTest::newRow("confirm empty") << "abc" << "" << "Please enter confirm password" << false;
-    QTest::newRow("mismatch") << "abc" << "abd" << "Two different passwords" << false;
-    QTest::newRow("case differs") << "abc" << "ABC" << "Two different passwords" << false;
-    QTest::newRow("one character") << "x" << "x" << "" << true;
-}
-
-void ChangeLockPwdTest::createRulesInOrder()
-{
-    QFETCH(QString, fresh);
-    QFETCH(QString, confirm);
-    QFETCH(QString, error);
-    QFETCH(bool, accepted);
-    liveConf().pwdLockPwd = QStringLiteral("ignored");
-    Dialog_ChangeLockPwd d(0);
-    d.show();
-    // Mode 0 has no original field to check, whatever it holds.
-    fill(&d, QStringLiteral("zzz"), fresh, confirm);
-    d.btnConfirm()->click();
-    QCOMPARE(d.labelError()->text(), error);
-    QCOMPARE(d.result() == QDialog::Accepted, accepted);
-    QCOMPARE(d.isVisible(), !accepted);
-    if (accepted)
-        QCOMPARE(d.newPassword(), fresh);
-}
-
-void ChangeLockPwdTest::changeChecksOriginalBeforeTheNewPair_data()
-{
-    QTest::addColumn<QString>("original");
-    QTest::addColumn<QString>("fresh");
-    QTest::addColumn<QString>("confirm");
-    QTest::addColumn<QString>("error");
-    QTest::newRow("original empty, pair wrong")
-        << "" << "a" << "b" << "Please enter the original password";
-    QTest::newRow("wrong original")
-        << "old1" << "new" << "new" << "The original password is incorrect";
-    QTest::newRow("original with space")
-        << "old12 " << "new" << "new" << "The original password is incorrect";
-    QTest::newRow("right original, confirm empty")
-        << "old12" << "new" << "" << "Please enter confirm password";
-    QTest::newRow("right original, mismatch")
-        << "old12" << "new" << "neu" << "Two different passwords";
-    QTest::newRow("accepted") << "old12" << "new" << "new" << "";
-}
-
-void ChangeLockPwdTest::changeChecksOriginalBeforeTheNewPair()
-{
-    QFETCH(QString, original);
-    QFETCH(QString, fresh);
-    QFETCH(QString, confirm);
-    QFETCH(QString, error);
-    liveConf().pwdLockPwd = QStringLiteral("old12");
-    Dialog_ChangeLockPwd d(1);
-    d.show();
-    fill(&d, original, fresh, confirm);
-    d.btnConfirm()->click();
-    QCOMPARE(d.labelError()->text(), error);
-    QCOMPARE(d.result() == QDialog::Accepted, error.isEmpty());
 }
 
 void ChangeLockPwdTest::settingsPageKeepsOnlyAcceptedPasswords_data()

@@ -110,6 +110,30 @@ private slots:
         QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 0);
     }
 
+    void refusedGoalsEngageNothing()
+    {
+        CPublicManager* model = CPublicManager::instance();
+        Dialog_WritingLock d;
+        auto* words = d.findChild<QLineEdit*>(QStringLiteral("lineEditWords"));
+        auto* confirm = d.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+        words->setText(QString());
+        QTest::keyClicks(words, QStringLiteral("a1b2c"));
+        QCOMPARE(words->text(), QStringLiteral("12"));
+        // Under the smallest goal: the field keeps what was typed.
+        confirm->click();
+        QVERIFY(d.result() != QDialog::Accepted);
+        QCOMPARE(words->text(), QStringLiteral("12"));
+        // A user without a lock row: nothing can be written for them.
+        const int uid = model->userInfo.uid;
+        model->userInfo.uid = 987654;
+        words->setText(QStringLiteral("5000"));
+        confirm->click();
+        model->userInfo.uid = uid;
+        QVERIFY(d.result() != QDialog::Accepted);
+        QCOMPARE(model->userConf.writeLock.lockType, 0);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType from tb_lock")).toInt(), 0);
+    }
+
     void secondLockIsRefusedWhileOneHolds()
     {
         engage(1, 5000, 0);

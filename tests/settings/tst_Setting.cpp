@@ -20,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -40,12 +39,6 @@ T* child(QWidget* w, const char* name)
     return w->findChild<T*>(QLatin1String(name));
 }
 
-QVariant iniValue(const QString& key)
-{
-    QSettings s(CUiManager::settingFilePath(), QSettings::IniFormat);
-    return s.value(QStringLiteral("system/") + key);
-}
-
 void press(QWidget* w, Qt::Key key, Qt::KeyboardModifiers mods)
 {
     QKeyEvent down(QEvent::KeyPress, key, mods);
@@ -62,7 +55,6 @@ private slots:
     void init();
     void cleanup();
 
-    void generalSettingsAreStoredAndReadBack();
     void lockControlsFollowTheLockBits();
     void passwordFormIsCheckedBeforeAnyRequest();
     void loginPasswordChangeGoesThroughTheAccountOperation();
@@ -88,25 +80,6 @@ void SettingTest::cleanup()
     delete m_fixture;
     m_fixture = nullptr;
     QFile::remove(CUiManager::settingFilePath());
-}
-
-void SettingTest::generalSettingsAreStoredAndReadBack()
-{
-    Widget_Setting page;
-    child<QRadioButton>(&page, "radioButton_tray")->click();
-    QCOMPARE(CPublicManager::instance()->userConf.systemConf.isTray, 1);
-    QCOMPARE(storedConf().isTray, 1);
-    child<QCheckBox>(&page, "checkBox_audio")->click();
-    QCOMPARE(storedConf().isSound, 1);
-
-    Widget_Setting again;
-    QVERIFY(child<QRadioButton>(&again, "radioButton_tray")->isChecked());
-    QVERIFY(child<QCheckBox>(&again, "checkBox_audio")->isChecked());
-
-    child<QRadioButton>(&again, "radioButton_quit")->click();
-    child<QCheckBox>(&again, "checkBox_audio")->click();
-    QCOMPARE(storedConf().isTray, 0);
-    QCOMPARE(storedConf().isSound, 0);
 }
 
 void SettingTest::lockControlsFollowTheLockBits()

@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace {
 // A start's synchronisation ends with a toast of its own: let it pass first.
@@ -127,11 +128,21 @@ class UpdateOnlineTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void init()
+    {
+        m_f.reset(new JobsFixture);
+        QVERIFY(m_f->seed());
+        QVERIFY(m_f->start());
+    }
+    void cleanup() { m_f.reset(); }
     void escapeNeverDismisses();
     void offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits();
     void installerThatDoesNotStartIsReportedAndTheClientStaysOpen();
     void untrustedAddressesAreRefusedWithoutADownload();
     void truncatedOrMissingDownloadIsNeverStarted();
+
+private:
+    std::unique_ptr<JobsFixture> m_f;
 };
 
 void UpdateOnlineTest::escapeNeverDismisses()
@@ -146,9 +157,6 @@ void UpdateOnlineTest::escapeNeverDismisses()
 
 void UpdateOnlineTest::offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits()
 {
-    JobsFixture fixture;
-    QVERIFY(fixture.seed());
-    QVERIFY(fixture.start());
     QVERIFY(waitForSyncEnd());
     BackupElsewhere backups;
     QTemporaryDir scratch;
@@ -180,9 +188,6 @@ void UpdateOnlineTest::offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits(
 
 void UpdateOnlineTest::installerThatDoesNotStartIsReportedAndTheClientStaysOpen()
 {
-    JobsFixture fixture;
-    QVERIFY(fixture.seed());
-    QVERIFY(fixture.start());
     QVERIFY(waitForSyncEnd());
     BackupElsewhere backups;
     // Neither a program the system can run nor a script.
@@ -202,9 +207,6 @@ void UpdateOnlineTest::installerThatDoesNotStartIsReportedAndTheClientStaysOpen(
 
 void UpdateOnlineTest::untrustedAddressesAreRefusedWithoutADownload()
 {
-    JobsFixture fixture;
-    QVERIFY(fixture.seed());
-    QVERIFY(fixture.start());
     QVERIFY(waitForSyncEnd());
     QVERIFY(standin().putFile(QStringLiteral("setup.sh"), "#!/bin/sh\n"));
     const quint16 otherPort = standin().listenAnotherPort();
@@ -241,9 +243,6 @@ void UpdateOnlineTest::untrustedAddressesAreRefusedWithoutADownload()
 
 void UpdateOnlineTest::truncatedOrMissingDownloadIsNeverStarted()
 {
-    JobsFixture fixture;
-    QVERIFY(fixture.seed());
-    QVERIFY(fixture.start());
     const QByteArray body = "#!/bin/sh\necho never\n" + QByteArray(200000, '#');
     QVERIFY(standin().putFile(QStringLiteral("setup-cut.sh"), body));
     QVERIFY(standin().addFault(QStringLiteral("/files/setup-cut.sh"), QStringLiteral("truncated")));

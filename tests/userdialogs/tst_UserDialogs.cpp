@@ -115,10 +115,6 @@ void UserDialogsTest::cleanup()
 void UserDialogsTest::confirmingWithoutChangesSendsNothing()
 {
     Dialog_UserInfo dialog;
-    QCOMPARE(child<QLineEdit>(&dialog, "lineEditName")->text(), QStringLiteral("示例作者"));
-    QVERIFY(child<QRadioButton>(&dialog, "radioButtonM")->isChecked());
-    QCOMPARE(child<QLabel>(&dialog, "label_Id")->text(), QString::number(StandinServer::demoUid()));
-    QCOMPARE(dialog.headImgPath(), m_head);
     whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
     QCOMPARE(dialog.exec(), int(QDialog::Rejected));
     QVERIFY(JobsFixture::requestsTo(QStringLiteral("/author/updateAuthor")).isEmpty());
