@@ -19,7 +19,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <functional>
 
 namespace {
 T_SystemConf storedConf()
@@ -35,35 +34,6 @@ T_SystemConf& liveConf()
     return CPublicManager::instance()->userConf.systemConf;
 }
 
-// Acts on the next lock-password dialog once it runs modally; the flag tells
-// whether one was seen at all.
-void whenDialogRuns(std::function<void(Dialog_ChangeLockPwd*)> act, bool* seen)
-{
-    *seen = false;
-    whenShown<Dialog_ChangeLockPwd>([act, seen](Dialog_ChangeLockPwd* dialog) {
-        *seen = true;
-        act(dialog);
-    });
-}
-
-void fill(Dialog_ChangeLockPwd* d, const QString& original, const QString& fresh,
-          const QString& confirm)
-{
-    d->lineEditOriginal()->setText(original);
-    d->lineEditNew()->setText(fresh);
-    d->lineEditConfirm()->setText(confirm);
-}
-
-// Clicks confirm; when the dialog stays open (a refused input) it is
-// cancelled so the caller's exec returns.
-void confirmOrCancel(Dialog_ChangeLockPwd* d, QString* errorSeen)
-{
-    d->btnConfirm()->click();
-    if (errorSeen)
-        *errorSeen = d->labelError()->text();
-    if (d->isVisible())
-        d->btnCancel()->click();
-}
 } // namespace
 
 class ChangeLockPwdTest : public QObject
@@ -147,19 +117,23 @@ void ChangeLockPwdTest::settingsPageKeepsOnlyAcceptedPasswords()
     Widget_Setting page;
     auto* lock = page.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
     QCOMPARE(lock->isChecked(), !before.isEmpty());
-    bool seen = false;
     int modeSeen = -1;
     QString errorSeen;
-    whenDialogRuns([&](Dialog_ChangeLockPwd* d) {
+    whenShown<Dialog_ChangeLockPwd>([&](Dialog_ChangeLockPwd* d) {
         modeSeen = d->mode();
-        fill(d, typed.at(0), typed.at(1), typed.at(2));
-        confirmOrCancel(d, &errorSeen);
-    }, &seen);
+        d->lineEditOriginal()->setText(typed.at(0));
+        d->lineEditNew()->setText(typed.at(1));
+        d->lineEditConfirm()->setText(typed.at(2));
+        d->btnConfirm()->click();
+        errorSeen = d->labelError()->text();
+        // A refused input leaves the dialog open: cancel so exec returns.
+        if (d->isVisible())
+            d->btnCancel()->click();
+    });
     if (control == QLatin1String("lock"))
         lock->click();
     else
         page.findChild<QPushButton*>(QStringLiteral("btnChangePwd"))->click();
-    QVERIFY(seen);
     QCOMPARE(modeSeen, mode);
     QCOMPARE(errorSeen, error);
     QCOMPARE(lock->isChecked(), !after.isEmpty());

@@ -71,43 +71,30 @@ private slots:
         QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockWords from tb_lock")).toInt(), 3000);
     }
 
-    void wordGoalReleasesTheLock()
+    void goalReleasesTheLock_data()
     {
-        engage(1, 20, 0);
-        T_WritingCounters& w = CPublicManager::instance()->writing;
-        w.speed = 600;  // a speed window has passed
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("column");
+        QTest::newRow("words") << 1 << "lockWords + writeWords";
+        QTest::newRow("time") << 2 << "lockTime + writeTime";
+    }
+    void goalReleasesTheLock()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, column);
+        engage(type, type == 1 ? 20 : 0, type == 1 ? 0 : 1);
+        T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+        lock.writeTime = 58;
+        CPublicManager::instance()->writing.speed = 600;  // a speed window has passed
         append(QStringLiteral("一二三四五六七八九十"));
         m_f->tick();
-        QCOMPARE(CPublicManager::instance()->userConf.writeLock.writeWords, 10);
+        QCOMPARE(type == 1 ? lock.writeWords : lock.writeTime, type == 1 ? 10 : 59);
         QVERIFY(CUiManager::instance()->isLocked());
         append(QStringLiteral("一二三四五六七八九十"));
         m_f->tick();
         QVERIFY(!CUiManager::instance()->isLocked());
         QVERIFY(!CUiManager::instance()->isFullScreen());
-        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + lockWords + writeWords from tb_lock")).toInt(), 0);
-    }
-
-    void timeGoalReleasesTheLock()
-    {
-        engage(2, 0, 1);
-        CPublicManager::instance()->userConf.writeLock.writeTime = 58;
-        append(QStringLiteral("一"));
-        m_f->tick();
-        QCOMPARE(CPublicManager::instance()->userConf.writeLock.writeTime, 59);
-        QVERIFY(CUiManager::instance()->isLocked());
-        append(QStringLiteral("二"));
-        m_f->tick();
-        QVERIFY(!CUiManager::instance()->isLocked());
-        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + lockTime + writeTime from tb_lock")).toInt(), 0);
-    }
-
-    void releasingWithoutTheKeyWritesOff()
-    {
-        QFile::remove(settingsFile());
-        CUiManager::instance()->setWritingLock(false, false);
-        QSettings settings(settingsFile(), QSettings::IniFormat);
-        QVERIFY(settings.contains(QStringLiteral("system/exeAuto")));
-        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 0);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + %1 from tb_lock").arg(column)).toInt(), 0);
     }
 
     void refusedGoalsEngageNothing()
