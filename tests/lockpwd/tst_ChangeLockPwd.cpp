@@ -6,18 +6,15 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
-#include "ui/common/CBaseTitleBar.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_ChangeLockPwd.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 
 namespace {

@@ -14,12 +14,10 @@
 #include "ui/creation/Widget_Creation.h"
 
 #include <QFile>
-#include <QKeyEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -95,6 +93,15 @@ private slots:
         QVERIFY(!CUiManager::instance()->isLocked());
         QVERIFY(!CUiManager::instance()->isFullScreen());
         QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + %1 from tb_lock").arg(column)).toInt(), 0);
+    }
+
+    void releasingWithoutTheKeyWritesOff()
+    {
+        QFile::remove(settingsFile());
+        CUiManager::instance()->setWritingLock(false, false);
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        QVERIFY(settings.contains(QStringLiteral("system/exeAuto")));
+        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 0);
     }
 
     void refusedGoalsEngageNothing()

@@ -8,8 +8,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QClipboard>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QListView>
 #include <QPushButton>
 #include <QTest>

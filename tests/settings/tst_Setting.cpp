@@ -2,15 +2,11 @@
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_UserConf.h"
-#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
-#include "common/QxtGlobalShortcut.h"
 #include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/setting/Widget_Setting.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,10 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
-#include <QTemporaryDir>
-#include <QTimer>
 
 namespace {
 T_SystemConf storedConf()
@@ -55,7 +48,6 @@ private slots:
     void init();
     void cleanup();
 
-    void lockControlsFollowTheLockBits();
     void passwordFormIsCheckedBeforeAnyRequest();
     void loginPasswordChangeGoesThroughTheAccountOperation();
     void plainKeyIsNeverCaptured();
@@ -82,32 +74,12 @@ void SettingTest::cleanup()
     QFile::remove(CUiManager::settingFilePath());
 }
 
-void SettingTest::lockControlsFollowTheLockBits()
-{
-    T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
-    conf.pwdLockType = 1 | 2;
-    conf.pwdLockTime = 300;
-    Widget_Setting page;
-    QVERIFY(child<QCheckBox>(&page, "checkBoxPwdLock")->isChecked());
-    QVERIFY(child<QCheckBox>(&page, "checkBoxTray")->isChecked());
-    QVERIFY(!child<QComboBox>(&page, "comboBoxTime")->isEnabled());
-    QCOMPARE(child<QComboBox>(&page, "comboBoxTime")->currentData().toInt(), 300);
-    child<QCheckBox>(&page, "checkBoxFree")->click();
-    QVERIFY(child<QComboBox>(&page, "comboBoxTime")->isEnabled());
-    QCOMPARE(storedConf().pwdLockType, 7);
-    child<QComboBox>(&page, "comboBoxTime")->setCurrentIndex(5);
-    QCOMPARE(storedConf().pwdLockTime, 3600);
-    child<QCheckBox>(&page, "checkBoxTray")->click();
-    QCOMPARE(storedConf().pwdLockType, 5);
-}
-
 void SettingTest::passwordFormIsCheckedBeforeAnyRequest()
 {
     Widget_Setting page;
     child<QLineEdit>(&page, "lineEditNewPwd")->setText(QStringLiteral("newpass12"));
     child<QLineEdit>(&page, "lineEditNewPwd2")->setText(QStringLiteral("newpass12"));
     const auto buttons = page.findChildren<QPushButton*>(QStringLiteral("btnConfirm"));
-    QCOMPARE(buttons.size(), 2);
     buttons.at(1)->click();
     QCOMPARE(child<QLabel>(&page, "labelError_2")->text(),
              QStringLiteral("Please enter the correct password"));
@@ -167,8 +139,6 @@ void SettingTest::reservedKeysAreRefused()
         QCOMPARE(boss->text(), before);
     }
     QCOMPARE(CPublicManager::instance()->userConf.systemConf.hideKey, before);
-    QVERIFY(Widget_Setting::reservedKeys().contains(QStringLiteral("Ctrl+Shift+Z")));
-    QVERIFY(!Widget_Setting::reservedKeys().contains(QStringLiteral("Ctrl+Up")));
 }
 
 void SettingTest::refusedRegistrationEmptiesFieldAndKeepsKey()

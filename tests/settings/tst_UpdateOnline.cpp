@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
@@ -34,14 +33,6 @@ bool waitForSyncEnd()
     for (int waited = 0; shelf && shelf->getTop()->isSyncing() && waited < 10000; waited += 20)
         QTest::qWait(20);
     return shelf && !shelf->getTop()->isSyncing();
-}
-
-int requestsTo(const QString& path)
-{
-    int n = 0;
-    for (const QJsonValue& entry : standin().journal())
-        n += entry.toObject().value(QStringLiteral("path")).toString() == path ? 1 : 0;
-    return n;
 }
 
 QString updateFolder()
@@ -237,7 +228,7 @@ void UpdateOnlineTest::untrustedAddressesAreRefusedWithoutADownload()
                  QCoreApplication::translate("Dialog_UpdateOnline", "The update address is not trusted"));
     }
     QTest::qWait(200);
-    QCOMPARE(requestsTo(QStringLiteral("/files/setup.sh")), 0);
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/files/setup.sh")).isEmpty());
     QVERIFY(!QFile::exists(updateFolder() + QStringLiteral("/setup.sh")));
 }
 
@@ -258,7 +249,7 @@ void UpdateOnlineTest::truncatedOrMissingDownloadIsNeverStarted()
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!QFile::exists(updateFolder() + QLatin1Char('/') + name));
     }
-    QCOMPARE(requestsTo(QStringLiteral("/files/setup-cut.sh")), 1);
+    QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/files/setup-cut.sh")).size(), 1);
 }
 
 int runUpdateOnlineTests(int argc, char** argv)
