@@ -31,6 +31,8 @@ mkdir -p "$build/crashes"
 status=0
 for target in "${targets[@]}"; do
   mkdir -p "$build/corpus/$target"
+  # The database's own script seeds the script loader from the source tree.
+  if [ "$target" = sqlscript ]; then cp "$root/res/db/new.sql" "$build/corpus/$target/new.sql"; fi
   echo "== $target: ${seconds}s"
   if ! "$build/bin/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
        -artifact_prefix="$build/crashes/$target-" -print_final_stats=1 \

@@ -35,17 +35,23 @@ int main(int argc, char** argv)
     int inputs = 0;
     for (auto it = targets().constBegin(); it != targets().constEnd(); ++it) {
         const QDir folder(root.filePath(it.key()));
-        const QStringList names = folder.entryList(QDir::Files, QDir::Name);
+        QStringList names;
+        for (const QString& name : folder.entryList(QDir::Files, QDir::Name))
+            names << folder.filePath(name);
+        // Seeds that already live in the source tree are read from there
+        // rather than kept twice.
+        if (it.key() == QLatin1String("sqlscript"))
+            names << QStringLiteral(FUZZ_SQLSCRIPT_SEED);
         if (names.isEmpty()) {
             std::fprintf(stderr, "no corpus for %s in %s\n", qPrintable(it.key()), qPrintable(folder.path()));
             return 1;
         }
         for (const QString& name : names) {
-            QFile file(folder.filePath(name));
+            QFile file(name);
             if (!file.open(QIODevice::ReadOnly))
                 return 1;
             const QByteArray bytes = file.readAll();
-            std::fprintf(stderr, "%s/%s\n", qPrintable(it.key()), qPrintable(name));
+            std::fprintf(stderr, "%s: %s\n", qPrintable(it.key()), qPrintable(name));
             it.value()(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size()));
             ++inputs;
         }

@@ -3,7 +3,6 @@
 
 #include "AreaMain.h"
 
-int runWritingLockDialogTests(int argc, char** argv);
 int runRebootTests(int argc, char** argv);
 int runRandomNameTests(int argc, char** argv);
 int runLockModeTests(int argc, char** argv);
@@ -11,8 +10,7 @@ int runLockModeTests(int argc, char** argv);
 int main(int argc, char** argv)
 {
     return runArea(argc, argv,
-                   {runWritingLockDialogTests,
-                    runRebootTests,
+                   {runRebootTests,
                     runRandomNameTests,
                     runLockModeTests}, Catalogue::Program);
 }

@@ -14,12 +14,10 @@
 #include "ui/creation/Widget_Creation.h"
 
 #include <QFile>
-#include <QKeyEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -71,70 +69,30 @@ private slots:
         QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockWords from tb_lock")).toInt(), 3000);
     }
 
-    void cancelledDialogLeavesTheWindowFree()
+    void goalReleasesTheLock_data()
     {
-        QTimer::singleShot(0, []() {
-            if (auto* d = qobject_cast<Dialog_WritingLock*>(QApplication::activeModalWidget()))
-                d->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
-        });
-        QVERIFY(!CUiManager::instance()->openWritingLock(m_f->window()));
-        QVERIFY(!CUiManager::instance()->isLocked());
-        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType from tb_lock")).toInt(), 0);
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("column");
+        QTest::newRow("words") << 1 << "lockWords + writeWords";
+        QTest::newRow("time") << 2 << "lockTime + writeTime";
     }
-
-    void wordGoalReleasesTheLock()
+    void goalReleasesTheLock()
     {
-        engage(1, 20, 0);
-        T_WritingCounters& w = CPublicManager::instance()->writing;
-        w.speed = 600;  // a speed window has passed
+        QFETCH(int, type);
+        QFETCH(QString, column);
+        engage(type, type == 1 ? 20 : 0, type == 1 ? 0 : 1);
+        T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+        lock.writeTime = 58;
+        CPublicManager::instance()->writing.speed = 600;  // a speed window has passed
         append(QStringLiteral("一二三四五六七八九十"));
         m_f->tick();
-        QCOMPARE(CPublicManager::instance()->userConf.writeLock.writeWords, 10);
+        QCOMPARE(type == 1 ? lock.writeWords : lock.writeTime, type == 1 ? 10 : 59);
         QVERIFY(CUiManager::instance()->isLocked());
         append(QStringLiteral("一二三四五六七八九十"));
         m_f->tick();
         QVERIFY(!CUiManager::instance()->isLocked());
         QVERIFY(!CUiManager::instance()->isFullScreen());
-        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + lockWords + writeWords from tb_lock")).toInt(), 0);
-    }
-
-    void timeGoalReleasesTheLock()
-    {
-        engage(2, 0, 1);
-        CPublicManager::instance()->userConf.writeLock.writeTime = 58;
-        append(QStringLiteral("一"));
-        m_f->tick();
-        QCOMPARE(CPublicManager::instance()->userConf.writeLock.writeTime, 59);
-        QVERIFY(CUiManager::instance()->isLocked());
-        append(QStringLiteral("二"));
-        m_f->tick();
-        QVERIFY(!CUiManager::instance()->isLocked());
-        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + lockTime + writeTime from tb_lock")).toInt(), 0);
-    }
-
-    void lockedWindowCannotBeClosedOrLeftAndOffersPowerOnly()
-    {
-        engage(1, 5000, 0);
-        m_f->window()->show();
-        QVERIFY(!m_f->window()->close());
-        QVERIFY(m_f->window()->isVisible());
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(m_f->window(), &escape);
-        QVERIFY(CUiManager::instance()->isFullScreen());
-        m_f->window()->updateFullScreenLayout();
-        QVERIFY(!m_f->window()->findChild<QPushButton*>(QStringLiteral("btnReboot"))->isHidden());
-        QVERIFY(m_f->window()->findChild<QPushButton*>(QStringLiteral("btn_fullscreen"))->isHidden());
-    }
-
-    void engagingTurnsStartUpOnAndReleasingKeepsIt()
-    {
-        QFile::remove(settingsFile());
-        engage(1, 5000, 0);
-        QSettings settings(settingsFile(), QSettings::IniFormat);
-        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 1);
-        CUiManager::instance()->setWritingLock(false, false);
-        settings.sync();
-        QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 1);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + %1 from tb_lock").arg(column)).toInt(), 0);
     }
 
     void releasingWithoutTheKeyWritesOff()
@@ -144,6 +102,30 @@ private slots:
         QSettings settings(settingsFile(), QSettings::IniFormat);
         QVERIFY(settings.contains(QStringLiteral("system/exeAuto")));
         QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 0);
+    }
+
+    void refusedGoalsEngageNothing()
+    {
+        CPublicManager* model = CPublicManager::instance();
+        Dialog_WritingLock d;
+        auto* words = d.findChild<QLineEdit*>(QStringLiteral("lineEditWords"));
+        auto* confirm = d.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+        words->setText(QString());
+        QTest::keyClicks(words, QStringLiteral("a1b2c"));
+        QCOMPARE(words->text(), QStringLiteral("12"));
+        // Under the smallest goal: the field keeps what was typed.
+        confirm->click();
+        QVERIFY(d.result() != QDialog::Accepted);
+        QCOMPARE(words->text(), QStringLiteral("12"));
+        // A user without a lock row: nothing can be written for them.
+        const int uid = model->userInfo.uid;
+        model->userInfo.uid = 987654;
+        words->setText(QStringLiteral("5000"));
+        confirm->click();
+        model->userInfo.uid = uid;
+        QVERIFY(d.result() != QDialog::Accepted);
+        QCOMPARE(model->userConf.writeLock.lockType, 0);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType from tb_lock")).toInt(), 0);
     }
 
     void secondLockIsRefusedWhileOneHolds()

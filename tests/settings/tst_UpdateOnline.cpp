@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
@@ -22,6 +21,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace {
 // A start's synchronisation ends with a toast of its own: let it pass first.
@@ -33,14 +33,6 @@ bool waitForSyncEnd()
     for (int waited = 0; shelf && shelf->getTop()->isSyncing() && waited < 10000; waited += 20)
         QTest::qWait(20);
     return shelf && !shelf->getTop()->isSyncing();
-}
-
-int requestsTo(const QString& path)
-{
-    int n = 0;
-    for (const QJsonValue& entry : standin().journal())
-        n += entry.toObject().value(QStringLiteral("path")).toString() == path ? 1 : 0;
-    return n;
 }
 
 QString updateFolder()
@@ -127,33 +119,22 @@ class UpdateOnlineTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void buttonsFollowTheUpdateKind();
+    void init()
+    {
+        m_f.reset(new JobsFixture);
+        QVERIFY(m_f->seed());
+        QVERIFY(m_f->start());
+    }
+    void cleanup() { m_f.reset(); }
     void escapeNeverDismisses();
-    void progressTextUsesDecimalMegabytes();
     void offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits();
     void installerThatDoesNotStartIsReportedAndTheClientStaysOpen();
     void untrustedAddressesAreRefusedWithoutADownload();
     void truncatedOrMissingDownloadIsNeverStarted();
-};
 
-void UpdateOnlineTest::buttonsFollowTheUpdateKind()
-{
-    TS_UpdateOnline info;
-    info.status = 2;
-    info.name = QStringLiteral("2.0.0");
-    Dialog_UpdateOnline forced(&info);
-    const auto confirm = forced.findChildren<QPushButton*>(QStringLiteral("btnConfirm"));
-    QCOMPARE(confirm.size(), 2);
-    QVERIFY(confirm.at(0)->isHidden());
-    QVERIFY(!confirm.at(1)->isHidden());
-    QVERIFY(forced.findChild<QPushButton*>(QStringLiteral("btnCancel"))->isHidden());
-    info.status = 1;
-    Dialog_UpdateOnline optional(&info);
-    const auto ok = optional.findChildren<QPushButton*>(QStringLiteral("btnConfirm"));
-    QVERIFY(!ok.at(0)->isHidden());
-    QVERIFY(ok.at(1)->isHidden());
-    QVERIFY(!optional.findChild<QPushButton*>(QStringLiteral("btnCancel"))->isHidden());
-}
+private:
+    std::unique_ptr<JobsFixture> m_f;
+};
 
 void UpdateOnlineTest::escapeNeverDismisses()
 {
@@ -165,17 +146,8 @@ void UpdateOnlineTest::escapeNeverDismisses()
     QVERIFY(dialog.isVisible());
 }
 
-void UpdateOnlineTest::progressTextUsesDecimalMegabytes()
-{
-    QCOMPARE(Dialog_UpdateOnline::progressText(0, 52428800), QStringLiteral("0.0Mb/52.4Mb"));
-    QCOMPARE(Dialog_UpdateOnline::progressText(2500000, 10000000), QStringLiteral("2.5Mb/10.0Mb"));
-}
-
 void UpdateOnlineTest::offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits()
 {
-    JobsFixture fixture;
-    QVERIFY(fixture.seed());
-    QVERIFY(fixture.start());
     QVERIFY(waitForSyncEnd());
     BackupElsewhere backups;
     QTemporaryDir scratch;
@@ -207,9 +179,6 @@ void UpdateOnlineTest::offeredUpdateIsStartedByItsAbsolutePathAndTheClientQuits(
 
 void UpdateOnlineTest::installerThatDoesNotStartIsReportedAndTheClientStaysOpen()
 {
-    JobsFixture fixture;
-    QVERIFY(fixture.seed());
-    QVERIFY(fixture.start());
     QVERIFY(waitForSyncEnd());
     BackupElsewhere backups;
     // Neither a program the system can run nor a script.
@@ -229,9 +198,6 @@ void UpdateOnlineTest::installerThatDoesNotStartIsReportedAndTheClientStaysOpen(
 
 void UpdateOnlineTest::untrustedAddressesAreRefusedWithoutADownload()
 {
-    JobsFixture fixture;
-    QVERIFY(fixture.seed());
-    QVERIFY(fixture.start());
     QVERIFY(waitForSyncEnd());
     QVERIFY(standin().putFile(QStringLiteral("setup.sh"), "#!/bin/sh\n"));
     const quint16 otherPort = standin().listenAnotherPort();
@@ -262,15 +228,12 @@ void UpdateOnlineTest::untrustedAddressesAreRefusedWithoutADownload()
                  QCoreApplication::translate("Dialog_UpdateOnline", "The update address is not trusted"));
     }
     QTest::qWait(200);
-    QCOMPARE(requestsTo(QStringLiteral("/files/setup.sh")), 0);
+    QVERIFY(JobsFixture::requestsTo(QStringLiteral("/files/setup.sh")).isEmpty());
     QVERIFY(!QFile::exists(updateFolder() + QStringLiteral("/setup.sh")));
 }
 
 void UpdateOnlineTest::truncatedOrMissingDownloadIsNeverStarted()
 {
-    JobsFixture fixture;
-    QVERIFY(fixture.seed());
-    QVERIFY(fixture.start());
     const QByteArray body = "#!/bin/sh\necho never\n" + QByteArray(200000, '#');
     QVERIFY(standin().putFile(QStringLiteral("setup-cut.sh"), body));
     QVERIFY(standin().addFault(QStringLiteral("/files/setup-cut.sh"), QStringLiteral("truncated")));
@@ -286,7 +249,7 @@ void UpdateOnlineTest::truncatedOrMissingDownloadIsNeverStarted()
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!QFile::exists(updateFolder() + QLatin1Char('/') + name));
     }
-    QCOMPARE(requestsTo(QStringLiteral("/files/setup-cut.sh")), 1);
+    QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/files/setup-cut.sh")).size(), 1);
 }
 
 int runUpdateOnlineTests(int argc, char** argv)
