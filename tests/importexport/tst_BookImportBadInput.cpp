@@ -43,7 +43,6 @@ class TestBookImportBadInput : public QObject
 private slots:
     void refusedFilesLeaveNothing_data();
     void refusedFilesLeaveNothing();
-    void missingFileIsUnreadable();
     void oversizedFileIsRefusedBeforeReading();
     void failureHalfwayRollsBackTheWholeBook();
     void twentyMegabyteNovelIsImportedWhole();
@@ -88,14 +87,6 @@ void TestBookImportBadInput::refusedFilesLeaveNothing()
     ImportFixture f;
     QVERIFY(f.ready());
     QCOMPARE(f.import(f.writeFile(name, bytes)), result);
-    verifyNothingStored(f);
-}
-
-void TestBookImportBadInput::missingFileIsUnreadable()
-{
-    ImportFixture f;
-    QVERIFY(f.ready());
-    QCOMPARE(f.import(f.dir() + QStringLiteral("/不存在.txt")), 10009);
     verifyNothingStored(f);
 }
 

@@ -21,8 +21,6 @@ private slots:
     void publishedSingleBlockVectorsDecrypt();
     void malformedKeyOrPartialBlockGiveNothing();
     void pkcs7RemovalLeavesImplausiblePaddingAlone();
-    void pictureCodeDecodesThePlatformsText();
-    void pictureCodeThatDoesNotDecodeIsEmpty();
 };
 
 void TestLoginAes::publishedSingleBlockVectorsDecrypt_data()
@@ -64,20 +62,6 @@ void TestLoginAes::pkcs7RemovalLeavesImplausiblePaddingAlone()
     const QByteArray tooLong("ab\x09");
     QCOMPARE(aes.removePadding(tooLong), tooLong);
     QCOMPARE(aes.removePadding(QByteArray()), QByteArray());
-}
-
-void TestLoginAes::pictureCodeDecodesThePlatformsText()
-{
-    QCOMPARE(decodePictureCode(QStringLiteral("ClHk80eaIGR+3X8m3b/Fsg==")), QStringLiteral("1234"));
-    QCOMPARE(decodePictureCode(QStringLiteral("onbojySUmCq9Jhq/mAc/hw==")), QStringLiteral("AbCd"));
-}
-
-void TestLoginAes::pictureCodeThatDoesNotDecodeIsEmpty()
-{
-    // The stand-in's old plain text, and text that is no Base64 at all.
-    QCOMPARE(decodePictureCode(QStringLiteral("1234")), QString());
-    QCOMPARE(decodePictureCode(QStringLiteral("%%%")), QString());
-    QCOMPARE(decodePictureCode(QString()), QString());
 }
 
 QTEST_GUILESS_MAIN(TestLoginAes)
