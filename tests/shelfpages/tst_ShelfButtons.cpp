@@ -41,13 +41,6 @@
 #include <QtTest>
 
 namespace {
-struct ImportFile : Widget_BookShelfList::Prompts
-{
-    QString path;
-    bool askImportRule(QWidget*) override { return true; }
-    QString askImportFile() override { return path; }
-};
-
 struct NamedBook : Widget_BookShelfList::Prompts
 {
     QString name;
@@ -77,7 +70,6 @@ private slots:
     void createOutlineMenuAddsAnOutlineEntry();
     void recycleBinAsksBeforeRestoring();
     void startWithSessionWritesTheAutostartEntry();
-    void importShowsItsProgressEveryTwentyChapters();
 };
 
 void TestShelfButtons::noticesReachTheCommunityBadge()
@@ -212,56 +204,6 @@ void TestShelfButtons::startWithSessionWritesTheAutostartEntry()
     ui->setExeAuto(false);
     QVERIFY(!QFile::exists(entry));
     qunsetenv("XDG_CONFIG_HOME");
-}
-
-void TestShelfButtons::importShowsItsProgressEveryTwentyChapters()
-{
-    BookshelfFixture f;
-    QVERIFY(f.ok());
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("长篇.txt"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    for (int i = 1; i <= 45; ++i)
-        file.write(QStringLiteral("第%1章 标题\n正文第%1段。\n").arg(i).toUtf8());
-    file.close();
-
-    // Every repaint of the first tile while the import runs.
-    CBookListModel* model = f.list()->model();
-    QList<BookShelf_Book> shown;
-    connect(model, &QAbstractItemModel::dataChanged, this, [&](const QModelIndex& from, const QModelIndex&) {
-        if (from.row() == 0)
-            shown.append(model->index(0, 0).data().value<BookShelf_Book>());
-    });
-    connect(model, &QAbstractItemModel::rowsInserted, this, [&](const QModelIndex&, int first, int) {
-        if (first == 0)
-            shown.append(model->index(0, 0).data().value<BookShelf_Book>());
-    });
-    ImportFile prompts;
-    prompts.path = path;
-    f.list()->setPrompts(&prompts);
-    f.list()->delegate()->newBookMenu()->actions().at(2)->trigger();
-    f.list()->setPrompts(nullptr);
-    QTRY_VERIFY_WITH_TIMEOUT(!CPublicManager::instance()->bookList.isEmpty()
-                                 && CPublicManager::instance()->bookList.first()->chapterList.size() == 45,
-                             10000);
-    disconnect(model, nullptr, this, nullptr);
-
-    // The tile came while the chapters went in, and moved on after each 20.
-    QList<int> steps;
-    for (const BookShelf_Book& b : qAsConst(shown)) {
-        if (b.importing && (steps.isEmpty() || steps.last() != b.doneCount))
-            steps.append(b.doneCount);
-    }
-    QVERIFY2(steps.size() >= 3, qPrintable(QString::number(steps.size())));
-    QCOMPARE(steps.mid(0, 3), (QList<int>{0, 1, 2}));
-    // Two steps per batch of 20: stored, then answered by the platform.
-    QVERIFY(shown.size() >= 2);
-    QCOMPARE(shown.at(1).changeCount, 6);
-    QCOMPARE(model->rowCount(), 2);
-    const BookShelf_Book last = model->index(0, 0).data().value<BookShelf_Book>();
-    QCOMPARE(last.bookName, QStringLiteral("长篇"));
-    QCOMPARE(last.localId, CPublicManager::instance()->bookList.first()->localId);
 }
 
 int runShelfButtonsTests(int argc, char** argv)
