@@ -7,25 +7,20 @@
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
-#include "ui/login/CTimerButton.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/login/Widget_BindWechat.h"
 #include "ui/login/Widget_Login.h"
-#include "ui/login/Widget_Register.h"
 #include "ui/login/Widget_WeChatLogin.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTranslator>
-#include <QUrlQuery>
 
 namespace {
 StandinServer* g_standin = nullptr;

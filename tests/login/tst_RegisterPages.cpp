@@ -15,7 +15,6 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
-#include <QUrlQuery>
 
 namespace {
 const QString kAuthNumber = QStringLiteral("/account/authNumber");

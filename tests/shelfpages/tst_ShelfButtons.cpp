@@ -3,55 +3,29 @@
 
 #include "ShelfHelpers.h"
 
-#include "common/StyleType.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
-#include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
-#include "outline/COutlineController.h"
-#include "outline/COutlineModel.h"
 #include "platform/SessionAutostart.h"
 #include "remote/T_Http_Custom.h"
 #include "ui/bookshelf/CBookListDelegate.h"
-#include "ui/bookshelf/BookShelf_Book.h"
-#include "ui/bookshelf/CBookListModel.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
-#include "ui/bookshelf/Dialog_UserInfo.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
-#include "ui/common/CBkHeadButton.h"
-#include "ui/common/CBkHeadLabel.h"
 #include "ui/common/CIconButton.h"
-#include "ui/creation/memo/MemoItemManager.h"
-#include "ui/shell/Widget_ThemeSettings.h"
 
 #include <QCheckBox>
-#include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
 #include <QLabel>
-#include <QListView>
 #include <QMenu>
 #include <QPushButton>
-#include <QQuickItem>
 #include <QStackedWidget>
-#include <QQuickWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-struct NamedBook : Widget_BookShelfList::Prompts
-{
-    QString name;
-    bool askNewBook(QWidget*, QStringListModel*, bool, QString* n, QString* c) override
-    {
-        *n = name;
-        c->clear();
-        return true;
-    }
-};
-
 QPushButton* buttonWithText(QWidget* root, const QString& text)
 {
     for (QPushButton* b : root->findChildren<QPushButton*>()) {
@@ -67,7 +41,6 @@ class TestShelfButtons : public QObject
     Q_OBJECT
 private slots:
     void noticesReachTheCommunityBadge();
-    void createOutlineMenuAddsAnOutlineEntry();
     void recycleBinAsksBeforeRestoring();
     void startWithSessionWritesTheAutostartEntry();
 };
@@ -97,36 +70,6 @@ void TestShelfButtons::noticesReachTheCommunityBadge()
     ui->closeCreation();
     QTRY_VERIFY_WITH_TIMEOUT(badge->isHidden(), 5000);
     QCOMPARE(requestsTo(QStringLiteral("/forum/htmlRed")).size(), 2);
-}
-
-void TestShelfButtons::createOutlineMenuAddsAnOutlineEntry()
-{
-    BookshelfFixture f;
-    QVERIFY(f.ok());
-    Widget_BookShelfList* list = f.list();
-    list->resize(900, 600);
-    NamedBook prompts;
-    prompts.name = QStringLiteral("大纲之书");
-    list->setPrompts(&prompts);
-    QMenu* menu = list->delegate()->newBookMenu();
-    QAction* createOutline = menu->actions().value(1);
-    QVERIFY(createOutline);
-    createOutline->trigger();
-    list->setPrompts(nullptr);
-
-    T_Book* book = CPublicManager::instance()->bookList.value(0);
-    QVERIFY(book);
-    QCOMPARE(book->bookName, QStringLiteral("大纲之书"));
-    // The panel shows the new book with one empty book outline to type into.
-    COutlineController* outline = COutlineController::instance();
-    QCOMPARE(outline->outlineModel()->rowCount(), 1);
-    auto* panel = qobject_cast<QQuickWidget*>(outline->getWidget());
-    QVERIFY(panel);
-    QVERIFY(panel->isVisibleTo(list));
-    // The panel is as tall as the page, and follows it.
-    QCOMPARE(int(panel->rootObject()->height()), list->height());
-    list->resize(900, 480);
-    QTRY_COMPARE(int(panel->rootObject()->height()), 480);
 }
 
 void TestShelfButtons::recycleBinAsksBeforeRestoring()

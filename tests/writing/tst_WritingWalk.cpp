@@ -92,10 +92,7 @@ public:
             return false;
         drain(20);
         if (!BooksFixture::jobTypes().isEmpty())
-            return fail(QStringLiteral("jobs left after synchronising: %1")
-                            .arg(BooksFixture::scalar(QStringLiteral("select group_concat(jobType || '/' || "
-                                                                     "localChapterId || '/' || chapterId) from tb_job"))
-                                     .toString()));
+            return fail(QStringLiteral("jobs left after synchronising"));
         BooksFixture::waitUntil([]() { return CUiManager::instance()->syncRunning() == 0; });
         const QJsonArray remote = standin().store().value(QStringLiteral("chapters")).toArray();
         for (const T_Chapter* chapter : qAsConst(book()->chapterList)) {
