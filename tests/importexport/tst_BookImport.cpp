@@ -44,8 +44,6 @@ class TestBookImport : public QObject
     Q_OBJECT
 private slots:
     void textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs();
-    void encodingsDecodeToTheSameChapters_data();
-    void encodingsDecodeToTheSameChapters();
     void chaptersTravelTwentyToABatchJob_data();
     void chaptersTravelTwentyToABatchJob();
     void volumeHeadingsMakeVolumesInTextOrder();
@@ -95,34 +93,6 @@ void TestBookImport::textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs(
     QCOMPARE(book->chapterList.size(), 2);
     QVERIFY(book->isImporting);
     QVERIFY(CUiManager::instance()->isBookImporting());
-}
-
-void TestBookImport::encodingsDecodeToTheSameChapters_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("utf-8") << encoded(kNovel, "UTF-8");
-    QTest::newRow("utf-8 with bom") << encoded(kNovel, "UTF-8", "\xEF\xBB\xBF");
-    QTest::newRow("utf-16le with bom") << encoded(kNovel, "UTF-16LE", "\xFF\xFE");
-    QTest::newRow("utf-16be with bom") << encoded(kNovel, "UTF-16BE", "\xFE\xFF");
-    QTest::newRow("gb18030") << encoded(kNovel, "GB18030");
-    // Characters outside GBK: four-byte sequences of GB18030.
-    QTest::newRow("gb18030 four-byte") << encoded(kNovel + QStringLiteral("€𠀀\n"), "GB18030");
-}
-
-void TestBookImport::encodingsDecodeToTheSameChapters()
-{
-    QFETCH(QByteArray, bytes);
-    ImportFixture f;
-    QVERIFY(f.ready());
-    QCOMPARE(f.import(f.writeFile(QStringLiteral("编码.txt"), bytes)), 200);
-    const QList<QVariantList> rows =
-        f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"));
-    QCOMPARE(rows.size(), 2);
-    QCOMPARE(rows.at(0).at(0).toString(), QStringLiteral("第1章 开始"));
-    QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("他推开门。\n\n外面下着雨。\n"));
-    QVERIFY(rows.at(1).at(1).toString().startsWith(QStringLiteral("雨一直下。\n")));
-    QCOMPARE(f.rows(QStringLiteral("select bookName from tb_book")).first().first().toString(),
-             QStringLiteral("编码"));
 }
 
 void TestBookImport::chaptersTravelTwentyToABatchJob_data()
@@ -202,6 +172,16 @@ void TestBookImport::textIsCutIntoChaptersAtHeadingLines_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("texts");
+    const QStringList novelNames{QStringLiteral("第1章 开始"), QStringLiteral("第2章 雨夜")};
+    const QStringList novelTexts{QStringLiteral("他推开门。\n\n外面下着雨。\n"), QStringLiteral("雨一直下。\n")};
+    QTest::newRow("utf-8") << encoded(kNovel, "UTF-8") << novelNames << novelTexts;
+    QTest::newRow("utf-8 with bom") << encoded(kNovel, "UTF-8", "\xEF\xBB\xBF") << novelNames << novelTexts;
+    QTest::newRow("utf-16le with bom") << encoded(kNovel, "UTF-16LE", "\xFF\xFE") << novelNames << novelTexts;
+    QTest::newRow("utf-16be with bom") << encoded(kNovel, "UTF-16BE", "\xFE\xFF") << novelNames << novelTexts;
+    QTest::newRow("gb18030") << encoded(kNovel, "GB18030") << novelNames << novelTexts;
+    // Characters outside GBK: four-byte sequences of GB18030.
+    QTest::newRow("gb18030 four-byte") << encoded(kNovel + QStringLiteral("€𠀀\n"), "GB18030") << novelNames
+                                       << QStringList{novelTexts.first(), QStringLiteral("雨一直下。\n€𠀀\n")};
     QTest::newRow("text before the first heading is a preface")
         << QStringLiteral("作者的话\n谢谢阅读。\n第1章 起\n正文\n").toUtf8()
         << QStringList{QStringLiteral("序言"), QStringLiteral("第1章 起")}
