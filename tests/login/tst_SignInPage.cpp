@@ -107,8 +107,6 @@ void SignInPageTest::wrongPasswordShowsThePlatformsMessage()
 
     QCOMPARE(page->errorLabel()->text(), QStringLiteral("账号或密码错误"));
     QVERIFY(w.dialog()->isVisible());
-    QVERIFY(page->loginButton()->isEnabled());
-    QCOMPARE(page->passwordEdit()->text(), QStringLiteral("wrongpass"));
     QVERIFY(CUiManager::instance()->signInState() != 1);
     // The next edit empties the message.
     QTest::keyClick(page->passwordEdit(), Qt::Key_Backspace);
