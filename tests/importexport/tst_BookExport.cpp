@@ -59,29 +59,11 @@ class TestBookExport : public QObject
 {
     Q_OBJECT
 private slots:
-    void oneChapterGivesHeadingTwoLineFeedsTextThreeLineFeeds();
     void descendingBookIsWrittenBackwardsWithoutResortingItsLists();
     void deletedVolumesAndRecycledChaptersAreLeftOut();
-    void oldTextsAreLaidOutWithoutChangingTheChapter();
-    void unloadedTextsAreReadFromTheDatabase();
-    void bookWithoutLiveVolumesGivesAnEmptyFile();
     void failedExportLeavesTheOldFileAsItWas();
     void importThenExportRoundTrips();
 };
-
-void TestBookExport::oneChapterGivesHeadingTwoLineFeedsTextThreeLineFeeds()
-{
-    ImportFixture f;
-    QVERIFY(f.ready());
-    T_Book* book = makeBook(QStringLiteral("书"), {QStringLiteral("第一卷")},
-                            {{0, QStringLiteral("第1章"), QStringLiteral("ABC")}});
-    const QString path = f.dir() + QStringLiteral("/out.txt");
-    QVERIFY(CBookJobManager::instance()->books_export(book, path));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    // UTF-8 without a byte-order mark.
-    QCOMPARE(file.readAll(), QStringLiteral("第一卷 第1章\n\nABC\n\n\n").toUtf8());
-}
 
 void TestBookExport::descendingBookIsWrittenBackwardsWithoutResortingItsLists()
 {
@@ -117,56 +99,6 @@ void TestBookExport::deletedVolumesAndRecycledChaptersAreLeftOut()
     const QString path = f.dir() + QStringLiteral("/out.txt");
     QVERIFY(CBookJobManager::instance()->books_export(book, path));
     QCOMPARE(readUtf8(path), QStringLiteral("甲卷 一\n\n1\n\n\n"));
-}
-
-void TestBookExport::oldTextsAreLaidOutWithoutChangingTheChapter()
-{
-    ImportFixture f;
-    QVERIFY(f.ready());
-    const QString stored = QStringLiteral("第一段\n\n\n第二段\n");
-    T_Book* book = makeBook(QStringLiteral("书"), {QStringLiteral("卷")},
-                            {{0, QStringLiteral("旧"), stored}, {0, QStringLiteral("半旧"), stored}});
-    T_Chapter* old = book->chapterList.at(0);
-    old->createTime = 1592193599;
-    old->updateTime = 1592193599;
-    // Updated since: written as stored.
-    book->chapterList.at(1)->createTime = 1500000000;
-    book->chapterList.at(1)->updateTime = 1592193600;
-    const QString path = f.dir() + QStringLiteral("/out.txt");
-    QVERIFY(CBookJobManager::instance()->books_export(book, path));
-    const QString indent(2, QChar(0x3000));
-    QCOMPARE(readUtf8(path), QStringLiteral("卷 旧\n\n") + indent + QStringLiteral("第一段\n") + indent
-                                 + QStringLiteral("第二段\n\n\n\n卷 半旧\n\n") + stored
-                                 + QStringLiteral("\n\n\n"));
-    QCOMPARE(old->content, stored);
-}
-
-void TestBookExport::unloadedTextsAreReadFromTheDatabase()
-{
-    ImportFixture f;
-    QVERIFY(f.ready());
-    QCOMPARE(f.import(f.writeFile(QStringLiteral("载入.txt"),
-                                  QStringLiteral("第1章 甲\n甲文\n").toUtf8())),
-             200);
-    T_Book* book = f.firstBook();
-    QVERIFY(book);
-    T_Chapter* chapter = book->chapterList.first();
-    chapter->content.clear();
-    chapter->contentLoaded = false;
-    const QString path = f.dir() + QStringLiteral("/out.txt");
-    QVERIFY(CBookJobManager::instance()->books_export(book, path));
-    QCOMPARE(readUtf8(path), QStringLiteral("第一卷 第1章 甲\n\n甲文\n\n\n\n"));
-}
-
-void TestBookExport::bookWithoutLiveVolumesGivesAnEmptyFile()
-{
-    ImportFixture f;
-    QVERIFY(f.ready());
-    T_Book* book = makeBook(QString(), {}, {});
-    const QString path = f.dir() + QStringLiteral("/out.txt");
-    QVERIFY(CBookJobManager::instance()->books_export(book, path));
-    QVERIFY(QFile::exists(path));
-    QCOMPARE(QFileInfo(path).size(), 0);
 }
 
 void TestBookExport::failedExportLeavesTheOldFileAsItWas()

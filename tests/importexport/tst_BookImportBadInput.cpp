@@ -43,7 +43,6 @@ class TestBookImportBadInput : public QObject
 private slots:
     void refusedFilesLeaveNothing_data();
     void refusedFilesLeaveNothing();
-    void missingFileIsUnreadable();
     void oversizedFileIsRefusedBeforeReading();
     void failureHalfwayRollsBackTheWholeBook();
     void twentyMegabyteNovelIsImportedWhole();
@@ -91,14 +90,6 @@ void TestBookImportBadInput::refusedFilesLeaveNothing()
     verifyNothingStored(f);
 }
 
-void TestBookImportBadInput::missingFileIsUnreadable()
-{
-    ImportFixture f;
-    QVERIFY(f.ready());
-    QCOMPARE(f.import(f.dir() + QStringLiteral("/不存在.txt")), 10009);
-    verifyNothingStored(f);
-}
-
 void TestBookImportBadInput::oversizedFileIsRefusedBeforeReading()
 {
     ImportFixture f;
@@ -131,33 +122,18 @@ void TestBookImportBadInput::twentyMegabyteNovelIsImportedWhole()
     ImportFixture f;
     QVERIFY(f.ready());
     const QString paragraph = QStringLiteral("夜色沉沉，远处的灯火一盏接一盏地亮起来，他站在窗前很久没有说话。\n");
-    QString text;
+    const QByteArray body = paragraph.repeated(40).toUtf8();
+    QByteArray bytes;
     int n = 0;
-    qint64 words = 0;
-    qint64 bytes = 0;
-    const qint64 paragraphBytes = paragraph.toUtf8().size();
-    while (bytes < 20 * 1024 * 1024) {
-        ++n;
-        const QString heading = QStringLiteral("第%1章 第%1夜\n").arg(n);
-        text += heading;
-        bytes += heading.toUtf8().size() + 40 * paragraphBytes;
-        for (int p = 0; p < 40; ++p)
-            text += paragraph;
-        words += 40 * (paragraph.size() - 1);
-    }
-    const QString path = f.writeFile(QStringLiteral("长篇.txt"), text.toUtf8());
-    QVERIFY(QFileInfo(path).size() >= 20 * 1024 * 1024);
-    text.clear();
-    QCOMPARE(f.import(path), 200);
+    while (bytes.size() < 20 * 1024 * 1024)
+        bytes += QStringLiteral("第%1章 第%1夜\n").arg(++n).toUtf8() + body;
+    const qint64 words = qint64(n) * 40 * (paragraph.size() - 1);
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("长篇.txt"), bytes)), 200);
     QCOMPARE(f.count(QStringLiteral("tb_chapter")), n);
-    QCOMPARE(f.rows(QStringLiteral("select sum(wordCount) from tb_chapter")).first().first().toLongLong(),
-             words);
+    QCOMPARE(f.rows(QStringLiteral("select sum(wordCount) from tb_chapter")).first().first().toLongLong(), words);
     QCOMPARE(f.rows(QStringLiteral("select count(*) from tb_job where jobType=1009")).first().first().toInt(),
              (n + 19) / 20);
-    T_Book* book = f.firstBook();
-    QVERIFY(book);
-    QCOMPARE(book->chapterList.size(), n);
-    QCOMPARE(static_cast<qint64>(book->wordNum), words);
+    QCOMPARE(static_cast<qint64>(f.firstBook()->wordNum), words);
 }
 
 int runBookImportBadInputTests(int argc, char** argv)

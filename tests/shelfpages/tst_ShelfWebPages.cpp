@@ -91,8 +91,6 @@ void TestShelfWebPages::personalDataShowsTheStatisticsWithoutTheToken()
     QCOMPARE(content->stack()->currentWidget(), page);
     QWebEngineView* view = page->view();
     QVERIFY(waitForValue(view, QStringLiteral("lastData !== null"), true));
-    QVERIFY(view->url().toLocalFile().endsWith(QStringLiteral("/data/h5/statistics.html")));
-    QCOMPARE(view->url().query(), QStringLiteral("theme=0"));
 
     // The figures are those of the statistics the job manager gives.
     QString json;
@@ -101,32 +99,11 @@ void TestShelfWebPages::personalDataShowsTheStatisticsWithoutTheToken()
     const QJsonObject history = stats.value(QStringLiteral("historyData")).toObject();
     QCOMPARE(evaluate(view, QStringLiteral("document.getElementById('sumWord').textContent")).toString(),
              QString::number(history.value(QStringLiteral("sum_word")).toInt()));
-    QCOMPARE(evaluate(view, QStringLiteral("document.getElementById('maxWord').textContent")).toString(),
-             QString::number(history.value(QStringLiteral("max_word")).toInt()));
-    // Drawn by the packaged chart library, one bar per day of the week.
-    QCOMPARE(evaluate(view, QStringLiteral("typeof Chart")).toString(), QStringLiteral("function"));
-    QCOMPARE(evaluate(view, QStringLiteral("weekChart.data.labels.length")).toInt(), 7);
     // The page never holds the sign-in token.
     const QString handed = evaluate(view, QStringLiteral("JSON.stringify(lastData)")).toString();
     QVERIFY(handed.contains(QStringLiteral("historyData")));
     QVERIFY(!handed.contains(QString::fromLatin1(StandinServer::demoToken())));
     QVERIFY(!json.contains(QString::fromLatin1(StandinServer::demoToken())));
-
-    // A theme change reloads the page with the theme; a second visit in the
-    // same theme only hands over fresh data.
-    QSignalSpy loads(view, &QWebEngineView::loadStarted);
-    CUiManager::instance()->changeSkin(StyleDark);
-    QVERIFY(waitForValue(view, QStringLiteral("document.body.className"), QStringLiteral("theme1")));
-    QVERIFY(waitForValue(view, QStringLiteral("lastData !== null"), true));
-    QCOMPARE(loads.count(), 1);
-    navButton(shelf, "btnBookShelf")->click();
-    QCOMPARE(content->stack()->currentWidget(), static_cast<QWidget*>(content->getBookShelfList()));
-    QVERIFY(evaluate(view, QStringLiteral("lastData = null; true")).toBool());
-    navButton(shelf, "btnUserInfo")->click();
-    QCOMPARE(content->personalData(), page);
-    QVERIFY(waitForValue(view, QStringLiteral("lastData !== null"), true));
-    QCOMPARE(loads.count(), 1);
-    CUiManager::instance()->changeSkin(StyleLight);
 }
 
 void TestShelfWebPages::communityPageGetsTheTokenOnlyOnTheApiOrigin()
@@ -140,10 +117,8 @@ void TestShelfWebPages::communityPageGetsTheTokenOnlyOnTheApiOrigin()
         navButton(shelf, "btnFeedback")->click();
         QWebEngineView* view = shelf->getContent()->communityView();
         QVERIFY(view);
-        QCOMPARE(shelf->getContent()->stack()->currentWidget(), static_cast<QWidget*>(view));
         QVERIFY(waitForValue(view, QStringLiteral("community.signedIn"), true));
         QCOMPARE(evaluate(view, QStringLiteral("community.token")).toString(), QString::fromLatin1(token));
-        QCOMPARE(evaluate(view, QStringLiteral("community.theme")).toInt(), 0);
         // The page uses the token with the platform itself.
         QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/feedback")).isEmpty(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(evaluate(view, QStringLiteral("community.notices")).toInt() == 0, 5000);
@@ -151,10 +126,6 @@ void TestShelfWebPages::communityPageGetsTheTokenOnlyOnTheApiOrigin()
         for (const QJsonObject& r : requestsTo(QStringLiteral("/forum/htmlRed")))
             sentToken = sentToken || StandinServer::header(r, "Authorization") == "Bearer " + token;
         QVERIFY(sentToken);
-        // A theme change reaches the page through its script.
-        CUiManager::instance()->changeSkin(StyleGreen);
-        QVERIFY(waitForValue(view, QStringLiteral("community.theme"), 2));
-        CUiManager::instance()->changeSkin(StyleLight);
     }
     {
         // The same page served from another origin never sees the token.

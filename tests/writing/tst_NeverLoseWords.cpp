@@ -60,9 +60,8 @@ QString bare(QString text)
 
 QString rowText(int localChapterId)
 {
-    return bare(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
-                                         .arg(localChapterId))
-                    .toString());
+    const QString row = QStringLiteral("select content from tb_chapter where localId = %1");
+    return bare(BooksFixture::scalar(row.arg(localChapterId)).toString());
 }
 
 // Runs one change-feed pass with the items and waits until it is through.
@@ -150,9 +149,8 @@ void NeverLoseWordsTest::feedDeletingTheOpenChapterKeepsTheTypedWordsAsACopy()
     QVERIFY(f.pane()->currentChapterId() != localId);
     QVERIFY(!tabShows(f.window(), localId));
     // The words live on in the copy the feed made of the deleted chapter.
-    const QString copies = BooksFixture::scalar(
-        QStringLiteral("select group_concat(content) from tb_chapter where localBookId = %1").arg(book->localId))
-                               .toString();
+    const QString all = QStringLiteral("select group_concat(content) from tb_chapter where localBookId = %1");
+    const QString copies = BooksFixture::scalar(all.arg(book->localId)).toString();
     QVERIFY2(copies.contains(QStringLiteral("还没保存的字")), qPrintable(copies));
 }
 
@@ -269,11 +267,9 @@ void NeverLoseWordsTest::timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring(
 
     QCOMPARE(bare(f.pane()->toPlainText()), QStringLiteral("旧的版本"));
     QCOMPARE(rowText(chapter->localId), QStringLiteral("旧的版本"));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_contentblade where localChapterId = %1 "
-                                                 "and content like '%刚写的'")
-                                      .arg(chapter->localId))
-                 .toInt(),
-             1);
+    const QString kept = QStringLiteral("select count(*) from tb_contentblade where localChapterId = %1 "
+                                        "and content like '%刚写的'");
+    QCOMPARE(BooksFixture::scalar(kept.arg(chapter->localId)).toInt(), 1);
     f.pause();
     f.tick(2);
     QCOMPARE(rowText(chapter->localId), QStringLiteral("旧的版本"));
@@ -296,10 +292,8 @@ void NeverLoseWordsTest::replaceCurrentAfterTypingFindsAgainInsteadOfCorrupting(
     QCOMPARE(f.pane()->matchEnds(), QList<int>{indent + 9});
     f.pane()->on_sreach_btn(SreachReplaceCurrent, QStringLiteral("cow"));
     QCOMPARE(f.pane()->toPlainText().remove(QChar(0x3000)), QStringLiteral("XXcat cow"));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
-                                      .arg(f.pane()->currentChapterId()))
-                 .toString(),
-             f.pane()->toPlainText());
+    const QString row = QStringLiteral("select content from tb_chapter where localId = %1");
+    QCOMPARE(BooksFixture::scalar(row.arg(f.pane()->currentChapterId())).toString(), f.pane()->toPlainText());
 }
 
 void NeverLoseWordsTest::editorTextColourFollowsTheTheme()
