@@ -1,16 +1,12 @@
-// The change feed: items applied one at a time, the acknowledgement only of
-// what was applied, a stop without acknowledgement on failure, items for
-// objects the client does not have, hostile pull replies, and the author's
-// unsent words never overwritten by a remote version.
+// The change feed: items for objects the client does not have, hostile and
+// refused pull replies, and the author's unsent words never overwritten by a
+// remote version.
 
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
-#include "manager/CBookJobManager.h"
-#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
-#include "manager/CSynDataManager.h"
 #include "manager/CUiManager.h"
 
 #include <QJsonArray>
@@ -29,37 +25,10 @@ class FeedTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void failedFetchStopsTheFeedWithoutAcknowledgementAndTheNextPullBringsItAgain();
     void itemsForUnknownObjectsAndHostileExtrasAreSkipped();
     void refusedPullIsNoEmptyFeed();
     void remoteTextNeverOverwritesAPendingLocalChange();
 };
-
-void FeedTest::failedFetchStopsTheFeedWithoutAcknowledgementAndTheNextPullBringsItAgain()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    SeededBook book;
-    QVERIFY(seedDemoBook(book));
-    const QJsonArray ids = standin().pushFeed(
-        StandinServer::demoUid(), {feedItem(14, 0, 0), feedItem(9, 5001, 9001), feedItem(14, 0, 0)});
-    QVERIFY(standin().addFault(kContent, QStringLiteral("http500"), 0, 1));
-    QVERIFY(f.start());
-    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kContent).size(), 1, 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->syncRunning(), 0, 15000);
-    QTest::qWait(200);
-    QVERIFY(acknowledgedIds().isEmpty());
-    QVERIFY(JobsFixture::requestsTo(kUpdate).isEmpty());
-    QCOMPARE(storeFeedSize(), 3);
-    QVERIFY(!CSynDataManager::instance()->isRunning());
-
-    // The next synchronisation brings the same items and finishes them.
-    CJobManager::instance()->synNow(true);
-    QVERIFY(waitForPassEnd());
-    QCOMPARE(JobsFixture::requestsTo(kPull).size(), 2);
-    QCOMPARE(acknowledgedIds(), QList<int>{ids.at(2).toInt()});
-    QCOMPARE(storeFeedSize(), 0);
-}
 
 void FeedTest::itemsForUnknownObjectsAndHostileExtrasAreSkipped()
 {

@@ -71,22 +71,17 @@ public:
     QString integrity() const { return scalar(QStringLiteral("PRAGMA integrity_check;")).toString(); }
     QVariant scalar(const QString& sql) const
     {
-        QSqlQuery query(QSqlDatabase::database(m_name, false));
-        if (!query.exec(sql) || !query.next())
-            return QVariant();
-        return query.value(0);
+        const QList<QVariantList> all = rows(sql, 1);
+        return all.isEmpty() ? QVariant() : all.first().first();
     }
     QList<QVariantList> rows(const QString& sql, int columns) const
     {
         QList<QVariantList> list;
         QSqlQuery query(QSqlDatabase::database(m_name, false));
-        if (query.exec(sql)) {
-            while (query.next()) {
-                QVariantList row;
-                for (int i = 0; i < columns; ++i)
-                    row.append(query.value(i));
-                list.append(row);
-            }
+        for (bool ok = query.exec(sql); ok && query.next();) {
+            list.append(QVariantList());
+            for (int i = 0; i < columns; ++i)
+                list.last().append(query.value(i));
         }
         return list;
     }
@@ -222,15 +217,13 @@ QProcess* CrashSafetyTest::launch(const QStringList& arguments)
 
 Run CrashSafetyTest::finish(QProcess* process, int timeoutMs)
 {
-    Run run;
     if (!process->waitForFinished(timeoutMs)) {
         process->kill();
         process->waitForFinished();
     }
-    run.killed = process->exitStatus() == QProcess::CrashExit;
-    run.exitCode = process->exitCode();
-    run.lines = QString::fromUtf8(process->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    run.errors = QString::fromUtf8(process->readAllStandardError());
+    const Run run{QString::fromUtf8(process->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                  process->exitCode(), process->exitStatus() == QProcess::CrashExit,
+                  QString::fromUtf8(process->readAllStandardError())};
     delete process;
     return run;
 }
