@@ -204,37 +204,28 @@ bool act(Machine& m, QRandomGenerator& random)
         m.chapterText[localId] = text;
         return true;
     }
-    if (choice == 5 || choice == 6) {
-        const bool restore = choice == 6;
+    if (choice <= 7) {
+        // 5 recycles; 6 restores and 7 deletes for good what is in the bin.
+        const bool inBin = choice != 5;
         const int localId = pick(random, m.chapterText, [&](int id) {
-            return !m.chaptersDeleted.contains(id) && m.chapterRecycled.value(id) == restore;
+            return !m.chaptersDeleted.contains(id) && m.chapterRecycled.value(id) == inBin;
         });
         const T_Chapter* chapter = localId ? book->findChapterByLocalId(localId) : nullptr;
         if (chapter == nullptr)
             return true;
+        if (choice == 7) {
+            TC_Chapter_Delete request;
+            fillChapterHeader(request.header, book, chapter);
+            request.updateTime = now();
+            m.chaptersDeleted.insert(localId);
+            return jobs->chapter_delete(request);
+        }
         TC_Chapter_Recycle request;
         fillChapterHeader(request.header, book, chapter);
-        request.status = restore ? 1 : 0;
+        request.status = inBin ? 1 : 0;
         request.updateTime = now();
-        if (!jobs->chapter_recycle(request))
-            return false;
-        m.chapterRecycled[localId] = !restore;
-        return true;
-    }
-    if (choice == 7) {
-        const int localId = pick(random, m.chapterText, [&](int id) {
-            return !m.chaptersDeleted.contains(id) && m.chapterRecycled.value(id);
-        });
-        const T_Chapter* chapter = localId ? book->findChapterByLocalId(localId) : nullptr;
-        if (chapter == nullptr)
-            return true;
-        TC_Chapter_Delete request;
-        fillChapterHeader(request.header, book, chapter);
-        request.updateTime = now();
-        if (!jobs->chapter_delete(request))
-            return false;
-        m.chaptersDeleted.insert(localId);
-        return true;
+        m.chapterRecycled[localId] = !inBin;
+        return jobs->chapter_recycle(request);
     }
     const int memoId = pick(random, m.memoText, [&](int id) { return !m.memosDeleted.contains(id); });
     if (choice == 8 || memoId == 0) {
