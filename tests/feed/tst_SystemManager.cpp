@@ -1,17 +1,14 @@
 // The system manager: the start-up check fetches only the data whose version
-// grew and stores it through the replace-wholesale writers; statistics go up
-// and come back; the update check; random names from the stored lists.
+// grew and stores it through the replace-wholesale writers; statistics come
+// back through the feed.
 
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
-#include "manager/CSystemManager.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -19,7 +16,6 @@ namespace {
 const QString kCate = QStringLiteral("/books/getCate");
 const QString kSensitive = QStringLiteral("/sensitive/getSensitive");
 const QString kNames = QStringLiteral("/sensitive/nameData");
-const QString kSave = QStringLiteral("/authorcount/saveData");
 const QString kGetData = QStringLiteral("/authorcount/getData");
 const QString kUpdate = QStringLiteral("/synchronization/appVersion");
 
@@ -40,13 +36,6 @@ bool storeVersions(int cate, int sensitive, int names)
                           .arg(sensitive)
                           .arg(names));
 }
-
-QStringList peopleList(int type)
-{
-    QStringList names;
-    CTessaneDb::instance()->getPeopleNames(type, names);
-    return names;
-}
 }
 
 class SystemManagerTest : public QObject
@@ -56,9 +45,7 @@ private slots:
     void versionCheckFetchesOnlyWhatGrew_data();
     void versionCheckFetchesOnlyWhatGrew();
     void nothingNewerFetchesNothing();
-    void storedStatisticsJobIsUploaded();
     void statisticsItemOfTheFeedStoresTheDays();
-    void randomPeopleNamesJoinStoredSurnamesAndGivenNames();
 };
 
 void SystemManagerTest::versionCheckFetchesOnlyWhatGrew_data()
@@ -120,28 +107,6 @@ void SystemManagerTest::nothingNewerFetchesNothing()
     }
 }
 
-void SystemManagerTest::storedStatisticsJobIsUploaded()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    const QString day = QStringLiteral("2024-05-06");
-    const QString counters = QStringLiteral("{\"date\":\"%1\",\"wordCount\":120,\"writeTime\":300,"
-                                            "\"writeSpeed\":900,\"wordCountAll\":5000,\"netIncrease\":110,"
-                                            "\"outlineNum\":0,\"memoNum\":0}")
-                                 .arg(day);
-    QVERIFY(f.addJob(2006, counters) > 0);
-    QVERIFY(f.start());
-    QVERIFY(waitForPassEnd());
-    const QJsonArray uploads = JobsFixture::requestsTo(kSave);
-    QCOMPARE(uploads.size(), 1);
-    const QJsonObject body =
-        QJsonDocument::fromJson(uploads.at(0).toObject().value(QStringLiteral("body")).toString().toUtf8()).object();
-    QCOMPARE(body.value(QStringLiteral("date")).toString(), day);
-    QCOMPARE(body.value(QStringLiteral("pc_word")).toInt(), 120);
-    QCOMPARE(body.value(QStringLiteral("write_time")).toInt(), 300);
-    QVERIFY(f.jobIds().isEmpty());
-}
-
 void SystemManagerTest::statisticsItemOfTheFeedStoresTheDays()
 {
     JobsFixture f;
@@ -156,34 +121,6 @@ void SystemManagerTest::statisticsItemOfTheFeedStoresTheDays()
     QVERIFY(query.next());
     QVERIFY(query.value(0).toInt() > 0);
     QCOMPARE(acknowledgedIds(), QList<int>{ids.at(0).toInt()});
-}
-
-void SystemManagerTest::randomPeopleNamesJoinStoredSurnamesAndGivenNames()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    QVERIFY(storeVersions(5, 5, 5));
-    QVERIFY(f.start());
-    CPublicManager::instance()->nameCache.clear();
-    const QStringList single = peopleList(1);
-    const QStringList male1 = peopleList(3);
-    QVERIFY(!single.isEmpty() && !male1.isEmpty());
-
-    CSystemManager* system = CSystemManager::instance();
-    QStringList out;
-    system->randomPeopleNames(1, 1, 1, 1, QString(), out, 5);
-    QCOMPARE(out.size(), 5);
-    for (const QString& name : qAsConst(out)) {
-        bool matched = false;
-        for (const QString& surname : single)
-            matched = matched || (name.startsWith(surname) && male1.contains(name.mid(surname.size())));
-        QVERIFY2(matched, qPrintable(name));
-    }
-
-    system->randomPeopleNames(1, 1, 1, 1, QString(), out, 0);
-    QVERIFY(out.isEmpty());
-    system->randomPeopleNames(0, 0, 0, 0, QString(), out, 5);
-    QVERIFY(out.isEmpty());
 }
 
 int runSystemManagerTests(int argc, char** argv)
