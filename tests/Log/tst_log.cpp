@@ -20,10 +20,7 @@ class TestLog : public QObject
 private slots:
     void initTestCase();
     void recordIsByteExact();
-    void infoRecordsCarryNoTag();
-    void noisyRecordsAreDropped();
     void recordsFromOtherThreadsAreWrittenByTheEventLoop();
-    void runsInTheSameSecondAppendToOneFile();
     void logsAndCrashReportsArePrivateAndOldOnesAreNarrowed();
     void unwritableLogFolderKeepsTheProgramGoing();
 
@@ -53,30 +50,6 @@ void TestLog::recordIsByteExact()
     QVERIFY2(record.match(QString::fromUtf8(written)).hasMatch(), written.constData());
 }
 
-void TestLog::infoRecordsCarryNoTag()
-{
-    const int before = readAll(m_path).size();
-    qInfo().noquote() << "章节已保存 'quoted' %1";
-    QCoreApplication::processEvents();
-    const QString written = QString::fromUtf8(readAll(m_path).mid(before));
-    QVERIFY2(written.startsWith(QLatin1Char('[')) && !written.startsWith(QStringLiteral("[Info")),
-             qPrintable(written));
-    QVERIFY(written.endsWith(QStringLiteral("]章节已保存 'quoted' %1\r\n\n")));
-}
-
-void TestLog::noisyRecordsAreDropped()
-{
-    const int before = readAll(m_path).size();
-    qWarning() << "libpng warning: iCCP";
-    qCritical() << "QPainter::setRenderHint: Painter must be active";
-    qDebug() << "libpng is fine at debug level";
-    QCoreApplication::processEvents();
-    const QByteArray written = readAll(m_path).mid(before);
-    QVERIFY(!written.contains("iCCP"));
-    QVERIFY(!written.contains("setRenderHint"));
-    QVERIFY(written.contains("libpng is fine at debug level"));
-}
-
 void TestLog::recordsFromOtherThreadsAreWrittenByTheEventLoop()
 {
     const int before = readAll(m_path).size();
@@ -100,18 +73,6 @@ void TestLog::recordsFromOtherThreadsAreWrittenByTheEventLoop()
         }
     }
     QCOMPARE(seen, 50);
-}
-
-void TestLog::runsInTheSameSecondAppendToOneFile()
-{
-    const QByteArray earlier = readAll(m_path);
-    QVERIFY(!earlier.isEmpty());
-    CLog::instance()->init(m_path);
-    qDebug() << "second run";
-    QCoreApplication::processEvents();
-    const QByteArray now = readAll(m_path);
-    QVERIFY(now.startsWith(earlier));
-    QVERIFY(now.contains("second run"));
 }
 
 void TestLog::logsAndCrashReportsArePrivateAndOldOnesAreNarrowed()

@@ -61,33 +61,32 @@ bool settle(int timeoutMs = 30000)
     return false;
 }
 
-// Chapter server id -> "status|text" of one side; rows without a server id
-// are reported under negative keys so that a difference shows them.
+// Chapter server id -> "status|text" of one side.
 using Chapters = QMap<int, QString>;
 using Memos = QMap<int, QString>;
 
+// Rows as (server id, local id, value); rows without a server id go under
+// the negative local id so that a difference shows them.
+QMap<int, QString> localRows(const QString& sql)
+{
+    QMap<int, QString> out;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(sql))
+        while (query.next())
+            out.insert(query.value(0).toInt() > 0 ? query.value(0).toInt() : -query.value(1).toInt(),
+                       query.value(2).toString());
+    return out;
+}
+
 Chapters localChapters()
 {
-    Chapters out;
-    QSqlQuery query = CTessaneDb::instance()->newQuery();
-    if (query.exec(QStringLiteral("select chapterId,status,content,localId from tb_chapter where bookId = 5001")))
-        while (query.next()) {
-            const int id = query.value(0).toInt() > 0 ? query.value(0).toInt() : -query.value(3).toInt();
-            out.insert(id, QStringLiteral("%1|%2").arg(query.value(1).toInt() != 0 ? 1 : 0).arg(query.value(2).toString()));
-        }
-    return out;
+    return localRows(QStringLiteral("select chapterId, localId, (ifnull(status, 0) <> 0) || '|' || ifnull(content, '') "
+                                    "from tb_chapter where bookId = 5001"));
 }
 
 Memos localMemos()
 {
-    Memos out;
-    QSqlQuery query = CTessaneDb::instance()->newQuery();
-    if (query.exec(QStringLiteral("select memoId,content,localId from tb_memo")))
-        while (query.next()) {
-            const int id = query.value(0).toInt() > 0 ? query.value(0).toInt() : -query.value(2).toInt();
-            out.insert(id, query.value(1).toString());
-        }
-    return out;
+    return localRows(QStringLiteral("select memoId, localId, content from tb_memo"));
 }
 
 Chapters platformChapters(const QJsonObject& store)
@@ -95,12 +94,10 @@ Chapters platformChapters(const QJsonObject& store)
     Chapters out;
     for (const QJsonValue& value : store.value(QStringLiteral("chapters")).toArray()) {
         const QJsonObject chapter = value.toObject();
-        if (chapter.value(QStringLiteral("book_id")).toInt() != 5001)
-            continue;
-        out.insert(chapter.value(QStringLiteral("chapter_id")).toInt(),
-                   QStringLiteral("%1|%2")
-                       .arg(chapter.value(QStringLiteral("status")).toInt() != 0 ? 1 : 0)
-                       .arg(chapter.value(QStringLiteral("content")).toString()));
+        if (chapter.value(QStringLiteral("book_id")).toInt() == 5001)
+            out.insert(chapter.value(QStringLiteral("chapter_id")).toInt(),
+                       QStringLiteral("%1|%2").arg(chapter.value(QStringLiteral("status")).toInt() != 0 ? 1 : 0)
+                           .arg(chapter.value(QStringLiteral("content")).toString()));
     }
     return out;
 }
@@ -108,11 +105,10 @@ Chapters platformChapters(const QJsonObject& store)
 Memos platformMemos(const QJsonObject& store)
 {
     Memos out;
-    for (const QJsonValue& value : store.value(QStringLiteral("memos")).toArray()) {
-        const QJsonObject memo = value.toObject();
-        if (memo.value(QStringLiteral("uid")).toInt() == StandinServer::demoUid())
-            out.insert(memo.value(QStringLiteral("id")).toInt(), memo.value(QStringLiteral("content")).toString());
-    }
+    for (const QJsonValue& value : store.value(QStringLiteral("memos")).toArray())
+        if (value.toObject().value(QStringLiteral("uid")).toInt() == StandinServer::demoUid())
+            out.insert(value.toObject().value(QStringLiteral("id")).toInt(),
+                       value.toObject().value(QStringLiteral("content")).toString());
     return out;
 }
 
@@ -208,37 +204,28 @@ bool act(Machine& m, QRandomGenerator& random)
         m.chapterText[localId] = text;
         return true;
     }
-    if (choice == 5 || choice == 6) {
-        const bool restore = choice == 6;
+    if (choice <= 7) {
+        // 5 recycles; 6 restores and 7 deletes for good what is in the bin.
+        const bool inBin = choice != 5;
         const int localId = pick(random, m.chapterText, [&](int id) {
-            return !m.chaptersDeleted.contains(id) && m.chapterRecycled.value(id) == restore;
+            return !m.chaptersDeleted.contains(id) && m.chapterRecycled.value(id) == inBin;
         });
         const T_Chapter* chapter = localId ? book->findChapterByLocalId(localId) : nullptr;
         if (chapter == nullptr)
             return true;
+        if (choice == 7) {
+            TC_Chapter_Delete request;
+            fillChapterHeader(request.header, book, chapter);
+            request.updateTime = now();
+            m.chaptersDeleted.insert(localId);
+            return jobs->chapter_delete(request);
+        }
         TC_Chapter_Recycle request;
         fillChapterHeader(request.header, book, chapter);
-        request.status = restore ? 1 : 0;
+        request.status = inBin ? 1 : 0;
         request.updateTime = now();
-        if (!jobs->chapter_recycle(request))
-            return false;
-        m.chapterRecycled[localId] = !restore;
-        return true;
-    }
-    if (choice == 7) {
-        const int localId = pick(random, m.chapterText, [&](int id) {
-            return !m.chaptersDeleted.contains(id) && m.chapterRecycled.value(id);
-        });
-        const T_Chapter* chapter = localId ? book->findChapterByLocalId(localId) : nullptr;
-        if (chapter == nullptr)
-            return true;
-        TC_Chapter_Delete request;
-        fillChapterHeader(request.header, book, chapter);
-        request.updateTime = now();
-        if (!jobs->chapter_delete(request))
-            return false;
-        m.chaptersDeleted.insert(localId);
-        return true;
+        m.chapterRecycled[localId] = !inBin;
+        return jobs->chapter_recycle(request);
     }
     const int memoId = pick(random, m.memoText, [&](int id) { return !m.memosDeleted.contains(id); });
     if (choice == 8 || memoId == 0) {

@@ -53,6 +53,11 @@ QString chapterExtra(const QString& name, int order, int volumeId)
                  {QStringLiteral("create_time"), 1700000000}, {QStringLiteral("volume_id"), volumeId}});
 }
 
+QString volume7001()
+{
+    return sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString();
+}
+
 // A change made on the platform by another machine of the demo author.
 bool changeElsewhere(const QString& path, const QJsonObject& body)
 {
@@ -115,8 +120,7 @@ void FeedFaultTest::chapterOfAnUnknownVolumeFetchesTheVolumesAndTheFeedMovesOn()
     QCOMPARE(JobsFixture::requestsTo(kVolumes).size(), 1);
     const int localVolume = sql(QStringLiteral("select localId from tb_volume where volumeId = 7001")).toInt();
     QVERIFY(localVolume > 0);
-    QCOMPARE(sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString(),
-             QStringLiteral("上卷"));
+    QCOMPARE(volume7001(), QStringLiteral("上卷"));
     QCOMPARE(sql(QStringLiteral("select localVolumeId from tb_chapter where chapterId = 9001")).toInt(), localVolume);
     QCOMPARE(sql(QStringLiteral("select content from tb_chapter where chapterId = 9001")).toString(),
              platformText(9001));
@@ -143,8 +147,7 @@ void FeedFaultTest::itemThatCannotBeAppliedIsPassedOverAndGivenUpTheSecondTime()
     QVERIFY(f.start());
     QVERIFY(waitForPassEnd());
     // The item behind it is applied; both come again with the next pull.
-    QCOMPARE(sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString(),
-             QStringLiteral("改过的卷名"));
+    QCOMPARE(volume7001(), QStringLiteral("改过的卷名"));
     QCOMPARE(storeFeedSize(), 2);
 
     CJobManager::instance()->synNow(true);
@@ -168,8 +171,7 @@ void FeedFaultTest::repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowl
                                platformReply(3010, StandinServer::demoUid(), items)));
     QVERIFY(f.start());
     QVERIFY(waitForPassEnd());
-    QCOMPARE(sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString(),
-             QStringLiteral("乙"));
+    QCOMPARE(volume7001(), QStringLiteral("乙"));
     QCOMPARE(acknowledgedIds(), QList<int>{53});
     QCOMPARE(chapterRows(book.localBookId), 2);
 }
@@ -193,8 +195,7 @@ void FeedFaultTest::itemWhoseDataThePlatformKeepsRefusingIsGivenUp()
     }
     QVERIFY(waitForPassEnd());
     QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/chapter/chapter")).size(), CSynDataManager::kFetchTries);
-    QCOMPARE(sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString(),
-             QStringLiteral("后来改的"));
+    QCOMPARE(volume7001(), QStringLiteral("后来改的"));
     QCOMPARE(storedChapterText(book.localChapter1), QStringLiteral("本地第一章"));
     QCOMPARE(acknowledgedIds(), QList<int>{ids.last().toInt()});
     QCOMPARE(storeFeedSize(), 0);
@@ -219,8 +220,7 @@ void FeedFaultTest::jobThatKeepsFailingDoesNotShutOutTheFeed()
     QCOMPARE(indicator.last().at(0).toBool(), false);
     QCOMPARE(indicator.last().at(1).toBool(), false);
     QCOMPARE(JobsFixture::requestsTo(kEdit).size(), 1);
-    QCOMPARE(sql(QStringLiteral("select volumeName from tb_volume where volumeId = 7001")).toString(),
-             QStringLiteral("别处改的"));
+    QCOMPARE(volume7001(), QStringLiteral("别处改的"));
     QCOMPARE(acknowledgedIds(), QList<int>{ids.first().toInt()});
     // The author's change is still waiting, with its text.
     QCOMPARE(f.jobIds(), QList<int>{stuck});

@@ -1,17 +1,14 @@
 // The system manager: the start-up check fetches only the data whose version
-// grew and stores it through the replace-wholesale writers; statistics go up
-// and come back; the update check; random names from the stored lists.
+// grew and stores it through the replace-wholesale writers; statistics come
+// back through the feed.
 
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
-#include "manager/CSystemManager.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -19,7 +16,6 @@ namespace {
 const QString kCate = QStringLiteral("/books/getCate");
 const QString kSensitive = QStringLiteral("/sensitive/getSensitive");
 const QString kNames = QStringLiteral("/sensitive/nameData");
-const QString kSave = QStringLiteral("/authorcount/saveData");
 const QString kGetData = QStringLiteral("/authorcount/getData");
 const QString kUpdate = QStringLiteral("/synchronization/appVersion");
 
@@ -40,83 +36,49 @@ bool storeVersions(int cate, int sensitive, int names)
                           .arg(sensitive)
                           .arg(names));
 }
-
-QStringList peopleList(int type)
-{
-    QStringList names;
-    CTessaneDb::instance()->getPeopleNames(type, names);
-    return names;
-}
 }
 
 class SystemManagerTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void versionCheckFetchesOnlyTheCategoriesWhenOnlyTheyGrew();
-    void newerNameListsReplaceTheStoredOnes();
-    void newerSensitiveWordsAreFetchedOnceTheTokenIsThere();
+    void versionCheckFetchesOnlyWhatGrew_data();
+    void versionCheckFetchesOnlyWhatGrew();
     void nothingNewerFetchesNothing();
-    void storedStatisticsJobIsUploaded();
     void statisticsItemOfTheFeedStoresTheDays();
-    void updateCheckNeedsPlatformAndChannel();
-    void randomPeopleNamesJoinStoredSurnamesAndGivenNames();
-    void randomNamesOfOtherKinds();
-    void levelsNotCachedGiveEmptyTexts();
 };
 
-void SystemManagerTest::versionCheckFetchesOnlyTheCategoriesWhenOnlyTheyGrew()
+void SystemManagerTest::versionCheckFetchesOnlyWhatGrew_data()
 {
-    JobsFixture f;
-    QVERIFY(f.seed());
-    QVERIFY(storeVersions(1, 1, 1));
-    QVERIFY(standin().setVersions({{QStringLiteral("cateVersion"), 2}}));
-    QVERIFY(f.start());
-    QTRY_COMPARE_WITH_TIMEOUT(sysValue(QStringLiteral("cateVersion")), 2, 15000);
-    QCOMPARE(JobsFixture::requestsTo(kCate).size(), 1);
-    QVERIFY(JobsFixture::requestsTo(kNames).isEmpty());
-    QVERIFY(JobsFixture::requestsTo(kSensitive).isEmpty());
-    QCOMPARE(CPublicManager::instance()->synData.cateVersion, 2);
-    QSqlQuery query = CTessaneDb::instance()->newQuery();
-    QVERIFY(query.exec(QStringLiteral("select count(*) from tb_cate;")) && query.next());
-    QVERIFY(query.value(0).toInt() > 0);
-    QVERIFY(!CPublicManager::instance()->cateList.male.items.isEmpty());
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<int>("version");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("fetches");
+    QTest::newRow("categories") << "cateVersion" << "cateVersion" << 2 << kCate << 1;
+    QTest::newRow("names") << "peopleNameDataVersion" << "peopleNameVersion" << 3 << kNames << 1;
+    // Both kinds of words, sent with the author's token: a refusal would sign the author out.
+    QTest::newRow("sensitive") << "sensitiveVersion" << "sensitiveVersion" << 4 << kSensitive << 2;
 }
 
-void SystemManagerTest::newerNameListsReplaceTheStoredOnes()
+void SystemManagerTest::versionCheckFetchesOnlyWhatGrew()
 {
+    QFETCH(QString, key);
+    QFETCH(QString, column);
+    QFETCH(int, version);
+    QFETCH(QString, path);
+    QFETCH(int, fetches);
     JobsFixture f;
     QVERIFY(f.seed());
     QVERIFY(storeVersions(1, 1, 1));
-    QVERIFY(!peopleList(5).isEmpty());
-    QVERIFY(standin().setVersions({{QStringLiteral("peopleNameDataVersion"), 3}}));
+    QVERIFY(standin().setVersions({{key, version}}));
     QVERIFY(f.start());
-    QTRY_COMPARE_WITH_TIMEOUT(sysValue(QStringLiteral("peopleNameVersion")), 3, 15000);
-    QCOMPARE(JobsFixture::requestsTo(kNames).size(), 1);
-    QVERIFY(JobsFixture::requestsTo(kCate).isEmpty());
-    // Replaced as a whole by the platform's lists.
-    QCOMPARE(peopleList(1), (QStringList{QStringLiteral("赵"), QStringLiteral("钱"), QStringLiteral("孙"),
-                                         QStringLiteral("李")}));
-    QVERIFY(peopleList(5).isEmpty());
-}
-
-void SystemManagerTest::newerSensitiveWordsAreFetchedOnceTheTokenIsThere()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    QVERIFY(storeVersions(1, 1, 1));
-    QVERIFY(standin().setVersions({{QStringLiteral("sensitiveVersion"), 4}}));
-    QVERIFY(f.start());
-    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kSensitive).size(), 2, 15000);
-    QStringList queries;
-    for (const QJsonValue& value : JobsFixture::requestsTo(kSensitive)) {
-        queries.append(value.toObject().value(QStringLiteral("query")).toString());
-        // Sent with the author's token: a refusal would have signed the author out.
+    QTRY_COMPARE_WITH_TIMEOUT(sysValue(column), version, 15000);
+    QCOMPARE(JobsFixture::requestsTo(path).size(), fetches);
+    for (const QString& other : {kCate, kNames, kSensitive})
+        QCOMPARE(JobsFixture::requestsTo(other).isEmpty(), other != path);
+    for (const QJsonValue& value : JobsFixture::requestsTo(path))
         QVERIFY(!StandinServer::header(value.toObject(), "Authorization").isEmpty());
-    }
-    QVERIFY(queries.contains(QStringLiteral("sensitive_type=1")));
-    QVERIFY(queries.contains(QStringLiteral("sensitive_type=2")));
-    QTRY_COMPARE_WITH_TIMEOUT(sysValue(QStringLiteral("sensitiveVersion")), 4, 15000);
 }
 
 void SystemManagerTest::nothingNewerFetchesNothing()
@@ -145,28 +107,6 @@ void SystemManagerTest::nothingNewerFetchesNothing()
     }
 }
 
-void SystemManagerTest::storedStatisticsJobIsUploaded()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    const QString day = QStringLiteral("2024-05-06");
-    const QString counters = QStringLiteral("{\"date\":\"%1\",\"wordCount\":120,\"writeTime\":300,"
-                                            "\"writeSpeed\":900,\"wordCountAll\":5000,\"netIncrease\":110,"
-                                            "\"outlineNum\":0,\"memoNum\":0}")
-                                 .arg(day);
-    QVERIFY(f.addJob(2006, counters) > 0);
-    QVERIFY(f.start());
-    QVERIFY(waitForPassEnd());
-    const QJsonArray uploads = JobsFixture::requestsTo(kSave);
-    QCOMPARE(uploads.size(), 1);
-    const QJsonObject body =
-        QJsonDocument::fromJson(uploads.at(0).toObject().value(QStringLiteral("body")).toString().toUtf8()).object();
-    QCOMPARE(body.value(QStringLiteral("date")).toString(), day);
-    QCOMPARE(body.value(QStringLiteral("pc_word")).toInt(), 120);
-    QCOMPARE(body.value(QStringLiteral("write_time")).toInt(), 300);
-    QVERIFY(f.jobIds().isEmpty());
-}
-
 void SystemManagerTest::statisticsItemOfTheFeedStoresTheDays()
 {
     JobsFixture f;
@@ -181,124 +121,6 @@ void SystemManagerTest::statisticsItemOfTheFeedStoresTheDays()
     QVERIFY(query.next());
     QVERIFY(query.value(0).toInt() > 0);
     QCOMPARE(acknowledgedIds(), QList<int>{ids.at(0).toInt()});
-}
-
-void SystemManagerTest::updateCheckNeedsPlatformAndChannel()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    QVERIFY(f.start());
-    QVERIFY(waitForPassEnd());
-    QVERIFY(standin().clearJournal());
-    CSystemManager* system = CSystemManager::instance();
-    TC_UpdateOnline missing;
-    missing.os = QStringLiteral("pc");
-    QVERIFY(!system->updateOnline(missing));
-    TC_UpdateOnline negative;
-    negative.os = QStringLiteral("pc");
-    negative.channel = QStringLiteral("0");
-    negative.version_code = -1;
-    QVERIFY(!system->updateOnline(negative));
-    TC_UpdateOnline good;
-    good.os = QStringLiteral("pc");
-    good.channel = QStringLiteral("0");
-    good.version_code = 3;
-    QVERIFY(system->updateOnline(good));
-    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(kUpdate).size(), 1, 15000);
-    // The stand-in offers no update (status 0): later checks still go.
-    QTest::qWait(100);
-    QCOMPARE(system->updateShown(), 0);
-}
-
-void SystemManagerTest::randomPeopleNamesJoinStoredSurnamesAndGivenNames()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    QVERIFY(storeVersions(5, 5, 5));
-    QVERIFY(f.start());
-    CPublicManager::instance()->nameCache.clear();
-    const QStringList single = peopleList(1);
-    const QStringList male1 = peopleList(3);
-    const QStringList westernSurnames = peopleList(10);
-    const QStringList westernFemale = peopleList(12);
-    QVERIFY(!single.isEmpty() && !male1.isEmpty() && !westernSurnames.isEmpty() && !westernFemale.isEmpty());
-
-    CSystemManager* system = CSystemManager::instance();
-    QStringList out;
-    system->randomPeopleNames(1, 1, 1, 1, QString(), out, 5);
-    QCOMPARE(out.size(), 5);
-    for (const QString& name : qAsConst(out)) {
-        bool matched = false;
-        for (const QString& surname : single)
-            matched = matched || (name.startsWith(surname) && male1.contains(name.mid(surname.size())));
-        QVERIFY2(matched, qPrintable(name));
-    }
-
-    system->randomPeopleNames(4, 2, 0, 0, QString(), out, 3);
-    QCOMPARE(out.size(), 3);
-    for (const QString& name : qAsConst(out)) {
-        const QStringList parts = name.split(QStringLiteral("·"));
-        QCOMPARE(parts.size(), 2);
-        QVERIFY(westernFemale.contains(parts.at(0)));
-        QVERIFY(westernSurnames.contains(parts.at(1)));
-    }
-
-    system->randomPeopleNames(1, 1, 1, 1, QStringLiteral("欧阳"), out, 4);
-    QCOMPARE(out.size(), 4);
-    for (const QString& name : qAsConst(out))
-        QVERIFY(name.startsWith(QStringLiteral("欧阳")) && male1.contains(name.mid(2)));
-
-    system->randomPeopleNames(1 | 4, 1, 1, 1, QString(), out, 6);
-    for (const QString& name : qAsConst(out))
-        QVERIFY(name.contains(QStringLiteral("·")));
-
-    system->randomPeopleNames(1, 1, 1, 1, QString(), out, 0);
-    QVERIFY(out.isEmpty());
-    system->randomPeopleNames(0, 0, 0, 0, QString(), out, 5);
-    QVERIFY(out.isEmpty());
-}
-
-void SystemManagerTest::randomNamesOfOtherKinds()
-{
-    JobsFixture f;
-    QVERIFY(f.seed());
-    QVERIFY(storeVersions(5, 5, 5));
-    QVERIFY(f.start());
-    CPublicManager::instance()->nameCache.clear();
-    CSystemManager* system = CSystemManager::instance();
-    const QStringList scenic = peopleList(17);
-    QStringList out;
-    system->randomPlaceNames(4, out, 5, QString());
-    QCOMPARE(out.size(), 5);
-    for (const QString& name : qAsConst(out))
-        QVERIFY(scenic.contains(name));
-
-    const QStringList stems = peopleList(15);
-    system->randomPlaceNames(1, out, 5, QStringLiteral("镇"));
-    for (const QString& name : qAsConst(out))
-        QVERIFY(name.endsWith(QStringLiteral("镇")) && stems.contains(name.chopped(1)));
-
-    const QStringList weapons = peopleList(19);
-    system->randomGongNames(2, out, 7);
-    QCOMPARE(out.size(), 7);
-    for (const QString& name : qAsConst(out))
-        QVERIFY(weapons.contains(name));
-
-    const QStringList suffixes = peopleList(14);
-    system->randomPlaceSuffixes(2, out, 3);
-    for (const QString& name : qAsConst(out))
-        QVERIFY(suffixes.contains(name));
-
-    system->randomSurnames(0, 0, out, 3);
-    QVERIFY(out.isEmpty());
-}
-
-void SystemManagerTest::levelsNotCachedGiveEmptyTexts()
-{
-    CSystemManager* system = CSystemManager::instance();
-    QVERIFY(system->levelImagePath(1, 6).isEmpty());
-    QVERIFY(system->levelImagePath(987654, 1).isEmpty());
-    QVERIFY(system->findLevel(987654).isEmpty());
 }
 
 int runSystemManagerTests(int argc, char** argv)

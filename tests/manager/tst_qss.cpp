@@ -20,7 +20,6 @@ class TestQss : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void pixelSizesScaleByTruncation();
     void applyingTheCurrentThemeDoesNothing();
     void darkVariantsShareTheDarkSheet();
 };
@@ -34,15 +33,6 @@ void TestQss::initTestCase()
     qss->setQssStyle(StyleGreen, ":/res/qss/green.qss");
     qss->setQssStyle(StyleKraft, ":/res/qss/kraft.qss");
     qss->setQssStyle(StyleCustom, ":/res/qss/custom.qss");
-}
-
-void TestQss::pixelSizesScaleByTruncation()
-{
-    QCOMPARE(CQssManager::scalePixelSizes("height: 28px; padding: 5px;", 1.5),
-             QStringLiteral("height: 42px; padding: 7px;"));
-    QCOMPARE(CQssManager::scalePixelSizes("font-size: 12px; border: 1px solid;", 1.25),
-             QStringLiteral("font-size: 15px; border: 1px solid;"));
-    QCOMPARE(CQssManager::scalePixelSizes("no sizes 12pt", 2.0), QStringLiteral("no sizes 12pt"));
 }
 
 void TestQss::applyingTheCurrentThemeDoesNothing()

@@ -86,9 +86,8 @@ int jobCount()
 
 T_Book* firstBook()
 {
-    const QList<T_Book*>& books = CPublicManager::instance()->bookList;
     T_Book* found = nullptr;
-    for (T_Book* book : books) {
+    for (T_Book* book : CPublicManager::instance()->bookList) {
         if (book->bookName.startsWith(QStringLiteral("崩溃测试")) && (found == nullptr || book->localId < found->localId))
             found = book;
     }
@@ -254,15 +253,6 @@ int waitForDrain()
     }, 30000);
     if (!done) {
         std::fprintf(stderr, "queue not drained: %d jobs left\n", jobCount());
-        QSqlQuery query = CTessaneDb::instance()->newQuery();
-        query.exec(QStringLiteral("select jobId, jobType, localBookId, bookId, localChapterId, chapterId, "
-                                  "localVolumeId, volumeId, substr(content, 1, 40) from tb_job;"));
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < 9; ++i)
-                row.append(query.value(i).toString());
-            std::fprintf(stderr, "  job %s\n", qPrintable(row.join(QLatin1Char(' '))));
-        }
         return 3;
     }
     CJobManager::instance()->close();
@@ -272,9 +262,7 @@ int waitForDrain()
 
 int drain()
 {
-    if (!start())
-        return 2;
-    return waitForDrain();
+    return start() ? waitForDrain() : 2;
 }
 
 int import(const QString& path)

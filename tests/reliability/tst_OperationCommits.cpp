@@ -291,16 +291,10 @@ void OperationCommitsTest::refusedJobLeavesNoHalfChange()
           },
           memoRow, memoModel}},
         {QStringLiteral("memo colour"),
-         {[=]() {
-              TC_Memo_Edit edit = memoEdit();
-              return jobs->memoEditColor(edit);
-          },
+         {[=]() { TC_Memo_Edit edit = memoEdit(); return jobs->memoEditColor(edit); },
           memoRow, memoModel}},
         {QStringLiteral("memo text"),
-         {[=]() {
-              TC_Memo_Edit edit = memoEdit();
-              return jobs->memoEditContent(edit);
-          },
+         {[=]() { TC_Memo_Edit edit = memoEdit(); return jobs->memoEditContent(edit); },
           memoRow, memoModel}},
         {QStringLiteral("memo place"),
          {[=]() {
@@ -320,13 +314,11 @@ void OperationCommitsTest::refusedJobLeavesNoHalfChange()
     const QString rowBefore = rows(op.rowSql);
     const QString modelBefore = op.model();
     QVERIFY(!rowBefore.isEmpty());
-    QVERIFY(exec(QStringLiteral("create temp trigger refuse_new_job before insert on tb_job "
-                                "begin select raise(abort, 'refused'); end;")));
-    QVERIFY(exec(QStringLiteral("create temp trigger refuse_job_change before update on tb_job "
-                                "begin select raise(abort, 'refused'); end;")));
+    for (const char* event : {"insert", "update"})
+        QVERIFY(exec(QStringLiteral("create temp trigger refuse_job_%1 before %1 on tb_job "
+                                    "begin select raise(abort, 'refused'); end;").arg(QLatin1String(event))));
     const bool refusedRan = op.run();
-    QVERIFY(exec(QStringLiteral("drop trigger refuse_new_job;")));
-    QVERIFY(exec(QStringLiteral("drop trigger refuse_job_change;")));
+    QVERIFY(exec(QStringLiteral("drop trigger refuse_job_insert;")) && exec(QStringLiteral("drop trigger refuse_job_update;")));
     QVERIFY(!refusedRan);
     QCOMPARE(rows(op.rowSql), rowBefore);
     QCOMPARE(op.model(), modelBefore);

@@ -71,22 +71,17 @@ public:
     QString integrity() const { return scalar(QStringLiteral("PRAGMA integrity_check;")).toString(); }
     QVariant scalar(const QString& sql) const
     {
-        QSqlQuery query(QSqlDatabase::database(m_name, false));
-        if (!query.exec(sql) || !query.next())
-            return QVariant();
-        return query.value(0);
+        const QList<QVariantList> all = rows(sql, 1);
+        return all.isEmpty() ? QVariant() : all.first().first();
     }
     QList<QVariantList> rows(const QString& sql, int columns) const
     {
         QList<QVariantList> list;
         QSqlQuery query(QSqlDatabase::database(m_name, false));
-        if (query.exec(sql)) {
-            while (query.next()) {
-                QVariantList row;
-                for (int i = 0; i < columns; ++i)
-                    row.append(query.value(i));
-                list.append(row);
-            }
+        for (bool ok = query.exec(sql); ok && query.next();) {
+            list.append(QVariantList());
+            for (int i = 0; i < columns; ++i)
+                list.last().append(query.value(i));
         }
         return list;
     }
@@ -134,6 +129,8 @@ private:
     // A clean start drains the queue; then the platform holds every local
     // book once, with the same chapters and texts.
     void drainAndExpectPlatformMatches();
+    // Drains the queue in rounds killed at random; false once a check failed.
+    bool drainKilled(int rounds, int maxDelayMs);
     bool createResentAfterKill(const QString& path, const QString& nameKey, const QString& name, int copies,
                                int bookId = 0) const;
 
@@ -220,15 +217,13 @@ QProcess* CrashSafetyTest::launch(const QStringList& arguments)
 
 Run CrashSafetyTest::finish(QProcess* process, int timeoutMs)
 {
-    Run run;
     if (!process->waitForFinished(timeoutMs)) {
         process->kill();
         process->waitForFinished();
     }
-    run.killed = process->exitStatus() == QProcess::CrashExit;
-    run.exitCode = process->exitCode();
-    run.lines = QString::fromUtf8(process->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    run.errors = QString::fromUtf8(process->readAllStandardError());
+    const Run run{QString::fromUtf8(process->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                  process->exitCode(), process->exitStatus() == QProcess::CrashExit,
+                  QString::fromUtf8(process->readAllStandardError())};
     delete process;
     return run;
 }
@@ -399,6 +394,13 @@ void CrashSafetyTest::drainAndExpectPlatformMatches()
     }
 }
 
+bool CrashSafetyTest::drainKilled(int rounds, int maxDelayMs)
+{
+    for (int round = 0; round < rounds && !QTest::currentTestFailed(); ++round)
+        checkAfterKill(runKilledAfter({QStringLiteral("drain")}, m_random.bounded(100, maxDelayMs)));
+    return !QTest::currentTestFailed();
+}
+
 void CrashSafetyTest::savedChaptersSurviveKills()
 {
     signedInWithBook();
@@ -431,13 +433,8 @@ void CrashSafetyTest::storedQueueReachesThePlatformOnceAfterKills()
     }
     // Every request a little slow, so that kills land between and inside them.
     QVERIFY(m_standin.addFault(QStringLiteral("*"), QStringLiteral("ok"), 30, -1));
-    const int rounds = kills(20);
-    for (int round = 0; round < rounds; ++round) {
-        checkAfterKill(runKilledAfter({QStringLiteral("drain")}, m_random.bounded(100, 900)));
-        if (QTest::currentTestFailed())
-            return;
-    }
-    drainAndExpectPlatformMatches();
+    if (drainKilled(kills(20), 900))
+        drainAndExpectPlatformMatches();
 }
 
 void CrashSafetyTest::changeFeedIsAppliedOnceAfterKills()
@@ -455,6 +452,12 @@ void CrashSafetyTest::changeFeedIsAppliedOnceAfterKills()
         QCOMPARE(runToEnd({QStringLiteral("save"), QStringLiteral("60")}).exitCode, 0);
         drainAndExpectPlatformMatches();
     }
+    const auto change = [](int type, int book, const QJsonValue& id, const QJsonObject& extra = {}) {
+        return QJsonObject{{QStringLiteral("change_type"), type}, {QStringLiteral("book_id"), book},
+                           {QStringLiteral("chapter_id"), id},
+                           {QStringLiteral("extra"), extra.isEmpty() ? QString()
+                                : QString::fromUtf8(QJsonDocument(extra).toJson(QJsonDocument::Compact))}};
+    };
     QJsonArray items;
     int bookId = 0;
     for (const QJsonValue& value : m_standin.store().value(QStringLiteral("chapters")).toArray()) {
@@ -462,30 +465,21 @@ void CrashSafetyTest::changeFeedIsAppliedOnceAfterKills()
         if (chapter.value(QStringLiteral("book_id")).toInt() < 20000)
             continue;
         bookId = chapter.value(QStringLiteral("book_id")).toInt();
-        items.append(QJsonObject{{QStringLiteral("change_type"), 9}, {QStringLiteral("book_id"), bookId},
-                                 {QStringLiteral("chapter_id"), chapter.value(QStringLiteral("chapter_id"))},
-                                 {QStringLiteral("extra"), QString()}});
+        items.append(change(9, bookId, chapter.value(QStringLiteral("chapter_id"))));
     }
     QVERIFY(items.size() > 3);
-    const QJsonObject book{{QStringLiteral("book_name"), QStringLiteral("崩溃测试之书")},
-                           {QStringLiteral("create_time"), 1700000000}};
-    items.prepend(QJsonObject{{QStringLiteral("change_type"), 1}, {QStringLiteral("book_id"), bookId},
-                              {QStringLiteral("chapter_id"), 0},
-                              {QStringLiteral("extra"), QString::fromUtf8(QJsonDocument(book).toJson(QJsonDocument::Compact))}});
+    items.prepend(change(1, bookId, 0, {{QStringLiteral("book_name"), QStringLiteral("崩溃测试之书")},
+                                        {QStringLiteral("create_time"), 1700000000}}));
     // Its volumes, then its chapter list, then each chapter's text.
     int position = 1;
     for (const QJsonValue& value : m_standin.store().value(QStringLiteral("volumes")).toArray()) {
         const QJsonObject volume = value.toObject();
         if (volume.value(QStringLiteral("book_id")).toInt() != bookId)
             continue;
-        const QJsonObject extra{{QStringLiteral("volume_name"), volume.value(QStringLiteral("volume_name"))}};
-        items.insert(position++, QJsonObject{
-            {QStringLiteral("change_type"), 25}, {QStringLiteral("book_id"), bookId},
-            {QStringLiteral("chapter_id"), volume.value(QStringLiteral("id"))},
-            {QStringLiteral("extra"), QString::fromUtf8(QJsonDocument(extra).toJson(QJsonDocument::Compact))}});
+        items.insert(position++, change(25, bookId, volume.value(QStringLiteral("id")),
+                                        {{QStringLiteral("volume_name"), volume.value(QStringLiteral("volume_name"))}}));
     }
-    items.insert(position++, QJsonObject{{QStringLiteral("change_type"), 5}, {QStringLiteral("book_id"), bookId},
-                                         {QStringLiteral("chapter_id"), 0}, {QStringLiteral("extra"), QString()}});
+    items.insert(position++, change(5, bookId, 0));
     const int chapters = items.size() - position;
     // ...and a second device of the same author learns it from the feed.
     newHome();
@@ -494,12 +488,8 @@ void CrashSafetyTest::changeFeedIsAppliedOnceAfterKills()
     signIn();
     QCOMPARE(m_standin.pushFeed(StandinServer::demoUid(), items).size(), items.size());
     QVERIFY(m_standin.addFault(QStringLiteral("*"), QStringLiteral("ok"), 20, -1));
-    const int rounds = kills(15);
-    for (int round = 0; round < rounds; ++round) {
-        checkAfterKill(runKilledAfter({QStringLiteral("drain")}, m_random.bounded(100, 1000)));
-        if (QTest::currentTestFailed())
-            return;
-    }
+    if (!drainKilled(kills(15), 1000))
+        return;
     drainAndExpectPlatformMatches();
     DbFile db(dbPath());
     QCOMPARE(db.scalar(QStringLiteral("select count(*) from tb_chapter where bookId = %1;").arg(bookId)).toInt(),

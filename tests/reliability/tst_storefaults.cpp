@@ -102,20 +102,20 @@ void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
     QVERIFY(chapter);
     const int localChapterId = chapter->localId;
     f.editor()->setFocus();
-    f.type(QStringLiteral("已经存好的一段。"));
-    f.tick();
-    f.pause();
-    f.tick(2);
+    const auto typeAndPause = [&f](const QString& text) {
+        f.type(text);
+        f.tick();
+        f.pause();
+        f.tick(2);
+    };
+    typeAndPause(QStringLiteral("已经存好的一段。"));
     const QString stored = CreationFixture::storedText(chapter);
     QVERIFY(stored.endsWith(QStringLiteral("已经存好的一段。")));
 
     {
         FullDisk disk;
         QVERIFY(disk.ok());
-        f.type(QStringLiteral("磁盘满时写的字。"));
-        f.tick();
-        f.pause();
-        f.tick(2);
+        typeAndPause(QStringLiteral("磁盘满时写的字。"));
         // Said to the author, and the text still in the editor.
         QVERIFY(f.window()->tips()->isVisible());
         QCOMPARE(f.window()->tips()->label()->text(),
@@ -129,10 +129,7 @@ void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
                                                  "and content like '%磁盘满%';").arg(localChapterId)).toInt(), 0);
 
     // The disk takes writes again: the next pause stores what was typed.
-    f.type(QStringLiteral("又一句。"));
-    f.tick();
-    f.pause();
-    f.tick(2);
+    typeAndPause(QStringLiteral("又一句。"));
     QVERIFY(CreationFixture::storedText(chapter).endsWith(QStringLiteral("磁盘满时写的字。又一句。")));
     QCOMPARE(BooksFixture::scalar(QStringLiteral("PRAGMA integrity_check;")).toString(), QStringLiteral("ok"));
 }
@@ -150,10 +147,9 @@ void StoreFaultsTest::refusedJobUndoesTheChapterChange()
     const int volumeBefore = chapter->localVolumeId;
     const QString before = CreationFixture::storedText(chapter);
     const int chapters = count(QStringLiteral("select count(*) from tb_chapter;"));
-    QVERIFY(exec(QStringLiteral("create temp trigger refuse_new_job before insert on tb_job "
-                                "begin select raise(abort, 'refused'); end;")));
-    QVERIFY(exec(QStringLiteral("create temp trigger refuse_job_change before update on tb_job "
-                                "begin select raise(abort, 'refused'); end;")));
+    for (const char* event : {"insert", "update"})
+        QVERIFY(exec(QStringLiteral("create temp trigger refuse_job_%1 before %1 on tb_job "
+                                    "begin select raise(abort, 'refused'); end;").arg(QLatin1String(event))));
 
     TC_Chapter_Edit_Content save;
     save.header.localBookId = book->localId;
@@ -179,8 +175,7 @@ void StoreFaultsTest::refusedJobUndoesTheChapterChange()
     QCOMPARE(count(QStringLiteral("select localVolumeId from tb_chapter where localId = %1;").arg(chapter->localId)),
              volumeBefore);
     QCOMPARE(chapter->localVolumeId, volumeBefore);
-    QVERIFY(exec(QStringLiteral("drop trigger refuse_new_job;")));
-    QVERIFY(exec(QStringLiteral("drop trigger refuse_job_change;")));
+    QVERIFY(exec(QStringLiteral("drop trigger refuse_job_insert;")) && exec(QStringLiteral("drop trigger refuse_job_update;")));
 }
 
 void StoreFaultsTest::refusedIdsKeepTheCreateQueued()
