@@ -7,15 +7,12 @@ int runWritingSaveTests(int argc, char** argv);
 int runWritingTickTests(int argc, char** argv);
 int runChapterEditorTests(int argc, char** argv);
 int runToolBarTests(int argc, char** argv);
-int runBottomBarTests(int argc, char** argv);
-int runToastTests(int argc, char** argv);
 int runSearchTests(int argc, char** argv);
-int runFullScreenTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
     return runArea(argc, argv,
                    {runWritingSaveTests, runWritingTickTests, runChapterEditorTests, runToolBarTests,
-                    runBottomBarTests, runToastTests, runSearchTests, runFullScreenTests},
+                    runSearchTests},
                    Catalogue::Program);
 }

@@ -42,7 +42,6 @@ private slots:
     void typingMarksActivityOnlyWithFocus();
     void busFontSizeIsAtLeastTen();
     void busBoldAppliesToTheWholeTextAndIsStored();
-    void busSelectAllKeepsTheSelection();
     void busCuttingLineAndClipboard();
     void pasteWithEmptyClipboardDoesNothing();
     void hotKeysArePassedOnOnlyForCtrlAndFunctionKeys();
@@ -188,14 +187,6 @@ void ChapterEditorTest::busBoldAppliesToTheWholeTextAndIsStored()
     // 1007 has no action of its own but still selects, stores and restores.
     CMessageDispatcher::instance()->PostBkMessage(1007);
     QCOMPARE(edit->textCursor().position(), 2);
-}
-
-void ChapterEditorTest::busSelectAllKeepsTheSelection()
-{
-    m_f->editor()->setPlainText(QStringLiteral("全部选中"));
-    m_f->editor()->moveCursor(QTextCursor::Start);
-    CMessageDispatcher::instance()->PostBkMessage(1014);
-    QCOMPARE(m_f->editor()->textCursor().selectedText(), QStringLiteral("全部选中"));
 }
 
 void ChapterEditorTest::busCuttingLineAndClipboard()

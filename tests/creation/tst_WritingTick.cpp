@@ -45,8 +45,7 @@ void WritingTickTest::append(CreationFixture& f, const QString& text)
 void WritingTickTest::speedIsWordsPerWindowTimes360Averaged()
 {
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("速度"));
-    QVERIFY(book);
+    QVERIFY(f.start(QStringLiteral("速度")));
     writing().speed = 0;
     writing().tickCount = 0;
     for (int i = 0; i < 10; ++i) {
@@ -67,8 +66,7 @@ void WritingTickTest::speedIsWordsPerWindowTimes360Averaged()
 void WritingTickTest::pastedTextCountsOnlyTowardsAllWords()
 {
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("粘贴"));
-    QVERIFY(book);
+    QVERIFY(f.start(QStringLiteral("粘贴")));
     append(f, QString(40, QChar(0x5B57)));
     f.tick();
     QCOMPARE(today().wordCountAll, 40);
@@ -81,8 +79,7 @@ void WritingTickTest::pastedTextCountsOnlyTowardsAllWords()
 void WritingTickTest::deletingWordsLowersNetIncrease()
 {
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("删字"));
-    QVERIFY(book);
+    QVERIFY(f.start(QStringLiteral("删字")));
     append(f, QString(20, QChar(0x5B57)));
     f.tick();
     const int net = today().netIncrease;
@@ -100,8 +97,7 @@ void WritingTickTest::deletingWordsLowersNetIncrease()
 void WritingTickTest::pauseCountingStopsAfter301Seconds()
 {
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("停顿"));
-    QVERIFY(book);
+    QVERIFY(f.start(QStringLiteral("停顿")));
     append(f, QStringLiteral("字"));
     f.tick();
     QVERIFY(writing().active);
@@ -117,8 +113,7 @@ void WritingTickTest::pauseCountingStopsAfter301Seconds()
 void WritingTickTest::versionAfter300ChangedWordsButNotOfAnEmptyText()
 {
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("版本"));
-    QVERIFY(book);
+    QVERIFY(f.start(QStringLiteral("版本")));
     append(f, QString(300, QChar(0x5B57)));
     f.tick();
     QCOMPARE(writing().changedWords, 0);
@@ -133,8 +128,7 @@ void WritingTickTest::versionAfter300ChangedWordsButNotOfAnEmptyText()
 void WritingTickTest::wordGoalWaitsForTheFirstSpeedWindow()
 {
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("字数锁"));
-    QVERIFY(book);
+    QVERIFY(f.start(QStringLiteral("字数锁")));
     T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
     lock.lockType = 1;
     lock.lockWords = 1000;

@@ -3,10 +3,9 @@
 
 #include "AreaMain.h"
 
-int runChapterPaneTests(int argc, char** argv);
 int runEditorPartsTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv, {runChapterPaneTests, runEditorPartsTests}, Catalogue::Program);
+    return runArea(argc, argv, {runEditorPartsTests}, Catalogue::Program);
 }

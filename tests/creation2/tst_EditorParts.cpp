@@ -1,14 +1,11 @@
-// The editor's scroll bar, the full-screen statistics bar and the chapter
-// lists: the small parts around the writing window's editor.
+// The editor's scroll bar and the chapter lists around the writing window's editor.
 
 #include "CreationFixture.h"
 
 #include "common/ServerClock.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
-#include "db/records/T_UserConf.h"
 #include "manager/CPublicManager.h"
-#include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/ChapterListDelegate.h"
 #include "ui/creation/ChapterListModel.h"
@@ -16,10 +13,8 @@
 #include "ui/creation/Createtion_TextEdit_VScroll.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
-#include "ui/creation/Widget_StatisticsBar.h"
 
 #include <QDateTime>
-#include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -66,11 +61,6 @@ private slots:
 
     void wheelShowsTheBarAndATickTwoSecondsLaterHidesIt();
     void hoveredBarNeverHides();
-    void themeChangeHidesTheBarWithTheNewColour();
-    void smoothScrollRestartsFromTheCurrentValue();
-
-    void emptyLockTextKeepsTheLineInPlace();
-
     void listShowsTheBookChaptersInOrder();
     void removingAnUnknownChapterChangesNothing();
     void clickBelowTheLastRowEmitsNothing();
@@ -102,8 +92,6 @@ void EditorPartsTest::cleanupTestCase()
 void EditorPartsTest::cleanup()
 {
     clockNow();
-    CPublicManager::instance()->userConf.writeLock = T_WriteLock();
-    CUiManager::instance()->setWindowFullScreen(false);
 }
 
 Createtion_TextEdit_VScroll* EditorPartsTest::bar() const
@@ -149,56 +137,6 @@ void EditorPartsTest::hoveredBarNeverHides()
     clockAhead(33);
     CUiManager::instance()->emitCreationScrollTimer();
     QVERIFY(!bar()->isShown());
-}
-
-void EditorPartsTest::themeChangeHidesTheBarWithTheNewColour()
-{
-    wheel(bar());
-    QVERIFY(bar()->isShown());
-    CUiManager::instance()->emitCleanCreationScroll();
-    QVERIFY(!bar()->isShown());
-    QCOMPARE(bar()->opacity(), 0.0);
-    const QString colour = Createtion_TextEdit_VScroll::handleColor(CQssManager::instance()->currentStyleType());
-    QVERIFY(bar()->styleSheet().contains(colour));
-    wheel(bar());
-    QVERIFY(bar()->isShown());
-}
-
-void EditorPartsTest::smoothScrollRestartsFromTheCurrentValue()
-{
-    Createtion_TextEdit_VScroll scroll;
-    scroll.setRange(0, 10000);
-    scroll.setValue(0);
-    scroll.scrollTo(8000);
-    QTRY_VERIFY(scroll.value() > 0);
-    scroll.scrollTo(100);
-    const int from = scroll.value();
-    QTRY_COMPARE(scroll.value(), 100);
-    QVERIFY(from > 100);
-
-    scroll.scrollTo(9000);
-    QTRY_VERIFY(scroll.value() > 100);
-    scroll.stopScroll();
-    const int reached = scroll.value();
-    QTest::qWait(100);
-    QCOMPARE(scroll.value(), reached);
-}
-
-void EditorPartsTest::emptyLockTextKeepsTheLineInPlace()
-{
-    Widget_StatisticsBar stats;
-    stats.resize(144, 108);
-    stats.show();
-    stats.setTexts(QStringLiteral("12:00"), QStringLiteral("30"), QStringLiteral("1000"), QString());
-    stats.setLockVisible(true);
-    QCoreApplication::processEvents();
-    QCOMPARE(stats.label(0)->text(), QStringLiteral("12:00"));
-    QCOMPARE(stats.label(2)->text(), QStringLiteral("1000"));
-    QVERIFY(stats.label(3)->isVisible());
-    QVERIFY(stats.label(3)->y() > stats.label(2)->y());
-    // The skin styles the lines by this name.
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(stats.label(i)->objectName(), QStringLiteral("labelStatus"));
 }
 
 void EditorPartsTest::listShowsTheBookChaptersInOrder()

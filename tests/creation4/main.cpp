@@ -1,6 +1,5 @@
 // The writing window's tools as the author reaches them: the chapter tree's
-// menu, the recycle bin's menu, focus mode and the floating parts, themes,
-// keys and sounds, and how the window fits the screen.
+// menu and the recycle bin's menu.
 
 #include "AreaMain.h"
 
@@ -8,9 +7,6 @@
 #include "manager/CQssManager.h"
 
 int runTreeAndBinTests(int argc, char** argv);
-int runFocusAndFloatingTests(int argc, char** argv);
-int runThemeAndKeyTests(int argc, char** argv);
-int runWindowFitTests(int argc, char** argv);
 
 namespace {
 // The themes the program loads at start, so that skins really switch.
@@ -28,7 +24,6 @@ void loadThemes()
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv,
-                   {runTreeAndBinTests, runFocusAndFloatingTests, runThemeAndKeyTests, runWindowFitTests},
+    return runArea(argc, argv, {runTreeAndBinTests},
                    Catalogue::Program, loadThemes);
 }
