@@ -1,5 +1,6 @@
 // The writing window's tools as the author reaches them: the chapter tree's
-// menu and the recycle bin's menu.
+// menu, the recycle bin's menu, focus mode and the floating parts, themes,
+// keys and sounds, and how the window fits the screen.
 
 #include "AreaMain.h"
 
@@ -7,6 +8,9 @@
 #include "manager/CQssManager.h"
 
 int runTreeAndBinTests(int argc, char** argv);
+int runFocusAndFloatingTests(int argc, char** argv);
+int runThemeAndKeyTests(int argc, char** argv);
+int runWindowFitTests(int argc, char** argv);
 
 namespace {
 // The themes the program loads at start, so that skins really switch.
@@ -24,6 +28,7 @@ void loadThemes()
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv, {runTreeAndBinTests},
+    return runArea(argc, argv,
+                   {runTreeAndBinTests, runFocusAndFloatingTests, runThemeAndKeyTests, runWindowFitTests},
                    Catalogue::Program, loadThemes);
 }

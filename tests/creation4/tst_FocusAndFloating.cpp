@@ -1,0 +1,252 @@
+// Focus mode keeps the caret's line in the middle of the editor as the author
+// moves it with keys, mouse, wheel and window size; the floating parts of the
+// pane follow full screen, the writing lock and the outline panel.
+
+#include "CreationFixture.h"
+
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Bottom.h"
+#include "ui/creation/Widget_Creation_Content.h"
+#include "ui/creation/Widget_Creation_Top.h"
+#include "ui/creation/Widget_StatisticsBar.h"
+#include "ui/creation/tools/Widget_Creation_Plane3.h"
+
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QQuickWidget>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextFrame>
+#include <QWheelEvent>
+
+namespace {
+
+T_CreationConf& conf()
+{
+    return CPublicManager::instance()->userConf.creationConf;
+}
+
+// A press on a row of a tool panel, as the author clicks it.
+void pressRow(QListView* list, int row)
+{
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+} // namespace
+
+class FocusAndFloatingTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void caretLineIsCentredAfterKeysMouseAndResize();
+    void wheelShowsTheWholeTextUntilTheCaretMoves();
+    void fullScreenSwapsTheBottomBarForTheStatisticsBar();
+    void hiddenOutlinePanelLeavesTheBallWhichBringsItBack();
+
+private:
+    // Distance of the caret line's middle from the editor's middle, once the
+    // smooth scroll came to rest.
+    int caretOffset();
+    bool centred();
+    Creation_TextEdit* edit() const { return m_f->editor(); }
+    CreationFixture* m_f = nullptr;
+};
+
+void FocusAndFloatingTest::initTestCase()
+{
+    m_f = new CreationFixture();
+    QVERIFY(m_f->up());
+    T_Book* book = m_f->offlineBook(QStringLiteral("专注"));
+    QVERIFY(book);
+    conf().isFocusing = 0;
+    conf().isIndent = 0;
+    QVERIFY(m_f->open(book));
+    m_f->window()->resize(1000, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(m_f->window()));
+    QStringList lines;
+    for (int i = 1; i <= 150; ++i)
+        lines << QStringLiteral("第%1行，写下去。").arg(i);
+    edit()->setPlainText(lines.join(QLatin1Char('\n')));
+}
+
+void FocusAndFloatingTest::cleanupTestCase()
+{
+    conf().isFocusing = 0;
+    CPublicManager::instance()->userConf.writeLock = T_WriteLock();
+    CUiManager::instance()->setWindowFullScreen(false);
+    delete m_f;
+}
+
+int FocusAndFloatingTest::caretOffset()
+{
+    return edit()->cursorRect().center().y() - edit()->height() / 2;
+}
+
+bool FocusAndFloatingTest::centred()
+{
+    const int line = edit()->fontMetrics().height() * 2;
+    return qAbs(caretOffset()) <= line;
+}
+
+void FocusAndFloatingTest::caretLineIsCentredAfterKeysMouseAndResize()
+{
+    // Focus on the caret's line, from the focus panel under the tool bar.
+    QTest::mouseClick(m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btnFocus")), Qt::LeftButton);
+    Widget_Creation_Plane3* panel = m_f->window()->getTop()->focusPanel();
+    QTRY_VERIFY(panel->isVisible());
+    pressRow(panel->listView(), 1);
+    QCOMPARE(conf().isFocusing, 1);
+    QCOMPARE(conf().isFocusLine, 1);
+    edit()->setFocus();
+
+    // Keys: to the start, then well down into the text.
+    QTest::keyClick(edit(), Qt::Key_Up, Qt::ControlModifier);
+    for (int i = 0; i < 60; ++i)
+        QTest::keyClick(edit(), Qt::Key_Down);
+    const int start = edit()->verticalScrollBar()->value();
+    QTRY_VERIFY2(centred(), qPrintable(QString::number(caretOffset())));
+    QVERIFY(edit()->verticalScrollBar()->value() > start || start > 0);
+
+    // Keys again: a jump to the end keeps the last line in the middle too,
+    // reached by a smooth scroll rather than at once.
+    QTest::keyClick(edit(), Qt::Key_Down, Qt::ControlModifier);
+    QTRY_VERIFY2(centred(), qPrintable(QString::number(caretOffset())));
+    QTest::qWait(900);
+    const int before = edit()->verticalScrollBar()->value();
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(edit(), Qt::Key_Up);
+    QCOMPARE(edit()->verticalScrollBar()->value(), before);
+    QTRY_VERIFY(edit()->verticalScrollBar()->value() < before);
+    QTRY_VERIFY2(centred(), qPrintable(QString::number(caretOffset())));
+
+    // Mouse: a click low in the editor moves the caret there; on release the
+    // line moves up to the middle.
+    const QPoint low(edit()->viewport()->width() / 2, edit()->viewport()->height() - 40);
+    const int clickedPosition = edit()->cursorForPosition(low).position();
+    QTest::mouseClick(edit()->viewport(), Qt::LeftButton, {}, low);
+    QCOMPARE(edit()->textCursor().position(), clickedPosition);
+    QTRY_VERIFY2(centred(), qPrintable(QString::number(caretOffset())));
+
+    // Resize: margins follow the new height and the line is centred again.
+    m_f->window()->resize(1000, 560);
+    const int expectedTop = int((edit()->height() - conf().lineSpacing * 100) * 0.5);
+    QTRY_COMPARE(int(edit()->document()->rootFrame()->frameFormat().topMargin()), expectedTop);
+    QTRY_VERIFY2(centred(), qPrintable(QString::number(caretOffset())));
+    m_f->window()->resize(1000, 700);
+}
+
+void FocusAndFloatingTest::wheelShowsTheWholeTextUntilTheCaretMoves()
+{
+    conf().isFocusing = 1;
+    conf().isFocusLine = 1;
+    edit()->setFocus();
+    QTest::keyClick(edit(), Qt::Key_Up);
+    QTRY_VERIFY(centred());
+    const QString dimmed = m_f->pane()->textColor().name();
+    QVERIFY(edit()->styleSheet().contains(dimmed));
+    QVERIFY(!edit()->extraSelections().isEmpty());
+
+    // The wheel scrolls away from the caret and lifts the dimming.
+    const QPoint middle = edit()->viewport()->rect().center();
+    QWheelEvent wheel(middle, edit()->viewport()->mapToGlobal(middle), QPoint(), QPoint(0, -360), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(edit()->viewport(), &wheel);
+    const int scrolled = edit()->verticalScrollBar()->value();
+    QTest::qWait(150);
+    QCOMPARE(edit()->verticalScrollBar()->value(), scrolled);
+    QVERIFY(!centred());
+    QVERIFY(edit()->extraSelections().isEmpty());
+    QVERIFY(!edit()->styleSheet().contains(dimmed));
+
+    // A key brings the dimming back and the caret's line to the middle.
+    QTest::keyClick(edit(), Qt::Key_Down);
+    QTRY_VERIFY(centred());
+    QVERIFY(edit()->styleSheet().contains(dimmed));
+    QVERIFY(!edit()->extraSelections().isEmpty());
+
+    // Focus mode off from the panel: no recentring any more.
+    pressRow(m_f->window()->getTop()->focusPanel()->listView(), 0);
+    QCOMPARE(conf().isFocusing, 0);
+}
+
+void FocusAndFloatingTest::fullScreenSwapsTheBottomBarForTheStatisticsBar()
+{
+    CUiManager* ui = CUiManager::instance();
+    Widget_Creation_Content* pane = m_f->pane();
+    QVERIFY(pane->bottomBar()->isVisible());
+    QTest::mouseClick(m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btn_fullscreen")),
+                      Qt::LeftButton);
+    QVERIFY(ui->isFullScreen());
+    QVERIFY(!pane->bottomBar()->isVisible());
+    QVERIFY(pane->statisticsBar());
+    QVERIFY(pane->statisticsBar()->isVisible());
+    // No lock: the lock line stays hidden.
+    QVERIFY(!pane->statisticsBar()->label(3)->isVisible());
+
+    // A lock in force shows its line once the window re-lays itself.
+    T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+    lock.lockType = 1;
+    lock.lockWords = 300;
+    ui->setWritingLock(true, false);
+    QVERIFY(pane->statisticsBar()->label(3)->isVisible());
+    QCOMPARE(pane->statisticsBar()->label(3)->text(), QStringLiteral("0/300"));
+
+    lock = T_WriteLock();
+    ui->setWritingLock(false, false);
+    QVERIFY(!ui->isFullScreen());
+    QVERIFY(pane->bottomBar()->isVisible());
+    QVERIFY(!pane->statisticsBar()->isVisible());
+}
+
+void FocusAndFloatingTest::hiddenOutlinePanelLeavesTheBallWhichBringsItBack()
+{
+    Widget_Creation_Content* pane = m_f->pane();
+    QPushButton* ball = pane->outlineBall();
+    QVERIFY(ball);
+    QVERIFY(!ball->isVisible());
+    // F3 opens the outline panel over the pane.
+    edit()->setFocus();
+    QTest::keyClick(m_f->window(), Qt::Key_F3);
+    QWidget* outline = COutlineController::instance()->getWidget();
+    QVERIFY(outline);
+    QTRY_VERIFY(outline->isVisible());
+    QCOMPARE(outline->parentWidget(), static_cast<QWidget*>(pane));
+
+    // The panel's own hide button leaves the ball half out at the right edge.
+    COutlineController::instance()->hide();
+    QVERIFY(!outline->isVisible());
+    QVERIFY(ball->isVisible());
+    pane->updateFloatingLayout();
+    QCOMPARE(ball->x(), pane->width() - ball->width() / 2);
+
+    // The mouse over the ball slides it fully in; leaving slides it back.
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(ball, &enter);
+    QTRY_COMPARE(ball->x(), pane->width() - ball->width());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(ball, &leave);
+    QTRY_COMPARE(ball->x(), pane->width() - ball->width() / 2);
+
+    QTest::mouseClick(ball, Qt::LeftButton);
+    QVERIFY(outline->isVisible());
+    QVERIFY(!ball->isVisible());
+    COutlineController::instance()->close();
+}
+
+int runFocusAndFloatingTests(int argc, char** argv)
+{
+    FocusAndFloatingTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_FocusAndFloating.moc"

@@ -1,0 +1,209 @@
+// Themes from the tool bar and F8, and typing sounds from the keys the author
+// presses in the editor, with no boss key registered.
+
+#include "CreationFixture.h"
+#include "ReachHelpers.h"
+
+#include "manager/CPublicManager.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Top.h"
+#include "ui/creation/tools/AudioThread.h"
+#include "ui/creation/tools/TypingSounds.h"
+#include "ui/shell/ThemeButton.h"
+#include "ui/shell/Widget_ThemeSettings.h"
+#include "common/QxtGlobalShortcut.h"
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+TypingSounds& sounds()
+{
+    return CPublicManager::instance()->typingSounds;
+}
+
+int storedStyle()
+{
+    return CreationFixture::scalar(QStringLiteral("select style from tb_user where uid = %1")
+                                       .arg(CPublicManager::instance()->userInfo.uid))
+        .toInt();
+}
+
+} // namespace
+
+class ThemeAndKeysTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void themePickerIsModalAndTheTextTakesTheChosenTheme();
+    void f8PutsDarkOnTopOfTheThemeAndStoresIt();
+    void keysPlayTheirSoundWithoutABossKey_data();
+    void keysPlayTheirSoundWithoutABossKey();
+    void keysOutsideTheEditorOrWithSoundOffAreSilent();
+
+private:
+    Creation_TextEdit* edit() const { return m_f->editor(); }
+    CreationFixture* m_f = nullptr;
+};
+
+void ThemeAndKeysTest::initTestCase()
+{
+    TypingSounds::setAudible(false);
+    m_f = new CreationFixture();
+    QVERIFY(m_f->up());
+    // No boss key: nothing relays the window system's key-downs.
+    CPublicManager::instance()->userConf.systemConf.hideKey.clear();
+    CUiManager::instance()->setBoosKey(QString());
+    QVERIFY(!CUiManager::instance()->bossKey()->isValid());
+    CPublicManager::instance()->userConf.creationConf.fontColor.clear();
+    CPublicManager::instance()->userConf.creationConf.isFocusing = 0;
+    T_Book* book = m_f->offlineBook(QStringLiteral("主题"));
+    QVERIFY(book);
+    QVERIFY(m_f->open(book));
+    QVERIFY(QTest::qWaitForWindowExposed(m_f->window()));
+    CUiManager::instance()->changeSkin(1);
+}
+
+void ThemeAndKeysTest::cleanupTestCase()
+{
+    CUiManager::instance()->changeSkin(1);
+    delete m_f;
+}
+
+void ThemeAndKeysTest::themePickerIsModalAndTheTextTakesTheChosenTheme()
+{
+    bool modal = false;
+    QWidget* parent = nullptr;
+    whenModal<Widget_ThemeSettings>([&](Widget_ThemeSettings* picker) {
+        modal = picker->isModal();
+        parent = picker->parentWidget();
+        QVERIFY(picker->btnThemeWhite()->isChecked());
+        QTest::mouseClick(picker->btnThemeGreen(), Qt::LeftButton);
+        picker->reject();
+    });
+    QTest::mouseClick(m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btnSkin")), Qt::LeftButton);
+    // The tool bar posts its command; the picker runs from the event loop.
+    QTRY_VERIFY(modal);
+    QCOMPARE(parent, static_cast<QWidget*>(m_f->window()));
+    QCOMPARE(CPublicManager::instance()->userInfo.style, 4);
+    QCOMPARE(storedStyle(), 4);
+    QVERIFY2(edit()->styleSheet().contains(QStringLiteral("#255d3c")), qPrintable(edit()->styleSheet()));
+}
+
+void ThemeAndKeysTest::f8PutsDarkOnTopOfTheThemeAndStoresIt()
+{
+    CUiManager::instance()->changeSkin(4);
+    edit()->setFocus();
+    QTest::keyClick(m_f->window(), Qt::Key_F8);
+    QCOMPARE(CQssManager::instance()->currentStyleType(), 6);
+    QCOMPARE(storedStyle(), 6);
+    QVERIFY2(edit()->styleSheet().contains(QStringLiteral("#bcbbbb")), qPrintable(edit()->styleSheet()));
+    // Again: back to the green theme it was put on.
+    QTest::keyClick(m_f->window(), Qt::Key_F8);
+    QCOMPARE(CQssManager::instance()->currentStyleType(), 4);
+    QCOMPARE(storedStyle(), 4);
+    QVERIFY(edit()->styleSheet().contains(QStringLiteral("#255d3c")));
+}
+
+void ThemeAndKeysTest::keysPlayTheirSoundWithoutABossKey_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<bool>("repeat");
+    QTest::addColumn<int>("kind"); // 0 none, 1 enter, 2 delete, 3 writing
+    QTest::newRow("letter") << int(Qt::Key_A) << 0 << false << 3;
+    QTest::newRow("space") << int(Qt::Key_Space) << 0 << false << 3;
+    QTest::newRow("held letter") << int(Qt::Key_A) << 0 << true << 3;
+    QTest::newRow("enter") << int(Qt::Key_Return) << 0 << false << 1;
+    QTest::newRow("held enter") << int(Qt::Key_Return) << 0 << true << 1;
+    QTest::newRow("keypad enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << false << 1;
+    QTest::newRow("backspace") << int(Qt::Key_Backspace) << 0 << false << 2;
+    QTest::newRow("held backspace") << int(Qt::Key_Backspace) << 0 << true << 2;
+    QTest::newRow("delete") << int(Qt::Key_Delete) << 0 << false << 2;
+    QTest::newRow("shift") << int(Qt::Key_Shift) << int(Qt::ShiftModifier) << false << 3;
+    QTest::newRow("arrow") << int(Qt::Key_Left) << 0 << false << 0;
+    QTest::newRow("held arrow") << int(Qt::Key_Down) << 0 << true << 0;
+    QTest::newRow("ctrl") << int(Qt::Key_Control) << int(Qt::ControlModifier) << false << 0;
+    QTest::newRow("f12") << int(Qt::Key_F12) << 0 << false << 0;
+    QTest::newRow("alt") << int(Qt::Key_Alt) << int(Qt::AltModifier) << false << 0;
+}
+
+void ThemeAndKeysTest::keysPlayTheirSoundWithoutABossKey()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(bool, repeat);
+    QFETCH(int, kind);
+    CPublicManager::instance()->userConf.systemConf.isSound = 1;
+    QApplication::setActiveWindow(m_f->window());
+    edit()->setFocus();
+    QTRY_VERIFY(edit()->hasEditorFocus());
+    // The first sound of the run makes the three players.
+    if (!sounds().created)
+        QTest::keyClick(edit(), Qt::Key_B);
+    QVERIFY(sounds().created);
+    QSignalSpy enter(sounds().enter, &AudioThread::play);
+    QSignalSpy deleting(sounds().deleting, &AudioThread::play);
+    QSignalSpy writing(sounds().writing, &AudioThread::play);
+    T_WritingCounters& counters = CPublicManager::instance()->writing;
+    counters.active = false;
+
+    QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), QString(), repeat);
+    QApplication::sendEvent(edit(), &press);
+
+    QCOMPARE(enter.count(), kind == 1 ? 1 : 0);
+    QCOMPARE(deleting.count(), kind == 2 ? 1 : 0);
+    QCOMPARE(writing.count(), kind == 3 ? 1 : 0);
+    // What sounds counts as writing; quiet keys do not.
+    QCOMPARE(counters.active, kind != 0);
+}
+
+void ThemeAndKeysTest::keysOutsideTheEditorOrWithSoundOffAreSilent()
+{
+    CPublicManager::instance()->userConf.systemConf.isSound = 1;
+    QVERIFY(sounds().created);
+    QSignalSpy writing(sounds().writing, &AudioThread::play);
+    CUiManager::instance()->setIdleSeconds(40);
+    // Focus elsewhere in the window: the key still counts against the idle
+    // lock, but plays nothing.
+    QPushButton* bold = m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btnBold"));
+    bold->setFocusPolicy(Qt::StrongFocus);
+    bold->setFocus();
+    QTRY_VERIFY(!edit()->hasEditorFocus());
+    QTest::keyClick(bold, Qt::Key_X);
+    QCOMPARE(CUiManager::instance()->idleSeconds(), 0);
+    QCOMPARE(writing.count(), 0);
+
+    edit()->setFocus();
+    QTRY_VERIFY(edit()->hasEditorFocus());
+    CPublicManager::instance()->userConf.systemConf.isSound = 0;
+    QTest::keyClicks(edit(), QStringLiteral("abc"));
+    QCOMPARE(writing.count(), 0);
+    CPublicManager::instance()->userConf.systemConf.isSound = 1;
+    QTest::keyClick(edit(), Qt::Key_D);
+    QCOMPARE(writing.count(), 1);
+    // An input method takes the keys itself: what it composes and commits
+    // sounds as writing.
+    QInputMethodEvent composing(QStringLiteral("xie"), {});
+    QApplication::sendEvent(edit(), &composing);
+    QCOMPARE(writing.count(), 2);
+    m_f->type(QStringLiteral("写"));
+    QCOMPARE(writing.count(), 3);
+}
+
+int runThemeAndKeyTests(int argc, char** argv)
+{
+    ThemeAndKeysTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ThemeAndKeys.moc"
