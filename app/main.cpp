@@ -3,6 +3,7 @@
 #include "Log/CLog.h"
 #include "common/DPIAdapter.h"
 #include "common/StyleType.h"
+#include "common/Translations.h"
 #include "common/Utility.h"
 #include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
@@ -15,7 +16,6 @@
 #include <QMessageBox>
 #include <QSqlDatabase>
 #include <QSslSocket>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -49,9 +49,7 @@ int main(int argc, char* argv[])
              << QSslSocket::supportsSsl();
     qDebug() << QSqlDatabase::drivers();
 
-    QTranslator translator;
-    translator.load(QStringLiteral(":/res/client.qm"));
-    app.installTranslator(&translator);
+    installTranslations(app);
 
     CLog::instance()->init(getLogDir() + QStringLiteral("/client_")
                            + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss")) + QStringLiteral(".log"));

@@ -11,5 +11,9 @@
         <source>chapter copy</source>
         <translation>发现章节版本冲突，已自动保存副本</translation>
     </message>
+    <message>
+        <source>The open chapter's text could not be saved; it stays where it is</source>
+        <translation>正在写作的章节内容未能保存，内容仍保留在编辑器中</translation>
+    </message>
 </context>
 </TS>

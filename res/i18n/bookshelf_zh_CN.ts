@@ -194,6 +194,30 @@
         <source>Failed to save book</source>
         <translation>保存作品失败</translation>
     </message>
+    <message>
+        <source>Please enter book name</source>
+        <translation>请输入书名</translation>
+    </message>
+    <message>
+        <source>Cover</source>
+        <translation>封面</translation>
+    </message>
+    <message>
+        <source>Please enter the introduction, 20-500 words</source>
+        <translation>请输入作品简介，20-500字</translation>
+    </message>
+    <message>
+        <source>BookInfo</source>
+        <translation>作品信息</translation>
+    </message>
+    <message>
+        <source>BookCover</source>
+        <translation>作品封面</translation>
+    </message>
+    <message>
+        <source>Please select the cover image</source>
+        <translation>请选择封面图片</translation>
+    </message>
 </context>
 <context>
     <name>Dialog_BookRecycle</name>
@@ -232,6 +256,10 @@
     <message>
         <source>Cancel</source>
         <translation>取消</translation>
+    </message>
+    <message>
+        <source>Are you sure to restore %1?</source>
+        <translation>确定要恢复《%1》吗？</translation>
     </message>
 </context>
 </TS>

@@ -134,6 +134,14 @@
         <source>The chapter could not be saved</source>
         <translation>章节保存失败，内容仍在编辑器中</translation>
     </message>
+    <message>
+        <source>The chapter could not be saved; it stays open so that no word is lost</source>
+        <translation>章节未能保存，章节保持打开，以免丢失内容</translation>
+    </message>
+    <message>
+        <source>The chapter could not be saved; the text stays in the editor</source>
+        <translation>章节未能保存，内容仍保留在编辑器中</translation>
+    </message>
 </context>
 <context>
     <name>Widget_Creation</name>
@@ -144,6 +152,22 @@
     <message>
         <source>Currently locked</source>
         <translation>当前处于锁定状态</translation>
+    </message>
+    <message>
+        <source>The chapter's text could not be saved; it was kept in %1</source>
+        <translation>章节内容未能保存，已另存到 %1</translation>
+    </message>
+    <message>
+        <source>The chapter you were writing was moved to the recycle bin or deleted</source>
+        <translation>正在写作的章节已被移入回收站或删除</translation>
+    </message>
+    <message>
+        <source>The book you were writing was moved to the recycle bin or deleted</source>
+        <translation>正在写作的作品已被移入回收站或删除</translation>
+    </message>
+    <message>
+        <source>The chapter could not be saved; the book stays open so that no word is lost</source>
+        <translation>章节未能保存，作品保持打开，以免丢失内容</translation>
     </message>
 </context>
 <context>
@@ -159,6 +183,10 @@
     <message>
         <source>Client close locked</source>
         <translation>客户端已解除锁定</translation>
+    </message>
+    <message>
+        <source>Text that could not be saved last time was kept in %1</source>
+        <translation>上次未能保存的文字已保存在 %1</translation>
     </message>
 </context>
 <context>

@@ -51,5 +51,29 @@
         <source>Open Directory</source>
         <translation>选择目录</translation>
     </message>
+    <message>
+        <source>30s</source>
+        <translation>30秒</translation>
+    </message>
+    <message>
+        <source>1min</source>
+        <translation>1分钟</translation>
+    </message>
+    <message>
+        <source>5min</source>
+        <translation>5分钟</translation>
+    </message>
+    <message>
+        <source>15min</source>
+        <translation>15分钟</translation>
+    </message>
+    <message>
+        <source>30min</source>
+        <translation>30分钟</translation>
+    </message>
+    <message>
+        <source>1h</source>
+        <translation>1小时</translation>
+    </message>
 </context>
 </TS>

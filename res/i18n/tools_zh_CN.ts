@@ -46,6 +46,18 @@
         <source>Version List(%1/%2)</source>
         <translation>版本列表（%1/%2）</translation>
     </message>
+    <message>
+        <source>The editor's text could not be saved; nothing was restored</source>
+        <translation>编辑器中的内容未能保存，未恢复任何版本</translation>
+    </message>
+    <message>
+        <source>The current text could not be kept as a version; nothing was restored</source>
+        <translation>当前内容未能保存为历史版本，未恢复任何版本</translation>
+    </message>
+    <message>
+        <source>The version could not be restored</source>
+        <translation>该版本未能恢复</translation>
+    </message>
 </context>
 <context>
     <name>Widget_CompareHint</name>

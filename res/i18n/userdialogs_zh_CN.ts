@@ -11,6 +11,10 @@
         <source>User modified successfully</source>
         <translation>个人信息修改成功</translation>
     </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
 </context>
 <context>
     <name>Dialog_BookImportRule</name>

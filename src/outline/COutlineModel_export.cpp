@@ -1,13 +1,13 @@
 // Export of the checked outlines as plain text.
 
 #include "COutlineModel.h"
+#include "ui/common/FileDialogs.h"
 
 #include "db/records/T_Book.h"
 #include "ui/common/BkMessageBox.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFileDialog>
 #include <QSaveFile>
 #include <QTextCodec>
 
@@ -81,8 +81,8 @@ void COutlineModel::exportAll()
     const T_Book* shown = book();
     if (shown == nullptr)
         return;
-    const QString path = QFileDialog::getSaveFileName(nullptr, tr("save local"), defaultExportName(shown->bookName),
-                                                      QStringLiteral("Text files(*.txt);;Text files (*.doc)"));
+    const QString path = FileDialogs::saveTextFile(nullptr, tr("save local"), defaultExportName(shown->bookName),
+                                                   QStringLiteral("Text files(*.txt);;Text files (*.doc)"));
     if (path.isEmpty())
         return;
     exportTo(path);

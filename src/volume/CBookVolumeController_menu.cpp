@@ -1,6 +1,7 @@
 // The tree's context menus and the import and export of one chapter.
 
 #include "CBookVolumeController.h"
+#include "ui/common/FileDialogs.h"
 
 #include "CBookChapterModel.h"
 #include "CBookChapterSortModel.h"
@@ -18,7 +19,6 @@
 #include <QApplication>
 #include <QDebug>
 #include <QFile>
-#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -300,7 +300,7 @@ bool CBookVolumeController::importChapter(QString& text)
     if (currentBook() == nullptr)
         return false;
     const QString path =
-        QFileDialog::getOpenFileName(nullptr, tr("import chapter"), QStringLiteral("."), tr("Text File (*.txt)"));
+        FileDialogs::openFile(nullptr, tr("import chapter"), FileDialogs::ChapterImport, tr("Text File (*.txt)"));
     if (path.isEmpty())
         return false;
     if (importChapterFile(path, text))
@@ -375,8 +375,8 @@ void CBookVolumeController::exportChapter(T_Chapter* chapter)
         return;
     }
     const QString proposed = chapter->name.isEmpty() ? QStringLiteral("chapter") : chapter->name;
-    const QString path = QFileDialog::getSaveFileName(nullptr, tr("save local"), proposed,
-                                                      tr("Text files(*.txt);;Text files (*.doc)"));
+    const QString path = FileDialogs::saveTextFile(nullptr, tr("save local"), proposed,
+                                                   tr("Text files(*.txt);;Text files (*.doc)"));
     if (path.isEmpty())
         return;
     if (!exportChapterTo(chapter, path))

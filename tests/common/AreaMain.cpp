@@ -1,8 +1,9 @@
 #include "AreaMain.h"
 
+#include "common/Translations.h"
+
 #include <QApplication>
 #include <QStandardPaths>
-#include <QTranslator>
 
 namespace {
 StandinServer* g_standin = nullptr;
@@ -18,13 +19,9 @@ int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners, Ca
 {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
-    QTranslator translator;
-    if (catalogue == Catalogue::Program) {
-        if (!translator.load(QStringLiteral(":/res/client.qm"))) {
-            qCritical("the program's catalogue did not load");
-            return 1;
-        }
-        QCoreApplication::installTranslator(&translator);
+    if (catalogue == Catalogue::Program && !installTranslations(app)) {
+        qCritical("Qt's Chinese catalogue did not load");
+        return 1;
     }
     if (setUp)
         setUp();

@@ -11,6 +11,12 @@
 #include "volume/CBookChapterModel.h"
 #include "volume/CBookVolumeController.h"
 #include "volume/CBookVolumeModel.h"
+#include "WhenShown.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include <QFile>
 #include <QSignalSpy>
@@ -51,6 +57,7 @@ private slots:
     void otherFilesAreDecodedOrRefused();
     void exportToAReadOnlyFolderFailsAndLeavesNothing();
     void failedExportKeepsTheEarlierFile();
+    void exportDialogStartsInDocumentsThenTheLastFolderAndWritesTxt();
 };
 
 void ChapterFilesTest::utf8FileBecomesANewStoredChapter()
@@ -158,6 +165,45 @@ void ChapterFilesTest::failedExportKeepsTheEarlierFile()
     chapter->updateTime = 1700000000;
     QVERIFY(tree()->exportChapterTo(chapter, path));
     QCOMPARE(readFile(path), QStringLiteral("新").toUtf8());
+}
+
+void ChapterFilesTest::exportDialogStartsInDocumentsThenTheLastFolderAndWritesTxt()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("导出"));
+    QVERIFY(book);
+    tree()->loadBook(book);
+    T_Chapter* chapter = book->chapterList.first();
+    chapter->content = kText;
+    chapter->contentLoaded = true;
+    chapter->updateTime = 1700000000;
+    QSettings(CUiManager::settingFilePath(), QSettings::IniFormat).remove(QStringLiteral("lastFolder"));
+    QTemporaryDir working, chosen;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(working.path());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString expectedFirst = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+
+    QStringList openedIn;
+    auto answer = [&](const QString& name) {
+        whenShown<QFileDialog>([&openedIn, &chosen, name](QFileDialog* dialog) {
+            openedIn << dialog->directory().absolutePath();
+            dialog->setDirectory(chosen.path());
+            dialog->selectFile(name);
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+    };
+    answer(QStringLiteral("第一章"));
+    tree()->exportChapter(chapter);
+    answer(QStringLiteral("第二次.doc"));
+    tree()->exportChapter(chapter);
+    QDir::setCurrent(before);
+
+    QCOMPARE(openedIn, QStringList({QDir(expectedFirst).absolutePath(), QDir(chosen.path()).absolutePath()}));
+    QCOMPARE(readFile(chosen.filePath(QStringLiteral("第一章.txt"))), kText.toUtf8());
+    QVERIFY(QFile::exists(chosen.filePath(QStringLiteral("第二次.doc.txt"))));
+    QVERIFY(QDir(working.path()).entryList(QDir::Files).isEmpty());
 }
 
 int runChapterFileTests(int argc, char** argv)

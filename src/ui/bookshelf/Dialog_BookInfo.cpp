@@ -1,4 +1,5 @@
 #include "Dialog_BookInfo.h"
+#include "ui/common/FileDialogs.h"
 
 #include "common/ServerClock.h"
 #include "common/StyleType.h"
@@ -16,7 +17,6 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDebug>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -87,9 +87,8 @@ Dialog_BookInfo::Dialog_BookInfo(QWidget* parent)
         setTitle(tr("BookInfo"));
     });
     connect(m_btnCustomCover, &QPushButton::clicked, this, [this]() {
-        const QString path = QFileDialog::getOpenFileName(this, tr("Please select the cover image"),
-                                                          QStringLiteral("."),
-                                                          QStringLiteral("*.png *.jpg *.jpeg"));
+        const QString path = FileDialogs::openFile(this, tr("Please select the cover image"),
+                                                   FileDialogs::Picture, QStringLiteral("*.png *.jpg *.jpeg"));
         if (path.isEmpty())
             return;
         m_cover = path;

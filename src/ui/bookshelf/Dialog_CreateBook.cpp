@@ -1,10 +1,10 @@
 #include "Dialog_CreateBook.h"
+#include "ui/common/FileDialogs.h"
 
 #include "ui/bookshelf/CSystemCoverDelegate.h"
 #include "ui/common/CBaseTitleBar.h"
 
 #include <QButtonGroup>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,8 +98,8 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget* parent)
     connect(m_btnSys, &QPushButton::clicked, this, [this]() { m_stack->setCurrentIndex(0); });
     connect(m_btnCustom, &QPushButton::clicked, this, [this]() { m_stack->setCurrentIndex(1); });
     connect(select, &QPushButton::clicked, this, [this]() {
-        const QString path = QFileDialog::getOpenFileName(this, tr("Please select the cover image"),
-                                                          QStringLiteral("."), QStringLiteral("*.png *.jpg *.jpeg"));
+        const QString path = FileDialogs::openFile(this, tr("Please select the cover image"),
+                                                   FileDialogs::Picture, QStringLiteral("*.png *.jpg *.jpeg"));
         if (!path.isEmpty())
             setCustomCover(path);
     });

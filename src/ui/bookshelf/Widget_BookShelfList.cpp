@@ -1,4 +1,5 @@
 #include "Widget_BookShelfList.h"
+#include "ui/common/FileDialogs.h"
 
 #include "common/DPIAdapter.h"
 #include "common/ServerClock.h"
@@ -21,7 +22,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QEvent>
-#include <QFileDialog>
 #include <QListView>
 #include <QPropertyAnimation>
 #include <QPushButton>
@@ -222,9 +222,8 @@ void Widget_BookShelfList::onExport(int localBookId)
     T_Book* book = m_model_->findBookByLocalId(localBookId);
     if (!book)
         return;
-    const QString path = QFileDialog::getSaveFileName(nullptr, tr("BookExport"),
-                                                      QDir::home().filePath(book->bookName + QStringLiteral(".txt")),
-                                                      QStringLiteral("*.txt"));
+    const QString path = FileDialogs::saveTextFile(nullptr, tr("BookExport"), book->bookName,
+                                                   QStringLiteral("*.txt"));
     if (!path.isEmpty() && !m_jobs->books_export(book, path))
         CUiManager::instance()->showError(tr("Failed to export book"), 1000);
 }
@@ -366,8 +365,8 @@ bool Widget_BookShelfList::Prompts::askImportRule(QWidget* parent)
 
 QString Widget_BookShelfList::Prompts::askImportFile()
 {
-    return QFileDialog::getOpenFileName(nullptr, QStringLiteral("请选择导入的书籍"), QStringLiteral("."),
-                                        QStringLiteral("*.txt"));
+    return FileDialogs::openFile(nullptr, tr("请选择导入的书籍"), FileDialogs::BookImport,
+                                 QStringLiteral("*.txt"));
 }
 
 void Widget_BookShelfList::Prompts::showRecycleBin(QWidget* parent)

@@ -1,7 +1,7 @@
 #include "ui/common/CBkHeadLabel.h"
+#include "ui/common/FileDialogs.h"
 
 #include <QEvent>
-#include <QFileDialog>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -45,10 +45,8 @@ void CBkHeadLabel::resizeEvent(QResizeEvent* event)
 
 QString CBkHeadLabel::choosePicture()
 {
-    return QFileDialog::getOpenFileName(
-        nullptr, tr("Select one picture"),
-        QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
-        tr("Files (%1)").arg(fileFilter()));
+    return FileDialogs::openFile(nullptr, tr("Select one picture"), FileDialogs::Picture,
+                                 tr("Files (%1)").arg(fileFilter()));
 }
 
 void CBkHeadLabel::onDealModific()

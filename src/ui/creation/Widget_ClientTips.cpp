@@ -133,7 +133,7 @@ Float_Tips::Float_Tips(QWidget* parent) : QWidget(parent)
     auto* row = new QHBoxLayout(bg);
     row->setSpacing(0);
     row->setContentsMargins(0, 0, 0, 5);
-    m_label = new QLabel(tr("TextLabel"), bg);
+    m_label = new QLabel(bg);
     m_label->setObjectName(QStringLiteral("label"));
     m_label->setAlignment(Qt::AlignCenter);
     row->addWidget(m_label);

@@ -1,4 +1,5 @@
 #include "Widget_Setting.h"
+#include "ui/common/FileDialogs.h"
 
 #include "common/DPIAdapter.h"
 #include "common/Utility.h"
@@ -17,7 +18,6 @@
 #include <QDebug>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -525,9 +525,7 @@ void Widget_Setting::onChangeLoginPwd()
 
 void Widget_Setting::onChangeBackupPath()
 {
-    const QString dir = QFileDialog::getExistingDirectory(
-        this, tr("Open Directory"), QStringLiteral("./"),
-        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    const QString dir = FileDialogs::existingFolder(this, tr("Open Directory"), m_lineEditBackups->text());
     if (dir.isEmpty())
         return;
     m_lineEditBackups->setText(dir);

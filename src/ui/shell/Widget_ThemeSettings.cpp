@@ -1,4 +1,5 @@
 #include "Widget_ThemeSettings.h"
+#include "ui/common/FileDialogs.h"
 
 #include "ThemeButton.h"
 #include "common/DPIAdapter.h"
@@ -13,7 +14,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -129,8 +129,8 @@ void Widget_ThemeSettings::onTileClicked(QAbstractButton* button)
 void Widget_ThemeSettings::chooseCustomImage(const QString& fileName)
 {
     const QString chosen = fileName.isEmpty()
-        ? QFileDialog::getOpenFileName(nullptr, tr("Select image"), QStringLiteral("."),
-                                       QStringLiteral("*.png *.jpg *.jpeg *.bmp"))
+        ? FileDialogs::openFile(nullptr, tr("Select image"), FileDialogs::Picture,
+                                QStringLiteral("*.png *.jpg *.jpeg *.bmp"))
         : fileName;
     if (chosen.isEmpty())
         return;
