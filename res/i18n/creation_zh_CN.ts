@@ -142,6 +142,18 @@
         <source>The chapter could not be saved; the text stays in the editor</source>
         <translation>章节未能保存，内容仍保留在编辑器中</translation>
     </message>
+    <message>
+        <source>Chapter Number: %1</source>
+        <translation>本章字数：%1</translation>
+    </message>
+    <message>
+        <source>lock:%1/%2word</source>
+        <translation>锁定进度：%1/%2字</translation>
+    </message>
+    <message>
+        <source>lock:%1/%2sec</source>
+        <translation>锁定进度：%1/%2秒</translation>
+    </message>
 </context>
 <context>
     <name>Widget_Creation</name>

@@ -25,6 +25,14 @@ public:
     // A drop shadow whose colour follows the theme current at the call.
     void addShadowEffect(QWidget* widget) const;
 
+    // For tests: forget the composed sheets, so that they are composed again
+    // at another display scale.
+    void forgetStylesForTest()
+    {
+        m_sheets.clear();
+        m_currentType = 0;
+    }
+
     // Scales every "<n>px" of a sheet by the factor, truncating.
     static QString scalePixelSizes(const QString& sheet, double scale);
 

@@ -12,7 +12,7 @@ CTextEdit::CTextEdit(QWidget* parent)
     m_counter->setFixedSize(100, 26);
     m_counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_counter->setStyleSheet(
-        QStringLiteral("font-family: 微软雅黑; font-size: %1px;color: #999999;").arg(12 * s));
+        QStringLiteral("font-family: 微软雅黑; font-size: %1px;color: #888888;").arg(12 * s));
     m_counter->hide();
     m_counter->setText(QStringLiteral("0/%1").arg(m_maxLength));
     connect(this, &QTextEdit::textChanged, this, &CTextEdit::onTextChanged);

@@ -28,6 +28,7 @@ Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
     auto* notice = new QLabel(QStringLiteral("请选择对应操作（重启后仍将进入小黑屋模式）"), bg);
     notice->setObjectName(QStringLiteral("label_2"));
     notice->setAlignment(Qt::AlignCenter);
+    notice->setWordWrap(true);
     column->addWidget(notice);
 
     m_group = new QButtonGroup(this);

@@ -13,7 +13,8 @@
 Dialog_Search::Dialog_Search(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Dialog_Search"));
-    setFixedSize(380, 280);
+    const double s = DPIAdapter::instance()->scale();
+    setFixedSize(int(380 * s), int(280 * s));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     auto* outer = new QVBoxLayout(this);
@@ -44,11 +45,11 @@ Dialog_Search::Dialog_Search(QWidget* parent) : QDialog(parent)
     edits->setSpacing(20);
     m_search = new QLineEdit(content);
     m_search->setObjectName(QStringLiteral("lineEditSearch"));
-    m_search->setFixedSize(260, 32);
+    m_search->setFixedSize(int(260 * s), int(32 * s));
     m_search->setPlaceholderText(tr("Please enter your search"));
     m_replace = new QLineEdit(content);
     m_replace->setObjectName(QStringLiteral("lineEditReplace"));
-    m_replace->setFixedSize(260, 32);
+    m_replace->setFixedSize(int(260 * s), int(32 * s));
     m_replace->setPlaceholderText(tr("Please enter a replacement"));
     edits->addWidget(m_search, 0, Qt::AlignHCenter);
     edits->addWidget(m_replace, 0, Qt::AlignHCenter);
@@ -57,18 +58,24 @@ Dialog_Search::Dialog_Search(QWidget* parent) : QDialog(parent)
     buttons->setObjectName(QStringLiteral("layoutBtns"));
     buttons->setSpacing(12);
     buttons->addStretch(1);
-    auto make = [content, buttons](const char* name, const QString& text, int width) {
+    auto make = [content, buttons, s](const char* name, const QString& text, int width) {
         auto* button = new QPushButton(text, content);
         button->setObjectName(QString::fromLatin1(name));
-        button->setFixedSize(width, 28);
+        // A text button grows to its words: the skins pad buttons generously.
+        if (text.isEmpty())
+            button->setFixedSize(int(width * s), int(28 * s));
+        else {
+            button->setFixedHeight(int(28 * s));
+            button->setMinimumWidth(int(width * s));
+        }
         button->setCursor(Qt::PointingHandCursor);
         buttons->addWidget(button);
         return button;
     };
     QPushButton* left = make("btnLeft", QString(), 32);
     QPushButton* right = make("btnRight", QString(), 32);
-    QPushButton* current = make("btnReplaceCur", QStringLiteral("替换当前"), 76);
-    QPushButton* all = make("btnReplaceAll", QStringLiteral("替换全部"), 76);
+    QPushButton* current = make("btnReplaceCur", tr("替换当前"), 76);
+    QPushButton* all = make("btnReplaceAll", tr("替换全部"), 76);
     buttons->addStretch(1);
     main->addLayout(buttons);
     main->addStretch(1);

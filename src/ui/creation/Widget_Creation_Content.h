@@ -21,6 +21,7 @@ class QTextCursor;
 class QTimer;
 struct T_Book;
 struct T_Chapter;
+struct T_WriteLock;
 struct T_CreationConf;
 struct T_WritingCounters;
 
@@ -154,6 +155,7 @@ private:
     void refreshBottom();
     // The full-screen figures: placed and filled in full screen, hidden otherwise.
     void updateStatisticsBar();
+    static QString lockProgressText(const T_WriteLock& lock);
     // The editor text and its word count, recomputed only after an edit.
     const QString& currentText() const;
     int currentWordCount() const;

@@ -2,6 +2,7 @@
 
 #include "Creation_TextEdit.h"
 #include "EditorMarks.h"
+#include "common/DPIAdapter.h"
 #include "manager/CPublicManager.h"
 #include "ui/common/BkMessageBox.h"
 
@@ -19,6 +20,10 @@ void Widget_Creation_Content::openSearch()
         m_searchDialog = new Dialog_Search(this);
         connect(m_searchDialog, QOverload<Widget_Sreach_Btn, const QString&>::of(&Dialog_Search::sig_sreach_btn),
                 this, &Widget_Creation_Content::on_sreach_btn);
+        // Focus mode keeps the caret's line in the middle of the pane: the
+        // dialog first opens in the pane's upper right corner, clear of it.
+        const int margin = int(20 * DPIAdapter::instance()->scale());
+        m_searchDialog->move(mapToGlobal(QPoint(qMax(0, width() - m_searchDialog->width() - margin), margin)));
     }
     m_searchDialog->show();
     m_searchDialog->raise();

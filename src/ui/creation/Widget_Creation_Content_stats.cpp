@@ -19,16 +19,16 @@ QString bottomText(const Widget_Creation_Bottom* bottom, const char* name)
     return label ? label->text() : QString();
 }
 
-QString lockText(const T_WriteLock& lock)
+} // namespace
+
+QString Widget_Creation_Content::lockProgressText(const T_WriteLock& lock)
 {
     if (lock.lockType == 1)
-        return QStringLiteral("%1/%2").arg(lock.writeWords).arg(lock.lockWords);
+        return tr("lock:%1/%2word").arg(lock.writeWords).arg(lock.lockWords);
     if (lock.lockType == 2)
-        return QStringLiteral("%1/%2").arg(lock.writeTime / 60).arg(lock.lockTime);
+        return tr("lock:%1/%2sec").arg(lock.writeTime).arg(lock.lockTime * 60);
     return QString();
 }
-
-} // namespace
 
 void Widget_Creation_Content::updateStatisticsBar()
 {
@@ -42,7 +42,8 @@ void Widget_Creation_Content::updateStatisticsBar()
     }
     const T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
     m_statistics->setTexts(QTime::currentTime().toString(QStringLiteral("HH:mm")), bottomText(m_bottom, "lb_speed"),
-                           bottomText(m_bottom, "lb_wordCount"), lockText(lock));
+                           tr("Chapter Number: %1").arg(bottomText(m_bottom, "lb_wordCount")),
+                           lockProgressText(lock));
     m_statistics->setLockVisible(lock.lockType != 0);
     const double s = DPIAdapter::instance()->scale();
     m_statistics->move(width() - m_statistics->width() - int(40 * s), int(60 * s));

@@ -1,5 +1,7 @@
 #include "Widget_StatisticsBar.h"
 
+#include "common/DPIAdapter.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -23,7 +25,7 @@ Widget_StatisticsBar::Widget_StatisticsBar(QWidget* parent) : QWidget(parent)
     for (int i = 0; i < 4; ++i) {
         auto* label = new QLabel(bg);
         label->setObjectName(QLatin1String(names[i]));
-        label->setFixedHeight(18);
+        label->setFixedHeight(int(18 * DPIAdapter::instance()->scale()));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         lines->addWidget(label);
         m_labels[i] = label;
@@ -40,6 +42,12 @@ void Widget_StatisticsBar::setTexts(const QString& time, const QString& speed, c
     m_labels[1]->setText(speed);
     m_labels[2]->setText(words);
     m_labels[3]->setText(lock);
+    // The bar grows to its longest line, so the speed's label is never cut
+    // at the left; it stays right-aligned where the pane places it.
+    const QRect before = geometry();
+    adjustSize();
+    if (parentWidget() != nullptr && before.isValid())
+        move(before.right() - width() + 1, before.top());
 }
 
 void Widget_StatisticsBar::setLockVisible(bool visible)

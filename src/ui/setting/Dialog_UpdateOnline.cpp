@@ -57,13 +57,24 @@ void Dialog_UpdateOnline::initUi()
     bg->setAttribute(Qt::WA_StyledBackground);
     outer->addWidget(bg);
     auto* layout = new QVBoxLayout(bg);
+    layout->setContentsMargins(0, 0, 0, int(24 * s));
+    layout->setSpacing(int(12 * s));
+    // The header picture carries the heading picture on it.
     auto* header = new QLabel(bg);
     header->setObjectName(QStringLiteral("labelPixmap"));
+    header->setFixedHeight(int(150 * s));
+    header->setStyleSheet(QStringLiteral("QLabel#labelPixmap { border: none; border-image: url(:/res/skin/light/update/update_bg.svg); }"));
     layout->addWidget(header);
-    m_pic1 = new QLabel(bg);
+    auto* headerLayout = new QVBoxLayout(header);
+    headerLayout->setContentsMargins(int(40 * s), 0, 0, 0);
+    m_pic1 = new QLabel(header);
     m_pic1->setObjectName(QStringLiteral("updateonline_lb_pic1"));
-    m_pic2 = new QLabel(bg);
+    m_pic1->setFixedSize(int(240 * s), int(40 * s));
+    m_pic2 = new QLabel(header);
     m_pic2->setObjectName(QStringLiteral("updateonline_lb_pic2"));
+    m_pic2->setFixedSize(int(240 * s), int(40 * s));
+    headerLayout->addWidget(m_pic1, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    headerLayout->addWidget(m_pic2, 0, Qt::AlignLeft | Qt::AlignVCenter);
     m_version = new QLabel(bg);
     m_version->setObjectName(QStringLiteral("updateonline_lb_version"));
     m_text = new QTextBrowser(bg);
@@ -75,10 +86,13 @@ void Dialog_UpdateOnline::initUi()
     m_progress->setValue(19);
     m_progressText = new QLabel(bg);
     m_progressText->setObjectName(QStringLiteral("updateonline_lbProgress"));
-    for (QWidget* w : {static_cast<QWidget*>(m_pic1), static_cast<QWidget*>(m_pic2),
-                       static_cast<QWidget*>(m_version), static_cast<QWidget*>(m_text),
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(int(40 * s), 0, int(40 * s), 0);
+    body->setSpacing(int(12 * s));
+    for (QWidget* w : {static_cast<QWidget*>(m_version), static_cast<QWidget*>(m_text),
                        static_cast<QWidget*>(m_progress), static_cast<QWidget*>(m_progressText)})
-        layout->addWidget(w);
+        body->addWidget(w);
+    layout->addLayout(body, 1);
     auto* buttons = new QHBoxLayout;
     m_btnOk = new QPushButton(tr("立即更新"), bg);
     m_btnCancel = new QPushButton(tr("暂不更新"), bg);
@@ -89,6 +103,9 @@ void Dialog_UpdateOnline::initUi()
     m_btnOk->setObjectName(QStringLiteral("btnConfirm"));
     m_btnMust->setObjectName(QStringLiteral("btnConfirm"));
     m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
+    buttons->setSpacing(int(20 * s));
+    for (QPushButton* b : {m_btnOk, m_btnCancel, m_btnMust})
+        b->setFixedSize(int(120 * s), int(36 * s));
     buttons->addStretch(1);
     buttons->addWidget(m_btnCancel);
     buttons->addWidget(m_btnOk);

@@ -1,0 +1,244 @@
+#include "LayoutAudit.h"
+
+#include <QAbstractScrollArea>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHash>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QTextDocument>
+#include <QtMath>
+
+namespace LayoutAudit {
+namespace {
+double luminance(const QColor& c);
+}
+double contrast(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+namespace {
+
+double luminance(const QColor& c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : qPow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+QString describe(const QWidget* w)
+{
+    QString name = w->objectName();
+    if (name.isEmpty())
+        name = QLatin1String(w->metaObject()->className());
+    return name;
+}
+
+// Content that scrolls is meant to reach past its frame.
+bool scrolls(const QWidget* w, const QWidget* window)
+{
+    for (const QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
+        if (qobject_cast<const QAbstractScrollArea*>(p->parentWidget()) && p->objectName() == QLatin1String("qt_scrollarea_viewport"))
+            return true;
+    return false;
+}
+
+bool shown(const QWidget* w, const QWidget* window)
+{
+    return w->isVisibleTo(window) && w->width() > 0 && w->height() > 0;
+}
+
+int widestLine(const QFontMetrics& fm, const QString& text)
+{
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        widest = qMax(widest, fm.horizontalAdvance(line));
+    return widest;
+}
+
+// The colour covering most of the rectangle: the background the text sits on.
+QColor dominant(const QImage& image, const QRect& rect)
+{
+    QHash<QRgb, int> counts;
+    const QRect r = rect.intersected(image.rect());
+    const int step = qMax(1, qMin(r.width(), r.height()) / 12);
+    for (int y = r.top(); y <= r.bottom(); y += step)
+        for (int x = r.left(); x <= r.right(); x += step)
+            ++counts[image.pixel(x, y) | 0xff000000u];
+    QRgb best = 0xffffffffu;
+    int bestCount = -1;
+    for (auto it = counts.constBegin(); it != counts.constEnd(); ++it)
+        if (it.value() > bestCount) {
+            best = it.key();
+            bestCount = it.value();
+        }
+    return QColor::fromRgb(best);
+}
+
+// The colour standing out most from the background: the core of the glyphs.
+QColor strongest(const QImage& image, const QRect& rect, const QColor& paper)
+{
+    const QRect r = rect.intersected(image.rect());
+    QColor best = paper;
+    double bestContrast = 1.0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QColor c = QColor::fromRgb(image.pixel(x, y) | 0xff000000u);
+            const double k = contrast(c, paper);
+            if (k > bestContrast) {
+                best = c;
+                bestContrast = k;
+            }
+        }
+    return best;
+}
+
+// Where a widget draws its text.
+QRect textArea(QWidget* w)
+{
+    QStyle::SubElement element;
+    if (qobject_cast<QCheckBox*>(w))
+        element = QStyle::SE_CheckBoxContents;
+    else if (qobject_cast<QRadioButton*>(w))
+        element = QStyle::SE_RadioButtonContents;
+    else if (qobject_cast<QPushButton*>(w))
+        element = QStyle::SE_PushButtonContents;
+    else
+        return w->contentsRect();
+    auto* button = static_cast<QAbstractButton*>(w);
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    return w->style()->subElementRect(element, &option, w);
+}
+
+QString textRoom(QWidget* w)
+{
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+        const QString text = label->text();
+        if (text.isEmpty() || label->pixmap(Qt::ReturnByValue).width() > 0 || Qt::mightBeRichText(text))
+            return QString();
+        const QRect room = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(),
+                                                          -label->margin());
+        if (label->wordWrap()) {
+            const int needed = label->heightForWidth(label->width());
+            return needed > label->height() + 1 ? QStringLiteral("needs %1 px height, has %2").arg(needed).arg(label->height())
+                                                 : QString();
+        }
+        const int needed = widestLine(label->fontMetrics(), text) + label->indent() * (label->indent() > 0);
+        if (needed > room.width() + 1)
+            return QStringLiteral("\"%1\" needs %2 px, has %3").arg(text).arg(needed).arg(room.width());
+        const int lines = text.count(QLatin1Char('\n')) + 1;
+        if (label->fontMetrics().height() * lines > room.height() + 4)
+            return QStringLiteral("\"%1\" needs %2 px height, has %3")
+                .arg(text)
+                .arg(label->fontMetrics().height() * lines)
+                .arg(room.height());
+        return QString();
+    }
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+        const QString text = button->text();
+        if (text.isEmpty())
+            return QString();
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = text;
+        option.icon = button->icon();
+        option.iconSize = button->iconSize();
+        QStyle::SubElement element = QStyle::SE_PushButtonContents;
+        if (qobject_cast<QCheckBox*>(button))
+            element = QStyle::SE_CheckBoxContents;
+        else if (qobject_cast<QRadioButton*>(button))
+            element = QStyle::SE_RadioButtonContents;
+        else if (!qobject_cast<QPushButton*>(button))
+            return QString();
+        const QRect room = button->style()->subElementRect(element, &option, button);
+        int needed = widestLine(button->fontMetrics(), text);
+        if (element == QStyle::SE_PushButtonContents && !button->icon().isNull())
+            needed += button->iconSize().width() + 4;
+        if (needed > room.width() + 1)
+            return QStringLiteral("\"%1\" needs %2 px, has %3").arg(text).arg(needed).arg(room.width());
+        if (button->fontMetrics().ascent() > room.height() + 2)
+            return QStringLiteral("\"%1\" is %2 px high, has %3").arg(text).arg(button->fontMetrics().height()).arg(room.height());
+        return QString();
+    }
+    if (auto* box = qobject_cast<QComboBox*>(w)) {
+        if (box->isEditable() || box->currentText().isEmpty())
+            return QString();
+        QStyleOptionComboBox option;
+        option.initFrom(box);
+        option.frame = true;
+        option.currentText = box->currentText();
+        const QRect room = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+        const int needed = box->fontMetrics().horizontalAdvance(box->currentText());
+        if (needed > room.width() + 1)
+            return QStringLiteral("\"%1\" needs %2 px, has %3").arg(box->currentText()).arg(needed).arg(room.width());
+    }
+    return QString();
+}
+
+QString shownText(QWidget* w)
+{
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return Qt::mightBeRichText(label->text()) ? QString() : label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text();
+    return QString();
+}
+
+} // namespace
+
+QStringList audit(QWidget* window, double minContrast)
+{
+    QStringList faults;
+    const QImage image = window->grab().toImage();
+    const double ratio = image.width() / double(qMax(1, window->width()));
+    const QList<QWidget*> children = window->findChildren<QWidget*>();
+    for (QWidget* w : children) {
+        if (!shown(w, window) || scrolls(w, window))
+            continue;
+        if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QComboBox*>(w))
+            continue;
+        const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
+        // Slid out of view on purpose (the full-screen tool bar, say).
+        if (!window->rect().intersects(inWindow))
+            continue;
+        if (!window->rect().contains(inWindow))
+            faults << QStringLiteral("%1 lies outside its window: %2,%3 %4x%5 in %6x%7")
+                          .arg(describe(w))
+                          .arg(inWindow.x())
+                          .arg(inWindow.y())
+                          .arg(inWindow.width())
+                          .arg(inWindow.height())
+                          .arg(window->width())
+                          .arg(window->height());
+        const QString room = textRoom(w);
+        if (!room.isEmpty())
+            faults << describe(w) + QLatin1String(" clips its text: ") + room;
+        const QString text = shownText(w);
+        if (!text.trimmed().isEmpty() && w->isEnabled()) {
+            const QRect area = textArea(w).translated(inWindow.topLeft());
+            const QRect pixels(area.topLeft() * ratio, area.size() * ratio);
+            const QColor paper = dominant(image, pixels);
+            const QColor ink = strongest(image, pixels, paper);
+            const double c = contrast(ink, paper);
+            if (c < minContrast)
+                faults << QStringLiteral("%1 \"%2\": text %3 on %4, contrast %5")
+                              .arg(describe(w), text, ink.name(), paper.name())
+                              .arg(c, 0, 'f', 2);
+        }
+    }
+    return faults;
+}
+
+bool saveShot(QWidget* window, const QString& path)
+{
+    return window->grab().save(path, "PNG");
+}
+
+} // namespace LayoutAudit

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QColor>
+#include <QStringList>
+
+class QWidget;
+
+// Measures a shown window as an author would read it: every visible label,
+// button, check box and combo box shows its whole text, lies inside its
+// window, and its text stands out from what is drawn behind it.
+namespace LayoutAudit {
+
+// The faults found, one line each, naming the widget; empty when none.
+// minContrast is the smallest accepted ratio of text to background.
+QStringList audit(QWidget* window, double minContrast = 3.0);
+
+// WCAG contrast ratio of two opaque colours (1 to 21).
+double contrast(const QColor& a, const QColor& b);
+
+// Writes a picture of the window as PNG for a person to look at.
+bool saveShot(QWidget* window, const QString& path);
+
+} // namespace LayoutAudit
