@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
@@ -202,6 +203,18 @@ QStringList audit(QWidget* window, double minContrast)
     for (QWidget* w : children) {
         if (!shown(w, window) || scrolls(w, window))
             continue;
+        // Any widget cut by the one it sits in loses a border or a part.
+        QWidget* parent = w->parentWidget();
+        if (parent != nullptr && !w->isWindow() && parent->rect().intersects(w->geometry())
+            && !parent->rect().contains(w->geometry()) && !qobject_cast<QAbstractScrollArea*>(parent))
+            faults << QStringLiteral("%1 is cut by %2: %3,%4 %5x%6 in %7x%8")
+                          .arg(describe(w), describe(parent))
+                          .arg(w->x())
+                          .arg(w->y())
+                          .arg(w->width())
+                          .arg(w->height())
+                          .arg(parent->width())
+                          .arg(parent->height());
         if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QComboBox*>(w))
             continue;
         const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
@@ -232,6 +245,16 @@ QStringList audit(QWidget* window, double minContrast)
                               .arg(describe(w), text, ink.name(), paper.name())
                               .arg(c, 0, 'f', 2);
         }
+    }
+    // A text drawn over a scroll bar hides the bar or the text.
+    for (QScrollBar* bar : window->findChildren<QScrollBar*>()) {
+        if (!shown(bar, window))
+            continue;
+        const QRect barRect(bar->mapTo(window, QPoint(0, 0)), bar->size());
+        for (QLabel* label : window->findChildren<QLabel*>())
+            if (shown(label, window) && !label->text().isEmpty()
+                && QRect(label->mapTo(window, QPoint(0, 0)), label->size()).intersects(barRect))
+                faults << QStringLiteral("%1 \"%2\" lies over a scroll bar").arg(describe(label), label->text());
     }
     return faults;
 }

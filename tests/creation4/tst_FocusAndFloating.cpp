@@ -199,7 +199,8 @@ void FocusAndFloatingTest::fullScreenSwapsTheBottomBarForTheStatisticsBar()
     lock.lockWords = 300;
     ui->setWritingLock(true, false);
     QVERIFY(pane->statisticsBar()->label(3)->isVisible());
-    QCOMPARE(pane->statisticsBar()->label(3)->text(), QStringLiteral("0/300"));
+    QCOMPARE(pane->statisticsBar()->label(3)->text(), QStringLiteral("锁定进度：0/300字"));
+    QCOMPARE(pane->statisticsBar()->label(2)->text().left(5), QStringLiteral("本章字数："));
 
     lock = T_WriteLock();
     ui->setWritingLock(false, false);

@@ -196,7 +196,9 @@ void Dialog_BookInfo::buildInfoPage(QWidget* page)
     m_intro = new CTextEdit(page);
     m_intro->setObjectName(QStringLiteral("textEdit"));
     m_intro->setAcceptRichText(false);
-    m_intro->setFixedSize(px(410), px(120));
+    // The introduction takes the column's width, so it never runs past the dialog.
+    m_intro->setFixedHeight(px(120));
+    m_intro->setMinimumWidth(px(300));
     m_intro->setPlaceholderText(tr("Please enter the introduction, 20-500 words"));
     m_intro->setMaxLength(500);
     m_intro->m_counterVisible = true;

@@ -1,6 +1,7 @@
 #include "ui/common/BkMessageBox.h"
 
 #include "common/DPIAdapter.h"
+#include "platform/WindowCompositing.h"
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/NcFramelessHelper.h"
 
@@ -101,11 +102,15 @@ void BkMessageBox::buildForm()
     setAttribute(Qt::WA_TranslucentBackground, true);
     setWindowFlags(windowFlags() | Qt::Tool | Qt::NoDropShadowWindowHint);
 
-    auto* shadow = new QGraphicsDropShadowEffect(m_background);
-    shadow->setOffset(0, 0);
-    shadow->setColor(QColor(0, 0, 0, 42));
-    shadow->setBlurRadius(20);
-    m_background->setGraphicsEffect(shadow);
+    // Where nothing composes translucent windows, the shadow's band would
+    // be drawn black: the box is then opaque and without it.
+    if (!WindowCompositing::settleOpaque(m_background)) {
+        auto* shadow = new QGraphicsDropShadowEffect(m_background);
+        shadow->setOffset(0, 0);
+        shadow->setColor(QColor(0, 0, 0, 42));
+        shadow->setBlurRadius(20);
+        m_background->setGraphicsEffect(shadow);
+    }
 
     connect(m_titleBar, &CBaseTitleBar::sig_close, this, &BkMessageBox::reject);
 }

@@ -3,6 +3,7 @@
 #include "common/DPIAdapter.h"
 
 #include <QLabel>
+#include <QScrollBar>
 #include <QTextCursor>
 
 CTextEdit::CTextEdit(QWidget* parent)
@@ -16,6 +17,8 @@ CTextEdit::CTextEdit(QWidget* parent)
     m_counter->hide();
     m_counter->setText(QStringLiteral("0/%1").arg(m_maxLength));
     connect(this, &QTextEdit::textChanged, this, &CTextEdit::onTextChanged);
+    // The scroll bar comes and goes with the text's length.
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this]() { placeCounter(); }, Qt::QueuedConnection);
 }
 
 void CTextEdit::setMaxLength(int length)
@@ -48,8 +51,18 @@ void CTextEdit::onTextChanged()
 void CTextEdit::resizeEvent(QResizeEvent* event)
 {
     QTextEdit::resizeEvent(event);
-    if (m_counterVisible) {
-        m_counter->move(width() - m_counter->width() - 10, height() - m_counter->height() - 2);
-        m_counter->show();
-    }
+    placeCounter();
+}
+
+void CTextEdit::placeCounter()
+{
+    if (!m_counterVisible)
+        return;
+    // The counter has a strip of its own below the text, left of the scroll
+    // bar, so neither the words nor the bar ever run under it.
+    setViewportMargins(0, 0, 0, m_counter->height());
+    const QScrollBar* bar = verticalScrollBar();
+    const int barWidth = bar->isVisible() ? bar->width() : 0;
+    m_counter->move(width() - barWidth - m_counter->width() - 10, height() - m_counter->height() - 2);
+    m_counter->show();
 }

@@ -24,6 +24,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void placeCounter();
 
 private:
     int m_maxLength = 500;

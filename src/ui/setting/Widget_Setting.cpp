@@ -164,7 +164,7 @@ QWidget* Widget_Setting::buildUserPage()
     g->addWidget(m_lineEditNewPwd2, 4, 1);
     g->addWidget(m_labelError3, 5, 1);
     m_btnChangePwd2 = named<QPushButton>(page, "btnConfirm", tr("保存"));
-    g->addWidget(m_btnChangePwd2, 6, 1);
+    g->addWidget(m_btnChangePwd2, 6, 1, Qt::AlignLeft);
     g->setRowStretch(7, 1);
     return page;
 }
@@ -261,6 +261,9 @@ QWidget* Widget_Setting::buildHotkeysPage()
     g->addWidget(m_lineEditBoss, 0, 1);
     m_labelError = label(page, "labelError", QString());
     g->addWidget(m_labelError, 0, 2);
+    // The error column keeps room for its message, which arrives later.
+    g->setColumnStretch(1, 2);
+    g->setColumnStretch(2, 1);
     struct Row { const char* label; QString text; const char* edit; QString keys; };
     const Row rows[] = {
         {"label_7", tr("保存内容"), "lineEdit_2", QStringLiteral("Ctrl+S")},
