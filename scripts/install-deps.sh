@@ -13,7 +13,7 @@ packages=(
   qml-module-qtgraphicaleffects qml-module-qtqml-models2
   qtwebengine5-dev qtmultimedia5-dev libqt5x11extras5-dev
   qttools5-dev qttools5-dev-tools
-  libx11-dev libxtst-dev libssl-dev libcpp-httplib-dev
+  libx11-dev libxtst-dev libssl-dev libcpp-httplib-dev libsqlite3-dev
   xvfb xauth fonts-wqy-microhei libjs-chart.js qttranslations5-l10n
 )
 

@@ -11,9 +11,14 @@
 //   crash_client import <file>   imports a text file as a book, then drains
 //   crash_client backup <folder> grows the database, then backs it up into the folder
 //   crash_client firststart      starts on whatever database is there
+//   crash_client addchapter      adds a chapter to the first volume (offline: it stays queued)
+//   crash_client point <step>    one step (save, move, confirm), ended at the write
+//                                CRASH_POINT counts from the step's start
 //
 // Data lives where the client keeps it ($XDG_DATA_HOME); the stand-in is named
 // by TESSANE_API_BASE.
+
+#include "CrashPoints.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
@@ -28,6 +33,7 @@
 #include "remote/records/AccountRecords.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -317,6 +323,112 @@ int backup(const QString& folder)
     return 0;
 }
 
+// A chapter added to the first volume, reported once stored.
+int addChapter()
+{
+    if (!start())
+        return 2;
+    T_Book* book = firstBook();
+    if (book == nullptr || !CJobManager::instance()->getChapters(book) || book->volumeList.isEmpty())
+        return 3;
+    const T_Volume* volume = book->volumeList.first();
+    int last = 0;
+    for (const T_Chapter* chapter : qAsConst(book->chapterList))
+        last = std::max(last, chapter->orderNum);
+    TC_Chapter_Add add(book->localId, book->bookId, volume->localId, volume->volumeId, 1700000000, last + 1,
+                       QStringLiteral("等编号的章"));
+    if (!CJobManager::instance()->chapter_add(add))
+        return 4;
+    report(QStringLiteral("created %1 %2").arg(add.header.localChapterId).arg(add.chapterName));
+    CJobManager::instance()->close();
+    return 0;
+}
+
+// Runs the event loop until the condition holds, woken by each event rather
+// than by a clock; false when the deadline passed first.
+bool waitForEvents(const std::function<bool()>& condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QTimer wake;
+    wake.start(100);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+int countOf(const QString& sql)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (!query.exec(sql) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+// One change, counted from its first write: a save of the first chapter, its
+// move into the other volume, or the reply to a queued chapter create the
+// start has sent. The process ends at the write CRASH_POINT names; a change
+// done before that reports "done" with the writes it took.
+int point(const QString& step)
+{
+    bool ok = false;
+    const int limit = qEnvironmentVariableIntValue("CRASH_POINT", &ok);
+    if (!ok || limit < 1 || !CrashPoints::install())
+        return 2;
+    if (!start())
+        return 3;
+    T_Book* book = firstBook();
+    if (book == nullptr || !CJobManager::instance()->getChapters(book) || book->volumeList.size() < 2
+        || book->chapterList.isEmpty())
+        return 4;
+    const T_Volume* first = book->volumeList.first();
+    const T_Volume* second = book->volumeList.at(1);
+    T_Chapter* chapter = nullptr;
+    for (T_Chapter* candidate : qAsConst(book->chapterList)) {
+        if (candidate->localVolumeId == first->localId && (chapter == nullptr || candidate->localId < chapter->localId))
+            chapter = candidate;
+    }
+    if (chapter == nullptr)
+        return 4;
+
+    bool done = false;
+    if (step == QLatin1String("save")) {
+        TC_Chapter_Edit_Content request;
+        request.header.localBookId = book->localId;
+        request.header.localChapterId = chapter->localId;
+        request.content = QStringLiteral("c%1 r1\n").arg(chapter->localId) + QString(600, QChar(0x5B57));
+        request.updateTime = 1700000001;
+        request.isSendToSrv = true;
+        CrashPoints::arm(limit);
+        done = CJobManager::instance()->chapter_edit_content(request);
+    } else if (step == QLatin1String("move")) {
+        TC_Chapter_Move move;
+        move.header.localBookId = book->localId;
+        move.localFromVolumeId = first->localId;
+        move.localToVolumeId = second->localId;
+        move.localFromChapterId = chapter->localId;
+        move.updateTime = 1700000000;
+        CrashPoints::arm(limit);
+        done = CJobManager::instance()->chapter_move(move);
+    } else if (step == QLatin1String("confirm")) {
+        // The create went out during the start; its reply is what is counted.
+        CrashPoints::arm(limit);
+        done = waitForEvents([]() {
+            return countOf(QStringLiteral("select count(*) from tb_job;")) == 0
+                   && countOf(QStringLiteral("select count(*) from tb_chapter where chapterId < 1;")) == 0;
+        }, 20000);
+    } else {
+        return 5;
+    }
+    const int writes = CrashPoints::disarm();
+    if (!done)
+        return 6;
+    report(QStringLiteral("done %1").arg(writes));
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
@@ -341,6 +453,10 @@ int main(int argc, char** argv)
         return import(args.value(2));
     if (scenario == QLatin1String("backup"))
         return backup(args.value(2));
+    if (scenario == QLatin1String("addchapter"))
+        return addChapter();
+    if (scenario == QLatin1String("point"))
+        return point(args.value(2));
     if (scenario == QLatin1String("firststart")) {
         if (!start())
             return 2;

@@ -10,14 +10,26 @@
 // from a request that never arrived; the checks accept a second copy only
 // where the journal shows one job sent twice.
 //
+// A kill at a random moment almost never lands between two statements, so
+// three changes are also ended at each of their writes in turn, as SQLite's
+// own crash tests do: a chapter save, a chapter move and the storing of a
+// chapter create's reply. Each run starts from a copy of the same folder and
+// is ended just before its n-th write into the database or its WAL, with n
+// walking up until the change is done; every file left must hold the whole
+// change, row and job together, or none of it.
+//
 // CRASH_KILLS sets the number of kills of a run (default 200), spread over
 // the scenarios; CRASH_SEED repeats the test's own random moments (the
 // client's timing still varies); CRASH_KEEP keeps the data folders.
 
+#include "CrashPoints.h"
 #include "StandinServer.h"
 
+#include "db/T_JobData.h"
 #include "remote/T_Http_Custom.h"
+#include "remote/records/ChapterRecords.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -42,6 +54,24 @@ struct Run
     bool killed = false;
     QString errors;
 };
+
+// Copies a data folder, so that every run of a walk starts from the same files.
+bool copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(path, target))
+            return false;
+    }
+    return true;
+}
+
+QJsonObject jsonOf(const QVariant& text)
+{
+    return QJsonDocument::fromJson(text.toString().toUtf8()).object();
+}
 
 int revisionOf(const QString& text)
 {
@@ -107,10 +137,13 @@ private slots:
     void importIsWholeOrAbsentAfterKills();
     void firstStartRecoversFromKills();
     void backupsAreWholeOrAbsentAfterKills();
+    void changesEndedAtEachWriteAreWholeOrAbsent_data();
+    void changesEndedAtEachWriteAreWholeOrAbsent();
     void cleanupTestCase();
 
 private:
-    QProcess* launch(const QStringList& arguments);
+    // With a crash point, the client ends itself just before that write of its step.
+    QProcess* launch(const QStringList& arguments, int crashPoint = 0);
     Run finish(QProcess* process, int timeoutMs = 60000);
     // Kills the client delayMs after it was started, or after it printed
     // the marker line when one is given.
@@ -133,6 +166,11 @@ private:
     bool drainKilled(int rounds, int maxDelayMs);
     bool createResentAfterKill(const QString& path, const QString& nameKey, const QString& name, int copies,
                                int bookId = 0) const;
+    // The chapters of the folder a walk starts from: each either as it was
+    // there, with no job of the step's kind for it, or changed and with the
+    // job that carries the change. Says what is wrong, or nothing; counts the
+    // chapters changed.
+    QString stepWholeOrAbsent(const QString& step, const QList<QVariantList>& before, int* changed);
 
     StandinServer m_standin;
     QTemporaryDir m_program;
@@ -200,7 +238,7 @@ QString CrashSafetyTest::dbPath() const
     return m_home->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db"));
 }
 
-QProcess* CrashSafetyTest::launch(const QStringList& arguments)
+QProcess* CrashSafetyTest::launch(const QStringList& arguments, int crashPoint)
 {
     auto* process = new QProcess;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -208,6 +246,8 @@ QProcess* CrashSafetyTest::launch(const QStringList& arguments)
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_home->filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("TESSANE_API_BASE"), m_apiBase);
+    if (crashPoint > 0)
+        env.insert(QStringLiteral("CRASH_POINT"), QString::number(crashPoint));
     process->setProcessEnvironment(env);
     process->setProgram(m_client);
     process->setArguments(arguments);
@@ -584,6 +624,125 @@ void CrashSafetyTest::backupsAreWholeOrAbsentAfterKills()
             QCOMPARE(backup.scalar(QStringLiteral("select count(*) from tb_chapter;")).toInt(), mainChapters);
         }
     }
+}
+
+void CrashSafetyTest::changesEndedAtEachWriteAreWholeOrAbsent_data()
+{
+    QTest::addColumn<QString>("step");
+    QTest::newRow("chapter save") << QStringLiteral("save");
+    QTest::newRow("chapter move") << QStringLiteral("move");
+    QTest::newRow("create reply") << QStringLiteral("confirm");
+}
+
+void CrashSafetyTest::changesEndedAtEachWriteAreWholeOrAbsent()
+{
+    QFETCH(QString, step);
+    signedInWithBook();
+    if (step == QLatin1String("confirm")) {
+        // A chapter made offline waits in the queue; the step's start sends it.
+        m_apiBase = QStringLiteral("http://127.0.0.1:9");
+        const Run added = runToEnd({QStringLiteral("addchapter")});
+        QVERIFY2(added.exitCode == 0, qPrintable(added.errors));
+        m_apiBase = m_standin.baseUrl();
+    }
+    const std::unique_ptr<QTemporaryDir> start = std::move(m_home);
+    const QString startPath = start->path();
+    QList<QVariantList> before;
+    {
+        // Read from a copy: opening the database writes beside it.
+        newHome();
+        QVERIFY(copyTree(startPath, m_home->path()));
+        DbFile db(dbPath());
+        before = db.rows(QStringLiteral("select localId, content, localVolumeId, volumeId, orderNum, chapterId "
+                                        "from tb_chapter;"), 6);
+        QVERIFY(!before.isEmpty());
+    }
+
+    int ended = 0;
+    bool done = false;
+    for (int write = 1; !done && write <= 200; ++write) {
+        newHome();
+        QVERIFY(copyTree(startPath, m_home->path()));
+        const Run run = finish(launch({QStringLiteral("point"), step}, write));
+        done = run.exitCode == 0 && run.lines.filter(QRegularExpression(QStringLiteral("^done "))).size() == 1;
+        QVERIFY2(done || (!run.killed && run.exitCode == CrashPoints::kEndedExitCode),
+                 qPrintable(QStringLiteral("write %1: exit %2 %3").arg(write).arg(run.exitCode).arg(run.errors)));
+        ended += done ? 0 : 1;
+        int changed = 0;
+        const QString problem = stepWholeOrAbsent(step, before, &changed);
+        QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("ended before write %1: %2").arg(write).arg(problem)));
+        // What the client reported done is there.
+        QVERIFY(!done || changed == 1);
+    }
+    QVERIFY(done);
+    QVERIFY2(ended > 0, "the client ended at no write: its SQLite library is not the one Qt's driver uses");
+    qInfo() << step << "ended at each of its" << ended << "writes";
+}
+
+QString CrashSafetyTest::stepWholeOrAbsent(const QString& step, const QList<QVariantList>& before, int* changed)
+{
+    DbFile db(dbPath());
+    if (!db.isOpen() || db.integrity() != QLatin1String("ok"))
+        return QStringLiteral("the database is not whole");
+    *changed = 0;
+    for (const QVariantList& old : before) {
+        const int localId = old.at(0).toInt();
+        const QList<QVariantList> rows =
+            db.rows(QStringLiteral("select content, localVolumeId, volumeId, orderNum, chapterId from tb_chapter "
+                                   "where localId = %1;").arg(localId), 5);
+        if (rows.size() != 1)
+            return QStringLiteral("chapter %1 is gone").arg(localId);
+        const QVariantList& row = rows.first();
+        const auto jobs = [&db, localId](int jobType) {
+            return db.rows(QStringLiteral("select content from tb_job where localChapterId = %1 and jobType = %2;")
+                               .arg(localId).arg(jobType), 1);
+        };
+        bool same = true;
+        bool whole = true;
+        QList<QVariantList> found;
+        if (step == QLatin1String("save")) {
+            // The text and the pending edit job that carries it.
+            found = jobs(TessaneJob::ChapterEdit);
+            same = row.at(0).toString() == old.at(1).toString();
+            whole = same ? found.isEmpty()
+                         : found.size() == 1
+                               && jsonOf(found.first().at(0)).value(QStringLiteral("content")) == row.at(0).toString();
+        } else if (step == QLatin1String("move")) {
+            // The place, in a volume the row names by both ids, and the move job that names it.
+            found = jobs(JobType::ChapterMove);
+            same = row.at(1) == old.at(2) && row.at(2) == old.at(3) && row.at(3) == old.at(4);
+            const int volumeId = db.scalar(QStringLiteral("select volumeId from tb_volume where localId = %1;")
+                                               .arg(row.at(1).toInt())).toInt();
+            whole = same ? found.isEmpty()
+                         : found.size() == 1 && row.at(2).toInt() == volumeId
+                               && jsonOf(found.first().at(0)).value(QStringLiteral("localToVolumeId")).toInt()
+                                      == row.at(1).toInt();
+        } else {
+            // The platform's id, stored as the create job leaves the queue.
+            found = jobs(JobType::ChapterAdd);
+            const int chapterId = row.at(4).toInt();
+            same = chapterId == old.at(5).toInt();
+            whole = chapterId > 0 ? found.isEmpty() : found.size() == 1;
+            if (whole && !same) {
+                int onPlatform = 0;
+                for (const QJsonValue& value : m_standin.store().value(QStringLiteral("chapters")).toArray())
+                    onPlatform += value.toObject().value(QStringLiteral("chapter_id")).toInt() == chapterId ? 1 : 0;
+                whole = onPlatform == 1;
+            }
+        }
+        if (!whole) {
+            return QStringLiteral("chapter %1 is %2 but %3 %4 jobs for it are queued")
+                .arg(localId)
+                .arg(same ? QStringLiteral("as before") : QStringLiteral("changed"))
+                .arg(found.size())
+                .arg(step == QLatin1String("confirm") ? QStringLiteral("create") : step);
+        }
+        *changed += same ? 0 : 1;
+    }
+    if (db.scalar(QStringLiteral("select count(*) from (select localVolumeId, orderNum from tb_chapter "
+                                 "group by localVolumeId, orderNum having count(*) > 1);")).toInt() != 0)
+        return QStringLiteral("two chapters of one volume share a place");
+    return QString();
 }
 
 void CrashSafetyTest::cleanupTestCase()
