@@ -20,6 +20,8 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMenu>
 #include <QSqlQuery>
 #include <QTest>
@@ -212,6 +214,7 @@ private slots:
         COutlineController::instance()->reset();
     }
     void everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform();
+    void chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched();
 };
 
 void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
@@ -323,6 +326,36 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
     if (QTest::currentTestFailed())
         return;
     showsThePlatformsOrder(first, "first machine after the second one's moves");
+}
+
+void MachinesAgreeTest::chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched()
+{
+    JobsFixture machine;
+    QVERIFY(machine.seed());
+    SeededBook seeded;
+    QVERIFY(seedDemoBook(seeded));
+    // Elsewhere the author made a volume and moved the second chapter into
+    // it; this machine hears only of the move.
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    QVERIFY(v2 > 0);
+    const QJsonArray move{QJsonObject{{QStringLiteral("from_chapter_id"), 9002}, {QStringLiteral("to_chapter_id"), 0},
+                                      {QStringLiteral("to_volume_id"), v2}, {QStringLiteral("direction"), 0}}};
+    QVERIFY(!platformCall(QStringLiteral("/chapter/move"),
+                          {{QStringLiteral("book_id"), kBook},
+                           {QStringLiteral("move_order"),
+                            QString::fromUtf8(QJsonDocument(move).toJson(QJsonDocument::Compact))},
+                           {QStringLiteral("update_time"), now()}})
+                 .isEmpty());
+    const QJsonArray ids = standin().pushFeed(StandinServer::demoUid(), {feedItem(5, kBook, 0)});
+    QVERIFY(machine.start());
+    QVERIFY(waitForPassEnd());
+
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.first().toInt()});
+    const QString platform = platformOrder(standin().store(), kBook).section(QStringLiteral(" / "), 0, 0);
+    QCOMPARE(platform, QStringLiteral("7001[9001] %1[9002]").arg(v2));
+    QCOMPARE(storedOrder(kBook).section(QStringLiteral(" / "), 0, 0), platform);
+    tree()->loadBook(demoBook());
+    QCOMPARE(treeOrder(), platform);
 }
 
 int runMachinesAgreeTests(int argc, char** argv)
