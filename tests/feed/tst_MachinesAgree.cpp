@@ -12,6 +12,8 @@
 #include "outline/COutlineController.h"
 #include "outline/COutlineModel.h"
 #include "outline/COutlineSortModel.h"
+#include "ui/common/BkMessageBox.h"
+#include "ui/creation/Widget_RecycleBin.h"
 #include "volume/CBookChapterModel.h"
 #include "volume/CBookChapterSortModel.h"
 #include "volume/CBookVolumeController.h"
@@ -23,6 +25,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMenu>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -215,6 +218,7 @@ private slots:
     }
     void everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform();
     void chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched();
+    void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere();
 };
 
 void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
@@ -356,6 +360,43 @@ void MachinesAgreeTest::chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFet
     QCOMPARE(storedOrder(kBook).section(QStringLiteral(" / "), 0, 0), platform);
     tree()->loadBook(demoBook());
     QCOMPARE(treeOrder(), platform);
+}
+
+void MachinesAgreeTest::chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    const int c3 = addChapter(v2, QStringLiteral("第三章"));
+    QVERIFY(v2 > 0 && c3 > 0);
+    JobsFixture& first = *machines[0];
+    JobsFixture& second = *machines[1];
+    showsThePlatformsOrder(second, "second machine at its start");
+    showsThePlatformsOrder(first, "first machine at its start");
+
+    whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
+    QVERIFY(fromMenu(v2, 0, CBookVolumeController::tr("Delete Volume")));
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(first.jobIds().isEmpty(), 15000);
+    QCOMPARE(platformOrder(standin().store(), kBook).section(QStringLiteral(" / "), 0, 0),
+             QStringLiteral("7001[9001 9002]"));
+    showsThePlatformsOrder(second, "second machine after the delete");
+
+    // The chapter comes back from the first machine's recycle bin, and its
+    // volume with it, here, on the platform and on the other machine.
+    QVERIFY(use(first));
+    Widget_RecycleBin bin;
+    bin.loadBook(demoBook());
+    QVERIFY(bin.currentChapter() != nullptr);
+    QCOMPARE(bin.currentChapter()->chapterId, c3);
+    bin.recoverCurrent();
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(first.jobIds().isEmpty(), 15000);
+    const QString platform = platformOrder(standin().store(), kBook);
+    QCOMPARE(platform.section(QStringLiteral(" / "), 0, 0), QStringLiteral("7001[9001 9002] %1[%2]").arg(v2).arg(c3));
+    QCOMPARE(storedOrder(kBook), platform);
+    QCOMPARE(treeOrder(), platform.section(QStringLiteral(" / "), 0, 0));
+    showsThePlatformsOrder(second, "second machine after the restore");
 }
 
 int runMachinesAgreeTests(int argc, char** argv)
