@@ -242,75 +242,47 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
     JobsFixture& second = *machines[1];
     showsThePlatformsOrder(second, "second machine at its start");
     showsThePlatformsOrder(first, "first machine at its start");
-    COutlineController* outlines = COutlineController::instance();
-    const QString up = CBookVolumeController::tr("Up Chapter");
-    const QString down = CBookVolumeController::tr("Down Chapter");
+    // The rows of a drag are taken when it is made, from the ids.
+    const auto menu = [](int volumeId, int chapterId, const char* entry) {
+        return [=]() { return fromMenu(volumeId, chapterId, CBookVolumeController::tr(entry)); };
+    };
+    const auto dragChapter = [](int fromVolume, int chapterId, int toVolume, int targetId, bool below) {
+        return [=]() {
+            tree()->moveChapter(chapterRow(fromVolume, chapterId), localVolume(fromVolume),
+                                targetId ? chapterRow(toVolume, targetId) : 0, localVolume(toVolume), below);
+            return true;
+        };
+    };
+    const auto dragVolume = [](int volumeId, int targetId) {
+        return [=]() {
+            tree()->moveVolume(volumeRow(volumeId), volumeRow(targetId), 1);
+            return true;
+        };
+    };
+    const auto dragOutline = [](int outlineId, int targetId) {
+        return [=]() {
+            COutlineController::instance()->move(outlineRow(outlineId), outlineRow(targetId), 1);
+            return true;
+        };
+    };
     makeMoves(first, {
-        {"chapter down from the menu", [&]() { return fromMenu(v1, 9001, down); }},
-        {"chapter up from the menu", [&]() { return fromMenu(v1, c3, up); }},
-        {"chapter dragged down above a chapter",
-         [&]() {
-             tree()->moveChapter(0, localVolume(v1), 2, localVolume(v1), false);
-             return true;
-         }},
-        {"chapter dragged down below a chapter",
-         [&]() {
-             tree()->moveChapter(0, localVolume(v1), 1, localVolume(v1), true);
-             return true;
-         }},
-        {"chapter dragged up below a chapter",
-         [&]() {
-             tree()->moveChapter(2, localVolume(v1), 0, localVolume(v1), true);
-             return true;
-         }},
-        {"chapter dragged up above a chapter",
-         [&]() {
-             tree()->moveChapter(2, localVolume(v1), 0, localVolume(v1), false);
-             return true;
-         }},
-        {"chapter dragged into another volume",
-         [&]() {
-             tree()->moveChapter(chapterRow(v1, 9001), localVolume(v1), chapterRow(v2, c5), localVolume(v2), false);
-             return true;
-         }},
-        {"chapter dragged below the last chapter of another volume",
-         [&]() {
-             tree()->moveChapter(chapterRow(v2, c4), localVolume(v2), chapterRow(v3, c6), localVolume(v3), true);
-             return true;
-         }},
-        {"chapter dropped on a volume's title",
-         [&]() {
-             tree()->moveChapter(chapterRow(v1, c3), localVolume(v1), 0, localVolume(v3), false);
-             return true;
-         }},
-        {"chapter dragged into an empty volume",
-         [&]() {
-             tree()->moveChapter(chapterRow(v3, c6), localVolume(v3), 0, localVolume(v4), false);
-             return true;
-         }},
-        {"volume down from the menu", [&]() { return fromMenu(v1, 0, CBookVolumeController::tr("Down Volume")); }},
-        {"volume up from the menu", [&]() { return fromMenu(v4, 0, CBookVolumeController::tr("Up Volume")); }},
-        {"volume dragged down",
-         [&]() {
-             tree()->moveVolume(volumeRow(v2), volumeRow(v3), 1);
-             return true;
-         }},
-        {"volume dragged up",
-         [&]() {
-             tree()->moveVolume(volumeRow(v3), 0, 1);
-             return true;
-         }},
+        {"chapter down from the menu", menu(v1, 9001, "Down Chapter")},
+        {"chapter up from the menu", menu(v1, c3, "Up Chapter")},
+        {"chapter dragged down above a chapter", dragChapter(v1, 9002, v1, 9001, false)},
+        {"chapter dragged down below a chapter", dragChapter(v1, c3, v1, 9002, true)},
+        {"chapter dragged up below a chapter", dragChapter(v1, 9001, v1, 9002, true)},
+        {"chapter dragged up above a chapter", dragChapter(v1, c3, v1, 9002, false)},
+        {"chapter dragged into another volume", dragChapter(v1, 9001, v2, c5, false)},
+        {"chapter dragged below another volume's last", dragChapter(v2, c4, v3, c6, true)},
+        {"chapter dropped on a volume's title", dragChapter(v1, c3, v3, 0, false)},
+        {"chapter dragged into an empty volume", dragChapter(v3, c6, v4, 0, false)},
+        {"volume down from the menu", menu(v1, 0, "Down Volume")},
+        {"volume up from the menu", menu(v4, 0, "Up Volume")},
+        {"volume dragged down", dragVolume(v2, v3)},
+        {"volume dragged up", dragVolume(v3, v1)},
         // The panel shows the last outline on top.
-        {"outline dragged down",
-         [&]() {
-             outlines->move(outlineRow(o3), outlineRow(11001), 1);
-             return true;
-         }},
-        {"outline dragged up",
-         [&]() {
-             outlines->move(outlineRow(11001), outlineRow(o2), 1);
-             return true;
-         }},
+        {"outline dragged down", dragOutline(o3, 11001)},
+        {"outline dragged up", dragOutline(11001, o2)},
     });
     if (QTest::currentTestFailed())
         return;
@@ -318,14 +290,9 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
     showsThePlatformsOrder(second, "second machine after the moves");
     // Its own moves then reach the first machine, whose order they keep.
     makeMoves(second, {
-        {"chapter up from the menu on the second machine", [&]() { return fromMenu(v2, c5, up); }},
-        {"volume down from the menu on the second machine",
-         [&]() { return fromMenu(v3, 0, CBookVolumeController::tr("Down Volume")); }},
-        {"outline dragged on the second machine",
-         [&]() {
-             outlines->move(outlineRow(o2), outlineRow(o3), 1);
-             return true;
-         }},
+        {"chapter up from the menu on the second machine", menu(v2, c5, "Up Chapter")},
+        {"volume down from the menu on the second machine", menu(v3, 0, "Down Volume")},
+        {"outline dragged on the second machine", dragOutline(o2, o3)},
     });
     if (QTest::currentTestFailed())
         return;
