@@ -562,13 +562,16 @@ void CBookVolumeController::changeChapterName(int localVolumeId, int localChapte
     const int row = chapterSourceRow(localVolumeId, index);
     if (model == nullptr || row < 0)
         return;
-    model->setItemName(row, name);
     TC_Chapter_Edit_Name request;
     request.header.localBookId = book->localId;
     request.header.localChapterId = localChapterId;
     request.chapterName = name;
     request.updateTime = static_cast<int>(currentServerTime());
-    m_jobManager->chapter_edit_name(request);
+    // The row and the tab show the name only once it is stored.
+    if (!m_jobManager->chapter_edit_name(request))
+        return;
+    model->setItemName(row, name);
+    m_uiManager->updateChapterTitle(localChapterId, name);
 }
 
 double CBookVolumeController::scale() const

@@ -52,6 +52,7 @@ class ElsewhereChangesTest : public QObject
     Q_OBJECT
 private slots:
     void openChapterRenamedElsewhereShowsItsNewNameInTheTreeAndOnItsTab();
+    void openChapterRenamedInTheTreeShowsItsNewNameOnItsTab();
 };
 
 void ElsewhereChangesTest::openChapterRenamedElsewhereShowsItsNewNameInTheTreeAndOnItsTab()
@@ -89,6 +90,33 @@ void ElsewhereChangesTest::openChapterRenamedElsewhereShowsItsNewNameInTheTreeAn
     QVERIFY(tab);
     QCOMPARE(tab->text(), CTabButton::elidedName(renamed, tab->width() - 30));
     QCOMPARE(f.pane()->shownChapterName(), renamed);
+}
+
+void ElsewhereChangesTest::openChapterRenamedInTheTreeShowsItsNewNameOnItsTab()
+{
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("就地改名"));
+    QVERIFY(book);
+    T_Chapter* chapter = f.pane()->currentChapter();
+    QVERIFY(chapter);
+    const int localId = chapter->localId;
+    const QString renamed = QStringLiteral("夜渡");
+    // The row the tree's in-place editor hands back, as the panel finds it.
+    const CBookVolumeModel* volumes = CBookVolumeController::instance()->volumeModel();
+    const CBookChapterSortModel* list = volumes->getChapterSortModelByLocalId(chapter->localVolumeId);
+    int index = -1;
+    for (int row = 0; row < list->rowCount(); ++row)
+        if (list->index(row, 0).data(CBookChapterModel::LocalIdRole).toInt() == localId)
+            index = row;
+    QVERIFY(index >= 0);
+    CBookVolumeController::instance()->changeChapterName(chapter->localVolumeId, localId, index, renamed);
+
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("SELECT name FROM tb_chapter WHERE localId = %1").arg(localId)).toString(),
+             renamed);
+    QCOMPARE(treeName(chapter), renamed);
+    const CTabButton* tab = tabOf(f.window(), localId);
+    QVERIFY(tab);
+    QCOMPARE(tab->text(), CTabButton::elidedName(renamed, tab->width() - 30));
 }
 
 int runElsewhereChangesTests(int argc, char** argv)
