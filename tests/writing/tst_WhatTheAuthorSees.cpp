@@ -230,7 +230,8 @@ void WhatTheAuthorSeesTest::feedTextLosesItsControlCharactersBeforeTheRow()
     sent.updateTime = 1700000000;
     sent.isSendToSrv = true;
     QVERIFY(CJobManager::instance()->chapter_edit_content(sent));
-    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::scalar(QStringLiteral("select count(*) from tb_job")).toInt() == 0; }));
+    const QString waiting = QStringLiteral("select count(*) from tb_job where localChapterId = %1").arg(chapter->localId);
+    QVERIFY(BooksFixture::waitUntil([&]() { return BooksFixture::scalar(waiting).toInt() == 0; }));
 
     standin().pushFeed(StandinServer::demoUid(), {feedItem(9, book->bookId, chapter->chapterId)});
     CJobManager::instance()->synNow(false);
