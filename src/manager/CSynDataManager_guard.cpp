@@ -179,7 +179,7 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
         }
         kept = true;
         const QString remote = withoutControlChars(object.value(QStringLiteral("content")).toString());
-        if (remote == localText(chapter))
+        if (remote == withoutControlChars(localText(chapter)))
             continue;  // the same words on both sides
         if (makeChapterCopy(book, chapter, remote) > 0) {
             ++copies;
