@@ -48,6 +48,35 @@ QString sqlEscape(const QString& text)
     return escaped;
 }
 
+namespace {
+bool isStrayControl(ushort u)
+{
+    return (u < 0x20 && u != '\n' && u != '\r' && u != '\t') || (u >= 0x7f && u <= 0x9f);
+}
+} // namespace
+
+bool hasControlChars(const QString& text)
+{
+    for (const QChar c : text) {
+        if (isStrayControl(c.unicode()))
+            return true;
+    }
+    return false;
+}
+
+QString withoutControlChars(const QString& text)
+{
+    if (!hasControlChars(text))
+        return text;
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        if (!isStrayControl(c.unicode()))
+            kept += c;
+    }
+    return kept;
+}
+
 QString fileMd5(const QString& path)
 {
     QFileInfo info(path);

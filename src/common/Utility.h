@@ -17,6 +17,13 @@ void jsonInsertInt64(QJsonObject& object, const QString& key, qint64 value);
 // Doubles every single quote so the text can stand between quotes in SQL.
 QString sqlEscape(const QString& text);
 
+// Prose keeps line feeds, carriage returns and tabs; any other control
+// character (U+0000..U+001F, U+007F..U+009F) is a keystroke or a byte that
+// slipped in, shows as a box and is taken out. A text without one comes back
+// as the same shared string, without a copy.
+QString withoutControlChars(const QString& text);
+bool hasControlChars(const QString& text);
+
 QString fileMd5(const QString& path);
 QString bytesMd5(const QByteArray& bytes);
 QString stringMd5(const QString& text);

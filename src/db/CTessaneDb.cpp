@@ -317,6 +317,22 @@ bool CTessaneDb::sqlExec(QSqlQuery& query, const QString& statement)
 {
     if (!statement.isEmpty() && query.exec(statement))
         return true;
+    return reportFailure(query, statement);
+}
+
+bool CTessaneDb::sqlExec(QSqlQuery& query, const SqlStatement& statement)
+{
+    if (!statement.isEmpty() && query.prepare(statement.text)) {
+        for (const QVariant& value : statement.values)
+            query.addBindValue(value);
+        if (query.exec())
+            return true;
+    }
+    return reportFailure(query, statement.shown());
+}
+
+bool CTessaneDb::reportFailure(const QSqlQuery& query, const QString& statement)
+{
     const QSqlError error = query.lastError();
     // Neither the log nor the error text (which can reach a message box)
     // shows a token or password the statement carried; SQLite quotes parts
@@ -337,14 +353,16 @@ bool CTessaneDb::sqlExec(QSqlQuery& query, const QString& statement)
 bool CTessaneDb::exec(const QString& pattern, std::initializer_list<SqlArg> args)
 {
     QSqlQuery query(db);
-    return sqlExec(query, args.size() == 0 ? pattern : sqlFormat(pattern, args));
+    if (args.size() == 0)
+        return sqlExec(query, pattern);
+    return sqlExec(query, sqlBind(pattern, args));
 }
 
 bool CTessaneDb::execRow(const QString& pattern, std::initializer_list<SqlArg> args)
 {
     const bool failedBefore = m_transactionFailed;
     QSqlQuery query(db);
-    if (sqlExec(query, sqlFormat(pattern, args)))
+    if (sqlExec(query, sqlBind(pattern, args)))
         return true;
     // SQLite undoes only the refused statement. Any other error (a full disk)
     // still fails the transaction.

@@ -69,7 +69,9 @@ public:
 
     // Runs one statement; on failure keeps the error in lastErrorText() and logs.
     bool sqlExec(QSqlQuery& query, const QString& statement);
-    // Builds the statement with sqlFormat and runs it on a fresh query.
+    // The same with the statement's texts bound (see sqlBind).
+    bool sqlExec(QSqlQuery& query, const SqlStatement& statement);
+    // Builds the statement with sqlBind and runs it on a fresh query.
     bool exec(const QString& pattern, std::initializer_list<SqlArg> args = {});
     // The same for one row of a data set: a row the table refuses (a
     // constraint, such as a repeated id) is undone alone and does not spoil
@@ -179,6 +181,8 @@ public:
 private:
     QString driverName() const;
     bool openAt(const QString& path);
+    // Keeps and logs the error of a failed statement, its secrets masked.
+    bool reportFailure(const QSqlQuery& query, const QString& statement);
     bool checkUsable();
     void applyJournalMode();
     bool ensureSchema();

@@ -24,10 +24,10 @@ qint64 now()
 bool CTessaneDb::insertBook(TC_Books_AddBook& request)
 {
     const int id = execInsert(
-        *this, sqlFormat(QStringLiteral("insert into tb_book(authorId,bookName,createTime,bookId,"
-                                        "localCover) values(%1,%2,%3,%4,%5);"),
-                         {request.header.uid, request.bookName, now(), request.header.bookId,
-                          request.localCover}));
+        *this, sqlBind(QStringLiteral("insert into tb_book(authorId,bookName,createTime,bookId,"
+                                      "localCover) values(%1,%2,%3,%4,%5);"),
+                       {request.header.uid, request.bookName, now(), request.header.bookId,
+                        request.localCover}));
     if (id < 1)
         return false;
     request.header.localBookId = id;
@@ -40,13 +40,13 @@ bool CTessaneDb::updateBook(const T_Book* book)
         return false;
     return execRowUpdate(
         *this,
-        sqlFormat(QStringLiteral("update tb_book set bookName = %1,cateId = %2,channelType = %3, "
-                                 "chapterCount = %4,coverUrl = %5,localCover = %6,intro = %7,"
-                                 "updateTime = %8,wordNum = %9,bookId = %10,cateFid = %11,"
-                                 "status = %12 where localId = %13;"),
-                  {book->bookName, book->cateId, book->channelType, book->chapterCount,
-                   book->coverUrl, book->localCover, book->intro, book->updateTime, book->wordNum,
-                   book->bookId, book->cateFid, book->status, book->localId}),
+        sqlBind(QStringLiteral("update tb_book set bookName = %1,cateId = %2,channelType = %3, "
+                               "chapterCount = %4,coverUrl = %5,localCover = %6,intro = %7,"
+                               "updateTime = %8,wordNum = %9,bookId = %10,cateFid = %11,"
+                               "status = %12 where localId = %13;"),
+                {book->bookName, book->cateId, book->channelType, book->chapterCount,
+                 book->coverUrl, book->localCover, book->intro, book->updateTime, book->wordNum,
+                 book->bookId, book->cateFid, book->status, book->localId}),
         "book", book->localId);
 }
 
@@ -98,11 +98,11 @@ bool CTessaneDb::insertChapter(T_Http_Custom& header, const QString& chapterName
 {
     const int id = execInsert(
         *this,
-        sqlFormat(QStringLiteral("insert into tb_chapter(localBookId,bookId,localVolumeId,volumeId,"
-                                 "name,createTime,orderNum,chapterId) "
-                                 "values(%1,%2,%3,%4,%5,%6,%7,%8);"),
-                  {header.localBookId, header.bookId, header.localVolumeId, header.volumeId,
-                   chapterName, createTime, orderNum, header.chapterId}));
+        sqlBind(QStringLiteral("insert into tb_chapter(localBookId,bookId,localVolumeId,volumeId,"
+                               "name,createTime,orderNum,chapterId) "
+                               "values(%1,%2,%3,%4,%5,%6,%7,%8);"),
+                {header.localBookId, header.bookId, header.localVolumeId, header.volumeId,
+                 chapterName, createTime, orderNum, header.chapterId}));
     if (id < 1)
         return false;
     header.localChapterId = id;
@@ -115,12 +115,12 @@ bool CTessaneDb::insertChapterWithContent(T_Chapter* chapter)
         return false;
     const int id = execInsert(
         *this,
-        sqlFormat(QStringLiteral("insert into tb_chapter(localBookId,bookId,name,createTime,"
-                                 "orderNum,chapterId,content,wordCount,localVolumeId) "
-                                 "values(%1,%2,%3,%4,%5,%6,%7,%8,%9);"),
-                  {chapter->localBookId, chapter->bookId, chapter->name, chapter->createTime,
-                   chapter->orderNum, chapter->chapterId, chapter->content, chapter->wordCount,
-                   chapter->localVolumeId}));
+        sqlBind(QStringLiteral("insert into tb_chapter(localBookId,bookId,name,createTime,"
+                               "orderNum,chapterId,content,wordCount,localVolumeId) "
+                               "values(%1,%2,%3,%4,%5,%6,%7,%8,%9);"),
+                {chapter->localBookId, chapter->bookId, chapter->name, chapter->createTime,
+                 chapter->orderNum, chapter->chapterId, chapter->content, chapter->wordCount,
+                 chapter->localVolumeId}));
     if (id < 1)
         return false;
     chapter->localId = id;
@@ -133,11 +133,11 @@ int CTessaneDb::insertChapterFromServer(int localBookId, int bookId, int localVo
 {
     return execInsert(
         *this,
-        sqlFormat(QStringLiteral("insert into tb_chapter(localBookId,bookId,chapterId,orderNum,"
-                                 "name,content,wordCount,createTime,localVolumeId,volumeId) "
-                                 " values(%1,%2,%3,%4,%5,%6,%7,%8,%9,%10)"),
-                  {localBookId, bookId, chapterId, orderNum, name, content, content.length(),
-                   now(), localVolumeId, volumeId}));
+        sqlBind(QStringLiteral("insert into tb_chapter(localBookId,bookId,chapterId,orderNum,"
+                               "name,content,wordCount,createTime,localVolumeId,volumeId) "
+                               " values(%1,%2,%3,%4,%5,%6,%7,%8,%9,%10)"),
+                {localBookId, bookId, chapterId, orderNum, name, content, content.length(),
+                 now(), localVolumeId, volumeId}));
 }
 
 bool CTessaneDb::updateChapter(const T_Chapter* chapter)
@@ -149,14 +149,14 @@ bool CTessaneDb::updateChapter(const T_Chapter* chapter)
     // as expired and vanish from the next load.
     return execRowUpdate(
         *this,
-        sqlFormat(QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,"
-                                 "bookId = %3,orderNum = %4,name = %5,content = %6,"
-                                 "wordCount = %7,status = %8,createTime = %9,"
-                                 "recycleTime = case when %8 != 0 then 0 when recycleTime > 0 "
-                                 "then recycleTime else %11 end where localId = %10"),
-                  {chapter->chapterId, chapter->localBookId, chapter->bookId, chapter->orderNum,
-                   chapter->name, chapter->content, chapter->wordCount, chapter->status,
-                   chapter->createTime, chapter->localId, now()}),
+        sqlBind(QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,"
+                               "bookId = %3,orderNum = %4,name = %5,content = %6,"
+                               "wordCount = %7,status = %8,createTime = %9,"
+                               "recycleTime = case when %8 != 0 then 0 when recycleTime > 0 "
+                               "then recycleTime else %11 end where localId = %10"),
+                {chapter->chapterId, chapter->localBookId, chapter->bookId, chapter->orderNum,
+                 chapter->name, chapter->content, chapter->wordCount, chapter->status,
+                 chapter->createTime, chapter->localId, now()}),
         "chapter", chapter->localId);
 }
 
@@ -165,11 +165,11 @@ bool CTessaneDb::updateChapterContent(const T_Chapter* chapter)
     if (!chapter)
         return false;
     return execRowUpdate(*this,
-                         sqlFormat(QStringLiteral("update tb_chapter set content = %1,"
-                                                  "wordCount = %2,updateTime = %3 where "
-                                                  "localId = %4"),
-                                   {chapter->content, chapter->wordCount, chapter->updateTime,
-                                    chapter->localId}),
+                         sqlBind(QStringLiteral("update tb_chapter set content = %1,"
+                                                "wordCount = %2,updateTime = %3 where "
+                                                "localId = %4"),
+                                 {chapter->content, chapter->wordCount, chapter->updateTime,
+                                  chapter->localId}),
                          "chapter", chapter->localId);
 }
 
@@ -178,9 +178,9 @@ bool CTessaneDb::updateChapterName(const T_Chapter* chapter)
     if (!chapter)
         return false;
     return execRowUpdate(*this,
-                         sqlFormat(QStringLiteral("update tb_chapter set name = %1 where "
-                                                  "localId = %2"),
-                                   {chapter->name, chapter->localId}),
+                         sqlBind(QStringLiteral("update tb_chapter set name = %1 where "
+                                                "localId = %2"),
+                                 {chapter->name, chapter->localId}),
                          "chapter", chapter->localId);
 }
 
@@ -245,10 +245,10 @@ bool CTessaneDb::insertVolume(TC_Volume_Add& request)
     const T_Http_Custom& header = request.header;
     const int id = execInsert(
         *this,
-        sqlFormat(QStringLiteral("insert into tb_volume(localBookId,bookId,volumeName,createTime,"
-                                 "orderNum,volumeId,status) values(%1,%2,%3,%4,%5,%6,%7);"),
-                  {header.localBookId, header.bookId, request.volumeName, request.updateTime,
-                   request.orderNum, header.volumeId, request.status}));
+        sqlBind(QStringLiteral("insert into tb_volume(localBookId,bookId,volumeName,createTime,"
+                               "orderNum,volumeId,status) values(%1,%2,%3,%4,%5,%6,%7);"),
+                {header.localBookId, header.bookId, request.volumeName, request.updateTime,
+                 request.orderNum, header.volumeId, request.status}));
     if (id < 1)
         return false;
     request.header.localVolumeId = id;
@@ -261,10 +261,10 @@ bool CTessaneDb::insertVolumeFromServer(T_Volume* volume)
         return false;
     const int id = execInsert(
         *this,
-        sqlFormat(QStringLiteral("insert into tb_volume(localBookId,bookId,volumeName,createTime,"
-                                 "orderNum,volumeId,status) values(%1,%2,%3,%4,%5,%6,%7);"),
-                  {volume->localBookId, volume->bookId, volume->volumeName, volume->createTime,
-                   volume->orderNum, volume->volumeId, volume->status}));
+        sqlBind(QStringLiteral("insert into tb_volume(localBookId,bookId,volumeName,createTime,"
+                               "orderNum,volumeId,status) values(%1,%2,%3,%4,%5,%6,%7);"),
+                {volume->localBookId, volume->bookId, volume->volumeName, volume->createTime,
+                 volume->orderNum, volume->volumeId, volume->status}));
     if (id < 1)
         return false;
     volume->localId = id;
@@ -276,9 +276,9 @@ bool CTessaneDb::updateVolumeName(const T_Volume* volume)
     if (!volume)
         return false;
     return execRowUpdate(*this,
-                         sqlFormat(QStringLiteral("update tb_volume set volumeName = %1 where "
-                                                  "localId = %2"),
-                                   {volume->volumeName, volume->localId}),
+                         sqlBind(QStringLiteral("update tb_volume set volumeName = %1 where "
+                                                "localId = %2"),
+                                 {volume->volumeName, volume->localId}),
                          "volume", volume->localId);
 }
 

@@ -159,7 +159,7 @@ bool CTessaneDb::sweepJobs(const QString& column, int value)
 bool CTessaneDb::insertJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1)
 {
     QSqlQuery query(db);
-    const QString statement = sqlFormat(
+    const SqlStatement statement = sqlBind(
         QStringLiteral("insert into tb_job(uid,jobType,localBookId,bookId,localVolumeId,volumeId,"
                        "localChapterId,chapterId,localMemoId,memoId,content,createTime,ext1) "
                        "values(%1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,%12,%13);"),

@@ -59,10 +59,10 @@ bool CTessaneDb::insertMemo(int uid, TC_Memo_Add& request)
         return false;
     const int id = execInsert(
         *this,
-        sqlFormat(QStringLiteral("insert into tb_memo(color,content,updateTime,colorUpdateTime,"
-                                 "memoId,uid) values(%1,%2,%3,%4,%5,%6);"),
-                  {request.color, request.content, request.updateTime, request.updateTime,
-                   request.header.memoId, uid}));
+        sqlBind(QStringLiteral("insert into tb_memo(color,content,updateTime,colorUpdateTime,"
+                               "memoId,uid) values(%1,%2,%3,%4,%5,%6);"),
+                {request.color, request.content, request.updateTime, request.updateTime,
+                 request.header.memoId, uid}));
     if (id < 1)
         return false;
     if (!exec(QStringLiteral("update tb_system_conf set memoCount = memoCount + 1 where "
@@ -88,14 +88,14 @@ bool CTessaneDb::updateMemo(int uid, const T_Memo* memo)
         return false;
     return execRowUpdate(
         *this,
-        sqlFormat(QStringLiteral("update tb_memo set color = %1,content = %2,updateTime = %3,"
-                                 "colorUpdateTime = %4,bookId = %5,chapterId = %6,"
-                                 "localBookId = %7,localChapterId = %8,x = %9,y = %10,"
-                                 "isHold = %13,width = %14,height = %15 where localId = %11 and "
-                                 "uid = %12;"),
-                  {memo->color, memo->content, memo->updateTime, memo->colorUpdateTime,
-                   memo->bookId, memo->chapterId, memo->localBookId, memo->localChapterId,
-                   static_cast<double>(memo->x), static_cast<double>(memo->y), memo->localId, uid,
-                   memo->isHold ? 1 : 0, memo->width, memo->height}),
+        sqlBind(QStringLiteral("update tb_memo set color = %1,content = %2,updateTime = %3,"
+                               "colorUpdateTime = %4,bookId = %5,chapterId = %6,"
+                               "localBookId = %7,localChapterId = %8,x = %9,y = %10,"
+                               "isHold = %13,width = %14,height = %15 where localId = %11 and "
+                               "uid = %12;"),
+                {memo->color, memo->content, memo->updateTime, memo->colorUpdateTime,
+                 memo->bookId, memo->chapterId, memo->localBookId, memo->localChapterId,
+                 static_cast<double>(memo->x), static_cast<double>(memo->y), memo->localId, uid,
+                 memo->isHold ? 1 : 0, memo->width, memo->height}),
         "memo", memo->localId);
 }

@@ -51,10 +51,10 @@ bool CTessaneDb::insertOutline(TC_BookOutline_Create& request)
     // The row's creation time is now, not the request's time stamp.
     const int id = execInsert(
         *this,
-        sqlFormat(QStringLiteral("insert into tb_outline(localBookId,bookId,type,title,content,"
-                                 "createTime,outlineId,orderNum) values(%1,%2,%3,%4,%5,%6,%7,%8)"),
-                  {request.localBookId, request.bookId, request.type, request.title,
-                   request.content, currentServerTime(), request.outlineId, request.orderNum}));
+        sqlBind(QStringLiteral("insert into tb_outline(localBookId,bookId,type,title,content,"
+                               "createTime,outlineId,orderNum) values(%1,%2,%3,%4,%5,%6,%7,%8)"),
+                {request.localBookId, request.bookId, request.type, request.title,
+                 request.content, currentServerTime(), request.outlineId, request.orderNum}));
     if (id < 1)
         return false;
     request.localOutlineId = id;
@@ -70,10 +70,10 @@ bool CTessaneDb::deleteOutline(const TC_BookOutline_Delete& request)
 bool CTessaneDb::updateOutline(const TC_BookOutline_Update& request)
 {
     return execRowUpdate(*this,
-                         sqlFormat(QStringLiteral("update tb_outline set title = %1,content = %2,"
-                                                  "type=%3 where localId = %4"),
-                                   {request.title, request.content, request.type,
-                                    request.localOutlineId}),
+                         sqlBind(QStringLiteral("update tb_outline set title = %1,content = %2,"
+                                                "type=%3 where localId = %4"),
+                                 {request.title, request.content, request.type,
+                                  request.localOutlineId}),
                          "outline", request.localOutlineId);
 }
 

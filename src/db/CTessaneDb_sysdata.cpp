@@ -216,9 +216,9 @@ bool CTessaneDb::updateSensitiveWords(int uid, int type, const QString& words, i
 {
     if (type == 2)
         return execRowUpdate(*this,
-                             sqlFormat(QStringLiteral("update tb_sensitive_words set words = %1 "
-                                                      "where type = 2 and uid = %2"),
-                                       {words, uid}),
+                             sqlBind(QStringLiteral("update tb_sensitive_words set words = %1 "
+                                                    "where type = 2 and uid = %2"),
+                                     {words, uid}),
                              "own sensitive-word list of user", uid);
     if (type != 1)
         return false;

@@ -84,12 +84,12 @@ bool CTessaneDb::insertContentBlade(const T_Http_Custom& header, const QString& 
     if (!transaction.began())
         return false;
     if (execInsert(*this,
-                   sqlFormat(QStringLiteral("insert into tb_contentblade(uid,localBookId,"
-                                            "localChapterId,bookId,chapterId,content,wordCount,"
-                                            "createTime)values(%1,%2,%3,%4,%5,%6,%7,%8)"),
-                             {header.uid, header.localBookId, header.localChapterId,
-                              header.bookId, header.chapterId, content, content.length(),
-                              currentServerTime()}))
+                   sqlBind(QStringLiteral("insert into tb_contentblade(uid,localBookId,"
+                                          "localChapterId,bookId,chapterId,content,wordCount,"
+                                          "createTime)values(%1,%2,%3,%4,%5,%6,%7,%8)"),
+                           {header.uid, header.localBookId, header.localChapterId,
+                            header.bookId, header.chapterId, content, content.length(),
+                            currentServerTime()}))
         <= 0)
         return false;
     if (!pruneContentBlades(header.localChapterId))

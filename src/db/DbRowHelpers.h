@@ -36,10 +36,12 @@ private:
 
 #include <QDebug>
 
-// Runs an update or delete meant for one existing row. False when the
+// Runs an update or delete meant for one existing row (a QString, or a
+// SqlStatement with its texts bound). False when the
 // statement failed or matched no row, so that a save of a record whose row is
 // gone is not mistaken for a stored one.
-inline bool execRowUpdate(CTessaneDb& db, const QString& statement, const char* what, int key)
+template <typename Statement>
+bool execRowUpdate(CTessaneDb& db, const Statement& statement, const char* what, int key)
 {
     QSqlQuery query = db.newQuery();
     if (!db.sqlExec(query, statement))
@@ -51,7 +53,8 @@ inline bool execRowUpdate(CTessaneDb& db, const QString& statement, const char* 
 }
 
 // Runs an insert and returns the new row's id, 0 when it failed.
-inline int execInsert(CTessaneDb& db, const QString& statement)
+template <typename Statement>
+int execInsert(CTessaneDb& db, const Statement& statement)
 {
     QSqlQuery query = db.newQuery();
     if (!db.sqlExec(query, statement))

@@ -5,18 +5,15 @@
 #include <QDebug>
 #include <QRegularExpression>
 
-SqlArg::SqlArg(int value) : m_literal(QString::number(value)) {}
+SqlArg::SqlArg(int value) : m_value(QString::number(value)) {}
 
-SqlArg::SqlArg(uint value) : m_literal(QString::number(value)) {}
+SqlArg::SqlArg(uint value) : m_value(QString::number(value)) {}
 
-SqlArg::SqlArg(qint64 value) : m_literal(QString::number(value)) {}
+SqlArg::SqlArg(qint64 value) : m_value(QString::number(value)) {}
 
-SqlArg::SqlArg(double value) : m_literal(QString::number(value, 'g', 17)) {}
+SqlArg::SqlArg(double value) : m_value(QString::number(value, 'g', 17)) {}
 
-SqlArg::SqlArg(const QString& text)
-    : m_literal(QLatin1Char('\'') + sqlEscape(text) + QLatin1Char('\''))
-{
-}
+SqlArg::SqlArg(const QString& text) : m_value(text), m_isText(true) {}
 
 SqlArg SqlArg::name(const QString& identifier)
 {
@@ -24,11 +21,20 @@ SqlArg SqlArg::name(const QString& identifier)
     SqlArg arg;
     arg.m_valid = plain.match(identifier).hasMatch();
     if (arg.m_valid)
-        arg.m_literal = identifier;
+        arg.m_value = identifier;
     return arg;
 }
 
-QString sqlFormat(const QString& pattern, const QVector<SqlArg>& args)
+QString SqlArg::literal() const
+{
+    return m_isText ? QLatin1Char('\'') + sqlEscape(m_value) + QLatin1Char('\'') : m_value;
+}
+
+namespace {
+
+// The one pass behind sqlFormat and sqlBind: with values, texts become "?"
+// and are appended there instead of being written in.
+QString fillPlaceholders(const QString& pattern, const QVector<SqlArg>& args, QVariantList* values)
 {
     for (int i = 0; i < args.size(); ++i) {
         if (!args.at(i).isValid()) {
@@ -60,13 +66,38 @@ QString sqlFormat(const QString& pattern, const QVector<SqlArg>& args)
             qWarning() << "sql placeholder %" << number << "has no value in" << pattern;
             return QString();
         }
-        out += args.at(number - 1).literal();
+        const SqlArg& arg = args.at(number - 1);
+        if (values != nullptr && arg.isText()) {
+            out += QLatin1Char('?');
+            // A null QString would be bound as NULL; a text is never NULL.
+            values->append(arg.value().isNull() ? QStringLiteral("") : arg.value());
+        } else {
+            out += arg.literal();
+        }
         i += length;
     }
     return out;
 }
 
+} // namespace
+
+QString sqlFormat(const QString& pattern, const QVector<SqlArg>& args)
+{
+    return fillPlaceholders(pattern, args, nullptr);
+}
+
 QString sqlFormat(const QString& pattern, std::initializer_list<SqlArg> args)
 {
     return sqlFormat(pattern, QVector<SqlArg>(args));
+}
+
+SqlStatement sqlBind(const QString& pattern, std::initializer_list<SqlArg> args)
+{
+    SqlStatement statement;
+    statement.pattern = pattern;
+    statement.args = QVector<SqlArg>(args);
+    statement.text = fillPlaceholders(pattern, statement.args, &statement.values);
+    if (statement.text.isEmpty())
+        statement.values.clear();
+    return statement;
 }

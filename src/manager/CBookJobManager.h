@@ -216,6 +216,8 @@ private:
     void asynBackVolumeMove(const QByteArray& body);
     // Stores one chapter of the platform into the book's chapter and row.
     bool applyServerChapter(T_Book* book, T_Chapter* chapter, const QJsonObject& object);
+    // A chapter's stored text, read from its row when the model has not loaded it.
+    bool readChapterText(const T_Chapter* chapter, QString* text);
     void addSyncProgress(int localBookId);
 
     CTessaneHttp* m_http = nullptr;

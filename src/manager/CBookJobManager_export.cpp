@@ -29,6 +29,20 @@ QList<T*> sortedByOrder(const QList<T*>& list, bool ascending)
 
 } // namespace
 
+bool CBookJobManager::readChapterText(const T_Chapter* chapter, QString* text)
+{
+    if (chapter->contentLoaded) {
+        *text = chapter->content;
+        return true;
+    }
+    // Read into a copy: exporting does not keep a whole book's text in memory.
+    T_Chapter loaded = *chapter;
+    if (!m_db->getChapterContent(&loaded))
+        return false;
+    *text = loaded.content;
+    return true;
+}
+
 bool CBookJobManager::books_export(T_Book* book, const QString& path)
 {
     if (book == nullptr || path.isEmpty())
@@ -59,19 +73,13 @@ bool CBookJobManager::books_export(T_Book* book, const QString& path)
         for (const T_Chapter* chapter : chapters) {
             if (chapter->localVolumeId != volume->localId)
                 continue;
-            QString text = chapter->content;
-            if (!chapter->contentLoaded) {
-                // Read into a copy: exporting does not keep a whole book's
-                // text in memory.
-                T_Chapter loaded = *chapter;
-                if (!m_db->getChapterContent(&loaded)) {
-                    qWarning() << "book export: text of chapter" << chapter->localId
-                               << "cannot be read";
-                    file.cancelWriting();
-                    ui->showError(failed, 1000);
-                    return false;
-                }
-                text = loaded.content;
+            // The words on screen, stored yet or not, are what the author exports.
+            QString text;
+            if (!ui->shownChapterText(chapter->localId, &text) && !readChapterText(chapter, &text)) {
+                qWarning() << "book export: text of chapter" << chapter->localId << "cannot be read";
+                file.cancelWriting();
+                ui->showError(failed, 1000);
+                return false;
             }
             if (chapter->createTime < kOldTextBefore && chapter->updateTime < kOldTextBefore) {
                 QString formatted;

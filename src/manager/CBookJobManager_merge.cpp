@@ -4,6 +4,7 @@
 #include "CBookJobManager.h"
 
 #include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
@@ -129,8 +130,8 @@ void CBookJobManager::asynBackChapterEditContent(const QByteArray& body)
             continue;
         const int chapterId = copy.value(QStringLiteral("chapter_id")).toInt();
         const int order = copy.value(QStringLiteral("order_num")).toInt();
-        const QString name = copy.value(QStringLiteral("chapter_name")).toString();
-        const QString content = copy.value(QStringLiteral("content")).toString();
+        const QString name = withoutControlChars(copy.value(QStringLiteral("chapter_name")).toString());
+        const QString content = withoutControlChars(copy.value(QStringLiteral("content")).toString());
         if (chapterId < 1 || book->findChapterByChapterId(chapterId) != nullptr)
             continue;
         if (!m_db->shiftChapterOrderByServerIds(book->bookId, reply.volume_id, order, 1)) {

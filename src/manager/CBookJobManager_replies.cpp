@@ -284,9 +284,11 @@ bool CBookJobManager::applyServerChapter(T_Book* book, T_Chapter* chapter, const
     const auto has = [&object](const char* key) { return object.contains(QLatin1String(key)); };
     if (has("content")) {
         CTessaneUrl::jsonString(object, QStringLiteral("content"), stored.content);
+        stored.content = withoutControlChars(stored.content);
         stored.contentLoaded = true;
     }
     CTessaneUrl::jsonString(object, QStringLiteral("chapter_name"), stored.name);
+    stored.name = withoutControlChars(stored.name);
     CTessaneUrl::jsonInt(object, QStringLiteral("status"), stored.status);
     CTessaneUrl::jsonInt(object, QStringLiteral("order_num"), stored.orderNum);
     CTessaneUrl::jsonInt(object, QStringLiteral("word_count"), stored.wordCount);
@@ -372,7 +374,7 @@ void CBookJobManager::asynBackChapterTimeMachine(const QByteArray& body)
     for (const T_Chapter_TimeMachineVersion& version : qAsConst(reply.items)) {
         T_Chapter_TimeMachineItem item;
         item.bladeId = version.id;
-        item.content = version.content;
+        item.content = withoutControlChars(version.content);
         item.createTime = version.create_time;
         item.wordCount = version.word_num;
         versions.append(item);

@@ -7,6 +7,7 @@
 #include "CSynDataManager.h"
 
 #include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/SqlFormat.h"
 #include "db/records/T_Book.h"
@@ -177,8 +178,8 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
             continue;
         }
         kept = true;
-        const QString remote = object.value(QStringLiteral("content")).toString();
-        if (remote == localText(chapter))
+        const QString remote = withoutControlChars(object.value(QStringLiteral("content")).toString());
+        if (remote == withoutControlChars(localText(chapter)))
             continue;  // the same words on both sides
         if (makeChapterCopy(book, chapter, remote) > 0) {
             ++copies;

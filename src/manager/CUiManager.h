@@ -83,6 +83,9 @@ public:
     void saveChapterOnQuit();
     // The editor shows that chapter with words its row does not hold.
     bool holdsUnsavedText(int localChapterId) const;
+    // What the author sees of that chapter: the editor's text while the
+    // editor shows it (true), whether or not it is stored yet.
+    bool shownChapterText(int localChapterId, QString* text) const;
     // Tells the author where texts kept at an earlier failure are (once each).
     void tellRecoveredText();
 

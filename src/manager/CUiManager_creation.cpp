@@ -147,6 +147,18 @@ bool CUiManager::holdsUnsavedText(int localChapterId) const
     return content->currentChapterId() == localChapterId && content->holdsUnsavedText();
 }
 
+bool CUiManager::shownChapterText(int localChapterId, QString* text) const
+{
+    if (!m_creation || localChapterId < 1)
+        return false;
+    const Widget_Creation_Content* content = creationWindow()->getContent();
+    if (content->currentChapterId() != localChapterId)
+        return false;
+    if (text != nullptr)
+        *text = content->toPlainText();
+    return true;
+}
+
 void CUiManager::tellRecoveredText()
 {
     const QStringList files = TextRecovery::takeUntold();

@@ -1,5 +1,7 @@
 #include "ImportTextCodec.h"
 
+#include "common/Utility.h"
+
 #include <QTextCodec>
 
 namespace {
@@ -84,6 +86,8 @@ bool decodeImportText(const QByteArray& bytes, QString& text, ImportEncoding* en
         ok = false;
     } else {
         normaliseLineEnds(text);
+        // The few control characters a text file may carry show as boxes.
+        text = withoutControlChars(text);
     }
     if (encoding)
         *encoding = found;

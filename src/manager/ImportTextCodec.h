@@ -11,6 +11,6 @@ enum class ImportEncoding { None, Utf8, Utf16LE, Utf16BE, Gb18030 };
 // sequence must be valid in the chosen encoding: a file that is none of them
 // whole (binary data, broken sequences) gives false rather than a text with
 // replacement characters or wrong characters. CRLF and lone CR line ends
-// become LF.
+// become LF; other control characters but tabs are dropped.
 bool decodeImportText(const QByteArray& bytes, QString& text,
                       ImportEncoding* encoding = nullptr);

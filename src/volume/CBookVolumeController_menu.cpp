@@ -393,11 +393,16 @@ bool CBookVolumeController::exportChapterTo(T_Chapter* chapter, const QString& p
         m_lastError = tr("select chapter");
         return false;
     }
-    if (!chapter->contentLoaded && !m_jobManager->getChapterContent(chapter)) {
-        m_lastError = tr("read chapter failed");
-        return false;
+    // The words on screen are exported as they stand, whether the last
+    // minute of them is stored yet or not.
+    QString text;
+    if (!m_uiManager->shownChapterText(chapter->localId, &text)) {
+        if (!chapter->contentLoaded && !m_jobManager->getChapterContent(chapter)) {
+            m_lastError = tr("read chapter failed");
+            return false;
+        }
+        text = chapter->content;
     }
-    QString text = chapter->content;
     if (chapter->updateTime < kIndentedTextSince && chapter->createTime < kIndentedTextSince) {
         QString formatted;
         CUiManager::formatTextWith(text, formatted, true, false);

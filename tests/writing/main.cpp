@@ -6,8 +6,10 @@
 int runNeverLoseWordsTests(int argc, char** argv);
 int runWritingWalkTests(int argc, char** argv);
 int runElsewhereChangesTests(int argc, char** argv);
+int runWhatTheAuthorSeesTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv, {runNeverLoseWordsTests, runWritingWalkTests, runElsewhereChangesTests});
+    return runArea(argc, argv,
+                   {runNeverLoseWordsTests, runWhatTheAuthorSeesTests, runWritingWalkTests, runElsewhereChangesTests});
 }

@@ -9,6 +9,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -18,6 +19,16 @@
 namespace {
 const QChar kIdeoSpace(0x3000);
 const QString kSelectIcon = QStringLiteral(":/res/skin/light/creation/select.svg");
+
+// Whether Qt's own key handling would type this text.
+bool insertsText(const QString& text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.at(0);
+    return c.isPrint() || c.isSurrogate() || c.category() == QChar::Other_Format
+        || c.category() == QChar::Other_PrivateUse;
+}
 
 bool isQuietKey(int code)
 {
@@ -73,6 +84,19 @@ bool Creation_TextEdit::insertFirstIndent(const QString& text)
     return true;
 }
 
+void Creation_TextEdit::insertFromMimeData(const QMimeData* source)
+{
+    // Pasted and dropped text arrives here; it goes in as plain text
+    // without stray control characters.
+    if (source == nullptr || !source->hasText() || !hasControlChars(source->text())) {
+        QTextEdit::insertFromMimeData(source);
+        return;
+    }
+    QMimeData plain;
+    plain.setText(withoutControlChars(source->text()));
+    QTextEdit::insertFromMimeData(&plain);
+}
+
 bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
 {
     const T_CreationConf& conf = m_public->userConf.creationConf;
@@ -83,6 +107,9 @@ bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
         if (scanCode >= 0)
             on_GlobalKeyPressed(scanCode);
         const Qt::KeyboardModifiers m = key->modifiers() & ~Qt::KeypadModifier;
+        // Ctrl or Alt makes a key a command: its text is a control character
+        // (Ctrl+A gives U+0001) or a letter that was never meant as writing.
+        const bool chord = (m & (Qt::ControlModifier | Qt::AltModifier)) != 0;
         if (m == Qt::ShiftModifier) {
             if (k == Qt::Key_QuoteDbl)
                 m_pendingClose = QStringLiteral("\"");
@@ -134,8 +161,13 @@ bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
             }
             if (spaces)
                 return true;
+        } else if (chord) {
+            // Qt leaves Ctrl chords to their shortcuts (undo, select all)
+            // but would type the text of an Alt or Ctrl+Alt chord.
+            if ((m & Qt::AltModifier) && insertsText(key->text()))
+                return true;
         } else if (k >= 32 && k <= 255) {
-            if (insertFirstIndent(key->text()))
+            if (insertFirstIndent(withoutControlChars(key->text())))
                 return true;
         }
     } else if (watched == this && event->type() == QEvent::FocusIn) {
@@ -143,7 +175,10 @@ bool Creation_TextEdit::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == this && event->type() == QEvent::FocusOut) {
         m_focus = false;
     } else if (watched == this && event->type() == QEvent::InputMethod) {
-        const auto* input = static_cast<QInputMethodEvent*>(event);
+        auto* input = static_cast<QInputMethodEvent*>(event);
+        if (hasControlChars(input->commitString()))
+            input->setCommitString(withoutControlChars(input->commitString()), input->replacementStart(),
+                                   input->replacementLength());
         const QString c = input->commitString();
         if (!c.isEmpty())
             markTyping();

@@ -56,6 +56,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
 
 private:
     void initMenu();

@@ -261,7 +261,11 @@ void Dialog_TimeMachine::compareVersion(int row)
         return;
     m_currentIndex = row;
     const QString version = m_versions.at(row)->content;
-    const QString currentText = current->content;
+    // The current version is what the author sees: words typed in the last
+    // minute are new, not deleted.
+    QString currentText;
+    if (!m_ui->shownChapterText(m_localChapterId, &currentText))
+        currentText = current->content;
     const int serial = ++m_compareSerial;
     m_comparing = true;
     if (version.size() + currentText.size() < kCompareAtOnce) {
@@ -444,10 +448,11 @@ void Dialog_TimeMachine::restoreVersion()
     if (book)
         book->calcWordCount();
     m_jobs->moveBookToFront(book, true);
-    compareVersion(m_currentIndex);
-    // The editor's words are stored, so it may take the restored text.
+    // The editor's words are stored, so it may take the restored text; the
+    // current pane then compares with what the editor shows.
     if (shown && book != nullptr && (current = chapter()) != nullptr)
         editor->showChapter(book, current, true);
+    compareVersion(m_currentIndex);
 }
 
 bool Dialog_TimeMachine::eventFilter(QObject* watched, QEvent* event)

@@ -8,6 +8,7 @@
 #include "common/CMessageDispatcher.h"
 #include "common/DPIAdapter.h"
 #include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
 #include "manager/CJobManager.h"
@@ -257,8 +258,9 @@ void Widget_Creation_Content::dropChapter()
 
 void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
 {
-    // A lone "|" is how an empty chapter is stored by older clients.
-    const QString shown = text == QLatin1String("|") ? QString() : text;
+    // A lone "|" is how an empty chapter is stored by older clients. A row
+    // written before control characters were kept out shows without them.
+    const QString shown = text == QLatin1String("|") ? QString() : withoutControlChars(text);
     if (m_marked)
         clearHighlights();
     setFormattedText(shown);

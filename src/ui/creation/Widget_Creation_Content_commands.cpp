@@ -5,6 +5,7 @@
 #include "common/CLCustomEvent.h"
 #include "common/CMessageDispatcher.h"
 #include "common/DPIAdapter.h"
+#include "common/Utility.h"
 #include "common/StyleType.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
@@ -360,7 +361,7 @@ void Widget_Creation_Content::cutSelection(QTextCursor& cursor)
 
 void Widget_Creation_Content::pasteClipboard(QTextCursor& cursor)
 {
-    const QString text = QApplication::clipboard()->text();
+    const QString text = withoutControlChars(QApplication::clipboard()->text());
     if (currentBook() == nullptr || text.isEmpty())
         return;
     m_public->statistics.wordCountAll += CUiManager::wordCount(text);
