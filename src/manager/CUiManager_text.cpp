@@ -55,14 +55,13 @@ void CUiManager::narrowBackups()
 
 bool CUiManager::backupsDb()
 {
-    // The file in use; the per-user one when none is open.
-    CTessaneDb* db = CTessaneDb::instance();
-    const QString source = db->isOpen() ? db->dbFilePath() : getDbDir() + QStringLiteral("/wrt.db");
+    const QString source = getDbDir() + QStringLiteral("/wrt.db");
     const QString folder = backupFolder();
     const QString target = folder + QLatin1Char('/')
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss")) + QStringLiteral(".db");
     // The database runs in WAL mode: committed pages may still sit in the
     // -wal file, which a copy of the main file alone would miss.
+    CTessaneDb* db = CTessaneDb::instance();
     // A copy of a damaged file would become the newest backup, the one the
     // author is sent to.
     if (db->isDamaged()) {

@@ -33,6 +33,7 @@
 #include "ui/creation/Widget_Creation_Content.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -241,16 +242,12 @@ void StoreFaultsTest::damagedTableStopsWritesAndSyncAndSaysWhere()
     T_Book* book = f.onlineBook(QStringLiteral("损坏"));
     QVERIFY(book);
     const int bookId = book->bookId;
-    // The copy the last quit made.
+    // The copy the last quit made, named as the quit names it.
     const QDir backups(CUiManager::backupFolder());
-    QStringList made = backups.entryList({QStringLiteral("*.db")}, QDir::Files);
-    QVERIFY(CUiManager::backupsDb());
-    const QStringList before = made;
-    made = backups.entryList({QStringLiteral("*.db")}, QDir::Files);
-    for (const QString& name : before)
-        made.removeAll(name);
-    QCOMPARE(made.size(), 1);
-    const QString backup = backups.filePath(made.first());
+    const QString backup = backups.filePath(
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss")) + QStringLiteral(".db"));
+    QVERIFY(exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")));
+    QVERIFY(QFile::copy(f.dbFile(), backup));
 
     const int rootPage = count(QStringLiteral("select rootpage from sqlite_master where name = 'tb_chapter';"));
     const int pageSize = count(QStringLiteral("PRAGMA page_size;"));
