@@ -154,8 +154,8 @@
         <translation>无法打开数据库 %1：%2</translation>
     </message>
     <message>
-        <source>Your books could not be read from the database %1. Nothing is written to it and synchronisation is stopped until the next start.</source>
-        <translation>无法从数据库 %1 读取您的作品。在下次启动之前，程序不会向其写入任何内容，同步已停止。</translation>
+        <source>Your books or memos could not be read from the database %1. Nothing is written to it and synchronisation is stopped until the next start.</source>
+        <translation>无法从数据库 %1 读取您的作品或便签。在下次启动之前，程序不会向其写入任何内容，同步已停止。</translation>
     </message>
 </context>
 </TS>

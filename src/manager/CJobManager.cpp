@@ -119,9 +119,13 @@ bool CJobManager::initAfterLogin()
     // takes nothing more, or the change feed would store the platform's
     // books over an empty shelf as second copies.
     bool loaded = m_bookJobs->loadBooks();
-    const QString booksError = m_db->lastErrorText();
-    const DbFault booksFault = m_db->lastFault();
-    loaded = m_memos->loadMemoList() && loaded;
+    QString loadError = loaded ? QString() : m_db->lastErrorText();
+    DbFault loadFault = loaded ? DbFault::None : m_db->lastFault();
+    if (!m_memos->loadMemoList() && loaded) {
+        loaded = false;
+        loadError = m_db->lastErrorText();
+        loadFault = m_db->lastFault();
+    }
     if (!loaded) {
         m_db->refuseWrites();
         qCritical() << "the author's data could not be loaded; writing and synchronisation stop";
@@ -132,9 +136,8 @@ bool CJobManager::initAfterLogin()
     if (!m_ui->initMain())
         return true;
     if (!loaded) {
-        const DbFault fault = m_db->isDamaged() ? DbFault::Damaged : booksFault;
-        stopForStoreFault(DbFaultText::loadFailure(fault, m_db->dbFilePath(),
-                                                   booksError.isEmpty() ? m_db->lastErrorText() : booksError));
+        const DbFault fault = m_db->isDamaged() ? DbFault::Damaged : loadFault;
+        stopForStoreFault(DbFaultText::loadFailure(fault, m_db->dbFilePath(), loadError));
         return true;
     }
     if (uid > 0) {

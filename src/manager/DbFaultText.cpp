@@ -63,7 +63,7 @@ QString DbFaultText::loadFailure(DbFault fault, const QString& dbFile, const QSt
 {
     if (fault == DbFault::Damaged)
         return damaged(dbFile);
-    return tr("Your books could not be read from the database %1. Nothing is written to it and "
+    return tr("Your books or memos could not be read from the database %1. Nothing is written to it and "
               "synchronisation is stopped until the next start.").arg(shown(dbFile))
         + QLatin1Char('\n') + startFailure(fault, dbFile, detail);
 }

@@ -14,7 +14,7 @@ public:
     // The start-up could not bring the database up; detail is the error
     // text for a cause without words of its own.
     static QString startFailure(DbFault fault, const QString& dbFile, const QString& detail);
-    // The signed-in author's data could not be read; writing and
+    // The signed-in author's books or memos could not be read; writing and
     // synchronisation stop for this run. A damaged file is told with the
     // newest backup of it.
     static QString loadFailure(DbFault fault, const QString& dbFile, const QString& detail);
