@@ -109,23 +109,6 @@ QString faultTold()
     return ui->dbFaultBox()->textLabel()->text();
 }
 
-// Read through a connection of its own, with the client's closed.
-int countInFile(const QString& dbFile, const QString& sql)
-{
-    int n = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reader"));
-        db.setDatabaseName(dbFile);
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (query.exec(sql) && query.next())
-                n = query.value(0).toInt();
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("reader"));
-    return n;
-}
 
 }
 
@@ -308,10 +291,12 @@ void StoreFaultsTest::damagedTableStopsWritesAndSyncAndSaysWhere()
     QVERIFY(CBookJobManager::instance()->books_add(add, false) == nullptr);
 
     delete ui->dbFaultBox();
-    CJobManager::instance()->close();
     QFile::remove(backup);
-    QCOMPARE(countInFile(f.dbFile(), QStringLiteral("select count(*) from tb_book;")), books);
-    QCOMPARE(countInFile(f.dbFile(), QStringLiteral("select count(*) from tb_job;")), jobs);
+    // What is on disk, read afresh: no second copy, no job.
+    CJobManager::instance()->close();
+    QVERIFY(CTessaneDb::instance()->openExisting(f.dbFile()));
+    QCOMPARE(count(QStringLiteral("select count(*) from tb_book;")), books);
+    QCOMPARE(count(QStringLiteral("select count(*) from tb_job;")), jobs);
 }
 
 void StoreFaultsTest::damageFoundOnASaveStopsSyncAndSaysSo()
