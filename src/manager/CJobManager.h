@@ -64,10 +64,6 @@ public:
     // sign-in and returns true in every case.
     bool initAfterLogin();
     QString initErrorText() const { return m_initError; }
-    // The database failed to load the author's data or turned out damaged:
-    // nothing is written to it and nothing is synchronised until the next
-    // start.
-    bool isStoreStopped() const { return m_storeStopped; }
     // Ends the run's work: timer stopped, jobs in flight and the pass
     // forgotten, books and memos released, database closed. A later init()
     // starts afresh as a new program start would.
@@ -238,6 +234,8 @@ private:
     QTimer* m_autoSynTimer = nullptr;
     QString m_lastError;
     QString m_initError;
+    // The database failed to load the author's data or turned out damaged:
+    // nothing is written or synchronised until the next start.
     bool m_storeStopped = false;
 
     // The running pass: the job of it in flight (0 none), the last job id it
