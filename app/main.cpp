@@ -13,7 +13,6 @@
 
 #include <QDateTime>
 #include <QDebug>
-#include <QMessageBox>
 #include <QSqlDatabase>
 #include <QSslSocket>
 
@@ -68,10 +67,7 @@ int main(int argc, char* argv[])
     CUiManager::instance()->initTray();
 
     if (!CJobManager::instance()->init()) {
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("warning"),
-                        QCoreApplication::translate("QObject", "system init error!"),
-                        QMessageBox::Ok);
-        box.exec();
+        CUiManager::showStartFailure(CJobManager::instance()->initErrorText());
         return 0;
     }
 

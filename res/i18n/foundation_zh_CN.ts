@@ -123,4 +123,39 @@
         <translation>退出</translation>
     </message>
 </context>
+<context>
+    <name>DbFaultText</name>
+    <message>
+        <source>The database %1 is damaged. Nothing more is written to it and synchronisation is stopped.</source>
+        <translation>数据库 %1 已损坏。程序不再向其写入任何内容，同步已停止。</translation>
+    </message>
+    <message>
+        <source>No backup of it was found in %1.</source>
+        <translation>在 %1 中没有找到它的备份。</translation>
+    </message>
+    <message>
+        <source>The newest backup of it is %1.</source>
+        <translation>它最新的备份是 %1。</translation>
+    </message>
+    <message>
+        <source>The database %1 is read-only: the file or its folder cannot be written. Make them writable for your account and start the program again.</source>
+        <translation>数据库 %1 是只读的：无法写入该文件或其所在文件夹。请为您的账户开放写入权限，然后重新启动程序。</translation>
+    </message>
+    <message>
+        <source>The database %1 is locked by another program. Close that program and start this one again.</source>
+        <translation>数据库 %1 被其他程序锁定。请关闭该程序，然后重新启动本程序。</translation>
+    </message>
+    <message>
+        <source>The database %1 cannot be written: the disk is full or failing. Free some space and start the program again.</source>
+        <translation>无法写入数据库 %1：磁盘已满或出现故障。请释放一些空间，然后重新启动程序。</translation>
+    </message>
+    <message>
+        <source>The database %1 could not be opened: %2</source>
+        <translation>无法打开数据库 %1：%2</translation>
+    </message>
+    <message>
+        <source>Your books or memos could not be read from the database %1. Nothing is written to it and synchronisation is stopped until the next start.</source>
+        <translation>无法从数据库 %1 读取您的作品或便签。在下次启动之前，程序不会向其写入任何内容，同步已停止。</translation>
+    </message>
+</context>
 </TS>

@@ -4,6 +4,12 @@
 <context>
     <name>Widget_Setting</name>
     <message>
+        <source>The setting could not be saved; the page shows what is stored.
+%1</source>
+        <translation>设置未能保存，页面显示的是已保存的设置。
+%1</translation>
+    </message>
+    <message>
         <source>SysSetting</source>
         <translation>系统设置</translation>
     </message>

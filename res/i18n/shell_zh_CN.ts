@@ -4,6 +4,10 @@
 <context>
     <name>CUiManager</name>
     <message>
+        <source>Database error</source>
+        <translation>数据库错误</translation>
+    </message>
+    <message>
         <source>Currently locked</source>
         <translation>当前处于锁定状态</translation>
     </message>

@@ -10,9 +10,16 @@ namespace {
 constexpr QFileDevice::Permissions kShared =
     QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
     | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
-constexpr QFileDevice::Permissions kOwnerFolder =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-    | QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser;
+constexpr QFileDevice::Permissions kOwner =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+
+// The mode bits of the path with the group's and others' taken off. Only
+// the owner bits are kept: the "User" flags tell what this process may do
+// (root may write a 0555 folder), and Qt would set them as owner bits.
+QFileDevice::Permissions ownerPart(const QString& path)
+{
+    return QFile::permissions(path) & kOwner;
+}
 }
 
 namespace PrivateFiles {
@@ -28,10 +35,9 @@ bool narrow(const QString& path)
     const QFileInfo info(path);
     if (!info.exists() || info.isSymLink())
         return !info.exists();
-    const QFileDevice::Permissions current = QFile::permissions(path);
-    if ((current & kShared) == 0)
+    if ((QFile::permissions(path) & kShared) == 0)
         return true;
-    if (!QFile::setPermissions(path, current & ~kShared)) {
+    if (!QFile::setPermissions(path, ownerPart(path))) {
         qWarning() << "cannot make private:" << path;
         return false;
     }
@@ -44,13 +50,10 @@ bool makeFolder(const QString& folder)
         return false;
     if (!QFileInfo::exists(folder) && !QDir().mkpath(folder))
         return false;
-    const QFileInfo info(folder);
-    if (!info.isDir())
+    if (!QFileInfo(folder).isDir())
         return false;
-    if ((info.permissions() & kShared) != 0
-        && !QFile::setPermissions(folder, (info.permissions() & kOwnerFolder) | kOwnerFolder)) {
-        qWarning() << "cannot make private:" << folder;
-    }
+    // Only bits are taken away: a folder the author made read-only stays so.
+    narrow(folder);
     return true;
 }
 

@@ -92,9 +92,11 @@ bool CTessaneDb::init(const QString& dbFile, const QString& programDbDir)
     // folder and files are the author's alone, also when an older start
     // left them readable by others. SQLite gives the -wal and -shm files the
     // mode of the database file.
-    PrivateFiles::makeFolder(QFileInfo(dbFile).absolutePath());
+    const QString folder = QFileInfo(dbFile).absolutePath();
+    PrivateFiles::makeFolder(folder);
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
         PrivateFiles::narrow(dbFile + QLatin1String(suffix));
+    followDbFileMode(dbFile);
 
     bool ok = false;
     if (!QFile::exists(dbFile)) {
@@ -103,6 +105,9 @@ bool CTessaneDb::init(const QString& dbFile, const QString& programDbDir)
         ok = openAt(dbFile);
     }
     qInfo() << "open db" << dbFile << "result" << ok << "error" << lastError;
+    if (!ok && (m_lastFault == DbFault::None || m_lastFault == DbFault::Other)
+        && !canWriteBeside(dbFile))
+        m_lastFault = DbFault::ReadOnly;
     if (!ok) {
         // The upgrade script waits for a database it can be applied to.
         qWarning() << "db init error";
@@ -124,6 +129,42 @@ bool CTessaneDb::openExisting(const QString& dbFile)
         return false;
     }
     return openAt(dbFile);
+}
+
+void CTessaneDb::followDbFileMode(const QString& dbFile)
+{
+    // SQLite creates the -wal and -shm files with the database file's mode.
+    // A start on a read-only file leaves them read-only, and once the author
+    // made the file writable again every start would still fail on them.
+    const QFileInfo file(dbFile);
+    if (!file.exists())
+        return;
+    const QFileDevice::Permissions owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const QFileDevice::Permissions fileMode = QFile::permissions(dbFile) & owner;
+    if (fileMode != owner)
+        return;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString side = dbFile + QLatin1String(suffix);
+        const QFileInfo info(side);
+        if (!info.exists() || info.isSymLink() || info.ownerId() != file.ownerId())
+            continue;
+        const QFileDevice::Permissions mode = QFile::permissions(side);
+        if ((mode & owner) != owner && !QFile::setPermissions(side, mode | owner))
+            qWarning() << "cannot make writable again:" << side;
+    }
+}
+
+bool CTessaneDb::canWriteBeside(const QString& dbFile)
+{
+    const QFileInfo file(dbFile);
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        return false;
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        const QFileInfo info(dbFile + QLatin1String(suffix));
+        if (info.exists() && !info.isWritable())
+            return false;
+    }
+    return true;
 }
 
 bool CTessaneDb::removeDbFiles(const QString& path)
@@ -225,9 +266,13 @@ bool CTessaneDb::runScript(const QString& text)
 bool CTessaneDb::openAt(const QString& path)
 {
     close();
+    m_damaged = false;
+    m_writesRefused = false;
+    m_lastFault = DbFault::None;
     db.setDatabaseName(path);
     if (!db.open()) {
         const QSqlError error = db.lastError();
+        m_lastFault = dbFaultOf(error);
         lastError = QStringLiteral("[%1] open %2: %3")
                         .arg(QString::number(error.type()), path, error.text());
         qWarning() << lastError;
@@ -343,11 +388,30 @@ bool CTessaneDb::reportFailure(const QSqlQuery& query, const QString& statement)
                                  .arg(QString::number(error.type()), error.text(),
                                       error.driverText(), error.databaseText()),
                              secrets);
+    m_lastFault = dbFaultOf(error);
     if (m_transactionDepth > 0)
         m_transactionFailed = true;
     qDebug().noquote() << "sqlStr = " + shown.left(2000);
     qDebug().noquote() << "dbError : err = " + lastError;
+    if (m_lastFault == DbFault::Damaged && !m_damaged) {
+        m_damaged = true;
+        qCritical().noquote() << "the database is damaged:" << db.databaseName() << lastError;
+        refuseWrites();
+        emit sig_damaged();
+    }
     return false;
+}
+
+void CTessaneDb::refuseWrites()
+{
+    if (m_writesRefused || !db.isOpen())
+        return;
+    m_writesRefused = true;
+    // The connection itself refuses every change from now on, whichever
+    // writer tries; reading what is still readable goes on.
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA query_only = ON;")))
+        qWarning() << "cannot stop writes to the database:" << query.lastError().text();
 }
 
 bool CTessaneDb::exec(const QString& pattern, std::initializer_list<SqlArg> args)

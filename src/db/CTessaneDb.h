@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/DbFault.h"
 #include "db/SqlFormat.h"
 #include "db/T_JobData.h"
 #include "db/T_Statistics.h"
@@ -67,7 +68,8 @@ public:
     // system refuses shared memory).
     QString journalMode() const { return m_journalMode; }
 
-    // Runs one statement; on failure keeps the error in lastErrorText() and logs.
+    // Runs one statement; on failure keeps the error in lastErrorText() and
+    // its kind in lastFault(), and logs.
     bool sqlExec(QSqlQuery& query, const QString& statement);
     // The same with the statement's texts bound (see sqlBind).
     bool sqlExec(QSqlQuery& query, const SqlStatement& statement);
@@ -79,6 +81,18 @@ public:
     bool execRow(const QString& pattern, std::initializer_list<SqlArg> args);
     QSqlQuery newQuery() const;
     const QString& lastErrorText() const { return lastError; }
+    // What kind of failure the last failing statement or opening was.
+    DbFault lastFault() const { return m_lastFault; }
+
+    // A statement that found the file malformed marks the database damaged
+    // for the rest of the run (until it is opened again): from then on it
+    // takes no more writes, and sig_damaged is emitted once.
+    bool isDamaged() const { return m_damaged; }
+    // The connection takes no more writes until the file is opened again:
+    // what the program holds of a damaged or half-loaded database must not
+    // be written over what is still on disk.
+    void refuseWrites();
+    bool writesRefused() const { return m_writesRefused; }
 
     // Makes a reply record report a local database failure (code 10001).
     void setDbError(T_Http_S& reply) const;
@@ -178,6 +192,10 @@ public:
     // All-or-nothing scope of several writers (CTessaneDbTransaction.h).
     class Transaction;
 
+signals:
+    // The file turned out damaged (see isDamaged).
+    void sig_damaged();
+
 private:
     QString driverName() const;
     bool openAt(const QString& path);
@@ -187,6 +205,11 @@ private:
     void applyJournalMode();
     bool ensureSchema();
     bool runScript(const QString& text);
+    // Gives the -wal and -shm files back the owner's read and write once the
+    // database file has them.
+    static void followDbFileMode(const QString& dbFile);
+    // Whether the folder and the files of the database can be written.
+    static bool canWriteBeside(const QString& dbFile);
     // Deletes a database file together with its WAL and shared-memory files.
     static bool removeDbFiles(const QString& path);
     bool sweepJobs(const QString& column, int value);
@@ -198,6 +221,9 @@ private:
     bool rewriteJobContent(int jobId, const QString& content);
 
     QString lastError;
+    DbFault m_lastFault = DbFault::None;
+    bool m_damaged = false;
+    bool m_writesRefused = false;
     QSqlDatabase db;
     QString m_connectionName;
     QString m_journalMode;

@@ -12,6 +12,7 @@
 #include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
+#include "manager/DbFaultText.h"
 #include "remote/CTessaneHttp.h"
 
 #include <QDebug>
@@ -37,6 +38,12 @@ CJobManager::CJobManager(QObject* parent)
     connect(m_apiClient, &CHttpBase::sigGetAsynData, this, &CJobManager::onGetAsynData);
     // Whatever signs the user out of the interface ends the session's drain.
     connect(m_ui, &CUiManager::sig_LoginRequired, this, &CJobManager::onSignedOut);
+    // Queued: the damage is found inside a statement, and the caller first
+    // winds its own work down (the database already refuses writes).
+    connect(m_db, &CTessaneDb::sig_damaged, this, [this]() {
+        if (m_db->isDamaged() && m_model->userInfo.uid > 0 && m_ui->signInState() == 1)
+            stopForStoreFault(DbFaultText::damaged(m_db->dbFilePath()));
+    }, Qt::QueuedConnection);
 }
 
 CJobManager::~CJobManager() = default;
@@ -58,7 +65,10 @@ bool CJobManager::init()
 
 bool CJobManager::init(const QString& dbFile, const QString& programDbDir)
 {
+    m_initError.clear();
+    m_storeStopped = false;
     if (!m_db->init(dbFile, programDbDir)) {
+        m_initError = DbFaultText::startFailure(m_db->lastFault(), dbFile, m_db->lastErrorText());
         qCritical() << "db init error";
         return false;
     }
@@ -67,6 +77,7 @@ bool CJobManager::init(const QString& dbFile, const QString& programDbDir)
 
     T_SysInfo sysInfo;
     if (!m_db->getSysData(m_model->userInfo, m_model->synData, sysInfo)) {
+        m_initError = DbFaultText::startFailure(m_db->lastFault(), dbFile, m_db->lastErrorText());
         qCritical() << "get sys db error";
         return false;
     }
@@ -104,13 +115,31 @@ bool CJobManager::initAfterLogin()
         m_db->setCurrentUid(uid);
     }
 
+    // The books and memos first: a database that cannot give them back
+    // takes nothing more, or the change feed would store the platform's
+    // books over an empty shelf as second copies.
+    bool loaded = m_bookJobs->loadBooks();
+    QString loadError = loaded ? QString() : m_db->lastErrorText();
+    DbFault loadFault = loaded ? DbFault::None : m_db->lastFault();
+    if (!m_memos->loadMemoList() && loaded) {
+        loaded = false;
+        loadError = m_db->lastErrorText();
+        loadFault = m_db->lastFault();
+    }
+    if (!loaded) {
+        m_db->refuseWrites();
+        qCritical() << "the author's data could not be loaded; writing and synchronisation stop";
+    }
     m_userJobs->loadStatistics();
-    m_bookJobs->loadBooks();
-    m_memos->loadMemoList();
     m_system->onCheckNetWorkTimeOut();
 
     if (!m_ui->initMain())
         return true;
+    if (!loaded) {
+        const DbFault fault = m_db->isDamaged() ? DbFault::Damaged : loadFault;
+        stopForStoreFault(DbFaultText::loadFailure(fault, m_db->dbFilePath(), loadError));
+        return true;
+    }
     if (uid > 0) {
         m_ui->setSyncIndicatorAllowed(true);
         execUserJob();
@@ -118,8 +147,19 @@ bool CJobManager::initAfterLogin()
     return true;
 }
 
+void CJobManager::stopForStoreFault(const QString& text)
+{
+    m_db->refuseWrites();
+    m_autoSynTimer->stop();
+    if (m_storeStopped)
+        return;
+    m_storeStopped = true;
+    m_ui->showDbFault(text);
+}
+
 void CJobManager::close()
 {
+    m_storeStopped = false;
     m_autoSynTimer->stop();
     flushConfirmed();
     resetSession();
@@ -174,7 +214,7 @@ void CJobManager::synNow(bool showProgress)
 
 void CJobManager::beginAutoSyn()
 {
-    if (m_autoSynTimer->isActive())
+    if (m_autoSynTimer->isActive() || m_db->writesRefused())
         return;
     qDebug() << "CJobManager::beginAutoSyn ======";
     m_autoSynTimer->start(kAutoSynIntervalMs);
@@ -211,6 +251,13 @@ void CJobManager::execUserJob()
 {
     if (!isSignedIn())
         return;
+    if (m_db->writesRefused()) {
+        // A synchronisation the author asked for ends as a failure.
+        qWarning() << "the database takes no writes; nothing is synchronised";
+        m_ui->startSyncAnimation();
+        m_ui->stopSyncAnimation(false);
+        return;
+    }
     if (m_drainJobId != 0) {
         qDebug() << "job" << m_drainJobId << "of the running drain is in flight; nothing more handed out";
         return;
@@ -343,6 +390,10 @@ void CJobManager::endPass()
     if (retryFrom > 0 && isSignedIn() && m_drainJobId == 0) {
         m_passCursor = retryFrom - 1;
         drainNext();
+        return;
+    }
+    if (m_db->writesRefused()) {
+        m_ui->stopSyncAnimation(false);
         return;
     }
     // Whatever the pass came to, the next try of what is left comes by

@@ -54,7 +54,8 @@ public:
 
     // --- start-up and the drain (CJobManager.cpp) ---
 
-    // Start-up: false only when the local store cannot be brought up.
+    // Start-up: false only when the local store cannot be brought up;
+    // initErrorText() then says why, for the author.
     bool init();
     // The same with the database file and the folder of the program's
     // database marker and upgrade script.
@@ -62,6 +63,7 @@ public:
     // Finishes a sign-in (or the start of a remembered user); runs once per
     // sign-in and returns true in every case.
     bool initAfterLogin();
+    QString initErrorText() const { return m_initError; }
     // Ends the run's work: timer stopped, jobs in flight and the pass
     // forgotten, books and memos released, database closed. A later init()
     // starts afresh as a new program start would.
@@ -156,6 +158,11 @@ public:
     bool updateLock(int uid, const T_WriteLock& lock);
     bool updateCreationConf(const T_CreationConf& conf, int uid);
     bool updateSystemConf(const T_SystemConf& conf, int uid);
+    // The user's settings as the database holds them; false when they
+    // cannot be read.
+    bool storedSystemConf(int uid, T_SystemConf& conf);
+    // The database's text of the last failure, for the author.
+    QString lastDbError() const;
     // Writes the signed-in user's settings and record back.
     bool saveUserData();
 
@@ -207,6 +214,9 @@ private:
     void callHandler(const T_Http_Custom& identity, const QByteArray& body);
     void continueAfter(const T_Http_Custom& identity, bool fromDrain, bool succeeded);
     void onSignedOut();
+    // Stops writing and synchronisation for the run and tells the author
+    // (once) what the database fault is.
+    void stopForStoreFault(const QString& text);
 
     CBookJobManager* m_bookJobs = nullptr;
     CUserJobManager* m_userJobs = nullptr;
@@ -223,6 +233,10 @@ private:
     QHash<int, InFlight> m_inFlight;
     QTimer* m_autoSynTimer = nullptr;
     QString m_lastError;
+    QString m_initError;
+    // The database failed to load the author's data or turned out damaged:
+    // nothing is written or synchronised until the next start.
+    bool m_storeStopped = false;
 
     // The running pass: the job of it in flight (0 none), the last job id it
     // has dealt with, jobs it may hand out once more (confirmed while a newer

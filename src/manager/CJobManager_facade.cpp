@@ -408,6 +408,21 @@ bool CJobManager::updateSystemConf(const T_SystemConf& conf, int uid)
     return m_db->updateSystemConf(conf, uid);
 }
 
+bool CJobManager::storedSystemConf(int uid, T_SystemConf& conf)
+{
+    TS_Author_Info user;
+    T_UserConf stored;
+    if (uid <= 0 || !m_db->getUserData(uid, user, stored))
+        return false;
+    conf = stored.systemConf;
+    return true;
+}
+
+QString CJobManager::lastDbError() const
+{
+    return m_db->lastErrorText();
+}
+
 bool CJobManager::saveUserData()
 {
     if (m_model->userInfo.uid < 1)

@@ -190,6 +190,16 @@ void CSynDataManager::startSyn(const QByteArray& body)
     clear();
     CTessaneUrl::setHttpSynchronizaTionSynBookData(body, &m_reply);
     CJobManager::instance()->beginAutoSyn();
+    // A database that takes no writes (damaged, or the author's books could
+    // not be read from it) must not receive the platform's changes: over a
+    // shelf that failed to load they would become second copies.
+    if (m_db->writesRefused()) {
+        qWarning() << "change feed not applied: the database takes no writes";
+        qDeleteAll(m_reply.items);
+        m_reply.items.clear();
+        endPass(false);
+        return;
+    }
     if (m_reply.header.code != HttpOk) {
         // A refused pull is no empty feed: nothing is reported as done.
         qWarning() << "change feed pull refused with code" << m_reply.header.code;
@@ -229,6 +239,11 @@ void CSynDataManager::startSyn(const QByteArray& body)
 void CSynDataManager::execSynData()
 {
     while (m_running && m_waitStep == 0) {
+        if (m_db->writesRefused()) {
+            qWarning() << "change feed stopped: the database takes no writes";
+            abortSyn();
+            return;
+        }
         if (m_reply.items.isEmpty()) {
             endPass(true);
             return;

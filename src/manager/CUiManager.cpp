@@ -7,6 +7,7 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/login/Dialog_LoginMain.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QMenu>
+#include <QMessageBox>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -119,6 +121,35 @@ void CUiManager::showTips(const QString& text, bool flag, int msecs)
 void CUiManager::showDbError(const QString& text)
 {
     qDebug() << text;
+}
+
+void CUiManager::showDbFault(const QString& text)
+{
+    qCritical().noquote() << text;
+    if (!canBuildWindows())
+        return;
+    // One box at a time: a second fault of the same run replaces the text.
+    if (!m_dbFaultBox) {
+        m_dbFaultBox = new BkMessageBox(tr("Database error"), text, currentWindow().data());
+        m_dbFaultBox->addStandardButton(QMessageBox::Ok);
+        m_dbFaultBox->setDefaultButton(QMessageBox::Ok);
+        m_dbFaultBox->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_dbFaultBox->setText(text);
+    m_dbFaultBox->show();
+    m_dbFaultBox->raise();
+}
+
+BkMessageBox* CUiManager::dbFaultBox() const
+{
+    return m_dbFaultBox;
+}
+
+void CUiManager::showStartFailure(const QString& text)
+{
+    qCritical().noquote() << text;
+    if (canBuildWindows())
+        BkMessageBox::information(nullptr, tr("Database error"), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void CUiManager::startSyncAnimation()

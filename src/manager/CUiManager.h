@@ -104,6 +104,14 @@ public:
 
     void showMessage(const QString& text, int kind, int msecs);
     void showDbError(const QString& text);
+    // A database fault the author must act on (a damaged file, books that
+    // could not be read): a message box that stays until it is closed, over
+    // the current main window. Without windows it is only logged.
+    void showDbFault(const QString& text);
+    class BkMessageBox* dbFaultBox() const;
+    // The start-up could not bring the database up: says why, modally,
+    // before the program ends.
+    static void showStartFailure(const QString& text);
     void updateUserInfo(const TS_Author_Info* info);
     void loadUserHeadImg(const QString& fileName);
     void pollingWx(const TS_Author_PollingWx& reply);
@@ -134,6 +142,7 @@ private:
     int m_signInState = 0;
     int m_syncRunning = 0;
     bool m_syncIndicatorAllowed = true;
+    QPointer<class BkMessageBox> m_dbFaultBox;
 
     // --- volume/chapter tree: reaching the writing window ---
 public:

@@ -62,6 +62,12 @@ bool CUiManager::backupsDb()
     // The database runs in WAL mode: committed pages may still sit in the
     // -wal file, which a copy of the main file alone would miss.
     CTessaneDb* db = CTessaneDb::instance();
+    // A copy of a damaged file would become the newest backup, the one the
+    // author is sent to.
+    if (db->isDamaged()) {
+        qWarning() << "backupsDb: the database is damaged; no copy made";
+        return false;
+    }
     if (db->isOpen()) {
         QSqlQuery checkpoint = db->newQuery();
         if (!checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")))

@@ -1,5 +1,6 @@
 #include "TextRecovery.h"
 
+#include "common/PrivateFiles.h"
 #include "common/Utility.h"
 
 #include <QDateTime>
@@ -15,8 +16,9 @@ const QString kUntold = QStringLiteral(".untold");
 
 QString TextRecovery::folder()
 {
+    // The author's unpublished words: private like every per-user folder.
     const QString path = getAppDataDir() + QStringLiteral("/recovered");
-    mkpathIfMissing(path);
+    PrivateFiles::makeFolder(path);
     return path;
 }
 
@@ -34,6 +36,7 @@ QString TextRecovery::keep(const QString& bookName, const QString& chapterName, 
     const QByteArray body = text.toUtf8();
     if (file.write(head) != head.size() || file.write(body) != body.size() || !file.commit())
         return QString();
+    PrivateFiles::narrow(path);
     // An empty mark beside it: the next start still has to tell the author.
     QSaveFile mark(path + kUntold);
     if (!mark.open(QIODevice::WriteOnly) || !mark.commit())

@@ -5,6 +5,7 @@
 #include "db/records/T_UserConf.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_ChangeLockPwd.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 
 
@@ -42,6 +44,7 @@ private slots:
 
     void settingsPageKeepsOnlyAcceptedPasswords_data();
     void settingsPageKeepsOnlyAcceptedPasswords();
+    void refusedLockWriteIsToldAndPageShowsTheStoredLock();
 
 private:
     JobsFixture* m_fixture = nullptr;
@@ -137,6 +140,34 @@ void ChangeLockPwdTest::settingsPageKeepsOnlyAcceptedPasswords()
     QCOMPARE(liveConf().pwdLockPwd, after.isEmpty() ? T_SystemConf().pwdLockPwd : after);
     QCOMPARE(storedConf().pwdLockPwd, stored);
     QCOMPARE(storedConf().pwdLockType, storedType);
+}
+
+void ChangeLockPwdTest::refusedLockWriteIsToldAndPageShowsTheStoredLock()
+{
+    // The settings row takes no change, as on a failing disk.
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    QVERIFY(query.exec(QStringLiteral("create temp trigger refuse_settings before update on tb_system_conf "
+                                      "begin select raise(abort, 'refused'); end;")));
+    auto* toast = CUiManager::instance()->bookshelf()->findChild<QLabel*>(QStringLiteral("BookshelfTips"));
+    QVERIFY(toast);
+    toast->hide();
+    Widget_Setting page;
+    auto* lock = page.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
+    whenShown<Dialog_ChangeLockPwd>([](Dialog_ChangeLockPwd* d) {
+        d->lineEditNew()->setText(QStringLiteral("k3y"));
+        d->lineEditConfirm()->setText(QStringLiteral("k3y"));
+        d->btnConfirm()->click();
+    });
+    lock->click();
+
+    QVERIFY(toast->isVisible());
+    QVERIFY2(toast->text().startsWith(QStringLiteral("The setting could not be saved")), qPrintable(toast->text()));
+    // The page and the lock in force are what is stored: off.
+    QVERIFY(!lock->isChecked());
+    QVERIFY(!page.findChild<QPushButton*>(QStringLiteral("btnChangePwd"))->isEnabled());
+    QCOMPARE(liveConf().pwdLockType, 0);
+    QCOMPARE(storedConf().pwdLockType, 0);
+    QVERIFY(query.exec(QStringLiteral("drop trigger refuse_settings;")));
 }
 
 int runChangeLockPwdTests(int argc, char** argv)

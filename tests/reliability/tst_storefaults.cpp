@@ -10,6 +10,10 @@
 // One statement of a change refused (a trigger on the connection): the whole
 // change is undone, so that no row is left without the job that sends it
 // and no job leaves the queue without the ids its reply brought.
+//
+// A damaged table page in a signed-in author's file (the file opens and its
+// schema reads): the start tells the author which file is damaged and where
+// its newest backup is, and nothing more is written or synchronised.
 
 #include "CreationFixture.h"
 
@@ -17,13 +21,25 @@
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
 #include "db/records/T_Volume.h"
+#include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
+#include "manager/CUiManager.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Top.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QLabel>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -72,6 +88,28 @@ int count(const QString& sql)
     return BooksFixture::scalar(sql).toInt();
 }
 
+// Overwrites the chapter table's root page in the file: the file opens and
+// its schema reads, but the chapters cannot be read.
+void damageChapterTable(const QString& dbFile)
+{
+    const int rootPage = count(QStringLiteral("select rootpage from sqlite_master where name = 'tb_chapter';"));
+    const int pageSize = count(QStringLiteral("PRAGMA page_size;"));
+    QVERIFY(rootPage > 1 && exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")));
+    QFile file(dbFile);
+    QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(qint64(rootPage - 1) * pageSize));
+    QCOMPARE(file.write(QByteArray(pageSize, '\xff')), qint64(pageSize));
+}
+
+// The text of the fault box once it is shown.
+QString faultTold()
+{
+    CUiManager* ui = CUiManager::instance();
+    if (!QTest::qWaitFor([ui]() { return ui->dbFaultBox() && ui->dbFaultBox()->isVisible(); }))
+        return QString();
+    return ui->dbFaultBox()->textLabel()->text();
+}
+
+
 }
 
 // The rows-and-job commits of the book, volume, outline and memo changes.
@@ -89,6 +127,8 @@ private slots:
     void fullDiskKeepsTypedTextAndStoredChapter();
     void refusedJobUndoesTheChapterChange();
     void refusedIdsKeepTheCreateQueued();
+    void damagedTableStopsWritesAndSyncAndSaysWhere();
+    void damageFoundOnASaveStopsSyncAndSaysSo();
 };
 
 void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
@@ -197,6 +237,109 @@ void StoreFaultsTest::refusedIdsKeepTheCreateQueued()
     QCOMPARE(count(QStringLiteral("select chapterId from tb_chapter where localId = %1;").arg(add.header.localChapterId)), 0);
     QCOMPARE(BooksFixture::jobTypes(), QList<int>{add.header.jobType});
     QVERIFY(exec(QStringLiteral("drop trigger refuse_server_id;")));
+}
+
+void StoreFaultsTest::damagedTableStopsWritesAndSyncAndSaysWhere()
+{
+    delete CUiManager::instance()->dbFaultBox();
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("损坏"));
+    QVERIFY(book);
+    const int bookId = book->bookId;
+    // The copy the last quit made, named as the quit names it.
+    const QDir backups(CUiManager::backupFolder());
+    const QString backup = backups.filePath(
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss")) + QStringLiteral(".db"));
+    QVERIFY(exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")));
+    QVERIFY(QFile::copy(f.dbFile(), backup));
+
+    const int books = count(QStringLiteral("select count(*) from tb_book;"));
+    const int jobs = count(QStringLiteral("select count(*) from tb_job;"));
+    damageChapterTable(f.dbFile());
+    CJobManager::instance()->close();
+    // The platform reports the book: over a shelf that failed to load it
+    // would come in a second time.
+    const QByteArray extra = QJsonDocument(QJsonObject{{QStringLiteral("book_name"), QStringLiteral("损坏")}})
+                                 .toJson(QJsonDocument::Compact);
+    const QJsonObject item{{QStringLiteral("change_type"), 1}, {QStringLiteral("book_id"), bookId},
+                           {QStringLiteral("chapter_id"), 0}, {QStringLiteral("extra"), QString::fromUtf8(extra)}};
+    QCOMPARE(standin().pushFeed(StandinServer::demoUid(), {item}).size(), 1);
+    const QString pull = QStringLiteral("/synchronization/synBookData");
+    const int pulls = BooksFixture::sent(pull);
+
+    QVERIFY(f.restart());
+    CUiManager* ui = CUiManager::instance();
+    const QString told = faultTold();
+    QVERIFY2(told.contains(QStringLiteral("damaged")), qPrintable(told));
+    QVERIFY2(told.contains(QDir::toNativeSeparators(f.dbFile())), qPrintable(told));
+    QVERIFY2(told.contains(QDir::toNativeSeparators(backup)), qPrintable(told));
+
+    // The author's synchronise button ends in a failure and pulls nothing.
+    auto* toast = ui->bookshelf()->findChild<QLabel*>(QStringLiteral("BookshelfTips"));
+    QVERIFY(toast);
+    // The indicator of the run before the restart ends first.
+    Widget_Bookshelf_Top* top = ui->bookshelf()->getTop();
+    QTRY_VERIFY(!top->isSyncing());
+    toast->hide();
+    top->btnSync()->click();
+    QTRY_COMPARE(toast->isVisible() ? toast->text() : QString(),
+                 QCoreApplication::translate("Widget_Bookshelf_Top", "Synchronization failure"));
+    QCOMPARE(BooksFixture::sent(pull), pulls);
+    // A new book of the author's is refused, not written.
+    TC_Books_AddBook add(QStringLiteral("不写入"), 1700000000, 1700000000, QString());
+    QVERIFY(CBookJobManager::instance()->books_add(add, false) == nullptr);
+
+    delete ui->dbFaultBox();
+    QFile::remove(backup);
+    // What is on disk, read afresh: no second copy, no job.
+    CJobManager::instance()->close();
+    QVERIFY(CTessaneDb::instance()->openExisting(f.dbFile()));
+    QCOMPARE(count(QStringLiteral("select count(*) from tb_book;")), books);
+    QCOMPARE(count(QStringLiteral("select count(*) from tb_job;")), jobs);
+}
+
+void StoreFaultsTest::damageFoundOnASaveStopsSyncAndSaysSo()
+{
+    delete CUiManager::instance()->dbFaultBox();
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("写时损坏"));
+    QVERIFY(book);
+    QVERIFY(f.open(book));
+    f.editor()->setFocus();
+    damageChapterTable(f.dbFile());
+    {
+        // Another program's write makes the client read the file afresh.
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        other.setDatabaseName(f.dbFile());
+        QVERIFY(other.open());
+        QSqlQuery query(other);
+        QVERIFY(query.exec(QStringLiteral("PRAGMA user_version;")) && query.next());
+        const int version = query.value(0).toInt();
+        query.finish();
+        QVERIFY2(query.exec(QStringLiteral("PRAGMA user_version = %1;").arg(version + 1)),
+                 qPrintable(query.lastError().text()));
+        query.finish();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("other"));
+    const QString pull = QStringLiteral("/synchronization/synBookData");
+    const int pulls = BooksFixture::sent(pull);
+
+    f.type(QStringLiteral("损坏后写的字。"));
+    f.tick();
+    f.pause();
+    f.tick(2);
+    const QString told = faultTold();
+    QVERIFY2(told.contains(QStringLiteral("damaged")), qPrintable(told));
+    QVERIFY2(told.contains(QDir::toNativeSeparators(f.dbFile())), qPrintable(told));
+    QVERIFY(f.editor()->toPlainText().endsWith(QStringLiteral("损坏后写的字。")));
+    // Synchronisation stops: no timer, and asking for it pulls nothing.
+    QVERIFY(!CJobManager::instance()->isAutoSynRunning());
+    CJobManager::instance()->synNow(true);
+    QCOMPARE(BooksFixture::sent(pull), pulls);
+    delete CUiManager::instance()->dbFaultBox();
 }
 
 int main(int argc, char** argv)

@@ -4,6 +4,7 @@
 #include "common/Utility.h"
 #include "manager/CJobManager.h"
 #include "manager/CUiManager.h"
+#include "manager/TextRecovery.h"
 #include "ui/login/Dialog_LoginMain.h"
 
 #include <QDir>
@@ -29,6 +30,7 @@ class PrivateFilesTest : public QObject
     Q_OBJECT
 private slots:
     void startUpNarrowsTheAuthorsFilesAndBackups();
+    void recoveredTextIsKeptPrivate();
 };
 
 void PrivateFilesTest::startUpNarrowsTheAuthorsFilesAndBackups()
@@ -62,6 +64,19 @@ void PrivateFilesTest::startUpNarrowsTheAuthorsFilesAndBackups()
     QFile::remove(picture);
     QSettings s(CUiManager::settingFilePath(), QSettings::IniFormat);
     s.remove(QStringLiteral("system/backup"));
+}
+
+void PrivateFilesTest::recoveredTextIsKeptPrivate()
+{
+    QDir(getAppDataDir() + QStringLiteral("/recovered")).removeRecursively();
+    const QString path = TextRecovery::keep(QStringLiteral("书"), QStringLiteral("章"), QStringLiteral("没存下的字"));
+    QVERIFY(!path.isEmpty());
+    TextRecovery::takeUntold();
+    const QString folder = QFileInfo(path).absolutePath();
+    QCOMPARE(QFile::permissions(folder) & QFileDevice::Permissions(0x7077),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(PrivateFiles::isPrivate(path));
+    QFile::remove(path);
 }
 
 int runPrivateFilesTests(int argc, char** argv)

@@ -326,6 +326,7 @@ void Widget_Setting::initData()
                    << QStringLiteral("Ctrl+F") << QStringLiteral("Ctrl+P")
                    << QStringLiteral("Ctrl+Y") << QStringLiteral("Ctrl+Z") << QStringLiteral("Ctrl+S");
     const T_SystemConf conf = m_model->userConf.systemConf;
+    m_storedConf = conf;
     m_checkAuto->setChecked(m_ui->isExeAuto());
     m_checkNumber->setChecked(conf.isShowMsgPt != 0);
     m_checkNotice->setChecked(conf.isRecvMsg != 0);
@@ -375,12 +376,43 @@ void Widget_Setting::updateLockControls()
     m_btnForgotPwd->setEnabled(on);
 }
 
-void Widget_Setting::writeConf()
+bool Widget_Setting::writeConf()
 {
-    // A refused write leaves the in-memory change standing; the next save
-    // of the user's data stores it.
-    if (!m_jobs->updateSystemConf(m_model->userConf.systemConf, m_model->userInfo.uid))
-        qWarning() << "the system settings could not be stored";
+    T_SystemConf& conf = m_model->userConf.systemConf;
+    const int uid = m_model->userInfo.uid;
+    if (m_jobs->updateSystemConf(conf, uid)) {
+        m_storedConf = conf;
+        return true;
+    }
+    // A lock the page shows as on must really be on: the change is taken
+    // back, in memory and on the page, and the author is told.
+    const QString reason = m_jobs->lastDbError();
+    qWarning() << "the system settings could not be stored:" << reason;
+    T_SystemConf stored;
+    conf = m_jobs->storedSystemConf(uid, stored) ? stored : m_storedConf;
+    m_storedConf = conf;
+    showConf(conf);
+    m_ui->showError(tr("The setting could not be saved; the page shows what is stored.\n%1").arg(reason), 5000);
+    return false;
+}
+
+void Widget_Setting::showConf(const T_SystemConf& conf)
+{
+    const QList<QObject*> controls{m_checkAudio, m_radioTray, m_radioQuit, m_closeGroup, m_checkPwdLock,
+                                   m_checkTray, m_checkFree, m_comboTime};
+    QList<bool> blocked;
+    for (QObject* control : controls)
+        blocked << control->blockSignals(true);
+    m_checkAudio->setChecked(conf.isSound != 0);
+    (conf.isTray != 0 ? m_radioTray : m_radioQuit)->setChecked(true);
+    m_checkPwdLock->setChecked(conf.pwdLockType != 0);
+    m_checkTray->setChecked((conf.pwdLockType & 2) != 0);
+    m_checkFree->setChecked((conf.pwdLockType & 4) != 0);
+    const int index = m_comboTime->findData(conf.pwdLockTime);
+    m_comboTime->setCurrentIndex(index < 0 ? 0 : index);
+    updateLockControls();
+    for (int i = 0; i < controls.size(); ++i)
+        controls.at(i)->blockSignals(blocked.at(i));
 }
 
 void Widget_Setting::initConnects()
@@ -472,8 +504,8 @@ void Widget_Setting::onChangeLockPwd()
     if (m_ui->runLockPwdDialog(1, this, &password) == QDialog::Rejected)
         return;
     m_model->userConf.systemConf.pwdLockPwd = password;
-    writeConf();
-    m_ui->showSuccess(tr("Changed password lock password successfully"), 1000);
+    if (writeConf())
+        m_ui->showSuccess(tr("Changed password lock password successfully"), 1000);
 }
 
 void Widget_Setting::onForgotLockPwd()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/records/T_UserConf.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -45,7 +47,10 @@ private:
     QWidget* buildHotkeysPage();
     QWidget* buildAboutPage();
 
-    void writeConf();
+    // Stores the model's settings record; a refused write is told to the
+    // author, and the record and the page go back to what is stored.
+    bool writeConf();
+    void showConf(const T_SystemConf& conf);
     void applyBossKey(const QString& keyText);
     void updateLockControls();
     void onLockClicked(bool checked);
@@ -62,6 +67,8 @@ private:
     double m_scale = 1.0;
     bool m_keyComplete = false;
     QString m_keyText;
+    // The record as last read or stored, for when the database cannot say.
+    T_SystemConf m_storedConf;
 
     CBaseTitleBar* m_title = nullptr;
     QStackedWidget* m_stack = nullptr;

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "db/DbFault.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+// What the author is told when the database fails: the cause in words the
+// author can act on, and the file it concerns.
+class DbFaultText
+{
+    Q_DECLARE_TR_FUNCTIONS(DbFaultText)
+public:
+    // The start-up could not bring the database up; detail is the error
+    // text for a cause without words of its own.
+    static QString startFailure(DbFault fault, const QString& dbFile, const QString& detail);
+    // The signed-in author's books or memos could not be read; writing and
+    // synchronisation stop for this run. A damaged file is told with the
+    // newest backup of it.
+    static QString loadFailure(DbFault fault, const QString& dbFile, const QString& detail);
+    // The database turned out damaged while the author worked.
+    static QString damaged(const QString& dbFile);
+    // The newest dated copy in the backup folder, empty when there is none.
+    static QString newestBackup(const QString& folder);
+};
