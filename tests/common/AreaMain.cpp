@@ -6,6 +6,17 @@
 
 namespace {
 StandinServer* g_standin = nullptr;
+QTranslator* g_catalogue = nullptr;
+}
+
+void useProgramCatalogue(bool on)
+{
+    if (g_catalogue == nullptr)
+        return;
+    if (on)
+        QCoreApplication::installTranslator(g_catalogue);
+    else
+        QCoreApplication::removeTranslator(g_catalogue);
 }
 
 StandinServer& standin()
@@ -25,6 +36,7 @@ int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners, Ca
             return 1;
         }
         QCoreApplication::installTranslator(&translator);
+        g_catalogue = &translator;
     }
     if (setUp)
         setUp();
@@ -39,5 +51,6 @@ int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners, Ca
     for (TestRunner run : runners)
         failures += run(argc, argv);
     server.stop();
+    g_catalogue = nullptr;
     return failures;
 }

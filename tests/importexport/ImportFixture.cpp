@@ -8,9 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTest>
 
 ImportFixture::ImportFixture()
 {
@@ -27,10 +30,14 @@ ImportFixture::ImportFixture()
     model->userInfo.token = QString::fromLatin1(StandinServer::demoToken());
     CTessaneHttp::instance()->setToken(model->userInfo.token);
     CUiManager::instance()->setBookImporting(false);
+    // Signed in: once the platform took the book, the queue hands it the
+    // volumes and the chapter batches.
+    CUiManager::instance()->setSignInState(1);
 }
 
 ImportFixture::~ImportFixture()
 {
+    CUiManager::instance()->setSignInState(0);
     CPublicManager::instance()->clearBooks();
     CUiManager::instance()->setBookImporting(false);
     CTessaneDb::instance()->close();
@@ -81,4 +88,23 @@ T_Book* ImportFixture::firstBook()
 {
     const QList<T_Book*>& books = CPublicManager::instance()->bookList;
     return books.isEmpty() ? nullptr : books.first();
+}
+
+bool ImportFixture::waitUntilAllAnswered(int timeoutMs)
+{
+    return QTest::qWaitFor([]() { return count(QStringLiteral("tb_job")) == 0; }, timeoutMs);
+}
+
+QList<QJsonArray> ImportFixture::receivedBatches()
+{
+    QList<QJsonArray> out;
+    QStringList seen;
+    for (const QJsonObject& entry : standin().requestsTo(QStringLiteral("/chapter/batchCreateChapter"))) {
+        const QString list = StandinServer::bodyOf(entry).value(QStringLiteral("list")).toString();
+        if (seen.contains(list))
+            continue;
+        seen.append(list);
+        out.append(QJsonDocument::fromJson(list.toUtf8()).array());
+    }
+    return out;
 }
