@@ -10,6 +10,7 @@
 #include "manager/CUiManager.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_Search.h"
+#include "ui/creation/EditorMarks.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
@@ -151,6 +152,17 @@ void SearchTest::replacingTheCurrentShiftsTheLaterOnes()
     QCOMPARE(pane()->matchEnds(), (QList<int>{3, 13}));
     QCOMPARE(pane()->currentMatch(), 1);
     QCOMPARE(CreationFixture::storedText(pane()->currentChapter()), QStringLiteral("cat tiger cat"));
+    // The marks moved with the text: the last "cat" is marked where it now
+    // stands, and nothing of "tiger" is.
+    const EditorMarks* held = m_f->editor()->findChild<EditorMarks*>();
+    QVERIFY(held);
+    QList<int> starts;
+    for (const EditorMarks::Mark& mark : held->marks())
+        starts << mark.start << mark.end;
+    QCOMPARE(starts, (QList<int>{0, 3, 10, 13}));
+    QTRY_COMPARE(backgroundAt(12), kCurrent);
+    for (int position = 4; position < 10; ++position)
+        QCOMPARE(backgroundAt(position).alpha(), 0);
 }
 
 void SearchTest::replacingTheOnlyOccurrenceSaves()
