@@ -4,6 +4,7 @@
 // text, its undo history or the chapter's save state.
 
 #include "CreationFixture.h"
+#include "ScrollAreaProbe.h"
 
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
@@ -56,6 +57,7 @@ private slots:
     void onlyUserEditsSearchAndClosingRemovesMarks();
     void typedQueryMarksWhatFindFindsInViewOnly_data();
     void typedQueryMarksWhatFindFindsInViewOnly();
+    void closingPaneWithMarksNeverAsksTheDyingEditor();
 
 private:
     void setText(const QString& text);
@@ -276,6 +278,26 @@ void SearchTest::typedQueryMarksWhatFindFindsInViewOnly()
 
     m_f->pane()->searchDialog()->closeSearch();
     QCOMPARE(marks(), 0);
+}
+
+// The marks watch the editor's viewport, which still sends events while the
+// editor is being destroyed; by then the editor must not be asked anything.
+void SearchTest::closingPaneWithMarksNeverAsksTheDyingEditor()
+{
+    auto* pane = new Widget_Creation_Content();
+    pane->resize(800, 600);
+    pane->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pane));
+    auto* edit = pane->findChild<Creation_TextEdit*>();
+    QVERIFY(edit);
+    edit->setEnabled(true);
+    edit->setPlainText(longChapter());
+    pane->openSearch();
+    emit pane->searchDialog()->sig_sreach_btn(SreachSearch, QStringLiteral("他"));
+    QVERIFY(!pane->matchEnds().isEmpty());
+    const int before = scrollAreasAskedWhileDestroyed();
+    delete pane;
+    QCOMPARE(scrollAreasAskedWhileDestroyed(), before);
 }
 
 int runSearchTests(int argc, char** argv)
