@@ -2,6 +2,7 @@
 
 #include "db/CTessaneDb.h"
 #include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "remote/CTessaneHttp.h"
@@ -30,9 +31,6 @@ ImportFixture::ImportFixture()
     model->userInfo.token = QString::fromLatin1(StandinServer::demoToken());
     CTessaneHttp::instance()->setToken(model->userInfo.token);
     CUiManager::instance()->setBookImporting(false);
-    // Signed in: once the platform took the book, the queue hands it the
-    // volumes and the chapter batches.
-    CUiManager::instance()->setSignInState(1);
 }
 
 ImportFixture::~ImportFixture()
@@ -92,6 +90,13 @@ T_Book* ImportFixture::firstBook()
 
 bool ImportFixture::waitUntilAllAnswered(int timeoutMs)
 {
+    // The import sends the book itself; once the platform took it, the
+    // signed-in queue hands over the volumes and the chapter batches.
+    const QString bookJobs = QStringLiteral("tb_job where jobType = %1").arg(JobType::BooksAdd);
+    if (!QTest::qWaitFor([&bookJobs]() { return count(bookJobs) == 0; }, timeoutMs))
+        return false;
+    CUiManager::instance()->setSignInState(1);
+    CJobManager::instance()->execUserJob();
     return QTest::qWaitFor([]() { return count(QStringLiteral("tb_job")) == 0; }, timeoutMs);
 }
 
