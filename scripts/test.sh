@@ -8,6 +8,21 @@
 #   scripts/test.sh --no-sanitize   only the normal build and the whole suite
 #   scripts/test.sh --no-fuzz       without the short fuzz pass (FUZZ_SECONDS
 #                                   per target, 5 by default) after the suite
+#   scripts/test.sh --repeat N      hunts flaky tests: runs the suite N times
+#                                   on a busy machine (ctest -j REPEAT_JOBS,
+#                                   twice the cores by default) and prints
+#                                   every test that failed at least once, with
+#                                   how often and the failing test functions;
+#                                   no fuzz pass. Combine with --no-sanitize
+#                                   or --sanitize to repeat one build only.
+#   scripts/test.sh --repeat N --hog
+#                                   the same while one busy loop per core
+#                                   keeps the machine loaded (for an idle
+#                                   machine; stopped when the runs end)
+#
+# REPEAT_SELECT adds ctest arguments to every repeated run, e.g.
+# REPEAT_SELECT="-R test_importexport" or "-L sanitize". The logs of every
+# round are kept in <build>/flaky/.
 #
 # SANITIZE_TESTS=core runs only the tests labelled "sanitize" in the sanitizer
 # build (data, protocol, jobs, change feed, writing window, crash safety):
@@ -21,14 +36,30 @@ jobs=${JOBS:-$(nproc)}
 run_normal=1
 fuzz=1
 sanitize=${SANITIZE_TESTS:-all}
-for arg in "$@"; do
-  case $arg in
+repeat=0
+hog=0
+while [ $# -gt 0 ]; do
+  case $1 in
     --sanitize) run_normal=0 ;;
     --no-sanitize) sanitize=none ;;
     --no-fuzz) fuzz=0 ;;
-    *) echo "unknown option: $arg" >&2; exit 2 ;;
+    --repeat)
+      shift
+      repeat=${1:-}
+      if ! [[ $repeat =~ ^[1-9][0-9]*$ ]]; then
+        echo "--repeat needs a number of runs" >&2
+        exit 2
+      fi
+      fuzz=0 ;;
+    --hog) hog=1 ;;
+    *) echo "unknown option: $1" >&2; exit 2 ;;
   esac
+  shift
 done
+if [ $hog = 1 ] && [ $repeat = 0 ]; then
+  echo "--hog only goes with --repeat" >&2
+  exit 2
+fi
 
 "$root/scripts/install-deps.sh"
 
@@ -60,13 +91,72 @@ run_suite() {
   return $status
 }
 
+# repeat_suite BUILD_DIR [ctest selection...]: the suite REPEAT times, every
+# run in parallel at REPEAT_JOBS, so that tests compete for the processors as
+# on a loaded CI machine; then every test that failed at least once. A test
+# that waits for its outcome passes however slow the machine is.
+repeat_suite() {
+  local dir=$1; shift
+  local rjobs=${REPEAT_JOBS:-$((2 * $(nproc)))}
+  local logs=$dir/flaky
+  local status=0 round kind out
+  # shellcheck disable=SC2206
+  local select=(${REPEAT_SELECT:-})
+  rm -rf "$logs"
+  mkdir -p "$logs"
+  for round in $(seq 1 "$repeat"); do
+    for kind in offscreen xvfb; do
+      out=$logs/round$round-$kind.log
+      if [ $kind = offscreen ]; then
+        (cd "$dir" && ctest --output-on-failure -j "$rjobs" -LE xvfb "$@" "${select[@]}") >"$out" 2>&1 || status=1
+      elif (cd "$dir" && ctest -N -L xvfb "$@" "${select[@]}" | grep -q 'Total Tests: [1-9]'); then
+        (cd "$dir" && xvfb-run -a -s "-screen 0 1920x1080x24" \
+            ctest --output-on-failure -j "$rjobs" -L xvfb "$@" "${select[@]}") >"$out" 2>&1 || status=1
+      fi
+      [ -f "$out" ] && grep -E '^[0-9]+% tests passed' "$out" | sed "s/^/round $round, $kind: /"
+    done
+  done
+  echo "--- tests that failed at least once in $repeat runs ($dir, ctest -j $rjobs)"
+  # ctest lists them after "The following tests FAILED:" as "  12 - name (Failed)".
+  cat "$logs"/round*.log | sed -n '/^The following tests FAILED:/,/^Errors while running/p' |
+    sed -nE 's/^[[:space:]]*[0-9]+ - ([^ ]+) .*/\1/p' | sort | uniq -c | sort -rn |
+    awk -v n="$repeat" '{ printf "  %-40s failed %d of %d\n", $2, $1, n } END { if (NR == 0) print "  none" }'
+  echo "--- failing test functions (Qt Test FAIL! lines, with how often)"
+  cat "$logs"/round*.log | sed -nE 's/^.*(FAIL!  : [^ (]+(\([^)]*\))?).*/\1/p' | sort | uniq -c | sort -rn |
+    sed 's/^/  /'
+  return $status
+}
+
+hog_pids=()
+stop_hog() {
+  local pid
+  for pid in "${hog_pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  hog_pids=()
+}
+start_hog() {
+  local i
+  for i in $(seq 1 "$(nproc)"); do
+    (while :; do :; done) &
+    hog_pids+=($!)
+  done
+  trap stop_hog EXIT
+}
+
 status=0
 
 # --- normal build and the whole suite --------------------------------------------
 if [ $run_normal = 1 ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j "$jobs"
-  run_suite "$build" || status=1
+  if [ $repeat -gt 0 ]; then
+    [ $hog = 1 ] && start_hog
+    repeat_suite "$build" || status=1
+    stop_hog
+  else
+    run_suite "$build" || status=1
+  fi
 fi
 
 # --- short fuzz pass -------------------------------------------------------------
@@ -94,10 +184,14 @@ if [ $sanitize != none ]; then
   # (the cover generator) whose Qt allocations would otherwise fail it.
   cmake -S "$root" -B "$sbuild" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCLIENT_SANITIZE=ON >/dev/null
   cmake --build "$sbuild" -j "$jobs"
-  if [ $sanitize = all ]; then
-    run_suite "$sbuild" || status=1
+  selection=()
+  [ $sanitize = all ] || selection=(-L sanitize)
+  if [ $repeat -gt 0 ]; then
+    [ $hog = 1 ] && start_hog
+    repeat_suite "$sbuild" "${selection[@]}" || status=1
+    stop_hog
   else
-    run_suite "$sbuild" -L sanitize || status=1
+    run_suite "$sbuild" "${selection[@]}" || status=1
   fi
 fi
 exit $status

@@ -12,11 +12,14 @@ namespace {
 
 using NativeCombination = QPair<quint32, quint32>;
 
-// Which shortcut took which combination, process-wide.
+// Which shortcut took which combination, process-wide. Never destroyed, for
+// the same reason as the living parts below: a shortcut of a singleton made
+// before its first shortcut gives its combination back after every
+// function-local static made later is gone.
 QHash<NativeCombination, QxtGlobalShortcut*>& registry()
 {
-    static QHash<NativeCombination, QxtGlobalShortcut*> shortcuts;
-    return shortcuts;
+    static auto* shortcuts = new QHash<NativeCombination, QxtGlobalShortcut*>;
+    return *shortcuts;
 }
 
 // The living private parts in creation order; the first one is the

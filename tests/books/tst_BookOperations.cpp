@@ -82,6 +82,11 @@ void BookOperationsTest::coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl()
     const QString target = appDirPath() + QStringLiteral("/data/bookImg/") + fileMd5(picture) + QStringLiteral(".png");
     QFile::remove(target);
 
+    // The author chose a category earlier; a cover edit names none.
+    TC_Books_Edit category(book->localId, 2, 2001, 2000, QString(), QString(), QString(), 1700000200);
+    QVERIFY(CBookJobManager::instance()->books_edit(category));
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
+    standin().clearJournal();
     for (int i = 0; i < 2; ++i) {
         TC_Books_Edit edit(book->localId, 0, 0, 0, QString(), QString(), picture, 1700000300 + i);
         QVERIFY(CBookJobManager::instance()->books_edit(edit));
@@ -96,6 +101,15 @@ void BookOperationsTest::coverIsCopiedOnceUnderItsDigestAndSentAsDataUrl()
     QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
     QVERIFY(BooksFixture::lastBody(QStringLiteral("/books/editBook"))
                 .value(QStringLiteral("cover")).toString().startsWith(QStringLiteral("data:image/png;base64,")));
+    // The platform replaces every member it is sent: the book's category
+    // travels with each cover, never a category 0.
+    const QJsonArray edits = BooksFixture::requestsTo(QStringLiteral("/books/editBook"));
+    QVERIFY(!edits.isEmpty());
+    for (const QJsonValue& entry : edits) {
+        const QJsonObject sent = StandinServer::bodyOf(entry.toObject());
+        QCOMPARE(sent.value(QStringLiteral("cate_id")).toInt(), 2001);
+        QCOMPARE(sent.value(QStringLiteral("channel_type")).toInt(), 2);
+    }
     QFile::remove(target);
 }
 

@@ -4,9 +4,21 @@
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTranslator>
 
 namespace {
 StandinServer* g_standin = nullptr;
+QTranslator* g_catalogue = nullptr;
+}
+
+void useProgramCatalogue(bool on)
+{
+    if (g_catalogue == nullptr)
+        return;
+    if (on)
+        QCoreApplication::installTranslator(g_catalogue);
+    else
+        QCoreApplication::removeTranslator(g_catalogue);
 }
 
 StandinServer& standin()
@@ -19,9 +31,16 @@ int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners, Ca
 {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
-    if (catalogue == Catalogue::Program && !installTranslations(app)) {
-        qCritical("Qt's Chinese catalogue did not load");
-        return 1;
+    if (catalogue == Catalogue::Program) {
+        g_catalogue = installClientCatalogue(app);
+        if (g_catalogue == nullptr) {
+            qCritical("the program's catalogue did not load");
+            return 1;
+        }
+        if (!installQtCatalogue(app)) {
+            qCritical("Qt's Chinese catalogue did not load");
+            return 1;
+        }
     }
     if (setUp)
         setUp();
@@ -36,5 +55,6 @@ int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners, Ca
     for (TestRunner run : runners)
         failures += run(argc, argv);
     server.stop();
+    g_catalogue = nullptr;
     return failures;
 }

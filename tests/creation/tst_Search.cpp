@@ -4,12 +4,14 @@
 // text, its undo history or the chapter's save state.
 
 #include "CreationFixture.h"
+#include "ScrollAreaProbe.h"
 
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_Search.h"
+#include "ui/creation/EditorMarks.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
@@ -55,6 +57,7 @@ private slots:
     void onlyUserEditsSearchAndClosingRemovesMarks();
     void typedQueryMarksWhatFindFindsInViewOnly_data();
     void typedQueryMarksWhatFindFindsInViewOnly();
+    void closingPaneWithMarksNeverAsksTheDyingEditor();
 
 private:
     void setText(const QString& text);
@@ -151,6 +154,17 @@ void SearchTest::replacingTheCurrentShiftsTheLaterOnes()
     QCOMPARE(pane()->matchEnds(), (QList<int>{3, 13}));
     QCOMPARE(pane()->currentMatch(), 1);
     QCOMPARE(CreationFixture::storedText(pane()->currentChapter()), QStringLiteral("cat tiger cat"));
+    // The marks moved with the text: the last "cat" is marked where it now
+    // stands, and nothing of "tiger" is.
+    const EditorMarks* held = m_f->editor()->findChild<EditorMarks*>();
+    QVERIFY(held);
+    QList<int> starts;
+    for (const EditorMarks::Mark& mark : held->marks())
+        starts << mark.start << mark.end;
+    QCOMPARE(starts, (QList<int>{0, 3, 10, 13}));
+    QTRY_COMPARE(backgroundAt(12), kCurrent);
+    for (int position = 4; position < 10; ++position)
+        QCOMPARE(backgroundAt(position).alpha(), 0);
 }
 
 void SearchTest::replacingTheOnlyOccurrenceSaves()
@@ -264,6 +278,26 @@ void SearchTest::typedQueryMarksWhatFindFindsInViewOnly()
 
     m_f->pane()->searchDialog()->closeSearch();
     QCOMPARE(marks(), 0);
+}
+
+// The marks watch the editor's viewport, which still sends events while the
+// editor is being destroyed; by then the editor must not be asked anything.
+void SearchTest::closingPaneWithMarksNeverAsksTheDyingEditor()
+{
+    auto* pane = new Widget_Creation_Content();
+    pane->resize(800, 600);
+    pane->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pane));
+    auto* edit = pane->findChild<Creation_TextEdit*>();
+    QVERIFY(edit);
+    edit->setEnabled(true);
+    edit->setPlainText(longChapter());
+    pane->openSearch();
+    emit pane->searchDialog()->sig_sreach_btn(SreachSearch, QStringLiteral("他"));
+    QVERIFY(!pane->matchEnds().isEmpty());
+    const int before = scrollAreasAskedWhileDestroyed();
+    delete pane;
+    QCOMPARE(scrollAreasAskedWhileDestroyed(), before);
 }
 
 int runSearchTests(int argc, char** argv)

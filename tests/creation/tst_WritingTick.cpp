@@ -19,6 +19,7 @@ private slots:
     void speedIsWordsPerWindowTimes360Averaged();
     void pastedTextCountsOnlyTowardsAllWords();
     void deletingWordsLowersNetIncrease();
+    void ideographicSpacesAreNoWords();
     void pauseCountingStopsAfter301Seconds();
     void versionAfter300ChangedWordsButNotOfAnEmptyText();
     void wordGoalWaitsForTheFirstSpeedWindow();
@@ -92,6 +93,23 @@ void WritingTickTest::deletingWordsLowersNetIncrease()
     QCOMPARE(today().netIncrease, net - 7);
     QCOMPARE(writing().changedWords, changed + 7);
     QCOMPARE(writing().lastWordCount, 13);
+}
+
+// Paragraphs begin with two ideographic spaces, typed like any character.
+void WritingTickTest::ideographicSpacesAreNoWords()
+{
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("全角空格"));
+    QVERIFY(book);
+    f.type(QStringLiteral("\u3000\u3000他说\u3000好"));
+    f.tick();
+    QCOMPARE(f.pane()->currentChapter()->wordCount, 3);
+    QCOMPARE(today().wordCount, 3);
+    QVERIFY(f.pane()->saveChapter(true));
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select wordCount from tb_chapter where localId = %1")
+                                      .arg(f.pane()->currentChapterId()))
+                 .toInt(),
+             3);
 }
 
 void WritingTickTest::pauseCountingStopsAfter301Seconds()

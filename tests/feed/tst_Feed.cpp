@@ -28,6 +28,7 @@ private slots:
     void itemsForUnknownObjectsAndHostileExtrasAreSkipped();
     void refusedPullIsNoEmptyFeed();
     void remoteTextNeverOverwritesAPendingLocalChange();
+    void chapterListFromThePlatformSetsTheChapterOrder();
 };
 
 void FeedTest::itemsForUnknownObjectsAndHostileExtrasAreSkipped()
@@ -125,6 +126,33 @@ void FeedTest::remoteTextNeverOverwritesAPendingLocalChange()
     QVERIFY(second.next());
     QCOMPARE(second.value(0).toInt(), 3);
     QCOMPARE(acknowledgedIds().size(), 1);
+}
+
+void FeedTest::chapterListFromThePlatformSetsTheChapterOrder()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    // Here the two chapters stand the other way round; the platform has
+    // 第一章 first.
+    QSqlQuery swap = CTessaneDb::instance()->newQuery();
+    QVERIFY(swap.exec(QStringLiteral("update tb_chapter set orderNum = 3 - orderNum where localBookId = %1")
+                          .arg(book.localBookId)));
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(5, 5001, 0)});
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QSqlQuery order = CTessaneDb::instance()->newQuery();
+    QVERIFY(order.exec(QStringLiteral("select chapterId from tb_chapter where localBookId = %1 order by orderNum")
+                           .arg(book.localBookId)));
+    QList<int> ids;
+    while (order.next())
+        ids.append(order.value(0).toInt());
+    QCOMPARE(ids, (QList<int>{9001, 9002}));
+    const T_Book* shelf = CPublicManager::instance()->findBookByBookId(5001);
+    QVERIFY(shelf != nullptr);
+    QCOMPARE(shelf->findChapterByChapterId(9001)->orderNum, 1);
+    QCOMPARE(shelf->findChapterByChapterId(9002)->orderNum, 2);
 }
 
 int runFeedTests(int argc, char** argv)

@@ -2,15 +2,19 @@
 
 #include "db/CTessaneDb.h"
 #include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "remote/CTessaneHttp.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTest>
 
 ImportFixture::ImportFixture()
 {
@@ -31,6 +35,7 @@ ImportFixture::ImportFixture()
 
 ImportFixture::~ImportFixture()
 {
+    CUiManager::instance()->setSignInState(0);
     CPublicManager::instance()->clearBooks();
     CUiManager::instance()->setBookImporting(false);
     CTessaneDb::instance()->close();
@@ -81,4 +86,30 @@ T_Book* ImportFixture::firstBook()
 {
     const QList<T_Book*>& books = CPublicManager::instance()->bookList;
     return books.isEmpty() ? nullptr : books.first();
+}
+
+bool ImportFixture::waitUntilAllAnswered(int timeoutMs)
+{
+    // The import sends the book itself; once the platform took it, the
+    // signed-in queue hands over the volumes and the chapter batches.
+    const QString bookJobs = QStringLiteral("tb_job where jobType = %1").arg(JobType::BooksAdd);
+    if (!QTest::qWaitFor([&bookJobs]() { return count(bookJobs) == 0; }, timeoutMs))
+        return false;
+    CUiManager::instance()->setSignInState(1);
+    CJobManager::instance()->execUserJob();
+    return QTest::qWaitFor([]() { return count(QStringLiteral("tb_job")) == 0; }, timeoutMs);
+}
+
+QList<QJsonArray> ImportFixture::receivedBatches()
+{
+    QList<QJsonArray> out;
+    QStringList seen;
+    for (const QJsonObject& entry : standin().requestsTo(QStringLiteral("/chapter/batchCreateChapter"))) {
+        const QString list = StandinServer::bodyOf(entry).value(QStringLiteral("list")).toString();
+        if (seen.contains(list))
+            continue;
+        seen.append(list);
+        out.append(QJsonDocument::fromJson(list.toUtf8()).array());
+    }
+    return out;
 }

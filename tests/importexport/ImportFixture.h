@@ -33,6 +33,14 @@ public:
     static int count(const QString& table);
     static T_Book* firstBook();
 
+    // Signs the author in for the job queue and waits until the platform
+    // has answered every job the import recorded (the queue is empty),
+    // however slowly the replies come. Until then only the book is sent.
+    static bool waitUntilAllAnswered(int timeoutMs = 120000);
+    // The chapter lists of the batches the platform received, in the order
+    // received; a batch the transport sent again counts once.
+    static QList<QJsonArray> receivedBatches();
+
 private:
     QTemporaryDir m_dir;
     bool m_ready = false;

@@ -91,6 +91,28 @@ private slots:
         QVERIFY(two->chaptersLoaded);
     }
 
+    void recycledChaptersStayThirtyDaysInTheBin()
+    {
+        ModelDb m;
+        QVERIFY(addBook(m, 1, 1));
+        QVERIFY(m.exec("insert into tb_volume(localId,localBookId,bookId,orderNum,volumeName) values(1,1,0,1,'v')"));
+        const qint64 day = 86400;
+        const qint64 now = currentServerTime();
+        QVERIFY(addChapter(m, 1, 1, 1, 0, QStringLiteral("live"), 1));
+        QVERIFY(addChapter(m, 1, 2, 0, now - 4 * day, QStringLiteral("four days"), 1));
+        QVERIFY(addChapter(m, 1, 3, 0, now - 29 * day, QStringLiteral("twenty-nine days"), 1));
+        QVERIFY(addChapter(m, 1, 4, 0, now - 30 * day - 60, QStringLiteral("thirty days"), 1));
+        Loaded l;
+        QVERIFY(m->getBooks(kAuthor, l.shelf, l.recycled));
+        const T_Book* book = l.shelfBook(1);
+        QVERIFY(book);
+        QCOMPARE(book->chapterList.size(), 1);
+        QStringList kept;
+        for (const T_Chapter* chapter : book->recycleChapterList)
+            kept.append(chapter->name);
+        QCOMPARE(kept, (QStringList{QStringLiteral("four days"), QStringLiteral("twenty-nine days")}));
+    }
+
     void chapterTextOfAVanishedRowIsReportedMissing()
     {
         ModelDb m;

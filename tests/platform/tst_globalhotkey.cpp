@@ -3,6 +3,7 @@
 
 #include "common/QxtGlobalShortcut.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QX11Info>
 #include <QtTest>
@@ -35,6 +36,7 @@ private slots:
     void disabledShortcutStaysValidAndIsSilent();
     void combinationHeldByAnotherProgramIsRefused();
     void destroyedShortcutReleasesItsCombination();
+    void programHoldingTheHotKeyExitsCleanly();
 
 private:
     // Presses and releases the key with the modifiers held, as a user does.
@@ -172,4 +174,17 @@ void TestGlobalHotKey::destroyedShortcutReleasesItsCombination()
 }
 
 QTEST_MAIN(TestGlobalHotKey)
+// The shortcut belongs to a singleton and goes when the process's statics
+// are destroyed: the exit must stay clean.
+void TestGlobalHotKey::programHoldingTheHotKeyExitsCleanly()
+{
+    QProcess helper;
+    helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    helper.start(QStringLiteral(SHORTCUT_EXIT_HELPER), QStringList());
+    QVERIFY(helper.waitForFinished(60000));
+    QCOMPARE(helper.readAllStandardOutput().trimmed(), QByteArray("held"));
+    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(helper.exitCode(), 0);
+}
+
 #include "tst_globalhotkey.moc"

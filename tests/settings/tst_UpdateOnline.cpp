@@ -236,7 +236,8 @@ void UpdateOnlineTest::truncatedOrMissingDownloadIsNeverStarted()
 {
     const QByteArray body = "#!/bin/sh\necho never\n" + QByteArray(200000, '#');
     QVERIFY(standin().putFile(QStringLiteral("setup-cut.sh"), body));
-    QVERIFY(standin().addFault(QStringLiteral("/files/setup-cut.sh"), QStringLiteral("truncated")));
+    // Every attempt is cut, however often the transport tries again.
+    QVERIFY(standin().addFault(QStringLiteral("/files/setup-cut.sh"), QStringLiteral("truncated"), 0, -1));
     for (const QString& name : {QStringLiteral("setup-cut.sh"), QStringLiteral("setup-404.sh")}) {
         TS_UpdateOnline info;
         info.status = 2;
@@ -249,7 +250,8 @@ void UpdateOnlineTest::truncatedOrMissingDownloadIsNeverStarted()
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
         QVERIFY(!QFile::exists(updateFolder() + QLatin1Char('/') + name));
     }
-    QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/files/setup-cut.sh")).size(), 1);
+    QVERIFY(!JobsFixture::requestsTo(QStringLiteral("/files/setup-cut.sh")).isEmpty());
+    QVERIFY(standin().clearFaults());
 }
 
 int runUpdateOnlineTests(int argc, char** argv)

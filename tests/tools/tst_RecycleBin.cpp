@@ -15,6 +15,8 @@
 #include <QStackedWidget>
 #include <QTest>
 
+#include "common/ServerClock.h"
+
 namespace {
 bool saveText(T_Book* book, T_Chapter* chapter, const QString& text)
 {
@@ -87,6 +89,7 @@ private slots:
     void recoverWhileTreeShowsAnotherBookKeepsChapterInBin();
     void recoverRestoresTheDeletedVolumeFirst();
     void deleteAllAndRecoverAll();
+    void chapterShowsTheDaysLeftOfItsThirty();
 };
 
 void RecycleBinTest::deletingSelectsFollowingOrPreviousChapter()
@@ -204,6 +207,22 @@ void RecycleBinTest::deleteAllAndRecoverAll()
     QCOMPARE(page(bin), QStringLiteral("page_2"));
     QVERIFY(bin.currentChapter() == nullptr);
     CBookVolumeController::instance()->loadBook(nullptr);
+}
+
+void RecycleBinTest::chapterShowsTheDaysLeftOfItsThirty()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = bookWithThreeInTheBin(f);
+    QVERIFY(book);
+    // Recycled ten days ago (and a minute), or just now.
+    T_Chapter* older = book->recycleChapterList.at(1);
+    older->recycleTime = static_cast<int>(currentServerTime() - 10 * 86400 - 60);
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    QCOMPARE(label(bin, "label_DateTime"), Widget_RecycleBin::tr("lastDay:%1").arg(30));
+    bin.onMousePressedByLeftBtn(older->localId);
+    QCOMPARE(label(bin, "label_DateTime"), Widget_RecycleBin::tr("lastDay:%1").arg(20));
 }
 
 int runRecycleBinTests(int argc, char** argv)

@@ -56,6 +56,11 @@ void SensitiveWordsTest::scanFindsEveryOccurrenceInHitOrder_data()
         << QStringLiteral("大坏蛋、坏蛋、坏蛋") << QStringLiteral("坏蛋") << QStringLiteral("你这个大坏蛋") << 3
         << QStringList{QStringLiteral("4+2:坏蛋"), QStringLiteral("4+2:坏蛋"), QStringLiteral("3+3:大坏蛋"),
                        QStringLiteral("4+2:坏蛋")};
+    // 赌博 ends inside both longer words; only a chain of fallbacks reaches
+    // it from 地下赌博, whose own fallback 下赌博 ends no word.
+    QTest::newRow("word ending inside longer words")
+        << QStringLiteral("赌博、下赌博场、地下赌博场") << QString() << QStringLiteral("地下赌博场") << 1
+        << QStringList{QStringLiteral("1+4:下赌博场"), QStringLiteral("0+5:地下赌博场"), QStringLiteral("2+2:赌博")};
     QTest::newRow("regular by key, then own") << QStringLiteral("b、a") << QStringLiteral("a") << QStringLiteral("ba") << 3
                                               << QStringList{QStringLiteral("1+1:a"), QStringLiteral("0+1:b"),
                                                              QStringLiteral("1+1:a")};

@@ -241,8 +241,15 @@ void TimeMachineTest::longChapterIsComparedOffTheGuiThreadAsAtOnce()
 
     Dialog_TimeMachine dialog(chapter);
     QSignalSpy shown(&dialog, &Dialog_TimeMachine::compared);
+    auto documents = [&dialog]() {
+        return dialog.findChildren<QTextDocument*>(QString(), Qt::FindDirectChildrenOnly).size();
+    };
+    const int before = documents();
     dialog.show();
     QVERIFY(dialog.isComparing());
+    // The diff runs elsewhere: until the event loop turns, nothing of its
+    // result has reached the dialog, not even the documents it fills.
+    QCOMPARE(documents(), before);
     QVERIFY(shown.wait(20000));
     QTextDocument expected;
     VersionCompare::appendRuns(&expected, VersionCompare::markedRuns(version, current), 0, CompareStyle(), false, -1);

@@ -8,6 +8,7 @@
 #include "WritingFaults.h"
 
 #include "common/StyleType.h"
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
 #include "manager/CJobManager.h"
@@ -26,7 +27,13 @@
 #include "volume/CBookVolumeController.h"
 
 #include <QAction>
+#include <QJsonDocument>
 #include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSignalSpy>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -74,6 +81,24 @@ bool feedPass(const QJsonArray& items, const std::function<bool()>& applied)
            });
 }
 
+// Another machine of the author saves a chapter's text on the platform.
+bool editOnThePlatform(int chapterId, const QString& text)
+{
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(standin().baseUrl() + QStringLiteral("/chapter/editChapter")));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/json"));
+    request.setRawHeader("Authorization", "Bearer " + StandinServer::demoToken());
+    const QJsonObject body{{QStringLiteral("chapter_id"), chapterId},
+                           {QStringLiteral("content"), text},
+                           {QStringLiteral("update_time"), 1700000500}};
+    QNetworkReply* reply = manager.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact));
+    QSignalSpy done(reply, &QNetworkReply::finished);
+    const bool ok = done.wait(10000) && reply->error() == QNetworkReply::NoError
+                    && QJsonDocument::fromJson(reply->readAll()).object().value(QStringLiteral("code")).toInt() == 200;
+    delete reply;
+    return ok;
+}
+
 }
 
 class NeverLoseWordsTest : public QObject
@@ -82,6 +107,8 @@ class NeverLoseWordsTest : public QObject
 private slots:
     void deletingTheOpenRecycledChapterFromTheBinMovesTheEditorOn();
     void feedDeletingTheOpenChapterKeepsTheTypedWordsAsACopy();
+    void chapterVanishingWithoutNoticeIsLeftAtTheNextTick();
+    void feedTextMeetingWordsTheEditorCouldNotStoreBecomesACopy();
     void feedRecyclingTheOpenBookSavesThenClosesIt();
     void failedSaveKeepsTheChapterOpenOnSwitchAndClose();
     void saveIsOneTransactionAndIsRetriedAfterAFailure();
@@ -152,6 +179,63 @@ void NeverLoseWordsTest::feedDeletingTheOpenChapterKeepsTheTypedWordsAsACopy()
     const QString all = QStringLiteral("select group_concat(content) from tb_chapter where localBookId = %1");
     const QString copies = BooksFixture::scalar(all.arg(book->localId)).toString();
     QVERIFY2(copies.contains(QStringLiteral("还没保存的字")), qPrintable(copies));
+}
+
+// The model dropped the shown chapter and nobody told the window (a reload
+// of the book's chapters without it): the tick notices, keeps the words and
+// moves on.
+void NeverLoseWordsTest::chapterVanishingWithoutNoticeIsLeftAtTheNextTick()
+{
+    removeRecoveredFiles();
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("不告而别"));
+    QVERIFY(book);
+    const int first = book->chapterList.at(0)->localId;
+    const int second = book->chapterList.at(1)->localId;
+    QCOMPARE(f.pane()->currentChapterId(), second);
+    f.type(QStringLiteral("无处可存"));
+    QSqlQuery remove = CTessaneDb::instance()->newQuery();
+    QVERIFY(remove.exec(QStringLiteral("delete from tb_chapter where localId = %1").arg(second)));
+    QVERIFY(CTessaneDb::instance()->getChapters(book));
+    CBookVolumeController::instance()->reloadBook(book);
+    QVERIFY(book->findChapterByLocalId(second) == nullptr);
+
+    f.tick();
+    QCOMPARE(f.pane()->currentChapterId(), first);
+    QVERIFY(!tabShows(f.window(), second));
+    QVERIFY(recoveredTexts().contains(QStringLiteral("无处可存")));
+    removeRecoveredFiles();
+}
+
+// The editor holds words it could not store (no save is waiting in the
+// queue) when the feed brings another text of that chapter: the other text
+// becomes a chapter of its own, and the words stay to be stored.
+void NeverLoseWordsTest::feedTextMeetingWordsTheEditorCouldNotStoreBecomesACopy()
+{
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("两边都写了"), true);
+    QVERIFY(book);
+    const int localId = f.pane()->currentChapterId();
+    const T_Chapter* shown = f.pane()->currentChapter();
+    QVERIFY(shown && shown->chapterId > 0);
+    const QString remote = QStringLiteral("另一台电脑上写的");
+    QVERIFY(editOnThePlatform(shown->chapterId, remote));
+    f.type(QStringLiteral("这台电脑上写的"));
+    const QString copies = QStringLiteral("select count(*) from tb_chapter where localBookId = %1 and content = '%2'")
+                               .arg(book->localId)
+                               .arg(remote);
+    {
+        // The chapter is the last of its volume: a copy after it moves no row.
+        WriteFault fault(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
+        QVERIFY(fault.armed());
+        QVERIFY(!f.pane()->saveChapter(true));
+        QVERIFY(f.pane()->holdsUnsavedText());
+        QVERIFY(feedPass({feedItem(9, book->bookId, shown->chapterId)},
+                         [&]() { return BooksFixture::scalar(copies).toInt() >= 1; }));
+        QVERIFY(f.pane()->toPlainText().contains(QStringLiteral("这台电脑上写的")));
+    }
+    QVERIFY(f.pane()->saveChapter(true));
+    QCOMPARE(rowText(localId), QStringLiteral("这台电脑上写的"));
 }
 
 void NeverLoseWordsTest::feedRecyclingTheOpenBookSavesThenClosesIt()
