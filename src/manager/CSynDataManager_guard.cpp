@@ -7,6 +7,7 @@
 #include "CSynDataManager.h"
 
 #include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/SqlFormat.h"
 #include "db/records/T_Book.h"
@@ -143,6 +144,15 @@ int CSynDataManager::makeChapterCopy(T_Book* book, const T_Chapter* chapter, con
     return localId;
 }
 
+void CSynDataManager::noteRemoteBase(int localChapterId, const QString& remote)
+{
+    // The remote text is kept here now (as the chapter or its copy): the
+    // waiting save starts from it, so the platform does not keep it a second time.
+    const int jobId = m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterEdit, QStringLiteral("localChapterId"), localChapterId);
+    if (jobId > 0 && !m_db->setChapterJobBase(jobId, bytesMd5(remote.toUtf8()), true))
+        qWarning() << "the waiting save of chapter" << localChapterId << "keeps its older starting point";
+}
+
 QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& body)
 {
     if (jobType != JobType::ChapterContent && jobType != JobType::ChapterGetChapters)
@@ -178,9 +188,12 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
         }
         kept = true;
         const QString remote = object.value(QStringLiteral("content")).toString();
-        if (remote == localText(chapter))
+        if (remote == localText(chapter)) {
+            noteRemoteBase(chapter->localId, remote);
             continue;  // the same words on both sides
+        }
         if (makeChapterCopy(book, chapter, remote) > 0) {
+            noteRemoteBase(chapter->localId, remote);
             ++copies;
             continue;
         }

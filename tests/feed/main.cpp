@@ -7,8 +7,10 @@ int runFeedTests(int argc, char** argv);
 int runSystemManagerTests(int argc, char** argv);
 int runFeedFaultTests(int argc, char** argv);
 int runFeedConvergenceTests(int argc, char** argv);
+int runFeedTwoMachinesTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv, {runFeedTests, runSystemManagerTests, runFeedFaultTests, runFeedConvergenceTests});
+    return runArea(argc, argv, {runFeedTests, runSystemManagerTests, runFeedFaultTests, runFeedTwoMachinesTests,
+                              runFeedConvergenceTests});
 }
