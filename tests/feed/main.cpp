@@ -8,9 +8,11 @@ int runSystemManagerTests(int argc, char** argv);
 int runFeedFaultTests(int argc, char** argv);
 int runFeedConvergenceTests(int argc, char** argv);
 int runFeedTwoMachinesTests(int argc, char** argv);
+int runMachinesAgreeTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv, {runFeedTests, runSystemManagerTests, runFeedFaultTests, runFeedTwoMachinesTests,
-                              runFeedConvergenceTests});
+    return runArea(argc, argv,
+                   {runFeedTests, runSystemManagerTests, runFeedFaultTests, runFeedTwoMachinesTests,
+                    runFeedConvergenceTests, runMachinesAgreeTests});
 }

@@ -33,17 +33,27 @@ int nextOrder(const QMap<int, QJsonObject>& map, int bookId)
     return highest + 1;
 }
 
-// Moves one id to the place of another in a book's order and numbers them anew.
-void moveInOrder(QMap<int, QJsonObject>& map, int bookId, int from, int to, bool before)
+// Puts one id right before or right after another in a book's order and
+// numbers them anew.
+void moveInOrder(QMap<int, QJsonObject>& map, int bookId, int from, int to, bool after)
 {
     QList<int> ids = orderedIds(map, kBookId, bookId);
     if (!ids.contains(from) || !ids.contains(to) || from == to)
         return;
     ids.removeOne(from);
-    const int at = ids.indexOf(to) + (before ? 0 : 1);
+    const int at = ids.indexOf(to) + (after ? 1 : 0);
     ids.insert(at, from);
     for (int i = 0; i < ids.size(); ++i)
         map[ids.at(i)].insert(kOrder, i + 1);
+}
+
+// A volume or outline move names no side: the moved one takes the place of
+// the other, so it ends after it when it came from above and before it when
+// it came from below.
+void moveToPlaceOf(QMap<int, QJsonObject>& map, int bookId, int from, int to)
+{
+    const QList<int> ids = orderedIds(map, kBookId, bookId);
+    moveInOrder(map, bookId, from, to, ids.indexOf(from) < ids.indexOf(to));
 }
 
 QJsonArray movesOf(const QJsonObject& body)
@@ -264,7 +274,7 @@ ApiResult Store::moveVolume(const ApiCall& call)
         return refuse(QStringLiteral("作品不存在"));
     for (const QJsonValue& value : movesOf(call.body)) {
         const QJsonObject move = value.toObject();
-        moveInOrder(m_volumes, bookId, number(move, "from_volume_id"), number(move, "to_volume_id"), true);
+        moveToPlaceOf(m_volumes, bookId, number(move, "from_volume_id"), number(move, "to_volume_id"));
     }
     recordChange(call, 27, bookId, 0);
     ApiResult result;
@@ -489,7 +499,7 @@ QJsonArray Store::keepOtherVersion(const ApiCall& call, int id)
                                   {QStringLiteral("content"), stored}, {kOrder, order}}};
 }
 
-// direction 1 puts the chapter before the target, anything else after it.
+// direction 1 puts the chapter after the target, anything else before it.
 ApiResult Store::moveChapter(const ApiCall& call)
 {
     const int bookId = ownedBook(call, number(call.body, "book_id"));
@@ -660,7 +670,7 @@ ApiResult Store::moveOutline(const ApiCall& call)
         return refuse(QStringLiteral("作品不存在"));
     for (const QJsonValue& value : movesOf(call.body)) {
         const QJsonObject move = value.toObject();
-        moveInOrder(m_outlines, bookId, number(move, "from_outline_id"), number(move, "to_outline_id"), true);
+        moveToPlaceOf(m_outlines, bookId, number(move, "from_outline_id"), number(move, "to_outline_id"));
     }
     recordChange(call, 24, bookId, 0);
     ApiResult result;

@@ -1,0 +1,334 @@
+// Two machines of one author against one platform (two data folders, two
+// machine codes): what the author arranges on one of them, the platform and
+// the other machine show the same way once it has pulled the feed.
+
+#include "BookOrder.h"
+#include "FeedFixture.h"
+#include "WhenShown.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "outline/COutlineController.h"
+#include "outline/COutlineModel.h"
+#include "outline/COutlineSortModel.h"
+#include "volume/CBookChapterModel.h"
+#include "volume/CBookChapterSortModel.h"
+#include "volume/CBookVolumeController.h"
+#include "volume/CBookVolumeModel.h"
+#include "volume/CBookVolumeSortModel.h"
+
+#include <QAction>
+#include <QDateTime>
+#include <QMenu>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+constexpr int kBook = 5001;
+
+CBookVolumeController* tree()
+{
+    return CBookVolumeController::instance();
+}
+
+T_Book* demoBook()
+{
+    return CPublicManager::instance()->findBookByBookId(kBook);
+}
+
+int now()
+{
+    return int(QDateTime::currentSecsSinceEpoch());
+}
+
+// Two empty machines of the demo author; the platform brings each the
+// author's work on its first start.
+bool makeMachines(std::unique_ptr<JobsFixture> (&machines)[2])
+{
+    for (int i = 0; i < 2; ++i) {
+        machines[i] = std::make_unique<JobsFixture>();
+        if (!machines[i]->seed())
+            return false;
+        QSqlQuery code = CTessaneDb::instance()->newQuery();
+        if (!code.exec(QStringLiteral("update tb_user set uniqueCode = 'machine%1000000000000000000000000';").arg(i)))
+            return false;
+        CTessaneDb::instance()->close();
+    }
+    return standin().setDeviceWelcome(true);
+}
+
+// A program start on the machine: its queue sent, its feed pulled, and the
+// book shown in the chapter tree and the outline panel.
+T_Book* use(JobsFixture& machine)
+{
+    tree()->loadBook(nullptr);
+    if (!machine.restart() || !waitUntilIdle())
+        return nullptr;
+    T_Book* book = demoBook();
+    if (book != nullptr) {
+        tree()->loadBook(book);
+        COutlineController::instance()->getWidget();
+        COutlineController::instance()->addAllItem(book);
+    }
+    return book;
+}
+
+int addVolume(const QString& name)
+{
+    return platformCall(QStringLiteral("/volume/addVolume"),
+                        {{QStringLiteral("book_id"), kBook}, {QStringLiteral("volume_name"), name},
+                         {QStringLiteral("update_time"), now()}})
+        .value(QStringLiteral("volume_id"))
+        .toInt();
+}
+
+int addChapter(int volumeId, const QString& name)
+{
+    return platformCall(QStringLiteral("/chapter/addChapter"),
+                        {{QStringLiteral("book_id"), kBook}, {QStringLiteral("volume_id"), volumeId},
+                         {QStringLiteral("chapter_name"), name}, {QStringLiteral("update_time"), now()}})
+        .value(QStringLiteral("chapter_id"))
+        .toInt();
+}
+
+int addOutline(const QString& title)
+{
+    return platformCall(QStringLiteral("/bookoutline/addOutline"),
+                        {{QStringLiteral("book_id"), kBook}, {QStringLiteral("type"), 1},
+                         {QStringLiteral("title"), title}, {QStringLiteral("content"), title},
+                         {QStringLiteral("update_time"), now()}})
+        .value(QStringLiteral("outline_id"))
+        .toInt();
+}
+
+int localVolume(int volumeId)
+{
+    const T_Volume* volume = demoBook() ? demoBook()->findVolumeByVolumeId(volumeId) : nullptr;
+    return volume ? volume->localId : -1;
+}
+
+int localChapter(int chapterId)
+{
+    const T_Chapter* chapter = demoBook() ? demoBook()->findChapterByChapterId(chapterId) : nullptr;
+    return chapter ? chapter->localId : -1;
+}
+
+// Rows as the tree and the panel show them.
+int volumeRow(int volumeId)
+{
+    const CBookVolumeSortModel* volumes = tree()->volumeSortModel();
+    for (int row = 0; volumes && row < volumes->rowCount(); ++row) {
+        if (volumes->index(row, 0).data(CBookVolumeModel::LocalIdRole).toInt() == localVolume(volumeId))
+            return row;
+    }
+    return -1;
+}
+
+int chapterRow(int volumeId, int chapterId)
+{
+    const CBookChapterSortModel* list = tree()->volumeModel()->getChapterSortModelByLocalId(localVolume(volumeId));
+    for (int row = 0; list && row < list->rowCount(); ++row) {
+        if (list->index(row, 0).data(CBookChapterModel::LocalIdRole).toInt() == localChapter(chapterId))
+            return row;
+    }
+    return -1;
+}
+
+int outlineRow(int outlineId)
+{
+    const COutlineSortModel* list = COutlineController::instance()->sortModel();
+    for (int row = 0; list && row < list->rowCount(); ++row) {
+        if (list->index(row, 0).data(COutlineModel::OutlineIdRole).toInt() == outlineId)
+            return row;
+    }
+    return -1;
+}
+
+// The entry of the tree's context menu opened on a volume (chapterId 0) or
+// a chapter; false when the menu does not offer it.
+bool fromMenu(int volumeId, int chapterId, const QString& entry)
+{
+    const bool onVolume = chapterId == 0;
+    whenShown<QMenu>([](QMenu* menu) { menu->close(); }, true);
+    tree()->showMenu(onVolume ? 0 : 1, QPoint(10, 10), localVolume(volumeId), onVolume ? -1 : localChapter(chapterId),
+                     onVolume ? volumeRow(volumeId) : -1, onVolume ? -1 : chapterRow(volumeId, chapterId));
+    QMenu* menu = onVolume ? tree()->volumeMenu() : tree()->chapterMenu();
+    for (QAction* action : menu->actions()) {
+        if (action->text() == entry && action->isEnabled()) {
+            action->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+struct Move
+{
+    const char* what;
+    std::function<bool()> make;
+};
+
+// Makes each move on the machine in use; after each, this machine's tables,
+// its tree and the platform show one order, and the move changed it.
+void makeMoves(JobsFixture& machine, const QList<Move>& moves)
+{
+    for (const Move& move : moves) {
+        const QString before = storedOrder(kBook);
+        QVERIFY2(move.make(), move.what);
+        QVERIFY2(waitUntilIdle(), move.what);
+        QTRY_VERIFY2_WITH_TIMEOUT(machine.jobIds().isEmpty(), move.what, 15000);
+        const QString here = storedOrder(kBook);
+        QVERIFY2(here != before, qPrintable(QStringLiteral("%1 moved nothing: %2").arg(move.what, here)));
+        QCOMPARE(treeOrder(), here.section(QStringLiteral(" / "), 0, 0));
+        QVERIFY2(here == platformOrder(standin().store(), kBook),
+                 qPrintable(QStringLiteral("%1: here %2, platform %3")
+                                .arg(move.what, here, platformOrder(standin().store(), kBook))));
+    }
+}
+
+// The machine, started anew, shows the platform's order in its tables and
+// its tree.
+void showsThePlatformsOrder(JobsFixture& machine, const char* name)
+{
+    QVERIFY2(use(machine) != nullptr, name);
+    const QString platform = platformOrder(standin().store(), kBook);
+    QVERIFY2(storedOrder(kBook) == platform,
+             qPrintable(QStringLiteral("%1: %2, platform %3").arg(name, storedOrder(kBook), platform)));
+    QCOMPARE(treeOrder(), platform.section(QStringLiteral(" / "), 0, 0));
+}
+}
+
+class MachinesAgreeTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        tree()->loadBook(nullptr);
+        COutlineController::instance()->reset();
+    }
+    void everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform();
+};
+
+void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    // Three volumes with chapters and an empty fourth, three outlines.
+    const int v1 = 7001;
+    const int c3 = addChapter(v1, QStringLiteral("第三章"));
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    const int c4 = addChapter(v2, QStringLiteral("第四章"));
+    const int c5 = addChapter(v2, QStringLiteral("第五章"));
+    const int v3 = addVolume(QStringLiteral("第三卷"));
+    const int c6 = addChapter(v3, QStringLiteral("第六章"));
+    const int v4 = addVolume(QStringLiteral("第四卷"));
+    const int o2 = addOutline(QStringLiteral("支线"));
+    const int o3 = addOutline(QStringLiteral("伏笔"));
+    QVERIFY(c3 > 0 && v2 > 0 && c4 > 0 && c5 > 0 && v3 > 0 && c6 > 0 && v4 > 0 && o2 > 0 && o3 > 0);
+
+    JobsFixture& first = *machines[0];
+    JobsFixture& second = *machines[1];
+    showsThePlatformsOrder(second, "second machine at its start");
+    showsThePlatformsOrder(first, "first machine at its start");
+    COutlineController* outlines = COutlineController::instance();
+    const QString up = CBookVolumeController::tr("Up Chapter");
+    const QString down = CBookVolumeController::tr("Down Chapter");
+    makeMoves(first, {
+        {"chapter down from the menu", [&]() { return fromMenu(v1, 9001, down); }},
+        {"chapter up from the menu", [&]() { return fromMenu(v1, c3, up); }},
+        {"chapter dragged down above a chapter",
+         [&]() {
+             tree()->moveChapter(0, localVolume(v1), 2, localVolume(v1), false);
+             return true;
+         }},
+        {"chapter dragged down below a chapter",
+         [&]() {
+             tree()->moveChapter(0, localVolume(v1), 1, localVolume(v1), true);
+             return true;
+         }},
+        {"chapter dragged up below a chapter",
+         [&]() {
+             tree()->moveChapter(2, localVolume(v1), 0, localVolume(v1), true);
+             return true;
+         }},
+        {"chapter dragged up above a chapter",
+         [&]() {
+             tree()->moveChapter(2, localVolume(v1), 0, localVolume(v1), false);
+             return true;
+         }},
+        {"chapter dragged into another volume",
+         [&]() {
+             tree()->moveChapter(chapterRow(v1, 9001), localVolume(v1), chapterRow(v2, c5), localVolume(v2), false);
+             return true;
+         }},
+        {"chapter dragged below the last chapter of another volume",
+         [&]() {
+             tree()->moveChapter(chapterRow(v2, c4), localVolume(v2), chapterRow(v3, c6), localVolume(v3), true);
+             return true;
+         }},
+        {"chapter dropped on a volume's title",
+         [&]() {
+             tree()->moveChapter(chapterRow(v1, c3), localVolume(v1), 0, localVolume(v3), false);
+             return true;
+         }},
+        {"chapter dragged into an empty volume",
+         [&]() {
+             tree()->moveChapter(chapterRow(v3, c6), localVolume(v3), 0, localVolume(v4), false);
+             return true;
+         }},
+        {"volume down from the menu", [&]() { return fromMenu(v1, 0, CBookVolumeController::tr("Down Volume")); }},
+        {"volume up from the menu", [&]() { return fromMenu(v4, 0, CBookVolumeController::tr("Up Volume")); }},
+        {"volume dragged down",
+         [&]() {
+             tree()->moveVolume(volumeRow(v2), volumeRow(v3), 1);
+             return true;
+         }},
+        {"volume dragged up",
+         [&]() {
+             tree()->moveVolume(volumeRow(v3), 0, 1);
+             return true;
+         }},
+        // The panel shows the last outline on top.
+        {"outline dragged down",
+         [&]() {
+             outlines->move(outlineRow(o3), outlineRow(11001), 1);
+             return true;
+         }},
+        {"outline dragged up",
+         [&]() {
+             outlines->move(outlineRow(11001), outlineRow(o2), 1);
+             return true;
+         }},
+    });
+    if (QTest::currentTestFailed())
+        return;
+
+    showsThePlatformsOrder(second, "second machine after the moves");
+    // Its own moves then reach the first machine, whose order they keep.
+    makeMoves(second, {
+        {"chapter up from the menu on the second machine", [&]() { return fromMenu(v2, c5, up); }},
+        {"volume down from the menu on the second machine",
+         [&]() { return fromMenu(v3, 0, CBookVolumeController::tr("Down Volume")); }},
+        {"outline dragged on the second machine",
+         [&]() {
+             outlines->move(outlineRow(o2), outlineRow(o3), 1);
+             return true;
+         }},
+    });
+    if (QTest::currentTestFailed())
+        return;
+    showsThePlatformsOrder(first, "first machine after the second one's moves");
+}
+
+int runMachinesAgreeTests(int argc, char** argv)
+{
+    MachinesAgreeTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_MachinesAgree.moc"
