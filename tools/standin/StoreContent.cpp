@@ -491,9 +491,13 @@ QJsonArray Store::keepOtherVersion(const ApiCall& call, int id)
     copy.insert(QStringLiteral("local_id"), 0);
     copy.insert(QStringLiteral("create_time"), number(call.body, "update_time"));
     m_chapters.insert(copyId, copy);
-    recordChange(call, 4, bookId, copyId, picked(copy, {"chapter_name", "order_num", "create_time", "volume_id"}));
-    recordChange(call, 9, bookId, copyId);
-    recordChange(call, 5, bookId, 0);
+    // The saving machine hears of the copy through its feed too: the reply
+    // that names it may never arrive.
+    for (const QString& device : m_devices.value(call.uid)) {
+        addFeedItem(call.uid, device, 4, bookId, copyId, picked(copy, {"chapter_name", "order_num", "create_time", "volume_id"}));
+        addFeedItem(call.uid, device, 9, bookId, copyId);
+        addFeedItem(call.uid, device, 5, bookId, 0);
+    }
     return QJsonArray{QJsonObject{{QStringLiteral("chapter_id"), copyId},
                                   {QStringLiteral("chapter_name"), copy.value(QStringLiteral("chapter_name"))},
                                   {QStringLiteral("content"), stored}, {kOrder, order}}};
