@@ -15,6 +15,8 @@
 #include <QDebug>
 #include <QJsonArray>
 
+#include <algorithm>
+
 namespace {
 constexpr int kFetchChapterText = 9;
 constexpr int kFeedInternalItem = 100002;
@@ -34,14 +36,31 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
         feed->addSynItem(kFeedInternalItem, 0, 0, 0, QString());
     qDebug() << "ChapterCount:" << reply.count << bookId;
 
+    // A chapter put in a volume this copy lacks would be in no volume shown,
+    // neither in the tree nor in the recycle bin: the feed brings the volume
+    // list first and asks for this list again.
+    const bool namesUnknownVolume =
+        std::any_of(reply.items.cbegin(), reply.items.cend(), [book, bookId](const T_Chapter_MenuItem& entry) {
+            return entry.chapter_id >= 1 && (entry.book_id < 1 || entry.book_id == bookId)
+                   && (entry.volume_id < 1 || book->findVolumeByVolumeId(entry.volume_id) == nullptr);
+        });
+    if (namesUnknownVolume && feed->retryAfterVolumeList(reply.header.userdata.synStep, book))
+        return;
+
     for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
         if (entry.chapter_id < 1 || (entry.book_id >= 1 && entry.book_id != bookId))
             continue;
         if (T_Chapter* known = book->findChapterByChapterId(entry.chapter_id)) {
+            const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
+            if (volume == nullptr) {
+                qWarning() << "chapter" << entry.chapter_id << "is listed in volume" << entry.volume_id
+                           << "which book" << book->localId << "does not know; it stays where it is";
+                continue;
+            }
             T_Chapter stored = *known;
             stored.orderNum = entry.order_num;
-            stored.volumeId = entry.volume_id;
-            stored.localVolumeId = book->getLocalVolumeId(entry.volume_id);
+            stored.volumeId = volume->volumeId;
+            stored.localVolumeId = volume->localId;
             if (!m_db->updateChapterStatus(&stored)) {
                 replyDbFailed(reply.header, "chapter of the list not stored");
                 continue;

@@ -17,6 +17,7 @@
 #include "outline/COutlineController.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -376,8 +377,15 @@ void CBookJobManager::asynBackChapterContent(int bookId, const QJsonObject& obje
         qDebug() << "chapter null!" << chapterId;
         return;
     }
+    const QString shownName = chapter->name;
     if (applyServerChapter(book, chapter, object)) {
         m_ui->chapterContent(book, chapter);
+        // A rename made elsewhere shows at once in the tree and on the tab,
+        // not only when the book is opened again.
+        if (chapter->name != shownName) {
+            CBookVolumeController::instance()->renameChapterItem(book, chapter);
+            m_ui->updateChapterTitle(chapter->localId, chapter->name);
+        }
         qDebug() << "updateChapterContent success";
     } else {
         dbFailed("updateChapterContent error!");

@@ -109,10 +109,10 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
             leaving.append(chapter->localId);
         }
     }
-    // The volume's status, its chapters' and the delete's job are one
-    // change: a chapter left live in a deleted volume, or a delete the
+    // The volume's status, its chapters' and the job are one change: a
+    // chapter left live in a deleted volume, or a delete or restore the
     // platform never hears of, would part the two sides for good.
-    const bool recording = header.synStep == 0 && request.type == 0;
+    const bool recording = header.synStep == 0;
     QList<QPair<T_Chapter*, T_Chapter>> recycled;
     if (request.type == 0) {
         for (T_Chapter* chapter : qAsConst(book->chapterList)) {
@@ -134,8 +134,9 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
             if (!m_db->updateChapterStatus(&entry.second))
                 return dbFailed("chapter of a deleted volume not recycled");
         }
-        // A restore records nothing: its chapters come back one by one.
-        if (recording && !recordJob(header, QStringLiteral("0"), request.updateTime, 0, &revision))
+        // A restore brings back only the volume; its chapters come back one
+        // by one, each with its own job.
+        if (recording && !recordJob(header, QString::number(request.type), request.updateTime, 0, &revision))
             return false;
         if (!transaction.commit())
             return dbFailed("volume status not committed");
@@ -153,7 +154,7 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
     if (!recording)
         return true;
     if (header.bookId >= 1 && header.volumeId >= 1) {
-        qDebug() << "delete volume" << header.bookId << header.volumeId;
+        qDebug() << "volume status" << request.type << header.bookId << header.volumeId;
         sendRecorded(request, revision, &CTessaneHttp::volume_del_restore_asyn);
     }
     return true;

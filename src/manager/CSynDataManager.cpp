@@ -11,7 +11,6 @@
 #include "manager/JobOwners.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
-#include "remote/records/VolumeRecords.h"
 
 #include <QDebug>
 #include <QSet>
@@ -60,7 +59,7 @@ QString labelOf(int type)
 bool isKnownType(int type)
 {
     return (type >= 1 && type <= 31) || type == CSynDataManager::kFetchChapterList
-           || type == CSynDataManager::kFetchChapterListEnd;
+           || type == CSynDataManager::kFetchChapterListEnd || type == CSynDataManager::kFetchVolumeList;
 }
 
 }
@@ -130,21 +129,8 @@ CSynDataManager::Outcome CSynDataManager::placeChapterOfUnknownVolume(T_Book* bo
     if (!m_volumeListFetched.contains(book->bookId)) {
         qInfo() << "chapter" << item.chapterId << "of book" << book->bookId
                 << "is in a volume not known here; the volume list comes first";
-        TC_Volume_Menu request;
-        request.bookId = book->bookId;
-        request.order = QStringLiteral("asc");
-        request.header.bookId = book->bookId;
-        request.header.localBookId = book->localId;
-        request.header.synStep = nextStep();
-        if (!m_bookJobs->volume_menu(request))
-            return Outcome::Fail;
-        m_volumeListFetched.insert(book->bookId);
-        // The same change once more, right after this one, when the list is in.
-        auto* again = new T_SynchronizaTion_SynBookDataItem(item);
-        again->synId = 0;
-        m_reply.items.insert(1, again);
-        m_waitStep = request.header.synStep;
-        return Outcome::Wait;
+        queueVolumeListAndAgain(book, item);
+        return Outcome::Continue;
     }
     // The platform's volume list does not name it either: the chapter list
     // tells where the chapter really is, and its text follows.
@@ -153,6 +139,30 @@ CSynDataManager::Outcome CSynDataManager::placeChapterOfUnknownVolume(T_Book* bo
     if (!hasSynItem(kFetchChapterList, book->bookId, 0))
         addSynItem(kFetchChapterList, book->bookId, 0, 0, QString());
     return Outcome::Continue;
+}
+
+void CSynDataManager::queueVolumeListAndAgain(const T_Book* book, const T_SynchronizaTion_SynBookDataItem& item)
+{
+    // The list is fetched once per book and pass, so the item comes back
+    // once at most.
+    m_volumeListFetched.insert(book->bookId);
+    auto* again = new T_SynchronizaTion_SynBookDataItem(item);
+    again->synId = 0;
+    auto* fetch = new T_SynchronizaTion_SynBookDataItem;
+    fetch->changeType = kFetchVolumeList;
+    fetch->bookId = book->bookId;
+    m_reply.items.insert(qMin(1, m_reply.items.size()), again);
+    m_reply.items.insert(qMin(1, m_reply.items.size()), fetch);
+}
+
+bool CSynDataManager::retryAfterVolumeList(int synStep, const T_Book* book)
+{
+    if (!m_running || synStep == 0 || synStep != m_waitStep || book == nullptr || m_reply.items.isEmpty()
+        || m_reply.items.first() == nullptr || m_volumeListFetched.contains(book->bookId))
+        return false;
+    qInfo() << "the chapter list of book" << book->bookId << "names a volume not known here; the volume list comes first";
+    queueVolumeListAndAgain(book, *m_reply.items.first());
+    return true;
 }
 
 int CSynDataManager::nextStep()

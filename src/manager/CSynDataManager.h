@@ -49,6 +49,7 @@ public:
     // Internal change types, queued by the feed itself with sync id 0.
     static constexpr int kFetchChapterList = 100001;
     static constexpr int kFetchChapterListEnd = 100002;
+    static constexpr int kFetchVolumeList = 100003;
 
     // Empties the queue and sends the pull.
     void requestSynData();
@@ -81,6 +82,13 @@ public:
     void countBookItems(T_Book* book);
     static QString printSynItem(const T_SynchronizaTion_SynBookDataItem* item);
     static void printSynType(const T_SynchronizaTion_SynBookDataItem* item, bool valid);
+
+    // A chapter list the pass waits for (sent with synStep) names a volume
+    // this copy does not have: the book's volume list is fetched next and
+    // the item that asked for the list runs once more. False when the pass
+    // did so for the book already, or waits for no such reply; the caller
+    // then merges what it can place.
+    bool retryAfterVolumeList(int synStep, const T_Book* book);
 
     // A chapter reply (1013, 1014) fetched by the feed, before the book
     // manager applies it: chapters with a change of the author still waiting
@@ -133,6 +141,10 @@ private:
     Outcome execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execBookRestore(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execFetchChapterList(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execFetchVolumeList(const T_SynchronizaTion_SynBookDataItem& item);
+    // Queues, right after the head item, the book's volume list and then the
+    // item once more.
+    void queueVolumeListAndAgain(const T_Book* book, const T_SynchronizaTion_SynBookDataItem& item);
     // A chapter added in a volume this copy does not have: the book's volume
     // list is fetched and the item tried once more; when the volume is still
     // unknown, the book's chapter list places the chapter.
@@ -174,7 +186,7 @@ private:
     // The highest sync id this pass may acknowledge: just below the first
     // item that failed.
     int m_ackCeiling = INT_MAX;
-    // Books whose volume list this pass fetched for a chapter of an unknown volume.
+    // Books whose volume list this pass fetched for a chapter in an unknown volume.
     QSet<int> m_volumeListFetched;
     // Sync ids of items that failed once in this run.
     QSet<int> m_failedItems;

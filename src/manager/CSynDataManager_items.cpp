@@ -114,6 +114,7 @@ CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBo
     case 30: return execBookDeleteHard(item);
     case 31: return execBookRestore(item);
     case kFetchChapterList: return execFetchChapterList(item);
+    case kFetchVolumeList: return execFetchVolumeList(item);
     default:
         // 14, 20, the end marker of a chapter-list fetch, and anything the
         // client does not know: nothing to apply.
@@ -629,6 +630,23 @@ CSynDataManager::Outcome CSynDataManager::execFetchChapterList(const T_Synchroni
     request.header.synStep = nextStep();
     m_http->chapter_menu_asyn(request);
     addSynItem(kFetchChapterListEnd, item.bookId, 0, 0, QString());
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execFetchVolumeList(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    TC_Volume_Menu request;
+    request.bookId = book->bookId;
+    request.order = QStringLiteral("asc");
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.synStep = nextStep();
+    if (!m_bookJobs->volume_menu(request))
+        return Outcome::Fail;
     m_waitStep = request.header.synStep;
     return Outcome::Wait;
 }

@@ -236,6 +236,19 @@ void CBookVolumeController::addChapterItem(T_Book* book, T_Chapter* chapter)
         model->addItem(CBookChapterItem(*chapter, chapter->localVolumeId));
 }
 
+void CBookVolumeController::renameChapterItem(T_Book* book, const T_Chapter* chapter)
+{
+    if (chapter == nullptr || !isCurrentBook(book) || !m_volumeModel)
+        return;
+    CBookChapterModel* model = m_volumeModel->getChapterModelByLocalId(chapter->localVolumeId);
+    for (int row = 0; model != nullptr && row < model->rowCount(); ++row) {
+        if (model->getItem(row).chapter.localId == chapter->localId) {
+            model->setItemName(row, chapter->name);
+            return;
+        }
+    }
+}
+
 QMap<int, int> CBookVolumeController::getChapterOrderMap(int localVolumeId) const
 {
     if (m_localBookId < 1 || !m_volumeModel)

@@ -61,6 +61,8 @@ public:
     bool restoreChapter(T_Book* book, T_Chapter* chapter);
     // A chapter the platform delivered, appended to its volume in the tree.
     void addChapterItem(T_Book* book, T_Chapter* chapter);
+    // A chapter renamed elsewhere: its row in the tree shows its new name.
+    void renameChapterItem(T_Book* book, const T_Chapter* chapter);
 
     // Chapter local id -> order number of the volume's chapters as the tree
     // numbers them; empty when the tree shows another book or no such volume.

@@ -12,6 +12,8 @@
 #include "outline/COutlineController.h"
 #include "outline/COutlineModel.h"
 #include "outline/COutlineSortModel.h"
+#include "ui/common/BkMessageBox.h"
+#include "ui/creation/Widget_RecycleBin.h"
 #include "volume/CBookChapterModel.h"
 #include "volume/CBookChapterSortModel.h"
 #include "volume/CBookVolumeController.h"
@@ -20,7 +22,10 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMenu>
+#include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -195,10 +200,12 @@ void makeMoves(JobsFixture& machine, const QList<Move>& moves)
 void showsThePlatformsOrder(JobsFixture& machine, const char* name)
 {
     QVERIFY2(use(machine) != nullptr, name);
+    // A list fetched without holding up the feed may still be on its way.
     const QString platform = platformOrder(standin().store(), kBook);
-    QVERIFY2(storedOrder(kBook) == platform,
-             qPrintable(QStringLiteral("%1: %2, platform %3").arg(name, storedOrder(kBook), platform)));
-    QCOMPARE(treeOrder(), platform.section(QStringLiteral(" / "), 0, 0));
+    QTRY_VERIFY2_WITH_TIMEOUT(storedOrder(kBook) == platform,
+                              qPrintable(QStringLiteral("%1: %2, platform %3").arg(name, storedOrder(kBook), platform)),
+                              10000);
+    QTRY_COMPARE_WITH_TIMEOUT(treeOrder(), platform.section(QStringLiteral(" / "), 0, 0), 10000);
 }
 }
 
@@ -212,6 +219,8 @@ private slots:
         COutlineController::instance()->reset();
     }
     void everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform();
+    void chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched();
+    void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere();
 };
 
 void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
@@ -235,75 +244,47 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
     JobsFixture& second = *machines[1];
     showsThePlatformsOrder(second, "second machine at its start");
     showsThePlatformsOrder(first, "first machine at its start");
-    COutlineController* outlines = COutlineController::instance();
-    const QString up = CBookVolumeController::tr("Up Chapter");
-    const QString down = CBookVolumeController::tr("Down Chapter");
+    // The rows of a drag are taken when it is made, from the ids.
+    const auto menu = [](int volumeId, int chapterId, const char* entry) {
+        return [=]() { return fromMenu(volumeId, chapterId, CBookVolumeController::tr(entry)); };
+    };
+    const auto dragChapter = [](int fromVolume, int chapterId, int toVolume, int targetId, bool below) {
+        return [=]() {
+            tree()->moveChapter(chapterRow(fromVolume, chapterId), localVolume(fromVolume),
+                                targetId ? chapterRow(toVolume, targetId) : 0, localVolume(toVolume), below);
+            return true;
+        };
+    };
+    const auto dragVolume = [](int volumeId, int targetId) {
+        return [=]() {
+            tree()->moveVolume(volumeRow(volumeId), volumeRow(targetId), 1);
+            return true;
+        };
+    };
+    const auto dragOutline = [](int outlineId, int targetId) {
+        return [=]() {
+            COutlineController::instance()->move(outlineRow(outlineId), outlineRow(targetId), 1);
+            return true;
+        };
+    };
     makeMoves(first, {
-        {"chapter down from the menu", [&]() { return fromMenu(v1, 9001, down); }},
-        {"chapter up from the menu", [&]() { return fromMenu(v1, c3, up); }},
-        {"chapter dragged down above a chapter",
-         [&]() {
-             tree()->moveChapter(0, localVolume(v1), 2, localVolume(v1), false);
-             return true;
-         }},
-        {"chapter dragged down below a chapter",
-         [&]() {
-             tree()->moveChapter(0, localVolume(v1), 1, localVolume(v1), true);
-             return true;
-         }},
-        {"chapter dragged up below a chapter",
-         [&]() {
-             tree()->moveChapter(2, localVolume(v1), 0, localVolume(v1), true);
-             return true;
-         }},
-        {"chapter dragged up above a chapter",
-         [&]() {
-             tree()->moveChapter(2, localVolume(v1), 0, localVolume(v1), false);
-             return true;
-         }},
-        {"chapter dragged into another volume",
-         [&]() {
-             tree()->moveChapter(chapterRow(v1, 9001), localVolume(v1), chapterRow(v2, c5), localVolume(v2), false);
-             return true;
-         }},
-        {"chapter dragged below the last chapter of another volume",
-         [&]() {
-             tree()->moveChapter(chapterRow(v2, c4), localVolume(v2), chapterRow(v3, c6), localVolume(v3), true);
-             return true;
-         }},
-        {"chapter dropped on a volume's title",
-         [&]() {
-             tree()->moveChapter(chapterRow(v1, c3), localVolume(v1), 0, localVolume(v3), false);
-             return true;
-         }},
-        {"chapter dragged into an empty volume",
-         [&]() {
-             tree()->moveChapter(chapterRow(v3, c6), localVolume(v3), 0, localVolume(v4), false);
-             return true;
-         }},
-        {"volume down from the menu", [&]() { return fromMenu(v1, 0, CBookVolumeController::tr("Down Volume")); }},
-        {"volume up from the menu", [&]() { return fromMenu(v4, 0, CBookVolumeController::tr("Up Volume")); }},
-        {"volume dragged down",
-         [&]() {
-             tree()->moveVolume(volumeRow(v2), volumeRow(v3), 1);
-             return true;
-         }},
-        {"volume dragged up",
-         [&]() {
-             tree()->moveVolume(volumeRow(v3), 0, 1);
-             return true;
-         }},
+        {"chapter down from the menu", menu(v1, 9001, "Down Chapter")},
+        {"chapter up from the menu", menu(v1, c3, "Up Chapter")},
+        {"chapter dragged down above a chapter", dragChapter(v1, 9002, v1, 9001, false)},
+        {"chapter dragged down below a chapter", dragChapter(v1, c3, v1, 9002, true)},
+        {"chapter dragged up below a chapter", dragChapter(v1, 9001, v1, 9002, true)},
+        {"chapter dragged up above a chapter", dragChapter(v1, c3, v1, 9002, false)},
+        {"chapter dragged into another volume", dragChapter(v1, 9001, v2, c5, false)},
+        {"chapter dragged below another volume's last", dragChapter(v2, c4, v3, c6, true)},
+        {"chapter dropped on a volume's title", dragChapter(v1, c3, v3, 0, false)},
+        {"chapter dragged into an empty volume", dragChapter(v3, c6, v4, 0, false)},
+        {"volume down from the menu", menu(v1, 0, "Down Volume")},
+        {"volume up from the menu", menu(v4, 0, "Up Volume")},
+        {"volume dragged down", dragVolume(v2, v3)},
+        {"volume dragged up", dragVolume(v3, v1)},
         // The panel shows the last outline on top.
-        {"outline dragged down",
-         [&]() {
-             outlines->move(outlineRow(o3), outlineRow(11001), 1);
-             return true;
-         }},
-        {"outline dragged up",
-         [&]() {
-             outlines->move(outlineRow(11001), outlineRow(o2), 1);
-             return true;
-         }},
+        {"outline dragged down", dragOutline(o3, 11001)},
+        {"outline dragged up", dragOutline(11001, o2)},
     });
     if (QTest::currentTestFailed())
         return;
@@ -311,18 +292,80 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
     showsThePlatformsOrder(second, "second machine after the moves");
     // Its own moves then reach the first machine, whose order they keep.
     makeMoves(second, {
-        {"chapter up from the menu on the second machine", [&]() { return fromMenu(v2, c5, up); }},
-        {"volume down from the menu on the second machine",
-         [&]() { return fromMenu(v3, 0, CBookVolumeController::tr("Down Volume")); }},
-        {"outline dragged on the second machine",
-         [&]() {
-             outlines->move(outlineRow(o2), outlineRow(o3), 1);
-             return true;
-         }},
+        {"chapter up from the menu on the second machine", menu(v2, c5, "Up Chapter")},
+        {"volume down from the menu on the second machine", menu(v3, 0, "Down Volume")},
+        {"outline dragged on the second machine", dragOutline(o2, o3)},
     });
     if (QTest::currentTestFailed())
         return;
     showsThePlatformsOrder(first, "first machine after the second one's moves");
+}
+
+void MachinesAgreeTest::chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched()
+{
+    JobsFixture machine;
+    QVERIFY(machine.seed());
+    SeededBook seeded;
+    QVERIFY(seedDemoBook(seeded));
+    // Elsewhere the author made a volume and moved the second chapter into
+    // it; this machine hears only of the move.
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    QVERIFY(v2 > 0);
+    const QJsonArray move{QJsonObject{{QStringLiteral("from_chapter_id"), 9002}, {QStringLiteral("to_chapter_id"), 0},
+                                      {QStringLiteral("to_volume_id"), v2}, {QStringLiteral("direction"), 0}}};
+    QVERIFY(!platformCall(QStringLiteral("/chapter/move"),
+                          {{QStringLiteral("book_id"), kBook},
+                           {QStringLiteral("move_order"),
+                            QString::fromUtf8(QJsonDocument(move).toJson(QJsonDocument::Compact))},
+                           {QStringLiteral("update_time"), now()}})
+                 .isEmpty());
+    const QJsonArray ids = standin().pushFeed(StandinServer::demoUid(), {feedItem(5, kBook, 0)});
+    QVERIFY(machine.start());
+    QVERIFY(waitForPassEnd());
+
+    QCOMPARE(acknowledgedIds(), QList<int>{ids.first().toInt()});
+    const QString platform = platformOrder(standin().store(), kBook).section(QStringLiteral(" / "), 0, 0);
+    QCOMPARE(platform, QStringLiteral("7001[9001] %1[9002]").arg(v2));
+    QCOMPARE(storedOrder(kBook).section(QStringLiteral(" / "), 0, 0), platform);
+    tree()->loadBook(demoBook());
+    QCOMPARE(treeOrder(), platform);
+}
+
+void MachinesAgreeTest::chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    const int c3 = addChapter(v2, QStringLiteral("第三章"));
+    QVERIFY(v2 > 0 && c3 > 0);
+    JobsFixture& first = *machines[0];
+    JobsFixture& second = *machines[1];
+    showsThePlatformsOrder(second, "second machine at its start");
+    showsThePlatformsOrder(first, "first machine at its start");
+
+    whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
+    QVERIFY(fromMenu(v2, 0, CBookVolumeController::tr("Delete Volume")));
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(first.jobIds().isEmpty(), 15000);
+    QCOMPARE(platformOrder(standin().store(), kBook).section(QStringLiteral(" / "), 0, 0),
+             QStringLiteral("7001[9001 9002]"));
+    showsThePlatformsOrder(second, "second machine after the delete");
+
+    // The chapter comes back from the first machine's recycle bin, and its
+    // volume with it, here, on the platform and on the other machine.
+    QVERIFY(use(first));
+    Widget_RecycleBin bin;
+    bin.loadBook(demoBook());
+    QVERIFY(bin.currentChapter() != nullptr);
+    QCOMPARE(bin.currentChapter()->chapterId, c3);
+    bin.recoverCurrent();
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(first.jobIds().isEmpty(), 15000);
+    const QString platform = platformOrder(standin().store(), kBook);
+    QCOMPARE(platform.section(QStringLiteral(" / "), 0, 0), QStringLiteral("7001[9001 9002] %1[%2]").arg(v2).arg(c3));
+    QCOMPARE(storedOrder(kBook), platform);
+    QCOMPARE(treeOrder(), platform.section(QStringLiteral(" / "), 0, 0));
+    showsThePlatformsOrder(second, "second machine after the restore");
 }
 
 int runMachinesAgreeTests(int argc, char** argv)

@@ -5,8 +5,9 @@
 
 int runNeverLoseWordsTests(int argc, char** argv);
 int runWritingWalkTests(int argc, char** argv);
+int runElsewhereChangesTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv, {runNeverLoseWordsTests, runWritingWalkTests});
+    return runArea(argc, argv, {runNeverLoseWordsTests, runWritingWalkTests, runElsewhereChangesTests});
 }
