@@ -98,10 +98,10 @@ public:
     // Sets the fingerprint of the platform text a pending chapter save
     // started from; an existing one stays unless overwrite.
     bool setChapterJobBase(int jobId, const QString& base, bool overwrite);
-    // Pending jobs of a type naming an object (column = its local id); -1 on failure.
-    int countJobs(int jobType, const QString& column, int value);
     // A create's request left: from now on it may exist on the platform.
     bool markJobSent(int jobId);
+    // Whether a create of that type for the object (column = its local id)
+    // waits whose request has left before.
     bool hasSentCreate(int jobType, const QString& column, int value);
     // Deletes the jobs of an object, except those of keptType (0: none kept).
     bool sweepJobs(const QString& column, int value, int keptType = 0);

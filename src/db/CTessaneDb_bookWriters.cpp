@@ -235,7 +235,8 @@ bool CTessaneDb::deleteChapter(int localChapterId)
         return false;
     // A create that may have reached the platform stays for the delete
     // that follows it.
-    if (!exec(QStringLiteral("delete from tb_job where localChapterId = %1 and not (jobType = %2 and sent <> 0);"),
+    if (!exec(QStringLiteral("delete from tb_job where localChapterId = %1 "
+                             "and not (jobType = %2 and sent <> 0);"),
               {localChapterId, TessaneJob::ChapterAdd}))
         return false;
     return transaction.commit();

@@ -115,19 +115,23 @@ bool CTessaneDb::addJob(T_Http_Custom& identity, const QString& content, int cre
         if (identity.jobType == BookDeleteHard) {
             // A create that may have reached the platform stays: the id its
             // reply or a look-up brings lets the delete follow.
-            const bool maybeCreated = identity.bookId < 1 && hasSentCreate(BookAdd, QStringLiteral("localBookId"), identity.localBookId);
-            swept = sweepJobs(QStringLiteral("localBookId"), identity.localBookId, maybeCreated ? BookAdd : 0);
+            const QString column = QStringLiteral("localBookId");
+            const bool maybeCreated = identity.bookId < 1 && hasSentCreate(BookAdd, column, identity.localBookId);
+            swept = sweepJobs(column, identity.localBookId, maybeCreated ? BookAdd : 0);
             reachedPlatform = identity.bookId > 0 || maybeCreated;
         } else if (identity.jobType == ChapterDeleteHard) {
-            const bool maybeCreated = identity.chapterId < 1 && hasSentCreate(ChapterAdd, QStringLiteral("localChapterId"), identity.localChapterId);
-            swept = sweepJobs(QStringLiteral("localChapterId"), identity.localChapterId, maybeCreated ? ChapterAdd : 0);
+            const QString column = QStringLiteral("localChapterId");
+            const bool maybeCreated =
+                identity.chapterId < 1 && hasSentCreate(ChapterAdd, column, identity.localChapterId);
+            swept = sweepJobs(column, identity.localChapterId, maybeCreated ? ChapterAdd : 0);
             reachedPlatform = identity.chapterId > 0 || maybeCreated;
         } else if (identity.jobType == MemoDelete) {
             swept = sweepJobs(QStringLiteral("localMemoId"), identity.localMemoId);
             reachedPlatform = identity.memoId > 0;
         } else {
-            swept = hasSentCreate(OutlineCreate, QStringLiteral("ext1"), ext1) ? deleteOutlineJobsExceptCreate(ext1)
-                                                                                : deleteOutlineJobs(ext1);
+            swept = hasSentCreate(OutlineCreate, QStringLiteral("ext1"), ext1)
+                        ? deleteOutlineJobsExceptCreate(ext1)
+                        : deleteOutlineJobs(ext1);
         }
         if (!swept)
             break;
@@ -172,16 +176,6 @@ bool CTessaneDb::hasSentCreate(int jobType, const QString& column, int value)
                                                    "and sent <> 0;"),
                                     {jobType, SqlArg::name(column), value}))
         && query.next() && query.value(0).toInt() > 0;
-}
-
-int CTessaneDb::countJobs(int jobType, const QString& column, int value)
-{
-    QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where jobType = %1 and %2 = %3;"),
-                                  {jobType, SqlArg::name(column), value}))
-        || !query.next())
-        return -1;
-    return query.value(0).toInt();
 }
 
 bool CTessaneDb::markJobSent(int jobId)

@@ -185,11 +185,9 @@ private:
     // state), and tells the job manager what the request carries.
     template <class Request>
     void sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&));
-    // Records and sends the delete of an object the platform created after it
-    // was deleted here (its create was still on the way).
-    template <class Request>
-    void deleteOrphan(Request& request, void (CTessaneHttp::*send)(Request&), const QString& column, int localId,
-                      const QString& content = QString(), int ext1 = 0);
+    // Sends the delete kept waiting for the server id of an object deleted
+    // here while its create was on the way (nothing when there is none).
+    void sendWaitingDelete(int jobType, const QString& column, int localId);
     // A table write failed: lastError gets the database's text.
     bool dbFailed(const char* what);
     // A window still holds unsaved text of what was to be recycled or deleted.

@@ -6,7 +6,9 @@
 // checked here against that identity and the model, so a reply never
 // changes an object it was not asked about.
 
-#include "BookJobSend.h"
+#include "CBookJobManager.h"
+
+#include "manager/CJobManager.h"
 
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
@@ -75,24 +77,15 @@ void CBookJobManager::asynBackBookAdd(const QByteArray& body)
                    << reply.header.userdata.localBookId << "; ignored";
         return;
     }
-    if (m_model->findBookByLocalId(reply.local_id) == nullptr
-        && m_model->findRecycledBookByLocalId(reply.local_id) == nullptr
-        && m_db->countItems(QStringLiteral("tb_book"), QStringLiteral("localId"), reply.local_id) == 0) {
-        // Deleted for good here while its add was on the way: the book the
-        // platform just made goes too. A delete kept waiting for this id
-        // takes it; otherwise one is queued now.
-        if (!m_db->setBookServerId(reply.local_id, reply.book_id))
-            replyDbFailed(reply.header, "server id of a deleted book not stored");
-        TC_Books_Delete_Hard orphan;
-        orphan.header.uid = m_model->userInfo.uid;
-        orphan.header.localBookId = reply.local_id;
-        orphan.header.bookId = reply.book_id;
-        orphan.updateTime = now();
-        deleteOrphan(orphan, &CTessaneHttp::books_delete_hard_asyn, QStringLiteral("localBookId"), reply.local_id);
-        return;
-    }
     if (!m_db->setBookServerId(reply.local_id, reply.book_id)) {
         replyDbFailed(reply.header, "server id of a book not stored");
+        return;
+    }
+    if (m_model->findBookByLocalId(reply.local_id) == nullptr
+        && m_model->findRecycledBookByLocalId(reply.local_id) == nullptr) {
+        // Deleted for good here while its add was on the way: the delete
+        // kept for this id goes now.
+        sendWaitingDelete(JobType::BooksDeleteHard, QStringLiteral("localBookId"), reply.local_id);
         return;
     }
     if (T_Book* book = m_model->findBookByLocalId(reply.local_id)) {
@@ -119,34 +112,16 @@ void CBookJobManager::asynBackChapterAdd(const QByteArray& body)
     if (reply.header.code != HttpOk || reply.chapter_id < 1 || header.localChapterId < 1)
         return;
     T_Chapter* chapter = m_model->findChapter(header.localBookId, header.localChapterId);
-    T_Book* book = m_model->findBookByLocalId(header.localBookId);
-    if (book == nullptr)
-        book = m_model->findRecycledBookByLocalId(header.localBookId);
-    // A chapter of a book deleted for good goes with the book's own delete.
-    if (chapter == nullptr && book != nullptr && book->bookId > 0
-        && m_db->countItems(QStringLiteral("tb_chapter"), QStringLiteral("localId"), header.localChapterId) == 0) {
-        // Deleted for good while its add was on the way. A delete kept
-        // waiting for this id takes it; otherwise one is queued now.
-        if (!m_db->setChapterServerId(header.localChapterId, reply.chapter_id))
-            replyDbFailed(reply.header, "server id of a deleted chapter not stored");
-        TC_Chapter_Delete orphan;
-        orphan.header.uid = m_model->userInfo.uid;
-        orphan.header.localBookId = book->localId;
-        orphan.header.bookId = book->bookId;
-        orphan.header.localVolumeId = header.localVolumeId;
-        orphan.header.volumeId = header.volumeId;
-        orphan.header.localChapterId = header.localChapterId;
-        orphan.header.chapterId = reply.chapter_id;
-        orphan.updateTime = now();
-        deleteOrphan(orphan, &CTessaneHttp::chapter_delete_asyn, QStringLiteral("localChapterId"), header.localChapterId);
-        return;
-    }
     if (!m_db->setChapterServerId(header.localChapterId, reply.chapter_id)) {
         replyDbFailed(reply.header, "server id of a chapter not stored");
         return;
     }
     if (chapter)
         chapter->chapterId = reply.chapter_id;
+    else
+        // Deleted for good while its add was on the way: the delete kept
+        // for this id goes now.
+        sendWaitingDelete(JobType::ChapterDelete, QStringLiteral("localChapterId"), header.localChapterId);
     qDebug() << "update db finish==";
 }
 
@@ -209,29 +184,19 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
         return;
     T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId);
     T_Outline* outline = book ? book->findOutlineByLocalId(reply.local_id) : nullptr;
-    // An outline id for an outline of another book, or one this client
-    // never made, is not written anywhere.
-    if (outline == nullptr && book != nullptr && book->bookId > 0
-        && m_db->countItems(QStringLiteral("tb_outline"), QStringLiteral("localId"), reply.local_id) == 0) {
-        // Deleted here while its create was on the way. A delete kept
-        // waiting learns the id with the outline's other jobs.
+    if (outline == nullptr && book != nullptr
+        && m_db->pendingJob(m_model->userInfo.uid, JobType::OutlineDelete, QStringLiteral("ext1"), reply.local_id)
+               > 0) {
+        // Deleted here while its create was on the way: the delete kept
+        // for it learns the id with the outline's other jobs and goes now.
         if (!m_db->updateAllOfOutline(reply.local_id, reply.outline_id))
             replyDbFailed(reply.header, "server id of a deleted outline not stored");
-        TC_BookOutline_Delete orphan;
-        orphan.header.uid = m_model->userInfo.uid;
-        orphan.header.localBookId = book->localId;
-        orphan.header.bookId = book->bookId;
-        orphan.localOutlineId = reply.local_id;
-        orphan.outlineId = reply.outline_id;
-        orphan.localBookId = book->localId;
-        orphan.bookId = book->bookId;
-        orphan.type = reply.type;
-        orphan.updateTime = now();
-        const QJsonObject content{{QStringLiteral("outlineId"), reply.outline_id}, {QStringLiteral("type"), reply.type}};
-        deleteOrphan(orphan, &CTessaneHttp::outlineDelete_asyn, QStringLiteral("ext1"), reply.local_id,
-                     QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)), reply.local_id);
+        else
+            sendWaitingDelete(JobType::OutlineDelete, QStringLiteral("ext1"), reply.local_id);
         return;
     }
+    // An outline id for an outline of another book, or one this client
+    // never made, is not written anywhere.
     if (outline == nullptr) {
         qWarning() << "outline create reply names outline" << reply.local_id << "which book"
                    << reply.header.userdata.localBookId << "does not have; ignored";
@@ -561,4 +526,22 @@ void CBookJobManager::addSyncProgress(int localBookId)
     if (book->synDoneCount >= book->synCount)
         m_model->resetBookSynState(book);
     refreshBookItem(book);
+}
+
+void CBookJobManager::sendWaitingDelete(int jobType, const QString& column, int localId)
+{
+    const int jobId = m_db->pendingJob(m_model->userInfo.uid, jobType, column, localId);
+    T_JobData job;
+    CJobManager* jobs = CJobManager::instance();
+    if (jobId < 1 || !m_db->getJobById(jobId, job) || job.jobId != jobId || jobs->isJobInFlight(jobId))
+        return;
+    qInfo() << "object" << localId << "was deleted here before its create was answered; job" << jobId
+            << "deletes the platform's copy";
+    if (execUserJob(job) != JobReplay::Sent)
+        return;
+    T_Http_Custom identity;
+    identity.uid = job.uid;
+    identity.jobId = job.jobId;
+    identity.jobType = job.jobType;
+    jobs->noteJobSent(identity, job.revision);
 }

@@ -148,7 +148,8 @@ void CSynDataManager::noteRemoteBase(int localChapterId, const QString& remote)
 {
     // The remote text is kept here now (as the chapter or its copy): the
     // waiting save starts from it, so the platform does not keep it a second time.
-    const int jobId = m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterEdit, QStringLiteral("localChapterId"), localChapterId);
+    const int jobId =
+        m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterEdit, QStringLiteral("localChapterId"), localChapterId);
     if (jobId > 0 && !m_db->setChapterJobBase(jobId, bytesMd5(remote.toUtf8()), true))
         qWarning() << "the waiting save of chapter" << localChapterId << "keeps its older starting point";
 }

@@ -485,7 +485,8 @@ QJsonArray Store::keepOtherVersion(const ApiCall& call, int id)
     const int copyId = ++m_nextId;
     QJsonObject copy = chapter;
     copy.insert(QStringLiteral("chapter_id"), copyId);
-    copy.insert(QStringLiteral("chapter_name"), chapter.value(QStringLiteral("chapter_name")).toString() + QStringLiteral("（副本）"));
+    copy.insert(QStringLiteral("chapter_name"),
+                chapter.value(QStringLiteral("chapter_name")).toString() + QStringLiteral("（副本）"));
     copy.insert(kOrder, order);
     copy.insert(QStringLiteral("status"), 1);
     copy.insert(QStringLiteral("local_id"), 0);
@@ -494,7 +495,8 @@ QJsonArray Store::keepOtherVersion(const ApiCall& call, int id)
     // The saving machine hears of the copy through its feed too: the reply
     // that names it may never arrive.
     for (const QString& device : m_devices.value(call.uid)) {
-        addFeedItem(call.uid, device, 4, bookId, copyId, picked(copy, {"chapter_name", "order_num", "create_time", "volume_id"}));
+        addFeedItem(call.uid, device, 4, bookId, copyId,
+                    picked(copy, {"chapter_name", "order_num", "create_time", "volume_id"}));
         addFeedItem(call.uid, device, 9, bookId, copyId);
         addFeedItem(call.uid, device, 5, bookId, 0);
     }
