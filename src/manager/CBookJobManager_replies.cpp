@@ -427,6 +427,27 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
     }
     chapter->volumeId = stored.volumeId;
     chapter->localVolumeId = stored.localVolumeId;
+    // Fetched by the feed for a change of the recycle state: the platform's
+    // present state, unless a change of it made here still waits.
+    const int status = reply.status != 0 ? 1 : 0;
+    if (reply.header.userdata.synStep != 0 && chapter->status != status
+        && m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterRecycle, QStringLiteral("localChapterId"),
+                            chapter->localId)
+               == 0) {
+        TC_Chapter_Recycle request;
+        request.header = reply.header.userdata;
+        request.header.localBookId = book->localId;
+        request.header.bookId = book->bookId;
+        request.header.localChapterId = chapter->localId;
+        request.header.chapterId = chapter->chapterId;
+        request.header.localVolumeId = chapter->localVolumeId;
+        request.header.volumeId = chapter->volumeId;
+        request.header.jobType = JobType::ChapterRecycle;
+        request.status = status;
+        request.updateTime = now();
+        if (!chapter_recycle(request, true))
+            qWarning() << "recycle state of chapter" << chapter->localId << "not taken from the platform";
+    }
     if (book->findVolumeByVolumeId(reply.volume_id) == nullptr) {
         TC_Volume_Menu request;
         request.header.bookId = book->bookId;

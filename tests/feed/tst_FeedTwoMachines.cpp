@@ -125,6 +125,43 @@ bool deleteChapter(int localChapterId)
     request.updateTime = 1700000100;
     return CJobManager::instance()->chapter_delete(request);
 }
+
+// 1 live, 0 in the recycle bin; -1 when there is no such chapter.
+int localStatus(int chapterId)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (!query.exec(QStringLiteral("select ifnull(status, 0) from tb_chapter where chapterId = %1").arg(chapterId))
+        || !query.next())
+        return -1;
+    return query.value(0).toInt() != 0 ? 1 : 0;
+}
+
+int platformStatus(int chapterId)
+{
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("chapter_id")).toInt() == chapterId)
+            return value.toObject().value(QStringLiteral("status")).toInt() != 0 ? 1 : 0;
+    }
+    return -1;
+}
+
+bool recycleChapter(int chapterId, int status)
+{
+    T_Book* book = demoBook();
+    const T_Chapter* chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
+    if (chapter == nullptr)
+        return false;
+    TC_Chapter_Recycle request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localChapterId = chapter->localId;
+    request.header.chapterId = chapter->chapterId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.volumeId = chapter->volumeId;
+    request.status = status;
+    request.updateTime = 1700000100;
+    return CJobManager::instance()->chapter_recycle(request);
+}
 }
 
 class FeedTwoMachinesTest : public QObject
@@ -135,6 +172,7 @@ private slots:
     void deleteForGoodWhileTheCreateIsOnItsWay();
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
+    void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -276,6 +314,43 @@ void FeedTwoMachinesTest::createWhoseReplyWasLostThenDeletedLeavesNothing()
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
     QVERIFY(platformChaptersNamed(QStringLiteral("丢了又删")).isEmpty());
     QCOMPARE(JobsFixture::requestsTo(kAddChapter).size(), 1);
+}
+
+// A recycles; the platform takes it but the reply is cut off. B restores the
+// chapter. A's next start sends its recycle again, then pulls B's restore:
+// both machines must end with the platform's state.
+void FeedTwoMachinesTest::recycleSentAgainAfterARestoreElsewhereLeavesOneState()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    for (int i = 0; i < 2; ++i) {
+        machines[i] = std::make_unique<JobsFixture>();
+        QVERIFY(seedMachine(*machines[i], i));
+    }
+    QVERIFY(standin().setDeviceWelcome(true));
+    for (auto& machine : machines) {
+        QVERIFY(machine->restart());
+        QVERIFY(settleClient());
+    }
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(standin().addFault(QStringLiteral("/chapter/recycle"), QStringLiteral("truncated"), 0, 1));
+    QVERIFY(recycleChapter(9002, 0));
+    QVERIFY(settleClient());
+    QCOMPARE(platformStatus(9002), 0);
+
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QCOMPARE(localStatus(9002), 0);
+    QVERIFY(recycleChapter(9002, 1));
+    QVERIFY(settleClient());
+    QCOMPARE(platformStatus(9002), 1);
+
+    for (int i : {0, 1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(machines[i]->jobIds().isEmpty());
+        QCOMPARE(localStatus(9002), platformStatus(9002));
+    }
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
