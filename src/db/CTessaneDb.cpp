@@ -323,16 +323,21 @@ bool CTessaneDb::ensureSchema()
     bool ok = true;
     QSqlQuery query(db);
     bool hasRevision = false;
+    bool hasSent = false;
     if (sqlExec(query, QStringLiteral("PRAGMA table_info(tb_job);"))) {
         while (query.next()) {
             if (query.value(1).toString().compare(QLatin1String("revision"), Qt::CaseInsensitive) == 0)
                 hasRevision = true;
+            if (query.value(1).toString().compare(QLatin1String("sent"), Qt::CaseInsensitive) == 0)
+                hasSent = true;
         }
     }
     query.finish();
     if (!hasRevision)
         ok = exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN revision INTEGER NOT NULL DEFAULT 0;"))
             && ok;
+    if (!hasSent)
+        ok = exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN sent INTEGER NOT NULL DEFAULT 0;")) && ok;
     for (const char* statement : kSchemaAdditions)
         ok = exec(QString::fromUtf8(statement)) && ok;
     if (!ok)
@@ -467,6 +472,16 @@ bool CTessaneDb::deleteItem(const QString& table, const QString& column, int val
 {
     return exec(QStringLiteral("delete from %1 where %2 = %3;"),
                 {SqlArg::name(table), SqlArg::name(column), value});
+}
+
+int CTessaneDb::countItems(const QString& table, const QString& column, int value)
+{
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select count(*) from %1 where %2 = %3;"),
+                                  {SqlArg::name(table), SqlArg::name(column), value}))
+        || !query.next())
+        return -1;
+    return query.value(0).toInt();
 }
 
 bool CTessaneDb::updateItemById(const QString& table, const QString& keyColumn, int key,

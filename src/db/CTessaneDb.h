@@ -102,12 +102,28 @@ public:
     // holds no row or the statement fails.
     int lastInsertId(const QString& table);
     bool deleteItem(const QString& table, const QString& column, int value);
+    // Rows of table whose column holds value; -1 when the table cannot be read.
+    int countItems(const QString& table, const QString& column, int value);
     bool updateItemById(const QString& table, const QString& keyColumn, int key,
                         const QString& column, int value);
     bool updateItemStringById(const QString& table, const QString& keyColumn, int key,
                               const QString& column, const QString& value);
 
     // --- job queue (CTessaneDb_job.cpp) ---
+
+    // Sets the fingerprint of the platform text a pending chapter save
+    // started from; an existing one stays unless overwrite.
+    bool setChapterJobBase(int jobId, const QString& base, bool overwrite);
+    // A create's request left: from now on it may exist on the platform.
+    bool markJobSent(int jobId);
+    // Whether a create of that type for the object (column = its local id)
+    // waits whose request has left before.
+    bool hasSentCreate(int jobType, const QString& column, int value);
+    // Deletes the jobs of an object, except those of keptType (0: none kept).
+    bool sweepJobs(const QString& column, int value, int keptType = 0);
+    // The newest pending job of a type for an object (column names its
+    // local id), 0 when there is none.
+    int pendingJob(int uid, int jobType, const QString& column, int localId);
 
     // The signed-in author whose changes addJob records; 0 = nobody.
     void setCurrentUid(int uid) { m_currentUid = uid; }
@@ -136,6 +152,7 @@ public:
     bool updateLocalJob_Memo(T_Http_Custom& identity, const QString& content, int createTime,
                              int ext1);
     bool deleteOutlineJobs(int ext1);
+    bool deleteOutlineJobsExceptCreate(int ext1);
 
     // The author's oldest pending job; out.jobId 0 when the queue is empty.
     // False when the queue could not be read.
@@ -212,7 +229,6 @@ private:
     static bool canWriteBeside(const QString& dbFile);
     // Deletes a database file together with its WAL and shared-memory files.
     static bool removeDbFiles(const QString& path);
-    bool sweepJobs(const QString& column, int value);
     bool rewriteJob(int jobId, const QString& content, int createTime);
     // The newest pending job of a user of one type for one object (the column
     // names the object's local id); jobId 0 when there is none.

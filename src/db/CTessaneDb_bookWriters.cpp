@@ -233,7 +233,11 @@ bool CTessaneDb::deleteChapter(int localChapterId)
         return false;
     if (!exec(QStringLiteral("delete from tb_chapter where localId = %1;"), {localChapterId}))
         return false;
-    if (!exec(QStringLiteral("delete from tb_job where localChapterId = %1;"), {localChapterId}))
+    // A create that may have reached the platform stays for the delete
+    // that follows it.
+    if (!exec(QStringLiteral("delete from tb_job where localChapterId = %1 "
+                             "and not (jobType = %2 and sent <> 0);"),
+              {localChapterId, TessaneJob::ChapterAdd}))
         return false;
     return transaction.commit();
 }

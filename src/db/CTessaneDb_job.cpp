@@ -60,6 +60,7 @@ void readJob(const QSqlQuery& query, T_JobData& out)
     out.createTime = intField(query, record, "createTime");
     out.ext1 = intField(query, record, "ext1");
     out.revision = intField(query, record, "revision");
+    out.sent = intField(query, record, "sent");
 }
 
 }
@@ -112,16 +113,25 @@ bool CTessaneDb::addJob(T_Http_Custom& identity, const QString& content, int cre
         bool reachedPlatform = true;
         bool swept = false;
         if (identity.jobType == BookDeleteHard) {
-            swept = sweepJobs(QStringLiteral("localBookId"), identity.localBookId);
-            reachedPlatform = identity.bookId > 0;
+            // A create that may have reached the platform stays: the id its
+            // reply or a look-up brings lets the delete follow.
+            const QString column = QStringLiteral("localBookId");
+            const bool maybeCreated = identity.bookId < 1 && hasSentCreate(BookAdd, column, identity.localBookId);
+            swept = sweepJobs(column, identity.localBookId, maybeCreated ? BookAdd : 0);
+            reachedPlatform = identity.bookId > 0 || maybeCreated;
         } else if (identity.jobType == ChapterDeleteHard) {
-            swept = sweepJobs(QStringLiteral("localChapterId"), identity.localChapterId);
-            reachedPlatform = identity.chapterId > 0;
+            const QString column = QStringLiteral("localChapterId");
+            const bool maybeCreated =
+                identity.chapterId < 1 && hasSentCreate(ChapterAdd, column, identity.localChapterId);
+            swept = sweepJobs(column, identity.localChapterId, maybeCreated ? ChapterAdd : 0);
+            reachedPlatform = identity.chapterId > 0 || maybeCreated;
         } else if (identity.jobType == MemoDelete) {
             swept = sweepJobs(QStringLiteral("localMemoId"), identity.localMemoId);
             reachedPlatform = identity.memoId > 0;
         } else {
-            swept = deleteOutlineJobs(ext1);
+            swept = hasSentCreate(OutlineCreate, QStringLiteral("ext1"), ext1)
+                        ? deleteOutlineJobsExceptCreate(ext1)
+                        : deleteOutlineJobs(ext1);
         }
         if (!swept)
             break;
@@ -149,11 +159,28 @@ bool CTessaneDb::addJob(T_Http_Custom& identity, const QString& content, int cre
     return true;
 }
 
-bool CTessaneDb::sweepJobs(const QString& column, int value)
+bool CTessaneDb::sweepJobs(const QString& column, int value, int keptType)
 {
     if (value < 1)
         return true;
-    return deleteItem(QStringLiteral("tb_job"), column, value);
+    if (keptType == 0)
+        return deleteItem(QStringLiteral("tb_job"), column, value);
+    return exec(QStringLiteral("delete from tb_job where %1 = %2 and jobType <> %3;"),
+                {SqlArg::name(column), value, keptType});
+}
+
+bool CTessaneDb::hasSentCreate(int jobType, const QString& column, int value)
+{
+    QSqlQuery query(db);
+    return sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where jobType = %1 and %2 = %3 "
+                                                   "and sent <> 0;"),
+                                    {jobType, SqlArg::name(column), value}))
+        && query.next() && query.value(0).toInt() > 0;
+}
+
+bool CTessaneDb::markJobSent(int jobId)
+{
+    return exec(QStringLiteral("update tb_job set sent = 1 where jobId = %1 and sent = 0;"), {jobId});
 }
 
 bool CTessaneDb::insertJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1)
@@ -272,6 +299,31 @@ bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& 
     return insertJob(identity, compact(fresh), createTime, ext1);
 }
 
+bool CTessaneDb::setChapterJobBase(int jobId, const QString& base, bool overwrite)
+{
+    T_JobData job;
+    if (!getJobById(jobId, job))
+        return false;
+    if (job.jobId != jobId || job.jobType != TessaneJob::ChapterEdit)
+        return true;
+    QJsonObject stored = storedObject(jobId, job.content);
+    if (!stored.contains(QStringLiteral("content")))
+        return true;  // a rename alone has nothing to conflict with
+    if (stored.contains(QStringLiteral("base")) && !overwrite)
+        return true;
+    stored.insert(QStringLiteral("base"), base);
+    return rewriteJobContent(jobId, compact(stored));
+}
+
+int CTessaneDb::pendingJob(int uid, int jobType, const QString& column, int localId)
+{
+    int jobId = 0;
+    QString stored;
+    if (!latestPendingJob(uid, jobType, column, localId, &jobId, &stored))
+        return 0;
+    return jobId;
+}
+
 bool CTessaneDb::updateLocalJob_Memo(T_Http_Custom& identity, const QString& content, int createTime,
                                      int ext1)
 {
@@ -342,6 +394,12 @@ bool CTessaneDb::deleteOutlineJobs(int ext1)
                                "jobType = %3) and ext1 = %4;"),
                 {TessaneJob::OutlineCreate, TessaneJob::OutlineEdit, TessaneJob::OutlineDelete,
                  ext1});
+}
+
+bool CTessaneDb::deleteOutlineJobsExceptCreate(int ext1)
+{
+    return exec(QStringLiteral("delete from tb_job where (jobType = %1 or jobType = %2) and ext1 = %3;"),
+                {TessaneJob::OutlineEdit, TessaneJob::OutlineDelete, ext1});
 }
 
 bool CTessaneDb::getUserJobData(T_JobData& out, int uid)

@@ -9,6 +9,7 @@ constexpr int AuthorProfile = 2;
 constexpr int BookAdd = 1002;
 constexpr int BookRecycle = 1005;
 constexpr int BookEdit = 1006;
+constexpr int ChapterAdd = 1008;
 constexpr int ChapterDeleteHard = 1011;
 constexpr int ChapterRename = 1015;
 constexpr int ChapterSaveText = 1016;
@@ -50,6 +51,9 @@ struct T_JobData
     // A request remembers the revision it was built from, and its reply may
     // delete the job only while the row still holds that revision.
     int revision = 0;
+    // A create whose request has left at least once: it may have reached the
+    // platform even when no reply came back.
+    int sent = 0;
 
     void clear() { *this = T_JobData(); }
 };

@@ -20,3 +20,4 @@ void CBookJobManager::sendRecorded(Request& request, int revision, void (CTessan
     (m_http->*send)(request);
     jobs->noteJobSent(request.header, revision);
 }
+

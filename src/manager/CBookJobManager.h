@@ -103,6 +103,14 @@ public:
     // Rebuilds the request of a stored job from its row and sends it with
     // the job's identity and the run-next flag. A job whose server ids are
     // not known yet, or whose objects the model no longer has, is parked.
+    // A stored create that may already have reached the platform: sends the
+    // list it would show up in (1 and lookup holds the request's identity),
+    // 0 when the platform gives nothing to recognise it by, -1 when it
+    // cannot be looked up now.
+    int lookUpCreate(const T_JobData& job, T_Http_Custom& lookup);
+    // The list's reply: the object the earlier request made takes its id and
+    // the create job goes; false when the list does not have it.
+    bool adoptCreated(int createType, int jobId, const QByteArray& body);
     JobReplay execUserJob(T_JobData& job);
 
     // --- replies (CBookJobManager_replies.cpp, CBookJobManager_merge.cpp) ---
@@ -177,6 +185,9 @@ private:
     // state), and tells the job manager what the request carries.
     template <class Request>
     void sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&));
+    // Sends the delete kept waiting for the server id of an object deleted
+    // here while its create was on the way (nothing when there is none).
+    void sendWaitingDelete(int jobType, const QString& column, int localId);
     // A table write failed: lastError gets the database's text.
     bool dbFailed(const char* what);
     // A window still holds unsaved text of what was to be recycled or deleted.

@@ -3,6 +3,7 @@
 
 #include "BookJobSend.h"
 
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
@@ -92,6 +93,15 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     // or not at all, and the record takes the text only after the commit: a
     // save that failed anywhere is seen as unsaved at the next tick and tried
     // again, instead of being taken for done with no job to carry it.
+    // What the platform holds as far as this copy knows: with no save of
+    // this chapter waiting, the text before this one.
+    QString before = chapter->content;
+    if (!chapter->contentLoaded) {
+        T_Chapter old;
+        old.localId = chapter->localId;
+        if (m_db->getChapterContent(&old))
+            before = old.content;
+    }
     T_Chapter stored = *chapter;
     stored.content = request.content;
     stored.calcWordCount();
@@ -107,6 +117,8 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
             return dbFailed("last edited chapter not stored");
         if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
             return false;
+        if (!m_db->setChapterJobBase(request.header.jobId, bytesMd5(before.toUtf8()), false))
+            return dbFailed("chapter save's starting point not stored");
         if (!transaction.commit()) {
             request.header.jobId = 0;
             return dbFailed("chapter save not committed");

@@ -136,7 +136,9 @@ bool CBookJobManager::outline_delete(TC_BookOutline_Delete& request)
     const bool fromServer = request.header.synStep == 1;
     // The platform never had an outline without a server id: its waiting
     // jobs go, and no delete is queued that could never be sent.
-    const bool neverSent = !fromServer && request.outlineId < 1;
+    const bool neverSent = !fromServer && request.outlineId < 1
+                           && !m_db->hasSentCreate(JobType::OutlineCreate, QStringLiteral("ext1"),
+                                                   request.localOutlineId);
     int revision = 0;
     {
         CTessaneDb::Transaction transaction(*m_db);

@@ -8,6 +8,8 @@
 
 #include "CBookJobManager.h"
 
+#include "manager/CJobManager.h"
+
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
@@ -21,6 +23,8 @@
 
 #include <QDebug>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 void CBookJobManager::asynBack(int jobType, int localBookId, const QByteArray& body)
 {
@@ -77,6 +81,13 @@ void CBookJobManager::asynBackBookAdd(const QByteArray& body)
         replyDbFailed(reply.header, "server id of a book not stored");
         return;
     }
+    if (m_model->findBookByLocalId(reply.local_id) == nullptr
+        && m_model->findRecycledBookByLocalId(reply.local_id) == nullptr) {
+        // Deleted for good here while its add was on the way: the delete
+        // kept for this id goes now.
+        sendWaitingDelete(JobType::BooksDeleteHard, QStringLiteral("localBookId"), reply.local_id);
+        return;
+    }
     if (T_Book* book = m_model->findBookByLocalId(reply.local_id)) {
         book->chaptersLoaded = true;
         book->bookId = reply.book_id;
@@ -107,6 +118,10 @@ void CBookJobManager::asynBackChapterAdd(const QByteArray& body)
     }
     if (chapter)
         chapter->chapterId = reply.chapter_id;
+    else
+        // Deleted for good while its add was on the way: the delete kept
+        // for this id goes now.
+        sendWaitingDelete(JobType::ChapterDelete, QStringLiteral("localChapterId"), header.localChapterId);
     qDebug() << "update db finish==";
 }
 
@@ -169,6 +184,17 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
         return;
     T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId);
     T_Outline* outline = book ? book->findOutlineByLocalId(reply.local_id) : nullptr;
+    if (outline == nullptr && book != nullptr
+        && m_db->pendingJob(m_model->userInfo.uid, JobType::OutlineDelete, QStringLiteral("ext1"), reply.local_id)
+               > 0) {
+        // Deleted here while its create was on the way: the delete kept
+        // for it learns the id with the outline's other jobs and goes now.
+        if (!m_db->updateAllOfOutline(reply.local_id, reply.outline_id))
+            replyDbFailed(reply.header, "server id of a deleted outline not stored");
+        else
+            sendWaitingDelete(JobType::OutlineDelete, QStringLiteral("ext1"), reply.local_id);
+        return;
+    }
     // An outline id for an outline of another book, or one this client
     // never made, is not written anywhere.
     if (outline == nullptr) {
@@ -403,6 +429,27 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
     }
     chapter->volumeId = stored.volumeId;
     chapter->localVolumeId = stored.localVolumeId;
+    // Fetched by the feed for a change of the recycle state: the platform's
+    // present state, unless a change of it made here still waits.
+    const int status = reply.status != 0 ? 1 : 0;
+    if (reply.header.userdata.synStep != 0 && chapter->status != status
+        && m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterRecycle, QStringLiteral("localChapterId"),
+                            chapter->localId)
+               == 0) {
+        TC_Chapter_Recycle request;
+        request.header = reply.header.userdata;
+        request.header.localBookId = book->localId;
+        request.header.bookId = book->bookId;
+        request.header.localChapterId = chapter->localId;
+        request.header.chapterId = chapter->chapterId;
+        request.header.localVolumeId = chapter->localVolumeId;
+        request.header.volumeId = chapter->volumeId;
+        request.header.jobType = JobType::ChapterRecycle;
+        request.status = status;
+        request.updateTime = now();
+        if (!chapter_recycle(request, true))
+            qWarning() << "recycle state of chapter" << chapter->localId << "not taken from the platform";
+    }
     if (book->findVolumeByVolumeId(reply.volume_id) == nullptr) {
         TC_Volume_Menu request;
         request.header.bookId = book->bookId;
@@ -502,4 +549,22 @@ void CBookJobManager::addSyncProgress(int localBookId)
     if (book->synDoneCount >= book->synCount)
         m_model->resetBookSynState(book);
     refreshBookItem(book);
+}
+
+void CBookJobManager::sendWaitingDelete(int jobType, const QString& column, int localId)
+{
+    const int jobId = m_db->pendingJob(m_model->userInfo.uid, jobType, column, localId);
+    T_JobData job;
+    CJobManager* jobs = CJobManager::instance();
+    if (jobId < 1 || !m_db->getJobById(jobId, job) || job.jobId != jobId || jobs->isJobInFlight(jobId))
+        return;
+    qInfo() << "object" << localId << "was deleted here before its create was answered; job" << jobId
+            << "deletes the platform's copy";
+    if (execUserJob(job) != JobReplay::Sent)
+        return;
+    T_Http_Custom identity;
+    identity.uid = job.uid;
+    identity.jobId = job.jobId;
+    identity.jobType = job.jobType;
+    jobs->noteJobSent(identity, job.revision);
 }

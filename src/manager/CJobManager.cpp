@@ -190,6 +190,7 @@ void CJobManager::resetSession()
     // Requests still out keep their entries: their replies confirm what they
     // carried, and their jobs are not handed out twice meanwhile.
     m_answeredJobIds.clear();
+    m_lookedUp.clear();
     m_drainJobId = 0;
     m_passCursor = 0;
     m_passRetried.clear();
@@ -245,6 +246,32 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.revision = revision;
     entry.sentContent = sentContent;
     m_inFlight.insert(identity.jobId, entry);
+    if (JobOwners::isCreate(identity.jobType) && !m_db->markJobSent(identity.jobId))
+        qWarning() << "create job" << identity.jobId << "not marked as sent; a lost reply would make it twice";
+}
+
+bool CJobManager::lookUpCreate(const T_JobData& job)
+{
+    if (!JobOwners::isCreate(job.jobType) || job.sent == 0 || m_lookedUp.contains(job.jobId))
+        return false;
+    T_Http_Custom lookup;
+    const int sent = m_bookJobs->lookUpCreate(job, lookup);
+    if (sent < 0)
+        return false;  // the owner parks it
+    if (sent == 0) {
+        ++m_repeatedCreates;
+        qInfo() << "create job" << job.jobId << "type" << job.jobType
+                << "may have reached the platform, which gives nothing to recognise it by; sent again";
+        return false;
+    }
+    InFlight entry;
+    entry.jobId = job.jobId;
+    entry.jobType = lookup.jobType;
+    entry.uid = job.uid;
+    entry.revision = job.revision;
+    entry.lookupFor = job.jobType;
+    m_inFlight.insert(job.jobId, entry);
+    return true;
 }
 
 void CJobManager::execUserJob()
@@ -356,6 +383,8 @@ JobReplay CJobManager::handOut(T_JobData& job)
     // Mark the drain busy before the owner sends: nothing it triggers may
     // start another hand-out.
     m_drainJobId = job.jobId;
+    if (lookUpCreate(job))
+        return JobReplay::Sent;
     if (JobOwners::isBookJob(type))
         outcome = m_bookJobs->execUserJob(job);
     else if (JobOwners::isSystemJob(type))

@@ -88,6 +88,9 @@ public:
     // counters sent. While a job is in flight it is not handed out again.
     void noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent = QString());
     bool isJobInFlight(int jobId) const { return m_inFlight.contains(jobId); }
+    // Creates sent once more although an earlier request may have arrived,
+    // because the platform gave nothing to recognise the object by.
+    int repeatedCreates() const { return m_repeatedCreates; }
 
     // --- reply routing (CJobManager_reply.cpp) ---
 
@@ -191,12 +194,20 @@ private:
         int uid = 0;
         int revision = 0;
         QString sentContent;  // statistics uploads: the counters sent
+        // A look-up of the platform's list for a create of this type whose
+        // earlier request may have arrived (0: the job's own request).
+        int lookupFor = 0;
     };
 
     bool isSignedIn() const;
     int currentUid() const;
     // A new sign-in (or sign-out): the pass and what was answered are forgotten.
     void resetSession();
+    // A create that may already exist on the platform: its list is looked
+    // up first. True when the look-up went out.
+    bool lookUpCreate(const T_JobData& job);
+    // The look-up's reply; the drain goes on.
+    void lookUpAnswered(const InFlight& entry, const T_Http_S& head, const QByteArray& body, bool fromDrain);
     void startPass();
     void drainNext();
     JobReplay handOut(T_JobData& job);
@@ -244,6 +255,9 @@ private:
     int m_drainJobId = 0;
     int m_passCursor = 0;
     QSet<int> m_passRetried;
+    // Creates whose look-up found nothing: sent as new in this session.
+    QSet<int> m_lookedUp;
+    int m_repeatedCreates = 0;
     bool m_passFailed = false;
     // A request of the pass got no HTTP answer at all.
     bool m_passUnreachable = false;

@@ -171,6 +171,11 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         return;
     }
 
+    if (tracked && entry.lookupFor != 0) {
+        lookUpAnswered(entry, head, body, fromDrain);
+        return;
+    }
+
     if (identity.jobId > 0) {
         if (!tracked) {
             if (m_answeredJobIds.contains(identity.jobId))
@@ -223,6 +228,28 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
     }
     callHandler(identity, body);
     continueAfter(identity, fromDrain, succeeded);
+}
+
+void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, const QByteArray& body,
+                                 bool fromDrain)
+{
+    if (head.code != HttpOk) {
+        // Without the list the create could be made twice: it waits.
+        qInfo() << "look-up for create job" << entry.jobId << "failed with code" << head.code << "; it waits";
+        if (fromDrain) {
+            m_passFailed = true;
+            drainNext();
+        }
+        return;
+    }
+    if (!m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body)) {
+        // Not there: the earlier request never arrived, so it goes as new.
+        m_lookedUp.insert(entry.jobId);
+        if (fromDrain && m_passCursor >= entry.jobId)
+            m_passCursor = entry.jobId - 1;
+    }
+    if (fromDrain)
+        drainNext();
 }
 
 void CJobManager::confirmJob(const InFlight& job, bool fromDrain)

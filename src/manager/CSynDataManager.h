@@ -164,6 +164,7 @@ private:
     // that it reaches the platform too; its local id, 0 on failure.
     int makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text);
     QString localText(const T_Chapter* chapter) const;
+    void noteRemoteBase(int localChapterId, const QString& remote);
 
     TS_SynchronizaTion_SynBookData m_reply;
     CTessaneHttp* m_http = nullptr;

@@ -144,6 +144,16 @@ int CSynDataManager::makeChapterCopy(T_Book* book, const T_Chapter* chapter, con
     return localId;
 }
 
+void CSynDataManager::noteRemoteBase(int localChapterId, const QString& remote)
+{
+    // The remote text is kept here now (as the chapter or its copy): the
+    // waiting save starts from it, so the platform does not keep it a second time.
+    const int jobId =
+        m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterEdit, QStringLiteral("localChapterId"), localChapterId);
+    if (jobId > 0 && !m_db->setChapterJobBase(jobId, bytesMd5(remote.toUtf8()), true))
+        qWarning() << "the waiting save of chapter" << localChapterId << "keeps its older starting point";
+}
+
 QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& body)
 {
     if (jobType != JobType::ChapterContent && jobType != JobType::ChapterGetChapters)
@@ -178,10 +188,16 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
             continue;
         }
         kept = true;
-        const QString remote = withoutControlChars(object.value(QStringLiteral("content")).toString());
-        if (remote == withoutControlChars(localText(chapter)))
+        // The base is the platform's text as it stands there; the comparison
+        // leaves out what never reaches the rows here.
+        const QString platformText = object.value(QStringLiteral("content")).toString();
+        const QString remote = withoutControlChars(platformText);
+        if (remote == withoutControlChars(localText(chapter))) {
+            noteRemoteBase(chapter->localId, platformText);
             continue;  // the same words on both sides
+        }
         if (makeChapterCopy(book, chapter, remote) > 0) {
+            noteRemoteBase(chapter->localId, platformText);
             ++copies;
             continue;
         }

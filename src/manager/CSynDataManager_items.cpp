@@ -222,14 +222,18 @@ CSynDataManager::Outcome CSynDataManager::execChapterRecycle(const T_Synchroniza
 {
     T_Book* book = m_model->findBookByBookId(item.bookId);
     T_Chapter* chapter = book ? book->findChapterByChapterId(item.chapterId) : nullptr;
-    if (chapter == nullptr || chapter->status == status)
+    if (chapter == nullptr)
         return Outcome::Continue;
-    // A recycled chapter keeps its text and its pending changes.
-    TC_Chapter_Recycle request;
+    // The item tells that the state changed, not what it is now: a change
+    // of this machine that the platform took after it (sent again because
+    // its reply was lost) must not be undone here. The platform's present
+    // state is fetched and applied (CBookJobManager::asynBackChapterInfo).
+    Q_UNUSED(status)
+    TC_Chapter_Info request;
     setChapterStep(request.header, book, chapter);
-    request.status = status;
-    request.updateTime = now();
-    return m_bookJobs->chapter_recycle(request, true) ? Outcome::Continue : Outcome::Fail;
+    m_http->chapter_info_asyn(request);
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
 }
 
 CSynDataManager::Outcome CSynDataManager::execChapterDelete(const T_SynchronizaTion_SynBookDataItem& item)

@@ -108,6 +108,7 @@ void CHttpBase::getAsync(const QString& url, const QString& query, const QByteAr
 {
     QNetworkRequest request = buildRequest(url, query, userdata, nullptr);
     request.setTransferTimeout(kAsyncTimeoutMs);
+    ++m_outstanding;
     m_asyncManager->get(request);
 }
 
@@ -116,10 +117,12 @@ void CHttpBase::postAsync(const QString& url, const QString& body, const QByteAr
     const QByteArray bytes = body.toUtf8();
     QNetworkRequest request = buildRequest(url, QString(), userdata, &bytes);
     request.setTransferTimeout(kAsyncTimeoutMs);
+    ++m_outstanding;
     m_asyncManager->post(request, bytes);
 }
 
 void CHttpBase::onFinished(QNetworkReply* reply)
 {
+    m_outstanding = qMax(0, m_outstanding - 1);
     emit sigGetAsynData(reply);
 }

@@ -34,6 +34,9 @@ public:
     explicit CHttpBase(QObject* parent = nullptr);
     ~CHttpBase() override;
 
+    // Asynchronous requests whose reply has not been emitted yet.
+    int outstandingReplies() const { return m_outstanding; }
+
     // Blocking GET of url?query; on success (0) *reply* gets the whole body and
     // is otherwise left as it was.
     QNetworkReply::NetworkError getSync(const QString& url, const QString& query, QByteArray& reply,
@@ -74,6 +77,7 @@ private:
     QNetworkReply::NetworkError waitFor(QNetworkReply* reply, QByteArray& out);
 
     QMap<QByteArray, QByteArray> m_headers;
+    int m_outstanding = 0;
     // One manager per direction for the whole run, so connections (and TLS
     // sessions) to the platform are reused across requests. Blocking requests
     // have their own, whose replies must not reach sigGetAsynData.

@@ -199,8 +199,11 @@ void CTessaneHttp::chapter_edit_asyn(TC_Chapter_Edit& request)
     insert("update_time", request.updateTime);
     if (request.hasName)
         insert("chapter_name", request.chapterName);
-    if (request.hasContent)
+    if (request.hasContent) {
         insert("content", request.content);
+        if (!request.base.isEmpty())
+            insert("base_hash", request.base);
+    }
     postRequestAsync(IdEditChapter, request.header);
 }
 

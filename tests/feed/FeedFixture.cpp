@@ -1,6 +1,9 @@
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
+#include "manager/CSynDataManager.h"
+#include "manager/CUiManager.h"
+#include "remote/CTessaneHttp.h"
 #include "remote/T_Http_Custom.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/VolumeRecords.h"
@@ -117,4 +120,35 @@ bool waitForPassEnd(int count, int timeoutMs)
         QTest::qWait(20);
     }
     return false;
+}
+
+bool settleClient(int timeoutMs)
+{
+    const auto idle = []() {
+        return CTessaneHttp::instance()->outstandingReplies() == 0 && CUiManager::instance()->syncRunning() == 0
+               && !CSynDataManager::instance()->isRunning();
+    };
+    QElapsedTimer clock;
+    clock.start();
+    int idlePolls = 0;
+    // Idle on two polls in a row: a reply handled between them may have
+    // queued the next request through the event loop.
+    while (clock.elapsed() < timeoutMs) {
+        idlePolls = idle() ? idlePolls + 1 : 0;
+        if (idlePolls >= 2)
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+bool seedMachine(JobsFixture& fixture, int index)
+{
+    if (!fixture.seed())
+        return false;
+    QSqlQuery code = CTessaneDb::instance()->newQuery();
+    const bool ok = code.exec(
+        QStringLiteral("update tb_user set uniqueCode = 'machine%1000000000000000000000000';").arg(index));
+    CTessaneDb::instance()->close();
+    return ok;
 }

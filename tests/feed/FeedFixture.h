@@ -33,3 +33,9 @@ int storeFeedSize();
 QList<int> acknowledgedIds();
 // Waits until the feed pass ended (its update check went out).
 bool waitForPassEnd(int count = 1, int timeoutMs = 15000);
+// Waits until the client has nothing going on: no reply outstanding, no
+// drain and no feed pass running.
+bool settleClient(int timeoutMs = 30000);
+// Seeds a fixture as one machine of the demo author (its own uniquecode);
+// started later with restart().
+bool seedMachine(JobsFixture& fixture, int index);

@@ -7,11 +7,12 @@ int runFeedTests(int argc, char** argv);
 int runSystemManagerTests(int argc, char** argv);
 int runFeedFaultTests(int argc, char** argv);
 int runFeedConvergenceTests(int argc, char** argv);
+int runFeedTwoMachinesTests(int argc, char** argv);
 int runMachinesAgreeTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
     return runArea(argc, argv,
-                   {runFeedTests, runSystemManagerTests, runFeedFaultTests, runFeedConvergenceTests,
-                    runMachinesAgreeTests});
+                   {runFeedTests, runSystemManagerTests, runFeedFaultTests, runFeedTwoMachinesTests,
+                    runFeedConvergenceTests, runMachinesAgreeTests});
 }

@@ -78,6 +78,7 @@ private:
     static int now();
     int ownedBook(const ApiCall& call, int bookId) const;
     QJsonObject chapterEntry(const QJsonObject& chapter) const;
+    static QJsonObject withOwnLocalId(const ApiCall& call, QJsonObject entry, const QJsonObject& stored);
     void registerHandlers();
     void seedCategories();
     // Notes the machine of a call; a new one of a signed-in author is welcomed.
@@ -139,6 +140,7 @@ private:
     ApiResult chapterDetail(const ApiCall& call);
     ApiResult getChapters(const ApiCall& call);
     ApiResult editChapter(const ApiCall& call);
+    QJsonArray keepOtherVersion(const ApiCall& call, int id);
     ApiResult moveChapter(const ApiCall& call);
     ApiResult contentBlade(const ApiCall& call);
     ApiResult timeMachine(const ApiCall& call);

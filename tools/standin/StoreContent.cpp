@@ -2,6 +2,7 @@
 
 #include "Store.h"
 
+#include <QCryptographicHash>
 #include <QJsonDocument>
 #include <algorithm>
 
@@ -59,6 +60,15 @@ QJsonArray movesOf(const QJsonObject& body)
 {
     return QJsonDocument::fromJson(body.value(QStringLiteral("move_order")).toString().toUtf8()).array();
 }
+}
+
+// A machine's own local id comes back only to that machine: another one's
+// local ids mean nothing there.
+QJsonObject Store::withOwnLocalId(const ApiCall& call, QJsonObject entry, const QJsonObject& stored)
+{
+    const bool own = !call.device.isEmpty() && stored.value(QStringLiteral("device")).toString() == call.device;
+    entry.insert(QStringLiteral("local_id"), own ? stored.value(QStringLiteral("local_id")).toInt() : 0);
+    return entry;
 }
 
 QJsonObject Store::chapterEntry(const QJsonObject& chapter) const
@@ -290,6 +300,7 @@ ApiResult Store::addChapter(const ApiCall& call)
         {kOrder, nextOrder(m_chapters, bookId)}, {QStringLiteral("status"), 1},
         {QStringLiteral("word_count"), 0}, {QStringLiteral("create_time"), time},
         {QStringLiteral("update_time"), time}, {QStringLiteral("local_id"), number(call.body, "local_id")},
+        {QStringLiteral("device"), call.device},
     });
     recordChange(call, 4, bookId, id, picked(m_chapters.value(id), {"chapter_name", "order_num", "create_time", "volume_id"}));
     ApiResult result;
@@ -322,6 +333,7 @@ ApiResult Store::batchCreateChapter(const ApiCall& call)
             {kOrder, nextOrder(m_chapters, bookId)}, {QStringLiteral("status"), 1},
             {QStringLiteral("word_count"), wordCount(content)}, {QStringLiteral("create_time"), time},
             {QStringLiteral("update_time"), time}, {QStringLiteral("local_id"), number(entry, "local_id")},
+            {QStringLiteral("device"), call.device},
         };
         m_chapters.insert(id, chapter);
         recordChange(call, 4, bookId, id, picked(chapter, {"chapter_name", "order_num", "create_time", "volume_id"}));
@@ -383,7 +395,7 @@ ApiResult Store::chapterList(const ApiCall& call)
     QJsonArray menu;
     int words = 0;
     for (int id : ids) {
-        menu.append(chapterEntry(m_chapters.value(id)));
+        menu.append(withOwnLocalId(call, chapterEntry(m_chapters.value(id)), m_chapters.value(id)));
         words += m_chapters.value(id).value(QStringLiteral("word_count")).toInt();
     }
     ApiResult result;
@@ -435,20 +447,62 @@ ApiResult Store::editChapter(const ApiCall& call)
     const int id = number(call.body, "chapter_id");
     if (!m_chapters.contains(id) || ownedBook(call, m_chapters.value(id).value(kBookId).toInt()) == 0)
         return refuse(QStringLiteral("章节不存在"));
+    const QJsonArray copies = keepOtherVersion(call, id);
     QJsonObject& chapter = m_chapters[id];
     if (call.body.contains(QStringLiteral("chapter_name")))
         chapter.insert(QStringLiteral("chapter_name"), text(call.body, "chapter_name"));
     if (call.body.contains(QStringLiteral("content"))) {
         chapter.insert(QStringLiteral("content"), text(call.body, "content"));
         chapter.insert(QStringLiteral("word_count"), wordCount(text(call.body, "content")));
+        chapter.insert(QStringLiteral("writer"), call.device);
     }
     chapter.insert(QStringLiteral("update_time"), number(call.body, "update_time"));
     recordChange(call, 9, chapter.value(kBookId).toInt(), id);
     ApiResult result;
     result.content = QJsonObject{{kBookId, chapter.value(kBookId)}, {QStringLiteral("chapter_id"), id},
                                  {QStringLiteral("volume_id"), chapter.value(QStringLiteral("volume_id"))},
-                                 {QStringLiteral("chapter_copy"), QJsonArray()}};
+                                 {QStringLiteral("chapter_copy"), copies}};
     return result;
+}
+
+// A save edited from another text than the one stored here, which another
+// machine wrote: the stored text becomes a copy right after the chapter.
+QJsonArray Store::keepOtherVersion(const ApiCall& call, int id)
+{
+    const QJsonObject chapter = m_chapters.value(id);
+    const QString base = text(call.body, "base_hash");
+    const QString stored = chapter.value(QStringLiteral("content")).toString();
+    if (base.isEmpty() || !call.body.contains(QStringLiteral("content")) || stored.isEmpty()
+        || stored == text(call.body, "content") || chapter.value(QStringLiteral("writer")).toString() == call.device
+        || QString::fromLatin1(QCryptographicHash::hash(stored.toUtf8(), QCryptographicHash::Md5).toHex()) == base)
+        return QJsonArray();
+    const int bookId = chapter.value(kBookId).toInt();
+    const int order = chapter.value(kOrder).toInt() + 1;
+    for (QJsonObject& other : m_chapters) {
+        if (other.value(kBookId).toInt() == bookId && other.value(kOrder).toInt() >= order)
+            other.insert(kOrder, other.value(kOrder).toInt() + 1);
+    }
+    const int copyId = ++m_nextId;
+    QJsonObject copy = chapter;
+    copy.insert(QStringLiteral("chapter_id"), copyId);
+    copy.insert(QStringLiteral("chapter_name"),
+                chapter.value(QStringLiteral("chapter_name")).toString() + QStringLiteral("（副本）"));
+    copy.insert(kOrder, order);
+    copy.insert(QStringLiteral("status"), 1);
+    copy.insert(QStringLiteral("local_id"), 0);
+    copy.insert(QStringLiteral("create_time"), number(call.body, "update_time"));
+    m_chapters.insert(copyId, copy);
+    // The saving machine hears of the copy through its feed too: the reply
+    // that names it may never arrive.
+    for (const QString& device : m_devices.value(call.uid)) {
+        addFeedItem(call.uid, device, 4, bookId, copyId,
+                    picked(copy, {"chapter_name", "order_num", "create_time", "volume_id"}));
+        addFeedItem(call.uid, device, 9, bookId, copyId);
+        addFeedItem(call.uid, device, 5, bookId, 0);
+    }
+    return QJsonArray{QJsonObject{{QStringLiteral("chapter_id"), copyId},
+                                  {QStringLiteral("chapter_name"), copy.value(QStringLiteral("chapter_name"))},
+                                  {QStringLiteral("content"), stored}, {kOrder, order}}};
 }
 
 // direction 1 puts the chapter after the target, anything else before it.
@@ -550,7 +604,9 @@ ApiResult Store::addOutline(const ApiCall& call)
                                       {QStringLiteral("title"), text(call.body, "title")},
                                       {QStringLiteral("content"), text(call.body, "content")},
                                       {kOrder, nextOrder(m_outlines, bookId)},
-                                      {QStringLiteral("create_time"), number(call.body, "update_time")}});
+                                      {QStringLiteral("create_time"), number(call.body, "update_time")},
+                                      {QStringLiteral("local_id"), number(call.body, "local_id")},
+                                      {QStringLiteral("device"), call.device}});
     recordChange(call, 21, bookId, id, picked(m_outlines.value(id), {"outline_id", "type", "title", "order_num", "content"}));
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("local_id"), number(call.body, "local_id")},
@@ -602,8 +658,12 @@ ApiResult Store::outlineList(const ApiCall& call)
     if (bookId == 0)
         return refuse(QStringLiteral("作品不存在"));
     QJsonArray list;
-    for (int id : orderedIds(m_outlines, kBookId, bookId))
-        list.append(m_outlines.value(id));
+    for (int id : orderedIds(m_outlines, kBookId, bookId)) {
+        QJsonObject outline = m_outlines.value(id);
+        outline.remove(QStringLiteral("local_id"));
+        outline.remove(QStringLiteral("device"));
+        list.append(withOwnLocalId(call, outline, m_outlines.value(id)));
+    }
     ApiResult result;
     result.content = QJsonObject{{QStringLiteral("all_outline"), list}};
     return result;

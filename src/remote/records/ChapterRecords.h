@@ -186,6 +186,9 @@ struct TC_Chapter_Edit
     int updateTime = 0;
     bool hasName = false;
     bool hasContent = false;
+    // Fingerprint of the platform's text this edit started from (empty:
+    // unknown); the platform keeps its own text as a copy when it differs.
+    QString base;
 
     TC_Chapter_Edit() { header.jobType = JobType::ChapterEdit; }
     // From a stored job's content: {"name": ..., "content": ...}, either optional.
@@ -199,6 +202,7 @@ struct TC_Chapter_Edit
             content = stored.value(QStringLiteral("content")).toString();
             hasContent = true;
         }
+        base = stored.value(QStringLiteral("base")).toString();
         updateTime = time;
     }
 };

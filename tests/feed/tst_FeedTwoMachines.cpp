@@ -1,0 +1,362 @@
+// One author on two machines, and replies that come too late or never: both
+// machines' words survive saves of the same chapter, a delete for good made
+// while the create is on its way reaches the platform, and a create whose
+// reply was lost is not made twice.
+
+#include "FeedFixture.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "remote/records/BookRecords.h"
+#include "remote/records/ChapterRecords.h"
+#include "remote/records/OutlineRecords.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSqlQuery>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+const QString kAddChapter = QStringLiteral("/chapter/addChapter");
+
+T_Book* demoBook()
+{
+    return CPublicManager::instance()->findBookByBookId(5001);
+}
+
+// Texts of the demo book's chapters, here and on the platform.
+QStringList localTexts()
+{
+    QStringList out;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select ifnull(content, '') from tb_chapter where bookId = 5001 order by chapterId")))
+        while (query.next())
+            out << query.value(0).toString();
+    return out;
+}
+
+QStringList platformTexts()
+{
+    QStringList out;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("book_id")).toInt() == 5001)
+            out << value.toObject().value(QStringLiteral("content")).toString();
+    }
+    return out;
+}
+
+QJsonArray platformChaptersNamed(const QString& name)
+{
+    QJsonArray out;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("chapter_name")).toString() == name)
+            out.append(value);
+    }
+    return out;
+}
+
+bool platformHasOutline(const QString& title)
+{
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("outlines")).toArray()) {
+        if (value.toObject().value(QStringLiteral("title")).toString() == title)
+            return true;
+    }
+    return false;
+}
+
+bool platformHasBook(const QString& name)
+{
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("books")).toArray()) {
+        if (value.toObject().value(QStringLiteral("book_name")).toString() == name)
+            return true;
+    }
+    return false;
+}
+
+bool saveChapter(int chapterId, const QString& text)
+{
+    T_Book* book = demoBook();
+    const T_Chapter* chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
+    if (chapter == nullptr)
+        return false;
+    TC_Chapter_Edit_Content request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localChapterId = chapter->localId;
+    request.header.chapterId = chapter->chapterId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.volumeId = chapter->volumeId;
+    request.content = text;
+    request.updateTime = 1700000100;
+    request.isSendToSrv = true;
+    return CJobManager::instance()->chapter_edit_content(request);
+}
+
+// Adds a chapter to the demo book's first volume; its local id, 0 on failure.
+int addChapter(const QString& name)
+{
+    T_Book* book = demoBook();
+    if (book == nullptr || book->volumeList.isEmpty())
+        return 0;
+    const T_Volume* volume = book->volumeList.first();
+    TC_Chapter_Add request(book->localId, book->bookId, volume->localId, volume->volumeId, 1700000100,
+                           book->chapterList.size() + 1, name);
+    return CJobManager::instance()->chapter_add(request) ? request.header.localChapterId : 0;
+}
+
+bool deleteChapter(int localChapterId)
+{
+    T_Book* book = demoBook();
+    const T_Chapter* chapter = book ? book->findChapterByLocalId(localChapterId) : nullptr;
+    if (chapter == nullptr)
+        return false;
+    TC_Chapter_Delete request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localChapterId = chapter->localId;
+    request.header.chapterId = chapter->chapterId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.volumeId = chapter->volumeId;
+    request.updateTime = 1700000100;
+    return CJobManager::instance()->chapter_delete(request);
+}
+
+// 1 live, 0 in the recycle bin; -1 when there is no such chapter.
+int localStatus(int chapterId)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (!query.exec(QStringLiteral("select ifnull(status, 0) from tb_chapter where chapterId = %1").arg(chapterId))
+        || !query.next())
+        return -1;
+    return query.value(0).toInt() != 0 ? 1 : 0;
+}
+
+int platformStatus(int chapterId)
+{
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("chapter_id")).toInt() == chapterId)
+            return value.toObject().value(QStringLiteral("status")).toInt() != 0 ? 1 : 0;
+    }
+    return -1;
+}
+
+bool recycleChapter(int chapterId, int status)
+{
+    T_Book* book = demoBook();
+    const T_Chapter* chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
+    if (chapter == nullptr)
+        return false;
+    TC_Chapter_Recycle request;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localChapterId = chapter->localId;
+    request.header.chapterId = chapter->chapterId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.volumeId = chapter->volumeId;
+    request.status = status;
+    request.updateTime = 1700000100;
+    return CJobManager::instance()->chapter_recycle(request);
+}
+}
+
+class FeedTwoMachinesTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void savesOfOneChapterOnTwoMachinesKeepBothTexts();
+    void deleteForGoodWhileTheCreateIsOnItsWay();
+    void createWhoseReplyWasLostIsAdopted();
+    void createWhoseReplyWasLostThenDeletedLeavesNothing();
+    void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
+};
+
+// A saves while its save cannot get through; B saves the same chapter; when A
+// comes back its older save goes first. Neither text may vanish.
+void FeedTwoMachinesTest::savesOfOneChapterOnTwoMachinesKeepBothTexts()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    for (int i = 0; i < 2; ++i) {
+        machines[i] = std::make_unique<JobsFixture>();
+        QVERIFY(seedMachine(*machines[i], i));
+    }
+    QVERIFY(standin().setDeviceWelcome(true));
+    for (auto& machine : machines) {
+        QVERIFY(machine->restart());
+        QVERIFY(settleClient());
+        QVERIFY(demoBook() != nullptr);
+    }
+    const QString wordsOfA = QStringLiteral("甲在路上写的段落");
+    const QString wordsOfB = QStringLiteral("乙在家里写的段落");
+
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(standin().addFault(QStringLiteral("/chapter/editChapter"), QStringLiteral("http500"), 0, 1));
+    QVERIFY(saveChapter(9001, wordsOfA));
+    QVERIFY(settleClient());
+    QVERIFY(!machines[0]->jobIds().isEmpty());  // waits to be sent
+
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(saveChapter(9001, wordsOfB));
+    QVERIFY(settleClient());
+    QVERIFY(platformTexts().contains(wordsOfB));
+
+    // A back online, then each machine syncs once more.
+    for (int i : {0, 1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+    }
+    QVERIFY2(platformTexts().contains(wordsOfA) && platformTexts().contains(wordsOfB),
+             qPrintable(platformTexts().join(QStringLiteral(" | "))));
+    QVERIFY2(localTexts().contains(wordsOfA) && localTexts().contains(wordsOfB),
+             qPrintable(localTexts().join(QStringLiteral(" | "))));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QVERIFY2(localTexts().contains(wordsOfA) && localTexts().contains(wordsOfB),
+             qPrintable(localTexts().join(QStringLiteral(" | "))));
+    QCOMPARE(localTexts().size(), platformTexts().size());
+}
+
+// The delete is made before the create's reply is handled: the reply's id
+// must carry the delete to the platform, for chapters and outlines alike.
+void FeedTwoMachinesTest::deleteForGoodWhileTheCreateIsOnItsWay()
+{
+    JobsFixture fixture;
+    QVERIFY(seedMachine(fixture, 0));
+    QVERIFY(standin().setDeviceWelcome(true));
+    QVERIFY(fixture.restart());
+    QVERIFY(settleClient());
+    T_Book* book = demoBook();
+    QVERIFY(book != nullptr);
+
+    const int localId = addChapter(QStringLiteral("转瞬即删"));
+    QVERIFY(localId > 0);
+    QVERIFY(CJobManager::instance()->isJobInFlight(fixture.jobIds().value(0)));
+    QVERIFY(deleteChapter(localId));
+
+    TC_BookOutline_Create outline(book->bookId, book->localId, 0, 0, 1, 1, 1700000100, QStringLiteral("转瞬即删的大纲"),
+                                  QStringLiteral("大纲正文"));
+    QVERIFY(CBookJobManager::instance()->outline_create(outline));
+    TC_BookOutline_Delete gone;
+    gone.localBookId = book->localId;
+    gone.localOutlineId = outline.localOutlineId;
+    gone.updateTime = 1700000100;
+    QVERIFY(CBookJobManager::instance()->outline_delete(gone));
+
+    TC_Books_AddBook newBook(QStringLiteral("转瞬即删的书"), 1700000100, 1700000100, QString());
+    QVERIFY(CJobManager::instance()->books_add(newBook));
+    TC_Books_Delete recycle(newBook.header.localBookId, 1700000100);
+    QVERIFY(CJobManager::instance()->books_delete(recycle));
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = newBook.header.localBookId;
+    purge.updateTime = 1700000100;
+    QVERIFY(CJobManager::instance()->books_delete_hard(purge));
+
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    QVERIFY2(!platformHasBook(QStringLiteral("转瞬即删的书")), "the book stayed on the platform");
+    QVERIFY2(platformChaptersNamed(QStringLiteral("转瞬即删")).isEmpty(), "the chapter stayed on the platform");
+    QVERIFY2(!platformHasOutline(QStringLiteral("转瞬即删的大纲")), "the outline stayed on the platform");
+}
+
+// The platform made the chapter but its reply was cut off: the next pass
+// finds it in the list and takes its id instead of making another.
+void FeedTwoMachinesTest::createWhoseReplyWasLostIsAdopted()
+{
+    JobsFixture fixture;
+    QVERIFY(seedMachine(fixture, 0));
+    QVERIFY(standin().setDeviceWelcome(true));
+    QVERIFY(fixture.restart());
+    QVERIFY(settleClient());
+
+    QVERIFY(standin().addFault(kAddChapter, QStringLiteral("truncated"), 0, 1));
+    const int localId = addChapter(QStringLiteral("回信丢了"));
+    QVERIFY(localId > 0);
+    QVERIFY(settleClient());
+    QCOMPARE(platformChaptersNamed(QStringLiteral("回信丢了")).size(), 1);
+
+    // The next pass.
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    const QJsonArray made = platformChaptersNamed(QStringLiteral("回信丢了"));
+    QCOMPARE(made.size(), 1);
+    const T_Chapter* chapter = demoBook()->findChapterByLocalId(localId);
+    QVERIFY(chapter != nullptr);
+    QCOMPARE(chapter->chapterId, made.first().toObject().value(QStringLiteral("chapter_id")).toInt());
+    QCOMPARE(JobsFixture::requestsTo(kAddChapter).size(), 1);
+}
+
+// Lost reply, then the chapter is deleted for good before the next pass: the
+// platform's chapter goes too.
+void FeedTwoMachinesTest::createWhoseReplyWasLostThenDeletedLeavesNothing()
+{
+    JobsFixture fixture;
+    QVERIFY(seedMachine(fixture, 0));
+    QVERIFY(standin().setDeviceWelcome(true));
+    QVERIFY(fixture.restart());
+    QVERIFY(settleClient());
+
+    QVERIFY(standin().addFault(kAddChapter, QStringLiteral("truncated"), 0, 1));
+    const int localId = addChapter(QStringLiteral("丢了又删"));
+    QVERIFY(localId > 0);
+    QVERIFY(settleClient());
+    QVERIFY(deleteChapter(localId));
+
+    // The next start.
+    QVERIFY(fixture.restart());
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    QVERIFY(platformChaptersNamed(QStringLiteral("丢了又删")).isEmpty());
+    QCOMPARE(JobsFixture::requestsTo(kAddChapter).size(), 1);
+}
+
+// A recycles; the platform takes it but the reply is cut off. B restores the
+// chapter. A's next start sends its recycle again, then pulls B's restore:
+// both machines must end with the platform's state.
+void FeedTwoMachinesTest::recycleSentAgainAfterARestoreElsewhereLeavesOneState()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    for (int i = 0; i < 2; ++i) {
+        machines[i] = std::make_unique<JobsFixture>();
+        QVERIFY(seedMachine(*machines[i], i));
+    }
+    QVERIFY(standin().setDeviceWelcome(true));
+    for (auto& machine : machines) {
+        QVERIFY(machine->restart());
+        QVERIFY(settleClient());
+    }
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(standin().addFault(QStringLiteral("/chapter/recycle"), QStringLiteral("truncated"), 0, 1));
+    QVERIFY(recycleChapter(9002, 0));
+    QVERIFY(settleClient());
+    QCOMPARE(platformStatus(9002), 0);
+
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QCOMPARE(localStatus(9002), 0);
+    QVERIFY(recycleChapter(9002, 1));
+    QVERIFY(settleClient());
+    QCOMPARE(platformStatus(9002), 1);
+
+    for (int i : {0, 1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(machines[i]->jobIds().isEmpty());
+        QCOMPARE(localStatus(9002), platformStatus(9002));
+    }
+}
+
+int runFeedTwoMachinesTests(int argc, char** argv)
+{
+    FeedTwoMachinesTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_FeedTwoMachines.moc"
