@@ -179,6 +179,10 @@ private:
     // Editor serial the chapter content is known to equal; a save happens
     // only once the serial moved on and the text really differs.
     quint64 m_savedSerial = 0;
+    // Editor serial the last tick saw, and whether an edit outside writing
+    // still waits for its save.
+    quint64 m_tickSerial = 0;
+    bool m_quietEdit = false;
     mutable quint64 m_textSerial = ~quint64(0);
     mutable QString m_text;
     mutable quint64 m_countSerial = ~quint64(0);
