@@ -151,11 +151,7 @@ const QString& Widget_Creation_Content::currentText() const
 
 int Widget_Creation_Content::currentWordCount() const
 {
-    if (m_countSerial != m_edit->editSerial()) {
-        m_wordCount = CUiManager::wordCount(currentText());
-        m_countSerial = m_edit->editSerial();
-    }
-    return m_wordCount;
+    return m_edit->wordCount();
 }
 
 void Widget_Creation_Content::setEditFocus()

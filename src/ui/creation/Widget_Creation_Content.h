@@ -154,7 +154,8 @@ private:
     void refreshBottom();
     // The full-screen figures: placed and filled in full screen, hidden otherwise.
     void updateStatisticsBar();
-    // The editor text and its word count, recomputed only after an edit.
+    // The editor text, copied only after an edit, and its word count, kept
+    // up to date by the editor.
     const QString& currentText() const;
     int currentWordCount() const;
 
@@ -185,8 +186,6 @@ private:
     bool m_quietEdit = false;
     mutable quint64 m_textSerial = ~quint64(0);
     mutable QString m_text;
-    mutable quint64 m_countSerial = ~quint64(0);
-    mutable int m_wordCount = 0;
     void search(const QString& text);
     void stepMatch(int direction);
     void replaceCurrent(const QString& replacement);
