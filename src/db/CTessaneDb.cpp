@@ -249,6 +249,9 @@ bool CTessaneDb::checkUsable()
         return false;
     query.finish();
     applyJournalMode();
+    m_utf8File = sqlExec(query, QStringLiteral("PRAGMA encoding;")) && query.next()
+        && query.value(0).toString() == QLatin1String("UTF-8");
+    query.finish();
     // Rewriting the stored schema version with its own value is a real write:
     // a read-only file or folder, a full disk or a locked file show up now
     // rather than at the author's first save.
@@ -332,6 +335,39 @@ bool CTessaneDb::sqlExec(QSqlQuery& query, const QString& statement)
     qDebug().noquote() << "sqlStr = " + shown.left(2000);
     qDebug().noquote() << "dbError : err = " + lastError;
     return false;
+}
+
+bool CTessaneDb::execBound(QSqlQuery& query, const QString& statement, const QVariantList& values)
+{
+    bool ok = query.prepare(statement);
+    if (ok) {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ok = query.exec();
+    }
+    if (ok)
+        return true;
+    // The statement carries no value, so neither it nor SQLite's error
+    // text can show a secret.
+    const QSqlError error = query.lastError();
+    lastError = QStringLiteral("[%1] %2 driver err:%3 db err:%4")
+                    .arg(QString::number(error.type()), error.text(), error.driverText(), error.databaseText());
+    if (m_transactionDepth > 0)
+        m_transactionFailed = true;
+    qDebug().noquote() << "sqlStr = " + statement;
+    qDebug().noquote() << "dbError : err = " + lastError;
+    return false;
+}
+
+QString CTessaneDb::boundText(QVariant* value) const
+{
+    // UTF-8 bytes are kept as text as they are in a UTF-8 file; SQLite would
+    // otherwise convert UTF-16 one character at a time.
+    if (m_utf8File && value->userType() == QMetaType::QString) {
+        *value = value->toString().toUtf8();
+        return QStringLiteral("cast(? as text)");
+    }
+    return QStringLiteral("?");
 }
 
 bool CTessaneDb::exec(const QString& pattern, std::initializer_list<SqlArg> args)

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 #include <QStringList>
 
 class QSqlQuery;
@@ -69,6 +70,13 @@ public:
 
     // Runs one statement; on failure keeps the error in lastErrorText() and logs.
     bool sqlExec(QSqlQuery& query, const QString& statement);
+    // Prepares the statement and runs it with the values bound to its "?" in
+    // order: a long text goes to SQLite as it is, never escaped into the
+    // statement. Failures as sqlExec.
+    bool execBound(QSqlQuery& query, const QString& statement, const QVariantList& values);
+    // The placeholder for a long text value, which it may turn into the
+    // bytes the file stores: "cast(? as text)" or "?".
+    QString boundText(QVariant* value) const;
     // Builds the statement with sqlFormat and runs it on a fresh query.
     bool exec(const QString& pattern, std::initializer_list<SqlArg> args = {});
     // The same for one row of a data set: a row the table refuses (a
@@ -120,6 +128,15 @@ public:
     bool updateLocalJob_Memo(T_Http_Custom& identity, const QString& content, int createTime,
                              int ext1);
     bool deleteOutlineJobs(int ext1);
+    // Records the save of a chapter's text (job type 1016) with the text the
+    // chapter's row holds now, as addJob does: merged into the chapter's
+    // pending edit, whose name it keeps, or as a new one. The text is copied
+    // inside SQLite, never converted or escaped again here; the caller has
+    // written the row in the same transaction.
+    bool addChapterTextJob(T_Http_Custom& identity, int createTime, int* storedRevision = nullptr);
+    // The chapter name a pending chapter edit carries besides its text;
+    // false when it carries none (or the job is gone).
+    bool pendingChapterName(int jobId, QString* name);
 
     // The author's oldest pending job; out.jobId 0 when the queue is empty.
     // False when the queue could not be read.
@@ -198,6 +215,7 @@ private:
     QString m_connectionName;
     QString m_journalMode;
     int m_currentUid = 0;
+    bool m_utf8File = false;
     int m_transactionDepth = 0;
     bool m_transactionFailed = false;
 

@@ -164,13 +164,21 @@ bool CTessaneDb::updateChapterContent(const T_Chapter* chapter)
 {
     if (!chapter)
         return false;
-    return execRowUpdate(*this,
-                         sqlFormat(QStringLiteral("update tb_chapter set content = %1,"
-                                                  "wordCount = %2,updateTime = %3 where "
-                                                  "localId = %4"),
-                                   {chapter->content, chapter->wordCount, chapter->updateTime,
-                                    chapter->localId}),
-                         "chapter", chapter->localId);
+    // Bound, not spliced: a chapter of a million characters is handed to
+    // SQLite as it is instead of being escaped into a statement and parsed.
+    QVariant text = chapter->content;
+    const QString placeholder = boundText(&text);
+    QSqlQuery query = newQuery();
+    if (!execBound(query,
+                   QStringLiteral("update tb_chapter set content = %1,wordCount = ?,updateTime = ? "
+                                  "where localId = ?")
+                       .arg(placeholder),
+                   {text, chapter->wordCount, chapter->updateTime, chapter->localId}))
+        return false;
+    if (query.numRowsAffected() > 0)
+        return true;
+    qWarning() << "chapter" << chapter->localId << "has no row; nothing was written";
+    return false;
 }
 
 bool CTessaneDb::updateChapterName(const T_Chapter* chapter)
