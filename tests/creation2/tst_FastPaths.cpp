@@ -1,10 +1,14 @@
 // The writing window's shortcuts for long chapters give exactly what the plain
-// ways give: the word count kept per edit against a count of the whole text.
+// ways give: the word count kept per edit against a count of the whole text,
+// a treatment edited in place against the word-by-word replacement.
 
 #include "CreationFixture.h"
 
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
+#include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "manager/SensitiveWordMatcher.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
@@ -18,6 +22,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void keptWordCountEqualsACountOfTheWholeText();
+    void treatmentInPlaceGivesTheWordByWordText_data();
+    void treatmentInPlaceGivesTheWordByWordText();
 
 private:
     // The tick's word count of the chapter against a count of the editor text.
@@ -94,6 +100,41 @@ void FastPathsTest::keptWordCountEqualsACountOfTheWholeText()
     QVERIFY(m_f->pane()->showChapter(m_book, shown, false));
     QVERIFY(countsAgree("shown again"));
     QCOMPARE(m_f->pane()->currentChapter()->wordCount, 5);
+}
+
+void FastPathsTest::treatmentInPlaceGivesTheWordByWordText_data()
+{
+    QTest::addColumn<int>("treatment");
+    QTest::newRow("pinyin") << 2;
+    QTest::newRow("stars") << 3;
+    QTest::newRow("dashes") << 4;
+}
+
+void FastPathsTest::treatmentInPlaceGivesTheWordByWordText()
+{
+    QFETCH(int, treatment);
+    SensitiveWordMatcher& matcher = CPublicManager::instance()->sensitiveMatcher;
+    // Words inside longer ones, neighbours and repeats, across paragraphs.
+    matcher.setWords(QStringLiteral("仙侠、侠、魔头、头目、大侠"));
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("　　第%1回，大侠与魔头目送仙侠，侠客。\n").arg(i);
+    m_f->editor()->clear();
+    m_f->type(text);
+    const QString before = m_f->editor()->toPlainText();
+    QVERIFY(CUiManager::instance()->countSensitiveWords(SensitiveWordMatcher::RegularList) > 300);
+    const QString expected = matcher.applyTreatmentWordByWord(before, matcher.results(), treatment);
+    CUiManager::instance()->sensitiveWordsAction(treatment);
+    QCOMPARE(m_f->editor()->toPlainText(), expected);
+    QVERIFY(countsAgree("treated"));
+    matcher.setWords(QString());
+    // Dashed words hold later words, so that treatment is set as a whole
+    // text; the others are one step the author can undo.
+    if (treatment == SensitiveWordMatcher::SeparateByDash)
+        return;
+    m_f->editor()->undo();
+    QCOMPARE(m_f->editor()->toPlainText(), before);
+    QVERIFY(countsAgree("undone"));
 }
 
 int runFastPathsTests(int argc, char** argv)
