@@ -83,14 +83,17 @@ bool CTessaneDb::insertContentBlade(const T_Http_Custom& header, const QString& 
     Transaction transaction(*this);
     if (!transaction.began())
         return false;
-    if (execInsert(*this,
-                   sqlFormat(QStringLiteral("insert into tb_contentblade(uid,localBookId,"
-                                            "localChapterId,bookId,chapterId,content,wordCount,"
-                                            "createTime)values(%1,%2,%3,%4,%5,%6,%7,%8)"),
-                             {header.uid, header.localBookId, header.localChapterId,
-                              header.bookId, header.chapterId, content, content.length(),
-                              currentServerTime()}))
-        <= 0)
+    // The version's text is bound, not spliced into the statement.
+    QVariant text = content;
+    const QString placeholder = boundText(&text);
+    QSqlQuery query = newQuery();
+    if (!execBound(query,
+                   QStringLiteral("insert into tb_contentblade(uid,localBookId,localChapterId,bookId,"
+                                  "chapterId,content,wordCount,createTime)values(?,?,?,?,?,%1,?,?)")
+                       .arg(placeholder),
+                   {header.uid, header.localBookId, header.localChapterId, header.bookId,
+                    header.chapterId, text, content.length(), currentServerTime()})
+        || query.lastInsertId().toInt() <= 0)
         return false;
     if (!pruneContentBlades(header.localChapterId))
         return false;
