@@ -249,9 +249,6 @@ bool CTessaneDb::checkUsable()
         return false;
     query.finish();
     applyJournalMode();
-    m_utf8File = sqlExec(query, QStringLiteral("PRAGMA encoding;")) && query.next()
-        && query.value(0).toString() == QLatin1String("UTF-8");
-    query.finish();
     // Rewriting the stored schema version with its own value is a real write:
     // a read-only file or folder, a full disk or a locked file show up now
     // rather than at the author's first save.
@@ -357,17 +354,6 @@ bool CTessaneDb::execBound(QSqlQuery& query, const QString& statement, const QVa
     qDebug().noquote() << "sqlStr = " + statement;
     qDebug().noquote() << "dbError : err = " + lastError;
     return false;
-}
-
-QString CTessaneDb::boundText(QVariant* value) const
-{
-    // UTF-8 bytes are kept as text as they are in a UTF-8 file; SQLite would
-    // otherwise convert UTF-16 one character at a time.
-    if (m_utf8File && value->userType() == QMetaType::QString) {
-        *value = value->toString().toUtf8();
-        return QStringLiteral("cast(? as text)");
-    }
-    return QStringLiteral("?");
 }
 
 bool CTessaneDb::exec(const QString& pattern, std::initializer_list<SqlArg> args)

@@ -74,9 +74,6 @@ public:
     // order: a long text goes to SQLite as it is, never escaped into the
     // statement. Failures as sqlExec.
     bool execBound(QSqlQuery& query, const QString& statement, const QVariantList& values);
-    // The placeholder for a long text value, which it may turn into the
-    // bytes the file stores: "cast(? as text)" or "?".
-    QString boundText(QVariant* value) const;
     // Builds the statement with sqlFormat and runs it on a fresh query.
     bool exec(const QString& pattern, std::initializer_list<SqlArg> args = {});
     // The same for one row of a data set: a row the table refuses (a
@@ -215,7 +212,6 @@ private:
     QString m_connectionName;
     QString m_journalMode;
     int m_currentUid = 0;
-    bool m_utf8File = false;
     int m_transactionDepth = 0;
     bool m_transactionFailed = false;
 

@@ -166,14 +166,11 @@ bool CTessaneDb::updateChapterContent(const T_Chapter* chapter)
         return false;
     // Bound, not spliced: a chapter of a million characters is handed to
     // SQLite as it is instead of being escaped into a statement and parsed.
-    QVariant text = chapter->content;
-    const QString placeholder = boundText(&text);
     QSqlQuery query = newQuery();
     if (!execBound(query,
-                   QStringLiteral("update tb_chapter set content = %1,wordCount = ?,updateTime = ? "
-                                  "where localId = ?")
-                       .arg(placeholder),
-                   {text, chapter->wordCount, chapter->updateTime, chapter->localId}))
+                   QStringLiteral("update tb_chapter set content = ?,wordCount = ?,updateTime = ? "
+                                  "where localId = ?"),
+                   {chapter->content, chapter->wordCount, chapter->updateTime, chapter->localId}))
         return false;
     if (query.numRowsAffected() > 0)
         return true;

@@ -84,15 +84,12 @@ bool CTessaneDb::insertContentBlade(const T_Http_Custom& header, const QString& 
     if (!transaction.began())
         return false;
     // The version's text is bound, not spliced into the statement.
-    QVariant text = content;
-    const QString placeholder = boundText(&text);
     QSqlQuery query = newQuery();
     if (!execBound(query,
                    QStringLiteral("insert into tb_contentblade(uid,localBookId,localChapterId,bookId,"
-                                  "chapterId,content,wordCount,createTime)values(?,?,?,?,?,%1,?,?)")
-                       .arg(placeholder),
+                                  "chapterId,content,wordCount,createTime)values(?,?,?,?,?,?,?,?)"),
                    {header.uid, header.localBookId, header.localChapterId, header.bookId,
-                    header.chapterId, text, content.length(), currentServerTime()})
+                    header.chapterId, content, content.length(), currentServerTime()})
         || query.lastInsertId().toInt() <= 0)
         return false;
     if (!pruneContentBlades(header.localChapterId))
