@@ -84,7 +84,7 @@ int main(int argc, char** argv)
         QTextEdit bare;
         bare.resize(900, 600);
         bare.show();
-        QTest::qWaitForWindowExposed(&bare);
+        (void)QTest::qWaitForWindowExposed(&bare);
         QElapsedTimer t;
         t.start();
         bare.setPlainText(text);
@@ -112,7 +112,7 @@ int main(int argc, char** argv)
     Widget_Creation_Content pane;
     pane.resize(900, 600);
     pane.show();
-    QTest::qWaitForWindowExposed(&pane);
+    (void)QTest::qWaitForWindowExposed(&pane);
     QElapsedTimer t;
     t.start();
     pane.showChapter(book, chapter, true);

@@ -66,11 +66,11 @@ int main(int argc, char** argv)
     Widget_Creation_Content pane;
     pane.resize(900, 600);
     pane.show();
-    QTest::qWaitForWindowExposed(&pane);
+    (void)QTest::qWaitForWindowExposed(&pane);
     QTextEdit bare;
     bare.resize(900, 600);
     bare.show();
-    QTest::qWaitForWindowExposed(&bare);
+    (void)QTest::qWaitForWindowExposed(&bare);
 
     QVector<double> treated, treatedStall, plain;
     int hits = 0;
