@@ -125,12 +125,11 @@ public:
     bool updateLocalJob_Memo(T_Http_Custom& identity, const QString& content, int createTime,
                              int ext1);
     bool deleteOutlineJobs(int ext1);
-    // Records the save of a chapter's text (job type 1016) with the text the
-    // chapter's row holds now, as addJob does: merged into the chapter's
-    // pending edit, whose name it keeps, or as a new one. The text is copied
-    // inside SQLite, never converted or escaped again here; the caller has
-    // written the row in the same transaction.
-    bool addChapterTextJob(T_Http_Custom& identity, int createTime, int* storedRevision = nullptr);
+    // Records the save of a chapter's text (job type 1016) as addJob does:
+    // merged into the chapter's pending edit, whose name it keeps, or as a new
+    // one; the pending job is rewritten without being read back and parsed.
+    bool addChapterTextJob(T_Http_Custom& identity, const QString& text, int createTime,
+                           int* storedRevision = nullptr);
     // The chapter name a pending chapter edit carries besides its text;
     // false when it carries none (or the job is gone).
     bool pendingChapterName(int jobId, QString* name);

@@ -1,6 +1,6 @@
-// The job of a chapter's text save, written from the chapter's row inside
-// SQLite: a long chapter is converted and escaped once, for the row, and the
-// job takes the same bytes as they are.
+// The job of a chapter's text save: the text is bound, never spliced into a
+// statement, and the pending job is rewritten without being read, parsed and
+// written out again here.
 
 #include "CTessaneDb.h"
 
@@ -10,10 +10,54 @@
 #include <QSqlQuery>
 
 namespace {
-const QString kRowText = QStringLiteral("(select content from tb_chapter where localId = ?)");
+
+// {"content": text} as compact JSON. Chinese prose needs no escaping, so the
+// text is scanned once and copied in stretches.
+QString contentObject(const QString& text)
+{
+    static const char kHex[] = "0123456789abcdef";
+    QString json;
+    json.reserve(text.size() + text.size() / 64 + 16);
+    json += QLatin1String("{\"content\":\"");
+    const QChar* data = text.constData();
+    int from = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        const ushort u = data[i].unicode();
+        if (u >= 0x20 && u != '"' && u != '\\')
+            continue;
+        json.append(data + from, i - from);
+        from = i + 1;
+        switch (u) {
+        case '"':
+            json += QLatin1String("\\\"");
+            break;
+        case '\\':
+            json += QLatin1String("\\\\");
+            break;
+        case '\n':
+            json += QLatin1String("\\n");
+            break;
+        case '\r':
+            json += QLatin1String("\\r");
+            break;
+        case '\t':
+            json += QLatin1String("\\t");
+            break;
+        default:
+            json += QLatin1String("\\u00");
+            json += QLatin1Char(kHex[u >> 4]);
+            json += QLatin1Char(kHex[u & 15]);
+        }
+    }
+    json.append(data + from, text.size() - from);
+    json += QLatin1String("\"}");
+    return json;
 }
 
-bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, int createTime, int* storedRevision)
+}
+
+bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, const QString& text, int createTime,
+                                   int* storedRevision)
 {
     using namespace TessaneJob;
     identity.jobId = 0;
@@ -38,16 +82,18 @@ bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, int createTime, int*
         const bool keepsName = query.value(1).toBool();
         query.finish();
         // A pending content that is no JSON object is replaced, as addJob does.
-        const QString merged = keepsName
-            ? QStringLiteral("json_set(case when json_valid(content) and json_type(content) = 'object' "
-                             "then content else '{}' end,'$.content',%1)")
-                  .arg(kRowText)
-            : QStringLiteral("json_object('content',%1)").arg(kRowText);
-        if (!execBound(query,
-                       QStringLiteral("update tb_job set content = %1,createTime = ?,"
-                                      "revision = revision + 1 where jobId = ?;")
-                           .arg(merged),
-                       {identity.localChapterId, createTime, jobId}))
+        const bool rewritten = keepsName
+            ? execBound(query,
+                        QStringLiteral("update tb_job set content = json_set(case when json_valid(content) "
+                                       "and json_type(content) = 'object' then content else '{}' end,"
+                                       "'$.content',?),createTime = ?,revision = revision + 1 "
+                                       "where jobId = ?;"),
+                        {text, createTime, jobId})
+            : execBound(query,
+                        QStringLiteral("update tb_job set content = ?,createTime = ?,"
+                                       "revision = revision + 1 where jobId = ?;"),
+                        {contentObject(text), createTime, jobId});
+        if (!rewritten)
             return false;
         identity.jobId = jobId;
     } else {
@@ -56,13 +102,11 @@ bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, int createTime, int*
         if (!execBound(query,
                        QStringLiteral("insert into tb_job(uid,jobType,localBookId,bookId,localVolumeId,"
                                       "volumeId,localChapterId,chapterId,localMemoId,memoId,content,"
-                                      "createTime,ext1) values(?,?,?,?,?,?,?,?,?,?,json_object('content',%1),"
-                                      "?,0);")
-                           .arg(kRowText),
+                                      "createTime,ext1) values(?,?,?,?,?,?,?,?,?,?,?,?,0);"),
                        {identity.uid, identity.jobType, identity.localBookId, identity.bookId,
                         identity.localVolumeId, identity.volumeId, identity.localChapterId,
-                        identity.chapterId, identity.localMemoId, identity.memoId,
-                        identity.localChapterId, createTime}))
+                        identity.chapterId, identity.localMemoId, identity.memoId, contentObject(text),
+                        createTime}))
             return false;
         identity.jobId = query.lastInsertId().toInt();
         if (identity.jobId < 1) {

@@ -94,7 +94,10 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     // again, instead of being taken for done with no job to carry it.
     T_Chapter stored = *chapter;
     stored.content = request.content;
-    stored.calcWordCount();
+    if (request.wordCount >= 0)
+        stored.wordCount = request.wordCount;
+    else
+        stored.calcWordCount();
     stored.updateTime = request.updateTime;
     int revision = 0;
     {
@@ -105,7 +108,7 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
             return dbFailed("chapter text not stored");
         if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
             return dbFailed("last edited chapter not stored");
-        if (!recordChapterTextJob(request.header, request.updateTime, &revision))
+        if (!recordChapterTextJob(request.header, request.content, request.updateTime, &revision))
             return false;
         if (!transaction.commit()) {
             request.header.jobId = 0;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 namespace {
@@ -149,6 +150,22 @@ void ChapterOperationsTest::savedTextJoinsAPendingRename()
                                           .arg(chapter->localId)).toString(),
                  text);
     }
+    // Without a rename the job holds the text alone, as written.
+    T_Chapter* other = book->chapterList.last();
+    QVERIFY(other != chapter);
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = book->localId;
+    save.header.localChapterId = other->localId;
+    save.content = QStringLiteral("　　\"\\/\b\f\r\n\u001f") + QChar(0) + QStringLiteral("尾");
+    save.updateTime = 1700000700;
+    QVERIFY(CBookJobManager::instance()->chapter_edit_content(save));
+    const QString stored = BooksFixture::scalar(QStringLiteral("select content from tb_job where localChapterId = %1")
+                                                    .arg(other->localId)).toString();
+    QJsonParseError error;
+    const QJsonObject job = QJsonDocument::fromJson(stored.toUtf8(), &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(job.keys(), QStringList{QStringLiteral("content")});
+    QCOMPARE(job.value(QStringLiteral("content")).toString(), save.content);
 }
 
 int runChapterOperationTests(int argc, char** argv)

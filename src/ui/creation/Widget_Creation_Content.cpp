@@ -296,6 +296,7 @@ bool Widget_Creation_Content::saveChapter(bool withStatistics)
     request.header.localBookId = chapter->localBookId;
     request.header.localChapterId = chapter->localId;
     request.content = text;
+    request.wordCount = currentWordCount();
     request.updateTime = static_cast<int>(currentServerTime());
     request.isSendToSrv = withStatistics;
     // The job manager stores row and job together and sets the record's
