@@ -46,6 +46,10 @@
         <source>Version List(%1/%2)</source>
         <translation>版本列表（%1/%2）</translation>
     </message>
+    <message>
+        <source>The version could not be read</source>
+        <translation>无法读取该版本</translation>
+    </message>
 </context>
 <context>
     <name>Widget_CompareHint</name>

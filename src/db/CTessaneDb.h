@@ -311,7 +311,10 @@ public:
     // --- chapter versions (CTessaneDb_versions.cpp) ---
 
     // Replaces the list with the chapter's newest ten versions, newest first.
-    bool getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list);
+    // Without withContent the texts stay in the table until
+    // getContentBladeText reads one.
+    bool getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list, bool withContent = true);
+    bool getContentBladeText(T_Chapter_TimeMachineItem* item);
     // Puts the platform's versions of a chapter (bladeId, content,
     // createTime, wordCount of each) in place of every stored version of that
     // server chapter, all or nothing.
