@@ -71,11 +71,11 @@ void DocumentWordCount::onContentsChange(int position, int removed, int added)
     }
 }
 
-void DocumentWordCount::recount(const QTextBlock& block)
+void DocumentWordCount::recount(QTextBlock block)
 {
     const int words = countBlockWords(block.text());
     if (auto* data = static_cast<BlockWords*>(block.userData()))
         data->set(words);
     else
-        const_cast<QTextBlock&>(block).setUserData(new BlockWords(m_total, words));
+        block.setUserData(new BlockWords(m_total, words));
 }

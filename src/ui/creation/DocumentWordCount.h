@@ -2,8 +2,8 @@
 
 #include <QObject>
 #include <QSharedPointer>
+#include <QTextBlock>
 
-class QTextBlock;
 class QTextDocument;
 
 // The words of a document (T_Chapter::countWords of its plain text), kept up
@@ -25,7 +25,7 @@ public:
 
 private:
     void onContentsChange(int position, int removed, int added);
-    void recount(const QTextBlock& block);
+    void recount(QTextBlock block);
 
     QTextDocument* m_document;
     // Shared with the paragraphs' counts, which may outlive this object while

@@ -23,9 +23,9 @@ void endLock(CJobManager* jobs, CPublicManager* model, CUiManager* ui)
 }
 }
 
-// Once a second while a chapter is open. Nothing here copies or counts the
-// chapter text unless the editor reported an edit since the last tick, so an
-// idle tick costs the same for a long chapter as for a short one.
+// Once a second while a chapter is open. The word count comes from the
+// editor, which keeps it per paragraph, and the text is copied only to be
+// saved, so a tick costs the same for a long chapter as for a short one.
 void Widget_Creation_Content::onCreationTimer()
 {
     T_Chapter* chapter = currentChapter();
