@@ -58,6 +58,10 @@
         <source>The version could not be restored</source>
         <translation>该版本未能恢复</translation>
     </message>
+    <message>
+        <source>The version could not be read</source>
+        <translation>无法读取该版本</translation>
+    </message>
 </context>
 <context>
     <name>Widget_CompareHint</name>

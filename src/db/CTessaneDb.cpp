@@ -419,6 +419,19 @@ void CTessaneDb::refuseWrites()
         qWarning() << "cannot stop writes to the database:" << query.lastError().text();
 }
 
+bool CTessaneDb::execBound(QSqlQuery& query, const QString& statement, const QVariantList& values)
+{
+    if (query.prepare(statement)) {
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        if (query.exec())
+            return true;
+    }
+    // The statement carries no value, so neither it nor SQLite's error
+    // text can show a secret.
+    return reportFailure(query, statement);
+}
+
 bool CTessaneDb::exec(const QString& pattern, std::initializer_list<SqlArg> args)
 {
     QSqlQuery query(db);

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariant>
 #include <QStringList>
 
 class QSqlQuery;
@@ -73,6 +74,10 @@ public:
     bool sqlExec(QSqlQuery& query, const QString& statement);
     // The same with the statement's texts bound (see sqlBind).
     bool sqlExec(QSqlQuery& query, const SqlStatement& statement);
+    // Prepares the statement and runs it with the values bound to its "?" in
+    // order: a long text goes to SQLite as it is, never escaped into the
+    // statement. Failures as sqlExec.
+    bool execBound(QSqlQuery& query, const QString& statement, const QVariantList& values);
     // Builds the statement with sqlBind and runs it on a fresh query.
     bool exec(const QString& pattern, std::initializer_list<SqlArg> args = {});
     // The same for one row of a data set: a row the table refuses (a
@@ -153,6 +158,14 @@ public:
                              int ext1);
     bool deleteOutlineJobs(int ext1);
     bool deleteOutlineJobsExceptCreate(int ext1);
+    // Records the save of a chapter's text (job type 1016) as addJob does:
+    // merged into the chapter's pending edit, whose name it keeps, or as a new
+    // one; the pending job is rewritten without being read back and parsed.
+    bool addChapterTextJob(T_Http_Custom& identity, const QString& text, int createTime,
+                           int* storedRevision = nullptr);
+    // The chapter name a pending chapter edit carries besides its text;
+    // false when it carries none (or the job is gone).
+    bool pendingChapterName(int jobId, QString* name);
 
     // The author's oldest pending job; out.jobId 0 when the queue is empty.
     // False when the queue could not be read.
@@ -344,7 +357,10 @@ public:
     // --- chapter versions (CTessaneDb_versions.cpp) ---
 
     // Replaces the list with the chapter's newest ten versions, newest first.
-    bool getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list);
+    // Without withContent the texts stay in the table until
+    // getContentBladeText reads one.
+    bool getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list, bool withContent = true);
+    bool getContentBladeText(T_Chapter_TimeMachineItem* item);
     // Puts the platform's versions of a chapter (bladeId, content,
     // createTime, wordCount of each) in place of every stored version of that
     // server chapter, all or nothing.

@@ -24,17 +24,18 @@ bool CTessaneDb::pruneContentBlades(int localChapterId)
                 {localChapterId, kKeptVersions});
 }
 
-bool CTessaneDb::getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list)
+bool CTessaneDb::getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list, bool withContent)
 {
     qDeleteAll(list);
     list.clear();
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!sqlExec(query, sqlFormat(QStringLiteral("select localId,localBookId,localChapterId,bookId,"
-                                                 "chapterId,bladeId,content,wordCount,createTime "
+                                                 "chapterId,bladeId,%3,wordCount,createTime "
                                                  "from tb_contentblade where localChapterId = %1 "
                                                  "order by createTime DESC, localId DESC limit %2"),
-                                  {localChapterId, kKeptVersions})))
+                                  {localChapterId, kKeptVersions,
+                                   SqlArg::name(withContent ? QStringLiteral("content") : QStringLiteral("NULL"))})))
         return false;
     while (query.next()) {
         auto* item = new T_Chapter_TimeMachineItem;
@@ -45,10 +46,25 @@ bool CTessaneDb::getContentBlades(int localChapterId, QList<T_Chapter_TimeMachin
         item->chapterId = query.value(4).toInt();
         item->bladeId = query.value(5).toInt();
         item->content = query.value(6).toString();
+        item->contentLoaded = withContent;
         item->wordCount = query.value(7).toInt();
         item->createTime = query.value(8).toInt();
         list.append(item);
     }
+    return true;
+}
+
+bool CTessaneDb::getContentBladeText(T_Chapter_TimeMachineItem* item)
+{
+    if (item->contentLoaded)
+        return true;
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!execBound(query, QStringLiteral("select content from tb_contentblade where localId = ?"), {item->localId})
+        || !query.next())
+        return false;
+    item->content = query.value(0).toString();
+    item->contentLoaded = true;
     return true;
 }
 

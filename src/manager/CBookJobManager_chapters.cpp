@@ -104,7 +104,10 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     }
     T_Chapter stored = *chapter;
     stored.content = request.content;
-    stored.calcWordCount();
+    if (request.wordCount >= 0)
+        stored.wordCount = request.wordCount;
+    else
+        stored.calcWordCount();
     stored.updateTime = request.updateTime;
     int revision = 0;
     {
@@ -115,7 +118,7 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
             return dbFailed("chapter text not stored");
         if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
             return dbFailed("last edited chapter not stored");
-        if (!recordJob(request.header, request.content, request.updateTime, 0, &revision))
+        if (!recordChapterTextJob(request.header, request.content, request.updateTime, &revision))
             return false;
         if (!m_db->setChapterJobBase(request.header.jobId, bytesMd5(before.toUtf8()), false))
             return dbFailed("chapter save's starting point not stored");
@@ -137,14 +140,15 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     qDebug() << "isSendToSrv == " << request.isSendToSrv << request.header.bookId << request.header.chapterId;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1 && request.isSendToSrv) {
         // The pending job may hold a rename too; the request carries all of
-        // it, since its reply takes the whole job off the queue.
+        // it, since its reply takes the whole job off the queue. Its text is
+        // the one just stored, so only the name is read back.
         TC_Chapter_Edit edit;
-        T_JobData job;
-        if (m_db->getJobById(request.header.jobId, job) && job.jobId == request.header.jobId)
-            edit = TC_Chapter_Edit(QJsonDocument::fromJson(job.content.toUtf8()).object(), request.updateTime);
         edit.header = request.header;
-        if (edit.hasName || edit.hasContent)
-            sendRecorded(edit, revision, &CTessaneHttp::chapter_edit_asyn);
+        edit.updateTime = request.updateTime;
+        edit.content = request.content;
+        edit.hasContent = true;
+        edit.hasName = m_db->pendingChapterName(request.header.jobId, &edit.chapterName);
+        sendRecorded(edit, revision, &CTessaneHttp::chapter_edit_asyn);
     }
     return true;
 }

@@ -155,7 +155,10 @@ public:
     // Local data, forwarded to the database.
     bool getChapters(T_Book* book);
     bool getChapterContent(T_Chapter* chapter);
-    bool getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list);
+    // The chapter's versions, newest first; without withContent their texts
+    // are read one at a time by getContentBladeText.
+    bool getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list, bool withContent = true);
+    bool getContentBladeText(T_Chapter_TimeMachineItem* item);
     bool updateBookLastEditChapter(int localBookId, int localChapterId);
     bool updateBookMoney(int localBookId, double money);
     bool updateLock(int uid, const T_WriteLock& lock);

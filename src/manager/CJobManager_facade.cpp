@@ -371,9 +371,14 @@ bool CJobManager::getChapterContent(T_Chapter* chapter)
     return m_db->getChapterContent(chapter);
 }
 
-bool CJobManager::getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list)
+bool CJobManager::getContentBlades(int localChapterId, QList<T_Chapter_TimeMachineItem*>& list, bool withContent)
 {
-    return m_db->getContentBlades(localChapterId, list);
+    return m_db->getContentBlades(localChapterId, list, withContent);
+}
+
+bool CJobManager::getContentBladeText(T_Chapter_TimeMachineItem* item)
+{
+    return m_db->getContentBladeText(item);
 }
 
 bool CJobManager::updateBookLastEditChapter(int localBookId, int localChapterId)

@@ -291,38 +291,75 @@ QString SensitiveWordMatcher::applyTreatment(const QString& text, const QList<Se
 {
     if (cursor)
         *cursor = -1;
-    if (treatment < ReplaceByPinyin || treatment > SeparateByDash)
+    QVector<TreatmentEdit> edits;
+    switch (treatmentEdits(text, hits, treatment, &edits, cursor)) {
+    case NoEdit:
         return text;
-    // The words in the order of their first hit, each with its replacement.
-    QStringList words;
-    QSet<QString> seen;
+    case WholeText:
+        break;
+    case Edits: {
+        QString result;
+        result.reserve(text.size() + text.size() / 4);
+        int at = 0;
+        for (const TreatmentEdit& edit : qAsConst(edits)) {
+            result.append(text.constData() + at, edit.position - at);
+            result.append(edit.replacement);
+            at = edit.position + edit.length;
+        }
+        result.append(text.constData() + at, text.size() - at);
+        return result;
+    }
+    }
+    // A replacement may make or break occurrences of later words: each word
+    // goes through the whole text in turn.
+    QStringList words, replacements;
     int smallestEnd = std::numeric_limits<int>::max();
+    wordsOf(hits, treatment, &words, &replacements, &smallestEnd);
+    bool lineBound = true;
+    for (const QString& word : qAsConst(words))
+        lineBound = lineBound && !word.contains(QLatin1Char('\n'));
+    if (!lineBound)
+        return applyTreatmentWordByWord(text, hits, treatment, cursor);
+    if (cursor)
+        *cursor = smallestEnd;
+    return replaceLineByLine(text, words, replacements);
+}
+
+void SensitiveWordMatcher::wordsOf(const QList<SensitiveWordHit>& hits, int treatment, QStringList* words,
+                                   QStringList* replacements, int* smallestEnd)
+{
+    // The words in the order of their first hit, each with its replacement.
+    QSet<QString> seen;
     for (const SensitiveWordHit& hit : hits) {
         if (hit.word.isEmpty())
             continue;
-        smallestEnd = qMin(smallestEnd, hit.position + hit.length);
+        *smallestEnd = qMin(*smallestEnd, hit.position + hit.length);
         if (!seen.contains(hit.word)) {
             seen.insert(hit.word);
-            words.append(hit.word);
+            words->append(hit.word);
         }
     }
-    if (words.isEmpty())
-        return text;
-    QStringList replacements;
-    replacements.reserve(words.size());
-    for (const QString& word : qAsConst(words))
-        replacements.append(replacementOf(word, treatment));
+    replacements->reserve(words->size());
+    for (const QString& word : qAsConst(*words))
+        replacements->append(replacementOf(word, treatment));
+}
 
-    if (!replacementsAreInert(words, replacements)) {
-        bool lineBound = true;
-        for (const QString& word : qAsConst(words))
-            lineBound = lineBound && !word.contains(QLatin1Char('\n'));
-        if (!lineBound)
-            return applyTreatmentWordByWord(text, hits, treatment, cursor);
-        if (cursor)
-            *cursor = smallestEnd;
-        return replaceLineByLine(text, words, replacements);
-    }
+SensitiveWordMatcher::EditKind SensitiveWordMatcher::treatmentEdits(const QString& text,
+                                                                    const QList<SensitiveWordHit>& hits,
+                                                                    int treatment, QVector<TreatmentEdit>* edits,
+                                                                    int* cursor)
+{
+    if (cursor)
+        *cursor = -1;
+    if (treatment < ReplaceByPinyin || treatment > SeparateByDash)
+        return NoEdit;
+    QStringList words, replacements;
+    int smallestEnd = std::numeric_limits<int>::max();
+    wordsOf(hits, treatment, &words, &replacements, &smallestEnd);
+    if (words.isEmpty())
+        return NoEdit;
+    if (!replacementsAreInert(words, replacements))
+        return WholeText;
 
     WordAutomaton automaton;
     automaton.build(words);
@@ -343,18 +380,13 @@ QString SensitiveWordMatcher::applyTreatment(const QString& text, const QList<Se
         }
     }
     std::sort(chosen.begin(), chosen.end());
-    QString result;
-    result.reserve(text.size() + text.size() / 4);
-    int at = 0;
-    for (const auto& c : chosen) {
-        result.append(text.constData() + at, c.first - at);
-        result.append(replacements.at(c.second));
-        at = c.first + words.at(c.second).size();
-    }
-    result.append(text.constData() + at, text.size() - at);
+    edits->clear();
+    edits->reserve(static_cast<int>(chosen.size()));
+    for (const auto& c : chosen)
+        edits->append(TreatmentEdit{c.first, words.at(c.second).size(), replacements.at(c.second)});
     if (cursor)
         *cursor = smallestEnd;
-    return result;
+    return Edits;
 }
 
 QString SensitiveWordMatcher::applyTreatmentWordByWord(const QString& text, const QList<SensitiveWordHit>& hits,

@@ -7,6 +7,7 @@
 #include <QMap>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // One occurrence of a listed word in a scanned text (UTF-16 positions).
 struct SensitiveWordHit
@@ -89,6 +90,20 @@ public:
     // none applied.
     QString applyTreatment(const QString& text, const QList<SensitiveWordHit>& hits, int treatment,
                            int* cursor = nullptr);
+    // Treatments 2 to 4 as replacements of stretches of the text, in text
+    // order and without overlap, when applying them one after another gives
+    // exactly applyTreatment's text (Edits); WholeText when a replacement
+    // could make or break occurrences of a later word, so only the whole
+    // text will do; NoEdit when nothing is to be replaced. cursor as above.
+    enum EditKind { NoEdit, Edits, WholeText };
+    struct TreatmentEdit
+    {
+        int position;
+        int length;
+        QString replacement;
+    };
+    EditKind treatmentEdits(const QString& text, const QList<SensitiveWordHit>& hits, int treatment,
+                            QVector<TreatmentEdit>* edits, int* cursor = nullptr);
     // The same, one whole-text replacement per hit word in turn.
     QString applyTreatmentWordByWord(const QString& text, const QList<SensitiveWordHit>& hits, int treatment,
                                      int* cursor = nullptr);
@@ -98,6 +113,10 @@ public:
     const PinyinTable& pinyinTable() const { return m_pinyin; }
 
 private:
+    // The hits' words in the order of their first hit, their replacements and
+    // the smallest end of a hit.
+    void wordsOf(const QList<SensitiveWordHit>& hits, int treatment, QStringList* words,
+                 QStringList* replacements, int* smallestEnd);
     void loadPinyin();
     void appendHits(const WordAutomaton& automaton, const QStringList& listing, const QString& text);
 

@@ -6,6 +6,8 @@
 #include "manager/CBookJobManager.h"
 
 #include <memory>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 namespace {
@@ -44,6 +46,7 @@ private slots:
     void cleanup() { m_f.reset(); }
     void newChapterAtTakenOrderMovesOnlyItsVolume();
     void renameAndUnsentSaveTravelTogether();
+    void savedTextJoinsAPendingRename();
 
 private:
     std::unique_ptr<BooksFixture> m_f;
@@ -116,6 +119,53 @@ void ChapterOperationsTest::renameAndUnsentSaveTravelTogether()
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select name from tb_chapter where localId = %1")
                                       .arg(chapter->localId)).toString(),
              kHostileName);
+}
+
+void ChapterOperationsTest::savedTextJoinsAPendingRename()
+{
+    T_Book* book = m_f->offlineBook(QStringLiteral("改名"));
+    QVERIFY(book);
+    T_Chapter* chapter = book->chapterList.first();
+    TC_Chapter_Edit_Name rename;
+    rename.header.localBookId = book->localId;
+    rename.header.localChapterId = chapter->localId;
+    rename.chapterName = kHostileName;
+    QVERIFY(CBookJobManager::instance()->chapter_edit_name(rename));
+
+    // Each save rewrites the one pending edit: the name stays, the text is
+    // the newest, byte for byte, in the row and in the job.
+    for (const QString& text : {QStringLiteral("　　他说：\"走\\吧\"\n\t'%1' 100%"),
+                                QStringLiteral("　　第二稿") + QChar(0) + QStringLiteral("}]\u2028")}) {
+        TC_Chapter_Edit_Content save;
+        save.header.localBookId = book->localId;
+        save.header.localChapterId = chapter->localId;
+        save.content = text;
+        save.updateTime = 1700000600;
+        QVERIFY(CBookJobManager::instance()->chapter_edit_content(save));
+        QCOMPARE(BooksFixture::jobTypes(), QList<int>{1017});
+        const QJsonObject job = QJsonDocument::fromJson(BooksFixture::jobContent(1017).toUtf8()).object();
+        QCOMPARE(job.value(QStringLiteral("name")).toString(), kHostileName);
+        QCOMPARE(job.value(QStringLiteral("content")).toString(), text);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
+                                          .arg(chapter->localId)).toString(),
+                 text);
+    }
+    // Without a rename the job holds the text alone, as written.
+    T_Chapter* other = book->chapterList.last();
+    QVERIFY(other != chapter);
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = book->localId;
+    save.header.localChapterId = other->localId;
+    save.content = QStringLiteral("　　\"\\/\b\f\r\n\u001f") + QChar(0) + QStringLiteral("尾");
+    save.updateTime = 1700000700;
+    QVERIFY(CBookJobManager::instance()->chapter_edit_content(save));
+    const QString stored = BooksFixture::scalar(QStringLiteral("select content from tb_job where localChapterId = %1")
+                                                    .arg(other->localId)).toString();
+    QJsonParseError error;
+    const QJsonObject job = QJsonDocument::fromJson(stored.toUtf8(), &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(job.keys(), QStringList{QStringLiteral("content")});
+    QCOMPARE(job.value(QStringLiteral("content")).toString(), save.content);
 }
 
 int runChapterOperationTests(int argc, char** argv)

@@ -4,8 +4,9 @@
 #include "AreaMain.h"
 
 int runEditorPartsTests(int argc, char** argv);
+int runFastPathsTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
-    return runArea(argc, argv, {runEditorPartsTests}, Catalogue::Program);
+    return runArea(argc, argv, {runEditorPartsTests, runFastPathsTests}, Catalogue::Program);
 }

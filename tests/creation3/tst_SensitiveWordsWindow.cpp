@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -64,7 +65,7 @@ void SensitiveWordsWindowTest::initTestCase()
 {
     m_f = new CreationFixture();
     QVERIFY(m_f->up());
-    m_book = m_f->offlineBook(QStringLiteral("敏感"));
+    m_book = m_f->onlineBook(QStringLiteral("敏感"));
     QVERIFY(m_book);
     QVERIFY(m_f->open(m_book));
     // The platform's list arrives at sign-in; the author's own list is typed in the panel.
@@ -171,21 +172,35 @@ void SensitiveWordsWindowTest::treatmentReplacesTheWordsAndTheTickStoresIt()
     // Stars and dashes also reach 侠 of 侠客; pinyin replaced 仙侠 first.
     if (treatment == 2)
         treated.replace(QStringLiteral("侠客"), QStringLiteral("xia客"));
+    T_Chapter* chapter = m_f->pane()->currentChapter();
+    QVERIFY(chapter);
     commit(m_f->editor(), QStringLiteral("仙侠与魔头，侠客。"));
     m_f->tick();
-    const QString indent = m_f->pane()->toPlainText().section(QStringLiteral("仙"), 0, 0);
+    // The author stops and the pause save stores what was typed: the
+    // treatment below is the only change after it.
+    m_f->pause();
+    m_f->tick(2);
+    const QString typed = m_f->pane()->toPlainText();
+    QCOMPARE(CreationFixture::storedText(chapter), typed);
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
+    const QString indent = typed.section(QStringLiteral("仙"), 0, 0);
     Widget_SensitiveWords* panel = openPanel();
     QVERIFY(panel);
     check(panel);
     treat(panel, treatment);
-    QCOMPARE(m_f->editor()->toPlainText(), indent + treated);
-    // Saved like any edit: by the tick once the author pauses (a treatment
-    // that adds words counts as writing, hence the second pause).
-    m_f->pause();
+    const QString expected = indent + treated;
+    QCOMPARE(m_f->editor()->toPlainText(), expected);
+    // No key was pressed and stars keep every count, yet the tick stores the
+    // treated text and sends it to the platform (a treatment that adds words
+    // counts as writing and is stored at the pause).
     m_f->tick();
     m_f->pause();
     m_f->tick(2);
-    QCOMPARE(CreationFixture::storedText(m_f->pane()->currentChapter()), indent + treated);
+    QCOMPARE(CreationFixture::storedText(chapter), expected);
+    QVERIFY(BooksFixture::waitUntil([&expected]() {
+        return BooksFixture::lastBody(QStringLiteral("/chapter/editChapter")).value(QStringLiteral("content")).toString()
+            == expected;
+    }));
     panel->hide();
 }
 

@@ -14,6 +14,8 @@ struct T_Chapter_TimeMachineItem
     // The platform's id of the version; 0 for a snapshot taken here.
     int bladeId = 0;
     QString content;
+    // False while content was left in the table (read when needed).
+    bool contentLoaded = true;
     int wordCount = 0;
     int createTime = 0;
 };

@@ -165,6 +165,9 @@ struct TC_Chapter_Edit_Content
     QString content;
     int updateTime = 0;
     bool isSendToSrv = false;
+    // The words of content (T_Chapter::countWords) when the caller knows
+    // them already; -1 has them counted.
+    int wordCount = -1;
     TC_Chapter_Edit_Content() { header.jobType = JobType::ChapterEditContent; }
 };
 

@@ -1,5 +1,6 @@
 #include "Creation_TextEdit.h"
 #include "Createtion_TextEdit_VScroll.h"
+#include "DocumentWordCount.h"
 
 #include "common/ServerClock.h"
 #include "common/Utility.h"
@@ -71,6 +72,12 @@ Creation_TextEdit::Creation_TextEdit(QWidget* parent) : QTextEdit(parent)
             ++m_editSerial;
     });
     connect(this, &QTextEdit::textChanged, this, [this]() { ++m_editSerial; });
+    m_words = new DocumentWordCount(document());
+}
+
+int Creation_TextEdit::wordCount() const
+{
+    return m_words->words();
 }
 
 bool Creation_TextEdit::insertFirstIndent(const QString& text)

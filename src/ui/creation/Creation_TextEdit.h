@@ -30,6 +30,9 @@ public:
     // Edits since construction: grows on every change of the document, so a
     // reader can tell cheaply whether the text may have changed.
     quint64 editSerial() const { return m_editSerial; }
+    // Words of the plain text (T_Chapter::countWords), kept up to date per
+    // edit rather than counted on each read.
+    int wordCount() const;
 
     void markFontSizeMenu();
     void markFontFamilyMenu();
@@ -70,6 +73,7 @@ private:
     bool m_undoAvailable = false;
     bool m_redoAvailable = false;
     quint64 m_editSerial = 0;
+    class DocumentWordCount* m_words = nullptr;
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;
     // The context menu's tool item, refilled before every send.

@@ -48,7 +48,9 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
     buildForm();
     m_currentIndex = -1;
     clearVersions();
-    if (chapter && m_jobs->getContentBlades(chapter->localId, m_versions)) {
+    // Only the list: a version's text (a long chapter each) is read when it
+    // is compared or restored.
+    if (chapter && m_jobs->getContentBlades(chapter->localId, m_versions, false)) {
         for (const T_Chapter_TimeMachineItem* item : qAsConst(m_versions))
             m_labels.append(timeToString(static_cast<quint32>(item->createTime)));
     }
@@ -259,6 +261,10 @@ void Dialog_TimeMachine::compareVersion(int row)
     const T_Chapter* current = chapter();
     if (row < 0 || row >= m_versions.size() || m_versions.at(row) == nullptr || current == nullptr)
         return;
+    if (!m_jobs->getContentBladeText(m_versions.at(row))) {
+        m_ui->showError(tr("The version could not be read"), 2000);
+        return;
+    }
     m_currentIndex = row;
     const QString version = m_versions.at(row)->content;
     // The current version is what the author sees: words typed in the last
@@ -401,6 +407,10 @@ void Dialog_TimeMachine::restoreVersion()
     if (chapter() == nullptr || m_currentIndex < 0 || m_currentIndex >= m_versions.size()
         || m_versions.at(m_currentIndex) == nullptr)
         return;
+    if (!m_jobs->getContentBladeText(m_versions.at(m_currentIndex))) {
+        m_ui->showError(tr("The version could not be read"), 2000);
+        return;
+    }
     const QString restored = m_versions.at(m_currentIndex)->content;
 
     // The words in the editor are stored first, then kept as a version of

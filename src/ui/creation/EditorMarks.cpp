@@ -22,13 +22,21 @@ EditorMarks::EditorMarks(QTextEdit* edit) : QObject(edit), m_edit(edit)
             scheduleRefresh();
     });
     connect(edit->document(), &QTextDocument::contentsChange, this, &EditorMarks::onContentsChange);
-    // Positions in view settle as a long text is laid out step by step.
-    connect(edit->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this, [this]() {
-        if (!isEmpty())
-            scheduleRefresh();
-    });
+    // Positions in view settle as a long text is laid out step by step, also
+    // by a layout that replaced the first one.
+    followLayout();
+    connect(edit->document(), &QTextDocument::documentLayoutChanged, this, &EditorMarks::followLayout);
     m_viewport = edit->viewport();
     m_viewport->installEventFilter(this);
+}
+
+void EditorMarks::followLayout()
+{
+    connect(m_edit->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this]() {
+                if (!isEmpty())
+                    scheduleRefresh();
+            });
 }
 
 bool EditorMarks::eventFilter(QObject* watched, QEvent* event)

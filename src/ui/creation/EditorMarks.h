@@ -42,6 +42,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void followLayout();
     void refresh();
     void scheduleRefresh();
     void onContentsChange(int from, int removed, int added);

@@ -152,11 +152,7 @@ const QString& Widget_Creation_Content::currentText() const
 
 int Widget_Creation_Content::currentWordCount() const
 {
-    if (m_countSerial != m_edit->editSerial()) {
-        m_wordCount = CUiManager::wordCount(currentText());
-        m_countSerial = m_edit->editSerial();
-    }
-    return m_wordCount;
+    return m_edit->wordCount();
 }
 
 void Widget_Creation_Content::setEditFocus()
@@ -302,6 +298,7 @@ bool Widget_Creation_Content::saveChapter(bool withStatistics)
     request.header.localBookId = chapter->localBookId;
     request.header.localChapterId = chapter->localId;
     request.content = text;
+    request.wordCount = currentWordCount();
     request.updateTime = static_cast<int>(currentServerTime());
     request.isSendToSrv = withStatistics;
     // The job manager stores row and job together and sets the record's

@@ -156,7 +156,8 @@ private:
     // The full-screen figures: placed and filled in full screen, hidden otherwise.
     void updateStatisticsBar();
     static QString lockProgressText(const T_WriteLock& lock);
-    // The editor text and its word count, recomputed only after an edit.
+    // The editor text, copied only after an edit, and its word count, kept
+    // up to date by the editor.
     const QString& currentText() const;
     int currentWordCount() const;
 
@@ -181,10 +182,12 @@ private:
     // Editor serial the chapter content is known to equal; a save happens
     // only once the serial moved on and the text really differs.
     quint64 m_savedSerial = 0;
+    // Editor serial the last tick saw, and whether an edit outside writing
+    // still waits for its save.
+    quint64 m_tickSerial = 0;
+    bool m_quietEdit = false;
     mutable quint64 m_textSerial = ~quint64(0);
     mutable QString m_text;
-    mutable quint64 m_countSerial = ~quint64(0);
-    mutable int m_wordCount = 0;
     void search(const QString& text);
     void stepMatch(int direction);
     void replaceCurrent(const QString& replacement);

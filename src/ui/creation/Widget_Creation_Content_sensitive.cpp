@@ -8,12 +8,63 @@
 #include "manager/CPublicManager.h"
 #include "manager/SensitiveWordMatcher.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include <limits>
 
 namespace {
 const QColor kSensitiveMark(255, 0, 0, 128);
+
+// Stands in for the document's layout while a treatment edits the text: it
+// lays nothing out, so the edits cost only themselves.
+class SetAsideLayout : public QAbstractTextDocumentLayout
+{
+public:
+    explicit SetAsideLayout(QTextDocument* document) : QAbstractTextDocumentLayout(document) {}
+    void draw(QPainter*, const PaintContext&) override {}
+    int hitTest(const QPointF&, Qt::HitTestAccuracy) const override { return -1; }
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override { return QSizeF(); }
+    QRectF frameBoundingRect(QTextFrame*) const override { return QRectF(); }
+    QRectF blockBoundingRect(const QTextBlock&) const override { return QRectF(); }
+
+protected:
+    void documentChanged(int, int, int) override {}
+};
+
+// Replaces the stretches in place, as one step the author can undo, and puts
+// the caret at caret. With the layout set aside meanwhile and a fresh one laid
+// out afterwards (in steps, as a chapter that opens), a thousand replacements
+// over a long chapter do not lay the rest of the chapter out once each, nor
+// all of it at once; the caret moves before the layout is back, so that only
+// the text up to it needs laying out now.
+void replaceInPlace(QTextEdit* edit, const QVector<SensitiveWordMatcher::TreatmentEdit>& edits, int caret)
+{
+    QTextDocument* document = edit->document();
+    QTextCursor cursor(document);
+    // Off the end first: an edit with the caret at the end keeps the end in
+    // view, which would lay out the whole chapter.
+    cursor.setPosition(edits.first().position);
+    edit->setTextCursor(cursor);
+    document->setDocumentLayout(new SetAsideLayout(document));
+    cursor.beginEditBlock();
+    for (int i = edits.size() - 1; i >= 0; --i) {
+        const SensitiveWordMatcher::TreatmentEdit& change = edits.at(i);
+        cursor.setPosition(change.position);
+        cursor.setPosition(change.position + change.length, QTextCursor::KeepAnchor);
+        cursor.insertText(change.replacement);
+    }
+    cursor.endEditBlock();
+    cursor.setPosition(caret >= 0 && caret < document->characterCount() ? caret : 0);
+    edit->setTextCursor(cursor);
+    // The document makes its own layout again when asked for one.
+    document->setDocumentLayout(nullptr);
+    document->documentLayout();
+    edit->ensureCursorVisible();
+}
 }
 
 void Widget_Creation_Content::showSensitiveWords(int treatment)
@@ -49,10 +100,19 @@ void Widget_Creation_Content::showSensitiveWords(int treatment)
     }
 
     int caret = -1;
-    const QString treated = matcher.applyTreatment(currentText(), hits, treatment, &caret);
-    // As plain text in the writing style; the tick saves it like any edit.
-    setFormattedText(treated);
+    const QString& text = currentText();
+    QVector<SensitiveWordMatcher::TreatmentEdit> edits;
+    const SensitiveWordMatcher::EditKind kind = matcher.treatmentEdits(text, hits, treatment, &edits, &caret);
+    if (kind == SensitiveWordMatcher::NoEdit)
+        return;
+    // The tick saves the treated text like any edit.
+    if (kind == SensitiveWordMatcher::Edits) {
+        replaceInPlace(m_edit, edits, caret);
+        return;
+    }
+    // As plain text in the writing style.
+    setFormattedText(matcher.applyTreatment(text, hits, treatment, &caret));
     QTextCursor cursor = m_edit->textCursor();
-    cursor.setPosition(caret >= 0 && caret <= treated.size() ? caret : 0);
+    cursor.setPosition(caret >= 0 && caret < m_edit->document()->characterCount() ? caret : 0);
     m_edit->setTextCursor(cursor);
 }

@@ -23,9 +23,9 @@ void endLock(CJobManager* jobs, CPublicManager* model, CUiManager* ui)
 }
 }
 
-// Once a second while a chapter is open. Nothing here copies or counts the
-// chapter text unless the editor reported an edit since the last tick, so an
-// idle tick costs the same for a long chapter as for a short one.
+// Once a second while a chapter is open. The word count comes from the
+// editor, which keeps it per paragraph, and the text is copied only to be
+// saved, so a tick costs the same for a long chapter as for a short one.
 void Widget_Creation_Content::onCreationTimer()
 {
     T_Chapter* chapter = currentChapter();
@@ -38,6 +38,15 @@ void Widget_Creation_Content::onCreationTimer()
     T_Statistics& today = m_public->statistics;
     T_WriteLock& lock = m_public->userConf.writeLock;
     bool lockEnded = false;
+    // An edit since the last tick calls for a save of its own, even when it
+    // keeps every count: stars in place of a word change no count and press
+    // no key, yet the text is no longer the stored one.
+    const quint64 serial = m_edit->editSerial();
+    if (serial != m_tickSerial) {
+        m_tickSerial = serial;
+        if (serial != m_savedSerial)
+            m_quietEdit = true;
+    }
 
     if (m_writing.active) {
         m_writing.idleSeconds = 0;
@@ -116,6 +125,16 @@ void Widget_Creation_Content::onCreationTimer()
     }
     if (lockEnded)
         endLock(m_jobs, m_public, m_ui);
+    // Outside writing that change is stored now, once it is counted, not at
+    // a pause that no typing will bring; a failed save is tried again at the
+    // next tick. During writing the pause save takes it.
+    if (m_quietEdit && !m_writing.active) {
+        m_savedAfterPause = saveChapter(true);
+        m_quietEdit = !m_savedAfterPause;
+    } else if (m_quietEdit) {
+        m_savedAfterPause = false;
+        m_quietEdit = false;
+    }
 
     if (m_writing.started) {
         m_writing.tickCount += 1;

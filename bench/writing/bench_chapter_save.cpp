@@ -1,0 +1,137 @@
+// Saving a 1,000,000-character chapter from the editor pane (its row, the
+// book's last-edited chapter and the pending job, in one transaction) after
+// one key in the middle, next to a bare UPDATE of the same text into the
+// chapter's row in the same run; and the longest stretch the GUI thread is
+// kept from its event loop by the save. Figures only.
+//
+//   bench_chapter_save [saves]
+
+#include "BenchSupport.h"
+
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_Creation_Content.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+double msSince(const QElapsedTimer& t)
+{
+    return t.nsecsElapsed() / 1e6;
+}
+
+void commitInMiddle(Creation_TextEdit* edit, int i)
+{
+    QTextCursor cursor = edit->textCursor();
+    cursor.setPosition(edit->document()->characterCount() / 2);
+    edit->setTextCursor(cursor);
+    QInputMethodEvent commit;
+    commit.setCommitString(i % 2 == 0 ? QStringLiteral("字") : QStringLiteral("词"));
+    QApplication::sendEvent(edit, &commit);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const int saves = argc > 1 ? qMax(3, QString::fromLocal8Bit(argv[1]).toInt()) : 9;
+    QTextStream out(stdout);
+    const QString text = bench::prose(1000000, 41);
+
+    QTemporaryDir dir;
+    CTessaneDb* db = CTessaneDb::instance();
+    if (!dir.isValid() || !db->init(dir.filePath(QStringLiteral("wrt.db")), dir.filePath(QStringLiteral("program")))) {
+        out << "database not created\n";
+        return 0;
+    }
+    CPublicManager* model = CPublicManager::instance();
+    model->userInfo.uid = 1;
+    model->userConf.uid = 1;
+    db->setCurrentUid(1);
+    db->exec(QStringLiteral("insert into tb_book(localId,bookName) values(1,'长篇');"));
+
+    T_Book* book = new T_Book(1, QStringLiteral("长篇"));
+    auto* chapter = new T_Chapter;
+    chapter->localBookId = 1;
+    chapter->name = QStringLiteral("第一章");
+    chapter->content = text;
+    chapter->contentLoaded = true;
+    chapter->calcWordCount();
+    if (!db->insertChapterWithContent(chapter)) {
+        out << "chapter row not stored\n";
+        return 0;
+    }
+    book->chapterList.append(chapter);
+    book->chaptersLoaded = true;
+    model->bookList.append(book);
+    CJobManager::instance();
+
+    Widget_Creation_Content pane;
+    pane.resize(900, 600);
+    pane.show();
+    pane.showChapter(book, chapter, true);
+    Creation_TextEdit* edit = pane.textEdit();
+    edit->setFocus();
+
+    QVector<double> bare, save, stall;
+    int failed = 0;
+    for (int i = 0; i < saves; ++i) {
+        // Baseline: the editor's text, bound into one UPDATE of the row.
+        commitInMiddle(edit, i);
+        const QString current = edit->toPlainText();
+        {
+            QElapsedTimer t;
+            t.start();
+            QSqlQuery query = db->newQuery();
+            query.prepare(QStringLiteral("update tb_chapter set content = ? where localId = ?"));
+            query.addBindValue(current);
+            query.addBindValue(chapter->localId);
+            query.exec();
+            bare.append(msSince(t));
+        }
+        commitInMiddle(edit, i + 1);
+        QCoreApplication::processEvents();
+        bench::Heartbeat beat;
+        beat.start();
+        double took = 0;
+        QTimer::singleShot(0, [&]() {
+            QElapsedTimer t;
+            t.start();
+            if (!pane.saveChapter(true))
+                ++failed;
+            took = msSince(t);
+        });
+        stall.append(beat.runFor(300));
+        save.append(took);
+    }
+    const double b = bench::median(bare), s = bench::median(save);
+    out << "chapter save: " << text.size() << " characters, median of " << saves << " saves\n";
+    out << QStringLiteral("  baseline: bare UPDATE of the row with the text bound      %1 ms\n").arg(b, 8, 'f', 1);
+    out << QStringLiteral("  editor pane: saveChapter (row, book, job)                  %1 ms  (%2 x baseline)\n")
+               .arg(s, 8, 'f', 1).arg(s / b, 0, 'f', 2);
+    out << QStringLiteral("  editor pane: longest GUI stall around the save            %1 ms\n")
+               .arg(bench::median(stall), 8, 'f', 1);
+    if (failed > 0)
+        out << "  " << failed << " saves failed: " << CJobManager::instance()->lastError() << "\n";
+    pane.dropChapter();
+    pane.closeBook();
+    model->bookList.removeOne(book);
+    delete book;
+    return 0;
+}
