@@ -70,10 +70,12 @@ bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, const QString& text,
         return false;
     }
     QSqlQuery query = newQuery();
-    // Whether the pending edit also carries a rename is read without
-    // parsing the text: a key "name" cannot be there without these bytes.
+    // Whether the pending edit also carries a rename or the text it started
+    // from is read without parsing the text: a key "name" or "base" cannot
+    // be there without these bytes (a quote inside the text is escaped).
     if (!execBound(query,
-                   QStringLiteral("select jobId,instr(content,'\"name\"') > 0 from tb_job where uid = ? "
+                   QStringLiteral("select jobId,instr(content,'\"name\"') > 0 or instr(content,'\"base\"') > 0 "
+                                  "from tb_job where uid = ? "
                                   "and jobType = ? and localChapterId = ? order by jobId desc limit 1;"),
                    {identity.uid, ChapterEdit, identity.localChapterId}))
         return false;

@@ -301,18 +301,15 @@ bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& 
 
 bool CTessaneDb::setChapterJobBase(int jobId, const QString& base, bool overwrite)
 {
-    T_JobData job;
-    if (!getJobById(jobId, job))
-        return false;
-    if (job.jobId != jobId || job.jobType != TessaneJob::ChapterEdit)
-        return true;
-    QJsonObject stored = storedObject(jobId, job.content);
-    if (!stored.contains(QStringLiteral("content")))
-        return true;  // a rename alone has nothing to conflict with
-    if (stored.contains(QStringLiteral("base")) && !overwrite)
-        return true;
-    stored.insert(QStringLiteral("base"), base);
-    return rewriteJobContent(jobId, compact(stored));
+    // SQLite edits the job in place: a long chapter's text is neither read
+    // back nor parsed here. A rename alone has nothing to conflict with.
+    QSqlQuery query = newQuery();
+    return execBound(query,
+                     QStringLiteral("update tb_job set content = json_set(content,'$.base',?) "
+                                    "where jobId = ? and jobType = ? and json_valid(content) "
+                                    "and json_type(content,'$.content') is not null "
+                                    "and (? or json_type(content,'$.base') is null);"),
+                     {base, jobId, TessaneJob::ChapterEdit, overwrite});
 }
 
 int CTessaneDb::pendingJob(int uid, int jobType, const QString& column, int localId)

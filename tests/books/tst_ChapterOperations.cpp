@@ -150,7 +150,8 @@ void ChapterOperationsTest::savedTextJoinsAPendingRename()
                                           .arg(chapter->localId)).toString(),
                  text);
     }
-    // Without a rename the job holds the text alone, as written.
+    // Without a rename the job holds the text, as written, and the text it
+    // was edited from.
     T_Chapter* other = book->chapterList.last();
     QVERIFY(other != chapter);
     TC_Chapter_Edit_Content save;
@@ -164,8 +165,20 @@ void ChapterOperationsTest::savedTextJoinsAPendingRename()
     QJsonParseError error;
     const QJsonObject job = QJsonDocument::fromJson(stored.toUtf8(), &error).object();
     QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(job.keys(), QStringList{QStringLiteral("content")});
+    QCOMPARE(job.keys(), QStringList({QStringLiteral("base"), QStringLiteral("content")}));
     QCOMPARE(job.value(QStringLiteral("content")).toString(), save.content);
+
+    // A second save keeps the text the first one started from: the platform
+    // still holds that one.
+    save.content = QStringLiteral("　　第三稿");
+    QVERIFY(CBookJobManager::instance()->chapter_edit_content(save));
+    const QJsonObject again = QJsonDocument::fromJson(
+        BooksFixture::scalar(QStringLiteral("select content from tb_job where localChapterId = %1").arg(other->localId))
+            .toString()
+            .toUtf8())
+                                  .object();
+    QCOMPARE(again.value(QStringLiteral("content")).toString(), save.content);
+    QCOMPARE(again.value(QStringLiteral("base")).toString(), job.value(QStringLiteral("base")).toString());
 }
 
 int runChapterOperationTests(int argc, char** argv)
