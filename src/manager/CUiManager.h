@@ -375,6 +375,10 @@ private:
 
     QPointer<class Dialog_Unlock> m_unlockDialog;
     bool m_unlockOpen = false;
+    // The client's windows the idle lock hid; shown again once unlocked.
+    QList<QPointer<QWidget>> m_lockHidden;
+    // Hides the main window and the client's other windows for the idle lock.
+    void hideOwnWindows(QWidget* main);
     QTimer* m_idleTimer = nullptr;
     class QxtGlobalShortcut* m_bossKey = nullptr;
     bool m_bookshelfLockMode = false;
