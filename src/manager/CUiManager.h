@@ -241,6 +241,9 @@ public:
     void editorMoveCursor(int where);
     bool isFullScreen() const;
     bool isLocked() const;
+    // The toast on entering full screen: how to leave it, or under the
+    // writing lock, what ends the lock.
+    QString fullScreenHint() const;
     void setWindowFullScreen(bool on);
     // The locked writing mode lives with the writing-lock dialog; here it
     // only keeps the window on top while a lock is in force.
