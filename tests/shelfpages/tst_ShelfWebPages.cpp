@@ -77,6 +77,7 @@ private slots:
     }
     void personalDataShowsTheStatisticsWithoutTheToken();
     void personalDataShowsScoreLevelAndAgreeingFigures();
+    void hiddenViewStartsTheWebEngineWithTheBookshelf();
     void communityPageGetsTheTokenOnlyOnTheApiOrigin();
     void theAuthorsBossKeyIsRegisteredAtSignIn();
 };
@@ -144,6 +145,22 @@ void TestShelfWebPages::personalDataShowsScoreLevelAndAgreeingFigures()
     QVERIFY(query.next());
     QCOMPARE(query.value(0).toInt(), 120);
     QCOMPARE(query.value(1).toInt(), 3);
+}
+
+void TestShelfWebPages::hiddenViewStartsTheWebEngineWithTheBookshelf()
+{
+    // Its page is a configuration value, as the community page's is.
+    qputenv("TESSANE_WARMUP_URL", QByteArray("http://127.0.0.1:") + QByteArray::number(standin().port()) + "/feedback");
+    BookshelfFixture f;
+    qunsetenv("TESSANE_WARMUP_URL");
+    QVERIFY(f.ok());
+    f.shelf()->show();
+    QWebEngineView* view = f.shelf()->getContent()->warmUpView();
+    QVERIFY(view);
+    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/feedback")).isEmpty(), 15000);
+    QVERIFY(!view->isVisible());
+    // Nothing of it is a page of the stack.
+    QCOMPARE(f.shelf()->getContent()->stack()->indexOf(view), -1);
 }
 
 void TestShelfWebPages::communityPageGetsTheTokenOnlyOnTheApiOrigin()
