@@ -3,6 +3,7 @@
 
 #include "ShelfHelpers.h"
 
+#include "common/DPIAdapter.h"
 #include "common/QxtGlobalShortcut.h"
 #include "common/StyleType.h"
 #include "manager/CJobManager.h"
@@ -13,6 +14,7 @@
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
 #include "ui/bookshelf/Widget_PersonalData.h"
+#include "ui/creation/Widget_Creation.h"
 
 #include <QAbstractButton>
 #include <QDate>
@@ -78,6 +80,7 @@ private slots:
     void personalDataShowsTheStatisticsWithoutTheToken();
     void personalDataShowsScoreLevelAndAgreeingFigures();
     void hiddenViewStartsTheWebEngineWithTheBookshelf();
+    void writingWindowOpensAtTheMainWindowsSizeMadeTaller();
     void communityPageGetsTheTokenOnlyOnTheApiOrigin();
     void theAuthorsBossKeyIsRegisteredAtSignIn();
 };
@@ -161,6 +164,20 @@ void TestShelfWebPages::hiddenViewStartsTheWebEngineWithTheBookshelf()
     QVERIFY(!view->isVisible());
     // Nothing of it is a page of the stack.
     QCOMPARE(f.shelf()->getContent()->stack()->indexOf(view), -1);
+}
+
+void TestShelfWebPages::writingWindowOpensAtTheMainWindowsSizeMadeTaller()
+{
+    BookshelfFixture f({{QStringLiteral("尺寸"), 1700000000}});
+    QVERIFY(f.ok());
+    CUiManager* ui = CUiManager::instance();
+    ui->openCreation(CPublicManager::instance()->bookList.first());
+    QWidget* creation = ui->creationWindow();
+    QVERIFY(creation);
+    // The geometry it was created with, kept for leaving full screen.
+    const QSize main = DPIAdapter::instance()->mainWindowSize();
+    QCOMPARE(creation->property("CG").toRect().size(), QSize(main.width(), int(main.height() * 1.12)));
+    ui->closeCreation();
 }
 
 void TestShelfWebPages::communityPageGetsTheTokenOnlyOnTheApiOrigin()
