@@ -175,6 +175,10 @@
 <context>
     <name>Dialog_BookInfo</name>
     <message>
+        <source>Not chosen</source>
+        <translation>未选择</translation>
+    </message>
+    <message>
         <source>Book Info</source>
         <translation>作品信息</translation>
     </message>

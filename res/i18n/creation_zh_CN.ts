@@ -185,6 +185,14 @@
 <context>
     <name>CUiManager</name>
     <message>
+        <source>Writing lock: it ends by itself after %1 minutes of writing</source>
+        <translation>写作锁定中：写作满 %1 分钟后自动解锁</translation>
+    </message>
+    <message>
+        <source>Writing lock: it ends by itself once %1 words are written</source>
+        <translation>写作锁定中：写满 %1 字后自动解锁</translation>
+    </message>
+    <message>
         <source>turn off the full screen by pressing esc key.</source>
         <translation>按 Esc 键退出全屏</translation>
     </message>

@@ -23,7 +23,8 @@ bool CTessaneDb::getUserData(int uid, TS_Author_Info& user, T_UserConf& conf)
     if (sqlExec(query, sqlFormat(QStringLiteral("select authorName,sex,sign,birthday,isBindWx,"
                                                 "headImgUrl,localHeadImg,token,uniqueCode,style,"
                                                 "windowSize,isFollow,isVip,vipExpireTime,"
-                                                "isMoneyVip from tb_user where uid = %1 limit 1;"),
+                                                "isMoneyVip,userLevel,userScore from tb_user "
+                                                "where uid = %1 limit 1;"),
                                  {uid}))
         && query.next()) {
         found = true;
@@ -42,6 +43,8 @@ bool CTessaneDb::getUserData(int uid, TS_Author_Info& user, T_UserConf& conf)
         user.isVip = query.value(12).toInt();
         user.vipExpireTime = query.value(13).toInt();
         user.isMoneyUser = query.value(14).toInt();
+        user.level_id = query.value(15).toInt();
+        user.score = query.value(16).toInt();
         conf.uid = uid;
     }
     query.finish();
@@ -117,11 +120,12 @@ bool CTessaneDb::insertUser(const TS_Author_Info& user, const T_UserConf& conf)
         return false;
     if (!exec(QStringLiteral("insert into tb_user(uid,authorName,sex,sign,birthday,isBindWx,"
                              "headImgUrl,localHeadImg,token,uniqueCode,isFollow,isVip,"
-                             "vipExpireTime,isMoneyVip)values(%1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,"
-                             "%12,%13,%14);"),
+                             "vipExpireTime,isMoneyVip,userLevel,userScore)values(%1,%2,%3,%4,%5,%6,"
+                             "%7,%8,%9,%10,%11,%12,%13,%14,%15,%16);"),
               {user.uid, user.author_name, user.sex, user.sign, user.birthday,
                user.isBindWx ? 1 : 0, user.headimg, user.localHeadImg, user.token,
-               user.uniqueCode, user.isFollow, user.isVip, user.vipExpireTime, user.isMoneyUser}))
+               user.uniqueCode, user.isFollow, user.isVip, user.vipExpireTime, user.isMoneyUser,
+               user.level_id, user.score}))
         return false;
     if (!insertUserDefaults(user, conf))
         return false;

@@ -149,6 +149,9 @@ public:
     // regexp"); the built-in ones when the catalogue has none or a broken one.
     static QString volumePattern();
     static QString chapterPattern();
+    // What the author is told when an import ends with the given result
+    // (TessaneError): that it failed, and why.
+    static QString importErrorText(int result);
 
 signals:
     // Emitted by the import worker; received queued on the GUI thread, which

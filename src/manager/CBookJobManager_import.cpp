@@ -35,17 +35,20 @@ const qint64 kMaxImportBytes = 256LL * 1024 * 1024;
 // A heading is a line of its own: 第, numerals, the keyword, a short title.
 // Headings mentioned inside a sentence, and the lines after a heading, are
 // text. A volume heading may be followed on its line by a chapter heading
-// (the export writes "volume chapter" heading lines). The catalogue carries
-// the same patterns.
+// (the export writes "volume chapter" heading lines); the text an import
+// found before the first chapter is a chapter named 序言, and a line of that
+// word alone is its heading again. The catalogue carries the same patterns.
 #define TESSANE_NUMERALS "[一二三四五六七八九十百千万两廿卅卌零〇１２３４５６７８９０0-9]+"
 #define TESSANE_BLANK "[ \\t\\x{3000}]"
-#define TESSANE_CHAPTER_WORD "(?:第|蒂)" TESSANE_NUMERALS "(?:章|节|回)"
+#define TESSANE_CHAPTER_WORD \
+    "(?:(?:第|蒂)" TESSANE_NUMERALS "(?:章|节|回)|序言" TESSANE_BLANK "*(?:\\n|\\z))"
 const char kVolumePattern[] =
-    "^" TESSANE_BLANK "*第" TESSANE_NUMERALS "卷"
+    "^" TESSANE_BLANK "*第" TESSANE_NUMERALS "(?:卷|篇)"
     "(?:(?!" TESSANE_BLANK "+" TESSANE_CHAPTER_WORD ")[^\\n]){0,30}"
     "(?:" TESSANE_BLANK "+(?=" TESSANE_CHAPTER_WORD ")|" TESSANE_BLANK "*(?:\\n|\\z))";
 const char kChapterPattern[] =
-    "^" TESSANE_BLANK "*" TESSANE_CHAPTER_WORD "[^\\n]{0,30}(?:\\n|\\z)";
+    "^" TESSANE_BLANK "*(?:(?:第|蒂)" TESSANE_NUMERALS "(?:章|节|回)[^\\n]{0,30}|序言" TESSANE_BLANK "*)"
+    "(?:\\n|\\z)";
 #undef TESSANE_CHAPTER_WORD
 #undef TESSANE_BLANK
 #undef TESSANE_NUMERALS
@@ -79,6 +82,18 @@ bool isBlank(const QString& text)
     return true;
 }
 
+// The blank line after a heading and the three line feeds before the next
+// one are the layout of an exported book, not the chapter's text: a book
+// exported and imported again gets back its texts as they were.
+QString chapterBody(const QString& section)
+{
+    int from = section.startsWith(QLatin1Char('\n')) ? 1 : 0;
+    int to = section.size();
+    if (to - from >= 3 && section.midRef(to - 3) == QLatin1String("\n\n\n"))
+        to -= 3;
+    return section.mid(from, to - from);
+}
+
 // One volume of the import with the chapters that go into it.
 struct ImportVolume
 {
@@ -104,7 +119,7 @@ int collectChapters(ImportVolume& volume, QString& text, const QString& pattern)
     const int n = qMin(titles.size(), texts.size());
     for (int i = 0; i < n; ++i) {
         volume.chapterTitles.append(titles.at(i));
-        volume.chapterTexts.append(texts.at(i));
+        volume.chapterTexts.append(chapterBody(texts.at(i)));
     }
     return titles.size();
 }
@@ -117,6 +132,29 @@ QString importConnectionName()
 }
 
 } // namespace
+
+QString CBookJobManager::importErrorText(int result)
+{
+    QString reason;
+    switch (result) {
+    case TessaneImportWrongSuffix:
+        reason = tr("only .txt files can be imported");
+        break;
+    case TessaneImportEmptyName:
+        reason = tr("the file name gives no book name");
+        break;
+    case TessaneImportNoText:
+        reason = tr("the file holds no text, or its encoding is not UTF-8, UTF-16 or GBK");
+        break;
+    case TessaneImportUnreadable:
+        reason = tr("the file cannot be read, or is too large");
+        break;
+    default:
+        reason = tr("the book could not be stored on this computer");
+        break;
+    }
+    return tr("import book failed: %1").arg(reason);
+}
 
 QString CBookJobManager::volumePattern()
 {
@@ -168,7 +206,8 @@ bool CBookJobManager::startImportBook(const QString& path)
             dropImportPlaceholder();
             CUiManager* ui = CUiManager::instance();
             ui->setBookImporting(false);
-            ui->showError(tr("import book failed"), 2000);
+            m_lastError = importErrorText(result);
+            ui->showError(m_lastError, 3000);
         }
         emit sig_ImportBookFinished(result);
     });
@@ -225,8 +264,14 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
         ImportVolume volume;
         volume.title = firstVolume;
         if (collectChapters(volume, text, chapterRe) == 0) {
-            qWarning() << "import book format error";
-            return TessaneImportNotStored;
+            // No heading at all: the whole text is one chapter, as the
+            // import rules tell the author.
+            if (isBlank(text)) {
+                qWarning() << "import book: only blanks in" << path;
+                return TessaneImportNoText;
+            }
+            volume.chapterTitles = QStringList{QCoreApplication::translate("CBookJobManager", "first chapter")};
+            volume.chapterTexts = QStringList{text};
         }
         plan.append(volume);
     } else {

@@ -113,6 +113,12 @@ bool CJobManager::initAfterLogin()
         m_apiClient->setToken(m_model->userInfo.token);
         m_apiClient->setUniqueCode(m_model->userInfo.uniqueCode);
         m_db->setCurrentUid(uid);
+        // Score, level and profile change on the platform between starts;
+        // the reply stores them (job type 2).
+        TC_Author_Info profile;
+        profile.header.jobType = 2;
+        profile.header.uid = uid;
+        m_apiClient->author_info_asyn(profile);
     }
 
     // The books and memos first: a database that cannot give them back

@@ -71,6 +71,7 @@ void CSystemManager::onCheckNetWorkTimeOut()
     // The platform's own host is the one whose reachability matters.
     // Called right after a sign-in too: the token is there now.
     sendDueSensitiveRequests();
+    sendDueLevelRequest();
     const QString host = ApiBase::url().host();
     if (host.isEmpty())
         return;

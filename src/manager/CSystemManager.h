@@ -99,6 +99,8 @@ private:
     bool sendWriting(const T_JobData& job, const QJsonObject& stored, QString* sentContent, int runNext);
     bool sendTools(const T_JobData& job, const QJsonObject& stored, QString* sentContent, int runNext);
     void sendDueSensitiveRequests();
+    // The level list, once a newer one is known and the author's token is set.
+    void sendDueLevelRequest();
 
     void asynBackCateList(const QByteArray& body);
     void asynBackSensitive(const QByteArray& body);
@@ -120,6 +122,7 @@ private:
     // The sensitive lists are asked for with the author's token, which the
     // start-up check does not have yet; they go once the sign-in gave it.
     bool m_sensitiveDue = false;
+    bool m_levelsDue = false;
     // The random-name tool's generator, seeded once per run.
     QRandomGenerator m_random;
 };

@@ -69,6 +69,13 @@ int CSystemManager::initData(TS_SynchronizaTion_SynData& stored)
     } else if (!m_db->getAllPeopleNames(m_model->peopleNames)) {
         qWarning() << "name lists could not be read from the database";
     }
+
+    // The statistics page names the author's level from this list.
+    clearLevelCache();
+    if (!m_db->getLevelList(m_levelCache))
+        qWarning() << "level list could not be read from the database";
+    m_levelsDue = server.levelVersion > stored.levelVersion;
+    sendDueLevelRequest();
     return HttpOk;
 }
 
@@ -83,6 +90,17 @@ void CSystemManager::sendDueSensitiveRequests()
         request.sensitive_type = type;
         sensitive_get(request);
     }
+}
+
+void CSystemManager::sendDueLevelRequest()
+{
+    if (!m_levelsDue || m_model->userInfo.uid < 1 || m_model->userInfo.token.isEmpty())
+        return;
+    m_levelsDue = false;
+    TC_Level_AllData levels;
+    levels.header.jobType = LevelList;
+    levels.header.uid = m_model->userInfo.uid;
+    m_http->level_allData_asyn(levels);
 }
 
 void CSystemManager::asynBack(int jobType, const QByteArray& body)
@@ -212,6 +230,7 @@ void CSystemManager::asynBackAllLevelData(const QByteArray& body)
         qWarning() << "level list not stored";
         return;
     }
+    m_model->synData.levelVersion = reply.version;
     clearLevelCache();
     if (!m_db->getLevelList(m_levelCache))
         qWarning() << "level list could not be read back";

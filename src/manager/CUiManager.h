@@ -253,6 +253,9 @@ public:
     void editorMoveCursor(int where);
     bool isFullScreen() const;
     bool isLocked() const;
+    // The toast on entering full screen: how to leave it, or under the
+    // writing lock, what ends the lock.
+    QString fullScreenHint() const;
     void setWindowFullScreen(bool on);
     // The locked writing mode lives with the writing-lock dialog; here it
     // only keeps the window on top while a lock is in force.
@@ -387,6 +390,10 @@ private:
 
     QPointer<class Dialog_Unlock> m_unlockDialog;
     bool m_unlockOpen = false;
+    // The client's windows the idle lock hid; shown again once unlocked.
+    QList<QPointer<QWidget>> m_lockHidden;
+    // Hides the main window and the client's other windows for the idle lock.
+    void hideOwnWindows(QWidget* main);
     QTimer* m_idleTimer = nullptr;
     class QxtGlobalShortcut* m_bossKey = nullptr;
     bool m_bookshelfLockMode = false;

@@ -47,8 +47,9 @@ void CUiManager::openCreation(T_Book* book)
     if (!m_creation) {
         m_creation = new Widget_Creation();
         // Parentless top-level window: the window manager owns it for the run.
-        // Created hidden at 1.12 times the main height, centred on the screen.
-        QSize size = creationWindow()->size();
+        // Created hidden at the main window's size with 1.12 times its
+        // height, centred on the screen.
+        QSize size = DPIAdapter::instance()->mainWindowSize();
         size.setHeight(int(size.height() * 1.12));
         creationWindow()->resize(size);
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -225,6 +226,17 @@ bool CUiManager::isFullScreen() const
     return window && window->windowState().testFlag(Qt::WindowFullScreen);
 }
 
+QString CUiManager::fullScreenHint() const
+{
+    // Under the writing lock Esc is refused: the author learns what ends it.
+    const T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+    if (lock.lockType == 1)
+        return tr("Writing lock: it ends by itself once %1 words are written").arg(lock.lockWords);
+    if (lock.lockType == 2)
+        return tr("Writing lock: it ends by itself after %1 minutes of writing").arg(lock.lockTime);
+    return tr("turn off the full screen by pressing esc key.");
+}
+
 bool CUiManager::isLocked() const
 {
     return CPublicManager::instance()->userConf.writeLock.lockType != 0;
@@ -241,8 +253,10 @@ void CUiManager::setWindowFullScreen(bool on)
     if (on) {
         state = previous == Qt::WindowMaximized ? (Qt::WindowMaximized | Qt::WindowFullScreen)
                                                 : Qt::WindowStates(Qt::WindowFullScreen);
+        // Under the writing lock Esc is refused; the lock tells its own goal.
         QTimer::singleShot(500, this, [this]() {
-            showMessage(tr("turn off the full screen by pressing esc key."), 1, 3000);
+            if (!isLocked())
+                showMessage(fullScreenHint(), 1, 3000);
         });
     } else {
         // Clearing, not toggling: leaving full screen twice must not enter it.
@@ -275,8 +289,8 @@ void CUiManager::setWritingLock(bool on, bool notify)
     }
     WindowPlacement::setAlwaysOnTop(window.data(), on);
     if (notify) {
-        const QString text = on ? tr("Client opens locked") : tr("Client close locked");
-        QTimer::singleShot(500, this, [this, text]() { showMessage(text, 1, 1000); });
+        const QString text = on ? fullScreenHint() : tr("Client close locked");
+        QTimer::singleShot(500, this, [this, text, on]() { showMessage(text, 1, on ? 3000 : 1000); });
     }
 }
 

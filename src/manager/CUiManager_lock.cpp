@@ -72,11 +72,7 @@ bool CUiManager::checkPwdLock(int type)
         ++m_idleSeconds;
         if (m_idleSeconds < conf.pwdLockTime)
             return false;
-        window->hide();
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->isVisible() && top != window.data() && top != m_unlockDialog.data())
-                top->hide();
-        }
+        hideOwnWindows(window.data());
     } else if (type == 2) {
         if (!isWindowHidden(window))
             return false;
@@ -112,7 +108,36 @@ bool CUiManager::checkPwdLock(int type)
         }
         m_idleSeconds = 0;
     }
+    // A lock left unanswered keeps its windows hidden until the re-show lock
+    // (tray, second start) is answered.
+    if (accepted) {
+        for (const QPointer<QWidget>& hidden : qAsConst(m_lockHidden)) {
+            if (hidden)
+                hidden->show();
+        }
+    }
+    if (accepted || kind == 2)
+        m_lockHidden.clear();
     return !accepted;
+}
+
+void CUiManager::hideOwnWindows(QWidget* main)
+{
+    m_lockHidden.clear();
+    main->hide();
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible() || top == main || top == m_unlockDialog.data())
+            continue;
+        // The tray icon's window (on X11 a top-level widget of its own, kept
+        // out of the window manager's hands) is the way back to a program
+        // minimised to the tray: it stays.
+        if (top->windowFlags().testFlag(Qt::BypassWindowManagerHint) || top->inherits("QSystemTrayIconSys"))
+            continue;
+        top->hide();
+        const Qt::WindowType kind = top->windowType();
+        if (kind == Qt::Window || kind == Qt::Dialog || kind == Qt::Tool)
+            m_lockHidden.append(top);
+    }
 }
 
 bool CUiManager::runStartLock()

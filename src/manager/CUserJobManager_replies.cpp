@@ -7,6 +7,7 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Level.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
@@ -20,6 +21,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSaveFile>
+#include <QUrl>
 
 namespace {
 
@@ -268,14 +270,17 @@ void CUserJobManager::getAuthorStatistics(QString* json)
     const bool fromServer = m_http->authorCount_userData(request, server) == QNetworkReply::NoError
                             && server.header.code == HttpOk;
 
+    // The platform counts what reached it; days written here and not yet
+    // uploaded count too, so that no day of the week outdoes the history.
+    auto atLeast = [fromServer](int serverValue, int localValue) {
+        return fromServer ? qMax(serverValue, localValue) : localValue;
+    };
     QJsonObject history;
-    history.insert(QStringLiteral("max_speed"), fromServer ? server.max_speed : summary.maxWriteSpeed);
-    history.insert(QStringLiteral("max_word"), fromServer ? server.max_word : summary.maxWordCount);
-    history.insert(QStringLiteral("max_write_time"),
-                   fromServer ? server.max_write_time : summary.maxWriteTime);
-    history.insert(QStringLiteral("sum_word"), fromServer ? server.sum_word : summary.sumWordCount);
-    history.insert(QStringLiteral("sum_write_time"),
-                   fromServer ? server.sum_write_time : summary.sumWriteTime);
+    history.insert(QStringLiteral("max_speed"), atLeast(server.max_speed, summary.maxWriteSpeed));
+    history.insert(QStringLiteral("max_word"), atLeast(server.max_word, summary.maxWordCount));
+    history.insert(QStringLiteral("max_write_time"), atLeast(server.max_write_time, summary.maxWriteTime));
+    history.insert(QStringLiteral("sum_word"), atLeast(server.sum_word, summary.sumWordCount));
+    history.insert(QStringLiteral("sum_write_time"), atLeast(server.sum_write_time, summary.sumWriteTime));
 
     QJsonObject page;
     page.insert(QStringLiteral("historyData"), history);
@@ -293,13 +298,11 @@ void CUserJobManager::getAuthorStatistics(QString* json)
     page.insert(QStringLiteral("NetGrowthWord"),
                 numberTexts(summary.days, [](const T_Statistics& d) { return qMax(0, d.netIncrease); }));
 
-    QMap<int, T_Level*> levels;
-    if (!m_db->getLevelList(levels))
-        qWarning() << "levels not read:" << m_db->lastErrorText();
-    const T_Level* level = levels.value(user.level_id, nullptr);
-    page.insert(QStringLiteral("levelName"), level ? level->name : QString());
-    page.insert(QStringLiteral("levelImg"), level ? level->img : QString());
-    qDeleteAll(levels);
+    const CSystemManager* system = CSystemManager::instance();
+    page.insert(QStringLiteral("levelName"), system->findLevel(user.level_id));
+    const QString picture = system->levelImagePath(user.level_id, 1);
+    page.insert(QStringLiteral("levelImg"),
+                picture.isEmpty() ? QString() : QUrl::fromLocalFile(picture).toString());
     page.insert(QStringLiteral("userScore"), user.score);
     // The page is a local file run by a web engine: it gets figures, never
     // the sign-in token.

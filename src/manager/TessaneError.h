@@ -8,12 +8,12 @@ enum TessaneError : int {
     TessaneImportWrongSuffix = 10006,
     // The file name without its suffix is empty.
     TessaneImportEmptyName = 10007,
-    // No text: an empty file, or bytes that are no text in UTF-8, UTF-16
-    // (with byte-order mark) or GB18030 (binary data, broken sequences).
+    // No text: an empty file, only blanks, or bytes that are no text in
+    // UTF-8, UTF-16 (with byte-order mark) or GB18030 (binary data, broken
+    // sequences).
     TessaneImportNoText = 10008,
     // The file cannot be opened or read, or is too large to import.
     TessaneImportUnreadable = 10009,
-    // No volume or chapter heading in the text, or the book could not be
-    // stored (the whole import is rolled back).
+    // The book could not be stored (the whole import is rolled back).
     TessaneImportNotStored = 10011,
 };

@@ -19,6 +19,17 @@ QUrl url()
     return base;
 }
 
+QUrl warmUpUrl()
+{
+    const QString configured = QString::fromUtf8(qgetenv("TESSANE_WARMUP_URL")).trimmed();
+    if (configured == QLatin1String("none"))
+        return QUrl();
+    const QUrl page(configured);
+    if (!configured.isEmpty() && page.isValid() && !page.scheme().isEmpty())
+        return page;
+    return QUrl(QStringLiteral("about:blank"));
+}
+
 QUrl communityUrl()
 {
     const QUrl configured(QString::fromUtf8(qgetenv("TESSANE_COMMUNITY_URL")).trimmed());

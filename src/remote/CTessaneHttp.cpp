@@ -39,6 +39,7 @@ enum RequestId {
     IdWxBindPhone = 50,
     IdNotice = 51,
     IdAppVersion = 58,
+    IdAllLevels = 70,
 };
 
 const QString kWebSource = QStringLiteral("web_windows");
@@ -317,6 +318,11 @@ void CTessaneHttp::sensitive_get_asyn(TC_Sensitive_Get& request)
     getRequestAsync(IdGetSensitive,
                     encodeQuery({{QStringLiteral("sensitive_type"), QString::number(request.sensitive_type)}}),
                     request.header);
+}
+
+void CTessaneHttp::level_allData_asyn(TC_Level_AllData& request)
+{
+    getRequestAsync(IdAllLevels, QString(), request.header);
 }
 
 void CTessaneHttp::sensitive_nameData_asyn(TC_Sensitive_NameData& request)

@@ -51,6 +51,7 @@ public:
     void sensitive_edit_asyn(TC_Sensitive_Edit& request);
     void sensitive_get_asyn(TC_Sensitive_Get& request);
     void sensitive_nameData_asyn(TC_Sensitive_NameData& request);
+    void level_allData_asyn(TC_Level_AllData& request);
     void authorCount_save_asyn(TC_AuthorCount_Save& request);
     void authorCount_saveTools_asyn(TC_AuthorCount_SaveTools& request);
     void authorCount_userData_asyn(TC_AuthorCount_UserData& request);

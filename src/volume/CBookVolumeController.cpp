@@ -329,11 +329,17 @@ void CBookVolumeController::createNewVolume()
         createVolume(book, false);
 }
 
-T_Chapter* CBookVolumeController::addChapterAtEnd(T_Book* book)
+T_Chapter* CBookVolumeController::addChapterAtEnd(T_Book* book, int localVolumeId)
 {
     if (!m_volumeModel || book == nullptr)
         return nullptr;
-    const T_Volume selected = m_volumeModel->getSelectedVolume();
+    T_Volume selected = m_volumeModel->getSelectedVolume();
+    if (localVolumeId > 0) {
+        const T_Volume* target = book->findVolumeByLocalId(localVolumeId);
+        if (target == nullptr || target->status == 0)
+            return nullptr;
+        selected = *target;
+    }
     if (selected.localId < 1)
         return nullptr;
     const T_Volume* volume = book->findVolumeByLocalId(selected.localId);
@@ -374,8 +380,13 @@ T_Chapter* CBookVolumeController::addChapterAtEnd(T_Book* book)
 
 void CBookVolumeController::createNewChapter()
 {
+    createChapterIn(-1);
+}
+
+void CBookVolumeController::createChapterIn(int localVolumeId)
+{
     T_Book* book = currentBook();
-    T_Chapter* chapter = addChapterAtEnd(book);
+    T_Chapter* chapter = addChapterAtEnd(book, localVolumeId);
     if (chapter == nullptr || chapter->localId == m_localChapterId)
         return;
     m_localChapterId = chapter->localId;

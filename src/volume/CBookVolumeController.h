@@ -75,8 +75,10 @@ public:
     // a message box; the path forms do the work and leave the reason of a
     // failure in lastError(). A file is read and decoded before any chapter
     // is made, so an unreadable file creates nothing.
-    bool importChapter(QString& text);
-    bool importChapterFile(const QString& path, QString& text);
+    // The new chapter goes to the end of the given volume, or of the
+    // selected one when the id is below 1.
+    bool importChapter(QString& text, int localVolumeId = -1);
+    bool importChapterFile(const QString& path, QString& text, int localVolumeId = -1);
     void exportChapter(T_Chapter* chapter);
     bool exportChapterTo(T_Chapter* chapter, const QString& path);
     QString lastError() const { return m_lastError; }
@@ -135,9 +137,11 @@ private:
     int chapterProxyRow(int localVolumeId, int sourceRow) const;
     // Makes the chapter current and has the writing window open it.
     void makeCurrentAndOpen(T_Book* book, T_Chapter* chapter);
-    // A chapter at the end of the selected volume, added to the tree and
-    // selected; null when none could be made.
-    T_Chapter* addChapterAtEnd(T_Book* book);
+    // A chapter at the end of the given volume (the selected one for an id
+    // below 1), added to the tree and selected; null when none could be made.
+    T_Chapter* addChapterAtEnd(T_Book* book, int localVolumeId = -1);
+    // createNewChapter for the given volume.
+    void createChapterIn(int localVolumeId);
     void recordChapterMove(T_Book* book, int localFromChapterId, int localToChapterId, int localFromVolumeId,
                            int localToVolumeId, bool bottom);
 
@@ -154,6 +158,7 @@ private:
     void onDownVolume();
     void onDeleteVolume();
     void onImportChapter();
+    void onCreateChapter();
 
     CJobManager* m_jobManager = nullptr;
     CUiManager* m_uiManager = nullptr;

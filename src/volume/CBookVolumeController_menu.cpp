@@ -86,7 +86,7 @@ void CBookVolumeController::buildMenus()
         return;
     m_chapterMenu = makeMenu();
     m_chapterMenu->addAction(tr("Open New Tag"), this, &CBookVolumeController::onOpenNewTag);
-    m_chapterMenu->addAction(tr("Creater Chapter"), this, &CBookVolumeController::createNewChapter);
+    m_chapterMenu->addAction(tr("Creater Chapter"), this, &CBookVolumeController::onCreateChapter);
     m_chapterMenu->addAction(tr("Rename Chapter"), this, &CBookVolumeController::onRenameChapter);
     m_chapterMenu->addAction(tr("Export"), this, &CBookVolumeController::onExportChapter);
     m_chapterMenu->addAction(tr("Time Machine"), this, &CBookVolumeController::onTimeMachine);
@@ -98,7 +98,7 @@ void CBookVolumeController::buildMenus()
 
     m_volumeMenu = makeMenu();
     m_volumeMenu->addAction(tr("Creat Volume"), this, &CBookVolumeController::createNewVolume);
-    m_volumeMenu->addAction(tr("Creater Chapter"), this, &CBookVolumeController::createNewChapter);
+    m_volumeMenu->addAction(tr("Creater Chapter"), this, &CBookVolumeController::onCreateChapter);
     m_volumeMenu->addAction(tr("Rename Volume"), this, &CBookVolumeController::onRenameVolume);
     m_volumeMenu->addAction(tr("Import"), this, &CBookVolumeController::onImportChapter);
     m_volumeMenu->addSeparator();
@@ -289,13 +289,20 @@ void CBookVolumeController::onDeleteVolume()
     }
 }
 
+// The menu's entries act on the volume the menu was opened on, which need
+// not be the selected one.
+void CBookVolumeController::onCreateChapter()
+{
+    createChapterIn(m_menuVolumeId > 0 ? m_menuVolumeId : -1);
+}
+
 void CBookVolumeController::onImportChapter()
 {
     QString text;
-    importChapter(text);
+    importChapter(text, m_menuVolumeId > 0 ? m_menuVolumeId : -1);
 }
 
-bool CBookVolumeController::importChapter(QString& text)
+bool CBookVolumeController::importChapter(QString& text, int localVolumeId)
 {
     if (currentBook() == nullptr)
         return false;
@@ -303,13 +310,13 @@ bool CBookVolumeController::importChapter(QString& text)
         FileDialogs::openFile(nullptr, tr("import chapter"), FileDialogs::ChapterImport, tr("Text File (*.txt)"));
     if (path.isEmpty())
         return false;
-    if (importChapterFile(path, text))
+    if (importChapterFile(path, text, localVolumeId))
         return true;
     BkMessageBox::information(nullptr, tr("error"), m_lastError, kOk);
     return false;
 }
 
-bool CBookVolumeController::importChapterFile(const QString& path, QString& text)
+bool CBookVolumeController::importChapterFile(const QString& path, QString& text, int localVolumeId)
 {
     T_Book* book = currentBook();
     if (book == nullptr) {
@@ -338,7 +345,7 @@ bool CBookVolumeController::importChapterFile(const QString& path, QString& text
     }
 
     qDebug() << "begin import chapter";
-    T_Chapter* chapter = addChapterAtEnd(book);
+    T_Chapter* chapter = addChapterAtEnd(book, localVolumeId);
     if (chapter == nullptr) {
         // No chapter to take the text: the open chapter keeps its own.
         m_lastError = tr("select volume");

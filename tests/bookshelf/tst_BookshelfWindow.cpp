@@ -8,6 +8,7 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 
+#include <QFile>
 #include <QStringListModel>
 #include <QTest>
 #include <QJsonDocument>
@@ -35,10 +36,11 @@ struct ScriptedPrompts : Widget_BookShelfList::Prompts
         return accept;
     }
     bool askImportRule(QWidget*) override { return true; }
+    QString importFile;
     QString askImportFile() override
     {
         ++asked;
-        return QString();
+        return importFile;
     }
 };
 
@@ -59,6 +61,7 @@ class TestBookshelfWindow : public QObject
 private slots:
     void creatingABookPutsItFirstAndRecordsTheJob();
     void cancelledQuestionsChangeNothing();
+    void refusedImportSaysWhy();
     void deletingMovesTheTileToTheBinWhichRestoresOrDeletesForGood();
     void logoutDestroysTheBookshelf();
 };
@@ -117,6 +120,25 @@ void TestBookshelfWindow::cancelledQuestionsChangeNothing()
     QCOMPARE(prompts.asked, 4);
     QCOMPARE(f.shelf()->tips()->kind(), 2);
     CUiManager::instance()->setBookImporting(false);
+    f.list()->setPrompts(nullptr);
+}
+
+void TestBookshelfWindow::refusedImportSaysWhy()
+{
+    BookshelfFixture f;
+    QVERIFY(f.ok());
+    ScriptedPrompts prompts;
+    prompts.importFile = f.dir() + QStringLiteral("/空白.txt");
+    QFile file(prompts.importFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("  \n\n");
+    file.close();
+    f.list()->setPrompts(&prompts);
+    f.list()->onImport();
+    QTRY_VERIFY_WITH_TIMEOUT(f.shelf()->tips()->kind() == 0 && f.shelf()->tips()->isVisible(), 10000);
+    QCOMPARE(f.shelf()->tips()->text(),
+             QStringLiteral("书籍导入失败：文件中没有文字，或文件编码不是UTF-8、UTF-16或GBK"));
+    QVERIFY(!CUiManager::instance()->isBookImporting());
     f.list()->setPrompts(nullptr);
 }
 

@@ -123,30 +123,38 @@ void TestBookExport::importThenExportRoundTrips()
 {
     ImportFixture f;
     QVERIFY(f.ready());
+    // A preface, a chapter whose text starts and ends with blank lines, and
+    // an empty chapter.
     const QString text = QStringLiteral(
-        "第一卷 风起\n第1章 甲\n\n甲文一\n甲文二\n第2章 \"乙\" %1\n乙文\n"
-        "第二卷 云涌\n第3章 丙\n丙文\n");
+        "作者的话\n\n第一卷 风起\n第1章 甲\n\n甲文一\n甲文二\n第2章 \"乙\" %1\n\n\n乙文\n\n"
+        "第二卷 云涌\n第3章 丙\n丙文\n第4章 丁\n");
     QCOMPARE(f.import(f.writeFile(QStringLiteral("往返.txt"), text.toUtf8())), 200);
     const QString first = f.dir() + QStringLiteral("/first.txt");
     QVERIFY(CBookJobManager::instance()->books_export(f.firstBook(), first));
     QCOMPARE(readUtf8(first),
-             QStringLiteral("第一卷 风起 第1章 甲\n\n\n甲文一\n甲文二\n\n\n\n"
-                            "第一卷 风起 第2章 \"乙\" %1\n\n乙文\n\n\n\n"
-                            "第二卷 云涌 第3章 丙\n\n丙文\n\n\n\n"));
+             QStringLiteral("第一卷 序言\n\n作者的话\n\n\n\n\n"
+                            "第一卷 风起 第1章 甲\n\n甲文一\n甲文二\n\n\n\n"
+                            "第一卷 风起 第2章 \"乙\" %1\n\n\n乙文\n\n\n\n\n"
+                            "第二卷 云涌 第3章 丙\n\n丙文\n\n\n\n"
+                            "第二卷 云涌 第4章 丁\n\n\n\n\n"));
 
-    // The exported file imports as the same volumes and chapters.
-    const QList<QVariantList> before = f.rows(QStringLiteral(
-        "select v.volumeName,c.name,trim(c.content,char(10)) from tb_chapter c join tb_volume v "
-        "on v.localId=c.localVolumeId where c.localBookId=(select min(localId) from tb_book) "
-        "order by c.orderNum"));
-    CPublicManager::instance()->resetBookSynState(f.firstBook());
-    QCOMPARE(f.import(first), 200);
-    const QList<QVariantList> after = f.rows(QStringLiteral(
-        "select v.volumeName,c.name,trim(c.content,char(10)) from tb_chapter c join tb_volume v "
+    // Each exported file imports as the same volumes, chapters and texts,
+    // cycle after cycle.
+    const QString structure = QStringLiteral(
+        "select v.volumeName,c.name,c.content from tb_chapter c join tb_volume v "
         "on v.localId=c.localVolumeId where c.localBookId=(select max(localId) from tb_book) "
-        "order by c.orderNum"));
-    QCOMPARE(before.size(), 3);
-    QCOMPARE(after, before);
+        "order by c.orderNum");
+    const QList<QVariantList> before = f.rows(structure);
+    QCOMPARE(before.size(), 5);
+    QString exported = first;
+    for (int cycle = 1; cycle <= 2; ++cycle) {
+        CPublicManager::instance()->resetBookSynState(f.firstBook());
+        QCOMPARE(f.import(exported), 200);
+        QCOMPARE(f.rows(structure), before);
+        exported = f.dir() + QStringLiteral("/cycle%1.txt").arg(cycle);
+        QVERIFY(CBookJobManager::instance()->books_export(f.firstBook(), exported));
+        QCOMPARE(readUtf8(exported), readUtf8(first));
+    }
 }
 
 int runBookExportTests(int argc, char** argv)

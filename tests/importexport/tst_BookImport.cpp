@@ -49,6 +49,7 @@ private slots:
     void chaptersTravelTwentyToABatchJob_data();
     void chaptersTravelTwentyToABatchJob();
     void volumeHeadingsMakeVolumesInTextOrder();
+    void pianHeadingsAreVolumesToo();
     void volumesWithoutChaptersGiveEmptyVolumesAndEndTheImport();
     void textIsCutIntoChaptersAtHeadingLines_data();
     void textIsCutIntoChaptersAtHeadingLines();
@@ -173,6 +174,20 @@ void TestBookImport::volumeHeadingsMakeVolumesInTextOrder()
     QCOMPARE(standin().requestsTo(QStringLiteral("/volume/addVolume")).size(), 2);
 }
 
+void TestBookImport::pianHeadingsAreVolumesToo()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    const QString text = QStringLiteral("第一篇 春\n第1章 甲\n甲文\n第二篇 夏 第2章 乙\n乙文\n");
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("分篇.txt"), text.toUtf8())), 200);
+    QStringList pairs;
+    for (const QVariantList& row : f.rows(QStringLiteral(
+             "select v.volumeName,c.name from tb_chapter c join tb_volume v on v.localId=c.localVolumeId "
+             "order by c.orderNum")))
+        pairs << row.at(0).toString() + QLatin1Char('/') + row.at(1).toString();
+    QCOMPARE(pairs, (QStringList{QStringLiteral("第一篇 春/第1章 甲"), QStringLiteral("第二篇 夏/第2章 乙")}));
+}
+
 void TestBookImport::volumesWithoutChaptersGiveEmptyVolumesAndEndTheImport()
 {
     ImportFixture f;
@@ -214,6 +229,13 @@ void TestBookImport::textIsCutIntoChaptersAtHeadingLines_data()
         << (QStringLiteral("第1章 开始\n") + body + QStringLiteral("第2章 后来\n完\n")).toUtf8()
         << QStringList{QStringLiteral("第1章 开始"), QStringLiteral("第2章 后来")}
         << QStringList{body, QStringLiteral("完\n")};
+    // The import rules promise that a text without headings becomes one chapter.
+    QTest::newRow("no heading") << QStringLiteral("只是一段文字。\n没有章节。\n").toUtf8()
+                                << QStringList{QStringLiteral("第一章")}
+                                << QStringList{QStringLiteral("只是一段文字。\n没有章节。\n")};
+    QTest::newRow("heading inside a sentence") << QStringLiteral("他读到第三章的时候睡着了。\n").toUtf8()
+                                               << QStringList{QStringLiteral("第一章")}
+                                               << QStringList{QStringLiteral("他读到第三章的时候睡着了。\n")};
     QTest::newRow("CR LF and lone CR end lines")
         << QStringLiteral("第1章 甲\r\n一行\r\n两行\r第2章 乙\r三行\r").toUtf8()
         << QStringList{QStringLiteral("第1章 甲"), QStringLiteral("第2章 乙")}

@@ -129,11 +129,12 @@ QList<int> JobsFixture::jobIds()
 
 QJsonArray JobsFixture::queueJournal()
 {
-    // The start-up check of the platform's data versions and the update
-    // check at the end of a feed pass are the system manager's, not the
-    // queue's.
+    // The start-up check of the platform's data versions, the level list and
+    // the profile fetched at every start, and the update check at the end of
+    // a feed pass are not the queue's.
     static const QStringList systemPaths{QStringLiteral("/synchronization/synData"),
-                                         QStringLiteral("/synchronization/appVersion")};
+                                         QStringLiteral("/synchronization/appVersion"),
+                                         QStringLiteral("/im/allLevels"), QStringLiteral("/author/info")};
     QJsonArray list;
     for (const QJsonValue& value : standin().journal()) {
         if (!systemPaths.contains(value.toObject().value(QStringLiteral("path")).toString()))

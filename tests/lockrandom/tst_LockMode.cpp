@@ -12,10 +12,13 @@
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_WritingLock.h"
 #include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_ClientTips.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -67,6 +70,20 @@ private slots:
         const QWindow* handle = m_f->window()->windowHandle();
         QVERIFY((handle ? handle->flags() : m_f->window()->windowFlags()) & Qt::WindowStaysOnTopHint);
         QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockWords from tb_lock")).toInt(), 3000);
+        // Esc is refused while locked: the toast says what ends the lock.
+        // (A synchronisation's own toast may follow it: every text shown counts.)
+        const QString hint = QStringLiteral("写作锁定中：写满 3000 字后自动解锁");
+        QStringList shown;
+        QElapsedTimer timer;
+        timer.start();
+        while (!shown.contains(hint) && timer.elapsed() < 5000) {
+            QTest::qWait(5);
+            const QString text = m_f->window()->tips()->label()->text();
+            if (shown.isEmpty() || shown.last() != text)
+                shown << text;
+        }
+        QVERIFY2(shown.contains(hint), qPrintable(shown.join(QLatin1Char('|'))));
+        QVERIFY(!shown.contains(QStringLiteral("按 Esc 键退出全屏")));
     }
 
     void goalReleasesTheLock_data()

@@ -81,6 +81,7 @@ private slots:
     void unchangedDialogStoresAndSendsNothing();
     void chosenCategoryAndClearedIntroReachBothSides();
     void coversShowAsPicturesAndTravelAsData();
+    void bookWithoutCategoryShowsNoneAndStoresTheFirstPicked();
 
 private:
     BookshelfFixture* m_f = nullptr;
@@ -221,6 +222,42 @@ void TestBookInfoDialog::coversShowAsPicturesAndTravelAsData()
     QCOMPARE(QImage::fromData(QByteArray::fromBase64(QByteArray::fromPercentEncoding(cover.mid(cover.indexOf(QLatin1Char(',')) + 1).toLatin1())))
                  .pixelColor(5, 5),
              QColor(QStringLiteral("#123456")));
+}
+
+void TestBookInfoDialog::bookWithoutCategoryShowsNoneAndStoresTheFirstPicked()
+{
+    // A new book has neither channel nor category; the first category of the
+    // first channel is a choice like any other.
+    T_Book* book = nullptr;
+    for (T_Book* b : qAsConst(CPublicManager::instance()->bookList)) {
+        if (b->bookName == QStringLiteral("后来的书"))
+            book = b;
+    }
+    QVERIFY(book);
+    QCOMPARE(book->channelType, 0);
+    const T_Books_CateItem primary = CPublicManager::instance()->cateList.male.items.value(0);
+    QVERIFY(!primary.children.isEmpty());
+    QVERIFY(standin().clearJournal());
+    QVERIFY(openInfo(m_f->list(), book, [&](Dialog_BookInfo* d) {
+        QVERIFY(!d->radioMan()->isChecked());
+        QVERIFY(!d->radioWomen()->isChecked());
+        QCOMPARE(d->primaryCombo(1)->currentData().toInt(), 0);
+        QCOMPARE(d->subCombo(1)->currentText(), QStringLiteral("未选择"));
+        QTest::mouseClick(d->radioWomen(), Qt::LeftButton);
+        QTest::mouseClick(d->radioMan(), Qt::LeftButton);
+        QComboBox* combo = d->primaryCombo(1);
+        combo->setCurrentIndex(combo->findText(primary.cate_name));
+        QCOMPARE(d->subCombo(1)->currentData().toInt(), primary.children.first().cate_id);
+        d->btnConfirm()->click();
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+    }));
+    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 5000);
+    const QJsonObject sent = lastBodyTo(QStringLiteral("/books/editBook"));
+    QCOMPARE(sent.value(QStringLiteral("channel_type")).toInt(), 1);
+    QCOMPARE(sent.value(QStringLiteral("cate_id")).toInt(), primary.children.first().cate_id);
+    QCOMPARE(book->channelType, 1);
+    QCOMPARE(book->cateId, primary.children.first().cate_id);
+    QCOMPARE(book->cateFid, primary.cate_id);
 }
 
 int runBookInfoDialogTests(int argc, char** argv)

@@ -19,6 +19,9 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QListView>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -43,6 +46,7 @@ private slots:
     void noticesReachTheCommunityBadge();
     void recycleBinAsksBeforeRestoring();
     void startWithSessionWritesTheAutostartEntry();
+    void tileShadeGoesWhenItsMenuCloses();
 };
 
 void TestShelfButtons::noticesReachTheCommunityBadge()
@@ -105,6 +109,43 @@ void TestShelfButtons::recycleBinAsksBeforeRestoring()
     QCOMPARE(bin.model()->rowCount(), 0);
     QVERIFY(bin.showsEmptyPage());
     QCOMPARE(BookshelfFixture::bookStatus(localId), 1);
+}
+
+void TestShelfButtons::tileShadeGoesWhenItsMenuCloses()
+{
+    BookshelfFixture f({{QStringLiteral("A"), 1700000000}});
+    QVERIFY(f.ok());
+    f.shelf()->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.shelf()));
+    QListView* list = f.list()->listView();
+    const QModelIndex add = list->model()->index(list->model()->rowCount() - 1, 0);
+    const QPoint onCover = list->visualRect(add).center();
+    QMouseEvent move(QEvent::MouseMove, onCover, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &move);
+    QCOMPARE(f.list()->delegate()->hoveredRow(), add.row());
+    // The new-book menu, opened on the tile and closed without a choice.
+    QTimer::singleShot(300, []() {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+            menu->close();
+    });
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, onCover);
+    QTRY_VERIFY(!f.list()->delegate()->newBookMenu()->isVisible());
+    QCOMPARE(f.list()->delegate()->hoveredRow(), -1);
+
+    // A book still marked as synchronising with nothing counted (as after
+    // the writing window) shows no empty bar across its tile.
+    T_Book* book = CPublicManager::instance()->bookList.first();
+    book->isSyncing = true;
+    book->synCount = 0;
+    book->synDoneCount = 0;
+    CUiManager::instance()->updateBookItem(0);
+    const QModelIndex tile = list->model()->index(0, 0);
+    const QPoint middle = list->visualRect(tile).topLeft() + QPoint(75, 129);
+    QTRY_VERIFY(list->viewport()->grab().toImage().pixelColor(middle) != QColor(QStringLiteral("#C7C7C7")));
+    book->synCount = 4;
+    CUiManager::instance()->updateBookItem(0);
+    QTRY_COMPARE(list->viewport()->grab().toImage().pixelColor(middle), QColor(QStringLiteral("#C7C7C7")));
+    CPublicManager::instance()->resetBookSynState(book);
 }
 
 void TestShelfButtons::startWithSessionWritesTheAutostartEntry()

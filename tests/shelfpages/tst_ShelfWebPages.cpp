@@ -3,17 +3,23 @@
 
 #include "ShelfHelpers.h"
 
+#include "common/DPIAdapter.h"
 #include "common/QxtGlobalShortcut.h"
 #include "common/StyleType.h"
 #include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
+#include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
 #include "ui/bookshelf/Widget_PersonalData.h"
+#include "ui/creation/Widget_Creation.h"
 
 #include <QAbstractButton>
+#include <QDate>
 #include <QJsonDocument>
+#include <QSqlQuery>
 #include <QStackedWidget>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -72,6 +78,9 @@ private slots:
             QSKIP("needs an X server (run under xvfb-run)");
     }
     void personalDataShowsTheStatisticsWithoutTheToken();
+    void personalDataShowsScoreLevelAndAgreeingFigures();
+    void hiddenViewStartsTheWebEngineWithTheBookshelf();
+    void writingWindowOpensAtTheMainWindowsSizeMadeTaller();
     void communityPageGetsTheTokenOnlyOnTheApiOrigin();
     void theAuthorsBossKeyIsRegisteredAtSignIn();
 };
@@ -104,6 +113,71 @@ void TestShelfWebPages::personalDataShowsTheStatisticsWithoutTheToken()
     QVERIFY(handed.contains(QStringLiteral("historyData")));
     QVERIFY(!handed.contains(QString::fromLatin1(StandinServer::demoToken())));
     QVERIFY(!json.contains(QString::fromLatin1(StandinServer::demoToken())));
+}
+
+void TestShelfWebPages::personalDataShowsScoreLevelAndAgreeingFigures()
+{
+    // A later start: the author is remembered, nothing asks the platform for
+    // the profile on the way in but the start itself.
+    BookshelfFixture f;
+    QVERIFY(f.ok());
+    // A fast day written here and not yet known to the platform.
+    QSqlQuery query(QSqlDatabase::database());
+    QVERIFY(query.exec(QStringLiteral("insert into tb_statistics(uid,date,writeTime,wordCount,writeSpeed) "
+                                      "values(%1,'%2',92,401,15689)")
+                           .arg(StandinServer::demoUid())
+                           .arg(QDate::currentDate().addDays(-1).toString(QStringLiteral("yyyy-MM-dd")))));
+    QTRY_VERIFY_WITH_TIMEOUT(CPublicManager::instance()->userInfo.score == 120, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!CSystemManager::instance()->findLevel(3).isEmpty(), 10000);
+    Widget_Bookshelf* shelf = f.shelf();
+    shelf->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shelf));
+    navButton(shelf, "btnUserInfo")->click();
+    QWebEngineView* view = shelf->getContent()->personalData()->view();
+    QVERIFY(waitForValue(view, QStringLiteral("document.getElementById('userScore').textContent"),
+                         QStringLiteral("积分 120")));
+    QCOMPARE(evaluate(view, QStringLiteral("document.getElementById('levelName').textContent")).toString(),
+             QStringLiteral("签约作者"));
+    QVERIFY(waitForValue(view, QStringLiteral("document.getElementById('levelImg').naturalWidth > 0"), true));
+    QCOMPARE(evaluate(view, QStringLiteral("document.getElementById('maxSpeed').textContent")).toString(),
+             QStringLiteral("15689"));
+    // Stored with the author's row: the next start shows them before the
+    // platform answers.
+    QVERIFY(query.exec(QStringLiteral("select userScore,userLevel from tb_user where uid = %1")
+                           .arg(StandinServer::demoUid())));
+    QVERIFY(query.next());
+    QCOMPARE(query.value(0).toInt(), 120);
+    QCOMPARE(query.value(1).toInt(), 3);
+}
+
+void TestShelfWebPages::hiddenViewStartsTheWebEngineWithTheBookshelf()
+{
+    // Its page is a configuration value, as the community page's is.
+    qputenv("TESSANE_WARMUP_URL", QByteArray("http://127.0.0.1:") + QByteArray::number(standin().port()) + "/feedback");
+    BookshelfFixture f;
+    qunsetenv("TESSANE_WARMUP_URL");
+    QVERIFY(f.ok());
+    f.shelf()->show();
+    QWebEngineView* view = f.shelf()->getContent()->warmUpView();
+    QVERIFY(view);
+    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/feedback")).isEmpty(), 15000);
+    QVERIFY(!view->isVisible());
+    // Nothing of it is a page of the stack.
+    QCOMPARE(f.shelf()->getContent()->stack()->indexOf(view), -1);
+}
+
+void TestShelfWebPages::writingWindowOpensAtTheMainWindowsSizeMadeTaller()
+{
+    BookshelfFixture f({{QStringLiteral("尺寸"), 1700000000}});
+    QVERIFY(f.ok());
+    CUiManager* ui = CUiManager::instance();
+    ui->openCreation(CPublicManager::instance()->bookList.first());
+    QWidget* creation = ui->creationWindow();
+    QVERIFY(creation);
+    // The geometry it was created with, kept for leaving full screen.
+    const QSize main = DPIAdapter::instance()->mainWindowSize();
+    QCOMPARE(creation->property("CG").toRect().size(), QSize(main.width(), int(main.height() * 1.12)));
+    ui->closeCreation();
 }
 
 void TestShelfWebPages::communityPageGetsTheTokenOnlyOnTheApiOrigin()

@@ -95,6 +95,41 @@ private slots:
         QVERIFY(ui->bookshelf()->isVisible());
     }
 
+    void idleLockHidesOnlyTheClientsWindowsAndShowsThemAgain()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(4, 1, QStringLiteral("idle"), 1));
+        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")));
+        CUiManager* ui = CUiManager::instance();
+        ui->idleTimer()->stop();
+        QWidget* shelf = ui->bookshelf();
+        QVERIFY(shelf && shelf->isVisible());
+        // Another window of the client, and a window kept out of the window
+        // manager's hands as the tray icon's is.
+        QWidget own;
+        own.setWindowFlags(Qt::Tool);
+        own.show();
+        QWidget trayLike(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+        trayLike.show();
+
+        bool hiddenWhileLocked = false;
+        bool trayWhileLocked = false;
+        ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+            hiddenWhileLocked = !shelf->isVisible() && !own.isVisible();
+            trayWhileLocked = trayLike.isVisible();
+            d->lineEditPwd()->setText(QStringLiteral("idle"));
+            d->btnConfirm()->click();
+        }});
+        QVERIFY(!ui->checkPwdLock(4));
+        QCOMPARE(answer.done(), 1);
+        QVERIFY(hiddenWhileLocked);
+        QVERIFY(trayWhileLocked);
+        QVERIFY(shelf->isVisible());
+        QVERIFY(own.isVisible());
+        QVERIFY(trayLike.isVisible());
+    }
+
     void escapeDoesNotDismissTheLockScreen()
     {
         CPublicManager::instance()->userConf.systemConf.pwdLockPwd = QStringLiteral("esc");

@@ -16,6 +16,10 @@
 #include "volume/CBookVolumeModel.h"
 
 #include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMouseEvent>
@@ -95,6 +99,7 @@ private slots:
     void deletingTheOpenChapterOpensTheNext();
     void escapeOnTheConfirmationDeletesNothing();
     void restoringIntoADeletedVolumeRestoresTheVolume();
+    void volumeMenuActsOnTheVolumeItWasOpenedOn();
 };
 
 void TreeControllerTest::newChapterIsAddedOpenedAndRecorded()
@@ -279,6 +284,51 @@ void TreeControllerTest::restoringIntoADeletedVolumeRestoresTheVolume()
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select status from tb_chapter where localId = %1").arg(t.chapters.at(1)))
                  .toInt(),
              1);
+}
+
+void TreeControllerTest::volumeMenuActsOnTheVolumeItWasOpenedOn()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("两卷"));
+    QVERIFY(book);
+    const int first = book->volumeList.first()->localId;
+    const int second = addVolume(book, 2, QStringLiteral("第二卷"));
+    QVERIFY(second > 0);
+    tree()->loadBook(book);
+    tree()->selectedVolume(1);
+    QCOMPARE(tree()->volumeModel()->getSelectedVolume().localId, second);
+    const QList<int> before = shownChapters(first);
+
+    // "创建新章" on the first volume while the second is selected.
+    closeNextMenu();
+    tree()->showMenu(0, QPoint(10, 10), first, -1, 0, -1);
+    tree()->volumeMenu()->actions().at(1)->trigger();
+    QCOMPARE(shownChapters(first).size(), before.size() + 1);
+    QVERIFY(shownChapters(second).isEmpty());
+    QCOMPARE(book->findChapterByLocalId(shownChapters(first).last())->localVolumeId, first);
+
+    // "导入章节" likewise, after the second volume is selected again.
+    tree()->selectedVolume(1);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("章.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("导入的正文").toUtf8());
+    file.close();
+    whenShown<QFileDialog>([path](QFileDialog* files) {
+        // The path typed into the name field, as an author may.
+        if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(path);
+        QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
+    });
+    closeNextMenu();
+    tree()->showMenu(0, QPoint(10, 10), first, -1, 0, -1);
+    tree()->volumeMenu()->actions().at(3)->trigger();
+    QCOMPARE(shownChapters(first).size(), before.size() + 2);
+    QVERIFY(shownChapters(second).isEmpty());
+    const T_Chapter* imported = book->findChapterByLocalId(shownChapters(first).last());
+    QCOMPARE(imported->content, QStringLiteral("导入的正文"));
 }
 
 int runTreeControllerTests(int argc, char** argv)

@@ -54,6 +54,7 @@ void Store::registerHandlers()
         {QStringLiteral("/sensitive/editSensitive"), &Store::editSensitive},
         {QStringLiteral("/sensitive/getSensitive"), &Store::getSensitive},
         {QStringLiteral("/sensitive/nameData"), &Store::nameData},
+        {QStringLiteral("/im/allLevels"), &Store::allLevels},
         {QStringLiteral("/books/addBook"), &Store::addBook},
         {QStringLiteral("/books/booksList"), &Store::booksList},
         {QStringLiteral("/books/bookinfo"), &Store::bookInfo},

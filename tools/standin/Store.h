@@ -118,6 +118,7 @@ private:
     ApiResult editSensitive(const ApiCall& call);
     ApiResult getSensitive(const ApiCall& call);
     ApiResult nameData(const ApiCall& call);
+    ApiResult allLevels(const ApiCall& call);
 
     // Content.
     ApiResult addBook(const ApiCall& call);

@@ -306,6 +306,27 @@ ApiResult Store::getSensitive(const ApiCall& call)
     return result;
 }
 
+ApiResult Store::allLevels(const ApiCall&)
+{
+    static const char* const names[] = {"见习作者", "新锐作者", "签约作者", "人气作者", "大神作者"};
+    QJsonArray levels;
+    for (int id = 1; id <= 5; ++id) {
+        const QString picture = QStringLiteral("level%1.svg").arg(id);
+        levels.append(QJsonObject{{QStringLiteral("id"), id},
+                                  {QStringLiteral("name"), QString::fromUtf8(names[id - 1])},
+                                  {QStringLiteral("score"), (id - 1) * 50},
+                                  {QStringLiteral("img"), picture},
+                                  {QStringLiteral("photo_frame"), picture},
+                                  {QStringLiteral("small_img"), picture},
+                                  {QStringLiteral("small_photo_frame"), picture},
+                                  {QStringLiteral("small_medal"), picture}});
+    }
+    ApiResult result;
+    result.content = QJsonObject{{QStringLiteral("version"), m_versions.value(QStringLiteral("levelVersion")).toInt()},
+                                 {QStringLiteral("data"), levels}};
+    return result;
+}
+
 ApiResult Store::nameData(const ApiCall&)
 {
     ApiResult result;

@@ -122,6 +122,11 @@ struct TS_UpdateOnline
     QString channel;
 };
 
+struct TC_Level_AllData
+{
+    T_Http_Custom header;
+};
+
 struct TS_Level_AllData
 {
     T_Http_S header;

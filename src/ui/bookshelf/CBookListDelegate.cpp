@@ -149,7 +149,9 @@ void CBookListDelegate::paintShelf(QPainter* painter, const QRect& tile, const Q
     else if (book.importing)
         name = tr("Importing");
 
-    if (book.importing || book.syncing) {
+    // A book marked as synchronising with nothing counted has no progress
+    // to show: an empty bar would only sit in the middle of the tile.
+    if (book.importing || (book.syncing && book.changeCount > 0)) {
         const QRect bar = progressRect(origin);
         const bool green = style == StyleGreen;
         painter->setPen(Qt::NoPen);
@@ -257,6 +259,13 @@ bool CBookListDelegate::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     QListView* list = view();
+    // A menu, a dialog or another window taking the mouse away leaves no
+    // move behind: the shade goes with the mouse.
+    if (list && watched == list->viewport()
+        && (event->type() == QEvent::Leave || event->type() == QEvent::Hide)) {
+        clearHover();
+        return QStyledItemDelegate::eventFilter(watched, event);
+    }
     if (list && event->type() == QEvent::MouseMove && watched == list->viewport()) {
         const QPoint pos = static_cast<QMouseEvent*>(event)->pos();
         const QModelIndex index = list->indexAt(pos);
@@ -325,18 +334,22 @@ void CBookListDelegate::buildMenus()
     label->installEventFilter(this);
     m_deleteLabel = label;
     m_deleteAction = deleteAction;
-    connect(m_bookMenu, &QMenu::aboutToHide, this, [this]() {
-        if (QListView* list = view()) {
-            if (list->model() && m_hoverRow >= 0)
-                list->update(list->model()->index(m_hoverRow, 0));
-        }
-        m_hover = false;
-        m_hoverRow = -1;
-    });
+    connect(m_bookMenu, &QMenu::aboutToHide, this, &CBookListDelegate::clearHover);
 
     m_newMenu = makeMenu();
     m_newMenu->setObjectName(QStringLiteral("newBookMenu"));
     m_newMenu->addAction(tr("Create"), this, &CBookListDelegate::sig_create);
     m_newMenu->addAction(tr("Create Outline"), this, &CBookListDelegate::sig_outlinCreate);
     m_newMenu->addAction(tr("Import"), this, &CBookListDelegate::sig_import);
+    connect(m_newMenu, &QMenu::aboutToHide, this, &CBookListDelegate::clearHover);
+}
+
+void CBookListDelegate::clearHover()
+{
+    if (QListView* list = view()) {
+        if (list->model() && m_hoverRow >= 0)
+            list->update(list->model()->index(m_hoverRow, 0));
+    }
+    m_hover = false;
+    m_hoverRow = -1;
 }

@@ -37,6 +37,8 @@ public:
     QMenu* newBookMenu() const { return m_newMenu; }
     QAction* deleteAction() const { return m_deleteAction; }
     int hoveredRow() const { return m_hoverRow; }
+    // Forgets the tile under the mouse and repaints it without its shade.
+    void clearHover();
 
 signals:
     void sig_open(int localBookId);

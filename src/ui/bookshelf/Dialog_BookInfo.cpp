@@ -59,14 +59,18 @@ Dialog_BookInfo::Dialog_BookInfo(QWidget* parent)
             [this](const QString& text) { m_btnConfirm->setEnabled(!text.trimmed().isEmpty()); });
     connect(m_channelGroup, &QButtonGroup::idClicked, this,
             [this](int id) { m_channelPages->setCurrentIndex(id == 0 ? 0 : 1); });
-    connect(m_primaryMan, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int) {
-        if (m_loaded)
-            initSubCategory(1, m_primaryMan->currentData().toInt(), -1);
-    });
-    connect(m_primaryWomen, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this](int) {
-        if (m_loaded)
-            initSubCategory(2, m_primaryWomen->currentData().toInt(), -1);
-    });
+    for (int channel : {1, 2}) {
+        connect(primaryCombo(channel), QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this, channel](int) {
+            if (!m_loaded)
+                return;
+            // A category picked on a book without a channel chooses the
+            // channel whose list it came from.
+            QRadioButton* radio = channel == 2 ? m_radioWomen : m_radioMan;
+            if (!radio->isChecked())
+                radio->setChecked(true);
+            initSubCategory(channel, primaryCombo(channel)->currentData().toInt(), -1);
+        });
+    }
     connect(m_btnSystemCover, &QPushButton::clicked, this, [this]() {
         m_covers->setCurrentIndex(QModelIndex());
         m_covers->clearSelection();
@@ -278,6 +282,8 @@ void Dialog_BookInfo::initCategory(int channel)
     QComboBox* primary = primaryCombo(channel);
     const QSignalBlocker block(primary);
     primary->clear();
+    // Row 0 stands for "no category": a book may have none yet.
+    primary->addItem(tr("Not chosen"), 0);
     for (const T_Books_CateItem& item : categoriesOf(channel).items)
         primary->addItem(item.cate_name, item.cate_id);
     primary->setCurrentIndex(0);
@@ -290,7 +296,9 @@ void Dialog_BookInfo::initSubCategory(int channel, int primaryId, int subId)
     QComboBox* sub = subCombo(channel);
     sub->clear();
     const QVector<T_Books_CateItem>& items = categoriesOf(channel).items;
-    int position = 0;
+    // A primary id the stored tree does not list shows as not chosen rather
+    // than as somebody else's category.
+    int position = -1;
     if (primaryId > 0) {
         for (int i = 0; i < items.size(); ++i) {
             if (items.at(i).cate_id == primaryId) {
@@ -301,14 +309,17 @@ void Dialog_BookInfo::initSubCategory(int channel, int primaryId, int subId)
     }
     {
         const QSignalBlocker block(primary);
-        primary->setCurrentIndex(position);
+        primary->setCurrentIndex(position + 1);
     }
-    if (position >= items.size())
+    if (position < 0) {
+        sub->addItem(tr("Not chosen"), 0);
+        sub->setCurrentIndex(0);
         return;
+    }
     for (const T_Books_CateItem& child : items.at(position).children)
         sub->addItem(child.cate_name, child.cate_id);
     int chosen = 0;
-    if (primaryId > 0 && subId > 0) {
+    if (subId > 0) {
         const int found = sub->findData(subId);
         if (found >= 0)
             chosen = found;
@@ -318,7 +329,9 @@ void Dialog_BookInfo::initSubCategory(int channel, int primaryId, int subId)
 
 int Dialog_BookInfo::currentChannel() const
 {
-    return m_radioMan->isChecked() ? 1 : 2;
+    if (m_radioMan->isChecked())
+        return 1;
+    return m_radioWomen->isChecked() ? 2 : 0;
 }
 
 void Dialog_BookInfo::showCover(const QString& path)
@@ -365,12 +378,17 @@ void Dialog_BookInfo::loadBookInfo(T_Book* book)
         showDefaultCover();
     else
         showCover(book->localCover);
-    const int channel = book->channelType == 2 ? 2 : 1;
-    (channel == 2 ? m_radioWomen : m_radioMan)->setChecked(true);
+    // A book without a channel (a new one) shows neither button checked.
+    const int channel = book->channelType == 1 || book->channelType == 2 ? book->channelType : 0;
+    m_channelGroup->setExclusive(false);
+    m_radioMan->setChecked(channel == 1);
+    m_radioWomen->setChecked(channel == 2);
+    m_channelGroup->setExclusive(true);
     m_channelPages->setCurrentIndex(channel == 2 ? 1 : 0);
-    initSubCategory(channel, book->cateFid, book->cateId);
+    initSubCategory(1, channel == 1 ? book->cateFid : -1, channel == 1 ? book->cateId : -1);
+    initSubCategory(2, channel == 2 ? book->cateFid : -1, channel == 2 ? book->cateId : -1);
     m_shownChannel = channel;
-    m_shownCate = subCombo(channel)->currentData().toInt();
+    m_shownCate = channel == 0 ? 0 : subCombo(channel)->currentData().toInt();
     m_btnConfirm->setEnabled(!m_name->text().trimmed().isEmpty());
     m_loaded = true;
 }
@@ -384,14 +402,14 @@ void Dialog_BookInfo::onConfirm()
     if (name.isEmpty())
         return;
     const int channel = currentChannel();
-    const int cateId = subCombo(channel)->currentData().toInt();
-    const int cateFid = primaryCombo(channel)->currentData().toInt();
+    const int cateId = channel == 0 ? 0 : subCombo(channel)->currentData().toInt();
+    const int cateFid = channel == 0 ? 0 : primaryCombo(channel)->currentData().toInt();
     const QString intro = m_intro->toPlainText();
 
-    // The category counts as the author's choice only when it moved away
-    // from what was shown; otherwise the book keeps its own values, also
-    // those the stored tree does not list.
-    const bool categoryChosen = (channel != m_shownChannel || cateId != m_shownCate) && cateId > 0;
+    // What the author left as shown keeps the book's own values, also those
+    // the stored tree does not list; whatever else the dialog shows is the
+    // author's choice and is stored as it stands.
+    const bool categoryChosen = channel != m_shownChannel || cateId != m_shownCate;
     const int newChannel = categoryChosen ? channel : book->channelType;
     const int newCate = categoryChosen ? cateId : book->cateId;
     const int newCateFid = categoryChosen ? cateFid : book->cateFid;

@@ -49,6 +49,17 @@ Widget_Bookshelf_Content::Widget_Bookshelf_Content(QWidget* parent)
     m_stack->setObjectName(QStringLiteral("stackedWidget"));
     layout->addWidget(m_stack);
 
+    // Nothing shows this view: loading a page starts the web engine now,
+    // so that the personal-data and community pages open without its
+    // start-up on their first visit.
+    const QUrl warmUp = ApiBase::warmUpUrl();
+    if (warmUp.isValid()) {
+        m_warmUp = new QWebEngineView(this);
+        m_warmUp->setObjectName(QStringLiteral("warmUpView"));
+        m_warmUp->hide();
+        m_warmUp->load(warmUp);
+    }
+
     m_list = new Widget_BookShelfList();
     m_stack->addWidget(m_list);
     m_stack->setCurrentWidget(m_list);

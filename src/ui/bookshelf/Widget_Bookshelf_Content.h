@@ -34,6 +34,8 @@ public:
     Widget_Setting* settingPage() const { return m_setting; }
     Widget_PersonalData* personalData() const { return m_personalData; }
     QWebEngineView* communityView() const { return m_community; }
+    // The hidden view that starts the web engine; null when turned off.
+    QWebEngineView* warmUpView() const { return m_warmUp; }
     Widget_ThemeSettings* themePicker() const { return m_themePicker; }
 
 private:
@@ -43,6 +45,7 @@ private:
     Widget_Setting* m_setting = nullptr;
     Widget_PersonalData* m_personalData = nullptr;
     QPointer<QWebEngineView> m_community;
+    QWebEngineView* m_warmUp = nullptr;
     Widget_ThemeSettings* m_themePicker = nullptr;
     QStackedWidget* m_stack;
 };
