@@ -99,12 +99,11 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
         return;
     qDebug() << "toast" << kind << text << msecs;
     // A modal dialog (the settings page) covers the main window: the toast
-    // goes into the dialog, where the author is looking.
+    // is shown in the dialog too, where the author is looking. The window
+    // keeps its own, still there when the dialog closes right after.
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr && modal->isVisible() && modal != currentWindow().data()) {
+    if (modal != nullptr && modal->isVisible() && modal != currentWindow().data())
         Widget_ClientTips::showOver(modal, text, kind, msecs);
-        return;
-    }
     if (m_mainMode == 0 && m_bookshelf)
         m_bookshelf->showClientTips(text, kind, msecs);
     else if (m_mainMode == 1)
