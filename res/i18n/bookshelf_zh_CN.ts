@@ -148,6 +148,10 @@
 <context>
     <name>Dialog_CreateBook</name>
     <message>
+        <source>Enter a book name to save</source>
+        <translation>请先输入作品名称再保存</translation>
+    </message>
+    <message>
         <source>Create Book</source>
         <translation>创建作品</translation>
     </message>

@@ -1,5 +1,7 @@
 #include "CUiManager.h"
 
+#include "ui/creation/Widget_ClientTips.h"
+
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "outline/COutlineController.h"
@@ -8,6 +10,7 @@
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/common/BkMessageBox.h"
+#include "ui/creation/Widget_ClientTips.h"
 #include "ui/login/Dialog_LoginMain.h"
 
 #include <QApplication>
@@ -97,6 +100,12 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
     if (!currentWindow())
         return;
     qDebug() << "toast" << kind << text << msecs;
+    // A modal dialog (the settings page) covers the main window: the toast
+    // is shown in the dialog too, where the author is looking. The window
+    // keeps its own, still there when the dialog closes right after.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal->isVisible() && modal != currentWindow().data())
+        Widget_ClientTips::showOver(modal, text, kind, msecs);
     if (m_mainMode == 0 && m_bookshelf)
         m_bookshelf->showClientTips(text, kind, msecs);
     else if (m_mainMode == 1)

@@ -1,5 +1,6 @@
 #include "LayoutAudit.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
@@ -246,6 +247,38 @@ QStringList audit(QWidget* window, double minContrast)
                               .arg(c, 0, 'f', 2);
         }
     }
+    // Rows past the bottom of a list that neither shows a scroll bar nor
+    // scrolls with the wheel cannot be reached at all.
+    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>()) {
+        if (!shown(view, window) || view->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff || !view->model())
+            continue;
+        const QModelIndex last = view->model()->index(view->model()->rowCount() - 1, 0);
+        const QRect lastRect = view->visualRect(last);
+        if (last.isValid() && lastRect.isValid() && lastRect.bottom() > view->viewport()->height()
+            && view->verticalScrollBar()->maximum() == 0)
+            faults << QStringLiteral("%1 cuts its rows at %2 px and cannot scroll to them")
+                          .arg(describe(view))
+                          .arg(view->viewport()->height());
+        else if (last.isValid() && lastRect.isValid() && lastRect.bottom() > view->viewport()->height())
+            faults << QStringLiteral("%1 cuts its rows at %2 px and shows no scroll bar")
+                          .arg(describe(view))
+                          .arg(view->viewport()->height());
+    }
+    // A disabled button that looks enabled gives no hint why a click does nothing.
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        if (!shown(button, window) || button->isEnabled() || button->text().isEmpty())
+            continue;
+        const QImage disabled = button->grab().toImage();
+        button->setEnabled(true);
+        const QImage enabled = button->grab().toImage();
+        button->setEnabled(false);
+        const QRect all(QPoint(0, 0), disabled.size());
+        const QColor a = dominant(disabled, all), b = dominant(enabled, all);
+        const double c = contrast(a, b);
+        const double inkC = contrast(strongest(disabled, all, a), strongest(enabled, all, b));
+        if (c < 1.15 && inkC < 1.15)
+            faults << QStringLiteral("%1 \"%2\" looks the same disabled as enabled").arg(describe(button), button->text());
+    }
     // A text drawn over a scroll bar hides the bar or the text.
     for (QScrollBar* bar : window->findChildren<QScrollBar*>()) {
         if (!shown(bar, window))
@@ -257,6 +290,23 @@ QStringList audit(QWidget* window, double minContrast)
                 faults << QStringLiteral("%1 \"%2\" lies over a scroll bar").arg(describe(label), label->text());
     }
     return faults;
+}
+
+double inkContrast(const QImage& image, const QRect& rect, QColor* paper, QColor* ink)
+{
+    const QColor back = dominant(image, rect);
+    const QColor front = strongest(image, rect, back);
+    if (paper)
+        *paper = back;
+    if (ink)
+        *ink = front;
+    return contrast(front, back);
+}
+
+QColor dominantColour(QWidget* window)
+{
+    const QImage image = window->grab().toImage();
+    return dominant(image, image.rect());
 }
 
 bool saveShot(QWidget* window, const QString& path)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
+#include <QRect>
 #include <QStringList>
 
 class QWidget;
@@ -16,6 +18,13 @@ QStringList audit(QWidget* window, double minContrast = 3.0);
 
 // WCAG contrast ratio of two opaque colours (1 to 21).
 double contrast(const QColor& a, const QColor& b);
+
+// How far the strongest colour in rect stands out from the one covering most
+// of it: the text and the background it is drawn on.
+double inkContrast(const QImage& image, const QRect& rect, QColor* paper = nullptr, QColor* ink = nullptr);
+
+// The colour covering most of the window as it is drawn.
+QColor dominantColour(QWidget* window);
 
 // Writes a picture of the window as PNG for a person to look at.
 bool saveShot(QWidget* window, const QString& path);

@@ -5,9 +5,12 @@
 
 #include "CreationFixture.h"
 #include "LayoutAudit.h"
+#include "WhenShown.h"
 
 #include "common/DPIAdapter.h"
+#include "db/records/T_Book.h"
 #include "common/StyleType.h"
+#include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "platform/WindowCompositing.h"
@@ -17,6 +20,22 @@
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Dialog_CreateBook.h"
 #include "ui/bookshelf/Dialog_UserInfo.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Content.h"
+#include "ui/common/CColorDialog.h"
+#include "ui/creation/Widget_ClientTips.h"
+#include "ui/creation/Widget_RandomName.h"
+#include "ui/creation/Widget_RecycleBin.h"
+#include "ui/creation/Widget_SensitiveWords.h"
+#include "ui/creation/memo/MemoItemWidget.h"
+#include "ui/creation/memo/MemoListWidget.h"
+#include "ui/creation/tools/Widget_Creation_Plane1.h"
+#include "ui/creation/tools/Widget_Creation_Plane3.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_ForgetPwd.h"
+#include "ui/login/Widget_Login.h"
+#include "ui/login/Widget_Register.h"
+#include "ui/login/widget_tips.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/common/CTextEdit.h"
 #include "ui/creation/Dialog_Reboot.h"
@@ -24,6 +43,7 @@
 #include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/Dialog_WritingLock.h"
 #include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_StatisticsBar.h"
 #include "ui/creation/tools/Dialog_WritingSettings.h"
@@ -37,7 +57,15 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QLineEdit>
+#include <QStackedWidget>
+#include <QStringListModel>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -58,6 +86,10 @@ struct Window
 {
     const char* name;
     Opener open;
+    // Short-lived texts that must be read at a glance ask for more.
+    double minContrast = 3.0;
+    // Painted in colours of its own in every skin (memo papers).
+    bool ownColours = false;
 };
 
 // The settings page with one of its six tabs chosen by its own button.
@@ -87,6 +119,49 @@ QWidget* messageBox(Client&)
     return box;
 }
 
+// A stand-in for the window a toast is shown in, painted as the skin paints windows.
+QWidget* toastHost()
+{
+    auto* host = new QWidget;
+    host->setObjectName(QStringLiteral("CommonWidgetBg"));
+    host->setAttribute(Qt::WA_StyledBackground);
+    return host;
+}
+
+// A toast of one kind over its window.
+Opener toast(int kind)
+{
+    return [kind](Client&) -> QWidget* {
+        QWidget* host = toastHost();
+        host->resize(int(480 * DPIAdapter::instance()->scale()), int(160 * DPIAdapter::instance()->scale()));
+        auto* tips = new Widget_ClientTips(host);
+        tips->showTips(QCoreApplication::translate("Widget_Setting", "Password changed successfully"), kind, 1000);
+        tips->move(20, 40);
+        return host;
+    };
+}
+
+// The sign-in dialog with one of its pages shown, as its links show them.
+Opener loginPage(int page)
+{
+    return [page](Client&) -> QWidget* {
+        auto* dialog = new Dialog_LoginMain;
+        QWidget* pages[] = {dialog->loginPage(), dialog->registerPage(), dialog->forgetPage()};
+        dialog->stack()->setCurrentWidget(pages[page]);
+        return dialog;
+    };
+}
+
+// The bookshelf window on one of its pages.
+Opener bookshelfPage(int page)
+{
+    return [page](Client&) -> QWidget* {
+        auto* shelf = new Widget_Bookshelf;
+        shelf->getContent()->showPage(page);
+        return shelf;
+    };
+}
+
 const QList<Window>& windows()
 {
     static const QList<Window> all = {
@@ -103,7 +178,16 @@ const QList<Window>& windows()
         {"settings: backup", settingsTab(3)},
         {"settings: keys", settingsTab(4)},
         {"settings: about", settingsTab(5)},
-        {"create book", [](Client&) -> QWidget* { return new Dialog_CreateBook; }},
+        {"create book", [](Client&) -> QWidget* {
+             auto* dialog = new Dialog_CreateBook;
+             // Enough system covers for two rows.
+             QStringList covers;
+             for (int i = 0; i < 10; ++i)
+                 covers << QStringLiteral(":/res/common/theme_white.png");
+             auto* model = new QStringListModel(covers, dialog);
+             dialog->setCoverModel(model);
+             return dialog;
+         }},
         {"book information", [](Client& f) -> QWidget* {
              auto* dialog = new Dialog_BookInfo;
              dialog->loadBookInfo(f.book);
@@ -127,6 +211,36 @@ const QList<Window>& windows()
              info.name = QStringLiteral("2.3.0");
              info.update_log = QStringLiteral("1、修复已知问题\n2、提升稳定性");
              return new Dialog_UpdateOnline(&info);
+         }},
+        {"toast error", toast(0), 4.5},
+        {"toast success", toast(1), 4.5},
+        {"toast hint", toast(2), 4.5},
+        {"toast hint off", toast(3), 4.5},
+        {"toast notice", toast(4), 4.5},
+        {"sign in tip", [](Client&) -> QWidget* {
+             QWidget* host = toastHost();
+             host->resize(400, 300);
+             auto* tips = new widget_tips(host);
+             tips->showTips(QStringLiteral("注册成功"));
+             return host;
+         }, 4.5},
+        {"sign in", loginPage(0)},
+        {"register", loginPage(1)},
+        {"forgot password", loginPage(2)},
+        {"bookshelf: books", bookshelfPage(1)},
+        {"bookshelf: personal data", bookshelfPage(3)},
+        {"memo list", [](Client&) -> QWidget* { return new MemoListWidget; }},
+        {"memo", [](Client&) -> QWidget* { return new MemoItemWidget; }, 3.0, true},
+        {"time machine", [](Client& f) -> QWidget* { return new Dialog_TimeMachine(f.book->chapterList.first()); }},
+        {"sensitive words", [](Client&) -> QWidget* { return new Widget_SensitiveWords; }},
+        {"random names", [](Client&) -> QWidget* { return new Widget_RandomName; }},
+        {"writing tools panel", [](Client&) -> QWidget* { return new Widget_Creation_Plane1; }},
+        {"focus mode panel", [](Client&) -> QWidget* { return new Widget_Creation_Plane3; }},
+        {"colour", [](Client&) -> QWidget* { return new CColorDialog; }},
+        {"chapter recycle bin", [](Client& f) -> QWidget* {
+             auto* bin = new Widget_RecycleBin;
+             bin->loadBook(f.book);
+             return bin;
          }},
     };
     return all;
@@ -159,6 +273,9 @@ private slots:
     void windowShowsEveryTextWholeAndReadable();
     void searchOpensClearOfTheCaretLine();
     void settingsTabsShowWhichPageIsOpen();
+    void toastOfAModalDialogIsShownInIt();
+    void createBookSaysWhySaveWaits();
+    void focusModeLeavesMarksReadable();
 
 private:
     std::unique_ptr<Client> m_f;
@@ -205,11 +322,24 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
     QVERIFY(QTest::qWaitForWindowExposed(window));
     QCoreApplication::processEvents();
 
-    QStringList faults = LayoutAudit::audit(window);
+    QStringList faults = LayoutAudit::audit(window, entry.minContrast);
     // Without a compositor a translucent window shows black where it means
     // to be see-through.
     if (!WindowCompositing::isAvailable() && window->testAttribute(Qt::WA_TranslucentBackground))
         faults << QStringLiteral("translucent window without a compositor");
+    // Kept for a shadow that is not drawn, a margin shows as a bare frame
+    // in the window's default colour.
+    if (!WindowCompositing::isAvailable() && window->windowFlags().testFlag(Qt::FramelessWindowHint) && window->layout()
+        && !window->layout()->contentsMargins().isNull() && !window->isFullScreen())
+        faults << QStringLiteral("frameless window keeps a %1 px margin for a shadow without a compositor")
+                      .arg(window->layout()->contentsMargins().left());
+    // A dark skin paints the window dark; a light body means a part kept
+    // the default colours.
+    if (skin == StyleDark && !entry.ownColours) {
+        const QColor body = LayoutAudit::dominantColour(window);
+        if (body.lightnessF() > 0.5)
+            faults << QStringLiteral("mostly %1 in the dark skin").arg(body.name());
+    }
     const QString shot = QStringLiteral(SHOTS_DIR "/%1-%2-%3.png")
                              .arg(QString::fromLatin1(entry.name).replace(QRegularExpression(QStringLiteral("[^a-z]+")),
                                                                           QStringLiteral("-")))
@@ -271,6 +401,106 @@ void EveryWindowFitsTest::settingsTabsShowWhichPageIsOpen()
                              qPrintable(chosen->text() + QLatin1String(" looks like ") + other->text()));
         }
     }
+}
+
+void EveryWindowFitsTest::toastOfAModalDialogIsShownInIt()
+{
+    applyLook(StyleLight, 1.0);
+    Widget_Creation* window = m_f->window();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+    const T_SystemConf saved = conf;
+    conf.pwdLockPwd = QStringLiteral("first");
+    conf.pwdLockType = 7;
+    conf.pwdLockTime = 30;
+    // The settings page runs modally over the writing window, as it is opened.
+    Widget_Setting page(window);
+    page.setWindowModality(Qt::ApplicationModal);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    whenShown<Dialog_ChangeLockPwd>([](Dialog_ChangeLockPwd* d) {
+        d->lineEditOriginal()->setText(QStringLiteral("first"));
+        d->lineEditNew()->setText(QStringLiteral("second"));
+        d->lineEditConfirm()->setText(QStringLiteral("second"));
+        d->btnConfirm()->click();
+    });
+    page.findChild<QPushButton*>(QStringLiteral("btnChangePwd"))->click();
+    conf = saved;
+    auto* tips = page.findChild<Widget_ClientTips*>();
+    QVERIFY2(tips, "the toast is not shown in the dialog the author looks at");
+    QTRY_VERIFY(tips->isVisible());
+    QCOMPARE(tips->label()->text(), QCoreApplication::translate("Widget_Setting", "Changed password lock password successfully"));
+    QVERIFY(page.rect().contains(tips->geometry()));
+    // Drawn over the page: its pixels are the toast's, not the page's.
+    const QImage shot = page.grab().toImage();
+    const QPoint inside = tips->mapTo(&page, QPoint(6, tips->height() / 2));
+    QVERIFY2(LayoutAudit::contrast(shot.pixelColor(inside), QColor(Qt::white)) > 1.3,
+             qPrintable(shot.pixelColor(inside).name()));
+}
+
+void EveryWindowFitsTest::createBookSaysWhySaveWaits()
+{
+    applyLook(StyleLight, 1.0);
+    Dialog_CreateBook dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* save = dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("lineEdit"));
+    QVERIFY(!save->isEnabled());
+    QVERIFY(!save->toolTip().isEmpty());
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("book"));
+    QVERIFY(save->isEnabled());
+    QVERIFY(save->toolTip().isEmpty());
+    name->clear();
+    QVERIFY(!save->isEnabled());
+    QVERIFY(!save->toolTip().isEmpty());
+}
+
+void EveryWindowFitsTest::focusModeLeavesMarksReadable()
+{
+    for (int skin : {int(StyleLight), int(StyleDark)}) {
+        applyLook(skin, 1.0);
+        // As the theme picker switches: the editor takes the skin's text colours.
+        CUiManager::instance()->changeSkin(skin);
+        Widget_Creation* window = m_f->window();
+        window->resize(1200, 800);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        Creation_TextEdit* editor = m_f->editor();
+        editor->setFocus();
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Delete);
+        m_f->type(QStringLiteral("标记在第一行\n第二行\n第三行也有标记"));
+        // The first match becomes current and takes the caret; the second
+        // stays on a line that focus mode dims.
+        QTest::keyClick(editor, Qt::Key_F6);
+        auto* search = window->findChild<Dialog_Search*>();
+        QVERIFY(search);
+        emit search->sig_sreach_btn(SreachSearch, QStringLiteral("标记"));
+        search->close();
+        const int at = editor->toPlainText().lastIndexOf(QStringLiteral("标记"));
+        QVERIFY(editor->textCursor().block() != editor->document()->findBlock(at));
+        // Focus mode scrolls the caret's line to the middle; measured once
+        // the view rests there.
+        QColor paper, ink;
+        auto measure = [&]() {
+            QTextCursor c(editor->document());
+            c.setPosition(at);
+            const QRect first = editor->cursorRect(c);
+            c.setPosition(at + 2);
+            const QRect last = editor->cursorRect(c);
+            const QImage shot = editor->viewport()->grab().toImage();
+            const QRect mark(first.right() + 2, first.top() + 2, last.left() - first.right() - 4, first.height() - 4);
+            return LayoutAudit::inkContrast(shot, mark, &paper, &ink);
+        };
+        // The mark keeps its colour, and its word stands out from it.
+        QTRY_VERIFY2(measure() >= 3.0 && paper.name() == QLatin1String("#81dcb5"),
+                     qPrintable(QStringLiteral("%1 on %2: %3").arg(ink.name(), paper.name()).arg(measure())));
+    }
+    applyLook(StyleLight, 1.0);
+    CUiManager::instance()->changeSkin(StyleLight);
 }
 
 int runEveryWindowFitsTests(int argc, char** argv)

@@ -57,7 +57,8 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget* parent)
     m_list->setViewMode(QListView::IconMode);
     m_list->setResizeMode(QListView::Adjust);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // More covers than one row fits: the rest must be reachable.
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setMouseTracking(true);
     auto* delegate = new CSystemCoverDelegate(m_list);
@@ -103,7 +104,12 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget* parent)
         if (!path.isEmpty())
             setCustomCover(path);
     });
-    auto updateConfirm = [this]() { m_btnConfirm->setEnabled(!m_lineEdit->text().isEmpty()); };
+    // A disabled button alone does not say what it waits for.
+    auto updateConfirm = [this]() {
+        const bool named = !m_lineEdit->text().isEmpty();
+        m_btnConfirm->setEnabled(named);
+        m_btnConfirm->setToolTip(named ? QString() : tr("Enter a book name to save"));
+    };
     connect(m_lineEdit, &QLineEdit::textChanged, this, updateConfirm);
     updateConfirm();
     connect(titleBar(), &CBaseTitleBar::sig_close, this, &QDialog::reject);

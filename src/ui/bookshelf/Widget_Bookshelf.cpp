@@ -160,7 +160,8 @@ void Widget_Bookshelf::buildForm()
 
     m_layoutMain = new QVBoxLayout(this);
     m_layoutMain->setObjectName(QStringLiteral("layoutMain"));
-    m_layoutMain->setContentsMargins(14, 14, 14, 14);
+    const int margin = shadowMargin();
+    m_layoutMain->setContentsMargins(margin, margin, margin, margin);
     auto* bg = new QWidget(this);
     bg->setObjectName(QStringLiteral("Widget_BookshelfBg"));
     m_layoutMain->addWidget(bg);
@@ -337,13 +338,20 @@ void Widget_Bookshelf::closeOutline()
     bookList()->closeOutline();
 }
 
+int Widget_Bookshelf::shadowMargin()
+{
+    // The margin is room for the shadow of a translucent window; on an
+    // opaque one it would show as a bare frame in the default colour.
+    return WindowCompositing::isAvailable() ? 14 : 0;
+}
+
 void Widget_Bookshelf::updateMargins()
 {
     const bool filled = m_ui->isFullScreen() || m_model->userInfo.windowSize == 2;
-    const int margin = filled ? 0 : 14;
+    const int margin = filled ? 0 : shadowMargin();
     m_layoutMain->setContentsMargins(margin, margin, margin, margin);
-    m_frame->setWidgetMovable(margin == 14);
-    m_frame->setWidgetResizable(margin == 14);
+    m_frame->setWidgetMovable(!filled);
+    m_frame->setWidgetResizable(!filled);
     m_top->updateMaxButton();
 }
 

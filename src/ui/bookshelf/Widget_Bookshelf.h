@@ -58,6 +58,7 @@ protected:
 private:
     void buildForm();
     void storeGeometry();
+    static int shadowMargin();
 
     CQssManager* m_qss;
     CUiManager* m_ui;

@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QVBoxLayout>
+#include <QColor>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
@@ -29,6 +30,9 @@ void Widget_PersonalData::loadPersionData(const QString& url, int theme, const Q
 {
     // Stored first: a load finishing later hands over these data.
     m_data = data;
+    // Until the page paints (or when it cannot load) the view shows its own
+    // background, which must not be a white sheet in the dark skin.
+    m_view->page()->setBackgroundColor(theme == 1 ? QColor(QStringLiteral("#24262b")) : QColor(Qt::white));
     if (theme != m_theme)
         m_view->load(QUrl(url + QStringLiteral("?theme=%1").arg(theme)));
     else

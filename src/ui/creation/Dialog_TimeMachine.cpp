@@ -184,11 +184,11 @@ void Dialog_TimeMachine::buildForm()
     pixmap->setObjectName(QStringLiteral("labelPixmap"));
     pixmap->setFixedSize(175, 175);
     empty->addWidget(pixmap, 0, Qt::AlignHCenter);
-    auto* explain = new QLabel(QStringLiteral("这里还没有内容哦 时光机需要在联网情况下使用"), m_emptyPage);
+    // Two lines of their own: a wrapped label in a centring layout is given
+    // the height of one line and loses the second.
+    auto* explain = new QLabel(QStringLiteral("这里还没有内容哦\n时光机需要在联网情况下使用"), m_emptyPage);
     explain->setObjectName(QStringLiteral("labelExplain"));
-    explain->setFixedWidth(156);
     explain->setAlignment(Qt::AlignCenter);
-    explain->setWordWrap(true);
     empty->addWidget(explain, 0, Qt::AlignHCenter);
     empty->addStretch(1);
     m_stack->addWidget(m_emptyPage);

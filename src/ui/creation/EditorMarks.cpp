@@ -1,5 +1,8 @@
 #include "EditorMarks.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
 #include <QFontMetrics>
@@ -88,9 +91,10 @@ void EditorMarks::clear()
     refresh();
 }
 
-void EditorMarks::setBaseSelections(const QList<QTextEdit::ExtraSelection>& selections)
+void EditorMarks::setBaseSelections(const QList<QTextEdit::ExtraSelection>& selections, const QColor& textColour)
 {
     m_base = selections;
+    m_textColour = textColour;
     refresh();
 }
 
@@ -106,10 +110,27 @@ void EditorMarks::scheduleRefresh()
     });
 }
 
+QColor EditorMarks::inkOn(const QColor& mark, const QColor& text)
+{
+    // Relative luminance and contrast ratio as the accessibility guidelines
+    // define them; 3:1 is the least that reads at a glance.
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double a = luminance(mark), b = luminance(text);
+    const double ratio = (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+    if (ratio >= 3.0)
+        return text;
+    return a > 0.18 ? QColor(0x1a, 0x1a, 0x1a) : QColor(0xf5, 0xf5, 0xf5);
+}
+
 QTextEdit::ExtraSelection EditorMarks::selectionFor(const Mark& mark) const
 {
     QTextEdit::ExtraSelection selection;
     selection.format.setBackground(mark.colour);
+    if (m_textColour.isValid())
+        selection.format.setForeground(inkOn(mark.colour, m_textColour));
     selection.cursor = QTextCursor(m_edit->document());
     selection.cursor.setPosition(mark.start);
     selection.cursor.setPosition(mark.end, QTextCursor::KeepAnchor);

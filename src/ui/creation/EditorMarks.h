@@ -33,7 +33,13 @@ public:
     void clear();
     bool isEmpty() const { return m_marks.isEmpty() && m_current.start >= m_current.end; }
     // Selections that are not marks (the focus line); painted under them.
-    void setBaseSelections(const QList<QTextEdit::ExtraSelection>& selections);
+    // A valid textColour is the ink of marked text (or, where it cannot be
+    // read on a mark, a dark or light one): focus mode dims the lines around
+    // the caret's, and a mark must stay readable on any line.
+    void setBaseSelections(const QList<QTextEdit::ExtraSelection>& selections, const QColor& textColour = QColor());
+
+    // The text colour, or one that can be read on the mark when it cannot.
+    static QColor inkOn(const QColor& mark, const QColor& text);
 
     // The marks as held, ordered by start (test and benchmark hook).
     const QVector<Mark>& marks() const { return m_marks; }
@@ -57,4 +63,5 @@ private:
     int m_longest = 0;
     bool m_refreshPending = false;
     QList<QTextEdit::ExtraSelection> m_base;
+    QColor m_textColour;
 };

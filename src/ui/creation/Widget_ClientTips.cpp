@@ -77,14 +77,20 @@ void Widget_ClientTips::showTips(const QString& text, int kind, int msecs)
     m_btnInfo2->hide();
     m_btnTips->hide();
     const bool dark = (CQssManager::instance()->currentStyleType() & 2) != 0;
-    const QString hint = dark ? QStringLiteral("#Widget_ClientTips_Bg {background:#8FA3D4; border-radius:8px;}")
-                              : QStringLiteral("#Widget_ClientTips_Bg {background:#D6E2FF; border-radius:8px;}");
-    const QString success = QStringLiteral("#Widget_ClientTips_Bg {background:#B251a8ff ; border-radius:8px;}");
+    // The backgrounds are light, the success one half see-through: white
+    // text on them cannot be read, so each kind darkens its own text.
+    auto look = [](const char* background, const char* ink) {
+        return QStringLiteral("#Widget_ClientTips_Bg {background:%1; border-radius:8px;} "
+                              "#Widget_ClientTips_Bg QLabel#labelTips {color:%2;}")
+            .arg(QLatin1String(background), QLatin1String(ink));
+    };
+    const QString hint = dark ? look("#8FA3D4", "#0F1E3D") : look("#D6E2FF", "#0F1E3D");
+    const QString success = look("#B251a8ff", "#000000");
     switch (kind) {
     case 0:
         m_btnTips->show();
         m_btnTips->setChecked(false);
-        m_bg->setStyleSheet(QStringLiteral("#Widget_ClientTips_Bg {background:#FFC0CB; border-radius:8px;}"));
+        m_bg->setStyleSheet(look("#FFC0CB", "#8A1028"));
         break;
     case 1:
         m_btnTips->show();
@@ -115,6 +121,18 @@ void Widget_ClientTips::showTips(const QString& text, int kind, int msecs)
     raise();
     m_timer->stop();
     m_timer->start();
+}
+
+Widget_ClientTips* Widget_ClientTips::showOver(QWidget* host, const QString& text, int kind, int msecs)
+{
+    if (host == nullptr)
+        return nullptr;
+    auto* tips = host->findChild<Widget_ClientTips*>(QString(), Qt::FindDirectChildrenOnly);
+    if (tips == nullptr)
+        tips = new Widget_ClientTips(host);
+    tips->showTips(text, kind, msecs);
+    tips->move((host->width() - tips->width()) / 2, int(66 * tips->m_scale));
+    return tips;
 }
 
 Float_Tips::Float_Tips(QWidget* parent) : QWidget(parent)

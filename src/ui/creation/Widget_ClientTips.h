@@ -18,6 +18,9 @@ public:
     explicit Widget_ClientTips(QWidget* parent = nullptr);
 
     void showTips(const QString& text, int kind, int msecs);
+    // Shows a toast inside host, a dialog that blocks the main window and
+    // would hide the window's own toast; the toast stays host's child.
+    static Widget_ClientTips* showOver(QWidget* host, const QString& text, int kind, int msecs);
 
     QLabel* label() const { return m_label; }
     QWidget* background() const { return m_bg; }

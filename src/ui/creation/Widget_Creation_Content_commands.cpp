@@ -269,7 +269,8 @@ QColor Widget_Creation_Content::focusLineColor() const
 void Widget_Creation_Content::onCurrentLine()
 {
     QList<QTextEdit::ExtraSelection> selections;
-    if (!m_edit->document()->isEmpty() && m_settings.isFocusing && !m_focusSuspended) {
+    const bool dimmed = m_settings.isFocusing && !m_focusSuspended;
+    if (!m_edit->document()->isEmpty() && dimmed) {
         QTextEdit::ExtraSelection line;
         const QColor color = focusLineColor();
         if (color.isValid())
@@ -286,7 +287,9 @@ void Widget_Creation_Content::onCurrentLine()
         }
         selections.append(line);
     }
-    m_marks->setBaseSelections(selections);
+    // Marked words keep the full text colour: the marks are what the author
+    // looks for, on whichever line they are.
+    m_marks->setBaseSelections(selections, focusLineColor());
 }
 
 void Widget_Creation_Content::applyTextStyle()

@@ -3,6 +3,8 @@
 #include "CreationControlItemDelegate.h"
 #include "CreationControlItemModel.h"
 
+#include "platform/WindowCompositing.h"
+
 #include <QListView>
 
 namespace creation_panel {
@@ -11,6 +13,7 @@ void setupWindow(QWidget* panel)
 {
     panel->setAttribute(Qt::WA_TranslucentBackground);
     panel->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
+    WindowCompositing::settleOpaque(panel);
 }
 
 void attach(QListView* list, CreationControlItemModel* model, CreationControlItemDelegate* delegate, int spacing)

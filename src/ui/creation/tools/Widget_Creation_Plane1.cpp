@@ -12,7 +12,9 @@
 Widget_Creation_Plane1::Widget_Creation_Plane1(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Widget_Creation_Plane1"));
-    setFixedSize(240, 552);
+    // The rows grow with the scale; the panel grows with them.
+    const double scale = DPIAdapter::instance()->scale();
+    setFixedSize(int(240 * scale), int(552 * scale));
     creation_panel::setupWindow(this);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

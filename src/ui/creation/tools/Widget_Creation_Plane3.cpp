@@ -23,7 +23,9 @@ void scaleMargins(QLayout* layout, double scale)
 Widget_Creation_Plane3::Widget_Creation_Plane3(QWidget* parent) : QWidget(parent), m_ui(CUiManager::instance())
 {
     setObjectName(QStringLiteral("Widget_Creation_Plane3"));
-    setFixedSize(154, 174);
+    // The rows grow with the scale; the panel grows with them.
+    const double scale = DPIAdapter::instance()->scale();
+    setFixedSize(int(154 * scale), int(174 * scale));
     creation_panel::setupWindow(this);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -42,7 +44,6 @@ Widget_Creation_Plane3::Widget_Creation_Plane3(QWidget* parent) : QWidget(parent
     m_list->setObjectName(QStringLiteral("creation_plane3_listview"));
     listLayout->addWidget(m_list);
 
-    const double scale = DPIAdapter::instance()->scale();
     m_model = new CreationControlItemModel(3, this);
     m_delegate = new CreationControlItemDelegate(3, m_list);
     creation_panel::attach(m_list, m_model, m_delegate, static_cast<int>(4 * scale));
