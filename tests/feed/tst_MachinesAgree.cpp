@@ -26,6 +26,7 @@
 #include <QJsonDocument>
 #include <QMenu>
 #include <QPushButton>
+#include <QSet>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -221,6 +222,7 @@ private slots:
     void everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform();
     void chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched();
     void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere();
+    void deletedVolumesChaptersAreRecycledOnTheOtherMachine();
 };
 
 void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
@@ -366,6 +368,48 @@ void MachinesAgreeTest::chapterRestoredFromADeletedVolumeBringsTheVolumeBackEver
     QCOMPARE(storedOrder(kBook), platform);
     QCOMPARE(treeOrder(), platform.section(QStringLiteral(" / "), 0, 0));
     showsThePlatformsOrder(second, "second machine after the restore");
+}
+
+void MachinesAgreeTest::deletedVolumesChaptersAreRecycledOnTheOtherMachine()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    const int c3 = addChapter(v2, QStringLiteral("第三章"));
+    const int c4 = addChapter(v2, QStringLiteral("第四章"));
+    QVERIFY(v2 > 0 && c3 > 0 && c4 > 0);
+    showsThePlatformsOrder(*machines[0], "first machine at its start");
+
+    whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
+    QVERIFY(fromMenu(v2, 0, CBookVolumeController::tr("Delete Volume")));
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    const auto recycled = []() {
+        QSet<int> ids;
+        for (const T_Chapter* chapter : demoBook()->recycleChapterList)
+            ids.insert(chapter->chapterId);
+        return ids;
+    };
+    QCOMPARE(recycled(), (QSet<int>{c3, c4}));
+    int live = 0;
+    for (const QJsonValue& chapter : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        const QJsonObject object = chapter.toObject();
+        if (object.value(QStringLiteral("volume_id")).toInt() == v2 && object.value(QStringLiteral("status")).toInt() != 0)
+            ++live;
+    }
+    QCOMPARE(live, 0);
+
+    // The second machine starts after the delete and takes the book from
+    // the platform: the chapters are in its recycle bin, as on the first.
+    showsThePlatformsOrder(*machines[1], "second machine after the delete");
+    QCOMPARE(treeOrder(), QStringLiteral("7001[9001 9002]"));
+    QCOMPARE(recycled(), (QSet<int>{c3, c4}));
+    QSqlQuery rows = CTessaneDb::instance()->newQuery();
+    QVERIFY(rows.exec(QStringLiteral("select count(*) from tb_chapter where chapterId in (%1,%2) and status = 0;")
+                          .arg(c3)
+                          .arg(c4)));
+    QVERIFY(rows.next());
+    QCOMPARE(rows.value(0).toInt(), 2);
 }
 
 int runMachinesAgreeTests(int argc, char** argv)
