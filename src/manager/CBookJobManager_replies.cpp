@@ -480,6 +480,8 @@ void CBookJobManager::asynBackOutlineDetail(const QByteArray& body)
     CTessaneUrl::jsonInt(content, QStringLiteral("type"), stored.type);
     CTessaneUrl::jsonString(content, QStringLiteral("title"), stored.title);
     CTessaneUrl::jsonString(content, QStringLiteral("content"), stored.content);
+    stored.title = withoutControlChars(stored.title);
+    stored.content = withoutControlChars(stored.content);
     stored.bookId = bookId;
     if (!m_db->updateOutlineByOutlineId(&stored)) {
         replyDbFailed(reply.header, "outline detail not stored");
@@ -496,7 +498,9 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
     if (reply.header.code != HttpOk)
         return;
     const int askedBookId = reply.header.userdata.bookId;
-    for (const TS_BookOutline_Detail& item : qAsConst(reply.items)) {
+    for (TS_BookOutline_Detail& item : reply.items) {
+        item.title = withoutControlChars(item.title);
+        item.content = withoutControlChars(item.content);
         if (askedBookId >= 1 && item.book_id != askedBookId)
             continue;
         T_Book* book = item.book_id >= 1 ? m_model->findBookByBookId(item.book_id) : nullptr;

@@ -1,6 +1,7 @@
 #include "CMemoManager.h"
 
 #include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
 #include "manager/CJobManager.h"
@@ -426,6 +427,8 @@ void CMemoManager::asynBackMemoDetail(const QByteArray& body)
     CTessaneUrl::setHttpMemoDetail(body, &reply);
     if (reply.header.code != HttpOk)
         return;
+    // Another machine's text may carry control characters this one keeps out.
+    reply.content = withoutControlChars(reply.content);
     qDebug().noquote() << "asynBackMemoDetail" << QString::fromUtf8(body);
     const T_Http_Custom& sent = reply.header.userdata;
     if (sent.memoId < 1 || sent.localMemoId < 1)

@@ -6,6 +6,7 @@
 #include "CSynDataManager.h"
 
 #include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Memo.h"
@@ -475,8 +476,8 @@ CSynDataManager::Outcome CSynDataManager::execOutlineAdd(const T_SynchronizaTion
     }
     qDebug().noquote() << QStringLiteral("OutlineId:%1 is not exist").arg(outlineId);
     TC_BookOutline_Create request(book->bookId, book->localId, 0, outlineId, intOf(extra, "type"),
-                                  intOf(extra, "order_num"), now(), textOf(extra, "title"),
-                                  textOf(extra, "content"));
+                                  intOf(extra, "order_num"), now(), withoutControlChars(textOf(extra, "title")),
+                                  withoutControlChars(textOf(extra, "content")));
     request.header.synStep = nextStep();
     return m_bookJobs->outline_create(request) ? Outcome::Continue : Outcome::Fail;
 }

@@ -15,7 +15,10 @@
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -53,6 +56,7 @@ private slots:
     void replacingTheCurrentShiftsTheLaterOnes();
     void replacingTheOnlyOccurrenceSaves();
     void replacementIsTextNotMarkup();
+    void pastedReplacementLosesControlCharacters();
     void replaceAllAsksAndDeletesWithAnEmptyReplacement();
     void onlyUserEditsSearchAndClosingRemovesMarks();
     void typedQueryMarksWhatFindFindsInViewOnly_data();
@@ -184,6 +188,31 @@ void SearchTest::replacementIsTextNotMarkup()
     emit dialog()->sig_sreach_btn(SreachReplaceCurrent, hostile);
     QCOMPARE(m_f->editor()->toPlainText(), QStringLiteral("甲") + hostile);
     QCOMPARE(CreationFixture::storedText(pane()->currentChapter()), QStringLiteral("甲") + hostile);
+}
+
+void SearchTest::pastedReplacementLosesControlCharacters()
+{
+    Dialog_Search* search = dialog();
+    auto* replacement = search->findChild<QLineEdit*>(QStringLiteral("lineEditReplace"));
+    QVERIFY(replacement);
+    pane()->setReplaceAllConfirmer([](const QString&) { return true; });
+    const struct
+    {
+        const char* button;
+        QString expected;
+    } cases[] = {{"btnReplaceCur", QStringLiteral("甲丙\t丁乙")}, {"btnReplaceAll", QStringLiteral("甲丙\t丁丙\t丁")}};
+    for (const auto& c : cases) {
+        setText(QStringLiteral("甲乙乙"));
+        emit search->sig_sreach_btn(SreachSearch, QStringLiteral("乙"));
+        QApplication::clipboard()->setText(QStringLiteral("丙\u0001\t\u0000丁\u0085"));
+        replacement->clear();
+        replacement->setFocus();
+        QTest::keyClick(replacement, Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(replacement->text().contains(QChar(1)));
+        QTest::mouseClick(search->findChild<QPushButton*>(QLatin1String(c.button)), Qt::LeftButton);
+        QCOMPARE(m_f->editor()->toPlainText(), c.expected);
+        QCOMPARE(CreationFixture::storedText(pane()->currentChapter()), c.expected);
+    }
 }
 
 void SearchTest::replaceAllAsksAndDeletesWithAnEmptyReplacement()

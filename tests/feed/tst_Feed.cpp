@@ -2,6 +2,7 @@
 // refused pull replies, and the author's unsent words never overwritten by a
 // remote version.
 
+#include "BookOrder.h"
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
@@ -12,6 +13,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTest>
 
 namespace {
@@ -29,6 +31,7 @@ private slots:
     void refusedPullIsNoEmptyFeed();
     void remoteTextNeverOverwritesAPendingLocalChange();
     void chapterListFromThePlatformSetsTheChapterOrder();
+    void memoAndOutlineTextsArriveWithoutControlCharacters();
 };
 
 void FeedTest::itemsForUnknownObjectsAndHostileExtrasAreSkipped()
@@ -153,6 +156,89 @@ void FeedTest::chapterListFromThePlatformSetsTheChapterOrder()
     QVERIFY(shelf != nullptr);
     QCOMPARE(shelf->findChapterByChapterId(9001)->orderNum, 1);
     QCOMPARE(shelf->findChapterByChapterId(9002)->orderNum, 2);
+}
+
+namespace {
+QStringList storedRow(const QString& sql)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (!query.exec(sql) || !query.next())
+        return {QStringLiteral("<no row>")};
+    QStringList values;
+    for (int i = 0; i < query.record().count(); ++i)
+        values.append(query.value(i).toString());
+    return values;
+}
+
+QStringList memoRow(int memoId)
+{
+    return storedRow(QStringLiteral("select content from tb_memo where memoId = %1;").arg(memoId));
+}
+
+QStringList outlineRow(int outlineId)
+{
+    return storedRow(QStringLiteral("select title, content from tb_outline where outlineId = %1;").arg(outlineId));
+}
+
+// The client started anew pulls the feed the platform holds now.
+bool pullAgain(JobsFixture& f)
+{
+    return standin().clearJournal() && f.restart() && waitForPassEnd();
+}
+}
+
+void FeedTest::memoAndOutlineTextsArriveWithoutControlCharacters()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    const QString dirty = QStringLiteral("伏\u0001笔\u0000一\t二\n三");
+    const QString clean = QStringLiteral("伏笔一\t二\n三");
+    const int memoId = platformCall(QStringLiteral("/memo/addMemo"),
+                                    {{QStringLiteral("content"), dirty}, {QStringLiteral("color"), QStringLiteral("#FFFFFF")},
+                                     {QStringLiteral("update_time"), 1700000000}})
+                           .value(QStringLiteral("memo_id"))
+                           .toInt();
+    const auto addOutline = [&]() {
+        return platformCall(QStringLiteral("/bookoutline/addOutline"),
+                            {{QStringLiteral("book_id"), 5001}, {QStringLiteral("type"), 1},
+                             {QStringLiteral("title"), dirty}, {QStringLiteral("content"), dirty},
+                             {QStringLiteral("update_time"), 1700000000}})
+            .value(QStringLiteral("outline_id"))
+            .toInt();
+    };
+    const int first = addOutline();
+    QVERIFY(memoId > 0 && first > 0);
+    const QJsonObject extra{{QStringLiteral("outline_id"), first}, {QStringLiteral("type"), 1},
+                            {QStringLiteral("order_num"), 2}, {QStringLiteral("title"), dirty},
+                            {QStringLiteral("content"), dirty}};
+    standin().pushFeed(StandinServer::demoUid(),
+                       {feedItem(15, 0, memoId),
+                        feedItem(21, 5001, first, QString::fromUtf8(QJsonDocument(extra).toJson(QJsonDocument::Compact)))});
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QTRY_COMPARE_WITH_TIMEOUT(memoRow(memoId), QStringList{clean}, 10000);
+    QCOMPARE(outlineRow(first), (QStringList{clean, clean}));
+
+    // An outline's detail, edited elsewhere.
+    const QString edited = QStringLiteral("改\u0001过");
+    const QStringList editedRow{QStringLiteral("改过"), QStringLiteral("改过")};
+    QVERIFY(!platformCall(QStringLiteral("/bookoutline/editOutline"),
+                          {{QStringLiteral("outline_id"), first}, {QStringLiteral("title"), edited},
+                           {QStringLiteral("content"), edited}, {QStringLiteral("update_time"), 1700000001}})
+                 .isEmpty());
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(22, 5001, first)});
+    QVERIFY(pullAgain(f));
+    QTRY_COMPARE_WITH_TIMEOUT(outlineRow(first), editedRow, 10000);
+
+    // The book's outline list: one known here, one new.
+    const int second = addOutline();
+    QVERIFY(second > 0);
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(24, 5001, 0)});
+    QVERIFY(pullAgain(f));
+    QTRY_COMPARE_WITH_TIMEOUT(outlineRow(second), (QStringList{clean, clean}), 10000);
+    QCOMPARE(outlineRow(first), editedRow);
 }
 
 int runFeedTests(int argc, char** argv)

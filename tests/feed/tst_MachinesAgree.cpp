@@ -29,6 +29,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -52,16 +53,23 @@ int now()
 
 // Two empty machines of the demo author; the platform brings each the
 // author's work on its first start.
+bool makeMachine(std::unique_ptr<JobsFixture>& machine, int number)
+{
+    machine = std::make_unique<JobsFixture>();
+    if (!machine->seed())
+        return false;
+    QSqlQuery code = CTessaneDb::instance()->newQuery();
+    if (!code.exec(QStringLiteral("update tb_user set uniqueCode = 'machine%1000000000000000000000000';").arg(number)))
+        return false;
+    CTessaneDb::instance()->close();
+    return true;
+}
+
 bool makeMachines(std::unique_ptr<JobsFixture> (&machines)[2])
 {
     for (int i = 0; i < 2; ++i) {
-        machines[i] = std::make_unique<JobsFixture>();
-        if (!machines[i]->seed())
+        if (!makeMachine(machines[i], i))
             return false;
-        QSqlQuery code = CTessaneDb::instance()->newQuery();
-        if (!code.exec(QStringLiteral("update tb_user set uniqueCode = 'machine%1000000000000000000000000';").arg(i)))
-            return false;
-        CTessaneDb::instance()->close();
     }
     return standin().setDeviceWelcome(true);
 }
@@ -221,6 +229,7 @@ private slots:
     void everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform();
     void chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched();
     void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere();
+    void deletedVolumesChaptersAreRecycledOnTheOtherMachine();
 };
 
 void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
@@ -366,6 +375,53 @@ void MachinesAgreeTest::chapterRestoredFromADeletedVolumeBringsTheVolumeBackEver
     QCOMPARE(storedOrder(kBook), platform);
     QCOMPARE(treeOrder(), platform.section(QStringLiteral(" / "), 0, 0));
     showsThePlatformsOrder(second, "second machine after the restore");
+}
+
+void MachinesAgreeTest::deletedVolumesChaptersAreRecycledOnTheOtherMachine()
+{
+    // The machine first used after the delete is made first: the platform
+    // must not have seen it before then.
+    std::unique_ptr<JobsFixture> late;
+    QVERIFY(makeMachine(late, 2));
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    const int c3 = addChapter(v2, QStringLiteral("第三章"));
+    const int c4 = addChapter(v2, QStringLiteral("第四章"));
+    QVERIFY(v2 > 0 && c3 > 0 && c4 > 0);
+    showsThePlatformsOrder(*machines[0], "first machine at its start");
+
+    whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
+    QVERIFY(fromMenu(v2, 0, CBookVolumeController::tr("Delete Volume")));
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    const auto recycled = []() {
+        QList<int> ids;
+        for (const T_Chapter* chapter : demoBook()->recycleChapterList)
+            ids.append(chapter->chapterId);
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+    QCOMPARE(recycled(), (QList<int>{c3, c4}));
+    int live = 0;
+    for (const QJsonValue& chapter : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        const QJsonObject object = chapter.toObject();
+        if (object.value(QStringLiteral("volume_id")).toInt() == v2 && object.value(QStringLiteral("status")).toInt() != 0)
+            ++live;
+    }
+    QCOMPARE(live, 0);
+
+    // A machine first used after the delete takes the book from the
+    // platform: the chapters are in its recycle bin, as on the first.
+    showsThePlatformsOrder(*late, "machine first used after the delete");
+    QCOMPARE(treeOrder(), QStringLiteral("7001[9001 9002]"));
+    QCOMPARE(recycled(), (QList<int>{c3, c4}));
+    QSqlQuery rows = CTessaneDb::instance()->newQuery();
+    QVERIFY(rows.exec(QStringLiteral("select count(*) from tb_chapter where chapterId in (%1,%2) and status = 0;")
+                          .arg(c3)
+                          .arg(c4)));
+    QVERIFY(rows.next());
+    QCOMPARE(rows.value(0).toInt(), 2);
 }
 
 int runMachinesAgreeTests(int argc, char** argv)

@@ -260,10 +260,23 @@ ApiResult Store::recycleVolume(const ApiCall& call)
     const int id = number(call.body, "id");
     if (!m_volumes.contains(id) || ownedBook(call, m_volumes.value(id).value(kBookId).toInt()) == 0)
         return refuse(QStringLiteral("分卷不存在"));
-    m_volumes[id].insert(QStringLiteral("status"), number(call.body, "type"));
-    recordChange(call, number(call.body, "type") == 0 ? 28 : 29, m_volumes.value(id).value(kBookId).toInt(), id);
+    const int type = number(call.body, "type");
+    m_volumes[id].insert(QStringLiteral("status"), type);
+    // A deleted volume takes its chapters to the recycle bin, as the client
+    // does; a restore brings back only the volume, its chapters come back
+    // one by one.
+    if (type == 0) {
+        for (QJsonObject& chapter : m_chapters) {
+            if (chapter.value(QStringLiteral("volume_id")).toInt() != id
+                || chapter.value(QStringLiteral("status")).toInt() == 0)
+                continue;
+            chapter.insert(QStringLiteral("status"), 0);
+            chapter.insert(QStringLiteral("update_time"), number(call.body, "update_time"));
+        }
+    }
+    recordChange(call, type == 0 ? 28 : 29, m_volumes.value(id).value(kBookId).toInt(), id);
     ApiResult result;
-    result.content = QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("status"), number(call.body, "type")}};
+    result.content = QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("status"), type}};
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "Creation_TextEdit.h"
 #include "EditorMarks.h"
 #include "common/DPIAdapter.h"
+#include "common/Utility.h"
 #include "manager/CPublicManager.h"
 #include "ui/common/BkMessageBox.h"
 
@@ -35,8 +36,9 @@ void Widget_Creation_Content::on_sreach_btn(Widget_Sreach_Btn btnType, const QSt
     case SreachPrevious:
     case SreachNext: stepMatch(btnType); break;
     case SreachSearch: search(info); break;
-    case SreachReplaceCurrent: replaceCurrent(info); break;
-    case SreachReplaceAll: replaceAll(info); break;
+    // A replacement field takes pasted control characters the editor keeps out.
+    case SreachReplaceCurrent: replaceCurrent(withoutControlChars(info)); break;
+    case SreachReplaceAll: replaceAll(withoutControlChars(info)); break;
     case SreachClose: clearHighlights(); break;
     }
 }
