@@ -79,17 +79,8 @@ bool CBookJobManager::chapter_add(TC_Chapter_Add& request)
     book->calcWordCount();
     if (header.synStep != 0)
         return true;
-    if (header.bookId < 1 || header.volumeId < 1)
-        return true;
-    // The platform puts a new chapter last in its volume as its create
-    // arrives: two creates out at once may arrive the other way round, so a
-    // create follows the one still out.
-    CJobManager* jobs = CJobManager::instance();
-    if (jobs->isJobTypeInFlight(TessaneJob::ChapterAdd)) {
-        jobs->runQueueAfter(TessaneJob::ChapterAdd);
-        return true;
-    }
-    sendRecorded(request, revision, &CTessaneHttp::chapter_add_asyn);
+    if (header.bookId >= 1 && header.volumeId >= 1)
+        sendRecorded(request, revision, &CTessaneHttp::chapter_add_asyn);
     return true;
 }
 
@@ -358,9 +349,7 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move& request)
     // waits in the queue until the neighbour's create is answered.
     const bool targetKnown =
         request.toChapterId >= 1 || book->findChapterByLocalId(request.localToChapterId) == nullptr;
-    if (!targetKnown)
-        CJobManager::instance()->runQueueAfter(TessaneJob::ChapterAdd);
-    else if (header.bookId >= 1 && request.toVolumeId >= 1 && request.fromChapterId >= 1)
+    if (header.bookId >= 1 && request.toVolumeId >= 1 && request.fromChapterId >= 1 && targetKnown)
         sendRecorded(request, revision, &CTessaneHttp::chapter_move_asyn);
     return true;
 }

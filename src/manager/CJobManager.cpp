@@ -293,15 +293,6 @@ void CJobManager::execUserJob()
     drainNext();
 }
 
-bool CJobManager::isJobTypeInFlight(int jobType) const
-{
-    for (const InFlight& entry : m_inFlight) {
-        if (entry.jobType == jobType)
-            return true;
-    }
-    return false;
-}
-
 void CJobManager::startPass()
 {
     m_passCursor = 0;

@@ -88,10 +88,6 @@ public:
     // counters sent. While a job is in flight it is not handed out again.
     void noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent = QString());
     bool isJobInFlight(int jobId) const { return m_inFlight.contains(jobId); }
-    bool isJobTypeInFlight(int jobType) const;
-    // A job left queued because it must follow a request of this type still
-    // out: the queue runs once that reply is in.
-    void runQueueAfter(int jobType) { m_runQueueAfter.insert(jobType); }
     // Creates sent once more although an earlier request may have arrived,
     // because the platform gave nothing to recognise the object by.
     int repeatedCreates() const { return m_repeatedCreates; }
@@ -246,7 +242,6 @@ private:
     // told apart from strangers in the log).
     QSet<int> m_answeredJobIds;
     QHash<int, InFlight> m_inFlight;
-    QSet<int> m_runQueueAfter;
     QTimer* m_autoSynTimer = nullptr;
     QString m_lastError;
     QString m_initError;

@@ -320,6 +320,6 @@ void CJobManager::continueAfter(const T_Http_Custom& identity, bool fromDrain, b
         m_synData->execNext(identity.synStep);
     if (fromDrain)
         drainNext();
-    else if (identity.runNext != 0 || m_runQueueAfter.remove(identity.jobType))
+    else if (identity.runNext != 0)
         execUserJob();
 }
