@@ -224,6 +224,7 @@ private slots:
     void chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched();
     void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere();
     void chapterDraggedNextToAChapterNotYetCreatedThereKeepsItsPlace();
+    void chapterFromTheFeedFollowsAChapterNumberedOtherwiseHere();
 };
 
 void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
@@ -402,6 +403,40 @@ void MachinesAgreeTest::chapterDraggedNextToAChapterNotYetCreatedThereKeepsItsPl
              QStringLiteral("7001[9002 %1 9001]").arg(made));
     QCOMPARE(platformOrder(standin().store(), kBook), storedOrder(kBook));
     showsThePlatformsOrder(second, "second machine after the move");
+}
+
+// Adds a chapter at the end of the demo book's first volume, numbered as
+// given; its local id, 0 on failure.
+static int addHere(const QString& name, int orderNum)
+{
+    T_Book* book = demoBook();
+    const T_Volume* volume = book->volumeList.first();
+    TC_Chapter_Add add(book->localId, book->bookId, volume->localId, volume->volumeId, now(), orderNum, name);
+    if (!CJobManager::instance()->chapter_add(add))
+        return 0;
+    tree()->reloadBook(book);
+    return add.header.localChapterId;
+}
+
+// A chapter made here carries a number of its own, past the platform's
+// count; a chapter made elsewhere after it comes after it here too.
+void MachinesAgreeTest::chapterFromTheFeedFollowsAChapterNumberedOtherwiseHere()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    JobsFixture& second = *machines[1];
+    showsThePlatformsOrder(*machines[0], "first machine at its start");
+    showsThePlatformsOrder(second, "second machine at its start");
+    QVERIFY(addHere(QStringLiteral("本机的"), 10) > 0);
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(second.jobIds().isEmpty(), 15000);
+
+    QVERIFY(use(*machines[0]) != nullptr);
+    QVERIFY(addHere(QStringLiteral("别处的"), 4) > 0);
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    QCOMPARE(platformOrder(standin().store(), kBook), storedOrder(kBook));
+    showsThePlatformsOrder(second, "second machine after the other's chapter");
 }
 
 int runMachinesAgreeTests(int argc, char** argv)
