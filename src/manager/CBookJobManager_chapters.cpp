@@ -349,7 +349,11 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move& request)
     }
     if (header.synStep != 0)
         return true;
-    if (header.bookId >= 1 && request.toVolumeId >= 1 && request.fromChapterId >= 1)
+    // A neighbour the platform has not numbered yet cannot be named: the job
+    // waits in the queue until the neighbour's create is answered.
+    const bool targetKnown =
+        request.toChapterId >= 1 || book->findChapterByLocalId(request.localToChapterId) == nullptr;
+    if (header.bookId >= 1 && request.toVolumeId >= 1 && request.fromChapterId >= 1 && targetKnown)
         sendRecorded(request, revision, &CTessaneHttp::chapter_move_asyn);
     return true;
 }

@@ -221,6 +221,10 @@ JobReplay CBookJobManager::replayChapterMove(T_JobData& job)
     request.updateTime = job.createTime;
     if (book->bookId < 1 || request.toVolumeId < 1 || request.fromChapterId < 1)
         return JobReplay::Park;
+    // Sent with no neighbour, the platform would place the chapter elsewhere
+    // than here; the neighbour's create is answered first.
+    if (target != nullptr && target->chapterId < 1)
+        return JobReplay::Park;
     m_http->chapter_move_asyn(request);
     return JobReplay::Sent;
 }

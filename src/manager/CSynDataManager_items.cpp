@@ -199,7 +199,15 @@ CSynDataManager::Outcome CSynDataManager::execChapterAdd(const T_SynchronizaTion
     request.updateTime = createTime > 0 ? createTime : now();
     request.header.chapterId = item.chapterId;
     request.header.synStep = nextStep();
-    return m_bookJobs->chapter_add(request) ? Outcome::Continue : Outcome::Fail;
+    if (!m_bookJobs->chapter_add(request))
+        return Outcome::Fail;
+    // The item's order number counts in the platform's numbering, which the
+    // chapters made or moved here need not share: the platform's list,
+    // fetched once after the feed's new chapters, gives every chapter its
+    // place.
+    if (!hasSynItem(5, item.bookId, 0))
+        addSynItem(5, item.bookId, 0, 0, QString());
+    return Outcome::Continue;
 }
 
 CSynDataManager::Outcome CSynDataManager::execChapterMenu(const T_SynchronizaTion_SynBookDataItem& item)

@@ -8,10 +8,12 @@
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "outline/COutlineController.h"
 #include "outline/COutlineModel.h"
 #include "outline/COutlineSortModel.h"
+#include "remote/records/ChapterRecords.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/creation/Widget_RecycleBin.h"
 #include "volume/CBookChapterModel.h"
@@ -230,6 +232,8 @@ private slots:
     void chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched();
     void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere();
     void deletedVolumesChaptersAreRecycledOnTheOtherMachine();
+    void chapterDraggedNextToAChapterNotYetCreatedThereKeepsItsPlace();
+    void chapterFromTheFeedFollowsAChapterNumberedOtherwiseHere();
 };
 
 void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
@@ -422,6 +426,71 @@ void MachinesAgreeTest::deletedVolumesChaptersAreRecycledOnTheOtherMachine()
                           .arg(c4)));
     QVERIFY(rows.next());
     QCOMPARE(rows.value(0).toInt(), 2);
+// The neighbour of a drag is still waiting for its create's reply: the move
+// follows the create, so the platform places the chapter where it is here.
+void MachinesAgreeTest::chapterDraggedNextToAChapterNotYetCreatedThereKeepsItsPlace()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    JobsFixture& first = *machines[0];
+    JobsFixture& second = *machines[1];
+    showsThePlatformsOrder(second, "second machine at its start");
+    showsThePlatformsOrder(first, "first machine at its start");
+
+    QVERIFY(standin().addFault(QStringLiteral("/chapter/addChapter"), QStringLiteral("http500"), 0, -1));
+    T_Book* book = demoBook();
+    const T_Volume* volume = book->volumeList.first();
+    TC_Chapter_Add add(book->localId, book->bookId, volume->localId, volume->volumeId, now(), 3,
+                       QStringLiteral("未答之章"));
+    QVERIFY(CJobManager::instance()->chapter_add(add));
+    tree()->reloadBook(book);
+    // The first chapter dragged below the new one.
+    tree()->moveChapter(0, volume->localId, 2, volume->localId, true);
+    QVERIFY(waitUntilIdle());
+    QVERIFY(standin().clearFaults());
+    CJobManager::instance()->synNow(false);
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(first.jobIds().isEmpty(), 15000);
+    const int made = demoBook()->findChapterByLocalId(add.header.localChapterId)->chapterId;
+    QVERIFY(made > 0);
+    QCOMPARE(storedOrder(kBook).section(QStringLiteral(" / "), 0, 0),
+             QStringLiteral("7001[9002 %1 9001]").arg(made));
+    QCOMPARE(platformOrder(standin().store(), kBook), storedOrder(kBook));
+    showsThePlatformsOrder(second, "second machine after the move");
+}
+
+// Adds a chapter at the end of the demo book's first volume, numbered as
+// given; its local id, 0 on failure.
+static int addHere(const QString& name, int orderNum)
+{
+    T_Book* book = demoBook();
+    const T_Volume* volume = book->volumeList.first();
+    TC_Chapter_Add add(book->localId, book->bookId, volume->localId, volume->volumeId, now(), orderNum, name);
+    if (!CJobManager::instance()->chapter_add(add))
+        return 0;
+    tree()->reloadBook(book);
+    return add.header.localChapterId;
+}
+
+// A chapter made here carries a number of its own, past the platform's
+// count; a chapter made elsewhere after it comes after it here too.
+void MachinesAgreeTest::chapterFromTheFeedFollowsAChapterNumberedOtherwiseHere()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    JobsFixture& second = *machines[1];
+    showsThePlatformsOrder(*machines[0], "first machine at its start");
+    showsThePlatformsOrder(second, "second machine at its start");
+    QVERIFY(addHere(QStringLiteral("本机的"), 10) > 0);
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(second.jobIds().isEmpty(), 15000);
+
+    QVERIFY(use(*machines[0]) != nullptr);
+    QVERIFY(addHere(QStringLiteral("别处的"), 4) > 0);
+    QVERIFY(waitUntilIdle());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    QCOMPARE(platformOrder(standin().store(), kBook), storedOrder(kBook));
+    showsThePlatformsOrder(second, "second machine after the other's chapter");
 }
 
 int runMachinesAgreeTests(int argc, char** argv)
