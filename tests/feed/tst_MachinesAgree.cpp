@@ -426,6 +426,8 @@ void MachinesAgreeTest::deletedVolumesChaptersAreRecycledOnTheOtherMachine()
                           .arg(c4)));
     QVERIFY(rows.next());
     QCOMPARE(rows.value(0).toInt(), 2);
+}
+
 // The neighbour of a drag is still waiting for its create's reply: the move
 // follows the create, so the platform places the chapter where it is here.
 void MachinesAgreeTest::chapterDraggedNextToAChapterNotYetCreatedThereKeepsItsPlace()
