@@ -227,6 +227,9 @@ signals:
     void sig_damaged();
 
 private:
+    // A job is recorded for the signed-in author only; clears the identity's
+    // job id and the revision before anything is written.
+    bool startJobRecord(T_Http_Custom& identity, int* storedRevision);
     QString driverName() const;
     bool openAt(const QString& path);
     // Keeps and logs the error of a failed statement, its secrets masked.

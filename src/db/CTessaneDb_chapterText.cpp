@@ -60,15 +60,8 @@ bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, const QString& text,
                                    int* storedRevision)
 {
     using namespace TessaneJob;
-    identity.jobId = 0;
-    identity.uid = m_currentUid;
-    if (storedRevision)
-        *storedRevision = 0;
-    if (identity.uid < 1) {
-        lastError = QStringLiteral("no signed-in author to record job type %1").arg(identity.jobType);
-        qWarning() << lastError;
+    if (!startJobRecord(identity, storedRevision))
         return false;
-    }
     QSqlQuery query = newQuery();
     // Whether the pending edit also carries a rename or the text it started
     // from is read without parsing the text: a key "name" or "base" cannot

@@ -65,19 +65,25 @@ void readJob(const QSqlQuery& query, T_JobData& out)
 
 }
 
-bool CTessaneDb::addJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1,
-                        int* storedRevision)
+bool CTessaneDb::startJobRecord(T_Http_Custom& identity, int* storedRevision)
 {
-    using namespace TessaneJob;
     identity.jobId = 0;
     identity.uid = m_currentUid;
     if (storedRevision)
         *storedRevision = 0;
-    if (identity.uid < 1) {
-        lastError = QStringLiteral("no signed-in author to record job type %1").arg(identity.jobType);
-        qWarning() << lastError;
+    if (identity.uid >= 1)
+        return true;
+    lastError = QStringLiteral("no signed-in author to record job type %1").arg(identity.jobType);
+    qWarning() << lastError;
+    return false;
+}
+
+bool CTessaneDb::addJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1,
+                        int* storedRevision)
+{
+    using namespace TessaneJob;
+    if (!startJobRecord(identity, storedRevision))
         return false;
-    }
 
     bool ok = false;
     switch (identity.jobType) {
