@@ -316,7 +316,10 @@ bool CBookJobManager::applyServerChapter(T_Book* book, T_Chapter* chapter, const
     CTessaneUrl::jsonString(object, QStringLiteral("chapter_name"), stored.name);
     stored.name = withoutControlChars(stored.name);
     CTessaneUrl::jsonInt(object, QStringLiteral("status"), stored.status);
-    CTessaneUrl::jsonInt(object, QStringLiteral("order_num"), stored.orderNum);
+    // The place stays: the platform numbers the whole book, this copy the
+    // chapters of each volume, and one number of the other numbering put
+    // among this copy's would tie with a neighbour or pass it. The chapter
+    // list brings places.
     CTessaneUrl::jsonInt(object, QStringLiteral("word_count"), stored.wordCount);
     CTessaneUrl::jsonInt(object, QStringLiteral("create_time"), stored.createTime);
     CTessaneUrl::jsonInt(object, QStringLiteral("update_time"), stored.updateTime);

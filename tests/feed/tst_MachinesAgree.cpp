@@ -234,6 +234,7 @@ private slots:
     void deletedVolumesChaptersAreRecycledOnTheOtherMachine();
     void chapterDraggedNextToAChapterNotYetCreatedThereKeepsItsPlace();
     void chapterFromTheFeedFollowsAChapterNumberedOtherwiseHere();
+    void textFromTheFeedLeavesTheChapterWhereItIsHere();
 };
 
 void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform()
@@ -493,6 +494,44 @@ void MachinesAgreeTest::chapterFromTheFeedFollowsAChapterNumberedOtherwiseHere()
     QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
     QCOMPARE(platformOrder(standin().store(), kBook), storedOrder(kBook));
     showsThePlatformsOrder(second, "second machine after the other's chapter");
+}
+
+void MachinesAgreeTest::textFromTheFeedLeavesTheChapterWhereItIsHere()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    const int c3 = addChapter(v2, QStringLiteral("第三章"));
+    const int c4 = addChapter(v2, QStringLiteral("第四章"));
+    QVERIFY(v2 > 0 && c3 > 0 && c4 > 0);
+    JobsFixture& first = *machines[0];
+    showsThePlatformsOrder(first, "first machine at its start");
+    // Dropped after the volume's last chapter, the chapter takes the number
+    // after it here, while the platform numbers the whole book anew: the
+    // two numberings part, the orders do not.
+    makeMoves(first, {{"first chapter dragged below the other volume's last",
+                       [=]() {
+                           tree()->moveChapter(chapterRow(7001, 9001), localVolume(7001), chapterRow(v2, c4),
+                                               localVolume(v2), true);
+                           return true;
+                       }}});
+
+    // The other machine writes in the moved chapter; its text comes here
+    // with the platform's number for it.
+    const QString text = QStringLiteral("别处写的一段");
+    QVERIFY(!platformCall(QStringLiteral("/chapter/editChapter"),
+                          {{QStringLiteral("book_id"), kBook}, {QStringLiteral("chapter_id"), 9001},
+                           {QStringLiteral("content"), text}, {QStringLiteral("update_time"), now()}})
+                 .isEmpty());
+    QVERIFY(use(first) != nullptr);
+    const auto stored = []() {
+        QSqlQuery query = CTessaneDb::instance()->newQuery();
+        return query.exec(QStringLiteral("select content from tb_chapter where chapterId = 9001;")) && query.next()
+                   ? query.value(0).toString()
+                   : QString();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(stored().contains(text), 15000);
+    QCOMPARE(storedOrder(kBook), platformOrder(standin().store(), kBook));
 }
 
 int runMachinesAgreeTests(int argc, char** argv)
