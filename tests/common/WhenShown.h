@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QApplication>
+#include <QMenu>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,4 +25,20 @@ void whenShown(std::function<void(T*)> act, bool popup = false)
         act(shown);
     });
     timer->start();
+}
+
+// Chooses an entry of the open pop-up menu with the keyboard.
+inline void chooseInMenu(const QString& text)
+{
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text) {
+            menu->setActiveAction(action);
+            QTest::keyClick(menu, Qt::Key_Return);
+            return;
+        }
+    }
+    menu->close();
+    QFAIL(qPrintable(QStringLiteral("no menu entry ") + text));
 }

@@ -3,6 +3,7 @@
 
 #include "CreationFixture.h"
 #include "ReachHelpers.h"
+#include "WhenShown.h"
 
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
@@ -49,22 +50,6 @@ bool recycle(T_Book* book, T_Chapter* chapter)
     request.header.localChapterId = chapter->localId;
     request.status = 0;
     return CJobManager::instance()->chapter_recycle(request);
-}
-
-// Chooses an entry of the open pop-up menu with the keyboard.
-void chooseInMenu(const QString& text)
-{
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    QVERIFY(menu);
-    for (QAction* action : menu->actions()) {
-        if (action->text() == text) {
-            menu->setActiveAction(action);
-            QTest::keyClick(menu, Qt::Key_Return);
-            return;
-        }
-    }
-    menu->close();
-    QFAIL(qPrintable(QStringLiteral("no menu entry ") + text));
 }
 
 } // namespace

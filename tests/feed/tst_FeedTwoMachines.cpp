@@ -84,13 +84,10 @@ bool saveChapter(int chapterId, const QString& text)
     const T_Chapter* chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
     if (chapter == nullptr)
         return false;
+    // The manager fills in the rest of the identity from these two.
     TC_Chapter_Edit_Content request;
     request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
     request.header.localChapterId = chapter->localId;
-    request.header.chapterId = chapter->chapterId;
-    request.header.localVolumeId = chapter->localVolumeId;
-    request.header.volumeId = chapter->volumeId;
     request.content = text;
     request.updateTime = 1700000100;
     request.isSendToSrv = true;

@@ -60,21 +60,6 @@ void answerFileDialog(const QString& path)
     });
 }
 
-void chooseInMenu(const QString& text)
-{
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    QVERIFY(menu);
-    for (QAction* action : menu->actions()) {
-        if (action->text() == text) {
-            menu->setActiveAction(action);
-            QTest::keyClick(menu, Qt::Key_Return);
-            return;
-        }
-    }
-    menu->close();
-    QFAIL(qPrintable(QStringLiteral("no menu entry ") + text));
-}
-
 void focusEditor(CreationFixture& f)
 {
     QApplication::setActiveWindow(f.window());
