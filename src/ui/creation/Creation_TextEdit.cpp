@@ -73,6 +73,12 @@ Creation_TextEdit::Creation_TextEdit(QWidget* parent) : QTextEdit(parent)
     });
     connect(this, &QTextEdit::textChanged, this, [this]() { ++m_editSerial; });
     m_words = new DocumentWordCount(document());
+    // Chapters run left to right. Left to the text, the direction of every
+    // paragraph below the caret would be worked out again from its letters
+    // at each key, which a long chapter feels.
+    QTextOption option = document()->defaultTextOption();
+    option.setTextDirection(Qt::LeftToRight);
+    document()->setDefaultTextOption(option);
 }
 
 int Creation_TextEdit::wordCount() const
