@@ -14,9 +14,11 @@
 #include "ui/creation/EditorMarks.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
+#include "ui/creation/Widget_Creation_Top.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -62,6 +64,7 @@ private slots:
     void typedQueryMarksWhatFindFindsInViewOnly_data();
     void typedQueryMarksWhatFindFindsInViewOnly();
     void closingPaneWithMarksNeverAsksTheDyingEditor();
+    void hitsInViewStayMarkedWhenTheLineSpacingGrowsUnderTheCaret();
 
 private:
     void setText(const QString& text);
@@ -69,6 +72,8 @@ private:
     QColor backgroundAt(int position) const;
     // Painted background marks (the focus line has none).
     int marks() const;
+    // Matches shown in the editor's viewport that no mark paints.
+    int unmarkedMatchesInView() const;
     Widget_Creation_Content* pane() const { return m_f->pane(); }
     Dialog_Search* dialog();
     CreationFixture* m_f = nullptr;
@@ -114,6 +119,17 @@ int SearchTest::marks() const
     for (const QTextEdit::ExtraSelection& mark : m_f->editor()->extraSelections())
         count += mark.format.hasProperty(QTextFormat::BackgroundBrush) ? 1 : 0;
     return count;
+}
+
+int SearchTest::unmarkedMatchesInView() const
+{
+    const QRect view = m_f->editor()->viewport()->rect();
+    const int top = m_f->editor()->cursorForPosition(view.topLeft()).position();
+    const int bottom = m_f->editor()->cursorForPosition(view.bottomRight()).position();
+    int unmarked = 0;
+    for (const int end : m_f->pane()->matchEnds())
+        unmarked += end > top && end <= bottom && backgroundAt(end - 1).alpha() == 0 ? 1 : 0;
+    return unmarked;
 }
 
 Dialog_Search* SearchTest::dialog()
@@ -327,6 +343,37 @@ void SearchTest::closingPaneWithMarksNeverAsksTheDyingEditor()
     const int before = scrollAreasAskedWhileDestroyed();
     delete pane;
     QCOMPARE(scrollAreasAskedWhileDestroyed(), before);
+}
+
+// In focus mode with the caret at the end of the chapter, a wider line spacing
+// moves neither the caret nor the view, yet brings thousands of characters
+// from above into view: only the layout tells the marks.
+void SearchTest::hitsInViewStayMarkedWhenTheLineSpacingGrowsUnderTheCaret()
+{
+    const QSize size = m_f->window()->size();
+    m_f->window()->resize(1600, 4000);
+    // Focus mode on the caret's line, as the author starts out.
+    m_f->pane()->creation_command(34, QString(), QString());
+    const QString paragraph = QStringLiteral("I still tilt lit lilies, ill left. ").repeated(20).trimmed();
+    setText((paragraph + QLatin1Char('\n')).repeated(40).chopped(1));
+    CUiManager::instance()->showChapter(m_book, pane()->currentChapter());
+    QComboBox* spacing = m_f->window()->getTop()->combo(QStringLiteral("comLineWidth"));
+    spacing->setCurrentIndex(0);
+    QTRY_COMPARE(m_f->editor()->document()->firstBlock().blockFormat().lineHeight(), 75.0);
+    // The last match ends the chapter: stepping back to it puts the caret at
+    // the end, in the middle of the view.
+    Dialog_Search* search = dialog();
+    emit search->sig_sreach_btn(SreachSearch, QStringLiteral("left."));
+    emit search->sig_sreach_btn(SreachPrevious, QString());
+    QCOMPARE(m_f->editor()->textCursor().position(), pane()->toPlainText().size());
+    QScrollBar* bar = m_f->editor()->verticalScrollBar();
+    QTRY_COMPARE(bar->value(), bar->maximum());
+    QTRY_COMPARE(unmarkedMatchesInView(), 0);
+    spacing->setCurrentIndex(1);
+    QTRY_COMPARE(m_f->editor()->document()->firstBlock().blockFormat().lineHeight(), 100.0);
+    QTRY_COMPARE(unmarkedMatchesInView(), 0);
+    search->closeSearch();
+    m_f->window()->resize(size);
 }
 
 int runSearchTests(int argc, char** argv)
