@@ -316,6 +316,11 @@ void CTessaneDb::applyJournalMode()
     // Every commit reaches the disk before it returns: an author's save must
     // survive a power loss.
     sqlExec(query, QStringLiteral("PRAGMA synchronous = FULL;"));
+    // Saving a long chapter touches about four times its text in pages: the
+    // row's and the job's old and new overflow chains. With SQLite's 2 MB
+    // default they spill to the log in mid-statement and are read back from
+    // the file; 16 MB holds those of a million-character chapter.
+    sqlExec(query, QStringLiteral("PRAGMA cache_size = -16384;"));
 }
 
 bool CTessaneDb::ensureSchema()

@@ -158,14 +158,15 @@ public:
                              int ext1);
     bool deleteOutlineJobs(int ext1);
     bool deleteOutlineJobsExceptCreate(int ext1);
-    // Records the save of a chapter's text (job type 1016) as addJob does:
-    // merged into the chapter's pending edit, whose name it keeps, or as a new
-    // one; the pending job is rewritten without being read back and parsed.
-    bool addChapterTextJob(T_Http_Custom& identity, const QString& text, int createTime,
-                           int* storedRevision = nullptr);
-    // The chapter name a pending chapter edit carries besides its text;
-    // false when it carries none (or the job is gone).
-    bool pendingChapterName(int jobId, QString* name);
+    // The signed-in author's pending edit of a chapter, read without its
+    // text (pending->jobId 0 when none waits). False when it cannot be read.
+    bool pendingChapterEdit(int localChapterId, T_ChapterEditHead* pending);
+    // Records the save of a chapter's text (job type 1016, the text as
+    // UTF-8) as addJob does: into the pending edit read by pendingChapterEdit
+    // in the same transaction, with the keys it holds in pending.keys, or as
+    // a new one. Neither the pending text nor the new one is parsed as JSON.
+    bool addChapterTextJob(T_Http_Custom& identity, const T_ChapterEditHead& pending, const QByteArray& utf8Text,
+                           int createTime, int* storedRevision = nullptr);
 
     // The author's oldest pending job; out.jobId 0 when the queue is empty.
     // False when the queue could not be read.
@@ -230,6 +231,10 @@ private:
     // A job is recorded for the signed-in author only; clears the identity's
     // job id and the revision before anything is written.
     bool startJobRecord(T_Http_Custom& identity, int* storedRevision);
+    // Stores a chapter edit with the keys ahead of its text (none: no text),
+    // as job jobId or, for 0, as a new job of the identity.
+    bool writeChapterEdit(T_Http_Custom& identity, int jobId, const QJsonObject& keys, const QByteArray* utf8Text,
+                          int createTime);
     QString driverName() const;
     bool openAt(const QString& path);
     // Keeps and logs the error of a failed statement, its secrets masked.
@@ -309,6 +314,8 @@ public:
                                 const QString& content);
     bool updateChapter(const T_Chapter* chapter);
     bool updateChapterContent(const T_Chapter* chapter);
+    // The text (as UTF-8), its word count and update time of the chapter's row.
+    bool updateChapterText(int localChapterId, const QByteArray& utf8Content, int wordCount, int updateTime);
     bool updateChapterName(const T_Chapter* chapter);
     // Order, status and volume; the recycle time becomes now for status 0
     // and 0 otherwise.

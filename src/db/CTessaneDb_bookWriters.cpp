@@ -173,6 +173,22 @@ bool CTessaneDb::updateChapterContent(const T_Chapter* chapter)
                          "chapter", chapter->localId);
 }
 
+bool CTessaneDb::updateChapterText(int localChapterId, const QByteArray& utf8Content, int wordCount, int updateTime)
+{
+    // Bound as UTF-8 bytes and stored as text: SQLite converts nothing.
+    QSqlQuery query = newQuery();
+    if (!execBound(query,
+                   QStringLiteral("update tb_chapter set content = cast(? as text),wordCount = ?,"
+                                  "updateTime = ? where localId = ?;"),
+                   {utf8Content, wordCount, updateTime, localChapterId}))
+        return false;
+    if (query.numRowsAffected() > 0)
+        return true;
+    lastError = QStringLiteral("chapter %1 has no row; nothing was written").arg(localChapterId);
+    qWarning().noquote() << lastError;
+    return false;
+}
+
 bool CTessaneDb::updateChapterName(const T_Chapter* chapter)
 {
     if (!chapter)

@@ -1,129 +1,224 @@
-// The job of a chapter's text save: the text is bound, never spliced into a
-// statement, and the pending job is rewritten without being read, parsed and
-// written out again here.
+// The job of a chapter's text save. The text is bound, never spliced into a
+// statement, and it stands last in the job's JSON: what a save carries over
+// (a waiting rename, the text the edit started from) is read from the first
+// characters of the pending job, so a long chapter's pending text is neither
+// parsed nor scanned.
 
 #include "CTessaneDb.h"
 
 #include "remote/T_Http_Custom.h"
 
 #include <QDebug>
+#include <QJsonDocument>
 #include <QSqlQuery>
+
+#include <cstring>
 
 namespace {
 
-// {"content": text} as compact JSON. Chinese prose needs no escaping, so the
-// text is scanned once and copied in stretches.
-QString contentObject(const QString& text)
+// How much of a pending job is read for the keys ahead of its text; a job
+// whose keys run longer is read as one written by an older build.
+constexpr int kHeadChars = 1024;
+
+const char kTextKey[] = "\"content\":\"";
+
+// Bytes that JSON wants escaped: controls, the quote and the backslash. No
+// byte of a multi-byte UTF-8 character is one of them.
+bool needsEscape(uchar c)
+{
+    return c < 0x20 || c == '"' || c == '\\';
+}
+
+// Whether any of eight bytes needs escaping; never false when one does.
+bool anyNeedsEscape(quint64 word)
+{
+    constexpr quint64 ones = 0x0101010101010101ULL;
+    constexpr quint64 highs = 0x8080808080808080ULL;
+    const auto hasZero = [](quint64 v) { return ((v - ones) & ~v & highs) != 0; };
+    return ((word - 0x20 * ones) & ~word & highs) != 0 || hasZero(word ^ ('"' * ones))
+        || hasZero(word ^ ('\\' * ones));
+}
+
+// Appends UTF-8 text as the inside of a JSON string. Prose rarely needs
+// escaping: eight bytes are checked at a time and copied in stretches.
+void appendJsonString(QByteArray& json, const QByteArray& text)
 {
     static const char kHex[] = "0123456789abcdef";
-    QString json;
-    json.reserve(text.size() + text.size() / 64 + 16);
-    json += QLatin1String("{\"content\":\"");
-    const QChar* data = text.constData();
+    const char* data = text.constData();
+    const int size = text.size();
     int from = 0;
-    for (int i = 0; i < text.size(); ++i) {
-        const ushort u = data[i].unicode();
-        if (u >= 0x20 && u != '"' && u != '\\')
-            continue;
-        json.append(data + from, i - from);
-        from = i + 1;
-        switch (u) {
-        case '"':
-            json += QLatin1String("\\\"");
-            break;
-        case '\\':
-            json += QLatin1String("\\\\");
-            break;
-        case '\n':
-            json += QLatin1String("\\n");
-            break;
-        case '\r':
-            json += QLatin1String("\\r");
-            break;
-        case '\t':
-            json += QLatin1String("\\t");
-            break;
-        default:
-            json += QLatin1String("\\u00");
-            json += QLatin1Char(kHex[u >> 4]);
-            json += QLatin1Char(kHex[u & 15]);
+    int i = 0;
+    while (i < size) {
+        if (i + 8 <= size) {
+            quint64 word;
+            std::memcpy(&word, data + i, sizeof word);
+            if (!anyNeedsEscape(word)) {
+                i += 8;
+                continue;
+            }
         }
+        const uchar c = static_cast<uchar>(data[i]);
+        if (needsEscape(c)) {
+            json.append(data + from, i - from);
+            from = i + 1;
+            switch (c) {
+            case '"':
+                json += "\\\"";
+                break;
+            case '\\':
+                json += "\\\\";
+                break;
+            case '\n':
+                json += "\\n";
+                break;
+            case '\r':
+                json += "\\r";
+                break;
+            case '\t':
+                json += "\\t";
+                break;
+            default:
+                json += "\\u00";
+                json += kHex[c >> 4];
+                json += kHex[c & 15];
+            }
+        }
+        ++i;
     }
-    json.append(data + from, text.size() - from);
-    json += QLatin1String("\"}");
+    json.append(data + from, size - from);
+}
+
+// The keys as compact JSON, followed by the UTF-8 text as "content" when
+// there is one.
+QByteArray textLastObject(const QJsonObject& keys, const QByteArray* text)
+{
+    const QByteArray head = QJsonDocument(keys).toJson(QJsonDocument::Compact);
+    if (text == nullptr)
+        return head;
+    QByteArray json;
+    json.reserve(head.size() + text->size() + text->size() / 64 + 16);
+    json.append(head.constData(), head.size() - 1);
+    if (!keys.isEmpty())
+        json += ',';
+    json += kTextKey;
+    appendJsonString(json, *text);
+    json += "\"}";
     return json;
 }
 
-}
-
-bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, const QString& text, int createTime,
-                                   int* storedRevision)
+// The keys ahead of the text of a job written by textLastObject, from the
+// first characters of its content (all of them when whole); false when
+// these do not hold every key.
+bool keysAhead(const QString& start, bool whole, QJsonObject* keys)
 {
-    using namespace TessaneJob;
-    if (!startJobRecord(identity, storedRevision))
-        return false;
-    QSqlQuery query = newQuery();
-    // Whether the pending edit also carries a rename or the text it started
-    // from is read without parsing the text: a key "name" or "base" cannot
-    // be there without these bytes (a quote inside the text is escaped).
-    if (!execBound(query,
-                   QStringLiteral("select jobId,instr(content,'\"name\"') > 0 or instr(content,'\"base\"') > 0 "
-                                  "from tb_job where uid = ? "
-                                  "and jobType = ? and localChapterId = ? order by jobId desc limit 1;"),
-                   {identity.uid, ChapterEdit, identity.localChapterId}))
-        return false;
-    if (query.next()) {
-        const int jobId = query.value(0).toInt();
-        const bool keepsName = query.value(1).toBool();
-        query.finish();
-        // A pending content that is no JSON object is replaced, as addJob does.
-        const bool rewritten = keepsName
-            ? execBound(query,
-                        QStringLiteral("update tb_job set content = json_set(case when json_valid(content) "
-                                       "and json_type(content) = 'object' then content else '{}' end,"
-                                       "'$.content',?),createTime = ?,revision = revision + 1 "
-                                       "where jobId = ?;"),
-                        {text, createTime, jobId})
-            : execBound(query,
-                        QStringLiteral("update tb_job set content = ?,createTime = ?,"
-                                       "revision = revision + 1 where jobId = ?;"),
-                        {contentObject(text), createTime, jobId});
-        if (!rewritten)
-            return false;
-        identity.jobId = jobId;
+    // The first '"content":"' is the key itself: a quote inside a value is
+    // escaped, so the sequence cannot stand in one.
+    const int at = start.indexOf(QLatin1String(kTextKey));
+    QString head;
+    if (at > 0 && (start.at(at - 1) == QLatin1Char('{') || start.at(at - 1) == QLatin1Char(','))) {
+        head = start.left(at);
+        if (head.endsWith(QLatin1Char(',')))
+            head.chop(1);
+        head += QLatin1Char('}');
+    } else if (at < 0 && whole) {
+        head = start;
     } else {
-        query.finish();
-        identity.jobType = ChapterEdit;
-        if (!execBound(query,
-                       QStringLiteral("insert into tb_job(uid,jobType,localBookId,bookId,localVolumeId,"
-                                      "volumeId,localChapterId,chapterId,localMemoId,memoId,content,"
-                                      "createTime,ext1) values(?,?,?,?,?,?,?,?,?,?,?,?,0);"),
-                       {identity.uid, identity.jobType, identity.localBookId, identity.bookId,
-                        identity.localVolumeId, identity.volumeId, identity.localChapterId,
-                        identity.chapterId, identity.localMemoId, identity.memoId, contentObject(text),
-                        createTime}))
-            return false;
-        identity.jobId = query.lastInsertId().toInt();
-        if (identity.jobId < 1) {
-            lastError = QStringLiteral("chapter text job not inserted");
-            return false;
-        }
+        return false;
     }
-    if (storedRevision)
-        *storedRevision = qMax(0, jobRevision(identity.jobId));
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(head.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return false;
+    *keys = document.object();
+    keys->remove(QStringLiteral("content"));
     return true;
 }
 
-bool CTessaneDb::pendingChapterName(int jobId, QString* name)
+}
+
+bool CTessaneDb::pendingChapterEdit(int localChapterId, T_ChapterEditHead* pending)
 {
+    using namespace TessaneJob;
+    *pending = T_ChapterEditHead();
     QSqlQuery query = newQuery();
     if (!execBound(query,
-                   QStringLiteral("select json_extract(content,'$.name') from tb_job where jobId = ? "
-                                  "and instr(content,'\"name\"') > 0 and json_valid(content) "
-                                  "and json_type(content,'$.name') is not null;"),
-                   {jobId})
-        || !query.next())
+                   QStringLiteral("select jobId,revision,ext1,case when ext1 = ? then substr(content,1,?) end "
+                                  "from tb_job where uid = ? and jobType = ? and localChapterId = ? "
+                                  "order by jobId desc limit 1;"),
+                   {ChapterEditTextLast, kHeadChars, m_currentUid, ChapterEdit, localChapterId}))
         return false;
-    *name = query.value(0).toString();
+    if (!query.next())
+        return true;
+    pending->jobId = query.value(0).toInt();
+    pending->revision = query.value(1).toInt();
+    const bool textLast = query.value(2).toInt() == ChapterEditTextLast;
+    const QString start = query.value(3).toString();
+    query.finish();
+    // Fewer characters than asked for (SQLite counts a character where Qt
+    // may count two) are the whole content.
+    if (textLast && keysAhead(start, start.size() < kHeadChars, &pending->keys))
+        return true;
+
+    // Written by an older build, its keys may follow the text: SQLite's JSON
+    // functions take them out, once, and this save stores the job text last.
+    if (!execBound(query,
+                   QStringLiteral("select case when json_valid(content) and json_type(content) = 'object' "
+                                  "then json_remove(content,'$.content') end from tb_job where jobId = ?;"),
+                   {pending->jobId}))
+        return false;
+    if (!query.next()) {
+        lastError = QStringLiteral("pending chapter edit %1 not read again").arg(pending->jobId);
+        return false;
+    }
+    // A pending content that is no JSON object is replaced, as addJob does.
+    if (query.value(0).isNull())
+        qWarning() << "pending job" << pending->jobId << "holds no JSON object; its old content is replaced";
+    else
+        pending->keys = QJsonDocument::fromJson(query.value(0).toString().toUtf8()).object();
+    return true;
+}
+
+bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, const T_ChapterEditHead& pending,
+                                   const QByteArray& utf8Text, int createTime, int* storedRevision)
+{
+    if (!startJobRecord(identity, storedRevision))
+        return false;
+    if (!writeChapterEdit(identity, pending.jobId, pending.keys, &utf8Text, createTime))
+        return false;
+    // The rewrite raised the revision read with the pending job by one; a new
+    // job starts at 0.
+    if (storedRevision && pending.jobId > 0)
+        *storedRevision = pending.revision + 1;
+    return true;
+}
+
+bool CTessaneDb::writeChapterEdit(T_Http_Custom& identity, int jobId, const QJsonObject& keys,
+                                  const QByteArray* utf8Text, int createTime)
+{
+    using namespace TessaneJob;
+    // Bound as UTF-8 bytes and stored as text: SQLite converts nothing.
+    const QByteArray content = textLastObject(keys, utf8Text);
+    QSqlQuery query = newQuery();
+    if (jobId > 0) {
+        identity.jobId = jobId;
+        return execBound(query,
+                         QStringLiteral("update tb_job set content = cast(? as text),createTime = ?,ext1 = ?,"
+                                        "revision = revision + 1 where jobId = ?;"),
+                         {content, createTime, ChapterEditTextLast, jobId});
+    }
+    identity.jobType = ChapterEdit;
+    if (!execBound(query,
+                   QStringLiteral("insert into tb_job(uid,jobType,localBookId,bookId,localVolumeId,"
+                                  "volumeId,localChapterId,chapterId,localMemoId,memoId,content,"
+                                  "createTime,ext1) values(?,?,?,?,?,?,?,?,?,?,cast(? as text),?,?);"),
+                   {identity.uid, identity.jobType, identity.localBookId, identity.bookId, identity.localVolumeId,
+                    identity.volumeId, identity.localChapterId, identity.chapterId, identity.localMemoId,
+                    identity.memoId, content, createTime, ChapterEditTextLast}))
+        return false;
+    identity.jobId = query.lastInsertId().toInt();
+    if (identity.jobId < 1) {
+        lastError = QStringLiteral("chapter edit job not inserted");
+        return false;
+    }
     return true;
 }

@@ -284,34 +284,36 @@ bool CTessaneDb::updateLocalJob_Book(T_Http_Custom& identity, const QString& con
 }
 
 bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& content,
-                                        int createTime, int ext1)
+                                        int createTime, int)
 {
-    const QString key = identity.jobType == TessaneJob::ChapterRename ? QStringLiteral("name")
-                                                                      : QStringLiteral("content");
     int jobId = 0;
     QString stored;
     if (!latestPendingJob(identity.uid, TessaneJob::ChapterEdit, QStringLiteral("localChapterId"), identity.localChapterId, &jobId, &stored))
         return false;
 
-    if (jobId > 0) {
-        identity.jobId = jobId;
-        QJsonObject merged = storedObject(jobId, stored);
-        merged.insert(key, content);
-        return rewriteJob(jobId, compact(merged), createTime);
+    // Stored as a text save stores it, the text last (ext1 marks that).
+    QJsonObject keys = jobId > 0 ? storedObject(jobId, stored) : QJsonObject();
+    bool hasText = keys.contains(QStringLiteral("content"));
+    QString text = keys.take(QStringLiteral("content")).toString();
+    if (identity.jobType == TessaneJob::ChapterRename) {
+        keys.insert(QStringLiteral("name"), content);
+    } else {
+        text = content;
+        hasText = true;
     }
-    QJsonObject fresh;
-    fresh.insert(key, content);
-    identity.jobType = TessaneJob::ChapterEdit;
-    return insertJob(identity, compact(fresh), createTime, ext1);
+    const QByteArray utf8Text = text.toUtf8();
+    return writeChapterEdit(identity, jobId, keys, hasText ? &utf8Text : nullptr, createTime);
 }
 
 bool CTessaneDb::setChapterJobBase(int jobId, const QString& base, bool overwrite)
 {
     // SQLite edits the job in place: a long chapter's text is neither read
-    // back nor parsed here. A rename alone has nothing to conflict with.
+    // back nor parsed here. A rename alone has nothing to conflict with. A
+    // base added behind the text leaves the job no longer text last.
     QSqlQuery query = newQuery();
     return execBound(query,
-                     QStringLiteral("update tb_job set content = json_set(content,'$.base',?) "
+                     QStringLiteral("update tb_job set content = json_set(content,'$.base',?),"
+                                    "ext1 = case when json_type(content,'$.base') is null then 0 else ext1 end "
                                     "where jobId = ? and jobType = ? and json_valid(content) "
                                     "and json_type(content,'$.content') is not null "
                                     "and (? or json_type(content,'$.base') is null);"),

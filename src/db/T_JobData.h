@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 
 // The job types the job table treats by rules of their own; every other type
@@ -28,6 +29,11 @@ constexpr int MemoColor = 3004;
 constexpr int MemoText = 3005;
 constexpr int MemoPlace = 3006;
 constexpr int MemoEdit = 3007;
+
+// ext1 of a chapter edit (1017) whose content keeps the chapter's text last,
+// every other key ahead of it: a save reads those keys from the first
+// characters instead of parsing the whole text. Jobs of older builds hold 0.
+constexpr int ChapterEditTextLast = 1;
 }
 
 // One row of tb_job: a change that the platform has not confirmed yet.
@@ -56,6 +62,21 @@ struct T_JobData
     int sent = 0;
 
     void clear() { *this = T_JobData(); }
+};
+
+// A chapter's pending edit without its text: what the next save of the text
+// carries over.
+struct T_ChapterEditHead
+{
+    int jobId = 0;  // 0: no edit of the chapter waits
+    int revision = 0;
+    // Every key of the job but "content": "name" while a rename waits,
+    // "base" once a save named the text it started from.
+    QJsonObject keys;
+
+    bool hasName() const { return keys.contains(QStringLiteral("name")); }
+    QString name() const { return keys.value(QStringLiteral("name")).toString(); }
+    QString base() const { return keys.value(QStringLiteral("base")).toString(); }
 };
 
 // What became of a pending job when the reply to its request arrived.

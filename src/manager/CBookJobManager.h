@@ -183,8 +183,12 @@ private:
     // to *revision. False (logged) when the job could not be stored.
     bool recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
                    int* revision);
-    // The same for a chapter's text save.
-    bool recordChapterTextJob(T_Http_Custom& header, const QString& text, int createTime, int* revision);
+    // The same for a chapter's text save into the chapter's pending edit.
+    bool recordChapterTextJob(T_Http_Custom& header, const T_ChapterEditHead& pending, const QByteArray& utf8Text,
+                              int createTime, int* revision);
+    // The chapter's text as stored before a save: the record's, or the row's
+    // when the record never loaded it.
+    QString storedText(const T_Chapter& chapter);
     // Sends a request whose job was just recorded, unless an earlier request
     // of the same job is still out (its reply makes the queue send the newer
     // state), and tells the job manager what the request carries.

@@ -93,43 +93,36 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     // or not at all, and the record takes the text only after the commit: a
     // save that failed anywhere is seen as unsaved at the next tick and tried
     // again, instead of being taken for done with no job to carry it.
-    // What the platform holds as far as this copy knows: with no save of
-    // this chapter waiting, the text before this one.
-    QString before = chapter->content;
-    if (!chapter->contentLoaded) {
-        T_Chapter old;
-        old.localId = chapter->localId;
-        if (m_db->getChapterContent(&old))
-            before = old.content;
-    }
-    T_Chapter stored = *chapter;
-    stored.content = request.content;
-    if (request.wordCount >= 0)
-        stored.wordCount = request.wordCount;
-    else
-        stored.calcWordCount();
-    stored.updateTime = request.updateTime;
+    const int wordCount = request.wordCount >= 0 ? request.wordCount : T_Chapter::countWords(request.content);
+    // Converted once for the row and the job.
+    const QByteArray utf8 = request.content.toUtf8();
+    T_ChapterEditHead pending;
     int revision = 0;
     {
         CTessaneDb::Transaction transaction(*m_db);
         if (!transaction.began())
             return dbFailed("chapter save not begun");
-        if (!m_db->updateChapterContent(&stored))
+        if (!m_db->pendingChapterEdit(chapter->localId, &pending))
+            return dbFailed("chapter's waiting edit not read");
+        // The first save of a waiting edit names the text it started from:
+        // what the platform holds as far as this copy knows, the text before
+        // this one. Later saves keep it.
+        if (pending.base().isEmpty())
+            pending.keys.insert(QStringLiteral("base"), bytesMd5(storedText(*chapter).toUtf8()));
+        if (!m_db->updateChapterText(chapter->localId, utf8, wordCount, request.updateTime))
             return dbFailed("chapter text not stored");
         if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
             return dbFailed("last edited chapter not stored");
-        if (!recordChapterTextJob(request.header, request.content, request.updateTime, &revision))
+        if (!recordChapterTextJob(request.header, pending, utf8, request.updateTime, &revision))
             return false;
-        if (!m_db->setChapterJobBase(request.header.jobId, bytesMd5(before.toUtf8()), false))
-            return dbFailed("chapter save's starting point not stored");
         if (!transaction.commit()) {
             request.header.jobId = 0;
             return dbFailed("chapter save not committed");
         }
     }
-    chapter->content = stored.content;
+    chapter->content = request.content;
     chapter->contentLoaded = true;
-    chapter->wordCount = stored.wordCount;
+    chapter->wordCount = wordCount;
     chapter->updateTime = request.updateTime;
     if (T_Book* book = m_model->findBookByLocalId(request.header.localBookId)) {
         book->lastEditChapterId = chapter->localId;
@@ -140,17 +133,26 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     qDebug() << "isSendToSrv == " << request.isSendToSrv << request.header.bookId << request.header.chapterId;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1 && request.isSendToSrv) {
         // The pending job may hold a rename too; the request carries all of
-        // it, since its reply takes the whole job off the queue. Its text is
-        // the one just stored, so only the name is read back.
+        // it, since its reply takes the whole job off the queue.
         TC_Chapter_Edit edit;
         edit.header = request.header;
         edit.updateTime = request.updateTime;
         edit.content = request.content;
         edit.hasContent = true;
-        edit.hasName = m_db->pendingChapterName(request.header.jobId, &edit.chapterName);
+        edit.hasName = pending.hasName();
+        edit.chapterName = pending.name();
         sendRecorded(edit, revision, &CTessaneHttp::chapter_edit_asyn);
     }
     return true;
+}
+
+QString CBookJobManager::storedText(const T_Chapter& chapter)
+{
+    if (chapter.contentLoaded)
+        return chapter.content;
+    T_Chapter old;
+    old.localId = chapter.localId;
+    return m_db->getChapterContent(&old) ? old.content : chapter.content;
 }
 
 bool CBookJobManager::chapter_edit_name(TC_Chapter_Edit_Name& request)

@@ -2,12 +2,15 @@
 
 #include "BooksFixture.h"
 
+#include "common/Utility.h"
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
 
 #include <memory>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -24,6 +27,35 @@ int addVolume(T_Book* book, const QString& name, int order)
     TC_Volume_Add volume(book->localId, 0, 0, order, 1700000000, name);
     volume.header.synStep = 1;
     return CBookJobManager::instance()->volume_add(volume) ? volume.header.localVolumeId : 0;
+}
+
+bool saveText(const T_Chapter* chapter, const QString& text, bool send)
+{
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = chapter->localBookId;
+    save.header.localChapterId = chapter->localId;
+    save.content = text;
+    save.updateTime = 1700000800;
+    save.isSendToSrv = send;
+    return CBookJobManager::instance()->chapter_edit_content(save);
+}
+
+QJsonObject pendingEdit()
+{
+    return QJsonDocument::fromJson(BooksFixture::jobContent(1017).toUtf8()).object();
+}
+
+// A chapter edit as an older build left it: its keys on either side of the text.
+bool storeOlderEdit(const T_Chapter* chapter, int bookId, const QString& content)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    query.prepare(QStringLiteral("insert into tb_job(uid,jobType,localBookId,bookId,localVolumeId,volumeId,"
+                                 "localChapterId,chapterId,content,createTime) values(?,1017,?,?,?,?,?,?,?,1700000000)"));
+    for (const QVariant& value : {QVariant(StandinServer::demoUid()), QVariant(chapter->localBookId), QVariant(bookId),
+                                  QVariant(chapter->localVolumeId), QVariant(chapter->volumeId),
+                                  QVariant(chapter->localId), QVariant(chapter->chapterId), QVariant(content)})
+        query.addBindValue(value);
+    return query.exec();
 }
 
 int addChapter(T_Book* book, int localVolumeId, int order, bool fromPlatform)
@@ -47,6 +79,8 @@ private slots:
     void newChapterAtTakenOrderMovesOnlyItsVolume();
     void renameAndUnsentSaveTravelTogether();
     void savedTextJoinsAPendingRename();
+    void renameAndBaseOutlastLaterSaves();
+    void editOfAnOlderBuildKeepsItsRenameAndBase();
 
 private:
     std::unique_ptr<BooksFixture> m_f;
@@ -179,6 +213,76 @@ void ChapterOperationsTest::savedTextJoinsAPendingRename()
                                   .object();
     QCOMPARE(again.value(QStringLiteral("content")).toString(), save.content);
     QCOMPARE(again.value(QStringLiteral("base")).toString(), job.value(QStringLiteral("base")).toString());
+}
+
+// A rename waiting with the text: the second and third save keep the name and
+// the text the first one started from, and the queue sends all of it.
+void ChapterOperationsTest::renameAndBaseOutlastLaterSaves()
+{
+    T_Book* book = m_f->onlineBook(QStringLiteral("三稿"));
+    QVERIFY(book);
+    const T_Chapter* chapter = book->chapterList.first();
+    const QString before =
+        BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter->localId))
+            .toString();
+    QVERIFY(m_f->addJob(1015, kHostileName, book->localId, book->bookId, chapter->localId, chapter->chapterId,
+                        chapter->localVolumeId, chapter->volumeId) > 0);
+    const QStringList drafts{QStringLiteral("　　一稿\"}"), QStringLiteral("　　二稿\\"),
+                             QStringLiteral("　　三稿") + QString(1200, QChar(0x4e09))};
+    for (const QString& text : drafts) {
+        QVERIFY(saveText(chapter, text, false));
+        const QJsonObject job = pendingEdit();
+        QCOMPARE(job.value(QStringLiteral("name")).toString(), kHostileName);
+        QCOMPARE(job.value(QStringLiteral("base")).toString(), bytesMd5(before.toUtf8()));
+        QCOMPARE(job.value(QStringLiteral("content")).toString(), text);
+    }
+    QCOMPARE(BooksFixture::jobTypes(), QList<int>{1017});
+
+    standin().clearJournal();
+    QVERIFY(m_f->restart());
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
+    const QJsonObject body = BooksFixture::lastBody(QStringLiteral("/chapter/editChapter"));
+    QCOMPARE(body.value(QStringLiteral("chapter_name")).toString(), kHostileName);
+    QCOMPARE(body.value(QStringLiteral("content")).toString(), drafts.last());
+    QCOMPARE(body.value(QStringLiteral("base_hash")).toString(), bytesMd5(before.toUtf8()));
+}
+
+// Edits stored with a key behind the text (by an older build, or by a base
+// added later) are read whole once: the save keeps their name and base.
+void ChapterOperationsTest::editOfAnOlderBuildKeepsItsRenameAndBase()
+{
+    T_Book* book = m_f->onlineBook(QStringLiteral("旧版"));
+    QVERIFY(book);
+    const T_Chapter* chapter = book->chapterList.first();
+    const QString base = bytesMd5(QByteArrayLiteral("platform"));
+    const QString text = QStringLiteral("　　新稿");
+    for (const QString& older : {QStringLiteral("{\"base\":\"%1\",\"content\":\"旧稿\",\"name\":\"旧名\"}"),
+                                 QStringLiteral("{\"name\":\"旧名\",\"content\":\"旧稿\",\"base\":\"%1\"}"),
+                                 QString()}) {
+        QVERIFY(CTessaneDb::instance()->newQuery().exec(QStringLiteral("delete from tb_job")));
+        if (older.isEmpty()) {
+            QVERIFY(m_f->addJob(1015, QStringLiteral("旧名"), book->localId, book->bookId, chapter->localId,
+                                chapter->chapterId, chapter->localVolumeId, chapter->volumeId) > 0);
+            const int jobId = m_f->addJob(1016, QStringLiteral("旧稿"), book->localId, book->bookId, chapter->localId,
+                                          chapter->chapterId, chapter->localVolumeId, chapter->volumeId);
+            QVERIFY(CTessaneDb::instance()->setChapterJobBase(jobId, base, true));
+        } else {
+            QVERIFY(storeOlderEdit(chapter, book->bookId, older.arg(base)));
+        }
+        QVERIFY(saveText(chapter, text, false));
+        const QJsonObject job = pendingEdit();
+        QCOMPARE(job.keys(), QStringList({QStringLiteral("base"), QStringLiteral("content"), QStringLiteral("name")}));
+        QCOMPARE(job.value(QStringLiteral("name")).toString(), QStringLiteral("旧名"));
+        QCOMPARE(job.value(QStringLiteral("base")).toString(), base);
+        QCOMPARE(job.value(QStringLiteral("content")).toString(), text);
+    }
+    // A save sent at once carries the waiting rename it read.
+    standin().clearJournal();
+    QVERIFY(saveText(chapter, text + QStringLiteral("。"), true));
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
+    const QJsonObject body = BooksFixture::lastBody(QStringLiteral("/chapter/editChapter"));
+    QCOMPARE(body.value(QStringLiteral("chapter_name")).toString(), QStringLiteral("旧名"));
+    QCOMPARE(body.value(QStringLiteral("content")).toString(), text + QStringLiteral("。"));
 }
 
 int runChapterOperationTests(int argc, char** argv)
