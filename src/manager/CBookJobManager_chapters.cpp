@@ -141,6 +141,10 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
         edit.hasContent = true;
         edit.hasName = pending.hasName();
         edit.chapterName = pending.name();
+        // Sent at once, the save still names the text it started from: a
+        // save from another machine that this one has not pulled yet is kept
+        // beside it instead of overwritten.
+        edit.base = pending.base();
         sendRecorded(edit, revision, &CTessaneHttp::chapter_edit_asyn);
     }
     return true;

@@ -166,6 +166,7 @@ class FeedTwoMachinesTest : public QObject
     Q_OBJECT
 private slots:
     void savesOfOneChapterOnTwoMachinesKeepBothTexts();
+    void saveSentAtOnceBeforeThePullKeepsTheOtherText();
     void deleteForGoodWhileTheCreateIsOnItsWay();
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
@@ -217,6 +218,41 @@ void FeedTwoMachinesTest::savesOfOneChapterOnTwoMachinesKeepBothTexts()
     QVERIFY2(localTexts().contains(wordsOfA) && localTexts().contains(wordsOfB),
              qPrintable(localTexts().join(QStringLiteral(" | "))));
     QCOMPARE(localTexts().size(), platformTexts().size());
+}
+
+// Both machines online, B's pull failing: B saves the chapter before it has
+// seen A's save, and its save goes out at once. A's words must survive that.
+void FeedTwoMachinesTest::saveSentAtOnceBeforeThePullKeepsTheOtherText()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    for (int i = 0; i < 2; ++i) {
+        machines[i] = std::make_unique<JobsFixture>();
+        QVERIFY(seedMachine(*machines[i], i));
+    }
+    QVERIFY(standin().setDeviceWelcome(true));
+    for (auto& machine : machines) {
+        QVERIFY(machine->restart());
+        QVERIFY(settleClient());
+    }
+    const QString wordsOfA = QStringLiteral("甲刚刚写完的段落");
+    const QString wordsOfB = QStringLiteral("乙还没看到甲的段落");
+
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(saveChapter(9001, wordsOfA));
+    QTRY_VERIFY(platformTexts().contains(wordsOfA));
+    QVERIFY(settleClient());
+
+    QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(!localTexts().contains(wordsOfA));
+    QVERIFY(saveChapter(9001, wordsOfB));
+    QTRY_VERIFY(platformTexts().contains(wordsOfB));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    QVERIFY2(platformTexts().contains(wordsOfA) && platformTexts().contains(wordsOfB),
+             qPrintable(platformTexts().join(QStringLiteral(" | "))));
 }
 
 // The delete is made before the create's reply is handled: the reply's id
