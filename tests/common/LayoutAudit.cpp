@@ -4,6 +4,7 @@
 #include <QAbstractScrollArea>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGraphicsOpacityEffect>
 #include <QHash>
 #include <QImage>
 #include <QLabel>
@@ -47,6 +48,18 @@ bool scrolls(const QWidget* w, const QWidget* window)
     for (const QWidget* p = w->parentWidget(); p && p != window; p = p->parentWidget())
         if (qobject_cast<const QAbstractScrollArea*>(p->parentWidget()) && p->objectName() == QLatin1String("qt_scrollarea_viewport"))
             return true;
+    return false;
+}
+
+// A toast fading in or out is painted at part strength over what lies below
+// it, so its colours are judged only when it is caught at full strength.
+bool fading(const QWidget* w, const QWidget* window)
+{
+    for (const QWidget* p = w; p && p != window; p = p->parentWidget()) {
+        const auto* effect = qobject_cast<const QGraphicsOpacityEffect*>(p->graphicsEffect());
+        if (effect && effect->isEnabled() && effect->opacity() < 1.0)
+            return true;
+    }
     return false;
 }
 
@@ -235,7 +248,7 @@ QStringList audit(QWidget* window, double minContrast)
         if (!room.isEmpty())
             faults << describe(w) + QLatin1String(" clips its text: ") + room;
         const QString text = shownText(w);
-        if (!text.trimmed().isEmpty() && w->isEnabled()) {
+        if (!text.trimmed().isEmpty() && w->isEnabled() && !fading(w, window)) {
             const QRect area = textArea(w).translated(inWindow.topLeft());
             const QRect pixels(area.topLeft() * ratio, area.size() * ratio);
             const QColor paper = dominant(image, pixels);
