@@ -25,12 +25,11 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStringListModel>
-#include <QAbstractTextDocumentLayout>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -252,8 +251,6 @@ namespace {
 const int kCompareAtOnce = 20000;
 // GUI time per turn of the event loop while a long comparison is filled in.
 const int kFillBudgetMs = 8;
-// Characters laid out per turn of the event loop once a comparison is shown.
-const int kLayoutStep = 4000;
 }
 
 void Dialog_TimeMachine::compareVersion(int row)
@@ -301,18 +298,17 @@ void Dialog_TimeMachine::showCompared(const ComparedVersion& result)
 {
     if (result.serial != m_compareSerial)
         return;
-    // Documents of a fill that a newer result overtook never reached a view.
-    for (QTextDocument* unused : {m_versionDocument.data(), m_markedDocument.data()}) {
-        if (unused != nullptr && unused != m_versionText->document() && unused != m_currentText->document())
-            delete unused;
-    }
     m_pending = result;
     m_versionFilled = 0;
     m_markedFilled = 0;
-    // Filled while detached from the views (nothing is laid out meanwhile),
-    // a slice per turn of the event loop for long texts.
+    // Fresh documents go to the views empty and are filled there, a slice per
+    // turn of the event loop for long texts: each slice is laid out as it is
+    // added, so no view is ever handed a long text to lay out in one go (its
+    // own background layout grows to steps of tens of milliseconds).
     m_versionDocument = new QTextDocument(this);
     m_markedDocument = new QTextDocument(this);
+    attachDocument(m_versionText, m_versionDocument);
+    attachDocument(m_currentText, m_markedDocument);
     fillViews();
 }
 
@@ -325,13 +321,16 @@ void Dialog_TimeMachine::fillViews()
     style.lineHeight = static_cast<int>(24 * m_scale);
     style.indent = static_cast<int>(24 * m_scale);
     const bool atOnce = m_pending.version.size() + m_pending.marked.size() < 2000;
-    const int budget = atOnce ? -1 : kFillBudgetMs;
+    QElapsedTimer clock;
+    clock.start();
+    const auto budget = [&]() { return atOnce ? -1 : qMax(1, kFillBudgetMs - static_cast<int>(clock.elapsed())); };
     if (m_versionFilled < m_pending.version.size())
         m_versionFilled = VersionCompare::appendRuns(m_versionDocument, m_pending.version, m_versionFilled, style,
-                                                     true, budget);
-    if (m_versionFilled >= m_pending.version.size() && m_markedFilled < m_pending.marked.size())
+                                                     true, budget());
+    if (m_versionFilled >= m_pending.version.size() && m_markedFilled < m_pending.marked.size()
+        && (atOnce || clock.elapsed() < kFillBudgetMs))
         m_markedFilled = VersionCompare::appendRuns(m_markedDocument, m_pending.marked, m_markedFilled, style,
-                                                    false, budget);
+                                                    false, budget());
     if (m_versionFilled < m_pending.version.size() || m_markedFilled < m_pending.marked.size()) {
         const int serial = m_pending.serial;
         QTimer::singleShot(0, this, [this, serial]() {
@@ -340,61 +339,19 @@ void Dialog_TimeMachine::fillViews()
         });
         return;
     }
-    attachDocument(m_versionText, m_versionDocument);
     m_pending = ComparedVersion();
-    if (atOnce) {
-        attachDocument(m_currentText, m_markedDocument);
-        m_comparing = false;
-        emit compared();
-        return;
-    }
-    // One view per turn: handing a long document to a view costs a few
-    // milliseconds of its own.
-    const int serial = m_compareSerial;
-    QTimer::singleShot(0, this, [this, serial]() {
-        if (serial != m_compareSerial)
-            return;
-        attachDocument(m_currentText, m_markedDocument);
-        m_laidOut = 0;
-        layOutViews();
-    });
+    m_comparing = false;
+    emit compared();
 }
 
 void Dialog_TimeMachine::attachDocument(QTextBrowser* view, QTextDocument* document)
 {
-    if (document == nullptr)
-        return;
     // The view deletes a document of its own; ours go once replaced.
     QTextDocument* old = view->document();
     const bool ours = old != nullptr && old->parent() == this;
     view->setDocument(document);
     if (ours)
         old->deleteLater();
-}
-
-void Dialog_TimeMachine::layOutViews()
-{
-    // The views lay out what is out of sight in ever larger steps; going ahead
-    // of them in small ones keeps each step short.
-    int remaining = 0;
-    for (QTextBrowser* view : {m_versionText, m_currentText}) {
-        QTextDocument* document = view->document();
-        const int end = document->characterCount() - 1;
-        const int target = qMin(end, m_laidOut + kLayoutStep);
-        document->documentLayout()->blockBoundingRect(document->findBlock(target));
-        remaining = qMax(remaining, end - target);
-    }
-    m_laidOut += kLayoutStep;
-    if (remaining > 0) {
-        const int serial = m_compareSerial;
-        QTimer::singleShot(0, this, [this, serial]() {
-            if (serial == m_compareSerial)
-                layOutViews();
-        });
-        return;
-    }
-    m_comparing = false;
-    emit compared();
 }
 
 T_Chapter* Dialog_TimeMachine::chapter() const

@@ -57,7 +57,6 @@ private:
     void onRowClicked(const QModelIndex& index);
     void showCompared(const ComparedVersion& result);
     void fillViews();
-    void layOutViews();
     void attachDocument(QTextBrowser* view, QTextDocument* document);
 
     QStringListModel* m_model = nullptr;
@@ -80,7 +79,6 @@ private:
     ComparedVersion m_pending;
     int m_versionFilled = 0;
     int m_markedFilled = 0;
-    int m_laidOut = 0;
     QPointer<class QTextDocument> m_versionDocument;
     QPointer<class QTextDocument> m_markedDocument;
 
