@@ -416,8 +416,9 @@ void Dialog_TimeMachine::restoreVersion()
         book->calcWordCount();
     m_jobs->moveBookToFront(book, true);
     // The editor's words are stored, so it may take the restored text; the
-    // current pane then compares with what the editor shows.
-    if (shown && book != nullptr && (current = chapter()) != nullptr)
+    // current pane then compares with what the editor shows. Mostly only a
+    // stretch of a long chapter differs: the editor changes just that.
+    if (shown && book != nullptr && (current = chapter()) != nullptr && !editor->takeStoredText())
         editor->showChapter(book, current, true);
     compareVersion(m_currentIndex);
 }
