@@ -111,6 +111,8 @@ private slots:
     void listAndClicksShowTheStoredVersions();
     void restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers_data();
     void restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers();
+    void restoreIsCalledOffByWordsTypedBeforeItsSave();
+    void restoreEndsAfterTheDialogClosed();
 };
 
 void TimeMachineTest::opensOnNewestOfTheTenVersionsKept()
@@ -187,6 +189,7 @@ void TimeMachineTest::restoreSavesTheVersionAndRecountsWords()
     dialog.show();
     auto* restore = dialog.findChild<QPushButton*>(QStringLiteral("btnRestore"));
     QTest::mouseClick(restore, Qt::LeftButton);
+    QTRY_VERIFY(!dialog.isRestoring());
 
     const QString version = QStringLiteral("　　旧版本 '引号' \"%1\"");
     QCOMPARE(chapter->content, version);
@@ -367,6 +370,7 @@ void TimeMachineTest::restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers()
     dialog.show();
     QTRY_VERIFY(!dialog.isComparing());
     QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnRestore")), Qt::LeftButton);
+    QTRY_VERIFY(!dialog.isRestoring());
 
     QCOMPARE(f.editor()->toPlainText(), shownWhole(version));
     QCOMPARE(f.pane()->toPlainText(), shownWhole(version));
@@ -383,6 +387,52 @@ void TimeMachineTest::restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers()
         f.editor()->undo();
         QCOMPARE(f.editor()->toPlainText(), base);
     }
+}
+
+// The version is stored a turn of the event loop after the click; words the
+// author typed in between are newer than it and stay, in editor and row.
+void TimeMachineTest::restoreIsCalledOffByWordsTypedBeforeItsSave()
+{
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("打断恢复"));
+    QVERIFY(book);
+    T_Chapter* chapter = f.pane()->currentChapter();
+    QVERIFY(chapter && saveText(book, chapter, QStringLiteral("现在的文字")));
+    QVERIFY(f.pane()->showChapter(book, chapter, true));
+    QVERIFY(addVersion(book, chapter, QStringLiteral("旧的文字")));
+    Dialog_TimeMachine dialog(chapter, f.window());
+    dialog.show();
+    QTRY_VERIFY(!dialog.isComparing());
+
+    dialog.restoreVersion();
+    f.editor()->moveCursor(QTextCursor::End);
+    f.type(QStringLiteral("又写"));
+    QTRY_VERIFY(!dialog.isRestoring());
+    QCOMPARE(f.editor()->toPlainText(), QStringLiteral("现在的文字又写"));
+    QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("现在的文字"));
+    f.tick();
+    f.pause();
+    f.tick(2);
+    QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("现在的文字又写"));
+}
+
+void TimeMachineTest::restoreEndsAfterTheDialogClosed()
+{
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("关窗恢复"));
+    QVERIFY(book);
+    T_Chapter* chapter = f.pane()->currentChapter();
+    QVERIFY(chapter && saveText(book, chapter, QStringLiteral("现在的文字")));
+    QVERIFY(f.pane()->showChapter(book, chapter, true));
+    QVERIFY(addVersion(book, chapter, QStringLiteral("旧的文字")));
+    {
+        Dialog_TimeMachine dialog(chapter, f.window());
+        dialog.show();
+        QTRY_VERIFY(!dialog.isComparing());
+        dialog.restoreVersion();
+    }
+    QTRY_COMPARE(f.editor()->toPlainText(), QStringLiteral("旧的文字"));
+    QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("旧的文字"));
 }
 
 #include "tst_TimeMachine.moc"

@@ -324,11 +324,13 @@ void Dialog_TimeMachine::fillViews()
     QElapsedTimer clock;
     clock.start();
     const auto budget = [&]() { return atOnce ? -1 : qMax(1, kFillBudgetMs - static_cast<int>(clock.elapsed())); };
-    if (m_versionFilled < m_pending.version.size())
+    // Both panes grow together, so the tops of both show from the first turn.
+    if (m_versionFilled < m_pending.version.size()) {
+        const int share = m_markedFilled < m_pending.marked.size() ? kFillBudgetMs / 2 : kFillBudgetMs;
         m_versionFilled = VersionCompare::appendRuns(m_versionDocument, m_pending.version, m_versionFilled, style,
-                                                     true, budget());
-    if (m_versionFilled >= m_pending.version.size() && m_markedFilled < m_pending.marked.size()
-        && (atOnce || clock.elapsed() < kFillBudgetMs))
+                                                     true, atOnce ? -1 : share);
+    }
+    if (m_markedFilled < m_pending.marked.size())
         m_markedFilled = VersionCompare::appendRuns(m_markedDocument, m_pending.marked, m_markedFilled, style,
                                                     false, budget());
     if (m_versionFilled < m_pending.version.size() || m_markedFilled < m_pending.marked.size()) {
@@ -361,7 +363,7 @@ T_Chapter* Dialog_TimeMachine::chapter() const
 
 void Dialog_TimeMachine::restoreVersion()
 {
-    if (chapter() == nullptr || m_currentIndex < 0 || m_currentIndex >= m_versions.size()
+    if (m_restoring || chapter() == nullptr || m_currentIndex < 0 || m_currentIndex >= m_versions.size()
         || m_versions.at(m_currentIndex) == nullptr)
         return;
     if (!m_jobs->getContentBladeText(m_versions.at(m_currentIndex))) {
@@ -397,30 +399,67 @@ void Dialog_TimeMachine::restoreVersion()
         }
     }
 
+    // The restored text is stored once the event loop has had its turn: each
+    // of the two saves of a long chapter holds the window on its own, and
+    // between them nothing is at stake, the editor's words being stored and
+    // kept as a version already. A timer rather than a posted call, so that
+    // timers already due (painting, the writing tick) run in between. The
+    // second half runs even once the dialog is closed.
+    m_restoring = true;
+    QPointer<Dialog_TimeMachine> dialog(this);
+    const int localBookId = m_localBookId;
+    const int localChapterId = m_localChapterId;
+    QTimer::singleShot(1, QCoreApplication::instance(), [dialog, localBookId, localChapterId, restored, now]() {
+        const bool stored = storeRestored(localBookId, localChapterId, restored, now);
+        if (dialog.isNull())
+            return;
+        dialog->m_restoring = false;
+        if (stored)
+            dialog->compareVersion(dialog->m_currentIndex);
+    });
+}
+
+bool Dialog_TimeMachine::storeRestored(int localBookId, int localChapterId, const QString& restored, int now)
+{
+    CPublicManager* model = CPublicManager::instance();
+    CJobManager* jobs = CJobManager::instance();
+    CUiManager* ui = CUiManager::instance();
+    T_Chapter* current = model->findChapter(localBookId, localChapterId);
+    if (current == nullptr)
+        return false;
+    Widget_Creation* window = ui->creationWindow();
+    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
+    const bool shown = editor != nullptr && editor->currentChapterId() == localChapterId;
+    // Words typed since the editor was stored are newer than any version.
+    if (shown && editor->holdsUnsavedText()) {
+        ui->showError(tr("The version could not be restored"), 3000);
+        return false;
+    }
     TC_Chapter_Edit_Content request;
     request.header = T_Http_Custom();
-    request.header.localBookId = current->localBookId;
-    request.header.localChapterId = current->localId;
+    request.header.localBookId = localBookId;
+    request.header.localChapterId = localChapterId;
     request.header.jobType = JobType::ChapterEditContent;
     request.content = restored;
     request.updateTime = now;
     request.isSendToSrv = true;
-    if (!m_jobs->chapter_edit_content(request)) {
-        qWarning() << "time machine: restored text not saved" << m_localChapterId << m_jobs->lastError();
-        m_ui->showError(tr("The version could not be restored"), 3000);
-        return;
+    if (!jobs->chapter_edit_content(request)) {
+        qWarning() << "time machine: restored text not saved" << localChapterId << jobs->lastError();
+        ui->showError(tr("The version could not be restored"), 3000);
+        return false;
     }
 
-    T_Book* book = CPublicManager::instance()->findBookByLocalId(m_localBookId);
+    T_Book* book = model->findBookByLocalId(localBookId);
     if (book)
         book->calcWordCount();
-    m_jobs->moveBookToFront(book, true);
+    jobs->moveBookToFront(book, true);
     // The editor's words are stored, so it may take the restored text; the
     // current pane then compares with what the editor shows. Mostly only a
     // stretch of a long chapter differs: the editor changes just that.
-    if (shown && book != nullptr && (current = chapter()) != nullptr && !editor->takeStoredText())
+    if (shown && book != nullptr && (current = model->findChapter(localBookId, localChapterId)) != nullptr
+        && !editor->takeStoredText())
         editor->showChapter(book, current, true);
-    compareVersion(m_currentIndex);
+    return true;
 }
 
 bool Dialog_TimeMachine::eventFilter(QObject* watched, QEvent* event)
