@@ -65,6 +65,11 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
     m_hint = new Widget_CompareHint(this);
     m_hint->hide();
 
+    m_fillTimer = new QTimer(this);
+    m_fillTimer->setSingleShot(true);
+    m_fillTimer->setInterval(0);
+    connect(m_fillTimer, &QTimer::timeout, this, &Dialog_TimeMachine::fillViews);
+
     m_model = new QStringListModel(this);
     m_list->setModel(m_model);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -298,6 +303,7 @@ void Dialog_TimeMachine::showCompared(const ComparedVersion& result)
 {
     if (result.serial != m_compareSerial)
         return;
+    m_fillTimer->stop();
     m_pending = result;
     m_versionFilled = 0;
     m_markedFilled = 0;
@@ -314,7 +320,8 @@ void Dialog_TimeMachine::showCompared(const ComparedVersion& result)
 
 void Dialog_TimeMachine::fillViews()
 {
-    if (m_versionDocument.isNull() || m_markedDocument.isNull())
+    // A newer request has its own fill coming.
+    if (m_versionDocument.isNull() || m_markedDocument.isNull() || m_pending.serial != m_compareSerial)
         return;
     CompareStyle style;
     style.fontSize = static_cast<int>(14 * m_scale);
@@ -334,11 +341,9 @@ void Dialog_TimeMachine::fillViews()
         m_markedFilled = VersionCompare::appendRuns(m_markedDocument, m_pending.marked, m_markedFilled, style,
                                                     false, budget());
     if (m_versionFilled < m_pending.version.size() || m_markedFilled < m_pending.marked.size()) {
-        const int serial = m_pending.serial;
-        QTimer::singleShot(0, this, [this, serial]() {
-            if (serial == m_compareSerial)
-                fillViews();
-        });
+        // A timer, not a posted call: posted calls run back to back, while
+        // between two timer turns the window paints and its timers run.
+        m_fillTimer->start();
         return;
     }
     m_pending = ComparedVersion();

@@ -87,6 +87,8 @@ private:
     ComparedVersion m_pending;
     int m_versionFilled = 0;
     int m_markedFilled = 0;
+    // Fills a long comparison in, a slice per turn of the event loop.
+    class QTimer* m_fillTimer = nullptr;
     QPointer<class QTextDocument> m_versionDocument;
     QPointer<class QTextDocument> m_markedDocument;
 
