@@ -90,6 +90,18 @@ QString shownWhole(const QString& text)
     return document.toPlainText();
 }
 
+// The writing window on a new book's chapter, which holds text and one
+// stored version; null when any step failed.
+T_Chapter* openWithVersion(CreationFixture& f, const QString& text, const QString& version)
+{
+    T_Book* book = f.start(QStringLiteral("恢复到编辑器"));
+    T_Chapter* chapter = book != nullptr ? f.pane()->currentChapter() : nullptr;
+    if (chapter == nullptr || !saveText(book, chapter, text) || !f.pane()->showChapter(book, chapter, true)
+        || !addVersion(book, chapter, version))
+        return nullptr;
+    return chapter;
+}
+
 QString versionPane(const QString& version)
 {
     QTextDocument document;
@@ -356,15 +368,10 @@ void TimeMachineTest::restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers()
     QFETCH(QString, version);
     QFETCH(bool, undoable);
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("局部恢复"));
-    QVERIFY(book);
-    T_Chapter* chapter = f.pane()->currentChapter();
-    QVERIFY(chapter);
     const QString base = prose(30, QStringLiteral("原"));
-    QVERIFY(saveText(book, chapter, base));
-    QVERIFY(f.pane()->showChapter(book, chapter, true));
+    T_Chapter* chapter = openWithVersion(f, base, version);
+    QVERIFY(chapter);
     QCOMPARE(f.editor()->toPlainText(), base);
-    QVERIFY(addVersion(book, chapter, version));
 
     Dialog_TimeMachine dialog(chapter, f.window());
     dialog.show();
@@ -394,12 +401,8 @@ void TimeMachineTest::restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers()
 void TimeMachineTest::restoreIsCalledOffByWordsTypedBeforeItsSave()
 {
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("打断恢复"));
-    QVERIFY(book);
-    T_Chapter* chapter = f.pane()->currentChapter();
-    QVERIFY(chapter && saveText(book, chapter, QStringLiteral("现在的文字")));
-    QVERIFY(f.pane()->showChapter(book, chapter, true));
-    QVERIFY(addVersion(book, chapter, QStringLiteral("旧的文字")));
+    T_Chapter* chapter = openWithVersion(f, QStringLiteral("现在的文字"), QStringLiteral("旧的文字"));
+    QVERIFY(chapter);
     Dialog_TimeMachine dialog(chapter, f.window());
     dialog.show();
     QTRY_VERIFY(!dialog.isComparing());
@@ -419,12 +422,8 @@ void TimeMachineTest::restoreIsCalledOffByWordsTypedBeforeItsSave()
 void TimeMachineTest::restoreEndsAfterTheDialogClosed()
 {
     CreationFixture f;
-    T_Book* book = f.start(QStringLiteral("关窗恢复"));
-    QVERIFY(book);
-    T_Chapter* chapter = f.pane()->currentChapter();
-    QVERIFY(chapter && saveText(book, chapter, QStringLiteral("现在的文字")));
-    QVERIFY(f.pane()->showChapter(book, chapter, true));
-    QVERIFY(addVersion(book, chapter, QStringLiteral("旧的文字")));
+    T_Chapter* chapter = openWithVersion(f, QStringLiteral("现在的文字"), QStringLiteral("旧的文字"));
+    QVERIFY(chapter);
     {
         Dialog_TimeMachine dialog(chapter, f.window());
         dialog.show();
