@@ -5,7 +5,12 @@
 // on the GUI thread (diff, marked HTML, two setHtml). Then a 1,000,000-
 // character chapter with ten versions of that length: opening the dialog and
 // clicking each version, the longest GUI stall of each, next to reading the
-// ten versions with their texts as the list used to be read. Figures only.
+// ten versions with their texts as the list used to be read. Last, restoring
+// a version of that length with its chapter open in the writing window (the
+// author's button, both saves and the editor taking the text): the longest
+// GUI stall for versions that differ at the start, at the end, mid-text and
+// everywhere, next to a bare QTextEdit::setPlainText of such a text. Figures
+// only.
 //
 //   bench_time_machine [runs]
 
@@ -16,20 +21,36 @@
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
 #include "db/records/T_Chapter_TimeMachineItem.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_TimeMachine.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/VersionCompare.h"
 
 #include <QApplication>
 #include <QListView>
+#include <QPushButton>
+#include <QSqlQuery>
 #include <QTest>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTextEdit>
 #include <QTextStream>
 
 namespace {
+
+// The chapter's text as its row holds it.
+QString storedText(int localChapterId)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    query.prepare(QStringLiteral("select content from tb_chapter where localId = ?"));
+    query.addBindValue(localChapterId);
+    return query.exec() && query.next() ? query.value(0).toString() : QString();
+}
 
 // The comparison as it used to be shown: marked HTML from the diff, both
 // panes through chapterToHtml and setHtml.
@@ -58,6 +79,9 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The writing window holds quick widgets, drawn in software off screen.
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+        qputenv("QT_QUICK_BACKEND", "software");
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
@@ -214,7 +238,113 @@ int main(int argc, char** argv)
                .arg(clicks.isEmpty() ? 0.0 : clicks.last(), 0, 'f', 1)
                .arg(compared)
                .arg(clicks.size());
+
+    // Restoring a version from the dialog while the writing window shows the
+    // chapter: the author's button, through the saves to the editor showing
+    // the version. The chapter's row, book and versions are real here.
+    CPublicManager* model = CPublicManager::instance();
+    model->userInfo.uid = 1;
+    model->userConf.uid = 1;
+    db->setCurrentUid(1);
+    db->exec(QStringLiteral("insert into tb_book(localId,bookName) values(2,'恢复');"));
+    T_Book* restoreBook = new T_Book(2, QStringLiteral("恢复"));
+    restoreBook->chaptersLoaded = true;
+    model->bookList.append(restoreBook);
+    auto* restoreChapter = new T_Chapter;
+    restoreChapter->localBookId = 2;
+    restoreChapter->name = QStringLiteral("第一章");
+    restoreChapter->content = longText;
+    restoreChapter->contentLoaded = true;
+    restoreChapter->calcWordCount();
+    if (!db->insertChapterWithContent(restoreChapter)) {
+        out << "chapter row not stored\n";
+        return 0;
+    }
+    restoreBook->chapterList.append(restoreChapter);
+    CUiManager::instance()->openCreation(restoreBook);
+    Widget_Creation* window = CUiManager::instance()->creationWindow();
+    Widget_Creation_Content* pane = window != nullptr ? window->getContent() : nullptr;
+    if (pane == nullptr || !pane->showChapter(restoreBook, restoreChapter, true)) {
+        out << "writing window not opened\n";
+        return 0;
+    }
+    if (QTimer* tick = pane->findChild<QTimer*>())
+        tick->stop();
+    struct Case
+    {
+        const char* name;
+        QString text;
+    };
+    const int tail = longText.size() - 20;
+    const QVector<Case> cases{
+        {"differs in its first 20 characters", bench::prose(20, 81) + longText.mid(20)},
+        {"differs in its last 20 characters ", longText.left(tail) + bench::prose(20, 82)},
+        {"differs in 20 characters mid-text ", longText.left(500000) + bench::prose(20, 83) + longText.mid(500020)},
+        {"differs everywhere                ", bench::prose(1000000, 84)},
+    };
+    // Baseline: the same text set into a bare editor of the same size.
+    QVector<double> bareSet;
+    for (int r = 0; r < runs; ++r) {
+        QTextEdit bare;
+        bare.resize(pane->textEdit()->size());
+        bare.show();
+        bare.setPlainText(longText);
+        bench::Heartbeat settle;
+        settle.start();
+        settle.runFor(600);
+        bench::Heartbeat beat;
+        beat.start();
+        QTimer::singleShot(0, [&]() { bare.setPlainText(cases.last().text); });
+        bareSet.append(beat.runFor(1500));
+    }
+    out << "time machine: restoring a " << longText.size() << "-character version with the chapter open in the editor, "
+        << "median of " << runs << " runs\n";
+    out << QStringLiteral("  baseline: a bare QTextEdit::setPlainText of the text, longest stall   %1 ms\n")
+               .arg(bench::median(bareSet), 8, 'f', 1);
+    T_Http_Custom restoreHeader;
+    restoreHeader.uid = 1;
+    restoreHeader.localBookId = 2;
+    restoreHeader.localChapterId = restoreChapter->localId;
+    for (const Case& c : cases) {
+        QVector<double> stalls;
+        int wrong = 0;
+        for (int r = 0; r < runs; ++r) {
+            // Each restore starts from the chapter's text in the editor.
+            TC_Chapter_Edit_Content reset;
+            reset.header.localBookId = 2;
+            reset.header.localChapterId = restoreChapter->localId;
+            reset.content = longText;
+            reset.isSendToSrv = false;
+            CJobManager::instance()->chapter_edit_content(reset);
+            pane->showChapter(restoreBook, restoreChapter, true);
+            db->insertContentBlade(restoreHeader, c.text);
+            Dialog_TimeMachine dialog(restoreChapter, window);
+            dialog.show();
+            while (dialog.isComparing())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            // The editor's layout and the comparison have settled.
+            bench::Heartbeat settle;
+            settle.start();
+            settle.runFor(800);
+            auto* restore = dialog.findChild<QPushButton*>(QStringLiteral("btnRestore"));
+            bench::Heartbeat beat;
+            beat.start();
+            QTimer::singleShot(0, [&]() { QTest::mouseClick(restore, Qt::LeftButton); });
+            stalls.append(beat.runFor(2500));
+            if (pane->textEdit()->toPlainText() != c.text || storedText(restoreChapter->localId) != c.text)
+                ++wrong;
+        }
+        out << QStringLiteral("  dialog: restore of a version that %1, longest stall   %2 ms  (%3 x baseline)%4\n")
+                   .arg(QLatin1String(c.name))
+                   .arg(bench::median(stalls), 8, 'f', 1)
+                   .arg(bench::median(stalls) / bench::median(bareSet), 0, 'f', 2)
+                   .arg(wrong > 0 ? QStringLiteral("  WRONG TEXT in %1 runs").arg(wrong) : QString());
+    }
     out.flush();
+    pane->dropChapter();
+    pane->closeBook();
+    model->bookList.removeOne(restoreBook);
+    delete restoreBook;
     CPublicManager::instance()->bookList.removeOne(book);
     delete book;
     return 0;

@@ -1,15 +1,22 @@
 // The time machine on a real database: the newest ten versions kept, compared and restored.
 
 #include "BooksFixture.h"
+#include "CreationFixture.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "common/Utility.h"
+#include "db/records/T_Chapter_TimeMachineItem.h"
+#include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/VersionCompare.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
 
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -65,6 +72,42 @@ QString currentPage(const QDialog& dialog)
 {
     return dialog.findChild<QStackedWidget*>(QStringLiteral("stackedWidget"))->currentWidget()->objectName();
 }
+
+// Paragraphs of prose, long enough to be compared off the GUI thread.
+QString prose(int paragraphs, const QString& word)
+{
+    QString text;
+    for (int i = 0; i < paragraphs; ++i)
+        text += QStringLiteral("　　%1第%2段山风吹过灯火\U00020000，夜色很长。\n").arg(word).arg(i).repeated(6);
+    return text;
+}
+
+// What the editor shows after loading a text the plain way, whole.
+QString shownWhole(const QString& text)
+{
+    QTextDocument document;
+    document.setPlainText(text == QLatin1String("|") ? QString() : withoutControlChars(text));
+    return document.toPlainText();
+}
+
+// The writing window on a new book's chapter, which holds text and one
+// stored version; null when any step failed.
+T_Chapter* openWithVersion(CreationFixture& f, const QString& text, const QString& version)
+{
+    T_Book* book = f.start(QStringLiteral("恢复到编辑器"));
+    T_Chapter* chapter = book != nullptr ? f.pane()->currentChapter() : nullptr;
+    if (chapter == nullptr || !saveText(book, chapter, text) || !f.pane()->showChapter(book, chapter, true)
+        || !addVersion(book, chapter, version))
+        return nullptr;
+    return chapter;
+}
+
+QString versionPane(const QString& version)
+{
+    QTextDocument document;
+    VersionCompare::appendRuns(&document, VersionCompare::versionRuns(version), 0, CompareStyle(), true, -1);
+    return document.toPlainText();
+}
 }
 
 class TimeMachineTest : public QObject
@@ -77,6 +120,11 @@ private slots:
     void restoreOfChapterTheEditorNeverShowedComparesWithStoredText();
     void restoreOfOnlineChapterIsSentToThePlatform();
     void longChapterIsComparedOffTheGuiThreadAsAtOnce();
+    void listAndClicksShowTheStoredVersions();
+    void restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers_data();
+    void restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers();
+    void restoreIsCalledOffByWordsTypedBeforeItsSave();
+    void restoreEndsAfterTheDialogClosed();
 };
 
 void TimeMachineTest::opensOnNewestOfTheTenVersionsKept()
@@ -153,6 +201,7 @@ void TimeMachineTest::restoreSavesTheVersionAndRecountsWords()
     dialog.show();
     auto* restore = dialog.findChild<QPushButton*>(QStringLiteral("btnRestore"));
     QTest::mouseClick(restore, Qt::LeftButton);
+    QTRY_VERIFY(!dialog.isRestoring());
 
     const QString version = QStringLiteral("　　旧版本 '引号' \"%1\"");
     QCOMPARE(chapter->content, version);
@@ -255,6 +304,134 @@ void TimeMachineTest::longChapterIsComparedOffTheGuiThreadAsAtOnce()
     VersionCompare::appendRuns(&expected, VersionCompare::markedRuns(version, current), 0, CompareStyle(), false, -1);
     QCOMPARE(dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_current_content"))->toPlainText(),
              expected.toPlainText());
+}
+
+// The list is read without the texts; it names the versions a full read
+// finds, and a click shows the clicked one.
+void TimeMachineTest::listAndClicksShowTheStoredVersions()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("列表"));
+    QVERIFY(book);
+    T_Chapter* chapter = book->chapterList.first();
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(addVersion(book, chapter, prose(40 + i, QStringLiteral("版%1").arg(i))));
+    spreadVersionTimes();
+    QVERIFY(saveText(book, chapter, prose(41, QStringLiteral("今"))));
+
+    QList<T_Chapter_TimeMachineItem*> stored;
+    QVERIFY(CJobManager::instance()->getContentBlades(chapter->localId, stored, true));
+    Dialog_TimeMachine dialog(chapter);
+    dialog.show();
+    QTRY_VERIFY(!dialog.isComparing());
+    QCOMPARE(dialog.labels().size(), stored.size());
+    for (int row = 0; row < stored.size(); ++row)
+        QCOMPARE(dialog.labels().at(row), timeToString(static_cast<quint32>(stored.at(row)->createTime)));
+    auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    auto* versionText = dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_content"));
+    for (int row : {2, 0, 3, 1}) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
+        QCOMPARE(dialog.currentIndex(), row);
+        QTRY_VERIFY(!dialog.isComparing());
+        QCOMPARE(versionText->toPlainText(), versionPane(stored.at(row)->content));
+    }
+    qDeleteAll(stored);
+}
+
+void TimeMachineTest::restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<bool>("undoable");
+    const QString base = prose(30, QStringLiteral("原"));
+    const int middle = base.size() / 2;
+    QTest::newRow("only at the start") << QStringLiteral("改") + base.mid(3) << true;
+    QTest::newRow("only at the end") << base.left(base.size() - 4) + QStringLiteral("结尾改了\n新段") << true;
+    QTest::newRow("in the middle") << base.left(middle) + QStringLiteral("插\n入") + base.mid(middle + 9) << true;
+    QTest::newRow("everywhere") << prose(25, QStringLiteral("全新")) << true;
+    QTest::newRow("longer by a tail") << base + prose(3, QStringLiteral("续")) << true;
+    QTest::newRow("emptied") << QString() << true;
+    QTest::newRow("within a surrogate pair")
+        << QString(base).replace(QStringLiteral("\U00020000"), QStringLiteral("\U00020001")) << true;
+    // The document keeps these as other characters: loaded whole.
+    QTest::newRow("with carriage returns") << QString(base).replace(QStringLiteral("\n"), QStringLiteral("\r\n"))
+                                           << false;
+    QTest::newRow("with a no-break space") << base.left(middle) + QChar(0x00a0) + base.mid(middle) << false;
+}
+
+// The author's button with the chapter open in the editor: the editor ends
+// up showing exactly what loading the version whole shows, the row holds the
+// version, and where only a stretch was replaced one undo brings back the
+// text from before.
+void TimeMachineTest::restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers()
+{
+    QFETCH(QString, version);
+    QFETCH(bool, undoable);
+    CreationFixture f;
+    const QString base = prose(30, QStringLiteral("原"));
+    T_Chapter* chapter = openWithVersion(f, base, version);
+    QVERIFY(chapter);
+    QCOMPARE(f.editor()->toPlainText(), base);
+
+    Dialog_TimeMachine dialog(chapter, f.window());
+    dialog.show();
+    QTRY_VERIFY(!dialog.isComparing());
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("btnRestore")), Qt::LeftButton);
+    QTRY_VERIFY(!dialog.isRestoring());
+
+    QCOMPARE(f.editor()->toPlainText(), shownWhole(version));
+    QCOMPARE(f.pane()->toPlainText(), shownWhole(version));
+    QCOMPARE(CreationFixture::storedText(chapter), version);
+    QVERIFY(!f.pane()->holdsUnsavedText());
+    QCOMPARE(f.editor()->wordCount(), T_Chapter::countWords(shownWhole(version)));
+    // The current pane compares with what the editor shows: no marks where
+    // that is the version itself.
+    QTRY_VERIFY(!dialog.isComparing());
+    const QString marked = dialog.findChild<QTextBrowser*>(QStringLiteral("text_blade_current_content"))->toHtml();
+    if (shownWhole(version) == version)
+        QVERIFY(!marked.contains(QStringLiteral("#ff0000")) && !marked.contains(QStringLiteral("#0000ff")));
+    if (undoable) {
+        f.editor()->undo();
+        QCOMPARE(f.editor()->toPlainText(), base);
+    }
+}
+
+// The version is stored a turn of the event loop after the click; words the
+// author typed in between are newer than it and stay, in editor and row.
+void TimeMachineTest::restoreIsCalledOffByWordsTypedBeforeItsSave()
+{
+    CreationFixture f;
+    T_Chapter* chapter = openWithVersion(f, QStringLiteral("现在的文字"), QStringLiteral("旧的文字"));
+    QVERIFY(chapter);
+    Dialog_TimeMachine dialog(chapter, f.window());
+    dialog.show();
+    QTRY_VERIFY(!dialog.isComparing());
+
+    dialog.restoreVersion();
+    f.editor()->moveCursor(QTextCursor::End);
+    f.type(QStringLiteral("又写"));
+    QTRY_VERIFY(!dialog.isRestoring());
+    QCOMPARE(f.editor()->toPlainText(), QStringLiteral("现在的文字又写"));
+    QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("现在的文字"));
+    f.tick();
+    f.pause();
+    f.tick(2);
+    QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("现在的文字又写"));
+}
+
+void TimeMachineTest::restoreEndsAfterTheDialogClosed()
+{
+    CreationFixture f;
+    T_Chapter* chapter = openWithVersion(f, QStringLiteral("现在的文字"), QStringLiteral("旧的文字"));
+    QVERIFY(chapter);
+    {
+        Dialog_TimeMachine dialog(chapter, f.window());
+        dialog.show();
+        QTRY_VERIFY(!dialog.isComparing());
+        dialog.restoreVersion();
+    }
+    QTRY_COMPARE(f.editor()->toPlainText(), QStringLiteral("旧的文字"));
+    QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("旧的文字"));
 }
 
 #include "tst_TimeMachine.moc"

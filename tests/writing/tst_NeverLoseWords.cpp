@@ -348,6 +348,7 @@ void NeverLoseWordsTest::timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring(
     QCOMPARE(dialog.labels().size(), 1);
     dialog.compareVersion(0);
     dialog.restoreVersion();
+    QTRY_VERIFY(!dialog.isRestoring());
 
     QCOMPARE(bare(f.pane()->toPlainText()), QStringLiteral("旧的版本"));
     QCOMPARE(rowText(chapter->localId), QStringLiteral("旧的版本"));

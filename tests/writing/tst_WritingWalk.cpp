@@ -285,8 +285,10 @@ private:
         if (dialog.labels().isEmpty())
             return;
         dialog.compareVersion(m_rng.bounded(dialog.labels().size()));
+        const int localChapterId = chapter->localId;
         dialog.restoreVersion();
-        note(QStringLiteral("time machine %1").arg(chapter->localId));
+        BooksFixture::waitUntil([&dialog]() { return !dialog.isRestoring(); });
+        note(QStringLiteral("time machine %1").arg(localChapterId));
     }
 
     void replace()

@@ -25,12 +25,11 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStringListModel>
-#include <QAbstractTextDocumentLayout>
-#include <QTextBlock>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -65,6 +64,11 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
 
     m_hint = new Widget_CompareHint(this);
     m_hint->hide();
+
+    m_fillTimer = new QTimer(this);
+    m_fillTimer->setSingleShot(true);
+    m_fillTimer->setInterval(0);
+    connect(m_fillTimer, &QTimer::timeout, this, &Dialog_TimeMachine::fillViews);
 
     m_model = new QStringListModel(this);
     m_list->setModel(m_model);
@@ -252,8 +256,6 @@ namespace {
 const int kCompareAtOnce = 20000;
 // GUI time per turn of the event loop while a long comparison is filled in.
 const int kFillBudgetMs = 8;
-// Characters laid out per turn of the event loop once a comparison is shown.
-const int kLayoutStep = 4000;
 }
 
 void Dialog_TimeMachine::compareVersion(int row)
@@ -301,100 +303,62 @@ void Dialog_TimeMachine::showCompared(const ComparedVersion& result)
 {
     if (result.serial != m_compareSerial)
         return;
-    // Documents of a fill that a newer result overtook never reached a view.
-    for (QTextDocument* unused : {m_versionDocument.data(), m_markedDocument.data()}) {
-        if (unused != nullptr && unused != m_versionText->document() && unused != m_currentText->document())
-            delete unused;
-    }
+    m_fillTimer->stop();
     m_pending = result;
     m_versionFilled = 0;
     m_markedFilled = 0;
-    // Filled while detached from the views (nothing is laid out meanwhile),
-    // a slice per turn of the event loop for long texts.
+    // Fresh documents go to the views empty and are filled there, a slice per
+    // turn of the event loop for long texts: each slice is laid out as it is
+    // added, so no view is ever handed a long text to lay out in one go (its
+    // own background layout grows to steps of tens of milliseconds).
     m_versionDocument = new QTextDocument(this);
     m_markedDocument = new QTextDocument(this);
+    attachDocument(m_versionText, m_versionDocument);
+    attachDocument(m_currentText, m_markedDocument);
     fillViews();
 }
 
 void Dialog_TimeMachine::fillViews()
 {
-    if (m_versionDocument.isNull() || m_markedDocument.isNull())
+    // A newer request has its own fill coming.
+    if (m_versionDocument.isNull() || m_markedDocument.isNull() || m_pending.serial != m_compareSerial)
         return;
     CompareStyle style;
     style.fontSize = static_cast<int>(14 * m_scale);
     style.lineHeight = static_cast<int>(24 * m_scale);
     style.indent = static_cast<int>(24 * m_scale);
     const bool atOnce = m_pending.version.size() + m_pending.marked.size() < 2000;
-    const int budget = atOnce ? -1 : kFillBudgetMs;
-    if (m_versionFilled < m_pending.version.size())
+    QElapsedTimer clock;
+    clock.start();
+    const auto budget = [&]() { return atOnce ? -1 : qMax(1, kFillBudgetMs - static_cast<int>(clock.elapsed())); };
+    // Both panes grow together, so the tops of both show from the first turn.
+    if (m_versionFilled < m_pending.version.size()) {
+        const int share = m_markedFilled < m_pending.marked.size() ? kFillBudgetMs / 2 : kFillBudgetMs;
         m_versionFilled = VersionCompare::appendRuns(m_versionDocument, m_pending.version, m_versionFilled, style,
-                                                     true, budget);
-    if (m_versionFilled >= m_pending.version.size() && m_markedFilled < m_pending.marked.size())
+                                                     true, atOnce ? -1 : share);
+    }
+    if (m_markedFilled < m_pending.marked.size())
         m_markedFilled = VersionCompare::appendRuns(m_markedDocument, m_pending.marked, m_markedFilled, style,
-                                                    false, budget);
+                                                    false, budget());
     if (m_versionFilled < m_pending.version.size() || m_markedFilled < m_pending.marked.size()) {
-        const int serial = m_pending.serial;
-        QTimer::singleShot(0, this, [this, serial]() {
-            if (serial == m_compareSerial)
-                fillViews();
-        });
+        // A timer, not a posted call: posted calls run back to back, while
+        // between two timer turns the window paints and its timers run.
+        m_fillTimer->start();
         return;
     }
-    attachDocument(m_versionText, m_versionDocument);
     m_pending = ComparedVersion();
-    if (atOnce) {
-        attachDocument(m_currentText, m_markedDocument);
-        m_comparing = false;
-        emit compared();
-        return;
-    }
-    // One view per turn: handing a long document to a view costs a few
-    // milliseconds of its own.
-    const int serial = m_compareSerial;
-    QTimer::singleShot(0, this, [this, serial]() {
-        if (serial != m_compareSerial)
-            return;
-        attachDocument(m_currentText, m_markedDocument);
-        m_laidOut = 0;
-        layOutViews();
-    });
+    m_comparing = false;
+    emit compared();
 }
 
 void Dialog_TimeMachine::attachDocument(QTextBrowser* view, QTextDocument* document)
 {
-    if (document == nullptr)
-        return;
     // The view deletes a document of its own; ours go once replaced.
     QTextDocument* old = view->document();
     const bool ours = old != nullptr && old->parent() == this;
     view->setDocument(document);
     if (ours)
         old->deleteLater();
-}
-
-void Dialog_TimeMachine::layOutViews()
-{
-    // The views lay out what is out of sight in ever larger steps; going ahead
-    // of them in small ones keeps each step short.
-    int remaining = 0;
-    for (QTextBrowser* view : {m_versionText, m_currentText}) {
-        QTextDocument* document = view->document();
-        const int end = document->characterCount() - 1;
-        const int target = qMin(end, m_laidOut + kLayoutStep);
-        document->documentLayout()->blockBoundingRect(document->findBlock(target));
-        remaining = qMax(remaining, end - target);
-    }
-    m_laidOut += kLayoutStep;
-    if (remaining > 0) {
-        const int serial = m_compareSerial;
-        QTimer::singleShot(0, this, [this, serial]() {
-            if (serial == m_compareSerial)
-                layOutViews();
-        });
-        return;
-    }
-    m_comparing = false;
-    emit compared();
 }
 
 T_Chapter* Dialog_TimeMachine::chapter() const
@@ -404,7 +368,7 @@ T_Chapter* Dialog_TimeMachine::chapter() const
 
 void Dialog_TimeMachine::restoreVersion()
 {
-    if (chapter() == nullptr || m_currentIndex < 0 || m_currentIndex >= m_versions.size()
+    if (m_restoring || chapter() == nullptr || m_currentIndex < 0 || m_currentIndex >= m_versions.size()
         || m_versions.at(m_currentIndex) == nullptr)
         return;
     if (!m_jobs->getContentBladeText(m_versions.at(m_currentIndex))) {
@@ -440,29 +404,67 @@ void Dialog_TimeMachine::restoreVersion()
         }
     }
 
+    // The restored text is stored once the event loop has had its turn: each
+    // of the two saves of a long chapter holds the window on its own, and
+    // between them nothing is at stake, the editor's words being stored and
+    // kept as a version already. A timer rather than a posted call, so that
+    // timers already due (painting, the writing tick) run in between. The
+    // second half runs even once the dialog is closed.
+    m_restoring = true;
+    QPointer<Dialog_TimeMachine> dialog(this);
+    const int localBookId = m_localBookId;
+    const int localChapterId = m_localChapterId;
+    QTimer::singleShot(1, QCoreApplication::instance(), [dialog, localBookId, localChapterId, restored, now]() {
+        const bool stored = storeRestored(localBookId, localChapterId, restored, now);
+        if (dialog.isNull())
+            return;
+        dialog->m_restoring = false;
+        if (stored)
+            dialog->compareVersion(dialog->m_currentIndex);
+    });
+}
+
+bool Dialog_TimeMachine::storeRestored(int localBookId, int localChapterId, const QString& restored, int now)
+{
+    CPublicManager* model = CPublicManager::instance();
+    CJobManager* jobs = CJobManager::instance();
+    CUiManager* ui = CUiManager::instance();
+    T_Chapter* current = model->findChapter(localBookId, localChapterId);
+    if (current == nullptr)
+        return false;
+    Widget_Creation* window = ui->creationWindow();
+    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
+    const bool shown = editor != nullptr && editor->currentChapterId() == localChapterId;
+    // Words typed since the editor was stored are newer than any version.
+    if (shown && editor->holdsUnsavedText()) {
+        ui->showError(tr("The version could not be restored"), 3000);
+        return false;
+    }
     TC_Chapter_Edit_Content request;
     request.header = T_Http_Custom();
-    request.header.localBookId = current->localBookId;
-    request.header.localChapterId = current->localId;
+    request.header.localBookId = localBookId;
+    request.header.localChapterId = localChapterId;
     request.header.jobType = JobType::ChapterEditContent;
     request.content = restored;
     request.updateTime = now;
     request.isSendToSrv = true;
-    if (!m_jobs->chapter_edit_content(request)) {
-        qWarning() << "time machine: restored text not saved" << m_localChapterId << m_jobs->lastError();
-        m_ui->showError(tr("The version could not be restored"), 3000);
-        return;
+    if (!jobs->chapter_edit_content(request)) {
+        qWarning() << "time machine: restored text not saved" << localChapterId << jobs->lastError();
+        ui->showError(tr("The version could not be restored"), 3000);
+        return false;
     }
 
-    T_Book* book = CPublicManager::instance()->findBookByLocalId(m_localBookId);
+    T_Book* book = model->findBookByLocalId(localBookId);
     if (book)
         book->calcWordCount();
-    m_jobs->moveBookToFront(book, true);
+    jobs->moveBookToFront(book, true);
     // The editor's words are stored, so it may take the restored text; the
-    // current pane then compares with what the editor shows.
-    if (shown && book != nullptr && (current = chapter()) != nullptr)
+    // current pane then compares with what the editor shows. Mostly only a
+    // stretch of a long chapter differs: the editor changes just that.
+    if (shown && book != nullptr && (current = model->findChapter(localBookId, localChapterId)) != nullptr
+        && !editor->takeStoredText())
         editor->showChapter(book, current, true);
-    compareVersion(m_currentIndex);
+    return true;
 }
 
 bool Dialog_TimeMachine::eventFilter(QObject* watched, QEvent* event)

@@ -36,8 +36,12 @@ public:
     void compareVersion(int row);
     // True while a comparison runs or its view is being filled.
     bool isComparing() const { return m_comparing; }
-    // Makes the shown version the chapter's text.
+    // Makes the shown version the chapter's text: the current text is kept
+    // as a version at once, the version stored and put in the editor at the
+    // next turn of the event loop.
     void restoreVersion();
+    // True from a restore until the version is the chapter's text.
+    bool isRestoring() const { return m_restoring; }
 
     int currentIndex() const { return m_currentIndex; }
     const QStringList& labels() const { return m_labels; }
@@ -57,8 +61,10 @@ private:
     void onRowClicked(const QModelIndex& index);
     void showCompared(const ComparedVersion& result);
     void fillViews();
-    void layOutViews();
     void attachDocument(QTextBrowser* view, QTextDocument* document);
+    // Stores a restored text as the chapter's and has the editor show it;
+    // false when it was not stored.
+    static bool storeRestored(int localBookId, int localChapterId, const QString& restored, int now);
 
     QStringListModel* m_model = nullptr;
     Widget_CompareHint* m_hint = nullptr;
@@ -77,10 +83,12 @@ private:
     // The newest request; results of older ones are dropped.
     int m_compareSerial = 0;
     bool m_comparing = false;
+    bool m_restoring = false;
     ComparedVersion m_pending;
     int m_versionFilled = 0;
     int m_markedFilled = 0;
-    int m_laidOut = 0;
+    // Fills a long comparison in, a slice per turn of the event loop.
+    class QTimer* m_fillTimer = nullptr;
     QPointer<class QTextDocument> m_versionDocument;
     QPointer<class QTextDocument> m_markedDocument;
 

@@ -124,8 +124,16 @@ int appendRuns(QTextDocument* document, const QVector<CompareRun>& runs, int fro
     }
     int i = from;
     for (; i < runs.size(); ++i) {
-        if (budgetMs >= 0 && (i - from) % 64 == 63 && clock.elapsed() >= budgetMs)
-            break;
+        if (budgetMs >= 0 && (i - from) % 64 == 63) {
+            // A document a view shows lays out what was added when the edit
+            // block closes: closed every few runs, that work counts too.
+            cursor.endEditBlock();
+            if (clock.elapsed() >= budgetMs) {
+                cursor.beginEditBlock();
+                break;
+            }
+            cursor.beginEditBlock();
+        }
         const CompareRun& run = runs.at(i);
         QTextCharFormat format = plain;
         const QColor colour = colourOf(run.kind);

@@ -58,7 +58,8 @@ QVector<CompareRun> markedRuns(const QString& version, const QString& current);
 ComparedVersion compare(const QString& version, const QString& current, int serial);
 
 // Appends runs[from...] to a document in the given look until budgetMs
-// passed (no limit below 0); returns the index of the first run not added.
+// passed (no limit below 0), the laying out of an attached document's new
+// text included; returns the index of the first run not added.
 // The version pane gives each line its own indented paragraph; the marked
 // pane keeps the lines of one paragraph, its first line indented.
 int appendRuns(QTextDocument* document, const QVector<CompareRun>& runs, int from, const CompareStyle& style,

@@ -271,6 +271,68 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
         m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
 }
 
+namespace {
+// Characters the document stores differently from the plain text it reads
+// back (line and paragraph separators, no-break spaces, carriage returns),
+// and those setChapterText drops: a text with any of them is reloaded whole.
+bool readsBackAsInserted(const QString& text)
+{
+    if (text == QLatin1String("|") || hasControlChars(text))
+        return false;
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\r':
+        case 0x00a0:
+        case 0x2028:
+        case 0x2029:
+        case 0xfdd0:
+        case 0xfdd1:
+            return false;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+} // namespace
+
+bool Widget_Creation_Content::takeStoredText()
+{
+    const T_Chapter* chapter = currentChapter();
+    if (chapter == nullptr || !m_chapterShown || m_savedSerial != m_edit->editSerial()
+        || !readsBackAsInserted(chapter->content))
+        return false;
+    const QString text = chapter->content;
+    const QString shown = currentText();
+    // The common start and end stay.
+    const int shorter = qMin(text.size(), shown.size());
+    int head = 0;
+    while (head < shorter && text.at(head) == shown.at(head))
+        ++head;
+    int tail = 0;
+    while (tail < shorter - head && text.at(text.size() - 1 - tail) == shown.at(shown.size() - 1 - tail))
+        ++tail;
+    if (m_marked)
+        clearHighlights();
+    if (head + tail < text.size() || head + tail < shown.size()) {
+        QTextCursor cursor(m_edit->document());
+        cursor.beginEditBlock();
+        cursor.setPosition(head);
+        cursor.setPosition(shown.size() - tail, QTextCursor::KeepAnchor);
+        cursor.insertText(text.mid(head, text.size() - head - tail));
+        cursor.endEditBlock();
+    }
+    // The editor now reads back exactly the stored text, counted already.
+    m_writing.lastWordCount = chapter->wordCount;
+    m_text = text;
+    m_textSerial = m_edit->editSerial();
+    m_savedSerial = m_edit->editSerial();
+    m_edit->moveCursor(QTextCursor::End);
+    if (!m_settings.isFocusing)
+        m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
+    return true;
+}
+
 bool Widget_Creation_Content::saveChapter(bool withStatistics)
 {
     if (m_localChapterId < 1 || m_savedSerial == m_edit->editSerial())

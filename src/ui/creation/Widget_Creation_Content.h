@@ -49,6 +49,12 @@ public:
     bool closeBook();
     // The editor holds words its chapter's row does not.
     bool holdsUnsavedText() const;
+    // Shows the shown chapter's stored text after it was replaced elsewhere
+    // (a restored version) by changing only the stretch that differs, as one
+    // edit the author can undo. False, with nothing changed, when the editor
+    // shows another chapter, holds unstored words, or the text holds
+    // characters only the full reload of showChapter puts in as they should.
+    bool takeStoredText();
     // Lets go of the shown chapter whatever the editor holds; the caller has
     // kept the text elsewhere. The editor is left empty and disabled.
     void dropChapter();
