@@ -321,6 +321,10 @@ void CTessaneDb::applyJournalMode()
     // default they spill to the log in mid-statement and are read back from
     // the file; 16 MB holds those of a million-character chapter.
     sqlExec(query, QStringLiteral("PRAGMA cache_size = -16384;"));
+    // Commits leave their pages in the log; checkpointSoon copies them back
+    // after the commit. SQLite's own copy, done by the commit that fills the
+    // log past this mark, stays as the bound on the log's size (32 MB).
+    sqlExec(query, QStringLiteral("PRAGMA wal_autocheckpoint = 8192;"));
 }
 
 bool CTessaneDb::ensureSchema()

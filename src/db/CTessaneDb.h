@@ -16,6 +16,8 @@
 #include <QVariant>
 #include <QStringList>
 
+class QTimer;
+
 class QSqlQuery;
 struct T_Http_Custom;
 struct T_Http_S;
@@ -267,6 +269,13 @@ private:
     int m_currentUid = 0;
     int m_transactionDepth = 0;
     bool m_transactionFailed = false;
+    QTimer* m_checkpointTimer = nullptr;
+
+    // Copies committed pages from the write-ahead log into the database file
+    // in a turn of the event loop of its own, shortly after a commit
+    // (CTessaneDb_checkpoint.cpp).
+    void checkpointSoon();
+    void checkpointNow();
 
     // ===== Books, volumes, chapters, outlines, memos, versions, user and
     // ===== system data (CTessaneDb_books.cpp ... CTessaneDb_sysdata.cpp)

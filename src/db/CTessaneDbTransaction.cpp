@@ -39,8 +39,10 @@ bool CTessaneDb::Transaction::commit()
         m_db.exec(QStringLiteral("ROLLBACK;"));
         return false;
     }
-    if (m_db.exec(QStringLiteral("COMMIT;")))
+    if (m_db.exec(QStringLiteral("COMMIT;"))) {
+        m_db.checkpointSoon();
         return true;
+    }
     // A commit refused (full disk, I/O error) leaves the transaction open.
     m_db.exec(QStringLiteral("ROLLBACK;"));
     return false;
