@@ -80,7 +80,7 @@ int main(int argc, char** argv)
     Widget_Creation_Content pane;
     pane.resize(1000, 700);
     pane.show();
-    QTest::qWaitForWindowExposed(&pane);
+    (void)QTest::qWaitForWindowExposed(&pane);
     pane.showChapter(book, chapter, true);
     pane.openSearch();
     QLineEdit* box = pane.searchDialog()->searchEdit();

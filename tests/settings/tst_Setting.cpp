@@ -1,6 +1,5 @@
 #include "JobsFixture.h"
 
-#include "db/CTessaneDb.h"
 #include "db/records/T_UserConf.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
@@ -18,14 +17,6 @@
 #include <QTest>
 
 namespace {
-T_SystemConf storedConf()
-{
-    TS_Author_Info user;
-    T_UserConf conf;
-    CTessaneDb::instance()->getUserData(StandinServer::demoUid(), user, conf);
-    return conf.systemConf;
-}
-
 template <class T>
 T* child(QWidget* w, const char* name)
 {
