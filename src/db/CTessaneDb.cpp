@@ -323,8 +323,9 @@ void CTessaneDb::applyJournalMode()
     sqlExec(query, QStringLiteral("PRAGMA cache_size = -16384;"));
     // Commits leave their pages in the log; checkpointSoon copies them back
     // after the commit. SQLite's own copy, done by the commit that fills the
-    // log past this mark, stays as the bound on the log's size (32 MB).
-    sqlExec(query, QStringLiteral("PRAGMA wal_autocheckpoint = 8192;"));
+    // log past this mark, stays as the bound on the log's size: 16 MB, above
+    // what the save of a million-character chapter writes (about 7 MB).
+    sqlExec(query, QStringLiteral("PRAGMA wal_autocheckpoint = 4096;"));
 }
 
 bool CTessaneDb::ensureSchema()
