@@ -78,6 +78,24 @@ bool platformHasBook(const QString& name)
     return false;
 }
 
+// Two machines of the demo author, each signed in once and holding the demo
+// book.
+bool startTwoMachines(std::unique_ptr<JobsFixture> (&machines)[2])
+{
+    for (int i = 0; i < 2; ++i) {
+        machines[i] = std::make_unique<JobsFixture>();
+        if (!seedMachine(*machines[i], i))
+            return false;
+    }
+    if (!standin().setDeviceWelcome(true))
+        return false;
+    for (auto& machine : machines) {
+        if (!machine->restart() || !settleClient() || demoBook() == nullptr)
+            return false;
+    }
+    return true;
+}
+
 bool saveChapter(int chapterId, const QString& text)
 {
     T_Book* book = demoBook();
@@ -178,16 +196,7 @@ private slots:
 void FeedTwoMachinesTest::savesOfOneChapterOnTwoMachinesKeepBothTexts()
 {
     std::unique_ptr<JobsFixture> machines[2];
-    for (int i = 0; i < 2; ++i) {
-        machines[i] = std::make_unique<JobsFixture>();
-        QVERIFY(seedMachine(*machines[i], i));
-    }
-    QVERIFY(standin().setDeviceWelcome(true));
-    for (auto& machine : machines) {
-        QVERIFY(machine->restart());
-        QVERIFY(settleClient());
-        QVERIFY(demoBook() != nullptr);
-    }
+    QVERIFY(startTwoMachines(machines));
     const QString wordsOfA = QStringLiteral("甲在路上写的段落");
     const QString wordsOfB = QStringLiteral("乙在家里写的段落");
 
@@ -225,15 +234,7 @@ void FeedTwoMachinesTest::savesOfOneChapterOnTwoMachinesKeepBothTexts()
 void FeedTwoMachinesTest::saveSentAtOnceBeforeThePullKeepsTheOtherText()
 {
     std::unique_ptr<JobsFixture> machines[2];
-    for (int i = 0; i < 2; ++i) {
-        machines[i] = std::make_unique<JobsFixture>();
-        QVERIFY(seedMachine(*machines[i], i));
-    }
-    QVERIFY(standin().setDeviceWelcome(true));
-    for (auto& machine : machines) {
-        QVERIFY(machine->restart());
-        QVERIFY(settleClient());
-    }
+    QVERIFY(startTwoMachines(machines));
     const QString wordsOfA = QStringLiteral("甲刚刚写完的段落");
     const QString wordsOfB = QStringLiteral("乙还没看到甲的段落");
 
@@ -355,15 +356,7 @@ void FeedTwoMachinesTest::createWhoseReplyWasLostThenDeletedLeavesNothing()
 void FeedTwoMachinesTest::recycleSentAgainAfterARestoreElsewhereLeavesOneState()
 {
     std::unique_ptr<JobsFixture> machines[2];
-    for (int i = 0; i < 2; ++i) {
-        machines[i] = std::make_unique<JobsFixture>();
-        QVERIFY(seedMachine(*machines[i], i));
-    }
-    QVERIFY(standin().setDeviceWelcome(true));
-    for (auto& machine : machines) {
-        QVERIFY(machine->restart());
-        QVERIFY(settleClient());
-    }
+    QVERIFY(startTwoMachines(machines));
     QVERIFY(machines[0]->restart());
     QVERIFY(settleClient());
     QVERIFY(standin().addFault(QStringLiteral("/chapter/recycle"), QStringLiteral("truncated"), 0, 1));
