@@ -78,6 +78,12 @@ bool platformHasBook(const QString& name)
     return false;
 }
 
+// One machine of the demo author, signed in once.
+bool startOneMachine(JobsFixture& fixture)
+{
+    return seedMachine(fixture, 0) && standin().setDeviceWelcome(true) && fixture.restart() && settleClient();
+}
+
 // Two machines of the demo author, each signed in once and holding the demo
 // book.
 bool startTwoMachines(std::unique_ptr<JobsFixture> (&machines)[2])
@@ -261,10 +267,7 @@ void FeedTwoMachinesTest::saveSentAtOnceBeforeThePullKeepsTheOtherText()
 void FeedTwoMachinesTest::deleteForGoodWhileTheCreateIsOnItsWay()
 {
     JobsFixture fixture;
-    QVERIFY(seedMachine(fixture, 0));
-    QVERIFY(standin().setDeviceWelcome(true));
-    QVERIFY(fixture.restart());
-    QVERIFY(settleClient());
+    QVERIFY(startOneMachine(fixture));
     T_Book* book = demoBook();
     QVERIFY(book != nullptr);
 
@@ -303,10 +306,7 @@ void FeedTwoMachinesTest::deleteForGoodWhileTheCreateIsOnItsWay()
 void FeedTwoMachinesTest::createWhoseReplyWasLostIsAdopted()
 {
     JobsFixture fixture;
-    QVERIFY(seedMachine(fixture, 0));
-    QVERIFY(standin().setDeviceWelcome(true));
-    QVERIFY(fixture.restart());
-    QVERIFY(settleClient());
+    QVERIFY(startOneMachine(fixture));
 
     QVERIFY(standin().addFault(kAddChapter, QStringLiteral("truncated"), 0, 1));
     const int localId = addChapter(QStringLiteral("回信丢了"));
@@ -331,10 +331,7 @@ void FeedTwoMachinesTest::createWhoseReplyWasLostIsAdopted()
 void FeedTwoMachinesTest::createWhoseReplyWasLostThenDeletedLeavesNothing()
 {
     JobsFixture fixture;
-    QVERIFY(seedMachine(fixture, 0));
-    QVERIFY(standin().setDeviceWelcome(true));
-    QVERIFY(fixture.restart());
-    QVERIFY(settleClient());
+    QVERIFY(startOneMachine(fixture));
 
     QVERIFY(standin().addFault(kAddChapter, QStringLiteral("truncated"), 0, 1));
     const int localId = addChapter(QStringLiteral("丢了又删"));
