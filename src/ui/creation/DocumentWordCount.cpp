@@ -1,5 +1,7 @@
 #include "DocumentWordCount.h"
 
+#include "db/records/T_Chapter.h"
+
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -36,25 +38,9 @@ DocumentWordCount::DocumentWordCount(QTextDocument* document)
 
 int DocumentWordCount::countBlockWords(const QString& blockText)
 {
-    int count = 0;
-    for (const QChar c : blockText) {
-        switch (c.unicode()) {
-        case ' ':
-        case '\n':
-        case '\r':
-        case '\t':
-        case 0x3000:
-        case 0x00a0:  // a no-break space reads as a space
-        case 0x2028:  // line and paragraph separators, and the frame
-        case 0x2029:  // marks, read as line breaks
-        case 0xfdd0:
-        case 0xfdd1:
-            break;
-        default:
-            ++count;
-        }
-    }
-    return count;
+    // A paragraph's raw text keeps the characters the plain text turns into
+    // spaces and line breaks; the chapter's rule counts neither.
+    return T_Chapter::countWords(blockText);
 }
 
 void DocumentWordCount::onContentsChange(int position, int removed, int added)
