@@ -8,11 +8,12 @@ int runWritingTickTests(int argc, char** argv);
 int runChapterEditorTests(int argc, char** argv);
 int runToolBarTests(int argc, char** argv);
 int runSearchTests(int argc, char** argv);
+int runChapterLayoutTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
     return runArea(argc, argv,
                    {runWritingSaveTests, runWritingTickTests, runChapterEditorTests, runToolBarTests,
-                    runSearchTests},
+                    runSearchTests, runChapterLayoutTests},
                    Catalogue::Program);
 }

@@ -1,4 +1,5 @@
 #include "Creation_TextEdit.h"
+#include "ChapterLayout.h"
 #include "Createtion_TextEdit_VScroll.h"
 #include "DocumentWordCount.h"
 
@@ -20,6 +21,9 @@
 namespace {
 const QChar kIdeoSpace(0x3000);
 const QString kSelectIcon = QStringLiteral(":/res/skin/light/creation/select.svg");
+// One slice of laying out a long chapter in the background: short enough
+// for a key typed meanwhile to feel no wait.
+const int kLayoutSliceMs = 5;
 
 // Whether Qt's own key handling would type this text.
 bool insertsText(const QString& text)
@@ -79,6 +83,34 @@ Creation_TextEdit::Creation_TextEdit(QWidget* parent) : QTextEdit(parent)
     QTextOption option = document()->defaultTextOption();
     option.setTextDirection(Qt::LeftToRight);
     document()->setDefaultTextOption(option);
+    m_layoutSlices = new QTimer(this);
+    m_layoutSlices->setInterval(0);
+    connect(m_layoutSlices, &QTimer::timeout, this, &Creation_TextEdit::layOutSlice);
+    connect(document(), &QTextDocument::documentLayoutChanged, this, &Creation_TextEdit::followLayout);
+    document()->setDocumentLayout(new ChapterLayout(document()));
+}
+
+void Creation_TextEdit::followLayout()
+{
+    if (auto* layout = qobject_cast<ChapterLayout*>(document()->documentLayout()))
+        connect(layout, &ChapterLayout::estimated, m_layoutSlices, QOverload<>::of(&QTimer::start));
+}
+
+void Creation_TextEdit::layOutSlice()
+{
+    auto* layout = qobject_cast<ChapterLayout*>(document()->documentLayout());
+    if (layout == nullptr || layout->isComplete()) {
+        m_layoutSlices->stop();
+        return;
+    }
+    // The text in view stays where it is while the paragraphs above it get
+    // their real heights; a view at the end stays at the end.
+    QScrollBar* bar = verticalScrollBar();
+    const bool atEnd = bar->value() == bar->maximum();
+    const qreal anchor = layout->layOutSlice(kLayoutSliceMs, bar->value());
+    bar->setValue(atEnd ? bar->maximum() : qRound(anchor));
+    if (layout->isComplete())
+        m_layoutSlices->stop();
 }
 
 int Creation_TextEdit::wordCount() const

@@ -6,6 +6,7 @@
 
 class QMenu;
 class QAction;
+class QTimer;
 class CPublicManager;
 class CUiManager;
 
@@ -63,6 +64,8 @@ protected:
 
 private:
     void initMenu();
+    void followLayout();
+    void layOutSlice();
     // The tick counts the author as writing from now on.
     void markTyping();
     void sendCommand(int code, const QString& text = QString(), const QString& shortcut = QString());
@@ -74,6 +77,7 @@ private:
     bool m_redoAvailable = false;
     quint64 m_editSerial = 0;
     class DocumentWordCount* m_words = nullptr;
+    QTimer* m_layoutSlices = nullptr;
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;
     // The context menu's tool item, refilled before every send.

@@ -259,6 +259,7 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
     const QString shown = text == QLatin1String("|") ? QString() : withoutControlChars(text);
     if (m_marked)
         clearHighlights();
+    stopRecentring();
     setFormattedText(shown);
     if (copyBack) {
         if (T_Chapter* chapter = currentChapter())

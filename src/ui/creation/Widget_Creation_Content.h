@@ -215,6 +215,9 @@ private:
 
     // Focus-mode recentring and the outline ball (Widget_Creation_Content_focus.cpp).
     void initFocusMode();
+    // A recentring scroll still under way would carry a text shown since, or
+    // a view out of focus mode, to where the old caret was.
+    void stopRecentring();
     // Recentres shortly after a chapter was put on screen.
     void recentreLater(int msecs);
     void slideBall(bool in);

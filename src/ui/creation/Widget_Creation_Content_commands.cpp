@@ -127,6 +127,7 @@ void Widget_Creation_Content::creation_command(int code, const QString& text, co
         case 31: setUnderline(false); break;
         case 33:
             if (m_settings.isFocusing) {
+                stopRecentring();
                 m_settings.isFocusing = 0;
                 applyTextStyle();
                 applyPageMargins(m_settings.isCenter != 0);

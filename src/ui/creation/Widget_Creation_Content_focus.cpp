@@ -103,10 +103,9 @@ void Widget_Creation_Content::initFocusMode()
     // Scrolling away in focus mode shows the whole text undimmed; the next
     // caret move brings the dimming and the recentring back.
     auto suspend = [this](bool keepScroll) {
-        // The author's own scrolling wins over a recentring under way.
-        auto* bar = qobject_cast<Createtion_TextEdit_VScroll*>(m_edit->verticalScrollBar());
-        if (keepScroll && bar != nullptr)
-            bar->stopScroll();
+        // The author's own scrolling, by wheel or scroll bar, wins over a
+        // recentring under way.
+        stopRecentring();
         if (!m_settings.isFocusing || m_focusSuspended)
             return;
         m_focusSuspended = true;
@@ -136,6 +135,12 @@ void Widget_Creation_Content::initFocusMode()
         }
         onCurrentLine();
     });
+}
+
+void Widget_Creation_Content::stopRecentring()
+{
+    if (auto* bar = qobject_cast<Createtion_TextEdit_VScroll*>(m_edit->verticalScrollBar()))
+        bar->stopScroll();
 }
 
 void Widget_Creation_Content::recentreLater(int msecs)

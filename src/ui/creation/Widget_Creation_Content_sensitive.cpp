@@ -3,6 +3,7 @@
 
 #include "Widget_Creation_Content.h"
 
+#include "ChapterLayout.h"
 #include "Creation_TextEdit.h"
 #include "EditorMarks.h"
 #include "manager/CPublicManager.h"
@@ -36,11 +37,10 @@ protected:
 };
 
 // Replaces the stretches in place, as one step the author can undo, and puts
-// the caret at caret. With the layout set aside meanwhile and a fresh one laid
-// out afterwards (in steps, as a chapter that opens), a thousand replacements
-// over a long chapter do not lay the rest of the chapter out once each, nor
-// all of it at once; the caret moves before the layout is back, so that only
-// the text up to it needs laying out now.
+// the caret at caret. With the layout set aside meanwhile and a fresh one
+// afterwards (which lays out what is shown and the rest in slices, as for a
+// chapter that opens), a thousand replacements over a long chapter do not lay
+// the rest of the chapter out once each, nor all of it at once.
 void replaceInPlace(QTextEdit* edit, const QVector<SensitiveWordMatcher::TreatmentEdit>& edits, int caret)
 {
     QTextDocument* document = edit->document();
@@ -60,9 +60,7 @@ void replaceInPlace(QTextEdit* edit, const QVector<SensitiveWordMatcher::Treatme
     cursor.endEditBlock();
     cursor.setPosition(caret >= 0 && caret < document->characterCount() ? caret : 0);
     edit->setTextCursor(cursor);
-    // The document makes its own layout again when asked for one.
-    document->setDocumentLayout(nullptr);
-    document->documentLayout();
+    document->setDocumentLayout(new ChapterLayout(document));
     edit->ensureCursorVisible();
 }
 }

@@ -1,0 +1,217 @@
+// The writing editor lays its chapter out itself. These tests hold it to what
+// Qt's own document layout gives for a copy of the same document: every line
+// in the same place, through what the author does (the tool bar's line
+// spacing, focus mode, opening a long chapter, a narrower window, the caret
+// keys), also while the paragraphs of a long chapter are still being laid out.
+
+#include "CreationFixture.h"
+
+#include "manager/CUiManager.h"
+#include "ui/creation/ChapterLayout.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
+#include "ui/creation/Widget_Creation_Top.h"
+
+#include <QComboBox>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+
+#include <memory>
+
+namespace {
+
+// Paragraphs of the kinds a chapter holds: indented prose, an empty line, a
+// Latin word longer than a line, a character outside the basic plane, a tab.
+QString mixedChapter(int paragraphs)
+{
+    const QStringList kinds{QStringLiteral("　　他回头看了一眼，山路上只剩他一个人。").repeated(9),
+                            QString(),
+                            QStringLiteral("Supercalifragilistic").repeated(12),
+                            QStringLiteral("　　\U00020000字仍在，\t风从谷底吹上来。").repeated(3),
+                            QStringLiteral("　　她没有回答。")};
+    QStringList text;
+    for (int i = 0; i < paragraphs; ++i)
+        text << kinds.at(i % kinds.size());
+    return text.join(QLatin1Char('\n'));
+}
+
+// Qt's own layout of a copy of the editor's document, at the same page width.
+std::unique_ptr<QTextDocument> laidOutByQt(const QTextDocument* source)
+{
+    std::unique_ptr<QTextDocument> copy(source->clone());
+    copy->setDefaultFont(source->defaultFont());
+    copy->setDefaultTextOption(source->defaultTextOption());
+    copy->setIndentWidth(source->indentWidth());
+    copy->rootFrame()->setFrameFormat(source->rootFrame()->frameFormat());
+    copy->setPageSize(source->pageSize());
+    copy->documentLayout();
+    return copy;
+}
+
+}
+
+class ChapterLayoutTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void placesEveryLineAsQtDoes_data();
+    void placesEveryLineAsQtDoes();
+    void longChapterOpensAtItsEndAndStaysThereWhileLaidOut();
+    void caretKeysWalkLinesOfParagraphsNotLaidOutYet();
+
+private:
+    ChapterLayout* layout() const;
+    // Every paragraph and line of the editor where Qt would put it.
+    void compareWithQt();
+    // The chapter shown afresh from its record, as opening it does.
+    void openChapterWith(const QString& text);
+    CreationFixture* m_f = nullptr;
+    T_Book* m_book = nullptr;
+};
+
+void ChapterLayoutTest::initTestCase()
+{
+    m_f = new CreationFixture();
+    m_book = m_f->start(QStringLiteral("排版"));
+    QVERIFY(m_book);
+    m_f->window()->resize(1200, 800);
+}
+
+void ChapterLayoutTest::cleanupTestCase()
+{
+    delete m_f;
+}
+
+void ChapterLayoutTest::init()
+{
+    // Focus mode off: it recentres the caret's line, which moves the view.
+    m_f->pane()->creation_command(33, QString(), QString());
+}
+
+ChapterLayout* ChapterLayoutTest::layout() const
+{
+    return qobject_cast<ChapterLayout*>(m_f->editor()->document()->documentLayout());
+}
+
+void ChapterLayoutTest::openChapterWith(const QString& text)
+{
+    m_f->editor()->setPlainText(text);
+    CUiManager::instance()->showChapter(m_book, m_f->pane()->currentChapter());
+}
+
+void ChapterLayoutTest::compareWithQt()
+{
+    QTextDocument* document = m_f->editor()->document();
+    ChapterLayout* ours = layout();
+    QVERIFY(ours);
+    QTRY_VERIFY(ours->isComplete());
+    const std::unique_ptr<QTextDocument> copy = laidOutByQt(document);
+    QAbstractTextDocumentLayout* qt = copy->documentLayout();
+    QCOMPARE(ours->documentSize(), qt->documentSize());
+    QTextBlock mine = document->firstBlock();
+    QTextBlock theirs = copy->firstBlock();
+    for (; mine.isValid() && theirs.isValid(); mine = mine.next(), theirs = theirs.next()) {
+        QCOMPARE(ours->blockBoundingRect(mine), qt->blockBoundingRect(theirs));
+        const QTextLayout* a = mine.layout();
+        const QTextLayout* b = theirs.layout();
+        QCOMPARE(a->lineCount(), b->lineCount());
+        for (int i = 0; i < a->lineCount(); ++i) {
+            QCOMPARE(a->lineAt(i).textStart(), b->lineAt(i).textStart());
+            QCOMPARE(a->lineAt(i).position(), b->lineAt(i).position());
+        }
+    }
+    QVERIFY(!mine.isValid() && !theirs.isValid());
+    // A click lands where Qt's layout would put the caret.
+    for (const QPointF point : {QPointF(200, 300), QPointF(640, 1234.5), QPointF(90, 2000), QPointF(300, 1e6)})
+        QCOMPARE(ours->hitTest(point, Qt::FuzzyHit), qt->hitTest(point, Qt::FuzzyHit));
+}
+
+void ChapterLayoutTest::placesEveryLineAsQtDoes_data()
+{
+    QTest::addColumn<int>("spacing");
+    QTest::addColumn<bool>("focus");
+    QTest::newRow("narrowest line spacing") << 0 << false;
+    QTest::newRow("widest line spacing") << -1 << false;
+    QTest::newRow("focus mode margins") << 1 << true;
+}
+
+void ChapterLayoutTest::placesEveryLineAsQtDoes()
+{
+    QFETCH(int, spacing);
+    QFETCH(bool, focus);
+    openChapterWith(mixedChapter(60));
+    if (focus)
+        m_f->pane()->creation_command(34, QString(), QString());
+    QComboBox* box = m_f->window()->getTop()->combo(QStringLiteral("comLineWidth"));
+    const int index = spacing < 0 ? box->count() - 1 : spacing;
+    box->setCurrentIndex(index);
+    const qreal height = box->itemData(index).toString().toDouble() * 100;
+    QTRY_COMPARE(m_f->editor()->document()->lastBlock().blockFormat().lineHeight(), height);
+    compareWithQt();
+    // A paragraph typed in the middle moves what follows as Qt would.
+    QTextCursor middle(m_f->editor()->document()->findBlockByNumber(20));
+    m_f->editor()->setTextCursor(middle);
+    m_f->type(QStringLiteral("新的一段，很长很长。").repeated(8) + QLatin1Char('\n'));
+    compareWithQt();
+}
+
+void ChapterLayoutTest::longChapterOpensAtItsEndAndStaysThereWhileLaidOut()
+{
+    Creation_TextEdit* editor = m_f->editor();
+    openChapterWith(mixedChapter(4000));
+    // Shown at its end before the rest of the chapter is laid out.
+    QVERIFY(!layout()->isComplete());
+    QCOMPARE(editor->textCursor().position(), editor->document()->characterCount() - 1);
+    QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
+    // Typing meanwhile, in view, goes where the caret is.
+    m_f->type(QStringLiteral("完"));
+    QVERIFY(editor->toPlainText().endsWith(QStringLiteral("完")));
+    QTRY_VERIFY(layout()->isComplete());
+    // The paragraphs above got their real heights; the view stayed at the end.
+    QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
+    QCOMPARE(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
+    compareWithQt();
+}
+
+void ChapterLayoutTest::caretKeysWalkLinesOfParagraphsNotLaidOutYet()
+{
+    Creation_TextEdit* editor = m_f->editor();
+    openChapterWith(mixedChapter(4000));
+    QTRY_VERIFY(layout()->isComplete());
+    // A narrower editor, as the window's layout gives it: every paragraph
+    // breaks anew, and none below the caret is laid out before the keys.
+    editor->resize(editor->width() - 230, editor->height());
+    QVERIFY(!layout()->isComplete());
+    const std::unique_ptr<QTextDocument> copy = laidOutByQt(editor->document());
+    QTextCursor expected(copy.get());
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(editor->textCursor().position(), 0);
+    for (int i = 0; i < 40; ++i) {
+        QTest::keyClick(editor, Qt::Key_Down);
+        expected.movePosition(QTextCursor::Down);
+        QCOMPARE(editor->textCursor().position(), expected.position());
+    }
+    for (int i = 0; i < 15; ++i) {
+        QTest::keyClick(editor, Qt::Key_Up);
+        expected.movePosition(QTextCursor::Up);
+        QCOMPARE(editor->textCursor().position(), expected.position());
+    }
+    compareWithQt();
+}
+
+int runChapterLayoutTests(int argc, char** argv)
+{
+    ChapterLayoutTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ChapterLayout.moc"
