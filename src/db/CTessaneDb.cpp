@@ -362,6 +362,7 @@ bool CTessaneDb::isOpen() const
 
 void CTessaneDb::close()
 {
+    settleCheckpoint();
     if (db.isOpen())
         db.close();
     m_transactionDepth = 0;

@@ -16,6 +16,7 @@
 #include <QVariant>
 #include <QStringList>
 
+class QThread;
 class QTimer;
 
 class QSqlQuery;
@@ -270,12 +271,18 @@ private:
     int m_transactionDepth = 0;
     bool m_transactionFailed = false;
     QTimer* m_checkpointTimer = nullptr;
+    QThread* m_checkpointer = nullptr;
 
     // Copies committed pages from the write-ahead log into the database file
     // in a turn of the event loop of its own, shortly after a commit
     // (CTessaneDb_checkpoint.cpp).
     void checkpointSoon();
     void checkpointNow();
+
+public:
+    // Waits for a copy of the log still running, so that the file can be
+    // copied or closed.
+    void settleCheckpoint();
 
     // ===== Books, volumes, chapters, outlines, memos, versions, user and
     // ===== system data (CTessaneDb_books.cpp ... CTessaneDb_sysdata.cpp)

@@ -6,6 +6,7 @@
 #include "CTessaneDb.h"
 
 #include <QCoreApplication>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QThread>
 #include <QTimer>
@@ -37,8 +38,41 @@ void CTessaneDb::checkpointNow()
 {
     if (!isOpen() || m_damaged || m_transactionDepth > 0)
         return;
-    // PASSIVE: never waits for a reader, never blocks a writer; what it
-    // cannot copy now goes with the next one.
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE);"));
+    // One copy at a time; commits since the running one bring the next.
+    if (m_checkpointer != nullptr && m_checkpointer->isRunning()) {
+        checkpointSoon();
+        return;
+    }
+    settleCheckpoint();
+    // The copy of a long chapter's log holds the disk for tens of
+    // milliseconds, so it runs on a worker thread with a connection of its
+    // own, which touches nothing but the file: SQLite lets one connection
+    // copy the log while another reads and commits. PASSIVE: it never waits
+    // for a reader and never blocks a writer; what it cannot copy now goes
+    // with the next one.
+    const QString path = db.databaseName();
+    const QString name = m_connectionName + QStringLiteral("-checkpoint");
+    const QString driver = driverName();
+    m_checkpointer = QThread::create([path, name, driver]() {
+        {
+            QSqlDatabase connection = QSqlDatabase::addDatabase(driver, name);
+            connection.setDatabaseName(path);
+            connection.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+            if (connection.open()) {
+                QSqlQuery query(connection);
+                query.exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE);"));
+            }
+        }
+        QSqlDatabase::removeDatabase(name);
+    });
+    m_checkpointer->start();
+}
+
+void CTessaneDb::settleCheckpoint()
+{
+    if (m_checkpointer == nullptr)
+        return;
+    m_checkpointer->wait();
+    delete m_checkpointer;
+    m_checkpointer = nullptr;
 }

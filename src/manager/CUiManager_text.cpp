@@ -69,6 +69,9 @@ bool CUiManager::backupsDb()
         return false;
     }
     if (db->isOpen()) {
+        // A copy of the log still under way would go on writing the file
+        // while it is copied.
+        db->settleCheckpoint();
         QSqlQuery checkpoint = db->newQuery();
         if (!checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")))
             qWarning() << "backupsDb: checkpoint failed" << checkpoint.lastError().text();

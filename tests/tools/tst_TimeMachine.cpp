@@ -124,6 +124,7 @@ private slots:
     void restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers_data();
     void restoreIntoTheOpenEditorGivesTheVersionWhereverItDiffers();
     void restoreIsCalledOffByWordsTypedBeforeItsSave();
+    void wordsTypedBeforeTheEditorTakesTheRestoredTextStay();
     void restoreEndsAfterTheDialogClosed();
 };
 
@@ -413,6 +414,33 @@ void TimeMachineTest::restoreIsCalledOffByWordsTypedBeforeItsSave()
     QTRY_VERIFY(!dialog.isRestoring());
     QCOMPARE(f.editor()->toPlainText(), QStringLiteral("现在的文字又写"));
     QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("现在的文字"));
+    f.tick();
+    f.pause();
+    f.tick(2);
+    QCOMPARE(CreationFixture::storedText(chapter), QStringLiteral("现在的文字又写"));
+}
+
+// The editor takes the restored text a turn after it was stored; words the
+// author typed in between stay, and the next save keeps them over it.
+void TimeMachineTest::wordsTypedBeforeTheEditorTakesTheRestoredTextStay()
+{
+    CreationFixture f;
+    T_Chapter* chapter = openWithVersion(f, QStringLiteral("现在的文字"), QStringLiteral("旧的文字"));
+    QVERIFY(chapter);
+    Dialog_TimeMachine dialog(chapter, f.window());
+    dialog.show();
+    QTRY_VERIFY(!dialog.isComparing());
+
+    dialog.restoreVersion();
+    // One pass of the event loop at a time, up to the one that stored it.
+    while (dialog.isRestoring() && CreationFixture::storedText(chapter) != QStringLiteral("旧的文字"))
+        QCoreApplication::processEvents();
+    QVERIFY(dialog.isRestoring());
+    QCOMPARE(f.editor()->toPlainText(), QStringLiteral("现在的文字"));
+    f.editor()->moveCursor(QTextCursor::End);
+    f.type(QStringLiteral("又写"));
+    QTRY_VERIFY(!dialog.isRestoring());
+    QCOMPARE(f.editor()->toPlainText(), QStringLiteral("现在的文字又写"));
     f.tick();
     f.pause();
     f.tick(2);

@@ -472,10 +472,15 @@ qreal ChapterLayout::layOutSlice(int msecs, qreal anchorY)
     int i = qBound(0, m_firstEstimated, int(m_entries.size()) - 1);
     QTextBlock block = document()->findBlockByNumber(i);
     int laid = 0;
+    int firstLaid = -1;
+    int lastLaid = -1;
     for (; block.isValid() && i < int(m_entries.size()) && !isComplete(); ++i, block = block.next()) {
         if (m_entries[size_t(i)].exact)
             continue;
         layOut(i, block);
+        if (firstLaid < 0)
+            firstLaid = i;
+        lastLaid = i;
         if ((++laid & 7) == 0 && clock.elapsed() >= msecs) {
             ++i;
             break;
@@ -486,7 +491,12 @@ qreal ChapterLayout::layOutSlice(int msecs, qreal anchorY)
     const Entry& held = m_entries[size_t(anchor)];
     const qreal moved = m_page.top + m_tops[size_t(anchor)] + qMin(into, held.gap + held.body);
     reportSize();
-    emit update(QRectF(0, 0, qreal(INT_MAX), qreal(INT_MAX)));
+    // Only the paragraphs laid out look different. Those that moved with them
+    // lie below a view that follows the anchor, or out of view.
+    if (firstLaid >= 0) {
+        const qreal top = m_page.top + m_tops[size_t(firstLaid)];
+        emit update(QRectF(0, top, qreal(INT_MAX), m_page.top + m_tops[size_t(lastLaid) + 1] - top));
+    }
     return moved;
 }
 

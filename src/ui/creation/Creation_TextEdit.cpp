@@ -108,6 +108,9 @@ void Creation_TextEdit::layOutSlice()
     QScrollBar* bar = verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     const qreal anchor = layout->layOutSlice(kLayoutSliceMs, bar->value());
+    // The text in view looks as it did: the view takes its new place without
+    // the scroll that would move its pixels and paint them again.
+    const QSignalBlocker quiet(bar);
     bar->setValue(atEnd ? bar->maximum() : qRound(anchor));
     if (layout->isComplete())
         m_layoutSlices->stop();

@@ -34,6 +34,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <functional>
 
 Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
     : QDialog(parent),
@@ -386,42 +387,63 @@ void Dialog_TimeMachine::restoreVersion()
         m_ui->showError(tr("The editor's text could not be saved; nothing was restored"), 3000);
         return;
     }
-    T_Chapter* current = chapter();
-    if (current == nullptr)
+    if (chapter() == nullptr)
         return;
     const int now = static_cast<int>(currentServerTime());
-    if (!current->content.isEmpty() && current->content != restored) {
-        TC_Chapter_ContentBlade version;
-        version.header.localBookId = current->localBookId;
-        version.header.localChapterId = current->localId;
-        version.content = current->content;
-        version.chapterName = current->name;
-        version.createTime = now;
-        if (!m_jobs->chapter_contentBlade(version)) {
-            qWarning() << "time machine: current text not kept as a version" << m_jobs->lastError();
-            m_ui->showError(tr("The current text could not be kept as a version; nothing was restored"), 3000);
-            return;
-        }
-    }
 
-    // The restored text is stored once the event loop has had its turn: each
-    // of the two saves of a long chapter holds the window on its own, and
-    // between them nothing is at stake, the editor's words being stored and
-    // kept as a version already. A timer rather than a posted call, so that
-    // timers already due (painting, the writing tick) run in between. The
-    // second half runs even once the dialog is closed.
+    // The rest goes a turn of the event loop at a time: keeping the stored
+    // words as a version, storing the restored text, the editor taking it.
+    // Each holds the window on its own for a long chapter, and between them
+    // nothing is at stake, the editor's words being stored already. Timers
+    // rather than posted calls, so that timers already due (painting, the
+    // writing tick) run in between. The rest runs even once the dialog is
+    // closed.
     m_restoring = true;
     QPointer<Dialog_TimeMachine> dialog(this);
     const int localBookId = m_localBookId;
     const int localChapterId = m_localChapterId;
-    QTimer::singleShot(1, QCoreApplication::instance(), [dialog, localBookId, localChapterId, restored, now]() {
-        const bool stored = storeRestored(localBookId, localChapterId, restored, now);
+    const auto nextTurn = [](std::function<void()> step) {
+        QTimer::singleShot(1, QCoreApplication::instance(), std::move(step));
+    };
+    const auto finish = [dialog](bool compare) {
         if (dialog.isNull())
             return;
         dialog->m_restoring = false;
-        if (stored)
+        if (compare)
             dialog->compareVersion(dialog->m_currentIndex);
+    };
+    nextTurn([=]() {
+        if (!keepStoredAsVersion(localBookId, localChapterId, restored, now))
+            return finish(false);
+        nextTurn([=]() {
+            if (!storeRestored(localBookId, localChapterId, restored, now))
+                return finish(false);
+            nextTurn([=]() { finish(showRestored(localBookId, localChapterId)); });
+        });
     });
+}
+
+bool Dialog_TimeMachine::keepStoredAsVersion(int localBookId, int localChapterId, const QString& restored, int now)
+{
+    const T_Chapter* current = CPublicManager::instance()->findChapter(localBookId, localChapterId);
+    if (current == nullptr)
+        return false;
+    if (current->content.isEmpty() || current->content == restored)
+        return true;
+    TC_Chapter_ContentBlade version;
+    version.header.localBookId = current->localBookId;
+    version.header.localChapterId = current->localId;
+    version.content = current->content;
+    version.chapterName = current->name;
+    version.createTime = now;
+    CJobManager* jobs = CJobManager::instance();
+    if (!jobs->chapter_contentBlade(version)) {
+        qWarning() << "time machine: current text not kept as a version" << jobs->lastError();
+        CUiManager::instance()->showError(tr("The current text could not be kept as a version; nothing was restored"),
+                                          3000);
+        return false;
+    }
+    return true;
 }
 
 bool Dialog_TimeMachine::storeRestored(int localBookId, int localChapterId, const QString& restored, int now)
@@ -458,11 +480,26 @@ bool Dialog_TimeMachine::storeRestored(int localBookId, int localChapterId, cons
     if (book)
         book->calcWordCount();
     jobs->moveBookToFront(book, true);
-    // The editor's words are stored, so it may take the restored text; the
-    // current pane then compares with what the editor shows. Mostly only a
-    // stretch of a long chapter differs: the editor changes just that.
-    if (shown && book != nullptr && (current = model->findChapter(localBookId, localChapterId)) != nullptr
-        && !editor->takeStoredText())
+    return true;
+}
+
+bool Dialog_TimeMachine::showRestored(int localBookId, int localChapterId)
+{
+    CPublicManager* model = CPublicManager::instance();
+    CUiManager* ui = CUiManager::instance();
+    T_Book* book = model->findBookByLocalId(localBookId);
+    T_Chapter* current = model->findChapter(localBookId, localChapterId);
+    Widget_Creation* window = ui->creationWindow();
+    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
+    if (book == nullptr || current == nullptr || editor == nullptr || editor->currentChapterId() != localChapterId)
+        return true;
+    // Words typed since the restored text was stored stay in the editor, and
+    // the next save keeps them over it; the restored text is a version still.
+    if (editor->holdsUnsavedText())
+        return false;
+    // The current pane then compares with what the editor shows. Mostly only
+    // a stretch of a long chapter differs: the editor changes just that.
+    if (!editor->takeStoredText())
         editor->showChapter(book, current, true);
     return true;
 }

@@ -62,9 +62,14 @@ private:
     void showCompared(const ComparedVersion& result);
     void fillViews();
     void attachDocument(QTextBrowser* view, QTextDocument* document);
-    // Stores a restored text as the chapter's and has the editor show it;
-    // false when it was not stored.
+    // Keeps the chapter's stored text as a version of its own before a
+    // restore replaces it; false when that failed.
+    static bool keepStoredAsVersion(int localBookId, int localChapterId, const QString& restored, int now);
+    // Stores a restored text as the chapter's; false when it was not stored.
     static bool storeRestored(int localBookId, int localChapterId, const QString& restored, int now);
+    // The editor, when it shows the chapter, takes the restored text; false
+    // when the author typed meanwhile and the editor keeps those words.
+    static bool showRestored(int localBookId, int localChapterId);
 
     QStringListModel* m_model = nullptr;
     Widget_CompareHint* m_hint = nullptr;
