@@ -1,4 +1,5 @@
 #include "DbFixture.h"
+#include "db/CTessaneDbTransaction.h"
 #include "common/PrivateFiles.h"
 #include "remote/T_Http_S.h"
 
@@ -50,6 +51,48 @@ private slots:
         for (const QString& path : paths)
             QVERIFY2(PrivateFiles::isPrivate(path), qPrintable(path));
         QCOMPARE(f.count(QStringLiteral("select lastUid from tb_sys")), 1);
+    }
+
+    // Committed pages are copied from the log into the database file a moment
+    // after the commit, on a connection of the copy's own, while commits go
+    // on; the file alone then holds every committed row.
+    void commitsReachTheDatabaseFileSoonAfter()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        const QString text = QString(QStringLiteral("长")).repeated(200000);
+        for (int i = 0; i < 4; ++i) {
+            CTessaneDb::Transaction transaction(*f.db());
+            QVERIFY(transaction.began());
+            QVERIFY(f.exec(QStringLiteral("insert into tb_book(authorId,bookName,intro) values(1,'b%1','%2')")
+                               .arg(i)
+                               .arg(text)));
+            QVERIFY(transaction.commit());
+        }
+        const QString copy = f.dbFile() + QStringLiteral(".alone");
+        auto rowsInTheFileAlone = [&]() {
+            QFile::remove(copy);
+            if (!QFile::copy(f.dbFile(), copy))
+                return -1;
+            int rows = -1;
+            {
+                QSqlDatabase alone = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("alone"));
+                alone.setDatabaseName(copy);
+                if (alone.open()) {
+                    QSqlQuery query(alone);
+                    if (query.exec(QStringLiteral("select count(*) from tb_book where length(intro) = 200000"))
+                        && query.next())
+                        rows = query.value(0).toInt();
+                }
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("alone"));
+            return rows;
+        };
+        QTRY_COMPARE(rowsInTheFileAlone(), 4);
+        // The copy runs apart; closing waits for it, so the file is whole.
+        QVERIFY(f.exec(QStringLiteral("update tb_book set intro = '%1' || intro").arg(text)));
+        f.release();
+        QCOMPARE(rowsInTheFileAlone(), 0);
     }
 
     void markerReplacesTheDatabase()
