@@ -45,8 +45,8 @@ void replaceInPlace(QTextEdit* edit, const QVector<SensitiveWordMatcher::Treatme
 {
     QTextDocument* document = edit->document();
     QTextCursor cursor(document);
-    // Off the end first: an edit with the caret at the end keeps the end in
-    // view, which would lay out the whole chapter.
+    // The caret goes to the first edit before the layout is set aside, so
+    // that the view shows the text the treatment starts with.
     cursor.setPosition(edits.first().position);
     edit->setTextCursor(cursor);
     document->setDocumentLayout(new SetAsideLayout(document));
