@@ -206,6 +206,21 @@ void ChapterLayoutTest::caretKeysWalkLinesOfParagraphsNotLaidOutYet()
         QCOMPARE(editor->textCursor().position(), expected.position());
     }
     compareWithQt();
+
+    // Wider again, and the author drags the scroll bar to the middle: the
+    // text at the top of the view stays there while the paragraphs above it
+    // get their real heights.
+    editor->resize(editor->width() + 230, editor->height());
+    QVERIFY(!layout()->isComplete());
+    QScrollBar* bar = editor->verticalScrollBar();
+    bar->setSliderDown(true);
+    bar->setSliderPosition(bar->maximum() / 2);
+    bar->setSliderDown(false);
+    const int top = editor->cursorForPosition(QPoint(0, 0)).position();
+    QVERIFY(top > 0);
+    QTRY_VERIFY(layout()->isComplete());
+    QCOMPARE(editor->cursorForPosition(QPoint(0, 0)).position(), top);
+    compareWithQt();
 }
 
 int runChapterLayoutTests(int argc, char** argv)

@@ -146,14 +146,28 @@ void ChapterLayout::layOut(int index, const QTextBlock& block)
     }
 }
 
+void ChapterLayout::layOutInPlace(int index, const QTextBlock& block)
+{
+    settleTops();
+    const qreal before = m_entries[size_t(index)].body;
+    const qreal bottom = m_page.top + m_tops[size_t(index) + 1];
+    layOut(index, block);
+    const qreal delta = m_entries[size_t(index)].body - before;
+    if (delta != 0) {
+        // The range first, so that a view below can move by all of delta.
+        reportSize();
+        emit movedBelow(bottom, delta);
+    }
+}
+
 void ChapterLayout::layOutAround(int index, const QTextBlock& block)
 {
-    layOut(index, block);
+    layOutInPlace(index, block);
     qreal above = 0;
     QTextBlock previous = block.previous();
     for (int i = index - 1; i >= 0 && above < kScreenAbove && previous.isValid(); --i, previous = previous.previous()) {
         if (!m_entries[size_t(i)].exact)
-            layOut(i, previous);
+            layOutInPlace(i, previous);
         above += m_entries[size_t(i)].gap + m_entries[size_t(i)].body;
     }
 }
@@ -347,7 +361,7 @@ int ChapterLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) c
     // Laying a paragraph out moves the ones below it: look again until the
     // point falls into one with its final height.
     while (!m_entries[size_t(index)].exact) {
-        self->layOut(index, document()->findBlockByNumber(index));
+        self->layOutInPlace(index, document()->findBlockByNumber(index));
         index = indexAt(point.y());
     }
     // Where a point between paragraphs or lines goes follows Qt's layout, so
@@ -357,10 +371,9 @@ int ChapterLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) c
     // (line spacing below one), on the upper one.
     QTextBlock block = document()->findBlockByNumber(index);
     for (QTextBlock previous = block.previous(); previous.isValid(); previous = previous.previous()) {
-        if (!m_entries[size_t(index - 1)].exact)
-            self->layOut(index - 1, previous);
-        settleTops();
-        if (point.y() > originY(index - 1) + previous.layout()->boundingRect().bottom())
+        // One not laid out yet has no lines to reach down with.
+        if (!m_entries[size_t(index - 1)].exact
+            || point.y() > originY(index - 1) + previous.layout()->boundingRect().bottom())
             break;
         block = previous;
         --index;

@@ -50,6 +50,10 @@ public:
 signals:
     // A change left paragraphs with estimated heights.
     void estimated();
+    // A paragraph ending at y got its real height, delta more than its
+    // estimate: a view showing what lies below y moves by delta to keep
+    // showing the same text.
+    void movedBelow(qreal y, qreal delta);
 
 protected:
     void documentChanged(int from, int charsRemoved, int charsAdded) override;
@@ -81,6 +85,8 @@ private:
     qreal gapAbove(const QTextBlock& block) const;
     qreal estimate(const QTextBlock& block) const;
     void layOut(int index, const QTextBlock& block);
+    // Lays out a paragraph outside the slices, telling views below it.
+    void layOutInPlace(int index, const QTextBlock& block);
     // The paragraph at index and enough of the estimated ones above it to
     // fill a screen, so that whatever scrolls to it sees final places.
     void layOutAround(int index, const QTextBlock& block);

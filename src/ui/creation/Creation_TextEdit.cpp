@@ -92,8 +92,22 @@ Creation_TextEdit::Creation_TextEdit(QWidget* parent) : QTextEdit(parent)
 
 void Creation_TextEdit::followLayout()
 {
-    if (auto* layout = qobject_cast<ChapterLayout*>(document()->documentLayout()))
-        connect(layout, &ChapterLayout::estimated, m_layoutSlices, QOverload<>::of(&QTimer::start));
+    auto* layout = qobject_cast<ChapterLayout*>(document()->documentLayout());
+    if (layout == nullptr)
+        return;
+    connect(layout, &ChapterLayout::estimated, m_layoutSlices, QOverload<>::of(&QTimer::start));
+    // A paragraph above the view laid out for a caret or a click: the text
+    // in view stays where it is, without a scroll that would paint it again.
+    connect(layout, &ChapterLayout::movedBelow, this, [this](qreal y, qreal delta) {
+        QScrollBar* bar = verticalScrollBar();
+        if (y > bar->value())
+            return;
+        m_shiftCarry += delta;
+        const int whole = qRound(m_shiftCarry);
+        m_shiftCarry -= whole;
+        const QSignalBlocker quiet(bar);
+        bar->setValue(bar->value() + whole);
+    });
 }
 
 void Creation_TextEdit::layOutSlice()

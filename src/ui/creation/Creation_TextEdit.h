@@ -78,6 +78,8 @@ private:
     quint64 m_editSerial = 0;
     class DocumentWordCount* m_words = nullptr;
     QTimer* m_layoutSlices = nullptr;
+    // What the view still owes of the fractional heights above it.
+    qreal m_shiftCarry = 0;
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;
     // The context menu's tool item, refilled before every send.
