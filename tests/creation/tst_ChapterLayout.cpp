@@ -14,6 +14,7 @@
 #include "ui/creation/Widget_Creation_Top.h"
 
 #include <QComboBox>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -66,6 +67,7 @@ private slots:
     void placesEveryLineAsQtDoes();
     void longChapterOpensAtItsEndAndStaysThereWhileLaidOut();
     void caretKeysWalkLinesOfParagraphsNotLaidOutYet();
+    void anyRunOfEditsEndsWhereQtWouldPutIt();
 
 private:
     ChapterLayout* layout() const;
@@ -220,6 +222,68 @@ void ChapterLayoutTest::caretKeysWalkLinesOfParagraphsNotLaidOutYet()
     QVERIFY(top > 0);
     QTRY_VERIFY(layout()->isComplete());
     QCOMPARE(editor->cursorForPosition(QPoint(0, 0)).position(), top);
+    compareWithQt();
+}
+
+// Edits of every shape, undone and redone, some of them large enough to be
+// laid out in slices, with keys typed while paragraphs are still estimated:
+// the paragraphs the layout keeps stay in step with the document's.
+void ChapterLayoutTest::anyRunOfEditsEndsWhereQtWouldPutIt()
+{
+    Creation_TextEdit* editor = m_f->editor();
+    openChapterWith(mixedChapter(80));
+    QTRY_VERIFY(layout()->isComplete());
+    QTextDocument* document = editor->document();
+    QRandomGenerator random(20261207);
+    const QStringList pieces{QStringLiteral("字"), QStringLiteral("\n"), QStringLiteral("一句话。\n第二段"),
+                             QStringLiteral("\n\n"), QStringLiteral("Latin words wrap somewhere")};
+    editor->setFocus();
+    for (int step = 0; step < 160; ++step) {
+        QTextCursor cursor(document);
+        const int length = document->characterCount() - 1;
+        cursor.setPosition(random.bounded(length + 1));
+        switch (random.bounded(8)) {
+        case 0:
+        case 1:
+            cursor.insertText(pieces.at(random.bounded(pieces.size())).repeated(1 + random.bounded(3)));
+            break;
+        case 2:
+            cursor.setPosition(qMin(length, cursor.position() + random.bounded(300)), QTextCursor::KeepAnchor);
+            cursor.removeSelectedText();
+            break;
+        case 3:
+            editor->setTextCursor(cursor);
+            QTest::keyClick(editor, random.bounded(2) ? Qt::Key_Return : Qt::Key_Backspace);
+            break;
+        case 4:
+            document->undo();
+            break;
+        case 5:
+            document->redo();
+            break;
+        case 6: {
+            cursor.setPosition(qMin(length, cursor.position() + random.bounded(2000)), QTextCursor::KeepAnchor);
+            QTextBlockFormat spacing;
+            spacing.setLineHeight(75 + 25 * random.bounded(6), QTextBlockFormat::ProportionalHeight);
+            spacing.setTopMargin(random.bounded(30));
+            cursor.mergeBlockFormat(spacing);
+            break;
+        }
+        default:
+            break;
+        }
+        // Now and then a paste large enough to be laid out in slices, with
+        // the next edits arriving before it is.
+        if (step % 80 == 7) {
+            cursor.insertText(mixedChapter(1500));
+            QVERIFY(!layout()->isComplete());
+        }
+        if (step % 20 == 19) {
+            compareWithQt();
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
     compareWithQt();
 }
 
