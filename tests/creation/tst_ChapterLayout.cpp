@@ -66,6 +66,7 @@ private slots:
     void placesEveryLineAsQtDoes_data();
     void placesEveryLineAsQtDoes();
     void longChapterOpensAtItsEndAndStaysThereWhileLaidOut();
+    void viewAtTheEndStaysThereWhenTheTextAboveShrinks();
     void caretKeysWalkLinesOfParagraphsNotLaidOutYet();
     void anyRunOfEditsEndsWhereQtWouldPutIt();
 
@@ -181,6 +182,30 @@ void ChapterLayoutTest::longChapterOpensAtItsEndAndStaysThereWhileLaidOut()
     QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
     QCOMPARE(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
     compareWithQt();
+}
+
+// Latin paragraphs above Chinese ones: estimated from the Chinese lines laid
+// out at the end, the Latin ones are taken for longer than they are, and the
+// document shrinks as they are laid out under a view at its end.
+void ChapterLayoutTest::viewAtTheEndStaysThereWhenTheTextAboveShrinks()
+{
+    Creation_TextEdit* editor = m_f->editor();
+    const QString latin = QStringLiteral("narrow letters fill a line with many more characters ").repeated(4);
+    const QString chinese = QStringLiteral("　　宽的字一行放得少，估计的行数就多。").repeated(8);
+    QStringList paragraphs;
+    for (int i = 0; i < 700; ++i)
+        paragraphs << latin;
+    for (int i = 0; i < 80; ++i)
+        paragraphs << chinese;
+    openChapterWith(paragraphs.join(QLatin1Char('\n')));
+    QVERIFY(!layout()->isComplete());
+    QScrollBar* bar = editor->verticalScrollBar();
+    const int estimatedEnd = bar->maximum();
+    QCOMPARE(bar->value(), estimatedEnd);
+    QTRY_VERIFY(layout()->isComplete());
+    QVERIFY(bar->maximum() < estimatedEnd);
+    QCOMPARE(bar->value(), bar->maximum());
+    QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
 }
 
 void ChapterLayoutTest::caretKeysWalkLinesOfParagraphsNotLaidOutYet()

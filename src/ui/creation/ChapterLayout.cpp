@@ -152,12 +152,20 @@ void ChapterLayout::layOutInPlace(int index, const QTextBlock& block)
     const qreal before = m_entries[size_t(index)].body;
     const qreal bottom = m_page.top + m_tops[size_t(index) + 1];
     layOut(index, block);
-    const qreal delta = m_entries[size_t(index)].body - before;
-    if (delta != 0) {
-        // The range first, so that a view below can move by all of delta.
-        reportSize();
-        emit movedBelow(bottom, delta);
-    }
+    moveBelow(bottom, m_entries[size_t(index)].body - before);
+}
+
+void ChapterLayout::moveBelow(qreal y, qreal delta)
+{
+    if (delta == 0)
+        return;
+    // A view below follows within the scroll range it has: before a range
+    // that shrinks, after one that grew, never clamped on the way.
+    if (delta < 0)
+        emit movedBelow(y, delta);
+    reportSize();
+    if (delta > 0)
+        emit movedBelow(y, delta);
 }
 
 void ChapterLayout::layOutAround(int index, const QTextBlock& block)
@@ -338,12 +346,9 @@ QRectF ChapterLayout::blockBoundingRect(const QTextBlock& block) const
     const int index = block.blockNumber();
     if (index < 0 || index >= int(m_entries.size()))
         return QRectF();
-    if (!m_entries[size_t(index)].exact) {
-        auto* self = const_cast<ChapterLayout*>(this);
-        self->layOutAround(index, block);
-        // Whoever asks is about to scroll there: the range must hold it now.
-        self->reportSize();
-    }
+    // Whoever asks may scroll there at once; the range holds it already.
+    if (!m_entries[size_t(index)].exact)
+        const_cast<ChapterLayout*>(this)->layOutAround(index, block);
     settleTops();
     // As Qt's layout gives it: the size of the lines, placed at the
     // paragraph's origin, which cursor rectangles add line offsets to.
@@ -378,7 +383,6 @@ int ChapterLayout::hitTest(const QPointF& point, Qt::HitTestAccuracy accuracy) c
         block = previous;
         --index;
     }
-    self->reportSize();
     const QTextLayout* layout = block.layout();
     const QRectF text = layout->boundingRect();
     const QPointF local = point - QPointF(layout->position().x(), originY(index));
@@ -474,43 +478,42 @@ void ChapterLayout::draw(QPainter* painter, const PaintContext& context)
     }
 }
 
-qreal ChapterLayout::layOutSlice(int msecs, qreal anchorY)
+void ChapterLayout::layOutSlice(int msecs)
 {
     if (isComplete() || m_entries.empty())
-        return anchorY;
-    const int anchor = indexAt(anchorY);
-    const qreal into = anchorY - (m_page.top + m_tops[size_t(anchor)]);
+        return;
     QElapsedTimer clock;
     clock.start();
-    int i = qBound(0, m_firstEstimated, int(m_entries.size()) - 1);
+    const int count = int(m_entries.size());
+    int i = qBound(0, m_firstEstimated, count - 1);
     QTextBlock block = document()->findBlockByNumber(i);
     int laid = 0;
-    int firstLaid = -1;
-    int lastLaid = -1;
-    for (; block.isValid() && i < int(m_entries.size()) && !isComplete(); ++i, block = block.next()) {
-        if (m_entries[size_t(i)].exact)
-            continue;
-        layOut(i, block);
-        if (firstLaid < 0)
-            firstLaid = i;
-        lastLaid = i;
-        if ((++laid & 7) == 0 && clock.elapsed() >= msecs) {
+    bool timeUp = false;
+    while (block.isValid() && i < count && !isComplete() && !timeUp) {
+        if (m_entries[size_t(i)].exact) {
             ++i;
-            break;
+            block = block.next();
+            continue;
         }
+        // A run of estimated paragraphs, reported as one move: where it ended
+        // before and how much it grew.
+        settleTops();
+        const qreal top = m_page.top + m_tops[size_t(i)];
+        qreal bottom = top;
+        qreal delta = 0;
+        for (; block.isValid() && i < count && !m_entries[size_t(i)].exact && !timeUp; ++i, block = block.next()) {
+            const qreal before = m_entries[size_t(i)].body;
+            bottom += m_entries[size_t(i)].gap + before;
+            layOut(i, block);
+            delta += m_entries[size_t(i)].body - before;
+            timeUp = (++laid & 7) == 0 && clock.elapsed() >= msecs;
+        }
+        moveBelow(bottom, delta);
+        // Only the paragraphs laid out look different: those below them
+        // moved with a view that follows, or lie out of its sight.
+        emit update(QRectF(0, top, qreal(INT_MAX), bottom + delta - top));
     }
-    m_firstEstimated = isComplete() ? int(m_entries.size()) : i;
-    settleTops();
-    const Entry& held = m_entries[size_t(anchor)];
-    const qreal moved = m_page.top + m_tops[size_t(anchor)] + qMin(into, held.gap + held.body);
-    reportSize();
-    // Only the paragraphs laid out look different. Those that moved with them
-    // lie below a view that follows the anchor, or out of view.
-    if (firstLaid >= 0) {
-        const qreal top = m_page.top + m_tops[size_t(firstLaid)];
-        emit update(QRectF(0, top, qreal(INT_MAX), m_page.top + m_tops[size_t(lastLaid) + 1] - top));
-    }
-    return moved;
+    m_firstEstimated = isComplete() ? count : i;
 }
 
 void ChapterLayout::finish()

@@ -39,20 +39,15 @@ public:
 
     // No paragraph is left with an estimated height.
     bool isComplete() const { return m_estimated == 0; }
-    // Lays out estimated paragraphs, top down, for about msecs. anchorY is a
-    // point of the document a view keeps in place (its scroll position); the
-    // return value is where that text lies now, so that the view can follow
-    // it instead of jumping by what the paragraphs above it grew or shrank.
-    qreal layOutSlice(int msecs, qreal anchorY);
-    // Lays out every estimated paragraph now.
-    void finish();
+    // Lays out estimated paragraphs, top down, for about msecs.
+    void layOutSlice(int msecs);
 
 signals:
     // A change left paragraphs with estimated heights.
     void estimated();
-    // A paragraph ending at y got its real height, delta more than its
-    // estimate: a view showing what lies below y moves by delta to keep
-    // showing the same text.
+    // Paragraphs ending at y got their real heights, delta more than their
+    // estimates: a view showing what lies below y moves by delta to keep
+    // showing the same text. Sent while the scroll range can take the move.
     void movedBelow(qreal y, qreal delta);
 
 protected:
@@ -60,6 +55,10 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
+    // Lays out every estimated paragraph now: for a drawing of the whole
+    // document, never for the editor's view.
+    void finish();
+
     struct Entry
     {
         qreal gap = 0;  // space above the paragraph: margins between it and the one before
@@ -87,6 +86,7 @@ private:
     void layOut(int index, const QTextBlock& block);
     // Lays out a paragraph outside the slices, telling views below it.
     void layOutInPlace(int index, const QTextBlock& block);
+    void moveBelow(qreal y, qreal delta);
     // The paragraph at index and enough of the estimated ones above it to
     // fill a screen, so that whatever scrolls to it sees final places.
     void layOutAround(int index, const QTextBlock& block);

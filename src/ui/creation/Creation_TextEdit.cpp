@@ -96,8 +96,9 @@ void Creation_TextEdit::followLayout()
     if (layout == nullptr)
         return;
     connect(layout, &ChapterLayout::estimated, m_layoutSlices, QOverload<>::of(&QTimer::start));
-    // A paragraph above the view laid out for a caret or a click: the text
-    // in view stays where it is, without a scroll that would paint it again.
+    // Paragraphs above the view laid out, by a slice or for a caret or a
+    // click: the text in view, or a view at the end, stays where it is,
+    // without a scroll that would paint it again.
     connect(layout, &ChapterLayout::movedBelow, this, [this](qreal y, qreal delta) {
         QScrollBar* bar = verticalScrollBar();
         if (y > bar->value())
@@ -117,15 +118,7 @@ void Creation_TextEdit::layOutSlice()
         m_layoutSlices->stop();
         return;
     }
-    // The text in view stays where it is while the paragraphs above it get
-    // their real heights; a view at the end stays at the end.
-    QScrollBar* bar = verticalScrollBar();
-    const bool atEnd = bar->value() == bar->maximum();
-    const qreal anchor = layout->layOutSlice(kLayoutSliceMs, bar->value());
-    // The text in view looks as it did: the view takes its new place without
-    // the scroll that would move its pixels and paint them again.
-    const QSignalBlocker quiet(bar);
-    bar->setValue(atEnd ? bar->maximum() : qRound(anchor));
+    layout->layOutSlice(kLayoutSliceMs);
     if (layout->isComplete())
         m_layoutSlices->stop();
 }

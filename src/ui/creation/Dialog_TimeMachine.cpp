@@ -252,6 +252,14 @@ void Dialog_TimeMachine::onRowClicked(const QModelIndex& index)
 }
 
 namespace {
+// The writing window's editor when it shows the chapter, else null.
+Widget_Creation_Content* editorShowing(int localChapterId)
+{
+    Widget_Creation* window = CUiManager::instance()->creationWindow();
+    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
+    return editor != nullptr && editor->currentChapterId() == localChapterId ? editor : nullptr;
+}
+
 // Below this many characters of both texts together a comparison takes a few
 // milliseconds and is shown at once.
 const int kCompareAtOnce = 20000;
@@ -380,10 +388,8 @@ void Dialog_TimeMachine::restoreVersion()
 
     // The words in the editor are stored first, then kept as a version of
     // their own: restoring an older text never swallows newer words.
-    Widget_Creation* window = m_ui->creationWindow();
-    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
-    const bool shown = editor != nullptr && editor->currentChapterId() == m_localChapterId;
-    if (shown && !editor->saveChapter(true)) {
+    Widget_Creation_Content* editor = editorShowing(m_localChapterId);
+    if (editor != nullptr && !editor->saveChapter(true)) {
         m_ui->showError(tr("The editor's text could not be saved; nothing was restored"), 3000);
         return;
     }
@@ -454,11 +460,8 @@ bool Dialog_TimeMachine::storeRestored(int localBookId, int localChapterId, cons
     T_Chapter* current = model->findChapter(localBookId, localChapterId);
     if (current == nullptr)
         return false;
-    Widget_Creation* window = ui->creationWindow();
-    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
-    const bool shown = editor != nullptr && editor->currentChapterId() == localChapterId;
     // Words typed since the editor was stored are newer than any version.
-    if (shown && editor->holdsUnsavedText()) {
+    if (ui->holdsUnsavedText(localChapterId)) {
         ui->showError(tr("The version could not be restored"), 3000);
         return false;
     }
@@ -486,12 +489,10 @@ bool Dialog_TimeMachine::storeRestored(int localBookId, int localChapterId, cons
 bool Dialog_TimeMachine::showRestored(int localBookId, int localChapterId)
 {
     CPublicManager* model = CPublicManager::instance();
-    CUiManager* ui = CUiManager::instance();
     T_Book* book = model->findBookByLocalId(localBookId);
     T_Chapter* current = model->findChapter(localBookId, localChapterId);
-    Widget_Creation* window = ui->creationWindow();
-    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
-    if (book == nullptr || current == nullptr || editor == nullptr || editor->currentChapterId() != localChapterId)
+    Widget_Creation_Content* editor = editorShowing(localChapterId);
+    if (book == nullptr || current == nullptr || editor == nullptr)
         return true;
     // Words typed since the restored text was stored stay in the editor, and
     // the next save keeps them over it; the restored text is a version still.

@@ -36,9 +36,9 @@ public:
     void compareVersion(int row);
     // True while a comparison runs or its view is being filled.
     bool isComparing() const { return m_comparing; }
-    // Makes the shown version the chapter's text: the current text is kept
-    // as a version at once, the version stored and put in the editor at the
-    // next turn of the event loop.
+    // Makes the shown version the chapter's text: the editor's words are
+    // stored at once; keeping them as a version, storing the version and the
+    // editor taking it follow a turn of the event loop apart each.
     void restoreVersion();
     // True from a restore until the version is the chapter's text.
     bool isRestoring() const { return m_restoring; }
