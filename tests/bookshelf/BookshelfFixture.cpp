@@ -5,6 +5,7 @@
 #include "db/records/T_UserConf.h"
 #include "manager/CJobManager.h"
 #include "manager/CUiManager.h"
+#include "remote/CTessaneHttp.h"
 #include "remote/records/AccountRecords.h"
 #include "remote/records/BookRecords.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
@@ -26,13 +27,16 @@ bool waitForPull()
 {
     QElapsedTimer timer;
     timer.start();
+    bool pulled = false;
     while (timer.elapsed() < 15000) {
         for (const QJsonValue& v : standin().journal()) {
-            if (v.toObject().value(QStringLiteral("path")).toString() == QLatin1String("/synchronization/synBookData")) {
-                QTest::qWait(100);
-                return true;
-            }
+            if (v.toObject().value(QStringLiteral("path")).toString() == QLatin1String("/synchronization/synBookData"))
+                pulled = true;
         }
+        // The pull was counted as out when it left: with no reply outstanding
+        // its reply has been routed too.
+        if (pulled && CTessaneHttp::instance()->outstandingReplies() == 0)
+            return true;
         QTest::qWait(20);
     }
     return false;

@@ -112,11 +112,13 @@ bool waitForPassEnd(int count, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
+    bool ended = false;
     while (timer.elapsed() < timeoutMs) {
-        if (JobsFixture::requestsTo(QStringLiteral("/synchronization/appVersion")).size() >= count) {
-            QTest::qWait(100);
+        ended = ended || JobsFixture::requestsTo(QStringLiteral("/synchronization/appVersion")).size() >= count;
+        // The acknowledgement leaves before the update check but may reach the
+        // platform after it; with no reply outstanding both were taken in.
+        if (ended && CTessaneHttp::instance()->outstandingReplies() == 0)
             return true;
-        }
         QTest::qWait(20);
     }
     return false;

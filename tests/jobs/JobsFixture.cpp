@@ -4,6 +4,7 @@
 #include "db/records/T_UserConf.h"
 #include "manager/CJobManager.h"
 #include "manager/CUiManager.h"
+#include "remote/CTessaneHttp.h"
 #include "remote/records/AccountRecords.h"
 
 #include <QDir>
@@ -165,12 +166,13 @@ bool JobsFixture::waitForPull(int count, int timeoutMs)
 {
     QElapsedTimer timer;
     timer.start();
+    bool pulled = false;
     while (timer.elapsed() < timeoutMs) {
-        if (requestsTo(QStringLiteral("/synchronization/synBookData")).size() >= count) {
-            // Let the pull's reply be routed too.
-            QTest::qWait(100);
+        pulled = pulled || requestsTo(QStringLiteral("/synchronization/synBookData")).size() >= count;
+        // The pull was counted as out when it left: with no reply outstanding
+        // its reply has been routed too.
+        if (pulled && CTessaneHttp::instance()->outstandingReplies() == 0)
             return true;
-        }
         QTest::qWait(20);
     }
     return false;
