@@ -81,7 +81,7 @@ void TestBookListModel::tileStopsSayingSyncingWhenThePassEnds()
     CJobManager::instance()->synNow(true);
     QTRY_VERIFY_WITH_TIMEOUT(!book->isSyncing, 10000);
     // The view repaints the tile only when its row is announced.
-    QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 10000);
     const QModelIndex first = changed.last().at(0).toModelIndex();
     const QModelIndex last = changed.last().at(1).toModelIndex();
     QVERIFY(first.row() <= 0 && last.row() >= 0);

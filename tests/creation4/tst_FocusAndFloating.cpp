@@ -18,6 +18,7 @@
 
 #include <QLabel>
 #include <QListView>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QQuickWidget>
 #include <QScrollBar>
@@ -58,6 +59,8 @@ private:
     // smooth scroll came to rest.
     int caretOffset();
     bool centred();
+    // Whether the scroll bar still runs a smooth scroll of the text.
+    bool smoothScrolling() const;
     Creation_TextEdit* edit() const { return m_f->editor(); }
     CreationFixture* m_f = nullptr;
 };
@@ -98,6 +101,17 @@ bool FocusAndFloatingTest::centred()
     return qAbs(caretOffset()) <= line;
 }
 
+bool FocusAndFloatingTest::smoothScrolling() const
+{
+    QScrollBar* bar = edit()->verticalScrollBar();
+    for (const QPropertyAnimation* animation : bar->findChildren<QPropertyAnimation*>()) {
+        if (animation->targetObject() == bar && animation->propertyName() == "value"
+            && animation->state() == QAbstractAnimation::Running)
+            return true;
+    }
+    return false;
+}
+
 void FocusAndFloatingTest::caretLineIsCentredAfterKeysMouseAndResize()
 {
     // Focus on the caret's line, from the focus panel under the tool bar.
@@ -121,7 +135,8 @@ void FocusAndFloatingTest::caretLineIsCentredAfterKeysMouseAndResize()
     // reached by a smooth scroll rather than at once.
     QTest::keyClick(edit(), Qt::Key_Down, Qt::ControlModifier);
     QTRY_VERIFY2(centred(), qPrintable(QString::number(caretOffset())));
-    QTest::qWait(900);
+    // Centred within a line is reached before the smooth scroll has ended.
+    QTRY_VERIFY_WITH_TIMEOUT(!smoothScrolling(), 10000);
     const int before = edit()->verticalScrollBar()->value();
     for (int i = 0; i < 5; ++i)
         QTest::keyClick(edit(), Qt::Key_Up);

@@ -97,9 +97,8 @@ void JobDrainTest::unreachablePlatformEndsThePassAndKeepsEveryJob()
     QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
     QVERIFY(f.start());
     QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(kEdit).isEmpty(), 15000);
-    QTest::qWait(500);
+    QTRY_COMPARE_WITH_TIMEOUT(CUiManager::instance()->syncRunning(), 0, 15000);
     QCOMPARE(f.jobIds(), ids);
-    QCOMPARE(CUiManager::instance()->syncRunning(), 0);
 
     QVERIFY(standin().reset());
     CJobManager::instance()->onSynTimer();

@@ -76,7 +76,7 @@ private slots:
         QStringList shown;
         QElapsedTimer timer;
         timer.start();
-        while (!shown.contains(hint) && timer.elapsed() < 5000) {
+        while (!shown.contains(hint) && timer.elapsed() < 15000) {
             QTest::qWait(5);
             const QString text = m_f->window()->tips()->label()->text();
             if (shown.isEmpty() || shown.last() != text)

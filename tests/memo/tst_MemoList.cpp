@@ -75,7 +75,7 @@ void MemoListTest::doubleClickOpensAMemoOnlyOnce()
     T_Memo* memo = addSyncedMemo(QStringLiteral("双击打开"));
     QVERIFY(memo);
     MemoListWidget* list = openList();
-    QTest::qWait(50);
+    QVERIFY(QTest::qWaitForWindowExposed(list));
     const int row = viewRowOf(list, memo->localId);
     const QRect rect = list->listView()->visualRect(list->listView()->model()->index(row, 0));
     QTest::mouseDClick(list->listView()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());

@@ -63,7 +63,8 @@ void MemoManagerTest::editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd()
     QVERIFY(CJobManager::instance()->memoAdd(add));
     const int localId = add.header.localMemoId;
     QVERIFY(waitFor([]() { return bodiesTo(kAdd).size() == 1; }));
-    QTest::qWait(200);
+    // The refused add is back in the queue before the memo changes again.
+    QVERIFY(settleClient());
     T_Memo* memo = CPublicManager::instance()->findMemoByLocalId(localId);
     QCOMPARE(memo->memoId, 0);
 
@@ -108,7 +109,8 @@ void MemoManagerTest::deleteOfAMemoThePlatformNeverHadQueuesNothing()
     add.updateTime = now();
     QVERIFY(CJobManager::instance()->memoAdd(add));
     QVERIFY(waitFor([]() { return bodiesTo(kAdd).size() == 1; }));
-    QTest::qWait(200);
+    // The refused add is back in the queue before the memo changes again.
+    QVERIFY(settleClient());
     TC_Memo_Edit text(add.header.localMemoId, 0, now(), QStringLiteral("改"), QString(), 0, 0, 0, 0, 0, 0, 0);
     QVERIFY(CJobManager::instance()->memoEditContent(text));
     QCOMPARE(memoJobs(add.header.localMemoId).size(), 2);

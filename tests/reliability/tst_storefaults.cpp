@@ -24,6 +24,7 @@
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CUiManager.h"
+#include "remote/CTessaneHttp.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/common/BkMessageBox.h"
@@ -107,7 +108,7 @@ void damageChapterTable(const QString& dbFile)
 QString faultTold()
 {
     CUiManager* ui = CUiManager::instance();
-    if (!QTest::qWaitFor([ui]() { return ui->dbFaultBox() && ui->dbFaultBox()->isVisible(); }))
+    if (!QTest::qWaitFor([ui]() { return ui->dbFaultBox() && ui->dbFaultBox()->isVisible(); }, 15000))
         return QString();
     return ui->dbFaultBox()->textLabel()->text();
 }
@@ -234,7 +235,9 @@ void StoreFaultsTest::refusedIdsKeepTheCreateQueued()
                        QStringLiteral("等编号的章"));
     QVERIFY(CJobManager::instance()->chapter_add(add));
     QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/chapter/addChapter")) >= 1; }));
-    QTest::qWait(300);
+    // Counted as out when it left: with no reply outstanding the platform's
+    // answer has been handled.
+    QVERIFY(BooksFixture::waitUntil([]() { return CTessaneHttp::instance()->outstandingReplies() == 0; }));
     // The platform made the chapter but its id could not be kept: the create
     // stays queued rather than leaving a chapter that nothing sends again.
     QCOMPARE(count(QStringLiteral("select chapterId from tb_chapter where localId = %1;").arg(add.header.localChapterId)), 0);
