@@ -26,6 +26,17 @@
 
 namespace {
 
+// An author's saves come seconds apart, and the log is copied back into the
+// file a quarter of a second after each. Back to back here, the baseline's
+// pages would still be in the log when the save commits, and SQLite's own
+// copy at the log's bound would land on the save; each timed write starts
+// from a copied-back log instead.
+void copyLogBack(CTessaneDb* db)
+{
+    db->settleCheckpoint();
+    db->exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE);"));
+}
+
 double msSince(const QElapsedTimer& t)
 {
     return t.nsecsElapsed() / 1e6;
@@ -95,6 +106,7 @@ int main(int argc, char** argv)
         // Baseline: the editor's text, bound into one UPDATE of the row.
         commitInMiddle(edit, i);
         const QString current = edit->toPlainText();
+        copyLogBack(db);
         {
             QElapsedTimer t;
             t.start();
@@ -107,6 +119,7 @@ int main(int argc, char** argv)
         }
         commitInMiddle(edit, i + 1);
         QCoreApplication::processEvents();
+        copyLogBack(db);
         bench::Heartbeat beat;
         beat.start();
         double took = 0;
