@@ -115,7 +115,7 @@ void JobReplyTest::secondReplyForOneJobIsDropped()
     CTessaneHttp::instance()->chapter_edit_asyn(request);
     CTessaneHttp::instance()->chapter_edit_asyn(request);
     QTRY_VERIFY_WITH_TIMEOUT(log.contains(QStringLiteral("second reply for job")), 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(f.jobIds(), QList<int>{other}, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(f.jobIds(), QList<int>{other}, 15000);
 }
 
 void JobReplyTest::replyForAJobNotSentDeletesNothing()

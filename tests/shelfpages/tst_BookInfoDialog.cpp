@@ -140,7 +140,7 @@ void TestBookInfoDialog::chosenCategoryAndClearedIntroReachBothSides()
         d->btnConfirm()->click();
         QCOMPARE(d->result(), int(QDialog::Accepted));
     }));
-    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 15000);
     QJsonObject sent = lastBodyTo(QStringLiteral("/books/editBook"));
     QCOMPARE(sent.value(QStringLiteral("channel_type")).toInt(), 2);
     QCOMPARE(sent.value(QStringLiteral("cate_id")).toInt(), sub.cate_id);
@@ -161,7 +161,7 @@ void TestBookInfoDialog::chosenCategoryAndClearedIntroReachBothSides()
         QTest::keyClick(d->introEdit(), Qt::Key_Delete);
         d->btnConfirm()->click();
     }));
-    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 15000);
     sent = lastBodyTo(QStringLiteral("/books/editBook"));
     QCOMPARE(sent.value(QStringLiteral("book_name")).toString(), QStringLiteral("改过的书名"));
     QCOMPARE(sent.value(QStringLiteral("intro")).toString(), QString());
@@ -189,7 +189,7 @@ void TestBookInfoDialog::coversShowAsPicturesAndTravelAsData()
         QVERIFY(!d->preview()->pixmap(Qt::ReturnByValue).isNull());
         d->btnConfirm()->click();
     }));
-    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 15000);
     QVERIFY(lastBodyTo(QStringLiteral("/books/editBook")).value(QStringLiteral("cover")).toString()
                 .startsWith(QStringLiteral("data:image/png;base64,")));
     QVERIFY(m_book->localCover.contains(QStringLiteral("/data/bookImg/")));
@@ -216,7 +216,7 @@ void TestBookInfoDialog::coversShowAsPicturesAndTravelAsData()
         QCOMPARE(d->preview()->pixmap(Qt::ReturnByValue).toImage().pixelColor(50, 70), QColor(QStringLiteral("#123456")));
         d->btnConfirm()->click();
     }));
-    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 15000);
     const QString cover = lastBodyTo(QStringLiteral("/books/editBook")).value(QStringLiteral("cover")).toString();
     QVERIFY(cover.startsWith(QStringLiteral("data:image/png;base64,")));
     QCOMPARE(QImage::fromData(QByteArray::fromBase64(QByteArray::fromPercentEncoding(cover.mid(cover.indexOf(QLatin1Char(',')) + 1).toLatin1())))
@@ -251,7 +251,7 @@ void TestBookInfoDialog::bookWithoutCategoryShowsNoneAndStoresTheFirstPicked()
         d->btnConfirm()->click();
         QCOMPARE(d->result(), int(QDialog::Accepted));
     }));
-    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/books/editBook")).isEmpty(), 15000);
     const QJsonObject sent = lastBodyTo(QStringLiteral("/books/editBook"));
     QCOMPARE(sent.value(QStringLiteral("channel_type")).toInt(), 1);
     QCOMPARE(sent.value(QStringLiteral("cate_id")).toInt(), primary.children.first().cate_id);

@@ -194,8 +194,8 @@ void TestShelfWebPages::communityPageGetsTheTokenOnlyOnTheApiOrigin()
         QVERIFY(waitForValue(view, QStringLiteral("community.signedIn"), true));
         QCOMPARE(evaluate(view, QStringLiteral("community.token")).toString(), QString::fromLatin1(token));
         // The page uses the token with the platform itself.
-        QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/feedback")).isEmpty(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(evaluate(view, QStringLiteral("community.notices")).toInt() == 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!requestsTo(QStringLiteral("/feedback")).isEmpty(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(view, QStringLiteral("community.notices")).toInt() == 0, 15000);
         bool sentToken = false;
         for (const QJsonObject& r : requestsTo(QStringLiteral("/forum/htmlRed")))
             sentToken = sentToken || StandinServer::header(r, "Authorization") == "Bearer " + token;
