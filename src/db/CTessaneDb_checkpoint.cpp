@@ -15,6 +15,22 @@ namespace {
 // Long enough to take a burst of commits (a feed pass, a book's import) in
 // one copy; short enough that the log stays small while the author types.
 constexpr int kCheckpointDelayMs = 250;
+
+// The databases whose copy may still run. A copy must end before the
+// application goes: the worker's connection uses Qt's SQL globals, which the
+// program's exit tears down, and the singleton database is never deleted.
+QList<CTessaneDb*>& copying()
+{
+    static auto* databases = new QList<CTessaneDb*>;
+    return *databases;
+}
+
+void settleAllBeforeExit()
+{
+    const QList<CTessaneDb*> databases = copying();
+    for (CTessaneDb* db : databases)
+        db->settleCheckpoint();
+}
 }
 
 void CTessaneDb::checkpointSoon()
@@ -65,6 +81,9 @@ void CTessaneDb::checkpointNow()
         }
         QSqlDatabase::removeDatabase(name);
     });
+    static const bool exitHooked = (qAddPostRoutine(settleAllBeforeExit), true);
+    Q_UNUSED(exitHooked)
+    copying().append(this);
     m_checkpointer->start();
 }
 
@@ -75,4 +94,5 @@ void CTessaneDb::settleCheckpoint()
     m_checkpointer->wait();
     delete m_checkpointer;
     m_checkpointer = nullptr;
+    copying().removeOne(this);
 }

@@ -21,6 +21,7 @@
 #include "CrashPoints.h"
 
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
 #include "db/records/T_UserConf.h"
@@ -429,6 +430,34 @@ int point(const QString& step)
     return 0;
 }
 
+// Commits a few megabytes and returns from main as soon as the copy of the
+// log into the file has started on its worker.
+int quitWhileCopying()
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    if (!db->init())
+        return 2;
+    const auto threads = []() {
+        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    };
+    const int before = threads();
+    {
+        CTessaneDb::Transaction transaction(*db);
+        if (!db->exec(QStringLiteral("create table quit_probe(x blob);"))
+            || !db->exec(QStringLiteral("insert into quit_probe values(randomblob(8000000));")) || !transaction.commit())
+            return 3;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    while (threads() <= before) {
+        if (timer.elapsed() > 10000)
+            return 4;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    report(QStringLiteral("copying"));
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
@@ -457,6 +486,8 @@ int main(int argc, char** argv)
         return addChapter();
     if (scenario == QLatin1String("point"))
         return point(args.value(2));
+    if (scenario == QLatin1String("quitwhilecopying"))
+        return quitWhileCopying();
     if (scenario == QLatin1String("firststart")) {
         if (!start())
             return 2;
