@@ -81,6 +81,8 @@ void CTessaneDb::checkpointNow()
         }
         QSqlDatabase::removeDatabase(name);
     });
+    // Named for whoever looks at the program's threads.
+    m_checkpointer->setObjectName(QStringLiteral("log copy"));
     static const bool exitHooked = (qAddPostRoutine(settleAllBeforeExit), true);
     Q_UNUSED(exitHooked)
     copying().append(this);

@@ -37,6 +37,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QRandomGenerator>
@@ -430,32 +431,42 @@ int point(const QString& step)
     return 0;
 }
 
-// Commits a few megabytes and returns from main as soon as the copy of the
-// log into the file has started on its worker.
+// Commits 8 MB and returns from main as soon as the copy of the log into the
+// file has started on its worker; reports how many such rows it committed.
 int quitWhileCopying()
 {
     CTessaneDb* db = CTessaneDb::instance();
     if (!db->init())
         return 2;
-    const auto threads = []() {
-        return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+    // The worker names its thread; its name shows once it runs.
+    const auto copying = []() {
+        const QDir tasks(QStringLiteral("/proc/self/task"));
+        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
+            if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "log copy")
+                return true;
+        }
+        return false;
     };
-    const int before = threads();
-    {
+    if (!db->exec(QStringLiteral("create table quit_probe(x blob);")))
+        return 3;
+    // A busy machine may run a whole copy while this thread waits for the
+    // processor: commit again and wait for the next one.
+    for (int rows = 1; rows <= 20; ++rows) {
         CTessaneDb::Transaction transaction(*db);
-        if (!db->exec(QStringLiteral("create table quit_probe(x blob);"))
-            || !db->exec(QStringLiteral("insert into quit_probe values(randomblob(8000000));")) || !transaction.commit())
+        if (!db->exec(QStringLiteral("insert into quit_probe values(randomblob(8000000));")) || !transaction.commit())
             return 3;
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 3000) {
+            if (copying()) {
+                report(QStringLiteral("copying %1").arg(rows));
+                return 0;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
     }
-    QElapsedTimer timer;
-    timer.start();
-    while (threads() <= before) {
-        if (timer.elapsed() > 10000)
-            return 4;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-    }
-    report(QStringLiteral("copying"));
-    return 0;
+    return 4;
 }
 
 }

@@ -615,15 +615,17 @@ void CrashSafetyTest::firstStartRecoversFromKills()
 void CrashSafetyTest::quittingWhileTheLogIsCopiedEndsCleanly()
 {
     const Run run = runToEnd({QStringLiteral("quitwhilecopying")});
-    QVERIFY2(run.exitCode == 0 && !run.killed && run.lines.contains(QStringLiteral("copying")), qPrintable(ended(run)));
+    const QStringList copying = run.lines.filter(QRegularExpression(QStringLiteral("^copying \\d+$")));
+    QVERIFY2(run.exitCode == 0 && !run.killed && copying.size() == 1, qPrintable(ended(run)));
     // The copy ended before the program did: the file alone, without its
-    // log, holds the commit.
+    // log, holds every commit.
     const QString alone = m_home->filePath(QStringLiteral("alone.db"));
     QVERIFY(QFile::copy(dbPath(), alone));
     DbFile db(alone);
     QVERIFY(db.isOpen());
     QCOMPARE(db.integrity(), QStringLiteral("ok"));
-    QCOMPARE(db.scalar(QStringLiteral("select length(x) from quit_probe;")).toInt(), 8000000);
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from quit_probe where length(x) = 8000000;")).toInt(),
+             copying.first().section(QLatin1Char(' '), 1).toInt());
 }
 
 void CrashSafetyTest::backupsAreWholeOrAbsentAfterKills()
