@@ -16,20 +16,25 @@ namespace {
 // one copy; short enough that the log stays small while the author types.
 constexpr int kCheckpointDelayMs = 250;
 
-// The databases whose copy may still run. A copy must end before the
-// application goes: the worker's connection uses Qt's SQL globals, which the
-// program's exit tears down, and the singleton database is never deleted.
-QList<CTessaneDb*>& copying()
-{
-    static auto* databases = new QList<CTessaneDb*>;
-    return *databases;
-}
+QList<CTessaneDb*>& copying();
 
 void settleAllBeforeExit()
 {
     const QList<CTessaneDb*> databases = copying();
     for (CTessaneDb* db : databases)
         db->settleCheckpoint();
+}
+
+// The databases whose copy may still run. A copy must end before the
+// application goes: the worker's connection uses Qt's SQL globals, which the
+// program's exit tears down, and the singleton database is never deleted.
+QList<CTessaneDb*>& copying()
+{
+    static auto* databases = []() {
+        qAddPostRoutine(settleAllBeforeExit);
+        return new QList<CTessaneDb*>;
+    }();
+    return *databases;
 }
 }
 
@@ -83,8 +88,6 @@ void CTessaneDb::checkpointNow()
     });
     // Named for whoever looks at the program's threads.
     m_checkpointer->setObjectName(QStringLiteral("log copy"));
-    static const bool exitHooked = (qAddPostRoutine(settleAllBeforeExit), true);
-    Q_UNUSED(exitHooked)
     copying().append(this);
     m_checkpointer->start();
 }

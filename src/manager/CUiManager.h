@@ -244,6 +244,8 @@ public:
     // Saves the open chapter and leaves the writing window.
     void closeCreation();
     class Widget_Creation* creationWindow() const;
+    // The writing window's editor while it shows that chapter, else null.
+    class Widget_Creation_Content* editorShowing(int localChapterId) const;
     // 0 the bookshelf is the current main window, 1 the writing window.
     int windowMode() const { return m_mainMode; }
     void focusEditor();

@@ -29,6 +29,14 @@ Widget_Creation* CUiManager::creationWindow() const
     return static_cast<Widget_Creation*>(m_creation.data());
 }
 
+Widget_Creation_Content* CUiManager::editorShowing(int localChapterId) const
+{
+    if (!m_creation || localChapterId < 1)
+        return nullptr;
+    Widget_Creation_Content* content = creationWindow()->getContent();
+    return content->currentChapterId() == localChapterId ? content : nullptr;
+}
+
 QWidget* CUiManager::creationWidget() const
 {
     return m_creation.data();
@@ -142,18 +150,14 @@ void CUiManager::saveChapterOnQuit()
 
 bool CUiManager::holdsUnsavedText(int localChapterId) const
 {
-    if (!m_creation)
-        return false;
-    const Widget_Creation_Content* content = creationWindow()->getContent();
-    return content->currentChapterId() == localChapterId && content->holdsUnsavedText();
+    const Widget_Creation_Content* content = editorShowing(localChapterId);
+    return content != nullptr && content->holdsUnsavedText();
 }
 
 bool CUiManager::shownChapterText(int localChapterId, QString* text) const
 {
-    if (!m_creation || localChapterId < 1)
-        return false;
-    const Widget_Creation_Content* content = creationWindow()->getContent();
-    if (content->currentChapterId() != localChapterId)
+    const Widget_Creation_Content* content = editorShowing(localChapterId);
+    if (content == nullptr)
         return false;
     if (text != nullptr)
         *text = content->toPlainText();
@@ -174,9 +178,9 @@ void CUiManager::chapterContent(T_Book* book, T_Chapter* chapter)
     // The platform replaced the text: the editor shows it only when it shows
     // that very chapter (its unsent words were kept beside it as a copy).
     // Words the editor could not store stay on screen instead.
-    if (m_creation && chapter != nullptr && creationWindow()->getContent()->currentChapterId() == chapter->localId
-        && !creationWindow()->getContent()->holdsUnsavedText())
-        creationWindow()->getContent()->showChapter(book, chapter, true);
+    Widget_Creation_Content* content = chapter != nullptr ? editorShowing(chapter->localId) : nullptr;
+    if (content != nullptr && !content->holdsUnsavedText())
+        content->showChapter(book, chapter, true);
 }
 
 void CUiManager::showChapter(T_Book* book, T_Chapter* chapter)

@@ -14,7 +14,6 @@
 #include "remote/records/ChapterRecords.h"
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/NcFramelessHelper.h"
-#include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
 #include <QDebug>
@@ -252,14 +251,6 @@ void Dialog_TimeMachine::onRowClicked(const QModelIndex& index)
 }
 
 namespace {
-// The writing window's editor when it shows the chapter, else null.
-Widget_Creation_Content* editorShowing(int localChapterId)
-{
-    Widget_Creation* window = CUiManager::instance()->creationWindow();
-    Widget_Creation_Content* editor = window ? window->getContent() : nullptr;
-    return editor != nullptr && editor->currentChapterId() == localChapterId ? editor : nullptr;
-}
-
 // Below this many characters of both texts together a comparison takes a few
 // milliseconds and is shown at once.
 const int kCompareAtOnce = 20000;
@@ -388,7 +379,7 @@ void Dialog_TimeMachine::restoreVersion()
 
     // The words in the editor are stored first, then kept as a version of
     // their own: restoring an older text never swallows newer words.
-    Widget_Creation_Content* editor = editorShowing(m_localChapterId);
+    Widget_Creation_Content* editor = m_ui->editorShowing(m_localChapterId);
     if (editor != nullptr && !editor->saveChapter(true)) {
         m_ui->showError(tr("The editor's text could not be saved; nothing was restored"), 3000);
         return;
@@ -491,7 +482,7 @@ bool Dialog_TimeMachine::showRestored(int localBookId, int localChapterId)
     CPublicManager* model = CPublicManager::instance();
     T_Book* book = model->findBookByLocalId(localBookId);
     T_Chapter* current = model->findChapter(localBookId, localChapterId);
-    Widget_Creation_Content* editor = editorShowing(localChapterId);
+    Widget_Creation_Content* editor = CUiManager::instance()->editorShowing(localChapterId);
     if (book == nullptr || current == nullptr || editor == nullptr)
         return true;
     // Words typed since the restored text was stored stay in the editor, and
