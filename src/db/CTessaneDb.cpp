@@ -362,6 +362,7 @@ bool CTessaneDb::isOpen() const
 
 void CTessaneDb::close()
 {
+    stopBackgroundStore();
     settleCheckpoint();
     if (db.isOpen())
         db.close();
@@ -376,6 +377,7 @@ QString CTessaneDb::dbFilePath() const
 
 bool CTessaneDb::sqlExec(QSqlQuery& query, const QString& statement)
 {
+    settleBackgroundStore();
     if (!statement.isEmpty() && query.exec(statement))
         return true;
     return reportFailure(query, statement);
@@ -383,6 +385,7 @@ bool CTessaneDb::sqlExec(QSqlQuery& query, const QString& statement)
 
 bool CTessaneDb::sqlExec(QSqlQuery& query, const SqlStatement& statement)
 {
+    settleBackgroundStore();
     if (!statement.isEmpty() && query.prepare(statement.text)) {
         for (const QVariant& value : statement.values)
             query.addBindValue(value);
@@ -409,13 +412,19 @@ bool CTessaneDb::reportFailure(const QSqlQuery& query, const QString& statement)
         m_transactionFailed = true;
     qDebug().noquote() << "sqlStr = " + shown.left(2000);
     qDebug().noquote() << "dbError : err = " + lastError;
-    if (m_lastFault == DbFault::Damaged && !m_damaged) {
-        m_damaged = true;
-        qCritical().noquote() << "the database is damaged:" << db.databaseName() << lastError;
-        refuseWrites();
-        emit sig_damaged();
-    }
+    if (m_lastFault == DbFault::Damaged)
+        markDamaged();
     return false;
+}
+
+void CTessaneDb::markDamaged()
+{
+    if (m_damaged)
+        return;
+    m_damaged = true;
+    qCritical().noquote() << "the database is damaged:" << db.databaseName() << lastError;
+    refuseWrites();
+    emit sig_damaged();
 }
 
 void CTessaneDb::refuseWrites()
@@ -425,13 +434,14 @@ void CTessaneDb::refuseWrites()
     m_writesRefused = true;
     // The connection itself refuses every change from now on, whichever
     // writer tries; reading what is still readable goes on.
-    QSqlQuery query(db);
+    QSqlQuery query = newQuery();
     if (!query.exec(QStringLiteral("PRAGMA query_only = ON;")))
         qWarning() << "cannot stop writes to the database:" << query.lastError().text();
 }
 
 bool CTessaneDb::execBound(QSqlQuery& query, const QString& statement, const QVariantList& values)
 {
+    settleBackgroundStore();
     if (query.prepare(statement)) {
         for (const QVariant& value : values)
             query.addBindValue(value);
@@ -466,8 +476,9 @@ bool CTessaneDb::execRow(const QString& pattern, std::initializer_list<SqlArg> a
     return false;
 }
 
-QSqlQuery CTessaneDb::newQuery() const
+QSqlQuery CTessaneDb::newQuery()
 {
+    settleBackgroundStore();
     return QSqlQuery(db);
 }
 

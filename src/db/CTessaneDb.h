@@ -16,16 +16,21 @@
 #include <QVariant>
 #include <QStringList>
 
+#include <functional>
+
 class QThread;
 class QTimer;
 
 class QSqlQuery;
+struct T_ChapterTextSave;
 struct T_Http_Custom;
 struct T_Http_S;
 
 // The one gateway to the local SQLite database: connection, creation from
 // the bundled script, the one-shot upgrade script, the job queue, server-id
-// propagation and the statistics tables. GUI thread only.
+// propagation and the statistics tables. GUI thread only; the one write
+// that runs elsewhere, a long chapter's save, runs on a connection of its
+// own and is settled before this connection runs anything else.
 //
 // Every statement is built as text by sqlFormat (values escaped and filled in
 // one pass) and run through sqlExec, which logs a failure and keeps its text
@@ -87,7 +92,9 @@ public:
     // constraint, such as a repeated id) is undone alone and does not spoil
     // the transaction around it.
     bool execRow(const QString& pattern, std::initializer_list<SqlArg> args);
-    QSqlQuery newQuery() const;
+    // A query on this connection. Like sqlExec and execBound, it first
+    // settles a chapter save still committing on the worker.
+    QSqlQuery newQuery();
     const QString& lastErrorText() const { return lastError; }
     // What kind of failure the last failing statement or opening was.
     DbFault lastFault() const { return m_lastFault; }
@@ -170,6 +177,28 @@ public:
     // a new one. Neither the pending text nor the new one is parsed as JSON.
     bool addChapterTextJob(T_Http_Custom& identity, const T_ChapterEditHead& pending, const QByteArray& utf8Text,
                            int createTime, int* storedRevision = nullptr);
+    // A chapter's text save: the row, the book's last-edited chapter and
+    // the pending job, in one transaction. The outcome, with the fault of a
+    // failure, goes into save.
+    bool storeChapterText(T_ChapterTextSave& save);
+
+    // --- a chapter's save on a worker thread (CTessaneDb_backgroundStore.cpp) ---
+
+    // The same save on a worker thread with a connection of its own: the
+    // commit of a long chapter writes megabytes and syncs them, and would
+    // hold the window. done runs on this thread with the outcome, before
+    // this connection runs its next statement, so whatever uses the database
+    // after the save began finds it stored or failed, never under way. False
+    // when no worker may take it (writes refused, a transaction open, a log
+    // that is not in WAL mode); the caller then stores the text here.
+    bool storeChapterTextInBackground(const T_ChapterTextSave& save,
+                                      std::function<void(const T_ChapterTextSave&)> done);
+    bool backgroundStoreRunning() const;
+    // Waits for a save under way on the worker and runs its done.
+    void settleBackgroundStore();
+    // Ends the worker and its connection once its save ended; without
+    // takeOutcome (the program's exit) done is not run.
+    void stopBackgroundStore(bool takeOutcome = true);
 
     // The author's oldest pending job; out.jobId 0 when the queue is empty.
     // False when the queue could not be read.
@@ -272,6 +301,11 @@ private:
     bool m_transactionFailed = false;
     QTimer* m_checkpointTimer = nullptr;
     QThread* m_checkpointer = nullptr;
+    struct BackgroundStore;
+    BackgroundStore* m_store = nullptr;
+    // Takes in the failure of a statement run on another connection.
+    void adoptFailure(const QString& error, DbFault fault);
+    void markDamaged();
 
     // Copies committed pages from the write-ahead log into the database file
     // in a turn of the event loop of its own, shortly after a commit

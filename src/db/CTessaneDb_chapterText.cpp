@@ -6,6 +6,9 @@
 
 #include "CTessaneDb.h"
 
+#include "CTessaneDbTransaction.h"
+#include "T_ChapterTextSave.h"
+#include "common/Utility.h"
 #include "remote/T_Http_Custom.h"
 
 #include <QDebug>
@@ -220,5 +223,39 @@ bool CTessaneDb::writeChapterEdit(T_Http_Custom& identity, int jobId, const QJso
         lastError = QStringLiteral("chapter edit job not inserted");
         return false;
     }
+    return true;
+}
+
+bool CTessaneDb::storeChapterText(T_ChapterTextSave& save)
+{
+    save.stored = false;
+    const auto failed = [&](const char* what) {
+        save.error = lastError;
+        save.fault = m_lastFault;
+        qWarning().noquote() << what << ":" << lastError;
+        return false;
+    };
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return failed("chapter save not begun");
+    const int localChapterId = save.header.localChapterId;
+    if (!pendingChapterEdit(localChapterId, &save.pending))
+        return failed("chapter's waiting edit not read");
+    // The first save of a waiting edit names the text it started from:
+    // what the platform holds as far as this copy knows, the text before
+    // this one. Later saves keep it.
+    if (save.pending.base().isEmpty())
+        save.pending.keys.insert(QStringLiteral("base"), bytesMd5(save.replacedText.toUtf8()));
+    if (!updateChapterText(localChapterId, save.utf8, save.wordCount, save.updateTime))
+        return failed("chapter text not stored");
+    if (!updateBookLastEditChapter(save.header.localBookId, localChapterId))
+        return failed("last edited chapter not stored");
+    if (!addChapterTextJob(save.header, save.pending, save.utf8, save.updateTime, &save.revision))
+        return failed("job not recorded");
+    if (!transaction.commit()) {
+        save.header.jobId = 0;
+        return failed("chapter save not committed");
+    }
+    save.stored = true;
     return true;
 }

@@ -110,18 +110,6 @@ bool CBookJobManager::recordJob(T_Http_Custom& header, const QString& content, i
     return false;
 }
 
-bool CBookJobManager::recordChapterTextJob(T_Http_Custom& header, const T_ChapterEditHead& pending,
-                                           const QByteArray& utf8Text, int createTime, int* revision)
-{
-    if (header.uid < 1)
-        header.uid = m_model->userInfo.uid;
-    if (m_db->addChapterTextJob(header, pending, utf8Text, createTime, revision))
-        return true;
-    dbFailed("job not recorded");
-    m_ui->showError(m_lastError, 3000);
-    return false;
-}
-
 bool CBookJobManager::leaveRefused()
 {
     m_lastError = tr("The open chapter's text could not be saved; it stays where it is");

@@ -24,6 +24,7 @@ class CTessaneHttp;
 class CUiManager;
 struct T_Book;
 struct T_Chapter;
+struct T_ChapterTextSave;
 struct T_Http_S;
 struct T_ImportTarget;
 
@@ -70,6 +71,10 @@ public:
     T_Chapter* getChapter(Request& request) { return resolveChapter(request.header); }
     bool chapter_add(TC_Chapter_Add& request);
     bool chapter_edit_content(TC_Chapter_Edit_Content& request);
+    // The same save with its commit on the database's worker thread; done
+    // runs on this thread with the outcome, once the record holds the text
+    // (or the save failed). False, without done, when the chapter is unknown.
+    bool chapter_edit_content_soon(const TC_Chapter_Edit_Content& request, const std::function<void(bool)>& done);
     bool chapter_edit_name(TC_Chapter_Edit_Name& request);
     bool chapter_delete(TC_Chapter_Delete& request);
     bool chapter_recycle(TC_Chapter_Recycle& request, bool fromSync);
@@ -183,9 +188,13 @@ private:
     // to *revision. False (logged) when the job could not be stored.
     bool recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
                    int* revision);
-    // The same for a chapter's text save into the chapter's pending edit.
-    bool recordChapterTextJob(T_Http_Custom& header, const T_ChapterEditHead& pending, const QByteArray& utf8Text,
-                              int createTime, int* revision);
+    // A text save's values from the request and the record (the request's
+    // word count, user and server ids filled); false when the chapter is
+    // unknown.
+    bool prepareChapterSave(TC_Chapter_Edit_Content& request, T_ChapterTextSave* save);
+    // Takes a stored save into the record and the book and sends it; false,
+    // with lastError, when the save failed.
+    bool finishChapterSave(TC_Chapter_Edit_Content& request, const T_ChapterTextSave& save);
     // The chapter's text as stored before a save: the record's, or the row's
     // when the record never loaded it.
     QString storedText(const T_Chapter& chapter);

@@ -6,6 +6,7 @@
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
+#include "db/T_ChapterTextSave.h"
 #include "db/records/T_Book.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
@@ -86,43 +87,73 @@ bool CBookJobManager::chapter_add(TC_Chapter_Add& request)
 
 bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
 {
+    // A save under way on the worker comes first: it may be of this chapter,
+    // and the record's text must be the stored one before this save reads it.
+    m_db->settleBackgroundStore();
+    T_ChapterTextSave save;
+    if (!prepareChapterSave(request, &save))
+        return false;
+    m_db->storeChapterText(save);
+    return finishChapterSave(request, save);
+}
+
+bool CBookJobManager::chapter_edit_content_soon(const TC_Chapter_Edit_Content& request,
+                                                const std::function<void(bool)>& done)
+{
+    m_db->settleBackgroundStore();
+    TC_Chapter_Edit_Content prepared = request;
+    T_ChapterTextSave save;
+    if (!prepareChapterSave(prepared, &save))
+        return false;
+    if (m_db->storeChapterTextInBackground(save, [this, prepared, done](const T_ChapterTextSave& stored) mutable {
+            const bool ok = finishChapterSave(prepared, stored);
+            if (done)
+                done(ok);
+        }))
+        return true;
+    // No worker may take it (writes refused, no WAL): stored here, with the
+    // same outcome.
+    m_db->storeChapterText(save);
+    const bool ok = finishChapterSave(prepared, save);
+    if (done)
+        done(ok);
+    return true;
+}
+
+bool CBookJobManager::prepareChapterSave(TC_Chapter_Edit_Content& request, T_ChapterTextSave* save)
+{
     T_Chapter* chapter = getChapter(request);
     if (chapter == nullptr)
         return false;
-    // The row, the book's last-edited chapter and the job are stored together
-    // or not at all, and the record takes the text only after the commit: a
+    if (request.wordCount < 0)
+        request.wordCount = T_Chapter::countWords(request.content);
+    if (request.header.uid < 1)
+        request.header.uid = m_model->userInfo.uid;
+    save->header = request.header;
+    // Converted once for the row and the job.
+    save->utf8 = request.content.toUtf8();
+    save->wordCount = request.wordCount;
+    save->updateTime = request.updateTime;
+    save->replacedText = storedText(*chapter);
+    return true;
+}
+
+bool CBookJobManager::finishChapterSave(TC_Chapter_Edit_Content& request, const T_ChapterTextSave& save)
+{
+    // The row, the book's last-edited chapter and the job were stored
+    // together or not at all, and the record takes the text only now: a
     // save that failed anywhere is seen as unsaved at the next tick and tried
     // again, instead of being taken for done with no job to carry it.
-    const int wordCount = request.wordCount >= 0 ? request.wordCount : T_Chapter::countWords(request.content);
-    // Converted once for the row and the job.
-    const QByteArray utf8 = request.content.toUtf8();
-    T_ChapterEditHead pending;
-    int revision = 0;
-    {
-        CTessaneDb::Transaction transaction(*m_db);
-        if (!transaction.began())
-            return dbFailed("chapter save not begun");
-        if (!m_db->pendingChapterEdit(chapter->localId, &pending))
-            return dbFailed("chapter's waiting edit not read");
-        // The first save of a waiting edit names the text it started from:
-        // what the platform holds as far as this copy knows, the text before
-        // this one. Later saves keep it.
-        if (pending.base().isEmpty())
-            pending.keys.insert(QStringLiteral("base"), bytesMd5(storedText(*chapter).toUtf8()));
-        if (!m_db->updateChapterText(chapter->localId, utf8, wordCount, request.updateTime))
-            return dbFailed("chapter text not stored");
-        if (!m_db->updateBookLastEditChapter(request.header.localBookId, chapter->localId))
-            return dbFailed("last edited chapter not stored");
-        if (!recordChapterTextJob(request.header, pending, utf8, request.updateTime, &revision))
-            return false;
-        if (!transaction.commit()) {
-            request.header.jobId = 0;
-            return dbFailed("chapter save not committed");
-        }
-    }
+    request.header.uid = save.header.uid;
+    request.header.jobId = save.header.jobId;
+    if (!save.stored)
+        return dbFailed("chapter save failed");
+    T_Chapter* chapter = getChapter(request);
+    if (chapter == nullptr)
+        return true;
     chapter->content = request.content;
     chapter->contentLoaded = true;
-    chapter->wordCount = wordCount;
+    chapter->wordCount = save.wordCount;
     chapter->updateTime = request.updateTime;
     if (T_Book* book = m_model->findBookByLocalId(request.header.localBookId)) {
         book->lastEditChapterId = chapter->localId;
@@ -139,13 +170,13 @@ bool CBookJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
         edit.updateTime = request.updateTime;
         edit.content = request.content;
         edit.hasContent = true;
-        edit.hasName = pending.hasName();
-        edit.chapterName = pending.name();
+        edit.hasName = save.pending.hasName();
+        edit.chapterName = save.pending.name();
         // Sent at once, the save still names the text it started from: a
         // save from another machine that this one has not pulled yet is kept
         // beside it instead of overwritten.
-        edit.base = pending.base();
-        sendRecorded(edit, revision, &CTessaneHttp::chapter_edit_asyn);
+        edit.base = save.pending.base();
+        sendRecorded(edit, save.revision, &CTessaneHttp::chapter_edit_asyn);
     }
     return true;
 }

@@ -165,6 +165,9 @@ void CJobManager::stopForStoreFault(const QString& text)
 
 void CJobManager::close()
 {
+    // A chapter save still committing on the worker ends while the model
+    // still holds its chapter.
+    m_db->settleBackgroundStore();
     m_storeStopped = false;
     m_autoSynTimer->stop();
     flushConfirmed();

@@ -19,6 +19,8 @@
 #include <QSet>
 #include <QString>
 
+#include <functional>
+
 class CBookJobManager;
 class CMemoManager;
 class CPublicManager;
@@ -130,6 +132,14 @@ public:
     bool chapter_add(TC_Chapter_Add& request);
     bool chapter_delete(TC_Chapter_Delete& request);
     bool chapter_edit_content(TC_Chapter_Edit_Content& request);
+    // The same with the commit on a worker thread, so a long chapter's save
+    // does not hold the window; done gets the outcome once the record holds
+    // the text. Any later use of the database waits for it first.
+    bool chapter_edit_content_soon(const TC_Chapter_Edit_Content& request, const std::function<void(bool)>& done);
+    // Whether such a save is still under way.
+    bool chapterSaveRunning() const;
+    // Waits for such a save and takes in its outcome.
+    void settleChapterSave();
     bool chapter_edit_name(TC_Chapter_Edit_Name& request);
     bool chapter_recycle(TC_Chapter_Recycle& request);
     bool chapter_move(TC_Chapter_Move& request);

@@ -231,6 +231,24 @@ bool CJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)
     return m_bookJobs->chapter_edit_content(request);
 }
 
+bool CJobManager::chapter_edit_content_soon(const TC_Chapter_Edit_Content& request,
+                                            const std::function<void(bool)>& done)
+{
+    if (request.header.localBookId < 1 || request.header.localChapterId < 1)
+        return false;
+    return m_bookJobs->chapter_edit_content_soon(request, done);
+}
+
+bool CJobManager::chapterSaveRunning() const
+{
+    return m_db->backgroundStoreRunning();
+}
+
+void CJobManager::settleChapterSave()
+{
+    m_db->settleBackgroundStore();
+}
+
 bool CJobManager::chapter_edit_name(TC_Chapter_Edit_Name& request)
 {
     if (request.header.localBookId < 1 || request.header.localChapterId < 1)

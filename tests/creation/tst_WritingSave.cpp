@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QTest>
 
 class WritingSaveTest : public QObject
@@ -30,6 +31,7 @@ private slots:
     void longChapterIsNotSavedAgainWhenUnchanged();
     void reloadFromRecordDiscardsEditorText();
     void unreadableChapterKeepsThePreviousOneShown();
+    void wordsTypedWhileThePauseSaveCommitsAreSavedNext();
 };
 
 void WritingSaveTest::typingThenPauseSavesOnceAndSends()
@@ -295,3 +297,38 @@ int runWritingSaveTests(int argc, char** argv)
 }
 
 #include "tst_WritingSave.moc"
+
+void WritingSaveTest::wordsTypedWhileThePauseSaveCommitsAreSavedNext()
+{
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("途中"), true);
+    QVERIFY(book);
+    const T_Chapter* chapter = f.pane()->currentChapter();
+    QVERIFY(chapter);
+    standin().clearJournal();
+    QSignalSpy saved(f.pane(), &Widget_Creation_Content::sig_chapterSaved);
+    f.editor()->setFocus();
+    f.type(QStringLiteral("先写的一句。"));
+    f.tick();
+    f.pause();
+    f.tick(2);  // the pause save leaves for the worker
+    const QString first = f.pane()->toPlainText();
+    // Typed before the window heard that the save committed.
+    f.type(QStringLiteral("后写的一句。"));
+    QTRY_COMPARE(saved.count(), 1);
+    QCOMPARE(saved.first().first().toBool(), true);
+    QCOMPARE(chapter->content, first);
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::sent(QStringLiteral("/chapter/editChapter")) == 1; }));
+    QCOMPARE(BooksFixture::lastBody(QStringLiteral("/chapter/editChapter")).value(QStringLiteral("content")).toString(),
+             first);
+    // The later words are not taken for saved: closing the book would drop
+    // them, so the next pause stores them.
+    QVERIFY(f.pane()->holdsUnsavedText());
+    QVERIFY(!f.pane()->closeBook());
+    f.tick();
+    f.pause();
+    f.tick(2);
+    QTRY_COMPARE(saved.count(), 2);
+    QVERIFY(CreationFixture::storedText(chapter).endsWith(QStringLiteral("先写的一句。后写的一句。")));
+    QVERIFY(!f.pane()->holdsUnsavedText());
+}

@@ -12,6 +12,8 @@
 //   crash_client backup <folder> grows the database, then backs it up into the folder
 //   crash_client firststart      starts on whatever database is there
 //   crash_client addchapter      adds a chapter to the first volume (offline: it stays queued)
+//   crash_client quitwhilesaving starts the save of a long chapter on the worker
+//                                and returns from main at once
 //   crash_client point <step>    one step (save, move, confirm), ended at the write
 //                                CRASH_POINT counts from the step's start
 //
@@ -469,6 +471,31 @@ int quitWhileCopying()
     return 4;
 }
 
+
+// Starts the save of a 1,000,000-character text into the book's first
+// chapter on the database's worker, as the writing tick does, and returns
+// from main without waiting for it.
+int quitWhileSaving()
+{
+    if (!start())
+        return 2;
+    T_Book* book = firstBook();
+    if (book == nullptr || !CJobManager::instance()->getChapters(book) || book->chapterList.isEmpty())
+        return 3;
+    const T_Chapter* chapter = book->chapterList.first();
+    TC_Chapter_Edit_Content request;
+    request.header.localBookId = book->localId;
+    request.header.localChapterId = chapter->localId;
+    request.content = QStringLiteral("quitting save\n") + QString(1000000, QChar(0x6587));
+    request.updateTime = 1700000000;
+    if (!CJobManager::instance()->chapter_edit_content_soon(request, [](bool ok) {
+            report(ok ? QStringLiteral("stored") : QStringLiteral("failed"));
+        }))
+        return 4;
+    report(QStringLiteral("saving %1").arg(chapter->localId));
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
@@ -499,6 +526,8 @@ int main(int argc, char** argv)
         return point(args.value(2));
     if (scenario == QLatin1String("quitwhilecopying"))
         return quitWhileCopying();
+    if (scenario == QLatin1String("quitwhilesaving"))
+        return quitWhileSaving();
     if (scenario == QLatin1String("firststart")) {
         if (!start())
             return 2;

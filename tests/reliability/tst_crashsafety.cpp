@@ -148,6 +148,7 @@ private slots:
     void firstStartRecoversFromKills();
     void backupsAreWholeOrAbsentAfterKills();
     void quittingWhileTheLogIsCopiedEndsCleanly();
+    void quittingWhileAChapterSavesKeepsTheSave();
     void changesEndedAtEachWriteAreWholeOrAbsent_data();
     void changesEndedAtEachWriteAreWholeOrAbsent();
     void cleanupTestCase();
@@ -626,6 +627,30 @@ void CrashSafetyTest::quittingWhileTheLogIsCopiedEndsCleanly()
     QCOMPARE(db.integrity(), QStringLiteral("ok"));
     QCOMPARE(db.scalar(QStringLiteral("select count(*) from quit_probe where length(x) = 8000000;")).toInt(),
              copying.first().section(QLatin1Char(' '), 1).toInt());
+}
+
+void CrashSafetyTest::quittingWhileAChapterSavesKeepsTheSave()
+{
+    signedInWithBook();
+    const Run run = runToEnd({QStringLiteral("quitwhilesaving")});
+    const QStringList saving = run.lines.filter(QRegularExpression(QStringLiteral("^saving \\d+$")));
+    QVERIFY2(run.exitCode == 0 && !run.killed && saving.size() == 1, qPrintable(ended(run)));
+    // The save began, so the program's end waited for its commit: the row
+    // and the job that carries it to the platform are both there.
+    const int localChapterId = saving.first().section(QLatin1Char(' '), 1).toInt();
+    DbFile db(dbPath());
+    QVERIFY(db.isOpen());
+    QCOMPARE(db.integrity(), QStringLiteral("ok"));
+    QCOMPARE(db.scalar(QStringLiteral("select length(content) from tb_chapter where localId = %1 "
+                                      "and content like 'quitting save%';")
+                           .arg(localChapterId))
+                 .toInt(),
+             1000014);
+    QCOMPARE(db.scalar(QStringLiteral("select count(*) from tb_job where localChapterId = %1 "
+                                      "and content like '%quitting save%';")
+                           .arg(localChapterId))
+                 .toInt(),
+             1);
 }
 
 void CrashSafetyTest::backupsAreWholeOrAbsentAfterKills()

@@ -160,8 +160,9 @@ void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
         FullDisk disk;
         QVERIFY(disk.ok());
         typeAndPause(QStringLiteral("磁盘满时写的字。"));
-        // Said to the author, and the text still in the editor.
-        QVERIFY(f.window()->tips()->isVisible());
+        // Said to the author once the save's commit failed, and the text
+        // still in the editor.
+        QTRY_VERIFY(f.window()->tips()->isVisible());
         QCOMPARE(f.window()->tips()->label()->text(),
                  QCoreApplication::translate("Widget_Creation_Content", "The chapter could not be saved; the text stays in the editor"));
         QVERIFY(f.editor()->toPlainText().endsWith(QStringLiteral("磁盘满时写的字。")));

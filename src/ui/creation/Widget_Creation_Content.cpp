@@ -180,6 +180,8 @@ T_Chapter* Widget_Creation_Content::currentChapter() const
 
 bool Widget_Creation_Content::holdsUnsavedText() const
 {
+    // Words on their way to the disk count as saved once they are there.
+    m_jobs->settleChapterSave();
     if (m_localChapterId < 1 || m_savedSerial == m_edit->editSerial())
         return false;
     const T_Chapter* chapter = currentChapter();
@@ -336,19 +338,70 @@ bool Widget_Creation_Content::takeStoredText()
 
 bool Widget_Creation_Content::saveChapter(bool withStatistics)
 {
+    // A save under way on the worker ends first: the record holds its text
+    // only then.
+    m_jobs->settleChapterSave();
+    TC_Chapter_Edit_Content request;
+    const SaveStart start = startSave(withStatistics, &request);
+    if (start != SaveStart::Ready)
+        return start == SaveStart::NothingToSave;
+    // The job manager stores row and job together and sets the record's
+    // content only then, so a failed save is tried again at the next tick.
+    const quint64 serial = m_edit->editSerial();
+    if (!m_jobs->chapter_edit_content(request)) {
+        saveFailed();
+        return false;
+    }
+    savedUpTo(serial);
+    return true;
+}
+
+bool Widget_Creation_Content::saveChapterInBackground()
+{
+    // Not saved now; the next tick asks again.
+    if (m_jobs->chapterSaveRunning())
+        return false;
+    TC_Chapter_Edit_Content request;
+    const SaveStart start = startSave(true, &request);
+    if (start != SaveStart::Ready)
+        return start == SaveStart::NothingToSave;
+    const quint64 serial = m_edit->editSerial();
+    const int localChapterId = m_localChapterId;
+    const QPointer<Widget_Creation_Content> self(this);
+    return m_jobs->chapter_edit_content_soon(request, [self, localChapterId, serial](bool ok) {
+        if (self.isNull())
+            return;
+        // Showing another chapter saves first, which waits for this save, so
+        // the editor still shows the chapter the save was of.
+        if (localChapterId == self->m_localChapterId) {
+            if (ok) {
+                self->savedUpTo(serial);
+            } else {
+                self->saveFailed();
+                self->m_savedAfterPause = false;
+                self->m_quietEdit = true;
+            }
+        }
+        emit self->sig_chapterSaved(ok);
+    });
+}
+
+Widget_Creation_Content::SaveStart Widget_Creation_Content::startSave(bool withStatistics,
+                                                                      TC_Chapter_Edit_Content* request)
+{
     if (m_localChapterId < 1 || m_savedSerial == m_edit->editSerial())
-        return true;
+        return SaveStart::NothingToSave;
     T_Chapter* chapter = currentChapter();
     if (chapter == nullptr) {
         // The record went while the editor still held words for it; they
         // stay in the editor until someone keeps them elsewhere.
         m_ui->showError(tr("The chapter could not be saved"), 2000);
-        return false;
+        return SaveStart::Failed;
     }
     const QString& text = currentText();
     if (text == chapter->content) {
         m_savedSerial = m_edit->editSerial();
-        return true;
+        return SaveStart::NothingToSave;
     }
     qDebug() << "saveChapter" << chapter->content.size() << text.size();
     T_WriteLock& lock = m_public->userConf.writeLock;
@@ -357,27 +410,28 @@ bool Widget_Creation_Content::saveChapter(bool withStatistics)
     if (withStatistics)
         m_jobs->updateStatictics(m_public->userConf.uid, m_public->statistics, StatisticsWriting);
 
-    TC_Chapter_Edit_Content request;
-    request.header.localBookId = chapter->localBookId;
-    request.header.localChapterId = chapter->localId;
-    request.content = text;
-    request.wordCount = currentWordCount();
-    request.updateTime = static_cast<int>(currentServerTime());
-    request.isSendToSrv = withStatistics;
-    // The job manager stores row and job together and sets the record's
-    // content only then, so a failed save is tried again at the next tick.
-    const quint64 serial = m_edit->editSerial();
-    if (!m_jobs->chapter_edit_content(request)) {
-        qWarning() << "chapter save failed:" << m_jobs->lastError();
-        m_ui->showError(tr("The chapter could not be saved; the text stays in the editor"), 2000);
-        return false;
-    }
+    request->header.localBookId = chapter->localBookId;
+    request->header.localChapterId = chapter->localId;
+    request->content = text;
+    request->wordCount = currentWordCount();
+    request->updateTime = static_cast<int>(currentServerTime());
+    request->isSendToSrv = withStatistics;
+    return SaveStart::Ready;
+}
+
+void Widget_Creation_Content::savedUpTo(quint64 serial)
+{
     m_savedSerial = serial;
     if (T_Book* book = currentBook()) {
         book->calcWordCount();
         m_jobs->moveBookToFront(book, true);
     }
-    return true;
+}
+
+void Widget_Creation_Content::saveFailed()
+{
+    qWarning() << "chapter save failed:" << m_jobs->lastError();
+    m_ui->showError(tr("The chapter could not be saved; the text stays in the editor"), 2000);
 }
 
 bool Widget_Creation_Content::closeBook()

@@ -22,6 +22,7 @@ class QTimer;
 struct T_Book;
 struct T_Chapter;
 struct T_WriteLock;
+struct TC_Chapter_Edit_Content;
 struct T_CreationConf;
 struct T_WritingCounters;
 
@@ -44,6 +45,12 @@ public:
     // Writes the editor text into the chapter when it changed; true when no
     // typed word is left unstored (saved now, already equal, or nothing shown).
     bool saveChapter(bool withStatistics);
+    // The writing tick's save: the same, with the commit on the database's
+    // worker so that a long chapter's save does not hold the window. The
+    // words count as saved once it committed (sig_chapterSaved); until then
+    // anything that needs them stored waits for it. False when the save
+    // could not even start; a failure later is shown and tried again.
+    bool saveChapterInBackground();
     // Stops the tick and forgets the book; false (and nothing changes) while
     // the editor holds text that could not be stored.
     bool closeBook();
@@ -113,6 +120,8 @@ signals:
     void sig_full_editing();
     // The tick found that the model no longer has the shown chapter.
     void sig_chapterLost();
+    // A save from saveChapterInBackground ended.
+    void sig_chapterSaved(bool ok);
 
 public slots:
     void onCreationTimer();
@@ -132,6 +141,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // What a save found before it stores anything: nothing to store (the
+    // editor equals the record), a request ready, or a failure shown.
+    enum class SaveStart { NothingToSave, Ready, Failed };
+    SaveStart startSave(bool withStatistics, TC_Chapter_Edit_Content* request);
+    // The record holds the editor's text as of that serial.
+    void savedUpTo(quint64 serial);
+    void saveFailed();
     void setChapterText(const QString& text, bool copyBack);
     void applyDocumentFormat();
     // Replaces the editor text by text in the writing style, as one change.

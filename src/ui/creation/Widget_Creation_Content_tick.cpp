@@ -25,7 +25,8 @@ void endLock(CJobManager* jobs, CPublicManager* model, CUiManager* ui)
 
 // Once a second while a chapter is open. The word count comes from the
 // editor, which keeps it per paragraph, and the text is copied only to be
-// saved, so a tick costs the same for a long chapter as for a short one.
+// saved, so a tick costs the same for a long chapter as for a short one; its
+// saves commit on the database's worker.
 void Widget_Creation_Content::onCreationTimer()
 {
     T_Chapter* chapter = currentChapter();
@@ -52,7 +53,7 @@ void Widget_Creation_Content::onCreationTimer()
         m_writing.idleSeconds = 0;
         if (now - static_cast<qint64>(m_writing.lastChangeTime) < 10) {
             if (m_autoSaveCounter >= 60) {
-                saveChapter(true);
+                saveChapterInBackground();
                 m_autoSaveCounter = 0;
             }
             m_writing.activeSeconds += 1;
@@ -73,14 +74,16 @@ void Widget_Creation_Content::onCreationTimer()
         m_writing.idleSeconds += 1;
         // A pause save that failed is tried again at the next tick.
         if (!m_savedAfterPause)
-            m_savedAfterPause = saveChapter(true);
+            m_savedAfterPause = saveChapterInBackground();
     }
 
     const int count = currentWordCount();
     const int old = chapter->wordCount;
     m_writing.changedWords += qAbs(count - old);
 
-    if (m_writing.changedWords >= 300) {
+    // A version is written apart from a save still under way; it would wait
+    // for that save's commit on this thread. The next tick takes it.
+    if (m_writing.changedWords >= 300 && !m_jobs->chapterSaveRunning()) {
         qDebug() << "creat Blade==" << count << old;
         const QString& text = currentText();
         if (!text.isEmpty()) {
@@ -129,7 +132,7 @@ void Widget_Creation_Content::onCreationTimer()
     // a pause that no typing will bring; a failed save is tried again at the
     // next tick. During writing the pause save takes it.
     if (m_quietEdit && !m_writing.active) {
-        m_savedAfterPause = saveChapter(true);
+        m_savedAfterPause = saveChapterInBackground();
         m_quietEdit = !m_savedAfterPause;
     } else if (m_quietEdit) {
         m_savedAfterPause = false;

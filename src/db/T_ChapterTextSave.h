@@ -1,0 +1,29 @@
+#pragma once
+
+#include "db/DbFault.h"
+#include "db/T_JobData.h"
+#include "remote/T_Http_Custom.h"
+
+#include <QByteArray>
+#include <QString>
+
+// One save of a chapter's text: what it writes (the row, the book's
+// last-edited chapter and the pending job, in one transaction) and, once
+// stored, what it found and how it ended. Plain values only, so a worker
+// thread can fill it.
+struct T_ChapterTextSave
+{
+    T_Http_Custom header;  // the job's identity; jobId is set once stored
+    QByteArray utf8;
+    int wordCount = 0;
+    int updateTime = 0;
+    // The text the save replaces: the platform's text as far as this copy
+    // knows, named by the pending edit's first save.
+    QString replacedText;
+
+    bool stored = false;
+    T_ChapterEditHead pending;  // the pending edit the text went into
+    int revision = 0;           // the job's revision the request must quote
+    QString error;
+    DbFault fault = DbFault::None;
+};
