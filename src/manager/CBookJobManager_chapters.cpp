@@ -105,18 +105,17 @@ bool CBookJobManager::chapter_edit_content_soon(const TC_Chapter_Edit_Content& r
     T_ChapterTextSave save;
     if (!prepareChapterSave(prepared, &save))
         return false;
-    if (m_db->storeChapterTextInBackground(save, [this, prepared, done](const T_ChapterTextSave& stored) mutable {
-            const bool ok = finishChapterSave(prepared, stored);
-            if (done)
-                done(ok);
-        }))
-        return true;
-    // No worker may take it (writes refused, no WAL): stored here, with the
-    // same outcome.
-    m_db->storeChapterText(save);
-    const bool ok = finishChapterSave(prepared, save);
-    if (done)
-        done(ok);
+    auto finish = [this, prepared, done](const T_ChapterTextSave& stored) mutable {
+        const bool ok = finishChapterSave(prepared, stored);
+        if (done)
+            done(ok);
+    };
+    if (!m_db->storeChapterTextInBackground(save, finish)) {
+        // No worker may take it (writes refused, no WAL): stored here, with
+        // the same outcome.
+        m_db->storeChapterText(save);
+        finish(save);
+    }
     return true;
 }
 
