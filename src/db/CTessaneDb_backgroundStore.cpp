@@ -8,7 +8,6 @@
 #include "T_ChapterTextSave.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QMutex>
 #include <QThread>
 #include <QWaitCondition>
