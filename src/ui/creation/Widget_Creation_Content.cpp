@@ -375,7 +375,11 @@ bool Widget_Creation_Content::saveChapterInBackground()
         // the editor still shows the chapter the save was of.
         if (localChapterId == self->m_localChapterId) {
             if (ok) {
-                self->savedUpTo(serial);
+                self->m_savedSerial = serial;
+                // This can run inside another piece's use of the database,
+                // in the middle of a walk over the books: the book goes to
+                // the shelf's front in a turn of its own.
+                QTimer::singleShot(0, self, [self]() { self->bookToFront(); });
             } else {
                 self->saveFailed();
                 self->m_savedAfterPause = false;
@@ -422,6 +426,11 @@ Widget_Creation_Content::SaveStart Widget_Creation_Content::startSave(bool withS
 void Widget_Creation_Content::savedUpTo(quint64 serial)
 {
     m_savedSerial = serial;
+    bookToFront();
+}
+
+void Widget_Creation_Content::bookToFront()
+{
     if (T_Book* book = currentBook()) {
         book->calcWordCount();
         m_jobs->moveBookToFront(book, true);

@@ -145,8 +145,10 @@ private:
     // editor equals the record), a request ready, or a failure shown.
     enum class SaveStart { NothingToSave, Ready, Failed };
     SaveStart startSave(bool withStatistics, TC_Chapter_Edit_Content* request);
-    // The record holds the editor's text as of that serial.
+    // The record holds the editor's text as of that serial; its book goes
+    // to the front of the shelf.
     void savedUpTo(quint64 serial);
+    void bookToFront();
     void saveFailed();
     void setChapterText(const QString& text, bool copyBack);
     void applyDocumentFormat();
