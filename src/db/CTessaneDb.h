@@ -259,6 +259,11 @@ signals:
     // The file turned out damaged (see isDamaged).
     void sig_damaged();
 
+protected:
+    // While a chapter save commits on the worker (see
+    // storeChapterTextInBackground).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // A job is recorded for the signed-in author only; clears the identity's
     // job id and the revision before anything is written.

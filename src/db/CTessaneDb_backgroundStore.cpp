@@ -1,13 +1,18 @@
 // A long chapter's save commits megabytes and syncs them to disk, and under
 // load that alone holds the window past what an author notices. The save
-// runs on a worker thread with a connection of its own; this connection
-// waits for it before it runs anything else, so to the rest of the program
-// the save still happens in its place in the order of writes.
+// runs on a worker thread with a connection of its own. Meanwhile the window
+// goes on taking keys, input, painting and its timers; anything else (a
+// reply, a click, a queued call) waits for the save first, and so does this
+// connection's next statement. To the rest of the program the save happens
+// in its place, as if it had run on the window's thread: nothing reads the
+// records between the commit and the moment they take the saved text, and
+// writes back a copy from before it.
 
 #include "CTessaneDb.h"
 #include "T_ChapterTextSave.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QMutex>
 #include <QThread>
 #include <QWaitCondition>
@@ -116,7 +121,46 @@ bool CTessaneDb::storeChapterTextInBackground(const T_ChapterTextSave& save,
                 Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
+    QCoreApplication::instance()->installEventFilter(this);
     return true;
+}
+
+bool CTessaneDb::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    // What the author does in the editor, and what only shows or lays out.
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+    case QEvent::InputMethodQuery:
+    case QEvent::Wheel:
+    case QEvent::MouseMove:
+    case QEvent::HoverEnter:
+    case QEvent::HoverLeave:
+    case QEvent::HoverMove:
+    case QEvent::Enter:
+    case QEvent::Leave:
+    case QEvent::Paint:
+    case QEvent::UpdateRequest:
+    case QEvent::UpdateLater:
+    case QEvent::LayoutRequest:
+    case QEvent::Timer:
+    // Qt's own bookkeeping of objects.
+    case QEvent::ChildAdded:
+    case QEvent::ChildPolished:
+    case QEvent::ChildRemoved:
+        break;
+    // A widget's queued call is its own drawing or layout; replies, the
+    // managers' and the worker's own calls go to other objects.
+    case QEvent::MetaCall:
+        if (!watched->isWidgetType())
+            settleBackgroundStore();
+        break;
+    default:
+        settleBackgroundStore();
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool CTessaneDb::backgroundStoreRunning() const
@@ -137,6 +181,7 @@ void CTessaneDb::settleBackgroundStore()
     }
     // Cleared first: done runs statements of its own.
     m_store->running = false;
+    QCoreApplication::instance()->removeEventFilter(this);
     const std::function<void(const T_ChapterTextSave&)> done = std::move(m_store->done);
     m_store->done = nullptr;
     if (result.stored)
@@ -157,6 +202,8 @@ void CTessaneDb::stopBackgroundStore(bool takeOutcome)
         QMutexLocker lock(&m_store->mutex);
         while (m_store->running && !m_store->ready)
             m_store->finished.wait(&m_store->mutex);
+        if (QCoreApplication::instance() != nullptr)
+            QCoreApplication::instance()->removeEventFilter(this);
     }
     BackgroundStore* store = m_store;
     m_store = nullptr;

@@ -5,6 +5,7 @@
 
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
+#include "manager/CBookJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/Creation_TextEdit.h"
@@ -32,6 +33,7 @@ private slots:
     void reloadFromRecordDiscardsEditorText();
     void unreadableChapterKeepsThePreviousOneShown();
     void wordsTypedWhileThePauseSaveCommitsAreSavedNext();
+    void platformChangeArrivingWhileThePauseSaveCommitsKeepsTheText();
 };
 
 void WritingSaveTest::typingThenPauseSavesOnceAndSends()
@@ -330,5 +332,38 @@ void WritingSaveTest::wordsTypedWhileThePauseSaveCommitsAreSavedNext()
     f.tick(2);
     QTRY_COMPARE(saved.count(), 2);
     QVERIFY(CreationFixture::storedText(chapter).endsWith(QStringLiteral("先写的一句。后写的一句。")));
+    QVERIFY(!f.pane()->holdsUnsavedText());
+}
+
+void WritingSaveTest::platformChangeArrivingWhileThePauseSaveCommitsKeepsTheText()
+{
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("并行"), true);
+    QVERIFY(book);
+    const T_Chapter* chapter = f.pane()->currentChapter();
+    QVERIFY(chapter);
+    QTRY_VERIFY(book->bookId > 0 && chapter->chapterId > 0);
+    QSignalSpy saved(f.pane(), &Widget_Creation_Content::sig_chapterSaved);
+    f.editor()->setFocus();
+    const QString typed = QStringLiteral("回复到来之前写下的一段话。");
+    f.type(typed);
+    f.tick();
+    f.pause();
+    f.tick(2);
+    // A change from the platform, queued as a reply is, and so as a rule
+    // ahead of the worker's word that the save committed: the chapter's
+    // record is copied, changed and written back whole.
+    const int bookId = book->bookId;
+    const QJsonObject changed{{QStringLiteral("chapter_id"), chapter->chapterId},
+                              {QStringLiteral("update_time"), 1700000123}};
+    QMetaObject::invokeMethod(
+        CBookJobManager::instance(), [bookId, changed]() { CBookJobManager::instance()->asynBackChapterContent(bookId, changed); },
+        Qt::QueuedConnection);
+    QTRY_COMPARE(chapter->updateTime, 1700000123);
+    QTRY_COMPARE(saved.count(), 1);
+    // The copy was taken after the save: neither the row nor the record
+    // went back to the text from before it.
+    QVERIFY(CreationFixture::storedText(chapter).endsWith(typed));
+    QVERIFY(chapter->content.endsWith(typed));
     QVERIFY(!f.pane()->holdsUnsavedText());
 }
