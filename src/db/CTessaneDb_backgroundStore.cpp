@@ -151,10 +151,12 @@ bool CTessaneDb::eventFilter(QObject* watched, QEvent* event)
     case QEvent::ChildPolished:
     case QEvent::ChildRemoved:
         break;
-    // A widget's queued call is its own drawing or layout; replies, the
-    // managers' and the worker's own calls go to other objects.
+    // A widget's queued call is its own drawing or layout, an animation's
+    // its next frame; replies, the managers' and the worker's own calls go
+    // to other objects.
     case QEvent::MetaCall:
-        if (!watched->isWidgetType())
+        if (!watched->isWidgetType() && !watched->inherits("QAnimationTimer")
+            && !watched->inherits("QAbstractAnimation"))
             settleBackgroundStore();
         break;
     default:
