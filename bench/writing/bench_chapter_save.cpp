@@ -69,7 +69,7 @@ int main(int argc, char** argv)
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    const int saves = argc > 1 ? qMax(3, QString::fromLocal8Bit(argv[1]).toInt()) : 9;
+    const int saves = argc > 1 ? qMax(3, QString::fromLocal8Bit(argv[1]).toInt()) : 15;
     QTextStream out(stdout);
     const QString text = bench::prose(1000000, 41);
 
