@@ -308,6 +308,10 @@ private:
     QThread* m_checkpointer = nullptr;
     struct BackgroundStore;
     BackgroundStore* m_store = nullptr;
+    // Lists this database for the program's exit, which ends its workers
+    // first, while one runs (CTessaneDb_workers.cpp).
+    void workerStarted();
+    void workerEnded();
     // Takes in the failure of a statement run on another connection.
     void adoptFailure(const QString& error, DbFault fault);
     void markDamaged();

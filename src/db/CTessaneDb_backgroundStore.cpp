@@ -40,26 +40,6 @@ namespace {
 // Counts the saves started, for the GUI thread only.
 quint64 g_savesStarted = 0;
 
-QList<CTessaneDb*>& storing();
-
-void stopAllBeforeExit()
-{
-    const QList<CTessaneDb*> databases = storing();
-    for (CTessaneDb* db : databases)
-        db->stopBackgroundStore(false);
-}
-
-// The databases with a save worker. The worker's connection uses Qt's SQL
-// globals, which the program's exit tears down, so each worker ends first.
-QList<CTessaneDb*>& storing()
-{
-    static auto* databases = []() {
-        qAddPostRoutine(stopAllBeforeExit);
-        return new QList<CTessaneDb*>;
-    }();
-    return *databases;
-}
-
 }
 
 bool CTessaneDb::storeChapterTextInBackground(const T_ChapterTextSave& save,
@@ -78,7 +58,7 @@ bool CTessaneDb::storeChapterTextInBackground(const T_ChapterTextSave& save,
         // Named for whoever looks at the program's threads.
         m_store->thread.setObjectName(QStringLiteral("chapter save"));
         m_store->thread.start();
-        storing().append(this);
+        workerStarted();
     }
     BackgroundStore* store = m_store;
     store->running = true;
@@ -209,7 +189,7 @@ void CTessaneDb::stopBackgroundStore(bool takeOutcome)
     }
     BackgroundStore* store = m_store;
     m_store = nullptr;
-    storing().removeOne(this);
+    workerEnded();
     // The connection is closed on the thread that opened it.
     QMetaObject::invokeMethod(
         &store->context,

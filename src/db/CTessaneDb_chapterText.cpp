@@ -246,11 +246,12 @@ bool CTessaneDb::storeChapterText(T_ChapterTextSave& save)
     // this one. Later saves keep it.
     if (save.pending.base().isEmpty())
         save.pending.keys.insert(QStringLiteral("base"), bytesMd5(save.replacedText.toUtf8()));
-    if (!updateChapterText(localChapterId, save.utf8, save.wordCount, save.updateTime))
+    const QByteArray utf8 = save.text.toUtf8();
+    if (!updateChapterText(localChapterId, utf8, save.wordCount, save.updateTime))
         return failed("chapter text not stored");
     if (!updateBookLastEditChapter(save.header.localBookId, localChapterId))
         return failed("last edited chapter not stored");
-    if (!addChapterTextJob(save.header, save.pending, save.utf8, save.updateTime, &save.revision))
+    if (!addChapterTextJob(save.header, save.pending, utf8, save.updateTime, &save.revision))
         return failed("job not recorded");
     if (!transaction.commit()) {
         save.header.jobId = 0;

@@ -15,27 +15,6 @@ namespace {
 // Long enough to take a burst of commits (a feed pass, a book's import) in
 // one copy; short enough that the log stays small while the author types.
 constexpr int kCheckpointDelayMs = 250;
-
-QList<CTessaneDb*>& copying();
-
-void settleAllBeforeExit()
-{
-    const QList<CTessaneDb*> databases = copying();
-    for (CTessaneDb* db : databases)
-        db->settleCheckpoint();
-}
-
-// The databases whose copy may still run. A copy must end before the
-// application goes: the worker's connection uses Qt's SQL globals, which the
-// program's exit tears down, and the singleton database is never deleted.
-QList<CTessaneDb*>& copying()
-{
-    static auto* databases = []() {
-        qAddPostRoutine(settleAllBeforeExit);
-        return new QList<CTessaneDb*>;
-    }();
-    return *databases;
-}
 }
 
 void CTessaneDb::checkpointSoon()
@@ -88,7 +67,7 @@ void CTessaneDb::checkpointNow()
     });
     // Named for whoever looks at the program's threads.
     m_checkpointer->setObjectName(QStringLiteral("log copy"));
-    copying().append(this);
+    workerStarted();
     m_checkpointer->start();
 }
 
@@ -99,5 +78,5 @@ void CTessaneDb::settleCheckpoint()
     m_checkpointer->wait();
     delete m_checkpointer;
     m_checkpointer = nullptr;
-    copying().removeOne(this);
+    workerEnded();
 }

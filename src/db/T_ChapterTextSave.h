@@ -4,7 +4,6 @@
 #include "db/T_JobData.h"
 #include "remote/T_Http_Custom.h"
 
-#include <QByteArray>
 #include <QString>
 
 // One save of a chapter's text: what it writes (the row, the book's
@@ -14,7 +13,9 @@
 struct T_ChapterTextSave
 {
     T_Http_Custom header;  // the job's identity; jobId is set once stored
-    QByteArray utf8;
+    // Shared with the editor's copy, never changed: the worker converts it
+    // to UTF-8 once, for the row and the job.
+    QString text;
     int wordCount = 0;
     int updateTime = 0;
     // The text the save replaces: the platform's text as far as this copy

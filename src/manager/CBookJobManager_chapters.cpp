@@ -129,8 +129,7 @@ bool CBookJobManager::prepareChapterSave(TC_Chapter_Edit_Content& request, T_Cha
     if (request.header.uid < 1)
         request.header.uid = m_model->userInfo.uid;
     save->header = request.header;
-    // Converted once for the row and the job.
-    save->utf8 = request.content.toUtf8();
+    save->text = request.content;
     save->wordCount = request.wordCount;
     save->updateTime = request.updateTime;
     save->replacedText = storedText(*chapter);

@@ -173,7 +173,10 @@ void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
     QCOMPARE(BooksFixture::scalar(QStringLiteral("select count(*) from tb_job where localChapterId = %1 "
                                                  "and content like '%磁盘满%';").arg(localChapterId)).toInt(), 0);
 
-    // The disk takes writes again: the next pause stores what was typed.
+    // The disk takes writes again: the next tick stores what was refused,
+    // with nothing more typed.
+    f.tick();
+    QTRY_VERIFY(CreationFixture::storedText(chapter).endsWith(QStringLiteral("磁盘满时写的字。")));
     typeAndPause(QStringLiteral("又一句。"));
     QVERIFY(CreationFixture::storedText(chapter).endsWith(QStringLiteral("磁盘满时写的字。又一句。")));
     QCOMPARE(BooksFixture::scalar(QStringLiteral("PRAGMA integrity_check;")).toString(), QStringLiteral("ok"));

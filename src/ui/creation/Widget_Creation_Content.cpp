@@ -382,7 +382,7 @@ bool Widget_Creation_Content::saveChapterInBackground()
                 QTimer::singleShot(0, self, [self]() { self->bookToFront(); });
             } else {
                 self->saveFailed();
-                self->m_savedAfterPause = false;
+                // The next tick tries again, in writing or out of it.
                 self->m_quietEdit = true;
             }
         }
