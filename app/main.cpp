@@ -9,6 +9,7 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "platform/CSingleApplication.h"
+#include "platform/SessionEndSignals.h"
 #include "remote/NetworkWarmUp.h"
 
 #include <QDateTime>
@@ -65,9 +66,14 @@ int main(int argc, char* argv[])
 
     CUiManager::initFont();
     CUiManager::instance()->initTray();
+    // A logout or shutdown of the session quits the way the tray's quit does.
+    SessionEndSignals sessionEnd;
+    QObject::connect(&sessionEnd, &SessionEndSignals::endRequested, CUiManager::instance(),
+                     &CUiManager::endSession);
 
     if (!CJobManager::instance()->init()) {
         CUiManager::showStartFailure(CJobManager::instance()->initErrorText());
+        CUiManager::instance()->shutdown();
         return 0;
     }
 

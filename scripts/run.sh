@@ -28,4 +28,9 @@ if [ -z "${TESSANE_API_BASE:-}" ]; then
   echo "stand-in platform at $TESSANE_API_BASE (demo account 13800000000 / demo1234)"
 fi
 
+# The web engine refuses to run as root inside its sandbox.
+if [ "$(id -u)" -eq 0 ]; then
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
+
 "$build/bin/vellora-client" "$@"

@@ -355,8 +355,17 @@ public:
     // Geometry of the current window for its size mode; shows it.
     void setWindowSize();
 
-    // Saves, backs up the database and quits 100 ms later.
+    // Saves, backs up the database and quits 100 ms later; once a quit is
+    // under way, a second request does nothing.
     void exitApp();
+    // The session is ending (logout, shutdown, a signal from outside): quits
+    // as exitApp does, also under the writing lock, which cannot hold the
+    // session.
+    void endSession();
+    // Destroys the windows, the tray icon and its menu while the application
+    // object still exists: widgets cannot outlive it. Runs when the event loop
+    // ends; a start that ends without one calls it itself.
+    void shutdown();
     // Stores the style as the user's, applies it and re-skins the windows.
     void changeSkin(int type);
     // Icon set of the current style: 0 light, 1 dark, 2 green.
@@ -399,4 +408,5 @@ private:
     QTimer* m_idleTimer = nullptr;
     class QxtGlobalShortcut* m_bossKey = nullptr;
     bool m_bookshelfLockMode = false;
+    bool m_quitting = false;
 };

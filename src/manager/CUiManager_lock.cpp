@@ -20,8 +20,11 @@ void CUiManager::initShell()
     m_idleTimer = new QTimer(this);
     m_idleTimer->setInterval(1000);
     connect(m_idleTimer, &QTimer::timeout, this, [this]() { checkPwdLock(4); });
-    if (QCoreApplication* app = QCoreApplication::instance())
+    if (QCoreApplication* app = QCoreApplication::instance()) {
         app->installEventFilter(this);
+        // This object is a static that outlives the application object.
+        connect(app, &QCoreApplication::aboutToQuit, this, &CUiManager::shutdown);
+    }
     if (canBuildWindows())
         initBoosKey();
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

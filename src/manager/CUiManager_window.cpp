@@ -10,7 +10,10 @@
 #include "platform/ProgramPath.h"
 #include "platform/SessionAutostart.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/creation/Widget_Creation.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/shell/Dialog_Unlock.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -162,6 +165,9 @@ void CUiManager::closeWindow()
 
 void CUiManager::saveAndQuit()
 {
+    if (m_quitting)
+        return;
+    m_quitting = true;
     if (m_mainMode == 1)
         saveChapter();
     CJobManager::instance()->saveUserData();
@@ -172,6 +178,27 @@ void CUiManager::saveAndQuit()
 void CUiManager::exitApp()
 {
     saveAndQuit();
+}
+
+void CUiManager::endSession()
+{
+    qInfo() << "the session ends: saving and quitting";
+    saveAndQuit();
+}
+
+void CUiManager::shutdown()
+{
+    m_idleTimer->stop();
+    // The writing window first: it may hold the outline panel's view.
+    const QList<QPointer<QWidget>> windows = {m_unlockDialog.data(), m_dbFaultBox.data(),
+                                              m_loginDialog.data(), m_creation,
+                                              m_bookshelf.data()};
+    for (const QPointer<QWidget>& window : windows)
+        delete window.data();
+    delete m_tray;
+    m_tray = nullptr;
+    delete m_trayMenu;
+    m_trayMenu = nullptr;
 }
 
 void CUiManager::changeSkin(int type)

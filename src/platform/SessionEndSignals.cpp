@@ -1,0 +1,77 @@
+#include "SessionEndSignals.h"
+
+#include <QDebug>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// [0] is written by the handler, [1] read on the event loop.
+int g_pipe[2] = {-1, -1};
+
+// A signal handler may only do async-signal-safe work: it hands the signal's
+// number to the event loop through the socket and returns.
+void onSignal(int signalNumber)
+{
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    // A full socket means the loop has a wake-up pending already.
+    [[maybe_unused]] const ssize_t written = ::write(g_pipe[0], &byte, 1);
+    errno = saved;
+}
+
+void setHandler(void (*handler)(int))
+{
+    struct sigaction action = {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int number : kSignals)
+        ::sigaction(number, &action, nullptr);
+}
+
+}
+
+SessionEndSignals::SessionEndSignals(QObject* parent) : QObject(parent)
+{
+    if (g_pipe[0] >= 0) {
+        qWarning() << "session-end signals: already handled by another object";
+        return;
+    }
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
+        qWarning() << "session-end signals: no socket pair:" << strerror(errno);
+        g_pipe[0] = g_pipe[1] = -1;
+        return;
+    }
+    m_notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SessionEndSignals::readPending);
+    setHandler(onSignal);
+}
+
+SessionEndSignals::~SessionEndSignals()
+{
+    if (!m_notifier)
+        return;
+    setHandler(SIG_DFL);
+    delete m_notifier;
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
+
+void SessionEndSignals::readPending()
+{
+    unsigned char byte = 0;
+    while (::read(g_pipe[1], &byte, 1) == 1) {
+        qInfo() << "session-end signal" << int(byte);
+        emit endRequested(int(byte));
+    }
+}
