@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 void CUiManager::initShell()
 {
@@ -136,7 +137,14 @@ void CUiManager::hideOwnWindows(QWidget* main)
         // minimised to the tray: it stays.
         if (top->windowFlags().testFlag(Qt::BypassWindowManagerHint) || top->inherits("QSystemTrayIconSys"))
             continue;
-        top->hide();
+        // Through its native window: hiding a dialog itself ends its exec()
+        // as if the author had closed it, and once shown again it would stay
+        // the application's modal window after it is closed, blocking every
+        // other window.
+        if (QWindow* window = top->windowHandle())
+            window->hide();
+        else
+            top->hide();
         const Qt::WindowType kind = top->windowType();
         if (kind == Qt::Window || kind == Qt::Dialog || kind == Qt::Tool)
             m_lockHidden.append(top);

@@ -1,6 +1,8 @@
 #include "ShellHelpers.h"
 
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Content.h"
+#include "ui/setting/Widget_Setting.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/shell/Dialog_Unlock.h"
@@ -8,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 class AppLockTest : public QObject
@@ -128,6 +131,41 @@ private slots:
         QVERIFY(shelf->isVisible());
         QVERIFY(own.isVisible());
         QVERIFY(trayLike.isVisible());
+    }
+
+    void idleLockOverTheSettingsPageLeavesEveryWindowTakingInput()
+    {
+        JobsFixture fixture;
+        QVERIFY(fixture.seed());
+        QVERIFY(storeLockSettings(4, 1, QStringLiteral("idle"), 1));
+        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")));
+        CUiManager* ui = CUiManager::instance();
+        ui->idleTimer()->stop();
+        Widget_Bookshelf* shelf = ui->bookshelf();
+        QVERIFY(QTest::qWaitForWindowExposed(shelf));
+
+        ModalAnswerer<Dialog_Unlock> unlock({[](Dialog_Unlock* d) {
+            d->lineEditPwd()->setText(QStringLiteral("idle"));
+            d->btnConfirm()->click();
+        }});
+        // The lock comes while the settings page is up, and the author closes
+        // the page after unlocking.
+        ModalAnswerer<Widget_Setting> page({[&](Widget_Setting*) { QVERIFY(!ui->checkPwdLock(4)); },
+                                            [](Widget_Setting* p) { p->reject(); }});
+        shelf->getContent()->showPage(2);
+        QCOMPARE(unlock.done(), 1);
+        QTRY_COMPARE(page.done(), 2);
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+
+        // A click through the window system reaches the bookshelf again.
+        auto* sync = shelf->findChild<QPushButton*>(QStringLiteral("btnSync"));
+        QVERIFY(sync);
+        // Hidden while a sync runs.
+        QTRY_VERIFY(sync->isVisible());
+        QSignalSpy pressed(sync, &QPushButton::pressed);
+        QTest::mouseClick(shelf->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          sync->mapTo(shelf, sync->rect().center()));
+        QCOMPARE(pressed.count(), 1);
     }
 
     void escapeDoesNotDismissTheLockScreen()
