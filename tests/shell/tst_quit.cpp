@@ -2,7 +2,16 @@
 // client runs as a child process, driven through the server's test extension
 // as a user's mouse and keyboard would, and must end with status 0.
 
+#include "common/StyleType.h"
+#include "db/CTessaneDb.h"
+#include "db/records/T_UserConf.h"
+#include "manager/CQssManager.h"
+#include "manager/CUiManager.h"
+#include "remote/records/AccountRecords.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+
 #include <QDir>
+#include <QPushButton>
 #include <QDirIterator>
 #include <QProcess>
 #include <QX11Info>
@@ -25,12 +34,17 @@ private slots:
     void init();
     void cleanup();
     void trayMenuQuitEndsCleanly();
+    void bookshelfCloseButtonEndsCleanly();
     void sessionEndSignalsSaveBackUpAndEndCleanly_data();
     void sessionEndSignalsSaveBackUpAndEndCleanly();
     void startFailureBoxEndsCleanly();
 
 private:
     void startClient();
+    // An author remembered with a sign-in, in the database the client opens.
+    bool seedSignedIn();
+    // Where the bookshelf's close button is, from the window's top-right corner.
+    QPoint closeButtonFromTopRight() const;
     bool waitForLog(const QString& text) const;
     void expectCleanExit();
     QStringList backups() const;
@@ -38,6 +52,7 @@ private:
     Window findClientWindow(bool embedded) const;
     void moveTo(Window window, int x, int y);
     void clickAt(Window window, unsigned button);
+    void clickAt(Window window, const QPoint& position);
     void typeKey(KeySym key);
 
     Display* m_display = nullptr;
@@ -202,6 +217,52 @@ void QuitTest::clickAt(Window window, unsigned button)
     XSync(m_display, False);
 }
 
+void QuitTest::clickAt(Window window, const QPoint& position)
+{
+    moveTo(window, position.x(), position.y());
+    XTestFakeButtonEvent(m_display, Button1, True, CurrentTime);
+    XTestFakeButtonEvent(m_display, Button1, False, CurrentTime);
+    XSync(m_display, False);
+}
+
+bool QuitTest::seedSignedIn()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db"));
+    CTessaneDb* db = CTessaneDb::instance();
+    if (!QDir().mkpath(folder) || !db->init(folder + QStringLiteral("/wrt.db"), m_dir->filePath(QStringLiteral("data/db"))))
+        return false;
+    TS_Author_Info user;
+    user.uid = 10001;
+    user.author_name = QStringLiteral("示例作者");
+    user.token = QStringLiteral("token");
+    T_UserConf conf;
+    conf.uid = user.uid;
+    // Closing the bookshelf quits rather than going to the tray.
+    conf.systemConf.isTray = 0;
+    const bool ok = db->insertUser(user, conf) && db->saveLastLogin(user.uid);
+    db->close();
+    return ok;
+}
+
+QPoint QuitTest::closeButtonFromTopRight() const
+{
+    // The same sheet as the client's start; the buttons keep their place
+    // from the right edge whatever the window's width.
+    CQssManager::instance()->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
+    CQssManager::instance()->applyStyle(StyleLight);
+    Widget_Bookshelf shelf;
+    shelf.resize(1200, 700);
+    shelf.updateMargins();
+    shelf.show();
+    if (!QTest::qWaitForWindowExposed(&shelf))
+        return QPoint();
+    auto* close = shelf.findChild<QPushButton*>(QStringLiteral("btn_close"));
+    if (!close || !close->isVisible())
+        return QPoint();
+    const QPoint centre = close->mapTo(&shelf, close->rect().center());
+    return QPoint(shelf.width() - centre.x(), centre.y());
+}
+
 void QuitTest::typeKey(KeySym key)
 {
     XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), True, CurrentTime);
@@ -219,6 +280,24 @@ void QuitTest::trayMenuQuitEndsCleanly()
     // The menu pops up at the pointer and takes the keyboard: its last item quits.
     QTRY_VERIFY_WITH_TIMEOUT(m_client.state() == QProcess::NotRunning || (typeKey(XK_Up), typeKey(XK_Return), false),
                              15000);
+    expectCleanExit();
+    QCOMPARE(backups().size(), 1);
+}
+
+void QuitTest::bookshelfCloseButtonEndsCleanly()
+{
+    const QPoint fromTopRight = closeButtonFromTopRight();
+    QVERIFY(!fromTopRight.isNull());
+    QVERIFY(seedSignedIn());
+    startClient();
+    Window shelf = None;
+    // The bookshelf is the client's one top-level window once it is shown.
+    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_client.state() == QProcess::NotRunning || ([&] {
+        XWindowAttributes attributes;
+        XGetWindowAttributes(m_display, shelf, &attributes);
+        clickAt(shelf, QPoint(attributes.width - fromTopRight.x(), fromTopRight.y()));
+    }(), false), 15000);
     expectCleanExit();
     QCOMPARE(backups().size(), 1);
 }
