@@ -189,6 +189,8 @@ void CUiManager::endSession()
 void CUiManager::shutdown()
 {
     m_idleTimer->stop();
+    // Words typed since the quit's own save are kept before the editor goes.
+    saveChapterOnQuit();
     // The writing window first: it may hold the outline panel's view.
     const QList<QPointer<QWidget>> windows = {m_unlockDialog.data(), m_dbFaultBox.data(),
                                               m_loginDialog.data(), m_creation,

@@ -4,13 +4,21 @@
 
 #include "common/StyleType.h"
 #include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
 #include "db/records/T_UserConf.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
+#include "ui/bookshelf/CBookListDelegate.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 
 #include <QDir>
+#include <QListView>
 #include <QPushButton>
 #include <QDirIterator>
 #include <QProcess>
@@ -37,6 +45,7 @@ private slots:
     void bookshelfCloseButtonEndsCleanly();
     void sessionEndSignalsSaveBackUpAndEndCleanly_data();
     void sessionEndSignalsSaveBackUpAndEndCleanly();
+    void sessionEndKeepsTheWordsJustTyped();
     void startFailureBoxEndsCleanly();
 
 private:
@@ -45,6 +54,12 @@ private:
     bool seedSignedIn();
     // Where the bookshelf's close button is, from the window's top-right corner.
     QPoint closeButtonFromTopRight() const;
+    // The author with one book, made as the client makes one; where its
+    // cover is in the bookshelf, from the window's top-left corner.
+    QPoint seedBook();
+    // The text of the book's first chapter as the client stored it.
+    QString storedChapterText();
+    QString dbFolder() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db")); }
     bool waitForLog(const QString& text) const;
     void expectCleanExit();
     QStringList backups() const;
@@ -65,6 +80,8 @@ void QuitTest::initTestCase()
 {
     if (!QX11Info::isPlatformX11())
         QSKIP("needs an X server (run under xvfb-run)");
+    // Nothing answers on the discard port: the clients stay on this machine.
+    qputenv("TESSANE_API_BASE", "http://127.0.0.1:9");
     m_display = XOpenDisplay(nullptr);
     QVERIFY(m_display);
     int event = 0, error = 0, major = 0, minor = 0;
@@ -227,7 +244,7 @@ void QuitTest::clickAt(Window window, const QPoint& position)
 
 bool QuitTest::seedSignedIn()
 {
-    const QString folder = m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db"));
+    const QString folder = dbFolder();
     CTessaneDb* db = CTessaneDb::instance();
     if (!QDir().mkpath(folder) || !db->init(folder + QStringLiteral("/wrt.db"), m_dir->filePath(QStringLiteral("data/db"))))
         return false;
@@ -239,6 +256,7 @@ bool QuitTest::seedSignedIn()
     conf.uid = user.uid;
     // Closing the bookshelf quits rather than going to the tray.
     conf.systemConf.isTray = 0;
+    conf.systemConf.hideKey = QStringLiteral("Ctrl+Shift+N");
     const bool ok = db->insertUser(user, conf) && db->saveLastLogin(user.uid);
     db->close();
     return ok;
@@ -261,6 +279,46 @@ QPoint QuitTest::closeButtonFromTopRight() const
         return QPoint();
     const QPoint centre = close->mapTo(&shelf, close->rect().center());
     return QPoint(shelf.width() - centre.x(), centre.y());
+}
+
+QPoint QuitTest::seedBook()
+{
+    if (!seedSignedIn())
+        return QPoint();
+    CJobManager* jobs = CJobManager::instance();
+    QPoint cover;
+    if (jobs->init(dbFolder() + QStringLiteral("/wrt.db"), m_dir->filePath(QStringLiteral("data/db")))) {
+        TC_Books_AddBook request(QStringLiteral("退出之书"), 1700000000, 1700000000, QString());
+        Widget_Bookshelf* shelf = CUiManager::instance()->bookshelf();
+        auto* list = shelf ? shelf->findChild<Widget_BookShelfList*>() : nullptr;
+        if (list && CBookJobManager::instance()->books_add(request, false)) {
+            QListView* view = list->listView();
+            const QRect item = view->visualRect(view->model()->index(0, 0));
+            auto* delegate = qobject_cast<CBookListDelegate*>(view->itemDelegate());
+            cover = view->viewport()->mapTo(shelf, delegate->coverRect(item.topLeft()).center());
+        }
+    }
+    // The client takes the file and the boss key over.
+    CUiManager::instance()->setBoosKey(QString());
+    CUiManager::instance()->shutdown();
+    jobs->close();
+    return cover;
+}
+
+QString QuitTest::storedChapterText()
+{
+    CJobManager* jobs = CJobManager::instance();
+    QString text;
+    if (jobs->init(dbFolder() + QStringLiteral("/wrt.db"), m_dir->filePath(QStringLiteral("data/db")))) {
+        for (T_Book* book : CPublicManager::instance()->bookList) {
+            if (book->bookName == QStringLiteral("退出之书") && jobs->getChapters(book) && !book->chapterList.isEmpty()
+                && jobs->getChapterContent(book->chapterList.first()))
+                text = book->chapterList.first()->content;
+        }
+    }
+    CUiManager::instance()->shutdown();
+    jobs->close();
+    return text;
 }
 
 void QuitTest::typeKey(KeySym key)
@@ -318,6 +376,29 @@ void QuitTest::sessionEndSignalsSaveBackUpAndEndCleanly()
     QTRY_VERIFY_WITH_TIMEOUT(findClientWindow(true) != None, 15000);
     ::kill(pid_t(m_client.processId()), signalNumber);
     expectCleanExit();
+    QCOMPARE(backups().size(), 1);
+}
+
+void QuitTest::sessionEndKeepsTheWordsJustTyped()
+{
+    const QPoint cover = seedBook();
+    QVERIFY(!cover.isNull());
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
+    // The book opens in the writing window, which takes the bookshelf's place.
+    Window writing = None;
+    QTRY_VERIFY_WITH_TIMEOUT(((writing = findClientWindow(false)) != None && writing != shelf)
+                                 || (clickAt(shelf, cover), false),
+                             15000);
+    // Typed into the editor, and the session ends at once: the quit saves
+    // what the editor holds, also what it took after the quit began.
+    clickAt(writing, Button1);
+    for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
+        typeKey(key);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    QVERIFY2(storedChapterText().contains(QStringLiteral("zqxj")), qPrintable(storedChapterText()));
     QCOMPARE(backups().size(), 1);
 }
 
