@@ -355,8 +355,8 @@ public:
     // Geometry of the current window for its size mode; shows it.
     void setWindowSize();
 
-    // Saves, backs up the database and quits 100 ms later; once a quit is
-    // under way, a second request does nothing.
+    // Saves, backs up the database and quits 100 ms later; a second request
+    // only quits.
     void exitApp();
     // The session is ending (logout, shutdown, a signal from outside): quits
     // as exitApp does, also under the writing lock, which cannot hold the

@@ -165,13 +165,15 @@ void CUiManager::closeWindow()
 
 void CUiManager::saveAndQuit()
 {
-    if (m_quitting)
-        return;
-    m_quitting = true;
-    if (m_mainMode == 1)
-        saveChapter();
-    CJobManager::instance()->saveUserData();
-    backupsDb();
+    // Saved and backed up once; the quit is asked for again, since a quit
+    // that came while a dialog ran before the event loop started is lost.
+    if (!m_quitting) {
+        m_quitting = true;
+        if (m_mainMode == 1)
+            saveChapter();
+        CJobManager::instance()->saveUserData();
+        backupsDb();
+    }
     QTimer::singleShot(100, qApp, &QCoreApplication::quit);
 }
 
