@@ -17,6 +17,22 @@ class AppLockTest : public QObject
 {
     Q_OBJECT
 
+    // A signed-in start whose lock comes after one idle second (password
+    // "idle"); the idle ticks are the test's.
+    static bool startWithIdleLock(JobsFixture& fixture)
+    {
+        if (!fixture.seed() || !storeLockSettings(4, 1, QStringLiteral("idle"), 1)
+            || !startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")))
+            return false;
+        CUiManager::instance()->idleTimer()->stop();
+        return true;
+    }
+    static void unlockIdle(Dialog_Unlock* d)
+    {
+        d->lineEditPwd()->setText(QStringLiteral("idle"));
+        d->btnConfirm()->click();
+    }
+
 private slots:
     void init()
     {
@@ -101,11 +117,8 @@ private slots:
     void idleLockHidesOnlyTheClientsWindowsAndShowsThemAgain()
     {
         JobsFixture fixture;
-        QVERIFY(fixture.seed());
-        QVERIFY(storeLockSettings(4, 1, QStringLiteral("idle"), 1));
-        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")));
+        QVERIFY(startWithIdleLock(fixture));
         CUiManager* ui = CUiManager::instance();
-        ui->idleTimer()->stop();
         QWidget* shelf = ui->bookshelf();
         QVERIFY(shelf && shelf->isVisible());
         // Another window of the client, and a window kept out of the window
@@ -121,8 +134,7 @@ private slots:
         ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
             hiddenWhileLocked = !shelf->isVisible() && !own.isVisible();
             trayWhileLocked = trayLike.isVisible();
-            d->lineEditPwd()->setText(QStringLiteral("idle"));
-            d->btnConfirm()->click();
+            unlockIdle(d);
         }});
         QVERIFY(!ui->checkPwdLock(4));
         QCOMPARE(answer.done(), 1);
@@ -136,18 +148,12 @@ private slots:
     void idleLockOverTheSettingsPageLeavesEveryWindowTakingInput()
     {
         JobsFixture fixture;
-        QVERIFY(fixture.seed());
-        QVERIFY(storeLockSettings(4, 1, QStringLiteral("idle"), 1));
-        QVERIFY(startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")));
+        QVERIFY(startWithIdleLock(fixture));
         CUiManager* ui = CUiManager::instance();
-        ui->idleTimer()->stop();
         Widget_Bookshelf* shelf = ui->bookshelf();
         QVERIFY(QTest::qWaitForWindowExposed(shelf));
 
-        ModalAnswerer<Dialog_Unlock> unlock({[](Dialog_Unlock* d) {
-            d->lineEditPwd()->setText(QStringLiteral("idle"));
-            d->btnConfirm()->click();
-        }});
+        ModalAnswerer<Dialog_Unlock> unlock({unlockIdle});
         // The lock comes while the settings page is up, and the author closes
         // the page after unlocking.
         ModalAnswerer<Widget_Setting> page({[&](Widget_Setting*) { QVERIFY(!ui->checkPwdLock(4)); },
