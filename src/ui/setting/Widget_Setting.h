@@ -51,6 +51,10 @@ private:
     // author, and the record and the page go back to what is stored.
     bool writeConf();
     void showConf(const T_SystemConf& conf);
+    // The choices kept in the settings file, as the file holds them.
+    void showFileSettings();
+    // A write of that file failed: the author is told and sees what it holds.
+    void fileSettingRefused();
     void applyBossKey(const QString& keyText);
     void updateLockControls();
     void onLockClicked(bool checked);
