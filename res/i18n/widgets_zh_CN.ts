@@ -100,9 +100,5 @@ Do you want to replace it?</source>
         <source>Replace</source>
         <translation>替换</translation>
     </message>
-    <message>
-        <source>Cancel</source>
-        <translation>取消</translation>
-    </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -27,12 +28,13 @@ QString documentsFolder()
     return QDir::homePath();
 }
 
+// Cancel is the default: Enter pressed by habit keeps the file.
 bool confirmReplace(QWidget* parent, const QString& title, const QString& path)
 {
     const QString text = QCoreApplication::translate("FileDialogs", "%1 already exists.\nDo you want to replace it?")
                              .arg(QDir::toNativeSeparators(path));
     return BkMessageBox::question(parent, title, text, QCoreApplication::translate("FileDialogs", "Replace"),
-                                  QCoreApplication::translate("FileDialogs", "Cancel"), 1)
+                                  BkMessageBox::standardButtonText(QMessageBox::Cancel), 1)
         == 0;
 }
 
