@@ -10,8 +10,8 @@
 %1</translation>
     </message>
     <message>
-        <source>The settings file %1 cannot be written.</source>
-        <translation>设置文件 %1 无法写入。</translation>
+        <source>%1 cannot be written.</source>
+        <translation>无法写入 %1。</translation>
     </message>
     <message>
         <source>Backups cannot be written to %1; they stay in %2.</source>

@@ -373,8 +373,9 @@ public:
     // The "start with the system" flag of the settings file.
     static bool isExeAuto();
     // Stores the flag and then the session's autostart entry; false, with
-    // neither changed, when one of them could not be written.
-    static bool setExeAuto(bool on);
+    // neither changed and the file that refused in unwritable, when one of
+    // them could not be written.
+    static bool setExeAuto(bool on, QString* unwritable = nullptr);
     // A dated copy of the database into the backup folder; false when the
     // copy failed (only logged: quitting goes on). The copy is private.
     static bool backupsDb();

@@ -373,11 +373,10 @@ void Widget_Setting::showFileSettings()
     m_lineEditBackups->setText(backup);
 }
 
-void Widget_Setting::fileSettingRefused()
+void Widget_Setting::fileSettingRefused(const QString& unwritable)
 {
     showFileSettings();
-    const QString reason = tr("The settings file %1 cannot be written.")
-                               .arg(QDir::toNativeSeparators(CUiManager::settingFilePath()));
+    const QString reason = tr("%1 cannot be written.").arg(QDir::toNativeSeparators(unwritable));
     m_ui->showError(tr("The setting could not be saved; the page shows what is stored.\n%1").arg(reason), 5000);
 }
 
@@ -436,8 +435,9 @@ void Widget_Setting::initConnects()
             &QStackedWidget::setCurrentIndex);
     connect(m_checkAuto, &QCheckBox::stateChanged, this,
             [this](int state) {
-                if (!m_ui->setExeAuto(state == Qt::Checked))
-                    fileSettingRefused();
+                QString unwritable;
+                if (!m_ui->setExeAuto(state == Qt::Checked, &unwritable))
+                    fileSettingRefused(unwritable);
             });
     connect(m_closeGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
             [this](QAbstractButton* b) {
@@ -451,7 +451,7 @@ void Widget_Setting::initConnects()
     connect(m_renderGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
             [this](QAbstractButton* b) {
                 if (!CUiManager::storeSetting(QStringLiteral("system/isDX"), b == m_radioDx ? 1 : 0))
-                    fileSettingRefused();
+                    fileSettingRefused(CUiManager::settingFilePath());
             });
     connect(m_checkPwdLock, &QCheckBox::clicked, this, &Widget_Setting::onLockClicked);
     connect(m_checkTray, &QCheckBox::clicked, this, [this](bool checked) {
@@ -589,7 +589,7 @@ void Widget_Setting::onChangeBackupPath()
         return;
     }
     if (!CUiManager::storeSetting(QStringLiteral("system/backup"), dir)) {
-        fileSettingRefused();
+        fileSettingRefused(CUiManager::settingFilePath());
         return;
     }
     m_lineEditBackups->setText(dir);

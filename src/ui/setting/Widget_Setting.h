@@ -53,8 +53,9 @@ private:
     void showConf(const T_SystemConf& conf);
     // The choices kept in the settings file, as the file holds them.
     void showFileSettings();
-    // A write of that file failed: the author is told and sees what it holds.
-    void fileSettingRefused();
+    // A write of that file (or of a file that goes with it) failed: the
+    // author is told and sees what the settings file holds.
+    void fileSettingRefused(const QString& unwritable);
     void applyBossKey(const QString& keyText);
     void updateLockControls();
     void onLockClicked(bool checked);
