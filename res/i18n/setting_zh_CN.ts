@@ -10,6 +10,14 @@
 %1</translation>
     </message>
     <message>
+        <source>%1 cannot be written.</source>
+        <translation>无法写入 %1。</translation>
+    </message>
+    <message>
+        <source>Backups cannot be written to %1; they stay in %2.</source>
+        <translation>无法在 %1 中写入备份，备份仍保存在 %2。</translation>
+    </message>
+    <message>
         <source>SysSetting</source>
         <translation>系统设置</translation>
     </message>

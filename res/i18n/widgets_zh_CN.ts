@@ -88,4 +88,17 @@
         <translation>图片文件 (%1)</translation>
     </message>
 </context>
+<context>
+    <name>FileDialogs</name>
+    <message>
+        <source>%1 already exists.
+Do you want to replace it?</source>
+        <translation>%1 已存在。
+要替换它吗？</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>替换</translation>
+    </message>
+</context>
 </TS>

@@ -145,15 +145,14 @@ QString getBackupDir()
     return folder;
 }
 
-namespace {
-// True when files can be created in the folder (creating it when missing).
 bool isWritableFolder(const QString& folder)
 {
     if (!QDir().mkpath(folder))
         return false;
+    // A file made there is the only answer that holds for every user, root
+    // included, and every kind of file system.
     QTemporaryFile probe(folder + QStringLiteral("/.probe-XXXXXX"));
     return probe.open();
-}
 }
 
 QString getLogDir()

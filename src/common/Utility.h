@@ -41,6 +41,8 @@ QString getLogDir();
 // The same choice for a given program directory.
 QString getLogDirBelow(const QString& programDir);
 bool mkpathIfMissing(const QString& folder);
+// True when files can be created in the folder (creating it when missing).
+bool isWritableFolder(const QString& folder);
 
 QString getFileName(const QString& path);
 QString getFileSuffix(const QString& path);

@@ -234,7 +234,9 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     updated.localCover = book->localCover;
     updated.status = book->status;
 
-    updated.intro = reply.intro;
+    // Like chapter texts, a name or an introduction from the platform loses
+    // the control characters another client let through.
+    updated.intro = withoutControlChars(reply.intro);
     updated.bookId = reply.book_id;
     updated.cateId = reply.cate_id;
     const TS_Books_CateList& cates = reply.channel_type == 1 ? m_model->cateList.male : m_model->cateList.female;
@@ -248,8 +250,9 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     updated.cateFid = parent >= 0 ? parent : QString::number(reply.cate_id).left(4).toInt();
     updated.wordNum = reply.word_num;
     updated.authorId = reply.author_id;
-    if (!reply.book_name.isEmpty())
-        updated.bookName = reply.book_name;
+    const QString name = withoutControlChars(reply.book_name);
+    if (!name.isEmpty())
+        updated.bookName = name;
     if (reply.cover != book->coverUrl) {
         updated.coverUrl = reply.cover;
         const QString file = downloadImage(reply.cover, appDirPath() + QStringLiteral("/data/bookImg/"));

@@ -129,7 +129,7 @@ CSynDataManager::Outcome CSynDataManager::execBookAdd(const T_SynchronizaTion_Sy
         return Outcome::Continue;
     if (m_model->findBookByBookId(item.bookId) == nullptr) {
         const QJsonObject extra = extraOf(item);
-        TC_Books_AddBook request(textOf(extra, "book_name"), intOf(extra, "create_time"), now(), QString());
+        TC_Books_AddBook request(withoutControlChars(textOf(extra, "book_name")), intOf(extra, "create_time"), now(), QString());
         request.header.bookId = item.bookId;
         request.header.synStep = nextStep();
         if (!m_bookJobs->books_add(request, true))

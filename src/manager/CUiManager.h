@@ -13,6 +13,7 @@
 class Dialog_LoginMain;
 class QMenu;
 class QSystemTrayIcon;
+class QVariant;
 class QWidget;
 class QTimer;
 class QEvent;
@@ -319,6 +320,9 @@ private:
 public:
     // "<program directory>/data/config/setting.ini".
     static QString settingFilePath();
+    // Stores one key of that file; false (logged) when the file cannot be
+    // written, the key then reading as the file holds it.
+    static bool storeSetting(const QString& key, const QVariant& value);
     void setSettingWidget(QWidget* widget);
     QWidget* settingWidget() const;
     // Runs the lock-password dialog (0 set, 1 change, 2 confirm); the
@@ -377,7 +381,10 @@ public:
 
     // The "start with the system" flag of the settings file.
     static bool isExeAuto();
-    static void setExeAuto(bool on);
+    // Stores the flag and then the session's autostart entry; false, with
+    // neither changed and the file that refused in unwritable, when one of
+    // them could not be written.
+    static bool setExeAuto(bool on, QString* unwritable = nullptr);
     // A dated copy of the database into the backup folder; false when the
     // copy failed (only logged: quitting goes on). The copy is private.
     static bool backupsDb();

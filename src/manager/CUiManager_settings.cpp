@@ -27,6 +27,24 @@ QString CUiManager::settingFilePath()
     return appDirPath() + QStringLiteral("/data/config/setting.ini");
 }
 
+bool CUiManager::storeSetting(const QString& key, const QVariant& value)
+{
+    QSettings settings(settingFilePath(), QSettings::IniFormat);
+    const QVariant before = settings.value(key);
+    settings.setValue(key, value);
+    settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return true;
+    qWarning() << "setting" << key << "not stored in" << settings.fileName() << settings.status();
+    // Qt hands a change it could not write to the file's next reader in this
+    // process; taken back, every reader sees what the file holds.
+    if (before.isValid())
+        settings.setValue(key, before);
+    else
+        settings.remove(key);
+    return false;
+}
+
 int CUiManager::runLockPwdDialog(int mode, QWidget* parent, QString* newPassword)
 {
     Dialog_ChangeLockPwd dialog(mode, parent);

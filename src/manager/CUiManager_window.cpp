@@ -254,12 +254,25 @@ bool CUiManager::isExeAuto()
         && settings.value(QStringLiteral("exeAuto")).toInt() == 1;
 }
 
-void CUiManager::setExeAuto(bool on)
+bool CUiManager::setExeAuto(bool on, QString* unwritable)
 {
-    QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("system/exeAuto"), on ? 1 : 0);
-    settings.sync();
-    // The session starts the program through its autostart entry.
-    if (!SessionAutostart::setEnabled(on))
-        qWarning() << "start with the session not" << (on ? "registered" : "unregistered");
+    const QString key = QStringLiteral("system/exeAuto");
+    const QVariant before = QSettings(settingFilePath(), QSettings::IniFormat).value(key);
+    // The session's entry follows only a stored choice, never runs ahead of it.
+    if (!storeSetting(key, on ? 1 : 0)) {
+        if (unwritable)
+            *unwritable = settingFilePath();
+        return false;
+    }
+    if (SessionAutostart::setEnabled(on))
+        return true;
+    qWarning() << "start with the session not" << (on ? "registered" : "unregistered");
+    if (unwritable)
+        *unwritable = SessionAutostart::entryPath();
+    // The choice goes back with it: the page shows what the session will do.
+    if (before.isValid())
+        storeSetting(key, before);
+    else
+        QSettings(settingFilePath(), QSettings::IniFormat).remove(key);
+    return false;
 }

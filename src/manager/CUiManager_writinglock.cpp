@@ -66,9 +66,12 @@ void CUiManager::applyLockStartUp(bool on)
     // the author asked for outlives the lock.
     const bool startWithSession = settings.value(key).toInt() == 1;
     settings.endGroup();
+    settings.sync();
+    if (settings.status() != QSettings::NoError) {
+        // The entry never runs ahead of the stored choice.
+        qWarning() << "could not write the start-up setting to" << settings.fileName();
+        return;
+    }
     if (!SessionAutostart::setEnabled(startWithSession))
         qWarning() << "start with the session not" << (startWithSession ? "registered" : "unregistered");
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        qWarning() << "could not write the start-up setting to" << settings.fileName();
 }

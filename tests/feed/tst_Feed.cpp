@@ -31,7 +31,7 @@ private slots:
     void refusedPullIsNoEmptyFeed();
     void remoteTextNeverOverwritesAPendingLocalChange();
     void chapterListFromThePlatformSetsTheChapterOrder();
-    void memoAndOutlineTextsArriveWithoutControlCharacters();
+    void bookMemoAndOutlineTextsArriveWithoutControlCharacters();
 };
 
 void FeedTest::itemsForUnknownObjectsAndHostileExtrasAreSkipped()
@@ -187,7 +187,7 @@ bool pullAgain(JobsFixture& f)
 }
 }
 
-void FeedTest::memoAndOutlineTextsArriveWithoutControlCharacters()
+void FeedTest::bookMemoAndOutlineTextsArriveWithoutControlCharacters()
 {
     JobsFixture f;
     QVERIFY(f.seed());
@@ -239,6 +239,17 @@ void FeedTest::memoAndOutlineTextsArriveWithoutControlCharacters()
     QVERIFY(pullAgain(f));
     QTRY_COMPARE_WITH_TIMEOUT(outlineRow(second), (QStringList{clean, clean}), 10000);
     QCOMPARE(outlineRow(first), editedRow);
+
+    // The book's name and introduction, edited elsewhere with a bell.
+    QVERIFY(!platformCall(QStringLiteral("/books/editBook"),
+                          {{QStringLiteral("book_id"), 5001}, {QStringLiteral("book_name"), QStringLiteral("书\u0007名")},
+                           {QStringLiteral("intro"), dirty}, {QStringLiteral("channel_type"), 1},
+                           {QStringLiteral("update_time"), 1700000002}})
+                 .isEmpty());
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(2, 5001, 0)});
+    QVERIFY(pullAgain(f));
+    QTRY_COMPARE_WITH_TIMEOUT(storedRow(QStringLiteral("select bookName, intro from tb_book where bookId = 5001;")),
+                              (QStringList{QStringLiteral("书名"), clean}), 10000);
 }
 
 int runFeedTests(int argc, char** argv)

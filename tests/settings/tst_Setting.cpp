@@ -1,12 +1,18 @@
 #include "JobsFixture.h"
+#include "WhenShown.h"
 
 #include "db/records/T_UserConf.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "platform/SessionAutostart.h"
 #include "remote/records/AccountRecords.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/setting/Widget_Setting.h"
 
+#include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,6 +20,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
 #include <QTest>
 
 namespace {
@@ -43,6 +51,7 @@ private slots:
     void plainKeyIsNeverCaptured();
     void reservedKeysAreRefused();
     void refusedRegistrationEmptiesFieldAndKeepsKey();
+    void unwritableSettingsAreToldAndThePageShowsWhatIsStored();
 
 private:
     JobsFixture* m_fixture = nullptr;
@@ -61,6 +70,7 @@ void SettingTest::cleanup()
 {
     delete m_fixture;
     m_fixture = nullptr;
+    QDir().rmdir(CUiManager::settingFilePath());
     QFile::remove(CUiManager::settingFilePath());
 }
 
@@ -141,6 +151,39 @@ void SettingTest::refusedRegistrationEmptiesFieldAndKeepsKey()
     QVERIFY(boss->text().isEmpty());
     QCOMPARE(child<QLabel>(&page, "labelError")->text(), QStringLiteral("Shortcut key conflict"));
     QCOMPARE(CPublicManager::instance()->userConf.systemConf.hideKey, QStringLiteral("Ctrl+Shift+N"));
+}
+
+void SettingTest::unwritableSettingsAreToldAndThePageShowsWhatIsStored()
+{
+    QVERIFY(SessionAutostart::setEnabled(false));
+    // A folder in the settings file's place refuses writes even to root.
+    const QString ini = CUiManager::settingFilePath();
+    QVERIFY(QDir().mkpath(ini));
+    auto* toast = CUiManager::instance()->bookshelf()->findChild<QLabel*>(QStringLiteral("BookshelfTips"));
+    toast->hide();
+    Widget_Setting page;
+    auto* autoStart = child<QCheckBox>(&page, "checkBox_auto");
+    autoStart->click();
+    QVERIFY2(toast->isVisible() && toast->text().contains(ini), qPrintable(toast->text()));
+    QVERIFY(!autoStart->isChecked());
+    QVERIFY(!SessionAutostart::isEnabled());
+    toast->hide();
+    child<QRadioButton>(&page, "radioButton_dx")->click();
+    QVERIFY(toast->isVisible());
+    QVERIFY(child<QRadioButton>(&page, "radioButton_opengl")->isChecked());
+
+    // A backup folder nobody can write to is refused when it is chosen.
+    QVERIFY(QDir().rmdir(ini));
+    toast->hide();
+    const QString before = child<QLineEdit>(&page, "lineEditBackups")->text();
+    whenShown<QFileDialog>([](QFileDialog* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("/proc"));
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    });
+    child<QPushButton>(&page, "btnChangePath")->click();
+    QVERIFY(toast->isVisible());
+    QCOMPARE(child<QLineEdit>(&page, "lineEditBackups")->text(), before);
+    QVERIFY(!QSettings(ini, QSettings::IniFormat).contains(QStringLiteral("system/backup")));
 }
 
 int runSettingTests(int argc, char** argv)

@@ -13,6 +13,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "remote/records/ChapterRecords.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/Widget_Creation.h"
@@ -20,11 +21,14 @@
 #include "volume/CBookVolumeController.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
@@ -94,6 +98,20 @@ void WhatTheAuthorSeesTest::exportWritesTheWordsOnScreenBeforeTheyAreStored()
     answerFileDialog(chapterFile);
     QTest::keyClick(f.window(), Qt::Key_F1);
     QCOMPARE(fileText(chapterFile), f.pane()->toPlainText());
+
+    // Exported again under the name typed without ".txt": the file that would
+    // be replaced is asked about; declined, it stays as it was.
+    f.type(QStringLiteral("又写"));
+    QString asked;
+    answerFileDialog(dir.filePath(QStringLiteral("chapter")));
+    whenShown<BkMessageBox>([&asked](BkMessageBox* box) {
+        asked = box->textLabel()->text();
+        whenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+        box->textButtons().at(1)->click();
+    });
+    QTest::keyClick(f.window(), Qt::Key_F1);
+    QVERIFY2(asked.contains(QDir::toNativeSeparators(chapterFile)), qPrintable(asked));
+    QVERIFY(!fileText(chapterFile).contains(QStringLiteral("又写")));
 
     const QString bookFile = dir.filePath(QStringLiteral("book.txt"));
     QVERIFY(CJobManager::instance()->books_export(book, bookFile));

@@ -1,10 +1,13 @@
 #include "ui/common/FileDialogs.h"
 
 #include "manager/CUiManager.h"
+#include "ui/common/BkMessageBox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -23,6 +26,16 @@ QString documentsFolder()
     if (!documents.isEmpty() && QFileInfo(documents).isDir())
         return documents;
     return QDir::homePath();
+}
+
+// Cancel is the default: Enter pressed by habit keeps the file.
+bool confirmReplace(QWidget* parent, const QString& title, const QString& path)
+{
+    const QString text = QCoreApplication::translate("FileDialogs", "%1 already exists.\nDo you want to replace it?")
+                             .arg(QDir::toNativeSeparators(path));
+    return BkMessageBox::question(parent, title, text, QCoreApplication::translate("FileDialogs", "Replace"),
+                                  BkMessageBox::standardButtonText(QMessageBox::Cancel), 1)
+        == 0;
 }
 
 } // namespace
@@ -65,10 +78,19 @@ QString saveTextFile(QWidget* parent, const QString& title, const QString& propo
     // A title may hold characters that would make the proposal a path elsewhere.
     QString name = proposedName;
     name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
-    const QString proposed = QDir(startFolder(TextExport)).filePath(withTextSuffix(name));
-    const QString path = withTextSuffix(QFileDialog::getSaveFileName(parent, title, proposed, filter));
-    remember(TextExport, path);
-    return path;
+    QString proposed = QDir(startFolder(TextExport)).filePath(withTextSuffix(name));
+    for (;;) {
+        // The chooser would ask about the name as typed, but the file written
+        // is the one with ".txt": that one is asked about, here, once.
+        const QString path = withTextSuffix(QFileDialog::getSaveFileName(parent, title, proposed, filter, nullptr,
+                                                                         QFileDialog::DontConfirmOverwrite));
+        if (path.isEmpty() || !QFileInfo::exists(path) || confirmReplace(parent, title, path)) {
+            remember(TextExport, path);
+            return path;
+        }
+        // Not replaced: the chooser comes back with that name for another one.
+        proposed = path;
+    }
 }
 
 QString existingFolder(QWidget* parent, const QString& title, const QString& current)

@@ -16,6 +16,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -137,6 +138,38 @@ bool Creation_TextEdit::insertFirstIndent(const QString& text)
     cursor.insertText(text);
     setTextCursor(cursor);
     return true;
+}
+
+namespace {
+bool isLineBreakMark(ushort c)
+{
+    return c == '\r' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == 0xfdd0 || c == 0xfdd1;
+}
+} // namespace
+
+QString Creation_TextEdit::writtenText() const
+{
+    // The raw text ends each block with a paragraph separator and keeps a
+    // line separator inside its block; both read as a line feed.
+    QString text = document()->toRawText();
+    for (QChar& c : text) {
+        if (isLineBreakMark(c.unicode()))
+            c = QLatin1Char('\n');
+    }
+    return text;
+}
+
+QString Creation_TextEdit::asWritten(const QString& text)
+{
+    QString written;
+    written.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        const ushort c = text.at(i).unicode();
+        if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            continue;
+        written += isLineBreakMark(c) ? QChar(QLatin1Char('\n')) : text.at(i);
+    }
+    return written;
 }
 
 void Creation_TextEdit::insertFromMimeData(const QMimeData* source)

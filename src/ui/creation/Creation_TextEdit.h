@@ -31,6 +31,13 @@ public:
     // Edits since construction: grows on every change of the document, so a
     // reader can tell cheaply whether the text may have changed.
     quint64 editSerial() const { return m_editSerial; }
+    // The document's text as written: like toPlainText(), but a no-break
+    // space stays one instead of becoming a plain space.
+    QString writtenText() const;
+    // A text as writtenText() reads it back once inserted: carriage returns,
+    // line and paragraph separators and frame marks become line feeds
+    // ("\r\n" one). Same length as the document's text.
+    static QString asWritten(const QString& text);
     // Words of the plain text (T_Chapter::countWords), kept up to date per
     // edit rather than counted on each read.
     int wordCount() const;

@@ -144,7 +144,7 @@ QString Widget_Creation_Content::toPlainText() const
 const QString& Widget_Creation_Content::currentText() const
 {
     if (m_textSerial != m_edit->editSerial()) {
-        m_text = m_edit->toPlainText();
+        m_text = m_edit->writtenText();
         m_textSerial = m_edit->editSerial();
     }
     return m_text;
@@ -265,7 +265,7 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
     setFormattedText(shown);
     if (copyBack) {
         if (T_Chapter* chapter = currentChapter())
-            chapter->content = m_edit->toPlainText();
+            chapter->content = m_edit->writtenText();
     }
     m_savedSerial = m_edit->editSerial();
     m_edit->setFocus(Qt::OtherFocusReason);
@@ -274,38 +274,16 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
         m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
 }
 
-namespace {
-// Characters the document stores differently from the plain text it reads
-// back (line and paragraph separators, no-break spaces, carriage returns),
-// and those setChapterText drops: a text with any of them is reloaded whole.
-bool readsBackAsInserted(const QString& text)
-{
-    if (text == QLatin1String("|") || hasControlChars(text))
-        return false;
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\r':
-        case 0x00a0:
-        case 0x2028:
-        case 0x2029:
-        case 0xfdd0:
-        case 0xfdd1:
-            return false;
-        default:
-            break;
-        }
-    }
-    return true;
-}
-} // namespace
-
 bool Widget_Creation_Content::takeStoredText()
 {
     const T_Chapter* chapter = currentChapter();
+    // A lone "|" and control characters are what setChapterText handles.
     if (chapter == nullptr || !m_chapterShown || m_savedSerial != m_edit->editSerial()
-        || !readsBackAsInserted(chapter->content))
+        || chapter->content == QLatin1String("|") || hasControlChars(chapter->content))
         return false;
-    const QString text = chapter->content;
+    // Line breaks of any kind go in as the editor's own; the record keeps the
+    // stored text as it is, and nothing is saved until the author edits.
+    const QString text = Creation_TextEdit::asWritten(chapter->content);
     const QString shown = currentText();
     // The common start and end stay.
     const int shorter = qMin(text.size(), shown.size());

@@ -59,8 +59,8 @@ public:
     // Shows the shown chapter's stored text after it was replaced elsewhere
     // (a restored version) by changing only the stretch that differs, as one
     // edit the author can undo. False, with nothing changed, when the editor
-    // shows another chapter, holds unstored words, or the text holds
-    // characters only the full reload of showChapter puts in as they should.
+    // shows another chapter, holds unstored words, or the text holds control
+    // characters, which only the full reload of showChapter takes out.
     bool takeStoredText();
     // Lets go of the shown chapter whatever the editor holds; the caller has
     // kept the text elsewhere. The editor is left empty and disabled.

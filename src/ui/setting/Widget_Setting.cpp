@@ -327,7 +327,6 @@ void Widget_Setting::initData()
                    << QStringLiteral("Ctrl+Y") << QStringLiteral("Ctrl+Z") << QStringLiteral("Ctrl+S");
     const T_SystemConf conf = m_model->userConf.systemConf;
     m_storedConf = conf;
-    m_checkAuto->setChecked(m_ui->isExeAuto());
     m_checkNumber->setChecked(conf.isShowMsgPt != 0);
     m_checkNotice->setChecked(conf.isRecvMsg != 0);
     m_checkAudio->setChecked(conf.isSound != 0);
@@ -354,6 +353,14 @@ void Widget_Setting::initData()
 
     m_renderGroup->addButton(m_radioOpenGl, 0);
     m_renderGroup->addButton(m_radioDx, 1);
+    showFileSettings();
+}
+
+void Widget_Setting::showFileSettings()
+{
+    const bool blocked = m_checkAuto->blockSignals(true);
+    m_checkAuto->setChecked(m_ui->isExeAuto());
+    m_checkAuto->blockSignals(blocked);
     QSettings settings(CUiManager::settingFilePath(), QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("system"));
     bool ok = false;
@@ -364,6 +371,13 @@ void Widget_Setting::initData()
     if (backup.isEmpty())
         backup = getBackupDir();
     m_lineEditBackups->setText(backup);
+}
+
+void Widget_Setting::fileSettingRefused(const QString& unwritable)
+{
+    showFileSettings();
+    const QString reason = tr("%1 cannot be written.").arg(QDir::toNativeSeparators(unwritable));
+    m_ui->showError(tr("The setting could not be saved; the page shows what is stored.\n%1").arg(reason), 5000);
 }
 
 void Widget_Setting::updateLockControls()
@@ -420,7 +434,11 @@ void Widget_Setting::initConnects()
     connect(m_pageGroup, &QButtonGroup::idClicked, m_stack,
             &QStackedWidget::setCurrentIndex);
     connect(m_checkAuto, &QCheckBox::stateChanged, this,
-            [this](int state) { m_ui->setExeAuto(state == Qt::Checked); });
+            [this](int state) {
+                QString unwritable;
+                if (!m_ui->setExeAuto(state == Qt::Checked, &unwritable))
+                    fileSettingRefused(unwritable);
+            });
     connect(m_closeGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
             [this](QAbstractButton* b) {
                 m_model->userConf.systemConf.isTray = b == m_radioTray ? 1 : 0;
@@ -432,8 +450,8 @@ void Widget_Setting::initConnects()
     });
     connect(m_renderGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
             [this](QAbstractButton* b) {
-                QSettings settings(CUiManager::settingFilePath(), QSettings::IniFormat);
-                settings.setValue(QStringLiteral("system/isDX"), b == m_radioDx ? 1 : 0);
+                if (!CUiManager::storeSetting(QStringLiteral("system/isDX"), b == m_radioDx ? 1 : 0))
+                    fileSettingRefused(CUiManager::settingFilePath());
             });
     connect(m_checkPwdLock, &QCheckBox::clicked, this, &Widget_Setting::onLockClicked);
     connect(m_checkTray, &QCheckBox::clicked, this, [this](bool checked) {
@@ -563,9 +581,18 @@ void Widget_Setting::onChangeBackupPath()
     const QString dir = FileDialogs::existingFolder(this, tr("Open Directory"), m_lineEditBackups->text());
     if (dir.isEmpty())
         return;
+    // Refused now rather than at every quit, where a failed copy is only logged.
+    if (!isWritableFolder(dir)) {
+        m_ui->showError(tr("Backups cannot be written to %1; they stay in %2.")
+                            .arg(QDir::toNativeSeparators(dir), QDir::toNativeSeparators(m_lineEditBackups->text())),
+                        5000);
+        return;
+    }
+    if (!CUiManager::storeSetting(QStringLiteral("system/backup"), dir)) {
+        fileSettingRefused(CUiManager::settingFilePath());
+        return;
+    }
     m_lineEditBackups->setText(dir);
-    QSettings settings(CUiManager::settingFilePath(), QSettings::IniFormat);
-    settings.setValue(QStringLiteral("system/backup"), dir);
 }
 
 void Widget_Setting::onRestoreBossKey()

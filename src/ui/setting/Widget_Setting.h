@@ -51,6 +51,11 @@ private:
     // author, and the record and the page go back to what is stored.
     bool writeConf();
     void showConf(const T_SystemConf& conf);
+    // The choices kept in the settings file, as the file holds them.
+    void showFileSettings();
+    // A write of that file (or of a file that goes with it) failed: the
+    // author is told and sees what the settings file holds.
+    void fileSettingRefused(const QString& unwritable);
     void applyBossKey(const QString& keyText);
     void updateLockControls();
     void onLockClicked(bool checked);
