@@ -1,5 +1,5 @@
-// Every window and dialog of the client, at 100 % and 150 % and in the light
-// and dark skins: no text is cut, nothing lies outside its window, and every
+// Every window and dialog of the client, at the scale the run started with
+// (100 % and 150 % are two runs) and in the light and dark skins: no text is cut, nothing lies outside its window, and every
 // text can be read against what is drawn behind it. The pictures are kept in
 // the build folder for a person to look at; the verdict is the measurements.
 
@@ -246,19 +246,10 @@ const QList<Window>& windows()
     return all;
 }
 
-// The skin and scale the program would start with on such a screen.
-void applyLook(int skin, double scale)
+// The skin chosen in the theme picker, over the look the program started with.
+void applyLook(int skin)
 {
-    DPIAdapter::instance()->setScaleForTest(scale);
-    CQssManager* qss = CQssManager::instance();
-    qss->forgetStylesForTest();
-    qss->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
-    qss->setQssStyle(StyleDark, QStringLiteral(":/res/qss/dark.qss"));
-    qss->applyStyle(skin);
-    CUiManager::initFont();
-    QFont font = QApplication::font();
-    font.setPointSizeF(font.pointSizeF() * scale);
-    QApplication::setFont(font);
+    CQssManager::instance()->applyStyle(skin);
 }
 
 } // namespace
@@ -291,7 +282,7 @@ void EveryWindowFitsTest::initTestCase()
 
 void EveryWindowFitsTest::cleanupTestCase()
 {
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     m_f.reset();
 }
 
@@ -299,21 +290,19 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("skin");
-    QTest::addColumn<double>("scale");
+    const int scale = int(DPIAdapter::instance()->scale() * 100);
     for (int i = 0; i < windows().size(); ++i)
-        for (double scale : {1.0, 1.5})
-            for (int skin : {int(StyleLight), int(StyleDark)})
-                QTest::addRow("%s, %s, %d%%", windows().at(i).name, skin == StyleLight ? "light" : "dark",
-                              int(scale * 100))
-                    << i << skin << scale;
+        for (int skin : {int(StyleLight), int(StyleDark)})
+            QTest::addRow("%s, %s, %d%%", windows().at(i).name, skin == StyleLight ? "light" : "dark", scale)
+                << i << skin;
 }
 
 void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
 {
     QFETCH(int, index);
     QFETCH(int, skin);
-    QFETCH(double, scale);
-    applyLook(skin, scale);
+    const double scale = DPIAdapter::instance()->scale();
+    applyLook(skin);
     const Window& entry = windows().at(index);
     QWidget* window = entry.open(*m_f);
     QVERIFY(window);
@@ -355,7 +344,7 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
 
 void EveryWindowFitsTest::searchOpensClearOfTheCaretLine()
 {
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     Widget_Creation* window = m_f->window();
     window->resize(1200, 800);
     window->show();
@@ -379,7 +368,7 @@ void EveryWindowFitsTest::searchOpensClearOfTheCaretLine()
 void EveryWindowFitsTest::settingsTabsShowWhichPageIsOpen()
 {
     for (int skin : {int(StyleLight), int(StyleDark)}) {
-        applyLook(skin, 1.0);
+        applyLook(skin);
         Widget_Setting page;
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
@@ -405,7 +394,7 @@ void EveryWindowFitsTest::settingsTabsShowWhichPageIsOpen()
 
 void EveryWindowFitsTest::toastOfAModalDialogIsShownInIt()
 {
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     Widget_Creation* window = m_f->window();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -441,7 +430,7 @@ void EveryWindowFitsTest::toastOfAModalDialogIsShownInIt()
 
 void EveryWindowFitsTest::createBookSaysWhySaveWaits()
 {
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     Dialog_CreateBook dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -461,7 +450,7 @@ void EveryWindowFitsTest::createBookSaysWhySaveWaits()
 void EveryWindowFitsTest::focusModeLeavesMarksReadable()
 {
     for (int skin : {int(StyleLight), int(StyleDark)}) {
-        applyLook(skin, 1.0);
+        applyLook(skin);
         // As the theme picker switches: the editor takes the skin's text colours.
         CUiManager::instance()->changeSkin(skin);
         Widget_Creation* window = m_f->window();
@@ -499,7 +488,7 @@ void EveryWindowFitsTest::focusModeLeavesMarksReadable()
         QTRY_VERIFY2(measure() >= 3.0 && paper.name() == QLatin1String("#81dcb5"),
                      qPrintable(QStringLiteral("%1 on %2: %3").arg(ink.name(), paper.name()).arg(measure())));
     }
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     CUiManager::instance()->changeSkin(StyleLight);
 }
 
