@@ -346,7 +346,10 @@ void EveryWindowFitsTest::searchOpensClearOfTheCaretLine()
 {
     applyLook(StyleLight);
     Widget_Creation* window = m_f->window();
-    window->resize(1200, 800);
+    // The size the program opens the writing window with on this screen.
+    QSize size = DPIAdapter::instance()->mainWindowSize();
+    size.setHeight(int(size.height() * DPIAdapter::kWritingHeightFactor));
+    window->resize(size);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     Creation_TextEdit* editor = m_f->editor();
