@@ -77,6 +77,16 @@ bool shown(const QWidget* w, const QWidget* window)
     return w->isVisibleTo(window) && w->width() > 0 && w->height() > 0;
 }
 
+// A "&" before a letter marks the key and is drawn as the letter underlined.
+QString withoutMnemonic(const QString& text)
+{
+    QString shown = text;
+    for (int i = 0; i < shown.size() - 1; ++i)
+        if (shown.at(i) == QLatin1Char('&'))
+            shown.remove(i, 1);
+    return shown;
+}
+
 int widestLine(const QFontMetrics& fm, const QString& text)
 {
     int widest = 0;
@@ -154,7 +164,8 @@ QString textRoom(QWidget* w)
             return needed > label->height() + 1 ? QStringLiteral("needs %1 px height, has %2").arg(needed).arg(label->height())
                                                  : QString();
         }
-        const int needed = widestLine(label->fontMetrics(), text) + label->indent() * (label->indent() > 0);
+        const QString letters = label->buddy() ? withoutMnemonic(text) : text;
+        const int needed = widestLine(label->fontMetrics(), letters) + label->indent() * (label->indent() > 0);
         if (needed > room.width() + 1)
             return QStringLiteral("\"%1\" needs %2 px, has %3").arg(text).arg(needed).arg(room.width());
         const int lines = text.count(QLatin1Char('\n')) + 1;
@@ -182,7 +193,7 @@ QString textRoom(QWidget* w)
         else if (!qobject_cast<QPushButton*>(button))
             return QString();
         const QRect room = button->style()->subElementRect(element, &option, button);
-        int needed = widestLine(button->fontMetrics(), text);
+        int needed = widestLine(button->fontMetrics(), withoutMnemonic(text));
         if (element == QStyle::SE_PushButtonContents && !button->icon().isNull())
             needed += button->iconSize().width() + 4;
         if (needed > room.width() + 1)

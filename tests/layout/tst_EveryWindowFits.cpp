@@ -23,6 +23,7 @@
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
 #include "ui/common/CColorDialog.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_RandomName.h"
 #include "ui/creation/Widget_RecycleBin.h"
@@ -57,6 +58,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -237,6 +239,11 @@ const QList<Window>& windows()
         {"writing tools panel", [](Client&) -> QWidget* { return new Widget_Creation_Plane1; }},
         {"focus mode panel", [](Client&) -> QWidget* { return new Widget_Creation_Plane3; }},
         {"colour", [](Client&) -> QWidget* { return new CColorDialog; }},
+        {"file chooser", [](Client&) -> QWidget* {
+             return FileDialogs::makeDialog(nullptr, QStringLiteral("导入书籍"),
+                                            FileDialogs::startFolder(FileDialogs::BookImport),
+                                            QStringLiteral("文本文件 (*.txt)"));
+         }},
         {"chapter recycle bin", [](Client& f) -> QWidget* {
              auto* bin = new Widget_RecycleBin;
              bin->loadBook(f.book);
