@@ -92,6 +92,8 @@ struct Window
     double minContrast = 3.0;
     // Painted in colours of its own in every skin (memo papers).
     bool ownColours = false;
+    // A window drawn at a fixed size for 100 % grows with the scale.
+    QSize sizeAt100;
 };
 
 // The settings page with one of its six tabs chosen by its own button.
@@ -202,8 +204,8 @@ const QList<Window>& windows()
         {"personal information", [](Client&) -> QWidget* { return new Dialog_UserInfo; }},
         {"message box", messageBox},
         {"theme picker", [](Client&) -> QWidget* { return new Widget_ThemeSettings; }},
-        {"writing lock", [](Client&) -> QWidget* { return new Dialog_WritingLock; }},
-        {"reboot", [](Client&) -> QWidget* { return new Dialog_Reboot; }},
+        {"writing lock", [](Client&) -> QWidget* { return new Dialog_WritingLock; }, 3.0, false, QSize(460, 390)},
+        {"reboot", [](Client&) -> QWidget* { return new Dialog_Reboot; }, 3.0, false, QSize(380, 220)},
         {"writing settings", [](Client&) -> QWidget* { return new Dialog_WritingSettings; }},
         {"lock password", [](Client&) -> QWidget* { return new Dialog_ChangeLockPwd(Dialog_ChangeLockPwd::Change); }},
         {"unlock", [](Client&) -> QWidget* { return new Dialog_Unlock; }},
@@ -226,12 +228,12 @@ const QList<Window>& windows()
              tips->showTips(QStringLiteral("注册成功"));
              return host;
          }, 4.5},
-        {"sign in", loginPage(0)},
-        {"register", loginPage(1)},
-        {"forgot password", loginPage(2)},
+        {"sign in", loginPage(0), 3.0, false, QSize(882, 505)},
+        {"register", loginPage(1), 3.0, false, QSize(882, 505)},
+        {"forgot password", loginPage(2), 3.0, false, QSize(882, 505)},
         {"bookshelf: books", bookshelfPage(1)},
         {"bookshelf: personal data", bookshelfPage(3)},
-        {"memo list", [](Client&) -> QWidget* { return new MemoListWidget; }},
+        {"memo list", [](Client&) -> QWidget* { return new MemoListWidget; }, 3.0, false, QSize(380, 722)},
         {"memo", [](Client&) -> QWidget* { return new MemoItemWidget; }, 3.0, true},
         {"time machine", [](Client& f) -> QWidget* { return new Dialog_TimeMachine(f.book->chapterList.first()); }},
         {"sensitive words", [](Client&) -> QWidget* { return new Widget_SensitiveWords; }},
@@ -329,6 +331,13 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
         && !window->layout()->contentsMargins().isNull() && !window->isFullScreen())
         faults << QStringLiteral("frameless window keeps a %1 px margin for a shadow without a compositor")
                       .arg(window->layout()->contentsMargins().left());
+    const QSize grown(int(entry.sizeAt100.width() * scale), int(entry.sizeAt100.height() * scale));
+    if (window->width() < grown.width() || window->height() < grown.height())
+        faults << QStringLiteral("%1x%2 at this scale, %3x%4 at 100 %")
+                      .arg(window->width())
+                      .arg(window->height())
+                      .arg(entry.sizeAt100.width())
+                      .arg(entry.sizeAt100.height());
     // A dark skin paints the window dark; a light body means a part kept
     // the default colours.
     if (skin == StyleDark && !entry.ownColours) {
