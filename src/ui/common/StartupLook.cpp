@@ -40,10 +40,8 @@ bool keepScaleThatFits(const QSize& screen, const QSize& available)
     return false;
 }
 
-void apply()
+void loadSkins()
 {
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        keepScaleThatFits(screen->size(), screen->availableGeometry().size());
     CQssManager* qss = CQssManager::instance();
     qss->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
     qss->setQssStyle(StyleDark, QStringLiteral(":/res/qss/dark.qss"));
@@ -51,6 +49,13 @@ void apply()
     qss->setQssStyle(StyleKraft, QStringLiteral(":/res/qss/kraft.qss"));
     qss->setQssStyle(StyleCustom, QStringLiteral(":/res/qss/custom.qss"));
     qss->applyStyle(StyleLight);
+}
+
+void apply()
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        keepScaleThatFits(screen->size(), screen->availableGeometry().size());
+    loadSkins();
     CUiManager::initFont();
 }
 

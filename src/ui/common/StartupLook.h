@@ -17,6 +17,9 @@ void beforeApplication(const char* argv0);
 // skin applied, and the application font set.
 void apply();
 
+// Every skin's sheet composed at the current scale, the light one applied.
+void loadSkins();
+
 // Whether the screen's available area holds the largest window the client
 // opens at the current scale; when it does not, the scale counts as absent
 // (1.0) and a line says so in the log. Returns whether the scale was kept.
