@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QFontInfo>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QQuickItem>
@@ -228,14 +229,14 @@ QString shownText(QWidget* w)
 
 // A text smaller than the skins' smallest at 100 %, grown with the scale,
 // stands small beside the controls the scale has grown.
-QString textSize(QWidget* w)
+QString textSize(QWidget* w, const QString& text)
 {
     const int minimum = int(11 * DPIAdapter::instance()->scale());
     const int size = QFontInfo(w->font()).pixelSize();
-    if (shownText(w).trimmed().isEmpty() || size >= minimum)
+    if (text.trimmed().isEmpty() || size >= minimum)
         return QString();
     return QStringLiteral("%1 \"%2\" is %3 px high, less than %4 at this scale")
-        .arg(describe(w), shownText(w))
+        .arg(describe(w), text)
         .arg(size)
         .arg(minimum);
 }
@@ -352,6 +353,11 @@ QStringList audit(QWidget* window, double minContrast)
                           .arg(w->height())
                           .arg(parent->width())
                           .arg(parent->height());
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            const QString size = textSize(w, edit->text().isEmpty() ? edit->placeholderText() : edit->text());
+            if (!size.isEmpty())
+                faults << size;
+        }
         if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QComboBox*>(w))
             continue;
         const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
@@ -370,7 +376,7 @@ QStringList audit(QWidget* window, double minContrast)
         const QString room = textRoom(w);
         if (!room.isEmpty())
             faults << describe(w) + QLatin1String(" clips its text: ") + room;
-        const QString size = textSize(w);
+        const QString size = textSize(w, shownText(w));
         if (!size.isEmpty())
             faults << size;
         if (auto* button = qobject_cast<QAbstractButton*>(w)) {
