@@ -2,15 +2,14 @@
 
 #include "Log/CLog.h"
 #include "common/DPIAdapter.h"
-#include "common/StyleType.h"
 #include "common/Translations.h"
 #include "common/Utility.h"
 #include "manager/CJobManager.h"
-#include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "platform/CSingleApplication.h"
 #include "platform/SessionEndSignals.h"
 #include "remote/NetworkWarmUp.h"
+#include "ui/common/StartupLook.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -26,7 +25,7 @@ int main(int argc, char* argv[])
         std::printf("dx-----\n");
         QCoreApplication::setAttribute(Qt::AA_UseOpenGLES);
     }
-    DPIAdapter::instance()->initScale(argv[0]);
+    StartupLook::beforeApplication(argv[0]);
     QCoreApplication::setOrganizationName(QStringLiteral("Tessane"));
     QCoreApplication::setApplicationName(QStringLiteral("vellora-client"));
 
@@ -56,15 +55,7 @@ int main(int argc, char* argv[])
 
     NetworkWarmUp::start(&app);
 
-    CQssManager* qss = CQssManager::instance();
-    qss->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
-    qss->setQssStyle(StyleDark, QStringLiteral(":/res/qss/dark.qss"));
-    qss->setQssStyle(StyleGreen, QStringLiteral(":/res/qss/green.qss"));
-    qss->setQssStyle(StyleKraft, QStringLiteral(":/res/qss/kraft.qss"));
-    qss->setQssStyle(StyleCustom, QStringLiteral(":/res/qss/custom.qss"));
-    qss->applyStyle(StyleLight);
-
-    CUiManager::initFont();
+    StartupLook::apply();
     CUiManager::instance()->initTray();
     // A logout or shutdown of the session quits the way the tray's quit does.
     SessionEndSignals sessionEnd;

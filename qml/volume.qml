@@ -81,7 +81,8 @@ Rectangle {
         Row {
             y: Math.round(48 * s)
             anchors.horizontalCenter: parent.horizontalCenter
-            spacing: Math.round(16 * s)
+            // The four tools always fit the panel: the gaps give way first.
+            spacing: Math.max(0, Math.min(Math.round(16 * s), Math.floor((topBar.width - 4 * newVolumeButton.width) / 5)))
             ToolIcon {
                 id: newVolumeButton
                 glyph: "+卷"

@@ -108,7 +108,9 @@ void DPIAdapter::initScaleFrom(const QString& settingsFile)
 QSize DPIAdapter::mainWindowSize() const
 {
     QScreen* screen = QGuiApplication::primaryScreen();
-    return mainWindowSizeFor(screen ? screen->size() : QSize(1920, 1080));
+    if (!screen)
+        return mainWindowSizeFor(QSize(1920, 1080));
+    return mainWindowSizeFor(screen->size()).boundedTo(screen->availableGeometry().size());
 }
 
 QSize DPIAdapter::mainWindowSizeFor(const QSize& screen) const

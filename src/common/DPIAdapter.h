@@ -31,7 +31,13 @@ public:
     };
     static Decision decideScale(double dpiScale, int screenHeight);
 
+    // The writing window is this much taller than the main window size.
+    static constexpr double kWritingHeightFactor = 1.12;
+
     double scale() const { return m_scale; }
+    // Start-up only: a scale the screen cannot hold counts as absent.
+    void dropScale() { m_scale = 1.0; }
+    // The proposed size, never larger than the primary screen's available area.
     QSize mainWindowSize() const;
     QSize mainWindowSizeFor(const QSize& screenSize) const;
 

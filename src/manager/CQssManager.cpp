@@ -65,8 +65,13 @@ void CQssManager::setQssStyle(int type, const QString& themeSheetPath)
     const int nul = bytes.indexOf('\0');
     if (nul >= 0)
         bytes.truncate(nul);
-    // Theme sheets are read byte by byte; they keep to ASCII.
-    QString composed = QString::fromLatin1(bytes) + login + adaptive;
+    // Theme sheets are read byte by byte; they keep to ASCII. Every sheet is
+    // written in pixels at 100 %: a font or padding left unscaled stands
+    // small beside the controls the scale has grown.
+    QString composed = QString::fromLatin1(bytes) + login;
+    if (scale != 1.0)
+        composed = scalePixelSizes(composed, scale);
+    composed += adaptive;
 
     if (type == StyleKraft || type == StyleCustom) {
         // These two themes are written as differences from the light one.

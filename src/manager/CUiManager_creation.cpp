@@ -58,9 +58,12 @@ void CUiManager::openCreation(T_Book* book)
         // Created hidden at the main window's size with 1.12 times its
         // height, centred on the screen.
         QSize size = DPIAdapter::instance()->mainWindowSize();
-        size.setHeight(int(size.height() * 1.12));
+        size.setHeight(int(size.height() * DPIAdapter::kWritingHeightFactor));
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (screen)
+            size = size.boundedTo(screen->availableGeometry().size());
         creationWindow()->resize(size);
-        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        if (screen) {
             const QRect area = screen->availableGeometry();
             creationWindow()->move(area.center() - QPoint(size.width() / 2, size.height() / 2));
         }

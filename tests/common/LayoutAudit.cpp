@@ -1,5 +1,7 @@
 #include "LayoutAudit.h"
 
+#include "common/DPIAdapter.h"
+
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QCheckBox>
@@ -8,8 +10,16 @@
 #include <QHash>
 #include <QImage>
 #include <QLabel>
+#include <QFontInfo>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QQuickItem>
+#include <QQuickWidget>
 #include <QRadioButton>
+#include <QScreen>
+#include <QTextEdit>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -66,6 +76,16 @@ bool fading(const QWidget* w, const QWidget* window)
 bool shown(const QWidget* w, const QWidget* window)
 {
     return w->isVisibleTo(window) && w->width() > 0 && w->height() > 0;
+}
+
+// A "&" before a letter marks the key and is drawn as the letter underlined.
+QString withoutMnemonic(const QString& text)
+{
+    QString shown = text;
+    for (int i = 0; i < shown.size() - 1; ++i)
+        if (shown.at(i) == QLatin1Char('&'))
+            shown.remove(i, 1);
+    return shown;
 }
 
 int widestLine(const QFontMetrics& fm, const QString& text)
@@ -145,7 +165,8 @@ QString textRoom(QWidget* w)
             return needed > label->height() + 1 ? QStringLiteral("needs %1 px height, has %2").arg(needed).arg(label->height())
                                                  : QString();
         }
-        const int needed = widestLine(label->fontMetrics(), text) + label->indent() * (label->indent() > 0);
+        const QString letters = label->buddy() ? withoutMnemonic(text) : text;
+        const int needed = widestLine(label->fontMetrics(), letters) + label->indent() * (label->indent() > 0);
         if (needed > room.width() + 1)
             return QStringLiteral("\"%1\" needs %2 px, has %3").arg(text).arg(needed).arg(room.width());
         const int lines = text.count(QLatin1Char('\n')) + 1;
@@ -173,7 +194,7 @@ QString textRoom(QWidget* w)
         else if (!qobject_cast<QPushButton*>(button))
             return QString();
         const QRect room = button->style()->subElementRect(element, &option, button);
-        int needed = widestLine(button->fontMetrics(), text);
+        int needed = widestLine(button->fontMetrics(), withoutMnemonic(text));
         if (element == QStyle::SE_PushButtonContents && !button->icon().isNull())
             needed += button->iconSize().width() + 4;
         if (needed > room.width() + 1)
@@ -206,11 +227,114 @@ QString shownText(QWidget* w)
     return QString();
 }
 
+// A text smaller than the skins' smallest at 100 %, grown with the scale,
+// stands small beside the controls the scale has grown.
+QString textSize(QWidget* w, const QString& text)
+{
+    const int minimum = int(11 * DPIAdapter::instance()->scale());
+    const int size = QFontInfo(w->font()).pixelSize();
+    if (text.trimmed().isEmpty() || size >= minimum)
+        return QString();
+    return QStringLiteral("%1 \"%2\" is %3 px high, less than %4 at this scale")
+        .arg(describe(w), text)
+        .arg(size)
+        .arg(minimum);
+}
+
+// A button's own parts (an icon, a badge) beside its text, never over it.
+QString partOverText(QAbstractButton* button)
+{
+    if (button->text().isEmpty() || !qobject_cast<QPushButton*>(button))
+        return QString();
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    const QRect text(room.left(), room.top(), qMin(room.width(), button->fontMetrics().horizontalAdvance(button->text())),
+                     room.height());
+    for (QWidget* part : button->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (part->isVisibleTo(button) && part->geometry().intersects(text))
+            return QStringLiteral("%1 \"%2\" has %3 over its text: %4..%5 on %6..%7")
+                .arg(describe(button), button->text(), describe(part))
+                .arg(part->geometry().left())
+                .arg(part->geometry().right())
+                .arg(text.left())
+                .arg(text.right());
+    return QString();
+}
+
+// Parts of a QML panel reaching past its edges are cut off; what a list
+// scrolls is meant to.
+void auditQuickItems(QQuickItem* item, const QRectF& panel, const QString& where, QStringList& faults)
+{
+    for (QQuickItem* child : item->childItems()) {
+        if (!child->isVisible() || child->width() <= 0 || child->height() <= 0)
+            continue;
+        if (child->inherits("QQuickFlickable"))
+            continue;
+        const QRectF r = child->mapRectToScene(QRectF(0, 0, child->width(), child->height()));
+        if (r.intersects(panel) && !panel.adjusted(-0.5, -0.5, 0.5, 0.5).contains(r))
+            faults << QStringLiteral("%1: %2 is cut by the panel: %3,%4 %5x%6 in %7x%8")
+                          .arg(where, QLatin1String(child->metaObject()->className()))
+                          .arg(r.x())
+                          .arg(r.y())
+                          .arg(r.width())
+                          .arg(r.height())
+                          .arg(panel.width())
+                          .arg(panel.height());
+        else
+            auditQuickItems(child, panel, where, faults);
+    }
+}
+
 } // namespace
 
 QStringList audit(QWidget* window, double minContrast)
 {
     QStringList faults;
+    // A window larger than the screen's free area hides its edges and the
+    // buttons on them.
+    if (QScreen* screen = window->screen()) {
+        const QSize room = screen->availableGeometry().size();
+        const QSize size = window->frameGeometry().size();
+        if (size.width() > room.width() || size.height() > room.height())
+            faults << QStringLiteral("window of %1x%2 on a screen with %3x%4 free")
+                          .arg(size.width())
+                          .arg(size.height())
+                          .arg(room.width())
+                          .arg(room.height());
+    }
+    // A widget held smaller than its layout needs squeezes or overlaps its
+    // contents.
+    QList<QWidget*> laidOut = window->findChildren<QWidget*>();
+    laidOut.prepend(window);
+    for (QWidget* w : laidOut) {
+        if ((w != window && (!shown(w, window) || scrolls(w, window))) || !w->layout())
+            continue;
+        const QSize needed = w->layout()->totalMinimumSize();
+        if (needed.width() > w->width() + 1 || needed.height() > w->height() + 1)
+            faults << QStringLiteral("%1 is %2x%3, its layout needs %4x%5")
+                          .arg(describe(w))
+                          .arg(w->width())
+                          .arg(w->height())
+                          .arg(needed.width())
+                          .arg(needed.height());
+    }
+    // A text the author cannot edit is there to be read whole, when the
+    // window could have been made large enough for it.
+    if (window->minimumSize() == window->maximumSize()) {
+        for (QAbstractScrollArea* box : window->findChildren<QAbstractScrollArea*>()) {
+            auto* plain = qobject_cast<QPlainTextEdit*>(box);
+            auto* rich = qobject_cast<QTextEdit*>(box);
+            const bool readOnly = (plain && plain->isReadOnly()) || (rich && rich->isReadOnly());
+            if (shown(box, window) && (plain || rich) && (readOnly || !box->isEnabled())
+                && box->verticalScrollBar()->maximum() > 0)
+                faults << QStringLiteral("%1 must be scrolled to be read in a window of fixed size").arg(describe(box));
+        }
+    }
+    for (QQuickWidget* panel : window->findChildren<QQuickWidget*>())
+        if (shown(panel, window) && panel->rootObject())
+            auditQuickItems(panel->rootObject(), QRectF(0, 0, panel->width(), panel->height()), describe(panel), faults);
     const QImage image = window->grab().toImage();
     const double ratio = image.width() / double(qMax(1, window->width()));
     const QList<QWidget*> children = window->findChildren<QWidget*>();
@@ -229,6 +353,11 @@ QStringList audit(QWidget* window, double minContrast)
                           .arg(w->height())
                           .arg(parent->width())
                           .arg(parent->height());
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            const QString size = textSize(w, edit->text().isEmpty() ? edit->placeholderText() : edit->text());
+            if (!size.isEmpty())
+                faults << size;
+        }
         if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QComboBox*>(w))
             continue;
         const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
@@ -247,6 +376,14 @@ QStringList audit(QWidget* window, double minContrast)
         const QString room = textRoom(w);
         if (!room.isEmpty())
             faults << describe(w) + QLatin1String(" clips its text: ") + room;
+        const QString size = textSize(w, shownText(w));
+        if (!size.isEmpty())
+            faults << size;
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            const QString part = partOverText(button);
+            if (!part.isEmpty())
+                faults << part;
+        }
         const QString text = shownText(w);
         if (!text.trimmed().isEmpty() && w->isEnabled() && !fading(w, window)) {
             const QRect area = textArea(w).translated(inWindow.topLeft());

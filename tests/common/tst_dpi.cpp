@@ -1,7 +1,10 @@
 #include "common/DPIAdapter.h"
+#include "ui/common/StartupLook.h"
 
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QWidget>
@@ -16,6 +19,8 @@ private slots:
     void scaleFollowsScreenHeight();
     void settingsFileDrivesTheScale();
     void malformedSettingsLeaveScaleOne();
+    void scaleTheScreenCannotHoldCountsAsAbsent_data();
+    void scaleTheScreenCannotHoldCountsAsAbsent();
 };
 
 void TestDpi::scaleFollowsScreenHeight_data()
@@ -76,6 +81,45 @@ void TestDpi::malformedSettingsLeaveScaleOne()
         DPIAdapter::instance()->initScaleFrom(path);
         QCOMPARE(DPIAdapter::instance()->scale(), 1.0);
     }
+}
+
+void TestDpi::scaleTheScreenCannotHoldCountsAsAbsent_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QSize>("screen");
+    QTest::addColumn<QSize>("available");
+    QTest::addColumn<double>("scale");
+    // A hand-edited file: a window tens of thousands of pixels wide.
+    QTest::newRow("40 at 40000") << QByteArray("[system]\ndpiScale=40\nrheight=40000\n") << QSize(1920, 1080)
+                                 << QSize(1920, 1040) << 1.0;
+    // The file of another machine: 150 % on a screen 1000 pixels high.
+    QTest::newRow("1.5 at 1200 on 1000") << QByteArray("[system]\ndpiScale=1.5\nrheight=1200\n") << QSize(1600, 1000)
+                                         << QSize(1600, 960) << 1.0;
+    QTest::newRow("1.5 at 1500 kept") << QByteArray("[system]\ndpiScale=1.5\nrheight=1500\n") << QSize(2400, 1500)
+                                      << QSize(2400, 1460) << 1.5;
+}
+
+void TestDpi::scaleTheScreenCannotHoldCountsAsAbsent()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QSize, screen);
+    QFETCH(QSize, available);
+    QFETCH(double, scale);
+    QTemporaryDir dir;
+    QFile file(dir.filePath("setting.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+    file.close();
+    DPIAdapter::instance()->initScaleFrom(file.fileName());
+    QCOMPARE(StartupLook::keepScaleThatFits(screen, available), scale != 1.0);
+    QCOMPARE(DPIAdapter::instance()->scale(), scale);
+    // The writing window, the largest, fits the free area.
+    const QSize window = DPIAdapter::instance()->mainWindowSizeFor(screen);
+    QVERIFY(window.width() <= available.width());
+    QVERIFY(window.height() * DPIAdapter::kWritingHeightFactor <= available.height());
+    // Whatever the screen, the proposed size stays inside its free area.
+    const QSize free = QGuiApplication::primaryScreen()->availableGeometry().size();
+    QVERIFY(free.expandedTo(DPIAdapter::instance()->mainWindowSize()) == free);
 }
 
 QTEST_MAIN(TestDpi)

@@ -1,5 +1,5 @@
-// Every window and dialog of the client, at 100 % and 150 % and in the light
-// and dark skins: no text is cut, nothing lies outside its window, and every
+// Every window and dialog of the client, at the scale the run started with
+// (100 % and 150 % are two runs) and in the light and dark skins: no text is cut, nothing lies outside its window, and every
 // text can be read against what is drawn behind it. The pictures are kept in
 // the build folder for a person to look at; the verdict is the measurements.
 
@@ -23,6 +23,7 @@
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
 #include "ui/common/CColorDialog.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_RandomName.h"
 #include "ui/creation/Widget_RecycleBin.h"
@@ -57,6 +58,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -90,6 +92,8 @@ struct Window
     double minContrast = 3.0;
     // Painted in colours of its own in every skin (memo papers).
     bool ownColours = false;
+    // A window drawn at a fixed size for 100 % grows with the scale.
+    QSize sizeAt100;
 };
 
 // The settings page with one of its six tabs chosen by its own button.
@@ -200,8 +204,8 @@ const QList<Window>& windows()
         {"personal information", [](Client&) -> QWidget* { return new Dialog_UserInfo; }},
         {"message box", messageBox},
         {"theme picker", [](Client&) -> QWidget* { return new Widget_ThemeSettings; }},
-        {"writing lock", [](Client&) -> QWidget* { return new Dialog_WritingLock; }},
-        {"reboot", [](Client&) -> QWidget* { return new Dialog_Reboot; }},
+        {"writing lock", [](Client&) -> QWidget* { return new Dialog_WritingLock; }, 3.0, false, QSize(460, 390)},
+        {"reboot", [](Client&) -> QWidget* { return new Dialog_Reboot; }, 3.0, false, QSize(380, 220)},
         {"writing settings", [](Client&) -> QWidget* { return new Dialog_WritingSettings; }},
         {"lock password", [](Client&) -> QWidget* { return new Dialog_ChangeLockPwd(Dialog_ChangeLockPwd::Change); }},
         {"unlock", [](Client&) -> QWidget* { return new Dialog_Unlock; }},
@@ -224,12 +228,12 @@ const QList<Window>& windows()
              tips->showTips(QStringLiteral("注册成功"));
              return host;
          }, 4.5},
-        {"sign in", loginPage(0)},
-        {"register", loginPage(1)},
-        {"forgot password", loginPage(2)},
+        {"sign in", loginPage(0), 3.0, false, QSize(882, 505)},
+        {"register", loginPage(1), 3.0, false, QSize(882, 505)},
+        {"forgot password", loginPage(2), 3.0, false, QSize(882, 505)},
         {"bookshelf: books", bookshelfPage(1)},
         {"bookshelf: personal data", bookshelfPage(3)},
-        {"memo list", [](Client&) -> QWidget* { return new MemoListWidget; }},
+        {"memo list", [](Client&) -> QWidget* { return new MemoListWidget; }, 3.0, false, QSize(380, 722)},
         {"memo", [](Client&) -> QWidget* { return new MemoItemWidget; }, 3.0, true},
         {"time machine", [](Client& f) -> QWidget* { return new Dialog_TimeMachine(f.book->chapterList.first()); }},
         {"sensitive words", [](Client&) -> QWidget* { return new Widget_SensitiveWords; }},
@@ -237,6 +241,11 @@ const QList<Window>& windows()
         {"writing tools panel", [](Client&) -> QWidget* { return new Widget_Creation_Plane1; }},
         {"focus mode panel", [](Client&) -> QWidget* { return new Widget_Creation_Plane3; }},
         {"colour", [](Client&) -> QWidget* { return new CColorDialog; }},
+        {"file chooser", [](Client&) -> QWidget* {
+             return FileDialogs::makeDialog(nullptr, QStringLiteral("导入书籍"),
+                                            FileDialogs::startFolder(FileDialogs::BookImport),
+                                            QStringLiteral("文本文件 (*.txt)"));
+         }},
         {"chapter recycle bin", [](Client& f) -> QWidget* {
              auto* bin = new Widget_RecycleBin;
              bin->loadBook(f.book);
@@ -246,19 +255,10 @@ const QList<Window>& windows()
     return all;
 }
 
-// The skin and scale the program would start with on such a screen.
-void applyLook(int skin, double scale)
+// The skin chosen in the theme picker, over the look the program started with.
+void applyLook(int skin)
 {
-    DPIAdapter::instance()->setScaleForTest(scale);
-    CQssManager* qss = CQssManager::instance();
-    qss->forgetStylesForTest();
-    qss->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
-    qss->setQssStyle(StyleDark, QStringLiteral(":/res/qss/dark.qss"));
-    qss->applyStyle(skin);
-    CUiManager::initFont();
-    QFont font = QApplication::font();
-    font.setPointSizeF(font.pointSizeF() * scale);
-    QApplication::setFont(font);
+    CQssManager::instance()->applyStyle(skin);
 }
 
 } // namespace
@@ -291,7 +291,7 @@ void EveryWindowFitsTest::initTestCase()
 
 void EveryWindowFitsTest::cleanupTestCase()
 {
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     m_f.reset();
 }
 
@@ -299,21 +299,19 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable_data()
 {
     QTest::addColumn<int>("index");
     QTest::addColumn<int>("skin");
-    QTest::addColumn<double>("scale");
+    const int scale = int(DPIAdapter::instance()->scale() * 100);
     for (int i = 0; i < windows().size(); ++i)
-        for (double scale : {1.0, 1.5})
-            for (int skin : {int(StyleLight), int(StyleDark)})
-                QTest::addRow("%s, %s, %d%%", windows().at(i).name, skin == StyleLight ? "light" : "dark",
-                              int(scale * 100))
-                    << i << skin << scale;
+        for (int skin : {int(StyleLight), int(StyleDark)})
+            QTest::addRow("%s, %s, %d%%", windows().at(i).name, skin == StyleLight ? "light" : "dark", scale)
+                << i << skin;
 }
 
 void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
 {
     QFETCH(int, index);
     QFETCH(int, skin);
-    QFETCH(double, scale);
-    applyLook(skin, scale);
+    const double scale = DPIAdapter::instance()->scale();
+    applyLook(skin);
     const Window& entry = windows().at(index);
     QWidget* window = entry.open(*m_f);
     QVERIFY(window);
@@ -333,6 +331,13 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
         && !window->layout()->contentsMargins().isNull() && !window->isFullScreen())
         faults << QStringLiteral("frameless window keeps a %1 px margin for a shadow without a compositor")
                       .arg(window->layout()->contentsMargins().left());
+    const QSize grown(int(entry.sizeAt100.width() * scale), int(entry.sizeAt100.height() * scale));
+    if (window->width() < grown.width() || window->height() < grown.height())
+        faults << QStringLiteral("%1x%2 at this scale, %3x%4 at 100 %")
+                      .arg(window->width())
+                      .arg(window->height())
+                      .arg(entry.sizeAt100.width())
+                      .arg(entry.sizeAt100.height());
     // A dark skin paints the window dark; a light body means a part kept
     // the default colours.
     if (skin == StyleDark && !entry.ownColours) {
@@ -355,9 +360,12 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
 
 void EveryWindowFitsTest::searchOpensClearOfTheCaretLine()
 {
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     Widget_Creation* window = m_f->window();
-    window->resize(1200, 800);
+    // The size the program opens the writing window with on this screen.
+    QSize size = DPIAdapter::instance()->mainWindowSize();
+    size.setHeight(int(size.height() * DPIAdapter::kWritingHeightFactor));
+    window->resize(size);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
     Creation_TextEdit* editor = m_f->editor();
@@ -379,7 +387,7 @@ void EveryWindowFitsTest::searchOpensClearOfTheCaretLine()
 void EveryWindowFitsTest::settingsTabsShowWhichPageIsOpen()
 {
     for (int skin : {int(StyleLight), int(StyleDark)}) {
-        applyLook(skin, 1.0);
+        applyLook(skin);
         Widget_Setting page;
         page.show();
         QVERIFY(QTest::qWaitForWindowExposed(&page));
@@ -405,7 +413,7 @@ void EveryWindowFitsTest::settingsTabsShowWhichPageIsOpen()
 
 void EveryWindowFitsTest::toastOfAModalDialogIsShownInIt()
 {
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     Widget_Creation* window = m_f->window();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -441,7 +449,7 @@ void EveryWindowFitsTest::toastOfAModalDialogIsShownInIt()
 
 void EveryWindowFitsTest::createBookSaysWhySaveWaits()
 {
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     Dialog_CreateBook dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -461,7 +469,7 @@ void EveryWindowFitsTest::createBookSaysWhySaveWaits()
 void EveryWindowFitsTest::focusModeLeavesMarksReadable()
 {
     for (int skin : {int(StyleLight), int(StyleDark)}) {
-        applyLook(skin, 1.0);
+        applyLook(skin);
         // As the theme picker switches: the editor takes the skin's text colours.
         CUiManager::instance()->changeSkin(skin);
         Widget_Creation* window = m_f->window();
@@ -499,7 +507,7 @@ void EveryWindowFitsTest::focusModeLeavesMarksReadable()
         QTRY_VERIFY2(measure() >= 3.0 && paper.name() == QLatin1String("#81dcb5"),
                      qPrintable(QStringLiteral("%1 on %2: %3").arg(ink.name(), paper.name()).arg(measure())));
     }
-    applyLook(StyleLight, 1.0);
+    applyLook(StyleLight);
     CUiManager::instance()->changeSkin(StyleLight);
 }
 

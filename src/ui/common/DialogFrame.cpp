@@ -2,6 +2,8 @@
 
 #include "CBaseTitleBar.h"
 
+#include "common/DPIAdapter.h"
+
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -17,8 +19,20 @@ DialogFrame buildDialogFrame(QWidget* window, const QString& title, int titleHei
     frame.column->setContentsMargins(0, 0, 0, bottomMargin);
     frame.title = new CBaseTitleBar(frame.background);
     frame.title->setObjectName(QStringLiteral("widgetTitle"));
-    frame.title->setFixedHeight(titleHeight);
+    frame.title->setFixedHeight(int(titleHeight * DPIAdapter::instance()->scale()));
     frame.title->setTitle(title);
     frame.column->addWidget(frame.title);
     return frame;
+}
+
+void fixDialogSize(QWidget* window, const QSize& designSize)
+{
+    const double scale = DPIAdapter::instance()->scale();
+    QSize size(int(designSize.width() * scale), int(designSize.height() * scale));
+    if (QLayout* layout = window->layout()) {
+        size = size.expandedTo(layout->totalMinimumSize());
+        if (layout->hasHeightForWidth())
+            size.setHeight(qMax(size.height(), layout->totalHeightForWidth(size.width())));
+    }
+    window->setFixedSize(size);
 }

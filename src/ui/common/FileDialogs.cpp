@@ -1,5 +1,6 @@
 #include "ui/common/FileDialogs.h"
 
+#include "common/DPIAdapter.h"
 #include "manager/CUiManager.h"
 #include "ui/common/BkMessageBox.h"
 
@@ -7,9 +8,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTreeView>
 
 namespace FileDialogs {
 namespace {
@@ -66,9 +71,43 @@ QString withTextSuffix(const QString& path)
     return path + QLatin1String(".txt");
 }
 
+QFileDialog* makeDialog(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
+{
+    auto* dialog = new QFileDialog(parent, title, folder, filter);
+    // Qt's own chooser opens at the size of its form at 100 %: at a larger
+    // scale its columns crowd and the folder's path is cut short.
+    const double scale = DPIAdapter::instance()->scale();
+    const int pathRoom = dialog->fontMetrics().horizontalAdvance(folder) + int(360 * scale);
+    QSize size(qMax(int(820 * scale), pathRoom), int(520 * scale));
+    QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        size = size.boundedTo(screen->availableGeometry().size() * 0.9);
+    dialog->resize(size.expandedTo(dialog->minimumSizeHint()));
+    // The detail view's columns take what their texts need (a date is not
+    // cut short); the name takes the rest.
+    if (auto* details = dialog->findChild<QTreeView*>()) {
+        details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    return dialog;
+}
+
+namespace {
+// The chosen path, or nothing when the author cancelled.
+QString run(QFileDialog* dialog)
+{
+    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
+    const QString path = chosen ? dialog->selectedFiles().constFirst() : QString();
+    delete dialog;
+    return path;
+}
+} // namespace
+
 QString openFile(QWidget* parent, const QString& title, Kind kind, const QString& filter)
 {
-    const QString path = QFileDialog::getOpenFileName(parent, title, startFolder(kind), filter);
+    QFileDialog* dialog = makeDialog(parent, title, startFolder(kind), filter);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    const QString path = run(dialog);
     remember(kind, path);
     return path;
 }
@@ -80,10 +119,13 @@ QString saveTextFile(QWidget* parent, const QString& title, const QString& propo
     name.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
     QString proposed = QDir(startFolder(TextExport)).filePath(withTextSuffix(name));
     for (;;) {
+        QFileDialog* dialog = makeDialog(parent, title, QFileInfo(proposed).absolutePath(), filter);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
         // The chooser would ask about the name as typed, but the file written
         // is the one with ".txt": that one is asked about, here, once.
-        const QString path = withTextSuffix(QFileDialog::getSaveFileName(parent, title, proposed, filter, nullptr,
-                                                                         QFileDialog::DontConfirmOverwrite));
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        dialog->selectFile(proposed);
+        const QString path = withTextSuffix(run(dialog));
         if (path.isEmpty() || !QFileInfo::exists(path) || confirmReplace(parent, title, path)) {
             remember(TextExport, path);
             return path;
@@ -96,8 +138,10 @@ QString saveTextFile(QWidget* parent, const QString& title, const QString& propo
 QString existingFolder(QWidget* parent, const QString& title, const QString& current)
 {
     const QString start = !current.isEmpty() && QFileInfo(current).isDir() ? current : startFolder(BackupFolder);
-    const QString dir = QFileDialog::getExistingDirectory(parent, title, start,
-                                                          QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    QFileDialog* dialog = makeDialog(parent, title, start, QString());
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    const QString dir = run(dialog);
     remember(BackupFolder, dir);
     return dir;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QFileDialog;
 class QWidget;
 
 // The client's file choosers. Each kind of file remembers the folder it was
@@ -17,6 +18,10 @@ QString startFolder(Kind kind);
 void remember(Kind kind, const QString& chosenPath);
 // Every export is a plain text file, whatever name the author typed.
 QString withTextSuffix(const QString& path);
+
+// A chooser sized for the display scale and for the folder's path to be read
+// whole; the caller owns it.
+QFileDialog* makeDialog(QWidget* parent, const QString& title, const QString& folder, const QString& filter);
 
 QString openFile(QWidget* parent, const QString& title, Kind kind, const QString& filter);
 // proposedName is a bare file name; it is placed in the start folder.

@@ -15,11 +15,11 @@
 
 Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
 {
+    const double s = DPIAdapter::instance()->scale();
     setObjectName(QStringLiteral("Dialog_Reboot"));
     setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(380, 220);
     const DialogFrame frame = buildDialogFrame(this, tr("Reboot"), 38, 16);
     QWidget* bg = frame.background;
     QVBoxLayout* column = frame.column;
@@ -56,11 +56,11 @@ Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
     row->addStretch(1);
     auto* confirm = new QPushButton(QStringLiteral("确认"), bg);
     confirm->setObjectName(QStringLiteral("btnConfirm"));
-    confirm->setFixedSize(92, 30);
+    confirm->setFixedSize(int(92 * s), int(30 * s));
     confirm->setCursor(Qt::PointingHandCursor);
     auto* cancel = new QPushButton(QStringLiteral("取消"), bg);
     cancel->setObjectName(QStringLiteral("btnCancel"));
-    cancel->setFixedSize(92, 30);
+    cancel->setFixedSize(int(92 * s), int(30 * s));
     row->addWidget(confirm);
     row->addSpacing(16);
     row->addWidget(cancel);
@@ -73,6 +73,7 @@ Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
     frameless->activateOn(this);
     CQssManager::instance()->addShadowEffect(bg);
     DPIAdapter::instance()->adaptWidget(bg);
+    fixDialogSize(this, QSize(380, 220));
 
     connect(confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);

@@ -15,9 +15,9 @@
 
 Dialog_Remuneration::Dialog_Remuneration(QWidget* parent) : QDialog(parent)
 {
+    const double s = DPIAdapter::instance()->scale();
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(310, 200);
     const DialogFrame frame = buildDialogFrame(this, tr("Remuneration"), 38, 16);
     QWidget* bg = frame.background;
     QVBoxLayout* column = frame.column;
@@ -32,7 +32,7 @@ Dialog_Remuneration::Dialog_Remuneration(QWidget* parent) : QDialog(parent)
     inputRow->addStretch(1);
     m_edit = new QLineEdit(bg);
     m_edit->setObjectName(QStringLiteral("lineEdit"));
-    m_edit->setFixedSize(70, 22);
+    m_edit->setFixedSize(int(70 * s), int(22 * s));
     m_edit->setMaxLength(5);
     m_edit->setValidator(new QRegExpValidator(QRegExp(QStringLiteral("[0-9.]+$")), m_edit));
     inputRow->addWidget(m_edit);
@@ -46,11 +46,11 @@ Dialog_Remuneration::Dialog_Remuneration(QWidget* parent) : QDialog(parent)
     buttons->addStretch(1);
     m_confirm = new QPushButton(QStringLiteral("确认"), bg);
     m_confirm->setObjectName(QStringLiteral("btnConfirm"));
-    m_confirm->setFixedSize(92, 30);
+    m_confirm->setFixedSize(int(92 * s), int(30 * s));
     m_confirm->setCursor(Qt::PointingHandCursor);
     auto* cancel = new QPushButton(QStringLiteral("取消"), bg);
     cancel->setObjectName(QStringLiteral("btnCancel"));
-    cancel->setFixedSize(92, 30);
+    cancel->setFixedSize(int(92 * s), int(30 * s));
     buttons->addWidget(m_confirm);
     buttons->addSpacing(16);
     buttons->addWidget(cancel);
@@ -63,6 +63,7 @@ Dialog_Remuneration::Dialog_Remuneration(QWidget* parent) : QDialog(parent)
     frameless->activateOn(this);
     CQssManager::instance()->addShadowEffect(bg);
     DPIAdapter::instance()->adaptWidget(bg);
+    fixDialogSize(this, QSize(310, 200));
     m_confirm->setEnabled(false);
 
     connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& text) {

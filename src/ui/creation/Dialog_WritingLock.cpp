@@ -21,6 +21,8 @@
 #include <QRegExpValidator>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace {
 const int kMinMinutes = 10;
 const int kMaxMinutes = 1440;
@@ -34,15 +36,30 @@ int fieldValue(const QLineEdit* edit)
     const int value = edit->text().toInt(&ok, 10);
     return ok ? value : 0;
 }
+
+// The height showing all of the box's text when it is the given width.
+int wholeTextHeight(QPlainTextEdit* edit, int width)
+{
+    edit->ensurePolished();
+    const QFontMetrics metrics(edit->font());
+    const int margin = int(std::ceil(edit->document()->documentMargin()));
+    const int frame = edit->frameWidth();
+    const QRect room(0, 0, width - 2 * frame - 2 * margin, 1 << 20);
+    int height = 0;
+    for (const QString& paragraph : edit->toPlainText().split(QLatin1Char('\n')))
+        height += metrics.boundingRect(room, Qt::TextWordWrap, paragraph).height();
+    // Half a line spare for where the editor breaks a line differently.
+    return height + 2 * margin + 2 * frame + metrics.lineSpacing() / 2;
+}
 } // namespace
 
 Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
 {
+    const double s = DPIAdapter::instance()->scale();
     setObjectName(QStringLiteral("Dialog_WritingLock"));
     setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
-    setFixedSize(460, 390);
     const DialogFrame frame = buildDialogFrame(this, tr("Lock"), 38, 16);
     QWidget* bg = frame.background;
     QVBoxLayout* column = frame.column;
@@ -56,7 +73,6 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
         "1、点击确定后立即启动; \n2、码字页面将会自动锁定，无法打开电脑其他页面; \n"
         "3、锁定后，码字字数(粘贴复制乱码不算字数)、时间 (不计空闲时间)达到该数值时将立即解锁; \n"
         "4、否则无论关机还是重启都不会解锁，请谨慎设置！"));
-    m_notice->setFixedHeight(150);
     body->addWidget(m_notice);
 
     auto* grid = new QGridLayout();
@@ -92,11 +108,11 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
     row->addStretch(1);
     m_confirm = new QPushButton(QStringLiteral("确认"), bg);
     m_confirm->setObjectName(QStringLiteral("btnConfirm"));
-    m_confirm->setFixedSize(92, 30);
+    m_confirm->setFixedSize(int(92 * s), int(30 * s));
     m_confirm->setCursor(Qt::PointingHandCursor);
     auto* cancel = new QPushButton(QStringLiteral("取消"), bg);
     cancel->setObjectName(QStringLiteral("btnCancel"));
-    cancel->setFixedSize(92, 30);
+    cancel->setFixedSize(int(92 * s), int(30 * s));
     row->addWidget(m_confirm);
     row->addSpacing(16);
     row->addWidget(cancel);
@@ -109,6 +125,14 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
     frameless->activateOn(this);
     CQssManager::instance()->addShadowEffect(bg);
     DPIAdapter::instance()->adaptWidget(bg);
+    fixDialogSize(this, QSize(460, 390));
+    // The rules are read whole, never scrolled: the box takes the height of
+    // its text at the width the dialog gives it, and the dialog grows with it.
+    const QMargins outer = layout()->contentsMargins();
+    const QMargins inner = body->contentsMargins();
+    const int noticeWidth = width() - outer.left() - outer.right() - inner.left() - inner.right();
+    m_notice->setFixedHeight(wholeTextHeight(m_notice, noticeWidth));
+    fixDialogSize(this, QSize(460, 390));
 
     const QRegExp digits(QStringLiteral("[0-9]+$"));
     m_wordsEdit->setValidator(new QRegExpValidator(digits, m_wordsEdit));

@@ -69,8 +69,8 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     m_left = new QWidget(m_theme);
     m_left->setObjectName(QStringLiteral("widget_creation_left_origin"));
     m_left->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    m_left->setMinimumSize(200, 0);
-    m_left->setMaximumSize(200, 16777215);
+    m_left->setMinimumSize(int(200 * DPIAdapter::instance()->scale()), 0);
+    m_left->setMaximumSize(int(200 * DPIAdapter::instance()->scale()), 16777215);
     auto* leftColumn = new QVBoxLayout(m_left);
     leftColumn->setContentsMargins(0, 0, 0, 0);
     m_chapterPane = new Widget_Creation_Left(m_left);

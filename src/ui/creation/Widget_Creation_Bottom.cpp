@@ -1,5 +1,7 @@
 #include "Widget_Creation_Bottom.h"
 
+#include "common/DPIAdapter.h"
+
 #include "common/Utility.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSystemManager.h"
@@ -19,6 +21,7 @@ Widget_Creation_Bottom::Widget_Creation_Bottom(QWidget* parent) : QWidget(parent
     setObjectName(QStringLiteral("Widget_Creation_Bottom"));
     setAttribute(Qt::WA_StyledBackground);
     resize(996, 53);
+    const double s = DPIAdapter::instance()->scale();
     m_public = CPublicManager::instance();
     m_system = CSystemManager::instance();
     m_ui = CUiManager::instance();
@@ -34,7 +37,7 @@ Widget_Creation_Bottom::Widget_Creation_Bottom(QWidget* parent) : QWidget(parent
 
     auto* word = new QWidget(bg);
     word->setObjectName(QStringLiteral("widgetWord"));
-    word->setMaximumWidth(260);
+    word->setMaximumWidth(int(260 * s));
     auto* wordRow = new QHBoxLayout(word);
     wordRow->setContentsMargins(0, 0, 0, 0);
     wordRow->setSpacing(0);
@@ -44,10 +47,10 @@ Widget_Creation_Bottom::Widget_Creation_Bottom(QWidget* parent) : QWidget(parent
     m_selectWord->setObjectName(QStringLiteral("label_selectWord"));
     m_wordCount = new QLabel(QStringLiteral("0"), word);
     m_wordCount->setObjectName(QStringLiteral("lb_wordCount"));
-    m_wordCount->setMaximumWidth(158);
+    m_wordCount->setMaximumWidth(int(158 * s));
     m_speed = new QLabel(QStringLiteral("输入速度:"), word);
     m_speed->setObjectName(QStringLiteral("lb_speed"));
-    m_speed->setMaximumWidth(188);
+    m_speed->setMaximumWidth(int(188 * s));
     wordRow->addWidget(label);
     wordRow->addWidget(m_selectWord);
     wordRow->addWidget(m_wordCount);
@@ -58,7 +61,7 @@ Widget_Creation_Bottom::Widget_Creation_Bottom(QWidget* parent) : QWidget(parent
 
     auto* time = new QWidget(bg);
     time->setObjectName(QStringLiteral("widgetTime"));
-    time->setMaximumWidth(260);
+    time->setMaximumWidth(int(260 * s));
     auto* timeRow = new QHBoxLayout(time);
     timeRow->setContentsMargins(0, 0, 0, 0);
     timeRow->setSpacing(6);
@@ -92,7 +95,7 @@ Widget_Creation_Bottom::Widget_Creation_Bottom(QWidget* parent) : QWidget(parent
     gradingRow->setSpacing(4);
     auto* setMoney = new QPushButton(QStringLiteral("本章稿费:"), grading);
     setMoney->setObjectName(QStringLiteral("btn_setMoney"));
-    setMoney->setFixedSize(60, 30);
+    setMoney->setFixedSize(int(60 * s), int(30 * s));
     setMoney->setCursor(Qt::PointingHandCursor);
     m_money = new QLabel(QStringLiteral("0.00元"), grading);
     m_money->setObjectName(QStringLiteral("lb_money"));

@@ -80,7 +80,7 @@ Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
 
     m_bottom = new Widget_Creation_Bottom(content);
     m_bottom->setObjectName(QStringLiteral("widget_creation_bottom_origin"));
-    m_bottom->setFixedHeight(39);
+    m_bottom->setFixedHeight(int(39 * DPIAdapter::instance()->scale()));
     column->addWidget(m_bottom);
 
     m_timer = new QTimer(this);

@@ -69,7 +69,7 @@ AccountCodeForm::AccountCodeForm(const QString& title, const QString& submitName
     codeRow->addWidget(m_code);
     m_btnGetCode = new CTimerButton(m_widgetCode);
     m_btnGetCode->setObjectName(QStringLiteral("btnGetCode"));
-    m_btnGetCode->setFixedWidth(66);
+    m_btnGetCode->setFixedWidth(int(66 * DPIAdapter::instance()->scale()));
     m_btnGetCode->setText(tr("Get Code"));
     m_btnGetCode->setCursor(Qt::PointingHandCursor);
     codeRow->addWidget(m_btnGetCode);

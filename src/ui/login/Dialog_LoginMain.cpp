@@ -7,6 +7,7 @@
 #include "Widget_Register.h"
 #include "Widget_WeChatLogin.h"
 #include "widget_tips.h"
+#include "common/DPIAdapter.h"
 #include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
 #include "ui/common/NcFramelessHelper.h"
@@ -42,7 +43,8 @@ Widget_WeChatLogin* Dialog_LoginMain::weChatWindow() const
 void Dialog_LoginMain::buildForm()
 {
     setObjectName(QStringLiteral("Dialog_LoginMain"));
-    setFixedSize(882, 505);
+    const double s = DPIAdapter::instance()->scale();
+    setFixedSize(int(882 * s), int(505 * s));
     auto* grid = new QGridLayout(this);
     grid->setObjectName(QStringLiteral("gridLayout"));
     grid->setSpacing(0);
@@ -57,7 +59,7 @@ void Dialog_LoginMain::buildForm()
     row->setContentsMargins(0, 0, 0, 0);
     m_banner = new Widget_Banner(m_frame);
     m_banner->setObjectName(QStringLiteral("widgetBanner"));
-    m_banner->setFixedWidth(517);
+    m_banner->setFixedWidth(int(517 * s));
     row->addWidget(m_banner);
     m_stack = new QStackedWidget(m_frame);
     m_stack->setObjectName(QStringLiteral("stackedWidget"));
@@ -181,7 +183,9 @@ void Dialog_LoginMain::onDealTips(QString tips)
 
 void Dialog_LoginMain::resizeEvent(QResizeEvent* event)
 {
-    if (m_btnClose)
-        m_btnClose->move(width() - m_btnClose->width() - 28, 28);
+    if (m_btnClose) {
+        const int inset = int(28 * DPIAdapter::instance()->scale());
+        m_btnClose->move(width() - m_btnClose->width() - inset, inset);
+    }
     QDialog::resizeEvent(event);
 }

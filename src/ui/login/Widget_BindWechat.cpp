@@ -1,5 +1,7 @@
 #include "Widget_BindWechat.h"
 
+#include "common/DPIAdapter.h"
+
 #include "CTimerButton.h"
 #include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
@@ -53,7 +55,7 @@ Widget_BindWechat::Widget_BindWechat(QWidget* parent) : QWidget(parent)
     m_btnGetCode = new CTimerButton(content);
     m_btnGetCode->setObjectName(QStringLiteral("btnGetCode"));
     m_btnGetCode->setText(tr("Get Code"));
-    m_btnGetCode->setFixedSize(66, 30);
+    m_btnGetCode->setFixedSize(int(66 * DPIAdapter::instance()->scale()), int(30 * DPIAdapter::instance()->scale()));
     codeRow->addWidget(m_btnGetCode);
     column->addLayout(codeRow);
     m_labelError = new QLabel(content);

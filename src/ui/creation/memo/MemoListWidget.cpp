@@ -31,7 +31,8 @@ QPushButton* titleButton(QWidget* parent, const char* name)
 {
     auto* button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setFixedSize(20, 20);
+    const int side = int(20 * DPIAdapter::instance()->scale());
+    button->setFixedSize(side, side);
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
@@ -42,7 +43,8 @@ MemoListWidget::MemoListWidget(QWidget* parent)
       m_model(CPublicManager::instance())
 {
     setObjectName(QStringLiteral("MemoListWidget"));
-    setFixedSize(380, 722);
+    const double s = DPIAdapter::instance()->scale();
+    setFixedSize(int(380 * s), int(722 * s));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(10, 10, 10, 10);
     outer->setSpacing(0);
@@ -55,7 +57,7 @@ MemoListWidget::MemoListWidget(QWidget* parent)
 
     auto* title = new QWidget(background);
     title->setObjectName(QStringLiteral("widgetTitle"));
-    title->setFixedHeight(44);
+    title->setFixedHeight(int(44 * s));
     auto* layoutTitle = new QHBoxLayout(title);
     layoutTitle->setObjectName(QStringLiteral("layoutTitle"));
     layoutTitle->setContentsMargins(14, 0, 14, 0);
@@ -66,7 +68,7 @@ MemoListWidget::MemoListWidget(QWidget* parent)
     m_labelTitle->setObjectName(QStringLiteral("labelTitle"));
     m_labelSync = new QLabel(title);
     m_labelSync->setObjectName(QStringLiteral("labelSync"));
-    m_labelSync->setFixedSize(16, 16);
+    m_labelSync->setFixedSize(int(16 * s), int(16 * s));
     m_btnClose = titleButton(title, "btnClose");
     layoutTitle->addWidget(m_btnAddMemo);
     layoutTitle->addWidget(m_btnSort);
