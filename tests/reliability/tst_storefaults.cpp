@@ -285,6 +285,10 @@ void StoreFaultsTest::damagedTableStopsWritesAndSyncAndSaysWhere()
     QVERIFY2(told.contains(QStringLiteral("damaged")), qPrintable(told));
     QVERIFY2(told.contains(QDir::toNativeSeparators(f.dbFile())), qPrintable(told));
     QVERIFY2(told.contains(QDir::toNativeSeparators(backup)), qPrintable(told));
+    // The backup's whole name and folder lie within the box's text.
+    const QLabel* label = ui->dbFaultBox()->textLabel();
+    QVERIFY(label->fontMetrics().horizontalAdvance(QDir::toNativeSeparators(backup)) <= label->contentsRect().width());
+    QVERIFY(label->heightForWidth(label->width()) <= label->height());
 
     // The author's synchronise button ends in a failure and pulls nothing.
     auto* toast = ui->bookshelf()->findChild<QLabel*>(QStringLiteral("BookshelfTips"));

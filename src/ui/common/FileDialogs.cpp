@@ -2,6 +2,7 @@
 
 #include "manager/CUiManager.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -51,6 +52,11 @@ QString withTextSuffix(const QString& path)
     if (path.isEmpty() || path.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
         return path;
     return path + QLatin1String(".txt");
+}
+
+QString textFilter()
+{
+    return QCoreApplication::translate("FileDialogs", "Text files (*.txt)");
 }
 
 QString openFile(QWidget* parent, const QString& title, Kind kind, const QString& filter)

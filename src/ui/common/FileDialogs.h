@@ -17,6 +17,8 @@ QString startFolder(Kind kind);
 void remember(Kind kind, const QString& chosenPath);
 // Every export is a plain text file, whatever name the author typed.
 QString withTextSuffix(const QString& path);
+// The one filter of every text file chooser, in the author's language.
+QString textFilter();
 
 QString openFile(QWidget* parent, const QString& title, Kind kind, const QString& filter);
 // proposedName is a bare file name; it is placed in the start folder.

@@ -16,7 +16,6 @@
 Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Dialog_Reboot"));
-    setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(380, 220);

@@ -39,7 +39,6 @@ int fieldValue(const QLineEdit* edit)
 Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Dialog_WritingLock"));
-    setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setFixedSize(460, 390);
@@ -114,7 +113,10 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
     m_wordsEdit->setValidator(new QRegExpValidator(digits, m_wordsEdit));
     m_timeEdit->setValidator(new QRegExpValidator(digits, m_timeEdit));
     m_confirm->setEnabled(false);
-    m_notice->setEnabled(false);
+    // Read-only rather than disabled: the rules are read, and a disabled
+    // text is drawn faint.
+    m_notice->setReadOnly(true);
+    m_notice->setFocusPolicy(Qt::NoFocus);
     m_words->setChecked(true);
     m_timeEdit->setEnabled(false);
 
