@@ -21,6 +21,11 @@
 #include "volume/CBookVolumeController.h"
 
 #include <QCursor>
+#include <QFile>
+#include <QFileDialog>
+#include <QQuickItem>
+#include <QQuickWidget>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -52,6 +57,29 @@ bool recycle(T_Book* book, T_Chapter* chapter)
     return CJobManager::instance()->chapter_recycle(request);
 }
 
+// The tree panel's item of the given kind whose property has the value.
+QQuickItem* panelItem(const char* className, const char* property, const QVariant& value,
+                      QQuickItem* from = nullptr)
+{
+    if (from == nullptr)
+        from = CBookVolumeController::instance()->getQuickWidget()->rootObject();
+    for (QQuickItem* item : from->childItems()) {
+        if (!item->isVisible())
+            continue;
+        if (item->inherits(className) && (property == nullptr || item->property(property) == value))
+            return item;
+        if (QQuickItem* inner = panelItem(className, property, value, item))
+            return inner;
+    }
+    return nullptr;
+}
+
+// The name box open in the tree, if any.
+QQuickItem* openNameBox()
+{
+    return panelItem("QQuickTextInput", nullptr, QVariant());
+}
+
 } // namespace
 
 class TreeAndBinTest : public QObject
@@ -61,6 +89,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void timeMachineFromTheTreeShowsTheChapterOfTheMenu();
+    void newChapterNameBoxTakesTheKeys_data();
+    void newChapterNameBoxTakesTheKeys();
     void recycleMenuStaysAboveTheWindowBottom();
     void openingUnderALockKeepsTheLockedWindow();
     void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
@@ -111,6 +141,57 @@ void TreeAndBinTest::timeMachineFromTheTreeShowsTheChapterOfTheMenu()
     QVERIFY(shown.contains(QStringLiteral("第一章的旧稿")));
     QCOMPARE(parent, static_cast<QWidget*>(m_f->window()));
     QCOMPARE(m_f->pane()->currentChapter(), second);
+}
+
+void TreeAndBinTest::newChapterNameBoxTakesTheKeys_data()
+{
+    QTest::addColumn<bool>("imported");
+    QTest::newRow("+章") << false;
+    QTest::newRow("导入章节") << true;
+}
+
+void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
+{
+    QFETCH(bool, imported);
+    T_Book* book = m_f->offlineBook(imported ? QStringLiteral("导入起名") : QStringLiteral("新章起名"));
+    QVERIFY(book);
+    QVERIFY(m_f->open(book));
+    m_f->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_f->window()));
+    QQuickWidget* panel = CBookVolumeController::instance()->getQuickWidget();
+    const int chapters = book->chapterList.size();
+    if (imported) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("章.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("导入的正文") > 0);
+        file.close();
+        whenModal<QFileDialog>([path](QFileDialog* files) {
+            files->selectFile(path);
+            QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
+        });
+        QTimer::singleShot(0, []() {
+            chooseInMenu(QCoreApplication::translate("CBookVolumeController", "Import"));
+        });
+        CBookVolumeController::instance()->showMenu(0, QPoint(300, 200), book->volumeList.first()->localId, -1, 0, -1);
+        // The window manager gives the window back once the chooser is gone.
+        m_f->window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_f->window()));
+    } else {
+        QQuickItem* add = panelItem("QQuickRectangle", "glyph", QStringLiteral("+章"));
+        QVERIFY(add);
+        QTest::mouseClick(panel, Qt::LeftButton, {}, add->mapToScene(QPointF(add->width() / 2, add->height() / 2)).toPoint());
+    }
+    QTRY_COMPARE(book->chapterList.size(), chapters + 1);
+    T_Chapter* chapter = book->chapterList.last();
+    QTRY_VERIFY(openNameBox() != nullptr);
+    // The author types the name at once, through the window as keys arrive.
+    for (char key : {'x', 'y', 'z'})
+        QTest::keyClick(m_f->window()->windowHandle(), key);
+    QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_Return);
+    QTRY_COMPARE(chapter->name, QStringLiteral("xyz"));
+    QVERIFY(openNameBox() == nullptr);
+    QCOMPARE(m_f->pane()->toPlainText(), imported ? QStringLiteral("导入的正文") : QString());
 }
 
 void TreeAndBinTest::recycleMenuStaysAboveTheWindowBottom()
