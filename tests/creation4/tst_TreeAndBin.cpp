@@ -74,6 +74,24 @@ QQuickItem* panelItem(const char* className, const char* property, const QVarian
     return nullptr;
 }
 
+// A click on the tree's tool button with that glyph.
+bool clickTool(const QString& glyph)
+{
+    QQuickItem* tool = panelItem("QQuickRectangle", "glyph", glyph);
+    if (tool == nullptr)
+        return false;
+    QTest::mouseClick(CBookVolumeController::instance()->getQuickWidget(), Qt::LeftButton, {},
+                      tool->mapToScene(QPointF(tool->width() / 2, tool->height() / 2)).toPoint());
+    return true;
+}
+
+// Keys as they arrive at the window.
+void typeKeys(QWidget* window, const QByteArray& keys)
+{
+    for (char key : keys)
+        QTest::keyClick(window->windowHandle(), key);
+}
+
 // The name box open in the tree, if any.
 QQuickItem* openNameBox()
 {
@@ -91,6 +109,7 @@ private slots:
     void timeMachineFromTheTreeShowsTheChapterOfTheMenu();
     void newChapterNameBoxTakesTheKeys_data();
     void newChapterNameBoxTakesTheKeys();
+    void newVolumeNameBoxTakesOverFromAChapterBox();
     void recycleMenuStaysAboveTheWindowBottom();
     void openingUnderALockKeepsTheLockedWindow();
     void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
@@ -158,7 +177,6 @@ void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
     QVERIFY(m_f->open(book));
     m_f->window()->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_f->window()));
-    QQuickWidget* panel = CBookVolumeController::instance()->getQuickWidget();
     const int chapters = book->chapterList.size();
     if (imported) {
         QTemporaryDir dir;
@@ -178,20 +196,43 @@ void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
         m_f->window()->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_f->window()));
     } else {
-        QQuickItem* add = panelItem("QQuickRectangle", "glyph", QStringLiteral("+章"));
-        QVERIFY(add);
-        QTest::mouseClick(panel, Qt::LeftButton, {}, add->mapToScene(QPointF(add->width() / 2, add->height() / 2)).toPoint());
+        QVERIFY(clickTool(QStringLiteral("+章")));
     }
     QTRY_COMPARE(book->chapterList.size(), chapters + 1);
     T_Chapter* chapter = book->chapterList.last();
     QTRY_VERIFY(openNameBox() != nullptr);
     // The author types the name at once, through the window as keys arrive.
-    for (char key : {'x', 'y', 'z'})
-        QTest::keyClick(m_f->window()->windowHandle(), key);
+    typeKeys(m_f->window(), "xyz");
     QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_Return);
     QTRY_COMPARE(chapter->name, QStringLiteral("xyz"));
     QVERIFY(openNameBox() == nullptr);
     QCOMPARE(m_f->pane()->toPlainText(), imported ? QStringLiteral("导入的正文") : QString());
+}
+
+void TreeAndBinTest::newVolumeNameBoxTakesOverFromAChapterBox()
+{
+    T_Book* book = m_f->offlineBook(QStringLiteral("新卷起名"));
+    QVERIFY(book);
+    QVERIFY(m_f->open(book));
+    m_f->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_f->window()));
+    QVERIFY(clickTool(QStringLiteral("+章")));
+    QTRY_VERIFY(openNameBox() != nullptr);
+    T_Chapter* chapter = book->chapterList.last();
+    typeKeys(m_f->window(), "ab");
+    const int volumes = book->volumeList.size();
+    QVERIFY(clickTool(QStringLiteral("+卷")));
+    QTRY_COMPARE(book->volumeList.size(), volumes + 1);
+    // The chapter keeps what was typed; the volume's box opens as tall as a
+    // line of its text, with the volume's name.
+    QTRY_COMPARE(chapter->name, QStringLiteral("ab"));
+    const int volume = book->volumeList.last()->localId;
+    QTRY_VERIFY(openNameBox() != nullptr
+                && openNameBox()->property("text").toString() == book->findVolumeByLocalId(volume)->volumeName);
+    QVERIFY(openNameBox()->height() >= openNameBox()->implicitHeight());
+    typeKeys(m_f->window(), "v");
+    QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_Return);
+    QTRY_COMPARE(book->findVolumeByLocalId(volume)->volumeName, QStringLiteral("v"));
 }
 
 void TreeAndBinTest::recycleMenuStaysAboveTheWindowBottom()
