@@ -78,7 +78,8 @@ QQuickItem* panelItem(const char* className, const char* property, const QVarian
 bool clickTool(const QString& glyph)
 {
     QQuickItem* tool = panelItem("QQuickRectangle", "glyph", glyph);
-    if (tool == nullptr)
+    // A button rests a moment after each click.
+    if (tool == nullptr || !QTest::qWaitFor([tool]() { return tool->isEnabled(); }))
         return false;
     QTest::mouseClick(CBookVolumeController::instance()->getQuickWidget(), Qt::LeftButton, {},
                       tool->mapToScene(QPointF(tool->width() / 2, tool->height() / 2)).toPoint());
