@@ -57,13 +57,11 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
-#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
-#include <QItemSelectionModel>
 #include <QListView>
 #include <QPushButton>
 #include <QTextBlock>

@@ -30,12 +30,9 @@
 #include <QtTest>
 
 namespace {
-// What a widget painted since it was first asked about, or since the caller
-// cleared it.
-class PaintLog : public QObject
+// What a widget paints.
+struct PaintLog : QObject
 {
-public:
-    using QObject::QObject;
     QRegion region;
     bool eventFilter(QObject*, QEvent* event) override
     {
@@ -44,16 +41,6 @@ public:
         return false;
     }
 };
-
-QRegion& painted(QWidget* widget)
-{
-    auto* log = widget->findChild<PaintLog*>(QString(), Qt::FindDirectChildrenOnly);
-    if (log == nullptr) {
-        log = new PaintLog(widget);
-        widget->installEventFilter(log);
-    }
-    return log->region;
-}
 
 QPushButton* buttonWithText(QWidget* root, const QString& text)
 {
@@ -149,15 +136,18 @@ void TestShelfButtons::tileShadeGoesWhenItsMenuCloses()
     const QPoint onCover = list->visualRect(add).center();
     // From the book's cover straight onto the next tile's: the book's tile is
     // painted again, without its shade.
+    PaintLog painted;
+    list->viewport()->installEventFilter(&painted);
     QMouseEvent onBook(QEvent::MouseMove, list->visualRect(firstBook).center(), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &onBook);
     QCOMPARE(f.list()->delegate()->hoveredRow(), firstBook.row());
-    QTRY_VERIFY(painted(list->viewport()).intersects(list->visualRect(firstBook)));
-    painted(list->viewport()) = QRegion();
+    QTRY_VERIFY(painted.region.intersects(list->visualRect(firstBook)));
+    painted.region = QRegion();
     QMouseEvent move(QEvent::MouseMove, onCover, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &move);
     QCOMPARE(f.list()->delegate()->hoveredRow(), add.row());
-    QTRY_VERIFY(painted(list->viewport()).intersects(list->visualRect(firstBook).adjusted(2, 2, -2, -2)));
+    QTRY_VERIFY(painted.region.intersects(list->visualRect(firstBook).adjusted(2, 2, -2, -2)));
+    list->viewport()->removeEventFilter(&painted);
     // The new-book menu, opened on the tile and closed without a choice.
     QTimer::singleShot(300, []() {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
