@@ -38,6 +38,9 @@ Rectangle {
         target: volumeCtr
         function onSigTheme() { root.theme = volumeCtr.getTheme() }
         function onSigSort(type) { root.sortType = type }
+        // Moving the focus away closes an open title editor, which stores
+        // what was typed first.
+        function onSigEndEditing() { root.forceActiveFocus() }
         function onSigVolumeAdd(sort) {
             if (sort === 0) volumeList.positionViewAtEnd()
             else if (sort === 1) volumeList.positionViewAtBeginning()
@@ -185,18 +188,21 @@ Rectangle {
                 TextField {
                     id: volumeEditor
                     visible: volumeEditing
-                    anchors.fill: volumeTitle
-                    anchors.topMargin: Math.round(4 * root.s)
-                    anchors.bottomMargin: Math.round(4 * root.s)
+                    // The row's height, where the title is: the title is
+                    // only as tall as its text.
+                    anchors.left: volumeTitle.left
+                    anchors.right: volumeTitle.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    height: parent.height - Math.round(8 * root.s)
                     font.pixelSize: Math.round(13 * root.s)
                     padding: Math.round(2 * root.s)
                     background: Rectangle { border.color: root.editorBorder; border.width: 1; color: root.backColor }
                     color: root.textColor
-                    onVisibleChanged: if (visible) { text = volumeName; forceActiveFocus(); selectAll() }
+                    function open() { text = volumeName; forceActiveFocus(); selectAll(); volumeCtr.takeKeys() }
+                    onVisibleChanged: if (visible) open()
+                    Component.onCompleted: if (visible) open()
                     onActiveFocusChanged: {
-                        if (activeFocus) {
-                            volumeCtr.clearFocus()
-                        } else if (visible) {
+                        if (!activeFocus && visible) {
                             if (text.length > 0 && text !== volumeName)
                                 volumeCtr.changeVolumeName(volumeDelegate.volumeIndex, text)
                             volumeCtr.editVolume(volumeDelegate.volumeIndex, false)
@@ -301,11 +307,13 @@ Rectangle {
                             padding: Math.round(2 * root.s)
                             background: Rectangle { border.color: root.editorBorder; border.width: 1; color: root.backColor }
                             color: root.textColor
-                            onVisibleChanged: if (visible) { text = chapterName; forceActiveFocus(); selectAll() }
+                            function open() { text = chapterName; forceActiveFocus(); selectAll(); volumeCtr.takeKeys() }
+                            onVisibleChanged: if (visible) open()
+                            // A row rebuilt while its title is edited opens
+                            // with the name, not empty.
+                            Component.onCompleted: if (visible) open()
                             onActiveFocusChanged: {
-                                if (activeFocus) {
-                                    volumeCtr.clearFocus()
-                                } else if (visible) {
+                                if (!activeFocus && visible) {
                                     if (text.length > 0 && text !== chapterName)
                                         volumeCtr.changeChapterName(localVolumeId, localId,
                                                                     chapterDelegate.chapterIndex, text)

@@ -126,6 +126,26 @@
 <context>
     <name>DbFaultText</name>
     <message>
+        <source>The database file cannot be written.</source>
+        <translation>数据库文件无法写入。</translation>
+    </message>
+    <message>
+        <source>The database is in use by another program; try again in a moment.</source>
+        <translation>数据库正被其他程序占用，请稍后再试。</translation>
+    </message>
+    <message>
+        <source>The disk is full or failing.</source>
+        <translation>磁盘已满或出现故障。</translation>
+    </message>
+    <message>
+        <source>The database is damaged.</source>
+        <translation>数据库已损坏。</translation>
+    </message>
+    <message>
+        <source>The database refused the change.</source>
+        <translation>数据库拒绝了这次修改。</translation>
+    </message>
+    <message>
         <source>The database %1 is damaged. Nothing more is written to it and synchronisation is stopped.</source>
         <translation>数据库 %1 已损坏。程序不再向其写入任何内容，同步已停止。</translation>
     </message>

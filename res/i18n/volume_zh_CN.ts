@@ -4,6 +4,10 @@
 <context>
     <name>CBookVolumeController</name>
     <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
         <source>Open New Tag</source>
         <translation>打开新标签页</translation>
     </message>
@@ -77,10 +81,6 @@
         <translation>导入章节</translation>
     </message>
     <message>
-        <source>Text File (*.txt)</source>
-        <translation>Text File (*.txt)</translation>
-    </message>
-    <message>
         <source>error</source>
         <translation>错误</translation>
     </message>
@@ -119,10 +119,6 @@
     <message>
         <source>save local</source>
         <translation>请选择保存的位置</translation>
-    </message>
-    <message>
-        <source>Text files(*.txt);;Text files (*.doc)</source>
-        <translation>Text files(*.txt);;Text files (*.doc)</translation>
     </message>
     <message>
         <source>create failed</source>

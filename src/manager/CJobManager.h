@@ -177,7 +177,7 @@ public:
     // The user's settings as the database holds them; false when they
     // cannot be read.
     bool storedSystemConf(int uid, T_SystemConf& conf);
-    // The database's text of the last failure, for the author.
+    // Why the database refused the last statement, in the author's words.
     QString lastDbError() const;
     // Writes the signed-in user's settings and record back.
     bool saveUserData();

@@ -13,6 +13,7 @@
 #include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
+#include "manager/DbFaultText.h"
 
 #include <QDate>
 #include <QDebug>
@@ -443,7 +444,7 @@ bool CJobManager::storedSystemConf(int uid, T_SystemConf& conf)
 
 QString CJobManager::lastDbError() const
 {
-    return m_db->lastErrorText();
+    return DbFaultText::cause(m_db->lastFault());
 }
 
 bool CJobManager::saveUserData()

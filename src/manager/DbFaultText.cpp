@@ -37,6 +37,24 @@ QString DbFaultText::damaged(const QString& dbFile)
     return head + QLatin1Char('\n') + tr("The newest backup of it is %1.").arg(shown(backup));
 }
 
+QString DbFaultText::cause(DbFault fault)
+{
+    switch (fault) {
+    case DbFault::ReadOnly:
+        return tr("The database file cannot be written.");
+    case DbFault::Locked:
+        return tr("The database is in use by another program; try again in a moment.");
+    case DbFault::DiskFull:
+        return tr("The disk is full or failing.");
+    case DbFault::Damaged:
+        return tr("The database is damaged.");
+    case DbFault::None:
+    case DbFault::Other:
+        break;
+    }
+    return tr("The database refused the change.");
+}
+
 QString DbFaultText::startFailure(DbFault fault, const QString& dbFile, const QString& detail)
 {
     const QString file = shown(dbFile);

@@ -20,6 +20,9 @@ public:
     static QString loadFailure(DbFault fault, const QString& dbFile, const QString& detail);
     // The database turned out damaged while the author worked.
     static QString damaged(const QString& dbFile);
+    // Why a change was refused, in a few words; the database's own text
+    // stays in the log.
+    static QString cause(DbFault fault);
     // The newest dated copy in the backup folder, empty when there is none.
     static QString newestBackup(const QString& folder);
 };

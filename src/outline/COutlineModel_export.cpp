@@ -82,7 +82,7 @@ void COutlineModel::exportAll()
     if (shown == nullptr)
         return;
     const QString path = FileDialogs::saveTextFile(nullptr, tr("save local"), defaultExportName(shown->bookName),
-                                                   QStringLiteral("Text files(*.txt);;Text files (*.doc)"));
+                                                   FileDialogs::textFilter());
     if (path.isEmpty())
         return;
     exportTo(path);

@@ -170,6 +170,8 @@ T_Volume* CBookVolumeController::createVolume(T_Book* book, bool fromSync)
         if (volume->status != 0 && (last == nullptr || volume->orderNum > last->orderNum))
             last = volume;
     }
+    if (isCurrentBook(book))
+        emit sigEndEditing();
     const QString previous = last ? last->volumeName : QString();
     qDebug() << "new volume order" << order << "after" << previous;
     TC_Volume_Add request(book->localId, book->bookId, -1, order, static_cast<int>(currentServerTime()),
@@ -342,6 +344,7 @@ T_Chapter* CBookVolumeController::addChapterAtEnd(T_Book* book, int localVolumeI
     }
     if (selected.localId < 1)
         return nullptr;
+    emit sigEndEditing();
     const T_Volume* volume = book->findVolumeByLocalId(selected.localId);
     const int volumeId = volume ? volume->volumeId : -1;
     int order = 0;
@@ -590,18 +593,13 @@ double CBookVolumeController::scale() const
     return DPIAdapter::instance()->scale();
 }
 
-void CBookVolumeController::clearFocus()
+void CBookVolumeController::takeKeys()
 {
-    // Giving the focus back a moment later lets an input method attach to
-    // the in-place editor.
-    if (!m_quickWidget)
-        return;
-    m_quickWidget->clearFocus();
-    QPointer<QQuickWidget> widget = m_quickWidget;
-    QTimer::singleShot(200, this, [widget]() {
-        if (widget)
-            widget->setFocus(Qt::OtherFocusReason);
-    });
+    // An editor opened while the chapter text had the focus (a new chapter is
+    // opened before it is named) gets no keys until the panel has it. Coming
+    // in, the panel tells the input method which editor now takes the text.
+    if (m_quickWidget && !m_quickWidget->hasFocus())
+        m_quickWidget->setFocus(Qt::OtherFocusReason);
 }
 
 int CBookVolumeController::themeOf(int styleType)

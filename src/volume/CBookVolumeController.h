@@ -109,7 +109,9 @@ public:
     Q_INVOKABLE void changeVolumeName(int index, const QString& name);
     Q_INVOKABLE void changeChapterName(int localVolumeId, int localChapterId, int index, const QString& name);
     Q_INVOKABLE double scale() const;
-    Q_INVOKABLE void clearFocus();
+    // Gives the panel the keyboard focus for the in-place title editor that
+    // just opened: the keys are the editor's until it closes.
+    Q_INVOKABLE void takeKeys();
     Q_INVOKABLE int getTheme() const;
     Q_INVOKABLE int getSort() const;
     Q_INVOKABLE void showMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId, int volumeIndex,
@@ -124,6 +126,9 @@ signals:
     void sigVolumeAdd(int sort);
     void sigRecycle();
     void sigBookReloaded(int localBookId);
+    // A new volume or chapter is about to be named: an open title editor
+    // keeps what was typed in it and closes.
+    void sigEndEditing();
 
 private:
     explicit CBookVolumeController(QObject* parent = nullptr);

@@ -196,7 +196,7 @@ void CBookVolumeController::onDeleteChapter()
     if (book == nullptr)
         return;
     const int answer = BkMessageBox::question(nullptr, tr("Delete Chapter"), tr("delete chapter?"),
-                                              QStringLiteral("OK"), tr("Cancel"), 0);
+                                              tr("OK"), tr("Cancel"), 0);
     if (answer != 0)
         return;
     T_Chapter* chapter = book->findChapterByLocalId(m_menuChapterId);
@@ -263,7 +263,7 @@ void CBookVolumeController::onDeleteVolume()
     if (book == nullptr)
         return;
     const int answer = BkMessageBox::question(nullptr, tr("Delete Volume"), tr("delete volume?"),
-                                              QStringLiteral("OK"), tr("Cancel"), 0);
+                                              tr("OK"), tr("Cancel"), 0);
     if (answer != 0)
         return;
     T_Volume* volume = book->findVolumeByLocalId(m_menuVolumeId);
@@ -307,7 +307,7 @@ bool CBookVolumeController::importChapter(QString& text, int localVolumeId)
     if (currentBook() == nullptr)
         return false;
     const QString path =
-        FileDialogs::openFile(nullptr, tr("import chapter"), FileDialogs::ChapterImport, tr("Text File (*.txt)"));
+        FileDialogs::openFile(nullptr, tr("import chapter"), FileDialogs::ChapterImport, FileDialogs::textFilter());
     if (path.isEmpty())
         return false;
     if (importChapterFile(path, text, localVolumeId))
@@ -383,7 +383,7 @@ void CBookVolumeController::exportChapter(T_Chapter* chapter)
     }
     const QString proposed = chapter->name.isEmpty() ? QStringLiteral("chapter") : chapter->name;
     const QString path = FileDialogs::saveTextFile(nullptr, tr("save local"), proposed,
-                                                   tr("Text files(*.txt);;Text files (*.doc)"));
+                                                   FileDialogs::textFilter());
     if (path.isEmpty())
         return;
     if (!exportChapterTo(chapter, path))

@@ -21,6 +21,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -67,6 +68,8 @@ private slots:
     void placesEveryLineAsQtDoes();
     void longChapterOpensAtItsEndAndStaysThereWhileLaidOut();
     void viewAtTheEndStaysThereWhenTheTextAboveShrinks();
+    void viewMovedAwayAfterOpeningStaysThere_data();
+    void viewMovedAwayAfterOpeningStaysThere();
     void caretKeysWalkLinesOfParagraphsNotLaidOutYet();
     void anyRunOfEditsEndsWhereQtWouldPutIt();
 
@@ -182,6 +185,52 @@ void ChapterLayoutTest::longChapterOpensAtItsEndAndStaysThereWhileLaidOut()
     QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
     QCOMPARE(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
     compareWithQt();
+}
+
+void ChapterLayoutTest::viewMovedAwayAfterOpeningStaysThere_data()
+{
+    QTest::addColumn<bool>("focus");
+    QTest::addColumn<bool>("wheel");
+    QTest::newRow("scroll bar") << false << false;
+    QTest::newRow("wheel") << false << true;
+    QTest::newRow("focus mode, scroll bar") << true << false;
+    QTest::newRow("focus mode, wheel") << true << true;
+}
+
+void ChapterLayoutTest::viewMovedAwayAfterOpeningStaysThere()
+{
+    QFETCH(bool, focus);
+    QFETCH(bool, wheel);
+    if (focus)
+        m_f->pane()->creation_command(34, QString(), QString());
+    Creation_TextEdit* editor = m_f->editor();
+    QScrollBar* bar = editor->verticalScrollBar();
+    // The window takes its size as it opens on the chapter; its floating
+    // parts are placed a moment later.
+    const int width = editor->width();
+    m_f->window()->resize(m_f->window()->width() == 1200 ? 1210 : 1200, 800);
+    QTRY_VERIFY(editor->width() != width);
+    openChapterWith(mixedChapter(4000));
+    // The author moves the view up at once, while the chapter is laid out.
+    if (wheel) {
+        const QPoint at = editor->viewport()->rect().center();
+        QWheelEvent up(at, editor->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                       Qt::NoModifier, Qt::NoScrollPhase, false);
+        for (int i = 0; i < 100; ++i)
+            QApplication::sendEvent(editor->viewport(), &up);
+    } else {
+        bar->setSliderDown(true);
+        bar->setSliderPosition(bar->maximum() / 3);
+        bar->setSliderDown(false);
+    }
+    const int top = editor->cursorForPosition(QPoint(0, 0)).position();
+    QVERIFY(top < editor->document()->characterCount() - 2000);
+    // Once the chapter is laid out, the view shows the text the author moved it to.
+    QTRY_VERIFY(layout()->isComplete());
+    const int shown = editor->cursorForPosition(QPoint(0, 0)).position();
+    QVERIFY2(qAbs(shown - top) < 300, qPrintable(QStringLiteral("%1 shown, %2 left").arg(shown).arg(top)));
+    if (focus)
+        m_f->pane()->creation_command(33, QString(), QString());
 }
 
 // Latin paragraphs above Chinese ones: estimated from the Chinese lines laid

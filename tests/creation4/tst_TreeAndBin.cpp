@@ -21,6 +21,11 @@
 #include "volume/CBookVolumeController.h"
 
 #include <QCursor>
+#include <QFile>
+#include <QFileDialog>
+#include <QQuickItem>
+#include <QQuickWidget>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -52,6 +57,46 @@ bool recycle(T_Book* book, T_Chapter* chapter)
     return CJobManager::instance()->chapter_recycle(request);
 }
 
+// The tree panel's item of the given kind whose property has the value.
+QQuickItem* panelItem(const char* className, const char* property, const QVariant& value,
+                      QQuickItem* from = nullptr)
+{
+    if (from == nullptr)
+        from = CBookVolumeController::instance()->getQuickWidget()->rootObject();
+    for (QQuickItem* item : from->childItems()) {
+        if (!item->isVisible())
+            continue;
+        if (item->inherits(className) && (property == nullptr || item->property(property) == value))
+            return item;
+        if (QQuickItem* inner = panelItem(className, property, value, item))
+            return inner;
+    }
+    return nullptr;
+}
+
+// A click on the tree's tool button with that glyph.
+bool clickTool(const QString& glyph)
+{
+    QQuickItem* tool = panelItem("QQuickRectangle", "glyph", glyph);
+    // A button rests a moment after each click.
+    if (tool == nullptr || !QTest::qWaitFor([tool]() { return tool->isEnabled(); }))
+        return false;
+    QTest::mouseClick(CBookVolumeController::instance()->getQuickWidget(), Qt::LeftButton, {},
+                      tool->mapToScene(QPointF(tool->width() / 2, tool->height() / 2)).toPoint());
+    return true;
+}
+
+void typeKeys(QWidget* window, const QByteArray& keys)
+{
+    for (char key : keys)
+        QTest::keyClick(window->windowHandle(), key);
+}
+
+QQuickItem* openNameBox()
+{
+    return panelItem("QQuickTextInput", nullptr, QVariant());
+}
+
 } // namespace
 
 class TreeAndBinTest : public QObject
@@ -61,6 +106,8 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void timeMachineFromTheTreeShowsTheChapterOfTheMenu();
+    void newChapterNameBoxTakesTheKeys_data();
+    void newChapterNameBoxTakesTheKeys();
     void recycleMenuStaysAboveTheWindowBottom();
     void openingUnderALockKeepsTheLockedWindow();
     void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
@@ -111,6 +158,58 @@ void TreeAndBinTest::timeMachineFromTheTreeShowsTheChapterOfTheMenu()
     QVERIFY(shown.contains(QStringLiteral("第一章的旧稿")));
     QCOMPARE(parent, static_cast<QWidget*>(m_f->window()));
     QCOMPARE(m_f->pane()->currentChapter(), second);
+}
+
+void TreeAndBinTest::newChapterNameBoxTakesTheKeys_data()
+{
+    QTest::addColumn<bool>("imported");
+    QTest::newRow("+章, then +卷") << false;
+    QTest::newRow("导入章节") << true;
+}
+
+void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
+{
+    QFETCH(bool, imported);
+    T_Book* book = m_f->offlineBook(imported ? QStringLiteral("导入起名") : QStringLiteral("新章起名"));
+    QVERIFY(book && m_f->open(book));
+    const int chapters = book->chapterList.size();
+    if (imported) {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("章.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("导入的正文") > 0);
+        file.close();
+        whenModal<QFileDialog>([&file](QFileDialog* files) {
+            files->selectFile(file.fileName());
+            QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
+        });
+        QTimer::singleShot(0, []() { chooseInMenu(QCoreApplication::translate("CBookVolumeController", "Import")); });
+        CBookVolumeController::instance()->showMenu(0, QPoint(300, 200), book->volumeList.first()->localId, -1, 0, -1);
+    }
+    // The window is active, as the window manager gives it back after the chooser.
+    m_f->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_f->window()));
+    QVERIFY(imported || clickTool(QStringLiteral("+章")));
+    QTRY_COMPARE(book->chapterList.size(), chapters + 1);
+    T_Chapter* chapter = book->chapterList.last();
+    QTRY_VERIFY(openNameBox() != nullptr);
+    // The author types the name at once, through the window as keys arrive.
+    typeKeys(m_f->window(), "xyz");
+    if (!imported) {
+        // "+卷" stores the chapter's name; the volume's box, as tall as a
+        // line of its text, takes the keys next.
+        QVERIFY(clickTool(QStringLiteral("+卷")));
+        QTRY_COMPARE(chapter->name, QStringLiteral("xyz"));
+        const T_Volume* volume = book->volumeList.last();
+        QTRY_VERIFY(openNameBox() && openNameBox()->property("text").toString() == volume->volumeName);
+        QVERIFY(openNameBox()->height() >= openNameBox()->implicitHeight());
+        typeKeys(m_f->window(), "v");
+        QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_Return);
+        QTRY_COMPARE(volume->volumeName, QStringLiteral("v"));
+    }
+    QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_Return);
+    QTRY_COMPARE(chapter->name, QStringLiteral("xyz"));
+    QVERIFY(openNameBox() == nullptr);
+    QCOMPARE(m_f->pane()->toPlainText(), imported ? QStringLiteral("导入的正文") : QString());
 }
 
 void TreeAndBinTest::recycleMenuStaysAboveTheWindowBottom()

@@ -10,10 +10,12 @@
 #include "common/DPIAdapter.h"
 #include "db/records/T_Book.h"
 #include "common/StyleType.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "platform/WindowCompositing.h"
+#include "remote/records/BookRecords.h"
 #include "remote/records/SystemRecords.h"
 #include "ui/bookshelf/Dialog_BookImportRule.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
@@ -55,12 +57,14 @@
 #include "ui/shell/Widget_ThemeSettings.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLayout>
+#include <QListView>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -94,7 +98,31 @@ struct Window
     bool ownColours = false;
     // A window drawn at a fixed size for 100 % grows with the scale.
     QSize sizeAt100;
+    // A document or list whose text the audit of labels and buttons cannot
+    // see: it, or its selected row, must read as body text does.
+    const char* bodyText = nullptr;
 };
+
+// The body text of the named child reads at 4.5:1 or more.
+QStringList bodyTextFaults(QWidget* window, const char* name)
+{
+    auto* area = window->findChild<QAbstractScrollArea*>(QLatin1String(name));
+    if (area == nullptr || !area->isVisible())
+        return {QStringLiteral("%1 is not shown").arg(QLatin1String(name))};
+    QRect rect = area->viewport()->rect();
+    if (auto* view = qobject_cast<QAbstractItemView*>(area); view && view->selectionModel()
+        && !view->selectionModel()->selectedIndexes().isEmpty())
+        rect = view->visualRect(view->selectionModel()->selectedIndexes().first());
+    const QImage image = window->grab().toImage();
+    const double ratio = image.width() / double(qMax(1, window->width()));
+    const QRect inWindow(area->viewport()->mapTo(window, rect.topLeft()), rect.size());
+    QColor paper, ink;
+    const double c = LayoutAudit::inkContrast(image, QRect(inWindow.topLeft() * ratio, inWindow.size() * ratio),
+                                              &paper, &ink);
+    if (c >= 4.5)
+        return {};
+    return {QStringLiteral("%1: text %2 on %3, contrast %4").arg(QLatin1String(name), ink.name(), paper.name()).arg(c, 0, 'f', 2)};
+}
 
 // The settings page with one of its six tabs chosen by its own button.
 Opener settingsTab(int tab)
@@ -199,12 +227,21 @@ const QList<Window>& windows()
              dialog->introEdit()->setPlainText(QString(500, QChar(0x5b57)));
              return dialog;
          }},
-        {"book recycle bin", [](Client&) -> QWidget* { return new Dialog_BookRecycle; }},
+        {"book recycle bin", [](Client& f) -> QWidget* {
+             // A deleted book, chosen.
+             if (CPublicManager::instance()->recycleBookList.isEmpty()) {
+                 TC_Books_Delete gone(f.offlineBook(QStringLiteral("删掉的书"))->localId, 1700000000);
+                 CJobManager::instance()->books_delete(gone);
+             }
+             auto* bin = new Dialog_BookRecycle;
+             bin->listView()->setCurrentIndex(bin->model()->index(0, 0));
+             return bin;
+         }, 3.0, false, QSize(), "listView"},
         {"import rules", [](Client&) -> QWidget* { return new Dialog_BookImportRule; }},
         {"personal information", [](Client&) -> QWidget* { return new Dialog_UserInfo; }},
         {"message box", messageBox},
         {"theme picker", [](Client&) -> QWidget* { return new Widget_ThemeSettings; }},
-        {"writing lock", [](Client&) -> QWidget* { return new Dialog_WritingLock; }, 3.0, false, QSize(460, 390)},
+        {"writing lock", [](Client&) -> QWidget* { return new Dialog_WritingLock; }, 3.0, false, QSize(460, 390), "plainTextEdit"},
         {"reboot", [](Client&) -> QWidget* { return new Dialog_Reboot; }, 3.0, false, QSize(380, 220)},
         {"writing settings", [](Client&) -> QWidget* { return new Dialog_WritingSettings; }},
         {"lock password", [](Client&) -> QWidget* { return new Dialog_ChangeLockPwd(Dialog_ChangeLockPwd::Change); }},
@@ -321,6 +358,8 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
     QCoreApplication::processEvents();
 
     QStringList faults = LayoutAudit::audit(window, entry.minContrast);
+    if (entry.bodyText)
+        faults << bodyTextFaults(window, entry.bodyText);
     // Without a compositor a translucent window shows black where it means
     // to be see-through.
     if (!WindowCompositing::isAvailable() && window->testAttribute(Qt::WA_TranslucentBackground))

@@ -162,6 +162,9 @@ void ChangeLockPwdTest::refusedLockWriteIsToldAndPageShowsTheStoredLock()
 
     QVERIFY(toast->isVisible());
     QVERIFY2(toast->text().startsWith(QStringLiteral("The setting could not be saved")), qPrintable(toast->text()));
+    // The cause in words, not the database driver's.
+    QVERIFY2(toast->text().endsWith(QCoreApplication::translate("DbFaultText", "The database refused the change.")),
+             qPrintable(toast->text()));
     // The page and the lock in force are what is stored: off.
     QVERIFY(!lock->isChecked());
     QVERIFY(!page.findChild<QPushButton*>(QStringLiteral("btnChangePwd"))->isEnabled());

@@ -285,6 +285,13 @@ void StoreFaultsTest::damagedTableStopsWritesAndSyncAndSaysWhere()
     QVERIFY2(told.contains(QStringLiteral("damaged")), qPrintable(told));
     QVERIFY2(told.contains(QDir::toNativeSeparators(f.dbFile())), qPrintable(told));
     QVERIFY2(told.contains(QDir::toNativeSeparators(backup)), qPrintable(told));
+    // The whole text, the backup's name and folder with it, lies within the box.
+    const QLabel* label = ui->dbFaultBox()->textLabel();
+    const QRect room = label->contentsRect().marginsRemoved(
+        QMargins(label->margin(), label->margin(), label->margin(), label->margin()));
+    const QRect needed = label->fontMetrics().boundingRect(room, Qt::TextWordWrap | Qt::AlignCenter, told);
+    QVERIFY2(room.contains(needed), qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(needed.width()).arg(needed.height())
+                                                   .arg(room.width()).arg(room.height())));
 
     // The author's synchronise button ends in a failure and pulls nothing.
     auto* toast = ui->bookshelf()->findChild<QLabel*>(QStringLiteral("BookshelfTips"));

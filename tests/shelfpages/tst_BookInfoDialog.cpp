@@ -82,6 +82,7 @@ private slots:
     void chosenCategoryAndClearedIntroReachBothSides();
     void coversShowAsPicturesAndTravelAsData();
     void bookWithoutCategoryShowsNoneAndStoresTheFirstPicked();
+    void platformCategoryIsShownByName();
 
 private:
     BookshelfFixture* m_f = nullptr;
@@ -92,8 +93,9 @@ void TestBookInfoDialog::initTestCase()
 {
     m_f = new BookshelfFixture;
     QVERIFY(m_f->ok());
-    // The stored category tree arrives with the sign-in.
-    QTRY_VERIFY_WITH_TIMEOUT(!CPublicManager::instance()->cateList.female.items.isEmpty(), 10000);
+    // The platform's category tree, newer than the one the client ships,
+    // arrives with the sign-in.
+    QTRY_COMPARE_WITH_TIMEOUT(CPublicManager::instance()->cateList.version, 2, 10000);
     m_book = createOnPlatform(m_f->list(), QStringLiteral("信息之书"));
     QVERIFY(m_book);
     QVERIFY(createOnPlatform(m_f->list(), QStringLiteral("后来的书")));
@@ -258,6 +260,21 @@ void TestBookInfoDialog::bookWithoutCategoryShowsNoneAndStoresTheFirstPicked()
     QCOMPARE(book->channelType, 1);
     QCOMPARE(book->cateId, primary.children.first().cate_id);
     QCOMPARE(book->cateFid, primary.cate_id);
+}
+
+void TestBookInfoDialog::platformCategoryIsShownByName()
+{
+    // The sample book's category on the platform: the platform's own tree,
+    // not the one the client ships, names it.
+    T_Book* book = CPublicManager::instance()->bookList.value(0);
+    QVERIFY(book);
+    book->channelType = 2;
+    book->cateFid = 2000;
+    book->cateId = 2001;
+    QVERIFY(openInfo(m_f->list(), book, [](Dialog_BookInfo* d) {
+        QVERIFY(d->radioWomen()->isChecked());
+        QCOMPARE(d->subCombo(2)->currentText(), QStringLiteral("宫闱宅斗"));
+    }));
 }
 
 int runBookInfoDialogTests(int argc, char** argv)

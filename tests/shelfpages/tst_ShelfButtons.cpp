@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QTimer>
 #include <QMenu>
 #include <QPushButton>
@@ -29,6 +30,18 @@
 #include <QtTest>
 
 namespace {
+// What a widget paints.
+struct PaintLog : QObject
+{
+    QRegion region;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            region += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
 QPushButton* buttonWithText(QWidget* root, const QString& text)
 {
     for (QPushButton* b : root->findChildren<QPushButton*>()) {
@@ -119,10 +132,22 @@ void TestShelfButtons::tileShadeGoesWhenItsMenuCloses()
     QVERIFY(QTest::qWaitForWindowExposed(f.shelf()));
     QListView* list = f.list()->listView();
     const QModelIndex add = list->model()->index(list->model()->rowCount() - 1, 0);
+    const QModelIndex firstBook = list->model()->index(0, 0);
     const QPoint onCover = list->visualRect(add).center();
+    // From the book's cover straight onto the next tile's: the book's tile is
+    // painted again, without its shade.
+    PaintLog painted;
+    list->viewport()->installEventFilter(&painted);
+    QMouseEvent onBook(QEvent::MouseMove, list->visualRect(firstBook).center(), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &onBook);
+    QCOMPARE(f.list()->delegate()->hoveredRow(), firstBook.row());
+    QTRY_VERIFY(painted.region.intersects(list->visualRect(firstBook)));
+    painted.region = QRegion();
     QMouseEvent move(QEvent::MouseMove, onCover, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &move);
     QCOMPARE(f.list()->delegate()->hoveredRow(), add.row());
+    QTRY_VERIFY(painted.region.intersects(list->visualRect(firstBook).adjusted(2, 2, -2, -2)));
+    list->viewport()->removeEventFilter(&painted);
     // The new-book menu, opened on the tile and closed without a choice.
     QTimer::singleShot(300, []() {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))

@@ -11,11 +11,21 @@
 Q_DECLARE_METATYPE(T_Book*)
 Q_DECLARE_METATYPE(T_Chapter*)
 
+// The window title and button texts of the last box answered below.
+inline QStringList& lastBoxTexts()
+{
+    static QStringList texts;
+    return texts;
+}
+
 // Acts on the next modal message box once it is up: clicks its text button
 // `button`, or presses Escape when `button` is negative.
 inline void answerNextBox(int button)
 {
     whenShown<BkMessageBox>([button](BkMessageBox* box) {
+        lastBoxTexts() = QStringList{box->windowTitle()};
+        for (QPushButton* b : box->textButtons())
+            lastBoxTexts() << b->text();
         if (button < 0)
             QTest::keyClick(box, Qt::Key_Escape);
         else

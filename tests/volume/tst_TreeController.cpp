@@ -202,6 +202,7 @@ void TreeControllerTest::deletingTheOpenChapterOpensTheNext()
     tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1), -1, 1);
     answerNextBox(0);
     remove->trigger();
+    QCOMPARE(lastBoxTexts(), (QStringList{QStringLiteral("删除章节"), QStringLiteral("确定"), QStringLiteral("取消")}));
     QCOMPARE(opened.count(), 1);
     QCOMPARE(tree()->currentChapter()->localId, t.chapters.at(2));
     QCOMPARE(t.book->lastEditChapterId, t.chapters.at(2));
@@ -273,6 +274,7 @@ void TreeControllerTest::restoringIntoADeletedVolumeRestoresTheVolume()
     tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
     answerNextBox(0);
     tree()->volumeMenu()->actions().last()->trigger();
+    QCOMPARE(lastBoxTexts(), (QStringList{QStringLiteral("删除本卷"), QStringLiteral("确定"), QStringLiteral("取消")}));
     QCOMPARE(tree()->volumeModel()->rowCount(), 0);
     T_Chapter* chapter = t.book->findChapterByLocalId(t.chapters.at(1));
     QVERIFY(chapter);
@@ -316,7 +318,9 @@ void TreeControllerTest::volumeMenuActsOnTheVolumeItWasOpenedOn()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QStringLiteral("导入的正文").toUtf8());
     file.close();
-    whenShown<QFileDialog>([path](QFileDialog* files) {
+    QStringList filters;
+    whenShown<QFileDialog>([path, &filters](QFileDialog* files) {
+        filters = files->nameFilters();
         // The path typed into the name field, as an author may.
         if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
             name->setText(path);
@@ -329,6 +333,7 @@ void TreeControllerTest::volumeMenuActsOnTheVolumeItWasOpenedOn()
     QVERIFY(shownChapters(second).isEmpty());
     const T_Chapter* imported = book->findChapterByLocalId(shownChapters(first).last());
     QCOMPARE(imported->content, QStringLiteral("导入的正文"));
+    QCOMPARE(filters, QStringList{QStringLiteral("文本文件 (*.txt)")});
 }
 
 int runTreeControllerTests(int argc, char** argv)

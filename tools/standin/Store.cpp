@@ -351,7 +351,9 @@ void Store::reset()
     m_outlines.clear();
     m_memos.clear();
     m_feed.clear();
-    m_versions = QJsonObject{{QStringLiteral("cateVersion"), 1}, {QStringLiteral("sensitiveVersion"), 1},
+    // The client ships a category tree of version 1; this platform's tree is
+    // another, which the client must fetch to name the sample book's category.
+    m_versions = QJsonObject{{QStringLiteral("cateVersion"), 2}, {QStringLiteral("sensitiveVersion"), 1},
                              {QStringLiteral("peopleNameDataVersion"), 1}, {QStringLiteral("levelVersion"), 1}};
     m_images.clear();
     m_sensitiveWords.clear();

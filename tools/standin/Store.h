@@ -54,7 +54,8 @@ public:
     void setWelcomeNewDevices(bool on) { m_welcomeNewDevices = on; }
     void setWelcomeDefault(bool on) { m_welcomeDefault = on; m_welcomeNewDevices = on; }
     // Data versions the platform reports ("cateVersion", "sensitiveVersion",
-    // "peopleNameDataVersion", "levelVersion"); each given one replaces the seed's 1.
+    // "peopleNameDataVersion", "levelVersion"); each given one replaces the
+    // seed's (2 for the categories, 1 for the others).
     void setVersions(const QJsonObject& versions);
     void putImage(const QString& name, const QByteArray& bytes) { m_images.insert(name, bytes); }
     // The version check's answer from now on: "status" (0 none, 1 offered,

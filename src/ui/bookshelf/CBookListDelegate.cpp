@@ -269,6 +269,10 @@ bool CBookListDelegate::eventFilter(QObject* watched, QEvent* event)
     if (list && event->type() == QEvent::MouseMove && watched == list->viewport()) {
         const QPoint pos = static_cast<QMouseEvent*>(event)->pos();
         const QModelIndex index = list->indexAt(pos);
+        // A quick move leaves the shaded tile without a move over its edge:
+        // that tile is painted again without the shade.
+        if (m_hoverRow >= 0 && m_hoverRow != index.row() && list->model())
+            list->update(list->model()->index(m_hoverRow, 0));
         if (!index.isValid()) {
             list->setToolTip(QString());
             list->setProperty("index", -1);

@@ -31,17 +31,25 @@ public:
     }
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QStyledItemDelegate::paint(p, option, index);
+        const Colours colours = themeColours();
+        // The chosen row is drawn in the theme's own pair of colours: the
+        // style's selection colour is too dark behind the row's text.
+        const bool selected = option.state & QStyle::State_Selected;
+        QStyleOptionViewItem plain(option);
+        plain.state &= ~QStyle::State_Selected;
+        QStyledItemDelegate::paint(p, plain, index);
         if (!index.isValid())
             return;
+        if (selected)
+            p->fillRect(option.rect, colours.selectedBack);
         const BookRecycleItem item = index.data().value<BookRecycleItem>();
         p->save();
         QFont font(QStringLiteral("微软雅黑"));
         font.setPixelSize(int(14 * m_s));
         p->setFont(font);
         p->setRenderHint(QPainter::Antialiasing);
-        QColor text, separator;
-        themeColours(&text, &separator);
+        const QColor text = selected ? colours.selectedText : colours.text;
+        const QColor separator = colours.separator;
         const QRect r = option.rect;
         const int left = r.left() + int(30 * m_s);
         const int w1 = int(206 * m_s), w2 = int(200 * m_s), w3 = int(176 * m_s);
@@ -56,20 +64,21 @@ public:
         p->restore();
     }
 
-    // The row's text and separator colours in the current theme.
-    static void themeColours(QColor* text, QColor* separator)
+    struct Colours
+    {
+        QColor text, separator, selectedBack, selectedText;
+    };
+
+    // The row's colours in the current theme; each text reads at 4.5:1 or
+    // more on its background.
+    static Colours themeColours()
     {
         const int style = CQssManager::instance()->currentStyleType();
-        if (style == StyleGreen) {
-            *text = QColor(QStringLiteral("#205134"));
-            *separator = QColor(QStringLiteral("#BEE5C2"));
-        } else if (style & StyleDark) {
-            *text = QColor(QStringLiteral("#999999"));
-            *separator = QColor(QStringLiteral("#2E2E2E"));
-        } else {
-            *text = QColor(QStringLiteral("#424242"));
-            *separator = QColor(QStringLiteral("#EAEAEA"));
-        }
+        if (style == StyleGreen)
+            return {QColor(0x205134), QColor(0xBEE5C2), QColor(0xBEE5C2), QColor(0x173B26)};
+        if (style & StyleDark)
+            return {QColor(0x999999), QColor(0x2E2E2E), QColor(0x3D5A85), QColor(0xFFFFFF)};
+        return {QColor(0x424242), QColor(0xEAEAEA), QColor(0xDCEBFF), QColor(0x303030)};
     }
 
 private:

@@ -223,7 +223,7 @@ void Widget_BookShelfList::onExport(int localBookId)
     if (!book)
         return;
     const QString path = FileDialogs::saveTextFile(nullptr, tr("BookExport"), book->bookName,
-                                                   QStringLiteral("*.txt"));
+                                                   FileDialogs::textFilter());
     if (!path.isEmpty() && !m_jobs->books_export(book, path))
         CUiManager::instance()->showError(tr("Failed to export book"), 1000);
 }
@@ -366,7 +366,7 @@ bool Widget_BookShelfList::Prompts::askImportRule(QWidget* parent)
 QString Widget_BookShelfList::Prompts::askImportFile()
 {
     return FileDialogs::openFile(nullptr, tr("请选择导入的书籍"), FileDialogs::BookImport,
-                                 QStringLiteral("*.txt"));
+                                 FileDialogs::textFilter());
 }
 
 void Widget_BookShelfList::Prompts::showRecycleBin(QWidget* parent)

@@ -7,11 +7,15 @@
 
 #include <QCloseEvent>
 #include <QGraphicsDropShadowEffect>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextLayout>
+#include <QtMath>
 #include <QVBoxLayout>
 
 namespace {
@@ -31,8 +35,8 @@ BkMessageBox::BkMessageBox(const QString& title, const QString& text, QWidget* p
     : QDialog(parent)
 {
     buildForm();
-    m_titleBar->setTitle(title);
-    m_label->setText(text);
+    setTitle(title);
+    setText(text);
 }
 
 BkMessageBox::~BkMessageBox() = default;
@@ -41,8 +45,6 @@ void BkMessageBox::buildForm()
 {
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("BkMessageBox"));
-    setWindowTitle(QStringLiteral("Dialog"));
-    setFixedSize(scaled(380), scaled(180));
 
     m_outerLayout = new QVBoxLayout(this);
     m_outerLayout->setObjectName(QStringLiteral("verticalLayout_2"));
@@ -113,6 +115,35 @@ void BkMessageBox::buildForm()
     }
 
     connect(m_titleBar, &CBaseTitleBar::sig_close, this, &BkMessageBox::reject);
+    fitText();
+}
+
+void BkMessageBox::fitText()
+{
+    // A file name or a folder has nowhere to wrap: the text gets the width of
+    // its longest unbreakable piece (within the screen) and the lines it
+    // then needs, and the box never shrinks below its usual size.
+    QString text = m_label->text();
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout pieces(text, m_label->font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    pieces.setTextOption(option);
+    qreal widest = 0;
+    pieces.beginLayout();
+    for (QTextLine line = pieces.createLine(); line.isValid(); line = pieces.createLine()) {
+        line.setLineWidth(0);
+        widest = qMax(widest, line.naturalTextWidth());
+    }
+    pieces.endLayout();
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const int chrome = scaled(60);
+    const int most = screen ? screen->availableGeometry().width() - chrome : 4096;
+    const int width = qBound(scaled(320), qCeil(widest) + 2 * m_label->margin() + 2, qMax(scaled(320), most));
+    m_label->setFixedWidth(width);
+    m_label->setMinimumHeight(m_label->heightForWidth(width));
+    layout()->invalidate();
+    setFixedSize(QSize(scaled(380), scaled(180)).expandedTo(layout()->sizeHint()));
 }
 
 void BkMessageBox::setTitle(const QString& title)
@@ -123,6 +154,7 @@ void BkMessageBox::setTitle(const QString& title)
 void BkMessageBox::setText(const QString& text)
 {
     m_label->setText(text);
+    fitText();
 }
 
 QString BkMessageBox::standardButtonText(int value)

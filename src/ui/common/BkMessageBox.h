@@ -59,6 +59,8 @@ protected:
 
 private:
     void buildForm();
+    // Sizes the box to show the whole text.
+    void fitText();
     QPushButton* makeButton(const QString& text);
     static int askTwo(QWidget* parent, const QString& title, const QString& text,
                       const QString& button0, const QString& button1, int defaultIndex);

@@ -2,6 +2,7 @@
 
 #include "common/DPIAdapter.h"
 
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -86,6 +87,10 @@ CBaseTitleBar::CBaseTitleBar(QWidget* parent)
 void CBaseTitleBar::setTitle(const QString& title)
 {
     m_labelTitle->setText(title);
+    // A frameless dialog is named on the task bar and in window lists by
+    // its window title: the one its title bar shows.
+    if (auto* dialog = qobject_cast<QDialog*>(window()))
+        dialog->setWindowTitle(title);
 }
 
 QString CBaseTitleBar::title() const

@@ -47,7 +47,6 @@ void CColorDialog::buildForm()
     auto px = [s](int n) { return static_cast<int>(n * s); };
 
     setObjectName(QStringLiteral("CColorDialog"));
-    setWindowTitle(QStringLiteral("Dialog"));
     // Every fixed size follows the display scale, the dialog's own included,
     // so the square and strip always fit.
     setFixedSize(px(352), px(412));

@@ -103,6 +103,11 @@ QString run(QFileDialog* dialog)
 }
 } // namespace
 
+QString textFilter()
+{
+    return QCoreApplication::translate("FileDialogs", "Text files (*.txt)");
+}
+
 QString openFile(QWidget* parent, const QString& title, Kind kind, const QString& filter)
 {
     QFileDialog* dialog = makeDialog(parent, title, startFolder(kind), filter);

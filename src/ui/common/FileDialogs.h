@@ -18,6 +18,8 @@ QString startFolder(Kind kind);
 void remember(Kind kind, const QString& chosenPath);
 // Every export is a plain text file, whatever name the author typed.
 QString withTextSuffix(const QString& path);
+// The one filter of every text file chooser, in the author's language.
+QString textFilter();
 
 // A chooser sized for the display scale and for the folder's path to be read
 // whole; the caller owns it.

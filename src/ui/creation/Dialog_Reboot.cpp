@@ -17,7 +17,6 @@ Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
 {
     const double s = DPIAdapter::instance()->scale();
     setObjectName(QStringLiteral("Dialog_Reboot"));
-    setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     const DialogFrame frame = buildDialogFrame(this, tr("Reboot"), 38, 16);

@@ -57,7 +57,6 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
 {
     const double s = DPIAdapter::instance()->scale();
     setObjectName(QStringLiteral("Dialog_WritingLock"));
-    setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     const DialogFrame frame = buildDialogFrame(this, tr("Lock"), 38, 16);
@@ -138,7 +137,10 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
     m_wordsEdit->setValidator(new QRegExpValidator(digits, m_wordsEdit));
     m_timeEdit->setValidator(new QRegExpValidator(digits, m_timeEdit));
     m_confirm->setEnabled(false);
-    m_notice->setEnabled(false);
+    // Read-only rather than disabled: the rules are read, and a disabled
+    // text is drawn faint.
+    m_notice->setReadOnly(true);
+    m_notice->setFocusPolicy(Qt::NoFocus);
     m_words->setChecked(true);
     m_timeEdit->setEnabled(false);
 

@@ -269,6 +269,7 @@ void Widget_Creation_Content::setChapterText(const QString& text, bool copyBack)
     }
     m_savedSerial = m_edit->editSerial();
     m_edit->setFocus(Qt::OtherFocusReason);
+    m_followCaret = true;
     m_edit->moveCursor(QTextCursor::End);
     if (!m_settings.isFocusing)
         m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());

@@ -192,6 +192,10 @@ private:
     QFont m_font;
     bool m_chapterShown = false;
     bool m_focusSuspended = false;
+    // The view follows the caret (to the chapter's end, or its line in the
+    // middle in focus mode) until the author scrolls it; a caret move or the
+    // next chapter brings the following back.
+    bool m_followCaret = true;
     int m_localChapterId = 0;
     int m_localBookId = 0;
     QString m_bookName;

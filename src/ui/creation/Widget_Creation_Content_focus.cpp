@@ -106,6 +106,7 @@ void Widget_Creation_Content::initFocusMode()
         // The author's own scrolling, by wheel or scroll bar, wins over a
         // recentring under way.
         stopRecentring();
+        m_followCaret = false;
         if (!m_settings.isFocusing || m_focusSuspended)
             return;
         m_focusSuspended = true;
@@ -119,8 +120,11 @@ void Widget_Creation_Content::initFocusMode()
     connect(m_edit, &Creation_TextEdit::sig_wheel, this, [suspend]() { suspend(true); });
     connect(m_edit->verticalScrollBar(), &QScrollBar::sliderMoved, this, [suspend]() { suspend(false); },
             Qt::DirectConnection);
+    // A click on the bar's track or arrows, or the wheel over the bar.
+    connect(m_edit->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this]() { m_followCaret = false; });
     connect(m_edit, &QTextEdit::cursorPositionChanged, this, [this]() {
         m_focusSuspended = false;
+        m_followCaret = true;
         if (!m_chapterShown || !m_settings.isFocusing)
             return;
         if (m_mousePressed) {
@@ -156,7 +160,7 @@ void Widget_Creation_Content::autoCenter()
 {
     // Scrolled away with the wheel or the slider: the view stays where the
     // author put it until the caret moves.
-    if (!m_settings.isFocusing || m_focusSuspended)
+    if (!m_settings.isFocusing || m_focusSuspended || !m_followCaret)
         return;
     QScrollBar* bar = m_edit->verticalScrollBar();
     const QRect caret = m_edit->cursorRect();
@@ -240,7 +244,7 @@ void Widget_Creation_Content::updateFloatingLayout()
     if (m_ballAnimation->state() != QAbstractAnimation::Running)
         m_outlineBall->move(width() - (m_ballIn ? m_outlineBall->width() : m_outlineBall->width() / 2), ballRestY());
     placeOutlinePanel();
-    if (!m_settings.isFocusing && m_edit->textCursor().atEnd())
+    if (m_followCaret && !m_settings.isFocusing && m_edit->textCursor().atEnd())
         m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
     autoCenter();
     onCurrentLine();

@@ -42,7 +42,6 @@ Dialog_WritingSettings::Dialog_WritingSettings(QWidget* parent)
 void Dialog_WritingSettings::buildForm()
 {
     setObjectName(QStringLiteral("Dialog_WritingSettings"));
-    setWindowTitle(QStringLiteral("Dialog"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(380, 446);
     auto* outer = new QVBoxLayout(this);
