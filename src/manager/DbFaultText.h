@@ -20,6 +20,6 @@ public:
     static QString loadFailure(DbFault fault, const QString& dbFile, const QString& detail);
     // The database turned out damaged while the author worked.
     static QString damaged(const QString& dbFile);
-    // The newest dated copy in the backup folder, empty when there is none.
+    // The newest sound dated copy in the backup folder, empty when there is none.
     static QString newestBackup(const QString& folder);
 };

@@ -8,6 +8,11 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/statvfs.h>
+
 namespace {
 bool run(const QString& statement)
 {
@@ -43,6 +48,44 @@ void WriteFault::drop()
     if (m_armed)
         run(QStringLiteral("DROP TRIGGER IF EXISTS %1;").arg(m_name));
     m_armed = false;
+}
+
+namespace {
+rlimit g_sizeLimit{};
+}
+
+FullRecoveryDisk::FullRecoveryDisk()
+    : m_folder(TextRecovery::folder())
+{
+    m_mounted = ::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs", 0, "size=8k,mode=0700") == 0;
+    if (m_mounted) {
+        QFile filler(m_folder + QStringLiteral("/filler"));
+        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            filler.write(QByteArray(64 * 1024, 'x'));
+        struct statvfs space {};
+        m_ok = ::statvfs(QFile::encodeName(m_folder).constData(), &space) == 0 && space.f_bavail == 0;
+        return;
+    }
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny{};
+    m_limited = getrlimit(RLIMIT_FSIZE, &g_sizeLimit) == 0;
+    tiny = g_sizeLimit;
+    tiny.rlim_cur = 1;
+    m_ok = m_limited && setrlimit(RLIMIT_FSIZE, &tiny) == 0;
+}
+
+FullRecoveryDisk::~FullRecoveryDisk()
+{
+    spareOtherFolders();
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+}
+
+void FullRecoveryDisk::spareOtherFolders()
+{
+    if (m_limited)
+        setrlimit(RLIMIT_FSIZE, &g_sizeLimit);
+    m_limited = false;
 }
 
 QString allLocalTexts()

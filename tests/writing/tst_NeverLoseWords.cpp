@@ -24,9 +24,18 @@
 #include "ui/creation/Widget_Creation_Left.h"
 #include "ui/creation/Widget_Creation_Top.h"
 #include "ui/creation/Widget_RecycleBin.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/setting/Widget_Setting.h"
+#include "ui/common/BkMessageBox.h"
+#include "WhenShown.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QJsonDocument>
 #include <QMenu>
 #include <QNetworkAccessManager>
@@ -117,6 +126,8 @@ private slots:
     void replaceCurrentAfterTypingFindsAgainInsteadOfCorrupting();
     void editorTextColourFollowsTheTheme();
     void quitWithUnstorableWordsWritesARecoveryFileToldOnce();
+    void quitOnAFullDiskOffersAnotherFolder();
+    void signOutWithUnstorableWordsStaysOrKeepsThem();
 };
 
 void NeverLoseWordsTest::deletingTheOpenRecycledChapterFromTheBinMovesTheEditorOn()
@@ -418,6 +429,72 @@ void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnce()
     QVERIFY(QFile::exists(told.first()));
     QVERIFY(TextRecovery::takeUntold().isEmpty());
     fault.drop();
+    removeRecoveredFiles();
+}
+
+void NeverLoseWordsTest::quitOnAFullDiskOffersAnotherFolder()
+{
+    removeRecoveredFiles();
+    CreationFixture f;
+    QVERIFY(f.start(QStringLiteral("满盘")));
+    f.type(QStringLiteral("盘满时的字"));
+    WriteFault fault(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
+    QVERIFY(fault.armed());
+    QTemporaryDir other;
+    QString told;
+    {
+        FullRecoveryDisk full;
+        QVERIFY(full.ok());
+        whenShown<BkMessageBox>([&told](BkMessageBox* box) {
+            told = box->textLabel()->text();
+            box->textButtons().at(0)->click();
+        });
+        whenShown<QFileDialog>([&full, &other](QFileDialog* dialog) {
+            full.spareOtherFolders();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(other.path());
+            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        });
+        CUiManager::instance()->saveChapterOnQuit();
+        // No file that the next start would name as holding the words.
+        QVERIFY(TextRecovery::takeUntold().isEmpty());
+    }
+    QVERIFY2(told.contains(QDir::toNativeSeparators(TextRecovery::folder())), qPrintable(told));
+    const QStringList kept = QDir(other.path()).entryList({QStringLiteral("chapter-*.txt")}, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QFile file(QDir(other.path()).filePath(kept.first()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(QString::fromUtf8(file.readAll()).contains(QStringLiteral("盘满时的字")));
+}
+
+void NeverLoseWordsTest::signOutWithUnstorableWordsStaysOrKeepsThem()
+{
+    removeRecoveredFiles();
+    CreationFixture f;
+    QVERIFY(f.start(QStringLiteral("登出")));
+    f.type(QStringLiteral("登出时存不下"));
+    WriteFault fault(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
+    QVERIFY(fault.armed());
+    CUiManager* ui = CUiManager::instance();
+    {
+        // The author's own sign-out waits until the words can be stored.
+        Widget_Setting page;
+        page.findChildren<QPushButton*>(QStringLiteral("btnConfirm")).at(0)->click();
+        QCOMPARE(ui->signInState(), 1);
+        QVERIFY(f.editor()->toPlainText().endsWith(QStringLiteral("登出时存不下")));
+    }
+    // The platform ends the session: the words go to a recovery file.
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("code300")));
+    CJobManager::instance()->synNow(true);
+    QTRY_COMPARE_WITH_TIMEOUT(ui->signInState(), 2, 15000);
+    QVERIFY(ui->creationWidget() == nullptr);
+    QVERIFY(recoveredTexts().contains(QStringLiteral("登出时存不下")));
+    const QString kept = QDir(TextRecovery::folder()).entryList({QStringLiteral("chapter-*.txt")}).value(0);
+    fault.drop();
+    // The next sign-in says where they are.
+    QVERIFY(f.restart());
+    auto* toast = ui->bookshelf()->findChild<QLabel*>(QStringLiteral("BookshelfTips"));
+    QVERIFY(toast && !kept.isEmpty());
+    QTRY_VERIFY(toast->isVisible() && toast->text().contains(kept));
     removeRecoveredFiles();
 }
 
