@@ -384,20 +384,21 @@ void StoreFaultsTest::damageNoStartReadsIsNeitherCopiedNorNamed()
     QVERIFY(QFile::copy(f.dbFile(), damaged));
     QVERIFY(f.restart());
     QCOMPARE(CUiManager::instance()->signInState(), 1);
-    QVERIFY(CUiManager::backupsDb() == false);
-    QCOMPARE(backups.entryList(QDir::Files).size(), 2);
-    QCOMPARE(DbFaultText::newestBackup(folder.path()), sound);
 
     // Found by the time machine's read: a write in the same turn is refused.
-    QVERIFY(f.restart());
     const int books = count(QStringLiteral("select count(*) from tb_book;"));
     QList<T_Chapter_TimeMachineItem*> versions;
     QVERIFY(!CTessaneDb::instance()->getContentBlades(1, versions, false));
     TC_Books_AddBook add(QStringLiteral("不写入"), 1700000000, 1700000000, QString());
     QVERIFY(CBookJobManager::instance()->books_add(add, false) == nullptr);
-    CJobManager::instance()->close();
-    QVERIFY(CTessaneDb::instance()->openExisting(f.dbFile()));
+
+    // The next start meets nothing of it either; the quit's copy checks
+    // every page, and only the sound copy is named.
+    QVERIFY(f.restart());
     QCOMPARE(count(QStringLiteral("select count(*) from tb_book;")), books);
+    QVERIFY(CUiManager::backupsDb() == false);
+    QCOMPARE(backups.entryList(QDir::Files).size(), 2);
+    QCOMPARE(DbFaultText::newestBackup(folder.path()), sound);
     delete CUiManager::instance()->dbFaultBox();
 }
 
