@@ -141,6 +141,9 @@ signals:
 
 private:
     explicit CUiManager(QObject* parent = nullptr);
+    // The editor after a save of its chapter failed with words on screen
+    // that no row holds; null when there is none or the save worked.
+    class Widget_Creation_Content* editorWithUnstorableWords();
     // Writes the editor's words to a recovery file; when that folder cannot
     // take them, offers the author another one until one does or the author
     // lets them go. The file's path, empty when the words are lost.

@@ -135,23 +135,26 @@ void CUiManager::saveChapter()
         creationWindow()->getContent()->saveChapter(true);
 }
 
-void CUiManager::saveChapterOnQuit()
+Widget_Creation_Content* CUiManager::editorWithUnstorableWords()
 {
     if (!m_creation)
-        return;
+        return nullptr;
     Widget_Creation_Content* content = creationWindow()->getContent();
     if (content->saveChapter(true) || !content->holdsUnsavedText())
-        return;
+        return nullptr;
+    return content;
+}
+
+void CUiManager::saveChapterOnQuit()
+{
     // The last chance for these words: a file the next start points to.
-    keepUnsavedWords(content);
+    if (Widget_Creation_Content* content = editorWithUnstorableWords())
+        keepUnsavedWords(content);
 }
 
 bool CUiManager::signOutKeepsWords()
 {
-    if (!m_creation)
-        return true;
-    Widget_Creation_Content* content = creationWindow()->getContent();
-    if (content->saveChapter(true) || !content->holdsUnsavedText())
+    if (editorWithUnstorableWords() == nullptr)
         return true;
     showError(tr("The chapter could not be saved; you stay signed in so that no word is lost"), 3000);
     return false;
@@ -159,10 +162,8 @@ bool CUiManager::signOutKeepsWords()
 
 void CUiManager::keepWordsBeforeSignOut()
 {
-    if (!m_creation)
-        return;
-    Widget_Creation_Content* content = creationWindow()->getContent();
-    if (content->saveChapter(true) || !content->holdsUnsavedText())
+    Widget_Creation_Content* content = editorWithUnstorableWords();
+    if (content == nullptr)
         return;
     keepUnsavedWords(content);
     // The windows go with the session: what they held is in the file now
