@@ -11,7 +11,6 @@
 #include <csignal>
 #include <sys/mount.h>
 #include <sys/resource.h>
-#include <sys/statvfs.h>
 
 namespace {
 bool run(const QString& statement)
@@ -50,28 +49,16 @@ void WriteFault::drop()
     m_armed = false;
 }
 
-namespace {
-rlimit g_sizeLimit{};
-}
-
 FullRecoveryDisk::FullRecoveryDisk()
     : m_folder(TextRecovery::folder())
 {
-    m_mounted = ::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs", 0, "size=8k,mode=0700") == 0;
-    if (m_mounted) {
-        QFile filler(m_folder + QStringLiteral("/filler"));
-        if (filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            filler.write(QByteArray(64 * 1024, 'x'));
-        struct statvfs space {};
-        m_ok = ::statvfs(QFile::encodeName(m_folder).constData(), &space) == 0 && space.f_bavail == 0;
-        return;
-    }
-    std::signal(SIGXFSZ, SIG_IGN);
+    m_mounted = ::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs", 0, "size=8k") == 0;
+    QFile filler(m_folder + QStringLiteral("/filler"));
     rlimit tiny{};
-    m_limited = getrlimit(RLIMIT_FSIZE, &g_sizeLimit) == 0;
-    tiny = g_sizeLimit;
-    tiny.rlim_cur = 1;
-    m_ok = m_limited && setrlimit(RLIMIT_FSIZE, &tiny) == 0;
+    if (m_mounted)
+        m_ok = filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && filler.write(QByteArray(65536, 'x')) < 65536;
+    else if ((m_limited = getrlimit(RLIMIT_FSIZE, &m_sizeLimit) == 0 && std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR))
+        m_ok = (tiny = m_sizeLimit, tiny.rlim_cur = 1, setrlimit(RLIMIT_FSIZE, &tiny) == 0);
 }
 
 FullRecoveryDisk::~FullRecoveryDisk()
@@ -84,7 +71,7 @@ FullRecoveryDisk::~FullRecoveryDisk()
 void FullRecoveryDisk::spareOtherFolders()
 {
     if (m_limited)
-        setrlimit(RLIMIT_FSIZE, &g_sizeLimit);
+        setrlimit(RLIMIT_FSIZE, &m_sizeLimit);
     m_limited = false;
 }
 
@@ -95,10 +82,10 @@ QString allLocalTexts()
         + joined(QStringLiteral("select content from tb_contentblade"));
 }
 
-QString recoveredTexts()
+QString recoveredTexts(const QString& folder)
 {
     QString all;
-    QDir dir(TextRecovery::folder());
+    QDir dir(folder.isEmpty() ? TextRecovery::folder() : folder);
     for (const QString& name : dir.entryList({QStringLiteral("*.txt")}, QDir::Files)) {
         QFile file(dir.filePath(name));
         if (file.open(QIODevice::ReadOnly))

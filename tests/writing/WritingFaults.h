@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <sys/resource.h>
+
 // Database faults for the writing tests: a trigger makes every write of one
 // kind to one table fail until it is dropped, as a full or failing disk would.
 class WriteFault
@@ -34,6 +36,7 @@ public:
 
 private:
     QString m_folder;
+    rlimit m_sizeLimit{};
     bool m_mounted = false;
     bool m_limited = false;
     bool m_ok = false;
@@ -42,6 +45,6 @@ private:
 // Every text the client holds for the author, joined: chapter rows, waiting
 // jobs and stored versions.
 QString allLocalTexts();
-// The texts of the recovery files.
-QString recoveredTexts();
+// The texts of the recovery files (in folder when one is given).
+QString recoveredTexts(const QString& folder = QString());
 void removeRecoveredFiles();

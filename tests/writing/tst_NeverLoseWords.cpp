@@ -24,7 +24,6 @@
 #include "ui/creation/Widget_Creation_Left.h"
 #include "ui/creation/Widget_Creation_Top.h"
 #include "ui/creation/Widget_RecycleBin.h"
-#include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/common/BkMessageBox.h"
 #include "WhenShown.h"
@@ -459,11 +458,7 @@ void NeverLoseWordsTest::quitOnAFullDiskOffersAnotherFolder()
         QVERIFY(TextRecovery::takeUntold().isEmpty());
     }
     QVERIFY2(told.contains(QDir::toNativeSeparators(TextRecovery::folder())), qPrintable(told));
-    const QStringList kept = QDir(other.path()).entryList({QStringLiteral("chapter-*.txt")}, QDir::Files);
-    QCOMPARE(kept.size(), 1);
-    QFile file(QDir(other.path()).filePath(kept.first()));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(QString::fromUtf8(file.readAll()).contains(QStringLiteral("盘满时的字")));
+    QVERIFY(recoveredTexts(other.path()).contains(QStringLiteral("盘满时的字")));
 }
 
 void NeverLoseWordsTest::signOutWithUnstorableWordsStaysOrKeepsThem()
@@ -488,13 +483,8 @@ void NeverLoseWordsTest::signOutWithUnstorableWordsStaysOrKeepsThem()
     QTRY_COMPARE_WITH_TIMEOUT(ui->signInState(), 2, 15000);
     QVERIFY(ui->creationWidget() == nullptr);
     QVERIFY(recoveredTexts().contains(QStringLiteral("登出时存不下")));
-    const QString kept = QDir(TextRecovery::folder()).entryList({QStringLiteral("chapter-*.txt")}).value(0);
-    fault.drop();
-    // The next sign-in says where they are.
-    QVERIFY(f.restart());
-    auto* toast = ui->bookshelf()->findChild<QLabel*>(QStringLiteral("BookshelfTips"));
-    QVERIFY(toast && !kept.isEmpty());
-    QTRY_VERIFY(toast->isVisible() && toast->text().contains(kept));
+    // Marked for the next sign-in to tell.
+    QCOMPARE(TextRecovery::takeUntold().size(), 1);
     removeRecoveredFiles();
 }
 
