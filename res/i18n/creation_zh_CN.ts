@@ -208,6 +208,30 @@
         <source>Text that could not be saved last time was kept in %1</source>
         <translation>上次未能保存的文字已保存在 %1</translation>
     </message>
+    <message>
+        <source>The chapter could not be saved; you stay signed in so that no word is lost</source>
+        <translation>本章未能保存，为免丢失文字，暂不退出登录</translation>
+    </message>
+    <message>
+        <source>The words of the chapter &quot;%1&quot; could not be saved, and they could not be kept on disk in %2 either: the disk may be full or failing. Choose another folder (another disk or a USB stick) to keep them in, or they are lost.</source>
+        <translation>章节“%1”的文字未能保存，也未能存入磁盘上的 %2：磁盘可能已满或出现故障。请另选一个文件夹（其他磁盘或U盘）保存这些文字，否则它们将会丢失。</translation>
+    </message>
+    <message>
+        <source>Text not saved</source>
+        <translation>文字未保存</translation>
+    </message>
+    <message>
+        <source>Choose another folder</source>
+        <translation>另选文件夹</translation>
+    </message>
+    <message>
+        <source>Lose the words</source>
+        <translation>放弃这些文字</translation>
+    </message>
+    <message>
+        <source>Keep the words in</source>
+        <translation>将文字保存到</translation>
+    </message>
 </context>
 <context>
     <name>Widget_Creation_Top</name>

@@ -108,6 +108,9 @@ public:
     // be written over what is still on disk.
     void refuseWrites();
     bool writesRefused() const { return m_writesRefused; }
+    // Whether a database file passes SQLite's quick check of every page; the
+    // file is only read, as it lies on disk (CTessaneDb_quickCheck.cpp).
+    static bool fileIsSound(const QString& path);
 
     // Makes a reply record report a local database failure (code 10001).
     void setDbError(T_Http_S& reply) const;

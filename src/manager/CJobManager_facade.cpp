@@ -462,7 +462,9 @@ bool CJobManager::saveUserData()
 
 void CJobManager::author_logout()
 {
-    m_ui->saveChapter();
+    // The editor's words are stored or kept in a file before the user's
+    // records go.
+    m_ui->keepWordsBeforeSignOut();
     m_db->clearLastLogin();
     saveUserData();
     m_model->resetUser();

@@ -208,7 +208,7 @@ void CUiManager::logout()
 {
     if (m_signInState == 2)
         return;
-    saveChapter();
+    keepWordsBeforeSignOut();
     CJobManager::instance()->saveUserData();
     m_signInState = 2;
     for (QPointer<QWidget> window : {QPointer<QWidget>(m_bookshelf.data()), m_creation}) {

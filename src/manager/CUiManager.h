@@ -82,6 +82,12 @@ public:
     void saveChapter();
     // At quit: words the editor cannot store go to a recovery file.
     void saveChapterOnQuit();
+    // Before a sign-out the author asked for: saves the open chapter; false,
+    // with the reason shown, while the editor holds words it cannot store.
+    bool signOutKeepsWords();
+    // Before a sign-out the program must make: words the editor cannot store
+    // go to a recovery file, which the next sign-in points to.
+    void keepWordsBeforeSignOut();
     // The editor shows that chapter with words its row does not hold.
     bool holdsUnsavedText(int localChapterId) const;
     // What the author sees of that chapter: the editor's text while the
@@ -136,6 +142,13 @@ signals:
 
 private:
     explicit CUiManager(QObject* parent = nullptr);
+    // The editor after a save of its chapter failed with words on screen
+    // that no row holds; null when there is none or the save worked.
+    class Widget_Creation_Content* editorWithUnstorableWords();
+    // Writes the editor's words to a recovery file; when that folder cannot
+    // take them, offers the author another one until one does or the author
+    // lets them go. The file's path, empty when the words are lost.
+    QString keepUnsavedWords(class Widget_Creation_Content* content);
 
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;

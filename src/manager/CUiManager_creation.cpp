@@ -8,6 +8,8 @@
 #include "db/records/T_Chapter.h"
 #include "manager/CPublicManager.h"
 #include "manager/TextRecovery.h"
+#include "ui/common/BkMessageBox.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/common/NcFramelessHelper.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Widget_Creation.h"
@@ -20,6 +22,7 @@
 #include <QDebug>
 #include <QTimer>
 #include <QDesktopWidget>
+#include <QDir>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -135,20 +138,70 @@ void CUiManager::saveChapter()
         creationWindow()->getContent()->saveChapter(true);
 }
 
-void CUiManager::saveChapterOnQuit()
+Widget_Creation_Content* CUiManager::editorWithUnstorableWords()
 {
     if (!m_creation)
-        return;
+        return nullptr;
     Widget_Creation_Content* content = creationWindow()->getContent();
     if (content->saveChapter(true) || !content->holdsUnsavedText())
-        return;
+        return nullptr;
+    return content;
+}
+
+void CUiManager::saveChapterOnQuit()
+{
     // The last chance for these words: a file the next start points to.
-    const QString path = TextRecovery::keep(content->shownBookName(), content->shownChapterName(),
-                                            content->toPlainText());
+    if (Widget_Creation_Content* content = editorWithUnstorableWords())
+        keepUnsavedWords(content);
+}
+
+bool CUiManager::signOutKeepsWords()
+{
+    if (editorWithUnstorableWords() == nullptr)
+        return true;
+    showError(tr("The chapter could not be saved; you stay signed in so that no word is lost"), 3000);
+    return false;
+}
+
+void CUiManager::keepWordsBeforeSignOut()
+{
+    Widget_Creation_Content* content = editorWithUnstorableWords();
+    if (content == nullptr)
+        return;
+    keepUnsavedWords(content);
+    // The windows go with the session: what they held is in the file now
+    // (or the author let it go), and no later save may try again.
+    content->dropChapter();
+}
+
+QString CUiManager::keepUnsavedWords(Widget_Creation_Content* content)
+{
+    const QString book = content->shownBookName();
+    const QString chapter = content->shownChapterName();
+    const QString text = content->toPlainText();
+    QString path = TextRecovery::keep(book, chapter, text);
+    QString refused = TextRecovery::folder();
+    while (path.isEmpty()) {
+        // The words are about to go with the program or the session: the
+        // author hears it while another disk can still take them.
+        const QString why = tr("The words of the chapter \"%1\" could not be saved, and they could not be kept "
+                               "on disk in %2 either: the disk may be full or failing. Choose another folder "
+                               "(another disk or a USB stick) to keep them in, or they are lost.")
+                                .arg(chapter, QDir::toNativeSeparators(refused));
+        if (BkMessageBox::warning(nullptr, tr("Text not saved"), why, tr("Choose another folder"),
+                                  tr("Lose the words"), 0) != 0)
+            break;
+        const QString folder = FileDialogs::existingFolder(nullptr, tr("Keep the words in"), QString());
+        if (folder.isEmpty())
+            continue;
+        refused = folder;
+        path = TextRecovery::keepIn(folder, book, chapter, text);
+    }
     if (path.isEmpty())
-        qCritical() << "unsaved chapter text could not be kept anywhere at quit";
+        qCritical() << "unsaved chapter text could not be kept on disk; the author let it go";
     else
         qWarning() << "unsaved chapter text kept in" << path;
+    return path;
 }
 
 bool CUiManager::holdsUnsavedText(int localChapterId) const

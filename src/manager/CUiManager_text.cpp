@@ -55,13 +55,11 @@ void CUiManager::narrowBackups()
 
 bool CUiManager::backupsDb()
 {
-    const QString source = getDbDir() + QStringLiteral("/wrt.db");
+    CTessaneDb* db = CTessaneDb::instance();
+    const QString source = db->isOpen() ? db->dbFilePath() : getDbDir() + QStringLiteral("/wrt.db");
     const QString folder = backupFolder();
     const QString target = folder + QLatin1Char('/')
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-hh-mm-ss")) + QStringLiteral(".db");
-    // The database runs in WAL mode: committed pages may still sit in the
-    // -wal file, which a copy of the main file alone would miss.
-    CTessaneDb* db = CTessaneDb::instance();
     // A copy of a damaged file would become the newest backup, the one the
     // author is sent to.
     if (db->isDamaged()) {
@@ -69,12 +67,24 @@ bool CUiManager::backupsDb()
         return false;
     }
     if (db->isOpen()) {
-        // A copy of the log still under way would go on writing the file
-        // while it is copied.
+        // The database runs in WAL mode: committed pages may still sit in the
+        // -wal file, which a copy of the main file alone would miss. A copy
+        // of the log still under way would go on writing the file while it
+        // is copied.
         db->settleCheckpoint();
         QSqlQuery checkpoint = db->newQuery();
         if (!checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")))
             qWarning() << "backupsDb: checkpoint failed" << checkpoint.lastError().text();
+    }
+    // Damage in a table nothing has read yet shows only to a check of every
+    // page; a damaged copy must never stand beside the sound ones. The file
+    // itself is checked, as the copy will hold it.
+    if (!CTessaneDb::fileIsSound(source)) {
+        qCritical() << "backupsDb: the database fails its check; no copy made" << source;
+        // Nothing more is written over what is still whole in it.
+        if (db->isOpen())
+            db->refuseWrites();
+        return false;
     }
     // QFile::copy writes a temporary file beside the target and renames it,
     // so a failed copy never leaves a partial backup; it never overwrites.

@@ -1,5 +1,6 @@
 #include "DbFaultText.h"
 
+#include "db/CTessaneDb.h"
 #include "manager/CUiManager.h"
 
 #include <QDir>
@@ -16,12 +17,15 @@ QString shown(const QString& path)
 QString DbFaultText::newestBackup(const QString& folder)
 {
     // The copies are named by their time, "yyyy-MM-dd-hh-mm-ss.db": the
-    // greatest name is the newest.
+    // greatest name is the newest. A copy that is itself damaged (made by an
+    // older version, or spoilt on its disk) is passed over: the author is
+    // sent to one that can be used.
     static const QRegularExpression dated(QStringLiteral("^\\d{4}(-\\d{2}){5}\\.db$"));
     QStringList names = QDir(folder).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
     for (int i = names.size() - 1; i >= 0; --i) {
-        if (dated.match(names.at(i)).hasMatch())
-            return QDir(folder).filePath(names.at(i));
+        const QString path = QDir(folder).filePath(names.at(i));
+        if (dated.match(names.at(i)).hasMatch() && CTessaneDb::fileIsSound(path))
+            return path;
     }
     return QString();
 }

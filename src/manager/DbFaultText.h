@@ -23,6 +23,6 @@ public:
     // Why a change was refused, in a few words; the database's own text
     // stays in the log.
     static QString cause(DbFault fault);
-    // The newest dated copy in the backup folder, empty when there is none.
+    // The newest sound dated copy in the backup folder, empty when there is none.
     static QString newestBackup(const QString& folder);
 };

@@ -2,6 +2,7 @@
 
 #include "common/PrivateFiles.h"
 #include "common/Utility.h"
+#include "platform/DurableFile.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -24,23 +25,28 @@ QString TextRecovery::folder()
 
 QString TextRecovery::keep(const QString& bookName, const QString& chapterName, const QString& text)
 {
+    const QString path = keepIn(folder(), bookName, chapterName, text);
+    if (path.isEmpty())
+        return path;
+    // An empty mark beside it: the next start still has to tell the author.
+    QSaveFile mark(QDir::fromNativeSeparators(path) + kUntold);
+    if (!mark.open(QIODevice::WriteOnly) || !mark.commit())
+        qWarning() << "recovered text kept in" << path << "but not marked for the next start";
+    return path;
+}
+
+QString TextRecovery::keepIn(const QString& folder, const QString& bookName, const QString& chapterName,
+                             const QString& text)
+{
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
-    const QString base = folder() + QStringLiteral("/chapter-") + stamp;
+    const QString base = QDir(folder).filePath(QStringLiteral("chapter-") + stamp);
     QString path = base + QStringLiteral(".txt");
     for (int n = 2; QFile::exists(path); ++n)
         path = base + QLatin1Char('-') + QString::number(n) + QStringLiteral(".txt");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    const QByteArray head = (bookName + QLatin1Char('\n') + chapterName + QStringLiteral("\n\n")).toUtf8();
-    const QByteArray body = text.toUtf8();
-    if (file.write(head) != head.size() || file.write(body) != body.size() || !file.commit())
+    const QByteArray bytes = (bookName + QLatin1Char('\n') + chapterName + QStringLiteral("\n\n") + text).toUtf8();
+    if (!DurableFile::write(path, bytes))
         return QString();
     PrivateFiles::narrow(path);
-    // An empty mark beside it: the next start still has to tell the author.
-    QSaveFile mark(path + kUntold);
-    if (!mark.open(QIODevice::WriteOnly) || !mark.commit())
-        qWarning() << "recovered text kept in" << path << "but not marked for the next start";
     return QDir::toNativeSeparators(path);
 }
 

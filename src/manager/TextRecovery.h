@@ -12,9 +12,13 @@ class TextRecovery
 public:
     // The folder the files are kept in (created on demand).
     static QString folder();
-    // Writes the text through QSaveFile; the file's path, empty when it could
-    // not be written. The first lines name the book and the chapter.
+    // Writes the text into folder(); the file's path, empty when it could not
+    // be written whole. The first lines name the book and the chapter.
     static QString keep(const QString& bookName, const QString& chapterName, const QString& text);
+    // The same into a folder the author chose when folder() could not take
+    // the text; the next start does not point to it.
+    static QString keepIn(const QString& folder, const QString& bookName, const QString& chapterName,
+                          const QString& text);
     // Files kept and not yet shown to the author; each is marked as told.
     static QStringList takeUntold();
 };

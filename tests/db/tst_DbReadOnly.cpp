@@ -161,9 +161,10 @@ private slots:
             });
             std::signal(SIGXFSZ, previousSignal);
         } else {
-            f.writeFile(f.dbFile(), QByteArray(8192, 'x'));
+            // Only a sound copy is named: these are copies of the file while it was whole.
             for (const QString& name : names)
-                f.writeFile(backups.filePath(name), "backup");
+                QVERIFY(QFile::copy(f.dbFile(), backups.filePath(name)));
+            f.writeFile(f.dbFile(), QByteArray(8192, 'x'));
             shown = startFailureShown(f);
             for (const QString& name : names)
                 QFile::remove(backups.filePath(name));

@@ -24,6 +24,8 @@
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CUiManager.h"
+#include "manager/DbFaultText.h"
+#include "platform/ProgramPath.h"
 #include "remote/CTessaneHttp.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
@@ -43,7 +45,9 @@
 #include <QSqlError>
 #include <QLabel>
 #include <QSqlQuery>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -89,11 +93,11 @@ int count(const QString& sql)
     return BooksFixture::scalar(sql).toInt();
 }
 
-// Overwrites the chapter table's root page in the file: the file opens and
-// its schema reads, but the chapters cannot be read.
-void damageChapterTable(const QString& dbFile)
+// Overwrites a table's root page in the file: the file opens and its schema
+// reads, but that table cannot be read.
+void damageTable(const QString& dbFile, const QString& table = QStringLiteral("tb_chapter"))
 {
-    const int rootPage = count(QStringLiteral("select rootpage from sqlite_master where name = 'tb_chapter';"));
+    const int rootPage = count(QStringLiteral("select rootpage from sqlite_master where name = '%1';").arg(table));
     const int pageSize = count(QStringLiteral("PRAGMA page_size;"));
     // A copy of the log still running on its worker would make the truncation
     // give up, and could then write the page back over the damage.
@@ -133,6 +137,7 @@ private slots:
     void refusedIdsKeepTheCreateQueued();
     void damagedTableStopsWritesAndSyncAndSaysWhere();
     void damageFoundOnASaveStopsSyncAndSaysSo();
+    void damageNoStartReadsIsNeitherCopiedNorNamed();
 };
 
 void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
@@ -267,7 +272,7 @@ void StoreFaultsTest::damagedTableStopsWritesAndSyncAndSaysWhere()
 
     const int books = count(QStringLiteral("select count(*) from tb_book;"));
     const int jobs = count(QStringLiteral("select count(*) from tb_job;"));
-    damageChapterTable(f.dbFile());
+    damageTable(f.dbFile());
     CJobManager::instance()->close();
     // The platform reports the book: over a shelf that failed to load it
     // would come in a second time.
@@ -329,7 +334,7 @@ void StoreFaultsTest::damageFoundOnASaveStopsSyncAndSaysSo()
     // The pass the new chapter started pulls the feed before the damage is
     // found; only what comes after it counts.
     QTRY_COMPARE(CUiManager::instance()->syncRunning(), 0);
-    damageChapterTable(f.dbFile());
+    damageTable(f.dbFile());
     {
         // Another program's write makes the client read the file afresh.
         QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
@@ -360,6 +365,46 @@ void StoreFaultsTest::damageFoundOnASaveStopsSyncAndSaysSo()
     QVERIFY(!CJobManager::instance()->isAutoSynRunning());
     CJobManager::instance()->synNow(true);
     QCOMPARE(BooksFixture::sent(pull), pulls);
+    delete CUiManager::instance()->dbFaultBox();
+}
+
+void StoreFaultsTest::damageNoStartReadsIsNeitherCopiedNorNamed()
+{
+    delete CUiManager::instance()->dbFaultBox();
+    // The copies go to a folder of this test's own while it runs.
+    struct BackupFolder : QTemporaryDir {
+        QSettings settings{ProgramPath::settingsFile(), QSettings::IniFormat};
+        BackupFolder() { settings.setValue(QStringLiteral("system/backup"), path()); }
+        ~BackupFolder() { settings.remove(QStringLiteral("system/backup")); }
+    } folder;
+    BooksFixture f;
+    QVERIFY(f.up());
+    // A sound copy from an earlier quit.
+    QVERIFY(CUiManager::backupsDb());
+    QDir backups(folder.path());
+    const QString sound = backups.filePath(QStringLiteral("2020-01-01-00-00-00.db"));
+    QVERIFY(QFile::rename(backups.filePath(backups.entryList(QDir::Files).value(0)), sound));
+
+    // The versions table is damaged; the start reads nothing of it.
+    damageTable(f.dbFile(), QStringLiteral("tb_contentblade"));
+    const QString damaged = backups.filePath(QStringLiteral("2021-01-01-00-00-00.db"));
+    QVERIFY(QFile::copy(f.dbFile(), damaged));
+    QVERIFY(f.restart());
+
+    // Found by the time machine's read: a write in the same turn is refused.
+    const int books = count(QStringLiteral("select count(*) from tb_book;"));
+    QList<T_Chapter_TimeMachineItem*> versions;
+    QVERIFY(!CTessaneDb::instance()->getContentBlades(1, versions, false));
+    TC_Books_AddBook add(QStringLiteral("不写入"), 1700000000, 1700000000, QString());
+    QVERIFY(CBookJobManager::instance()->books_add(add, false) == nullptr);
+
+    // The next start meets nothing of it either; the quit's copy checks
+    // every page, and only the sound copy is named.
+    QVERIFY(f.restart());
+    QCOMPARE(count(QStringLiteral("select count(*) from tb_book;")), books);
+    QVERIFY(CUiManager::backupsDb() == false);
+    QCOMPARE(backups.entryList(QDir::Files).size(), 2);
+    QCOMPARE(DbFaultText::newestBackup(folder.path()), sound);
     delete CUiManager::instance()->dbFaultBox();
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/PrivateFiles.h"
 #include "common/Utility.h"
+#include "db/CTessaneDb.h"
 #include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
 #include "platform/ProgramPath.h"
@@ -71,14 +72,8 @@ private slots:
         settings.setValue(QStringLiteral("system/backup"), folder.path());
         settings.sync();
 
-        QString source = getDbDir() + QStringLiteral("/wrt.db");
-        QFile db(source);
-        const bool hadDb = db.exists();
-        if (!hadDb) {
-            QVERIFY(db.open(QIODevice::WriteOnly));
-            db.write("sqlite stand-in bytes");
-            db.close();
-        }
+        // The copy is of the database in use.
+        QFile db(CTessaneDb::instance()->dbFilePath());
         // Two quits within one second: the second copy must not overwrite the first.
         const QString format = QStringLiteral("yyyy-MM-dd-hh-mm-ss");
         const QString before = QDateTime::currentDateTime().toString(format);
@@ -103,8 +98,6 @@ private slots:
         settings.setValue(QStringLiteral("system/backup"), folder.filePath(QStringLiteral("missing/deeper")));
         settings.sync();
         QVERIFY(!CUiManager::backupsDb());
-        if (!hadDb)
-            db.remove();
         restoreBackupSetting(settings, previous);
     }
 

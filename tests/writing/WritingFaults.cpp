@@ -8,6 +8,10 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+
 namespace {
 bool run(const QString& statement)
 {
@@ -45,6 +49,32 @@ void WriteFault::drop()
     m_armed = false;
 }
 
+FullRecoveryDisk::FullRecoveryDisk()
+    : m_folder(TextRecovery::folder())
+{
+    m_mounted = ::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs", 0, "size=8k") == 0;
+    QFile filler(m_folder + QStringLiteral("/filler"));
+    rlimit tiny{};
+    if (m_mounted)
+        m_ok = filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && filler.write(QByteArray(65536, 'x')) < 65536;
+    else if ((m_limited = getrlimit(RLIMIT_FSIZE, &m_sizeLimit) == 0 && std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR))
+        m_ok = (tiny = m_sizeLimit, tiny.rlim_cur = 1, setrlimit(RLIMIT_FSIZE, &tiny) == 0);
+}
+
+FullRecoveryDisk::~FullRecoveryDisk()
+{
+    spareOtherFolders();
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
+}
+
+void FullRecoveryDisk::spareOtherFolders()
+{
+    if (m_limited)
+        setrlimit(RLIMIT_FSIZE, &m_sizeLimit);
+    m_limited = false;
+}
+
 QString allLocalTexts()
 {
     return joined(QStringLiteral("select content from tb_chapter"))
@@ -52,10 +82,10 @@ QString allLocalTexts()
         + joined(QStringLiteral("select content from tb_contentblade"));
 }
 
-QString recoveredTexts()
+QString recoveredTexts(const QString& folder)
 {
     QString all;
-    QDir dir(TextRecovery::folder());
+    QDir dir(folder.isEmpty() ? TextRecovery::folder() : folder);
     for (const QString& name : dir.entryList({QStringLiteral("*.txt")}, QDir::Files)) {
         QFile file(dir.filePath(name));
         if (file.open(QIODevice::ReadOnly))

@@ -24,9 +24,17 @@
 #include "ui/creation/Widget_Creation_Left.h"
 #include "ui/creation/Widget_Creation_Top.h"
 #include "ui/creation/Widget_RecycleBin.h"
+#include "ui/setting/Widget_Setting.h"
+#include "ui/common/BkMessageBox.h"
+#include "WhenShown.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QJsonDocument>
 #include <QMenu>
 #include <QNetworkAccessManager>
@@ -116,7 +124,8 @@ private slots:
     void timeMachineKeepsTheEditorTextAsAVersionBeforeRestoring();
     void replaceCurrentAfterTypingFindsAgainInsteadOfCorrupting();
     void editorTextColourFollowsTheTheme();
-    void quitWithUnstorableWordsWritesARecoveryFileToldOnce();
+    void quitWithUnstorableWordsWritesARecoveryFileToldOnceOrOffersAnotherFolder();
+    void signOutWithUnstorableWordsStaysOrKeepsThem();
 };
 
 void NeverLoseWordsTest::deletingTheOpenRecycledChapterFromTheBinMovesTheEditorOn()
@@ -401,7 +410,7 @@ void NeverLoseWordsTest::editorTextColourFollowsTheTheme()
     CUiManager::instance()->changeSkin(StyleLight);
 }
 
-void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnce()
+void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnceOrOffersAnotherFolder()
 {
     removeRecoveredFiles();
     CreationFixture f;
@@ -417,7 +426,56 @@ void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnce()
     QCOMPARE(told.size(), 1);
     QVERIFY(QFile::exists(told.first()));
     QVERIFY(TextRecovery::takeUntold().isEmpty());
+
+    // On a full disk no file claims the words: the author is told and
+    // keeps them in another folder.
+    QTemporaryDir other;
+    QString shown;
+    {
+        FullRecoveryDisk full;
+        QVERIFY(full.ok());
+        whenShown<BkMessageBox>([&shown](BkMessageBox* box) {
+            shown = box->textLabel()->text();
+            box->textButtons().at(0)->click();
+        });
+        whenShown<QFileDialog>([&full, &other](QFileDialog* dialog) {
+            full.spareOtherFolders();
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(other.path());
+            QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+        });
+        CUiManager::instance()->saveChapterOnQuit();
+        QVERIFY(TextRecovery::takeUntold().isEmpty());
+    }
+    QVERIFY2(shown.contains(QDir::toNativeSeparators(TextRecovery::folder())), qPrintable(shown));
+    QVERIFY(recoveredTexts(other.path()).contains(QStringLiteral("退出时存不下")));
     fault.drop();
+    removeRecoveredFiles();
+}
+
+void NeverLoseWordsTest::signOutWithUnstorableWordsStaysOrKeepsThem()
+{
+    removeRecoveredFiles();
+    CreationFixture f;
+    QVERIFY(f.start(QStringLiteral("登出")));
+    f.type(QStringLiteral("登出时存不下"));
+    WriteFault fault(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
+    QVERIFY(fault.armed());
+    CUiManager* ui = CUiManager::instance();
+    {
+        // The author's own sign-out waits until the words can be stored.
+        Widget_Setting page;
+        page.findChildren<QPushButton*>(QStringLiteral("btnConfirm")).at(0)->click();
+        QCOMPARE(ui->signInState(), 1);
+        QVERIFY(f.editor()->toPlainText().endsWith(QStringLiteral("登出时存不下")));
+    }
+    // The platform ends the session: the words go to a recovery file.
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("code300")));
+    CJobManager::instance()->synNow(true);
+    QTRY_COMPARE_WITH_TIMEOUT(ui->signInState(), 2, 15000);
+    QVERIFY(ui->creationWidget() == nullptr);
+    QVERIFY(recoveredTexts().contains(QStringLiteral("登出时存不下")));
+    // Marked for the next sign-in to tell.
+    QCOMPARE(TextRecovery::takeUntold().size(), 1);
     removeRecoveredFiles();
 }
 

@@ -531,7 +531,7 @@ void Widget_Setting::onForgotLockPwd()
     const int answer = BkMessageBox::warning(this, tr("Forget Password"),
                                              tr("log out of your account, reset the password."),
                                              tr("Ok"), tr("Cancel"), 0);
-    if (answer != 0)
+    if (answer != 0 || !m_ui->signOutKeepsWords())
         return;
     T_SystemConf& conf = m_model->userConf.systemConf;
     conf.pwdLockPwd = T_SystemConf().pwdLockPwd;
@@ -547,6 +547,8 @@ void Widget_Setting::onChangeUser()
         m_ui->showError(tr("You cant change your account under the black room"), 1000);
         return;
     }
+    if (!m_ui->signOutKeepsWords())
+        return;
     m_jobs->author_logout();
     m_ui->logout();
 }
