@@ -136,8 +136,8 @@ public:
     // one transaction; on success the new book and its add-book request go to
     // the GUI thread through the two signals below (which then own them).
     TessaneError books_import(const QString& path, const T_ImportTarget& target);
-    // Cleans the text (htmlToPlainText) and cuts it at the pattern's matches:
-    // one title and one section text per match. The text before the first
+    // Cuts the text (cleaned beforehand with htmlToPlainText) at the pattern's
+    // matches: one title and one section text per match. The text before the first
     // match goes to leading when given.
     static void splitImportText(QStringList& titles, QStringList& contents, QString& text,
                                 const QString& pattern, QString* leading = nullptr);
