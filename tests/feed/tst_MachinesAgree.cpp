@@ -230,6 +230,7 @@ private slots:
     }
     void everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatform();
     void chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFetched();
+    void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere_data();
     void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere();
     void deletedVolumesChaptersAreRecycledOnTheOtherMachine();
     void chapterDraggedNextToAChapterNotYetCreatedThereKeepsItsPlace();
@@ -345,8 +346,17 @@ void MachinesAgreeTest::chapterMovedIntoAVolumeNotHereIsPlacedOnceTheVolumeIsFet
     QCOMPARE(treeOrder(), platform);
 }
 
+void MachinesAgreeTest::chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere_data()
+{
+    QTest::addColumn<bool>("replayed");
+    QTest::newRow("sent at once") << false;
+    // The volume's restore fails and waits in the queue for the next start.
+    QTest::newRow("replayed from the queue") << true;
+}
+
 void MachinesAgreeTest::chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere()
 {
+    QFETCH(bool, replayed);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(makeMachines(machines));
     const int v2 = addVolume(QStringLiteral("第二卷"));
@@ -372,8 +382,14 @@ void MachinesAgreeTest::chapterRestoredFromADeletedVolumeBringsTheVolumeBackEver
     bin.loadBook(demoBook());
     QVERIFY(bin.currentChapter() != nullptr);
     QCOMPARE(bin.currentChapter()->chapterId, c3);
+    if (replayed)
+        QVERIFY(standin().addFault(QStringLiteral("/volume/recycle"), QStringLiteral("http500")));
     bin.recoverCurrent();
     QVERIFY(waitUntilIdle());
+    if (replayed) {
+        QVERIFY(!first.jobIds().isEmpty());
+        QVERIFY(use(first));
+    }
     QTRY_VERIFY_WITH_TIMEOUT(first.jobIds().isEmpty(), 15000);
     const QString platform = platformOrder(standin().store(), kBook);
     QCOMPARE(platform.section(QStringLiteral(" / "), 0, 0), QStringLiteral("7001[9001 9002] %1[%2]").arg(v2).arg(c3));
