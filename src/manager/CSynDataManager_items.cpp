@@ -371,11 +371,6 @@ CSynDataManager::Outcome CSynDataManager::execMemoDetail(const T_SynchronizaTion
     const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
     if (memo == nullptr)
         return Outcome::Continue;
-    if (hasPendingMemoEdit(memo->localId)) {
-        // The author's newer words here go up with the waiting job.
-        qInfo() << "memo" << memo->memoId << "has a change waiting here; its remote version is not fetched over it";
-        return Outcome::Continue;
-    }
     TC_Memo_Detail detail;
     detail.header.localMemoId = memo->localId;
     detail.header.memoId = memo->memoId;

@@ -7,10 +7,13 @@
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_Memo.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "remote/records/BookRecords.h"
+#include "remote/records/MemoRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/OutlineRecords.h"
 
@@ -19,6 +22,7 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -166,6 +170,80 @@ int platformStatus(int chapterId)
     return -1;
 }
 
+// The seeded memo's and outline's texts take the machine's words.
+bool editMemoAndOutline(const QString& words)
+{
+    T_Memo* memo = CPublicManager::instance()->findMemoByMemoId(13001);
+    T_Book* book = demoBook();
+    const T_Outline* outline = book ? book->findOutlineByOutlineId(11001) : nullptr;
+    if (memo == nullptr || outline == nullptr)
+        return false;
+    TC_Memo_Edit text;
+    text.header.localMemoId = memo->localId;
+    text.content = words;
+    text.updateTime = 1700000100;
+    TC_BookOutline_Update update;
+    update.localBookId = book->localId;
+    update.localOutlineId = outline->localId;
+    update.type = outline->type;
+    update.title = outline->title;
+    update.content = words;
+    update.updateTime = 1700000100;
+    TC_BookOutline_Create card(book->bookId, book->localId, 0, 0, 2, book->outline.outlineList.size() + 1,
+                               1700000100, QString(), words + QStringLiteral("的新大纲"));
+    return CJobManager::instance()->memoEditContent(text) && CBookJobManager::instance()->outline_update(update)
+           && CBookJobManager::instance()->outline_create(card);
+}
+
+// The demo book's outline texts in their order, here and on the platform.
+QStringList localOutlineOrder()
+{
+    QStringList out;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select content from tb_outline where bookId = 5001 order by orderNum, outlineId")))
+        while (query.next())
+            out << query.value(0).toString();
+    return out;
+}
+
+QStringList platformOutlineOrder()
+{
+    QList<QPair<int, QString>> sorted;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("outlines")).toArray())
+        sorted.append({value.toObject().value(QStringLiteral("order_num")).toInt(),
+                       value.toObject().value(QStringLiteral("content")).toString()});
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList out;
+    for (const auto& entry : sorted)
+        out << entry.second;
+    return out;
+}
+
+// Every memo and outline text, here and on the platform, sorted.
+QStringList localMemosAndOutlines()
+{
+    QStringList out;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select content from tb_memo union all select title || ':' || content from tb_outline")))
+        while (query.next())
+            out << query.value(0).toString();
+    out.sort();
+    return out;
+}
+
+QStringList platformMemosAndOutlines()
+{
+    QStringList out;
+    const QJsonObject store = standin().store();
+    for (const QJsonValue& value : store.value(QStringLiteral("memos")).toArray())
+        out << value.toObject().value(QStringLiteral("content")).toString();
+    for (const QJsonValue& value : store.value(QStringLiteral("outlines")).toArray())
+        out << value.toObject().value(QStringLiteral("title")).toString() + QLatin1Char(':')
+                   + value.toObject().value(QStringLiteral("content")).toString();
+    out.sort();
+    return out;
+}
+
 bool recycleChapter(int chapterId, int status)
 {
     T_Book* book = demoBook();
@@ -195,6 +273,7 @@ private slots:
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
+    void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -374,6 +453,48 @@ void FeedTwoMachinesTest::recycleSentAgainAfterARestoreElsewhereLeavesOneState()
         QVERIFY(machines[i]->jobIds().isEmpty());
         QCOMPARE(localStatus(9002), platformStatus(9002));
     }
+}
+
+// A edits the memo and the outline while its edits cannot get through; B
+// edits both. Neither text may vanish: the one sent last stays in place, the
+// other is kept as a copy beside it, alike on both machines and the platform.
+void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(standin().addFault(QStringLiteral("/memo/editMemo"), QStringLiteral("http500")));
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/editOutline"), QStringLiteral("http500")));
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500")));
+    QVERIFY(editMemoAndOutline(QStringLiteral("甲在路上改的")));
+    QVERIFY(settleClient());
+    QCOMPARE(machines[0]->jobIds().size(), 3);
+
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(editMemoAndOutline(QStringLiteral("乙在家里改的")));
+    QVERIFY(settleClient());
+
+    for (int i : {0, 1, 0, 1}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+    }
+    QStringList expected{QStringLiteral(":甲在路上改的的新大纲"), QStringLiteral(":乙在家里改的的新大纲"),
+                         QStringLiteral("主线:甲在路上改的"),
+                         CSynDataManager::copyName(QStringLiteral("主线")) + QStringLiteral(":乙在家里改的"),
+                         QStringLiteral("甲在路上改的"),
+                         CSynDataManager::copyName(QString()).trimmed() + QStringLiteral("\n乙在家里改的")};
+    expected.sort();
+    const QStringList platform = platformMemosAndOutlines();
+    QCOMPARE(platform, expected);
+    QCOMPARE(localMemosAndOutlines(), platform);
+    QCOMPARE(localOutlineOrder(), platformOutlineOrder());
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QCOMPARE(localMemosAndOutlines(), platform);
+    QCOMPARE(localOutlineOrder(), platformOutlineOrder());
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
