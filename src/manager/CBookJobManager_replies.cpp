@@ -453,6 +453,8 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
         if (!chapter_recycle(request, true))
             qWarning() << "recycle state of chapter" << chapter->localId << "not taken from the platform";
     }
+    if (reply.header.userdata.synStep != 0)
+        bringBackVolumeOf(book, chapter);
     if (book->findVolumeByVolumeId(reply.volume_id) == nullptr) {
         TC_Volume_Menu request;
         request.header.bookId = book->bookId;

@@ -201,6 +201,10 @@ CSynDataManager::Outcome CSynDataManager::execChapterAdd(const T_SynchronizaTion
     request.header.synStep = nextStep();
     if (!m_bookJobs->chapter_add(request))
         return Outcome::Fail;
+    // Into a volume deleted here: the platform's state of the chapter tells
+    // whether it was written there after the delete.
+    if (volume->status == 0)
+        askChapterState(book, book->findChapterByLocalId(request.header.localChapterId));
     // The item's order number counts in the platform's numbering, which the
     // chapters made or moved here need not share: the platform's list,
     // fetched once after the feed's new chapters, gives every chapter its
@@ -590,11 +594,51 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
     // changes nothing.
     if ((type == 0 && volume->status == 0) || (type == 1 && volume->status != 0))
         return Outcome::Continue;
+    // Chapters live here may have been written into the volume after the
+    // platform deleted it: those the platform never had come back at once,
+    // the others by their state there.
+    QList<int> unsent;
+    QList<int> sent;
+    if (type == 0) {
+        for (const T_Chapter* chapter : qAsConst(book->chapterList)) {
+            if (chapter->localVolumeId == volume->localId)
+                (chapter->chapterId < 1 ? unsent : sent).append(chapter->localId);
+        }
+    }
     TC_Volume_Delete request;
     setVolumeStep(request.header, book, volume);
     request.type = type;
     request.updateTime = now();
-    return m_bookJobs->volume_del_restore(request) ? Outcome::Continue : Outcome::Fail;
+    if (!m_bookJobs->volume_del_restore(request))
+        return Outcome::Fail;
+    for (int localId : qAsConst(unsent)) {
+        T_Chapter* chapter = book->findChapterByLocalId(localId);
+        if (chapter == nullptr)
+            continue;
+        TC_Chapter_Recycle back;
+        setChapterStep(back.header, book, chapter);
+        back.header.uid = m_model->userInfo.uid;
+        back.header.jobType = JobType::ChapterRecycle;
+        back.status = 1;
+        back.updateTime = now();
+        if (m_bookJobs->chapter_recycle(back, true))
+            m_bookJobs->bringBackVolumeOf(book, chapter);
+    }
+    for (int localId : qAsConst(sent))
+        askChapterState(book, book->findChapterByLocalId(localId));
+    return Outcome::Continue;
+}
+
+void CSynDataManager::askChapterState(const T_Book* book, const T_Chapter* chapter)
+{
+    if (chapter == nullptr || chapter->chapterId < 1)
+        return;
+    // Not waited for: the reply applies the platform's state whenever it
+    // comes, and a live chapter brings its volume back.
+    TC_Chapter_Info info;
+    setChapterStep(info.header, book, chapter);
+    info.header.uid = m_model->userInfo.uid;
+    m_http->chapter_info_asyn(info);
 }
 
 CSynDataManager::Outcome CSynDataManager::execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item)
