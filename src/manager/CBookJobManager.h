@@ -56,6 +56,11 @@ public:
     bool books_delete(TC_Books_Delete& request, bool fromSync);
     bool books_restore(TC_Books_Restore& request, bool fromSync);
     bool books_delete_hard(TC_Books_Delete_Hard& request, bool fromSync);
+    // A recycled book the platform deleted for good while the author still
+    // had changes of it here: it stays in the recycle bin as a book of this
+    // machine only, its jobs retired, and the author is told where it is.
+    // Restoring it creates it on the platform anew.
+    bool keepBookHereOnly(T_Book* book);
     // Asks the platform for the book's information; no job.
     bool books_info(TC_Books_Info& request);
     // Tells the bookshelf that the book's row changed.
@@ -190,6 +195,10 @@ private:
     T_Chapter* resolveChapter(T_Http_Custom& header);
     // Records the change as a job; the revision the request must quote goes
     // to *revision. False (logged) when the job could not be stored.
+    // Records, in the order the platform must take them, the creates of a
+    // book that is on this machine only: book, volumes, chapters with their
+    // texts, outlines. Called inside the caller's transaction.
+    bool recordBookCreates(T_Book* book);
     bool recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
                    int* revision);
     // A text save's values from the request and the record (the request's

@@ -644,13 +644,23 @@ void CSynDataManager::askChapterState(const T_Book* book, const T_Chapter* chapt
 CSynDataManager::Outcome CSynDataManager::execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item)
 {
     T_Book* book = m_model->findRecycledBookByBookId(item.bookId);
+    if (T_Book* live = book ? nullptr : m_model->findBookByBookId(item.bookId)) {
+        // Its recycling passed this machine by: the book goes to the bin first.
+        if (hasPendingBookJobs(live->localId)) {
+            TC_Books_Delete recycle(live->localId, now());
+            setBookStep(recycle.header, live);
+            if (!m_bookJobs->books_delete(recycle, true))
+                return Outcome::Fail;
+            book = m_model->findRecycledBookByLocalId(live->localId);
+        }
+    }
     if (book == nullptr)
         return Outcome::Continue;
     if (hasPendingBookJobs(book->localId)) {
         // Deleting for good would take the author's waiting changes with
-        // it; the book stays in the recycle bin, where they can be read.
-        qWarning() << "book" << book->bookId << "has changes waiting here; kept in the recycle bin";
-        return Outcome::Continue;
+        // it; the book stays in the recycle bin, where they can be read, as
+        // a book of this machine only: its jobs can never reach the platform.
+        return m_bookJobs->keepBookHereOnly(book) ? Outcome::Continue : Outcome::Fail;
     }
     TC_Books_Delete_Hard request;
     setBookStep(request.header, book);

@@ -274,6 +274,7 @@ private slots:
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
+    void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -495,6 +496,95 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     QVERIFY(settleClient());
     QCOMPARE(localMemosAndOutlines(), platform);
     QCOMPARE(localOutlineOrder(), platformOutlineOrder());
+}
+
+// A deletes the book for good while B, offline, adds a chapter and writes.
+// B keeps its words in its recycle bin as a book of its own, with no job
+// left to fail; restoring it there puts it back on the platform and on A.
+void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    const int localBookOfA = demoBook()->localId;
+    TC_Books_Delete recycle(localBookOfA, 1700000100);
+    QVERIFY(CJobManager::instance()->books_delete(recycle));
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = localBookOfA;
+    purge.updateTime = 1700000100;
+    QVERIFY(CJobManager::instance()->books_delete_hard(purge));
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    QVERIFY(!platformHasBook(QStringLiteral("示例作品")));
+
+    const QString inNewChapter = QStringLiteral("乙在断网时新写的一章");
+    const QString inOldChapter = QStringLiteral("乙在断网时改的第一章");
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    const int localBook = demoBook()->localId;
+    const int added = addChapter(QStringLiteral("断网新章"));
+    QVERIFY(added > 0);
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = localBook;
+    save.header.localChapterId = added;
+    save.content = inNewChapter;
+    save.updateTime = 1700000100;
+    save.isSendToSrv = true;
+    QVERIFY(CJobManager::instance()->chapter_edit_content(save));
+    QVERIFY(saveChapter(9001, inOldChapter));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+
+    const auto wordsHere = [localBook]() {
+        QStringList texts;
+        QSqlQuery query = CTessaneDb::instance()->newQuery();
+        if (query.exec(QStringLiteral("select content from tb_chapter where localBookId = %1").arg(localBook)))
+            while (query.next())
+                texts << query.value(0).toString();
+        return texts;
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        QVERIFY(machines[1]->restart());
+        QVERIFY(settleClient());
+    }
+    QVERIFY2(machines[1]->jobIds().isEmpty(), "jobs that cannot reach the platform are still queued");
+    const T_Book* kept = CPublicManager::instance()->findRecycledBookByLocalId(localBook);
+    QVERIFY(kept != nullptr);
+    QCOMPARE(kept->bookId, 0);
+    QVERIFY(wordsHere().contains(inNewChapter) && wordsHere().contains(inOldChapter));
+    QVERIFY(!platformHasBook(QStringLiteral("示例作品")));
+
+    TC_Books_Restore restore;
+    restore.header.localBookId = localBook;
+    restore.updateTime = 1700000200;
+    QVERIFY(CJobManager::instance()->books_restore(restore));
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[1]->jobIds().isEmpty(), 15000);
+    const T_Book* back = CPublicManager::instance()->findBookByLocalId(localBook);
+    QVERIFY(back != nullptr && back->bookId > 0);
+    const int bookId = back->bookId;
+    QStringList onPlatform;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("book_id")).toInt() == bookId)
+            onPlatform << value.toObject().value(QStringLiteral("content")).toString();
+    }
+    QVERIFY2(onPlatform.contains(inNewChapter) && onPlatform.contains(inOldChapter),
+             qPrintable(onPlatform.join(QStringLiteral(" | "))));
+    QCOMPARE(onPlatform.size(), wordsHere().size());
+
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(CPublicManager::instance()->findBookByBookId(bookId) != nullptr, 15000);
+    QVERIFY(settleClient());
+    QStringList onA;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    QVERIFY(query.exec(QStringLiteral("select content from tb_chapter where bookId = %1").arg(bookId)));
+    while (query.next())
+        onA << query.value(0).toString();
+    QVERIFY2(onA.contains(inNewChapter) && onA.contains(inOldChapter), qPrintable(onA.join(QStringLiteral(" | "))));
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
