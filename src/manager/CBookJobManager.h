@@ -96,8 +96,9 @@ public:
     bool volume_del_restore(TC_Volume_Delete& request);
     // A live chapter in a volume deleted here brings the volume back, here
     // and on the platform (a recorded restore): a chapter written into a
-    // volume deleted elsewhere must stay within the author's reach.
-    void bringBackVolumeOf(T_Book* book, const T_Chapter* chapter);
+    // volume deleted elsewhere must stay within the author's reach. True
+    // when the volume came back.
+    bool bringBackVolumeOf(T_Book* book, const T_Chapter* chapter);
     // newOrder: local volume id -> new order number of the volumes that moved.
     bool volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder);
     bool volume_menu(TC_Volume_Menu& request);

@@ -161,13 +161,13 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
     return true;
 }
 
-void CBookJobManager::bringBackVolumeOf(T_Book* book, const T_Chapter* chapter)
+bool CBookJobManager::bringBackVolumeOf(T_Book* book, const T_Chapter* chapter)
 {
     if (book == nullptr || chapter == nullptr || chapter->status == 0)
-        return;
+        return false;
     const T_Volume* volume = book->findVolumeByLocalId(chapter->localVolumeId);
     if (volume == nullptr || volume->status != 0)
-        return;
+        return false;
     TC_Volume_Delete restore;
     restore.header.localBookId = book->localId;
     restore.header.bookId = book->bookId;
@@ -177,10 +177,11 @@ void CBookJobManager::bringBackVolumeOf(T_Book* book, const T_Chapter* chapter)
     restore.updateTime = now();
     if (!volume_del_restore(restore)) {
         qWarning() << "volume" << volume->localId << "stays deleted around live chapter" << chapter->localId;
-        return;
+        return false;
     }
     qInfo() << "live chapter" << chapter->localId << "brought its deleted volume" << volume->localId << "back";
     CBookVolumeController::instance()->reloadBook(book);
+    return true;
 }
 
 bool CBookJobManager::volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder)

@@ -611,6 +611,9 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
     request.updateTime = now();
     if (!m_bookJobs->volume_del_restore(request))
         return Outcome::Fail;
+    // The platform's order places the volume among those moved meanwhile.
+    if (type == 1 && !hasSynItem(kFetchVolumeList, item.bookId, 0))
+        addSynItem(kFetchVolumeList, item.bookId, 0, 0, QString());
     for (int localId : qAsConst(unsent)) {
         T_Chapter* chapter = book->findChapterByLocalId(localId);
         if (chapter == nullptr)
