@@ -200,6 +200,8 @@ private:
     // book that is on this machine only: book, volumes, chapters with their
     // texts, outlines. Called inside the caller's transaction.
     bool recordBookCreates(T_Book* book);
+    // The book's volume list in ascending order, outside the change feed.
+    void requestVolumeList(const T_Book* book);
     bool recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
                    int* revision);
     // A text save's values from the request and the record (the request's

@@ -470,14 +470,8 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
         list.header.localBookId = book->localId;
         chapter_menu(list);
     }
-    if (book->findVolumeByVolumeId(reply.volume_id) == nullptr) {
-        TC_Volume_Menu request;
-        request.header.bookId = book->bookId;
-        request.header.localBookId = book->localId;
-        request.bookId = book->bookId;
-        request.order = QStringLiteral("asc");
-        volume_menu(request);
-    }
+    if (book->findVolumeByVolumeId(reply.volume_id) == nullptr)
+        requestVolumeList(book);
 }
 
 // ---- outlines ----------------------------------------------------------------------
@@ -571,6 +565,11 @@ void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body)
         return;
     // A restored volume takes its place among volumes moved while it was
     // deleted as the platform counts it.
+    requestVolumeList(book);
+}
+
+void CBookJobManager::requestVolumeList(const T_Book* book)
+{
     TC_Volume_Menu request;
     request.header.bookId = book->bookId;
     request.header.localBookId = book->localId;
