@@ -161,7 +161,8 @@ private:
     // first time, the acknowledgement stops short of it so that the next pull
     // brings it again; an item that fails twice in a run is given up.
     void skipFailedItem(const T_SynchronizaTion_SynBookDataItem& item);
-    // Fetches the platform's state of a chapter in a volume deleted here.
+    // Has the platform's state of a chapter in a volume deleted here fetched
+    // later in the pass.
     void askChapterState(const T_Book* book, const T_Chapter* chapter);
     void noteApplied(int synId);
     void sendChapterBatch(int pass, int localBookId, int bookId, const QString& cids);

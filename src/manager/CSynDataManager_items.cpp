@@ -634,14 +634,12 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
 
 void CSynDataManager::askChapterState(const T_Book* book, const T_Chapter* chapter)
 {
-    if (chapter == nullptr || chapter->chapterId < 1)
+    if (chapter == nullptr || chapter->chapterId < 1 || hasSynItem(8, book->bookId, chapter->chapterId))
         return;
-    // Not waited for: the reply applies the platform's state whenever it
-    // comes, and a live chapter brings its volume back.
-    TC_Chapter_Info info;
-    setChapterStep(info.header, book, chapter);
-    info.header.uid = m_model->userInfo.uid;
-    m_http->chapter_info_asyn(info);
+    // Queued as a change of its recycle state: its handler fetches the
+    // platform's state and the pass waits for it, and the reply brings a
+    // live chapter's volume back.
+    addSynItem(8, book->bookId, chapter->chapterId, 0, QString());
 }
 
 CSynDataManager::Outcome CSynDataManager::execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item)
