@@ -3,6 +3,7 @@
 // while the create is on its way reaches the platform, and a create whose
 // reply was lost is not made twice.
 
+#include "BookOrder.h"
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
@@ -22,7 +23,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-#include <algorithm>
 #include <memory>
 
 namespace {
@@ -193,30 +193,6 @@ bool editMemoAndOutline(const QString& words)
                                1700000100, QString(), words + QStringLiteral("的新大纲"));
     return CJobManager::instance()->memoEditContent(text) && CBookJobManager::instance()->outline_update(update)
            && CBookJobManager::instance()->outline_create(card);
-}
-
-// The demo book's outline texts in their order, here and on the platform.
-QStringList localOutlineOrder()
-{
-    QStringList out;
-    QSqlQuery query = CTessaneDb::instance()->newQuery();
-    if (query.exec(QStringLiteral("select content from tb_outline where bookId = 5001 order by orderNum, outlineId")))
-        while (query.next())
-            out << query.value(0).toString();
-    return out;
-}
-
-QStringList platformOutlineOrder()
-{
-    QList<QPair<int, QString>> sorted;
-    for (const QJsonValue& value : standin().store().value(QStringLiteral("outlines")).toArray())
-        sorted.append({value.toObject().value(QStringLiteral("order_num")).toInt(),
-                       value.toObject().value(QStringLiteral("content")).toString()});
-    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    QStringList out;
-    for (const auto& entry : sorted)
-        out << entry.second;
-    return out;
 }
 
 // Every memo and outline text, here and on the platform, sorted.
@@ -491,11 +467,11 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     const QStringList platform = platformMemosAndOutlines();
     QCOMPARE(platform, expected);
     QCOMPARE(localMemosAndOutlines(), platform);
-    QCOMPARE(localOutlineOrder(), platformOutlineOrder());
+    QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
     QVERIFY(machines[0]->restart());
     QVERIFY(settleClient());
     QCOMPARE(localMemosAndOutlines(), platform);
-    QCOMPARE(localOutlineOrder(), platformOutlineOrder());
+    QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
 }
 
 // A deletes the book for good while B, offline, adds a chapter and writes.
