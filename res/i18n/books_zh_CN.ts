@@ -8,6 +8,10 @@
         <translation>第一章</translation>
     </message>
     <message>
+        <source>&quot;%1&quot; was deleted for good on another device. What you wrote here is kept in the book recycle bin; restoring it puts it back on the platform.</source>
+        <translation>《%1》已在另一台设备上彻底删除。您在本机写的内容保存在作品回收站中，恢复后会重新上传到平台。</translation>
+    </message>
+    <message>
         <source>chapter copy</source>
         <translation>发现章节版本冲突，已自动保存副本</translation>
     </message>

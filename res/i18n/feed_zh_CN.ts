@@ -8,6 +8,14 @@
         <translation>发现章节版本冲突，已自动保存副本</translation>
     </message>
     <message>
+        <source>memo copy</source>
+        <translation>发现便签版本冲突，已自动保存副本</translation>
+    </message>
+    <message>
+        <source>outline copy</source>
+        <translation>发现大纲版本冲突，已自动保存副本</translation>
+    </message>
+    <message>
         <source> (copy)</source>
         <translation>（副本）</translation>
     </message>

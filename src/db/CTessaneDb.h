@@ -228,6 +228,9 @@ public:
     // the local id, all in one transaction. Pending jobs keep their revision.
 
     bool setBookServerId(int localBookId, int bookId);
+    // The platform has deleted the book for good: its rows lose every server
+    // id and its jobs go, so it lives on here only and nothing of it is sent.
+    bool makeBookLocalOnly(int localBookId);
     bool setVolumeServerId(int localVolumeId, int volumeId);
     bool setChapterServerId(int localChapterId, int chapterId);
     bool setMemoServerId(int localMemoId, int memoId);

@@ -38,6 +38,27 @@ bool rewriteAll(CTessaneDb& db, const QVector<IdRewrite>& rewrites, int localId,
 }
 }
 
+bool CTessaneDb::makeBookLocalOnly(int localBookId)
+{
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    if (!rewriteAll(*this,
+                    {{"tb_book", "bookId", "localId"},
+                     {"tb_volume", "bookId", "localBookId"},
+                     {"tb_volume", "volumeId", "localBookId"},
+                     {"tb_chapter", "bookId", "localBookId"},
+                     {"tb_chapter", "volumeId", "localBookId"},
+                     {"tb_chapter", "chapterId", "localBookId"},
+                     {"tb_outline", "bookId", "localBookId"},
+                     {"tb_outline", "outlineId", "localBookId"}},
+                    localBookId, 0))
+        return false;
+    if (!exec(QStringLiteral("delete from tb_job where localBookId = %1;"), {localBookId}))
+        return false;
+    return transaction.commit();
+}
+
 bool CTessaneDb::setBookServerId(int localBookId, int bookId)
 {
     Transaction transaction(*this);

@@ -331,6 +331,103 @@ bool CBookJobManager::books_delete(TC_Books_Delete& request, bool fromSync)
     return true;
 }
 
+bool CBookJobManager::keepBookHereOnly(T_Book* book)
+{
+    if (book == nullptr)
+        return false;
+    if (!m_db->makeBookLocalOnly(book->localId))
+        return dbFailed("deleted book not kept here");
+    book->bookId = 0;
+    for (T_Volume* volume : qAsConst(book->volumeList)) {
+        volume->bookId = 0;
+        volume->volumeId = 0;
+    }
+    for (QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
+        for (T_Chapter* chapter : qAsConst(*list)) {
+            chapter->bookId = 0;
+            chapter->volumeId = 0;
+            chapter->chapterId = 0;
+        }
+    }
+    for (T_Outline* outline : qAsConst(book->outline.outlineList)) {
+        outline->bookId = 0;
+        outline->outlineId = 0;
+    }
+    qWarning() << "book" << book->localId << "was deleted for good elsewhere; kept here only, its jobs retired";
+    m_ui->showTips(tr("\"%1\" was deleted for good on another device. What you wrote here is kept in the book "
+                      "recycle bin; restoring it puts it back on the platform.")
+                       .arg(book->bookName),
+                   false, 8000);
+    return true;
+}
+
+bool CBookJobManager::recordBookCreates(T_Book* book)
+{
+    const int time = now();
+    int revision = 0;
+    T_Http_Custom header;
+    header.uid = m_model->userInfo.uid;
+    header.localBookId = book->localId;
+    header.jobType = JobType::BooksAdd;
+    if (!recordJob(header, book->bookName, time, 0, &revision))
+        return false;
+    const QJsonObject info{{QStringLiteral("channelType"), book->channelType},
+                           {QStringLiteral("cateId"), book->cateId},
+                           {QStringLiteral("bookName"), book->bookName},
+                           {QStringLiteral("intro"), book->intro},
+                           {QStringLiteral("localCover"), book->localCover},
+                           {QStringLiteral("cateFid"), book->cateFid}};
+    header.jobType = JobType::BooksEdit;
+    if (!recordJob(header, QString::fromUtf8(QJsonDocument(info).toJson(QJsonDocument::Compact)), time, 0, &revision))
+        return false;
+    for (const T_Volume* volume : qAsConst(book->volumeList)) {
+        // A deleted volume and its chapters stay on this machine only.
+        if (volume->status == 0)
+            continue;
+        T_Http_Custom add = header;
+        add.jobType = JobType::VolumeAdd;
+        add.localVolumeId = volume->localId;
+        if (!recordJob(add, volume->volumeName, time, volume->orderNum, &revision))
+            return false;
+    }
+    for (const QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
+        for (T_Chapter* chapter : qAsConst(*list)) {
+            const T_Volume* volume = book->findVolumeByLocalId(chapter->localVolumeId);
+            if (volume == nullptr || volume->status == 0)
+                continue;
+            T_Http_Custom add = header;
+            add.jobType = JobType::ChapterAdd;
+            add.localVolumeId = volume->localId;
+            add.localChapterId = chapter->localId;
+            if (!recordJob(add, chapter->name, time, chapter->orderNum, &revision))
+                return false;
+            T_Chapter stored;
+            stored.localId = chapter->localId;
+            const QString text = chapter->contentLoaded ? chapter->content
+                                 : m_db->getChapterContent(&stored) ? stored.content
+                                                                     : QString();
+            add.jobType = JobType::ChapterEditContent;
+            if (!text.isEmpty() && !recordJob(add, text, time, 0, &revision))
+                return false;
+            add.jobType = JobType::ChapterRecycle;
+            if (chapter->status == 0 && !recordJob(add, QStringLiteral("0"), time, 0, &revision))
+                return false;
+        }
+    }
+    for (const T_Outline* outline : qAsConst(book->outline.outlineList)) {
+        const QJsonObject content{{QStringLiteral("title"), outline->title},
+                                  {QStringLiteral("content"), outline->content},
+                                  {QStringLiteral("type"), outline->type},
+                                  {QStringLiteral("orderNum"), outline->orderNum}};
+        T_Http_Custom add = header;
+        add.jobType = JobType::OutlineCreate;
+        if (!recordJob(add, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)), time,
+                       outline->localId, &revision))
+            return false;
+    }
+    return true;
+}
+
 bool CBookJobManager::books_restore(TC_Books_Restore& request, bool fromSync)
 {
     if (request.header.localBookId < 1)
@@ -344,6 +441,12 @@ bool CBookJobManager::books_restore(TC_Books_Restore& request, bool fromSync)
     copyBookRow(*book, stored);
     stored.status = 1;
     stored.updateTime = now();
+    // A book the platform no longer has (deleted there for good, kept here)
+    // goes back to it as a new book.
+    const bool recreate = !fromSync && book->bookId < 1
+                          && m_db->pendingJob(request.header.uid, JobType::BooksAdd, QStringLiteral("localBookId"),
+                                              book->localId)
+                                 == 0;
     int revision = 0;
     {
         CTessaneDb::Transaction transaction(*m_db);
@@ -351,7 +454,9 @@ bool CBookJobManager::books_restore(TC_Books_Restore& request, bool fromSync)
             return dbFailed("book restore not begun");
         if (!m_db->updateBook(&stored))
             return dbFailed("book not restored");
-        if (!fromSync && !recordJob(request.header, QString(), now(), 0, &revision))
+        if (recreate && !recordBookCreates(book))
+            return false;
+        if (!fromSync && !recreate && !recordJob(request.header, QString(), now(), 0, &revision))
             return false;
         if (!transaction.commit())
             return dbFailed("book restore not committed");

@@ -56,6 +56,11 @@ public:
     bool books_delete(TC_Books_Delete& request, bool fromSync);
     bool books_restore(TC_Books_Restore& request, bool fromSync);
     bool books_delete_hard(TC_Books_Delete_Hard& request, bool fromSync);
+    // A recycled book the platform deleted for good while the author still
+    // had changes of it here: it stays in the recycle bin as a book of this
+    // machine only, its jobs retired, and the author is told where it is.
+    // Restoring it creates it on the platform anew.
+    bool keepBookHereOnly(T_Book* book);
     // Asks the platform for the book's information; no job.
     bool books_info(TC_Books_Info& request);
     // Tells the bookshelf that the book's row changed.
@@ -89,6 +94,11 @@ public:
     bool volume_add(TC_Volume_Add& request);
     bool volume_edit(TC_Volume_Edit& request);
     bool volume_del_restore(TC_Volume_Delete& request);
+    // A live chapter in a volume deleted here brings the volume back, here
+    // and on the platform (a recorded restore): a chapter written into a
+    // volume deleted elsewhere must stay within the author's reach. True
+    // when the volume came back.
+    bool bringBackVolumeOf(T_Book* book, const T_Chapter* chapter);
     // newOrder: local volume id -> new order number of the volumes that moved.
     bool volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder);
     bool volume_menu(TC_Volume_Menu& request);
@@ -136,8 +146,8 @@ public:
     // one transaction; on success the new book and its add-book request go to
     // the GUI thread through the two signals below (which then own them).
     TessaneError books_import(const QString& path, const T_ImportTarget& target);
-    // Cleans the text (htmlToPlainText) and cuts it at the pattern's matches:
-    // one title and one section text per match. The text before the first
+    // Cuts the text (cleaned beforehand with htmlToPlainText) at the pattern's
+    // matches: one title and one section text per match. The text before the first
     // match goes to leading when given.
     static void splitImportText(QStringList& titles, QStringList& contents, QString& text,
                                 const QString& pattern, QString* leading = nullptr);
@@ -186,6 +196,12 @@ private:
     T_Chapter* resolveChapter(T_Http_Custom& header);
     // Records the change as a job; the revision the request must quote goes
     // to *revision. False (logged) when the job could not be stored.
+    // Records, in the order the platform must take them, the creates of a
+    // book that is on this machine only: book, volumes, chapters with their
+    // texts, outlines. Called inside the caller's transaction.
+    bool recordBookCreates(T_Book* book);
+    // The book's volume list in ascending order, outside the change feed.
+    void requestVolumeList(const T_Book* book);
     bool recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
                    int* revision);
     // A text save's values from the request and the record (the request's

@@ -258,6 +258,9 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
     QStringList volumeTitles;
     QStringList volumeTexts;
     QString leading;
+    // Cleaned once for the whole file: a second cleaning of a section would
+    // read the "&lt;" that an escaped "&amp;lt;" left as an entity again.
+    htmlToPlainText(text);
     splitImportText(volumeTitles, volumeTexts, text, volumePattern(), &leading);
     qDebug() << "import book volumes:" << volumeTitles;
     if (volumeTitles.isEmpty()) {
@@ -465,7 +468,6 @@ void CBookJobManager::splitImportText(QStringList& titles, QStringList& contents
     contents.clear();
     if (leading)
         leading->clear();
-    htmlToPlainText(text);
 
     const QRegularExpression re(pattern, patternOptions());
     if (!re.isValid()) {
@@ -498,7 +500,9 @@ void CBookJobManager::splitImportText(QStringList& titles, QStringList& contents
 
 void CBookJobManager::htmlToPlainText(QString& text)
 {
-    const QRegularExpression entity(QStringLiteral("&#[0-9][0-9];"));
+    // A space entity and two-digit numeric ones are dropped; "&nbsp" and "&lt"
+    // / "&gt" also come without their semicolon in pasted web text.
+    const QRegularExpression entity(QStringLiteral("&(?:(nbsp|lt|gt);?|(amp|quot);|#[0-9][0-9];)"));
     const QRegularExpression tag(QStringLiteral(
         "</*(html|head|meta|link|base|basefont|body|bgsound|title|style|script|noscript|object|"
         "form|select|option|iframe|frame|frameset|applet|button|code|event|id|input|ilayer|"
@@ -510,12 +514,31 @@ void CBookJobManager::htmlToPlainText(QString& text)
     // gluing two lines together.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    text.remove(QStringLiteral("&amp;"));
-    text.remove(QStringLiteral("&nbsp"));
-    text.remove(QStringLiteral("&lt"));
-    text.remove(QStringLiteral("&gt"));
-    text.remove(entity);
+    // Tags go before entities are read, so that an escaped "&lt;p&gt;" the
+    // author wrote stays in the text as "<p>".
     text.remove(tag);
+    // One pass over whole entities, semicolon included: "&amp;lt;" gives the
+    // four characters "&lt;", and no semicolon is left behind an entity.
+    QString plain;
+    plain.reserve(text.size());
+    int from = 0;
+    QRegularExpressionMatchIterator it = entity.globalMatch(text);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        plain += text.midRef(from, m.capturedStart() - from);
+        const QStringRef name = m.capturedLength(1) ? m.capturedRef(1) : m.capturedRef(2);
+        if (name == QLatin1String("lt"))
+            plain += QLatin1Char('<');
+        else if (name == QLatin1String("gt"))
+            plain += QLatin1Char('>');
+        else if (name == QLatin1String("amp"))
+            plain += QLatin1Char('&');
+        else if (name == QLatin1String("quot"))
+            plain += QLatin1Char('"');
+        from = m.capturedEnd();
+    }
+    plain += text.midRef(from);
+    text = plain;
 }
 
 void CBookJobManager::on_ImportBookStep(T_Book* pBook)

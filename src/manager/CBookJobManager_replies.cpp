@@ -208,6 +208,13 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
         return;
     }
     outline->outlineId = reply.outline_id;
+    // The platform puts a new outline at the end of its list, which outlines
+    // made on another machine meanwhile may have lengthened: its order is
+    // taken, so that every machine shows the same.
+    TC_BookOutline_List list;
+    list.header.bookId = book->bookId;
+    list.header.localBookId = book->localId;
+    outline_list(list);
 }
 
 // ---- book information and edits ------------------------------------------------------
@@ -438,6 +445,7 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
     // Fetched by the feed for a change of the recycle state: the platform's
     // present state, unless a change of it made here still waits.
     const int status = reply.status != 0 ? 1 : 0;
+    const bool wasLive = chapter->status != 0;
     if (reply.header.userdata.synStep != 0 && chapter->status != status
         && m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterRecycle, QStringLiteral("localChapterId"),
                             chapter->localId)
@@ -456,14 +464,17 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
         if (!chapter_recycle(request, true))
             qWarning() << "recycle state of chapter" << chapter->localId << "not taken from the platform";
     }
-    if (book->findVolumeByVolumeId(reply.volume_id) == nullptr) {
-        TC_Volume_Menu request;
-        request.header.bookId = book->bookId;
-        request.header.localBookId = book->localId;
-        request.bookId = book->bookId;
-        request.order = QStringLiteral("asc");
-        volume_menu(request);
+    if (reply.header.userdata.synStep != 0 && chapter->status != 0
+        && (bringBackVolumeOf(book, chapter) || !wasLive)) {
+        // Live again by the platform's state: its place is the platform's too.
+        TC_Chapter_Menu list;
+        list.bookId = book->bookId;
+        list.header.bookId = book->bookId;
+        list.header.localBookId = book->localId;
+        chapter_menu(list);
     }
+    if (book->findVolumeByVolumeId(reply.volume_id) == nullptr)
+        requestVolumeList(book);
 }
 
 // ---- outlines ----------------------------------------------------------------------
@@ -545,7 +556,30 @@ void CBookJobManager::asynBackOutlineDelete(const QByteArray& body) { qDebug() <
 void CBookJobManager::asynBackOutlineMove(const QByteArray& body) { qDebug() << "outline move" << body.left(200); }
 void CBookJobManager::asynBackChapterMove(const QByteArray& body) { qDebug() << "chapter move" << body.left(200); }
 void CBookJobManager::asynBackVolumeEidt(const QByteArray& body) { qDebug() << "volume edit" << body.left(200); }
-void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body) { qDebug() << "volume delete" << body.left(200); }
+void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body)
+{
+    qDebug() << "volume delete" << body.left(200);
+    T_Http_S header;
+    const QJsonObject root = CTessaneUrl::rootObject(body);
+    CTessaneUrl::parseAsyncReplyHeader(root, &header);
+    T_Book* book = header.userdata.bookId >= 1 ? m_model->findBookByBookId(header.userdata.bookId) : nullptr;
+    if (header.code != HttpOk || book == nullptr
+        || root.value(QStringLiteral("content")).toObject().value(QStringLiteral("status")).toInt() != 1)
+        return;
+    // A restored volume takes its place among volumes moved while it was
+    // deleted as the platform counts it.
+    requestVolumeList(book);
+}
+
+void CBookJobManager::requestVolumeList(const T_Book* book)
+{
+    TC_Volume_Menu request;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.bookId = book->bookId;
+    request.order = QStringLiteral("asc");
+    volume_menu(request);
+}
 void CBookJobManager::asynBackVolumeMove(const QByteArray& body) { qDebug() << "volume move" << body.left(200); }
 
 // ---- progress ----------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QDebug>
 #include <QJsonDocument>
@@ -157,6 +158,29 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
         qDebug() << "volume status" << request.type << header.bookId << header.volumeId;
         sendRecorded(request, revision, &CTessaneHttp::volume_del_restore_asyn);
     }
+    return true;
+}
+
+bool CBookJobManager::bringBackVolumeOf(T_Book* book, const T_Chapter* chapter)
+{
+    if (book == nullptr || chapter == nullptr || chapter->status == 0)
+        return false;
+    const T_Volume* volume = book->findVolumeByLocalId(chapter->localVolumeId);
+    if (volume == nullptr || volume->status != 0)
+        return false;
+    TC_Volume_Delete restore;
+    restore.header.localBookId = book->localId;
+    restore.header.bookId = book->bookId;
+    restore.header.localVolumeId = volume->localId;
+    restore.header.volumeId = volume->volumeId;
+    restore.type = 1;
+    restore.updateTime = now();
+    if (!volume_del_restore(restore)) {
+        qWarning() << "volume" << volume->localId << "stays deleted around live chapter" << chapter->localId;
+        return false;
+    }
+    qInfo() << "live chapter" << chapter->localId << "brought its deleted volume" << volume->localId << "back";
+    CBookVolumeController::instance()->reloadBook(book);
     return true;
 }
 

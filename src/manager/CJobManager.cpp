@@ -13,6 +13,8 @@
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
 #include "manager/DbFaultText.h"
+#include "remote/records/MemoRecords.h"
+#include "remote/records/OutlineRecords.h"
 #include "remote/CTessaneHttp.h"
 
 #include <QDebug>
@@ -205,6 +207,20 @@ void CJobManager::resetSession()
     m_passRetried.clear();
     m_passFailed = false;
     m_passUnreachable = false;
+    m_feedApplied = false;
+    m_heldForFeed = false;
+    m_drainAfterFeed = false;
+}
+
+void CJobManager::feedApplied(bool ok)
+{
+    if (!ok || !m_heldForFeed || !isSignedIn() || m_drainJobId != 0)
+        return;
+    m_heldForFeed = false;
+    m_feedApplied = true;
+    m_drainAfterFeed = true;
+    m_passCursor = 0;
+    drainNext();
 }
 
 void CJobManager::onSignedOut()
@@ -365,6 +381,11 @@ JobReplay CJobManager::handOut(T_JobData& job)
     if (JobOwners::isFetchOnly(type))
         return JobReplay::Drop;
 
+    if ((type == JobType::MemoEdit || type == JobType::OutlineUpdate) && !m_feedApplied) {
+        m_heldForFeed = true;
+        return JobReplay::Park;
+    }
+
     T_Http_Custom identity;
     identity.uid = job.uid;
     identity.jobId = job.jobId;
@@ -448,7 +469,7 @@ void CJobManager::endPass()
     // Changes made elsewhere still come in while a job of ours keeps
     // failing: the feed's guard turns remote text over a waiting local
     // change into a copy instead of overwriting it.
-    if (m_ui->syncRunning() != 0)
+    if (m_ui->syncRunning() != 0 || m_drainAfterFeed)
         return;
     qDebug() << "begin syndata ==== ";
     m_synData->requestSynData();

@@ -82,6 +82,8 @@ public:
     // Whether the last pass left jobs queued because a request failed: the
     // feed pulled after it does not report the synchronisation as a success.
     bool passLeftJobs() const { return m_passFailed; }
+    // The change feed of the pass has ended: the text edits it held back go now.
+    void feedApplied(bool ok);
     static constexpr int kAutoSynIntervalMs = 600000;
 
     // Owners that send a recorded job at once (not through the drain) tell
@@ -274,6 +276,13 @@ private:
     bool m_passFailed = false;
     // A request of the pass got no HTTP answer at all.
     bool m_passUnreachable = false;
+    // Queued memo and outline text edits wait for the pass's feed (the
+    // feed's guard must see first what was written elsewhere meanwhile, as
+    // the platform keeps no other version of them); the drain after the
+    // feed sends them and pulls no second feed.
+    bool m_feedApplied = false;
+    bool m_heldForFeed = false;
+    bool m_drainAfterFeed = false;
 
     // Confirmed jobs (job id -> revision sent) whose rows go in the next
     // batch. A confirmation lost in a crash only means the same change is

@@ -302,12 +302,10 @@ void CJobManager::callHandler(const T_Http_Custom& identity, const QByteArray& b
     if (JobOwners::isAccountJob(type))
         m_userJobs->asynBack(type, body);
     else if (JobOwners::isBookJob(type))
-        // Chapters the feed fetched pass the feed's check for waiting local
-        // changes first.
-        m_bookJobs->asynBack(type, identity.localBookId,
-                             identity.synStep != 0 ? m_synData->guardChapterReply(type, body) : body);
+        // What was fetched passes the feed's check for waiting local changes first.
+        m_bookJobs->asynBack(type, identity.localBookId, m_synData->guardReply(type, body, identity.synStep != 0));
     else if (JobOwners::isMemoJob(type))
-        m_memos->onGetAsynData(type, body);
+        m_memos->onGetAsynData(type, m_synData->guardReply(type, body, identity.synStep != 0));
     else if (JobOwners::isSystemJob(type))
         m_system->asynBack(type, body);
     else if (type == JobOwners::SynDataPull)

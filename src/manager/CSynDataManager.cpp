@@ -347,6 +347,7 @@ void CSynDataManager::endPass(bool ok)
     update.channel = m_model->updateChannel;
     update.version_code = m_model->updateVersion;
     CSystemManager::instance()->updateOnline(update);
+    CJobManager::instance()->feedApplied(ok);
 }
 
 void CSynDataManager::addSynItem(int changeType, int bookId, int chapterId, int synId, const QString& extra)

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QJsonObject>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -95,6 +96,13 @@ public:
     // in the job table keep their text, and the remote version becomes a
     // copy beside them. Returns the reply the book manager may apply.
     QByteArray guardChapterReply(int jobType, const QByteArray& body);
+    // Any reply before its owner applies it: chapters fetched by the feed as
+    // above; memo and outline texts with an edit still waiting here keep that
+    // text, and a different remote one is kept as a copy (a new memo or
+    // outline, recorded so that it reaches the platform too).
+    QByteArray guardReply(int jobType, const QByteArray& body, bool fromFeed);
+    // The name of a conflict copy.
+    static QString copyName(const QString& name);
 
     int pendingItems() const { return m_reply.items.size(); }
     bool isRunning() const { return m_running; }
@@ -153,13 +161,21 @@ private:
     // first time, the acknowledgement stops short of it so that the next pull
     // brings it again; an item that fails twice in a run is given up.
     void skipFailedItem(const T_SynchronizaTion_SynBookDataItem& item);
+    // Has the platform's state of a chapter in a volume deleted here fetched
+    // later in the pass.
+    void askChapterState(const T_Book* book, const T_Chapter* chapter);
     void noteApplied(int synId);
     void sendChapterBatch(int pass, int localBookId, int bookId, const QString& cids);
 
     // Pending local changes and conflict copies (CSynDataManager_guard.cpp).
     bool hasPendingText(int localChapterId) const;
     bool hasPendingBookJobs(int localBookId) const;
-    bool hasPendingMemoEdit(int localMemoId) const;
+    // Whether a job of the type for the object (column names its local id)
+    // waits in the table; with member given, one whose JSON content has it.
+    bool hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
+    QByteArray guardMemoReply(const QByteArray& body);
+    QByteArray guardOutlineReply(int jobType, const QByteArray& body);
+    QJsonObject guardOutline(QJsonObject remote);
     // Stores text as a new chapter right after the given one, recorded so
     // that it reaches the platform too; its local id, 0 on failure.
     int makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text);

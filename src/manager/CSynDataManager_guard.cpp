@@ -11,10 +11,16 @@
 #include "db/CTessaneDb.h"
 #include "db/SqlFormat.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_Memo.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "remote/CTessaneUrl.h"
 #include "remote/records/ChapterRecords.h"
+#include "remote/records/MemoRecords.h"
+#include "remote/records/OutlineRecords.h"
+#include "ui/creation/memo/MemoItemManager.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -65,18 +71,132 @@ bool CSynDataManager::hasPendingBookJobs(int localBookId) const
     return found;
 }
 
-bool CSynDataManager::hasPendingMemoEdit(int localMemoId) const
+bool CSynDataManager::hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const
 {
-    if (localMemoId < 1)
+    if (localId < 1)
         return false;
-    bool found = false;
-    const QString statement =
-        sqlFormat(QStringLiteral("select count(*) from tb_job where uid = %1 and localMemoId = %2 "
-                                 "and jobType in (3002,3004,3005,3006);"),
-                  {m_model->userInfo.uid, localMemoId});
-    if (!countJobs(m_db, statement, &found))
-        return true;
-    return found;
+    QSqlQuery query = m_db->newQuery();
+    if (!query.exec(sqlFormat(QStringLiteral("select content from tb_job where uid = %1 and jobType = %2 "
+                                             "and %3 = %4;"),
+                              {m_model->userInfo.uid, jobType, SqlArg::name(column), localId})))
+        return true;  // unreadable: keeping both versions is the safe side
+    while (query.next()) {
+        if (member.isEmpty()
+            || QJsonDocument::fromJson(query.value(0).toString().toUtf8()).object().contains(member))
+            return true;
+    }
+    return false;
+}
+
+QString CSynDataManager::copyName(const QString& name)
+{
+    return name + tr(" (copy)");
+}
+
+QByteArray CSynDataManager::guardReply(int jobType, const QByteArray& body, bool fromFeed)
+{
+    switch (jobType) {
+    case JobType::ChapterContent:
+    case JobType::ChapterGetChapters:
+        return fromFeed ? guardChapterReply(jobType, body) : body;
+    case JobType::MemoDetail:
+        return guardMemoReply(body);
+    case JobType::OutlineDetail:
+    case JobType::OutlineList:
+        return guardOutlineReply(jobType, body);
+    default:
+        return body;
+    }
+}
+
+QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
+{
+    QJsonObject root = CTessaneUrl::rootObject(body);
+    QJsonObject remote = root.value(QStringLiteral("content")).toObject();
+    T_Memo* memo = m_model->findMemoByMemoId(remote.value(QStringLiteral("id")).toInt());
+    if (memo == nullptr || !hasWaitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), memo->localId,
+                                           QStringLiteral("content")))
+        return body;
+    const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
+    if (text != withoutControlChars(memo->content)) {
+        // A memo has no name: the mark heads the copy's text on a line of its own.
+        const QString copyText = copyName(QString()).trimmed() + QLatin1Char('\n') + text;
+        bool kept = false;
+        for (const T_Memo* other : qAsConst(m_model->memoList))
+            kept = kept || other->content == copyText;
+        TC_Memo_Add copy;
+        copy.content = copyText;
+        copy.color = memo->color;
+        copy.updateTime = static_cast<int>(currentServerTime());
+        const QString waiting = memo->content;
+        if (!kept && CJobManager::instance()->memoAdd(copy)) {
+            qInfo() << "memo" << memo->memoId << "has words waiting here; the other version is kept as memo"
+                    << copy.header.localMemoId;
+            MemoItemManager::instance()->insertMemo(m_model->indexOfMemo(copy.header.localMemoId));
+            m_ui->showTips(tr("memo copy"), true, 2000);
+        }
+        remote.insert(QStringLiteral("content"), waiting);
+    } else {
+        remote.insert(QStringLiteral("content"), memo->content);
+    }
+    root.insert(QStringLiteral("content"), remote);
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+// An outline with an edit waiting here keeps its text; a different text of
+// the platform becomes an outline of its own at the end of the book's list.
+// Returns the object the reply may apply.
+QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
+{
+    T_Book* book = m_model->findBookByBookId(remote.value(QStringLiteral("book_id")).toInt());
+    const T_Outline* outline =
+        book ? book->findOutlineByOutlineId(remote.value(QStringLiteral("outline_id")).toInt()) : nullptr;
+    if (outline == nullptr
+        || !hasWaitingEdit(JobType::OutlineUpdate, QStringLiteral("ext1"), outline->localId, QString()))
+        return remote;
+    const QString title = withoutControlChars(remote.value(QStringLiteral("title")).toString());
+    const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
+    const int type = remote.value(QStringLiteral("type")).toInt(outline->type);
+    remote.insert(QStringLiteral("title"), outline->title);
+    remote.insert(QStringLiteral("content"), outline->content);
+    remote.insert(QStringLiteral("type"), outline->type);
+    if (text == withoutControlChars(outline->content) && title == withoutControlChars(outline->title))
+        return remote;
+    const QString copyTitle = copyName(title);
+    int order = 0;
+    for (const T_Outline* other : qAsConst(book->outline.outlineList)) {
+        if (other->title == copyTitle && other->content == text)
+            return remote;  // kept already
+        order = qMax(order, other->orderNum);
+    }
+    TC_BookOutline_Create copy(book->bookId, book->localId, 0, 0, type >= 1 ? type : outline->type, order + 1,
+                               static_cast<int>(currentServerTime()), copyTitle, text);
+    if (m_bookJobs->outline_create(copy)) {
+        qInfo() << "outline" << outline->outlineId << "has words waiting here; the other version is kept as outline"
+                << copy.localOutlineId;
+        m_ui->showTips(tr("outline copy"), true, 2000);
+    }
+    return remote;
+}
+
+QByteArray CSynDataManager::guardOutlineReply(int jobType, const QByteArray& body)
+{
+    QJsonObject root = CTessaneUrl::rootObject(body);
+    if (jobType == JobType::OutlineDetail) {
+        if (!root.value(QStringLiteral("content")).isObject())
+            return body;
+        root.insert(QStringLiteral("content"), guardOutline(root.value(QStringLiteral("content")).toObject()));
+    } else {
+        QJsonObject content = root.value(QStringLiteral("content")).toObject();
+        QJsonArray list;
+        for (const QJsonValue& value : content.value(QStringLiteral("all_outline")).toArray())
+            list.append(value.isObject() ? QJsonValue(guardOutline(value.toObject())) : value);
+        if (list.isEmpty())
+            return body;
+        content.insert(QStringLiteral("all_outline"), list);
+        root.insert(QStringLiteral("content"), content);
+    }
+    return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
 QString CSynDataManager::localText(const T_Chapter* chapter) const
@@ -93,7 +213,7 @@ QString CSynDataManager::localText(const T_Chapter* chapter) const
 int CSynDataManager::makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text)
 {
     const int orderNum = chapter->orderNum + 1;
-    const QString name = chapter->name + tr(" (copy)");
+    const QString name = copyName(chapter->name);
     const int created = static_cast<int>(currentServerTime());
     // Each step undoes the ones before it when it fails, so a failure
     // leaves the chapters as they were.

@@ -201,6 +201,10 @@ CSynDataManager::Outcome CSynDataManager::execChapterAdd(const T_SynchronizaTion
     request.header.synStep = nextStep();
     if (!m_bookJobs->chapter_add(request))
         return Outcome::Fail;
+    // Into a volume deleted here: the platform's state of the chapter tells
+    // whether it was written there after the delete.
+    if (volume->status == 0)
+        askChapterState(book, book->findChapterByLocalId(request.header.localChapterId));
     // The item's order number counts in the platform's numbering, which the
     // chapters made or moved here need not share: the platform's list,
     // fetched once after the feed's new chapters, gives every chapter its
@@ -371,11 +375,6 @@ CSynDataManager::Outcome CSynDataManager::execMemoDetail(const T_SynchronizaTion
     const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
     if (memo == nullptr)
         return Outcome::Continue;
-    if (hasPendingMemoEdit(memo->localId)) {
-        // The author's newer words here go up with the waiting job.
-        qInfo() << "memo" << memo->memoId << "has a change waiting here; its remote version is not fetched over it";
-        return Outcome::Continue;
-    }
     TC_Memo_Detail detail;
     detail.header.localMemoId = memo->localId;
     detail.header.memoId = memo->memoId;
@@ -595,23 +594,74 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
     // changes nothing.
     if ((type == 0 && volume->status == 0) || (type == 1 && volume->status != 0))
         return Outcome::Continue;
+    // Chapters live here may have been written into the volume after the
+    // platform deleted it: those the platform never had come back at once,
+    // the others by their state there.
+    QList<int> unsent;
+    QList<int> sent;
+    if (type == 0) {
+        for (const T_Chapter* chapter : qAsConst(book->chapterList)) {
+            if (chapter->localVolumeId == volume->localId)
+                (chapter->chapterId < 1 ? unsent : sent).append(chapter->localId);
+        }
+    }
     TC_Volume_Delete request;
     setVolumeStep(request.header, book, volume);
     request.type = type;
     request.updateTime = now();
-    return m_bookJobs->volume_del_restore(request) ? Outcome::Continue : Outcome::Fail;
+    if (!m_bookJobs->volume_del_restore(request))
+        return Outcome::Fail;
+    // The platform's order places the volume among those moved meanwhile.
+    if (type == 1 && !hasSynItem(kFetchVolumeList, item.bookId, 0))
+        addSynItem(kFetchVolumeList, item.bookId, 0, 0, QString());
+    for (int localId : qAsConst(unsent)) {
+        T_Chapter* chapter = book->findChapterByLocalId(localId);
+        if (chapter == nullptr)
+            continue;
+        TC_Chapter_Recycle back;
+        setChapterStep(back.header, book, chapter);
+        back.header.uid = m_model->userInfo.uid;
+        back.header.jobType = JobType::ChapterRecycle;
+        back.status = 1;
+        back.updateTime = now();
+        if (m_bookJobs->chapter_recycle(back, true))
+            m_bookJobs->bringBackVolumeOf(book, chapter);
+    }
+    for (int localId : qAsConst(sent))
+        askChapterState(book, book->findChapterByLocalId(localId));
+    return Outcome::Continue;
+}
+
+void CSynDataManager::askChapterState(const T_Book* book, const T_Chapter* chapter)
+{
+    if (chapter == nullptr || chapter->chapterId < 1 || hasSynItem(8, book->bookId, chapter->chapterId))
+        return;
+    // Queued as a change of its recycle state: its handler fetches the
+    // platform's state and the pass waits for it, and the reply brings a
+    // live chapter's volume back.
+    addSynItem(8, book->bookId, chapter->chapterId, 0, QString());
 }
 
 CSynDataManager::Outcome CSynDataManager::execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item)
 {
     T_Book* book = m_model->findRecycledBookByBookId(item.bookId);
+    if (T_Book* live = book ? nullptr : m_model->findBookByBookId(item.bookId)) {
+        // Its recycling passed this machine by: the book goes to the bin first.
+        if (hasPendingBookJobs(live->localId)) {
+            TC_Books_Delete recycle(live->localId, now());
+            setBookStep(recycle.header, live);
+            if (!m_bookJobs->books_delete(recycle, true))
+                return Outcome::Fail;
+            book = m_model->findRecycledBookByLocalId(live->localId);
+        }
+    }
     if (book == nullptr)
         return Outcome::Continue;
     if (hasPendingBookJobs(book->localId)) {
         // Deleting for good would take the author's waiting changes with
-        // it; the book stays in the recycle bin, where they can be read.
-        qWarning() << "book" << book->bookId << "has changes waiting here; kept in the recycle bin";
-        return Outcome::Continue;
+        // it; the book stays in the recycle bin, where they can be read, as
+        // a book of this machine only: its jobs can never reach the platform.
+        return m_bookJobs->keepBookHereOnly(book) ? Outcome::Continue : Outcome::Fail;
     }
     TC_Books_Delete_Hard request;
     setBookStep(request.header, book);

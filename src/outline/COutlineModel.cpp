@@ -175,6 +175,8 @@ bool COutlineModel::update(int localId, int type, const QString& text)
     request.bookId = shown->bookId;
     request.updateTime = static_cast<int>(currentServerTime());
     request.type = type;
+    // The panel edits only the text; a title given elsewhere stays as it is.
+    request.title = outline->title;
     request.content = text;
     const bool stored = m_bookJobs->outline_update(request);
     announce(row);

@@ -1,11 +1,12 @@
 // Two machines of one author against one platform, used in turns, working in
 // the same book and chapters: each adds, types into, renames, moves,
-// recycles, restores and deletes chapters, adds, renames and moves volumes,
-// and adds, edits and deletes memos, while the platform now and then fails a
+// recycles, restores and deletes chapters, adds, renames, moves and deletes
+// volumes, adds and edits outlines, and adds, edits and deletes memos, while the platform now and then fails a
 // request, cuts a reply off after doing its work, or cannot be reached at all
 // for a while. Once the faults stop and both have synchronised twice, both
 // local stores and the platform hold the same volumes and chapters in the
-// same order with the same names, texts and states, the same memos, and
+// same order with the same names, texts and states, the same memos and
+// outlines, and
 // every paragraph either machine typed is in some chapter (the one it was
 // typed into or a copy of it), unless an author deleted that chapter.
 //
@@ -18,10 +19,13 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Memo.h"
+#include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
+#include "remote/records/OutlineRecords.h"
+#include "remote/records/VolumeRecords.h"
 #include "volume/CBookChapterModel.h"
 #include "volume/CBookChapterSortModel.h"
 #include "volume/CBookVolumeController.h"
@@ -93,6 +97,12 @@ QMap<int, QString> localMemos()
     return localRows(QStringLiteral("select memoId, localId, content from tb_memo"));
 }
 
+QMap<int, QString> localOutlines()
+{
+    return localRows(QStringLiteral("select outlineId, localId, ifnull(title, '') || '|' || ifnull(content, '') "
+                                    "from tb_outline where bookId = %1").arg(kBook));
+}
+
 QMap<int, QString> platformRows(const QJsonObject& store, const char* kind, const char* idKey,
                                 const std::function<QString(const QJsonObject&)>& value)
 {
@@ -125,6 +135,14 @@ QMap<int, QString> platformVolumes(const QJsonObject& store)
 {
     return platformRows(store, "volumes", "id", [](const QJsonObject& volume) {
         return statusOf(volume) + QLatin1Char('|') + volume.value(QStringLiteral("volume_name")).toString();
+    });
+}
+
+QMap<int, QString> platformOutlines(const QJsonObject& store)
+{
+    return platformRows(store, "outlines", "outline_id", [](const QJsonObject& outline) {
+        return outline.value(QStringLiteral("title")).toString() + QLatin1Char('|')
+               + outline.value(QStringLiteral("content")).toString();
     });
 }
 
@@ -242,7 +260,7 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
     if (book == nullptr)
         return true;
     const QList<T_Volume*> volumes = liveVolumes(book);
-    const int choice = random.bounded(16);
+    const int choice = random.bounded(18);
     ++m.counter;
     if (choice < 2) {
         const T_Volume* volume = pickOf(random, volumes);
@@ -333,8 +351,31 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
         request.updateTime = now();
         return jobs->chapter_delete(request);
     }
+    if (choice >= 16) {
+        // An outline card added, or its text edited.
+        const QList<T_Outline*>& outlines = book->outline.outlineList;
+        const QString text = QStringLiteral("%1的大纲%2").arg(m.name).arg(m.counter);
+        if (choice == 16 || outlines.isEmpty()) {
+            int order = 0;
+            for (const T_Outline* outline : outlines)
+                order = std::max(order, outline->orderNum);
+            trace(m, QStringLiteral("adds outline %1").arg(text));
+            TC_BookOutline_Create request(book->bookId, book->localId, 0, 0, 1, order + 1, now(), QString(), text);
+            return CBookJobManager::instance()->outline_create(request);
+        }
+        const T_Outline* outline = outlines.at(random.bounded(outlines.size()));
+        trace(m, QStringLiteral("edits outline %1/%2 to %3").arg(outline->localId).arg(outline->outlineId).arg(text));
+        TC_BookOutline_Update request;
+        request.localBookId = book->localId;
+        request.localOutlineId = outline->localId;
+        request.type = outline->type;
+        request.title = outline->title;
+        request.content = text;
+        request.updateTime = now();
+        return CBookJobManager::instance()->outline_update(request);
+    }
     if (choice == 11) {
-        const int kind = random.bounded(3);
+        const int kind = random.bounded(4);
         if (kind == 0) {
             trace(m, QStringLiteral("adds a volume"));
             if (tree()->createVolume(book, false) == nullptr)
@@ -348,6 +389,21 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
         if (kind == 1) {
             trace(m, QStringLiteral("renames volume %1").arg(volume->volumeId));
             tree()->changeVolumeName(volumeRow(volume), QStringLiteral("%1卷%2").arg(m.name).arg(m.counter));
+            return true;
+        }
+        if (kind == 3) {
+            // The other machine may be adding to it meanwhile.
+            if (volumes.size() < 2)
+                return true;
+            trace(m, QStringLiteral("deletes volume %1").arg(volume->volumeId));
+            TC_Volume_Delete request;
+            request.header.localBookId = book->localId;
+            request.header.localVolumeId = volume->localId;
+            request.type = 0;
+            request.updateTime = now();
+            if (!jobs->volume_del_restore(request))
+                return false;
+            tree()->reloadBook(book);
             return true;
         }
         const T_Volume* target = pickOf(random, volumes);
@@ -489,6 +545,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
         QVERIFY2(volumeDiff.isEmpty(), qPrintable(who + QStringLiteral(" volumes: ") + volumeDiff));
         const QString memoDiff = differences(localMemos(), platformMemos(store));
         QVERIFY2(memoDiff.isEmpty(), qPrintable(who + QStringLiteral(" memos: ") + memoDiff));
+        const QString outlineDiff = differences(localOutlines(), platformOutlines(store));
+        QVERIFY2(outlineDiff.isEmpty(), qPrintable(who + QStringLiteral(" outlines: ") + outlineDiff));
         QVERIFY2(storedOrder(kBook) == platformOrder(store, kBook),
                  qPrintable(QStringLiteral("%1 order %2, platform %3")
                                 .arg(who, storedOrder(kBook), platformOrder(store, kBook))));

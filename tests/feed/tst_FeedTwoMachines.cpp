@@ -3,14 +3,18 @@
 // while the create is on its way reaches the platform, and a create whose
 // reply was lost is not made twice.
 
+#include "BookOrder.h"
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_Memo.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "remote/records/BookRecords.h"
+#include "remote/records/MemoRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/OutlineRecords.h"
 
@@ -166,6 +170,56 @@ int platformStatus(int chapterId)
     return -1;
 }
 
+// The seeded memo's and outline's texts take the machine's words.
+bool editMemoAndOutline(const QString& words)
+{
+    T_Memo* memo = CPublicManager::instance()->findMemoByMemoId(13001);
+    T_Book* book = demoBook();
+    const T_Outline* outline = book ? book->findOutlineByOutlineId(11001) : nullptr;
+    if (memo == nullptr || outline == nullptr)
+        return false;
+    TC_Memo_Edit text;
+    text.header.localMemoId = memo->localId;
+    text.content = words;
+    text.updateTime = 1700000100;
+    TC_BookOutline_Update update;
+    update.localBookId = book->localId;
+    update.localOutlineId = outline->localId;
+    update.type = outline->type;
+    update.title = outline->title;
+    update.content = words;
+    update.updateTime = 1700000100;
+    TC_BookOutline_Create card(book->bookId, book->localId, 0, 0, 2, book->outline.outlineList.size() + 1,
+                               1700000100, QString(), words + QStringLiteral("的新大纲"));
+    return CJobManager::instance()->memoEditContent(text) && CBookJobManager::instance()->outline_update(update)
+           && CBookJobManager::instance()->outline_create(card);
+}
+
+// Every memo and outline text, here and on the platform, sorted.
+QStringList localMemosAndOutlines()
+{
+    QStringList out;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select content from tb_memo union all select title || ':' || content from tb_outline")))
+        while (query.next())
+            out << query.value(0).toString();
+    out.sort();
+    return out;
+}
+
+QStringList platformMemosAndOutlines()
+{
+    QStringList out;
+    const QJsonObject store = standin().store();
+    for (const QJsonValue& value : store.value(QStringLiteral("memos")).toArray())
+        out << value.toObject().value(QStringLiteral("content")).toString();
+    for (const QJsonValue& value : store.value(QStringLiteral("outlines")).toArray())
+        out << value.toObject().value(QStringLiteral("title")).toString() + QLatin1Char(':')
+                   + value.toObject().value(QStringLiteral("content")).toString();
+    out.sort();
+    return out;
+}
+
 bool recycleChapter(int chapterId, int status)
 {
     T_Book* book = demoBook();
@@ -195,6 +249,8 @@ private slots:
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
+    void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
+    void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -374,6 +430,137 @@ void FeedTwoMachinesTest::recycleSentAgainAfterARestoreElsewhereLeavesOneState()
         QVERIFY(machines[i]->jobIds().isEmpty());
         QCOMPARE(localStatus(9002), platformStatus(9002));
     }
+}
+
+// A edits the memo and the outline while its edits cannot get through; B
+// edits both. Neither text may vanish: the one sent last stays in place, the
+// other is kept as a copy beside it, alike on both machines and the platform.
+void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(standin().addFault(QStringLiteral("/memo/editMemo"), QStringLiteral("http500")));
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/editOutline"), QStringLiteral("http500")));
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500")));
+    QVERIFY(editMemoAndOutline(QStringLiteral("甲在路上改的")));
+    QVERIFY(settleClient());
+    QCOMPARE(machines[0]->jobIds().size(), 3);
+
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(editMemoAndOutline(QStringLiteral("乙在家里改的")));
+    QVERIFY(settleClient());
+
+    for (int i : {0, 1, 0, 1}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+    }
+    QStringList expected{QStringLiteral(":甲在路上改的的新大纲"), QStringLiteral(":乙在家里改的的新大纲"),
+                         QStringLiteral("主线:甲在路上改的"),
+                         CSynDataManager::copyName(QStringLiteral("主线")) + QStringLiteral(":乙在家里改的"),
+                         QStringLiteral("甲在路上改的"),
+                         CSynDataManager::copyName(QString()).trimmed() + QStringLiteral("\n乙在家里改的")};
+    expected.sort();
+    const QStringList platform = platformMemosAndOutlines();
+    QCOMPARE(platform, expected);
+    QCOMPARE(localMemosAndOutlines(), platform);
+    QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QCOMPARE(localMemosAndOutlines(), platform);
+    QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+}
+
+// A deletes the book for good while B, offline, adds a chapter and writes.
+// B keeps its words in its recycle bin as a book of its own, with no job
+// left to fail; restoring it there puts it back on the platform and on A.
+void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    const int localBookOfA = demoBook()->localId;
+    TC_Books_Delete recycle(localBookOfA, 1700000100);
+    QVERIFY(CJobManager::instance()->books_delete(recycle));
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = localBookOfA;
+    purge.updateTime = 1700000100;
+    QVERIFY(CJobManager::instance()->books_delete_hard(purge));
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    QVERIFY(!platformHasBook(QStringLiteral("示例作品")));
+
+    const QString inNewChapter = QStringLiteral("乙在断网时新写的一章");
+    const QString inOldChapter = QStringLiteral("乙在断网时改的第一章");
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    const int localBook = demoBook()->localId;
+    const int added = addChapter(QStringLiteral("断网新章"));
+    QVERIFY(added > 0);
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = localBook;
+    save.header.localChapterId = added;
+    save.content = inNewChapter;
+    save.updateTime = 1700000100;
+    save.isSendToSrv = true;
+    QVERIFY(CJobManager::instance()->chapter_edit_content(save));
+    QVERIFY(saveChapter(9001, inOldChapter));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+
+    const auto wordsHere = [localBook]() {
+        QStringList texts;
+        QSqlQuery query = CTessaneDb::instance()->newQuery();
+        if (query.exec(QStringLiteral("select content from tb_chapter where localBookId = %1").arg(localBook)))
+            while (query.next())
+                texts << query.value(0).toString();
+        return texts;
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        QVERIFY(machines[1]->restart());
+        QVERIFY(settleClient());
+    }
+    QVERIFY2(machines[1]->jobIds().isEmpty(), "jobs that cannot reach the platform are still queued");
+    const T_Book* kept = CPublicManager::instance()->findRecycledBookByLocalId(localBook);
+    QVERIFY(kept != nullptr);
+    QCOMPARE(kept->bookId, 0);
+    QVERIFY(wordsHere().contains(inNewChapter) && wordsHere().contains(inOldChapter));
+    QVERIFY(!platformHasBook(QStringLiteral("示例作品")));
+
+    TC_Books_Restore restore;
+    restore.header.localBookId = localBook;
+    restore.updateTime = 1700000200;
+    QVERIFY(CJobManager::instance()->books_restore(restore));
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[1]->jobIds().isEmpty(), 15000);
+    const T_Book* back = CPublicManager::instance()->findBookByLocalId(localBook);
+    QVERIFY(back != nullptr && back->bookId > 0);
+    const int bookId = back->bookId;
+    QStringList onPlatform;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("book_id")).toInt() == bookId)
+            onPlatform << value.toObject().value(QStringLiteral("content")).toString();
+    }
+    QVERIFY2(onPlatform.contains(inNewChapter) && onPlatform.contains(inOldChapter),
+             qPrintable(onPlatform.join(QStringLiteral(" | "))));
+    QCOMPARE(onPlatform.size(), wordsHere().size());
+
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(CPublicManager::instance()->findBookByBookId(bookId) != nullptr, 15000);
+    QVERIFY(settleClient());
+    QStringList onA;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    QVERIFY(query.exec(QStringLiteral("select content from tb_chapter where bookId = %1").arg(bookId)));
+    while (query.next())
+        onA << query.value(0).toString();
+    QVERIFY2(onA.contains(inNewChapter) && onA.contains(inOldChapter), qPrintable(onA.join(QStringLiteral(" | "))));
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)

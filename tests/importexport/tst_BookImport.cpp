@@ -236,6 +236,11 @@ void TestBookImport::textIsCutIntoChaptersAtHeadingLines_data()
     QTest::newRow("heading inside a sentence") << QStringLiteral("他读到第三章的时候睡着了。\n").toUtf8()
                                                << QStringList{QStringLiteral("第一章")}
                                                << QStringList{QStringLiteral("他读到第三章的时候睡着了。\n")};
+    QTest::newRow("entities are read whole, tags before them")
+        << QStringLiteral("第1章 甲\n&nbsp;&nbsp;&nbsp;&nbsp;她说<p>\na &lt; b &amp;&amp; c &gt; d&#12;\n"
+                          "&quot;&lt;p&gt;&quot; &amp;lt;\n").toUtf8()
+        << QStringList{QStringLiteral("第1章 甲")}
+        << QStringList{QStringLiteral("她说\na < b && c > d\n\"<p>\" &lt;\n")};
     QTest::newRow("CR LF and lone CR end lines")
         << QStringLiteral("第1章 甲\r\n一行\r\n两行\r第2章 乙\r三行\r").toUtf8()
         << QStringList{QStringLiteral("第1章 甲"), QStringLiteral("第2章 乙")}

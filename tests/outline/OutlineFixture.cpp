@@ -19,9 +19,9 @@ OutlineFixture::~OutlineFixture()
     COutlineController::instance()->reset();
 }
 
-T_Outline* OutlineFixture::stored(T_Book* book, int type, int orderNum, const QString& text)
+T_Outline* OutlineFixture::stored(T_Book* book, int type, int orderNum, const QString& text, const QString& title)
 {
-    TC_BookOutline_Create create(book->bookId, book->localId, 0, 0, type, orderNum, 1700000000, QString(), text);
+    TC_BookOutline_Create create(book->bookId, book->localId, 0, 0, type, orderNum, 1700000000, title, text);
     create.header.synStep = 1;
     if (!CBookJobManager::instance()->outline_create(create))
         return nullptr;

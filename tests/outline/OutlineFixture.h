@@ -20,7 +20,8 @@ public:
 
     // An outline stored through the book operations, as if it had come
     // from the platform (no job left behind).
-    static T_Outline* stored(T_Book* book, int type, int orderNum, const QString& text);
+    static T_Outline* stored(T_Book* book, int type, int orderNum, const QString& text,
+                             const QString& title = QString());
     static int outlineRows(int localBookId);
     static QString storedContent(int localOutlineId);
     static int storedOrder(int localOutlineId);

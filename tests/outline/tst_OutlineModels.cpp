@@ -59,7 +59,8 @@ void OutlineModelTest::updateStoresTextWithQuotesAndPlaceholders()
     QVERIFY(f.up());
     T_Book* book = f.offlineBook(QStringLiteral("书'名\"%1"));
     QVERIFY(book);
-    T_Outline* outline = OutlineFixture::stored(book, 1, 1, QStringLiteral("原文"));
+    // Titled elsewhere: the panel shows no title and must not send an empty one.
+    T_Outline* outline = OutlineFixture::stored(book, 1, 1, QStringLiteral("原文"), QStringLiteral("网页上起的题目"));
     QVERIFY(outline);
     Models m(book);
     QSignalSpy changed(m.model, &QAbstractItemModel::dataChanged);
@@ -71,6 +72,10 @@ void OutlineModelTest::updateStoresTextWithQuotesAndPlaceholders()
     QCOMPARE(outline->content, kAwkward);
     QCOMPARE(OutlineFixture::jobTypes(), QList<int>{1023});
     QVERIFY(OutlineFixture::jobContent(1023).contains(QStringLiteral("'%1' 100% %2")));
+    QVERIFY(OutlineFixture::jobContent(1023).contains(QStringLiteral("\"title\":\"网页上起的题目\"")));
+    QCOMPARE(OutlineFixture::scalar(QStringLiteral("select title from tb_outline where localId = %1")
+                                        .arg(outline->localId)).toString(),
+             QStringLiteral("网页上起的题目"));
 
     // An outline the book does not have changes nothing.
     QVERIFY(!m.model->update(9999, 1, QStringLiteral("x")));
