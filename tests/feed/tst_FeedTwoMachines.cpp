@@ -1,8 +1,9 @@
 // One author on two machines, and replies that come too late or never: both
 // machines' words survive saves of the same chapter, a delete for good made
-// while the create is on its way reaches the platform, and a create whose
-// reply was lost is not made twice.
+// while the create is on its way reaches the platform, a create whose reply
+// was lost is not made twice, and creates keep the order they were made in.
 
+#include "BookOrder.h"
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
@@ -12,11 +13,16 @@
 #include "manager/CPublicManager.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
+#include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
+#include "remote/records/VolumeRecords.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -130,6 +136,45 @@ int addChapter(const QString& name)
     return CJobManager::instance()->chapter_add(request) ? request.header.localChapterId : 0;
 }
 
+bool addVolume(const QString& name)
+{
+    T_Book* book = demoBook();
+    int order = 1;
+    for (const T_Volume* volume : book->volumeList)
+        order = std::max(order, volume->orderNum + 1);
+    TC_Volume_Add request(book->localId, book->bookId, -1, order, 1700000100, name);
+    return CJobManager::instance()->volume_add(request);
+}
+
+// Names of the live chapters of the demo book's first volume, in order.
+QStringList localChapterNames()
+{
+    QStringList out;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select name from tb_chapter where volumeId = 7001 and status <> 0 order by orderNum")))
+        while (query.next())
+            out << query.value(0).toString();
+    return out;
+}
+
+// Ids of the platform's objects of a kind ("books", "volumes", ...) whose
+// member key holds value.
+QList<int> platformIds(const char* kind, const char* key, const QString& value, const char* idKey)
+{
+    QList<int> out;
+    for (const QJsonValue& entry : standin().store().value(QLatin1String(kind)).toArray()) {
+        if (entry.toObject().value(QLatin1String(key)).toString() == value)
+            out << entry.toObject().value(QLatin1String(idKey)).toInt();
+    }
+    return out;
+}
+
+int localCount(const QString& sql)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    return query.exec(sql) && query.next() ? query.value(0).toInt() : -1;
+}
+
 bool deleteChapter(int localChapterId)
 {
     T_Book* book = demoBook();
@@ -195,6 +240,9 @@ private slots:
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
+    void createsReachThePlatformInTheAuthorsOrder();
+    void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data();
+    void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -374,6 +422,130 @@ void FeedTwoMachinesTest::recycleSentAgainAfterARestoreElsewhereLeavesOneState()
         QVERIFY(machines[i]->jobIds().isEmpty());
         QCOMPARE(localStatus(9002), platformStatus(9002));
     }
+}
+
+// A's chapter create fails and waits, the next goes while it waits, eight
+// more follow at once, and a volume create fails before another: after both
+// machines synchronise twice, all three show the order A made them in.
+void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QStringList names = localChapterNames();
+    const int before = names.size();
+    names << QStringLiteral("先写的") << QStringLiteral("后写的");
+    for (int i = 1; i <= 8; ++i)
+        names << QStringLiteral("连写%1").arg(i);
+
+    QVERIFY(standin().addFault(kAddChapter, QStringLiteral("http500"), 0, 1));
+    QVERIFY(addChapter(names.at(before)) > 0);
+    QVERIFY(settleClient());
+    for (int i = before + 1; i < names.size(); ++i)
+        QVERIFY(addChapter(names.at(i)) > 0);
+    QVERIFY(standin().addFault(QStringLiteral("/volume/addVolume"), QStringLiteral("http500"), 0, 1));
+    QVERIFY(addVolume(QStringLiteral("先建的卷")));
+    QVERIFY(settleClient());
+    QVERIFY(addVolume(QStringLiteral("后建的卷")));
+    QVERIFY(settleClient());
+    QCOMPARE(localChapterNames(), names);
+
+    for (int round = 0; round < 2; ++round) {
+        for (int i : {0, 1}) {
+            QVERIFY(machines[i]->restart());
+            QVERIFY(settleClient());
+            CJobManager::instance()->synNow(false);
+            QVERIFY(settleClient());
+        }
+    }
+    const QString platform = platformOrder(standin().store(), 5001);
+    const QList<int> first = platformIds("volumes", "volume_name", QStringLiteral("先建的卷"), "id");
+    const QList<int> second = platformIds("volumes", "volume_name", QStringLiteral("后建的卷"), "id");
+    QCOMPARE(first.size(), 1);
+    QCOMPARE(second.size(), 1);
+    QVERIFY2(platform.indexOf(QString::number(first.first())) < platform.indexOf(QString::number(second.first())),
+             qPrintable(platform));
+    for (int i : {0, 1}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QCOMPARE(localChapterNames(), names);
+        QCOMPARE(storedOrder(5001), platform);
+    }
+}
+
+void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("volume") << QStringLiteral("/volume/addVolume");
+    QTest::newRow("memo") << QStringLiteral("/memo/addMemo");
+    QTest::newRow("book") << QStringLiteral("/books/addBook");
+    QTest::newRow("import batch") << QStringLiteral("/chapter/batchCreateChapter");
+}
+
+// The platform made the object but the reply was cut off: the next pass
+// finds it in the platform's list and takes its id instead of making another.
+void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
+{
+    QFETCH(QString, path);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    T_Book* book = demoBook();
+    QVERIFY(book != nullptr);
+    QVERIFY(standin().addFault(path, QStringLiteral("truncated"), 0, 1));
+    const QString name = QStringLiteral("回信丢了");
+    QTemporaryDir folder;
+    if (path.startsWith(QLatin1String("/volume"))) {
+        QVERIFY(addVolume(name));
+    } else if (path.startsWith(QLatin1String("/memo"))) {
+        TC_Memo_Add memo;
+        memo.content = name;
+        memo.color = QStringLiteral("#FFF3B0");
+        memo.updateTime = 1700000100;
+        QVERIFY(CJobManager::instance()->memoAdd(memo));
+    } else if (path.startsWith(QLatin1String("/books"))) {
+        TC_Books_AddBook request(name, 1700000100, 1700000100, QString());
+        QVERIFY(CJobManager::instance()->books_add(request));
+    } else {
+        // Twenty-five chapters: a batch of twenty whose reply is lost, then five.
+        QString text;
+        for (int i = 1; i <= 25; ++i)
+            text += QStringLiteral("第%1章 章名%1\n正文%1。\n").arg(i);
+        QFile file(folder.path() + QStringLiteral("/%1.txt").arg(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
+        file.close();
+        QSignalSpy finished(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
+        QVERIFY(CJobManager::instance()->startImportBook(file.fileName()));
+        QVERIFY(finished.wait(60000));
+    }
+    QVERIFY(settleClient());
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+
+    if (path.startsWith(QLatin1String("/volume"))) {
+        const QList<int> made = platformIds("volumes", "volume_name", name, "id");
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(localCount(QStringLiteral("select count(*) from tb_volume where volumeId = %1").arg(made.first())), 1);
+    } else if (path.startsWith(QLatin1String("/memo"))) {
+        const QList<int> made = platformIds("memos", "content", name, "id");
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(localCount(QStringLiteral("select count(*) from tb_memo where memoId = %1").arg(made.first())), 1);
+    } else {
+        const QList<int> made = platformIds("books", "book_name", name, "book_id");
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(localCount(QStringLiteral("select count(*) from tb_book where bookId = %1").arg(made.first())), 1);
+        if (path.startsWith(QLatin1String("/chapter"))) {
+            int chapters = 0;
+            for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray())
+                chapters += value.toObject().value(QStringLiteral("book_id")).toInt() == made.first() ? 1 : 0;
+            QCOMPARE(chapters, 25);
+            QCOMPARE(localCount(QStringLiteral("select count(*) from tb_chapter where bookId = %1 and chapterId > 0")
+                                    .arg(made.first())),
+                     25);
+        }
+    }
+    QCOMPARE(JobsFixture::requestsTo(path).size(), path.startsWith(QLatin1String("/chapter")) ? 2 : 1);
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
