@@ -1,11 +1,13 @@
 // Two machines of one author against one platform, used in turns, working in
 // the same book and chapters: each adds, types into, renames, moves,
 // recycles, restores and deletes chapters, adds, renames and moves volumes,
-// and adds, edits and deletes memos, while the platform now and then fails a
+// adds, edits and deletes memos, and adds books and imports small ones, while
+// the platform now and then fails a
 // request, cuts a reply off after doing its work, or cannot be reached at all
 // for a while. Once the faults stop and both have synchronised twice, both
 // local stores and the platform hold the same volumes and chapters in the
-// same order with the same names, texts and states, the same memos, and
+// same order with the same names, texts and states, the same memos and
+// books, with nothing made twice, and
 // every paragraph either machine typed is in some chapter (the one it was
 // typed into or a copy of it), unless an author deleted that chapter.
 //
@@ -18,8 +20,10 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Memo.h"
+#include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
 #include "volume/CBookChapterModel.h"
@@ -29,12 +33,15 @@
 #include "volume/CBookVolumeSortModel.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -93,6 +100,13 @@ QMap<int, QString> localMemos()
     return localRows(QStringLiteral("select memoId, localId, content from tb_memo"));
 }
 
+// Book -> "name|chapters".
+QMap<int, QString> localBooks()
+{
+    return localRows(QStringLiteral("select bookId, localId, bookName || '|' || (select count(*) from tb_chapter "
+                                    "where localBookId = b.localId) from tb_book b"));
+}
+
 QMap<int, QString> platformRows(const QJsonObject& store, const char* kind, const char* idKey,
                                 const std::function<QString(const QJsonObject&)>& value)
 {
@@ -126,6 +140,22 @@ QMap<int, QString> platformVolumes(const QJsonObject& store)
     return platformRows(store, "volumes", "id", [](const QJsonObject& volume) {
         return statusOf(volume) + QLatin1Char('|') + volume.value(QStringLiteral("volume_name")).toString();
     });
+}
+
+QMap<int, QString> platformBooks(const QJsonObject& store)
+{
+    QMap<int, QString> out;
+    for (const QJsonValue& entry : store.value(QStringLiteral("books")).toArray()) {
+        const int bookId = entry.toObject().value(QStringLiteral("book_id")).toInt();
+        if (entry.toObject().value(QStringLiteral("author_id")).toInt() != StandinServer::demoUid())
+            continue;
+        int chapters = 0;
+        for (const QJsonValue& chapter : store.value(QStringLiteral("chapters")).toArray())
+            chapters += chapter.toObject().value(QStringLiteral("book_id")).toInt() == bookId ? 1 : 0;
+        out.insert(bookId, QStringLiteral("%1|%2").arg(entry.toObject().value(QStringLiteral("book_name")).toString())
+                               .arg(chapters));
+    }
+    return out;
 }
 
 QMap<int, QString> platformMemos(const QJsonObject& store)
@@ -242,7 +272,7 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
     if (book == nullptr)
         return true;
     const QList<T_Volume*> volumes = liveVolumes(book);
-    const int choice = random.bounded(16);
+    const int choice = random.bounded(17);
     ++m.counter;
     if (choice < 2) {
         const T_Volume* volume = pickOf(random, volumes);
@@ -357,6 +387,26 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
             tree()->moveVolume(volumeRow(volume), volumeRow(target), 1);
         return true;
     }
+    if (choice == 16) {
+        const QString name = QStringLiteral("%1书%2").arg(m.name).arg(m.counter);
+        if (random.bounded(2) == 0) {
+            trace(m, QStringLiteral("adds book %1").arg(name));
+            TC_Books_AddBook request(name, now(), now(), QString());
+            return jobs->books_add(request);
+        }
+        trace(m, QStringLiteral("imports book %1").arg(name));
+        QTemporaryDir folder;
+        QFile file(folder.path() + QLatin1Char('/') + name + QStringLiteral(".txt"));
+        QString text;
+        for (int i = 1; i <= 3; ++i)
+            text += QStringLiteral("第%1章 %2章%1\n%2的导入段落%1\n").arg(i).arg(name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+            return false;
+        file.close();
+        QSignalSpy finished(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
+        return jobs->startImportBook(file.fileName()) && finished.wait(60000)
+               && finished.first().first().toInt() == int(TessaneImportOk);
+    }
     // The list is kept in the order of change times, which a run cannot repeat.
     QList<T_Memo*> memos = CPublicManager::instance()->memoList;
     std::sort(memos.begin(), memos.end(), [](const T_Memo* a, const T_Memo* b) { return a->localId < b->localId; });
@@ -427,10 +477,10 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
     // Failures of the platform, a reply cut off after the work was done, and
     // no platform at all.
     const QStringList faults{QStringLiteral("http500"), QStringLiteral("code500"), QStringLiteral("drop")};
-    // A reply cut off after the platform did the work. Volume and memo adds
-    // carry nothing the platform could recognise them by, so theirs would be
-    // made twice by design; they are left out.
+    // A reply cut off after the platform did the work.
     const QStringList cutOff{QStringLiteral("/chapter/addChapter"), QStringLiteral("/chapter/addChapter"),
+                             QStringLiteral("/volume/addVolume"),   QStringLiteral("/memo/addMemo"),
+                             QStringLiteral("/books/addBook"),      QStringLiteral("/chapter/batchCreateChapter"),
                              QStringLiteral("/chapter/editChapter"),
                              QStringLiteral("/chapter/recycle"),    QStringLiteral("/chapter/delChapter"),
                              QStringLiteral("/chapter/move"),       QStringLiteral("/volume/editVolume"),
@@ -489,6 +539,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
         QVERIFY2(volumeDiff.isEmpty(), qPrintable(who + QStringLiteral(" volumes: ") + volumeDiff));
         const QString memoDiff = differences(localMemos(), platformMemos(store));
         QVERIFY2(memoDiff.isEmpty(), qPrintable(who + QStringLiteral(" memos: ") + memoDiff));
+        const QString bookDiff = differences(localBooks(), platformBooks(store));
+        QVERIFY2(bookDiff.isEmpty(), qPrintable(who + QStringLiteral(" books: ") + bookDiff));
         QVERIFY2(storedOrder(kBook) == platformOrder(store, kBook),
                  qPrintable(QStringLiteral("%1 order %2, platform %3")
                                 .arg(who, storedOrder(kBook), platformOrder(store, kBook))));
