@@ -285,7 +285,6 @@ bool CJobManager::lookUpCreate(const T_JobData& job)
     if (sent < 0)
         return false;  // the owner parks it
     if (sent == 0) {
-        ++m_repeatedCreates;
         qInfo() << "create job" << job.jobId << "type" << job.jobType
                 << "may have reached the platform, which gives nothing to recognise it by; sent again";
         return false;

@@ -90,9 +90,6 @@ public:
     // counters sent. While a job is in flight it is not handed out again.
     void noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent = QString());
     bool isJobInFlight(int jobId) const { return m_inFlight.contains(jobId); }
-    // Creates sent once more although an earlier request may have arrived,
-    // because the platform gave nothing to recognise the object by.
-    int repeatedCreates() const { return m_repeatedCreates; }
     // The change feed's pass took in what the platform had: look-ups that
     // waited for it run.
     void feedTakenIn();
@@ -281,7 +278,6 @@ private:
     // A create answered outside the pass while the pass ran: creates that
     // waited for it go in another round of the pass.
     bool m_passAgain = false;
-    int m_repeatedCreates = 0;
     bool m_passFailed = false;
     // A request of the pass got no HTTP answer at all.
     bool m_passUnreachable = false;

@@ -23,6 +23,7 @@
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
@@ -394,6 +395,9 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
             TC_Books_AddBook request(name, now(), now(), QString());
             return jobs->books_add(request);
         }
+        // One import at a time: the shelf refuses another until its chapters are answered.
+        if (CUiManager::instance()->isBookImporting())
+            return true;
         trace(m, QStringLiteral("imports book %1").arg(name));
         QTemporaryDir folder;
         QFile file(folder.path() + QLatin1Char('/') + name + QStringLiteral(".txt"));
