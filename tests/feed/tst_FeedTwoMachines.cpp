@@ -425,8 +425,9 @@ void FeedTwoMachinesTest::recycleSentAgainAfterARestoreElsewhereLeavesOneState()
 }
 
 // A's chapter create fails and waits, the next goes while it waits, eight
-// more follow at once, and a volume create fails before another: after both
-// machines synchronise twice, all three show the order A made them in.
+// more follow at once, and a volume create and an outline create fail before
+// another: after both machines synchronise twice, all three show the order A
+// made them in.
 void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
 {
     std::unique_ptr<JobsFixture> machines[2];
@@ -449,6 +450,14 @@ void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
     QVERIFY(settleClient());
     QVERIFY(addVolume(QStringLiteral("后建的卷")));
     QVERIFY(settleClient());
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500"), 0, 1));
+    for (const QString& title : {QStringLiteral("先列的大纲"), QStringLiteral("后列的大纲")}) {
+        T_Book* book = demoBook();
+        TC_BookOutline_Create outline(book->bookId, book->localId, 0, 0, 1, book->outline.outlineList.size() + 1,
+                                      1700000100, title, QString());
+        QVERIFY(CBookJobManager::instance()->outline_create(outline));
+        QVERIFY(settleClient());
+    }
     QCOMPARE(localChapterNames(), names);
 
     for (int round = 0; round < 2; ++round) {
@@ -464,7 +473,17 @@ void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
     const QList<int> second = platformIds("volumes", "volume_name", QStringLiteral("后建的卷"), "id");
     QCOMPARE(first.size(), 1);
     QCOMPARE(second.size(), 1);
-    QVERIFY2(platform.indexOf(QString::number(first.first())) < platform.indexOf(QString::number(second.first())),
+    const QString volumes = QLatin1Char(' ') + platform.section(QStringLiteral(" / "), 0, 0);
+    QVERIFY2(volumes.indexOf(QStringLiteral(" %1[").arg(first.first())) > 0
+                 && volumes.indexOf(QStringLiteral(" %1[").arg(first.first()))
+                        < volumes.indexOf(QStringLiteral(" %1[").arg(second.first())),
+             qPrintable(platform));
+    const QStringList outlines = platform.section(QStringLiteral(" / "), 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QList<int> listed = platformIds("outlines", "title", QStringLiteral("先列的大纲"), "outline_id")
+                              + platformIds("outlines", "title", QStringLiteral("后列的大纲"), "outline_id");
+    QCOMPARE(listed.size(), 2);
+    QVERIFY2(outlines.indexOf(QString::number(listed.first())) >= 0
+                 && outlines.indexOf(QString::number(listed.first())) < outlines.indexOf(QString::number(listed.last())),
              qPrintable(platform));
     for (int i : {0, 1}) {
         QVERIFY(machines[i]->restart());
