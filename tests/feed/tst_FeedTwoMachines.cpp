@@ -241,6 +241,7 @@ private slots:
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
     void createsReachThePlatformInTheAuthorsOrder();
+    void volumesMadeOfflineOnBothMachinesEndInOneOrder();
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data();
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond();
 };
@@ -493,13 +494,38 @@ void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
     }
 }
 
+// Each machine adds a volume while the platform cannot be reached; B's lands
+// first, A's after it while A's copy has it last.
+void FeedTwoMachinesTest::volumesMadeOfflineOnBothMachinesEndInOneOrder()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    for (int i : {1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+        QVERIFY(addVolume(i == 0 ? QStringLiteral("甲离线建的卷") : QStringLiteral("乙离线建的卷")));
+        QVERIFY(settleClient());
+        QVERIFY(standin().clearFaults());
+    }
+    for (int i : {1, 0, 1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(machines[i]->jobIds().isEmpty());
+        QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+    }
+}
+
 void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::newRow("volume") << QStringLiteral("/volume/addVolume");
-    QTest::newRow("memo") << QStringLiteral("/memo/addMemo");
-    QTest::newRow("book") << QStringLiteral("/books/addBook");
-    QTest::newRow("import batch") << QStringLiteral("/chapter/batchCreateChapter");
+    QTest::addColumn<QString>("kind");   // the platform's list, its member holding the name, its id
+    QTest::addColumn<QString>("table");  // the local table and its server id column
+    QTest::newRow("volume") << "/volume/addVolume" << "volumes volume_name id" << "tb_volume volumeId";
+    QTest::newRow("memo") << "/memo/addMemo" << "memos content id" << "tb_memo memoId";
+    QTest::newRow("book") << "/books/addBook" << "books book_name book_id" << "tb_book bookId";
+    // Twenty-five chapters: a batch of twenty whose reply is lost, then five.
+    QTest::newRow("import batch") << "/chapter/batchCreateChapter" << "books book_name book_id" << "tb_book bookId";
 }
 
 // The platform made the object but the reply was cut off: the next pass
@@ -507,62 +533,47 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
 void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
 {
     QFETCH(QString, path);
+    QFETCH(QString, kind);
+    QFETCH(QString, table);
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
-    T_Book* book = demoBook();
-    QVERIFY(book != nullptr);
     QVERIFY(standin().addFault(path, QStringLiteral("truncated"), 0, 1));
     const QString name = QStringLiteral("回信丢了");
+    TC_Memo_Add memo;
+    memo.content = name;
+    memo.updateTime = 1700000100;
+    TC_Books_AddBook book(name, 1700000100, 1700000100, QString());
     QTemporaryDir folder;
-    if (path.startsWith(QLatin1String("/volume"))) {
+    QFile file(folder.path() + QStringLiteral("/%1.txt").arg(name));
+    QString text;
+    for (int i = 1; i <= 25; ++i)
+        text += QStringLiteral("第%1章 章名%1\n正文%1。\n").arg(i);
+    QSignalSpy imported(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
+    if (path.startsWith(QLatin1String("/volume")))
         QVERIFY(addVolume(name));
-    } else if (path.startsWith(QLatin1String("/memo"))) {
-        TC_Memo_Add memo;
-        memo.content = name;
-        memo.color = QStringLiteral("#FFF3B0");
-        memo.updateTime = 1700000100;
+    else if (path.startsWith(QLatin1String("/memo")))
         QVERIFY(CJobManager::instance()->memoAdd(memo));
-    } else if (path.startsWith(QLatin1String("/books"))) {
-        TC_Books_AddBook request(name, 1700000100, 1700000100, QString());
-        QVERIFY(CJobManager::instance()->books_add(request));
-    } else {
-        // Twenty-five chapters: a batch of twenty whose reply is lost, then five.
-        QString text;
-        for (int i = 1; i <= 25; ++i)
-            text += QStringLiteral("第%1章 章名%1\n正文%1。\n").arg(i);
-        QFile file(folder.path() + QStringLiteral("/%1.txt").arg(name));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0);
-        file.close();
-        QSignalSpy finished(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
-        QVERIFY(CJobManager::instance()->startImportBook(file.fileName()));
-        QVERIFY(finished.wait(60000));
-    }
+    else if (path.startsWith(QLatin1String("/books")))
+        QVERIFY(CJobManager::instance()->books_add(book));
+    else
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0 && file.flush()
+                && CJobManager::instance()->startImportBook(file.fileName()) && imported.wait(60000));
     QVERIFY(settleClient());
     CJobManager::instance()->synNow(false);
     QVERIFY(settleClient());
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
 
-    if (path.startsWith(QLatin1String("/volume"))) {
-        const QList<int> made = platformIds("volumes", "volume_name", name, "id");
-        QCOMPARE(made.size(), 1);
-        QCOMPARE(localCount(QStringLiteral("select count(*) from tb_volume where volumeId = %1").arg(made.first())), 1);
-    } else if (path.startsWith(QLatin1String("/memo"))) {
-        const QList<int> made = platformIds("memos", "content", name, "id");
-        QCOMPARE(made.size(), 1);
-        QCOMPARE(localCount(QStringLiteral("select count(*) from tb_memo where memoId = %1").arg(made.first())), 1);
-    } else {
-        const QList<int> made = platformIds("books", "book_name", name, "book_id");
-        QCOMPARE(made.size(), 1);
-        QCOMPARE(localCount(QStringLiteral("select count(*) from tb_book where bookId = %1").arg(made.first())), 1);
-        if (path.startsWith(QLatin1String("/chapter"))) {
-            int chapters = 0;
-            for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray())
-                chapters += value.toObject().value(QStringLiteral("book_id")).toInt() == made.first() ? 1 : 0;
-            QCOMPARE(chapters, 25);
-            QCOMPARE(localCount(QStringLiteral("select count(*) from tb_chapter where bookId = %1 and chapterId > 0")
-                                    .arg(made.first())),
-                     25);
-        }
+    const QStringList list = kind.split(QLatin1Char(' '));
+    const QList<int> made = platformIds(qPrintable(list.at(0)), qPrintable(list.at(1)), name, qPrintable(list.at(2)));
+    QCOMPARE(made.size(), 1);
+    QCOMPARE(localCount(QStringLiteral("select count(*) from %1 = %2").arg(table.replace(' ', " where "))
+                            .arg(made.first())),
+             1);
+    if (path.startsWith(QLatin1String("/chapter"))) {
+        int chapters = 0;
+        for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray())
+            chapters += value.toObject().value(QStringLiteral("book_id")).toInt() == made.first() ? 1 : 0;
+        QCOMPARE(chapters, 25);
     }
     QCOMPARE(JobsFixture::requestsTo(path).size(), path.startsWith(QLatin1String("/chapter")) ? 2 : 1);
 }
