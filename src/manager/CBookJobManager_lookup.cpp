@@ -198,11 +198,11 @@ CBookJobManager::Lookup CBookJobManager::adoptBatch(const T_JobData& job, const 
                                      {QStringLiteral("chapter_id"), number(entry, "chapter_id")}});
     }
     QJsonArray unmapped;
-    for (const QJsonValue& value : menu) {
+    for (int i = 0; found.isEmpty() && i < menu.size(); ++i) {
         if (m_db->countItems(QStringLiteral("tb_chapter"), QStringLiteral("chapterId"),
-                             number(value.toObject(), "chapter_id"))
+                             number(menu.at(i).toObject(), "chapter_id"))
             == 0)
-            unmapped.append(value);
+            unmapped.append(menu.at(i));
     }
     for (int start = 0; found.isEmpty() && !sent.isEmpty() && start + sent.size() <= unmapped.size(); ++start) {
         QJsonArray run;

@@ -450,7 +450,7 @@ void CJobManager::endPass()
         drainNext();
         return;
     }
-    if (m_passAgain && isSignedIn() && m_drainJobId == 0) {
+    if (m_passAgain && !m_passUnreachable && isSignedIn() && m_drainJobId == 0) {
         m_passAgain = false;
         m_passCursor = 0;
         drainNext();

@@ -112,11 +112,11 @@ QMap<int, QString> platformRows(const QJsonObject& store, const char* kind, cons
                                 const std::function<QString(const QJsonObject&)>& value)
 {
     QMap<int, QString> out;
+    // Memos and books of the author, the rest of the demo book.
+    const char* owner = qstrcmp(kind, "memos") == 0 ? "uid" : qstrcmp(kind, "books") == 0 ? "author_id" : "book_id";
     for (const QJsonValue& entry : store.value(QLatin1String(kind)).toArray()) {
         const QJsonObject object = entry.toObject();
-        const bool memo = qstrcmp(kind, "memos") == 0;
-        if (memo ? object.value(QStringLiteral("uid")).toInt() == StandinServer::demoUid()
-                 : object.value(QStringLiteral("book_id")).toInt() == kBook)
+        if (object.value(QLatin1String(owner)).toInt() == (qstrcmp(owner, "book_id") == 0 ? kBook : StandinServer::demoUid()))
             out.insert(object.value(QLatin1String(idKey)).toInt(), value(object));
     }
     return out;
@@ -145,18 +145,14 @@ QMap<int, QString> platformVolumes(const QJsonObject& store)
 
 QMap<int, QString> platformBooks(const QJsonObject& store)
 {
-    QMap<int, QString> out;
-    for (const QJsonValue& entry : store.value(QStringLiteral("books")).toArray()) {
-        const int bookId = entry.toObject().value(QStringLiteral("book_id")).toInt();
-        if (entry.toObject().value(QStringLiteral("author_id")).toInt() != StandinServer::demoUid())
-            continue;
-        int chapters = 0;
-        for (const QJsonValue& chapter : store.value(QStringLiteral("chapters")).toArray())
-            chapters += chapter.toObject().value(QStringLiteral("book_id")).toInt() == bookId ? 1 : 0;
-        out.insert(bookId, QStringLiteral("%1|%2").arg(entry.toObject().value(QStringLiteral("book_name")).toString())
-                               .arg(chapters));
-    }
-    return out;
+    const QJsonArray chapters = store.value(QStringLiteral("chapters")).toArray();
+    return platformRows(store, "books", "book_id", [&chapters](const QJsonObject& book) {
+        const auto inBook = [&book](const QJsonValue& chapter) {
+            return chapter.toObject().value(QStringLiteral("book_id")) == book.value(QStringLiteral("book_id"));
+        };
+        return QStringLiteral("%1|%2").arg(book.value(QStringLiteral("book_name")).toString())
+            .arg(std::count_if(chapters.begin(), chapters.end(), inBook));
+    });
 }
 
 QMap<int, QString> platformMemos(const QJsonObject& store)
