@@ -2,14 +2,14 @@
 // the same book and chapters: each adds, types into, renames, moves,
 // recycles, restores and deletes chapters, adds, renames and moves volumes,
 // adds, edits and deletes memos, and adds books and imports small ones, while
-// the platform now and then fails a
-// request, cuts a reply off after doing its work, or cannot be reached at all
-// for a while. Once the faults stop and both have synchronised twice, both
-// local stores and the platform hold the same volumes and chapters in the
-// same order with the same names, texts and states, the same memos and
-// books, with nothing made twice, and
-// every paragraph either machine typed is in some chapter (the one it was
-// typed into or a copy of it), unless an author deleted that chapter.
+// the platform now and then fails a request, cuts a reply off after doing its
+// work (creates of every kind included), or cannot be reached at all for a
+// while. Once the faults stop and both have synchronised twice, both local
+// stores and the platform hold the same volumes and chapters in the same
+// order with the same names, texts and states, the same memos and books,
+// nothing made twice, and every paragraph either machine typed is in some
+// chapter (the one it was typed into or a copy of it), unless an author
+// deleted that chapter.
 //
 // Seeded and bounded: TESSANE_CONVERGENCE_SEED picks the seed and
 // TESSANE_CONVERGENCE_STEPS the number of turns.
