@@ -184,6 +184,15 @@ bool CTessaneDb::hasSentCreate(int jobType, const QString& column, int value)
         && query.next() && query.value(0).toInt() > 0;
 }
 
+bool CTessaneDb::hasCreateBefore(int localBookId, int jobType, int otherType, int jobId)
+{
+    QSqlQuery query(db);
+    return sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where localBookId = %1 "
+                                                   "and (jobType = %2 or jobType = %3) and (%4 = 0 or jobId < %4);"),
+                                    {localBookId, jobType, otherType, jobId}))
+        && query.next() && query.value(0).toInt() > 0;
+}
+
 bool CTessaneDb::markJobSent(int jobId)
 {
     return exec(QStringLiteral("update tb_job set sent = 1 where jobId = %1 and sent = 0;"), {jobId});

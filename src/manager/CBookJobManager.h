@@ -11,6 +11,7 @@
 #include "remote/records/VolumeRecords.h"
 
 #include <QByteArray>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
 #include <QObject>
@@ -115,17 +116,25 @@ public:
 
     // --- replay (CBookJobManager_replay.cpp) ---
 
-    // Rebuilds the request of a stored job from its row and sends it with
-    // the job's identity and the run-next flag. A job whose server ids are
-    // not known yet, or whose objects the model no longer has, is parked.
     // A stored create that may already have reached the platform: sends the
     // list it would show up in (1 and lookup holds the request's identity),
     // 0 when the platform gives nothing to recognise it by, -1 when it
     // cannot be looked up now.
     int lookUpCreate(const T_JobData& job, T_Http_Custom& lookup);
+    enum class Lookup { Adopted, Missing, AfterFeed };
     // The list's reply: the object the earlier request made takes its id and
-    // the create job goes; false when the list does not have it.
-    bool adoptCreated(int createType, int jobId, const QByteArray& body);
+    // the create job goes (Adopted); Missing when the list does not have it.
+    // An object recognised only by what the create sent may be another
+    // machine's that the feed has not brought yet: without feedSinceSent the
+    // look-up waits for the feed (AfterFeed).
+    Lookup adoptCreated(int createType, int jobId, const QByteArray& body, bool feedSinceSent);
+    // Whether a create must wait for an earlier one still queued: the
+    // platform appends the book's chapters, volumes and outline entries in
+    // the order their creates arrive. jobId 0: any create of that list.
+    bool createWaits(int jobType, int localBookId, int jobId) const;
+    // Rebuilds the request of a stored job from its row and sends it with
+    // the job's identity and the run-next flag. A job whose server ids are
+    // not known yet, or whose objects the model no longer has, is parked.
     JobReplay execUserJob(T_JobData& job);
 
     // --- replies (CBookJobManager_replies.cpp, CBookJobManager_merge.cpp) ---
@@ -222,6 +231,10 @@ private:
     // Sends the delete kept waiting for the server id of an object deleted
     // here while its create was on the way (nothing when there is none).
     void sendWaitingDelete(int jobType, const QString& column, int localId);
+    // An import batch's chapters found in the platform's chapter list.
+    Lookup adoptBatch(const T_JobData& job, const QJsonArray& menu);
+    // Handles content as the reply to the stored create job.
+    void answerFor(const T_JobData& job, const QJsonValue& content);
     // A table write failed: lastError gets the database's text.
     bool dbFailed(const char* what);
     // A window still holds unsaved text of what was to be recycled or deleted.

@@ -1,22 +1,28 @@
 // Creates whose reply never came (cut off, too late, the process ended):
 // the platform may hold the object already. Before such a create goes again,
-// the list it would show up in is fetched; an entry carrying this machine's
-// local id is the object, and it is adopted as if the create's reply had
-// come, instead of being made a second time.
+// the list it would show up in is fetched; the entry that is the object is
+// adopted as if the create's reply had come, instead of being made a second
+// time. An entry carrying this machine's local id is the object. Where the
+// platform returns no local id, the object is recognised by what the create
+// sent, among the entries no local row maps to yet.
 
 #include "BookJobSend.h"
 
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
+#include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
 #include "remote/CTessaneUrl.h"
+#include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
 
 #include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <functional>
 
 namespace {
 
@@ -31,78 +37,212 @@ QJsonObject entryOf(const QJsonArray& list, int localId)
     return QJsonObject();
 }
 
+QString text(const QJsonObject& object, const char* key)
+{
+    return object.value(QLatin1String(key)).toString();
+}
+
+int number(const QJsonObject& object, const char* key)
+{
+    return object.value(QLatin1String(key)).toInt();
+}
+
+}
+
+bool CBookJobManager::createWaits(int jobType, int localBookId, int jobId) const
+{
+    const int list = JobOwners::appendedList(jobType);
+    if (list == 0 || localBookId < 1)
+        return false;
+    const int other = list == JobType::ChapterAdd ? int(JobType::ChapterBatchCreate) : list;
+    return m_db->hasCreateBefore(localBookId, list, other, jobId);
 }
 
 int CBookJobManager::lookUpCreate(const T_JobData& job, T_Http_Custom& lookup)
 {
-    if (job.jobType != JobType::ChapterAdd && job.jobType != JobType::OutlineCreate)
-        return 0;
-    if (job.bookId < 1)
-        return -1;
     CTessaneUrl::setUserData(job, lookup, 0);
-    if (job.jobType == JobType::ChapterAdd) {
-        TC_Chapter_Menu request;
-        lookup.jobType = request.header.jobType;
-        request.header = lookup;
-        request.bookId = job.bookId;
-        m_http->chapter_menu_asyn(request);
+    if (job.jobType == JobType::BooksAdd) {
+        lookup.jobType = JobType::BooksList;
+        m_http->books_list_asyn(lookup);
+    } else if (job.jobType == JobType::MemoAdd) {
+        lookup.jobType = JobType::MemoList;
+        m_http->memoList_asyn(lookup);
     } else {
-        TC_BookOutline_List request;
-        lookup.jobType = request.header.jobType;
-        request.header = lookup;
-        m_http->outlineList_asyn(request);
+        // The batches of an import learn the book's id from the model.
+        const T_Book* book = m_model->findBookByLocalId(job.localBookId);
+        lookup.bookId = book && book->bookId > 0 ? book->bookId : job.bookId;
+        if (lookup.bookId < 1)
+            return -1;
+        if (job.jobType == JobType::ChapterAdd || job.jobType == JobType::ChapterBatchCreate) {
+            TC_Chapter_Menu request;
+            lookup.jobType = request.header.jobType;
+            request.header = lookup;
+            request.bookId = lookup.bookId;
+            m_http->chapter_menu_asyn(request);
+        } else if (job.jobType == JobType::OutlineCreate) {
+            TC_BookOutline_List request;
+            lookup.jobType = request.header.jobType;
+            request.header = lookup;
+            m_http->outlineList_asyn(request);
+        } else if (job.jobType == JobType::VolumeAdd) {
+            TC_Volume_Menu request;
+            lookup.jobType = request.header.jobType;
+            request.header = lookup;
+            request.bookId = lookup.bookId;
+            m_http->volume_menu_asyn(request);
+        } else {
+            return 0;
+        }
     }
     qInfo() << "create job" << job.jobId << "may have reached the platform; its list is looked up first";
     return 1;
 }
 
-bool CBookJobManager::adoptCreated(int createType, int jobId, const QByteArray& body)
+CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId, const QByteArray& body,
+                                                      bool feedSinceSent)
 {
     T_JobData job;
     if (!m_db->getJobById(jobId, job))
-        return false;
+        return Lookup::Missing;
     if (job.jobId != jobId)
-        return true;  // settled meanwhile
+        return Lookup::Adopted;  // settled meanwhile
     const QJsonValue content = CTessaneUrl::rootObject(body).value(QStringLiteral("content"));
+    if (createType == JobType::ChapterBatchCreate)
+        return adoptBatch(job, content.toObject().value(QStringLiteral("menu")).toArray());
+
+    // Entries no local row maps to whose members are what the create sent;
+    // the oldest is taken.
     QJsonObject entry;
+    QJsonObject replyContent;
+    const auto pick = [&](const QJsonArray& list, const char* idKey, const char* table, const char* column,
+                          const std::function<bool(const QJsonObject&)>& sent) {
+        for (const QJsonValue& value : list) {
+            const QJsonObject candidate = value.toObject();
+            const int id = number(candidate, idKey);
+            if (id < 1 || !sent(candidate) || (!entry.isEmpty() && number(entry, idKey) < id)
+                || m_db->countItems(QLatin1String(table), QLatin1String(column), id) != 0)
+                continue;
+            entry = candidate;
+        }
+        return number(entry, idKey);
+    };
+    bool byLocalId = false;
     QString table;
     int localId = 0;
     if (createType == JobType::ChapterAdd) {
         localId = job.localChapterId;
         table = QStringLiteral("tb_chapter");
         entry = entryOf(content.toObject().value(QStringLiteral("menu")).toArray(), localId);
+        replyContent = entry;
+        byLocalId = true;
     } else if (createType == JobType::OutlineCreate) {
         localId = job.ext1;
         table = QStringLiteral("tb_outline");
         entry = entryOf(content.toObject().value(QStringLiteral("all_outline")).toArray(), localId);
+        replyContent = entry;
+        byLocalId = true;
+    } else if (createType == JobType::VolumeAdd) {
+        const int id = pick(content.toArray(), "id", "tb_volume", "volumeId", [&job](const QJsonObject& volume) {
+            return text(volume, "volume_name") == job.content;
+        });
+        replyContent.insert(QStringLiteral("volume_id"), id);
+    } else if (createType == JobType::BooksAdd) {
+        const int id = pick(content.toArray(), "book_id", "tb_book", "bookId",
+                            [&job](const QJsonObject& book) { return text(book, "book_name") == job.content; });
+        replyContent = QJsonObject{{QStringLiteral("book_id"), id},
+                                   {QStringLiteral("local_id"), job.localBookId},
+                                   {QStringLiteral("uid"), job.uid}};
+    } else if (createType == JobType::MemoAdd) {
+        const QJsonObject stored = QJsonDocument::fromJson(job.content.toUtf8()).object();
+        const int id = pick(content.toArray(), "id", "tb_memo", "memoId", [&](const QJsonObject& memo) {
+            return text(memo, "content") == text(stored, "content") && number(memo, "update_time") == job.createTime;
+        });
+        replyContent.insert(QStringLiteral("memo_id"), id);
     }
     if (entry.isEmpty()) {
         // Never arrived. When the object is gone here too, nothing of it is
         // left to send: its create and the delete kept for it go.
-        if (m_db->countItems(table, QStringLiteral("localId"), localId) != 0)
-            return false;
+        if (!byLocalId || m_db->countItems(table, QStringLiteral("localId"), localId) != 0)
+            return Lookup::Missing;
         const bool swept = createType == JobType::ChapterAdd
                                ? m_db->sweepJobs(QStringLiteral("localChapterId"), localId)
                                : m_db->deleteOutlineJobs(localId);
-        return swept && m_db->deleteJob(jobId);
+        return swept && m_db->deleteJob(jobId) ? Lookup::Adopted : Lookup::Missing;
+    }
+    if (!byLocalId && !feedSinceSent) {
+        qInfo() << "create job" << jobId << "may match an object another machine made; looked up again after the feed";
+        return Lookup::AfterFeed;
     }
     qInfo() << "create job" << jobId << "had reached the platform; its object is adopted";
+    if (createType != JobType::BooksAdd && createType != JobType::MemoAdd)
+        replyContent.insert(QStringLiteral("book_id"), job.bookId);
+    CTessaneDb::Transaction transaction(*m_db);
+    if (!m_db->deleteJob(jobId))
+        return Lookup::Missing;
+    answerFor(job, replyContent);
+    if (transaction.began() && !transaction.commit())
+        qWarning() << "adopted object of create job" << jobId << "could not be stored; looked up again later";
+    return Lookup::Adopted;
+}
+
+CBookJobManager::Lookup CBookJobManager::adoptBatch(const T_JobData& job, const QJsonArray& menu)
+{
+    const QJsonArray sent = QJsonDocument::fromJson(job.content.toUtf8()).array();
+    // Entries by local id; without local ids, the run of the platform's
+    // unmapped chapters whose names are the batch's in order.
+    QJsonArray found;
+    for (const QJsonValue& value : sent) {
+        const QJsonObject entry = entryOf(menu, number(value.toObject(), "local_id"));
+        if (!entry.isEmpty())
+            found.append(QJsonObject{{QStringLiteral("local_id"), number(value.toObject(), "local_id")},
+                                     {QStringLiteral("chapter_id"), number(entry, "chapter_id")}});
+    }
+    QJsonArray unmapped;
+    for (int i = 0; found.isEmpty() && i < menu.size(); ++i) {
+        if (m_db->countItems(QStringLiteral("tb_chapter"), QStringLiteral("chapterId"),
+                             number(menu.at(i).toObject(), "chapter_id"))
+            == 0)
+            unmapped.append(menu.at(i));
+    }
+    for (int start = 0; found.isEmpty() && !sent.isEmpty() && start + sent.size() <= unmapped.size(); ++start) {
+        QJsonArray run;
+        for (int i = 0; i < sent.size(); ++i) {
+            const QJsonObject entry = unmapped.at(start + i).toObject();
+            if (text(entry, "chapter_name") != text(sent.at(i).toObject(), "chapter_name"))
+                break;
+            run.append(QJsonObject{{QStringLiteral("local_id"), number(sent.at(i).toObject(), "local_id")},
+                                   {QStringLiteral("chapter_id"), number(entry, "chapter_id")}});
+        }
+        if (run.size() == sent.size())
+            found = run;
+    }
+    if (found.isEmpty())
+        return Lookup::Missing;
+    qInfo() << "batch job" << job.jobId << "had reached the platform with" << found.size() << "of" << sent.size()
+            << "chapters; they are adopted";
+    CTessaneDb::Transaction transaction(*m_db);
+    // Chapters the platform lacks go again, alone: the replay leaves out
+    // those that hold an id.
+    if (found.size() == sent.size() && !m_db->deleteJob(job.jobId))
+        return Lookup::Missing;
+    answerFor(job, found);
+    if (transaction.began() && !transaction.commit())
+        qWarning() << "adopted chapters of batch job" << job.jobId << "could not be stored; looked up again later";
+    return found.size() == sent.size() ? Lookup::Adopted : Lookup::Missing;
+}
+
+void CBookJobManager::answerFor(const T_JobData& job, const QJsonValue& content)
+{
     // Handled as the reply the lost one would have been, so the ids reach
     // the rows, the model and waiting jobs the same way.
     T_Http_Custom identity;
     CTessaneUrl::setUserData(job, identity, 0);
-    QJsonObject replyContent = entry;
-    replyContent.insert(QStringLiteral("book_id"), job.bookId);
     const QJsonObject reply{{QStringLiteral("code"), HttpOk}, {QStringLiteral("msg"), QStringLiteral("success")},
                             {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
-                            {QStringLiteral("content"), replyContent}};
-    CTessaneDb::Transaction transaction(*m_db);
-    if (!m_db->deleteJob(jobId))
-        return false;
-    asynBack(createType, job.localBookId, QJsonDocument(reply).toJson(QJsonDocument::Compact));
-    if (transaction.began() && !transaction.commit()) {
-        qWarning() << "adopted object of create job" << jobId << "could not be stored; looked up again later";
-        return true;
-    }
-    return true;
+                            {QStringLiteral("content"), content}};
+    const QByteArray body = QJsonDocument(reply).toJson(QJsonDocument::Compact);
+    if (job.jobType == JobType::MemoAdd)
+        CMemoManager::instance()->onGetAsynData(job.jobType, body);
+    else
+        asynBack(job.jobType, job.localBookId, body);
 }

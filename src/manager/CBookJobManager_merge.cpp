@@ -181,12 +181,16 @@ void CBookJobManager::asynBackVolumeMenu(const QByteArray& body)
     T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
     if (book == nullptr)
         return;
+    // A move made here and still waiting would be undone now and then sent:
+    // the places stay until it has gone.
+    const bool movesWait =
+        m_db->pendingJob(m_model->userInfo.uid, JobType::VolumeMove, QStringLiteral("localBookId"), book->localId) > 0;
     for (const T_Volume_MenuItem& item : qAsConst(reply.items)) {
         if (item.volumeId < 1 || (item.bookId >= 1 && item.bookId != bookId))
             continue;
         if (T_Volume* known = book->findVolumeByVolumeId(item.volumeId)) {
             T_Volume stored = *known;
-            stored.orderNum = item.orderNum;
+            stored.orderNum = movesWait ? known->orderNum : item.orderNum;
             stored.volumeName = item.volumeName;
             if (!m_db->updateVolumeOrder(&stored) || !m_db->updateVolumeName(&stored)) {
                 replyDbFailed(reply.header, "volume of the list not stored");

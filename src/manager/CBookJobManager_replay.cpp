@@ -12,6 +12,7 @@
 
 #include "common/ServerClock.h"
 #include "common/Utility.h"
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
 #include "remote/CTessaneHttp.h"
@@ -177,15 +178,21 @@ JobReplay CBookJobManager::replayChapterBatch(T_JobData& job)
     T_Book* book = m_model->findBookByLocalId(job.localBookId);
     if (book == nullptr || book->bookId < 1)
         return JobReplay::Park;
-    QJsonArray chapters = arrayOf(job.content);
-    for (int i = 0; i < chapters.size(); ++i) {
-        QJsonObject chapter = chapters.at(i).toObject();
+    QJsonArray chapters;
+    for (const QJsonValue& value : arrayOf(job.content)) {
+        QJsonObject chapter = value.toObject();
+        // Adopted from the platform's list after a lost reply: not again.
+        const T_Chapter* known = book->findChapterByLocalId(intOf(chapter, "local_id"));
+        if (known != nullptr && known->chapterId > 0)
+            continue;
         const int volumeId = book->getVolumeId(intOf(chapter, "local_volume_id"));
         if (volumeId < 1)
             return JobReplay::Park;
         chapter.insert(QStringLiteral("volume_id"), volumeId);
-        chapters.replace(i, chapter);
+        chapters.append(chapter);
     }
+    if (chapters.isEmpty())
+        return m_db->deleteJob(job.jobId, job.revision) == JobConfirm::Failed ? JobReplay::Park : JobReplay::Done;
     TC_Chapter_BatchCreate request;
     fillHeader(job, request);
     request.header.bookId = book->bookId;

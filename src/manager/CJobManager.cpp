@@ -202,6 +202,10 @@ void CJobManager::resetSession()
     // carried, and their jobs are not handed out twice meanwhile.
     m_answeredJobIds.clear();
     m_lookedUp.clear();
+    m_feedPasses = 0;
+    m_sentAtFeed.clear();
+    m_lookUpAfterFeed = false;
+    m_passAgain = false;
     m_drainJobId = 0;
     m_passCursor = 0;
     m_passRetried.clear();
@@ -271,8 +275,21 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.revision = revision;
     entry.sentContent = sentContent;
     m_inFlight.insert(identity.jobId, entry);
-    if (JobOwners::isCreate(identity.jobType) && !m_db->markJobSent(identity.jobId))
+    if (!JobOwners::isCreate(identity.jobType))
+        return;
+    m_sentAtFeed.insert(identity.jobId, m_feedPasses);
+    if (!m_db->markJobSent(identity.jobId))
         qWarning() << "create job" << identity.jobId << "not marked as sent; a lost reply would make it twice";
+}
+
+void CJobManager::feedTakenIn()
+{
+    ++m_feedPasses;
+    if (!m_lookUpAfterFeed)
+        return;
+    m_lookUpAfterFeed = false;
+    // Not from inside the feed's own end.
+    QTimer::singleShot(0, this, [this]() { execUserJob(); });
 }
 
 bool CJobManager::lookUpCreate(const T_JobData& job)
@@ -284,7 +301,6 @@ bool CJobManager::lookUpCreate(const T_JobData& job)
     if (sent < 0)
         return false;  // the owner parks it
     if (sent == 0) {
-        ++m_repeatedCreates;
         qInfo() << "create job" << job.jobId << "type" << job.jobType
                 << "may have reached the platform, which gives nothing to recognise it by; sent again";
         return false;
@@ -410,6 +426,10 @@ JobReplay CJobManager::handOut(T_JobData& job)
 
     JobReplay outcome = JobReplay::Park;
     QString sentContent;
+    // The platform appends in the order creates arrive: a create goes after
+    // the earlier one of its list, in a later pass when that one failed.
+    if (JobOwners::isCreate(type) && m_bookJobs->createWaits(type, job.localBookId, job.jobId))
+        return JobReplay::Park;
     // Mark the drain busy before the owner sends: nothing it triggers may
     // start another hand-out.
     m_drainJobId = job.jobId;
@@ -448,6 +468,12 @@ void CJobManager::endPass()
     }
     if (retryFrom > 0 && isSignedIn() && m_drainJobId == 0) {
         m_passCursor = retryFrom - 1;
+        drainNext();
+        return;
+    }
+    if (m_passAgain && !m_passUnreachable && isSignedIn() && m_drainJobId == 0) {
+        m_passAgain = false;
+        m_passCursor = 0;
         drainNext();
         return;
     }

@@ -92,9 +92,9 @@ public:
     // counters sent. While a job is in flight it is not handed out again.
     void noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent = QString());
     bool isJobInFlight(int jobId) const { return m_inFlight.contains(jobId); }
-    // Creates sent once more although an earlier request may have arrived,
-    // because the platform gave nothing to recognise the object by.
-    int repeatedCreates() const { return m_repeatedCreates; }
+    // The change feed's pass took in what the platform had: look-ups that
+    // waited for it run.
+    void feedTakenIn();
 
     // --- reply routing (CJobManager_reply.cpp) ---
 
@@ -272,7 +272,14 @@ private:
     QSet<int> m_passRetried;
     // Creates whose look-up found nothing: sent as new in this session.
     QSet<int> m_lookedUp;
-    int m_repeatedCreates = 0;
+    // Feed passes taken in this session, and their count when a create
+    // went out: a look-up by what the create sent needs a feed after it.
+    int m_feedPasses = 0;
+    QHash<int, int> m_sentAtFeed;
+    bool m_lookUpAfterFeed = false;
+    // A create answered outside the pass while the pass ran: creates that
+    // waited for it go in another round of the pass.
+    bool m_passAgain = false;
     bool m_passFailed = false;
     // A request of the pass got no HTTP answer at all.
     bool m_passUnreachable = false;

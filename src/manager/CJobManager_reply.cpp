@@ -242,11 +242,19 @@ void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, co
         }
         return;
     }
-    if (!m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body)) {
+    const bool feedSinceSent = m_feedPasses > m_sentAtFeed.value(entry.jobId, 0);
+    switch (m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, feedSinceSent)) {
+    case CBookJobManager::Lookup::Adopted:
+        break;
+    case CBookJobManager::Lookup::Missing:
         // Not there: the earlier request never arrived, so it goes as new.
         m_lookedUp.insert(entry.jobId);
         if (fromDrain && m_passCursor >= entry.jobId)
             m_passCursor = entry.jobId - 1;
+        break;
+    case CBookJobManager::Lookup::AfterFeed:
+        m_lookUpAfterFeed = true;
+        break;
     }
     if (fromDrain)
         drainNext();
@@ -316,8 +324,16 @@ void CJobManager::continueAfter(const T_Http_Custom& identity, bool fromDrain, b
 {
     if (identity.synStep != 0 && succeeded)
         m_synData->execNext(identity.synStep);
-    if (fromDrain)
+    if (fromDrain) {
         drainNext();
-    else if (identity.runNext != 0)
+    } else if (identity.runNext != 0) {
         execUserJob();
+    } else if (succeeded && identity.jobId > 0 && JobOwners::isCreate(identity.jobType)
+               && m_bookJobs->createWaits(identity.jobType, identity.localBookId, 0)) {
+        // Creates of the same list waited for this one.
+        if (m_drainJobId != 0)
+            m_passAgain = true;
+        else
+            execUserJob();
+    }
 }

@@ -341,6 +341,7 @@ void CSynDataManager::endPass(bool ok)
     m_model->resetAllBookSynState();
     if (!ok)
         return;
+    CJobManager::instance()->feedTakenIn();
     TC_UpdateOnline update;
     update.header.jobType = 2008;
     update.os = m_model->updateType;

@@ -551,7 +551,13 @@ CSynDataManager::Outcome CSynDataManager::execVolumeAdd(const T_SynchronizaTion_
     TC_Volume_Add request(book->localId, book->bookId, 0, order, now(), textOf(extraOf(item), "volume_name"));
     request.header.volumeId = item.chapterId;
     request.header.synStep = nextStep();
-    return m_bookJobs->volume_add(request) ? Outcome::Continue : Outcome::Fail;
+    if (!m_bookJobs->volume_add(request))
+        return Outcome::Fail;
+    // Put last here, it may stand before a volume this machine made, whose
+    // create reached the platform after it: the book's volume list places it.
+    if (!hasSynItem(kFetchVolumeList, book->bookId, 0))
+        addSynItem(kFetchVolumeList, book->bookId, 0, 0, QString());
+    return Outcome::Continue;
 }
 
 CSynDataManager::Outcome CSynDataManager::execVolumeEidt(const T_SynchronizaTion_SynBookDataItem& item)

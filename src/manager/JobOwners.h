@@ -40,6 +40,21 @@ inline bool isCreate(int type)
     }
 }
 
+// The list of a book that a create's object is appended to on the platform,
+// in the order the creates arrive there: chapters (one by one or in
+// batches), volumes, outline entries. 0: order does not matter.
+inline int appendedList(int type)
+{
+    switch (type) {
+    case 1008: case 1009:
+        return 1008;
+    case 1022: case 1031:
+        return type;
+    default:
+        return 0;
+    }
+}
+
 // Requests that change the platform differently when they arrive twice: a
 // create makes a second object, a relative move (chapter, outline, volume)
 // moves the object once more. Their confirmations are written at once, so a

@@ -61,6 +61,8 @@ public:
 
     // Books.
     void books_add_asyn(TC_Books_AddBook& request);
+    // The author's live books.
+    void books_list_asyn(const T_Http_Custom& identity);
     void books_info_asyn(TC_Books_Info& request);
     void books_delete_asyn(TC_Books_Delete& request);
     void books_edit_asyn(TC_Books_Edit& request);
@@ -104,6 +106,8 @@ public:
     void memoDel_asyn(TC_Memo_Del& request);
     void memoEdit_asyn(TC_Memo_Edit& request);
     void memoDetail_asyn(TC_Memo_Detail& request);
+    // All of the author's memos.
+    void memoList_asyn(const T_Http_Custom& identity);
 
 private:
     CTessaneHttp();

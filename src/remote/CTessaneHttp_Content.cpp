@@ -6,6 +6,7 @@
 namespace {
 enum RequestId {
     IdAddBook = 12,
+    IdBooksList = 13,
     IdBookInfo = 14,
     IdRecycleBook = 15,
     IdDelBook = 16,
@@ -31,6 +32,7 @@ enum RequestId {
     IdDelMemo = 54,
     IdEditMemo = 55,
     IdMemoDetail = 56,
+    IdMemoList = 57,
     IdAppMoveChapter = 69,
     IdAddOutline = 72,
     IdEditOutline = 73,
@@ -56,6 +58,11 @@ void CTessaneHttp::books_add_asyn(TC_Books_AddBook& request)
     insert("update_time", request.updateTime);
     insert("import", 1);
     postRequestAsync(IdAddBook, request.header);
+}
+
+void CTessaneHttp::books_list_asyn(const T_Http_Custom& identity)
+{
+    getRequestAsync(IdBooksList, QString(), identity);
 }
 
 void CTessaneHttp::books_info_asyn(TC_Books_Info& request)
@@ -418,6 +425,11 @@ void CTessaneHttp::memoEdit_asyn(TC_Memo_Edit& request)
     }
     insert("update_time", request.updateTime);
     postRequestAsync(IdEditMemo, request.header);
+}
+
+void CTessaneHttp::memoList_asyn(const T_Http_Custom& identity)
+{
+    getRequestAsync(IdMemoList, QString(), identity);
 }
 
 void CTessaneHttp::memoDetail_asyn(TC_Memo_Detail& request)

@@ -1,14 +1,15 @@
 // Two machines of one author against one platform, used in turns, working in
 // the same book and chapters: each adds, types into, renames, moves,
 // recycles, restores and deletes chapters, adds, renames, moves and deletes
-// volumes, adds and edits outlines, and adds, edits and deletes memos, while the platform now and then fails a
-// request, cuts a reply off after doing its work, or cannot be reached at all
-// for a while. Once the faults stop and both have synchronised twice, both
-// local stores and the platform hold the same volumes and chapters in the
-// same order with the same names, texts and states, the same memos and
-// outlines, and
-// every paragraph either machine typed is in some chapter (the one it was
-// typed into or a copy of it), unless an author deleted that chapter.
+// volumes, adds and edits outlines, adds, edits and deletes memos, and adds
+// books and imports small ones, while the platform now and then fails a
+// request, cuts a reply off after doing its work (creates of every kind
+// included), or cannot be reached at all for a while. Once the faults stop and
+// both have synchronised twice, both local stores and the platform hold the
+// same volumes and chapters in the same order with the same names, texts and
+// states, the same memos, outlines and books, nothing made twice, and every
+// paragraph either machine typed is in some chapter (the one it was typed into
+// or a copy of it), unless an author deleted that chapter.
 //
 // Seeded and bounded: TESSANE_CONVERGENCE_SEED picks the seed and
 // TESSANE_CONVERGENCE_STEPS the number of turns.
@@ -22,6 +23,8 @@
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
+#include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
@@ -33,12 +36,15 @@
 #include "volume/CBookVolumeSortModel.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -103,15 +109,22 @@ QMap<int, QString> localOutlines()
                                     "from tb_outline where bookId = %1").arg(kBook));
 }
 
+// Book -> "name|chapters".
+QMap<int, QString> localBooks()
+{
+    return localRows(QStringLiteral("select bookId, localId, bookName || '|' || (select count(*) from tb_chapter "
+                                    "where localBookId = b.localId) from tb_book b"));
+}
+
 QMap<int, QString> platformRows(const QJsonObject& store, const char* kind, const char* idKey,
                                 const std::function<QString(const QJsonObject&)>& value)
 {
     QMap<int, QString> out;
+    // Memos and books of the author, the rest of the demo book.
+    const char* owner = qstrcmp(kind, "memos") == 0 ? "uid" : qstrcmp(kind, "books") == 0 ? "author_id" : "book_id";
     for (const QJsonValue& entry : store.value(QLatin1String(kind)).toArray()) {
         const QJsonObject object = entry.toObject();
-        const bool memo = qstrcmp(kind, "memos") == 0;
-        if (memo ? object.value(QStringLiteral("uid")).toInt() == StandinServer::demoUid()
-                 : object.value(QStringLiteral("book_id")).toInt() == kBook)
+        if (object.value(QLatin1String(owner)).toInt() == (qstrcmp(owner, "book_id") == 0 ? kBook : StandinServer::demoUid()))
             out.insert(object.value(QLatin1String(idKey)).toInt(), value(object));
     }
     return out;
@@ -143,6 +156,18 @@ QMap<int, QString> platformOutlines(const QJsonObject& store)
     return platformRows(store, "outlines", "outline_id", [](const QJsonObject& outline) {
         return outline.value(QStringLiteral("title")).toString() + QLatin1Char('|')
                + outline.value(QStringLiteral("content")).toString();
+    });
+}
+
+QMap<int, QString> platformBooks(const QJsonObject& store)
+{
+    const QJsonArray chapters = store.value(QStringLiteral("chapters")).toArray();
+    return platformRows(store, "books", "book_id", [&chapters](const QJsonObject& book) {
+        const auto inBook = [&book](const QJsonValue& chapter) {
+            return chapter.toObject().value(QStringLiteral("book_id")) == book.value(QStringLiteral("book_id"));
+        };
+        return QStringLiteral("%1|%2").arg(book.value(QStringLiteral("book_name")).toString())
+            .arg(std::count_if(chapters.begin(), chapters.end(), inBook));
     });
 }
 
@@ -260,7 +285,7 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
     if (book == nullptr)
         return true;
     const QList<T_Volume*> volumes = liveVolumes(book);
-    const int choice = random.bounded(18);
+    const int choice = random.bounded(19);
     ++m.counter;
     if (choice < 2) {
         const T_Volume* volume = pickOf(random, volumes);
@@ -351,7 +376,7 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
         request.updateTime = now();
         return jobs->chapter_delete(request);
     }
-    if (choice >= 16) {
+    if (choice == 16 || choice == 17) {
         // An outline card added, or its text edited.
         const QList<T_Outline*>& outlines = book->outline.outlineList;
         const QString text = QStringLiteral("%1的大纲%2").arg(m.name).arg(m.counter);
@@ -412,6 +437,29 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
         if (target != volume)
             tree()->moveVolume(volumeRow(volume), volumeRow(target), 1);
         return true;
+    }
+    if (choice == 18) {
+        const QString name = QStringLiteral("%1书%2").arg(m.name).arg(m.counter);
+        if (random.bounded(2) == 0) {
+            trace(m, QStringLiteral("adds book %1").arg(name));
+            TC_Books_AddBook request(name, now(), now(), QString());
+            return jobs->books_add(request);
+        }
+        // One import at a time: the shelf refuses another until its chapters are answered.
+        if (CUiManager::instance()->isBookImporting())
+            return true;
+        trace(m, QStringLiteral("imports book %1").arg(name));
+        QTemporaryDir folder;
+        QFile file(folder.path() + QLatin1Char('/') + name + QStringLiteral(".txt"));
+        QString text;
+        for (int i = 1; i <= 3; ++i)
+            text += QStringLiteral("第%1章 %2章%1\n%2的导入段落%1\n").arg(i).arg(name);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+            return false;
+        file.close();
+        QSignalSpy finished(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
+        return jobs->startImportBook(file.fileName()) && finished.wait(60000)
+               && finished.first().first().toInt() == int(TessaneImportOk);
     }
     // The list is kept in the order of change times, which a run cannot repeat.
     QList<T_Memo*> memos = CPublicManager::instance()->memoList;
@@ -483,10 +531,10 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
     // Failures of the platform, a reply cut off after the work was done, and
     // no platform at all.
     const QStringList faults{QStringLiteral("http500"), QStringLiteral("code500"), QStringLiteral("drop")};
-    // A reply cut off after the platform did the work. Volume and memo adds
-    // carry nothing the platform could recognise them by, so theirs would be
-    // made twice by design; they are left out.
+    // A reply cut off after the platform did the work.
     const QStringList cutOff{QStringLiteral("/chapter/addChapter"), QStringLiteral("/chapter/addChapter"),
+                             QStringLiteral("/volume/addVolume"),   QStringLiteral("/memo/addMemo"),
+                             QStringLiteral("/books/addBook"),      QStringLiteral("/chapter/batchCreateChapter"),
                              QStringLiteral("/chapter/editChapter"),
                              QStringLiteral("/chapter/recycle"),    QStringLiteral("/chapter/delChapter"),
                              QStringLiteral("/chapter/move"),       QStringLiteral("/volume/editVolume"),
@@ -547,6 +595,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
         QVERIFY2(memoDiff.isEmpty(), qPrintable(who + QStringLiteral(" memos: ") + memoDiff));
         const QString outlineDiff = differences(localOutlines(), platformOutlines(store));
         QVERIFY2(outlineDiff.isEmpty(), qPrintable(who + QStringLiteral(" outlines: ") + outlineDiff));
+        const QString bookDiff = differences(localBooks(), platformBooks(store));
+        QVERIFY2(bookDiff.isEmpty(), qPrintable(who + QStringLiteral(" books: ") + bookDiff));
         QVERIFY2(storedOrder(kBook) == platformOrder(store, kBook),
                  qPrintable(QStringLiteral("%1 order %2, platform %3")
                                 .arg(who, storedOrder(kBook), platformOrder(store, kBook))));

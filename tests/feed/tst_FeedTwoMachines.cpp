@@ -1,7 +1,7 @@
 // One author on two machines, and replies that come too late or never: both
 // machines' words survive saves of the same chapter, a delete for good made
-// while the create is on its way reaches the platform, and a create whose
-// reply was lost is not made twice.
+// while the create is on its way reaches the platform, a create whose reply
+// was lost is not made twice, and creates keep the order they were made in.
 
 #include "BookOrder.h"
 #include "FeedFixture.h"
@@ -14,13 +14,17 @@
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
 #include "remote/records/BookRecords.h"
-#include "remote/records/MemoRecords.h"
 #include "remote/records/ChapterRecords.h"
+#include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
+#include "remote/records/VolumeRecords.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QSignalSpy>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -132,6 +136,45 @@ int addChapter(const QString& name)
     TC_Chapter_Add request(book->localId, book->bookId, volume->localId, volume->volumeId, 1700000100,
                            book->chapterList.size() + 1, name);
     return CJobManager::instance()->chapter_add(request) ? request.header.localChapterId : 0;
+}
+
+bool addVolume(const QString& name)
+{
+    T_Book* book = demoBook();
+    int order = 1;
+    for (const T_Volume* volume : book->volumeList)
+        order = std::max(order, volume->orderNum + 1);
+    TC_Volume_Add request(book->localId, book->bookId, -1, order, 1700000100, name);
+    return CJobManager::instance()->volume_add(request);
+}
+
+// Names of the live chapters of the demo book's first volume, in order.
+QStringList localChapterNames()
+{
+    QStringList out;
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select name from tb_chapter where volumeId = 7001 and status <> 0 order by orderNum")))
+        while (query.next())
+            out << query.value(0).toString();
+    return out;
+}
+
+// Ids of the platform's objects of a kind ("books", "volumes", ...) whose
+// member key holds value.
+QList<int> platformIds(const char* kind, const char* key, const QString& value, const char* idKey)
+{
+    QList<int> out;
+    for (const QJsonValue& entry : standin().store().value(QLatin1String(kind)).toArray()) {
+        if (entry.toObject().value(QLatin1String(key)).toString() == value)
+            out << entry.toObject().value(QLatin1String(idKey)).toInt();
+    }
+    return out;
+}
+
+int localCount(const QString& sql)
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    return query.exec(sql) && query.next() ? query.value(0).toInt() : -1;
 }
 
 bool deleteChapter(int localChapterId)
@@ -251,6 +294,9 @@ private slots:
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
+    void createsReachThePlatformInTheAuthorsOrder();
+    void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data();
+    void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -561,6 +607,125 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
     while (query.next())
         onA << query.value(0).toString();
     QVERIFY2(onA.contains(inNewChapter) && onA.contains(inOldChapter), qPrintable(onA.join(QStringLiteral(" | "))));
+}
+
+// A's chapter create fails and waits, the next ones are made while it waits;
+// a volume and an outline create fail before another; then each machine adds
+// a volume offline, B's landing first. After both synchronise twice, all
+// three show one order, with A's creates in the order A made them (the
+// platform numbers objects as their creates arrive).
+void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QStringList names = localChapterNames();
+    QVERIFY(standin().addFault(kAddChapter, QStringLiteral("http500"), 0, 1));
+    for (int i = 0; i < 10; ++i) {
+        names << QStringLiteral("新章%1").arg(i);
+        QVERIFY(addChapter(names.last()) > 0);
+        QVERIFY(i > 0 || settleClient());
+    }
+    QVERIFY(standin().addFault(QStringLiteral("/volume/addVolume"), QStringLiteral("http500"), 0, 1));
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500"), 0, 1));
+    for (const QString& name : {QStringLiteral("先建的"), QStringLiteral("后建的")}) {
+        QVERIFY(addVolume(name));
+        T_Book* book = demoBook();
+        TC_BookOutline_Create outline(book->bookId, book->localId, 0, 0, 1, book->outline.outlineList.size() + 1,
+                                      1700000100, name, QString());
+        QVERIFY(CBookJobManager::instance()->outline_create(outline));
+        QVERIFY(settleClient());
+    }
+    for (int i : {1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+        QVERIFY(addVolume(QStringLiteral("离线建的卷%1").arg(i)));
+        QVERIFY(settleClient());
+        QVERIFY(standin().clearFaults());
+    }
+    for (int i : {1, 0, 1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QCOMPARE(localChapterNames(), names);
+    const QList<int> volumes = platformIds("volumes", "volume_name", QStringLiteral("先建的"), "id")
+                               + platformIds("volumes", "volume_name", QStringLiteral("后建的"), "id");
+    const QList<int> outlines = platformIds("outlines", "title", QStringLiteral("先建的"), "outline_id")
+                                + platformIds("outlines", "title", QStringLiteral("后建的"), "outline_id");
+    QVERIFY(volumes.size() == 2 && volumes.first() < volumes.last());
+    QVERIFY(outlines.size() == 2 && outlines.first() < outlines.last());
+    for (int i : {0, 1}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(machines[i]->jobIds().isEmpty());
+        QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+    }
+}
+
+void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("kind");   // the platform's list, its member holding the name, its id
+    QTest::addColumn<QString>("table");  // the local table and its server id column
+    QTest::newRow("volume") << "/volume/addVolume" << "volumes volume_name id" << "tb_volume volumeId";
+    QTest::newRow("memo") << "/memo/addMemo" << "memos content id" << "tb_memo memoId";
+    QTest::newRow("book") << "/books/addBook" << "books book_name book_id" << "tb_book bookId";
+    // Twenty-five chapters: a batch of twenty whose reply is lost, then five.
+    QTest::newRow("import batch") << "/chapter/batchCreateChapter" << "books book_name book_id" << "tb_book bookId";
+}
+
+// The platform made the object but the reply was cut off: the next pass
+// finds it in the platform's list and takes its id instead of making another.
+void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, kind);
+    QFETCH(QString, table);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    QVERIFY(standin().addFault(path, QStringLiteral("truncated"), 0, 1));
+    const QString name = QStringLiteral("回信丢了");
+    TC_Memo_Add memo;
+    memo.content = name;
+    memo.updateTime = 1700000100;
+    TC_Books_AddBook book(name, 1700000100, 1700000100, QString());
+    QTemporaryDir folder;
+    QFile file(folder.path() + QStringLiteral("/%1.txt").arg(name));
+    QString text;
+    for (int i = 1; i <= 25; ++i)
+        text += QStringLiteral("第%1章 章名%1\n正文%1。\n").arg(i);
+    QSignalSpy imported(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
+    if (path.startsWith(QLatin1String("/volume")))
+        QVERIFY(addVolume(name));
+    else if (path.startsWith(QLatin1String("/memo")))
+        QVERIFY(CJobManager::instance()->memoAdd(memo));
+    else if (path.startsWith(QLatin1String("/books")))
+        QVERIFY(CJobManager::instance()->books_add(book));
+    else
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0 && file.flush()
+                && CJobManager::instance()->startImportBook(file.fileName()) && imported.wait(60000));
+    QVERIFY(settleClient());
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+
+    const QStringList list = kind.split(QLatin1Char(' '));
+    const QList<int> made = platformIds(qPrintable(list.at(0)), qPrintable(list.at(1)), name, qPrintable(list.at(2)));
+    QCOMPARE(made.size(), 1);
+    QCOMPARE(localCount(QStringLiteral("select count(*) from %1 = %2").arg(table.replace(' ', " where "))
+                            .arg(made.first())),
+             1);
+    if (path.startsWith(QLatin1String("/chapter"))) {
+        int chapters = 0;
+        for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray())
+            chapters += value.toObject().value(QStringLiteral("book_id")).toInt() == made.first() ? 1 : 0;
+        QCOMPARE(chapters, 25);
+    }
+    QCOMPARE(JobsFixture::requestsTo(path).size(), path.startsWith(QLatin1String("/chapter")) ? 2 : 1);
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)

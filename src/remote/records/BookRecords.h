@@ -11,6 +11,7 @@
 namespace JobType {
 enum BookJobs {
     BooksAdd = 1002,
+    BooksList = 1003,
     BooksInfo = 1004,
     BooksDelete = 1005,
     BooksEdit = 1006,

@@ -17,6 +17,7 @@ enum MemoJobs {
     MemoEditLocation = 3006,
     MemoEdit = 3007,
     MemoDetail = 3008,
+    MemoList = 3009,
 };
 }
 
