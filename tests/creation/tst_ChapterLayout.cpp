@@ -191,10 +191,9 @@ void ChapterLayoutTest::viewMovedAwayAfterOpeningStaysThere_data()
 {
     QTest::addColumn<bool>("focus");
     QTest::addColumn<bool>("wheel");
-    QTest::newRow("scroll bar") << false << false;
-    QTest::newRow("wheel") << false << true;
-    QTest::newRow("focus mode, scroll bar") << true << false;
-    QTest::newRow("focus mode, wheel") << true << true;
+    for (bool focus : {false, true})
+        for (bool wheel : {false, true})
+            QTest::addRow("%s%s", focus ? "focus mode, " : "", wheel ? "wheel" : "scroll bar") << focus << wheel;
 }
 
 void ChapterLayoutTest::viewMovedAwayAfterOpeningStaysThere()
