@@ -13,13 +13,11 @@
 #include <QFontInfo>
 #include <QLayout>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTextEdit>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -76,6 +74,11 @@ bool fading(const QWidget* w, const QWidget* window)
 bool shown(const QWidget* w, const QWidget* window)
 {
     return w->isVisibleTo(window) && w->width() > 0 && w->height() > 0;
+}
+
+QString sizeText(const QSizeF& size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
 }
 
 // A "&" before a letter marks the key and is drawn as the letter underlined.
@@ -229,23 +232,20 @@ QString shownText(QWidget* w)
 
 // A text smaller than the skins' smallest at 100 %, grown with the scale,
 // stands small beside the controls the scale has grown.
-QString textSize(QWidget* w, const QString& text)
+void auditTextSize(QWidget* w, const QString& text, QStringList& faults)
 {
     const int minimum = int(11 * DPIAdapter::instance()->scale());
     const int size = QFontInfo(w->font()).pixelSize();
-    if (text.trimmed().isEmpty() || size >= minimum)
-        return QString();
-    return QStringLiteral("%1 \"%2\" is %3 px high, less than %4 at this scale")
-        .arg(describe(w), text)
-        .arg(size)
-        .arg(minimum);
+    if (!text.trimmed().isEmpty() && size < minimum)
+        faults << QStringLiteral("%1 \"%2\" is %3 px high, less than %4 at this scale")
+                      .arg(describe(w), text).arg(size).arg(minimum);
 }
 
 // A button's own parts (an icon, a badge) beside its text, never over it.
-QString partOverText(QAbstractButton* button)
+void auditPartOverText(QAbstractButton* button, QStringList& faults)
 {
     if (button->text().isEmpty() || !qobject_cast<QPushButton*>(button))
-        return QString();
+        return;
     QStyleOptionButton option;
     option.initFrom(button);
     option.text = button->text();
@@ -254,13 +254,10 @@ QString partOverText(QAbstractButton* button)
                      room.height());
     for (QWidget* part : button->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (part->isVisibleTo(button) && part->geometry().intersects(text))
-            return QStringLiteral("%1 \"%2\" has %3 over its text: %4..%5 on %6..%7")
-                .arg(describe(button), button->text(), describe(part))
-                .arg(part->geometry().left())
-                .arg(part->geometry().right())
-                .arg(text.left())
-                .arg(text.right());
-    return QString();
+            faults << QStringLiteral("%1 \"%2\" has %3 over its text: %4..%5 on %6..%7")
+                          .arg(describe(button), button->text(), describe(part))
+                          .arg(part->geometry().left()).arg(part->geometry().right())
+                          .arg(text.left()).arg(text.right());
 }
 
 // Parts of a QML panel reaching past its edges are cut off; what a list
@@ -274,14 +271,9 @@ void auditQuickItems(QQuickItem* item, const QRectF& panel, const QString& where
             continue;
         const QRectF r = child->mapRectToScene(QRectF(0, 0, child->width(), child->height()));
         if (r.intersects(panel) && !panel.adjusted(-0.5, -0.5, 0.5, 0.5).contains(r))
-            faults << QStringLiteral("%1: %2 is cut by the panel: %3,%4 %5x%6 in %7x%8")
+            faults << QStringLiteral("%1: %2 is cut by the panel: %3,%4 %5 in %6")
                           .arg(where, QLatin1String(child->metaObject()->className()))
-                          .arg(r.x())
-                          .arg(r.y())
-                          .arg(r.width())
-                          .arg(r.height())
-                          .arg(panel.width())
-                          .arg(panel.height());
+                          .arg(r.x()).arg(r.y()).arg(sizeText(r.size()), sizeText(panel.size()));
         else
             auditQuickItems(child, panel, where, faults);
     }
@@ -298,11 +290,7 @@ QStringList audit(QWidget* window, double minContrast)
         const QSize room = screen->availableGeometry().size();
         const QSize size = window->frameGeometry().size();
         if (size.width() > room.width() || size.height() > room.height())
-            faults << QStringLiteral("window of %1x%2 on a screen with %3x%4 free")
-                          .arg(size.width())
-                          .arg(size.height())
-                          .arg(room.width())
-                          .arg(room.height());
+            faults << QStringLiteral("window of %1 on a screen with %2 free").arg(sizeText(size), sizeText(room));
     }
     // A widget held smaller than its layout needs squeezes or overlaps its
     // contents.
@@ -313,21 +301,15 @@ QStringList audit(QWidget* window, double minContrast)
             continue;
         const QSize needed = w->layout()->totalMinimumSize();
         if (needed.width() > w->width() + 1 || needed.height() > w->height() + 1)
-            faults << QStringLiteral("%1 is %2x%3, its layout needs %4x%5")
-                          .arg(describe(w))
-                          .arg(w->width())
-                          .arg(w->height())
-                          .arg(needed.width())
-                          .arg(needed.height());
+            faults << QStringLiteral("%1 is %2, its layout needs %3").arg(describe(w), sizeText(w->size()), sizeText(needed));
     }
     // A text the author cannot edit is there to be read whole, when the
     // window could have been made large enough for it.
     if (window->minimumSize() == window->maximumSize()) {
         for (QAbstractScrollArea* box : window->findChildren<QAbstractScrollArea*>()) {
-            auto* plain = qobject_cast<QPlainTextEdit*>(box);
-            auto* rich = qobject_cast<QTextEdit*>(box);
-            const bool readOnly = (plain && plain->isReadOnly()) || (rich && rich->isReadOnly());
-            if (shown(box, window) && (plain || rich) && (readOnly || !box->isEnabled())
+            // Only the plain and rich text editors have the property.
+            const QVariant readOnly = box->property("readOnly");
+            if (shown(box, window) && readOnly.isValid() && (readOnly.toBool() || !box->isEnabled())
                 && box->verticalScrollBar()->maximum() > 0)
                 faults << QStringLiteral("%1 must be scrolled to be read in a window of fixed size").arg(describe(box));
         }
@@ -358,11 +340,8 @@ QStringList audit(QWidget* window, double minContrast)
                           .arg(w->height())
                           .arg(parent->width())
                           .arg(parent->height());
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            const QString size = textSize(w, edit->text().isEmpty() ? edit->placeholderText() : edit->text());
-            if (!size.isEmpty())
-                faults << size;
-        }
+        if (auto* edit = qobject_cast<QLineEdit*>(w))
+            auditTextSize(w, edit->text().isEmpty() ? edit->placeholderText() : edit->text(), faults);
         if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w) && !qobject_cast<QComboBox*>(w))
             continue;
         const QRect inWindow(w->mapTo(window, QPoint(0, 0)), w->size());
@@ -381,14 +360,9 @@ QStringList audit(QWidget* window, double minContrast)
         const QString room = textRoom(w);
         if (!room.isEmpty())
             faults << describe(w) + QLatin1String(" clips its text: ") + room;
-        const QString size = textSize(w, shownText(w));
-        if (!size.isEmpty())
-            faults << size;
-        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-            const QString part = partOverText(button);
-            if (!part.isEmpty())
-                faults << part;
-        }
+        auditTextSize(w, shownText(w), faults);
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            auditPartOverText(button, faults);
         const QString text = shownText(w);
         if (!text.trimmed().isEmpty() && w->isEnabled() && !fading(w, window)) {
             const QRect area = textArea(w).translated(inWindow.topLeft());
