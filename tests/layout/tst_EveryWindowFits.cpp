@@ -372,11 +372,8 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
                       .arg(window->layout()->contentsMargins().left());
     const QSize grown(int(entry.sizeAt100.width() * scale), int(entry.sizeAt100.height() * scale));
     if (window->width() < grown.width() || window->height() < grown.height())
-        faults << QStringLiteral("%1x%2 at this scale, %3x%4 at 100 %")
-                      .arg(window->width())
-                      .arg(window->height())
-                      .arg(entry.sizeAt100.width())
-                      .arg(entry.sizeAt100.height());
+        faults << QStringLiteral("%1x%2 at this scale, %3x%4 at 100 %").arg(window->width()).arg(window->height())
+                      .arg(entry.sizeAt100.width()).arg(entry.sizeAt100.height());
     // A dark skin paints the window dark; a light body means a part kept
     // the default colours.
     if (skin == StyleDark && !entry.ownColours) {
