@@ -235,6 +235,9 @@ private:
     Lookup adoptBatch(const T_JobData& job, const QJsonArray& menu);
     // Handles content as the reply to the stored create job.
     void answerFor(const T_JobData& job, const QJsonValue& content);
+    // The platform's current state of a memo adopted after its create's
+    // reply was lost, applied as a fetched detail of it.
+    void takeFoundMemo(const T_JobData& job, const QJsonObject& entry);
     // A table write failed: lastError gets the database's text.
     bool dbFailed(const char* what);
     // A window still holds unsaved text of what was to be recycled or deleted.

@@ -13,6 +13,7 @@
 #include "db/records/T_Book.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "remote/CTessaneUrl.h"
 #include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
@@ -45,6 +46,15 @@ QString text(const QJsonObject& object, const char* key)
 int number(const QJsonObject& object, const char* key)
 {
     return object.value(QLatin1String(key)).toInt();
+}
+
+// A successful reply to the request identity stands for, carrying content.
+QByteArray okReply(const T_Http_Custom& identity, const QJsonValue& content)
+{
+    const QJsonObject reply{{QStringLiteral("code"), HttpOk}, {QStringLiteral("msg"), QStringLiteral("success")},
+                            {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
+                            {QStringLiteral("content"), content}};
+    return QJsonDocument(reply).toJson(QJsonDocument::Compact);
 }
 
 }
@@ -126,6 +136,8 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
         }
         return number(entry, idKey);
     };
+    const QJsonObject sentMemo =
+        createType == JobType::MemoAdd ? QJsonDocument::fromJson(job.content.toUtf8()).object() : QJsonObject();
     bool byLocalId = false;
     QString table;
     int localId = 0;
@@ -153,10 +165,16 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
                                    {QStringLiteral("local_id"), job.localBookId},
                                    {QStringLiteral("uid"), job.uid}};
     } else if (createType == JobType::MemoAdd) {
-        const QJsonObject stored = QJsonDocument::fromJson(job.content.toUtf8()).object();
-        const int id = pick(content.toArray(), "id", "tb_memo", "memoId", [&](const QJsonObject& memo) {
-            return text(memo, "content") == text(stored, "content") && number(memo, "update_time") == job.createTime;
+        int id = pick(content.toArray(), "id", "tb_memo", "memoId", [&](const QJsonObject& memo) {
+            return text(memo, "content") == text(sentMemo, "content") && number(memo, "update_time") == job.createTime;
         });
+        // Another machine may have retyped it since: its colour and the
+        // colour's time stay what the create sent until someone recolours it.
+        if (id < 1)
+            id = pick(content.toArray(), "id", "tb_memo", "memoId", [&](const QJsonObject& memo) {
+                return text(memo, "color") == text(sentMemo, "color")
+                       && number(memo, "color_update_time") == job.createTime;
+            });
         replyContent.insert(QStringLiteral("memo_id"), id);
     }
     if (entry.isEmpty()) {
@@ -180,9 +198,28 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
     if (!m_db->deleteJob(jobId))
         return Lookup::Missing;
     answerFor(job, replyContent);
-    if (transaction.began() && !transaction.commit())
+    if (transaction.began() && !transaction.commit()) {
         qWarning() << "adopted object of create job" << jobId << "could not be stored; looked up again later";
+        return Lookup::Adopted;
+    }
+    // Retyped elsewhere before this machine learnt its id: the feed item of
+    // that edit found no memo here, so the platform's text is taken now.
+    if (createType == JobType::MemoAdd && text(entry, "content") != text(sentMemo, "content"))
+        takeFoundMemo(job, entry);
     return Lookup::Adopted;
+}
+
+void CBookJobManager::takeFoundMemo(const T_JobData& job, const QJsonObject& entry)
+{
+    // As a fetched detail: a text still waiting here to go out stays, and
+    // the platform's becomes a copy beside it.
+    T_Http_Custom identity;
+    CTessaneUrl::setUserData(job, identity, 0);
+    identity.jobId = 0;
+    identity.jobType = JobType::MemoDetail;
+    identity.memoId = number(entry, "id");
+    const QByteArray body = CSynDataManager::instance()->guardReply(JobType::MemoDetail, okReply(identity, entry), true);
+    CMemoManager::instance()->onGetAsynData(JobType::MemoDetail, body);
 }
 
 CBookJobManager::Lookup CBookJobManager::adoptBatch(const T_JobData& job, const QJsonArray& menu)
@@ -237,10 +274,7 @@ void CBookJobManager::answerFor(const T_JobData& job, const QJsonValue& content)
     // the rows, the model and waiting jobs the same way.
     T_Http_Custom identity;
     CTessaneUrl::setUserData(job, identity, 0);
-    const QJsonObject reply{{QStringLiteral("code"), HttpOk}, {QStringLiteral("msg"), QStringLiteral("success")},
-                            {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
-                            {QStringLiteral("content"), content}};
-    const QByteArray body = QJsonDocument(reply).toJson(QJsonDocument::Compact);
+    const QByteArray body = okReply(identity, content);
     if (job.jobType == JobType::MemoAdd)
         CMemoManager::instance()->onGetAsynData(job.jobType, body);
     else

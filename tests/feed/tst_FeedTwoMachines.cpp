@@ -518,6 +518,41 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     QVERIFY(settleClient());
     QCOMPARE(localMemosAndOutlines(), platform);
     QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+
+    // A's memo whose create reply was lost is retyped on A and, before A
+    // learns its id, on B: A takes it as its own and B's words stay as a copy.
+    QVERIFY(standin().addFault(QStringLiteral("/memo/addMemo"), QStringLiteral("truncated"), 0, 1));
+    TC_Memo_Add lost;
+    lost.content = QStringLiteral("甲记下的");
+    lost.color = QStringLiteral("#FFF3B0");
+    lost.updateTime = 1700000200;
+    QVERIFY(CJobManager::instance()->memoAdd(lost));
+    QVERIFY(settleClient());
+    TC_Memo_Edit retype;
+    retype.header.localMemoId = lost.header.localMemoId;
+    retype.content = QStringLiteral("甲又改的");
+    retype.updateTime = 1700000201;
+    QVERIFY(CJobManager::instance()->memoEditContent(retype));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    const QList<int> made = platformIds("memos", "content", lost.content, "id");
+    QCOMPARE(made.size(), 1);
+    T_Memo* onB = CPublicManager::instance()->findMemoByMemoId(made.first());
+    QVERIFY(onB != nullptr);
+    retype.header = T_Http_Custom();
+    retype.header.localMemoId = onB->localId;
+    retype.content = QStringLiteral("乙改的");
+    QVERIFY(CJobManager::instance()->memoEditContent(retype));
+    QVERIFY(settleClient());
+    for (int i : {0, 1, 0, 1}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+        QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+    }
+    expected << QStringLiteral("甲又改的") << CSynDataManager::copyName(QString()).trimmed() + QStringLiteral("\n乙改的");
+    expected.sort();
+    QCOMPARE(platformMemosAndOutlines(), expected);
 }
 
 // A deletes the book for good while B, offline, adds a chapter and writes.
