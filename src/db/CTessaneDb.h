@@ -137,9 +137,9 @@ public:
     // Whether a create of that type for the object (column = its local id)
     // waits whose request has left before.
     bool hasSentCreate(int jobType, const QString& column, int value);
-    // Whether a create of one of two types for a book is queued before
-    // jobId (0: anywhere in the queue).
-    bool hasCreateBefore(int localBookId, int jobType, int otherType, int jobId);
+    // Whether a job of one of these types for a book is queued before jobId
+    // (0: anywhere in the queue).
+    bool hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId);
     // Deletes the jobs of an object, except those of keptType (0: none kept).
     bool sweepJobs(const QString& column, int value, int keptType = 0);
     // The newest pending job of a type for an object (column names its

@@ -184,12 +184,16 @@ bool CTessaneDb::hasSentCreate(int jobType, const QString& column, int value)
         && query.next() && query.value(0).toInt() > 0;
 }
 
-bool CTessaneDb::hasCreateBefore(int localBookId, int jobType, int otherType, int jobId)
+bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId)
 {
+    QStringList types;
+    for (int type : jobTypes)
+        types << QString::number(type);
     QSqlQuery query(db);
     return sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where localBookId = %1 "
-                                                   "and (jobType = %2 or jobType = %3) and (%4 = 0 or jobId < %4);"),
-                                    {localBookId, jobType, otherType, jobId}))
+                                                   "and jobType in (") + types.join(QLatin1Char(','))
+                                        + QStringLiteral(") and (%2 = 0 or jobId < %2);"),
+                                    {localBookId, jobId}))
         && query.next() && query.value(0).toInt() > 0;
 }
 

@@ -21,6 +21,9 @@ void CBookJobManager::sendRecorded(Request& request, int revision, void (CTessan
     // queue, after it.
     if (createWaits(request.header.jobType, request.header.localBookId, request.header.jobId))
         return;
+    // Likewise a volume's delete or restore and the chapter changes around it.
+    if (jobs->placementWaits(request.header.jobType, request.header.localBookId, request.header.jobId))
+        return;
     (m_http->*send)(request);
     jobs->noteJobSent(request.header, revision);
 }

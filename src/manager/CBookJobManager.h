@@ -132,6 +132,12 @@ public:
     // platform appends the book's chapters, volumes and outline entries in
     // the order their creates arrive. jobId 0: any create of that list.
     bool createWaits(int jobType, int localBookId, int jobId) const;
+    // Whether a volume's delete or restore must wait for an earlier job that
+    // places a chapter or changes its state, or such a job for an earlier
+    // delete or restore: arriving the other way round, the platform would
+    // recycle a chapter the author moved out of the volume, or leave one live
+    // in a volume the author deleted after putting it there. jobId 0: any.
+    bool placementWaits(int jobType, int localBookId, int jobId) const;
     // Rebuilds the request of a stored job from its row and sends it with
     // the job's identity and the run-next flag. A job whose server ids are
     // not known yet, or whose objects the model no longer has, is parked.

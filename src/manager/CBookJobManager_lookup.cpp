@@ -17,6 +17,7 @@
 #include "remote/CTessaneUrl.h"
 #include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
+#include "remote/records/VolumeRecords.h"
 
 #include <QDebug>
 #include <QJsonArray>
@@ -65,7 +66,26 @@ bool CBookJobManager::createWaits(int jobType, int localBookId, int jobId) const
     if (list == 0 || localBookId < 1)
         return false;
     const int other = list == JobType::ChapterAdd ? int(JobType::ChapterBatchCreate) : list;
-    return m_db->hasCreateBefore(localBookId, list, other, jobId);
+    return m_db->hasJobBefore(localBookId, {list, other}, jobId);
+}
+
+namespace {
+// Jobs that put a chapter into a volume or change whether it is live: on the
+// platform a volume's delete recycles the chapters in it at that moment, and
+// a restore brings back only the volume.
+const QList<int> kChapterPlacements{JobType::ChapterAdd, JobType::ChapterBatchCreate, JobType::ChapterMove,
+                                    JobType::ChapterAppMove, JobType::ChapterRecycle};
+}
+
+bool CBookJobManager::placementWaits(int jobType, int localBookId, int jobId) const
+{
+    if (localBookId < 1)
+        return false;
+    if (jobType == JobType::VolumeDelRestore)
+        return m_db->hasJobBefore(localBookId, kChapterPlacements, jobId);
+    if (kChapterPlacements.contains(jobType))
+        return m_db->hasJobBefore(localBookId, {JobType::VolumeDelRestore}, jobId);
+    return false;
 }
 
 int CBookJobManager::lookUpCreate(const T_JobData& job, T_Http_Custom& lookup)

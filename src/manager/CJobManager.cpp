@@ -430,6 +430,8 @@ JobReplay CJobManager::handOut(T_JobData& job)
     // the earlier one of its list, in a later pass when that one failed.
     if (JobOwners::isCreate(type) && m_bookJobs->createWaits(type, job.localBookId, job.jobId))
         return JobReplay::Park;
+    if (placementWaits(type, job.localBookId, job.jobId))
+        return JobReplay::Park;
     // Mark the drain busy before the owner sends: nothing it triggers may
     // start another hand-out.
     m_drainJobId = job.jobId;
@@ -450,6 +452,17 @@ JobReplay CJobManager::handOut(T_JobData& job)
     }
     noteJobSent(identity, job.revision, sentContent);
     return JobReplay::Sent;
+}
+
+bool CJobManager::placementWaits(int jobType, int localBookId, int jobId)
+{
+    if (!m_bookJobs->placementWaits(jobType, localBookId, jobId))
+        return false;
+    if (m_confirmed.isEmpty())
+        return true;
+    // An answered job whose row is not taken off yet must not hold it back.
+    flushConfirmed();
+    return m_bookJobs->placementWaits(jobType, localBookId, jobId);
 }
 
 void CJobManager::endPass()

@@ -249,6 +249,8 @@ private slots:
     void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere_data();
     void chapterRestoredFromADeletedVolumeBringsTheVolumeBackEverywhere();
     void deletedVolumesChaptersAreRecycledOnTheOtherMachine();
+    void chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywhere_data();
+    void chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywhere();
     void chapterWrittenOfflineIntoAVolumeDeletedElsewhereBringsTheVolumeBack();
     void chapterDraggedNextToAChapterNotYetCreatedThereKeepsItsPlace();
     void chapterFromTheFeedFollowsAChapterNumberedOtherwiseHere();
@@ -505,6 +507,66 @@ void MachinesAgreeTest::deletedVolumesChaptersAreRecycledOnTheOtherMachine()
                           .arg(c4)));
     QVERIFY(rows.next());
     QCOMPARE(rows.value(0).toInt(), 2);
+}
+
+void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywhere_data()
+{
+    QTest::addColumn<bool>("intoTheVolume");
+    QTest::newRow("dragged out, then the volume deleted") << false;
+    QTest::newRow("dragged in, then the volume deleted") << true;
+}
+
+// The drag fails and waits in the queue; the volume's delete made after it
+// must not reach the platform first, where it would recycle the chapter
+// dragged out of the volume, or leave the one dragged into it live inside
+// the deleted volume.
+void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywhere()
+{
+    QFETCH(bool, intoTheVolume);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(makeMachines(machines));
+    const int v2 = addVolume(QStringLiteral("第二卷"));
+    const int c3 = addChapter(v2, QStringLiteral("第三章"));
+    QVERIFY(v2 > 0 && c3 > 0);
+    showsThePlatformsOrder(*machines[1], "second machine at its start");
+    showsThePlatformsOrder(*machines[0], "first machine at its start");
+    QVERIFY(standin().addFault(QStringLiteral("/chapter/move"), QStringLiteral("http500")));
+    if (intoTheVolume)
+        tree()->moveChapter(chapterRow(7001, 9002), localVolume(7001), 0, localVolume(v2), true);
+    else
+        tree()->moveChapter(chapterRow(v2, c3), localVolume(v2), chapterRow(7001, 9002), localVolume(7001), true);
+    QVERIFY(waitUntilIdle());
+    whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
+    QVERIFY(fromMenu(v2, 0, CBookVolumeController::tr("Delete Volume")));
+    QVERIFY(waitUntilIdle());
+    const QString here = intoTheVolume ? QStringLiteral("7001[9001]") : QStringLiteral("7001[9001 9002 %1]").arg(c3);
+    QCOMPARE(treeOrder(), here);
+    // The dragged chapter is recycled with the volume, or stays live outside it.
+    const int dragged = intoTheVolume ? 9002 : c3;
+    const auto platformLive = [dragged](const QJsonObject& store) {
+        for (const QJsonValue& value : store.value(QStringLiteral("chapters")).toArray()) {
+            if (value.toObject().value(QStringLiteral("chapter_id")).toInt() == dragged)
+                return value.toObject().value(QStringLiteral("status")).toInt() != 0;
+        }
+        return false;
+    };
+
+    for (int i : {0, 1, 0, 1}) {
+        QVERIFY(use(*machines[i]) != nullptr);
+        CJobManager::instance()->synNow(false);
+        QVERIFY(waitUntilIdle());
+    }
+    for (auto& machine : machines) {
+        QVERIFY(use(*machine) != nullptr);
+        QTRY_VERIFY_WITH_TIMEOUT(machine->jobIds().isEmpty(), 15000);
+        const QJsonObject store = standin().store();
+        QCOMPARE(platformOrder(store, kBook).section(QStringLiteral(" / "), 0, 0), here);
+        QCOMPARE(storedOrder(kBook), platformOrder(store, kBook));
+        const T_Chapter* chapter = demoBook()->findChapterByChapterId(dragged);
+        QVERIFY(chapter != nullptr);
+        QCOMPARE(chapter->status != 0, !intoTheVolume);
+        QCOMPARE(platformLive(store), !intoTheVolume);
+    }
 }
 
 // The neighbour of a drag is still waiting for its create's reply: the move
