@@ -168,13 +168,7 @@ bool CBookJobManager::bringBackVolumeOf(T_Book* book, const T_Chapter* chapter)
     const T_Volume* volume = book->findVolumeByLocalId(chapter->localVolumeId);
     if (volume == nullptr || volume->status != 0)
         return false;
-    TC_Volume_Delete restore;
-    restore.header.localBookId = book->localId;
-    restore.header.bookId = book->bookId;
-    restore.header.localVolumeId = volume->localId;
-    restore.header.volumeId = volume->volumeId;
-    restore.type = 1;
-    restore.updateTime = now();
+    TC_Volume_Delete restore(*volume, 1, now());
     if (!volume_del_restore(restore)) {
         qWarning() << "volume" << volume->localId << "stays deleted around live chapter" << chapter->localId;
         return false;

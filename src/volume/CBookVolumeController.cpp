@@ -202,13 +202,7 @@ bool CBookVolumeController::restoreChapter(T_Book* book, T_Chapter* chapter)
         return false;
     // The chapter goes back into a live volume: a deleted one comes back first.
     if (volume->status == 0) {
-        TC_Volume_Delete restore;
-        restore.header.localBookId = book->localId;
-        restore.header.bookId = book->bookId;
-        restore.header.localVolumeId = volume->localId;
-        restore.header.volumeId = volume->volumeId;
-        restore.type = 1;
-        restore.updateTime = static_cast<int>(currentServerTime());
+        TC_Volume_Delete restore(*volume, 1, static_cast<int>(currentServerTime()));
         if (!m_jobManager->volume_del_restore(restore))
             return false;
         m_volumeModel->addVolume(*volume);

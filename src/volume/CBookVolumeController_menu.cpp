@@ -269,13 +269,7 @@ void CBookVolumeController::onDeleteVolume()
     T_Volume* volume = book->findVolumeByLocalId(m_menuVolumeId);
     if (volume == nullptr)
         return;
-    TC_Volume_Delete request;
-    request.header.localBookId = volume->localBookId;
-    request.header.bookId = volume->bookId;
-    request.header.localVolumeId = volume->localId;
-    request.header.volumeId = volume->volumeId;
-    request.type = 0;
-    request.updateTime = static_cast<int>(currentServerTime());
+    TC_Volume_Delete request(*volume, 0, static_cast<int>(currentServerTime()));
     if (!m_jobManager->volume_del_restore(request)) {
         qWarning() << "volume not deleted" << volume->localId << m_jobManager->lastError();
         return;

@@ -86,6 +86,17 @@ struct TC_Volume_Delete
     int type = 0; // the new status: 0 deleted, 1 restored
     int updateTime = 0;
     TC_Volume_Delete() { header.jobType = JobType::VolumeDelRestore; }
+    // The delete (type 0) or restore (type 1) of one volume of the model.
+    template <typename Volume>
+    TC_Volume_Delete(const Volume& volume, int newType, int time) : TC_Volume_Delete()
+    {
+        header.localBookId = volume.localBookId;
+        header.bookId = volume.bookId;
+        header.localVolumeId = volume.localId;
+        header.volumeId = volume.volumeId;
+        type = newType;
+        updateTime = time;
+    }
 };
 
 struct TC_Volume_Move
