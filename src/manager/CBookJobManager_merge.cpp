@@ -191,7 +191,10 @@ void CBookJobManager::asynBackVolumeMenu(const QByteArray& body)
         if (T_Volume* known = book->findVolumeByVolumeId(item.volumeId)) {
             T_Volume stored = *known;
             stored.orderNum = movesWait ? known->orderNum : item.orderNum;
-            stored.volumeName = item.volumeName;
+            // Likewise a rename made here that has not gone yet.
+            if (m_db->pendingJob(m_model->userInfo.uid, JobType::VolumeEdit, QStringLiteral("localVolumeId"),
+                                 known->localId) == 0)
+                stored.volumeName = item.volumeName;
             if (!m_db->updateVolumeOrder(&stored) || !m_db->updateVolumeName(&stored)) {
                 replyDbFailed(reply.header, "volume of the list not stored");
                 continue;

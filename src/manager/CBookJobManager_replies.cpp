@@ -161,19 +161,25 @@ void CBookJobManager::asynBackVolumeAdd(const QByteArray& body)
         replyDbFailed(reply.header, "server id of a volume not stored");
         return;
     }
-    if (volume) {
+    T_Book* book = m_model->findBookByLocalId(header.localBookId);
+    if (volume && book) {
         volume->volumeId = reply.volume_id;
         // Chapters of the volume learn it too, as their rows just did.
-        if (T_Book* book = m_model->findBookByLocalId(header.localBookId)) {
-            for (QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
-                for (T_Chapter* chapter : qAsConst(*list)) {
-                    if (chapter->localVolumeId == volume->localId)
-                        chapter->volumeId = reply.volume_id;
-                }
+        for (QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
+            for (T_Chapter* chapter : qAsConst(*list)) {
+                if (chapter->localVolumeId == volume->localId)
+                    chapter->volumeId = reply.volume_id;
             }
         }
+        // The platform puts a new volume at the end of its list, which a
+        // volume made on another machine meanwhile may have lengthened: its
+        // place is taken from there, so that every machine shows the same.
+        TC_Volume_Menu list;
+        list.bookId = book->bookId;
+        list.header.bookId = book->bookId;
+        list.header.localBookId = book->localId;
+        volume_menu(list);
     }
-    qDebug() << "update db finish==";
 }
 
 void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)

@@ -645,8 +645,8 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
 }
 
 // A's chapter create fails and waits, the next ones are made while it waits;
-// a volume and an outline create fail before another; then each machine adds
-// a volume offline, B's landing first. After both synchronise twice, all
+// a volume and an outline create fail before another; then B adds a volume
+// offline and A one online, which lands first. After both synchronise twice, all
 // three show one order, with A's creates in the order A made them (the
 // platform numbers objects as their creates arrive).
 void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
@@ -675,11 +675,13 @@ void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
     for (int i : {1, 0}) {
         QVERIFY(machines[i]->restart());
         QVERIFY(settleClient());
-        QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
-        QVERIFY(addVolume(QStringLiteral("离线建的卷%1").arg(i)));
+        QVERIFY(i == 0 || standin().addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+        QVERIFY(addVolume(QStringLiteral("各自建的卷%1").arg(i)));
         QVERIFY(settleClient());
         QVERIFY(standin().clearFaults());
     }
+    // B pulls A's volume while its own fails once more.
+    QVERIFY(standin().addFault(QStringLiteral("/volume/addVolume"), QStringLiteral("http500"), 0, 1));
     for (int i : {1, 0, 1, 0}) {
         QVERIFY(machines[i]->restart());
         QVERIFY(settleClient());
