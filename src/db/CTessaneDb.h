@@ -140,6 +140,9 @@ public:
     // Whether a job of one of these types for a book is queued before jobId
     // (0: anywhere in the queue).
     bool hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId);
+    // Whether a job of jobId's type for the same object (the row's column)
+    // is queued before it.
+    bool hasJobOfItsObjectBefore(int jobId, const QString& column);
     // Deletes the jobs of an object, except those of keptType (0: none kept).
     bool sweepJobs(const QString& column, int value, int keptType = 0);
     // The newest pending job of a type for an object (column names its

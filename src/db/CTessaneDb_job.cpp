@@ -197,6 +197,15 @@ bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int j
         && query.next() && query.value(0).toInt() > 0;
 }
 
+bool CTessaneDb::hasJobOfItsObjectBefore(int jobId, const QString& column)
+{
+    QSqlQuery query(db);
+    return sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job a join tb_job b on b.jobId = %1 "
+                                                   "and a.jobType = b.jobType and a.%2 = b.%2 and a.jobId < b.jobId;"),
+                                    {jobId, SqlArg::name(column)}))
+        && query.next() && query.value(0).toInt() > 0;
+}
+
 bool CTessaneDb::markJobSent(int jobId)
 {
     return exec(QStringLiteral("update tb_job set sent = 1 where jobId = %1 and sent = 0;"), {jobId});

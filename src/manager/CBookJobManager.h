@@ -136,7 +136,9 @@ public:
     // places a chapter or changes its state, or such a job for an earlier
     // delete or restore: arriving the other way round, the platform would
     // recycle a chapter the author moved out of the volume, or leave one live
-    // in a volume the author deleted after putting it there. jobId 0: any.
+    // in a volume the author deleted after putting it there. A chapter's
+    // recycle or restore, and a volume's delete or restore, also waits for
+    // an earlier one of the same object. jobId 0: any.
     bool placementWaits(int jobType, int localBookId, int jobId) const;
     // Rebuilds the request of a stored job from its row and sends it with
     // the job's identity and the run-next flag. A job whose server ids are
@@ -271,6 +273,9 @@ private:
     void asynBackChapterMove(const QByteArray& body);
     void asynBackChapterTimeMachine(const QByteArray& body);
     void asynBackChapterInfo(const QByteArray& body);
+    // The platform's recycle state for a chapter, unless a change of it made
+    // here still waits.
+    void takePlatformState(T_Book* book, T_Chapter* chapter, int platformStatus, const T_Http_Custom& identity);
     void asynBackOutlineCreate(const QByteArray& body);
     void asynBackOutlineDetail(const QByteArray& body);
     void asynBackOutlineList(const QByteArray& body);

@@ -81,6 +81,18 @@ bool CBookJobManager::placementWaits(int jobType, int localBookId, int jobId) co
 {
     if (localBookId < 1)
         return false;
+    // A recycle and the restore after it, or a volume's delete and restore,
+    // sent together may arrive the other way round: the platform would keep
+    // the state the author left first. The later one waits for the earlier.
+    if (jobType == JobType::ChapterRecycle || jobType == JobType::VolumeDelRestore) {
+        const bool earlierOfItsObject =
+            jobId > 0 ? m_db->hasJobOfItsObjectBefore(jobId, jobType == JobType::ChapterRecycle
+                                                                 ? QStringLiteral("localChapterId")
+                                                                 : QStringLiteral("localVolumeId"))
+                      : m_db->hasJobBefore(localBookId, {jobType}, 0);
+        if (earlierOfItsObject)
+            return true;
+    }
     if (jobType == JobType::VolumeDelRestore)
         return m_db->hasJobBefore(localBookId, kChapterPlacements, jobId);
     if (kChapterPlacements.contains(jobType))

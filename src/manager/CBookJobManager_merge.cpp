@@ -48,10 +48,16 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     if (namesUnknownVolume && feed->retryAfterVolumeList(reply.header.userdata.synStep, book))
         return;
 
+    // A list asked for after a volume's delete names the volume: the
+    // chapters' states are the platform's too.
+    const bool statesToo = reply.header.userdata.volumeId >= 1;
+    QList<QPair<int, int>> states;
     for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
         if (entry.chapter_id < 1 || (entry.book_id >= 1 && entry.book_id != bookId))
             continue;
         if (T_Chapter* known = book->findChapterByChapterId(entry.chapter_id)) {
+            if (statesToo)
+                states.append(qMakePair(entry.chapter_id, entry.status));
             const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
             if (volume == nullptr) {
                 qWarning() << "chapter" << entry.chapter_id << "is listed in volume" << entry.volume_id
@@ -100,6 +106,12 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
             book->recycleChapterList.append(chapter);
         if (!feed->hasSynItem(kFetchChapterText, bookId, entry.chapter_id))
             feed->addSynItem(kFetchChapterText, bookId, entry.chapter_id, 0, QString());
+    }
+    for (const auto& state : qAsConst(states)) {
+        if (T_Chapter* chapter = book->findChapterByChapterId(state.first)) {
+            takePlatformState(book, chapter, state.second, reply.header.userdata);
+            bringBackVolumeOf(book, chapter);
+        }
     }
     CBookVolumeController::instance()->reloadBook(book);
 }

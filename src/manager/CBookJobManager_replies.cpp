@@ -174,11 +174,7 @@ void CBookJobManager::asynBackVolumeAdd(const QByteArray& body)
         // The platform puts a new volume at the end of its list, which a
         // volume made on another machine meanwhile may have lengthened: its
         // place is taken from there, so that every machine shows the same.
-        TC_Volume_Menu list;
-        list.bookId = book->bookId;
-        list.header.bookId = book->bookId;
-        list.header.localBookId = book->localId;
-        volume_menu(list);
+        requestVolumeList(book);
     }
 }
 
@@ -429,6 +425,30 @@ void CBookJobManager::asynBackChapterTimeMachine(const QByteArray& body)
         replyDbFailed(reply.header, "chapter versions not stored");
 }
 
+void CBookJobManager::takePlatformState(T_Book* book, T_Chapter* chapter, int platformStatus,
+                                        const T_Http_Custom& identity)
+{
+    const int status = platformStatus != 0 ? 1 : 0;
+    if (chapter->status == status
+        || m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterRecycle, QStringLiteral("localChapterId"),
+                            chapter->localId)
+               > 0)
+        return;
+    TC_Chapter_Recycle request;
+    request.header = identity;
+    request.header.localBookId = book->localId;
+    request.header.bookId = book->bookId;
+    request.header.localChapterId = chapter->localId;
+    request.header.chapterId = chapter->chapterId;
+    request.header.localVolumeId = chapter->localVolumeId;
+    request.header.volumeId = chapter->volumeId;
+    request.header.jobType = JobType::ChapterRecycle;
+    request.status = status;
+    request.updateTime = now();
+    if (!chapter_recycle(request, true))
+        qWarning() << "recycle state of chapter" << chapter->localId << "not taken from the platform";
+}
+
 void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
 {
     TS_NewChapter_ChapterInfo reply;
@@ -450,26 +470,9 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
     chapter->localVolumeId = stored.localVolumeId;
     // Fetched by the feed for a change of the recycle state: the platform's
     // present state, unless a change of it made here still waits.
-    const int status = reply.status != 0 ? 1 : 0;
     const bool wasLive = chapter->status != 0;
-    if (reply.header.userdata.synStep != 0 && chapter->status != status
-        && m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterRecycle, QStringLiteral("localChapterId"),
-                            chapter->localId)
-               == 0) {
-        TC_Chapter_Recycle request;
-        request.header = reply.header.userdata;
-        request.header.localBookId = book->localId;
-        request.header.bookId = book->bookId;
-        request.header.localChapterId = chapter->localId;
-        request.header.chapterId = chapter->chapterId;
-        request.header.localVolumeId = chapter->localVolumeId;
-        request.header.volumeId = chapter->volumeId;
-        request.header.jobType = JobType::ChapterRecycle;
-        request.status = status;
-        request.updateTime = now();
-        if (!chapter_recycle(request, true))
-            qWarning() << "recycle state of chapter" << chapter->localId << "not taken from the platform";
-    }
+    if (reply.header.userdata.synStep != 0)
+        takePlatformState(book, chapter, reply.status, reply.header.userdata);
     if (reply.header.userdata.synStep != 0 && chapter->status != 0
         && (bringBackVolumeOf(book, chapter) || !wasLive)) {
         // Live again by the platform's state: its place is the platform's too.
@@ -569,12 +572,24 @@ void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body)
     const QJsonObject root = CTessaneUrl::rootObject(body);
     CTessaneUrl::parseAsyncReplyHeader(root, &header);
     T_Book* book = header.userdata.bookId >= 1 ? m_model->findBookByBookId(header.userdata.bookId) : nullptr;
-    if (header.code != HttpOk || book == nullptr
-        || root.value(QStringLiteral("content")).toObject().value(QStringLiteral("status")).toInt() != 1)
+    if (header.code != HttpOk || book == nullptr)
         return;
-    // A restored volume takes its place among volumes moved while it was
-    // deleted as the platform counts it.
-    requestVolumeList(book);
+    if (root.value(QStringLiteral("content")).toObject().value(QStringLiteral("status")).toInt() == 1) {
+        // A restored volume takes its place among volumes moved while it was
+        // deleted as the platform counts it.
+        requestVolumeList(book);
+        return;
+    }
+    // The platform recycled the chapters in the volume when the delete
+    // arrived, which another machine's drags may have changed since this
+    // one recycled its own: their states are taken from the platform.
+    TC_Chapter_Menu list;
+    list.bookId = book->bookId;
+    list.header.bookId = book->bookId;
+    list.header.localBookId = book->localId;
+    list.header.volumeId = header.userdata.volumeId;
+    list.header.localVolumeId = header.userdata.localVolumeId;
+    chapter_menu(list);
 }
 
 void CBookJobManager::requestVolumeList(const T_Book* book)

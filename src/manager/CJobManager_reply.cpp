@@ -331,7 +331,7 @@ void CJobManager::continueAfter(const T_Http_Custom& identity, bool fromDrain, b
     } else if (succeeded && identity.jobId > 0
                && ((JobOwners::isCreate(identity.jobType)
                     && m_bookJobs->createWaits(identity.jobType, identity.localBookId, 0))
-                   || m_bookJobs->placementWaits(identity.jobType, identity.localBookId, 0))) {
+                   || placementWaits(identity.jobType, identity.localBookId, 0))) {
         // Creates of the same list, or a volume's delete or restore, waited
         // for this one.
         if (m_drainJobId != 0)

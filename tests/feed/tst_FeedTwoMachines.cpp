@@ -292,6 +292,7 @@ private slots:
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
+    void restoreWaitsForTheRecycleBeforeIt();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
     void createsReachThePlatformInTheAuthorsOrder();
@@ -476,6 +477,26 @@ void FeedTwoMachinesTest::recycleSentAgainAfterARestoreElsewhereLeavesOneState()
         QVERIFY(machines[i]->jobIds().isEmpty());
         QCOMPARE(localStatus(9002), platformStatus(9002));
     }
+}
+
+// A's recycle fails and waits; A restores the chapter. Sent before the
+// recycle, the restore would leave the chapter recycled there, live here.
+void FeedTwoMachinesTest::restoreWaitsForTheRecycleBeforeIt()
+{
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(standin().addFault(QStringLiteral("/chapter/recycle"), QStringLiteral("http500"), 0, 1));
+    QVERIFY(recycleChapter(9002, 0));
+    QVERIFY(settleClient());
+    QVERIFY(recycleChapter(9002, 1));
+    QVERIFY(settleClient());
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(machines[0]->jobIds().isEmpty());
+    QCOMPARE(localStatus(9002), 1);
+    QCOMPARE(platformStatus(9002), 1);
 }
 
 // A edits the memo and the outline while its edits cannot get through; B

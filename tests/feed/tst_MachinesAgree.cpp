@@ -512,17 +512,23 @@ void MachinesAgreeTest::deletedVolumesChaptersAreRecycledOnTheOtherMachine()
 void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywhere_data()
 {
     QTest::addColumn<bool>("intoTheVolume");
-    QTest::newRow("dragged out, then the volume deleted") << false;
-    QTest::newRow("dragged in, then the volume deleted") << true;
+    QTest::addColumn<bool>("onTheOther");
+    QTest::newRow("dragged out, then the volume deleted") << false << false;
+    QTest::newRow("dragged in, then the volume deleted") << true << false;
+    QTest::newRow("dragged out on the other machine while the delete waits") << false << true;
+    QTest::newRow("dragged in on the other machine while the delete waits") << true << true;
 }
 
 // The drag fails and waits in the queue; the volume's delete made after it
 // must not reach the platform first, where it would recycle the chapter
 // dragged out of the volume, or leave the one dragged into it live inside
-// the deleted volume.
+// the deleted volume. Or the drag is made on the other machine while the
+// delete waits: the deleting machine then takes the chapters' states the
+// platform gave them when the delete arrived.
 void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywhere()
 {
     QFETCH(bool, intoTheVolume);
+    QFETCH(bool, onTheOther);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(makeMachines(machines));
     const int v2 = addVolume(QStringLiteral("第二卷"));
@@ -530,17 +536,24 @@ void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywher
     QVERIFY(v2 > 0 && c3 > 0);
     showsThePlatformsOrder(*machines[1], "second machine at its start");
     showsThePlatformsOrder(*machines[0], "first machine at its start");
-    QVERIFY(standin().addFault(QStringLiteral("/chapter/move"), QStringLiteral("http500")));
-    if (intoTheVolume)
-        tree()->moveChapter(chapterRow(7001, 9002), localVolume(7001), 0, localVolume(v2), true);
-    else
-        tree()->moveChapter(chapterRow(v2, c3), localVolume(v2), chapterRow(7001, 9002), localVolume(7001), true);
-    QVERIFY(waitUntilIdle());
+    const auto drag = [&]() {
+        if (intoTheVolume)
+            tree()->moveChapter(chapterRow(7001, 9002), localVolume(7001), 0, localVolume(v2), true);
+        else
+            tree()->moveChapter(chapterRow(v2, c3), localVolume(v2), chapterRow(7001, 9002), localVolume(7001), true);
+        return waitUntilIdle();
+    };
+    QVERIFY(standin().addFault(onTheOther ? QStringLiteral("/volume/recycle") : QStringLiteral("/chapter/move"),
+                               QStringLiteral("http500")));
+    QVERIFY(onTheOther || drag());
     whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
     QVERIFY(fromMenu(v2, 0, CBookVolumeController::tr("Delete Volume")));
     QVERIFY(waitUntilIdle());
     const QString here = intoTheVolume ? QStringLiteral("7001[9001]") : QStringLiteral("7001[9001 9002 %1]").arg(c3);
-    QCOMPARE(treeOrder(), here);
+    if (onTheOther)
+        QVERIFY(use(*machines[1]) != nullptr && drag());
+    else
+        QCOMPARE(treeOrder(), here);
     // The dragged chapter is recycled with the volume, or stays live outside it.
     const int dragged = intoTheVolume ? 9002 : c3;
     const auto platformLive = [dragged](const QJsonObject& store) {
