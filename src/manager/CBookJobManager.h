@@ -28,6 +28,7 @@ struct T_Chapter;
 struct T_ChapterTextSave;
 struct T_Http_S;
 struct T_ImportTarget;
+struct T_Volume;
 
 // The one place where books, volumes, chapters and outlines change. Every
 // operation keeps four things in step: the shared model, the tables, the job
@@ -100,6 +101,9 @@ public:
     // volume deleted elsewhere must stay within the author's reach. True
     // when the volume came back.
     bool bringBackVolumeOf(T_Book* book, const T_Chapter* chapter);
+    // After a volume's delete, here or on another machine: the book's
+    // chapters take the states the platform gave them.
+    void requestChapterStates(const T_Book* book, int localVolumeId, int volumeId);
     // newOrder: local volume id -> new order number of the volumes that moved.
     bool volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder);
     bool volume_menu(TC_Volume_Menu& request);
@@ -276,6 +280,9 @@ private:
     // The platform's recycle state for a chapter, unless a change of it made
     // here still waits.
     void takePlatformState(T_Book* book, T_Chapter* chapter, int platformStatus, const T_Http_Custom& identity);
+    // A chapter's volume and order as the platform's chapter list gives them.
+    bool placeAsListed(T_Chapter* chapter, const T_Volume* volume, int order, T_Http_S& head);
+    void takeStatesAfterVolumeDelete(T_Book* book, TS_Chapter_Menu& reply);
     void asynBackOutlineCreate(const QByteArray& body);
     void asynBackOutlineDetail(const QByteArray& body);
     void asynBackOutlineList(const QByteArray& body);

@@ -32,6 +32,10 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
     if (book == nullptr)
         return;
+    if (reply.header.userdata.volumeId >= 1) {
+        takeStatesAfterVolumeDelete(book, reply);
+        return;
+    }
     CSynDataManager* feed = CSynDataManager::instance();
     if (book->isImporting && reply.count >= 1)
         feed->addSynItem(kFeedInternalItem, 0, 0, 0, QString());
@@ -48,33 +52,17 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     if (namesUnknownVolume && feed->retryAfterVolumeList(reply.header.userdata.synStep, book))
         return;
 
-    // A list asked for after a volume's delete names the volume: the
-    // chapters' states are the platform's too.
-    const bool statesToo = reply.header.userdata.volumeId >= 1;
-    QList<QPair<int, int>> states;
     for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
         if (entry.chapter_id < 1 || (entry.book_id >= 1 && entry.book_id != bookId))
             continue;
         if (T_Chapter* known = book->findChapterByChapterId(entry.chapter_id)) {
-            if (statesToo)
-                states.append(qMakePair(entry.chapter_id, entry.status));
             const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
             if (volume == nullptr) {
                 qWarning() << "chapter" << entry.chapter_id << "is listed in volume" << entry.volume_id
                            << "which book" << book->localId << "does not know; it stays where it is";
                 continue;
             }
-            T_Chapter stored = *known;
-            stored.orderNum = entry.order_num;
-            stored.volumeId = volume->volumeId;
-            stored.localVolumeId = volume->localId;
-            if (!m_db->updateChapterStatus(&stored)) {
-                replyDbFailed(reply.header, "chapter of the list not stored");
-                continue;
-            }
-            known->orderNum = stored.orderNum;
-            known->volumeId = stored.volumeId;
-            known->localVolumeId = stored.localVolumeId;
+            placeAsListed(known, volume, entry.order_num, reply.header);
             continue;
         }
         const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
@@ -107,11 +95,48 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
         if (!feed->hasSynItem(kFetchChapterText, bookId, entry.chapter_id))
             feed->addSynItem(kFetchChapterText, bookId, entry.chapter_id, 0, QString());
     }
-    for (const auto& state : qAsConst(states)) {
-        if (T_Chapter* chapter = book->findChapterByChapterId(state.first)) {
-            takePlatformState(book, chapter, state.second, reply.header.userdata);
-            bringBackVolumeOf(book, chapter);
-        }
+    CBookVolumeController::instance()->reloadBook(book);
+}
+
+bool CBookJobManager::placeAsListed(T_Chapter* chapter, const T_Volume* volume, int order, T_Http_S& head)
+{
+    T_Chapter stored = *chapter;
+    stored.orderNum = order;
+    stored.volumeId = volume->volumeId;
+    stored.localVolumeId = volume->localId;
+    if (!m_db->updateChapterStatus(&stored)) {
+        replyDbFailed(head, "chapter of the list not stored");
+        return false;
+    }
+    chapter->orderNum = stored.orderNum;
+    chapter->volumeId = stored.volumeId;
+    chapter->localVolumeId = stored.localVolumeId;
+    return true;
+}
+
+void CBookJobManager::takeStatesAfterVolumeDelete(T_Book* book, TS_Chapter_Menu& reply)
+{
+    // The platform recycled the chapters in the volume when the delete
+    // arrived, which drags on either machine may have changed since the
+    // machines recycled theirs. A chapter whose state differs takes the
+    // platform's, and its place with it unless a drag of it made here is
+    // still on its way (the drag keeps the state where it puts the
+    // chapter). The other places come with the feed, as taken now they could
+    // undo a drag of this machine.
+    const auto waits = [this](int jobType, const T_Chapter* chapter) {
+        return m_db->pendingJob(m_model->userInfo.uid, jobType, QStringLiteral("localChapterId"), chapter->localId) > 0;
+    };
+    for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
+        T_Chapter* chapter = entry.chapter_id >= 1 ? book->findChapterByChapterId(entry.chapter_id) : nullptr;
+        const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
+        if (chapter == nullptr || volume == nullptr || (entry.book_id >= 1 && entry.book_id != book->bookId)
+            || (entry.status != 0) == (chapter->status != 0) || waits(JobType::ChapterRecycle, chapter))
+            continue;
+        if (!waits(JobType::ChapterMove, chapter) && !waits(JobType::ChapterAppMove, chapter)
+            && !placeAsListed(chapter, volume, entry.order_num, reply.header))
+            continue;
+        takePlatformState(book, chapter, entry.status, reply.header.userdata);
+        bringBackVolumeOf(book, chapter);
     }
     CBookVolumeController::instance()->reloadBook(book);
 }

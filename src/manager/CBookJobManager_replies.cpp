@@ -580,15 +580,18 @@ void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body)
         requestVolumeList(book);
         return;
     }
-    // The platform recycled the chapters in the volume when the delete
-    // arrived, which another machine's drags may have changed since this
-    // one recycled its own: their states are taken from the platform.
+    requestChapterStates(book, header.userdata.localVolumeId, header.userdata.volumeId);
+}
+
+void CBookJobManager::requestChapterStates(const T_Book* book, int localVolumeId, int volumeId)
+{
+    // The list names the deleted volume: its reply is read for states.
     TC_Chapter_Menu list;
     list.bookId = book->bookId;
     list.header.bookId = book->bookId;
     list.header.localBookId = book->localId;
-    list.header.volumeId = header.userdata.volumeId;
-    list.header.localVolumeId = header.userdata.localVolumeId;
+    list.header.volumeId = volumeId;
+    list.header.localVolumeId = localVolumeId;
     chapter_menu(list);
 }
 

@@ -635,6 +635,10 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
     }
     for (int localId : qAsConst(sent))
         askChapterState(book, book->findChapterByLocalId(localId));
+    // Chapters dragged out of the volume here before its delete arrived may
+    // have been recycled there with it.
+    if (type == 0)
+        m_bookJobs->requestChapterStates(book, volume->localId, volume->volumeId);
     return Outcome::Continue;
 }
 

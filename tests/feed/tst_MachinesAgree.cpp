@@ -511,24 +511,30 @@ void MachinesAgreeTest::deletedVolumesChaptersAreRecycledOnTheOtherMachine()
 
 void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywhere_data()
 {
+    // What waits in a queue: 0 the drag, made on the deleting machine; 1 the
+    // delete, while the other machine drags; 2 the other machine's drag,
+    // made offline after the delete reached the platform.
+    QTest::addColumn<int>("waiting");
     QTest::addColumn<bool>("intoTheVolume");
-    QTest::addColumn<bool>("onTheOther");
-    QTest::newRow("dragged out, then the volume deleted") << false << false;
-    QTest::newRow("dragged in, then the volume deleted") << true << false;
-    QTest::newRow("dragged out on the other machine while the delete waits") << false << true;
-    QTest::newRow("dragged in on the other machine while the delete waits") << true << true;
+    QTest::addColumn<bool>("staysLive");
+    QTest::newRow("dragged out, then the volume deleted") << 0 << false << true;
+    QTest::newRow("dragged in, then the volume deleted") << 0 << true << false;
+    QTest::newRow("dragged out on the other machine while the delete waits") << 1 << false << true;
+    QTest::newRow("dragged in on the other machine while the delete waits") << 1 << true << false;
+    QTest::newRow("dragged out offline on the other machine after the delete") << 2 << false << false;
 }
 
 // The drag fails and waits in the queue; the volume's delete made after it
 // must not reach the platform first, where it would recycle the chapter
 // dragged out of the volume, or leave the one dragged into it live inside
-// the deleted volume. Or the drag is made on the other machine while the
-// delete waits: the deleting machine then takes the chapters' states the
-// platform gave them when the delete arrived.
+// the deleted volume. Where the drag is made on the other machine, the
+// chapter ends everywhere in the state the platform gave it when the delete
+// arrived.
 void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywhere()
 {
+    QFETCH(int, waiting);
     QFETCH(bool, intoTheVolume);
-    QFETCH(bool, onTheOther);
+    QFETCH(bool, staysLive);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(makeMachines(machines));
     const int v2 = addVolume(QStringLiteral("第二卷"));
@@ -543,17 +549,20 @@ void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywher
             tree()->moveChapter(chapterRow(v2, c3), localVolume(v2), chapterRow(7001, 9002), localVolume(7001), true);
         return waitUntilIdle();
     };
-    QVERIFY(standin().addFault(onTheOther ? QStringLiteral("/volume/recycle") : QStringLiteral("/chapter/move"),
-                               QStringLiteral("http500")));
-    QVERIFY(onTheOther || drag());
+    if (waiting < 2)
+        QVERIFY(standin().addFault(waiting == 1 ? QStringLiteral("/volume/recycle") : QStringLiteral("/chapter/move"),
+                                   QStringLiteral("http500")));
+    QVERIFY(waiting > 0 || drag());
     whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
     QVERIFY(fromMenu(v2, 0, CBookVolumeController::tr("Delete Volume")));
     QVERIFY(waitUntilIdle());
-    const QString here = intoTheVolume ? QStringLiteral("7001[9001]") : QStringLiteral("7001[9001 9002 %1]").arg(c3);
-    if (onTheOther)
-        QVERIFY(use(*machines[1]) != nullptr && drag());
-    else
+    const QString here = !staysLive ? QStringLiteral("7001[9001%1]").arg(intoTheVolume ? "" : " 9002")
+                                    : QStringLiteral("7001[9001 9002 %1]").arg(c3);
+    if (waiting == 0)
         QCOMPARE(treeOrder(), here);
+    QVERIFY(waiting < 2 || standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    QVERIFY(waiting == 0 || (use(*machines[1]) != nullptr && drag()));
+    QVERIFY(standin().clearFaults());
     // The dragged chapter is recycled with the volume, or stays live outside it.
     const int dragged = intoTheVolume ? 9002 : c3;
     const auto platformLive = [dragged](const QJsonObject& store) {
@@ -577,8 +586,8 @@ void MachinesAgreeTest::chapterDraggedBeforeItsVolumeIsDeletedEndsAlikeEverywher
         QCOMPARE(storedOrder(kBook), platformOrder(store, kBook));
         const T_Chapter* chapter = demoBook()->findChapterByChapterId(dragged);
         QVERIFY(chapter != nullptr);
-        QCOMPARE(chapter->status != 0, !intoTheVolume);
-        QCOMPARE(platformLive(store), !intoTheVolume);
+        QCOMPARE(chapter->status != 0, staysLive);
+        QCOMPARE(platformLive(store), staysLive);
     }
 }
 
