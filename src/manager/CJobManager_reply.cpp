@@ -332,8 +332,8 @@ void CJobManager::continueAfter(const T_Http_Custom& identity, bool fromDrain, b
                && ((JobOwners::isCreate(identity.jobType)
                     && m_bookJobs->createWaits(identity.jobType, identity.localBookId, 0))
                    || placementWaits(identity.jobType, identity.localBookId, 0))) {
-        // Creates of the same list, or a volume's delete or restore, waited
-        // for this one.
+        // Creates of the same list, a volume's delete or restore, or a later
+        // recycle or restore of the same object waited for this one.
         if (m_drainJobId != 0)
             m_passAgain = true;
         else
