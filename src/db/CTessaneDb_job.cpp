@@ -132,7 +132,11 @@ bool CTessaneDb::addJob(T_Http_Custom& identity, const QString& content, int cre
             swept = sweepJobs(column, identity.localChapterId, maybeCreated ? ChapterAdd : 0);
             reachedPlatform = identity.chapterId > 0 || maybeCreated;
         } else if (identity.jobType == MemoDelete) {
-            swept = sweepJobs(QStringLiteral("localMemoId"), identity.localMemoId);
+            // The kept create's reply or look-up finds the memo gone here
+            // and deletes the platform's with the id it brings.
+            const QString column = QStringLiteral("localMemoId");
+            const bool maybeCreated = identity.memoId < 1 && hasSentCreate(MemoAdd, column, identity.localMemoId);
+            swept = sweepJobs(column, identity.localMemoId, maybeCreated ? MemoAdd : 0);
             reachedPlatform = identity.memoId > 0;
         } else {
             swept = hasSentCreate(OutlineCreate, QStringLiteral("ext1"), ext1)

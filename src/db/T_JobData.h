@@ -24,6 +24,7 @@ constexpr int BookDeleteHard = 1028;
 constexpr int BookRestore = 1029;
 constexpr int SensitiveWords = 2003;
 constexpr int StatisticsUpload = 2006;
+constexpr int MemoAdd = 3002;
 constexpr int MemoDelete = 3003;
 constexpr int MemoColor = 3004;
 constexpr int MemoText = 3005;

@@ -353,6 +353,10 @@ JobReplay CMemoManager::execUserJob(T_JobData& job)
     const QJsonObject stored = QJsonDocument::fromJson(job.content.toUtf8()).object();
     switch (job.jobType) {
     case JobType::MemoAdd: {
+        // Deleted here after a send the platform may have taken: the look-up
+        // found nothing there, so there is nothing to make or delete.
+        if (m_model->findMemoByLocalId(job.localMemoId) == nullptr)
+            return JobReplay::Drop;
         TC_Memo_Add request;
         CTessaneUrl::setUserData(job, request.header, 1);
         request.content = stored.value(QStringLiteral("content")).toString();

@@ -429,24 +429,36 @@ void FeedTwoMachinesTest::createWhoseReplyWasLostIsAdopted()
     QCOMPARE(JobsFixture::requestsTo(kAddChapter).size(), 1);
 }
 
-// Lost reply, then the chapter is deleted for good before the next pass: the
-// platform's chapter goes too.
+// Lost reply, then the chapter or memo is deleted for good before the next
+// pass: the platform's goes too.
 void FeedTwoMachinesTest::createWhoseReplyWasLostThenDeletedLeavesNothing()
 {
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
 
     QVERIFY(standin().addFault(kAddChapter, QStringLiteral("truncated"), 0, 1));
+    QVERIFY(standin().addFault(QStringLiteral("/memo/addMemo"), QStringLiteral("truncated"), 0, 1));
     const int localId = addChapter(QStringLiteral("丢了又删"));
     QVERIFY(localId > 0);
+    TC_Memo_Add memo;
+    memo.content = QStringLiteral("丢了又删");
+    memo.updateTime = 1700000100;
+    QVERIFY(CJobManager::instance()->memoAdd(memo));
     QVERIFY(settleClient());
     QVERIFY(deleteChapter(localId));
+    TC_Memo_Del gone;
+    gone.header.localMemoId = memo.header.localMemoId;
+    gone.updateTime = 1700000100;
+    QVERIFY(CJobManager::instance()->memoDel(gone));
 
-    // The next start.
+    // The next start, and the pass after it.
     QVERIFY(fixture.restart());
+    QVERIFY(settleClient());
+    CJobManager::instance()->synNow(false);
     QVERIFY(settleClient());
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
     QVERIFY(platformChaptersNamed(QStringLiteral("丢了又删")).isEmpty());
+    QVERIFY(platformIds("memos", "content", memo.content, "id").isEmpty());
     QCOMPARE(JobsFixture::requestsTo(kAddChapter).size(), 1);
 }
 
