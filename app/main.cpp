@@ -57,16 +57,16 @@ int main(int argc, char* argv[])
 
     StartupLook::apply();
     CUiManager::instance()->initTray();
-    // A logout or shutdown of the session quits the way the tray's quit does.
-    SessionEndSignals sessionEnd;
-    QObject::connect(&sessionEnd, &SessionEndSignals::endRequested, CUiManager::instance(),
-                     &CUiManager::endSession);
-
     if (!CJobManager::instance()->init()) {
         CUiManager::showStartFailure(CJobManager::instance()->initErrorText());
         CUiManager::instance()->shutdown();
         return 0;
     }
+    // A logout or shutdown of the session quits the way the tray's quit does;
+    // only once there is a database to save into.
+    SessionEndSignals sessionEnd;
+    QObject::connect(&sessionEnd, &SessionEndSignals::endRequested, CUiManager::instance(),
+                     &CUiManager::endSession);
 
     QObject::connect(&app, &CSingleApplication::messageReceived,
                      CUiManager::instance(), &CUiManager::activeWindows);

@@ -17,12 +17,9 @@ void CBookJobManager::sendRecorded(Request& request, int revision, void (CTessan
     // state. Sending now as well would confirm the job twice.
     if (request.header.jobId > 0 && jobs->isJobInFlight(request.header.jobId))
         return;
-    // A create behind an earlier one of its list still queued goes with the
-    // queue, after it.
-    if (createWaits(request.header.jobType, request.header.localBookId, request.header.jobId))
-        return;
-    // Likewise a volume's delete or restore and the chapter changes around it.
-    if (jobs->placementWaits(request.header.jobType, request.header.localBookId, request.header.jobId))
+    // A job that must reach the platform after an earlier one still queued
+    // goes with the queue, after it.
+    if (jobs->waitsForEarlier(request.header.jobType, request.header.localBookId, request.header.jobId))
         return;
     (m_http->*send)(request);
     jobs->noteJobSent(request.header, revision);

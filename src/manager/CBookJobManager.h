@@ -132,18 +132,17 @@ public:
     // machine's that the feed has not brought yet: without feedSinceSent the
     // look-up waits for the feed (AfterFeed).
     Lookup adoptCreated(int createType, int jobId, const QByteArray& body, bool feedSinceSent);
-    // Whether a create must wait for an earlier one still queued: the
-    // platform appends the book's chapters, volumes and outline entries in
-    // the order their creates arrive. jobId 0: any create of that list.
-    bool createWaits(int jobType, int localBookId, int jobId) const;
-    // Whether a volume's delete or restore must wait for an earlier job that
-    // places a chapter or changes its state, or such a job for an earlier
-    // delete or restore: arriving the other way round, the platform would
-    // recycle a chapter the author moved out of the volume, or leave one live
-    // in a volume the author deleted after putting it there. A chapter's
-    // recycle or restore, and a volume's delete or restore, also waits for
-    // an earlier one of the same object. jobId 0: any.
-    bool placementWaits(int jobType, int localBookId, int jobId) const;
+    // Whether a job of a book must wait for an earlier one still queued,
+    // because the platform would take the two differently in the other
+    // order. jobId 0: whether a queued job may be waiting for one of this
+    // type. Two rules:
+    // - the platform appends the book's chapters, volumes and outline
+    //   entries in the order their creates arrive;
+    // - a volume's delete recycles the chapters in it when it arrives, and a
+    //   restore brings back only the volume: it waits for the chapter
+    //   placements and state changes made before it, and they for it; and a
+    //   recycle or restore of one chapter or volume waits for the earlier.
+    bool waitsForEarlier(int jobType, int localBookId, int jobId) const;
     // Rebuilds the request of a stored job from its row and sends it with
     // the job's identity and the run-next flag. A job whose server ids are
     // not known yet, or whose objects the model no longer has, is parked.
@@ -243,6 +242,8 @@ private:
     // Sends the delete kept waiting for the server id of an object deleted
     // here while its create was on the way (nothing when there is none).
     void sendWaitingDelete(int jobType, const QString& column, int localId);
+    bool createWaits(int jobType, int localBookId, int jobId) const;
+    bool placementWaits(int jobType, int localBookId, int jobId) const;
     // An import batch's chapters found in the platform's chapter list.
     Lookup adoptBatch(const T_JobData& job, const QJsonArray& menu);
     // Handles content as the reply to the stored create job.
@@ -278,8 +279,8 @@ private:
     void asynBackChapterTimeMachine(const QByteArray& body);
     void asynBackChapterInfo(const QByteArray& body);
     // The platform's recycle state for a chapter, unless a change of it made
-    // here still waits.
-    void takePlatformState(T_Book* book, T_Chapter* chapter, int platformStatus, const T_Http_Custom& identity);
+    // here still waits. True when the chapter took it.
+    bool takePlatformState(T_Book* book, T_Chapter* chapter, int platformStatus, const T_Http_Custom& identity);
     // A chapter's volume and order as the platform's chapter list gives them.
     bool placeAsListed(T_Chapter* chapter, const T_Volume* volume, int order, T_Http_S& head);
     void takeStatesAfterVolumeDelete(T_Book* book, TS_Chapter_Menu& reply);

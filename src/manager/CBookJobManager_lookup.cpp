@@ -60,6 +60,11 @@ QByteArray okReply(const T_Http_Custom& identity, const QJsonValue& content)
 
 }
 
+bool CBookJobManager::waitsForEarlier(int jobType, int localBookId, int jobId) const
+{
+    return createWaits(jobType, localBookId, jobId) || placementWaits(jobType, localBookId, jobId);
+}
+
 bool CBookJobManager::createWaits(int jobType, int localBookId, int jobId) const
 {
     const int list = JobOwners::appendedList(jobType);

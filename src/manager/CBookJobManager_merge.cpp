@@ -130,12 +130,10 @@ void CBookJobManager::takeStatesAfterVolumeDelete(T_Book* book, TS_Chapter_Menu&
         T_Chapter* chapter = entry.chapter_id >= 1 ? book->findChapterByChapterId(entry.chapter_id) : nullptr;
         const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
         if (chapter == nullptr || volume == nullptr || (entry.book_id >= 1 && entry.book_id != book->bookId)
-            || (entry.status != 0) == (chapter->status != 0) || waits(JobType::ChapterRecycle, chapter))
+            || !takePlatformState(book, chapter, entry.status, reply.header.userdata))
             continue;
-        if (!waits(JobType::ChapterMove, chapter) && !waits(JobType::ChapterAppMove, chapter)
-            && !placeAsListed(chapter, volume, entry.order_num, reply.header))
-            continue;
-        takePlatformState(book, chapter, entry.status, reply.header.userdata);
+        if (!waits(JobType::ChapterMove, chapter) && !waits(JobType::ChapterAppMove, chapter))
+            placeAsListed(chapter, volume, entry.order_num, reply.header);
         bringBackVolumeOf(book, chapter);
     }
     CBookVolumeController::instance()->reloadBook(book);

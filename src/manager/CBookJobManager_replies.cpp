@@ -425,7 +425,7 @@ void CBookJobManager::asynBackChapterTimeMachine(const QByteArray& body)
         replyDbFailed(reply.header, "chapter versions not stored");
 }
 
-void CBookJobManager::takePlatformState(T_Book* book, T_Chapter* chapter, int platformStatus,
+bool CBookJobManager::takePlatformState(T_Book* book, T_Chapter* chapter, int platformStatus,
                                         const T_Http_Custom& identity)
 {
     const int status = platformStatus != 0 ? 1 : 0;
@@ -433,7 +433,7 @@ void CBookJobManager::takePlatformState(T_Book* book, T_Chapter* chapter, int pl
         || m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterRecycle, QStringLiteral("localChapterId"),
                             chapter->localId)
                > 0)
-        return;
+        return false;
     TC_Chapter_Recycle request;
     request.header = identity;
     request.header.localBookId = book->localId;
@@ -445,8 +445,10 @@ void CBookJobManager::takePlatformState(T_Book* book, T_Chapter* chapter, int pl
     request.header.jobType = JobType::ChapterRecycle;
     request.status = status;
     request.updateTime = now();
-    if (!chapter_recycle(request, true))
-        qWarning() << "recycle state of chapter" << chapter->localId << "not taken from the platform";
+    if (chapter_recycle(request, true))
+        return true;
+    qWarning() << "recycle state of chapter" << chapter->localId << "not taken from the platform";
+    return false;
 }
 
 void CBookJobManager::asynBackChapterInfo(const QByteArray& body)

@@ -426,11 +426,8 @@ JobReplay CJobManager::handOut(T_JobData& job)
 
     JobReplay outcome = JobReplay::Park;
     QString sentContent;
-    // The platform appends in the order creates arrive: a create goes after
-    // the earlier one of its list, in a later pass when that one failed.
-    if (JobOwners::isCreate(type) && m_bookJobs->createWaits(type, job.localBookId, job.jobId))
-        return JobReplay::Park;
-    if (placementWaits(type, job.localBookId, job.jobId))
+    // After the earlier job it waits for, in a later pass when that one failed.
+    if (waitsForEarlier(type, job.localBookId, job.jobId))
         return JobReplay::Park;
     // Mark the drain busy before the owner sends: nothing it triggers may
     // start another hand-out.
@@ -454,15 +451,15 @@ JobReplay CJobManager::handOut(T_JobData& job)
     return JobReplay::Sent;
 }
 
-bool CJobManager::placementWaits(int jobType, int localBookId, int jobId)
+bool CJobManager::waitsForEarlier(int jobType, int localBookId, int jobId)
 {
-    if (!m_bookJobs->placementWaits(jobType, localBookId, jobId))
+    if (!m_bookJobs->waitsForEarlier(jobType, localBookId, jobId))
         return false;
     if (m_confirmed.isEmpty())
         return true;
     // An answered job whose row is not taken off yet must not hold it back.
     flushConfirmed();
-    return m_bookJobs->placementWaits(jobType, localBookId, jobId);
+    return m_bookJobs->waitsForEarlier(jobType, localBookId, jobId);
 }
 
 void CJobManager::endPass()

@@ -92,9 +92,9 @@ public:
     // counters sent. While a job is in flight it is not handed out again.
     void noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent = QString());
     bool isJobInFlight(int jobId) const { return m_inFlight.contains(jobId); }
-    // Whether a volume's delete or restore, or a chapter change around it,
-    // waits for an earlier job of the other kind still queued.
-    bool placementWaits(int jobType, int localBookId, int jobId);
+    // Whether the job waits for an earlier one of its book still queued
+    // (CBookJobManager::waitsForEarlier).
+    bool waitsForEarlier(int jobType, int localBookId, int jobId);
     // The change feed's pass took in what the platform had: look-ups that
     // waited for it run.
     void feedTakenIn();

@@ -195,6 +195,7 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         m_answeredJobIds.insert(identity.jobId);
         if (isDefinitive(head.code)) {
             if (JobOwners::isCreate(identity.jobType)) {
+                m_sentAtFeed.remove(identity.jobId);
                 // A create leaves the queue in the same commit that stores
                 // the platform's ids for the new object: a process killed
                 // between the two would keep an object that has no server
@@ -245,6 +246,7 @@ void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, co
     const bool feedSinceSent = m_feedPasses > m_sentAtFeed.value(entry.jobId, 0);
     switch (m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, feedSinceSent)) {
     case CBookJobManager::Lookup::Adopted:
+        m_sentAtFeed.remove(entry.jobId);
         break;
     case CBookJobManager::Lookup::Missing:
         // Not there: the earlier request never arrived, so it goes as new.
@@ -328,12 +330,8 @@ void CJobManager::continueAfter(const T_Http_Custom& identity, bool fromDrain, b
         drainNext();
     } else if (identity.runNext != 0) {
         execUserJob();
-    } else if (succeeded && identity.jobId > 0
-               && ((JobOwners::isCreate(identity.jobType)
-                    && m_bookJobs->createWaits(identity.jobType, identity.localBookId, 0))
-                   || placementWaits(identity.jobType, identity.localBookId, 0))) {
-        // Creates of the same list, a volume's delete or restore, or a later
-        // recycle or restore of the same object waited for this one.
+    } else if (succeeded && identity.jobId > 0 && waitsForEarlier(identity.jobType, identity.localBookId, 0)) {
+        // Jobs of its kind may have waited for this one.
         if (m_drainJobId != 0)
             m_passAgain = true;
         else

@@ -28,14 +28,32 @@ void onSignal(int signalNumber)
     errno = saved;
 }
 
-void setHandler(void (*handler)(int))
+constexpr int kCount = sizeof(kSignals) / sizeof(kSignals[0]);
+struct sigaction g_previous[kCount];
+bool g_taken[kCount] = {};
+
+void takeSignals()
 {
     struct sigaction action = {};
-    action.sa_handler = handler;
+    action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int number : kSignals)
-        ::sigaction(number, &action, nullptr);
+    for (int i = 0; i < kCount; ++i) {
+        // A signal the session ignores (started with nohup) stays ignored:
+        // a closed terminal must not quit the program then.
+        g_taken[i] = ::sigaction(kSignals[i], nullptr, &g_previous[i]) == 0 && g_previous[i].sa_handler != SIG_IGN;
+        if (g_taken[i])
+            ::sigaction(kSignals[i], &action, nullptr);
+    }
+}
+
+void giveSignalsBack()
+{
+    for (int i = 0; i < kCount; ++i) {
+        if (g_taken[i])
+            ::sigaction(kSignals[i], &g_previous[i], nullptr);
+        g_taken[i] = false;
+    }
 }
 
 }
@@ -53,14 +71,14 @@ SessionEndSignals::SessionEndSignals(QObject* parent) : QObject(parent)
     }
     m_notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &SessionEndSignals::readPending);
-    setHandler(onSignal);
+    takeSignals();
 }
 
 SessionEndSignals::~SessionEndSignals()
 {
     if (!m_notifier)
         return;
-    setHandler(SIG_DFL);
+    giveSignalsBack();
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);

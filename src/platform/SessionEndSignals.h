@@ -7,18 +7,14 @@ class QSocketNotifier;
 // The ways a session ends a program from outside (logout and shutdown,
 // Ctrl+C in a terminal, a closed terminal) arrive here as one signal on the
 // event loop, so the program can quit the way its own quit does instead of
-// dying with unsaved words. One object at a time; the default handling comes
-// back when it is destroyed.
+// dying with unsaved words. One object at a time; the handling it found
+// comes back when it is destroyed.
 class SessionEndSignals : public QObject
 {
     Q_OBJECT
 public:
     explicit SessionEndSignals(QObject* parent = nullptr);
     ~SessionEndSignals() override;
-
-    // False when the handlers could not be installed (the session's end then
-    // ends the program at once, as without this object).
-    bool isInstalled() const { return m_notifier != nullptr; }
 
 signals:
     // Emitted on the event loop, once per signal received.

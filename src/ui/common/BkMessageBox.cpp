@@ -122,7 +122,9 @@ void BkMessageBox::fitText()
 {
     // A file name or a folder has nowhere to wrap: the text gets the width of
     // its longest unbreakable piece (within the screen) and the lines it
-    // then needs, and the box never shrinks below its usual size.
+    // then needs, and the box never shrinks below its usual size. Measured in
+    // the font the style sheet gives the label.
+    m_label->ensurePolished();
     QString text = m_label->text();
     text.replace(QLatin1Char('\n'), QChar::LineSeparator);
     QTextLayout pieces(text, m_label->font());
