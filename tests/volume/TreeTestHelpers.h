@@ -22,6 +22,8 @@ inline QStringList& lastBoxTexts()
 // `button`, or presses Escape when `button` is negative.
 inline void answerNextBox(int button)
 {
+    // A box that never comes must not pass on an earlier box's texts.
+    lastBoxTexts().clear();
     whenShown<BkMessageBox>([button](BkMessageBox* box) {
         lastBoxTexts() = QStringList{box->windowTitle()};
         for (QPushButton* b : box->textButtons())
