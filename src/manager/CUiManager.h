@@ -93,7 +93,8 @@ public:
     // What the author sees of that chapter: the editor's text while the
     // editor shows it (true), whether or not it is stored yet.
     bool shownChapterText(int localChapterId, QString* text) const;
-    // Tells the author where texts kept at an earlier failure are (once each).
+    // Tells the author where texts kept at an earlier failure are, in a box
+    // that stays until the author closes it; closed, they are not told again.
     void tellRecoveredText();
 
     // The bookshelf. The model's book lists change here whether or not the
@@ -145,9 +146,10 @@ private:
     // The editor after a save of its chapter failed with words on screen
     // that no row holds; null when there is none or the save worked.
     class Widget_Creation_Content* editorWithUnstorableWords();
-    // Writes the editor's words to a recovery file; when that folder cannot
-    // take them, offers the author another one until one does or the author
-    // lets them go. The file's path, empty when the words are lost.
+    // Writes the editor's words to a recovery file in the first of the
+    // recovery, home and temporary folders that takes them; when none does,
+    // offers the author another folder until one does, the author lets them
+    // go, or a quit ends the question. The file's path, empty when lost.
     QString keepUnsavedWords(class Widget_Creation_Content* content);
 
     QSystemTrayIcon* m_tray = nullptr;
@@ -157,6 +159,7 @@ private:
     int m_syncRunning = 0;
     bool m_syncIndicatorAllowed = true;
     QPointer<class BkMessageBox> m_dbFaultBox;
+    QPointer<class BkMessageBox> m_recoveredBox;
 
     // --- volume/chapter tree: reaching the writing window ---
 public:

@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QDesktopWidget>
 #include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -174,31 +176,73 @@ void CUiManager::keepWordsBeforeSignOut()
     content->dropChapter();
 }
 
+namespace {
+// How the box about words no place would take was ended.
+enum class WordsAnswer { ChooseFolder, LoseWords, Closed, Ended };
+
+WordsAnswer askWhereWordsGo(const QString& chapter, const QStringList& refused)
+{
+    QStringList folders;
+    for (const QString& folder : refused)
+        folders.append(QDir::toNativeSeparators(folder));
+    const QString why = CUiManager::tr("The words of the chapter \"%1\" could not be saved, and they could not be kept "
+                                       "on disk in %2 either: the disk may be full or failing. Choose another folder "
+                                       "(another disk or a USB stick) to keep them in, or they are lost.")
+                            .arg(chapter, folders.join(QStringLiteral(", ")));
+    BkMessageBox box(CUiManager::tr("Text not saved"), why);
+    QPushButton* choose = box.addButton(CUiManager::tr("Choose another folder"));
+    QPushButton* lose = box.addButton(CUiManager::tr("Lose the words"));
+    choose->setDefault(true);
+    choose->setFocus(Qt::OtherFocusReason);
+    // Only a click on a named button is an answer. What exec() returns
+    // cannot tell a click from a quit, which ends the box's loop without
+    // closing it, nor must Escape or the title bar's close count as either.
+    QPushButton* clicked = nullptr;
+    bool closed = false;
+    QObject::connect(choose, &QPushButton::clicked, &box, [&clicked, choose]() { clicked = choose; });
+    QObject::connect(lose, &QPushButton::clicked, &box, [&clicked, lose]() { clicked = lose; });
+    QObject::connect(&box, &QDialog::finished, &box, [&closed]() { closed = true; });
+    box.exec();
+    if (clicked == choose)
+        return WordsAnswer::ChooseFolder;
+    if (clicked == lose)
+        return WordsAnswer::LoseWords;
+    return closed ? WordsAnswer::Closed : WordsAnswer::Ended;
+}
+}
+
 QString CUiManager::keepUnsavedWords(Widget_Creation_Content* content)
 {
     const QString book = content->shownBookName();
     const QString chapter = content->shownChapterName();
     const QString text = content->toPlainText();
-    QString path = TextRecovery::keep(book, chapter, text);
-    QString refused = TextRecovery::folder();
+    // Nobody is asked while a place the next start looks in takes the words.
+    QString path = TextRecovery::keepSomewhere(book, chapter, text);
+    QStringList refused = TextRecovery::fallbackFolders();
     while (path.isEmpty()) {
         // The words are about to go with the program or the session: the
         // author hears it while another disk can still take them.
-        const QString why = tr("The words of the chapter \"%1\" could not be saved, and they could not be kept "
-                               "on disk in %2 either: the disk may be full or failing. Choose another folder "
-                               "(another disk or a USB stick) to keep them in, or they are lost.")
-                                .arg(chapter, QDir::toNativeSeparators(refused));
-        if (BkMessageBox::warning(nullptr, tr("Text not saved"), why, tr("Choose another folder"),
-                                  tr("Lose the words"), 0) != 0)
+        const WordsAnswer answer = askWhereWordsGo(chapter, refused);
+        if (answer == WordsAnswer::LoseWords)
             break;
-        const QString folder = FileDialogs::existingFolder(nullptr, tr("Keep the words in"), QString());
-        if (folder.isEmpty())
+        if (answer == WordsAnswer::ChooseFolder) {
+            const QString folder = FileDialogs::existingFolder(nullptr, tr("Keep the words in"), QString());
+            if (!folder.isEmpty()) {
+                refused = QStringList{folder};
+                path = TextRecovery::keepIn(folder, book, chapter, text);
+            }
             continue;
-        refused = folder;
-        path = TextRecovery::keepIn(folder, book, chapter, text);
+        }
+        // No answer never lets the words go; a place may have room by now.
+        path = TextRecovery::keepSomewhere(book, chapter, text);
+        refused = TextRecovery::fallbackFolders();
+        // A quit ended the box: no box can be shown any more, and the
+        // program must end.
+        if (answer == WordsAnswer::Ended)
+            break;
     }
     if (path.isEmpty())
-        qCritical() << "unsaved chapter text could not be kept on disk; the author let it go";
+        qCritical() << "unsaved chapter text could not be kept on disk";
     else
         qWarning() << "unsaved chapter text kept in" << path;
     return path;
@@ -222,11 +266,26 @@ bool CUiManager::shownChapterText(int localChapterId, QString* text) const
 
 void CUiManager::tellRecoveredText()
 {
-    const QStringList files = TextRecovery::takeUntold();
-    if (files.isEmpty())
+    const QStringList files = TextRecovery::untold();
+    if (files.isEmpty() || !canBuildWindows())
         return;
-    const QString text = tr("Text that could not be saved last time was kept in %1").arg(files.join(QStringLiteral(", ")));
-    QTimer::singleShot(0, this, [this, text]() { showMessage(text, 2, 15000); });
+    // A box, not a toast: no later message may take its place before the
+    // author has read where the words are. Until it is closed the files stay
+    // untold, and a start after a crash or a quit names them again.
+    if (!m_recoveredBox) {
+        m_recoveredBox = new BkMessageBox(tr("Text not saved"), QString(), currentWindow().data());
+        m_recoveredBox->addStandardButton(QMessageBox::Ok);
+        m_recoveredBox->setDefaultButton(QMessageBox::Ok);
+        m_recoveredBox->setAttribute(Qt::WA_DeleteOnClose);
+        BkMessageBox* box = m_recoveredBox.data();
+        connect(box, &QDialog::finished, this,
+                [box]() { TextRecovery::markTold(box->property("files").toStringList()); });
+    }
+    m_recoveredBox->setProperty("files", files);
+    m_recoveredBox->setText(
+        tr("Text that could not be saved last time was kept in %1").arg(files.join(QLatin1Char('\n'))));
+    m_recoveredBox->show();
+    m_recoveredBox->raise();
 }
 
 void CUiManager::chapterContent(T_Book* book, T_Chapter* chapter)

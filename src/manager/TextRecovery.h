@@ -19,6 +19,16 @@ public:
     // the text; the next start does not point to it.
     static QString keepIn(const QString& folder, const QString& bookName, const QString& chapterName,
                           const QString& text);
-    // Files kept and not yet shown to the author; each is marked as told.
+    // Where words go when nobody chose a place for them, in order: folder(),
+    // the author's home folder, the system's temporary folder.
+    static QStringList fallbackFolders();
+    // keep() into the first of fallbackFolders() that takes the text whole,
+    // marked for the next start; empty when none could.
+    static QString keepSomewhere(const QString& bookName, const QString& chapterName, const QString& text);
+    // Files kept in fallbackFolders() that the author has not read about yet.
+    static QStringList untold();
+    // The author has read where these files are.
+    static void markTold(const QStringList& paths);
+    // untold(), each then marked as told.
     static QStringList takeUntold();
 };

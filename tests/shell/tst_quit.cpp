@@ -21,6 +21,7 @@
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QX11Info>
 #include <QtTest>
 
@@ -46,6 +47,9 @@ private slots:
     void sessionEndKeepsTheWordsJustTyped_data();
     void sessionEndKeepsTheWordsJustTyped();
     void startFailureBoxEndsCleanly();
+    void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem_data();
+    void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem();
+    void escapeOnTheNoRoomBoxKeepsTheWords();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -54,12 +58,22 @@ private:
     bool seedBook();
     QString storedChapterText();
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
-    void startClient();
+    // The client's home and temporary folders are given ones when not empty.
+    void startClient(const QString& home = QString(), const QString& temp = QString());
+    // Opens the seeded book in the writing window and types into it.
+    void typeIntoTheBook(Window* writingWindow);
+    // The chapter's saves fail (a trigger in the file), and the recovery
+    // folder cannot be made (a file stands in its place), as on a full disk.
+    bool refuseChapterAndRecoveryFolder();
+    // A file where a folder is wanted: nothing can be written below it, even by root.
+    bool blockWithFile(const QString& path);
+    // The recovery files the client kept in that folder, with their texts.
+    QMap<QString, QString> keptIn(const QString& folder) const;
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
     void expectCleanExit(const std::function<void()>& action = {});
     int backupCount() const;
     // The client's viewable window: a top-level one, or the one the tray host embedded.
-    Window findClientWindow(bool embedded) const;
+    Window findClientWindow(bool embedded, Window except = None) const;
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
     void clickAt(Window window, QPoint position = QPoint(), unsigned button = Button1);
     void typeKey(KeySym key);
@@ -167,10 +181,12 @@ QString QuitTest::storedChapterText()
     return text;
 }
 
-void QuitTest::startClient()
+void QuitTest::startClient(const QString& home, const QString& temp)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), m_dir->path());
+    env.insert(QStringLiteral("HOME"), home.isEmpty() ? m_dir->path() : home);
+    if (!temp.isEmpty())
+        env.insert(QStringLiteral("TMPDIR"), temp);
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir->filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
     // Without a status-notifier service the tray icon is a window embedded in the tray host's.
@@ -199,7 +215,7 @@ int QuitTest::backupCount() const
     return count;
 }
 
-Window QuitTest::findClientWindow(bool embedded) const
+Window QuitTest::findClientWindow(bool embedded, Window except) const
 {
     const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
     const auto pidOf = [&](Window window) {
@@ -221,7 +237,7 @@ Window QuitTest::findClientWindow(bool embedded) const
         if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable)
             return None;
         const qint64 pid = pidOf(window);
-        if (pid == m_client.processId() && inside == embedded)
+        if (pid == m_client.processId() && inside == embedded && window != except)
             return window;
         Window root = None, parent = None, *children = nullptr;
         unsigned int count = 0;
@@ -281,6 +297,51 @@ void QuitTest::bookshelfCloseButtonEndsCleanly()
     QCOMPARE(backupCount(), 1);
 }
 
+void QuitTest::typeIntoTheBook(Window* writingWindow)
+{
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
+    // The book opens in the writing window, which takes the bookshelf's place.
+    Window& writing = *writingWindow;
+    QTRY_VERIFY_WITH_TIMEOUT(((writing = findClientWindow(false)) != None && writing != shelf)
+                                 || (clickAt(shelf, m_cover), false),
+                             15000);
+    // Typed into the editor, and the session ends at once: the quit saves
+    // what the editor holds, also what it took after the quit began.
+    clickAt(writing);
+    for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
+        typeKey(key);
+}
+
+bool QuitTest::blockWithFile(const QString& path)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write("x") == 1;
+}
+
+bool QuitTest::refuseChapterAndRecoveryFolder()
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    if (!db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))))
+        return false;
+    const bool armed = db->newQuery().exec(QStringLiteral(
+        "CREATE TRIGGER refuse BEFORE UPDATE ON tb_chapter BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
+    db->close();
+    return armed && blockWithFile(m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/recovered")));
+}
+
+QMap<QString, QString> QuitTest::keptIn(const QString& folder) const
+{
+    QMap<QString, QString> kept;
+    QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("vellora-client-chapter-*.txt")}, QDir::Files)) {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            kept.insert(file.fileName(), QString::fromUtf8(file.readAll()));
+    }
+    return kept;
+}
+
 void QuitTest::sessionEndKeepsTheWordsJustTyped_data()
 {
     QTest::addColumn<int>("signalNumber");
@@ -294,18 +355,9 @@ void QuitTest::sessionEndKeepsTheWordsJustTyped()
     QFETCH(int, signalNumber);
     QVERIFY(seedBook());
     startClient();
-    Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
-    // The book opens in the writing window, which takes the bookshelf's place.
     Window writing = None;
-    QTRY_VERIFY_WITH_TIMEOUT(((writing = findClientWindow(false)) != None && writing != shelf)
-                                 || (clickAt(shelf, m_cover), false),
-                             15000);
-    // Typed into the editor, and the session ends at once: the quit saves
-    // what the editor holds, also what it took after the quit began.
-    clickAt(writing);
-    for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
-        typeKey(key);
+    typeIntoTheBook(&writing);
+    QVERIFY(writing != None);
     ::kill(pid_t(m_client.processId()), signalNumber);
     expectCleanExit();
     QVERIFY(storedChapterText().contains(QStringLiteral("zqxj")));
@@ -323,6 +375,73 @@ void QuitTest::startFailureBoxEndsCleanly()
     QTRY_VERIFY_WITH_TIMEOUT((box = findClientWindow(false)) != None, 15000);
     // Keys go to the window under the pointer; Return presses the box's OK.
     expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });
+}
+
+void QuitTest::sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem_data()
+{
+    QTest::addColumn<bool>("homeRefuses");
+    QTest::newRow("home folder") << false;
+    QTest::newRow("temporary folder") << true;
+}
+
+void QuitTest::sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem()
+{
+    QFETCH(bool, homeRefuses);
+    QVERIFY(seedBook());
+    QVERIFY(refuseChapterAndRecoveryFolder());
+    const QString temp = m_dir->filePath(QStringLiteral("tmp"));
+    const QString home = homeRefuses ? m_dir->filePath(QStringLiteral("nohome")) : m_dir->path();
+    QVERIFY(QDir().mkpath(temp) && (!homeRefuses || blockWithFile(home)));
+    startClient(home, temp);
+    Window writing = None;
+    typeIntoTheBook(&writing);
+    QVERIFY(writing != None);
+    // A session manager sends more than one signal; nobody is there to answer.
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QMap<QString, QString> kept = keptIn(homeRefuses ? temp : home);
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(kept.first().contains(QStringLiteral("zqxj")));
+    const QString mark = kept.firstKey() + QStringLiteral(".untold");
+    QVERIFY(QFile::exists(mark));
+
+    // The next start names the file in a box; once the author closed it,
+    // the file is not named again.
+    startClient(home, temp);
+    Window shelf = None, box = None;
+    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT((box = findClientWindow(false, shelf)) != None, 15000);
+    QVERIFY(QFile::exists(mark));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(mark) || (clickAt(box), typeKey(XK_Return), false), 15000);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+}
+
+void QuitTest::escapeOnTheNoRoomBoxKeepsTheWords()
+{
+    QVERIFY(seedBook());
+    QVERIFY(refuseChapterAndRecoveryFolder());
+    const QString home = m_dir->filePath(QStringLiteral("nohome"));
+    const QString temp = m_dir->filePath(QStringLiteral("notmp"));
+    QVERIFY(blockWithFile(home) && blockWithFile(temp));
+    startClient(home, temp);
+    Window writing = None;
+    typeIntoTheBook(&writing);
+    QVERIFY(writing != None);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    // No folder takes the words: the author is asked, and Escape asks again.
+    Window box = None, again = None;
+    QTRY_VERIFY_WITH_TIMEOUT((box = findClientWindow(false, writing)) != None, 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(((again = findClientWindow(false, writing)) != None && again != box)
+                                 || (clickAt(box), typeKey(XK_Escape), false),
+                             15000);
+    // Once the home folder has room, the next Escape puts them there.
+    QVERIFY(QFile::remove(home) && QDir().mkpath(home));
+    expectCleanExit([&] { clickAt(again), typeKey(XK_Escape); });
+    const QMap<QString, QString> kept = keptIn(home);
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(kept.first().contains(QStringLiteral("zqxj")));
 }
 
 QTEST_MAIN(QuitTest)
