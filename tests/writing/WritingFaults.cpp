@@ -49,10 +49,10 @@ void WriteFault::drop()
     m_armed = false;
 }
 
-FullRecoveryDisk::FullRecoveryDisk()
+FullRecoveryDisk::FullRecoveryDisk(Reach reach)
     : m_folder(TextRecovery::folder())
 {
-    m_mounted = ::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs", 0, "size=8k") == 0;
+    m_mounted = reach == RecoveryFolder && ::mount("tmpfs", QFile::encodeName(m_folder).constData(), "tmpfs", 0, "size=8k") == 0;
     QFile filler(m_folder + QStringLiteral("/filler"));
     rlimit tiny{};
     if (m_mounted)

@@ -23,12 +23,14 @@ private:
 
 // The recovery folder on a full disk while the object lives: a tiny file
 // system mounted over it and filled up when this process may mount one,
-// otherwise a file size limit of one byte for the process, under which every
-// write into a file fails as on a full disk.
+// otherwise (or when every folder is to be full) a file size limit of one
+// byte for the process, under which every write into a file fails as on a
+// full disk.
 class FullRecoveryDisk
 {
 public:
-    FullRecoveryDisk();
+    enum Reach { RecoveryFolder, EveryFolder };
+    explicit FullRecoveryDisk(Reach reach = RecoveryFolder);
     ~FullRecoveryDisk();
     bool ok() const { return m_ok; }
     // Other folders take writes again (the size limit binds every folder).

@@ -247,8 +247,8 @@ bool Widget_Creation::secureEditorText()
 {
     if (!m_content->holdsUnsavedText() || m_content->saveChapter(true))
         return true;
-    const QString path = TextRecovery::keep(m_content->shownBookName(), m_content->shownChapterName(),
-                                            m_content->toPlainText());
+    const QString path = TextRecovery::keepSomewhere(m_content->shownBookName(), m_content->shownChapterName(),
+                                                     m_content->toPlainText());
     if (path.isEmpty())
         return false;
     showMessage(tr("The chapter's text could not be saved; it was kept in %1").arg(path), 0, 8000);
