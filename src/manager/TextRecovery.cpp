@@ -50,6 +50,7 @@ QString keepMarked(const QString& folder, const QString& bookName, const QString
         QFile::remove(path);
         return QString();
     }
+    PrivateFiles::narrow(path + kUntold);
     return QDir::toNativeSeparators(path);
 }
 }
