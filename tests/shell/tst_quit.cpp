@@ -34,6 +34,11 @@
 #include <functional>
 #include <sys/mount.h>
 
+namespace {
+// The title of the boxes about words no place would take and where they were kept.
+const QString kBoxTitle = QStringLiteral("文字未保存");
+}
+
 class QuitTest : public QObject
 {
     Q_OBJECT
@@ -76,8 +81,9 @@ private:
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
     void expectCleanExit(const std::function<void()>& action = {});
     int backupCount() const;
-    // The client's viewable window: a top-level one, or the one the tray host embedded.
-    Window findClientWindow(bool embedded, Window except = None) const;
+    // The client's viewable window: a top-level one, or the one the tray host
+    // embedded; with a name, the one of that title.
+    Window findClientWindow(bool embedded, const QString& name = QString()) const;
     // The window tree changes while it is walked, so a walk may miss a window
     // another one found: the first window found (other than except) is kept.
     static bool keepFound(Window& kept, Window now, Window except = None)
@@ -231,9 +237,23 @@ int QuitTest::backupCount() const
     return count;
 }
 
-Window QuitTest::findClientWindow(bool embedded, Window except) const
+Window QuitTest::findClientWindow(bool embedded, const QString& name) const
 {
     const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
+    const Atom nameAtom = XInternAtom(m_display, "_NET_WM_NAME", False);
+    const auto nameOf = [&](Window window) {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        QString title;
+        if (XGetWindowProperty(m_display, window, nameAtom, 0, 256, False, AnyPropertyType, &type, &format,
+                               &count, &after, &data) == Success && data)
+            title = QString::fromUtf8(reinterpret_cast<const char*>(data), int(count));
+        if (data)
+            XFree(data);
+        return title;
+    };
     const auto pidOf = [&](Window window) {
         Atom type = None;
         int format = 0;
@@ -253,7 +273,7 @@ Window QuitTest::findClientWindow(bool embedded, Window except) const
         if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable)
             return None;
         const qint64 pid = pidOf(window);
-        if (pid == m_client.processId() && inside == embedded && window != except)
+        if (pid == m_client.processId() && inside == embedded && (name.isEmpty() || nameOf(window) == name))
             return window;
         Window root = None, parent = None, *children = nullptr;
         unsigned int count = 0;
@@ -319,7 +339,7 @@ void QuitTest::typeIntoTheBook(Window* writingWindow)
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false)), 15000);
     // The book opens in the writing window, which takes the bookshelf's place.
     Window& writing = *writingWindow;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(writing, findClientWindow(false, shelf))
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(writing, findClientWindow(false), shelf)
                                  || (clickAt(shelf, m_cover), false),
                              15000);
     // Typed into the editor, and the session ends at once: the quit saves
@@ -436,9 +456,8 @@ void QuitTest::sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesT
     // The next start names the file in a box; once the author closed it,
     // the file is not named again.
     startClient(home, temp);
-    Window shelf = None, box = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false)), 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, shelf)), 15000);
+    Window box = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), 15000);
     QVERIFY(QFile::exists(mark));
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(mark) || (clickAt(box), typeKey(XK_Return), false), 15000);
     ::kill(pid_t(m_client.processId()), SIGTERM);
@@ -467,8 +486,8 @@ void QuitTest::escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt()
     ::kill(pid_t(m_client.processId()), SIGTERM);
     // No folder takes the words: the author is asked, and Escape asks again.
     Window box = None, again = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, writing)), 15000);
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(again, findClientWindow(false, writing), box)
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(again, findClientWindow(false, kBoxTitle), box)
                                  || (clickAt(box), typeKey(XK_Escape), false),
                              15000);
     // A second signal ends the box, and the quit ends; the words are in the
