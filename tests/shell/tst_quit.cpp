@@ -35,7 +35,10 @@
 #include <sys/mount.h>
 
 namespace {
-// The title of the boxes about words no place would take and where they were kept.
+// The titles of the bookshelf and the writing window, and of the boxes
+// about words no place would take and where they were kept. Other windows
+// of the client come and go (the tray icon before it is embedded, previews).
+const QString kMainTitle = QStringLiteral("Vellora 写作");
 const QString kBoxTitle = QStringLiteral("文字未保存");
 }
 
@@ -328,7 +331,7 @@ void QuitTest::bookshelfCloseButtonEndsCleanly()
     QVERIFY(seedBook());
     startClient();
     Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false)), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
     expectCleanExit([&] { clickAt(shelf, m_close); });
     QCOMPARE(backupCount(), 1);
 }
@@ -336,10 +339,10 @@ void QuitTest::bookshelfCloseButtonEndsCleanly()
 void QuitTest::typeIntoTheBook(Window* writingWindow)
 {
     Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false)), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
     // The book opens in the writing window, which takes the bookshelf's place.
     Window& writing = *writingWindow;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(writing, findClientWindow(false), shelf)
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(writing, findClientWindow(false, kMainTitle), shelf)
                                  || (clickAt(shelf, m_cover), false),
                              15000);
     // Typed into the editor, and the session ends at once: the quit saves
