@@ -9,6 +9,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/TextRecovery.h"
 #include "ui/common/BkMessageBox.h"
+#include "ui/common/CBaseTitleBar.h"
 #include "ui/common/FileDialogs.h"
 #include "ui/common/NcFramelessHelper.h"
 #include "ui/creation/Creation_TextEdit.h"
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QDesktopWidget>
 #include <QDir>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -180,6 +182,19 @@ namespace {
 // How the box about words no place would take was ended.
 enum class WordsAnswer { ChooseFolder, LoseWords, Closed, Ended };
 
+// The author's Escape on the box, told apart from every other way it ends.
+class EscapeWatch : public QObject
+{
+public:
+    bool pressed = false;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+            pressed = true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 WordsAnswer askWhereWordsGo(const QString& chapter, const QStringList& refused)
 {
     QStringList folders;
@@ -194,20 +209,24 @@ WordsAnswer askWhereWordsGo(const QString& chapter, const QStringList& refused)
     QPushButton* lose = box.addButton(CUiManager::tr("Lose the words"));
     choose->setDefault(true);
     choose->setFocus(Qt::OtherFocusReason);
-    // Only a click on a named button is an answer. What exec() returns
-    // cannot tell a click from a quit, which ends the box's loop without
-    // closing it, nor must Escape or the title bar's close count as either.
+    // Only a click on a named button is an answer; the author's Escape or
+    // the title bar's close asks again. Whatever else ends the box is a quit
+    // (what exec() returns cannot tell a click from a quit, which ends the
+    // box's loop), and after a quit no box can be shown any more.
     QPushButton* clicked = nullptr;
     bool closed = false;
     QObject::connect(choose, &QPushButton::clicked, &box, [&clicked, choose]() { clicked = choose; });
     QObject::connect(lose, &QPushButton::clicked, &box, [&clicked, lose]() { clicked = lose; });
-    QObject::connect(&box, &QDialog::finished, &box, [&closed]() { closed = true; });
+    QObject::connect(box.titleBar()->closeButton(), &QPushButton::clicked, &box, [&closed]() { closed = true; });
+    EscapeWatch escape;
+    box.installEventFilter(&escape);
     box.exec();
+    box.removeEventFilter(&escape);
     if (clicked == choose)
         return WordsAnswer::ChooseFolder;
     if (clicked == lose)
         return WordsAnswer::LoseWords;
-    return closed ? WordsAnswer::Closed : WordsAnswer::Ended;
+    return closed || escape.pressed ? WordsAnswer::Closed : WordsAnswer::Ended;
 }
 }
 
@@ -236,8 +255,7 @@ QString CUiManager::keepUnsavedWords(Widget_Creation_Content* content)
         // No answer never lets the words go; a place may have room by now.
         path = TextRecovery::keepSomewhere(book, chapter, text);
         refused = TextRecovery::fallbackFolders();
-        // A quit ended the box: no box can be shown any more, and the
-        // program must end.
+        // The program must end.
         if (answer == WordsAnswer::Ended)
             break;
     }
@@ -278,8 +296,12 @@ void CUiManager::tellRecoveredText()
         m_recoveredBox->setDefaultButton(QMessageBox::Ok);
         m_recoveredBox->setAttribute(Qt::WA_DeleteOnClose);
         BkMessageBox* box = m_recoveredBox.data();
-        connect(box, &QDialog::finished, this,
-                [box]() { TextRecovery::markTold(box->property("files").toStringList()); });
+        // Read: the author's OK, Escape or close, not a box ended by a quit.
+        connect(box, &QDialog::finished, this, [box](int result) {
+            if (result == QMessageBox::Ok || result == BkMessageBox::kEscape
+                || result == BkMessageBox::kClosedByTitleBar)
+                TextRecovery::markTold(box->property("files").toStringList());
+        });
     }
     m_recoveredBox->setProperty("files", files);
     m_recoveredBox->setText(
