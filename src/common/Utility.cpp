@@ -331,6 +331,18 @@ void moveOverWindowCenter(QWidget* panel, const QWidget* over)
     panel->move(area.center() - QPoint(panel->width() / 2, panel->height() / 2));
 }
 
+void moveOverPaneCenter(QWidget* panel, const QWidget* over)
+{
+    if (!panel || !over)
+        return;
+    const QRect pane(over->mapToGlobal(QPoint(0, 0)), over->size());
+    // The frame the window manager adds lies outside the panel's own size.
+    const QSize frame = panel->frameGeometry().size() - panel->geometry().size();
+    const QSize size = panel->size() + frame;
+    const QPoint centred = pane.center() - QPoint(size.width() / 2, size.height() / 2);
+    panel->move(qMax(centred.x(), pane.left()), qMax(centred.y(), pane.top()));
+}
+
 QObject* topLevelParent(QObject* object)
 {
     if (!object || !object->parent())

@@ -67,4 +67,8 @@ QString downloadImage(const QString& url, const QString& folder);
 void moveToScreenCenter(QWidget* widget);
 // Centres a top-level panel over the window that holds `over`.
 void moveOverWindowCenter(QWidget* panel, const QWidget* over);
+// Centres a top-level panel over the pane `over` itself, so that it leaves
+// the panes beside it in view; where it is larger it keeps to the pane's left
+// and top edges.
+void moveOverPaneCenter(QWidget* panel, const QWidget* over);
 QObject* topLevelParent(QObject* object);

@@ -48,10 +48,9 @@ QString CQssManager::scalePixelSizes(const QString& sheet, double scale)
     return result;
 }
 
-void CQssManager::setQssStyle(int type, const QString& themeSheetPath)
+QString CQssManager::composeSheet(const QString& themeSheetPath, double scale)
 {
     const QString login = readUtf8(QStringLiteral(":/res/qss/login.qss"));
-    const double scale = DPIAdapter::instance()->scale();
     const QString adaptive = scale == 1.0
         ? QString()
         : scalePixelSizes(readUtf8(QStringLiteral(":/res/qss/adaptive.qss")), scale);
@@ -59,7 +58,7 @@ void CQssManager::setQssStyle(int type, const QString& themeSheetPath)
     QFile themeFile(themeSheetPath);
     if (!themeFile.open(QIODevice::ReadOnly)) {
         qDebug() << "can not open file : " << themeSheetPath;
-        return;
+        return QString();
     }
     QByteArray bytes = themeFile.readAll();
     const int nul = bytes.indexOf('\0');
@@ -71,8 +70,14 @@ void CQssManager::setQssStyle(int type, const QString& themeSheetPath)
     QString composed = QString::fromLatin1(bytes) + login;
     if (scale != 1.0)
         composed = scalePixelSizes(composed, scale);
-    composed += adaptive;
+    return composed + adaptive;
+}
 
+void CQssManager::setQssStyle(int type, const QString& themeSheetPath)
+{
+    QString composed = composeSheet(themeSheetPath, DPIAdapter::instance()->scale());
+    if (composed.isEmpty())
+        return;
     if (type == StyleKraft || type == StyleCustom) {
         // These two themes are written as differences from the light one.
         composed.prepend(m_sheets.value(StyleLight));

@@ -35,6 +35,9 @@ public:
 
     // Scales every "<n>px" of a sheet by the factor, truncating.
     static QString scalePixelSizes(const QString& sheet, double scale);
+    // A theme's sheet with the sign-in sheet, its pixel sizes at the given
+    // scale; empty when the theme's file cannot be read.
+    static QString composeSheet(const QString& themeSheetPath, double scale);
 
 private:
     explicit CQssManager(QObject* parent = nullptr);

@@ -46,8 +46,9 @@ Widget_RandomName* CUiManager::showRandomNames(QWidget* parent)
 {
     if (!m_randomNames)
         m_randomNames = new Widget_RandomName(parent);
+    // Over the pane it was opened from: the chapter tree beside it stays in view.
     if (!m_randomNames->isVisible())
-        moveOverWindowCenter(m_randomNames, parent);
+        moveOverPaneCenter(m_randomNames, parent);
     m_randomNames->show();
     m_randomNames->raise();
     return m_randomNames;

@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGraphicsOpacityEffect>
@@ -19,6 +21,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
@@ -279,6 +282,52 @@ void auditQuickItems(QQuickItem* item, const QRectF& panel, const QString& where
     }
 }
 
+// A widget's place under root: class, name and rank among its siblings of
+// that class and name, for each level down from root.
+QString placeOf(const QWidget* w, const QWidget* root)
+{
+    QStringList levels;
+    for (const QWidget* p = w; p && p != root; p = p->parentWidget()) {
+        int rank = 0;
+        for (const QObject* sibling : p->parentWidget()->children()) {
+            if (sibling == p)
+                break;
+            if (sibling->metaObject() == p->metaObject() && sibling->objectName() == p->objectName())
+                ++rank;
+        }
+        levels.prepend(QStringLiteral("%1#%2[%3]").arg(QLatin1String(p->metaObject()->className()), p->objectName()).arg(rank));
+    }
+    return levels.join(QLatin1Char('/'));
+}
+
+// A length of more than a couple of pixels at 100 % that grew less than half
+// the way to its size at this scale. One that shrank (to none, or a text's
+// height in a wider box) was not left as it was.
+bool keptSmall(int at100, int shown, double scale)
+{
+    return at100 > 2 && shown >= at100 - 1 && shown < at100 * (1 + (scale - 1) / 2);
+}
+
+// The margins and spacings of a layout and of the layouts it holds, in
+// order. The style's own defaults follow the screen's dots per inch already,
+// and count as none.
+void layoutLengths(const QLayout* layout, QVector<int>& lengths)
+{
+    const QStyle* style = layout->parentWidget() ? layout->parentWidget()->style() : QApplication::style();
+    QSet<int> defaults;
+    for (QStyle::PixelMetric metric : {QStyle::PM_LayoutLeftMargin, QStyle::PM_LayoutTopMargin, QStyle::PM_LayoutRightMargin,
+                                       QStyle::PM_LayoutBottomMargin, QStyle::PM_LayoutHorizontalSpacing,
+                                       QStyle::PM_LayoutVerticalSpacing, QStyle::PM_DefaultLayoutSpacing,
+                                       QStyle::PM_DefaultChildMargin, QStyle::PM_DefaultTopLevelMargin})
+        defaults << style->pixelMetric(metric);
+    const QMargins m = layout->contentsMargins();
+    for (int length : {m.left(), m.top(), m.right(), m.bottom(), layout->spacing()})
+        lengths << (defaults.contains(length) ? 0 : length);
+    for (int i = 0; i < layout->count(); ++i)
+        if (const QLayout* inner = layout->itemAt(i)->layout())
+            layoutLengths(inner, lengths);
+}
+
 } // namespace
 
 QStringList audit(QWidget* window, double minContrast)
@@ -297,7 +346,7 @@ QStringList audit(QWidget* window, double minContrast)
     QList<QWidget*> laidOut = window->findChildren<QWidget*>();
     laidOut.prepend(window);
     for (QWidget* w : laidOut) {
-        if ((w != window && (!shown(w, window) || scrolls(w, window))) || !w->layout())
+        if ((w != window && (!shown(w, window) || scrolls(w, window) || w->window() != window)) || !w->layout())
             continue;
         const QSize needed = w->layout()->totalMinimumSize();
         if (needed.width() > w->width() + 1 || needed.height() > w->height() + 1)
@@ -326,7 +375,8 @@ QStringList audit(QWidget* window, double minContrast)
         if (window->windowTitle() == QLatin1String(placeholder))
             faults << QStringLiteral("the window is titled \"%1\"").arg(window->windowTitle());
     for (QWidget* w : children) {
-        if (!shown(w, window) || scrolls(w, window))
+        // A panel opened as a window of its own is drawn, and measured, apart.
+        if (!shown(w, window) || scrolls(w, window) || w->window() != window)
             continue;
         // Any widget cut by the one it sits in loses a border or a part.
         QWidget* parent = w->parentWidget();
@@ -376,6 +426,38 @@ QStringList audit(QWidget* window, double minContrast)
                               .arg(c, 0, 'f', 2);
         }
     }
+    // A button drawn as a box of its own stands apart from what lies beside
+    // it and holds its text with room around it; tabs of one group sit
+    // against each other on purpose.
+    const int gap = qMax(2, int(4 * DPIAdapter::instance()->scale()));
+    for (QPushButton* button : window->findChildren<QPushButton*>()) {
+        if (!shown(button, window) || scrolls(button, window) || button->window() != window || button->text().isEmpty()
+            || (button->group() && button->group()->exclusive()))
+            continue;
+        const QRect box(button->mapTo(window, QPoint(0, 0)), button->size());
+        const QPoint outside = QPoint(box.left() - 3, box.center().y()) * ratio;
+        if (!image.rect().contains(outside)
+            || contrast(dominant(image, QRect(box.topLeft() * ratio, box.size() * ratio)), image.pixelColor(outside)) < 1.2)
+            continue;
+        const int room = button->width() - button->fontMetrics().horizontalAdvance(withoutMnemonic(button->text()));
+        if (room < button->fontMetrics().height())
+            faults << QStringLiteral("%1 \"%2\" is cramped: %3 px beside its text").arg(describe(button), button->text()).arg(room);
+        for (QWidget* other : children) {
+            const bool part = qobject_cast<QLabel*>(other) || qobject_cast<QAbstractButton*>(other)
+                || qobject_cast<QLineEdit*>(other) || qobject_cast<QComboBox*>(other)
+                || qobject_cast<QAbstractScrollArea*>(other);
+            if (!part || other == button || !shown(other, window) || other->window() != window
+                || button->isAncestorOf(other) || scrolls(other, window))
+                continue;
+            const QRect near(other->mapTo(window, QPoint(0, 0)), other->size());
+            const bool sideBySide = near.top() < box.bottom() && box.top() < near.bottom();
+            if (sideBySide && !near.intersects(box)
+                && (qAbs(near.left() - box.right() - 1) < gap || qAbs(box.left() - near.right() - 1) < gap)) {
+                faults << QStringLiteral("%1 \"%2\" touches %3").arg(describe(button), button->text(), describe(other));
+                break;
+            }
+        }
+    }
     // Rows past the bottom of a list that neither shows a scroll bar nor
     // scrolls with the wheel cannot be reached at all.
     for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>()) {
@@ -417,6 +499,82 @@ QStringList audit(QWidget* window, double minContrast)
             if (shown(label, window) && !label->text().isEmpty()
                 && QRect(label->mapTo(window, QPoint(0, 0)), label->size()).intersects(barRect))
                 faults << QStringLiteral("%1 \"%2\" lies over a scroll bar").arg(describe(label), label->text());
+    }
+    return faults;
+}
+
+Sizes measure(QWidget* root)
+{
+    Sizes sizes;
+    QList<QWidget*> all = root->findChildren<QWidget*>();
+    all.prepend(root);
+    for (QWidget* w : all) {
+        // A box sized to the value it shows grows with its text.
+        if (w != root && (!w->isVisibleTo(root) || w->window() != root->window() || qobject_cast<QComboBox*>(w)))
+            continue;
+        SizesPart part;
+        part.name = describe(w);
+        part.width = w->minimumWidth() == w->maximumWidth() ? w->maximumWidth() : 0;
+        part.height = w->minimumHeight() == w->maximumHeight() ? w->maximumHeight() : 0;
+        if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            // The style's own size follows the screen's dots per inch.
+            const int own = button->style()->pixelMetric(QStyle::PM_ButtonIconSize, nullptr, button);
+            part.icon = button->iconSize().width() == own ? 0 : button->iconSize().width();
+            part.drawsIcon = !button->icon().isNull();
+        }
+        if (w->layout())
+            layoutLengths(w->layout(), part.layout);
+        sizes.insert(placeOf(w, root), part);
+    }
+    return sizes;
+}
+
+QStringList unscaled(const Sizes& at100, const Sizes& shown, double scale)
+{
+    QStringList faults;
+    for (auto it = shown.constBegin(); it != shown.constEnd(); ++it) {
+        const auto found = at100.constFind(it.key());
+        if (found == at100.constEnd())
+            continue;
+        const SizesPart& a = found.value();
+        const SizesPart& b = it.value();
+        if (keptSmall(a.width, b.width, scale) || keptSmall(a.height, b.height, scale))
+            faults << QStringLiteral("%1 is held at %2x%3, %4x%5 at 100 %")
+                          .arg(b.name).arg(b.width).arg(b.height).arg(a.width).arg(a.height);
+        if (b.drawsIcon && keptSmall(a.icon, b.icon, scale))
+            faults << QStringLiteral("%1 draws its icon at %2 px, %3 at 100 %").arg(b.name).arg(b.icon).arg(a.icon);
+        for (int i = 0; i < qMin(a.layout.size(), b.layout.size()); ++i)
+            if (keptSmall(a.layout.at(i), b.layout.at(i), scale)) {
+                faults << QStringLiteral("%1 keeps a margin or spacing of %2 px").arg(b.name).arg(b.layout.at(i));
+                break;
+            }
+    }
+    faults.sort();
+    return faults;
+}
+
+QStringList panelsOver(QWidget* window)
+{
+    QStringList faults;
+    const QList<QWidget*> all = window->findChildren<QWidget*>();
+    for (QWidget* panel : all) {
+        if (!panel->isWindow() || !panel->isVisible() || (panel->windowType() & Qt::Popup) == Qt::Popup
+            || panel->parentWidget() == nullptr)
+            continue;
+        QWidget* pane = panel->parentWidget();
+        const QRect over = panel->frameGeometry();
+        for (QWidget* w : all) {
+            // The parts beside the pane, or beside one of the widgets it lies in.
+            QWidget* parent = w->parentWidget();
+            if (w->isWindow() || !w->isVisible() || w->window() != window || parent == nullptr
+                || !parent->isAncestorOf(pane) || w == pane || w->isAncestorOf(pane) || pane->isAncestorOf(w))
+                continue;
+            const QRect rect(w->mapToGlobal(QPoint(0, 0)), w->size());
+            if (rect.intersects(over))
+                faults << QStringLiteral("%1 opened from %2 covers %3: %4 over %5")
+                              .arg(describe(panel), describe(pane), describe(w))
+                              .arg(sizeText(rect.intersected(over).size()), sizeText(rect.size()));
+        }
     }
     return faults;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QRect>
 #include <QStringList>
+#include <QVector>
 
 class QWidget;
 
@@ -15,6 +17,30 @@ namespace LayoutAudit {
 // The faults found, one line each, naming the widget; empty when none.
 // minContrast is the smallest accepted ratio of text to background.
 QStringList audit(QWidget* window, double minContrast = 3.0);
+
+// The lengths of a window and its shown parts, by their place among their
+// parents' children: a fixed width or height, an icon's size, the margins and
+// spacings of its layouts (the style's defaults count as none).
+struct SizesPart
+{
+    QString name;
+    int width = 0;
+    int height = 0;
+    // A button's icon size, and whether it draws an icon.
+    int icon = 0;
+    bool drawsIcon = false;
+    QVector<int> layout;
+};
+using Sizes = QHash<QString, SizesPart>;
+Sizes measure(QWidget* root);
+
+// What the shown window draws at its 100 % size: the lengths of more than a
+// couple of pixels that the same window built at 100 % has too.
+QStringList unscaled(const Sizes& at100, const Sizes& shown, double scale);
+
+// Panels the window opened as windows of their own that cover widgets of it
+// other than the pane they were opened from (a tool over the chapter tree).
+QStringList panelsOver(QWidget* window);
 
 // WCAG contrast ratio of two opaque colours (1 to 21).
 double contrast(const QColor& a, const QColor& b);

@@ -68,7 +68,7 @@ void ElsewhereChangesTest::openChapterRenamedElsewhereShowsItsNewNameInTheTreeAn
     const CTabButton* tab = tabOf(f.window(), localId);
     QVERIFY(tab);
     QCOMPARE(treeName(chapter), before);
-    QVERIFY(CTabButton::elidedName(renamed, tab->width() - 30) != tab->text());
+    QVERIFY(tab->elidedName(renamed) != tab->text());
 
     QVERIFY(!platformCall(QStringLiteral("/chapter/editChapter"),
                           {{QStringLiteral("book_id"), book->bookId}, {QStringLiteral("chapter_id"), chapter->chapterId},
@@ -88,7 +88,7 @@ void ElsewhereChangesTest::openChapterRenamedElsewhereShowsItsNewNameInTheTreeAn
     QCOMPARE(treeName(chapter), renamed);
     tab = tabOf(f.window(), localId);
     QVERIFY(tab);
-    QCOMPARE(tab->text(), CTabButton::elidedName(renamed, tab->width() - 30));
+    QCOMPARE(tab->text(), tab->elidedName(renamed));
     QCOMPARE(f.pane()->shownChapterName(), renamed);
 }
 
@@ -116,7 +116,7 @@ void ElsewhereChangesTest::openChapterRenamedInTheTreeShowsItsNewNameOnItsTab()
     QCOMPARE(treeName(chapter), renamed);
     const CTabButton* tab = tabOf(f.window(), localId);
     QVERIFY(tab);
-    QCOMPARE(tab->text(), CTabButton::elidedName(renamed, tab->width() - 30));
+    QCOMPARE(tab->text(), tab->elidedName(renamed));
 }
 
 int runElsewhereChangesTests(int argc, char** argv)

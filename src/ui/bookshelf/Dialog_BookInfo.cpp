@@ -168,6 +168,8 @@ void Dialog_BookInfo::buildInfoPage(QWidget* page)
 
     auto* coverLabel = new QLabel(tr("Cover"), page);
     auto* coverBox = new QHBoxLayout();
+    // Nested rows take the grid's spacing, which is none.
+    coverBox->setSpacing(px(16));
     m_preview = new QLabel(page);
     m_preview->setObjectName(QStringLiteral("labelPixmap"));
     m_preview->setFixedSize(px(105), px(140));
@@ -178,6 +180,7 @@ void Dialog_BookInfo::buildInfoPage(QWidget* page)
     m_shade->setVisible((CQssManager::instance()->currentStyleType() & StyleDark) != 0);
     coverBox->addWidget(m_preview);
     auto* coverButtons = new QHBoxLayout();
+    coverButtons->setSpacing(px(8));
     m_btnSystemCover = new QPushButton(QStringLiteral("系统封面"), page);
     m_btnSystemCover->setObjectName(QStringLiteral("btnSystemCover"));
     auto* line = new QLabel(QStringLiteral("|"), page);
@@ -211,6 +214,7 @@ void Dialog_BookInfo::buildInfoPage(QWidget* page)
     grid->addWidget(m_intro, 3, 1);
 
     auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(px(12));
     buttons->addStretch(1);
     m_btnConfirm = new QPushButton(QStringLiteral("确定"), page);
     m_btnConfirm->setObjectName(QStringLiteral("btnConfirm"));
@@ -248,6 +252,7 @@ void Dialog_BookInfo::buildCoverPage(QWidget* page)
     m_covers->setItemDelegate(delegate);
     layout->addWidget(m_covers, 1);
     auto* buttons = new QHBoxLayout();
+    buttons->setSpacing(px(12));
     buttons->addStretch(1);
     // Named like the information page's pair, so the style sheets match them.
     m_btnSave = new QPushButton(QStringLiteral("保存"), page);

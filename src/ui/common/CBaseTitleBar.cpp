@@ -14,7 +14,8 @@ QPushButton* smallButton(const QString& name, QWidget* parent)
 {
     auto* button = new QPushButton(parent);
     button->setObjectName(name);
-    button->setFixedSize(12, 12);
+    const int side = qRound(12 * DPIAdapter::instance()->scale());
+    button->setFixedSize(side, side);
     button->setFlat(false);
     button->setText(QString());
     return button;
@@ -48,7 +49,7 @@ CBaseTitleBar::CBaseTitleBar(QWidget* parent)
 
     m_macButtons = new QHBoxLayout();
     m_macButtons->setObjectName(QStringLiteral("horizontalLayout_2"));
-    m_macButtons->setSpacing(8);
+    m_macButtons->setSpacing(qRound(8 * s));
     m_macButtons->setContentsMargins(0, 0, 0, 0);
     m_btnCloseMac = smallButton(QStringLiteral("btnCloseMac"), m_background);
     m_btnMinMac = smallButton(QStringLiteral("btnMinMac"), m_background);

@@ -1,21 +1,25 @@
 #include "ui/common/CTabButton.h"
 
+#include "common/DPIAdapter.h"
 #include "db/records/T_Chapter.h"
 #include "manager/CPublicManager.h"
 
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 CTabButton::CTabButton(QWidget* parent)
     : QPushButton(parent), m_btnClose(new QPushButton(this)), m_separator(new QLabel(this))
 {
-    m_btnClose->setFixedSize(20, 20);
+    const double scale = DPIAdapter::instance()->scale();
+    m_btnClose->setFixedSize(int(20 * scale), int(20 * scale));
     m_btnClose->setObjectName(QStringLiteral("TabCloseBtn"));
     m_btnClose->hide();
     connect(m_btnClose, &QPushButton::clicked, this, &CTabButton::sig_close);
 
-    m_separator->setFixedSize(1, 16);
+    m_separator->setFixedSize(1, int(16 * scale));
     m_separator->setObjectName(QStringLiteral("TabLine"));
     m_separator->hide();
 
@@ -37,11 +41,16 @@ void CTabButton::setLine(bool line)
     emit lineChanged();
 }
 
-QString CTabButton::elidedName(const QString& name, int width)
+QString CTabButton::elidedName(const QString& name) const
 {
-    QFont font(QStringLiteral("微软雅黑"));
-    font.setPixelSize(12);
-    return QFontMetrics(font).elidedText(name, Qt::ElideRight, width);
+    // Measured in the font and padding the skin gives the tab at this scale,
+    // so that a cut falls between characters and only where room runs out.
+    const_cast<CTabButton*>(this)->ensurePolished();
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.text = name;
+    const QRect room = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    return fontMetrics().elidedText(name, Qt::ElideRight, room.width());
 }
 
 void CTabButton::setItem(const T_Chapter* chapter)
@@ -63,7 +72,8 @@ void CTabButton::setCurrentItem(const T_Chapter* chapter)
 
 void CTabButton::setName(const QString& name)
 {
-    setText(elidedName(name, width() - 30));
+    m_name = name;
+    setText(elidedName(name));
 }
 
 T_Chapter* CTabButton::item() const
@@ -94,8 +104,19 @@ bool CTabButton::eventFilter(QObject* watched, QEvent* event)
 void CTabButton::resizeEvent(QResizeEvent* event)
 {
     QPushButton::resizeEvent(event);
-    m_btnClose->move(width() - m_btnClose->width() - 10, (height() - m_btnClose->height()) / 2);
+    if (!m_name.isEmpty())
+        setText(elidedName(m_name));
+    m_btnClose->move(width() - m_btnClose->width() - int(10 * DPIAdapter::instance()->scale()),
+                     (height() - m_btnClose->height()) / 2);
     m_separator->move(width() - 1, (height() - m_separator->height()) / 2);
     if (!isChecked() && m_line)
         m_separator->show();
+}
+
+void CTabButton::changeEvent(QEvent* event)
+{
+    QPushButton::changeEvent(event);
+    // A skin brings its own font and padding.
+    if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) && !m_name.isEmpty())
+        setText(elidedName(m_name));
 }

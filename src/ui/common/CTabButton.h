@@ -26,8 +26,9 @@ public:
     QPushButton* closeButton() const { return m_btnClose; }
     QLabel* separator() const { return m_separator; }
 
-    // The chapter name cut to the given width with an ellipsis at the right.
-    static QString elidedName(const QString& name, int width);
+    // The chapter name as the tab shows it: cut with an ellipsis at the
+    // right where it does not fit the tab.
+    QString elidedName(const QString& name) const;
 
 public slots:
     void setLine(bool line);
@@ -39,11 +40,13 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QPushButton* m_btnClose;
     QLabel* m_separator;
     bool m_line = true;
+    QString m_name;
     int m_localChapterId = 0;
     int m_localBookId = 0;
 };

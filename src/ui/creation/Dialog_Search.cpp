@@ -30,7 +30,7 @@ Dialog_Search::Dialog_Search(QWidget* parent) : QDialog(parent)
     column->setSpacing(0);
     auto* title = new CBaseTitleBar(bg);
     title->setObjectName(QStringLiteral("widgetTitle"));
-    title->setFixedHeight(46);
+    title->setFixedHeight(int(46 * s));
     title->setTitle(tr("Search/Replace"));
     column->addWidget(title);
     auto* content = new QWidget(bg);

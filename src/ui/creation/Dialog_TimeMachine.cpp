@@ -29,6 +29,8 @@
 #include <QTimer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -91,7 +93,12 @@ void Dialog_TimeMachine::clearVersions()
 void Dialog_TimeMachine::buildForm()
 {
     setObjectName(QStringLiteral("Dialog_TimeMachine"));
-    setFixedSize(1100, 800);
+    // Lengths below are given at 100 %.
+    auto px = [this](int length) { return static_cast<int>(length * m_scale); };
+    QSize size(px(1100), px(800));
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    setFixedSize(size);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(10, 10, 10, 10);
     m_background = new QWidget(this);
@@ -104,7 +111,7 @@ void Dialog_TimeMachine::buildForm()
 
     m_titleBar = new CBaseTitleBar(m_background);
     m_titleBar->setObjectName(QStringLiteral("widgetTitle"));
-    m_titleBar->setFixedHeight(38);
+    m_titleBar->setFixedHeight(px(38));
     bgLayout->addWidget(m_titleBar);
 
     m_stack = new QStackedWidget(m_background);
@@ -117,10 +124,10 @@ void Dialog_TimeMachine::buildForm()
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
 
-    auto header = [this](const QString& name, const QMargins& margins) {
+    auto header = [this, px](const QString& name, const QMargins& margins) {
         auto* w = new QWidget(m_page);
         w->setObjectName(name);
-        w->setFixedHeight(40);
+        w->setFixedHeight(px(40));
         auto* row = new QHBoxLayout(w);
         row->setContentsMargins(margins);
         return qMakePair(w, row);
@@ -148,7 +155,9 @@ void Dialog_TimeMachine::buildForm()
     t2.second->addStretch(1);
     m_btnRestore = new QPushButton(QStringLiteral("恢复此版本"), t2.first);
     m_btnRestore->setObjectName(QStringLiteral("btnRestore"));
-    m_btnRestore->setFixedSize(86, 26);
+    // As wide as its words and icon need, never narrower than designed.
+    m_btnRestore->setFixedHeight(px(26));
+    m_btnRestore->setMinimumWidth(px(86));
     m_btnRestore->setCursor(Qt::PointingHandCursor);
     m_btnRestore->setIconSize(QSize(14, 14));
     t2.second->addWidget(m_btnRestore);
@@ -167,7 +176,7 @@ void Dialog_TimeMachine::buildForm()
     t3.second->addWidget(label3);
     m_btnTips = new QPushButton(t3.first);
     m_btnTips->setObjectName(QStringLiteral("btnTips"));
-    m_btnTips->setFixedSize(18, 18);
+    m_btnTips->setFixedSize(px(18), px(18));
     m_btnTips->setCursor(Qt::PointingHandCursor);
     t3.second->addWidget(m_btnTips);
     t3.second->addStretch(1);
@@ -186,7 +195,7 @@ void Dialog_TimeMachine::buildForm()
     empty->addStretch(1);
     auto* pixmap = new QLabel(m_emptyPage);
     pixmap->setObjectName(QStringLiteral("labelPixmap"));
-    pixmap->setFixedSize(175, 175);
+    pixmap->setFixedSize(px(175), px(175));
     empty->addWidget(pixmap, 0, Qt::AlignHCenter);
     // Two lines of their own: a wrapped label in a centring layout is given
     // the height of one line and loses the second.

@@ -15,8 +15,9 @@
 Widget_ClientTips::Widget_ClientTips(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Widget_ClientTips"));
-    resize(154, 52);
-    setFixedHeight(52);
+    const double scale = DPIAdapter::instance()->scale();
+    resize(int(154 * scale), int(52 * scale));
+    setFixedHeight(int(52 * scale));
     setAttribute(Qt::WA_TranslucentBackground);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
@@ -27,10 +28,10 @@ Widget_ClientTips::Widget_ClientTips(QWidget* parent) : QWidget(parent)
     auto* row = new QHBoxLayout(m_bg);
     row->setContentsMargins(28, 0, 0, 0);
     row->setSpacing(10);
-    auto icon = [this, row](const char* name) {
+    auto icon = [this, row, scale](const char* name) {
         auto* button = new QPushButton(m_bg);
         button->setObjectName(QString::fromLatin1(name));
-        button->setFixedSize(16, 16);
+        button->setFixedSize(int(16 * scale), int(16 * scale));
         button->setCheckable(true);
         button->setFocusPolicy(Qt::NoFocus);
         row->addWidget(button);

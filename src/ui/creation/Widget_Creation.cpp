@@ -36,7 +36,9 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Widget_Creation"));
     resize(943, 604);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setMinimumSize(767, 600);
+    m_scale = DPIAdapter::instance()->scale();
+    const double scale = m_scale;
+    setMinimumSize(int(767 * scale), int(600 * scale));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(tr("Vellora Writing"));
@@ -88,8 +90,8 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     m_top = new Widget_Creation_Top(m_theme);
     m_top->setObjectName(QStringLiteral("widget_creation_top_origin"));
     m_top->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    m_top->setMinimumSize(0, 92);
-    m_top->setMaximumSize(16777215, 92);
+    m_top->setMinimumSize(0, int(92 * scale));
+    m_top->setMaximumSize(16777215, int(92 * scale));
     connect(m_top, &Widget_Creation_Top::sig_creation_close, this, &Widget_Creation::on_creation_close);
     m_layoutTop->addWidget(m_top);
     right->addLayout(m_layoutTop);
@@ -106,7 +108,7 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
 
     m_btnLockLeft = new QPushButton(m_bg);
     m_btnLockLeft->setObjectName(QStringLiteral("btnLockLeft"));
-    m_btnLockLeft->setFixedSize(12, 32);
+    m_btnLockLeft->setFixedSize(int(12 * scale), int(32 * scale));
     m_btnLockLeft->setCursor(Qt::PointingHandCursor);
     m_btnLockLeft->setCheckable(true);
     m_btnLockLeft->setChecked(true);
@@ -148,7 +150,6 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     connect(m_content, &Widget_Creation_Content::sig_chapterLost, this, &Widget_Creation::leaveShownChapter);
     CQssManager::instance()->addShadowEffect(m_bg);
     changeSkin();
-    m_scale = DPIAdapter::instance()->scale();
 }
 
 Widget_Creation::~Widget_Creation() = default;
@@ -301,7 +302,7 @@ void Widget_Creation::showMessage(const QString& text, int kind, int msecs)
     if (m_tips == nullptr)
         return;
     m_tips->showTips(text, kind, msecs);
-    m_tips->move((width() - m_tips->width()) / 2, 66);
+    m_tips->move((width() - m_tips->width()) / 2, int(66 * m_scale));
 }
 
 void Widget_Creation::getEditorText(QString& text) const
@@ -477,9 +478,9 @@ void Widget_Creation::storeGeometry()
 
 void Widget_Creation::resizeEvent(QResizeEvent* event)
 {
-    m_tips->move((width() - m_tips->width()) / 2, 66);
+    m_tips->move((width() - m_tips->width()) / 2, int(66 * m_scale));
     const int margin = m_layoutMain->contentsMargins().left();
-    m_btnLockLeft->move(m_btnLockLeft->isChecked() ? margin + m_left->width() : margin, height() - 100);
+    m_btnLockLeft->move(m_btnLockLeft->isChecked() ? margin + m_left->width() : margin, int(height() - 100 * m_scale));
     m_btnLockLeft->show();
     m_btnLockLeft->raise();
     storeGeometry();

@@ -24,7 +24,9 @@ QPushButton* makeButton(QWidget* parent, const char* name, int side)
 {
     auto* button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setFixedSize(side, side);
+    // The side is given at 100 %.
+    const int scaled = int(side * DPIAdapter::instance()->scale());
+    button->setFixedSize(scaled, scaled);
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
@@ -58,14 +60,15 @@ Widget_Creation_Left::Widget_Creation_Left(QWidget* parent)
     m_treeArea->setObjectName(QStringLiteral("widget_2"));
     m_bottomBar = new QWidget(inner);
     m_bottomBar->setObjectName(QStringLiteral("widget_3"));
-    m_bottomBar->setFixedHeight(40);
+    const double scale = DPIAdapter::instance()->scale();
+    m_bottomBar->setFixedHeight(int(40 * scale));
     auto* innerLayout = tightColumn(inner, "verticalLayout");
     innerLayout->addWidget(m_treeArea);
     innerLayout->addWidget(m_bottomBar);
 
     m_buttonRow = new QWidget(m_treeArea);
     m_buttonRow->setObjectName(QStringLiteral("widget_creation_btn"));
-    m_buttonRow->setFixedHeight(104);
+    m_buttonRow->setFixedHeight(int(104 * scale));
     auto* row = new QHBoxLayout(m_buttonRow);
     row->setObjectName(QStringLiteral("horizontalLayout_3"));
     row->setSpacing(5);

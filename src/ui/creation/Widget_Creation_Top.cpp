@@ -115,7 +115,7 @@ Widget_Creation_Top::Widget_Creation_Top(QWidget* parent) : QWidget(parent)
         tab->setObjectName(QStringLiteral("TabButton"));
         tab->setProperty("formName", QStringLiteral("tabbutton_%1").arg(i));
         tab->setCursor(Qt::PointingHandCursor);
-        tab->setFixedSize(120, 32);
+        tab->setFixedSize(int(120 * m_scale), int(32 * m_scale));
         m_tabs.append(tab);
     }
     title->addLayout(m_layoutTabBtn);
@@ -126,7 +126,7 @@ Widget_Creation_Top::Widget_Creation_Top(QWidget* parent) : QWidget(parent)
     for (const QString& name : windowButtons) {
         auto* button = new QPushButton(inner);
         button->setObjectName(name);
-        button->setFixedSize(20, 20);
+        button->setFixedSize(int(20 * m_scale), int(20 * m_scale));
         button->setFlat(true);
         button->setCursor(Qt::PointingHandCursor);
         button->setCheckable(name == QLatin1String("btn_fullscreen") || name == QLatin1String("btn_max"));
@@ -158,7 +158,7 @@ Widget_Creation_Top::Widget_Creation_Top(QWidget* parent) : QWidget(parent)
     addToolButton(inner, tool, QStringLiteral("btnUnderline"), tr("Underline"), true);
     m_btnFontColor = new FontColorButton(inner);
     m_btnFontColor->setObjectName(QStringLiteral("btnFontColor"));
-    m_btnFontColor->setFixedSize(22, 22);
+    m_btnFontColor->setFixedSize(int(22 * m_scale), int(22 * m_scale));
     m_btnFontColor->setCursor(Qt::PointingHandCursor);
     m_btnFontColor->setToolTip(tr("FontColor"));
     tool->addWidget(m_btnFontColor);
@@ -194,7 +194,7 @@ QPushButton* Widget_Creation_Top::addToolButton(QWidget* parent, QHBoxLayout* ro
 {
     auto* button = new QPushButton(parent);
     button->setObjectName(name);
-    button->setFixedSize(22, 22);
+    button->setFixedSize(int(22 * m_scale), int(22 * m_scale));
     button->setCursor(Qt::PointingHandCursor);
     button->setCheckable(checkable);
     button->setToolTip(tip);

@@ -87,7 +87,8 @@ Widget_RandomName::Widget_RandomName(QWidget* parent) : QWidget(parent)
     // Left: the three groups of kinds.
     auto* left = new QWidget(bg);
     left->setObjectName(QStringLiteral("widgetLeft"));
-    left->setFixedWidth(180);
+    // Narrow enough to leave the conditions' row its room at every scale.
+    left->setFixedWidth(static_cast<int>(150 * scale));
     auto* leftLayout = new QVBoxLayout(left);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     m_kinds = new QButtonGroup(this);
@@ -119,7 +120,7 @@ Widget_RandomName::Widget_RandomName(QWidget* parent) : QWidget(parent)
     m_fixed = new QLineEdit(bg);
     m_fixed->setObjectName(QStringLiteral("lineEdit"));
     m_fixed->setMaxLength(6);
-    m_fixed->setFixedWidth(120);
+    m_fixed->setFixedWidth(static_cast<int>(120 * scale));
     conditions->addWidget(m_fieldLabel);
     conditions->addWidget(m_fixed);
 
@@ -189,6 +190,8 @@ Widget_RandomName::Widget_RandomName(QWidget* parent) : QWidget(parent)
     auto* confirm = new QPushButton(QStringLiteral("随机生成"), bg);
     confirm->setObjectName(QStringLiteral("btnConfirm"));
     confirm->setCursor(Qt::PointingHandCursor);
+    // The one action of the window, as large as the other dialogs' buttons.
+    confirm->setMinimumSize(static_cast<int>(92 * scale), static_cast<int>(30 * scale));
     options->addWidget(confirm);
     right->addLayout(options);
 

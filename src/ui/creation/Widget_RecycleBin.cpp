@@ -95,7 +95,7 @@ void Widget_RecycleBin::buildForm()
 
     m_titleBar = new CBaseTitleBar(m_inner);
     m_titleBar->setObjectName(QStringLiteral("widgetTitle"));
-    m_titleBar->setFixedHeight(46);
+    m_titleBar->setFixedHeight(static_cast<int>(46 * m_scale));
     m_titleBar->setTitle(tr("Chapter Recyclebin"));
     innerLayout->addWidget(m_titleBar);
 
@@ -110,7 +110,7 @@ void Widget_RecycleBin::buildForm()
     row->setSpacing(0);
     m_list = new QListView(m_listPage);
     m_list->setObjectName(QStringLiteral("recycle_listview"));
-    m_list->setFixedWidth(180);
+    m_list->setFixedWidth(static_cast<int>(180 * m_scale));
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setSpacing(0);
@@ -127,14 +127,14 @@ void Widget_RecycleBin::buildForm()
     column->setSpacing(0);
     auto* info = new QWidget(m_listPage);
     info->setObjectName(QStringLiteral("widget_recycle_info"));
-    info->setFixedHeight(66);
+    info->setFixedHeight(static_cast<int>(66 * m_scale));
     auto* grid = new QGridLayout(info);
     grid->setContentsMargins(20, 10, 0, 10);
     m_volumeName = new QLabel(info);
     m_volumeName->setObjectName(QStringLiteral("label_volumeName"));
     m_wordCount = new QLabel(info);
     m_wordCount->setObjectName(QStringLiteral("label_wordCount"));
-    m_wordCount->setMinimumWidth(60);
+    m_wordCount->setMinimumWidth(static_cast<int>(60 * m_scale));
     m_wordCount->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_createTime = new QLabel(info);
     m_createTime->setObjectName(QStringLiteral("label_creatTime"));
@@ -164,7 +164,7 @@ void Widget_RecycleBin::buildForm()
     empty->addStretch(1);
     auto* pixmap = new QLabel(m_emptyPage);
     pixmap->setObjectName(QStringLiteral("labelPixmap"));
-    pixmap->setFixedSize(175, 175);
+    pixmap->setFixedSize(static_cast<int>(175 * m_scale), static_cast<int>(175 * m_scale));
     empty->addWidget(pixmap, 0, Qt::AlignHCenter);
     auto* explain = new QLabel(QStringLiteral("这里还没有内容哦"), m_emptyPage);
     explain->setObjectName(QStringLiteral("labelExplain"));

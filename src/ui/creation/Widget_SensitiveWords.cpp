@@ -25,7 +25,9 @@ QPushButton* makeButton(const QString& name, const QString& text, const QSize& s
 {
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
-    button->setFixedSize(size);
+    // Sizes are given at 100 %.
+    const double scale = DPIAdapter::instance()->scale();
+    button->setFixedSize(static_cast<int>(size.width() * scale), static_cast<int>(size.height() * scale));
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
@@ -65,7 +67,8 @@ void Widget_SensitiveWords::buildForm()
     bgLayout->setSpacing(0);
     m_titleBar = new CBaseTitleBar(m_background);
     m_titleBar->setObjectName(QStringLiteral("widgetTitle"));
-    m_titleBar->setFixedHeight(38);
+    const double scale = DPIAdapter::instance()->scale();
+    m_titleBar->setFixedHeight(static_cast<int>(38 * scale));
     bgLayout->addWidget(m_titleBar);
     m_stack = new QStackedWidget(m_background);
     m_stack->setObjectName(QStringLiteral("stackedWidget"));
@@ -93,7 +96,7 @@ void Widget_SensitiveWords::buildForm()
     setting->addLayout(customRow);
     m_textEdit = new QTextEdit(m_pageSetting);
     m_textEdit->setObjectName(QStringLiteral("textEdit"));
-    m_textEdit->setFixedHeight(120);
+    m_textEdit->setFixedHeight(static_cast<int>(120 * scale));
     m_textEdit->setContextMenuPolicy(Qt::NoContextMenu);
     m_textEdit->setAcceptRichText(false);
     setting->addWidget(m_textEdit);

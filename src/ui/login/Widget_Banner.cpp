@@ -1,4 +1,5 @@
 #include "Widget_Banner.h"
+#include "common/DPIAdapter.h"
 
 #include <QButtonGroup>
 #include <QDesktopServices>
@@ -52,8 +53,9 @@ void Widget_Banner::startPlay()
 
     auto* group = new QButtonGroup(this);
     group->setExclusive(true);
+    const double scale = DPIAdapter::instance()->scale();
     auto* row = new QHBoxLayout();
-    row->setSpacing(14);
+    row->setSpacing(int(14 * scale));
     row->setContentsMargins(0, 0, 0, 0);
     row->addStretch();
     for (int i = 0; i < m_images.size(); ++i) {
@@ -69,7 +71,7 @@ void Widget_Banner::startPlay()
     connect(group, &QButtonGroup::idClicked, this, &Widget_Banner::onButtonClicked);
 
     auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 20);
+    column->setContentsMargins(0, 0, 0, int(20 * scale));
     column->setSpacing(0);
     column->addStretch();
     column->addLayout(row);

@@ -58,7 +58,7 @@ void Widget_Login::buildForm()
 
     m_labelError = new QLabel(m_content);
     m_labelError->setObjectName(QStringLiteral("labelError"));
-    m_labelError->setFixedHeight(14);
+    m_labelError->setFixedHeight(int(14 * DPIAdapter::instance()->scale()));
     column->addWidget(m_labelError);
 
     m_btnLogin = new QPushButton(tr("Login"), m_content);
@@ -82,7 +82,7 @@ void Widget_Login::buildForm()
     other->addWidget(m_labelOther);
     m_btnWechat = new QPushButton(m_content);
     m_btnWechat->setObjectName(QStringLiteral("btnWechat"));
-    m_btnWechat->setFixedSize(30, 30);
+    m_btnWechat->setFixedSize(int(30 * DPIAdapter::instance()->scale()), int(30 * DPIAdapter::instance()->scale()));
     other->addWidget(m_btnWechat);
     other->addStretch();
     column->addLayout(other);

@@ -1,4 +1,5 @@
 #include "widget_tips.h"
+#include "common/DPIAdapter.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -8,9 +9,10 @@
 widget_tips::widget_tips(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("widget_tips"));
-    resize(160, 60);
-    setMinimumSize(160, 40);
-    setMaximumSize(160, 60);
+    const double scale = DPIAdapter::instance()->scale();
+    resize(int(160 * scale), int(60 * scale));
+    setMinimumSize(int(160 * scale), int(40 * scale));
+    setMaximumSize(int(160 * scale), int(60 * scale));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);

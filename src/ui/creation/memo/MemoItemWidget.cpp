@@ -40,7 +40,8 @@ QPushButton* titleButton(QWidget* parent, const char* name)
 {
     auto* button = new QPushButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setFixedSize(20, 20);
+    const int side = int(20 * DPIAdapter::instance()->scale());
+    button->setFixedSize(side, side);
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
@@ -73,8 +74,10 @@ MemoItemWidget::MemoItemWidget(QWidget* parent)
 void MemoItemWidget::initUi()
 {
     setObjectName(QStringLiteral("memoItemWidget"));
-    resize(324, 324);
-    setMinimumSize(324, 324);
+    // Lengths below are given at 100 %.
+    auto px = [this](int length) { return int(length * m_scale); };
+    resize(px(324), px(324));
+    setMinimumSize(px(324), px(324));
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::Dialog);
     setFocusPolicy(Qt::StrongFocus);
@@ -93,7 +96,7 @@ void MemoItemWidget::initUi()
     m_widgetTitle->setObjectName(QStringLiteral("widgetTitle"));
     m_layoutTitle = new QHBoxLayout(m_widgetTitle);
     m_layoutTitle->setObjectName(QStringLiteral("layoutTitle"));
-    m_layoutTitle->setContentsMargins(12, 8, 12, 0);
+    m_layoutTitle->setContentsMargins(px(12), px(8), px(12), 0);
     m_btnAddMemo = titleButton(m_widgetTitle, "btnAddMemo");
     m_btnDing = titleButton(m_widgetTitle, "btnDing");
     m_btnDing->setCheckable(true);
@@ -109,7 +112,7 @@ void MemoItemWidget::initUi()
     content->setObjectName(QStringLiteral("widgetContent"));
     auto* contentLayout = new QVBoxLayout(content);
     contentLayout->setObjectName(QStringLiteral("verticalLayout_3"));
-    contentLayout->setContentsMargins(18, 12, 18, 12);
+    contentLayout->setContentsMargins(px(18), px(12), px(18), px(12));
     m_textEdit = new CTextEdit(content);
     m_textEdit->setObjectName(QStringLiteral("textEdit"));
     m_textEdit->setFrameShape(QFrame::NoFrame);
@@ -118,7 +121,7 @@ void MemoItemWidget::initUi()
     bottom->setObjectName(QStringLiteral("horizontalLayout"));
     m_labelPixmap = new QLabel(content);
     m_labelPixmap->setObjectName(QStringLiteral("labelPixmap"));
-    m_labelPixmap->setFixedSize(10, 10);
+    m_labelPixmap->setFixedSize(px(10), px(10));
     m_labelBookName = new QLabel(content);
     m_labelBookName->setObjectName(QStringLiteral("labelBookName"));
     m_labelChapterName = new QLabel(content);

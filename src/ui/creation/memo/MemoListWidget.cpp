@@ -60,7 +60,7 @@ MemoListWidget::MemoListWidget(QWidget* parent)
     title->setFixedHeight(int(44 * s));
     auto* layoutTitle = new QHBoxLayout(title);
     layoutTitle->setObjectName(QStringLiteral("layoutTitle"));
-    layoutTitle->setContentsMargins(14, 0, 14, 0);
+    layoutTitle->setContentsMargins(int(14 * s), 0, int(14 * s), 0);
     m_btnAddMemo = titleButton(title, "btnAddMemo");
     m_btnSort = titleButton(title, "btnSort");
     m_btnSort->setCheckable(true);
@@ -81,7 +81,7 @@ MemoListWidget::MemoListWidget(QWidget* parent)
 
     auto* listLayout = new QHBoxLayout();
     listLayout->setObjectName(QStringLiteral("horizontalLayout_2"));
-    listLayout->setContentsMargins(14, 4, 14, 14);
+    listLayout->setContentsMargins(int(14 * s), int(4 * s), int(14 * s), int(14 * s));
     m_listView = new QListView(background);
     m_listView->setObjectName(QStringLiteral("listView"));
     m_listView->setFrameShape(QFrame::NoFrame);

@@ -43,7 +43,11 @@ void Dialog_WritingSettings::buildForm()
 {
     setObjectName(QStringLiteral("Dialog_WritingSettings"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    setFixedSize(380, 446);
+    // Lengths below are given at 100 %; the layouts' margins grow with
+    // the rest once the form is built.
+    const double scale = DPIAdapter::instance()->scale();
+    auto px = [scale](int length) { return static_cast<int>(length * scale); };
+    setFixedSize(px(380), px(446));
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(10, 10, 10, 10);
     m_background = new QWidget(this);
@@ -55,7 +59,7 @@ void Dialog_WritingSettings::buildForm()
     column->setSpacing(0);
     m_titleBar = new CBaseTitleBar(m_background);
     m_titleBar->setObjectName(QStringLiteral("widgetTitle"));
-    m_titleBar->setFixedHeight(44);
+    m_titleBar->setFixedHeight(px(44));
     column->addWidget(m_titleBar);
 
     auto* content = new QWidget(m_background);
@@ -85,7 +89,7 @@ void Dialog_WritingSettings::buildForm()
                              qMakePair(QStringLiteral("btnCancel"), QStringLiteral("取消"))}) {
         auto* button = new QPushButton(spec.second, m_background);
         button->setObjectName(spec.first);
-        button->setFixedSize(92, 30);
+        button->setFixedSize(px(92), px(30));
         button->setCursor(Qt::PointingHandCursor);
         buttons->addWidget(button);
     }

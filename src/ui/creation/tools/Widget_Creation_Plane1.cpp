@@ -22,7 +22,7 @@ Widget_Creation_Plane1::Widget_Creation_Plane1(QWidget* parent) : QWidget(parent
     inner->setObjectName(QStringLiteral("widget_creation_plane1"));
     outer->addWidget(inner);
     auto* layout = new QVBoxLayout(inner);
-    layout->setContentsMargins(14, 26, 14, 14);
+    layout->setContentsMargins(int(14 * scale), int(26 * scale), int(14 * scale), int(14 * scale));
     layout->setSpacing(0);
     m_list = new QListView(inner);
     m_list->setObjectName(QStringLiteral("creation_plane1_listview"));
