@@ -397,7 +397,10 @@ JobReplay CJobManager::handOut(T_JobData& job)
     if (JobOwners::isFetchOnly(type))
         return JobReplay::Drop;
 
-    if ((type == JobType::MemoEdit || type == JobType::OutlineUpdate) && !m_feedApplied) {
+    // A delete for good waits too: the feed may show that another machine
+    // restored or wrote in the chapter since, and that work must not go.
+    if ((type == JobType::MemoEdit || type == JobType::OutlineUpdate || type == JobType::ChapterDelete)
+        && !m_feedApplied) {
         m_heldForFeed = true;
         return JobReplay::Park;
     }

@@ -18,11 +18,18 @@
 #include "ui/creation/Widget_Creation_Left.h"
 #include "ui/creation/Widget_Creation_Top.h"
 #include "ui/creation/Widget_RecycleBin.h"
+#include "volume/CBookChapterModel.h"
+#include "volume/CBookChapterSortModel.h"
 #include "volume/CBookVolumeController.h"
+#include "volume/CBookVolumeModel.h"
+
+#include <algorithm>
 
 #include <QCursor>
 #include <QFile>
 #include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QTemporaryDir>
@@ -109,6 +116,7 @@ private slots:
     void newChapterNameBoxTakesTheKeys_data();
     void newChapterNameBoxTakesTheKeys();
     void recycleMenuStaysAboveTheWindowBottom();
+    void treeNeverShowsAChapterThatIsGone();
     void openingUnderALockKeepsTheLockedWindow();
     void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
 
@@ -245,6 +253,69 @@ void TreeAndBinTest::recycleMenuStaysAboveTheWindowBottom()
     QCOMPARE(bin->menu()->pos(), high);
     bin->menu()->hide();
     m_f->window()->chapterPane()->closeRecycleBin();
+}
+
+// A chapter deleted for good here, or by the platform while the book is
+// open, leaves the tree at once; a drag right after records a move of live
+// chapters only, and nothing stays waiting in the queue.
+void TreeAndBinTest::treeNeverShowsAChapterThatIsGone()
+{
+    T_Book* book = m_f->onlineBook(QStringLiteral("删章之后"));
+    QVERIFY(book);
+    const T_Volume* volume = book->volumeList.first();
+    for (int order = 2; order <= 4; ++order) {
+        TC_Chapter_Add add(book->localId, book->bookId, volume->localId, volume->volumeId, 1700000000, order,
+                           QStringLiteral("第%1章").arg(order));
+        QVERIFY(CJobManager::instance()->chapter_add(add));
+    }
+    QVERIFY(BooksFixture::waitUntil([]() { return BooksFixture::jobTypes().isEmpty(); }));
+    QVERIFY(m_f->open(book));
+    const int localVolumeId = volume->localId;
+    const auto rows = [localVolumeId]() {
+        QList<int> ids;
+        const CBookChapterSortModel* list =
+            CBookVolumeController::instance()->volumeModel()->getChapterSortModelByLocalId(localVolumeId);
+        for (int row = 0; list && row < list->rowCount(); ++row)
+            ids << list->index(row, 0).data(CBookChapterModel::LocalIdRole).toInt();
+        return ids;
+    };
+    const auto live = [book]() {
+        QList<T_Chapter*> chapters = book->chapterList;
+        std::sort(chapters.begin(), chapters.end(),
+                  [](const T_Chapter* a, const T_Chapter* b) { return a->orderNum < b->orderNum; });
+        QList<int> ids;
+        for (const T_Chapter* chapter : chapters)
+            ids << chapter->localId;
+        return ids;
+    };
+    QCOMPARE(rows().size(), 4);
+
+    QVERIFY(recycle(book, book->chapterList.at(1)));
+    CBookVolumeController::instance()->openRecycleBin();
+    Widget_RecycleBin* bin = m_f->window()->chapterPane()->recycleBin();
+    QVERIFY(bin && bin->currentChapter());
+    bin->menu()->actions().at(0)->trigger();  // Delete
+    QCOMPARE(rows(), live());
+
+    const int gone = book->chapterList.at(1)->localId;
+    standin().pushFeed(StandinServer::demoUid(),
+                       {QJsonObject{{QStringLiteral("change_type"), 7}, {QStringLiteral("book_id"), book->bookId},
+                                    {QStringLiteral("chapter_id"), book->chapterList.at(1)->chapterId},
+                                    {QStringLiteral("extra"), QString()}}});
+    CJobManager::instance()->synNow(false);
+    QVERIFY(BooksFixture::waitUntil([book, gone]() { return book->findChapterByLocalId(gone) == nullptr; }));
+    QCOMPARE(rows(), live());
+    QCOMPARE(rows().size(), 2);
+
+    // The first row dragged below the last.
+    const int dragged = rows().first();
+    CBookVolumeController::instance()->moveChapter(0, localVolumeId, 1, localVolumeId, true);
+    QVERIFY(BooksFixture::waitUntil([]() {
+        return BooksFixture::jobTypes().isEmpty() && CUiManager::instance()->syncRunning() == 0;
+    }));
+    QCOMPARE(rows(), live());
+    QCOMPARE(rows().last(), dragged);
+    bin->close();
 }
 
 void TreeAndBinTest::openingUnderALockKeepsTheLockedWindow()
