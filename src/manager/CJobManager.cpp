@@ -340,6 +340,11 @@ void CJobManager::startPass()
     m_passRetried.clear();
     m_passFailed = false;
     m_passUnreachable = false;
+    // What the last pass held for its feed, and the drain after it, are
+    // that pass's: this one holds its own edits for its own feed and pulls it.
+    m_feedApplied = false;
+    m_heldForFeed = false;
+    m_drainAfterFeed = false;
 }
 
 void CJobManager::drainNext()
