@@ -282,6 +282,40 @@ void trace(const Machine& m, const QString& what, const T_Chapter* chapter = nul
                       << (chapter ? QStringLiteral("chapter %1/%2").arg(chapter->localId).arg(chapter->chapterId) : QString());
 }
 
+// A paragraph typed at the end of the chapter.
+bool typeInto(Machine& m, T_Book* book, T_Chapter* chapter)
+{
+    const QString paragraph = QStringLiteral("%1的第%2段").arg(m.name).arg(m.counter);
+    const QString before = stored(chapter->localId);
+    trace(m, QStringLiteral("types %1 into").arg(paragraph), chapter);
+    TC_Chapter_Edit_Content request;
+    fillChapterHeader(request.header, book, chapter);
+    request.content = before.isEmpty() ? paragraph : before + QLatin1Char('\n') + paragraph;
+    request.updateTime = now();
+    request.isSendToSrv = true;
+    if (!CJobManager::instance()->chapter_edit_content(request))
+        return false;
+    m.paragraphs.insert(paragraph, chapter->localId);
+    return true;
+}
+
+// A chapter dragged in the tree, within its volume or to another.
+void dragChapter(const Machine& m, QRandomGenerator& random, const QList<T_Volume*>& volumes)
+{
+    const T_Volume* from = pickOf(random, volumes);
+    const T_Volume* to = pickOf(random, volumes);
+    if (from == nullptr || rowsOf(from) == 0)
+        return;
+    const int fromRow = random.bounded(rowsOf(from));
+    const int toRow = rowsOf(to) == 0 ? 0 : random.bounded(rowsOf(to));
+    if (from == to && fromRow == toRow)
+        return;
+    const bool below = random.bounded(2) == 0;
+    trace(m, QStringLiteral("drags row %1 of volume %2 to row %3 of volume %4%5")
+                 .arg(fromRow).arg(from->volumeId).arg(toRow).arg(to->volumeId).arg(below ? " below" : ""));
+    tree()->moveChapter(fromRow, from->localId, toRow, to->localId, below);
+}
+
 // One change as the author makes it; false when the client refused it.
 bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
 {
@@ -312,23 +346,8 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
         return true;
     }
     T_Chapter* chapter = pickOf(random, book->chapterList);
-    if (choice < 6) {
-        // A paragraph typed at the end of a chapter.
-        if (chapter == nullptr)
-            return true;
-        const QString paragraph = QStringLiteral("%1的第%2段").arg(m.name).arg(m.counter);
-        const QString before = stored(chapter->localId);
-        trace(m, QStringLiteral("types %1 into").arg(paragraph), chapter);
-        TC_Chapter_Edit_Content request;
-        fillChapterHeader(request.header, book, chapter);
-        request.content = before.isEmpty() ? paragraph : before + QLatin1Char('\n') + paragraph;
-        request.updateTime = now();
-        request.isSendToSrv = true;
-        if (!jobs->chapter_edit_content(request))
-            return false;
-        m.paragraphs.insert(paragraph, chapter->localId);
-        return true;
-    }
+    if (choice < 6)
+        return chapter == nullptr || typeInto(m, book, chapter);
     if (choice == 6) {
         if (chapter == nullptr)
             return true;
@@ -340,19 +359,7 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
         return jobs->chapter_edit_name(request);
     }
     if (choice <= 8) {
-        // A chapter dragged in the tree, within its volume or to another.
-        const T_Volume* from = pickOf(random, volumes);
-        const T_Volume* to = pickOf(random, volumes);
-        if (from == nullptr || rowsOf(from) == 0)
-            return true;
-        const int fromRow = random.bounded(rowsOf(from));
-        const int toRow = rowsOf(to) == 0 ? 0 : random.bounded(rowsOf(to));
-        if (from == to && fromRow == toRow)
-            return true;
-        const bool below = random.bounded(2) == 0;
-        trace(m, QStringLiteral("drags row %1 of volume %2 to row %3 of volume %4%5")
-                     .arg(fromRow).arg(from->volumeId).arg(toRow).arg(to->volumeId).arg(below ? " below" : ""));
-        tree()->moveChapter(fromRow, from->localId, toRow, to->localId, below);
+        dragChapter(m, random, volumes);
         return true;
     }
     if (choice == 9) {
@@ -496,23 +503,6 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
     return jobs->memoEditContent(request);
 }
 
-// A paragraph typed at the end of the chapter.
-bool typeInto(Machine& m, T_Book* book, T_Chapter* chapter)
-{
-    const QString paragraph = QStringLiteral("%1的第%2段").arg(m.name).arg(++m.counter);
-    const QString before = stored(chapter->localId);
-    trace(m, QStringLiteral("types %1 into").arg(paragraph), chapter);
-    TC_Chapter_Edit_Content request;
-    fillChapterHeader(request.header, book, chapter);
-    request.content = before.isEmpty() ? paragraph : before + QLatin1Char('\n') + paragraph;
-    request.updateTime = now();
-    request.isSendToSrv = true;
-    if (!CJobManager::instance()->chapter_edit_content(request))
-        return false;
-    m.paragraphs.insert(paragraph, chapter->localId);
-    return true;
-}
-
 // The machine in use recycles a chapter; offline, the other machine deletes
 // it for good while this one restores it and writes in it. Either may come
 // back first; the words written after the restore are not excused. Ends with
@@ -551,6 +541,7 @@ QString deleteWhileRestoredElsewhere(Machine (&machines)[2], int here, QRandomGe
     chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
     if (chapter != nullptr && chapter->status == 0) {
         trace(m, QStringLiteral("restores offline"), chapter);
+        ++m.counter;
         if (!tree()->restoreChapter(book, chapter) || !typeInto(m, book, chapter))
             return QStringLiteral("the restore or the words were refused");
     }
@@ -594,15 +585,7 @@ QString dragAfterFeedDelete(Machine& m, QRandomGenerator& random, QSet<QString>&
                 return QStringLiteral("the tree still shows chapter %1").arg(localId);
         }
     }
-    const T_Volume* from = pickOf(random, volumes);
-    const T_Volume* to = pickOf(random, volumes);
-    if (from == nullptr || rowsOf(from) == 0)
-        return QString();
-    const int fromRow = random.bounded(rowsOf(from));
-    const int toRow = rowsOf(to) == 0 ? 0 : random.bounded(rowsOf(to));
-    trace(m, QStringLiteral("drags row %1 of volume %2 to row %3 of volume %4")
-                 .arg(fromRow).arg(from->volumeId).arg(toRow).arg(to->volumeId));
-    tree()->moveChapter(fromRow, from->localId, toRow, to->localId, true);
+    dragChapter(m, random, volumes);
     return QString();
 }
 
