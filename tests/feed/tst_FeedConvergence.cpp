@@ -206,6 +206,9 @@ struct Machine
     std::unique_ptr<JobsFixture> fixture;
     QString name;
     QMap<QString, int> paragraphs;
+    // Typed after a restore that met a delete for good elsewhere: they stay
+    // even where their chapter is gone.
+    QSet<QString> kept;
     int counter = 0;
 };
 
@@ -544,6 +547,7 @@ QString deleteWhileRestoredElsewhere(Machine (&machines)[2], int here, QRandomGe
         ++m.counter;
         if (!tree()->restoreChapter(book, chapter) || !typeInto(m, book, chapter))
             return QStringLiteral("the restore or the words were refused");
+        m.kept.insert(QStringLiteral("%1的第%2段").arg(m.name).arg(m.counter));
     }
     if (!settleClient() || !standin().clearFaults())
         return QStringLiteral("did not settle after the restore");
@@ -690,7 +694,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
         QVERIFY(use(m));
         // What went into a chapter that is gone here was deleted with it.
         for (auto it = m.paragraphs.constBegin(); it != m.paragraphs.constEnd(); ++it) {
-            if (demoBook() == nullptr || demoBook()->findChapterByLocalId(it.value()) == nullptr)
+            if (demoBook() == nullptr
+                || (demoBook()->findChapterByLocalId(it.value()) == nullptr && !m.kept.contains(it.key())))
                 excused.insert(it.key());
         }
         const QString who = run + QLatin1Char(' ') + m.name;
