@@ -237,6 +237,9 @@ public:
     // The platform has deleted the book for good: its rows lose every server
     // id and its jobs go, so it lives on here only and nothing of it is sent.
     bool makeBookLocalOnly(int localBookId);
+    // Likewise for one chapter the platform no longer has: its rows lose
+    // the chapter's server id and its jobs go.
+    bool makeChapterLocalOnly(int localChapterId);
     bool setVolumeServerId(int localVolumeId, int volumeId);
     bool setChapterServerId(int localChapterId, int chapterId);
     bool setMemoServerId(int localMemoId, int memoId);

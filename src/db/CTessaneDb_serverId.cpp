@@ -59,6 +59,22 @@ bool CTessaneDb::makeBookLocalOnly(int localBookId)
     return transaction.commit();
 }
 
+bool CTessaneDb::makeChapterLocalOnly(int localChapterId)
+{
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    if (!rewriteAll(*this,
+                    {{"tb_chapter", "chapterId", "localId"},
+                     {"tb_contentblade", "chapterId", "localChapterId"},
+                     {"tb_memo", "chapterId", "localChapterId"}},
+                    localChapterId, 0))
+        return false;
+    if (!exec(QStringLiteral("delete from tb_job where localChapterId = %1;"), {localChapterId}))
+        return false;
+    return transaction.commit();
+}
+
 bool CTessaneDb::setBookServerId(int localBookId, int bookId)
 {
     Transaction transaction(*this);

@@ -91,6 +91,18 @@ public:
     // not the change feed asks for it.
     bool chapter_menu(TC_Chapter_Menu& request, bool fromFeed = false);
 
+    // --- chapters gone from the platform (CBookJobManager_gone.cpp) ---
+
+    // A job of a chapter refused because the platform no longer has the
+    // chapter settles nothing while words of it wait here: true when the
+    // chapter was kept (keepChapterHereOnly), false when the refusal settles
+    // the job.
+    bool keepRefusedChapter(const T_Http_Custom& identity, const QString& message);
+    // The chapter lives on as a chapter of this machine: its jobs retired,
+    // its create (with its text, and its recycle when it is in the recycle
+    // bin) recorded anew, and the author told. False when nothing changed.
+    bool keepChapterHereOnly(T_Book* book, T_Chapter* chapter);
+
     // --- volumes (CBookJobManager_volumes.cpp) ---
 
     bool volume_add(TC_Volume_Add& request);

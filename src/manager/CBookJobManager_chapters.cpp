@@ -248,6 +248,7 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
     }
     book->removeChapter(localChapterId);
     book->calcWordCount();
+    CBookVolumeController::instance()->dropChapterItem(book, localChapterId);
     m_model->announceLeft(book->localId, localChapterId);
     if (request.header.synStep != 0)
         return true;
@@ -298,6 +299,11 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle& request, bool fromSync
     }
     book->setChapterStatus(chapter, request.status);
     book->calcWordCount();
+    // The tree shows live chapters only, whoever changed the state.
+    if (request.status == 0)
+        CBookVolumeController::instance()->dropChapterItem(book, localChapterId);
+    else
+        CBookVolumeController::instance()->addChapterItem(book, chapter);
     if (request.status == 0)
         m_model->announceLeft(book->localId, localChapterId);
     if (fromSync)
@@ -319,20 +325,25 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move& request)
         return false;
     request.fromVolumeId = from->volumeId;
     request.toVolumeId = to->volumeId;
+    // A move names live chapters: one that is gone (deleted, recycled) could
+    // never be sent, and every later placement of the book would wait for it.
     T_Chapter* moved = book->findChapterByLocalId(request.localFromChapterId);
-    if (const T_Chapter* reference = book->findChapterByLocalId(request.localToChapterId))
-        request.toChapterId = reference->chapterId;
-    if (moved != nullptr) {
-        request.fromChapterId = moved->chapterId;
-        header.localChapterId = moved->localId;
-        header.chapterId = moved->chapterId;
+    const T_Chapter* reference = book->findChapterByLocalId(request.localToChapterId);
+    if (moved == nullptr || moved->status == 0
+        || (request.localToChapterId > 0 && (reference == nullptr || reference->status == 0))) {
+        m_lastError = QStringLiteral("a chapter of the move is gone");
+        return false;
     }
+    request.toChapterId = reference ? reference->chapterId : 0;
+    request.fromChapterId = moved->chapterId;
+    header.localChapterId = moved->localId;
+    header.chapterId = moved->chapterId;
     header.localVolumeId = to->localId;
     header.volumeId = to->volumeId;
 
     QMap<int, int> order = CBookVolumeController::instance()->getChapterOrderMap(request.localToVolumeId);
     const bool crossing = request.localFromVolumeId != request.localToVolumeId;
-    if (moved != nullptr && crossing && !order.contains(moved->localId)) {
+    if (crossing && !order.contains(moved->localId)) {
         // The tree does not show this book: the chapter still changes its
         // volume, after the target volume's last chapter.
         int last = 0;
@@ -386,8 +397,7 @@ bool CBookJobManager::chapter_move(TC_Chapter_Move& request)
         return true;
     // A neighbour the platform has not numbered yet cannot be named: the job
     // waits in the queue until the neighbour's create is answered.
-    const bool targetKnown =
-        request.toChapterId >= 1 || book->findChapterByLocalId(request.localToChapterId) == nullptr;
+    const bool targetKnown = request.toChapterId >= 1 || reference == nullptr;
     if (header.bookId >= 1 && request.toVolumeId >= 1 && request.fromChapterId >= 1 && targetKnown)
         sendRecorded(request, revision, &CTessaneHttp::chapter_move_asyn);
     return true;

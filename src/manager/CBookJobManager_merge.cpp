@@ -65,6 +65,11 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
             placeAsListed(known, volume, entry.order_num, reply.header);
             continue;
         }
+        // Deleted for good here, its delete waiting for the feed to end.
+        if (m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterDelete, QStringLiteral("chapterId"),
+                             entry.chapter_id)
+            > 0)
+            continue;
         const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
         if (volume == nullptr) {
             // The volume list has to come first; the rest of the chapter

@@ -208,9 +208,14 @@ JobReplay CBookJobManager::replayChapterMove(T_JobData& job)
     if (book == nullptr)
         return JobReplay::Park;
     const QJsonObject stored = objectOf(job.content);
-    const T_Chapter* moved = book->findChapterByLocalId(intOf(stored, "localFromChapterId"));
+    const int localFromChapterId = intOf(stored, "localFromChapterId");
+    const T_Chapter* moved = book->findChapterByLocalId(localFromChapterId);
+    // A chapter deleted since has nothing left to place; parked, the move
+    // would hold back every later placement of the book for good.
     if (moved == nullptr)
-        return JobReplay::Park;
+        return m_db->countItems(QStringLiteral("tb_chapter"), QStringLiteral("localId"), localFromChapterId) == 0
+                   ? JobReplay::Drop
+                   : JobReplay::Park;
     TC_Chapter_Move request;
     fillHeader(job, request);
     request.header.localBookId = book->localId;

@@ -340,6 +340,11 @@ void CJobManager::startPass()
     m_passRetried.clear();
     m_passFailed = false;
     m_passUnreachable = false;
+    // What the last pass held for its feed, and the drain after it, are
+    // that pass's: this one holds its own edits for its own feed and pulls it.
+    m_feedApplied = false;
+    m_heldForFeed = false;
+    m_drainAfterFeed = false;
 }
 
 void CJobManager::drainNext()
@@ -397,7 +402,10 @@ JobReplay CJobManager::handOut(T_JobData& job)
     if (JobOwners::isFetchOnly(type))
         return JobReplay::Drop;
 
-    if ((type == JobType::MemoEdit || type == JobType::OutlineUpdate) && !m_feedApplied) {
+    // A delete for good waits too: the feed may show that another machine
+    // restored or wrote in the chapter since, and that work must not go.
+    if ((type == JobType::MemoEdit || type == JobType::OutlineUpdate || type == JobType::ChapterDelete)
+        && !m_feedApplied) {
         m_heldForFeed = true;
         return JobReplay::Park;
     }

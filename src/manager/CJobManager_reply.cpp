@@ -148,6 +148,7 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
 
     bool fromDrain = false;
     bool tracked = false;
+    bool keptChapter = false;
     InFlight entry;
     if (identity.jobId > 0) {
         tracked = takeInFlight(identity.jobId, entry);
@@ -193,6 +194,9 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
             return;
         }
         m_answeredJobIds.insert(identity.jobId);
+        // Refused because its chapter is gone while words of it wait here:
+        // the chapter is kept and its new jobs go with the queue.
+        keptChapter = head.code == HttpRefused && m_bookJobs->keepRefusedChapter(identity, head.msg);
         if (isDefinitive(head.code)) {
             if (JobOwners::isCreate(identity.jobType)) {
                 m_sentAtFeed.remove(identity.jobId);
@@ -229,6 +233,12 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
     }
     callHandler(identity, body);
     continueAfter(identity, fromDrain, succeeded);
+    if (keptChapter && !fromDrain) {
+        if (m_drainJobId != 0)
+            m_passAgain = true;
+        else
+            execUserJob();
+    }
 }
 
 void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, const QByteArray& body,

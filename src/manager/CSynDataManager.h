@@ -130,6 +130,11 @@ private:
     Outcome execChapterRecycle(const T_SynchronizaTion_SynBookDataItem& item, int status);
     Outcome execChapterDelete(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execChapterContent(const T_SynchronizaTion_SynBookDataItem& item);
+    // A chapter this machine deleted for good, its delete still waiting,
+    // that another machine restored or wrote in since: the delete would take
+    // that work with it, so it goes instead, and the platform's chapter list
+    // brings the chapter back.
+    void withdrawWaitingDelete(const T_Book* book, int chapterId);
     Outcome execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execStatistics();
     Outcome execAuthorInfo();

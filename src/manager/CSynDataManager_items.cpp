@@ -15,6 +15,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSystemManager.h"
+#include "manager/CUiManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/records/OutlineRecords.h"
 
@@ -235,13 +236,15 @@ CSynDataManager::Outcome CSynDataManager::execChapterRecycle(const T_Synchroniza
 {
     T_Book* book = m_model->findBookByBookId(item.bookId);
     T_Chapter* chapter = book ? book->findChapterByChapterId(item.chapterId) : nullptr;
-    if (chapter == nullptr)
+    if (chapter == nullptr) {
+        if (status != 0)
+            withdrawWaitingDelete(book, item.chapterId);
         return Outcome::Continue;
+    }
     // The item tells that the state changed, not what it is now: a change
     // of this machine that the platform took after it (sent again because
     // its reply was lost) must not be undone here. The platform's present
     // state is fetched and applied (CBookJobManager::asynBackChapterInfo).
-    Q_UNUSED(status)
     TC_Chapter_Info request;
     setChapterStep(request.header, book, chapter);
     m_http->chapter_info_asyn(request);
@@ -269,8 +272,13 @@ CSynDataManager::Outcome CSynDataManager::execChapterDelete(const T_SynchronizaT
     TC_Chapter_Delete request;
     setChapterStep(request.header, book, chapter);
     request.updateTime = now();
-    if (CJobManager::instance()->chapter_delete(request))
+    if (CJobManager::instance()->chapter_delete(request)) {
+        if (copyId > 0)
+            m_ui->showTips(tr("A chapter was deleted for good on another device; what you wrote in it here is "
+                              "kept as a chapter of its own."),
+                           false, 8000);
         return Outcome::Continue;
+    }
     if (copyId > 0) {
         // The next pull brings the deletion again and makes the copy then.
         if (m_db->deleteChapter(copyId))
@@ -283,8 +291,10 @@ CSynDataManager::Outcome CSynDataManager::execChapterContent(const T_Synchroniza
 {
     qDebug() << "execChapterContent" << item.bookId << item.chapterId;
     T_Book* book = m_model->findBookByBookId(item.bookId);
-    if (book == nullptr || book->findChapterByChapterId(item.chapterId) == nullptr)
+    if (book == nullptr || book->findChapterByChapterId(item.chapterId) == nullptr) {
+        withdrawWaitingDelete(book, item.chapterId);
         return Outcome::Continue;
+    }
     TC_Chapter_Content request;
     request.bookId = item.bookId;
     request.chapterId = item.chapterId;
@@ -296,6 +306,22 @@ CSynDataManager::Outcome CSynDataManager::execChapterContent(const T_Synchroniza
     m_http->chapter_content_asyn(request);
     m_waitStep = request.header.synStep;
     return Outcome::Wait;
+}
+
+void CSynDataManager::withdrawWaitingDelete(const T_Book* book, int chapterId)
+{
+    if (book == nullptr || chapterId < 1)
+        return;
+    const int jobId =
+        m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterDelete, QStringLiteral("chapterId"), chapterId);
+    // One on its way already is the platform's to take.
+    if (jobId < 1 || CJobManager::instance()->isJobInFlight(jobId) || !m_db->deleteJob(jobId))
+        return;
+    qInfo() << "chapter" << chapterId << "deleted for good here was restored or written in elsewhere; it comes back";
+    if (!hasSynItem(5, book->bookId, 0))
+        addSynItem(5, book->bookId, 0, 0, QString());
+    m_ui->showTips(tr("A chapter you deleted for good was restored or written in on another device; it is kept."),
+                   false, 8000);
 }
 
 CSynDataManager::Outcome CSynDataManager::execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item)

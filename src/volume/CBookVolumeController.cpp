@@ -245,6 +245,18 @@ void CBookVolumeController::renameChapterItem(T_Book* book, const T_Chapter* cha
     }
 }
 
+void CBookVolumeController::dropChapterItem(const T_Book* book, int localChapterId)
+{
+    if (!isCurrentBook(book) || !m_volumeModel || localChapterId < 1)
+        return;
+    CBookChapterItem gone;
+    gone.chapter.localId = localChapterId;
+    for (int row = 0; row < m_volumeModel->rowCount(); ++row) {
+        if (CBookChapterModel* model = m_volumeModel->getChapterModel(row))
+            model->removeItem(gone);
+    }
+}
+
 QMap<int, int> CBookVolumeController::getChapterOrderMap(int localVolumeId) const
 {
     if (m_localBookId < 1 || !m_volumeModel)
@@ -446,7 +458,10 @@ void CBookVolumeController::recordChapterMove(T_Book* book, int localFromChapter
     move.localToVolumeId = localToVolumeId;
     move.updateTime = static_cast<int>(currentServerTime());
     move.direction = bottom ? 1 : 0;
-    m_jobManager->chapter_move(move);
+    // Refused (a chapter of the drag is gone): the tree shows the order
+    // that is stored, not the one the drag made.
+    if (!m_jobManager->chapter_move(move))
+        reloadBook(book);
 }
 
 void CBookVolumeController::moveChapter(int from, int localFromVolumeId, int to, int localToVolumeId, bool bottom)

@@ -63,6 +63,9 @@ public:
     void addChapterItem(T_Book* book, T_Chapter* chapter);
     // A chapter renamed elsewhere: its row in the tree shows its new name.
     void renameChapterItem(T_Book* book, const T_Chapter* chapter);
+    // A chapter recycled or deleted, here or by the platform: its row goes,
+    // so that nothing can be dragged or opened through it any more.
+    void dropChapterItem(const T_Book* book, int localChapterId);
 
     // Chapter local id -> order number of the volume's chapters as the tree
     // numbers them; empty when the tree shows another book or no such volume.

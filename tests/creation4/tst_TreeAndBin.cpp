@@ -18,11 +18,16 @@
 #include "ui/creation/Widget_Creation_Left.h"
 #include "ui/creation/Widget_Creation_Top.h"
 #include "ui/creation/Widget_RecycleBin.h"
+#include "volume/CBookChapterModel.h"
+#include "volume/CBookChapterSortModel.h"
 #include "volume/CBookVolumeController.h"
+#include "volume/CBookVolumeModel.h"
 
 #include <QCursor>
 #include <QFile>
 #include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QTemporaryDir>
@@ -109,6 +114,7 @@ private slots:
     void newChapterNameBoxTakesTheKeys_data();
     void newChapterNameBoxTakesTheKeys();
     void recycleMenuStaysAboveTheWindowBottom();
+    void treeNeverShowsAChapterThatIsGone();
     void openingUnderALockKeepsTheLockedWindow();
     void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
 
@@ -245,6 +251,66 @@ void TreeAndBinTest::recycleMenuStaysAboveTheWindowBottom()
     QCOMPARE(bin->menu()->pos(), high);
     bin->menu()->hide();
     m_f->window()->chapterPane()->closeRecycleBin();
+}
+
+// A chapter deleted for good here, or by the platform while the book is
+// open, leaves the tree at once; a drag right after records a move of live
+// chapters only, and nothing stays waiting in the queue.
+void TreeAndBinTest::treeNeverShowsAChapterThatIsGone()
+{
+    TC_Books_AddBook made(QStringLiteral("删章之后"), 1700000000, 1700000000, QString());
+    QVERIFY(CJobManager::instance()->books_add(made));
+    T_Book* book = CPublicManager::instance()->findBookByLocalId(made.header.localBookId);
+    QVERIFY(book);
+    const int localVolumeId = book->volumeList.first()->localId;
+    for (int order = 2; order <= 4; ++order) {
+        TC_Chapter_Add add(book->localId, 0, localVolumeId, 0, 1700000000, order, QStringLiteral("第%1章").arg(order));
+        QVERIFY(CJobManager::instance()->chapter_add(add));
+    }
+    // Earlier cases leave jobs of books the platform never saw: only this
+    // book's are waited for.
+    const QString jobsOfBook = QStringLiteral("select count(*) from tb_job where localBookId = %1").arg(book->localId);
+    const auto settled = [&]() {
+        return BooksFixture::scalar(jobsOfBook).toInt() == 0 && CUiManager::instance()->syncRunning() == 0;
+    };
+    QVERIFY(BooksFixture::waitUntil(settled));
+    QVERIFY(m_f->open(book));
+    const auto rows = [localVolumeId]() {
+        QList<int> ids;
+        const CBookChapterSortModel* list =
+            CBookVolumeController::instance()->volumeModel()->getChapterSortModelByLocalId(localVolumeId);
+        for (int row = 0; list && row < list->rowCount(); ++row)
+            ids << list->index(row, 0).data(CBookChapterModel::LocalIdRole).toInt();
+        return ids;
+    };
+    QCOMPARE(rows().size(), 4);
+
+    const int deleted = rows().at(1);
+    QVERIFY(recycle(book, book->findChapterByLocalId(deleted)));
+    CBookVolumeController::instance()->openRecycleBin();
+    Widget_RecycleBin* bin = m_f->window()->chapterPane()->recycleBin();
+    QVERIFY(bin && bin->currentChapter());
+    bin->menu()->actions().at(0)->trigger();  // Delete
+    QVERIFY(!rows().contains(deleted));
+
+    const int gone = rows().at(1);
+    standin().pushFeed(StandinServer::demoUid(),
+                       {QJsonObject{{QStringLiteral("change_type"), 7}, {QStringLiteral("book_id"), book->bookId},
+                                    {QStringLiteral("chapter_id"), book->findChapterByLocalId(gone)->chapterId},
+                                    {QStringLiteral("extra"), QString()}}});
+    CJobManager::instance()->synNow(false);
+    QVERIFY(BooksFixture::waitUntil([book, gone]() { return book->findChapterByLocalId(gone) == nullptr; }));
+    QCOMPARE(rows().size(), 2);
+    QVERIFY(!rows().contains(gone));
+
+    // The first row dragged below the last: one move, and nothing waits.
+    const int dragged = rows().first();
+    const int moves = BooksFixture::sent(QStringLiteral("/chapter/move"));
+    CBookVolumeController::instance()->moveChapter(0, localVolumeId, 1, localVolumeId, true);
+    QVERIFY(BooksFixture::waitUntil(settled));
+    QCOMPARE(BooksFixture::sent(QStringLiteral("/chapter/move")), moves + 1);
+    QCOMPARE(rows().last(), dragged);
+    bin->close();
 }
 
 void TreeAndBinTest::openingUnderALockKeepsTheLockedWindow()

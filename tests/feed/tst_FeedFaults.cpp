@@ -95,6 +95,7 @@ private slots:
     void chapterArrivingRecycledStaysInTheRecycleBin();
     void relativeMoveIsTakenOffTheQueueAtOnce_data();
     void relativeMoveIsTakenOffTheQueueAtOnce();
+    void moveOfAChapterThatIsGoneHoldsNothingBack();
     void categoryListWithARepeatedIdIsStoredWithoutIt();
     void newMachineReceivesTheAuthorsExistingWork();
 };
@@ -295,6 +296,36 @@ void FeedFaultTest::relativeMoveIsTakenOffTheQueueAtOnce()
     QVERIFY(JobsFixture::waitForPull());
     QVERIFY(f.jobIds().isEmpty());
     QCOMPARE(JobsFixture::requestsTo(path).size(), 1);
+}
+
+// A move stored for a chapter deleted since can never be sent: it leaves the
+// queue, and the volume delete made after it goes.
+void FeedFaultTest::moveOfAChapterThatIsGoneHoldsNothingBack()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    const QJsonObject content{{QStringLiteral("localFromChapterId"), book.localChapter2 + 100},
+                              {QStringLiteral("localToChapterId"), book.localChapter1},
+                              {QStringLiteral("localFromVolumeId"), book.localVolumeId},
+                              {QStringLiteral("localToVolumeId"), book.localVolumeId},
+                              {QStringLiteral("direction"), 1}};
+    QVERIFY(f.addJob(1018, json(content), book.localBookId, 5001) > 0);
+    QVERIFY(f.addJob(1033, QStringLiteral("0"), book.localBookId, 5001, 0, 0, book.localVolumeId, 7001) > 0);
+    QVERIFY(f.start());
+    QVERIFY(JobsFixture::waitForPull());
+    QTRY_VERIFY_WITH_TIMEOUT(f.jobIds().isEmpty(), 15000);
+    QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/volume/recycle")).size(), 1);
+    QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/chapter/move")).size(), 0);
+    // Nor is a new one recorded.
+    TC_Chapter_Move again;
+    again.header.localBookId = book.localBookId;
+    again.localFromChapterId = book.localChapter2 + 100;
+    again.localToChapterId = book.localChapter1;
+    again.localFromVolumeId = again.localToVolumeId = book.localVolumeId;
+    QVERIFY(!CJobManager::instance()->chapter_move(again));
+    QVERIFY(f.jobIds().isEmpty());
 }
 
 void FeedFaultTest::categoryListWithARepeatedIdIsStoredWithoutIt()

@@ -295,6 +295,8 @@ private slots:
     void restoreWaitsForTheRecycleBeforeIt();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
+    void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data();
+    void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords();
     void createsReachThePlatformInTheAuthorsOrder();
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data();
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond();
@@ -677,6 +679,66 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
     while (query.next())
         onA << query.value(0).toString();
     QVERIFY2(onA.contains(inNewChapter) && onA.contains(inOldChapter), qPrintable(onA.join(QStringLiteral(" | "))));
+}
+
+void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data()
+{
+    QTest::addColumn<int>("firstOnline");  // the machine that syncs first
+    QTest::addColumn<bool>("recycledAgain");
+    QTest::newRow("restoring machine first") << 0 << false;
+    QTest::newRow("deleting machine first") << 1 << false;
+    QTest::newRow("deleting machine first, written then recycled again") << 1 << true;
+}
+
+// A recycles a chapter; offline, B deletes it for good while A restores it
+// and writes in it. A's words stay: on the platform and on both machines, in
+// the recycle bin where A put the chapter back.
+void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords()
+{
+    QFETCH(int, firstOnline);
+    QFETCH(bool, recycledAgain);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(recycleChapter(9002, 0));
+    QVERIFY(settleClient());
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QCOMPARE(localStatus(9002), 0);
+
+    const QString words = QStringLiteral("甲恢复后写的段落");
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(deleteChapter(demoBook()->findChapterByChapterId(9002)->localId));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(recycleChapter(9002, 1));
+    QVERIFY(saveChapter(9002, words));
+    QVERIFY(!recycledAgain || recycleChapter(9002, 0));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+
+    for (int i : {firstOnline, 1 - firstOnline, firstOnline, 1 - firstOnline}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+    }
+    int kept = 0;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("content")).toString() == words)
+            kept = value.toObject().value(QStringLiteral("chapter_id")).toInt();
+    }
+    QVERIFY2(kept > 0, qPrintable(platformTexts().join(QStringLiteral(" | "))));
+    QCOMPARE(platformStatus(kept), recycledAgain ? 0 : 1);
+    for (auto& machine : machines) {
+        QVERIFY(machine->restart());
+        QVERIFY(settleClient());
+        QCOMPARE(localTexts(), platformTexts());
+        QCOMPARE(localStatus(kept), platformStatus(kept));
+        QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+    }
 }
 
 // A's chapter create fails and waits, the next ones are made while it waits;
