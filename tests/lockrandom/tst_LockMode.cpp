@@ -3,6 +3,7 @@
 // it holds.
 
 #include "CreationFixture.h"
+#include "WhenShown.h"
 
 #include "common/ServerClock.h"
 #include "db/records/T_UserConf.h"
@@ -54,10 +55,7 @@ private slots:
 
     void acceptedDialogEngagesTheLock()
     {
-        QTimer::singleShot(0, []() {
-            auto* d = qobject_cast<Dialog_WritingLock*>(QApplication::activeModalWidget());
-            if (!d)
-                return;
+        whenShown<Dialog_WritingLock>([](Dialog_WritingLock* d) {
             auto* words = d->findChild<QLineEdit*>(QStringLiteral("lineEditWords"));
             words->setText(QString());
             QTest::keyClicks(words, QStringLiteral("3000"));
