@@ -13,7 +13,9 @@
 #include "manager/CUiManager.h"
 #include "outline/COutlineController.h"
 
+#include <QApplication>
 #include <QDebug>
+#include <QInputMethodQueryEvent>
 #include <QEvent>
 #include <QPropertyAnimation>
 #include <QPushButton>
@@ -248,5 +250,13 @@ void Widget_Creation_Content::updateFloatingLayout()
         m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
     autoCenter();
     onCurrentLine();
-    m_edit->setFocus(Qt::OtherFocusReason);
+    // The keys go back to the text, unless another field of the window is
+    // taking them: a name being typed in the tree is the author's too.
+    QWidget* focused = QApplication::focusWidget();
+    QInputMethodQueryEvent takesText(Qt::ImEnabled);
+    if (QObject* typing = QGuiApplication::focusObject())
+        QCoreApplication::sendEvent(typing, &takesText);
+    if (focused == nullptr || focused == m_edit || focused->window() != window()
+        || !takesText.value(Qt::ImEnabled).toBool())
+        m_edit->setFocus(Qt::OtherFocusReason);
 }
