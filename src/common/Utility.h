@@ -67,4 +67,8 @@ QString downloadImage(const QString& url, const QString& folder);
 void moveToScreenCenter(QWidget* widget);
 // Centres a top-level panel over the window that holds `over`.
 void moveOverWindowCenter(QWidget* panel, const QWidget* over);
+// Places a top-level panel beside the window that holds `beside`, tops level:
+// right of it where the screen has room, else left of it, else inside it
+// along its right edge, below its top bar; never off the screen.
+void moveBesideWindow(QWidget* panel, const QWidget* beside);
 QObject* topLevelParent(QObject* object);
