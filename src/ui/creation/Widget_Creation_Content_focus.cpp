@@ -124,6 +124,17 @@ void Widget_Creation_Content::initFocusMode()
             Qt::DirectConnection);
     // A click on the bar's track or arrows, or the wheel over the bar.
     connect(m_edit->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this]() { m_followCaret = false; });
+    // A large change (a paste) is laid out after the caret was shown: the
+    // caret is shown again where it really is, unless the author looks
+    // elsewhere.
+    connect(m_edit, &Creation_TextEdit::laidOut, this, [this]() {
+        if (!m_followCaret || m_focusSuspended)
+            return;
+        if (m_settings.isFocusing)
+            autoCenter();
+        else
+            m_edit->ensureCursorVisible();
+    });
     connect(m_edit, &QTextEdit::cursorPositionChanged, this, [this]() {
         m_focusSuspended = false;
         m_followCaret = true;
