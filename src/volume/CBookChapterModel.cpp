@@ -1,10 +1,9 @@
 #include "CBookChapterModel.h"
 
-#include <QHash>
-
 #include "OrderRotation.h"
 
 #include <QDebug>
+#include <QHash>
 
 #include <algorithm>
 

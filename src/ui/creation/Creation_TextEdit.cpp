@@ -101,9 +101,9 @@ void Creation_TextEdit::followLayout()
     connect(layout, &ChapterLayout::estimated, this, [this]() { m_shiftCarry = 0; });
     // Paragraphs above the view laid out, by a slice or for a caret or a
     // click: the text in view, or a view at the end, stays where it is,
-    // without a scroll that would paint it again.
-    // A smooth scroll under way (focus mode keeping the caret's line in the
-    // middle) ends on the text it was going to, not on a place left behind.
+    // without a scroll that would paint it again; a smooth scroll under way
+    // (focus mode bringing the caret's line to the middle) ends on the text
+    // it was going to, not on a place the text has left.
     connect(layout, &ChapterLayout::movedBelow, this, [this](qreal y, qreal delta) {
         QScrollBar* bar = verticalScrollBar();
         auto* smooth = qobject_cast<Createtion_TextEdit_VScroll*>(bar);
