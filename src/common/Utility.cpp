@@ -343,6 +343,32 @@ void moveOverPaneCenter(QWidget* panel, const QWidget* over)
     panel->move(qMax(centred.x(), pane.left()), qMax(centred.y(), pane.top()));
 }
 
+void moveBesideWindow(QWidget* panel, const QWidget* beside)
+{
+    if (!panel || !beside)
+        return;
+    const QRect frame = beside->window()->frameGeometry();
+    QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = panel->frameSize().expandedTo(panel->size());
+    QPoint at(frame.right() + 1, frame.top());
+    if (at.x() + size.width() - 1 > area.right()) {
+        at.setX(frame.left() - size.width());
+        if (at.x() < area.left()) {
+            // No room on either side: over the window's right part, which
+            // leaves its tree and its top bar's buttons in sight.
+            at = QPoint(frame.right() + 1 - size.width(), frame.top() + frame.height() / 8);
+        }
+    }
+    at.setX(qBound(area.left(), at.x(), qMax(area.left(), area.right() + 1 - size.width())));
+    at.setY(qBound(area.top(), at.y(), qMax(area.top(), area.bottom() + 1 - size.height())));
+    panel->move(at);
+}
+
 QObject* topLevelParent(QObject* object)
 {
     if (!object || !object->parent())

@@ -71,4 +71,8 @@ void moveOverWindowCenter(QWidget* panel, const QWidget* over);
 // the panes beside it in view; where it is larger it keeps to the pane's left
 // and top edges.
 void moveOverPaneCenter(QWidget* panel, const QWidget* over);
+// Places a top-level panel beside the window that holds `beside`:
+// right of it where the screen has room, else left of it, else inside it
+// along its right edge, below its top bar; never off the screen.
+void moveBesideWindow(QWidget* panel, const QWidget* beside);
 QObject* topLevelParent(QObject* object);

@@ -6,11 +6,13 @@
 #include "manager/CPublicManager.h"
 #include "outline/COutlineController.h"
 #include "remote/records/AccountRecords.h"
+#include "ui/bookshelf/BookshelfTips.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/creation/Widget_ClientTips.h"
+#include "ui/creation/Widget_Creation.h"
 #include "ui/login/Dialog_LoginMain.h"
 
 #include <QApplication>
@@ -100,16 +102,32 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
     if (!currentWindow())
         return;
     qDebug() << "toast" << kind << text << msecs;
-    // A modal dialog (the settings page) covers the main window: the toast
-    // is shown in the dialog too, where the author is looking. The window
-    // keeps its own, still there when the dialog closes right after.
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr && modal->isVisible() && modal != currentWindow().data())
-        Widget_ClientTips::showOver(modal, text, kind, msecs);
-    if (m_mainMode == 0 && m_bookshelf)
+    QWidget* own = nullptr;
+    if (m_mainMode == 0 && m_bookshelf) {
         m_bookshelf->showClientTips(text, kind, msecs);
-    else if (m_mainMode == 1)
+        own = m_bookshelf->tips();
+    } else if (m_mainMode == 1) {
         showCreationMessage(text, kind, msecs);
+        own = m_creation ? creationWindow()->tips() : nullptr;
+    }
+    // A modal dialog over the main window (the settings page) shows the toast
+    // in itself, where the author is looking, at a place that covers none of
+    // its own texts. The window keeps its copy only where the dialog hides
+    // it, so that it is still there when the dialog closes right after. A
+    // dialog with no such place (the writing lock) leaves the message to the
+    // window's copy beside it. The author sees the message once.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr || !modal->isVisible() || modal == currentWindow().data())
+        return;
+    Widget_ClientTips* inside = Widget_ClientTips::showOver(modal, text, kind, msecs);
+    const bool ownSeen = own != nullptr && own->isVisible()
+        && !modal->frameGeometry().intersects(QRect(own->mapToGlobal(QPoint(0, 0)), own->size()));
+    if (!ownSeen)
+        return;
+    if (inside != nullptr && !inside->coversNothing())
+        inside->hide();
+    else
+        own->hide();
 }
 
 void CUiManager::showError(const QString& text, int msecs)

@@ -3,6 +3,7 @@
 #include "OrderRotation.h"
 
 #include <QDebug>
+#include <QHash>
 
 #include <algorithm>
 
@@ -67,6 +68,33 @@ void CBookChapterModel::addItem(const CBookChapterItem& item)
     m_items.append(item);
     endInsertRows();
     qDebug() << "chapter item added, order" << item.chapter.orderNum;
+}
+
+void CBookChapterModel::followChapters(const QList<const T_Chapter*>& chapters, int localVolumeId)
+{
+    QHash<int, const T_Chapter*> byId;
+    for (const T_Chapter* chapter : chapters)
+        byId.insert(chapter->localId, chapter);
+    for (int row = m_items.size() - 1; row >= 0; --row) {
+        if (byId.contains(m_items.at(row).chapter.localId))
+            continue;
+        beginRemoveRows(QModelIndex(), row, row);
+        m_items.removeAt(row);
+        endRemoveRows();
+    }
+    for (const T_Chapter* chapter : chapters) {
+        const auto it = std::find_if(m_items.begin(), m_items.end(), [chapter](const CBookChapterItem& item) {
+            return item.chapter.localId == chapter->localId;
+        });
+        if (it == m_items.end()) {
+            addItem(CBookChapterItem(*chapter, localVolumeId));
+            continue;
+        }
+        it->chapter = *chapter;
+        it->ownerVolumeId = localVolumeId;
+        notify(int(it - m_items.begin()));
+    }
+    announceSort();
 }
 
 void CBookChapterModel::insertItem(const CBookChapterItem& item, int row, bool after)

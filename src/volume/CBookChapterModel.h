@@ -36,6 +36,10 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     void addItem(const CBookChapterItem& item);
+    // Takes the volume's live chapters from the records in place: rows of
+    // chapters still there keep their view state (a name being typed, the
+    // selection), others come and go one by one.
+    void followChapters(const QList<const T_Chapter*>& chapters, int localVolumeId);
     // Inserts beside the item at `row`, numbered to sort just before it (or
     // just after it with `after`); later chapters move up by one. A row
     // outside the list (the row count of a non-empty list included) inserts

@@ -10,6 +10,10 @@ CBookChapterSortModel::CBookChapterSortModel(QObject* parent) : QSortFilterProxy
 
 void CBookChapterSortModel::setSortType(int type)
 {
+    // A new sort rebuilds every row of the list in the panel, a name box
+    // being typed in included: only a real change of order is worth it.
+    if (type == m_sortType)
+        return;
     m_sortType = type;
     invalidate();
 }

@@ -152,7 +152,7 @@ void CBookVolumeController::reloadBook(T_Book* book)
 {
     if (!isCurrentBook(book) || !m_volumeModel)
         return;
-    m_volumeModel->setBook(book);
+    m_volumeModel->followBook(book);
     m_volumeModel->setChapterSort(book->orderType);
     if (T_Chapter* chapter = currentChapter())
         m_volumeModel->selectChapterByLocalId(chapter->localVolumeId, chapter->localId);

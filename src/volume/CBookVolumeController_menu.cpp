@@ -9,6 +9,7 @@
 
 #include "common/ServerClock.h"
 #include "db/records/T_Book.h"
+#include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CUiManager.h"
 #include "manager/ImportTextCodec.h"
@@ -337,6 +338,9 @@ bool CBookVolumeController::importChapterFile(const QString& path, QString& text
         m_lastError = tr("unknown encoding");
         return false;
     }
+    // Text copied from a web page keeps its tags and entities: cleaned as a
+    // whole book's import cleans them.
+    CBookJobManager::htmlToPlainText(decoded);
 
     qDebug() << "begin import chapter";
     T_Chapter* chapter = addChapterAtEnd(book, localVolumeId);

@@ -97,6 +97,37 @@ void CBookVolumeModel::setBook(T_Book* book)
     endResetModel();
 }
 
+void CBookVolumeModel::followBook(T_Book* book)
+{
+    if (book == nullptr || book->localId != m_localBookId) {
+        setBook(book);
+        return;
+    }
+    for (int row = m_items.size() - 1; row >= 0; --row) {
+        const T_Volume* volume = book->findVolumeByLocalId(m_items.at(row)->volume.localId);
+        if (volume == nullptr || volume->status == 0)
+            removeVolume(m_items.at(row)->volume);
+    }
+    for (const T_Volume* volume : qAsConst(book->volumeList)) {
+        if (volume->status == 0)
+            continue;
+        int row = rowOfLocalId(volume->localId);
+        if (row < 0) {
+            addVolume(*volume);
+            row = m_items.size() - 1;
+        } else {
+            m_items[row]->volume = *volume;
+            notify(row);
+        }
+        QList<const T_Chapter*> chapters;
+        for (const T_Chapter* chapter : qAsConst(book->chapterList)) {
+            if (chapter->localVolumeId == volume->localId)
+                chapters.append(chapter);
+        }
+        m_items.at(row)->chapterModel->followChapters(chapters, volume->localId);
+    }
+}
+
 void CBookVolumeModel::addVolume(const T_Volume& volume)
 {
     auto* item = new CBookVolumeItem();

@@ -39,6 +39,11 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     void setBook(T_Book* book);
+    // The same book's records changed under the tree (a list from the
+    // platform): rows follow them in place, so that what the author sees and
+    // does there (a name being typed, where the tree is scrolled, what is
+    // open or chosen) stays. Another book is set afresh.
+    void followBook(T_Book* book);
     // Looked up by id: null once the model no longer has the book.
     T_Book* book() const;
     void addVolume(const T_Volume& volume);

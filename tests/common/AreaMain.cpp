@@ -3,7 +3,11 @@
 #include "common/Translations.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTranslator>
 
 namespace {
@@ -29,6 +33,15 @@ StandinServer& standin()
 int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners, Catalogue catalogue,
             void (*setUp)())
 {
+    // Every temporary file and folder of the run goes into one folder, which
+    // the stand-in removes if the run is killed or crashes before it can.
+    QTemporaryDir scratch(QDir::tempPath() + QLatin1Char('/') + QFileInfo(QString::fromLocal8Bit(argv[0])).fileName()
+                          + QStringLiteral("-XXXXXX"));
+    if (!scratch.isValid()) {
+        qCritical("no temporary folder");
+        return 1;
+    }
+    qputenv("TMPDIR", QFile::encodeName(scratch.path()));
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
     if (catalogue == Catalogue::Program) {
@@ -45,6 +58,7 @@ int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners, Ca
     if (setUp)
         setUp();
     StandinServer server;
+    server.setParentFolder(scratch.path());
     g_standin = &server;
     if (!server.start()) {
         qCritical("the stand-in platform did not start");

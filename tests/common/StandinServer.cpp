@@ -25,7 +25,11 @@ bool StandinServer::start()
     m_process.setProgram(QStringLiteral(STANDIN_PATH));
     // Tests count requests exactly: machines new to an author get no feed
     // items unless a test asks for them (setDeviceWelcome).
-    m_process.setArguments({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--no-device-welcome")});
+    QStringList arguments{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--no-device-welcome"),
+                          QStringLiteral("--watch-parent")};
+    if (!m_parentFolder.isEmpty())
+        arguments << QStringLiteral("--parent-folder") << m_parentFolder;
+    m_process.setArguments(arguments);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start();
     if (!m_process.waitForStarted(10000))

@@ -9,7 +9,8 @@
 
 // The stand-in platform as a test sees it: started as a child process on a
 // free port of 127.0.0.1, driven through its /__control/ endpoint (journal of
-// requests, reset, faults, change feed, pictures). Stops with the object.
+// requests, reset, faults, change feed, pictures). Stops with the object, and
+// with this process however it ends.
 class StandinServer
 {
 public:
@@ -18,6 +19,9 @@ public:
     StandinServer(const StandinServer&) = delete;
     StandinServer& operator=(const StandinServer&) = delete;
 
+    // Before start: a folder of this process's that the stand-in removes if
+    // this process ends without stopping it (killed, crashed).
+    void setParentFolder(const QString& folder) { m_parentFolder = folder; }
     bool start();
     void stop();
     quint16 port() const { return m_port; }
@@ -77,4 +81,5 @@ private:
 
     QProcess m_process;
     quint16 m_port = 0;
+    QString m_parentFolder;
 };

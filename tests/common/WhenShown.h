@@ -2,27 +2,53 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 // Modal dialogs, message boxes and menus run their own event loop, so a test
 // acts on them from a timer: once a visible T is the active modal widget (or
-// the active popup), act runs on it, once.
+// the active popup), act runs on it, and runs again while that same window
+// stays up. One try need not take: a file chooser refuses a chosen file until
+// its folder has been read, which no signal tells. So act must do the same
+// each time it runs. A check that fails inside act closes the window, so that
+// the test is not left waiting in the window's loop.
 template <typename T>
 void whenShown(std::function<void(T*)> act, bool popup = false)
 {
     auto* timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, popup]() {
-        T* shown = qobject_cast<T*>(popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget());
-        if (shown == nullptr || !shown->isVisible())
+    auto acted = std::make_shared<QPointer<T>>();
+    auto started = std::make_shared<bool>(false);
+    auto busy = std::make_shared<bool>(false);
+    QObject::connect(timer, &QTimer::timeout, [timer, act, popup, acted, started, busy]() {
+        // act may spin the event loop (QTRY_*) while it runs.
+        if (*busy)
             return;
-        timer->stop();
-        timer->deleteLater();
+        const auto stop = [timer]() {
+            timer->stop();
+            timer->deleteLater();
+        };
+        if (*started && (acted->isNull() || !(*acted)->isVisible())) {
+            stop();
+            return;
+        }
+        T* shown = qobject_cast<T*>(popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget());
+        if (shown == nullptr || !shown->isVisible() || (*started && shown != acted->data()))
+            return;
+        *started = true;
+        *acted = shown;
+        *busy = true;
         act(shown);
+        *busy = false;
+        if (QTest::currentTestFailed() && !acted->isNull() && (*acted)->isVisible()) {
+            (*acted)->close();
+            stop();
+        }
     });
     timer->start();
 }

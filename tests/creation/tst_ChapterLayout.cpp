@@ -8,12 +8,15 @@
 
 #include "manager/CUiManager.h"
 #include "ui/creation/ChapterLayout.h"
+#include "ui/creation/Createtion_TextEdit_VScroll.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/Widget_Creation_Top.h"
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QMenu>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
@@ -67,6 +70,8 @@ private slots:
     void placesEveryLineAsQtDoes_data();
     void placesEveryLineAsQtDoes();
     void longChapterOpensAtItsEndAndStaysThereWhileLaidOut();
+    void largePasteLeavesTheCaretInView_data();
+    void largePasteLeavesTheCaretInView();
     void viewAtTheEndStaysThereWhenTheTextAboveShrinks();
     void viewMovedAwayAfterOpeningStaysThere_data();
     void viewMovedAwayAfterOpeningStaysThere();
@@ -185,6 +190,50 @@ void ChapterLayoutTest::longChapterOpensAtItsEndAndStaysThereWhileLaidOut()
     QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
     QCOMPARE(editor->verticalScrollBar()->value(), editor->verticalScrollBar()->maximum());
     compareWithQt();
+}
+
+void ChapterLayoutTest::largePasteLeavesTheCaretInView_data()
+{
+    QTest::addColumn<bool>("focus");
+    QTest::addColumn<bool>("menu");
+    for (bool focus : {false, true})
+        for (bool menu : {false, true})
+            QTest::addRow("%s%s", focus ? "focus mode, " : "", menu ? "the menu's paste" : "ctrl+v") << focus << menu;
+}
+
+void ChapterLayoutTest::largePasteLeavesTheCaretInView()
+{
+    QFETCH(bool, focus);
+    QFETCH(bool, menu);
+    Creation_TextEdit* editor = m_f->editor();
+    openChapterWith(QStringLiteral("　　开头。"));
+    if (focus)
+        m_f->pane()->creation_command(34, QString(), QString());
+    QTRY_VERIFY(layout()->isComplete());
+    // 2000 paragraphs, 200,000 characters: more than is laid out at once.
+    QStringList pasted;
+    for (int i = 0; i < 2000; ++i)
+        pasted << QStringLiteral("　　第%1段").arg(i).leftJustified(99, QChar(0x5B57));
+    QApplication::clipboard()->setText(QLatin1Char('\n') + pasted.join(QLatin1Char('\n')));
+    QApplication::setActiveWindow(m_f->window());
+    editor->setFocus();
+    QTRY_VERIFY(editor->hasEditorFocus());
+    if (menu) {
+        editor->refreshMenu();
+        for (QAction* entry : editor->contextMenu()->actions()) {
+            if (entry->text() == QCoreApplication::translate("Creation_TextEdit", "Paste"))
+                entry->trigger();
+        }
+    } else
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(editor->textCursor().position(), editor->document()->characterCount() - 1);
+    QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
+    // The paragraphs above get their real heights while focus mode scrolls
+    // the caret's line to the middle; once both are done, the caret is in view.
+    auto* bar = qobject_cast<Createtion_TextEdit_VScroll*>(editor->verticalScrollBar());
+    QTRY_VERIFY(layout()->isComplete() && bar->scrollTarget() < 0);
+
+    QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
 }
 
 void ChapterLayoutTest::viewMovedAwayAfterOpeningStaysThere_data()

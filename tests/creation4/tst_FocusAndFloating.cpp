@@ -14,13 +14,18 @@
 #include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/Widget_Creation_Top.h"
 #include "ui/creation/Widget_StatisticsBar.h"
+#include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoItemWidget.h"
+#include "ui/creation/memo/MemoListWidget.h"
 #include "ui/creation/tools/Widget_Creation_Plane3.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QQuickWidget>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextFrame>
@@ -53,6 +58,7 @@ private slots:
     void wheelShowsTheWholeTextUntilTheCaretMoves();
     void fullScreenSwapsTheBottomBarForTheStatisticsBar();
     void hiddenOutlinePanelLeavesTheBallWhichBringsItBack();
+    void memoListAndANewMemoOpenBesideTheirWindows();
 
 private:
     // Distance of the caret line's middle from the editor's middle, once the
@@ -257,6 +263,46 @@ void FocusAndFloatingTest::hiddenOutlinePanelLeavesTheBallWhichBringsItBack()
     QVERIFY(outline->isVisible());
     QVERIFY(!ball->isVisible());
     COutlineController::instance()->close();
+}
+
+// Side by side: touching at a vertical edge, not overlapping.
+bool besides(const QRect& a, const QRect& b)
+{
+    return !a.intersects(b) && (a.right() + 1 == b.left() || b.right() + 1 == a.left());
+}
+
+// Its title on the screen (a window taller than the screen goes on below).
+bool onScreen(const QRect& window)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    return window.left() >= area.left() && window.right() <= area.right() && area.contains(window.topLeft());
+}
+
+void FocusAndFloatingTest::memoListAndANewMemoOpenBesideTheirWindows()
+{
+    MemoItemManager* memos = MemoItemManager::instance();
+    // F10 opens the memo list: beside the window, or over its right part
+    // where the screen has no room beside it, never over the tree.
+    edit()->setFocus();
+    QTest::keyClick(m_f->window(), Qt::Key_F10);
+    MemoListWidget* list = memos->memoList();
+    QVERIFY(list);
+    QTRY_VERIFY(list->isVisible());
+    const QRect window = m_f->window()->frameGeometry();
+    const QRect shown = list->frameGeometry();
+    QVERIFY(onScreen(shown));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(besides(shown, window) || shown.right() == qMin(window.right(), area.right()));
+    const QWidget* tree = m_f->window()->getLeft();
+    QVERIFY(!shown.intersects(QRect(tree->mapToGlobal(QPoint()), tree->size())));
+    // Its + opens an empty memo beside the list.
+    QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("btnAddMemo")), Qt::LeftButton);
+    QTRY_COMPARE(memos->openWindows().size(), 1);
+    const QRect memo = memos->openWindows().first()->frameGeometry();
+    QVERIFY(onScreen(memo));
+    QVERIFY2(besides(memo, shown), qPrintable(QStringLiteral("%1,%2 beside %3,%4")
+                                                  .arg(memo.x()).arg(memo.width()).arg(shown.x()).arg(shown.width())));
+    memos->closeAll();
 }
 
 int runFocusAndFloatingTests(int argc, char** argv)

@@ -2,7 +2,7 @@
 // presses in the editor, with no boss key registered.
 
 #include "CreationFixture.h"
-#include "ReachHelpers.h"
+#include "WhenShown.h"
 
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
@@ -83,7 +83,7 @@ void ThemeAndKeysTest::themePickerIsModalAndTheTextTakesTheChosenTheme()
 {
     bool modal = false;
     QWidget* parent = nullptr;
-    whenModal<Widget_ThemeSettings>([&](Widget_ThemeSettings* picker) {
+    whenShown<Widget_ThemeSettings>([&](Widget_ThemeSettings* picker) {
         modal = picker->isModal();
         parent = picker->parentWidget();
         QVERIFY(picker->btnThemeWhite()->isChecked());

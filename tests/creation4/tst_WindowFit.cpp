@@ -2,7 +2,7 @@
 // frameless windows draw no shadow where nothing composes translucent windows.
 
 #include "CreationFixture.h"
-#include "ReachHelpers.h"
+#include "WhenShown.h"
 
 #include "common/DPIAdapter.h"
 #include "manager/CPublicManager.h"
@@ -125,7 +125,7 @@ void WindowFitTest::framelessWindowsDrawNoShadowWithoutACompositor()
         bool seen = false;
         bool translucent = false;
         bool shadow = false;
-        whenModal<Widget_ThemeSettings>([&](Widget_ThemeSettings* picker) {
+        whenShown<Widget_ThemeSettings>([&](Widget_ThemeSettings* picker) {
             seen = true;
             translucent = picker->testAttribute(Qt::WA_TranslucentBackground);
             shadow = picker->findChild<QWidget*>(QStringLiteral("CommonWidgetBg"))->graphicsEffect() != nullptr;

@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QSet>
 #include <QTest>
 #include <QTextCodec>
 #include <QThread>
@@ -90,7 +91,7 @@ void TestBookImport::textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs(
     QStringList paths;
     for (const QJsonValue& entry : standin().journal()) {
         const QString path = entry.toObject().value(QStringLiteral("path")).toString();
-        if (order.contains(path) && path != paths.value(paths.size() - 1))
+        if (order.contains(path) && !paths.contains(path))
             paths.append(path);
     }
     QCOMPARE(paths, order);
@@ -154,6 +155,9 @@ void TestBookImport::volumeHeadingsMakeVolumesInTextOrder()
 {
     ImportFixture f;
     QVERIFY(f.ready());
+    // A connection closed under the first volume, as a busy machine meets
+    // it: the transport sends that request again.
+    QVERIFY(standin().addFault(QStringLiteral("/volume/addVolume"), QStringLiteral("drop")));
     const QString text = QStringLiteral(
         "第一卷 风起\n第1章 甲\n甲文\n第2章 乙\n乙文\n"
         "第二卷 云涌\n第3章 丙\n丙文\n"
@@ -170,8 +174,13 @@ void TestBookImport::volumeHeadingsMakeVolumesInTextOrder()
     QCOMPARE(chapterRows.at(2).at(1), volumes.at(1).at(0));
     QCOMPARE(chapterRows.at(3).at(1), volumes.at(1).at(0));
     QCOMPARE(chapterRows.at(3).at(2).toString(), QStringLiteral("丁文\n"));
+    // Each volume reached the platform; a request the queue sent again while
+    // the machine was busy is the same volume.
     QVERIFY(f.waitUntilAllAnswered());
-    QCOMPARE(standin().requestsTo(QStringLiteral("/volume/addVolume")).size(), 2);
+    QSet<QString> sent;
+    for (const QJsonObject& entry : standin().requestsTo(QStringLiteral("/volume/addVolume")))
+        sent << StandinServer::bodyOf(entry).value(QStringLiteral("volume_name")).toString();
+    QCOMPARE(sent, (QSet<QString>{QStringLiteral("第一卷 风起"), QStringLiteral("第二卷 云涌")}));
 }
 
 void TestBookImport::pianHeadingsAreVolumesToo()

@@ -3,6 +3,7 @@
 // it holds.
 
 #include "CreationFixture.h"
+#include "WhenShown.h"
 
 #include "common/ServerClock.h"
 #include "db/records/T_UserConf.h"
@@ -54,10 +55,7 @@ private slots:
 
     void acceptedDialogEngagesTheLock()
     {
-        QTimer::singleShot(0, []() {
-            auto* d = qobject_cast<Dialog_WritingLock*>(QApplication::activeModalWidget());
-            if (!d)
-                return;
+        whenShown<Dialog_WritingLock>([](Dialog_WritingLock* d) {
             auto* words = d->findChild<QLineEdit*>(QStringLiteral("lineEditWords"));
             words->setText(QString());
             QTest::keyClicks(words, QStringLiteral("3000"));
@@ -84,6 +82,39 @@ private slots:
         }
         QVERIFY2(shown.contains(hint), qPrintable(shown.join(QLatin1Char('|'))));
         QVERIFY(!shown.contains(QStringLiteral("按 Esc 键退出全屏")));
+    }
+
+    void tooSmallAGoalIsToldOnceBesideTheDialog()
+    {
+        const QString error = QCoreApplication::translate("Dialog_WritingLock", "Lock words minimum 1000, maximum 200,000");
+        QList<QRect> told;
+        QList<QRect> dialogShows;
+        whenShown<Dialog_WritingLock>([&](Dialog_WritingLock* d) {
+            told.clear();
+            auto* words = d->findChild<QLineEdit*>(QStringLiteral("lineEditWords"));
+            words->setText(QString());
+            QTest::keyClicks(words, QStringLiteral("999"));
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("btnConfirm")), Qt::LeftButton);
+            for (QWidget* widget : QApplication::allWidgets()) {
+                auto* tips = qobject_cast<Widget_ClientTips*>(widget);
+                if (tips != nullptr && tips->isVisible() && tips->label()->text() == error)
+                    told << QRect(tips->mapToGlobal(QPoint()), tips->size());
+            }
+            for (const char* name : {"plainTextEdit", "radioButtonWords", "lineEditWords", "radioButtonTime",
+                                     "lineEditTime", "btnConfirm", "btnCancel"}) {
+                auto* part = d->findChild<QWidget*>(QString::fromLatin1(name));
+                dialogShows << QRect(part->mapToGlobal(QPoint()), part->size());
+            }
+            d->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
+        });
+        // A window as an author has it, the dialog in its middle.
+        m_f->window()->resize(1200, 800);
+        QVERIFY(!CUiManager::instance()->openWritingLock(m_f->window()));
+        QVERIFY(!CUiManager::instance()->isLocked());
+        // Once, and over none of the dialog's texts, fields and buttons.
+        QCOMPARE(told.size(), 1);
+        for (const QRect& part : qAsConst(dialogShows))
+            QVERIFY(!part.intersects(told.first()));
     }
 
     void goalReleasesTheLock_data()

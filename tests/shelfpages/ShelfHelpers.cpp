@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 void shelfSetUp()
 {
     DPIAdapter::instance()->setScaleForTest(1.0);
@@ -28,28 +30,46 @@ void onNextModal(const std::function<void(QWidget*)>& act)
 {
     // Polls: the modal window appears inside the caller's exec(). A window
     // already modal now (the one this is called from) is not the next one.
+    // act runs again while the window it ran on stays up: one try need not
+    // take (a file chooser refuses a file until its folder has been read).
     const QPointer<QWidget> before = QApplication::activeModalWidget();
     auto* timer = new QTimer;
     timer->setInterval(20);
     auto tries = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, act, before]() {
+    auto acted = std::make_shared<QPointer<QWidget>>();
+    auto started = std::make_shared<bool>(false);
+    auto busy = std::make_shared<bool>(false);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, act, before, acted, started, busy]() {
+        if (*busy)
+            return;
+        const auto stop = [timer]() {
+            timer->stop();
+            timer->deleteLater();
+        };
+        if (*started && (acted->isNull() || !(*acted)->isVisible())) {
+            stop();
+            return;
+        }
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == before.data())
+        if (modal == before.data() || (*started && modal != acted->data()))
             modal = nullptr;
-        if (!modal && ++*tries < 250)
+        if (modal == nullptr) {
+            if (!*started && ++*tries >= 250)
+                stop();
             return;
-        timer->stop();
-        timer->deleteLater();
-        if (!modal)
-            return;
-        const QPointer<QWidget> window = modal;
+        }
+        *started = true;
+        *acted = modal;
+        *busy = true;
         act(modal);
+        *busy = false;
         // A failed check inside act must not leave the test waiting on it.
-        if (QTest::currentTestFailed() && window && window->isVisible()) {
-            if (auto* dialog = qobject_cast<QDialog*>(window.data()))
+        if (QTest::currentTestFailed() && !acted->isNull() && (*acted)->isVisible()) {
+            if (auto* dialog = qobject_cast<QDialog*>(acted->data()))
                 dialog->reject();
             else
-                window->close();
+                (*acted)->close();
+            stop();
         }
     });
     timer->start();

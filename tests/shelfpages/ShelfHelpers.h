@@ -13,7 +13,8 @@ class QWidget;
 void shelfSetUp();
 
 // Runs `act` on the next modal window once it is up (call this, then open
-// the window); nothing runs when none appears within five seconds.
+// the window), and again while that window stays up, so act must do the same
+// each time; nothing runs when none appears within five seconds.
 void onNextModal(const std::function<void(QWidget*)>& act);
 // Journal entries of one API path, oldest first.
 QList<QJsonObject> requestsTo(const QString& path);

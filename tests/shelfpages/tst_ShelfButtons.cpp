@@ -2,6 +2,7 @@
 // uses them, with what they show, store and send.
 
 #include "ShelfHelpers.h"
+#include "WhenShown.h"
 
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
@@ -149,10 +150,7 @@ void TestShelfButtons::tileShadeGoesWhenItsMenuCloses()
     QTRY_VERIFY(painted.region.intersects(list->visualRect(firstBook).adjusted(2, 2, -2, -2)));
     list->viewport()->removeEventFilter(&painted);
     // The new-book menu, opened on the tile and closed without a choice.
-    QTimer::singleShot(300, []() {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
-            menu->close();
-    });
+    whenShown<QMenu>([](QMenu* menu) { menu->close(); }, true);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, onCover);
     QTRY_VERIFY(!f.list()->delegate()->newBookMenu()->isVisible());
     QCOMPARE(f.list()->delegate()->hoveredRow(), -1);

@@ -100,6 +100,8 @@ void ChapterFilesTest::otherFilesAreDecodedOrRefused_data()
     utf16.append(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2);
     QTest::newRow("GBK") << QTextCodec::codecForName("GBK")->fromUnicode(gbk) << gbk << QString();
     QTest::newRow("UTF-16 with byte order mark") << utf16 << wide << QString();
+    QTest::newRow("web remnants") << QStringLiteral("&nbsp;&nbsp;她说<p>\r\na &lt; b &amp;&amp; c &gt; d&#12;\n&lt;p&gt;").toUtf8()
+                                  << QStringLiteral("她说\na < b && c > d\n<p>") << QString();
     QTest::newRow("undecodable") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\xff\xfe\x81\x00\xc0", 22)
                                  << QString() << CBookVolumeController::tr("unknown encoding");
     QTest::newRow("missing") << QByteArray() << QString() << CBookVolumeController::tr("open file failed");
@@ -188,8 +190,11 @@ void ChapterFilesTest::exportDialogStartsInDocumentsThenTheLastFolderAndWritesTx
 
     QStringList openedIn;
     auto answer = [&](const QString& name) {
-        whenShown<QFileDialog>([&openedIn, &chosen, name](QFileDialog* dialog) {
-            openedIn << dialog->directory().absolutePath();
+        const int answers = openedIn.size();
+        whenShown<QFileDialog>([&openedIn, &chosen, name, answers](QFileDialog* dialog) {
+            // Once, however often the answer is tried.
+            if (openedIn.size() == answers)
+                openedIn << dialog->directory().absolutePath();
             // As the author types it: a name in another folder, no suffix.
             if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
                 edit->setText(chosen.filePath(name));

@@ -61,6 +61,19 @@ void Createtion_TextEdit_VScroll::scrollTo(int value)
     m_scroll->start();
 }
 
+int Createtion_TextEdit_VScroll::scrollTarget() const
+{
+    return m_scroll->state() == QAbstractAnimation::Running ? m_scroll->endValue().toInt() : -1;
+}
+
+void Createtion_TextEdit_VScroll::shiftScroll(int delta)
+{
+    if (m_scroll->state() != QAbstractAnimation::Running || delta == 0)
+        return;
+    m_scroll->setStartValue(m_scroll->startValue().toInt() + delta);
+    m_scroll->setEndValue(m_scroll->endValue().toInt() + delta);
+}
+
 void Createtion_TextEdit_VScroll::stopScroll()
 {
     if (m_scroll != nullptr && m_scroll->state() == QAbstractAnimation::Running)

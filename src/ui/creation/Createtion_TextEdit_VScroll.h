@@ -20,6 +20,11 @@ public:
     void showBar();
     void scrollTo(int value);
     void stopScroll();
+    // Where a smooth scroll under way ends; -1 when none runs.
+    int scrollTarget() const;
+    // The text under a smooth scroll moved by delta (paragraphs above it got
+    // their real heights): the scroll ends on the same text.
+    void shiftScroll(int delta);
 
     bool isShown() const { return m_shown; }
     double opacity() const;

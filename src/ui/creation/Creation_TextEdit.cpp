@@ -97,16 +97,26 @@ void Creation_TextEdit::followLayout()
     if (layout == nullptr)
         return;
     connect(layout, &ChapterLayout::estimated, m_layoutSlices, QOverload<>::of(&QTimer::start));
+    // What a view still owes belongs to the text laid out before.
+    connect(layout, &ChapterLayout::estimated, this, [this]() { m_shiftCarry = 0; });
     // Paragraphs above the view laid out, by a slice or for a caret or a
     // click: the text in view, or a view at the end, stays where it is,
-    // without a scroll that would paint it again.
+    // without a scroll that would paint it again; a smooth scroll under way
+    // (focus mode bringing the caret's line to the middle) ends on the text
+    // it was going to, not on a place the text has left.
     connect(layout, &ChapterLayout::movedBelow, this, [this](qreal y, qreal delta) {
         QScrollBar* bar = verticalScrollBar();
-        if (y > bar->value())
+        auto* smooth = qobject_cast<Createtion_TextEdit_VScroll*>(bar);
+        const int target = smooth != nullptr ? smooth->scrollTarget() : -1;
+        if (y > qMax(bar->value(), target))
             return;
         m_shiftCarry += delta;
         const int whole = qRound(m_shiftCarry);
         m_shiftCarry -= whole;
+        if (target >= 0 && y <= target)
+            smooth->shiftScroll(whole);
+        if (y > bar->value())
+            return;
         const QSignalBlocker quiet(bar);
         bar->setValue(bar->value() + whole);
     });
@@ -120,8 +130,10 @@ void Creation_TextEdit::layOutSlice()
         return;
     }
     layout->layOutSlice(kLayoutSliceMs);
-    if (layout->isComplete())
+    if (layout->isComplete()) {
         m_layoutSlices->stop();
+        emit laidOut();
+    }
 }
 
 int Creation_TextEdit::wordCount() const

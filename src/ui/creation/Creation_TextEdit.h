@@ -53,6 +53,9 @@ signals:
     void sig_wheel();
     void sig_fontColor();
     void sig_mouseRight();
+    // The last paragraphs of a large change got their real heights: places
+    // worked out before (where the caret is) are final now.
+    void laidOut();
 
 public slots:
     void autoPunctuation();

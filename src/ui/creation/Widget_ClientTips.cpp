@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 Widget_ClientTips::Widget_ClientTips(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Widget_ClientTips"));
@@ -132,8 +134,37 @@ Widget_ClientTips* Widget_ClientTips::showOver(QWidget* host, const QString& tex
     if (tips == nullptr)
         tips = new Widget_ClientTips(host);
     tips->showTips(text, kind, msecs);
-    tips->move((host->width() - tips->width()) / 2, int(66 * tips->m_scale));
+    tips->move(freeSpot(host, tips, &tips->m_coversNothing));
     return tips;
+}
+
+QPoint Widget_ClientTips::freeSpot(const QWidget* host, const QWidget* tips, bool* found)
+{
+    // What the host shows: its visible widgets that hold no others (texts,
+    // fields, buttons), not the panels they sit on.
+    QList<QRect> shown;
+    for (const QWidget* child : host->findChildren<QWidget*>()) {
+        if (child == tips || tips->isAncestorOf(child) || !child->isVisibleTo(host))
+            continue;
+        const bool holdsOthers = std::any_of(child->children().cbegin(), child->children().cend(), [host](QObject* o) {
+            auto* inner = qobject_cast<QWidget*>(o);
+            return inner != nullptr && inner->isVisibleTo(host);
+        });
+        if (!holdsOthers || child->inherits("QAbstractScrollArea"))
+            shown << QRect(child->mapTo(host, QPoint(0, 0)), child->size());
+    }
+    // Centred, as high as it can be without covering any of it; where every
+    // place covers something, where it always was.
+    const int x = (host->width() - tips->width()) / 2;
+    for (int y = 0; y + tips->height() <= host->height(); y += 2) {
+        const QRect place(QPoint(x, y), tips->size());
+        if (std::none_of(shown.cbegin(), shown.cend(), [&place](const QRect& r) { return r.intersects(place); })) {
+            *found = true;
+            return place.topLeft();
+        }
+    }
+    *found = false;
+    return QPoint(x, int(66 * DPIAdapter::instance()->scale()));
 }
 
 Float_Tips::Float_Tips(QWidget* parent) : QWidget(parent)

@@ -18,20 +18,26 @@ public:
     explicit Widget_ClientTips(QWidget* parent = nullptr);
 
     void showTips(const QString& text, int kind, int msecs);
-    // Shows a toast inside host, a dialog that blocks the main window and
-    // would hide the window's own toast; the toast stays host's child.
+    // Shows a toast inside host, a dialog that blocks the main window, where
+    // it covers none of the dialog's texts, fields and buttons when it can;
+    // the toast stays host's child.
     static Widget_ClientTips* showOver(QWidget* host, const QString& text, int kind, int msecs);
+    // Whether showOver found such a place.
+    bool coversNothing() const { return m_coversNothing; }
 
     QLabel* label() const { return m_label; }
     QWidget* background() const { return m_bg; }
     QGraphicsOpacityEffect* opacityEffect() const { return m_effect; }
 
 private:
+    static QPoint freeSpot(const QWidget* host, const QWidget* tips, bool* found);
+
     QPropertyAnimation* m_animation = nullptr;
     QGraphicsOpacityEffect* m_effect = nullptr;
     QTimer* m_timer = nullptr;
     int m_fadeMsecs = 0;
     double m_scale = 1.0;
+    bool m_coversNothing = false;
     QWidget* m_bg = nullptr;
     QPushButton* m_btnInfo = nullptr;
     QPushButton* m_btnInfo2 = nullptr;

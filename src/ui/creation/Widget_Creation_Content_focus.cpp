@@ -13,7 +13,9 @@
 #include "manager/CUiManager.h"
 #include "outline/COutlineController.h"
 
+#include <QApplication>
 #include <QDebug>
+#include <QInputMethodQueryEvent>
 #include <QEvent>
 #include <QPropertyAnimation>
 #include <QPushButton>
@@ -122,6 +124,17 @@ void Widget_Creation_Content::initFocusMode()
             Qt::DirectConnection);
     // A click on the bar's track or arrows, or the wheel over the bar.
     connect(m_edit->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this]() { m_followCaret = false; });
+    // A large change (a paste) is laid out after the caret was shown: the
+    // caret is shown again where it really is, unless the author looks
+    // elsewhere.
+    connect(m_edit, &Creation_TextEdit::laidOut, this, [this]() {
+        if (!m_followCaret || m_focusSuspended)
+            return;
+        if (m_settings.isFocusing)
+            autoCenter();
+        else
+            m_edit->ensureCursorVisible();
+    });
     connect(m_edit, &QTextEdit::cursorPositionChanged, this, [this]() {
         m_focusSuspended = false;
         m_followCaret = true;
@@ -248,5 +261,13 @@ void Widget_Creation_Content::updateFloatingLayout()
         m_edit->verticalScrollBar()->setValue(m_edit->verticalScrollBar()->maximum());
     autoCenter();
     onCurrentLine();
-    m_edit->setFocus(Qt::OtherFocusReason);
+    // The keys go back to the text, unless another field of the window is
+    // taking them: a name being typed in the tree is the author's too.
+    QWidget* focused = QApplication::focusWidget();
+    QInputMethodQueryEvent takesText(Qt::ImEnabled);
+    if (QObject* typing = QGuiApplication::focusObject())
+        QCoreApplication::sendEvent(typing, &takesText);
+    if (focused == nullptr || focused == m_edit || focused->window() != window()
+        || !takesText.value(Qt::ImEnabled).toBool())
+        m_edit->setFocus(Qt::OtherFocusReason);
 }

@@ -3,6 +3,7 @@
 #include "MemoItemWidget.h"
 #include "MemoListWidget.h"
 #include "manager/CPublicManager.h"
+#include "common/Utility.h"
 #include "manager/CUiManager.h"
 
 #include <QAbstractButton>
@@ -21,7 +22,7 @@ MemoItemManager* MemoItemManager::instance()
     return &manager;
 }
 
-MemoItemWidget* MemoItemManager::creatItemWidget()
+MemoItemWidget* MemoItemManager::creatItemWidget(const QWidget* beside)
 {
     auto* item = new MemoItemWidget();
     CUiManager::instance()->setDialogParent(item);
@@ -32,6 +33,9 @@ MemoItemWidget* MemoItemManager::creatItemWidget()
     });
     const int counter = CPublicManager::instance()->userConf.systemConf.memoCount;
     item->setColor(colorAt(((counter % m_palette.size()) + m_palette.size()) % m_palette.size()));
+    // Where the desktop puts nothing, a new window would open at the screen's
+    // corner, over the writing window's tree.
+    moveBesideWindow(item, beside ? beside : CUiManager::instance()->currentWindow().data());
     item->show();
     m_listItem.append(item);
     return item;
@@ -40,6 +44,7 @@ MemoItemWidget* MemoItemManager::creatItemWidget()
 void MemoItemManager::showMemoList(QWidget* parent, QAbstractButton* button)
 {
     m_button = button;
+    bool placed = !m_memoList.isNull();
     if (!m_memoList) {
         m_memoList = new MemoListWidget(parent);
         connect(m_memoList.data(), &MemoListWidget::sig_closed, this, [this]() {
@@ -48,8 +53,14 @@ void MemoItemManager::showMemoList(QWidget* parent, QAbstractButton* button)
         });
     }
     const QSharedPointer<QWidget> window = CUiManager::instance()->currentWindow();
-    if (window && m_memoList->parentWidget() != window.data())
+    if (window && m_memoList->parentWidget() != window.data()) {
         m_memoList->setParent(window.data(), m_memoList->windowFlags() | Qt::Dialog);
+        placed = false;
+    }
+    // Beside the window it belongs to when it first shows there; moved by
+    // the author, it stays where it was put.
+    if (!placed)
+        moveBesideWindow(m_memoList, m_memoList->parentWidget() ? m_memoList->parentWidget() : parent);
     // The memo list may have been loaded again since the list was last seen.
     if (!m_memoList->isVisible())
         m_memoList->reload();

@@ -19,8 +19,9 @@ class MemoItemManager : public QObject
 public:
     static MemoItemManager* instance();
 
-    // Opens an empty memo window in the colour of the user's memo counter.
-    MemoItemWidget* creatItemWidget();
+    // Opens an empty memo window in the colour of the user's memo counter,
+    // beside the window asking for it (by default the main window).
+    MemoItemWidget* creatItemWidget(const QWidget* beside = nullptr);
     // Creates the list window on first call and shows it; with a button, the
     // list follows the button's checked state and unchecks it on closing.
     void showMemoList(QWidget* parent, QAbstractButton* button = nullptr);

@@ -184,7 +184,7 @@ void MemoItemWidget::initMenu()
 void MemoItemWidget::initConnects()
 {
     connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
-    connect(m_btnAddMemo, &QPushButton::clicked, this, []() { MemoItemManager::instance()->creatItemWidget(); });
+    connect(m_btnAddMemo, &QPushButton::clicked, this, [this]() { MemoItemManager::instance()->creatItemWidget(this); });
     connect(m_btnDing, &QPushButton::clicked, this, &MemoItemWidget::toggleDing);
     connect(m_btnColorPallet, &QPushButton::clicked, this, &MemoItemWidget::showPallet);
     connect(m_textEdit, &QTextEdit::textChanged, this, &MemoItemWidget::onTextChanged);

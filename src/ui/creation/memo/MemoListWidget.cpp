@@ -138,7 +138,7 @@ void MemoListWidget::initUi()
 
     connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
     connect(m_btnSort, &QPushButton::clicked, this, [this]() { m_sortModel->setNewestFirst(!m_btnSort->isChecked()); });
-    connect(m_btnAddMemo, &QPushButton::clicked, this, []() { MemoItemManager::instance()->creatItemWidget(); });
+    connect(m_btnAddMemo, &QPushButton::clicked, this, [this]() { MemoItemManager::instance()->creatItemWidget(this); });
 }
 
 void MemoListWidget::insertMemo(int row)
