@@ -65,6 +65,8 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
             placeAsListed(known, volume, entry.order_num, reply.header);
             continue;
         }
+        if (heldForLookUp(JobType::ChapterAdd, book->localId, entry.chapter_name, entry.local_id))
+            continue;
         const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
         if (volume == nullptr) {
             // The volume list has to come first; the rest of the chapter
@@ -237,6 +239,8 @@ void CBookJobManager::asynBackVolumeMenu(const QByteArray& body)
             *known = stored;
             continue;
         }
+        if (heldForLookUp(JobType::VolumeAdd, book->localId, item.volumeName))
+            continue;
         auto* volume = new T_Volume;
         volume->localBookId = book->localId;
         volume->bookId = book->bookId;

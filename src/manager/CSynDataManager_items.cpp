@@ -147,6 +147,19 @@ CSynDataManager::Outcome CSynDataManager::execBookAdd(const T_SynchronizaTion_Sy
 CSynDataManager::Outcome CSynDataManager::execBookInfo(const T_SynchronizaTion_SynBookDataItem& item)
 {
     T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr && item.bookId > 0 && item.synId > 0 && m_model->findRecycledBookByBookId(item.bookId) == nullptr) {
+        // A book this machine never learnt of: made here with its reply
+        // lost, and changed elsewhere before the look-up could recognise
+        // it. Its information brings it (CBookJobManager::asynBackBookInfo).
+        TC_Books_Info request;
+        request.header.bookId = item.bookId;
+        request.header.uid = m_model->userInfo.uid;
+        request.header.synStep = nextStep();
+        if (!m_bookJobs->books_info(request))
+            return Outcome::Fail;
+        m_waitStep = request.header.synStep;
+        return Outcome::Wait;
+    }
     if (book == nullptr)
         return Outcome::Continue;
     const bool queuedHere = item.synId < 1 && item.bookId > 0;
@@ -565,8 +578,13 @@ CSynDataManager::Outcome CSynDataManager::execVolumeEidt(const T_SynchronizaTion
     qDebug().noquote() << "execVolumeEidt" << printSynItem(&item);
     T_Book* book = m_model->findBookByBookId(item.bookId);
     const T_Volume* volume = book ? book->findVolumeByVolumeId(item.chapterId) : nullptr;
-    if (volume == nullptr)
+    if (volume == nullptr) {
+        // Made here with its reply lost and renamed elsewhere before the
+        // look-up could recognise it: the book's list brings it.
+        if (book != nullptr && item.chapterId > 0 && !hasSynItem(kFetchVolumeList, book->bookId, 0))
+            addSynItem(kFetchVolumeList, book->bookId, 0, 0, QString());
         return Outcome::Continue;
+    }
     const QString name = textOf(extraOf(item), "volume_name");
     if (name.isEmpty() || name == volume->volumeName)
         return Outcome::Continue;
