@@ -578,13 +578,8 @@ CSynDataManager::Outcome CSynDataManager::execVolumeEidt(const T_SynchronizaTion
     qDebug().noquote() << "execVolumeEidt" << printSynItem(&item);
     T_Book* book = m_model->findBookByBookId(item.bookId);
     const T_Volume* volume = book ? book->findVolumeByVolumeId(item.chapterId) : nullptr;
-    if (volume == nullptr) {
-        // Made here with its reply lost and renamed elsewhere before the
-        // look-up could recognise it: the book's list brings it.
-        if (book != nullptr && item.chapterId > 0 && !hasSynItem(kFetchVolumeList, book->bookId, 0))
-            addSynItem(kFetchVolumeList, book->bookId, 0, 0, QString());
+    if (volume == nullptr)
         return Outcome::Continue;
-    }
     const QString name = textOf(extraOf(item), "volume_name");
     if (name.isEmpty() || name == volume->volumeName)
         return Outcome::Continue;

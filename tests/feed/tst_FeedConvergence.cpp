@@ -7,7 +7,8 @@
 // included), or cannot be reached at all for a while. Once the faults stop and
 // both have synchronised twice, both local stores and the platform hold the
 // same volumes and chapters in the same order with the same names, texts and
-// states, the same memos, outlines and books, nothing made twice, and every
+// states, the same memos, outlines and books, no server id in two rows of a
+// machine, nothing made twice, and every
 // paragraph either machine typed is in some chapter (the one it was typed into
 // or a copy of it), unless an author deleted that chapter.
 //
@@ -41,6 +42,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -175,6 +177,65 @@ QMap<int, QString> platformMemos(const QJsonObject& store)
 {
     return platformRows(store, "memos", "id",
                         [](const QJsonObject& memo) { return memo.value(QStringLiteral("content")).toString(); });
+}
+
+// Server ids that two rows of this machine hold.
+QString sharedIds()
+{
+    QStringList out;
+    for (const char* table : {"tb_book bookId", "tb_volume volumeId", "tb_chapter chapterId", "tb_memo memoId",
+                              "tb_outline outlineId"}) {
+        const QStringList names = QString::fromLatin1(table).split(QLatin1Char(' '));
+        QSqlQuery query = CTessaneDb::instance()->newQuery();
+        if (!query.exec(QStringLiteral("select %2, count(*) from %1 where %2 > 0 group by %2 having count(*) > 1")
+                            .arg(names.at(0), names.at(1))))
+            out << names.at(0) + QStringLiteral(" unreadable");
+        while (query.next())
+            out << QStringLiteral("%1 %2 in %3 rows").arg(names.at(0)).arg(query.value(0).toInt()).arg(query.value(1).toInt());
+    }
+    return out.join(QStringLiteral("; "));
+}
+
+// The walk names what it makes uniquely: a name on the platform twice is
+// something made once and created twice.
+QString madeTwice(const QJsonObject& store)
+{
+    const QRegularExpression chapter(QStringLiteral("(甲|乙)(章\\d+|书\\d+章\\d+)$"));
+    const QRegularExpression unique(QStringLiteral("^(甲|乙)(书|的便签|的大纲)\\d+$"));
+    QMap<QString, int> seen;
+    const auto count = [&](const char* kind, const std::function<QString(const QJsonObject&)>& key) {
+        for (const QJsonValue& value : store.value(QLatin1String(kind)).toArray()) {
+            const QString made = key(value.toObject());
+            if (!made.isEmpty())
+                ++seen[QLatin1String(kind) + QLatin1Char(' ') + made];
+        }
+    };
+    count("chapters", [&](const QJsonObject& object) {
+        const QString name = object.value(QStringLiteral("chapter_name")).toString();
+        return chapter.match(name).hasMatch()
+                   ? QString::number(object.value(QStringLiteral("book_id")).toInt()) + QLatin1Char('/') + name
+                   : QString();
+    });
+    count("books", [&](const QJsonObject& object) {
+        const QString name = object.value(QStringLiteral("book_name")).toString();
+        return unique.match(name).hasMatch() ? name : QString();
+    });
+    count("memos", [&](const QJsonObject& object) {
+        const QString text = object.value(QStringLiteral("content")).toString();
+        return unique.match(text).hasMatch() ? text : QString();
+    });
+    // A copy of an outline keeps the text under another title.
+    count("outlines", [&](const QJsonObject& object) {
+        const QString text = object.value(QStringLiteral("content")).toString();
+        return unique.match(text).hasMatch() ? object.value(QStringLiteral("title")).toString() + QLatin1Char('|') + text
+                                             : QString();
+    });
+    QStringList out;
+    for (auto it = seen.constBegin(); it != seen.constEnd(); ++it) {
+        if (it.value() > 1)
+            out << QStringLiteral("%1 %2 times").arg(it.key()).arg(it.value());
+    }
+    return out.join(QStringLiteral("; "));
 }
 
 // What one side holds and the other does not, or holds otherwise.
@@ -578,6 +639,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
     const QJsonObject store = standin().store();
     const QMap<int, QString> chapters = platformChapters(store);
     const QString platformTexts = allTexts(chapters);
+    const QString twice = madeTwice(store);
+    QVERIFY2(twice.isEmpty(), qPrintable(run + QStringLiteral(": made twice on the platform: ") + twice));
     for (Machine& m : machines) {
         QVERIFY(use(m));
         // What went into a chapter that is gone here was deleted with it.
@@ -587,6 +650,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
         }
         const QString who = run + QLatin1Char(' ') + m.name;
         QVERIFY2(m.fixture->jobIds().isEmpty(), qPrintable(who + QStringLiteral(" still has jobs")));
+        const QString shared = sharedIds();
+        QVERIFY2(shared.isEmpty(), qPrintable(who + QStringLiteral(" server ids held twice: ") + shared));
         const QString chapterDiff = differences(localChapters(), chapters);
         QVERIFY2(chapterDiff.isEmpty(), qPrintable(who + QStringLiteral(" chapters: ") + chapterDiff));
         const QString volumeDiff = differences(localVolumes(), platformVolumes(store));
