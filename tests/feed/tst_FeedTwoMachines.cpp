@@ -763,6 +763,8 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
                              << "truncated" << "" << 1;
     QTest::newRow("memo recoloured elsewhere") << "/memo/addMemo" << "memos content id" << "tb_memo memoId"
                                                << "truncated" << "recolours" << 1;
+    QTest::newRow("memo retyped and recoloured elsewhere") << "/memo/addMemo" << "memos content id" << "tb_memo memoId"
+                                                           << "truncated" << "retypes and recolours" << 1;
     QTest::newRow("chapter sent again and lost again")
         << kAddChapter << chapters << "tb_chapter chapterId" << "http500 truncated" << "" << 1;
     QTest::newRow("chapter lost again while one is added elsewhere")
@@ -814,10 +816,12 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
             body.insert(QStringLiteral("book_id"), 5001);
             body.insert(QStringLiteral("volume_id"), 7001);
             body.insert(list.at(1), name);
-        } else if (other == QLatin1String("recolours")) {
+        } else if (path.startsWith(QLatin1String("/memo"))) {
             call = QStringLiteral("/memo/editMemo");
             body.insert(QStringLiteral("memo_id"), id);
             body.insert(QStringLiteral("color"), QStringLiteral("#C8E6FF"));
+            if (other.startsWith(QLatin1String("retypes")))
+                body.insert(QStringLiteral("content"), QStringLiteral("乙改的便签"));
         } else if (path.startsWith(QLatin1String("/chapter"))) {
             call = QStringLiteral("/chapter/editChapter");
             body.insert(QStringLiteral("chapter_id"), platformChaptersNamed(QStringLiteral("第1章 章名1"))
@@ -860,7 +864,7 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
     QVERIFY(settleClient());
     if (other == QLatin1String("hides local ids"))
         QVERIFY(standin().setLocalIdsListed(false));
-    else if (other == QLatin1String("adds") || other == QLatin1String("renames") || other == QLatin1String("recolours"))
+    else if (!other.isEmpty() && !other.startsWith(QLatin1String("adds ")))
         QVERIFY(elsewhere());
     // Passes of the same session, then of a new one.
     for (int pass = 0; pass < 3; ++pass) {
