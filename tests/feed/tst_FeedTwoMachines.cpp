@@ -777,6 +777,8 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
         << "/volume/addVolume" << volumes << "tb_volume volumeId" << "truncated" << "adds" << 2;
     QTest::newRow("volume renamed elsewhere") << "/volume/addVolume" << volumes << "tb_volume volumeId"
                                               << "truncated" << "renames" << 1;
+    QTest::newRow("book edited elsewhere") << "/books/addBook" << books << "tb_book bookId" << "truncated" << "edits"
+                                           << 1;
     QTest::newRow("book renamed elsewhere") << "/books/addBook" << books << "tb_book bookId" << "truncated"
                                             << "renames" << 1;
 }
@@ -832,7 +834,8 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
                                                            : QStringLiteral("/volume/editVolume");
             body.insert(QStringLiteral("id"), id);
             body.insert(QStringLiteral("book_id"), id);
-            body.insert(list.at(1), QStringLiteral("乙改的名"));
+            body.insert(list.at(1), other == QLatin1String("renames") ? QStringLiteral("乙改的名") : name);
+            body.insert(QStringLiteral("intro"), QStringLiteral("乙写的简介"));
         }
         return !standin().callAs(otherMachine, call, body).isEmpty();
     };
