@@ -295,7 +295,8 @@ CBookJobManager::Lookup CBookJobManager::adoptBatch(const T_JobData& job, const 
     QJsonArray found;
     for (const QJsonValue& value : sent) {
         const QJsonObject entry = entryOf(menu, number(value.toObject(), "local_id"));
-        if (!entry.isEmpty())
+        if (!entry.isEmpty()
+            && m_db->countItems(QStringLiteral("tb_chapter"), QStringLiteral("chapterId"), number(entry, "chapter_id")) == 0)
             found.append(QJsonObject{{QStringLiteral("local_id"), number(value.toObject(), "local_id")},
                                      {QStringLiteral("chapter_id"), number(entry, "chapter_id")}});
     }
@@ -350,10 +351,12 @@ bool CBookJobManager::heldForLookUp(int createType, int localBookId, const QStri
 {
     if (createType == JobType::ChapterAdd) {
         // The platform hands this machine's local id back with its own
-        // chapters only.
+        // chapters only; one of them whose create has gone out unanswered.
         const T_Book* book = m_model->findBookByLocalId(localBookId);
         const T_Chapter* chapter = book && localId > 0 ? book->findChapterByLocalId(localId) : nullptr;
-        return chapter != nullptr && chapter->chapterId < 1;
+        return chapter != nullptr && chapter->chapterId < 1
+               && (m_db->hasSentCreate(JobType::ChapterAdd, QStringLiteral("localChapterId"), localId)
+                   || m_db->hasSentCreate(JobType::ChapterBatchCreate, QStringLiteral("localBookId"), localBookId));
     }
     // A volume or book of this machine not answered yet whose create,
     // already sent, carried this name.
