@@ -196,40 +196,24 @@ QString sharedIds()
     return out.join(QStringLiteral("; "));
 }
 
-// The walk names what it makes uniquely: a name on the platform twice is
-// something made once and created twice.
+// The walk names what it makes uniquely ("甲章3", "乙书7", "甲的便签5", "乙的大纲2",
+// an import's "第1章 甲书4章1"): such a name twice is one object created twice. A
+// chapter counts per book, an outline with its title (a copy keeps the text
+// under another), a copied memo's text starts on a line of its own.
 QString madeTwice(const QJsonObject& store)
 {
-    const QRegularExpression chapter(QStringLiteral("(甲|乙)(章\\d+|书\\d+章\\d+)$"));
-    const QRegularExpression unique(QStringLiteral("^(甲|乙)(书|的便签|的大纲)\\d+$"));
+    const QRegularExpression made(QStringLiteral("(^| )(甲|乙)(章\\d+|书\\d+(章\\d+)?|的便签\\d+|的大纲\\d+)$"));
     QMap<QString, int> seen;
-    const auto count = [&](const char* kind, const std::function<QString(const QJsonObject&)>& key) {
-        for (const QJsonValue& value : store.value(QLatin1String(kind)).toArray()) {
-            const QString made = key(value.toObject());
-            if (!made.isEmpty())
-                ++seen[QLatin1String(kind) + QLatin1Char(' ') + made];
+    for (const char* kind : {"chapters book_id chapter_name", "books author_id book_name", "memos uid content",
+                             "outlines title content"}) {
+        const QStringList keys = QString::fromLatin1(kind).split(QLatin1Char(' '));
+        for (const QJsonValue& value : store.value(keys.at(0)).toArray()) {
+            const QJsonObject object = value.toObject();
+            const QString name = object.value(keys.at(2)).toString();
+            if (made.match(name).hasMatch())
+                ++seen[QStringList{keys.at(0), object.value(keys.at(1)).toVariant().toString(), name}.join('|')];
         }
-    };
-    count("chapters", [&](const QJsonObject& object) {
-        const QString name = object.value(QStringLiteral("chapter_name")).toString();
-        return chapter.match(name).hasMatch()
-                   ? QString::number(object.value(QStringLiteral("book_id")).toInt()) + QLatin1Char('/') + name
-                   : QString();
-    });
-    count("books", [&](const QJsonObject& object) {
-        const QString name = object.value(QStringLiteral("book_name")).toString();
-        return unique.match(name).hasMatch() ? name : QString();
-    });
-    count("memos", [&](const QJsonObject& object) {
-        const QString text = object.value(QStringLiteral("content")).toString();
-        return unique.match(text).hasMatch() ? text : QString();
-    });
-    // A copy of an outline keeps the text under another title.
-    count("outlines", [&](const QJsonObject& object) {
-        const QString text = object.value(QStringLiteral("content")).toString();
-        return unique.match(text).hasMatch() ? object.value(QStringLiteral("title")).toString() + QLatin1Char('|') + text
-                                             : QString();
-    });
+    }
     QStringList out;
     for (auto it = seen.constBegin(); it != seen.constEnd(); ++it) {
         if (it.value() > 1)
