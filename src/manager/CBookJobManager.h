@@ -286,8 +286,9 @@ private:
     void asynBackBookAdd(const QByteArray& body);
     void asynBackBookInfo(const QByteArray& body);
     // The information of a book the feed named that this machine lacks:
-    // the book is stored, unless it may be this machine's own not answered.
-    void takeUnknownBook(const TS_Books_Info& reply);
+    // the book is stored (true, the reply then names its local id), unless
+    // it may be this machine's own whose create is not answered yet.
+    bool takeUnknownBook(TS_Books_Info& reply);
     void asynBackBookEdit(const QByteArray& body);
     void asynBackChapterAdd(const QByteArray& body);
     void asynBackChapterBatchCreate(const QByteArray& body);

@@ -227,26 +227,27 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
 
 // ---- book information and edits ------------------------------------------------------
 
-void CBookJobManager::takeUnknownBook(const TS_Books_Info& reply)
+bool CBookJobManager::takeUnknownBook(TS_Books_Info& reply)
 {
     if (reply.book_id != reply.header.userdata.bookId || m_model->findBookByBookId(reply.book_id) != nullptr
         || m_model->findRecycledBookByBookId(reply.book_id) != nullptr)
-        return;
+        return false;
     const QString name = withoutControlChars(reply.book_name);
     // Perhaps the book of this machine's create whose reply was lost: its
     // look-up takes it.
     if (heldForLookUp(JobType::BooksAdd, 0, name))
-        return;
+        return false;
     TC_Books_AddBook request(name, reply.create_time, reply.update_time, QString());
     request.header.bookId = reply.book_id;
     request.header.uid = m_model->userInfo.uid;
-    if (!books_add(request, true))
-        return;
+    T_Book* book = books_add(request, true) ? m_model->findBookByBookId(reply.book_id) : nullptr;
+    if (book == nullptr)
+        return false;
     // Its chapters (and the volumes they name) come with its chapter list.
-    if (T_Book* book = m_model->findBookByBookId(reply.book_id)) {
-        book->chaptersLoaded = true;
-        CSynDataManager::instance()->addSynItem(kFeedChapterList, book->bookId, 0, 0, QString());
-    }
+    book->chaptersLoaded = true;
+    CSynDataManager::instance()->addSynItem(kFeedChapterList, book->bookId, 0, 0, QString());
+    reply.header.userdata.localBookId = book->localId;
+    return true;
 }
 
 void CBookJobManager::asynBackBookInfo(const QByteArray& body)
@@ -254,10 +255,8 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     TS_Books_Info reply;
     CTessaneUrl::setHttpBookInfo(body, &reply);
     const T_Http_Custom& header = reply.header.userdata;
-    if (reply.header.code == HttpOk && header.localBookId < 1 && header.bookId > 0) {
-        takeUnknownBook(reply);
+    if (reply.header.code == HttpOk && header.localBookId < 1 && header.bookId > 0 && !takeUnknownBook(reply))
         return;
-    }
     if (reply.header.code != HttpOk || header.localBookId < 1)
         return;
     T_Book* book = m_model->findBookByLocalId(header.localBookId);
