@@ -60,6 +60,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
             if (volume == nullptr) {
                 qWarning() << "chapter" << entry.chapter_id << "is listed in volume" << entry.volume_id
                            << "which book" << book->localId << "does not know; it stays where it is";
+                feed->applyAgainLater(reply.header.userdata.synStep);
                 continue;
             }
             placeAsListed(known, volume, entry.order_num, reply.header);

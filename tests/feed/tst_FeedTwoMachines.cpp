@@ -21,6 +21,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -775,6 +776,8 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
         << "/volume/addVolume" << volumes << "tb_volume volumeId" << "http500" << "adds first" << 2;
     QTest::newRow("volume of the name added elsewhere after a lost reply")
         << "/volume/addVolume" << volumes << "tb_volume volumeId" << "truncated" << "adds" << 2;
+    QTest::newRow("volume a chapter is moved into elsewhere")
+        << "/volume/addVolume" << volumes << "tb_volume volumeId" << "truncated" << "moves a chapter into it" << 1;
     QTest::newRow("volume renamed elsewhere") << "/volume/addVolume" << volumes << "tb_volume volumeId"
                                               << "truncated" << "renames" << 1;
     QTest::newRow("book edited elsewhere") << "/books/addBook" << books << "tb_book bookId" << "truncated" << "edits"
@@ -824,6 +827,13 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
             body.insert(QStringLiteral("color"), QStringLiteral("#C8E6FF"));
             if (other.startsWith(QLatin1String("retypes")))
                 body.insert(QStringLiteral("content"), QStringLiteral("乙改的便签"));
+        } else if (other.startsWith(QLatin1String("moves"))) {
+            call = QStringLiteral("/chapter/move");
+            body.insert(QStringLiteral("book_id"), 5001);
+            const QJsonObject move{{QStringLiteral("from_chapter_id"), 9001}, {QStringLiteral("to_chapter_id"), 0},
+                                   {QStringLiteral("to_volume_id"), id}, {QStringLiteral("direction"), 1}};
+            body.insert(QStringLiteral("move_order"),
+                        QString::fromUtf8(QJsonDocument(QJsonArray{move}).toJson(QJsonDocument::Compact)));
         } else if (path.startsWith(QLatin1String("/chapter"))) {
             call = QStringLiteral("/chapter/editChapter");
             body.insert(QStringLiteral("chapter_id"), platformChaptersNamed(QStringLiteral("第1章 章名1"))
@@ -886,6 +896,7 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
         QCOMPARE(localCount(QStringLiteral("select count(*) from %1 where %2 = %3").arg(rows.at(0), rows.at(1)).arg(id)), 1);
     }
     QCOMPARE(localCount(QStringLiteral("select count(*) from %1 where %2 > 0").arg(rows.at(0), rows.at(1))), all.size());
+    QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
     if (path.startsWith(QLatin1String("/chapter/batch"))) {
         int chapters = 0;
         for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray())
