@@ -16,6 +16,7 @@
 #include <QMap>
 #include <QObject>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -138,12 +139,28 @@ public:
     // cannot be looked up now.
     int lookUpCreate(const T_JobData& job, T_Http_Custom& lookup);
     enum class Lookup { Adopted, Missing, AfterFeed };
+    // What the first list fetched after a create's send showed that could be
+    // its object (recognised by what it sent, no local row mapping to it).
+    // Had the request made the object, it is among them: one that shows up
+    // only in a later list was made elsewhere. feedPass: the count of feed
+    // passes when that list came, -1 before it has.
+    struct FirstListed
+    {
+        int feedPass = -1;
+        QSet<int> ids;
+    };
     // The list's reply: the object the earlier request made takes its id and
     // the create job goes (Adopted); Missing when the list does not have it.
     // An object recognised only by what the create sent may be another
-    // machine's that the feed has not brought yet: without feedSinceSent the
-    // look-up waits for the feed (AfterFeed).
-    Lookup adoptCreated(int createType, int jobId, const QByteArray& body, bool feedSinceSent);
+    // machine's that the feed has not brought yet: the first list's
+    // candidates are kept in first and the look-up waits (AfterFeed) for a
+    // feed pass after it, which stores other machines' objects as theirs;
+    // only a candidate still unmapped then is adopted.
+    Lookup adoptCreated(int createType, int jobId, const QByteArray& body, int feedPasses, FirstListed& first);
+    // Whether a list entry of a book that no row maps to may be this
+    // machine's own object whose create is still unanswered: it is left
+    // for that create's look-up instead of being stored as another's.
+    bool heldForLookUp(int createType, int localBookId, const QString& name, int localId = 0);
     // Whether a job of a book must wait for an earlier one still queued,
     // because the platform would take the two differently in the other
     // order. jobId 0: whether a queued job may be waiting for one of this
@@ -280,6 +297,10 @@ private:
 
     void asynBackBookAdd(const QByteArray& body);
     void asynBackBookInfo(const QByteArray& body);
+    // The information of a book the feed named that this machine lacks:
+    // the book is stored (true, the reply then names its local id), unless
+    // it may be this machine's own whose create is not answered yet.
+    bool takeUnknownBook(TS_Books_Info& reply);
     void asynBackBookEdit(const QByteArray& body);
     void asynBackChapterAdd(const QByteArray& body);
     void asynBackChapterBatchCreate(const QByteArray& body);

@@ -4,13 +4,19 @@
 // adopted as if the create's reply had come, instead of being made a second
 // time. An entry carrying this machine's local id is the object. Where the
 // platform returns no local id, the object is recognised by what the create
-// sent, among the entries no local row maps to yet.
+// sent, among the entries no local row maps to yet that the first list after
+// the send showed, once a feed pass has stored other machines' objects as
+// theirs. Where nothing tells (renamed elsewhere before the look-up), the
+// create goes again: two objects can be told apart by the author, a merge
+// of two cannot be undone.
 
 #include "BookJobSend.h"
 
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "db/records/T_Volume.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
@@ -146,7 +152,7 @@ int CBookJobManager::lookUpCreate(const T_JobData& job, T_Http_Custom& lookup)
 }
 
 CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId, const QByteArray& body,
-                                                      bool feedSinceSent)
+                                                      int feedPasses, FirstListed& first)
 {
     T_JobData job;
     if (!m_db->getJobById(jobId, job))
@@ -158,7 +164,9 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
         return adoptBatch(job, content.toObject().value(QStringLiteral("menu")).toArray());
 
     // Entries no local row maps to whose members are what the create sent;
-    // the oldest is taken.
+    // after the first list only those it showed count. The oldest is taken.
+    const bool firstList = first.feedPass < 0;
+    QSet<int> candidates;
     QJsonObject entry;
     QJsonObject replyContent;
     const auto pick = [&](const QJsonArray& list, const char* idKey, const char* table, const char* column,
@@ -166,12 +174,24 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
         for (const QJsonValue& value : list) {
             const QJsonObject candidate = value.toObject();
             const int id = number(candidate, idKey);
-            if (id < 1 || !sent(candidate) || (!entry.isEmpty() && number(entry, idKey) < id)
-                || m_db->countItems(QLatin1String(table), QLatin1String(column), id) != 0)
+            if (id < 1 || !sent(candidate) || m_db->countItems(QLatin1String(table), QLatin1String(column), id) != 0)
+                continue;
+            candidates.insert(id);
+            if ((!firstList && !first.ids.contains(id)) || (!entry.isEmpty() && number(entry, idKey) < id))
                 continue;
             entry = candidate;
         }
         return number(entry, idKey);
+    };
+    // An entry carrying this machine's local id, unless another row holds
+    // it already: one object is never two rows here.
+    const auto own = [&](const QJsonArray& list, int localId, const char* idKey, const char* table,
+                         const char* column) {
+        const QJsonObject found = entryOf(list, localId);
+        return found.isEmpty()
+                       || m_db->countItems(QLatin1String(table), QLatin1String(column), number(found, idKey)) != 0
+                   ? QJsonObject()
+                   : found;
     };
     const QJsonObject sentMemo =
         createType == JobType::MemoAdd ? QJsonDocument::fromJson(job.content.toUtf8()).object() : QJsonObject();
@@ -181,13 +201,15 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
     if (createType == JobType::ChapterAdd) {
         localId = job.localChapterId;
         table = QStringLiteral("tb_chapter");
-        entry = entryOf(content.toObject().value(QStringLiteral("menu")).toArray(), localId);
+        entry = own(content.toObject().value(QStringLiteral("menu")).toArray(), localId, "chapter_id", "tb_chapter",
+                    "chapterId");
         replyContent = entry;
         byLocalId = true;
     } else if (createType == JobType::OutlineCreate) {
         localId = job.ext1;
         table = QStringLiteral("tb_outline");
-        entry = entryOf(content.toObject().value(QStringLiteral("all_outline")).toArray(), localId);
+        entry = own(content.toObject().value(QStringLiteral("all_outline")).toArray(), localId, "outline_id",
+                    "tb_outline", "outlineId");
         replyContent = entry;
         byLocalId = true;
     } else if (createType == JobType::VolumeAdd) {
@@ -202,8 +224,10 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
                                    {QStringLiteral("local_id"), job.localBookId},
                                    {QStringLiteral("uid"), job.uid}};
     } else if (createType == JobType::MemoAdd) {
+        // Its text as sent, changed no earlier than it was sent (another
+        // machine may have recoloured or moved it since).
         int id = pick(content.toArray(), "id", "tb_memo", "memoId", [&](const QJsonObject& memo) {
-            return text(memo, "content") == text(sentMemo, "content") && number(memo, "update_time") == job.createTime;
+            return text(memo, "content") == text(sentMemo, "content") && number(memo, "update_time") >= job.createTime;
         });
         // Another machine may have retyped it since: its colour and the
         // colour's time stay what the create sent until someone recolours it.
@@ -224,7 +248,11 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
                                : m_db->deleteOutlineJobs(localId);
         return swept && m_db->deleteJob(jobId) ? Lookup::Adopted : Lookup::Missing;
     }
-    if (!byLocalId && !feedSinceSent) {
+    if (!byLocalId && (firstList || feedPasses <= first.feedPass)) {
+        if (firstList) {
+            first.feedPass = feedPasses;
+            first.ids = candidates;
+        }
         qInfo() << "create job" << jobId << "may match an object another machine made; looked up again after the feed";
         return Lookup::AfterFeed;
     }
@@ -267,7 +295,8 @@ CBookJobManager::Lookup CBookJobManager::adoptBatch(const T_JobData& job, const 
     QJsonArray found;
     for (const QJsonValue& value : sent) {
         const QJsonObject entry = entryOf(menu, number(value.toObject(), "local_id"));
-        if (!entry.isEmpty())
+        if (!entry.isEmpty()
+            && m_db->countItems(QStringLiteral("tb_chapter"), QStringLiteral("chapterId"), number(entry, "chapter_id")) == 0)
             found.append(QJsonObject{{QStringLiteral("local_id"), number(value.toObject(), "local_id")},
                                      {QStringLiteral("chapter_id"), number(entry, "chapter_id")}});
     }
@@ -316,4 +345,41 @@ void CBookJobManager::answerFor(const T_JobData& job, const QJsonValue& content)
         CMemoManager::instance()->onGetAsynData(job.jobType, body);
     else
         asynBack(job.jobType, job.localBookId, body);
+}
+
+bool CBookJobManager::heldForLookUp(int createType, int localBookId, const QString& name, int localId)
+{
+    if (createType == JobType::ChapterAdd) {
+        // The platform hands this machine's local id back with its own
+        // chapters only; one of them whose create has gone out unanswered.
+        const T_Book* book = m_model->findBookByLocalId(localBookId);
+        const T_Chapter* chapter = book && localId > 0 ? book->findChapterByLocalId(localId) : nullptr;
+        return chapter != nullptr && chapter->chapterId < 1
+               && (m_db->hasSentCreate(JobType::ChapterAdd, QStringLiteral("localChapterId"), localId)
+                   || m_db->hasSentCreate(JobType::ChapterBatchCreate, QStringLiteral("localBookId"), localBookId));
+    }
+    // A volume or book of this machine not answered yet whose create,
+    // already sent, carried this name.
+    QList<int> unanswered;
+    if (createType == JobType::VolumeAdd) {
+        const T_Book* book = m_model->findBookByLocalId(localBookId);
+        for (const T_Volume* volume : book ? book->volumeList : QList<T_Volume*>()) {
+            if (volume->volumeId < 1)
+                unanswered << volume->localId;
+        }
+    } else {
+        for (const T_Book* book : qAsConst(m_model->bookList)) {
+            if (book->bookId < 1)
+                unanswered << book->localId;
+        }
+    }
+    const QString column = createType == JobType::VolumeAdd ? QStringLiteral("localVolumeId")
+                                                            : QStringLiteral("localBookId");
+    for (int id : qAsConst(unanswered)) {
+        T_JobData job;
+        const int jobId = m_db->pendingJob(m_model->userInfo.uid, createType, column, id);
+        if (jobId > 0 && m_db->getJobById(jobId, job) && job.sent != 0 && job.content == name)
+            return true;
+    }
+    return false;
 }

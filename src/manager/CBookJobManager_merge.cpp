@@ -60,6 +60,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
             if (volume == nullptr) {
                 qWarning() << "chapter" << entry.chapter_id << "is listed in volume" << entry.volume_id
                            << "which book" << book->localId << "does not know; it stays where it is";
+                feed->applyAgainLater(reply.header.userdata.synStep);
                 continue;
             }
             placeAsListed(known, volume, entry.order_num, reply.header);
@@ -69,6 +70,8 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
         if (m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterDelete, QStringLiteral("chapterId"),
                              entry.chapter_id)
             > 0)
+            continue;
+        if (heldForLookUp(JobType::ChapterAdd, book->localId, entry.chapter_name, entry.local_id))
             continue;
         const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
         if (volume == nullptr) {
@@ -242,6 +245,8 @@ void CBookJobManager::asynBackVolumeMenu(const QByteArray& body)
             *known = stored;
             continue;
         }
+        if (heldForLookUp(JobType::VolumeAdd, book->localId, item.volumeName))
+            continue;
         auto* volume = new T_Volume;
         volume->localBookId = book->localId;
         volume->bookId = book->bookId;

@@ -15,6 +15,7 @@
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter_TimeMachineItem.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "manager/CUiManager.h"
 #include "outline/COutlineController.h"
 #include "remote/CTessaneHttp.h"
@@ -25,6 +26,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+namespace {
+// The feed item that has a book's chapter list fetched and merged.
+constexpr int kFeedChapterList = 5;
+}
 
 void CBookJobManager::asynBack(int jobType, int localBookId, const QByteArray& body)
 {
@@ -221,11 +227,36 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
 
 // ---- book information and edits ------------------------------------------------------
 
+bool CBookJobManager::takeUnknownBook(TS_Books_Info& reply)
+{
+    if (reply.book_id != reply.header.userdata.bookId || m_model->findBookByBookId(reply.book_id) != nullptr
+        || m_model->findRecycledBookByBookId(reply.book_id) != nullptr)
+        return false;
+    const QString name = withoutControlChars(reply.book_name);
+    // Perhaps the book of this machine's create whose reply was lost: its
+    // look-up takes it.
+    if (heldForLookUp(JobType::BooksAdd, 0, name))
+        return false;
+    TC_Books_AddBook request(name, reply.create_time, reply.update_time, QString());
+    request.header.bookId = reply.book_id;
+    request.header.uid = m_model->userInfo.uid;
+    T_Book* book = books_add(request, true) ? m_model->findBookByBookId(reply.book_id) : nullptr;
+    if (book == nullptr)
+        return false;
+    // Its chapters (and the volumes they name) come with its chapter list.
+    book->chaptersLoaded = true;
+    CSynDataManager::instance()->addSynItem(kFeedChapterList, book->bookId, 0, 0, QString());
+    reply.header.userdata.localBookId = book->localId;
+    return true;
+}
+
 void CBookJobManager::asynBackBookInfo(const QByteArray& body)
 {
     TS_Books_Info reply;
     CTessaneUrl::setHttpBookInfo(body, &reply);
     const T_Http_Custom& header = reply.header.userdata;
+    if (reply.header.code == HttpOk && header.localBookId < 1 && header.bookId > 0 && !takeUnknownBook(reply))
+        return;
     if (reply.header.code != HttpOk || header.localBookId < 1)
         return;
     T_Book* book = m_model->findBookByLocalId(header.localBookId);

@@ -203,7 +203,7 @@ void CJobManager::resetSession()
     m_answeredJobIds.clear();
     m_lookedUp.clear();
     m_feedPasses = 0;
-    m_sentAtFeed.clear();
+    m_firstListed.clear();
     m_lookUpAfterFeed = false;
     m_passAgain = false;
     m_drainJobId = 0;
@@ -277,7 +277,9 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     m_inFlight.insert(identity.jobId, entry);
     if (!JobOwners::isCreate(identity.jobType))
         return;
-    m_sentAtFeed.insert(identity.jobId, m_feedPasses);
+    // What this request makes is looked for anew if its reply is lost too.
+    m_lookedUp.remove(identity.jobId);
+    m_firstListed.remove(identity.jobId);
     if (!m_db->markJobSent(identity.jobId))
         qWarning() << "create job" << identity.jobId << "not marked as sent; a lost reply would make it twice";
 }

@@ -4,6 +4,7 @@
 #include "db/T_Statistics.h"
 #include "db/records/ModelRecordsFwd.h"
 #include "db/records/T_UserConf.h"
+#include "manager/CBookJobManager.h"
 #include "manager/JobOwners.h"
 #include "remote/records/AccountRecords.h"
 #include "remote/records/BookRecords.h"
@@ -273,12 +274,13 @@ private:
     int m_drainJobId = 0;
     int m_passCursor = 0;
     QSet<int> m_passRetried;
-    // Creates whose look-up found nothing: sent as new in this session.
+    // Creates whose look-up found nothing: their next request goes without
+    // one, and a reply lost again is looked up again.
     QSet<int> m_lookedUp;
-    // Feed passes taken in this session, and their count when a create
-    // went out: a look-up by what the create sent needs a feed after it.
+    // Feed passes taken in this session, and per create whose reply was
+    // lost what the first list after its request showed.
     int m_feedPasses = 0;
-    QHash<int, int> m_sentAtFeed;
+    QHash<int, CBookJobManager::FirstListed> m_firstListed;
     bool m_lookUpAfterFeed = false;
     // A create answered outside the pass while the pass ran: creates that
     // waited for it go in another round of the pass.

@@ -199,7 +199,7 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         keptChapter = head.code == HttpRefused && m_bookJobs->keepRefusedChapter(identity, head.msg);
         if (isDefinitive(head.code)) {
             if (JobOwners::isCreate(identity.jobType)) {
-                m_sentAtFeed.remove(identity.jobId);
+                m_firstListed.remove(identity.jobId);
                 // A create leaves the queue in the same commit that stores
                 // the platform's ids for the new object: a process killed
                 // between the two would keep an object that has no server
@@ -253,13 +253,13 @@ void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, co
         }
         return;
     }
-    const bool feedSinceSent = m_feedPasses > m_sentAtFeed.value(entry.jobId, 0);
-    switch (m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, feedSinceSent)) {
+    switch (m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, m_feedPasses, m_firstListed[entry.jobId])) {
     case CBookJobManager::Lookup::Adopted:
-        m_sentAtFeed.remove(entry.jobId);
+        m_firstListed.remove(entry.jobId);
         break;
     case CBookJobManager::Lookup::Missing:
         // Not there: the earlier request never arrived, so it goes as new.
+        m_firstListed.remove(entry.jobId);
         m_lookedUp.insert(entry.jobId);
         if (fromDrain && m_passCursor >= entry.jobId)
             m_passCursor = entry.jobId - 1;

@@ -425,6 +425,42 @@ void CMemoManager::onGetAsynData(int jobType, const QByteArray& body)
         memo->memoId = reply.memo_id;
 }
 
+void CMemoManager::takeUnknownMemo(const TS_Memo_Detail& reply)
+{
+    if (m_model->findMemoByMemoId(reply.id) != nullptr)
+        return;
+    // What a lost create's look-up would recognise as its memo (its text,
+    // changed no earlier than sent; or its colour as sent) stays for it.
+    for (const T_Memo* memo : qAsConst(m_model->memoList)) {
+        T_JobData job;
+        const int jobId = memo->memoId < 1 ? m_db->pendingJob(m_model->userInfo.uid, JobType::MemoAdd,
+                                                              QStringLiteral("localMemoId"), memo->localId)
+                                           : 0;
+        if (jobId < 1 || !m_db->getJobById(jobId, job) || job.sent == 0)
+            continue;
+        const QJsonObject created = QJsonDocument::fromJson(job.content.toUtf8()).object();
+        if ((reply.content == created.value(QStringLiteral("content")).toString() && reply.update_time >= job.createTime)
+            || (reply.color == created.value(QStringLiteral("color")).toString()
+                && reply.color_update_time == job.createTime))
+            return;
+    }
+    TC_Memo_Add add;
+    add.header.memoId = reply.id;
+    add.header.synStep = reply.header.userdata.synStep;
+    add.content = reply.content;
+    add.color = reply.color;
+    add.updateTime = reply.update_time;
+    if (!memoAdd(add))
+        return;
+    T_Memo* memo = m_model->findMemoByMemoId(reply.id);
+    if (memo == nullptr)
+        return;
+    const T_Memo before = *memo;
+    m_model->updateMemoFromServer(reply);
+    if (storeOrRestore(memo, before))
+        refreshMemoView(memo->localId, JobType::MemoDetail);
+}
+
 void CMemoManager::asynBackMemoDetail(const QByteArray& body)
 {
     TS_Memo_Detail reply;
@@ -435,6 +471,10 @@ void CMemoManager::asynBackMemoDetail(const QByteArray& body)
     reply.content = withoutControlChars(reply.content);
     qDebug().noquote() << "asynBackMemoDetail" << QString::fromUtf8(body);
     const T_Http_Custom& sent = reply.header.userdata;
+    if (sent.memoId > 0 && sent.localMemoId < 1 && reply.id == sent.memoId) {
+        takeUnknownMemo(reply);
+        return;
+    }
     if (sent.memoId < 1 || sent.localMemoId < 1)
         return;
     if (T_Memo* memo = m_model->findMemoByMemoId(reply.id)) {

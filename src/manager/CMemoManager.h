@@ -48,6 +48,10 @@ public:
 private:
     explicit CMemoManager(QObject* parent = nullptr);
     static bool fromServer(const T_Http_Custom& header) { return header.synStep != 0; }
+    // A memo the feed named that this machine lacks: stored as the platform
+    // has it, unless it may be this machine's own whose create is not
+    // answered yet (its look-up takes it then).
+    void takeUnknownMemo(const TS_Memo_Detail& reply);
     // Writes the changed memo's row; on failure the memo gets its former
     // state back, so memory never holds what the file does not.
     bool storeOrRestore(T_Memo* memo, const T_Memo& before);

@@ -90,6 +90,7 @@ void CSynDataManager::clear()
     lastSynId = 0;
     m_ackCeiling = INT_MAX;
     m_volumeListFetched.clear();
+    m_againOf.clear();
     m_waitStep = 0;
     m_running = false;
     ++m_pass;
@@ -148,9 +149,11 @@ void CSynDataManager::queueVolumeListAndAgain(const T_Book* book, const T_Synchr
     m_volumeListFetched.insert(book->bookId);
     auto* again = new T_SynchronizaTion_SynBookDataItem(item);
     again->synId = 0;
+    m_againOf.insert(again, item.synId > 0 ? item.synId : m_againOf.value(&item));
     auto* fetch = new T_SynchronizaTion_SynBookDataItem;
     fetch->changeType = kFetchVolumeList;
     fetch->bookId = book->bookId;
+    m_againOf.remove(fetch);
     m_reply.items.insert(qMin(1, m_reply.items.size()), again);
     m_reply.items.insert(qMin(1, m_reply.items.size()), fetch);
 }
@@ -163,6 +166,19 @@ bool CSynDataManager::retryAfterVolumeList(int synStep, const T_Book* book)
     qInfo() << "the chapter list of book" << book->bookId << "names a volume not known here; the volume list comes first";
     queueVolumeListAndAgain(book, *m_reply.items.first());
     return true;
+}
+
+void CSynDataManager::applyAgainLater(int synStep)
+{
+    if (!m_running || synStep == 0 || synStep != m_waitStep || m_reply.items.isEmpty()
+        || m_reply.items.first() == nullptr)
+        return;
+    // An item run once more after the volume list stands for the pulled one.
+    T_SynchronizaTion_SynBookDataItem item = *m_reply.items.first();
+    if (item.synId < 1)
+        item.synId = m_againOf.value(m_reply.items.first());
+    if (item.synId > 0)
+        skipFailedItem(item);
 }
 
 int CSynDataManager::nextStep()
@@ -359,6 +375,7 @@ void CSynDataManager::addSynItem(int changeType, int bookId, int chapterId, int 
     item->chapterId = chapterId;
     item->synId = synId;
     item->extra = extra;
+    m_againOf.remove(item);  // a new item where a spent one was
     m_reply.items.append(item);
 }
 

@@ -90,6 +90,10 @@ public:
     // did so for the book already, or waits for no such reply; the caller
     // then merges what it can place.
     bool retryAfterVolumeList(int synStep, const T_Book* book);
+    // The change whose fetch synStep answers could not be applied whole (a
+    // list placed something in an object this machine holds back for a
+    // look-up): it is not acknowledged, so the next pull brings it again.
+    void applyAgainLater(int synStep);
 
     // A chapter reply (1013, 1014) fetched by the feed, before the book
     // manager applies it: chapters with a change of the author still waiting
@@ -209,6 +213,9 @@ private:
     int m_ackCeiling = INT_MAX;
     // Books whose volume list this pass fetched for a chapter in an unknown volume.
     QSet<int> m_volumeListFetched;
+    // Items run once more after a volume list: the sync id of the pulled
+    // item each stands for.
+    QHash<const T_SynchronizaTion_SynBookDataItem*, int> m_againOf;
     // Sync ids of items that failed once in this run.
     QSet<int> m_failedItems;
     // Sync id -> fetches of the item the platform answered with a failure.

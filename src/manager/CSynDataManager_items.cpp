@@ -13,6 +13,7 @@
 #include "ui/creation/memo/MemoItemManager.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
+#include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
@@ -148,6 +149,19 @@ CSynDataManager::Outcome CSynDataManager::execBookAdd(const T_SynchronizaTion_Sy
 CSynDataManager::Outcome CSynDataManager::execBookInfo(const T_SynchronizaTion_SynBookDataItem& item)
 {
     T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr && item.bookId > 0 && item.synId > 0 && m_model->findRecycledBookByBookId(item.bookId) == nullptr) {
+        // A book this machine never learnt of: made here with its reply
+        // lost, and changed elsewhere before the look-up could recognise
+        // it. Its information brings it (CBookJobManager::asynBackBookInfo).
+        TC_Books_Info request;
+        request.header.bookId = item.bookId;
+        request.header.uid = m_model->userInfo.uid;
+        request.header.synStep = nextStep();
+        if (!m_bookJobs->books_info(request))
+            return Outcome::Fail;
+        m_waitStep = request.header.synStep;
+        return Outcome::Wait;
+    }
     if (book == nullptr)
         return Outcome::Continue;
     const bool queuedHere = item.synId < 1 && item.bookId > 0;
@@ -399,6 +413,19 @@ CSynDataManager::Outcome CSynDataManager::execMemoAdd(const T_SynchronizaTion_Sy
 CSynDataManager::Outcome CSynDataManager::execMemoDetail(const T_SynchronizaTion_SynBookDataItem& item)
 {
     const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
+    if (memo == nullptr && item.chapterId > 0 && item.synId > 0) {
+        // A memo this machine never learnt of: made here with its reply
+        // lost, and changed elsewhere past recognition before the look-up.
+        // Its detail brings it (CMemoManager::takeUnknownMemo).
+        TC_Memo_Detail detail;
+        detail.header.memoId = item.chapterId;
+        detail.header.uid = m_model->userInfo.uid;
+        detail.header.synStep = nextStep();
+        if (!CMemoManager::instance()->memoDetail(detail))
+            return Outcome::Fail;
+        m_waitStep = detail.header.synStep;
+        return Outcome::Wait;
+    }
     if (memo == nullptr)
         return Outcome::Continue;
     TC_Memo_Detail detail;

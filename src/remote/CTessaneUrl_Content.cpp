@@ -146,6 +146,7 @@ void CTessaneUrl::setHttpChapterMenu(const QByteArray& body, TS_Chapter_Menu* re
         jsonString(element, QStringLiteral("chapter_name"), item.chapter_name);
         jsonInt(element, QStringLiteral("status"), item.status);
         jsonInt(element, QStringLiteral("volume_id"), item.volume_id);
+        jsonInt(element, QStringLiteral("local_id"), item.local_id);
     }
 }
 

@@ -167,6 +167,22 @@ bool StandinServer::setDeviceWelcome(bool on)
     return call("POST", QStringLiteral("devices"), {{QStringLiteral("welcome"), on}}, reply);
 }
 
+QJsonObject StandinServer::callAs(const QString& device, const QString& path, const QJsonObject& body)
+{
+    QJsonObject reply;
+    if (!call("POST", QStringLiteral("call"),
+              {{QStringLiteral("device"), device}, {QStringLiteral("path"), path}, {QStringLiteral("body"), body}},
+              reply))
+        return QJsonObject();
+    return reply.value(QStringLiteral("content")).toObject();
+}
+
+bool StandinServer::setLocalIdsListed(bool on)
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("localIds"), {{QStringLiteral("listed"), on}}, reply);
+}
+
 bool StandinServer::setVersions(const QJsonObject& versions)
 {
     QJsonObject reply;

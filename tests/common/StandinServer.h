@@ -52,6 +52,13 @@ public:
     // Whether a machine new to an author gets the feed items that bring the
     // author's work (off at start and after every reset).
     bool setDeviceWelcome(bool on);
+    // Whether the platform's lists give a machine's local ids back (on at
+    // start and after every reset).
+    bool setLocalIdsListed(bool on);
+    // An API request of the demo author made from another machine (its
+    // uniquecode device) while the client keeps running; the reply's
+    // content, empty when the platform refused it.
+    QJsonObject callAs(const QString& device, const QString& path, const QJsonObject& body);
     // A file served at fileUrl(name) until reset; the fault kind "truncated"
     // on "/files/<name>" cuts the next download in half.
     bool putFile(const QString& name, const QByteArray& bytes);

@@ -7,7 +7,8 @@
 // included), or cannot be reached at all for a while. Once the faults stop and
 // both have synchronised twice, both local stores and the platform hold the
 // same volumes and chapters in the same order with the same names, texts and
-// states, the same memos, outlines and books, nothing made twice, and every
+// states, the same memos, outlines and books, no server id in two rows of a
+// machine, nothing made twice, and every
 // paragraph either machine typed is in some chapter (the one it was typed into
 // or a copy of it), unless an author deleted that chapter.
 //
@@ -46,6 +47,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -180,6 +182,49 @@ QMap<int, QString> platformMemos(const QJsonObject& store)
 {
     return platformRows(store, "memos", "id",
                         [](const QJsonObject& memo) { return memo.value(QStringLiteral("content")).toString(); });
+}
+
+// Server ids that two rows of this machine hold.
+QString sharedIds()
+{
+    QStringList out;
+    for (const char* table : {"tb_book bookId", "tb_volume volumeId", "tb_chapter chapterId", "tb_memo memoId",
+                              "tb_outline outlineId"}) {
+        const QStringList names = QString::fromLatin1(table).split(QLatin1Char(' '));
+        QSqlQuery query = CTessaneDb::instance()->newQuery();
+        if (!query.exec(QStringLiteral("select %2, count(*) from %1 where %2 > 0 group by %2 having count(*) > 1")
+                            .arg(names.at(0), names.at(1))))
+            out << names.at(0) + QStringLiteral(" unreadable");
+        while (query.next())
+            out << QStringLiteral("%1 %2 in %3 rows").arg(names.at(0)).arg(query.value(0).toInt()).arg(query.value(1).toInt());
+    }
+    return out.join(QStringLiteral("; "));
+}
+
+// The walk names what it makes uniquely ("甲章3", "乙书7", "甲的便签5", "乙的大纲2",
+// an import's "第1章 甲书4章1"): such a name twice is one object created twice. A
+// chapter counts per book, an outline with its title (a copy keeps the text
+// under another), a copied memo's text starts on a line of its own.
+QString madeTwice(const QJsonObject& store)
+{
+    const QRegularExpression made(QStringLiteral("(^| )(甲|乙)(章\\d+|书\\d+(章\\d+)?|的便签\\d+|的大纲\\d+)$"));
+    QMap<QString, int> seen;
+    for (const char* kind : {"chapters book_id chapter_name", "books author_id book_name", "memos uid content",
+                             "outlines title content"}) {
+        const QStringList keys = QString::fromLatin1(kind).split(QLatin1Char(' '));
+        for (const QJsonValue& value : store.value(keys.at(0)).toArray()) {
+            const QJsonObject object = value.toObject();
+            const QString name = object.value(keys.at(2)).toString();
+            if (made.match(name).hasMatch())
+                ++seen[QStringList{keys.at(0), object.value(keys.at(1)).toVariant().toString(), name}.join('|')];
+        }
+    }
+    QStringList out;
+    for (auto it = seen.constBegin(); it != seen.constEnd(); ++it) {
+        if (it.value() > 1)
+            out << QStringLiteral("%1 %2 times").arg(it.key()).arg(it.value());
+    }
+    return out.join(QStringLiteral("; "));
 }
 
 // What one side holds and the other does not, or holds otherwise.
@@ -690,6 +735,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
     const QJsonObject store = standin().store();
     const QMap<int, QString> chapters = platformChapters(store);
     const QString platformTexts = allTexts(chapters);
+    const QString twice = madeTwice(store);
+    QVERIFY2(twice.isEmpty(), qPrintable(run + QStringLiteral(": made twice on the platform: ") + twice));
     for (Machine& m : machines) {
         QVERIFY(use(m));
         // What went into a chapter that is gone here was deleted with it.
@@ -700,6 +747,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
         }
         const QString who = run + QLatin1Char(' ') + m.name;
         QVERIFY2(m.fixture->jobIds().isEmpty(), qPrintable(who + QStringLiteral(" still has jobs")));
+        const QString shared = sharedIds();
+        QVERIFY2(shared.isEmpty(), qPrintable(who + QStringLiteral(" server ids held twice: ") + shared));
         const QString chapterDiff = differences(localChapters(), chapters);
         QVERIFY2(chapterDiff.isEmpty(), qPrintable(who + QStringLiteral(" chapters: ") + chapterDiff));
         const QString volumeDiff = differences(localVolumes(), platformVolumes(store));

@@ -211,6 +211,24 @@ HttpResponse Platform::control(const HttpRequest& request)
         m_store.setWelcomeNewDevices(body.value(QStringLiteral("welcome")).toBool());
         return jsonResponse({});
     }
+    if (what == "call") {
+        // A request of another machine of the demo author, made while the
+        // client under test keeps running.
+        ApiCall call;
+        call.path = body.value(QStringLiteral("path")).toString();
+        call.body = body.value(QStringLiteral("body")).toObject();
+        call.uid = Store::kDemoUid;
+        call.device = body.value(QStringLiteral("device")).toString();
+        if (!m_store.knows(call.path))
+            return jsonResponse({{QStringLiteral("error"), QStringLiteral("unknown path")}}, 404);
+        const ApiResult result = m_store.call(call);
+        return jsonResponse({{QStringLiteral("code"), result.code}, {QStringLiteral("content"), result.content}},
+                            result.code == 200 ? 200 : 400);
+    }
+    if (what == "localIds") {
+        m_store.setListLocalIds(body.value(QStringLiteral("listed")).toBool());
+        return jsonResponse({});
+    }
     if (what == "versions") {
         m_store.setVersions(body);
         return jsonResponse({});

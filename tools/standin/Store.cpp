@@ -342,6 +342,7 @@ QJsonObject Store::dump() const
 
 void Store::reset()
 {
+    m_listLocalIds = true;
     m_update = QJsonObject();
     m_authors.clear();
     m_books.clear();

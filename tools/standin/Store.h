@@ -53,6 +53,9 @@ public:
     // feed does). setWelcomeDefault also sets what a reset returns to.
     void setWelcomeNewDevices(bool on) { m_welcomeNewDevices = on; }
     void setWelcomeDefault(bool on) { m_welcomeDefault = on; m_welcomeNewDevices = on; }
+    // Whether lists give a machine back the local ids it sent with its
+    // creates (a platform may not): until the next reset.
+    void setListLocalIds(bool on) { m_listLocalIds = on; }
     // Data versions the platform reports ("cateVersion", "sensitiveVersion",
     // "peopleNameDataVersion", "levelVersion"); each given one replaces the
     // seed's (2 for the categories, 1 for the others).
@@ -79,7 +82,7 @@ private:
     static int now();
     int ownedBook(const ApiCall& call, int bookId) const;
     QJsonObject chapterEntry(const QJsonObject& chapter) const;
-    static QJsonObject withOwnLocalId(const ApiCall& call, QJsonObject entry, const QJsonObject& stored);
+    QJsonObject withOwnLocalId(const ApiCall& call, QJsonObject entry, const QJsonObject& stored) const;
     void registerHandlers();
     void seedCategories();
     // Notes the machine of a call; a new one of a signed-in author is welcomed.
@@ -177,6 +180,7 @@ private:
     QHash<int, QSet<QString>> m_devices;  // machines seen, by uid
     bool m_welcomeNewDevices = true;
     bool m_welcomeDefault = true;
+    bool m_listLocalIds = true;
     QJsonArray m_female;
     QJsonArray m_male;
     int m_nextId = 0;

@@ -64,8 +64,12 @@ QJsonArray movesOf(const QJsonObject& body)
 
 // A machine's own local id comes back only to that machine: another one's
 // local ids mean nothing there.
-QJsonObject Store::withOwnLocalId(const ApiCall& call, QJsonObject entry, const QJsonObject& stored)
+QJsonObject Store::withOwnLocalId(const ApiCall& call, QJsonObject entry, const QJsonObject& stored) const
 {
+    if (!m_listLocalIds) {
+        entry.remove(QStringLiteral("local_id"));
+        return entry;
+    }
     const bool own = !call.device.isEmpty() && stored.value(QStringLiteral("device")).toString() == call.device;
     entry.insert(QStringLiteral("local_id"), own ? stored.value(QStringLiteral("local_id")).toInt() : 0);
     return entry;

@@ -102,6 +102,8 @@ struct T_Chapter_MenuItem
     int order_num = 0;
     int status = 0;
     int volume_id = 0;
+    // This machine's local id of a chapter it made (0 for others' chapters).
+    int local_id = 0;
 };
 
 struct TS_Chapter_Menu
