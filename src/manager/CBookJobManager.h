@@ -144,6 +144,16 @@ public:
     // machine's that the feed has not brought yet: without feedSinceSent the
     // look-up waits for the feed (AfterFeed).
     Lookup adoptCreated(int createType, int jobId, const QByteArray& body, bool feedSinceSent);
+    // --- lost volume moves (CBookJobManager_moveLookup.cpp) ---
+    // A stored volume move that may already have reached the platform: sends
+    // the book's volume list (1, lookup holds the request's identity), -1
+    // when it cannot be looked up now.
+    int lookUpMove(const T_JobData& job, T_Http_Custom& lookup);
+    // The list's reply: Adopted when the platform already has the order the
+    // move makes (the job goes and the platform's order is taken), Missing
+    // when the move must go again, AfterFeed when the job could not be taken
+    // off and is looked up again later.
+    Lookup settleLostMove(int jobId, const QByteArray& body);
     // Whether a job of a book must wait for an earlier one still queued,
     // because the platform would take the two differently in the other
     // order. jobId 0: whether a queued job may be waiting for one of this

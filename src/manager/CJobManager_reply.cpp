@@ -254,7 +254,10 @@ void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, co
         return;
     }
     const bool feedSinceSent = m_feedPasses > m_sentAtFeed.value(entry.jobId, 0);
-    switch (m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, feedSinceSent)) {
+    const CBookJobManager::Lookup found = entry.lookupFor == JobType::VolumeMove
+                                              ? m_bookJobs->settleLostMove(entry.jobId, body)
+                                              : m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, feedSinceSent);
+    switch (found) {
     case CBookJobManager::Lookup::Adopted:
         m_sentAtFeed.remove(entry.jobId);
         break;
