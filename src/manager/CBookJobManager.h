@@ -161,6 +161,16 @@ public:
     // machine's own object whose create is still unanswered: it is left
     // for that create's look-up instead of being stored as another's.
     bool heldForLookUp(int createType, int localBookId, const QString& name, int localId = 0);
+    // --- lost volume moves (CBookJobManager_moveLookup.cpp) ---
+    // A stored volume move that may already have reached the platform: sends
+    // the book's volume list (1, lookup holds the request's identity), -1
+    // when it cannot be looked up now.
+    int lookUpMove(const T_JobData& job, T_Http_Custom& lookup);
+    // The list's reply: Adopted when the platform already has the order the
+    // move makes (the job goes and the platform's order is taken), Missing
+    // when the move must go again, AfterFeed when the job could not be taken
+    // off and is looked up again later.
+    Lookup settleLostMove(int jobId, const QByteArray& body);
     // Whether a job of a book must wait for an earlier one still queued,
     // because the platform would take the two differently in the other
     // order. jobId 0: whether a queued job may be waiting for one of this

@@ -637,7 +637,18 @@ void CBookJobManager::requestVolumeList(const T_Book* book)
     request.order = QStringLiteral("asc");
     volume_menu(request);
 }
-void CBookJobManager::asynBackVolumeMove(const QByteArray& body) { qDebug() << "volume move" << body.left(200); }
+void CBookJobManager::asynBackVolumeMove(const QByteArray& body)
+{
+    qDebug() << "volume move" << body.left(200);
+    T_Http_S header;
+    CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(body), &header);
+    const T_Book* book = header.userdata.bookId >= 1 ? m_model->findBookByBookId(header.userdata.bookId) : nullptr;
+    // The platform placed the volume by its own order, which moves made
+    // elsewhere meanwhile may have changed: its order is taken, once no
+    // other move of this machine waits.
+    if (header.code == HttpOk && book != nullptr)
+        requestVolumeList(book);
+}
 
 // ---- progress ----------------------------------------------------------------------
 

@@ -212,8 +212,12 @@ bool CBookJobManager::volume_move(TC_Volume_Move& request, const QMap<int, int>&
                 return dbFailed("volume order not stored");
         }
         if (header.synStep == 0) {
+            // The side of the other volume the moved one ends on tells a
+            // look-up after a lost reply whether the move reached the platform.
+            const bool after = newOrder.value(from->localId, from->orderNum) > newOrder.value(to->localId, to->orderNum);
             const QJsonObject content{{QStringLiteral("localFromVolumeId"), request.localFromVolumeId},
-                                      {QStringLiteral("localToVolumeId"), request.localToVolumeId}};
+                                      {QStringLiteral("localToVolumeId"), request.localToVolumeId},
+                                      {QStringLiteral("after"), after}};
             if (!recordJob(header, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
                            request.updateTime, 0, &revision))
                 return false;

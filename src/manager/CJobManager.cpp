@@ -275,6 +275,13 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.revision = revision;
     entry.sentContent = sentContent;
     m_inFlight.insert(identity.jobId, entry);
+    if (identity.jobType == JobType::VolumeMove) {
+        // Its reply may be lost too: looked up again before another send.
+        m_lookedUp.remove(identity.jobId);
+        if (!m_db->markJobSent(identity.jobId))
+            qWarning() << "volume move job" << identity.jobId << "not marked as sent; a lost reply would move it twice";
+        return;
+    }
     if (!JobOwners::isCreate(identity.jobType))
         return;
     // What this request makes is looked for anew if its reply is lost too.
@@ -296,10 +303,11 @@ void CJobManager::feedTakenIn()
 
 bool CJobManager::lookUpCreate(const T_JobData& job)
 {
-    if (!JobOwners::isCreate(job.jobType) || job.sent == 0 || m_lookedUp.contains(job.jobId))
+    const bool move = job.jobType == JobType::VolumeMove;
+    if ((!move && !JobOwners::isCreate(job.jobType)) || job.sent == 0 || m_lookedUp.contains(job.jobId))
         return false;
     T_Http_Custom lookup;
-    const int sent = m_bookJobs->lookUpCreate(job, lookup);
+    const int sent = move ? m_bookJobs->lookUpMove(job, lookup) : m_bookJobs->lookUpCreate(job, lookup);
     if (sent < 0)
         return false;  // the owner parks it
     if (sent == 0) {

@@ -253,7 +253,11 @@ void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, co
         }
         return;
     }
-    switch (m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, m_feedPasses, m_firstListed[entry.jobId])) {
+    const CBookJobManager::Lookup found =
+        entry.lookupFor == JobType::VolumeMove
+            ? m_bookJobs->settleLostMove(entry.jobId, body)
+            : m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, m_feedPasses, m_firstListed[entry.jobId]);
+    switch (found) {
     case CBookJobManager::Lookup::Adopted:
         m_firstListed.remove(entry.jobId);
         break;

@@ -295,6 +295,17 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
             return true;
         };
     };
+    // The platform makes the move but its reply is cut off; the next pass
+    // must not move the volume a second time.
+    const auto dragLosingTheReply = [dragVolume](int volumeId, int targetId) {
+        return [=]() {
+            if (!standin().addFault(QStringLiteral("/volume/move"), QStringLiteral("truncated"), 0, 1)
+                || !dragVolume(volumeId, targetId)() || !waitUntilIdle())
+                return false;
+            CJobManager::instance()->synNow(false);
+            return true;
+        };
+    };
     const auto dragOutline = [](int outlineId, int targetId) {
         return [=]() {
             COutlineController::instance()->move(outlineRow(outlineId), outlineRow(targetId), 1);
@@ -316,6 +327,7 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
         {"volume up from the menu", menu(v4, 0, "Up Volume")},
         {"volume dragged down", dragVolume(v2, v3)},
         {"volume dragged up", dragVolume(v3, v1)},
+        {"volume dragged, its reply cut off", dragLosingTheReply(v4, v2)},
         // The panel shows the last outline on top.
         {"outline dragged down", dragOutline(o3, 11001)},
         {"outline dragged up", dragOutline(11001, o2)},
