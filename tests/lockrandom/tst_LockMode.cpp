@@ -9,11 +9,13 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_WritingLock.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_ClientTips.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
@@ -119,6 +121,28 @@ private slots:
         QSettings settings(settingsFile(), QSettings::IniFormat);
         QVERIFY(settings.contains(QStringLiteral("system/exeAuto")));
         QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 0);
+    }
+
+    void lockStartUpThatCannotBeStoredIsTakenBackAndTold()
+    {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        // A settings "file" that is a folder: it cannot be written, and Qt
+        // keeps an unwritten change for its next reader (also as root).
+        const QString unwritable = m_dir.path() + QStringLiteral("/folder.ini");
+        QVERIFY(QDir().mkpath(unwritable));
+        CUiManager::instance()->setSettingsFile(unwritable);
+        engage(1, 5000, 0);
+        CUiManager::instance()->setSettingsFile(settingsFile());
+        qunsetenv("XDG_CONFIG_HOME");
+        // No entry runs ahead of the setting, and no reader of the file sees
+        // a value the file does not hold.
+        QVERIFY(!QFile::exists(config.path() + QStringLiteral("/autostart")));
+        QVERIFY(!QSettings(unwritable, QSettings::IniFormat).contains(QStringLiteral("system/exeAuto")));
+        auto* box = m_f->window()->findChild<BkMessageBox*>();
+        QVERIFY(box && box->isVisible());
+        QVERIFY2(box->textLabel()->text().contains(unwritable), qPrintable(box->textLabel()->text()));
+        delete box;
     }
 
     void refusedGoalsEngageNothing()

@@ -16,8 +16,11 @@
 #include "ui/bookshelf/CBookListDelegate.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/creation/Dialog_Search.h"
+#include "ui/shell/Dialog_Unlock.h"
 
 #include <QDirIterator>
+#include <QLineEdit>
 #include <QListView>
 #include <QProcess>
 #include <QPushButton>
@@ -45,14 +48,19 @@ private slots:
     void bookshelfCloseButtonEndsCleanly();
     void sessionEndKeepsTheWordsJustTyped_data();
     void sessionEndKeepsTheWordsJustTyped();
+    void sessionEndAnswersNoOpenQuestion_data();
+    void sessionEndAnswersNoOpenQuestion();
     void startFailureBoxEndsCleanly();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
     // as the client makes them; its bookshelf tells where the book's cover
     // and the close button are (the same window size as the client's).
-    bool seedBook();
+    bool seedBook(int idleLockSeconds = 0);
+    // Each book on the shelf as "name:text of its first chapter".
     QString storedChapterText();
+    // The stored application lock type of the seeded author.
+    int storedLockType();
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
     void startClient();
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
@@ -60,6 +68,14 @@ private:
     int backupCount() const;
     // The client's viewable window: a top-level one, or the one the tray host embedded.
     Window findClientWindow(bool embedded) const;
+    QList<Window> clientWindows(bool embedded) const;
+    // Waits for a top-level window of the client, at least of the size
+    // given, that is not among those given; None when none came. A box or a
+    // dialog is larger than the toasts that come and go.
+    Window awaitNewWindow(const QList<Window>& before, QSize least = QSize(300, 150));
+    // Opens the seeded book in the writing window, from the bookshelf; None
+    // when it did not open.
+    Window openBook(Window shelf);
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
     void clickAt(Window window, QPoint position = QPoint(), unsigned button = Button1);
     void typeKey(KeySym key);
@@ -70,6 +86,11 @@ private:
     QProcess m_client;
     QPoint m_cover;
     QPoint m_close;
+    QPoint m_forgotPassword;
+    QPoint m_lockPassword;
+    QPoint m_searchField;
+    QPoint m_replaceField;
+    QPoint m_replaceAll;
 };
 
 void QuitTest::initTestCase()
@@ -116,7 +137,7 @@ void QuitTest::cleanup()
     m_client.waitForFinished(5000);
 }
 
-bool QuitTest::seedBook()
+bool QuitTest::seedBook(int idleLockSeconds)
 {
     m_cover = QPoint();
     CTessaneDb* db = CTessaneDb::instance();
@@ -143,11 +164,32 @@ bool QuitTest::seedBook()
         auto* close = shelf->findChild<QPushButton*>(QStringLiteral("btn_close"));
         const QPoint centre = close->mapTo(shelf, close->rect().center());
         m_close = centre - QPoint(shelf->width(), 0);
+        // The lock screen and the search dialog, as the client builds them.
+        Dialog_Unlock unlock;
+        unlock.show();
+        m_forgotPassword = unlock.btnForgotPwd()->mapTo(&unlock, unlock.btnForgotPwd()->rect().center());
+        m_lockPassword = unlock.lineEditPwd()->mapTo(&unlock, unlock.lineEditPwd()->rect().center());
+        Dialog_Search search;
+        search.show();
+        const auto centreOf = [&search](const QWidget* w) { return w->mapTo(&search, w->rect().center()); };
+        m_searchField = centreOf(search.searchEdit());
+        m_replaceField = centreOf(search.replaceEdit());
+        m_replaceAll = centreOf(search.findChild<QPushButton*>(QStringLiteral("btnReplaceAll")));
     }
     // The client takes the file and the boss key over.
     CUiManager::instance()->setBoosKey(QString());
     CUiManager::instance()->shutdown();
     CJobManager::instance()->close();
+    if (idleLockSeconds > 0) {
+        // The lock asks at every start too (password "idle").
+        conf.systemConf.pwdLockType = 4;
+        conf.systemConf.pwdLockTime = idleLockSeconds;
+        conf.systemConf.pwdLockPwd = QStringLiteral("idle");
+        const bool stored = db->init(dbFile(), programDb) && db->updateUserConf(conf);
+        db->close();
+        if (!stored)
+            return false;
+    }
     return !m_cover.isNull();
 }
 
@@ -157,6 +199,7 @@ QString QuitTest::storedChapterText()
     QString text;
     if (jobs->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))) {
         for (T_Book* book : CPublicManager::instance()->bookList) {
+            text += book->bookName + QLatin1Char(':');
             if (jobs->getChapters(book) && !book->chapterList.isEmpty()
                 && jobs->getChapterContent(book->chapterList.first()))
                 text += book->chapterList.first()->content;
@@ -165,6 +208,16 @@ QString QuitTest::storedChapterText()
     CUiManager::instance()->shutdown();
     jobs->close();
     return text;
+}
+
+int QuitTest::storedLockType()
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    TS_Author_Info user;
+    T_UserConf conf;
+    const bool read = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))) && db->getUserData(10001, user, conf);
+    db->close();
+    return read ? conf.systemConf.pwdLockType : -1;
 }
 
 void QuitTest::startClient()
@@ -201,6 +254,11 @@ int QuitTest::backupCount() const
 
 Window QuitTest::findClientWindow(bool embedded) const
 {
+    return clientWindows(embedded).value(0, None);
+}
+
+QList<Window> QuitTest::clientWindows(bool embedded) const
+{
     const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
     const auto pidOf = [&](Window window) {
         Atom type = None;
@@ -216,24 +274,52 @@ Window QuitTest::findClientWindow(bool embedded) const
         return pid;
     };
     // Depth first; "inside" says whether a window of another program holds this one.
-    std::function<Window(Window, bool)> search = [&](Window window, bool inside) -> Window {
+    QList<Window> found;
+    std::function<void(Window, bool)> search = [&](Window window, bool inside) {
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable)
-            return None;
+            return;
         const qint64 pid = pidOf(window);
-        if (pid == m_client.processId() && inside == embedded)
-            return window;
+        if (pid == m_client.processId() && inside == embedded) {
+            found.append(window);
+            return;
+        }
         Window root = None, parent = None, *children = nullptr;
         unsigned int count = 0;
-        Window hit = None;
         if (XQueryTree(m_display, window, &root, &parent, &children, &count)) {
-            for (unsigned int i = 0; i < count && hit == None; ++i)
-                hit = search(children[i], inside || (pid != 0 && pid != m_client.processId()));
+            for (unsigned int i = 0; i < count; ++i)
+                search(children[i], inside || (pid != 0 && pid != m_client.processId()));
             XFree(children);
         }
-        return hit;
     };
-    return search(DefaultRootWindow(m_display), false);
+    search(DefaultRootWindow(m_display), false);
+    return found;
+}
+
+Window QuitTest::awaitNewWindow(const QList<Window>& before, QSize least)
+{
+    Window added = None;
+    const auto appeared = [&] {
+        for (Window window : clientWindows(false)) {
+            XWindowAttributes attributes;
+            if (before.contains(window) || !XGetWindowAttributes(m_display, window, &attributes))
+                continue;
+            if (attributes.width >= least.width() && attributes.height >= least.height())
+                return (added = window) != None;
+        }
+        return false;
+    };
+    return QTest::qWaitFor(appeared, 15000) ? added : None;
+}
+
+Window QuitTest::openBook(Window shelf)
+{
+    // The book opens in the writing window, which takes the bookshelf's place.
+    Window writing = None;
+    const bool opened = QTest::qWaitFor([&] {
+        return ((writing = findClientWindow(false)) != None && writing != shelf) || (clickAt(shelf, m_cover), false);
+    }, 15000);
+    return opened ? writing : None;
 }
 
 void QuitTest::clickAt(Window window, QPoint position, unsigned button)
@@ -296,11 +382,8 @@ void QuitTest::sessionEndKeepsTheWordsJustTyped()
     startClient();
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
-    // The book opens in the writing window, which takes the bookshelf's place.
-    Window writing = None;
-    QTRY_VERIFY_WITH_TIMEOUT(((writing = findClientWindow(false)) != None && writing != shelf)
-                                 || (clickAt(shelf, m_cover), false),
-                             15000);
+    const Window writing = openBook(shelf);
+    QVERIFY(writing != None);
     // Typed into the editor, and the session ends at once: the quit saves
     // what the editor holds, also what it took after the quit began.
     clickAt(writing);
@@ -310,6 +393,76 @@ void QuitTest::sessionEndKeepsTheWordsJustTyped()
     expectCleanExit();
     QVERIFY(storedChapterText().contains(QStringLiteral("zqxj")));
     QCOMPARE(backupCount(), 1);
+}
+
+void QuitTest::sessionEndAnswersNoOpenQuestion_data()
+{
+    // Each question's first button is the one that changes something.
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("lockType");
+    QTest::newRow("replace all") << "replace all" << "退出之书:　　zqxj" << 0;
+    QTest::newRow("delete the book") << "delete the book" << "退出之书:" << 0;
+    // The lock asks at every start: the shelf is not read here.
+    QTest::newRow("forgotten lock password") << "forgotten lock password" << QString() << 4;
+}
+
+void QuitTest::sessionEndAnswersNoOpenQuestion()
+{
+    QFETCH(QString, question);
+    QFETCH(QString, stored);
+    QFETCH(int, lockType);
+    const bool locking = question == QLatin1String("forgotten lock password");
+    QVERIFY(seedBook(locking ? 1 : 0));
+    startClient();
+    if (locking) {
+        Window startLock = None;
+        QTRY_VERIFY_WITH_TIMEOUT((startLock = findClientWindow(false)) != None, 15000);
+        clickAt(startLock, m_lockPassword);
+        for (KeySym key : {XK_i, XK_d, XK_l, XK_e, XK_Return})
+            typeKey(key);
+        QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).contains(startLock), 15000);
+    }
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
+    if (question == QLatin1String("replace all")) {
+        const Window writing = openBook(shelf);
+        QVERIFY(writing != None);
+        clickAt(writing);
+        for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
+            typeKey(key);
+        typeKey(XK_F6);
+        const Window search = awaitNewWindow({writing});
+        QVERIFY(search != None);
+        // The focus a window manager gives the window clicked.
+        XSetInputFocus(m_display, search, RevertToPointerRoot, CurrentTime);
+        clickAt(search, m_searchField);
+        typeKey(XK_q);
+        clickAt(search, m_replaceField);
+        typeKey(XK_z);
+        clickAt(search, m_replaceAll);
+        QVERIFY(awaitNewWindow({writing, search}) != None);
+    } else if (question == QLatin1String("delete the book")) {
+        clickAt(shelf, m_cover, Button3);
+        const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The menu takes the keyboard: its last item deletes.
+        typeKey(XK_Up);
+        typeKey(XK_Return);
+        QVERIFY(awaitNewWindow({shelf, menu}) != None);
+    } else {
+        // After a second untouched, the idle lock hides the bookshelf and
+        // asks for the password.
+        const Window lock = awaitNewWindow({shelf});
+        QVERIFY(lock != None);
+        clickAt(lock, m_forgotPassword);
+        QVERIFY(awaitNewWindow({lock}) != None);
+    }
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    QCOMPARE(storedLockType(), lockType);
+    if (!stored.isNull())
+        QCOMPARE(storedChapterText(), stored);
 }
 
 void QuitTest::startFailureBoxEndsCleanly()
