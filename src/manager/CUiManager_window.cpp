@@ -25,6 +25,7 @@
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 
 void CUiManager::initBoosKey()
 {
@@ -52,6 +53,20 @@ void CUiManager::toggleMainWindow()
     const QSharedPointer<QWidget> window = currentWindow();
     if (!window)
         return;
+    // While the application lock holds, what it hid comes back only through
+    // its password: the key hides the lock screen and brings it back, never
+    // the windows behind it.
+    if (m_unlockOpen || !m_lockHidden.isEmpty()) {
+        QWindow* lock = m_unlockOpen && m_unlockDialog ? m_unlockDialog->windowHandle() : nullptr;
+        if (!lock)
+            return;
+        // Through the native window: hiding the dialog would end its exec().
+        const bool show = !lock->isVisible();
+        lock->setVisible(show);
+        if (m_tray)
+            m_tray->setVisible(show);
+        return;
+    }
     if (window->isVisible()) {
         if (isLocked()) {
             showMessage(tr("Currently locked"), 0, 1000);
