@@ -430,4 +430,6 @@ private:
     class QxtGlobalShortcut* m_bossKey = nullptr;
     bool m_bookshelfLockMode = false;
     bool m_quitting = false;
+    // The session ends the program: its quit waits for nothing.
+    bool m_sessionEnding = false;
 };

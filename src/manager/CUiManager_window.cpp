@@ -7,6 +7,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
+#include "manager/DbFaultText.h"
 #include "platform/ProgramPath.h"
 #include "platform/SessionAutostart.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
@@ -187,7 +188,19 @@ void CUiManager::saveAndQuit()
         if (m_mainMode == 1)
             saveChapter();
         CJobManager::instance()->saveUserData();
+        CTessaneDb* db = CTessaneDb::instance();
+        const bool damagedBefore = db->isDamaged();
         backupsDb();
+        // Damage only the backup's check of every page found (in a table no
+        // start reads): the author reads it before the program goes, or it
+        // would go untold start after start. An ending session does not wait.
+        if (!damagedBefore && db->isDamaged() && !m_sessionEnding) {
+            showDbFault(DbFaultText::damaged(db->dbFilePath()));
+            if (m_dbFaultBox) {
+                connect(m_dbFaultBox.data(), &QObject::destroyed, qApp, &QCoreApplication::quit);
+                return;
+            }
+        }
     }
     QTimer::singleShot(100, qApp, &QCoreApplication::quit);
 }
@@ -200,6 +213,7 @@ void CUiManager::exitApp()
 void CUiManager::endSession()
 {
     qInfo() << "the session ends: saving and quitting";
+    m_sessionEnding = true;
     saveAndQuit();
 }
 

@@ -20,6 +20,8 @@
 #include "ui/shell/Dialog_Unlock.h"
 
 #include <QDirIterator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
@@ -51,6 +53,7 @@ private slots:
     void sessionEndAnswersNoOpenQuestion_data();
     void sessionEndAnswersNoOpenQuestion();
     void startFailureBoxEndsCleanly();
+    void damageTheBackupFindsIsToldBeforeTheQuit();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -476,6 +479,42 @@ void QuitTest::startFailureBoxEndsCleanly()
     QTRY_VERIFY_WITH_TIMEOUT((box = findClientWindow(false)) != None, 15000);
     // Keys go to the window under the pointer; Return presses the box's OK.
     expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });
+}
+
+void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
+{
+    QVERIFY(seedBook());
+    // Damage in the versions' table, which no start reads.
+    int rootPage = 0, pageSize = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
+        db.setDatabaseName(dbFile());
+        QSqlQuery query(db);
+        QVERIFY(db.open() && query.exec(QStringLiteral("select rootpage from sqlite_master where name = 'tb_contentblade';"))
+                && query.next());
+        rootPage = query.value(0).toInt();
+        QVERIFY(query.exec(QStringLiteral("PRAGMA page_size;")) && query.next());
+        pageSize = query.value(0).toInt();
+        QVERIFY(query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")));
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+    QFile file(dbFile());
+    QVERIFY(rootPage > 1 && file.open(QIODevice::ReadWrite) && file.seek(qint64(rootPage - 1) * pageSize));
+    QCOMPARE(file.write(QByteArray(pageSize, '\xff')), qint64(pageSize));
+    file.close();
+
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
+    clickAt(shelf, m_close);
+    // The quit's backup finds the damage and waits for the author to read it.
+    const Window box = awaitNewWindow({shelf});
+    QVERIFY(box != None);
+    QCOMPARE(m_client.state(), QProcess::Running);
+    expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });
+    QCOMPARE(backupCount(), 0);
 }
 
 QTEST_MAIN(QuitTest)
