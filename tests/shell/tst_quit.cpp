@@ -50,6 +50,7 @@ private slots:
     void bookshelfCloseButtonEndsCleanly();
     void sessionEndKeepsTheWordsJustTyped_data();
     void sessionEndKeepsTheWordsJustTyped();
+    void ignoredHangUpLeavesTheClientWriting();
     void sessionEndAnswersNoOpenQuestion_data();
     void sessionEndAnswersNoOpenQuestion();
     void startFailureBoxEndsCleanly();
@@ -393,6 +394,36 @@ void QuitTest::sessionEndKeepsTheWordsJustTyped()
     for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
         typeKey(key);
     ::kill(pid_t(m_client.processId()), signalNumber);
+    expectCleanExit();
+    QVERIFY(storedChapterText().contains(QStringLiteral("zqxj")));
+    QCOMPARE(backupCount(), 1);
+}
+
+void QuitTest::ignoredHangUpLeavesTheClientWriting()
+{
+    QVERIFY(seedBook());
+    // Started under nohup: the client inherits the ignored hang-up.
+    struct sigaction ignore = {}, previous = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    QVERIFY(::sigaction(SIGHUP, &ignore, &previous) == 0);
+    startClient();
+    ::sigaction(SIGHUP, &previous, nullptr);
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 15000);
+    // The terminal closes; the author goes on, opens the book, types and
+    // opens the search: by then the client has long read the signal, and a
+    // quit taken from it would have made the quit's backup.
+    ::kill(pid_t(m_client.processId()), SIGHUP);
+    const Window writing = openBook(shelf);
+    QVERIFY(writing != None);
+    clickAt(writing);
+    for (KeySym key : {XK_z, XK_q, XK_x, XK_j, XK_F6})
+        typeKey(key);
+    QVERIFY(awaitNewWindow({writing}) != None);
+    QCOMPARE(backupCount(), 0);
+    QCOMPARE(m_client.state(), QProcess::Running);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
     QVERIFY(storedChapterText().contains(QStringLiteral("zqxj")));
     QCOMPARE(backupCount(), 1);
