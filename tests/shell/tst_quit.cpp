@@ -17,6 +17,7 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/creation/Dialog_Search.h"
+#include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 
 #include <QDirIterator>
@@ -60,7 +61,9 @@ private:
     // The author remembered with a sign-in and one book, made by this process
     // as the client makes them; its bookshelf tells where the book's cover
     // and the close button are (the same window size as the client's).
-    bool seedBook(int idleLockSeconds = 0);
+    // With a lock type, the author's application lock (password "idle",
+    // idle time one second).
+    bool seedBook(int lockType = 0);
     // Each book on the shelf as "name:text of its first chapter".
     QString storedChapterText();
     // The stored application lock type of the seeded author.
@@ -90,6 +93,9 @@ private:
     QProcess m_client;
     QPoint m_cover;
     QPoint m_close;
+    QPoint m_setup;
+    QPoint m_safetyTab;
+    QPoint m_settingsForgot;
     QPoint m_forgotPassword;
     QPoint m_lockPassword;
     QPoint m_searchField;
@@ -141,7 +147,7 @@ void QuitTest::cleanup()
     m_client.waitForFinished(5000);
 }
 
-bool QuitTest::seedBook(int idleLockSeconds)
+bool QuitTest::seedBook(int lockType)
 {
     m_cover = QPoint();
     CTessaneDb* db = CTessaneDb::instance();
@@ -168,6 +174,16 @@ bool QuitTest::seedBook(int idleLockSeconds)
         auto* close = shelf->findChild<QPushButton*>(QStringLiteral("btn_close"));
         const QPoint centre = close->mapTo(shelf, close->rect().center());
         m_close = centre - QPoint(shelf->width(), 0);
+        auto* setup = shelf->findChild<QPushButton*>(QStringLiteral("btn_setup"));
+        m_setup = setup->mapTo(shelf, setup->rect().center()) - QPoint(shelf->width(), 0);
+        // The settings page's lock tab, as the client shows it.
+        Widget_Setting settings(shelf);
+        settings.show();
+        auto* safety = settings.findChild<QPushButton*>(QStringLiteral("btnSafety"));
+        m_safetyTab = safety->mapTo(&settings, safety->rect().center());
+        safety->click();
+        auto* forgot = settings.findChild<QPushButton*>(QStringLiteral("btnForgotPwd"));
+        m_settingsForgot = forgot->mapTo(&settings, forgot->rect().center());
         // The lock screen and the search dialog, as the client builds them.
         Dialog_Unlock unlock;
         unlock.show();
@@ -184,10 +200,10 @@ bool QuitTest::seedBook(int idleLockSeconds)
     CUiManager::instance()->setBoosKey(QString());
     CUiManager::instance()->shutdown();
     CJobManager::instance()->close();
-    if (idleLockSeconds > 0) {
-        // The lock asks at every start too (password "idle").
-        conf.systemConf.pwdLockType = 4;
-        conf.systemConf.pwdLockTime = idleLockSeconds;
+    if (lockType > 0) {
+        // Any lock asks at every start too.
+        conf.systemConf.pwdLockType = lockType;
+        conf.systemConf.pwdLockTime = 1;
         conf.systemConf.pwdLockPwd = QStringLiteral("idle");
         const bool stored = db->init(dbFile(), programDb) && db->updateUserConf(conf);
         db->close();
@@ -437,8 +453,9 @@ void QuitTest::sessionEndAnswersNoOpenQuestion_data()
     QTest::addColumn<int>("lockType");
     QTest::newRow("replace all") << "replace all" << "退出之书:　　zqxj" << 0;
     QTest::newRow("delete the book") << "delete the book" << "退出之书:" << 0;
-    // The lock asks at every start: the shelf is not read here.
+    // A lock asks at every start: the shelf is not read here.
     QTest::newRow("forgotten lock password") << "forgotten lock password" << QString() << 4;
+    QTest::newRow("settings page's forgotten lock password") << "settings page" << QString() << 1;
 }
 
 void QuitTest::sessionEndAnswersNoOpenQuestion()
@@ -446,8 +463,9 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
     QFETCH(QString, question);
     QFETCH(QString, stored);
     QFETCH(int, lockType);
-    const bool locking = question == QLatin1String("forgotten lock password");
-    QVERIFY(seedBook(locking ? 1 : 0));
+    // The idle lock for the lock screen's question, the start lock only for the page's.
+    const bool locking = lockType > 0;
+    QVERIFY(seedBook(lockType));
     startClient();
     if (locking) {
         Window startLock = None;
@@ -484,6 +502,13 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         typeKey(XK_Up);
         typeKey(XK_Return);
         QVERIFY(awaitNewWindow({shelf, menu}) != None);
+    } else if (question == QLatin1String("settings page")) {
+        clickAt(shelf, m_setup);
+        const Window page = awaitNewWindow({shelf});
+        QVERIFY(page != None);
+        clickAt(page, m_safetyTab);
+        clickAt(page, m_settingsForgot);
+        QVERIFY(awaitNewWindow({shelf, page}) != None);
     } else {
         // After a second untouched, the idle lock hides the bookshelf and
         // asks for the password.
