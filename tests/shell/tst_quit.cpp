@@ -14,6 +14,7 @@
 #include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/CBookListDelegate.h"
+#include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/creation/Dialog_Search.h"
@@ -63,8 +64,10 @@ private:
     // and the close button are (the same window size as the client's).
     // With a lock type, the author's application lock (password "idle",
     // idle time one second).
-    bool seedBook(int lockType = 0);
-    // Each book on the shelf as "name:text of its first chapter".
+    // In the bin, the book is in the book recycle bin.
+    bool seedBook(int lockType = 0, bool inBin = false);
+    // Each book on the shelf as "name:text of its first chapter", then each
+    // book in the recycle bin as "(name)".
     QString storedChapterText();
     // The stored application lock type of the seeded author.
     int storedLockType();
@@ -94,6 +97,8 @@ private:
     QPoint m_cover;
     QPoint m_close;
     QPoint m_setup;
+    QPoint m_binButton;
+    QPoint m_binRow;
     QPoint m_safetyTab;
     QPoint m_settingsForgot;
     QPoint m_forgotPassword;
@@ -147,7 +152,7 @@ void QuitTest::cleanup()
     m_client.waitForFinished(5000);
 }
 
-bool QuitTest::seedBook(int lockType)
+bool QuitTest::seedBook(int lockType, bool inBin)
 {
     m_cover = QPoint();
     CTessaneDb* db = CTessaneDb::instance();
@@ -184,6 +189,15 @@ bool QuitTest::seedBook(int lockType)
         safety->click();
         auto* forgot = settings.findChild<QPushButton*>(QStringLiteral("btnForgotPwd"));
         m_settingsForgot = forgot->mapTo(&settings, forgot->rect().center());
+        auto* bin = shelf->findChild<QWidget*>(QStringLiteral("btnRecycle"));
+        m_binButton = bin->mapTo(shelf, bin->rect().center());
+        TC_Books_Delete recycle(CPublicManager::instance()->bookList.value(0)->localId, 1700000001);
+        if (inBin && !CJobManager::instance()->books_delete(recycle))
+            m_cover = QPoint();
+        Dialog_BookRecycle binDialog(shelf);
+        binDialog.show();
+        auto* binList = binDialog.findChild<QListView*>(QStringLiteral("listView"));
+        m_binRow = binList->viewport()->mapTo(&binDialog, binList->visualRect(binList->model()->index(0, 0)).center());
         // The lock screen and the search dialog, as the client builds them.
         Dialog_Unlock unlock;
         unlock.show();
@@ -224,6 +238,8 @@ QString QuitTest::storedChapterText()
                 && jobs->getChapterContent(book->chapterList.first()))
                 text += book->chapterList.first()->content;
         }
+        for (T_Book* book : CPublicManager::instance()->recycleBookList)
+            text += QLatin1Char('(') + book->bookName + QLatin1Char(')');
     }
     CUiManager::instance()->shutdown();
     jobs->close();
@@ -453,6 +469,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion_data()
     QTest::addColumn<int>("lockType");
     QTest::newRow("replace all") << "replace all" << "退出之书:　　zqxj" << 0;
     QTest::newRow("delete the book") << "delete the book" << "退出之书:" << 0;
+    QTest::newRow("delete for good from the bin") << "delete for good" << "(退出之书)" << 0;
     // A lock asks at every start: the shelf is not read here.
     QTest::newRow("forgotten lock password") << "forgotten lock password" << QString() << 4;
     QTest::newRow("settings page's forgotten lock password") << "settings page" << QString() << 1;
@@ -465,7 +482,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
     QFETCH(int, lockType);
     // The idle lock for the lock screen's question, the start lock only for the page's.
     const bool locking = lockType > 0;
-    QVERIFY(seedBook(lockType));
+    QVERIFY(seedBook(lockType, question == QLatin1String("delete for good")));
     startClient();
     if (locking) {
         Window startLock = None;
@@ -502,6 +519,17 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         typeKey(XK_Up);
         typeKey(XK_Return);
         QVERIFY(awaitNewWindow({shelf, menu}) != None);
+    } else if (question == QLatin1String("delete for good")) {
+        clickAt(shelf, m_binButton);
+        const Window bin = awaitNewWindow({shelf});
+        QVERIFY(bin != None);
+        clickAt(bin, m_binRow, Button3);
+        const Window menu = awaitNewWindow({shelf, bin}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The menu takes the keyboard: its last item deletes for good.
+        typeKey(XK_Up);
+        typeKey(XK_Return);
+        QVERIFY(awaitNewWindow({shelf, bin, menu}) != None);
     } else if (question == QLatin1String("settings page")) {
         clickAt(shelf, m_setup);
         const Window page = awaitNewWindow({shelf});
