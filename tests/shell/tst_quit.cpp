@@ -470,6 +470,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion_data()
     QTest::newRow("replace all") << "replace all" << "退出之书:　　zqxj" << 0;
     QTest::newRow("delete the book") << "delete the book" << "退出之书:" << 0;
     QTest::newRow("delete for good from the bin") << "delete for good" << "(退出之书)" << 0;
+    QTest::newRow("replace the exported file") << "replace the file" << "退出之书:" << 0;
     // A lock asks at every start: the shelf is not read here.
     QTest::newRow("forgotten lock password") << "forgotten lock password" << QString() << 4;
     QTest::newRow("settings page's forgotten lock password") << "settings page" << QString() << 1;
@@ -483,6 +484,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
     // The idle lock for the lock screen's question, the start lock only for the page's.
     const bool locking = lockType > 0;
     QVERIFY(seedBook(lockType, question == QLatin1String("delete for good")));
+    QFile earlier(m_dir->filePath(QStringLiteral("Documents/退出之书.txt")));
     startClient();
     if (locking) {
         Window startLock = None;
@@ -519,6 +521,22 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         typeKey(XK_Up);
         typeKey(XK_Return);
         QVERIFY(awaitNewWindow({shelf, menu}) != None);
+    } else if (question == QLatin1String("replace the file")) {
+        // A file of the book's name is already where the export proposes it.
+        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("Documents"))));
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        clickAt(shelf, m_cover, Button3);
+        const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The fourth item exports; the chooser proposes the book's name.
+        for (KeySym key : {XK_Down, XK_Down, XK_Down, XK_Down, XK_Return})
+            typeKey(key);
+        const Window chooser = awaitNewWindow({shelf, menu});
+        QVERIFY(chooser != None);
+        XSetInputFocus(m_display, chooser, RevertToPointerRoot, CurrentTime);
+        typeKey(XK_Return);
+        QVERIFY(awaitNewWindow({shelf, menu, chooser}) != None);
     } else if (question == QLatin1String("delete for good")) {
         clickAt(shelf, m_binButton);
         const Window bin = awaitNewWindow({shelf});
@@ -545,8 +563,13 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         clickAt(lock, m_forgotPassword);
         QVERIFY(awaitNewWindow({lock}) != None);
     }
+    QVERIFY(m_client.processId() > 0);
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
+    if (earlier.exists()) {
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+    }
     QCOMPARE(storedLockType(), lockType);
     if (!stored.isNull())
         QCOMPARE(storedChapterText(), stored);
