@@ -24,7 +24,10 @@ bool CTessaneDb::fileIsSound(const QString& path)
         // commits or checkpoints meanwhile; read as it lies, a checkpoint
         // half-way through looks like damage. A file no one has open (a
         // backup) is read immutable: no lock, and no files made beside it.
-        const bool inUse = QFileInfo::exists(path + QStringLiteral("-wal"));
+        const CTessaneDb* open = CTessaneDb::instance();
+        const bool inUse = QFileInfo::exists(path + QStringLiteral("-wal"))
+            || QFileInfo::exists(path + QStringLiteral("-journal"))
+            || (open->isOpen() && QFileInfo(open->dbFilePath()) == QFileInfo(path));
         QSqlDatabase connection = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         connection.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
         QUrl uri = QUrl::fromLocalFile(path);
