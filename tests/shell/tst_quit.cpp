@@ -63,8 +63,8 @@ private:
     // as the client makes them; its bookshelf tells where the book's cover
     // and the close button are (the same window size as the client's).
     // With a lock type, the author's application lock (password "idle",
-    // idle time one second).
-    // In the bin, the book is in the book recycle bin.
+    // idle time one second); in the bin, the book is in the recycle bin.
+    // Where the buttons of the windows the questions come from are, too.
     bool seedBook(int lockType = 0, bool inBin = false);
     // Each book on the shelf as "name:text of its first chapter", then each
     // book in the recycle bin as "(name)".
@@ -192,6 +192,7 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         auto* bin = shelf->findChild<QWidget*>(QStringLiteral("btnRecycle"));
         m_binButton = bin->mapTo(shelf, bin->rect().center());
         TC_Books_Delete recycle(CPublicManager::instance()->bookList.value(0)->localId, 1700000001);
+        // A book that cannot go to the bin fails the seeding.
         if (inBin && !CJobManager::instance()->books_delete(recycle))
             m_cover = QPoint();
         Dialog_BookRecycle binDialog(shelf);
