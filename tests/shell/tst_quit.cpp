@@ -14,6 +14,7 @@
 #include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/CBookListDelegate.h"
+#include "volume/CBookVolumeController.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
@@ -27,6 +28,8 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
+#include <QQuickItem>
+#include <QQuickWidget>
 #include <QPushButton>
 #include <QX11Info>
 #include <QtTest>
@@ -38,6 +41,22 @@
 
 #include <csignal>
 #include <functional>
+
+namespace {
+// The first visible item of the tree panel that passes the test.
+QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& test)
+{
+    for (QQuickItem* item : from ? from->childItems() : QList<QQuickItem*>()) {
+        if (!item->isVisible())
+            continue;
+        if (test(item))
+            return item;
+        if (QQuickItem* inner = treeItem(item, test))
+            return inner;
+    }
+    return nullptr;
+}
+} // namespace
 
 class QuitTest : public QObject
 {
@@ -96,6 +115,8 @@ private:
     QProcess m_client;
     QPoint m_cover;
     QPoint m_close;
+    QPoint m_chapterRow;
+    QPoint m_volumeTitle;
     QPoint m_setup;
     QPoint m_binButton;
     QPoint m_binRow;
@@ -191,6 +212,21 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         m_settingsForgot = forgot->mapTo(&settings, forgot->rect().center());
         auto* bin = shelf->findChild<QWidget*>(QStringLiteral("btnRecycle"));
         m_binButton = bin->mapTo(shelf, bin->rect().center());
+        // The writing window's chapter tree.
+        CUiManager::instance()->openCreation(CPublicManager::instance()->bookList.value(0));
+        QQuickWidget* tree = CBookVolumeController::instance()->getQuickWidget();
+        QQuickItem *chapter = nullptr, *volume = nullptr;
+        QTest::qWaitFor([&] {
+            chapter = treeItem(tree->rootObject(), [](QQuickItem* i) { return i->property("chapterIndex") == 0; });
+            volume = treeItem(tree->rootObject(), [](QQuickItem* i) { return i->objectName() == "volumeTitle"; });
+            return chapter && volume;
+        }, 10000);
+        const auto inWindow = [tree](QQuickItem* item) {
+            const QPoint centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+            return tree->mapTo(tree->window(), centre);
+        };
+        m_chapterRow = chapter ? inWindow(chapter) : QPoint();
+        m_volumeTitle = volume ? inWindow(volume) : QPoint();
         TC_Books_Delete recycle(CPublicManager::instance()->bookList.value(0)->localId, 1700000001);
         // A book that cannot go to the bin fails the seeding.
         if (inBin && !CJobManager::instance()->books_delete(recycle))
@@ -470,6 +506,8 @@ void QuitTest::sessionEndAnswersNoOpenQuestion_data()
     QTest::addColumn<int>("lockType");
     QTest::newRow("replace all") << "replace all" << "退出之书:　　zqxj" << 0;
     QTest::newRow("delete the book") << "delete the book" << "退出之书:" << 0;
+    QTest::newRow("delete the chapter") << "delete the chapter" << "退出之书:　　zqxj" << 0;
+    QTest::newRow("delete the volume") << "delete the volume" << "退出之书:　　zqxj" << 0;
     QTest::newRow("delete for good from the bin") << "delete for good" << "(退出之书)" << 0;
     QTest::newRow("replace the exported file") << "replace the file" << "退出之书:" << 0;
     // A lock asks at every start: the shelf is not read here.
@@ -514,6 +552,19 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         typeKey(XK_z);
         clickAt(search, m_replaceAll);
         QVERIFY(awaitNewWindow({writing, search}) != None);
+    } else if (question.startsWith(QLatin1String("delete the ")) && question != QLatin1String("delete the book")) {
+        const Window writing = openBook(shelf);
+        QVERIFY(writing != None);
+        clickAt(writing);
+        for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
+            typeKey(key);
+        clickAt(writing, question.endsWith(QLatin1String("chapter")) ? m_chapterRow : m_volumeTitle, Button3);
+        const Window menu = awaitNewWindow({writing}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The menu takes the keyboard: its last item deletes.
+        typeKey(XK_Up);
+        typeKey(XK_Return);
+        QVERIFY(awaitNewWindow({writing, menu}) != None);
     } else if (question == QLatin1String("delete the book")) {
         clickAt(shelf, m_cover, Button3);
         const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
