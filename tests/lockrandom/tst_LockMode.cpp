@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -127,10 +128,15 @@ private slots:
     {
         QTemporaryDir config;
         qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        // A settings "file" that is a folder: it cannot be written, and Qt
-        // keeps an unwritten change for its next reader (also as root).
-        const QString unwritable = m_dir.path() + QStringLiteral("/folder.ini");
-        QVERIFY(QDir().mkpath(unwritable));
+        // A settings file that exists but cannot be written, also by root: a
+        // running program's file. Qt keeps a change it could not write to
+        // such a file for the file's next reader.
+        const QString unwritable = m_dir.path() + QStringLiteral("/running.ini");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), unwritable));
+        QVERIFY(QFile::setPermissions(unwritable, QFile::permissions(unwritable) | QFile::ExeOwner));
+        QProcess running;
+        running.start(unwritable, {QStringLiteral("600")});
+        QVERIFY(running.waitForStarted());
         CUiManager::instance()->setSettingsFile(unwritable);
         engage(1, 5000, 0);
         CUiManager::instance()->setSettingsFile(settingsFile());
@@ -143,6 +149,8 @@ private slots:
         QVERIFY(box && box->isVisible());
         QVERIFY2(box->textLabel()->text().contains(unwritable), qPrintable(box->textLabel()->text()));
         delete box;
+        running.kill();
+        running.waitForFinished();
     }
 
     void refusedGoalsEngageNothing()
