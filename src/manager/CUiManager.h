@@ -328,6 +328,7 @@ private:
     // A lock must come back after a restart: engaging it turns start-up
     // with the system on; releasing it leaves that choice to the author.
     void applyLockStartUp(bool on);
+    void tellLockWontSurviveRestart(const QString& settingsFile);
     QString m_settingsFile;
     std::function<bool(const QString&, const QStringList&)> m_powerRunner;
     QPointer<class Widget_RandomName> m_randomNames;
@@ -432,4 +433,6 @@ private:
     class QxtGlobalShortcut* m_bossKey = nullptr;
     bool m_bookshelfLockMode = false;
     bool m_quitting = false;
+    // The session ends the program: its quit waits for nothing.
+    bool m_sessionEnding = false;
 };
