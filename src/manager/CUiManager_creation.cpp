@@ -157,6 +157,8 @@ void CUiManager::saveChapterOnQuit()
 
 bool CUiManager::signOutKeepsWords()
 {
+    if (!memosStored())
+        return false;
     if (editorWithUnstorableWords() == nullptr)
         return true;
     showError(tr("The chapter could not be saved; you stay signed in so that no word is lost"), 3000);
@@ -165,6 +167,8 @@ bool CUiManager::signOutKeepsWords()
 
 void CUiManager::keepWordsBeforeSignOut()
 {
+    // The memo windows go with the session too, before the user's memos do.
+    keepMemoWords();
     Widget_Creation_Content* content = editorWithUnstorableWords();
     if (content == nullptr)
         return;
@@ -176,9 +180,11 @@ void CUiManager::keepWordsBeforeSignOut()
 
 QString CUiManager::keepUnsavedWords(Widget_Creation_Content* content)
 {
-    const QString book = content->shownBookName();
-    const QString chapter = content->shownChapterName();
-    const QString text = content->toPlainText();
+    return keepUnsavedWords(content->shownBookName(), content->shownChapterName(), content->toPlainText());
+}
+
+QString CUiManager::keepUnsavedWords(const QString& book, const QString& chapter, const QString& text)
+{
     QString path = TextRecovery::keep(book, chapter, text);
     QString refused = TextRecovery::folder();
     while (path.isEmpty()) {

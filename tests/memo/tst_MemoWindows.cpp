@@ -1,17 +1,25 @@
 // The memo windows offscreen: creation by the first text, saving on close,
-// pinning to the open chapter, and a memo deleted elsewhere.
+// pinning to the open chapter, a memo deleted elsewhere, and the memo
+// windows at a sign-out and while the database refuses writes.
 
 #include "FeedFixture.h"
 #include "MemoFixture.h"
+#include "WritingFaults.h"
 
+#include "db/records/T_Book.h"
 #include "db/records/T_Memo.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "manager/TextRecovery.h"
+#include "remote/records/AccountRecords.h"
+#include "ui/setting/Widget_Setting.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/CTextEdit.h"
 #include "ui/creation/memo/MemoColorPallet.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoItemWidget.h"
+#include "ui/creation/memo/MemoListWidget.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -20,6 +28,8 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +42,39 @@ void focusOut(MemoItemWidget* window)
     QFocusEvent event(QEvent::FocusOut, Qt::OtherFocusReason);
     QApplication::sendEvent(window->textEdit(), &event);
 }
+
+void type(MemoItemWidget* window, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(window->textEdit(), &event);
+}
+
+// 便签 on the bookshelf, then + on the memo list.
+MemoItemWidget* openNewMemo()
+{
+    MemoItemManager* memos = MemoItemManager::instance();
+    CUiManager::instance()->bookshelf()->findChild<QAbstractButton*>(QStringLiteral("btnMemo"))->click();
+    const int before = memos->openWindows().size();
+    memos->memoList()->findChild<QAbstractButton*>(QStringLiteral("btnAddMemo"))->click();
+    return memos->openWindows().size() == before + 1 ? memos->openWindows().last() : nullptr;
+}
+
+// 设置 → 退出.
+void signOutFromSettings()
+{
+    Widget_Setting page;
+    page.findChildren<QPushButton*>(QStringLiteral("btnConfirm")).at(0)->click();
+}
+
+// The platform's next reply asks for a new sign-in.
+bool signedOutByThePlatform()
+{
+    if (!standin().addFault(QStringLiteral("*"), QStringLiteral("code300")))
+        return false;
+    CJobManager::instance()->synNow(true);
+    return waitFor([]() { return CUiManager::instance()->signInState() == 2; });
+}
 }
 
 class MemoWindowTest : public QObject
@@ -43,6 +86,9 @@ private slots:
     void closingSavesUnsavedTextAndForgetsTheWindow();
     void pinningTakesTheOpenChapterAndThePositionAndTogglesBack();
     void memoDeletedElsewhereLeavesTheWindowHarmless();
+    void signOutStoresEveryOpenMemoAndLeavesNoWindowBehind_data();
+    void signOutStoresEveryOpenMemoAndLeavesNoWindowBehind();
+    void memoTheDatabaseRefusesStaysAndHoldsTheSignOut();
 };
 
 void MemoWindowTest::clearedTextCreatesNothingFirstTextCreatesTheMemo()
@@ -139,6 +185,95 @@ void MemoWindowTest::memoDeletedElsewhereLeavesTheWindowHarmless()
     window->textEdit()->setPlainText(QStringLiteral("还在打字"));
     focusOut(window);
     QVERIFY(!memoRow(localId).found);
+}
+
+void MemoWindowTest::signOutStoresEveryOpenMemoAndLeavesNoWindowBehind_data()
+{
+    QTest::addColumn<bool>("byThePlatform");
+    QTest::newRow("settings") << false;
+    QTest::newRow("sign in again") << true;
+}
+
+void MemoWindowTest::signOutStoresEveryOpenMemoAndLeavesNoWindowBehind()
+{
+    QFETCH(bool, byThePlatform);
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook seeded;
+    QVERIFY(seedDemoBook(seeded));
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QPointer<MemoItemWidget> window = openNewMemo();
+    QVERIFY(window);
+    type(window, QStringLiteral("甲"));
+    type(window, QStringLiteral("乙丙丁"));
+    const int localId = window->localMemoId();
+    QVERIFY(localId > 0);
+
+    CUiManager* ui = CUiManager::instance();
+    if (byThePlatform)
+        QVERIFY(signedOutByThePlatform());
+    else
+        signOutFromSettings();
+    QCOMPARE(ui->signInState(), 2);
+    QCOMPARE(memoRow(localId).content, QStringLiteral("甲乙丙丁"));
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 15000);
+    QVERIFY(MemoItemManager::instance()->openWindows().isEmpty());
+
+    // Signed in again, a book opens with no window of the last session about.
+    TC_Author_Login login;
+    login.phone = QStringLiteral("13800000000");
+    login.password = QStringLiteral("demo1234");
+    TS_Author_Login reply;
+    CJobManager::instance()->author_login(login, reply, true);
+    QVERIFY(CJobManager::instance()->initAfterLogin());
+    QCOMPARE(ui->signInState(), 1);
+    T_Book* book = CPublicManager::instance()->findBookByLocalId(seeded.localBookId);
+    QVERIFY(book);
+    ui->openCreation(book);
+    QCOMPARE(ui->windowMode(), 1);
+    ui->closeCreation();
+}
+
+void MemoWindowTest::memoTheDatabaseRefusesStaysAndHoldsTheSignOut()
+{
+    removeRecoveredFiles();
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    CUiManager* ui = CUiManager::instance();
+    MemoItemWidget* window = openNewMemo();
+    QVERIFY(window);
+    {
+        WriteFault refused(QStringLiteral("tb_memo"), QStringLiteral("INSERT"));
+        QVERIFY(refused.armed());
+        type(window, QStringLiteral("存不下"));
+        QCOMPARE(window->localMemoId(), 0);
+        // Neither its own close nor the author's sign-out drops the text.
+        window->closeButton()->click();
+        QVERIFY(MemoItemManager::instance()->openWindows().contains(window));
+        signOutFromSettings();
+        QCOMPARE(ui->signInState(), 1);
+        QCOMPARE(window->textEdit()->toPlainText(), QStringLiteral("存不下"));
+    }
+    {
+        // The memo can be stored now, the sign-out itself cannot.
+        WriteFault refused(QStringLiteral("tb_sys"), QStringLiteral("UPDATE"));
+        QVERIFY(refused.armed());
+        signOutFromSettings();
+        QCOMPARE(ui->signInState(), 1);
+        QCOMPARE(CPublicManager::instance()->userInfo.uid, StandinServer::demoUid());
+        QVERIFY(window->localMemoId() > 0);
+        QCOMPARE(memoRow(window->localMemoId()).content, QStringLiteral("存不下"));
+    }
+    // A sign-out the program must make keeps what no row takes in a file.
+    WriteFault refused(QStringLiteral("tb_memo"), QStringLiteral("UPDATE"));
+    QVERIFY(refused.armed());
+    type(window, QStringLiteral("再写"));
+    QVERIFY(signedOutByThePlatform());
+    QVERIFY(recoveredTexts().contains(QStringLiteral("存不下再写")));
+    QCOMPARE(TextRecovery::takeUntold().size(), 1);
+    QVERIFY(MemoItemManager::instance()->openWindows().isEmpty());
+    removeRecoveredFiles();
 }
 
 int runMemoWindowTests(int argc, char** argv)
