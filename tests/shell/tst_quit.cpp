@@ -16,10 +16,14 @@
 #include "ui/bookshelf/CBookListDelegate.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoListWidget.h"
+#include "db/records/T_Memo.h"
 
 #include <QDirIterator>
 #include <QListView>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QPushButton>
 #include <QX11Info>
 #include <QtTest>
@@ -45,6 +49,8 @@ private slots:
     void bookshelfCloseButtonEndsCleanly();
     void sessionEndKeepsTheWordsJustTyped_data();
     void sessionEndKeepsTheWordsJustTyped();
+    void sessionEndKeepsTheMemoJustTyped_data();
+    void sessionEndKeepsTheMemoJustTyped();
     void startFailureBoxEndsCleanly();
 
 private:
@@ -53,13 +59,16 @@ private:
     // and the close button are (the same window size as the client's).
     bool seedBook();
     QString storedChapterText();
+    QString storedMemoText();
+    QString recoveredText() const;
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
     void startClient();
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
     void expectCleanExit(const std::function<void()>& action = {});
     int backupCount() const;
-    // The client's viewable window: a top-level one, or the one the tray host embedded.
-    Window findClientWindow(bool embedded) const;
+    // The client's viewable window: a top-level one, or the one the tray host
+    // embedded; none of the known ones.
+    Window findClientWindow(bool embedded, const QList<Window>& known = {}) const;
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
     void clickAt(Window window, QPoint position = QPoint(), unsigned button = Button1);
     void typeKey(KeySym key);
@@ -70,6 +79,9 @@ private:
     QProcess m_client;
     QPoint m_cover;
     QPoint m_close;
+    // 便签 on the bookshelf, and + on the memo list it opens.
+    QPoint m_memo;
+    QPoint m_addMemo;
 };
 
 void QuitTest::initTestCase()
@@ -143,6 +155,12 @@ bool QuitTest::seedBook()
         auto* close = shelf->findChild<QPushButton*>(QStringLiteral("btn_close"));
         const QPoint centre = close->mapTo(shelf, close->rect().center());
         m_close = centre - QPoint(shelf->width(), 0);
+        auto* memo = shelf->findChild<QAbstractButton*>(QStringLiteral("btnMemo"));
+        m_memo = memo->mapTo(shelf, memo->rect().center());
+        MemoItemManager::instance()->showMemoList(shelf);
+        MemoListWidget* list = MemoItemManager::instance()->memoList();
+        auto* add = list->findChild<QAbstractButton*>(QStringLiteral("btnAddMemo"));
+        m_addMemo = add->mapTo(list, add->rect().center());
     }
     // The client takes the file and the boss key over.
     CUiManager::instance()->setBoosKey(QString());
@@ -164,6 +182,31 @@ QString QuitTest::storedChapterText()
     }
     CUiManager::instance()->shutdown();
     jobs->close();
+    return text;
+}
+
+QString QuitTest::storedMemoText()
+{
+    QString text;
+    if (CJobManager::instance()->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))) {
+        for (const T_Memo* memo : CPublicManager::instance()->memoList)
+            text += memo->content;
+    }
+    CUiManager::instance()->shutdown();
+    CJobManager::instance()->close();
+    return text;
+}
+
+QString QuitTest::recoveredText() const
+{
+    QString text;
+    QDirIterator it(m_dir->filePath(QStringLiteral("data")), {QStringLiteral("*.txt")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly))
+            text += QString::fromUtf8(file.readAll());
+    }
     return text;
 }
 
@@ -199,7 +242,7 @@ int QuitTest::backupCount() const
     return count;
 }
 
-Window QuitTest::findClientWindow(bool embedded) const
+Window QuitTest::findClientWindow(bool embedded, const QList<Window>& known) const
 {
     const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
     const auto pidOf = [&](Window window) {
@@ -221,7 +264,7 @@ Window QuitTest::findClientWindow(bool embedded) const
         if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable)
             return None;
         const qint64 pid = pidOf(window);
-        if (pid == m_client.processId() && inside == embedded)
+        if (pid == m_client.processId() && inside == embedded && !known.contains(window))
             return window;
         Window root = None, parent = None, *children = nullptr;
         unsigned int count = 0;
@@ -310,6 +353,56 @@ void QuitTest::sessionEndKeepsTheWordsJustTyped()
     expectCleanExit();
     QVERIFY(storedChapterText().contains(QStringLiteral("zqxj")));
     QCOMPARE(backupCount(), 1);
+}
+
+void QuitTest::sessionEndKeepsTheMemoJustTyped_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("stored") << false;
+    QTest::newRow("database refuses") << true;
+}
+
+void QuitTest::sessionEndKeepsTheMemoJustTyped()
+{
+    QFETCH(bool, refused);
+    QVERIFY(seedBook());
+    if (refused) {
+        // As a failing disk would: every new memo row is refused.
+        CTessaneDb* db = CTessaneDb::instance();
+        QVERIFY(db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))));
+        QVERIFY(db->newQuery().exec(QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE INSERT ON tb_memo BEGIN SELECT RAISE(ABORT, 'disk says no'); END;")));
+        db->close();
+    }
+    startClient();
+    Window shelf = None, list = None, memo = None;
+    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT((list = findClientWindow(false, {shelf})) != None || (clickAt(shelf, m_memo), false),
+                             30000);
+    // One click: each opens another memo window.
+    clickAt(list, m_addMemo);
+    QTRY_VERIFY_WITH_TIMEOUT((memo = findClientWindow(false, {shelf, list})) != None, 30000);
+    // The first key creates the memo, the others change it in memory only;
+    // then the session ends.
+    const auto focused = [this]() {
+        Window window = None;
+        int revert = 0;
+        XGetInputFocus(m_display, &window, &revert);
+        return window;
+    };
+    // A new window takes the focus as it shows; the keyboard follows a
+    // click only once the client has taken the click, which it says by
+    // moving the focus: away to the (empty) list first, then back.
+    QTRY_VERIFY_WITH_TIMEOUT(focused() == list || (clickAt(list), false), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(focused() == memo || (clickAt(memo), false), 30000);
+    for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
+        typeKey(key);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    if (refused)
+        QVERIFY2(recoveredText().contains(QStringLiteral("zqxj")), qPrintable(recoveredText()));
+    else
+        QCOMPARE(storedMemoText(), QStringLiteral("zqxj"));
 }
 
 void QuitTest::startFailureBoxEndsCleanly()
