@@ -14,6 +14,7 @@
 #include "manager/TextRecovery.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/setting/Widget_Setting.h"
+#include "ui/bookshelf/BookshelfTips.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/CTextEdit.h"
 #include "ui/creation/memo/MemoColorPallet.h"
@@ -248,6 +249,7 @@ void MemoWindowTest::memoTheDatabaseRefusesStaysAndHoldsTheSignOut()
         QVERIFY(refused.armed());
         type(window, QStringLiteral("存不下"));
         QCOMPARE(window->localMemoId(), 0);
+        QVERIFY(ui->bookshelf()->tips()->text().startsWith(QStringLiteral("The memo could not be saved")));
         // Neither its own close nor the author's sign-out drops the text.
         window->closeButton()->click();
         QVERIFY(MemoItemManager::instance()->openWindows().contains(window));
