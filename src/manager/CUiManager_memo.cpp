@@ -43,7 +43,7 @@ void CUiManager::keepMemoWords()
         const T_Memo* memo = window->memo();
         keepUnsavedWords(memo != nullptr ? memo->bookName : QString(), tr("Memo"),
                          window->textEdit()->toPlainText());
-        window->textKeptElsewhere();
+        window->dropUnsavedText();
     }
     memos->closeAll();
 }

@@ -102,8 +102,10 @@ bool MemoItemManager::removeMemo(int index, int localMemoId, bool fromServer)
 {
     if (!m_memoList)
         return false;
-    if (MemoItemWidget* item = windowOf(localMemoId))
+    if (MemoItemWidget* item = windowOf(localMemoId)) {
+        item->dropUnsavedText();
         item->close();
+    }
     m_memoList->removeMemo(index, fromServer);
     return true;
 }

@@ -37,9 +37,9 @@ public:
     bool saveMemo();
     void updateList();
     bool hasUnsavedText() const { return m_changed; }
-    // The unsaved text was kept elsewhere (a recovery file): the window no
-    // longer holds words only it has, and closes.
-    void textKeptElsewhere() { m_changed = false; }
+    // The unsaved text was kept elsewhere (a recovery file), or its memo is
+    // being deleted: the window holds no words only it has, and closes.
+    void dropUnsavedText() { m_changed = false; }
 
     CTextEdit* textEdit() const { return m_textEdit; }
     QPushButton* addButton() const { return m_btnAddMemo; }
