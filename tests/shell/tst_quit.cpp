@@ -69,6 +69,10 @@ private:
     // The client's viewable window: a top-level one, or the one the tray host
     // embedded; none of the known ones.
     Window findClientWindow(bool embedded, const QList<Window>& known = {}) const;
+    // A new top-level window of the client's, none of the known ones, once
+    // two looks 50 ms apart find it (a starting client maps some windows
+    // for a moment only); nudge runs while there is none.
+    Window settledClientWindow(const QList<Window>& known, const std::function<void()>& nudge = {});
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
     void clickAt(Window window, QPoint position = QPoint(), unsigned button = Button1);
     void typeKey(KeySym key);
@@ -269,6 +273,23 @@ Window QuitTest::findClientWindow(bool embedded, const QList<Window>& known) con
     return search(DefaultRootWindow(m_display), false);
 }
 
+Window QuitTest::settledClientWindow(const QList<Window>& known, const std::function<void()>& nudge)
+{
+    QElapsedTimer waited;
+    waited.start();
+    Window last = None;
+    while (waited.elapsed() < 30000) {
+        const Window found = findClientWindow(false, known);
+        if (found != None && found == last)
+            return found;
+        if (found == None && nudge)
+            nudge();
+        last = found;
+        QTest::qWait(50);
+    }
+    return None;
+}
+
 void QuitTest::clickAt(Window window, QPoint position, unsigned button)
 {
     XWindowAttributes attributes;
@@ -365,13 +386,14 @@ void QuitTest::sessionEndKeepsTheMemoJustTyped()
         db->close();
     }
     startClient();
-    Window shelf = None, list = None, memo = None;
-    QTRY_VERIFY_WITH_TIMEOUT((shelf = findClientWindow(false)) != None, 30000);
-    QTRY_VERIFY_WITH_TIMEOUT((list = findClientWindow(false, {shelf})) != None || (clickAt(shelf, m_memo), false),
-                             30000);
+    const Window shelf = settledClientWindow({});
+    QVERIFY(shelf != None);
+    const Window list = settledClientWindow({shelf}, [&] { clickAt(shelf, m_memo); });
+    QVERIFY(list != None);
     // One click: each opens another memo window.
     clickAt(list, m_addMemo);
-    QTRY_VERIFY_WITH_TIMEOUT((memo = findClientWindow(false, {shelf, list})) != None, 30000);
+    const Window memo = settledClientWindow({shelf, list});
+    QVERIFY(memo != None);
     const auto focused = [this]() {
         Window window = None;
         int revert = 0;
