@@ -159,6 +159,8 @@ void CUiManager::saveChapterOnQuit()
 
 bool CUiManager::signOutKeepsWords()
 {
+    if (!memosStored())
+        return false;
     if (editorWithUnstorableWords() == nullptr)
         return true;
     showError(tr("The chapter could not be saved; you stay signed in so that no word is lost"), 3000);
@@ -167,6 +169,8 @@ bool CUiManager::signOutKeepsWords()
 
 void CUiManager::keepWordsBeforeSignOut()
 {
+    // The memo windows go with the session too, before the user's memos do.
+    keepMemoWords();
     Widget_Creation_Content* content = editorWithUnstorableWords();
     if (content == nullptr)
         return;
@@ -206,9 +210,11 @@ WordsAnswer askWhereWordsGo(const QString& chapter, const QStringList& refused)
 
 QString CUiManager::keepUnsavedWords(Widget_Creation_Content* content)
 {
-    const QString book = content->shownBookName();
-    const QString chapter = content->shownChapterName();
-    const QString text = content->toPlainText();
+    return keepUnsavedWords(content->shownBookName(), content->shownChapterName(), content->toPlainText());
+}
+
+QString CUiManager::keepUnsavedWords(const QString& book, const QString& chapter, const QString& text)
+{
     // Nobody is asked while a place the next start looks in takes the words.
     QString path = TextRecovery::keepSomewhere(book, chapter, text);
     QStringList refused = TextRecovery::fallbackFolders();

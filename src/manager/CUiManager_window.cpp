@@ -13,6 +13,7 @@
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/creation/Widget_Creation.h"
+#include "ui/creation/memo/MemoItemManager.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/shell/Dialog_Unlock.h"
 
@@ -187,6 +188,7 @@ void CUiManager::saveAndQuit()
         m_quitting = true;
         if (m_mainMode == 1)
             saveChapter();
+        MemoItemManager::instance()->saveAll();
         CJobManager::instance()->saveUserData();
         CTessaneDb* db = CTessaneDb::instance();
         const bool damagedBefore = db->isDamaged();
@@ -222,6 +224,7 @@ void CUiManager::shutdown()
     m_idleTimer->stop();
     // Words typed since the quit's own save are kept before the editor goes.
     saveChapterOnQuit();
+    keepMemoWords();
     // The writing window first: it may hold the outline panel's view.
     const QList<QPointer<QWidget>> windows = {m_unlockDialog.data(), m_dbFaultBox.data(),
                                               m_loginDialog.data(), m_creation,

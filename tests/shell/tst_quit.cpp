@@ -6,6 +6,7 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
+#include "db/records/T_Memo.h"
 #include "db/records/T_UserConf.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
@@ -19,6 +20,8 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/creation/Dialog_Search.h"
+#include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoListWidget.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 
@@ -81,6 +84,8 @@ private slots:
     void ignoredHangUpLeavesTheClientWriting();
     void sessionEndAnswersNoOpenQuestion_data();
     void sessionEndAnswersNoOpenQuestion();
+    void sessionEndKeepsTheMemoJustTyped_data();
+    void sessionEndKeepsTheMemoJustTyped();
     void startFailureBoxEndsCleanly();
     void damageTheBackupFindsIsToldBeforeTheQuit();
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem_data();
@@ -97,8 +102,8 @@ private:
     // Where the buttons of the windows the questions come from are, too.
     bool seedBook(int lockType = 0, bool inBin = false);
     // Each book on the shelf as "name:text of its first chapter", then each
-    // book in the recycle bin as "(name)".
-    QString storedChapterText();
+    // book in the recycle bin as "(name)", then the text of every memo.
+    QString storedTexts();
     // The stored application lock type of the seeded author.
     int storedLockType();
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
@@ -111,7 +116,8 @@ private:
     QString recoveryFolder() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/recovered")); }
     // A file where a folder is wanted: nothing can be written below it, even by root.
     bool blockWithFile(const QString& path);
-    // The recovery files the client kept in that folder, with their texts.
+    // The recovery files the client kept in that folder, with their texts
+    // (in folders of its own their names do not start with its name).
     QMap<QString, QString> keptIn(const QString& folder) const;
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
     void expectCleanExit(const std::function<void()>& action = {});
@@ -132,9 +138,12 @@ private:
         return kept != None;
     }
     // Waits for a top-level window of the client, at least of the size
-    // given, that is not among those given; None when none came. A box or a
-    // dialog is larger than the toasts that come and go.
-    Window awaitNewWindow(const QList<Window>& before, QSize least = QSize(300, 150));
+    // given, that is not among those given, once two looks 50 ms apart find
+    // it (a starting client maps some windows for a moment only); None when
+    // none came. A box or a dialog is larger than the toasts that come and
+    // go. Nudge runs while there is none.
+    Window awaitNewWindow(const QList<Window>& before, QSize least = QSize(300, 150),
+                          const std::function<void()>& nudge = {});
     // Opens the seeded book in the writing window, from the bookshelf; None
     // when it did not open.
     Window openBook(Window shelf);
@@ -164,6 +173,9 @@ private:
     QPoint m_searchField;
     QPoint m_replaceField;
     QPoint m_replaceAll;
+    // 便签 on the bookshelf, and + on the memo list it opens.
+    QPoint m_memo;
+    QPoint m_addMemo;
 };
 
 void QuitTest::initTestCase()
@@ -240,6 +252,12 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         auto* close = shelf->findChild<QPushButton*>(QStringLiteral("btn_close"));
         const QPoint centre = close->mapTo(shelf, close->rect().center());
         m_close = centre - QPoint(shelf->width(), 0);
+        auto* memo = shelf->findChild<QAbstractButton*>(QStringLiteral("btnMemo"));
+        m_memo = memo->mapTo(shelf, memo->rect().center());
+        MemoItemManager::instance()->showMemoList(shelf);
+        MemoListWidget* list = MemoItemManager::instance()->memoList();
+        auto* add = list->findChild<QAbstractButton*>(QStringLiteral("btnAddMemo"));
+        m_addMemo = add->mapTo(list, add->rect().center());
         auto* setup = shelf->findChild<QPushButton*>(QStringLiteral("btn_setup"));
         m_setup = setup->mapTo(shelf, setup->rect().center()) - QPoint(shelf->width(), 0);
         // The settings page's lock tab, as the client shows it.
@@ -304,7 +322,7 @@ bool QuitTest::seedBook(int lockType, bool inBin)
     return !m_cover.isNull();
 }
 
-QString QuitTest::storedChapterText()
+QString QuitTest::storedTexts()
 {
     CJobManager* jobs = CJobManager::instance();
     QString text;
@@ -317,6 +335,8 @@ QString QuitTest::storedChapterText()
         }
         for (T_Book* book : CPublicManager::instance()->recycleBookList)
             text += QLatin1Char('(') + book->bookName + QLatin1Char(')');
+        for (const T_Memo* memo : CPublicManager::instance()->memoList)
+            text += memo->content;
     }
     CUiManager::instance()->shutdown();
     jobs->close();
@@ -420,20 +440,32 @@ QList<Window> QuitTest::clientWindows(bool embedded, const QString& title) const
     return found;
 }
 
-Window QuitTest::awaitNewWindow(const QList<Window>& before, QSize least)
+Window QuitTest::awaitNewWindow(const QList<Window>& before, QSize least, const std::function<void()>& nudge)
 {
-    Window added = None;
-    const auto appeared = [&] {
+    const auto look = [&] {
         for (Window window : clientWindows(false)) {
             XWindowAttributes attributes;
             if (before.contains(window) || !XGetWindowAttributes(m_display, window, &attributes))
                 continue;
             if (attributes.width >= least.width() && attributes.height >= least.height())
-                return (added = window) != None;
+                return window;
         }
-        return false;
+        return Window(None);
     };
-    return QTest::qWaitFor(appeared, 15000) ? added : None;
+    Window last = None;
+    QElapsedTimer looked;
+    const bool settled = QTest::qWaitFor([&] {
+        if (looked.isValid() && looked.elapsed() < 50)
+            return false;
+        looked.start();
+        const Window now = look();
+        if (now == None && nudge)
+            nudge();
+        const bool again = now != None && now == last;
+        last = now;
+        return again;
+    }, 30000);
+    return settled ? last : None;
 }
 
 Window QuitTest::openBook(Window shelf)
@@ -528,7 +560,7 @@ QMap<QString, QString> QuitTest::keptIn(const QString& folder) const
 {
     QMap<QString, QString> kept;
     QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("vellora-client-chapter-*.txt")}, QDir::Files)) {
+    for (const QString& name : dir.entryList({QStringLiteral("*chapter-*.txt")}, QDir::Files)) {
         QFile file(dir.filePath(name));
         if (file.open(QIODevice::ReadOnly))
             kept.insert(file.fileName(), QString::fromUtf8(file.readAll()));
@@ -557,7 +589,7 @@ void QuitTest::sessionEndKeepsTheWordsJustTyped()
     QVERIFY(writing != None);
     ::kill(pid_t(m_client.processId()), signalNumber);
     expectCleanExit();
-    QVERIFY(storedChapterText().contains(QStringLiteral("zqxj")));
+    QVERIFY(storedTexts().contains(QStringLiteral("zqxj")));
     QCOMPARE(backupCount(), 1);
 }
 
@@ -585,7 +617,7 @@ void QuitTest::ignoredHangUpLeavesTheClientWriting()
     QCOMPARE(m_client.state(), QProcess::Running);
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
-    QVERIFY(storedChapterText().contains(QStringLiteral("zqxj")));
+    QVERIFY(storedTexts().contains(QStringLiteral("zqxj")));
     QCOMPARE(backupCount(), 1);
 }
 
@@ -710,7 +742,56 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
     }
     QCOMPARE(storedLockType(), lockType);
     if (!stored.isNull())
-        QCOMPARE(storedChapterText(), stored);
+        QCOMPARE(storedTexts(), stored);
+}
+
+void QuitTest::sessionEndKeepsTheMemoJustTyped_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("stored") << false;
+    QTest::newRow("database refuses") << true;
+}
+
+void QuitTest::sessionEndKeepsTheMemoJustTyped()
+{
+    QFETCH(bool, refused);
+    QVERIFY(seedBook());
+    if (refused) {
+        // As a failing disk would: every new memo row is refused.
+        CTessaneDb* db = CTessaneDb::instance();
+        QVERIFY(db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))));
+        QVERIFY(db->newQuery().exec(QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE INSERT ON tb_memo BEGIN SELECT RAISE(ABORT, 'disk says no'); END;")));
+        db->close();
+    }
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    const Window list = awaitNewWindow({shelf}, QSize(300, 150), [&] { clickAt(shelf, m_memo); });
+    QVERIFY(list != None);
+    // One click: each opens another memo window.
+    clickAt(list, m_addMemo);
+    const Window memo = awaitNewWindow({shelf, list});
+    QVERIFY(memo != None);
+    const auto focused = [this]() {
+        Window window = None;
+        int revert = 0;
+        XGetInputFocus(m_display, &window, &revert);
+        return window;
+    };
+    // A new window takes the focus as it shows; the keyboard follows a
+    // click only once the client has taken the click, which it says by
+    // moving the focus: away to the (empty) list first, then back.
+    QTRY_VERIFY_WITH_TIMEOUT(focused() == list || (clickAt(list), false), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(focused() == memo || (clickAt(memo), false), 30000);
+    // The first key creates the memo, the others change it in memory only;
+    // then the session ends.
+    for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
+        typeKey(key);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
+    QVERIFY(kept.contains(QStringLiteral("zqxj")));
 }
 
 void QuitTest::startFailureBoxEndsCleanly()
