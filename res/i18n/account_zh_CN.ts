@@ -16,4 +16,13 @@
         <translation>签到失败</translation>
     </message>
 </context>
+<context>
+    <name>CJobManager</name>
+    <message>
+        <source>You stay signed in: the sign-out could not be stored.
+%1</source>
+        <translation>退出登录未能保存，您仍处于登录状态。
+%1</translation>
+    </message>
+</context>
 </TS>

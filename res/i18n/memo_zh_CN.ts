@@ -4,6 +4,16 @@
 <context>
     <name>MemoItemWidget</name>
     <message>
+        <source>The memo could not be saved; its text stays in its window.
+%1</source>
+        <translation>便签未能保存，文字仍留在便签窗口中。
+%1</translation>
+    </message>
+    <message>
+        <source>The memo could not be saved; its window stays open so that no word is lost</source>
+        <translation>便签未能保存，为免丢失文字，便签窗口暂不关闭</translation>
+    </message>
+    <message>
         <source>Cut</source>
         <translation>剪切</translation>
     </message>

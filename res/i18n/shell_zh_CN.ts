@@ -4,6 +4,24 @@
 <context>
     <name>CUiManager</name>
     <message>
+        <source>A memo could not be saved; you stay signed in so that no word is lost</source>
+        <translation>便签未能保存，为免丢失文字，暂不退出登录</translation>
+    </message>
+    <message>
+        <source>Memo</source>
+        <translation>便签</translation>
+    </message>
+    <message>
+        <source>Forget Password</source>
+        <translation>忘记密码锁</translation>
+    </message>
+    <message>
+        <source>The sign-out could not be stored, so the lock stays.
+%1</source>
+        <translation>退出登录未能保存，密码锁保持不变。
+%1</translation>
+    </message>
+    <message>
         <source>Database error</source>
         <translation>数据库错误</translation>
     </message>

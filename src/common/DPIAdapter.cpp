@@ -24,6 +24,8 @@ bool hasKey(QSettings& settings, const QString& key)
 }
 }
 
+const QSize DPIAdapter::kFixedWindowSize(882, 540);
+
 DPIAdapter::DPIAdapter(QObject* parent) : QObject(parent)
 {
     const QSize large(1180, 722), medium(1062, 650), small(994, 577);

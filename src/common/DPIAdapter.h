@@ -33,6 +33,9 @@ public:
 
     // The writing window is this much taller than the main window size.
     static constexpr double kWritingHeightFactor = 1.12;
+    // Before scaling, the widest fixed window (the sign-in window, 882 wide)
+    // and the tallest least size (the bookshelf's, 540 high).
+    static const QSize kFixedWindowSize;
 
     double scale() const { return m_scale; }
     // Start-up only: a scale the screen cannot hold counts as absent.

@@ -108,8 +108,12 @@ public:
     // be written over what is still on disk.
     void refuseWrites();
     bool writesRefused() const { return m_writesRefused; }
-    // Whether a database file passes SQLite's quick check of every page; the
-    // file is only read, as it lies on disk (CTessaneDb_quickCheck.cpp).
+    // Marks the open database damaged, as a statement meeting damage does
+    // (also when a check of the whole file finds it).
+    void markDamaged();
+    // Whether a database file passes SQLite's quick check of every page, as
+    // one committed state of it; the file is only read
+    // (CTessaneDb_quickCheck.cpp).
     static bool fileIsSound(const QString& path);
 
     // Makes a reply record report a local database failure (code 10001).
@@ -329,7 +333,6 @@ private:
     void workerEnded();
     // Takes in the failure of a statement run on another connection.
     void adoptFailure(const QString& error, DbFault fault);
-    void markDamaged();
 
     // Copies committed pages from the write-ahead log into the database file
     // in a turn of the event loop of its own, shortly after a commit

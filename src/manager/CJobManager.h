@@ -188,9 +188,11 @@ public:
     // Writes the signed-in user's settings and record back.
     bool saveUserData();
 
-    // The local part of signing out: the open chapter saved, the last user
-    // forgotten, the user's data saved, the model back to signed-out defaults.
-    void author_logout();
+    // The local part of signing out: the last user forgotten, the open
+    // chapter saved, the user's data saved, the model back to signed-out
+    // defaults. False, with the reason shown and nothing changed, when the
+    // database would not forget the user.
+    bool author_logout();
     void moveBookToFront(T_Book* book, bool move);
     // Adds grown counters to today's row and the pending upload job, and
     // sends what it can at once; what was handed on is reset in s.

@@ -460,16 +460,24 @@ bool CJobManager::saveUserData()
 
 // ---- sign-out, book order, statistics -------------------------------------------------------
 
-void CJobManager::author_logout()
+bool CJobManager::author_logout()
 {
+    // A sign-out the file does not hold would sign the author back in at
+    // the next start.
+    if (!m_db->clearLastLogin()) {
+        const QString reason = lastDbError();
+        qWarning() << "the sign-out could not be stored:" << reason;
+        m_ui->showError(tr("You stay signed in: the sign-out could not be stored.\n%1").arg(reason), 5000);
+        return false;
+    }
     // The editor's words are stored or kept in a file before the user's
     // records go.
     m_ui->keepWordsBeforeSignOut();
-    m_db->clearLastLogin();
     saveUserData();
     m_model->resetUser();
     m_db->setCurrentUid(0);
     resetSession();
+    return true;
 }
 
 void CJobManager::moveBookToFront(T_Book* book, bool move)

@@ -151,6 +151,8 @@ private:
     // offers the author another folder until one does, the author lets them
     // go, or a quit ends the question. The file's path, empty when lost.
     QString keepUnsavedWords(class Widget_Creation_Content* content);
+    // The same for words of a book and chapter (or memo) that name them.
+    QString keepUnsavedWords(const QString& book, const QString& chapter, const QString& text);
 
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
@@ -198,6 +200,13 @@ public:
     void setMemoChapter(int localBookId, int localChapterId);
     int memoLocalBookId() const { return m_memoLocalBookId; }
     int memoLocalChapterId() const { return m_memoLocalChapterId; }
+    // Every open memo window stores its text; false, with the reason shown,
+    // while one holds text the database refuses.
+    bool memosStored();
+    // The session or the program ends: every open memo window stores its
+    // text, text the database refuses goes to a recovery file, and the
+    // windows close.
+    void keepMemoWords();
 
 private:
     int m_memoLocalBookId = 0;
@@ -328,6 +337,7 @@ private:
     // A lock must come back after a restart: engaging it turns start-up
     // with the system on; releasing it leaves that choice to the author.
     void applyLockStartUp(bool on);
+    void tellLockWontSurviveRestart(const QString& settingsFile);
     QString m_settingsFile;
     std::function<bool(const QString&, const QStringList&)> m_powerRunner;
     QPointer<class Widget_RandomName> m_randomNames;
@@ -418,6 +428,11 @@ private:
     void initBoosKey();
     // The start lock of initMain; false when the user was sent away.
     bool runStartLock();
+    // The lock's forgotten password: the lock reset and the author signed
+    // out of the data; false, with the lock kept and the reason in a box,
+    // when the sign-out could not be stored. The interface's sign-out is
+    // the caller's.
+    bool forgetLockAndSignOut();
     // Save the open chapter and the user data, back up, quit after 100 ms.
     void saveAndQuit();
     bool isWindowHidden(const QSharedPointer<QWidget>& window) const;
@@ -432,4 +447,6 @@ private:
     class QxtGlobalShortcut* m_bossKey = nullptr;
     bool m_bookshelfLockMode = false;
     bool m_quitting = false;
+    // The session ends the program: its quit waits for nothing.
+    bool m_sessionEnding = false;
 };

@@ -9,7 +9,6 @@
 #include "manager/CPublicManager.h"
 #include "manager/TextRecovery.h"
 #include "ui/common/BkMessageBox.h"
-#include "ui/common/CBaseTitleBar.h"
 #include "ui/common/FileDialogs.h"
 #include "ui/common/NcFramelessHelper.h"
 #include "ui/creation/Creation_TextEdit.h"
@@ -24,7 +23,6 @@
 #include <QTimer>
 #include <QDesktopWidget>
 #include <QDir>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -161,6 +159,8 @@ void CUiManager::saveChapterOnQuit()
 
 bool CUiManager::signOutKeepsWords()
 {
+    if (!memosStored())
+        return false;
     if (editorWithUnstorableWords() == nullptr)
         return true;
     showError(tr("The chapter could not be saved; you stay signed in so that no word is lost"), 3000);
@@ -169,6 +169,8 @@ bool CUiManager::signOutKeepsWords()
 
 void CUiManager::keepWordsBeforeSignOut()
 {
+    // The memo windows go with the session too, before the user's memos do.
+    keepMemoWords();
     Widget_Creation_Content* content = editorWithUnstorableWords();
     if (content == nullptr)
         return;
@@ -182,19 +184,6 @@ namespace {
 // How the box about words no place would take was ended.
 enum class WordsAnswer { ChooseFolder, LoseWords, Closed, Ended };
 
-// The author's Escape on the box, told apart from every other way it ends.
-class EscapeWatch : public QObject
-{
-public:
-    bool pressed = false;
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-            pressed = true;
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 WordsAnswer askWhereWordsGo(const QString& chapter, const QStringList& refused)
 {
     QStringList folders;
@@ -206,35 +195,26 @@ WordsAnswer askWhereWordsGo(const QString& chapter, const QStringList& refused)
                             .arg(chapter, folders.join(QStringLiteral(", ")));
     BkMessageBox box(CUiManager::tr("Text not saved"), why);
     QPushButton* choose = box.addButton(CUiManager::tr("Choose another folder"));
-    QPushButton* lose = box.addButton(CUiManager::tr("Lose the words"));
+    box.addButton(CUiManager::tr("Lose the words"));
     choose->setDefault(true);
     choose->setFocus(Qt::OtherFocusReason);
     // Only a click on a named button is an answer; the author's Escape or
-    // the title bar's close asks again. Whatever else ends the box is a quit
-    // (what exec() returns cannot tell a click from a quit, which ends the
-    // box's loop), and after a quit no box can be shown any more.
-    QPushButton* clicked = nullptr;
-    bool closed = false;
-    QObject::connect(choose, &QPushButton::clicked, &box, [&clicked, choose]() { clicked = choose; });
-    QObject::connect(lose, &QPushButton::clicked, &box, [&clicked, lose]() { clicked = lose; });
-    QObject::connect(box.titleBar()->closeButton(), &QPushButton::clicked, &box, [&closed]() { closed = true; });
-    EscapeWatch escape;
-    box.installEventFilter(&escape);
-    box.exec();
-    box.removeEventFilter(&escape);
-    if (clicked == choose)
-        return WordsAnswer::ChooseFolder;
-    if (clicked == lose)
-        return WordsAnswer::LoseWords;
-    return closed || escape.pressed ? WordsAnswer::Closed : WordsAnswer::Ended;
+    // close asks again. A box that ended without the author is a quit, after
+    // which no box can be shown any more.
+    const int result = box.exec();
+    if (BkMessageBox::isAnswer(result))
+        return result == 0 ? WordsAnswer::ChooseFolder : WordsAnswer::LoseWords;
+    return result == BkMessageBox::kNoAnswer ? WordsAnswer::Ended : WordsAnswer::Closed;
 }
 }
 
 QString CUiManager::keepUnsavedWords(Widget_Creation_Content* content)
 {
-    const QString book = content->shownBookName();
-    const QString chapter = content->shownChapterName();
-    const QString text = content->toPlainText();
+    return keepUnsavedWords(content->shownBookName(), content->shownChapterName(), content->toPlainText());
+}
+
+QString CUiManager::keepUnsavedWords(const QString& book, const QString& chapter, const QString& text)
+{
     // Nobody is asked while a place the next start looks in takes the words.
     QString path = TextRecovery::keepSomewhere(book, chapter, text);
     QStringList refused = TextRecovery::fallbackFolders();

@@ -5,6 +5,7 @@
 #include "common/QxtGlobalShortcut.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/shell/Dialog_Unlock.h"
 
 #include <QApplication>
@@ -96,13 +97,8 @@ bool CUiManager::checkPwdLock(int type)
     const int kind = dialog ? dialog->resultKind() : 1;
     const bool accepted = dialog && result == QDialog::Accepted && kind == 0;
 
-    if (kind == 2) {
-        conf.pwdLockPwd = T_SystemConf().pwdLockPwd;
-        conf.pwdLockType = 0;
-        conf.pwdLockTime = 0;
-        CJobManager::instance()->author_logout();
+    if (kind == 2 && forgetLockAndSignOut())
         logout();
-    }
     m_unlockOpen = false;
 
     if (accepted && type == 4) {
@@ -151,6 +147,23 @@ void CUiManager::hideOwnWindows(QWidget* main)
     }
 }
 
+bool CUiManager::forgetLockAndSignOut()
+{
+    T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+    const T_SystemConf before = conf;
+    conf.pwdLockPwd = T_SystemConf().pwdLockPwd;
+    conf.pwdLockType = 0;
+    conf.pwdLockTime = 0;
+    if (CJobManager::instance()->author_logout())
+        return true;
+    conf = before;
+    // The lock hides every window a toast could show in.
+    BkMessageBox::information(nullptr, tr("Forget Password"),
+                              tr("The sign-out could not be stored, so the lock stays.\n%1")
+                                  .arg(CJobManager::instance()->lastDbError()));
+    return false;
+}
+
 bool CUiManager::runStartLock()
 {
     T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
@@ -168,11 +181,7 @@ bool CUiManager::runStartLock()
     const int kind = dialog.resultKind();
     if (kind == 0)
         return true;
-    if (kind == 2) {
-        conf.pwdLockPwd = T_SystemConf().pwdLockPwd;
-        conf.pwdLockType = 0;
-        conf.pwdLockTime = 0;
-        CJobManager::instance()->author_logout();
+    if (kind == 2 && forgetLockAndSignOut()) {
         logout();
         return false;
     }

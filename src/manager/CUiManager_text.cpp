@@ -81,9 +81,10 @@ bool CUiManager::backupsDb()
     // itself is checked, as the copy will hold it.
     if (!CTessaneDb::fileIsSound(source)) {
         qCritical() << "backupsDb: the database fails its check; no copy made" << source;
-        // Nothing more is written over what is still whole in it.
+        // Damage like any other: nothing more is written over what is still
+        // whole in it, and the author hears of it with the newest sound copy.
         if (db->isOpen())
-            db->refuseWrites();
+            db->markDamaged();
         return false;
     }
     // QFile::copy writes a temporary file beside the target and renames it,

@@ -7,11 +7,13 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
+#include "manager/DbFaultText.h"
 #include "platform/ProgramPath.h"
 #include "platform/SessionAutostart.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/creation/Widget_Creation.h"
+#include "ui/creation/memo/MemoItemManager.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/shell/Dialog_Unlock.h"
 
@@ -25,6 +27,7 @@
 #include <QSettings>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QWindow>
 
 void CUiManager::initBoosKey()
 {
@@ -52,6 +55,20 @@ void CUiManager::toggleMainWindow()
     const QSharedPointer<QWidget> window = currentWindow();
     if (!window)
         return;
+    // While the application lock holds, what it hid comes back only through
+    // its password: the key hides the lock screen and brings it back, never
+    // the windows behind it.
+    if (m_unlockOpen || !m_lockHidden.isEmpty()) {
+        QWindow* lock = m_unlockOpen && m_unlockDialog ? m_unlockDialog->windowHandle() : nullptr;
+        if (!lock)
+            return;
+        // Through the native window: hiding the dialog would end its exec().
+        const bool show = !lock->isVisible();
+        lock->setVisible(show);
+        if (m_tray)
+            m_tray->setVisible(show);
+        return;
+    }
     if (window->isVisible()) {
         if (isLocked()) {
             showMessage(tr("Currently locked"), 0, 1000);
@@ -171,8 +188,21 @@ void CUiManager::saveAndQuit()
         m_quitting = true;
         if (m_mainMode == 1)
             saveChapter();
+        MemoItemManager::instance()->saveAll();
         CJobManager::instance()->saveUserData();
+        CTessaneDb* db = CTessaneDb::instance();
+        const bool damagedBefore = db->isDamaged();
         backupsDb();
+        // Damage only the backup's check of every page found (in a table no
+        // start reads): the author reads it before the program goes, or it
+        // would go untold start after start. An ending session does not wait.
+        if (!damagedBefore && db->isDamaged() && !m_sessionEnding) {
+            showDbFault(DbFaultText::damaged(db->dbFilePath()));
+            if (m_dbFaultBox) {
+                connect(m_dbFaultBox.data(), &QObject::destroyed, qApp, &QCoreApplication::quit);
+                return;
+            }
+        }
     }
     QTimer::singleShot(100, qApp, &QCoreApplication::quit);
 }
@@ -185,6 +215,7 @@ void CUiManager::exitApp()
 void CUiManager::endSession()
 {
     qInfo() << "the session ends: saving and quitting";
+    m_sessionEnding = true;
     saveAndQuit();
 }
 
@@ -193,6 +224,7 @@ void CUiManager::shutdown()
     m_idleTimer->stop();
     // Words typed since the quit's own save are kept before the editor goes.
     saveChapterOnQuit();
+    keepMemoWords();
     // The writing window first: it may hold the outline panel's view.
     const QList<QPointer<QWidget>> windows = {m_unlockDialog.data(), m_dbFaultBox.data(),
                                               m_loginDialog.data(), m_creation,

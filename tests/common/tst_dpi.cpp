@@ -92,6 +92,8 @@ void TestDpi::scaleTheScreenCannotHoldCountsAsAbsent_data()
     QTest::newRow("40 at 40000") << QByteArray("dpiScale=40\nrheight=40000") << QSize(1920, 1080) << 1.0;
     // The file of another machine: 150 % on a screen 1000 pixels high.
     QTest::newRow("1.5 at 1200 on 1000") << QByteArray("dpiScale=1.5\nrheight=1200") << QSize(1600, 1000) << 1.0;
+    // A wide screen: the main window follows the screen, the sign-in window does not.
+    QTest::newRow("40 at 40000 on 2400") << QByteArray("dpiScale=40\nrheight=40000") << QSize(2400, 1500) << 1.0;
     QTest::newRow("1.5 at 1500 kept") << QByteArray("dpiScale=1.5\nrheight=1500") << QSize(2400, 1500) << 1.5;
 }
 

@@ -10,12 +10,15 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_WritingLock.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_ClientTips.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -150,6 +153,35 @@ private slots:
         QSettings settings(settingsFile(), QSettings::IniFormat);
         QVERIFY(settings.contains(QStringLiteral("system/exeAuto")));
         QCOMPARE(settings.value(QStringLiteral("system/exeAuto")).toInt(), 0);
+    }
+
+    void lockStartUpThatCannotBeStoredIsTakenBackAndTold()
+    {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        // A settings file that exists but cannot be written, also by root: a
+        // running program's file. Qt keeps a change it could not write to
+        // such a file for the file's next reader.
+        const QString unwritable = m_dir.path() + QStringLiteral("/running.ini");
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), unwritable));
+        QVERIFY(QFile::setPermissions(unwritable, QFile::permissions(unwritable) | QFile::ExeOwner));
+        QProcess running;
+        running.start(unwritable, {QStringLiteral("600")});
+        QVERIFY(running.waitForStarted());
+        CUiManager::instance()->setSettingsFile(unwritable);
+        engage(1, 5000, 0);
+        CUiManager::instance()->setSettingsFile(settingsFile());
+        qunsetenv("XDG_CONFIG_HOME");
+        // No entry runs ahead of the setting, and no reader of the file sees
+        // a value the file does not hold.
+        QVERIFY(!QFile::exists(config.path() + QStringLiteral("/autostart")));
+        QVERIFY(!QSettings(unwritable, QSettings::IniFormat).contains(QStringLiteral("system/exeAuto")));
+        auto* box = m_f->window()->findChild<BkMessageBox*>();
+        QVERIFY(box && box->isVisible());
+        QVERIFY2(box->textLabel()->text().contains(unwritable), qPrintable(box->textLabel()->text()));
+        delete box;
+        running.kill();
+        running.waitForFinished();
     }
 
     void refusedGoalsEngageNothing()

@@ -1,17 +1,23 @@
 // The memo windows offscreen: creation by the first text, saving on close,
-// pinning to the open chapter, and a memo deleted elsewhere.
+// pinning to the open chapter, a memo deleted elsewhere, and the memo
+// windows at a sign-out and while the database refuses writes.
 
 #include "FeedFixture.h"
 #include "MemoFixture.h"
+#include "WritingFaults.h"
 
 #include "db/records/T_Memo.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "ui/bookshelf/BookshelfTips.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/CTextEdit.h"
 #include "ui/creation/memo/MemoColorPallet.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoItemWidget.h"
+#include "ui/creation/memo/MemoListWidget.h"
+#include "ui/setting/Widget_Setting.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -20,6 +26,8 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +40,34 @@ void focusOut(MemoItemWidget* window)
     QFocusEvent event(QEvent::FocusOut, Qt::OtherFocusReason);
     QApplication::sendEvent(window->textEdit(), &event);
 }
+
+void type(MemoItemWidget* window, const QString& text)
+{
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(window->textEdit(), &event);
+}
+
+// 便签 on the bookshelf, then + on the memo list.
+MemoItemWidget* openNewMemo()
+{
+    MemoItemManager* memos = MemoItemManager::instance();
+    CUiManager::instance()->bookshelf()->findChild<QAbstractButton*>(QStringLiteral("btnMemo"))->click();
+    const int before = memos->openWindows().size();
+    memos->memoList()->findChild<QAbstractButton*>(QStringLiteral("btnAddMemo"))->click();
+    return memos->openWindows().size() == before + 1 ? memos->openWindows().last() : nullptr;
+}
+
+// 设置 → 退出, or the platform's next reply asking for a new sign-in;
+// true once the author is signed out.
+bool signOut(bool byThePlatform)
+{
+    if (!byThePlatform)
+        Widget_Setting().findChildren<QPushButton*>(QStringLiteral("btnConfirm")).at(0)->click();
+    else if (standin().addFault(QStringLiteral("*"), QStringLiteral("code300")))
+        CJobManager::instance()->synNow(true);
+    return waitFor([]() { return CUiManager::instance()->signInState() == 2; }, byThePlatform ? 15000 : 0);
+}
 }
 
 class MemoWindowTest : public QObject
@@ -43,6 +79,9 @@ private slots:
     void closingSavesUnsavedTextAndForgetsTheWindow();
     void pinningTakesTheOpenChapterAndThePositionAndTogglesBack();
     void memoDeletedElsewhereLeavesTheWindowHarmless();
+    void signOutStoresEveryOpenMemoAndLeavesNoWindowBehind_data();
+    void signOutStoresEveryOpenMemoAndLeavesNoWindowBehind();
+    void memoTheDatabaseRefusesStaysAndHoldsTheSignOut();
 };
 
 void MemoWindowTest::clearedTextCreatesNothingFirstTextCreatesTheMemo()
@@ -139,6 +178,62 @@ void MemoWindowTest::memoDeletedElsewhereLeavesTheWindowHarmless()
     window->textEdit()->setPlainText(QStringLiteral("还在打字"));
     focusOut(window);
     QVERIFY(!memoRow(localId).found);
+}
+
+void MemoWindowTest::signOutStoresEveryOpenMemoAndLeavesNoWindowBehind_data()
+{
+    QTest::addColumn<bool>("byThePlatform");
+    QTest::newRow("settings") << false;
+    QTest::newRow("sign in again") << true;
+}
+
+void MemoWindowTest::signOutStoresEveryOpenMemoAndLeavesNoWindowBehind()
+{
+    QFETCH(bool, byThePlatform);
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    QPointer<MemoItemWidget> window = openNewMemo();
+    QVERIFY(window);
+    type(window, QStringLiteral("甲"));
+    type(window, QStringLiteral("乙丙丁"));
+    const int localId = window->localMemoId();
+    QVERIFY(signOut(byThePlatform));
+    QCOMPARE(memoRow(localId).content, QStringLiteral("甲乙丙丁"));
+    // The windows went with the session; the next one finds none to close.
+    QTRY_VERIFY_WITH_TIMEOUT(window.isNull(), 15000);
+    QVERIFY(MemoItemManager::instance()->openWindows().isEmpty());
+}
+
+void MemoWindowTest::memoTheDatabaseRefusesStaysAndHoldsTheSignOut()
+{
+    removeRecoveredFiles();
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    MemoItemWidget* window = openNewMemo();
+    QVERIFY(window);
+    {
+        WriteFault refused(QStringLiteral("tb_memo"), QStringLiteral("INSERT"));
+        type(window, QStringLiteral("存不下"));
+        const QString told = CUiManager::instance()->bookshelf()->tips()->text();
+        QVERIFY(told.startsWith(QStringLiteral("The memo could not be saved")));
+        // Neither its own close nor the author's sign-out drops the text.
+        window->closeButton()->click();
+        QVERIFY(MemoItemManager::instance()->openWindows().contains(window));
+        QVERIFY(!signOut(false));
+        QCOMPARE(window->textEdit()->toPlainText(), QStringLiteral("存不下"));
+    }
+    {
+        // The memo can be stored now, the sign-out itself cannot.
+        WriteFault refused(QStringLiteral("tb_sys"), QStringLiteral("UPDATE"));
+        QVERIFY(!signOut(false));
+        QCOMPARE(memoRow(window->localMemoId()).content, QStringLiteral("存不下"));
+    }
+    // A sign-out the program must make keeps what no row takes in a file.
+    WriteFault refused(QStringLiteral("tb_memo"), QStringLiteral("UPDATE"));
+    type(window, QStringLiteral("再写"));
+    QVERIFY(signOut(true));
+    QVERIFY(recoveredTexts().contains(QStringLiteral("存不下再写")));
+    removeRecoveredFiles();
 }
 
 int runMemoWindowTests(int argc, char** argv)

@@ -36,6 +36,7 @@
 #include "ui/creation/Widget_Creation_Content.h"
 
 #include <QApplication>
+#include <QtEndian>
 #include <QDateTime>
 #include <QDir>
 #include <QJsonDocument>
@@ -138,6 +139,7 @@ private slots:
     void damagedTableStopsWritesAndSyncAndSaysWhere();
     void damageFoundOnASaveStopsSyncAndSaysSo();
     void damageNoStartReadsIsNeitherCopiedNorNamed();
+    void fileInUseIsReadAsOneCommittedState();
 };
 
 void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
@@ -405,7 +407,49 @@ void StoreFaultsTest::damageNoStartReadsIsNeitherCopiedNorNamed()
     QVERIFY(CUiManager::backupsDb() == false);
     QCOMPARE(backups.entryList(QDir::Files).size(), 2);
     QCOMPARE(DbFaultText::newestBackup(folder.path()), sound);
+    // Damage like any other: the database is marked so (the author is told
+    // through it) and takes nothing more.
+    QVERIFY(CTessaneDb::instance()->isDamaged());
+    QVERIFY(CBookJobManager::instance()->books_add(add, false) == nullptr);
     delete CUiManager::instance()->dbFaultBox();
+}
+
+void StoreFaultsTest::fileInUseIsReadAsOneCommittedState()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("live.db"));
+    {
+        QSqlDatabase live = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("live"));
+        live.setDatabaseName(path);
+        QVERIFY(live.open());
+        QSqlQuery query(live);
+        for (const char* statement : {"PRAGMA journal_mode=WAL;", "PRAGMA wal_autocheckpoint=0;",
+                                      "create table a(x);", "PRAGMA wal_checkpoint(TRUNCATE);", "begin;",
+                                      "create table b(x);"})
+            QVERIFY2(query.exec(QString::fromLatin1(statement)), statement);
+        for (int i = 0; i < 50; ++i)
+            QVERIFY(query.exec(QStringLiteral("insert into b values(randomblob(600));")));
+        QVERIFY(query.exec(QStringLiteral("commit;")));
+        // A checkpoint half-way through: the first page (naming the new
+        // table's pages) is in the file, the pages it names are not yet.
+        QFile wal(path + QStringLiteral("-wal"));
+        QVERIFY(wal.open(QIODevice::ReadOnly));
+        const QByteArray log = wal.readAll();
+        const auto number = [&log](int at) { return qFromBigEndian<quint32>(log.constData() + at); };
+        const int pageSize = int(number(8));
+        QByteArray firstPage;
+        for (int frame = 32; frame + 24 + pageSize <= log.size(); frame += 24 + pageSize) {
+            if (number(frame) == 1)
+                firstPage = log.mid(frame + 24, pageSize);
+        }
+        QFile file(path);
+        QVERIFY(!firstPage.isEmpty() && file.open(QIODevice::ReadWrite));
+        QCOMPARE(file.write(firstPage), qint64(pageSize));
+        file.close();
+        QVERIFY(CTessaneDb::fileIsSound(path));
+        live.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("live"));
 }
 
 int main(int argc, char** argv)

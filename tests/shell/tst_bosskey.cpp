@@ -5,8 +5,11 @@
 
 #include "common/QxtGlobalShortcut.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/shell/Dialog_Unlock.h"
 
+#include <QLineEdit>
 #include <QStandardPaths>
+#include <QWindow>
 #include <QSystemTrayIcon>
 #include <QX11Info>
 #include <QtTest>
@@ -62,6 +65,37 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!shelf->isVisible(), 5000);
         typeCtrlShiftN();
         QTRY_VERIFY_WITH_TIMEOUT(shelf->isVisible(), 5000);
+    }
+
+    void bossKeyOnlyHidesWhileTheIdleLockIsUp()
+    {
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        QWidget* shelf = ui->bookshelf();
+        QTRY_VERIFY(shelf->isVisible());
+        T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+        conf.pwdLockType = 4;
+        conf.pwdLockTime = 1;
+        conf.pwdLockPwd = QStringLiteral("boss");
+        bool lockHidden = false, lockBack = false, shelfStayedHidden = true;
+        ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+            QVERIFY(QTest::qWaitForWindowExposed(d));
+            typeCtrlShiftN();
+            lockHidden = QTest::qWaitFor([d] { return !d->windowHandle()->isVisible(); }, 5000);
+            shelfStayedHidden = !shelf->isVisible();
+            typeCtrlShiftN();
+            lockBack = QTest::qWaitFor([d] { return d->windowHandle()->isVisible(); }, 5000);
+            shelfStayedHidden = shelfStayedHidden && !shelf->isVisible();
+            d->lineEditPwd()->setText(QStringLiteral("boss"));
+            d->unlock();
+        }});
+        QVERIFY(!ui->checkPwdLock(4));
+        conf.pwdLockType = 0;
+        QCOMPARE(answer.done(), 1);
+        QVERIFY(lockHidden);
+        QVERIFY(shelfStayedHidden);
+        QVERIFY(lockBack);
+        QVERIFY(shelf->isVisible());
     }
 
 private:

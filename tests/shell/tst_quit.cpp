@@ -6,6 +6,7 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
+#include "db/records/T_Memo.h"
 #include "db/records/T_UserConf.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
@@ -14,14 +15,25 @@
 #include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/CBookListDelegate.h"
+#include "volume/CBookVolumeController.h"
+#include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/creation/Dialog_Search.h"
+#include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoListWidget.h"
+#include "ui/setting/Widget_Setting.h"
+#include "ui/shell/Dialog_Unlock.h"
 
 #include <QDirIterator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QLineEdit>
 #include <QListView>
 #include <QProcess>
+#include <QQuickItem>
+#include <QQuickWidget>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QX11Info>
 #include <QtTest>
 
@@ -40,7 +52,21 @@ namespace {
 // of the client come and go (the tray icon before it is embedded, previews).
 const QString kMainTitle = QStringLiteral("Vellora 写作");
 const QString kBoxTitle = QStringLiteral("文字未保存");
+
+// The first visible item of the tree panel that passes the test.
+QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& test)
+{
+    for (QQuickItem* item : from ? from->childItems() : QList<QQuickItem*>()) {
+        if (!item->isVisible())
+            continue;
+        if (test(item))
+            return item;
+        if (QQuickItem* inner = treeItem(item, test))
+            return inner;
+    }
+    return nullptr;
 }
+} // namespace
 
 class QuitTest : public QObject
 {
@@ -55,7 +81,13 @@ private slots:
     void bookshelfCloseButtonEndsCleanly();
     void sessionEndKeepsTheWordsJustTyped_data();
     void sessionEndKeepsTheWordsJustTyped();
+    void ignoredHangUpLeavesTheClientWriting();
+    void sessionEndAnswersNoOpenQuestion_data();
+    void sessionEndAnswersNoOpenQuestion();
+    void sessionEndKeepsTheMemoJustTyped_data();
+    void sessionEndKeepsTheMemoJustTyped();
     void startFailureBoxEndsCleanly();
+    void damageTheBackupFindsIsToldBeforeTheQuit();
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem_data();
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem();
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt_data();
@@ -65,13 +97,18 @@ private:
     // The author remembered with a sign-in and one book, made by this process
     // as the client makes them; its bookshelf tells where the book's cover
     // and the close button are (the same window size as the client's).
-    bool seedBook();
-    QString storedChapterText();
+    // With a lock type, the author's application lock (password "idle",
+    // idle time one second); in the bin, the book is in the recycle bin.
+    // Where the buttons of the windows the questions come from are, too.
+    bool seedBook(int lockType = 0, bool inBin = false);
+    // Each book on the shelf as "name:text of its first chapter", then each
+    // book in the recycle bin as "(name)", then the text of every memo.
+    QString storedTexts();
+    // The stored application lock type of the seeded author.
+    int storedLockType();
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
     // The client's home and temporary folders are given ones when not empty.
     void startClient(const QString& home = QString(), const QString& temp = QString());
-    // Opens the seeded book in the writing window and types into it.
-    void typeIntoTheBook(Window* writingWindow);
     // The chapter's saves fail (a trigger in the file), and the recovery
     // folder cannot be made (a file stands in its place), as on a full disk;
     // or, with markOnly, it has room for one file only (a tiny file system).
@@ -79,14 +116,19 @@ private:
     QString recoveryFolder() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/recovered")); }
     // A file where a folder is wanted: nothing can be written below it, even by root.
     bool blockWithFile(const QString& path);
-    // The recovery files the client kept in that folder, with their texts.
+    // The recovery files the client kept in that folder, with their texts
+    // (in folders of its own their names do not start with its name).
     QMap<QString, QString> keptIn(const QString& folder) const;
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
     void expectCleanExit(const std::function<void()>& action = {});
     int backupCount() const;
-    // The client's viewable window: a top-level one, or the one the tray host
-    // embedded; with a name, the one of that title.
-    Window findClientWindow(bool embedded, const QString& name = QString()) const;
+    // The client's viewable windows: top-level ones, or the ones the tray
+    // host embedded; with a title, only those of that title.
+    QList<Window> clientWindows(bool embedded, const QString& title = QString()) const;
+    Window findClientWindow(bool embedded, const QString& title = QString()) const
+    {
+        return clientWindows(embedded, title).value(0, None);
+    }
     // The window tree changes while it is walked, so a walk may miss a window
     // another one found: the first window found (other than except) is kept.
     static bool keepFound(Window& kept, Window now, Window except = None)
@@ -95,6 +137,19 @@ private:
             kept = now;
         return kept != None;
     }
+    // Waits for a top-level window of the client, at least of the size
+    // given, that is not among those given, once two looks 50 ms apart find
+    // it (a starting client maps some windows for a moment only); None when
+    // none came. A box or a dialog is larger than the toasts that come and
+    // go. Nudge runs while there is none.
+    Window awaitNewWindow(const QList<Window>& before, QSize least = QSize(300, 150),
+                          const std::function<void()>& nudge = {});
+    // Opens the seeded book in the writing window, from the bookshelf; None
+    // when it did not open.
+    Window openBook(Window shelf);
+    // Opens the seeded book from the bookshelf and types into it: the
+    // writing window, or None when the book did not open.
+    Window typeIntoTheBook(Window shelf);
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
     void clickAt(Window window, QPoint position = QPoint(), unsigned button = Button1);
     void typeKey(KeySym key);
@@ -106,6 +161,21 @@ private:
     QPoint m_cover;
     QPoint m_close;
     bool m_mounted = false;
+    QPoint m_chapterRow;
+    QPoint m_volumeTitle;
+    QPoint m_setup;
+    QPoint m_binButton;
+    QPoint m_binRow;
+    QPoint m_safetyTab;
+    QPoint m_settingsForgot;
+    QPoint m_forgotPassword;
+    QPoint m_lockPassword;
+    QPoint m_searchField;
+    QPoint m_replaceField;
+    QPoint m_replaceAll;
+    // 便签 on the bookshelf, and + on the memo list it opens.
+    QPoint m_memo;
+    QPoint m_addMemo;
 };
 
 void QuitTest::initTestCase()
@@ -155,7 +225,7 @@ void QuitTest::cleanup()
     m_mounted = false;
 }
 
-bool QuitTest::seedBook()
+bool QuitTest::seedBook(int lockType, bool inBin)
 {
     m_cover = QPoint();
     CTessaneDb* db = CTessaneDb::instance();
@@ -182,28 +252,105 @@ bool QuitTest::seedBook()
         auto* close = shelf->findChild<QPushButton*>(QStringLiteral("btn_close"));
         const QPoint centre = close->mapTo(shelf, close->rect().center());
         m_close = centre - QPoint(shelf->width(), 0);
+        auto* memo = shelf->findChild<QAbstractButton*>(QStringLiteral("btnMemo"));
+        m_memo = memo->mapTo(shelf, memo->rect().center());
+        MemoItemManager::instance()->showMemoList(shelf);
+        MemoListWidget* list = MemoItemManager::instance()->memoList();
+        auto* add = list->findChild<QAbstractButton*>(QStringLiteral("btnAddMemo"));
+        m_addMemo = add->mapTo(list, add->rect().center());
+        auto* setup = shelf->findChild<QPushButton*>(QStringLiteral("btn_setup"));
+        m_setup = setup->mapTo(shelf, setup->rect().center()) - QPoint(shelf->width(), 0);
+        // The settings page's lock tab, as the client shows it.
+        Widget_Setting settings(shelf);
+        settings.show();
+        auto* safety = settings.findChild<QPushButton*>(QStringLiteral("btnSafety"));
+        m_safetyTab = safety->mapTo(&settings, safety->rect().center());
+        safety->click();
+        auto* forgot = settings.findChild<QPushButton*>(QStringLiteral("btnForgotPwd"));
+        m_settingsForgot = forgot->mapTo(&settings, forgot->rect().center());
+        auto* bin = shelf->findChild<QWidget*>(QStringLiteral("btnRecycle"));
+        m_binButton = bin->mapTo(shelf, bin->rect().center());
+        // The writing window's chapter tree.
+        CUiManager::instance()->openCreation(CPublicManager::instance()->bookList.value(0));
+        QQuickWidget* tree = CBookVolumeController::instance()->getQuickWidget();
+        QQuickItem *chapter = nullptr, *volume = nullptr;
+        QTest::qWaitFor([&] {
+            chapter = treeItem(tree->rootObject(), [](QQuickItem* i) { return i->property("chapterIndex") == 0; });
+            volume = treeItem(tree->rootObject(), [](QQuickItem* i) { return i->objectName() == "volumeTitle"; });
+            return chapter && volume;
+        }, 10000);
+        const auto inWindow = [tree](QQuickItem* item) {
+            const QPoint centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
+            return tree->mapTo(tree->window(), centre);
+        };
+        m_chapterRow = chapter ? inWindow(chapter) : QPoint();
+        m_volumeTitle = volume ? inWindow(volume) : QPoint();
+        TC_Books_Delete recycle(CPublicManager::instance()->bookList.value(0)->localId, 1700000001);
+        // A book that cannot go to the bin fails the seeding.
+        if (inBin && !CJobManager::instance()->books_delete(recycle))
+            m_cover = QPoint();
+        Dialog_BookRecycle binDialog(shelf);
+        binDialog.show();
+        auto* binList = binDialog.findChild<QListView*>(QStringLiteral("listView"));
+        m_binRow = binList->viewport()->mapTo(&binDialog, binList->visualRect(binList->model()->index(0, 0)).center());
+        // The lock screen and the search dialog, as the client builds them.
+        Dialog_Unlock unlock;
+        unlock.show();
+        m_forgotPassword = unlock.btnForgotPwd()->mapTo(&unlock, unlock.btnForgotPwd()->rect().center());
+        m_lockPassword = unlock.lineEditPwd()->mapTo(&unlock, unlock.lineEditPwd()->rect().center());
+        Dialog_Search search;
+        search.show();
+        const auto centreOf = [&search](const QWidget* w) { return w->mapTo(&search, w->rect().center()); };
+        m_searchField = centreOf(search.searchEdit());
+        m_replaceField = centreOf(search.replaceEdit());
+        m_replaceAll = centreOf(search.findChild<QPushButton*>(QStringLiteral("btnReplaceAll")));
     }
     // The client takes the file and the boss key over.
     CUiManager::instance()->setBoosKey(QString());
     CUiManager::instance()->shutdown();
     CJobManager::instance()->close();
+    if (lockType > 0) {
+        // Any lock asks at every start too.
+        conf.systemConf.pwdLockType = lockType;
+        conf.systemConf.pwdLockTime = 1;
+        conf.systemConf.pwdLockPwd = QStringLiteral("idle");
+        const bool stored = db->init(dbFile(), programDb) && db->updateUserConf(conf);
+        db->close();
+        if (!stored)
+            return false;
+    }
     return !m_cover.isNull();
 }
 
-QString QuitTest::storedChapterText()
+QString QuitTest::storedTexts()
 {
     CJobManager* jobs = CJobManager::instance();
     QString text;
     if (jobs->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))) {
         for (T_Book* book : CPublicManager::instance()->bookList) {
+            text += book->bookName + QLatin1Char(':');
             if (jobs->getChapters(book) && !book->chapterList.isEmpty()
                 && jobs->getChapterContent(book->chapterList.first()))
                 text += book->chapterList.first()->content;
         }
+        for (T_Book* book : CPublicManager::instance()->recycleBookList)
+            text += QLatin1Char('(') + book->bookName + QLatin1Char(')');
+        for (const T_Memo* memo : CPublicManager::instance()->memoList)
+            text += memo->content;
     }
     CUiManager::instance()->shutdown();
     jobs->close();
     return text;
+}
+
+int QuitTest::storedLockType()
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    TS_Author_Info user;
+    T_UserConf conf;
+    const bool read = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))) && db->getUserData(10001, user, conf);
+    db->close();
+    return read ? conf.systemConf.pwdLockType : -1;
 }
 
 void QuitTest::startClient(const QString& home, const QString& temp)
@@ -240,7 +387,7 @@ int QuitTest::backupCount() const
     return count;
 }
 
-Window QuitTest::findClientWindow(bool embedded, const QString& name) const
+QList<Window> QuitTest::clientWindows(bool embedded, const QString& title) const
 {
     const Atom pidAtom = XInternAtom(m_display, "_NET_WM_PID", False);
     const Atom nameAtom = XInternAtom(m_display, "_NET_WM_NAME", False);
@@ -271,24 +418,64 @@ Window QuitTest::findClientWindow(bool embedded, const QString& name) const
         return pid;
     };
     // Depth first; "inside" says whether a window of another program holds this one.
-    std::function<Window(Window, bool)> search = [&](Window window, bool inside) -> Window {
+    QList<Window> found;
+    std::function<void(Window, bool)> search = [&](Window window, bool inside) {
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable)
-            return None;
+            return;
         const qint64 pid = pidOf(window);
-        if (pid == m_client.processId() && inside == embedded && (name.isEmpty() || nameOf(window) == name))
-            return window;
+        if (pid == m_client.processId() && inside == embedded && (title.isEmpty() || nameOf(window) == title)) {
+            found.append(window);
+            return;
+        }
         Window root = None, parent = None, *children = nullptr;
         unsigned int count = 0;
-        Window hit = None;
         if (XQueryTree(m_display, window, &root, &parent, &children, &count)) {
-            for (unsigned int i = 0; i < count && hit == None; ++i)
-                hit = search(children[i], inside || (pid != 0 && pid != m_client.processId()));
+            for (unsigned int i = 0; i < count; ++i)
+                search(children[i], inside || (pid != 0 && pid != m_client.processId()));
             XFree(children);
         }
-        return hit;
     };
-    return search(DefaultRootWindow(m_display), false);
+    search(DefaultRootWindow(m_display), false);
+    return found;
+}
+
+Window QuitTest::awaitNewWindow(const QList<Window>& before, QSize least, const std::function<void()>& nudge)
+{
+    const auto look = [&] {
+        for (Window window : clientWindows(false)) {
+            XWindowAttributes attributes;
+            if (before.contains(window) || !XGetWindowAttributes(m_display, window, &attributes))
+                continue;
+            if (attributes.width >= least.width() && attributes.height >= least.height())
+                return window;
+        }
+        return Window(None);
+    };
+    Window last = None;
+    QElapsedTimer looked;
+    const bool settled = QTest::qWaitFor([&] {
+        if (looked.isValid() && looked.elapsed() < 50)
+            return false;
+        looked.start();
+        const Window now = look();
+        if (now == None && nudge)
+            nudge();
+        const bool again = now != None && now == last;
+        last = now;
+        return again;
+    }, 30000);
+    return settled ? last : None;
+}
+
+Window QuitTest::openBook(Window shelf)
+{
+    // The book opens in the writing window, which takes the bookshelf's place.
+    Window writing = None;
+    const bool opened = QTest::qWaitFor([&] {
+        return keepFound(writing, findClientWindow(false, kMainTitle), shelf) || (clickAt(shelf, m_cover), false);
+    }, 15000);
+    return opened ? writing : None;
 }
 
 void QuitTest::clickAt(Window window, QPoint position, unsigned button)
@@ -336,20 +523,15 @@ void QuitTest::bookshelfCloseButtonEndsCleanly()
     QCOMPARE(backupCount(), 1);
 }
 
-void QuitTest::typeIntoTheBook(Window* writingWindow)
+Window QuitTest::typeIntoTheBook(Window shelf)
 {
-    Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
-    // The book opens in the writing window, which takes the bookshelf's place.
-    Window& writing = *writingWindow;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(writing, findClientWindow(false, kMainTitle), shelf)
-                                 || (clickAt(shelf, m_cover), false),
-                             15000);
-    // Typed into the editor, and the session ends at once: the quit saves
-    // what the editor holds, also what it took after the quit began.
+    const Window writing = openBook(shelf);
+    if (writing == None)
+        return None;
     clickAt(writing);
     for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
         typeKey(key);
+    return writing;
 }
 
 bool QuitTest::blockWithFile(const QString& path)
@@ -378,7 +560,7 @@ QMap<QString, QString> QuitTest::keptIn(const QString& folder) const
 {
     QMap<QString, QString> kept;
     QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("vellora-client-chapter-*.txt")}, QDir::Files)) {
+    for (const QString& name : dir.entryList({QStringLiteral("*chapter-*.txt")}, QDir::Files)) {
         QFile file(dir.filePath(name));
         if (file.open(QIODevice::ReadOnly))
             kept.insert(file.fileName(), QString::fromUtf8(file.readAll()));
@@ -399,13 +581,217 @@ void QuitTest::sessionEndKeepsTheWordsJustTyped()
     QFETCH(int, signalNumber);
     QVERIFY(seedBook());
     startClient();
-    Window writing = None;
-    typeIntoTheBook(&writing);
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    // Typed into the editor, and the session ends at once: the quit saves
+    // what the editor holds, also what it took after the quit began.
+    const Window writing = typeIntoTheBook(shelf);
     QVERIFY(writing != None);
     ::kill(pid_t(m_client.processId()), signalNumber);
     expectCleanExit();
-    QVERIFY(storedChapterText().contains(QStringLiteral("zqxj")));
+    QVERIFY(storedTexts().contains(QStringLiteral("zqxj")));
     QCOMPARE(backupCount(), 1);
+}
+
+void QuitTest::ignoredHangUpLeavesTheClientWriting()
+{
+    QVERIFY(seedBook());
+    // Started under nohup: the client inherits the ignored hang-up.
+    struct sigaction ignore = {}, previous = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    QVERIFY(::sigaction(SIGHUP, &ignore, &previous) == 0);
+    startClient();
+    ::sigaction(SIGHUP, &previous, nullptr);
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    // The terminal closes; the author goes on, opens the book, types and
+    // opens the search: by then the client has long read the signal, and a
+    // quit taken from it would have made the quit's backup.
+    ::kill(pid_t(m_client.processId()), SIGHUP);
+    const Window writing = typeIntoTheBook(shelf);
+    QVERIFY(writing != None);
+    typeKey(XK_F6);
+    QVERIFY(awaitNewWindow({writing}) != None);
+    QCOMPARE(backupCount(), 0);
+    QCOMPARE(m_client.state(), QProcess::Running);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    QVERIFY(storedTexts().contains(QStringLiteral("zqxj")));
+    QCOMPARE(backupCount(), 1);
+}
+
+void QuitTest::sessionEndAnswersNoOpenQuestion_data()
+{
+    // Each question's first button is the one that changes something.
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("lockType");
+    QTest::newRow("replace all") << "replace all" << "退出之书:　　zqxj" << 0;
+    QTest::newRow("delete the book") << "delete the book" << "退出之书:" << 0;
+    QTest::newRow("delete the chapter") << "delete the chapter" << "退出之书:　　zqxj" << 0;
+    QTest::newRow("delete the volume") << "delete the volume" << "退出之书:　　zqxj" << 0;
+    QTest::newRow("delete for good from the bin") << "delete for good" << "(退出之书)" << 0;
+    QTest::newRow("replace the exported file") << "replace the file" << "退出之书:" << 0;
+    // A lock asks at every start: the shelf is not read here.
+    QTest::newRow("forgotten lock password") << "forgotten lock password" << QString() << 4;
+    QTest::newRow("settings page's forgotten lock password") << "settings page" << QString() << 1;
+}
+
+void QuitTest::sessionEndAnswersNoOpenQuestion()
+{
+    QFETCH(QString, question);
+    QFETCH(QString, stored);
+    QFETCH(int, lockType);
+    // The idle lock for the lock screen's question, the start lock only for the page's.
+    const bool locking = lockType > 0;
+    QVERIFY(seedBook(lockType, question == QLatin1String("delete for good")));
+    QFile earlier(m_dir->filePath(QStringLiteral("Documents/退出之书.txt")));
+    startClient();
+    if (locking) {
+        // Larger than the tray icon's window before it is embedded.
+        const Window startLock = awaitNewWindow({});
+        QVERIFY(startLock != None);
+        clickAt(startLock, m_lockPassword);
+        for (KeySym key : {XK_i, XK_d, XK_l, XK_e, XK_Return})
+            typeKey(key);
+        QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).contains(startLock), 15000);
+    }
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    if (question == QLatin1String("replace all")) {
+        const Window writing = typeIntoTheBook(shelf);
+        QVERIFY(writing != None);
+        typeKey(XK_F6);
+        const Window search = awaitNewWindow({writing});
+        QVERIFY(search != None);
+        // The focus a window manager gives the window clicked.
+        XSetInputFocus(m_display, search, RevertToPointerRoot, CurrentTime);
+        clickAt(search, m_searchField);
+        typeKey(XK_q);
+        clickAt(search, m_replaceField);
+        typeKey(XK_z);
+        clickAt(search, m_replaceAll);
+        QVERIFY(awaitNewWindow({writing, search}) != None);
+    } else if (question.startsWith(QLatin1String("delete the ")) && question != QLatin1String("delete the book")) {
+        const Window writing = typeIntoTheBook(shelf);
+        QVERIFY(writing != None);
+        clickAt(writing, question.endsWith(QLatin1String("chapter")) ? m_chapterRow : m_volumeTitle, Button3);
+        const Window menu = awaitNewWindow({writing}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The menu takes the keyboard: its last item deletes.
+        typeKey(XK_Up);
+        typeKey(XK_Return);
+        QVERIFY(awaitNewWindow({writing, menu}) != None);
+    } else if (question == QLatin1String("delete the book")) {
+        clickAt(shelf, m_cover, Button3);
+        const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The menu takes the keyboard: its last item deletes.
+        typeKey(XK_Up);
+        typeKey(XK_Return);
+        QVERIFY(awaitNewWindow({shelf, menu}) != None);
+    } else if (question == QLatin1String("replace the file")) {
+        // A file of the book's name is already where the export proposes it.
+        QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("Documents"))));
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        clickAt(shelf, m_cover, Button3);
+        const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The fourth item exports; the chooser proposes the book's name.
+        for (KeySym key : {XK_Down, XK_Down, XK_Down, XK_Down, XK_Return})
+            typeKey(key);
+        const Window chooser = awaitNewWindow({shelf, menu});
+        QVERIFY(chooser != None);
+        XSetInputFocus(m_display, chooser, RevertToPointerRoot, CurrentTime);
+        typeKey(XK_Return);
+        QVERIFY(awaitNewWindow({shelf, menu, chooser}) != None);
+    } else if (question == QLatin1String("delete for good")) {
+        clickAt(shelf, m_binButton);
+        const Window bin = awaitNewWindow({shelf});
+        QVERIFY(bin != None);
+        clickAt(bin, m_binRow, Button3);
+        const Window menu = awaitNewWindow({shelf, bin}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The menu takes the keyboard: its last item deletes for good.
+        typeKey(XK_Up);
+        typeKey(XK_Return);
+        QVERIFY(awaitNewWindow({shelf, bin, menu}) != None);
+    } else if (question == QLatin1String("settings page")) {
+        clickAt(shelf, m_setup);
+        const Window page = awaitNewWindow({shelf});
+        QVERIFY(page != None);
+        clickAt(page, m_safetyTab);
+        clickAt(page, m_settingsForgot);
+        QVERIFY(awaitNewWindow({shelf, page}) != None);
+    } else {
+        // After a second untouched, the idle lock hides the bookshelf and
+        // asks for the password.
+        const Window lock = awaitNewWindow({shelf});
+        QVERIFY(lock != None);
+        clickAt(lock, m_forgotPassword);
+        QVERIFY(awaitNewWindow({lock}) != None);
+    }
+    QVERIFY(m_client.processId() > 0);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    if (earlier.exists()) {
+        QVERIFY(earlier.open(QIODevice::ReadOnly));
+        QCOMPARE(earlier.readAll(), QByteArray("earlier"));
+    }
+    QCOMPARE(storedLockType(), lockType);
+    if (!stored.isNull())
+        QCOMPARE(storedTexts(), stored);
+}
+
+void QuitTest::sessionEndKeepsTheMemoJustTyped_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("stored") << false;
+    QTest::newRow("database refuses") << true;
+}
+
+void QuitTest::sessionEndKeepsTheMemoJustTyped()
+{
+    QFETCH(bool, refused);
+    QVERIFY(seedBook());
+    if (refused) {
+        // As a failing disk would: every new memo row is refused.
+        CTessaneDb* db = CTessaneDb::instance();
+        QVERIFY(db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))));
+        QVERIFY(db->newQuery().exec(QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE INSERT ON tb_memo BEGIN SELECT RAISE(ABORT, 'disk says no'); END;")));
+        db->close();
+    }
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    const Window list = awaitNewWindow({shelf}, QSize(300, 150), [&] { clickAt(shelf, m_memo); });
+    QVERIFY(list != None);
+    // One click: each opens another memo window.
+    clickAt(list, m_addMemo);
+    const Window memo = awaitNewWindow({shelf, list});
+    QVERIFY(memo != None);
+    const auto focused = [this]() {
+        Window window = None;
+        int revert = 0;
+        XGetInputFocus(m_display, &window, &revert);
+        return window;
+    };
+    // A new window takes the focus as it shows; the keyboard follows a
+    // click only once the client has taken the click, which it says by
+    // moving the focus: away to the (empty) list first, then back.
+    QTRY_VERIFY_WITH_TIMEOUT(focused() == list || (clickAt(list), false), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(focused() == memo || (clickAt(memo), false), 30000);
+    // The first key creates the memo, the others change it in memory only;
+    // then the session ends.
+    for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
+        typeKey(key);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
+    QVERIFY(kept.contains(QStringLiteral("zqxj")));
 }
 
 void QuitTest::startFailureBoxEndsCleanly()
@@ -443,9 +829,9 @@ void QuitTest::sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesT
     const QString home = homeRefuses ? m_dir->filePath(QStringLiteral("nohome")) : m_dir->path();
     QVERIFY(QDir().mkpath(temp) && (!homeRefuses || blockWithFile(home)));
     startClient(home, temp);
-    Window writing = None;
-    typeIntoTheBook(&writing);
-    QVERIFY(writing != None);
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    QVERIFY(typeIntoTheBook(shelf) != None);
     // A session manager sends more than one signal; nobody is there to answer.
     ::kill(pid_t(m_client.processId()), SIGTERM);
     ::kill(pid_t(m_client.processId()), SIGTERM);
@@ -483,9 +869,9 @@ void QuitTest::escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt()
     const QString temp = m_dir->filePath(QStringLiteral("notmp"));
     QVERIFY(blockWithFile(home) && blockWithFile(temp));
     startClient(home, temp);
-    Window writing = None;
-    typeIntoTheBook(&writing);
-    QVERIFY(writing != None);
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    QVERIFY(typeIntoTheBook(shelf) != None);
     ::kill(pid_t(m_client.processId()), SIGTERM);
     // No folder takes the words: the author is asked, and Escape asks again.
     Window box = None, again = None;
@@ -501,6 +887,42 @@ void QuitTest::escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt()
     const QMap<QString, QString> kept = keptIn(home);
     QCOMPARE(kept.size(), homeGetsRoom ? 1 : 0);
     QVERIFY(!homeGetsRoom || kept.first().contains(QStringLiteral("zqxj")));
+}
+
+void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
+{
+    QVERIFY(seedBook());
+    // Damage in the versions' table, which no start reads.
+    int rootPage = 0, pageSize = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("damage"));
+        db.setDatabaseName(dbFile());
+        QSqlQuery query(db);
+        QVERIFY(db.open() && query.exec(QStringLiteral("select rootpage from sqlite_master where name = 'tb_contentblade';"))
+                && query.next());
+        rootPage = query.value(0).toInt();
+        QVERIFY(query.exec(QStringLiteral("PRAGMA page_size;")) && query.next());
+        pageSize = query.value(0).toInt();
+        QVERIFY(query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")));
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("damage"));
+    QFile file(dbFile());
+    QVERIFY(rootPage > 1 && file.open(QIODevice::ReadWrite) && file.seek(qint64(rootPage - 1) * pageSize));
+    QCOMPARE(file.write(QByteArray(pageSize, '\xff')), qint64(pageSize));
+    file.close();
+
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    clickAt(shelf, m_close);
+    // The quit's backup finds the damage and waits for the author to read it.
+    const Window box = awaitNewWindow({shelf});
+    QVERIFY(box != None);
+    QCOMPARE(m_client.state(), QProcess::Running);
+    expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });
+    QCOMPARE(backupCount(), 0);
 }
 
 QTEST_MAIN(QuitTest)

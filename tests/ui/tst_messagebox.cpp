@@ -34,7 +34,8 @@ private slots:
 void TestMessageBox::everyWayOutReturnsItsValue_data()
 {
     // Callers branch on these values: a standard button's value, a text
-    // button's index, 512 for Escape or closing, -1 for the title bar's cross.
+    // button's index, 512 for Escape or closing, -1 for the title bar's cross,
+    // -2 when the box ended without the author (a quit, or code hid it).
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("standard");
     QTest::addColumn<int>("preferred");
@@ -47,6 +48,8 @@ void TestMessageBox::everyWayOutReturnsItsValue_data()
     QTest::newRow("title bar cross") << "question" << 0 << 0 << "cross" << -1;
     QTest::newRow("return, default standard") << "information" << (0x4000 | 0x400000) << 0x400000 << "return"
                                               << 0x400000;
+    QTest::newRow("hidden, as a quit ends it") << "question" << 0 << 0 << "hide" << -2;
+    QTest::newRow("accepted by code") << "warning" << 0 << 0 << "accept" << -2;
 }
 
 void TestMessageBox::everyWayOutReturnsItsValue()
@@ -65,6 +68,10 @@ void TestMessageBox::everyWayOutReturnsItsValue()
             QTest::keyClick(box, Qt::Key_Return);
         else if (action == QLatin1String("cross"))
             box->titleBar()->closeButton()->click();
+        else if (action == QLatin1String("hide"))
+            box->hide();
+        else if (action == QLatin1String("accept"))
+            box->accept();
         else
             box->close();
     });

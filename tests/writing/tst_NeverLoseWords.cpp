@@ -481,9 +481,18 @@ void NeverLoseWordsTest::signOutWithUnstorableWordsStaysOrKeepsThem()
     CUiManager* ui = CUiManager::instance();
     {
         // The author's own sign-out waits until the words can be stored.
+        T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+        conf.pwdLockType = 4;
+        conf.pwdLockPwd = QStringLiteral("lock");
         Widget_Setting page;
         page.findChildren<QPushButton*>(QStringLiteral("btnConfirm")).at(0)->click();
         QCOMPARE(ui->signInState(), 1);
+        // So does the forgotten lock password's, which signs out too.
+        whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
+        page.findChild<QPushButton*>(QStringLiteral("btnForgotPwd"))->click();
+        QCOMPARE(ui->signInState(), 1);
+        QCOMPARE(conf.pwdLockType, 4);
+        conf.pwdLockType = 0;
         QVERIFY(f.editor()->toPlainText().endsWith(QStringLiteral("登出时存不下")));
     }
     // The platform ends the session: the words go to a recovery file.

@@ -228,17 +228,41 @@ void BkMessageBox::setDefaultButton(int value)
     button->setFocus(Qt::OtherFocusReason);
 }
 
+int BkMessageBox::exec()
+{
+    m_answered = false;
+    // The box is read after its loop ends: deleted on close, it goes here.
+    const bool deleteOnClose = testAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    QPointer<BkMessageBox> alive = this;
+    int result = QDialog::exec();
+    if (!alive)
+        return kNoAnswer;
+    if (!m_answered && result != kClosedByTitleBar && result != kEscape) {
+        // Ended by a quit, a hidden window or a stray accept(): the box may
+        // still be on screen, and it answers nothing.
+        hide();
+        result = kNoAnswer;
+        setResult(result);
+    }
+    if (deleteOnClose)
+        delete this;
+    return result;
+}
+
 void BkMessageBox::onButtonClicked()
 {
     auto* button = qobject_cast<QPushButton*>(sender());
     for (auto it = m_standardButtons.cbegin(); it != m_standardButtons.cend(); ++it) {
         if (it.value() == button) {
+            m_answered = true;
             done(it.key());
             return;
         }
     }
     const int index = m_textButtons.indexOf(button);
-    done(index >= 0 ? index : -1);
+    m_answered = index >= 0;
+    done(index >= 0 ? index : kNoAnswer);
 }
 
 void BkMessageBox::reject()

@@ -11,16 +11,29 @@ class QPushButton;
 class QVBoxLayout;
 
 // The program's modal message box: a frameless dialog with the common title
-// bar, a message and a row of buttons at the right. exec() returns the
-// clicked button's standard value (buttons added by value) or its index
-// (buttons added by text), -1 for the title bar's close and 512 for Escape or
-// closing the window.
+// bar, a message and a row of buttons at the right.
+//
+// exec() returns a button's standard value (buttons added by value) or its
+// index (buttons added by text) only when the author clicked that button (or
+// pressed Enter on it). Every other end is "no answer", and no caller may
+// take it for a choice: kClosedByTitleBar for the title bar's close,
+// kEscape for Escape or closing the window, and kNoAnswer when the box ended
+// without the author: the program is quitting (a quit ends every nested
+// event loop, and a box opened after it ends at once), the box was deleted
+// while it ran, or code closed it. Callers therefore compare with the one
+// button that goes on, never with the one that stops.
 class BkMessageBox : public QDialog
 {
     Q_OBJECT
 public:
     static constexpr int kClosedByTitleBar = -1;
     static constexpr int kEscape = 512;
+    static constexpr int kNoAnswer = -2;
+    // Whether a result of exec() is a button the author clicked.
+    static bool isAnswer(int result)
+    {
+        return result != kClosedByTitleBar && result != kEscape && result != kNoAnswer;
+    }
 
     explicit BkMessageBox(QWidget* parent = nullptr);
     BkMessageBox(const QString& title, const QString& text, QWidget* parent = nullptr);
@@ -49,6 +62,8 @@ public:
     static int warning(QWidget* parent, const QString& title, const QString& text,
                        const QString& button0, const QString& button1, int defaultIndex = 0);
 
+    int exec() override;
+
 public slots:
     void onButtonClicked();
     void reject() override;
@@ -65,6 +80,9 @@ private:
     static int askTwo(QWidget* parent, const QString& title, const QString& text,
                       const QString& button0, const QString& button1, int defaultIndex);
 
+    // Set by a click only: a QDialog ends its exec() with result 0 (a
+    // button's index) when it was not ended by done().
+    bool m_answered = false;
     QHash<int, QPushButton*> m_standardButtons;
     QList<QPushButton*> m_textButtons;
 

@@ -23,9 +23,12 @@ bool keepScaleThatFits(const QSize& screen, const QSize& available)
     if (dpi->scale() == 1.0)
         return true;
     // The writing window is the largest the client opens: the main window's
-    // size with a taller body.
+    // size with a taller body. On a wide screen that size follows the
+    // screen, whatever the scale; the sign-in window and the bookshelf's
+    // least size do not, and they are scaled as they are built.
     QSize largest = dpi->mainWindowSizeFor(screen);
     largest.setHeight(int(largest.height() * DPIAdapter::kWritingHeightFactor));
+    largest = largest.expandedTo(DPIAdapter::kFixedWindowSize * dpi->scale());
     if (available.width() >= largest.width() && available.height() >= largest.height())
         return true;
     // The settings file is written by hand; a scale for another screen would

@@ -534,10 +534,14 @@ void Widget_Setting::onForgotLockPwd()
     if (answer != 0 || !m_ui->signOutKeepsWords())
         return;
     T_SystemConf& conf = m_model->userConf.systemConf;
+    const T_SystemConf before = conf;
     conf.pwdLockPwd = T_SystemConf().pwdLockPwd;
     conf.pwdLockType = 0;
     conf.pwdLockTime = 0;
-    m_jobs->author_logout();
+    if (!m_jobs->author_logout()) {
+        conf = before;
+        return;
+    }
     m_ui->logout();
 }
 
@@ -547,9 +551,8 @@ void Widget_Setting::onChangeUser()
         m_ui->showError(tr("You cant change your account under the black room"), 1000);
         return;
     }
-    if (!m_ui->signOutKeepsWords())
+    if (!m_ui->signOutKeepsWords() || !m_jobs->author_logout())
         return;
-    m_jobs->author_logout();
     m_ui->logout();
 }
 

@@ -31,6 +31,9 @@ MemoItemWidget* MemoItemManager::creatItemWidget(const QWidget* beside)
         item->deleteLater();
         qDebug() << "m_listItem Count:" << m_listItem.size();
     });
+    // A window also goes without closing, with the main window that is its
+    // parent (a sign-out deletes that one): the list must not keep it.
+    connect(item, &QObject::destroyed, this, [this, item]() { m_listItem.removeAll(item); });
     const int counter = CPublicManager::instance()->userConf.systemConf.memoCount;
     item->setColor(colorAt(((counter % m_palette.size()) + m_palette.size()) % m_palette.size()));
     // Where the desktop puts nothing, a new window would open at the screen's
@@ -79,6 +82,17 @@ void MemoItemManager::closeAll()
         item->close();
 }
 
+QList<MemoItemWidget*> MemoItemManager::saveAll()
+{
+    QList<MemoItemWidget*> unsaved;
+    const QList<MemoItemWidget*> windows = m_listItem;
+    for (MemoItemWidget* item : windows) {
+        if (!item->saveMemo())
+            unsaved.append(item);
+    }
+    return unsaved;
+}
+
 void MemoItemManager::insertMemo(int index)
 {
     if (m_memoList)
@@ -99,8 +113,10 @@ bool MemoItemManager::removeMemo(int index, int localMemoId, bool fromServer)
 {
     if (!m_memoList)
         return false;
-    if (MemoItemWidget* item = windowOf(localMemoId))
+    if (MemoItemWidget* item = windowOf(localMemoId)) {
+        item->dropUnsavedText();
         item->close();
+    }
     m_memoList->removeMemo(index, fromServer);
     return true;
 }

@@ -25,7 +25,12 @@ public:
     // Creates the list window on first call and shows it; with a button, the
     // list follows the button's checked state and unchecks it on closing.
     void showMemoList(QWidget* parent, QAbstractButton* button = nullptr);
+    // Closes the list and every memo window; a window whose text cannot be
+    // stored stays open (it says why).
     void closeAll();
+    // Every open memo window stores the text it holds; the windows whose
+    // text could not be stored (the database refused it), empty when all did.
+    QList<MemoItemWidget*> saveAll();
 
     void insertMemo(int index);
     void updateMemo(int index, int localMemoId, bool refreshWindow);

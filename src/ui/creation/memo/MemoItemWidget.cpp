@@ -258,29 +258,34 @@ void MemoItemWidget::onTextChanged()
         updateList();
         return;
     }
-    if (!text.isEmpty())
-        createMemo(text);
+    // Text that could not create the memo stays here as unsaved; the next
+    // change or save tries again.
+    m_changed = !text.isEmpty() && !createMemo(text);
 }
 
-void MemoItemWidget::createMemo(const QString& text)
+bool MemoItemWidget::createMemo(const QString& text)
 {
     TC_Memo_Add request;
     request.content = text;
     request.updateTime = now();
     request.color = m_color;
     qDebug() << "Create Memo" << text << m_color;
-    if (!CJobManager::instance()->memoAdd(request))
-        return;  // the next change tries again
+    if (!CJobManager::instance()->memoAdd(request)) {
+        saveFailed();
+        return false;
+    }
+    m_failureTold = false;
     CPublicManager* model = CPublicManager::instance();
     // Added, not set: increments of other windows not reported yet stay.
     model->statistics.memoNum += text.size();
     reportMemoWords();
     T_Memo* created = model->findMemoByLocalId(request.header.localMemoId);
     if (!created)
-        return;
+        return true;
     m_localMemoId = created->localId;
     created->color = m_color;
     MemoItemManager::instance()->insertMemo(model->indexOfMemo(created->localId));
+    return true;
 }
 
 void MemoItemWidget::reportMemoWords()
@@ -289,20 +294,45 @@ void MemoItemWidget::reportMemoWords()
     CJobManager::instance()->updateStatictics(model->userInfo.uid, model->statistics, StatisticsMemo);
 }
 
-void MemoItemWidget::saveMemo()
+bool MemoItemWidget::saveMemo()
 {
+    if (!m_changed)
+        return true;
+    if (m_localMemoId < 1) {
+        const QString text = m_textEdit->toPlainText();
+        m_changed = !text.isEmpty() && !createMemo(text);
+        return !m_changed;
+    }
     T_Memo* shown = memo();
-    if (!shown)
-        return;
-    m_changed = false;
+    if (!shown) {
+        // Deleted here or on the platform: there is no memo left to hold it.
+        m_changed = false;
+        return true;
+    }
     TC_Memo_Edit request = editOf(shown, shown->color);
     const bool ok = CJobManager::instance()->memoEditContent(request);
     qDebug() << "saveMemo" << ok << shown->localId << shown->memoId << shown->content << shown->color;
-    if (!ok)
-        qWarning() << "memoEdit interface error";
-    else
-        updateList();
     reportMemoWords();
+    if (!ok) {
+        saveFailed();
+        return false;
+    }
+    m_changed = false;
+    m_failureTold = false;
+    updateList();
+    return true;
+}
+
+void MemoItemWidget::saveFailed()
+{
+    // Once until a save works again: a refusing database refuses every key.
+    if (m_failureTold)
+        return;
+    m_failureTold = true;
+    const QString reason = CJobManager::instance()->lastDbError();
+    qWarning() << "memo text not stored:" << reason;
+    CUiManager::instance()->showError(tr("The memo could not be saved; its text stays in its window.\n%1").arg(reason),
+                                      3000);
 }
 
 void MemoItemWidget::updateList()
@@ -393,9 +423,14 @@ bool MemoItemWidget::eventFilter(QObject* watched, QEvent* event)
 void MemoItemWidget::closeEvent(QCloseEvent* event)
 {
     // Text typed since the last focus change would otherwise live in memory
-    // only and be gone at the next start.
-    if (m_changed)
-        saveMemo();
+    // only and be gone at the next start; text no row takes keeps the
+    // window open.
+    if (!saveMemo()) {
+        CUiManager::instance()->showError(
+            tr("The memo could not be saved; its window stays open so that no word is lost"), 3000);
+        event->ignore();
+        return;
+    }
     emit sig_closed();
     QWidget::closeEvent(event);
 }

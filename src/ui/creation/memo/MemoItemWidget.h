@@ -14,7 +14,9 @@ struct T_Memo;
 
 // One memo as a floating note. The first text typed into an empty window
 // creates the memo; later typing changes it in memory at once and is saved
-// when the editor loses focus (or the window closes).
+// when the editor loses focus (or the window closes). Text the database
+// refused stays in the window, which then will not close, until a later save
+// stores it or the window manager keeps it in a file.
 class MemoItemWidget : public QWidget
 {
     Q_OBJECT
@@ -29,9 +31,15 @@ public:
     int localMemoId() const { return m_localMemoId; }
     void setColor(const QString& color);
     QString color() const { return m_color; }
-    void saveMemo();
+    // Stores the text typed since the last save (creating the memo when its
+    // first text could not be stored); false, with the author told, while
+    // the window holds text the database refused.
+    bool saveMemo();
     void updateList();
     bool hasUnsavedText() const { return m_changed; }
+    // The unsaved text was kept elsewhere (a recovery file), or its memo is
+    // being deleted: the window holds no words only it has, and closes.
+    void dropUnsavedText() { m_changed = false; }
 
     CTextEdit* textEdit() const { return m_textEdit; }
     QPushButton* addButton() const { return m_btnAddMemo; }
@@ -67,11 +75,16 @@ private:
     void initConnects();
     void onTextChanged();
     bool currentDing(const T_Memo* memo) const;
-    void createMemo(const QString& text);
+    // False (the author told) when the database refused the memo.
+    bool createMemo(const QString& text);
     void reportMemoWords();
+    void saveFailed();
 
     int m_localMemoId = 0;
+    // Text typed that no row holds yet.
     bool m_changed = false;
+    // The author heard of the failing saves since the last one that worked.
+    bool m_failureTold = false;
     QString m_color;
     NcFramelessHelper* m_frameless = nullptr;
     MemoColorPallet* m_pallet = nullptr;
