@@ -12,6 +12,14 @@
         <translation>便签</translation>
     </message>
     <message>
+        <source>The writing lock is on, but it will not come back after a restart: the settings file %1 cannot be written.</source>
+        <translation>写作锁已开启，但设置文件 %1 无法写入，重启后写作锁不会恢复。</translation>
+    </message>
+    <message>
+        <source>Writing lock</source>
+        <translation>写作锁</translation>
+    </message>
+    <message>
         <source>Forget Password</source>
         <translation>忘记密码锁</translation>
     </message>
