@@ -16,16 +16,20 @@
 // stays up. One try need not take: a file chooser refuses a chosen file until
 // its folder has been read, which no signal tells. So act must do the same
 // each time it runs. A check that fails inside act closes the window, so that
-// the test is not left waiting in the window's loop.
+// the test is not left waiting in the window's loop. A window modal when
+// this is called (except) is not the one waited for; with giveUpAfter, the
+// wait ends when no window came in that many tries (10 ms apart).
 template <typename T>
-void whenShown(std::function<void(T*)> act, bool popup = false)
+void whenShown(std::function<void(T*)> act, bool popup = false, QWidget* except = nullptr, int giveUpAfter = 0)
 {
     auto* timer = new QTimer;
     timer->setInterval(10);
     auto acted = std::make_shared<QPointer<T>>();
     auto started = std::make_shared<bool>(false);
     auto busy = std::make_shared<bool>(false);
-    QObject::connect(timer, &QTimer::timeout, [timer, act, popup, acted, started, busy]() {
+    auto tries = std::make_shared<int>(0);
+    const QPointer<QWidget> before = except;
+    QObject::connect(timer, &QTimer::timeout, [=]() {
         // act may spin the event loop (QTRY_*) while it runs.
         if (*busy)
             return;
@@ -38,8 +42,12 @@ void whenShown(std::function<void(T*)> act, bool popup = false)
             return;
         }
         T* shown = qobject_cast<T*>(popup ? QApplication::activePopupWidget() : QApplication::activeModalWidget());
-        if (shown == nullptr || !shown->isVisible() || (*started && shown != acted->data()))
+        if (shown == nullptr || !shown->isVisible() || (before && shown == before.data())
+            || (*started && shown != acted->data())) {
+            if (!*started && giveUpAfter > 0 && ++*tries >= giveUpAfter)
+                stop();
             return;
+        }
         *started = true;
         *acted = shown;
         *busy = true;

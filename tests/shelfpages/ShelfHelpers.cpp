@@ -1,4 +1,5 @@
 #include "ShelfHelpers.h"
+#include "WhenShown.h"
 
 #include "common/DPIAdapter.h"
 #include "common/StyleType.h"
@@ -28,51 +29,9 @@ void shelfSetUp()
 
 void onNextModal(const std::function<void(QWidget*)>& act)
 {
-    // Polls: the modal window appears inside the caller's exec(). A window
-    // already modal now (the one this is called from) is not the next one.
-    // act runs again while the window it ran on stays up: one try need not
-    // take (a file chooser refuses a file until its folder has been read).
-    const QPointer<QWidget> before = QApplication::activeModalWidget();
-    auto* timer = new QTimer;
-    timer->setInterval(20);
-    auto tries = std::make_shared<int>(0);
-    auto acted = std::make_shared<QPointer<QWidget>>();
-    auto started = std::make_shared<bool>(false);
-    auto busy = std::make_shared<bool>(false);
-    QObject::connect(timer, &QTimer::timeout, [timer, tries, act, before, acted, started, busy]() {
-        if (*busy)
-            return;
-        const auto stop = [timer]() {
-            timer->stop();
-            timer->deleteLater();
-        };
-        if (*started && (acted->isNull() || !(*acted)->isVisible())) {
-            stop();
-            return;
-        }
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == before.data() || (*started && modal != acted->data()))
-            modal = nullptr;
-        if (modal == nullptr) {
-            if (!*started && ++*tries >= 250)
-                stop();
-            return;
-        }
-        *started = true;
-        *acted = modal;
-        *busy = true;
-        act(modal);
-        *busy = false;
-        // A failed check inside act must not leave the test waiting on it.
-        if (QTest::currentTestFailed() && !acted->isNull() && (*acted)->isVisible()) {
-            if (auto* dialog = qobject_cast<QDialog*>(acted->data()))
-                dialog->reject();
-            else
-                (*acted)->close();
-            stop();
-        }
-    });
-    timer->start();
+    // The modal window appears inside the caller's exec(); a window already
+    // modal now (the one this is called from) is not the next one.
+    whenShown<QWidget>(act, false, QApplication::activeModalWidget(), 500);
 }
 
 QList<QJsonObject> requestsTo(const QString& path)
