@@ -54,12 +54,10 @@ bool CBookJobManager::keepChapterHereOnly(T_Book* book, T_Chapter* chapter)
     stored.chapterId = 0;
     stored.orderNum = last + 1;
     T_Http_Custom add;
-    add.uid = m_model->userInfo.uid;
     add.localBookId = book->localId;
-    add.bookId = book->bookId;
-    add.localVolumeId = chapter->localVolumeId;
-    add.volumeId = chapter->volumeId;
     add.localChapterId = chapter->localId;
+    resolveChapter(add);
+    add.chapterId = 0;  // the platform's chapter is gone; the create makes a new one
     add.jobType = JobType::ChapterAdd;
     const int time = now();
     int revision = 0;
