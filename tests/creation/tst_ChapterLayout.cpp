@@ -196,8 +196,7 @@ void ChapterLayoutTest::largePasteLeavesTheCaretInView_data()
 {
     QTest::addColumn<bool>("focus");
     QTest::addColumn<bool>("menu");
-    // Focus mode first: later pastes of the same text find its paragraphs'
-    // heights well estimated, and the scroll has less to follow.
+    // Focus mode first, while the paste's heights are still poorly estimated.
     for (bool focus : {true, false})
         for (bool menu : {false, true})
             QTest::addRow("%s%s", focus ? "focus mode, " : "", menu ? "the menu's paste" : "ctrl+v") << focus << menu;

@@ -317,7 +317,6 @@ void FocusAndFloatingTest::memoListAndANewMemoOpenBesideTheirWindows()
 
 void FocusAndFloatingTest::f6OpensTheSearchWithTheKeysInItsFindField()
 {
-    QApplication::setActiveWindow(m_f->window());
     edit()->setFocus();
     QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_F6);
     auto* search = m_f->pane()->findChild<Dialog_Search*>();
