@@ -60,7 +60,11 @@ Rectangle {
         else if (top + height > volumeList.contentY + volumeList.height)
             volumeList.contentY = top + height - volumeList.height
     }
-    function showItem(item) { showSpan(item.mapToItem(volumeList.contentItem, 0, 0).y, item.height) }
+    function showItem(item) {
+        // A row rebuilt meanwhile is gone.
+        if (item)
+            showSpan(item.mapToItem(volumeList.contentItem, 0, 0).y, item.height)
+    }
 
     // A chapter row to bring into view once the list has its size and rows
     // (a book opens before its pane is shown).
