@@ -45,6 +45,40 @@ Rectangle {
             if (sort === 0) volumeList.positionViewAtEnd()
             else if (sort === 1) volumeList.positionViewAtBeginning()
         }
+        function onSigShowChapter(volumeRow, chapterRow) {
+            root.shownVolume = volumeRow
+            root.shownChapter = chapterRow
+            Qt.callLater(root.showChapter)
+        }
+    }
+
+    // Scrolls the list the least that shows the part of its content from
+    // top, of that height.
+    function showSpan(top, height) {
+        if (top < volumeList.contentY)
+            volumeList.contentY = top
+        else if (top + height > volumeList.contentY + volumeList.height)
+            volumeList.contentY = top + height - volumeList.height
+    }
+    function showItem(item) {
+        // A row rebuilt meanwhile is gone.
+        if (item)
+            showSpan(item.mapToItem(volumeList.contentItem, 0, 0).y, item.height)
+    }
+
+    // A chapter row to bring into view once the list has its size and rows
+    // (a book opens before its pane is shown).
+    property int shownVolume: -1
+    property int shownChapter: -1
+    function showChapter() {
+        if (shownVolume < 0 || volumeList.height <= 0)
+            return
+        if (volumeList.itemAtIndex(shownVolume) === null)
+            volumeList.positionViewAtIndex(shownVolume, ListView.Beginning)
+        var volume = volumeList.itemAtIndex(shownVolume)
+        if (volume !== null)
+            showSpan(volume.y + rowHeight * (shownChapter + 1), rowHeight)
+        shownVolume = -1
     }
 
     component ToolIcon: Rectangle {
@@ -125,6 +159,7 @@ Rectangle {
         model: volumeModel
         boundsBehavior: Flickable.StopAtBounds
         interactive: root.dragKind === 0
+        onHeightChanged: Qt.callLater(root.showChapter)
         ScrollBar.vertical: ScrollBar {}
 
         // Scrolls while a drag nears an edge.
@@ -307,7 +342,11 @@ Rectangle {
                             padding: Math.round(2 * root.s)
                             background: Rectangle { border.color: root.editorBorder; border.width: 1; color: root.backColor }
                             color: root.textColor
-                            function open() { text = chapterName; forceActiveFocus(); selectAll(); volumeCtr.takeKeys() }
+                            // In view, as the name being typed is the author's.
+                            function open() {
+                                text = chapterName; forceActiveFocus(); selectAll(); volumeCtr.takeKeys()
+                                Qt.callLater(root.showItem, chapterRow)
+                            }
                             onVisibleChanged: if (visible) open()
                             // A row rebuilt while its title is edited opens
                             // with the name, not empty.

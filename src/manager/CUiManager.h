@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSharedPointer>
 #include <QStringList>
+#include <QVariant>
 
 class Dialog_LoginMain;
 class QMenu;
@@ -330,15 +331,15 @@ public:
     void setPowerRunner(const std::function<bool(const QString&, const QStringList&)>& runner);
     // Shows the random-name panel, created once under the given parent.
     class Widget_RandomName* showRandomNames(QWidget* parent);
-    // The settings file holding exeAuto; empty means the program's own.
-    void setSettingsFile(const QString& path) { m_settingsFile = path; }
+    // For tests: the settings file used in place of the program's own
+    // (empty gives the program's own back).
+    static void setSettingsFile(const QString& path);
 
 private:
     // A lock must come back after a restart: engaging it turns start-up
-    // with the system on; releasing it leaves that choice to the author.
+    // with the system on; releasing it gives back the author's own choice.
     void applyLockStartUp(bool on);
     void tellLockWontSurviveRestart(const QString& settingsFile);
-    QString m_settingsFile;
     std::function<bool(const QString&, const QStringList&)> m_powerRunner;
     QPointer<class Widget_RandomName> m_randomNames;
 
@@ -349,6 +350,8 @@ public:
     // Stores one key of that file; false (logged) when the file cannot be
     // written, the key then reading as the file holds it.
     static bool storeSetting(const QString& key, const QVariant& value);
+    // Several keys at once, all or none; an invalid value removes its key.
+    static bool storeSettings(const QVariantMap& values);
     void setSettingWidget(QWidget* widget);
     QWidget* settingWidget() const;
     // Runs the lock-password dialog (0 set, 1 change, 2 confirm); the
@@ -411,6 +414,9 @@ public:
     // neither changed and the file that refused in unwritable, when one of
     // them could not be written.
     static bool setExeAuto(bool on, QString* unwritable = nullptr);
+    // The settings file's key keeping the author's own start-up choice
+    // while a writing lock holds the flag on.
+    static QString lockStartUpKey();
     // A dated copy of the database into the backup folder; false when the
     // copy failed (only logged: quitting goes on). The copy is private.
     static bool backupsDb();

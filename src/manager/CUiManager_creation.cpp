@@ -397,7 +397,7 @@ void CUiManager::setWritingLock(bool on, bool notify)
     if (!window)
         return;
     // A lock must come back after a restart: engaging it turns start-up with
-    // the system on; releasing it leaves that choice to the author.
+    // the system on; releasing it gives the author's own choice back.
     applyLockStartUp(on);
     if (on) {
         setWindowFullScreen(true);

@@ -22,26 +22,50 @@ QWidget* CUiManager::settingWidget() const
     return m_settingWidget;
 }
 
+namespace {
+QString g_settingsFile;
+}
+
+void CUiManager::setSettingsFile(const QString& path)
+{
+    g_settingsFile = path;
+}
+
 QString CUiManager::settingFilePath()
 {
+    if (!g_settingsFile.isEmpty())
+        return g_settingsFile;
     return appDirPath() + QStringLiteral("/data/config/setting.ini");
 }
 
 bool CUiManager::storeSetting(const QString& key, const QVariant& value)
 {
+    return storeSettings({{key, value}});
+}
+
+bool CUiManager::storeSettings(const QVariantMap& values)
+{
     QSettings settings(settingFilePath(), QSettings::IniFormat);
-    const QVariant before = settings.value(key);
-    settings.setValue(key, value);
+    QVariantMap before;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        before.insert(it.key(), settings.value(it.key()));
+        if (it.value().isValid())
+            settings.setValue(it.key(), it.value());
+        else
+            settings.remove(it.key());
+    }
     settings.sync();
     if (settings.status() == QSettings::NoError)
         return true;
-    qWarning() << "setting" << key << "not stored in" << settings.fileName() << settings.status();
+    qWarning() << "settings" << values.keys() << "not stored in" << settings.fileName() << settings.status();
     // Qt hands a change it could not write to the file's next reader in this
     // process; taken back, every reader sees what the file holds.
-    if (before.isValid())
-        settings.setValue(key, before);
-    else
-        settings.remove(key);
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        if (it.value().isValid())
+            settings.setValue(it.key(), it.value());
+        else
+            settings.remove(it.key());
+    }
     return false;
 }
 

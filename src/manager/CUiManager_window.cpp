@@ -8,7 +8,6 @@
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "manager/DbFaultText.h"
-#include "platform/ProgramPath.h"
 #include "platform/SessionAutostart.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/BkMessageBox.h"
@@ -280,18 +279,25 @@ void CUiManager::centerWidget(QWidget* w, QWidget* over)
 
 bool CUiManager::isExeAuto()
 {
-    QSettings settings(ProgramPath::settingsFile(), QSettings::IniFormat);
+    QSettings settings(settingFilePath(), QSettings::IniFormat);
     settings.beginGroup(QStringLiteral("system"));
     return settings.childKeys().contains(QStringLiteral("exeAuto"))
         && settings.value(QStringLiteral("exeAuto")).toInt() == 1;
+}
+
+QString CUiManager::lockStartUpKey()
+{
+    return QStringLiteral("system/exeAutoBeforeLock");
 }
 
 bool CUiManager::setExeAuto(bool on, QString* unwritable)
 {
     const QString key = QStringLiteral("system/exeAuto");
     const QVariant before = QSettings(settingFilePath(), QSettings::IniFormat).value(key);
-    // The session's entry follows only a stored choice, never runs ahead of it.
-    if (!storeSetting(key, on ? 1 : 0)) {
+    const QVariant kept = QSettings(settingFilePath(), QSettings::IniFormat).value(lockStartUpKey());
+    // The session's entry follows only a stored choice, never runs ahead of
+    // it. A choice made while a writing lock holds stands when it ends.
+    if (!storeSettings({{key, on ? 1 : 0}, {lockStartUpKey(), QVariant()}})) {
         if (unwritable)
             *unwritable = settingFilePath();
         return false;
@@ -302,9 +308,6 @@ bool CUiManager::setExeAuto(bool on, QString* unwritable)
     if (unwritable)
         *unwritable = SessionAutostart::entryPath();
     // The choice goes back with it: the page shows what the session will do.
-    if (before.isValid())
-        storeSetting(key, before);
-    else
-        QSettings(settingFilePath(), QSettings::IniFormat).remove(key);
+    storeSettings({{key, before}, {lockStartUpKey(), kept}});
     return false;
 }

@@ -6,7 +6,6 @@
 #include "common/Utility.h"
 
 #include "platform/PowerCommands.h"
-#include "platform/ProgramPath.h"
 #include "platform/SessionAutostart.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/creation/Dialog_Reboot.h"
@@ -59,31 +58,32 @@ Widget_RandomName* CUiManager::showRandomNames(QWidget* parent)
 
 void CUiManager::applyLockStartUp(bool on)
 {
-    QSettings settings(m_settingsFile.isEmpty() ? ProgramPath::settingsFile() : m_settingsFile, QSettings::IniFormat);
     const QString key = QStringLiteral("system/exeAuto");
-    const QVariant before = settings.value(key);
-    if (on)
-        settings.setValue(key, 1);
-    else if (!before.isValid())
-        settings.setValue(key, 0);
-    // The session's autostart entry follows the stored choice: a start-up
-    // the author asked for outlives the lock.
-    const bool startWithSession = settings.value(key).toInt() == 1;
-    settings.sync();
-    if (settings.status() != QSettings::NoError) {
-        qWarning() << "could not write the start-up setting to" << settings.fileName();
-        // Qt would hand the unwritten value to every later reader in this
-        // process and write it with the next setting stored: taken back,
-        // the choice is what the file holds. The entry never runs ahead of
-        // the stored choice.
-        if (before.isValid())
-            settings.setValue(key, before);
-        else
-            settings.remove(key);
+    const QString own = lockStartUpKey();
+    const QVariant before = QSettings(settingFilePath(), QSettings::IniFormat).value(key);
+    const QVariant kept = QSettings(settingFilePath(), QSettings::IniFormat).value(own);
+    QVariantMap change;
+    if (on) {
+        // The author's own choice is kept while the lock holds the flag; a
+        // lock engaged again (another book, a restart) keeps the first.
+        change.insert(key, 1);
+        if (!kept.isValid())
+            change.insert(own, before.toInt() == 1 ? 1 : 0);
+    } else if (kept.isValid()) {
+        change.insert(key, kept.toInt() == 1 ? 1 : 0);
+        change.insert(own, QVariant());
+    } else if (!before.isValid()) {
+        change.insert(key, 0);
+    }
+    // Qt would hand an unwritten value to every later reader in this process
+    // and write it with the next setting stored: storeSettings takes it
+    // back, and the entry never runs ahead of the stored choice.
+    if (!storeSettings(change)) {
         if (on)
-            tellLockWontSurviveRestart(settings.fileName());
+            tellLockWontSurviveRestart(settingFilePath());
         return;
     }
+    const bool startWithSession = QSettings(settingFilePath(), QSettings::IniFormat).value(key).toInt() == 1;
     if (!SessionAutostart::setEnabled(startWithSession))
         qWarning() << "start with the session not" << (startWithSession ? "registered" : "unregistered");
 }

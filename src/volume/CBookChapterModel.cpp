@@ -275,6 +275,15 @@ CBookChapterItem CBookChapterModel::getItemByLocalId(int localChapterId) const
     return CBookChapterItem();
 }
 
+int CBookChapterModel::rowOfLocalId(int localChapterId) const
+{
+    for (int i = 0; i < m_items.size(); ++i) {
+        if (m_items.at(i).chapter.localId == localChapterId)
+            return i;
+    }
+    return -1;
+}
+
 QMap<int, int> CBookChapterModel::getOrderMap() const
 {
     QMap<int, int> map;

@@ -64,6 +64,8 @@ public:
 
     CBookChapterItem getItem(int row) const;
     CBookChapterItem getItemByLocalId(int localChapterId) const;
+    // -1 when the list has no such chapter.
+    int rowOfLocalId(int localChapterId) const;
     // Chapter local id -> orderNum of every row.
     QMap<int, int> getOrderMap() const;
 

@@ -126,8 +126,20 @@ void CBookVolumeController::loadBook(T_Book* book, T_Chapter* chapter)
     qDebug() << "load book chapter" << chapter->localVolumeId << chapter->localId << chapter->name;
     book->lastEditChapterId = chapter->localId;
     m_jobManager->moveBookToFront(book, true);
-    m_volumeModel->selectChapterByLocalId(chapter->localVolumeId, chapter->localId);
+    revealChapter(chapter);
     m_uiManager->openChapter(book, chapter);
+}
+
+void CBookVolumeController::revealChapter(const T_Chapter* chapter)
+{
+    m_volumeModel->selectChapterByLocalId(chapter->localVolumeId, chapter->localId);
+    m_volumeModel->setExpand(chapter->localVolumeId, true);
+    const int volume = m_volumeModel->rowOfLocalId(chapter->localVolumeId);
+    const CBookChapterModel* chapters = m_volumeModel->getChapterModel(volume);
+    const QModelIndex volumeRow = m_volumeSortModel->mapFromSource(m_volumeModel->index(volume, 0));
+    const int chapterRow = chapters ? chapterProxyRow(chapter->localVolumeId, chapters->rowOfLocalId(chapter->localId)) : -1;
+    if (volumeRow.isValid() && chapterRow >= 0)
+        emit sigShowChapter(volumeRow.row(), chapterRow);
 }
 
 void CBookVolumeController::makeCurrentAndOpen(T_Book* book, T_Chapter* chapter)

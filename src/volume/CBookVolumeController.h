@@ -127,6 +127,9 @@ signals:
     void sigTheme();
     void sigSort(int type);
     void sigVolumeAdd(int sort);
+    // The panel brings that chapter row of that volume row (rows as shown)
+    // into view.
+    void sigShowChapter(int volumeRow, int chapterRow);
     void sigRecycle();
     void sigBookReloaded(int localBookId);
     // A new volume or chapter is about to be named: an open title editor
@@ -143,6 +146,9 @@ private:
     // The source row of a chapter-panel row of that volume, -1 when none.
     int chapterSourceRow(int localVolumeId, int index) const;
     int chapterProxyRow(int localVolumeId, int sourceRow) const;
+    // Marks the chapter in the tree, its volume opened, and has the panel
+    // bring its row into view.
+    void revealChapter(const T_Chapter* chapter);
     // Makes the chapter current and has the writing window open it.
     void makeCurrentAndOpen(T_Book* book, T_Chapter* chapter);
     // A chapter at the end of the given volume (the selected one for an id

@@ -78,10 +78,11 @@ public:
     // A copy of the row's record; a default one outside the list.
     T_Volume volumeAt(int row) const;
     bool isExpanded(int row) const;
+    // -1 when the book has no such volume in the tree.
+    int rowOfLocalId(int localVolumeId) const;
 
 private:
     bool isRow(int row) const { return row >= 0 && row < m_items.size(); }
-    int rowOfLocalId(int localVolumeId) const;
     void notify(int row);
     void selectRowOnly(int row);
 

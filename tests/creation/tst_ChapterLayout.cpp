@@ -196,7 +196,8 @@ void ChapterLayoutTest::largePasteLeavesTheCaretInView_data()
 {
     QTest::addColumn<bool>("focus");
     QTest::addColumn<bool>("menu");
-    for (bool focus : {false, true})
+    // Focus mode first, while the paste's heights are still poorly estimated.
+    for (bool focus : {true, false})
         for (bool menu : {false, true})
             QTest::addRow("%s%s", focus ? "focus mode, " : "", menu ? "the menu's paste" : "ctrl+v") << focus << menu;
 }
@@ -229,10 +230,20 @@ void ChapterLayoutTest::largePasteLeavesTheCaretInView()
     QCOMPARE(editor->textCursor().position(), editor->document()->characterCount() - 1);
     QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
     // The paragraphs above get their real heights while focus mode scrolls
-    // the caret's line to the middle; once both are done, the caret is in view.
+    // the caret's line to the middle: all along, the scroll ends with the
+    // caret in view; once both are done, the caret is in view.
     auto* bar = qobject_cast<Createtion_TextEdit_VScroll*>(editor->verticalScrollBar());
-    QTRY_VERIFY(layout()->isComplete() && bar->scrollTarget() < 0);
-
+    QList<int> missed;
+    QVERIFY(QTest::qWaitFor([&]() {
+        // What the scroll passes over is drawn, as on the author's screen.
+        editor->viewport()->repaint();
+        const int target = bar->scrollTarget();
+        const int caret = editor->cursorRect().center().y() + bar->value() - target;
+        if (target >= 0 && (caret < 0 || caret > editor->viewport()->height()))
+            missed << caret;
+        return layout()->isComplete() && target < 0;
+    }));
+    QCOMPARE(missed, QList<int>());
     QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
 }
 

@@ -4,6 +4,7 @@
 
 #include "AreaMain.h"
 
+#include "common/DPIAdapter.h"
 #include "ui/common/StartupLook.h"
 
 int runTreeAndBinTests(int argc, char** argv);
@@ -14,6 +15,10 @@ int runWindowFitTests(int argc, char** argv);
 // The skins the program loads at start, so that they really switch.
 int main(int argc, char** argv)
 {
+    // A run at another scale (CTest gives it), before any window is built.
+    const double scale = qEnvironmentVariable("TEST_DPI_SCALE").toDouble();
+    if (scale > 0)
+        DPIAdapter::instance()->setScaleForTest(scale);
     return runArea(argc, argv,
                    {runTreeAndBinTests, runFocusAndFloatingTests, runThemeAndKeyTests, runWindowFitTests},
                    Catalogue::Program, StartupLook::loadSkins);

@@ -8,7 +8,9 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "outline/COutlineController.h"
+#include "ui/common/CTextEdit.h"
 #include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Dialog_Search.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Bottom.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -19,6 +21,7 @@
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/creation/tools/Widget_Creation_Plane3.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
@@ -59,6 +62,7 @@ private slots:
     void fullScreenSwapsTheBottomBarForTheStatisticsBar();
     void hiddenOutlinePanelLeavesTheBallWhichBringsItBack();
     void memoListAndANewMemoOpenBesideTheirWindows();
+    void f6OpensTheSearchWithTheKeysInItsFindField();
 
 private:
     // Distance of the caret line's middle from the editor's middle, once the
@@ -302,7 +306,32 @@ void FocusAndFloatingTest::memoListAndANewMemoOpenBesideTheirWindows()
     QVERIFY(onScreen(memo));
     QVERIFY2(besides(memo, shown), qPrintable(QStringLiteral("%1,%2 beside %3,%4")
                                                   .arg(memo.x()).arg(memo.width()).arg(shown.x()).arg(shown.width())));
+    // It has the keys: a key, then words through the input method.
+    MemoItemWidget* item = memos->openWindows().first();
+    QVERIFY(QTest::qWaitForWindowActive(item));
+    QTest::keyClick(item->windowHandle(), Qt::Key_A);
+    m_f->type(QStringLiteral("便签"), QApplication::focusWidget());
+    QCOMPARE(item->textEdit()->toPlainText(), QStringLiteral("a便签"));
     memos->closeAll();
+}
+
+void FocusAndFloatingTest::f6OpensTheSearchWithTheKeysInItsFindField()
+{
+    edit()->setFocus();
+    QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_F6);
+    auto* search = m_f->pane()->findChild<Dialog_Search*>();
+    QVERIFY(search && QTest::qWaitForWindowActive(search));
+    // What is typed is searched for; Enter goes to the next occurrence and
+    // leaves the dialog open.
+    QTest::keyClick(search->windowHandle(), Qt::Key_1);
+    m_f->type(QStringLiteral("行"), QApplication::focusWidget());
+    const QString text = edit()->toPlainText();
+    const int first = text.indexOf(QStringLiteral("1行")) + 2;
+    QCOMPARE(edit()->textCursor().position(), first);
+    QTest::keyClick(search->windowHandle(), Qt::Key_Return);
+    QCOMPARE(edit()->textCursor().position(), text.indexOf(QStringLiteral("1行"), first) + 2);
+    QVERIFY(search->isVisible());
+    search->closeSearch();
 }
 
 int runFocusAndFloatingTests(int argc, char** argv)

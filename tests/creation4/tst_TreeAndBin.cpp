@@ -24,6 +24,7 @@
 #include "volume/CBookVolumeController.h"
 #include "volume/CBookVolumeModel.h"
 
+#include <QColor>
 #include <QCursor>
 #include <QFile>
 #include <QFileDialog>
@@ -118,6 +119,14 @@ QQuickItem* openNameBox()
     return panelItem("QQuickTextInput", nullptr, QVariant());
 }
 
+// Whether the item is wholly in the part of the tree the pane shows.
+bool inTreeView(const QQuickItem* item)
+{
+    auto* list = CBookVolumeController::instance()->getQuickWidget()->rootObject()->findChild<QQuickItem*>(
+        QStringLiteral("volumeList"));
+    return item != nullptr && list->boundingRect().contains(item->mapRectToItem(list, item->boundingRect()));
+}
+
 } // namespace
 
 class TreeAndBinTest : public QObject
@@ -190,6 +199,7 @@ void TreeAndBinTest::newChapterNameBoxTakesTheKeys_data()
     QTest::newRow("导入章节") << QStringLiteral("导入章节") << 0;
     QTest::newRow("+卷 first") << QStringLiteral("+卷") << 0;
     QTest::newRow("+卷 in a tree longer than its pane") << QStringLiteral("+卷") << 40;
+    QTest::newRow("+章 in a tree longer than its pane") << QStringLiteral("+章") << 40;
 }
 
 void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
@@ -207,7 +217,14 @@ void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
                            order, QStringLiteral("第%1章").arg(order));
         QVERIFY(CJobManager::instance()->chapter_add(add));
     }
+    // The chapter that opens is marked and in view: the last, or in a long
+    // tree under +章 the first, far from the new chapter's row.
+    const bool far = first == QStringLiteral("+章") && chapters > 0;
+    T_Chapter* opened = far ? book->chapterList.first() : book->chapterList.last();
+    book->lastEditChapterId = opened->localId;
     QVERIFY(m_f->open(book));
+    QTRY_VERIFY(inTreeView(panelItem("QQuickText", "text", opened->name)));
+    QCOMPARE(panelItem("QQuickText", "text", opened->name)->property("color").value<QColor>(), QColor(Qt::white));
     const int count = book->chapterList.size();
     const bool imported = first == QStringLiteral("导入章节");
     if (imported) {
@@ -231,7 +248,7 @@ void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
         QVERIFY(imported || clickTool(QStringLiteral("+章")));
         QTRY_COMPARE(book->chapterList.size(), count + 1);
         chapter = book->chapterList.last();
-        QTRY_VERIFY(openNameBox() != nullptr);
+        QTRY_VERIFY(inTreeView(openNameBox()));
         // The author types the name at once, through the window as keys arrive.
         typeKeys(m_f->window(), "xyz");
     }
@@ -249,9 +266,7 @@ void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
         const T_Volume* volume = book->volumeList.last();
         QTRY_VERIFY(openNameBox() && openNameBox()->property("text").toString() == volume->volumeName);
         QVERIFY(openNameBox()->height() >= openNameBox()->implicitHeight());
-        auto* list = CBookVolumeController::instance()->getQuickWidget()->rootObject()->findChild<QQuickItem*>(
-            QStringLiteral("volumeList"));
-        QTRY_VERIFY(list->boundingRect().contains(openNameBox()->mapRectToItem(list, openNameBox()->boundingRect())));
+        QTRY_VERIFY(inTreeView(openNameBox()));
         // The window manager settles the window meanwhile: its floating parts
         // are placed again (the outline ball at the edge) around the name.
         auto* ball = m_f->pane()->findChild<QWidget*>(QStringLiteral("OutlineBall"));

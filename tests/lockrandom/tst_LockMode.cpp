@@ -10,12 +10,15 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "platform/SessionAutostart.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_WritingLock.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_ClientTips.h"
+#include "ui/setting/Widget_Setting.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -144,6 +147,44 @@ private slots:
         QVERIFY(!CUiManager::instance()->isLocked());
         QVERIFY(!CUiManager::instance()->isFullScreen());
         QCOMPARE(BooksFixture::scalar(QStringLiteral("select lockType + %1 from tb_lock").arg(column)).toInt(), 0);
+    }
+
+    // The lock gives back the author's start-with-the-system choice at its
+    // goal, or the one made on the settings page while it held.
+    void releasedLockGivesBackTheAuthorsStartUpChoice_data()
+    {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<int>("clicks");  // on the page's box while the lock holds
+        QTest::addColumn<bool>("reopen"); // the book opened again while the lock holds
+        QTest::newRow("off") << false << 0 << false;
+        QTest::newRow("off, the book opened again") << false << 0 << true;
+        QTest::newRow("on") << true << 0 << false;
+        QTest::newRow("unticked while locked") << true << 1 << false;
+        QTest::newRow("unticked and ticked again while locked") << false << 2 << false;
+    }
+    void releasedLockGivesBackTheAuthorsStartUpChoice()
+    {
+        QFETCH(bool, before);
+        QFETCH(int, clicks);
+        QFETCH(bool, reopen);
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setExeAuto(before));
+        whenShown<Dialog_WritingLock>([](Dialog_WritingLock* d) {
+            QTest::keyClicks(d->findChild<QLineEdit*>(QStringLiteral("lineEditWords")), QStringLiteral("1000"));
+            d->findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+        });
+        QVERIFY(ui->openWritingLock(m_f->window()) && ui->isExeAuto());
+        QVERIFY(!reopen || m_f->open(m_f->window()->currentBook()));
+        Widget_Setting page;
+        for (int i = 0; i < clicks; ++i)
+            page.findChild<QCheckBox*>(QStringLiteral("checkBox_auto"))->click();
+        // The author writes the thousand words.
+        CPublicManager::instance()->writing.speed = 600;
+        append(QString(1000, QChar(0x5B57)));
+        m_f->tick();
+        const bool after = clicks > 0 ? clicks == 2 : before;
+        QVERIFY(!ui->isLocked() && ui->isExeAuto() == after && SessionAutostart::isEnabled() == after);
+        QCOMPARE(Widget_Setting().findChild<QCheckBox*>(QStringLiteral("checkBox_auto"))->isChecked(), after);
     }
 
     void releasingWithoutTheKeyWritesOff()

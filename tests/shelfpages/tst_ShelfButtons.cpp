@@ -202,12 +202,12 @@ void TestShelfButtons::startWithSessionWritesTheAutostartEntry()
     QVERIFY(goneAfterUncheck);
     QVERIFY2(text.contains(QStringLiteral("Exec=\"%1\"").arg(QCoreApplication::applicationFilePath())), qPrintable(text));
 
-    // The writing lock turns it on and leaves it on.
+    // The writing lock turns it on, and gives the author's choice back.
     CUiManager* ui = CUiManager::instance();
     ui->setWritingLock(true, false);
     QVERIFY(QFile::exists(entry));
     ui->setWritingLock(false, false);
-    QVERIFY(QFile::exists(entry));
+    QVERIFY(!QFile::exists(entry));
     ui->setExeAuto(false);
     QVERIFY(!QFile::exists(entry));
     qunsetenv("XDG_CONFIG_HOME");

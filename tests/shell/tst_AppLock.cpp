@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 class AppLockTest : public QObject
@@ -171,6 +172,46 @@ private slots:
         QTest::mouseClick(shelf->windowHandle(), Qt::LeftButton, Qt::NoModifier,
                           sync->mapTo(shelf, sync->rect().center()));
         QCOMPARE(pressed.count(), 1);
+    }
+
+    // The password field has the keys as the lock screen shows, and keeps
+    // them: a wrong password typed and entered is told, Escape is swallowed,
+    // the right one entered unlocks.
+    void lockScreenTakesTheKeysWheneverItShows_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("start") << 1;
+        QTest::newRow("idle") << 4;
+        QTest::newRow("tray") << 2;
+    }
+    void lockScreenTakesTheKeysWheneverItShows()
+    {
+        QFETCH(int, type);
+        JobsFixture fixture;
+        QVERIFY(fixture.seed() && storeLockSettings(type, 1, QStringLiteral("keys"), 1));
+        // Every lock asks at the start too.
+        QVERIFY(type == 1 || startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("keys")));
+        CUiManager* ui = CUiManager::instance();
+        ui->idleTimer()->stop();
+        QStringList seen;
+        ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+            QVERIFY(QTest::qWaitForWindowActive(d));
+            for (int key : {Qt::Key_Backtab, Qt::Key_K, Qt::Key_E, Qt::Key_Y, Qt::Key_Z, Qt::Key_Return, Qt::Key_Escape})
+                QTest::keyClick(d->windowHandle(), Qt::Key(key));
+            seen << d->labelError()->text() << (d->isVisible() ? "shown" : "gone");
+            for (int key : {Qt::Key_Backspace, Qt::Key_S, Qt::Key_Enter})
+                QTest::keyClick(d->windowHandle(), Qt::Key(key));
+        }});
+        if (type == 2) { // the window goes to the tray, and its icon brings it back
+            ui->initTray();
+            ui->closeWindow();
+            emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        }
+        // The start lock, or the idle lock after a second untouched.
+        QVERIFY(type == 1 ? fixture.start() : type == 2 || !ui->checkPwdLock(4));
+        QCOMPARE(answer.done(), 1);
+        QCOMPARE(seen, QStringList({QStringLiteral("wrong password"), QStringLiteral("shown")}));
+        QVERIFY(ui->bookshelf() && ui->bookshelf()->isVisible());
     }
 
     void escapeDoesNotDismissTheLockScreen()

@@ -180,17 +180,22 @@ void ChapterLayout::layOutAround(int index, const QTextBlock& block)
     }
 }
 
-void ChapterLayout::layOutDownTo(int index, qreal y)
+qreal ChapterLayout::layOutDownTo(int index, qreal y, qreal* end)
 {
     settleTops();
     QTextBlock block = document()->findBlockByNumber(index);
     qreal top = m_page.top + m_tops[size_t(index)];
+    qreal delta = 0;
     for (int i = index; block.isValid() && i < int(m_entries.size()) && top <= y; ++i, block = block.next()) {
+        const qreal before = m_entries[size_t(i)].body;
         if (!m_entries[size_t(i)].exact)
             layOut(i, block);
+        delta += m_entries[size_t(i)].body - before;
         top += m_entries[size_t(i)].gap + m_entries[size_t(i)].body;
+        *end = top - delta;
     }
     settleTops();
+    return delta;
 }
 
 void ChapterLayout::markEstimated(int index, const QTextBlock& block, bool keepHeight)
@@ -465,8 +470,13 @@ void ChapterLayout::draw(QPainter* painter, const PaintContext& context)
     const qreal bottom = context.clip.isValid() ? context.clip.bottom() : qreal(INT_MAX);
     int index = context.clip.isValid() ? indexAt(context.clip.top()) : 0;
     if (!isComplete()) {
-        layOutDownTo(index, bottom);
+        qreal end = 0;
+        const qreal delta = layOutDownTo(index, bottom, &end);
         reportSizeLater();
+        // The text in view stays where it is; a smooth scroll to text below
+        // it follows that text. No scroll range changes inside a paint.
+        if (delta != 0)
+            emit movedBelow(end, delta);
         index = context.clip.isValid() ? indexAt(context.clip.top()) : 0;
     }
     QTextBlock block = document()->findBlockByNumber(index);

@@ -47,7 +47,9 @@ signals:
     void estimated();
     // Paragraphs ending at y got their real heights, delta more than their
     // estimates: a view showing what lies below y moves by delta to keep
-    // showing the same text. Sent while the scroll range can take the move.
+    // showing the same text. Sent while the scroll range can take the move;
+    // from a drawing, whose text lies below the view's top, before the range
+    // has grown.
     void movedBelow(qreal y, qreal delta);
 
 protected:
@@ -90,8 +92,9 @@ private:
     // The paragraph at index and enough of the estimated ones above it to
     // fill a screen, so that whatever scrolls to it sees final places.
     void layOutAround(int index, const QTextBlock& block);
-    // Lays out the estimated paragraphs from index down to y.
-    void layOutDownTo(int index, qreal y);
+    // Lays out the estimated paragraphs from index down to y: how much they
+    // grew, and in end where the last of them ended before.
+    qreal layOutDownTo(int index, qreal y, qreal* end);
     void replaceEntries(int first, int oldLast, int last);
     void markEstimated(int index, const QTextBlock& block, bool keepHeight);
     void settleTops() const;

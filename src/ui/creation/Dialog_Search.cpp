@@ -6,6 +6,7 @@
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -97,6 +98,19 @@ Dialog_Search::Dialog_Search(QWidget* parent) : QDialog(parent)
             [this]() { emit sig_sreach_btn(SreachReplaceCurrent, m_replace->text()); });
     connect(all, &QPushButton::clicked, this, [this]() { emit sig_sreach_btn(SreachReplaceAll, m_replace->text()); });
     connect(title, &CBaseTitleBar::sig_close, this, &Dialog_Search::closeSearch);
+}
+
+void Dialog_Search::keyPressEvent(QKeyEvent* event)
+{
+    // Return and Enter in a field press no button (the dialog's first would
+    // be the title bar's close): in the find field they go to the next
+    // occurrence.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (m_search->hasFocus())
+            emit sig_sreach_btn(SreachNext, QString());
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void Dialog_Search::closeSearch()

@@ -32,6 +32,9 @@ signals:
 public slots:
     void closeSearch();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     QLineEdit* m_search = nullptr;
     QLineEdit* m_replace = nullptr;

@@ -7,6 +7,7 @@
 #include "manager/CPublicManager.h"
 #include "ui/common/BkMessageBox.h"
 
+#include <QLineEdit>
 #include <QTextCharFormat>
 #include <QTextCursor>
 
@@ -28,6 +29,9 @@ void Widget_Creation_Content::openSearch()
     }
     m_searchDialog->show();
     m_searchDialog->raise();
+    // The words typed next are the search's.
+    m_searchDialog->activateWindow();
+    m_searchDialog->searchEdit()->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void Widget_Creation_Content::on_sreach_btn(Widget_Sreach_Btn btnType, const QString& info)

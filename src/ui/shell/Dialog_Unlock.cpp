@@ -79,6 +79,11 @@ Dialog_Unlock::Dialog_Unlock(QWidget* parent)
     m_btnConfirm->setDefault(true);
     layout->addWidget(m_btnConfirm);
 
+    // No key can press a button here: Return and Enter unlock, and only a
+    // click on the close button ends the lock screen.
+    for (QPushButton* button : {m_btnClose, m_btnForgotPwd, m_btnConfirm})
+        button->setFocusPolicy(Qt::NoFocus);
+
     m_frameless = new NcFramelessHelper(this);
     m_frameless->activateOn(this);
     m_frameless->setWidgetMovable(true);
@@ -129,6 +134,15 @@ void Dialog_Unlock::keyPressEvent(QKeyEvent* event)
     default:
         QDialog::keyPressEvent(event);
     }
+}
+
+void Dialog_Unlock::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Whenever the lock screen shows (at start, after idle time, from the
+    // tray, back from the boss key) the password takes the keys.
+    m_lineEditPwd->setFocus(Qt::ActiveWindowFocusReason);
+    activateWindow();
 }
 
 void Dialog_Unlock::onForgot()

@@ -420,6 +420,15 @@ bool MemoItemWidget::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void MemoItemWidget::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A memo opens to be written in: its text has the keys, not the first
+    // of its title buttons.
+    m_textEdit->setFocus(Qt::ActiveWindowFocusReason);
+    activateWindow();
+}
+
 void MemoItemWidget::closeEvent(QCloseEvent* event)
 {
     // Text typed since the last focus change would otherwise live in memory
