@@ -1,7 +1,9 @@
 // The random-name panel over name lists placed in the model's cache, the
 // way the system manager keeps them once read from tb_people.
 
+#include "db/CTessaneDb.h"
 #include "manager/CPublicManager.h"
+#include "remote/records/SystemRecords.h"
 #include "ui/creation/CRandomNameDelegate.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_RandomName.h"
@@ -12,6 +14,7 @@
 #include <QClipboard>
 #include <QListView>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -67,6 +70,72 @@ private slots:
         fixedPart(w)->setText(QStringLiteral("木"));
         w.findChild<QPushButton*>(QStringLiteral("btnSurname"))->click();
         QCOMPARE(fixedPart(w)->text(), QStringLiteral("木"));
+    }
+
+    // The lists a new database is seeded with give each gender names of its
+    // own kind only, in the lists and through the panel.
+    void genderedNamesKeepTheirKind_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("gender");
+        QTest::addColumn<QList<int>>("types");
+        QTest::addColumn<QList<int>>("otherTypes");
+        QTest::addColumn<QString>("never");  // characters of the other kind only
+        const QString female = QStringLiteral("娟娥莉婷娜妹姗娇妮媛嫣婉姝婧萍菊芬莲翠艳黛倩莺");
+        const QString male = QStringLiteral("彪刚勇强军雄豪虎猛武威壮铁钢鹏栋斌");
+        QTest::newRow("中国 男") << "btnChineseName" << "radioButton_man" << QList<int>{3, 5} << QList<int>{4, 6} << female;
+        QTest::newRow("中国 女") << "btnChineseName" << "radioButton_women" << QList<int>{4, 6} << QList<int>{3, 5} << male;
+        QTest::newRow("日本 男") << "btnJapanesName" << "radioButton_man" << QList<int>{8} << QList<int>{9}
+                               << QStringLiteral("子美奈香菜花");
+        QTest::newRow("日本 女") << "btnJapanesName" << "radioButton_women" << QList<int>{9} << QList<int>{8}
+                               << QStringLiteral("郎介太斗彦");
+        QTest::newRow("西方 男") << "btnEnglishName" << "radioButton_man" << QList<int>{11} << QList<int>{12}
+                               << QStringLiteral("丽莉娜丝琳莎妮娅");
+        QTest::newRow("西方 女") << "btnEnglishName" << "radioButton_women" << QList<int>{12} << QList<int>{11}
+                               << QStringLiteral("森姆查肯");
+    }
+
+    void genderedNamesKeepTheirKind()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, gender);
+        QFETCH(QList<int>, types);
+        QFETCH(QList<int>, otherTypes);
+        QFETCH(QString, never);
+        QTemporaryDir dir;
+        TS_Sensitive_NameData seeded;
+        {
+            CTessaneDb db(nullptr, QStringLiteral("seeded-names"));
+            QVERIFY(db.init(dir.filePath(QStringLiteral("wrt.db")), dir.path()));
+            QVERIFY(db.getAllPeopleNames(seeded));
+        }
+        QSet<QString> others;
+        for (int type : otherTypes)
+            for (const QString& name : seeded.lists.value(type))
+                others << name;
+        auto faultOf = [&](const QString& name) {
+            for (const QChar c : never)
+                if (name.contains(c))
+                    return QStringLiteral("%1 holds %2").arg(name, c);
+            return others.contains(name) ? name + QStringLiteral(" is of both kinds") : QString();
+        };
+        for (int type : types) {
+            QVERIFY(!seeded.lists.value(type).isEmpty());
+            for (const QString& name : seeded.lists.value(type))
+                QVERIFY2(faultOf(name).isEmpty(), qPrintable(QStringLiteral("list %1: ").arg(type) + faultOf(name)));
+        }
+        // Through the panel, with a fixed surname the given names are told from.
+        CPublicManager::instance()->nameCache = seeded.lists;
+        Widget_RandomName w;
+        w.findChild<QAbstractButton*>(kind)->click();
+        w.findChild<QAbstractButton*>(gender)->click();
+        fixedPart(w)->setText(QStringLiteral("X"));
+        for (int round = 0; round < 10; ++round) {
+            w.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
+            QCOMPARE(w.names().size(), 20);
+            for (QString name : w.names())
+                QVERIFY2(faultOf(name.remove(QLatin1Char('X')).remove(QChar(0xb7))).isEmpty(), qPrintable(faultOf(name)));
+        }
     }
 
     void clickingANameCopiesIt()
