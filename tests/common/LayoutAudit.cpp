@@ -15,6 +15,7 @@
 #include <QFontInfo>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QQuickItem>
 #include <QQuickWidget>
@@ -328,6 +329,51 @@ void layoutLengths(const QLayout* layout, QVector<int>& lengths)
             layoutLengths(inner, lengths);
 }
 
+// Whether a check box or radio button shows which state it is in: the pixels
+// of its indicator checked against the same pixels unchecked. Both states are
+// drawn by a twin of the button in the same parent, so that every rule of the
+// sheets applies to it as to the button, on the colour the window is drawn
+// in behind the button; the author's own button is never touched.
+QString indicatorFault(QAbstractButton* button, const QColor& paper)
+{
+    QAbstractButton* twin = nullptr;
+    if (qobject_cast<QCheckBox*>(button))
+        twin = new QCheckBox(button->text(), button->parentWidget());
+    else
+        twin = new QRadioButton(button->text(), button->parentWidget());
+    twin->setObjectName(button->objectName());
+    twin->setAutoExclusive(false);
+    twin->setGeometry(button->geometry());
+    twin->ensurePolished();
+    QStyleOptionButton option;
+    option.initFrom(twin);
+    const QRect mark = twin->style()->subElementRect(
+        qobject_cast<QCheckBox*>(twin) ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option, twin);
+    QImage look[2];
+    for (int on = 0; on < 2; ++on) {
+        twin->setChecked(on == 1);
+        const QPixmap drawn = twin->grab();
+        look[on] = QImage(drawn.size(), QImage::Format_RGB32);
+        look[on].fill(paper);
+        QPainter(&look[on]).drawPixmap(0, 0, drawn);
+    }
+    delete twin;
+    const double ratio = look[0].width() / double(qMax(1, button->width()));
+    const QRect pixels = QRect(mark.topLeft() * ratio, mark.size() * ratio).intersected(look[0].rect());
+    int distinct = 0;
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
+            distinct += contrast(look[0].pixelColor(x, y), look[1].pixelColor(x, y)) >= 3.0;
+    // About a ninth of the box: a dot or a tick, not a changed outline.
+    const int needed = qMax(4, pixels.width() * pixels.height() / 9);
+    if (distinct >= needed)
+        return QString();
+    return QStringLiteral("%1 \"%2\" looks alike checked and unchecked: %3 of %4 px of its mark differ at 3:1")
+        .arg(describe(button), button->text())
+        .arg(distinct)
+        .arg(pixels.width() * pixels.height());
+}
+
 } // namespace
 
 QStringList audit(QWidget* window, double minContrast)
@@ -426,6 +472,7 @@ QStringList audit(QWidget* window, double minContrast)
                               .arg(c, 0, 'f', 2);
         }
     }
+    faults << indicatorFaults(window);
     // A button drawn as a box of its own stands apart from what lies beside
     // it and holds its text with room around it; tabs of one group sit
     // against each other on purpose.
@@ -499,6 +546,23 @@ QStringList audit(QWidget* window, double minContrast)
             if (shown(label, window) && !label->text().isEmpty()
                 && QRect(label->mapTo(window, QPoint(0, 0)), label->size()).intersects(barRect))
                 faults << QStringLiteral("%1 \"%2\" lies over a scroll bar").arg(describe(label), label->text());
+    }
+    return faults;
+}
+
+QStringList indicatorFaults(QWidget* window)
+{
+    QStringList faults;
+    const QImage image = window->grab().toImage();
+    const double ratio = image.width() / double(qMax(1, window->width()));
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        if ((!qobject_cast<QCheckBox*>(button) && !qobject_cast<QRadioButton*>(button)) || !shown(button, window)
+            || button->window() != window)
+            continue;
+        const QRect inWindow(button->mapTo(window, QPoint(0, 0)), button->size());
+        const QString fault = indicatorFault(button, dominant(image, QRect(inWindow.topLeft() * ratio, inWindow.size() * ratio)));
+        if (!fault.isEmpty())
+            faults << fault;
     }
     return faults;
 }

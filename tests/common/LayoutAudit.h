@@ -18,6 +18,10 @@ namespace LayoutAudit {
 // minContrast is the smallest accepted ratio of text to background.
 QStringList audit(QWidget* window, double minContrast = 3.0);
 
+// Check boxes and radio buttons whose indicator looks nearly the same checked
+// as unchecked (audit() includes these).
+QStringList indicatorFaults(QWidget* window);
+
 // The lengths of a window and its shown parts, by their place among their
 // parents' children: a fixed width or height, an icon's size, the margins and
 // spacings of its layouts (the style's defaults count as none).

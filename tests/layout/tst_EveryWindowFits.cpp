@@ -65,6 +65,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -72,6 +73,7 @@
 #include <QLayout>
 #include <QListView>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -432,6 +434,8 @@ private slots:
     void toastOfAModalDialogIsShownInIt();
     void createBookSaysWhySaveWaits();
     void focusModeLeavesMarksReadable();
+    void checkedStandsOutInEverySkin_data();
+    void checkedStandsOutInEverySkin();
 
 private:
     std::unique_ptr<Client> m_f;
@@ -673,6 +677,34 @@ void EveryWindowFitsTest::focusModeLeavesMarksReadable()
     }
     applyLook(StyleLight);
     CUiManager::instance()->changeSkin(StyleLight);
+}
+
+void EveryWindowFitsTest::checkedStandsOutInEverySkin_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("skin");
+    const QStringList withIndicators = {"writing lock", "sensitive words", "random names", "writing settings",
+                                        "settings: general", "settings: account safety", "reboot",
+                                        "personal information", "book information", "sign in"};
+    const QList<QPair<int, const char*>> skins = {{StyleLight, "light"}, {StyleDark, "dark"}, {StyleGreen, "green"},
+                                                  {StyleKraft, "kraft"}, {StyleCustom, "custom"}};
+    for (int i = 0; i < windows().size(); ++i)
+        if (withIndicators.contains(QLatin1String(windows().at(i).name)))
+            for (const auto& skin : skins)
+                QTest::addRow("%s, %s", windows().at(i).name, skin.second) << i << skin.first;
+}
+
+void EveryWindowFitsTest::checkedStandsOutInEverySkin()
+{
+    QFETCH(int, index);
+    QFETCH(int, skin);
+    applyLook(skin);
+    std::unique_ptr<QWidget> window(windows().at(index).open(*m_f));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(!window->findChildren<QCheckBox*>().isEmpty() || !window->findChildren<QRadioButton*>().isEmpty());
+    const QStringList faults = LayoutAudit::indicatorFaults(window.get());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 int runEveryWindowFitsTests(int argc, char** argv)
