@@ -473,6 +473,15 @@ QStringList audit(QWidget* window, double minContrast)
         }
     }
     faults << indicatorFaults(window);
+    // A title pressed against the window's edge reads as cut off.
+    for (QLabel* title : window->findChildren<QLabel*>(QStringLiteral("CommonLabelTitle"))) {
+        const int line = title->fontMetrics().height();
+        if (shown(title, window) && !title->text().isEmpty() && title->parentWidget()->height() < line * 5 / 3)
+            faults << QStringLiteral("title \"%1\" has a bar of %2 px for a line of %3")
+                          .arg(title->text())
+                          .arg(title->parentWidget()->height())
+                          .arg(line);
+    }
     // A button drawn as a box of its own stands apart from what lies beside
     // it and holds its text with room around it; tabs of one group sit
     // against each other on purpose.
@@ -617,16 +626,32 @@ QStringList unscaled(const Sizes& at100, const Sizes& shown, double scale)
     return faults;
 }
 
-QStringList panelsOver(QWidget* window)
+QStringList panelsOver(QWidget* window, const QStringList& keepInSight)
 {
     QStringList faults;
     const QList<QWidget*> all = window->findChildren<QWidget*>();
+    const QRect frame = window->frameGeometry();
     for (QWidget* panel : all) {
         if (!panel->isWindow() || !panel->isVisible() || (panel->windowType() & Qt::Popup) == Qt::Popup
             || panel->parentWidget() == nullptr)
             continue;
         QWidget* pane = panel->parentWidget();
         const QRect over = panel->frameGeometry();
+        // A panel of the window itself, over it or beside it, ends where the
+        // window does.
+        if (pane == window && over.left() <= frame.right() + 1 && over.right() >= frame.left() - 1
+            && (over.top() < frame.top() || over.bottom() > frame.bottom()))
+            faults << QStringLiteral("%1 reaches %2 px above and %3 px below its window")
+                          .arg(describe(panel))
+                          .arg(qMax(0, frame.top() - over.top()))
+                          .arg(qMax(0, over.bottom() - frame.bottom()));
+        for (const QString& name : keepInSight) {
+            QWidget* part = window->findChild<QWidget*>(name);
+            if (part == nullptr || !part->isVisible())
+                faults << QStringLiteral("%1 is not shown").arg(name);
+            else if (QRect(part->mapToGlobal(QPoint(0, 0)), part->size()).intersects(over))
+                faults << QStringLiteral("%1 covers %2").arg(describe(panel), name);
+        }
         for (QWidget* w : all) {
             // The parts beside the pane, or beside one of the widgets it lies in.
             QWidget* parent = w->parentWidget();

@@ -43,8 +43,9 @@ Sizes measure(QWidget* root);
 QStringList unscaled(const Sizes& at100, const Sizes& shown, double scale);
 
 // Panels the window opened as windows of their own that cover widgets of it
-// other than the pane they were opened from (a tool over the chapter tree).
-QStringList panelsOver(QWidget* window);
+// other than the pane they were opened from (a tool over the chapter tree) or
+// the named parts, or that reach past its top or bottom.
+QStringList panelsOver(QWidget* window, const QStringList& keepInSight = {});
 
 // WCAG contrast ratio of two opaque colours (1 to 21).
 double contrast(const QColor& a, const QColor& b);

@@ -19,6 +19,7 @@
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/SystemRecords.h"
+#include "volume/CBookVolumeController.h"
 #include "ui/bookshelf/Dialog_BookImportRule.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
@@ -32,6 +33,7 @@
 #include "ui/creation/Widget_RandomName.h"
 #include "ui/creation/Widget_RecycleBin.h"
 #include "ui/creation/Widget_SensitiveWords.h"
+#include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoItemWidget.h"
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/creation/tools/Widget_Creation_Plane1.h"
@@ -114,6 +116,11 @@ struct Window
     Opener at100 = nullptr;
     // Whether its lengths are compared with the window built at 100 %.
     bool builtToScale = true;
+    // Parts of the window that the panels it opened leave in view.
+    QStringList keepInSight;
+    // Puts the client back on the writing window, in place of deleting the
+    // window the row opened.
+    std::function<void(Client&, QWidget*)> after = nullptr;
 };
 
 // The body text of the named child reads at 4.5:1 or more.
@@ -251,6 +258,50 @@ QWidget* requiredUpdate(Client&)
     return new Dialog_UpdateOnline(&info);
 }
 
+// The bookshelf as the program shows it once the writing window is closed.
+Widget_Bookshelf* programBookshelf()
+{
+    CUiManager* ui = CUiManager::instance();
+    ui->closeCreation();
+    QTest::qWaitForWindowExposed(ui->bookshelf());
+    return ui->bookshelf();
+}
+
+// The memo list as the bookshelf's 便签 opens it.
+QWidget* memoListOfTheBookshelf(Client&)
+{
+    Widget_Bookshelf* shelf = programBookshelf();
+    shelf->findChild<QAbstractButton*>(QStringLiteral("btnMemo"))->click();
+    return shelf;
+}
+
+// The settings page with the bookshelf's page stack as parent, as the
+// bookshelf's settings button opens it.
+QWidget* settingsOfTheBookshelf(Client&)
+{
+    return new Widget_Setting(programBookshelf()->getContent());
+}
+
+// The chapter bin as the tree's recycle button opens it.
+QWidget* binOfTheTree(Client& f)
+{
+    Widget_Creation* window = f.window();
+    window->show();
+    QTest::qWaitForWindowExposed(window);
+    CBookVolumeController::instance()->openRecycleBin();
+    return window;
+}
+
+void backToTheBook(Client& f, QWidget* window)
+{
+    if (window != CUiManager::instance()->bookshelf() && window != f.window())
+        delete window;
+    MemoItemManager::instance()->closeAll();
+    if (Widget_RecycleBin* bin = f.window()->chapterPane()->recycleBin())
+        bin->close();
+    f.open(f.book);
+}
+
 const QList<Window>& windows()
 {
     static const QList<Window> all = {
@@ -359,6 +410,12 @@ const QList<Window>& windows()
              bin->loadBook(f.book);
              return bin;
          }},
+        {"memo list, from the bookshelf", memoListOfTheBookshelf, 3.0, false, QSize(), nullptr, nullptr, false,
+         {"btnRecycle"}, backToTheBook},
+        {"settings, from the bookshelf", settingsOfTheBookshelf, 3.0, false, QSize(), nullptr, nullptr, false, {},
+         backToTheBook},
+        {"chapter recycle bin, from the tree", binOfTheTree, 3.0, false, QSize(), nullptr, nullptr, false,
+         {"Widget_Creation_Left"}, backToTheBook},
     };
     return all;
 }
@@ -482,7 +539,7 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
     QCoreApplication::processEvents();
 
     QStringList faults = LayoutAudit::audit(window, entry.minContrast);
-    faults << LayoutAudit::panelsOver(window);
+    faults << LayoutAudit::panelsOver(window, entry.keepInSight);
     if (entry.bodyText)
         faults << bodyTextFaults(window, entry.bodyText);
     // Without a compositor a translucent window shows black where it means
@@ -515,7 +572,9 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
     // Lengths are the same in every skin.
     if (scale != 1.0 && entry.builtToScale && skin == StyleLight)
         faults << unscaledFaults(entry, *m_f, window, skin, scale);
-    if (owned) {
+    if (entry.after) {
+        entry.after(*m_f, window);
+    } else if (owned) {
         delete window;
     } else {
         CUiManager::instance()->setWindowFullScreen(false);
