@@ -29,6 +29,8 @@
 #include <QTextDocument>
 #include <QtMath>
 
+#include <memory>
+
 namespace LayoutAudit {
 namespace {
 double luminance(const QColor& c);
@@ -329,51 +331,6 @@ void layoutLengths(const QLayout* layout, QVector<int>& lengths)
             layoutLengths(inner, lengths);
 }
 
-// Whether a check box or radio button shows which state it is in: the pixels
-// of its indicator checked against the same pixels unchecked. Both states are
-// drawn by a twin of the button in the same parent, so that every rule of the
-// sheets applies to it as to the button, on the colour the window is drawn
-// in behind the button; the author's own button is never touched.
-QString indicatorFault(QAbstractButton* button, const QColor& paper)
-{
-    QAbstractButton* twin = nullptr;
-    if (qobject_cast<QCheckBox*>(button))
-        twin = new QCheckBox(button->text(), button->parentWidget());
-    else
-        twin = new QRadioButton(button->text(), button->parentWidget());
-    twin->setObjectName(button->objectName());
-    twin->setAutoExclusive(false);
-    twin->setGeometry(button->geometry());
-    twin->ensurePolished();
-    QStyleOptionButton option;
-    option.initFrom(twin);
-    const QRect mark = twin->style()->subElementRect(
-        qobject_cast<QCheckBox*>(twin) ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option, twin);
-    QImage look[2];
-    for (int on = 0; on < 2; ++on) {
-        twin->setChecked(on == 1);
-        const QPixmap drawn = twin->grab();
-        look[on] = QImage(drawn.size(), QImage::Format_RGB32);
-        look[on].fill(paper);
-        QPainter(&look[on]).drawPixmap(0, 0, drawn);
-    }
-    delete twin;
-    const double ratio = look[0].width() / double(qMax(1, button->width()));
-    const QRect pixels = QRect(mark.topLeft() * ratio, mark.size() * ratio).intersected(look[0].rect());
-    int distinct = 0;
-    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
-        for (int x = pixels.left(); x <= pixels.right(); ++x)
-            distinct += contrast(look[0].pixelColor(x, y), look[1].pixelColor(x, y)) >= 3.0;
-    // About a ninth of the box: a dot or a tick, not a changed outline.
-    const int needed = qMax(4, pixels.width() * pixels.height() / 9);
-    if (distinct >= needed)
-        return QString();
-    return QStringLiteral("%1 \"%2\" looks alike checked and unchecked: %3 of %4 px of its mark differ at 3:1")
-        .arg(describe(button), button->text())
-        .arg(distinct)
-        .arg(pixels.width() * pixels.height());
-}
-
 } // namespace
 
 QStringList audit(QWidget* window, double minContrast)
@@ -474,14 +431,9 @@ QStringList audit(QWidget* window, double minContrast)
     }
     faults << indicatorFaults(window);
     // A title pressed against the window's edge reads as cut off.
-    for (QLabel* title : window->findChildren<QLabel*>(QStringLiteral("CommonLabelTitle"))) {
-        const int line = title->fontMetrics().height();
-        if (shown(title, window) && !title->text().isEmpty() && title->parentWidget()->height() < line * 5 / 3)
-            faults << QStringLiteral("title \"%1\" has a bar of %2 px for a line of %3")
-                          .arg(title->text())
-                          .arg(title->parentWidget()->height())
-                          .arg(line);
-    }
+    for (QLabel* title : window->findChildren<QLabel*>(QStringLiteral("CommonLabelTitle")))
+        if (shown(title, window) && title->parentWidget()->height() < title->fontMetrics().height() * 5 / 3)
+            faults << QStringLiteral("title \"%1\" has a bar of %2 px").arg(title->text()).arg(title->parentWidget()->height());
     // A button drawn as a box of its own stands apart from what lies beside
     // it and holds its text with room around it; tabs of one group sit
     // against each other on purpose.
@@ -561,17 +513,44 @@ QStringList audit(QWidget* window, double minContrast)
 
 QStringList indicatorFaults(QWidget* window)
 {
+    // Each state is drawn by a twin of the button in the same parent, so that
+    // the sheets' rules apply to it as to the button, laid on the colour the
+    // window shows behind the button; the author's own button is not touched.
     QStringList faults;
     const QImage image = window->grab().toImage();
     const double ratio = image.width() / double(qMax(1, window->width()));
     for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
-        if ((!qobject_cast<QCheckBox*>(button) && !qobject_cast<QRadioButton*>(button)) || !shown(button, window)
-            || button->window() != window)
+        const bool box = qobject_cast<QCheckBox*>(button) != nullptr;
+        if ((!box && !qobject_cast<QRadioButton*>(button)) || !shown(button, window) || button->window() != window)
             continue;
         const QRect inWindow(button->mapTo(window, QPoint(0, 0)), button->size());
-        const QString fault = indicatorFault(button, dominant(image, QRect(inWindow.topLeft() * ratio, inWindow.size() * ratio)));
-        if (!fault.isEmpty())
-            faults << fault;
+        const QColor paper = dominant(image, QRect(inWindow.topLeft() * ratio, inWindow.size() * ratio));
+        std::unique_ptr<QAbstractButton> twin(box ? static_cast<QAbstractButton*>(new QCheckBox(button->parentWidget()))
+                                                  : new QRadioButton(button->parentWidget()));
+        twin->setObjectName(button->objectName());
+        twin->setAutoExclusive(false);
+        twin->setGeometry(button->geometry());
+        QImage look[2];
+        for (int on : {0, 1}) {
+            twin->setChecked(on == 1);
+            const QPixmap drawn = twin->grab();
+            look[on] = QImage(drawn.size(), QImage::Format_RGB32);
+            look[on].fill(paper);
+            QPainter(&look[on]).drawPixmap(0, 0, drawn);
+        }
+        QStyleOptionButton option;
+        option.initFrom(twin.get());
+        const QRect mark = twin->style()->subElementRect(box ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator,
+                                                         &option, twin.get());
+        const QRect pixels = QRect(mark.topLeft() * ratio, mark.size() * ratio).intersected(look[0].rect());
+        int distinct = 0;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                distinct += contrast(look[0].pixelColor(x, y), look[1].pixelColor(x, y)) >= 3.0;
+        // A dot or a tick of about a ninth of the box, not a changed outline.
+        if (distinct < qMax(4, pixels.width() * pixels.height() / 9))
+            faults << QStringLiteral("%1 \"%2\" looks alike checked and unchecked: %3 of %4 px differ at 3:1")
+                          .arg(describe(button), button->text()).arg(distinct).arg(pixels.width() * pixels.height());
     }
     return faults;
 }

@@ -745,12 +745,10 @@ void EveryWindowFitsTest::checkedStandsOutInEverySkin_data()
     const QStringList withIndicators = {"writing lock", "sensitive words", "random names", "writing settings",
                                         "settings: general", "settings: account safety", "reboot",
                                         "personal information", "book information", "sign in"};
-    const QList<QPair<int, const char*>> skins = {{StyleLight, "light"}, {StyleDark, "dark"}, {StyleGreen, "green"},
-                                                  {StyleKraft, "kraft"}, {StyleCustom, "custom"}};
+    const char* skins[] = {"light", "dark", "green", "kraft", "custom"};
     for (int i = 0; i < windows().size(); ++i)
-        if (withIndicators.contains(QLatin1String(windows().at(i).name)))
-            for (const auto& skin : skins)
-                QTest::addRow("%s, %s", windows().at(i).name, skin.second) << i << skin.first;
+        for (int k = 0; k < 5 && withIndicators.contains(QLatin1String(windows().at(i).name)); ++k)
+            QTest::addRow("%s, %s", windows().at(i).name, skins[k]) << i << (StyleLight << k);
 }
 
 void EveryWindowFitsTest::checkedStandsOutInEverySkin()
@@ -761,7 +759,7 @@ void EveryWindowFitsTest::checkedStandsOutInEverySkin()
     std::unique_ptr<QWidget> window(windows().at(index).open(*m_f));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QVERIFY(!window->findChildren<QCheckBox*>().isEmpty() || !window->findChildren<QRadioButton*>().isEmpty());
+    QVERIFY(window->findChild<QCheckBox*>() || window->findChild<QRadioButton*>());
     const QStringList faults = LayoutAudit::indicatorFaults(window.get());
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }

@@ -85,14 +85,10 @@ private slots:
         const QString male = QStringLiteral("彪刚勇强军雄豪虎猛武威壮铁钢鹏栋斌");
         QTest::newRow("中国 男") << "btnChineseName" << "radioButton_man" << QList<int>{3, 5} << QList<int>{4, 6} << female;
         QTest::newRow("中国 女") << "btnChineseName" << "radioButton_women" << QList<int>{4, 6} << QList<int>{3, 5} << male;
-        QTest::newRow("日本 男") << "btnJapanesName" << "radioButton_man" << QList<int>{8} << QList<int>{9}
-                               << QStringLiteral("子美奈香菜花");
-        QTest::newRow("日本 女") << "btnJapanesName" << "radioButton_women" << QList<int>{9} << QList<int>{8}
-                               << QStringLiteral("郎介太斗彦");
-        QTest::newRow("西方 男") << "btnEnglishName" << "radioButton_man" << QList<int>{11} << QList<int>{12}
-                               << QStringLiteral("丽莉娜丝琳莎妮娅");
-        QTest::newRow("西方 女") << "btnEnglishName" << "radioButton_women" << QList<int>{12} << QList<int>{11}
-                               << QStringLiteral("森姆查肯");
+        QTest::newRow("日本 男") << "btnJapanesName" << "radioButton_man" << QList<int>{8} << QList<int>{9} << "子美奈香菜花";
+        QTest::newRow("日本 女") << "btnJapanesName" << "radioButton_women" << QList<int>{9} << QList<int>{8} << "郎介太斗彦";
+        QTest::newRow("西方 男") << "btnEnglishName" << "radioButton_man" << QList<int>{11} << QList<int>{12} << "丽莉娜丝琳莎妮娅";
+        QTest::newRow("西方 女") << "btnEnglishName" << "radioButton_women" << QList<int>{12} << QList<int>{11} << "森姆查肯";
     }
 
     void genderedNamesKeepTheirKind()
@@ -103,27 +99,20 @@ private slots:
         QFETCH(QList<int>, otherTypes);
         QFETCH(QString, never);
         QTemporaryDir dir;
+        CTessaneDb db(nullptr, QStringLiteral("seeded-names"));
         TS_Sensitive_NameData seeded;
-        {
-            CTessaneDb db(nullptr, QStringLiteral("seeded-names"));
-            QVERIFY(db.init(dir.filePath(QStringLiteral("wrt.db")), dir.path()));
-            QVERIFY(db.getAllPeopleNames(seeded));
-        }
-        QSet<QString> others;
+        QVERIFY(db.init(dir.filePath(QStringLiteral("wrt.db")), dir.path()) && db.getAllPeopleNames(seeded));
+        QStringList own, others;
+        for (int type : types)
+            own += seeded.lists.value(type);
         for (int type : otherTypes)
-            for (const QString& name : seeded.lists.value(type))
-                others << name;
-        auto faultOf = [&](const QString& name) {
-            for (const QChar c : never)
-                if (name.contains(c))
-                    return QStringLiteral("%1 holds %2").arg(name, c);
-            return others.contains(name) ? name + QStringLiteral(" is of both kinds") : QString();
+            others += seeded.lists.value(type);
+        const auto wrong = [&](const QString& name) {
+            return others.contains(name) || std::any_of(never.begin(), never.end(), [&](QChar c) { return name.contains(c); });
         };
-        for (int type : types) {
-            QVERIFY(!seeded.lists.value(type).isEmpty());
-            for (const QString& name : seeded.lists.value(type))
-                QVERIFY2(faultOf(name).isEmpty(), qPrintable(QStringLiteral("list %1: ").arg(type) + faultOf(name)));
-        }
+        QVERIFY(!own.isEmpty());
+        for (const QString& name : own)
+            QVERIFY2(!wrong(name), qPrintable(name));
         // Through the panel, with a fixed surname the given names are told from.
         CPublicManager::instance()->nameCache = seeded.lists;
         Widget_RandomName w;
@@ -132,9 +121,8 @@ private slots:
         fixedPart(w)->setText(QStringLiteral("X"));
         for (int round = 0; round < 10; ++round) {
             w.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
-            QCOMPARE(w.names().size(), 20);
             for (QString name : w.names())
-                QVERIFY2(faultOf(name.remove(QLatin1Char('X')).remove(QChar(0xb7))).isEmpty(), qPrintable(faultOf(name)));
+                QVERIFY2(!wrong(name.remove(QLatin1Char('X')).remove(QChar(0xb7))), qPrintable(name));
         }
     }
 

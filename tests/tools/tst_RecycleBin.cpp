@@ -233,9 +233,8 @@ void RecycleBinTest::previewShowsTheTextAsWritten()
     QVERIFY(f.up());
     T_Book* book = f.offlineBook(QStringLiteral("原样"));
     QVERIFY(book);
-    T_Chapter* chapter = book->chapterList.first();
     const QString text = QStringLiteral("<走吧>他说 &amp;\n<span style=\"color:red\">红字</span><br/>同一行");
-    QVERIFY(saveText(book, chapter, text) && recycle(book, chapter));
+    QVERIFY(saveText(book, book->chapterList.first(), text) && recycle(book, book->chapterList.first()));
     book->volumeList.first()->volumeName = QStringLiteral("<i>第一卷</i>");
     Widget_RecycleBin bin;
     bin.loadBook(book);
