@@ -1,10 +1,12 @@
 #include "Utility.h"
 
+#include "common/DPIAdapter.h"
 #include "common/PrivateFiles.h"
 
 #include "platform/ProgramPath.h"
 #include "remote/CTessaneHttp.h"
 
+#include <QAbstractButton>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -331,17 +333,41 @@ void moveOverWindowCenter(QWidget* panel, const QWidget* over)
     panel->move(area.center() - QPoint(panel->width() / 2, panel->height() / 2));
 }
 
+void moveOverArea(QWidget* panel, const QRect& area)
+{
+    if (!panel)
+        return;
+    // The frame the window manager adds lies outside the panel's own size.
+    const QSize frame = panel->frameGeometry().size() - panel->geometry().size();
+    const QSize size = panel->size() + frame;
+    const QPoint centred = area.center() - QPoint(size.width() / 2, size.height() / 2);
+    panel->move(qMax(centred.x(), area.left()), qMax(centred.y(), area.top()));
+}
+
 void moveOverPaneCenter(QWidget* panel, const QWidget* over)
 {
     if (!panel || !over)
         return;
-    const QRect pane(over->mapToGlobal(QPoint(0, 0)), over->size());
-    // The frame the window manager adds lies outside the panel's own size.
-    const QSize frame = panel->frameGeometry().size() - panel->geometry().size();
-    const QSize size = panel->size() + frame;
-    const QPoint centred = pane.center() - QPoint(size.width() / 2, size.height() / 2);
-    panel->move(qMax(centred.x(), pane.left()), qMax(centred.y(), pane.top()));
+    moveOverArea(panel, QRect(over->mapToGlobal(QPoint(0, 0)), over->size()));
 }
+
+namespace {
+// Where a panel over the column of a window starts: below the window's
+// buttons in the upper part of that column (its top bar's, a page's own
+// like the bookshelf's recycle bin), so that they stay in reach.
+int belowTheButtons(const QWidget* window, const QRect& column)
+{
+    int top = column.top() + column.height() / 8;
+    const int gap = static_cast<int>(8 * DPIAdapter::instance()->scale());
+    for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        const QRect rect(button->mapToGlobal(QPoint(0, 0)), button->size());
+        if (button->isVisible() && button->window() == window && rect.intersects(column)
+            && rect.top() < column.top() + column.height() / 4)
+            top = qMax(top, rect.bottom() + 1 + gap);
+    }
+    return top;
+}
+} // namespace
 
 void moveBesideWindow(QWidget* panel, const QWidget* beside)
 {
@@ -354,15 +380,24 @@ void moveBesideWindow(QWidget* panel, const QWidget* beside)
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    const QSize size = panel->frameSize().expandedTo(panel->size());
+    QSize size = panel->frameSize().expandedTo(panel->size());
     QPoint at(frame.right() + 1, frame.top());
     if (at.x() + size.width() - 1 > area.right()) {
         at.setX(frame.left() - size.width());
         if (at.x() < area.left()) {
             // No room on either side: over the window's right part, which
-            // leaves its tree and its top bar's buttons in sight.
-            at = QPoint(frame.right() + 1 - size.width(), frame.top() + frame.height() / 8);
+            // leaves its tree and its buttons there in sight.
+            at.setX(frame.right() + 1 - size.width());
+            at.setY(belowTheButtons(beside->window(), QRect(at.x(), frame.top(), size.width(), frame.height())));
         }
+    }
+    // Beside the window or over it, a panel that may be shorter ends where
+    // the window ends.
+    const int frameHeight = size.height() - panel->height();
+    const int room = frame.bottom() + 1 - at.y() - frameHeight;
+    if (panel->height() > room && panel->minimumHeight() <= room) {
+        panel->resize(panel->width(), room);
+        size.setHeight(room + frameHeight);
     }
     at.setX(qBound(area.left(), at.x(), qMax(area.left(), area.right() + 1 - size.width())));
     at.setY(qBound(area.top(), at.y(), qMax(area.top(), area.bottom() + 1 - size.height())));

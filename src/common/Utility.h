@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QObject;
+class QRect;
 class QWidget;
 
 QJsonObject emptyJsonObject();
@@ -71,8 +72,11 @@ void moveOverWindowCenter(QWidget* panel, const QWidget* over);
 // the panes beside it in view; where it is larger it keeps to the pane's left
 // and top edges.
 void moveOverPaneCenter(QWidget* panel, const QWidget* over);
+// The same over a rectangle of the screen.
+void moveOverArea(QWidget* panel, const QRect& area);
 // Places a top-level panel beside the window that holds `beside`:
 // right of it where the screen has room, else left of it, else inside it
-// along its right edge, below its top bar; never off the screen.
+// along its right edge, below the buttons there; never off the screen. A
+// panel that may be shorter is made to end where the window ends.
 void moveBesideWindow(QWidget* panel, const QWidget* beside);
 QObject* topLevelParent(QObject* object);

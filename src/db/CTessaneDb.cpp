@@ -118,6 +118,8 @@ bool CTessaneDb::init(const QString& dbFile, const QString& programDbDir)
         return false;
     }
     ensureSchema();
+    if (!refreshSeededNameLists())
+        qWarning() << "the seeded name lists could not be brought up to date";
     return true;
 }
 
@@ -179,16 +181,22 @@ bool CTessaneDb::removeDbFiles(const QString& path)
     return ok;
 }
 
-bool CTessaneDb::createDb(const QString& path)
+QString CTessaneDb::creationScript()
 {
     QFile script(QString::fromLatin1(kCreationScript));
-    if (!script.open(QIODevice::ReadOnly)) {
-        lastError = QStringLiteral("cannot read the creation script ") + script.fileName();
+    if (!script.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(script.readAll());
+}
+
+bool CTessaneDb::createDb(const QString& path)
+{
+    const QString text = creationScript();
+    if (text.isEmpty()) {
+        lastError = QStringLiteral("cannot read the creation script ") + QString::fromLatin1(kCreationScript);
         qWarning() << lastError;
         return false;
     }
-    const QString text = QString::fromUtf8(script.readAll());
-    script.close();
 
     // Built beside the target and renamed at the end: a start interrupted
     // half-way must not leave a file that looks like a finished database.

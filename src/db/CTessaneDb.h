@@ -298,6 +298,11 @@ private:
     bool checkUsable();
     void applyJournalMode();
     bool ensureSchema();
+    // The text of the creation script; empty when it cannot be read.
+    static QString creationScript();
+    // A database whose name lists are still the seeded ones takes the lists
+    // of the creation script it now runs with (CTessaneDb_sysdata.cpp).
+    bool refreshSeededNameLists();
     bool runScript(const QString& text);
     // Gives the -wal and -shm files back the owner's read and write once the
     // database file has them.

@@ -14,6 +14,7 @@
 
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -272,6 +273,51 @@ bool CTessaneDb::savePeopleNames(const TS_Sensitive_NameData& names)
     }
     if (!exec(QStringLiteral("update tb_sys set peopleNameVersion = %1;"), {names.version}))
         return false;
+    return transaction.commit();
+}
+
+bool CTessaneDb::refreshSeededNameLists()
+{
+    // The version of the platform's lists that the script's seed rows stand
+    // for (its tb_sys row). Lists of a later version came from the platform
+    // and are its own to mend.
+    constexpr int kSeededVersion = 1;
+    QSqlQuery query(db);
+    if (!sqlExec(query, QStringLiteral("select peopleNameVersion from tb_sys limit 1;")) || !query.next())
+        return false;
+    if (query.value(0).toInt() > kSeededVersion)
+        return true;
+    QMap<int, QString> stored;
+    if (!sqlExec(query, QStringLiteral("select type,name from tb_people;")))
+        return false;
+    while (query.next())
+        stored.insert(query.value(0).toInt(), query.value(1).toString());
+    query.finish();
+
+    static const QRegularExpression seedRow(
+        QStringLiteral("^INSERT INTO \"main\"\\.\"tb_people\" VALUES \\((\\d+), (\\d+), '((?:[^']++|'')*+)'\\);"),
+        QRegularExpression::MultilineOption);
+    const auto names = [](const QRegularExpressionMatch& row) {
+        return row.captured(3).replace(QStringLiteral("''"), QStringLiteral("'"));
+    };
+    QList<QRegularExpressionMatch> changed;
+    QRegularExpressionMatchIterator it = seedRow.globalMatch(creationScript());
+    while (it.hasNext()) {
+        const QRegularExpressionMatch row = it.next();
+        if (stored.value(row.captured(2).toInt()) != names(row))
+            changed << row;
+    }
+    if (changed.isEmpty())
+        return true;
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    for (const QRegularExpressionMatch& row : changed) {
+        if (!exec(QStringLiteral("insert or replace into tb_people(id,type,name) values(%1,%2,%3)"),
+                  {row.captured(1).toInt(), row.captured(2).toInt(), names(row)}))
+            return false;
+    }
+    qInfo() << changed.size() << "seeded name lists replaced by the program's";
     return transaction.commit();
 }
 

@@ -503,12 +503,17 @@ void CBookJobManager::htmlToPlainText(QString& text)
     // A space entity and two-digit numeric ones are dropped; "&nbsp" and "&lt"
     // / "&gt" also come without their semicolon in pasted web text.
     const QRegularExpression entity(QStringLiteral("&(?:(nbsp|lt|gt);?|(amp|quot);|#[0-9][0-9];)"));
+    // A listed name ends the tag, or is followed by the slash of the
+    // self-closing form, or by attributes written as a page writes them (at
+    // least one with a value, so "<i love you>" and "<b 走吧>" are the
+    // author's own, like "<走吧>").
+    const QString attribute = QStringLiteral(R"([A-Za-z_:][A-Za-z0-9_:.-]*+(?:\s*+=\s*+(?:"[^"]*+"|'[^']*+'|[^\s"'<>=`]++))?)");
     const QRegularExpression tag(QStringLiteral(
         "</*(html|head|meta|link|base|basefont|body|bgsound|title|style|script|noscript|object|"
         "form|select|option|iframe|frame|frameset|applet|button|code|event|id|input|ilayer|"
         "layer|name|xml|userprofile|table|tbody|thead|tfoot|th|tr|td|i|b|u|strong|img|p|br|div|"
         "em|ul|ol|li|dl|dd|dt|a|font|span|embed|hr|blockquote|h1|h2|h3|h4|h5|h6|sub|sup|"
-        "strike)>"));
+        "strike)(?:(?=[^<>]*=)(?:\\s++%1)++)?\\s*+/?>").arg(attribute));
     text.remove(QLatin1Char('\t'));
     // A carriage return ends a line (old Mac files) rather than vanishing and
     // gluing two lines together.

@@ -232,7 +232,8 @@ public:
     // Paragraphs of a text: CR LF made LF, CR, tab and U+3000 removed, split
     // on LF, empty parts dropped.
     static QStringList splitParagraphs(const QString& text);
-    // The text as one HTML document, one <p> per paragraph, each trimmed.
+    // The plain text as one HTML document, one <p> per paragraph, each trimmed
+    // and escaped.
     static void chapterToHtml(const QString& content, QString& html, int fontSize, int lineHeight,
                               int textIndent, int margin);
 

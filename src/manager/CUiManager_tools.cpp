@@ -55,13 +55,14 @@ void CUiManager::chapterToHtml(const QString& content, QString& html, int fontSi
     html.clear();
     html += QStringLiteral("<html><body style=''>");
     // The four numbers are filled in one pass; the paragraph text is appended
-    // afterwards, so nothing in it is ever taken for a placeholder.
+    // afterwards, so nothing in it is ever taken for a placeholder. It is
+    // the author's plain text: "<走吧>" is words to show, not a tag.
     const QString open = QStringLiteral("<p style='line-height:%1px;text-indent:%2px;font-size:%3px;margin:%4px;'>")
                              .arg(QString::number(lineHeight), QString::number(textIndent),
                                   QString::number(fontSize), QString::number(margin));
     for (const QString& paragraph : splitParagraphs(content)) {
         html += open;
-        html += paragraph.trimmed();
+        html += paragraph.trimmed().toHtmlEscaped();
         html += QStringLiteral("</p>");
     }
     html += QStringLiteral("</body></html>");

@@ -15,6 +15,7 @@
 #include <QFontInfo>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QQuickItem>
 #include <QQuickWidget>
@@ -27,6 +28,8 @@
 #include <QStyleOptionComboBox>
 #include <QTextDocument>
 #include <QtMath>
+
+#include <memory>
 
 namespace LayoutAudit {
 namespace {
@@ -426,6 +429,11 @@ QStringList audit(QWidget* window, double minContrast)
                               .arg(c, 0, 'f', 2);
         }
     }
+    faults << indicatorFaults(window);
+    // A title pressed against the window's edge reads as cut off.
+    for (QLabel* title : window->findChildren<QLabel*>(QStringLiteral("CommonLabelTitle")))
+        if (shown(title, window) && title->parentWidget()->height() < title->fontMetrics().height() * 5 / 3)
+            faults << QStringLiteral("title \"%1\" has a bar of %2 px").arg(title->text()).arg(title->parentWidget()->height());
     // A button drawn as a box of its own stands apart from what lies beside
     // it and holds its text with room around it; tabs of one group sit
     // against each other on purpose.
@@ -503,6 +511,50 @@ QStringList audit(QWidget* window, double minContrast)
     return faults;
 }
 
+QStringList indicatorFaults(QWidget* window)
+{
+    // Each state is drawn by a twin of the button in the same parent, so that
+    // the sheets' rules apply to it as to the button, laid on the colour the
+    // window shows behind the button; the author's own button is not touched.
+    QStringList faults;
+    const QImage image = window->grab().toImage();
+    const double ratio = image.width() / double(qMax(1, window->width()));
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+        const bool box = qobject_cast<QCheckBox*>(button) != nullptr;
+        if ((!box && !qobject_cast<QRadioButton*>(button)) || !shown(button, window) || button->window() != window)
+            continue;
+        const QRect inWindow(button->mapTo(window, QPoint(0, 0)), button->size());
+        const QColor paper = dominant(image, QRect(inWindow.topLeft() * ratio, inWindow.size() * ratio));
+        std::unique_ptr<QAbstractButton> twin(box ? static_cast<QAbstractButton*>(new QCheckBox(button->parentWidget()))
+                                                  : new QRadioButton(button->parentWidget()));
+        twin->setObjectName(button->objectName());
+        twin->setAutoExclusive(false);
+        twin->setGeometry(button->geometry());
+        QImage look[2];
+        for (int on : {0, 1}) {
+            twin->setChecked(on == 1);
+            const QPixmap drawn = twin->grab();
+            look[on] = QImage(drawn.size(), QImage::Format_RGB32);
+            look[on].fill(paper);
+            QPainter(&look[on]).drawPixmap(0, 0, drawn);
+        }
+        QStyleOptionButton option;
+        option.initFrom(twin.get());
+        const QRect mark = twin->style()->subElementRect(box ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator,
+                                                         &option, twin.get());
+        const QRect pixels = QRect(mark.topLeft() * ratio, mark.size() * ratio).intersected(look[0].rect());
+        int distinct = 0;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                distinct += contrast(look[0].pixelColor(x, y), look[1].pixelColor(x, y)) >= 3.0;
+        // A dot or a tick of about a ninth of the box, not a changed outline.
+        if (distinct < qMax(4, pixels.width() * pixels.height() / 9))
+            faults << QStringLiteral("%1 \"%2\" looks alike checked and unchecked: %3 of %4 px differ at 3:1")
+                          .arg(describe(button), button->text()).arg(distinct).arg(pixels.width() * pixels.height());
+    }
+    return faults;
+}
+
 Sizes measure(QWidget* root)
 {
     Sizes sizes;
@@ -553,16 +605,32 @@ QStringList unscaled(const Sizes& at100, const Sizes& shown, double scale)
     return faults;
 }
 
-QStringList panelsOver(QWidget* window)
+QStringList panelsOver(QWidget* window, const QStringList& keepInSight)
 {
     QStringList faults;
     const QList<QWidget*> all = window->findChildren<QWidget*>();
+    const QRect frame = window->frameGeometry();
     for (QWidget* panel : all) {
         if (!panel->isWindow() || !panel->isVisible() || (panel->windowType() & Qt::Popup) == Qt::Popup
             || panel->parentWidget() == nullptr)
             continue;
         QWidget* pane = panel->parentWidget();
         const QRect over = panel->frameGeometry();
+        // A panel of the window itself, over it or beside it, ends where the
+        // window does.
+        if (pane == window && over.left() <= frame.right() + 1 && over.right() >= frame.left() - 1
+            && (over.top() < frame.top() || over.bottom() > frame.bottom()))
+            faults << QStringLiteral("%1 reaches %2 px above and %3 px below its window")
+                          .arg(describe(panel))
+                          .arg(qMax(0, frame.top() - over.top()))
+                          .arg(qMax(0, over.bottom() - frame.bottom()));
+        for (const QString& name : keepInSight) {
+            QWidget* part = window->findChild<QWidget*>(name);
+            if (part == nullptr || !part->isVisible())
+                faults << QStringLiteral("%1 is not shown").arg(name);
+            else if (QRect(part->mapToGlobal(QPoint(0, 0)), part->size()).intersects(over))
+                faults << QStringLiteral("%1 covers %2").arg(describe(panel), name);
+        }
         for (QWidget* w : all) {
             // The parts beside the pane, or beside one of the widgets it lies in.
             QWidget* parent = w->parentWidget();

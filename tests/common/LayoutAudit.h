@@ -18,6 +18,10 @@ namespace LayoutAudit {
 // minContrast is the smallest accepted ratio of text to background.
 QStringList audit(QWidget* window, double minContrast = 3.0);
 
+// Check boxes and radio buttons whose indicator looks nearly the same checked
+// as unchecked (audit() includes these).
+QStringList indicatorFaults(QWidget* window);
+
 // The lengths of a window and its shown parts, by their place among their
 // parents' children: a fixed width or height, an icon's size, the margins and
 // spacings of its layouts (the style's defaults count as none).
@@ -39,8 +43,9 @@ Sizes measure(QWidget* root);
 QStringList unscaled(const Sizes& at100, const Sizes& shown, double scale);
 
 // Panels the window opened as windows of their own that cover widgets of it
-// other than the pane they were opened from (a tool over the chapter tree).
-QStringList panelsOver(QWidget* window);
+// other than the pane they were opened from (a tool over the chapter tree) or
+// the named parts, or that reach past its top or bottom.
+QStringList panelsOver(QWidget* window, const QStringList& keepInSight = {});
 
 // WCAG contrast ratio of two opaque colours (1 to 21).
 double contrast(const QColor& a, const QColor& b);

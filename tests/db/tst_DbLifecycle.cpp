@@ -129,6 +129,23 @@ private slots:
         QCOMPARE(f.count(QStringLiteral("select count(*) from tb_level")), 2);
     }
 
+    // A database made by an older program holds that program's seeded name
+    // lists: they follow the program, lists the platform sent (version 2) stay.
+    void seededNameListsFollowTheProgram()
+    {
+        for (int version : {1, 2}) {
+            DbFixture f;
+            QVERIFY(f.init());
+            const QVariant seeded = f.value(QStringLiteral("select name from tb_people where type = 3"));
+            QVERIFY(f.exec(QStringLiteral("update tb_people set name = '伟,娟' where type = 3")));
+            QVERIFY(f.exec(QStringLiteral("update tb_sys set peopleNameVersion = %1").arg(version)));
+            f.release();
+            QVERIFY(f.init());
+            QCOMPARE(f.value(QStringLiteral("select name from tb_people where type = 3")),
+                     version == 1 ? seeded : QVariant(QStringLiteral("伟,娟")));
+        }
+    }
+
     void upgradeWaitsWhenTheFileIsNoDatabase()
     {
         DbFixture f;

@@ -250,6 +250,11 @@ void TestBookImport::textIsCutIntoChaptersAtHeadingLines_data()
                           "&quot;&lt;p&gt;&quot; &amp;lt;\n").toUtf8()
         << QStringList{QStringLiteral("第1章 甲")}
         << QStringList{QStringLiteral("她说\na < b && c > d\n\"<p>\" &lt;\n")};
+    QTest::newRow("tags with attributes, self-closing tags")
+        << QStringLiteral("第1章 甲\n<p class=\"x\">她说<br/>走<br />吧<span style=\"color:red\">红字</span>\n"
+                          "<走吧><i love you><TD>\n").toUtf8()
+        << QStringList{QStringLiteral("第1章 甲")}
+        << QStringList{QStringLiteral("她说走吧红字\n<走吧><i love you><TD>\n")};
     QTest::newRow("CR LF and lone CR end lines")
         << QStringLiteral("第1章 甲\r\n一行\r\n两行\r第2章 乙\r三行\r").toUtf8()
         << QStringList{QStringLiteral("第1章 甲"), QStringLiteral("第2章 乙")}

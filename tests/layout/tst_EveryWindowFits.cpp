@@ -19,6 +19,7 @@
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/SystemRecords.h"
+#include "volume/CBookVolumeController.h"
 #include "ui/bookshelf/Dialog_BookImportRule.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
@@ -32,6 +33,7 @@
 #include "ui/creation/Widget_RandomName.h"
 #include "ui/creation/Widget_RecycleBin.h"
 #include "ui/creation/Widget_SensitiveWords.h"
+#include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoItemWidget.h"
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/creation/tools/Widget_Creation_Plane1.h"
@@ -65,6 +67,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -72,6 +75,7 @@
 #include <QLayout>
 #include <QListView>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -112,6 +116,11 @@ struct Window
     Opener at100 = nullptr;
     // Whether its lengths are compared with the window built at 100 %.
     bool builtToScale = true;
+    // Parts of the window that the panels it opened leave in view.
+    QStringList keepInSight;
+    // Puts the client back on the writing window, in place of deleting the
+    // window the row opened.
+    std::function<void(Client&, QWidget*)> after = nullptr;
 };
 
 // The body text of the named child reads at 4.5:1 or more.
@@ -249,6 +258,50 @@ QWidget* requiredUpdate(Client&)
     return new Dialog_UpdateOnline(&info);
 }
 
+// The bookshelf as the program shows it once the writing window is closed.
+Widget_Bookshelf* programBookshelf()
+{
+    CUiManager* ui = CUiManager::instance();
+    ui->closeCreation();
+    QTest::qWaitForWindowExposed(ui->bookshelf());
+    return ui->bookshelf();
+}
+
+// The memo list as the bookshelf's 便签 opens it.
+QWidget* memoListOfTheBookshelf(Client&)
+{
+    Widget_Bookshelf* shelf = programBookshelf();
+    shelf->findChild<QAbstractButton*>(QStringLiteral("btnMemo"))->click();
+    return shelf;
+}
+
+// The settings page with the bookshelf's page stack as parent, as the
+// bookshelf's settings button opens it.
+QWidget* settingsOfTheBookshelf(Client&)
+{
+    return new Widget_Setting(programBookshelf()->getContent());
+}
+
+// The chapter bin as the tree's recycle button opens it.
+QWidget* binOfTheTree(Client& f)
+{
+    Widget_Creation* window = f.window();
+    window->show();
+    QTest::qWaitForWindowExposed(window);
+    CBookVolumeController::instance()->openRecycleBin();
+    return window;
+}
+
+void backToTheBook(Client& f, QWidget* window)
+{
+    if (window != CUiManager::instance()->bookshelf() && window != f.window())
+        delete window;
+    MemoItemManager::instance()->closeAll();
+    if (Widget_RecycleBin* bin = f.window()->chapterPane()->recycleBin())
+        bin->close();
+    f.open(f.book);
+}
+
 const QList<Window>& windows()
 {
     static const QList<Window> all = {
@@ -357,6 +410,12 @@ const QList<Window>& windows()
              bin->loadBook(f.book);
              return bin;
          }},
+        {"memo list, from the bookshelf", memoListOfTheBookshelf, 3.0, false, QSize(), nullptr, nullptr, false,
+         {"btnRecycle"}, backToTheBook},
+        {"settings, from the bookshelf", settingsOfTheBookshelf, 3.0, false, QSize(), nullptr, nullptr, false, {},
+         backToTheBook},
+        {"chapter recycle bin, from the tree", binOfTheTree, 3.0, false, QSize(), nullptr, nullptr, false,
+         {"Widget_Creation_Left"}, backToTheBook},
     };
     return all;
 }
@@ -432,6 +491,8 @@ private slots:
     void toastOfAModalDialogIsShownInIt();
     void createBookSaysWhySaveWaits();
     void focusModeLeavesMarksReadable();
+    void checkedStandsOutInEverySkin_data();
+    void checkedStandsOutInEverySkin();
 
 private:
     std::unique_ptr<Client> m_f;
@@ -478,7 +539,7 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
     QCoreApplication::processEvents();
 
     QStringList faults = LayoutAudit::audit(window, entry.minContrast);
-    faults << LayoutAudit::panelsOver(window);
+    faults << LayoutAudit::panelsOver(window, entry.keepInSight);
     if (entry.bodyText)
         faults << bodyTextFaults(window, entry.bodyText);
     // Without a compositor a translucent window shows black where it means
@@ -511,7 +572,9 @@ void EveryWindowFitsTest::windowShowsEveryTextWholeAndReadable()
     // Lengths are the same in every skin.
     if (scale != 1.0 && entry.builtToScale && skin == StyleLight)
         faults << unscaledFaults(entry, *m_f, window, skin, scale);
-    if (owned) {
+    if (entry.after) {
+        entry.after(*m_f, window);
+    } else if (owned) {
         delete window;
     } else {
         CUiManager::instance()->setWindowFullScreen(false);
@@ -673,6 +736,32 @@ void EveryWindowFitsTest::focusModeLeavesMarksReadable()
     }
     applyLook(StyleLight);
     CUiManager::instance()->changeSkin(StyleLight);
+}
+
+void EveryWindowFitsTest::checkedStandsOutInEverySkin_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("skin");
+    const QStringList withIndicators = {"writing lock", "sensitive words", "random names", "writing settings",
+                                        "settings: general", "settings: account safety", "reboot",
+                                        "personal information", "book information", "sign in"};
+    const char* skins[] = {"light", "dark", "green", "kraft", "custom"};
+    for (int i = 0; i < windows().size(); ++i)
+        for (int k = 0; k < 5 && withIndicators.contains(QLatin1String(windows().at(i).name)); ++k)
+            QTest::addRow("%s, %s", windows().at(i).name, skins[k]) << i << (StyleLight << k);
+}
+
+void EveryWindowFitsTest::checkedStandsOutInEverySkin()
+{
+    QFETCH(int, index);
+    QFETCH(int, skin);
+    applyLook(skin);
+    std::unique_ptr<QWidget> window(windows().at(index).open(*m_f));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(window->findChild<QCheckBox*>() || window->findChild<QRadioButton*>());
+    const QStringList faults = LayoutAudit::indicatorFaults(window.get());
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
 }
 
 int runEveryWindowFitsTests(int argc, char** argv)

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QStackedWidget>
+#include <QTextBrowser>
 #include <QTest>
 
 #include "common/ServerClock.h"
@@ -90,6 +91,7 @@ private slots:
     void recoverRestoresTheDeletedVolumeFirst();
     void deleteAllAndRecoverAll();
     void chapterShowsTheDaysLeftOfItsThirty();
+    void previewShowsTheTextAsWritten();
 };
 
 void RecycleBinTest::deletingSelectsFollowingOrPreviousChapter()
@@ -223,6 +225,21 @@ void RecycleBinTest::chapterShowsTheDaysLeftOfItsThirty()
     QCOMPARE(label(bin, "label_DateTime"), Widget_RecycleBin::tr("lastDay:%1").arg(30));
     bin.onMousePressedByLeftBtn(older->localId);
     QCOMPARE(label(bin, "label_DateTime"), Widget_RecycleBin::tr("lastDay:%1").arg(20));
+}
+
+void RecycleBinTest::previewShowsTheTextAsWritten()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("原样"));
+    QVERIFY(book);
+    const QString text = QStringLiteral("<走吧>他说 &amp;\n<span style=\"color:red\">红字</span><br/>同一行");
+    QVERIFY(saveText(book, book->chapterList.first(), text) && recycle(book, book->chapterList.first()));
+    book->volumeList.first()->volumeName = QStringLiteral("<i>第一卷</i>");
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    QCOMPARE(bin.findChild<QTextBrowser*>()->toPlainText(), text);
+    QCOMPARE(label(bin, "label_volumeName"), QStringLiteral("<i>第一卷</i>"));
 }
 
 int runRecycleBinTests(int argc, char** argv)

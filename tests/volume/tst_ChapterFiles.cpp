@@ -102,6 +102,10 @@ void ChapterFilesTest::otherFilesAreDecodedOrRefused_data()
     QTest::newRow("UTF-16 with byte order mark") << utf16 << wide << QString();
     QTest::newRow("web remnants") << QStringLiteral("&nbsp;&nbsp;她说<p>\r\na &lt; b &amp;&amp; c &gt; d&#12;\n&lt;p&gt;").toUtf8()
                                   << QStringLiteral("她说\na < b && c > d\n<p>") << QString();
+    QTest::newRow("tags with attributes, self-closing tags")
+        << QStringLiteral("<p class=\"x\">她说<br/>走<br />吧<span style=\"color:red\">红字</span>\n"
+                          "<走吧><i love you><b 走吧><img src='a.png' alt=\"a>b\"/>完").toUtf8()
+        << QStringLiteral("她说走吧红字\n<走吧><i love you><b 走吧>完") << QString();
     QTest::newRow("undecodable") << QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\rIHDR\xff\xfe\x81\x00\xc0", 22)
                                  << QString() << CBookVolumeController::tr("unknown encoding");
     QTest::newRow("missing") << QByteArray() << QString() << CBookVolumeController::tr("open file failed");

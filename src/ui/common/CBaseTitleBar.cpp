@@ -29,6 +29,9 @@ CBaseTitleBar::CBaseTitleBar(QWidget* parent)
     if (objectName().isEmpty())
         setObjectName(QStringLiteral("CBaseTitleBar"));
     resize(458, 51);
+    // Room above and below the title, which otherwise sits against the
+    // window's edge; dialogs that fix their own height keep it.
+    setMinimumHeight(qRound(46 * s));
     setWindowTitle(tr("Form"));
     setStyleSheet(QString());
 

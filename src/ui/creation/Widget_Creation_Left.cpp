@@ -1,6 +1,7 @@
 #include "Widget_Creation_Left.h"
 
 #include "Widget_RecycleBin.h"
+#include "common/Utility.h"
 #include "common/DPIAdapter.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
@@ -192,13 +193,13 @@ void Widget_Creation_Left::resizeEvent(QResizeEvent* event)
 
 void Widget_Creation_Left::showRecycleBin()
 {
-    if (m_recycleBin == nullptr)
-        m_recycleBin = new Widget_RecycleBin(this);
+    // A window of the writing window over its writing pane: the tree the bin
+    // restores chapters to stays in sight beside it.
     QWidget* main = window();
-    if (main != nullptr) {
-        const QRect area = main->geometry();
-        m_recycleBin->move(area.center() - QPoint(m_recycleBin->width() / 2, m_recycleBin->height() / 2));
-    }
+    if (m_recycleBin == nullptr)
+        m_recycleBin = new Widget_RecycleBin(main);
+    const QRect beside(mapToGlobal(QPoint(width(), 0)), main->mapToGlobal(QPoint(main->width(), main->height())));
+    moveOverArea(m_recycleBin, beside.adjusted(0, 0, -1, -1));
     m_recycleBin->loadBook(currentBook());
     m_recycleBin->show();
 }

@@ -132,6 +132,8 @@ void Widget_RecycleBin::buildForm()
     grid->setContentsMargins(20, 10, 0, 10);
     m_volumeName = new QLabel(info);
     m_volumeName->setObjectName(QStringLiteral("label_volumeName"));
+    // The author's words, like the chapter text below.
+    m_volumeName->setTextFormat(Qt::PlainText);
     m_wordCount = new QLabel(info);
     m_wordCount->setObjectName(QStringLiteral("label_wordCount"));
     m_wordCount->setMinimumWidth(static_cast<int>(60 * m_scale));

@@ -62,8 +62,10 @@ void MemoItemManager::showMemoList(QWidget* parent, QAbstractButton* button)
     }
     // Beside the window it belongs to when it first shows there; moved by
     // the author, it stays where it was put.
-    if (!placed)
+    if (!placed) {
+        m_memoList->resize(m_memoList->width(), m_memoList->maximumHeight());
         moveBesideWindow(m_memoList, m_memoList->parentWidget() ? m_memoList->parentWidget() : parent);
+    }
     // The memo list may have been loaded again since the list was last seen.
     if (!m_memoList->isVisible())
         m_memoList->reload();

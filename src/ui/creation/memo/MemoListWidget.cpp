@@ -44,7 +44,12 @@ MemoListWidget::MemoListWidget(QWidget* parent)
 {
     setObjectName(QStringLiteral("MemoListWidget"));
     const double s = DPIAdapter::instance()->scale();
-    setFixedSize(int(380 * s), int(722 * s));
+    // As tall as designed where there is room; over a window too short for
+    // it, it ends with the window (the cards scroll).
+    setFixedWidth(int(380 * s));
+    setMinimumHeight(int(360 * s));
+    setMaximumHeight(int(722 * s));
+    resize(width(), maximumHeight());
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(10, 10, 10, 10);
     outer->setSpacing(0);
