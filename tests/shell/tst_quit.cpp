@@ -15,6 +15,10 @@
 #include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/CBookListDelegate.h"
+#include "ui/common/CColorDialog.h"
+#include "ui/common/HColorArea.h"
+#include "ui/common/PreviewColorArea.h"
+#include "ui/common/SVColorArea.h"
 #include "volume/CBookVolumeController.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
@@ -39,6 +43,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -102,10 +107,11 @@ private:
     // Where the buttons of the windows the questions come from are, too.
     bool seedBook(int lockType = 0, bool inBin = false);
     // Each book on the shelf as "name:text of its first chapter", then each
-    // book in the recycle bin as "(name)", then the text of every memo.
-    QString storedTexts();
-    // The stored application lock type of the seeded author.
-    int storedLockType();
+    // book in the recycle bin as "(name)", then the text of every memo; of
+    // the database file, or of the file given (a backup).
+    QString storedTexts(const QString& file = QString());
+    // The seeded author's stored settings; false when they cannot be read.
+    bool storedConf(T_UserConf& conf, const QString& file = QString());
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
     // The client's home and temporary folders are given ones when not empty.
     void startClient(const QString& home = QString(), const QString& temp = QString());
@@ -121,7 +127,8 @@ private:
     QMap<QString, QString> keptIn(const QString& folder) const;
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
     void expectCleanExit(const std::function<void()>& action = {});
-    int backupCount() const;
+    int backupCount() const { return backups().size(); }
+    QStringList backups() const;
     // The client's viewable windows: top-level ones, or the ones the tray
     // host embedded; with a title, only those of that title.
     QList<Window> clientWindows(bool embedded, const QString& title = QString()) const;
@@ -173,6 +180,10 @@ private:
     QPoint m_searchField;
     QPoint m_replaceField;
     QPoint m_replaceAll;
+    // In the font colour dialog: the hue strip, the colour square and the swatch.
+    QPoint m_hueStrip;
+    QPoint m_colourSquare;
+    QPoint m_colourSwatch;
     // 便签 on the bookshelf, and + on the memo list it opens.
     QPoint m_memo;
     QPoint m_addMemo;
@@ -304,6 +315,11 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         m_searchField = centreOf(search.searchEdit());
         m_replaceField = centreOf(search.replaceEdit());
         m_replaceAll = centreOf(search.findChild<QPushButton*>(QStringLiteral("btnReplaceAll")));
+        CColorDialog colour;
+        colour.show();
+        m_hueStrip = colour.hueArea()->mapTo(&colour, colour.hueArea()->rect().center());
+        m_colourSquare = colour.svArea()->mapTo(&colour, colour.svArea()->rect().topRight() + QPoint(-20, 40));
+        m_colourSwatch = colour.previewArea()->mapTo(&colour, colour.previewArea()->rect().center());
     }
     // The client takes the file and the boss key over.
     CUiManager::instance()->setBoosKey(QString());
@@ -322,11 +338,11 @@ bool QuitTest::seedBook(int lockType, bool inBin)
     return !m_cover.isNull();
 }
 
-QString QuitTest::storedTexts()
+QString QuitTest::storedTexts(const QString& file)
 {
     CJobManager* jobs = CJobManager::instance();
     QString text;
-    if (jobs->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))) {
+    if (jobs->init(file.isEmpty() ? dbFile() : file, m_dir->filePath(QStringLiteral("data/db")))) {
         for (T_Book* book : CPublicManager::instance()->bookList) {
             text += book->bookName + QLatin1Char(':');
             if (jobs->getChapters(book) && !book->chapterList.isEmpty()
@@ -343,14 +359,14 @@ QString QuitTest::storedTexts()
     return text;
 }
 
-int QuitTest::storedLockType()
+bool QuitTest::storedConf(T_UserConf& conf, const QString& file)
 {
     CTessaneDb* db = CTessaneDb::instance();
     TS_Author_Info user;
-    T_UserConf conf;
-    const bool read = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))) && db->getUserData(10001, user, conf);
+    const bool read = db->init(file.isEmpty() ? dbFile() : file, m_dir->filePath(QStringLiteral("data/db")))
+        && db->getUserData(10001, user, conf);
     db->close();
-    return read ? conf.systemConf.pwdLockType : -1;
+    return read;
 }
 
 void QuitTest::startClient(const QString& home, const QString& temp)
@@ -377,14 +393,14 @@ void QuitTest::expectCleanExit(const std::function<void()>& action)
     QCOMPARE(m_client.exitCode(), 0);
 }
 
-int QuitTest::backupCount() const
+QStringList QuitTest::backups() const
 {
-    int count = 0;
+    QStringList found;
     QDirIterator it(m_dir->filePath(QStringLiteral("Documents")), {QStringLiteral("*.db")}, QDir::Files,
                     QDirIterator::Subdirectories);
-    for (; it.hasNext(); it.next())
-        ++count;
-    return count;
+    while (it.hasNext())
+        found << it.next();
+    return found;
 }
 
 QList<Window> QuitTest::clientWindows(bool embedded, const QString& title) const
@@ -633,6 +649,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion_data()
     QTest::newRow("delete the volume") << "delete the volume" << "退出之书:　　zqxj" << 0;
     QTest::newRow("delete for good from the bin") << "delete for good" << "(退出之书)" << 0;
     QTest::newRow("replace the exported file") << "replace the file" << "退出之书:" << 0;
+    QTest::newRow("font colour tried out") << "font colour" << "退出之书:　　zqxj" << 0;
     // A lock asks at every start: the shelf is not read here.
     QTest::newRow("forgotten lock password") << "forgotten lock password" << QString() << 4;
     QTest::newRow("settings page's forgotten lock password") << "settings page" << QString() << 1;
@@ -683,6 +700,28 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         typeKey(XK_Up);
         typeKey(XK_Return);
         QVERIFY(awaitNewWindow({writing, menu}) != None);
+    } else if (question == QLatin1String("font colour")) {
+        const Window writing = typeIntoTheBook(shelf);
+        QVERIFY(writing != None);
+        clickAt(writing, QPoint(), Button3);
+        const Window menu = awaitNewWindow({writing}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The menu takes the keyboard: its third item is the font colour.
+        for (KeySym key : {XK_Down, XK_Down, XK_Down, XK_Return})
+            typeKey(key);
+        const Window colour = awaitNewWindow({writing, menu});
+        QVERIFY(colour != None);
+        clickAt(colour, m_hueStrip);
+        clickAt(colour, m_colourSquare);
+        // The swatch turns from the grey of the text to the colour tried out.
+        const auto swatch = [&] {
+            XImage* image = XGetImage(m_display, colour, m_colourSwatch.x(), m_colourSwatch.y(), 1, 1, AllPlanes, ZPixmap);
+            const QColor shown = image ? QColor::fromRgb(QRgb(XGetPixel(image, 0, 0))) : QColor();
+            if (image)
+                XDestroyImage(image);
+            return shown;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(swatch().hsvSaturation() > 100, 15000);
     } else if (question == QLatin1String("delete the book")) {
         clickAt(shelf, m_cover, Button3);
         const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
@@ -740,7 +779,15 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("earlier"));
     }
-    QCOMPARE(storedLockType(), lockType);
+    T_UserConf conf;
+    QVERIFY(storedConf(conf));
+    QCOMPARE(conf.systemConf.pwdLockType, lockType);
+    // Only a confirmed colour is the author's (the seeded author has none),
+    // also in the quit's backup.
+    for (const QString& file : QStringList(QString()) + backups()) {
+        QVERIFY(storedConf(conf, file));
+        QCOMPARE(conf.creationConf.fontColor, QString());
+    }
     if (!stored.isNull())
         QCOMPARE(storedTexts(), stored);
 }
