@@ -92,6 +92,7 @@ private slots:
     void sessionEndKeepsTheMemoJustTyped_data();
     void sessionEndKeepsTheMemoJustTyped();
     void startFailureBoxEndsCleanly();
+    void damageTheBackupFindsIsToldBeforeTheQuit_data();
     void damageTheBackupFindsIsToldBeforeTheQuit();
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem_data();
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem();
@@ -120,6 +121,8 @@ private:
     // or, with markOnly, it has room for one file only (a tiny file system).
     bool refuseChapterAndRecoveryFolder(bool markOnly = false);
     QString recoveryFolder() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/recovered")); }
+    // Every write of that kind ("INSERT", "UPDATE") to the table fails, as on a failing disk.
+    bool refuse(const QString& table, const QString& operation);
     // A file where a folder is wanted: nothing can be written below it, even by root.
     bool blockWithFile(const QString& path);
     // The recovery files the client kept in that folder, with their texts
@@ -556,14 +559,19 @@ bool QuitTest::blockWithFile(const QString& path)
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write("x") == 1;
 }
 
-bool QuitTest::refuseChapterAndRecoveryFolder(bool markOnly)
+bool QuitTest::refuse(const QString& table, const QString& operation)
 {
     CTessaneDb* db = CTessaneDb::instance();
-    if (!db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))))
-        return false;
-    const bool armed = db->newQuery().exec(QStringLiteral(
-        "CREATE TRIGGER refuse BEFORE UPDATE ON tb_chapter BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
+    const bool armed = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))
+        && db->newQuery().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'disk full'); END;")
+                                   .arg(operation, table));
     db->close();
+    return armed;
+}
+
+bool QuitTest::refuseChapterAndRecoveryFolder(bool markOnly)
+{
+    const bool armed = refuse(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
     if (!markOnly)
         return armed && blockWithFile(recoveryFolder());
     // Two inodes: the folder itself and the text file.
@@ -653,6 +661,8 @@ void QuitTest::sessionEndAnswersNoOpenQuestion_data()
     // A lock asks at every start: the shelf is not read here.
     QTest::newRow("forgotten lock password") << "forgotten lock password" << QString() << 4;
     QTest::newRow("settings page's forgotten lock password") << "settings page" << QString() << 1;
+    // The sign-out's own write is refused: the lock screen is up again.
+    QTest::newRow("lock screen after a refused sign-out") << "refused sign-out" << QString() << 7;
 }
 
 void QuitTest::sessionEndAnswersNoOpenQuestion()
@@ -663,6 +673,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
     // The idle lock for the lock screen's question, the start lock only for the page's.
     const bool locking = lockType > 0;
     QVERIFY(seedBook(lockType, question == QLatin1String("delete for good")));
+    QVERIFY(question != QLatin1String("refused sign-out") || refuse(QStringLiteral("tb_sys"), QStringLiteral("UPDATE")));
     QFile earlier(m_dir->filePath(QStringLiteral("Documents/退出之书.txt")));
     startClient();
     if (locking) {
@@ -770,7 +781,17 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         const Window lock = awaitNewWindow({shelf});
         QVERIFY(lock != None);
         clickAt(lock, m_forgotPassword);
-        QVERIFY(awaitNewWindow({lock}) != None);
+        const Window forgot = awaitNewWindow({lock});
+        QVERIFY(forgot != None);
+        if (question == QLatin1String("refused sign-out")) {
+            // OK, and OK on why the lock stays: the lock screen is back.
+            clickAt(forgot);
+            typeKey(XK_Return);
+            const Window told = awaitNewWindow({lock, forgot});
+            QVERIFY(told != None);
+            QTRY_VERIFY_WITH_TIMEOUT(clientWindows(false).contains(lock) || (clickAt(told), typeKey(XK_Return), false),
+                                     15000);
+        }
     }
     QVERIFY(m_client.processId() > 0);
     ::kill(pid_t(m_client.processId()), SIGTERM);
@@ -803,14 +824,8 @@ void QuitTest::sessionEndKeepsTheMemoJustTyped()
 {
     QFETCH(bool, refused);
     QVERIFY(seedBook());
-    if (refused) {
-        // As a failing disk would: every new memo row is refused.
-        CTessaneDb* db = CTessaneDb::instance();
-        QVERIFY(db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))));
-        QVERIFY(db->newQuery().exec(QStringLiteral(
-            "CREATE TRIGGER refuse BEFORE INSERT ON tb_memo BEGIN SELECT RAISE(ABORT, 'disk says no'); END;")));
-        db->close();
-    }
+    // As a failing disk would: every new memo row is refused.
+    QVERIFY(!refused || refuse(QStringLiteral("tb_memo"), QStringLiteral("INSERT")));
     startClient();
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
@@ -839,6 +854,8 @@ void QuitTest::sessionEndKeepsTheMemoJustTyped()
     expectCleanExit();
     const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
     QVERIFY(kept.contains(QStringLiteral("zqxj")));
+    // The quit's backup holds the memo as stored.
+    QVERIFY(refused || (backupCount() == 1 && storedTexts(backups().first()).contains(QStringLiteral("zqxj"))));
 }
 
 void QuitTest::startFailureBoxEndsCleanly()
@@ -889,12 +906,20 @@ void QuitTest::sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesT
     const QString mark = kept.firstKey() + QStringLiteral(".untold");
     QVERIFY(QFile::exists(mark));
 
-    // The next start names the file in a box; once the author closed it,
-    // the file is not named again.
-    startClient(home, temp);
+    // The next start names the file in a box; a quit while it is up is no
+    // reading, so the start after names it again; once the author closed
+    // it, the file is not named again.
     Window box = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), 15000);
-    QVERIFY(QFile::exists(mark));
+    for (const bool quit : {true, false}) {
+        startClient(home, temp);
+        box = None;
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), 15000);
+        QVERIFY(QFile::exists(mark));
+        if (quit) {
+            ::kill(pid_t(m_client.processId()), SIGTERM);
+            expectCleanExit();
+        }
+    }
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(mark) || (clickAt(box), typeKey(XK_Return), false), 15000);
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
@@ -936,8 +961,16 @@ void QuitTest::escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt()
     QVERIFY(!homeGetsRoom || kept.first().contains(QStringLiteral("zqxj")));
 }
 
+void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit_data()
+{
+    QTest::addColumn<bool>("signedIn");
+    QTest::newRow("the bookshelf's close button") << true;
+    QTest::newRow("nobody signed in, the tray's quit") << false;
+}
+
 void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
 {
+    QFETCH(bool, signedIn);
     QVERIFY(seedBook());
     // Damage in the versions' table, which no start reads.
     int rootPage = 0, pageSize = 0;
@@ -950,6 +983,7 @@ void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
         rootPage = query.value(0).toInt();
         QVERIFY(query.exec(QStringLiteral("PRAGMA page_size;")) && query.next());
         pageSize = query.value(0).toInt();
+        QVERIFY(signedIn || query.exec(QStringLiteral("update tb_sys set lastUid = 0, lastLoginTime = 0;")));
         QVERIFY(query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")));
         query.finish();
         db.close();
@@ -961,11 +995,23 @@ void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
     file.close();
 
     startClient();
-    Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
-    clickAt(shelf, m_close);
+    Window shown = None;
+    if (signedIn) {
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(shown, findClientWindow(false, kMainTitle)), 15000);
+        clickAt(shown, m_close);
+    } else {
+        // The sign-in dialog.
+        shown = awaitNewWindow({});
+        QVERIFY(shown != None);
+        Window icon = None;
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(icon, findClientWindow(true)), 15000);
+        clickAt(icon, QPoint(), Button3);
+        // The menu takes the keyboard: its last item quits.
+        typeKey(XK_Up);
+        typeKey(XK_Return);
+    }
     // The quit's backup finds the damage and waits for the author to read it.
-    const Window box = awaitNewWindow({shelf});
+    const Window box = awaitNewWindow({shown});
     QVERIFY(box != None);
     QCOMPARE(m_client.state(), QProcess::Running);
     expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });
