@@ -178,6 +178,8 @@ public:
     bool updateBookLastEditChapter(int localBookId, int localChapterId);
     bool updateBookMoney(int localBookId, double money);
     bool updateLock(int uid, const T_WriteLock& lock);
+    // These and saveUserData end every open settings preview first
+    // (SettingsPreview): only confirmed values are stored.
     bool updateCreationConf(const T_CreationConf& conf, int uid);
     bool updateSystemConf(const T_SystemConf& conf, int uid);
     // The user's settings as the database holds them; false when they

@@ -14,6 +14,7 @@
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
 #include "manager/DbFaultText.h"
+#include "manager/SettingsPreview.h"
 
 #include <QDate>
 #include <QDebug>
@@ -419,6 +420,7 @@ bool CJobManager::updateCreationConf(const T_CreationConf& conf, int uid)
 {
     if (uid < 1)
         return false;
+    SettingsPreview::cancelAll();
     // A settings row that could not be written is no reason to stop the
     // author; it is logged by the database.
     m_db->updateCreationConf(conf, uid);
@@ -429,6 +431,7 @@ bool CJobManager::updateSystemConf(const T_SystemConf& conf, int uid)
 {
     if (uid <= 0)
         return false;
+    SettingsPreview::cancelAll();
     return m_db->updateSystemConf(conf, uid);
 }
 
@@ -451,6 +454,8 @@ bool CJobManager::saveUserData()
 {
     if (m_model->userInfo.uid < 1)
         return true;
+    // A quit or a sign-out stores no value the author is still only trying.
+    SettingsPreview::cancelAll();
     const bool conf = m_db->updateUserConf(m_model->userConf);
     const bool user = m_db->updateUser(m_model->userInfo);
     if (!conf || !user)

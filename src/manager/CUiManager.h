@@ -440,6 +440,10 @@ private:
     // when the sign-out could not be stored. The interface's sign-out is
     // the caller's.
     bool forgetLockAndSignOut();
+    // Runs the lock screen until it is answered: the result kind of
+    // Dialog_Unlock, 2 only once the author is signed out of the data (a
+    // refused sign-out shows the lock screen again), 1 when the dialog went.
+    int runUnlock(const QPointer<class Dialog_Unlock>& dialog);
     // Save the open chapter and the user data, back up, quit after 100 ms.
     void saveAndQuit();
     bool isWindowHidden(const QSharedPointer<QWidget>& window) const;

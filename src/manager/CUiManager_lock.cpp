@@ -89,15 +89,10 @@ bool CUiManager::checkPwdLock(int type)
 
     if (!m_unlockDialog)
         m_unlockDialog = new Dialog_Unlock(window.data());
-    QPointer<Dialog_Unlock> dialog = m_unlockDialog;
     m_unlockOpen = true;
-    dialog->resetInput();
-    dialog->activateWindow();
-    const int result = dialog->exec();
-    const int kind = dialog ? dialog->resultKind() : 1;
-    const bool accepted = dialog && result == QDialog::Accepted && kind == 0;
-
-    if (kind == 2 && forgetLockAndSignOut())
+    const int kind = runUnlock(m_unlockDialog);
+    const bool accepted = kind == 0;
+    if (kind == 2)
         logout();
     m_unlockOpen = false;
 
@@ -119,6 +114,24 @@ bool CUiManager::checkPwdLock(int type)
     if (accepted || kind == 2)
         m_lockHidden.clear();
     return !accepted;
+}
+
+int CUiManager::runUnlock(const QPointer<Dialog_Unlock>& dialog)
+{
+    for (;;) {
+        dialog->resetInput();
+        dialog->activateWindow();
+        dialog->exec();
+        if (!dialog)
+            return 1;
+        const int kind = dialog->resultKind();
+        // A sign-out the file would not take leaves the lock as it was, so
+        // the lock screen is up again once the author read why.
+        if (kind != 2 || forgetLockAndSignOut())
+            return kind;
+        if (!dialog)
+            return 1;
+    }
 }
 
 void CUiManager::hideOwnWindows(QWidget* main)
@@ -176,12 +189,11 @@ bool CUiManager::runStartLock()
     }
     Dialog_Unlock dialog(nullptr);
     m_unlockOpen = true;
-    dialog.exec();
+    const int kind = runUnlock(&dialog);
     m_unlockOpen = false;
-    const int kind = dialog.resultKind();
     if (kind == 0)
         return true;
-    if (kind == 2 && forgetLockAndSignOut()) {
+    if (kind == 2) {
         logout();
         return false;
     }

@@ -1,5 +1,5 @@
 // The writing settings dialog, opened from the tool panel: what it stores and
-// that cancelling stores nothing.
+// that cancelling or a quit stores nothing.
 
 #include "CreationFixture.h"
 #include "WhenShown.h"
@@ -82,6 +82,15 @@ void WritingSettingsTest::confirmStoresAndCancelDoesNot()
     QCOMPARE(stored("isIndent"), 0);
     QCOMPARE(stored("isSpaces"), 0);
     QCOMPARE(stored("isAutoPunctuation"), 0);
+
+    // A quit stores every setting while the dialog is up and ends it unanswered.
+    whenShown<Dialog_WritingSettings>([](Dialog_WritingSettings* d) {
+        d->checkBoxIndent()->setChecked(true);
+        CJobManager::instance()->saveUserData();
+        d->done(QDialog::Rejected);
+    });
+    openFromTheToolPanel();
+    QCOMPARE(stored("isIndent"), 0);
 }
 
 int runWritingSettingsTests(int argc, char** argv)

@@ -1,9 +1,11 @@
-// The memo list offscreen: double-click opening once, the delete question,
-// and a memo deleted on the platform.
+// The memo list offscreen: double-click opening once, the delete question
+// (also of a memo whose window holds refused words), and a memo deleted on
+// the platform.
 
 #include "WhenShown.h"
 #include "FeedFixture.h"
 #include "MemoFixture.h"
+#include "WritingFaults.h"
 
 #include "db/records/T_Memo.h"
 #include "manager/CJobManager.h"
@@ -107,8 +109,17 @@ void MemoListTest::deleteAsksFirstCancelKeepsOkDeletes()
     list->delegate()->deleteFromMenu();
     QVERIFY(memoRow(localId).found);
 
-    answerNextBox(QStringLiteral("OK"));
-    list->delegate()->deleteFromMenu();
+    // Its window holds words the database refused: they go with the memo,
+    // and so does the window.
+    MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
+    window->setMemo(memo);
+    {
+        WriteFault refused(QStringLiteral("tb_memo"), QStringLiteral("UPDATE"));
+        window->textEdit()->setPlainText(QStringLiteral("存不下"));
+        answerNextBox(QStringLiteral("OK"));
+        list->delegate()->deleteFromMenu();
+    }
+    QVERIFY(!MemoItemManager::instance()->isItemOpen(localId));
     QVERIFY(!memoRow(localId).found);
     QCOMPARE(viewRowOf(list, localId), -1);
     QVERIFY(waitFor([&]() { return bodiesTo(QStringLiteral("/memo/delMemo")).size() == 1 && memoJobs(localId).isEmpty(); }));

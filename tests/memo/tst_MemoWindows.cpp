@@ -82,6 +82,7 @@ private slots:
     void signOutStoresEveryOpenMemoAndLeavesNoWindowBehind_data();
     void signOutStoresEveryOpenMemoAndLeavesNoWindowBehind();
     void memoTheDatabaseRefusesStaysAndHoldsTheSignOut();
+    void memoWindowDeletedWithItsMainWindowLeavesTheList();
 };
 
 void MemoWindowTest::clearedTextCreatesNothingFirstTextCreatesTheMemo()
@@ -234,6 +235,18 @@ void MemoWindowTest::memoTheDatabaseRefusesStaysAndHoldsTheSignOut()
     QVERIFY(signOut(true));
     QVERIFY(recoveredTexts().contains(QStringLiteral("存不下再写")));
     removeRecoveredFiles();
+}
+
+void MemoWindowTest::memoWindowDeletedWithItsMainWindowLeavesTheList()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    QPointer<MemoItemWidget> window = openNewMemo();
+    QVERIFY(window);
+    // It goes with the bookshelf it belongs to, never closed.
+    delete CUiManager::instance()->bookshelf();
+    QVERIFY(window.isNull());
+    QVERIFY(MemoItemManager::instance()->openWindows().isEmpty());
 }
 
 int runMemoWindowTests(int argc, char** argv)

@@ -9,8 +9,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSqlQuery>
 #include <QSystemTrayIcon>
 #include <QTest>
 
@@ -20,9 +22,9 @@ class AppLockTest : public QObject
 
     // A signed-in start whose lock comes after one idle second (password
     // "idle"); the idle ticks are the test's.
-    static bool startWithIdleLock(JobsFixture& fixture)
+    static bool startWithIdleLock(JobsFixture& fixture, int type = 4)
     {
-        if (!fixture.seed() || !storeLockSettings(4, 1, QStringLiteral("idle"), 1)
+        if (!fixture.seed() || !storeLockSettings(type, 1, QStringLiteral("idle"), 1)
             || !startThroughLock<Dialog_Unlock>(fixture, QStringLiteral("idle")))
             return false;
         CUiManager::instance()->idleTimer()->stop();
@@ -212,6 +214,53 @@ private slots:
         QCOMPARE(answer.done(), 1);
         QCOMPARE(seen, QStringList({QStringLiteral("wrong password"), QStringLiteral("shown")}));
         QVERIFY(ui->bookshelf() && ui->bookshelf()->isVisible());
+    }
+
+    void refusedForgottenPasswordKeepsTheLockAndEveryWindow_data()
+    {
+        QTest::addColumn<bool>("atTheLockScreen");
+        QTest::newRow("idle lock over the settings page") << true;
+        QTest::newRow("settings page") << false;
+    }
+
+    void refusedForgottenPasswordKeepsTheLockAndEveryWindow()
+    {
+        QFETCH(bool, atTheLockScreen);
+        JobsFixture fixture;
+        QVERIFY(startWithIdleLock(fixture, 7));
+        CUiManager* ui = CUiManager::instance();
+        // The sign-out's own write: the last user cannot be cleared.
+        QVERIFY(CTessaneDb::instance()->newQuery().exec(QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE UPDATE ON tb_sys BEGIN SELECT RAISE(ABORT, 'disk says no'); END;")));
+        // 忘记密码锁 → OK, then OK on why the lock stays, then the password.
+        // A lock the password no longer opens is closed, so the test ends.
+        ModalAnswerer<Dialog_Unlock> unlock({[](Dialog_Unlock* d) { d->btnForgotPwd()->click(); }, unlockIdle,
+                                             [](Dialog_Unlock* d) { d->btnClose()->click(); }});
+        const auto ok = [](BkMessageBox* box) {
+            (box->textButtons().isEmpty() ? box->button(QMessageBox::Ok) : box->textButtons().first())->click();
+        };
+        ModalAnswerer<BkMessageBox> boxes({ok, ok});
+        bool pageBack = false;
+        ModalAnswerer<Widget_Setting> page({[&](Widget_Setting* p) {
+                                                if (atTheLockScreen)
+                                                    QVERIFY(!ui->checkPwdLock(4));
+                                                else
+                                                    p->findChild<QPushButton*>(QStringLiteral("btnForgotPwd"))->click();
+                                            },
+                                            [&](Widget_Setting* p) {
+                                                pageBack = p->windowHandle()->isVisible();
+                                                p->reject();
+                                            }});
+        ui->bookshelf()->getContent()->showPage(2);
+        QTRY_COMPARE(page.done(), 2);
+        QCOMPARE(unlock.done(), atTheLockScreen ? 2 : 0);
+        QCOMPARE(boxes.done(), atTheLockScreen ? 2 : 1);
+        QVERIFY(pageBack);
+        QVERIFY(ui->bookshelf()->windowHandle()->isVisible());
+        QCOMPARE(ui->signInState(), 1);
+        const T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+        QCOMPARE(conf.pwdLockType, 7);
+        QCOMPARE(conf.pwdLockPwd, QStringLiteral("idle"));
     }
 
     void escapeDoesNotDismissTheLockScreen()

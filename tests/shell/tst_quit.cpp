@@ -15,6 +15,10 @@
 #include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/CBookListDelegate.h"
+#include "ui/common/CColorDialog.h"
+#include "ui/common/HColorArea.h"
+#include "ui/common/PreviewColorArea.h"
+#include "ui/common/SVColorArea.h"
 #include "volume/CBookVolumeController.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
@@ -39,6 +43,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -87,6 +92,7 @@ private slots:
     void sessionEndKeepsTheMemoJustTyped_data();
     void sessionEndKeepsTheMemoJustTyped();
     void startFailureBoxEndsCleanly();
+    void damageTheBackupFindsIsToldBeforeTheQuit_data();
     void damageTheBackupFindsIsToldBeforeTheQuit();
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem_data();
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem();
@@ -102,10 +108,11 @@ private:
     // Where the buttons of the windows the questions come from are, too.
     bool seedBook(int lockType = 0, bool inBin = false);
     // Each book on the shelf as "name:text of its first chapter", then each
-    // book in the recycle bin as "(name)", then the text of every memo.
-    QString storedTexts();
-    // The stored application lock type of the seeded author.
-    int storedLockType();
+    // book in the recycle bin as "(name)", then the text of every memo; of
+    // the database file, or of the file given (a backup).
+    QString storedTexts(const QString& file = QString());
+    // The seeded author's stored settings; false when they cannot be read.
+    bool storedConf(T_UserConf& conf, const QString& file = QString());
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
     // The client's home and temporary folders are given ones when not empty.
     void startClient(const QString& home = QString(), const QString& temp = QString());
@@ -114,6 +121,8 @@ private:
     // or, with markOnly, it has room for one file only (a tiny file system).
     bool refuseChapterAndRecoveryFolder(bool markOnly = false);
     QString recoveryFolder() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/recovered")); }
+    // Every write of that kind ("INSERT", "UPDATE") to the table fails, as on a failing disk.
+    bool refuse(const QString& table, const QString& operation);
     // A file where a folder is wanted: nothing can be written below it, even by root.
     bool blockWithFile(const QString& path);
     // The recovery files the client kept in that folder, with their texts
@@ -121,7 +130,8 @@ private:
     QMap<QString, QString> keptIn(const QString& folder) const;
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
     void expectCleanExit(const std::function<void()>& action = {});
-    int backupCount() const;
+    int backupCount() const { return backups().size(); }
+    QStringList backups() const;
     // The client's viewable windows: top-level ones, or the ones the tray
     // host embedded; with a title, only those of that title.
     QList<Window> clientWindows(bool embedded, const QString& title = QString()) const;
@@ -173,6 +183,10 @@ private:
     QPoint m_searchField;
     QPoint m_replaceField;
     QPoint m_replaceAll;
+    // In the font colour dialog: the hue strip, the colour square and the swatch.
+    QPoint m_hueStrip;
+    QPoint m_colourSquare;
+    QPoint m_colourSwatch;
     // 便签 on the bookshelf, and + on the memo list it opens.
     QPoint m_memo;
     QPoint m_addMemo;
@@ -304,6 +318,11 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         m_searchField = centreOf(search.searchEdit());
         m_replaceField = centreOf(search.replaceEdit());
         m_replaceAll = centreOf(search.findChild<QPushButton*>(QStringLiteral("btnReplaceAll")));
+        CColorDialog colour;
+        colour.show();
+        m_hueStrip = colour.hueArea()->mapTo(&colour, colour.hueArea()->rect().center());
+        m_colourSquare = colour.svArea()->mapTo(&colour, colour.svArea()->rect().topRight() + QPoint(-20, 40));
+        m_colourSwatch = colour.previewArea()->mapTo(&colour, colour.previewArea()->rect().center());
     }
     // The client takes the file and the boss key over.
     CUiManager::instance()->setBoosKey(QString());
@@ -322,11 +341,11 @@ bool QuitTest::seedBook(int lockType, bool inBin)
     return !m_cover.isNull();
 }
 
-QString QuitTest::storedTexts()
+QString QuitTest::storedTexts(const QString& file)
 {
     CJobManager* jobs = CJobManager::instance();
     QString text;
-    if (jobs->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))) {
+    if (jobs->init(file.isEmpty() ? dbFile() : file, m_dir->filePath(QStringLiteral("data/db")))) {
         for (T_Book* book : CPublicManager::instance()->bookList) {
             text += book->bookName + QLatin1Char(':');
             if (jobs->getChapters(book) && !book->chapterList.isEmpty()
@@ -343,14 +362,14 @@ QString QuitTest::storedTexts()
     return text;
 }
 
-int QuitTest::storedLockType()
+bool QuitTest::storedConf(T_UserConf& conf, const QString& file)
 {
     CTessaneDb* db = CTessaneDb::instance();
     TS_Author_Info user;
-    T_UserConf conf;
-    const bool read = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))) && db->getUserData(10001, user, conf);
+    const bool read = db->init(file.isEmpty() ? dbFile() : file, m_dir->filePath(QStringLiteral("data/db")))
+        && db->getUserData(10001, user, conf);
     db->close();
-    return read ? conf.systemConf.pwdLockType : -1;
+    return read;
 }
 
 void QuitTest::startClient(const QString& home, const QString& temp)
@@ -377,14 +396,14 @@ void QuitTest::expectCleanExit(const std::function<void()>& action)
     QCOMPARE(m_client.exitCode(), 0);
 }
 
-int QuitTest::backupCount() const
+QStringList QuitTest::backups() const
 {
-    int count = 0;
+    QStringList found;
     QDirIterator it(m_dir->filePath(QStringLiteral("Documents")), {QStringLiteral("*.db")}, QDir::Files,
                     QDirIterator::Subdirectories);
-    for (; it.hasNext(); it.next())
-        ++count;
-    return count;
+    while (it.hasNext())
+        found << it.next();
+    return found;
 }
 
 QList<Window> QuitTest::clientWindows(bool embedded, const QString& title) const
@@ -540,14 +559,19 @@ bool QuitTest::blockWithFile(const QString& path)
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write("x") == 1;
 }
 
-bool QuitTest::refuseChapterAndRecoveryFolder(bool markOnly)
+bool QuitTest::refuse(const QString& table, const QString& operation)
 {
     CTessaneDb* db = CTessaneDb::instance();
-    if (!db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))))
-        return false;
-    const bool armed = db->newQuery().exec(QStringLiteral(
-        "CREATE TRIGGER refuse BEFORE UPDATE ON tb_chapter BEGIN SELECT RAISE(ABORT, 'disk full'); END;"));
+    const bool armed = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))
+        && db->newQuery().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'disk full'); END;")
+                                   .arg(operation, table));
     db->close();
+    return armed;
+}
+
+bool QuitTest::refuseChapterAndRecoveryFolder(bool markOnly)
+{
+    const bool armed = refuse(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE"));
     if (!markOnly)
         return armed && blockWithFile(recoveryFolder());
     // Two inodes: the folder itself and the text file.
@@ -633,9 +657,12 @@ void QuitTest::sessionEndAnswersNoOpenQuestion_data()
     QTest::newRow("delete the volume") << "delete the volume" << "退出之书:　　zqxj" << 0;
     QTest::newRow("delete for good from the bin") << "delete for good" << "(退出之书)" << 0;
     QTest::newRow("replace the exported file") << "replace the file" << "退出之书:" << 0;
+    QTest::newRow("font colour tried out") << "font colour" << "退出之书:　　zqxj" << 0;
     // A lock asks at every start: the shelf is not read here.
     QTest::newRow("forgotten lock password") << "forgotten lock password" << QString() << 4;
     QTest::newRow("settings page's forgotten lock password") << "settings page" << QString() << 1;
+    // The sign-out's own write is refused: the lock screen is up again.
+    QTest::newRow("lock screen after a refused sign-out") << "refused sign-out" << QString() << 7;
 }
 
 void QuitTest::sessionEndAnswersNoOpenQuestion()
@@ -646,6 +673,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
     // The idle lock for the lock screen's question, the start lock only for the page's.
     const bool locking = lockType > 0;
     QVERIFY(seedBook(lockType, question == QLatin1String("delete for good")));
+    QVERIFY(question != QLatin1String("refused sign-out") || refuse(QStringLiteral("tb_sys"), QStringLiteral("UPDATE")));
     QFile earlier(m_dir->filePath(QStringLiteral("Documents/退出之书.txt")));
     startClient();
     if (locking) {
@@ -683,6 +711,28 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         typeKey(XK_Up);
         typeKey(XK_Return);
         QVERIFY(awaitNewWindow({writing, menu}) != None);
+    } else if (question == QLatin1String("font colour")) {
+        const Window writing = typeIntoTheBook(shelf);
+        QVERIFY(writing != None);
+        clickAt(writing, QPoint(), Button3);
+        const Window menu = awaitNewWindow({writing}, QSize(1, 1));
+        QVERIFY(menu != None);
+        // The menu takes the keyboard: its third item is the font colour.
+        for (KeySym key : {XK_Down, XK_Down, XK_Down, XK_Return})
+            typeKey(key);
+        const Window colour = awaitNewWindow({writing, menu});
+        QVERIFY(colour != None);
+        clickAt(colour, m_hueStrip);
+        clickAt(colour, m_colourSquare);
+        // The swatch turns from the grey of the text to the colour tried out.
+        const auto swatch = [&] {
+            XImage* image = XGetImage(m_display, colour, m_colourSwatch.x(), m_colourSwatch.y(), 1, 1, AllPlanes, ZPixmap);
+            const QRgb pixel = image ? QRgb(XGetPixel(image, 0, 0)) : 0;
+            if (image)
+                XDestroyImage(image);
+            return QColor::fromRgb(pixel);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(swatch().hsvSaturation() > 100, 15000);
     } else if (question == QLatin1String("delete the book")) {
         clickAt(shelf, m_cover, Button3);
         const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
@@ -731,7 +781,17 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         const Window lock = awaitNewWindow({shelf});
         QVERIFY(lock != None);
         clickAt(lock, m_forgotPassword);
-        QVERIFY(awaitNewWindow({lock}) != None);
+        const Window forgot = awaitNewWindow({lock});
+        QVERIFY(forgot != None);
+        if (question == QLatin1String("refused sign-out")) {
+            // OK, and OK on why the lock stays: the lock screen is back.
+            clickAt(forgot);
+            typeKey(XK_Return);
+            const Window told = awaitNewWindow({lock, forgot});
+            QVERIFY(told != None);
+            QTRY_VERIFY_WITH_TIMEOUT(clientWindows(false).contains(lock) || (clickAt(told), typeKey(XK_Return), false),
+                                     15000);
+        }
     }
     QVERIFY(m_client.processId() > 0);
     ::kill(pid_t(m_client.processId()), SIGTERM);
@@ -740,7 +800,15 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         QVERIFY(earlier.open(QIODevice::ReadOnly));
         QCOMPARE(earlier.readAll(), QByteArray("earlier"));
     }
-    QCOMPARE(storedLockType(), lockType);
+    T_UserConf conf;
+    QVERIFY(storedConf(conf));
+    QCOMPARE(conf.systemConf.pwdLockType, lockType);
+    // Only a confirmed colour is the author's (the seeded author has none),
+    // also in the quit's backup.
+    for (const QString& file : QStringList(QString()) + backups()) {
+        QVERIFY(storedConf(conf, file));
+        QCOMPARE(conf.creationConf.fontColor, QString());
+    }
     if (!stored.isNull())
         QCOMPARE(storedTexts(), stored);
 }
@@ -756,14 +824,8 @@ void QuitTest::sessionEndKeepsTheMemoJustTyped()
 {
     QFETCH(bool, refused);
     QVERIFY(seedBook());
-    if (refused) {
-        // As a failing disk would: every new memo row is refused.
-        CTessaneDb* db = CTessaneDb::instance();
-        QVERIFY(db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))));
-        QVERIFY(db->newQuery().exec(QStringLiteral(
-            "CREATE TRIGGER refuse BEFORE INSERT ON tb_memo BEGIN SELECT RAISE(ABORT, 'disk says no'); END;")));
-        db->close();
-    }
+    // As a failing disk would: every new memo row is refused.
+    QVERIFY(!refused || refuse(QStringLiteral("tb_memo"), QStringLiteral("INSERT")));
     startClient();
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
@@ -788,10 +850,20 @@ void QuitTest::sessionEndKeepsTheMemoJustTyped()
     // then the session ends.
     for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
         typeKey(key);
+    if (!refused) {
+        // Shift+Home selects the line, which the client offers as the X
+        // selection once it has taken the keys before: the quit's backup
+        // then holds them all.
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Shift_L), True, CurrentTime);
+        typeKey(XK_Home);
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Shift_L), False, CurrentTime);
+        QTRY_VERIFY_WITH_TIMEOUT(XGetSelectionOwner(m_display, XA_PRIMARY) != None, 15000);
+    }
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
     const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
     QVERIFY(kept.contains(QStringLiteral("zqxj")));
+    QVERIFY(refused || (backupCount() == 1 && storedTexts(backups().first()).contains(QStringLiteral("zqxj"))));
 }
 
 void QuitTest::startFailureBoxEndsCleanly()
@@ -889,8 +961,16 @@ void QuitTest::escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt()
     QVERIFY(!homeGetsRoom || kept.first().contains(QStringLiteral("zqxj")));
 }
 
+void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit_data()
+{
+    QTest::addColumn<bool>("signedIn");
+    QTest::newRow("the bookshelf's close button") << true;
+    QTest::newRow("nobody signed in, the tray's quit") << false;
+}
+
 void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
 {
+    QFETCH(bool, signedIn);
     QVERIFY(seedBook());
     // Damage in the versions' table, which no start reads.
     int rootPage = 0, pageSize = 0;
@@ -903,6 +983,7 @@ void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
         rootPage = query.value(0).toInt();
         QVERIFY(query.exec(QStringLiteral("PRAGMA page_size;")) && query.next());
         pageSize = query.value(0).toInt();
+        QVERIFY(signedIn || query.exec(QStringLiteral("update tb_sys set lastUid = 0, lastLoginTime = 0;")));
         QVERIFY(query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")));
         query.finish();
         db.close();
@@ -914,11 +995,23 @@ void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
     file.close();
 
     startClient();
-    Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
-    clickAt(shelf, m_close);
+    Window shown = None;
+    if (signedIn) {
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(shown, findClientWindow(false, kMainTitle)), 15000);
+        clickAt(shown, m_close);
+    } else {
+        // The sign-in dialog.
+        shown = awaitNewWindow({});
+        QVERIFY(shown != None);
+        Window icon = None;
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(icon, findClientWindow(true)), 15000);
+        clickAt(icon, QPoint(), Button3);
+        // The menu takes the keyboard: its last item quits.
+        typeKey(XK_Up);
+        typeKey(XK_Return);
+    }
     // The quit's backup finds the damage and waits for the author to read it.
-    const Window box = awaitNewWindow({shelf});
+    const Window box = awaitNewWindow({shown});
     QVERIFY(box != None);
     QCOMPARE(m_client.state(), QProcess::Running);
     expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });

@@ -1,5 +1,6 @@
 #include "common/DPIAdapter.h"
 #include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/CColorDialog.h"
@@ -55,6 +56,7 @@ void TestColorDialog::initTestCase()
     conf.uid = user.uid;
     QVERIFY(db->insertUser(user, conf));
     CPublicManager::instance()->userInfo.uid = user.uid;
+    CPublicManager::instance()->userConf.uid = user.uid;
 }
 
 void TestColorDialog::init()
@@ -109,6 +111,9 @@ void TestColorDialog::leavingPutsTheOpeningColourBack_data()
     QTest::newRow("no colour before, colour then close") << "" << QStringList{"corner", "close"}
                                                          << QStringList{red + "/open", "/closed"}
                                                          << int(QDialog::Rejected);
+    // A quit stores every setting, then ends the dialog unanswered.
+    QTest::newRow("colour then a quit") << "#336699" << QStringList{"corner", "quit"}
+                                        << QStringList{"#0080ff/open", "#336699/closed"} << int(QDialog::Rejected);
     QTest::newRow("escape does not end it") << "#336699" << QStringList{"escape", "confirm"}
                                             << QStringList{"#336699/open", "#336699/closed"}
                                             << int(QDialog::Accepted);
@@ -136,6 +141,8 @@ void TestColorDialog::leavingPutsTheOpeningColourBack()
                 dialog.findChild<QPushButton*>(QStringLiteral("btnConfirm"))->click();
             else if (step == QLatin1String("cross"))
                 dialog.titleBar()->closeButton()->click();
+            else if (step == QLatin1String("quit"))
+                CJobManager::instance()->saveUserData(), dialog.done(QDialog::Rejected);
             else
                 dialog.close();
             seen << fontColor() + (dialog.isVisible() ? QStringLiteral("/open") : QStringLiteral("/closed"));

@@ -130,21 +130,31 @@ void CColorDialog::onColorChanged(int h, int s, int v)
     m_preview->svChangedSlot(h, s, v);
     if (m_settingColor)
         return;
+    beginPreview();
     // The strip's top (hue 360) is red again.
     m_model->userConf.creationConf.fontColor = QColor::fromHsv(h % 360, s, v, 255).name();
     emit changeColor();
 }
 
+void CColorDialog::beginPreview()
+{
+    // By value: the colour also goes back after the dialog is gone.
+    const QString before = m_hadColor ? m_openingColor.name() : QString();
+    CPublicManager* model = m_model;
+    m_trial.begin([model, before]() { model->userConf.creationConf.fontColor = before; });
+}
+
 void CColorDialog::reject()
 {
     // However the dialog is closed without confirming, the colour goes back.
-    m_model->userConf.creationConf.fontColor = m_hadColor ? m_openingColor.name() : QString();
+    m_trial.cancel();
     emit changeColor();
     QDialog::reject();
 }
 
 void CColorDialog::onConfirm()
 {
+    m_trial.confirm();
     const int uid = m_model->userInfo.uid;
     if (!m_jobs->updateCreationConf(m_model->userConf.creationConf, uid))
         qWarning() << "the font colour stays in this session only: nobody is signed in";
@@ -153,6 +163,7 @@ void CColorDialog::onConfirm()
 
 void CColorDialog::onRestore()
 {
+    beginPreview();
     m_model->userConf.creationConf.fontColor.clear();
     emit changeColor();
 }

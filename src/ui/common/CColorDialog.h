@@ -1,5 +1,7 @@
 #pragma once
 
+#include "manager/SettingsPreview.h"
+
 #include <QColor>
 #include <QDialog>
 
@@ -14,7 +16,8 @@ class SVColorArea;
 // Lets the author pick the editor's font colour. While the author drags, the
 // colour is written into the signed-in user's creation settings in the model
 // and changeColor() lets the editor show it at once; confirming stores the
-// settings, closing through the title bar puts the colour back.
+// settings. Every other end puts the colour back, also a quit or a sign-out
+// that ends the dialog unanswered: they store no previewed colour.
 class CColorDialog : public QDialog
 {
     Q_OBJECT
@@ -45,6 +48,8 @@ private:
     void onColorChanged(int h, int s, int v);
     void onConfirm();
     void onRestore();
+    // Before the model takes a colour the author has not confirmed.
+    void beginPreview();
 
     CPublicManager* m_model;
     CJobManager* m_jobs;
@@ -61,4 +66,5 @@ private:
     PreviewColorArea* m_preview = nullptr;
     QPushButton* m_btnConfirm = nullptr;
     QPushButton* m_btnRe = nullptr;
+    SettingsPreview m_trial;
 };

@@ -104,6 +104,7 @@ Dialog_Unlock::Dialog_Unlock(QWidget* parent)
 
 void Dialog_Unlock::resetInput()
 {
+    m_resultKind = 1;
     m_labelError->clear();
     m_lineEditPwd->clear();
     m_btnConfirm->setEnabled(false);

@@ -18,7 +18,8 @@ public:
 
     // 0 unlocked, 1 closed (also the value before any choice), 2 forgot password.
     int resultKind() const { return m_resultKind; }
-    // Empties the password field and its error and disables the confirm button.
+    // Empties the password field and its error, disables the confirm button
+    // and forgets the last result: an end without a choice reads as closed.
     void resetInput();
 
     QLineEdit* lineEditPwd() const { return m_lineEditPwd; }
