@@ -225,6 +225,10 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         }
     }
 
+    // A job or a fetch refused because its book is gone: no job of the book
+    // is left to fail again.
+    if (head.code == HttpRefused)
+        m_bookJobs->keepRefusedBook(identity, head.msg);
     const bool succeeded = isDefinitive(head.code);
     if (identity.synStep != 0 && !succeeded) {
         // The change this fetch belonged to was not applied: the feed stops
