@@ -160,8 +160,6 @@ public:
     // True when the queue cannot be read: keeping them is the safe side.
     bool chapterTextWaits(int localChapterId);
     bool bookWordsWait(int localBookId);
-    // Whether any chapter or outline of the book holds text here.
-    bool bookHoldsWords(int localBookId);
 
     // The signed-in author whose changes addJob records; 0 = nobody.
     void setCurrentUid(int uid) { m_currentUid = uid; }

@@ -390,16 +390,6 @@ bool CTessaneDb::bookWordsWait(int localBookId)
            || !query.next() || query.value(0).toInt() > 0;
 }
 
-bool CTessaneDb::bookHoldsWords(int localBookId)
-{
-    QSqlQuery query(db);
-    return !sqlExec(query, sqlFormat(QStringLiteral("select (select count(*) from tb_chapter where localBookId = %1 "
-                                                    "and ifnull(content, '') <> '') + (select count(*) from tb_outline "
-                                                    "where localBookId = %1 and ifnull(content, '') <> '');"),
-                                     {localBookId}))
-           || !query.next() || query.value(0).toInt() > 0;
-}
-
 bool CTessaneDb::updateLocalJob_Memo(T_Http_Custom& identity, const QString& content, int createTime,
                                      int ext1)
 {

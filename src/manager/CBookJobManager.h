@@ -108,10 +108,9 @@ public:
     // the book is settled as the feed's delete for good would settle it.
     void keepRefusedBook(const T_Http_Custom& identity, const QString& message);
     // A book the platform no longer has. It stays as a book of this machine
-    // (keepBookHereOnly, moved to the recycle bin first when live) while it
-    // holds words the deleting machine cannot have seen: words waiting to be
-    // sent, or any words at all when it is live here (its restore here never
-    // reached that machine). Otherwise it goes here too, its waiting changes
+    // (keepBookHereOnly, moved to the recycle bin first when live) while
+    // words written here wait to be sent, which the deleting machine cannot
+    // have seen. Otherwise it goes here too, live or not, its waiting changes
     // with it (told). False when nothing could be changed.
     bool settleGoneBook(T_Book* book);
     // The chapter lives on as a chapter of this machine: its jobs retired,

@@ -70,9 +70,8 @@ void CBookJobManager::keepRefusedBook(const T_Http_Custom& identity, const QStri
 bool CBookJobManager::settleGoneBook(T_Book* book)
 {
     const int localBookId = book->localId;
-    const bool live = m_model->findBookByLocalId(localBookId) != nullptr;
-    const bool keep = m_db->bookWordsWait(localBookId) || (live && m_db->bookHoldsWords(localBookId));
-    if (live) {
+    const bool keep = m_db->bookWordsWait(localBookId);
+    if (m_model->findBookByLocalId(localBookId) != nullptr) {
         TC_Books_Delete recycle(localBookId, now());
         recycle.header.bookId = book->bookId;
         if (!books_delete(recycle, true))

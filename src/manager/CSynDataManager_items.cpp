@@ -364,8 +364,12 @@ bool CSynDataManager::withdrawWaitingBookDelete(const T_SynchronizaTion_SynBookD
         return false;
     const int jobId =
         m_db->pendingJob(m_model->userInfo.uid, JobType::BooksDeleteHard, QStringLiteral("bookId"), item.bookId);
-    // One on its way already is the platform's to take.
-    if (jobId < 1 || CJobManager::instance()->isJobInFlight(jobId) || !m_db->deleteJob(jobId))
+    T_JobData job;
+    // One on its way already is the platform's to take. The volume rows the
+    // delete left behind go with it: the book comes back with new ones.
+    if (jobId < 1 || CJobManager::instance()->isJobInFlight(jobId) || !m_db->getJobById(jobId, job)
+        || !m_db->deleteItem(QStringLiteral("tb_volume"), QStringLiteral("localBookId"), job.localBookId)
+        || !m_db->deleteJob(jobId))
         return false;
     qInfo() << "book" << item.bookId << "deleted for good here was changed elsewhere; it comes back";
     // It was in the recycle bin here: it goes back there unless the last of

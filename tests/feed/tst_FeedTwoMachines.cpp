@@ -264,6 +264,20 @@ QStringList platformMemosAndOutlines()
     return out;
 }
 
+bool renameChapter(int chapterId, const QString& name)
+{
+    T_Book* book = demoBook();
+    const T_Chapter* chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
+    if (chapter == nullptr)
+        return false;
+    TC_Chapter_Edit_Name request;
+    request.header.localBookId = book->localId;
+    request.header.localChapterId = chapter->localId;
+    request.chapterName = name;
+    request.updateTime = 1700000100;
+    return CJobManager::instance()->chapter_edit_name(request);
+}
+
 bool recycleChapter(int chapterId, int status)
 {
     T_Book* book = demoBook();
@@ -295,6 +309,7 @@ private slots:
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
     void restoreWaitsForTheRecycleBeforeIt();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
+    void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore_data();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
     void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data();
     void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords();
@@ -593,11 +608,20 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     QCOMPARE(platformMemosAndOutlines(), expected);
 }
 
-// A deletes the book for good while B, offline, adds a chapter and writes.
-// B keeps its words in its recycle bin as a book of its own, with no job
-// left to fail; restoring it there puts it back on the platform and on A.
+void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore_data()
+{
+    // B writes offline, or online while its feed fails.
+    QTest::addColumn<QString>("how");
+    QTest::newRow("written offline") << "offline";
+    QTest::newRow("written online before the delete is pulled") << "before the pull";
+}
+
+// A deletes the book for good while B adds a chapter and writes. B keeps its
+// words in its recycle bin as a book of its own, with no job left to fail;
+// restoring it there puts it back on the platform and on A.
 void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore()
 {
+    QFETCH(QString, how);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     QVERIFY(machines[0]->restart());
@@ -615,7 +639,10 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
 
     const QString inNewChapter = QStringLiteral("乙在断网时新写的一章");
     const QString inOldChapter = QStringLiteral("乙在断网时改的第一章");
-    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    if (how == QLatin1String("offline"))
+        QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    if (how == QLatin1String("before the pull"))
+        QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
     QVERIFY(machines[1]->restart());
     QVERIFY(settleClient());
     const int localBook = demoBook()->localId;
@@ -630,6 +657,11 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
     QVERIFY(CJobManager::instance()->chapter_edit_content(save));
     QVERIFY(saveChapter(9001, inOldChapter));
     QVERIFY(settleClient());
+    if (how == QLatin1String("before the pull")) {
+        // Refused as gone, they leave nothing queued even before the feed.
+        QTRY_VERIFY_WITH_TIMEOUT(machines[1]->jobIds().isEmpty(), 15000);
+        QVERIFY(CPublicManager::instance()->findRecycledBookByLocalId(localBook) != nullptr);
+    }
     QVERIFY(standin().clearFaults());
 
     const auto wordsHere = [localBook]() {
@@ -684,41 +716,108 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
 
 void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data()
 {
+    QTest::addColumn<bool>("book");        // the demo book instead of its second chapter
+    // offline; online with its feed failing; the same after a third machine
+    // wrote; a machine that never saw what A did, through the platform
+    QTest::addColumn<QString>("deleter");
     QTest::addColumn<int>("firstOnline");  // the machine that syncs first
     QTest::addColumn<bool>("recycledAgain");
-    QTest::newRow("restoring machine first") << 0 << false;
-    QTest::newRow("deleting machine first") << 1 << false;
-    QTest::newRow("deleting machine first, written then recycled again") << 1 << true;
+    QTest::addColumn<bool>("words");       // whether the words stay (restored and renamed only: none)
+    QTest::newRow("restoring machine first") << false << "offline" << 0 << false << true;
+    QTest::newRow("deleting machine first") << false << "offline" << 1 << false << true;
+    QTest::newRow("deleting machine first, written then recycled again") << false << "offline" << 1 << true << true;
+    QTest::newRow("deleting machine first, restored and renamed only") << false << "offline" << 1 << false << false;
+    QTest::newRow("deleted online before its feed") << false << "online" << 1 << false << true;
+    QTest::newRow("deleted online before its feed, a third machine wrote") << false << "third" << 1 << false << true;
+    QTest::newRow("book, restoring machine first") << true << "offline" << 0 << false << true;
+    QTest::newRow("book, restoring machine first, written then recycled again") << true << "offline" << 0 << true
+                                                                                 << true;
+    QTest::newRow("book, deleted online before its feed") << true << "online" << 1 << false << true;
+    QTest::newRow("book, deleted by a machine that never saw the restore") << true << "unseen" << 0 << false << false;
 }
 
-// A recycles a chapter; offline, B deletes it for good while A restores it
-// and writes in it. A's words stay: on the platform and on both machines, in
-// the recycle bin where A put the chapter back.
+// A recycles a chapter (or the book); B deletes it for good without having
+// seen that A (or a third machine) restored it and wrote in it: offline, or
+// online while its feed fails. The words stay: on the platform and on both
+// machines, in the recycle bin where A put the chapter back. A restore and a
+// rename alone keep nothing: the chapter ends gone everywhere.
 void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords()
 {
+    QFETCH(bool, book);
+    QFETCH(QString, deleter);
     QFETCH(int, firstOnline);
     QFETCH(bool, recycledAgain);
+    QFETCH(bool, words);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
+    const int written = book ? 9001 : 9002;
+    const int localBook = demoBook()->localId;
+    const auto recycle = [&](int status) {
+        if (!book)
+            return recycleChapter(9002, status);
+        if (status != 0) {
+            TC_Books_Restore restore;
+            restore.header.localBookId = localBook;
+            restore.updateTime = 1700000100;
+            return CJobManager::instance()->books_restore(restore);
+        }
+        TC_Books_Delete request(demoBook()->localId, 1700000100);
+        return CJobManager::instance()->books_delete(request);
+    };
+    const auto purge = [&]() {
+        if (!book)
+            return deleteChapter(demoBook()->findChapterByChapterId(9002)->localId);
+        TC_Books_Delete_Hard request;
+        request.header.localBookId = CPublicManager::instance()->findRecycledBookByBookId(5001)->localId;
+        request.updateTime = 1700000100;
+        return CJobManager::instance()->books_delete_hard(request);
+    };
     QVERIFY(machines[0]->restart());
     QVERIFY(settleClient());
-    QVERIFY(recycleChapter(9002, 0));
+    QVERIFY(recycle(0));
     QVERIFY(settleClient());
     QVERIFY(machines[1]->restart());
     QVERIFY(settleClient());
-    QCOMPARE(localStatus(9002), 0);
+    QVERIFY(book ? demoBook() == nullptr : localStatus(9002) == 0);
 
-    const QString words = QStringLiteral("甲恢复后写的段落");
-    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
-    QVERIFY(machines[1]->restart());
-    QVERIFY(settleClient());
-    QVERIFY(deleteChapter(demoBook()->findChapterByChapterId(9002)->localId));
-    QVERIFY(machines[0]->restart());
-    QVERIFY(settleClient());
-    QVERIFY(recycleChapter(9002, 1));
-    QVERIFY(saveChapter(9002, words));
-    QVERIFY(!recycledAgain || recycleChapter(9002, 0));
-    QVERIFY(settleClient());
+    const QString text = QStringLiteral("甲恢复后写的段落");
+    const QString renamed = QStringLiteral("甲恢复后改的名");
+    if (deleter == QLatin1String("offline")) {
+        QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+        QVERIFY(machines[1]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(purge());
+    }
+    if (deleter == QLatin1String("third")) {
+        const QString third = QStringLiteral("machine2000000000000000000000000");
+        const QJsonObject ids{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
+                              {QStringLiteral("volume_id"), 7001}, {QStringLiteral("update_time"), 1700000100}};
+        QJsonObject restore = ids;
+        restore.insert(QStringLiteral("status"), 1);
+        QJsonObject save = ids;
+        save.insert(QStringLiteral("content"), text);
+        QVERIFY(!standin().callAs(third, QStringLiteral("/chapter/recycle"), restore).isEmpty());
+        QVERIFY(!standin().callAs(third, QStringLiteral("/chapter/editChapter"), save).isEmpty());
+    } else {
+        QVERIFY(machines[0]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(recycle(1));
+        QVERIFY(words || book ? saveChapter(written, text) : renameChapter(9002, renamed));
+        QVERIFY(!recycledAgain || recycle(0));
+        QVERIFY(settleClient());
+    }
+    if (deleter == QLatin1String("unseen"))
+        QVERIFY(!platformCall(QStringLiteral("/books/delBook"), {{QStringLiteral("book_id"), 5001}}).isEmpty());
+    else if (deleter != QLatin1String("offline")) {
+        // B starts while its feed fails, and deletes for good at once.
+        QTRY_VERIFY_WITH_TIMEOUT(platformTexts().contains(text), 15000);
+        QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
+        QVERIFY(machines[1]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(purge());
+        QVERIFY(settleClient());
+        QVERIFY2(platformTexts().contains(text), "the delete went before the feed that shows the words");
+    }
     QVERIFY(standin().clearFaults());
 
     for (int i : {firstOnline, 1 - firstOnline, firstOnline, 1 - firstOnline}) {
@@ -728,17 +827,22 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
     }
     int kept = 0;
     for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
-        if (value.toObject().value(QStringLiteral("content")).toString() == words)
+        if (value.toObject().value(QStringLiteral("content")).toString() == text)
             kept = value.toObject().value(QStringLiteral("chapter_id")).toInt();
     }
-    QVERIFY2(kept > 0, qPrintable(platformTexts().join(QStringLiteral(" | "))));
-    QCOMPARE(platformStatus(kept), recycledAgain ? 0 : 1);
+    QVERIFY2((kept > 0) == words, qPrintable(platformTexts().join(QStringLiteral(" | "))));
+    QVERIFY(words || (platformChaptersNamed(renamed).isEmpty() && platformTexts().size() == (book ? 0 : 1)));
+    QCOMPARE(platformStatus(kept), !words ? -1 : recycledAgain && !book ? 0 : 1);
     for (auto& machine : machines) {
         QVERIFY(machine->restart());
         QVERIFY(settleClient());
         QCOMPARE(localTexts(), platformTexts());
         QCOMPARE(localStatus(kept), platformStatus(kept));
-        QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+        // A book deleted for good leaves its volume rows behind.
+        if (!book || words)
+            QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+        QVERIFY(!book || (demoBook() == nullptr) == (recycledAgain || !words));
+        QVERIFY(!book || CPublicManager::instance()->findRecycledBookByBookId(5001) || !recycledAgain);
     }
 }
 
