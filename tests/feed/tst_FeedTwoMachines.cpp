@@ -936,6 +936,10 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
         << kAddChapter << chapters << "tb_chapter chapterId" << "http500 truncated" << "" << 1;
     QTest::newRow("chapter lost again while one is added elsewhere")
         << kAddChapter << chapters << "tb_chapter chapterId" << "http500 truncated" << "adds" << 2;
+    // A chapter put in it waits for its id, never sent, while the platform
+    // lists a chapter carrying that chapter's local id.
+    QTest::newRow("volume refused twice, a chapter's local id listed meanwhile")
+        << "/volume/addVolume" << volumes << "tb_volume volumeId" << "http500 http500" << "lists its local id" << 1;
     QTest::newRow("volume of the name added elsewhere after a refusal")
         << "/volume/addVolume" << volumes << "tb_volume volumeId" << "http500 http500" << "adds after a pass" << 2;
     QTest::newRow("volume of the name added elsewhere before")
@@ -979,6 +983,21 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0 && file.flush());
     // The other machine's object of the name, or its change of this one's.
     const auto elsewhere = [&]() {
+        if (other == QLatin1String("lists its local id")) {
+            int localId = 0;
+            for (const T_Chapter* chapter : demoBook()->chapterList)
+                localId = chapter->name == QStringLiteral("卷里的章") ? chapter->localId : localId;
+            const QJsonObject in{{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_id"), 7001},
+                                 {QStringLiteral("update_time"), 1700000300}};
+            QJsonObject same = in;
+            same.insert(QStringLiteral("chapter_name"), QStringLiteral("同号的章"));
+            same.insert(QStringLiteral("local_id"), localId);
+            QJsonObject another = in;
+            another.insert(QStringLiteral("chapter_name"), QStringLiteral("另一机的章"));
+            return localId > 0
+                   && !standin().callAs(CPublicManager::instance()->userInfo.uniqueCode, kAddChapter, same).isEmpty()
+                   && !standin().callAs(otherMachine, kAddChapter, another).isEmpty();
+        }
         const QList<int> ids = platformIds(qPrintable(list.at(0)), qPrintable(list.at(1)), name, qPrintable(list.at(2)));
         const int id = ids.value(0);
         QJsonObject body{{QStringLiteral("update_time"), 1700000300}};
@@ -1030,6 +1049,11 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
     QSignalSpy imported(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
     if (path.startsWith(QLatin1String("/volume")))
         QVERIFY(addVolume(name));
+    if (other == QLatin1String("lists its local id")) {
+        const T_Volume* volume = demoBook()->volumeList.last();
+        TC_Chapter_Add add(volume->localBookId, 5001, volume->localId, 0, 1700000100, 1, QStringLiteral("卷里的章"));
+        QVERIFY(CJobManager::instance()->chapter_add(add));
+    }
     else if (path.startsWith(QLatin1String("/memo")))
         QVERIFY(CJobManager::instance()->memoAdd(memo));
     else if (path.startsWith(QLatin1String("/books")))
