@@ -563,13 +563,15 @@ void CJobManager::endPass()
     }
     if (m_passFailed)
         qInfo() << "synchronisation pass ended with jobs left for the next one; the change feed is pulled all the same";
-    // Changes made elsewhere still come in while a job of ours keeps
-    // failing: the feed's guard turns remote text over a waiting local
-    // change into a copy instead of overwriting it.
+    // A job held for the feed was recorded after this pass's pull: another
+    // pass pulls what came since.
     if (m_drainAfterFeed && m_feedAgain) {
         passSoon();
         return;
     }
+    // Changes made elsewhere still come in while a job of ours keeps
+    // failing: the feed's guard turns remote text over a waiting local
+    // change into a copy instead of overwriting it.
     if (m_ui->syncRunning() != 0 || m_drainAfterFeed)
         return;
     qDebug() << "begin syndata ==== ";

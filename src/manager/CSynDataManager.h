@@ -152,6 +152,8 @@ private:
     // Puts an internal item right after the head of the queue (at offset).
     void insertSynItem(int offset, int changeType, int bookId);
     Outcome fetchBookNotHere(int bookId);
+    // The book's information, with the pass waiting for it.
+    Outcome askBookInfo(int localBookId, int bookId);
     Outcome execFetchOutlines(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execRecycleBookHere(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item);

@@ -186,7 +186,13 @@ CSynDataManager::Outcome CSynDataManager::fetchBookNotHere(int bookId)
     if (m_model->findBookByBookId(bookId) != nullptr || m_model->findRecycledBookByBookId(bookId) != nullptr)
         return Outcome::Continue;
     // Its information brings it (CBookJobManager::asynBackBookInfo).
+    return askBookInfo(0, bookId);
+}
+
+CSynDataManager::Outcome CSynDataManager::askBookInfo(int localBookId, int bookId)
+{
     TC_Books_Info request;
+    request.header.localBookId = localBookId;
     request.header.bookId = bookId;
     request.header.uid = m_model->userInfo.uid;
     request.header.synStep = nextStep();
@@ -812,18 +818,8 @@ CSynDataManager::Outcome CSynDataManager::execBookDeleteHard(const T_Synchroniza
     // Live here: its recycling passed this machine by, or this machine
     // restored it since. The platform is asked whether it still has the
     // book; its refusal settles it (CBookJobManager::keepRefusedBook).
-    T_Book* book = m_model->findBookByBookId(item.bookId);
-    if (book == nullptr)
-        return Outcome::Continue;
-    TC_Books_Info request;
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.uid = m_model->userInfo.uid;
-    request.header.synStep = nextStep();
-    if (!m_bookJobs->books_info(request))
-        return Outcome::Fail;
-    m_waitStep = request.header.synStep;
-    return Outcome::Wait;
+    const T_Book* book = m_model->findBookByBookId(item.bookId);
+    return book ? askBookInfo(book->localId, book->bookId) : Outcome::Continue;
 }
 
 CSynDataManager::Outcome CSynDataManager::execBookRestore(const T_SynchronizaTion_SynBookDataItem& item)

@@ -558,6 +558,55 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
     return jobs->memoEditContent(request);
 }
 
+// The machine in use recycles a chapter of the book, then the other starts
+// and shows it in its bin. Its server id; 0 when there was none to recycle,
+// -1 when the recycle was refused or did not settle.
+int recycleSeenByTheOther(Machine& m, Machine& other, QRandomGenerator& random, const QString& what)
+{
+    T_Book* book = demoBook();
+    T_Chapter* chapter = book ? pickOf(random, book->chapterList) : nullptr;
+    if (chapter == nullptr || chapter->chapterId < 1)
+        return 0;
+    const int chapterId = chapter->chapterId;
+    trace(m, what, chapter);
+    TC_Chapter_Recycle recycle;
+    fillChapterHeader(recycle.header, book, chapter);
+    recycle.status = 0;
+    recycle.updateTime = now();
+    return CJobManager::instance()->chapter_recycle(recycle) && settleClient() && use(other) ? chapterId : -1;
+}
+
+// The machine in use deletes the chapter for good from its bin, if it is
+// there; false when that was refused.
+bool deleteFromTheBin(Machine& m, int chapterId, const QString& how)
+{
+    T_Book* book = demoBook();
+    T_Chapter* gone = book ? book->findChapterByChapterId(chapterId) : nullptr;
+    if (gone == nullptr || gone->status != 0)
+        return true;
+    trace(m, QStringLiteral("deletes for good ") + how, gone);
+    TC_Chapter_Delete purge;
+    fillChapterHeader(purge.header, book, gone);
+    purge.updateTime = now();
+    return CJobManager::instance()->chapter_delete(purge);
+}
+
+// The machine in use restores the chapter from its bin, if it is there,
+// and writes in it; the words are not excused. False when that was refused.
+bool restoreAndWrite(Machine& m, int chapterId, const QString& how)
+{
+    T_Book* book = demoBook();
+    T_Chapter* chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
+    if (chapter == nullptr || chapter->status != 0)
+        return true;
+    trace(m, QStringLiteral("restores ") + how, chapter);
+    ++m.counter;
+    if (!tree()->restoreChapter(book, chapter) || !typeInto(m, book, chapter))
+        return false;
+    m.kept.insert(QStringLiteral("%1的第%2段").arg(m.name).arg(m.counter));
+    return true;
+}
+
 // The machine in use recycles a chapter; offline, the other machine deletes
 // it for good while this one restores it and writes in it. Either may come
 // back first; the words written after the restore are not excused. Ends with
@@ -566,41 +615,20 @@ QString deleteWhileRestoredElsewhere(Machine (&machines)[2], int here, QRandomGe
 {
     Machine& m = machines[here];
     Machine& other = machines[1 - here];
-    T_Book* book = demoBook();
-    T_Chapter* chapter = book ? pickOf(random, book->chapterList) : nullptr;
-    if (chapter == nullptr || chapter->chapterId < 1)
-        return QString();
-    const int chapterId = chapter->chapterId;
-    trace(m, QStringLiteral("recycles; the other deletes it for good while this one restores it and writes"), chapter);
-    TC_Chapter_Recycle recycle;
-    fillChapterHeader(recycle.header, book, chapter);
-    recycle.status = 0;
-    recycle.updateTime = now();
-    if (!CJobManager::instance()->chapter_recycle(recycle) || !settleClient() || !use(other))
+    const int chapterId = recycleSeenByTheOther(
+        m, other, random, QStringLiteral("recycles; the other deletes it for good while this one restores it and writes"));
+    if (chapterId < 0)
         return QStringLiteral("the recycle was refused or did not settle");
+    if (chapterId == 0)
+        return QString();
     if (!standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1))
         return QStringLiteral("no fault");
-    T_Book* there = demoBook();
-    T_Chapter* gone = there ? there->findChapterByChapterId(chapterId) : nullptr;
-    if (gone != nullptr && gone->status == 0) {
-        trace(other, QStringLiteral("deletes for good offline"), gone);
-        TC_Chapter_Delete purge;
-        fillChapterHeader(purge.header, there, gone);
-        purge.updateTime = now();
-        if (!CJobManager::instance()->chapter_delete(purge))
-            return QStringLiteral("the delete was refused");
-    }
+    if (!deleteFromTheBin(other, chapterId, QStringLiteral("offline")))
+        return QStringLiteral("the delete was refused");
     if (!use(m))
         return QStringLiteral("did not settle offline");
-    book = demoBook();
-    chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
-    if (chapter != nullptr && chapter->status == 0) {
-        trace(m, QStringLiteral("restores offline"), chapter);
-        ++m.counter;
-        if (!tree()->restoreChapter(book, chapter) || !typeInto(m, book, chapter))
-            return QStringLiteral("the restore or the words were refused");
-        m.kept.insert(QStringLiteral("%1的第%2段").arg(m.name).arg(m.counter));
-    }
+    if (!restoreAndWrite(m, chapterId, QStringLiteral("offline")))
+        return QStringLiteral("the restore or the words were refused");
     if (!settleClient() || !standin().clearFaults())
         return QStringLiteral("did not settle after the restore");
     // The restoring machine back online first, or the deleting one.
@@ -653,39 +681,17 @@ QString deleteOnlineBeforeItsFeed(Machine (&machines)[2], int here, QRandomGener
 {
     Machine& m = machines[here];
     Machine& other = machines[1 - here];
-    T_Book* book = demoBook();
-    T_Chapter* chapter = book ? pickOf(random, book->chapterList) : nullptr;
-    if (chapter == nullptr || chapter->chapterId < 1)
-        return QString();
-    const int chapterId = chapter->chapterId;
-    trace(m, QStringLiteral("recycles, restores after the other saw it and writes; the other deletes it online"), chapter);
-    TC_Chapter_Recycle recycle;
-    fillChapterHeader(recycle.header, book, chapter);
-    recycle.status = 0;
-    recycle.updateTime = now();
-    if (!CJobManager::instance()->chapter_recycle(recycle) || !settleClient() || !use(other) || !use(m))
-        return QStringLiteral("the recycle was refused or did not settle");
-    book = demoBook();
-    chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
-    if (chapter == nullptr || chapter->status != 0)
-        return QString();
-    ++m.counter;
-    if (!tree()->restoreChapter(book, chapter) || !typeInto(m, book, chapter) || !settleClient())
+    const int chapterId = recycleSeenByTheOther(
+        m, other, random, QStringLiteral("recycles, restores after the other saw it and writes; the other deletes it online"));
+    if (chapterId <= 0)
+        return chapterId < 0 ? QStringLiteral("the recycle was refused or did not settle") : QString();
+    if (!use(m) || !restoreAndWrite(m, chapterId, QStringLiteral("online")) || !settleClient())
         return QStringLiteral("the restore or the words were refused");
-    m.kept.insert(QStringLiteral("%1的第%2段").arg(m.name).arg(m.counter));
     if (!standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1)
         || !use(other))
         return QStringLiteral("did not settle with the feed failing");
-    T_Book* there = demoBook();
-    T_Chapter* gone = there ? there->findChapterByChapterId(chapterId) : nullptr;
-    if (gone != nullptr && gone->status == 0) {
-        trace(other, QStringLiteral("deletes for good online, its feed failing"), gone);
-        TC_Chapter_Delete purge;
-        fillChapterHeader(purge.header, there, gone);
-        purge.updateTime = now();
-        if (!CJobManager::instance()->chapter_delete(purge))
-            return QStringLiteral("the delete was refused");
-    }
+    if (!deleteFromTheBin(other, chapterId, QStringLiteral("online, its feed failing")))
+        return QStringLiteral("the delete was refused");
     if (!settleClient() || !standin().clearFaults() || !use(other))
         return QStringLiteral("did not settle after the delete");
     return QString();
