@@ -755,29 +755,22 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
     QVERIFY(startTwoMachines(machines));
     const int written = book ? 9001 : 9002;
     const int localBook = demoBook()->localId;
-    const auto recycle = [&](int status) {
+    // The chapter's (or the book's) recycle (0), restore (1) or delete for good (2).
+    const auto change = [&](int what) {
+        const T_Book* binned = CPublicManager::instance()->findRecycledBookByBookId(5001);
+        TC_Books_Delete recycle(localBook, 1700000100);
+        TC_Books_Restore restore;
+        TC_Books_Delete_Hard purge;
+        restore.header.localBookId = purge.header.localBookId = binned ? binned->localId : 0;
+        restore.updateTime = purge.updateTime = 1700000100;
+        CJobManager* jobs = CJobManager::instance();
         if (!book)
-            return recycleChapter(9002, status);
-        if (status != 0) {
-            TC_Books_Restore restore;
-            restore.header.localBookId = localBook;
-            restore.updateTime = 1700000100;
-            return CJobManager::instance()->books_restore(restore);
-        }
-        TC_Books_Delete request(demoBook()->localId, 1700000100);
-        return CJobManager::instance()->books_delete(request);
-    };
-    const auto purge = [&]() {
-        if (!book)
-            return deleteChapter(demoBook()->findChapterByChapterId(9002)->localId);
-        TC_Books_Delete_Hard request;
-        request.header.localBookId = CPublicManager::instance()->findRecycledBookByBookId(5001)->localId;
-        request.updateTime = 1700000100;
-        return CJobManager::instance()->books_delete_hard(request);
+            return what == 2 ? deleteChapter(demoBook()->findChapterByChapterId(9002)->localId) : recycleChapter(9002, what);
+        return what == 0 ? jobs->books_delete(recycle) : what == 1 ? jobs->books_restore(restore) : jobs->books_delete_hard(purge);
     };
     QVERIFY(machines[0]->restart());
     QVERIFY(settleClient());
-    QVERIFY(recycle(0));
+    QVERIFY(change(0));
     QVERIFY(settleClient());
     QVERIFY(machines[1]->restart());
     QVERIFY(settleClient());
@@ -790,24 +783,19 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
         QVERIFY(machines[1]->restart());
         QVERIFY(settleClient());
-        QVERIFY(purge());
+        QVERIFY(change(2));
     }
     if (deleter == QLatin1String("third")) {
-        const QString third = QStringLiteral("machine2000000000000000000000000");
-        const QJsonObject ids{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
-                              {QStringLiteral("volume_id"), 7001}, {QStringLiteral("update_time"), 1700000100}};
-        QJsonObject restore = ids;
-        restore.insert(QStringLiteral("status"), 1);
-        QJsonObject save = ids;
-        save.insert(QStringLiteral("content"), text);
-        QVERIFY(!standin().callAs(third, QStringLiteral("/chapter/recycle"), restore).isEmpty());
-        QVERIFY(!standin().callAs(third, QStringLiteral("/chapter/editChapter"), save).isEmpty());
+        const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
+                                {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
+        QVERIFY(!platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty());
+        QVERIFY(!platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty());
     } else {
         QVERIFY(machines[0]->restart());
         QVERIFY(settleClient());
-        QVERIFY(recycle(1));
+        QVERIFY(change(1));
         QVERIFY(words || book ? saveChapter(written, text) : renameChapter(9002, renamed));
-        QVERIFY(!recycledAgain || recycle(0));
+        QVERIFY(!recycledAgain || change(0));
         QVERIFY(settleClient());
     }
     if (deleter == QLatin1String("unseen"))
@@ -818,7 +806,7 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
         QVERIFY(machines[1]->restart());
         QVERIFY(settleClient());
-        QVERIFY(purge());
+        QVERIFY(change(2));
         QVERIFY(settleClient());
         QVERIFY2(platformTexts().contains(text), "the delete went before the feed that shows the words");
     }
