@@ -654,57 +654,52 @@ QString deleteOnlineBeforeItsFeed(Machine (&machines)[2], int here, QRandomGener
     CJobManager* jobs = CJobManager::instance();
     QList<T_Book*> books;
     for (T_Book* book : model->bookList) {
-        if (book->bookId > 0 && book->bookId != kBook && (book->chaptersLoaded || jobs->getChapters(book))
-            && !book->chapterList.isEmpty())
+        if (book->bookId != kBook && book->bookId > 0 && (book->chaptersLoaded || jobs->getChapters(book)))
             books.append(book);
     }
-    const bool wholeBook = !books.isEmpty() && random.bounded(2) == 0;
+    const bool wholeBook = random.bounded(2) == 0;
     T_Book* book = wholeBook ? pickOf(random, books) : demoBook();
     T_Chapter* chapter = book ? pickOf(random, book->chapterList) : nullptr;
     if (chapter == nullptr || chapter->chapterId < 1)
         return QString();
     const int bookId = book->bookId;
     const int chapterId = chapter->chapterId;
+    // Its recycle (0), restore (1) or delete for good (2) on the machine in use.
+    const auto change = [&](int what) {
+        T_Book* live = model->findBookByBookId(bookId);
+        const T_Book* binned = model->findRecycledBookByBookId(bookId);
+        T_Chapter* one = demoBook() ? demoBook()->findChapterByChapterId(chapterId) : nullptr;
+        TC_Books_Delete recycle(live ? live->localId : 0, now());
+        TC_Books_Restore restore;
+        TC_Books_Delete_Hard purge;
+        TC_Chapter_Recycle state;
+        TC_Chapter_Delete gone;
+        restore.header.localBookId = purge.header.localBookId = binned ? binned->localId : 0;
+        restore.updateTime = purge.updateTime = state.updateTime = gone.updateTime = now();
+        if (one != nullptr) {
+            fillChapterHeader(state.header, demoBook(), one);
+            fillChapterHeader(gone.header, demoBook(), one);
+        }
+        if (wholeBook)
+            return what == 0 ? jobs->books_delete(recycle) : what == 1 ? jobs->books_restore(restore) : jobs->books_delete_hard(purge);
+        return one != nullptr && (what == 2 ? jobs->chapter_delete(gone) : what == 0 ? jobs->chapter_recycle(state)
+                                                                                     : tree()->restoreChapter(demoBook(), one));
+    };
     trace(m, QStringLiteral("recycles %1, restores it once the other saw it and writes; the other deletes it")
                  .arg(wholeBook ? "its book" : "it"), chapter);
-    TC_Books_Delete recycleBook(book->localId, now());
-    TC_Chapter_Recycle recycle;
-    fillChapterHeader(recycle.header, book, chapter);
-    recycle.updateTime = now();
-    if (!(wholeBook ? jobs->books_delete(recycleBook) : jobs->chapter_recycle(recycle)) || !settleClient()
-        || !use(other) || !use(m))
-        return QStringLiteral("the recycle was refused or did not settle");
-    TC_Books_Restore restore;
-    const T_Book* binned = model->findRecycledBookByBookId(bookId);
-    restore.header.localBookId = binned ? binned->localId : 0;
-    restore.updateTime = now();
-    const bool back = wholeBook ? binned && jobs->books_restore(restore)
-                                : tree()->restoreChapter(demoBook(), demoBook()->findChapterByChapterId(chapterId));
+    if (!change(0) || !settleClient() || !use(other) || !use(m) || !change(1))
+        return QStringLiteral("the recycle or the restore was refused or did not settle");
     book = model->findBookByBookId(bookId);
     chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
     ++m.counter;
-    if (!back || chapter == nullptr || !typeInto(m, book, chapter) || !settleClient())
-        return QStringLiteral("the restore or the words were refused");
+    if (chapter == nullptr || !typeInto(m, book, chapter) || !settleClient())
+        return QStringLiteral("the words were refused");
     const QString paragraph = QStringLiteral("%1的第%2段").arg(m.name).arg(m.counter);
     m.kept.insert(paragraph);
+    trace(other, QStringLiteral("deletes it for good online, its feed failing"));
     if (!standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1)
-        || !use(other))
-        return QStringLiteral("did not settle with the feed failing");
-    const T_Book* there = wholeBook ? model->findRecycledBookByBookId(bookId) : demoBook();
-    const T_Chapter* gone = there ? there->findChapterByChapterId(chapterId) : nullptr;
-    TC_Books_Delete_Hard purgeBook;
-    purgeBook.header.localBookId = there ? there->localId : 0;
-    purgeBook.updateTime = now();
-    TC_Chapter_Delete purge;
-    if (gone != nullptr)
-        fillChapterHeader(purge.header, there, gone);
-    purge.updateTime = now();
-    trace(other, QStringLiteral("deletes for good online, its feed failing"), gone);
-    if ((wholeBook ? there != nullptr : gone != nullptr && gone->status == 0)
-        && !(wholeBook ? jobs->books_delete_hard(purgeBook) : jobs->chapter_delete(purge)))
-        return QStringLiteral("the delete was refused");
-    if (!settleClient() || !standin().clearFaults())
-        return QStringLiteral("did not settle after the delete");
+        || !use(other) || !change(2) || !settleClient() || !standin().clearFaults())
+        return QStringLiteral("the delete was refused or did not settle");
     const QString holding = QStringLiteral("select count(*) from tb_chapter where instr(content, '%1') > 0").arg(paragraph);
     for (Machine* machine : {&other, &m, &other, &m}) {
         QSqlQuery query = CTessaneDb::instance()->newQuery();
