@@ -20,6 +20,10 @@
         <translation>《%1》已在另一台设备上彻底删除。您在本机写的内容已保留，将作为新章节重新上传到平台。</translation>
     </message>
     <message>
+        <source>&quot;%1&quot; was deleted for good on another device; the changes made to it here are dropped.</source>
+        <translation>《%1》已在另一台设备上彻底删除，本机对它所做的修改已放弃。</translation>
+    </message>
+    <message>
         <source>The open chapter's text could not be saved; it stays where it is</source>
         <translation>正在写作的章节内容未能保存，内容仍保留在编辑器中</translation>
     </message>

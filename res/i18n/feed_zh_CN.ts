@@ -16,6 +16,10 @@
         <translation>您彻底删除的章节已在另一台设备上被恢复或修改，该章节已保留。</translation>
     </message>
     <message>
+        <source>A book you deleted for good was restored or written in on another device; it is kept.</source>
+        <translation>您彻底删除的作品已在另一台设备上被恢复或修改，该作品已保留。</translation>
+    </message>
+    <message>
         <source>A chapter was deleted for good on another device; what you wrote in it here is kept as a chapter of its own.</source>
         <translation>有章节已在另一台设备上彻底删除，您在本机写的内容已另存为新章节。</translation>
     </message>

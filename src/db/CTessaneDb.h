@@ -152,6 +152,14 @@ public:
     // The newest pending job of a type for an object (column names its
     // local id), 0 when there is none.
     int pendingJob(int uid, int jobType, const QString& column, int localId);
+    // The newest job's id (0 for an empty queue, -1 when it cannot be read).
+    int lastJobId();
+    // Words of the author not sent yet: a pending edit of the chapter that
+    // carries its text (a rename alone does not count), or for a book such an
+    // edit of any of its chapters, a new chapter or an outline written here.
+    // True when the queue cannot be read: keeping them is the safe side.
+    bool chapterTextWaits(int localChapterId);
+    bool bookWordsWait(int localBookId);
 
     // The signed-in author whose changes addJob records; 0 = nobody.
     void setCurrentUid(int uid) { m_currentUid = uid; }

@@ -355,6 +355,41 @@ int CTessaneDb::pendingJob(int uid, int jobType, const QString& column, int loca
     return jobId;
 }
 
+int CTessaneDb::lastJobId()
+{
+    QSqlQuery query(db);
+    if (!sqlExec(query, QStringLiteral("select ifnull(max(jobId), 0) from tb_job;")) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+namespace {
+// A chapter edit job whose content holds the chapter's text; jobs of older
+// builds may hold anything but JSON, which json_type would refuse.
+const char* const kEditWithText = "(jobType = 1017 and case when json_valid(content) then "
+                                  "json_type(content, '$.content') end is not null)";
+}
+
+bool CTessaneDb::chapterTextWaits(int localChapterId)
+{
+    QSqlQuery query(db);
+    return !sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where uid = %1 and localChapterId = %2 "
+                                                    "and ") + QLatin1String(kEditWithText) + QLatin1Char(';'),
+                                     {m_currentUid, localChapterId}))
+           || !query.next() || query.value(0).toInt() > 0;
+}
+
+bool CTessaneDb::bookWordsWait(int localBookId)
+{
+    // New chapters (one by one or imported), outlines created or edited.
+    QSqlQuery query(db);
+    return !sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where uid = %1 and localBookId = %2 "
+                                                    "and (jobType in (1008,1009,1022,1023) or ")
+                                         + QLatin1String(kEditWithText) + QStringLiteral(");"),
+                                     {m_currentUid, localBookId}))
+           || !query.next() || query.value(0).toInt() > 0;
+}
+
 bool CTessaneDb::updateLocalJob_Memo(T_Http_Custom& identity, const QString& content, int createTime,
                                      int ext1)
 {

@@ -495,7 +495,7 @@ bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool from
     }
     if (!fromSync && request.header.bookId >= 1) {
         qDebug() << "delete book for good" << request.header.localBookId << request.header.bookId;
-        sendRecorded(request, revision, &CTessaneHttp::books_delete_hard_asyn);
+        CJobManager::instance()->sendAfterFeed(request.header.jobId);
     }
     m_model->deleteRecycledBook(request.header.localBookId);
     m_model->announceLeft(request.header.localBookId, 0);

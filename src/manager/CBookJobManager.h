@@ -95,10 +95,24 @@ public:
     // --- chapters gone from the platform (CBookJobManager_gone.cpp) ---
 
     // A job of a chapter refused because the platform no longer has the
-    // chapter settles nothing while words of it wait here: true when the
-    // chapter was kept (keepChapterHereOnly), false when the refusal settles
-    // the job.
+    // chapter settles nothing while words of its text wait here: true when
+    // the chapter was kept (keepChapterHereOnly), false when the refusal
+    // settles the job. Its other changes (a rename, a move, a recycle or a
+    // restore) then go with it, and the author is told once.
     bool keepRefusedChapter(const T_Http_Custom& identity, const QString& message);
+    // A chapter deleted for good elsewhere with no words of its text waiting
+    // here: its waiting changes are dropped, told once. False when the queue
+    // refused.
+    bool dropGoneChapterChanges(const T_Chapter* chapter);
+    // A job of a book refused because the platform no longer has the book:
+    // the book is settled as the feed's delete for good would settle it.
+    void keepRefusedBook(const T_Http_Custom& identity, const QString& message);
+    // A book the platform no longer has. It stays as a book of this machine
+    // (keepBookHereOnly, moved to the recycle bin first when live) while
+    // words written here wait to be sent, which the deleting machine cannot
+    // have seen. Otherwise it goes here too, live or not, its waiting changes
+    // with it (told). False when nothing could be changed.
+    bool settleGoneBook(T_Book* book);
     // The chapter lives on as a chapter of this machine: its jobs retired,
     // its create (with its text, and its recycle when it is in the recycle
     // bin) recorded anew, and the author told. False when nothing changed.
@@ -292,6 +306,8 @@ private:
     void takeFoundMemo(const T_JobData& job, const QJsonObject& entry);
     // A table write failed: lastError gets the database's text.
     bool dbFailed(const char* what);
+    // Tells the author that changes of an object deleted elsewhere are gone.
+    void tellChangesDropped(const QString& name);
     // A window still holds unsaved text of what was to be recycled or deleted.
     bool leaveRefused();
     // A table write of a reply failed: the reply record reports it.
@@ -348,4 +364,6 @@ private:
     CPublicManager* m_model = nullptr;
     CUiManager* m_ui = nullptr;
     QString m_lastError;
+    // Chapters deleted elsewhere whose dropped changes the author was told of.
+    QSet<int> m_toldGone;
 };

@@ -253,7 +253,7 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
     if (request.header.synStep != 0)
         return true;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1)
-        sendRecorded(request, revision, &CTessaneHttp::chapter_delete_asyn);
+        CJobManager::instance()->sendAfterFeed(request.header.jobId);
     return true;
 }
 

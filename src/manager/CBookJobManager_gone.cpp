@@ -17,8 +17,10 @@
 #include <algorithm>
 
 namespace {
-// The platform's refusal of a request naming a chapter it does not hold.
+// The platform's refusals of a request naming a chapter, or a book, it does
+// not hold.
 const QString kChapterGone = QStringLiteral("章节不存在");
+const QString kBookGone = QStringLiteral("作品不存在");
 }
 
 bool CBookJobManager::keepRefusedChapter(const T_Http_Custom& identity, const QString& message)
@@ -30,11 +32,68 @@ bool CBookJobManager::keepRefusedChapter(const T_Http_Custom& identity, const QS
     // Gone here too, or kept already at an earlier refusal (its id is gone).
     if (chapter == nullptr || chapter->chapterId != identity.chapterId)
         return false;
-    const bool words = identity.jobType == JobType::ChapterEdit
-                       || m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterEdit,
-                                           QStringLiteral("localChapterId"), chapter->localId)
-                              > 0;
-    return words && keepChapterHereOnly(book, chapter);
+    // A rename merges into the same edit job as the text: only the text
+    // counts as words. Without it, nothing of the chapter is brought back.
+    if (m_db->chapterTextWaits(chapter->localId))
+        return keepChapterHereOnly(book, chapter);
+    dropGoneChapterChanges(chapter);
+    return false;
+}
+
+bool CBookJobManager::dropGoneChapterChanges(const T_Chapter* chapter)
+{
+    const int before = m_db->countItems(QStringLiteral("tb_job"), QStringLiteral("localChapterId"), chapter->localId);
+    if (before == 0)
+        return true;
+    if (before < 0 || !m_db->sweepJobs(QStringLiteral("localChapterId"), chapter->localId))
+        return dbFailed("changes of a chapter deleted elsewhere not dropped");
+    qInfo() << "chapter" << chapter->localId << "was deleted for good elsewhere;" << before << "waiting changes dropped";
+    if (chapter->chapterId < 1 || m_toldGone.contains(chapter->chapterId))
+        return true;
+    m_toldGone.insert(chapter->chapterId);
+    tellChangesDropped(chapter->name);
+    return true;
+}
+
+void CBookJobManager::keepRefusedBook(const T_Http_Custom& identity, const QString& message)
+{
+    if (message != kBookGone || identity.localBookId < 1 || identity.bookId < 1)
+        return;
+    T_Book* book = m_model->findBookByLocalId(identity.localBookId);
+    if (book == nullptr)
+        book = m_model->findRecycledBookByLocalId(identity.localBookId);
+    // Gone here too, or settled at an earlier refusal.
+    if (book != nullptr && book->bookId == identity.bookId)
+        settleGoneBook(book);
+}
+
+bool CBookJobManager::settleGoneBook(T_Book* book)
+{
+    const int localBookId = book->localId;
+    const bool keep = m_db->bookWordsWait(localBookId);
+    if (m_model->findBookByLocalId(localBookId) != nullptr) {
+        TC_Books_Delete recycle(localBookId, now());
+        recycle.header.bookId = book->bookId;
+        if (!books_delete(recycle, true))
+            return false;
+        book = m_model->findRecycledBookByLocalId(localBookId);
+        if (book == nullptr)
+            return false;
+    }
+    if (keep)
+        return keepBookHereOnly(book);
+    const int waiting = m_db->countItems(QStringLiteral("tb_job"), QStringLiteral("localBookId"), localBookId);
+    if (waiting != 0 && !m_db->sweepJobs(QStringLiteral("localBookId"), localBookId))
+        return dbFailed("changes of a book deleted elsewhere not dropped");
+    const QString name = book->bookName;
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = localBookId;
+    purge.updateTime = now();
+    if (!books_delete_hard(purge, true))
+        return false;
+    if (waiting > 0)
+        tellChangesDropped(name);
+    return true;
 }
 
 bool CBookJobManager::keepChapterHereOnly(T_Book* book, T_Chapter* chapter)
@@ -93,4 +152,11 @@ bool CBookJobManager::keepChapterHereOnly(T_Book* book, T_Chapter* chapter)
                        .arg(chapter->name),
                    false, 8000);
     return true;
+}
+
+void CBookJobManager::tellChangesDropped(const QString& name)
+{
+    m_ui->showTips(tr("\"%1\" was deleted for good on another device; the changes made to it here are dropped.")
+                       .arg(name),
+                   false, 8000);
 }

@@ -672,6 +672,10 @@ void CBookJobManager::sendWaitingDelete(int jobType, const QString& column, int 
         return;
     qInfo() << "object" << localId << "was deleted here before its create was answered; job" << jobId
             << "deletes the platform's copy";
+    if (JobOwners::isDeleteForGood(jobType)) {
+        jobs->sendAfterFeed(jobId);
+        return;
+    }
     if (execUserJob(job) != JobReplay::Sent)
         return;
     T_Http_Custom identity;

@@ -20,6 +20,8 @@
 #include <QDebug>
 #include <QTimer>
 
+#include <climits>
+
 CJobManager::CJobManager(QObject* parent)
     : QObject(parent),
       m_bookJobs(CBookJobManager::instance()),
@@ -214,12 +216,18 @@ void CJobManager::resetSession()
     m_feedApplied = false;
     m_heldForFeed = false;
     m_drainAfterFeed = false;
+    m_feedAgain = false;
 }
 
 void CJobManager::feedApplied(bool ok)
 {
-    if (!ok || !m_heldForFeed || !isSignedIn() || m_drainJobId != 0)
+    if (!ok || !isSignedIn() || m_drainJobId != 0)
         return;
+    if (!m_heldForFeed) {
+        if (m_feedAgain)
+            passSoon();
+        return;
+    }
     m_heldForFeed = false;
     m_feedApplied = true;
     m_drainAfterFeed = true;
@@ -291,6 +299,28 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
         qWarning() << "create job" << identity.jobId << "not marked as sent; a lost reply would make it twice";
 }
 
+void CJobManager::sendAfterFeed(int jobId)
+{
+    // Not from inside the operation that recorded it.
+    QTimer::singleShot(0, this, [this, jobId]() {
+        if (!isSignedIn() || m_drainJobId != 0)
+            return;  // the drain under way reaches it
+        if (m_synData->isRunning() || m_ui->syncRunning() != 0) {
+            // The feed under way was pulled before it: one more after it.
+            if (jobId > m_feedCovers)
+                m_feedAgain = true;
+            return;
+        }
+        execUserJob();
+    });
+}
+
+void CJobManager::passSoon()
+{
+    m_feedAgain = false;
+    QTimer::singleShot(0, this, [this]() { execUserJob(); });
+}
+
 void CJobManager::feedTakenIn()
 {
     ++m_feedPasses;
@@ -355,6 +385,7 @@ void CJobManager::startPass()
     m_feedApplied = false;
     m_heldForFeed = false;
     m_drainAfterFeed = false;
+    m_feedAgain = false;
 }
 
 void CJobManager::drainNext()
@@ -412,13 +443,8 @@ JobReplay CJobManager::handOut(T_JobData& job)
     if (JobOwners::isFetchOnly(type))
         return JobReplay::Drop;
 
-    // A delete for good waits too: the feed may show that another machine
-    // restored or wrote in the chapter since, and that work must not go.
-    if ((type == JobType::MemoEdit || type == JobType::OutlineUpdate || type == JobType::ChapterDelete)
-        && !m_feedApplied) {
-        m_heldForFeed = true;
+    if (heldForFeed(job))
         return JobReplay::Park;
-    }
 
     T_Http_Custom identity;
     identity.uid = job.uid;
@@ -467,6 +493,23 @@ JobReplay CJobManager::handOut(T_JobData& job)
     }
     noteJobSent(identity, job.revision, sentContent);
     return JobReplay::Sent;
+}
+
+bool CJobManager::heldForFeed(const T_JobData& job)
+{
+    // Memo and outline edits, which the platform takes without a check: the
+    // feed's guard must see first what was written elsewhere. A delete for
+    // good: the feed may show the object restored, moved out of the bin or
+    // written in elsewhere, and that work must not go with it.
+    if (job.jobType != JobType::MemoEdit && job.jobType != JobType::OutlineUpdate
+        && !JobOwners::isDeleteForGood(job.jobType))
+        return false;
+    if (m_feedApplied && job.jobId <= m_feedCovers)
+        return false;
+    m_heldForFeed = true;
+    if (m_feedApplied)
+        m_feedAgain = true;  // recorded after this pass's pull
+    return true;
 }
 
 bool CJobManager::waitsForEarlier(int jobType, int localBookId, int jobId)
@@ -520,12 +563,22 @@ void CJobManager::endPass()
     }
     if (m_passFailed)
         qInfo() << "synchronisation pass ended with jobs left for the next one; the change feed is pulled all the same";
+    // A job held for the feed was recorded after this pass's pull: another
+    // pass pulls what came since.
+    if (m_drainAfterFeed && m_feedAgain) {
+        passSoon();
+        return;
+    }
     // Changes made elsewhere still come in while a job of ours keeps
     // failing: the feed's guard turns remote text over a waiting local
     // change into a copy instead of overwriting it.
     if (m_ui->syncRunning() != 0 || m_drainAfterFeed)
         return;
     qDebug() << "begin syndata ==== ";
+    // A queue that cannot be read holds nothing back for yet another pull.
+    m_feedCovers = m_db->lastJobId();
+    if (m_feedCovers < 0)
+        m_feedCovers = INT_MAX;
     m_synData->requestSynData();
     m_ui->setSyncRunning(1);
     m_ui->startSyncAnimation();

@@ -99,6 +99,10 @@ public:
     // The change feed's pass took in what the platform had: look-ups that
     // waited for it run.
     void feedTakenIn();
+    // A delete for good (jobId) was just recorded: it goes with a pass, once
+    // that pass's feed has been pulled after it and applied, so that what
+    // another machine did to the object meanwhile can withdraw it first.
+    void sendAfterFeed(int jobId);
 
     // --- reply routing (CJobManager_reply.cpp) ---
 
@@ -236,6 +240,10 @@ private:
     void startPass();
     void drainNext();
     JobReplay handOut(T_JobData& job);
+    // Whether the job waits for a feed pulled after it was recorded.
+    bool heldForFeed(const T_JobData& job);
+    // Starts another pass once this event has been handled.
+    void passSoon();
     void endPass();
     void printJobData(const T_JobData& job) const;
 
@@ -301,6 +309,10 @@ private:
     bool m_feedApplied = false;
     bool m_heldForFeed = false;
     bool m_drainAfterFeed = false;
+    // The newest job when the pass's feed was pulled: a held job after it
+    // was recorded later and waits for another pull (m_feedAgain).
+    int m_feedCovers = 0;
+    bool m_feedAgain = false;
 
     // Confirmed jobs (job id -> revision sent) whose rows go in the next
     // batch. A confirmation lost in a crash only means the same change is

@@ -177,6 +177,11 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         return;
     }
 
+    // A job or a fetch refused because its book is gone: no job of the book
+    // is left to fail again.
+    if (head.code == HttpRefused && (tracked || identity.jobId == 0))
+        m_bookJobs->keepRefusedBook(identity, head.msg);
+
     if (identity.jobId > 0) {
         if (!tracked) {
             if (m_answeredJobIds.contains(identity.jobId))

@@ -59,7 +59,7 @@ QString labelOf(int type)
 bool isKnownType(int type)
 {
     return (type >= 1 && type <= 31) || type == CSynDataManager::kFetchChapterList
-           || type == CSynDataManager::kFetchChapterListEnd || type == CSynDataManager::kFetchVolumeList;
+           || (type >= CSynDataManager::kFetchChapterListEnd && type <= CSynDataManager::kRecycleBookHere);
 }
 
 }

@@ -51,6 +51,12 @@ public:
     static constexpr int kFetchChapterList = 100001;
     static constexpr int kFetchChapterListEnd = 100002;
     static constexpr int kFetchVolumeList = 100003;
+    // A book brought back after its delete for good here was withdrawn: its
+    // information, its outlines, and its move back to the recycle bin once
+    // everything else of it has been fetched.
+    static constexpr int kFetchBook = 100004;
+    static constexpr int kFetchOutlines = 100005;
+    static constexpr int kRecycleBookHere = 100006;
 
     // Empties the queue and sends the pull.
     void requestSynData();
@@ -139,6 +145,17 @@ private:
     // that work with it, so it goes instead, and the platform's chapter list
     // brings the chapter back.
     void withdrawWaitingDelete(const T_Book* book, int chapterId);
+    // The same for a book deleted for good here: any change of it made
+    // elsewhere but a recycle or a delete withdraws the delete, and the book
+    // comes back as the platform holds it. True when the item was taken so.
+    bool withdrawWaitingBookDelete(const T_SynchronizaTion_SynBookDataItem& item);
+    // Puts an internal item right after the head of the queue (at offset).
+    void insertSynItem(int offset, int changeType, int bookId);
+    Outcome fetchBookNotHere(int bookId);
+    // The book's information, with the pass waiting for it.
+    Outcome askBookInfo(int localBookId, int bookId);
+    Outcome execFetchOutlines(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execRecycleBookHere(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execStatistics();
     Outcome execAuthorInfo();
@@ -178,7 +195,6 @@ private:
 
     // Pending local changes and conflict copies (CSynDataManager_guard.cpp).
     bool hasPendingText(int localChapterId) const;
-    bool hasPendingBookJobs(int localBookId) const;
     // Whether a job of the type for the object (column names its local id)
     // waits in the table; with member given, one whose JSON content has it.
     bool hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const;

@@ -58,19 +58,6 @@ bool CSynDataManager::hasPendingText(int localChapterId) const
     return found;
 }
 
-bool CSynDataManager::hasPendingBookJobs(int localBookId) const
-{
-    if (localBookId < 1)
-        return false;
-    bool found = false;
-    const QString statement = sqlFormat(
-        QStringLiteral("select count(*) from tb_job where uid = %1 and localBookId = %2 and jobType <> 1028;"),
-        {m_model->userInfo.uid, localBookId});
-    if (!countJobs(m_db, statement, &found))
-        return true;
-    return found;
-}
-
 bool CSynDataManager::hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const
 {
     if (localId < 1)

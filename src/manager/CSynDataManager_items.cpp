@@ -24,7 +24,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -84,6 +87,8 @@ void CSynDataManager::setVolumeStep(T_Http_Custom& header, const T_Book* book, c
 
 CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBookDataItem& item)
 {
+    if (withdrawWaitingBookDelete(item))
+        return Outcome::Continue;
     switch (item.changeType) {
     case 1: return execBookAdd(item);
     case 2: return execBookInfo(item);
@@ -118,6 +123,9 @@ CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBo
     case 31: return execBookRestore(item);
     case kFetchChapterList: return execFetchChapterList(item);
     case kFetchVolumeList: return execFetchVolumeList(item);
+    case kFetchBook: return fetchBookNotHere(item.bookId);
+    case kFetchOutlines: return execFetchOutlines(item);
+    case kRecycleBookHere: return execRecycleBookHere(item);
     default:
         // 14, 20, the end marker of a chapter-list fetch, and anything the
         // client does not know: nothing to apply.
@@ -149,19 +157,10 @@ CSynDataManager::Outcome CSynDataManager::execBookAdd(const T_SynchronizaTion_Sy
 CSynDataManager::Outcome CSynDataManager::execBookInfo(const T_SynchronizaTion_SynBookDataItem& item)
 {
     T_Book* book = m_model->findBookByBookId(item.bookId);
-    if (book == nullptr && item.bookId > 0 && item.synId > 0 && m_model->findRecycledBookByBookId(item.bookId) == nullptr) {
-        // A book this machine never learnt of: made here with its reply
-        // lost, and changed elsewhere before the look-up could recognise
-        // it. Its information brings it (CBookJobManager::asynBackBookInfo).
-        TC_Books_Info request;
-        request.header.bookId = item.bookId;
-        request.header.uid = m_model->userInfo.uid;
-        request.header.synStep = nextStep();
-        if (!m_bookJobs->books_info(request))
-            return Outcome::Fail;
-        m_waitStep = request.header.synStep;
-        return Outcome::Wait;
-    }
+    // A book this machine never learnt of: made here with its reply lost,
+    // and changed elsewhere before the look-up could recognise it.
+    if (book == nullptr && item.bookId > 0 && item.synId > 0 && m_model->findRecycledBookByBookId(item.bookId) == nullptr)
+        return fetchBookNotHere(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     const bool queuedHere = item.synId < 1 && item.bookId > 0;
@@ -178,6 +177,27 @@ CSynDataManager::Outcome CSynDataManager::execBookInfo(const T_SynchronizaTion_S
         addSynItem(kFetchChapterList, item.bookId, 0, 0, QString());
         return Outcome::Continue;
     }
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::fetchBookNotHere(int bookId)
+{
+    if (m_model->findBookByBookId(bookId) != nullptr || m_model->findRecycledBookByBookId(bookId) != nullptr)
+        return Outcome::Continue;
+    // Its information brings it (CBookJobManager::asynBackBookInfo).
+    return askBookInfo(0, bookId);
+}
+
+CSynDataManager::Outcome CSynDataManager::askBookInfo(int localBookId, int bookId)
+{
+    TC_Books_Info request;
+    request.header.localBookId = localBookId;
+    request.header.bookId = bookId;
+    request.header.uid = m_model->userInfo.uid;
+    request.header.synStep = nextStep();
+    if (!m_bookJobs->books_info(request))
+        return Outcome::Fail;
     m_waitStep = request.header.synStep;
     return Outcome::Wait;
 }
@@ -277,11 +297,14 @@ CSynDataManager::Outcome CSynDataManager::execChapterDelete(const T_SynchronizaT
     // only in the editor become a waiting change before that is decided.
     if (!m_model->announceLeaving(book->localId, chapter->localId))
         return Outcome::Fail;
+    // A rename, a move or a state change waiting here goes with it (told).
     int copyId = 0;
-    if (hasPendingText(chapter->localId)) {
+    if (m_db->chapterTextWaits(chapter->localId)) {
         copyId = makeChapterCopy(book, chapter, localText(chapter));
         if (copyId < 1)
             return Outcome::Fail;
+    } else if (!m_bookJobs->dropGoneChapterChanges(chapter)) {
+        return Outcome::Fail;
     }
     TC_Chapter_Delete request;
     setChapterStep(request.header, book, chapter);
@@ -336,6 +359,89 @@ void CSynDataManager::withdrawWaitingDelete(const T_Book* book, int chapterId)
         addSynItem(5, book->bookId, 0, 0, QString());
     m_ui->showTips(tr("A chapter you deleted for good was restored or written in on another device; it is kept."),
                    false, 8000);
+}
+
+bool CSynDataManager::withdrawWaitingBookDelete(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    // A recycle or a delete made elsewhere agrees with it.
+    static const QSet<int> agreeing{3, 6, 7, 23, 28, 30};
+    if (item.synId < 1 || item.bookId < 1 || agreeing.contains(item.changeType)
+        || m_model->findBookByBookId(item.bookId) != nullptr || m_model->findRecycledBookByBookId(item.bookId) != nullptr)
+        return false;
+    const int jobId =
+        m_db->pendingJob(m_model->userInfo.uid, JobType::BooksDeleteHard, QStringLiteral("bookId"), item.bookId);
+    T_JobData job;
+    // One on its way already is the platform's to take. The volume rows the
+    // delete left behind go with it: the book comes back with new ones.
+    if (jobId < 1 || CJobManager::instance()->isJobInFlight(jobId) || !m_db->getJobById(jobId, job)
+        || !m_db->deleteItem(QStringLiteral("tb_volume"), QStringLiteral("localBookId"), job.localBookId)
+        || !m_db->deleteJob(jobId))
+        return false;
+    qInfo() << "book" << item.bookId << "deleted for good here was changed elsewhere; it comes back";
+    // It was in the recycle bin here: it goes back there unless the last of
+    // the feed's recycles and restores of it is a restore. Those are taken
+    // as that one state, so the book stays live until all of it is fetched.
+    bool restored = item.changeType == 31;
+    for (int i = 1; i < m_reply.items.size();) {
+        T_SynchronizaTion_SynBookDataItem* later = m_reply.items.at(i);
+        if (later == nullptr || later->bookId != item.bookId || (later->changeType != 3 && later->changeType != 31)) {
+            ++i;
+            continue;
+        }
+        restored = later->changeType == 31;
+        noteApplied(later->synId);
+        delete m_reply.items.takeAt(i);
+    }
+    insertSynItem(1, kFetchBook, item.bookId);
+    insertSynItem(2, kFetchOutlines, item.bookId);
+    if (!restored)
+        insertSynItem(3, kRecycleBookHere, item.bookId);
+    m_ui->showTips(tr("A book you deleted for good was restored or written in on another device; it is kept."),
+                   false, 8000);
+    return true;
+}
+
+void CSynDataManager::insertSynItem(int offset, int changeType, int bookId)
+{
+    auto* item = new T_SynchronizaTion_SynBookDataItem;
+    item->changeType = changeType;
+    item->bookId = bookId;
+    m_againOf.remove(item);
+    m_reply.items.insert(qMin(offset, m_reply.items.size()), item);
+}
+
+CSynDataManager::Outcome CSynDataManager::execFetchOutlines(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    TC_BookOutline_List request;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    request.header.synStep = nextStep();
+    if (!m_bookJobs->outline_list(request))
+        return Outcome::Fail;
+    m_waitStep = request.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::execRecycleBookHere(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr)
+        return Outcome::Continue;
+    // The fetches of a book only find it live: it goes to the bin after them.
+    const bool fetching = std::any_of(m_reply.items.begin() + 1, m_reply.items.end(),
+                                      [&item](const T_SynchronizaTion_SynBookDataItem* other) {
+                                          return other && other->bookId == item.bookId;
+                                      });
+    if (fetching) {
+        addSynItem(kRecycleBookHere, item.bookId, 0, 0, QString());
+        return Outcome::Continue;
+    }
+    TC_Books_Delete request(book->localId, now());
+    setBookStep(request.header, book);
+    return m_bookJobs->books_delete(request, true) ? Outcome::Continue : Outcome::Fail;
 }
 
 CSynDataManager::Outcome CSynDataManager::execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item)
@@ -707,29 +813,13 @@ void CSynDataManager::askChapterState(const T_Book* book, const T_Chapter* chapt
 
 CSynDataManager::Outcome CSynDataManager::execBookDeleteHard(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findRecycledBookByBookId(item.bookId);
-    if (T_Book* live = book ? nullptr : m_model->findBookByBookId(item.bookId)) {
-        // Its recycling passed this machine by: the book goes to the bin first.
-        if (hasPendingBookJobs(live->localId)) {
-            TC_Books_Delete recycle(live->localId, now());
-            setBookStep(recycle.header, live);
-            if (!m_bookJobs->books_delete(recycle, true))
-                return Outcome::Fail;
-            book = m_model->findRecycledBookByLocalId(live->localId);
-        }
-    }
-    if (book == nullptr)
-        return Outcome::Continue;
-    if (hasPendingBookJobs(book->localId)) {
-        // Deleting for good would take the author's waiting changes with
-        // it; the book stays in the recycle bin, where they can be read, as
-        // a book of this machine only: its jobs can never reach the platform.
-        return m_bookJobs->keepBookHereOnly(book) ? Outcome::Continue : Outcome::Fail;
-    }
-    TC_Books_Delete_Hard request;
-    setBookStep(request.header, book);
-    request.updateTime = now();
-    return m_bookJobs->books_delete_hard(request, true) ? Outcome::Continue : Outcome::Fail;
+    if (T_Book* recycled = m_model->findRecycledBookByBookId(item.bookId))
+        return m_bookJobs->settleGoneBook(recycled) ? Outcome::Continue : Outcome::Fail;
+    // Live here: its recycling passed this machine by, or this machine
+    // restored it since. The platform is asked whether it still has the
+    // book; its refusal settles it (CBookJobManager::keepRefusedBook).
+    const T_Book* book = m_model->findBookByBookId(item.bookId);
+    return book ? askBookInfo(book->localId, book->bookId) : Outcome::Continue;
 }
 
 CSynDataManager::Outcome CSynDataManager::execBookRestore(const T_SynchronizaTion_SynBookDataItem& item)

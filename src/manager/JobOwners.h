@@ -40,6 +40,10 @@ inline bool isCreate(int type)
     }
 }
 
+// Deletes for good of a chapter or a book: they take with them whatever
+// another machine did to the object since this one last saw it.
+inline bool isDeleteForGood(int type) { return type == 1011 || type == 1028; }
+
 // The list of a book that a create's object is appended to on the platform,
 // in the order the creates arrive there: chapters (one by one or in
 // batches), volumes, outline entries. 0: order does not matter.

@@ -378,6 +378,26 @@ void TreeAndBinTest::treeNeverShowsAChapterThatIsGone()
     QVERIFY(BooksFixture::waitUntil(settled));
     QCOMPARE(BooksFixture::sent(QStringLiteral("/chapter/move")), moves + 1);
     QCOMPARE(rows().last(), dragged);
+
+    // Recycled by another machine, it leaves the tree with the feed too; a
+    // move of it, or onto it, is refused and records nothing.
+    const int recycled = rows().first();
+    const QJsonObject elsewhere{{QStringLiteral("book_id"), book->bookId}, {QStringLiteral("status"), 0},
+                                {QStringLiteral("chapter_id"), book->findChapterByLocalId(recycled)->chapterId},
+                                {QStringLiteral("update_time"), 1700000100}};
+    QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), QStringLiteral("/chapter/recycle"),
+                              elsewhere).isEmpty());
+    CJobManager::instance()->synNow(false);
+    QVERIFY(BooksFixture::waitUntil([&]() { return !rows().contains(recycled) && settled(); }));
+    for (const bool onto : {false, true}) {
+        TC_Chapter_Move move;
+        move.header.localBookId = book->localId;
+        move.localFromVolumeId = move.localToVolumeId = localVolumeId;
+        move.localFromChapterId = onto ? dragged : recycled;
+        move.localToChapterId = onto ? recycled : dragged;
+        QVERIFY(!CJobManager::instance()->chapter_move(move));
+    }
+    QCOMPARE(BooksFixture::scalar(jobsOfBook).toInt(), 0);
     bin->close();
 }
 

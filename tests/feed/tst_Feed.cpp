@@ -52,8 +52,11 @@ void FeedTest::itemsForUnknownObjectsAndHostileExtrasAreSkipped()
     QVERIFY(f.start());
     QVERIFY(waitForPassEnd());
     // A memo changed elsewhere that this machine never had is asked for
-    // (the platform has none of that id).
-    QCOMPARE(JobsFixture::paths(), (QStringList{kPull, QStringLiteral("/memo/memoDetail"), kAck}));
+    // (the platform has none of that id); so is the book deleted for good
+    // while live here, which the platform still has (its cover comes along).
+    QCOMPARE(JobsFixture::paths(), (QStringList{kPull, QStringLiteral("/memo/memoDetail"),
+                                                QStringLiteral("/books/bookinfo"), QStringLiteral("/img/cover.png"),
+                                                kAck}));
     QCOMPARE(acknowledgedIds(), QList<int>{ids.last().toInt()});
     // The local copy is as it was.
     QCOMPARE(chapterRows(book.localBookId), 2);

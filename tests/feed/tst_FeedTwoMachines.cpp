@@ -264,6 +264,20 @@ QStringList platformMemosAndOutlines()
     return out;
 }
 
+bool renameChapter(int chapterId, const QString& name)
+{
+    T_Book* book = demoBook();
+    const T_Chapter* chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
+    if (chapter == nullptr)
+        return false;
+    TC_Chapter_Edit_Name request;
+    request.header.localBookId = book->localId;
+    request.header.localChapterId = chapter->localId;
+    request.chapterName = name;
+    request.updateTime = 1700000100;
+    return CJobManager::instance()->chapter_edit_name(request);
+}
+
 bool recycleChapter(int chapterId, int status)
 {
     T_Book* book = demoBook();
@@ -295,6 +309,7 @@ private slots:
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
     void restoreWaitsForTheRecycleBeforeIt();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
+    void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore_data();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
     void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data();
     void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords();
@@ -593,11 +608,20 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     QCOMPARE(platformMemosAndOutlines(), expected);
 }
 
-// A deletes the book for good while B, offline, adds a chapter and writes.
-// B keeps its words in its recycle bin as a book of its own, with no job
-// left to fail; restoring it there puts it back on the platform and on A.
+void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore_data()
+{
+    // B writes offline, or online while its feed fails.
+    QTest::addColumn<QString>("how");
+    QTest::newRow("written offline") << "offline";
+    QTest::newRow("written online before the delete is pulled") << "before the pull";
+}
+
+// A deletes the book for good while B adds a chapter and writes. B keeps its
+// words in its recycle bin as a book of its own, with no job left to fail;
+// restoring it there puts it back on the platform and on A.
 void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore()
 {
+    QFETCH(QString, how);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     QVERIFY(machines[0]->restart());
@@ -615,7 +639,10 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
 
     const QString inNewChapter = QStringLiteral("乙在断网时新写的一章");
     const QString inOldChapter = QStringLiteral("乙在断网时改的第一章");
-    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    if (how == QLatin1String("offline"))
+        QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    if (how == QLatin1String("before the pull"))
+        QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
     QVERIFY(machines[1]->restart());
     QVERIFY(settleClient());
     const int localBook = demoBook()->localId;
@@ -630,6 +657,11 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
     QVERIFY(CJobManager::instance()->chapter_edit_content(save));
     QVERIFY(saveChapter(9001, inOldChapter));
     QVERIFY(settleClient());
+    if (how == QLatin1String("before the pull")) {
+        // Refused as gone, they leave nothing queued even before the feed.
+        QTRY_VERIFY_WITH_TIMEOUT(machines[1]->jobIds().isEmpty(), 15000);
+        QVERIFY(CPublicManager::instance()->findRecycledBookByLocalId(localBook) != nullptr);
+    }
     QVERIFY(standin().clearFaults());
 
     const auto wordsHere = [localBook]() {
@@ -684,42 +716,103 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
 
 void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data()
 {
+    QTest::addColumn<bool>("book");        // the demo book instead of its second chapter
+    // offline (A's changes failing once back, so that its feed comes first);
+    // online with its feed failing; the same after a third machine wrote; a
+    // machine that never saw what A did, through the platform
+    QTest::addColumn<QString>("deleter");
     QTest::addColumn<int>("firstOnline");  // the machine that syncs first
     QTest::addColumn<bool>("recycledAgain");
-    QTest::newRow("restoring machine first") << 0 << false;
-    QTest::newRow("deleting machine first") << 1 << false;
-    QTest::newRow("deleting machine first, written then recycled again") << 1 << true;
+    QTest::addColumn<bool>("words");       // whether the words stay (restored and renamed only: none)
+    QTest::newRow("restoring machine first") << false << "offline" << 0 << false << true;
+    QTest::newRow("deleting machine first") << false << "offline" << 1 << false << true;
+    QTest::newRow("deleting machine first, written then recycled again") << false << "offline" << 1 << true << true;
+    QTest::newRow("deleting machine first, restored and renamed only") << false << "offline" << 1 << false << false;
+    QTest::newRow("deleting machine first, restored and renamed only, the feed first")
+        << false << "offline, changes failing" << 1 << false << false;
+    QTest::newRow("deleted online before its feed") << false << "online" << 1 << false << true;
+    QTest::newRow("deleted online before its feed, a third machine wrote") << false << "third" << 1 << false << true;
+    QTest::newRow("book, restoring machine first") << true << "offline" << 0 << false << true;
+    QTest::newRow("book, restoring machine first, written then recycled again") << true << "offline" << 0 << true
+                                                                                 << true;
+    QTest::newRow("book, deleted online before its feed") << true << "online" << 1 << false << true;
+    QTest::newRow("book, deleted by a machine that never saw the restore") << true << "unseen" << 0 << false << false;
 }
 
-// A recycles a chapter; offline, B deletes it for good while A restores it
-// and writes in it. A's words stay: on the platform and on both machines, in
-// the recycle bin where A put the chapter back.
+// A recycles a chapter (or the book); B deletes it for good without having
+// seen that A (or a third machine) restored it and wrote in it: offline, or
+// online while its feed fails. The words stay: on the platform and on both
+// machines, in the recycle bin where A put the chapter back. A restore and a
+// rename alone keep nothing: the chapter ends gone everywhere.
 void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords()
 {
+    QFETCH(bool, book);
+    QFETCH(QString, deleter);
     QFETCH(int, firstOnline);
     QFETCH(bool, recycledAgain);
+    QFETCH(bool, words);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
+    const int written = book ? 9001 : 9002;
+    const int localBook = demoBook()->localId;
+    // The chapter's (or the book's) recycle (0), restore (1) or delete for good (2).
+    const auto change = [&](int what) {
+        const T_Book* binned = CPublicManager::instance()->findRecycledBookByBookId(5001);
+        TC_Books_Delete recycle(localBook, 1700000100);
+        TC_Books_Restore restore;
+        TC_Books_Delete_Hard purge;
+        restore.header.localBookId = purge.header.localBookId = binned ? binned->localId : 0;
+        restore.updateTime = purge.updateTime = 1700000100;
+        CJobManager* jobs = CJobManager::instance();
+        if (!book)
+            return what == 2 ? deleteChapter(demoBook()->findChapterByChapterId(9002)->localId) : recycleChapter(9002, what);
+        return what == 0 ? jobs->books_delete(recycle) : what == 1 ? jobs->books_restore(restore) : jobs->books_delete_hard(purge);
+    };
     QVERIFY(machines[0]->restart());
     QVERIFY(settleClient());
-    QVERIFY(recycleChapter(9002, 0));
+    QVERIFY(change(0));
     QVERIFY(settleClient());
     QVERIFY(machines[1]->restart());
     QVERIFY(settleClient());
-    QCOMPARE(localStatus(9002), 0);
+    QVERIFY(book ? demoBook() == nullptr : localStatus(9002) == 0);
 
-    const QString words = QStringLiteral("甲恢复后写的段落");
-    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
-    QVERIFY(machines[1]->restart());
-    QVERIFY(settleClient());
-    QVERIFY(deleteChapter(demoBook()->findChapterByChapterId(9002)->localId));
-    QVERIFY(machines[0]->restart());
-    QVERIFY(settleClient());
-    QVERIFY(recycleChapter(9002, 1));
-    QVERIFY(saveChapter(9002, words));
-    QVERIFY(!recycledAgain || recycleChapter(9002, 0));
-    QVERIFY(settleClient());
+    const QString text = QStringLiteral("甲恢复后写的段落");
+    const QString renamed = QStringLiteral("甲恢复后改的名");
+    const bool offline = deleter.startsWith(QLatin1String("offline"));
+    if (offline) {
+        QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+        QVERIFY(machines[1]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(change(2));
+    }
+    if (deleter == QLatin1String("third")) {
+        const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
+                                {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
+        QVERIFY(!platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty());
+        QVERIFY(!platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty());
+    } else {
+        QVERIFY(machines[0]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(change(1));
+        QVERIFY(words || book ? saveChapter(written, text) : renameChapter(9002, renamed));
+        QVERIFY(!recycledAgain || change(0));
+        QVERIFY(settleClient());
+    }
+    if (deleter == QLatin1String("unseen"))
+        QVERIFY(!platformCall(QStringLiteral("/books/delBook"), {{QStringLiteral("book_id"), 5001}}).isEmpty());
+    else if (!offline) {
+        // B starts while its feed fails, and deletes for good at once.
+        QTRY_VERIFY_WITH_TIMEOUT(platformTexts().contains(text), 15000);
+        QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
+        QVERIFY(machines[1]->restart());
+        QVERIFY(settleClient());
+        QVERIFY(change(2));
+        QVERIFY(settleClient());
+        QVERIFY2(platformTexts().contains(text), "the delete went before the feed that shows the words");
+    }
     QVERIFY(standin().clearFaults());
+    for (const char* path : {"/chapter/recycle", "/chapter/editChapter"})
+        QVERIFY(!deleter.endsWith(QLatin1String("failing")) || standin().addFault(QLatin1String(path), QStringLiteral("http500")));
 
     for (int i : {firstOnline, 1 - firstOnline, firstOnline, 1 - firstOnline}) {
         QVERIFY(machines[i]->restart());
@@ -728,17 +821,22 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
     }
     int kept = 0;
     for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
-        if (value.toObject().value(QStringLiteral("content")).toString() == words)
+        if (value.toObject().value(QStringLiteral("content")).toString() == text)
             kept = value.toObject().value(QStringLiteral("chapter_id")).toInt();
     }
-    QVERIFY2(kept > 0, qPrintable(platformTexts().join(QStringLiteral(" | "))));
-    QCOMPARE(platformStatus(kept), recycledAgain ? 0 : 1);
+    QVERIFY2((kept > 0) == words, qPrintable(platformTexts().join(QStringLiteral(" | "))));
+    QVERIFY(words || (platformChaptersNamed(renamed).isEmpty() && platformTexts().size() == (book ? 0 : 1)));
+    QCOMPARE(platformStatus(kept), !words ? -1 : recycledAgain && !book ? 0 : 1);
     for (auto& machine : machines) {
         QVERIFY(machine->restart());
         QVERIFY(settleClient());
         QCOMPARE(localTexts(), platformTexts());
         QCOMPARE(localStatus(kept), platformStatus(kept));
-        QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+        // A book deleted for good leaves its volume rows behind.
+        if (!book || words)
+            QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
+        QVERIFY(!book || (demoBook() == nullptr) == (recycledAgain || !words));
+        QVERIFY(!book || CPublicManager::instance()->findRecycledBookByBookId(5001) || !recycledAgain);
     }
 }
 
@@ -832,6 +930,10 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
         << kAddChapter << chapters << "tb_chapter chapterId" << "http500 truncated" << "" << 1;
     QTest::newRow("chapter lost again while one is added elsewhere")
         << kAddChapter << chapters << "tb_chapter chapterId" << "http500 truncated" << "adds" << 2;
+    // A chapter put in it waits for its id, never sent, while the platform
+    // lists a chapter carrying that chapter's local id.
+    QTest::newRow("volume refused twice, a chapter's local id listed meanwhile")
+        << "/volume/addVolume" << volumes << "tb_volume volumeId" << "http500 http500" << "lists its local id" << 1;
     QTest::newRow("volume of the name added elsewhere after a refusal")
         << "/volume/addVolume" << volumes << "tb_volume volumeId" << "http500 http500" << "adds after a pass" << 2;
     QTest::newRow("volume of the name added elsewhere before")
@@ -875,6 +977,21 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) > 0 && file.flush());
     // The other machine's object of the name, or its change of this one's.
     const auto elsewhere = [&]() {
+        if (other == QLatin1String("lists its local id")) {
+            int localId = 0;
+            for (const T_Chapter* chapter : demoBook()->chapterList)
+                localId = chapter->name == QStringLiteral("卷里的章") ? chapter->localId : localId;
+            const QJsonObject in{{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_id"), 7001},
+                                 {QStringLiteral("update_time"), 1700000300}};
+            QJsonObject same = in;
+            same.insert(QStringLiteral("chapter_name"), QStringLiteral("同号的章"));
+            same.insert(QStringLiteral("local_id"), localId);
+            QJsonObject another = in;
+            another.insert(QStringLiteral("chapter_name"), QStringLiteral("另一机的章"));
+            return localId > 0
+                   && !standin().callAs(CPublicManager::instance()->userInfo.uniqueCode, kAddChapter, same).isEmpty()
+                   && !standin().callAs(otherMachine, kAddChapter, another).isEmpty();
+        }
         const QList<int> ids = platformIds(qPrintable(list.at(0)), qPrintable(list.at(1)), name, qPrintable(list.at(2)));
         const int id = ids.value(0);
         QJsonObject body{{QStringLiteral("update_time"), 1700000300}};
@@ -936,6 +1053,11 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
         QVERIFY(addChapter(name) > 0);
     else
         QVERIFY(CJobManager::instance()->startImportBook(file.fileName()) && imported.wait(60000));
+    if (other == QLatin1String("lists its local id")) {
+        const T_Volume* volume = demoBook()->volumeList.last();
+        TC_Chapter_Add add(volume->localBookId, 5001, volume->localId, 0, 1700000100, 1, QStringLiteral("卷里的章"));
+        QVERIFY(CJobManager::instance()->chapter_add(add));
+    }
     QVERIFY(settleClient());
     if (other == QLatin1String("hides local ids"))
         QVERIFY(standin().setLocalIdsListed(false));
