@@ -275,11 +275,11 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.revision = revision;
     entry.sentContent = sentContent;
     m_inFlight.insert(identity.jobId, entry);
-    if (identity.jobType == JobType::VolumeMove) {
+    if (CBookJobManager::isLookedUpChange(identity.jobType)) {
         // Its reply may be lost too: looked up again before another send.
         m_lookedUp.remove(identity.jobId);
         if (!m_db->markJobSent(identity.jobId))
-            qWarning() << "volume move job" << identity.jobId << "not marked as sent; a lost reply would move it twice";
+            qWarning() << "change job" << identity.jobId << "not marked as sent; a lost reply would send it again";
         return;
     }
     if (!JobOwners::isCreate(identity.jobType))
@@ -303,15 +303,15 @@ void CJobManager::feedTakenIn()
 
 bool CJobManager::lookUpCreate(const T_JobData& job)
 {
-    const bool move = job.jobType == JobType::VolumeMove;
-    if ((!move && !JobOwners::isCreate(job.jobType)) || job.sent == 0 || m_lookedUp.contains(job.jobId))
+    const bool change = CBookJobManager::isLookedUpChange(job.jobType);
+    if ((!change && !JobOwners::isCreate(job.jobType)) || job.sent == 0 || m_lookedUp.contains(job.jobId))
         return false;
     T_Http_Custom lookup;
-    const int sent = move ? m_bookJobs->lookUpMove(job, lookup) : m_bookJobs->lookUpCreate(job, lookup);
+    const int sent = change ? m_bookJobs->lookUpChange(job, lookup) : m_bookJobs->lookUpCreate(job, lookup);
     if (sent < 0)
         return false;  // the owner parks it
     if (sent == 0) {
-        qInfo() << "create job" << job.jobId << "type" << job.jobType
+        qInfo() << "job" << job.jobId << "type" << job.jobType
                 << "may have reached the platform, which gives nothing to recognise it by; sent again";
         return false;
     }
@@ -414,7 +414,10 @@ JobReplay CJobManager::handOut(T_JobData& job)
 
     // A delete for good waits too: the feed may show that another machine
     // restored or wrote in the chapter since, and that work must not go.
-    if ((type == JobType::MemoEdit || type == JobType::OutlineUpdate || type == JobType::ChapterDelete)
+    // So does a change whose reply was lost: the feed tells whether the
+    // object was changed elsewhere since, which its look-up must know.
+    const bool lostReply = job.sent != 0 && CBookJobManager::isLookedUpChange(type);
+    if ((type == JobType::MemoEdit || type == JobType::OutlineUpdate || type == JobType::ChapterDelete || lostReply)
         && !m_feedApplied) {
         m_heldForFeed = true;
         return JobReplay::Park;
