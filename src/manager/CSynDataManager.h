@@ -221,7 +221,8 @@ private:
     // The highest sync id this pass may acknowledge: just below the first
     // item that failed.
     int m_ackCeiling = INT_MAX;
-    // Books whose volume list this pass fetched for a chapter in an unknown volume.
+    // Books whose volume list this pass fetched (for a chapter in an unknown
+    // volume, or a volume changed elsewhere).
     QSet<int> m_volumeListFetched;
     // Items run once more after a volume list: the sync id of the pulled
     // item each stands for.

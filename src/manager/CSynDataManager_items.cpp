@@ -644,9 +644,13 @@ CSynDataManager::Outcome CSynDataManager::execVolumeState(const T_SynchronizaTio
     // of this machine that the platform took after it must not be undone
     // here. The book's volume list brings the platform's present names,
     // states and order (CBookJobManager::takeVolumeList).
+    // One list of the pass, fetched after the pull, holds every change the
+    // pass brings.
     const T_Book* book = m_model->findBookByBookId(item.bookId);
-    if (book == nullptr || book->findVolumeByVolumeId(item.chapterId) == nullptr)
+    if (book == nullptr || book->findVolumeByVolumeId(item.chapterId) == nullptr
+        || m_volumeListFetched.contains(book->bookId))
         return Outcome::Continue;
+    m_volumeListFetched.insert(book->bookId);
     return execFetchVolumeList(item);
 }
 
