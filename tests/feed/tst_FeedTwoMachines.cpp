@@ -1001,9 +1001,10 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
                 || (pass == 1 ? standin().setLocalIdsListed(true) : listed()));
         if (pass == 1 && other == QLatin1String("renames after a list")) {
             QVERIFY(!standin().callAs(otherMachine, QStringLiteral("/volume/editVolume"), renamed).isEmpty());
-            // Made by this machine's code as far as the platform tells: no feed item comes.
-            unannounced = standin().callAs(QStringLiteral("machine0000000000000000000000000"),
-                                           QStringLiteral("/volume/addVolume"),
+            // Made under this machine's code as far as the platform tells: no feed item comes.
+            QSqlQuery code = CTessaneDb::instance()->newQuery();
+            QVERIFY(code.exec(QStringLiteral("select uniqueCode from tb_user")) && code.next());
+            unannounced = standin().callAs(code.value(0).toString(), QStringLiteral("/volume/addVolume"),
                                            {{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_name"), name}})
                               .value(QStringLiteral("volume_id")).toInt();
             QVERIFY(unannounced > 0);
