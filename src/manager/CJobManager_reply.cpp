@@ -73,7 +73,11 @@ void CJobManager::onGetAsynData(QNetworkReply* reply)
         // the pass would fail the same way. An error status, or no
         // connection at all, says the request was not taken.
         const bool notTaken = httpAnswered || error == QNetworkReply::ConnectionRefusedError
-                              || error == QNetworkReply::HostNotFoundError;
+                              || error == QNetworkReply::HostNotFoundError
+                              || error == QNetworkReply::TemporaryNetworkFailureError
+                              || error == QNetworkReply::NetworkSessionFailedError
+                              || error == QNetworkReply::ProxyConnectionRefusedError
+                              || error == QNetworkReply::ProxyNotFoundError;
         replyFailed(sent, !httpAnswered, notTaken);
         return;
     }
