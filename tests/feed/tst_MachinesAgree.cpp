@@ -317,7 +317,8 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
                    && QTest::qWaitFor([&]() { return JobsFixture::requestsTo(path).size() > sent; }, 5000)
                    && !platformCall(path, {{QStringLiteral("book_id"), kBook}, {QStringLiteral("move_order"), move},
                                            {QStringLiteral("update_time"), now()}})
-                           .isEmpty();
+                           .isEmpty()
+                   && settleClient();
         };
     };
     const auto dragOutline = [](int outlineId, int targetId) {
