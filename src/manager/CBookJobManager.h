@@ -164,7 +164,8 @@ public:
     // --- changes whose reply was lost (CBookJobManager_lostChange.cpp) ---
     // Changes that are looked up before they go again once their request
     // left without an answer: a chapter's name (the chapter edit), recycle
-    // state and place, a volume's name, delete and order.
+    // state and place, a volume's name, delete and order, an outline entry's
+    // place.
     static bool isLookedUpChange(int jobType);
     // Sends the fetch that shows the changed object as the platform holds
     // it (1, lookup holds the request's identity); 0 when there is nothing
@@ -295,6 +296,9 @@ private:
     Lookup settleLostChapterChange(T_Book* book, const T_JobData& job, const QByteArray& body, Held otherwise);
     Held chapterMoveHeld(const T_Book* book, const T_JobData& job, const QByteArray& body, Held otherwise);
     Held volumeMoveHeld(const T_Book* book, const T_JobData& job, const TS_Volume_Menu& reply, Held otherwise);
+    // places: (order number, server id) of a list; whether the moved one
+    // stands on the side of the other one the move put it.
+    static Held sideHeld(QList<QPair<int, int>> places, int fromId, int toId, bool after, Held otherwise);
     // Takes a looked-up change's job off (Adopted), unless it changed here
     // meanwhile (Missing) or the table refused (AfterFeed).
     Lookup settle(const T_JobData& job);

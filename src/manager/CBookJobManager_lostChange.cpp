@@ -11,6 +11,9 @@
 //   machine's while the feed since the send brought a change of it: the
 //   change is settled and the platform's state taken;
 // - otherwise the change never arrived and goes again.
+// Moves name no place of their own: the platform puts the moved volume or
+// outline entry where the other one stood, so the same move arriving twice
+// puts it back; which side of the other one it stands on tells.
 
 #include "BookJobSend.h"
 
@@ -21,6 +24,7 @@
 #include "manager/CSynDataManager.h"
 #include "remote/CTessaneUrl.h"
 #include "remote/records/ChapterRecords.h"
+#include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
 #include "volume/CBookVolumeController.h"
 
@@ -56,6 +60,7 @@ bool CBookJobManager::isLookedUpChange(int jobType)
     case JobType::VolumeEdit:
     case JobType::VolumeDelRestore:
     case JobType::VolumeMove:
+    case JobType::OutlineMove:
         return true;
     default:
         return false;
@@ -89,6 +94,11 @@ int CBookJobManager::lookUpChange(const T_JobData& job, T_Http_Custom& lookup)
         request.header = lookup;
         request.bookId = book->bookId;
         m_http->chapter_menu_asyn(request);
+    } else if (job.jobType == JobType::OutlineMove) {
+        TC_BookOutline_List request;
+        lookup.jobType = request.header.jobType;
+        request.header = lookup;
+        m_http->outlineList_asyn(request);
     } else {
         TC_Volume_Menu request;
         lookup.jobType = request.header.jobType;
@@ -114,11 +124,35 @@ CBookJobManager::Lookup CBookJobManager::settleLostChange(int jobId, const QByte
     const Held otherwise = job.sent == 2 ? Held::Later : Held::Before;
     if (job.jobType == JobType::ChapterEdit || job.jobType == JobType::ChapterRecycle)
         return settleLostChapterChange(book, job, body, otherwise);
+    // The platform places a moved chapter, volume or outline entry by its
+    // own order, which is taken either way.
     if (job.jobType == JobType::ChapterMove) {
         const Held held = chapterMoveHeld(book, job, body, otherwise);
         const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
-        if (gone == Lookup::Adopted && held == Held::Later)
+        if (gone == Lookup::Adopted)
             asynBackChapterMenu(body);
+        return gone;
+    }
+    if (job.jobType == JobType::OutlineMove) {
+        TS_BookOutline_List reply;
+        CTessaneUrl::setHttpOutlineList(body, &reply);
+        const QJsonObject stored = objectOf(job.content);
+        QList<QPair<int, int>> places;
+        for (const TS_BookOutline_Detail& item : qAsConst(reply.items))
+            places.append(qMakePair(item.order_num, item.outline_id));
+        const T_Outline* from = book->findOutlineByLocalId(stored.value(QStringLiteral("from_localId")).toInt());
+        const T_Outline* to = book->findOutlineByLocalId(stored.value(QStringLiteral("to_localId")).toInt());
+        const Held held = from == nullptr || to == nullptr
+                              ? Held::Before
+                              : sideHeld(places, from->outlineId, to->outlineId,
+                                         stored.contains(QStringLiteral("after"))
+                                             ? stored.value(QStringLiteral("after")).toBool()
+                                             : from->orderNum > to->orderNum,
+                                         otherwise);
+        const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
+        // Through the feed's check, which keeps an outline text waiting here.
+        if (gone == Lookup::Adopted)
+            asynBackOutlineList(CSynDataManager::instance()->guardReply(JobType::OutlineList, body, false));
         return gone;
     }
     TS_Volume_Menu reply;
@@ -136,8 +170,6 @@ CBookJobManager::Lookup CBookJobManager::settleLostChange(int jobId, const QByte
                                                 : (listed->status != 0) == (job.content.toInt() != 0))
         held = Held::Ours;
     const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
-    // A move's order is taken either way: the platform placed the volume by
-    // its own order.
     if (gone == Lookup::Adopted && (held == Held::Later || job.jobType == JobType::VolumeMove))
         takeVolumeList(body, job.jobType == JobType::VolumeDelRestore);
     return gone;
@@ -242,22 +274,33 @@ CBookJobManager::Held CBookJobManager::volumeMoveHeld(const T_Book* book, const 
     const QJsonObject stored = objectOf(job.content);
     const T_Volume* from = book->findVolumeByLocalId(stored.value(QStringLiteral("localFromVolumeId")).toInt());
     const T_Volume* to = book->findVolumeByLocalId(stored.value(QStringLiteral("localToVolumeId")).toInt());
-    if (from == nullptr || to == nullptr || from == to)
+    if (from == nullptr || to == nullptr)
         return Held::Before;
+    QList<QPair<int, int>> places;
+    for (const T_Volume_MenuItem& item : reply.items)
+        places.append(qMakePair(item.orderNum, item.volumeId));
     // A move stored before the side was kept goes by this machine's order.
     const bool after = stored.contains(QStringLiteral("after")) ? stored.value(QStringLiteral("after")).toBool()
                                                                  : from->orderNum > to->orderNum;
-    const QList<T_Volume_MenuItem> items =
-        sorted(reply.items, [](const T_Volume_MenuItem& a, const T_Volume_MenuItem& b) { return a.orderNum < b.orderNum; });
+    return sideHeld(places, from->volumeId, to->volumeId, after, otherwise);
+}
+
+CBookJobManager::Held CBookJobManager::sideHeld(QList<QPair<int, int>> places, int fromId, int toId, bool after,
+                                               Held otherwise)
+{
+    // The platform puts the moved one where the other stood: after it when it
+    // came from above, before it when from below.
+    std::stable_sort(places.begin(), places.end(),
+                     [](const QPair<int, int>& a, const QPair<int, int>& b) { return a.first < b.first; });
     int fromAt = -1;
     int toAt = -1;
-    for (int i = 0; i < items.size(); ++i) {
-        if (items.at(i).volumeId == from->volumeId)
+    for (int i = 0; i < places.size(); ++i) {
+        if (places.at(i).second == fromId)
             fromAt = i;
-        else if (items.at(i).volumeId == to->volumeId)
+        else if (places.at(i).second == toId)
             toAt = i;
     }
-    if (fromAt < 0 || toAt < 0)
-        return Held::Before;
+    if (fromId == toId || fromAt < 0 || toAt < 0)
+        return Held::Before;  // gone there: sent again, it is refused
     return (fromAt > toAt) == after ? Held::Ours : otherwise;
 }

@@ -269,7 +269,7 @@ void CSynDataManager::noteChangesElsewhere()
         {6, JobType::ChapterRecycle, "chapterId", true},       {8, JobType::ChapterRecycle, "chapterId", true},
         {5, JobType::ChapterMove, "bookId", false},             {26, JobType::VolumeEdit, "volumeId", true},
         {28, JobType::VolumeDelRestore, "volumeId", true},      {29, JobType::VolumeDelRestore, "volumeId", true},
-        {27, JobType::VolumeMove, "bookId", false},
+        {27, JobType::VolumeMove, "bookId", false},             {24, JobType::OutlineMove, "bookId", false},
     };
     if (m_db->countItems(QStringLiteral("tb_job"), QStringLiteral("sent"), 1) < 1)
         return;

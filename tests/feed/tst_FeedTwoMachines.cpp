@@ -1044,7 +1044,7 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data(
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("offline");  // else the platform takes this machine's change and its reply is cut off
     for (const char* change : {"chapter rename", "chapter recycle", "chapter restore", "chapter move", "volume rename",
-                               "volume delete", "volume drag"})
+                               "volume delete", "volume drag", "outline drag"})
         QTest::newRow(qPrintable(QStringLiteral("%1, reply lost").arg(change))) << change << false;
     QTest::newRow("volume rename, offline") << QStringLiteral("volume rename") << true;
     QTest::newRow("volume delete, offline") << QStringLiteral("volume delete") << true;
@@ -1069,7 +1069,11 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
         body.insert(QLatin1String(key), status);
         return body;
     };
-    QVERIFY(v2 > 0);
+    const int o2 = platformCall(QStringLiteral("/bookoutline/addOutline"),
+                                {{QStringLiteral("book_id"), 5001}, {QStringLiteral("type"), 1},
+                                 {QStringLiteral("title"), QStringLiteral("支线")}, {QStringLiteral("update_time"), 1700000050}})
+                       .value(QStringLiteral("outline_id")).toInt();
+    QVERIFY(v2 > 0 && o2 > 0);
     QVERIFY(change != QLatin1String("chapter restore")
             || !platformCall(QStringLiteral("/chapter/recycle"), withStatus(chapter2, "status", 0)).isEmpty());
     QVERIFY(startOneMachine(fixture));
@@ -1099,6 +1103,11 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
     renameChapter.header.localChapterId = demoBook()->findChapterByChapterId(9001)->localId;
     renameChapter.chapterName = QStringLiteral("甲改的章名");
     const int local7001 = demoBook()->findVolumeByVolumeId(7001)->localId;
+    const QList<T_Outline*>& outlines = demoBook()->outline.outlineList;
+    const auto outlineAt = [&outlines](int outlineId) {
+        return int(std::find_if(outlines.begin(), outlines.end(), [=](const T_Outline* o) { return o->outlineId == outlineId; })
+                   - outlines.begin());
+    };
     const auto there = [&](const char* path, QJsonObject body) {
         body.insert(QStringLiteral("update_time"), 1700000300);
         return !standin().callAs(otherMachine, QLatin1String(path), body).isEmpty();
@@ -1142,6 +1151,21 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
           [&]() {
               return (!offline || there("/volume/recycle", withStatus(volume2, "type", 0)))
                      && there("/volume/recycle", withStatus(volume2, "type", 1));
+          }}},
+        {"outline drag",
+         {"/bookoutline/move",
+          [&]() {
+              TC_BookOutline_Move move;
+              move.localBookId = demoBook()->localId;
+              move.fromLocalId = demoBook()->findOutlineByOutlineId(11001)->localId;
+              move.toLocalId = demoBook()->findOutlineByOutlineId(o2)->localId;
+              return CBookJobManager::instance()->outline_move(move, outlineAt(11001), outlineAt(o2));
+          },
+          [&]() {
+              return there("/bookoutline/move", {{QStringLiteral("book_id"), 5001},
+                                                 {QStringLiteral("move_order"),
+                                                  moveOrder({{QStringLiteral("from_outline_id"), 11001},
+                                                             {QStringLiteral("to_outline_id"), o2}})}});
           }}},
         {"volume drag",
          {"/volume/move",
