@@ -288,6 +288,9 @@ private:
     void sendWaitingDelete(int jobType, const QString& column, int localId);
     bool createWaits(int jobType, int localBookId, int jobId) const;
     bool placementWaits(int jobType, int localBookId, int jobId) const;
+    // Sends the book's chapter list, outline list or volume list (its job
+    // type) with the identity lookup, which names the book.
+    void requestBookList(int listType, T_Http_Custom& lookup);
     // An import batch's chapters found in the platform's chapter list.
     Lookup adoptBatch(const T_JobData& job, const QJsonArray& menu);
     // What the platform holds of a change whose reply was lost: the change,

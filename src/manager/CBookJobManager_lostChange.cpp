@@ -85,26 +85,13 @@ int CBookJobManager::lookUpChange(const T_JobData& job, T_Http_Custom& lookup)
         request.header = lookup;
         m_http->chapter_info_asyn(request);
     } else if (job.jobType == JobType::ChapterMove) {
-        TC_Chapter_Menu request;
         // Named with no volume, the list is not read as one after a
         // volume's delete.
         lookup.volumeId = 0;
         lookup.localVolumeId = 0;
-        lookup.jobType = request.header.jobType;
-        request.header = lookup;
-        request.bookId = book->bookId;
-        m_http->chapter_menu_asyn(request);
-    } else if (job.jobType == JobType::OutlineMove) {
-        TC_BookOutline_List request;
-        lookup.jobType = request.header.jobType;
-        request.header = lookup;
-        m_http->outlineList_asyn(request);
+        requestBookList(JobType::ChapterMenu, lookup);
     } else {
-        TC_Volume_Menu request;
-        lookup.jobType = request.header.jobType;
-        request.header = lookup;
-        request.bookId = book->bookId;
-        m_http->volume_menu_asyn(request);
+        requestBookList(job.jobType == JobType::OutlineMove ? int(JobType::OutlineList) : int(JobType::VolumeMenu), lookup);
     }
     qInfo() << "change job" << job.jobId << "type" << job.jobType << "may have reached the platform; looked up first";
     return 1;
