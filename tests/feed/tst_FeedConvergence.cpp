@@ -649,31 +649,24 @@ QString dragAfterFeedDelete(Machine& m, QRandomGenerator& random, QSet<QString>&
 }
 
 // A chapter's or a volume's state and name, here or on the platform, and
-// where it stands after a '@': a chapter's volume, a volume's place among the
-// live ones.
+// where it stands: a live chapter's volume, a live volume's place.
 QString held(bool volume, int id, bool here)
 {
     const QJsonObject store = here ? QJsonObject() : standin().store();
     const QMap<int, QString> rows = volume ? (here ? localVolumes() : platformVolumes(store))
                                            : (here ? localChapters() : platformChapters(store));
-    QStringList where;
-    if (volume) {
-        auto it = QRegularExpression(QStringLiteral("(\\d+)\\[")).globalMatch(here ? storedOrder(kBook)
-                                                                                    : platformOrder(store, kBook));
-        while (it.hasNext())
-            where << it.next().captured(1);
-        where = QStringList{QString::number(where.indexOf(QString::number(id)))};
-    } else if (here) {
-        QSqlQuery query = CTessaneDb::instance()->newQuery();
-        if (query.exec(QStringLiteral("select volumeId from tb_chapter where chapterId = %1").arg(id)) && query.next())
-            where << query.value(0).toString();
-    } else {
-        for (const QJsonValue& chapter : store.value(QStringLiteral("chapters")).toArray()) {
-            if (chapter.toObject().value(QStringLiteral("chapter_id")).toInt() == id)
-                where << QString::number(chapter.toObject().value(QStringLiteral("volume_id")).toInt());
-        }
+    QStringList volumes;
+    QString where;
+    auto it = QRegularExpression(QStringLiteral("(\\d+)\\[([^\\]]*)\\]"))
+                  .globalMatch(here ? storedOrder(kBook) : platformOrder(store, kBook));
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        volumes << match.captured(1);
+        if (!volume && match.captured(2).split(QLatin1Char(' ')).contains(QString::number(id)))
+            where = match.captured(1);
     }
-    return rows.value(id).section(QLatin1Char('|'), 0, 1) + QLatin1Char('@') + where.join(QLatin1Char(','));
+    return rows.value(id).section(QLatin1Char('|'), 0, 1) + QLatin1Char('@')
+           + (volume ? QString::number(volumes.indexOf(QString::number(id))) : where);
 }
 
 // One machine's change of a live chapter (0 rename, 1 recycle or restore,
