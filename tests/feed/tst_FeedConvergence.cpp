@@ -734,6 +734,7 @@ QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& 
     const int id = kind >= 3 ? (volume ? volume->volumeId : 0) : (chapter ? chapter->chapterId : 0);
     if (id < 1 || (kind == 3 && volume == nullptr))
         return QString();
+    const QString before = held(kind >= 3, id, false);
     if (!standin().addFault(offline ? QStringLiteral("*") : QLatin1String(paths[kind]),
                             QLatin1String(offline ? "http500" : "truncated"), 0, offline ? -1 : 1)
         || !changeOf(m, random, kind, id) || !settleClient() || !standin().clearFaults())
@@ -742,7 +743,12 @@ QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& 
     // A change that waited here (for an earlier one, a server id) met no cut.
     if (!offline && ours != held(kind >= 3, id, false))
         return QString();
-    if (!use(other) || !changeOf(other, random, kind, id) || (offline && kind == 4 && !changeOf(other, random, kind, id))
+    if (!use(other))
+        return QStringLiteral("did not settle on %1").arg(other.name);
+    // A change of the object waiting there went first: it is the later one.
+    if (held(kind >= 3, id, false) != (offline ? before : ours))
+        return QString();
+    if (!changeOf(other, random, kind, id) || (offline && kind == 4 && !changeOf(other, random, kind, id))
         || !settleClient())
         return QStringLiteral("the other machine's change was refused or did not settle");
     // This machine's when it comes back online, else the other's (unless it waits there).
