@@ -745,16 +745,17 @@ QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& 
         return QString();
     if (!use(other))
         return QStringLiteral("did not settle on %1").arg(other.name);
+    const QString back = QStringLiteral("did not settle back on %1").arg(m.name);
     // A change of the object waiting there went first: it is the later one.
     if (held(kind >= 3, id, false) != (offline ? before : ours))
-        return QString();
+        return use(m) ? QString() : back;
     if (!changeOf(other, random, kind, id) || (offline && kind == 4 && !changeOf(other, random, kind, id))
         || !settleClient())
         return QStringLiteral("the other machine's change was refused or did not settle");
     // This machine's when it comes back online, else the other's (unless it waits there).
     const QString later = offline ? ours.section(QLatin1Char('@'), 0, 0) : held(kind >= 3, id, false);
     if (!offline && later != held(kind >= 3, id, true))
-        return QString();
+        return use(m) ? QString() : back;
     for (Machine* side : {&m, &other, &m}) {
         if (!use(*side))
             return QStringLiteral("did not settle on %1").arg(side->name);
