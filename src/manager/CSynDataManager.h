@@ -188,6 +188,8 @@ private:
 
     // Pending local changes and conflict copies (CSynDataManager_guard.cpp).
     bool hasPendingText(int localChapterId) const;
+    // Whether words of the chapter's text wait here (not only its name).
+    bool hasPendingWords(int localChapterId) const;
     bool hasPendingBookJobs(int localBookId) const;
     // Whether a job of the type for the object (column names its local id)
     // waits in the table; with member given, one whose JSON content has it.

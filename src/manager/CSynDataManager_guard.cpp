@@ -58,6 +58,18 @@ bool CSynDataManager::hasPendingText(int localChapterId) const
     return found;
 }
 
+bool CSynDataManager::hasPendingWords(int localChapterId) const
+{
+    bool found = false;
+    // A save of the text (1016), or an edit (1017) that carries one: a
+    // rename waiting alone holds no words.
+    const QString statement = sqlFormat(
+        QStringLiteral("select count(*) from tb_job where uid = %1 and localChapterId = %2 and (jobType = 1016 "
+                       "or (jobType = 1017 and instr(content,'\"content\":') > 0));"),
+        {m_model->userInfo.uid, localChapterId});
+    return !countJobs(m_db, statement, &found) || found;
+}
+
 bool CSynDataManager::hasPendingBookJobs(int localBookId) const
 {
     if (localBookId < 1)
@@ -308,6 +320,14 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
             continue;
         }
         kept = true;
+        // Only a name waits here: the platform's text is taken, the name
+        // stays this machine's until its rename is settled.
+        if (!hasPendingWords(chapter->localId) && !m_ui->holdsUnsavedText(chapter->localId)) {
+            QJsonObject named = object;
+            named.insert(QStringLiteral("chapter_name"), chapter->name);
+            admitted.append(named);
+            continue;
+        }
         // The base is the platform's text as it stands there; the comparison
         // leaves out what never reaches the rows here.
         const QString platformText = object.value(QStringLiteral("content")).toString();

@@ -265,15 +265,15 @@ QStringList platformMemosAndOutlines()
     return out;
 }
 
-// The demo book's volumes and chapters with their states and names, and its
-// order, here and on the platform.
+// The demo book's volumes and chapters with their states and names (and
+// texts), and its order, here and on the platform.
 QString localState()
 {
     QStringList out{storedOrder(5001)};
     QSqlQuery query = CTessaneDb::instance()->newQuery();
     if (query.exec(QStringLiteral("select volumeId || ':' || (status <> 0) || ':' || volumeName from tb_volume "
                                   "where bookId = 5001 union all select chapterId || ':' || (status <> 0) || ':' "
-                                  "|| name from tb_chapter where bookId = 5001 order by 1")))
+                                  "|| name || ':' || ifnull(content, '') from tb_chapter where bookId = 5001 order by 1")))
         while (query.next())
             out << query.value(0).toString();
     return out.join(QLatin1Char(' '));
@@ -283,14 +283,15 @@ QString platformState()
 {
     const QJsonObject store = standin().store();
     QStringList out;
-    for (const char* kind : {"volumes id volume_name", "chapters chapter_id chapter_name"}) {
+    for (const char* kind : {"volumes id volume_name", "chapters chapter_id chapter_name content"}) {
         const QStringList keys = QString::fromLatin1(kind).split(QLatin1Char(' '));
         for (const QJsonValue& value : store.value(keys.at(0)).toArray()) {
             const QJsonObject object = value.toObject();
             if (object.value(QStringLiteral("book_id")).toInt() == 5001)
                 out << QStringLiteral("%1:%2:%3").arg(object.value(keys.at(1)).toInt())
-                           .arg(object.value(QStringLiteral("status")).toInt() != 0 ? 1 : 0)
-                           .arg(object.value(keys.at(2)).toString());
+                               .arg(object.value(QStringLiteral("status")).toInt() != 0 ? 1 : 0)
+                               .arg(object.value(keys.at(2)).toString())
+                           + (keys.size() > 3 ? QLatin1Char(':') + object.value(keys.at(3)).toString() : QString());
         }
     }
     out.sort();
@@ -1050,7 +1051,8 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data(
     const QString moves = R"(/%1/move {"book_id":5001,"move_order":"[{\"from_%2_id\":%3,\"to_%2_id\":%4%5}]"})";
     QTest::newRow("chapter rename, reply lost")
         << "chapter rename /chapter/editChapter"
-        << R"(/chapter/editChapter {"book_id":5001,"chapter_id":9001,"chapter_name":"乙改的章名"})" << false;
+        << R"(/chapter/editChapter {"book_id":5001,"chapter_id":9001,"chapter_name":"乙改的章名","content":"乙写的字"})"
+        << false;
     QTest::newRow("chapter recycle, reply lost") << "chapter recycle /chapter/recycle" << chapter2.arg(1) << false;
     QTest::newRow("chapter restore, reply lost") << "chapter restore /chapter/recycle" << chapter2.arg(0) << false;
     QTest::newRow("chapter move, reply lost")
