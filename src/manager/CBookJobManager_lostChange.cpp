@@ -200,8 +200,8 @@ CBookJobManager::Lookup CBookJobManager::settleLostChapterChange(T_Book* book, c
     Held held = Held::Later;
     if (name == stored.value(QStringLiteral("name")).toString())
         held = Held::Ours;
-    else if (stored.value(QStringLiteral("was")).toArray().contains(name))
-        held = Held::Before;
+    else if (!stored.contains(QStringLiteral("was")) || stored.value(QStringLiteral("was")).toArray().contains(name))
+        held = Held::Before;  // a job of an older build knows no earlier names: it goes again
     const bool withText = stored.contains(QStringLiteral("content"));
     if (held == Held::Before || (held == Held::Ours && withText))
         return Lookup::Missing;  // the text goes again all the same, with the text it started from
