@@ -137,7 +137,16 @@ public:
     // started from; an existing one stays unless overwrite.
     bool setChapterJobBase(int jobId, const QString& base, bool overwrite);
     // A create's request left: from now on it may exist on the platform.
+    // The same for a change (a chapter edit only while it carries a name):
+    // it may have reached the platform without its reply coming back.
     bool markJobSent(int jobId);
+    // The platform answered that it did not take the request.
+    bool unmarkJobSent(int jobId);
+    // The change feed brought a change of the object made elsewhere: the
+    // sent jobs of that type for it (column = value) are marked so.
+    bool markJobsOvertaken(int uid, int jobType, const QString& column, int value);
+    // A chapter edit keeps its text and goes without its name.
+    bool dropChapterEditName(int jobId);
     // Whether a create of that type for the object (column = its local id)
     // waits whose request has left before.
     bool hasSentCreate(int jobType, const QString& column, int value);

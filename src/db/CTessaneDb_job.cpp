@@ -4,6 +4,7 @@
 #include "remote/T_Http_Custom.h"
 
 #include <QDebug>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
@@ -212,7 +213,31 @@ bool CTessaneDb::hasJobOfItsObjectBefore(int jobId, const QString& column)
 
 bool CTessaneDb::markJobSent(int jobId)
 {
-    return exec(QStringLiteral("update tb_job set sent = 1 where jobId = %1 and sent = 0;"), {jobId});
+    // A chapter edit only while it carries a name, which stands ahead of
+    // the text: a save's text goes again with the text it started from.
+    // A change sent again counts from this send.
+    return exec(QStringLiteral("update tb_job set sent = 1 where jobId = %1 and sent <> 1 and (jobType <> %2 "
+                               "or instr(substr(content,1,1024),'\"name\":') > 0);"),
+                {jobId, TessaneJob::ChapterEdit});
+}
+
+bool CTessaneDb::unmarkJobSent(int jobId)
+{
+    return exec(QStringLiteral("update tb_job set sent = 0 where jobId = %1 and sent <> 0;"), {jobId});
+}
+
+bool CTessaneDb::markJobsOvertaken(int uid, int jobType, const QString& column, int value)
+{
+    return exec(QStringLiteral("update tb_job set sent = 2 where sent = 1 and uid = %1 and jobType = %2 and %3 = %4;"),
+                {uid, jobType, SqlArg::name(column), value});
+}
+
+bool CTessaneDb::dropChapterEditName(int jobId)
+{
+    // The text stays last; the job goes as a save of its text alone.
+    return exec(QStringLiteral("update tb_job set content = json_remove(content,'$.name','$.was'),sent = 0 "
+                               "where jobId = %1 and json_valid(content);"),
+                {jobId});
 }
 
 bool CTessaneDb::insertJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1)
@@ -322,13 +347,28 @@ bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& 
     bool hasText = keys.contains(QStringLiteral("content"));
     QString text = keys.take(QStringLiteral("content")).toString();
     if (identity.jobType == TessaneJob::ChapterRename) {
+        // The names the platform may hold while this one has not reached it:
+        // the chapter's name before it, and every name this job carried.
+        QSqlQuery row(db);
+        if (!sqlExec(row, sqlFormat(QStringLiteral("select name from tb_chapter where localId = %1;"),
+                                    {identity.localChapterId})))
+            return false;
+        QJsonArray was = keys.value(QStringLiteral("was")).toArray();
+        const QString before = row.next() ? row.value(0).toString() : QString();
+        if (!was.contains(before))
+            was.append(before);
+        keys.insert(QStringLiteral("was"), was);
         keys.insert(QStringLiteral("name"), content);
     } else {
         text = content;
         hasText = true;
     }
     const QByteArray utf8Text = text.toUtf8();
-    return writeChapterEdit(identity, jobId, keys, hasText ? &utf8Text : nullptr, createTime);
+    if (!writeChapterEdit(identity, jobId, keys, hasText ? &utf8Text : nullptr, createTime))
+        return false;
+    // A name given after the last request left is a change of its own, sent
+    // as made rather than looked up.
+    return identity.jobType != TessaneJob::ChapterRename || jobId < 1 || unmarkJobSent(jobId);
 }
 
 bool CTessaneDb::setChapterJobBase(int jobId, const QString& base, bool overwrite)
@@ -364,10 +404,11 @@ int CTessaneDb::lastJobId()
 }
 
 namespace {
-// A chapter edit job whose content holds the chapter's text; jobs of older
-// builds may hold anything but JSON, which json_type would refuse.
-const char* const kEditWithText = "(jobType = 1017 and case when json_valid(content) then "
-                                  "json_type(content, '$.content') end is not null)";
+// A save of a chapter's text, or a chapter edit job whose content holds the
+// text; jobs of older builds may hold anything but JSON, which json_type
+// would refuse.
+const char* const kEditWithText = "(jobType = 1016 or (jobType = 1017 and case when json_valid(content) then "
+                                  "json_type(content, '$.content') end is not null))";
 }
 
 bool CTessaneDb::chapterTextWaits(int localChapterId)

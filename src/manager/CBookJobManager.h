@@ -175,16 +175,21 @@ public:
     // machine's own object whose create is still unanswered: it is left
     // for that create's look-up instead of being stored as another's.
     bool heldForLookUp(int createType, int localBookId, const QString& name, int localId = 0);
-    // --- lost volume moves (CBookJobManager_moveLookup.cpp) ---
-    // A stored volume move that may already have reached the platform: sends
-    // the book's volume list (1, lookup holds the request's identity), -1
-    // when it cannot be looked up now.
-    int lookUpMove(const T_JobData& job, T_Http_Custom& lookup);
-    // The list's reply: Adopted when the platform already has the order the
-    // move makes (the job goes and the platform's order is taken), Missing
-    // when the move must go again, AfterFeed when the job could not be taken
-    // off and is looked up again later.
-    Lookup settleLostMove(int jobId, const QByteArray& body);
+    // --- changes whose reply was lost (CBookJobManager_lostChange.cpp) ---
+    // Changes that are looked up before they go again once their request
+    // left without an answer: a chapter's name (the chapter edit), recycle
+    // state and place, a volume's name, delete and order, an outline entry's
+    // place.
+    static bool isLookedUpChange(int jobType);
+    // Sends the fetch that shows the changed object as the platform holds
+    // it (1, lookup holds the request's identity); 0 when there is nothing
+    // to look at (the replay decides), -1 when it cannot be looked up now.
+    int lookUpChange(const T_JobData& job, T_Http_Custom& lookup);
+    // The fetch's reply: Adopted when the platform holds the change, or a
+    // later one from elsewhere, which is then taken here (the job goes, or a
+    // chapter edit goes on with its text alone: Missing); Missing when the
+    // change must go again; AfterFeed when the job could not be taken off.
+    Lookup settleLostChange(int jobId, const QByteArray& body);
     // Whether a job of a book must wait for an earlier one still queued,
     // because the platform would take the two differently in the other
     // order. jobId 0: whether a queued job may be waiting for one of this
@@ -297,8 +302,23 @@ private:
     void sendWaitingDelete(int jobType, const QString& column, int localId);
     bool createWaits(int jobType, int localBookId, int jobId) const;
     bool placementWaits(int jobType, int localBookId, int jobId) const;
+    // Sends the book's chapter list, outline list or volume list (its job
+    // type) with the identity lookup, which names the book.
+    void requestBookList(int listType, T_Http_Custom& lookup);
     // An import batch's chapters found in the platform's chapter list.
     Lookup adoptBatch(const T_JobData& job, const QJsonArray& menu);
+    // What the platform holds of a change whose reply was lost: the change,
+    // what was there before it, or a later change from elsewhere.
+    enum class Held { Ours, Before, Later };
+    Lookup settleLostChapterChange(T_Book* book, const T_JobData& job, const QByteArray& body, Held otherwise);
+    Held chapterMoveHeld(const T_Book* book, const T_JobData& job, const QByteArray& body, Held otherwise);
+    Held volumeMoveHeld(const T_Book* book, const T_JobData& job, const TS_Volume_Menu& reply, Held otherwise);
+    // places: (order number, server id) of a list; whether the moved one
+    // stands on the side of the other one the move put it.
+    static Held sideHeld(QList<QPair<int, int>> places, int fromId, int toId, bool after, Held otherwise);
+    // Takes a looked-up change's job off (Adopted), unless it changed here
+    // meanwhile (Missing) or the table refused (AfterFeed).
+    Lookup settle(const T_JobData& job);
     // Handles content as the reply to the stored create job.
     void answerFor(const T_JobData& job, const QJsonValue& content);
     // The platform's current state of a memo adopted after its create's
@@ -349,6 +369,10 @@ private:
     void asynBackOutlineDelete(const QByteArray& body);
     void asynBackOutlineMove(const QByteArray& body);
     void asynBackVolumeMenu(const QByteArray& body);
+    // The platform's volume list taken into the book: names and order, and
+    // with withStatus deletes and restores, each unless a change of it made
+    // here still waits.
+    void takeVolumeList(const QByteArray& body, bool withStatus);
     void asynBackVolumeAdd(const QByteArray& body);
     void asynBackVolumeEidt(const QByteArray& body);
     void asynBackVolumeDelRestore(const QByteArray& body);

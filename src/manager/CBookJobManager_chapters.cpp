@@ -202,10 +202,11 @@ bool CBookJobManager::chapter_edit_name(TC_Chapter_Edit_Name& request)
         CTessaneDb::Transaction transaction(*m_db);
         if (!transaction.began())
             return dbFailed("chapter rename not begun");
-        if (!m_db->updateChapterName(&stored))
-            return dbFailed("chapter name not stored");
+        // The job first: it keeps the name the row held before.
         if (!recordJob(request.header, request.chapterName, now(), 0, &revision))
             return false;
+        if (!m_db->updateChapterName(&stored))
+            return dbFailed("chapter name not stored");
         if (!transaction.commit())
             return dbFailed("chapter rename not committed");
     }

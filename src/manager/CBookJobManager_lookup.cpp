@@ -126,29 +126,37 @@ int CBookJobManager::lookUpCreate(const T_JobData& job, T_Http_Custom& lookup)
         lookup.bookId = book && book->bookId > 0 ? book->bookId : job.bookId;
         if (lookup.bookId < 1)
             return -1;
-        if (job.jobType == JobType::ChapterAdd || job.jobType == JobType::ChapterBatchCreate) {
-            TC_Chapter_Menu request;
-            lookup.jobType = request.header.jobType;
-            request.header = lookup;
-            request.bookId = lookup.bookId;
-            m_http->chapter_menu_asyn(request);
-        } else if (job.jobType == JobType::OutlineCreate) {
-            TC_BookOutline_List request;
-            lookup.jobType = request.header.jobType;
-            request.header = lookup;
-            m_http->outlineList_asyn(request);
-        } else if (job.jobType == JobType::VolumeAdd) {
-            TC_Volume_Menu request;
-            lookup.jobType = request.header.jobType;
-            request.header = lookup;
-            request.bookId = lookup.bookId;
-            m_http->volume_menu_asyn(request);
-        } else {
+        if (job.jobType == JobType::ChapterAdd || job.jobType == JobType::ChapterBatchCreate)
+            requestBookList(JobType::ChapterMenu, lookup);
+        else if (job.jobType == JobType::OutlineCreate)
+            requestBookList(JobType::OutlineList, lookup);
+        else if (job.jobType == JobType::VolumeAdd)
+            requestBookList(JobType::VolumeMenu, lookup);
+        else
             return 0;
-        }
     }
     qInfo() << "create job" << job.jobId << "may have reached the platform; its list is looked up first";
     return 1;
+}
+
+void CBookJobManager::requestBookList(int listType, T_Http_Custom& lookup)
+{
+    lookup.jobType = listType;
+    if (listType == JobType::ChapterMenu) {
+        TC_Chapter_Menu request;
+        request.header = lookup;
+        request.bookId = lookup.bookId;
+        m_http->chapter_menu_asyn(request);
+    } else if (listType == JobType::OutlineList) {
+        TC_BookOutline_List request;
+        request.header = lookup;
+        m_http->outlineList_asyn(request);
+    } else {
+        TC_Volume_Menu request;
+        request.header = lookup;
+        request.bookId = lookup.bookId;
+        m_http->volume_menu_asyn(request);
+    }
 }
 
 CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId, const QByteArray& body,

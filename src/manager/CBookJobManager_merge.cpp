@@ -216,6 +216,15 @@ void CBookJobManager::asynBackChapterEditContent(const QByteArray& body)
 
 void CBookJobManager::asynBackVolumeMenu(const QByteArray& body)
 {
+    // Fetched by the feed for a change of a volume: the platform's present
+    // state, deletes and restores included, rather than what the item says.
+    T_Http_S head;
+    CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(body), &head);
+    takeVolumeList(body, head.userdata.synStep != 0);
+}
+
+void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
+{
     TS_Volume_Menu reply;
     CTessaneUrl::setHttpVolumeMenu(body, &reply);
     if (reply.header.code != HttpOk)
@@ -226,18 +235,22 @@ void CBookJobManager::asynBackVolumeMenu(const QByteArray& body)
         return;
     // A move made here and still waiting would be undone now and then sent:
     // the places stay until it has gone.
-    const bool movesWait =
-        m_db->pendingJob(m_model->userInfo.uid, JobType::VolumeMove, QStringLiteral("localBookId"), book->localId) > 0;
+    const int uid = m_model->userInfo.uid;
+    const bool movesWait = m_db->pendingJob(uid, JobType::VolumeMove, QStringLiteral("localBookId"), book->localId) > 0;
+    QList<QPair<int, int>> statuses;
     for (const T_Volume_MenuItem& item : qAsConst(reply.items)) {
         if (item.volumeId < 1 || (item.bookId >= 1 && item.bookId != bookId))
             continue;
         if (T_Volume* known = book->findVolumeByVolumeId(item.volumeId)) {
             T_Volume stored = *known;
             stored.orderNum = movesWait ? known->orderNum : item.orderNum;
-            // Likewise a rename made here that has not gone yet.
-            if (m_db->pendingJob(m_model->userInfo.uid, JobType::VolumeEdit, QStringLiteral("localVolumeId"),
-                                 known->localId) == 0)
+            // Likewise a rename, a delete or a restore made here that has not gone yet.
+            const QString column = QStringLiteral("localVolumeId");
+            if (m_db->pendingJob(uid, JobType::VolumeEdit, column, known->localId) == 0)
                 stored.volumeName = item.volumeName;
+            if (withStatus && (item.status != 0) != (known->status != 0)
+                && m_db->pendingJob(uid, JobType::VolumeDelRestore, column, known->localId) == 0)
+                statuses.append(qMakePair(known->localId, item.status != 0 ? 1 : 0));
             if (!m_db->updateVolumeOrder(&stored) || !m_db->updateVolumeName(&stored)) {
                 replyDbFailed(reply.header, "volume of the list not stored");
                 continue;
@@ -269,6 +282,14 @@ void CBookJobManager::asynBackVolumeMenu(const QByteArray& body)
             }
         }
         book->volumeList.append(volume);
+    }
+    for (const auto& status : qAsConst(statuses)) {
+        const T_Volume* volume = book->findVolumeByLocalId(status.first);
+        if (volume != nullptr && !CSynDataManager::instance()->takeVolumeStatus(book, volume, status.second)) {
+            // Not taken: the feed's pass ends, and its items come again.
+            CSynDataManager::instance()->abortSyn(reply.header.userdata.synStep, true);
+            break;
+        }
     }
     CBookVolumeController::instance()->reloadBook(book);
 }

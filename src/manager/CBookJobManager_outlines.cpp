@@ -221,10 +221,13 @@ bool CBookJobManager::outline_move(TC_BookOutline_Move& request, int from, int t
             if (!m_db->updateOutlineOrder(change.first->localId, change.second))
                 return dbFailed("outline order not stored");
         }
+        // The side of the other entry the moved one ends on tells a look-up
+        // after a lost reply whether the move reached the platform.
         const QJsonObject content{{QStringLiteral("outlineId_from"), request.fromOutlineId},
                                   {QStringLiteral("outlineId_to"), request.toOutlineId},
                                   {QStringLiteral("from_localId"), request.fromLocalId},
-                                  {QStringLiteral("to_localId"), request.toLocalId}};
+                                  {QStringLiteral("to_localId"), request.toLocalId},
+                                  {QStringLiteral("after"), down}};
         if (!recordJob(request.header, compact(content), now(), 0, &revision))
             return false;
         if (!transaction.commit())

@@ -283,11 +283,11 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.revision = revision;
     entry.sentContent = sentContent;
     m_inFlight.insert(identity.jobId, entry);
-    if (identity.jobType == JobType::VolumeMove) {
+    if (CBookJobManager::isLookedUpChange(identity.jobType)) {
         // Its reply may be lost too: looked up again before another send.
         m_lookedUp.remove(identity.jobId);
         if (!m_db->markJobSent(identity.jobId))
-            qWarning() << "volume move job" << identity.jobId << "not marked as sent; a lost reply would move it twice";
+            qWarning() << "change job" << identity.jobId << "not marked as sent; a lost reply would send it again";
         return;
     }
     if (!JobOwners::isCreate(identity.jobType))
@@ -333,15 +333,15 @@ void CJobManager::feedTakenIn()
 
 bool CJobManager::lookUpCreate(const T_JobData& job)
 {
-    const bool move = job.jobType == JobType::VolumeMove;
-    if ((!move && !JobOwners::isCreate(job.jobType)) || job.sent == 0 || m_lookedUp.contains(job.jobId))
+    const bool change = CBookJobManager::isLookedUpChange(job.jobType);
+    if ((!change && !JobOwners::isCreate(job.jobType)) || job.sent == 0 || m_lookedUp.contains(job.jobId))
         return false;
     T_Http_Custom lookup;
-    const int sent = move ? m_bookJobs->lookUpMove(job, lookup) : m_bookJobs->lookUpCreate(job, lookup);
+    const int sent = change ? m_bookJobs->lookUpChange(job, lookup) : m_bookJobs->lookUpCreate(job, lookup);
     if (sent < 0)
         return false;  // the owner parks it
     if (sent == 0) {
-        qInfo() << "create job" << job.jobId << "type" << job.jobType
+        qInfo() << "job" << job.jobId << "type" << job.jobType
                 << "may have reached the platform, which gives nothing to recognise it by; sent again";
         return false;
     }
@@ -500,9 +500,12 @@ bool CJobManager::heldForFeed(const T_JobData& job)
     // Memo and outline edits, which the platform takes without a check: the
     // feed's guard must see first what was written elsewhere. A delete for
     // good: the feed may show the object restored, moved out of the bin or
-    // written in elsewhere, and that work must not go with it.
+    // written in elsewhere, and that work must not go with it. A change
+    // whose reply was lost: the feed tells whether the object was changed
+    // elsewhere since, which its look-up must know.
+    const bool lostReply = job.sent != 0 && CBookJobManager::isLookedUpChange(job.jobType);
     if (job.jobType != JobType::MemoEdit && job.jobType != JobType::OutlineUpdate
-        && !JobOwners::isDeleteForGood(job.jobType))
+        && !JobOwners::isDeleteForGood(job.jobType) && !lostReply)
         return false;
     if (m_feedApplied && job.jobId <= m_feedCovers)
         return false;

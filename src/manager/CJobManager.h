@@ -221,9 +221,9 @@ private:
         int uid = 0;
         int revision = 0;
         QString sentContent;  // statistics uploads: the counters sent
-        // A look-up of the platform's list for a create (or volume move) of
-        // this type whose earlier request may have arrived (0: the job's own
-        // request).
+        // A look-up of the platform's list for a create (or the object of a
+        // change) of this type whose earlier request may have arrived (0: the
+        // job's own request).
         int lookupFor = 0;
     };
 
@@ -231,9 +231,9 @@ private:
     int currentUid() const;
     // A new sign-in (or sign-out): the pass and what was answered are forgotten.
     void resetSession();
-    // A create that may already exist on the platform, or a volume move that
-    // may already have been applied there: its list is looked up first. True
-    // when the look-up went out.
+    // A create that may already exist on the platform, or a change that may
+    // already have been applied there: its list (or object) is looked up
+    // first. True when the look-up went out.
     bool lookUpCreate(const T_JobData& job);
     // The look-up's reply; the drain goes on.
     void lookUpAnswered(const InFlight& entry, const T_Http_S& head, const QByteArray& body, bool fromDrain);
@@ -248,7 +248,10 @@ private:
     void printJobData(const T_JobData& job) const;
 
     // Reply routing.
-    void replyFailed(const T_Http_Custom& sent, bool unreachable);
+    // notTaken: the answer (an error status) or its absence (no connection)
+    // says the platform did not take the request.
+    void replyFailed(const T_Http_Custom& sent, bool unreachable, bool notTaken = false);
+    void unmarkChangeSent(int jobType, int jobId);
     void routeReply(const T_Http_S& head, const QByteArray& body);
     bool takeInFlight(int jobId, InFlight& out);
     void confirmJob(const InFlight& job, bool fromDrain);

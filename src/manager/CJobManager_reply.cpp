@@ -70,8 +70,15 @@ void CJobManager::onGetAsynData(QNetworkReply* reply)
     if (error != QNetworkReply::NoError) {
         qWarning() << "NetWorkError : " << error << errorText;
         // No HTTP answer at all: the platform is out of reach, so the rest of
-        // the pass would fail the same way.
-        replyFailed(sent, !httpAnswered);
+        // the pass would fail the same way. An error status, or no
+        // connection at all, says the request was not taken.
+        const bool notTaken = httpAnswered || error == QNetworkReply::ConnectionRefusedError
+                              || error == QNetworkReply::HostNotFoundError
+                              || error == QNetworkReply::TemporaryNetworkFailureError
+                              || error == QNetworkReply::NetworkSessionFailedError
+                              || error == QNetworkReply::ProxyConnectionRefusedError
+                              || error == QNetworkReply::ProxyNotFoundError;
+        replyFailed(sent, !httpAnswered, notTaken);
         return;
     }
 
@@ -109,7 +116,7 @@ bool CJobManager::takeInFlight(int jobId, InFlight& out)
     return true;
 }
 
-void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
+void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable, bool notTaken)
 {
     if (sent.jobType == JobOwners::SynDataPull || sent.runNext != 0) {
         m_ui->stopSyncAnimation(false);
@@ -127,6 +134,8 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
             fromDrain = entry.jobId == m_drainJobId;
             qInfo() << "job" << sent.jobId << "type" << sent.jobType
                     << "not confirmed; it stays queued for the next synchronisation";
+            if (notTaken && entry.lookupFor == 0)
+                unmarkChangeSent(entry.jobType, entry.jobId);
         }
     }
     if (!fromDrain)
@@ -140,6 +149,13 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable)
     }
     // The queue goes on with the jobs behind the failed one.
     drainNext();
+}
+
+void CJobManager::unmarkChangeSent(int jobType, int jobId)
+{
+    // The platform did not take it: it goes again without a look-up.
+    if (CBookJobManager::isLookedUpChange(jobType) && !m_db->unmarkJobSent(jobId))
+        qWarning() << "change job" << jobId << "stays marked as sent; it is looked up before it goes again";
 }
 
 void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
@@ -225,6 +241,7 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         } else {
             qInfo() << "job" << identity.jobId << "failed on the platform with code" << head.code
                     << "; it stays queued for the next synchronisation";
+            unmarkChangeSent(identity.jobType, identity.jobId);
             if (fromDrain)
                 m_passFailed = true;
         }
@@ -249,9 +266,12 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
 void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, const QByteArray& body,
                                  bool fromDrain)
 {
-    if (head.code != HttpOk) {
+    const bool change = CBookJobManager::isLookedUpChange(entry.lookupFor);
+    // A change whose object the platform refuses to show goes again, and
+    // its refusal settles it as any refusal does.
+    if (head.code != HttpOk && !(change && isDefinitive(head.code))) {
         // Without the list the create could be made twice: it waits.
-        qInfo() << "look-up for create job" << entry.jobId << "failed with code" << head.code << "; it waits";
+        qInfo() << "look-up for job" << entry.jobId << "failed with code" << head.code << "; it waits";
         if (fromDrain) {
             m_passFailed = true;
             drainNext();
@@ -259,9 +279,10 @@ void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, co
         return;
     }
     const CBookJobManager::Lookup found =
-        entry.lookupFor == JobType::VolumeMove
-            ? m_bookJobs->settleLostMove(entry.jobId, body)
-            : m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, m_feedPasses, m_firstListed[entry.jobId]);
+        head.code != HttpOk ? CBookJobManager::Lookup::Missing
+        : change            ? m_bookJobs->settleLostChange(entry.jobId, body)
+                            : m_bookJobs->adoptCreated(entry.lookupFor, entry.jobId, body, m_feedPasses,
+                                                       m_firstListed[entry.jobId]);
     switch (found) {
     case CBookJobManager::Lookup::Adopted:
         m_firstListed.remove(entry.jobId);

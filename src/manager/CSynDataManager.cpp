@@ -241,6 +241,7 @@ void CSynDataManager::startSyn(const QByteArray& body)
 
     for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items))
         printSynType(item, isKnownType(item->changeType));
+    noteChangesElsewhere();
 
     T_Book* current = nullptr;
     for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
@@ -250,6 +251,35 @@ void CSynDataManager::startSyn(const QByteArray& body)
     }
     m_running = true;
     execSynData();
+}
+
+void CSynDataManager::noteChangesElsewhere()
+{
+    // Which of this machine's changes a pulled item may come after: the
+    // change, looked up before it goes again (its reply was lost), then
+    // yields to the platform's state instead of undoing that later one.
+    struct Kind
+    {
+        int changeType;
+        int jobType;
+        const char* column;  // holds the item's volume or chapter id, or else its book id
+        bool byObject;
+    };
+    static const Kind kinds[] = {
+        {6, JobType::ChapterRecycle, "chapterId", true},       {8, JobType::ChapterRecycle, "chapterId", true},
+        {5, JobType::ChapterMove, "bookId", false},             {26, JobType::VolumeEdit, "volumeId", true},
+        {28, JobType::VolumeDelRestore, "volumeId", true},      {29, JobType::VolumeDelRestore, "volumeId", true},
+        {27, JobType::VolumeMove, "bookId", false},             {24, JobType::OutlineMove, "bookId", false},
+    };
+    if (m_db->countItems(QStringLiteral("tb_job"), QStringLiteral("sent"), 1) < 1)
+        return;
+    for (const T_SynchronizaTion_SynBookDataItem* item : qAsConst(m_reply.items)) {
+        for (const Kind& kind : kinds) {
+            if (item != nullptr && item->synId > 0 && item->changeType == kind.changeType)
+                m_db->markJobsOvertaken(m_model->userInfo.uid, kind.jobType, QLatin1String(kind.column),
+                                        kind.byObject ? item->chapterId : item->bookId);
+        }
+    }
 }
 
 void CSynDataManager::execSynData()

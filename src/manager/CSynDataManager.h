@@ -114,6 +114,11 @@ public:
     // The name of a conflict copy.
     static QString copyName(const QString& name);
 
+    // The platform's delete (type 0) or restore (1) of a volume, taken here
+    // as coming from the feed, with what it means for the volume's chapters;
+    // false when the owner operation failed.
+    bool takeVolumeStatus(T_Book* book, const T_Volume* volume, int type);
+
     int pendingItems() const { return m_reply.items.size(); }
     bool isRunning() const { return m_running; }
 
@@ -122,6 +127,9 @@ private:
 
     explicit CSynDataManager(QObject* parent = nullptr);
     Outcome dispatch(const T_SynchronizaTion_SynBookDataItem& item);
+    // Marks the changes of this machine whose reply was lost that a pulled
+    // item shows were followed by a change of their object elsewhere.
+    void noteChangesElsewhere();
     void endPass(bool ok);
     int nextStep();
     // Fills the identity of a change the feed applies through an owner: the
@@ -140,6 +148,8 @@ private:
     Outcome execChapterRecycle(const T_SynchronizaTion_SynBookDataItem& item, int status);
     Outcome execChapterDelete(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execChapterContent(const T_SynchronizaTion_SynBookDataItem& item);
+    // A volume renamed, deleted or restored elsewhere: its list is fetched.
+    Outcome execVolumeState(const T_SynchronizaTion_SynBookDataItem& item);
     // A chapter this machine deleted for good, its delete still waiting,
     // that another machine restored or wrote in since: the delete would take
     // that work with it, so it goes instead, and the platform's chapter list
@@ -227,7 +237,8 @@ private:
     // The highest sync id this pass may acknowledge: just below the first
     // item that failed.
     int m_ackCeiling = INT_MAX;
-    // Books whose volume list this pass fetched for a chapter in an unknown volume.
+    // Books whose volume list this pass fetched (for a chapter in an unknown
+    // volume, or a volume changed elsewhere).
     QSet<int> m_volumeListFetched;
     // Items run once more after a volume list: the sync id of the pulled
     // item each stands for.

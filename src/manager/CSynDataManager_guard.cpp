@@ -295,6 +295,14 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
             continue;
         }
         kept = true;
+        // Only a name waits here: the platform's text is taken, the name
+        // stays this machine's until its rename is settled.
+        if (!m_db->chapterTextWaits(chapter->localId) && !m_ui->holdsUnsavedText(chapter->localId)) {
+            QJsonObject named = object;
+            named.insert(QStringLiteral("chapter_name"), chapter->name);
+            admitted.append(named);
+            continue;
+        }
         // The base is the platform's text as it stands there; the comparison
         // leaves out what never reaches the rows here.
         const QString platformText = object.value(QStringLiteral("content")).toString();

@@ -722,18 +722,7 @@ CSynDataManager::Outcome CSynDataManager::execVolumeAdd(const T_SynchronizaTion_
 CSynDataManager::Outcome CSynDataManager::execVolumeEidt(const T_SynchronizaTion_SynBookDataItem& item)
 {
     qDebug().noquote() << "execVolumeEidt" << printSynItem(&item);
-    T_Book* book = m_model->findBookByBookId(item.bookId);
-    const T_Volume* volume = book ? book->findVolumeByVolumeId(item.chapterId) : nullptr;
-    if (volume == nullptr)
-        return Outcome::Continue;
-    const QString name = textOf(extraOf(item), "volume_name");
-    if (name.isEmpty() || name == volume->volumeName)
-        return Outcome::Continue;
-    TC_Volume_Edit request;
-    setVolumeStep(request.header, book, volume);
-    request.volumeName = name;
-    request.updateTime = now();
-    return m_bookJobs->volume_edit(request) ? Outcome::Continue : Outcome::Fail;
+    return execVolumeState(item);
 }
 
 CSynDataManager::Outcome CSynDataManager::execVolumeMove(const T_SynchronizaTion_SynBookDataItem& item)
@@ -751,14 +740,32 @@ CSynDataManager::Outcome CSynDataManager::execVolumeMove(const T_SynchronizaTion
 
 CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_SynchronizaTion_SynBookDataItem& item, int type)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
-    const T_Volume* volume = book ? book->findVolumeByVolumeId(item.chapterId) : nullptr;
-    if (volume == nullptr)
+    qDebug().noquote() << "execVolumeDelRestore" << type << printSynItem(&item);
+    return execVolumeState(item);
+}
+
+CSynDataManager::Outcome CSynDataManager::execVolumeState(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    // The item tells that the volume changed, not what it is now: a change
+    // of this machine that the platform took after it must not be undone
+    // here. The book's volume list brings the platform's present names,
+    // states and order (CBookJobManager::takeVolumeList).
+    // One list of the pass, fetched after the pull, holds every change the
+    // pass brings.
+    const T_Book* book = m_model->findBookByBookId(item.bookId);
+    if (book == nullptr || book->findVolumeByVolumeId(item.chapterId) == nullptr
+        || m_volumeListFetched.contains(book->bookId))
         return Outcome::Continue;
+    m_volumeListFetched.insert(book->bookId);
+    return execFetchVolumeList(item);
+}
+
+bool CSynDataManager::takeVolumeStatus(T_Book* book, const T_Volume* volume, int type)
+{
     // Deleting a deleted volume, or restoring one that is not deleted,
     // changes nothing.
     if ((type == 0 && volume->status == 0) || (type == 1 && volume->status != 0))
-        return Outcome::Continue;
+        return true;
     // Chapters live here may have been written into the volume after the
     // platform deleted it: those the platform never had come back at once,
     // the others by their state there.
@@ -775,10 +782,7 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
     request.type = type;
     request.updateTime = now();
     if (!m_bookJobs->volume_del_restore(request))
-        return Outcome::Fail;
-    // The platform's order places the volume among those moved meanwhile.
-    if (type == 1 && !hasSynItem(kFetchVolumeList, item.bookId, 0))
-        addSynItem(kFetchVolumeList, item.bookId, 0, 0, QString());
+        return false;
     for (int localId : qAsConst(unsent)) {
         T_Chapter* chapter = book->findChapterByLocalId(localId);
         if (chapter == nullptr)
@@ -798,7 +802,7 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
     // have been recycled there with it.
     if (type == 0)
         m_bookJobs->requestChapterStates(book, volume->localId, volume->volumeId);
-    return Outcome::Continue;
+    return true;
 }
 
 void CSynDataManager::askChapterState(const T_Book* book, const T_Chapter* chapter)

@@ -270,7 +270,9 @@ void ChapterOperationsTest::editOfAnOlderBuildKeepsItsRenameAndBase()
             QVERIFY(storeOlderEdit(chapter, book->bookId, older.arg(base)));
         }
         QVERIFY(saveText(chapter, text, false));
-        const QJsonObject job = pendingEdit();
+        QJsonObject job = pendingEdit();
+        // A rename recorded by this build also keeps the names it replaced.
+        job.remove(QStringLiteral("was"));
         QCOMPARE(job.keys(), QStringList({QStringLiteral("base"), QStringLiteral("content"), QStringLiteral("name")}));
         QCOMPARE(job.value(QStringLiteral("name")).toString(), QStringLiteral("旧名"));
         QCOMPARE(job.value(QStringLiteral("base")).toString(), base);

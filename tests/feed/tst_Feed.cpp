@@ -52,11 +52,12 @@ void FeedTest::itemsForUnknownObjectsAndHostileExtrasAreSkipped()
     QVERIFY(f.start());
     QVERIFY(waitForPassEnd());
     // A memo changed elsewhere that this machine never had is asked for
-    // (the platform has none of that id); so is the book deleted for good
-    // while live here, which the platform still has (its cover comes along).
+    // (the platform has none of that id), and so is the book's volume list
+    // for a volume restored elsewhere; so is the book deleted for good while
+    // live here, which the platform still has (its cover comes along).
     QCOMPARE(JobsFixture::paths(), (QStringList{kPull, QStringLiteral("/memo/memoDetail"),
-                                                QStringLiteral("/books/bookinfo"), QStringLiteral("/img/cover.png"),
-                                                kAck}));
+                                                QStringLiteral("/volume/volumeList"), QStringLiteral("/books/bookinfo"),
+                                                QStringLiteral("/img/cover.png"), kAck}));
     QCOMPARE(acknowledgedIds(), QList<int>{ids.last().toInt()});
     // The local copy is as it was.
     QCOMPARE(chapterRows(book.localBookId), 2);

@@ -18,7 +18,10 @@
 // after; or the other, its feed failing, deletes for good online a chapter
 // or a book this one restored and wrote in after the other saw it in its bin
 // (the words stay); or a rename or a drag stored here meets a delete for
-// good elsewhere (it leaves the queue and brings nothing back).
+// good elsewhere (it leaves the queue and brings nothing back). Or both
+// change one object: a volume renamed or deleted offline here and online
+// there (the change sent last stands everywhere), or a change here whose
+// reply is lost followed by one there (the later one stands).
 //
 // Seeded and bounded: TESSANE_CONVERGENCE_SEED picks the seed and
 // TESSANE_CONVERGENCE_STEPS the number of turns.
@@ -309,6 +312,17 @@ int volumeRow(const T_Volume* volume)
     const CBookVolumeSortModel* volumes = tree()->volumeSortModel();
     for (int row = 0; volumes && row < volumes->rowCount(); ++row) {
         if (volumes->index(row, 0).data(CBookVolumeModel::LocalIdRole).toInt() == volume->localId)
+            return row;
+    }
+    return -1;
+}
+
+// A chapter's row in a volume as the tree shows it; -1 when it is not there.
+int chapterRow(const T_Volume* volume, int localChapterId)
+{
+    const CBookChapterSortModel* list = tree()->volumeModel()->getChapterSortModelByLocalId(volume->localId);
+    for (int row = 0; list && row < list->rowCount(); ++row) {
+        if (list->index(row, 0).data(CBookChapterModel::LocalIdRole).toInt() == localChapterId)
             return row;
     }
     return -1;
@@ -631,11 +645,8 @@ QString dragAfterFeedDelete(Machine& m, QRandomGenerator& random, QSet<QString>&
     book = demoBook();
     const QList<T_Volume*> volumes = book ? liveVolumes(book) : QList<T_Volume*>();
     for (const T_Volume* volume : volumes) {
-        const CBookChapterSortModel* list = tree()->volumeModel()->getChapterSortModelByLocalId(volume->localId);
-        for (int row = 0; list && row < list->rowCount(); ++row) {
-            if (list->index(row, 0).data(CBookChapterModel::LocalIdRole).toInt() == localId)
-                return QStringLiteral("the tree still shows chapter %1").arg(localId);
-        }
+        if (chapterRow(volume, localId) >= 0)
+            return QStringLiteral("the tree still shows chapter %1").arg(localId);
     }
     dragChapter(m, random, volumes);
     return QString();
@@ -767,6 +778,125 @@ QString changeOfAChapterGoneElsewhere(Machine& m, QRandomGenerator& random, QSet
                : QString();
 }
 
+// A chapter's or a volume's state and name, here or on the platform, and
+// where it stands: a live chapter's volume, a live volume's place.
+QString held(bool volume, int id, bool here)
+{
+    const QJsonObject store = here ? QJsonObject() : standin().store();
+    const QMap<int, QString> rows = volume ? (here ? localVolumes() : platformVolumes(store))
+                                           : (here ? localChapters() : platformChapters(store));
+    QStringList volumes;
+    QString where;
+    auto it = QRegularExpression(QStringLiteral("(\\d+)\\[([^\\]]*)\\]"))
+                  .globalMatch(here ? storedOrder(kBook) : platformOrder(store, kBook));
+    while (it.hasNext()) {
+        const QRegularExpressionMatch match = it.next();
+        volumes << match.captured(1);
+        if (!volume && match.captured(2).split(QLatin1Char(' ')).contains(QString::number(id)))
+            where = match.captured(1);
+    }
+    return rows.value(id).section(QLatin1Char('|'), 0, 1) + QLatin1Char('@')
+           + (volume ? QString::number(volumes.indexOf(QString::number(id))) : where);
+}
+
+// One machine's change of a live chapter (0 rename, 1 recycle or restore,
+// 2 drag) or volume (3 rename, 4 delete or restore, 5 drag), as its author
+// makes it; false when the client refused it.
+bool changeOf(Machine& m, QRandomGenerator& random, int kind, int id)
+{
+    T_Book* book = demoBook();
+    T_Chapter* chapter = book ? book->findChapterByChapterId(id) : nullptr;
+    T_Volume* volume = book ? book->findVolumeByVolumeId(id) : nullptr;
+    const T_Volume* to = book ? pickOf(random, liveVolumes(book)) : nullptr;
+    const int row = chapter ? chapterRow(book->findVolumeByLocalId(chapter->localVolumeId), chapter->localId) : -1;
+    const QString name = QStringLiteral("%1又改%2").arg(m.name).arg(++m.counter);
+    trace(m, QStringLiteral("changes %1 %2 as the other does (%3)").arg(kind < 3 ? "chapter" : "volume").arg(id).arg(kind));
+    if (kind < 3 ? chapter == nullptr : volume == nullptr)
+        return false;
+    if (kind == 0 || kind == 2) {
+        if (row >= 0 && kind == 0)
+            tree()->changeChapterName(chapter->localVolumeId, chapter->localId, row, name);
+        else if (row >= 0 && to != nullptr)
+            tree()->moveChapter(row, chapter->localVolumeId, rowsOf(to) == 0 ? 0 : random.bounded(rowsOf(to)),
+                                to->localId, random.bounded(2) == 0);
+        return true;
+    }
+    if (kind == 1) {
+        if (chapter->status == 0)
+            return tree()->restoreChapter(book, chapter);
+        TC_Chapter_Recycle recycle;
+        fillChapterHeader(recycle.header, book, chapter);
+        recycle.updateTime = now();
+        if (!CJobManager::instance()->chapter_recycle(recycle))
+            return false;
+    } else if (kind == 3) {
+        tree()->changeVolumeName(volumeRow(volume), name);
+    } else if (kind == 4) {
+        TC_Volume_Delete state(*volume, volume->status == 0 ? 1 : 0, now());
+        if (!CJobManager::instance()->volume_del_restore(state))
+            return false;
+    } else if (to != volume) {
+        tree()->moveVolume(volumeRow(volume), volumeRow(to), 1);
+    }
+    tree()->reloadBook(book);
+    return true;
+}
+
+// Both machines change one live chapter or volume, the machine in use first:
+// offline (a volume renamed, or deleted while the other deletes and restores
+// it), or with its reply cut off after the platform took it. The change the
+// platform took last stands, on both machines and the platform. Ends with
+// the machine in use again. Empty, or what went wrong.
+QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& random, bool offline)
+{
+    Machine& m = machines[here];
+    Machine& other = machines[1 - here];
+    T_Book* book = demoBook();
+    // What waits here would change the platform too.
+    if (book == nullptr || !m.fixture->jobIds().isEmpty())
+        return QString();
+    static const char* const paths[] = {"/chapter/editChapter", "/chapter/recycle", "/chapter/move",
+                                        "/volume/editVolume",   "/volume/recycle",  "/volume/move"};
+    const QList<T_Volume*> volumes = liveVolumes(book);
+    const int kind = offline ? 3 + random.bounded(volumes.size() < 2 ? 1 : 2) : random.bounded(volumes.size() < 2 ? 4 : 6);
+    const T_Volume* volume = pickOf(random, volumes);
+    const T_Chapter* chapter = pickOf(random, book->chapterList);
+    const int id = kind >= 3 ? (volume ? volume->volumeId : 0) : (chapter ? chapter->chapterId : 0);
+    if (id < 1 || (kind == 3 && volume == nullptr))
+        return QString();
+    const QString before = held(kind >= 3, id, false);
+    if (!standin().addFault(offline ? QStringLiteral("*") : QLatin1String(paths[kind]),
+                            QLatin1String(offline ? "http500" : "truncated"), 0, offline ? -1 : 1)
+        || !changeOf(m, random, kind, id) || !settleClient() || !standin().clearFaults())
+        return QStringLiteral("the first change was refused or did not settle");
+    const QString ours = held(kind >= 3, id, true);
+    // A change that waited here (for an earlier one, a server id) met no cut.
+    if (!offline && ours != held(kind >= 3, id, false))
+        return QString();
+    if (!use(other))
+        return QStringLiteral("did not settle on %1").arg(other.name);
+    const QString back = QStringLiteral("did not settle back on %1").arg(m.name);
+    // A change of the object waiting there went first: it is the later one.
+    if (held(kind >= 3, id, false) != (offline ? before : ours))
+        return use(m) ? QString() : back;
+    if (!changeOf(other, random, kind, id) || (offline && kind == 4 && !changeOf(other, random, kind, id))
+        || !settleClient())
+        return QStringLiteral("the other machine's change was refused or did not settle");
+    // This machine's when it comes back online, else the other's (unless it waits there).
+    const QString later = offline ? ours.section(QLatin1Char('@'), 0, 0) : held(kind >= 3, id, false);
+    if (!offline && later != held(kind >= 3, id, true))
+        return use(m) ? QString() : back;
+    for (Machine* side : {&m, &other, &m}) {
+        if (!use(*side))
+            return QStringLiteral("did not settle on %1").arg(side->name);
+        const QString here = held(kind >= 3, id, true);
+        if (here != held(kind >= 3, id, false) || (offline ? here.section(QLatin1Char('@'), 0, 0) : here) != later)
+            return QStringLiteral("%1 %2 on %3: %4, platform %5, the later change %6")
+                .arg(kind >= 3 ? "volume" : "chapter").arg(id).arg(side->name, here, held(kind >= 3, id, false), later);
+    }
+    return QString();
+}
+
 // Every chapter text of one side joined, to look paragraphs up in.
 QString allTexts(const QMap<int, QString>& chapters)
 {
@@ -798,6 +928,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
     // The steps where both machines meet draw from a stream of their own.
     QRandomGenerator meetings(seed ^ 0x9e3779b9u);
     QRandomGenerator deletes(seed ^ 0x85ebca6bu);
+    // So do those where both change one chapter or volume.
+    QRandomGenerator sameObject(seed ^ 0xc2b2ae35u);
     Machine machines[2];
     machines[0].name = QStringLiteral("甲");
     machines[1].name = QStringLiteral("乙");
@@ -838,6 +970,12 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
             const QString failed = step == 0 ? deleteOnlineBeforeItsFeed(machines, turn % 2, deletes)
                                              : changeOfAChapterGoneElsewhere(m, deletes, excused);
             QVERIFY2(failed.isEmpty() && use(m), qPrintable(where + QStringLiteral(": ") + failed));
+        }
+        for (const bool offline : {true, false}) {
+            if (turn >= 2 && sameObject.bounded(offline ? 6 : 4) == 0) {
+                const QString failed = bothChangeOneObject(machines, turn % 2, sameObject, offline);
+                QVERIFY2(failed.isEmpty(), qPrintable(where + QStringLiteral(": ") + failed));
+            }
         }
         // 0: no platform this turn; 1: failures; 2: cut-off replies; 3, 4: fair.
         const int weather = turn >= 2 ? random.bounded(5) : 4;

@@ -73,6 +73,15 @@ bool changeElsewhere(const QString& path, const QJsonObject& body)
     return ok;
 }
 
+// Volume 7001 as another machine renamed it: the feed's item says so, the
+// platform's list gives the name.
+bool renamedElsewhere(const QString& name)
+{
+    return changeElsewhere(QStringLiteral("/volume/editVolume"), {{QStringLiteral("book_id"), 5001},
+                                                                  {QStringLiteral("id"), 7001},
+                                                                  {QStringLiteral("volume_name"), name}});
+}
+
 QString platformText(int chapterId)
 {
     for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
@@ -109,6 +118,7 @@ void FeedFaultTest::chapterOfAnUnknownVolumeFetchesTheVolumesAndTheFeedMovesOn()
     book.header.uid = StandinServer::demoUid();
     book.header.bookId = 5001;
     QVERIFY(CTessaneDb::instance()->insertBook(book));
+    QVERIFY(renamedElsewhere(QStringLiteral("上卷")));
     const QJsonArray ids = standin().pushFeed(
         StandinServer::demoUid(),
         {feedItem(4, 5001, 9001, chapterExtra(QStringLiteral("第一章 渡口"), 1, 7001)), feedItem(9, 5001, 9001),
@@ -142,6 +152,7 @@ void FeedFaultTest::itemThatCannotBeAppliedIsPassedOverAndGivenUpTheSecondTime()
     QSqlQuery trigger = CTessaneDb::instance()->newQuery();
     QVERIFY(trigger.exec(QStringLiteral("CREATE TRIGGER refuse_chapter BEFORE INSERT ON tb_chapter "
                                         "WHEN NEW.name = '拒收的章' BEGIN SELECT RAISE(ABORT, 'refused'); END;")));
+    QVERIFY(renamedElsewhere(QStringLiteral("改过的卷名")));
     const QJsonArray ids = standin().pushFeed(
         StandinServer::demoUid(), {feedItem(4, 5001, 424242, chapterExtra(QStringLiteral("拒收的章"), 3, 7001)),
                                    feedItem(26, 5001, 7001, volumeName(QStringLiteral("改过的卷名")))});
@@ -165,6 +176,7 @@ void FeedFaultTest::repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowl
     QVERIFY(f.seed());
     SeededBook book;
     QVERIFY(seedDemoBook(book));
+    QVERIFY(renamedElsewhere(QStringLiteral("乙")));
     const QJsonArray items{pulledItem(53, 7, 0, 0), pulledItem(52, 26, 5001, 7001, volumeName(QStringLiteral("乙"))),
                            pulledItem(0, 4, 5001, 0, QStringLiteral("{}")), pulledItem(0, 9, 5001, 0), pulledItem(51, 14, 0, 0),
                            pulledItem(52, 26, 5001, 7001, volumeName(QStringLiteral("丙")))};
@@ -183,6 +195,7 @@ void FeedFaultTest::itemWhoseDataThePlatformKeepsRefusingIsGivenUp()
     QVERIFY(f.seed());
     SeededBook book;
     QVERIFY(seedDemoBook(book));
+    QVERIFY(renamedElsewhere(QStringLiteral("后来改的")));
     const QJsonArray ids = standin().pushFeed(
         StandinServer::demoUid(), {feedItem(9, 5001, 9001), feedItem(26, 5001, 7001, volumeName(QStringLiteral("后来改的")))});
     QVERIFY(standin().addFault(QStringLiteral("/chapter/chapter"), QStringLiteral("http500"), 0, -1));
@@ -211,6 +224,7 @@ void FeedFaultTest::jobThatKeepsFailingDoesNotShutOutTheFeed()
     const int stuck = f.addJob(1016, QStringLiteral("平台总是拒收的字"), book.localBookId, 5001, book.localChapter2, 9002,
                                book.localVolumeId, 7001);
     QVERIFY(standin().addFault(kEdit, QStringLiteral("http500"), 0, -1));
+    QVERIFY(renamedElsewhere(QStringLiteral("别处改的")));
     const QJsonArray ids =
         standin().pushFeed(StandinServer::demoUid(), {feedItem(26, 5001, 7001, volumeName(QStringLiteral("别处改的")))});
     QSignalSpy indicator(CUiManager::instance(), &CUiManager::sig_SyncAnimation);

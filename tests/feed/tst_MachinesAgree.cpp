@@ -306,6 +306,21 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
             return true;
         };
     };
+    // Another machine moves volumes between this one's move and its reply:
+    // the reply brings the platform's order with it.
+    const auto dragMeetingAnotherMove = [dragVolume](int volumeId, int targetId, int otherId, int otherTarget) {
+        return [=]() {
+            const QString path = QStringLiteral("/volume/move");
+            const int sent = JobsFixture::requestsTo(path).size();
+            const QString move = QStringLiteral("[{\"from_volume_id\":%1,\"to_volume_id\":%2}]").arg(otherId).arg(otherTarget);
+            return standin().addFault(path, QStringLiteral("ok"), 1500, 1) && dragVolume(volumeId, targetId)()
+                   && QTest::qWaitFor([&]() { return JobsFixture::requestsTo(path).size() > sent; }, 5000)
+                   && !platformCall(path, {{QStringLiteral("book_id"), kBook}, {QStringLiteral("move_order"), move},
+                                           {QStringLiteral("update_time"), now()}})
+                           .isEmpty()
+                   && settleClient();
+        };
+    };
     const auto dragOutline = [](int outlineId, int targetId) {
         return [=]() {
             COutlineController::instance()->move(outlineRow(outlineId), outlineRow(targetId), 1);
@@ -328,6 +343,7 @@ void MachinesAgreeTest::everyKindOfMoveLeavesOneOrderOnBothMachinesAndThePlatfor
         {"volume dragged down", dragVolume(v2, v3)},
         {"volume dragged up", dragVolume(v3, v1)},
         {"volume dragged, its reply cut off", dragLosingTheReply(v4, v2)},
+        {"volume dragged while another machine moves volumes", dragMeetingAnotherMove(v2, v4, v1, v3)},
         // The panel shows the last outline on top.
         {"outline dragged down", dragOutline(o3, 11001)},
         {"outline dragged up", dragOutline(11001, o2)},

@@ -1,0 +1,293 @@
+// Changes whose reply never came (cut off, too late, the process ended): the
+// platform may hold the change already, and another machine may have changed
+// the object since. Sent again blindly, the change would undo that later one
+// (and a volume move, which puts the volume where the other one stood, would
+// move it back). Such a change waits for the pass's feed, so that what was
+// changed elsewhere since has been seen, and then the object's present state
+// is fetched:
+// - the platform holds the change: it is settled without a second send;
+// - it holds a later one from elsewhere: a name this machine never gave it,
+//   or for a recycle state, a delete, a place or an order another than this
+//   machine's while the feed since the send brought a change of it: the
+//   change is settled and the platform's state taken;
+// - otherwise the change never arrived and goes again.
+// Moves name no place of their own: the platform puts the moved volume or
+// outline entry where the other one stood, so the same move arriving twice
+// puts it back; which side of the other one it stands on tells.
+
+#include "BookJobSend.h"
+
+#include "common/Utility.h"
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
+#include "remote/CTessaneUrl.h"
+#include "remote/records/ChapterRecords.h"
+#include "remote/records/OutlineRecords.h"
+#include "remote/records/VolumeRecords.h"
+#include "volume/CBookVolumeController.h"
+
+#include <QDebug>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+QJsonObject objectOf(const QString& text)
+{
+    return QJsonDocument::fromJson(text.toUtf8()).object();
+}
+
+template <class Item, class Less>
+QList<Item> sorted(QList<Item> items, Less less)
+{
+    std::stable_sort(items.begin(), items.end(), less);
+    return items;
+}
+
+}
+
+bool CBookJobManager::isLookedUpChange(int jobType)
+{
+    switch (jobType) {
+    case JobType::ChapterEdit:
+    case JobType::ChapterRecycle:
+    case JobType::ChapterMove:
+    case JobType::VolumeEdit:
+    case JobType::VolumeDelRestore:
+    case JobType::VolumeMove:
+    case JobType::OutlineMove:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int CBookJobManager::lookUpChange(const T_JobData& job, T_Http_Custom& lookup)
+{
+    const T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    if (book == nullptr || book->bookId < 1)
+        return -1;
+    CTessaneUrl::setUserData(job, lookup, 0);
+    lookup.bookId = book->bookId;
+    lookup.localBookId = book->localId;
+    if (job.jobType == JobType::ChapterEdit || job.jobType == JobType::ChapterRecycle) {
+        const T_Chapter* chapter = book->findChapterByLocalId(job.localChapterId);
+        if (chapter == nullptr || chapter->chapterId < 1)
+            return 0;
+        TC_Chapter_Info request;
+        lookup.jobType = request.header.jobType;
+        lookup.chapterId = chapter->chapterId;
+        request.header = lookup;
+        m_http->chapter_info_asyn(request);
+    } else if (job.jobType == JobType::ChapterMove) {
+        // Named with no volume, the list is not read as one after a
+        // volume's delete.
+        lookup.volumeId = 0;
+        lookup.localVolumeId = 0;
+        requestBookList(JobType::ChapterMenu, lookup);
+    } else {
+        requestBookList(job.jobType == JobType::OutlineMove ? int(JobType::OutlineList) : int(JobType::VolumeMenu), lookup);
+    }
+    qInfo() << "change job" << job.jobId << "type" << job.jobType << "may have reached the platform; looked up first";
+    return 1;
+}
+
+CBookJobManager::Lookup CBookJobManager::settleLostChange(int jobId, const QByteArray& body)
+{
+    T_JobData job;
+    if (!m_db->getJobById(jobId, job))
+        return Lookup::AfterFeed;
+    if (job.jobId != jobId)
+        return Lookup::Adopted;  // settled meanwhile
+    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    if (book == nullptr)
+        return Lookup::Missing;
+    // A state of two values tells nothing by itself: the feed does.
+    const Held otherwise = job.sent == 2 ? Held::Later : Held::Before;
+    if (job.jobType == JobType::ChapterEdit || job.jobType == JobType::ChapterRecycle)
+        return settleLostChapterChange(book, job, body, otherwise);
+    // The platform places a moved chapter, volume or outline entry by its
+    // own order, which is taken either way.
+    if (job.jobType == JobType::ChapterMove) {
+        const Held held = chapterMoveHeld(book, job, body, otherwise);
+        const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
+        if (gone == Lookup::Adopted)
+            asynBackChapterMenu(body);
+        return gone;
+    }
+    if (job.jobType == JobType::OutlineMove) {
+        TS_BookOutline_List reply;
+        CTessaneUrl::setHttpOutlineList(body, &reply);
+        const QJsonObject stored = objectOf(job.content);
+        QList<QPair<int, int>> places;
+        for (const TS_BookOutline_Detail& item : qAsConst(reply.items))
+            places.append(qMakePair(item.order_num, item.outline_id));
+        const T_Outline* from = book->findOutlineByLocalId(stored.value(QStringLiteral("from_localId")).toInt());
+        const T_Outline* to = book->findOutlineByLocalId(stored.value(QStringLiteral("to_localId")).toInt());
+        const Held held = from == nullptr || to == nullptr
+                              ? Held::Before
+                              : sideHeld(places, from->outlineId, to->outlineId,
+                                         stored.contains(QStringLiteral("after"))
+                                             ? stored.value(QStringLiteral("after")).toBool()
+                                             : from->orderNum > to->orderNum,
+                                         otherwise);
+        const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
+        // Through the feed's check, which keeps an outline text waiting here.
+        if (gone == Lookup::Adopted)
+            asynBackOutlineList(CSynDataManager::instance()->guardReply(JobType::OutlineList, body, false));
+        return gone;
+    }
+    TS_Volume_Menu reply;
+    CTessaneUrl::setHttpVolumeMenu(body, &reply);
+    const T_Volume* volume = book->findVolumeByLocalId(job.localVolumeId);
+    const auto listed = std::find_if(reply.items.cbegin(), reply.items.cend(), [volume](const T_Volume_MenuItem& item) {
+        return volume != nullptr && item.volumeId == volume->volumeId;
+    });
+    Held held = otherwise;
+    if (job.jobType == JobType::VolumeMove)
+        held = volumeMoveHeld(book, job, reply, otherwise);
+    else if (listed == reply.items.cend())
+        held = Held::Before;  // gone there: sent again, it is refused
+    else if (job.jobType == JobType::VolumeEdit ? listed->volumeName == job.content
+                                                : (listed->status != 0) == (job.content.toInt() != 0))
+        held = Held::Ours;
+    const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
+    if (gone == Lookup::Adopted && (held == Held::Later || job.jobType == JobType::VolumeMove))
+        takeVolumeList(body, job.jobType == JobType::VolumeDelRestore);
+    return gone;
+}
+
+CBookJobManager::Lookup CBookJobManager::settle(const T_JobData& job)
+{
+    // The job goes before the platform's state is taken: while it waits,
+    // the state stays this machine's.
+    switch (m_db->deleteJob(job.jobId, job.revision)) {
+    case JobConfirm::Failed:
+        qWarning() << "change job" << job.jobId << "is settled but stays queued; looked up again later";
+        return Lookup::AfterFeed;
+    case JobConfirm::KeptNewer:
+        return Lookup::Missing;  // changed here meanwhile: the newer change goes
+    default:
+        qInfo() << "change job" << job.jobId << "type" << job.jobType << "is settled by the platform's state";
+        return Lookup::Adopted;
+    }
+}
+
+CBookJobManager::Lookup CBookJobManager::settleLostChapterChange(T_Book* book, const T_JobData& job,
+                                                                 const QByteArray& body, Held otherwise)
+{
+    TS_NewChapter_ChapterInfo reply;
+    CTessaneUrl::setHttpChapterInfo(body, &reply);
+    T_Chapter* chapter = book->findChapterByLocalId(job.localChapterId);
+    if (chapter == nullptr || reply.chapter_id != chapter->chapterId)
+        return Lookup::Missing;
+    if (job.jobType == JobType::ChapterRecycle) {
+        const int status = reply.status != 0 ? 1 : 0;
+        const Held held = status == (job.content.toInt() != 0 ? 1 : 0) ? Held::Ours : otherwise;
+        const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
+        if (gone == Lookup::Adopted && held == Held::Later
+            && takePlatformState(book, chapter, status, reply.header.userdata))
+            CBookVolumeController::instance()->reloadBook(book);
+        return gone;
+    }
+    const QJsonObject stored = objectOf(job.content);
+    const QString name = withoutControlChars(reply.chapter_name);
+    Held held = Held::Later;
+    if (name == stored.value(QStringLiteral("name")).toString())
+        held = Held::Ours;
+    else if (!stored.contains(QStringLiteral("was")) || stored.value(QStringLiteral("was")).toArray().contains(name))
+        held = Held::Before;  // a job of an older build knows no earlier names: it goes again
+    const bool withText = stored.contains(QStringLiteral("content"));
+    if (held == Held::Before || (held == Held::Ours && withText))
+        return Lookup::Missing;  // the text goes again all the same, with the text it started from
+    if (held == Held::Later) {
+        // The text still goes, without the name.
+        const Lookup gone = withText ? (m_db->dropChapterEditName(job.jobId) ? Lookup::Missing : Lookup::AfterFeed)
+                                     : settle(job);
+        if (gone == Lookup::AfterFeed || (!withText && gone != Lookup::Adopted))
+            return gone;
+        T_Chapter renamed = *chapter;
+        renamed.name = name;
+        if (!m_db->updateChapterName(&renamed)) {
+            replyDbFailed(reply.header, "chapter name of the platform not stored");
+        } else {
+            chapter->name = name;
+            CBookVolumeController::instance()->reloadBook(book);
+        }
+        qInfo() << "chapter" << chapter->localId << "was renamed elsewhere after this machine's rename; its name is taken";
+        return gone;
+    }
+    return settle(job);
+}
+
+CBookJobManager::Held CBookJobManager::chapterMoveHeld(const T_Book* book, const T_JobData& job, const QByteArray& body,
+                                                      Held otherwise)
+{
+    TS_Chapter_Menu reply;
+    CTessaneUrl::setHttpChapterMenu(body, &reply);
+    const QJsonObject stored = objectOf(job.content);
+    const T_Chapter* moved = book->findChapterByLocalId(stored.value(QStringLiteral("localFromChapterId")).toInt());
+    const T_Chapter* target = book->findChapterByLocalId(stored.value(QStringLiteral("localToChapterId")).toInt());
+    const int toVolumeId = book->getVolumeId(stored.value(QStringLiteral("localToVolumeId")).toInt());
+    const QList<T_Chapter_MenuItem> items =
+        sorted(reply.items.toList(), [](const T_Chapter_MenuItem& a, const T_Chapter_MenuItem& b) {
+            return a.order_num < b.order_num;
+        });
+    int movedAt = -1;
+    int targetAt = -1;
+    for (int i = 0; i < items.size(); ++i) {
+        if (moved != nullptr && items.at(i).chapter_id == moved->chapterId)
+            movedAt = i;
+        else if (target != nullptr && items.at(i).chapter_id == target->chapterId)
+            targetAt = i;
+    }
+    if (movedAt < 0)
+        return Held::Before;  // gone there: sent again, it is refused
+    const bool inVolume = items.at(movedAt).volume_id == toVolumeId;
+    const bool onItsSide =
+        target == nullptr
+        || (targetAt >= 0 && (movedAt > targetAt) == (stored.value(QStringLiteral("direction")).toInt() == 1));
+    return inVolume && onItsSide ? Held::Ours : otherwise;
+}
+
+CBookJobManager::Held CBookJobManager::volumeMoveHeld(const T_Book* book, const T_JobData& job,
+                                                     const TS_Volume_Menu& reply, Held otherwise)
+{
+    const QJsonObject stored = objectOf(job.content);
+    const T_Volume* from = book->findVolumeByLocalId(stored.value(QStringLiteral("localFromVolumeId")).toInt());
+    const T_Volume* to = book->findVolumeByLocalId(stored.value(QStringLiteral("localToVolumeId")).toInt());
+    if (from == nullptr || to == nullptr)
+        return Held::Before;
+    QList<QPair<int, int>> places;
+    for (const T_Volume_MenuItem& item : reply.items)
+        places.append(qMakePair(item.orderNum, item.volumeId));
+    // A move stored before the side was kept goes by this machine's order.
+    const bool after = stored.contains(QStringLiteral("after")) ? stored.value(QStringLiteral("after")).toBool()
+                                                                 : from->orderNum > to->orderNum;
+    return sideHeld(places, from->volumeId, to->volumeId, after, otherwise);
+}
+
+CBookJobManager::Held CBookJobManager::sideHeld(QList<QPair<int, int>> places, int fromId, int toId, bool after,
+                                               Held otherwise)
+{
+    // The platform puts the moved one where the other stood: after it when it
+    // came from above, before it when from below.
+    std::stable_sort(places.begin(), places.end(),
+                     [](const QPair<int, int>& a, const QPair<int, int>& b) { return a.first < b.first; });
+    int fromAt = -1;
+    int toAt = -1;
+    for (int i = 0; i < places.size(); ++i) {
+        if (places.at(i).second == fromId)
+            fromAt = i;
+        else if (places.at(i).second == toId)
+            toAt = i;
+    }
+    if (fromId == toId || fromAt < 0 || toAt < 0)
+        return Held::Before;  // gone there: sent again, it is refused
+    return (fromAt > toAt) == after ? Held::Ours : otherwise;
+}
