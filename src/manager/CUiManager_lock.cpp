@@ -178,6 +178,9 @@ bool CUiManager::runStartLock()
     m_unlockOpen = true;
     dialog.exec();
     m_unlockOpen = false;
+    // A sign-out while the lock was up ended it: the login dialog follows.
+    if (m_signInState == 2)
+        return false;
     const int kind = dialog.resultKind();
     if (kind == 0)
         return true;

@@ -25,6 +25,8 @@
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 
+#include "StandinServer.h"
+
 #include <QDirIterator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -52,6 +54,7 @@ namespace {
 // of the client come and go (the tray icon before it is embedded, previews).
 const QString kMainTitle = QStringLiteral("Vellora 写作");
 const QString kBoxTitle = QStringLiteral("文字未保存");
+const QString kSignInTitle = QStringLiteral("登录");
 
 // The first visible item of the tree panel that passes the test.
 QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& test)
@@ -92,6 +95,8 @@ private slots:
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem();
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt_data();
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt();
+    void signOutEndsEveryOpenDialog_data();
+    void signOutEndsEveryOpenDialog();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -100,7 +105,7 @@ private:
     // With a lock type, the author's application lock (password "idle",
     // idle time one second); in the bin, the book is in the recycle bin.
     // Where the buttons of the windows the questions come from are, too.
-    bool seedBook(int lockType = 0, bool inBin = false);
+    bool seedBook(int lockType = 0, bool inBin = false, int lockSeconds = 1);
     // Each book on the shelf as "name:text of its first chapter", then each
     // book in the recycle bin as "(name)", then the text of every memo.
     QString storedTexts();
@@ -150,6 +155,13 @@ private:
     // Opens the seeded book from the bookshelf and types into it: the
     // writing window, or None when the book did not open.
     Window typeIntoTheBook(Window shelf);
+    // Clicks at a point of a window; with keys, walks the menu that opens.
+    // The window that opens then, added to those seen; None when none came.
+    Window openFrom(QList<Window>& seen, Window over, QPoint at, unsigned button = Button1,
+                    const QList<KeySym>& keys = {});
+    // Opens the named dialog as an author does, from the bookshelf or the
+    // writing window (the book's text typed first); None when it did not open.
+    Window openDialog(const QString& dialog, QList<Window>& seen);
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
     void clickAt(Window window, QPoint position = QPoint(), unsigned button = Button1);
     void typeKey(KeySym key);
@@ -176,6 +188,13 @@ private:
     // 便签 on the bookshelf, and + on the memo list it opens.
     QPoint m_memo;
     QPoint m_addMemo;
+    QPoint m_newBook;
+    QPoint m_head;
+    QPoint m_backupsTab;
+    QPoint m_changeBackups;
+    // The client's platform when set; otherwise nothing answers.
+    StandinServer m_platform;
+    QString m_apiBase;
 };
 
 void QuitTest::initTestCase()
@@ -218,6 +237,7 @@ void QuitTest::init()
 
 void QuitTest::cleanup()
 {
+    m_apiBase.clear();
     m_client.kill();
     m_client.waitForFinished(5000);
     if (m_mounted)
@@ -225,7 +245,7 @@ void QuitTest::cleanup()
     m_mounted = false;
 }
 
-bool QuitTest::seedBook(int lockType, bool inBin)
+bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
 {
     m_cover = QPoint();
     CTessaneDb* db = CTessaneDb::instance();
@@ -249,6 +269,10 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         const QRect item = view->visualRect(view->model()->index(0, 0));
         const QRect cover = qobject_cast<CBookListDelegate*>(view->itemDelegate())->coverRect(item.topLeft());
         m_cover = view->viewport()->mapTo(shelf, cover.center());
+        // The shelf's last item makes a new book.
+        const QRect last = view->visualRect(view->model()->index(view->model()->rowCount() - 1, 0));
+        m_newBook = view->viewport()->mapTo(shelf, qobject_cast<CBookListDelegate*>(view->itemDelegate())
+                                                       ->coverRect(last.topLeft()).center());
         auto* close = shelf->findChild<QPushButton*>(QStringLiteral("btn_close"));
         const QPoint centre = close->mapTo(shelf, close->rect().center());
         m_close = centre - QPoint(shelf->width(), 0);
@@ -260,6 +284,8 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         m_addMemo = add->mapTo(list, add->rect().center());
         auto* setup = shelf->findChild<QPushButton*>(QStringLiteral("btn_setup"));
         m_setup = setup->mapTo(shelf, setup->rect().center()) - QPoint(shelf->width(), 0);
+        const auto middleOf = [](const QWidget* w, QWidget* in) { return w->mapTo(in, w->rect().center()); };
+        m_head = middleOf(shelf->findChild<QWidget*>(QStringLiteral("btnHeadImg")), shelf);
         // The settings page's lock tab, as the client shows it.
         Widget_Setting settings(shelf);
         settings.show();
@@ -268,6 +294,10 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         safety->click();
         auto* forgot = settings.findChild<QPushButton*>(QStringLiteral("btnForgotPwd"));
         m_settingsForgot = forgot->mapTo(&settings, forgot->rect().center());
+        auto* backups = settings.findChild<QPushButton*>(QStringLiteral("btnBackups"));
+        m_backupsTab = middleOf(backups, &settings);
+        backups->click();
+        m_changeBackups = middleOf(settings.findChild<QPushButton*>(QStringLiteral("btnChangePath")), &settings);
         auto* bin = shelf->findChild<QWidget*>(QStringLiteral("btnRecycle"));
         m_binButton = bin->mapTo(shelf, bin->rect().center());
         // The writing window's chapter tree.
@@ -312,7 +342,7 @@ bool QuitTest::seedBook(int lockType, bool inBin)
     if (lockType > 0) {
         // Any lock asks at every start too.
         conf.systemConf.pwdLockType = lockType;
-        conf.systemConf.pwdLockTime = 1;
+        conf.systemConf.pwdLockTime = lockSeconds;
         conf.systemConf.pwdLockPwd = QStringLiteral("idle");
         const bool stored = db->init(dbFile(), programDb) && db->updateUserConf(conf);
         db->close();
@@ -359,6 +389,8 @@ void QuitTest::startClient(const QString& home, const QString& temp)
     env.insert(QStringLiteral("HOME"), home.isEmpty() ? m_dir->path() : home);
     if (!temp.isEmpty())
         env.insert(QStringLiteral("TMPDIR"), temp);
+    if (!m_apiBase.isEmpty())
+        env.insert(QStringLiteral("TESSANE_API_BASE"), m_apiBase);
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir->filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
     // Without a status-notifier service the tray icon is a window embedded in the tray host's.
@@ -419,6 +451,9 @@ QList<Window> QuitTest::clientWindows(bool embedded, const QString& title) const
     };
     // Depth first; "inside" says whether a window of another program holds this one.
     QList<Window> found;
+    // An ended client has none (and no process id to match).
+    if (m_client.processId() == 0)
+        return found;
     std::function<void(Window, bool)> search = [&](Window window, bool inside) {
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable)
@@ -923,6 +958,123 @@ void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
     QCOMPARE(m_client.state(), QProcess::Running);
     expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });
     QCOMPARE(backupCount(), 0);
+}
+
+Window QuitTest::openFrom(QList<Window>& seen, Window over, QPoint at, unsigned button, const QList<KeySym>& keys)
+{
+    clickAt(over, at, button);
+    if (!keys.isEmpty()) {
+        // The menu pops up at the pointer and takes the keyboard.
+        const Window menu = awaitNewWindow(seen, QSize(1, 1));
+        if (menu == None)
+            return None;
+        seen << menu;
+        for (KeySym key : keys)
+            typeKey(key);
+    }
+    const Window opened = awaitNewWindow(seen);
+    seen << opened;
+    return opened;
+}
+
+Window QuitTest::openDialog(const QString& dialog, QList<Window>& seen)
+{
+    const Window shelf = seen.value(0);
+    const QList<KeySym> last{XK_Up, XK_Return};
+    if (dialog == QLatin1String("recycle bin"))
+        return openFrom(seen, shelf, m_binButton);
+    if (dialog == QLatin1String("delete the book"))
+        return openFrom(seen, shelf, m_cover, Button3, last);
+    if (dialog == QLatin1String("book information"))
+        return openFrom(seen, shelf, m_cover, Button3, {XK_Down, XK_Down, XK_Return});
+    if (dialog == QLatin1String("user information"))
+        return openFrom(seen, shelf, m_head);
+    if (dialog == QLatin1String("create book"))
+        return openFrom(seen, shelf, m_newBook, Button1, {XK_Down, XK_Return});
+    if (dialog == QLatin1String("backup folder chooser")) {
+        const Window page = openFrom(seen, shelf, m_setup);
+        clickAt(page, m_backupsTab);
+        return page == None ? None : openFrom(seen, page, m_changeBackups);
+    }
+    const Window writing = typeIntoTheBook(shelf);
+    seen << writing;
+    if (writing == None)
+        return None;
+    if (dialog == QLatin1String("font colour"))
+        return openFrom(seen, writing, QPoint(), Button3, {XK_Down, XK_Down, XK_Down, XK_Return});
+    if (dialog == QLatin1String("time machine"))
+        return openFrom(seen, writing, m_chapterRow, Button3, {XK_Down, XK_Down, XK_Down, XK_Down, XK_Down, XK_Return});
+    return openFrom(seen, writing, dialog.endsWith(QLatin1String("chapter")) ? m_chapterRow : m_volumeTitle, Button3,
+                    last);
+}
+
+void QuitTest::signOutEndsEveryOpenDialog_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<bool>("idleLock");
+    QTest::addColumn<QString>("stored");
+    for (const bool idleLock : {false, true}) {
+        for (const char* dialog : {"recycle bin", "delete the book", "book information", "user information",
+                                   "create book", "backup folder chooser"})
+            QTest::addRow("%s, %s", dialog, idleLock ? "idle lock" : "sign in again")
+                << QString::fromLatin1(dialog) << idleLock << QStringLiteral("退出之书:");
+        for (const char* dialog : {"font colour", "time machine", "delete the chapter", "delete the volume"})
+            QTest::addRow("%s, %s", dialog, idleLock ? "idle lock" : "sign in again")
+                << QString::fromLatin1(dialog) << idleLock << QStringLiteral("退出之书:　　zqxj");
+    }
+}
+
+void QuitTest::signOutEndsEveryOpenDialog()
+{
+    QFETCH(QString, dialog);
+    QFETCH(bool, idleLock);
+    QFETCH(QString, stored);
+    // The idle lock comes after three seconds untouched, over the dialog.
+    QVERIFY(seedBook(idleLock ? 4 : 0, false, 3));
+    if (!idleLock) {
+        // The platform holds the profile request of the start, to answer it
+        // "sign in again" once the dialog is open; nothing else gets through.
+        QVERIFY(m_platform.start() && m_platform.reset());
+        QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
+        QVERIFY(m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+        m_apiBase = m_platform.baseUrl();
+    }
+    startClient();
+    if (idleLock) {
+        const Window startLock = awaitNewWindow({});
+        QVERIFY(startLock != None);
+        clickAt(startLock, m_lockPassword);
+        for (KeySym key : {XK_i, XK_d, XK_l, XK_e, XK_Return})
+            typeKey(key);
+        QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).contains(startLock), 15000);
+    }
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
+    QList<Window> seen{shelf};
+    QVERIFY(openDialog(dialog, seen) != None);
+    if (idleLock) {
+        // 忘记密码锁, and OK on its question.
+        const Window lock = awaitNewWindow(seen);
+        QVERIFY(lock != None);
+        clickAt(lock, m_forgotPassword);
+        const Window ask = awaitNewWindow(seen << lock);
+        QVERIFY(ask != None);
+        clickAt(ask);
+        typeKey(XK_Return);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), 15000);
+        QVERIFY(m_platform.releaseHeld());
+    }
+    // The sign-in alone is on screen, and Enter answers nothing of the author's.
+    QTRY_VERIFY_WITH_TIMEOUT(clientWindows(false) == clientWindows(false, kSignInTitle)
+                                 && !clientWindows(false).isEmpty(),
+                             15000);
+    typeKey(XK_Return);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    // The forgotten password forgets the author too: there is no shelf to read then.
+    if (!idleLock)
+        QCOMPARE(storedTexts(), stored);
 }
 
 QTEST_MAIN(QuitTest)
