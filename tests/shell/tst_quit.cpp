@@ -158,6 +158,8 @@ private:
     // Clicks at a point of a window (with keys, walks the menu that opens): the window that comes, also in seen.
     Window openFrom(QList<Window>& seen, Window over, QPoint at, unsigned button = Button1,
                     const QList<KeySym>& keys = {});
+    // Types the seeded password into the lock of the start; false when it did not go.
+    bool unlockAtStart();
     // Opens the dialog as an author does, from the bookshelf or the writing window (typed into first).
     Window openDialog(const QString& dialog, QList<Window>& seen);
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
@@ -679,15 +681,8 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
     QVERIFY(seedBook(lockType, question == QLatin1String("delete for good")));
     QFile earlier(m_dir->filePath(QStringLiteral("Documents/退出之书.txt")));
     startClient();
-    if (locking) {
-        // Larger than the tray icon's window before it is embedded.
-        const Window startLock = awaitNewWindow({});
-        QVERIFY(startLock != None);
-        clickAt(startLock, m_lockPassword);
-        for (KeySym key : {XK_i, XK_d, XK_l, XK_e, XK_Return})
-            typeKey(key);
-        QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).contains(startLock), 15000);
-    }
+    if (locking)
+        QVERIFY(unlockAtStart());
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
     if (question == QLatin1String("replace all")) {
@@ -956,6 +951,18 @@ void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
     QCOMPARE(backupCount(), 0);
 }
 
+bool QuitTest::unlockAtStart()
+{
+    // Larger than the tray icon's window before it is embedded.
+    const Window startLock = awaitNewWindow({});
+    if (startLock == None)
+        return false;
+    clickAt(startLock, m_lockPassword);
+    for (KeySym key : {XK_i, XK_d, XK_l, XK_e, XK_Return})
+        typeKey(key);
+    return QTest::qWaitFor([&] { return !clientWindows(false).contains(startLock); }, 15000);
+}
+
 Window QuitTest::openFrom(QList<Window>& seen, Window over, QPoint at, unsigned button, const QList<KeySym>& keys)
 {
     clickAt(over, at, button);
@@ -1029,13 +1036,8 @@ void QuitTest::signOutEndsEveryOpenDialog()
         m_apiBase = m_platform.baseUrl();
     }
     startClient();
-    if (idleLock) {
-        const Window startLock = awaitNewWindow({});
-        QVERIFY(startLock != None);
-        clickAt(startLock, m_lockPassword);
-        for (KeySym key : {XK_i, XK_d, XK_l, XK_e, XK_Return})
-            typeKey(key);
-    }
+    if (idleLock)
+        QVERIFY(unlockAtStart());
     QList<Window> seen{None};
     if (atStart)
         QVERIFY(awaitNewWindow({}) != None);
