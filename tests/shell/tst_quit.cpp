@@ -1042,7 +1042,7 @@ void QuitTest::signOutEndsEveryOpenDialog()
     if (atStart)
         QVERIFY(awaitNewWindow({}) != None);
     else
-        QTRY_VERIFY_WITH_TIMEOUT(keepFound(seen.first(), findClientWindow(false, kMainTitle)), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(seen.first(), findClientWindow(false, kMainTitle)), 30000);
     QVERIFY(atStart || openDialog(dialog, seen) != None);
     if (idleLock) {
         // 忘记密码锁 on the lock screen, and OK on its question.
