@@ -240,6 +240,9 @@ void CJobManager::onSignedOut()
     qInfo() << "signed out: the job queue stops until the next sign-in";
     flushConfirmed();
     resetSession();
+    // Nothing more is recorded under the author who left, whatever code
+    // still runs for them.
+    m_db->setCurrentUid(0);
 }
 
 void CJobManager::synNow(bool showProgress)

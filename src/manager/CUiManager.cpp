@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -222,29 +223,111 @@ bool CUiManager::initMain()
     return true;
 }
 
+namespace {
+// Ends a window of the client with no answer, as a quit ends it: a box
+// tells its caller nobody answered, a dialog or chooser is cancelled, a
+// menu or other popup closes.
+void endUnanswered(QWidget* window)
+{
+    if (auto* box = qobject_cast<BkMessageBox*>(window))
+        box->done(BkMessageBox::kNoAnswer);
+    else if (auto* dialog = qobject_cast<QDialog*>(window))
+        dialog->reject();
+    else if (window->windowType() == Qt::Popup)
+        window->close();
+}
+
+// The program's own event loop is the first; every loop above it is the
+// exec() of a dialog, menu or chooser, or a wait for a reply, whose caller
+// still holds its dialog (often on its stack) and the dialog's parent.
+bool onlyTheProgramsLoop()
+{
+    return QThread::currentThread()->loopLevel() <= 1;
+}
+
+// While a sign-out waits for those loops to return, a window the code
+// behind them opens ends as soon as it shows.
+class EndsWhatOpens : public QObject
+{
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow())
+                QTimer::singleShot(0, widget, [widget]() { endUnanswered(widget); });
+        }
+        return false;
+    }
+};
+}
+
+void CUiManager::endOpenWindows()
+{
+    QList<QPointer<QWidget>> open;
+    // What the idle lock hid is still open, though not visible.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if ((top->isVisible() || m_lockHidden.contains(top)) && top != m_loginDialog.data())
+            open.append(top);
+    }
+    for (const QPointer<QWidget>& window : qAsConst(open)) {
+        if (window)
+            endUnanswered(window);
+    }
+}
+
 void CUiManager::logout()
 {
     if (m_signInState == 2)
         return;
+    // Every dialog, box, menu and chooser of the author ends first, with no
+    // answer: none may act for an author who is gone, and a preview one
+    // showed is taken back before the settings are stored.
+    endOpenWindows();
     keepWordsBeforeSignOut();
     CJobManager::instance()->saveUserData();
     m_signInState = 2;
-    for (QPointer<QWidget> window : {QPointer<QWidget>(m_bookshelf.data()), m_creation}) {
+    m_idleTimer->stop();
+    // What the idle lock hid is ended or goes with the windows.
+    m_lockHidden.clear();
+    // The writing window first: it may hold the outline panel's view.
+    for (QPointer<QWidget> window : {m_creation, QPointer<QWidget>(m_bookshelf.data())}) {
         if (window) {
             window->hide();
-            window->deleteLater();
+            m_leavingWindows.append(window);
         }
     }
     m_bookshelf.clear();
     m_creation.clear();
-    // The outline panel's view lived in the windows just released.
-    COutlineController::instance()->reset();
-    m_idleTimer->stop();
     qDebug() << "signed out of the interface; login required";
     emit sig_LoginRequired();
-    showLoginDialog();
+    m_endsWhatOpens = new EndsWhatOpens(this);
+    if (QCoreApplication* app = QCoreApplication::instance())
+        app->installEventFilter(m_endsWhatOpens);
+    finishSignOut();
 }
 
+void CUiManager::finishSignOut()
+{
+    if (!m_endsWhatOpens)
+        return;
+    // The windows go only once no exec() of theirs is left on the stack:
+    // they own dialogs their callers still hold.
+    if (!onlyTheProgramsLoop()) {
+        QTimer::singleShot(20, this, &CUiManager::finishSignOut);
+        return;
+    }
+    delete m_endsWhatOpens.data();
+    for (const QPointer<QWidget>& window : qAsConst(m_leavingWindows)) {
+        if (window)
+            window->deleteLater();
+    }
+    m_leavingWindows.clear();
+    // The outline panel's view lived in the windows just released.
+    COutlineController::instance()->reset();
+    showLoginDialog();
+}
 
 void CUiManager::updateUserInfo(const TS_Author_Info* info)
 {

@@ -76,8 +76,10 @@ public:
     // Builds the main user interface after sign-in; false when the start lock
     // sent the user away.
     bool initMain();
-    // Signs the user out of the interface and shows the login dialog; a second
-    // call before the next sign-in does nothing.
+    // Signs the user out of the interface: every dialog, box, menu and
+    // chooser of the client ends with no answer, and once their exec() has
+    // returned the windows go and the login dialog shows. A second call
+    // before the next sign-in does nothing.
     void logout();
     // Saves the chapter open in the writing window, if any.
     void saveChapter();
@@ -135,7 +137,7 @@ signals:
     void sig_changeSkin();
     void sig_UserNotice(int status, int num);
     void sig_UserSign(int sign, int vipTime, QString msg);
-    // The interface asks for a sign-in (the login dialog is shown).
+    // The author was signed out of the interface; the login dialog follows.
     void sig_LoginRequired();
     // The bookshelf's sync indicator starts, or ends with its result.
     void sig_SyncAnimation(bool running, bool ok);
@@ -163,6 +165,16 @@ private:
     bool m_syncIndicatorAllowed = true;
     QPointer<class BkMessageBox> m_dbFaultBox;
     QPointer<class BkMessageBox> m_recoveredBox;
+
+    // Ends every open window of the client but the login dialog with no answer.
+    void endOpenWindows();
+    // The sign-out's end: releases the windows and shows the login dialog
+    // once no loop but the program's own runs.
+    void finishSignOut();
+    // The signed-out author's windows, until the sign-out releases them.
+    QList<QPointer<QWidget>> m_leavingWindows;
+    // Set while a sign-out waits: ends what opens meanwhile.
+    QPointer<QObject> m_endsWhatOpens;
 
     // --- volume/chapter tree: reaching the writing window ---
 public:

@@ -191,6 +191,9 @@ bool CUiManager::runStartLock()
     m_unlockOpen = true;
     const int kind = runUnlock(&dialog);
     m_unlockOpen = false;
+    // A sign-out while the lock was up ended it: the login dialog follows.
+    if (m_signInState == 2)
+        return false;
     if (kind == 0)
         return true;
     if (kind == 2) {

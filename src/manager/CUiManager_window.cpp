@@ -225,10 +225,13 @@ void CUiManager::shutdown()
     saveChapterOnQuit();
     keepMemoWords();
     // The writing window first: it may hold the outline panel's view.
-    const QList<QPointer<QWidget>> windows = {m_unlockDialog.data(), m_dbFaultBox.data(),
-                                              m_loginDialog.data(), m_creation,
-                                              m_bookshelf.data()};
-    for (const QPointer<QWidget>& window : windows)
+    QList<QPointer<QWidget>> windows = {m_unlockDialog.data(), m_dbFaultBox.data(), m_loginDialog.data(),
+                                        m_creation, m_bookshelf.data()};
+    // A sign-out that was still waiting for its dialogs leaves its windows.
+    windows += m_leavingWindows;
+    m_leavingWindows.clear();
+    delete m_endsWhatOpens.data();
+    for (const QPointer<QWidget>& window : qAsConst(windows))
         delete window.data();
     delete m_tray;
     m_tray = nullptr;

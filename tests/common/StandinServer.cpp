@@ -161,6 +161,12 @@ bool StandinServer::clearFaults()
     return call("POST", QStringLiteral("clearFaults"), {}, reply);
 }
 
+bool StandinServer::releaseHeld()
+{
+    QJsonObject reply;
+    return call("POST", QStringLiteral("release"), {}, reply);
+}
+
 bool StandinServer::setDeviceWelcome(bool on)
 {
     QJsonObject reply;

@@ -41,11 +41,14 @@ public:
     bool clearJournal();
     // kind: "ok" (delay only), "http500", "code300", "code400", "code500",
     // "notjson", "nouserdata", "truncated", "drop" or "raw" (rawBody as the
-    // whole reply). path "*" hits any API path; count < 0 until reset.
+    // whole reply). path "*" hits any API path; count < 0 until reset. A
+    // negative delay holds the answer until releaseHeld().
     bool addFault(const QString& path, const QString& kind, int delayMs = 0, int count = 1,
                   const QByteArray& rawBody = QByteArray());
     // Drops the faults not yet used up.
     bool clearFaults();
+    // Sends every answer held so far.
+    bool releaseHeld();
     // Appends change-feed items for an author; returns their ids.
     QJsonArray pushFeed(int uid, const QJsonArray& items);
     bool putImage(const QString& name, const QByteArray& bytes);

@@ -3,6 +3,7 @@
 
 #include "JobsFixture.h"
 
+#include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CUiManager.h"
 
@@ -206,6 +207,10 @@ void JobDrainTest::code300SignsTheUserOutAndKeepsTheJob()
     CJobManager::instance()->synNow(true);
     QTest::qWait(300);
     QCOMPARE(JobsFixture::requestsTo(kEdit).size(), 1);
+    // Nor is anything recorded for the author who left.
+    TC_Books_AddBook late(QStringLiteral("迟来之书"), 1700000000, 1700000000, QString());
+    QVERIFY(!CBookJobManager::instance()->books_add(late, false));
+    QCOMPARE(f.jobIds(), ids);
 }
 
 int runJobDrainTests(int argc, char** argv)

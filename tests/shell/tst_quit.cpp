@@ -29,6 +29,8 @@
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 
+#include "StandinServer.h"
+
 #include <QDirIterator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -57,6 +59,7 @@ namespace {
 // of the client come and go (the tray icon before it is embedded, previews).
 const QString kMainTitle = QStringLiteral("Vellora 写作");
 const QString kBoxTitle = QStringLiteral("文字未保存");
+const QString kSignInTitle = QStringLiteral("登录");
 
 // The first visible item of the tree panel that passes the test.
 QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& test)
@@ -98,6 +101,8 @@ private slots:
     void sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem();
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt_data();
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt();
+    void signOutEndsEveryOpenDialog_data();
+    void signOutEndsEveryOpenDialog();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -106,7 +111,7 @@ private:
     // With a lock type, the author's application lock (password "idle",
     // idle time one second); in the bin, the book is in the recycle bin.
     // Where the buttons of the windows the questions come from are, too.
-    bool seedBook(int lockType = 0, bool inBin = false);
+    bool seedBook(int lockType = 0, bool inBin = false, int lockSeconds = 1);
     // Each book on the shelf as "name:text of its first chapter", then each
     // book in the recycle bin as "(name)", then the text of every memo; of
     // the database file, or of the file given (a backup).
@@ -160,6 +165,13 @@ private:
     // Opens the seeded book from the bookshelf and types into it: the
     // writing window, or None when the book did not open.
     Window typeIntoTheBook(Window shelf);
+    // Clicks at a point of a window (with keys, walks the menu that opens): the window that comes, also in seen.
+    Window openFrom(QList<Window>& seen, Window over, QPoint at, unsigned button = Button1,
+                    const QList<KeySym>& keys = {});
+    // Types the seeded password into the lock of the start; false when it did not go.
+    bool unlockAtStart();
+    // Opens the dialog as an author does, from the bookshelf or the writing window (typed into first).
+    Window openDialog(const QString& dialog, QList<Window>& seen);
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
     void clickAt(Window window, QPoint position = QPoint(), unsigned button = Button1);
     void typeKey(KeySym key);
@@ -190,6 +202,12 @@ private:
     // 便签 on the bookshelf, and + on the memo list it opens.
     QPoint m_memo;
     QPoint m_addMemo;
+    QPoint m_newBook;
+    QPoint m_backupsTab;
+    QPoint m_changeBackups;
+    // The client's platform when set; otherwise nothing answers.
+    StandinServer m_platform;
+    QString m_apiBase;
 };
 
 void QuitTest::initTestCase()
@@ -232,6 +250,7 @@ void QuitTest::init()
 
 void QuitTest::cleanup()
 {
+    m_apiBase.clear();
     m_client.kill();
     m_client.waitForFinished(5000);
     if (m_mounted)
@@ -239,7 +258,7 @@ void QuitTest::cleanup()
     m_mounted = false;
 }
 
-bool QuitTest::seedBook(int lockType, bool inBin)
+bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
 {
     m_cover = QPoint();
     CTessaneDb* db = CTessaneDb::instance();
@@ -263,6 +282,10 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         const QRect item = view->visualRect(view->model()->index(0, 0));
         const QRect cover = qobject_cast<CBookListDelegate*>(view->itemDelegate())->coverRect(item.topLeft());
         m_cover = view->viewport()->mapTo(shelf, cover.center());
+        // The shelf's last item makes a new book.
+        const QRect last = view->visualRect(view->model()->index(view->model()->rowCount() - 1, 0));
+        m_newBook = view->viewport()->mapTo(shelf, qobject_cast<CBookListDelegate*>(view->itemDelegate())
+                                                       ->coverRect(last.topLeft()).center());
         auto* close = shelf->findChild<QPushButton*>(QStringLiteral("btn_close"));
         const QPoint centre = close->mapTo(shelf, close->rect().center());
         m_close = centre - QPoint(shelf->width(), 0);
@@ -274,6 +297,7 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         m_addMemo = add->mapTo(list, add->rect().center());
         auto* setup = shelf->findChild<QPushButton*>(QStringLiteral("btn_setup"));
         m_setup = setup->mapTo(shelf, setup->rect().center()) - QPoint(shelf->width(), 0);
+        const auto middleOf = [](const QWidget* w, QWidget* in) { return w->mapTo(in, w->rect().center()); };
         // The settings page's lock tab, as the client shows it.
         Widget_Setting settings(shelf);
         settings.show();
@@ -282,6 +306,10 @@ bool QuitTest::seedBook(int lockType, bool inBin)
         safety->click();
         auto* forgot = settings.findChild<QPushButton*>(QStringLiteral("btnForgotPwd"));
         m_settingsForgot = forgot->mapTo(&settings, forgot->rect().center());
+        auto* backups = settings.findChild<QPushButton*>(QStringLiteral("btnBackups"));
+        m_backupsTab = middleOf(backups, &settings);
+        backups->click();
+        m_changeBackups = middleOf(settings.findChild<QPushButton*>(QStringLiteral("btnChangePath")), &settings);
         auto* bin = shelf->findChild<QWidget*>(QStringLiteral("btnRecycle"));
         m_binButton = bin->mapTo(shelf, bin->rect().center());
         // The writing window's chapter tree.
@@ -331,7 +359,7 @@ bool QuitTest::seedBook(int lockType, bool inBin)
     if (lockType > 0) {
         // Any lock asks at every start too.
         conf.systemConf.pwdLockType = lockType;
-        conf.systemConf.pwdLockTime = 1;
+        conf.systemConf.pwdLockTime = lockSeconds;
         conf.systemConf.pwdLockPwd = QStringLiteral("idle");
         const bool stored = db->init(dbFile(), programDb) && db->updateUserConf(conf);
         db->close();
@@ -378,6 +406,8 @@ void QuitTest::startClient(const QString& home, const QString& temp)
     env.insert(QStringLiteral("HOME"), home.isEmpty() ? m_dir->path() : home);
     if (!temp.isEmpty())
         env.insert(QStringLiteral("TMPDIR"), temp);
+    if (!m_apiBase.isEmpty())
+        env.insert(QStringLiteral("TESSANE_API_BASE"), m_apiBase);
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir->filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->filePath(QStringLiteral("config")));
     // Without a status-notifier service the tray icon is a window embedded in the tray host's.
@@ -438,6 +468,9 @@ QList<Window> QuitTest::clientWindows(bool embedded, const QString& title) const
     };
     // Depth first; "inside" says whether a window of another program holds this one.
     QList<Window> found;
+    // An ended client has none (and no process id to match).
+    if (m_client.processId() == 0)
+        return found;
     std::function<void(Window, bool)> search = [&](Window window, bool inside) {
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(m_display, window, &attributes) || attributes.map_state != IsViewable)
@@ -676,15 +709,8 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
     QVERIFY(question != QLatin1String("refused sign-out") || refuse(QStringLiteral("tb_sys"), QStringLiteral("UPDATE")));
     QFile earlier(m_dir->filePath(QStringLiteral("Documents/退出之书.txt")));
     startClient();
-    if (locking) {
-        // Larger than the tray icon's window before it is embedded.
-        const Window startLock = awaitNewWindow({});
-        QVERIFY(startLock != None);
-        clickAt(startLock, m_lockPassword);
-        for (KeySym key : {XK_i, XK_d, XK_l, XK_e, XK_Return})
-            typeKey(key);
-        QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).contains(startLock), 15000);
-    }
+    if (locking)
+        QVERIFY(unlockAtStart());
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), 15000);
     if (question == QLatin1String("replace all")) {
@@ -1016,6 +1042,127 @@ void QuitTest::damageTheBackupFindsIsToldBeforeTheQuit()
     QCOMPARE(m_client.state(), QProcess::Running);
     expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });
     QCOMPARE(backupCount(), 0);
+}
+
+bool QuitTest::unlockAtStart()
+{
+    // Larger than the tray icon's window before it is embedded.
+    const Window startLock = awaitNewWindow({});
+    if (startLock == None)
+        return false;
+    clickAt(startLock, m_lockPassword);
+    for (KeySym key : {XK_i, XK_d, XK_l, XK_e, XK_Return})
+        typeKey(key);
+    return QTest::qWaitFor([&] { return !clientWindows(false).contains(startLock); }, 15000);
+}
+
+Window QuitTest::openFrom(QList<Window>& seen, Window over, QPoint at, unsigned button, const QList<KeySym>& keys)
+{
+    clickAt(over, at, button);
+    // A menu pops up at the pointer and takes the keyboard.
+    seen << (keys.isEmpty() ? None : awaitNewWindow(seen, QSize(1, 1)));
+    for (KeySym key : keys)
+        typeKey(key);
+    seen << awaitNewWindow(seen);
+    return seen.last();
+}
+
+Window QuitTest::openDialog(const QString& dialog, QList<Window>& seen)
+{
+    const Window shelf = seen.value(0);
+    const QList<KeySym> last{XK_Up, XK_Return};
+    if (dialog == QLatin1String("recycle bin"))
+        return openFrom(seen, shelf, m_binButton);
+    if (dialog == QLatin1String("delete the book"))
+        return openFrom(seen, shelf, m_cover, Button3, last);
+    if (dialog == QLatin1String("create book"))
+        return openFrom(seen, shelf, m_newBook, Button1, {XK_Down, XK_Return});
+    if (dialog == QLatin1String("backup folder chooser")) {
+        const Window page = openFrom(seen, shelf, m_setup);
+        return page == None ? None : (clickAt(page, m_backupsTab), openFrom(seen, page, m_changeBackups));
+    }
+    const Window writing = typeIntoTheBook(shelf);
+    seen << writing;
+    if (writing == None)
+        return None;
+    if (dialog == QLatin1String("font colour"))
+        return openFrom(seen, writing, QPoint(), Button3, {XK_Down, XK_Down, XK_Down, XK_Return});
+    if (dialog == QLatin1String("time machine"))
+        return openFrom(seen, writing, m_chapterRow, Button3, {XK_Down, XK_Down, XK_Down, XK_Down, XK_Down, XK_Return});
+    return openFrom(seen, writing, dialog.endsWith(QLatin1String("chapter")) ? m_chapterRow : m_volumeTitle, Button3,
+                    last);
+}
+
+void QuitTest::signOutEndsEveryOpenDialog_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<bool>("idleLock");
+    QTest::addColumn<QString>("stored");
+    // The forgotten password forgets the author too, and a lock asks at
+    // every start: there is no shelf to read then.
+    for (const bool idleLock : {false, true}) {
+        const char* how = idleLock ? "idle lock" : "sign in again";
+        const QString shelf = idleLock ? QString() : QStringLiteral("退出之书:");
+        for (const char* dialog : {"recycle bin", "delete the book", "create book", "backup folder chooser"})
+            QTest::addRow("%s, %s", dialog, how) << QString::fromLatin1(dialog) << idleLock << shelf;
+        for (const char* dialog : {"font colour", "time machine", "delete the chapter", "delete the volume"})
+            QTest::addRow("%s, %s", dialog, how) << QString::fromLatin1(dialog) << idleLock
+                                                  << (idleLock ? shelf : shelf + QStringLiteral("　　zqxj"));
+    }
+    QTest::newRow("start lock, sign in again") << "start lock" << false << QString();
+}
+
+void QuitTest::signOutEndsEveryOpenDialog()
+{
+    QFETCH(QString, dialog);
+    QFETCH(bool, idleLock);
+    QFETCH(QString, stored);
+    const bool atStart = dialog == QLatin1String("start lock");
+    // The idle lock comes after three seconds untouched, over the dialog.
+    QVERIFY(seedBook(idleLock ? 4 : atStart ? 1 : 0, false, 3));
+    if (!idleLock) {
+        // The platform holds the profile request of the start, to answer it
+        // "sign in again" once the dialog is open; nothing else gets through.
+        QVERIFY(m_platform.start() && m_platform.reset()
+                && m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1)
+                && m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+        m_apiBase = m_platform.baseUrl();
+    }
+    startClient();
+    if (idleLock)
+        QVERIFY(unlockAtStart());
+    QList<Window> seen{None};
+    if (atStart)
+        QVERIFY(awaitNewWindow({}) != None);
+    else
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(seen.first(), findClientWindow(false, kMainTitle)), 30000);
+    QVERIFY(atStart || openDialog(dialog, seen) != None);
+    if (idleLock) {
+        // 忘记密码锁 on the lock screen, and OK on its question.
+        seen << awaitNewWindow(seen);
+        QVERIFY(seen.last() != None);
+        clickAt(seen.last(), m_forgotPassword);
+        const Window ask = awaitNewWindow(seen);
+        QVERIFY(ask != None);
+        clickAt(ask);
+        typeKey(XK_Return);
+    } else {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), 15000);
+        QVERIFY(m_platform.releaseHeld());
+    }
+    // The sign-in alone is on screen, and Enter answers nothing of the author's.
+    const auto signInAlone = [this] {
+        const QList<Window> shown = clientWindows(false);
+        return shown.size() == 1 && shown == clientWindows(false, kSignInTitle);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), 15000);
+    // The client goes on (a lock ended unanswered would quit it half a second later).
+    QVERIFY(!QTest::qWaitFor([this] { return m_client.state() == QProcess::NotRunning; }, 1000));
+    typeKey(XK_Return);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    if (!stored.isNull())
+        QCOMPARE(storedTexts(), stored);
 }
 
 QTEST_MAIN(QuitTest)

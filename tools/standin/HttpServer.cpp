@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <memory>
+
 #ifdef __linux__
 #include <netinet/in.h>
 #include <arpa/inet.h>
@@ -95,9 +97,10 @@ void HttpServer::onNewConnection(QTcpServer* server)
         new HttpConnection(socket, m_handler, this);
 }
 
-HttpConnection::HttpConnection(QTcpSocket* socket, HttpServer::Handler handler, QObject* parent)
-    : QObject(parent)
+HttpConnection::HttpConnection(QTcpSocket* socket, HttpServer::Handler handler, HttpServer* server)
+    : QObject(server)
     , m_socket(socket)
+    , m_server(server)
     , m_handler(std::move(handler))
 {
     socket->setParent(this);
@@ -177,13 +180,23 @@ void HttpConnection::readMore()
             return;
         }
         const HttpResponse response = m_handler(request);
-        if (response.delayMs > 0) {
+        if (response.delayMs != 0) {
             m_busy = true;
-            QTimer::singleShot(response.delayMs, this, [this, request, response]() {
+            const auto later = [this, request, response]() {
                 m_busy = false;
                 answer(request, response);
                 if (m_socket->state() == QAbstractSocket::ConnectedState)
                     readMore();
+            };
+            if (response.delayMs > 0) {
+                QTimer::singleShot(response.delayMs, this, later);
+                return;
+            }
+            // Answered at the first release after it came.
+            auto held = std::make_shared<QMetaObject::Connection>();
+            *held = connect(m_server, &HttpServer::released, this, [held, later]() {
+                QObject::disconnect(*held);
+                later();
             });
             return;
         }

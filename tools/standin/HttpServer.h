@@ -30,6 +30,8 @@ struct HttpResponse
     int status = 200;
     QByteArray contentType = "application/json; charset=utf-8";
     QByteArray body;
+    // Milliseconds before the answer goes; negative: held until the server
+    // releases what it holds.
     int delayMs = 0;
     // When set, the Content-Length sent instead of the body's size and the
     // connection closed after the body: a download cut off half-way.
@@ -47,6 +49,11 @@ public:
     explicit HttpServer(Handler handler, QObject* parent = nullptr);
     // Listens on 127.0.0.1; port 0 picks a free one. Returns the port, 0 on failure.
     quint16 listen(quint16 port);
+    // Sends every answer held so far.
+    void releaseHeld() { emit released(); }
+
+signals:
+    void released();
 
 private:
     void onNewConnection(QTcpServer* server);
@@ -58,7 +65,7 @@ class HttpConnection : public QObject
 {
     Q_OBJECT
 public:
-    HttpConnection(QTcpSocket* socket, HttpServer::Handler handler, QObject* parent);
+    HttpConnection(QTcpSocket* socket, HttpServer::Handler handler, HttpServer* server);
 
 private:
     void readMore();
@@ -67,6 +74,7 @@ private:
     void write(const HttpResponse& response, bool close);
 
     QTcpSocket* m_socket;
+    HttpServer* m_server;
     HttpServer::Handler m_handler;
     QByteArray m_buffer;
     bool m_busy = false;

@@ -197,6 +197,10 @@ HttpResponse Platform::control(const HttpRequest& request)
         m_faults.append(fault);
         return jsonResponse({});
     }
+    if (what == "release") {
+        m_server->releaseHeld();
+        return jsonResponse({});
+    }
     if (what == "clearFaults") {
         m_faults.clear();
         return jsonResponse({});

@@ -27,7 +27,7 @@ private:
     {
         QString path; // "*" for any API path
         QString kind;
-        int delayMs = 0;
+        int delayMs = 0; // negative: held until released
         int count = 1; // how many requests it hits; negative: until cleared
         QByteArray body; // for "raw"
     };

@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
@@ -96,9 +97,11 @@ namespace {
 // The chosen path, or nothing when the author cancelled.
 QString run(QFileDialog* dialog)
 {
-    const bool chosen = dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty();
-    const QString path = chosen ? dialog->selectedFiles().constFirst() : QString();
-    delete dialog;
+    // The chooser goes with its parent if that goes while it runs.
+    QPointer<QFileDialog> alive = dialog;
+    const bool chosen = dialog->exec() == QDialog::Accepted && alive && !alive->selectedFiles().isEmpty();
+    const QString path = chosen ? alive->selectedFiles().constFirst() : QString();
+    delete alive.data();
     return path;
 }
 } // namespace
