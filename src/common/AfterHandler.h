@@ -9,6 +9,6 @@
 // a synchronisation finishing inside it may rebuild the panel's rows: a row
 // destroyed while its QML handler is still on the stack takes the whole
 // client down. So the work runs once the handler has returned, from the event
-// loop, and not at all once context is gone. It carries ids, never rows or
-// records: by the time it runs, the row it came from may be gone.
+// loop, and not at all once context is gone. The work holds ids, never rows
+// or records: by the time it runs, the row it came from may be gone.
 void runAfterHandler(QObject* context, std::function<void()> work);

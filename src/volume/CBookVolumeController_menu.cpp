@@ -133,7 +133,7 @@ void CBookVolumeController::openMenu(int type, const QPoint& pos, int localVolum
 void CBookVolumeController::showMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId)
 {
     buildMenus();
-    // A second request that came in meanwhile waits for no menu.
+    // One menu at a time: a request queued while one is open is dropped.
     if (m_chapterMenu->isVisible() || m_volumeMenu->isVisible())
         return;
     if (type == 0) {
