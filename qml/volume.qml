@@ -261,7 +261,7 @@ Rectangle {
                         if (mouse.button === Qt.RightButton) {
                             if (!volumeDelegate.locked) {
                                 var p = mapToGlobal(mouse.x, mouse.y)
-                                volumeCtr.showMenu(0, Qt.point(p.x, p.y), localId, -1, volumeDelegate.volumeIndex, -1)
+                                volumeCtr.openMenu(0, Qt.point(p.x, p.y), localId, -1)
                             }
                         } else if (root.dragKind === 0) {
                             volumeCtr.expand(localId, !isExpand)
@@ -372,8 +372,7 @@ Rectangle {
                             onClicked: {
                                 if (mouse.button === Qt.RightButton) {
                                     var p = mapToGlobal(mouse.x, mouse.y)
-                                    volumeCtr.showMenu(1, Qt.point(p.x, p.y), localVolumeId, localId, -1,
-                                                       chapterDelegate.chapterIndex)
+                                    volumeCtr.openMenu(1, Qt.point(p.x, p.y), localVolumeId, localId)
                                 } else if (root.dragKind === 0) {
                                     volumeCtr.selectedChapter(localVolumeId, chapterDelegate.chapterIndex, localId)
                                 }

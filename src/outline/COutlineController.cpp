@@ -4,6 +4,7 @@
 #include "COutlineModel.h"
 #include "COutlineSortModel.h"
 
+#include "common/AfterHandler.h"
 #include "common/DPIAdapter.h"
 #include "common/StyleType.h"
 #include "db/records/T_Book.h"
@@ -245,22 +246,26 @@ void COutlineController::remove(int localId)
         updateCheckState();
         return;
     }
-    if (!confirmDelete(tr("Are you sure you want to delete this outline?")))
-        return;
-    if (m_model)
+    runAfterHandler(this, [this, localId]() {
+        // By id once answered: an outline the platform deleted meanwhile is
+        // simply not found.
+        if (!confirmDelete(tr("Are you sure you want to delete this outline?")) || !m_model)
+            return;
         m_model->deleteItem(localId);
-    updateCheckState();
+        updateCheckState();
+    });
 }
 
 void COutlineController::removeAll()
 {
     if (!m_model)
         return;
-    if (!confirmDelete(tr("Are you sure you want to delete selected outline?")))
-        return;
-    if (m_model)
+    runAfterHandler(this, [this]() {
+        if (!confirmDelete(tr("Are you sure you want to delete selected outline?")) || !m_model)
+            return;
         m_model->removeAll();
-    updateCheckState();
+        updateCheckState();
+    });
 }
 
 void COutlineController::setFilter(int type)
@@ -297,8 +302,10 @@ void COutlineController::moveLine(int index)
 
 void COutlineController::exportAll()
 {
-    if (m_model)
-        m_model->exportAll();
+    runAfterHandler(this, [this]() {
+        if (m_model)
+            m_model->exportAll();
+    });
 }
 
 void COutlineController::expand(int localId, bool expand)

@@ -62,7 +62,8 @@ public:
     COutlineSortModel* sortModel() const;
     COutlineBookModel* bookModel() const;
 
-    // --- for the panel ---
+    // --- for the panel: none of these runs a question or chooser before it
+    // returns ---
     Q_INVOKABLE void close();
     Q_INVOKABLE void hide();
     Q_INVOKABLE void showTip(const QString& tip);
@@ -70,7 +71,9 @@ public:
     Q_INVOKABLE void create(int type);
     Q_INVOKABLE void create(int type, const QString& text);
     Q_INVOKABLE void update(int localId, int type, const QString& text);
-    // Asks first; local id 0 (the unsaved row) goes at once.
+    // Local id 0 (the unsaved row) goes at once; a stored outline is asked
+    // about once the panel's handler has returned, and the checked ones of
+    // removeAll() likewise.
     Q_INVOKABLE void remove(int localId);
     Q_INVOKABLE void removeAll();
     Q_INVOKABLE void setFilter(int type);
@@ -78,6 +81,7 @@ public:
     Q_INVOKABLE void move(int from, int to, int count);
     Q_INVOKABLE void moveLine(int index, bool bottom);
     Q_INVOKABLE void moveLine(int index);
+    // The checked outlines to a file chosen once the handler has returned.
     Q_INVOKABLE void exportAll();
     Q_INVOKABLE void expand(int localId, bool expand);
     Q_INVOKABLE void expandAll(bool expand);

@@ -134,12 +134,10 @@ void CBookVolumeController::revealChapter(const T_Chapter* chapter)
 {
     m_volumeModel->selectChapterByLocalId(chapter->localVolumeId, chapter->localId);
     m_volumeModel->setExpand(chapter->localVolumeId, true);
-    const int volume = m_volumeModel->rowOfLocalId(chapter->localVolumeId);
-    const CBookChapterModel* chapters = m_volumeModel->getChapterModel(volume);
-    const QModelIndex volumeRow = m_volumeSortModel->mapFromSource(m_volumeModel->index(volume, 0));
-    const int chapterRow = chapters ? chapterProxyRow(chapter->localVolumeId, chapters->rowOfLocalId(chapter->localId)) : -1;
-    if (volumeRow.isValid() && chapterRow >= 0)
-        emit sigShowChapter(volumeRow.row(), chapterRow);
+    const int volumeRow = shownVolumeRow(chapter->localVolumeId);
+    const int chapterRow = shownChapterRow(chapter->localVolumeId, chapter->localId);
+    if (volumeRow >= 0 && chapterRow >= 0)
+        emit sigShowChapter(volumeRow, chapterRow);
 }
 
 void CBookVolumeController::makeCurrentAndOpen(T_Book* book, T_Chapter* chapter)
@@ -331,6 +329,40 @@ int CBookVolumeController::chapterProxyRow(int localVolumeId, int sourceRow) con
         return -1;
     const QModelIndex proxy = sort->mapFromSource(model->index(sourceRow, 0));
     return proxy.isValid() ? proxy.row() : -1;
+}
+
+int CBookVolumeController::shownVolumeRow(int localVolumeId) const
+{
+    if (!m_volumeModel || !m_volumeSortModel)
+        return -1;
+    const QModelIndex source = m_volumeModel->index(m_volumeModel->rowOfLocalId(localVolumeId), 0);
+    const QModelIndex proxy = m_volumeSortModel->mapFromSource(source);
+    return proxy.isValid() ? proxy.row() : -1;
+}
+
+int CBookVolumeController::shownChapterRow(int localVolumeId, int localChapterId) const
+{
+    const CBookChapterModel* model = m_volumeModel ? m_volumeModel->getChapterModelByLocalId(localVolumeId) : nullptr;
+    return model ? chapterProxyRow(localVolumeId, model->rowOfLocalId(localChapterId)) : -1;
+}
+
+T_Chapter* CBookVolumeController::liveChapter(int localChapterId) const
+{
+    const T_Book* book = currentBook();
+    if (book == nullptr)
+        return nullptr;
+    for (T_Chapter* chapter : book->chapterList) {
+        if (chapter->localId == localChapterId)
+            return chapter;
+    }
+    return nullptr;
+}
+
+T_Volume* CBookVolumeController::liveVolume(int localVolumeId) const
+{
+    const T_Book* book = currentBook();
+    T_Volume* volume = book ? book->findVolumeByLocalId(localVolumeId) : nullptr;
+    return volume != nullptr && volume->status != 0 ? volume : nullptr;
 }
 
 CBookChapterModel* CBookVolumeController::getChapterModel(int index)

@@ -89,8 +89,13 @@ public:
     // The context menus (built on first use).
     QMenu* chapterMenu();
     QMenu* volumeMenu();
+    // Runs the menu of a volume (type 0) or a chapter at pos, for as long as
+    // it is open; nothing when the volume or chapter is gone. Its entries look
+    // them up by id when chosen. Never from a QML handler: see openMenu().
+    void showMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId);
 
-    // --- called by the panel; rows are rows of the sort models ---
+    // --- called by the panel; rows are rows of the sort models. None of
+    // these runs a menu, question or chooser before it returns. ---
     Q_INVOKABLE CBookChapterModel* getChapterModel(int index);
     Q_INVOKABLE CBookChapterSortModel* getChapterSortModel(int index);
     Q_INVOKABLE void createNewVolume();
@@ -117,8 +122,8 @@ public:
     Q_INVOKABLE void takeKeys();
     Q_INVOKABLE int getTheme() const;
     Q_INVOKABLE int getSort() const;
-    Q_INVOKABLE void showMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId, int volumeIndex,
-                              int chapterIndex);
+    // showMenu() once the panel's handler has returned.
+    Q_INVOKABLE void openMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId);
 
     // The theme number the panel uses for a style type.
     static int themeOf(int styleType);
@@ -146,6 +151,14 @@ private:
     // The source row of a chapter-panel row of that volume, -1 when none.
     int chapterSourceRow(int localVolumeId, int index) const;
     int chapterProxyRow(int localVolumeId, int sourceRow) const;
+    // The rows as shown of a volume, and of a chapter in that volume; -1
+    // when the tree shows none.
+    int shownVolumeRow(int localVolumeId) const;
+    int shownChapterRow(int localVolumeId, int localChapterId) const;
+    // A chapter or volume of the shown book that the tree shows (not in the
+    // recycle bin, not deleted); null otherwise.
+    T_Chapter* liveChapter(int localChapterId) const;
+    T_Volume* liveVolume(int localVolumeId) const;
     // Marks the chapter in the tree, its volume opened, and has the panel
     // bring its row into view.
     void revealChapter(const T_Chapter* chapter);
@@ -164,12 +177,10 @@ private:
     void onRenameChapter();
     void onExportChapter();
     void onTimeMachine();
-    void onUpChapter();
-    void onDownChapter();
+    void stepChapter(bool down);
     void onDeleteChapter();
     void onRenameVolume();
-    void onUpVolume();
-    void onDownVolume();
+    void stepVolume(bool down);
     void onDeleteVolume();
     void onImportChapter();
     void onCreateChapter();
@@ -189,10 +200,9 @@ private:
     QAction* m_downChapter = nullptr;
     QAction* m_upVolume = nullptr;
     QAction* m_downVolume = nullptr;
+    // What the open menu was opened on.
     int m_menuVolumeId = -1;
     int m_menuChapterId = -1;
-    int m_menuVolumeIndex = -1;
-    int m_menuChapterIndex = -1;
 
     QString m_lastError;
 };

@@ -6,7 +6,9 @@
 #include "CBookChapterModel.h"
 #include "CBookChapterSortModel.h"
 #include "CBookVolumeModel.h"
+#include "CBookVolumeSortModel.h"
 
+#include "common/AfterHandler.h"
 #include "common/ServerClock.h"
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
@@ -92,8 +94,8 @@ void CBookVolumeController::buildMenus()
     m_chapterMenu->addAction(tr("Export"), this, &CBookVolumeController::onExportChapter);
     m_chapterMenu->addAction(tr("Time Machine"), this, &CBookVolumeController::onTimeMachine);
     m_chapterMenu->addSeparator();
-    m_upChapter = m_chapterMenu->addAction(tr("Up Chapter"), this, &CBookVolumeController::onUpChapter);
-    m_downChapter = m_chapterMenu->addAction(tr("Down Chapter"), this, &CBookVolumeController::onDownChapter);
+    m_upChapter = m_chapterMenu->addAction(tr("Up Chapter"), this, [this]() { stepChapter(false); });
+    m_downChapter = m_chapterMenu->addAction(tr("Down Chapter"), this, [this]() { stepChapter(true); });
     m_chapterMenu->addSeparator();
     addLabelAction(m_chapterMenu, tr("Delete Chapter"), [this]() { onDeleteChapter(); });
 
@@ -103,8 +105,8 @@ void CBookVolumeController::buildMenus()
     m_volumeMenu->addAction(tr("Rename Volume"), this, &CBookVolumeController::onRenameVolume);
     m_volumeMenu->addAction(tr("Import"), this, &CBookVolumeController::onImportChapter);
     m_volumeMenu->addSeparator();
-    m_upVolume = m_volumeMenu->addAction(tr("Up Volume"), this, &CBookVolumeController::onUpVolume);
-    m_downVolume = m_volumeMenu->addAction(tr("Down Volume"), this, &CBookVolumeController::onDownVolume);
+    m_upVolume = m_volumeMenu->addAction(tr("Up Volume"), this, [this]() { stepVolume(false); });
+    m_downVolume = m_volumeMenu->addAction(tr("Down Volume"), this, [this]() { stepVolume(true); });
     m_volumeMenu->addSeparator();
     addLabelAction(m_volumeMenu, tr("Delete Volume"), [this]() { onDeleteVolume(); });
 }
@@ -121,52 +123,65 @@ QMenu* CBookVolumeController::volumeMenu()
     return m_volumeMenu;
 }
 
-void CBookVolumeController::showMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId,
-                                     int volumeIndex, int chapterIndex)
+void CBookVolumeController::openMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId)
+{
+    runAfterHandler(this, [this, type, pos, localVolumeId, localChapterId]() {
+        showMenu(type, pos, localVolumeId, localChapterId);
+    });
+}
+
+void CBookVolumeController::showMenu(int type, const QPoint& pos, int localVolumeId, int localChapterId)
 {
     buildMenus();
-    m_menuVolumeId = localVolumeId;
-    m_menuChapterId = localChapterId;
-    m_menuVolumeIndex = volumeIndex;
-    m_menuChapterIndex = chapterIndex;
+    // One menu at a time: a request queued while one is open is dropped.
+    if (m_chapterMenu->isVisible() || m_volumeMenu->isVisible())
+        return;
     if (type == 0) {
-        const int last = m_volumeModel ? m_volumeModel->rowCount() - 1 : -1;
-        m_upVolume->setEnabled(volumeIndex != 0);
-        m_downVolume->setEnabled(volumeIndex != last);
+        const int row = shownVolumeRow(localVolumeId);
+        if (row < 0 || liveVolume(localVolumeId) == nullptr)
+            return;
+        m_menuVolumeId = localVolumeId;
+        m_menuChapterId = -1;
+        m_upVolume->setEnabled(row > 0);
+        m_downVolume->setEnabled(row < m_volumeSortModel->rowCount() - 1);
         m_volumeMenu->exec(pos);
         if (m_quickWidget)
             m_quickWidget->update();
         return;
     }
-    m_upChapter->setEnabled(chapterIndex != 0);
-    const CBookChapterModel* model = m_volumeModel ? m_volumeModel->getChapterModelByLocalId(localVolumeId) : nullptr;
-    if (model != nullptr)
-        m_downChapter->setEnabled(chapterIndex != model->rowCount() - 1);
+    const T_Chapter* chapter = liveChapter(localChapterId);
+    const int row = chapter ? shownChapterRow(chapter->localVolumeId, localChapterId) : -1;
+    if (row < 0)
+        return;
+    m_menuVolumeId = chapter->localVolumeId;
+    m_menuChapterId = localChapterId;
+    m_upChapter->setEnabled(row > 0);
+    m_downChapter->setEnabled(row < m_volumeModel->getChapterModelByLocalId(m_menuVolumeId)->rowCount() - 1);
     m_chapterMenu->exec(pos);
 }
 
 void CBookVolumeController::onOpenNewTag()
 {
-    T_Book* book = currentBook();
-    T_Chapter* chapter = book ? book->findChapterByLocalId(m_menuChapterId) : nullptr;
-    if (chapter == nullptr)
-        return;
-    m_uiManager->selectChapter(book, chapter);
-    selectedChapter(m_menuVolumeId, m_menuChapterIndex, m_menuChapterId);
+    if (T_Chapter* chapter = liveChapter(m_menuChapterId)) {
+        m_uiManager->selectChapter(currentBook(), chapter);
+        openChapter(chapter);
+    }
 }
 
 void CBookVolumeController::onRenameChapter()
 {
-    if (!m_volumeModel || currentBook() == nullptr)
+    // Where the chapter is now: the platform may have moved it meanwhile.
+    const T_Chapter* chapter = liveChapter(m_menuChapterId);
+    CBookChapterModel* model = chapter ? m_volumeModel->getChapterModelByLocalId(chapter->localVolumeId) : nullptr;
+    if (model == nullptr)
         return;
-    if (CBookChapterModel* model = m_volumeModel->getChapterModelByLocalId(m_menuVolumeId))
-        model->setItemEditing(chapterSourceRow(m_menuVolumeId, m_menuChapterIndex), true);
+    m_volumeModel->setExpand(chapter->localVolumeId, true);
+    model->setItemEditing(model->rowOfLocalId(chapter->localId), true);
 }
 
 void CBookVolumeController::onExportChapter()
 {
-    T_Book* book = currentBook();
-    if (T_Chapter* chapter = book ? book->findChapterByLocalId(m_menuChapterId) : nullptr)
+    if (T_Chapter* chapter = liveChapter(m_menuChapterId))
         exportChapter(chapter);
 }
 
@@ -174,38 +189,35 @@ void CBookVolumeController::onTimeMachine()
 {
     // The history shown is the one of the chapter the menu was opened on,
     // whichever chapter the editor shows.
-    T_Book* book = currentBook();
-    if (T_Chapter* chapter = book ? book->findChapterByLocalId(m_menuChapterId) : nullptr)
+    if (T_Chapter* chapter = liveChapter(m_menuChapterId))
         m_uiManager->showTimeMachine(chapter);
 }
 
-void CBookVolumeController::onUpChapter()
+void CBookVolumeController::stepChapter(bool down)
 {
-    if (currentBook() != nullptr)
-        moveChapter(m_menuChapterIndex, m_menuVolumeId, m_menuChapterIndex - 1, m_menuVolumeId, false);
-}
-
-void CBookVolumeController::onDownChapter()
-{
-    if (currentBook() != nullptr)
-        moveChapter(m_menuChapterIndex, m_menuVolumeId, m_menuChapterIndex + 1, m_menuVolumeId, true);
+    const T_Chapter* chapter = liveChapter(m_menuChapterId);
+    const int volume = chapter ? chapter->localVolumeId : 0;
+    const int row = chapter ? shownChapterRow(volume, chapter->localId) : -1;
+    const int to = down ? row + 1 : row - 1;
+    if (row >= 0 && to >= 0 && to < m_volumeModel->getChapterModelByLocalId(volume)->rowCount())
+        moveChapter(row, volume, to, volume, down);
 }
 
 void CBookVolumeController::onDeleteChapter()
 {
-    T_Book* book = currentBook();
-    if (book == nullptr)
+    const int localChapterId = m_menuChapterId;
+    if (liveChapter(localChapterId) == nullptr)
         return;
     const int answer = BkMessageBox::question(nullptr, tr("Delete Chapter"), tr("delete chapter?"),
                                               tr("OK"), tr("Cancel"), 0);
-    if (answer != 0)
-        return;
-    T_Chapter* chapter = book->findChapterByLocalId(m_menuChapterId);
-    if (chapter == nullptr)
+    // The question ran an event loop of its own: the book and the chapter
+    // are looked up again, and a chapter gone meanwhile is left alone.
+    T_Book* book = currentBook();
+    T_Chapter* chapter = liveChapter(localChapterId);
+    if (answer != 0 || chapter == nullptr)
         return;
     const int orderNum = chapter->orderNum;
     const int localVolumeId = chapter->localVolumeId;
-    const int localChapterId = chapter->localId;
     TC_Chapter_Recycle recycle;
     recycle.header.localBookId = chapter->localBookId;
     recycle.header.localVolumeId = localVolumeId;
@@ -234,49 +246,40 @@ void CBookVolumeController::onDeleteChapter()
             m_volumeModel->selectChapterByLocalId(next->localVolumeId, next->localId);
         makeCurrentAndOpen(book, next);
     }
-    if (m_volumeModel) {
-        if (CBookChapterModel* model = m_volumeModel->getChapterModelByLocalId(m_menuVolumeId))
-            model->removeItem(model->getItemByLocalId(localChapterId));
-    }
+    dropChapterItem(book, localChapterId);
 }
 
 void CBookVolumeController::onRenameVolume()
 {
-    if (m_volumeModel && currentBook() != nullptr)
-        m_volumeModel->setVolumeEditing(volumeSourceRow(m_menuVolumeIndex), true);
+    if (liveVolume(m_menuVolumeId) != nullptr)
+        m_volumeModel->setVolumeEditing(m_volumeModel->rowOfLocalId(m_menuVolumeId), true);
 }
 
-void CBookVolumeController::onUpVolume()
+void CBookVolumeController::stepVolume(bool down)
 {
-    if (currentBook() != nullptr)
-        moveVolume(m_menuVolumeIndex, m_menuVolumeIndex - 1, 1);
-}
-
-void CBookVolumeController::onDownVolume()
-{
-    if (currentBook() != nullptr)
-        moveVolume(m_menuVolumeIndex, m_menuVolumeIndex + 1, 1);
+    const int row = liveVolume(m_menuVolumeId) ? shownVolumeRow(m_menuVolumeId) : -1;
+    const int to = down ? row + 1 : row - 1;
+    if (row >= 0 && to >= 0 && to < m_volumeSortModel->rowCount())
+        moveVolume(row, to, 1);
 }
 
 void CBookVolumeController::onDeleteVolume()
 {
-    T_Book* book = currentBook();
-    if (book == nullptr)
+    const int localVolumeId = m_menuVolumeId;
+    if (liveVolume(localVolumeId) == nullptr)
         return;
     const int answer = BkMessageBox::question(nullptr, tr("Delete Volume"), tr("delete volume?"),
                                               tr("OK"), tr("Cancel"), 0);
-    if (answer != 0)
-        return;
-    T_Volume* volume = book->findVolumeByLocalId(m_menuVolumeId);
-    if (volume == nullptr)
+    // Looked up again after the question's own event loop.
+    T_Book* book = currentBook();
+    T_Volume* volume = liveVolume(localVolumeId);
+    if (answer != 0 || volume == nullptr)
         return;
     TC_Volume_Delete request(*volume, 0, static_cast<int>(currentServerTime()));
     if (!m_jobManager->volume_del_restore(request)) {
         qWarning() << "volume not deleted" << volume->localId << m_jobManager->lastError();
         return;
     }
-    if (!m_volumeModel)
-        return;
     m_volumeModel->removeVolume(*volume);
     if (!m_volumeModel->hasSelectedChapter()) {
         m_localChapterId = 0;
@@ -379,10 +382,15 @@ void CBookVolumeController::exportChapter(T_Chapter* chapter)
         BkMessageBox::information(nullptr, tr("import failed"), tr("select chapter"), kOk);
         return;
     }
+    const int localChapterId = chapter->localId;
     const QString proposed = chapter->name.isEmpty() ? QStringLiteral("chapter") : chapter->name;
     const QString path = FileDialogs::saveTextFile(nullptr, tr("save local"), proposed,
                                                    FileDialogs::textFilter());
-    if (path.isEmpty())
+    // The chooser ran an event loop of its own: a chapter deleted for good
+    // meanwhile is not there to export.
+    const T_Book* book = currentBook();
+    chapter = book ? book->findChapterByLocalId(localChapterId) : nullptr;
+    if (path.isEmpty() || chapter == nullptr)
         return;
     if (!exportChapterTo(chapter, path))
         BkMessageBox::information(nullptr, tr("create failed"), m_lastError, kOk);

@@ -11,8 +11,11 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
+#include "remote/records/OutlineRecords.h"
+#include "ui/common/BkMessageBox.h"
 #include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -29,6 +32,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QQuickItem>
 #include <QQuickWidget>
@@ -37,6 +41,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -140,6 +145,8 @@ private slots:
     void newChapterNameBoxTakesTheKeys();
     void recycleMenuStaysAboveTheWindowBottom();
     void treeNeverShowsAChapterThatIsGone();
+    void aSyncUnderAnOpenMenuOrQuestionKeepsTheClient_data();
+    void aSyncUnderAnOpenMenuOrQuestionKeepsTheClient();
     void openingUnderALockKeepsTheLockedWindow();
     void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
 
@@ -184,7 +191,7 @@ void TreeAndBinTest::timeMachineFromTheTreeShowsTheChapterOfTheMenu()
         chooseInMenu(QCoreApplication::translate("CBookVolumeController", "Time Machine"));
     });
     // The tree's right click on the first chapter while the second is open.
-    CBookVolumeController::instance()->showMenu(1, QPoint(300, 200), first->localVolumeId, first->localId, 0, 0);
+    CBookVolumeController::instance()->showMenu(1, QPoint(300, 200), first->localVolumeId, first->localId);
     QCOMPARE(labels.size(), 1);
     QVERIFY(shown.contains(QStringLiteral("第一章的旧稿")));
     QCOMPARE(parent, static_cast<QWidget*>(m_f->window()));
@@ -238,7 +245,7 @@ void TreeAndBinTest::newChapterNameBoxTakesTheKeys()
             QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
         });
         QTimer::singleShot(0, []() { chooseInMenu(QCoreApplication::translate("CBookVolumeController", "Import")); });
-        CBookVolumeController::instance()->showMenu(0, QPoint(300, 200), book->volumeList.first()->localId, -1, 0, -1);
+        CBookVolumeController::instance()->showMenu(0, QPoint(300, 200), book->volumeList.first()->localId, -1);
     }
     // The window is active, as the window manager gives it back after the chooser.
     m_f->window()->activateWindow();
@@ -401,6 +408,99 @@ void TreeAndBinTest::treeNeverShowsAChapterThatIsGone()
     }
     QCOMPARE(BooksFixture::scalar(jobsOfBook).toInt(), 0);
     bin->close();
+}
+
+// Another machine's change pulled in while a menu or question of a panel is
+// open drops the row it was opened on; the client goes on, and what is
+// chosen then acts on the chapter or volume by id, or on nothing once gone.
+void TreeAndBinTest::aSyncUnderAnOpenMenuOrQuestionKeepsTheClient_data()
+{
+    QTest::addColumn<QString>("entry");  // of the tree's menu; empty: an outline card's delete button
+    QTest::addColumn<QString>("path");   // the other machine's call
+    QTest::newRow("chapter menu, chapter moved") << QStringLiteral("Rename Chapter") << QStringLiteral("/chapter/move");
+    QTest::newRow("volume menu, volume gone") << QStringLiteral("Rename Volume") << QStringLiteral("/volume/recycle");
+    QTest::newRow("its delete question, chapter recycled")
+        << QStringLiteral("Delete Chapter") << QStringLiteral("/chapter/recycle");
+    QTest::newRow("outline delete question, outline deleted") << QString() << QStringLiteral("/bookoutline/delOutline");
+}
+
+void TreeAndBinTest::aSyncUnderAnOpenMenuOrQuestionKeepsTheClient()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, path);
+    // The menu is opened on the first volume or its chapter; a second
+    // volume holds the open chapter.
+    static int count = 0;
+    T_Book* book = onThePlatform(QStringLiteral("同步菜单%1").arg(++count));
+    QVERIFY(book);
+    CBookVolumeController* tree = CBookVolumeController::instance();
+    const T_Volume first = *book->volumeList.first();
+    const T_Chapter target = *book->chapterList.first();
+    const T_Volume* second = tree->createVolume(book, false);
+    QVERIFY(second && BooksFixture::waitUntil([second]() { return second->volumeId > 0; }));
+    TC_Chapter_Add add(book->localId, book->bookId, second->localId, second->volumeId, 1700000000, 1,
+                       QStringLiteral("开"));
+    TC_BookOutline_Create outline(book->bookId, book->localId, 0, 0, 1, 1, 1700000000, QString(), QStringLiteral("纲"));
+    QVERIFY(CJobManager::instance()->chapter_add(add)
+            && (!entry.isEmpty() || CBookJobManager::instance()->outline_create(outline)));
+    const QString jobs = QStringLiteral("select count(*) from tb_job where localBookId = %1").arg(book->localId);
+    T_Chapter* open = book->findChapterByLocalId(add.header.localChapterId);
+    QVERIFY(BooksFixture::waitUntil([&]() { return BooksFixture::scalar(jobs).toInt() == 0 && open->chapterId > 0; }));
+    book->lastEditChapterId = open->localId;
+    QVERIFY(m_f->open(book));
+    tree->expand(first.localId, true);
+
+    const QJsonObject move{{QStringLiteral("from_chapter_id"), target.chapterId},
+                           {QStringLiteral("to_chapter_id"), open->chapterId},
+                           {QStringLiteral("to_volume_id"), second->volumeId}, {QStringLiteral("direction"), 1}};
+    const int outlineId = entry.isEmpty() ? book->outline.outlineList.first()->outlineId : 0;
+    const QJsonObject body{{QStringLiteral("book_id"), book->bookId}, {QStringLiteral("chapter_id"), target.chapterId},
+                           {QStringLiteral("id"), first.volumeId}, {QStringLiteral("status"), 0},
+                           {QStringLiteral("type"), 0}, {QStringLiteral("update_time"), 1700000100},
+                           {QStringLiteral("outline_id"), outlineId},
+                           {QStringLiteral("move_order"), QString::fromUtf8(QJsonDocument(QJsonArray{move}).toJson())}};
+    // The other machine's change, pulled in while the menu or box is up,
+    // until the item clicked has gone with its row.
+    QPointer<QQuickItem> clicked;
+    const auto sync = [&]() {
+        QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), path, body).isEmpty());
+        CJobManager::instance()->synNow(false);
+        QVERIFY(BooksFixture::waitUntil([&clicked]() { return clicked.isNull(); }));
+    };
+    const bool asks = entry.isEmpty() || entry == QLatin1String("Delete Chapter");
+    bool done = false;
+    whenShown<QMenu>([&](QMenu*) {
+        if (!asks)
+            sync();
+        chooseInMenu(QCoreApplication::translate("CBookVolumeController", qPrintable(entry)));
+        done = done || !asks;
+    }, true);
+    whenShown<BkMessageBox>([&](BkMessageBox* box) {
+        sync();
+        box->textButtons().at(0)->click();
+        done = true;
+    });
+    QQuickWidget* panel = entry.isEmpty() ? COutlineController::instance()->getWidget() : tree->getQuickWidget();
+    if (entry.isEmpty()) {
+        m_f->pane()->openOutline();
+        QQuickItem* card = nullptr;
+        QTRY_VERIFY((card = panelItem("QQuickItem", "editingNow", false, panel->rootObject())) != nullptr);
+        QVERIFY(QMetaObject::invokeMethod(card, "beginEdit"));
+        QTRY_VERIFY((clicked = panelItem("QQuickImage", "defaultIcon", "qrc:/outline/image/btn_delete.svg", card)));
+    } else {
+        const QString name = entry == QLatin1String("Rename Volume") ? first.volumeName : target.name;
+        QTRY_VERIFY((clicked = panelItem("QQuickText", "text", name)));
+    }
+    QTest::mouseClick(panel, entry.isEmpty() ? Qt::LeftButton : Qt::RightButton, {},
+                      clicked->mapToScene(clicked->boundingRect().center()).toPoint());
+    QTRY_VERIFY(done);
+    // The chapter's name box opens where it went; the volume now first has
+    // none; nothing is recorded. (The platform's outline delete records its own.)
+    QVERIFY(entry.isEmpty() || BooksFixture::scalar(jobs).toInt() == 0);
+    const CBookChapterModel* list = tree->volumeModel()->getChapterModelByLocalId(second->localId);
+    const int row = list->rowOfLocalId(target.localId);
+    QCOMPARE(row >= 0 && list->getItem(row).editing, path == QLatin1String("/chapter/move"));
+    QVERIFY(!tree->volumeModel()->index(0, 0).data(CBookVolumeModel::VolumeEditingRole).toBool());
 }
 
 void TreeAndBinTest::openingUnderALockKeepsTheLockedWindow()

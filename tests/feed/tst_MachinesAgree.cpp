@@ -169,8 +169,7 @@ bool fromMenu(int volumeId, int chapterId, const QString& entry)
 {
     const bool onVolume = chapterId == 0;
     whenShown<QMenu>([](QMenu* menu) { menu->close(); }, true);
-    tree()->showMenu(onVolume ? 0 : 1, QPoint(10, 10), localVolume(volumeId), onVolume ? -1 : localChapter(chapterId),
-                     onVolume ? volumeRow(volumeId) : -1, onVolume ? -1 : chapterRow(volumeId, chapterId));
+    tree()->showMenu(onVolume ? 0 : 1, QPoint(10, 10), localVolume(volumeId), onVolume ? -1 : localChapter(chapterId));
     QMenu* menu = onVolume ? tree()->volumeMenu() : tree()->chapterMenu();
     for (QAction* action : menu->actions()) {
         if (action->text() == entry && action->isEnabled()) {

@@ -99,19 +99,19 @@ void OutlineControllerTest::deletingAskesFirstAndCancelKeeps()
     QString text;
     OutlineFixture::answerNextBox(1, &answered, &text);
     ctr->remove(localId);
-    QVERIFY(answered);
+    QTRY_VERIFY(answered);
     QCOMPARE(text, QStringLiteral("RedContent|确定要删除这条大纲吗？"));
     QCOMPARE(OutlineFixture::outlineRows(book->localId), 1);
 
     answered = false;
     OutlineFixture::answerNextBox(-1, &answered);
     ctr->remove(localId);
-    QVERIFY(answered);
+    QTRY_VERIFY(answered);
     QCOMPARE(OutlineFixture::outlineRows(book->localId), 1);
 
     OutlineFixture::answerNextBox(0);
     ctr->remove(localId);
-    QCOMPARE(OutlineFixture::outlineRows(book->localId), 0);
+    QTRY_COMPARE(OutlineFixture::outlineRows(book->localId), 0);
     QCOMPARE(ctr->outlineModel()->rowCount(), 0);
 
     // The unsaved row goes without a question.

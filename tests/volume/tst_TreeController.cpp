@@ -199,7 +199,7 @@ void TreeControllerTest::deletingTheOpenChapterOpensTheNext()
     QAction* remove = menu->actions().last();
 
     closeNextMenu();
-    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1), -1, 1);
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(1));
     answerNextBox(0);
     remove->trigger();
     QCOMPARE(lastBoxTexts(), (QStringList{QStringLiteral("删除章节"), QStringLiteral("确定"), QStringLiteral("取消")}));
@@ -214,7 +214,7 @@ void TreeControllerTest::deletingTheOpenChapterOpensTheNext()
 
     // The last chapter open: the one before it opens.
     closeNextMenu();
-    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(2), -1, 1);
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(2));
     answerNextBox(0);
     remove->trigger();
     QCOMPARE(tree()->currentChapter()->localId, t.chapters.at(0));
@@ -224,7 +224,7 @@ void TreeControllerTest::deletingTheOpenChapterOpensTheNext()
     tree()->reloadBook(t.book);
     opened.clear();
     closeNextMenu();
-    tree()->showMenu(1, QPoint(10, 10), t.volume, added, -1, 1);
+    tree()->showMenu(1, QPoint(10, 10), t.volume, added);
     answerNextBox(0);
     remove->trigger();
     QCOMPARE(opened.count(), 0);
@@ -234,7 +234,7 @@ void TreeControllerTest::deletingTheOpenChapterOpensTheNext()
     // The only chapter left: the editor is emptied.
     opened.clear();
     closeNextMenu();
-    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(0), -1, 0);
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(0));
     answerNextBox(0);
     remove->trigger();
     QCOMPARE(opened.count(), 1);
@@ -250,13 +250,13 @@ void TreeControllerTest::escapeOnTheConfirmationDeletesNothing()
     TreeBook t = loadThreeChapters(f, QStringLiteral("取消"));
     QVERIFY(t.book);
     closeNextMenu();
-    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(0), -1, 0);
+    tree()->showMenu(1, QPoint(10, 10), t.volume, t.chapters.at(0));
     answerNextBox(-1);
     tree()->chapterMenu()->actions().last()->trigger();
     answerNextBox(1);
     tree()->chapterMenu()->actions().last()->trigger();
     closeNextMenu();
-    tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
+    tree()->showMenu(0, QPoint(10, 10), t.volume, -1);
     answerNextBox(-1);
     tree()->volumeMenu()->actions().last()->trigger();
     QCOMPARE(shownChapters(t.volume), t.chapters);
@@ -271,7 +271,7 @@ void TreeControllerTest::restoringIntoADeletedVolumeRestoresTheVolume()
     TreeBook t = loadThreeChapters(f, QStringLiteral("恢复"));
     QVERIFY(t.book);
     closeNextMenu();
-    tree()->showMenu(0, QPoint(10, 10), t.volume, -1, 0, -1);
+    tree()->showMenu(0, QPoint(10, 10), t.volume, -1);
     answerNextBox(0);
     tree()->volumeMenu()->actions().last()->trigger();
     QCOMPARE(lastBoxTexts(), (QStringList{QStringLiteral("删除本卷"), QStringLiteral("确定"), QStringLiteral("取消")}));
@@ -304,7 +304,7 @@ void TreeControllerTest::volumeMenuActsOnTheVolumeItWasOpenedOn()
 
     // "创建新章" on the first volume while the second is selected.
     closeNextMenu();
-    tree()->showMenu(0, QPoint(10, 10), first, -1, 0, -1);
+    tree()->showMenu(0, QPoint(10, 10), first, -1);
     tree()->volumeMenu()->actions().at(1)->trigger();
     QCOMPARE(shownChapters(first).size(), before.size() + 1);
     QVERIFY(shownChapters(second).isEmpty());
@@ -327,7 +327,7 @@ void TreeControllerTest::volumeMenuActsOnTheVolumeItWasOpenedOn()
         QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
     });
     closeNextMenu();
-    tree()->showMenu(0, QPoint(10, 10), first, -1, 0, -1);
+    tree()->showMenu(0, QPoint(10, 10), first, -1);
     tree()->volumeMenu()->actions().at(3)->trigger();
     QCOMPARE(shownChapters(first).size(), before.size() + 2);
     QVERIFY(shownChapters(second).isEmpty());

@@ -145,8 +145,7 @@ void WhatTheAuthorSeesTest::timeMachineComparesWithTheEditorsText()
     QTimer::singleShot(0, []() {
         chooseInMenu(QCoreApplication::translate("CBookVolumeController", "Time Machine"));
     });
-    CBookVolumeController::instance()->showMenu(1, QPoint(300, 200), chapter->localVolumeId, chapter->localId, 0,
-                                                book->chapterList.indexOf(chapter));
+    CBookVolumeController::instance()->showMenu(1, QPoint(300, 200), chapter->localVolumeId, chapter->localId);
     QVERIFY2(current.contains(QStringLiteral("刚写下的字")), qPrintable(current));
     // Nothing deleted, nothing added: the version is what the editor shows.
     QVERIFY2(!marked.contains(QStringLiteral("#ff0000")) && !marked.contains(QStringLiteral("#0000ff")),
