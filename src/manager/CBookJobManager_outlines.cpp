@@ -133,7 +133,7 @@ bool CBookJobManager::outline_delete(TC_BookOutline_Delete& request)
     request.header.localBookId = book->localId;
     request.header.bookId = book->bookId;
     request.header.uid = m_model->userInfo.uid;
-    const bool fromServer = request.header.synStep == 1;
+    const bool fromServer = request.header.synStep != 0;
     // The platform never had an outline without a server id: its waiting
     // jobs go, and no delete is queued that could never be sent.
     const bool neverSent = !fromServer && request.outlineId < 1

@@ -246,6 +246,12 @@ void FeedTest::bookMemoAndOutlineTextsArriveWithoutControlCharacters()
     QTRY_COMPARE_WITH_TIMEOUT(outlineRow(second), (QStringList{clean, clean}), 10000);
     QCOMPARE(outlineRow(first), editedRow);
 
+    // One deleted elsewhere goes here and is not deleted back.
+    QVERIFY(!platformCall(QStringLiteral("/bookoutline/delOutline"), {{QStringLiteral("outline_id"), second}}).isEmpty());
+    QVERIFY(pullAgain(f));
+    QTRY_COMPARE_WITH_TIMEOUT(outlineRow(second), QStringList{QStringLiteral("<no row>")}, 10000);
+    QCOMPARE(f.jobIds(), QList<int>());
+
     // The book's name and introduction, edited elsewhere with a bell.
     QVERIFY(!platformCall(QStringLiteral("/books/editBook"),
                           {{QStringLiteral("book_id"), 5001}, {QStringLiteral("book_name"), QStringLiteral("书\u0007名")},
