@@ -800,11 +800,18 @@ QString held(bool volume, int id, bool here)
 }
 
 // One machine's change of a live chapter (0 rename, 1 recycle or restore,
-// 2 drag) or volume (3 rename, 4 delete or restore, 5 drag), as its author
-// makes it; false when the client refused it.
+// 2 drag), volume (3 rename, 4 delete or restore, 5 drag) or the book (6
+// rename), as its author makes it; false when the client refused it.
 bool changeOf(Machine& m, QRandomGenerator& random, int kind, int id)
 {
     T_Book* book = demoBook();
+    if (kind == 6) {
+        trace(m, QStringLiteral("renames the book as the other does"));
+        TC_Books_Edit rename(book->localId, book->channelType, book->cateId, book->cateFid,
+                             QStringLiteral("%1改的书名%2").arg(m.name).arg(++m.counter), book->intro, QString(), now());
+        rename.wholeBook = true;
+        return CJobManager::instance()->books_edit(rename);
+    }
     T_Chapter* chapter = book ? book->findChapterByChapterId(id) : nullptr;
     T_Volume* volume = book ? book->findVolumeByVolumeId(id) : nullptr;
     const T_Volume* to = book ? pickOf(random, liveVolumes(book)) : nullptr;
@@ -856,43 +863,53 @@ QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& 
     if (book == nullptr || !m.fixture->jobIds().isEmpty())
         return QString();
     static const char* const paths[] = {"/chapter/editChapter", "/chapter/recycle", "/chapter/move",
-                                        "/volume/editVolume",   "/volume/recycle",  "/volume/move"};
+                                        "/volume/editVolume",   "/volume/recycle",  "/volume/move",
+                                        "/books/editBook"};
     const QList<T_Volume*> volumes = liveVolumes(book);
-    const int kind = offline ? 3 + random.bounded(volumes.size() < 2 ? 1 : 2) : random.bounded(volumes.size() < 2 ? 4 : 6);
+    // Kinds a single volume cannot take stand for the book's rename.
+    int kind = offline ? 3 + random.bounded(2) : random.bounded(7);
+    if (volumes.size() < 2 && (kind == 4 || kind == 5))
+        kind = 6;
     const T_Volume* volume = pickOf(random, volumes);
     const T_Chapter* chapter = pickOf(random, book->chapterList);
-    const int id = kind >= 3 ? (volume ? volume->volumeId : 0) : (chapter ? chapter->chapterId : 0);
+    const int id = kind == 6 ? kBook : kind >= 3 ? (volume ? volume->volumeId : 0) : (chapter ? chapter->chapterId : 0);
     if (id < 1 || (kind == 3 && volume == nullptr))
         return QString();
-    const QString before = held(kind >= 3, id, false);
+    // The book by its name; a chapter or volume by held().
+    const auto state = [kind, id](bool here) {
+        return kind < 6 ? held(kind >= 3, id, here)
+                        : (here ? localBooks() : platformBooks(standin().store())).value(kBook).section(QLatin1Char('|'), 0, 0)
+                              + QLatin1Char('@');
+    };
+    const QString before = state(false);
     if (!standin().addFault(offline ? QStringLiteral("*") : QLatin1String(paths[kind]),
                             QLatin1String(offline ? "http500" : "truncated"), 0, offline ? -1 : 1)
         || !changeOf(m, random, kind, id) || !settleClient() || !standin().clearFaults())
         return QStringLiteral("the first change was refused or did not settle");
-    const QString ours = held(kind >= 3, id, true);
+    const QString ours = state(true);
     // A change that waited here (for an earlier one, a server id) met no cut.
-    if (!offline && ours != held(kind >= 3, id, false))
+    if (!offline && ours != state(false))
         return QString();
     if (!use(other))
         return QStringLiteral("did not settle on %1").arg(other.name);
     const QString back = QStringLiteral("did not settle back on %1").arg(m.name);
     // A change of the object waiting there went first: it is the later one.
-    if (held(kind >= 3, id, false) != (offline ? before : ours))
+    if (state(false) != (offline ? before : ours))
         return use(m) ? QString() : back;
     if (!changeOf(other, random, kind, id) || (offline && kind == 4 && !changeOf(other, random, kind, id))
         || !settleClient())
         return QStringLiteral("the other machine's change was refused or did not settle");
     // This machine's when it comes back online, else the other's (unless it waits there).
-    const QString later = offline ? ours.section(QLatin1Char('@'), 0, 0) : held(kind >= 3, id, false);
-    if (!offline && later != held(kind >= 3, id, true))
+    const QString later = offline ? ours.section(QLatin1Char('@'), 0, 0) : state(false);
+    if (!offline && later != state(true))
         return use(m) ? QString() : back;
     for (Machine* side : {&m, &other, &m}) {
         if (!use(*side))
             return QStringLiteral("did not settle on %1").arg(side->name);
-        const QString here = held(kind >= 3, id, true);
-        if (here != held(kind >= 3, id, false) || (offline ? here.section(QLatin1Char('@'), 0, 0) : here) != later)
+        const QString here = state(true);
+        if (here != state(false) || (offline ? here.section(QLatin1Char('@'), 0, 0) : here) != later)
             return QStringLiteral("%1 %2 on %3: %4, platform %5, the later change %6")
-                .arg(kind >= 3 ? "volume" : "chapter").arg(id).arg(side->name, here, held(kind >= 3, id, false), later);
+                .arg(kind == 6 ? "book" : kind >= 3 ? "volume" : "chapter").arg(id).arg(side->name, here, state(false), later);
     }
     return QString();
 }
