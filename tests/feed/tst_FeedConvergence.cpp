@@ -779,9 +779,12 @@ QString changeOfAChapterGoneElsewhere(Machine& m, QRandomGenerator& random, QSet
 }
 
 // A chapter's or a volume's state and name, here or on the platform, and
-// where it stands: a live chapter's volume, a live volume's place.
+// where it stands: a live chapter's volume, a live volume's place. The book
+// by its name.
 QString held(bool volume, int id, bool here)
 {
+    if (id == kBook)
+        return (here ? localBooks() : platformBooks(standin().store())).value(kBook).section(QLatin1Char('|'), 0, 0) + '@';
     const QJsonObject store = here ? QJsonObject() : standin().store();
     const QMap<int, QString> rows = volume ? (here ? localVolumes() : platformVolumes(store))
                                            : (here ? localChapters() : platformChapters(store));
@@ -875,41 +878,35 @@ QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& 
     const int id = kind == 6 ? kBook : kind >= 3 ? (volume ? volume->volumeId : 0) : (chapter ? chapter->chapterId : 0);
     if (id < 1 || (kind == 3 && volume == nullptr))
         return QString();
-    // The book by its name; a chapter or volume by held().
-    const auto state = [kind, id](bool here) {
-        return kind < 6 ? held(kind >= 3, id, here)
-                        : (here ? localBooks() : platformBooks(standin().store())).value(kBook).section(QLatin1Char('|'), 0, 0)
-                              + QLatin1Char('@');
-    };
-    const QString before = state(false);
+    const QString before = held(kind >= 3, id, false);
     if (!standin().addFault(offline ? QStringLiteral("*") : QLatin1String(paths[kind]),
                             QLatin1String(offline ? "http500" : "truncated"), 0, offline ? -1 : 1)
         || !changeOf(m, random, kind, id) || !settleClient() || !standin().clearFaults())
         return QStringLiteral("the first change was refused or did not settle");
-    const QString ours = state(true);
+    const QString ours = held(kind >= 3, id, true);
     // A change that waited here (for an earlier one, a server id) met no cut.
-    if (!offline && ours != state(false))
+    if (!offline && ours != held(kind >= 3, id, false))
         return QString();
     if (!use(other))
         return QStringLiteral("did not settle on %1").arg(other.name);
     const QString back = QStringLiteral("did not settle back on %1").arg(m.name);
     // A change of the object waiting there went first: it is the later one.
-    if (state(false) != (offline ? before : ours))
+    if (held(kind >= 3, id, false) != (offline ? before : ours))
         return use(m) ? QString() : back;
     if (!changeOf(other, random, kind, id) || (offline && kind == 4 && !changeOf(other, random, kind, id))
         || !settleClient())
         return QStringLiteral("the other machine's change was refused or did not settle");
     // This machine's when it comes back online, else the other's (unless it waits there).
-    const QString later = offline ? ours.section(QLatin1Char('@'), 0, 0) : state(false);
-    if (!offline && later != state(true))
+    const QString later = offline ? ours.section(QLatin1Char('@'), 0, 0) : held(kind >= 3, id, false);
+    if (!offline && later != held(kind >= 3, id, true))
         return use(m) ? QString() : back;
     for (Machine* side : {&m, &other, &m}) {
         if (!use(*side))
             return QStringLiteral("did not settle on %1").arg(side->name);
-        const QString here = state(true);
-        if (here != state(false) || (offline ? here.section(QLatin1Char('@'), 0, 0) : here) != later)
+        const QString here = held(kind >= 3, id, true);
+        if (here != held(kind >= 3, id, false) || (offline ? here.section(QLatin1Char('@'), 0, 0) : here) != later)
             return QStringLiteral("%1 %2 on %3: %4, platform %5, the later change %6")
-                .arg(kind == 6 ? "book" : kind >= 3 ? "volume" : "chapter").arg(id).arg(side->name, here, state(false), later);
+                .arg(kind >= 3 ? "volume" : "chapter").arg(id).arg(side->name, here, held(kind >= 3, id, false), later);
     }
     return QString();
 }

@@ -312,13 +312,10 @@ QString platformState()
         }
     }
     out.sort();
-    for (const QJsonValue& value : store.value(QStringLiteral("books")).toArray()) {
-        const QJsonObject book = value.toObject();
-        if (book.value(QStringLiteral("book_id")).toInt() == 5001)
-            out.prepend(QStringLiteral("%1:%2:%3:%4").arg(book.value(QStringLiteral("book_name")).toString(),
-                                                          book.value(QStringLiteral("intro")).toString())
-                            .arg(book.value(QStringLiteral("cate_id")).toInt())
-                            .arg(book.value(QStringLiteral("status")).toInt() == 1 ? 1 : 0));
+    for (const QJsonValue& book : store.value(QStringLiteral("books")).toArray()) {
+        if (book[QStringLiteral("book_id")].toInt() == 5001)
+            out.prepend(QStringLiteral("%1:%2:%3:%4").arg(book[QStringLiteral("book_name")].toString(), book[QStringLiteral("intro")].toString())
+                            .arg(book[QStringLiteral("cate_id")].toInt()).arg(book[QStringLiteral("status")].toInt() == 1));
     }
     out.prepend(platformOrder(store, 5001));
     return out.join(QLatin1Char(' '));
@@ -1264,20 +1261,20 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
     move.fromLocalId = book->findOutlineByOutlineId(11001)->localId;
     move.toLocalId = book->findOutlineByOutlineId(o2)->localId;
     const QList<T_Outline*>& outlines = book->outline.outlineList;
-    TC_Books_Edit rename(book->localId, book->channelType, book->cateId, book->cateFid, QStringLiteral("甲改的书名"),
-                         book->intro, QString(), 1700000100);
-    rename.wholeBook = true;
+    const auto edit = [book](const QString& intro) {
+        TC_Books_Edit edit(book->localId, book->channelType, book->cateId, book->cateFid, QStringLiteral("甲改的书名"),
+                           intro, QString(), 1700000100);
+        edit.wholeBook = true;
+        return CJobManager::instance()->books_edit(edit);
+    };
     TC_Books_Delete recycle(book->localId, 1700000100);
     TC_Books_Restore restore;
     restore.header.localBookId = book->localId;
-    TC_Books_Edit retell(book->localId, book->channelType, book->cateId, book->cateFid, rename.bookName,
-                         QStringLiteral("甲写的简介"), QString(), 1700000200);
-    retell.wholeBook = true;
     if (what == QLatin1String("book rename")) {
-        QVERIFY(CJobManager::instance()->books_edit(rename));
+        QVERIFY(edit(book->intro));
         QVERIFY(!made.contains(QLatin1String("intro"))
                 || (settleClient() && standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1)
-                    && CJobManager::instance()->books_edit(retell)));
+                    && edit(QStringLiteral("甲写的简介"))));
     } else if (what == QLatin1String("book recycle"))
         QVERIFY(CJobManager::instance()->books_delete(recycle));
     else if (what == QLatin1String("book restore"))
