@@ -204,7 +204,7 @@ CBookJobManager::Lookup CBookJobManager::settleLostBookEdit(T_Book* book, const 
     const QJsonObject stored = objectOf(job.content);
     const QJsonObject was = stored.value(QStringLiteral("was")).toObject();
     // A job of an older build knows no earlier values: it goes again.
-    if (reply.book_id != book->bookId || was.isEmpty())
+    if (reply.book_id != book->bookId || !stored.contains(QStringLiteral("was")))
         return Lookup::Missing;
     const QString name = QStringLiteral("bookName");
     const QString intro = QStringLiteral("intro");
