@@ -147,6 +147,9 @@ public:
     bool markJobsOvertaken(int uid, int jobType, const QString& column, int value);
     // A chapter edit keeps its text and goes without its name.
     bool dropChapterEditName(int jobId);
+    // A change looked up after its reply was lost goes again as content,
+    // as a change of its own.
+    bool resendJobAs(int jobId, const QString& content);
     // Whether a create of that type for the object (column = its local id)
     // waits whose request has left before.
     bool hasSentCreate(int jobType, const QString& column, int value);

@@ -240,6 +240,11 @@ bool CTessaneDb::dropChapterEditName(int jobId)
                 {jobId});
 }
 
+bool CTessaneDb::resendJobAs(int jobId, const QString& content)
+{
+    return exec(QStringLiteral("update tb_job set content = %1,sent = 0 where jobId = %2;"), {content, jobId});
+}
+
 bool CTessaneDb::insertJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1)
 {
     QSqlQuery query(db);
@@ -331,6 +336,30 @@ bool CTessaneDb::updateLocalJob_Book(T_Http_Custom& identity, const QString& con
         if (given.contains(name))
             merged.insert(name, given.value(name));
     }
+    // Every value the job replaced, of every member it changed, is one the
+    // platform may hold while the job has not reached it. A member changed
+    // after a request of the job that may have arrived goes as made,
+    // whatever the look-up before its next send finds.
+    T_JobData row;
+    if (!getJobById(jobId, row))
+        return false;
+    const QJsonObject changed = given.value(QStringLiteral("was")).toObject();
+    QJsonObject was = merged.value(QStringLiteral("was")).toObject();
+    QJsonArray fresh = merged.value(QStringLiteral("fresh")).toArray();
+    for (auto it = changed.begin(); it != changed.end(); ++it) {
+        QJsonArray values = was.value(it.key()).toArray();
+        for (const QJsonValue& value : it.value().toArray()) {
+            if (!values.contains(value))
+                values.append(value);
+        }
+        was.insert(it.key(), values);
+        if (row.sent != 0 && !fresh.contains(it.key()))
+            fresh.append(it.key());
+    }
+    if (!was.isEmpty())
+        merged.insert(QStringLiteral("was"), was);
+    if (!fresh.isEmpty())
+        merged.insert(QStringLiteral("fresh"), fresh);
     return rewriteJob(jobId, compact(merged), createTime);
 }
 

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -256,12 +257,27 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
         if (!m_db->updateBook(&stored))
             return dbFailed("book not stored");
         if (request.header.synStep == 0) {
+            // Per member the author changed, what the platform holds while
+            // this edit has not reached it: a look-up after a lost reply
+            // tells by it whether the edit arrived. A cover by its address.
+            QJsonObject was;
+            const auto replaced = [&was](const char* key, const QJsonValue& before, const QJsonValue& after) {
+                if (before != after)
+                    was.insert(QLatin1String(key), QJsonArray{before});
+            };
+            replaced("bookName", book->bookName, stored.bookName);
+            replaced("intro", book->intro, stored.intro);
+            replaced("category", QJsonArray{book->channelType, book->cateId},
+                     QJsonArray{stored.channelType, stored.cateId});
+            if (stored.localCover != book->localCover)
+                was.insert(QStringLiteral("cover"), QJsonArray{book->coverUrl});
             const QJsonObject content{{QStringLiteral("channelType"), stored.channelType},
                                       {QStringLiteral("cateId"), stored.cateId},
                                       {QStringLiteral("bookName"), stored.bookName},
                                       {QStringLiteral("intro"), stored.intro},
                                       {QStringLiteral("localCover"), stored.localCover},
-                                      {QStringLiteral("cateFid"), stored.cateFid}};
+                                      {QStringLiteral("cateFid"), stored.cateFid},
+                                      {QStringLiteral("was"), was}};
             if (!recordJob(request.header,
                            QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
                            request.updateTime, 0, &revision))
@@ -286,10 +302,15 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
     request.cateFid = book->cateFid;
 
     if (request.header.bookId >= 1) {
-        if (request.header.synStep == 0)
-            sendRecorded(request, revision, &CTessaneHttp::books_edit_asyn);
-        else
+        T_JobData job;
+        if (request.header.synStep != 0)
             m_http->books_edit_asyn(request);
+        else if (m_db->getJobById(request.header.jobId, job) && job.jobId > 0 && job.sent != 0)
+            // An earlier request of the job may have arrived: the queue looks
+            // the book up first, and sends what is left to send.
+            CJobManager::instance()->sendAfterFeed(job.jobId);
+        else
+            sendRecorded(request, revision, &CTessaneHttp::books_edit_asyn);
     }
     return true;
 }

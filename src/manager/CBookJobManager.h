@@ -177,9 +177,9 @@ public:
     bool heldForLookUp(int createType, int localBookId, const QString& name, int localId = 0);
     // --- changes whose reply was lost (CBookJobManager_lostChange.cpp) ---
     // Changes that are looked up before they go again once their request
-    // left without an answer: a chapter's name (the chapter edit), recycle
-    // state and place, a volume's name, delete and order, an outline entry's
-    // place.
+    // left without an answer: a book's information and recycle state, a
+    // chapter's name (the chapter edit), recycle state and place, a volume's
+    // name, delete and order, an outline entry's place.
     static bool isLookedUpChange(int jobType);
     // Sends the fetch that shows the changed object as the platform holds
     // it (1, lookup holds the request's identity); 0 when there is nothing
@@ -311,6 +311,10 @@ private:
     // what was there before it, or a later change from elsewhere.
     enum class Held { Ours, Before, Later };
     Lookup settleLostChapterChange(T_Book* book, const T_JobData& job, const QByteArray& body, Held otherwise);
+    // A book edit by the book's information: it goes again (Missing) with
+    // only the members it changed that hold there what it replaced, else it
+    // is settled and the platform's values taken.
+    Lookup settleLostBookEdit(T_Book* book, const T_JobData& job, const QByteArray& body);
     Held chapterMoveHeld(const T_Book* book, const T_JobData& job, const QByteArray& body, Held otherwise);
     Held volumeMoveHeld(const T_Book* book, const T_JobData& job, const TS_Volume_Menu& reply, Held otherwise);
     // places: (order number, server id) of a list; whether the moved one
@@ -343,6 +347,8 @@ private:
 
     void asynBackBookAdd(const QByteArray& body);
     void asynBackBookInfo(const QByteArray& body);
+    // The parent category of a category, as the category lists give it.
+    int cateParentOf(int channel, int cateId) const;
     // The information of a book the feed named that this machine lacks:
     // the book is stored (true, the reply then names its local id), unless
     // it may be this machine's own whose create is not answered yet.

@@ -11,6 +11,8 @@
 //   machine's while the feed since the send brought a change of it: the
 //   change is settled and the platform's state taken;
 // - otherwise the change never arrived and goes again.
+// A book edit counts only the members it changed, by the values it replaced;
+// a book's recycle state is whether the platform lists it among live books.
 // Moves name no place of their own: the platform puts the moved volume or
 // outline entry where the other one stood, so the same move arriving twice
 // puts it back; which side of the other one it stands on tells.
@@ -23,6 +25,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
 #include "remote/CTessaneUrl.h"
+#include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
@@ -42,6 +45,15 @@ QJsonObject objectOf(const QString& text)
     return QJsonDocument::fromJson(text.toUtf8()).object();
 }
 
+// A book's own change may be of a book in the recycle bin.
+T_Book* bookOf(const CPublicManager* model, const T_JobData& job)
+{
+    T_Book* book = model->findBookByLocalId(job.localBookId);
+    const bool ofBook = job.jobType == JobType::BooksEdit || job.jobType == JobType::BooksDelete
+                        || job.jobType == JobType::BooksRestore;
+    return book == nullptr && ofBook ? model->findRecycledBookByLocalId(job.localBookId) : book;
+}
+
 template <class Item, class Less>
 QList<Item> sorted(QList<Item> items, Less less)
 {
@@ -54,6 +66,9 @@ QList<Item> sorted(QList<Item> items, Less less)
 bool CBookJobManager::isLookedUpChange(int jobType)
 {
     switch (jobType) {
+    case JobType::BooksEdit:
+    case JobType::BooksDelete:
+    case JobType::BooksRestore:
     case JobType::ChapterEdit:
     case JobType::ChapterRecycle:
     case JobType::ChapterMove:
@@ -69,13 +84,21 @@ bool CBookJobManager::isLookedUpChange(int jobType)
 
 int CBookJobManager::lookUpChange(const T_JobData& job, T_Http_Custom& lookup)
 {
-    const T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    const T_Book* book = bookOf(m_model, job);
     if (book == nullptr || book->bookId < 1)
         return -1;
     CTessaneUrl::setUserData(job, lookup, 0);
     lookup.bookId = book->bookId;
     lookup.localBookId = book->localId;
-    if (job.jobType == JobType::ChapterEdit || job.jobType == JobType::ChapterRecycle) {
+    if (job.jobType == JobType::BooksEdit) {
+        TC_Books_Info request;
+        lookup.jobType = request.header.jobType;
+        request.header = lookup;
+        m_http->books_info_asyn(request);
+    } else if (job.jobType == JobType::BooksDelete || job.jobType == JobType::BooksRestore) {
+        lookup.jobType = JobType::BooksList;
+        m_http->books_list_asyn(lookup);
+    } else if (job.jobType == JobType::ChapterEdit || job.jobType == JobType::ChapterRecycle) {
         const T_Chapter* chapter = book->findChapterByLocalId(job.localChapterId);
         if (chapter == nullptr || chapter->chapterId < 1)
             return 0;
@@ -104,11 +127,23 @@ CBookJobManager::Lookup CBookJobManager::settleLostChange(int jobId, const QByte
         return Lookup::AfterFeed;
     if (job.jobId != jobId)
         return Lookup::Adopted;  // settled meanwhile
-    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    T_Book* book = bookOf(m_model, job);
     if (book == nullptr)
         return Lookup::Missing;
     // A state of two values tells nothing by itself: the feed does.
     const Held otherwise = job.sent == 2 ? Held::Later : Held::Before;
+    if (job.jobType == JobType::BooksEdit)
+        return settleLostBookEdit(book, job, body);
+    if (job.jobType == JobType::BooksDelete || job.jobType == JobType::BooksRestore) {
+        TS_Books_List reply;
+        CTessaneUrl::setHttpBooksList(body, &reply);
+        const bool live = std::any_of(reply.items.cbegin(), reply.items.cend(),
+                                      [book](const TS_Books_ListItem& item) { return item.book_id == book->bookId; });
+        // The feed that told of a later one has put the book where it is
+        // there, whatever changes of it wait here.
+        const Held held = live == (job.jobType == JobType::BooksRestore) ? Held::Ours : otherwise;
+        return held == Held::Before ? Lookup::Missing : settle(job);
+    }
     if (job.jobType == JobType::ChapterEdit || job.jobType == JobType::ChapterRecycle)
         return settleLostChapterChange(book, job, body, otherwise);
     // The platform places a moved chapter, volume or outline entry by its
@@ -160,6 +195,81 @@ CBookJobManager::Lookup CBookJobManager::settleLostChange(int jobId, const QByte
     if (gone == Lookup::Adopted && (held == Held::Later || job.jobType == JobType::VolumeMove))
         takeVolumeList(body, job.jobType == JobType::VolumeDelRestore);
     return gone;
+}
+
+CBookJobManager::Lookup CBookJobManager::settleLostBookEdit(T_Book* book, const T_JobData& job, const QByteArray& body)
+{
+    TS_Books_Info reply;
+    CTessaneUrl::setHttpBookInfo(body, &reply);
+    const QJsonObject stored = objectOf(job.content);
+    const QJsonObject was = stored.value(QStringLiteral("was")).toObject();
+    // A job of an older build knows no earlier values: it goes again.
+    if (reply.book_id != book->bookId || !stored.contains(QStringLiteral("was")))
+        return Lookup::Missing;
+    const QString name = QStringLiteral("bookName");
+    const QString intro = QStringLiteral("intro");
+    const QString category = QStringLiteral("category");
+    const QJsonArray platformCategory{reply.channel_type, reply.cate_id};
+    const QJsonObject there{{name, withoutControlChars(reply.book_name)},
+                            {intro, withoutControlChars(reply.intro)},
+                            {category, platformCategory},
+                            {QStringLiteral("cover"), reply.cover}};
+    // A cover the platform knows by the address it gave the picture only:
+    // it tells what was there before, not whose picture is there now.
+    const QJsonObject sent{{name, stored.value(name)},
+                           {intro, stored.value(intro)},
+                           {category, QJsonArray{stored.value(QStringLiteral("channelType")),
+                                                 stored.value(QStringLiteral("cateId"))}}};
+    // Member by member, as a chapter's name: a value this machine replaced
+    // is one the edit has still to bring; any other but its own came later.
+    // One changed here since the send goes as made.
+    const QJsonArray fresh = stored.value(QStringLiteral("fresh")).toArray();
+    QJsonObject carried;
+    for (auto it = was.begin(); it != was.end(); ++it) {
+        const QJsonValue held = there.value(it.key());
+        if (fresh.contains(it.key()) || (sent.value(it.key()) != held && it.value().toArray().contains(held)))
+            carried.insert(it.key(), it.value());
+    }
+    if (carried.isEmpty()) {
+        const Lookup gone = settle(job);
+        if (gone == Lookup::Adopted)
+            asynBackBookInfo(body);
+        return gone;
+    }
+    // It goes again with the members the platform does not hold yet, and
+    // with the platform's values of the others, which this machine takes
+    // too: sent whole as it stood, it would undo what was changed elsewhere
+    // meanwhile.
+    QJsonObject root = CTessaneUrl::rootObject(body);
+    QJsonObject info = root.value(QStringLiteral("content")).toObject();
+    QJsonObject resent{{name, there.value(name)},
+                       {intro, there.value(intro)},
+                       {QStringLiteral("channelType"), reply.channel_type},
+                       {QStringLiteral("cateId"), reply.cate_id},
+                       {QStringLiteral("cateFid"), cateParentOf(reply.channel_type, reply.cate_id)},
+                       {QStringLiteral("localCover"), QString()},
+                       {QStringLiteral("was"), carried}};
+    for (auto it = carried.begin(); it != carried.end(); ++it) {
+        QStringList keys{it.key()};
+        if (it.key() == category)
+            keys = QStringList{QStringLiteral("channelType"), QStringLiteral("cateId"), QStringLiteral("cateFid")};
+        else if (it.key() == QLatin1String("cover"))
+            keys = QStringList{QStringLiteral("localCover")};
+        for (const QString& key : qAsConst(keys))
+            resent.insert(key, stored.value(key));
+    }
+    if (!m_db->resendJobAs(job.jobId, QString::fromUtf8(QJsonDocument(resent).toJson(QJsonDocument::Compact))))
+        return Lookup::AfterFeed;
+    info.insert(QStringLiteral("book_name"), resent.value(name));
+    info.insert(intro, resent.value(intro));
+    info.insert(QStringLiteral("channel_type"), resent.value(QStringLiteral("channelType")));
+    info.insert(QStringLiteral("cate_id"), resent.value(QStringLiteral("cateId")));
+    if (carried.contains(QStringLiteral("cover")))
+        info.insert(QStringLiteral("cover"), book->coverUrl);
+    root.insert(QStringLiteral("content"), info);
+    asynBackBookInfo(QJsonDocument(root).toJson(QJsonDocument::Compact));
+    qInfo() << "book edit job" << job.jobId << "goes again with" << carried.keys() << "only";
+    return Lookup::Missing;
 }
 
 CBookJobManager::Lookup CBookJobManager::settle(const T_JobData& job)

@@ -250,6 +250,18 @@ bool CBookJobManager::takeUnknownBook(TS_Books_Info& reply)
     return true;
 }
 
+int CBookJobManager::cateParentOf(int channel, int cateId) const
+{
+    const TS_Books_CateList& cates = channel == 1 ? m_model->cateList.male : m_model->cateList.female;
+    for (const T_Books_CateItem& top : cates.items) {
+        for (const T_Books_CateItem& child : top.children) {
+            if (child.cate_id == cateId && child.parentId >= 0)
+                return child.parentId;
+        }
+    }
+    return QString::number(cateId).left(4).toInt();
+}
+
 void CBookJobManager::asynBackBookInfo(const QByteArray& body)
 {
     TS_Books_Info reply;
@@ -279,15 +291,7 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     updated.intro = withoutControlChars(reply.intro);
     updated.bookId = reply.book_id;
     updated.cateId = reply.cate_id;
-    const TS_Books_CateList& cates = reply.channel_type == 1 ? m_model->cateList.male : m_model->cateList.female;
-    int parent = -1;
-    for (const T_Books_CateItem& top : cates.items) {
-        for (const T_Books_CateItem& child : top.children) {
-            if (child.cate_id == reply.cate_id && parent < 0)
-                parent = child.parentId;
-        }
-    }
-    updated.cateFid = parent >= 0 ? parent : QString::number(reply.cate_id).left(4).toInt();
+    updated.cateFid = cateParentOf(reply.channel_type, reply.cate_id);
     updated.wordNum = reply.word_num;
     updated.authorId = reply.author_id;
     const QString name = withoutControlChars(reply.book_name);

@@ -270,6 +270,8 @@ void CSynDataManager::noteChangesElsewhere()
         {5, JobType::ChapterMove, "bookId", false},             {26, JobType::VolumeEdit, "volumeId", true},
         {28, JobType::VolumeDelRestore, "volumeId", true},      {29, JobType::VolumeDelRestore, "volumeId", true},
         {27, JobType::VolumeMove, "bookId", false},             {24, JobType::OutlineMove, "bookId", false},
+        {3, JobType::BooksDelete, "bookId", false},             {31, JobType::BooksDelete, "bookId", false},
+        {3, JobType::BooksRestore, "bookId", false},            {31, JobType::BooksRestore, "bookId", false},
     };
     if (m_db->countItems(QStringLiteral("tb_job"), QStringLiteral("sent"), 1) < 1)
         return;

@@ -779,9 +779,12 @@ QString changeOfAChapterGoneElsewhere(Machine& m, QRandomGenerator& random, QSet
 }
 
 // A chapter's or a volume's state and name, here or on the platform, and
-// where it stands: a live chapter's volume, a live volume's place.
+// where it stands: a live chapter's volume, a live volume's place. The book
+// by its name.
 QString held(bool volume, int id, bool here)
 {
+    if (id == kBook)
+        return (here ? localBooks() : platformBooks(standin().store())).value(kBook).section(QLatin1Char('|'), 0, 0) + '@';
     const QJsonObject store = here ? QJsonObject() : standin().store();
     const QMap<int, QString> rows = volume ? (here ? localVolumes() : platformVolumes(store))
                                            : (here ? localChapters() : platformChapters(store));
@@ -800,11 +803,18 @@ QString held(bool volume, int id, bool here)
 }
 
 // One machine's change of a live chapter (0 rename, 1 recycle or restore,
-// 2 drag) or volume (3 rename, 4 delete or restore, 5 drag), as its author
-// makes it; false when the client refused it.
+// 2 drag), volume (3 rename, 4 delete or restore, 5 drag) or the book (6
+// rename), as its author makes it; false when the client refused it.
 bool changeOf(Machine& m, QRandomGenerator& random, int kind, int id)
 {
     T_Book* book = demoBook();
+    if (kind == 6) {
+        trace(m, QStringLiteral("renames the book as the other does"));
+        TC_Books_Edit rename(book->localId, book->channelType, book->cateId, book->cateFid,
+                             QStringLiteral("%1改的书名%2").arg(m.name).arg(++m.counter), book->intro, QString(), now());
+        rename.wholeBook = true;
+        return CJobManager::instance()->books_edit(rename);
+    }
     T_Chapter* chapter = book ? book->findChapterByChapterId(id) : nullptr;
     T_Volume* volume = book ? book->findVolumeByVolumeId(id) : nullptr;
     const T_Volume* to = book ? pickOf(random, liveVolumes(book)) : nullptr;
@@ -856,12 +866,16 @@ QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& 
     if (book == nullptr || !m.fixture->jobIds().isEmpty())
         return QString();
     static const char* const paths[] = {"/chapter/editChapter", "/chapter/recycle", "/chapter/move",
-                                        "/volume/editVolume",   "/volume/recycle",  "/volume/move"};
+                                        "/volume/editVolume",   "/volume/recycle",  "/volume/move",
+                                        "/books/editBook"};
     const QList<T_Volume*> volumes = liveVolumes(book);
-    const int kind = offline ? 3 + random.bounded(volumes.size() < 2 ? 1 : 2) : random.bounded(volumes.size() < 2 ? 4 : 6);
+    // Kinds a single volume cannot take stand for the book's rename.
+    int kind = offline ? 3 + random.bounded(2) : random.bounded(7);
+    if (volumes.size() < 2 && (kind == 4 || kind == 5))
+        kind = 6;
     const T_Volume* volume = pickOf(random, volumes);
     const T_Chapter* chapter = pickOf(random, book->chapterList);
-    const int id = kind >= 3 ? (volume ? volume->volumeId : 0) : (chapter ? chapter->chapterId : 0);
+    const int id = kind == 6 ? kBook : kind >= 3 ? (volume ? volume->volumeId : 0) : (chapter ? chapter->chapterId : 0);
     if (id < 1 || (kind == 3 && volume == nullptr))
         return QString();
     const QString before = held(kind >= 3, id, false);

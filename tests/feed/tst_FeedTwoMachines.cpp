@@ -285,6 +285,9 @@ QString localState()
 {
     QStringList out{storedOrder(5001)};
     QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select bookName || ':' || intro || ':' || cateId || ':' || (status = 1) from tb_book where bookId = 5001")))
+        while (query.next())
+            out << query.value(0).toString();
     if (query.exec(QStringLiteral("select volumeId || ':' || (status <> 0) || ':' || volumeName from tb_volume "
                                   "where bookId = 5001 union all select chapterId || ':' || (status <> 0) || ':' "
                                   "|| name || ':' || ifnull(content, '') from tb_chapter where bookId = 5001 order by 1")))
@@ -309,6 +312,11 @@ QString platformState()
         }
     }
     out.sort();
+    for (const QJsonValue& book : store.value(QStringLiteral("books")).toArray()) {
+        if (book[QStringLiteral("book_id")].toInt() == 5001)
+            out.prepend(QStringLiteral("%1:%2:%3:%4").arg(book[QStringLiteral("book_name")].toString(), book[QStringLiteral("intro")].toString())
+                            .arg(book[QStringLiteral("cate_id")].toInt()).arg(book[QStringLiteral("status")].toInt() == 1));
+    }
     out.prepend(platformOrder(store, 5001));
     return out.join(QLatin1Char(' '));
 }
@@ -1187,6 +1195,22 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data(
         << "volume drag /volume/move" << moves.arg("volume", "volume", "%v", "7001", "") << false;
     QTest::newRow("outline drag, reply lost")
         << "outline drag /bookoutline/move" << moves.arg("bookoutline", "outline", "11001", "%o", "") << false;
+    const QString bookEdit = R"(/books/editBook {"book_id":5001,"book_name":"%1","intro":"%2","channel_type":2,"cate_id":%3})";
+    const QString intro = QStringLiteral("一部用来试用写作客户端的示例小说。");
+    QTest::newRow("book rename, reply lost")
+        << "book rename /books/editBook" << bookEdit.arg("乙改的书名", intro, "2001") << false;
+    QTest::newRow("book rename, reply lost, introduction edited elsewhere")
+        << "book rename /books/editBook" << bookEdit.arg("甲改的书名", "乙写的简介", "2001") << false;
+    // Then the introduction offline here, while the other machine changes it
+    // and the category: this one's introduction and the other's category stand.
+    QTest::newRow("book rename, reply lost, introduction here and elsewhere")
+        << "book rename /books/editBook truncated intro" << bookEdit.arg("甲改的书名", "乙写的简介", "2002") << false;
+    QTest::newRow("book rename, request lost, introduction here and elsewhere")
+        << "book rename /books/editBook drop intro" << bookEdit.arg("示例作品", "乙写的简介", "2002") << false;
+    QTest::newRow("book recycle, reply lost")
+        << "book recycle /books/recycle" << R"(/books/recycle {"book_id":5001,"status":1})" << false;
+    QTest::newRow("book restore, reply lost")
+        << "book restore /books/recycle" << R"(/books/recycle {"book_id":5001,"status":0})" << false;
     QTest::newRow("volume rename, offline") << "volume rename" << volumeName << true;
     QTest::newRow("volume delete, offline")
         << "volume delete" << R"(/volume/recycle {"book_id":5001,"id":%v,"type":0}
@@ -1211,29 +1235,51 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
     const int v2 = add("/volume/addVolume", "volume_name", "第二卷", "volume_id");
     const int o2 = add("/bookoutline/addOutline", "title", "支线", "outline_id");
     QVERIFY(v2 > 0 && o2 > 0);
-    QVERIFY(!change.startsWith(QLatin1String("chapter restore"))
-            || !platformCall(QStringLiteral("/chapter/recycle"), {{QStringLiteral("book_id"), 5001},
-                                                                  {QStringLiteral("chapter_id"), 9002},
-                                                                  {QStringLiteral("status"), 0}}).isEmpty());
+    const QStringList made = change.split(QLatin1Char(' '));
+    const QString what = made.mid(0, 2).join(QLatin1Char(' '));
+    // A restore starts from the recycle bin.
+    const QStringList recycled{QStringLiteral("/chapter/recycle"), QStringLiteral("/books/recycle")};
+    QVERIFY(!made.at(1).startsWith(QLatin1String("restore"))
+            || !platformCall(recycled.at(made.at(0) == QLatin1String("book")), {{QStringLiteral("book_id"), 5001},
+                                                                              {QStringLiteral("chapter_id"), 9002},
+                                                                              {QStringLiteral("status"), 0}}).isEmpty());
     QVERIFY(startOneMachine(fixture));
-    T_Book* book = demoBook();
+    CPublicManager* model = CPublicManager::instance();
+    T_Book* book = what == QLatin1String("book restore") ? model->findRecycledBookByBookId(5001) : demoBook();
     CBookVolumeController* tree = CBookVolumeController::instance();
     tree->loadBook(book);
-    const QStringList made = change.split(QLatin1Char(' '));
-    QVERIFY(standin().addFault(offline ? QStringLiteral("*") : made.at(2), offline ? "http500" : "truncated", 0,
-                               offline ? -1 : 1));
+    // A dropped connection is retried once by the transport.
+    const QString cut = offline ? QStringLiteral("http500") : made.value(3, QStringLiteral("truncated"));
+    QVERIFY(standin().addFault(offline ? QStringLiteral("*") : made.at(2), cut, 0, offline || cut == "drop" ? -1 : 1));
     // This machine's change, as its author makes it.
     const T_Chapter* chapter = book->findChapterByChapterId(change.startsWith(QLatin1String("chapter rename")) ? 9001 : 9002);
     const T_Volume* volume = book->findVolumeByVolumeId(v2);
     const int local7001 = book->findVolumeByVolumeId(7001)->localId;
-    const QString what = made.mid(0, 2).join(QLatin1Char(' '));
     TC_Volume_Delete remove(*volume, 0, 1700000100);
     TC_BookOutline_Move move;
     move.localBookId = book->localId;
     move.fromLocalId = book->findOutlineByOutlineId(11001)->localId;
     move.toLocalId = book->findOutlineByOutlineId(o2)->localId;
     const QList<T_Outline*>& outlines = book->outline.outlineList;
-    if (what == QLatin1String("chapter rename"))
+    const auto edit = [book](const QString& intro) {
+        TC_Books_Edit edit(book->localId, book->channelType, book->cateId, book->cateFid, QStringLiteral("甲改的书名"),
+                           intro, QString(), 1700000100);
+        edit.wholeBook = true;
+        return CJobManager::instance()->books_edit(edit);
+    };
+    TC_Books_Delete recycle(book->localId, 1700000100);
+    TC_Books_Restore restore;
+    restore.header.localBookId = book->localId;
+    if (what == QLatin1String("book rename")) {
+        QVERIFY(edit(book->intro));
+        QVERIFY(!made.contains(QLatin1String("intro"))
+                || (settleClient() && standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1)
+                    && edit(QStringLiteral("甲写的简介"))));
+    } else if (what == QLatin1String("book recycle"))
+        QVERIFY(CJobManager::instance()->books_delete(recycle));
+    else if (what == QLatin1String("book restore"))
+        QVERIFY(CJobManager::instance()->books_restore(restore));
+    else if (what == QLatin1String("chapter rename"))
         tree->changeChapterName(local7001, chapter->localId, 0, QStringLiteral("甲改的章名"));
     else if (what == QLatin1String("chapter recycle"))
         QVERIFY(recycleChapter(9002, 0));
@@ -1261,7 +1307,9 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
     QVERIFY(standin().clearFaults());
     // The other machine's change came after this one's unless this one's
     // waited offline.
-    const QString later = offline ? ours : platformState();
+    QString later = offline ? ours : platformState();
+    if (made.contains(QLatin1String("intro")))
+        later = QString(ours).replace(QStringLiteral(":2001:"), QStringLiteral(":2002:"));
     QVERIFY2(later != (offline ? platformState() : ours), qPrintable(later));
     // A new start, then a pass of the same session.
     for (int pass = 0; pass < 2; ++pass) {
