@@ -154,8 +154,8 @@ public:
     // waits whose request has left before.
     bool hasSentCreate(int jobType, const QString& column, int value);
     // Whether a job of one of these types for a book is queued before jobId
-    // (0: anywhere in the queue).
-    bool hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId);
+    // (0: anywhere in the queue); with sentOnly, one whose request has left.
+    bool hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId, bool sentOnly = false);
     // Whether a job of jobId's type for the same object (the row's column)
     // is queued before it.
     bool hasJobOfItsObjectBefore(int jobId, const QString& column);

@@ -189,7 +189,7 @@ bool CTessaneDb::hasSentCreate(int jobType, const QString& column, int value)
         && query.next() && query.value(0).toInt() > 0;
 }
 
-bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId)
+bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId, bool sentOnly)
 {
     QStringList types;
     for (int type : jobTypes)
@@ -197,8 +197,8 @@ bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int j
     QSqlQuery query(db);
     return sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where localBookId = %1 "
                                                    "and jobType in (") + types.join(QLatin1Char(','))
-                                        + QStringLiteral(") and (%2 = 0 or jobId < %2);"),
-                                    {localBookId, jobId}))
+                                        + QStringLiteral(") and (%2 = 0 or jobId < %2) and (%3 = 0 or sent <> 0);"),
+                                    {localBookId, jobId, int(sentOnly)}))
         && query.next() && query.value(0).toInt() > 0;
 }
 

@@ -181,6 +181,7 @@ public:
     // chapter's name (the chapter edit), recycle state and place, a volume's
     // name, delete and order, an outline entry's place.
     static bool isLookedUpChange(int jobType);
+    static const QList<int>& lookedUpChanges();
     // Sends the fetch that shows the changed object as the platform holds
     // it (1, lookup holds the request's identity); 0 when there is nothing
     // to look at (the replay decides), -1 when it cannot be looked up now.
@@ -302,6 +303,11 @@ private:
     void sendWaitingDelete(int jobType, const QString& column, int localId);
     bool createWaits(int jobType, int localBookId, int jobId) const;
     bool placementWaits(int jobType, int localBookId, int jobId) const;
+    // A change of a book waits while an earlier one whose request left is
+    // not answered or looked up: sent first, the later one would be undone
+    // when the earlier is found not to have arrived and goes again. With no
+    // job (0): whether any change of the book may be waiting.
+    bool lostChangeWaits(int jobType, int localBookId, int jobId) const;
     // Sends the book's chapter list, outline list or volume list (its job
     // type) with the identity lookup, which names the book.
     void requestBookList(int listType, T_Http_Custom& lookup);
@@ -369,6 +375,9 @@ private:
     // A chapter's volume and order as the platform's chapter list gives them.
     bool placeAsListed(T_Chapter* chapter, const T_Volume* volume, int order, T_Http_S& head);
     void takeStatesAfterVolumeDelete(T_Book* book, TS_Chapter_Menu& reply);
+    // A drag of the chapter made here is still on its way: it keeps the
+    // place the drag gave it, which the move puts it in on the platform too.
+    bool dragWaits(const T_Chapter* chapter) const;
     void asynBackOutlineCreate(const QByteArray& body);
     void asynBackOutlineDetail(const QByteArray& body);
     void asynBackOutlineList(const QByteArray& body);

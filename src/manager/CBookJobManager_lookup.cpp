@@ -68,7 +68,15 @@ QByteArray okReply(const T_Http_Custom& identity, const QJsonValue& content)
 
 bool CBookJobManager::waitsForEarlier(int jobType, int localBookId, int jobId) const
 {
-    return createWaits(jobType, localBookId, jobId) || placementWaits(jobType, localBookId, jobId);
+    return createWaits(jobType, localBookId, jobId) || placementWaits(jobType, localBookId, jobId)
+           || lostChangeWaits(jobType, localBookId, jobId);
+}
+
+bool CBookJobManager::lostChangeWaits(int jobType, int localBookId, int jobId) const
+{
+    // Asked for no job in particular: whether any change may wait.
+    return localBookId >= 1 && isLookedUpChange(jobType)
+           && m_db->hasJobBefore(localBookId, lookedUpChanges(), jobId, jobId != 0);
 }
 
 bool CBookJobManager::createWaits(int jobType, int localBookId, int jobId) const

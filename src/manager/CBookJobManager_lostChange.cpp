@@ -63,23 +63,18 @@ QList<Item> sorted(QList<Item> items, Less less)
 
 }
 
+const QList<int>& CBookJobManager::lookedUpChanges()
+{
+    static const QList<int> changes{JobType::BooksEdit,     JobType::BooksDelete,      JobType::BooksRestore,
+                                    JobType::ChapterEdit,   JobType::ChapterRecycle,   JobType::ChapterMove,
+                                    JobType::VolumeEdit,    JobType::VolumeDelRestore, JobType::VolumeMove,
+                                    JobType::OutlineMove};
+    return changes;
+}
+
 bool CBookJobManager::isLookedUpChange(int jobType)
 {
-    switch (jobType) {
-    case JobType::BooksEdit:
-    case JobType::BooksDelete:
-    case JobType::BooksRestore:
-    case JobType::ChapterEdit:
-    case JobType::ChapterRecycle:
-    case JobType::ChapterMove:
-    case JobType::VolumeEdit:
-    case JobType::VolumeDelRestore:
-    case JobType::VolumeMove:
-    case JobType::OutlineMove:
-        return true;
-    default:
-        return false;
-    }
+    return lookedUpChanges().contains(jobType);
 }
 
 int CBookJobManager::lookUpChange(const T_JobData& job, T_Http_Custom& lookup)

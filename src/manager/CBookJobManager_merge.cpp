@@ -63,7 +63,8 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
                 feed->applyAgainLater(reply.header.userdata.synStep);
                 continue;
             }
-            placeAsListed(known, volume, entry.order_num, reply.header);
+            if (!dragWaits(known))
+                placeAsListed(known, volume, entry.order_num, reply.header);
             continue;
         }
         // Deleted for good here, its delete waiting for the feed to end.
@@ -122,6 +123,15 @@ bool CBookJobManager::placeAsListed(T_Chapter* chapter, const T_Volume* volume, 
     return true;
 }
 
+bool CBookJobManager::dragWaits(const T_Chapter* chapter) const
+{
+    for (const int jobType : {JobType::ChapterMove, JobType::ChapterAppMove}) {
+        if (m_db->pendingJob(m_model->userInfo.uid, jobType, QStringLiteral("localChapterId"), chapter->localId) > 0)
+            return true;
+    }
+    return false;
+}
+
 void CBookJobManager::takeStatesAfterVolumeDelete(T_Book* book, TS_Chapter_Menu& reply)
 {
     // The platform recycled the chapters in the volume when the delete
@@ -131,16 +141,13 @@ void CBookJobManager::takeStatesAfterVolumeDelete(T_Book* book, TS_Chapter_Menu&
     // still on its way (the drag keeps the state where it puts the
     // chapter). The other places come with the feed, as taken now they could
     // undo a drag of this machine.
-    const auto waits = [this](int jobType, const T_Chapter* chapter) {
-        return m_db->pendingJob(m_model->userInfo.uid, jobType, QStringLiteral("localChapterId"), chapter->localId) > 0;
-    };
     for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
         T_Chapter* chapter = entry.chapter_id >= 1 ? book->findChapterByChapterId(entry.chapter_id) : nullptr;
         const T_Volume* volume = entry.volume_id >= 1 ? book->findVolumeByVolumeId(entry.volume_id) : nullptr;
         if (chapter == nullptr || volume == nullptr || (entry.book_id >= 1 && entry.book_id != book->bookId)
             || !takePlatformState(book, chapter, entry.status, reply.header.userdata))
             continue;
-        if (!waits(JobType::ChapterMove, chapter) && !waits(JobType::ChapterAppMove, chapter))
+        if (!dragWaits(chapter))
             placeAsListed(chapter, volume, entry.order_num, reply.header);
         bringBackVolumeOf(book, chapter);
     }

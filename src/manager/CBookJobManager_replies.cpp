@@ -580,7 +580,12 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
             stored.content = item.content;
             stored.outlineId = item.outline_id;
             stored.bookId = item.book_id;
-            stored.orderNum = item.order_num;
+            // A drag made here and still waiting would be undone now and then
+            // sent: the places stay until it has gone.
+            const bool movesWait = m_db->pendingJob(m_model->userInfo.uid, JobType::OutlineMove,
+                                                    QStringLiteral("localBookId"), book->localId)
+                                   > 0;
+            stored.orderNum = movesWait ? outline->orderNum : item.order_num;
             qDebug() << "update outline";
             if (!m_db->updateOutlineByOutlineId(&stored)) {
                 replyDbFailed(reply.header, "outline from the list not stored");
