@@ -45,13 +45,13 @@ QJsonObject objectOf(const QString& text)
     return QJsonDocument::fromJson(text.toUtf8()).object();
 }
 
-// A book's own change may be of a book in the recycle bin.
+// The book may have gone to the recycle bin since the change was sent: the
+// change is looked up all the same, as the changes of the book after it wait
+// for it.
 T_Book* bookOf(const CPublicManager* model, const T_JobData& job)
 {
     T_Book* book = model->findBookByLocalId(job.localBookId);
-    const bool ofBook = job.jobType == JobType::BooksEdit || job.jobType == JobType::BooksDelete
-                        || job.jobType == JobType::BooksRestore;
-    return book == nullptr && ofBook ? model->findRecycledBookByLocalId(job.localBookId) : book;
+    return book != nullptr ? book : model->findRecycledBookByLocalId(job.localBookId);
 }
 
 template <class Item, class Less>
