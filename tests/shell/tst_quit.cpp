@@ -3,6 +3,7 @@
 // as a user's mouse and keyboard would, and must end with status 0.
 
 #include "common/StyleType.h"
+#include "common/Translations.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
@@ -20,17 +21,22 @@
 #include "ui/common/PreviewColorArea.h"
 #include "ui/common/SVColorArea.h"
 #include "volume/CBookVolumeController.h"
+#include "ui/bookshelf/Dialog_BookInfo.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "outline/COutlineController.h"
 #include "ui/creation/Dialog_Search.h"
+#include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoListWidget.h"
+#include "ui/common/StartupLook.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 
 #include "StandinServer.h"
 
+#include <QCheckBox>
 #include <QDirIterator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -169,15 +175,37 @@ private:
     // Opens the seeded book from the bookshelf and types into it: the
     // writing window, or None when the book did not open.
     Window typeIntoTheBook(Window shelf);
-    // Clicks at a point of a window (with keys, walks the menu that opens): the window that comes, also in seen.
-    Window openFrom(QList<Window>& seen, Window over, QPoint at, unsigned button = Button1,
-                    const QList<KeySym>& keys = {});
+    // One step of opening a dialog, in the window the last step opened: a
+    // click at a point of it (none without a point), then keys (walking the
+    // menu the click popped up, or typed into the window), then a wait: for
+    // a new window, for the place the next step clicks to be drawn anew
+    // (a panel inside the window), or for nothing.
+    enum class Then { Opens, Draws, Nothing };
+    struct Step
+    {
+        QPoint QuitTest::*at;
+        unsigned button = Button1;
+        QList<KeySym> keys = {};
+        Then then = Then::Opens;
+    };
+    // How an author opens a dialog: from the bookshelf, or from the writing
+    // window (typed into first).
+    struct Route
+    {
+        const char* dialog;
+        bool writing;
+        QList<Step> steps;
+    };
+    static const QList<Route>& routes();
     // Types the seeded password into the lock of the start; false when it did not go.
     bool unlockAtStart();
     // Opens the dialog as an author does, from the bookshelf or the writing window (typed into first).
     Window openDialog(const QString& dialog, QList<Window>& seen);
     // At a point of the window; a null point is its centre, a negative x counts from its right edge.
     void clickAt(Window window, QPoint position = QPoint(), unsigned button = Button1);
+    QPoint place(Window window, QPoint position) const;
+    // What the server shows of the window in the square of that side around a point of it.
+    QImage shot(Window window, QPoint at, int side = 1) const;
     void typeKey(KeySym key);
 
     Display* m_display = nullptr;
@@ -209,6 +237,19 @@ private:
     QPoint m_newBook;
     QPoint m_backupsTab;
     QPoint m_changeBackups;
+    // The middle of a window.
+    QPoint m_middle;
+    // On the bookshelf, in the book information dialog, on the settings
+    // page's lock tab, in the writing window and in its outline panel.
+    QPoint m_userHead;
+    QPoint m_style;
+    QPoint m_customCover;
+    QPoint m_lockCheck;
+    QPoint m_setMoney;
+    QPoint m_skin;
+    QPoint m_outlineSettings;
+    QPoint m_outlineSelectAll;
+    QPoint m_outlineDelete;
     // The client's platform when set; otherwise nothing answers.
     StandinServer m_platform;
     QString m_apiBase;
@@ -232,7 +273,9 @@ void QuitTest::initTestCase()
         QVERIFY2(m_trayHost.waitForStarted(), "no tray host: scripts/install-deps.sh installs trayer");
         QTRY_VERIFY_WITH_TIMEOUT(XGetSelectionOwner(m_display, tray) != None, 10000);
     }
-    CQssManager::instance()->setQssStyle(StyleLight, QStringLiteral(":/res/qss/light.qss"));
+    // The client's look, fonts and texts: the places measured here are where its windows have them.
+    StartupLook::apply();
+    QVERIFY(installTranslations(*QCoreApplication::instance()));
 }
 
 void QuitTest::cleanupTestCase()
@@ -271,7 +314,8 @@ bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
         return false;
     TS_Author_Info user;
     user.uid = 10001;
-    user.token = QStringLiteral("token");
+    // The stand-in platform's own author, where a test lets requests through.
+    user.token = QString::fromLatin1(StandinServer::demoToken());
     T_UserConf conf;
     conf.uid = user.uid;
     conf.systemConf.isTray = 0; // closing the bookshelf quits
@@ -302,6 +346,11 @@ bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
         auto* setup = shelf->findChild<QPushButton*>(QStringLiteral("btn_setup"));
         m_setup = setup->mapTo(shelf, setup->rect().center()) - QPoint(shelf->width(), 0);
         const auto middleOf = [](const QWidget* w, QWidget* in) { return w->mapTo(in, w->rect().center()); };
+        m_style = middleOf(shelf->findChild<QWidget*>(QStringLiteral("btn_style")), shelf) - QPoint(shelf->width(), 0);
+        m_userHead = middleOf(shelf->findChild<QWidget*>(QStringLiteral("btnHeadImg")), shelf);
+        Dialog_BookInfo info(shelf);
+        info.show();
+        m_customCover = middleOf(info.btnCustomCover(), &info);
         // The settings page's lock tab, as the client shows it.
         Widget_Setting settings(shelf);
         settings.show();
@@ -310,6 +359,9 @@ bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
         safety->click();
         auto* forgot = settings.findChild<QPushButton*>(QStringLiteral("btnForgotPwd"));
         m_settingsForgot = forgot->mapTo(&settings, forgot->rect().center());
+        // The box and its text take the click; the row may be wider.
+        auto* lock = settings.findChild<QCheckBox*>(QStringLiteral("checkBoxPwdLock"));
+        m_lockCheck = lock->mapTo(&settings, QPoint(lock->sizeHint().width() / 2, lock->height() / 2));
         auto* backups = settings.findChild<QPushButton*>(QStringLiteral("btnBackups"));
         m_backupsTab = middleOf(backups, &settings);
         backups->click();
@@ -331,6 +383,31 @@ bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
         };
         m_chapterRow = chapter ? inWindow(chapter) : QPoint();
         m_volumeTitle = volume ? inWindow(volume) : QPoint();
+        QWidget* writing = tree->window();
+        m_setMoney = middleOf(writing->findChild<QWidget*>(QStringLiteral("btn_setMoney")), writing);
+        m_skin = middleOf(writing->findChild<QWidget*>(QStringLiteral("btnSkin")), writing);
+        // The outline panel as the writing window opens it, with an outline
+        // to delete; its bar's buttons once laid out, in select mode too.
+        TC_BookOutline_Create outline(0, CPublicManager::instance()->bookList.value(0)->localId, 0, 0, 1, 1,
+                                      1700000000, QString(), QStringLiteral("大纲"));
+        if (!CBookJobManager::instance()->outline_create(outline))
+            m_cover = QPoint();
+        writing->findChild<Widget_Creation_Content*>()->openOutline();
+        QQuickWidget* panel = COutlineController::instance()->getWidget();
+        const auto onPanel = [panel, writing](const char* name) {
+            const auto* item = panel->rootObject()->findChild<QQuickItem*>(QLatin1String(name));
+            return item ? panel->mapTo(writing, item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint())
+                        : QPoint();
+        };
+        bool laidOut =
+            QTest::qWaitFor([&] { return (m_outlineSettings = onPanel("settingButton")).x() > onPanel("hideButton").x(); }, 10000);
+        panel->rootObject()->setProperty("selectMode", true);
+        laidOut = laidOut && QTest::qWaitFor([&] {
+            m_outlineSelectAll = onPanel("selectAllButton");
+            return (m_outlineDelete = onPanel("deleteButton")).x() > m_outlineSelectAll.x();
+        }, 10000);
+        if (!laidOut)
+            m_cover = QPoint();
         TC_Books_Delete recycle(CPublicManager::instance()->bookList.value(0)->localId, 1700000001);
         // A book that cannot go to the bin fails the seeding.
         if (inBin && !CJobManager::instance()->books_delete(recycle))
@@ -534,14 +611,35 @@ Window QuitTest::openBook(Window shelf)
     return opened ? writing : None;
 }
 
-void QuitTest::clickAt(Window window, QPoint position, unsigned button)
+QPoint QuitTest::place(Window window, QPoint position) const
 {
     XWindowAttributes attributes;
     XGetWindowAttributes(m_display, window, &attributes);
     if (position.isNull())
-        position = QPoint(attributes.width / 2, attributes.height / 2);
-    else if (position.x() < 0)
+        return QPoint(attributes.width / 2, attributes.height / 2);
+    if (position.x() < 0)
         position.rx() += attributes.width;
+    return position;
+}
+
+QImage QuitTest::shot(Window window, QPoint at, int side) const
+{
+    const QPoint corner = place(window, at) - QPoint(side / 2, side / 2);
+    XImage* image = XGetImage(m_display, window, corner.x(), corner.y(), side, side, AllPlanes, ZPixmap);
+    QImage shown(side, side, QImage::Format_RGB32);
+    shown.fill(Qt::black);
+    for (int y = 0; image && y < side; ++y) {
+        for (int x = 0; x < side; ++x)
+            shown.setPixel(x, y, QRgb(XGetPixel(image, x, y)));
+    }
+    if (image)
+        XDestroyImage(image);
+    return shown;
+}
+
+void QuitTest::clickAt(Window window, QPoint position, unsigned button)
+{
+    position = place(window, position);
     int x = 0, y = 0;
     Window child = None;
     XTranslateCoordinates(m_display, window, DefaultRootWindow(m_display), position.x(), position.y(), &x, &y, &child);
@@ -755,14 +853,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         clickAt(colour, m_hueStrip);
         clickAt(colour, m_colourSquare);
         // The swatch turns from the grey of the text to the colour tried out.
-        const auto swatch = [&] {
-            XImage* image = XGetImage(m_display, colour, m_colourSwatch.x(), m_colourSwatch.y(), 1, 1, AllPlanes, ZPixmap);
-            const QRgb pixel = image ? QRgb(XGetPixel(image, 0, 0)) : 0;
-            if (image)
-                XDestroyImage(image);
-            return QColor::fromRgb(pixel);
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(swatch().hsvSaturation() > 100, kPatience);
+        QTRY_VERIFY_WITH_TIMEOUT(shot(colour, m_colourSwatch).pixelColor(0, 0).hsvSaturation() > 100, kPatience);
     } else if (question == QLatin1String("delete the book")) {
         clickAt(shelf, m_cover, Button3);
         const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
@@ -1060,41 +1151,74 @@ bool QuitTest::unlockAtStart()
     return QTest::qWaitFor([&] { return !clientWindows(false).contains(startLock); }, kPatience);
 }
 
-Window QuitTest::openFrom(QList<Window>& seen, Window over, QPoint at, unsigned button, const QList<KeySym>& keys)
+const QList<QuitTest::Route>& QuitTest::routes()
 {
-    clickAt(over, at, button);
-    // A menu pops up at the pointer and takes the keyboard.
-    seen << (keys.isEmpty() ? None : awaitNewWindow(seen, QSize(1, 1)));
-    for (KeySym key : keys)
-        typeKey(key);
-    seen << awaitNewWindow(seen);
-    return seen.last();
+    using Q = QuitTest;
+    // A menu's items from its top, or its last one.
+    const auto down = [](int times) {
+        QList<KeySym> keys;
+        while (times-- > 0)
+            keys << XK_Down;
+        return keys << XK_Return;
+    };
+    const QList<KeySym> last{XK_Up, XK_Return};
+    const Step bookInfo{&Q::m_cover, Button3, down(2)};
+    static const QList<Route> all{
+        {"recycle bin", false, {{&Q::m_binButton}}},
+        {"delete the book", false, {{&Q::m_cover, Button3, last}}},
+        {"create book", false, {{&Q::m_newBook, Button1, down(1)}}},
+        {"import rules", false, {{&Q::m_newBook, Button1, last}}},
+        {"book information", false, {bookInfo}},
+        {"custom cover chooser", false, {bookInfo, {&Q::m_customCover}}},
+        {"user information", false, {{&Q::m_userHead}}},
+        {"theme picker", false, {{&Q::m_style}}},
+        {"backup folder chooser", false, {{&Q::m_setup}, {&Q::m_backupsTab, Button1, {}, Then::Nothing}, {&Q::m_changeBackups}}},
+        {"lock password", false, {{&Q::m_setup}, {&Q::m_safetyTab, Button1, {}, Then::Nothing}, {&Q::m_lockCheck}}},
+        // The platform offers it after the start's synchronisation.
+        {"online update", false, {{nullptr}}},
+        {"font colour", true, {{&Q::m_middle, Button3, down(3)}}},
+        {"time machine", true, {{&Q::m_chapterRow, Button3, down(5)}}},
+        {"delete the chapter", true, {{&Q::m_chapterRow, Button3, last}}},
+        {"delete the volume", true, {{&Q::m_volumeTitle, Button3, last}}},
+        {"fee rate", true, {{&Q::m_setMoney}}},
+        {"writing settings", true, {{nullptr, Button1, {XK_F11}}}},
+        {"editor's theme picker", true, {{&Q::m_skin}}},
+        // The panel, its select mode, all selected: its delete asks.
+        {"outline's delete question", true,
+         {{nullptr, Button1, {XK_F3}, Then::Draws}, {&Q::m_outlineSettings, Button1, {}, Then::Draws},
+          {&Q::m_outlineSelectAll, Button1, {}, Then::Draws}, {&Q::m_outlineDelete}}},
+    };
+    return all;
 }
 
 Window QuitTest::openDialog(const QString& dialog, QList<Window>& seen)
 {
-    const Window shelf = seen.value(0);
-    const QList<KeySym> last{XK_Up, XK_Return};
-    if (dialog == QLatin1String("recycle bin"))
-        return openFrom(seen, shelf, m_binButton);
-    if (dialog == QLatin1String("delete the book"))
-        return openFrom(seen, shelf, m_cover, Button3, last);
-    if (dialog == QLatin1String("create book"))
-        return openFrom(seen, shelf, m_newBook, Button1, {XK_Down, XK_Return});
-    if (dialog == QLatin1String("backup folder chooser")) {
-        const Window page = openFrom(seen, shelf, m_setup);
-        return page == None ? None : (clickAt(page, m_backupsTab), openFrom(seen, page, m_changeBackups));
-    }
-    const Window writing = typeIntoTheBook(shelf);
-    seen << writing;
-    if (writing == None)
+    const auto route = std::find_if(routes().cbegin(), routes().cend(),
+                                    [&dialog](const Route& r) { return dialog == QLatin1String(r.dialog); });
+    if (route == routes().cend())
         return None;
-    if (dialog == QLatin1String("font colour"))
-        return openFrom(seen, writing, QPoint(), Button3, {XK_Down, XK_Down, XK_Down, XK_Return});
-    if (dialog == QLatin1String("time machine"))
-        return openFrom(seen, writing, m_chapterRow, Button3, {XK_Down, XK_Down, XK_Down, XK_Down, XK_Down, XK_Return});
-    return openFrom(seen, writing, dialog.endsWith(QLatin1String("chapter")) ? m_chapterRow : m_volumeTitle, Button3,
-                    last);
+    Window over = seen.value(0);
+    if (route->writing)
+        seen << (over = typeIntoTheBook(over));
+    const QList<Step>& steps = route->steps;
+    for (int i = 0; i < steps.size() && over != None; ++i) {
+        const Step& step = steps.at(i);
+        const QPoint next = steps.value(i + 1).at ? this->*steps.value(i + 1).at : QPoint();
+        const QImage before = step.then == Then::Draws ? shot(over, next, 16) : QImage();
+        if (step.at) {
+            clickAt(over, this->*step.at, step.button);
+            // A menu pops up at the pointer and takes the keyboard.
+            if (!step.keys.isEmpty())
+                seen << awaitNewWindow(seen, QSize(1, 1));
+        }
+        for (KeySym key : step.keys)
+            typeKey(key);
+        if (step.then == Then::Opens)
+            seen << (over = awaitNewWindow(seen));
+        else if (step.then == Then::Draws && !QTest::qWaitFor([&] { return shot(over, next, 16) != before; }, kPatience))
+            return None;
+    }
+    return over;
 }
 
 void QuitTest::signOutEndsEveryOpenDialog_data()
@@ -1107,11 +1231,10 @@ void QuitTest::signOutEndsEveryOpenDialog_data()
     for (const bool idleLock : {false, true}) {
         const char* how = idleLock ? "idle lock" : "sign in again";
         const QString shelf = idleLock ? QString() : QStringLiteral("退出之书:");
-        for (const char* dialog : {"recycle bin", "delete the book", "create book", "backup folder chooser"})
-            QTest::addRow("%s, %s", dialog, how) << QString::fromLatin1(dialog) << idleLock << shelf;
-        for (const char* dialog : {"font colour", "time machine", "delete the chapter", "delete the volume"})
-            QTest::addRow("%s, %s", dialog, how) << QString::fromLatin1(dialog) << idleLock
-                                                  << (idleLock ? shelf : shelf + QStringLiteral("　　zqxj"));
+        for (const Route& route : routes()) {
+            QTest::addRow("%s, %s", route.dialog, how) << QString::fromLatin1(route.dialog) << idleLock
+                                                        << (route.writing && !idleLock ? shelf + QStringLiteral("　　zqxj") : shelf);
+        }
     }
     QTest::newRow("start lock, sign in again") << "start lock" << false << QString();
 }
@@ -1124,12 +1247,15 @@ void QuitTest::signOutEndsEveryOpenDialog()
     const bool atStart = dialog == QLatin1String("start lock");
     // The idle lock comes after three seconds untouched, over the dialog.
     QVERIFY(seedBook(idleLock ? 4 : atStart ? 1 : 0, false, 3));
-    if (!idleLock) {
+    const bool update = dialog == QLatin1String("online update");
+    if (!idleLock || update) {
         // The platform holds the profile request of the start, to answer it
-        // "sign in again" once the dialog is open; nothing else gets through.
-        QVERIFY(m_platform.start() && m_platform.reset()
-                && m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1)
-                && m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+        // "sign in again" once the dialog is open; nothing else gets through
+        // but the start's synchronisation, after which an update is offered.
+        QVERIFY(m_platform.start() && m_platform.reset());
+        QVERIFY(idleLock || m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
+        QVERIFY(update ? m_platform.offerUpdate({{QStringLiteral("status"), 1}, {QStringLiteral("name"), QStringLiteral("2.0.0")}})
+                       : m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
         m_apiBase = m_platform.baseUrl();
     }
     startClient();
