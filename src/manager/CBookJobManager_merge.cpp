@@ -52,6 +52,9 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     if (namesUnknownVolume && feed->retryAfterVolumeList(reply.header.userdata.synStep, book))
         return;
 
+    // One look at the queue for the whole list: a book of thousands of
+    // chapters is asked about each only while a drag of it waits.
+    const bool dragsWait = m_db->hasJobBefore(book->localId, {JobType::ChapterMove, JobType::ChapterAppMove}, 0);
     for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
         if (entry.chapter_id < 1 || (entry.book_id >= 1 && entry.book_id != bookId))
             continue;
@@ -63,7 +66,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
                 feed->applyAgainLater(reply.header.userdata.synStep);
                 continue;
             }
-            if (!dragWaits(known))
+            if (!dragsWait || !dragWaits(known))
                 placeAsListed(known, volume, entry.order_num, reply.header);
             continue;
         }
