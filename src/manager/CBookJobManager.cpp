@@ -67,11 +67,12 @@ int CBookJobManager::now()
 
 // ---- shared steps ---------------------------------------------------------------------
 
-T_Book* CBookJobManager::resolveBook(T_Http_Custom& header)
+T_Book* CBookJobManager::resolveBook(T_Http_Custom& header, bool recycledToo)
 {
     if (header.localBookId < 1)
         return nullptr;
-    T_Book* book = m_model->findBookByLocalId(header.localBookId);
+    T_Book* book = recycledToo ? m_model->findAnyBookByLocalId(header.localBookId)
+                               : m_model->findBookByLocalId(header.localBookId);
     if (book == nullptr)
         return nullptr;
     header.bookId = book->bookId;
@@ -79,11 +80,12 @@ T_Book* CBookJobManager::resolveBook(T_Http_Custom& header)
     return book;
 }
 
-T_Chapter* CBookJobManager::resolveChapter(T_Http_Custom& header)
+T_Chapter* CBookJobManager::resolveChapter(T_Http_Custom& header, bool recycledToo)
 {
     if (header.localBookId < 1 || m_model->userInfo.uid < 1 || header.localChapterId < 1)
         return nullptr;
-    T_Book* book = m_model->findBookByLocalId(header.localBookId);
+    T_Book* book = recycledToo ? m_model->findAnyBookByLocalId(header.localBookId)
+                               : m_model->findBookByLocalId(header.localBookId);
     if (book == nullptr)
         return nullptr;
     T_Chapter* chapter = book->findChapterByLocalId(header.localChapterId);
@@ -493,11 +495,30 @@ bool CBookJobManager::books_restore(TC_Books_Restore& request, bool fromSync)
 
 bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool fromSync)
 {
+    m_lastError.clear();
     if (request.header.localBookId < 1)
         return false;
     T_Book* book = m_model->findRecycledBookByLocalId(request.header.localBookId);
-    if (book == nullptr)
+    if (book == nullptr) {
+        m_lastError = tr("The book is no longer in the recycle bin");
         return false;
+    }
+    if (!fromSync && book->status == T_Book::kWrittenInBin) {
+        // The bin shows no text: words another device wrote into the book
+        // while it lay here would go unseen. The author hears of them first;
+        // the next delete goes.
+        T_Book stored;
+        copyBookRow(*book, stored);
+        stored.status = 0;
+        if (!m_db->updateBook(&stored))
+            return dbFailed("book not kept in the recycle bin");
+        book->status = stored.status;
+        m_lastError = tr("\"%1\" was written in on another device after it went to the recycle bin; it is kept. "
+                         "Delete it again to delete it for good.")
+                          .arg(book->bookName);
+        qInfo() << "delete for good of book" << book->localId << "withdrawn: words written elsewhere came into it";
+        return false;
+    }
     request.header.bookId = book->bookId;
     request.header.uid = m_model->userInfo.uid;
     if (!m_model->announceLeaving(book->localId, 0))
@@ -520,6 +541,19 @@ bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool from
     }
     m_model->deleteRecycledBook(request.header.localBookId);
     m_model->announceLeft(request.header.localBookId, 0);
+    return true;
+}
+
+bool CBookJobManager::markWrittenInBin(T_Book* book)
+{
+    if (book == nullptr || book->status == 1 || book->status == T_Book::kWrittenInBin)
+        return true;
+    T_Book stored;
+    copyBookRow(*book, stored);
+    stored.status = T_Book::kWrittenInBin;
+    if (!m_db->updateBook(&stored))
+        return dbFailed("book in the recycle bin not marked as written elsewhere");
+    book->status = stored.status;
     return true;
 }
 

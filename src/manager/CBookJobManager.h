@@ -58,7 +58,12 @@ public:
     bool books_edit(TC_Books_Edit& request);
     bool books_delete(TC_Books_Delete& request, bool fromSync);
     bool books_restore(TC_Books_Restore& request, bool fromSync);
+    // The author's delete for good of a book holding words written elsewhere
+    // that came in while it was in this machine's bin (T_Book::kWrittenInBin)
+    // is refused once, lastError saying why: the bin shows no text.
     bool books_delete_hard(TC_Books_Delete_Hard& request, bool fromSync);
+    // Words written elsewhere reach the recycled book (see books_delete_hard).
+    bool markWrittenInBin(T_Book* book);
     // A recycled book the platform deleted for good while the author still
     // had changes of it here: it stays in the recycle bin as a book of this
     // machine only, its jobs retired, and the author is told where it is.
@@ -75,8 +80,13 @@ public:
 
     // Resolves the chapter a request names (live, then recycled) and fills
     // the request's user and server ids from the model; null when unknown.
+    // Only a book of the bookshelf holds it, unless recycledToo (a change the
+    // platform tells of).
     template <class Request>
-    T_Chapter* getChapter(Request& request) { return resolveChapter(request.header); }
+    T_Chapter* getChapter(Request& request, bool recycledToo = false)
+    {
+        return resolveChapter(request.header, recycledToo);
+    }
     bool chapter_add(TC_Chapter_Add& request);
     bool chapter_edit_content(TC_Chapter_Edit_Content& request);
     // The same save with its commit on the database's worker thread; done
@@ -122,7 +132,9 @@ public:
 
     bool volume_add(TC_Volume_Add& request);
     bool volume_edit(TC_Volume_Edit& request);
-    bool volume_del_restore(TC_Volume_Delete& request);
+    // recycledToo: the volume may be of a book in the recycle bin (a change
+    // the platform's state calls for).
+    bool volume_del_restore(TC_Volume_Delete& request, bool recycledToo = false);
     // A live chapter in a volume deleted here brings the volume back, here
     // and on the platform (a recorded restore): a chapter written into a
     // volume deleted elsewhere must stay within the author's reach. True
@@ -270,9 +282,10 @@ private:
     int m_importPlaceholderId = 0;
     explicit CBookJobManager(QObject* parent = nullptr);
 
-    // Every operation's shared steps.
-    T_Book* resolveBook(T_Http_Custom& header);
-    T_Chapter* resolveChapter(T_Http_Custom& header);
+    // Every operation's shared steps. A book of the bookshelf; with
+    // recycledToo (a change the platform tells of) one in the recycle bin too.
+    T_Book* resolveBook(T_Http_Custom& header, bool recycledToo = false);
+    T_Chapter* resolveChapter(T_Http_Custom& header, bool recycledToo = false);
     // Records the change as a job; the revision the request must quote goes
     // to *revision. False (logged) when the job could not be stored.
     // Records, in the order the platform must take them, the creates of a

@@ -30,7 +30,7 @@ QString compact(const QJsonObject& object)
 bool CBookJobManager::chapter_add(TC_Chapter_Add& request)
 {
     T_Http_Custom& header = request.header;
-    T_Book* book = resolveBook(header);
+    T_Book* book = resolveBook(header, header.synStep != 0);
     if (book == nullptr)
         return false;
     if (header.chapterId >= 1) {
@@ -225,12 +225,21 @@ bool CBookJobManager::chapter_edit_name(TC_Chapter_Edit_Name& request)
 
 bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
 {
-    T_Book* book = resolveBook(request.header);
+    const bool fromFeed = request.header.synStep != 0;
+    T_Book* book = resolveBook(request.header, fromFeed);
     if (book == nullptr)
         return false;
-    T_Chapter* chapter = getChapter(request);
+    T_Chapter* chapter = getChapter(request, fromFeed);
     if (chapter == nullptr)
         return false;
+    // The author deletes for good only what is in the recycle bin now: a
+    // chapter restored meanwhile (here or elsewhere, with words written in
+    // it since) is not what the author chose.
+    if (!fromFeed && (chapter->status != 0 || !book->recycleChapterList.contains(chapter))) {
+        m_lastError = QStringLiteral("the chapter is no longer in the recycle bin");
+        qInfo() << "delete for good of chapter" << chapter->localId << "refused: it is not in the recycle bin";
+        return false;
+    }
     const int localChapterId = chapter->localId;
     if (!m_model->announceLeaving(book->localId, localChapterId))
         return leaveRefused();
@@ -251,6 +260,7 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
     book->calcWordCount();
     CBookVolumeController::instance()->dropChapterItem(book, localChapterId);
     m_model->announceLeft(book->localId, localChapterId);
+    m_model->announceBinChanged(book->localId);
     if (request.header.synStep != 0)
         return true;
     if (request.header.bookId >= 1 && request.header.chapterId >= 1)
@@ -261,10 +271,10 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
 bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle& request, bool fromSync)
 {
     T_Http_Custom& header = request.header;
-    T_Book* book = resolveBook(header);
+    T_Book* book = resolveBook(header, fromSync);
     T_Chapter* chapter = nullptr;
     if (request.status == 0) {
-        chapter = getChapter(request);
+        chapter = getChapter(request, fromSync);
     } else if (book != nullptr && header.uid >= 1 && header.localChapterId >= 1) {
         for (T_Chapter* recycled : qAsConst(book->recycleChapterList)) {
             if (recycled->localId == header.localChapterId) {
@@ -307,6 +317,7 @@ bool CBookJobManager::chapter_recycle(TC_Chapter_Recycle& request, bool fromSync
         CBookVolumeController::instance()->addChapterItem(book, chapter);
     if (request.status == 0)
         m_model->announceLeft(book->localId, localChapterId);
+    m_model->announceBinChanged(book->localId);
     if (fromSync)
         return true;
     if (header.bookId >= 1 && header.chapterId >= 1 && header.volumeId >= 1)

@@ -29,7 +29,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     CTessaneUrl::setHttpChapterMenu(body, &reply);
     // The list is of the book the request asked about.
     const int bookId = reply.header.userdata.bookId;
-    T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
+    T_Book* book = bookId >= 1 ? m_model->findAnyBookByBookId(bookId) : nullptr;
     if (book == nullptr)
         return;
     if (reply.header.userdata.volumeId >= 1) {
@@ -108,6 +108,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
             feed->addSynItem(kFetchChapterText, bookId, entry.chapter_id, 0, QString());
     }
     CBookVolumeController::instance()->reloadBook(book);
+    m_model->announceBinChanged(book->localId);
 }
 
 bool CBookJobManager::placeAsListed(T_Chapter* chapter, const T_Volume* volume, int order, T_Http_S& head)
@@ -165,7 +166,7 @@ void CBookJobManager::asynBackChapterEditContent(const QByteArray& body)
         return;
     // Copies belong to the book the save was sent for.
     const int bookId = reply.header.userdata.bookId >= 1 ? reply.header.userdata.bookId : reply.book_id;
-    T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
+    T_Book* book = bookId >= 1 ? m_model->findAnyBookByBookId(bookId) : nullptr;
     if (book == nullptr || (reply.book_id >= 1 && reply.book_id != bookId))
         return;
     qDebug() << "chapter copies for book" << bookId << "volume" << reply.volume_id << "chapter" << reply.chapter_id;
@@ -240,7 +241,7 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
     if (reply.header.code != HttpOk)
         return;
     const int bookId = reply.header.userdata.bookId >= 1 ? reply.header.userdata.bookId : reply.book_id;
-    T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
+    T_Book* book = bookId >= 1 ? m_model->findAnyBookByBookId(bookId) : nullptr;
     if (book == nullptr)
         return;
     // A move made here and still waiting would be undone now and then sent:

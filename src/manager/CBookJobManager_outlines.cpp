@@ -28,7 +28,9 @@ bool CBookJobManager::outline_create(TC_BookOutline_Create& request)
 {
     if (request.type < 1)
         return false;
-    T_Book* book = m_model->findBookByLocalId(request.localBookId);
+    // A book in the recycle bin takes the platform's outlines (and their
+    // conflict copies) too.
+    T_Book* book = m_model->findAnyBookByLocalId(request.localBookId);
     qDebug() << "outline_create==" << request.updateTime << request.localBookId << request.bookId << request.type
              << request.outlineId << request.header.synStep;
     if (book == nullptr)
@@ -122,7 +124,8 @@ bool CBookJobManager::outline_delete(TC_BookOutline_Delete& request)
 {
     if (request.localOutlineId < 1 || request.localBookId < 1)
         return false;
-    T_Book* book = m_model->findBookByLocalId(request.localBookId);
+    T_Book* book = request.header.synStep != 0 ? m_model->findAnyBookByLocalId(request.localBookId)
+                                               : m_model->findBookByLocalId(request.localBookId);
     T_Outline* outline = book ? book->findOutlineByLocalId(request.localOutlineId) : nullptr;
     if (outline == nullptr)
         return false;

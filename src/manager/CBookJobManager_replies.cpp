@@ -271,7 +271,8 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
         return;
     if (reply.header.code != HttpOk || header.localBookId < 1)
         return;
-    T_Book* book = m_model->findBookByLocalId(header.localBookId);
+    // A book in the recycle bin takes a rename made elsewhere too.
+    T_Book* book = m_model->findAnyBookByLocalId(header.localBookId);
     if (book == nullptr)
         return;
     if (reply.book_id < 1 || (book->bookId >= 1 && reply.book_id != book->bookId)) {
@@ -323,6 +324,8 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     book->updateTime = updated.updateTime;
     book->channelType = updated.channelType;
     refreshBookItem(book);
+    if (book->status != 1)
+        m_model->announceBinChanged(0);
 }
 
 void CBookJobManager::asynBackBookEdit(const QByteArray& body)
@@ -383,7 +386,9 @@ bool CBookJobManager::applyServerChapter(T_Book* book, T_Chapter* chapter, const
 
 void CBookJobManager::asynBackChapterContent(int bookId, const QJsonObject& object)
 {
-    T_Book* book = m_model->findBookByBookId(bookId);
+    // A book in the recycle bin keeps taking what is written elsewhere: it
+    // must not be deleted for good without those words being known here.
+    T_Book* book = m_model->findAnyBookByBookId(bookId);
     if (book == nullptr || bookId < 1) {
         qDebug() << "not find book:" << bookId;
         return;
@@ -395,8 +400,11 @@ void CBookJobManager::asynBackChapterContent(int bookId, const QJsonObject& obje
         return;
     }
     const QString shownName = chapter->name;
+    const bool wasRecycled = chapter->status == 0;
     if (applyServerChapter(book, chapter, object)) {
         m_ui->chapterContent(book, chapter);
+        if (wasRecycled || chapter->status == 0)
+            m_model->announceBinChanged(book->localId);
         // A rename made elsewhere shows at once in the tree and on the tab,
         // not only when the book is opened again.
         if (chapter->name != shownName) {
@@ -442,7 +450,7 @@ void CBookJobManager::asynBackChapterTimeMachine(const QByteArray& body)
     CTessaneUrl::setHttpChapterTimeMachine(body, &reply);
     if (reply.header.code != HttpOk)
         return;
-    T_Book* book = m_model->findBookByBookId(reply.book_id);
+    T_Book* book = m_model->findAnyBookByBookId(reply.book_id);
     T_Chapter* chapter = (book && reply.chapter_id >= 1) ? book->findChapterByChapterId(reply.chapter_id) : nullptr;
     if (chapter == nullptr)
         return;
@@ -492,7 +500,7 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
     CTessaneUrl::setHttpChapterInfo(body, &reply);
     if (reply.header.code != HttpOk)
         return;
-    T_Book* book = m_model->findBookByBookId(reply.book_id);
+    T_Book* book = m_model->findAnyBookByBookId(reply.book_id);
     T_Chapter* chapter = (book && reply.chapter_id >= 1) ? book->findChapterByChapterId(reply.chapter_id) : nullptr;
     if (chapter == nullptr)
         return;
@@ -535,7 +543,7 @@ void CBookJobManager::asynBackOutlineDetail(const QByteArray& body)
     const QJsonObject content = root.value(QStringLiteral("content")).toObject();
     const int bookId = content.value(QStringLiteral("book_id")).toInt();
     const int outlineId = content.value(QStringLiteral("outline_id")).toInt();
-    T_Book* book = bookId >= 1 ? m_model->findBookByBookId(bookId) : nullptr;
+    T_Book* book = bookId >= 1 ? m_model->findAnyBookByBookId(bookId) : nullptr;
     T_Outline* outline = (book && outlineId >= 1) ? book->findOutlineByOutlineId(outlineId) : nullptr;
     if (outline == nullptr)
         return;
@@ -566,7 +574,7 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
         item.content = withoutControlChars(item.content);
         if (askedBookId >= 1 && item.book_id != askedBookId)
             continue;
-        T_Book* book = item.book_id >= 1 ? m_model->findBookByBookId(item.book_id) : nullptr;
+        T_Book* book = item.book_id >= 1 ? m_model->findAnyBookByBookId(item.book_id) : nullptr;
         if (book == nullptr || item.outline_id < 1)
             continue;
         qDebug().noquote() << QStringLiteral("bookId:%1===localBoolId:%2===type:%3==outlineId:%4==orderNum:%5")

@@ -17,7 +17,7 @@
 bool CBookJobManager::volume_add(TC_Volume_Add& request)
 {
     T_Http_Custom& header = request.header;
-    T_Book* book = resolveBook(header);
+    T_Book* book = resolveBook(header, header.synStep != 0);
     if (book == nullptr)
         return false;
     if (header.volumeId >= 1) {
@@ -90,10 +90,10 @@ bool CBookJobManager::volume_edit(TC_Volume_Edit& request)
     return true;
 }
 
-bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
+bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request, bool recycledToo)
 {
     T_Http_Custom& header = request.header;
-    T_Book* book = resolveBook(header);
+    T_Book* book = resolveBook(header, recycledToo || header.synStep != 0);
     if (book == nullptr)
         return false;
     T_Volume* volume = book->findVolumeByLocalId(header.localVolumeId);
@@ -151,6 +151,7 @@ bool CBookJobManager::volume_del_restore(TC_Volume_Delete& request)
         book->calcWordCount();
         for (int localChapterId : qAsConst(leaving))
             m_model->announceLeft(book->localId, localChapterId);
+        m_model->announceBinChanged(book->localId);
     }
     if (!recording)
         return true;
@@ -169,7 +170,7 @@ bool CBookJobManager::bringBackVolumeOf(T_Book* book, const T_Chapter* chapter)
     if (volume == nullptr || volume->status != 0)
         return false;
     TC_Volume_Delete restore(*volume, 1, now());
-    if (!volume_del_restore(restore)) {
+    if (!volume_del_restore(restore, true)) {
         qWarning() << "volume" << volume->localId << "stays deleted around live chapter" << chapter->localId;
         return false;
     }

@@ -181,7 +181,9 @@ bool CJobManager::books_delete_hard(TC_Books_Delete_Hard& request)
 {
     if (request.header.localBookId < 1)
         return false;
-    return m_bookJobs->books_delete_hard(request, false);
+    const bool ok = m_bookJobs->books_delete_hard(request, false);
+    m_lastError = ok ? QString() : m_bookJobs->lastError();
+    return ok;
 }
 
 bool CJobManager::books_restore(TC_Books_Restore& request)

@@ -87,6 +87,18 @@ T_Book* CPublicManager::findRecycledBookByBookId(int bookId) const
     return firstWithBookId(recycleBookList, bookId);
 }
 
+T_Book* CPublicManager::findAnyBookByLocalId(int localBookId) const
+{
+    T_Book* book = findBookByLocalId(localBookId);
+    return book != nullptr ? book : findRecycledBookByLocalId(localBookId);
+}
+
+T_Book* CPublicManager::findAnyBookByBookId(int bookId) const
+{
+    T_Book* book = findBookByBookId(bookId);
+    return book != nullptr ? book : findRecycledBookByBookId(bookId);
+}
+
 T_Chapter* CPublicManager::findChapter(int localBookId, int localChapterId) const
 {
     const T_Book* book = findBookByLocalId(localBookId);
@@ -144,6 +156,7 @@ void CPublicManager::moveBookToRecycle(int localBookId)
         return;
     bookList.removeOne(book);
     recycleBookList.append(book);
+    announceBinChanged(0);
 }
 
 void CPublicManager::restoreRecycledBook(int localBookId)
@@ -153,6 +166,7 @@ void CPublicManager::restoreRecycledBook(int localBookId)
         return;
     recycleBookList.removeOne(book);
     bookList.prepend(book);
+    announceBinChanged(0);
 }
 
 void CPublicManager::deleteRecycledBook(int localBookId)
@@ -162,6 +176,7 @@ void CPublicManager::deleteRecycledBook(int localBookId)
         return;
     recycleBookList.removeOne(book);
     delete book;
+    announceBinChanged(0);
 }
 
 void CPublicManager::clearBooks()
@@ -182,6 +197,11 @@ bool CPublicManager::announceLeaving(int localBookId, int localChapterId)
 void CPublicManager::announceLeft(int localBookId, int localChapterId)
 {
     emit sig_recordLeft(localBookId, localChapterId);
+}
+
+void CPublicManager::announceBinChanged(int localBookId)
+{
+    emit sig_binChanged(localBookId);
 }
 
 T_Chapter* CPublicManager::addChapter(T_Book* book, const T_Http_Custom& header, int orderNum,

@@ -55,6 +55,10 @@ public:
     T_Book* findBookByBookId(int bookId) const;
     T_Book* findRecycledBookByLocalId(int localBookId) const;
     T_Book* findRecycledBookByBookId(int bookId) const;
+    // A book of either list, the bookshelf first: what the platform tells of
+    // a book reaches it in the recycle bin too.
+    T_Book* findAnyBookByLocalId(int localBookId) const;
+    T_Book* findAnyBookByBookId(int bookId) const;
     // Live chapters first, then the recycled ones of the shelved book.
     T_Chapter* findChapter(int localBookId, int localChapterId) const;
     T_Volume* findVolume(int localBookId, int localVolumeId) const;
@@ -83,6 +87,9 @@ public:
     bool announceLeaving(int localBookId, int localChapterId);
     // Said once the chapter or book was recycled or deleted.
     void announceLeft(int localBookId, int localChapterId);
+    // Said once what a recycle bin lists changed: the book's recycled
+    // chapters (their list or a text), or with 0 the recycled books.
+    void announceBinChanged(int localBookId);
 
     // A chapter just stored under header.localChapterId, at orderNum. It joins
     // the chapter list only when the book's chapters are loaded; the book's
@@ -154,6 +161,8 @@ signals:
     // store what it holds. Direct connections only.
     void sig_recordLeaving(int localBookId, int localChapterId, bool* stored);
     void sig_recordLeft(int localBookId, int localChapterId);
+    // See announceBinChanged: an open bin lists its book (or the books) anew.
+    void sig_binChanged(int localBookId);
     // Null when the finished URL had no entry in downloadMap.
     void sig_downloadImgFinished(T_Download_Img* img);
 

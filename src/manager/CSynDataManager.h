@@ -159,6 +159,10 @@ private:
     // elsewhere but a recycle or a delete withdraws the delete, and the book
     // comes back as the platform holds it. True when the item was taken so.
     bool withdrawWaitingBookDelete(const T_SynchronizaTion_SynBookDataItem& item);
+    // Words written elsewhere reach a book in this machine's recycle bin:
+    // the book is marked so, and the author's delete for good of it is
+    // withdrawn once (CBookJobManager::books_delete_hard).
+    void noteWordsInBin(const T_SynchronizaTion_SynBookDataItem& item);
     // Puts an internal item right after the head of the queue (at offset).
     void insertSynItem(int offset, int changeType, int bookId);
     Outcome fetchBookNotHere(int bookId);

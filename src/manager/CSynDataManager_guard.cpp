@@ -135,7 +135,7 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
 // Returns the object the reply may apply.
 QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
 {
-    T_Book* book = m_model->findBookByBookId(remote.value(QStringLiteral("book_id")).toInt());
+    T_Book* book = m_model->findAnyBookByBookId(remote.value(QStringLiteral("book_id")).toInt());
     const T_Outline* outline =
         book ? book->findOutlineByOutlineId(remote.value(QStringLiteral("outline_id")).toInt()) : nullptr;
     if (outline == nullptr
@@ -286,7 +286,7 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
     bool kept = false;
     for (const QJsonValue& value : qAsConst(chapters)) {
         const QJsonObject object = value.toObject();
-        T_Book* book = m_model->findBookByBookId(object.value(QStringLiteral("book_id")).toInt());
+        T_Book* book = m_model->findAnyBookByBookId(object.value(QStringLiteral("book_id")).toInt());
         T_Chapter* chapter = book ? book->findChapterByChapterId(object.value(QStringLiteral("chapter_id")).toInt())
                                   : nullptr;
         // Words the editor could not store count as a waiting change too.

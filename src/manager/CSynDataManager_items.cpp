@@ -89,6 +89,7 @@ CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBo
 {
     if (withdrawWaitingBookDelete(item))
         return Outcome::Continue;
+    noteWordsInBin(item);
     switch (item.changeType) {
     case 1: return execBookAdd(item);
     case 2: return execBookInfo(item);
@@ -156,10 +157,11 @@ CSynDataManager::Outcome CSynDataManager::execBookAdd(const T_SynchronizaTion_Sy
 
 CSynDataManager::Outcome CSynDataManager::execBookInfo(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    // One in the recycle bin here takes the change too.
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     // A book this machine never learnt of: made here with its reply lost,
     // and changed elsewhere before the look-up could recognise it.
-    if (book == nullptr && item.bookId > 0 && item.synId > 0 && m_model->findRecycledBookByBookId(item.bookId) == nullptr)
+    if (book == nullptr && item.bookId > 0 && item.synId > 0)
         return fetchBookNotHere(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
@@ -216,7 +218,7 @@ CSynDataManager::Outcome CSynDataManager::execBookDelete(const T_SynchronizaTion
 CSynDataManager::Outcome CSynDataManager::execChapterAdd(const T_SynchronizaTion_SynBookDataItem& item)
 {
     qDebug().noquote() << "execChapterAdd" << item.extra;
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr || item.chapterId < 1)
         return Outcome::Continue;
     if (book->findChapterByChapterId(item.chapterId))
@@ -251,7 +253,7 @@ CSynDataManager::Outcome CSynDataManager::execChapterAdd(const T_SynchronizaTion
 
 CSynDataManager::Outcome CSynDataManager::execChapterMenu(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     TC_Chapter_Menu request;
@@ -268,7 +270,7 @@ CSynDataManager::Outcome CSynDataManager::execChapterMenu(const T_SynchronizaTio
 
 CSynDataManager::Outcome CSynDataManager::execChapterRecycle(const T_SynchronizaTion_SynBookDataItem& item, int status)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     T_Chapter* chapter = book ? book->findChapterByChapterId(item.chapterId) : nullptr;
     if (chapter == nullptr) {
         if (status != 0)
@@ -288,7 +290,7 @@ CSynDataManager::Outcome CSynDataManager::execChapterRecycle(const T_Synchroniza
 
 CSynDataManager::Outcome CSynDataManager::execChapterDelete(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     T_Chapter* chapter = book ? book->findChapterByChapterId(item.chapterId) : nullptr;
     if (chapter == nullptr)
         return Outcome::Continue;
@@ -327,7 +329,7 @@ CSynDataManager::Outcome CSynDataManager::execChapterDelete(const T_SynchronizaT
 CSynDataManager::Outcome CSynDataManager::execChapterContent(const T_SynchronizaTion_SynBookDataItem& item)
 {
     qDebug() << "execChapterContent" << item.bookId << item.chapterId;
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr || book->findChapterByChapterId(item.chapterId) == nullptr) {
         withdrawWaitingDelete(book, item.chapterId);
         return Outcome::Continue;
@@ -343,6 +345,16 @@ CSynDataManager::Outcome CSynDataManager::execChapterContent(const T_Synchroniza
     m_http->chapter_content_asyn(request);
     m_waitStep = request.header.synStep;
     return Outcome::Wait;
+}
+
+void CSynDataManager::noteWordsInBin(const T_SynchronizaTion_SynBookDataItem& item)
+{
+    // A new chapter, a chapter's text (alone or in a batch), an outline's.
+    static const QSet<int> words{4, 9, 19, 21, 22};
+    if (!words.contains(item.changeType) || item.bookId < 1)
+        return;
+    if (T_Book* book = m_model->findRecycledBookByBookId(item.bookId); book != nullptr && book->status != 1)
+        m_bookJobs->markWrittenInBin(book);
 }
 
 void CSynDataManager::withdrawWaitingDelete(const T_Book* book, int chapterId)
@@ -412,7 +424,7 @@ void CSynDataManager::insertSynItem(int offset, int changeType, int bookId)
 
 CSynDataManager::Outcome CSynDataManager::execFetchOutlines(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     TC_BookOutline_List request;
@@ -446,7 +458,7 @@ CSynDataManager::Outcome CSynDataManager::execRecycleBookHere(const T_Synchroniz
 
 CSynDataManager::Outcome CSynDataManager::execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     T_Chapter* chapter = book ? book->findChapterByChapterId(item.chapterId) : nullptr;
     if (chapter == nullptr)
         return Outcome::Continue;
@@ -576,7 +588,7 @@ CSynDataManager::Outcome CSynDataManager::execSensitive()
 
 CSynDataManager::Outcome CSynDataManager::execChapterBatch(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     const QString cids = textOf(extraOf(item), "cids");
@@ -628,7 +640,7 @@ void CSynDataManager::sendChapterBatch(int step, int localBookId, int bookId, co
 CSynDataManager::Outcome CSynDataManager::execOutlineAdd(const T_SynchronizaTion_SynBookDataItem& item)
 {
     qDebug().noquote() << "CSynDataManager::execOutlineAdd ====== " << printSynItem(&item);
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     qDebug().noquote() << QStringLiteral("bookId:%1 is exist").arg(book->bookId);
@@ -650,7 +662,7 @@ CSynDataManager::Outcome CSynDataManager::execOutlineAdd(const T_SynchronizaTion
 
 CSynDataManager::Outcome CSynDataManager::execOutlineDetail(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr || item.chapterId < 1)
         return Outcome::Continue;
     TC_BookOutline_Detail request;
@@ -667,7 +679,7 @@ CSynDataManager::Outcome CSynDataManager::execOutlineDetail(const T_SynchronizaT
 
 CSynDataManager::Outcome CSynDataManager::execOutlineDelete(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     const T_Outline* outline = book ? book->findOutlineByOutlineId(item.chapterId) : nullptr;
     if (outline == nullptr)
         return Outcome::Continue;
@@ -686,7 +698,7 @@ CSynDataManager::Outcome CSynDataManager::execOutlineDelete(const T_SynchronizaT
 CSynDataManager::Outcome CSynDataManager::execOutlineMove(const T_SynchronizaTion_SynBookDataItem& item)
 {
     qDebug().noquote() << "execOutlineMove" << printSynItem(&item);
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     TC_BookOutline_List request;
@@ -699,7 +711,7 @@ CSynDataManager::Outcome CSynDataManager::execOutlineMove(const T_SynchronizaTio
 CSynDataManager::Outcome CSynDataManager::execVolumeAdd(const T_SynchronizaTion_SynBookDataItem& item)
 {
     qDebug().noquote() << "execVolumeAdd" << item.bookId << item.extra << item.chapterId;
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr || item.chapterId < 1)
         return Outcome::Continue;
     if (book->findVolumeByVolumeId(item.chapterId))
@@ -727,7 +739,7 @@ CSynDataManager::Outcome CSynDataManager::execVolumeEidt(const T_SynchronizaTion
 
 CSynDataManager::Outcome CSynDataManager::execVolumeMove(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     TC_Volume_Menu request;
@@ -752,7 +764,7 @@ CSynDataManager::Outcome CSynDataManager::execVolumeState(const T_SynchronizaTio
     // states and order (CBookJobManager::takeVolumeList).
     // One list of the pass, fetched after the pull, holds every change the
     // pass brings.
-    const T_Book* book = m_model->findBookByBookId(item.bookId);
+    const T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr || book->findVolumeByVolumeId(item.chapterId) == nullptr
         || m_volumeListFetched.contains(book->bookId))
         return Outcome::Continue;
@@ -839,7 +851,7 @@ CSynDataManager::Outcome CSynDataManager::execBookRestore(const T_SynchronizaTio
 
 CSynDataManager::Outcome CSynDataManager::execFetchChapterList(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     TC_Chapter_Menu request;
@@ -856,7 +868,7 @@ CSynDataManager::Outcome CSynDataManager::execFetchChapterList(const T_Synchroni
 
 CSynDataManager::Outcome CSynDataManager::execFetchVolumeList(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findBookByBookId(item.bookId);
+    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
     TC_Volume_Menu request;

@@ -207,6 +207,10 @@ bool CBookVolumeController::restoreChapter(T_Book* book, T_Chapter* chapter)
 {
     if (book == nullptr || chapter == nullptr || !m_volumeModel || !isCurrentBook(book))
         return false;
+    // Only what is in the bin now: a chapter restored elsewhere meanwhile
+    // must not bring back a volume the author deleted since.
+    if (chapter->status != 0 || !book->recycleChapterList.contains(chapter))
+        return false;
     T_Volume* volume = book->findVolumeByLocalId(chapter->localVolumeId);
     if (volume == nullptr)
         return false;

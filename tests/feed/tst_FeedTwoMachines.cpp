@@ -18,9 +18,18 @@
 #include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
+#include "ui/bookshelf/Dialog_BookRecycle.h"
+#include "ui/common/BkMessageBox.h"
+#include "ui/creation/Widget_RecycleBin.h"
 #include "volume/CBookVolumeController.h"
+#include "WhenShown.h"
 
+#include <QAction>
 #include <QFile>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -179,11 +188,20 @@ int localCount(const QString& sql)
     return query.exec(sql) && query.next() ? query.value(0).toInt() : -1;
 }
 
+// Into the recycle bin first where it is live, as the author goes, then
+// out of it for good.
 bool deleteChapter(int localChapterId)
 {
     T_Book* book = demoBook();
     const T_Chapter* chapter = book ? book->findChapterByLocalId(localChapterId) : nullptr;
     if (chapter == nullptr)
+        return false;
+    TC_Chapter_Recycle recycle;
+    recycle.header.localBookId = book->localId;
+    recycle.header.localVolumeId = chapter->localVolumeId;
+    recycle.header.localChapterId = localChapterId;
+    recycle.updateTime = 1700000100;
+    if (chapter->status != 0 && !CJobManager::instance()->chapter_recycle(recycle))
         return false;
     TC_Chapter_Delete request;
     request.header.localBookId = book->localId;
@@ -763,8 +781,10 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
 {
     QTest::addColumn<bool>("book");        // the demo book instead of its second chapter
     // offline (A's changes failing once back, so that its feed comes first);
-    // online with its feed failing; the same after a third machine wrote; a
-    // machine that never saw what A did, through the platform
+    // online with its feed failing; the same after a third machine wrote (or
+    // with the feed that brought the words taken first, from the book bin's
+    // window); from the chapter bin left open while a third machine restores
+    // and writes; a machine that never saw what A did, through the platform
     QTest::addColumn<QString>("deleter");
     QTest::addColumn<int>("firstOnline");  // the machine that syncs first
     QTest::addColumn<bool>("recycledAgain");
@@ -777,10 +797,14 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         << false << "offline, changes failing" << 1 << false << false;
     QTest::newRow("deleted online before its feed") << false << "online" << 1 << false << true;
     QTest::newRow("deleted online before its feed, a third machine wrote") << false << "third" << 1 << false << true;
+    QTest::newRow("deleted from a bin left open while a third machine restored and wrote")
+        << false << "open bin" << 1 << false << true;
     QTest::newRow("book, restoring machine first") << true << "offline" << 0 << false << true;
     QTest::newRow("book, restoring machine first, written then recycled again") << true << "offline" << 0 << true
                                                                                  << true;
     QTest::newRow("book, deleted online before its feed") << true << "online" << 1 << false << true;
+    QTest::newRow("book, written by a third machine in the bin here, its feed taken first")
+        << true << "third, pulled first" << 1 << false << true;
     QTest::newRow("book, deleted by a machine that never saw the restore") << true << "unseen" << 0 << false << false;
 }
 
@@ -830,7 +854,15 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(settleClient());
         QVERIFY(change(2));
     }
-    if (deleter == QLatin1String("third")) {
+    // B's chapter bin, showing the chapter, stays open while the others work.
+    std::unique_ptr<Widget_RecycleBin> bin;
+    if (deleter == QLatin1String("open bin")) {
+        bin = std::make_unique<Widget_RecycleBin>();
+        bin->loadBook(demoBook());
+        bin->show();
+        QVERIFY(bin->currentChapter() != nullptr && bin->currentChapter()->chapterId == 9002);
+    }
+    if (deleter.startsWith(QLatin1String("third")) || bin) {
         const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
                                 {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
         QVERIFY(!platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty());
@@ -843,15 +875,59 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(!recycledAgain || change(0));
         QVERIFY(settleClient());
     }
-    if (deleter == QLatin1String("unseen"))
+    const bool pulled = deleter.endsWith(QLatin1String("pulled first"));
+    if (deleter == QLatin1String("unseen")) {
         QVERIFY(!platformCall(QStringLiteral("/books/delBook"), {{QStringLiteral("book_id"), 5001}}).isEmpty());
-    else if (!offline) {
-        // B starts while its feed fails, and deletes for good at once.
+    } else if (bin) {
+        // B syncs: the chapter is live again, with the words. The open bin
+        // lists it no more, and a delete on its way from the bin, or any
+        // other delete for good of it, finds nothing in the bin to delete.
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+        QTRY_COMPARE_WITH_TIMEOUT(localStatus(9002), 1, 15000);
+        QCOMPARE(bin->findChild<QStackedWidget*>(QStringLiteral("stackedWidget"))->currentWidget()->objectName(),
+                 QStringLiteral("page_2"));
+        QVERIFY(!bin->menu()->actions().at(0)->isEnabled());
+        bin->menu()->actions().at(0)->trigger();
+        TC_Chapter_Delete stale;
+        stale.header.localBookId = localBook;
+        stale.header.localChapterId = demoBook()->findChapterByChapterId(9002)->localId;
+        stale.updateTime = 1700000100;
+        QVERIFY2(!CJobManager::instance()->chapter_delete(stale), "a chapter out of the bin was deleted for good");
+        bin.reset();
+        QVERIFY(settleClient());
+    } else if (!offline) {
+        // B starts while its feed fails, and deletes for good at once; or
+        // with its feed, which brings the words into the book in its bin.
         QTRY_VERIFY_WITH_TIMEOUT(platformTexts().contains(text), 15000);
-        QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
+        QVERIFY(pulled || standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
         QVERIFY(machines[1]->restart());
         QVERIFY(settleClient());
-        QVERIFY(change(2));
+        if (pulled) {
+            QVERIFY2(localTexts().contains(text), "the book in the bin did not take the words");
+            // Deleted for good from the book bin, the question answered: the
+            // delete is withdrawn, the author told, the book stays listed.
+            Dialog_BookRecycle books;
+            books.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&books));
+            const QRect row = books.listView()->visualRect(books.model()->index(0, 0));
+            emit books.listView()->customContextMenuRequested(row.center());
+            whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); });
+            books.menu()->actions().at(1)->trigger();
+            books.menu()->close();
+            QCOMPARE(books.model()->rowCount(), 1);
+            QVERIFY(!CJobManager::instance()->lastError().isEmpty());
+            // Restored elsewhere while the bin is open: it leaves the bin.
+            QVERIFY(!platformCall(QStringLiteral("/books/recycle"), {{QStringLiteral("book_id"), 5001},
+                                                                     {QStringLiteral("status"), 1},
+                                                                     {QStringLiteral("update_time"), 1700000300}})
+                         .isEmpty());
+            CJobManager::instance()->synNow(false);
+            QVERIFY(settleClient());
+            QTRY_VERIFY_WITH_TIMEOUT(books.showsEmptyPage(), 15000);
+        } else {
+            QVERIFY(change(2));
+        }
         QVERIFY(settleClient());
         QVERIFY2(platformTexts().contains(text), "the delete went before the feed that shows the words");
     }

@@ -45,8 +45,11 @@ struct T_Book
     int synCount = 0;
     int synDoneCount = 0;
     T_BookOutline outline;
-    // 1 on the bookshelf, anything else in the book recycle bin.
+    // 1 on the bookshelf, anything else in the book recycle bin;
+    // kWrittenInBin while it holds words written elsewhere that came in
+    // after it went to the bin here, which the author has not been told of.
     int status = 1;
+    static constexpr int kWrittenInBin = 2;
     // All volumes, whatever their status, in ascending orderNum.
     QList<T_Volume*> volumeList;
 

@@ -90,6 +90,12 @@ CBookRecycleModel::CBookRecycleModel(QObject* parent) : QAbstractListModel(paren
 {
     static const int registered = qRegisterMetaType<BookRecycleItem>("BookRecycleItem");
     Q_UNUSED(registered)
+    connect(CPublicManager::instance(), &CPublicManager::sig_binChanged, this, [this](int localBookId) {
+        if (localBookId != 0)
+            return;
+        beginResetModel();
+        endResetModel();
+    });
 }
 
 int CBookRecycleModel::rowCount(const QModelIndex& parent) const
@@ -111,18 +117,15 @@ QVariant CBookRecycleModel::data(const QModelIndex& index, int role) const
     return QVariant::fromValue(item);
 }
 
-// A reset rather than a row removal: the operation may fail and leave the
-// row, and a removal once announced cannot be taken back.
+// The rows are read anew once the model says the book left the bin; an
+// operation that fails leaves them as they are.
 bool CBookRecycleModel::deleteBook(int row, int localBookId)
 {
     Q_UNUSED(row)
     TC_Books_Delete_Hard request;
     request.header.localBookId = localBookId;
     request.updateTime = int(currentServerTime());
-    beginResetModel();
-    const bool ok = CJobManager::instance()->books_delete_hard(request);
-    endResetModel();
-    return ok;
+    return CJobManager::instance()->books_delete_hard(request);
 }
 
 bool CBookRecycleModel::restoreBook(int row, int localBookId)
@@ -131,10 +134,7 @@ bool CBookRecycleModel::restoreBook(int row, int localBookId)
     TC_Books_Restore request;
     request.header.localBookId = localBookId;
     request.updateTime = int(currentServerTime());
-    beginResetModel();
-    const bool ok = CJobManager::instance()->books_restore(request);
-    endResetModel();
-    return ok;
+    return CJobManager::instance()->books_restore(request);
 }
 
 Dialog_BookRecycle::Dialog_BookRecycle(QWidget* parent)
@@ -186,15 +186,20 @@ Dialog_BookRecycle::Dialog_BookRecycle(QWidget* parent)
     m_menu = new QMenu(this);
     m_menu->setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     m_menu->setAttribute(Qt::WA_TranslucentBackground);
-    m_menu->addAction(tr("Restore"), this, [this]() { restoreRow(m_menu->property("index").toInt(), false); });
-    m_menu->addAction(tr("Delete"), this, [this]() { deleteRow(m_menu->property("index").toInt(), false); });
+    // The menu names its book by id: rows move when the feed changes the bin.
+    m_menu->addAction(tr("Restore"), this, [this]() { restoreBook(m_menu->property("localBookId").toInt(), false); });
+    m_menu->addAction(tr("Delete"), this, [this]() { deleteBook(m_menu->property("localBookId").toInt(), false); });
     connect(m_list, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex index = m_list->indexAt(pos);
         if (!index.isValid())
             return;
+        const BookRecycleItem item = index.data().value<BookRecycleItem>();
         m_menu->setProperty("index", index.row());
+        m_menu->setProperty("localBookId", item.localBookId);
+        m_menu->setProperty("bookName", item.bookName);
         m_menu->popup(m_list->viewport()->mapToGlobal(pos));
     });
+    connect(m_model, &QAbstractItemModel::modelReset, this, &Dialog_BookRecycle::followBin);
     connect(titleBar(), &CBaseTitleBar::sig_close, this, &QDialog::accept);
     updatePage();
 }
@@ -209,34 +214,72 @@ void Dialog_BookRecycle::updatePage()
     m_stack->setCurrentIndex(m_model->rowCount() == 0 ? 0 : 1);
 }
 
+void Dialog_BookRecycle::followBin()
+{
+    updatePage();
+    const int menuBook = m_menu->property("localBookId").toInt();
+    if (m_menu->isVisible() && CPublicManager::instance()->findRecycledBookByLocalId(menuBook) == nullptr)
+        m_menu->close();
+}
+
+bool Dialog_BookRecycle::stillInBin(int localBookId, const QString& name)
+{
+    if (CPublicManager::instance()->findRecycledBookByLocalId(localBookId) != nullptr)
+        return true;
+    CUiManager::instance()->showTips(tr("\"%1\" is no longer in the recycle bin").arg(name), false, 3000);
+    updatePage();
+    return false;
+}
+
+bool Dialog_BookRecycle::confirm(const QString& question, int localBookId)
+{
+    const T_Book* book = CPublicManager::instance()->findRecycledBookByLocalId(localBookId);
+    if (book == nullptr)
+        return false;
+    QString text = question;
+    text.replace(QStringLiteral("%1"), book->bookName);
+    const QString name = book->bookName;
+    // The feed may restore or delete the book while the question waits.
+    return BkMessageBox::question(this, tr("Confirm"), text, tr("OK"), tr("Cancel"), 0) == 0
+           && stillInBin(localBookId, name);
+}
+
 void Dialog_BookRecycle::restoreRow(int row, bool confirmed)
 {
-    const BookRecycleItem item = m_model->index(row, 0).data().value<BookRecycleItem>();
-    if (item.localBookId < 1)
-        return;
-    if (!confirmed) {
-        QString text = tr("Are you sure to restore %1?");
-        text.replace(QStringLiteral("%1"), item.bookName);
-        if (BkMessageBox::question(this, tr("Confirm"), text, tr("OK"), tr("Cancel"), 0) != 0)
-            return;
-    }
-    if (!m_model->restoreBook(row, item.localBookId))
-        CUiManager::instance()->showError(tr("Failed to restore book"), 1000);
-    updatePage();
+    restoreBook(m_model->index(row, 0).data().value<BookRecycleItem>().localBookId, confirmed);
 }
 
 void Dialog_BookRecycle::deleteRow(int row, bool confirmed)
 {
-    const BookRecycleItem item = m_model->index(row, 0).data().value<BookRecycleItem>();
-    if (item.localBookId < 1)
+    deleteBook(m_model->index(row, 0).data().value<BookRecycleItem>().localBookId, confirmed);
+}
+
+void Dialog_BookRecycle::restoreBook(int localBookId, bool confirmed)
+{
+    if (localBookId < 1 || CPublicManager::instance()->findRecycledBookByLocalId(localBookId) == nullptr)
         return;
-    if (!confirmed) {
-        QString text = tr("Are you sure to delete %1?");
-        text.replace(QStringLiteral("%1"), item.bookName);
-        if (BkMessageBox::question(this, tr("Confirm"), text, tr("OK"), tr("Cancel"), 0) != 0)
-            return;
+    if (!confirmed && !confirm(tr("Are you sure to restore %1?"), localBookId))
+        return;
+    const auto& list = CPublicManager::instance()->recycleBookList;
+    if (!m_model->restoreBook(list.indexOf(CPublicManager::instance()->findRecycledBookByLocalId(localBookId)),
+                              localBookId))
+        CUiManager::instance()->showError(tr("Failed to restore book"), 1000);
+    updatePage();
+}
+
+void Dialog_BookRecycle::deleteBook(int localBookId, bool confirmed)
+{
+    if (localBookId < 1 || CPublicManager::instance()->findRecycledBookByLocalId(localBookId) == nullptr)
+        return;
+    if (!confirmed && !confirm(tr("Are you sure to delete %1?"), localBookId))
+        return;
+    const auto& list = CPublicManager::instance()->recycleBookList;
+    if (!m_model->deleteBook(list.indexOf(CPublicManager::instance()->findRecycledBookByLocalId(localBookId)),
+                             localBookId)) {
+        // Words written in it elsewhere keep it here once: the reason is shown.
+        const QString reason = CJobManager::instance()->lastError();
+        CUiManager::instance()->showError(reason.isEmpty() ? tr("Failed to delete book") : reason,
+                                          reason.isEmpty() ? 1000 : 8000);
     }
-    if (!m_model->deleteBook(row, item.localBookId))
-        CUiManager::instance()->showError(tr("Failed to delete book"), 1000);
     updatePage();
 }

@@ -17,7 +17,9 @@ struct BookRecycleItem
 };
 Q_DECLARE_METATYPE(BookRecycleItem)
 
-// The shared model's recycled books as rows, read on every call.
+// The shared model's recycled books as rows, read on every call; the rows
+// are read anew whenever the model says the recycled books changed (here or
+// through the change feed).
 class CBookRecycleModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -25,8 +27,7 @@ public:
     explicit CBookRecycleModel(QObject* parent = nullptr);
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    // Each returns whether the book operation was done; the rows are
-    // re-read either way.
+    // Each returns whether the book operation was done.
     bool deleteBook(int row, int localBookId);
     bool restoreBook(int row, int localBookId);
 };
@@ -42,12 +43,22 @@ public:
     QListView* listView() const { return m_list; }
     QMenu* menu() const { return m_menu; }
     bool showsEmptyPage() const;
-    // The menu's steps; each asks first unless confirmed is set.
+    // The menu's steps; each asks first unless confirmed is set, and acts
+    // only on a book still in the bin once answered.
     void restoreRow(int row, bool confirmed);
     void deleteRow(int row, bool confirmed);
+    void restoreBook(int localBookId, bool confirmed);
+    void deleteBook(int localBookId, bool confirmed);
 
 private:
     void updatePage();
+    // The rows were read anew: the page, and the menu of a book that left
+    // the bin, follow.
+    void followBin();
+    // Asks the question of a step about the recycled book; false unless OK.
+    bool confirm(const QString& question, int localBookId);
+    // The book is still in the bin (else the author is told so).
+    bool stillInBin(int localBookId, const QString& name);
 
     CBookRecycleModel* m_model;
     QStackedWidget* m_stack;

@@ -62,11 +62,17 @@ Widget_RecycleBin::Widget_RecycleBin(QWidget* parent)
     m_menu->setMinimumWidth(static_cast<int>(136 * m_scale));
     m_menu->setWindowFlags(m_menu->windowFlags() | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint);
     m_menu->setAttribute(Qt::WA_TranslucentBackground, true);
-    connect(m_menu->addAction(tr("Delete")), &QAction::triggered, this, &Widget_RecycleBin::deleteCurrent);
-    connect(m_menu->addAction(tr("Recover")), &QAction::triggered, this, &Widget_RecycleBin::recoverCurrent);
+    m_deleteAction = m_menu->addAction(tr("Delete"));
+    m_recoverAction = m_menu->addAction(tr("Recover"));
     m_menu->addSeparator();
-    connect(m_menu->addAction(tr("Delete All")), &QAction::triggered, this, &Widget_RecycleBin::deleteAll);
-    connect(m_menu->addAction(tr("Recover All")), &QAction::triggered, this, &Widget_RecycleBin::recoverAll);
+    m_deleteAllAction = m_menu->addAction(tr("Delete All"));
+    m_recoverAllAction = m_menu->addAction(tr("Recover All"));
+    connect(m_deleteAction, &QAction::triggered, this, &Widget_RecycleBin::deleteCurrent);
+    connect(m_recoverAction, &QAction::triggered, this, &Widget_RecycleBin::recoverCurrent);
+    connect(m_deleteAllAction, &QAction::triggered, this, &Widget_RecycleBin::deleteAll);
+    connect(m_recoverAllAction, &QAction::triggered, this, &Widget_RecycleBin::recoverAll);
+    connect(CPublicManager::instance(), &CPublicManager::sig_binChanged, this, &Widget_RecycleBin::followBin);
+    updateActions();
 
     connect(m_delegate, &ChapterListDelegate::sig_onMousePressedByLeftBtn, this,
             &Widget_RecycleBin::onMousePressedByLeftBtn);
@@ -190,10 +196,59 @@ T_Book* Widget_RecycleBin::book() const
     return m_localBookId > 0 ? CPublicManager::instance()->findBookByLocalId(m_localBookId) : nullptr;
 }
 
+T_Chapter* Widget_RecycleBin::recycledChapter(int localChapterId) const
+{
+    // A chapter restored meanwhile (here or on another device) is not in the
+    // bin, whatever row still names it: nothing here acts on it.
+    const T_Book* shown = book();
+    if (shown == nullptr || localChapterId < 1)
+        return nullptr;
+    for (T_Chapter* chapter : shown->recycleChapterList) {
+        if (chapter->localId == localChapterId)
+            return chapter->status == 0 ? chapter : nullptr;
+    }
+    return nullptr;
+}
+
 T_Chapter* Widget_RecycleBin::currentChapter() const
 {
+    return recycledChapter(m_localChapterId);
+}
+
+void Widget_RecycleBin::followBin(int localBookId)
+{
+    if (m_localBookId < 1 || localBookId != m_localBookId)
+        return;
+    T_Book* shown = book();
+    const int shownChapter = m_localChapterId;
+    m_model->loadBook(shown, true);
+    if (shown == nullptr || shown->recycleChapterList.isEmpty()) {
+        showEmptyPage();
+        return;
+    }
+    m_stack->setCurrentWidget(m_listPage);
+    T_Chapter* chapter = recycledChapter(shownChapter);
+    if (chapter == nullptr) {
+        // What the author looked at left the bin: no other chapter is chosen
+        // in its place, so that a delete meant for it cannot hit another.
+        m_localChapterId = 0;
+        clearDetails();
+        m_list->setCurrentIndex(QModelIndex());
+        updateActions();
+        return;
+    }
+    // Still here: its text may have changed elsewhere.
+    selectChapter(chapter);
+}
+
+void Widget_RecycleBin::updateActions()
+{
     const T_Book* shown = book();
-    return shown != nullptr && m_localChapterId > 0 ? shown->findChapterByLocalId(m_localChapterId) : nullptr;
+    const bool any = shown != nullptr && !shown->recycleChapterList.isEmpty();
+    m_deleteAction->setEnabled(currentChapter() != nullptr);
+    m_recoverAction->setEnabled(currentChapter() != nullptr);
+    m_deleteAllAction->setEnabled(any);
+    m_recoverAllAction->setEnabled(any);
 }
 
 void Widget_RecycleBin::loadBook(T_Book* book)
@@ -212,6 +267,7 @@ void Widget_RecycleBin::loadBook(T_Book* book)
     } else {
         m_stack->setCurrentWidget(m_emptyPage);
     }
+    updateActions();
 }
 
 void Widget_RecycleBin::clearDetails()
@@ -226,6 +282,7 @@ void Widget_RecycleBin::clearDetails()
 void Widget_RecycleBin::showDetails(T_Chapter* chapter)
 {
     m_localChapterId = chapter ? chapter->localId : 0;
+    updateActions();
     if (chapter == nullptr)
         return;
     if (!chapter->contentLoaded && !m_jobs->getChapterContent(chapter))
@@ -269,22 +326,19 @@ void Widget_RecycleBin::showEmptyPage()
     m_localChapterId = 0;
     clearDetails();
     m_stack->setCurrentWidget(m_emptyPage);
+    updateActions();
 }
 
 void Widget_RecycleBin::onMousePressedByLeftBtn(int localChapterId)
 {
-    if (book() == nullptr)
-        return;
-    if (T_Chapter* chapter = book()->findChapterByLocalId(localChapterId))
+    if (T_Chapter* chapter = recycledChapter(localChapterId))
         showDetails(chapter);
 }
 
 void Widget_RecycleBin::onMousePressedByRightBtn(int localChapterId, int row)
 {
     Q_UNUSED(row)
-    if (book() == nullptr)
-        return;
-    T_Chapter* chapter = book()->findChapterByLocalId(localChapterId);
+    T_Chapter* chapter = recycledChapter(localChapterId);
     if (chapter == nullptr)
         return;
     showDetails(chapter);

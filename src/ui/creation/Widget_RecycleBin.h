@@ -9,6 +9,7 @@ class ChapterListDelegate;
 class ChapterListModel;
 class QLabel;
 class QListView;
+class QAction;
 class QMenu;
 class QStackedWidget;
 class QTextBrowser;
@@ -17,7 +18,9 @@ struct T_Chapter;
 
 // The chapter recycle bin of the open book: lists the recycled chapters,
 // shows one with its volume, size, creation time and days left, and recovers
-// or deletes them for good, one or all at once.
+// or deletes them for good, one or all at once. It follows the book while
+// open: a chapter restored or deleted elsewhere leaves the list (and is no
+// longer the one the menu acts on), one recycled elsewhere joins it.
 class Widget_RecycleBin : public QWidget
 {
     Q_OBJECT
@@ -33,7 +36,8 @@ public:
 
     // The menu's actions, in menu order: delete, recover, delete all, recover all.
     QMenu* menu() const { return m_menu; }
-    // The chapter whose details are shown, looked up by id.
+    // The chapter whose details are shown, looked up by id; null once it is
+    // no longer in the recycle bin.
     T_Chapter* currentChapter() const;
 
 public slots:
@@ -56,6 +60,12 @@ private:
     void selectChapter(T_Chapter* chapter);
     void showEmptyPage();
     bool deleteForGood(int localChapterId);
+    // The book's recycled chapter of that id, null when it is not in the bin.
+    T_Chapter* recycledChapter(int localChapterId) const;
+    // The model said the book's recycled chapters changed.
+    void followBin(int localBookId);
+    // The menu offers what there is to act on.
+    void updateActions();
     // The book shown, looked up by id: null once the model lost it.
     T_Book* book() const;
     void closeBin();
@@ -66,6 +76,10 @@ private:
     ChapterListModel* m_model = nullptr;
     ChapterListDelegate* m_delegate = nullptr;
     QMenu* m_menu = nullptr;
+    QAction* m_deleteAction = nullptr;
+    QAction* m_recoverAction = nullptr;
+    QAction* m_deleteAllAction = nullptr;
+    QAction* m_recoverAllAction = nullptr;
     CUiManager* m_ui = nullptr;
     CJobManager* m_jobs = nullptr;
     double m_scale = 1.0;
