@@ -862,11 +862,26 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         bin->show();
         QVERIFY(bin->currentChapter() != nullptr && bin->currentChapter()->chapterId == 9002);
     }
+    const bool pulled = deleter.endsWith(QLatin1String("pulled first"));
+    const QString inNewChapter = text + QStringLiteral("，在新的一章");
     if (deleter.startsWith(QLatin1String("third")) || bin) {
         const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
                                 {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
         QVERIFY(!platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty());
         QVERIFY(!platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty());
+        // A new chapter with words of its own, into the book in the bin too.
+        const int added = !pulled ? -1
+                                  : platformCall(kAddChapter, {{QStringLiteral("book_id"), 5001},
+                                                               {QStringLiteral("volume_id"), 7001},
+                                                               {QStringLiteral("chapter_name"), QStringLiteral("丙的新章")},
+                                                               {QStringLiteral("update_time"), 1700000200}})
+                                        .value(QStringLiteral("chapter_id"))
+                                        .toInt();
+        QVERIFY(added != 0);
+        QVERIFY(added < 0 || !platformCall(QStringLiteral("/chapter/editChapter"),
+                                           {{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), added},
+                                            {QStringLiteral("content"), inNewChapter}})
+                                 .isEmpty());
     } else {
         QVERIFY(machines[0]->restart());
         QVERIFY(settleClient());
@@ -875,7 +890,6 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(!recycledAgain || change(0));
         QVERIFY(settleClient());
     }
-    const bool pulled = deleter.endsWith(QLatin1String("pulled first"));
     if (deleter == QLatin1String("unseen")) {
         QVERIFY(!platformCall(QStringLiteral("/books/delBook"), {{QStringLiteral("book_id"), 5001}}).isEmpty());
     } else if (bin) {
@@ -904,7 +918,8 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(machines[1]->restart());
         QVERIFY(settleClient());
         if (pulled) {
-            QVERIFY2(localTexts().contains(text), "the book in the bin did not take the words");
+            QVERIFY2(localTexts().contains(text) && localTexts().contains(inNewChapter),
+                     "the book in the bin did not take the words");
             // Deleted for good from the book bin, the question answered: the
             // delete is withdrawn, the author told, the book stays listed.
             Dialog_BookRecycle books;
