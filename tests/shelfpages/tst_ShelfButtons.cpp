@@ -103,6 +103,7 @@ void TestShelfButtons::recycleBinAsksBeforeRestoring()
     // Restore asks first; closing the question keeps the book in the bin.
     QMenu* menu = bin.menu();
     menu->setProperty("index", 0);
+    menu->setProperty("localBookId", localId);
     QString asked;
     onNextModal([&asked](QWidget* box) {
         for (QLabel* l : box->findChildren<QLabel*>())
