@@ -417,6 +417,9 @@ void CBookJobManager::asynBackChapterContent(int bookId, const QJsonObject& obje
         qWarning() << "chapter" << chapterId << "text from the platform not stored";
     }
     book->calcWordCount();
+    // The book bin shows a recycled book's word count.
+    if (book->status != 1)
+        m_model->announceBinChanged(0);
 }
 
 void CBookJobManager::asynBackChapterContent(const QByteArray& body)
