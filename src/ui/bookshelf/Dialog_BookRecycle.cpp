@@ -18,6 +18,7 @@
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QPainter>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace {
@@ -239,9 +240,11 @@ bool Dialog_BookRecycle::confirm(const QString& question, int localBookId)
     QString text = question;
     text.replace(QStringLiteral("%1"), book->bookName);
     const QString name = book->bookName;
-    // The feed may restore or delete the book while the question waits.
-    return BkMessageBox::question(this, tr("Confirm"), text, tr("OK"), tr("Cancel"), 0) == 0
-           && stillInBin(localBookId, name);
+    // The feed may restore or delete the book while the question waits, and
+    // a sign-out may end this dialog.
+    const QPointer<Dialog_BookRecycle> self(this);
+    const int answer = BkMessageBox::question(this, tr("Confirm"), text, tr("OK"), tr("Cancel"), 0);
+    return self && answer == 0 && stillInBin(localBookId, name);
 }
 
 void Dialog_BookRecycle::restoreRow(int row, bool confirmed)

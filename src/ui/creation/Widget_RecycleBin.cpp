@@ -371,7 +371,7 @@ void Widget_RecycleBin::deleteCurrent()
         return;
     clearDetails();
     m_model->removeItem(localChapterId);
-    T_Chapter* next = book() && neighbourId > 0 ? book()->findChapterByLocalId(neighbourId) : nullptr;
+    T_Chapter* next = recycledChapter(neighbourId);
     if (next == nullptr) {
         showEmptyPage();
         return;
