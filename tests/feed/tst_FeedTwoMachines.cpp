@@ -11,13 +11,19 @@
 #include "db/records/T_Memo.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
+#include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
+#include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
+#include "outline/COutlineModel.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/creation/memo/MemoItemManager.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QFile>
@@ -29,6 +35,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -265,6 +272,61 @@ QStringList platformMemosAndOutlines()
     return out;
 }
 
+// The seeded memo (13001) or outline (11001) takes the text, as its window or
+// the outline panel stores it.
+bool writeInNote(bool memo, const QString& text)
+{
+    T_Book* book = demoBook();
+    if (memo) {
+        const T_Memo* note = CPublicManager::instance()->findMemoByMemoId(13001);
+        TC_Memo_Edit edit;
+        edit.header.localMemoId = note ? note->localId : 0;
+        edit.content = text;
+        edit.updateTime = 1700000100;
+        return note != nullptr && CJobManager::instance()->memoEditContent(edit);
+    }
+    const T_Outline* outline = book ? book->findOutlineByOutlineId(11001) : nullptr;
+    if (outline == nullptr)
+        return false;
+    TC_BookOutline_Update update;
+    update.localBookId = book->localId;
+    update.localOutlineId = outline->localId;
+    update.type = outline->type;
+    update.title = outline->title;
+    update.content = text;
+    update.updateTime = 1700000100;
+    return CBookJobManager::instance()->outline_update(update);
+}
+
+// Deletes the seeded memo from the memo list, or the outline from the panel
+// once its question is answered.
+bool deleteNote(bool memo)
+{
+    if (memo) {
+        // The author's only memo: the list's first row.
+        MemoItemManager* memos = MemoItemManager::instance();
+        memos->showMemoList(CUiManager::instance()->bookshelf());
+        const T_Memo* note = CPublicManager::instance()->findMemoByMemoId(13001);
+        const bool removed = note != nullptr && CPublicManager::instance()->memoList.size() == 1
+                             && memos->removeMemo(0, note->localId, false);
+        memos->closeAll();
+        return removed && CPublicManager::instance()->findMemoByMemoId(13001) == nullptr;
+    }
+    COutlineController* panel = COutlineController::instance();
+    panel->getWidget();
+    panel->addAllItem(demoBook());
+    const T_Outline* outline = demoBook()->findOutlineByOutlineId(11001);
+    const bool removed = outline != nullptr && panel->outlineModel()->deleteItem(outline->localId);
+    panel->reset();
+    return removed;
+}
+
+// Whether some memo or outline text here (or on the platform) holds the words.
+bool holds(const QStringList& texts, const QString& words)
+{
+    return std::any_of(texts.begin(), texts.end(), [&words](const QString& text) { return text.contains(words); });
+}
+
 bool renameChapter(int chapterId, const QString& name)
 {
     T_Book* book = demoBook();
@@ -351,7 +413,12 @@ private slots:
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
     void restoreWaitsForTheRecycleBeforeIt();
+    void memoAndOutlineEditedOnBothMachinesKeepBothTexts_data();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
+    void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data();
+    void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere();
+    void noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data();
+    void noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore_data();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
     void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data();
@@ -576,11 +643,21 @@ void FeedTwoMachinesTest::restoreWaitsForTheRecycleBeforeIt()
     QCOMPARE(platformStatus(9002), 1);
 }
 
-// A edits the memo and the outline while its edits cannot get through; B
-// edits both. Neither text may vanish: the one sent last stays in place, the
-// other is kept as a copy beside it, alike on both machines and the platform.
+void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts_data()
+{
+    QTest::addColumn<bool>("elsewhere");  // B edits both texts, else it only recolours the memo
+    QTest::newRow("edited on both machines") << true;
+    QTest::newRow("edited here only, recoloured elsewhere") << false;
+}
+
+// A edits the memo and the outline, and adds an outline, while its edits
+// cannot get through; B edits both. Neither text may vanish: the one sent
+// last stays in place, the other is kept as a copy beside it, alike on both
+// machines and the platform. Where nothing but A changed the texts, no copy
+// is made.
 void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
 {
+    QFETCH(bool, elsewhere);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     QVERIFY(machines[0]->restart());
@@ -594,13 +671,28 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
 
     QVERIFY(machines[1]->restart());
     QVERIFY(settleClient());
-    QVERIFY(editMemoAndOutline(QStringLiteral("乙在家里改的")));
+    TC_Memo_Edit recolour;
+    recolour.header.localMemoId = CPublicManager::instance()->findMemoByMemoId(13001)->localId;
+    recolour.color = QStringLiteral("#CDEBFF");
+    recolour.updateTime = 1700000100;
+    QVERIFY(elsewhere ? editMemoAndOutline(QStringLiteral("乙在家里改的")) : CJobManager::instance()->memoEditColor(recolour));
     QVERIFY(settleClient());
 
     for (int i : {0, 1, 0, 1}) {
         QVERIFY(machines[i]->restart());
         QVERIFY(settleClient());
         QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+    }
+    if (!elsewhere) {
+        QStringList expected{QStringLiteral(":甲在路上改的的新大纲"), QStringLiteral("主线:甲在路上改的"),
+                             QStringLiteral("甲在路上改的")};
+        expected.sort();
+        QCOMPARE(platformMemosAndOutlines(), expected);
+        QCOMPARE(localMemosAndOutlines(), expected);
+        QVERIFY(machines[0]->restart());
+        QVERIFY(settleClient());
+        QCOMPARE(localMemosAndOutlines(), expected);
+        return;
     }
     QStringList expected{QStringLiteral(":甲在路上改的的新大纲"), QStringLiteral(":乙在家里改的的新大纲"),
                          QStringLiteral("主线:甲在路上改的"),
@@ -651,6 +743,120 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     expected << QStringLiteral("甲又改的") << CSynDataManager::copyName(QString()).trimmed() + QStringLiteral("\n乙改的");
     expected.sort();
     QCOMPARE(platformMemosAndOutlines(), expected);
+}
+
+void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data()
+{
+    QTest::addColumn<bool>("memo");
+    QTest::addColumn<bool>("queued");  // deleted offline, else online before this start's feed
+    QTest::newRow("outline from the panel, online") << false << false;
+    QTest::newRow("outline from the panel, queued") << false << true;
+    QTest::newRow("memo from the memo list, online") << true << false;
+    QTest::newRow("memo from the memo list, queued") << true << true;
+}
+
+// B writes a paragraph into the outline (or memo) and the platform takes it;
+// A, which has not pulled the feed since, deletes it. The delete waits for
+// A's feed, which shows the paragraph: it is withdrawn, A is told, and the
+// note with the paragraph stays on the platform and both machines.
+void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
+{
+    QFETCH(bool, memo);
+    QFETCH(bool, queued);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    const QString paragraph = QStringLiteral("乙在别处添的一段");
+    QVERIFY(writeInNote(memo, QStringLiteral("乙的原话\n") + paragraph));
+    QVERIFY(settleClient());
+    QVERIFY(holds(platformMemosAndOutlines(), paragraph));
+
+    QVERIFY(standin().addFault(queued ? QStringLiteral("*") : QStringLiteral("/synchronization/synBookData"),
+                               QStringLiteral("http500"), 0, -1));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(!holds(localMemosAndOutlines(), paragraph));
+    QVERIFY(queued || standin().clearFaults());
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    QVERIFY(deleteNote(memo));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    QVERIFY(!queued || machines[0]->restart());
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    QVERIFY2(holds(platformMemosAndOutlines(), paragraph), "the delete took the paragraph from the platform");
+    QVERIFY2(holds(localMemosAndOutlines(), paragraph), qPrintable(localMemosAndOutlines().join(QLatin1Char('|'))));
+    const QString notice = memo ? CSynDataManager::tr("A memo you deleted was written in on another device; it is kept.")
+                                : CSynDataManager::tr("An outline you deleted was written in on another device; it is kept.");
+    QVERIFY(std::any_of(told.begin(), told.end(), [&](const QList<QVariant>& m) { return m.at(0).toString() == notice; }));
+    for (int i : {1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+    }
+}
+
+void FeedTwoMachinesTest::noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data()
+{
+    QTest::addColumn<bool>("memo");
+    // offline: the feed brings the delete before the words go; online before
+    // the pull: the words go at once and are refused as written in nothing
+    QTest::addColumn<bool>("offline");
+    QTest::newRow("outline, written offline") << false << true;
+    QTest::newRow("outline, written before the pull") << false << false;
+    QTest::newRow("memo, written offline") << true << true;
+    QTest::newRow("memo, written before the pull") << true << false;
+}
+
+// A deletes the outline (or memo); B, which has not seen that, writes in it.
+// B's words come back as a new note of the same kind, on the platform and on
+// both machines, and B is told.
+void FeedTwoMachinesTest::noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote()
+{
+    QFETCH(bool, memo);
+    QFETCH(bool, offline);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(deleteNote(memo));
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    const int oldId = memo ? 13001 : 11001;
+    const char* kind = memo ? "memos" : "outlines";
+    const char* idKey = memo ? "id" : "outline_id";
+    QVERIFY(!holds(platformMemosAndOutlines(), memo ? QStringLiteral("记得回收渡口的伏笔") : QStringLiteral("入冬前")));
+
+    const QString words = QStringLiteral("乙没看到删除时写下的话");
+    QVERIFY(standin().addFault(offline ? QStringLiteral("*") : QStringLiteral("/synchronization/synBookData"),
+                               QStringLiteral("http500"), 0, -1));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    QVERIFY(writeInNote(memo, words));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    for (int i : {1, 0, 1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+    }
+    const QString notice =
+        memo ? CMemoManager::tr("A memo was deleted on another device. What you wrote in it here is kept and goes "
+                                "back to the platform as a new memo.")
+             : CBookJobManager::tr("An outline was deleted on another device. What you wrote in it here is kept "
+                                   "and goes back to the platform as a new outline.");
+    QVERIFY(std::any_of(told.begin(), told.end(), [&](const QList<QVariant>& m) { return m.at(0).toString() == notice; }));
+    const QList<int> kept = platformIds(kind, "content", words, idKey);
+    QVERIFY2(kept.size() == 1, qPrintable(platformMemosAndOutlines().join(QLatin1Char('|'))));
+    QVERIFY(kept.first() != oldId);
+    const QString rows = memo ? QStringLiteral("select count(*) from tb_memo where memoId = %1 and content = '%2'")
+                              : QStringLiteral("select count(*) from tb_outline where outlineId = %1 and content = '%2'");
+    for (auto& machine : machines) {
+        QVERIFY(machine->restart());
+        QVERIFY(settleClient());
+        QCOMPARE(localCount(rows.arg(kept.first()).arg(words)), 1);
+        QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+    }
 }
 
 void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore_data()
