@@ -16,6 +16,9 @@
 #include <QJsonObject>
 
 namespace {
+// The platform's refusal of a request naming a memo it does not hold.
+const QString kMemoGone = QStringLiteral("便签不存在");
+
 int now()
 {
     return static_cast<int>(currentServerTime());
@@ -337,7 +340,7 @@ bool CMemoManager::unbindChapter(int localBookId, int localChapterId)
 
 bool CMemoManager::keepRefusedMemo(const T_Http_Custom& identity, const QString& message)
 {
-    if (message != QStringLiteral("便签不存在") || identity.jobType != JobType::MemoEdit || identity.memoId < 1)
+    if (message != kMemoGone || identity.jobType != JobType::MemoEdit || identity.memoId < 1)
         return false;
     const T_Memo* memo = m_model->findMemoByLocalId(identity.localMemoId);
     T_JobData job;
@@ -385,7 +388,10 @@ bool CMemoManager::keepMemoHereOnly(int localMemoId)
         }
         T_Http_Custom pin = add.header;
         pin.jobType = JobType::MemoEditLocation;
-        if ((pinned && !m_db->addJob(pin, compact(place), time, 0)) || !transaction.commit()) {
+        if ((pinned
+             && (!m_db->addJob(pin, compact(place), time, 0)
+                 || !m_db->noteEditReplaced(pin.jobId, noteTextMd5(memo->content))))
+            || !transaction.commit()) {
             qWarning() << "memo" << localMemoId << "deleted elsewhere not kept here:" << m_db->lastErrorText();
             return false;
         }
