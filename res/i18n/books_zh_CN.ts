@@ -27,5 +27,9 @@
         <source>The open chapter's text could not be saved; it stays where it is</source>
         <translation>正在写作的章节内容未能保存，内容仍保留在编辑器中</translation>
     </message>
+    <message>
+        <source>An outline was deleted on another device. What you wrote in it here is kept and goes back to the platform as a new outline.</source>
+        <translation>有大纲已在另一台设备上删除。您在本机写的内容已保留，将作为新大纲重新上传到平台。</translation>
+    </message>
 </context>
 </TS>

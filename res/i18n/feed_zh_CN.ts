@@ -31,6 +31,14 @@
         <source> (copy)</source>
         <translation>（副本）</translation>
     </message>
+    <message>
+        <source>A memo you deleted was written in on another device; it is kept.</source>
+        <translation>您删除的便签已在另一台设备上被修改，该便签已保留。</translation>
+    </message>
+    <message>
+        <source>An outline you deleted was written in on another device; it is kept.</source>
+        <translation>您删除的大纲已在另一台设备上被修改，该大纲已保留。</translation>
+    </message>
 </context>
 <context>
     <name>CSystemManager</name>

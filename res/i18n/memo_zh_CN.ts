@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>CMemoManager</name>
+    <message>
+        <source>A memo was deleted on another device. What you wrote in it here is kept and goes back to the platform as a new memo.</source>
+        <translation>有便签已在另一台设备上删除。您在本机写的内容已保留，将作为新便签重新上传到平台。</translation>
+    </message>
+</context>
+<context>
     <name>MemoItemWidget</name>
     <message>
         <source>The memo could not be saved; its text stays in its window.

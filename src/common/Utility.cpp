@@ -19,6 +19,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
@@ -96,6 +98,12 @@ QString fileMd5(const QString& path)
 QString bytesMd5(const QByteArray& bytes)
 {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+QString noteTextMd5(const QString& text, const QString& title)
+{
+    const QJsonArray both{withoutControlChars(title), withoutControlChars(text)};
+    return bytesMd5(QJsonDocument(both).toJson(QJsonDocument::Compact));
 }
 
 QString stringMd5(const QString& text)

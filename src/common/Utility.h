@@ -28,6 +28,10 @@ bool hasControlChars(const QString& text);
 QString fileMd5(const QString& path);
 QString bytesMd5(const QByteArray& bytes);
 QString stringMd5(const QString& text);
+// What a waiting edit of a note keeps of a text it replaced: the md5 of an
+// outline entry's title and text (a memo's text with an empty title),
+// control characters left out as the rows leave them out.
+QString noteTextMd5(const QString& text, const QString& title = QString());
 
 // Creates the missing folders and an empty file (an existing file is emptied).
 bool createFile(const QString& path, bool textMode = false);

@@ -164,6 +164,14 @@ public:
     // The newest pending job of a type for an object (column names its
     // local id), 0 when there is none.
     int pendingJob(int uid, int jobType, const QString& column, int localId);
+    // The newest pending delete (1024 or 3003) of the outline entry or memo
+    // of that server id, 0 when there is none.
+    int pendingNoteDelete(int uid, int jobType, int serverId);
+    // A note's waiting edit (1023 or 3007) replaced a text (its md5 given):
+    // kept in the job's "was" among the texts the platform may hold while
+    // the edit has not reached it. A job recorded by an older build, which
+    // kept none, is left so: what it started from is not known.
+    bool noteEditReplaced(int jobId, const QString& textMd5);
     // The newest job's id (0 for an empty queue, -1 when it cannot be read).
     int lastJobId();
     // Words of the author not sent yet: a pending edit of the chapter that
@@ -264,6 +272,10 @@ public:
     // Likewise for one chapter the platform no longer has: its rows lose
     // the chapter's server id and its jobs go.
     bool makeChapterLocalOnly(int localChapterId);
+    // Likewise for an outline entry or a memo: its row loses the server id
+    // and its jobs go (an outline's moves stay: they name it by local id).
+    bool makeOutlineLocalOnly(int localOutlineId);
+    bool makeMemoLocalOnly(int localMemoId);
     bool setVolumeServerId(int localVolumeId, int volumeId);
     bool setChapterServerId(int localChapterId, int chapterId);
     bool setMemoServerId(int localMemoId, int memoId);

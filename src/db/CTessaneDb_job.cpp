@@ -424,6 +424,49 @@ int CTessaneDb::pendingJob(int uid, int jobType, const QString& column, int loca
     return jobId;
 }
 
+int CTessaneDb::pendingNoteDelete(int uid, int jobType, int serverId)
+{
+    if (serverId < 1)
+        return 0;
+    if (jobType == TessaneJob::MemoDelete)
+        return pendingJob(uid, jobType, QStringLiteral("memoId"), serverId);
+    // An outline's delete names its server id in the content only.
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select jobId from tb_job where uid = %1 and jobType = %2 "
+                                                 "and json_valid(content) and json_extract(content,'$.outlineId') = %3 "
+                                                 "order by jobId desc limit 1;"),
+                                  {uid, jobType, serverId}))
+        || !query.next())
+        return 0;
+    return query.value(0).toInt();
+}
+
+bool CTessaneDb::noteEditReplaced(int jobId, const QString& textMd5)
+{
+    // The first text (what the job started from) and the newest ones: a
+    // request carrying one of those may be on its way or may have arrived,
+    // while the platform cannot still hold a text replaced that many edits
+    // before the last request left.
+    constexpr int kKept = 16;
+    T_JobData job;
+    if (!getJobById(jobId, job) || job.jobId != jobId)
+        return false;
+    QJsonObject content;
+    if (!parseObject(job.content, content))
+        return true;
+    // Only a job just recorded (revision 0) starts the list.
+    if (job.revision != 0 && !content.contains(QStringLiteral("was")))
+        return true;
+    QJsonArray was = content.value(QStringLiteral("was")).toArray();
+    if (was.contains(textMd5))
+        return true;
+    was.append(textMd5);
+    while (was.size() > kKept)
+        was.removeAt(1);
+    content.insert(QStringLiteral("was"), was);
+    return rewriteJobContent(jobId, compact(content));
+}
+
 int CTessaneDb::lastJobId()
 {
     QSqlQuery query(db);
@@ -521,6 +564,17 @@ bool CTessaneDb::updateLocalJob_Outline(T_Http_Custom& identity, const QString& 
     if (jobId < 1)
         return insertJob(identity, content, createTime, ext1);
     identity.jobId = jobId;
+    // The texts the platform may hold while the job has not reached it stay
+    // with the job (noteEditReplaced).
+    T_JobData row;
+    QJsonObject given;
+    if (!getJobById(jobId, row))
+        return false;
+    QJsonObject kept;
+    if (parseObject(content, given) && parseObject(row.content, kept) && kept.contains(QStringLiteral("was"))) {
+        given.insert(QStringLiteral("was"), kept.value(QStringLiteral("was")));
+        return rewriteJob(jobId, compact(given), createTime);
+    }
     return rewriteJob(jobId, content, createTime);
 }
 

@@ -75,6 +75,32 @@ bool CTessaneDb::makeChapterLocalOnly(int localChapterId)
     return transaction.commit();
 }
 
+bool CTessaneDb::makeOutlineLocalOnly(int localOutlineId)
+{
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    if (!rewriteAll(*this, {{"tb_outline", "outlineId", "localId"}}, localOutlineId, 0))
+        return false;
+    // Its moves name it by local id and take the new id with its create.
+    if (!exec(QStringLiteral("delete from tb_job where jobType in (%1,%2,%3) and ext1 = %4;"),
+              {TessaneJob::OutlineCreate, TessaneJob::OutlineEdit, TessaneJob::OutlineDelete, localOutlineId}))
+        return false;
+    return transaction.commit();
+}
+
+bool CTessaneDb::makeMemoLocalOnly(int localMemoId)
+{
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    if (!rewriteAll(*this, {{"tb_memo", "memoId", "localId"}}, localMemoId, 0))
+        return false;
+    if (!exec(QStringLiteral("delete from tb_job where localMemoId = %1;"), {localMemoId}))
+        return false;
+    return transaction.commit();
+}
+
 bool CTessaneDb::setBookServerId(int localBookId, int bookId)
 {
     Transaction transaction(*this);

@@ -29,6 +29,7 @@ struct T_Chapter;
 struct T_ChapterTextSave;
 struct T_Http_S;
 struct T_ImportTarget;
+struct T_Outline;
 struct T_Volume;
 
 // The one place where books, volumes, chapters and outlines change. Every
@@ -127,6 +128,15 @@ public:
     // its create (with its text, and its recycle when it is in the recycle
     // bin) recorded anew, and the author told. False when nothing changed.
     bool keepChapterHereOnly(T_Book* book, T_Chapter* chapter);
+    // An outline edit refused because the platform no longer has the
+    // outline: its words are kept as keepOutlineHereOnly keeps them (true),
+    // else the refusal settles the job.
+    bool keepRefusedOutline(const T_Http_Custom& identity, const QString& message);
+    // An outline deleted elsewhere while an edit of it waits here lives on as
+    // an outline of this machine: its jobs retired, its create recorded anew
+    // (sent after the feed under way), and the author told. False when
+    // nothing changed.
+    bool keepOutlineHereOnly(T_Book* book, T_Outline* outline);
 
     // --- volumes (CBookJobManager_volumes.cpp) ---
 

@@ -1,18 +1,22 @@
-// Chapters the platform no longer has while words of them wait here: another
-// machine deleted them for good after this one restored them or wrote in
-// them. The words are the author's latest; the chapter lives on as a chapter
-// of this machine and goes to the platform anew, as a book does.
+// Chapters (and outlines) the platform no longer has while words of them wait
+// here: another machine deleted them for good after this one restored them or
+// wrote in them. The words are the author's latest; the chapter lives on as a
+// chapter of this machine and goes to the platform anew, as a book does.
 
 #include "CBookJobManager.h"
 
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 
@@ -21,6 +25,7 @@ namespace {
 // not hold.
 const QString kChapterGone = QStringLiteral("章节不存在");
 const QString kBookGone = QStringLiteral("作品不存在");
+const QString kOutlineGone = QStringLiteral("大纲不存在");
 }
 
 bool CBookJobManager::keepRefusedChapter(const T_Http_Custom& identity, const QString& message)
@@ -159,4 +164,57 @@ void CBookJobManager::tellChangesDropped(const QString& name)
     m_ui->showTips(tr("\"%1\" was deleted for good on another device; the changes made to it here are dropped.")
                        .arg(name),
                    false, 8000);
+}
+
+bool CBookJobManager::keepRefusedOutline(const T_Http_Custom& identity, const QString& message)
+{
+    if (message != kOutlineGone || identity.jobType != JobType::OutlineUpdate || identity.jobId < 1)
+        return false;
+    // The refused job names the outline: gone from the queue, it was kept
+    // already or deleted here since.
+    T_JobData job;
+    if (!m_db->getJobById(identity.jobId, job) || job.jobId != identity.jobId)
+        return false;
+    const int outlineId = QJsonDocument::fromJson(job.content.toUtf8()).object().value(QStringLiteral("outlineId")).toInt();
+    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    T_Outline* outline = book ? book->findOutlineByLocalId(job.ext1) : nullptr;
+    if (outline == nullptr || outlineId < 1 || outline->outlineId != outlineId)
+        return false;
+    return keepOutlineHereOnly(book, outline);
+}
+
+bool CBookJobManager::keepOutlineHereOnly(T_Book* book, T_Outline* outline)
+{
+    if (book == nullptr || outline == nullptr)
+        return false;
+    T_Http_Custom add;
+    add.uid = m_model->userInfo.uid;
+    add.localBookId = book->localId;
+    add.bookId = book->bookId;
+    add.jobType = JobType::OutlineCreate;
+    const QJsonObject content{{QStringLiteral("title"), outline->title},
+                              {QStringLiteral("content"), outline->content},
+                              {QStringLiteral("type"), outline->type},
+                              {QStringLiteral("orderNum"), outline->orderNum}};
+    int revision = 0;
+    {
+        // Its old jobs could only be refused; its create takes their place
+        // in the same commit.
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began() || !m_db->makeOutlineLocalOnly(outline->localId))
+            return dbFailed("outline deleted elsewhere not kept here");
+        if (!recordJob(add, QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)), now(),
+                       outline->localId, &revision))
+            return false;
+        if (!transaction.commit())
+            return dbFailed("outline deleted elsewhere not kept here");
+    }
+    outline->outlineId = 0;
+    COutlineController::instance()->updateItem(outline);
+    qWarning() << "outline" << outline->localId << "was deleted elsewhere; kept here and created anew";
+    m_ui->showTips(tr("An outline was deleted on another device. What you wrote in it here is kept and goes "
+                      "back to the platform as a new outline."),
+                   false, 8000);
+    CJobManager::instance()->sendAfterFeed(add.jobId);
+    return true;
 }

@@ -3,6 +3,7 @@
 
 #include "BookJobSend.h"
 
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
@@ -108,6 +109,11 @@ bool CBookJobManager::outline_update(TC_BookOutline_Update& request)
                                   {QStringLiteral("outlineId"), request.outlineId}};
         if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
             return false;
+        // The text it replaces is what the platform holds as far as this
+        // copy knows: the feed's guard keeps a copy of the platform's text
+        // only when it is none of those (CSynDataManager::guardOutline).
+        if (!m_db->noteEditReplaced(request.header.jobId, noteTextMd5(outline->content, outline->title)))
+            return dbFailed("outline update's starting text not kept");
         if (!transaction.commit())
             return dbFailed("outline update not committed");
     }
@@ -164,10 +170,11 @@ bool CBookJobManager::outline_delete(TC_BookOutline_Delete& request)
     COutlineController::instance()->removeItem(book, outline, fromServer);
     if (fromServer || neverSent)
         return true;
-    if (request.bookId >= 1 && request.outlineId >= 1) {
-        qDebug() << "outlineDelete_asyn" << request.bookId << request.outlineId;
-        sendRecorded(request, revision, &CTessaneHttp::outlineDelete_asyn);
-    }
+    // Another machine may have written in the outline since this one last
+    // pulled the feed: the delete goes once a feed pulled after it has shown
+    // that (CSynDataManager withdraws it then).
+    if (request.bookId >= 1 && request.outlineId >= 1)
+        CJobManager::instance()->sendAfterFeed(request.header.jobId);
     return true;
 }
 

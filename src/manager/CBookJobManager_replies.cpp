@@ -606,6 +606,10 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
             COutlineController::instance()->updateItem(outline);
             continue;
         }
+        // Deleted here, its delete waiting for the feed: the feed decides
+        // whether it comes back (written in elsewhere) or goes.
+        if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, item.outline_id) > 0)
+            continue;
         TC_BookOutline_Create create(item.book_id, book->localId, 0, item.outline_id, item.type, item.order_num,
                                      item.create_time, item.title, item.content);
         create.header.synStep = 1;

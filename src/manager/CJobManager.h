@@ -102,6 +102,8 @@ public:
     // A delete for good (jobId) was just recorded: it goes with a pass, once
     // that pass's feed has been pulled after it and applied, so that what
     // another machine did to the object meanwhile can withdraw it first.
+    // Any other job recorded in the middle of a feed (a note kept here) goes
+    // with the pass that follows the feed.
     void sendAfterFeed(int jobId);
 
     // --- reply routing (CJobManager_reply.cpp) ---

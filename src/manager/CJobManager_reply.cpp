@@ -218,6 +218,12 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         // Refused because its chapter is gone while words of it wait here:
         // the chapter is kept and its new jobs go with the queue.
         keptChapter = head.code == HttpRefused && m_bookJobs->keepRefusedChapter(identity, head.msg);
+        // The same for the words of an outline or a memo edit: the kept
+        // note's create goes after the feed under way.
+        if (head.code == HttpRefused && identity.jobType == JobType::OutlineUpdate)
+            m_bookJobs->keepRefusedOutline(identity, head.msg);
+        else if (head.code == HttpRefused && identity.jobType == JobType::MemoEdit)
+            m_memos->keepRefusedMemo(identity, head.msg);
         if (isDefinitive(head.code)) {
             if (JobOwners::isCreate(identity.jobType)) {
                 m_firstListed.remove(identity.jobId);

@@ -6,6 +6,7 @@
 #include "db/CTessaneDbTransaction.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
 #include "ui/creation/memo/MemoItemManager.h"
@@ -15,6 +16,9 @@
 #include <QJsonObject>
 
 namespace {
+// The platform's refusal of a request naming a memo it does not hold.
+const QString kMemoGone = QStringLiteral("便签不存在");
+
 int now()
 {
     return static_cast<int>(currentServerTime());
@@ -143,7 +147,6 @@ bool CMemoManager::memoDel(TC_Memo_Del& request)
             request.header.memoId = memo->memoId;
     }
     const bool local = !fromServer(request.header);
-    int revision = 0;
     {
         CTessaneDb::Transaction transaction(*m_db);
         if (!transaction.began() || !m_db->deleteMemo(uid, request))
@@ -153,7 +156,7 @@ bool CMemoManager::memoDel(TC_Memo_Del& request)
             request.header.jobType = JobType::MemoDel;
             // The table drops the memo's pending jobs; for a memo the
             // platform never had nothing is queued (jobId stays 0).
-            if (!m_db->addJob(request.header, QString(), request.updateTime, 0, &revision)) {
+            if (!m_db->addJob(request.header, QString(), request.updateTime, 0)) {
                 qWarning() << "delete of memo" << request.header.localMemoId << "not queued";
                 return false;
             }
@@ -164,8 +167,11 @@ bool CMemoManager::memoDel(TC_Memo_Del& request)
     m_model->removeMemo(request);
     if (!local)
         return true;
+    // Another machine may have written in the memo since this one last
+    // pulled the feed: the delete goes once a feed pulled after it has shown
+    // that (CSynDataManager withdraws it then).
     if (request.header.memoId >= 1 && request.header.jobId > 0)
-        sendRecorded(request, revision, &CTessaneHttp::memoDel_asyn);
+        CJobManager::instance()->sendAfterFeed(request.header.jobId);
     return true;
 }
 
@@ -202,6 +208,11 @@ bool CMemoManager::commitEdit(T_Memo* memo, const T_Memo& after, TC_Memo_Edit& r
         if (local) {
             request.header.jobType = sentType;
             if (!m_db->addJob(request.header, content, request.updateTime, 0, &revision))
+                return false;
+            // The text before the edit is what the platform holds as far as
+            // this copy knows: the feed's guard keeps a copy of the
+            // platform's text only when it is none of those.
+            if (request.header.jobId > 0 && !m_db->noteEditReplaced(request.header.jobId, noteTextMd5(memo->content)))
                 return false;
         }
         if (!transaction.commit())
@@ -327,6 +338,75 @@ bool CMemoManager::unbindChapter(int localBookId, int localChapterId)
     return ok;
 }
 
+bool CMemoManager::keepRefusedMemo(const T_Http_Custom& identity, const QString& message)
+{
+    if (message != kMemoGone || identity.jobType != JobType::MemoEdit || identity.memoId < 1)
+        return false;
+    const T_Memo* memo = m_model->findMemoByLocalId(identity.localMemoId);
+    T_JobData job;
+    // Kept already (its id is gone), or only a colour or a place waits.
+    if (memo == nullptr || memo->memoId != identity.memoId || !m_db->getJobById(identity.jobId, job)
+        || job.jobId != identity.jobId
+        || !QJsonDocument::fromJson(job.content.toUtf8()).object().contains(QStringLiteral("content")))
+        return false;
+    return keepMemoHereOnly(memo->localId);
+}
+
+bool CMemoManager::keepMemoHereOnly(int localMemoId)
+{
+    T_Memo* memo = m_model->findMemoByLocalId(localMemoId);
+    if (memo == nullptr)
+        return false;
+    TC_Memo_Add add;
+    add.header.uid = m_model->userInfo.uid;
+    add.header.localMemoId = localMemoId;
+    add.header.jobType = JobType::MemoAdd;
+    QJsonObject place;
+    const bool pinned = memo->localBookId > 0;
+    if (pinned) {
+        place.insert(QStringLiteral("bookId"), memo->bookId);
+        place.insert(QStringLiteral("localBookId"), memo->localBookId);
+        place.insert(QStringLiteral("chapterId"), memo->chapterId);
+        place.insert(QStringLiteral("localChapterId"), memo->localChapterId);
+        place.insert(QStringLiteral("x"), double(memo->x));
+        place.insert(QStringLiteral("y"), double(memo->y));
+        place.insert(QStringLiteral("isHold"), memo->isHold ? 1 : 0);
+        place.insert(QStringLiteral("width"), memo->width);
+        place.insert(QStringLiteral("height"), memo->height);
+    }
+    const int time = now();
+    {
+        // Its old jobs could only be refused; its create takes their place
+        // in the same commit.
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began() || !m_db->makeMemoLocalOnly(localMemoId)
+            || !m_db->addJob(add.header, compact(QJsonObject{{QStringLiteral("color"), memo->color},
+                                                              {QStringLiteral("content"), memo->content}}),
+                             time, 0)) {
+            qWarning() << "memo" << localMemoId << "deleted elsewhere not kept here:" << m_db->lastErrorText();
+            return false;
+        }
+        T_Http_Custom pin = add.header;
+        pin.jobType = JobType::MemoEditLocation;
+        if ((pinned
+             && (!m_db->addJob(pin, compact(place), time, 0)
+                 || !m_db->noteEditReplaced(pin.jobId, noteTextMd5(memo->content))))
+            || !transaction.commit()) {
+            qWarning() << "memo" << localMemoId << "deleted elsewhere not kept here:" << m_db->lastErrorText();
+            return false;
+        }
+    }
+    memo->memoId = 0;
+    // Its window keeps what it shows: the text is the memo's own.
+    MemoItemManager::instance()->updateMemo(m_model->indexOfMemo(localMemoId), localMemoId, false);
+    qWarning() << "memo" << localMemoId << "was deleted elsewhere; kept here and created anew";
+    CUiManager::instance()->showTips(tr("A memo was deleted on another device. What you wrote in it here is kept "
+                                        "and goes back to the platform as a new memo."),
+                                     false, 8000);
+    CJobManager::instance()->sendAfterFeed(add.header.jobId);
+    return true;
+}
+
 void CMemoManager::refreshMemoView(int localMemoId, int jobType)
 {
     const int index = m_model->indexOfMemo(localMemoId);
@@ -412,9 +492,8 @@ void CMemoManager::onGetAsynData(int jobType, const QByteArray& body)
         orphan.header.memoId = reply.memo_id;
         orphan.header.uid = m_model->userInfo.uid;
         orphan.updateTime = now();
-        int revision = 0;
-        if (m_db->addJob(orphan.header, QString(), orphan.updateTime, 0, &revision) && orphan.header.jobId > 0)
-            sendRecorded(orphan, revision, &CTessaneHttp::memoDel_asyn);
+        if (m_db->addJob(orphan.header, QString(), orphan.updateTime, 0) && orphan.header.jobId > 0)
+            CJobManager::instance()->sendAfterFeed(orphan.header.jobId);
         return;
     }
     if (!m_db->setMemoServerId(localMemoId, reply.memo_id)) {

@@ -45,6 +45,15 @@ public:
     // Tells the memo list and the memo's window what changed.
     void refreshMemoView(int localMemoId, int jobType);
 
+    // A memo deleted elsewhere while an edit of its text waits here lives on
+    // as a memo of this machine: its jobs retired, its create (and its place,
+    // when pinned) recorded anew and sent after the feed under way, and the
+    // author told. False when nothing changed.
+    bool keepMemoHereOnly(int localMemoId);
+    // An edit refused because the platform no longer has the memo: kept as
+    // above when it carries text (true), else the refusal settles it.
+    bool keepRefusedMemo(const T_Http_Custom& identity, const QString& message);
+
 private:
     explicit CMemoManager(QObject* parent = nullptr);
     static bool fromServer(const T_Http_Custom& header) { return header.synStep != 0; }

@@ -163,6 +163,12 @@ private:
     // the book is marked so, and the author's delete for good of it is
     // withdrawn once (CBookJobManager::books_delete_hard).
     void noteWordsInBin(const T_SynchronizaTion_SynBookDataItem& item);
+    // The same for a memo or an outline deleted here (jobType its delete):
+    // a change of it made elsewhere withdraws the delete, and it comes back
+    // as the platform holds it. Leaving: the delete is on its way already,
+    // and the platform takes it.
+    enum class NoteDelete { None, Withdrawn, Leaving, Failed };
+    NoteDelete withdrawWaitingNoteDelete(int jobType, int serverId);
     // Puts an internal item right after the head of the queue (at offset).
     void insertSynItem(int offset, int changeType, int bookId);
     Outcome fetchBookNotHere(int bookId);
@@ -209,8 +215,18 @@ private:
 
     // Pending local changes and conflict copies (CSynDataManager_guard.cpp).
     bool hasPendingText(int localChapterId) const;
-    // Whether a job of the type for the object (column names its local id)
-    // waits in the table; with member given, one whose JSON content has it.
+    // The newest job of the type for the object (column names its local id)
+    // waiting in the table; with member given, one whose JSON content has it.
+    struct WaitingEdit
+    {
+        bool found = false;
+        int jobId = 0;
+        QJsonObject content;
+        // Whether the text (its noteTextMd5) is one the edit replaced, so
+        // one the platform may hold without anybody else having written it.
+        bool replaced(const QString& md5) const;
+    };
+    WaitingEdit waitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
     bool hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
     QByteArray guardMemoReply(const QByteArray& body);
     QByteArray guardOutlineReply(int jobType, const QByteArray& body);

@@ -58,21 +58,39 @@ bool CSynDataManager::hasPendingText(int localChapterId) const
     return found;
 }
 
+CSynDataManager::WaitingEdit CSynDataManager::waitingEdit(int jobType, const QString& column, int localId,
+                                                         const QString& member) const
+{
+    WaitingEdit edit;
+    if (localId < 1)
+        return edit;
+    QSqlQuery query = m_db->newQuery();
+    if (!query.exec(sqlFormat(QStringLiteral("select jobId,content from tb_job where uid = %1 and jobType = %2 "
+                                             "and %3 = %4 order by jobId desc;"),
+                              {m_model->userInfo.uid, jobType, SqlArg::name(column), localId}))) {
+        edit.found = true;  // unreadable: keeping both versions is the safe side
+        return edit;
+    }
+    while (query.next()) {
+        const QJsonObject content = QJsonDocument::fromJson(query.value(1).toString().toUtf8()).object();
+        if (member.isEmpty() || content.contains(member)) {
+            edit.found = true;
+            edit.jobId = query.value(0).toInt();
+            edit.content = content;
+            return edit;
+        }
+    }
+    return edit;
+}
+
 bool CSynDataManager::hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const
 {
-    if (localId < 1)
-        return false;
-    QSqlQuery query = m_db->newQuery();
-    if (!query.exec(sqlFormat(QStringLiteral("select content from tb_job where uid = %1 and jobType = %2 "
-                                             "and %3 = %4;"),
-                              {m_model->userInfo.uid, jobType, SqlArg::name(column), localId})))
-        return true;  // unreadable: keeping both versions is the safe side
-    while (query.next()) {
-        if (member.isEmpty()
-            || QJsonDocument::fromJson(query.value(0).toString().toUtf8()).object().contains(member))
-            return true;
-    }
-    return false;
+    return waitingEdit(jobType, column, localId, member).found;
+}
+
+bool CSynDataManager::WaitingEdit::replaced(const QString& md5) const
+{
+    return content.value(QStringLiteral("was")).toArray().contains(md5);
 }
 
 QString CSynDataManager::copyName(const QString& name)
@@ -101,11 +119,16 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
     QJsonObject root = CTessaneUrl::rootObject(body);
     QJsonObject remote = root.value(QStringLiteral("content")).toObject();
     T_Memo* memo = m_model->findMemoByMemoId(remote.value(QStringLiteral("id")).toInt());
-    if (memo == nullptr || !hasWaitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), memo->localId,
-                                           QStringLiteral("content")))
+    const WaitingEdit edit = memo ? waitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), memo->localId,
+                                                QStringLiteral("content"))
+                                  : WaitingEdit();
+    if (!edit.found)
         return body;
     const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
-    if (text != withoutControlChars(memo->content)) {
+    // The platform's text is one this machine had before its waiting edit
+    // (its colour or place changed elsewhere, or nothing): the edit simply
+    // goes. Any other text was written elsewhere and is kept as a copy.
+    if (text != withoutControlChars(memo->content) && !edit.replaced(noteTextMd5(text))) {
         // A memo has no name: the mark heads the copy's text on a line of its own.
         const QString copyText = copyName(QString()).trimmed() + QLatin1Char('\n') + text;
         bool kept = false;
@@ -115,31 +138,37 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
         copy.content = copyText;
         copy.color = memo->color;
         copy.updateTime = static_cast<int>(currentServerTime());
-        const QString waiting = memo->content;
+        const int localMemoId = memo->localId;
         if (!kept && CJobManager::instance()->memoAdd(copy)) {
-            qInfo() << "memo" << memo->memoId << "has words waiting here; the other version is kept as memo"
+            qInfo() << "memo" << localMemoId << "has words waiting here; the other version is kept as memo"
                     << copy.header.localMemoId;
             MemoItemManager::instance()->insertMemo(m_model->indexOfMemo(copy.header.localMemoId));
             m_ui->showTips(tr("memo copy"), true, 2000);
+            kept = true;
         }
-        remote.insert(QStringLiteral("content"), waiting);
-    } else {
-        remote.insert(QStringLiteral("content"), memo->content);
+        // Kept here now: a second look at the same text makes no second copy.
+        if (kept && !m_db->noteEditReplaced(edit.jobId, noteTextMd5(text)))
+            qWarning() << "memo" << localMemoId << "may be copied again at the next look";
+        memo = m_model->findMemoByLocalId(localMemoId);
+        if (memo == nullptr)
+            return body;
     }
+    remote.insert(QStringLiteral("content"), memo->content);
     root.insert(QStringLiteral("content"), remote);
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
-// An outline with an edit waiting here keeps its text; a different text of
-// the platform becomes an outline of its own at the end of the book's list.
-// Returns the object the reply may apply.
+// An outline with an edit waiting here keeps its text; a text of the platform
+// that this machine never had (written elsewhere) becomes an outline of its
+// own at the end of the book's list. Returns the object the reply may apply.
 QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
 {
     T_Book* book = m_model->findAnyBookByBookId(remote.value(QStringLiteral("book_id")).toInt());
     const T_Outline* outline =
         book ? book->findOutlineByOutlineId(remote.value(QStringLiteral("outline_id")).toInt()) : nullptr;
-    if (outline == nullptr
-        || !hasWaitingEdit(JobType::OutlineUpdate, QStringLiteral("ext1"), outline->localId, QString()))
+    const WaitingEdit edit =
+        outline ? waitingEdit(JobType::OutlineUpdate, QStringLiteral("ext1"), outline->localId, QString()) : WaitingEdit();
+    if (!edit.found)
         return remote;
     const QString title = withoutControlChars(remote.value(QStringLiteral("title")).toString());
     const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
@@ -147,22 +176,29 @@ QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
     remote.insert(QStringLiteral("title"), outline->title);
     remote.insert(QStringLiteral("content"), outline->content);
     remote.insert(QStringLiteral("type"), outline->type);
-    if (text == withoutControlChars(outline->content) && title == withoutControlChars(outline->title))
+    if ((text == withoutControlChars(outline->content) && title == withoutControlChars(outline->title))
+        || edit.replaced(noteTextMd5(text, title)))
         return remote;
     const QString copyTitle = copyName(title);
+    const int localOutlineId = outline->localId;
+    const int outlineType = outline->type;
     int order = 0;
+    bool kept = false;
     for (const T_Outline* other : qAsConst(book->outline.outlineList)) {
-        if (other->title == copyTitle && other->content == text)
-            return remote;  // kept already
+        kept = kept || (other->title == copyTitle && other->content == text);
         order = qMax(order, other->orderNum);
     }
-    TC_BookOutline_Create copy(book->bookId, book->localId, 0, 0, type >= 1 ? type : outline->type, order + 1,
+    TC_BookOutline_Create copy(book->bookId, book->localId, 0, 0, type >= 1 ? type : outlineType, order + 1,
                                static_cast<int>(currentServerTime()), copyTitle, text);
-    if (m_bookJobs->outline_create(copy)) {
-        qInfo() << "outline" << outline->outlineId << "has words waiting here; the other version is kept as outline"
+    if (!kept && m_bookJobs->outline_create(copy)) {
+        qInfo() << "outline" << localOutlineId << "has words waiting here; the other version is kept as outline"
                 << copy.localOutlineId;
         m_ui->showTips(tr("outline copy"), true, 2000);
+        kept = true;
     }
+    // Kept here now: a second look at the same text makes no second copy.
+    if (kept && !m_db->noteEditReplaced(edit.jobId, noteTextMd5(text, title)))
+        qWarning() << "outline" << localOutlineId << "may be copied again at the next look";
     return remote;
 }
 

@@ -413,6 +413,24 @@ bool CSynDataManager::withdrawWaitingBookDelete(const T_SynchronizaTion_SynBookD
     return true;
 }
 
+CSynDataManager::NoteDelete CSynDataManager::withdrawWaitingNoteDelete(int jobType, int serverId)
+{
+    const int jobId = m_db->pendingNoteDelete(m_model->userInfo.uid, jobType, serverId);
+    if (jobId < 1)
+        return NoteDelete::None;
+    // One on its way already is the platform's to take.
+    if (CJobManager::instance()->isJobInFlight(jobId))
+        return NoteDelete::Leaving;
+    if (!m_db->deleteJob(jobId))
+        return NoteDelete::Failed;
+    const bool memo = jobType == JobType::MemoDel;
+    qInfo() << (memo ? "memo" : "outline") << serverId << "deleted here was written in elsewhere; it comes back";
+    m_ui->showTips(memo ? tr("A memo you deleted was written in on another device; it is kept.")
+                        : tr("An outline you deleted was written in on another device; it is kept."),
+                   false, 8000);
+    return NoteDelete::Withdrawn;
+}
+
 void CSynDataManager::insertSynItem(int offset, int changeType, int bookId)
 {
     auto* item = new T_SynchronizaTion_SynBookDataItem;
@@ -506,6 +524,10 @@ CSynDataManager::Outcome CSynDataManager::execMemoAdd(const T_SynchronizaTion_Sy
     int localMemoId = 0;
     if (const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId)) {
         localMemoId = memo->localId;
+    } else if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::MemoDel, item.chapterId) > 0) {
+        // Deleted here, its delete waiting: only words written in it since
+        // (a change of it) bring it back.
+        return Outcome::Continue;
     } else {
         TC_Memo_Add add;
         add.header.memoId = item.chapterId;
@@ -531,6 +553,13 @@ CSynDataManager::Outcome CSynDataManager::execMemoAdd(const T_SynchronizaTion_Sy
 CSynDataManager::Outcome CSynDataManager::execMemoDetail(const T_SynchronizaTion_SynBookDataItem& item)
 {
     const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
+    if (memo == nullptr && item.chapterId > 0) {
+        const NoteDelete waiting = withdrawWaitingNoteDelete(JobType::MemoDel, item.chapterId);
+        if (waiting == NoteDelete::Failed)
+            return Outcome::Fail;
+        if (waiting == NoteDelete::Leaving)
+            return Outcome::Continue;
+    }
     if (memo == nullptr && item.chapterId > 0 && item.synId > 0) {
         // A memo this machine never learnt of: made here with its reply
         // lost, and changed elsewhere past recognition before the look-up.
@@ -562,9 +591,18 @@ CSynDataManager::Outcome CSynDataManager::execMemoDelete(const T_SynchronizaTion
     const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
     if (memo == nullptr || m_model->indexOfMemo(memo->localId) < 0)
         return Outcome::Continue;
+    const int localMemoId = memo->localId;
+    // Words still only in the memo's window become a waiting edit first;
+    // words waiting here keep the memo, as a memo of this machine that goes
+    // to the platform anew.
+    MemoItemManager::instance()->saveAll();
+    if (hasWaitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), localMemoId, QStringLiteral("content")))
+        return CMemoManager::instance()->keepMemoHereOnly(localMemoId) ? Outcome::Continue : Outcome::Fail;
+    memo = m_model->findMemoByLocalId(localMemoId);
+    if (memo == nullptr || m_model->indexOfMemo(localMemoId) < 0)
+        return Outcome::Continue;
     // With the memo list open, the list closes the memo's window and
     // deletes it; otherwise the memo operations delete it directly.
-    const int localMemoId = memo->localId;
     if (MemoItemManager::instance()->removeMemo(m_model->indexOfMemo(localMemoId), localMemoId, true))
         return m_model->findMemoByLocalId(localMemoId) ? Outcome::Fail : Outcome::Continue;
     TC_Memo_Del request;
@@ -652,6 +690,10 @@ CSynDataManager::Outcome CSynDataManager::execOutlineAdd(const T_SynchronizaTion
         qDebug().noquote() << "isExist:" << outline->localId << outline->outlineId << outline->type << outline->title;
         return Outcome::Continue;
     }
+    // Deleted here, its delete waiting: only words written in it since (a
+    // change of it) bring it back.
+    if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, outlineId) > 0)
+        return Outcome::Continue;
     qDebug().noquote() << QStringLiteral("OutlineId:%1 is not exist").arg(outlineId);
     TC_BookOutline_Create request(book->bookId, book->localId, 0, outlineId, intOf(extra, "type"),
                                   intOf(extra, "order_num"), now(), withoutControlChars(textOf(extra, "title")),
@@ -665,6 +707,22 @@ CSynDataManager::Outcome CSynDataManager::execOutlineDetail(const T_SynchronizaT
     T_Book* book = m_model->findAnyBookByBookId(item.bookId);
     if (book == nullptr || item.chapterId < 1)
         return Outcome::Continue;
+    if (book->findOutlineByOutlineId(item.chapterId) == nullptr) {
+        // Deleted here with its delete waiting: the book's list brings it
+        // back once the delete is withdrawn.
+        switch (withdrawWaitingNoteDelete(JobType::OutlineDelete, item.chapterId)) {
+        case NoteDelete::Failed:
+            return Outcome::Fail;
+        case NoteDelete::Withdrawn:
+            if (!hasSynItem(kFetchOutlines, book->bookId, 0))
+                addSynItem(kFetchOutlines, book->bookId, 0, 0, QString());
+            return Outcome::Continue;
+        case NoteDelete::Leaving:
+            return Outcome::Continue;
+        case NoteDelete::None:
+            break;
+        }
+    }
     TC_BookOutline_Detail request;
     request.bookId = book->bookId;
     request.outlineId = item.chapterId;
@@ -684,6 +742,11 @@ CSynDataManager::Outcome CSynDataManager::execOutlineDelete(const T_SynchronizaT
     if (outline == nullptr)
         return Outcome::Continue;
     qDebug() << "execOutlineDelete = " << outline->localId;
+    // Words waiting here keep the outline, as an outline of this machine
+    // that goes to the platform anew.
+    if (hasWaitingEdit(JobType::OutlineUpdate, QStringLiteral("ext1"), outline->localId, QString()))
+        return m_bookJobs->keepOutlineHereOnly(book, book->findOutlineByLocalId(outline->localId)) ? Outcome::Continue
+                                                                                                    : Outcome::Fail;
     TC_BookOutline_Delete request;
     request.localOutlineId = outline->localId;
     request.outlineId = outline->outlineId;

@@ -99,6 +99,7 @@ void CUiManager::activeWindows(const QString& message)
 
 void CUiManager::showMessage(const QString& text, int kind, int msecs)
 {
+    emit sig_Message(text, kind);
     // Toasts need a current main window; without one they are dropped.
     if (!currentWindow())
         return;

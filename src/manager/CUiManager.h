@@ -143,6 +143,9 @@ signals:
     void sig_SyncAnimation(bool running, bool ok);
     // A bookshelf row changed (title, cover, synchronisation state).
     void sig_BookItemChanged(int row);
+    // A message for the author (kind as the toasts have it: 0 error,
+    // 1 success, 2 and 3 information), also when no window is open to show it.
+    void sig_Message(const QString& text, int kind);
 
 private:
     explicit CUiManager(QObject* parent = nullptr);

@@ -40,9 +40,10 @@ inline bool isCreate(int type)
     }
 }
 
-// Deletes for good of a chapter or a book: they take with them whatever
-// another machine did to the object since this one last saw it.
-inline bool isDeleteForGood(int type) { return type == 1011 || type == 1028; }
+// Deletes for good of a chapter, a book, an outline entry or a memo: they
+// take with them whatever another machine did to the object since this one
+// last saw it.
+inline bool isDeleteForGood(int type) { return type == 1011 || type == 1028 || type == 1024 || type == 3003; }
 
 // The list of a book that a create's object is appended to on the platform,
 // in the order the creates arrive there: chapters (one by one or in

@@ -11,8 +11,12 @@
 #include "db/records/T_Memo.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
+#include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
+#include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
+#include "outline/COutlineModel.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
@@ -21,6 +25,8 @@
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/creation/Widget_RecycleBin.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/creation/memo/MemoItemManager.h"
 #include "volume/CBookVolumeController.h"
 #include "WhenShown.h"
 
@@ -38,6 +44,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -233,8 +240,9 @@ int platformStatus(int chapterId)
     return -1;
 }
 
-// The seeded memo's and outline's texts take the machine's words.
-bool editMemoAndOutline(const QString& words)
+// The seeded memo's and outline's texts take the machine's words (and a new
+// outline is added).
+bool editMemoAndOutline(const QString& words, bool addCard = true)
 {
     T_Memo* memo = CPublicManager::instance()->findMemoByMemoId(13001);
     T_Book* book = demoBook();
@@ -255,7 +263,7 @@ bool editMemoAndOutline(const QString& words)
     TC_BookOutline_Create card(book->bookId, book->localId, 0, 0, 2, book->outline.outlineList.size() + 1,
                                1700000100, QString(), words + QStringLiteral("的新大纲"));
     return CJobManager::instance()->memoEditContent(text) && CBookJobManager::instance()->outline_update(update)
-           && CBookJobManager::instance()->outline_create(card);
+           && (!addCard || CBookJobManager::instance()->outline_create(card));
 }
 
 // Every memo and outline text, here and on the platform, sorted.
@@ -281,6 +289,34 @@ QStringList platformMemosAndOutlines()
                    + value.toObject().value(QStringLiteral("content")).toString();
     out.sort();
     return out;
+}
+
+// Deletes the seeded memo from the memo list (its only row) and the outline
+// from the panel, its question answered.
+bool deleteMemoAndOutline()
+{
+    MemoItemManager* memos = MemoItemManager::instance();
+    memos->showMemoList(CUiManager::instance()->bookshelf());
+    const T_Memo* memo = CPublicManager::instance()->findMemoByMemoId(13001);
+    const bool memoGone = memo != nullptr && CPublicManager::instance()->memoList.size() == 1
+                          && memos->removeMemo(0, memo->localId, false);
+    memos->closeAll();
+    COutlineController* panel = COutlineController::instance();
+    panel->getWidget();
+    panel->addAllItem(demoBook());
+    const T_Outline* outline = demoBook()->findOutlineByOutlineId(11001);
+    const bool outlineGone = outline != nullptr && panel->outlineModel()->deleteItem(outline->localId);
+    panel->reset();
+    return memoGone && outlineGone && CPublicManager::instance()->memoList.isEmpty();
+}
+
+// Whether the author was given every one of the messages.
+bool toldAll(const QSignalSpy& spy, const QStringList& messages)
+{
+    QStringList given;
+    for (const QList<QVariant>& message : spy)
+        given << message.at(0).toString();
+    return std::all_of(messages.begin(), messages.end(), [&given](const QString& m) { return given.contains(m); });
 }
 
 bool renameChapter(int chapterId, const QString& name)
@@ -369,7 +405,12 @@ private slots:
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
     void restoreWaitsForTheRecycleBeforeIt();
+    void memoAndOutlineEditedOnBothMachinesKeepBothTexts_data();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
+    void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data();
+    void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere();
+    void noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data();
+    void noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore_data();
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
     void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data();
@@ -594,11 +635,26 @@ void FeedTwoMachinesTest::restoreWaitsForTheRecycleBeforeIt()
     QCOMPARE(platformStatus(9002), 1);
 }
 
-// A edits the memo and the outline while its edits cannot get through; B
-// edits both. Neither text may vanish: the one sent last stays in place, the
-// other is kept as a copy beside it, alike on both machines and the platform.
+void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts_data()
+{
+    QTest::addColumn<bool>("elsewhere");  // B edits both texts, else it only recolours the memo
+    // A's edits queued by the previous build, which kept no text they replaced
+    QTest::addColumn<bool>("oldQueue");
+    QTest::newRow("edited on both machines") << true << false;
+    QTest::newRow("edited here only, recoloured elsewhere") << false << false;
+    QTest::newRow("edited here only by the previous build, recoloured elsewhere") << false << true;
+}
+
+// A edits the memo and the outline, and adds an outline, while its edits
+// cannot get through; B edits both. Neither text may vanish: the one sent
+// last stays in place, the other is kept as a copy beside it, alike on both
+// machines and the platform. Where nothing but A changed the texts, no copy
+// is made, unless A's edits do not tell what they replaced: then the texts
+// they replaced are kept as copies.
 void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
 {
+    QFETCH(bool, elsewhere);
+    QFETCH(bool, oldQueue);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     QVERIFY(machines[0]->restart());
@@ -609,16 +665,36 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     QVERIFY(editMemoAndOutline(QStringLiteral("甲在路上改的")));
     QVERIFY(settleClient());
     QCOMPARE(machines[0]->jobIds().size(), 3);
+    QSqlQuery strip = CTessaneDb::instance()->newQuery();
+    QVERIFY(!oldQueue || strip.exec(QStringLiteral("update tb_job set content = json_remove(content, '$.was')")));
 
     QVERIFY(machines[1]->restart());
     QVERIFY(settleClient());
-    QVERIFY(editMemoAndOutline(QStringLiteral("乙在家里改的")));
+    TC_Memo_Edit recolour;
+    recolour.header.localMemoId = CPublicManager::instance()->findMemoByMemoId(13001)->localId;
+    recolour.color = QStringLiteral("#CDEBFF");
+    recolour.updateTime = 1700000100;
+    QVERIFY(elsewhere ? editMemoAndOutline(QStringLiteral("乙在家里改的")) : CJobManager::instance()->memoEditColor(recolour));
     QVERIFY(settleClient());
 
     for (int i : {0, 1, 0, 1}) {
         QVERIFY(machines[i]->restart());
         QVERIFY(settleClient());
         QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+    }
+    if (!elsewhere) {
+        QStringList expected{QStringLiteral(":甲在路上改的的新大纲"), QStringLiteral("主线:甲在路上改的"),
+                             QStringLiteral("甲在路上改的")};
+        if (oldQueue)
+            expected << CSynDataManager::copyName(QStringLiteral("主线")) + QStringLiteral(":她要在入冬前赶到北方。")
+                     << CSynDataManager::copyName(QString()).trimmed() + QStringLiteral("\n记得回收渡口的伏笔");
+        expected.sort();
+        QCOMPARE(platformMemosAndOutlines(), expected);
+        QCOMPARE(localMemosAndOutlines(), expected);
+        QVERIFY(machines[0]->restart());
+        QVERIFY(settleClient());
+        QCOMPARE(localMemosAndOutlines(), expected);
+        return;
     }
     QStringList expected{QStringLiteral(":甲在路上改的的新大纲"), QStringLiteral(":乙在家里改的的新大纲"),
                          QStringLiteral("主线:甲在路上改的"),
@@ -669,6 +745,101 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     expected << QStringLiteral("甲又改的") << CSynDataManager::copyName(QString()).trimmed() + QStringLiteral("\n乙改的");
     expected.sort();
     QCOMPARE(platformMemosAndOutlines(), expected);
+}
+
+void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data()
+{
+    QTest::addColumn<bool>("queued");  // deleted offline, else online before this start's feed
+    QTest::newRow("deleted online") << false;
+    QTest::newRow("deleted offline") << true;
+}
+
+// B writes a paragraph into the memo and the outline, and the platform takes
+// it; A, which has not pulled the feed since, deletes both from the memo list
+// and the outline panel. The deletes wait for A's feed, which shows the
+// paragraphs: they are withdrawn, A is told, and the notes stay everywhere.
+void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
+{
+    QFETCH(bool, queued);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    const QString paragraph = QStringLiteral("乙在别处添的一段");
+    QVERIFY(editMemoAndOutline(paragraph, false));
+    QVERIFY(settleClient());
+    QVERIFY(standin().addFault(queued ? QStringLiteral("*") : QStringLiteral("/synchronization/synBookData"),
+                               QStringLiteral("http500"), 0, -1));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(queued || standin().clearFaults());
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    QVERIFY(deleteMemoAndOutline());
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    QVERIFY(!queued || machines[0]->restart());
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    QCOMPARE(platformMemosAndOutlines().filter(paragraph).size(), 2);
+    QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+    QVERIFY(toldAll(told, {CSynDataManager::tr("A memo you deleted was written in on another device; it is kept."),
+                           CSynDataManager::tr("An outline you deleted was written in on another device; it is kept.")}));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+}
+
+void FeedTwoMachinesTest::noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data()
+{
+    // offline: the feed brings the deletes before the words go; else the
+    // words go at once and are refused as written in nothing
+    QTest::addColumn<bool>("offline");
+    QTest::newRow("written offline") << true;
+    QTest::newRow("written before the pull") << false;
+}
+
+// A deletes the memo and the outline; B, which has not seen that, writes in
+// both. B's words come back as a new memo and a new outline, on the platform
+// and on both machines, and B is told.
+void FeedTwoMachinesTest::noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote()
+{
+    QFETCH(bool, offline);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    QVERIFY(deleteMemoAndOutline());
+    // A new outline has the book's list fetched while the delete waits.
+    TC_BookOutline_Create card(5001, demoBook()->localId, 0, 0, 2, 2, 1700000100, QString(), QStringLiteral("甲的"));
+    QVERIFY(CBookJobManager::instance()->outline_create(card));
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    QCOMPARE(platformMemosAndOutlines(), QStringList{QStringLiteral(":甲的")});
+    QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+
+    const QString words = QStringLiteral("乙没看到删除时写下的话");
+    QVERIFY(standin().addFault(offline ? QStringLiteral("*") : QStringLiteral("/synchronization/synBookData"),
+                               QStringLiteral("http500"), 0, -1));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    QVERIFY(editMemoAndOutline(words, false));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    for (int i : {1, 0, 1, 0}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+    }
+    // The platform never gives an id twice: both are new notes.
+    QCOMPARE(platformMemosAndOutlines(), (QStringList{QStringLiteral(":甲的"), QStringLiteral("主线:") + words, words}));
+    QVERIFY(toldAll(told, {CMemoManager::tr("A memo was deleted on another device. What you wrote in it here is kept "
+                                            "and goes back to the platform as a new memo."),
+                           CBookJobManager::tr("An outline was deleted on another device. What you wrote in it here "
+                                               "is kept and goes back to the platform as a new outline.")}));
+    for (auto& machine : machines) {
+        QVERIFY(machine->restart());
+        QVERIFY(settleClient());
+        QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+    }
 }
 
 void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore_data()

@@ -6,12 +6,14 @@
 #include "MemoFixture.h"
 
 #include "common/ServerClock.h"
+#include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_Memo.h"
 #include "manager/CJobManager.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -83,9 +85,11 @@ void MemoManagerTest::editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd()
     QCOMPARE(jobs.size(), 2);
     QCOMPARE(jobs.at(0).jobType, 3002);
     QCOMPARE(jobs.at(1).jobType, 3007);
+    // With the text it replaced, which the platform may hold meanwhile.
     QCOMPARE(jsonOf(jobs.at(1).content),
              (QJsonObject{{QStringLiteral("color"), QStringLiteral("#FFB4C6")},
-                          {QStringLiteral("content"), QStringLiteral("离线改的 \"%1\"")}}));
+                          {QStringLiteral("content"), QStringLiteral("离线改的 \"%1\"")},
+                          {QStringLiteral("was"), QJsonArray{noteTextMd5(QStringLiteral("离线写的"))}}}));
     QVERIFY(bodiesTo(kEdit).isEmpty());
 
     // The next start replays both: the add first, then the edit with its id.
