@@ -763,7 +763,8 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
 {
     QTest::addColumn<bool>("book");        // the demo book instead of its second chapter
     // offline (A's changes failing once back, so that its feed comes first);
-    // online with its feed failing; the same after a third machine wrote; a
+    // online with its feed failing; the same after a third machine wrote; or
+    // online after its pass pulled, a third machine writing meanwhile; a
     // machine that never saw what A did, through the platform
     QTest::addColumn<QString>("deleter");
     QTest::addColumn<int>("firstOnline");  // the machine that syncs first
@@ -777,6 +778,8 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         << false << "offline, changes failing" << 1 << false << false;
     QTest::newRow("deleted online before its feed") << false << "online" << 1 << false << true;
     QTest::newRow("deleted online before its feed, a third machine wrote") << false << "third" << 1 << false << true;
+    QTest::newRow("deleted online after its pull, a third machine wrote meanwhile")
+        << false << "after its pull" << 1 << false << true;
     QTest::newRow("book, restoring machine first") << true << "offline" << 0 << false << true;
     QTest::newRow("book, restoring machine first, written then recycled again") << true << "offline" << 0 << true
                                                                                  << true;
@@ -830,12 +833,17 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(settleClient());
         QVERIFY(change(2));
     }
+    // A third machine restores the chapter and writes in it.
+    const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
+                            {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
+    const auto thirdWrites = [&write]() {
+        return !platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty()
+               && !platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty();
+    };
+    const bool afterPull = deleter == QLatin1String("after its pull");
     if (deleter == QLatin1String("third")) {
-        const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
-                                {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
-        QVERIFY(!platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty());
-        QVERIFY(!platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty());
-    } else {
+        QVERIFY(thirdWrites());
+    } else if (!afterPull) {
         QVERIFY(machines[0]->restart());
         QVERIFY(settleClient());
         QVERIFY(change(1));
@@ -843,12 +851,28 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(!recycledAgain || change(0));
         QVERIFY(settleClient());
     }
-    if (deleter == QLatin1String("unseen"))
+    const QString pull = QStringLiteral("/synchronization/synBookData");
+    if (deleter == QLatin1String("unseen")) {
         QVERIFY(!platformCall(QStringLiteral("/books/delBook"), {{QStringLiteral("book_id"), 5001}}).isEmpty());
-    else if (!offline) {
+    } else if (afterPull) {
+        // B's pass holds a memo edit for its feed and pulls; B deletes for
+        // good while the pull's answer is on its way, and the third machine
+        // writes meanwhile: the feed that answer brings knows nothing of it.
+        TC_Memo_Edit memo;
+        memo.header.localMemoId = CPublicManager::instance()->findMemoByMemoId(13001)->localId;
+        memo.content = QStringLiteral("乙的便签");
+        memo.updateTime = 1700000100;
+        QVERIFY(standin().addFault(QStringLiteral("/memo/editMemo"), QStringLiteral("http500"))
+                && CJobManager::instance()->memoEditContent(memo) && settleClient());
+        const int pulls = JobsFixture::requestsTo(pull).size();
+        QVERIFY(standin().addFault(pull, QStringLiteral("ok"), -1));
+        CJobManager::instance()->synNow(false);
+        QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(pull).size(), pulls + 1, 15000);
+        QVERIFY(change(2) && thirdWrites() && standin().releaseHeld() && settleClient());
+    } else if (!offline) {
         // B starts while its feed fails, and deletes for good at once.
         QTRY_VERIFY_WITH_TIMEOUT(platformTexts().contains(text), 15000);
-        QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
+        QVERIFY(standin().addFault(pull, QStringLiteral("http500"), 0, -1));
         QVERIFY(machines[1]->restart());
         QVERIFY(settleClient());
         QVERIFY(change(2));
