@@ -13,17 +13,21 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
+#include "manager/CUiManager.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
+#include "ui/bookshelf/BookshelfTips.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -361,6 +365,8 @@ private slots:
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond();
     void changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data();
     void changeOfOneObjectOnBothMachinesEndsAsTheLaterOne();
+    void changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce_data();
+    void changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -1390,6 +1396,76 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
     QCOMPARE(localState(), later);
     QCOMPARE(platformState(), later);
+    tree->loadBook(nullptr);
+}
+
+void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce_data()
+{
+    QTest::addColumn<bool>("book");       // the book, recycled here too, instead of its second chapter
+    QTest::addColumn<bool>("feedFirst");  // the changes fail once more, so that the feed's delete comes first
+    QTest::newRow("chapter, its rename refused first") << false << false;
+    QTest::newRow("chapter, the feed first") << false << true;
+    QTest::newRow("book, the feed first") << true << true;
+}
+
+// Offline, the author renames and drags a chapter that holds no words of
+// theirs waiting (and recycles its book); another machine deletes it (or
+// the book) for good. The first refusal of a change of it, or the feed's
+// delete, takes every change of it off the queue: none goes after it, and
+// the author is told.
+void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce()
+{
+    QFETCH(bool, book);
+    QFETCH(bool, feedFirst);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    T_Book* shown = demoBook();
+    const int localChapter = shown->findChapterByChapterId(9002)->localId;
+    const int local7001 = shown->findVolumeByVolumeId(7001)->localId;
+    CBookVolumeController* tree = CBookVolumeController::instance();
+    tree->loadBook(shown);
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    const QString name = QStringLiteral("乙改的名");
+    tree->changeChapterName(local7001, localChapter, 1, name);
+    tree->moveChapter(1, local7001, 0, local7001, false);
+    TC_Books_Delete recycle(shown->localId, 1700000100);
+    QVERIFY(!book || CJobManager::instance()->books_delete(recycle));
+    QVERIFY(settleClient());
+    QCOMPARE(jobTypesOfChapter(localChapter).size(), 2);
+    QVERIFY(standin().clearFaults());
+    const QJsonObject gone{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
+                           {QStringLiteral("status"), 0}};
+    for (const char* path : book ? QList<const char*>{"/books/recycle", "/books/delBook"}
+                                 : QList<const char*>{"/chapter/recycle", "/chapter/delChapter"})
+        QVERIFY(!platformCall(QLatin1String(path), gone).isEmpty());
+    QVERIFY(standin().clearJournal());
+    const QStringList changes{QStringLiteral("/chapter/editChapter"), QStringLiteral("/chapter/move"),
+                              QStringLiteral("/books/recycle")};
+    for (const QString& path : changes)
+        QVERIFY(!feedFirst || standin().addFault(path, QStringLiteral("http500")));
+    // A toast of an earlier case is no answer.
+    CUiManager::instance()->bookshelf()->tips()->hide();
+    QVERIFY(fixture.restart());
+    QVERIFY(settleClient());
+    QVERIFY(fixture.jobIds().isEmpty());
+    const QLabel* tips = CUiManager::instance()->bookshelf()->tips();
+    QVERIFY(tips->isVisible() && tips->text().contains(book ? QStringLiteral("示例作品") : name));
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    // Nothing names it after its first refusal, or after the feed.
+    int cut = -1;
+    int after = 0;
+    const QJsonArray sent = JobsFixture::queueJournal();
+    for (int i = 0; i < sent.size(); ++i) {
+        const QString path = sent.at(i)[QStringLiteral("path")].toString();
+        // A move names the chapter inside its order.
+        const bool names = changes.contains(path) && (book || sent.at(i)[QStringLiteral("body")].toString().contains(QLatin1String("9002")));
+        after += cut >= 0 && names ? 1 : 0;
+        if (cut < 0 && (feedFirst ? path == QLatin1String("/synchronization/synBookData") : names))
+            cut = i;
+    }
+    QVERIFY(cut >= 0);
+    QCOMPARE(after, 0);
     tree->loadBook(nullptr);
 }
 
