@@ -300,11 +300,17 @@ void TreeAndBinTest::recycleMenuStaysAboveTheWindowBottom()
     T_Chapter* gone = book->chapterList.at(0);
     QVERIFY(recycle(book, gone));
     QVERIFY(m_f->open(book));
+    // A volume name that looks like markup is the author's words.
+    const QString volumeName = QStringLiteral("<b>卷</b>");
+    CBookVolumeController::instance()->changeVolumeName(0, volumeName);
     // The tree's recycle button.
     CBookVolumeController::instance()->openRecycleBin();
     Widget_RecycleBin* bin = m_f->window()->chapterPane()->recycleBin();
     QVERIFY(bin);
     QVERIFY(QTest::qWaitForWindowExposed(bin));
+    const auto* volume = bin->findChild<QLabel*>(QStringLiteral("label_volumeName"));
+    QCOMPARE(volume->text(), volumeName);
+    QVERIFY(volume->sizeHint().width() >= volume->fontMetrics().horizontalAdvance(volumeName));
     auto* list = bin->findChild<QListView*>(QStringLiteral("recycle_listview"));
     const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
 
