@@ -117,10 +117,18 @@ private slots:
         QVERIFY(ui->bookshelf()->isVisible());
     }
 
+    void idleLockHidesOnlyTheClientsWindowsAndShowsThemAgain_data()
+    {
+        QTest::addColumn<bool>("closedFirst");
+        QTest::newRow("unlocked") << false;
+        // Closed with ×: the windows stay hidden until the tray's lock is answered.
+        QTest::newRow("closed, then the tray's lock unlocked") << true;
+    }
     void idleLockHidesOnlyTheClientsWindowsAndShowsThemAgain()
     {
+        QFETCH(bool, closedFirst);
         JobsFixture fixture;
-        QVERIFY(startWithIdleLock(fixture));
+        QVERIFY(startWithIdleLock(fixture, closedFirst ? 6 : 4));
         CUiManager* ui = CUiManager::instance();
         QWidget* shelf = ui->bookshelf();
         QVERIFY(shelf && shelf->isVisible());
@@ -135,12 +143,18 @@ private slots:
         bool hiddenWhileLocked = false;
         bool trayWhileLocked = false;
         ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
-            hiddenWhileLocked = !shelf->isVisible() && !own.isVisible();
-            trayWhileLocked = trayLike.isVisible();
-            unlockIdle(d);
-        }});
-        QVERIFY(!ui->checkPwdLock(4));
-        QCOMPARE(answer.done(), 1);
+                                                 hiddenWhileLocked = !shelf->isVisible() && !own.isVisible();
+                                                 trayWhileLocked = trayLike.isVisible();
+                                                 closedFirst ? d->btnClose()->click() : unlockIdle(d);
+                                             },
+                                             unlockIdle});
+        QCOMPARE(ui->checkPwdLock(4), closedFirst);
+        if (closedFirst) {
+            QVERIFY(!shelf->isVisible() && !own.isVisible());
+            ui->initTray();
+            emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        }
+        QCOMPARE(answer.done(), closedFirst ? 2 : 1);
         QVERIFY(hiddenWhileLocked);
         QVERIFY(trayWhileLocked);
         QVERIFY(shelf->isVisible());
