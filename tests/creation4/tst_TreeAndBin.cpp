@@ -16,6 +16,7 @@
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/OutlineRecords.h"
 #include "ui/common/BkMessageBox.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -47,6 +48,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -149,6 +151,7 @@ private slots:
     void aSyncUnderAnOpenMenuOrQuestionKeepsTheClient();
     void openingUnderALockKeepsTheLockedWindow();
     void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
+    void chooserWhoseParentGoesWhileItRunsChoosesNothing();
 
 private:
     CreationFixture* m_f = nullptr;
@@ -561,6 +564,18 @@ void TreeAndBinTest::sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWi
     QTest::mouseClick(m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btn_max")), Qt::LeftButton);
     QCOMPARE(CPublicManager::instance()->userInfo.windowSize, 1);
     QCOMPARE(m_f->window()->geometry(), normal);
+}
+
+// The tree's import and export choose files in a chooser of their own; one
+// whose parent goes while it is up (its window released) went with it.
+void TreeAndBinTest::chooserWhoseParentGoesWhileItRunsChoosesNothing()
+{
+    QPointer<QWidget> parent = new QWidget;
+    QTimer::singleShot(0, qApp, [&parent]() { delete parent.data(); });
+    QCOMPARE(FileDialogs::openFile(parent, QStringLiteral("导入章节"), FileDialogs::ChapterImport,
+                                   FileDialogs::textFilter()),
+             QString());
+    QVERIFY(parent.isNull());
 }
 
 int runTreeAndBinTests(int argc, char** argv)
