@@ -115,6 +115,9 @@ public:
     // here: its waiting changes are dropped, told once. False when the queue
     // refused.
     bool dropGoneChapterChanges(const T_Chapter* chapter);
+    // A new sign-in session: what the author was told of chapters deleted
+    // elsewhere belongs to the session before.
+    void resetSession() { m_toldGone.clear(); }
     // A job of a book refused because the platform no longer has the book:
     // the book is settled as the feed's delete for good would settle it.
     void keepRefusedBook(const T_Http_Custom& identity, const QString& message);

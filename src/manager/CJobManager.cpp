@@ -217,6 +217,7 @@ void CJobManager::resetSession()
     m_heldForFeed = false;
     m_drainAfterFeed = false;
     m_feedAgain = false;
+    m_bookJobs->resetSession();
 }
 
 void CJobManager::feedApplied(bool ok)

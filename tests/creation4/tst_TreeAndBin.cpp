@@ -16,6 +16,7 @@
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/OutlineRecords.h"
 #include "ui/common/BkMessageBox.h"
+#include "ui/common/FileDialogs.h"
 #include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -47,6 +48,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QWindow>
 
 namespace {
@@ -149,6 +151,7 @@ private slots:
     void aSyncUnderAnOpenMenuOrQuestionKeepsTheClient();
     void openingUnderALockKeepsTheLockedWindow();
     void sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWindow();
+    void chooserWhoseParentGoesWhileItRunsChoosesNothing();
 
 private:
     CreationFixture* m_f = nullptr;
@@ -300,11 +303,17 @@ void TreeAndBinTest::recycleMenuStaysAboveTheWindowBottom()
     T_Chapter* gone = book->chapterList.at(0);
     QVERIFY(recycle(book, gone));
     QVERIFY(m_f->open(book));
+    // A volume name that looks like markup is the author's words.
+    const QString volumeName = QStringLiteral("<b>卷</b>");
+    CBookVolumeController::instance()->changeVolumeName(0, volumeName);
     // The tree's recycle button.
     CBookVolumeController::instance()->openRecycleBin();
     Widget_RecycleBin* bin = m_f->window()->chapterPane()->recycleBin();
     QVERIFY(bin);
     QVERIFY(QTest::qWaitForWindowExposed(bin));
+    const auto* volume = bin->findChild<QLabel*>(QStringLiteral("label_volumeName"));
+    QCOMPARE(volume->text(), volumeName);
+    QVERIFY(volume->sizeHint().width() >= volume->fontMetrics().horizontalAdvance(volumeName));
     auto* list = bin->findChild<QListView*>(QStringLiteral("recycle_listview"));
     const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
 
@@ -555,6 +564,18 @@ void TreeAndBinTest::sizeModeTwoFillsTheScreenAndTheMaxButtonRestoresTheNormalWi
     QTest::mouseClick(m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btn_max")), Qt::LeftButton);
     QCOMPARE(CPublicManager::instance()->userInfo.windowSize, 1);
     QCOMPARE(m_f->window()->geometry(), normal);
+}
+
+// The tree's import and export choose files in a chooser of their own; one
+// whose parent goes while it is up (its window released) went with it.
+void TreeAndBinTest::chooserWhoseParentGoesWhileItRunsChoosesNothing()
+{
+    QPointer<QWidget> parent = new QWidget;
+    QTimer::singleShot(0, qApp, [&parent]() { delete parent.data(); });
+    QCOMPARE(FileDialogs::openFile(parent, QStringLiteral("导入章节"), FileDialogs::ChapterImport,
+                                   FileDialogs::textFilter()),
+             QString());
+    QVERIFY(parent.isNull());
 }
 
 int runTreeAndBinTests(int argc, char** argv)

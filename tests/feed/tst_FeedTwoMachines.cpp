@@ -27,6 +27,7 @@
 #include "ui/creation/Widget_RecycleBin.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/creation/memo/MemoItemManager.h"
+#include "ui/bookshelf/BookshelfTips.h"
 #include "volume/CBookVolumeController.h"
 #include "WhenShown.h"
 
@@ -39,6 +40,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -420,6 +422,8 @@ private slots:
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond();
     void changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data();
     void changeOfOneObjectOnBothMachinesEndsAsTheLaterOne();
+    void changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce_data();
+    void changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -954,8 +958,10 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
     // offline (A's changes failing once back, so that its feed comes first);
     // online with its feed failing; the same after a third machine wrote (or
     // with the feed that brought the words taken first, from the book bin's
-    // window); from the chapter bin left open while a third machine restores
-    // and writes; a machine that never saw what A did, through the platform
+    // window); online after its pass pulled, a third machine writing
+    // meanwhile; from the chapter bin left open while a third machine
+    // restores and writes; a machine that never saw what A did, through the
+    // platform
     QTest::addColumn<QString>("deleter");
     QTest::addColumn<int>("firstOnline");  // the machine that syncs first
     QTest::addColumn<bool>("recycledAgain");
@@ -968,6 +974,8 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         << false << "offline, changes failing" << 1 << false << false;
     QTest::newRow("deleted online before its feed") << false << "online" << 1 << false << true;
     QTest::newRow("deleted online before its feed, a third machine wrote") << false << "third" << 1 << false << true;
+    QTest::newRow("deleted online after its pull, a third machine wrote meanwhile")
+        << false << "after its pull" << 1 << false << true;
     QTest::newRow("deleted from a bin left open while a third machine restored and wrote")
         << false << "open bin" << 1 << false << true;
     QTest::newRow("book, restoring machine first") << true << "offline" << 0 << false << true;
@@ -1035,11 +1043,16 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
     }
     const bool pulled = deleter.endsWith(QLatin1String("pulled first"));
     const QString inNewChapter = text + QStringLiteral("，在新的一章");
+    // A third machine restores the chapter and writes in it.
+    const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
+                            {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
+    const auto thirdWrites = [&write]() {
+        return !platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty()
+               && !platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty();
+    };
+    const bool afterPull = deleter == QLatin1String("after its pull");
     if (deleter.startsWith(QLatin1String("third")) || bin) {
-        const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
-                                {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
-        QVERIFY(!platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty());
-        QVERIFY(!platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty());
+        QVERIFY(thirdWrites());
         // A new chapter with words of its own, into the book in the bin too.
         const int added = !pulled ? -1
                                   : platformCall(kAddChapter, {{QStringLiteral("book_id"), 5001},
@@ -1053,7 +1066,7 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
                                            {{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), added},
                                             {QStringLiteral("content"), inNewChapter}})
                                  .isEmpty());
-    } else {
+    } else if (!afterPull) {
         QVERIFY(machines[0]->restart());
         QVERIFY(settleClient());
         QVERIFY(change(1));
@@ -1061,8 +1074,24 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(!recycledAgain || change(0));
         QVERIFY(settleClient());
     }
+    const QString pull = QStringLiteral("/synchronization/synBookData");
     if (deleter == QLatin1String("unseen")) {
         QVERIFY(!platformCall(QStringLiteral("/books/delBook"), {{QStringLiteral("book_id"), 5001}}).isEmpty());
+    } else if (afterPull) {
+        // B's pass holds a memo edit for its feed and pulls; B deletes for
+        // good while the pull's answer is on its way, and the third machine
+        // writes meanwhile: the feed that answer brings knows nothing of it.
+        TC_Memo_Edit memo;
+        memo.header.localMemoId = CPublicManager::instance()->findMemoByMemoId(13001)->localId;
+        memo.content = QStringLiteral("乙的便签");
+        memo.updateTime = 1700000100;
+        QVERIFY(standin().addFault(QStringLiteral("/memo/editMemo"), QStringLiteral("http500"))
+                && CJobManager::instance()->memoEditContent(memo) && settleClient());
+        const int pulls = JobsFixture::requestsTo(pull).size();
+        QVERIFY(standin().addFault(pull, QStringLiteral("ok"), -1));
+        CJobManager::instance()->synNow(false);
+        QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(pull).size(), pulls + 1, 15000);
+        QVERIFY(change(2) && thirdWrites() && standin().releaseHeld() && settleClient());
     } else if (bin) {
         // B syncs: the chapter is live again, with the words. The open bin
         // lists it no more, and a delete on its way from the bin, or any
@@ -1085,7 +1114,7 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         // B starts while its feed fails, and deletes for good at once; or
         // with its feed, which brings the words into the book in its bin.
         QTRY_VERIFY_WITH_TIMEOUT(platformTexts().contains(text), 15000);
-        QVERIFY(pulled || standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1));
+        QVERIFY(pulled || standin().addFault(pull, QStringLiteral("http500"), 0, -1));
         QVERIFY(machines[1]->restart());
         QVERIFY(settleClient());
         if (pulled) {
@@ -1437,7 +1466,10 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data(
     QTest::addColumn<QString>("change");  // this machine's, and the path its request takes
     // The other machine's requests, a path and a body a line (%v: the second volume, %o: outline entry).
     QTest::addColumn<QString>("there");
-    QTest::addColumn<bool>("offline");  // else the platform takes this machine's change and cuts the reply off
+    // Else the platform takes this machine's change and cuts the reply off.
+    // Offline, the change's third word is how the platform fails (http500
+    // unless given), a fourth a path that fails once more when it is back.
+    QTest::addColumn<bool>("offline");
     const QString volumeName = R"(/volume/editVolume {"book_id":5001,"id":%v,"volume_name":"乙改的卷名"})";
     const QString chapter2 = R"(/chapter/recycle {"book_id":5001,"chapter_id":9002,"status":%1})";
     const QString moves = R"(/%1/move {"book_id":5001,"move_order":"[{\"from_%2_id\":%3,\"to_%2_id\":%4%5}]"})";
@@ -1445,6 +1477,8 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data(
         << "chapter rename /chapter/editChapter"
         << R"(/chapter/editChapter {"book_id":5001,"chapter_id":9001,"chapter_name":"乙改的章名","content":"乙写的字"})"
         << false;
+    // The request never arrived: the look-up finds the name it replaced.
+    QTest::newRow("chapter rename, request lost") << "chapter rename /chapter/editChapter drop" << volumeName << false;
     QTest::newRow("chapter recycle, reply lost") << "chapter recycle /chapter/recycle" << chapter2.arg(1) << false;
     QTest::newRow("chapter restore, reply lost") << "chapter restore /chapter/recycle" << chapter2.arg(0) << false;
     QTest::newRow("chapter move, reply lost")
@@ -1486,8 +1520,16 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data(
     QTest::newRow("book restore, reply lost")
         << "book restore /books/recycle" << R"(/books/recycle {"book_id":5001,"status":0})" << false;
     QTest::newRow("volume rename, offline") << "volume rename" << volumeName << true;
+    // Refused by the platform's verdict rather than an HTTP status: the
+    // change was not taken either, and goes as made.
+    QTest::newRow("volume rename, refused with an error code") << "volume rename code500" << volumeName << true;
     QTest::newRow("volume delete, offline")
         << "volume delete" << R"(/volume/recycle {"book_id":5001,"id":%v,"type":0}
+/volume/recycle {"book_id":5001,"id":%v,"type":1})" << true;
+    // Its delete fails once more when the platform is back: the feed lists
+    // the volume live while the delete still waits.
+    QTest::newRow("volume delete, offline, the feed first")
+        << "volume delete http500 /volume/recycle" << R"(/volume/recycle {"book_id":5001,"id":%v,"type":0}
 /volume/recycle {"book_id":5001,"id":%v,"type":1})" << true;
 }
 
@@ -1523,7 +1565,7 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
     CBookVolumeController* tree = CBookVolumeController::instance();
     tree->loadBook(book);
     // A dropped connection is retried once by the transport.
-    const QString cut = offline ? QStringLiteral("http500") : made.value(3, QStringLiteral("truncated"));
+    const QString cut = made.value(offline ? 2 : 3, offline ? QStringLiteral("http500") : QStringLiteral("truncated"));
     QVERIFY(standin().addFault(offline ? QStringLiteral("*") : made.at(2), cut, 0, offline || cut == "drop" ? -1 : 1));
     // This machine's change, as its author makes it.
     const T_Chapter* chapter = book->findChapterByChapterId(change.startsWith(QLatin1String("chapter rename")) ? 9001 : 9002);
@@ -1596,11 +1638,12 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
                                   QJsonDocument::fromJson(body.toUtf8()).object()).isEmpty());
     }
     QVERIFY(standin().clearFaults());
+    QVERIFY(!offline || made.size() < 4 || standin().addFault(made.at(3), QStringLiteral("http500")));
     // The other machine's change came after this one's unless this one's
     // waited offline.
     QString later = offline ? ours : platformState();
     const bool bothRecycle = made.contains(QLatin1String("recycled"));
-    if (again)
+    if (again || cut == QLatin1String("drop"))
         later = bothRecycle ? ours : QString(ours).replace(QStringLiteral(":第二卷"), QStringLiteral(":乙改的卷名"));
     if (made.contains(QLatin1String("intro")))
         later = QString(ours).replace(QStringLiteral(":2001:"), QStringLiteral(":2002:"));
@@ -1614,6 +1657,76 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
     QCOMPARE(localState(), later);
     QCOMPARE(platformState(), later);
+    tree->loadBook(nullptr);
+}
+
+void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce_data()
+{
+    QTest::addColumn<bool>("book");       // the book, recycled here too, instead of its second chapter
+    QTest::addColumn<bool>("feedFirst");  // the changes fail once more, so that the feed's delete comes first
+    QTest::newRow("chapter, its rename refused first") << false << false;
+    QTest::newRow("chapter, the feed first") << false << true;
+    QTest::newRow("book, the feed first") << true << true;
+}
+
+// Offline, the author renames and drags a chapter that holds no words of
+// theirs waiting (and recycles its book); another machine deletes it (or
+// the book) for good. The first refusal of a change of it, or the feed's
+// delete, takes every change of it off the queue: none goes after it, and
+// the author is told.
+void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce()
+{
+    QFETCH(bool, book);
+    QFETCH(bool, feedFirst);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    T_Book* shown = demoBook();
+    const int localChapter = shown->findChapterByChapterId(9002)->localId;
+    const int local7001 = shown->findVolumeByVolumeId(7001)->localId;
+    CBookVolumeController* tree = CBookVolumeController::instance();
+    tree->loadBook(shown);
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    const QString name = QStringLiteral("乙改的名");
+    tree->changeChapterName(local7001, localChapter, 1, name);
+    tree->moveChapter(1, local7001, 0, local7001, false);
+    TC_Books_Delete recycle(shown->localId, 1700000100);
+    QVERIFY(!book || CJobManager::instance()->books_delete(recycle));
+    QVERIFY(settleClient());
+    QCOMPARE(jobTypesOfChapter(localChapter).size(), 2);
+    QVERIFY(standin().clearFaults());
+    const QJsonObject gone{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
+                           {QStringLiteral("status"), 0}};
+    for (const char* path : book ? QList<const char*>{"/books/recycle", "/books/delBook"}
+                                 : QList<const char*>{"/chapter/recycle", "/chapter/delChapter"})
+        QVERIFY(!platformCall(QLatin1String(path), gone).isEmpty());
+    QVERIFY(standin().clearJournal());
+    const QStringList changes{QStringLiteral("/chapter/editChapter"), QStringLiteral("/chapter/move"),
+                              QStringLiteral("/books/recycle")};
+    for (const QString& path : changes)
+        QVERIFY(!feedFirst || standin().addFault(path, QStringLiteral("http500")));
+    // A toast of an earlier case is no answer.
+    CUiManager::instance()->bookshelf()->tips()->hide();
+    QVERIFY(fixture.restart());
+    QVERIFY(settleClient());
+    QVERIFY(fixture.jobIds().isEmpty());
+    const QLabel* tips = CUiManager::instance()->bookshelf()->tips();
+    QVERIFY(tips->isVisible() && tips->text().contains(book ? QStringLiteral("示例作品") : name));
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    // Nothing names it after its first refusal, or after the feed.
+    int cut = -1;
+    int after = 0;
+    const QJsonArray sent = JobsFixture::queueJournal();
+    for (int i = 0; i < sent.size(); ++i) {
+        const QString path = sent.at(i)[QStringLiteral("path")].toString();
+        // A move names the chapter inside its order.
+        const bool names = changes.contains(path) && (book || sent.at(i)[QStringLiteral("body")].toString().contains(QLatin1String("9002")));
+        after += cut >= 0 && names ? 1 : 0;
+        if (cut < 0 && (feedFirst ? path == QLatin1String("/synchronization/synBookData") : names))
+            cut = i;
+    }
+    QVERIFY(cut >= 0);
+    QCOMPARE(after, 0);
     tree->loadBook(nullptr);
 }
 

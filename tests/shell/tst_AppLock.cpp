@@ -7,6 +7,7 @@
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/shell/Dialog_Unlock.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -117,10 +118,18 @@ private slots:
         QVERIFY(ui->bookshelf()->isVisible());
     }
 
+    void idleLockHidesOnlyTheClientsWindowsAndShowsThemAgain_data()
+    {
+        QTest::addColumn<bool>("closedFirst");
+        QTest::newRow("unlocked") << false;
+        // Closed with ×: the windows stay hidden until the tray's lock is answered.
+        QTest::newRow("closed, then the tray's lock unlocked") << true;
+    }
     void idleLockHidesOnlyTheClientsWindowsAndShowsThemAgain()
     {
+        QFETCH(bool, closedFirst);
         JobsFixture fixture;
-        QVERIFY(startWithIdleLock(fixture));
+        QVERIFY(startWithIdleLock(fixture, closedFirst ? 6 : 4));
         CUiManager* ui = CUiManager::instance();
         QWidget* shelf = ui->bookshelf();
         QVERIFY(shelf && shelf->isVisible());
@@ -135,12 +144,18 @@ private slots:
         bool hiddenWhileLocked = false;
         bool trayWhileLocked = false;
         ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
-            hiddenWhileLocked = !shelf->isVisible() && !own.isVisible();
-            trayWhileLocked = trayLike.isVisible();
-            unlockIdle(d);
-        }});
-        QVERIFY(!ui->checkPwdLock(4));
-        QCOMPARE(answer.done(), 1);
+                                                 hiddenWhileLocked = !shelf->isVisible() && !own.isVisible();
+                                                 trayWhileLocked = trayLike.isVisible();
+                                                 closedFirst ? d->btnClose()->click() : unlockIdle(d);
+                                             },
+                                             unlockIdle});
+        QCOMPARE(ui->checkPwdLock(4), closedFirst);
+        if (closedFirst) {
+            QVERIFY(!shelf->isVisible() && !own.isVisible());
+            ui->initTray();
+            emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        }
+        QCOMPARE(answer.done(), closedFirst ? 2 : 1);
         QVERIFY(hiddenWhileLocked);
         QVERIFY(trayWhileLocked);
         QVERIFY(shelf->isVisible());
@@ -261,6 +276,58 @@ private slots:
         const T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
         QCOMPARE(conf.pwdLockType, 7);
         QCOMPARE(conf.pwdLockPwd, QStringLiteral("idle"));
+    }
+
+    // The forgotten password at the idle lock signs out over a dialog opened
+    // from another one. The sign-out waits for their loops: a box the inner
+    // dialog's caller opens once its exec() returned ends unanswered, and the
+    // sign-in follows; or the program ends meanwhile and takes the windows.
+    void signOutWaitingForDialogsEndsWhatOpensAndGoesWithTheProgram_data()
+    {
+        QTest::addColumn<bool>("programEnds");
+        QTest::newRow("a box the dialog's caller opens next") << false;
+        QTest::newRow("the program ends while it waits") << true;
+    }
+    void signOutWaitingForDialogsEndsWhatOpensAndGoesWithTheProgram()
+    {
+        QFETCH(bool, programEnds);
+        JobsFixture fixture;
+        QVERIFY(startWithIdleLock(fixture, 7));
+        CUiManager* ui = CUiManager::instance();
+        const QPointer<QWidget> shelf = ui->bookshelf();
+        ModalAnswerer<Dialog_Unlock> unlock({[](Dialog_Unlock* d) { d->btnForgotPwd()->click(); }});
+        ModalAnswerer<BkMessageBox> confirm({[](BkMessageBox* box) { box->textButtons().value(0)->click(); }});
+        int next = 0;
+        {
+            // Gone before the sign-out may release the shelf that owns them.
+            QDialog outer(shelf);
+            QTimer::singleShot(0, &outer, [&]() {
+                QDialog inner(&outer);
+                QTimer::singleShot(0, &inner, [ui]() { ui->checkPwdLock(4); });
+                inner.exec();
+                if (programEnds)
+                    return;
+                // A box left open would hold the test: answered after a while, it fails it.
+                QTimer::singleShot(5000, qApp, []() {
+                    if (auto* box = qobject_cast<BkMessageBox*>(QApplication::activeModalWidget()))
+                        box->textButtons().value(0)->click();
+                });
+                next = BkMessageBox::question(shelf, QStringLiteral("下一个"), QStringLiteral("?"), QStringLiteral("好"),
+                                              QStringLiteral("不"), 0);
+            });
+            outer.exec();
+        }
+        QCOMPARE(ui->signInState(), 2);
+        if (programEnds) {
+            // Ended before the sign-out came back to finish.
+            ui->shutdown();
+            QVERIFY(shelf.isNull());
+            return;
+        }
+        QCOMPARE(next, BkMessageBox::kNoAnswer);
+        QTRY_VERIFY(ui->loginDialog() && ui->loginDialog()->isVisible());
+        QVERIFY(shelf.isNull());
+        ui->loginDialog()->hide();
     }
 
     void escapeDoesNotDismissTheLockScreen()

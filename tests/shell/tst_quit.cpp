@@ -189,12 +189,14 @@ private:
         Then then = Then::Opens;
     };
     // How an author opens a dialog: from the bookshelf, or from the writing
-    // window (typed into first).
+    // window (typed into first). With a slow path, what opens waits for the
+    // platform's late answer to that request in a loop of its own.
     struct Route
     {
         const char* dialog;
         bool writing;
         QList<Step> steps;
+        const char* slowPath = nullptr;
     };
     static const QList<Route>& routes();
     // Types the seeded password into the lock of the start; false when it did not go.
@@ -250,6 +252,8 @@ private:
     QPoint m_outlineSettings;
     QPoint m_outlineSelectAll;
     QPoint m_outlineDelete;
+    // 个人数据 on the bookshelf.
+    QPoint m_personalData;
     // The client's platform when set; otherwise nothing answers.
     StandinServer m_platform;
     QString m_apiBase;
@@ -348,6 +352,7 @@ bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
         const auto middleOf = [](const QWidget* w, QWidget* in) { return w->mapTo(in, w->rect().center()); };
         m_style = middleOf(shelf->findChild<QWidget*>(QStringLiteral("btn_style")), shelf) - QPoint(shelf->width(), 0);
         m_userHead = middleOf(shelf->findChild<QWidget*>(QStringLiteral("btnHeadImg")), shelf);
+        m_personalData = middleOf(shelf->findChild<QWidget*>(QStringLiteral("btnUserInfo")), shelf);
         Dialog_BookInfo info(shelf);
         info.show();
         m_customCover = middleOf(info.btnCustomCover(), &info);
@@ -1175,6 +1180,8 @@ const QList<QuitTest::Route>& QuitTest::routes()
         {"book information", false, {bookInfo}},
         {"custom cover chooser", false, {bookInfo, {&Q::m_customCover}}},
         {"user information", false, {{&Q::m_userHead}}},
+        // The page asks the platform for the author's counts and waits.
+        {"personal data", false, {{&Q::m_personalData, Button1, {}, Then::Nothing}}, "/authorcount/getData"},
         {"theme picker", false, {{&Q::m_style}}},
         {"backup folder chooser", false, {{&Q::m_setup}, {&Q::m_backupsTab, Button1, {}, Then::Nothing}, {&Q::m_changeBackups}}},
         {"lock password", false, {{&Q::m_setup}, {&Q::m_safetyTab, Button1, {}, Then::Nothing}, {&Q::m_lockCheck}}},
@@ -1230,6 +1237,8 @@ void QuitTest::signOutEndsEveryOpenDialog_data()
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<bool>("idleLock");
     QTest::addColumn<QString>("stored");
+    // A session end while the sign-out waits for the dialog's loop.
+    QTest::addColumn<bool>("quitWhileItWaits");
     // The forgotten password forgets the author too, and a lock asks at
     // every start: there is no shelf to read then.
     for (const bool idleLock : {false, true}) {
@@ -1237,10 +1246,13 @@ void QuitTest::signOutEndsEveryOpenDialog_data()
         const QString shelf = idleLock ? QString() : QStringLiteral("退出之书:");
         for (const Route& route : routes()) {
             QTest::addRow("%s, %s", route.dialog, how) << QString::fromLatin1(route.dialog) << idleLock
-                                                        << (route.writing && !idleLock ? shelf + QStringLiteral("　　zqxj") : shelf);
+                                                        << (route.writing && !idleLock ? shelf + QStringLiteral("　　zqxj") : shelf)
+                                                        << false;
         }
     }
-    QTest::newRow("start lock, sign in again") << "start lock" << false << QString();
+    QTest::newRow("start lock, sign in again") << "start lock" << false << QString() << false;
+    QTest::newRow("personal data, a session end while the sign-out waits")
+        << "personal data" << false << QStringLiteral("退出之书:") << true;
 }
 
 void QuitTest::signOutEndsEveryOpenDialog()
@@ -1248,16 +1260,22 @@ void QuitTest::signOutEndsEveryOpenDialog()
     QFETCH(QString, dialog);
     QFETCH(bool, idleLock);
     QFETCH(QString, stored);
+    QFETCH(bool, quitWhileItWaits);
     const bool atStart = dialog == QLatin1String("start lock");
+    const auto route = std::find_if(routes().cbegin(), routes().cend(),
+                                    [&dialog](const Route& r) { return dialog == QLatin1String(r.dialog); });
+    const QString slowPath = route != routes().cend() ? QLatin1String(route->slowPath) : QString();
     // The idle lock comes after three seconds untouched, over the dialog.
     QVERIFY(seedBook(idleLock ? 4 : atStart ? 1 : 0, false, 3));
     const bool update = dialog == QLatin1String("online update");
-    if (!idleLock || update) {
+    if (!idleLock || update || !slowPath.isEmpty()) {
         // The platform holds the profile request of the start, to answer it
         // "sign in again" once the dialog is open; nothing else gets through
         // but the start's synchronisation, after which an update is offered.
         QVERIFY(m_platform.start() && m_platform.reset());
         QVERIFY(idleLock || m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
+        // Late, yet before the request's own ten seconds are up.
+        QVERIFY(slowPath.isEmpty() || m_platform.addFault(slowPath, QStringLiteral("ok"), 8000));
         QVERIFY(update ? m_platform.offerUpdate({{QStringLiteral("status"), 1}, {QStringLiteral("name"), QStringLiteral("2.0.0")}})
                        : m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
         m_apiBase = m_platform.baseUrl();
@@ -1271,6 +1289,7 @@ void QuitTest::signOutEndsEveryOpenDialog()
     else
         QTRY_VERIFY_WITH_TIMEOUT(keepFound(seen.first(), findClientWindow(false, kMainTitle)), kPatience);
     QVERIFY(atStart || openDialog(dialog, seen) != None);
+    QTRY_VERIFY_WITH_TIMEOUT(slowPath.isEmpty() || !m_platform.requestsTo(slowPath).isEmpty(), kPatience);
     if (idleLock) {
         // 忘记密码锁 on the lock screen, and OK on its question.
         seen << awaitNewWindow(seen);
@@ -1283,6 +1302,14 @@ void QuitTest::signOutEndsEveryOpenDialog()
     } else {
         QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
         QVERIFY(m_platform.releaseHeld());
+    }
+    if (quitWhileItWaits) {
+        // Signed out, its windows gone from the screen, the page still waiting.
+        QTRY_VERIFY_WITH_TIMEOUT(findClientWindow(false, kMainTitle) == None, kPatience);
+        ::kill(pid_t(m_client.processId()), SIGTERM);
+        expectCleanExit();
+        QCOMPARE(storedTexts(), stored);
+        return;
     }
     // The sign-in alone is on screen, and Enter answers nothing of the author's.
     const auto signInAlone = [this] {

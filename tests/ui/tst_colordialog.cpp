@@ -22,6 +22,14 @@ QString& fontColor()
 {
     return CPublicManager::instance()->userConf.creationConf.fontColor;
 }
+
+QString storedColour()
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    return query.exec(QStringLiteral("select fontColor from tb_creation_conf where uid = 4242;")) && query.next()
+               ? query.value(0).toString()
+               : QStringLiteral("unread");
+}
 }
 
 class TestColorDialog : public QObject
@@ -114,6 +122,14 @@ void TestColorDialog::leavingPutsTheOpeningColourBack_data()
     // A quit stores every setting, then ends the dialog unanswered.
     QTest::newRow("colour then a quit") << "#336699" << QStringList{"corner", "quit"}
                                         << QStringList{"#0080ff/open", "#336699/closed"} << int(QDialog::Rejected);
+    // Another store of the writing settings (the tool bar's font size)
+    // stores the colour the dialog opened with, which the confirm replaces.
+    QTest::newRow("colour, settings stored, then cross")
+        << "#336699" << QStringList{"corner", "store", "cross"}
+        << QStringList{"#0080ff/open", "#336699/stored", "#336699/closed"} << int(QDialog::Rejected);
+    QTest::newRow("colour, settings stored, then confirm")
+        << "#336699" << QStringList{"corner", "store", "confirm"}
+        << QStringList{"#0080ff/open", "#336699/stored", "#0080ff/closed"} << int(QDialog::Accepted);
     QTest::newRow("escape does not end it") << "#336699" << QStringList{"escape", "confirm"}
                                             << QStringList{"#336699/open", "#336699/closed"}
                                             << int(QDialog::Accepted);
@@ -143,9 +159,13 @@ void TestColorDialog::leavingPutsTheOpeningColourBack()
                 dialog.titleBar()->closeButton()->click();
             else if (step == QLatin1String("quit"))
                 CJobManager::instance()->saveUserData(), dialog.done(QDialog::Rejected);
+            else if (step == QLatin1String("store"))
+                CJobManager::instance()->updateCreationConf(CPublicManager::instance()->userConf.creationConf, 4242);
             else
                 dialog.close();
-            seen << fontColor() + (dialog.isVisible() ? QStringLiteral("/open") : QStringLiteral("/closed"));
+            seen << (step == QLatin1String("store") ? storedColour() + QStringLiteral("/stored")
+                                                   : fontColor() + (dialog.isVisible() ? QStringLiteral("/open")
+                                                                                       : QStringLiteral("/closed")));
         }
     });
     QCOMPARE(dialog.exec(), result);

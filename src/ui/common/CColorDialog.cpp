@@ -130,18 +130,19 @@ void CColorDialog::onColorChanged(int h, int s, int v)
     m_preview->svChangedSlot(h, s, v);
     if (m_settingColor)
         return;
-    beginPreview();
     // The strip's top (hue 360) is red again.
-    m_model->userConf.creationConf.fontColor = QColor::fromHsv(h % 360, s, v, 255).name();
-    emit changeColor();
+    beginPreview(QColor::fromHsv(h % 360, s, v, 255).name());
 }
 
-void CColorDialog::beginPreview()
+void CColorDialog::beginPreview(const QString& colour)
 {
     // By value: the colour also goes back after the dialog is gone.
     const QString before = m_hadColor ? m_openingColor.name() : QString();
     CPublicManager* model = m_model;
     m_trial.begin([model, before]() { model->userConf.creationConf.fontColor = before; });
+    m_shown = colour;
+    m_model->userConf.creationConf.fontColor = colour;
+    emit changeColor();
 }
 
 void CColorDialog::reject()
@@ -155,6 +156,8 @@ void CColorDialog::reject()
 void CColorDialog::onConfirm()
 {
     m_trial.confirm();
+    if (m_shown)
+        m_model->userConf.creationConf.fontColor = *m_shown;
     const int uid = m_model->userInfo.uid;
     if (!m_jobs->updateCreationConf(m_model->userConf.creationConf, uid))
         qWarning() << "the font colour stays in this session only: nobody is signed in";
@@ -163,9 +166,7 @@ void CColorDialog::onConfirm()
 
 void CColorDialog::onRestore()
 {
-    beginPreview();
-    m_model->userConf.creationConf.fontColor.clear();
-    emit changeColor();
+    beginPreview(QString());
 }
 
 void CColorDialog::keyPressEvent(QKeyEvent* event)

@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QDialog>
 
+#include <optional>
+
 class CBaseTitleBar;
 class CJobManager;
 class CPublicManager;
@@ -48,8 +50,9 @@ private:
     void onColorChanged(int h, int s, int v);
     void onConfirm();
     void onRestore();
-    // Before the model takes a colour the author has not confirmed.
-    void beginPreview();
+    // The model takes a colour the author tries (empty: the default), and
+    // every window shows it; unconfirmed, the colour from before goes back.
+    void beginPreview(const QString& colour);
 
     CPublicManager* m_model;
     CJobManager* m_jobs;
@@ -58,6 +61,10 @@ private:
     // True while setColor() shows the opening colour: its echo from the
     // square is no choice of the author's.
     bool m_settingColor = false;
+    // What the dialog shows once the author tried a colour: the confirm
+    // stores it, even when another store of the settings put the opening
+    // colour back into the model meanwhile.
+    std::optional<QString> m_shown;
 
     QWidget* m_background = nullptr;
     CBaseTitleBar* m_titleBar = nullptr;
