@@ -41,8 +41,9 @@ public:
     bool clearJournal();
     // kind: "ok" (delay only), "http500", "code300", "code400", "code500",
     // "notjson", "nouserdata", "truncated", "drop" or "raw" (rawBody as the
-    // whole reply). path "*" hits any API path; count < 0 until reset. A
-    // negative delay holds the answer until releaseHeld().
+    // whole reply). path "*" hits any API path, "/img/" any picture (which
+    // takes "ok" and "http500"); count < 0 until reset. A negative delay
+    // holds the answer until releaseHeld().
     bool addFault(const QString& path, const QString& kind, int delayMs = 0, int count = 1,
                   const QByteArray& rawBody = QByteArray());
     // Drops the faults not yet used up.

@@ -18,9 +18,23 @@
 #include "remote/records/MemoRecords.h"
 #include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
+#include "common/Utility.h"
+#include "manager/CUiManager.h"
+#include "ui/bookshelf/Dialog_BookInfo.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/common/CTextEdit.h"
 #include "volume/CBookVolumeController.h"
 
+#include <QBuffer>
+#include <QComboBox>
 #include <QFile>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStringListModel>
+#include <QTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -321,6 +335,53 @@ QString platformState()
     return out.join(QLatin1Char(' '));
 }
 
+QByteArray pngBytes(const QColor& colour)
+{
+    QImage image(6, 6, QImage::Format_ARGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// The cover of the demo book here: its address and its file.
+QStringList localCover()
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (!query.exec(QStringLiteral("select ifnull(coverUrl, ''), ifnull(localCover, '') from tb_book where bookId = 5001"))
+        || !query.next())
+        return {};
+    return {query.value(0).toString(), query.value(1).toString()};
+}
+
+QString platformCover()
+{
+    for (const QJsonValue& book : standin().store().value(QStringLiteral("books")).toArray()) {
+        if (book[QStringLiteral("book_id")].toInt() == 5001)
+            return book[QStringLiteral("cover")].toString();
+    }
+    return QString();
+}
+
+// Answers the bookshelf's questions as the author would; the information
+// dialog is filled by `fill` and confirmed.
+struct AuthorAnswers : Widget_BookShelfList::Prompts
+{
+    std::function<void(Dialog_BookInfo*)> fill;
+    bool confirmDelete(QWidget*, const QString&) override { return true; }
+    bool askBookInfo(QWidget* parent, QStringListModel* covers, T_Book* book) override
+    {
+        Dialog_BookInfo dialog(parent);
+        dialog.setCoverModel(covers);
+        dialog.loadBookInfo(book);
+        fill(&dialog);
+        dialog.btnConfirm()->click();
+        return dialog.result() == QDialog::Accepted;
+    }
+};
+
 bool recycleChapter(int chapterId, int status)
 {
     T_Book* book = demoBook();
@@ -361,6 +422,8 @@ private slots:
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond();
     void changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data();
     void changeOfOneObjectOnBothMachinesEndsAsTheLaterOne();
+    void changeMadeWhileANewCoverComesStands_data();
+    void changeMadeWhileANewCoverComesStands();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -1353,6 +1416,149 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
     QCOMPARE(localState(), later);
     QCOMPARE(platformState(), later);
     tree->loadBook(nullptr);
+}
+
+void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands_data()
+{
+    QTest::addColumn<QString>("change");  // what the author does while the answer is held
+    QTest::addColumn<QString>("held");    // "/img/": the picture host is slow; else the API path
+    QTest::newRow("recycled") << "recycle" << "/img/";
+    QTest::newRow("renamed") << "rename" << "/img/";
+    QTest::newRow("introduction and category") << "intro" << "/img/";
+    QTest::newRow("a cover chosen here") << "cover" << "/img/";
+    QTest::newRow("signed out") << "sign out" << "/img/";
+    // The rename cannot reach the platform at once: its job still waits when
+    // the information arrives, and is sent with the next pass.
+    QTest::newRow("renamed while the information comes") << "rename" << "/books/bookinfo";
+}
+
+// Another machine gives the book a new cover; while this machine's sync gets
+// the book's information and its picture, the author changes the book on
+// the bookshelf. Both sides end with the author's change and the picture
+// that belongs to it.
+void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, held);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    T_Book* book = demoBook();
+    QVERIFY(book);
+    const int localBookId = book->localId;
+    // The start's own cover is in before the host is slowed.
+    QTRY_VERIFY_WITH_TIMEOUT(localCover().value(0).endsWith(QLatin1String("/img/cover.png")), 15000);
+    Widget_BookShelfList* shelf = CUiManager::instance()->bookshelf()->bookList();
+    AuthorAnswers answers;
+    shelf->setPrompts(&answers);
+    const auto answerNoMore = qScopeGuard([shelf = QPointer<Widget_BookShelfList>(shelf)]() {
+        if (shelf)
+            shelf->setPrompts(nullptr);
+    });
+
+    const QByteArray theirs = pngBytes(Qt::darkGreen);
+    const QByteArray ours = pngBytes(Qt::darkRed);
+    QTemporaryDir dir;
+    const QString chosen = dir.path() + QStringLiteral("/ours.png");
+    QFile file(chosen);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(ours) == ours.size());
+    file.close();
+    const QString folder = appDirPath() + QStringLiteral("/data/bookImg/");
+    QFile::remove(folder + bytesMd5(theirs) + QStringLiteral(".png"));
+    QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), QStringLiteral("/books/editBook"),
+                              {{QStringLiteral("book_id"), 5001}, {QStringLiteral("book_name"), book->bookName},
+                               {QStringLiteral("intro"), book->intro}, {QStringLiteral("channel_type"), book->channelType},
+                               {QStringLiteral("cate_id"), book->cateId},
+                               {QStringLiteral("cover"), QStringLiteral("data:image/png;base64,")
+                                                             + QString::fromLatin1(theirs.toBase64())}})
+                 .isEmpty());
+    const QString theirCover = platformCover();
+    QVERIFY(standin().addFault(held, QStringLiteral("ok"), -1, 1));
+    const bool late = held == QLatin1String("/books/bookinfo");
+    if (late)
+        QVERIFY(standin().addFault(QStringLiteral("/books/editBook"), QStringLiteral("http500"), 0, 1));
+
+    int chosenCate = 0;
+    const auto act = [&]() {
+        const int row = CPublicManager::instance()->bookList.indexOf(CPublicManager::instance()->findBookByLocalId(localBookId));
+        if (change == QLatin1String("rename") || change == QLatin1String("intro")) {
+            answers.fill = [&change, &chosenCate](Dialog_BookInfo* dialog) {
+                if (change == QLatin1String("rename")) {
+                    dialog->nameEdit()->setText(QStringLiteral("甲改的书名"));
+                    return;
+                }
+                dialog->introEdit()->setPlainText(QStringLiteral("甲写的简介"));
+                // Another category of the channel, from the tree this machine has.
+                dialog->primaryCombo(2)->setCurrentIndex(dialog->primaryCombo(2)->count() - 1);
+                chosenCate = dialog->subCombo(2)->currentData().toInt();
+            };
+            shelf->onInfo(localBookId, row);
+        } else if (change == QLatin1String("cover")) {
+            // As the information dialog stores a custom cover.
+            T_Book* shown = CPublicManager::instance()->findBookByLocalId(localBookId);
+            TC_Books_Edit edit(localBookId, shown->channelType, shown->cateId, shown->cateFid, shown->bookName,
+                               shown->intro, chosen, 1700000100);
+            edit.wholeBook = true;
+            QVERIFY(CJobManager::instance()->books_edit(edit));
+        } else if (change == QLatin1String("recycle")) {
+            shelf->onDelete(localBookId, QString(), row);
+        } else {
+            CUiManager::instance()->logout();
+        }
+    };
+    // The author acts once the held request reached the platform, then its
+    // answer is let go. In its own timer: the sync may be waiting anywhere.
+    bool acted = false;
+    QTimer during;
+    during.setSingleShot(true);
+    during.setInterval(20);
+    QObject::connect(&during, &QTimer::timeout, [&]() {
+        bool asked = false;
+        for (const QJsonValue& entry : standin().journal()) {
+            const QString path = entry[QStringLiteral("path")].toString();
+            asked = asked || (late ? path == held : theirCover.endsWith(path));
+        }
+        if (!asked) {
+            during.start();
+            return;
+        }
+        act();
+        acted = true;
+        QVERIFY(standin().releaseHeld());
+    });
+    during.start();
+    CJobManager::instance()->synNow(false);
+    QTRY_VERIFY_WITH_TIMEOUT(acted, 15000);
+    QVERIFY(change != QLatin1String("intro") || (chosenCate > 0 && chosenCate != 2001));
+    QVERIFY(settleClient());
+    const bool signedOut = change == QLatin1String("sign out");
+    if (signedOut) {
+        // The picture came, for nobody: nothing of the book is written for
+        // an author who left.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(folder + bytesMd5(theirs) + QStringLiteral(".png")), 15000);
+        QVERIFY(localCover().value(0).endsWith(QLatin1String("/img/cover.png")));
+    } else {
+        const QString picture = change == QLatin1String("cover") ? bytesMd5(ours) : bytesMd5(theirs);
+        QTRY_COMPARE_WITH_TIMEOUT(localCover().value(1), folder + picture + QStringLiteral(".png"), 15000);
+    }
+    // A later pass, and a new start with another.
+    for (int pass = 0; pass < 2; ++pass) {
+        QVERIFY(pass == 0 || fixture.restart());
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    QCOMPARE(localState(), platformState());
+    const QString intro = QStringLiteral("一部用来试用写作客户端的示例小说。");
+    const QString expected = change == QLatin1String("rename") ? QStringLiteral("甲改的书名:%1:2001:1").arg(intro)
+                             : change == QLatin1String("intro") ? QStringLiteral("示例作品:甲写的简介:%1:1").arg(chosenCate)
+                             : change == QLatin1String("recycle") ? QStringLiteral("示例作品:%1:2001:0").arg(intro)
+                                                                  : QStringLiteral("示例作品:%1:2001:1").arg(intro);
+    QVERIFY2(localState().contains(QLatin1Char(' ') + expected + QLatin1Char(' ')), qPrintable(localState()));
+    if (signedOut)
+        return;  // the cover comes with the book's next information
+    // The picture the platform holds is the one shown here.
+    QCOMPARE(localCover().value(0), platformCover());
+    QCOMPARE(platformCover() == theirCover, change != QLatin1String("cover"));
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
