@@ -1506,26 +1506,26 @@ void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands()
         }
     };
     // The author acts once the held request reached the platform, then its
-    // answer is let go. In its own timer: the sync may be waiting anywhere.
+    // answer is let go. Each look is a timer of its own, set before the look
+    // itself waits for the journal: the client may be waiting anywhere.
     bool acted = false;
-    QTimer during;
-    during.setSingleShot(true);
-    during.setInterval(20);
-    QObject::connect(&during, &QTimer::timeout, [&]() {
+    QObject looks;
+    std::function<void()> look = [&]() {
+        if (acted)
+            return;
+        QTimer::singleShot(20, &looks, look);
         bool asked = false;
         for (const QJsonValue& entry : standin().journal()) {
             const QString path = entry[QStringLiteral("path")].toString();
             asked = asked || (late ? path == held : theirCover.endsWith(path));
         }
-        if (!asked) {
-            during.start();
+        if (!asked || acted)
             return;
-        }
-        act();
         acted = true;
+        act();
         QVERIFY(standin().releaseHeld());
-    });
-    during.start();
+    };
+    QTimer::singleShot(0, &looks, look);
     CJobManager::instance()->synNow(false);
     QTRY_VERIFY_WITH_TIMEOUT(acted, 15000);
     QVERIFY(change != QLatin1String("intro") || (chosenCate > 0 && chosenCate != 2001));
