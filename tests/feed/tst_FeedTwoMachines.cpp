@@ -1525,6 +1525,7 @@ void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands()
         act();
         QVERIFY(standin().releaseHeld());
     };
+    QVERIFY(standin().clearJournal());
     QTimer::singleShot(0, &looks, look);
     CJobManager::instance()->synNow(false);
     QTRY_VERIFY_WITH_TIMEOUT(acted, 15000);
