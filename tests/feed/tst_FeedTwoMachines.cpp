@@ -1506,27 +1506,15 @@ void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands()
         }
     };
     // The author acts once the held request reached the platform, then its
-    // answer is let go. Each look is a timer of its own, set before the look
-    // itself waits for the journal: the client may be waiting anywhere.
+    // answer is let go.
     bool acted = false;
     QObject looks;
-    std::function<void()> look = [&]() {
-        if (acted)
-            return;
-        QTimer::singleShot(20, &looks, look);
-        bool asked = false;
-        for (const QJsonValue& entry : standin().journal()) {
-            const QString path = entry[QStringLiteral("path")].toString();
-            asked = asked || (late ? path == held : theirCover.endsWith(path));
-        }
-        if (!asked || acted)
-            return;
+    QVERIFY(standin().clearJournal());
+    standin().onceAsked(late ? held : theirCover.mid(theirCover.lastIndexOf(QLatin1Char('/'))), &looks, [&]() {
         acted = true;
         act();
         QVERIFY(standin().releaseHeld());
-    };
-    QVERIFY(standin().clearJournal());
-    QTimer::singleShot(0, &looks, look);
+    });
     CJobManager::instance()->synNow(false);
     QTRY_VERIFY_WITH_TIMEOUT(acted, 15000);
     QVERIFY(change != QLatin1String("intro") || (chosenCate > 0 && chosenCate != 2001));
