@@ -355,6 +355,12 @@ void CUserJobManager::execUserJob(T_JobData* job)
     request.update_time = job->createTime;
     CTessaneUrl::setUserData(*job, request.header, 1);
 
+    // The job record is the drain's shared one, which a drain of the next
+    // session fills anew while this request is out: its id and revision are
+    // taken now.
+    const int jobId = job->jobId;
+    const int revision = job->revision;
+    job = nullptr;
     TS_Author_Update reply;
     const int uid = m_model->userInfo.uid;
     const QNetworkReply::NetworkError error = m_http->author_update(request, reply);
@@ -364,17 +370,17 @@ void CUserJobManager::execUserJob(T_JobData* job)
     const bool sameSession = stillSignedIn(uid);
     if (code == HttpOk || code == HttpRefused) {
         // A refusal is final: replaying it would be refused again.
-        const JobConfirm confirm = m_db->deleteJob(job->jobId, job->revision);
+        const JobConfirm confirm = m_db->deleteJob(jobId, revision);
         if (confirm == JobConfirm::KeptNewer)
-            qDebug() << "profile job" << job->jobId << "changed while it was sent; it stays queued";
+            qDebug() << "profile job" << jobId << "changed while it was sent; it stays queued";
         if (confirm != JobConfirm::Failed) {
             if (sameSession)
                 CJobManager::instance()->execUserJob();
             return;
         }
-        qWarning() << "profile job" << job->jobId << "sent but not removed:" << m_db->lastErrorText();
+        qWarning() << "profile job" << jobId << "sent but not removed:" << m_db->lastErrorText();
     } else {
-        qWarning() << "profile job" << job->jobId << "not accepted (" << error << ", code" << code
+        qWarning() << "profile job" << jobId << "not accepted (" << error << ", code" << code
                    << "); it stays for the next synchronisation";
     }
     if (!sameSession)

@@ -5,7 +5,9 @@
 
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "manager/CUserJobManager.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -37,6 +39,7 @@ private slots:
     void jobInFlightIsNotHandedOutTwice();
     void changeMergedWhileInFlightIsSentAgain();
     void code300SignsTheUserOutAndKeepsTheJob();
+    void drainOfAnAuthorSignedOutDuringAProfileReplayEnds();
 };
 
 void JobDrainTest::storedJobsDrainOldestFirstThenPullTheFeed()
@@ -211,6 +214,43 @@ void JobDrainTest::code300SignsTheUserOutAndKeepsTheJob()
     TC_Books_AddBook late(QStringLiteral("迟来之书"), 1700000000, 1700000000, QString());
     QVERIFY(!CBookJobManager::instance()->books_add(late, false));
     QCOMPARE(f.jobIds(), ids);
+}
+
+// The profile job replays while the platform is slow; meanwhile the author
+// signs out and another signs in. The first author's drain ends there: the
+// rest of that author's queue waits for that author, and nothing of it goes
+// out under the other's sign-in.
+void JobDrainTest::drainOfAnAuthorSignedOutDuringAProfileReplayEnds()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    TC_Author_Register other;
+    other.phone = QStringLiteral("13900000004");
+    other.password = QStringLiteral("other1234");
+    TS_Author_Register registered;
+    QCOMPARE(CUserJobManager::instance()->author_register(other, registered), 0);
+    const QList<int> ids{f.addJob(2, QStringLiteral(R"({"name":"甲的新名","sex":"M"})")),
+                         f.addChapterSave(1, 9001, QStringLiteral("甲写的字"))};
+    QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), QStringLiteral("ok"), -1, 1));
+    QVERIFY(standin().clearJournal());
+    bool signedIn = false;
+    QObject looks;
+    standin().onceAsked(QStringLiteral("/author/updateAuthor"), &looks, [&]() {
+        CUiManager::instance()->logout();
+        TC_Author_Login login;
+        login.phone = other.phone;
+        login.password = other.password;
+        TS_Author_Login reply;
+        CJobManager::instance()->author_login(login, reply, true);
+        signedIn = reply.header.code == 200 && CJobManager::instance()->initAfterLogin();
+        QVERIFY(standin().releaseHeld());
+    });
+    QVERIFY(f.start());
+    QTRY_VERIFY_WITH_TIMEOUT(signedIn, 15000);
+    QVERIFY(JobsFixture::waitForPull());
+    QCOMPARE(CPublicManager::instance()->userInfo.uid, registered.uid);
+    QVERIFY(JobsFixture::requestsTo(kEdit).isEmpty());
+    QCOMPARE(f.jobIds(), ids.mid(1));
 }
 
 int runJobDrainTests(int argc, char** argv)
