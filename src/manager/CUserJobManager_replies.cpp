@@ -307,10 +307,6 @@ void CUserJobManager::getAuthorStatistics(QString* json)
     TS_AuthorCount_UserData server;
     const bool fromServer = m_http->authorCount_userData(request, server) == QNetworkReply::NoError
                             && server.header.code == HttpOk;
-    // Signed out while the figures were on their way: the page was this
-    // author's, and nobody else's figures go into it.
-    if (!stillSignedIn(request.header.uid))
-        return;
 
     // The platform counts what reached it; days written here and not yet
     // uploaded count too, so that no day of the week outdoes the history.
