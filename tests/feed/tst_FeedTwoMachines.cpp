@@ -1427,6 +1427,8 @@ void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands_data()
     QTest::newRow("introduction and category") << "intro" << "/img/";
     QTest::newRow("a cover chosen here") << "cover" << "/img/";
     QTest::newRow("signed out") << "sign out" << "/img/";
+    // The shelf's records are made anew at the sign-in.
+    QTest::newRow("signed out and in again") << "sign in again" << "/img/";
     // The rename cannot reach the platform at once: its job still waits when
     // the information arrives, and is sent with the next pass.
     QTest::newRow("renamed while the information comes") << "rename" << "/books/bookinfo";
@@ -1503,6 +1505,14 @@ void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands()
             shelf->onDelete(localBookId, QString(), row);
         } else {
             CUiManager::instance()->logout();
+            if (change == QLatin1String("sign in again")) {
+                TC_Author_Login login;
+                login.phone = QStringLiteral("13800000000");
+                login.password = QStringLiteral("demo1234");
+                TS_Author_Login reply;
+                CJobManager::instance()->author_login(login, reply, true);
+                QVERIFY(reply.header.code == 200 && CJobManager::instance()->initAfterLogin());
+            }
         }
     };
     // The author acts once the held request reached the platform, then its
