@@ -5,7 +5,6 @@
 #include "common/Utility.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUserJobManager.h"
-#include "remote/records/AccountRecords.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -98,48 +97,6 @@ private slots:
         TS_Author_UploadImg reply;
         CUserJobManager::instance()->author_uploadImg(request, reply);
         QCOMPARE(CPublicManager::instance()->userInfo.localHeadImg, QStringLiteral("/earlier.png"));
-    }
-
-    // A uploads a head picture while the platform is slow; before the answer
-    // comes, B signs in on this machine. A's choice is in A's row; the
-    // address the platform gave it is nothing of B's.
-    void uploadAnsweredAfterAnotherSignInStaysTheFirstAuthors()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        TC_Author_Register other;
-        other.phone = QStringLiteral("13900000005");
-        other.password = QStringLiteral("other1234");
-        TS_Author_Register registered;
-        QCOMPARE(CUserJobManager::instance()->author_register(other, registered), 0);
-        QVERIFY(world.signInDemo());
-        const QByteArray chosen = pngBytes(Qt::magenta, 7);
-        const QString picture = world.path() + QStringLiteral("/mine.png");
-        QVERIFY(writeFile(picture, chosen));
-        const QString copy = headFolder() + bytesMd5(chosen) + QStringLiteral(".png");
-        m_made << copy;
-        QVERIFY(standin().addFault(QStringLiteral("/author/uploadimg"), QStringLiteral("ok"), -1, 1));
-        QVERIFY(standin().clearJournal());
-        QObject looks;
-        standin().onceAsked(QStringLiteral("/author/uploadimg"), &looks, [&]() {
-            TC_Author_Login login;
-            login.phone = other.phone;
-            login.password = other.password;
-            TS_Author_Login reply;
-            CUserJobManager::instance()->author_login(login, reply);
-            QCOMPARE(reply.header.code, 200);
-            QVERIFY(standin().releaseHeld());
-        });
-        TC_Author_UploadImg request = uploadRequest(picture, chosen);
-        TS_Author_UploadImg reply;
-        CUserJobManager::instance()->author_uploadImg(request, reply);
-        QVERIFY(!reply.headimg.isEmpty());
-        QCOMPARE(CPublicManager::instance()->userInfo.uid, registered.uid);
-        QCOMPARE(CPublicManager::instance()->userInfo.headimg, QString());
-        QCOMPARE(world.value(QStringLiteral("select localHeadImg || '|' || headImgUrl from tb_user where uid = %1")
-                                 .arg(registered.uid)).toString(),
-                 QStringLiteral("|"));
-        QCOMPARE(world.value("select localHeadImg from tb_user where uid = 10001").toString(), copy);
     }
 
 };

@@ -87,40 +87,6 @@ private slots:
         QCOMPARE(world.value("select authorName from tb_user").toString(), QStringLiteral("再改名"));
     }
 
-    // A renames while the platform is slow and fails in the end; before
-    // the answer comes, B signs in on this machine. A's name waits in A's
-    // job; B's record, row and queue are B's alone.
-    void updateAnsweredAfterAnotherSignInStaysTheFirstAuthors()
-    {
-        AccountWorld world;
-        QVERIFY(world.ok());
-        TC_Author_Register other;
-        other.phone = QStringLiteral("13900000003");
-        other.password = QStringLiteral("other1234");
-        TS_Author_Register registered;
-        QCOMPARE(CUserJobManager::instance()->author_register(other, registered), 0);
-        QVERIFY(world.signInDemo());
-        QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), QStringLiteral("http500"), -1, 1));
-        QVERIFY(standin().clearJournal());
-        QObject looks;
-        standin().onceAsked(QStringLiteral("/author/updateAuthor"), &looks, [&]() {
-            TC_Author_Login login;
-            login.phone = other.phone;
-            login.password = other.password;
-            TS_Author_Login reply;
-            CUserJobManager::instance()->author_login(login, reply);
-            QCOMPARE(reply.header.code, 200);
-            QVERIFY(standin().releaseHeld());
-        });
-        updateProfile(QStringLiteral("甲的新名"), QStringLiteral("M"));
-        QCOMPARE(CPublicManager::instance()->userInfo.uid, registered.uid);
-        QCOMPARE(CPublicManager::instance()->userInfo.author_name, QStringLiteral("作者0003"));
-        QCOMPARE(world.value(QStringLiteral("select authorName from tb_user where uid = %1").arg(registered.uid)).toString(),
-                 QStringLiteral("作者0003"));
-        QCOMPARE(world.value("select group_concat(uid || ':' || content) from tb_job").toString(),
-                 QStringLiteral("10001:{\"name\":\"甲的新名\",\"sex\":\"M\"}"));
-    }
-
     void updateFromTheChangeFeedIsNotQueued()
     {
         AccountWorld world;

@@ -95,19 +95,17 @@ void StandinServer::onceAsked(const QString& pathEnd, QObject* context, const st
     auto done = std::make_shared<bool>(false);
     auto look = std::make_shared<std::function<void()>>();
     // The pending timers own the look; once it has acted none is set again.
-    const std::weak_ptr<std::function<void()>> self = look;
-    *look = [this, pathEnd, context, act, done, self]() {
+    *look = [this, pathEnd, context, act, done, self = std::weak_ptr<std::function<void()>>(look)]() {
         if (*done)
             return;
-        const std::shared_ptr<std::function<void()>> again = self.lock();
-        QTimer::singleShot(20, context, [again]() { (*again)(); });
+        QTimer::singleShot(20, context, [again = self.lock()]() { (*again)(); });
         bool asked = false;
         for (const QJsonValue& entry : journal())
             asked = asked || entry[QStringLiteral("path")].toString().endsWith(pathEnd);
-        if (!asked || *done)
-            return;
-        *done = true;
-        act();
+        if (asked && !*done) {
+            *done = true;
+            act();
+        }
     };
     QTimer::singleShot(0, context, [look]() { (*look)(); });
 }
