@@ -4,7 +4,6 @@
 #include "common/PrivateFiles.h"
 
 #include "platform/ProgramPath.h"
-#include "remote/CTessaneHttp.h"
 
 #include <QAbstractButton>
 #include <QBuffer>
@@ -422,10 +421,3 @@ QObject* topLevelParent(QObject* object)
     return ancestor;
 }
 
-QString downloadImage(const QString& url, const QString& folder)
-{
-    if (url.isEmpty() || folder.isEmpty())
-        return QString();
-    mkpathIfMissing(folder);
-    return CTessaneHttp::instance()->downloadImg(url, folder);
-}

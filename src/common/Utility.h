@@ -65,10 +65,6 @@ QStringList getEditorFontFamilies();
 QStringList pickEditorFontFamilies(const QStringList& installedChineseFamilies);
 
 void imageToBase64Url(const QString& picturePath, QString& result);
-// Downloads a picture into the folder (made when missing) under the MD5 of its
-// bytes; the stored file's path, or the empty text when either argument is
-// empty or the download fails.
-QString downloadImage(const QString& url, const QString& folder);
 void moveToScreenCenter(QWidget* widget);
 // Centres a top-level panel over the window that holds `over`.
 void moveOverWindowCenter(QWidget* panel, const QWidget* over);

@@ -409,6 +409,12 @@ public:
     // and writes its row id into header.localBookId.
     bool insertBook(TC_Books_AddBook& request);
     bool updateBook(const T_Book* book);
+    // The members a book's information from the platform brings: name,
+    // category, introduction, word count, update time and server id. The
+    // cover and the recycle state stay as they are.
+    bool updateBookInfo(const T_Book* book);
+    // The cover alone: its address on the platform and its file here.
+    bool updateBookCover(int localBookId, const QString& coverUrl, const QString& localCover);
     bool updateBookLastEditChapter(int localBookId, int localChapterId);
     bool updateBookMoney(int localBookId, double money);
     // Stamps the book's update time with now (the bookshelf's order).

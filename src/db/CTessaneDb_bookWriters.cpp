@@ -50,6 +50,27 @@ bool CTessaneDb::updateBook(const T_Book* book)
         "book", book->localId);
 }
 
+bool CTessaneDb::updateBookInfo(const T_Book* book)
+{
+    if (!book)
+        return false;
+    return execRowUpdate(
+        *this,
+        sqlBind(QStringLiteral("update tb_book set bookName = %1,cateId = %2,channelType = %3,intro = %4,"
+                               "updateTime = %5,wordNum = %6,bookId = %7,cateFid = %8 where localId = %9;"),
+                {book->bookName, book->cateId, book->channelType, book->intro, book->updateTime, book->wordNum,
+                 book->bookId, book->cateFid, book->localId}),
+        "book", book->localId);
+}
+
+bool CTessaneDb::updateBookCover(int localBookId, const QString& coverUrl, const QString& localCover)
+{
+    return execRowUpdate(*this,
+                         sqlBind(QStringLiteral("update tb_book set coverUrl = %1,localCover = %2 where localId = %3;"),
+                                 {coverUrl, localCover, localBookId}),
+                         "book", localBookId);
+}
+
 bool CTessaneDb::updateBookLastEditChapter(int localBookId, int localChapterId)
 {
     return execRowUpdate(*this,

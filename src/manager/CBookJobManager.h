@@ -378,7 +378,17 @@ private:
     JobReplay replayVolume(T_JobData& job);
 
     void asynBackBookAdd(const QByteArray& body);
+    // --- a book's information and its cover (CBookJobManager_bookInfo.cpp) ---
     void asynBackBookInfo(const QByteArray& body);
+    // The content of the book's edit still queued here (the book as it stood
+    // here when last edited), empty when none waits.
+    QJsonObject waitingBookEdit(int localBookId) const;
+    // Whether that edit brings a cover the author chose here.
+    static bool coverWaitsHere(const QJsonObject& edit);
+    // Fetches the picture at url for the book's cover without waiting;
+    // takeCover stores it when it comes, if it still may.
+    void fetchCover(int localBookId, const QString& url);
+    void takeCover(int uid, int localBookId, const QString& url, const QString& shownBefore, const QString& file);
     // The parent category of a category, as the category lists give it.
     int cateParentOf(int channel, int cateId) const;
     // The information of a book the feed named that this machine lacks:
@@ -431,4 +441,6 @@ private:
     QString m_lastError;
     // Chapters deleted elsewhere whose dropped changes the author was told of.
     QSet<int> m_toldGone;
+    // Covers on their way: local book id -> the address asked for last.
+    QMap<int, QString> m_coverFetches;
 };

@@ -78,9 +78,11 @@ JobReplay CBookJobManager::execUserJob(T_JobData& job)
             return JobReplay::Park;
         // The book and its row took the change when it was made; only the
         // request is rebuilt, with the cover as the data URL it travels as.
+        // The cover goes only when the author chose it: sent along with a
+        // rename, the picture shown here would undo one chosen elsewhere.
         const QJsonObject stored = objectOf(job.content);
         QString cover;
-        const QString coverPath = textOf(stored, "localCover");
+        const QString coverPath = coverWaitsHere(stored) ? textOf(stored, "localCover") : QString();
         if (!coverPath.isEmpty())
             imageToBase64Url(coverPath, cover);
         TC_Books_Edit request(job.localBookId, intOf(stored, "channelType"), intOf(stored, "cateId"),

@@ -262,72 +262,6 @@ int CBookJobManager::cateParentOf(int channel, int cateId) const
     return QString::number(cateId).left(4).toInt();
 }
 
-void CBookJobManager::asynBackBookInfo(const QByteArray& body)
-{
-    TS_Books_Info reply;
-    CTessaneUrl::setHttpBookInfo(body, &reply);
-    const T_Http_Custom& header = reply.header.userdata;
-    if (reply.header.code == HttpOk && header.localBookId < 1 && header.bookId > 0 && !takeUnknownBook(reply))
-        return;
-    if (reply.header.code != HttpOk || header.localBookId < 1)
-        return;
-    // A book in the recycle bin takes a rename made elsewhere too.
-    T_Book* book = m_model->findAnyBookByLocalId(header.localBookId);
-    if (book == nullptr)
-        return;
-    if (reply.book_id < 1 || (book->bookId >= 1 && reply.book_id != book->bookId)) {
-        qWarning() << "book information for book" << reply.book_id << "does not belong to book"
-                   << book->localId << "; ignored";
-        return;
-    }
-    T_Book updated(book->localId, book->bookName);
-    updated.bookId = book->bookId;
-    updated.chapterCount = book->chapterCount;
-    updated.coverUrl = book->coverUrl;
-    updated.localCover = book->localCover;
-    updated.status = book->status;
-
-    // Like chapter texts, a name or an introduction from the platform loses
-    // the control characters another client let through.
-    updated.intro = withoutControlChars(reply.intro);
-    updated.bookId = reply.book_id;
-    updated.cateId = reply.cate_id;
-    updated.cateFid = cateParentOf(reply.channel_type, reply.cate_id);
-    updated.wordNum = reply.word_num;
-    updated.authorId = reply.author_id;
-    const QString name = withoutControlChars(reply.book_name);
-    if (!name.isEmpty())
-        updated.bookName = name;
-    if (reply.cover != book->coverUrl) {
-        updated.coverUrl = reply.cover;
-        const QString file = downloadImage(reply.cover, appDirPath() + QStringLiteral("/data/bookImg/"));
-        if (!file.isEmpty())
-            updated.localCover = file;
-    }
-    updated.createTime = reply.create_time;
-    updated.updateTime = reply.update_time;
-    updated.channelType = reply.channel_type;
-    if (!m_db->updateBook(&updated)) {
-        replyDbFailed(reply.header, "book information not stored");
-        return;
-    }
-    book->intro = updated.intro;
-    book->bookId = updated.bookId;
-    book->cateId = updated.cateId;
-    book->cateFid = updated.cateFid;
-    book->wordNum = updated.wordNum;
-    book->authorId = updated.authorId;
-    book->bookName = updated.bookName;
-    book->coverUrl = updated.coverUrl;
-    book->localCover = updated.localCover;
-    book->createTime = updated.createTime;
-    book->updateTime = updated.updateTime;
-    book->channelType = updated.channelType;
-    refreshBookItem(book);
-    if (book->status != 1)
-        m_model->announceBinChanged(0);
-}
-
 void CBookJobManager::asynBackBookEdit(const QByteArray& body)
 {
     TS_Books_Edit reply;
@@ -335,14 +269,7 @@ void CBookJobManager::asynBackBookEdit(const QByteArray& body)
     if (reply.header.code != HttpOk || reply.cover.isEmpty())
         return;
     if (T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId)) {
-        T_Book stored(book->localId, book->bookName);
-        // The row is written whole: copy what it holds, change the cover.
-        stored.bookId = book->bookId; stored.cateId = book->cateId; stored.channelType = book->channelType;
-        stored.chapterCount = book->chapterCount; stored.localCover = book->localCover;
-        stored.intro = book->intro; stored.updateTime = book->updateTime; stored.wordNum = book->wordNum;
-        stored.cateFid = book->cateFid; stored.status = book->status;
-        stored.coverUrl = reply.cover;
-        if (!m_db->updateBook(&stored)) {
+        if (!m_db->updateBookCover(book->localId, reply.cover, book->localCover)) {
             replyDbFailed(reply.header, "cover address not stored");
             return;
         }

@@ -463,6 +463,10 @@ JobReplay CJobManager::handOut(T_JobData& job)
         const int jobId = job.jobId;
         m_drainJobId = jobId;
         m_userJobs->execUserJob(&job);
+        // A sign-out while it waited reset the drain: this drain ended with
+        // its session, and the mark may be the next session's drain's now.
+        if (m_drainJobId != jobId)
+            return JobReplay::Sent;
         m_drainJobId = 0;
         T_JobData left;
         if (!m_db->getJobById(jobId, left) || left.jobId == jobId) {

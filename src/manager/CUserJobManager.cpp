@@ -52,6 +52,11 @@ CUserJobManager* CUserJobManager::instance()
     return manager;
 }
 
+bool CUserJobManager::stillSignedIn(int uid) const
+{
+    return uid > 0 && m_model->userInfo.uid == uid && m_db->currentUid() == uid;
+}
+
 // --- sign-in ---
 
 void CUserJobManager::loginSuccess(int uid, const QString& token)
@@ -260,11 +265,13 @@ void CUserJobManager::saveAuthorInfo(TS_Author_Info* info)
         user.vipExpireTime = info->vipExpireTime;
         user.is_checkin_today = info->is_checkin_today;
         user.isBindPhone = info->isBindPhone;
-        if (info->headimg != user.headimg) {
-            user.headimg = info->headimg;
-            user.localHeadImg = info->headimg.isEmpty()
-                                    ? QString()
-                                    : m_http->downloadImg(info->headimg, headImgFolder());
+        if (info->headimg.isEmpty()) {
+            user.headimg.clear();
+            user.localHeadImg.clear();
+        } else if (info->headimg != user.headimg) {
+            // The picture follows without waiting: the address is taken with
+            // it, so a picture that never came is asked for again.
+            fetchHeadImg(info->headimg);
         }
     }
     storeUser(&info->header);
@@ -273,31 +280,46 @@ void CUserJobManager::saveAuthorInfo(TS_Author_Info* info)
 void CUserJobManager::author_update(TC_Author_Update& request, TS_Author_Update& reply)
 {
     TS_Author_Info& user = m_model->userInfo;
+    const int uid = user.uid;
     user.author_name = request.author_name;
     user.sex = request.sex;
 
-    // The local row first: the change counts even when the platform is away.
+    // The row and the job first: the change counts even when the platform is
+    // away, and stays this author's, queued, when the author is signed out
+    // while the request is out. The job goes once the platform took it.
     T_Http_S localFailure;
     bool storedLocally = storeUser(&localFailure);
+    T_Http_Custom job;
+    job.jobType = kAuthorProfileJob;
+    int revision = 0;
+    bool queued = false;
+    if (request.header.synStep == 0 && uid > 0) {
+        if (m_db->currentUid() != uid)
+            m_db->setCurrentUid(uid);
+        QJsonObject content;
+        jsonInsertString(content, QStringLiteral("name"), request.author_name);
+        jsonInsertString(content, QStringLiteral("sex"), request.sex);
+        const QString text = QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact));
+        queued = m_db->addJob(job, text, int(currentServerTime()), 0, &revision);
+        if (!queued)
+            m_db->setDbError(&localFailure);
+    }
 
     const QNetworkReply::NetworkError error = m_http->author_update(request, reply);
-    if (!answeredOk(error, reply.header)) {
-        request.header.uid = user.uid;
-        request.header.jobType = kAuthorProfileJob;
-        if (request.header.synStep == 0) {
-            if (user.uid > 0 && m_db->currentUid() != user.uid)
-                m_db->setCurrentUid(user.uid);
-            QJsonObject content;
-            jsonInsertString(content, QStringLiteral("name"), user.author_name);
-            jsonInsertString(content, QStringLiteral("sex"), user.sex);
-            const QString text =
-                QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact));
-            if (!m_db->addJob(request.header, text, int(currentServerTime()), 0)) {
-                // Neither sent nor queued: the author must hear of it.
-                m_db->setDbError(&localFailure);
-                m_ui->showDbError(localFailure.msg);
-                storedLocally = false;
-            }
+    const bool accepted = answeredOk(error, reply.header);
+    if (accepted && queued && m_db->deleteJob(job.jobId, revision) == JobConfirm::Failed)
+        qWarning() << "profile job" << job.jobId << "sent but not removed:" << m_db->lastErrorText();
+    if (!stillSignedIn(uid)) {
+        // Signed out while the request was out: nothing of its answer
+        // belongs to whoever is signed in now.
+        qInfo() << "profile update of user" << uid << "answered after the sign-out; its job keeps the change";
+        return;
+    }
+    if (!accepted) {
+        if (request.header.synStep == 0 && !queued) {
+            // Neither sent nor queued: the author must hear of it.
+            m_ui->showDbError(localFailure.msg);
+            storedLocally = false;
         }
         qDebug() << "profile update not accepted now (" << error << ", code" << reply.header.code
                  << "); queued for replay";
@@ -333,23 +355,36 @@ void CUserJobManager::execUserJob(T_JobData* job)
     request.update_time = job->createTime;
     CTessaneUrl::setUserData(*job, request.header, 1);
 
+    // The job record is the drain's shared one, which a drain of the next
+    // session fills anew while this request is out: its id and revision are
+    // taken now.
+    const int jobId = job->jobId;
+    const int revision = job->revision;
+    job = nullptr;
     TS_Author_Update reply;
+    const int uid = m_model->userInfo.uid;
     const QNetworkReply::NetworkError error = m_http->author_update(request, reply);
     const int code = error == QNetworkReply::NoError ? reply.header.code : 0;
+    // Signed out while the request was out: the job is settled or stays by
+    // its id, and the queue and the sync marks are the new session's.
+    const bool sameSession = stillSignedIn(uid);
     if (code == HttpOk || code == HttpRefused) {
         // A refusal is final: replaying it would be refused again.
-        const JobConfirm confirm = m_db->deleteJob(job->jobId, job->revision);
+        const JobConfirm confirm = m_db->deleteJob(jobId, revision);
         if (confirm == JobConfirm::KeptNewer)
-            qDebug() << "profile job" << job->jobId << "changed while it was sent; it stays queued";
+            qDebug() << "profile job" << jobId << "changed while it was sent; it stays queued";
         if (confirm != JobConfirm::Failed) {
-            CJobManager::instance()->execUserJob();
+            if (sameSession)
+                CJobManager::instance()->execUserJob();
             return;
         }
-        qWarning() << "profile job" << job->jobId << "sent but not removed:" << m_db->lastErrorText();
+        qWarning() << "profile job" << jobId << "sent but not removed:" << m_db->lastErrorText();
     } else {
-        qWarning() << "profile job" << job->jobId << "not accepted (" << error << ", code" << code
+        qWarning() << "profile job" << jobId << "not accepted (" << error << ", code" << code
                    << "); it stays for the next synchronisation";
     }
+    if (!sameSession)
+        return;
     m_ui->stopSyncAnimation(false);
     m_model->resetAllBookSynState();
 }

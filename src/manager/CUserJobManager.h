@@ -54,7 +54,9 @@ public:
 
     // Copies a profile reply into the signed-in user's record and stores it.
     void saveAuthorInfo(TS_Author_Info* info);
-    // Makes sure the head picture is on disk; gives its local path.
+    // Gives the local path of the head picture there is now (empty when
+    // none) and fetches the platform's without waiting; when it comes, for
+    // the same author, it is shown (and with save stored).
     void getHeadImg(QString* path, bool save);
     // Replays one queued account job (only job 2 does anything).
     void execUserJob(T_JobData* job);
@@ -75,9 +77,16 @@ private:
     // The profile request as the job manager's facade makes it: header
     // logged, a lost sign-in sends the user to the login dialog.
     void refreshAuthorInfo();
+    // The head picture at url, fetched without waiting; takeHeadImg takes
+    // it into the record of the author it was fetched for, if it still may.
+    void fetchHeadImg(const QString& url, bool store = true);
+    void takeHeadImg(int uid, const QString& url, const QString& shownBefore, const QString& file, bool store);
     // Stores the picture's bytes as <md5>.<suffix> below the head-image
     // folder unless that copy exists; the copy's path, empty on failure.
     QString keepLocalHeadCopy(const QString& picturePath);
+    // Whether the author uid is still the one signed in: another author's
+    // sign-in replaces the record, a sign-out clears the database's author.
+    bool stillSignedIn(int uid) const;
     // The folders below the program directory, created when missing.
     static QString headImgFolder();
     static QString bannerFolder();
@@ -85,6 +94,8 @@ private:
     static QByteArray bodyForLog(const QByteArray& body);
 
     QMap<int, int> m_unused;
+    // The head picture on its way (its address), empty when none is.
+    QString m_headFetch;
     CTessaneHttp* m_http = nullptr;
     CTessaneDb* m_db = nullptr;
     CPublicManager* m_model = nullptr;

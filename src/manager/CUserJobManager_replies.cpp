@@ -200,22 +200,32 @@ QString CUserJobManager::keepLocalHeadCopy(const QString& picturePath)
 void CUserJobManager::author_uploadImg(TC_Author_UploadImg& request, TS_Author_UploadImg& reply)
 {
     TS_Author_Info& user = m_model->userInfo;
+    const int uid = user.uid;
     if (!request.localPath.isEmpty() && QFileInfo(request.localPath).isFile()) {
         const QString copy = keepLocalHeadCopy(request.localPath);
         // Without a copy the earlier head image stays: a path to nothing
-        // would blank the picture on every screen.
+        // would blank the picture on every screen. Stored before the request
+        // leaves: the author's choice holds whatever happens meanwhile.
         if (!copy.isEmpty()) {
             user.localHeadImg = copy;
+            storeUser(&reply.header);
             m_ui->loadUserHeadImg(copy);
         }
     }
 
     const QNetworkReply::NetworkError error = m_http->author_uploadImg(request, reply);
-    if (error == QNetworkReply::NoError && reply.header.code == HttpOk)
+    if (!stillSignedIn(uid)) {
+        // Signed out while the picture was on its way: the address belongs
+        // to that author, whose next profile brings it.
+        qInfo() << "head picture upload of user" << uid << "answered after the sign-out";
+        return;
+    }
+    if (error == QNetworkReply::NoError && reply.header.code == HttpOk) {
         user.headimg = reply.headimg;
-    else
+        storeUser(&reply.header);
+    } else {
         qWarning() << "head picture upload not accepted (" << error << ", code" << reply.header.code << ")";
-    storeUser(&reply.header);
+    }
 }
 
 void CUserJobManager::getHeadImg(QString* path, bool save)
@@ -226,14 +236,42 @@ void CUserJobManager::getHeadImg(QString* path, bool save)
             path->clear();
         return;
     }
-    const QString local = m_http->downloadImg(user.headimg, headImgFolder());
-    // A failed download keeps the copy there is.
-    if (!local.isEmpty())
-        user.localHeadImg = local;
-    if (save)
-        storeUser(nullptr);
+    // The copy there is now; the platform's picture follows without waiting
+    // and is shown when it comes.
+    fetchHeadImg(user.headimg, save);
     if (path)
         *path = user.localHeadImg;
+}
+
+void CUserJobManager::fetchHeadImg(const QString& url, bool store)
+{
+    if (url.isEmpty() || m_headFetch == url)
+        return;  // this picture is on its way already
+    m_headFetch = url;
+    const int uid = m_model->userInfo.uid;
+    const QString shown = m_model->userInfo.localHeadImg;
+    m_http->fetchImg(url, headImgFolder(), this, [this, uid, url, shown, store](const QString& file) {
+        takeHeadImg(uid, url, shown, file, store);
+    });
+}
+
+void CUserJobManager::takeHeadImg(int uid, const QString& url, const QString& shownBefore, const QString& file,
+                                  bool store)
+{
+    // A later profile asked for another picture: that one counts.
+    if (m_headFetch != url)
+        return;
+    m_headFetch.clear();
+    TS_Author_Info& user = m_model->userInfo;
+    // Nothing for an author signed out meanwhile, nor over a picture the
+    // author chose here meanwhile.
+    if (file.isEmpty() || !stillSignedIn(uid) || user.localHeadImg != shownBefore)
+        return;
+    user.headimg = url;
+    user.localHeadImg = file;
+    if (store)
+        storeUser(nullptr);
+    m_ui->loadUserHeadImg(file);
 }
 
 int CUserJobManager::author_bannerList(TC_Author_BannerList& request, TS_Author_BannerList& reply)

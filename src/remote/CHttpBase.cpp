@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QTimer>
 
 CHttpBase::CHttpBase(QObject* parent)
@@ -119,6 +120,21 @@ void CHttpBase::postAsync(const QString& url, const QString& body, const QByteAr
     request.setTransferTimeout(kAsyncTimeoutMs);
     ++m_outstanding;
     m_asyncManager->post(request, bytes);
+}
+
+void CHttpBase::getDetached(const QString& url, QObject* context, DetachedDone done)
+{
+    QNetworkRequest request = buildRequest(url, QString(), QByteArray(), nullptr);
+    request.setTransferTimeout(kAsyncTimeoutMs);
+    QNetworkReply* reply = m_syncManager->get(request);
+    const QPointer<QObject> receiver(context);
+    connect(reply, &QNetworkReply::finished, this, [reply, receiver, done]() {
+        const QNetworkReply::NetworkError result = reply->error();
+        const QByteArray body = result == QNetworkReply::NoError ? reply->readAll() : QByteArray();
+        reply->deleteLater();
+        if (receiver)
+            done(result, body);
+    });
 }
 
 void CHttpBase::onFinished(QNetworkReply* reply)

@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QVector>
 
+#include <functional>
+
 class QNetworkAccessManager;
 class QNetworkRequest;
 
@@ -45,6 +47,12 @@ public:
     QNetworkReply::NetworkError postSync(const QString& url, const QString& body, QByteArray& reply,
                                          const QByteArray& userdata);
     void postAsync(const QString& url, const QString& body, const QByteArray& userdata);
+    // A GET nobody waits for and whose reply does not go through
+    // sigGetAsynData (a picture): done gets the transport's result and, on
+    // success, the body, once, later, on this thread; never when context is
+    // gone by then.
+    using DetachedDone = std::function<void(QNetworkReply::NetworkError, const QByteArray&)>;
+    void getDetached(const QString& url, QObject* context, DetachedDone done);
 
     // Inserts or replaces a header sent with every request to the API's own
     // origin (scheme, host and port of the base address), and to no other.
@@ -79,8 +87,9 @@ private:
     QMap<QByteArray, QByteArray> m_headers;
     int m_outstanding = 0;
     // One manager per direction for the whole run, so connections (and TLS
-    // sessions) to the platform are reused across requests. Blocking requests
-    // have their own, whose replies must not reach sigGetAsynData.
+    // sessions) to the platform are reused across requests. Blocking and
+    // detached requests have their own, whose replies must not reach
+    // sigGetAsynData.
     QNetworkAccessManager* m_asyncManager = nullptr;
     QNetworkAccessManager* m_syncManager = nullptr;
 };

@@ -2,15 +2,8 @@
 
 #include "common/Utility.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 namespace {
 // Request ids of the endpoints this file sends to.
@@ -127,41 +120,6 @@ QNetworkReply::NetworkError CTessaneHttp::getRequestSync(const QString& url, con
     if (result == QNetworkReply::NoError)
         parse(body, &reply);
     return result;
-}
-
-QString CTessaneHttp::downloadImg(const QString& url, QString folder)
-{
-    if (url.isEmpty())
-        return QString();
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-
-    // The suffix comes from the URL's path, so a query or fragment never ends
-    // up in a file name.
-    const QString fileName = QUrl(url, QUrl::TolerantMode).path().section(QLatin1Char('/'), -1);
-    const int dot = fileName.lastIndexOf(QLatin1Char('.'));
-    const QString suffix = dot >= 0 ? fileName.mid(dot) : QStringLiteral(".png");
-
-    QByteArray bytes;
-    if (getSync(url, QString(), bytes, QByteArray()) != QNetworkReply::NoError || bytes.isEmpty())
-        return QString();
-
-    const QString target = folder + bytesMd5(bytes) + suffix;
-    if (QFileInfo::exists(target))
-        return target;
-
-    QBuffer source(&bytes);
-    QImageReader reader(&source);
-    const QImage image = reader.read();
-    if (image.isNull())
-        return QString();
-    QSaveFile file(target);
-    if (!file.open(QIODevice::WriteOnly))
-        return QString();
-    QImageWriter writer(&file, suffix.mid(1).toLatin1());
-    if (!writer.write(image) || !file.commit())
-        return QString();
-    return target;
 }
 
 // ---- account and author, blocking -----------------------------------------

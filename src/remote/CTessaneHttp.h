@@ -24,7 +24,16 @@ public:
     // (".png" when the URL's file name has none); an equal picture already
     // there is kept. Returns the file's path, or the empty text when the URL
     // is empty, the fetch fails or the bytes are no picture that can be stored.
+    // Blocking: only for callers that hold nothing across the wait.
     QString downloadImg(const QString& url, QString folder);
+    // The same without waiting: done gets the path (empty on any failure)
+    // once the picture is stored, later, on this thread, unless context is
+    // gone by then. The folder is made when missing. Whoever takes the path
+    // looks up again what it belongs to: anything may have changed meanwhile.
+    using PictureDone = std::function<void(const QString& path)>;
+    void fetchImg(const QString& url, const QString& folder, QObject* context, PictureDone done);
+    // Stores the bytes of a picture fetched from url as downloadImg does.
+    static QString storePicture(const QByteArray& bytes, const QString& url, const QString& folder);
 
     // Account and author, blocking.
     QNetworkReply::NetworkError author_login(TC_Author_Login& request, TS_Author_Login& reply);

@@ -61,6 +61,22 @@ bool AccountWorld::signInDemo(bool autoLogin, TS_Author_Login* replyOut)
     return reply.header.code == 200;
 }
 
+int AccountWorld::signInOther(const QString& phone, bool registerFirst)
+{
+    TC_Author_Register other;
+    other.phone = phone;
+    other.password = QStringLiteral("other1234");
+    TS_Author_Register registered;
+    if (registerFirst)
+        return CUserJobManager::instance()->author_register(other, registered) == 0 ? registered.uid : 0;
+    TC_Author_Login login;
+    login.phone = phone;
+    login.password = other.password;
+    TS_Author_Login reply;
+    CUserJobManager::instance()->author_login(login, reply);
+    return reply.header.code == 200 ? reply.uid : 0;
+}
+
 QStringList LogCapture::lines;
 
 namespace {

@@ -35,6 +35,9 @@ public:
 
     // Signs the demo author in through the account jobs.
     bool signInDemo(bool autoLogin = true, TS_Author_Login* replyOut = nullptr);
+    // Another author on the platform (password "other1234"), and its sign-in
+    // here; the author's uid, 0 on failure.
+    static int signInOther(const QString& phone, bool registerFirst);
 
 private:
     QTemporaryDir m_dir;

@@ -2,11 +2,14 @@
 
 #include "AccountFixture.h"
 
+#include "common/Utility.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
 #include "remote/CTessaneHttp.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -38,6 +41,69 @@ private slots:
         QCOMPARE(CPublicManager::instance()->userInfo.author_name, QStringLiteral("演示作者"));
     }
 
+    void answerComingAfterAnotherSignInStaysWithItsAuthor_data()
+    {
+        QTest::addColumn<QString>("held");
+        QTest::newRow("head picture a profile names") << "/img/head_a.png";
+        QTest::newRow("head picture upload") << "/author/uploadimg";
+        QTest::newRow("profile update that fails") << "/author/updateAuthor";
+    }
+
+    // A waits for the platform; before the answer comes, B signs in on this
+    // machine. Whatever A changed stays A's (in A's row, or A's queued job);
+    // B's record and row stay B's own.
+    void answerComingAfterAnotherSignInStaysWithItsAuthor()
+    {
+        QFETCH(QString, held);
+        AccountWorld world;
+        QVERIFY(world.ok());
+        const QString phone = QStringLiteral("13900000002");
+        const int other = AccountWorld::signInOther(phone, true);
+        QVERIFY(other > 0 && world.signInDemo());
+        QImage image(5, 5, QImage::Format_ARGB32);
+        image.fill(Qt::darkCyan);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
+        const QString copy = appDirPath() + QStringLiteral("/data/img/") + bytesMd5(bytes) + QStringLiteral(".png");
+        QFile::remove(copy);
+        QVERIFY(standin().putImage(QStringLiteral("head_a.png"), bytes));
+        QVERIFY(standin().addFault(held, held.endsWith(QLatin1String("Author")) ? "http500" : "ok", -1, 1));
+        QVERIFY(standin().clearJournal());
+        QObject looks;
+        standin().onceAsked(held, &looks, [&]() {
+            QCOMPARE(AccountWorld::signInOther(phone, false), other);
+            QVERIFY(standin().releaseHeld());
+        });
+        auto* jobs = CUserJobManager::instance();
+        if (held.startsWith(QLatin1String("/img/"))) {
+            const QByteArray url = standin().baseUrl().toUtf8() + held.toUtf8();
+            jobs->asynBack(2, reply(200, "10001,2,0,0,0,0,0,0,1,0,0,0,0", R"({"headimg":")" + url + R"("})"));
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy), 15000);
+        } else if (held.endsWith(QLatin1String("uploadimg"))) {
+            TC_Author_UploadImg upload;
+            upload.localPath = world.path() + QStringLiteral("/mine.png");
+            QVERIFY(image.save(upload.localPath));
+            imageToBase64Url(upload.localPath, upload.img);
+            TS_Author_UploadImg uploaded;
+            jobs->author_uploadImg(upload, uploaded);
+            QCOMPARE(world.value("select localHeadImg from tb_user where uid = 10001").toString(), copy);
+        } else {
+            TC_Author_Update update;
+            update.author_name = QStringLiteral("甲的新名");
+            update.sex = QStringLiteral("M");
+            TS_Author_Update updated;
+            jobs->author_update(update, updated);
+            QCOMPARE(world.value("select uid || content from tb_job").toString(), QStringLiteral(R"(10001{"name":"甲的新名","sex":"M"})"));
+        }
+        const TS_Author_Info& user = CPublicManager::instance()->userInfo;
+        QCOMPARE(user.uid, other);
+        QCOMPARE(user.author_name + user.localHeadImg + user.headimg, QStringLiteral("作者0002"));
+        QCOMPARE(world.value(QStringLiteral("select authorName || localHeadImg || headImgUrl from tb_user where uid = %1")
+                                 .arg(other)).toString(), QStringLiteral("作者0002"));
+        QVERIFY(held.endsWith(QLatin1String("Author")) || world.count("select count(*) from tb_job") == 0);
+        QFile::remove(copy);
+    }
 };
 
 int runAccountReplyTests(int argc, char** argv)

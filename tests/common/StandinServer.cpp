@@ -9,6 +9,8 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 constexpr int kControlTimeoutMs = 10000;
 }
@@ -86,6 +88,26 @@ bool StandinServer::call(const QByteArray& method, const QString& what, const QJ
     answer->abort();
     delete answer;
     return ok;
+}
+
+void StandinServer::onceAsked(const QString& pathEnd, QObject* context, const std::function<void()>& act)
+{
+    auto done = std::make_shared<bool>(false);
+    auto look = std::make_shared<std::function<void()>>();
+    // The pending timers own the look; once it has acted none is set again.
+    *look = [this, pathEnd, context, act, done, self = std::weak_ptr<std::function<void()>>(look)]() {
+        if (*done)
+            return;
+        QTimer::singleShot(20, context, [again = self.lock()]() { (*again)(); });
+        bool asked = false;
+        for (const QJsonValue& entry : journal())
+            asked = asked || entry[QStringLiteral("path")].toString().endsWith(pathEnd);
+        if (asked && !*done) {
+            *done = true;
+            act();
+        }
+    };
+    QTimer::singleShot(0, context, [look]() { (*look)(); });
 }
 
 QJsonArray StandinServer::journal()

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QString>
 
+#include <functional>
+
 // The stand-in platform as a test sees it: started as a child process on a
 // free port of 127.0.0.1, driven through its /__control/ endpoint (journal of
 // requests, reset, faults, change feed, pictures). Stops with the object, and
@@ -37,12 +39,18 @@ public:
     QJsonArray journal();
     // Waits (events keep flowing) until the journal holds at least count requests.
     bool waitForRequests(int count, int timeoutMs = 15000);
+    // Runs act once, as soon as the journal holds a request whose path ends
+    // with pathEnd (clear the journal first). Each look is a timer of its
+    // own, set before the look waits for the journal: act also runs while
+    // the client waits in a loop of its own. Nothing runs once context is gone.
+    void onceAsked(const QString& pathEnd, QObject* context, const std::function<void()>& act);
     bool reset();
     bool clearJournal();
     // kind: "ok" (delay only), "http500", "code300", "code400", "code500",
     // "notjson", "nouserdata", "truncated", "drop" or "raw" (rawBody as the
-    // whole reply). path "*" hits any API path; count < 0 until reset. A
-    // negative delay holds the answer until releaseHeld().
+    // whole reply). path "*" hits any API path, "/img/" any picture (which
+    // takes "ok" and "http500"); count < 0 until reset. A negative delay
+    // holds the answer until releaseHeld().
     bool addFault(const QString& path, const QString& kind, int delayMs = 0, int count = 1,
                   const QByteArray& rawBody = QByteArray());
     // Drops the faults not yet used up.

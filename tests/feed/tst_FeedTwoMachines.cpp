@@ -28,6 +28,11 @@
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/bookshelf/BookshelfTips.h"
+#include "common/Utility.h"
+#include "manager/CUiManager.h"
+#include "ui/bookshelf/Dialog_BookInfo.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/common/CTextEdit.h"
 #include "volume/CBookVolumeController.h"
 #include "WhenShown.h"
 
@@ -37,6 +42,11 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QComboBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QScopeGuard>
+#include <QStringListModel>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -377,6 +387,35 @@ QString platformState()
     return out.join(QLatin1Char(' '));
 }
 
+// The demo book's cover here (its address and file) and on the platform.
+QStringList covers()
+{
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    query.exec(QStringLiteral("select coverUrl, localCover from tb_book where bookId = 5001"));
+    const bool here = query.next();
+    QString there;
+    for (const QJsonValue& book : standin().store().value(QStringLiteral("books")).toArray())
+        there = book[QStringLiteral("book_id")].toInt() == 5001 ? book[QStringLiteral("cover")].toString() : there;
+    return {here ? query.value(0).toString() : QString(), here ? query.value(1).toString() : QString(), there};
+}
+
+// Answers the bookshelf's questions as the author would: yes to a recycle,
+// and the information dialog filled by `fill` and confirmed.
+struct AuthorAnswers : Widget_BookShelfList::Prompts
+{
+    std::function<void(Dialog_BookInfo*)> fill;
+    bool confirmDelete(QWidget*, const QString&) override { return true; }
+    bool askBookInfo(QWidget* parent, QStringListModel* covers, T_Book* book) override
+    {
+        Dialog_BookInfo dialog(parent);
+        dialog.setCoverModel(covers);
+        dialog.loadBookInfo(book);
+        fill(&dialog);
+        dialog.btnConfirm()->click();
+        return dialog.result() == QDialog::Accepted;
+    }
+};
+
 bool recycleChapter(int chapterId, int status)
 {
     T_Book* book = demoBook();
@@ -424,6 +463,8 @@ private slots:
     void changeOfOneObjectOnBothMachinesEndsAsTheLaterOne();
     void changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce_data();
     void changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce();
+    void changeMadeWhileANewCoverComesStands_data();
+    void changeMadeWhileANewCoverComesStands();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -1728,6 +1769,124 @@ void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce()
     QVERIFY(cut >= 0);
     QCOMPARE(after, 0);
     tree->loadBook(nullptr);
+void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands_data()
+{
+    QTest::addColumn<QString>("change");  // made while the answer is held
+    QTest::addColumn<QString>("held");    // the picture ("/img/"), or an API path
+    for (const char* change : {"recycle", "rename", "intro", "cover", "sign out", "sign in again"})
+        QTest::newRow(change) << change << "/img/";
+    // The rename's request fails once: its job still waits when the information comes.
+    QTest::newRow("rename while the information comes") << "rename" << "/books/bookinfo";
+}
+
+// Another machine gives the book a new cover; while this machine's sync gets
+// the book's information and picture, the author changes the book on the
+// bookshelf. Both sides end with the author's change and its picture.
+void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, held);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    const int localBookId = demoBook()->localId;
+    // The start's own cover is in before the host is slowed.
+    QTRY_VERIFY_WITH_TIMEOUT(covers().at(0).endsWith(QLatin1String("/img/cover.png")), 15000);
+    Widget_BookShelfList* shelf = CUiManager::instance()->bookshelf()->bookList();
+    AuthorAnswers answers;
+    shelf->setPrompts(&answers);
+    const auto answerNoMore = qScopeGuard([shelf = QPointer<Widget_BookShelfList>(shelf)] {
+        if (shelf)
+            shelf->setPrompts(nullptr);
+    });
+    QTemporaryDir dir;
+    QByteArray pictures[2];  // theirs, ours
+    QFile ours(dir.filePath(QStringLiteral("ours.png")));
+    for (int i = 0; i < 2; ++i) {
+        QImage image(6, 6, QImage::Format_ARGB32);
+        image.fill(i == 0 ? Qt::darkGreen : Qt::darkRed);
+        QVERIFY(image.save(ours.fileName(), "PNG") && ours.open(QIODevice::ReadOnly));
+        pictures[i] = ours.readAll();
+        ours.close();
+    }
+    const QString folder = appDirPath() + QStringLiteral("/data/bookImg/");
+    QFile::remove(folder + bytesMd5(pictures[0]) + QStringLiteral(".png"));
+    QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), QStringLiteral("/books/editBook"),
+                              QJsonDocument::fromJson(R"({"book_id":5001,"book_name":"示例作品","channel_type":2,"cate_id":2001,
+                                  "intro":"一部用来试用写作客户端的示例小说。","cover":"data:image/png;base64,)"
+                                                      + pictures[0].toBase64() + "\"}").object()).isEmpty());
+    const QString theirCover = covers().at(2);
+    const bool late = held != QLatin1String("/img/");
+    QVERIFY(standin().addFault(held, QStringLiteral("ok"), -1, 1));
+    QVERIFY(!late || standin().addFault(QStringLiteral("/books/editBook"), QStringLiteral("http500"), 0, 1));
+
+    int chosenCate = 0;
+    const auto act = [&]() {
+        if (change == QLatin1String("rename") || change == QLatin1String("intro")) {
+            answers.fill = [&](Dialog_BookInfo* dialog) {
+                if (change == QLatin1String("rename"))
+                    return dialog->nameEdit()->setText(QStringLiteral("甲改的书名"));
+                dialog->introEdit()->setPlainText(QStringLiteral("甲写的简介"));
+                // Another category of the channel, from the tree this machine has.
+                dialog->primaryCombo(2)->setCurrentIndex(dialog->primaryCombo(2)->count() - 1);
+                chosenCate = dialog->subCombo(2)->currentData().toInt();
+            };
+            shelf->onInfo(localBookId, 0);
+        } else if (change == QLatin1String("cover")) {
+            // As the information dialog stores a custom cover.
+            const T_Book* book = demoBook();
+            TC_Books_Edit edit(localBookId, book->channelType, book->cateId, book->cateFid, book->bookName,
+                               book->intro, ours.fileName(), 1700000100);
+            edit.wholeBook = true;
+            QVERIFY(CJobManager::instance()->books_edit(edit));
+        } else if (change == QLatin1String("recycle")) {
+            shelf->onDelete(localBookId, QString(), 0);
+        } else {
+            CUiManager::instance()->logout();
+            TC_Author_Login login{{}, QStringLiteral("13800000000"), QStringLiteral("demo1234")};
+            TS_Author_Login reply;
+            if (change == QLatin1String("sign in again"))
+                CJobManager::instance()->author_login(login, reply, true);
+            QVERIFY(change == QLatin1String("sign out") || CJobManager::instance()->initAfterLogin());
+        }
+    };
+    // The author acts once the held request reached the platform, then its
+    // answer is let go.
+    bool acted = false;
+    QObject looks;
+    QVERIFY(standin().clearJournal());
+    standin().onceAsked(late ? held : theirCover.mid(theirCover.lastIndexOf(QLatin1Char('/'))), &looks, [&]() {
+        acted = true;
+        act();
+        QVERIFY(standin().releaseHeld());
+    });
+    CJobManager::instance()->synNow(false);
+    QTRY_VERIFY_WITH_TIMEOUT(acted, 15000);
+    QVERIFY(settleClient());
+    const bool signedOut = change == QLatin1String("sign out");
+    const QString picture = folder + bytesMd5(pictures[change == QLatin1String("cover")]) + QStringLiteral(".png");
+    // The picture came; for an author who left, nothing of the book is written.
+    QTRY_VERIFY_WITH_TIMEOUT(signedOut ? QFile::exists(picture) : covers().at(1) == picture, 15000);
+    QVERIFY(!signedOut || covers().at(0).endsWith(QLatin1String("/img/cover.png")));
+    // A later pass, and a new start with another.
+    for (int pass = 0; pass < 2; ++pass) {
+        QVERIFY(pass == 0 || fixture.restart());
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    QCOMPARE(localState(), platformState());
+    const QString book = QStringLiteral("%1:%2:%3:%4")
+                             .arg(change == QLatin1String("rename") ? QStringLiteral("甲改的书名") : QStringLiteral("示例作品"))
+                             .arg(change == QLatin1String("intro") ? QStringLiteral("甲写的简介")
+                                                                   : QStringLiteral("一部用来试用写作客户端的示例小说。"))
+                             .arg(chosenCate > 0 ? chosenCate : 2001)
+                             .arg(change == QLatin1String("recycle") ? 0 : 1);
+    QVERIFY2(localState().contains(QLatin1Char(' ') + book + QLatin1Char(' ')), qPrintable(localState()));
+    QVERIFY(change != QLatin1String("intro") || chosenCate != 2001);
+    // The picture the platform holds is the one shown here (the cover comes
+    // back to an author who left with the book's next information).
+    QVERIFY(signedOut || covers().at(0) == covers().at(2));
+    QCOMPARE(covers().at(2) == theirCover, change != QLatin1String("cover"));
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)

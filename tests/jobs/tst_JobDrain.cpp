@@ -5,7 +5,9 @@
 
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "manager/CUserJobManager.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -37,6 +39,7 @@ private slots:
     void jobInFlightIsNotHandedOutTwice();
     void changeMergedWhileInFlightIsSentAgain();
     void code300SignsTheUserOutAndKeepsTheJob();
+    void drainOfAnAuthorSignedOutDuringAProfileReplayEnds();
 };
 
 void JobDrainTest::storedJobsDrainOldestFirstThenPullTheFeed()
@@ -211,6 +214,37 @@ void JobDrainTest::code300SignsTheUserOutAndKeepsTheJob()
     TC_Books_AddBook late(QStringLiteral("迟来之书"), 1700000000, 1700000000, QString());
     QVERIFY(!CBookJobManager::instance()->books_add(late, false));
     QCOMPARE(f.jobIds(), ids);
+}
+
+// The profile job replays while the platform is slow; meanwhile another
+// author signs in. The first author's drain ends there: the rest of that
+// queue waits for its author and goes out under nobody else's sign-in.
+void JobDrainTest::drainOfAnAuthorSignedOutDuringAProfileReplayEnds()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    TC_Author_Login login;
+    login.phone = QStringLiteral("13900000004");
+    login.password = QStringLiteral("other1234");
+    TC_Author_Register other{{}, login.phone, QString(), login.password};
+    TS_Author_Register registered;
+    QCOMPARE(CUserJobManager::instance()->author_register(other, registered), 0);
+    QVERIFY(f.addJob(2, QStringLiteral(R"({"name":"甲的新名","sex":"M"})")) > 0);
+    const int save = f.addChapterSave(1, 9001, QStringLiteral("甲写的字"));
+    QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), QStringLiteral("ok"), -1, 1));
+    QVERIFY(standin().clearJournal());
+    QObject looks;
+    standin().onceAsked(QStringLiteral("/author/updateAuthor"), &looks, [&]() {
+        CUiManager::instance()->logout();
+        TS_Author_Login reply;
+        CJobManager::instance()->author_login(login, reply, true);
+        QVERIFY(CJobManager::instance()->initAfterLogin() && standin().releaseHeld());
+    });
+    QVERIFY(f.start());
+    QTRY_COMPARE_WITH_TIMEOUT(CPublicManager::instance()->userInfo.uid, registered.uid, 15000);
+    QVERIFY(JobsFixture::waitForPull());
+    QVERIFY(JobsFixture::requestsTo(kEdit).isEmpty());
+    QCOMPARE(f.jobIds(), QList<int>{save});
 }
 
 int runJobDrainTests(int argc, char** argv)

@@ -68,9 +68,12 @@ void Platform::record(const HttpRequest& request)
 
 bool Platform::takeFault(const QString& path, Fault& fault)
 {
+    const bool picture = path.startsWith(QLatin1String("/img/"));
     for (int i = 0; i < m_faults.size(); ++i) {
         Fault& candidate = m_faults[i];
-        if (candidate.path != QLatin1String("*") && candidate.path != path)
+        // "*" is any API path; "/img/" any picture.
+        const bool any = picture ? candidate.path == QLatin1String("/img/") : candidate.path == QLatin1String("*");
+        if (!any && candidate.path != path)
             continue;
         fault = candidate;
         if (candidate.count > 0 && --candidate.count == 0)
@@ -111,7 +114,15 @@ HttpResponse Platform::api(const HttpRequest& request)
         QByteArray bytes;
         if (!m_store.image(path.mid(5), bytes))
             return textResponse("no such picture", 404);
-        return textResponse(bytes, 200, "image/png");
+        // A slow or failing picture host.
+        Fault fault;
+        const bool faulty = takeFault(path, fault);
+        HttpResponse response = faulty && fault.kind == QLatin1String("http500")
+                                    ? textResponse("Internal Server Error", 500)
+                                    : textResponse(bytes, 200, "image/png");
+        if (faulty)
+            response.delayMs = fault.delayMs;
+        return response;
     }
     if (!m_store.knows(path)) {
         if (path == QLatin1String(CommunityPage::path()))

@@ -1,0 +1,172 @@
+// A book's information from the platform, and its cover.
+//
+// The information is stored as the reply arrives, from what the reply says,
+// except where an edit made here still waits in the job table: that edit
+// gives the platform the book as it stands here, so its values are the ones
+// both sides end with. The recycle state is never the reply's to set.
+//
+// A new cover's picture is fetched afterwards without waiting. When it
+// arrives, only the cover is written, on the book looked up again by its id,
+// and only while the same author is signed in, no later information asked
+// for another picture and the author chose no cover here meanwhile.
+
+#include "CBookJobManager.h"
+
+#include "common/Utility.h"
+#include "db/CTessaneDb.h"
+#include "db/records/T_Book.h"
+#include "manager/CPublicManager.h"
+#include "remote/CTessaneHttp.h"
+#include "remote/CTessaneUrl.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+const QString kBookName = QStringLiteral("bookName");
+const QString kIntro = QStringLiteral("intro");
+const QString kChannel = QStringLiteral("channelType");
+const QString kCate = QStringLiteral("cateId");
+const QString kCateParent = QStringLiteral("cateFid");
+const QString kLocalCover = QStringLiteral("localCover");
+
+}
+
+QJsonObject CBookJobManager::waitingBookEdit(int localBookId) const
+{
+    const int jobId =
+        m_db->pendingJob(m_model->userInfo.uid, JobType::BooksEdit, QStringLiteral("localBookId"), localBookId);
+    T_JobData job;
+    if (jobId < 1 || !m_db->getJobById(jobId, job) || job.jobId != jobId)
+        return QJsonObject();
+    return QJsonDocument::fromJson(job.content.toUtf8()).object();
+}
+
+bool CBookJobManager::coverWaitsHere(const QJsonObject& edit)
+{
+    // An edit says by its earlier values which members it changed; one of an
+    // older build (or a new book's first) carries the cover whenever it has one.
+    const QJsonValue was = edit.value(QStringLiteral("was"));
+    if (was.isObject())
+        return was.toObject().contains(QStringLiteral("cover"));
+    return !edit.value(kLocalCover).toString().isEmpty();
+}
+
+void CBookJobManager::asynBackBookInfo(const QByteArray& body)
+{
+    TS_Books_Info reply;
+    CTessaneUrl::setHttpBookInfo(body, &reply);
+    const T_Http_Custom& header = reply.header.userdata;
+    if (reply.header.code == HttpOk && header.localBookId < 1 && header.bookId > 0 && !takeUnknownBook(reply))
+        return;
+    if (reply.header.code != HttpOk || header.localBookId < 1)
+        return;
+    // A book in the recycle bin takes a rename made elsewhere too.
+    T_Book* book = m_model->findAnyBookByLocalId(header.localBookId);
+    if (book == nullptr)
+        return;
+    if (reply.book_id < 1 || (book->bookId >= 1 && reply.book_id != book->bookId)) {
+        qWarning() << "book information for book" << reply.book_id << "does not belong to book"
+                   << book->localId << "; ignored";
+        return;
+    }
+
+    // Like chapter texts, a name or an introduction from the platform loses
+    // the control characters another client let through.
+    T_Book stored(book->localId, book->bookName);
+    const QString name = withoutControlChars(reply.book_name);
+    if (!name.isEmpty())
+        stored.bookName = name;
+    stored.intro = withoutControlChars(reply.intro);
+    stored.channelType = reply.channel_type;
+    stored.cateId = reply.cate_id;
+    stored.cateFid = cateParentOf(reply.channel_type, reply.cate_id);
+    stored.bookId = reply.book_id;
+    stored.wordNum = reply.word_num;
+    stored.updateTime = reply.update_time;
+
+    const QJsonObject edit = waitingBookEdit(book->localId);
+    if (!edit.isEmpty()) {
+        const QString waitingName = edit.value(kBookName).toString();
+        if (!waitingName.isEmpty())
+            stored.bookName = waitingName;
+        if (edit.contains(kIntro))
+            stored.intro = edit.value(kIntro).toString();
+        if (edit.value(kChannel).toInt() >= 1 && edit.value(kCate).toInt() >= 1) {
+            stored.channelType = edit.value(kChannel).toInt();
+            stored.cateId = edit.value(kCate).toInt();
+            stored.cateFid = edit.value(kCateParent).toInt(stored.cateFid);
+        }
+        qDebug() << "book" << book->localId << "has an edit waiting here; its values stand over the platform's";
+    }
+    if (!m_db->updateBookInfo(&stored)) {
+        replyDbFailed(reply.header, "book information not stored");
+        return;
+    }
+    book->bookName = stored.bookName;
+    book->intro = stored.intro;
+    book->channelType = stored.channelType;
+    book->cateId = stored.cateId;
+    book->cateFid = stored.cateFid;
+    book->bookId = stored.bookId;
+    book->wordNum = stored.wordNum;
+    book->updateTime = stored.updateTime;
+    book->authorId = reply.author_id;
+    book->createTime = reply.create_time;
+    refreshBookItem(book);
+    if (book->status != 1)
+        m_model->announceBinChanged(0);
+
+    if (!reply.cover.isEmpty() && reply.cover != book->coverUrl && !coverWaitsHere(edit))
+        fetchCover(book->localId, reply.cover);
+}
+
+void CBookJobManager::fetchCover(int localBookId, const QString& url)
+{
+    const T_Book* book = m_model->findAnyBookByLocalId(localBookId);
+    if (book == nullptr || m_coverFetches.value(localBookId) == url)
+        return;  // gone, or this picture is on its way already
+    m_coverFetches.insert(localBookId, url);
+    const int uid = m_model->userInfo.uid;
+    const QString shown = book->localCover;
+    m_http->fetchImg(url, appDirPath() + QStringLiteral("/data/bookImg/"), this,
+                     [this, uid, localBookId, url, shown](const QString& file) {
+                         takeCover(uid, localBookId, url, shown, file);
+                     });
+}
+
+void CBookJobManager::takeCover(int uid, int localBookId, const QString& url, const QString& shownBefore,
+                                const QString& file)
+{
+    // A later information of the book asked for another picture: that one counts.
+    if (m_coverFetches.value(localBookId) != url)
+        return;
+    m_coverFetches.remove(localBookId);
+    if (file.isEmpty()) {
+        qInfo() << "cover of book" << localBookId << "not fetched; the next information asks again";
+        return;
+    }
+    // Its author signed out meanwhile (the record keeps the author until the
+    // next sign-in; the database's current author is cleared at once).
+    if (uid < 1 || uid != m_model->userInfo.uid || uid != m_db->currentUid())
+        return;
+    T_Book* book = m_model->findAnyBookByLocalId(localBookId);
+    if (book == nullptr)
+        return;
+    // A cover the author chose here meanwhile goes to the platform and stands.
+    if (book->localCover != shownBefore || coverWaitsHere(waitingBookEdit(localBookId))) {
+        qInfo() << "cover of book" << localBookId << "chosen here meanwhile; the fetched one is not taken";
+        return;
+    }
+    if (!m_db->updateBookCover(localBookId, url, file)) {
+        qWarning() << "cover of book" << localBookId << "not stored:" << m_db->lastErrorText();
+        return;
+    }
+    book->coverUrl = url;
+    book->localCover = file;
+    refreshBookItem(book);
+    if (book->status != 1)
+        m_model->announceBinChanged(0);
+}
