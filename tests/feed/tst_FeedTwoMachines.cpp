@@ -29,7 +29,6 @@
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/bookshelf/BookshelfTips.h"
 #include "common/Utility.h"
-#include "manager/CUiManager.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/common/CTextEdit.h"
@@ -1769,6 +1768,8 @@ void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce()
     QVERIFY(cut >= 0);
     QCOMPARE(after, 0);
     tree->loadBook(nullptr);
+}
+
 void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands_data()
 {
     QTest::addColumn<QString>("change");  // made while the answer is held
