@@ -8,6 +8,7 @@
 #include "common/StyleType.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -196,6 +197,7 @@ Dialog_BookRecycle::Dialog_BookRecycle(QWidget* parent)
         m_menu->popup(m_list->viewport()->mapToGlobal(pos));
     });
     connect(titleBar(), &CBaseTitleBar::sig_close, this, &QDialog::accept);
+    DialogKeys::setUp(this, m_list);
     updatePage();
 }
 
