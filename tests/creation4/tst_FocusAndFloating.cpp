@@ -3,14 +3,24 @@
 // pane follow full screen, the writing lock and the outline panel.
 
 #include "CreationFixture.h"
+#include "WhenShown.h"
 
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "manager/CQssManager.h"
 #include "outline/COutlineController.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/common/CBaseTitleBar.h"
+#include "ui/common/CColorDialog.h"
+#include "ui/common/SVColorArea.h"
 #include "ui/common/CTextEdit.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_Search.h"
+#include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Bottom.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -20,6 +30,8 @@
 #include "ui/creation/memo/MemoItemWidget.h"
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/creation/tools/Widget_Creation_Plane3.h"
+#include "ui/setting/Widget_Setting.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -30,6 +42,7 @@
 #include <QQuickWidget>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTextFrame>
 #include <QWheelEvent>
@@ -63,6 +76,8 @@ private slots:
     void hiddenOutlinePanelLeavesTheBallWhichBringsItBack();
     void memoListAndANewMemoOpenBesideTheirWindows();
     void f6OpensTheSearchWithTheKeysInItsFindField();
+    void dialogsOpenWithTheKeysInTheirFirstField_data();
+    void dialogsOpenWithTheKeysInTheirFirstField();
 
 private:
     // Distance of the caret line's middle from the editor's middle, once the
@@ -332,6 +347,200 @@ void FocusAndFloatingTest::f6OpensTheSearchWithTheKeysInItsFindField()
     QCOMPARE(edit()->textCursor().position(), text.indexOf(QStringLiteral("1行"), first) + 2);
     QVERIFY(search->isVisible());
     search->closeSearch();
+}
+
+namespace {
+
+// Keys as they arrive from the keyboard: to the window, which hands them to
+// the widget that has the keys.
+void typeKeys(QWidget* window, const QList<int>& keys)
+{
+    for (int key : keys)
+        QTest::keyClick(window->windowHandle(), Qt::Key(key));
+}
+
+QList<int> digits(const char* text)
+{
+    QList<int> keys;
+    for (const char* c = text; *c != 0; ++c)
+        keys << Qt::Key_0 + (*c - '0');
+    return keys;
+}
+
+bool inTitleBar(const QWidget* widget)
+{
+    for (; widget != nullptr; widget = widget->parentWidget()) {
+        if (qobject_cast<const CBaseTitleBar*>(widget) != nullptr)
+            return true;
+    }
+    return false;
+}
+
+bool addVersion(T_Chapter* chapter, const QString& text)
+{
+    TC_Chapter_ContentBlade blade;
+    blade.header.localBookId = chapter->localBookId;
+    blade.header.localChapterId = chapter->localId;
+    blade.content = text;
+    blade.chapterName = chapter->name;
+    return CJobManager::instance()->chapter_contentBlade(blade);
+}
+
+} // namespace
+
+void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField_data()
+{
+    QTest::addColumn<QString>("dialog");
+    for (const char* dialog : {"稿费设置", "导入规则", "系统设置", "小黑屋", "写作设置", "主题设置", "时光机", "字体颜色"})
+        QTest::newRow(dialog) << QString::fromUtf8(dialog);
+}
+
+// Each dialog as the author opens it: the keys typed at once go to its first
+// field (never to the title bar's buttons, even with Shift+Tab), and Enter
+// does what its own default button does.
+void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField()
+{
+    QFETCH(QString, dialog);
+    CUiManager* ui = CUiManager::instance();
+    T_Chapter* chapter = m_f->pane()->currentChapter();
+    T_Book* book = m_f->window()->currentBook();
+    QVERIFY(chapter && book);
+
+    QList<int> keys;                       // typed into the first field, before Enter
+    std::function<void(QDialog*)> before;  // what the mouse does first
+    std::function<bool(QDialog*)> open;    // Enter's effect on a dialog that stays open
+    std::function<void()> enter;           // the author's way in
+    if (dialog == QStringLiteral("稿费设置")) {
+        keys = digits("30");
+        enter = [this]() {
+            QTest::mouseClick(m_f->pane()->bottomBar()->findChild<QPushButton*>(QStringLiteral("btn_setMoney")),
+                              Qt::LeftButton);
+        };
+    } else if (dialog == QStringLiteral("导入规则")) {
+        enter = [this]() { QVERIFY(Widget_BookShelfList::Prompts().askImportRule(m_f->window())); };
+    } else if (dialog == QStringLiteral("系统设置")) {
+        // The current password alone: saving it says what is missing.
+        keys = digits("123");
+        enter = [this]() {
+            auto* page = new Widget_Setting(m_f->window());
+            page->exec();
+            delete page;
+        };
+        open = [](QDialog* page) {
+            return !page->findChild<QLabel*>(QStringLiteral("labelError_2"))->text().isEmpty();
+        };
+    } else if (dialog == QStringLiteral("小黑屋")) {
+        keys = digits("3000");
+        enter = [this]() { QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_F9); };
+    } else if (dialog == QStringLiteral("写作设置")) {
+        conf().isIndent = 0;
+        keys = {Qt::Key_Space};
+        enter = [this]() { QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_F11); };
+    } else if (dialog == QStringLiteral("主题设置")) {
+        ui->changeSkin(1);
+        // From the chosen light tile to the dark one beside it.
+        keys = {Qt::Key_Right};
+        enter = [this]() {
+            QTest::mouseClick(m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btnSkin")),
+                              Qt::LeftButton);
+        };
+        open = [](QDialog*) { return (CQssManager::instance()->currentStyleType() & 2) != 0; };
+    } else if (dialog == QStringLiteral("时光机")) {
+        // Three versions, newest first; the editor's words are stored.
+        QVERIFY(m_f->pane()->saveChapter(true));
+        for (const char* text : {"一版", "二版", "三版"})
+            QVERIFY(addVersion(chapter, QString::fromUtf8(text)));
+        QSqlQuery spread = CTessaneDb::instance()->newQuery();
+        QVERIFY(spread.exec(QStringLiteral("update tb_contentblade set createTime = 1700000000 + localId * 60;")));
+        // Down twice: the oldest.
+        keys = {Qt::Key_Down, Qt::Key_Down};
+        enter = [this, chapter]() {
+            QTimer::singleShot(0, []() {
+                chooseInMenu(QCoreApplication::translate("CBookVolumeController", "Time Machine"));
+            });
+            CBookVolumeController::instance()->showMenu(1, QPoint(300, 200), chapter->localVolumeId, chapter->localId);
+        };
+        // The restore keeps the editor's words as a version of their own: the
+        // list shows it at once, the restored version still chosen; so does a
+        // version the writing tick stores while the list is open.
+        open = [this](QDialog* d) {
+            auto* history = static_cast<Dialog_TimeMachine*>(d);
+            auto* count = d->findChild<QLabel*>(QStringLiteral("labelCount"));
+            if (!QTest::qWaitFor([&]() { return !history->isRestoring() && count->text().contains(QStringLiteral("4/4")); }))
+                return false;
+            CPublicManager::instance()->writing.changedWords = 300;
+            m_f->tick();
+            return history->labels().size() == 5 && count->text().contains(QStringLiteral("5/5"));
+        };
+    } else {
+        conf().fontColor.clear();
+        enter = [this]() {
+            QTest::mouseClick(m_f->window()->getTop()->findChild<QPushButton*>(QStringLiteral("btnFontColor")),
+                              Qt::LeftButton);
+        };
+        // A colour picked in the square.
+        before = [](QDialog* d) {
+            QTest::mousePress(static_cast<CColorDialog*>(d)->svArea(), Qt::LeftButton, {}, QPoint(255, 0));
+        };
+    }
+
+    bool acted = false;
+    bool stayedOpen = false;
+    whenShown<QDialog>([&](QDialog* d) {
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        QWidget* first = QApplication::focusWidget();
+        QVERIFY(first && first->window() == d);
+        QTest::keyClick(d->windowHandle(), Qt::Key_Backtab);
+        QVERIFY(QApplication::focusWidget() != nullptr && !inTitleBar(QApplication::focusWidget()));
+        QTest::keyClick(d->windowHandle(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), first);
+        if (before)
+            before(d);
+        typeKeys(d, keys);
+        QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+        if (open)
+            stayedOpen = d->isVisible() && open(d);
+        // Once: a dialog Enter left open is closed, and the row tells why.
+        if (d->isVisible())
+            d->reject();
+        acted = true;
+    });
+    enter();
+    QTRY_VERIFY(acted);
+    QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
+    if (open)
+        QVERIFY(stayedOpen);
+
+    if (dialog == QStringLiteral("稿费设置")) {
+        QCOMPARE(book->money, 30.0);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select money from tb_book where localId = %1").arg(book->localId))
+                     .toDouble(),
+                 30.0);
+    } else if (dialog == QStringLiteral("小黑屋")) {
+        QVERIFY(ui->isLocked());
+        QCOMPARE(CPublicManager::instance()->userConf.writeLock.lockWords, 3000);
+        CPublicManager::instance()->userConf.writeLock = T_WriteLock();
+        QVERIFY(CJobManager::instance()->updateLock(CPublicManager::instance()->userInfo.uid, T_WriteLock()));
+        ui->setWritingLock(false, false);
+    } else if (dialog == QStringLiteral("写作设置")) {
+        QCOMPARE(conf().isIndent, 1);
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select isIndent from tb_creation_conf where uid = %1")
+                                          .arg(CPublicManager::instance()->userInfo.uid))
+                     .toInt(),
+                 1);
+        conf().isIndent = 0;
+    } else if (dialog == QStringLiteral("主题设置")) {
+        ui->changeSkin(1);
+    } else if (dialog == QStringLiteral("时光机")) {
+        QCOMPARE(edit()->toPlainText(), QStringLiteral("一版"));
+    } else if (dialog == QStringLiteral("字体颜色")) {
+        QVERIFY(!conf().fontColor.isEmpty());
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select fontColor from tb_creation_conf where uid = %1")
+                                          .arg(CPublicManager::instance()->userInfo.uid))
+                     .toString(),
+                 conf().fontColor);
+        conf().fontColor.clear();
+    }
 }
 
 int runFocusAndFloatingTests(int argc, char** argv)
