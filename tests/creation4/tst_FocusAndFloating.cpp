@@ -4,7 +4,9 @@
 
 #include "CreationFixture.h"
 #include "WhenShown.h"
+#include "WindowManagerProbe.h"
 
+#include "common/ServerClock.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
@@ -21,6 +23,8 @@
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_Search.h"
 #include "ui/creation/Dialog_TimeMachine.h"
+#include "ui/creation/Dialog_WritingLock.h"
+#include "ui/creation/tools/Dialog_WritingSettings.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Bottom.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -78,6 +82,7 @@ private slots:
     void f6OpensTheSearchWithTheKeysInItsFindField();
     void dialogsOpenWithTheKeysInTheirFirstField_data();
     void dialogsOpenWithTheKeysInTheirFirstField();
+    void writingLockWindowsKeepTheirOrderUnderAWindowManager();
 
 private:
     // Distance of the caret line's middle from the editor's middle, once the
@@ -367,6 +372,13 @@ QList<int> digits(const char* text)
     return keys;
 }
 
+// The window has the keys. (A dialog counts as active for Qt Test already
+// while the window it belongs to is.)
+bool active(QWidget* window)
+{
+    return QTest::qWaitFor([window]() { return QApplication::activeWindow() == window; });
+}
+
 bool inTitleBar(const QWidget* widget)
 {
     for (; widget != nullptr; widget = widget->parentWidget()) {
@@ -487,7 +499,7 @@ void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField()
     bool acted = false;
     bool stayedOpen = false;
     whenShown<QDialog>([&](QDialog* d) {
-        QVERIFY(QTest::qWaitForWindowActive(d));
+        QVERIFY(active(d));
         QWidget* first = QApplication::focusWidget();
         QVERIFY(first && first->window() == d);
         QTest::keyClick(d->windowHandle(), Qt::Key_Backtab);
@@ -541,6 +553,86 @@ void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField()
                  conf().fontColor);
         conf().fontColor.clear();
     }
+}
+
+// With a window manager, as authors have one: the lock's dialog opens over
+// the writing window with the keys; the lock puts the window on top and full
+// screen, its release takes both back, also with a dialog open over it,
+// which stays over it; the next lock's dialog opens over it again.
+void FocusAndFloatingTest::writingLockWindowsKeepTheirOrderUnderAWindowManager()
+{
+    WindowManagerProbe probe;
+    CUiManager* ui = CUiManager::instance();
+    QWidget* window = m_f->window();
+    QVERIFY2(probe.ensureWindowManager(window), "no window manager: scripts/install-deps.sh installs openbox");
+    // A window manager just started drops what it is asked until it settled.
+    QTRY_VERIFY_WITH_TIMEOUT((window->activateWindow(), window->isActiveWindow()), 10000);
+    const auto over = [window](QWidget* d) {
+        return QTest::qWaitFor([&]() {
+            return WindowManagerProbe::stackedAbove(d, window) && WindowManagerProbe::listedAbove(d, window);
+        });
+    };
+    const auto states = [window]() { return WindowManagerProbe::states(window); };
+    T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+    T_WritingCounters& writing = CPublicManager::instance()->writing;
+
+    for (int round = 0; round < 2; ++round) {
+        // F9, a goal of 3000 words typed into the dialog, Enter.
+        bool dialogOver = false;
+        whenShown<Dialog_WritingLock>([&](Dialog_WritingLock* d) {
+            QVERIFY(active(d));
+            dialogOver = over(d);
+            typeKeys(d, digits("3000") << Qt::Key_Return);
+            if (d->isVisible())
+                d->reject();
+        });
+        QTest::keyClick(window->windowHandle(), Qt::Key_F9);
+        QVERIFY(dialogOver);
+        QVERIFY(ui->isLocked());
+        QTRY_VERIFY(states().contains(QStringLiteral("FULLSCREEN")) && states().contains(QStringLiteral("ABOVE")));
+        QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+        // The last word of the goal typed: in the second round with the
+        // writing settings open over the locked window.
+        const auto reachGoal = [&]() {
+            lock.writeWords = lock.lockWords - 1;
+            writing.speed = 600;
+            writing.active = true;
+            writing.lastChangeTime = static_cast<int>(currentServerTime());
+            m_f->type(QStringLiteral("字"));
+            m_f->tick();
+        };
+        if (round == 0) {
+            reachGoal();
+        } else {
+            bool stayedOver = false;
+            whenShown<Dialog_WritingSettings>([&](Dialog_WritingSettings* d) {
+                QVERIFY(active(d));
+                reachGoal();
+                stayedOver = QTest::qWaitFor([&]() { return !states().contains(QStringLiteral("ABOVE")); }) && over(d)
+                             && active(d);
+                d->reject();
+            });
+            QTest::keyClick(window->windowHandle(), Qt::Key_F11);
+            QVERIFY(stayedOver);
+        }
+        QVERIFY(!ui->isLocked());
+        QTRY_VERIFY(!states().contains(QStringLiteral("FULLSCREEN")) && !states().contains(QStringLiteral("ABOVE")));
+        QVERIFY(!ui->isFullScreen());
+        QVERIFY(!window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+    // Once more the lock's dialog, over the window it left.
+    bool dialogOver = false;
+    whenShown<Dialog_WritingLock>([&](Dialog_WritingLock* d) {
+        dialogOver = active(d) && over(d);
+        d->reject();
+    });
+    QTest::keyClick(window->windowHandle(), Qt::Key_F9);
+    QVERIFY(dialogOver);
+    lock = T_WriteLock();
+    QVERIFY(CJobManager::instance()->updateLock(CPublicManager::instance()->userInfo.uid, lock));
 }
 
 int runFocusAndFloatingTests(int argc, char** argv)
