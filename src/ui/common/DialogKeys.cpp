@@ -81,9 +81,3 @@ void DialogKeys::setUp(QWidget* window, QWidget* firstField, QPushButton* defaul
     if (defaultButton != nullptr)
         defaultButton->setDefault(true);
 }
-
-void DialogKeys::setFirstField(QWidget* window, QWidget* firstField)
-{
-    if (window != nullptr)
-        filterOf(window)->first = firstField;
-}

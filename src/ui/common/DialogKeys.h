@@ -11,8 +11,6 @@ class QWidget;
 namespace DialogKeys {
 // firstField is skipped while it is hidden or disabled (another page shows);
 // defaultButton may be null where the focused button is the one Enter presses.
+// Called again, the window's first field and default button are replaced.
 void setUp(QWidget* window, QWidget* firstField, QPushButton* defaultButton = nullptr);
-// Names another first field from the next showing on (a picker whose chosen
-// tile changed).
-void setFirstField(QWidget* window, QWidget* firstField);
 }
