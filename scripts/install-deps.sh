@@ -14,7 +14,7 @@ packages=(
   qtwebengine5-dev qtmultimedia5-dev libqt5x11extras5-dev
   qttools5-dev qttools5-dev-tools
   libx11-dev libxtst-dev libssl-dev libcpp-httplib-dev libsqlite3-dev
-  xvfb xauth trayer fonts-wqy-microhei libjs-chart.js qttranslations5-l10n
+  xvfb xauth trayer openbox fonts-wqy-microhei libjs-chart.js qttranslations5-l10n
 )
 
 if [ "${1:-}" = "--fuzz" ]; then

@@ -282,6 +282,8 @@ signals:
     void sig_ImportBookProgress(int localBookId, const QString& bookName, int stored, int total);
     // On the GUI thread once an import has ended, with its result.
     void sig_ImportBookFinished(int result);
+    // The platform's versions of the chapter replaced the stored ones.
+    void sig_versionsReplaced(int localChapterId);
 
 private slots:
     void on_ImportBookStep(T_Book* pBook);

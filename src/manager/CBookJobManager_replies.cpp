@@ -394,8 +394,11 @@ void CBookJobManager::asynBackChapterTimeMachine(const QByteArray& body)
         versions.append(item);
     }
     if (!m_db->replaceContentBlades(m_model->userInfo.uid, book->localId, chapter->localId, book->bookId,
-                                    chapter->chapterId, versions))
+                                    chapter->chapterId, versions)) {
         replyDbFailed(reply.header, "chapter versions not stored");
+        return;
+    }
+    emit sig_versionsReplaced(chapter->localId);
 }
 
 bool CBookJobManager::takePlatformState(T_Book* book, T_Chapter* chapter, int platformStatus,

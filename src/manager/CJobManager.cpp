@@ -40,6 +40,7 @@ CJobManager::CJobManager(QObject* parent)
     m_flushTimer->setSingleShot(true);
     connect(m_flushTimer, &QTimer::timeout, this, [this]() { flushConfirmed(); });
     connect(m_apiClient, &CHttpBase::sigGetAsynData, this, &CJobManager::onGetAsynData);
+    connect(m_bookJobs, &CBookJobManager::sig_versionsReplaced, this, &CJobManager::chapterVersionsChanged);
     // Whatever signs the user out of the interface ends the session's drain.
     connect(m_ui, &CUiManager::sig_LoginRequired, this, &CJobManager::onSignedOut);
     // Queued: the damage is found inside a statement, and the caller first

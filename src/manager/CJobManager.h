@@ -208,6 +208,11 @@ public:
 
     QString lastError() const { return m_lastError; }
 
+signals:
+    // The chapter's stored versions changed (one stored here, or the
+    // platform's list taken in): an open history shows them again.
+    void chapterVersionsChanged(int localChapterId);
+
 public slots:
     void onGetAsynData(QNetworkReply* reply);
     void onSynTimer();

@@ -286,9 +286,12 @@ bool CJobManager::chapter_contentBlade(TC_Chapter_ContentBlade& request)
         return false;
     }
     const bool ok = m_bookJobs->chapter_contentBlade(request);
-    if (!ok)
+    if (!ok) {
         m_lastError = m_bookJobs->lastError();
-    return ok;
+        return false;
+    }
+    emit chapterVersionsChanged(request.header.localChapterId);
+    return true;
 }
 
 bool CJobManager::volume_add(TC_Volume_Add& request)

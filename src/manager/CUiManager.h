@@ -303,7 +303,11 @@ public:
     QString fullScreenHint() const;
     void setWindowFullScreen(bool on);
     // The locked writing mode lives with the writing-lock dialog; here it
-    // only keeps the window on top while a lock is in force.
+    // only keeps the window on top while a lock is in force. Always in one
+    // order: engaged, the window goes on top, then full screen, then takes
+    // the keys; released, it leaves full screen, then the top, and a dialog
+    // open over it stays above it with the keys. Its toast follows only the
+    // last change, so a quick release never shows the lock's goal after it.
     void setWritingLock(bool on, bool notify);
     void setIdleSeconds(int seconds) { m_idleSeconds = seconds; }
     int idleSeconds() const { return m_idleSeconds; }
@@ -472,6 +476,10 @@ private:
     QTimer* m_idleTimer = nullptr;
     class QxtGlobalShortcut* m_bossKey = nullptr;
     bool m_bookshelfLockMode = false;
+    // Counts the writing lock's changes between on and off: a toast due for
+    // an earlier one is dropped.
+    int m_lockChanges = 0;
+    bool m_lockApplied = false;
     bool m_quitting = false;
     // The session ends the program: its quit waits for nothing.
     bool m_sessionEnding = false;

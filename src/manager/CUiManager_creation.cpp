@@ -375,8 +375,9 @@ void CUiManager::setWindowFullScreen(bool on)
         state = previous == Qt::WindowMaximized ? (Qt::WindowMaximized | Qt::WindowFullScreen)
                                                 : Qt::WindowStates(Qt::WindowFullScreen);
         // Under the writing lock Esc is refused; the lock tells its own goal.
+        // A window that left full screen meanwhile needs no hint.
         QTimer::singleShot(500, this, [this]() {
-            if (!isLocked())
+            if (!isLocked() && isFullScreen())
                 showMessage(fullScreenHint(), 1, 3000);
         });
     } else {
@@ -399,19 +400,35 @@ void CUiManager::setWritingLock(bool on, bool notify)
     // A lock must come back after a restart: engaging it turns start-up with
     // the system on; releasing it gives the author's own choice back.
     applyLockStartUp(on);
+    if (m_bookshelf && window.data() == m_bookshelf.data())
+        m_bookshelfLockMode = on;
     if (on) {
+        WindowPlacement::setAlwaysOnTop(window.data(), true);
         setWindowFullScreen(true);
-        if (m_bookshelf && window.data() == m_bookshelf.data())
-            m_bookshelfLockMode = true;
+        window->raise();
     } else {
         setWindowFullScreen(false);
-        if (m_bookshelf && window.data() == m_bookshelf.data())
-            m_bookshelfLockMode = false;
+        WindowPlacement::setAlwaysOnTop(window.data(), false);
     }
-    WindowPlacement::setAlwaysOnTop(window.data(), on);
+    // A dialog the author has open over the window stays over it, with the
+    // keys; else a locked window has them.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && modal->isVisible() && modal != window.data()) {
+        modal->raise();
+        modal->activateWindow();
+    } else if (on) {
+        window->activateWindow();
+    }
+    if (on != m_lockApplied)
+        ++m_lockChanges;
+    m_lockApplied = on;
+    const int change = m_lockChanges;
     if (notify) {
         const QString text = on ? fullScreenHint() : tr("Client close locked");
-        QTimer::singleShot(500, this, [this, text, on]() { showMessage(text, 1, on ? 3000 : 1000); });
+        QTimer::singleShot(500, this, [this, text, on, change]() {
+            if (change == m_lockChanges)
+                showMessage(text, 1, on ? 3000 : 1000);
+        });
     }
 }
 

@@ -3,14 +3,28 @@
 // pane follow full screen, the writing lock and the outline panel.
 
 #include "CreationFixture.h"
+#include "WhenShown.h"
+#include "WindowManagerProbe.h"
 
+#include "common/ServerClock.h"
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "manager/CQssManager.h"
 #include "outline/COutlineController.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/common/CBaseTitleBar.h"
+#include "ui/common/CColorDialog.h"
+#include "ui/common/SVColorArea.h"
 #include "ui/common/CTextEdit.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_Search.h"
+#include "ui/creation/Dialog_TimeMachine.h"
+#include "ui/creation/Dialog_WritingLock.h"
+#include "ui/creation/tools/Dialog_WritingSettings.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Bottom.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -20,6 +34,8 @@
 #include "ui/creation/memo/MemoItemWidget.h"
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/creation/tools/Widget_Creation_Plane3.h"
+#include "ui/setting/Widget_Setting.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -30,9 +46,12 @@
 #include <QQuickWidget>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTextFrame>
 #include <QWheelEvent>
+
+#include <memory>
 
 namespace {
 
@@ -63,6 +82,9 @@ private slots:
     void hiddenOutlinePanelLeavesTheBallWhichBringsItBack();
     void memoListAndANewMemoOpenBesideTheirWindows();
     void f6OpensTheSearchWithTheKeysInItsFindField();
+    void dialogsOpenWithTheKeysInTheirFirstField_data();
+    void dialogsOpenWithTheKeysInTheirFirstField();
+    void writingLockWindowsKeepTheirOrderUnderAWindowManager();
 
 private:
     // Distance of the caret line's middle from the editor's middle, once the
@@ -332,6 +354,237 @@ void FocusAndFloatingTest::f6OpensTheSearchWithTheKeysInItsFindField()
     QCOMPARE(edit()->textCursor().position(), text.indexOf(QStringLiteral("1行"), first) + 2);
     QVERIFY(search->isVisible());
     search->closeSearch();
+}
+
+namespace {
+
+// Keys as they arrive from the keyboard, to the window, which hands them to
+// the widget that has the keys: digits, ' ' Space, '>' Right, 'v' Down.
+void typeKeys(QWidget* window, const QString& keys)
+{
+    for (const QChar key : keys) {
+        const int code = key == QLatin1Char(' ')   ? Qt::Key_Space
+                         : key == QLatin1Char('>') ? Qt::Key_Right
+                         : key == QLatin1Char('v') ? Qt::Key_Down
+                                                   : Qt::Key_0 + key.digitValue();
+        QTest::keyClick(window->windowHandle(), Qt::Key(code));
+    }
+}
+
+// The window has the keys. (Qt Test counts a dialog as active already while
+// the window it belongs to is.)
+bool active(QWidget* window)
+{
+    return QTest::qWaitFor([window]() { return QApplication::activeWindow() == window; });
+}
+
+bool inTitleBar(const QWidget* widget)
+{
+    for (; widget != nullptr; widget = widget->parentWidget()) {
+        if (qobject_cast<const CBaseTitleBar*>(widget) != nullptr)
+            return true;
+    }
+    return false;
+}
+
+QVariant storedConf(const char* column)
+{
+    return BooksFixture::scalar(QStringLiteral("select %1 from tb_creation_conf where uid = %2")
+                                    .arg(QLatin1String(column))
+                                    .arg(CPublicManager::instance()->userInfo.uid));
+}
+
+} // namespace
+
+void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField_data()
+{
+    QTest::addColumn<QString>("keys"); // typed into the first field, then Enter
+    QTest::newRow("稿费设置") << "30";
+    QTest::newRow("导入规则") << "";
+    QTest::newRow("系统设置") << "123";     // the current password alone
+    QTest::newRow("小黑屋") << "3000";
+    QTest::newRow("写作设置") << " ";       // 首行缩进 ticked
+    QTest::newRow("主题设置") << ">";       // from the light tile to the dark one
+    QTest::newRow("时光机") << "vv";        // the oldest of three versions
+    QTest::newRow("字体颜色") << "";        // a colour picked with the mouse first
+}
+
+// Each dialog as the author opens it: the keys typed at once go to its first
+// field (never to the title bar's buttons, even with Shift+Tab), and Enter
+// does what its own default button does.
+void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField()
+{
+    QFETCH(QString, keys);
+    const QString row = QString::fromUtf8(QTest::currentDataTag());
+    CUiManager* ui = CUiManager::instance();
+    T_Chapter* chapter = m_f->pane()->currentChapter();
+    T_Book* book = m_f->window()->currentBook();
+    QVERIFY(chapter && book);
+    const auto click = [](QWidget* in, const char* name) {
+        return [=]() { QTest::mouseClick(in->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton); };
+    };
+    const auto press = [this](Qt::Key key) { return [=]() { QTest::keyClick(m_f->window()->windowHandle(), key); }; };
+    std::function<void()> enter;          // the author's way in
+    std::function<bool(QDialog*)> open;   // Enter's effect, the dialog still open
+    std::function<bool()> done;           // Enter's effect, the dialog gone
+    bool accepted = false;
+    if (row == QStringLiteral("稿费设置")) {
+        enter = click(m_f->pane()->bottomBar(), "btn_setMoney");
+        done = [book]() {
+            return book->money == 30.0
+                   && BooksFixture::scalar(QStringLiteral("select money from tb_book where localId = %1").arg(book->localId))
+                              .toDouble() == 30.0;
+        };
+    } else if (row == QStringLiteral("导入规则")) {
+        enter = [&]() { accepted = Widget_BookShelfList::Prompts().askImportRule(m_f->window()); };
+        done = [&]() { return accepted; };
+    } else if (row == QStringLiteral("系统设置")) {
+        enter = [this]() { std::unique_ptr<Widget_Setting>(new Widget_Setting(m_f->window()))->exec(); };
+        // Saving the password says what is missing.
+        open = [](QDialog* d) { return !d->findChild<QLabel*>(QStringLiteral("labelError_2"))->text().isEmpty(); };
+    } else if (row == QStringLiteral("小黑屋")) {
+        enter = press(Qt::Key_F9);
+        done = [ui]() { return ui->isLocked() && CPublicManager::instance()->userConf.writeLock.lockWords == 3000; };
+    } else if (row == QStringLiteral("写作设置")) {
+        conf().isIndent = 0;
+        enter = press(Qt::Key_F11);
+        done = []() { return conf().isIndent == 1 && storedConf("isIndent").toInt() == 1; };
+    } else if (row == QStringLiteral("主题设置")) {
+        ui->changeSkin(1);
+        enter = click(m_f->window()->getTop(), "btnSkin");
+        open = [](QDialog*) { return (CQssManager::instance()->currentStyleType() & 2) != 0; };
+    } else if (row == QStringLiteral("时光机")) {
+        QVERIFY(m_f->pane()->saveChapter(true));
+        for (const char* text : {"一版", "二版", "三版"}) {
+            TC_Chapter_ContentBlade blade;
+            blade.header.localBookId = book->localId;
+            blade.header.localChapterId = chapter->localId;
+            blade.content = QString::fromUtf8(text);
+            QVERIFY(CJobManager::instance()->chapter_contentBlade(blade));
+        }
+        QSqlQuery spread = CTessaneDb::instance()->newQuery();
+        QVERIFY(spread.exec(QStringLiteral("update tb_contentblade set createTime = 1700000000 + localId * 60;")));
+        enter = [chapter]() {
+            QTimer::singleShot(0, []() {
+                chooseInMenu(QCoreApplication::translate("CBookVolumeController", "Time Machine"));
+            });
+            CBookVolumeController::instance()->showMenu(1, QPoint(300, 200), chapter->localVolumeId, chapter->localId);
+        };
+        // The restore keeps the editor's words as a version of their own, the
+        // list shows it at once with the restored version still chosen; so
+        // does a version the writing tick stores while the list is open.
+        open = [this](QDialog* d) {
+            auto* history = static_cast<Dialog_TimeMachine*>(d);
+            auto* count = d->findChild<QLabel*>(QStringLiteral("labelCount"));
+            if (!QTest::qWaitFor([&]() { return !history->isRestoring() && count->text().contains(QStringLiteral("4/4")); }))
+                return false;
+            CPublicManager::instance()->writing.changedWords = 300;
+            m_f->tick();
+            return history->labels().size() == 5 && count->text().contains(QStringLiteral("5/5"));
+        };
+        done = [this]() { return edit()->toPlainText() == QStringLiteral("一版"); };
+    } else {
+        conf().fontColor.clear();
+        enter = click(m_f->window()->getTop(), "btnFontColor");
+        done = []() { return !conf().fontColor.isEmpty() && storedConf("fontColor").toString() == conf().fontColor; };
+    }
+
+    bool acted = false;
+    bool stayedOpen = false;
+    whenShown<QDialog>([&](QDialog* d) {
+        QVERIFY(active(d));
+        QWidget* first = QApplication::focusWidget();
+        QVERIFY(first && first->window() == d);
+        QTest::keyClick(d->windowHandle(), Qt::Key_Backtab);
+        QVERIFY(QApplication::focusWidget() != nullptr && !inTitleBar(QApplication::focusWidget()));
+        QTest::keyClick(d->windowHandle(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), first);
+        if (auto* colours = qobject_cast<CColorDialog*>(d))
+            QTest::mousePress(colours->svArea(), Qt::LeftButton, {}, QPoint(255, 0));
+        typeKeys(d, keys);
+        QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+        stayedOpen = open && d->isVisible() && open(d);
+        // Once: a dialog Enter left open is closed, and the row tells why.
+        if (d->isVisible())
+            d->reject();
+        acted = true;
+    });
+    enter();
+    QTRY_VERIFY(acted && QApplication::activeModalWidget() == nullptr);
+    QVERIFY(!open || stayedOpen);
+    QVERIFY(!done || done());
+
+    if (ui->isLocked()) {
+        CPublicManager::instance()->userConf.writeLock = T_WriteLock();
+        QVERIFY(CJobManager::instance()->updateLock(CPublicManager::instance()->userInfo.uid, T_WriteLock()));
+        ui->setWritingLock(false, false);
+    }
+    ui->changeSkin(1);
+    conf().isIndent = 0;
+    conf().fontColor.clear();
+}
+
+// With a window manager, as authors have one: the lock's dialog opens over
+// the writing window with the keys; the lock puts the window on top and full
+// screen, and its release takes both back, also with a dialog open over the
+// window, which stays over it with the keys.
+void FocusAndFloatingTest::writingLockWindowsKeepTheirOrderUnderAWindowManager()
+{
+    WindowManagerProbe probe;
+    CUiManager* ui = CUiManager::instance();
+    QWidget* window = m_f->window();
+    QVERIFY2(probe.ensureWindowManager(window), "no window manager: scripts/install-deps.sh installs openbox");
+    // A window manager just started drops what it is asked until it settled.
+    QTRY_VERIFY_WITH_TIMEOUT((window->activateWindow(), window->isActiveWindow()), 10000);
+    const auto over = [window](QWidget* d) {
+        return QTest::qWaitFor([&]() { return WindowManagerProbe::stackedAbove(d, window); });
+    };
+    const auto state = [window](const char* atom) {
+        return WindowManagerProbe::states(window).contains(QLatin1String(atom));
+    };
+    T_WritingCounters& writing = CPublicManager::instance()->writing;
+    // The last word of the goal typed.
+    const auto reachGoal = [&]() {
+        T_WriteLock& lock = CPublicManager::instance()->userConf.writeLock;
+        lock.writeWords = lock.lockWords - 1;
+        writing.speed = 600;
+        writing.active = true;
+        writing.lastChangeTime = static_cast<int>(currentServerTime());
+        m_f->type(QStringLiteral("字"));
+        m_f->tick();
+    };
+    for (const bool underDialog : {false, true}) {
+        bool dialogOver = false;
+        whenShown<Dialog_WritingLock>([&](Dialog_WritingLock* d) {
+            dialogOver = active(d) && over(d);
+            typeKeys(d, QStringLiteral("3000"));
+            QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+            if (d->isVisible())
+                d->reject();
+        });
+        QTest::keyClick(window->windowHandle(), Qt::Key_F9);
+        QVERIFY(dialogOver && ui->isLocked());
+        QTRY_VERIFY(state("FULLSCREEN") && state("ABOVE"));
+        QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        if (underDialog) {
+            bool stayedOver = false;
+            whenShown<Dialog_WritingSettings>([&](Dialog_WritingSettings* d) {
+                QVERIFY(active(d));
+                reachGoal();
+                stayedOver = QTest::qWaitFor([&]() { return !state("ABOVE"); }) && over(d) && active(d);
+                d->reject();
+            });
+            QTest::keyClick(window->windowHandle(), Qt::Key_F11);
+            QVERIFY(stayedOver);
+        } else {
+            reachGoal();
+        }
+        QVERIFY(!ui->isLocked());
+        QTRY_VERIFY(!state("FULLSCREEN") && !state("ABOVE"));
+        QVERIFY(!ui->isFullScreen() && !window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
 }
 
 int runFocusAndFloatingTests(int argc, char** argv)

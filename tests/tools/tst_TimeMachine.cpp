@@ -218,7 +218,11 @@ void TimeMachineTest::restoreSavesTheVersionAndRecountsWords()
     QVERIFY(!html.contains(QStringLiteral("#ff0000")));
     QVERIFY(!html.contains(QStringLiteral("#0000ff")));
     QVERIFY(dialog.isVisible()); // the dialog stays open
-    QCOMPARE(dialog.labels().size(), 1);
+    // The text it replaced is a version of its own, listed at once; the
+    // restored version stays the chosen one.
+    QCOMPARE(dialog.labels().size(), 2);
+    QCOMPARE(dialog.currentIndex(), 1);
+    QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("labelCount"))->text().contains(QStringLiteral("2/2")));
 }
 
 void TimeMachineTest::restoreOfChapterTheEditorNeverShowedComparesWithStoredText()

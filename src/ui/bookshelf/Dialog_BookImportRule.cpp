@@ -2,6 +2,7 @@
 
 #include "manager/CUiManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -67,6 +68,7 @@ Dialog_BookImportRule::Dialog_BookImportRule(QWidget* parent)
     connect(m_btnConfirm, &QPushButton::clicked, this, &QDialog::accept);
     // "Cancel" here only dismisses the notice: the author still wants to import.
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::accept);
+    DialogKeys::setUp(this, m_btnConfirm, m_btnConfirm);
 }
 
 QString Dialog_BookImportRule::exampleText()

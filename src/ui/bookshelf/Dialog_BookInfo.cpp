@@ -12,6 +12,7 @@
 #include "remote/records/SystemRecords.h"
 #include "ui/bookshelf/CSystemCoverDelegate.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/CTextEdit.h"
 
 #include <QButtonGroup>
@@ -104,6 +105,7 @@ Dialog_BookInfo::Dialog_BookInfo(QWidget* parent)
     initCategory(2);
     m_radioMan->setChecked(true);
     m_channelPages->setCurrentIndex(0);
+    DialogKeys::setUp(this, m_name, m_btnConfirm);
 }
 
 void Dialog_BookInfo::buildInfoPage(QWidget* page)

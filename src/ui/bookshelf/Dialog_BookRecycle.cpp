@@ -8,6 +8,7 @@
 #include "common/StyleType.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 
 #include <QContextMenuEvent>
 #include <QDateTime>
@@ -202,6 +203,7 @@ Dialog_BookRecycle::Dialog_BookRecycle(QWidget* parent)
     });
     connect(m_model, &QAbstractItemModel::modelReset, this, &Dialog_BookRecycle::followBin);
     connect(titleBar(), &CBaseTitleBar::sig_close, this, &QDialog::accept);
+    DialogKeys::setUp(this, m_list);
     updatePage();
 }
 

@@ -3,6 +3,7 @@
 
 #include "ui/bookshelf/CSystemCoverDelegate.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -115,7 +116,7 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget* parent)
     connect(titleBar(), &CBaseTitleBar::sig_close, this, &QDialog::reject);
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_btnConfirm, &QPushButton::clicked, this, &QDialog::accept);
-    m_lineEdit->setFocus();
+    DialogKeys::setUp(this, m_lineEdit, m_btnConfirm);
 }
 
 void Dialog_CreateBook::setCoverModel(QAbstractItemModel* model)

@@ -9,6 +9,7 @@
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/CBkHeadLabel.h"
 
 #include <QButtonGroup>
@@ -96,7 +97,6 @@ Dialog_UserInfo::Dialog_UserInfo(QWidget* parent)
         b->setFixedSize(px(92), px(30));
         b->setCursor(Qt::PointingHandCursor);
     }
-    m_btnConfirm->setDefault(true);
     buttons->addStretch();
     buttons->addWidget(m_btnConfirm);
     buttons->addWidget(m_btnCancel);
@@ -106,6 +106,7 @@ Dialog_UserInfo::Dialog_UserInfo(QWidget* parent)
     m_lineEditName->setMaxLength(kNameMaxLength);
     initConnect();
     initData();
+    DialogKeys::setUp(this, m_lineEditName, m_btnConfirm);
 }
 
 void Dialog_UserInfo::initConnect()

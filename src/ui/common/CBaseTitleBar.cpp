@@ -80,6 +80,12 @@ CBaseTitleBar::CBaseTitleBar(QWidget* parent)
     m_btnCloseMac->hide();
     m_btnMinMac->hide();
     m_btnMaxMac->hide();
+    // The window's own buttons answer the mouse only: with the keys, Tab
+    // would stop on them and Enter would close the dialog the author types in.
+    for (QPushButton* button : {m_btnCloseMac, m_btnMinMac, m_btnMaxMac, m_btnClose}) {
+        button->setFocusPolicy(Qt::NoFocus);
+        button->setAutoDefault(false);
+    }
 
     connect(m_btnClose, &QPushButton::clicked, this, &CBaseTitleBar::sig_close);
     // The small buttons act on the window only where a skin shows them.

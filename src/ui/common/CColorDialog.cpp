@@ -5,6 +5,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/HColorArea.h"
 #include "ui/common/NcFramelessHelper.h"
 #include "ui/common/PreviewColorArea.h"
@@ -37,6 +38,8 @@ CColorDialog::CColorDialog(QWidget* parent)
     connect(m_titleBar, &CBaseTitleBar::sig_close, this, &CColorDialog::reject);
     connect(m_btnConfirm, &QPushButton::clicked, this, &CColorDialog::onConfirm);
     connect(m_btnRe, &QPushButton::clicked, this, &CColorDialog::onRestore);
+    // The colour is picked with the mouse; the keys confirm it.
+    DialogKeys::setUp(this, m_btnConfirm, m_btnConfirm);
 }
 
 CColorDialog::~CColorDialog() = default;

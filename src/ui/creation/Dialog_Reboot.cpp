@@ -4,6 +4,7 @@
 #include "manager/CQssManager.h"
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/DialogFrame.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QButtonGroup>
@@ -77,6 +78,9 @@ Dialog_Reboot::Dialog_Reboot(QWidget* parent) : QDialog(parent)
     connect(confirm, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(title, &CBaseTitleBar::sig_close, this, &QDialog::reject);
+    // The arrows choose among the three. Shutting the machine down is never
+    // the answer to an Enter meant for something else: Enter cancels.
+    DialogKeys::setUp(this, m_group->checkedButton(), cancel);
 }
 
 int Dialog_Reboot::checkedId() const

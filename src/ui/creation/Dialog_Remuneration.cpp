@@ -4,6 +4,7 @@
 #include "manager/CQssManager.h"
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/DialogFrame.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QHBoxLayout>
@@ -73,6 +74,7 @@ Dialog_Remuneration::Dialog_Remuneration(QWidget* parent) : QDialog(parent)
     connect(m_confirm, &QPushButton::clicked, this, &Dialog_Remuneration::onConfirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(title, &CBaseTitleBar::sig_close, this, &QDialog::reject);
+    DialogKeys::setUp(this, m_edit, m_confirm);
 }
 
 void Dialog_Remuneration::setMoney(double value)

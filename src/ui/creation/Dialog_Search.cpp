@@ -3,6 +3,7 @@
 #include "common/DPIAdapter.h"
 #include "manager/CQssManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QHBoxLayout>
@@ -98,13 +99,13 @@ Dialog_Search::Dialog_Search(QWidget* parent) : QDialog(parent)
             [this]() { emit sig_sreach_btn(SreachReplaceCurrent, m_replace->text()); });
     connect(all, &QPushButton::clicked, this, [this]() { emit sig_sreach_btn(SreachReplaceAll, m_replace->text()); });
     connect(title, &CBaseTitleBar::sig_close, this, &Dialog_Search::closeSearch);
+    DialogKeys::setUp(this, m_search);
 }
 
 void Dialog_Search::keyPressEvent(QKeyEvent* event)
 {
-    // Return and Enter in a field press no button (the dialog's first would
-    // be the title bar's close): in the find field they go to the next
-    // occurrence.
+    // Return and Enter in a field press no button: in the find field they go
+    // to the next occurrence.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         if (m_search->hasFocus())
             emit sig_sreach_btn(SreachNext, QString());

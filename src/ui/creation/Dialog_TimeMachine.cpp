@@ -13,6 +13,7 @@
 #include "manager/CUiManager.h"
 #include "remote/records/ChapterRecords.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 #include "ui/creation/Widget_Creation_Content.h"
 
@@ -20,6 +21,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QItemSelectionModel>
 #include <QListView>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -48,21 +50,15 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
 {
     buildForm();
     m_currentIndex = -1;
-    clearVersions();
-    // Only the list: a version's text (a long chapter each) is read when it
-    // is compared or restored.
-    if (chapter && m_jobs->getContentBlades(chapter->localId, m_versions, false)) {
-        for (const T_Chapter_TimeMachineItem* item : qAsConst(m_versions))
-            m_labels.append(timeToString(static_cast<quint32>(item->createTime)));
-    }
+    readVersions();
     // The chapter list is read without texts; compare with the stored one.
     if (chapter && !chapter->contentLoaded && !m_jobs->getChapterContent(chapter))
         qWarning() << "time machine: chapter text not read" << chapter->localId;
     initUI();
 
     connect(m_titleBar, &CBaseTitleBar::sig_close, this, &QDialog::accept);
-    connect(m_list, &QListView::clicked, this, &Dialog_TimeMachine::onRowClicked);
     connect(m_btnRestore, &QPushButton::clicked, this, &Dialog_TimeMachine::restoreVersion);
+    connect(m_jobs, &CJobManager::chapterVersionsChanged, this, &Dialog_TimeMachine::onVersionsChanged);
 
     m_hint = new Widget_CompareHint(this);
     m_hint->hide();
@@ -76,6 +72,11 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
     m_list->setModel(m_model);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setMouseTracking(true);
+    // A version is chosen with a click or with the arrow keys alike.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { onRowChosen(current.row()); });
+    // The keys start in the list; Enter restores the version chosen there.
+    DialogKeys::setUp(this, m_list, m_btnRestore);
 }
 
 Dialog_TimeMachine::~Dialog_TimeMachine()
@@ -88,6 +89,48 @@ void Dialog_TimeMachine::clearVersions()
     m_labels.clear();
     qDeleteAll(m_versions);
     m_versions.clear();
+}
+
+void Dialog_TimeMachine::readVersions()
+{
+    clearVersions();
+    // Only the list: a version's text (a long chapter each) is read when it
+    // is compared or restored.
+    if (m_localChapterId > 0 && m_jobs->getContentBlades(m_localChapterId, m_versions, false)) {
+        for (const T_Chapter_TimeMachineItem* item : qAsConst(m_versions))
+            m_labels.append(timeToString(static_cast<quint32>(item->createTime)));
+    }
+}
+
+void Dialog_TimeMachine::onVersionsChanged(int localChapterId)
+{
+    if (localChapterId != m_localChapterId)
+        return;
+    const int chosen = m_currentIndex >= 0 && m_currentIndex < m_versions.size() ? m_versions.at(m_currentIndex)->localId
+                                                                                  : 0;
+    readVersions();
+    if (isVisible())
+        showVersions(chosen);
+}
+
+void Dialog_TimeMachine::showVersions(int chosenLocalId)
+{
+    m_currentIndex = -1;
+    if (m_labels.isEmpty()) {
+        m_model->setStringList({});
+        m_stack->setCurrentWidget(m_emptyPage);
+        return;
+    }
+    m_stack->setCurrentWidget(m_page);
+    // Filling the model forgets the chosen row without a signal; choosing it
+    // again compares it.
+    m_model->setStringList(m_labels);
+    int row = 0;
+    for (int i = 0; i < m_versions.size(); ++i) {
+        if (m_versions.at(i)->localId == chosenLocalId)
+            row = i;
+    }
+    m_list->setCurrentIndex(m_model->index(row));
 }
 
 void Dialog_TimeMachine::buildForm()
@@ -240,23 +283,17 @@ void Dialog_TimeMachine::initUI()
 
 void Dialog_TimeMachine::showEvent(QShowEvent* event)
 {
-    if (m_labels.isEmpty()) {
-        m_stack->setCurrentWidget(m_emptyPage);
-    } else {
-        m_stack->setCurrentWidget(m_page);
-        m_model->setStringList(m_labels);
-        m_list->setCurrentIndex(m_model->index(0));
-        m_labelCount->setText(tr("Version List(%1/%2)").arg(QString::number(1), QString::number(m_model->rowCount())));
-        compareVersion(0);
-    }
+    showVersions(0);
     QDialog::showEvent(event);
 }
 
-void Dialog_TimeMachine::onRowClicked(const QModelIndex& index)
+void Dialog_TimeMachine::onRowChosen(int row)
 {
+    if (row < 0)
+        return;
     m_labelCount->setText(
-        tr("Version List(%1/%2)").arg(QString::number(index.row() + 1), QString::number(m_model->rowCount())));
-    compareVersion(index.row());
+        tr("Version List(%1/%2)").arg(QString::number(row + 1), QString::number(m_model->rowCount())));
+    compareVersion(row);
 }
 
 namespace {

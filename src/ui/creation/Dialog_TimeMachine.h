@@ -23,7 +23,8 @@ struct T_Chapter_TimeMachineItem;
 
 // The chapter history: the newest stored versions of one chapter, the chosen
 // one beside the current text with deletions red and insertions blue, and the
-// restore of a version as the chapter's text. Modal, one per opening.
+// restore of a version as the chapter's text. Modal, one per opening; the list
+// follows the versions stored while it is open (the restore's own among them).
 class Dialog_TimeMachine : public QDialog
 {
     Q_OBJECT
@@ -58,7 +59,13 @@ private:
     void buildForm();
     void initUI();
     void clearVersions();
-    void onRowClicked(const QModelIndex& index);
+    // Reads the chapter's version list (without texts) from the database.
+    void readVersions();
+    // Puts the list on screen with the version of that id chosen (the newest
+    // when it is gone), which is then compared.
+    void showVersions(int chosenLocalId);
+    void onVersionsChanged(int localChapterId);
+    void onRowChosen(int row);
     void showCompared(const ComparedVersion& result);
     void fillViews();
     void attachDocument(QTextBrowser* view, QTextDocument* document);

@@ -8,6 +8,7 @@
 #include "manager/CUiManager.h"
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/DialogFrame.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QButtonGroup>
@@ -151,6 +152,7 @@ Dialog_WritingLock::Dialog_WritingLock(QWidget* parent) : QDialog(parent)
     connect(m_confirm, &QPushButton::clicked, this, &Dialog_WritingLock::onConfirm);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(title, &CBaseTitleBar::sig_close, this, &QDialog::reject);
+    DialogKeys::setUp(this, m_wordsEdit, m_confirm);
 }
 
 void Dialog_WritingLock::onModeChosen(int id)

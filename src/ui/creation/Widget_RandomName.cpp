@@ -7,6 +7,7 @@
 #include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/DialogFrame.h"
 #include "ui/common/NcFramelessHelper.h"
 
@@ -227,6 +228,7 @@ Widget_RandomName::Widget_RandomName(QWidget* parent) : QWidget(parent)
     connect(title, &CBaseTitleBar::sig_close, this, &QWidget::close);
     connect(m_kinds, &QButtonGroup::idClicked, this, &Widget_RandomName::onKindChosen);
     connect(confirm, &QPushButton::clicked, this, &Widget_RandomName::generate);
+    DialogKeys::setUp(this, m_fixed, confirm);
     connect(single, &QPushButton::clicked, this, [this]() {
         m_fixed->clear();
         fillFixedPart(1, 1, false, "Single--------");

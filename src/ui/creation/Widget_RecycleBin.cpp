@@ -12,6 +12,7 @@
 #include "manager/CUiManager.h"
 #include "remote/records/ChapterRecords.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 #include "volume/CBookVolumeController.h"
 
@@ -79,6 +80,7 @@ Widget_RecycleBin::Widget_RecycleBin(QWidget* parent)
     connect(m_delegate, &ChapterListDelegate::sig_onMousePressedByRightBtn, this,
             &Widget_RecycleBin::onMousePressedByRightBtn);
     connect(m_titleBar, &CBaseTitleBar::sig_close, this, &Widget_RecycleBin::closeBin);
+    DialogKeys::setUp(this, m_list);
 }
 
 Widget_RecycleBin::~Widget_RecycleBin() = default;

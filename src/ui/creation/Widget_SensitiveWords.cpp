@@ -7,6 +7,7 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QButtonGroup>
@@ -49,6 +50,8 @@ Widget_SensitiveWords::Widget_SensitiveWords(QWidget* parent) : QWidget(parent)
     frameless->activateOn(this);
     m_titleBar->setTitle(tr("SensitiveWords"));
     initConnect();
+    // Enter checks the text, as the first page's main button does.
+    DialogKeys::setUp(this, m_checkNormal, m_btnConfirm);
 }
 
 Widget_SensitiveWords::~Widget_SensitiveWords() = default;

@@ -10,6 +10,7 @@
 #include "common/DPIAdapter.h"
 #include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QCoreApplication>
@@ -71,6 +72,8 @@ void Dialog_LoginMain::initUi()
     m_btnClose = new QPushButton(this);
     m_btnClose->setObjectName(QStringLiteral("loginCloseBtn"));
     m_btnClose->setCursor(Qt::PointingHandCursor);
+    // It quits the program: a click only, never a key.
+    m_btnClose->setFocusPolicy(Qt::NoFocus);
     m_login = new Widget_Login(this);
     m_register = new Widget_Register(this);
     m_forget = new Widget_ForgetPwd(this);
@@ -97,7 +100,8 @@ void Dialog_LoginMain::initUi()
     m_banner->startPlay();
 
     m_btnClose->raise();
-    m_login->setFocus(Qt::OtherFocusReason);
+    // Enter in the fields signs in (Widget_Login).
+    DialogKeys::setUp(this, m_login->accountEdit());
 }
 
 void Dialog_LoginMain::initConnects()

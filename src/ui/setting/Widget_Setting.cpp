@@ -10,6 +10,7 @@
 #include "ui/common/BkMessageBox.h"
 #include "ui/common/BorderShadow.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QButtonGroup>
@@ -139,6 +140,8 @@ void Widget_Setting::initUi()
     m_stack->setCurrentIndex(0);
 
     m_lineEditBoss->installEventFilter(this);
+    // The first page's password fields; Enter there saves the new password.
+    DialogKeys::setUp(this, m_lineEditPwd, m_btnChangePwd2);
 }
 
 QWidget* Widget_Setting::buildUserPage()

@@ -4,6 +4,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QGridLayout>
@@ -74,7 +75,6 @@ Dialog_ChangeLockPwd::Dialog_ChangeLockPwd(int mode, QWidget* parent)
     m_btnCancel->setObjectName(QStringLiteral("btnCancel"));
     m_btnConfirm = new QPushButton(QStringLiteral("确定"), bg);
     m_btnConfirm->setObjectName(QStringLiteral("btnConfirm"));
-    m_btnConfirm->setDefault(true);
     for (QPushButton* b : {m_btnCancel, m_btnConfirm}) {
         b->setFixedSize(int(96 * m_scale), int(34 * m_scale));
         buttons->addWidget(b);
@@ -114,8 +114,7 @@ Dialog_ChangeLockPwd::Dialog_ChangeLockPwd(int mode, QWidget* parent)
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_btnConfirm, &QPushButton::clicked, this, &Dialog_ChangeLockPwd::verifyInput);
 
-    QLineEdit* first = m_mode == Create ? m_lineEditNew : m_lineEditOriginal;
-    first->setFocus();
+    DialogKeys::setUp(this, m_mode == Create ? m_lineEditNew : m_lineEditOriginal, m_btnConfirm);
 }
 
 QLineEdit* Dialog_ChangeLockPwd::addRow(QWidget* parent, QGridLayout* grid, int row, const char* labelName,

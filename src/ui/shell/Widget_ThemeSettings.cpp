@@ -8,6 +8,7 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QButtonGroup>
@@ -109,6 +110,9 @@ void Widget_ThemeSettings::updateCheckedTheme()
         tile->setChecked(true);
         m_lastChosen = tile;
     }
+    // The keys start on the chosen tile: the arrows choose another, Enter
+    // applies the one they are on.
+    DialogKeys::setUp(this, tile != nullptr ? tile : m_white);
 }
 
 void Widget_ThemeSettings::onTileClicked(QAbstractButton* button)

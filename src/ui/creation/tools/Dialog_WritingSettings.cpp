@@ -5,6 +5,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CQssManager.h"
 #include "ui/common/CBaseTitleBar.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QCheckBox>
@@ -27,8 +28,8 @@ Dialog_WritingSettings::Dialog_WritingSettings(QWidget* parent)
     CQssManager::instance()->addShadowEffect(m_background);
     DPIAdapter::instance()->adaptWidget(m_background);
 
-    connect(findChild<QPushButton*>(QStringLiteral("btnConfirm")), &QPushButton::clicked, this,
-            &Dialog_WritingSettings::onConfirm);
+    auto* confirm = findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+    connect(confirm, &QPushButton::clicked, this, &Dialog_WritingSettings::onConfirm);
     connect(findChild<QPushButton*>(QStringLiteral("btnCancel")), &QPushButton::clicked, this, &QDialog::reject);
     connect(m_titleBar, &CBaseTitleBar::sig_close, this, &QDialog::reject);
 
@@ -37,6 +38,7 @@ Dialog_WritingSettings::Dialog_WritingSettings(QWidget* parent)
     m_indent->setChecked(conf.isIndent == 1);
     m_spacing->setChecked(conf.isSpaces == 1);
     m_punctuation->setChecked(conf.isAutoPunctuation == 1);
+    DialogKeys::setUp(this, m_indent, confirm);
 }
 
 void Dialog_WritingSettings::buildForm()
