@@ -56,14 +56,39 @@ CUserJobManager* CUserJobManager::instance()
 
 void CUserJobManager::loginSuccess(int uid, const QString& token)
 {
-    if (!completeSignIn(uid, token))
+    if (completeSignIn(uid, token, beginSignIn()) == SignIn::NotStored)
         m_ui->showDbError(QStringLiteral("数据库错误\n") + m_db->lastErrorText());
 }
 
-bool CUserJobManager::completeSignIn(int uid, const QString& token)
+void CUserJobManager::markSuperseded(T_Http_S& head)
 {
+    qInfo() << "a later sign-in took over; this one signs nobody in";
+    head.code = HttpNetworkError;
+    head.msg.clear();
+}
+
+CUserJobManager::SignIn CUserJobManager::completeSignIn(int uid, const QString& token, int ticket)
+{
+    if (ticket != m_signInTicket)
+        return SignIn::Superseded;
     TS_Author_Info& user = m_model->userInfo;
     T_UserConf& conf = m_model->userConf;
+
+    // A first sign-in on this machine asks for the profile before anything
+    // is switched: while it waits, another sign-in may begin and take over.
+    TS_Author_Info profile;
+    bool profileOk = false;
+    TS_Author_Info stored;
+    T_UserConf storedConf;
+    if (!m_db->getUserData(uid, stored, storedConf)) {
+        m_http->setToken(token);
+        TC_Author_Info request;
+        request.header.jobType = kAuthorProfileJob;
+        request.header.uid = uid;
+        profileOk = answeredOk(m_http->author_info(request, profile), profile.header);
+        if (ticket != m_signInTicket)
+            return SignIn::Superseded;
+    }
 
     m_http->setToken(token);
     if (user.uid != uid) {
@@ -79,17 +104,17 @@ bool CUserJobManager::completeSignIn(int uid, const QString& token)
 
     if (!m_db->getUserData(uid, user, conf)) {
         // First sign-in of this author on this machine.
-        TC_Author_Info request;
-        request.header.jobType = kAuthorProfileJob;
-        request.header.uid = uid;
-        TS_Author_Info profile;
-        if (answeredOk(m_http->author_info(request, profile), profile.header))
+        if (profileOk) {
             saveAuthorInfo(&profile);
+            // Its head picture is fetched on the way.
+            if (ticket != m_signInTicket)
+                return SignIn::Superseded;
+        }
         user.token = token;
         user.uniqueCode = makeUniqueCode(uid, currentServerTime());
         if (!m_db->insertUser(user, conf)) {
             qWarning() << "sign-in of user" << uid << "not stored:" << m_db->lastErrorText();
-            return false;
+            return SignIn::NotStored;
         }
         conf.uid = uid;
     }
@@ -98,28 +123,33 @@ bool CUserJobManager::completeSignIn(int uid, const QString& token)
         user.token = token;
         if (!m_db->updateToken(uid, token)) {
             qWarning() << "new token of user" << uid << "not stored:" << m_db->lastErrorText();
-            return false;
+            return SignIn::NotStored;
         }
     }
 
     const bool remembered = user.isAutoLogin ? m_db->saveLastLogin(uid) : m_db->clearLastLogin();
     if (!remembered) {
         qWarning() << "last user not recorded:" << m_db->lastErrorText();
-        return false;
+        return SignIn::NotStored;
     }
 
     m_http->setUniqueCode(user.uniqueCode);
     if (uid > 0)
         loadStatistics();
     qDebug() << "signed in: user" << uid;
-    return true;
+    return SignIn::Done;
 }
 
 void CUserJobManager::author_login(TC_Author_Login& request, TS_Author_Login& reply)
 {
+    const int ticket = beginSignIn();
     const QNetworkReply::NetworkError error = m_http->author_login(request, reply);
     if (error != QNetworkReply::NoError) {
         qWarning() << "sign-in request failed:" << error;
+        return;
+    }
+    if (ticket != m_signInTicket) {
+        markSuperseded(reply.header);
         return;
     }
     if (reply.header.code != HttpOk)
@@ -130,8 +160,16 @@ void CUserJobManager::author_login(TC_Author_Login& request, TS_Author_Login& re
         reply.header.code = HttpNetworkError;
         return;
     }
-    if (!completeSignIn(reply.uid, reply.token))
+    switch (completeSignIn(reply.uid, reply.token, ticket)) {
+    case SignIn::Done:
+        break;
+    case SignIn::Superseded:
+        markSuperseded(reply.header);
+        break;
+    case SignIn::NotStored:
         m_db->setDbError(&reply.header);
+        break;
+    }
 }
 
 // --- requests whose result the screens show as they are ---
@@ -174,9 +212,14 @@ void CUserJobManager::author_info(TC_Author_Info& request, TS_Author_Info& reply
 
 int CUserJobManager::author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Author_Login& reply)
 {
+    const int ticket = beginSignIn();
     const QNetworkReply::NetworkError error = m_http->author_wxBindPhone(request, reply);
     if (error != QNetworkReply::NoError)
         return HttpNetworkError;
+    if (ticket != m_signInTicket) {
+        markSuperseded(reply.header);
+        return HttpOk;
+    }
     if (reply.header.code != HttpOk || m_model->userConf.uid < 1)
         return HttpOk;
 
@@ -192,6 +235,10 @@ int CUserJobManager::author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Autho
     }
     storeUser(&reply.header);
     refreshAuthorInfo();
+    if (ticket != m_signInTicket) {
+        markSuperseded(reply.header);
+        return HttpOk;
+    }
     if (!m_db->saveLastLogin(user.uid))
         qWarning() << "last user not recorded:" << m_db->lastErrorText();
     return HttpOk;
@@ -275,21 +322,26 @@ void CUserJobManager::author_update(TC_Author_Update& request, TS_Author_Update&
     TS_Author_Info& user = m_model->userInfo;
     user.author_name = request.author_name;
     user.sex = request.sex;
+    const int uid = user.uid;
 
     // The local row first: the change counts even when the platform is away.
     T_Http_S localFailure;
     bool storedLocally = storeUser(&localFailure);
 
     const QNetworkReply::NetworkError error = m_http->author_update(request, reply);
+    // Signed out while it waited: the change stays its author's, queued for
+    // their next session, and nothing reaches whoever is signed in now.
+    const bool sessionEnded = error == CHttpBase::kEndedSessionResult;
     if (!answeredOk(error, reply.header)) {
-        request.header.uid = user.uid;
+        request.header.uid = uid;
         request.header.jobType = kAuthorProfileJob;
         if (request.header.synStep == 0) {
-            if (user.uid > 0 && m_db->currentUid() != user.uid)
-                m_db->setCurrentUid(user.uid);
+            const int recording = m_db->currentUid();
+            if (uid > 0 && recording != uid)
+                m_db->setCurrentUid(uid);
             QJsonObject content;
-            jsonInsertString(content, QStringLiteral("name"), user.author_name);
-            jsonInsertString(content, QStringLiteral("sex"), user.sex);
+            jsonInsertString(content, QStringLiteral("name"), request.author_name);
+            jsonInsertString(content, QStringLiteral("sex"), request.sex);
             const QString text =
                 QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact));
             if (!m_db->addJob(request.header, text, int(currentServerTime()), 0)) {
@@ -298,9 +350,13 @@ void CUserJobManager::author_update(TC_Author_Update& request, TS_Author_Update&
                 m_ui->showDbError(localFailure.msg);
                 storedLocally = false;
             }
+            if (sessionEnded)
+                m_db->setCurrentUid(recording);
         }
         qDebug() << "profile update not accepted now (" << error << ", code" << reply.header.code
                  << "); queued for replay";
+        if (sessionEnded)
+            return;
     } else {
         if (!reply.sex.isEmpty())
             user.sex = reply.sex;
@@ -335,6 +391,8 @@ void CUserJobManager::execUserJob(T_JobData* job)
 
     TS_Author_Update reply;
     const QNetworkReply::NetworkError error = m_http->author_update(request, reply);
+    if (error == CHttpBase::kEndedSessionResult)
+        return;  // the job stays for its author's next session
     const int code = error == QNetworkReply::NoError ? reply.header.code : 0;
     if (code == HttpOk || code == HttpRefused) {
         // A refusal is final: replaying it would be refused again.

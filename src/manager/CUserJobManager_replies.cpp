@@ -102,8 +102,17 @@ void CUserJobManager::asynBack(int jobType, const QByteArray& body)
             if (poll.uid < 1 || poll.token.isEmpty()) {
                 qWarning() << "WeChat sign-in reply without uid or token";
                 poll.header.code = HttpNetworkError;
-            } else if (!completeSignIn(poll.uid, poll.token)) {
-                m_db->setDbError(&poll.header);
+            } else {
+                switch (completeSignIn(poll.uid, poll.token, m_weChatTicket)) {
+                case SignIn::Done:
+                    break;
+                case SignIn::Superseded:
+                    markSuperseded(poll.header);
+                    break;
+                case SignIn::NotStored:
+                    m_db->setDbError(&poll.header);
+                    break;
+                }
             }
         }
         m_ui->pollingWx(poll);
@@ -211,6 +220,9 @@ void CUserJobManager::author_uploadImg(TC_Author_UploadImg& request, TS_Author_U
     }
 
     const QNetworkReply::NetworkError error = m_http->author_uploadImg(request, reply);
+    // Signed out while it waited: whoever is signed in now keeps their row.
+    if (error == CHttpBase::kEndedSessionResult)
+        return;
     if (error == QNetworkReply::NoError && reply.header.code == HttpOk)
         user.headimg = reply.headimg;
     else

@@ -1,11 +1,20 @@
 #include "LoginFixture.h"
 
+#include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "remote/CTessaneHttp.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/login/Widget_Banner.h"
 #include "ui/login/Widget_Login.h"
 #include "ui/login/widget_tips.h"
+#include "ui/shell/Dialog_Unlock.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -35,6 +44,9 @@ private slots:
     void signOutRightAfterSignInKeepsTheDialog();
     void wrongPasswordShowsThePlatformsMessage();
     void emptyFieldsAreAnsweredWithoutRequest();
+    void anEarlierSignInAnsweredLateSignsNobodyIn_data();
+    void anEarlierSignInAnsweredLateSignsNobodyIn();
+    void theStartLockOfASignInKeepsTheDialogUntilThePageIsDone();
 };
 
 void SignInPageTest::demoSignInHidesAndLaterDeletesTheDialog()
@@ -126,6 +138,101 @@ void SignInPageTest::emptyFieldsAreAnsweredWithoutRequest()
     QCOMPARE(page->errorLabel()->text(), QStringLiteral("参数不足"));
     QVERIFY(standin().requestsTo(kLogin).isEmpty());
     QVERIFY(w.dialog()->isVisible());
+}
+
+void SignInPageTest::anEarlierSignInAnsweredLateSignsNobodyIn_data()
+{
+    QTest::addColumn<QString>("laterPassword");
+    QTest::newRow("the later one signs in") << QStringLiteral("another1");
+    QTest::newRow("the later one is refused") << QStringLiteral("wrongpass");
+}
+
+void SignInPageTest::anEarlierSignInAnsweredLateSignsNobodyIn()
+{
+    QFETCH(QString, laterPassword);
+    LoginWorld w;
+    QVERIFY(w.ok());
+    const QJsonObject later = standin().callAs(QStringLiteral("elsewhere"), QStringLiteral("/account/register"),
+                                               {{QStringLiteral("phone"), QStringLiteral("13900000000")},
+                                                {QStringLiteral("password"), QStringLiteral("another1")},
+                                                {QStringLiteral("code"), QStringLiteral("1234")}});
+    const int laterUid = later.value(QStringLiteral("uid")).toInt();
+    QVERIFY(laterUid > 0);
+    // The demo author's sign-in is answered late; another author's sign-in
+    // (from another page) begins and ends while it waits.
+    QVERIFY(standin().addFault(kLogin, QStringLiteral("ok"), 1500));
+    CJobManager* jobs = CJobManager::instance();
+    QTimer::singleShot(200, [jobs, laterPassword]() {
+        TC_Author_Login request;
+        request.phone = QStringLiteral("13900000000");
+        request.password = laterPassword;
+        TS_Author_Login reply;
+        jobs->author_login(request, reply, true);
+        if (reply.header.code == HttpOk)
+            jobs->initAfterLogin();
+    });
+    TC_Author_Login request;
+    request.phone = QStringLiteral("13800000000");
+    request.password = QStringLiteral("demo1234");
+    TS_Author_Login reply;
+    jobs->author_login(request, reply, true);
+    QVERIFY(reply.header.code != HttpOk);
+    QCOMPARE(standin().requestsTo(kLogin).size(), 2);
+
+    const bool laterIn = laterPassword == QStringLiteral("another1");
+    const TS_Author_Info& user = CPublicManager::instance()->userInfo;
+    QCOMPARE(CUiManager::instance()->signInState() == 1, laterIn);
+    QCOMPARE(user.uid, laterIn ? laterUid : 0);
+    QCOMPARE(CTessaneDb::instance()->currentUid(), laterIn ? laterUid : 0);
+    QCOMPARE(LoginWorld::lastUid(), laterIn ? laterUid : 0);
+    if (laterIn) {
+        // The later author's token goes with the next request.
+        QVERIFY(user.token != QString::fromLatin1(StandinServer::demoToken()));
+        const QList<QJsonObject> profile = standin().requestsTo(QStringLiteral("/author/info"));
+        QVERIFY(!profile.isEmpty());
+        QCOMPARE(StandinServer::header(profile.last(), "Authorization"), "Bearer " + user.token.toLatin1());
+    }
+}
+
+void SignInPageTest::theStartLockOfASignInKeepsTheDialogUntilThePageIsDone()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    // The author's start lock asks at the sign-in too.
+    TS_Author_Info user;
+    user.uid = StandinServer::demoUid();
+    T_UserConf conf;
+    conf.uid = user.uid;
+    conf.systemConf.pwdLockType = 1;
+    conf.systemConf.pwdLockPwd = QStringLiteral("idle");
+    QVERIFY(CTessaneDb::instance()->insertUser(user, conf));
+    // The author takes longer over the lock than the dialog's deletion delay.
+    QElapsedTimer shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&shown]() {
+        auto* lock = qobject_cast<Dialog_Unlock*>(QApplication::activeModalWidget());
+        if (lock && !shown.isValid())
+            shown.start();
+        if (lock && shown.elapsed() > 800) {
+            lock->lineEditPwd()->setText(QStringLiteral("idle"));
+            lock->unlock();
+        }
+    });
+    answer.start(50);
+    QPointer<Dialog_LoginMain> dialog = w.dialog();
+    dialog->loginPage()->setAccount(QStringLiteral("13800000000"), QStringLiteral("demo1234"));
+    // From the program's own event loop, as a key or a click comes.
+    QEventLoop program;
+    QTimer::singleShot(0, [&]() {
+        dialog->loginPage()->onDealLogin();
+        program.quit();
+    });
+    program.exec();
+    QVERIFY(shown.isValid());
+    QCOMPARE(CUiManager::instance()->signInState(), 1);
+    // Not deleted under the page's sign-in, which waited on the lock.
+    QVERIFY(dialog);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 5000);
 }
 
 int runSignInPageTests(int argc, char** argv)

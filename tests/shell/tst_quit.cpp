@@ -31,6 +31,9 @@
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/common/StartupLook.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_ForgetPwd.h"
+#include "ui/login/Widget_Login.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 
@@ -46,6 +49,7 @@
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QX11Info>
 #include <QtTest>
 
@@ -70,6 +74,9 @@ constexpr int kPatience = 60000;
 const QString kMainTitle = QStringLiteral("Vellora 写作");
 const QString kBoxTitle = QStringLiteral("文字未保存");
 const QString kSignInTitle = QStringLiteral("登录");
+const QString kSignIn = QStringLiteral("/account/login");
+const QString kDemoPhone = QStringLiteral("13800000000");
+const QString kDemoPassword = QStringLiteral("demo1234");
 
 // The first visible item of the tree panel that passes the test.
 QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& test)
@@ -113,6 +120,10 @@ private slots:
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt();
     void signOutEndsEveryOpenDialog_data();
     void signOutEndsEveryOpenDialog();
+    void secondSubmitWhileTheSignInWaitsSendsNothing_data();
+    void secondSubmitWhileTheSignInWaitsSendsNothing();
+    void signInWhileAPasswordResetWaitsEndsCleanly();
+    void lateSignInAgainOfAnEndedSessionLeavesTheNextOneAlone();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -207,6 +218,13 @@ private:
     // What the server shows of the window in the square of that side around a point of it.
     QImage shot(Window window, QPoint at, int side = 1) const;
     void typeKey(KeySym key);
+    // The sign-in dialog's place of a field or button, as "page/objectName"
+    // (pages Widget_Login and Widget_ForgetPwd), as the client shows it.
+    QPoint signInPlace(const QString& name);
+    // Clicks the field and types the text over what it holds (digits and small letters).
+    void typeOver(Window window, const QString& field, const QString& text);
+    // Clicks there and waits until the page another click there would hit is drawn.
+    bool switchPage(Window dialog, const QString& button, const QString& shown);
 
     Display* m_display = nullptr;
     QProcess m_trayHost;
@@ -250,6 +268,7 @@ private:
     QPoint m_outlineSettings;
     QPoint m_outlineSelectAll;
     QPoint m_outlineDelete;
+    QMap<QString, QPoint> m_signInPlaces;
     // The client's platform when set; otherwise nothing answers.
     StandinServer m_platform;
     QString m_apiBase;
@@ -658,6 +677,38 @@ void QuitTest::typeKey(KeySym key)
     XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), True, CurrentTime);
     XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), False, CurrentTime);
     XSync(m_display, False);
+}
+
+QPoint QuitTest::signInPlace(const QString& name)
+{
+    if (m_signInPlaces.isEmpty()) {
+        CQssManager::instance()->applyStyle(StyleLight);
+        Dialog_LoginMain dialog;
+        dialog.show();
+        for (QWidget* page : {static_cast<QWidget*>(dialog.loginPage()), static_cast<QWidget*>(dialog.forgetPage())}) {
+            dialog.stack()->setCurrentWidget(page);
+            for (QWidget* w : page->findChildren<QWidget*>())
+                m_signInPlaces.insert(page->objectName() + QLatin1Char('/') + w->objectName(), w->mapTo(&dialog, w->rect().center()));
+        }
+    }
+    return m_signInPlaces.value(name);
+}
+
+void QuitTest::typeOver(Window window, const QString& field, const QString& text)
+{
+    clickAt(window, signInPlace(field));
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), True, CurrentTime);
+    typeKey(XK_a);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), False, CurrentTime);
+    for (const QChar c : text)
+        typeKey(KeySym(c.unicode()));
+}
+
+bool QuitTest::switchPage(Window dialog, const QString& button, const QString& shown)
+{
+    const QImage before = shot(dialog, signInPlace(shown), 16);
+    clickAt(dialog, signInPlace(button));
+    return QTest::qWaitFor([&] { return shot(dialog, signInPlace(shown), 16) != before; }, kPatience);
 }
 
 void QuitTest::trayMenuQuitEndsCleanly()
@@ -1297,6 +1348,126 @@ void QuitTest::signOutEndsEveryOpenDialog()
     expectCleanExit();
     if (!stored.isNull())
         QCOMPARE(storedTexts(), stored);
+}
+
+void QuitTest::secondSubmitWhileTheSignInWaitsSendsNothing_data()
+{
+    QTest::addColumn<QString>("slow");
+    QTest::addColumn<QString>("password");
+    // Typed over before the second submit; empty: left as it is.
+    QTest::addColumn<QString>("phoneAgain");
+    QTest::addColumn<QString>("passwordAgain");
+    QTest::addColumn<bool>("click");
+    QTest::newRow("Enter again") << kSignIn << kDemoPassword << QString() << QString() << false;
+    QTest::newRow("登录 clicked again") << kSignIn << kDemoPassword << QString() << QString() << true;
+    QTest::newRow("another author's phone and password, Enter")
+        << kSignIn << kDemoPassword << QStringLiteral("13900000000") << QStringLiteral("another1") << false;
+    QTest::newRow("the refused password corrected, Enter") << kSignIn << QStringLiteral("wrongpass") << QString()
+                                                           << kDemoPassword << false;
+    QTest::newRow("first sign-in, its profile slow, Enter again")
+        << QStringLiteral("/author/info") << kDemoPassword << QString() << QString() << false;
+}
+
+void QuitTest::secondSubmitWhileTheSignInWaitsSendsNothing()
+{
+    QFETCH(QString, slow);
+    QFETCH(QString, password);
+    QFETCH(QString, phoneAgain);
+    QFETCH(QString, passwordAgain);
+    QFETCH(bool, click);
+    const bool refused = password != kDemoPassword;
+    QVERIFY(m_platform.start() && m_platform.reset());
+    // The platform takes its time over it; the second submit comes long before.
+    QVERIFY(m_platform.addFault(slow, QStringLiteral("ok"), 4000));
+    m_apiBase = m_platform.baseUrl();
+    startClient();
+    Window dialog = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(dialog, findClientWindow(false, kSignInTitle)), kPatience);
+    typeOver(dialog, QStringLiteral("Widget_Login/lineEditAccount"), kDemoPhone);
+    typeOver(dialog, QStringLiteral("Widget_Login/lineEditPwd"), password);
+    typeKey(XK_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(slow).isEmpty(), kPatience);
+    if (!phoneAgain.isEmpty())
+        typeOver(dialog, QStringLiteral("Widget_Login/lineEditAccount"), phoneAgain);
+    if (!passwordAgain.isEmpty())
+        typeOver(dialog, QStringLiteral("Widget_Login/lineEditPwd"), passwordAgain);
+    if (click)
+        clickAt(dialog, signInPlace(QStringLiteral("Widget_Login/btnLogin")));
+    else
+        typeKey(XK_Return);
+    // Signed in by the first sign-in; after a refusal, by Enter once it is shown.
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)) || (refused && (typeKey(XK_Return), false)),
+                             kPatience);
+    const QList<QJsonObject> signIns = m_platform.requestsTo(kSignIn);
+    QCOMPARE(signIns.size(), refused ? 2 : 1);
+    for (const QJsonObject& request : signIns)
+        QCOMPARE(StandinServer::bodyOf(request).value(QStringLiteral("phone")).toString(), kDemoPhone);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+}
+
+void QuitTest::signInWhileAPasswordResetWaitsEndsCleanly()
+{
+    QVERIFY(m_platform.start() && m_platform.reset());
+    // The reset is made at once and answered only when the test says.
+    QVERIFY(m_platform.addFault(QStringLiteral("/account/forgetPassword"), QStringLiteral("ok"), -1));
+    m_apiBase = m_platform.baseUrl();
+    startClient();
+    Window dialog = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(dialog, findClientWindow(false, kSignInTitle)), kPatience);
+    QVERIFY(switchPage(dialog, QStringLiteral("Widget_Login/btnGotoForgetPwd"), QStringLiteral("Widget_ForgetPwd/btnResetPwd")));
+    typeOver(dialog, QStringLiteral("Widget_ForgetPwd/lineEditAccount"), kDemoPhone);
+    typeOver(dialog, QStringLiteral("Widget_ForgetPwd/lineEditCode"), QStringLiteral("123456"));
+    typeOver(dialog, QStringLiteral("Widget_ForgetPwd/lineEditPwd"), QStringLiteral("renewed1"));
+    typeOver(dialog, QStringLiteral("Widget_ForgetPwd/lineEditPwdV"), QStringLiteral("renewed1"));
+    clickAt(dialog, signInPlace(QStringLiteral("Widget_ForgetPwd/btnResetPwd")));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/account/forgetPassword")).isEmpty(), kPatience);
+    // 去登录 while the reset waits, and a sign-in with the new password.
+    QVERIFY(switchPage(dialog, QStringLiteral("Widget_ForgetPwd/btnGotoLogin"), QStringLiteral("Widget_Login/btnLogin")));
+    typeOver(dialog, QStringLiteral("Widget_Login/lineEditAccount"), kDemoPhone);
+    typeOver(dialog, QStringLiteral("Widget_Login/lineEditPwd"), QStringLiteral("renewed1"));
+    typeKey(XK_Return);
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    // The reset's answer comes once the sign-in's dialog is gone.
+    XWindowAttributes attributes;
+    QTRY_VERIFY_WITH_TIMEOUT(!XGetWindowAttributes(m_display, dialog, &attributes), kPatience);
+    QVERIFY(m_platform.releaseHeld());
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+}
+
+void QuitTest::lateSignInAgainOfAnEndedSessionLeavesTheNextOneAlone()
+{
+    QVERIFY(seedBook());
+    QVERIFY(m_platform.start() && m_platform.reset());
+    // The start's profile request ends the session at once; the look-up
+    // of the book's creation (which may have reached the platform), sent
+    // with it, is answered the same way after the author has signed in again.
+    const QString lookUp = QStringLiteral("/books/booksList");
+    QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300")));
+    QVERIFY(m_platform.addFault(lookUp, QStringLiteral("code300"), -1));
+    m_apiBase = m_platform.baseUrl();
+    startClient();
+    Window dialog = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(dialog, findClientWindow(false, kSignInTitle)), kPatience);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(lookUp).isEmpty(), kPatience);
+    typeOver(dialog, QStringLiteral("Widget_Login/lineEditAccount"), kDemoPhone);
+    typeOver(dialog, QStringLiteral("Widget_Login/lineEditPwd"), kDemoPassword);
+    typeKey(XK_Return);
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(m_platform.releaseHeld());
+    // The late answer reaches nobody: the book's creation goes in this
+    // session, which stays.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/books/addBook")).isEmpty()
+                                 || findClientWindow(false, kSignInTitle) != None,
+                             kPatience);
+    QCOMPARE(findClientWindow(false, kSignInTitle), Window(None));
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    QCOMPARE(storedTexts(), QStringLiteral("退出之书:"));
 }
 
 QTEST_MAIN(QuitTest)
