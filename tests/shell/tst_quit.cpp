@@ -225,7 +225,8 @@ private:
     // small letters); the sign-in page's phone and password, then Enter.
     void typeOver(Window dialog, const QString& field, const QString& text);
     void signIn(Window dialog, const QString& phone, const QString& password);
-    // Clicks there and waits until the page another click there would hit is drawn.
+    // Clicks the button and waits until the page is drawn: its spot (where
+    // the page left shows nothing that changes) looks different.
     bool switchPage(Window dialog, const QString& button, const QString& shown);
     // Starts the client on the platform with these faults (as addFault
     // takes them); the sign-in window once shown.
@@ -1445,7 +1446,7 @@ void QuitTest::signInWhileAPasswordResetWaitsEndsCleanly()
     clickAt(dialog, signInPlace(QStringLiteral("Widget_ForgetPwd/btnResetPwd")));
     QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(reset).isEmpty(), kPatience);
     // 去登录 while the reset waits, and a sign-in with the new password.
-    QVERIFY(switchPage(dialog, QStringLiteral("Widget_ForgetPwd/btnGotoLogin"), QStringLiteral("Widget_Login/btnLogin")));
+    QVERIFY(switchPage(dialog, QStringLiteral("Widget_ForgetPwd/btnGotoLogin"), QStringLiteral("Widget_Login/checkBoxAuto")));
     signIn(dialog, kDemoPhone, QStringLiteral("renewed1"));
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
