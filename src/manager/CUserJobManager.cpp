@@ -67,6 +67,14 @@ void CUserJobManager::markSuperseded(T_Http_S& head)
     head.msg.clear();
 }
 
+void CUserJobManager::reportSignIn(SignIn outcome, T_Http_S& head)
+{
+    if (outcome == SignIn::Superseded)
+        markSuperseded(head);
+    else if (outcome == SignIn::NotStored)
+        m_db->setDbError(&head);
+}
+
 CUserJobManager::SignIn CUserJobManager::completeSignIn(int uid, const QString& token, int ticket)
 {
     if (ticket != m_signInTicket)
@@ -78,9 +86,9 @@ CUserJobManager::SignIn CUserJobManager::completeSignIn(int uid, const QString& 
     // is switched: while it waits, another sign-in may begin and take over.
     TS_Author_Info profile;
     bool profileOk = false;
-    TS_Author_Info stored;
-    T_UserConf storedConf;
-    if (!m_db->getUserData(uid, stored, storedConf)) {
+    TS_Author_Info known;
+    T_UserConf knownConf;
+    if (!m_db->getUserData(uid, known, knownConf)) {
         m_http->setToken(token);
         TC_Author_Info request;
         request.header.jobType = kAuthorProfileJob;
@@ -160,16 +168,7 @@ void CUserJobManager::author_login(TC_Author_Login& request, TS_Author_Login& re
         reply.header.code = HttpNetworkError;
         return;
     }
-    switch (completeSignIn(reply.uid, reply.token, ticket)) {
-    case SignIn::Done:
-        break;
-    case SignIn::Superseded:
-        markSuperseded(reply.header);
-        break;
-    case SignIn::NotStored:
-        m_db->setDbError(&reply.header);
-        break;
-    }
+    reportSignIn(completeSignIn(reply.uid, reply.token, ticket), reply.header);
 }
 
 // --- requests whose result the screens show as they are ---

@@ -78,8 +78,10 @@ private:
     // of the database). Superseded: a later attempt took over, before or
     // while this one waited; nothing of this one was switched.
     SignIn completeSignIn(int uid, const QString& token, int ticket);
-    // Says in the reply's head that the sign-in it answered was superseded.
+    // Says in the reply's head that the sign-in it answered was superseded,
+    // or what else kept a completion from signing in.
     static void markSuperseded(T_Http_S& head);
+    void reportSignIn(SignIn outcome, T_Http_S& head);
     // Writes the user record; a failure goes into head (when given) and to
     // the window manager.
     bool storeUser(T_Http_S* head);

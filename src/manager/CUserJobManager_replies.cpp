@@ -103,16 +103,7 @@ void CUserJobManager::asynBack(int jobType, const QByteArray& body)
                 qWarning() << "WeChat sign-in reply without uid or token";
                 poll.header.code = HttpNetworkError;
             } else {
-                switch (completeSignIn(poll.uid, poll.token, m_weChatTicket)) {
-                case SignIn::Done:
-                    break;
-                case SignIn::Superseded:
-                    markSuperseded(poll.header);
-                    break;
-                case SignIn::NotStored:
-                    m_db->setDbError(&poll.header);
-                    break;
-                }
+                reportSignIn(completeSignIn(poll.uid, poll.token, m_weChatTicket), poll.header);
             }
         }
         m_ui->pollingWx(poll);
