@@ -727,7 +727,15 @@ void QuitTest::signIn(Window dialog, const QString& phone, const QString& passwo
 
 bool QuitTest::switchPage(Window dialog, const QString& button, const QString& shown)
 {
-    const QImage before = shot(dialog, signInPlace(shown), 16);
+    // The spot as the page left draws it, once that drawing has settled.
+    QImage before;
+    QElapsedTimer still;
+    QTest::qWaitFor([&] {
+        const QImage now = shot(dialog, signInPlace(shown), 16);
+        if (!still.isValid() || now != before)
+            before = now, still.start();
+        return still.elapsed() > 300;
+    }, kPatience);
     clickAt(dialog, signInPlace(button));
     return QTest::qWaitFor([&] { return shot(dialog, signInPlace(shown), 16) != before; }, kPatience);
 }
