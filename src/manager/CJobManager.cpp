@@ -102,8 +102,14 @@ bool CJobManager::initAfterLogin()
 {
     if (m_ui->signInState() == 1)
         return true;
+    // After a sign-out, what was sent while nobody was signed in is not this
+    // session's; at a program start the session is the start's own.
+    const bool afterSignOut = m_ui->signInState() == 2;
     m_ui->setSignInState(1);
-    resetSession();
+    if (afterSignOut)
+        endSession();
+    else
+        resetSession();
 
     const int uid = m_model->userInfo.uid;
     if (uid > 0) {
@@ -176,17 +182,20 @@ void CJobManager::close()
     m_storeStopped = false;
     m_autoSynTimer->stop();
     flushConfirmed();
-    resetSession();
+    endSession();
     m_inFlight.clear();
     m_ui->setSignInState(0);
-    m_ui->setSyncRunning(0);
-    m_synData->reset();
     m_model->clearBooks();
     m_model->clearMemos();
     m_model->resetUser();
     m_model->curJob.clear();
     m_db->setCurrentUid(0);
     m_db->close();
+}
+
+int CJobManager::session() const
+{
+    return m_apiClient->session();
 }
 
 bool CJobManager::isSignedIn() const
@@ -197,6 +206,16 @@ bool CJobManager::isSignedIn() const
 int CJobManager::currentUid() const
 {
     return m_model->userInfo.uid;
+}
+
+void CJobManager::endSession()
+{
+    // Replies to what the session sent answer nobody now
+    // (dropEndedSessionReply): its feed pull and its indicator end here.
+    m_apiClient->beginSession();
+    m_ui->setSyncRunning(0);
+    m_synData->reset();
+    resetSession();
 }
 
 void CJobManager::resetSession()
@@ -241,7 +260,7 @@ void CJobManager::onSignedOut()
 {
     qInfo() << "signed out: the job queue stops until the next sign-in";
     flushConfirmed();
-    resetSession();
+    endSession();
     // Nothing more is recorded under the author who left, whatever code
     // still runs for them.
     m_db->setCurrentUid(0);
@@ -398,6 +417,7 @@ void CJobManager::drainNext()
     if (!isSignedIn() || m_drainJobId != 0)
         return;
     const int uid = currentUid();
+    const int session = m_apiClient->session();
     T_JobData& job = m_model->curJob;
     for (;;) {
         if (!m_db->getUserJobData(job, uid, m_passCursor)) {
@@ -436,8 +456,9 @@ void CJobManager::drainNext()
             break;
         }
         }
-        // The account owner may have signed the user out on the way.
-        if (!isSignedIn())
+        // The account owner waits for its reply: the user may have been
+        // signed out on the way, and another pass may run by now.
+        if (!isSignedIn() || m_apiClient->session() != session)
             return;
     }
 }
@@ -462,8 +483,11 @@ JobReplay CJobManager::handOut(T_JobData& job)
         // The account owner replays synchronously and deletes the row itself;
         // while it waits, no other drain may start.
         const int jobId = job.jobId;
+        const int session = m_apiClient->session();
         m_drainJobId = jobId;
         m_userJobs->execUserJob(&job);
+        if (m_apiClient->session() != session)
+            return JobReplay::Park;  // the pass belongs to an ended session
         // A sign-out while it waited reset the drain: this drain ended with
         // its session, and the mark may be the next session's drain's now.
         if (m_drainJobId != jobId)

@@ -207,6 +207,9 @@ public:
     void updateStatictics(int uid, T_Statistics& s, StatisticsType type);
 
     QString lastError() const { return m_lastError; }
+    // The session requests now leave under: it changes at every sign-in and
+    // sign-out, and a reply of an earlier one answers nobody.
+    int session() const;
 
 signals:
     // The chapter's stored versions changed (one stored here, or the
@@ -238,6 +241,8 @@ private:
     int currentUid() const;
     // A new sign-in (or sign-out): the pass and what was answered are forgotten.
     void resetSession();
+    // The same when a session ends: a new one begins (CHttpBase::beginSession).
+    void endSession();
     // A create that may already exist on the platform, or a change that may
     // already have been applied there: its list (or object) is looked up
     // first. True when the look-up went out.
@@ -259,6 +264,8 @@ private:
     // says the platform did not take the request.
     void replyFailed(const T_Http_Custom& sent, bool unreachable, bool notTaken = false);
     void unmarkChangeSent(int jobType, int jobId);
+    // A reply to a request sent under a session that has ended.
+    void dropEndedSessionReply(const T_Http_Custom& sent);
     void routeReply(const T_Http_S& head, const QByteArray& body);
     bool takeInFlight(int jobId, InFlight& out);
     void confirmJob(const InFlight& job, bool fromDrain);

@@ -67,6 +67,7 @@ void CJobManager::author_wxCodeLogin(TC_Author_WxCodeLogin& request, TS_Author_W
     if (!required(reply.header, {&request.nonce_str}))
         return;
     m_model->userInfo.isAutoLogin = remember;
+    m_userJobs->beginWeChatSignIn();
     m_userJobs->author_wxCodeLogin(request, reply);
     checkHeader(this, m_ui, reply.header);
 }
@@ -486,7 +487,7 @@ bool CJobManager::author_logout()
     saveUserData();
     m_model->resetUser();
     m_db->setCurrentUid(0);
-    resetSession();
+    endSession();
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include "manager/CSystemManager.h"
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
+#include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
 
 #include <QDebug>
@@ -59,6 +60,11 @@ void CJobManager::onGetAsynData(QNetworkReply* reply)
         return;
     T_Http_Custom sent;
     sent.fromUserData(QString::fromLatin1(reply->request().rawHeader("userdata")));
+    if (m_apiClient->isOfEndedSession(reply) && !JobOwners::isSessionFree(sent.jobType)) {
+        reply->deleteLater();
+        dropEndedSessionReply(sent);
+        return;
+    }
     const QNetworkReply::NetworkError error = reply->error();
     const bool httpAnswered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
     const QString errorText = reply->errorString();
@@ -104,6 +110,26 @@ void CJobManager::onGetAsynData(QNetworkReply* reply)
         return;
     }
     routeReply(head, body);
+}
+
+void CJobManager::dropEndedSessionReply(const T_Http_Custom& sent)
+{
+    // Whatever it says (done, refused, "sign in again") was said to a sign-in
+    // that has ended, even when the same author has signed in again since.
+    // Its job stays queued and goes again in this session; a create or a
+    // change that may have arrived is looked up first, as after a lost reply.
+    qInfo() << "reply of an ended session dropped: job" << sent.jobId << "type" << sent.jobType;
+    InFlight entry;
+    if (sent.jobId < 1 || !takeInFlight(sent.jobId, entry))
+        return;
+    if (entry.jobId == m_drainJobId) {
+        m_drainJobId = 0;
+        drainNext();
+    } else if (m_drainJobId != 0) {
+        m_passAgain = true;  // the pass under way passed over it
+    } else if (isSignedIn()) {
+        passSoon();
+    }
 }
 
 bool CJobManager::takeInFlight(int jobId, InFlight& out)

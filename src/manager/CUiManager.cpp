@@ -306,19 +306,24 @@ void CUiManager::logout()
     m_endsWhatOpens = new EndsWhatOpens(this);
     if (QCoreApplication* app = QCoreApplication::instance())
         app->installEventFilter(m_endsWhatOpens);
-    finishSignOut();
+    // The windows go only once no exec() of theirs is left on the stack:
+    // they own dialogs their callers still hold.
+    whenUnwound([this]() { finishSignOut(); });
+}
+
+void CUiManager::whenUnwound(const std::function<void()>& work)
+{
+    if (onlyTheProgramsLoop()) {
+        work();
+        return;
+    }
+    QTimer::singleShot(20, this, [this, work]() { whenUnwound(work); });
 }
 
 void CUiManager::finishSignOut()
 {
     if (!m_endsWhatOpens)
         return;
-    // The windows go only once no exec() of theirs is left on the stack:
-    // they own dialogs their callers still hold.
-    if (!onlyTheProgramsLoop()) {
-        QTimer::singleShot(20, this, &CUiManager::finishSignOut);
-        return;
-    }
     delete m_endsWhatOpens.data();
     for (const QPointer<QWidget>& window : qAsConst(m_leavingWindows)) {
         if (window)

@@ -171,9 +171,12 @@ private:
 
     // Ends every open window of the client but the login dialog with no answer.
     void endOpenWindows();
-    // The sign-out's end: releases the windows and shows the login dialog
-    // once no loop but the program's own runs.
+    // The sign-out's end: releases the windows and shows the login dialog.
     void finishSignOut();
+    // Runs the work once no event loop but the program's own runs: no
+    // exec() of a dialog, menu or chooser and no wait for a reply is on the
+    // stack, whose callers may still use the windows the work releases.
+    void whenUnwound(const std::function<void()>& work);
     // The signed-out author's windows, until the sign-out releases them.
     QList<QPointer<QWidget>> m_leavingWindows;
     // Set while a sign-out waits: ends what opens meanwhile.
@@ -200,7 +203,8 @@ public:
     // Creates the login dialog on first need and shows it; without a widget
     // application (headless runs) there is nothing to show.
     void showLoginDialog();
-    // Hides the login dialog and deletes it 500 ms later.
+    // Hides the login dialog and deletes it 500 ms later, or once no wait of
+    // its pages is left on the stack.
     void hideLoginDialog();
 
 private:

@@ -27,13 +27,16 @@ void CUiManager::hideLoginDialog()
         return;
     m_loginDialog->hide();
     // Deleted on a later turn of the event loop: the sign-in that hides it
-    // is still running inside one of its pages.
+    // is still running inside one of its pages, and another page may still
+    // wait for a reply (a password reset left for the sign-in).
     QPointer<Dialog_LoginMain> dialog = m_loginDialog;
-    QTimer::singleShot(500, this, [dialog]() {
-        // A sign-out within the delay showed it again: it stays.
-        if (!dialog || dialog->isVisible())
-            return;
-        delete dialog.data();
+    QTimer::singleShot(500, this, [this, dialog]() {
+        whenUnwound([dialog]() {
+            // A sign-out meanwhile showed it again: it stays.
+            if (!dialog || dialog->isVisible())
+                return;
+            delete dialog.data();
+        });
     });
 }
 

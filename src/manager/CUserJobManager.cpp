@@ -61,14 +61,47 @@ bool CUserJobManager::stillSignedIn(int uid) const
 
 void CUserJobManager::loginSuccess(int uid, const QString& token)
 {
-    if (!completeSignIn(uid, token))
+    if (completeSignIn(uid, token, beginSignIn()) == SignIn::NotStored)
         m_ui->showDbError(QStringLiteral("数据库错误\n") + m_db->lastErrorText());
 }
 
-bool CUserJobManager::completeSignIn(int uid, const QString& token)
+void CUserJobManager::markSuperseded(T_Http_S& head)
 {
+    qInfo() << "a later sign-in took over; this one signs nobody in";
+    head.code = HttpNetworkError;
+    head.msg.clear();
+}
+
+void CUserJobManager::reportSignIn(SignIn outcome, T_Http_S& head)
+{
+    if (outcome == SignIn::Superseded)
+        markSuperseded(head);
+    else if (outcome == SignIn::NotStored)
+        m_db->setDbError(&head);
+}
+
+CUserJobManager::SignIn CUserJobManager::completeSignIn(int uid, const QString& token, int ticket)
+{
+    if (ticket != m_signInTicket)
+        return SignIn::Superseded;
     TS_Author_Info& user = m_model->userInfo;
     T_UserConf& conf = m_model->userConf;
+
+    // A first sign-in on this machine asks for the profile before anything
+    // is switched: while it waits, another sign-in may begin and take over.
+    TS_Author_Info profile;
+    bool profileOk = false;
+    TS_Author_Info known;
+    T_UserConf knownConf;
+    if (!m_db->getUserData(uid, known, knownConf)) {
+        m_http->setToken(token);
+        TC_Author_Info request;
+        request.header.jobType = kAuthorProfileJob;
+        request.header.uid = uid;
+        profileOk = answeredOk(m_http->author_info(request, profile), profile.header);
+        if (ticket != m_signInTicket)
+            return SignIn::Superseded;
+    }
 
     m_http->setToken(token);
     if (user.uid != uid) {
@@ -84,17 +117,17 @@ bool CUserJobManager::completeSignIn(int uid, const QString& token)
 
     if (!m_db->getUserData(uid, user, conf)) {
         // First sign-in of this author on this machine.
-        TC_Author_Info request;
-        request.header.jobType = kAuthorProfileJob;
-        request.header.uid = uid;
-        TS_Author_Info profile;
-        if (answeredOk(m_http->author_info(request, profile), profile.header))
+        if (profileOk) {
             saveAuthorInfo(&profile);
+            // Its head picture is fetched on the way.
+            if (ticket != m_signInTicket)
+                return SignIn::Superseded;
+        }
         user.token = token;
         user.uniqueCode = makeUniqueCode(uid, currentServerTime());
         if (!m_db->insertUser(user, conf)) {
             qWarning() << "sign-in of user" << uid << "not stored:" << m_db->lastErrorText();
-            return false;
+            return SignIn::NotStored;
         }
         conf.uid = uid;
     }
@@ -103,28 +136,33 @@ bool CUserJobManager::completeSignIn(int uid, const QString& token)
         user.token = token;
         if (!m_db->updateToken(uid, token)) {
             qWarning() << "new token of user" << uid << "not stored:" << m_db->lastErrorText();
-            return false;
+            return SignIn::NotStored;
         }
     }
 
     const bool remembered = user.isAutoLogin ? m_db->saveLastLogin(uid) : m_db->clearLastLogin();
     if (!remembered) {
         qWarning() << "last user not recorded:" << m_db->lastErrorText();
-        return false;
+        return SignIn::NotStored;
     }
 
     m_http->setUniqueCode(user.uniqueCode);
     if (uid > 0)
         loadStatistics();
     qDebug() << "signed in: user" << uid;
-    return true;
+    return SignIn::Done;
 }
 
 void CUserJobManager::author_login(TC_Author_Login& request, TS_Author_Login& reply)
 {
+    const int ticket = beginSignIn();
     const QNetworkReply::NetworkError error = m_http->author_login(request, reply);
     if (error != QNetworkReply::NoError) {
         qWarning() << "sign-in request failed:" << error;
+        return;
+    }
+    if (ticket != m_signInTicket) {
+        markSuperseded(reply.header);
         return;
     }
     if (reply.header.code != HttpOk)
@@ -135,8 +173,7 @@ void CUserJobManager::author_login(TC_Author_Login& request, TS_Author_Login& re
         reply.header.code = HttpNetworkError;
         return;
     }
-    if (!completeSignIn(reply.uid, reply.token))
-        m_db->setDbError(&reply.header);
+    reportSignIn(completeSignIn(reply.uid, reply.token, ticket), reply.header);
 }
 
 // --- requests whose result the screens show as they are ---
@@ -179,9 +216,14 @@ void CUserJobManager::author_info(TC_Author_Info& request, TS_Author_Info& reply
 
 int CUserJobManager::author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Author_Login& reply)
 {
+    const int ticket = beginSignIn();
     const QNetworkReply::NetworkError error = m_http->author_wxBindPhone(request, reply);
     if (error != QNetworkReply::NoError)
         return HttpNetworkError;
+    if (ticket != m_signInTicket) {
+        markSuperseded(reply.header);
+        return HttpOk;
+    }
     if (reply.header.code != HttpOk || m_model->userConf.uid < 1)
         return HttpOk;
 
@@ -197,6 +239,10 @@ int CUserJobManager::author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Autho
     }
     storeUser(&reply.header);
     refreshAuthorInfo();
+    if (ticket != m_signInTicket) {
+        markSuperseded(reply.header);
+        return HttpOk;
+    }
     if (!m_db->saveLastLogin(user.uid))
         qWarning() << "last user not recorded:" << m_db->lastErrorText();
     return HttpOk;
@@ -364,6 +410,8 @@ void CUserJobManager::execUserJob(T_JobData* job)
     TS_Author_Update reply;
     const int uid = m_model->userInfo.uid;
     const QNetworkReply::NetworkError error = m_http->author_update(request, reply);
+    if (error == CHttpBase::kEndedSessionResult)
+        return;  // the job stays for its author's next session
     const int code = error == QNetworkReply::NoError ? reply.header.code : 0;
     // Signed out while the request was out: the job is settled or stays by
     // its id, and the queue and the sync marks are the new session's.

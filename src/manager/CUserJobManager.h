@@ -31,6 +31,12 @@ public:
     void asynBack(int jobType, const QByteArray& body);
     // Completes every sign-in: token, user row, uniquecode, last user.
     void loginSuccess(int uid, const QString& token);
+    // A sign-in attempt begins (a password sign-in, a WeChat scan, a phone
+    // binding): only the latest one may sign anybody in; an earlier one's
+    // reply, whenever it comes, signs nobody in.
+    int beginSignIn() { return ++m_signInTicket; }
+    // The WeChat window starts a sign-in that its poll completes.
+    void beginWeChatSignIn() { m_weChatTicket = beginSignIn(); }
 
     // Synchronous account requests. Where a result is returned it is 10002 on
     // a transport failure and 200 otherwise (the server's verdict is in the
@@ -68,9 +74,16 @@ public:
 private:
     explicit CUserJobManager(QObject* parent = nullptr);
 
-    // The sign-in completion; false when a local write failed (the database's
-    // message is then in lastErrorText of the database).
-    bool completeSignIn(int uid, const QString& token);
+    enum class SignIn { Done, Superseded, NotStored };
+    // The sign-in completion of the attempt with that ticket. NotStored: a
+    // local write failed (the database's message is then in lastErrorText
+    // of the database). Superseded: a later attempt took over, before or
+    // while this one waited; nothing of this one was switched.
+    SignIn completeSignIn(int uid, const QString& token, int ticket);
+    // Says in the reply's head that the sign-in it answered was superseded,
+    // or what else kept a completion from signing in.
+    static void markSuperseded(T_Http_S& head);
+    void reportSignIn(SignIn outcome, T_Http_S& head);
     // Writes the user record; a failure goes into head (when given) and to
     // the window manager.
     bool storeUser(T_Http_S* head);
@@ -96,6 +109,8 @@ private:
     QMap<int, int> m_unused;
     // The head picture on its way (its address), empty when none is.
     QString m_headFetch;
+    int m_signInTicket = 0;
+    int m_weChatTicket = 0;
     CTessaneHttp* m_http = nullptr;
     CTessaneDb* m_db = nullptr;
     CPublicManager* m_model = nullptr;

@@ -102,8 +102,8 @@ void CUserJobManager::asynBack(int jobType, const QByteArray& body)
             if (poll.uid < 1 || poll.token.isEmpty()) {
                 qWarning() << "WeChat sign-in reply without uid or token";
                 poll.header.code = HttpNetworkError;
-            } else if (!completeSignIn(poll.uid, poll.token)) {
-                m_db->setDbError(&poll.header);
+            } else {
+                reportSignIn(completeSignIn(poll.uid, poll.token, m_weChatTicket), poll.header);
             }
         }
         m_ui->pollingWx(poll);

@@ -28,6 +28,14 @@ inline bool isFetchOnly(int type)
     }
 }
 
+// Requests for the platform's own data (categories, name lists, the update
+// check, levels), which no author owns: their replies count whichever
+// session they come in.
+inline bool isSessionFree(int type)
+{
+    return type == 2002 || type == 2005 || type == 2008 || type == 2009;
+}
+
 // Requests that create an object on the platform. Sending one twice makes
 // two objects, so its confirmation is written at once rather than batched.
 inline bool isCreate(int type)

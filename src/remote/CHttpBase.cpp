@@ -8,6 +8,11 @@
 #include <QPointer>
 #include <QTimer>
 
+namespace {
+// The request attribute that carries the session a request left under.
+const QNetworkRequest::Attribute kSessionAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 1);
+}
+
 CHttpBase::CHttpBase(QObject* parent)
     : QObject(parent),
       m_asyncManager(new QNetworkAccessManager(this)),
@@ -63,7 +68,19 @@ QNetworkRequest CHttpBase::buildRequest(const QString& url, const QString& query
     }
     if (!userdata.isEmpty())
         request.setRawHeader("userdata", userdata);
+    request.setAttribute(kSessionAttribute, m_session);
     return request;
+}
+
+void CHttpBase::beginSession()
+{
+    ++m_session;
+    emit sigSessionBegun();
+}
+
+bool CHttpBase::isOfEndedSession(const QNetworkReply* reply) const
+{
+    return reply != nullptr && reply->request().attribute(kSessionAttribute).toInt() != m_session;
 }
 
 QNetworkReply::NetworkError CHttpBase::waitFor(QNetworkReply* reply, QByteArray& out)
@@ -73,12 +90,16 @@ QNetworkReply::NetworkError CHttpBase::waitFor(QNetworkReply* reply, QByteArray&
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    connect(this, &CHttpBase::sigSessionBegun, &loop, &QEventLoop::quit);
     timer.start(kSyncTimeoutMs);
     // Events keep flowing while we wait: timers, input and other replies.
     loop.exec();
 
     QNetworkReply::NetworkError result = kTimeoutResult;
-    if (reply->isFinished()) {
+    if (isOfEndedSession(reply)) {
+        // A sign-out or another sign-in came while it waited.
+        result = kEndedSessionResult;
+    } else if (reply->isFinished()) {
         timer.stop();
         result = reply->error();
         if (result == QNetworkReply::NoError)

@@ -19,7 +19,10 @@ class QNetworkRequest;
 // blocking form (a nested event loop of at most kSyncTimeoutMs) and a
 // non-blocking form whose finished reply is handed on through sigGetAsynData.
 // It keeps no table of pending requests: a reply finds its job through the
-// "userdata" identity it carries. GUI thread only.
+// "userdata" identity it carries. Every request is also tagged with the
+// session it leaves under (not on the wire): once that session has ended, a
+// blocking request returns kEndedSessionResult and an asynchronous reply
+// says so through isOfEndedSession. GUI thread only.
 class CHttpBase : public QObject
 {
     Q_OBJECT
@@ -32,9 +35,19 @@ public:
     // and network failures return the network library's own codes, and the
     // server's verdict only ever arrives in a reply record after a 0.
     static constexpr QNetworkReply::NetworkError kTimeoutResult = QNetworkReply::TimeoutError;
+    // What a blocking request returns when the session it was sent under
+    // ended while it waited: whatever came back answers nobody now.
+    static constexpr QNetworkReply::NetworkError kEndedSessionResult = QNetworkReply::OperationCanceledError;
 
     explicit CHttpBase(QObject* parent = nullptr);
     ~CHttpBase() override;
+
+    // The session requests now leave under; every sign-in and sign-out
+    // begins a new one.
+    int session() const { return m_session; }
+    void beginSession();
+    // The reply's request left under a session that has ended since.
+    bool isOfEndedSession(const QNetworkReply* reply) const;
 
     // Asynchronous requests whose reply has not been emitted yet.
     int outstandingReplies() const { return m_outstanding; }
@@ -70,6 +83,8 @@ signals:
     // receiver owns the reply and releases it with deleteLater(); the network
     // manager stays with the transport.
     void sigGetAsynData(QNetworkReply* reply);
+    // A new session began: blocking requests of the last one stop waiting.
+    void sigSessionBegun();
 
 public slots:
     void onFinished(QNetworkReply* reply);
@@ -86,6 +101,7 @@ private:
 
     QMap<QByteArray, QByteArray> m_headers;
     int m_outstanding = 0;
+    int m_session = 0;
     // One manager per direction for the whole run, so connections (and TLS
     // sessions) to the platform are reused across requests. Blocking and
     // detached requests have their own, whose replies must not reach

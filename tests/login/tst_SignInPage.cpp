@@ -1,11 +1,19 @@
 #include "LoginFixture.h"
 
+#include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/login/Widget_Banner.h"
 #include "ui/login/Widget_Login.h"
 #include "ui/login/widget_tips.h"
+#include "ui/shell/Dialog_Unlock.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <QCheckBox>
 #include <QLabel>
@@ -35,6 +43,9 @@ private slots:
     void signOutRightAfterSignInKeepsTheDialog();
     void wrongPasswordShowsThePlatformsMessage();
     void emptyFieldsAreAnsweredWithoutRequest();
+    void anEarlierSignInAnsweredLateSignsNobodyIn_data();
+    void anEarlierSignInAnsweredLateSignsNobodyIn();
+    void theStartLockOfASignInKeepsTheDialogUntilThePageIsDone();
 };
 
 void SignInPageTest::demoSignInHidesAndLaterDeletesTheDialog()
@@ -126,6 +137,85 @@ void SignInPageTest::emptyFieldsAreAnsweredWithoutRequest()
     QCOMPARE(page->errorLabel()->text(), QStringLiteral("参数不足"));
     QVERIFY(standin().requestsTo(kLogin).isEmpty());
     QVERIFY(w.dialog()->isVisible());
+}
+
+void SignInPageTest::anEarlierSignInAnsweredLateSignsNobodyIn_data()
+{
+    QTest::addColumn<QString>("laterPassword");
+    QTest::newRow("the later one signs in") << QStringLiteral("another1");
+    QTest::newRow("the later one is refused") << QStringLiteral("wrongpass");
+}
+
+void SignInPageTest::anEarlierSignInAnsweredLateSignsNobodyIn()
+{
+    QFETCH(QString, laterPassword);
+    LoginWorld w;
+    QVERIFY(w.ok());
+    const QString later = QStringLiteral("13900000000");
+    const int laterUid = standin().callAs(QStringLiteral("elsewhere"), QStringLiteral("/account/register"),
+                                          {{"phone", later}, {"password", "another1"}, {"code", "1234"}})
+                             .value(QStringLiteral("uid")).toInt();
+    // The demo author's sign-in is answered late; another author's, from
+    // another page, begins and ends meanwhile.
+    QVERIFY(laterUid > 0 && standin().addFault(kLogin, QStringLiteral("ok"), 1500));
+    const auto signIn = [](const QString& phone, const QString& password) {
+        TC_Author_Login request;
+        request.phone = phone;
+        request.password = password;
+        TS_Author_Login reply;
+        CJobManager::instance()->author_login(request, reply, true);
+        return reply.header.code == HttpOk && CJobManager::instance()->initAfterLogin();
+    };
+    QTimer::singleShot(200, [&]() { signIn(later, laterPassword); });
+    QVERIFY(!signIn(QStringLiteral("13800000000"), QStringLiteral("demo1234")));
+    const TS_Author_Info& user = CPublicManager::instance()->userInfo;
+    QCOMPARE(user.uid, laterPassword == QLatin1String("another1") ? laterUid : 0);
+    QCOMPARE(CTessaneDb::instance()->currentUid(), user.uid);
+    QCOMPARE(LoginWorld::lastUid(), user.uid);
+    // The later author's token goes with the next request.
+    const QList<QJsonObject> profile = standin().requestsTo(QStringLiteral("/author/info"));
+    QVERIFY(user.uid == 0 || StandinServer::header(profile.last(), "Authorization") == "Bearer " + user.token.toLatin1());
+}
+
+void SignInPageTest::theStartLockOfASignInKeepsTheDialogUntilThePageIsDone()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    // The author's start lock asks at the sign-in too, and the author takes
+    // longer over it than the dialog's deletion delay.
+    TS_Author_Info user;
+    user.uid = StandinServer::demoUid();
+    T_UserConf conf;
+    conf.systemConf.pwdLockType = 1;
+    conf.systemConf.pwdLockPwd = QStringLiteral("idle");
+    QVERIFY(CTessaneDb::instance()->insertUser(user, conf));
+    QElapsedTimer shown;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&shown]() {
+        auto* lock = qobject_cast<Dialog_Unlock*>(QApplication::activeModalWidget());
+        if (lock && !shown.isValid())
+            shown.start();
+        if (lock && shown.elapsed() > 800) {
+            lock->lineEditPwd()->setText(QStringLiteral("idle"));
+            lock->unlock();
+        }
+    });
+    answer.start(50);
+    QPointer<Dialog_LoginMain> dialog = w.dialog();
+    dialog->loginPage()->setAccount(QStringLiteral("13800000000"), QStringLiteral("demo1234"));
+    // From the program's own event loop, as a key or a click comes.
+    QEventLoop program;
+    bool kept = false;
+    QTimer::singleShot(0, [&]() {
+        dialog->loginPage()->onDealLogin();
+        kept = !dialog.isNull();
+        program.quit();
+    });
+    program.exec();
+    // Not deleted under the page's sign-in, which waited on the lock.
+    QVERIFY(shown.isValid() && kept);
+    QCOMPARE(CUiManager::instance()->signInState(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 5000);
 }
 
 int runSignInPageTests(int argc, char** argv)

@@ -31,6 +31,9 @@
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/common/StartupLook.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_ForgetPwd.h"
+#include "ui/login/Widget_Login.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 
@@ -46,6 +49,7 @@
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QX11Info>
 #include <QtTest>
 
@@ -70,6 +74,9 @@ constexpr int kPatience = 60000;
 const QString kMainTitle = QStringLiteral("Vellora 写作");
 const QString kBoxTitle = QStringLiteral("文字未保存");
 const QString kSignInTitle = QStringLiteral("登录");
+const QString kSignIn = QStringLiteral("/account/login");
+const QString kDemoPhone = QStringLiteral("13800000000");
+const QString kDemoPassword = QStringLiteral("demo1234");
 
 // The first visible item of the tree panel that passes the test.
 QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& test)
@@ -113,6 +120,10 @@ private slots:
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt();
     void signOutEndsEveryOpenDialog_data();
     void signOutEndsEveryOpenDialog();
+    void secondSubmitWhileTheSignInWaitsSendsNothing_data();
+    void secondSubmitWhileTheSignInWaitsSendsNothing();
+    void signInWhileAPasswordResetWaitsEndsCleanly();
+    void lateSignInAgainOfAnEndedSessionLeavesTheNextOneAlone();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -209,6 +220,25 @@ private:
     // What the server shows of the window in the square of that side around a point of it.
     QImage shot(Window window, QPoint at, int side = 1) const;
     void typeKey(KeySym key);
+    // The sign-in dialog's place of a field or button, as "page/objectName"
+    // (pages Widget_Login and Widget_ForgetPwd), as the client shows it.
+    QPoint signInPlace(const QString& name);
+    // Clicks the field and types the text over what it holds (digits and
+    // small letters); the sign-in page's phone and password, then Enter.
+    void typeOver(Window dialog, const QString& field, const QString& text);
+    void signIn(Window dialog, const QString& phone, const QString& password);
+    // Clicks the button and waits until the page is drawn: its spot (where
+    // the page left shows nothing that changes) looks different.
+    bool switchPage(Window dialog, const QString& button, const QString& shown);
+    // Starts the client on the platform with these faults (as addFault
+    // takes them); the sign-in window once shown.
+    struct Fault
+    {
+        QString path;
+        int delayMs;
+        QString kind = QStringLiteral("ok");
+    };
+    Window startAtSignIn(const QList<Fault>& faults);
 
     Display* m_display = nullptr;
     QProcess m_trayHost;
@@ -254,6 +284,7 @@ private:
     QPoint m_outlineDelete;
     // 个人数据 on the bookshelf.
     QPoint m_personalData;
+    QMap<QString, QPoint> m_signInPlaces;
     // The client's platform when set; otherwise nothing answers.
     StandinServer m_platform;
     QString m_apiBase;
@@ -663,6 +694,70 @@ void QuitTest::typeKey(KeySym key)
     XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), True, CurrentTime);
     XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), False, CurrentTime);
     XSync(m_display, False);
+}
+
+QPoint QuitTest::signInPlace(const QString& name)
+{
+    if (m_signInPlaces.isEmpty()) {
+        CQssManager::instance()->applyStyle(StyleLight);
+        Dialog_LoginMain dialog;
+        dialog.show();
+        for (QWidget* page : {static_cast<QWidget*>(dialog.loginPage()), static_cast<QWidget*>(dialog.forgetPage())}) {
+            dialog.stack()->setCurrentWidget(page);
+            for (QWidget* w : page->findChildren<QWidget*>())
+                m_signInPlaces.insert(page->objectName() + QLatin1Char('/') + w->objectName(), w->mapTo(&dialog, w->rect().center()));
+        }
+    }
+    return m_signInPlaces.value(name);
+}
+
+void QuitTest::typeOver(Window dialog, const QString& field, const QString& text)
+{
+    // The focus a window manager gives the window clicked.
+    XSetInputFocus(m_display, dialog, RevertToPointerRoot, CurrentTime);
+    clickAt(dialog, signInPlace(field));
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), True, CurrentTime);
+    typeKey(XK_a);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), False, CurrentTime);
+    for (const QChar c : text)
+        typeKey(KeySym(c.unicode()));
+}
+
+void QuitTest::signIn(Window dialog, const QString& phone, const QString& password)
+{
+    typeOver(dialog, QStringLiteral("Widget_Login/lineEditAccount"), phone);
+    typeOver(dialog, QStringLiteral("Widget_Login/lineEditPwd"), password);
+    typeKey(XK_Return);
+}
+
+bool QuitTest::switchPage(Window dialog, const QString& button, const QString& shown)
+{
+    // The spot as the page left draws it, once that drawing has settled.
+    QImage before;
+    QElapsedTimer still;
+    QTest::qWaitFor([&] {
+        const QImage now = shot(dialog, signInPlace(shown), 16);
+        if (!still.isValid() || now != before)
+            before = now, still.start();
+        return still.elapsed() > 300;
+    }, kPatience);
+    clickAt(dialog, signInPlace(button));
+    return QTest::qWaitFor([&] { return shot(dialog, signInPlace(shown), 16) != before; }, kPatience);
+}
+
+Window QuitTest::startAtSignIn(const QList<Fault>& faults)
+{
+    Window dialog = None;
+    if (!m_platform.start() || !m_platform.reset())
+        return dialog;
+    for (const Fault& fault : faults) {
+        if (!m_platform.addFault(fault.path, fault.kind, fault.delayMs))
+            return dialog;
+    }
+    m_apiBase = m_platform.baseUrl();
+    startClient();
+    QTest::qWaitFor([&] { return keepFound(dialog, findClientWindow(false, kSignInTitle)); }, kPatience);
+    return dialog;
 }
 
 void QuitTest::trayMenuQuitEndsCleanly()
@@ -1324,6 +1419,103 @@ void QuitTest::signOutEndsEveryOpenDialog()
     expectCleanExit();
     if (!stored.isNull())
         QCOMPARE(storedTexts(), stored);
+}
+
+void QuitTest::secondSubmitWhileTheSignInWaitsSendsNothing_data()
+{
+    // The request the platform takes its time over, the password sent, and
+    // what is typed over the phone and the password (empty: nothing) before
+    // the second submit, Enter or a click on 登录.
+    QTest::addColumn<QString>("slow");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QStringList>("again");
+    QTest::addColumn<bool>("click");
+    const QStringList same{QString(), QString()};
+    QTest::newRow("Enter again") << kSignIn << kDemoPassword << same << false;
+    QTest::newRow("登录 clicked again") << kSignIn << kDemoPassword << same << true;
+    QTest::newRow("another author, Enter") << kSignIn << kDemoPassword << QStringList{"13900000000", "another1"} << false;
+    QTest::newRow("the refused password corrected, Enter") << kSignIn << "wrongpass" << QStringList{QString(), kDemoPassword} << false;
+    QTest::newRow("first sign-in, its profile slow, Enter again") << "/author/info" << kDemoPassword << same << false;
+}
+
+void QuitTest::secondSubmitWhileTheSignInWaitsSendsNothing()
+{
+    QFETCH(QString, slow);
+    QFETCH(QString, password);
+    QFETCH(QStringList, again);
+    QFETCH(bool, click);
+    const bool refused = password != kDemoPassword;
+    // The second submit comes long before the answer.
+    const Window dialog = startAtSignIn({{slow, 4000}});
+    QVERIFY(dialog != None);
+    signIn(dialog, kDemoPhone, password);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(slow).isEmpty(), kPatience);
+    for (int i = 0; i < 2; ++i) {
+        if (!again.at(i).isEmpty())
+            typeOver(dialog, i == 0 ? QStringLiteral("Widget_Login/lineEditAccount") : QStringLiteral("Widget_Login/lineEditPwd"), again.at(i));
+    }
+    click ? clickAt(dialog, signInPlace(QStringLiteral("Widget_Login/btnLogin"))) : typeKey(XK_Return);
+    // Signed in by the first sign-in; after a refusal, by Enter once it is shown.
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)) || (refused && (typeKey(XK_Return), false)),
+                             kPatience);
+    const QList<QJsonObject> signIns = m_platform.requestsTo(kSignIn);
+    QCOMPARE(signIns.size(), refused ? 2 : 1);
+    for (const QJsonObject& request : signIns)
+        QCOMPARE(StandinServer::bodyOf(request).value(QStringLiteral("phone")).toString(), kDemoPhone);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+}
+
+void QuitTest::signInWhileAPasswordResetWaitsEndsCleanly()
+{
+    // The reset is made at once and answered only when the test says.
+    const QString reset = QStringLiteral("/account/forgetPassword");
+    const Window dialog = startAtSignIn({{reset, -1}});
+    QVERIFY(dialog != None);
+    QVERIFY(switchPage(dialog, QStringLiteral("Widget_Login/btnGotoForgetPwd"), QStringLiteral("Widget_ForgetPwd/btnResetPwd")));
+    for (const char* field : {"lineEditAccount", "lineEditCode", "lineEditPwd", "lineEditPwdV"}) {
+        typeOver(dialog, QStringLiteral("Widget_ForgetPwd/") + QLatin1String(field),
+                 field == QLatin1String("lineEditAccount") ? kDemoPhone : QStringLiteral("renewed1"));
+    }
+    clickAt(dialog, signInPlace(QStringLiteral("Widget_ForgetPwd/btnResetPwd")));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(reset).isEmpty(), kPatience);
+    // 去登录 while the reset waits, and a sign-in with the new password.
+    QVERIFY(switchPage(dialog, QStringLiteral("Widget_ForgetPwd/btnGotoLogin"), QStringLiteral("Widget_Login/checkBoxAuto")));
+    signIn(dialog, kDemoPhone, QStringLiteral("renewed1"));
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    // The reset's answer comes once the sign-in's dialog is gone.
+    XWindowAttributes attributes;
+    QTRY_VERIFY_WITH_TIMEOUT(!XGetWindowAttributes(m_display, dialog, &attributes), kPatience);
+    QVERIFY(m_platform.releaseHeld());
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+}
+
+void QuitTest::lateSignInAgainOfAnEndedSessionLeavesTheNextOneAlone()
+{
+    QVERIFY(seedBook());
+    // The start's profile request ends the session at once; the look-up of
+    // the book's creation (which may have reached the platform), sent with
+    // it, is answered the same way after the author has signed in again.
+    const QString lookUp = QStringLiteral("/books/booksList");
+    const QString signInAgain = QStringLiteral("code300");
+    const Window dialog = startAtSignIn({{QStringLiteral("/author/info"), 0, signInAgain}, {lookUp, -1, signInAgain}});
+    QVERIFY(dialog != None);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(lookUp).isEmpty(), kPatience);
+    signIn(dialog, kDemoPhone, kDemoPassword);
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(m_platform.releaseHeld());
+    // The late answer reaches nobody: the book's creation goes in this
+    // session, which stays.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/books/addBook")).isEmpty()
+                                 || findClientWindow(false, kSignInTitle) != None,
+                             kPatience);
+    QCOMPARE(findClientWindow(false, kSignInTitle), Window(None));
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
 }
 
 QTEST_MAIN(QuitTest)

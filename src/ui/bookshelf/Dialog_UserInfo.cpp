@@ -11,6 +11,7 @@
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/DialogKeys.h"
 #include "ui/common/CBkHeadLabel.h"
+#include "ui/common/WindowWait.h"
 
 #include <QButtonGroup>
 #include <QDebug>
@@ -118,7 +119,7 @@ void Dialog_UserInfo::initConnect()
     connect(titleBar(), &CBaseTitleBar::sig_close, this, &QDialog::reject);
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_lineEditName, &QLineEdit::textChanged, this,
-            [this](const QString& text) { m_btnConfirm->setEnabled(!text.isEmpty()); });
+            [this](const QString& text) { m_btnConfirm->setEnabled(!WindowWait::isWaiting(this) && !text.isEmpty()); });
     connect(m_btnConfirm, &QPushButton::clicked, this, &Dialog_UserInfo::onConfirm);
 }
 
@@ -177,6 +178,9 @@ QString Dialog_UserInfo::changeImageOfTheme() const
 
 void Dialog_UserInfo::onConfirm()
 {
+    WindowWait wait(this, {m_btnConfirm});
+    if (!wait.started())
+        return;
     const TS_Author_Info user = m_model->userInfo;
     // The default picture only stands in for a missing one: sending it would
     // replace the author's picture on the platform with ours.
@@ -188,6 +192,9 @@ void Dialog_UserInfo::onConfirm()
         upload.update_time = int(currentServerTime());
         TS_Author_UploadImg uploaded;
         m_jobs->author_uploadImg(upload, uploaded);
+        // Signed out or cancelled meanwhile: nothing more goes.
+        if (!wait.resumed() || !isVisible())
+            return;
         qDebug() << "uploaded head image" << uploaded.headimg;
     }
 
@@ -210,6 +217,8 @@ void Dialog_UserInfo::onConfirm()
         update.update_time = int(currentServerTime());
         TS_Author_Update updated;
         m_jobs->author_update(update, updated);
+        if (!wait.resumed())
+            return;
     }
     m_ui->showSuccess(tr("User modified successfully"), 1000);
     accept();

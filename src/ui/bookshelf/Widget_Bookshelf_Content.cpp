@@ -9,6 +9,7 @@
 #include "remote/CHttpBase.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_PersonalData.h"
+#include "ui/common/WindowWait.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Widget_ThemeSettings.h"
 
@@ -146,8 +147,13 @@ void Widget_Bookshelf_Content::loadPersonalData()
     if (!m_personalData)
         return;
     const QString url = QUrl::fromLocalFile(appDirPath() + QStringLiteral("/data/h5/statistics.html")).toString();
+    WindowWait wait(this);
+    if (!wait.started())
+        return;
     QString json;
     CJobManager::instance()->getAuthorStatistics(&json);
+    if (!wait.resumed())
+        return;
     m_personalData->loadPersionData(url, CUiManager::skinIconIndex(), json);
 }
 

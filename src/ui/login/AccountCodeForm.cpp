@@ -5,6 +5,7 @@
 #include "common/DPIAdapter.h"
 #include "manager/CJobManager.h"
 #include "ui/common/VerificationCodeLabel.h"
+#include "ui/common/WindowWait.h"
 
 #include <QDebug>
 #include <QEvent>
@@ -132,7 +133,7 @@ void AccountCodeForm::checkSend(const QString& pictureText, bool ignoreCounting)
 
 void AccountCodeForm::checkSubmit()
 {
-    m_btnSubmit->setEnabled(m_password->text().size() >= 8 && !m_code->text().isEmpty()
+    m_btnSubmit->setEnabled(!WindowWait::isWaiting(this) && m_password->text().size() >= 8 && !m_code->text().isEmpty()
                             && m_passwordV->text().size() >= 8 && !m_account->text().isEmpty());
     m_labelError->clear();
 }
@@ -145,11 +146,17 @@ void AccountCodeForm::onAccountChanged()
 
 void AccountCodeForm::getCode(const QString& uuid)
 {
+    // While another request of the page is out, the code shown stays.
+    WindowWait wait(this);
+    if (!wait.started())
+        return;
     m_uuid = uuid;
     TC_Account_AuthNumber request;
     request.uuid = uuid;
     TS_Account_AuthNumber reply;
     CJobManager::instance()->author_authNumber(request, reply);
+    if (!wait.resumed())
+        return;
     if (reply.header.code != HttpOk) {
         m_labelError->setText(reply.header.msg);
         return;
@@ -166,6 +173,9 @@ void AccountCodeForm::onSendCode()
     const QString account = m_account->text();
     if (account.size() != 11)
         return;
+    WindowWait wait(this);
+    if (!wait.started())
+        return;
     m_btnGetCode->setEnabled(false);
     m_code->setFocus();
     TC_Author_SendCode request;
@@ -174,6 +184,8 @@ void AccountCodeForm::onSendCode()
     request.uuid = m_uuid;
     TS_Author_SendCode reply;
     CJobManager::instance()->author_sendCode(request, reply);
+    if (!wait.resumed())
+        return;
     qDebug() << "SMS code reply:" << reply.header.code << reply.header.msg;
     if (reply.header.code == HttpOk)
         m_labelError->clear();
@@ -183,6 +195,9 @@ void AccountCodeForm::onSendCode()
 
 void AccountCodeForm::onSubmit()
 {
+    WindowWait wait(this, {m_btnSubmit});
+    if (!wait.started())
+        return;
     if (m_passwordV->text() != m_password->text()) {
         m_errorText = tr("The two passwords do not match");
         m_labelError->setText(m_errorText);
@@ -192,6 +207,8 @@ void AccountCodeForm::onSubmit()
     int code = 0;
     QString msg;
     submitRequest(phone, m_code->text(), m_password->text(), code, msg);
+    if (!wait.resumed())
+        return;
     if (code != HttpOk) {
         m_labelError->setText(msg);
         return;

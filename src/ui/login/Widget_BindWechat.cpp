@@ -5,6 +5,7 @@
 #include "CTimerButton.h"
 #include "manager/CJobManager.h"
 #include "manager/CQssManager.h"
+#include "ui/common/WindowWait.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -72,12 +73,12 @@ Widget_BindWechat::Widget_BindWechat(QWidget* parent) : QWidget(parent)
     CQssManager::instance()->addShadowEffect(content);
 
     connect(m_phone, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_btnConfirm->setEnabled(!text.isEmpty() && !m_code->text().isEmpty());
+        m_btnConfirm->setEnabled(!WindowWait::isWaiting(this) && !text.isEmpty() && !m_code->text().isEmpty());
         m_btnGetCode->setEnabled(text.size() == 11 && !m_btnGetCode->isCounting());
         m_labelError->clear();
     });
     connect(m_code, &QLineEdit::textChanged, this, [this](const QString& text) {
-        m_btnConfirm->setEnabled(!text.isEmpty() && !m_phone->text().isEmpty());
+        m_btnConfirm->setEnabled(!WindowWait::isWaiting(this) && !text.isEmpty() && !m_phone->text().isEmpty());
         m_labelError->clear();
     });
     // No request from here: the SMS request needs a picture code this page
@@ -93,11 +94,16 @@ Widget_BindWechat::Widget_BindWechat(QWidget* parent) : QWidget(parent)
 
 void Widget_BindWechat::onConfirm()
 {
+    WindowWait wait(this, {m_btnConfirm});
+    if (!wait.started())
+        return;
     TC_Author_WxBindPhone request;
     request.phone = m_phone->text();
     request.code = m_code->text();
     TS_Author_Login reply;
     CJobManager::instance()->author_wxBindPhone(request, reply);
+    if (!wait.resumed())
+        return;
     if (reply.header.code == HttpOk) {
         m_labelError->clear();
         CJobManager::instance()->initAfterLogin();

@@ -2,6 +2,7 @@
 
 #include "common/DPIAdapter.h"
 #include "manager/CJobManager.h"
+#include "ui/common/WindowWait.h"
 
 #include <QCheckBox>
 #include <QDebug>
@@ -116,7 +117,8 @@ void Widget_Login::initConnects()
 
 void Widget_Login::checkInput()
 {
-    m_btnLogin->setEnabled(!m_account->text().isEmpty() && m_password->text().size() >= 8);
+    m_btnLogin->setEnabled(!WindowWait::isWaiting(this) && !m_account->text().isEmpty()
+                           && m_password->text().size() >= 8);
     m_labelError->clear();
 }
 
@@ -128,6 +130,9 @@ void Widget_Login::setAccount(const QString& account, const QString& password)
 
 void Widget_Login::onDealLogin()
 {
+    WindowWait wait(this, {m_btnLogin});
+    if (!wait.started())
+        return;
     const QString password = m_password->text();
     const QString account = m_account->text();
     TC_Author_Login request;
@@ -135,6 +140,8 @@ void Widget_Login::onDealLogin()
     request.password = password;
     TS_Author_Login reply;
     CJobManager::instance()->author_login(request, reply, m_auto->isChecked());
+    if (!wait.resumed())
+        return;
     qDebug() << "sign-in reply:" << reply.header.code << reply.header.msg;
     if (reply.header.code == HttpOk) {
         m_labelError->clear();

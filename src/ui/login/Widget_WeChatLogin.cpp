@@ -3,6 +3,7 @@
 #include "common/Utility.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "ui/common/WindowWait.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -40,6 +41,13 @@ bool Widget_WeChatLogin::isPolling() const
 
 void Widget_WeChatLogin::showEvent(QShowEvent* event)
 {
+    // A show while the last one's page address is still being fetched
+    // leaves that fetch to finish.
+    WindowWait wait(this);
+    if (!wait.started()) {
+        QWidget::showEvent(event);
+        return;
+    }
     TS_Author_WxCodeLogin reply;
     TC_Author_WxCodeLogin request;
     m_pageUrl.clear();
@@ -61,6 +69,8 @@ void Widget_WeChatLogin::showEvent(QShowEvent* event)
             qDebug() << "get wechat bind url error";
         }
     }
+    if (!wait.resumed())
+        return;
     // The QR page is the platform's; only its http(s) address is shown.
     const QUrl url(m_pageUrl);
     const bool web = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https");

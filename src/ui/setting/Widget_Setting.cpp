@@ -12,6 +12,7 @@
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
+#include "ui/common/WindowWait.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -575,7 +576,12 @@ void Widget_Setting::onChangeLoginPwd()
     request.password = current;
     request.newPassword = first;
     TS_Author_SetNewPwd reply;
+    WindowWait wait(this, {m_btnChangePwd2});
+    if (!wait.started())
+        return;
     m_jobs->author_setNewPwd(request, reply);
+    if (!wait.resumed())
+        return;
     if (reply.header.code == 200) {
         m_ui->showSuccess(tr("Password changed successfully"), 1000);
         return;
