@@ -2,6 +2,8 @@
 
 #include "ApiBase.h"
 
+#include "common/WorkerThreads.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -36,10 +38,11 @@ namespace NetworkWarmUp {
 
 void start(QObject* application)
 {
+    Q_UNUSED(application)
     auto* thread = new WarmUpThread();
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    QObject::connect(application, &QObject::destroyed, thread, [thread]() { thread->wait(kWaitMs + 1000); });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, thread, [thread]() { thread->wait(kWaitMs + 1000); });
+    // A quit ends its wait for the reply at once and waits for the thread.
+    WorkerThreads::adopt(thread);
     thread->start(QThread::LowPriority);
 }
 

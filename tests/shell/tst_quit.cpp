@@ -21,6 +21,7 @@
 #include "ui/common/PreviewColorArea.h"
 #include "ui/common/SVColorArea.h"
 #include "volume/CBookVolumeController.h"
+#include "ui/bookshelf/Dialog_BookImportRule.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
@@ -30,6 +31,8 @@
 #include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoListWidget.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_Login.h"
 #include "ui/common/StartupLook.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
@@ -40,6 +43,7 @@
 #include <QDirIterator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
@@ -113,6 +117,9 @@ private slots:
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt();
     void signOutEndsEveryOpenDialog_data();
     void signOutEndsEveryOpenDialog();
+    void quitDuringAnImportStoresNothingOfIt_data();
+    void quitDuringAnImportStoresNothingOfIt();
+    void signOutEndsTheImportAndTheNextAuthorNeverSeesIt();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -197,6 +204,21 @@ private:
         QList<Step> steps;
     };
     static const QList<Route>& routes();
+    // A book of that many chapters in the author's documents folder, where
+    // the import's chooser opens; its file name.
+    QString writeNovel(int chapters);
+    // Imports the file as the author does (new-book tile, import, the rules,
+    // the chooser); true once the client's import thread runs, while it
+    // reads and cuts the file or, with writing, once it holds the database
+    // for its writes.
+    bool startImport(Window shelf, const QString& fileName, bool writing);
+    // Each chapter row takes a millisecond or so to write, as on a slow disk:
+    // an import's writes last long enough to be caught in the middle.
+    bool slowChapterWrites();
+    // Whether a connection of the client is in the middle of a write.
+    bool writerHoldsTheDatabase();
+    // Each row of a query on the database file, its columns joined by "|".
+    QStringList rows(const QString& sql);
     // Types the seeded password into the lock of the start; false when it did not go.
     bool unlockAtStart();
     // Opens the dialog as an author does, from the bookshelf or the writing window (typed into first).
@@ -1223,6 +1245,233 @@ Window QuitTest::openDialog(const QString& dialog, QList<Window>& seen)
             return None;
     }
     return over;
+}
+
+QString QuitTest::writeNovel(int chapters)
+{
+    const QString name = QStringLiteral("novel.txt");
+    const QByteArray body = QStringLiteral("　　雨一直下，他站在窗前很久没有说话。\n").repeated(64).toUtf8();
+    QByteArray text;
+    for (int i = 1; i <= chapters; ++i)
+        text += QStringLiteral("第%1章 雨夜%1\n").arg(i).toUtf8() + body;
+    QFile file(m_dir->filePath(QStringLiteral("Documents/") + name));
+    const bool written = QDir().mkpath(QFileInfo(file).path()) && file.open(QIODevice::WriteOnly)
+        && file.write(text) == text.size();
+    return written ? name : QString();
+}
+
+bool QuitTest::startImport(Window shelf, const QString& fileName, bool writing)
+{
+    QList<Window> seen{shelf};
+    clickAt(shelf, m_newBook);
+    seen << awaitNewWindow(seen, QSize(1, 1));
+    // Import, the menu's last item; then the rules' 确认.
+    typeKey(XK_Up);
+    typeKey(XK_Return);
+    const Window rules = awaitNewWindow(seen);
+    if (rules == None)
+        return false;
+    seen << rules;
+    Dialog_BookImportRule shown;
+    shown.show();
+    auto* confirm = shown.findChild<QPushButton*>(QStringLiteral("btnConfirm"));
+    clickAt(rules, confirm->mapTo(&shown, confirm->rect().center()));
+    const Window chooser = awaitNewWindow(seen);
+    if (chooser == None)
+        return false;
+    // Keys go to the window under the pointer; the chooser's name field has the focus.
+    int x = 0, y = 0;
+    Window child = None;
+    const QPoint middle = place(chooser, QPoint());
+    XTranslateCoordinates(m_display, chooser, DefaultRootWindow(m_display), middle.x(), middle.y(), &x, &y, &child);
+    XTestFakeMotionEvent(m_display, DefaultScreen(m_display), x, y, CurrentTime);
+    for (const QChar c : fileName)
+        typeKey(c == QLatin1Char('.') ? KeySym(XK_period) : KeySym(c.unicode()));
+    // Return takes the completion first, if one popped up, then the file.
+    const auto importing = [this] {
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(m_client.processId());
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile name(tasks + QLatin1Char('/') + task + QStringLiteral("/comm"));
+            if (name.open(QIODevice::ReadOnly) && name.readAll().trimmed() == "book import")
+                return true;
+        }
+        return false;
+    };
+    QElapsedTimer pressed;
+    return QTest::qWaitFor([&] {
+        if (importing() && (!writing || writerHoldsTheDatabase()))
+            return true;
+        if (clientWindows(false).contains(chooser) && (!pressed.isValid() || pressed.elapsed() > 300)) {
+            typeKey(XK_Return);
+            pressed.start();
+        }
+        return false;
+    }, kPatience);
+}
+
+bool QuitTest::slowChapterWrites()
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    const bool armed = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))
+        && db->newQuery().exec(QStringLiteral(
+            "CREATE TRIGGER slow BEFORE INSERT ON tb_chapter BEGIN SELECT count(*) FROM "
+            "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 5000) SELECT x FROM n); END;"));
+    db->close();
+    return armed;
+}
+
+bool QuitTest::writerHoldsTheDatabase()
+{
+    bool held = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+        db.setDatabaseName(dbFile());
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        QSqlQuery query(db);
+        held = db.open() && !query.exec(QStringLiteral("BEGIN IMMEDIATE;"));
+        query.exec(QStringLiteral("ROLLBACK;"));
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+    return held;
+}
+
+QStringList QuitTest::rows(const QString& sql)
+{
+    QStringList found;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rows"));
+        db.setDatabaseName(dbFile());
+        QSqlQuery query(db);
+        if (db.open() && query.exec(sql)) {
+            while (query.next()) {
+                QStringList columns;
+                for (int i = 0; i < query.record().count(); ++i)
+                    columns << query.value(i).toString();
+                found << columns.join(QLatin1Char('|'));
+            }
+        }
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("rows"));
+    return found;
+}
+
+void QuitTest::quitDuringAnImportStoresNothingOfIt_data()
+{
+    QTest::addColumn<int>("sessionEnds");
+    QTest::addColumn<bool>("writing");
+    QTest::newRow("session end while the file is cut") << 1 << false;
+    QTest::newRow("session end while the book is written") << 1 << true;
+    QTest::newRow("session end twice while the book is written") << 2 << true;
+    QTest::newRow("the tray's quit while the book is written") << 0 << true;
+}
+
+void QuitTest::quitDuringAnImportStoresNothingOfIt()
+{
+    QFETCH(int, sessionEnds);
+    QFETCH(bool, writing);
+    QVERIFY(seedBook() && slowChapterWrites());
+    const QString novel = writeNovel(4000);
+    QVERIFY(!novel.isEmpty());
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(startImport(shelf, novel, writing));
+    for (int i = 0; i < sessionEnds; ++i)
+        ::kill(pid_t(m_client.processId()), SIGTERM);
+    Window icon = None;
+    if (sessionEnds == 0) {
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(icon, findClientWindow(true)), kPatience);
+        clickAt(icon, QPoint(), Button3);
+    }
+    // The tray's menu takes the keyboard: its last item quits.
+    expectCleanExit([&] {
+        if (icon != None)
+            typeKey(XK_Up), typeKey(XK_Return);
+    });
+    // No worker ran on into what the exit tore down: no crash report.
+    QCOMPARE(QDir(m_dir->filePath(QStringLiteral("logs/crashes"))).entryList(QDir::Files), QStringList());
+    // The import ended with the program and left nothing.
+    QCOMPARE(storedTexts(), QStringLiteral("退出之书:"));
+    QCOMPARE(rows(QStringLiteral("select count(*) from tb_chapter")), QStringList{QStringLiteral("1")});
+    QCOMPARE(rows(QStringLiteral("select count(*) from tb_job where jobType = 1009")), QStringList{QStringLiteral("0")});
+}
+
+void QuitTest::signOutEndsTheImportAndTheNextAuthorNeverSeesIt()
+{
+    QVERIFY(seedBook() && slowChapterWrites());
+    const QString novel = writeNovel(20000);
+    QVERIFY(!novel.isEmpty());
+    const QString authorBooks = QStringLiteral("select authorId, bookName, status from tb_book order by localId");
+    const QStringList booksBefore = rows(authorBooks);
+    const QStringList chaptersBefore = rows(QStringLiteral("select count(*) from tb_chapter"));
+    // Where the sign-in page takes the account and the password.
+    QPoint account, password;
+    {
+        Dialog_LoginMain login;
+        login.show();
+        const auto centre = [&login](QWidget* w) { return w->mapTo(&login, w->rect().center()); };
+        account = centre(login.loginPage()->accountEdit());
+        password = centre(login.loginPage()->passwordEdit());
+    }
+    // Author B has an account; author A's profile request of the start is
+    // held, to be answered "sign in again" while A's import writes, and
+    // nothing else of A's gets through.
+    QVERIFY(m_platform.start() && m_platform.reset());
+    const QString phone = QStringLiteral("13900000002"), secret = QStringLiteral("secret123");
+    const int authorB = m_platform.callAs(QStringLiteral("other"), QStringLiteral("/account/register"),
+                                          {{QStringLiteral("phone"), phone}, {QStringLiteral("password"), secret}})
+                            .value(QStringLiteral("uid")).toInt();
+    QVERIFY(authorB > 0);
+    QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
+    QVERIFY(m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+    m_apiBase = m_platform.baseUrl();
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(startImport(shelf, novel, true));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
+    QVERIFY(m_platform.releaseHeld() && m_platform.clearFaults());
+
+    // B signs in on the page the sign-out left.
+    Window signIn = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(signIn, findClientWindow(false, kSignInTitle)), kPatience);
+    const auto typeInto = [this, signIn](QPoint field, const QString& text) {
+        clickAt(signIn, field);
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), True, CurrentTime);
+        typeKey(XK_a);
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), False, CurrentTime);
+        for (const QChar c : text)
+            typeKey(KeySym(c.unicode()));
+    };
+    typeInto(account, phone);
+    typeInto(password, secret);
+    typeKey(XK_Return);
+    Window shelfB = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelfB, findClientWindow(false, kMainTitle)), kPatience);
+    // B's shelf holds no book: its first tile is the new-book tile, whose
+    // last item imports; a book's menu would end with its delete instead,
+    // which Return would confirm.
+    QList<Window> seen{signIn, shelfB};
+    clickAt(shelfB, m_cover, Button3);
+    seen << awaitNewWindow(seen, QSize(1, 1));
+    typeKey(XK_Up);
+    typeKey(XK_Return);
+    const Window asked = awaitNewWindow(seen);
+    QVERIFY(asked != None);
+    clickAt(asked);
+    typeKey(XK_Return);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    // Nothing was done under B's name, and A's books are as they were: the
+    // import ended with A's session.
+    QCOMPARE(rows(QStringLiteral("select count(*) from tb_job where uid = %1").arg(authorB)),
+             QStringList{QStringLiteral("0")});
+    QCOMPARE(rows(authorBooks), booksBefore);
+    QCOMPARE(rows(QStringLiteral("select count(*) from tb_chapter")), chaptersBefore);
 }
 
 void QuitTest::signOutEndsEveryOpenDialog_data()
