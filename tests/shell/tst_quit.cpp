@@ -212,7 +212,7 @@ private:
     // reads and cuts the file or, with writing, once it holds the database
     // for its writes.
     bool startImport(Window shelf, const QString& fileName, bool writing);
-    // Each chapter row takes a millisecond or so to write, as on a slow disk:
+    // Each chapter row takes some milliseconds to write, as on a slow disk:
     // an import's writes last long enough to be caught in the middle.
     bool slowChapterWrites();
     // Whether a connection of the client is in the middle of a write.
@@ -1315,7 +1315,7 @@ bool QuitTest::slowChapterWrites()
     const bool armed = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))
         && db->newQuery().exec(QStringLiteral(
             "CREATE TRIGGER slow BEFORE INSERT ON tb_chapter BEGIN SELECT count(*) FROM "
-            "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 5000) SELECT x FROM n); END;"));
+            "(WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 15000) SELECT x FROM n); END;"));
     db->close();
     return armed;
 }
