@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -45,6 +46,7 @@ private slots:
     void refusedFilesLeaveNothing();
     void oversizedFileIsRefusedBeforeReading();
     void failureHalfwayRollsBackTheWholeBook();
+    void stoppedHalfwayRollsBackTheWholeBookAndItsTile();
     void twentyMegabyteNovelIsImportedWhole();
 };
 
@@ -110,6 +112,30 @@ void TestBookImportBadInput::failureHalfwayRollsBackTheWholeBook()
     QCOMPARE(f.import(f.writeFile(QStringLiteral("中断.txt"), chapters(30).toUtf8())), 10011);
     verifyNothingStored(f);
     QVERIFY(query.exec(QStringLiteral("drop trigger refuse_chapter;")));
+}
+
+void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    // Each chapter row takes some milliseconds, as on a slow disk: the import
+    // is still writing when its author's session ends.
+    QSqlQuery query(QSqlDatabase::database());
+    QVERIFY(query.exec(QStringLiteral(
+        "create trigger slow_chapter before insert on tb_chapter begin select count(*) from "
+        "(with recursive n(x) as (select 1 union all select x + 1 from n where x < 15000) select x from n); end;")));
+    CBookJobManager* manager = CBookJobManager::instance();
+    QSignalSpy finished(manager, &CBookJobManager::sig_ImportBookFinished);
+    QVERIFY(manager->startImportBook(f.writeFile(QStringLiteral("停.txt"), chapters(3000).toUtf8())));
+    // The tile shows once the chapters are being written.
+    QTRY_VERIFY_WITH_TIMEOUT(f.firstBook() && f.firstBook()->isImporting, 60000);
+    manager->stopImport();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toInt(), 10012);
+    // What the worker reported before it stopped shows nothing any more.
+    QCoreApplication::sendPostedEvents();
+    verifyNothingStored(f);
+    QVERIFY(query.exec(QStringLiteral("drop trigger slow_chapter;")));
 }
 
 void TestBookImportBadInput::twentyMegabyteNovelIsImportedWhole()
