@@ -4,7 +4,6 @@
 
 #include "common/WorkerThreads.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -36,9 +35,8 @@ protected:
 
 namespace NetworkWarmUp {
 
-void start(QObject* application)
+void start()
 {
-    Q_UNUSED(application)
     auto* thread = new WarmUpThread();
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     // A quit ends its wait for the reply at once and waits for the thread.
