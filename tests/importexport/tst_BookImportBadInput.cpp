@@ -5,6 +5,7 @@
 
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 
@@ -46,6 +47,7 @@ private slots:
     void refusedFilesLeaveNothing();
     void oversizedFileIsRefusedBeforeReading();
     void failureHalfwayRollsBackTheWholeBook();
+    void stoppedHalfwayRollsBackTheWholeBookAndItsTile_data();
     void stoppedHalfwayRollsBackTheWholeBookAndItsTile();
     void twentyMegabyteNovelIsImportedWhole();
 };
@@ -114,8 +116,18 @@ void TestBookImportBadInput::failureHalfwayRollsBackTheWholeBook()
     QVERIFY(query.exec(QStringLiteral("drop trigger refuse_chapter;")));
 }
 
+void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("the import is stopped") << 0;
+    QTest::newRow("a sign-out the platform asks for") << 1;
+    QTest::newRow("the author's sign-out") << 2;
+    QTest::newRow("the settings page's check before a sign-out") << 3;
+}
+
 void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile()
 {
+    QFETCH(int, how);
     ImportFixture f;
     QVERIFY(f.ready());
     // Each chapter row takes some milliseconds, as on a slow disk: the import
@@ -129,7 +141,14 @@ void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile()
     QVERIFY(manager->startImportBook(f.writeFile(QStringLiteral("停.txt"), chapters(3000).toUtf8())));
     // The tile shows once the chapters are being written.
     QTRY_VERIFY_WITH_TIMEOUT(f.firstBook() && f.firstBook()->isImporting, 60000);
-    manager->stopImport();
+    if (how == 0)
+        manager->stopImport();
+    else if (how == 1)
+        CUiManager::instance()->logout();
+    else if (how == 2)
+        QVERIFY(CJobManager::instance()->author_logout());
+    else
+        QVERIFY(CUiManager::instance()->signOutKeepsWords());
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.first().first().toInt(), 10012);
     // What the worker reported before it stopped shows nothing any more.
