@@ -73,8 +73,9 @@ public:
     bool books_export(T_Book* book, const QString& path);
     bool startImportBook(const QString& path);
     // Ends the signed-in author's import with the session (a sign-out, the
-    // quit): a running import is stopped and waited for and stores nothing,
-    // its tile goes, and the next author may import.
+    // quit): a running import is stopped and waited for, and stores nothing
+    // unless it had already committed; its tile goes, and the next author
+    // may import.
     void stopImport();
 
     // --- chapters (CBookJobManager_chapters.cpp) ---

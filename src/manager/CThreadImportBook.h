@@ -20,7 +20,7 @@ struct T_ImportTarget
 };
 
 // Runs one text import (CBookJobManager::books_import) and ends; an
-// interruption request stops it with nothing stored.
+// interruption request before the commit stops it with nothing stored.
 class CThreadImportBook : public QThread
 {
     Q_OBJECT
