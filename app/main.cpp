@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
     CLog::instance()->init(getLogDir() + QStringLiteral("/client_")
                            + QDateTime::currentDateTime().toString(QStringLiteral("yyyy_MM_dd_hh_mm_ss")) + QStringLiteral(".log"));
 
-    NetworkWarmUp::start(&app);
+    NetworkWarmUp::start();
 
     StartupLook::apply();
     CUiManager::instance()->initTray();

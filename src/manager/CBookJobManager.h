@@ -16,12 +16,14 @@
 #include <QMap>
 #include <QObject>
 #include <QList>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
 class CPublicManager;
 class CTessaneDb;
+class CThreadImportBook;
 class CTessaneHttp;
 class CUiManager;
 struct T_Book;
@@ -76,6 +78,11 @@ public:
     void refreshBookItem(T_Book* book);
     bool books_export(T_Book* book, const QString& path);
     bool startImportBook(const QString& path);
+    // Ends the signed-in author's import with the session (a sign-out, the
+    // quit): a running import is stopped and waited for, and stores nothing
+    // unless it had already committed; its tile goes, and the next author
+    // may import.
+    void stopImport();
 
     // --- chapters (CBookJobManager_chapters.cpp) ---
 
@@ -260,10 +267,10 @@ public:
     // given connection and appends them to the book; false at the first
     // failed write. batches receives the number of jobs recorded; progress
     // hears (chapters stored, chapters in all) before the first and after
-    // every full batch.
+    // every full batch, and stops the saving (false) by returning false.
     static bool saveImportChapters(CTessaneDb& db, T_Book* book, int createTime,
                                    QList<T_Chapter*>& chapters, int* batches = nullptr,
-                                   const std::function<void(int, int)>& progress = {});
+                                   const std::function<bool(int, int)>& progress = {});
     // The heading patterns of the catalogue ("volume regexp", "chapter
     // regexp"); the built-in ones when the catalogue has none or a broken one.
     static QString volumePattern();
@@ -277,9 +284,10 @@ signals:
     // takes ownership of the argument.
     void sig_ImportBookStep(T_Book* pBook);
     void sig_ImportBookThreadComplete(TC_Books_AddBook* tData);
-    // Emitted by the import worker in plain values: the book being imported
-    // and how many of its chapters are stored so far.
-    void sig_ImportBookProgress(int localBookId, const QString& bookName, int stored, int total);
+    // Emitted by the import worker in plain values: the author who started
+    // the import, the book being imported and how many of its chapters are
+    // stored so far.
+    void sig_ImportBookProgress(int uid, int localBookId, const QString& bookName, int stored, int total);
     // On the GUI thread once an import has ended, with its result.
     void sig_ImportBookFinished(int result);
     // The platform's versions of the chapter replaced the stored ones.
@@ -288,13 +296,16 @@ signals:
 private slots:
     void on_ImportBookStep(T_Book* pBook);
     void on_ImportBookThreadComplete(TC_Books_AddBook* tData);
-    void on_ImportBookProgress(int localBookId, const QString& bookName, int stored, int total);
+    void on_ImportBookProgress(int uid, int localBookId, const QString& bookName, int stored, int total);
 
 private:
     // Removes the tile of an import that stored nothing.
     void dropImportPlaceholder();
     // Local id of the book whose tile shows an import in progress.
     int m_importPlaceholderId = 0;
+    // The import running now; cleared when it ends or is stopped, so that
+    // what it still reports is dropped.
+    QPointer<CThreadImportBook> m_import;
     explicit CBookJobManager(QObject* parent = nullptr);
 
     // Every operation's shared steps. A book of the bookshelf; with

@@ -2,6 +2,7 @@
 #include "BookJobSend.h"
 
 #include "common/Utility.h"
+#include "common/WorkerThreads.h"
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
@@ -197,11 +198,19 @@ bool CBookJobManager::startImportBook(const QString& path)
     // database connection; it never touches the model, the window manager or
     // the GUI thread's connection. The finished book and its add-book request
     // come back through the queued signals, and the GUI thread puts them into
-    // the model and sends the request.
+    // the model and sends the request. The import is its author's: the
+    // author's sign-out and the program's quit stop it (stopImport).
     auto* thread = new CThreadImportBook(path, nullptr);
+    // Named for whoever looks at the program's threads.
+    thread->setObjectName(QStringLiteral("book import"));
+    m_import = thread;
     connect(thread, &QThread::finished, this, [this, thread]() {
         const TessaneError result = thread->result();
         thread->deleteLater();
+        // A stopped import was settled when it was stopped.
+        if (thread != m_import)
+            return;
+        m_import = nullptr;
         if (result != TessaneImportOk) {
             dropImportPlaceholder();
             CUiManager* ui = CUiManager::instance();
@@ -211,8 +220,26 @@ bool CBookJobManager::startImportBook(const QString& path)
         }
         emit sig_ImportBookFinished(result);
     });
+    WorkerThreads::adopt(thread);
     thread->start(QThread::InheritPriority);
     return true;
+}
+
+void CBookJobManager::stopImport()
+{
+    if (CThreadImportBook* thread = m_import) {
+        m_import = nullptr;
+        // The worker looks at the request between chapters: the wait is short,
+        // and its transaction is rolled back when it returns.
+        thread->requestInterruption();
+        thread->wait();
+        qInfo() << "import of" << thread->target().uid << "stopped with" << thread->result();
+        emit sig_ImportBookFinished(thread->result());
+    }
+    // Its tile goes; the next author may import. A book it stored before the
+    // stop stays its author's and comes back with their next sign-in.
+    dropImportPlaceholder();
+    m_ui->setBookImporting(false);
 }
 
 TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTarget& target)
@@ -249,6 +276,9 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
         return TessaneImportNoText;
     }
     const int t = target.startTime;
+    const auto stopped = [&target]() { return target.stopRequested && target.stopRequested(); };
+    if (stopped())
+        return TessaneImportStopped;
 
     // Cut the whole text before anything is stored: a file that is no book
     // leaves nothing behind.
@@ -286,6 +316,8 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
         }
         const int n = qMin(volumeTitles.size(), volumeTexts.size());
         for (int i = 0; i < n; ++i) {
+            if (stopped())
+                return TessaneImportStopped;
             // Two sections under the same heading make one volume.
             if (plan.isEmpty() || plan.last().title != volumeTitles.at(i)) {
                 ImportVolume volume;
@@ -297,6 +329,8 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
         }
     }
     text.clear();
+    if (stopped())
+        return TessaneImportStopped;
 
     CTessaneDb db(nullptr, importConnectionName());
     if (!db.openExisting(target.dbFile)) {
@@ -381,17 +415,23 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
 
     int batches = 0;
     // The shelf shows the book and its progress while the chapters go in;
-    // the values travel queued to the GUI thread.
+    // the values travel queued to the GUI thread, with the author whose
+    // shelf alone may show them.
     const int bookId = book->localId;
     const QString name = book->bookName;
+    const int uid = target.uid;
     const bool stored = saveImportChapters(db, book.get(), t, chapters, &batches,
-                                           [this, bookId, name](int done, int total) {
-                                               emit sig_ImportBookProgress(bookId, name, done, total);
+                                           [this, uid, bookId, name, &stopped](int done, int total) {
+                                               emit sig_ImportBookProgress(uid, bookId, name, done, total);
+                                               return !stopped();
                                            });
     // The chapters that reached the book belong to it now.
     for (T_Chapter* chapter : qAsConst(book->chapterList))
         chapters.removeOne(chapter);
     releaseChapters();
+    // Stopped: the transaction goes unfinished and rolls back.
+    if (stopped())
+        return TessaneImportStopped;
     if (!stored || !transaction.commit()) {
         qWarning() << "import book failed === chapters not stored" << db.lastErrorText();
         return TessaneImportNotStored;
@@ -410,7 +450,7 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
 
 bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int createTime,
                                          QList<T_Chapter*>& chapters, int* batches,
-                                         const std::function<void(int, int)>& progress)
+                                         const std::function<bool(int, int)>& progress)
 {
     if (batches)
         *batches = 0;
@@ -432,8 +472,8 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
     };
     const int total = chapters.size();
     int done = 0;
-    if (progress)
-        progress(0, total);
+    if (progress && !progress(0, total))
+        return false;
     for (T_Chapter* chapter : qAsConst(chapters)) {
         if (!db.insertChapterWithContent(chapter))
             return false;
@@ -451,8 +491,8 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
         if (batch.size() == kBatchSize) {
             if (!recordBatch())
                 return false;
-            if (progress)
-                progress(done, total);
+            if (progress && !progress(done, total))
+                return false;
         }
     }
     if (!batch.isEmpty() && !recordBatch())
@@ -550,11 +590,11 @@ void CBookJobManager::on_ImportBookStep(T_Book* pBook)
 {
     if (pBook == nullptr)
         return;
-    if (pBook->authorId != m_model->userInfo.uid) {
-        // The author signed out meanwhile: the book is stored for them and
-        // comes back with their next sign-in.
-        qInfo() << "imported book" << pBook->localId << "belongs to another author now";
-        CUiManager::instance()->setBookImporting(false);
+    if (!m_import || pBook->authorId != m_model->userInfo.uid) {
+        // The import was stopped after it had stored the book (its author
+        // signed out): the book is stored for them and comes back with their
+        // next sign-in.
+        qInfo() << "imported book" << pBook->localId << "belongs to a session that ended";
         delete pBook;
         return;
     }
@@ -579,9 +619,9 @@ void CBookJobManager::on_ImportBookThreadComplete(TC_Books_AddBook* tData)
     if (tData == nullptr)
         return;
     std::unique_ptr<TC_Books_AddBook> request(tData);
-    // Another author's request would go out under the wrong sign-in; the job
-    // stays queued for its own author.
-    if (request->header.uid != m_model->userInfo.uid)
+    // Another session's request would go out under the wrong sign-in; the
+    // job stays queued for its own author.
+    if (!m_import || request->header.uid != m_model->userInfo.uid)
         return;
     // The worker committed the job through its own connection; the revision
     // its reply must quote is read here. A job the drain already sent (or
@@ -594,9 +634,12 @@ void CBookJobManager::on_ImportBookThreadComplete(TC_Books_AddBook* tData)
     sendRecorded(*request, revision, &CTessaneHttp::books_add_asyn);
 }
 
-void CBookJobManager::on_ImportBookProgress(int localBookId, const QString& bookName, int stored, int total)
+void CBookJobManager::on_ImportBookProgress(int uid, int localBookId, const QString& bookName, int stored,
+                                           int total)
 {
-    if (localBookId < 1)
+    // Only the running import shows, and only on its author's shelf: a
+    // report queued before the import was stopped finds no import.
+    if (localBookId < 1 || !m_import || m_import->target().uid != uid || uid != m_model->userInfo.uid)
         return;
     T_Book* book = m_model->findBookByLocalId(localBookId);
     if (book == nullptr) {
@@ -604,7 +647,7 @@ void CBookJobManager::on_ImportBookProgress(int localBookId, const QString& book
         TC_Books_AddBook request(bookName, 0, 0, QString());
         request.import = true;
         request.header.localBookId = localBookId;
-        request.header.uid = m_model->userInfo.uid;
+        request.header.uid = uid;
         book = m_ui->addBook(request, 0, true);
         if (book == nullptr)
             return;

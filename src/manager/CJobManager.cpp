@@ -176,6 +176,7 @@ void CJobManager::stopForStoreFault(const QString& text)
 
 void CJobManager::close()
 {
+    m_bookJobs->stopImport();
     // A chapter save still committing on the worker ends while the model
     // still holds its chapter.
     m_db->settleBackgroundStore();

@@ -141,6 +141,8 @@ public:
     bool books_edit(TC_Books_Edit& request);
     bool books_export(T_Book* book, const QString& path);
     bool startImportBook(const QString& path);
+    // The author's import ends with the session: stopped, nothing stored.
+    void stopImport();
     bool chapter_add(TC_Chapter_Add& request);
     bool chapter_delete(TC_Chapter_Delete& request);
     bool chapter_edit_content(TC_Chapter_Edit_Content& request);

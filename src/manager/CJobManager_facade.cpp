@@ -215,6 +215,11 @@ bool CJobManager::startImportBook(const QString& path)
     return m_bookJobs->startImportBook(path);
 }
 
+void CJobManager::stopImport()
+{
+    m_bookJobs->stopImport();
+}
+
 bool CJobManager::chapter_add(TC_Chapter_Add& request)
 {
     if (request.header.localBookId < 1 || request.header.localVolumeId < 1)
@@ -473,6 +478,9 @@ bool CJobManager::saveUserData()
 
 bool CJobManager::author_logout()
 {
+    // The import writes under the author's name and holds the database's
+    // write lock: it ends before anything of the sign-out is stored.
+    m_bookJobs->stopImport();
     // A sign-out the file does not hold would sign the author back in at
     // the next start.
     if (!m_db->clearLastLogin()) {

@@ -11,6 +11,7 @@ CThreadImportBook::CThreadImportBook(const QString& path, QObject* parent)
     m_target.dbFile = CTessaneDb::instance()->dbFilePath();
     m_target.uid = CPublicManager::instance()->userInfo.uid;
     m_target.startTime = static_cast<int>(currentServerTime());
+    m_target.stopRequested = [this]() { return isInterruptionRequested(); };
 }
 
 void CThreadImportBook::run()

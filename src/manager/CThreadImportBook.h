@@ -5,6 +5,8 @@
 #include <QString>
 #include <QThread>
 
+#include <functional>
+
 // What an import needs of the GUI thread's state, taken there before the
 // worker starts: the database file, the author and the import's start time.
 struct T_ImportTarget
@@ -12,9 +14,13 @@ struct T_ImportTarget
     QString dbFile;
     int uid = 0;
     int startTime = 0;
+    // Asked on the worker between steps: true ends the import, which then
+    // stores nothing (TessaneImportStopped). None: the import runs to its end.
+    std::function<bool()> stopRequested;
 };
 
-// Runs one text import (CBookJobManager::books_import) and ends.
+// Runs one text import (CBookJobManager::books_import) and ends; an
+// interruption request before the commit stops it with nothing stored.
 class CThreadImportBook : public QThread
 {
     Q_OBJECT

@@ -282,6 +282,9 @@ void CUiManager::logout()
 {
     if (m_signInState == 2)
         return;
+    // The author's import ends with the author's session, before the
+    // sign-out stores anything: it holds the database's write lock.
+    CJobManager::instance()->stopImport();
     // Every dialog, box, menu and chooser of the author ends first, with no
     // answer: none may act for an author who is gone, and a preview one
     // showed is taken back before the settings are stored.

@@ -6,6 +6,7 @@
 
 #include "common/DPIAdapter.h"
 #include "db/records/T_Chapter.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/TextRecovery.h"
 #include "ui/common/BkMessageBox.h"
@@ -159,6 +160,9 @@ void CUiManager::saveChapterOnQuit()
 
 bool CUiManager::signOutKeepsWords()
 {
+    // The author's import ends with the session; its write lock would hold
+    // up the saves below.
+    CJobManager::instance()->stopImport();
     if (!memosStored())
         return false;
     if (editorWithUnstorableWords() == nullptr)

@@ -185,6 +185,9 @@ void CUiManager::saveAndQuit()
     // that came while a dialog ran before the event loop started is lost.
     if (!m_quitting) {
         m_quitting = true;
+        // An import still running is stopped first (it stores nothing): the
+        // saves below would wait for its write lock.
+        CJobManager::instance()->stopImport();
         if (m_mainMode == 1)
             saveChapter();
         MemoItemManager::instance()->saveAll();

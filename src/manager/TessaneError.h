@@ -16,4 +16,7 @@ enum TessaneError : int {
     TessaneImportUnreadable = 10009,
     // The book could not be stored (the whole import is rolled back).
     TessaneImportNotStored = 10011,
+    // The import was stopped before its end (its author signed out, the
+    // program quit); like a failure, it leaves nothing behind.
+    TessaneImportStopped = 10012,
 };

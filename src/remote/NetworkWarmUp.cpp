@@ -2,7 +2,8 @@
 
 #include "ApiBase.h"
 
-#include <QCoreApplication>
+#include "common/WorkerThreads.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -34,12 +35,12 @@ protected:
 
 namespace NetworkWarmUp {
 
-void start(QObject* application)
+void start()
 {
     auto* thread = new WarmUpThread();
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
-    QObject::connect(application, &QObject::destroyed, thread, [thread]() { thread->wait(kWaitMs + 1000); });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, thread, [thread]() { thread->wait(kWaitMs + 1000); });
+    // A quit ends its wait for the reply at once and waits for the thread.
+    WorkerThreads::adopt(thread);
     thread->start(QThread::LowPriority);
 }
 

@@ -5,12 +5,14 @@
 
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -45,6 +47,8 @@ private slots:
     void refusedFilesLeaveNothing();
     void oversizedFileIsRefusedBeforeReading();
     void failureHalfwayRollsBackTheWholeBook();
+    void stoppedHalfwayRollsBackTheWholeBookAndItsTile_data();
+    void stoppedHalfwayRollsBackTheWholeBookAndItsTile();
     void twentyMegabyteNovelIsImportedWhole();
 };
 
@@ -110,6 +114,47 @@ void TestBookImportBadInput::failureHalfwayRollsBackTheWholeBook()
     QCOMPARE(f.import(f.writeFile(QStringLiteral("中断.txt"), chapters(30).toUtf8())), 10011);
     verifyNothingStored(f);
     QVERIFY(query.exec(QStringLiteral("drop trigger refuse_chapter;")));
+}
+
+void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::newRow("the import is stopped") << 0;
+    QTest::newRow("a sign-out the platform asks for") << 1;
+    QTest::newRow("the author's sign-out") << 2;
+    QTest::newRow("the settings page's check before a sign-out") << 3;
+}
+
+void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile()
+{
+    QFETCH(int, how);
+    ImportFixture f;
+    QVERIFY(f.ready());
+    // Each chapter row takes some milliseconds, as on a slow disk: the import
+    // is still writing when its author's session ends.
+    QSqlQuery query(QSqlDatabase::database());
+    QVERIFY(query.exec(QStringLiteral(
+        "create trigger slow_chapter before insert on tb_chapter begin select count(*) from "
+        "(with recursive n(x) as (select 1 union all select x + 1 from n where x < 15000) select x from n); end;")));
+    CBookJobManager* manager = CBookJobManager::instance();
+    QSignalSpy finished(manager, &CBookJobManager::sig_ImportBookFinished);
+    QVERIFY(manager->startImportBook(f.writeFile(QStringLiteral("停.txt"), chapters(3000).toUtf8())));
+    // The tile shows once the chapters are being written.
+    QTRY_VERIFY_WITH_TIMEOUT(f.firstBook() && f.firstBook()->isImporting, 60000);
+    if (how == 0)
+        manager->stopImport();
+    else if (how == 1)
+        CUiManager::instance()->logout();
+    else if (how == 2)
+        QVERIFY(CJobManager::instance()->author_logout());
+    else
+        QVERIFY(CUiManager::instance()->signOutKeepsWords());
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.first().first().toInt(), 10012);
+    // What the worker reported before it stopped shows nothing any more.
+    QCoreApplication::sendPostedEvents();
+    verifyNothingStored(f);
+    QVERIFY(query.exec(QStringLiteral("drop trigger slow_chapter;")));
 }
 
 void TestBookImportBadInput::twentyMegabyteNovelIsImportedWhole()

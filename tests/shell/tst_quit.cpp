@@ -21,6 +21,7 @@
 #include "ui/common/PreviewColorArea.h"
 #include "ui/common/SVColorArea.h"
 #include "volume/CBookVolumeController.h"
+#include "ui/bookshelf/Dialog_BookImportRule.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
 #include "ui/bookshelf/Dialog_BookRecycle.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
@@ -30,6 +31,8 @@
 #include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoListWidget.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_Login.h"
 #include "ui/common/StartupLook.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/login/Widget_ForgetPwd.h"
@@ -43,6 +46,7 @@
 #include <QDirIterator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QLineEdit>
 #include <QListView>
 #include <QProcess>
@@ -124,6 +128,9 @@ private slots:
     void secondSubmitWhileTheSignInWaitsSendsNothing();
     void signInWhileAPasswordResetWaitsEndsCleanly();
     void lateSignInAgainOfAnEndedSessionLeavesTheNextOneAlone();
+    void quitDuringAnImportStoresNothingOfIt_data();
+    void quitDuringAnImportStoresNothingOfIt();
+    void signOutEndsTheImportAndTheNextAuthorNeverSeesIt();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -147,8 +154,10 @@ private:
     // or, with markOnly, it has room for one file only (a tiny file system).
     bool refuseChapterAndRecoveryFolder(bool markOnly = false);
     QString recoveryFolder() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/recovered")); }
-    // Every write of that kind ("INSERT", "UPDATE") to the table fails, as on a failing disk.
-    bool refuse(const QString& table, const QString& operation);
+    // Every write of that kind ("INSERT", "UPDATE") to the table fails, as on
+    // a failing disk; or, with slowness, takes as many steps of counting (some
+    // thousands a millisecond), as on a slow disk.
+    bool refuse(const QString& table, const QString& operation, int slowness = 0);
     // A file where a folder is wanted: nothing can be written below it, even by root.
     bool blockWithFile(const QString& path);
     // The recovery files the client kept in that folder, with their texts
@@ -210,6 +219,17 @@ private:
         const char* slowPath = nullptr;
     };
     static const QList<Route>& routes();
+    // A book of that many chapters in the author's documents folder, where
+    // the import's chooser opens; its file name.
+    QString writeNovel(int chapters);
+    // Imports the file as the author does (new-book tile, import, the rules,
+    // the chooser); true once the client's import thread runs, while it
+    // reads and cuts the file or, with writing, once it holds the database
+    // for its writes.
+    bool startImport(Window shelf, const QString& fileName, bool writing);
+    // Each row of a query on the database file, its columns joined by "|";
+    // "busy" when the statement failed (another connection writes).
+    QStringList rows(const QString& sql);
     // Types the seeded password into the lock of the start; false when it did not go.
     bool unlockAtStart();
     // Opens the dialog as an author does, from the bookshelf or the writing window (typed into first).
@@ -285,6 +305,8 @@ private:
     // 个人数据 on the bookshelf.
     QPoint m_personalData;
     QMap<QString, QPoint> m_signInPlaces;
+    // The import rules' 确认.
+    QPoint m_importConfirm;
     // The client's platform when set; otherwise nothing answers.
     StandinServer m_platform;
     QString m_apiBase;
@@ -402,6 +424,9 @@ bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
         m_backupsTab = middleOf(backups, &settings);
         backups->click();
         m_changeBackups = middleOf(settings.findChild<QPushButton*>(QStringLiteral("btnChangePath")), &settings);
+        Dialog_BookImportRule rules(shelf);
+        rules.show();
+        m_importConfirm = middleOf(rules.findChild<QWidget*>(QStringLiteral("btnConfirm")), &rules);
         auto* bin = shelf->findChild<QWidget*>(QStringLiteral("btnRecycle"));
         m_binButton = bin->mapTo(shelf, bin->rect().center());
         // The writing window's chapter tree.
@@ -798,12 +823,15 @@ bool QuitTest::blockWithFile(const QString& path)
     return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write("x") == 1;
 }
 
-bool QuitTest::refuse(const QString& table, const QString& operation)
+bool QuitTest::refuse(const QString& table, const QString& operation, int slowness)
 {
     CTessaneDb* db = CTessaneDb::instance();
+    const QString body = slowness > 0 ? QStringLiteral("SELECT count(*) FROM (WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
+                                                       "SELECT x + 1 FROM n WHERE x < %1) SELECT x FROM n)").arg(slowness)
+                                      : QStringLiteral("SELECT RAISE(ABORT, 'disk full')");
     const bool armed = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")))
-        && db->newQuery().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN SELECT RAISE(ABORT, 'disk full'); END;")
-                                   .arg(operation, table));
+        && db->newQuery().exec(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 BEGIN %3; END;")
+                                   .arg(operation, table, body));
     db->close();
     return armed;
 }
@@ -1272,6 +1300,7 @@ const QList<QuitTest::Route>& QuitTest::routes()
         {"delete the book", false, {{&Q::m_cover, Button3, last}}},
         {"create book", false, {{&Q::m_newBook, Button1, down(1)}}},
         {"import rules", false, {{&Q::m_newBook, Button1, last}}},
+        {"import chooser", false, {{&Q::m_newBook, Button1, last}, {&Q::m_importConfirm}}},
         {"book information", false, {bookInfo}},
         {"custom cover chooser", false, {bookInfo, {&Q::m_customCover}}},
         {"user information", false, {{&Q::m_userHead}}},
@@ -1325,6 +1354,158 @@ Window QuitTest::openDialog(const QString& dialog, QList<Window>& seen)
             return None;
     }
     return over;
+}
+
+QString QuitTest::writeNovel(int chapters)
+{
+    const QByteArray body = QStringLiteral("　　雨一直下，他站在窗前很久没有说话。\n").repeated(16).toUtf8();
+    QFile file(m_dir->filePath(QStringLiteral("Documents/novel.txt")));
+    if (!QDir().mkpath(QFileInfo(file).path()) || !file.open(QIODevice::WriteOnly))
+        return QString();
+    for (int i = 1; i <= chapters; ++i)
+        file.write(QStringLiteral("第%1章 雨夜%1\n").arg(i).toUtf8() + body);
+    return file.flush() ? QFileInfo(file).fileName() : QString();
+}
+
+bool QuitTest::startImport(Window shelf, const QString& fileName, bool writing)
+{
+    QList<Window> seen{shelf};
+    const Window chooser = openDialog(QStringLiteral("import chooser"), seen);
+    if (chooser == None)
+        return false;
+    // Keys go to the window under the pointer; the chooser's name field has the focus.
+    int x = 0, y = 0;
+    Window child = None;
+    const QPoint middle = place(chooser, QPoint());
+    XTranslateCoordinates(m_display, chooser, DefaultRootWindow(m_display), middle.x(), middle.y(), &x, &y, &child);
+    XTestFakeMotionEvent(m_display, DefaultScreen(m_display), x, y, CurrentTime);
+    for (const QChar c : fileName)
+        typeKey(c == QLatin1Char('.') ? KeySym(XK_period) : KeySym(c.unicode()));
+    const auto importing = [this] {
+        const QString tasks = QStringLiteral("/proc/%1/task/").arg(m_client.processId());
+        for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile name(tasks + task + QStringLiteral("/comm"));
+            if (name.open(QIODevice::ReadOnly) && name.readAll().trimmed() == "book import")
+                return true;
+        }
+        return false;
+    };
+    // Return takes the completion first, if one popped up, then the file.
+    QElapsedTimer pressed;
+    return QTest::qWaitFor([&] {
+        if (importing() && (!writing || rows(QStringLiteral("BEGIN IMMEDIATE;")) == QStringList{QStringLiteral("busy")}))
+            return true;
+        if (clientWindows(false).contains(chooser) && (!pressed.isValid() || pressed.elapsed() > 300))
+            typeKey(XK_Return), pressed.start();
+        return false;
+    }, kPatience);
+}
+
+QStringList QuitTest::rows(const QString& sql)
+{
+    QStringList found;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rows"));
+        db.setDatabaseName(dbFile());
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        QSqlQuery query(db);
+        if (!db.open() || !query.exec(sql))
+            found << QStringLiteral("busy");
+        while (query.next()) {
+            QStringList columns;
+            for (int i = 0; i < query.record().count(); ++i)
+                columns << query.value(i).toString();
+            found << columns.join(QLatin1Char('|'));
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("rows"));
+    return found;
+}
+
+void QuitTest::quitDuringAnImportStoresNothingOfIt_data()
+{
+    QTest::addColumn<int>("sessionEnds");
+    QTest::addColumn<bool>("writing");
+    QTest::newRow("session end while the file is cut") << 1 << false;
+    QTest::newRow("session end while the book is written") << 1 << true;
+    QTest::newRow("session end twice while the book is written") << 2 << true;
+    QTest::newRow("the tray's quit while the book is written") << 0 << true;
+}
+
+void QuitTest::quitDuringAnImportStoresNothingOfIt()
+{
+    QFETCH(int, sessionEnds);
+    QFETCH(bool, writing);
+    // The import's writes outlast the quit's own waits for them.
+    QVERIFY(seedBook() && refuse(QStringLiteral("tb_chapter"), QStringLiteral("INSERT"), 15000));
+    const QString novel = writeNovel(4000);
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(startImport(shelf, novel, writing));
+    for (int i = 0; i < sessionEnds; ++i)
+        ::kill(pid_t(m_client.processId()), SIGTERM);
+    Window icon = None;
+    if (sessionEnds == 0) {
+        QTRY_VERIFY_WITH_TIMEOUT(keepFound(icon, findClientWindow(true)), kPatience);
+        clickAt(icon, QPoint(), Button3);
+    }
+    // The tray's menu takes the keyboard: its last item quits.
+    expectCleanExit([&] { icon != None && (typeKey(XK_Up), typeKey(XK_Return), true); });
+    // No worker ran on into what the exit tore down, and the import left nothing.
+    QCOMPARE(QDir(m_dir->filePath(QStringLiteral("logs/crashes"))).entryList(QDir::Files), QStringList());
+    QCOMPARE(storedTexts(), QStringLiteral("退出之书:"));
+    QCOMPARE(rows(QStringLiteral("select count(*) from tb_chapter union all select count(*) from tb_job where jobType = 1009")),
+             QStringList({QStringLiteral("1"), QStringLiteral("0")}));
+}
+
+void QuitTest::signOutEndsTheImportAndTheNextAuthorNeverSeesIt()
+{
+    QVERIFY(seedBook() && refuse(QStringLiteral("tb_chapter"), QStringLiteral("INSERT"), 5000));
+    const QString novel = writeNovel(20000);
+    const QString authorData = QStringLiteral("select authorId, bookName, status from tb_book union all "
+                                              "select count(*), 0, 0 from tb_chapter");
+    const QStringList before = rows(authorData);
+    // Author B has an account; author A's profile request of the start is
+    // held, to be answered "sign in again" while A's import writes, and
+    // nothing else of A's gets through.
+    QVERIFY(m_platform.start() && m_platform.reset());
+    const QString phone = QStringLiteral("13900000002"), secret = QStringLiteral("secret123");
+    const int authorB = m_platform.callAs(QStringLiteral("b"), QStringLiteral("/account/register"),
+                                          {{QStringLiteral("phone"), phone}, {QStringLiteral("password"), secret}})
+                            .value(QStringLiteral("uid")).toInt();
+    QVERIFY(authorB > 0 && m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1)
+            && m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+    m_apiBase = m_platform.baseUrl();
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(startImport(shelf, novel, true));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
+    QVERIFY(m_platform.releaseHeld() && m_platform.clearFaults());
+    // B signs in on the page the sign-out left.
+    Window signIn = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(signIn, findClientWindow(false, kSignInTitle)), kPatience);
+    this->signIn(signIn, phone, secret);
+    typeKey(XK_Return);
+    QList<Window> seen{signIn, None};
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(seen.last(), findClientWindow(false, kMainTitle)), kPatience);
+    // B's first tile is the new-book tile, whose menu's last item imports; a
+    // book's menu would end with its delete, and Return would confirm it.
+    clickAt(seen.last(), m_cover, Button3);
+    seen << awaitNewWindow(seen, QSize(1, 1));
+    typeKey(XK_Up);
+    typeKey(XK_Return);
+    const Window asked = awaitNewWindow(seen);
+    QVERIFY(asked != None);
+    clickAt(asked);
+    typeKey(XK_Return);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    // Nothing was done under B's name, and A's books are as they were: the
+    // import ended with A's session.
+    QCOMPARE(rows(QStringLiteral("select count(*) from tb_job where uid = %1").arg(authorB)), QStringList{QStringLiteral("0")});
+    QCOMPARE(rows(authorData), before);
 }
 
 void QuitTest::signOutEndsEveryOpenDialog_data()

@@ -5,6 +5,7 @@
 #include "common/ServerClock.h"
 #include "common/StyleType.h"
 #include "common/Utility.h"
+#include "common/WorkerThreads.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter_TimeMachineItem.h"
 #include "manager/CJobManager.h"
@@ -329,7 +330,8 @@ void Dialog_TimeMachine::compareVersion(int row)
     // The diff of two long versions runs on a worker thread: it takes the two
     // texts (copies) and hands back plain runs through a queued call; it
     // touches no widget, model or database. A result that arrives after the
-    // dialog closed or after a newer request is dropped.
+    // dialog closed or after a newer request is dropped. The quit waits for
+    // it (the diff gives up after a second) before the application goes.
     QPointer<Dialog_TimeMachine> dialog(this);
     QThread* worker = QThread::create([dialog, version, currentText, serial]() {
         ComparedVersion result = VersionCompare::compare(version, currentText, serial);
@@ -342,6 +344,7 @@ void Dialog_TimeMachine::compareVersion(int row)
             Qt::QueuedConnection);
     });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    WorkerThreads::adopt(worker);
     worker->start();
 }
 

@@ -1,5 +1,7 @@
 #include "AudioThread.h"
 
+#include "common/WorkerThreads.h"
+
 #include <QSoundEffect>
 
 Worker::Worker(bool audible) : m_effect(audible ? new QSoundEffect(this) : nullptr) {}
@@ -26,6 +28,9 @@ AudioThread::AudioThread(bool audible) : m_worker(new Worker(audible))
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     connect(this, &AudioThread::setSource, m_worker, &Worker::setSource, Qt::QueuedConnection);
     connect(this, &AudioThread::play, m_worker, &Worker::play, Qt::QueuedConnection);
+    // Nothing deletes the program's players: the quit stops and waits for
+    // the thread before the application and the audio back end go.
+    WorkerThreads::adopt(&m_thread);
     m_thread.start(QThread::InheritPriority);
 }
 
