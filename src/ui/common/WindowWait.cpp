@@ -2,6 +2,7 @@
 
 #include "manager/CJobManager.h"
 
+#include <QLineEdit>
 #include <QVariant>
 
 namespace {
@@ -21,8 +22,15 @@ WindowWait::WindowWait(QWidget* window, const QList<QWidget*>& controls)
     m_cursor = window->cursor();
     window->setCursor(Qt::BusyCursor);
     for (QWidget* control : controls) {
-        m_controls.append({control, control->isEnabled()});
-        control->setEnabled(false);
+        // A field keeps the keys and its place but takes no other text: what
+        // it shows is what was sent.
+        if (auto* field = qobject_cast<QLineEdit*>(control)) {
+            m_controls.append({control, field->isReadOnly()});
+            field->setReadOnly(true);
+        } else {
+            m_controls.append({control, control->isEnabled()});
+            control->setEnabled(false);
+        }
     }
 }
 
@@ -36,7 +44,9 @@ WindowWait::~WindowWait()
     else
         m_window->unsetCursor();
     for (const auto& control : qAsConst(m_controls)) {
-        if (control.first)
+        if (auto* field = qobject_cast<QLineEdit*>(control.first.data()))
+            field->setReadOnly(control.second);
+        else if (control.first)
             control.first->setEnabled(control.second);
     }
 }

@@ -8,8 +8,8 @@
 
 // A window's request answered in a nested event loop (the blocking requests
 // of the job manager's facade). While one is out the window takes no second
-// one and shows that it waits: the controls given are disabled and a busy
-// cursor shows over it. Held on the stack around the request:
+// one and shows that it waits: the controls given are disabled (fields are
+// made read-only) and a busy cursor shows over it. Held on the stack around the request:
 //
 //     WindowWait wait(this, {m_btnSubmit});
 //     if (!wait.started())

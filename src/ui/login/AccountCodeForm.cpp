@@ -195,7 +195,7 @@ void AccountCodeForm::onSendCode()
 
 void AccountCodeForm::onSubmit()
 {
-    WindowWait wait(this, {m_btnSubmit});
+    WindowWait wait(this, {m_btnSubmit, m_account, m_code, m_password, m_passwordV});
     if (!wait.started())
         return;
     if (m_passwordV->text() != m_password->text()) {

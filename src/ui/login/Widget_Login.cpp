@@ -130,7 +130,7 @@ void Widget_Login::setAccount(const QString& account, const QString& password)
 
 void Widget_Login::onDealLogin()
 {
-    WindowWait wait(this, {m_btnLogin});
+    WindowWait wait(this, {m_btnLogin, m_account, m_password});
     if (!wait.started())
         return;
     const QString password = m_password->text();
