@@ -166,6 +166,10 @@ private:
     int m_signInState = 0;
     int m_syncRunning = 0;
     bool m_syncIndicatorAllowed = true;
+    // A toast shown in the current main window, and in a modal dialog over
+    // it, once its turn has come.
+    void presentMessage(const QString& text, int kind, int msecs);
+    class ToastTurns* m_toastTurns = nullptr;
     QPointer<class BkMessageBox> m_dbFaultBox;
     QPointer<class BkMessageBox> m_recoveredBox;
 
