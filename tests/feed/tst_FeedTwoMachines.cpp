@@ -1796,7 +1796,7 @@ void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce()
         QVERIFY(!feedFirst || standin().addFault(path, QStringLiteral("http500")));
     // A toast of an earlier case is no answer.
     CUiManager* ui = CUiManager::instance();
-    ui->bookshelf()->tips()->hide();
+    toastsInTurn();
     std::unique_ptr<Dialog_BookRecycle> dialog;
     if (where.isEmpty()) {
         QVERIFY(fixture.restart());

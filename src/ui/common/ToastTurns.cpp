@@ -22,7 +22,7 @@ bool ToastTurns::mayShow(const Toast& toast)
 {
     if (isUp()) {
         // The same toast again only starts its time over.
-        if (toast.msecs > m_current.msecs || m_current.msecs <= kMomentMsecs || sameToast(toast, m_current))
+        if (toast.msecs > m_current.msecs || !holdsItsPlace(m_current) || sameToast(toast, m_current))
             return true;
     } else if (m_waiting.isEmpty()) {
         return true;
@@ -59,6 +59,13 @@ bool ToastTurns::eventFilter(QObject* watched, QEvent* event)
         && std::any_of(m_showing.cbegin(), m_showing.cend(), [watched](const QPointer<QWidget>& w) { return w == watched; }))
         nextTurn();
     return QObject::eventFilter(watched, event);
+}
+
+bool ToastTurns::holdsItsPlace(const Toast& toast)
+{
+    // A success only says that all went well; a toast of a moment holds
+    // nothing that needs reading.
+    return toast.kind != kSuccess && toast.msecs > kMomentMsecs;
 }
 
 bool ToastTurns::isUp() const

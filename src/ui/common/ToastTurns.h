@@ -9,12 +9,13 @@
 
 class QWidget;
 
-// Whose turn it is on the main windows' toasts. A toast given more than a
-// moment says something the author has to read (words kept as a note of
-// their own, a change withdrawn, text put in a file): a later toast given no
-// more time, a synchronisation's result say, does not cut it short but
-// waits and shows once it has gone. A toast given longer takes the place at
-// once, and a toast of a moment gives way to any other, as toasts always did.
+// Whose turn it is on the main windows' toasts. An error, hint or notice
+// given more than a moment says something the author has to read (words
+// kept as a note of their own, a change withdrawn, text put in a file): a
+// later toast given no more time, a synchronisation's result say, does not
+// cut it short but waits and shows once it has gone. A toast given longer
+// takes the place at once; a success, or a toast of a moment, gives way to
+// any other, as toasts always did.
 class ToastTurns : public QObject
 {
     Q_OBJECT
@@ -40,7 +41,9 @@ protected:
 
 private:
     static constexpr int kMomentMsecs = 1000;
+    static constexpr int kSuccess = 1;
 
+    static bool holdsItsPlace(const Toast& toast);
     bool isUp() const;
     void nextTurn();
 
