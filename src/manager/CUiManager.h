@@ -113,6 +113,8 @@ public:
     // it shows that chapter.
     void chapterContent(T_Book* book, T_Chapter* chapter);
 
+    // A toast in the current main window, and in a modal dialog over it, once
+    // its turn comes: one the author has yet to read is not cut short.
     void showMessage(const QString& text, int kind, int msecs);
     void showDbError(const QString& text);
     // A database fault the author must act on (a damaged file, books that
