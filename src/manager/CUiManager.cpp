@@ -11,6 +11,7 @@
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/common/BkMessageBox.h"
+#include "ui/common/ToastTurns.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/login/Dialog_LoginMain.h"
@@ -29,6 +30,14 @@
 
 CUiManager::CUiManager(QObject* parent) : QObject(parent)
 {
+    m_toastTurns = new ToastTurns(
+        [this](const ToastTurns::Toast& toast) {
+            if (!currentWindow())
+                return false;
+            presentMessage(toast.text, toast.kind, toast.msecs);
+            return true;
+        },
+        this);
     initShell();
 }
 
@@ -103,6 +112,14 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
     // Toasts need a current main window; without one they are dropped.
     if (!currentWindow())
         return;
+    if (m_toastTurns->mayShow({text, kind, msecs}))
+        presentMessage(text, kind, msecs);
+    else
+        qDebug() << "toast waits its turn" << kind << text << msecs;
+}
+
+void CUiManager::presentMessage(const QString& text, int kind, int msecs)
+{
     qDebug() << "toast" << kind << text << msecs;
     QWidget* own = nullptr;
     if (m_mainMode == 0 && m_bookshelf) {
@@ -119,17 +136,17 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
     // dialog with no such place (the writing lock) leaves the message to the
     // window's copy beside it. The author sees the message once.
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || !modal->isVisible() || modal == currentWindow().data())
-        return;
-    Widget_ClientTips* inside = Widget_ClientTips::showOver(modal, text, kind, msecs);
-    const bool ownSeen = own != nullptr && own->isVisible()
-        && !modal->frameGeometry().intersects(QRect(own->mapToGlobal(QPoint(0, 0)), own->size()));
-    if (!ownSeen)
-        return;
-    if (inside != nullptr && !inside->coversNothing())
-        inside->hide();
-    else
-        own->hide();
+    Widget_ClientTips* inside = nullptr;
+    if (modal != nullptr && modal->isVisible() && modal != currentWindow().data()) {
+        inside = Widget_ClientTips::showOver(modal, text, kind, msecs);
+        const bool ownSeen = own != nullptr && own->isVisible()
+            && !modal->frameGeometry().intersects(QRect(own->mapToGlobal(QPoint(0, 0)), own->size()));
+        if (ownSeen && inside != nullptr && !inside->coversNothing())
+            inside->hide();
+        else if (ownSeen)
+            own->hide();
+    }
+    m_toastTurns->shown({text, kind, msecs}, {own, inside});
 }
 
 void CUiManager::showError(const QString& text, int msecs)

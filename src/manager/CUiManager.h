@@ -113,6 +113,8 @@ public:
     // it shows that chapter.
     void chapterContent(T_Book* book, T_Chapter* chapter);
 
+    // A toast in the current main window, and in a modal dialog over it, once
+    // its turn comes: one the author has yet to read is not cut short.
     void showMessage(const QString& text, int kind, int msecs);
     void showDbError(const QString& text);
     // A database fault the author must act on (a damaged file, books that
@@ -166,6 +168,10 @@ private:
     int m_signInState = 0;
     int m_syncRunning = 0;
     bool m_syncIndicatorAllowed = true;
+    // A toast shown in the current main window, and in a modal dialog over
+    // it, once its turn has come.
+    void presentMessage(const QString& text, int kind, int msecs);
+    class ToastTurns* m_toastTurns = nullptr;
     QPointer<class BkMessageBox> m_dbFaultBox;
     QPointer<class BkMessageBox> m_recoveredBox;
 

@@ -11,6 +11,8 @@
 #include "manager/CJobManager.h"
 #include "remote/records/VolumeRecords.h"
 
+#include <utility>
+
 CBookVolumeModel::CBookVolumeModel(QObject* parent)
     : QAbstractListModel(parent), m_jobManager(CJobManager::instance())
 {
@@ -78,8 +80,9 @@ T_Book* CBookVolumeModel::book() const
 void CBookVolumeModel::setBook(T_Book* book)
 {
     beginResetModel();
-    qDeleteAll(m_items);
-    m_items.clear();
+    // An item takes its chapter model with it, and a view of that model may
+    // read this one again at once: the list no longer holds what goes.
+    qDeleteAll(std::exchange(m_items, {}));
     m_localBookId = book ? book->localId : 0;
     if (book != nullptr) {
         for (const T_Volume* volume : qAsConst(book->volumeList)) {

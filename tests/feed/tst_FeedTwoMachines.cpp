@@ -26,6 +26,8 @@
 #include "ui/common/BkMessageBox.h"
 #include "ui/creation/Widget_RecycleBin.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/bookshelf/Widget_Bookshelf_Top.h"
+#include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/bookshelf/BookshelfTips.h"
 #include "common/Utility.h"
@@ -36,6 +38,7 @@
 #include "WhenShown.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QListView>
 #include <QMenu>
@@ -414,6 +417,27 @@ struct AuthorAnswers : Widget_BookShelfList::Prompts
         return dialog.result() == QDialog::Accepted;
     }
 };
+
+// The toasts of every window (and dialog) in the order the author sees
+// them, each taken down in turn as its time running out would.
+QStringList toastsInTurn()
+{
+    QStringList seen;
+    for (int turn = 0; turn < 8; ++turn) {
+        QList<QWidget*> up;
+        for (QWidget* w : QApplication::allWidgets())
+            up << (w->isVisible() && (qobject_cast<BookshelfTips*>(w) || qobject_cast<Widget_ClientTips*>(w)) ? w : nullptr);
+        up.removeAll(nullptr);
+        if (up.isEmpty())
+            break;
+        auto* tips = qobject_cast<Widget_ClientTips*>(up.first());
+        seen << (tips ? tips->label()->text() : static_cast<QLabel*>(up.first())->text());
+        for (QWidget* toast : up)
+            toast->hide();
+        QCoreApplication::processEvents();
+    }
+    return seen;
+}
 
 bool recycleChapter(int chapterId, int status)
 {
@@ -824,8 +848,12 @@ void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
     QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
     QCOMPARE(platformMemosAndOutlines().filter(paragraph).size(), 2);
     QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
-    QVERIFY(toldAll(told, {CSynDataManager::tr("A memo you deleted was written in on another device; it is kept."),
-                           CSynDataManager::tr("An outline you deleted was written in on another device; it is kept.")}));
+    const QStringList notices{CSynDataManager::tr("A memo you deleted was written in on another device; it is kept."),
+                              CSynDataManager::tr("An outline you deleted was written in on another device; it is kept.")};
+    QVERIFY(toldAll(told, notices));
+    // One notice does not take the other's place: the author reads both.
+    const QStringList seen = toastsInTurn();
+    QVERIFY2(seen.contains(notices.at(0)) && seen.contains(notices.at(1)), qPrintable(seen.join(QLatin1Char('|'))));
     QVERIFY(machines[1]->restart());
     QVERIFY(settleClient());
     QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
@@ -1704,20 +1732,27 @@ void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce_d
 {
     QTest::addColumn<bool>("book");       // the book, recycled here too, instead of its second chapter
     QTest::addColumn<bool>("feedFirst");  // the changes fail once more, so that the feed's delete comes first
-    QTest::newRow("chapter, its rename refused first") << false << false;
-    QTest::newRow("chapter, the feed first") << false << true;
-    QTest::newRow("book, the feed first") << true << true;
+    // Where the author is when synchronising at their word; empty for a new
+    // start.
+    QTest::addColumn<QString>("where");
+    QTest::newRow("chapter, its rename refused first") << false << false << QString();
+    QTest::newRow("chapter, the feed first") << false << true << QString();
+    QTest::newRow("book, the feed first") << true << true << QString();
+    QTest::newRow("chapter, on the bookshelf") << false << false << "bookshelf";
+    QTest::newRow("chapter, in the writing window") << false << false << "writing window";
+    QTest::newRow("chapter, under a dialog over the writing window") << false << false << "dialog";
 }
 
 // Offline, the author renames and drags a chapter that holds no words of
 // theirs waiting (and recycles its book); another machine deletes it (or
 // the book) for good. The first refusal of a change of it, or the feed's
 // delete, takes every change of it off the queue: none goes after it, and
-// the author is told.
+// the author is told; the synchronisation's result comes after that notice.
 void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce()
 {
     QFETCH(bool, book);
     QFETCH(bool, feedFirst);
+    QFETCH(QString, where);
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
     T_Book* shown = demoBook();
@@ -1745,12 +1780,35 @@ void FeedTwoMachinesTest::changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce()
     for (const QString& path : changes)
         QVERIFY(!feedFirst || standin().addFault(path, QStringLiteral("http500")));
     // A toast of an earlier case is no answer.
-    CUiManager::instance()->bookshelf()->tips()->hide();
-    QVERIFY(fixture.restart());
+    CUiManager* ui = CUiManager::instance();
+    toastsInTurn();
+    const bool writing = where != QLatin1String("bookshelf") && !where.isEmpty();
+    std::unique_ptr<Dialog_BookRecycle> dialog;
+    if (writing)
+        ui->openCreation(demoBook());
+    if (where == QLatin1String("dialog")) {
+        dialog = std::make_unique<Dialog_BookRecycle>(ui->creationWidget());
+        dialog->setWindowModality(Qt::ApplicationModal);
+        dialog->show();
+    }
+    if (where.isEmpty())
+        QVERIFY(fixture.restart());
+    else
+        CJobManager::instance()->synNow(true);
     QVERIFY(settleClient());
     QVERIFY(fixture.jobIds().isEmpty());
-    const QLabel* tips = CUiManager::instance()->bookshelf()->tips();
-    QVERIFY(tips->isVisible() && tips->text().contains(book ? QStringLiteral("示例作品") : name));
+    // The synchronisation's own result does not cut the notice short but
+    // comes after it.
+    QTRY_VERIFY_WITH_TIMEOUT(where.isEmpty() || !ui->bookshelf()->getTop()->isSyncing(), 15000);
+    const QStringList results{Widget_Bookshelf_Top::tr("Synchronous success"),
+                              Widget_Bookshelf_Top::tr("Synchronization failure")};
+    const QStringList seen = toastsInTurn();
+    QVERIFY2(seen.value(0).contains(book ? QStringLiteral("示例作品") : name)
+                 && (where.isEmpty() || results.contains(seen.constLast())),
+             qPrintable(seen.join(QLatin1Char('|'))));
+    dialog.reset();
+    if (writing)
+        ui->closeCreation();
     CJobManager::instance()->synNow(false);
     QVERIFY(settleClient());
     // Nothing names it after its first refusal, or after the feed.

@@ -252,7 +252,8 @@ bool Widget_Creation::secureEditorText()
                                                      m_content->toPlainText());
     if (path.isEmpty())
         return false;
-    showMessage(tr("The chapter's text could not be saved; it was kept in %1").arg(path), 0, 8000);
+    CUiManager::instance()->showMessage(tr("The chapter's text could not be saved; it was kept in %1").arg(path), 0,
+                                        8000);
     return true;
 }
 
@@ -279,7 +280,8 @@ void Widget_Creation::leaveShownChapter()
         if (m_content->currentChapterId() != next->localId)
             openChapter(book, next);
     }
-    showMessage(tr("The chapter you were writing was moved to the recycle bin or deleted"), 2, 3000);
+    CUiManager::instance()->showMessage(tr("The chapter you were writing was moved to the recycle bin or deleted"), 2,
+                                        3000);
 }
 
 void Widget_Creation::leaveShownBook()
@@ -313,7 +315,8 @@ void Widget_Creation::getEditorText(QString& text) const
 bool Widget_Creation::on_creation_close()
 {
     if (!m_content->saveChapter(true) || !m_content->closeBook()) {
-        showMessage(tr("The chapter could not be saved; the book stays open so that no word is lost"), 0, 3000);
+        CUiManager::instance()->showMessage(
+            tr("The chapter could not be saved; the book stays open so that no word is lost"), 0, 3000);
         return false;
     }
     m_localBookId = 0;
@@ -504,7 +507,8 @@ void Widget_Creation::closeEvent(QCloseEvent* event)
     // Whichever way the window goes, the words typed since the last save go
     // to the database first; the window stays while they cannot.
     if (!m_content->saveChapter(true)) {
-        showMessage(tr("The chapter could not be saved; the book stays open so that no word is lost"), 0, 3000);
+        CUiManager::instance()->showMessage(
+            tr("The chapter could not be saved; the book stays open so that no word is lost"), 0, 3000);
         event->ignore();
         return;
     }

@@ -30,6 +30,8 @@ public:
     void openChapter(T_Book* book, T_Chapter* chapter);
     void selectChapter(T_Book* book, T_Chapter* chapter);
     void renameChapterTab(int localChapterId, const QString& name);
+    // Puts a toast up in this window now; the window's own messages go through
+    // the window manager, which gives each its turn.
     void showMessage(const QString& text, int kind, int msecs);
     // Hands a sensitive-word treatment to the editor pane.
     void showSensitiveWords(int treatment);
