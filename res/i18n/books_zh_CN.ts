@@ -4,6 +4,14 @@
 <context>
     <name>CBookJobManager</name>
     <message>
+        <source>The book is no longer in the recycle bin</source>
+        <translation>该作品已不在回收站中</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was written in on another device after it went to the recycle bin; it is kept. Delete it again to delete it for good.</source>
+        <translation>《%1》放入回收站后在另一台设备上有新写的内容，已为您保留。如需彻底删除，请再删除一次。</translation>
+    </message>
+    <message>
         <source>first chapter</source>
         <translation>第一章</translation>
     </message>

@@ -230,6 +230,10 @@
 <context>
     <name>Dialog_BookRecycle</name>
     <message>
+        <source>&quot;%1&quot; is no longer in the recycle bin</source>
+        <translation>《%1》已不在回收站中</translation>
+    </message>
+    <message>
         <source>Book Recycle</source>
         <translation>回收站</translation>
     </message>
