@@ -794,8 +794,12 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
 void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data()
 {
     QTest::addColumn<bool>("queued");  // deleted offline, else online before this start's feed
-    QTest::newRow("deleted online") << false;
-    QTest::newRow("deleted offline") << true;
+    // A memo made here meanwhile, in the memo's colour and second, its
+    // request lost on the way: the memo that comes back is not taken for it.
+    QTest::addColumn<bool>("madeMeanwhile");
+    QTest::newRow("deleted online") << false << false;
+    QTest::newRow("deleted offline") << true << false;
+    QTest::newRow("deleted before the feed, a memo made meanwhile lost") << false << true;
 }
 
 // B writes a paragraph into the memo and the outline, and the platform takes
@@ -805,6 +809,7 @@ void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_d
 void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
 {
     QFETCH(bool, queued);
+    QFETCH(bool, madeMeanwhile);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     const QString paragraph = QStringLiteral("乙在别处添的一段");
@@ -814,15 +819,26 @@ void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
                                QStringLiteral("http500"), 0, -1));
     QVERIFY(machines[0]->restart());
     QVERIFY(settleClient());
-    QVERIFY(queued || standin().clearFaults());
+    QVERIFY(queued || madeMeanwhile || standin().clearFaults());
     QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
     QVERIFY(deleteMemoAndOutline());
+    TC_Memo_Add made;
+    made.content = QStringLiteral("甲同时新写的便签");
+    made.color = QStringLiteral("#FFF3B0");
+    for (const QJsonValue& memo : standin().store().value(QStringLiteral("memos")).toArray())
+        made.updateTime = memo[QStringLiteral("id")].toInt() == 13001 ? memo[QStringLiteral("color_update_time")].toInt()
+                                                                      : made.updateTime;
+    // A dropped connection is retried once by the transport.
+    QVERIFY(!madeMeanwhile
+            || (standin().addFault(QStringLiteral("/memo/addMemo"), QStringLiteral("drop"), 0, 2)
+                && CJobManager::instance()->memoAdd(made)));
     QVERIFY(settleClient());
     QVERIFY(standin().clearFaults());
-    QVERIFY(!queued || machines[0]->restart());
+    QVERIFY(!(queued || madeMeanwhile) || machines[0]->restart());
     QVERIFY(settleClient());
     QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
     QCOMPARE(platformMemosAndOutlines().filter(paragraph).size(), 2);
+    QCOMPARE(platformMemosAndOutlines().contains(made.content), madeMeanwhile);
     QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
     QVERIFY(toldAll(told, {CSynDataManager::tr("A memo you deleted was written in on another device; it is kept."),
                            CSynDataManager::tr("An outline you deleted was written in on another device; it is kept.")}));
