@@ -1557,6 +1557,11 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data(
         << "volume drag /volume/move" << moves.arg("volume", "volume", "%v", "7001", "") << false;
     QTest::newRow("outline drag, reply lost")
         << "outline drag /bookoutline/move" << moves.arg("bookoutline", "outline", "11001", "%o", "") << false;
+    // Answered: the platform numbers the outlines anew; one added elsewhere
+    // after lands last here too.
+    QTest::newRow("outline drag, one added elsewhere after")
+        << "outline drag /bookoutline/move ok" << R"(/bookoutline/addOutline {"book_id":5001,"type":1,"title":"乙加的"})"
+        << false;
     QTest::newRow("outline drag, reply lost, dragged back offline")
         << "outline drag /bookoutline/move truncated back" << volumeName << false;
     const QString bookEdit = R"(/books/editBook {"book_id":5001,"book_name":"%1","intro":"%2","channel_type":2,"cate_id":%3})";
@@ -1605,7 +1610,14 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne()
             .value(QLatin1String(id)).toInt();
     };
     const int v2 = add("/volume/addVolume", "volume_name", "第二卷", "volume_id");
+    // Two outlines deleted between leave a gap in the outlines' numbers.
+    const int gone[] = {add("/bookoutline/addOutline", "title", "删掉的一", "outline_id"),
+                        add("/bookoutline/addOutline", "title", "删掉的二", "outline_id")};
     const int o2 = add("/bookoutline/addOutline", "title", "支线", "outline_id");
+    for (const int outline : gone)
+        QVERIFY(!platformCall(QStringLiteral("/bookoutline/delOutline"),
+                              {{QStringLiteral("book_id"), 5001}, {QStringLiteral("outline_id"), outline}})
+                     .isEmpty());
     QVERIFY(v2 > 0 && o2 > 0);
     const QStringList made = change.split(QLatin1Char(' '));
     const QString what = made.mid(0, 2).join(QLatin1Char(' '));
