@@ -1224,6 +1224,9 @@ QString bookWrittenInTheBin(Machine (&machines)[2], int here, QRandomGenerator& 
         excuse(excused, bookWords(localBookId));
         if (!chooseInBookBin(bin, localBookId, 1) || model->findRecycledBookByBookId(bookId) != nullptr)
             return QStringLiteral("the book bin did not delete book %1 for good").arg(bookId);
+        // The pass the delete started pulls while the feed still fails.
+        if (!settleClient())
+            return QStringLiteral("did not settle after the delete");
     }
     if (!standin().clearFaults())
         return QStringLiteral("no faults cleared");
