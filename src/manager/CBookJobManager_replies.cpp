@@ -549,7 +549,23 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
 }
 
 void CBookJobManager::asynBackOutlineDelete(const QByteArray& body) { qDebug() << "outline delete" << body.left(200); }
-void CBookJobManager::asynBackOutlineMove(const QByteArray& body) { qDebug() << "outline move" << body.left(200); }
+void CBookJobManager::asynBackOutlineMove(const QByteArray& body)
+{
+    qDebug() << "outline move" << body.left(200);
+    T_Http_S header;
+    CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(body), &header);
+    const T_Book* book = header.userdata.bookId >= 1 ? m_model->findAnyBookByBookId(header.userdata.bookId) : nullptr;
+    // The platform numbers a book's outlines anew when one moves, where this
+    // machine renumbered only those between the two: its numbers are taken,
+    // so that an outline added elsewhere later lands here where it does
+    // there (the list keeps the places while another move waits here).
+    if (header.code != HttpOk || book == nullptr)
+        return;
+    TC_BookOutline_List request;
+    request.header.bookId = book->bookId;
+    request.header.localBookId = book->localId;
+    outline_list(request);
+}
 void CBookJobManager::asynBackChapterMove(const QByteArray& body) { qDebug() << "chapter move" << body.left(200); }
 void CBookJobManager::asynBackVolumeEidt(const QByteArray& body) { qDebug() << "volume edit" << body.left(200); }
 void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body)

@@ -506,11 +506,15 @@ void CMemoManager::onGetAsynData(int jobType, const QByteArray& body)
 
 void CMemoManager::takeUnknownMemo(const TS_Memo_Detail& reply)
 {
+    // One this machine had and deleted, its delete withdrawn, is that memo.
+    const bool hadIt = m_expectedBack.remove(reply.id);
     if (m_model->findMemoByMemoId(reply.id) != nullptr)
         return;
     // What a lost create's look-up would recognise as its memo (its text,
     // changed no earlier than sent; or its colour as sent) stays for it.
     for (const T_Memo* memo : qAsConst(m_model->memoList)) {
+        if (hadIt)
+            break;
         T_JobData job;
         const int jobId = memo->memoId < 1 ? m_db->pendingJob(m_model->userInfo.uid, JobType::MemoAdd,
                                                               QStringLiteral("localMemoId"), memo->localId)

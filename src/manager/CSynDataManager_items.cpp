@@ -424,6 +424,8 @@ CSynDataManager::NoteDelete CSynDataManager::withdrawWaitingNoteDelete(int jobTy
     if (!m_db->deleteJob(jobId))
         return NoteDelete::Failed;
     const bool memo = jobType == JobType::MemoDel;
+    if (memo)
+        CMemoManager::instance()->expectBack(serverId);
     qInfo() << (memo ? "memo" : "outline") << serverId << "deleted here was written in elsewhere; it comes back";
     m_ui->showTips(memo ? tr("A memo you deleted was written in on another device; it is kept.")
                         : tr("An outline you deleted was written in on another device; it is kept."),
