@@ -5,6 +5,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "outline/COutlineController.h"
+#include "platform/PendingInput.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/BookshelfTips.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
@@ -22,6 +23,7 @@
 #include <QFontDatabase>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
@@ -279,8 +281,20 @@ void CUiManager::endOpenWindows()
 
 void CUiManager::logout()
 {
-    if (m_signInState == 2)
+    // A sign-out under way takes no second one, whatever its waits let run.
+    if (m_signInState == 2 || m_signingOut)
         return;
+    const QScopedValueRollback<bool> signingOut(m_signingOut, true);
+    // Keys the author typed before the sign-out began may still wait behind
+    // the event that ends the session (a reply): they are typed first, and
+    // kept with the rest. A window one of them opens ends unanswered.
+    {
+        EndsWhatOpens ending;
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->installEventFilter(&ending);
+        if (!PendingInput::deliver())
+            qWarning() << "sign-out: the window system did not hand over the input in time";
+    }
     // Every dialog, box, menu and chooser of the author ends first, with no
     // answer: none may act for an author who is gone, and a preview one
     // showed is taken back before the settings are stored.

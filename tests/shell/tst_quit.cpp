@@ -55,7 +55,11 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <atomic>
 #include <csignal>
+#include <poll.h>
+#include <thread>
+#include <xcb/xcb.h>
 #include <functional>
 #include <sys/mount.h>
 
@@ -84,6 +88,85 @@ QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& t
     }
     return nullptr;
 }
+
+// Owns the clipboard through a connection of its own, on a thread of its
+// own: this process's windows hear at once that there is nothing to paste,
+// while the first request of another program is left unanswered, so that it
+// waits (Qt gives up after five seconds) and takes no event meanwhile.
+class ClipboardHolder
+{
+public:
+    ClipboardHolder()
+    {
+        const xcb_setup_t* setup = xcb_get_setup(QX11Info::connection());
+        m_ownBase = setup->resource_id_base;
+        m_mask = setup->resource_id_mask;
+    }
+    ~ClipboardHolder()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    bool start()
+    {
+        m_thread = std::thread([this] { run(); });
+        while (!m_started && !m_stop)
+            std::this_thread::yield();
+        return m_started;
+    }
+    // The next request of another program is left unanswered.
+    void holdNext() { m_holding = true; }
+    bool clientWaits() const { return m_held; }
+
+private:
+    void run()
+    {
+        Display* display = XOpenDisplay(nullptr);
+        if (!display) {
+            m_stop = true;
+            return;
+        }
+        const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
+        const Window owner = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(display, clipboard, owner, CurrentTime);
+        XSync(display, False);
+        m_started = XGetSelectionOwner(display, clipboard) == owner;
+        while (!m_stop) {
+            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            ::poll(&fd, 1, 20);
+            while (XPending(display)) {
+                XEvent event;
+                XNextEvent(display, &event);
+                if (event.type != SelectionRequest)
+                    continue;
+                const XSelectionRequestEvent& request = event.xselectionrequest;
+                if (m_holding && (request.requestor & ~m_mask) != m_ownBase && !m_held) {
+                    m_held = true;
+                    continue;
+                }
+                XSelectionEvent refusal = {};
+                refusal.type = SelectionNotify;
+                refusal.requestor = request.requestor;
+                refusal.selection = request.selection;
+                refusal.target = request.target;
+                refusal.property = None;
+                refusal.time = request.time;
+                XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&refusal));
+                XFlush(display);
+            }
+        }
+        XCloseDisplay(display);
+    }
+
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_started{false};
+    std::atomic<bool> m_holding{false};
+    std::atomic<bool> m_held{false};
+    unsigned long m_ownBase = 0;
+    unsigned long m_mask = 0;
+};
 } // namespace
 
 class QuitTest : public QObject
@@ -113,6 +196,8 @@ private slots:
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt();
     void signOutEndsEveryOpenDialog_data();
     void signOutEndsEveryOpenDialog();
+    void forcedSignOutKeepsTheKeysTypedBeforeIt_data();
+    void forcedSignOutKeepsTheKeysTypedBeforeIt();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -1297,6 +1382,58 @@ void QuitTest::signOutEndsEveryOpenDialog()
     expectCleanExit();
     if (!stored.isNull())
         QCOMPARE(storedTexts(), stored);
+}
+
+void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("stored") << false;
+    QTest::newRow("database refuses") << true;
+}
+
+void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt()
+{
+    QFETCH(bool, refused);
+    QVERIFY(seedBook());
+    QVERIFY(!refused || refuse(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE")));
+    // The start's profile request is held, to be answered "sign in again".
+    QVERIFY(m_platform.start() && m_platform.reset());
+    QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
+    QVERIFY(m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+    m_apiBase = m_platform.baseUrl();
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(typeIntoTheBook(shelf) != None);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
+    // Another program takes the clipboard. Shift+Home selects the line,
+    // which the client offers as the X selection once it has taken what
+    // came before; End leaves the selection.
+    ClipboardHolder holder;
+    QVERIFY(holder.start());
+    const Window selectionBefore = XGetSelectionOwner(m_display, XA_PRIMARY);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Shift_L), True, CurrentTime);
+    typeKey(XK_Home);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Shift_L), False, CurrentTime);
+    QTRY_VERIFY_WITH_TIMEOUT(XGetSelectionOwner(m_display, XA_PRIMARY) != selectionBefore, kPatience);
+    typeKey(XK_End);
+    // Ctrl+V: the editor asks the clipboard, which does not answer; the
+    // client takes no event until it gives up (five seconds), while the
+    // fourteen keys and then the reply reach it. The reply is handled first.
+    holder.holdNext();
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), True, CurrentTime);
+    typeKey(XK_v);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), False, CurrentTime);
+    QTRY_VERIFY_WITH_TIMEOUT(holder.clientWaits(), kPatience);
+    for (KeySym key : {XK_a, XK_b, XK_c, XK_d, XK_e, XK_f, XK_g, XK_h, XK_i, XK_k, XK_l, XK_m, XK_n, XK_o})
+        typeKey(key);
+    QVERIFY(m_platform.releaseHeld());
+    QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).isEmpty() && clientWindows(false) == clientWindows(false, kSignInTitle),
+                             kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
+    QVERIFY2(kept.contains(QStringLiteral("zqxjabcdefghiklmno")), qPrintable(kept));
 }
 
 QTEST_MAIN(QuitTest)
