@@ -15,6 +15,7 @@
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/login/Dialog_LoginMain.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -111,7 +112,7 @@ void CUiManager::showMessage(const QString& text, int kind, int msecs)
         own = m_bookshelf->tips();
     } else if (m_mainMode == 1) {
         showCreationMessage(text, kind, msecs);
-        own = m_creation ? creationWindow()->tips() : nullptr;
+        own = creationWindow() ? creationWindow()->tips() : nullptr;
     }
     // A modal dialog over the main window (the settings page) shows the toast
     // in itself, where the author is looking, at a place that covers none of
@@ -295,6 +296,8 @@ void CUiManager::logout()
         if (!PendingInput::deliver())
             qWarning() << "sign-out: the window system did not hand over the input in time";
     }
+    // A title box of the tree still open was never confirmed.
+    CBookVolumeController::instance()->dropTitleEditing();
     // Every dialog, box, menu and chooser of the author ends first, with no
     // answer: none may act for an author who is gone, and a preview one
     // showed is taken back before the settings are stored.

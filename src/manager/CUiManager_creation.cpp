@@ -31,14 +31,17 @@
 
 Widget_Creation* CUiManager::creationWindow() const
 {
-    return static_cast<Widget_Creation*>(m_creation.data());
+    // Null while the window is being destroyed: once its own destructor has
+    // run it is no writing window any more, and nothing may reach it as one.
+    return qobject_cast<Widget_Creation*>(m_creation.data());
 }
 
 Widget_Creation_Content* CUiManager::editorShowing(int localChapterId) const
 {
-    if (!m_creation || localChapterId < 1)
+    const Widget_Creation* writing = creationWindow();
+    if (writing == nullptr || localChapterId < 1)
         return nullptr;
-    Widget_Creation_Content* content = creationWindow()->getContent();
+    Widget_Creation_Content* content = writing->getContent();
     return content->currentChapterId() == localChapterId ? content : nullptr;
 }
 
@@ -49,8 +52,8 @@ QWidget* CUiManager::creationWidget() const
 
 void CUiManager::showCreationMessage(const QString& text, int kind, int msecs)
 {
-    if (m_creation)
-        creationWindow()->showMessage(text, kind, msecs);
+    if (Widget_Creation* writing = creationWindow())
+        writing->showMessage(text, kind, msecs);
 }
 
 void CUiManager::openCreation(T_Book* book)
@@ -103,15 +106,16 @@ void CUiManager::openCreation(T_Book* book)
 
 void CUiManager::closeCreation()
 {
-    if (!m_creation)
+    Widget_Creation* writing = creationWindow();
+    if (writing == nullptr)
         return;
     // The open chapter is saved before anything is torn down; words that
     // cannot be stored keep the window open.
-    if (!creationWindow()->on_creation_close())
+    if (!writing->on_creation_close())
         return;
     emit sig_CleanCreationScroll();
-    creationWindow()->chapterPane()->closePreview();
-    creationWindow()->hide();
+    writing->chapterPane()->closePreview();
+    writing->hide();
     MemoItemManager::instance()->closeAll();
     m_mainMode = 0;
     m_currentPage = 1;
@@ -136,15 +140,16 @@ void CUiManager::closeCreation()
 
 void CUiManager::saveChapter()
 {
-    if (m_creation)
-        creationWindow()->getContent()->saveChapter(true);
+    if (Widget_Creation* writing = creationWindow())
+        writing->getContent()->saveChapter(true);
 }
 
 Widget_Creation_Content* CUiManager::editorWithUnstorableWords()
 {
-    if (!m_creation)
+    Widget_Creation* writing = creationWindow();
+    if (writing == nullptr)
         return nullptr;
-    Widget_Creation_Content* content = creationWindow()->getContent();
+    Widget_Creation_Content* content = writing->getContent();
     if (content->saveChapter(true) || !content->holdsUnsavedText())
         return nullptr;
     return content;
@@ -302,43 +307,47 @@ void CUiManager::chapterContent(T_Book* book, T_Chapter* chapter)
 
 void CUiManager::showChapter(T_Book* book, T_Chapter* chapter)
 {
-    if (m_creation)
-        creationWindow()->getContent()->showChapter(book, chapter, false);
+    if (Widget_Creation* writing = creationWindow())
+        writing->getContent()->showChapter(book, chapter, false);
 }
 
 void CUiManager::focusEditor()
 {
-    if (m_creation)
-        creationWindow()->getContent()->setEditFocus();
+    if (Widget_Creation* writing = creationWindow())
+        writing->getContent()->setEditFocus();
 }
 
 void CUiManager::updateChapterTitle(int localChapterId, const QString& name)
 {
-    if (m_creation)
-        creationWindow()->renameChapterTab(localChapterId, name);
+    if (Widget_Creation* writing = creationWindow())
+        writing->renameChapterTab(localChapterId, name);
 }
 
 T_Chapter* CUiManager::currentChapter() const
 {
-    return m_creation ? creationWindow()->getContent()->currentChapter() : nullptr;
+    const Widget_Creation* writing = creationWindow();
+    return writing ? writing->getContent()->currentChapter() : nullptr;
 }
 
 void CUiManager::editorCopy()
 {
-    if (m_creation && m_mainMode == 1)
-        creationWindow()->getContent()->copy();
+    Widget_Creation* writing = creationWindow();
+    if (writing != nullptr && m_mainMode == 1)
+        writing->getContent()->copy();
 }
 
 void CUiManager::editorPaste()
 {
-    if (m_creation && m_mainMode == 1)
-        creationWindow()->getContent()->paste();
+    Widget_Creation* writing = creationWindow();
+    if (writing != nullptr && m_mainMode == 1)
+        writing->getContent()->paste();
 }
 
 void CUiManager::editorMoveCursor(int where)
 {
-    if (m_creation && m_mainMode == 1)
-        creationWindow()->getContent()->moveCursorToEdge(where);
+    Widget_Creation* writing = creationWindow();
+    if (writing != nullptr && m_mainMode == 1)
+        writing->getContent()->moveCursorToEdge(where);
 }
 
 bool CUiManager::isFullScreen() const
@@ -387,8 +396,8 @@ void CUiManager::setWindowFullScreen(bool on)
     qDebug() << "window state" << state;
     if (m_bookshelf)
         m_bookshelf->updateMargins();
-    if (m_creation)
-        creationWindow()->updateFullScreenLayout();
+    if (Widget_Creation* writing = creationWindow())
+        writing->updateFullScreenLayout();
 }
 
 void CUiManager::setWritingLock(bool on, bool notify)

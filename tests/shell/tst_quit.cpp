@@ -196,6 +196,8 @@ private slots:
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt();
     void signOutEndsEveryOpenDialog_data();
     void signOutEndsEveryOpenDialog();
+    void unconfirmedChapterNameIsNotStored_data();
+    void unconfirmedChapterNameIsNotStored();
     void forcedSignOutKeepsTheKeysTypedBeforeIt_data();
     void forcedSignOutKeepsTheKeysTypedBeforeIt();
 
@@ -214,6 +216,8 @@ private:
     // The seeded author's stored settings; false when they cannot be read.
     bool storedConf(T_UserConf& conf, const QString& file = QString());
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
+    // The values of the first column the query gives on the database file.
+    QStringList storedRows(const QString& sql);
     // The client's home and temporary folders are given ones when not empty.
     void startClient(const QString& home = QString(), const QString& temp = QString());
     // The chapter's saves fail (a trigger in the file), and the recovery
@@ -301,6 +305,13 @@ private:
     QPoint m_close;
     bool m_mounted = false;
     QPoint m_chapterRow;
+    // The chapter name box of the first chapter: its border, where its first
+    // letter is; the next chapter's is a row further down.
+    QPoint m_nameBox;
+    QPoint m_nameLetter;
+    int m_rowStep = 0;
+    QPoint m_volumeNameBox;
+    QPoint m_volumeNameLetter;
     QPoint m_volumeTitle;
     QPoint m_setup;
     QPoint m_binButton;
@@ -468,6 +479,19 @@ bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
         };
         m_chapterRow = chapter ? inWindow(chapter) : QPoint();
         m_volumeTitle = volume ? inWindow(volume) : QPoint();
+        // The name boxes of the first chapter and volume: the left border, and the first letter.
+        const auto boxAt = [tree](QQuickItem* box, QPoint& border, QPoint& letter) {
+            const auto at = [&](qreal x) {
+                return tree->mapTo(tree->window(), box->mapToScene(QPointF(x, box->height() / 2)).toPoint());
+            };
+            border = at(0);
+            letter = at(box->property("leftPadding").toReal() + 6);
+        };
+        if (auto* box = chapter ? chapter->findChild<QQuickItem*>(QStringLiteral("chapterNameBox")) : nullptr)
+            boxAt(box, m_nameBox, m_nameLetter);
+        if (auto* box = volume ? volume->parentItem()->findChild<QQuickItem*>(QStringLiteral("volumeNameBox")) : nullptr)
+            boxAt(box, m_volumeNameBox, m_volumeNameLetter);
+        m_rowStep = tree->rootObject()->property("rowHeight").toInt();
         QWidget* writing = tree->window();
         m_setMoney = middleOf(writing->findChild<QWidget*>(QStringLiteral("btn_setMoney")), writing);
         m_skin = middleOf(writing->findChild<QWidget*>(QStringLiteral("btnSkin")), writing);
@@ -554,6 +578,24 @@ QString QuitTest::storedTexts(const QString& file)
     CUiManager::instance()->shutdown();
     jobs->close();
     return text;
+}
+
+QStringList QuitTest::storedRows(const QString& sql)
+{
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rows"));
+        db.setDatabaseName(dbFile());
+        QSqlQuery query(db);
+        if (db.open() && query.exec(sql)) {
+            while (query.next())
+                rows << query.value(0).toString();
+        } else {
+            rows << QStringLiteral("(unreadable)");
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("rows"));
+    return rows;
 }
 
 bool QuitTest::storedConf(T_UserConf& conf, const QString& file)
@@ -1382,6 +1424,80 @@ void QuitTest::signOutEndsEveryOpenDialog()
     expectCleanExit();
     if (!stored.isNull())
         QCOMPARE(storedTexts(), stored);
+}
+
+void QuitTest::unconfirmedChapterNameIsNotStored_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("ending");
+    for (const char* box : {"rename", "new chapter"}) {
+        for (const char* ending : {"session end", "sign-out", "Escape"})
+            QTest::addRow("%s, %s", box, ending) << QString::fromLatin1(box) << QString::fromLatin1(ending);
+    }
+    QTest::newRow("volume, session end") << "volume" << "session end";
+}
+
+void QuitTest::unconfirmedChapterNameIsNotStored()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, ending);
+    QVERIFY(seedBook());
+    const bool newChapter = box == QLatin1String("new chapter");
+    const bool volume = box == QLatin1String("volume");
+    const QString volumeNames = QStringLiteral("select name from tb_volume order by localId;");
+    const QStringList volumesBefore = storedRows(volumeNames);
+    const bool signOut = ending == QLatin1String("sign-out");
+    if (signOut) {
+        // The start's profile request is held, to be answered "sign in again".
+        QVERIFY(m_platform.start() && m_platform.reset());
+        QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
+        QVERIFY(m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+        m_apiBase = m_platform.baseUrl();
+    }
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    const Window writing = openBook(shelf);
+    QVERIFY(writing != None);
+    // The focus a window manager gives the window clicked.
+    XSetInputFocus(m_display, writing, RevertToPointerRoot, CurrentTime);
+    clickAt(writing);
+    // The menu takes the keyboard: the third item of a chapter's renames it,
+    // the second makes a new chapter below, to be named at once; the third
+    // of a volume's renames the volume.
+    clickAt(writing, volume ? m_volumeTitle : m_chapterRow, Button3);
+    QVERIFY(awaitNewWindow({writing}, QSize(1, 1)) != None);
+    for (int i = newChapter ? 2 : 3; i > 0; --i)
+        typeKey(XK_Down);
+    typeKey(XK_Return);
+    // The box is open once its border shows; the letters typed take the
+    // place of the name.
+    const QPoint row(0, newChapter ? m_rowStep : 0);
+    const QPoint border = (volume ? m_volumeNameBox : m_nameBox) + row;
+    const QPoint letter = (volume ? m_volumeNameLetter : m_nameLetter) + row;
+    const QColor drawn(0x34, 0x70, 0xff);
+    QTRY_COMPARE_WITH_TIMEOUT(shot(writing, border).pixelColor(0, 0), drawn, kPatience);
+    const QImage name = shot(writing, letter, 8);
+    typeKey(XK_z);
+    typeKey(XK_q);
+    QTRY_VERIFY_WITH_TIMEOUT(shot(writing, letter, 8) != name, kPatience);
+    if (ending == QLatin1String("Escape")) {
+        typeKey(XK_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(shot(writing, border).pixelColor(0, 0) != drawn, kPatience);
+    } else if (signOut) {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
+        QVERIFY(m_platform.releaseHeld());
+        QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).isEmpty()
+                                     && clientWindows(false) == clientWindows(false, kSignInTitle),
+                                 kPatience);
+    }
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    // The names as they were, and no rename for the platform.
+    QCOMPARE(storedRows(QStringLiteral("select name from tb_chapter order by localId;")).join(QLatin1Char(',')),
+             QString::fromUtf8(newChapter ? "第一章,第二章 " : "第一章"));
+    QCOMPARE(storedRows(volumeNames), volumesBefore);
+    QCOMPARE(storedRows(QStringLiteral("select count(*) from tb_job where jobType in (1015, 1032);")), QStringList{"0"});
 }
 
 void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt_data()
