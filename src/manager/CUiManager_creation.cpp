@@ -220,8 +220,10 @@ QString CUiManager::keepUnsavedWords(Widget_Creation_Content* content)
 
 QString CUiManager::keepUnsavedWords(const QString& book, const QString& chapter, const QString& text)
 {
+    // The words are the signed-in author's: that author's next sign-in names the file.
+    const int uid = CPublicManager::instance()->userInfo.uid;
     // Nobody is asked while a place the next start looks in takes the words.
-    QString path = TextRecovery::keepSomewhere(book, chapter, text);
+    QString path = TextRecovery::keepSomewhere(uid, book, chapter, text);
     QStringList refused = TextRecovery::fallbackFolders();
     while (path.isEmpty()) {
         // The words are about to go with the program or the session: the
@@ -238,7 +240,7 @@ QString CUiManager::keepUnsavedWords(const QString& book, const QString& chapter
             continue;
         }
         // No answer never lets the words go; a place may have room by now.
-        path = TextRecovery::keepSomewhere(book, chapter, text);
+        path = TextRecovery::keepSomewhere(uid, book, chapter, text);
         refused = TextRecovery::fallbackFolders();
         // The program must end.
         if (answer == WordsAnswer::Ended)
@@ -269,7 +271,9 @@ bool CUiManager::shownChapterText(int localChapterId, QString* text) const
 
 void CUiManager::tellRecoveredText()
 {
-    const QStringList files = TextRecovery::untold();
+    // Only the signed-in author's files, and files whose author is unknown.
+    const int uid = CPublicManager::instance()->userInfo.uid;
+    const QStringList files = TextRecovery::untold(uid);
     if (files.isEmpty() || !canBuildWindows())
         return;
     // A box, not a toast: no later message may take its place before the
@@ -281,13 +285,15 @@ void CUiManager::tellRecoveredText()
         m_recoveredBox->setDefaultButton(QMessageBox::Ok);
         m_recoveredBox->setAttribute(Qt::WA_DeleteOnClose);
         BkMessageBox* box = m_recoveredBox.data();
-        // Read: the author's OK, Escape or close, not a box ended by a quit.
+        // Read: the author's OK, Escape or close, not a box ended by a quit
+        // or a sign-out. Read by the author it was shown to.
         connect(box, &QDialog::finished, this, [box](int result) {
             if (result == QMessageBox::Ok || result == BkMessageBox::kEscape
                 || result == BkMessageBox::kClosedByTitleBar)
-                TextRecovery::markTold(box->property("files").toStringList());
+                TextRecovery::markTold(box->property("uid").toInt(), box->property("files").toStringList());
         });
     }
+    m_recoveredBox->setProperty("uid", uid);
     m_recoveredBox->setProperty("files", files);
     m_recoveredBox->setText(
         tr("Text that could not be saved last time was kept in %1").arg(files.join(QLatin1Char('\n'))));

@@ -196,6 +196,7 @@ private slots:
     void escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt();
     void signOutEndsEveryOpenDialog_data();
     void signOutEndsEveryOpenDialog();
+    void recoveredWordsAreToldOnlyToTheirAuthor();
     void unconfirmedChapterNameIsNotStored_data();
     void unconfirmedChapterNameIsNotStored();
     void forcedSignOutKeepsTheKeysTypedBeforeIt_data();
@@ -216,7 +217,10 @@ private:
     // The seeded author's stored settings; false when they cannot be read.
     bool storedConf(T_UserConf& conf, const QString& file = QString());
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
-    // The values of the first column the query gives on the database file.
+    // The author the next start signs in, made with a sign-in when missing.
+    bool rememberAuthor(int uid);
+    // Runs the statement on the database file: the values of the first
+    // column of its rows ("(unreadable)" when it failed).
     QStringList storedRows(const QString& sql);
     // The client's home and temporary folders are given ones when not empty.
     void startClient(const QString& home = QString(), const QString& temp = QString());
@@ -578,6 +582,27 @@ QString QuitTest::storedTexts(const QString& file)
     CUiManager::instance()->shutdown();
     jobs->close();
     return text;
+}
+
+bool QuitTest::rememberAuthor(int uid)
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    TS_Author_Info user;
+    T_UserConf conf;
+    bool remembered = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")));
+    if (remembered && !db->getUserData(uid, user, conf)) {
+        user.uid = conf.uid = uid;
+        conf.systemConf.isTray = 0;
+        remembered = db->insertUser(user, conf);
+    }
+    if (remembered && user.token.isEmpty()) {
+        user.uid = uid;
+        user.token = QStringLiteral("token-%1").arg(uid);
+        remembered = db->updateUser(user);
+    }
+    remembered = remembered && db->saveLastLogin(uid);
+    db->close();
+    return remembered;
 }
 
 QStringList QuitTest::storedRows(const QString& sql)
@@ -1424,6 +1449,58 @@ void QuitTest::signOutEndsEveryOpenDialog()
     expectCleanExit();
     if (!stored.isNull())
         QCOMPARE(storedTexts(), stored);
+}
+
+void QuitTest::recoveredWordsAreToldOnlyToTheirAuthor()
+{
+    QVERIFY(seedBook());
+    QVERIFY(refuse(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE")));
+    // The start's profile request is held, to be answered "sign in again".
+    QVERIFY(m_platform.start() && m_platform.reset());
+    QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
+    QVERIFY(m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
+    m_apiBase = m_platform.baseUrl();
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(typeIntoTheBook(shelf) != None);
+    // The platform signs the author out; the words no save took go to a file.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
+    QVERIFY(m_platform.releaseHeld());
+    QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).isEmpty() && clientWindows(false) == clientWindows(false, kSignInTitle),
+                             kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QMap<QString, QString> kept = keptIn(recoveryFolder());
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(kept.first().contains(QStringLiteral("zqxj")));
+    const QString mark = kept.firstKey() + QStringLiteral(".untold");
+    QVERIFY(QFile::exists(mark));
+
+    // Another author signs in on this machine: no box names the file. The
+    // memo list opens after whatever the start shows with the bookshelf.
+    QVERIFY(storedRows(QStringLiteral("DROP TRIGGER refuse;")).isEmpty());
+    m_apiBase.clear();
+    QVERIFY(rememberAuthor(10002));
+    startClient();
+    shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(awaitNewWindow({shelf}, QSize(300, 150), [&] { clickAt(shelf, m_memo); }) != None);
+    QVERIFY(clientWindows(false, kBoxTitle).isEmpty());
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    QVERIFY(QFile::exists(mark));
+
+    // The author signs in again: the box names the file until the author closes it.
+    QVERIFY(rememberAuthor(10001));
+    startClient();
+    Window box = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), kPatience);
+    QVERIFY(QFile::exists(mark));
+    // Escape reads the box too, and does nothing to the bookshelf behind it.
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(mark) || (clickAt(box), typeKey(XK_Escape), false), kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
 }
 
 void QuitTest::unconfirmedChapterNameIsNotStored_data()
