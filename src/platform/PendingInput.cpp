@@ -5,10 +5,12 @@
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QThread>
+#include <QWindow>
 #include <QX11Info>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -70,8 +72,10 @@ private:
 
 bool PendingInput::deliver()
 {
-    // Keys go to the window that has the keyboard: with none of ours, none are on their way.
-    if (!QX11Info::isPlatformX11() || QGuiApplication::focusWindow() == nullptr)
+    // Keys reach only a window that shows: with none of ours, none are on their way.
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    if (!QX11Info::isPlatformX11()
+        || std::none_of(windows.cbegin(), windows.cend(), [](const QWindow* w) { return w->isVisible(); }))
         return true;
     xcb_connection_t* connection = QX11Info::connection();
     static Mailbox box;

@@ -12,6 +12,6 @@ public:
     // calls of the program (replies among them) run on the way, timers and
     // sockets wait. Bounded: false when the window system did not answer in
     // time. Nothing to do (true) without a window system or while no window
-    // of the program has the keyboard.
+    // of the program shows.
     static bool deliver();
 };
