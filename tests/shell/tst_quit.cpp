@@ -89,83 +89,62 @@ QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& t
     return nullptr;
 }
 
-// Owns the clipboard through a connection of its own, on a thread of its
-// own: this process's windows hear at once that there is nothing to paste,
-// while the first request of another program is left unanswered, so that it
-// waits (Qt gives up after five seconds) and takes no event meanwhile.
+// Owns the clipboard through a connection and a thread of its own: every
+// request is refused at once, but after holdNext() the next one of another
+// program is left unanswered, and that program waits (Qt gives up after five
+// seconds), taking no event meanwhile.
 class ClipboardHolder
 {
 public:
-    ClipboardHolder()
+    ClipboardHolder() : m_display(XOpenDisplay(nullptr))
     {
         const xcb_setup_t* setup = xcb_get_setup(QX11Info::connection());
         m_ownBase = setup->resource_id_base;
         m_mask = setup->resource_id_mask;
+        const Atom clipboard = XInternAtom(m_display, "CLIPBOARD", False);
+        const Window owner = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(m_display, clipboard, owner, CurrentTime);
+        m_owns = XGetSelectionOwner(m_display, clipboard) == owner;
+        m_thread = std::thread([this] { answer(); });
     }
     ~ClipboardHolder()
     {
         m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
+        m_thread.join();
+        XCloseDisplay(m_display);
     }
-    bool start()
-    {
-        m_thread = std::thread([this] { run(); });
-        while (!m_started && !m_stop)
-            std::this_thread::yield();
-        return m_started;
-    }
-    // The next request of another program is left unanswered.
+    bool owns() const { return m_owns; }
     void holdNext() { m_holding = true; }
-    bool clientWaits() const { return m_held; }
+    bool holds() const { return m_held; }
 
 private:
-    void run()
+    void answer()
     {
-        Display* display = XOpenDisplay(nullptr);
-        if (!display) {
-            m_stop = true;
-            return;
-        }
-        const Atom clipboard = XInternAtom(display, "CLIPBOARD", False);
-        const Window owner = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0);
-        XSetSelectionOwner(display, clipboard, owner, CurrentTime);
-        XSync(display, False);
-        m_started = XGetSelectionOwner(display, clipboard) == owner;
         while (!m_stop) {
-            pollfd fd{ConnectionNumber(display), POLLIN, 0};
+            pollfd fd{ConnectionNumber(m_display), POLLIN, 0};
             ::poll(&fd, 1, 20);
-            while (XPending(display)) {
-                XEvent event;
-                XNextEvent(display, &event);
-                if (event.type != SelectionRequest)
+            for (XEvent event; XPending(m_display) > 0;) {
+                XNextEvent(m_display, &event);
+                const XSelectionRequestEvent& asked = event.xselectionrequest;
+                if (event.type != SelectionRequest
+                    || (m_holding && (asked.requestor & ~m_mask) != m_ownBase && !m_held.exchange(true)))
                     continue;
-                const XSelectionRequestEvent& request = event.xselectionrequest;
-                if (m_holding && (request.requestor & ~m_mask) != m_ownBase && !m_held) {
-                    m_held = true;
-                    continue;
-                }
-                XSelectionEvent refusal = {};
-                refusal.type = SelectionNotify;
-                refusal.requestor = request.requestor;
-                refusal.selection = request.selection;
-                refusal.target = request.target;
-                refusal.property = None;
-                refusal.time = request.time;
-                XSendEvent(display, request.requestor, False, 0, reinterpret_cast<XEvent*>(&refusal));
-                XFlush(display);
+                XSelectionEvent refusal{SelectionNotify, 0, True, m_display, asked.requestor, asked.selection,
+                                        asked.target, None, asked.time};
+                XSendEvent(m_display, asked.requestor, False, 0, reinterpret_cast<XEvent*>(&refusal));
+                XFlush(m_display);
             }
         }
-        XCloseDisplay(display);
     }
 
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_started{false};
-    std::atomic<bool> m_holding{false};
-    std::atomic<bool> m_held{false};
+    Display* m_display;
     unsigned long m_ownBase = 0;
     unsigned long m_mask = 0;
+    bool m_owns = false;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_holding{false};
+    std::atomic<bool> m_held{false};
+    std::thread m_thread;
 };
 } // namespace
 
@@ -217,6 +196,11 @@ private:
     // The seeded author's stored settings; false when they cannot be read.
     bool storedConf(T_UserConf& conf, const QString& file = QString());
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
+    // The platform holds the start's profile request, to answer it "sign in
+    // again" at releaseHeld(); nothing else gets through.
+    bool holdSignInAgain();
+    // The sign-in dialog is the client's only window.
+    bool signInAlone() const;
     // The author the next start signs in, made with a sign-in when missing.
     bool rememberAuthor(int uid);
     // Runs the statement on the database file: the values of the first
@@ -582,6 +566,21 @@ QString QuitTest::storedTexts(const QString& file)
     CUiManager::instance()->shutdown();
     jobs->close();
     return text;
+}
+
+bool QuitTest::holdSignInAgain()
+{
+    const bool held = m_platform.start() && m_platform.reset()
+        && m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1)
+        && m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1);
+    m_apiBase = m_platform.baseUrl();
+    return held;
+}
+
+bool QuitTest::signInAlone() const
+{
+    const QList<Window> shown = clientWindows(false);
+    return shown.size() == 1 && shown == clientWindows(false, kSignInTitle);
 }
 
 bool QuitTest::rememberAuthor(int uid)
@@ -1437,10 +1436,6 @@ void QuitTest::signOutEndsEveryOpenDialog()
         QVERIFY(m_platform.releaseHeld());
     }
     // The sign-in alone is on screen, and Enter answers nothing of the author's.
-    const auto signInAlone = [this] {
-        const QList<Window> shown = clientWindows(false);
-        return shown.size() == 1 && shown == clientWindows(false, kSignInTitle);
-    };
     QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), kPatience);
     // The client goes on (a lock ended unanswered would quit it half a second later).
     QVERIFY(!QTest::qWaitFor([this] { return m_client.state() == QProcess::NotRunning; }, 1000));
@@ -1455,11 +1450,7 @@ void QuitTest::recoveredWordsAreToldOnlyToTheirAuthor()
 {
     QVERIFY(seedBook());
     QVERIFY(refuse(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE")));
-    // The start's profile request is held, to be answered "sign in again".
-    QVERIFY(m_platform.start() && m_platform.reset());
-    QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
-    QVERIFY(m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
-    m_apiBase = m_platform.baseUrl();
+    QVERIFY(holdSignInAgain());
     startClient();
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
@@ -1467,8 +1458,7 @@ void QuitTest::recoveredWordsAreToldOnlyToTheirAuthor()
     // The platform signs the author out; the words no save took go to a file.
     QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
     QVERIFY(m_platform.releaseHeld());
-    QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).isEmpty() && clientWindows(false) == clientWindows(false, kSignInTitle),
-                             kPatience);
+    QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), kPatience);
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
     const QMap<QString, QString> kept = keptIn(recoveryFolder());
@@ -1524,13 +1514,7 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     const QString volumeNames = QStringLiteral("select name from tb_volume order by localId;");
     const QStringList volumesBefore = storedRows(volumeNames);
     const bool signOut = ending == QLatin1String("sign-out");
-    if (signOut) {
-        // The start's profile request is held, to be answered "sign in again".
-        QVERIFY(m_platform.start() && m_platform.reset());
-        QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
-        QVERIFY(m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
-        m_apiBase = m_platform.baseUrl();
-    }
+    QVERIFY(!signOut || holdSignInAgain());
     startClient();
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
@@ -1564,9 +1548,7 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     } else if (signOut) {
         QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
         QVERIFY(m_platform.releaseHeld());
-        QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).isEmpty()
-                                     && clientWindows(false) == clientWindows(false, kSignInTitle),
-                                 kPatience);
+        QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), kPatience);
     }
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
@@ -1589,11 +1571,7 @@ void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt()
     QFETCH(bool, refused);
     QVERIFY(seedBook());
     QVERIFY(!refused || refuse(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE")));
-    // The start's profile request is held, to be answered "sign in again".
-    QVERIFY(m_platform.start() && m_platform.reset());
-    QVERIFY(m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1));
-    QVERIFY(m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1));
-    m_apiBase = m_platform.baseUrl();
+    QVERIFY(holdSignInAgain());
     startClient();
     Window shelf = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
@@ -1603,7 +1581,7 @@ void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt()
     // which the client offers as the X selection once it has taken what
     // came before; End leaves the selection.
     ClipboardHolder holder;
-    QVERIFY(holder.start());
+    QVERIFY(holder.owns());
     const Window selectionBefore = XGetSelectionOwner(m_display, XA_PRIMARY);
     XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Shift_L), True, CurrentTime);
     typeKey(XK_Home);
@@ -1617,12 +1595,11 @@ void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt()
     XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), True, CurrentTime);
     typeKey(XK_v);
     XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), False, CurrentTime);
-    QTRY_VERIFY_WITH_TIMEOUT(holder.clientWaits(), kPatience);
+    QTRY_VERIFY_WITH_TIMEOUT(holder.holds(), kPatience);
     for (KeySym key : {XK_a, XK_b, XK_c, XK_d, XK_e, XK_f, XK_g, XK_h, XK_i, XK_k, XK_l, XK_m, XK_n, XK_o})
         typeKey(key);
     QVERIFY(m_platform.releaseHeld());
-    QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false).isEmpty() && clientWindows(false) == clientWindows(false, kSignInTitle),
-                             kPatience);
+    QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), kPatience);
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
     const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
