@@ -52,6 +52,14 @@ Rectangle {
         }
     }
 
+    // A title box stores what was typed when the author confirms it: Enter,
+    // or moving on to another place of the window. The window losing the
+    // keyboard (another window, a menu, a sign-out or a quit hiding it) is
+    // no answer: the box closes with the title unchanged.
+    function confirmedBy(reason) {
+        return reason !== Qt.ActiveWindowFocusReason && reason !== Qt.PopupFocusReason
+    }
+
     // Scrolls the list the least that shows the part of its content from
     // top, of that height.
     function showSpan(top, height) {
@@ -233,17 +241,23 @@ Rectangle {
                     padding: Math.round(2 * root.s)
                     background: Rectangle { border.color: root.editorBorder; border.width: 1; color: root.backColor }
                     color: root.textColor
-                    function open() { text = volumeName; forceActiveFocus(); selectAll(); volumeCtr.takeKeys() }
+                    objectName: "volumeNameBox"
+                    // Set by Escape: the box closes with the title unchanged.
+                    property bool dropped: false
+                    function open() {
+                        dropped = false; text = volumeName; forceActiveFocus(); selectAll(); volumeCtr.takeKeys()
+                    }
                     onVisibleChanged: if (visible) open()
                     Component.onCompleted: if (visible) open()
                     onActiveFocusChanged: {
                         if (!activeFocus && visible) {
-                            if (text.length > 0 && text !== volumeName)
+                            if (!dropped && root.confirmedBy(focusReason) && text.length > 0 && text !== volumeName)
                                 volumeCtr.changeVolumeName(volumeDelegate.volumeIndex, text)
                             volumeCtr.editVolume(volumeDelegate.volumeIndex, false)
                         }
                     }
                     onAccepted: focus = false
+                    Keys.onEscapePressed: { dropped = true; focus = false }
                 }
                 MouseArea {
                     id: titleArea
@@ -342,9 +356,12 @@ Rectangle {
                             padding: Math.round(2 * root.s)
                             background: Rectangle { border.color: root.editorBorder; border.width: 1; color: root.backColor }
                             color: root.textColor
+                            objectName: "chapterNameBox"
+                            // Set by Escape: the box closes with the name unchanged.
+                            property bool dropped: false
                             // In view, as the name being typed is the author's.
                             function open() {
-                                text = chapterName; forceActiveFocus(); selectAll(); volumeCtr.takeKeys()
+                                dropped = false; text = chapterName; forceActiveFocus(); selectAll(); volumeCtr.takeKeys()
                                 Qt.callLater(root.showItem, chapterRow)
                             }
                             onVisibleChanged: if (visible) open()
@@ -353,13 +370,15 @@ Rectangle {
                             Component.onCompleted: if (visible) open()
                             onActiveFocusChanged: {
                                 if (!activeFocus && visible) {
-                                    if (text.length > 0 && text !== chapterName)
+                                    if (!dropped && root.confirmedBy(focusReason) && text.length > 0
+                                            && text !== chapterName)
                                         volumeCtr.changeChapterName(localVolumeId, localId,
                                                                     chapterDelegate.chapterIndex, text)
                                     volumeCtr.editChapter(localVolumeId, chapterDelegate.chapterIndex, false)
                                 }
                             }
                             onAccepted: focus = false
+                            Keys.onEscapePressed: { dropped = true; focus = false }
                         }
                         MouseArea {
                             id: chapterArea

@@ -5,6 +5,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "outline/COutlineController.h"
+#include "platform/PendingInput.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/BookshelfTips.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
@@ -15,6 +16,7 @@
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/login/Dialog_LoginMain.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -23,6 +25,7 @@
 #include <QFontDatabase>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QSystemTrayIcon>
 #include <QThread>
 #include <QTimer>
@@ -127,7 +130,7 @@ void CUiManager::presentMessage(const QString& text, int kind, int msecs)
         own = m_bookshelf->tips();
     } else if (m_mainMode == 1) {
         showCreationMessage(text, kind, msecs);
-        own = m_creation ? creationWindow()->tips() : nullptr;
+        own = creationWindow() ? creationWindow()->tips() : nullptr;
     }
     // A modal dialog over the main window (the settings page) shows the toast
     // in itself, where the author is looking, at a place that covers none of
@@ -297,8 +300,22 @@ void CUiManager::endOpenWindows()
 
 void CUiManager::logout()
 {
-    if (m_signInState == 2)
+    // A sign-out under way takes no second one, whatever its waits let run.
+    if (m_signInState == 2 || m_signingOut)
         return;
+    const QScopedValueRollback<bool> signingOut(m_signingOut, true);
+    // Keys the author typed before the sign-out began may still wait behind
+    // the event that ends the session (a reply): they are typed first, and
+    // kept with the rest. A window one of them opens ends unanswered.
+    {
+        EndsWhatOpens ending;
+        if (QCoreApplication* app = QCoreApplication::instance())
+            app->installEventFilter(&ending);
+        if (!PendingInput::deliver())
+            qWarning() << "sign-out: the window system did not hand over the input in time";
+    }
+    // A title box of the tree still open was never confirmed.
+    CBookVolumeController::instance()->dropTitleEditing();
     // The author's import ends with the author's session, before the
     // sign-out stores anything: it holds the database's write lock.
     CJobManager::instance()->stopImport();

@@ -187,6 +187,8 @@ private:
     QList<QPointer<QWidget>> m_leavingWindows;
     // Set while a sign-out waits: ends what opens meanwhile.
     QPointer<QObject> m_endsWhatOpens;
+    // Set while logout() runs.
+    bool m_signingOut = false;
 
     // --- volume/chapter tree: reaching the writing window ---
 public:

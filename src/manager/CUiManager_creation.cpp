@@ -32,14 +32,17 @@
 
 Widget_Creation* CUiManager::creationWindow() const
 {
-    return static_cast<Widget_Creation*>(m_creation.data());
+    // Null while the window is being destroyed: once its own destructor has
+    // run it is no writing window any more, and nothing may reach it as one.
+    return qobject_cast<Widget_Creation*>(m_creation.data());
 }
 
 Widget_Creation_Content* CUiManager::editorShowing(int localChapterId) const
 {
-    if (!m_creation || localChapterId < 1)
+    const Widget_Creation* writing = creationWindow();
+    if (writing == nullptr || localChapterId < 1)
         return nullptr;
-    Widget_Creation_Content* content = creationWindow()->getContent();
+    Widget_Creation_Content* content = writing->getContent();
     return content->currentChapterId() == localChapterId ? content : nullptr;
 }
 
@@ -50,8 +53,8 @@ QWidget* CUiManager::creationWidget() const
 
 void CUiManager::showCreationMessage(const QString& text, int kind, int msecs)
 {
-    if (m_creation)
-        creationWindow()->showMessage(text, kind, msecs);
+    if (Widget_Creation* writing = creationWindow())
+        writing->showMessage(text, kind, msecs);
 }
 
 void CUiManager::openCreation(T_Book* book)
@@ -104,15 +107,16 @@ void CUiManager::openCreation(T_Book* book)
 
 void CUiManager::closeCreation()
 {
-    if (!m_creation)
+    Widget_Creation* writing = creationWindow();
+    if (writing == nullptr)
         return;
     // The open chapter is saved before anything is torn down; words that
     // cannot be stored keep the window open.
-    if (!creationWindow()->on_creation_close())
+    if (!writing->on_creation_close())
         return;
     emit sig_CleanCreationScroll();
-    creationWindow()->chapterPane()->closePreview();
-    creationWindow()->hide();
+    writing->chapterPane()->closePreview();
+    writing->hide();
     MemoItemManager::instance()->closeAll();
     m_mainMode = 0;
     m_currentPage = 1;
@@ -137,15 +141,16 @@ void CUiManager::closeCreation()
 
 void CUiManager::saveChapter()
 {
-    if (m_creation)
-        creationWindow()->getContent()->saveChapter(true);
+    if (Widget_Creation* writing = creationWindow())
+        writing->getContent()->saveChapter(true);
 }
 
 Widget_Creation_Content* CUiManager::editorWithUnstorableWords()
 {
-    if (!m_creation)
+    Widget_Creation* writing = creationWindow();
+    if (writing == nullptr)
         return nullptr;
-    Widget_Creation_Content* content = creationWindow()->getContent();
+    Widget_Creation_Content* content = writing->getContent();
     if (content->saveChapter(true) || !content->holdsUnsavedText())
         return nullptr;
     return content;
@@ -219,8 +224,10 @@ QString CUiManager::keepUnsavedWords(Widget_Creation_Content* content)
 
 QString CUiManager::keepUnsavedWords(const QString& book, const QString& chapter, const QString& text)
 {
+    // The words are the signed-in author's: that author's next sign-in names the file.
+    const int uid = CPublicManager::instance()->userInfo.uid;
     // Nobody is asked while a place the next start looks in takes the words.
-    QString path = TextRecovery::keepSomewhere(book, chapter, text);
+    QString path = TextRecovery::keepSomewhere(uid, book, chapter, text);
     QStringList refused = TextRecovery::fallbackFolders();
     while (path.isEmpty()) {
         // The words are about to go with the program or the session: the
@@ -237,7 +244,7 @@ QString CUiManager::keepUnsavedWords(const QString& book, const QString& chapter
             continue;
         }
         // No answer never lets the words go; a place may have room by now.
-        path = TextRecovery::keepSomewhere(book, chapter, text);
+        path = TextRecovery::keepSomewhere(uid, book, chapter, text);
         refused = TextRecovery::fallbackFolders();
         // The program must end.
         if (answer == WordsAnswer::Ended)
@@ -268,7 +275,9 @@ bool CUiManager::shownChapterText(int localChapterId, QString* text) const
 
 void CUiManager::tellRecoveredText()
 {
-    const QStringList files = TextRecovery::untold();
+    // Only the signed-in author's files, and files whose author is unknown.
+    const int uid = CPublicManager::instance()->userInfo.uid;
+    const QStringList files = TextRecovery::untold(uid);
     if (files.isEmpty() || !canBuildWindows())
         return;
     // A box, not a toast: no later message may take its place before the
@@ -280,13 +289,15 @@ void CUiManager::tellRecoveredText()
         m_recoveredBox->setDefaultButton(QMessageBox::Ok);
         m_recoveredBox->setAttribute(Qt::WA_DeleteOnClose);
         BkMessageBox* box = m_recoveredBox.data();
-        // Read: the author's OK, Escape or close, not a box ended by a quit.
+        // Read: the author's OK, Escape or close, not a box ended by a quit
+        // or a sign-out. Read by the author it was shown to.
         connect(box, &QDialog::finished, this, [box](int result) {
             if (result == QMessageBox::Ok || result == BkMessageBox::kEscape
                 || result == BkMessageBox::kClosedByTitleBar)
-                TextRecovery::markTold(box->property("files").toStringList());
+                TextRecovery::markTold(box->property("uid").toInt(), box->property("files").toStringList());
         });
     }
+    m_recoveredBox->setProperty("uid", uid);
     m_recoveredBox->setProperty("files", files);
     m_recoveredBox->setText(
         tr("Text that could not be saved last time was kept in %1").arg(files.join(QLatin1Char('\n'))));
@@ -306,43 +317,47 @@ void CUiManager::chapterContent(T_Book* book, T_Chapter* chapter)
 
 void CUiManager::showChapter(T_Book* book, T_Chapter* chapter)
 {
-    if (m_creation)
-        creationWindow()->getContent()->showChapter(book, chapter, false);
+    if (Widget_Creation* writing = creationWindow())
+        writing->getContent()->showChapter(book, chapter, false);
 }
 
 void CUiManager::focusEditor()
 {
-    if (m_creation)
-        creationWindow()->getContent()->setEditFocus();
+    if (Widget_Creation* writing = creationWindow())
+        writing->getContent()->setEditFocus();
 }
 
 void CUiManager::updateChapterTitle(int localChapterId, const QString& name)
 {
-    if (m_creation)
-        creationWindow()->renameChapterTab(localChapterId, name);
+    if (Widget_Creation* writing = creationWindow())
+        writing->renameChapterTab(localChapterId, name);
 }
 
 T_Chapter* CUiManager::currentChapter() const
 {
-    return m_creation ? creationWindow()->getContent()->currentChapter() : nullptr;
+    const Widget_Creation* writing = creationWindow();
+    return writing ? writing->getContent()->currentChapter() : nullptr;
 }
 
 void CUiManager::editorCopy()
 {
-    if (m_creation && m_mainMode == 1)
-        creationWindow()->getContent()->copy();
+    Widget_Creation* writing = creationWindow();
+    if (writing != nullptr && m_mainMode == 1)
+        writing->getContent()->copy();
 }
 
 void CUiManager::editorPaste()
 {
-    if (m_creation && m_mainMode == 1)
-        creationWindow()->getContent()->paste();
+    Widget_Creation* writing = creationWindow();
+    if (writing != nullptr && m_mainMode == 1)
+        writing->getContent()->paste();
 }
 
 void CUiManager::editorMoveCursor(int where)
 {
-    if (m_creation && m_mainMode == 1)
-        creationWindow()->getContent()->moveCursorToEdge(where);
+    Widget_Creation* writing = creationWindow();
+    if (writing != nullptr && m_mainMode == 1)
+        writing->getContent()->moveCursorToEdge(where);
 }
 
 bool CUiManager::isFullScreen() const
@@ -392,8 +407,8 @@ void CUiManager::setWindowFullScreen(bool on)
     qDebug() << "window state" << state;
     if (m_bookshelf)
         m_bookshelf->updateMargins();
-    if (m_creation)
-        creationWindow()->updateFullScreenLayout();
+    if (Widget_Creation* writing = creationWindow())
+        writing->updateFullScreenLayout();
 }
 
 void CUiManager::setWritingLock(bool on, bool notify)

@@ -13,15 +13,16 @@
 
 int CUiManager::countSensitiveWords(int flags)
 {
-    if (!m_creation)
+    const Widget_Creation* writing = creationWindow();
+    if (writing == nullptr)
         return 0;
-    return CPublicManager::instance()->sensitiveMatcher.scan(creationWindow()->getContent()->toPlainText(), flags);
+    return CPublicManager::instance()->sensitiveMatcher.scan(writing->getContent()->toPlainText(), flags);
 }
 
 void CUiManager::sensitiveWordsAction(int treatment)
 {
-    if (m_creation)
-        creationWindow()->showSensitiveWords(treatment);
+    if (Widget_Creation* writing = creationWindow())
+        writing->showSensitiveWords(treatment);
 }
 
 void CUiManager::moveToCursor(QWidget* menu, int flag)

@@ -15,6 +15,7 @@
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/shell/Dialog_Unlock.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -159,8 +160,8 @@ void CUiManager::setWindowSize()
     }
     if (window == m_bookshelf.data())
         m_bookshelf->updateMargins();
-    else if (m_creation)
-        creationWindow()->updateFullScreenLayout();
+    else if (Widget_Creation* writing = creationWindow())
+        writing->updateFullScreenLayout();
     window->show();
 }
 
@@ -224,6 +225,8 @@ void CUiManager::endSession()
 void CUiManager::shutdown()
 {
     m_idleTimer->stop();
+    // A title box of the tree still open was never confirmed.
+    CBookVolumeController::instance()->dropTitleEditing();
     // Words typed since the quit's own save are kept before the editor goes.
     saveChapterOnQuit();
     keepMemoWords();
@@ -252,8 +255,8 @@ void CUiManager::changeSkin(int type)
     emit sig_changeSkin();
     if (m_bookshelf)
         m_bookshelf->changeSkin();
-    if (m_creation)
-        creationWindow()->changeSkin();
+    if (Widget_Creation* writing = creationWindow())
+        writing->changeSkin();
 }
 
 int CUiManager::skinIconIndex()

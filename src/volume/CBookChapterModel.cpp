@@ -180,7 +180,7 @@ void CBookChapterModel::setItemName(int row, const QString& name)
 
 void CBookChapterModel::setItemEditing(int row, bool editing)
 {
-    if (!isRow(row))
+    if (!isRow(row) || m_items[row].editing == editing)
         return;
     m_items[row].editing = editing;
     notify(row);

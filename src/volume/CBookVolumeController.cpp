@@ -18,11 +18,14 @@
 #include "remote/records/VolumeRecords.h"
 
 #include <QDebug>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickWidget>
+#include <QQuickWindow>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -618,6 +621,20 @@ void CBookVolumeController::editChapter(int localVolumeId, int index, bool edit)
         model->setItemEditing(chapterSourceRow(localVolumeId, index), edit);
 }
 
+void CBookVolumeController::dropTitleEditing()
+{
+    if (!m_volumeModel)
+        return;
+    // A box no longer shown stores nothing when it loses the keyboard.
+    for (int row = 0; row < m_volumeModel->rowCount(); ++row) {
+        m_volumeModel->setVolumeEditing(row, false);
+        if (CBookChapterModel* chapters = m_volumeModel->getChapterModel(row)) {
+            for (int chapter = 0; chapter < chapters->rowCount(); ++chapter)
+                chapters->setItemEditing(chapter, false);
+        }
+    }
+}
+
 void CBookVolumeController::changeVolumeName(int index, const QString& name)
 {
     if (m_volumeModel)
@@ -655,8 +672,25 @@ void CBookVolumeController::takeKeys()
     // An editor opened while the chapter text had the focus (a new chapter is
     // opened before it is named) gets no keys until the panel has it. Coming
     // in, the panel tells the input method which editor now takes the text.
-    if (m_quickWidget && !m_quickWidget->hasFocus())
+    if (!m_quickWidget)
+        return;
+    if (!m_quickWidget->hasFocus())
         m_quickWidget->setFocus(Qt::OtherFocusReason);
+    // Opened from a menu, the editor shows while the menu's window still has
+    // the keyboard, and the panel's scene never hears that its own window
+    // has it again: it is handed the focus anew once the window has it.
+    QWindow* own = m_quickWidget->window()->windowHandle();
+    if (own == nullptr || QGuiApplication::focusWindow() == own)
+        return;
+    disconnect(m_keysBack);
+    m_keysBack = connect(qApp, &QGuiApplication::focusWindowChanged, this, [this, own](QWindow* now) {
+        disconnect(m_keysBack);
+        if (now != own || !m_quickWidget || !m_quickWidget->hasFocus()
+            || m_quickWidget->quickWindow()->activeFocusItem() != nullptr)
+            return;
+        m_quickWidget->clearFocus();
+        m_quickWidget->setFocus(Qt::OtherFocusReason);
+    });
 }
 
 int CBookVolumeController::themeOf(int styleType)

@@ -67,6 +67,10 @@ public:
     // so that nothing can be dragged or opened through it any more.
     void dropChapterItem(const T_Book* book, int localChapterId);
 
+    // Closes every open title box of the tree with nothing stored: the
+    // window goes (a sign-out, a quit) and nobody confirmed what was typed.
+    void dropTitleEditing();
+
     // Chapter local id -> order number of the volume's chapters as the tree
     // numbers them; empty when the tree shows another book or no such volume.
     QMap<int, int> getChapterOrderMap(int localVolumeId) const;
@@ -191,6 +195,8 @@ private:
     int m_localBookId = 0;
     int m_localChapterId = 0;
     QPointer<QQuickWidget> m_quickWidget;
+    // Set while an editor waits for its window to have the keyboard again.
+    QMetaObject::Connection m_keysBack;
     QPointer<CBookVolumeModel> m_volumeModel;
     QPointer<CBookVolumeSortModel> m_volumeSortModel;
 

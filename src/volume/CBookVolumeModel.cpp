@@ -212,7 +212,7 @@ void CBookVolumeModel::setVolumeName(int row, const QString& name)
 
 void CBookVolumeModel::setVolumeEditing(int row, bool editing)
 {
-    if (!isRow(row))
+    if (!isRow(row) || m_items[row]->editing == editing)
         return;
     m_items[row]->editing = editing;
     notify(row);

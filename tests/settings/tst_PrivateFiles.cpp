@@ -69,9 +69,9 @@ void PrivateFilesTest::startUpNarrowsTheAuthorsFilesAndBackups()
 void PrivateFilesTest::recoveredTextIsKeptPrivate()
 {
     QDir(getAppDataDir() + QStringLiteral("/recovered")).removeRecursively();
-    const QString path = TextRecovery::keep(QStringLiteral("书"), QStringLiteral("章"), QStringLiteral("没存下的字"));
+    const QString path = TextRecovery::keep(1, QStringLiteral("书"), QStringLiteral("章"), QStringLiteral("没存下的字"));
     QVERIFY(!path.isEmpty());
-    TextRecovery::takeUntold();
+    TextRecovery::takeUntold(1);
     const QString folder = QFileInfo(path).absolutePath();
     QCOMPARE(QFile::permissions(folder) & QFileDevice::Permissions(0x7077),
              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

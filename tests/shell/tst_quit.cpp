@@ -63,7 +63,11 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <atomic>
 #include <csignal>
+#include <poll.h>
+#include <thread>
+#include <xcb/xcb.h>
 #include <functional>
 #include <sys/mount.h>
 
@@ -95,6 +99,64 @@ QQuickItem* treeItem(QQuickItem* from, const std::function<bool(QQuickItem*)>& t
     }
     return nullptr;
 }
+
+// Owns the clipboard through a connection and a thread of its own: every
+// request is refused at once, but after holdNext() the next one of another
+// program is left unanswered, and that program waits (Qt gives up after five
+// seconds), taking no event meanwhile.
+class ClipboardHolder
+{
+public:
+    ClipboardHolder() : m_display(XOpenDisplay(nullptr))
+    {
+        const xcb_setup_t* setup = xcb_get_setup(QX11Info::connection());
+        m_ownBase = setup->resource_id_base;
+        m_mask = setup->resource_id_mask;
+        const Atom clipboard = XInternAtom(m_display, "CLIPBOARD", False);
+        const Window owner = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+        XSetSelectionOwner(m_display, clipboard, owner, CurrentTime);
+        m_owns = XGetSelectionOwner(m_display, clipboard) == owner;
+        m_thread = std::thread([this] { answer(); });
+    }
+    ~ClipboardHolder()
+    {
+        m_stop = true;
+        m_thread.join();
+        XCloseDisplay(m_display);
+    }
+    bool owns() const { return m_owns; }
+    void holdNext() { m_holding = true; }
+    bool holds() const { return m_held; }
+
+private:
+    void answer()
+    {
+        while (!m_stop) {
+            pollfd fd{ConnectionNumber(m_display), POLLIN, 0};
+            ::poll(&fd, 1, 20);
+            for (XEvent event; XPending(m_display) > 0;) {
+                XNextEvent(m_display, &event);
+                const XSelectionRequestEvent& asked = event.xselectionrequest;
+                if (event.type != SelectionRequest
+                    || (m_holding && (asked.requestor & ~m_mask) != m_ownBase && !m_held.exchange(true)))
+                    continue;
+                XSelectionEvent refusal{SelectionNotify, 0, True, m_display, asked.requestor, asked.selection,
+                                        asked.target, None, asked.time};
+                XSendEvent(m_display, asked.requestor, False, 0, reinterpret_cast<XEvent*>(&refusal));
+                XFlush(m_display);
+            }
+        }
+    }
+
+    Display* m_display;
+    unsigned long m_ownBase = 0;
+    unsigned long m_mask = 0;
+    bool m_owns = false;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_holding{false};
+    std::atomic<bool> m_held{false};
+    std::thread m_thread;
+};
 } // namespace
 
 class QuitTest : public QObject
@@ -131,6 +193,11 @@ private slots:
     void quitDuringAnImportStoresNothingOfIt_data();
     void quitDuringAnImportStoresNothingOfIt();
     void signOutEndsTheImportAndTheNextAuthorNeverSeesIt();
+    void recoveredWordsAreToldOnlyToTheirAuthor();
+    void unconfirmedChapterNameIsNotStored_data();
+    void unconfirmedChapterNameIsNotStored();
+    void forcedSignOutKeepsTheKeysTypedBeforeIt_data();
+    void forcedSignOutKeepsTheKeysTypedBeforeIt();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -147,6 +214,16 @@ private:
     // The seeded author's stored settings; false when they cannot be read.
     bool storedConf(T_UserConf& conf, const QString& file = QString());
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
+    // The platform holds the start's profile request, to answer it "sign in
+    // again" at releaseHeld(); nothing else gets through.
+    bool holdSignInAgain();
+    // The sign-in dialog is the client's only window.
+    bool signInAlone() const;
+    // The author the next start signs in, made with a sign-in when missing.
+    bool rememberAuthor(int uid);
+    // Runs the statement on the database file: the values of the first
+    // column of its rows ("(unreadable)" when it failed).
+    QStringList storedRows(const QString& sql);
     // The client's home and temporary folders are given ones when not empty.
     void startClient(const QString& home = QString(), const QString& temp = QString());
     // The chapter's saves fail (a trigger in the file), and the recovery
@@ -268,6 +345,13 @@ private:
     QPoint m_close;
     bool m_mounted = false;
     QPoint m_chapterRow;
+    // The chapter name box of the first chapter: its border, where its first
+    // letter is; the next chapter's is a row further down.
+    QPoint m_nameBox;
+    QPoint m_nameLetter;
+    int m_rowStep = 0;
+    QPoint m_volumeNameBox;
+    QPoint m_volumeNameLetter;
     QPoint m_volumeTitle;
     QPoint m_setup;
     QPoint m_binButton;
@@ -444,6 +528,19 @@ bool QuitTest::seedBook(int lockType, bool inBin, int lockSeconds)
         };
         m_chapterRow = chapter ? inWindow(chapter) : QPoint();
         m_volumeTitle = volume ? inWindow(volume) : QPoint();
+        // The name boxes of the first chapter and volume: the left border, and the first letter.
+        const auto boxAt = [tree](QQuickItem* box, QPoint& border, QPoint& letter) {
+            const auto at = [&](qreal x) {
+                return tree->mapTo(tree->window(), box->mapToScene(QPointF(x, box->height() / 2)).toPoint());
+            };
+            border = at(0);
+            letter = at(box->property("leftPadding").toReal() + 6);
+        };
+        if (auto* box = chapter ? chapter->findChild<QQuickItem*>(QStringLiteral("chapterNameBox")) : nullptr)
+            boxAt(box, m_nameBox, m_nameLetter);
+        if (auto* box = volume ? volume->parentItem()->findChild<QQuickItem*>(QStringLiteral("volumeNameBox")) : nullptr)
+            boxAt(box, m_volumeNameBox, m_volumeNameLetter);
+        m_rowStep = tree->rootObject()->property("rowHeight").toInt();
         QWidget* writing = tree->window();
         m_setMoney = middleOf(writing->findChild<QWidget*>(QStringLiteral("btn_setMoney")), writing);
         m_skin = middleOf(writing->findChild<QWidget*>(QStringLiteral("btnSkin")), writing);
@@ -530,6 +627,60 @@ QString QuitTest::storedTexts(const QString& file)
     CUiManager::instance()->shutdown();
     jobs->close();
     return text;
+}
+
+bool QuitTest::holdSignInAgain()
+{
+    const bool held = m_platform.start() && m_platform.reset()
+        && m_platform.addFault(QStringLiteral("/author/info"), QStringLiteral("code300"), -1)
+        && m_platform.addFault(QStringLiteral("*"), QStringLiteral("drop"), 0, -1);
+    m_apiBase = m_platform.baseUrl();
+    return held;
+}
+
+bool QuitTest::signInAlone() const
+{
+    const QList<Window> shown = clientWindows(false);
+    return shown.size() == 1 && shown == clientWindows(false, kSignInTitle);
+}
+
+bool QuitTest::rememberAuthor(int uid)
+{
+    CTessaneDb* db = CTessaneDb::instance();
+    TS_Author_Info user;
+    T_UserConf conf;
+    bool remembered = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db")));
+    if (remembered && !db->getUserData(uid, user, conf)) {
+        user.uid = conf.uid = uid;
+        conf.systemConf.isTray = 0;
+        remembered = db->insertUser(user, conf);
+    }
+    if (remembered && user.token.isEmpty()) {
+        user.uid = uid;
+        user.token = QStringLiteral("token-%1").arg(uid);
+        remembered = db->updateUser(user);
+    }
+    remembered = remembered && db->saveLastLogin(uid);
+    db->close();
+    return remembered;
+}
+
+QStringList QuitTest::storedRows(const QString& sql)
+{
+    QStringList rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rows"));
+        db.setDatabaseName(dbFile());
+        QSqlQuery query(db);
+        if (db.open() && query.exec(sql)) {
+            while (query.next())
+                rows << query.value(0).toString();
+        } else {
+            rows << QStringLiteral("(unreadable)");
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("rows"));
+    return rows;
 }
 
 bool QuitTest::storedConf(T_UserConf& conf, const QString& file)
@@ -1591,10 +1742,6 @@ void QuitTest::signOutEndsEveryOpenDialog()
         return;
     }
     // The sign-in alone is on screen, and Enter answers nothing of the author's.
-    const auto signInAlone = [this] {
-        const QList<Window> shown = clientWindows(false);
-        return shown.size() == 1 && shown == clientWindows(false, kSignInTitle);
-    };
     QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), kPatience);
     // The client goes on (a lock ended unanswered would quit it half a second later).
     QVERIFY(!QTest::qWaitFor([this] { return m_client.state() == QProcess::NotRunning; }, 1000));
@@ -1708,6 +1855,166 @@ void QuitTest::lateSignInAgainOfAnEndedSessionLeavesTheNextOneAlone()
     QCOMPARE(findClientWindow(false, kSignInTitle), Window(None));
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
+}
+
+void QuitTest::recoveredWordsAreToldOnlyToTheirAuthor()
+{
+    QVERIFY(seedBook());
+    QVERIFY(refuse(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE")));
+    QVERIFY(holdSignInAgain());
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(typeIntoTheBook(shelf) != None);
+    // The platform signs the author out; the words no save took go to a file.
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
+    QVERIFY(m_platform.releaseHeld());
+    QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QMap<QString, QString> kept = keptIn(recoveryFolder());
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(kept.first().contains(QStringLiteral("zqxj")));
+    const QString mark = kept.firstKey() + QStringLiteral(".untold");
+    QVERIFY(QFile::exists(mark));
+
+    // Another author signs in on this machine: no box names the file. The
+    // memo list opens after whatever the start shows with the bookshelf.
+    QVERIFY(storedRows(QStringLiteral("DROP TRIGGER refuse;")).isEmpty());
+    m_apiBase.clear();
+    QVERIFY(rememberAuthor(10002));
+    startClient();
+    shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(awaitNewWindow({shelf}, QSize(300, 150), [&] { clickAt(shelf, m_memo); }) != None);
+    QVERIFY(clientWindows(false, kBoxTitle).isEmpty());
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    QVERIFY(QFile::exists(mark));
+
+    // The author signs in again: the box names the file until the author closes it.
+    QVERIFY(rememberAuthor(10001));
+    startClient();
+    Window box = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), kPatience);
+    QVERIFY(QFile::exists(mark));
+    // Escape reads the box too, and does nothing to the bookshelf behind it.
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(mark) || (clickAt(box), typeKey(XK_Escape), false), kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+}
+
+void QuitTest::unconfirmedChapterNameIsNotStored_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("ending");
+    for (const char* box : {"rename", "new chapter"}) {
+        for (const char* ending : {"session end", "sign-out", "Escape"})
+            QTest::addRow("%s, %s", box, ending) << QString::fromLatin1(box) << QString::fromLatin1(ending);
+    }
+    QTest::newRow("volume, session end") << "volume" << "session end";
+}
+
+void QuitTest::unconfirmedChapterNameIsNotStored()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, ending);
+    QVERIFY(seedBook());
+    const bool newChapter = box == QLatin1String("new chapter");
+    const bool volume = box == QLatin1String("volume");
+    const QString volumeNames = QStringLiteral("select name from tb_volume order by localId;");
+    const QStringList volumesBefore = storedRows(volumeNames);
+    const bool signOut = ending == QLatin1String("sign-out");
+    QVERIFY(!signOut || holdSignInAgain());
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    const Window writing = openBook(shelf);
+    QVERIFY(writing != None);
+    // The focus a window manager gives the window clicked.
+    XSetInputFocus(m_display, writing, RevertToPointerRoot, CurrentTime);
+    clickAt(writing);
+    // The menu takes the keyboard: the third item of a chapter's renames it,
+    // the second makes a new chapter below, to be named at once; the third
+    // of a volume's renames the volume.
+    clickAt(writing, volume ? m_volumeTitle : m_chapterRow, Button3);
+    QVERIFY(awaitNewWindow({writing}, QSize(1, 1)) != None);
+    for (int i = newChapter ? 2 : 3; i > 0; --i)
+        typeKey(XK_Down);
+    typeKey(XK_Return);
+    // The box is open once its border shows; the letters typed take the
+    // place of the name.
+    const QPoint row(0, newChapter ? m_rowStep : 0);
+    const QPoint border = (volume ? m_volumeNameBox : m_nameBox) + row;
+    const QPoint letter = (volume ? m_volumeNameLetter : m_nameLetter) + row;
+    const QColor drawn(0x34, 0x70, 0xff);
+    QTRY_COMPARE_WITH_TIMEOUT(shot(writing, border).pixelColor(0, 0), drawn, kPatience);
+    const QImage name = shot(writing, letter, 8);
+    typeKey(XK_z);
+    typeKey(XK_q);
+    QTRY_VERIFY_WITH_TIMEOUT(shot(writing, letter, 8) != name, kPatience);
+    if (ending == QLatin1String("Escape")) {
+        typeKey(XK_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(shot(writing, border).pixelColor(0, 0) != drawn, kPatience);
+    } else if (signOut) {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
+        QVERIFY(m_platform.releaseHeld());
+        QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), kPatience);
+    }
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    // The names as they were, and no rename for the platform.
+    QCOMPARE(storedRows(QStringLiteral("select name from tb_chapter order by localId;")).join(QLatin1Char(',')),
+             QString::fromUtf8(newChapter ? "第一章,第二章 " : "第一章"));
+    QCOMPARE(storedRows(volumeNames), volumesBefore);
+    QCOMPARE(storedRows(QStringLiteral("select count(*) from tb_job where jobType in (1015, 1032);")), QStringList{"0"});
+}
+
+void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt_data()
+{
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("stored") << false;
+    QTest::newRow("database refuses") << true;
+}
+
+void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt()
+{
+    QFETCH(bool, refused);
+    QVERIFY(seedBook());
+    QVERIFY(!refused || refuse(QStringLiteral("tb_chapter"), QStringLiteral("UPDATE")));
+    QVERIFY(holdSignInAgain());
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    QVERIFY(typeIntoTheBook(shelf) != None);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
+    // Another program takes the clipboard. Shift+Home selects the line,
+    // which the client offers as the X selection once it has taken what
+    // came before; End leaves the selection.
+    ClipboardHolder holder;
+    QVERIFY(holder.owns());
+    const Window selectionBefore = XGetSelectionOwner(m_display, XA_PRIMARY);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Shift_L), True, CurrentTime);
+    typeKey(XK_Home);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Shift_L), False, CurrentTime);
+    QTRY_VERIFY_WITH_TIMEOUT(XGetSelectionOwner(m_display, XA_PRIMARY) != selectionBefore, kPatience);
+    typeKey(XK_End);
+    // Ctrl+V: the editor asks the clipboard, which does not answer; the
+    // client takes no event until it gives up (five seconds), while the
+    // fourteen keys and then the reply reach it. The reply is handled first.
+    holder.holdNext();
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), True, CurrentTime);
+    typeKey(XK_v);
+    XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Control_L), False, CurrentTime);
+    QTRY_VERIFY_WITH_TIMEOUT(holder.holds(), kPatience);
+    for (KeySym key : {XK_a, XK_b, XK_c, XK_d, XK_e, XK_f, XK_g, XK_h, XK_i, XK_k, XK_l, XK_m, XK_n, XK_o})
+        typeKey(key);
+    QVERIFY(m_platform.releaseHeld());
+    QTRY_VERIFY_WITH_TIMEOUT(signInAlone(), kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
+    QVERIFY2(kept.contains(QStringLiteral("zqxjabcdefghiklmno")), qPrintable(kept));
 }
 
 QTEST_MAIN(QuitTest)

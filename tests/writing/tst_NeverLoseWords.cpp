@@ -16,6 +16,7 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "manager/TextRecovery.h"
+#include "platform/DurableFile.h"
 #include "ui/common/CTabButton.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_TimeMachine.h"
@@ -130,6 +131,7 @@ private slots:
     void editorTextColourFollowsTheTheme();
     void quitWithUnstorableWordsWritesARecoveryFileToldOnceOrOffersAnotherFolder();
     void signOutWithUnstorableWordsStaysOrKeepsThem();
+    void recoveredWordsAreToldOnlyToTheirAuthor();
 };
 
 void NeverLoseWordsTest::deletingTheOpenRecycledChapterFromTheBinMovesTheEditorOn()
@@ -427,7 +429,8 @@ void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnceOrOff
     QVERIFY(recoveredTexts().contains(QStringLiteral("退出时存不下")));
     QVERIFY(recoveredTexts().contains(QStringLiteral("退出")));
     // The next start names the file in a box, until the author closed it.
-    const QStringList untold = TextRecovery::untold();
+    const int uid = CPublicManager::instance()->userInfo.uid;
+    const QStringList untold = TextRecovery::untold(uid);
     QCOMPARE(untold.size(), 1);
     QVERIFY(QFile::exists(untold.first()));
     const auto notice = []() -> BkMessageBox* {
@@ -443,11 +446,11 @@ void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnceOrOff
     QVERIFY(ended != nullptr && ended->textLabel()->text().contains(untold.first()));
     ended->done(BkMessageBox::kNoAnswer);
     QTRY_VERIFY(ended.isNull());
-    QCOMPARE(TextRecovery::untold(), untold);
+    QCOMPARE(TextRecovery::untold(uid), untold);
     BkMessageBox* read = notice();
     QVERIFY(read != nullptr);
     read->button(QMessageBox::Ok)->click();
-    QVERIFY(TextRecovery::untold().isEmpty());
+    QVERIFY(TextRecovery::untold(uid).isEmpty());
 
     // On a full disk no file claims the words: the author is told and
     // keeps them in another folder. Escape and the title bar's close ask again.
@@ -472,7 +475,7 @@ void NeverLoseWordsTest::quitWithUnstorableWordsWritesARecoveryFileToldOnceOrOff
             QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
         });
         CUiManager::instance()->saveChapterOnQuit();
-        QVERIFY(TextRecovery::takeUntold().isEmpty());
+        QVERIFY(TextRecovery::takeUntold(uid).isEmpty());
     }
     QVERIFY2(shown.contains(QDir::toNativeSeparators(TextRecovery::folder())), qPrintable(shown));
     QVERIFY(recoveredTexts(other.path()).contains(QStringLiteral("退出时存不下")));
@@ -512,7 +515,29 @@ void NeverLoseWordsTest::signOutWithUnstorableWordsStaysOrKeepsThem()
     QVERIFY(ui->creationWidget() == nullptr);
     QVERIFY(recoveredTexts().contains(QStringLiteral("登出时存不下")));
     // Marked for the next sign-in to tell.
-    QCOMPARE(TextRecovery::takeUntold().size(), 1);
+    QCOMPARE(TextRecovery::takeUntold(CPublicManager::instance()->userInfo.uid).size(), 1);
+    removeRecoveredFiles();
+}
+
+void NeverLoseWordsTest::recoveredWordsAreToldOnlyToTheirAuthor()
+{
+    removeRecoveredFiles();
+    const int author = 10001, other = 10002;
+    QVERIFY(!TextRecovery::keep(author, QStringLiteral("书"), QStringLiteral("章"), QStringLiteral("作者的字")).isEmpty());
+    QVERIFY(TextRecovery::untold(other).isEmpty());
+    // A file an earlier build kept names no author: each author hears of it
+    // until that author has read about it.
+    const QString earlier = QDir(TextRecovery::folder()).filePath(QStringLiteral("chapter-20200101-000000-000.txt"));
+    QVERIFY(DurableFile::write(earlier, QByteArray("书\n章\n\n谁的字"))
+            && DurableFile::write(earlier + QStringLiteral(".untold"), QByteArray()));
+    QCOMPARE(TextRecovery::takeUntold(other), QStringList{QDir::toNativeSeparators(earlier)});
+    QVERIFY(TextRecovery::untold(other).isEmpty());
+    const QStringList read = TextRecovery::takeUntold(author);
+    QCOMPARE(read.size(), 2);
+    QVERIFY(TextRecovery::untold(author).isEmpty());
+    // Read twice (a box can end twice) is read once.
+    TextRecovery::markTold(author, read);
+    QVERIFY(TextRecovery::untold(other).isEmpty() && TextRecovery::untold(author).isEmpty());
     removeRecoveredFiles();
 }
 

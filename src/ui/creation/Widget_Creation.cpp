@@ -248,7 +248,8 @@ bool Widget_Creation::secureEditorText()
 {
     if (!m_content->holdsUnsavedText() || m_content->saveChapter(true))
         return true;
-    const QString path = TextRecovery::keepSomewhere(m_content->shownBookName(), m_content->shownChapterName(),
+    const QString path = TextRecovery::keepSomewhere(CPublicManager::instance()->userInfo.uid,
+                                                     m_content->shownBookName(), m_content->shownChapterName(),
                                                      m_content->toPlainText());
     if (path.isEmpty())
         return false;
