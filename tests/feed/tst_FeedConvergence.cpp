@@ -307,6 +307,15 @@ void fillChapterHeader(T_Http_Custom& header, const T_Book* book, const T_Chapte
     header.volumeId = chapter->volumeId;
 }
 
+// The delete for good of a recycled chapter, as the chapter bin sends it.
+bool purgeChapter(const T_Book* book, const T_Chapter* chapter)
+{
+    TC_Chapter_Delete purge;
+    fillChapterHeader(purge.header, book, chapter);
+    purge.updateTime = now();
+    return CJobManager::instance()->chapter_delete(purge);
+}
+
 template <class T>
 T* pickOf(QRandomGenerator& random, const QList<T*>& list)
 {
@@ -709,10 +718,7 @@ QString deleteWhileRestoredElsewhere(Machine (&machines)[2], int here, QRandomGe
         // What it had goes when its delete comes first; the restoring
         // machine's text comes back as a chapter of its own.
         excuse(excused, stored(gone->localId));
-        TC_Chapter_Delete purge;
-        fillChapterHeader(purge.header, there, gone);
-        purge.updateTime = now();
-        if (!CJobManager::instance()->chapter_delete(purge))
+        if (!purgeChapter(there, gone))
             return QStringLiteral("the delete was refused");
     }
     if (!use(m))
@@ -1332,10 +1338,7 @@ QString chapterBinAcrossAFeed(Machine (&machines)[2], int here, QRandomGenerator
     } else if (theirs != nullptr && theirs->status == 0 && what == 1) {
         trace(other, QStringLiteral("deletes for good"), theirs);
         excuse(excused, stored(theirs->localId));
-        TC_Chapter_Delete purge;
-        fillChapterHeader(purge.header, there, theirs);
-        purge.updateTime = now();
-        if (!CJobManager::instance()->chapter_delete(purge))
+        if (!purgeChapter(there, theirs))
             return QStringLiteral("the delete was refused");
     } else if (T_Chapter* another = there ? pickOf(random, there->chapterList) : nullptr) {
         trace(other, QStringLiteral("recycles"), another);

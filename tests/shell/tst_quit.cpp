@@ -242,6 +242,11 @@ private:
     QMap<QString, QString> keptIn(const QString& folder) const;
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
     void expectCleanExit(const std::function<void()>& action = {});
+    // Starts the client, which names the kept words in a box while the mark
+    // says the author was not told; the key closes the box, which takes the
+    // mark; then the session ends.
+    void closeTheRecoveryBox(KeySym key, const QString& mark, const QString& home = QString(),
+                             const QString& temp = QString());
     int backupCount() const { return backups().size(); }
     QStringList backups() const;
     // The client's viewable windows: top-level ones, or the ones the tray
@@ -721,6 +726,17 @@ void QuitTest::expectCleanExit(const std::function<void()>& action)
     QTRY_VERIFY_WITH_TIMEOUT(m_client.state() == QProcess::NotRunning || (action && (action(), false)), kPatience);
     QCOMPARE(m_client.exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_client.exitCode(), 0);
+}
+
+void QuitTest::closeTheRecoveryBox(KeySym key, const QString& mark, const QString& home, const QString& temp)
+{
+    startClient(home, temp);
+    Window box = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), kPatience);
+    QVERIFY(QFile::exists(mark));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(mark) || (clickAt(box), typeKey(key), false), kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
 }
 
 QStringList QuitTest::backups() const
@@ -1324,13 +1340,7 @@ void QuitTest::sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesT
 
     // The next start names the file in a box; once the author closed it,
     // the file is not named again.
-    startClient(home, temp);
-    Window box = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), kPatience);
-    QVERIFY(QFile::exists(mark));
-    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(mark) || (clickAt(box), typeKey(XK_Return), false), kPatience);
-    ::kill(pid_t(m_client.processId()), SIGTERM);
-    expectCleanExit();
+    closeTheRecoveryBox(XK_Return, mark, home, temp);
 }
 
 void QuitTest::escapeOnTheNoRoomBoxAsksAgainAndAQuitEndsIt_data()
@@ -1894,14 +1904,8 @@ void QuitTest::recoveredWordsAreToldOnlyToTheirAuthor()
 
     // The author signs in again: the box names the file until the author closes it.
     QVERIFY(rememberAuthor(10001));
-    startClient();
-    Window box = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false, kBoxTitle)), kPatience);
-    QVERIFY(QFile::exists(mark));
     // Escape reads the box too, and does nothing to the bookshelf behind it.
-    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(mark) || (clickAt(box), typeKey(XK_Escape), false), kPatience);
-    ::kill(pid_t(m_client.processId()), SIGTERM);
-    expectCleanExit();
+    closeTheRecoveryBox(XK_Escape, mark);
 }
 
 void QuitTest::unconfirmedChapterNameIsNotStored_data()
