@@ -181,6 +181,8 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
 
     // Entries no local row maps to whose members are what the create sent;
     // after the first list only those it showed count. The oldest is taken.
+    // An id a queued job names is one this machine knew (a delete of it may
+    // wait for the feed with its row gone): never what this create made.
     const bool firstList = first.feedPass < 0;
     QSet<int> candidates;
     QJsonObject entry;
@@ -190,7 +192,8 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
         for (const QJsonValue& value : list) {
             const QJsonObject candidate = value.toObject();
             const int id = number(candidate, idKey);
-            if (id < 1 || !sent(candidate) || m_db->countItems(QLatin1String(table), QLatin1String(column), id) != 0)
+            if (id < 1 || !sent(candidate) || m_db->countItems(QLatin1String(table), QLatin1String(column), id) != 0
+                || m_db->countItems(QStringLiteral("tb_job"), QLatin1String(column), id) != 0)
                 continue;
             candidates.insert(id);
             if ((!firstList && !first.ids.contains(id)) || (!entry.isEmpty() && number(entry, idKey) < id))

@@ -1346,6 +1346,10 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
                                                << "truncated" << "recolours" << 1;
     QTest::newRow("memo retyped and recoloured elsewhere") << "/memo/addMemo" << "memos content id" << "tb_memo memoId"
                                                            << "truncated" << "retypes and recolours" << 1;
+    // Its delete waits for the feed, its row gone: a memo of the create's
+    // colour and time that this machine knew is not what the create made.
+    QTest::newRow("memo refused while one of its colour and time is deleted here")
+        << "/memo/addMemo" << "memos content id" << "tb_memo memoId" << "http500" << "deletes its like here" << 1;
     QTest::newRow("chapter sent again and lost again")
         << kAddChapter << chapters << "tb_chapter chapterId" << "http500 truncated" << "" << 1;
     QTest::newRow("chapter lost again while one is added elsewhere")
@@ -1456,8 +1460,14 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
         }
         return !standin().callAs(otherMachine, call, body).isEmpty();
     };
-    if (other == QLatin1String("adds first")) {
-        QVERIFY(elsewhere());
+    const bool itsLike = other == QLatin1String("deletes its like here");
+    if (itsLike)
+        QVERIFY(!standin().callAs(otherMachine, QStringLiteral("/memo/editMemo"),
+                                  {{QStringLiteral("memo_id"), 13001}, {QStringLiteral("color"), QStringLiteral("#FFF3B0")},
+                                   {QStringLiteral("update_time"), 1700000100}})
+                     .isEmpty());
+    if (other == QLatin1String("adds first") || itsLike) {
+        QVERIFY(itsLike || elsewhere());
         CJobManager::instance()->synNow(false);
         QVERIFY(settleClient());
     }
@@ -1466,6 +1476,7 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
     TC_Memo_Add memo;
     memo.content = name;
     memo.updateTime = 1700000100;
+    memo.color = itsLike ? QStringLiteral("#FFF3B0") : QString();
     TC_Books_AddBook book(name, 1700000100, 1700000100, QString());
     TC_BookOutline_Create outline(5001, demoBook()->localId, 0, 0, 1, 2, 1700000100, name, QString());
     QSignalSpy imported(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
@@ -1496,10 +1507,16 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
         QVERIFY(standin().addFault(QStringLiteral("/chapter/chapterList"), QStringLiteral("http500"), 0, 1) && listed());
     if (other == QLatin1String("renames after a list"))
         QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, 1));
-    if (other == QLatin1String("hides local ids") || other == QLatin1String("lists it first"))
+    if (other == QLatin1String("hides local ids") || other == QLatin1String("lists it first")) {
         QVERIFY(standin().setLocalIdsListed(false));
-    else if (!other.isEmpty() && !other.startsWith(QLatin1String("adds ")) && !other.endsWith(QLatin1String("list")))
+    } else if (itsLike) {
+        TC_Memo_Del gone;
+        gone.header.localMemoId = localCount(QStringLiteral("select localId from tb_memo where memoId = 13001"));
+        gone.updateTime = 1700000100;
+        QVERIFY(gone.header.localMemoId > 0 && CJobManager::instance()->memoDel(gone));
+    } else if (!other.isEmpty() && !other.startsWith(QLatin1String("adds ")) && !other.endsWith(QLatin1String("list"))) {
         QVERIFY(elsewhere());
+    }
     // Passes of the same session, then of a new one.
     for (int pass = 0; pass < 3; ++pass) {
         // Then the list shows local ids again, and later places the chapters.
