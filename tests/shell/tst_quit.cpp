@@ -271,6 +271,11 @@ private:
     // go. Nudge runs while there is none.
     Window awaitNewWindow(const QList<Window>& before, QSize least = QSize(300, 150),
                           const std::function<void()>& nudge = {});
+    // Waits for a menu of the client to pop up: a window of a menu's type,
+    // not a toast that comes meanwhile (keys typed then would miss the menu).
+    Window awaitMenu(const QList<Window>& before);
+    Window awaitWindow(const QList<Window>& before, const std::function<bool(Window)>& wanted,
+                       const std::function<void()>& nudge = {});
     // Opens the seeded book in the writing window, from the bookshelf; None
     // when it did not open.
     Window openBook(Window shelf);
@@ -807,12 +812,42 @@ QList<Window> QuitTest::clientWindows(bool embedded, const QString& title) const
 
 Window QuitTest::awaitNewWindow(const QList<Window>& before, QSize least, const std::function<void()>& nudge)
 {
+    return awaitWindow(before, [&](Window window) {
+        XWindowAttributes attributes;
+        return XGetWindowAttributes(m_display, window, &attributes) && attributes.width >= least.width()
+            && attributes.height >= least.height();
+    }, nudge);
+}
+
+Window QuitTest::awaitMenu(const QList<Window>& before)
+{
+    const Atom type = XInternAtom(m_display, "_NET_WM_WINDOW_TYPE", False);
+    const QList<Atom> menus{XInternAtom(m_display, "_NET_WM_WINDOW_TYPE_POPUP_MENU", False),
+                            XInternAtom(m_display, "_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", False)};
+    return awaitWindow(before, [&](Window window) {
+        Atom actual = None;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        bool menu = false;
+        if (XGetWindowProperty(m_display, window, type, 0, 16, False, XA_ATOM, &actual, &format, &count, &after,
+                               &data) == Success && data != nullptr && format == 32) {
+            const auto* atoms = reinterpret_cast<const Atom*>(data);
+            for (unsigned long i = 0; i < count && !menu; ++i)
+                menu = menus.contains(atoms[i]);
+        }
+        if (data != nullptr)
+            XFree(data);
+        return menu;
+    });
+}
+
+Window QuitTest::awaitWindow(const QList<Window>& before, const std::function<bool(Window)>& wanted,
+                             const std::function<void()>& nudge)
+{
     const auto look = [&] {
         for (Window window : clientWindows(false)) {
-            XWindowAttributes attributes;
-            if (before.contains(window) || !XGetWindowAttributes(m_display, window, &attributes))
-                continue;
-            if (attributes.width >= least.width() && attributes.height >= least.height())
+            if (!before.contains(window) && wanted(window))
                 return window;
         }
         return Window(None);
@@ -1136,7 +1171,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         const Window writing = typeIntoTheBook(shelf);
         QVERIFY(writing != None);
         clickAt(writing, question.endsWith(QLatin1String("chapter")) ? m_chapterRow : m_volumeTitle, Button3);
-        const Window menu = awaitNewWindow({writing}, QSize(1, 1));
+        const Window menu = awaitMenu({writing});
         QVERIFY(menu != None);
         // The menu takes the keyboard: its last item deletes.
         typeKey(XK_Up);
@@ -1146,7 +1181,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         const Window writing = typeIntoTheBook(shelf);
         QVERIFY(writing != None);
         clickAt(writing, QPoint(), Button3);
-        const Window menu = awaitNewWindow({writing}, QSize(1, 1));
+        const Window menu = awaitMenu({writing});
         QVERIFY(menu != None);
         // The menu takes the keyboard: its third item is the font colour.
         for (KeySym key : {XK_Down, XK_Down, XK_Down, XK_Return})
@@ -1159,7 +1194,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         QTRY_VERIFY_WITH_TIMEOUT(shot(colour, m_colourSwatch).pixelColor(0, 0).hsvSaturation() > 100, kPatience);
     } else if (question == QLatin1String("delete the book")) {
         clickAt(shelf, m_cover, Button3);
-        const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
+        const Window menu = awaitMenu({shelf});
         QVERIFY(menu != None);
         // The menu takes the keyboard: its last item deletes.
         typeKey(XK_Up);
@@ -1171,7 +1206,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
         earlier.close();
         clickAt(shelf, m_cover, Button3);
-        const Window menu = awaitNewWindow({shelf}, QSize(1, 1));
+        const Window menu = awaitMenu({shelf});
         QVERIFY(menu != None);
         // The fourth item exports; the chooser proposes the book's name.
         for (KeySym key : {XK_Down, XK_Down, XK_Down, XK_Down, XK_Return})
@@ -1186,7 +1221,7 @@ void QuitTest::sessionEndAnswersNoOpenQuestion()
         const Window bin = awaitNewWindow({shelf});
         QVERIFY(bin != None);
         clickAt(bin, m_binRow, Button3);
-        const Window menu = awaitNewWindow({shelf, bin}, QSize(1, 1));
+        const Window menu = awaitMenu({shelf, bin});
         QVERIFY(menu != None);
         // The menu takes the keyboard: its last item deletes for good.
         typeKey(XK_Up);
@@ -1509,7 +1544,7 @@ Window QuitTest::openDialog(const QString& dialog, QList<Window>& seen)
             clickAt(over, this->*step.at, step.button);
             // A menu pops up at the pointer and takes the keyboard.
             if (!step.keys.isEmpty())
-                seen << awaitNewWindow(seen, QSize(1, 1));
+                seen << awaitMenu(seen);
         }
         for (KeySym key : step.keys)
             typeKey(key);
@@ -1657,7 +1692,7 @@ void QuitTest::signOutEndsTheImportAndTheNextAuthorNeverSeesIt()
     // B's first tile is the new-book tile, whose menu's last item imports; a
     // book's menu would end with its delete, and Return would confirm it.
     clickAt(seen.last(), m_cover, Button3);
-    seen << awaitNewWindow(seen, QSize(1, 1));
+    seen << awaitMenu(seen);
     typeKey(XK_Up);
     typeKey(XK_Return);
     const Window asked = awaitNewWindow(seen);
@@ -1942,7 +1977,7 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     // the second makes a new chapter below, to be named at once; the third
     // of a volume's renames the volume.
     clickAt(writing, volume ? m_volumeTitle : m_chapterRow, Button3);
-    QVERIFY(awaitNewWindow({writing}, QSize(1, 1)) != None);
+    QVERIFY(awaitMenu({writing}) != None);
     for (int i = newChapter ? 2 : 3; i > 0; --i)
         typeKey(XK_Down);
     typeKey(XK_Return);
