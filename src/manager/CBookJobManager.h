@@ -388,6 +388,7 @@ private:
     JobReplay replayChapterBlade(T_JobData& job);
     JobReplay replayChapterAppMove(T_JobData& job);
     JobReplay replayOutline(T_JobData& job);
+    JobReplay replayOutlineMoveWithoutIds(const TC_BookOutline_Move& move);
     JobReplay replayVolume(T_JobData& job);
 
     void asynBackBookAdd(const QByteArray& body);

@@ -331,11 +331,30 @@ JobReplay CBookJobManager::replayOutline(T_JobData& job)
         request.toOutlineId = intOf(stored, "outlineId_to");
         request.updateTime = job.createTime;
         if (request.fromOutlineId < 1 || request.toOutlineId < 1)
-            return JobReplay::Park;
+            return replayOutlineMoveWithoutIds(request);
         m_http->outlineMove_asyn(request);
         return JobReplay::Sent;
     }
     }
+}
+
+JobReplay CBookJobManager::replayOutlineMoveWithoutIds(const TC_BookOutline_Move& move)
+{
+    // An outline deleted here before its create reached the platform never
+    // gets an id. Parked, the move would stay for good, and while it waits
+    // the book's outline list keeps this machine's places: the book's order
+    // would never again follow the platform's. The list puts it right.
+    const auto goneHere = [this](int outlineId, int localOutlineId) {
+        return outlineId < 1
+               && m_db->countItems(QStringLiteral("tb_outline"), QStringLiteral("localId"), localOutlineId) == 0;
+    };
+    if (!goneHere(move.fromOutlineId, move.fromLocalId) && !goneHere(move.toOutlineId, move.toLocalId))
+        return JobReplay::Park;
+    TC_BookOutline_List list;
+    list.header.bookId = move.bookId;
+    list.header.localBookId = move.localBookId;
+    outline_list(list);
+    return JobReplay::Drop;
 }
 
 JobReplay CBookJobManager::replayVolume(T_JobData& job)

@@ -104,7 +104,8 @@ private slots:
     void chapterArrivingRecycledStaysInTheRecycleBin();
     void relativeMoveIsTakenOffTheQueueAtOnce_data();
     void relativeMoveIsTakenOffTheQueueAtOnce();
-    void moveOfAChapterThatIsGoneHoldsNothingBack();
+    void moveOfAnObjectThatIsGoneHoldsNothingBack_data();
+    void moveOfAnObjectThatIsGoneHoldsNothingBack();
     void categoryListWithARepeatedIdIsStoredWithoutIt();
     void newMachineReceivesTheAuthorsExistingWork();
 };
@@ -312,26 +313,52 @@ void FeedFaultTest::relativeMoveIsTakenOffTheQueueAtOnce()
     QCOMPARE(JobsFixture::requestsTo(path).size(), 1);
 }
 
-// A move stored for a chapter deleted since can never be sent: it leaves the
-// queue, and the volume delete made after it goes.
-void FeedFaultTest::moveOfAChapterThatIsGoneHoldsNothingBack()
+void FeedFaultTest::moveOfAnObjectThatIsGoneHoldsNothingBack_data()
 {
+    QTest::addColumn<QString>("gone");
+    QTest::newRow("chapter") << "chapter";
+    // Deleted here before its create reached the platform: it never gets an id.
+    QTest::newRow("outline dragged, never sent") << "outline";
+    QTest::newRow("outline dragged onto, never sent") << "outline onto";
+}
+
+// A move stored for an object deleted since can never be sent: it leaves the
+// queue, and the volume delete made after it goes. A book's outline list
+// follows the platform's order again.
+void FeedFaultTest::moveOfAnObjectThatIsGoneHoldsNothingBack()
+{
+    QFETCH(QString, gone);
     JobsFixture f;
     QVERIFY(f.seed());
     SeededBook book;
     QVERIFY(seedDemoBook(book));
-    const QJsonObject content{{QStringLiteral("localFromChapterId"), book.localChapter2 + 100},
-                              {QStringLiteral("localToChapterId"), book.localChapter1},
-                              {QStringLiteral("localFromVolumeId"), book.localVolumeId},
-                              {QStringLiteral("localToVolumeId"), book.localVolumeId},
-                              {QStringLiteral("direction"), 1}};
-    QVERIFY(f.addJob(1018, json(content), book.localBookId, 5001) > 0);
+    const bool chapter = gone == QLatin1String("chapter");
+    const bool onto = gone.endsWith(QLatin1String("onto"));
+    if (chapter) {
+        const QJsonObject content{{QStringLiteral("localFromChapterId"), book.localChapter2 + 100},
+                                  {QStringLiteral("localToChapterId"), book.localChapter1},
+                                  {QStringLiteral("localFromVolumeId"), book.localVolumeId},
+                                  {QStringLiteral("localToVolumeId"), book.localVolumeId},
+                                  {QStringLiteral("direction"), 1}};
+        QVERIFY(f.addJob(1018, json(content), book.localBookId, 5001) > 0);
+    } else {
+        const QJsonObject content{{QStringLiteral("from_localId"), onto ? 1 : 99},
+                                  {QStringLiteral("to_localId"), onto ? 99 : 1},
+                                  {QStringLiteral("outlineId_from"), onto ? 11001 : 0},
+                                  {QStringLiteral("outlineId_to"), onto ? 0 : 11001}};
+        QVERIFY(f.addJob(1027, json(content), book.localBookId, 5001) > 0);
+    }
     QVERIFY(f.addJob(1033, QStringLiteral("0"), book.localBookId, 5001, 0, 0, book.localVolumeId, 7001) > 0);
     QVERIFY(f.start());
     QVERIFY(JobsFixture::waitForPull());
     QTRY_VERIFY_WITH_TIMEOUT(f.jobIds().isEmpty(), 15000);
     QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/volume/recycle")).size(), 1);
-    QCOMPARE(JobsFixture::requestsTo(QStringLiteral("/chapter/move")).size(), 0);
+    QCOMPARE(JobsFixture::requestsTo(chapter ? QStringLiteral("/chapter/move") : QStringLiteral("/bookoutline/move")).size(),
+             0);
+    if (!chapter) {
+        QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(QStringLiteral("/bookoutline/outlineList")).isEmpty(), 15000);
+        return;
+    }
     // Nor is a new one recorded.
     TC_Chapter_Move again;
     again.header.localBookId = book.localBookId;
