@@ -123,8 +123,13 @@ public:
     // refused.
     bool dropGoneChapterChanges(const T_Chapter* chapter);
     // A new sign-in session: what the author was told of chapters deleted
-    // elsewhere belongs to the session before.
-    void resetSession() { m_toldGone.clear(); }
+    // elsewhere, and the objects deleted here, belong to the session before.
+    void resetSession()
+    {
+        m_toldGone.clear();
+        m_outlinesDeletedHere.clear();
+        m_chaptersDeletedHere.clear();
+    }
     // A job of a book refused because the platform no longer has the book:
     // the book is settled as the feed's delete for good would settle it.
     void keepRefusedBook(const T_Http_Custom& identity, const QString& message);
@@ -432,6 +437,7 @@ private:
     void asynBackOutlineDetail(const QByteArray& body);
     void asynBackOutlineList(const QByteArray& body);
     void asynBackOutlineDelete(const QByteArray& body);
+    void asynBackChapterDelete(const QByteArray& body);
     void asynBackOutlineMove(const QByteArray& body);
     void asynBackVolumeMenu(const QByteArray& body);
     // The platform's volume list taken into the book: names and order, and
@@ -455,6 +461,11 @@ private:
     QString m_lastError;
     // Chapters deleted elsewhere whose dropped changes the author was told of.
     QSet<int> m_toldGone;
+    // Outlines and chapters whose delete for good from here the platform
+    // took. A list it answered before that may arrive after it; their ids are
+    // never used again.
+    QSet<int> m_outlinesDeletedHere;
+    QSet<int> m_chaptersDeletedHere;
     // Covers on their way: local book id -> the address asked for last.
     QMap<int, QString> m_coverFetches;
 };

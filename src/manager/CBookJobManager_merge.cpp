@@ -70,10 +70,12 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
                 placeAsListed(known, volume, entry.order_num, reply.header);
             continue;
         }
-        // Deleted for good here, its delete waiting for the feed to end.
+        // Deleted for good here, its delete waiting for the feed to end, or
+        // taken by the platform after it answered this list.
         if (m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterDelete, QStringLiteral("chapterId"),
                              entry.chapter_id)
-            > 0)
+                > 0
+            || m_chaptersDeletedHere.contains(entry.chapter_id))
             continue;
         if (heldForLookUp(JobType::ChapterAdd, book->localId, entry.chapter_name, entry.local_id))
             continue;

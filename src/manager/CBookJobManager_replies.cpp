@@ -52,6 +52,7 @@ void CBookJobManager::asynBack(int jobType, int localBookId, const QByteArray& b
     case JobType::OutlineDetail: asynBackOutlineDetail(body); break;
     case JobType::OutlineList: asynBackOutlineList(body); break;
     case JobType::OutlineDelete: asynBackOutlineDelete(body); break;
+    case JobType::ChapterDelete: asynBackChapterDelete(body); break;
     case JobType::OutlineMove: asynBackOutlineMove(body); break;
     case JobType::VolumeMenu: asynBackVolumeMenu(body); break;
     case JobType::VolumeAdd: asynBackVolumeAdd(body); break;
@@ -538,7 +539,8 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
         }
         // Deleted here, its delete waiting for the feed: the feed decides
         // whether it comes back (written in elsewhere) or goes.
-        if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, item.outline_id) > 0)
+        if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, item.outline_id) > 0
+            || m_outlinesDeletedHere.contains(item.outline_id))
             continue;
         TC_BookOutline_Create create(item.book_id, book->localId, 0, item.outline_id, item.type, item.order_num,
                                      item.create_time, item.title, item.content);
@@ -548,7 +550,24 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
     }
 }
 
-void CBookJobManager::asynBackOutlineDelete(const QByteArray& body) { qDebug() << "outline delete" << body.left(200); }
+void CBookJobManager::asynBackOutlineDelete(const QByteArray& body)
+{
+    qDebug() << "outline delete" << body.left(200);
+    T_Http_S header;
+    const QJsonObject root = CTessaneUrl::rootObject(body);
+    CTessaneUrl::parseAsyncReplyHeader(root, &header);
+    const int outlineId = root.value(QStringLiteral("content")).toObject().value(QStringLiteral("outline_id")).toInt();
+    if (header.code == HttpOk && outlineId >= 1)
+        m_outlinesDeletedHere.insert(outlineId);
+}
+void CBookJobManager::asynBackChapterDelete(const QByteArray& body)
+{
+    T_Http_S header;
+    CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(body), &header);
+    if (header.code == HttpOk && header.userdata.chapterId >= 1)
+        m_chaptersDeletedHere.insert(header.userdata.chapterId);
+}
+
 void CBookJobManager::asynBackOutlineMove(const QByteArray& body)
 {
     qDebug() << "outline move" << body.left(200);

@@ -465,6 +465,8 @@ private slots:
     void savesOfOneChapterOnTwoMachinesKeepBothTexts();
     void saveSentAtOnceBeforeThePullKeepsTheOtherText();
     void deleteForGoodWhileTheCreateIsOnItsWay();
+    void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data();
+    void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate();
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
@@ -592,6 +594,62 @@ void FeedTwoMachinesTest::deleteForGoodWhileTheCreateIsOnItsWay()
     QVERIFY2(!platformHasBook(QStringLiteral("转瞬即删的书")), "the book stayed on the platform");
     QVERIFY2(platformChaptersNamed(QStringLiteral("转瞬即删")).isEmpty(), "the chapter stayed on the platform");
     QVERIFY2(!platformHasOutline(QStringLiteral("转瞬即删的大纲")), "the outline stayed on the platform");
+}
+
+void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data()
+{
+    QTest::addColumn<bool>("outline");
+    QTest::newRow("outline") << true;
+    QTest::newRow("chapter") << false;
+}
+
+// A list of the book's outlines or chapters the platform answered before this
+// machine's delete for good of one reached it comes after the delete's reply
+// (a drag's reply, a feed item or a look-up asks for one): the object stays
+// deleted here.
+void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate()
+{
+    QFETCH(bool, outline);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    T_Book* book = demoBook();
+    QVERIFY(book != nullptr);
+    const QString list = outline ? QStringLiteral("/bookoutline/outlineList") : QStringLiteral("/chapter/chapterList");
+    QVERIFY(standin().addFault(list, QStringLiteral("ok"), 5000, 1));
+    if (outline) {
+        TC_BookOutline_List asked;
+        asked.header.bookId = book->bookId;
+        asked.header.localBookId = book->localId;
+        QVERIFY(CBookJobManager::instance()->outline_list(asked));
+    } else {
+        TC_Chapter_Menu asked;
+        asked.bookId = asked.header.bookId = book->bookId;
+        asked.header.localBookId = book->localId;
+        QVERIFY(CBookJobManager::instance()->chapter_menu(asked));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
+    if (outline) {
+        COutlineController* panel = COutlineController::instance();
+        panel->getWidget();
+        panel->addAllItem(book);
+        const T_Outline* card = book->findOutlineByOutlineId(11001);
+        QVERIFY(card != nullptr && panel->outlineModel()->deleteItem(card->localId));
+        panel->reset();
+    } else {
+        const T_Chapter* chapter = book->findChapterByChapterId(9002);
+        QVERIFY(chapter != nullptr && deleteChapter(chapter->localId));
+    }
+    // The delete waits for the pass's feed, then goes.
+    CJobManager::instance()->synNow(false);
+    QTRY_VERIFY_WITH_TIMEOUT(outline ? !platformHasOutline(QStringLiteral("主线"))
+                                     : localCount(QStringLiteral("select count(*) from tb_job")) == 0,
+                             15000);
+    QVERIFY(settleClient());
+    QVERIFY(fixture.jobIds().isEmpty());
+    QVERIFY(outline || platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty());
+    QCOMPARE(localCount(outline ? QStringLiteral("select count(*) from tb_outline where outlineId = 11001")
+                                : QStringLiteral("select count(*) from tb_chapter where chapterId = 9002")),
+             0);
 }
 
 // The platform made the chapter but its reply was cut off: the next pass
