@@ -305,6 +305,18 @@ QStringList platformMemosAndOutlines()
     return out;
 }
 
+// Deletes the demo book's outline from the panel, its question answered.
+bool deleteOutlineFromPanel(int outlineId)
+{
+    COutlineController* panel = COutlineController::instance();
+    panel->getWidget();
+    panel->addAllItem(demoBook());
+    const T_Outline* outline = demoBook()->findOutlineByOutlineId(outlineId);
+    const bool gone = outline != nullptr && panel->outlineModel()->deleteItem(outline->localId);
+    panel->reset();
+    return gone;
+}
+
 // Deletes the seeded memo from the memo list (its only row) and the outline
 // from the panel, its question answered.
 bool deleteMemoAndOutline()
@@ -315,13 +327,7 @@ bool deleteMemoAndOutline()
     const bool memoGone = memo != nullptr && CPublicManager::instance()->memoList.size() == 1
                           && memos->removeMemo(0, memo->localId, false);
     memos->closeAll();
-    COutlineController* panel = COutlineController::instance();
-    panel->getWidget();
-    panel->addAllItem(demoBook());
-    const T_Outline* outline = demoBook()->findOutlineByOutlineId(11001);
-    const bool outlineGone = outline != nullptr && panel->outlineModel()->deleteItem(outline->localId);
-    panel->reset();
-    return memoGone && outlineGone && CPublicManager::instance()->memoList.isEmpty();
+    return memoGone && deleteOutlineFromPanel(11001) && CPublicManager::instance()->memoList.isEmpty();
 }
 
 // Whether the author was given every one of the messages.
@@ -628,17 +634,8 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
         QVERIFY(CBookJobManager::instance()->chapter_menu(asked));
     }
     QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
-    if (outline) {
-        COutlineController* panel = COutlineController::instance();
-        panel->getWidget();
-        panel->addAllItem(book);
-        const T_Outline* card = book->findOutlineByOutlineId(11001);
-        QVERIFY(card != nullptr && panel->outlineModel()->deleteItem(card->localId));
-        panel->reset();
-    } else {
-        const T_Chapter* chapter = book->findChapterByChapterId(9002);
-        QVERIFY(chapter != nullptr && deleteChapter(chapter->localId));
-    }
+    const T_Chapter* chapter = book->findChapterByChapterId(9002);
+    QVERIFY(outline ? deleteOutlineFromPanel(11001) : chapter != nullptr && deleteChapter(chapter->localId));
     // The delete waits for the pass's feed, then goes.
     CJobManager::instance()->synNow(false);
     QTRY_VERIFY_WITH_TIMEOUT(outline ? !platformHasOutline(QStringLiteral("主线"))
