@@ -8,9 +8,12 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
+#include "remote/CTessaneHttp.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -235,11 +238,21 @@ void JobDrainTest::drainOfAnAuthorSignedOutDuringAProfileReplayEnds()
     QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), QStringLiteral("ok"), -1, 1));
     QVERIFY(standin().clearJournal());
     QObject looks;
+    // The platform's "done" reaches this machine before the replay's wait
+    // resumes, whatever the machine's load: only the ended session tells
+    // that answer apart from one given to the author signed in.
+    bool answered = false;
+    for (QNetworkAccessManager* transport : CTessaneHttp::instance()->findChildren<QNetworkAccessManager*>()) {
+        connect(transport, &QNetworkAccessManager::finished, &looks, [&answered](QNetworkReply* reply) {
+            answered = answered || reply->url().path().endsWith(QLatin1String("/author/updateAuthor"));
+        });
+    }
     standin().onceAsked(QStringLiteral("/author/updateAuthor"), &looks, [&]() {
         CUiManager::instance()->logout();
         TS_Author_Login reply;
         CJobManager::instance()->author_login(login, reply, true);
         QVERIFY(CJobManager::instance()->initAfterLogin() && standin().releaseHeld());
+        QTRY_VERIFY_WITH_TIMEOUT(answered, 15000);
     });
     QVERIFY(f.start());
     QTRY_COMPARE_WITH_TIMEOUT(CPublicManager::instance()->userInfo.uid, registered.uid, 15000);
