@@ -520,6 +520,9 @@ public:
     bool updateLock(int uid, const T_WriteLock& lock);
     bool saveLastLogin(int uid);
     bool clearLastLogin();
+    // The author's profile change still queued for the platform (its job's
+    // content, empty when none waits); false when the queue cannot be read.
+    bool waitingProfileChange(int uid, QString* content);
     // Every user's books, chapters, jobs and memos, all or nothing.
     bool clearUserData();
 

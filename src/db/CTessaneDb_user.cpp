@@ -6,6 +6,7 @@
 #include "CTessaneDbTransaction.h"
 #include "common/ServerClock.h"
 #include "db/DbRowHelpers.h"
+#include "db/T_JobData.h"
 #include "remote/records/AccountRecords.h"
 #include "db/records/T_UserConf.h"
 
@@ -240,6 +241,19 @@ bool CTessaneDb::saveLastLogin(int uid)
 bool CTessaneDb::clearLastLogin()
 {
     return exec(QStringLiteral("update tb_sys set lastUid = 0,lastLoginTime = 0;"));
+}
+
+bool CTessaneDb::waitingProfileChange(int uid, QString* content)
+{
+    content->clear();
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select content from tb_job where uid = %1 and jobType = %2 "
+                                                 "order by jobId desc limit 1;"),
+                                  {uid, TessaneJob::AuthorProfile})))
+        return false;
+    if (query.next())
+        *content = query.value(0).toString();
+    return true;
 }
 
 bool CTessaneDb::clearUserData()

@@ -298,8 +298,11 @@ void CUserJobManager::saveAuthorInfo(TS_Author_Info* info)
         return;
     TS_Author_Info& user = m_model->userInfo;
     if (info != &user) {
+        const QString ownName = user.author_name;
+        const QString ownSex = user.sex;
         user.author_name = info->author_name;
         user.sex = info->sex;
+        keepWaitingProfile(user, ownName, ownSex);
         user.sign = info->sign;
         user.birthday = info->birthday;
         user.isBindWx = info->isBindWx;
@@ -321,6 +324,24 @@ void CUserJobManager::saveAuthorInfo(TS_Author_Info* info)
         }
     }
     storeUser(&info->header);
+}
+
+void CUserJobManager::keepWaitingProfile(TS_Author_Info& user, const QString& ownName, const QString& ownSex) const
+{
+    QString waiting;
+    if (!m_db->waitingProfileChange(user.uid, &waiting)) {
+        qWarning() << "profile queue of user" << user.uid << "unreadable; the name and sex here stay:"
+                   << m_db->lastErrorText();
+        user.author_name = ownName;
+        user.sex = ownSex;
+        return;
+    }
+    if (waiting.isEmpty())
+        return;
+    const QJsonObject change = QJsonDocument::fromJson(waiting.toUtf8()).object();
+    user.author_name = change.value(QStringLiteral("name")).toString(ownName);
+    user.sex = change.value(QStringLiteral("sex")).toString(ownSex);
+    qDebug() << "a profile change of user" << user.uid << "waits for the platform; it stands over the reply";
 }
 
 void CUserJobManager::author_update(TC_Author_Update& request, TS_Author_Update& reply)
@@ -378,6 +399,7 @@ void CUserJobManager::author_update(TC_Author_Update& request, TS_Author_Update&
             user.birthday = reply.birthday;
         if (!reply.author_name.isEmpty())
             user.author_name = reply.author_name;
+        keepWaitingProfile(user, request.author_name, request.sex);
     }
 
     // A local failure outranks the platform's verdict: the caller must not

@@ -84,6 +84,11 @@ private:
     // or what else kept a completion from signing in.
     static void markSuperseded(T_Http_S& head);
     void reportSignIn(SignIn outcome, T_Http_S& head);
+    // A profile change still queued for the platform stands over what any
+    // reply says until it is sent: the record takes the name and the sex the
+    // author gave last, and a later edit sends them whole. Where the queue
+    // cannot be read, ownName and ownSex (the record's before the reply) stay.
+    void keepWaitingProfile(TS_Author_Info& user, const QString& ownName, const QString& ownSex) const;
     // Writes the user record; a failure goes into head (when given) and to
     // the window manager.
     bool storeUser(T_Http_S* head);

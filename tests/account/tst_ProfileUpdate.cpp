@@ -3,16 +3,26 @@
 // that job.
 
 #include "AccountFixture.h"
+#include "WhenShown.h"
 
 #include "common/ServerClock.h"
 #include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
+#include "remote/CTessaneHttp.h"
 #include "remote/T_Http_Custom.h"
 #include "remote/T_Http_S.h"
+#include "ui/bookshelf/Dialog_UserInfo.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 
+#include <QInputMethodEvent>
 #include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -51,6 +61,52 @@ QString standinAuthorName()
             return author.toObject().value(QStringLiteral("author_name")).toString();
     }
     return QString();
+}
+
+// The author's way through the user-information dialog: the name typed in
+// its box (when given), the sex clicked, then 确认.
+void editInDialog(const QString& name, const char* sexButton)
+{
+    Dialog_UserInfo dialog;
+    whenShown<QDialog>([&](QDialog* shown) {
+        auto* box = shown->findChild<QLineEdit*>(QStringLiteral("lineEditName"));
+        if (!name.isEmpty()) {
+            box->selectAll();
+            QTest::keyClick(box, Qt::Key_Backspace);
+            // Chinese comes through the input method.
+            QInputMethodEvent typed;
+            typed.setCommitString(name);
+            QApplication::sendEvent(box, &typed);
+        }
+        QTest::mouseClick(shown->findChild<QRadioButton*>(QLatin1String(sexButton)), Qt::LeftButton);
+        QTest::mouseClick(shown->findChild<QPushButton*>(QStringLiteral("btnConfirm")), Qt::LeftButton);
+    });
+    dialog.exec();
+}
+
+// A sign-in through the job manager's door, as the login window makes it.
+bool signIn(const QString& phone, const QString& password)
+{
+    TC_Author_Login login;
+    login.phone = phone;
+    login.password = password;
+    TS_Author_Login reply;
+    CJobManager::instance()->author_login(login, reply, true);
+    return reply.header.code == HttpOk && CJobManager::instance()->initAfterLogin();
+}
+
+// The start's or the sign-in's profile request and feed pull are answered
+// and their replies taken in.
+bool profileAndFeedTakenIn()
+{
+    for (int tries = 0; tries < 750; ++tries) {
+        const bool asked = !standin().requestsTo(QStringLiteral("/author/info")).isEmpty()
+                           && !standin().requestsTo(QStringLiteral("/synchronization/synBookData")).isEmpty();
+        if (asked && CTessaneHttp::instance()->outstandingReplies() == 0)
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
 }
 
 }
@@ -210,6 +266,79 @@ private slots:
         QCOMPARE(sync.first().at(0).toBool(), false);
         QCOMPARE(sync.first().at(1).toBool(), false);
         QCOMPARE(CUiManager::instance()->syncRunning(), 0);
+    }
+
+    void waitingProfileChangeStandsUntilSentAndGoesWhole_data()
+    {
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<QString>("wayBack");
+        QTest::newRow("sign in again (300), signed in again") << "code300" << "sign in";
+        QTest::newRow("HTTP 500, another author signed in between") << "http500" << "other author";
+        QTest::newRow("offline, program started again") << "drop" << "restart";
+    }
+
+    // The name changed in the dialog is refused and queued; the way back to
+    // the shelf (a sign-in, another author's session between, a new start)
+    // fetches the platform's older profile. The waiting name stays in the
+    // row and on the shelf, and the next edit, of the sex alone, sends it.
+    void waitingProfileChangeStandsUntilSentAndGoesWhole()
+    {
+        QFETCH(QString, refusal);
+        QFETCH(QString, wayBack);
+        AccountWorld world;
+        QVERIFY(world.ok());
+        const QString otherPhone = QStringLiteral("13900000007");
+        QVERIFY(AccountWorld::signInOther(otherPhone, true) > 0);
+        QVERIFY(world.signInDemo());
+        const QString dbFile = world.path() + QStringLiteral("/wrt.db");
+        const QString programDir = world.path() + QStringLiteral("/program");
+        CJobManager* jobs = CJobManager::instance();
+        CTessaneDb::instance()->close();
+        QVERIFY(jobs->init(dbFile, programDir));
+        const auto closeAtEnd = qScopeGuard([jobs]() { jobs->close(); });
+        QVERIFY(profileAndFeedTakenIn());
+        const QString before = standinAuthorName();
+
+        QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), refusal, 0, refusal == "drop" ? 2 : 1));
+        editInDialog(QStringLiteral("新笔名"), "radioButtonM");
+        QCOMPARE(world.count("select count(*) from tb_job where jobType = 2"), 1);
+        QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), QStringLiteral("http500"), 0, -1));
+
+        QVERIFY(standin().clearJournal());
+        if (wayBack == QLatin1String("restart")) {
+            jobs->close();
+            QVERIFY(jobs->init(dbFile, programDir));
+        } else {
+            if (CUiManager::instance()->signInState() == 1) {
+                QVERIFY(jobs->author_logout());
+                CUiManager::instance()->logout();
+            }
+            if (wayBack == QLatin1String("other author")) {
+                QVERIFY(signIn(otherPhone, QStringLiteral("other1234")));
+                QVERIFY(profileAndFeedTakenIn());
+                QVERIFY(jobs->author_logout());
+                CUiManager::instance()->logout();
+                QVERIFY(standin().clearJournal());
+            }
+            QVERIFY(signIn(QStringLiteral("13800000000"), QStringLiteral("demo1234")));
+        }
+        QVERIFY(profileAndFeedTakenIn());
+        QCOMPARE(standinAuthorName(), before);
+        QCOMPARE(world.value("select authorName || sex from tb_user where uid = 10001").toString(),
+                 QStringLiteral("新笔名M"));
+        QCOMPARE(CUiManager::instance()->bookshelf()->labelName()->text(), QStringLiteral("新笔名"));
+
+        // The platform takes changes again; the author changes her sex alone.
+        QVERIFY(standin().clearFaults());
+        QVERIFY(standin().clearJournal());
+        editInDialog(QString(), "radioButtonW");
+        const QList<QJsonObject> sent = standin().requestsTo(QStringLiteral("/author/updateAuthor"));
+        QVERIFY(!sent.isEmpty());
+        const QJsonObject body = StandinServer::bodyOf(sent.last());
+        QCOMPARE(body.value(QStringLiteral("author_name")).toString() + body.value(QStringLiteral("sex")).toString(),
+                 QStringLiteral("新笔名F"));
+        QCOMPARE(standinAuthorName(), QStringLiteral("新笔名"));
+        QCOMPARE(world.count("select count(*) from tb_job where jobType = 2"), 0);
     }
 
     void replayKeepsAJobRewrittenWhileItWasSent()
