@@ -110,6 +110,9 @@ public:
 
     // Logs one reply header.
     void printSData(const T_Http_S* head);
+    // After a blocking request: logs its reply header and ends the session
+    // when the platform no longer knows the sign-in ("sign in again").
+    void checkHeader(const T_Http_S& header);
 
     // --- operations for the screens (CJobManager_facade.cpp) ---
 

@@ -40,17 +40,13 @@ bool required(T_Http_S& header, std::initializer_list<const QString*> fields)
 
 // ---- account ------------------------------------------------------------------
 
-namespace {
-// After a checked synchronous account request: log its header and end the
-// session when the platform no longer knows the sign-in.
-void checkHeader(CJobManager* jobs, CUiManager* ui, const T_Http_S& header)
+void CJobManager::checkHeader(const T_Http_S& header)
 {
-    jobs->printSData(&header);
+    printSData(&header);
     if (header.code == HttpSignInAgain) {
-        ui->setSyncRunning(0);
-        ui->logout();
+        m_ui->setSyncRunning(0);
+        m_ui->logout();
     }
-}
 }
 
 void CJobManager::author_login(TC_Author_Login& request, TS_Author_Login& reply, bool remember)
@@ -69,7 +65,7 @@ void CJobManager::author_wxCodeLogin(TC_Author_WxCodeLogin& request, TS_Author_W
     m_model->userInfo.isAutoLogin = remember;
     m_userJobs->beginWeChatSignIn();
     m_userJobs->author_wxCodeLogin(request, reply);
-    checkHeader(this, m_ui, reply.header);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_wxCodeUrl(TC_Author_WxCodeLogin& request, TS_Author_WxCodeLogin& reply)
@@ -77,7 +73,7 @@ void CJobManager::author_wxCodeUrl(TC_Author_WxCodeLogin& request, TS_Author_WxC
     if (!required(reply.header, {&request.nonce_str}))
         return;
     m_userJobs->author_wxCodeLogin(request, reply);
-    checkHeader(this, m_ui, reply.header);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_register(TC_Author_Register& request, TS_Author_Register& reply)
@@ -104,7 +100,7 @@ void CJobManager::author_editPwd(TC_Author_EditPwd& request, TS_Author_EditPwd& 
     if (!required(reply.header, {&request.phone, &request.code, &request.password}))
         return;
     m_userJobs->author_editPwd(request, reply);
-    checkHeader(this, m_ui, reply.header);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_setNewPwd(TC_Author_SetNewPwd& request, TS_Author_SetNewPwd& reply)
@@ -112,13 +108,13 @@ void CJobManager::author_setNewPwd(TC_Author_SetNewPwd& request, TS_Author_SetNe
     if (!required(reply.header, {&request.password, &request.newPassword}))
         return;
     m_userJobs->author_setNewPwd(request, reply);
-    checkHeader(this, m_ui, reply.header);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_update(TC_Author_Update& request, TS_Author_Update& reply)
 {
     m_userJobs->author_update(request, reply);
-    checkHeader(this, m_ui, reply.header);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_uploadImg(TC_Author_UploadImg& request, TS_Author_UploadImg& reply)
@@ -128,7 +124,7 @@ void CJobManager::author_uploadImg(TC_Author_UploadImg& request, TS_Author_Uploa
     if (!required(reply.header, {&request.img, &request.localPath}))
         return;
     m_userJobs->author_uploadImg(request, reply);
-    checkHeader(this, m_ui, reply.header);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Author_Login& reply)
@@ -136,18 +132,19 @@ void CJobManager::author_wxBindPhone(TC_Author_WxBindPhone& request, TS_Author_L
     if (!required(reply.header, {&request.phone, &request.code}))
         return;
     m_userJobs->author_wxBindPhone(request, reply);
-    checkHeader(this, m_ui, reply.header);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_info(TC_Author_Info& request, TS_Author_Info& reply)
 {
     m_userJobs->author_info(request, reply);
-    checkHeader(this, m_ui, reply.header);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_bannerList(TC_Author_BannerList& request, TS_Author_BannerList& reply)
 {
     m_userJobs->author_bannerList(request, reply);
+    checkHeader(reply.header);
 }
 
 void CJobManager::author_notice(TC_Author_Notice& request)
@@ -387,7 +384,9 @@ void CJobManager::sensitive_get(TC_Sensitive_Get& request)
 
 void CJobManager::getAuthorStatistics(QString* json)
 {
-    m_userJobs->getAuthorStatistics(json);
+    T_Http_S head;
+    m_userJobs->getAuthorStatistics(json, head);
+    checkHeader(head);
 }
 
 // ---- local data -----------------------------------------------------------------------

@@ -457,6 +457,10 @@ void CUserJobManager::execUserJob(T_JobData* job)
         return;
     m_ui->stopSyncAnimation(false);
     m_model->resetAllBookSynState();
+    // A "sign in again" ends the session as every reply saying so does; the
+    // job waits for its author's next one.
+    if (code == HttpSignInAgain)
+        CJobManager::instance()->checkHeader(reply.header);
 }
 
 void CUserJobManager::loadStatistics()

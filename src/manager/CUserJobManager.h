@@ -68,8 +68,9 @@ public:
     void execUserJob(T_JobData* job);
     // Today's statistics of the signed-in user into the shared model.
     void loadStatistics();
-    // The JSON text of the statistics page.
-    void getAuthorStatistics(QString* json);
+    // The JSON text of the statistics page; head gets the platform's reply
+    // header (a transport failure leaves it as it was).
+    void getAuthorStatistics(QString* json, T_Http_S& head);
 
 private:
     explicit CUserJobManager(QObject* parent = nullptr);

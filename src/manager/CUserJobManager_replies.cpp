@@ -287,7 +287,7 @@ int CUserJobManager::author_bannerList(TC_Author_BannerList& request, TS_Author_
 
 // --- statistics ---
 
-void CUserJobManager::getAuthorStatistics(QString* json)
+void CUserJobManager::getAuthorStatistics(QString* json, T_Http_S& head)
 {
     if (!json)
         return;
@@ -305,8 +305,10 @@ void CUserJobManager::getAuthorStatistics(QString* json)
     request.header.uid = user.uid;
     request.channel = 1;
     TS_AuthorCount_UserData server;
-    const bool fromServer = m_http->authorCount_userData(request, server) == QNetworkReply::NoError
-                            && server.header.code == HttpOk;
+    const bool answered = m_http->authorCount_userData(request, server) == QNetworkReply::NoError;
+    if (answered)
+        head = server.header;
+    const bool fromServer = answered && server.header.code == HttpOk;
 
     // The platform counts what reached it; days written here and not yet
     // uploaded count too, so that no day of the week outdoes the history.

@@ -1,6 +1,7 @@
 #include "AccountFixture.h"
 
 #include "db/CTessaneDb.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUserJobManager.h"
 #include "remote/CTessaneHttp.h"
@@ -9,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSqlQuery>
+#include <QTest>
 #include <QTimer>
 
 AccountWorld::AccountWorld()
@@ -31,7 +33,36 @@ AccountWorld::AccountWorld()
 
 AccountWorld::~AccountWorld()
 {
+    if (m_started)
+        CJobManager::instance()->close();
     CTessaneDb::instance()->close();
+}
+
+bool AccountWorld::start()
+{
+    CJobManager* jobs = CJobManager::instance();
+    if (m_started)
+        jobs->close();
+    else
+        CTessaneDb::instance()->close();
+    m_started = true;
+    return standin().clearJournal()
+           && jobs->init(m_dir.path() + QStringLiteral("/wrt.db"), m_dir.path() + QStringLiteral("/program"))
+           && profileAndFeedTakenIn();
+}
+
+bool AccountWorld::profileAndFeedTakenIn()
+{
+    for (int tries = 0; tries < 750; ++tries) {
+        const bool asked = !standin().requestsTo(QStringLiteral("/author/info")).isEmpty()
+                           && !standin().requestsTo(QStringLiteral("/synchronization/synBookData")).isEmpty();
+        // Counted as out when it left: with none outstanding, every reply
+        // has been routed too.
+        if (asked && CTessaneHttp::instance()->outstandingReplies() == 0)
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
 }
 
 bool AccountWorld::exec(const QString& statement)

@@ -28,6 +28,12 @@ public:
 
     bool ok() const { return m_ok; }
     QString path() const { return m_dir.path(); }
+    // The program's start over this world's file (again: a new start), with
+    // the shelf; waits until its profile request and feed pull are answered
+    // and taken in. The job manager closes with the world.
+    bool start();
+    // The same wait after a sign-in (clear the journal before it).
+    static bool profileAndFeedTakenIn();
 
     bool exec(const QString& statement);
     QVariant value(const QString& statement);
@@ -42,6 +48,7 @@ public:
 private:
     QTemporaryDir m_dir;
     bool m_ok = false;
+    bool m_started = false;
 };
 
 // Every log record while it lives, passed on to the handler before it.

@@ -3,6 +3,7 @@
 #include "AccountFixture.h"
 
 #include "common/Utility.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
@@ -103,6 +104,55 @@ private slots:
                                  .arg(other)).toString(), QStringLiteral("作者0002"));
         QVERIFY(held.endsWith(QLatin1String("Author")) || world.count("select count(*) from tb_job") == 0);
         QFile::remove(copy);
+    }
+
+    void signInAgainAnsweredToABlockingRequestSignsOut_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("personal data") << "/authorcount/getData";
+        QTest::newRow("queued profile change sent again") << "/author/updateAuthor";
+        QTest::newRow("banner list") << "/author/bannerList";
+    }
+
+    // The platform no longer knows the sign-in and says so to a request the
+    // client waits for: the author is signed out, whatever asked.
+    void signInAgainAnsweredToABlockingRequestSignsOut()
+    {
+        QFETCH(QString, path);
+        AccountWorld world;
+        QVERIFY(world.ok());
+        QVERIFY(world.signInDemo());
+        QVERIFY(world.start());
+        CJobManager* jobs = CJobManager::instance();
+        if (path.endsWith(QLatin1String("updateAuthor"))) {
+            QVERIFY(standin().addFault(path, QStringLiteral("http500")));
+            TC_Author_Update update;
+            update.author_name = QStringLiteral("等着的名");
+            update.sex = QStringLiteral("M");
+            TS_Author_Update updated;
+            jobs->author_update(update, updated);
+            QCOMPARE(world.count("select count(*) from tb_job where jobType = 2"), 1);
+        }
+        QVERIFY(standin().addFault(path, QStringLiteral("code300")));
+        QVERIFY(standin().clearJournal());
+        QSignalSpy signedOut(CUiManager::instance(), &CUiManager::sig_LoginRequired);
+
+        if (path.endsWith(QLatin1String("getData"))) {
+            QString page;
+            jobs->getAuthorStatistics(&page);
+        } else if (path.endsWith(QLatin1String("updateAuthor"))) {
+            jobs->synNow(true);
+        } else {
+            TC_Author_BannerList request;
+            TS_Author_BannerList banners;
+            jobs->author_bannerList(request, banners);
+        }
+
+        QCOMPARE(standin().requestsTo(path).size(), 1);
+        QCOMPARE(signedOut.count(), 1);
+        QCOMPARE(CUiManager::instance()->signInState(), 2);
+        QCOMPARE(world.count("select count(*) from tb_job where jobType = 2"),
+                 path.endsWith(QLatin1String("updateAuthor")) ? 1 : 0);
     }
 };
 

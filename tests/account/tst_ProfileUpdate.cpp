@@ -11,7 +11,6 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
-#include "remote/CTessaneHttp.h"
 #include "remote/T_Http_Custom.h"
 #include "remote/T_Http_S.h"
 #include "ui/bookshelf/Dialog_UserInfo.h"
@@ -93,20 +92,6 @@ bool signIn(const QString& phone, const QString& password)
     TS_Author_Login reply;
     CJobManager::instance()->author_login(login, reply, true);
     return reply.header.code == HttpOk && CJobManager::instance()->initAfterLogin();
-}
-
-// The start's or the sign-in's profile request and feed pull are answered
-// and their replies taken in.
-bool profileAndFeedTakenIn()
-{
-    for (int tries = 0; tries < 750; ++tries) {
-        const bool asked = !standin().requestsTo(QStringLiteral("/author/info")).isEmpty()
-                           && !standin().requestsTo(QStringLiteral("/synchronization/synBookData")).isEmpty();
-        if (asked && CTessaneHttp::instance()->outstandingReplies() == 0)
-            return true;
-        QTest::qWait(20);
-    }
-    return false;
 }
 
 }
@@ -290,13 +275,8 @@ private slots:
         const QString otherPhone = QStringLiteral("13900000007");
         QVERIFY(AccountWorld::signInOther(otherPhone, true) > 0);
         QVERIFY(world.signInDemo());
-        const QString dbFile = world.path() + QStringLiteral("/wrt.db");
-        const QString programDir = world.path() + QStringLiteral("/program");
+        QVERIFY(world.start());
         CJobManager* jobs = CJobManager::instance();
-        CTessaneDb::instance()->close();
-        QVERIFY(jobs->init(dbFile, programDir));
-        const auto closeAtEnd = qScopeGuard([jobs]() { jobs->close(); });
-        QVERIFY(profileAndFeedTakenIn());
         const QString before = standinAuthorName();
 
         QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), refusal, 0, refusal == "drop" ? 2 : 1));
@@ -304,25 +284,24 @@ private slots:
         QCOMPARE(world.count("select count(*) from tb_job where jobType = 2"), 1);
         QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), QStringLiteral("http500"), 0, -1));
 
-        QVERIFY(standin().clearJournal());
         if (wayBack == QLatin1String("restart")) {
-            jobs->close();
-            QVERIFY(jobs->init(dbFile, programDir));
+            QVERIFY(world.start());
         } else {
+            QVERIFY(standin().clearJournal());
             if (CUiManager::instance()->signInState() == 1) {
                 QVERIFY(jobs->author_logout());
                 CUiManager::instance()->logout();
             }
             if (wayBack == QLatin1String("other author")) {
                 QVERIFY(signIn(otherPhone, QStringLiteral("other1234")));
-                QVERIFY(profileAndFeedTakenIn());
+                QVERIFY(AccountWorld::profileAndFeedTakenIn());
                 QVERIFY(jobs->author_logout());
                 CUiManager::instance()->logout();
                 QVERIFY(standin().clearJournal());
             }
             QVERIFY(signIn(QStringLiteral("13800000000"), QStringLiteral("demo1234")));
+            QVERIFY(AccountWorld::profileAndFeedTakenIn());
         }
-        QVERIFY(profileAndFeedTakenIn());
         QCOMPARE(standinAuthorName(), before);
         QCOMPARE(world.value("select authorName || sex from tb_user where uid = 10001").toString(),
                  QStringLiteral("新笔名M"));
