@@ -298,6 +298,8 @@ public:
     // Takes off the pending statistics job exactly the counters the confirmed
     // request carried (its JSON content); the job goes once nothing is left.
     JobConfirm confirmStatisticsJob(int jobId, const QString& sentContent);
+    // The platform's figures of the days; a day whose upload still waits
+    // keeps the counters of that upload on top, and its speed.
     bool saveStatisticsDays(int uid, const T_StatisticsHistory& history);
     bool getStatisticsSummary(int uid, T_StatisticsSummary& summary);
     bool ensureClientStatisticsRow(int uid, const QString& date);

@@ -2,8 +2,10 @@
 
 #include "CTessaneDbTransaction.h"
 #include "common/ServerClock.h"
+#include "db/T_JobData.h"
 
 #include <QDebug>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSqlQuery>
@@ -227,8 +229,32 @@ bool CTessaneDb::saveStatisticsDays(int uid, const T_StatisticsHistory& history)
     Transaction transaction(*this);
     if (!transaction.began())
         return false;
+    // What was counted here and still waits for its upload is not in the
+    // platform's figures yet: a day keeps it on top of them, and its speed.
+    QHash<QString, QJsonObject> waiting;
+    {
+        QSqlQuery query(db);
+        if (!sqlExec(query, sqlFormat(QStringLiteral("select content from tb_job where uid = %1 and jobType = %2;"),
+                                      {uid, TessaneJob::StatisticsUpload})))
+            return false;
+        while (query.next()) {
+            QJsonObject job;
+            if (parseObject(query.value(0).toString(), job))
+                waiting.insert(job.value(QStringLiteral("date")).toString(), job);
+        }
+    }
     for (int i = 0; i < count; ++i) {
         const QString& day = history.days.at(i);
+        const QJsonObject kept = waiting.value(day);
+        const auto withKept = [&kept](const QList<int>& figures, int index, const char* key) {
+            return figures.at(index) + kept.value(QLatin1String(key)).toInt();
+        };
+        const int writeTime = withKept(history.writeTime, i, "writeTime");
+        const int wordCount = withKept(history.wordCount, i, "wordCount");
+        const int netIncrease = withKept(history.netIncrease, i, "netIncrease");
+        const int writeSpeed = kept.contains(QLatin1String("writeSpeed"))
+                                   ? kept.value(QLatin1String("writeSpeed")).toInt()
+                                   : history.writeSpeed.at(i);
         QSqlQuery query(db);
         if (!sqlExec(query, sqlFormat(QStringLiteral("select count(id) from tb_statistics where "
                                                      "date = %1 and uid = %2;"),
@@ -239,12 +265,10 @@ bool CTessaneDb::saveStatisticsDays(int uid, const T_StatisticsHistory& history)
         const bool ok = exists
             ? exec(QStringLiteral("update tb_statistics set writeTime = %1,wordCount = %2,"
                                   "writeSpeed = %3,netIncrease = %4 where date = %5 and uid = %6;"),
-                   {history.writeTime.at(i), history.wordCount.at(i), history.writeSpeed.at(i),
-                    history.netIncrease.at(i), day, uid})
+                   {writeTime, wordCount, writeSpeed, netIncrease, day, uid})
             : exec(QStringLiteral("insert into tb_statistics(uid,date,writeTime,wordCount,"
                                   "writeSpeed,netIncrease) values(%1,%2,%3,%4,%5,%6);"),
-                   {uid, day, history.writeTime.at(i), history.wordCount.at(i),
-                    history.writeSpeed.at(i), history.netIncrease.at(i)});
+                   {uid, day, writeTime, wordCount, writeSpeed, netIncrease});
         if (!ok)
             return false;
     }

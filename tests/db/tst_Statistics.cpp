@@ -77,9 +77,17 @@ private slots:
         history.writeSpeed = {10, 20};
         history.netIncrease = {900, 1900};
         QVERIFY(db()->saveStatisticsDays(7, history));
-        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-05-01'")), 1000);
+        // The 500 words of the upload still waiting stay on top of the platform's day.
+        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-05-01'")), 1500);
         QCOMPARE(f->count(QStringLiteral("select wordCountAll from tb_statistics where date = '2024-05-01'")), 500);
         QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-04-30'")), 2000);
+        // Uploaded, they are in the platform's next figures.
+        T_JobData upload;
+        QVERIFY(db()->getUserJobData(upload, 7) && upload.jobId > 0);
+        QCOMPARE(db()->confirmStatisticsJob(upload.jobId, upload.content), JobConfirm::Deleted);
+        history.wordCount = {1500, 2000};
+        QVERIFY(db()->saveStatisticsDays(7, history));
+        QCOMPARE(f->count(QStringLiteral("select wordCount from tb_statistics where date = '2024-05-01'")), 1500);
 
         history.netIncrease.removeLast();
         history.wordCount = {1, 2};
