@@ -8,9 +8,12 @@
 #include "manager/CUiManager.h"
 #include "manager/CUserJobManager.h"
 #include "remote/CTessaneHttp.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QJsonObject>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -104,6 +107,32 @@ private slots:
                                  .arg(other)).toString(), QStringLiteral("作者0002"));
         QVERIFY(held.endsWith(QLatin1String("Author")) || world.count("select count(*) from tb_job") == 0);
         QFile::remove(copy);
+    }
+
+    // The change feed says the profile changed elsewhere while a change of
+    // it made here is queued: the author's waiting name and sex stay.
+    void waitingProfileChangeStandsOverTheFeedsAuthorItem()
+    {
+        AccountWorld world;
+        QVERIFY(world.ok());
+        QVERIFY(world.signInDemo());
+        QVERIFY(world.start());
+        QVERIFY(standin().addFault(QStringLiteral("/author/updateAuthor"), QStringLiteral("http500"), 0, -1));
+        TC_Author_Update update;
+        update.author_name = QStringLiteral("等着的名");
+        update.sex = QStringLiteral("M");
+        TS_Author_Update updated;
+        CJobManager::instance()->author_update(update, updated);
+        QVERIFY(!standin().pushFeed(StandinServer::demoUid(), {QJsonObject{{QStringLiteral("change_type"), 13}}})
+                     .isEmpty());
+        QVERIFY(standin().clearJournal());
+
+        CJobManager::instance()->synNow(true);
+
+        QVERIFY(AccountWorld::profileAndFeedTakenIn());
+        QCOMPARE(world.value("select authorName || sex from tb_user").toString(), QStringLiteral("等着的名M"));
+        QCOMPARE(CPublicManager::instance()->userInfo.author_name, QStringLiteral("等着的名"));
+        QCOMPARE(CUiManager::instance()->bookshelf()->labelName()->text(), QStringLiteral("等着的名"));
     }
 
     void signInAgainAnsweredToABlockingRequestSignsOut_data()
