@@ -195,6 +195,8 @@ private slots:
     void init();
     void cleanup();
     void trayMenuQuitEndsCleanly();
+    void escapedSignInComesBackFromTheTray_data();
+    void escapedSignInComesBackFromTheTray();
     void bookshelfCloseButtonEndsCleanly();
     void sessionEndKeepsTheWordsJustTyped_data();
     void sessionEndKeepsTheWordsJustTyped();
@@ -1008,6 +1010,37 @@ void QuitTest::trayMenuQuitEndsCleanly()
     // The menu pops up at the pointer and takes the keyboard: its last item quits.
     expectCleanExit([this] { typeKey(XK_Up), typeKey(XK_Return); });
     QCOMPARE(backupCount(), 1);
+}
+
+void QuitTest::escapedSignInComesBackFromTheTray_data()
+{
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("click") << false;
+    QTest::newRow("主界面") << true;
+}
+
+void QuitTest::escapedSignInComesBackFromTheTray()
+{
+    QFETCH(bool, menu);
+    startClient();
+    Window dialog = None, icon = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(dialog, findClientWindow(false, kSignInTitle)), kPatience);
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(icon, findClientWindow(true)), kPatience);
+    // The focus a window manager gives the window clicked.
+    XSetInputFocus(m_display, dialog, RevertToPointerRoot, CurrentTime);
+    clickAt(dialog, signInPlace(QStringLiteral("Widget_Login/labelTitle")));
+    typeKey(XK_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(clientWindows(false, kSignInTitle).isEmpty(), kPatience);
+    // A click on the icon, or the first item of its menu, which takes the keyboard.
+    clickAt(icon, QPoint(), menu ? Button3 : Button1);
+    if (menu) {
+        QVERIFY(awaitMenu({}) != None);
+        typeKey(XK_Down);
+        typeKey(XK_Return);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false, kSignInTitle).isEmpty(), kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
 }
 
 void QuitTest::bookshelfCloseButtonEndsCleanly()
