@@ -601,14 +601,19 @@ void FocusAndFloatingTest::pagesTakeTheKeysInTheirFirstField()
         QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_F7);
         auto* panel = m_f->pane()->findChild<Widget_SensitiveWords*>();
         QVERIFY(panel && active(panel));
+        // The treatment chosen, where it has the keys.
+        const auto chosen = [&]() {
+            auto* radio = qobject_cast<QRadioButton*>(focused());
+            return radio != nullptr && radio->isChecked() ? radio : nullptr;
+        };
         // Each time: Enter checks, Down takes the next treatment, Enter applies it.
         for (const QString& treated : {QStringLiteral("xiexia去。"), QStringLiteral("**去。")}) {
             edit()->setPlainText(QStringLiteral("写下去。"));
             QTest::keyClick(panel->windowHandle(), Qt::Key_Return);
-            auto* chosen = qobject_cast<QRadioButton*>(focused());
-            QVERIFY(chosen && chosen->isChecked());
+            QRadioButton* before = chosen();
+            QVERIFY(before);
             QTest::keyClick(panel->windowHandle(), Qt::Key_Down);
-            QVERIFY(!chosen->isChecked() && qobject_cast<QRadioButton*>(focused())->isChecked());
+            QVERIFY(chosen() && chosen() != before);
             QTest::keyClick(panel->windowHandle(), Qt::Key_Return);
             QCOMPARE(edit()->toPlainText(), treated);
         }
