@@ -16,6 +16,7 @@
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/login/Dialog_LoginMain.h"
+#include "ui/shell/Dialog_Unlock.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QApplication>
@@ -30,6 +31,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 CUiManager::CUiManager(QObject* parent) : QObject(parent)
 {
@@ -84,29 +86,34 @@ QSharedPointer<QWidget> CUiManager::currentWindow() const
     return QSharedPointer<QWidget>();
 }
 
+QSharedPointer<QWidget> CUiManager::windowToBringBack() const
+{
+    // The login dialog stays hidden for a moment after a sign-in: it is
+    // not what the author comes back to then.
+    if (m_signInState == 1)
+        return currentWindow();
+    return m_loginDialog ? QSharedPointer<QWidget>(m_loginDialog.data(), [](QWidget*) {}) : QSharedPointer<QWidget>();
+}
+
 void CUiManager::activeWindows(const QString& message)
 {
     qDebug() << "second instance says:" << message;
-    if (checkPwdLock(2))
-        return;
-    if (m_loginDialog) {
-        m_loginDialog->setWindowState(m_loginDialog->windowState() & ~Qt::WindowMinimized);
-        m_loginDialog->show();
-        m_loginDialog->raise();
-        m_loginDialog->activateWindow();
+    // The boss key may have hidden the lock screen with the tray icon.
+    if (m_unlockOpen && m_unlockDialog && m_unlockDialog->windowHandle()
+        && !m_unlockDialog->windowHandle()->isVisible()) {
+        toggleMainWindow();
         return;
     }
-    const QSharedPointer<QWidget> window = currentWindow();
+    if (checkPwdLock(2))
+        return;
+    const QSharedPointer<QWidget> window = windowToBringBack();
     if (!window) {
         qDebug() << "no window to bring forward";
         return;
     }
     if (m_tray && QSystemTrayIcon::isSystemTrayAvailable())
         m_tray->setVisible(true);
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringForward(window.data());
 }
 
 void CUiManager::showMessage(const QString& text, int kind, int msecs)
@@ -329,6 +336,7 @@ void CUiManager::logout()
     m_idleTimer->stop();
     // What the idle lock hid is ended or goes with the windows.
     m_lockHidden.clear();
+    m_idleLocked = false;
     // The writing window first: it may hold the outline panel's view.
     for (QPointer<QWidget> window : {m_creation, QPointer<QWidget>(m_bookshelf.data())}) {
         if (window) {

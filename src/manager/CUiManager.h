@@ -40,6 +40,9 @@ public:
 
     // The current main window (bookshelf or writing window), empty when none.
     QSharedPointer<QWidget> currentWindow() const;
+    // What the tray, the boss key and a second start bring back: the login
+    // dialog while nobody is signed in, else the current main window.
+    QSharedPointer<QWidget> windowToBringBack() const;
 
     void emitCleanCreationScroll() { emit sig_CleanCreationScroll(); }
 
@@ -477,12 +480,17 @@ private:
     int runUnlock(const QPointer<class Dialog_Unlock>& dialog);
     // Save the open chapter and the user data, back up, quit after 100 ms.
     void saveAndQuit();
+    // Shows the window, out of the task bar, raised and with the keys.
+    void bringForward(QWidget* window);
     bool isWindowHidden(const QSharedPointer<QWidget>& window) const;
 
     QPointer<class Dialog_Unlock> m_unlockDialog;
     bool m_unlockOpen = false;
     // The client's windows the idle lock hid; shown again once unlocked.
     QList<QPointer<QWidget>> m_lockHidden;
+    // Set from the idle lock's hiding of the windows until it is answered
+    // or the author signs out.
+    bool m_idleLocked = false;
     // Hides the main window and the client's other windows for the idle lock.
     void hideOwnWindows(QWidget* main);
     QTimer* m_idleTimer = nullptr;

@@ -62,7 +62,10 @@ bool CUiManager::checkPwdLock(int type)
     if (isLocked())
         return false;
     T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
-    if ((conf.pwdLockType & type) == 0)
+    // What a lock screen closed unanswered hid comes back only through it,
+    // whichever locks the author chose.
+    const bool lockHid = type == 2 && m_idleLocked;
+    if ((conf.pwdLockType & type) == 0 && !lockHid)
         return false;
     const QSharedPointer<QWidget> window = currentWindow();
     if (!window)
@@ -78,6 +81,7 @@ bool CUiManager::checkPwdLock(int type)
         if (m_idleSeconds < conf.pwdLockTime)
             return false;
         hideOwnWindows(window.data());
+        m_idleLocked = true;
     } else if (type == 2) {
         if (!isWindowHidden(window))
             return false;
@@ -111,8 +115,10 @@ bool CUiManager::checkPwdLock(int type)
                 hidden->show();
         }
     }
-    if (accepted || kind == 2)
+    if (accepted || kind == 2) {
         m_lockHidden.clear();
+        m_idleLocked = false;
+    }
     return !accepted;
 }
 

@@ -52,13 +52,13 @@ bool CUiManager::setBoosKey(const QString& key)
 
 void CUiManager::toggleMainWindow()
 {
-    const QSharedPointer<QWidget> window = currentWindow();
+    const QSharedPointer<QWidget> window = windowToBringBack();
     if (!window)
         return;
     // While the application lock holds, what it hid comes back only through
     // its password: the key hides the lock screen and brings it back, never
     // the windows behind it.
-    if (m_unlockOpen || !m_lockHidden.isEmpty()) {
+    if (m_unlockOpen || m_idleLocked) {
         QWindow* lock = m_unlockOpen && m_unlockDialog ? m_unlockDialog->windowHandle() : nullptr;
         if (!lock)
             return;
@@ -112,11 +112,16 @@ void CUiManager::initTray()
 
 void CUiManager::showMainWindow()
 {
-    const QSharedPointer<QWidget> window = currentWindow();
+    const QSharedPointer<QWidget> window = windowToBringBack();
     if (!window)
         return;
     if (checkPwdLock(2))
         return;
+    bringForward(window.data());
+}
+
+void CUiManager::bringForward(QWidget* window)
+{
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     window->show();
     window->raise();

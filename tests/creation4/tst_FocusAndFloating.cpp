@@ -29,6 +29,11 @@
 #include "ui/creation/Widget_Creation_Bottom.h"
 #include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/Widget_Creation_Top.h"
+#include "ui/creation/Widget_SensitiveWords.h"
+#include "ui/login/Dialog_LoginMain.h"
+#include "ui/login/Widget_ForgetPwd.h"
+#include "ui/login/Widget_Login.h"
+#include "ui/login/Widget_Register.h"
 #include "ui/creation/Widget_StatisticsBar.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoItemWidget.h"
@@ -39,13 +44,17 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QQuickWidget>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStackedWidget>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTextFrame>
@@ -84,6 +93,8 @@ private slots:
     void f6OpensTheSearchWithTheKeysInItsFindField();
     void dialogsOpenWithTheKeysInTheirFirstField_data();
     void dialogsOpenWithTheKeysInTheirFirstField();
+    void pagesTakeTheKeysInTheirFirstField_data();
+    void pagesTakeTheKeysInTheirFirstField();
     void writingLockWindowsKeepTheirOrderUnderAWindowManager();
 
 private:
@@ -522,6 +533,111 @@ void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField()
     ui->changeSkin(1);
     conf().isIndent = 0;
     conf().fontColor.clear();
+}
+
+void FocusAndFloatingTest::pagesTakeTheKeysInTheirFirstField_data()
+{
+    QTest::addColumn<int>("dialog");
+    QTest::newRow("登录") << 0;
+    QTest::newRow("敏感词检测") << 1;
+    QTest::newRow("系统设置") << 2;
+}
+
+// A page that comes up takes the keys in its first field, Enter presses
+// that page's own default button, and never a link the author clicked before.
+void FocusAndFloatingTest::pagesTakeTheKeysInTheirFirstField()
+{
+    QFETCH(int, dialog);
+    const auto focused = []() { return QApplication::focusWidget(); };
+    const auto click = [](QWidget* in, const char* name) {
+        QTest::mouseClick(in->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+    };
+    if (dialog == 0) {
+        Dialog_LoginMain d;
+        d.show();
+        d.activateWindow();
+        QVERIFY(active(&d));
+        const QString login = QStringLiteral("/account/login"), phone = QStringLiteral("13900000731");
+        // The author clicks the link, fills the page with Tab between its
+        // fields (past the code button) and clicks its button, or presses Enter.
+        const auto fill = [&](AccountCodeForm* page, const char* link) {
+            click(d.stack()->currentWidget(), link);
+            const bool first = focused() == page->accountEdit();
+            for (const QString& text : {phone, page->pictureCode(), QStringLiteral("6688"), QStringLiteral("newpass88")}) {
+                QTest::keyClicks(focused(), text);
+                QTest::keyClick(d.windowHandle(), Qt::Key_Tab);
+                if (qobject_cast<QLineEdit*>(focused()) == nullptr)
+                    QTest::keyClick(d.windowHandle(), Qt::Key_Tab);
+            }
+            QTest::keyClicks(focused(), QStringLiteral("newpass88"));
+            return first && focused() == page->passwordAgainEdit();
+        };
+        QVERIFY(fill(d.registerPage(), "btnGotoRegister"));
+        click(d.registerPage(), "btnRegister");
+        QTRY_COMPARE(d.stack()->currentWidget(), static_cast<QWidget*>(d.loginPage()));
+        QCOMPARE(focused(), d.loginPage()->accountEdit());
+        // Enter signs in, also from the link; refused, so that nobody else is.
+        for (QWidget* from : {focused(), d.loginPage()->findChild<QWidget*>(QStringLiteral("btnGotoRegister"))}) {
+            const int before = standin().requestsTo(login).size();
+            QVERIFY(standin().addFault(login, QStringLiteral("code400")));
+            from->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(d.windowHandle(), Qt::Key_Return);
+            QCOMPARE(standin().requestsTo(login).size(), before + 1);
+            const QJsonObject body = StandinServer::bodyOf(standin().requestsTo(login).last());
+            QCOMPARE(body.value(QStringLiteral("phone")).toString(), phone);
+            QCOMPARE(d.stack()->currentWidget(), static_cast<QWidget*>(d.loginPage()));
+        }
+        // On the reset page Enter sends the reset (refused: the password stays).
+        const QString reset = QStringLiteral("/account/forgetPassword");
+        const int resets = standin().requestsTo(reset).size();
+        QVERIFY(standin().addFault(reset, QStringLiteral("code400")) && fill(d.forgetPage(), "btnGotoForgetPwd"));
+        QTest::keyClick(d.windowHandle(), Qt::Key_Return);
+        QCOMPARE(standin().requestsTo(reset).size(), resets + 1);
+    } else if (dialog == 1) {
+        const QString text = edit()->toPlainText();
+        CPublicManager::instance()->sensitiveMatcher.setWords(QStringLiteral("写下"));
+        CPublicManager::instance()->userConf.systemConf.sensitiveStatus = 1;
+        edit()->setFocus();
+        QTest::keyClick(m_f->window()->windowHandle(), Qt::Key_F7);
+        auto* panel = m_f->pane()->findChild<Widget_SensitiveWords*>();
+        QVERIFY(panel && active(panel));
+        // The treatment chosen, where it has the keys.
+        const auto chosen = [&]() {
+            auto* radio = qobject_cast<QRadioButton*>(focused());
+            return radio != nullptr && radio->isChecked() ? radio : nullptr;
+        };
+        // Each time: Enter checks, Down takes the next treatment, Enter applies it.
+        for (const QString& treated : {QStringLiteral("xiexia去。"), QStringLiteral("**去。")}) {
+            edit()->setPlainText(QStringLiteral("写下去。"));
+            QTest::keyClick(panel->windowHandle(), Qt::Key_Return);
+            QRadioButton* before = chosen();
+            QVERIFY(before);
+            QTest::keyClick(panel->windowHandle(), Qt::Key_Down);
+            QVERIFY(chosen() && chosen() != before);
+            QTest::keyClick(panel->windowHandle(), Qt::Key_Return);
+            QCOMPARE(edit()->toPlainText(), treated);
+        }
+        panel->hide();
+        CPublicManager::instance()->sensitiveMatcher.setWords(QString());
+        edit()->setPlainText(text);
+    } else {
+        bool acted = false;
+        whenShown<QDialog>([&](QDialog* d) {
+            QVERIFY(active(d));
+            click(d, "btnSafety");
+            QCOMPARE(focused(), d->findChild<QWidget*>(QStringLiteral("checkBoxPwdLock")));
+            click(d, "btnUser");
+            QCOMPARE(focused(), d->findChild<QWidget*>(QStringLiteral("lineEditPwd")));
+            typeKeys(d, QStringLiteral("123"));
+            QTest::keyClick(d->windowHandle(), Qt::Key_Return);
+            // Saving the password says what is missing.
+            QVERIFY(!d->findChild<QLabel*>(QStringLiteral("labelError_2"))->text().isEmpty());
+            d->reject();
+            acted = true;
+        });
+        std::unique_ptr<Widget_Setting>(new Widget_Setting(m_f->window()))->exec();
+        QVERIFY(acted);
+    }
 }
 
 // With a window manager, as authors have one: the lock's dialog opens over

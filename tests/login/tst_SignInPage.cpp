@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QMenu>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 namespace {
@@ -46,6 +48,8 @@ private slots:
     void anEarlierSignInAnsweredLateSignsNobodyIn_data();
     void anEarlierSignInAnsweredLateSignsNobodyIn();
     void theStartLockOfASignInKeepsTheDialogUntilThePageIsDone();
+    void escapedDialogComesBack_data();
+    void escapedDialogComesBack();
 };
 
 void SignInPageTest::demoSignInHidesAndLaterDeletesTheDialog()
@@ -216,6 +220,53 @@ void SignInPageTest::theStartLockOfASignInKeepsTheDialogUntilThePageIsDone()
     QVERIFY(shown.isValid() && kept);
     QCOMPARE(CUiManager::instance()->signInState(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(dialog.isNull(), 5000);
+}
+
+void SignInPageTest::escapedDialogComesBack_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("signedOut");
+    for (const char* how : {"tray click", "Main Client", "boss key", "second start"})
+        QTest::newRow(how) << QString::fromLatin1(how) << false;
+    QTest::newRow("tray click after a sign-out") << QStringLiteral("tray click") << true;
+}
+
+// Escape hides the dialog, also over the register page; while nobody is
+// signed in, the tray, its menu's first entry, the boss key and a second
+// start bring it back.
+void SignInPageTest::escapedDialogComesBack()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, signedOut);
+    LoginWorld w;
+    QVERIFY(w.ok());
+    CUiManager* ui = CUiManager::instance();
+    if (signedOut) {
+        w.dialog()->loginPage()->setAccount(QStringLiteral("13800000000"), QStringLiteral("demo1234"));
+        w.dialog()->loginPage()->onDealLogin();
+        QCOMPARE(ui->signInState(), 1);
+        ui->logout();
+    }
+    Dialog_LoginMain* dialog = w.dialog();
+    QVERIFY(dialog && dialog->isVisible());
+    ui->initTray();
+    dialog->onDealToggle(1);
+    QTest::keyClick(dialog->windowHandle(), Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
+    if (how == QLatin1String("tray click"))
+        emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+    else if (how == QLatin1String("Main Client"))
+        ui->trayIcon()->contextMenu()->actions().first()->trigger();
+    else if (how == QLatin1String("boss key"))
+        ui->toggleMainWindow();
+    else
+        ui->activeWindows(QStringLiteral("vellora-client"));
+    QVERIFY(dialog->isVisible() && ui->trayIcon()->isVisible());
+    // The boss key hides it with the tray icon, and brings both back.
+    ui->toggleMainWindow();
+    QVERIFY(!dialog->isVisible() && !ui->trayIcon()->isVisible());
+    ui->toggleMainWindow();
+    QVERIFY(dialog->isVisible() && ui->trayIcon()->isVisible());
 }
 
 int runSignInPageTests(int argc, char** argv)

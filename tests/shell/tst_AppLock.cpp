@@ -330,6 +330,32 @@ private slots:
         ui->loginDialog()->hide();
     }
 
+    // The boss key hides the lock screen with the tray icon, and a second
+    // start brings both back; closed unanswered, the lock screen is what
+    // the tray brings back, also where only the idle lock was chosen.
+    void theLockScreenComesBackFromASecondStartAndTheTray()
+    {
+        JobsFixture fixture;
+        QVERIFY(startWithIdleLock(fixture));
+        CUiManager* ui = CUiManager::instance();
+        ui->initTray();
+        QList<bool> shown;
+        ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+                                                 ui->toggleMainWindow();
+                                                 shown << d->windowHandle()->isVisible() << ui->trayIcon()->isVisible();
+                                                 ui->activeWindows(QStringLiteral("vellora-client"));
+                                                 shown << d->windowHandle()->isVisible() << ui->trayIcon()->isVisible();
+                                                 QTest::mouseClick(d->findChild<QPushButton*>("btn_close_popup"), Qt::LeftButton);
+                                             },
+                                             unlockIdle});
+        QVERIFY(ui->checkPwdLock(4));
+        QCOMPARE(shown, QList<bool>({false, false, true, true}));
+        QVERIFY(!ui->bookshelf()->isVisible());
+        emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        QCOMPARE(answer.done(), 2);
+        QVERIFY(ui->bookshelf()->isVisible());
+    }
+
     void escapeDoesNotDismissTheLockScreen()
     {
         CPublicManager::instance()->userConf.systemConf.pwdLockPwd = QStringLiteral("esc");

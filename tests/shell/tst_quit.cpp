@@ -45,6 +45,7 @@
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QLineEdit>
@@ -157,6 +158,31 @@ private:
     std::atomic<bool> m_held{false};
     std::thread m_thread;
 };
+
+// The rows of a statement on a database file, as QuitTest::rows() gives
+// them; the database's error when the statement failed, else nothing.
+QString readRows(const QString& file, const QString& sql, QStringList& found)
+{
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rows"));
+        db.setDatabaseName(file);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        QSqlQuery query(db);
+        if (!db.open())
+            error = db.lastError().text();
+        else if (!query.exec(sql))
+            error = query.lastError().text();
+        while (query.next()) {
+            QStringList columns;
+            for (int i = 0; i < query.record().count(); ++i)
+                columns << query.value(i).toString();
+            found << columns.join(QLatin1Char('|'));
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("rows"));
+    return error;
+}
 } // namespace
 
 class QuitTest : public QObject
@@ -169,6 +195,8 @@ private slots:
     void init();
     void cleanup();
     void trayMenuQuitEndsCleanly();
+    void escapedSignInComesBackFromTheTray_data();
+    void escapedSignInComesBackFromTheTray();
     void bookshelfCloseButtonEndsCleanly();
     void sessionEndKeepsTheWordsJustTyped_data();
     void sessionEndKeepsTheWordsJustTyped();
@@ -221,9 +249,6 @@ private:
     bool signInAlone() const;
     // The author the next start signs in, made with a sign-in when missing.
     bool rememberAuthor(int uid);
-    // Runs the statement on the database file: the values of the first
-    // column of its rows ("(unreadable)" when it failed).
-    QStringList storedRows(const QString& sql);
     // The client's home and temporary folders are given ones when not empty.
     void startClient(const QString& home = QString(), const QString& temp = QString());
     // The chapter's saves fail (a trigger in the file), and the recovery
@@ -314,9 +339,12 @@ private:
     // reads and cuts the file or, with writing, once it holds the database
     // for its writes.
     bool startImport(Window shelf, const QString& fileName, bool writing);
-    // Each row of a query on the database file, its columns joined by "|";
-    // "busy" when the statement failed (another connection writes).
+    // Each row of a statement on the database file, its columns joined by
+    // "|". A statement that fails fails the test, naming the database's
+    // error, and gives no row: two failed reads never compare equal.
     QStringList rows(const QString& sql);
+    // Another connection holds the database for its writes.
+    bool writesHeld();
     // Types the seeded password into the lock of the start; false when it did not go.
     bool unlockAtStart();
     // Opens the dialog as an author does, from the bookshelf or the writing window (typed into first).
@@ -675,24 +703,6 @@ bool QuitTest::rememberAuthor(int uid)
     return remembered;
 }
 
-QStringList QuitTest::storedRows(const QString& sql)
-{
-    QStringList rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rows"));
-        db.setDatabaseName(dbFile());
-        QSqlQuery query(db);
-        if (db.open() && query.exec(sql)) {
-            while (query.next())
-                rows << query.value(0).toString();
-        } else {
-            rows << QStringLiteral("(unreadable)");
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("rows"));
-    return rows;
-}
-
 bool QuitTest::storedConf(T_UserConf& conf, const QString& file)
 {
     CTessaneDb* db = CTessaneDb::instance();
@@ -1000,6 +1010,37 @@ void QuitTest::trayMenuQuitEndsCleanly()
     // The menu pops up at the pointer and takes the keyboard: its last item quits.
     expectCleanExit([this] { typeKey(XK_Up), typeKey(XK_Return); });
     QCOMPARE(backupCount(), 1);
+}
+
+void QuitTest::escapedSignInComesBackFromTheTray_data()
+{
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("click") << false;
+    QTest::newRow("主界面") << true;
+}
+
+void QuitTest::escapedSignInComesBackFromTheTray()
+{
+    QFETCH(bool, menu);
+    startClient();
+    Window dialog = None, icon = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(dialog, findClientWindow(false, kSignInTitle)), kPatience);
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(icon, findClientWindow(true)), kPatience);
+    // The focus a window manager gives the window clicked.
+    XSetInputFocus(m_display, dialog, RevertToPointerRoot, CurrentTime);
+    clickAt(dialog, signInPlace(QStringLiteral("Widget_Login/labelTitle")));
+    typeKey(XK_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(clientWindows(false, kSignInTitle).isEmpty(), kPatience);
+    // A click on the icon, or the first item of its menu, which takes the keyboard.
+    clickAt(icon, QPoint(), menu ? Button3 : Button1);
+    if (menu) {
+        QVERIFY(awaitMenu({}) != None);
+        typeKey(XK_Down);
+        typeKey(XK_Return);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!clientWindows(false, kSignInTitle).isEmpty(), kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
 }
 
 void QuitTest::bookshelfCloseButtonEndsCleanly()
@@ -1593,7 +1634,7 @@ bool QuitTest::startImport(Window shelf, const QString& fileName, bool writing)
     // Return takes the completion first, if one popped up, then the file.
     QElapsedTimer pressed;
     return QTest::qWaitFor([&] {
-        if (importing() && (!writing || rows(QStringLiteral("BEGIN IMMEDIATE;")) == QStringList{QStringLiteral("busy")}))
+        if (importing() && (!writing || writesHeld()))
             return true;
         if (clientWindows(false).contains(chooser) && (!pressed.isValid() || pressed.elapsed() > 300))
             typeKey(XK_Return), pressed.start();
@@ -1604,22 +1645,16 @@ bool QuitTest::startImport(Window shelf, const QString& fileName, bool writing)
 QStringList QuitTest::rows(const QString& sql)
 {
     QStringList found;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rows"));
-        db.setDatabaseName(dbFile());
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
-        QSqlQuery query(db);
-        if (!db.open() || !query.exec(sql))
-            found << QStringLiteral("busy");
-        while (query.next()) {
-            QStringList columns;
-            for (int i = 0; i < query.record().count(); ++i)
-                columns << query.value(i).toString();
-            found << columns.join(QLatin1Char('|'));
-        }
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("rows"));
+    const QString error = readRows(dbFile(), sql, found);
+    if (!error.isEmpty())
+        QTest::qFail(qPrintable(QStringLiteral("unreadable: %1 (%2)").arg(sql, error)), __FILE__, __LINE__);
     return found;
+}
+
+bool QuitTest::writesHeld()
+{
+    QStringList none;
+    return !readRows(dbFile(), QStringLiteral("BEGIN IMMEDIATE;"), none).isEmpty();
 }
 
 void QuitTest::quitDuringAnImportStoresNothingOfIt_data()
@@ -1925,7 +1960,7 @@ void QuitTest::recoveredWordsAreToldOnlyToTheirAuthor()
 
     // Another author signs in on this machine: no box names the file. The
     // memo list opens after whatever the start shows with the bookshelf.
-    QVERIFY(storedRows(QStringLiteral("DROP TRIGGER refuse;")).isEmpty());
+    QVERIFY(rows(QStringLiteral("DROP TRIGGER refuse;")).isEmpty());
     m_apiBase.clear();
     QVERIFY(rememberAuthor(10002));
     startClient();
@@ -1961,8 +1996,8 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     QVERIFY(seedBook());
     const bool newChapter = box == QLatin1String("new chapter");
     const bool volume = box == QLatin1String("volume");
-    const QString volumeNames = QStringLiteral("select name from tb_volume order by localId;");
-    const QStringList volumesBefore = storedRows(volumeNames);
+    const QString volumeNames = QStringLiteral("select volumeName from tb_volume order by localId;");
+    const QStringList volumesBefore = rows(volumeNames);
     const bool signOut = ending == QLatin1String("sign-out");
     QVERIFY(!signOut || holdSignInAgain());
     startClient();
@@ -2003,10 +2038,10 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
     // The names as they were, and no rename for the platform.
-    QCOMPARE(storedRows(QStringLiteral("select name from tb_chapter order by localId;")).join(QLatin1Char(',')),
+    QCOMPARE(rows(QStringLiteral("select name from tb_chapter order by localId;")).join(QLatin1Char(',')),
              QString::fromUtf8(newChapter ? "第一章,第二章 " : "第一章"));
-    QCOMPARE(storedRows(volumeNames), volumesBefore);
-    QCOMPARE(storedRows(QStringLiteral("select count(*) from tb_job where jobType in (1015, 1032);")), QStringList{"0"});
+    QCOMPARE(rows(volumeNames), volumesBefore);
+    QCOMPARE(rows(QStringLiteral("select count(*) from tb_job where jobType in (1015, 1032);")), QStringList{"0"});
 }
 
 void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt_data()

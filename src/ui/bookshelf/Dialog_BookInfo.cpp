@@ -106,6 +106,11 @@ Dialog_BookInfo::Dialog_BookInfo(QWidget* parent)
     m_radioMan->setChecked(true);
     m_channelPages->setCurrentIndex(0);
     DialogKeys::setUp(this, m_name, m_btnConfirm);
+    // The cover page comes up with the keys in its covers, and Enter saves the one chosen.
+    DialogKeys::setUpPage(this, m_pageInfo, m_name, m_btnConfirm);
+    DialogKeys::setUpPage(this, m_pageCover, m_covers, m_btnSave);
+    DialogKeys::setLink(m_btnSystemCover);
+    DialogKeys::setLink(m_btnCustomCover);
 }
 
 void Dialog_BookInfo::buildInfoPage(QWidget* page)

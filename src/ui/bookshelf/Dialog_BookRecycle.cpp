@@ -204,6 +204,8 @@ Dialog_BookRecycle::Dialog_BookRecycle(QWidget* parent)
     connect(m_model, &QAbstractItemModel::modelReset, this, &Dialog_BookRecycle::followBin);
     connect(titleBar(), &CBaseTitleBar::sig_close, this, &QDialog::accept);
     DialogKeys::setUp(this, m_list);
+    // A bin that fills again while open hands the keys back to its list.
+    DialogKeys::setUpPage(this, m_list->parentWidget(), m_list);
     updatePage();
 }
 

@@ -12,5 +12,15 @@ namespace DialogKeys {
 // firstField is skipped while it is hidden or disabled (another page shows);
 // defaultButton may be null where the focused button is the one Enter presses.
 // Called again, the window's first field and default button are replaced.
+// A first field that is one of an exclusive group of buttons hands the keys
+// to the group's chosen button, where the arrow keys move the choice.
 void setUp(QWidget* window, QWidget* firstField, QPushButton* defaultButton = nullptr);
+// A page of one of the window's QStackedWidgets (the page's parent): whenever
+// it becomes the shown page, and when the window shows with it, its first
+// field takes the keys and Enter presses its own default button; where it
+// names none, the window's apply.
+void setUpPage(QWidget* window, QWidget* page, QWidget* firstField, QPushButton* defaultButton = nullptr);
+// A button drawn as a link or a tab: Enter never presses it, even while it
+// has the keys (it goes to the page's default); Space does.
+void setLink(QPushButton* button);
 }

@@ -78,6 +78,9 @@ Dialog_TimeMachine::Dialog_TimeMachine(T_Chapter* chapter, QWidget* parent)
             [this](const QModelIndex& current) { onRowChosen(current.row()); });
     // The keys start in the list; Enter restores the version chosen there.
     DialogKeys::setUp(this, m_list, m_btnRestore);
+    DialogKeys::setUpPage(this, m_page, m_list, m_btnRestore);
+    // Its hint shows on hover; Enter on it restores, as anywhere else here.
+    DialogKeys::setLink(m_btnTips);
 }
 
 Dialog_TimeMachine::~Dialog_TimeMachine()

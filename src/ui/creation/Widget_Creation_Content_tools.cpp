@@ -59,6 +59,8 @@ void Widget_Creation_Content::openSensitiveWords()
         moveOverWindowCenter(m_sensitive, this);
     m_sensitive->show();
     m_sensitive->raise();
+    // F7 means to check now: the keys go to the panel, open already or not.
+    m_sensitive->activateWindow();
 }
 
 void Widget_Creation_Content::openWritingSettings()

@@ -81,6 +81,8 @@ Widget_RecycleBin::Widget_RecycleBin(QWidget* parent)
             &Widget_RecycleBin::onMousePressedByRightBtn);
     connect(m_titleBar, &CBaseTitleBar::sig_close, this, &Widget_RecycleBin::closeBin);
     DialogKeys::setUp(this, m_list);
+    // A bin that fills again while open hands the keys back to its list.
+    DialogKeys::setUpPage(this, m_listPage, m_list);
 }
 
 Widget_RecycleBin::~Widget_RecycleBin() = default;

@@ -50,8 +50,11 @@ Widget_SensitiveWords::Widget_SensitiveWords(QWidget* parent) : QWidget(parent)
     frameless->activateOn(this);
     m_titleBar->setTitle(tr("SensitiveWords"));
     initConnect();
-    // Enter checks the text, as the first page's main button does.
+    // Enter checks the text, as the first page's main button does; on the
+    // result page it applies the treatment, whose choice takes the keys.
     DialogKeys::setUp(this, m_checkNormal, m_btnConfirm);
+    DialogKeys::setUpPage(this, m_pageSetting, m_checkNormal, m_btnConfirm);
+    DialogKeys::setUpPage(this, m_pageResult, m_group->button(1), m_btnReplace);
 }
 
 Widget_SensitiveWords::~Widget_SensitiveWords() = default;

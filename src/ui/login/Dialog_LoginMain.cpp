@@ -100,8 +100,12 @@ void Dialog_LoginMain::initUi()
     m_banner->startPlay();
 
     m_btnClose->raise();
-    // Enter in the fields signs in (Widget_Login).
+    // Each page takes the keys in its phone field when it comes up, and
+    // Enter there does what its main button does.
     DialogKeys::setUp(this, m_login->accountEdit());
+    DialogKeys::setUpPage(this, m_login, m_login->accountEdit(), m_login->loginButton());
+    for (AccountCodeForm* form : {static_cast<AccountCodeForm*>(m_register), static_cast<AccountCodeForm*>(m_forget)})
+        DialogKeys::setUpPage(this, form, form->accountEdit(), form->submitButton());
 }
 
 void Dialog_LoginMain::initConnects()

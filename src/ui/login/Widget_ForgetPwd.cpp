@@ -1,6 +1,7 @@
 #include "Widget_ForgetPwd.h"
 
 #include "manager/CJobManager.h"
+#include "ui/common/DialogKeys.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,6 +19,8 @@ Widget_ForgetPwd::Widget_ForgetPwd(QWidget* parent)
     auto* btnGotoLogin = new QPushButton(tr("GotoLogin"), m_links);
     btnGotoLogin->setObjectName(QStringLiteral("btnGotoLogin"));
     btnGotoLogin->setCursor(Qt::PointingHandCursor);
+    DialogKeys::setLink(btnGotoRegister);
+    DialogKeys::setLink(btnGotoLogin);
     row->addWidget(btnGotoRegister);
     row->addStretch();
     row->addWidget(btnGotoLogin);

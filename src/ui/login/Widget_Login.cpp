@@ -2,6 +2,7 @@
 
 #include "common/DPIAdapter.h"
 #include "manager/CJobManager.h"
+#include "ui/common/DialogKeys.h"
 #include "ui/common/WindowWait.h"
 
 #include <QCheckBox>
@@ -100,6 +101,8 @@ void Widget_Login::initUi()
     m_auto->setChecked(true);
     m_btnLogin->setEnabled(!m_account->text().isEmpty() && !m_password->text().isEmpty());
     DPIAdapter::instance()->adaptWidget(m_content);
+    for (QPushButton* link : {m_btnForget, m_btnRegister, m_btnWechat})
+        DialogKeys::setLink(link);
     // The WeChat sign-in is not offered on this page.
     m_btnWechat->hide();
     m_labelOther->hide();

@@ -2,6 +2,7 @@
 
 #include "manager/CJobManager.h"
 #include "remote/ApiBase.h"
+#include "ui/common/DialogKeys.h"
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
@@ -28,6 +29,8 @@ Widget_Register::Widget_Register(QWidget* parent)
     row->addWidget(btnAgreement);
     row->addStretch();
     row->addWidget(btnGotoLogin);
+    DialogKeys::setLink(btnAgreement);
+    DialogKeys::setLink(btnGotoLogin);
     labelAgreement->hide();
     btnAgreement->hide();
 

@@ -143,6 +143,15 @@ void Widget_Setting::initUi()
     m_lineEditBoss->installEventFilter(this);
     // The first page's password fields; Enter there saves the new password.
     DialogKeys::setUp(this, m_lineEditPwd, m_btnChangePwd2);
+    // The tabs are links: the page a tab brings takes the keys in its first
+    // field. The boss key's field keeps every key it is given, Tab too, so
+    // its page starts at the button beside it.
+    for (QAbstractButton* tab : m_pageGroup->buttons())
+        DialogKeys::setLink(static_cast<QPushButton*>(tab));
+    const QList<QWidget*> firsts{m_lineEditPwd, m_checkAuto, m_checkPwdLock, m_btnChangePath, m_btnRestore,
+                                 m_stack->widget(5)->findChild<QPushButton*>(QStringLiteral("btnZozado"))};
+    for (int page = 0; page < firsts.size(); ++page)
+        DialogKeys::setUpPage(this, m_stack->widget(page), firsts.at(page));
 }
 
 QWidget* Widget_Setting::buildUserPage()
@@ -316,6 +325,8 @@ QWidget* Widget_Setting::buildAboutPage()
     g->addWidget(label(page, "label_19", tr("软件版本")), 3, 0);
     g->addWidget(label(page, "label_20", QStringLiteral("1.1.3")), 3, 1);
     g->setRowStretch(4, 1);
+    DialogKeys::setLink(site);
+    DialogKeys::setLink(privacy);
     connect(site, &QPushButton::clicked, this,
             [] { QDesktopServices::openUrl(QUrl(QLatin1String(kSiteHome))); });
     connect(privacy, &QPushButton::clicked, this, [] {
