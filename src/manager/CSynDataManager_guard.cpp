@@ -119,6 +119,13 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
     QJsonObject root = CTessaneUrl::rootObject(body);
     QJsonObject remote = root.value(QStringLiteral("content")).toObject();
     T_Memo* memo = m_model->findMemoByMemoId(remote.value(QStringLiteral("id")).toInt());
+    // Words typed in the memo's window wait for the author's pause: stored
+    // now, they are an edit waiting here like any other.
+    if (memo != nullptr) {
+        const int localMemoId = memo->localId;
+        MemoItemManager::instance()->storeTyped(localMemoId);
+        memo = m_model->findMemoByLocalId(localMemoId);
+    }
     const WaitingEdit edit = memo ? waitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), memo->localId,
                                                 QStringLiteral("content"))
                                   : WaitingEdit();
