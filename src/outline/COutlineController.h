@@ -69,8 +69,10 @@ public:
     Q_INVOKABLE void showTip(const QString& tip);
     Q_INVOKABLE void toggleBook(int localId);
     Q_INVOKABLE void create(int type);
+    // The card's text stored with its job; a text the database refuses stays
+    // in the card and the author is told (once until a save works again).
     Q_INVOKABLE void create(int type, const QString& text);
-    Q_INVOKABLE void update(int localId, int type, const QString& text);
+    Q_INVOKABLE bool update(int localId, int type, const QString& text);
     // Local id 0 (the unsaved row) goes at once; a stored outline is asked
     // about once the panel's handler has returned, and the checked ones of
     // removeAll() likewise.
@@ -118,6 +120,7 @@ private:
     void showBook(T_Book* book);
     void updateCheckState();
     int sourceRow(int row) const;
+    void storeRefused();
 
     QPointer<QQuickWidget> m_widget;
     QPointer<COutlineModel> m_model;
@@ -126,6 +129,8 @@ private:
     int m_localBookId = 0;
     int m_checkState = 0;
     bool m_refocusing = false;
+    // The author heard of the failing saves since the last one that worked.
+    bool m_failureTold = false;
     CPublicManager* m_public = nullptr;
     CJobManager* m_jobs = nullptr;
 };

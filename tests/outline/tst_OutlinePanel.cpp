@@ -2,6 +2,7 @@
 // by the panel's rules.
 
 #include "OutlineFixture.h"
+#include "WritingFaults.h"
 
 #include "outline/COutlineController.h"
 #include "outline/COutlineModel.h"
@@ -9,11 +10,13 @@
 
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
 
 #include <QDir>
 #include <QImage>
 #include <QQuickItem>
 #include <QQuickWidget>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -77,6 +80,7 @@ private slots:
     void newCardIsStoredOnItsFirstCharacter();
     void textOverTheLimitIsStoredWhole();
     void leavingAnEmptyNewCardRemovesIt();
+    void shortChangeIsStoredAtThePauseWithTheCardOpen();
 };
 
 void OutlinePanelTest::newCardIsStoredOnItsFirstCharacter()
@@ -139,6 +143,45 @@ void OutlinePanelTest::textOverTheLimitIsStoredWhole()
     QCOMPARE(OutlineFixture::storedContent(outline->localId), longText);
     QVERIFY(QMetaObject::invokeMethod(card, "leave"));
     QCOMPARE(outline->content.size(), longText.size());
+}
+
+void OutlinePanelTest::shortChangeIsStoredAtThePauseWithTheCardOpen()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("停顿"));
+    QVERIFY(book);
+    T_Outline* outline = OutlineFixture::stored(book, 1, 1, QStringLiteral("短"));
+    QVERIFY(outline);
+    const int localId = outline->localId;
+    Panel p(book);
+    QQuickItem* card = nullptr;
+    QTRY_VERIFY((card = findCard(p.root, localId)) != nullptr);
+    QVERIFY(QMetaObject::invokeMethod(card, "beginEdit"));
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    {
+        // A pause whose save the database refuses: the words stay in the
+        // card, the author is told, and a later pause stores them.
+        WriteFault refused(QStringLiteral("tb_outline"), QStringLiteral("UPDATE"));
+        cardText(card)->setProperty("text", QStringLiteral("短一"));
+        const QString saidFirst =
+            QCoreApplication::translate("COutlineController",
+                                        "The outline could not be saved; its text stays in the card.\n%1")
+                .section(QLatin1Char('\n'), 0, 0);
+        const auto toldOnce = [&told, &saidFirst]() {
+            int count = 0;
+            for (const QList<QVariant>& message : qAsConst(told))
+                count += message.first().toString().startsWith(saidFirst) ? 1 : 0;
+            return count;
+        };
+        QTRY_COMPARE(toldOnce(), 1);
+        QCOMPARE(cardText(card)->property("text").toString(), QStringLiteral("短一"));
+        QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("短"));
+    }
+    cardText(card)->setProperty("text", QStringLiteral("短一些"));
+    QTRY_COMPARE(OutlineFixture::storedContent(localId), QStringLiteral("短一些"));
+    QCOMPARE(outline->content, QStringLiteral("短一些"));
+    QVERIFY(card->property("editingNow").toBool());
 }
 
 int runOutlinePanelTests(int argc, char** argv)
