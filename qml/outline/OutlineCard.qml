@@ -141,6 +141,13 @@ Item {
     }
 
     Connections {
+        target: outlineCtr
+        function onSigStoreTyped() {
+            cell.storeTyped();
+        }
+    }
+
+    Connections {
         target: panel
         function onLeaveAll() {
             if (cell.editingNow) {

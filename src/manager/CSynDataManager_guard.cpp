@@ -16,6 +16,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
 #include "remote/CTessaneUrl.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
@@ -211,6 +212,9 @@ QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
 
 QByteArray CSynDataManager::guardOutlineReply(int jobType, const QByteArray& body)
 {
+    // Words typed in an outline card wait for the author's pause: stored
+    // now, they are an edit waiting here like any other.
+    COutlineController::instance()->storeTyped();
     QJsonObject root = CTessaneUrl::rootObject(body);
     if (jobType == JobType::OutlineDetail) {
         if (!root.value(QStringLiteral("content")).isObject())

@@ -54,6 +54,10 @@ public:
     // book when there is none.
     void removeBook(int localBookId);
 
+    // The card being typed in stores its words not stored yet, before
+    // something else changes its outline.
+    void storeTyped() { emit sigStoreTyped(); }
+
     // The book on show; null when none.
     T_Book* currentBook() const;
     int checkState() const { return m_checkState; }
@@ -113,6 +117,7 @@ signals:
     void sigHeight(int height);
     void hideBall();
     void sigTheme();
+    void sigStoreTyped();
 
 private:
     explicit COutlineController(QObject* parent = nullptr);

@@ -9,6 +9,7 @@
 #include "outline/COutlineSortModel.h"
 
 #include "db/records/T_Book.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 
@@ -81,6 +82,7 @@ private slots:
     void textOverTheLimitIsStoredWhole();
     void leavingAnEmptyNewCardRemovesIt();
     void shortChangeIsStoredAtThePauseWithTheCardOpen();
+    void outlineRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth();
 };
 
 void OutlinePanelTest::newCardIsStoredOnItsFirstCharacter()
@@ -182,6 +184,44 @@ void OutlinePanelTest::shortChangeIsStoredAtThePauseWithTheCardOpen()
     QTRY_COMPARE(OutlineFixture::storedContent(localId), QStringLiteral("短一些"));
     QCOMPARE(outline->content, QStringLiteral("短一些"));
     QVERIFY(card->property("editingNow").toBool());
+}
+
+void OutlinePanelTest::outlineRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("两处"));
+    QVERIFY(book);
+    Panel p(book);
+    p.ctr->create(1, QStringLiteral("原文"));
+    QVERIFY(!book->outline.outlineList.isEmpty());
+    T_Outline* outline = book->outline.outlineList.first();
+    const int localId = outline->localId;
+    QVERIFY(OutlineFixture::waitUntil([&]() { return outline->outlineId > 0 && OutlineFixture::jobTypes().isEmpty(); }));
+    QVERIFY(!standin().callAs(QStringLiteral("machine2000000000000000000000000"),
+                              QStringLiteral("/bookoutline/editOutline"),
+                              {{QStringLiteral("outline_id"), outline->outlineId},
+                               {QStringLiteral("content"), QStringLiteral("别处写的")}})
+                 .isEmpty());
+    // The feed's look at the outline is answered right after the author typed.
+    const QString detail = QStringLiteral("/bookoutline/outlineDetail");
+    QVERIFY(standin().addFault(detail, QStringLiteral("ok"), -1));
+    CJobManager::instance()->synNow(false);
+    QVERIFY(OutlineFixture::waitUntil([&]() { return OutlineFixture::sent(detail) > 0; }));
+    QQuickItem* card = nullptr;
+    QTRY_VERIFY((card = findCard(p.root, localId)) != nullptr);
+    QVERIFY(QMetaObject::invokeMethod(card, "beginEdit"));
+    cardText(card)->setProperty("text", QStringLiteral("原文本机写的"));
+    QVERIFY(standin().releaseHeld());
+    // The words typed here stay the outline's; the other machine's are a copy.
+    QVERIFY(OutlineFixture::waitUntil([&]() {
+        bool copied = false;
+        for (const T_Outline* other : qAsConst(book->outline.outlineList))
+            copied = copied || (other->localId != localId && other->content == QStringLiteral("别处写的"));
+        return copied && OutlineFixture::jobTypes().isEmpty();
+    }));
+    QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("原文本机写的"));
+    QCOMPARE(cardText(card)->property("text").toString(), QStringLiteral("原文本机写的"));
 }
 
 int runOutlinePanelTests(int argc, char** argv)
