@@ -49,6 +49,8 @@ private slots:
     void registrationFillsTheSignInPage();
     void resetFillsTheAccountAndTheNewPasswordSignsIn();
     void leavingThePageWithinTheTipKeepsTheSignInPageAsItIs();
+    void secondRequestWhileThePageWaitsSendsNothing_data();
+    void secondRequestWhileThePageWaitsSendsNothing();
 };
 
 void RegisterPagesTest::sendButtonNeedsElevenDigitsAndTheExactPictureCode()
@@ -169,6 +171,47 @@ void RegisterPagesTest::leavingThePageWithinTheTipKeepsTheSignInPageAsItIs()
     QCOMPARE(registered.count(), 0);
     QVERIFY(dialog->loginPage()->accountEdit()->text().isEmpty());
     QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->forgetPage()));
+}
+
+void RegisterPagesTest::secondRequestWhileThePageWaitsSendsNothing_data()
+{
+    // The request the platform holds: the picture code of the registration
+    // page (注册 on the sign-in page asks for it), or its SMS code.
+    QTest::addColumn<bool>("sms");
+    QTest::newRow("picture code, 注册 clicked again") << false;
+    QTest::newRow("SMS code, back to the sign-in page and 注册 again") << true;
+}
+
+void RegisterPagesTest::secondRequestWhileThePageWaitsSendsNothing()
+{
+    QFETCH(bool, sms);
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    auto* toRegister = dialog->loginPage()->findChild<QPushButton*>(QStringLiteral("btnGotoRegister"));
+    QVERIFY(toRegister);
+    Widget_Register* page = dialog->registerPage();
+    if (sms) {
+        QTest::mouseClick(toRegister, Qt::LeftButton);
+        typeInto(page->accountEdit(), QStringLiteral("13900000005"));
+        typeInto(page->pictureCodeEdit(), page->pictureCode());
+        QVERIFY(standin().clearJournal());
+    }
+    const QString held = sms ? kSendCode : kAuthNumber;
+    QVERIFY(standin().addFault(held, QStringLiteral("ok"), -1));
+    // While the page waits, the author comes to it again from the sign-in
+    // page, which asks it for a new picture code.
+    standin().onceAsked(held, dialog, [&]() {
+        if (sms)
+            QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnGotoLogin")), Qt::LeftButton);
+        QTest::mouseClick(toRegister, Qt::LeftButton);
+        QVERIFY(standin().releaseHeld());
+    });
+    QTest::mouseClick(sms ? static_cast<QWidget*>(page->sendButton()) : toRegister, Qt::LeftButton);
+    QCOMPARE(standin().requestsTo(kAuthNumber).size(), sms ? 0 : 1);
+    QCOMPARE(standin().requestsTo(kSendCode).size(), sms ? 1 : 0);
+    QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(page));
+    QCOMPARE(page->pictureCode(), QStringLiteral("1234"));
 }
 
 int runRegisterPageTests(int argc, char** argv)
