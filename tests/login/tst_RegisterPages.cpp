@@ -21,6 +21,7 @@ const QString kAuthNumber = QStringLiteral("/account/authNumber");
 const QString kSendCode = QStringLiteral("/account/sendCode");
 const QString kRegister = QStringLiteral("/account/register");
 const QString kForget = QStringLiteral("/account/forgetPassword");
+const QString kLogin = QStringLiteral("/account/login");
 
 void typeInto(QLineEdit* edit, const QString& text)
 {
@@ -51,6 +52,8 @@ private slots:
     void leavingThePageWithinTheTipKeepsTheSignInPageAsItIs();
     void secondRequestWhileThePageWaitsSendsNothing_data();
     void secondRequestWhileThePageWaitsSendsNothing();
+    void fieldsShowWhatWasSentWhileTheRequestWaits_data();
+    void fieldsShowWhatWasSentWhileTheRequestWaits();
 };
 
 void RegisterPagesTest::sendButtonNeedsElevenDigitsAndTheExactPictureCode()
@@ -212,6 +215,64 @@ void RegisterPagesTest::secondRequestWhileThePageWaitsSendsNothing()
     QCOMPARE(standin().requestsTo(kSendCode).size(), sms ? 1 : 0);
     QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(page));
     QCOMPARE(page->pictureCode(), QStringLiteral("1234"));
+}
+
+void RegisterPagesTest::fieldsShowWhatWasSentWhileTheRequestWaits_data()
+{
+    // The page, by the number the dialog's pages have: 0 sign-in, 1 the
+    // registration's SMS code, 2 password reset.
+    QTest::addColumn<int>("index");
+    QTest::newRow("sign-in") << 0;
+    QTest::newRow("SMS code") << 1;
+    QTest::newRow("password reset") << 2;
+}
+
+void RegisterPagesTest::fieldsShowWhatWasSentWhileTheRequestWaits()
+{
+    QFETCH(int, index);
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    QList<QLineEdit*> fields;
+    QWidget* submit = nullptr;
+    QString held;
+    if (index == 0) {
+        Widget_Login* page = dialog->loginPage();
+        typeInto(page->accountEdit(), QStringLiteral("13800000000"));
+        typeInto(page->passwordEdit(), QStringLiteral("demo1234"));
+        fields = {page->accountEdit(), page->passwordEdit()};
+        submit = page->loginButton();
+        held = kLogin;
+    } else {
+        dialog->onDealToggle(index);
+        AccountCodeForm* page = index == 1 ? static_cast<AccountCodeForm*>(dialog->registerPage())
+                                           : static_cast<AccountCodeForm*>(dialog->forgetPage());
+        fillForm(page, QStringLiteral("13800000000"), QStringLiteral("fresh5678"), QStringLiteral("fresh5678"));
+        fields = index == 1 ? QList<QLineEdit*>{page->accountEdit(), page->pictureCodeEdit()}
+                            : QList<QLineEdit*>{page->accountEdit(), page->smsCodeEdit(), page->passwordEdit(),
+                                                page->passwordAgainEdit()};
+        submit = index == 1 ? static_cast<QWidget*>(page->sendButton()) : page->submitButton();
+        held = index == 1 ? kSendCode : kForget;
+    }
+    QStringList sent;
+    for (QLineEdit* field : qAsConst(fields))
+        sent << field->text();
+    QVERIFY(standin().addFault(held, QStringLiteral("ok"), -1));
+    // The author types into every field while the request is out.
+    QStringList shown;
+    standin().onceAsked(held, dialog, [&]() {
+        for (QLineEdit* field : qAsConst(fields)) {
+            // Full fields too: the last character goes, another comes.
+            QTest::keyClick(field, Qt::Key_Backspace);
+            QTest::keyClicks(field, QStringLiteral("9"));
+            shown << field->text();
+        }
+        QVERIFY(standin().releaseHeld());
+    });
+    QTest::mouseClick(submit, Qt::LeftButton);
+    QCOMPARE(shown, sent);
+    QCOMPARE(StandinServer::bodyOf(standin().requestsTo(held).first()).value(QStringLiteral("phone")).toString(),
+             sent.first());
 }
 
 int runRegisterPageTests(int argc, char** argv)
