@@ -36,6 +36,16 @@ Item {
     onCLocalIdChanged: focusTimer.restart()
     Component.onCompleted: if (cLocalId === 0) focusTimer.restart()
 
+    // Typed text is stored once the keys stop for a second (a run of typing
+    // without a pause at the latest after five, a refused save again five
+    // seconds later), with the card still open.
+    property double unsavedSince: 0
+    Timer {
+        id: pauseTimer
+        interval: 1000
+        onTriggered: cell.storeTyped()
+    }
+
     Timer {
         id: focusTimer
         interval: 100
@@ -58,6 +68,7 @@ Item {
     function leave() {
         if (!editingNow)
             return;
+        pauseTimer.stop();
         editingNow = false;
         textArea.cursorPosition = 0;
         textFlick.contentY = 0;
@@ -73,8 +84,8 @@ Item {
             outlineCtr.statistics(text.length);
         } else if (text !== cContent) {
             var grown = text.length - cContent.length;
-            outlineCtr.update(id, cType, text);
-            outlineCtr.statistics(grown);
+            if (outlineCtr.update(id, cType, text))
+                outlineCtr.statistics(grown);
         }
         contextMenu.close();
         outlineCtr.edit(cLocalId, false);
@@ -95,8 +106,44 @@ Item {
             outlineCtr.showTip(qsTr("大纲最多可编辑2万字，你已超过限制"));
         var grown = text.length - cContent.length;
         if (Math.abs(grown) > 10) {
-            outlineCtr.update(cLocalId, cType, text);
+            storeTyped();
+            return;
+        }
+        if (text === cContent) {
+            pauseTimer.stop();
+            return;
+        }
+        var now = Date.now();
+        if (!pauseTimer.running)
+            unsavedSince = now;
+        if (!pauseTimer.running || now - unsavedSince < 5000) {
+            pauseTimer.interval = 1000;
+            pauseTimer.restart();
+        }
+    }
+
+    // The text typed since the last save, stored with the card still open;
+    // one the database refuses stays in the card and is tried again.
+    function storeTyped() {
+        pauseTimer.stop();
+        if (!editingNow || cLocalId === 0)
+            return;
+        var text = textArea.text;
+        if (text === cContent)
+            return;
+        var grown = text.length - cContent.length;
+        if (outlineCtr.update(cLocalId, cType, text)) {
             outlineCtr.statistics(grown);
+            return;
+        }
+        pauseTimer.interval = 5000;
+        pauseTimer.start();
+    }
+
+    Connections {
+        target: outlineCtr
+        function onSigStoreTyped() {
+            cell.storeTyped();
         }
     }
 

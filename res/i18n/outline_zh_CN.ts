@@ -23,6 +23,12 @@
         <source>Cancel</source>
         <translation>取消</translation>
     </message>
+    <message>
+        <source>The outline could not be saved; its text stays in the card.
+%1</source>
+        <translation>大纲未能保存，文字仍留在大纲卡片中。
+%1</translation>
+    </message>
 </context>
 <context>
     <name>COutlineModel</name>

@@ -16,6 +16,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "outline/COutlineController.h"
 #include "remote/CTessaneUrl.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
@@ -119,6 +120,13 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
     QJsonObject root = CTessaneUrl::rootObject(body);
     QJsonObject remote = root.value(QStringLiteral("content")).toObject();
     T_Memo* memo = m_model->findMemoByMemoId(remote.value(QStringLiteral("id")).toInt());
+    // Words typed in the memo's window wait for the author's pause: stored
+    // now, they are an edit waiting here like any other.
+    if (memo != nullptr) {
+        const int localMemoId = memo->localId;
+        MemoItemManager::instance()->storeTyped(localMemoId);
+        memo = m_model->findMemoByLocalId(localMemoId);
+    }
     const WaitingEdit edit = memo ? waitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), memo->localId,
                                                 QStringLiteral("content"))
                                   : WaitingEdit();
@@ -204,6 +212,9 @@ QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
 
 QByteArray CSynDataManager::guardOutlineReply(int jobType, const QByteArray& body)
 {
+    // Words typed in an outline card wait for the author's pause: stored
+    // now, they are an edit waiting here like any other.
+    COutlineController::instance()->storeTyped();
     QJsonObject root = CTessaneUrl::rootObject(body);
     if (jobType == JobType::OutlineDetail) {
         if (!root.value(QStringLiteral("content")).isObject())

@@ -104,6 +104,7 @@ void COutlineController::reset()
         m_widget->hide();
         m_widget->setParent(nullptr);
     }
+    m_failureTold = false;
     showBook(nullptr);
 }
 
@@ -216,14 +217,39 @@ void COutlineController::create(int type)
 
 void COutlineController::create(int type, const QString& text)
 {
-    if (m_model)
-        m_model->create(type, text);
+    if (!m_model || currentBook() == nullptr)
+        return;
+    if (m_model->create(type, text))
+        m_failureTold = false;
+    else
+        storeRefused();
 }
 
-void COutlineController::update(int localId, int type, const QString& text)
+bool COutlineController::update(int localId, int type, const QString& text)
 {
-    if (m_model)
-        m_model->update(localId, type, text);
+    if (!m_model)
+        return false;
+    if (m_model->update(localId, type, text)) {
+        m_failureTold = false;
+        return true;
+    }
+    // An outline deleted meanwhile has nothing left to hold the text.
+    const T_Book* book = currentBook();
+    if (book != nullptr && book->findOutlineByLocalId(localId) != nullptr)
+        storeRefused();
+    return false;
+}
+
+void COutlineController::storeRefused()
+{
+    // A refusing database refuses every pause: told once until a save works.
+    if (m_failureTold)
+        return;
+    m_failureTold = true;
+    const QString reason = m_jobs->lastDbError();
+    qWarning() << "outline text not stored:" << reason;
+    CUiManager::instance()->showError(
+        tr("The outline could not be saved; its text stays in the card.\n%1").arg(reason), 3000);
 }
 
 bool COutlineController::confirmDelete(const QString& text)

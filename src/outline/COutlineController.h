@@ -54,6 +54,10 @@ public:
     // book when there is none.
     void removeBook(int localBookId);
 
+    // The card being typed in stores its words not stored yet, before
+    // something else changes its outline.
+    void storeTyped() { emit sigStoreTyped(); }
+
     // The book on show; null when none.
     T_Book* currentBook() const;
     int checkState() const { return m_checkState; }
@@ -69,8 +73,10 @@ public:
     Q_INVOKABLE void showTip(const QString& tip);
     Q_INVOKABLE void toggleBook(int localId);
     Q_INVOKABLE void create(int type);
+    // The card's text stored with its job; a text the database refuses stays
+    // in the card and the author is told (once until a save works again).
     Q_INVOKABLE void create(int type, const QString& text);
-    Q_INVOKABLE void update(int localId, int type, const QString& text);
+    Q_INVOKABLE bool update(int localId, int type, const QString& text);
     // Local id 0 (the unsaved row) goes at once; a stored outline is asked
     // about once the panel's handler has returned, and the checked ones of
     // removeAll() likewise.
@@ -111,6 +117,7 @@ signals:
     void sigHeight(int height);
     void hideBall();
     void sigTheme();
+    void sigStoreTyped();
 
 private:
     explicit COutlineController(QObject* parent = nullptr);
@@ -118,6 +125,7 @@ private:
     void showBook(T_Book* book);
     void updateCheckState();
     int sourceRow(int row) const;
+    void storeRefused();
 
     QPointer<QQuickWidget> m_widget;
     QPointer<COutlineModel> m_model;
@@ -126,6 +134,8 @@ private:
     int m_localBookId = 0;
     int m_checkState = 0;
     bool m_refocusing = false;
+    // The author heard of the failing saves since the last one that worked.
+    bool m_failureTold = false;
     CPublicManager* m_public = nullptr;
     CJobManager* m_jobs = nullptr;
 };

@@ -51,6 +51,7 @@ private slots:
     void scanWithoutPhoneLaysTheBindingPageOver();
     void scanWithPhoneSignsInAndDropsTheWindow();
     void scanReportedWithoutUsableSignInStaysOpen();
+    void windowClosedAndOpenedAgainWhileItsCodeWaitsAsksOnce();
 };
 
 void LoginScreensTest::initTestCase()
@@ -125,6 +126,28 @@ void LoginScreensTest::scanReportedWithoutUsableSignInStaysOpen()
     QVERIFY(weChat->isVisible());
     QVERIFY(dialog->isVisible());
     QVERIFY(CUiManager::instance()->signInState() != 1);
+}
+
+void LoginScreensTest::windowClosedAndOpenedAgainWhileItsCodeWaitsAsksOnce()
+{
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    auto* weChatButton = dialog->loginPage()->findChild<QPushButton*>(QStringLiteral("btnWechat"));
+    QVERIFY(weChatButton);
+    const QString address = QStringLiteral("/author/wxCodeLogin");
+    QVERIFY(standin().addFault(address, QStringLiteral("ok"), -1));
+    // The author closes the window while its code is fetched and opens it again.
+    standin().onceAsked(address, dialog, [&]() {
+        QVERIFY(dialog->weChatWindow());
+        dialog->weChatWindow()->close();
+        QTest::mouseClick(weChatButton, Qt::LeftButton);
+        QVERIFY(standin().releaseHeld());
+    });
+    QTest::mouseClick(weChatButton, Qt::LeftButton);
+    QCOMPARE(standin().requestsTo(address).size(), 1);
+    QVERIFY(dialog->weChatWindow()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!standin().requestsTo(kPoll).isEmpty(), 10000);
 }
 
 int main(int argc, char** argv)

@@ -21,6 +21,7 @@ const QString kAuthNumber = QStringLiteral("/account/authNumber");
 const QString kSendCode = QStringLiteral("/account/sendCode");
 const QString kRegister = QStringLiteral("/account/register");
 const QString kForget = QStringLiteral("/account/forgetPassword");
+const QString kLogin = QStringLiteral("/account/login");
 
 void typeInto(QLineEdit* edit, const QString& text)
 {
@@ -49,6 +50,10 @@ private slots:
     void registrationFillsTheSignInPage();
     void resetFillsTheAccountAndTheNewPasswordSignsIn();
     void leavingThePageWithinTheTipKeepsTheSignInPageAsItIs();
+    void secondRequestWhileThePageWaitsSendsNothing_data();
+    void secondRequestWhileThePageWaitsSendsNothing();
+    void fieldsShowWhatWasSentWhileTheRequestWaits_data();
+    void fieldsShowWhatWasSentWhileTheRequestWaits();
 };
 
 void RegisterPagesTest::sendButtonNeedsElevenDigitsAndTheExactPictureCode()
@@ -169,6 +174,105 @@ void RegisterPagesTest::leavingThePageWithinTheTipKeepsTheSignInPageAsItIs()
     QCOMPARE(registered.count(), 0);
     QVERIFY(dialog->loginPage()->accountEdit()->text().isEmpty());
     QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(dialog->forgetPage()));
+}
+
+void RegisterPagesTest::secondRequestWhileThePageWaitsSendsNothing_data()
+{
+    // The request the platform holds: the picture code of the registration
+    // page (注册 on the sign-in page asks for it), or its SMS code.
+    QTest::addColumn<bool>("sms");
+    QTest::newRow("picture code, 注册 clicked again") << false;
+    QTest::newRow("SMS code, back to the sign-in page and 注册 again") << true;
+}
+
+void RegisterPagesTest::secondRequestWhileThePageWaitsSendsNothing()
+{
+    QFETCH(bool, sms);
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    auto* toRegister = dialog->loginPage()->findChild<QPushButton*>(QStringLiteral("btnGotoRegister"));
+    QVERIFY(toRegister);
+    Widget_Register* page = dialog->registerPage();
+    if (sms) {
+        QTest::mouseClick(toRegister, Qt::LeftButton);
+        typeInto(page->accountEdit(), QStringLiteral("13900000005"));
+        typeInto(page->pictureCodeEdit(), page->pictureCode());
+        QVERIFY(standin().clearJournal());
+    }
+    const QString held = sms ? kSendCode : kAuthNumber;
+    QVERIFY(standin().addFault(held, QStringLiteral("ok"), -1));
+    // While the page waits, the author comes to it again from the sign-in
+    // page, which asks it for a new picture code.
+    standin().onceAsked(held, dialog, [&]() {
+        if (sms)
+            QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("btnGotoLogin")), Qt::LeftButton);
+        QTest::mouseClick(toRegister, Qt::LeftButton);
+        QVERIFY(standin().releaseHeld());
+    });
+    QTest::mouseClick(sms ? static_cast<QWidget*>(page->sendButton()) : toRegister, Qt::LeftButton);
+    QCOMPARE(standin().requestsTo(kAuthNumber).size(), sms ? 0 : 1);
+    QCOMPARE(standin().requestsTo(kSendCode).size(), sms ? 1 : 0);
+    QCOMPARE(dialog->stack()->currentWidget(), static_cast<QWidget*>(page));
+    QCOMPARE(page->pictureCode(), QStringLiteral("1234"));
+}
+
+void RegisterPagesTest::fieldsShowWhatWasSentWhileTheRequestWaits_data()
+{
+    // The page, by the number the dialog's pages have: 0 sign-in, 1 the
+    // registration's SMS code, 2 password reset.
+    QTest::addColumn<int>("index");
+    QTest::newRow("sign-in") << 0;
+    QTest::newRow("SMS code") << 1;
+    QTest::newRow("password reset") << 2;
+}
+
+void RegisterPagesTest::fieldsShowWhatWasSentWhileTheRequestWaits()
+{
+    QFETCH(int, index);
+    LoginWorld w;
+    QVERIFY(w.ok());
+    Dialog_LoginMain* dialog = w.dialog();
+    QList<QLineEdit*> fields;
+    QWidget* submit = nullptr;
+    QString held;
+    if (index == 0) {
+        Widget_Login* page = dialog->loginPage();
+        typeInto(page->accountEdit(), QStringLiteral("13800000000"));
+        typeInto(page->passwordEdit(), QStringLiteral("demo1234"));
+        fields = {page->accountEdit(), page->passwordEdit()};
+        submit = page->loginButton();
+        held = kLogin;
+    } else {
+        dialog->onDealToggle(index);
+        AccountCodeForm* page = index == 1 ? static_cast<AccountCodeForm*>(dialog->registerPage())
+                                           : static_cast<AccountCodeForm*>(dialog->forgetPage());
+        fillForm(page, QStringLiteral("13800000000"), QStringLiteral("fresh5678"), QStringLiteral("fresh5678"));
+        fields = index == 1 ? QList<QLineEdit*>{page->accountEdit(), page->pictureCodeEdit()}
+                            : QList<QLineEdit*>{page->accountEdit(), page->smsCodeEdit(), page->passwordEdit(),
+                                                page->passwordAgainEdit()};
+        submit = index == 1 ? static_cast<QWidget*>(page->sendButton()) : page->submitButton();
+        held = index == 1 ? kSendCode : kForget;
+    }
+    QStringList sent;
+    for (QLineEdit* field : qAsConst(fields))
+        sent << field->text();
+    QVERIFY(standin().addFault(held, QStringLiteral("ok"), -1));
+    // The author types into every field while the request is out.
+    QStringList shown;
+    standin().onceAsked(held, dialog, [&]() {
+        for (QLineEdit* field : qAsConst(fields)) {
+            // Full fields too: the last character goes, another comes.
+            QTest::keyClick(field, Qt::Key_Backspace);
+            QTest::keyClicks(field, QStringLiteral("9"));
+            shown << field->text();
+        }
+        QVERIFY(standin().releaseHeld());
+    });
+    QTest::mouseClick(submit, Qt::LeftButton);
+    QCOMPARE(shown, sent);
+    QCOMPARE(StandinServer::bodyOf(standin().requestsTo(held).first()).value(QStringLiteral("phone")).toString(),
+             sent.first());
 }
 
 int runRegisterPageTests(int argc, char** argv)

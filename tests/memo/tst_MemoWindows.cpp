@@ -77,6 +77,8 @@ private slots:
     void cleanup() { MemoItemManager::instance()->closeAll(); }
     void clearedTextCreatesNothingFirstTextCreatesTheMemo();
     void closingSavesUnsavedTextAndForgetsTheWindow();
+    void typingIsStoredAtEachPauseWithTheWindowOpen();
+    void memoRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth();
     void pinningTakesTheOpenChapterAndThePositionAndTogglesBack();
     void memoDeletedElsewhereLeavesTheWindowHarmless();
     void signOutStoresEveryOpenMemoAndLeavesNoWindowBehind_data();
@@ -127,6 +129,69 @@ void MemoWindowTest::closingSavesUnsavedTextAndForgetsTheWindow()
     QCOMPARE(memoRow(memo->localId).content, QStringLiteral("关窗时写的"));
     QVERIFY(!memos->isItemOpen(memo->localId));
     QVERIFY(!memos->openWindows().contains(window));
+}
+
+void MemoWindowTest::typingIsStoredAtEachPauseWithTheWindowOpen()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    MemoItemWidget* window = openNewMemo();
+    QVERIFY(window);
+    type(window, QStringLiteral("甲"));
+    const int localId = window->localMemoId();
+    QVERIFY(waitFor([localId]() { return memoRow(localId).memoId > 0 && memoJobs(localId).isEmpty(); }));
+    // Two runs of keys, each followed by a pause: each pause stores the
+    // text once and sends it once, the window open all the while.
+    const QStringList runs{QStringLiteral("乙丙丁"), QStringLiteral("戊己")};
+    QString text = QStringLiteral("甲");
+    for (int run = 0; run < runs.size(); ++run) {
+        for (const QChar key : runs.at(run))
+            type(window, key);
+        text += runs.at(run);
+        QVERIFY(waitFor([&]() { return bodiesTo(kEdit).size() > run && memoJobs(localId).isEmpty(); }));
+        QCOMPARE(memoRow(localId).content, text);
+        QCOMPARE(bodiesTo(kEdit).size(), run + 1);
+        QCOMPARE(bodiesTo(kEdit).last().value(QStringLiteral("content")).toString(), text);
+    }
+    // A pin while words wait shows the memo again without losing them.
+    type(window, QStringLiteral("庚"));
+    window->toggleDing();
+    QCOMPARE(window->textEdit()->toPlainText(), text + QStringLiteral("庚"));
+    QVERIFY(waitFor([&]() { return memoRow(localId).content == text + QStringLiteral("庚"); }));
+    QVERIFY(MemoItemManager::instance()->openWindows().contains(window));
+}
+
+void MemoWindowTest::memoRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth()
+{
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("原文"));
+    QVERIFY(memo);
+    const int localId = memo->localId;
+    MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
+    window->setMemo(memo);
+    QVERIFY(!standin().callAs(QStringLiteral("machine2000000000000000000000000"), QStringLiteral("/memo/editMemo"),
+                              {{QStringLiteral("memo_id"), memo->memoId},
+                               {QStringLiteral("content"), QStringLiteral("别处写的")},
+                               {QStringLiteral("update_time"), 1900000000}})
+                 .isEmpty());
+    // The feed's look at the memo is answered right after the author typed.
+    QVERIFY(standin().addFault(QStringLiteral("/memo/memoDetail"), QStringLiteral("ok"), -1));
+    CJobManager::instance()->synNow(false);
+    QVERIFY(waitFor([]() { return !bodiesTo(QStringLiteral("/memo/memoDetail")).isEmpty(); }));
+    type(window, QStringLiteral("本机写的"));
+    QVERIFY(standin().releaseHeld());
+    // The words typed here stay the memo's; the other machine's are a copy.
+    CPublicManager* model = CPublicManager::instance();
+    QVERIFY(waitFor([&]() {
+        bool copied = false;
+        for (const T_Memo* other : qAsConst(model->memoList))
+            copied = copied || (other->localId != localId && other->content.endsWith(QStringLiteral("别处写的")));
+        return copied && memoJobs(localId).isEmpty();
+    }));
+    const QString typed = window->textEdit()->toPlainText();
+    QVERIFY(typed.contains(QStringLiteral("本机写的")) && typed.contains(QStringLiteral("原文")));
+    QCOMPARE(memoRow(localId).content, typed);
 }
 
 void MemoWindowTest::pinningTakesTheOpenChapterAndThePositionAndTogglesBack()

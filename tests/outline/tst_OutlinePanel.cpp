@@ -2,18 +2,22 @@
 // by the panel's rules.
 
 #include "OutlineFixture.h"
+#include "WritingFaults.h"
 
 #include "outline/COutlineController.h"
 #include "outline/COutlineModel.h"
 #include "outline/COutlineSortModel.h"
 
 #include "db/records/T_Book.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
 
 #include <QDir>
 #include <QImage>
 #include <QQuickItem>
 #include <QQuickWidget>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -77,6 +81,8 @@ private slots:
     void newCardIsStoredOnItsFirstCharacter();
     void textOverTheLimitIsStoredWhole();
     void leavingAnEmptyNewCardRemovesIt();
+    void shortChangeIsStoredAtThePauseWithTheCardOpen();
+    void outlineRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth();
 };
 
 void OutlinePanelTest::newCardIsStoredOnItsFirstCharacter()
@@ -139,6 +145,83 @@ void OutlinePanelTest::textOverTheLimitIsStoredWhole()
     QCOMPARE(OutlineFixture::storedContent(outline->localId), longText);
     QVERIFY(QMetaObject::invokeMethod(card, "leave"));
     QCOMPARE(outline->content.size(), longText.size());
+}
+
+void OutlinePanelTest::shortChangeIsStoredAtThePauseWithTheCardOpen()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("停顿"));
+    QVERIFY(book);
+    T_Outline* outline = OutlineFixture::stored(book, 1, 1, QStringLiteral("短"));
+    QVERIFY(outline);
+    const int localId = outline->localId;
+    Panel p(book);
+    QQuickItem* card = nullptr;
+    QTRY_VERIFY((card = findCard(p.root, localId)) != nullptr);
+    QVERIFY(QMetaObject::invokeMethod(card, "beginEdit"));
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    {
+        // A pause whose save the database refuses: the words stay in the
+        // card, the author is told, and a later pause stores them.
+        WriteFault refused(QStringLiteral("tb_outline"), QStringLiteral("UPDATE"));
+        cardText(card)->setProperty("text", QStringLiteral("短一"));
+        const QString saidFirst =
+            QCoreApplication::translate("COutlineController",
+                                        "The outline could not be saved; its text stays in the card.\n%1")
+                .section(QLatin1Char('\n'), 0, 0);
+        const auto toldOnce = [&told, &saidFirst]() {
+            int count = 0;
+            for (const QList<QVariant>& message : qAsConst(told))
+                count += message.first().toString().startsWith(saidFirst) ? 1 : 0;
+            return count;
+        };
+        QTRY_COMPARE(toldOnce(), 1);
+        QCOMPARE(cardText(card)->property("text").toString(), QStringLiteral("短一"));
+        QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("短"));
+    }
+    cardText(card)->setProperty("text", QStringLiteral("短一些"));
+    QTRY_COMPARE(OutlineFixture::storedContent(localId), QStringLiteral("短一些"));
+    QCOMPARE(outline->content, QStringLiteral("短一些"));
+    QVERIFY(card->property("editingNow").toBool());
+}
+
+void OutlinePanelTest::outlineRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth()
+{
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("两处"));
+    QVERIFY(book);
+    Panel p(book);
+    p.ctr->create(1, QStringLiteral("原文"));
+    QVERIFY(!book->outline.outlineList.isEmpty());
+    T_Outline* outline = book->outline.outlineList.first();
+    const int localId = outline->localId;
+    QVERIFY(OutlineFixture::waitUntil([&]() { return outline->outlineId > 0 && OutlineFixture::jobTypes().isEmpty(); }));
+    QVERIFY(!standin().callAs(QStringLiteral("machine2000000000000000000000000"),
+                              QStringLiteral("/bookoutline/editOutline"),
+                              {{QStringLiteral("outline_id"), outline->outlineId},
+                               {QStringLiteral("content"), QStringLiteral("别处写的")}})
+                 .isEmpty());
+    // The feed's look at the outline is answered right after the author typed.
+    const QString detail = QStringLiteral("/bookoutline/outlineDetail");
+    QVERIFY(standin().addFault(detail, QStringLiteral("ok"), -1));
+    CJobManager::instance()->synNow(false);
+    QVERIFY(OutlineFixture::waitUntil([&]() { return OutlineFixture::sent(detail) > 0; }));
+    QQuickItem* card = nullptr;
+    QTRY_VERIFY((card = findCard(p.root, localId)) != nullptr);
+    QVERIFY(QMetaObject::invokeMethod(card, "beginEdit"));
+    cardText(card)->setProperty("text", QStringLiteral("原文本机写的"));
+    QVERIFY(standin().releaseHeld());
+    // The words typed here stay the outline's; the other machine's are a copy.
+    QVERIFY(OutlineFixture::waitUntil([&]() {
+        bool copied = false;
+        for (const T_Outline* other : qAsConst(book->outline.outlineList))
+            copied = copied || (other->localId != localId && other->content == QStringLiteral("别处写的"));
+        return copied && OutlineFixture::jobTypes().isEmpty();
+    }));
+    QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("原文本机写的"));
+    QCOMPARE(cardText(card)->property("text").toString(), QStringLiteral("原文本机写的"));
 }
 
 int runOutlinePanelTests(int argc, char** argv)

@@ -16,6 +16,8 @@
 //                                and returns from main at once
 //   crash_client point <step>    one step (save, move, confirm), ended at the write
 //                                CRASH_POINT counts from the step's start
+//   crash_client memo            types into a new memo window and leaves it open
+//                                (until killed)
 //
 // Data lives where the client keeps it ($XDG_DATA_HOME); the stand-in is named
 // by TESSANE_API_BASE.
@@ -34,13 +36,18 @@
 #include "manager/CUiManager.h"
 #include "platform/ProgramPath.h"
 #include "remote/records/AccountRecords.h"
+#include "ui/common/CTextEdit.h"
+#include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoItemWidget.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QSettings>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -51,6 +58,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -496,11 +504,37 @@ int quitWhileSaving()
     return 0;
 }
 
+// Opens a memo window as the author does and types its text key by key;
+// reports the memo and the text, then leaves the window open, never closed,
+// until the process is killed.
+int typeMemo()
+{
+    if (!start())
+        return 2;
+    MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
+    const QString text = QStringLiteral("崩溃前写在便签里的话");
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(window->textEdit(), &press);
+        QCoreApplication::sendEvent(window->textEdit(), &release);
+    }
+    if (window->textEdit()->toPlainText() != text || window->localMemoId() < 1)
+        return 3;
+    report(QStringLiteral("typed %1 %2").arg(window->localMemoId()).arg(text));
+    waitUntil([]() { return false; }, 60000);
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Only the memo window needs the widgets.
+    const bool widgets = argc > 1 && qstrcmp(argv[1], "memo") == 0;
+    std::unique_ptr<QCoreApplication> application(widgets ? new QApplication(argc, argv)
+                                                           : new QCoreApplication(argc, argv));
+    QCoreApplication& app = *application;
     QCoreApplication::setOrganizationName(QStringLiteral("Tessane"));
     QCoreApplication::setApplicationName(QStringLiteral("vellora-client"));
     if (qEnvironmentVariableIsEmpty("CRASH_CLIENT_VERBOSE"))
@@ -528,6 +562,8 @@ int main(int argc, char** argv)
         return quitWhileCopying();
     if (scenario == QLatin1String("quitwhilesaving"))
         return quitWhileSaving();
+    if (scenario == QLatin1String("memo"))
+        return typeMemo();
     if (scenario == QLatin1String("firststart")) {
         if (!start())
             return 2;

@@ -18,6 +18,9 @@
 // walking up until the change is done; every file left must hold the whole
 // change, row and job together, or none of it.
 //
+// A memo typed into and left open is killed too, once its row holds the
+// text: the words are stored at the author's pause, not at the window's close.
+//
 // CRASH_KILLS sets the number of kills of a run (default 200), spread over
 // the scenarios; CRASH_SEED repeats the test's own random moments (the
 // client's timing still varies); CRASH_KEEP keeps the data folders.
@@ -149,6 +152,7 @@ private slots:
     void backupsAreWholeOrAbsentAfterKills();
     void quittingWhileTheLogIsCopiedEndsCleanly();
     void quittingWhileAChapterSavesKeepsTheSave();
+    void openMemoTypedInSurvivesAKill();
     void changesEndedAtEachWriteAreWholeOrAbsent_data();
     void changesEndedAtEachWriteAreWholeOrAbsent();
     void cleanupTestCase();
@@ -258,6 +262,9 @@ QProcess* CrashSafetyTest::launch(const QStringList& arguments, int crashPoint)
     env.insert(QStringLiteral("XDG_DATA_HOME"), m_home->filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("TESSANE_API_BASE"), m_apiBase);
+    // The memo window's scenario shows a window: no screen is needed for it.
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("TESSANE_WARMUP_URL"), QStringLiteral("none"));
     if (crashPoint > 0)
         env.insert(QStringLiteral("CRASH_POINT"), QString::number(crashPoint));
     process->setProcessEnvironment(env);
@@ -651,6 +658,44 @@ void CrashSafetyTest::quittingWhileAChapterSavesKeepsTheSave()
                            .arg(localChapterId))
                  .toInt(),
              1);
+}
+
+void CrashSafetyTest::openMemoTypedInSurvivesAKill()
+{
+    signIn();
+    // Nothing answers: the memo's jobs stay queued for the next start.
+    m_apiBase = QStringLiteral("http://127.0.0.1:9");
+    QProcess* process = launch({QStringLiteral("memo")});
+    // A check that fails leaves no client behind.
+    std::unique_ptr<QProcess> owned(process);
+    QStringList typed;
+    QTRY_VERIFY_WITH_TIMEOUT((typed = QString::fromUtf8(process->peek(1 << 20))
+                                          .split(QLatin1Char('\n'))
+                                          .filter(QRegularExpression(QStringLiteral("^typed \\d+ ")))).size() == 1
+                                 || process->state() == QProcess::NotRunning,
+                             30000);
+    QCOMPARE(typed.size(), 1);
+    const int localMemoId = typed.first().section(QLatin1Char(' '), 1, 1).toInt();
+    const QString text = typed.first().section(QLatin1Char(' '), 2);
+    const QString stored = QStringLiteral("select content from tb_memo where localId = %1;").arg(localMemoId);
+    // The window stays open: the row takes the text at the author's pause.
+    QTRY_COMPARE_WITH_TIMEOUT(DbFile(dbPath()).scalar(stored).toString(), text, 10000);
+    ::kill(static_cast<pid_t>(process->processId()), SIGKILL);
+    ++m_killsDone;
+    const Run killed = finish(owned.release());
+    QVERIFY2(killed.killed, qPrintable(ended(killed)));
+
+    const Run next = runToEnd({QStringLiteral("firststart")});
+    QVERIFY2(next.exitCode == 0, qPrintable(ended(next)));
+    DbFile db(dbPath());
+    QCOMPARE(db.integrity(), QStringLiteral("ok"));
+    QCOMPARE(db.scalar(stored).toString(), text);
+    // A job carries that text to the platform.
+    int carrying = 0;
+    for (const QVariantList& job : db.rows(QStringLiteral("select content from tb_job where localMemoId = %1;")
+                                               .arg(localMemoId), 1))
+        carrying += jsonOf(job.first()).value(QStringLiteral("content")).toString() == text ? 1 : 0;
+    QCOMPARE(carrying, 1);
 }
 
 void CrashSafetyTest::backupsAreWholeOrAbsentAfterKills()

@@ -79,6 +79,7 @@ private slots:
     }
     void personalDataShowsTheStatisticsWithoutTheToken();
     void personalDataShowsScoreLevelAndAgreeingFigures();
+    void personalDataClickedAgainWhileItWaitsAsksOnce();
     void hiddenViewStartsTheWebEngineWithTheBookshelf();
     void writingWindowOpensAtTheMainWindowsSizeMadeTaller();
     void communityPageGetsTheTokenOnlyOnTheApiOrigin();
@@ -113,6 +114,29 @@ void TestShelfWebPages::personalDataShowsTheStatisticsWithoutTheToken()
     QVERIFY(handed.contains(QStringLiteral("historyData")));
     QVERIFY(!handed.contains(QString::fromLatin1(StandinServer::demoToken())));
     QVERIFY(!json.contains(QString::fromLatin1(StandinServer::demoToken())));
+}
+
+void TestShelfWebPages::personalDataClickedAgainWhileItWaitsAsksOnce()
+{
+    BookshelfFixture f;
+    QVERIFY(f.ok());
+    Widget_Bookshelf* shelf = f.shelf();
+    shelf->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shelf));
+    const QString figures = QStringLiteral("/authorcount/getData");
+    QVERIFY(standin().clearJournal());
+    QVERIFY(standin().addFault(figures, QStringLiteral("ok"), -1));
+    // 个人数据 again while the platform's figures are on their way.
+    standin().onceAsked(figures, shelf, [&]() {
+        QTest::mouseClick(navButton(shelf, "btnUserInfo"), Qt::LeftButton);
+        QVERIFY(standin().releaseHeld());
+    });
+    QTest::mouseClick(navButton(shelf, "btnUserInfo"), Qt::LeftButton);
+    QCOMPARE(standin().requestsTo(figures).size(), 1);
+    Widget_Bookshelf_Content* content = shelf->getContent();
+    QVERIFY(content->personalData());
+    QCOMPARE(content->stack()->currentWidget(), content->personalData());
+    QVERIFY(waitForValue(content->personalData()->view(), QStringLiteral("lastData !== null"), true));
 }
 
 void TestShelfWebPages::personalDataShowsScoreLevelAndAgreeingFigures()

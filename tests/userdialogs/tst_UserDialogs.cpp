@@ -5,6 +5,7 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_UserConf.h"
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
 #include "remote/records/AccountRecords.h"
 #include "ui/bookshelf/BookshelfTips.h"
 #include "ui/bookshelf/Dialog_BookImportRule.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -75,6 +77,7 @@ private slots:
     void cleanup();
 
     void nameAndSexAreSentStoredAndToasted();
+    void changeWhoseSessionEndsWhileItIsSentTellsNothing();
     void newPictureIsUploadedAlone();
     void pictureGoesBeforeTheProfile();
     void unloadablePictureShowsTheDefaultWhichIsNotUploaded();
@@ -131,6 +134,28 @@ void UserDialogsTest::nameAndSexAreSentStoredAndToasted()
     BookshelfTips* tips = m_fixture->shelf()->tips();
     QVERIFY(tips->isVisible());
     QCOMPARE(tips->text(), QCoreApplication::translate("Dialog_UserInfo", "User modified successfully"));
+}
+
+void UserDialogsTest::changeWhoseSessionEndsWhileItIsSentTellsNothing()
+{
+    const QString update = QStringLiteral("/author/updateAuthor");
+    QVERIFY(standin().addFault(update, QStringLiteral("ok"), -1));
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    Dialog_UserInfo dialog;
+    child<QLineEdit>(&dialog, "lineEditName")->setText(QStringLiteral("会话结束前"));
+    // The author is signed out while the change is on its way; its answer
+    // comes after that.
+    standin().onceAsked(update, this, [&]() {
+        CUiManager::instance()->logout();
+        QVERIFY(standin().releaseHeld());
+    });
+    whenShown<QDialog>([](QDialog* d) { child<QPushButton>(d, "btnConfirm")->click(); });
+    // Ended by the sign-out, the dialog tells nobody of the change.
+    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+    QCOMPARE(CUiManager::instance()->signInState(), 2);
+    const QString success = QCoreApplication::translate("Dialog_UserInfo", "User modified successfully");
+    for (const QList<QVariant>& message : qAsConst(told))
+        QVERIFY(message.first().toString() != success);
 }
 
 void UserDialogsTest::newPictureIsUploadedAlone()

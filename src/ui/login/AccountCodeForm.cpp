@@ -146,8 +146,9 @@ void AccountCodeForm::onAccountChanged()
 
 void AccountCodeForm::getCode(const QString& uuid)
 {
-    // While another request of the page is out, the code shown stays.
-    WindowWait wait(this);
+    // While another request of the page is out, the code shown stays; while
+    // this one is out, the picture takes no click.
+    WindowWait wait(this, {m_labelCodeV});
     if (!wait.started())
         return;
     m_uuid = uuid;
@@ -173,7 +174,9 @@ void AccountCodeForm::onSendCode()
     const QString account = m_account->text();
     if (account.size() != 11)
         return;
-    WindowWait wait(this);
+    // The phone and the picture code stay as sent, and no new picture
+    // replaces the key the request carries.
+    WindowWait wait(this, {m_account, m_codeV, m_labelCodeV});
     if (!wait.started())
         return;
     m_btnGetCode->setEnabled(false);

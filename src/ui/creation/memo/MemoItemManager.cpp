@@ -95,6 +95,12 @@ QList<MemoItemWidget*> MemoItemManager::saveAll()
     return unsaved;
 }
 
+bool MemoItemManager::storeTyped(int localMemoId)
+{
+    MemoItemWidget* item = windowOf(localMemoId);
+    return item == nullptr || item->saveMemo();
+}
+
 void MemoItemManager::insertMemo(int index)
 {
     if (m_memoList)

@@ -31,6 +31,9 @@ public:
     // Every open memo window stores the text it holds; the windows whose
     // text could not be stored (the database refused it), empty when all did.
     QList<MemoItemWidget*> saveAll();
+    // The memo's open window stores the words typed there and not stored
+    // yet, before something else changes the memo; false when a save failed.
+    bool storeTyped(int localMemoId);
 
     void insertMemo(int index);
     void updateMemo(int index, int localMemoId, bool refreshWindow);

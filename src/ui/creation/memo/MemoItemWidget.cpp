@@ -30,6 +30,13 @@
 
 namespace {
 const QString kDarkColor = QStringLiteral("#C9C3C3");
+// Typed text is stored once the keys stop this long, as a chapter's text is
+// within a second; a run of typing without a pause is stored after at most
+// kLongestUnsavedMs, and a save the database refused is tried again after
+// kRetryMs even when no further key comes.
+constexpr int kPauseMs = 1000;
+constexpr int kLongestUnsavedMs = 5000;
+constexpr int kRetryMs = 5000;
 
 int now()
 {
@@ -64,8 +71,11 @@ TC_Memo_Edit editOf(const T_Memo* memo, const QString& color)
 
 MemoItemWidget::MemoItemWidget(QWidget* parent)
     : QWidget(parent),
+      m_pause(new QTimer(this)),
       m_scale(DPIAdapter::instance()->scale())
 {
+    m_pause->setSingleShot(true);
+    connect(m_pause, &QTimer::timeout, this, &MemoItemWidget::onPause);
     initUi();
     initMenu();
     initConnects();
@@ -215,12 +225,16 @@ void MemoItemWidget::setMemo(T_Memo* memo)
 {
     if (!memo)
         return;
+    // Words typed here and not stored yet are newer than the memo's record:
+    // they stay, and the next save stores them.
+    const bool keepTyped = memo->localId == m_localMemoId && m_changed;
     m_localMemoId = memo->localId;
     const QString text = memo->content;
-    if (m_textEdit->toPlainText() != text) {
+    if (!keepTyped && m_textEdit->toPlainText() != text) {
         // The text comes from the memo itself: nothing to save.
         m_textEdit->setPlainText(text);
         m_changed = false;
+        m_pause->stop();
     }
     m_labelBookName->setText(tr("<") + memo->bookName + tr(">"));
     m_labelChapterName->setText(memo->chapterName);
@@ -246,21 +260,41 @@ void MemoItemWidget::setColor(const QString& color)
 void MemoItemWidget::onTextChanged()
 {
     const QString text = m_textEdit->toPlainText();
-    CPublicManager* model = CPublicManager::instance();
     if (m_localMemoId > 0) {
-        T_Memo* shown = memo();
-        if (!shown || shown->content == text)
-            return;
-        m_changed = true;
-        model->statistics.memoNum += text.size() - shown->content.size();
-        shown->content = text;
-        shown->colorUpdateTime = now();
-        updateList();
-        return;
+        // A memo deleted here or elsewhere has nothing left to hold the text.
+        const T_Memo* shown = memo();
+        m_changed = shown != nullptr && shown->content != text;
+    } else {
+        m_changed = !text.isEmpty();
+        // The first words of an empty window make the memo at once; text
+        // that could not make it is tried again at the pause.
+        if (m_changed && !m_failureTold)
+            m_changed = !createMemo(text);
     }
-    // Text that could not create the memo stays here as unsaved; the next
-    // change or save tries again.
-    m_changed = !text.isEmpty() && !createMemo(text);
+    if (m_changed)
+        saveAtPause();
+    else
+        m_pause->stop();
+}
+
+void MemoItemWidget::saveAtPause()
+{
+    if (!m_pause->isActive())
+        m_unsavedSince.start();
+    if (m_unsavedSince.elapsed() < kLongestUnsavedMs || !m_pause->isActive())
+        m_pause->start(kPauseMs);
+}
+
+void MemoItemWidget::onPause()
+{
+    if (!saveMemo())
+        m_pause->start(kRetryMs);
+}
+
+void MemoItemWidget::dropUnsavedText()
+{
+    m_changed = false;
+    m_pause->stop();
 }
 
 bool MemoItemWidget::createMemo(const QString& text)
@@ -296,10 +330,11 @@ void MemoItemWidget::reportMemoWords()
 
 bool MemoItemWidget::saveMemo()
 {
+    m_pause->stop();
     if (!m_changed)
         return true;
+    const QString text = m_textEdit->toPlainText();
     if (m_localMemoId < 1) {
-        const QString text = m_textEdit->toPlainText();
         m_changed = !text.isEmpty() && !createMemo(text);
         return !m_changed;
     }
@@ -309,14 +344,18 @@ bool MemoItemWidget::saveMemo()
         m_changed = false;
         return true;
     }
+    const int grown = text.size() - shown->content.size();
     TC_Memo_Edit request = editOf(shown, shown->color);
+    request.content = text;
+    // The memo takes the text once its row and job are committed.
     const bool ok = CJobManager::instance()->memoEditContent(request);
-    qDebug() << "saveMemo" << ok << shown->localId << shown->memoId << shown->content << shown->color;
-    reportMemoWords();
+    qDebug() << "saveMemo" << ok << request.header.localMemoId << request.header.memoId << text << request.color;
     if (!ok) {
         saveFailed();
         return false;
     }
+    CPublicManager::instance()->statistics.memoNum += grown;
+    reportMemoWords();
     m_changed = false;
     m_failureTold = false;
     updateList();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class CTextEdit;
@@ -10,13 +11,16 @@ class QHBoxLayout;
 class QLabel;
 class QMenu;
 class QPushButton;
+class QTimer;
 struct T_Memo;
 
 // One memo as a floating note. The first text typed into an empty window
-// creates the memo; later typing changes it in memory at once and is saved
-// when the editor loses focus (or the window closes). Text the database
-// refused stays in the window, which then will not close, until a later save
-// stores it or the window manager keeps it in a file.
+// creates the memo; later typing is stored once the author pauses (and when
+// the editor loses focus or the window closes), one save per pause rather
+// than per key. The memo record changes only after its row and job are
+// committed. Text the database refused stays in the window, which then will
+// not close, until a later save stores it or the window manager keeps it in
+// a file.
 class MemoItemWidget : public QWidget
 {
     Q_OBJECT
@@ -39,7 +43,7 @@ public:
     bool hasUnsavedText() const { return m_changed; }
     // The unsaved text was kept elsewhere (a recovery file), or its memo is
     // being deleted: the window holds no words only it has, and closes.
-    void dropUnsavedText() { m_changed = false; }
+    void dropUnsavedText();
 
     CTextEdit* textEdit() const { return m_textEdit; }
     QPushButton* addButton() const { return m_btnAddMemo; }
@@ -80,12 +84,19 @@ private:
     bool createMemo(const QString& text);
     void reportMemoWords();
     void saveFailed();
+    // Restarts the wait for the author's pause; a run of typing with no
+    // pause is stored at the latest some seconds after its first key.
+    void saveAtPause();
+    void onPause();
 
     int m_localMemoId = 0;
     // Text typed that no row holds yet.
     bool m_changed = false;
     // The author heard of the failing saves since the last one that worked.
     bool m_failureTold = false;
+    QTimer* m_pause = nullptr;
+    // Since the first key the pause timer waits to store.
+    QElapsedTimer m_unsavedSince;
     QString m_color;
     NcFramelessHelper* m_frameless = nullptr;
     MemoColorPallet* m_pallet = nullptr;
