@@ -1678,6 +1678,11 @@ void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data(
         << "book rename /books/editBook drop intro" << bookEdit.arg("示例作品", "乙写的简介", "2002") << false;
     QTest::newRow("book recycle, reply lost")
         << "book recycle /books/recycle" << R"(/books/recycle {"book_id":5001,"status":1})" << false;
+    // The book is in the bin here when its information comes: it stays there.
+    QTest::newRow("book recycle, reply lost, renamed elsewhere")
+        << "book recycle /books/recycle" << bookEdit.arg("乙改的书名", intro, "2001") << false;
+    QTest::newRow("book rename, reply lost, the book recycled offline")
+        << "book rename /books/editBook truncated recycled" << R"(/books/recycle {"book_id":5001,"status":0})" << false;
     QTest::newRow("book restore, reply lost")
         << "book restore /books/recycle" << R"(/books/recycle {"book_id":5001,"status":0})" << false;
     QTest::newRow("volume rename, offline") << "volume rename" << volumeName << true;
@@ -1936,6 +1941,7 @@ void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands_data()
         QTest::newRow(change) << change << "/img/";
     // The rename's request fails once: its job still waits when the information comes.
     QTest::newRow("rename while the information comes") << "rename" << "/books/bookinfo";
+    QTest::newRow("recycle while the information comes") << "recycle" << "/books/bookinfo";
 }
 
 // Another machine gives the book a new cover; while this machine's sync gets
