@@ -54,6 +54,7 @@
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QX11Info>
 #include <QtTest>
@@ -1987,6 +1988,11 @@ void QuitTest::unconfirmedChapterNameIsNotStored_data()
             QTest::addRow("%s, %s", box, ending) << QString::fromLatin1(box) << QString::fromLatin1(ending);
     }
     QTest::newRow("volume, session end") << "volume" << "session end";
+    // Another program's window or menu takes the keyboard.
+    for (const char* box : {"rename", "new chapter", "volume"}) {
+        for (const char* ending : {"another window", "menu"})
+            QTest::addRow("%s, %s", box, ending) << QString::fromLatin1(box) << QString::fromLatin1(ending);
+    }
 }
 
 void QuitTest::unconfirmedChapterNameIsNotStored()
@@ -2029,6 +2035,28 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     QTRY_VERIFY_WITH_TIMEOUT(shot(writing, letter, 8) != name, kPatience);
     if (ending == QLatin1String("Escape")) {
         typeKey(XK_Escape);
+        QTRY_VERIFY_WITH_TIMEOUT(shot(writing, border).pixelColor(0, 0) != drawn, kPatience);
+    } else if (ending == QLatin1String("another window") || ending == QLatin1String("menu")) {
+        // Another program's window takes the keyboard, as a window manager
+        // gives it to the window clicked; or its menu, a window no manager
+        // places, grabs it.
+        const bool menu = ending == QLatin1String("menu");
+        XSetWindowAttributes how;
+        how.override_redirect = menu ? True : False;
+        const Window other = XCreateWindow(m_display, DefaultRootWindow(m_display), 0, 0, 200, 200, 0, CopyFromParent,
+                                           InputOutput, CopyFromParent, CWOverrideRedirect, &how);
+        const auto gone = qScopeGuard([&] {
+            XUngrabKeyboard(m_display, CurrentTime);
+            XDestroyWindow(m_display, other);
+            XSync(m_display, False);
+        });
+        XMapRaised(m_display, other);
+        XWindowAttributes shown;
+        QTRY_VERIFY_WITH_TIMEOUT(XGetWindowAttributes(m_display, other, &shown) && shown.map_state == IsViewable, kPatience);
+        if (menu)
+            QCOMPARE(XGrabKeyboard(m_display, other, False, GrabModeAsync, GrabModeAsync, CurrentTime), GrabSuccess);
+        else
+            XSetInputFocus(m_display, other, RevertToPointerRoot, CurrentTime);
         QTRY_VERIFY_WITH_TIMEOUT(shot(writing, border).pixelColor(0, 0) != drawn, kPatience);
     } else if (signOut) {
         QTRY_VERIFY_WITH_TIMEOUT(!m_platform.requestsTo(QStringLiteral("/author/info")).isEmpty(), kPatience);
