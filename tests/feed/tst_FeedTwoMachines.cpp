@@ -445,6 +445,43 @@ QStringList toastsInTurn()
     return seen;
 }
 
+// The outline card's text as the author writes it in the panel.
+bool writeCard(const T_Book* book, int localOutlineId, const QString& words)
+{
+    const T_Outline* outline = book ? book->findOutlineByLocalId(localOutlineId) : nullptr;
+    if (outline == nullptr)
+        return false;
+    TC_BookOutline_Update update;
+    update.localBookId = book->localId;
+    update.localOutlineId = localOutlineId;
+    update.type = outline->type;
+    update.title = outline->title;
+    update.content = words;
+    update.updateTime = 1700000100;
+    return CBookJobManager::instance()->outline_update(update);
+}
+
+// A chapter's text as the author saves it, by its local id.
+bool writeChapter(int localBookId, int localChapterId, const QString& words)
+{
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = localBookId;
+    save.header.localChapterId = localChapterId;
+    save.content = words;
+    save.updateTime = 1700000200;
+    save.isSendToSrv = true;
+    return CJobManager::instance()->chapter_edit_content(save);
+}
+
+bool moveBook(int localBookId, bool toBin)
+{
+    TC_Books_Delete recycle(localBookId, 1700000100);
+    TC_Books_Restore restore;
+    restore.header.localBookId = localBookId;
+    restore.updateTime = 1700000200;
+    return toBin ? CJobManager::instance()->books_delete(recycle) : CJobManager::instance()->books_restore(restore);
+}
+
 bool recycleChapter(int chapterId, int status)
 {
     T_Book* book = demoBook();
@@ -487,7 +524,11 @@ private slots:
     void bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBackOnRestore();
     void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords_data();
     void chapterDeletedForGoodWhileRestoredAndWrittenElsewhereKeepsTheWords();
+    void wordsInABookRecycledHereOutliveTheirChapterDeletedElsewhere_data();
+    void wordsInABookRecycledHereOutliveTheirChapterDeletedElsewhere();
     void createsReachThePlatformInTheAuthorsOrder();
+    void createsMadeBeforeTheirBookWentToTheBinTakeTheirIds_data();
+    void createsMadeBeforeTheirBookWentToTheBinTakeTheirIds();
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data();
     void lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond();
     void changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data();
@@ -763,9 +804,14 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts_data()
     QTest::addColumn<bool>("elsewhere");  // B edits both texts, else it only recolours the memo
     // A's edits queued by the previous build, which kept no text they replaced
     QTest::addColumn<bool>("oldQueue");
-    QTest::newRow("edited on both machines") << true << false;
-    QTest::newRow("edited here only, recoloured elsewhere") << false << false;
-    QTest::newRow("edited here only by the previous build, recoloured elsewhere") << false << true;
+    // A's first edits reach the platform with their replies cut off, and
+    // this many follow offline; elsewhere a card is dragged too.
+    QTest::addColumn<int>("laterEdits");
+    QTest::newRow("edited on both machines") << true << false << 0;
+    QTest::newRow("edited here only, recoloured elsewhere") << false << false << 0;
+    QTest::newRow("edited here only by the previous build, recoloured elsewhere") << false << true << 0;
+    QTest::newRow("edited here twenty times after a lost reply, recoloured and dragged elsewhere")
+        << false << false << 20;
 }
 
 // A edits the memo and the outline, and adds an outline, while its edits
@@ -778,16 +824,24 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
 {
     QFETCH(bool, elsewhere);
     QFETCH(bool, oldQueue);
+    QFETCH(int, laterEdits);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     QVERIFY(machines[0]->restart());
     QVERIFY(settleClient());
-    QVERIFY(standin().addFault(QStringLiteral("/memo/editMemo"), QStringLiteral("http500")));
-    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/editOutline"), QStringLiteral("http500")));
+    const QString cut = laterEdits > 0 ? QStringLiteral("truncated") : QStringLiteral("http500");
+    QVERIFY(standin().addFault(QStringLiteral("/memo/editMemo"), cut));
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/editOutline"), cut));
     QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500")));
-    QVERIFY(editMemoAndOutline(QStringLiteral("甲在路上改的")));
+    QVERIFY(editMemoAndOutline(laterEdits > 0 ? QStringLiteral("甲头一回改的") : QStringLiteral("甲在路上改的"), laterEdits == 0));
     QVERIFY(settleClient());
-    QCOMPARE(machines[0]->jobIds().size(), 3);
+    QString last = QStringLiteral("甲在路上改的");
+    QVERIFY(laterEdits == 0 || standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    for (int i = 1; i <= laterEdits; ++i)
+        QVERIFY(editMemoAndOutline(last = QStringLiteral("甲断网后改的第%1稿").arg(i), false));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    QCOMPARE(machines[0]->jobIds().size(), laterEdits > 0 ? 2 : 3);
     QSqlQuery strip = CTessaneDb::instance()->newQuery();
     QVERIFY(!oldQueue || strip.exec(QStringLiteral("update tb_job set content = json_remove(content, '$.was')")));
 
@@ -799,6 +853,15 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     recolour.updateTime = 1700000100;
     QVERIFY(elsewhere ? editMemoAndOutline(QStringLiteral("乙在家里改的")) : CJobManager::instance()->memoEditColor(recolour));
     QVERIFY(settleClient());
+    const int dragged = laterEdits == 0 ? 0
+                                        : platformCall(QStringLiteral("/bookoutline/addOutline"),
+                                                       {{QStringLiteral("book_id"), 5001}, {QStringLiteral("type"), 1},
+                                                        {QStringLiteral("title"), QStringLiteral("乙加的")}})
+                                              .value(QStringLiteral("outline_id")).toInt();
+    const QString order = QStringLiteral("[{\"from_outline_id\":%1,\"to_outline_id\":11001}]").arg(dragged);
+    QVERIFY(laterEdits == 0 || !platformCall(QStringLiteral("/bookoutline/move"),
+                                             {{QStringLiteral("book_id"), 5001}, {QStringLiteral("move_order"), order}})
+                                    .isEmpty());
 
     for (int i : {0, 1, 0, 1}) {
         QVERIFY(machines[i]->restart());
@@ -806,8 +869,10 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
         QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
     }
     if (!elsewhere) {
-        QStringList expected{QStringLiteral(":甲在路上改的的新大纲"), QStringLiteral("主线:甲在路上改的"),
-                             QStringLiteral("甲在路上改的")};
+        // Nothing but A's own texts, none of them twice.
+        QStringList expected = laterEdits > 0 ? QStringList{QStringLiteral("乙加的:"), QStringLiteral("主线:") + last, last}
+                                              : QStringList{QStringLiteral(":甲在路上改的的新大纲"),
+                                                            QStringLiteral("主线:甲在路上改的"), QStringLiteral("甲在路上改的")};
         if (oldQueue)
             expected << CSynDataManager::copyName(QStringLiteral("主线")) + QStringLiteral(":她要在入冬前赶到北方。")
                      << CSynDataManager::copyName(QString()).trimmed() + QStringLiteral("\n记得回收渡口的伏笔");
@@ -876,9 +941,12 @@ void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_d
     // A memo made here meanwhile, in the memo's colour and second, its
     // request lost on the way: the memo that comes back is not taken for it.
     QTest::addColumn<bool>("madeMeanwhile");
-    QTest::newRow("deleted online") << false << false;
-    QTest::newRow("deleted offline") << true << false;
-    QTest::newRow("deleted before the feed, a memo made meanwhile lost") << false << true;
+    // The outline list that brings the outline back fails once.
+    QTest::addColumn<bool>("listFails");
+    QTest::newRow("deleted online") << false << false << false;
+    QTest::newRow("deleted offline") << true << false << false;
+    QTest::newRow("deleted offline, the outline list failing once") << true << false << true;
+    QTest::newRow("deleted before the feed, a memo made meanwhile lost") << false << true << false;
 }
 
 // B writes a paragraph into the memo and the outline, and the platform takes
@@ -889,6 +957,7 @@ void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
 {
     QFETCH(bool, queued);
     QFETCH(bool, madeMeanwhile);
+    QFETCH(bool, listFails);
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     const QString paragraph = QStringLiteral("乙在别处添的一段");
@@ -913,8 +982,13 @@ void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
                 && CJobManager::instance()->memoAdd(made)));
     QVERIFY(settleClient());
     QVERIFY(standin().clearFaults());
+    QVERIFY(!listFails || standin().addFault(QStringLiteral("/bookoutline/outlineList"), QStringLiteral("http500"), 0, 1));
     QVERIFY(!(queued || madeMeanwhile) || machines[0]->restart());
     QVERIFY(settleClient());
+    for (int pass = 0; listFails && pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
     QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
     QCOMPARE(platformMemosAndOutlines().filter(paragraph).size(), 2);
     QCOMPARE(platformMemosAndOutlines().contains(made.content), madeMeanwhile);
@@ -1315,6 +1389,103 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
     }
 }
 
+void FeedTwoMachinesTest::wordsInABookRecycledHereOutliveTheirChapterDeletedElsewhere_data()
+{
+    QTest::addColumn<bool>("card");  // the outline card instead of the first chapter
+    // A third machine deletes it before A's pass; or while that pass's pull
+    // is answered, so that A's feed does not bring the delete; or A's feed
+    // fails.
+    QTest::addColumn<QString>("when");
+    QTest::newRow("chapter") << false << "before";
+    QTest::newRow("chapter, the feed failing") << false << "feed failing";
+    QTest::newRow("outline card, the feed first") << true << "before";
+    QTest::newRow("outline card, deleted after the pull") << true << "after the pull";
+}
+
+// Offline, A writes in the first chapter (or the outline card) and recycles
+// the book; a third machine deletes the chapter (or card) for good. A's words
+// become a chapter (card) of A's own, in the book that stays in A's bin; they
+// reach the platform and B, A is told, and once restored they are written on.
+void FeedTwoMachinesTest::wordsInABookRecycledHereOutliveTheirChapterDeletedElsewhere()
+{
+    QFETCH(bool, card);
+    QFETCH(QString, when);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QVERIFY(machines[0]->restart());
+    QVERIFY(settleClient());
+    const int localBook = demoBook()->localId;
+    const int localCard = demoBook()->findOutlineByOutlineId(11001)->localId;
+    const QString chapterName = demoBook()->findChapterByChapterId(9001)->name;
+    const QString words = QStringLiteral("甲断网时写下又连书收进回收站的话");
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+    QVERIFY(card ? writeCard(demoBook(), localCard, words) : saveChapter(9001, words));
+    QVERIFY(moveBook(localBook, true));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    const auto deleteIt = [card]() {
+        const QJsonObject gone{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9001},
+                               {QStringLiteral("outline_id"), 11001}, {QStringLiteral("status"), 0}};
+        for (const char* path : card ? QList<const char*>{"/bookoutline/delOutline"}
+                                     : QList<const char*>{"/chapter/recycle", "/chapter/delChapter"}) {
+            if (platformCall(QLatin1String(path), gone).isEmpty())
+                return false;
+        }
+        return true;
+    };
+    const QString pull = QStringLiteral("/synchronization/synBookData");
+    QVERIFY(when == QLatin1String("after the pull") || deleteIt());
+    QVERIFY(when != QLatin1String("feed failing") || standin().addFault(pull, QStringLiteral("http500"), 0, -1));
+    QVERIFY(when != QLatin1String("after the pull") || standin().addFault(pull, QStringLiteral("ok"), -1));
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    QVERIFY(machines[0]->restart());
+    if (when == QLatin1String("after the pull")) {
+        QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(pull).isEmpty(), 15000);
+        QVERIFY(deleteIt() && standin().releaseHeld());
+    }
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    const QString what = card ? QStringLiteral("主线:") + words : words;
+    QVERIFY2((card ? platformMemosAndOutlines() : platformTexts()).contains(what),
+             qPrintable(platformTexts().join(QLatin1Char('|'))));
+    QCOMPARE(card ? localMemosAndOutlines() : localTexts(), card ? platformMemosAndOutlines() : platformTexts());
+    QVERIFY(demoBook() == nullptr && CPublicManager::instance()->findRecycledBookByLocalId(localBook) != nullptr);
+    const QString notice =
+        card ? CBookJobManager::tr("An outline of \"%1\", which is in the book recycle bin, was deleted on another "
+                                   "device. What you wrote in it here is kept there and goes back to the platform "
+                                   "as a new outline.")
+                   .arg(QStringLiteral("示例作品"))
+             : CBookJobManager::tr("\"%1\" of \"%2\", which is in the book recycle bin, was deleted for good on "
+                                   "another device. What you wrote in it here is kept there and goes back to the "
+                                   "platform as a new chapter.")
+                   .arg(chapterName, QStringLiteral("示例作品"));
+    QVERIFY2(toldAll(told, {notice}), qPrintable(notice));
+
+    // Restored at once, the book is written on in what was kept.
+    QVERIFY(moveBook(localBook, false));
+    T_Book* book = demoBook();
+    int kept = 0;
+    for (const T_Chapter* chapter : book->chapterList)
+        kept = chapter->name == chapterName ? chapter->localId : kept;
+    const T_Outline* keptCard = nullptr;
+    for (const T_Outline* outline : book->outline.outlineList)
+        keptCard = outline->content == words ? outline : keptCard;
+    const QString later = QStringLiteral("还原以后接着写的");
+    QVERIFY(card ? keptCard && writeCard(book, keptCard->localId, later) : kept > 0 && writeChapter(localBook, kept, later));
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    QVERIFY((card ? platformMemosAndOutlines() : platformTexts()).contains(card ? QStringLiteral("主线:") + later : later));
+    QVERIFY(machines[1]->restart());
+    QVERIFY(settleClient());
+    QCOMPARE(card ? localMemosAndOutlines() : localTexts(), card ? platformMemosAndOutlines() : platformTexts());
+}
+
 // A's chapter create fails and waits, the next ones are made while it waits;
 // a volume and an outline create fail before another; then B adds a volume
 // offline and A one online, which lands first. After both synchronise twice, all
@@ -1372,6 +1543,101 @@ void FeedTwoMachinesTest::createsReachThePlatformInTheAuthorsOrder()
         QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
         QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
     }
+}
+
+void FeedTwoMachinesTest::createsMadeBeforeTheirBookWentToTheBinTakeTheirIds_data()
+{
+    QTest::addColumn<QString>("what");
+    for (const char* what : {"chapter", "volume", "outline card", "book", "import batch"})
+        QTest::newRow(what) << QString::fromLatin1(what);
+    // Its reply lost and its look-up failing once, the feed lists it first:
+    // it is not taken for another's.
+    QTest::newRow("chapter, its reply lost, listed by the feed first") << "chapter, listed first";
+}
+
+// Offline, A makes a chapter, a volume, an outline card, a book or an
+// imported book, and recycles the book. Once the creates reached the
+// platform, the book restored is written on in what was made: the words go
+// out in the same session, and nothing is on the platform twice.
+void FeedTwoMachinesTest::createsMadeBeforeTheirBookWentToTheBinTakeTheirIds()
+{
+    QFETCH(QString, what);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    const QString name = QStringLiteral("回收前新建的");
+    const bool listedFirst = what.endsWith(QLatin1String("listed first"));
+    QVERIFY(standin().addFault(listedFirst ? kAddChapter : QStringLiteral("*"),
+                               listedFirst ? QStringLiteral("truncated") : QStringLiteral("http500"), 0,
+                               listedFirst ? 1 : -1));
+    QTemporaryDir folder;
+    QFile file(folder.path() + QStringLiteral("/%1.txt").arg(name));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QStringLiteral("第1章 开头\n正文。\n").toUtf8()) > 0 && file.flush());
+    QSignalSpy imported(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
+    TC_Books_AddBook newBook(name, 1700000100, 1700000100, QString());
+    TC_BookOutline_Create outline(5001, demoBook()->localId, 0, 0, 1, 2, 1700000100, name, QString());
+    int localBook = demoBook()->localId;
+    int made = 0;
+    if (what.startsWith(QLatin1String("chapter"))) {
+        made = addChapter(name);
+    } else if (what == QLatin1String("volume")) {
+        QVERIFY(addVolume(name));
+        made = demoBook()->volumeList.last()->localId;
+    } else if (what == QLatin1String("outline card")) {
+        QVERIFY(CBookJobManager::instance()->outline_create(outline));
+        made = outline.localOutlineId;
+    } else {
+        QVERIFY(what == QLatin1String("book") ? CJobManager::instance()->books_add(newBook)
+                                              : CJobManager::instance()->startImportBook(file.fileName()) && imported.wait(60000));
+        for (const T_Book* book : CPublicManager::instance()->bookList)
+            localBook = book->bookName == name ? book->localId : localBook;
+        made = CPublicManager::instance()->findBookByLocalId(localBook)->chapterList.value(0)->localId;
+    }
+    QVERIFY(made > 0 && localBook > 0);
+    QVERIFY(settleClient());
+    QVERIFY(moveBook(localBook, true));
+    QVERIFY(settleClient());
+    QVERIFY(standin().clearFaults());
+    if (listedFirst) {
+        // The look-up's list fails; the feed's list comes before the next one.
+        QVERIFY(standin().addFault(QStringLiteral("/chapter/chapterList"), QStringLiteral("http500"), 0, 1));
+        QVERIFY(standin().pushFeed(StandinServer::demoUid(), {feedItem(5, 5001, 0)}).size() == 1);
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+
+    QVERIFY(moveBook(localBook, false));
+    T_Book* book = CPublicManager::instance()->findBookByLocalId(localBook);
+    QVERIFY(book != nullptr);
+    const QString words = QStringLiteral("还原以后写进新建处的话");
+    TC_Volume_Edit rename;
+    rename.header.localBookId = localBook;
+    rename.header.localVolumeId = made;
+    rename.volumeName = words;
+    rename.updateTime = 1700000200;
+    QVERIFY(what == QLatin1String("volume") ? CJobManager::instance()->volume_edit(rename)
+            : what == QLatin1String("outline card") ? writeCard(book, made, words)
+                                                     : writeChapter(localBook, made, words));
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    const bool inChapter = what != QLatin1String("volume") && what != QLatin1String("outline card");
+    QVERIFY(what != QLatin1String("volume") || platformIds("volumes", "volume_name", words, "id").size() == 1);
+    QVERIFY(what != QLatin1String("outline card") || platformMemosAndOutlines().contains(name + QLatin1Char(':') + words));
+    int written = 0;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray())
+        written += value.toObject().value(QStringLiteral("content")).toString() == words ? 1 : 0;
+    QCOMPARE(written, inChapter ? 1 : 0);
+    QCOMPARE(platformIds("books", "book_name", name, "book_id").size(),
+             what == QLatin1String("book") || what == QLatin1String("import batch") ? 1 : 0);
+    QCOMPARE(platformChaptersNamed(name).size(), what.startsWith(QLatin1String("chapter")) ? 1 : 0);
+    QVERIFY(fixture.restart());
+    QVERIFY(settleClient());
+    QCOMPARE(storedOrder(5001), platformOrder(standin().store(), 5001));
 }
 
 void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
