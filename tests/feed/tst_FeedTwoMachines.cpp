@@ -142,20 +142,24 @@ bool startTwoMachines(std::unique_ptr<JobsFixture> (&machines)[2])
     return true;
 }
 
+// A chapter's text as the author saves it, by its local id.
+bool writeChapter(int localBookId, int localChapterId, const QString& words)
+{
+    // The manager fills in the rest of the identity from these two.
+    TC_Chapter_Edit_Content save;
+    save.header.localBookId = localBookId;
+    save.header.localChapterId = localChapterId;
+    save.content = words;
+    save.updateTime = 1700000100;
+    save.isSendToSrv = true;
+    return CJobManager::instance()->chapter_edit_content(save);
+}
+
 bool saveChapter(int chapterId, const QString& text)
 {
     T_Book* book = demoBook();
     const T_Chapter* chapter = book ? book->findChapterByChapterId(chapterId) : nullptr;
-    if (chapter == nullptr)
-        return false;
-    // The manager fills in the rest of the identity from these two.
-    TC_Chapter_Edit_Content request;
-    request.header.localBookId = book->localId;
-    request.header.localChapterId = chapter->localId;
-    request.content = text;
-    request.updateTime = 1700000100;
-    request.isSendToSrv = true;
-    return CJobManager::instance()->chapter_edit_content(request);
+    return chapter != nullptr && writeChapter(book->localId, chapter->localId, text);
 }
 
 // Adds a chapter to the demo book's first volume; its local id, 0 on failure.
@@ -459,18 +463,6 @@ bool writeCard(const T_Book* book, int localOutlineId, const QString& words)
     update.content = words;
     update.updateTime = 1700000100;
     return CBookJobManager::instance()->outline_update(update);
-}
-
-// A chapter's text as the author saves it, by its local id.
-bool writeChapter(int localBookId, int localChapterId, const QString& words)
-{
-    TC_Chapter_Edit_Content save;
-    save.header.localBookId = localBookId;
-    save.header.localChapterId = localChapterId;
-    save.content = words;
-    save.updateTime = 1700000200;
-    save.isSendToSrv = true;
-    return CJobManager::instance()->chapter_edit_content(save);
 }
 
 bool moveBook(int localBookId, bool toBin)
