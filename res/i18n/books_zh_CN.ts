@@ -39,5 +39,13 @@
         <source>An outline was deleted on another device. What you wrote in it here is kept and goes back to the platform as a new outline.</source>
         <translation>有大纲已在另一台设备上删除。您在本机写的内容已保留，将作为新大纲重新上传到平台。</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; of &quot;%2&quot;, which is in the book recycle bin, was deleted for good on another device. What you wrote in it here is kept there and goes back to the platform as a new chapter.</source>
+        <translation>回收站中《%2》的《%1》已在另一台设备上彻底删除。您在本机写的内容仍保留在回收站的该作品中，将作为新章节重新上传到平台。</translation>
+    </message>
+    <message>
+        <source>An outline of &quot;%1&quot;, which is in the book recycle bin, was deleted on another device. What you wrote in it here is kept there and goes back to the platform as a new outline.</source>
+        <translation>回收站中《%1》的一条大纲已在另一台设备上删除。您在本机写的内容仍保留在回收站的该作品中，将作为新大纲重新上传到平台。</translation>
+    </message>
 </context>
 </TS>

@@ -172,6 +172,10 @@ public:
     // the edit has not reached it. A job recorded by an older build, which
     // kept none, is left so: what it started from is not known.
     bool noteEditReplaced(int jobId, const QString& textMd5);
+    // A request of that note edit left carrying the job's text at that
+    // revision: the text is kept in the job's "sent", never dropped, since
+    // the platform may hold it whatever this machine wrote after it.
+    bool noteEditSent(int jobId, int revision);
     // The newest job's id (0 for an empty queue, -1 when it cannot be read).
     int lastJobId();
     // Words of the author not sent yet: a pending edit of the chapter that

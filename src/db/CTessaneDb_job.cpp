@@ -1,6 +1,7 @@
 #include "CTessaneDb.h"
 
 #include "CTessaneDbTransaction.h"
+#include "common/Utility.h"
 #include "remote/T_Http_Custom.h"
 
 #include <QDebug>
@@ -467,6 +468,26 @@ bool CTessaneDb::noteEditReplaced(int jobId, const QString& textMd5)
     return rewriteJobContent(jobId, compact(content));
 }
 
+bool CTessaneDb::noteEditSent(int jobId, int revision)
+{
+    T_JobData job;
+    if (!getJobById(jobId, job) || job.jobId != jobId)
+        return false;
+    QJsonObject content;
+    // Rewritten since it left, or a colour or place alone: no text to keep.
+    if (job.revision != revision || !parseObject(job.content, content) || !content.contains(QStringLiteral("content")))
+        return true;
+    const QString title = job.jobType == TessaneJob::OutlineEdit ? content.value(QStringLiteral("title")).toString()
+                                                                 : QString();
+    const QString textMd5 = noteTextMd5(content.value(QStringLiteral("content")).toString(), title);
+    QJsonArray sent = content.value(QStringLiteral("sent")).toArray();
+    if (sent.contains(textMd5))
+        return true;
+    sent.append(textMd5);
+    content.insert(QStringLiteral("sent"), sent);
+    return rewriteJobContent(jobId, compact(content));
+}
+
 int CTessaneDb::lastJobId()
 {
     QSqlQuery query(db);
@@ -571,8 +592,12 @@ bool CTessaneDb::updateLocalJob_Outline(T_Http_Custom& identity, const QString& 
     if (!getJobById(jobId, row))
         return false;
     QJsonObject kept;
-    if (parseObject(content, given) && parseObject(row.content, kept) && kept.contains(QStringLiteral("was"))) {
-        given.insert(QStringLiteral("was"), kept.value(QStringLiteral("was")));
+    if (parseObject(content, given) && parseObject(row.content, kept)
+        && (kept.contains(QStringLiteral("was")) || kept.contains(QStringLiteral("sent")))) {
+        for (const QString& key : {QStringLiteral("was"), QStringLiteral("sent")}) {
+            if (kept.contains(key))
+                given.insert(key, kept.value(key));
+        }
         return rewriteJob(jobId, compact(given), createTime);
     }
     return rewriteJob(jobId, content, createTime);

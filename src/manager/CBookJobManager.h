@@ -436,6 +436,12 @@ private:
     void asynBackOutlineCreate(const QByteArray& body);
     void asynBackOutlineDetail(const QByteArray& body);
     void asynBackOutlineList(const QByteArray& body);
+    // An outline of the platform that the book lacks here is stored as the
+    // platform has it, unless it was deleted here.
+    void takeUnknownOutline(T_Book* book, const TS_BookOutline_Detail& item);
+    // Whether one of the book's outlines was sent to be created and has no
+    // answer yet.
+    bool outlineCreateUnanswered(const T_Book* book);
     void asynBackOutlineDelete(const QByteArray& body);
     void asynBackChapterDelete(const QByteArray& body);
     void asynBackOutlineMove(const QByteArray& body);

@@ -32,7 +32,8 @@ bool CBookJobManager::keepRefusedChapter(const T_Http_Custom& identity, const QS
 {
     if (message != kChapterGone || identity.localChapterId < 1 || identity.chapterId < 1)
         return false;
-    T_Book* book = m_model->findBookByLocalId(identity.localBookId);
+    // A book recycled here after the words were written keeps them too.
+    T_Book* book = m_model->findAnyBookByLocalId(identity.localBookId);
     T_Chapter* chapter = book ? book->findChapterByLocalId(identity.localChapterId) : nullptr;
     // Gone here too, or kept already at an earlier refusal (its id is gone).
     if (chapter == nullptr || chapter->chapterId != identity.chapterId)
@@ -120,7 +121,7 @@ bool CBookJobManager::keepChapterHereOnly(T_Book* book, T_Chapter* chapter)
     T_Http_Custom add;
     add.localBookId = book->localId;
     add.localChapterId = chapter->localId;
-    resolveChapter(add);
+    resolveChapter(add, true);
     add.chapterId = 0;  // the platform's chapter is gone; the create makes a new one
     add.jobType = JobType::ChapterAdd;
     const int time = now();
@@ -152,9 +153,14 @@ bool CBookJobManager::keepChapterHereOnly(T_Book* book, T_Chapter* chapter)
         chapter->recycleTime = time;
     CBookVolumeController::instance()->reloadBook(book);
     qWarning() << "chapter" << chapter->localId << "was deleted for good elsewhere; kept here and created anew";
-    m_ui->showTips(tr("\"%1\" was deleted for good on another device. What you wrote in it here is kept "
-                      "and goes back to the platform as a new chapter.")
-                       .arg(chapter->name),
+    m_ui->showTips(book->status == 1
+                       ? tr("\"%1\" was deleted for good on another device. What you wrote in it here is kept "
+                            "and goes back to the platform as a new chapter.")
+                             .arg(chapter->name)
+                       : tr("\"%1\" of \"%2\", which is in the book recycle bin, was deleted for good on another "
+                            "device. What you wrote in it here is kept there and goes back to the platform as a new "
+                            "chapter.")
+                             .arg(chapter->name, book->bookName),
                    false, 8000);
     return true;
 }
@@ -176,7 +182,7 @@ bool CBookJobManager::keepRefusedOutline(const T_Http_Custom& identity, const QS
     if (!m_db->getJobById(identity.jobId, job) || job.jobId != identity.jobId)
         return false;
     const int outlineId = QJsonDocument::fromJson(job.content.toUtf8()).object().value(QStringLiteral("outlineId")).toInt();
-    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
     T_Outline* outline = book ? book->findOutlineByLocalId(job.ext1) : nullptr;
     if (outline == nullptr || outlineId < 1 || outline->outlineId != outlineId)
         return false;
@@ -212,8 +218,12 @@ bool CBookJobManager::keepOutlineHereOnly(T_Book* book, T_Outline* outline)
     outline->outlineId = 0;
     COutlineController::instance()->updateItem(outline);
     qWarning() << "outline" << outline->localId << "was deleted elsewhere; kept here and created anew";
-    m_ui->showTips(tr("An outline was deleted on another device. What you wrote in it here is kept and goes "
-                      "back to the platform as a new outline."),
+    m_ui->showTips(book->status == 1
+                       ? tr("An outline was deleted on another device. What you wrote in it here is kept and goes "
+                            "back to the platform as a new outline.")
+                       : tr("An outline of \"%1\", which is in the book recycle bin, was deleted on another device. "
+                            "What you wrote in it here is kept there and goes back to the platform as a new outline.")
+                             .arg(book->bookName),
                    false, 8000);
     CJobManager::instance()->sendAfterFeed(add.jobId);
     return true;

@@ -129,8 +129,9 @@ int CBookJobManager::lookUpCreate(const T_JobData& job, T_Http_Custom& lookup)
         lookup.jobType = JobType::MemoList;
         m_http->memoList_asyn(lookup);
     } else {
-        // The batches of an import learn the book's id from the model.
-        const T_Book* book = m_model->findBookByLocalId(job.localBookId);
+        // The batches of an import learn the book's id from the model, in
+        // the recycle bin too.
+        const T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
         lookup.bookId = book && book->bookId > 0 ? book->bookId : job.bookId;
         if (lookup.bookId < 1)
             return -1;
@@ -371,7 +372,8 @@ bool CBookJobManager::heldForLookUp(int createType, int localBookId, const QStri
     if (createType == JobType::ChapterAdd) {
         // The platform hands this machine's local id back with its own
         // chapters only; one of them whose create has gone out unanswered.
-        const T_Book* book = m_model->findBookByLocalId(localBookId);
+        // The book may lie in the recycle bin since.
+        const T_Book* book = m_model->findAnyBookByLocalId(localBookId);
         const T_Chapter* chapter = book && localId > 0 ? book->findChapterByLocalId(localId) : nullptr;
         return chapter != nullptr && chapter->chapterId < 1
                && (m_db->hasSentCreate(JobType::ChapterAdd, QStringLiteral("localChapterId"), localId)
@@ -381,15 +383,17 @@ bool CBookJobManager::heldForLookUp(int createType, int localBookId, const QStri
     // already sent, carried this name.
     QList<int> unanswered;
     if (createType == JobType::VolumeAdd) {
-        const T_Book* book = m_model->findBookByLocalId(localBookId);
+        const T_Book* book = m_model->findAnyBookByLocalId(localBookId);
         for (const T_Volume* volume : book ? book->volumeList : QList<T_Volume*>()) {
             if (volume->volumeId < 1)
                 unanswered << volume->localId;
         }
     } else {
-        for (const T_Book* book : qAsConst(m_model->bookList)) {
-            if (book->bookId < 1)
-                unanswered << book->localId;
+        for (const QList<T_Book*>* books : {&m_model->bookList, &m_model->recycleBookList}) {
+            for (const T_Book* book : *books) {
+                if (book->bookId < 1)
+                    unanswered << book->localId;
+            }
         }
     }
     const QString column = createType == JobType::VolumeAdd ? QStringLiteral("localVolumeId")

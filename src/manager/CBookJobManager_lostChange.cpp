@@ -45,15 +45,6 @@ QJsonObject objectOf(const QString& text)
     return QJsonDocument::fromJson(text.toUtf8()).object();
 }
 
-// The book may have gone to the recycle bin since the change was sent: the
-// change is looked up all the same, as the changes of the book after it wait
-// for it.
-T_Book* bookOf(const CPublicManager* model, const T_JobData& job)
-{
-    T_Book* book = model->findBookByLocalId(job.localBookId);
-    return book != nullptr ? book : model->findRecycledBookByLocalId(job.localBookId);
-}
-
 template <class Item, class Less>
 QList<Item> sorted(QList<Item> items, Less less)
 {
@@ -79,7 +70,10 @@ bool CBookJobManager::isLookedUpChange(int jobType)
 
 int CBookJobManager::lookUpChange(const T_JobData& job, T_Http_Custom& lookup)
 {
-    const T_Book* book = bookOf(m_model, job);
+    // The book may have gone to the recycle bin since the change was sent:
+    // the change is looked up all the same, as the changes of the book after
+    // it wait for it.
+    const T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
     if (book == nullptr || book->bookId < 1)
         return -1;
     CTessaneUrl::setUserData(job, lookup, 0);
@@ -122,7 +116,7 @@ CBookJobManager::Lookup CBookJobManager::settleLostChange(int jobId, const QByte
         return Lookup::AfterFeed;
     if (job.jobId != jobId)
         return Lookup::Adopted;  // settled meanwhile
-    T_Book* book = bookOf(m_model, job);
+    T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
     if (book == nullptr)
         return Lookup::Missing;
     // A state of two values tells nothing by itself: the feed does.

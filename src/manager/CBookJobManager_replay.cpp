@@ -7,6 +7,10 @@
 // refuse it, and a refusal finishes the job, so the author's change would be
 // lost. Such a job is parked until the reply that creates the object has
 // written the id into it.
+//
+// A job of a book the author has recycled since goes all the same: the
+// platform takes changes of a book in its recycle bin, and the recycle
+// itself is one of the queued jobs.
 
 #include "CBookJobManager.h"
 
@@ -177,7 +181,7 @@ JobReplay CBookJobManager::execUserJob(T_JobData& job)
 
 JobReplay CBookJobManager::replayChapterBatch(T_JobData& job)
 {
-    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
     if (book == nullptr || book->bookId < 1)
         return JobReplay::Park;
     QJsonArray chapters;
@@ -206,7 +210,7 @@ JobReplay CBookJobManager::replayChapterBatch(T_JobData& job)
 
 JobReplay CBookJobManager::replayChapterMove(T_JobData& job)
 {
-    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
     if (book == nullptr)
         return JobReplay::Park;
     const QJsonObject stored = objectOf(job.content);
@@ -245,7 +249,7 @@ JobReplay CBookJobManager::replayChapterMove(T_JobData& job)
 
 JobReplay CBookJobManager::replayChapterBlade(T_JobData& job)
 {
-    T_Book* book = m_model->findBookByLocalId(job.localBookId);
+    T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
     const T_Chapter* chapter = book ? book->findChapterByLocalId(job.localChapterId) : nullptr;
     if (chapter == nullptr || job.bookId < 1 || job.chapterId < 1)
         return JobReplay::Park;
@@ -390,7 +394,7 @@ JobReplay CBookJobManager::replayVolume(T_JobData& job)
         return JobReplay::Sent;
     }
     default: {
-        T_Book* book = m_model->findBookByLocalId(job.localBookId);
+        T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
         if (book == nullptr)
             return JobReplay::Park;
         const QJsonObject stored = objectOf(job.content);

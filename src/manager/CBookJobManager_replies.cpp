@@ -88,26 +88,26 @@ void CBookJobManager::asynBackBookAdd(const QByteArray& body)
         replyDbFailed(reply.header, "server id of a book not stored");
         return;
     }
-    if (m_model->findBookByLocalId(reply.local_id) == nullptr
-        && m_model->findRecycledBookByLocalId(reply.local_id) == nullptr) {
+    // Recycled here before the reply came, it takes the id all the same:
+    // restored, it must not go to the platform a second time.
+    T_Book* book = m_model->findAnyBookByLocalId(reply.local_id);
+    if (book == nullptr) {
         // Deleted for good here while its add was on the way: the delete
         // kept for this id goes now.
         sendWaitingDelete(JobType::BooksDeleteHard, QStringLiteral("localBookId"), reply.local_id);
         return;
     }
-    if (T_Book* book = m_model->findBookByLocalId(reply.local_id)) {
-        book->chaptersLoaded = true;
-        book->bookId = reply.book_id;
-        book->outline.bookId = reply.book_id;
-        for (T_Chapter* chapter : qAsConst(book->chapterList))
-            chapter->bookId = reply.book_id;
-        for (T_Chapter* chapter : qAsConst(book->recycleChapterList))
-            chapter->bookId = reply.book_id;
-        for (T_Volume* volume : qAsConst(book->volumeList))
-            volume->bookId = reply.book_id;
-        for (T_Outline* outline : qAsConst(book->outline.outlineList))
-            outline->bookId = reply.book_id;
-    }
+    book->chaptersLoaded = true;
+    book->bookId = reply.book_id;
+    book->outline.bookId = reply.book_id;
+    for (T_Chapter* chapter : qAsConst(book->chapterList))
+        chapter->bookId = reply.book_id;
+    for (T_Chapter* chapter : qAsConst(book->recycleChapterList))
+        chapter->bookId = reply.book_id;
+    for (T_Volume* volume : qAsConst(book->volumeList))
+        volume->bookId = reply.book_id;
+    for (T_Outline* outline : qAsConst(book->outline.outlineList))
+        outline->bookId = reply.book_id;
 }
 
 void CBookJobManager::asynBackChapterAdd(const QByteArray& body)
@@ -118,7 +118,9 @@ void CBookJobManager::asynBackChapterAdd(const QByteArray& body)
     const T_Http_Custom& header = reply.header.userdata;
     if (reply.header.code != HttpOk || reply.chapter_id < 1 || header.localChapterId < 1)
         return;
-    T_Chapter* chapter = m_model->findChapter(header.localBookId, header.localChapterId);
+    // Its book may have gone to the recycle bin since: the record there
+    // takes the id as its row does.
+    T_Chapter* chapter = m_model->findAnyChapter(header.localBookId, header.localChapterId);
     if (!m_db->setChapterServerId(header.localChapterId, reply.chapter_id)) {
         replyDbFailed(reply.header, "server id of a chapter not stored");
         return;
@@ -136,7 +138,7 @@ void CBookJobManager::asynBackChapterBatchCreate(const QByteArray& body)
 {
     TS_JsonObjectList reply;
     CTessaneUrl::setHttpObjectList(body, &reply);
-    T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId);
+    T_Book* book = m_model->findAnyBookByLocalId(reply.header.userdata.localBookId);
     if (reply.header.code != HttpOk || reply.list.isEmpty() || book == nullptr)
         return;
     for (const QJsonObject& item : qAsConst(reply.list)) {
@@ -163,12 +165,12 @@ void CBookJobManager::asynBackVolumeAdd(const QByteArray& body)
     const T_Http_Custom& header = reply.header.userdata;
     if (reply.header.code != HttpOk || reply.volume_id < 1 || header.localVolumeId < 1)
         return;
-    T_Volume* volume = m_model->findVolume(header.localBookId, header.localVolumeId);
+    T_Volume* volume = m_model->findAnyVolume(header.localBookId, header.localVolumeId);
     if (!m_db->setVolumeServerId(header.localVolumeId, reply.volume_id)) {
         replyDbFailed(reply.header, "server id of a volume not stored");
         return;
     }
-    T_Book* book = m_model->findBookByLocalId(header.localBookId);
+    T_Book* book = m_model->findAnyBookByLocalId(header.localBookId);
     if (volume && book) {
         volume->volumeId = reply.volume_id;
         // Chapters of the volume learn it too, as their rows just did.
@@ -191,7 +193,7 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
     CTessaneUrl::setHttpOutlineCreate(body, &reply);
     if (reply.header.code != HttpOk || reply.local_id < 1 || reply.outline_id < 1)
         return;
-    T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId);
+    T_Book* book = m_model->findAnyBookByLocalId(reply.header.userdata.localBookId);
     T_Outline* outline = book ? book->findOutlineByLocalId(reply.local_id) : nullptr;
     if (outline == nullptr && book != nullptr
         && m_db->pendingJob(m_model->userInfo.uid, JobType::OutlineDelete, QStringLiteral("ext1"), reply.local_id)
@@ -269,7 +271,7 @@ void CBookJobManager::asynBackBookEdit(const QByteArray& body)
     CTessaneUrl::setHttpBooksEdit(body, &reply);
     if (reply.header.code != HttpOk || reply.cover.isEmpty())
         return;
-    if (T_Book* book = m_model->findBookByLocalId(reply.header.userdata.localBookId)) {
+    if (T_Book* book = m_model->findAnyBookByLocalId(reply.header.userdata.localBookId)) {
         if (!m_db->updateBookCover(book->localId, reply.cover, book->localCover)) {
             replyDbFailed(reply.header, "cover address not stored");
             return;
@@ -479,8 +481,25 @@ void CBookJobManager::asynBackOutlineDetail(const QByteArray& body)
     const int outlineId = content.value(QStringLiteral("outline_id")).toInt();
     T_Book* book = bookId >= 1 ? m_model->findAnyBookByBookId(bookId) : nullptr;
     T_Outline* outline = (book && outlineId >= 1) ? book->findOutlineByOutlineId(outlineId) : nullptr;
-    if (outline == nullptr)
+    if (outline == nullptr) {
+        // One this machine lacks: deleted here with its delete withdrawn
+        // (written in elsewhere) while the list that was to bring it back
+        // failed, or one whose add passed this machine by. An outline of
+        // this machine whose create is unanswered may be it; its look-up
+        // takes it, and the book's list after that brings any other.
+        if (book != nullptr && outlineId >= 1 && !outlineCreateUnanswered(book)) {
+            TS_BookOutline_Detail item;
+            item.book_id = bookId;
+            item.outline_id = outlineId;
+            item.type = content.value(QStringLiteral("type")).toInt();
+            item.order_num = content.value(QStringLiteral("order_num")).toInt();
+            item.create_time = content.value(QStringLiteral("create_time")).toInt();
+            item.title = withoutControlChars(content.value(QStringLiteral("title")).toString());
+            item.content = withoutControlChars(content.value(QStringLiteral("content")).toString());
+            takeUnknownOutline(book, item);
+        }
         return;
+    }
     T_Outline stored = *outline;
     CTessaneUrl::jsonInt(content, QStringLiteral("type"), stored.type);
     CTessaneUrl::jsonString(content, QStringLiteral("title"), stored.title);
@@ -537,17 +556,31 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
             COutlineController::instance()->updateItem(outline);
             continue;
         }
-        // Deleted here, its delete waiting for the feed: the feed decides
-        // whether it comes back (written in elsewhere) or goes.
-        if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, item.outline_id) > 0
-            || m_outlinesDeletedHere.contains(item.outline_id))
-            continue;
-        TC_BookOutline_Create create(item.book_id, book->localId, 0, item.outline_id, item.type, item.order_num,
-                                     item.create_time, item.title, item.content);
-        create.header.synStep = 1;
-        if (!outline_create(create))
-            qWarning() << "outline" << item.outline_id << "of the list not stored:" << m_lastError;
+        takeUnknownOutline(book, item);
     }
+}
+
+void CBookJobManager::takeUnknownOutline(T_Book* book, const TS_BookOutline_Detail& item)
+{
+    // Deleted here, its delete waiting for the feed: the feed decides
+    // whether it comes back (written in elsewhere) or goes.
+    if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, item.outline_id) > 0
+        || m_outlinesDeletedHere.contains(item.outline_id))
+        return;
+    TC_BookOutline_Create create(item.book_id, book->localId, 0, item.outline_id, item.type, item.order_num,
+                                 item.create_time, item.title, item.content);
+    create.header.synStep = 1;
+    if (!outline_create(create))
+        qWarning() << "outline" << item.outline_id << "from the platform not stored:" << m_lastError;
+}
+
+bool CBookJobManager::outlineCreateUnanswered(const T_Book* book)
+{
+    for (const T_Outline* outline : book->outline.outlineList) {
+        if (outline->outlineId < 1 && m_db->hasSentCreate(JobType::OutlineCreate, QStringLiteral("ext1"), outline->localId))
+            return true;
+    }
+    return false;
 }
 
 void CBookJobManager::asynBackOutlineDelete(const QByteArray& body)
@@ -593,7 +626,7 @@ void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body)
     T_Http_S header;
     const QJsonObject root = CTessaneUrl::rootObject(body);
     CTessaneUrl::parseAsyncReplyHeader(root, &header);
-    T_Book* book = header.userdata.bookId >= 1 ? m_model->findBookByBookId(header.userdata.bookId) : nullptr;
+    T_Book* book = header.userdata.bookId >= 1 ? m_model->findAnyBookByBookId(header.userdata.bookId) : nullptr;
     if (header.code != HttpOk || book == nullptr)
         return;
     if (root.value(QStringLiteral("content")).toObject().value(QStringLiteral("status")).toInt() == 1) {
@@ -631,7 +664,7 @@ void CBookJobManager::asynBackVolumeMove(const QByteArray& body)
     qDebug() << "volume move" << body.left(200);
     T_Http_S header;
     CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(body), &header);
-    const T_Book* book = header.userdata.bookId >= 1 ? m_model->findBookByBookId(header.userdata.bookId) : nullptr;
+    const T_Book* book = header.userdata.bookId >= 1 ? m_model->findAnyBookByBookId(header.userdata.bookId) : nullptr;
     // The platform placed the volume by its own order, which moves made
     // elsewhere meanwhile may have changed: its order is taken, once no
     // other move of this machine waits.

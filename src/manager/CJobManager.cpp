@@ -308,6 +308,11 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.revision = revision;
     entry.sentContent = sentContent;
     m_inFlight.insert(identity.jobId, entry);
+    // The text a note edit carries may reach the platform even when its
+    // reply is lost: the feed's guard must know it as this machine's.
+    if ((identity.jobType == JobType::OutlineUpdate || identity.jobType == JobType::MemoEdit)
+        && !m_db->noteEditSent(identity.jobId, revision))
+        qWarning() << "note edit job" << identity.jobId << "not marked as sent; its text may come back as a copy";
     if (CBookJobManager::isLookedUpChange(identity.jobType)) {
         // Its reply may be lost too: looked up again before another send.
         m_lookedUp.remove(identity.jobId);

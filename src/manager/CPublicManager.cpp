@@ -111,6 +111,18 @@ T_Volume* CPublicManager::findVolume(int localBookId, int localVolumeId) const
     return book ? book->findVolumeByLocalId(localVolumeId) : nullptr;
 }
 
+T_Chapter* CPublicManager::findAnyChapter(int localBookId, int localChapterId) const
+{
+    const T_Book* book = findAnyBookByLocalId(localBookId);
+    return book ? book->findChapterByLocalId(localChapterId) : nullptr;
+}
+
+T_Volume* CPublicManager::findAnyVolume(int localBookId, int localVolumeId) const
+{
+    const T_Book* book = findAnyBookByLocalId(localBookId);
+    return book ? book->findVolumeByLocalId(localVolumeId) : nullptr;
+}
+
 T_Memo* CPublicManager::findMemoByLocalId(int localMemoId) const
 {
     return firstWithLocalId(memoList, localMemoId);
@@ -360,7 +372,8 @@ T_Memo* CPublicManager::updateMemoFromServer(const TS_Memo_Detail& reply)
     memo->colorUpdateTime = reply.color_update_time;
     if (reply.book_id < 1 || reply.chapter_id < 1)
         return memo;
-    const T_Book* book = findBookByBookId(reply.book_id);
+    // A chapter of a book in the recycle bin holds its memos too.
+    const T_Book* book = findAnyBookByBookId(reply.book_id);
     const T_Chapter* chapter = book ? book->findChapterByChapterId(reply.chapter_id) : nullptr;
     if (chapter) {
         memo->bookId = book->bookId;

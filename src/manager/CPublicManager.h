@@ -62,6 +62,10 @@ public:
     // Live chapters first, then the recycled ones of the shelved book.
     T_Chapter* findChapter(int localBookId, int localChapterId) const;
     T_Volume* findVolume(int localBookId, int localVolumeId) const;
+    // The same in a book of either list: what the platform answers for a
+    // chapter or volume reaches it in a book in the recycle bin too.
+    T_Chapter* findAnyChapter(int localBookId, int localChapterId) const;
+    T_Volume* findAnyVolume(int localBookId, int localVolumeId) const;
     T_Memo* findMemoByLocalId(int localMemoId) const;
     T_Memo* findMemoByMemoId(int memoId) const;
     int indexOfMemo(int localMemoId) const;

@@ -91,7 +91,9 @@ bool CSynDataManager::hasWaitingEdit(int jobType, const QString& column, int loc
 
 bool CSynDataManager::WaitingEdit::replaced(const QString& md5) const
 {
-    return content.value(QStringLiteral("was")).toArray().contains(md5);
+    // A text a request of the edit carried is this machine's own too.
+    return content.value(QStringLiteral("was")).toArray().contains(md5)
+           || content.value(QStringLiteral("sent")).toArray().contains(md5);
 }
 
 QString CSynDataManager::copyName(const QString& name)

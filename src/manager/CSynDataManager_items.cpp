@@ -138,7 +138,8 @@ CSynDataManager::Outcome CSynDataManager::execBookAdd(const T_SynchronizaTion_Sy
 {
     if (item.bookId < 1)
         return Outcome::Continue;
-    if (m_model->findBookByBookId(item.bookId) == nullptr) {
+    // One in the recycle bin here is the book too (its add item pulled again).
+    if (m_model->findAnyBookByBookId(item.bookId) == nullptr) {
         const QJsonObject extra = extraOf(item);
         TC_Books_AddBook request(withoutControlChars(textOf(extra, "book_name")), intOf(extra, "create_time"), now(), QString());
         request.header.bookId = item.bookId;

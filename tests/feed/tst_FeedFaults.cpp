@@ -99,6 +99,7 @@ private slots:
     void chapterOfAnUnknownVolumeFetchesTheVolumesAndTheFeedMovesOn();
     void itemThatCannotBeAppliedIsPassedOverAndGivenUpTheSecondTime();
     void repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowledged();
+    void itemsOfABookInTheRecycleBinFindItThere();
     void itemWhoseDataThePlatformKeepsRefusingIsGivenUp();
     void jobThatKeepsFailingDoesNotShutOutTheFeed();
     void chapterArrivingRecycledStaysInTheRecycleBin();
@@ -188,6 +189,27 @@ void FeedFaultTest::repeatedAndOutOfOrderItemsAreAppliedOnceAndTheHighestAcknowl
     QCOMPARE(volume7001(), QStringLiteral("乙"));
     QCOMPARE(acknowledgedIds(), QList<int>{53});
     QCOMPARE(chapterRows(book.localBookId), 2);
+}
+
+// The book lies in this machine's recycle bin: its add, pulled again, makes
+// no second book, and a memo pinned elsewhere to one of its chapters is
+// pinned to that chapter here too.
+void FeedFaultTest::itemsOfABookInTheRecycleBinFindItThere()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    QVERIFY(CTessaneDb::instance()->newQuery().exec(QStringLiteral("update tb_book set status = 0")));
+    QVERIFY(changeElsewhere(QStringLiteral("/memo/editMemo"),
+                            {{QStringLiteral("memo_id"), 13001}, {QStringLiteral("book_id"), 5001},
+                             {QStringLiteral("chapter_id"), 9001}, {QStringLiteral("update_time"), 1700000100}}));
+    standin().pushFeed(StandinServer::demoUid(), {feedItem(1, 5001, 0, json({{QStringLiteral("book_name"), QStringLiteral("示例作品")}})),
+                                                  feedItem(16, 0, 13001)});
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    QCOMPARE(sql(QStringLiteral("select count(*) from tb_book")).toInt(), 1);
+    QCOMPARE(sql(QStringLiteral("select localChapterId from tb_memo where memoId = 13001")).toInt(), book.localChapter1);
 }
 
 void FeedFaultTest::itemWhoseDataThePlatformKeepsRefusingIsGivenUp()
