@@ -27,6 +27,7 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "outline/COutlineController.h"
+#include "platform/SoundServer.h"
 #include "ui/creation/Dialog_Search.h"
 #include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/memo/MemoItemManager.h"
@@ -198,6 +199,7 @@ private slots:
     void unconfirmedChapterNameIsNotStored();
     void forcedSignOutKeepsTheKeysTypedBeforeIt_data();
     void forcedSignOutKeepsTheKeysTypedBeforeIt();
+    void typingWithSoundsKeepsEveryKey();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -213,6 +215,8 @@ private:
     QString storedTexts(const QString& file = QString());
     // The seeded author's stored settings; false when they cannot be read.
     bool storedConf(T_UserConf& conf, const QString& file = QString());
+    // The seeded author's typing sounds are on.
+    bool switchSoundsOn();
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
     // The platform holds the start's profile request, to answer it "sign in
     // again" at releaseHeld(); nothing else gets through.
@@ -2054,6 +2058,43 @@ void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt()
     expectCleanExit();
     const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
     QVERIFY2(kept.contains(QStringLiteral("zqxjabcdefghiklmno")), qPrintable(kept));
+}
+
+bool QuitTest::switchSoundsOn()
+{
+    T_UserConf conf;
+    if (!storedConf(conf))
+        return false;
+    conf.systemConf.isSound = 1;
+    CTessaneDb* db = CTessaneDb::instance();
+    const bool stored = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))) && db->updateUserConf(conf);
+    db->close();
+    return stored;
+}
+
+void QuitTest::typingWithSoundsKeepsEveryKey()
+{
+    // CTest runs this once with no sound server and once with one of the
+    // tests' own, which must then be there.
+    QCOMPARE(SoundServer::answers(kPatience), qEnvironmentVariableIsSet("TEST_SOUND_SERVER"));
+    QVERIFY(seedBook());
+    QVERIFY(switchSoundsOn());
+    startClient();
+    Window shelf = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
+    const Window writing = openBook(shelf);
+    QVERIFY(writing != None);
+    clickAt(writing);
+    // Every line sounds all three kinds: letters, a letter taken back, Enter.
+    constexpr int lines = 30;
+    for (int line = 0; line < lines; ++line) {
+        for (KeySym key : {XK_s, XK_o, XK_u, XK_n, XK_d, XK_l, XK_i, XK_n, XK_e, XK_x, XK_BackSpace, XK_Return})
+            typeKey(key);
+    }
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QString stored = storedTexts();
+    QVERIFY2(stored.count(QStringLiteral("soundline")) == lines && !stored.contains(QLatin1Char('x')), qPrintable(stored));
 }
 
 QTEST_MAIN(QuitTest)
