@@ -217,6 +217,8 @@ private:
     bool storedConf(T_UserConf& conf, const QString& file = QString());
     // The seeded author's typing sounds are on.
     bool switchSoundsOn();
+    // The streams the sound server plays (-1 when it cannot be asked).
+    static int soundStreams();
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
     // The platform holds the start's profile request, to answer it "sign in
     // again" at releaseHeld(); nothing else gets through.
@@ -2072,6 +2074,15 @@ bool QuitTest::switchSoundsOn()
     return stored;
 }
 
+int QuitTest::soundStreams()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+    if (!pactl.waitForFinished(kPatience) || pactl.exitStatus() != QProcess::NormalExit || pactl.exitCode() != 0)
+        return -1;
+    return pactl.readAllStandardOutput().count('\n');
+}
+
 void QuitTest::typingWithSoundsKeepsEveryKey()
 {
     // CTest runs this once with no sound server and once with one of the
@@ -2084,6 +2095,9 @@ void QuitTest::typingWithSoundsKeepsEveryKey()
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
     const Window writing = openBook(shelf);
     QVERIFY(writing != None);
+    // The focus a window manager gives the window clicked: the editor has
+    // the keyboard, and its keys sound.
+    XSetInputFocus(m_display, writing, RevertToPointerRoot, CurrentTime);
     clickAt(writing);
     // Every line sounds all three kinds: letters, a letter taken back, Enter.
     constexpr int lines = 30;
@@ -2091,6 +2105,17 @@ void QuitTest::typingWithSoundsKeepsEveryKey()
         for (KeySym key : {XK_s, XK_o, XK_u, XK_n, XK_d, XK_l, XK_i, XK_n, XK_e, XK_x, XK_BackSpace, XK_Return})
             typeKey(key);
     }
+    // The three sounds play into the server, when there is one; the
+    // chapter's auto-save stores every key meanwhile; then the session ends.
+    // A client that ended by itself fails at once.
+    const auto ended = [this] { return m_client.state() == QProcess::NotRunning; };
+    if (qEnvironmentVariableIsSet("TEST_SOUND_SERVER"))
+        QTRY_VERIFY_WITH_TIMEOUT(ended() || soundStreams() == 3, kPatience);
+    const auto linesStored = [this] {
+        return rows(QStringLiteral("select content from tb_chapter")).join(QString()).count(QStringLiteral("soundline"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(ended() || linesStored() == lines, kPatience);
+    QVERIFY2(!ended(), "the client ended by itself");
     ::kill(pid_t(m_client.processId()), SIGTERM);
     expectCleanExit();
     const QString stored = storedTexts();
