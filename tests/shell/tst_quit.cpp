@@ -288,6 +288,10 @@ private:
     // Opens the seeded book from the bookshelf and types into it: the
     // writing window, or None when the book did not open.
     Window typeIntoTheBook(Window shelf);
+    // Starts the client, opens the seeded book and clicks the writing window
+    // with the focus a window manager gives the window clicked: the writing
+    // window, or None when the book did not open.
+    Window startWriting();
     // One step of opening a dialog, in the window the last step opened: a
     // click at a point of it (none without a point), then keys (walking the
     // menu the click popped up, or typed into the window), then a wait: for
@@ -1026,6 +1030,20 @@ Window QuitTest::typeIntoTheBook(Window shelf)
     clickAt(writing);
     for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
         typeKey(key);
+    return writing;
+}
+
+Window QuitTest::startWriting()
+{
+    startClient();
+    Window shelf = None;
+    if (!QTest::qWaitFor([&] { return keepFound(shelf, findClientWindow(false, kMainTitle)); }, kPatience))
+        return None;
+    const Window writing = openBook(shelf);
+    if (writing != None) {
+        XSetInputFocus(m_display, writing, RevertToPointerRoot, CurrentTime);
+        clickAt(writing);
+    }
     return writing;
 }
 
@@ -1971,14 +1989,8 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     const QStringList volumesBefore = storedRows(volumeNames);
     const bool signOut = ending == QLatin1String("sign-out");
     QVERIFY(!signOut || holdSignInAgain());
-    startClient();
-    Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
-    const Window writing = openBook(shelf);
+    const Window writing = startWriting();
     QVERIFY(writing != None);
-    // The focus a window manager gives the window clicked.
-    XSetInputFocus(m_display, writing, RevertToPointerRoot, CurrentTime);
-    clickAt(writing);
     // The menu takes the keyboard: the third item of a chapter's renames it,
     // the second makes a new chapter below, to be named at once; the third
     // of a volume's renames the volume.
@@ -2090,15 +2102,8 @@ void QuitTest::typingWithSoundsKeepsEveryKey()
     QCOMPARE(SoundServer::answers(kPatience), qEnvironmentVariableIsSet("TEST_SOUND_SERVER"));
     QVERIFY(seedBook());
     QVERIFY(switchSoundsOn());
-    startClient();
-    Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
-    const Window writing = openBook(shelf);
-    QVERIFY(writing != None);
-    // The focus a window manager gives the window clicked: the editor has
-    // the keyboard, and its keys sound.
-    XSetInputFocus(m_display, writing, RevertToPointerRoot, CurrentTime);
-    clickAt(writing);
+    // The editor has the keyboard, and its keys sound.
+    QVERIFY(startWriting() != None);
     // Every line sounds all three kinds: letters, a letter taken back, Enter.
     constexpr int lines = 30;
     for (int line = 0; line < lines; ++line) {
