@@ -46,11 +46,12 @@ mkdir -p "$dir/home" "$dir/runtime" "$dir/state"
 chmod 700 "$dir/runtime"
 command -v pulseaudio >/dev/null || { echo "no pulseaudio: scripts/install-deps.sh installs it" >&2; exit 1; }
 # A session of its own and no terminal: CTest waits for nothing of it, and
-# the daemon outlives this script.
+# the daemon outlives this script. No shared memory: the sounds go through
+# the socket, also in a container whose /dev/shm is small.
 HOME=$dir/home XDG_CONFIG_HOME=$dir/home/config XDG_RUNTIME_DIR=$dir/runtime PULSE_RUNTIME_PATH=$dir/runtime \
 PULSE_STATE_PATH=$dir/state DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus DISPLAY= \
   setsid pulseaudio --daemonize=no --system=no --use-pid-file=no --exit-idle-time=-1 --disallow-exit \
-    --realtime=no --high-priority=no -n \
+    --realtime=no --high-priority=no --disable-shm=yes -n \
     --load=module-null-sink \
     --load="module-native-protocol-unix socket=$dir/native auth-anonymous=1" \
     --log-target=file:"$dir/log" </dev/null >/dev/null 2>&1 &
