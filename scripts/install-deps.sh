@@ -15,6 +15,7 @@ packages=(
   qttools5-dev qttools5-dev-tools
   libx11-dev libxtst-dev libssl-dev libcpp-httplib-dev libsqlite3-dev
   xvfb xauth trayer openbox fonts-wqy-microhei libjs-chart.js qttranslations5-l10n
+  libpulse-dev pulseaudio
 )
 
 if [ "${1:-}" = "--fuzz" ]; then

@@ -4,6 +4,10 @@
 <context>
     <name>Widget_Setting</name>
     <message>
+        <source>This computer has no sound output: typing stays silent.</source>
+        <translation>本机没有可用的声音输出，打字不会发出音效。</translation>
+    </message>
+    <message>
         <source>The setting could not be saved; the page shows what is stored.
 %1</source>
         <translation>设置未能保存，页面显示的是已保存的设置。

@@ -74,6 +74,10 @@
 <context>
     <name>Widget_Creation_Content</name>
     <message>
+        <source>Typing sounds on, but this computer has no sound output</source>
+        <translation>打字音效已开启，但本机没有可用的声音输出</translation>
+    </message>
+    <message>
         <source>Currently locked</source>
         <translation>当前已锁定</translation>
     </message>

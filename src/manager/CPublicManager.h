@@ -179,6 +179,6 @@ private:
 
     // --- typing sounds of the writing window ---
 public:
-    // Created at the first sound and kept until the process ends.
+    // Its audio thread is made at the first sound and ends at the quit.
     TypingSounds typingSounds;
 };

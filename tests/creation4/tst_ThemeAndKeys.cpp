@@ -1,5 +1,7 @@
 // Themes from the tool bar and F8, and typing sounds from the keys the author
-// presses in the editor, with no boss key registered.
+// presses in the editor, with no boss key registered. The sounds play for
+// real: CTest runs this with no sound server, and once more against one
+// (TEST_SOUND_SERVER set).
 
 #include "CreationFixture.h"
 #include "WhenShown.h"
@@ -8,16 +10,21 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/Widget_Creation_Top.h"
 #include "ui/creation/tools/AudioThread.h"
 #include "ui/creation/tools/TypingSounds.h"
 #include "ui/shell/ThemeButton.h"
+#include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Widget_ThemeSettings.h"
 #include "common/QxtGlobalShortcut.h"
 
+#include <QCheckBox>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -27,6 +34,18 @@ namespace {
 TypingSounds& sounds()
 {
     return CPublicManager::instance()->typingSounds;
+}
+
+TypingSounds::Output expectedOutput()
+{
+    return qEnvironmentVariableIsSet("TEST_SOUND_SERVER") ? TypingSounds::Output::Present
+                                                           : TypingSounds::Output::Missing;
+}
+
+// Everything asked of the audio thread so far is done.
+bool audioThreadCaughtUp()
+{
+    return QMetaObject::invokeMethod(sounds().player()->worker(), [] {}, Qt::BlockingQueuedConnection);
 }
 
 int storedStyle()
@@ -49,6 +68,9 @@ private slots:
     void keysPlayTheirSoundWithoutABossKey_data();
     void keysPlayTheirSoundWithoutABossKey();
     void keysOutsideTheEditorOrWithSoundOffAreSilent();
+    void aBurstOfKeysSoundsOnTheAudioThreadAndKeepsEveryKey();
+    void switchingSoundsOnSaysOnceWhetherTheMachineCanPlayThem_data();
+    void switchingSoundsOnSaysOnceWhetherTheMachineCanPlayThem();
 
 private:
     Creation_TextEdit* edit() const { return m_f->editor(); }
@@ -57,7 +79,6 @@ private:
 
 void ThemeAndKeysTest::initTestCase()
 {
-    TypingSounds::setAudible(false);
     m_f = new CreationFixture();
     QVERIFY(m_f->up());
     // No boss key: nothing relays the window system's key-downs.
@@ -147,22 +168,19 @@ void ThemeAndKeysTest::keysPlayTheirSoundWithoutABossKey()
     QApplication::setActiveWindow(m_f->window());
     edit()->setFocus();
     QTRY_VERIFY(edit()->hasEditorFocus());
-    // The first sound of the run makes the three players.
-    if (!sounds().created)
+    // The first sound of the run makes the audio thread.
+    if (sounds().player() == nullptr)
         QTest::keyClick(edit(), Qt::Key_B);
-    QVERIFY(sounds().created);
-    QSignalSpy enter(sounds().enter, &AudioThread::play);
-    QSignalSpy deleting(sounds().deleting, &AudioThread::play);
-    QSignalSpy writing(sounds().writing, &AudioThread::play);
+    QVERIFY(sounds().player());
+    QSignalSpy played(sounds().player(), &AudioThread::play);
     T_WritingCounters& counters = CPublicManager::instance()->writing;
     counters.active = false;
 
     QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), QString(), repeat);
     QApplication::sendEvent(edit(), &press);
 
-    QCOMPARE(enter.count(), kind == 1 ? 1 : 0);
-    QCOMPARE(deleting.count(), kind == 2 ? 1 : 0);
-    QCOMPARE(writing.count(), kind == 3 ? 1 : 0);
+    QCOMPARE(played.count(), kind == 0 ? 0 : 1);
+    QCOMPARE(played.value(0).value(0).toInt(), kind == 0 ? 0 : kind);
     // What sounds counts as writing; quiet keys do not.
     QCOMPARE(counters.active, kind != 0);
 }
@@ -170,8 +188,8 @@ void ThemeAndKeysTest::keysPlayTheirSoundWithoutABossKey()
 void ThemeAndKeysTest::keysOutsideTheEditorOrWithSoundOffAreSilent()
 {
     CPublicManager::instance()->userConf.systemConf.isSound = 1;
-    QVERIFY(sounds().created);
-    QSignalSpy writing(sounds().writing, &AudioThread::play);
+    QVERIFY(sounds().player());
+    QSignalSpy writing(sounds().player(), &AudioThread::play);
     CUiManager::instance()->setIdleSeconds(40);
     // Focus elsewhere in the window: the key still counts against the idle
     // lock, but plays nothing.
@@ -198,6 +216,88 @@ void ThemeAndKeysTest::keysOutsideTheEditorOrWithSoundOffAreSilent()
     QCOMPARE(writing.count(), 2);
     m_f->type(QStringLiteral("写"));
     QCOMPARE(writing.count(), 3);
+}
+
+void ThemeAndKeysTest::aBurstOfKeysSoundsOnTheAudioThreadAndKeepsEveryKey()
+{
+    CPublicManager::instance()->userConf.systemConf.isSound = 1;
+    QApplication::setActiveWindow(m_f->window());
+    edit()->setFocus();
+    QTRY_VERIFY(edit()->hasEditorFocus());
+    QTest::keyClick(edit(), Qt::Key_End, Qt::ControlModifier);
+    QVERIFY(sounds().player());
+    QVERIFY(audioThreadCaughtUp());
+    const int taken = sounds().player()->worker()->plays();
+    const int lines = edit()->toPlainText().count(QStringLiteral("soundline"));
+    // Every line sounds all three kinds: letters, a letter taken back, Enter.
+    const QString letters = QStringLiteral("soundlinex");
+    constexpr int rounds = 25;
+    for (int round = 0; round < rounds; ++round) {
+        QTest::keyClicks(edit(), letters);
+        QTest::keyClick(edit(), Qt::Key_Backspace);
+        QTest::keyClick(edit(), Qt::Key_Return);
+    }
+    const int keys = rounds * (letters.size() + 2);
+    QCOMPARE(edit()->toPlainText().count(QStringLiteral("soundline")), lines + rounds);
+    QVERIFY(!edit()->toPlainText().contains(QLatin1Char('x')));
+    QTRY_COMPARE(sounds().player()->worker()->plays(), taken + keys);
+    QTRY_COMPARE(sounds().output(), expectedOutput());
+    // Against a sound server all three sounds are loaded into it; without
+    // one, none is ever made.
+    QTRY_COMPARE(sounds().player()->worker()->ready(), expectedOutput() == TypingSounds::Output::Present ? 3 : 0);
+}
+
+void ThemeAndKeysTest::switchingSoundsOnSaysOnceWhetherTheMachineCanPlayThem_data()
+{
+    QTest::addColumn<bool>("inSettings");
+    QTest::newRow("settings page") << true;
+    QTest::newRow("writing window tool") << false;
+}
+
+void ThemeAndKeysTest::switchingSoundsOnSaysOnceWhetherTheMachineCanPlayThem()
+{
+    QFETCH(bool, inSettings);
+    const bool present = expectedOutput() == TypingSounds::Output::Present;
+    CPublicManager::instance()->userConf.systemConf.isSound = 0;
+    Widget_ClientTips* tips = m_f->window()->tips();
+    QScopedPointer<Widget_Setting> page;
+    QLabel* note = nullptr;
+    if (inSettings) {
+        page.reset(new Widget_Setting(m_f->window()));
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.data()));
+        auto* box = page->findChild<QCheckBox*>(QStringLiteral("checkBox_audio"));
+        note = page->findChild<QLabel*>(QStringLiteral("labelAudioNote"));
+        QVERIFY(box && note);
+        QVERIFY(note->isHidden());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->sizeHint().width() / 2, box->height() / 2));
+        QTRY_COMPARE(sounds().output(), expectedOutput());
+        QTRY_COMPARE(note->isHidden(), present);
+    } else {
+        tips->label()->clear();
+        m_f->pane()->creation_command(11, QString(), QString());
+        // The tip fades; its text stays.
+        QTRY_COMPARE(sounds().output(), expectedOutput());
+        QTRY_COMPARE(tips->label()->text(),
+                     QCoreApplication::translate("Widget_Creation_Content",
+                                                 present ? "sound open"
+                                                         : "Typing sounds on, but this computer has no sound output"));
+    }
+    QCOMPARE(CPublicManager::instance()->userConf.systemConf.isSound, 1);
+    // The keys that follow play or stay silent without a word.
+    tips->label()->clear();
+    QApplication::setActiveWindow(m_f->window());
+    edit()->setFocus();
+    QTRY_VERIFY(edit()->hasEditorFocus());
+    QVERIFY(audioThreadCaughtUp());
+    const int taken = sounds().player()->worker()->plays();
+    QTest::keyClicks(edit(), QStringLiteral("quiet"));
+    QTRY_COMPARE(sounds().player()->worker()->plays(), taken + 5);
+    QVERIFY(audioThreadCaughtUp());
+    QCoreApplication::processEvents();
+    QCOMPARE(tips->label()->text(), QString());
+    if (note)
+        QCOMPARE(note->isHidden(), present);
 }
 
 int runThemeAndKeyTests(int argc, char** argv)

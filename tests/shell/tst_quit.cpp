@@ -27,6 +27,7 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "outline/COutlineController.h"
+#include "platform/SoundServer.h"
 #include "ui/creation/Dialog_Search.h"
 #include "ui/creation/Widget_Creation_Content.h"
 #include "ui/creation/memo/MemoItemManager.h"
@@ -227,6 +228,7 @@ private slots:
     void unconfirmedChapterNameIsNotStored();
     void forcedSignOutKeepsTheKeysTypedBeforeIt_data();
     void forcedSignOutKeepsTheKeysTypedBeforeIt();
+    void typingWithSoundsKeepsEveryKey();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -242,6 +244,10 @@ private:
     QString storedTexts(const QString& file = QString());
     // The seeded author's stored settings; false when they cannot be read.
     bool storedConf(T_UserConf& conf, const QString& file = QString());
+    // The seeded author's typing sounds are on.
+    bool switchSoundsOn();
+    // The streams the sound server plays (-1 when it cannot be asked).
+    static int soundStreams();
     QString dbFile() const { return m_dir->filePath(QStringLiteral("data/Tessane/vellora-client/data/db/wrt.db")); }
     // The platform holds the start's profile request, to answer it "sign in
     // again" at releaseHeld(); nothing else gets through.
@@ -308,6 +314,10 @@ private:
     // Opens the seeded book from the bookshelf and types into it: the
     // writing window, or None when the book did not open.
     Window typeIntoTheBook(Window shelf);
+    // Starts the client, opens the seeded book and clicks the writing window
+    // with the focus a window manager gives the window clicked: the writing
+    // window, or None when the book did not open.
+    Window startWriting();
     // One step of opening a dialog, in the window the last step opened: a
     // click at a point of it (none without a point), then keys (walking the
     // menu the click popped up, or typed into the window), then a wait: for
@@ -1062,6 +1072,20 @@ Window QuitTest::typeIntoTheBook(Window shelf)
     clickAt(writing);
     for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
         typeKey(key);
+    return writing;
+}
+
+Window QuitTest::startWriting()
+{
+    startClient();
+    Window shelf = None;
+    if (!QTest::qWaitFor([&] { return keepFound(shelf, findClientWindow(false, kMainTitle)); }, kPatience))
+        return None;
+    const Window writing = openBook(shelf);
+    if (writing != None) {
+        XSetInputFocus(m_display, writing, RevertToPointerRoot, CurrentTime);
+        clickAt(writing);
+    }
     return writing;
 }
 
@@ -2006,14 +2030,8 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     const QStringList volumesBefore = rows(volumeNames);
     const bool signOut = ending == QLatin1String("sign-out");
     QVERIFY(!signOut || holdSignInAgain());
-    startClient();
-    Window shelf = None;
-    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shelf, findClientWindow(false, kMainTitle)), kPatience);
-    const Window writing = openBook(shelf);
+    const Window writing = startWriting();
     QVERIFY(writing != None);
-    // The focus a window manager gives the window clicked.
-    XSetInputFocus(m_display, writing, RevertToPointerRoot, CurrentTime);
-    clickAt(writing);
     // The menu takes the keyboard: the third item of a chapter's renames it,
     // the second makes a new chapter below, to be named at once; the third
     // of a volume's renames the volume.
@@ -2117,6 +2135,59 @@ void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt()
     expectCleanExit();
     const QString kept = refused ? QStringList(keptIn(recoveryFolder()).values()).join(QString()) : storedTexts();
     QVERIFY2(kept.contains(QStringLiteral("zqxjabcdefghiklmno")), qPrintable(kept));
+}
+
+bool QuitTest::switchSoundsOn()
+{
+    T_UserConf conf;
+    if (!storedConf(conf))
+        return false;
+    conf.systemConf.isSound = 1;
+    CTessaneDb* db = CTessaneDb::instance();
+    const bool stored = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))) && db->updateUserConf(conf);
+    db->close();
+    return stored;
+}
+
+int QuitTest::soundStreams()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sink-inputs")});
+    if (!pactl.waitForFinished(kPatience) || pactl.exitStatus() != QProcess::NormalExit || pactl.exitCode() != 0)
+        return -1;
+    return pactl.readAllStandardOutput().count('\n');
+}
+
+void QuitTest::typingWithSoundsKeepsEveryKey()
+{
+    // CTest runs this once with no sound server and once with one of the
+    // tests' own, which must then be there.
+    QCOMPARE(SoundServer::answers(kPatience), qEnvironmentVariableIsSet("TEST_SOUND_SERVER"));
+    QVERIFY(seedBook());
+    QVERIFY(switchSoundsOn());
+    // The editor has the keyboard, and its keys sound.
+    QVERIFY(startWriting() != None);
+    // Every line sounds all three kinds: letters, a letter taken back, Enter.
+    constexpr int lines = 30;
+    for (int line = 0; line < lines; ++line) {
+        for (KeySym key : {XK_s, XK_o, XK_u, XK_n, XK_d, XK_l, XK_i, XK_n, XK_e, XK_x, XK_BackSpace, XK_Return})
+            typeKey(key);
+    }
+    // The three sounds play into the server, when there is one; the
+    // chapter's auto-save stores every key meanwhile; then the session ends.
+    // A client that ended by itself fails at once.
+    const auto ended = [this] { return m_client.state() == QProcess::NotRunning; };
+    if (qEnvironmentVariableIsSet("TEST_SOUND_SERVER"))
+        QTRY_VERIFY_WITH_TIMEOUT(ended() || soundStreams() == 3, kPatience);
+    const auto linesStored = [this] {
+        return rows(QStringLiteral("select content from tb_chapter")).join(QString()).count(QStringLiteral("soundline"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(ended() || linesStored() == lines, kPatience);
+    QVERIFY2(!ended(), "the client ended by itself");
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    const QString stored = storedTexts();
+    QVERIFY2(stored.count(QStringLiteral("soundline")) == lines && !stored.contains(QLatin1Char('x')), qPrintable(stored));
 }
 
 QTEST_MAIN(QuitTest)

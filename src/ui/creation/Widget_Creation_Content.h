@@ -171,6 +171,9 @@ private:
     void openSensitiveWords();
     void openWritingSettings();
     void toggleDarkSkin();
+    // The author's typing sounds on or off, with a tip; on, whether the
+    // machine has sound output is looked at.
+    void toggleTypingSounds();
     void copySelection(const QTextCursor& cursor);
     void cutSelection(QTextCursor& cursor);
     void pasteClipboard(QTextCursor& cursor);
@@ -196,6 +199,8 @@ private:
     // middle in focus mode) until the author scrolls it; a caret move or the
     // next chapter brings the following back.
     bool m_followCaret = true;
+    // The one look at the sound output a switch-on waits for.
+    QMetaObject::Connection m_soundCheck;
     int m_localChapterId = 0;
     int m_localBookId = 0;
     QString m_bookName;

@@ -34,12 +34,7 @@ bool Widget_Creation_Content::runTool(int code)
     case 8: openSensitiveWords(); return true;
     case 9: toggleDarkSkin(); return true;
     case 10: m_ui->openWritingLock(window()); return true;
-    case 11: {
-        int& sound = m_public->userConf.systemConf.isSound;
-        sound = sound == 1 ? 0 : 1;
-        m_ui->showTips(sound == 1 ? tr("sound open") : tr("sound close"), sound == 1, 1000);
-        return true;
-    }
+    case 11: toggleTypingSounds(); return true;
     case 12: MemoItemManager::instance()->showMemoList(window(), nullptr); return true;
     case 13: openWritingSettings(); return true;
     default: return false;
@@ -61,6 +56,36 @@ void Widget_Creation_Content::openSensitiveWords()
     m_sensitive->raise();
     // F7 means to check now: the keys go to the panel, open already or not.
     m_sensitive->activateWindow();
+}
+
+void Widget_Creation_Content::toggleTypingSounds()
+{
+    int& sound = m_public->userConf.systemConf.isSound;
+    sound = sound == 1 ? 0 : 1;
+    disconnect(m_soundCheck);
+    if (sound == 0) {
+        m_ui->showTips(tr("sound close"), false, 1000);
+        return;
+    }
+    TypingSounds& sounds = m_public->typingSounds;
+    const auto tell = [this] {
+        const bool missing = m_public->typingSounds.output() == TypingSounds::Output::Missing;
+        m_ui->showTips(missing ? tr("Typing sounds on, but this computer has no sound output") : tr("sound open"),
+                       true, missing ? 3000 : 1000);
+    };
+    tell();
+    if (sounds.output() == TypingSounds::Output::Present)
+        return;
+    // The sounds find out whether the machine can play them (again, when it
+    // could not); a machine found without sound output is named here, once,
+    // rather than at every key.
+    m_soundCheck = connect(&sounds, &TypingSounds::outputChanged, this, [this, tell] {
+        disconnect(m_soundCheck);
+        if (m_public->userConf.systemConf.isSound == 1
+            && m_public->typingSounds.output() == TypingSounds::Output::Missing)
+            tell();
+    });
+    sounds.prepare();
 }
 
 void Widget_Creation_Content::openWritingSettings()

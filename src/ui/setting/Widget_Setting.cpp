@@ -206,20 +206,24 @@ QWidget* Widget_Setting::buildNormalPage()
     g->addWidget(label(page, "label_6", tr("写作设置")), 5, 0);
     m_checkAudio = named<QCheckBox>(page, "checkBox_audio", tr("打字音效"));
     g->addWidget(m_checkAudio, 5, 1);
-    g->addWidget(label(page, "label_3", tr("渲染方式")), 6, 0);
+    m_audioNote = label(page, "labelAudioNote", tr("This computer has no sound output: typing stays silent."));
+    m_audioNote->setWordWrap(true);
+    m_audioNote->hide();
+    g->addWidget(m_audioNote, 6, 1);
+    g->addWidget(label(page, "label_3", tr("渲染方式")), 7, 0);
     m_radioOpenGl = named<QRadioButton>(page, "radioButton_opengl", QStringLiteral("OpenGL"));
     m_radioDx = named<QRadioButton>(page, "radioButton_dx", QStringLiteral("DX"));
     auto* render = new QHBoxLayout;
     render->addWidget(m_radioOpenGl);
     render->addWidget(m_radioDx);
     render->addStretch(1);
-    g->addLayout(render, 6, 1);
+    g->addLayout(render, 7, 1);
     m_renderGroup = new QButtonGroup(page);
     m_renderGroup->setObjectName(QStringLiteral("buttonGroup_2"));
     auto* tips = label(page, "labelTips_2", tr("（软件四周显示黑边或者窗体透明时选择DX，重启后生效)"));
     tips->setWordWrap(true);
-    g->addWidget(tips, 7, 1);
-    g->setRowStretch(8, 1);
+    g->addWidget(tips, 8, 1);
+    g->setRowStretch(9, 1);
     return page;
 }
 
@@ -345,6 +349,7 @@ void Widget_Setting::initData()
     m_checkNumber->setChecked(conf.isShowMsgPt != 0);
     m_checkNotice->setChecked(conf.isRecvMsg != 0);
     m_checkAudio->setChecked(conf.isSound != 0);
+    checkSoundOutput();
     (conf.isTray != 0 ? m_radioTray : m_radioQuit)->setChecked(true);
 
     QPointer<Widget_Setting> self(this);
@@ -433,6 +438,7 @@ void Widget_Setting::showConf(const T_SystemConf& conf)
     for (QObject* control : controls)
         blocked << control->blockSignals(true);
     m_checkAudio->setChecked(conf.isSound != 0);
+    showSoundOutput();
     (conf.isTray != 0 ? m_radioTray : m_radioQuit)->setChecked(true);
     m_checkPwdLock->setChecked(conf.pwdLockType != 0);
     m_checkTray->setChecked((conf.pwdLockType & 2) != 0);
@@ -442,6 +448,23 @@ void Widget_Setting::showConf(const T_SystemConf& conf)
     updateLockControls();
     for (int i = 0; i < controls.size(); ++i)
         controls.at(i)->blockSignals(blocked.at(i));
+}
+
+void Widget_Setting::checkSoundOutput()
+{
+    // Switched on, the sounds find out whether the machine can play them
+    // (again, when it could not), and the page says so beside the switch
+    // rather than at every key.
+    TypingSounds& sounds = m_model->typingSounds;
+    if (m_model->userConf.systemConf.isSound != 0 && sounds.output() != TypingSounds::Output::Present)
+        sounds.prepare();
+    showSoundOutput();
+}
+
+void Widget_Setting::showSoundOutput()
+{
+    m_audioNote->setVisible(m_model->userConf.systemConf.isSound != 0
+                            && m_model->typingSounds.output() == TypingSounds::Output::Missing);
 }
 
 void Widget_Setting::initConnects()
@@ -462,7 +485,9 @@ void Widget_Setting::initConnects()
     connect(m_checkAudio, &QCheckBox::stateChanged, this, [this](int state) {
         m_model->userConf.systemConf.isSound = state == Qt::Checked ? 1 : 0;
         writeConf();
+        checkSoundOutput();
     });
+    connect(&m_model->typingSounds, &TypingSounds::outputChanged, this, &Widget_Setting::showSoundOutput);
     connect(m_renderGroup, QOverload<QAbstractButton*>::of(&QButtonGroup::buttonClicked), this,
             [this](QAbstractButton* b) {
                 if (!CUiManager::storeSetting(QStringLiteral("system/isDX"), b == m_radioDx ? 1 : 0))

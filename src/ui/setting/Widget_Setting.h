@@ -58,6 +58,10 @@ private:
     void fileSettingRefused(const QString& unwritable);
     void applyBossKey(const QString& keyText);
     void updateLockControls();
+    // The note that this machine has no sound output, beside the switched-on
+    // sounds; check also has the audio thread look (again).
+    void checkSoundOutput();
+    void showSoundOutput();
     void onLockClicked(bool checked);
     void onChangeLockPwd();
     void onForgotLockPwd();
@@ -93,6 +97,7 @@ private:
     QRadioButton* m_radioTray = nullptr;
     QRadioButton* m_radioQuit = nullptr;
     QCheckBox* m_checkAudio = nullptr;
+    QLabel* m_audioNote = nullptr;
     QRadioButton* m_radioOpenGl = nullptr;
     QRadioButton* m_radioDx = nullptr;
     QCheckBox* m_checkPwdLock = nullptr;

@@ -4,49 +4,38 @@
 
 #include <QUrl>
 
-namespace {
-bool g_audible = true;
-
-AudioThread* makePlayer(const char* path)
+AudioThread* TypingSounds::ensurePlayer()
 {
-    auto* player = new AudioThread(g_audible);
+    if (m_player != nullptr)
+        return m_player;
+    m_player = new AudioThread;
+    connect(m_player, &AudioThread::outputKnown, this, [this](bool present) {
+        const Output now = present ? Output::Present : Output::Missing;
+        if (now == m_output)
+            return;
+        m_output = now;
+        emit outputChanged();
+    });
     // The qrc scheme reaches the bundled file; a local-file URL of a
-    // resource path would name no file at all.
-    emit player->setSource(QUrl(QStringLiteral("qrc") + QString::fromLatin1(path)));
-    return player;
-}
-}
-
-void TypingSounds::setAudible(bool on)
-{
-    g_audible = on;
-}
-
-bool TypingSounds::audible()
-{
-    return g_audible;
+    // resource path would name no file at all. The sources go first on the
+    // thread's one queue, so they are set before any play.
+    const QList<QPair<int, const char*>> sources{{3, "qrc:/res/sound/creation/writing.wav"},
+                                                 {2, "qrc:/res/sound/creation/delete.wav"},
+                                                 {1, "qrc:/res/sound/creation/enter.wav"}};
+    for (const auto& source : sources)
+        emit m_player->setSource(source.first, QUrl(QString::fromLatin1(source.second)));
+    return m_player;
 }
 
 void TypingSounds::play(int kind)
 {
-    if (!created) {
-        if (writing == nullptr)
-            writing = makePlayer(":/res/sound/creation/writing.wav");
-        if (deleting == nullptr)
-            deleting = makePlayer(":/res/sound/creation/delete.wav");
-        if (enter == nullptr)
-            enter = makePlayer(":/res/sound/creation/enter.wav");
-        created = true;
-    }
-    AudioThread* chosen = nullptr;
-    switch (kind) {
-    case 1: chosen = enter; break;
-    case 2: chosen = deleting; break;
-    case 3: chosen = writing; break;
-    default: break;
-    }
-    if (chosen != nullptr)
-        emit chosen->play();
+    if (kind >= 1 && kind <= 3)
+        emit ensurePlayer()->play(kind);
+}
+
+void TypingSounds::prepare()
+{
+    emit ensurePlayer()->check();
 }
 
 int TypingSounds::kindOfScanCode(int scanCode)
