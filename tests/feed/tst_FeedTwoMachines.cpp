@@ -605,23 +605,29 @@ void FeedTwoMachinesTest::deleteForGoodWhileTheCreateIsOnItsWay()
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data()
 {
     QTest::addColumn<bool>("outline");
-    QTest::newRow("outline") << true;
-    QTest::newRow("chapter") << false;
+    QTest::addColumn<bool>("replyLost");
+    QTest::newRow("outline") << true << false;
+    QTest::newRow("chapter") << false << false;
+    // The resend is refused: the platform has it no longer.
+    QTest::newRow("outline, its reply lost") << true << true;
+    QTest::newRow("chapter, its reply lost") << false << true;
 }
 
 // A list of the book's outlines or chapters the platform answered before this
 // machine's delete for good of one reached it comes after the delete's reply
-// (a drag's reply, a feed item or a look-up asks for one): the object stays
-// deleted here.
+// (a drag's reply, a feed item or a look-up asks for one), or after the
+// refusal of its resend when that reply was lost: the object stays deleted
+// here, also after another sync.
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate()
 {
     QFETCH(bool, outline);
+    QFETCH(bool, replyLost);
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
     T_Book* book = demoBook();
     QVERIFY(book != nullptr);
     const QString list = outline ? QStringLiteral("/bookoutline/outlineList") : QStringLiteral("/chapter/chapterList");
-    QVERIFY(standin().addFault(list, QStringLiteral("ok"), 5000, 1));
+    QVERIFY(standin().addFault(list, QStringLiteral("ok"), -1, 1));
     if (outline) {
         TC_BookOutline_List asked;
         asked.header.bookId = book->bookId;
@@ -634,16 +640,26 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
         QVERIFY(CBookJobManager::instance()->chapter_menu(asked));
     }
     QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
+    const QString deletePath = outline ? QStringLiteral("/bookoutline/delOutline") : QStringLiteral("/chapter/delChapter");
+    if (replyLost)
+        QVERIFY(standin().addFault(deletePath, QStringLiteral("truncated"), 0, 1));
     const T_Chapter* chapter = book->findChapterByChapterId(9002);
     QVERIFY(outline ? deleteOutlineFromPanel(11001) : chapter != nullptr && deleteChapter(chapter->localId));
-    // The delete waits for the pass's feed, then goes.
+    // The delete waits for the pass's feed, then goes; cut off, it goes again
+    // with the next pass.
     CJobManager::instance()->synNow(false);
-    QTRY_VERIFY_WITH_TIMEOUT(outline ? !platformHasOutline(QStringLiteral("主线"))
-                                     : localCount(QStringLiteral("select count(*) from tb_job")) == 0,
-                             15000);
+    QTRY_VERIFY_WITH_TIMEOUT(JobsFixture::requestsTo(deletePath).size() == 1, 15000);
+    const auto passEnded = []() { return CUiManager::instance()->syncRunning() == 0 && !CSynDataManager::instance()->isRunning(); };
+    QTRY_VERIFY_WITH_TIMEOUT(passEnded(), 15000);
+    QCOMPARE(fixture.jobIds().isEmpty(), !replyLost);
+    if (replyLost)
+        CJobManager::instance()->synNow(false);
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty() && passEnded(), 15000);
+    QVERIFY(standin().releaseHeld() && settleClient());
+    CJobManager::instance()->synNow(false);
     QVERIFY(settleClient());
     QVERIFY(fixture.jobIds().isEmpty());
-    QVERIFY(outline || platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty());
+    QVERIFY(outline ? !platformHasOutline(QStringLiteral("主线")) : platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty());
     QCOMPARE(localCount(outline ? QStringLiteral("select count(*) from tb_outline where outlineId = 11001")
                                 : QStringLiteral("select count(*) from tb_chapter where chapterId = 9002")),
              0);
