@@ -1133,6 +1133,11 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         << false << "after its pull" << 1 << false << true;
     QTest::newRow("deleted from a bin left open while a third machine restored and wrote")
         << false << "open bin" << 1 << false << true;
+    // Written by a third machine while in B's bin, which took the words:
+    // B's chapter bin keeps it once, the author told.
+    QTest::newRow("written in the chapter bin here, deleted from it") << false << "written in the bin" << 1 << true << true;
+    QTest::newRow("written in the chapter bin here, all deleted from it")
+        << false << "written in the bin, all" << 1 << true << true;
     QTest::newRow("book, restoring machine first") << true << "offline" << 0 << false << true;
     QTest::newRow("book, restoring machine first, written then recycled again") << true << "offline" << 0 << true
                                                                                  << true;
@@ -1196,17 +1201,19 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         bin->show();
         QVERIFY(bin->currentChapter() != nullptr && bin->currentChapter()->chapterId == 9002);
     }
-    const bool pulled = deleter.endsWith(QLatin1String("pulled first"));
+    const bool inBin = deleter.startsWith(QLatin1String("written in the bin"));
+    const bool pulled = deleter.endsWith(QLatin1String("pulled first")) || inBin;
     const QString inNewChapter = text + QStringLiteral("，在新的一章");
-    // A third machine restores the chapter and writes in it.
+    // A third machine restores the chapter (unless it writes in the bin) and
+    // writes in it.
     const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
                             {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
-    const auto thirdWrites = [&write]() {
-        return !platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty()
+    const auto thirdWrites = [&write, inBin]() {
+        return (inBin || !platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty())
                && !platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty();
     };
     const bool afterPull = deleter == QLatin1String("after its pull");
-    if (deleter.startsWith(QLatin1String("third")) || bin) {
+    if (deleter.startsWith(QLatin1String("third")) || bin || inBin) {
         QVERIFY(thirdWrites());
         // A new chapter with words of its own, into the book in the bin too.
         const int added = !pulled ? -1
@@ -1272,7 +1279,21 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(pulled || standin().addFault(pull, QStringLiteral("http500"), 0, -1));
         QVERIFY(machines[1]->restart());
         QVERIFY(settleClient());
-        if (pulled) {
+        if (inBin) {
+            // The chapter bin's Delete, or Delete All which shows no text:
+            // the chapter is kept once, the author told why.
+            QVERIFY2(localTexts().contains(text) && localStatus(9002) == 0, "the chapter in the bin did not take the words");
+            QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+            Widget_RecycleBin chapters;
+            chapters.loadBook(demoBook());
+            chapters.show();
+            QVERIFY(chapters.currentChapter() != nullptr && chapters.currentChapter()->chapterId == 9002);
+            const QString name = chapters.currentChapter()->name;
+            chapters.menu()->actions().at(deleter.endsWith(QLatin1String("all")) ? 3 : 0)->trigger();
+            QCOMPARE(localStatus(9002), 0);
+            QVERIFY(toldAll(told, {CBookJobManager::writtenInBinRefusal(name)}));
+            QVERIFY(chapters.currentChapter() != nullptr && chapters.currentChapter()->chapterId == 9002);
+        } else if (pulled) {
             QVERIFY2(localTexts().contains(text) && localTexts().contains(inNewChapter),
                      "the book in the bin did not take the words");
             // Deleted for good from the book bin, the question answered: the
