@@ -30,7 +30,12 @@
 // good from the book bin, open across the feed that brings the words
 // (withdrawn, or refused once with the author told). Or the chapter bin
 // stays open across a feed that brings the other machine's restores, writes
-// and deletes, and the author then uses its menu.
+// (into a chapter still in the bin here too: kept once, the author told) and
+// deletes, and the author then uses its menu. Or late answers and work
+// elsewhere meet: offline work in a book then recycled while the other
+// deletes what was written in, a delete whose reply is lost followed by a
+// list answered before it, a failed fetch after a withdrawn note delete, many
+// offline note edits after a lost reply.
 //
 // Seeded and bounded: TESSANE_CONVERGENCE_SEED picks the seed and
 // TESSANE_CONVERGENCE_STEPS the number of turns.
