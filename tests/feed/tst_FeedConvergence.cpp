@@ -1103,6 +1103,31 @@ bool holds(const QString& words, const QString& paragraph)
     return words.contains(QLatin1Char('\n') + paragraph + QLatin1Char('\n'));
 }
 
+// The server ids of the memos, or of the demo book's outline cards, in order.
+QList<int> noteIds(bool memo)
+{
+    QList<int> ids;
+    for (const T_Memo* note : memo ? CPublicManager::instance()->memoList : QList<T_Memo*>())
+        ids << note->memoId;
+    for (const T_Outline* note : !memo && demoBook() ? demoBook()->outline.outlineList : QList<T_Outline*>())
+        ids << note->outlineId;
+    std::sort(ids.begin(), ids.end());
+    ids.removeAll(0);
+    return ids;
+}
+
+// The walk's other books on the platform that have live chapters.
+QList<T_Book*> otherBooksWithChapters()
+{
+    QList<T_Book*> books;
+    for (T_Book* book : CPublicManager::instance()->bookList) {
+        if (book->bookId != kBook && book->bookId > 0
+            && (book->chaptersLoaded || CJobManager::instance()->getChapters(book)) && !book->chapterList.isEmpty())
+            books.append(book);
+    }
+    return books;
+}
+
 // One machine deletes a memo or an outline card; the other writes in it
 // without having seen that (offline, or with its feed failing). Or the
 // machine in use writes in it first and the other, offline or not having
@@ -1116,16 +1141,7 @@ QString noteMeetsADelete(Machine (&machines)[2], int here, QRandomGenerator& ran
     const bool memo = random.bounded(2) == 0;
     const bool deleteFirst = random.bounded(2) == 0;
     const QString cut = random.bounded(2) == 0 ? QStringLiteral("*") : pullPath();
-    QList<int> ids;
-    if (memo) {
-        for (const T_Memo* note : CPublicManager::instance()->memoList)
-            ids << note->memoId;
-    } else if (demoBook() != nullptr) {
-        for (const T_Outline* note : demoBook()->outline.outlineList)
-            ids << note->outlineId;
-    }
-    std::sort(ids.begin(), ids.end());
-    ids.removeAll(0);
+    const QList<int> ids = noteIds(memo);
     if (ids.isEmpty())
         return QString();
     const int id = ids.at(random.bounded(ids.size()));
@@ -1210,13 +1226,7 @@ QString bookWrittenInTheBin(Machine (&machines)[2], int here, QRandomGenerator& 
     Machine& other = machines[1 - here];
     CPublicManager* model = CPublicManager::instance();
     CJobManager* jobs = CJobManager::instance();
-    QList<T_Book*> books;
-    for (T_Book* book : model->bookList) {
-        if (book->bookId != kBook && book->bookId > 0 && (book->chaptersLoaded || jobs->getChapters(book))
-            && !book->chapterList.isEmpty())
-            books.append(book);
-    }
-    T_Book* book = pickOf(random, books);
+    T_Book* book = pickOf(random, otherBooksWithChapters());
     if (book == nullptr)
         return QString();
     const int bookId = book->bookId;
@@ -1436,13 +1446,7 @@ QString offlineWorkInABookRecycledWhileDeletedElsewhere(Machine (&machines)[2], 
     Machine& other = machines[1 - here];
     CPublicManager* model = CPublicManager::instance();
     CJobManager* jobs = CJobManager::instance();
-    QList<T_Book*> books;
-    for (T_Book* book : model->bookList) {
-        if (book->bookId != kBook && book->bookId > 0 && (book->chaptersLoaded || jobs->getChapters(book))
-            && !book->chapterList.isEmpty())
-            books.append(book);
-    }
-    T_Book* book = pickOf(random, books);
+    T_Book* book = pickOf(random, otherBooksWithChapters());
     T_Chapter* chapter = book ? pickOf(random, book->chapterList) : nullptr;
     if (chapter == nullptr || chapter->chapterId < 1)
         return QString();
@@ -1563,13 +1567,7 @@ QString failedFetchAfterAWithdrawnNoteDelete(Machine (&machines)[2], int here, Q
     Machine& m = machines[here];
     Machine& other = machines[1 - here];
     const bool memo = random.bounded(2) == 0;
-    QList<int> ids;
-    for (const T_Memo* note : memo ? CPublicManager::instance()->memoList : QList<T_Memo*>())
-        ids << note->memoId;
-    for (const T_Outline* note : !memo && demoBook() ? demoBook()->outline.outlineList : QList<T_Outline*>())
-        ids << note->outlineId;
-    std::sort(ids.begin(), ids.end());
-    ids.removeAll(0);
+    const QList<int> ids = noteIds(memo);
     if (ids.isEmpty())
         return QString();
     const int id = ids.at(random.bounded(ids.size()));
@@ -1603,13 +1601,7 @@ QString failedFetchAfterAWithdrawnNoteDelete(Machine (&machines)[2], int here, Q
 QString lostReplyThenManyOfflineNoteEdits(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
 {
     const bool memo = random.bounded(2) == 0;
-    QList<int> ids;
-    for (const T_Memo* note : memo ? CPublicManager::instance()->memoList : QList<T_Memo*>())
-        ids << note->memoId;
-    for (const T_Outline* note : !memo && demoBook() ? demoBook()->outline.outlineList : QList<T_Outline*>())
-        ids << note->outlineId;
-    std::sort(ids.begin(), ids.end());
-    ids.removeAll(0);
+    const QList<int> ids = noteIds(memo);
     if (ids.isEmpty())
         return QString();
     const int id = ids.at(random.bounded(ids.size()));
