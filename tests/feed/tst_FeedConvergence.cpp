@@ -840,6 +840,13 @@ QString deleteOnlineBeforeItsFeed(Machine (&machines)[2], int here, QRandomGener
         trace(m, QStringLiteral("finds it deleted for good by the other's earlier delete"));
         return QString();
     }
+    // A restore of it the other machine made offline in an earlier turn
+    // went in that sync after the recycle: it is live again here.
+    const T_Chapter* binned = demoBook() ? demoBook()->findChapterByChapterId(chapterId) : nullptr;
+    if (wholeBook ? model->findRecycledBookByBookId(bookId) == nullptr : binned == nullptr || binned->status != 0) {
+        trace(m, QStringLiteral("finds it restored by the other's earlier restore"));
+        return QString();
+    }
     if (!change(1))
         return QStringLiteral("the recycle or the restore was refused or did not settle");
     book = model->findBookByBookId(bookId);
