@@ -128,7 +128,8 @@ CREATE TABLE "tb_chapter" (
   "status" INTEGER NOT NULL DEFAULT 1,
   "createTime" INTEGER NOT NULL DEFAULT 0,
   "updateTime" INTEGER NOT NULL DEFAULT 0,
-  "recycleTime" INTEGER NOT NULL DEFAULT 0
+  "recycleTime" INTEGER NOT NULL DEFAULT 0,
+  "writtenInBin" INTEGER NOT NULL DEFAULT 0
 );
 
 CREATE TABLE IF NOT EXISTS "tb_outline" (

@@ -4,6 +4,14 @@
 <context>
     <name>CBookJobManager</name>
     <message>
+        <source>&quot;%1&quot; was deleted for good on this device. What was written in it since is kept and goes back to the platform as a new chapter.</source>
+        <translation>《%1》已在本机彻底删除。此后写入的内容已保留，将作为新章节重新上传到平台。</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; was deleted for good on this device; the changes made to it since are dropped.</source>
+        <translation>《%1》已在本机彻底删除，此后对它所做的修改已放弃。</translation>
+    </message>
+    <message>
         <source>The book is no longer in the recycle bin</source>
         <translation>该作品已不在回收站中</translation>
     </message>

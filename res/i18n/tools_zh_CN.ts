@@ -4,6 +4,18 @@
 <context>
     <name>Widget_RecycleBin</name>
     <message>
+        <source>&quot;%1&quot;</source>
+        <translation>《%1》</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>%1 were written in on another device after they went to the recycle bin; they are kept. Delete them again to delete them for good.</source>
+        <translation>%1放入回收站后在另一台设备上有新写的内容，已为您保留。如需彻底删除，请再删除一次。</translation>
+    </message>
+    <message>
         <source>Chapter Recyclebin</source>
         <translation>章节回收站</translation>
     </message>

@@ -356,6 +356,15 @@ bool CTessaneDb::ensureSchema()
             && ok;
     if (!hasSent)
         ok = exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN sent INTEGER NOT NULL DEFAULT 0;")) && ok;
+    bool hasWrittenInBin = false;
+    if (sqlExec(query, QStringLiteral("PRAGMA table_info(tb_chapter);"))) {
+        while (query.next())
+            hasWrittenInBin = hasWrittenInBin
+                              || query.value(1).toString().compare(QLatin1String("writtenInBin"), Qt::CaseInsensitive) == 0;
+    }
+    query.finish();
+    if (!hasWrittenInBin)
+        ok = exec(QStringLiteral("ALTER TABLE tb_chapter ADD COLUMN writtenInBin INTEGER NOT NULL DEFAULT 0;")) && ok;
     for (const char* statement : kSchemaAdditions)
         ok = exec(QString::fromUtf8(statement)) && ok;
     if (!ok)

@@ -446,6 +446,10 @@ public:
     // Order, status and volume; the recycle time becomes now for status 0
     // and 0 otherwise.
     bool updateChapterStatus(const T_Chapter* chapter);
+    // Marks a chapter in the recycle bin as holding words written elsewhere
+    // since it went there (T_Chapter::writtenInBin), or takes the mark off.
+    // A change of the chapter's status takes it off too.
+    bool setChapterWrittenInBin(int localChapterId, bool written);
     // Makes room in one volume of one book, matched by local ids (a book not
     // yet on the platform has server ids 0 like every other such book).
     bool shiftChapterOrder(int localBookId, int localVolumeId, int fromOrderNum, int delta);

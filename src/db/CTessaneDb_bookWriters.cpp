@@ -174,7 +174,9 @@ bool CTessaneDb::updateChapter(const T_Chapter* chapter)
                                "bookId = %3,orderNum = %4,name = %5,content = %6,"
                                "wordCount = %7,status = %8,createTime = %9,"
                                "recycleTime = case when %8 != 0 then 0 when recycleTime > 0 "
-                               "then recycleTime else %11 end where localId = %10"),
+                               "then recycleTime else %11 end,"
+                               "writtenInBin = case when status = %8 then writtenInBin else 0 end "
+                               "where localId = %10"),
                 {chapter->chapterId, chapter->localBookId, chapter->bookId, chapter->orderNum,
                  chapter->name, chapter->content, chapter->wordCount, chapter->status,
                  chapter->createTime, chapter->localId, now()}),
@@ -229,10 +231,21 @@ bool CTessaneDb::updateChapterStatus(const T_Chapter* chapter)
     return execRowUpdate(
         *this,
         sqlFormat(QStringLiteral("update tb_chapter set orderNum = %1,status = %2,recycleTime=%3,"
-                                 "volumeId=%4,localVolumeId=%5 where localId = %6;"),
+                                 "volumeId=%4,localVolumeId=%5,"
+                                 "writtenInBin = case when status = %2 then writtenInBin else 0 end "
+                                 "where localId = %6;"),
                   {chapter->orderNum, chapter->status, recycleTime, chapter->volumeId,
                    chapter->localVolumeId, chapter->localId}),
         "chapter", chapter->localId);
+}
+
+bool CTessaneDb::setChapterWrittenInBin(int localChapterId, bool written)
+{
+    return execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_chapter set writtenInBin = %1 where localId = %2 "
+                                                  "and status = 0;"),
+                                   {written ? 1 : 0, localChapterId}),
+                         "chapter", localChapterId);
 }
 
 bool CTessaneDb::shiftChapterOrder(int localBookId, int localVolumeId, int fromOrderNum,

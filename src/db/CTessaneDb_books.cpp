@@ -145,7 +145,7 @@ bool CTessaneDb::getChapters(T_Book* book)
     // The text is left out on purpose: it is read when a chapter is shown.
     if (!sqlExec(query, sqlFormat(QStringLiteral("select localId,chapterId,localBookId,bookId,"
                                                  "localVolumeId,volumeId,orderNum,name,wordCount,"
-                                                 "status,createTime,updateTime,recycleTime from "
+                                                 "status,createTime,updateTime,recycleTime,writtenInBin from "
                                                  "tb_chapter where localBookId = %1 order by "
                                                  "orderNum ASC"),
                                   {book->localId})))
@@ -165,7 +165,7 @@ bool CTessaneDb::getChapters(T_Book* book)
               cOrder = cols.index("orderNum"), cName = cols.index("name"),
               cWords = cols.index("wordCount"), cStatus = cols.index("status"),
               cCreate = cols.index("createTime"), cUpdate = cols.index("updateTime"),
-              cRecycle = cols.index("recycleTime");
+              cRecycle = cols.index("recycleTime"), cWritten = cols.index("writtenInBin");
     QList<T_Chapter*> live;
     QList<T_Chapter*> recycled;
     while (query.next()) {
@@ -189,6 +189,7 @@ bool CTessaneDb::getChapters(T_Book* book)
         chapter->createTime = DbColumns::toInt(query, cCreate);
         chapter->updateTime = DbColumns::toInt(query, cUpdate);
         chapter->recycleTime = recycleTime;
+        chapter->writtenInBin = status == 0 && DbColumns::toInt(query, cWritten) != 0;
         if (!volumes.contains(chapter->localVolumeId))
             ++orphans;
         (status != 0 ? live : recycled).append(chapter);

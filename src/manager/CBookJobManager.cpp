@@ -513,9 +513,7 @@ bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool from
         if (!m_db->updateBook(&stored))
             return dbFailed("book not kept in the recycle bin");
         book->status = stored.status;
-        m_lastError = tr("\"%1\" was written in on another device after it went to the recycle bin; it is kept. "
-                         "Delete it again to delete it for good.")
-                          .arg(book->bookName);
+        m_lastError = writtenInBinRefusal(book->bookName);
         qInfo() << "delete for good of book" << book->localId << "withdrawn: words written elsewhere came into it";
         return false;
     }
@@ -542,6 +540,13 @@ bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool from
     m_model->deleteRecycledBook(request.header.localBookId);
     m_model->announceLeft(request.header.localBookId, 0);
     return true;
+}
+
+QString CBookJobManager::writtenInBinRefusal(const QString& name)
+{
+    return tr("\"%1\" was written in on another device after it went to the recycle bin; it is kept. "
+              "Delete it again to delete it for good.")
+        .arg(name);
 }
 
 bool CBookJobManager::markWrittenInBin(T_Book* book)

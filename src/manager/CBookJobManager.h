@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QMap>
 #include <QObject>
+#include <QPair>
 #include <QList>
 #include <QPointer>
 #include <QSet>
@@ -65,6 +66,9 @@ public:
     // that came in while it was in this machine's bin (T_Book::kWrittenInBin)
     // is refused once, lastError saying why: the bin shows no text.
     bool books_delete_hard(TC_Books_Delete_Hard& request, bool fromSync);
+    // Why a delete for good of a book or a chapter holding words written
+    // elsewhere since it went to the recycle bin was refused, for the author.
+    static QString writtenInBinRefusal(const QString& name);
     // Words written elsewhere reach the recycled book (see books_delete_hard).
     bool markWrittenInBin(T_Book* book);
     // A recycled book the platform deleted for good while the author still
@@ -102,6 +106,9 @@ public:
     // (or the save failed). False, without done, when the chapter is unknown.
     bool chapter_edit_content_soon(const TC_Chapter_Edit_Content& request, const std::function<void(bool)>& done);
     bool chapter_edit_name(TC_Chapter_Edit_Name& request);
+    // The author's delete for good of a chapter that took words written
+    // elsewhere while in this machine's bin (T_Chapter::writtenInBin) is
+    // refused once, lastError saying why, as a book's is.
     bool chapter_delete(TC_Chapter_Delete& request);
     bool chapter_recycle(TC_Chapter_Recycle& request, bool fromSync);
     bool chapter_move(TC_Chapter_Move& request);
@@ -127,8 +134,19 @@ public:
     void resetSession()
     {
         m_toldGone.clear();
-        m_outlinesDeletedHere.clear();
-        m_chaptersDeletedHere.clear();
+        m_deletedHere.clear();
+    }
+    // A delete for good of this machine's (a chapter, a book, an outline or
+    // a memo: its job type) that the platform confirmed: it took it, or
+    // refused a resend because the object is gone already. Either way this
+    // machine deleted it; a list the platform answered before the delete
+    // reached it brings nothing of it back.
+    void noteDeleteConfirmed(const T_Http_Custom& identity, int code, const QString& message);
+    // Whether the object of that server id was deleted for good from here in
+    // this session (noteDeleteConfirmed).
+    bool deletedHere(int deleteType, int serverId) const
+    {
+        return serverId > 0 && m_deletedHere.contains(qMakePair(deleteType, serverId));
     }
     // A job of a book refused because the platform no longer has the book:
     // the book is settled as the feed's delete for good would settle it.
@@ -380,8 +398,9 @@ private:
     void takeFoundMemo(const T_JobData& job, const QJsonObject& entry);
     // A table write failed: lastError gets the database's text.
     bool dbFailed(const char* what);
-    // Tells the author that changes of an object deleted elsewhere are gone.
-    void tellChangesDropped(const QString& name);
+    // Tells the author that changes of an object deleted for good are gone,
+    // and which device deleted it.
+    void tellChangesDropped(const QString& name, bool deletedFromHere);
     // A window still holds unsaved text of what was to be recycled or deleted.
     bool leaveRefused();
     // A table write of a reply failed: the reply record reports it.
@@ -442,8 +461,6 @@ private:
     // Whether one of the book's outlines was sent to be created and has no
     // answer yet.
     bool outlineCreateUnanswered(const T_Book* book);
-    void asynBackOutlineDelete(const QByteArray& body);
-    void asynBackChapterDelete(const QByteArray& body);
     void asynBackOutlineMove(const QByteArray& body);
     void asynBackVolumeMenu(const QByteArray& body);
     // The platform's volume list taken into the book: names and order, and
@@ -467,11 +484,11 @@ private:
     QString m_lastError;
     // Chapters deleted elsewhere whose dropped changes the author was told of.
     QSet<int> m_toldGone;
-    // Outlines and chapters whose delete for good from here the platform
-    // took. A list it answered before that may arrive after it; their ids are
-    // never used again.
-    QSet<int> m_outlinesDeletedHere;
-    QSet<int> m_chaptersDeletedHere;
+    // (delete job type, server id) of what the platform confirmed deleted
+    // for good from here. A list it answered before that may arrive after
+    // it; server ids are never used again. Replies do not outlive the
+    // process, so neither does this.
+    QSet<QPair<int, int>> m_deletedHere;
     // Covers on their way: local book id -> the address asked for last.
     QMap<int, QString> m_coverFetches;
 };

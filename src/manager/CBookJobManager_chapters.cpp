@@ -240,6 +240,16 @@ bool CBookJobManager::chapter_delete(TC_Chapter_Delete& request)
         qInfo() << "delete for good of chapter" << chapter->localId << "refused: it is not in the recycle bin";
         return false;
     }
+    if (!fromFeed && chapter->writtenInBin) {
+        // Words another device wrote into it while it lay here: the author
+        // hears of them first; the next delete goes.
+        if (!m_db->setChapterWrittenInBin(chapter->localId, false))
+            return dbFailed("chapter not kept in the recycle bin");
+        chapter->writtenInBin = false;
+        m_lastError = writtenInBinRefusal(chapter->name);
+        qInfo() << "delete for good of chapter" << chapter->localId << "withdrawn: words written elsewhere came into it";
+        return false;
+    }
     const int localChapterId = chapter->localId;
     if (!m_model->announceLeaving(book->localId, localChapterId))
         return leaveRefused();

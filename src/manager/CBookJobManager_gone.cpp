@@ -12,6 +12,7 @@
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "outline/COutlineController.h"
+#include "remote/records/MemoRecords.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QDebug>
@@ -26,6 +27,30 @@ namespace {
 const QString kChapterGone = QStringLiteral("章节不存在");
 const QString kBookGone = QStringLiteral("作品不存在");
 const QString kOutlineGone = QStringLiteral("大纲不存在");
+const QString kMemoGone = QStringLiteral("便签不存在");
+}
+
+void CBookJobManager::noteDeleteConfirmed(const T_Http_Custom& identity, int code, const QString& message)
+{
+    int serverId = 0;
+    QString gone;
+    switch (identity.jobType) {
+    case JobType::ChapterDelete: serverId = identity.chapterId; gone = kChapterGone; break;
+    case JobType::BooksDeleteHard: serverId = identity.bookId; gone = kBookGone; break;
+    case JobType::MemoDel: serverId = identity.memoId; gone = kMemoGone; break;
+    case JobType::OutlineDelete: {
+        // The request names the outline in its body only, which the job keeps.
+        T_JobData job;
+        if (identity.jobId > 0 && m_db->getJobById(identity.jobId, job) && job.jobId == identity.jobId)
+            serverId = QJsonDocument::fromJson(job.content.toUtf8()).object().value(QStringLiteral("outlineId")).toInt();
+        gone = kOutlineGone;
+        break;
+    }
+    default: return;
+    }
+    if (serverId < 1 || (code != HttpOk && message != gone))
+        return;
+    m_deletedHere.insert(qMakePair(identity.jobType, serverId));
 }
 
 bool CBookJobManager::keepRefusedChapter(const T_Http_Custom& identity, const QString& message)
@@ -57,7 +82,7 @@ bool CBookJobManager::dropGoneChapterChanges(const T_Chapter* chapter)
     if (chapter->chapterId < 1 || m_toldGone.contains(chapter->chapterId))
         return true;
     m_toldGone.insert(chapter->chapterId);
-    tellChangesDropped(chapter->name);
+    tellChangesDropped(chapter->name, deletedHere(JobType::ChapterDelete, chapter->chapterId));
     return true;
 }
 
@@ -92,13 +117,14 @@ bool CBookJobManager::settleGoneBook(T_Book* book)
     if (waiting != 0 && !m_db->sweepJobs(QStringLiteral("localBookId"), localBookId))
         return dbFailed("changes of a book deleted elsewhere not dropped");
     const QString name = book->bookName;
+    const int bookId = book->bookId;
     TC_Books_Delete_Hard purge;
     purge.header.localBookId = localBookId;
     purge.updateTime = now();
     if (!books_delete_hard(purge, true))
         return false;
     if (waiting > 0)
-        tellChangesDropped(name);
+        tellChangesDropped(name, deletedHere(JobType::BooksDeleteHard, bookId));
     return true;
 }
 
@@ -107,6 +133,7 @@ bool CBookJobManager::keepChapterHereOnly(T_Book* book, T_Chapter* chapter)
     if (book == nullptr || chapter == nullptr)
         return false;
     const QString text = storedText(*chapter);
+    const bool deletedFromHere = deletedHere(JobType::ChapterDelete, chapter->chapterId);
     // The platform appends a new chapter to its volume; here it goes there too.
     int last = 0;
     for (const QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
@@ -153,7 +180,11 @@ bool CBookJobManager::keepChapterHereOnly(T_Book* book, T_Chapter* chapter)
         chapter->recycleTime = time;
     CBookVolumeController::instance()->reloadBook(book);
     qWarning() << "chapter" << chapter->localId << "was deleted for good elsewhere; kept here and created anew";
-    m_ui->showTips(book->status == 1
+    m_ui->showTips(deletedFromHere
+                       ? tr("\"%1\" was deleted for good on this device. What was written in it "
+                            "since is kept and goes back to the platform as a new chapter.")
+                             .arg(chapter->name)
+                   : book->status == 1
                        ? tr("\"%1\" was deleted for good on another device. What you wrote in it here is kept "
                             "and goes back to the platform as a new chapter.")
                              .arg(chapter->name)
@@ -165,9 +196,12 @@ bool CBookJobManager::keepChapterHereOnly(T_Book* book, T_Chapter* chapter)
     return true;
 }
 
-void CBookJobManager::tellChangesDropped(const QString& name)
+void CBookJobManager::tellChangesDropped(const QString& name, bool deletedFromHere)
 {
-    m_ui->showTips(tr("\"%1\" was deleted for good on another device; the changes made to it here are dropped.")
+    m_ui->showTips((deletedFromHere
+                        ? tr("\"%1\" was deleted for good on this device; the changes made to it since are dropped.")
+                        : tr("\"%1\" was deleted for good on another device; the changes made to it here are "
+                             "dropped."))
                        .arg(name),
                    false, 8000);
 }

@@ -75,7 +75,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
         if (m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterDelete, QStringLiteral("chapterId"),
                              entry.chapter_id)
                 > 0
-            || m_chaptersDeletedHere.contains(entry.chapter_id))
+            || deletedHere(JobType::ChapterDelete, entry.chapter_id))
             continue;
         if (heldForLookUp(JobType::ChapterAdd, book->localId, entry.chapter_name, entry.local_id))
             continue;

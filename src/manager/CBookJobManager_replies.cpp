@@ -51,8 +51,6 @@ void CBookJobManager::asynBack(int jobType, int localBookId, const QByteArray& b
     case JobType::OutlineCreate: asynBackOutlineCreate(body); break;
     case JobType::OutlineDetail: asynBackOutlineDetail(body); break;
     case JobType::OutlineList: asynBackOutlineList(body); break;
-    case JobType::OutlineDelete: asynBackOutlineDelete(body); break;
-    case JobType::ChapterDelete: asynBackChapterDelete(body); break;
     case JobType::OutlineMove: asynBackOutlineMove(body); break;
     case JobType::VolumeMenu: asynBackVolumeMenu(body); break;
     case JobType::VolumeAdd: asynBackVolumeAdd(body); break;
@@ -232,8 +230,11 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
 
 bool CBookJobManager::takeUnknownBook(TS_Books_Info& reply)
 {
+    // A book deleted for good from here stays deleted, whatever an answer
+    // given before the platform took that says.
     if (reply.book_id != reply.header.userdata.bookId || m_model->findBookByBookId(reply.book_id) != nullptr
-        || m_model->findRecycledBookByBookId(reply.book_id) != nullptr)
+        || m_model->findRecycledBookByBookId(reply.book_id) != nullptr
+        || deletedHere(JobType::BooksDeleteHard, reply.book_id))
         return false;
     const QString name = withoutControlChars(reply.book_name);
     // Perhaps the book of this machine's create whose reply was lost: its
@@ -331,7 +332,18 @@ void CBookJobManager::asynBackChapterContent(int bookId, const QJsonObject& obje
     }
     const QString shownName = chapter->name;
     const bool wasRecycled = chapter->status == 0;
+    // Words written elsewhere into a chapter lying in this machine's bin:
+    // its delete for good is told of them first (chapter_delete).
+    const bool writtenElsewhere = wasRecycled && object.contains(QStringLiteral("content"))
+                                  && withoutControlChars(object.value(QStringLiteral("content")).toString())
+                                         != storedText(*chapter);
     if (applyServerChapter(book, chapter, object)) {
+        if (writtenElsewhere && chapter->status == 0 && !chapter->writtenInBin) {
+            if (m_db->setChapterWrittenInBin(chapter->localId, true))
+                chapter->writtenInBin = true;
+            else
+                qWarning() << "chapter" << chapter->localId << "in the bin not marked as written elsewhere";
+        }
         m_ui->chapterContent(book, chapter);
         if (wasRecycled || chapter->status == 0)
             m_model->announceBinChanged(book->localId);
@@ -565,7 +577,7 @@ void CBookJobManager::takeUnknownOutline(T_Book* book, const TS_BookOutline_Deta
     // Deleted here, its delete waiting for the feed: the feed decides
     // whether it comes back (written in elsewhere) or goes.
     if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, item.outline_id) > 0
-        || m_outlinesDeletedHere.contains(item.outline_id))
+        || deletedHere(JobType::OutlineDelete, item.outline_id))
         return;
     TC_BookOutline_Create create(item.book_id, book->localId, 0, item.outline_id, item.type, item.order_num,
                                  item.create_time, item.title, item.content);
@@ -581,24 +593,6 @@ bool CBookJobManager::outlineCreateUnanswered(const T_Book* book)
             return true;
     }
     return false;
-}
-
-void CBookJobManager::asynBackOutlineDelete(const QByteArray& body)
-{
-    qDebug() << "outline delete" << body.left(200);
-    T_Http_S header;
-    const QJsonObject root = CTessaneUrl::rootObject(body);
-    CTessaneUrl::parseAsyncReplyHeader(root, &header);
-    const int outlineId = root.value(QStringLiteral("content")).toObject().value(QStringLiteral("outline_id")).toInt();
-    if (header.code == HttpOk && outlineId >= 1)
-        m_outlinesDeletedHere.insert(outlineId);
-}
-void CBookJobManager::asynBackChapterDelete(const QByteArray& body)
-{
-    T_Http_S header;
-    CTessaneUrl::parseAsyncReplyHeader(CTessaneUrl::rootObject(body), &header);
-    if (header.code == HttpOk && header.userdata.chapterId >= 1)
-        m_chaptersDeletedHere.insert(header.userdata.chapterId);
 }
 
 void CBookJobManager::asynBackOutlineMove(const QByteArray& body)

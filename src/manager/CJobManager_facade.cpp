@@ -228,7 +228,9 @@ bool CJobManager::chapter_delete(TC_Chapter_Delete& request)
 {
     if (request.header.localBookId < 1 || request.header.localChapterId < 1)
         return false;
-    return m_bookJobs->chapter_delete(request);
+    const bool ok = m_bookJobs->chapter_delete(request);
+    m_lastError = ok ? QString() : m_bookJobs->lastError();
+    return ok;
 }
 
 bool CJobManager::chapter_edit_content(TC_Chapter_Edit_Content& request)

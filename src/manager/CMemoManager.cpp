@@ -4,6 +4,7 @@
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
+#include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
@@ -508,7 +509,10 @@ void CMemoManager::takeUnknownMemo(const TS_Memo_Detail& reply)
 {
     // One this machine had and deleted, its delete withdrawn, is that memo.
     const bool hadIt = m_expectedBack.remove(reply.id);
-    if (m_model->findMemoByMemoId(reply.id) != nullptr)
+    // One this machine deleted for good stays deleted, whatever an answer
+    // given before the platform took that says.
+    if (m_model->findMemoByMemoId(reply.id) != nullptr
+        || CBookJobManager::instance()->deletedHere(JobType::MemoDel, reply.id))
         return;
     // What a lost create's look-up would recognise as its memo (its text,
     // changed no earlier than sent; or its colour as sent) stays for it.

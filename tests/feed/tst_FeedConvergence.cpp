@@ -30,7 +30,12 @@
 // good from the book bin, open across the feed that brings the words
 // (withdrawn, or refused once with the author told). Or the chapter bin
 // stays open across a feed that brings the other machine's restores, writes
-// and deletes, and the author then uses its menu.
+// (into a chapter still in the bin here too: kept once, the author told) and
+// deletes, and the author then uses its menu. Or late answers and work
+// elsewhere meet: offline work in a book then recycled while the other
+// deletes what was written in, a delete whose reply is lost followed by a
+// list answered before it, a failed fetch after a withdrawn note delete, many
+// offline note edits after a lost reply.
 //
 // Seeded and bounded: TESSANE_CONVERGENCE_SEED picks the seed and
 // TESSANE_CONVERGENCE_STEPS the number of turns.
@@ -44,6 +49,7 @@
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "manager/CUiManager.h"
 #include "outline/COutlineController.h"
 #include "outline/COutlineModel.h"
@@ -79,6 +85,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSignalSpy>
 #include <QSqlQuery>
@@ -308,12 +315,16 @@ void fillChapterHeader(T_Http_Custom& header, const T_Book* book, const T_Chapte
 }
 
 // The delete for good of a recycled chapter, as the chapter bin sends it.
-bool purgeChapter(const T_Book* book, const T_Chapter* chapter)
+// One that took words written elsewhere while in the bin is refused once,
+// the author told; with again, the author deletes it once more.
+bool purgeChapter(const T_Book* book, const T_Chapter* chapter, bool again = true)
 {
     TC_Chapter_Delete purge;
     fillChapterHeader(purge.header, book, chapter);
     purge.updateTime = now();
-    return CJobManager::instance()->chapter_delete(purge);
+    const bool told = chapter->writtenInBin;
+    return CJobManager::instance()->chapter_delete(purge)
+           || (again && told && CJobManager::instance()->chapter_delete(purge));
 }
 
 template <class T>
@@ -573,11 +584,15 @@ bool act(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
             return tree()->restoreChapter(book, recycled);
         }
         trace(m, QStringLiteral("deletes for good"), recycled);
-        excuse(excused, stored(recycled->localId));
-        TC_Chapter_Delete request;
-        fillChapterHeader(request.header, book, recycled);
-        request.updateTime = now();
-        return jobs->chapter_delete(request);
+        const QString text = stored(recycled->localId);
+        const bool told = recycled->writtenInBin;
+        if (purgeChapter(book, recycled, false)) {
+            excuse(excused, text);
+            return true;
+        }
+        // Words written elsewhere came in: kept once, the author told.
+        trace(m, QStringLiteral("is told: %1").arg(jobs->lastError()));
+        return told;
     }
     if (choice >= 16 && choice != 18) {
         // An outline card added, written in, deleted or dragged.
@@ -804,16 +819,13 @@ QString deleteOnlineBeforeItsFeed(Machine (&machines)[2], int here, QRandomGener
         TC_Books_Restore restore;
         TC_Books_Delete_Hard purge;
         TC_Chapter_Recycle state;
-        TC_Chapter_Delete gone;
         restore.header.localBookId = purge.header.localBookId = binned ? binned->localId : 0;
-        restore.updateTime = purge.updateTime = state.updateTime = gone.updateTime = now();
-        if (one != nullptr) {
+        restore.updateTime = purge.updateTime = state.updateTime = now();
+        if (one != nullptr)
             fillChapterHeader(state.header, demoBook(), one);
-            fillChapterHeader(gone.header, demoBook(), one);
-        }
         if (wholeBook)
             return what == 0 ? jobs->books_delete(recycle) : what == 1 ? jobs->books_restore(restore) : jobs->books_delete_hard(purge);
-        return one != nullptr && (what == 2 ? jobs->chapter_delete(gone) : what == 0 ? jobs->chapter_recycle(state)
+        return one != nullptr && (what == 2 ? purgeChapter(demoBook(), one) : what == 0 ? jobs->chapter_recycle(state)
                                                                                      : tree()->restoreChapter(demoBook(), one));
     };
     trace(m, QStringLiteral("recycles %1, restores it once the other saw it and writes; the other deletes it")
@@ -826,6 +838,13 @@ QString deleteOnlineBeforeItsFeed(Machine (&machines)[2], int here, QRandomGener
     const QJsonObject store = standin().store();
     if (!(wholeBook ? platformBooks(store) : platformChapters(store)).contains(wholeBook ? bookId : chapterId)) {
         trace(m, QStringLiteral("finds it deleted for good by the other's earlier delete"));
+        return QString();
+    }
+    // A restore of it the other machine made offline in an earlier turn
+    // went in that sync after the recycle: it is live again here.
+    const T_Chapter* binned = demoBook() ? demoBook()->findChapterByChapterId(chapterId) : nullptr;
+    if (wholeBook ? model->findRecycledBookByBookId(bookId) == nullptr : binned == nullptr || binned->status != 0) {
+        trace(m, QStringLiteral("finds it restored by the other's earlier restore"));
         return QString();
     }
     if (!change(1))
@@ -1091,6 +1110,31 @@ bool holds(const QString& words, const QString& paragraph)
     return words.contains(QLatin1Char('\n') + paragraph + QLatin1Char('\n'));
 }
 
+// The server ids of the memos, or of the demo book's outline cards, in order.
+QList<int> noteIds(bool memo)
+{
+    QList<int> ids;
+    for (const T_Memo* note : memo ? CPublicManager::instance()->memoList : QList<T_Memo*>())
+        ids << note->memoId;
+    for (const T_Outline* note : !memo && demoBook() ? demoBook()->outline.outlineList : QList<T_Outline*>())
+        ids << note->outlineId;
+    std::sort(ids.begin(), ids.end());
+    ids.removeAll(0);
+    return ids;
+}
+
+// The walk's other books on the platform that have live chapters.
+QList<T_Book*> otherBooksWithChapters()
+{
+    QList<T_Book*> books;
+    for (T_Book* book : CPublicManager::instance()->bookList) {
+        if (book->bookId != kBook && book->bookId > 0
+            && (book->chaptersLoaded || CJobManager::instance()->getChapters(book)) && !book->chapterList.isEmpty())
+            books.append(book);
+    }
+    return books;
+}
+
 // One machine deletes a memo or an outline card; the other writes in it
 // without having seen that (offline, or with its feed failing). Or the
 // machine in use writes in it first and the other, offline or not having
@@ -1104,16 +1148,7 @@ QString noteMeetsADelete(Machine (&machines)[2], int here, QRandomGenerator& ran
     const bool memo = random.bounded(2) == 0;
     const bool deleteFirst = random.bounded(2) == 0;
     const QString cut = random.bounded(2) == 0 ? QStringLiteral("*") : pullPath();
-    QList<int> ids;
-    if (memo) {
-        for (const T_Memo* note : CPublicManager::instance()->memoList)
-            ids << note->memoId;
-    } else if (demoBook() != nullptr) {
-        for (const T_Outline* note : demoBook()->outline.outlineList)
-            ids << note->outlineId;
-    }
-    std::sort(ids.begin(), ids.end());
-    ids.removeAll(0);
+    const QList<int> ids = noteIds(memo);
     if (ids.isEmpty())
         return QString();
     const int id = ids.at(random.bounded(ids.size()));
@@ -1198,13 +1233,7 @@ QString bookWrittenInTheBin(Machine (&machines)[2], int here, QRandomGenerator& 
     Machine& other = machines[1 - here];
     CPublicManager* model = CPublicManager::instance();
     CJobManager* jobs = CJobManager::instance();
-    QList<T_Book*> books;
-    for (T_Book* book : model->bookList) {
-        if (book->bookId != kBook && book->bookId > 0 && (book->chaptersLoaded || jobs->getChapters(book))
-            && !book->chapterList.isEmpty())
-            books.append(book);
-    }
-    T_Book* book = pickOf(random, books);
+    T_Book* book = pickOf(random, otherBooksWithChapters());
     if (book == nullptr)
         return QString();
     const int bookId = book->bookId;
@@ -1277,8 +1306,10 @@ QString bookWrittenInTheBin(Machine (&machines)[2], int here, QRandomGenerator& 
 
 // The author in the chapter bin: Delete or Recover from its menu for the
 // chapter it shows (another one clicked first, now and then), or Delete All
-// or Recover All. A delete takes what the bin showed.
-void useChapterBin(const Machine& m, Widget_RecycleBin& bin, QRandomGenerator& random, QSet<QString>& excused)
+// or Recover All. A delete takes what the bin showed; one kept once for
+// words written elsewhere takes nothing. The server ids of the chapters the
+// bin deleted for good.
+QSet<int> useChapterBin(const Machine& m, Widget_RecycleBin& bin, QRandomGenerator& random, QSet<QString>& excused)
 {
     const T_Book* book = demoBook();
     const int entry = random.bounded(4);
@@ -1287,15 +1318,22 @@ void useChapterBin(const Machine& m, Widget_RecycleBin& bin, QRandomGenerator& r
             bin.onMousePressedByLeftBtn(clicked->localId);
     }
     const T_Chapter* current = bin.currentChapter();
-    if (entry == 0 && current != nullptr)
-        excuse(excused, stored(current->localId));
-    for (const T_Chapter* chapter : entry == 2 && book ? book->recycleChapterList : QList<T_Chapter*>())
-        excuse(excused, stored(chapter->localId));
+    QMap<int, QPair<int, QString>> shown;
+    for (const T_Chapter* chapter : book ? book->recycleChapterList : QList<T_Chapter*>())
+        shown.insert(chapter->localId, qMakePair(chapter->chapterId, stored(chapter->localId)));
     QList<QAction*> entries = bin.menu()->actions();
     entries.erase(std::remove_if(entries.begin(), entries.end(), [](const QAction* a) { return a->isSeparator(); }),
                   entries.end());
     trace(m, QStringLiteral("chooses %1 in the chapter bin").arg(entries.at(entry)->text()), current);
     entries.at(entry)->trigger();
+    QSet<int> deleted;
+    for (auto it = shown.constBegin(); it != shown.constEnd() && (entry == 0 || entry == 2); ++it) {
+        if (demoBook() != nullptr && demoBook()->findChapterByLocalId(it.key()) == nullptr) {
+            excuse(excused, it.value().second);
+            deleted.insert(it.value().first);
+        }
+    }
+    return deleted;
 }
 
 // The chapter bin stays open here on a chapter in it, across a feed that
@@ -1331,16 +1369,31 @@ QString chapterBinAcrossAFeed(Machine (&machines)[2], int here, QRandomGenerator
     if (chapter == nullptr)
         return QString();
     const int chapterId = chapter->chapterId;
-    const int what = random.bounded(3);
+    const int what = random.bounded(4);
     trace(m, QStringLiteral("keeps the chapter bin open on it across a feed; the other %1")
-                 .arg(what == 0 ? "restores it and writes" : what == 1 ? "deletes it for good" : "recycles another"),
+                 .arg(what == 0 ? "restores it and writes" : what == 1 ? "deletes it for good"
+                      : what == 2 ? "recycles another" : "writes in it, not knowing it is recycled"),
           chapter);
     if (!use(other))
         return QStringLiteral("did not settle on %1").arg(other.name);
     T_Book* there = demoBook();
     T_Chapter* theirs = there ? there->findChapterByChapterId(chapterId) : nullptr;
     QString paragraph;
-    if (theirs != nullptr && theirs->status == 0 && what == 0) {
+    if (what == 3) {
+        // The other machine's words reach the platform before it learns of
+        // the recycle: the text goes in as it had the chapter.
+        ++other.counter;
+        paragraph = QStringLiteral("%1的第%2段").arg(other.name).arg(other.counter);
+        const QString before = platformChapters(standin().store()).value(chapterId).section(QLatin1Char('|'), 2);
+        trace(other, QStringLiteral("writes %1 into chapter %2 in the other's bin").arg(paragraph).arg(chapterId));
+        if (platformCall(QStringLiteral("/chapter/editChapter"),
+                         {{QStringLiteral("book_id"), kBook}, {QStringLiteral("chapter_id"), chapterId},
+                          {QStringLiteral("content"), before.isEmpty() ? paragraph : before + QLatin1Char('\n') + paragraph}})
+                .isEmpty())
+            paragraph.clear();
+        else
+            other.paragraphs.insert(paragraph, QStringLiteral("chapter %1 in the bin").arg(chapterId));
+    } else if (theirs != nullptr && theirs->status == 0 && what == 0) {
         ++other.counter;
         if (!tree()->restoreChapter(there, theirs) || !typeInto(other, there, theirs))
             return QStringLiteral("the restore or the words were refused");
@@ -1372,11 +1425,230 @@ QString chapterBinAcrossAFeed(Machine (&machines)[2], int here, QRandomGenerator
     CJobManager::instance()->synNow(false);
     if (!settleClient())
         return QStringLiteral("the feed did not settle");
-    useChapterBin(m, bin, random, excused);
+    const QSet<int> deleted = useChapterBin(m, bin, random, excused);
+    if (what == 3 && !paragraph.isEmpty() && deleted.contains(chapterId))
+        return QStringLiteral("chapter %1, written in elsewhere while in the bin, was deleted for good untold").arg(chapterId);
     if (!settleClient())
         return QStringLiteral("did not settle after the bin");
     if (!paragraph.isEmpty() && !excused.contains(paragraph) && !holds(localWords(), paragraph))
         return QStringLiteral("%1 lost \"%2\"").arg(m.name, paragraph);
+    return QString();
+}
+
+// Whether a pass of the machine in use has ended (its feed included).
+bool passEnded()
+{
+    return CUiManager::instance()->syncRunning() == 0 && !CSynDataManager::instance()->isRunning();
+}
+
+// The machine in use, offline, writes in a chapter of one of the walk's
+// other books, adds a chapter there and writes in it, then recycles the
+// book; the other machine, online, deletes the chapter written in for good.
+// Back online, the words written offline stay (the end checks them). Ends
+// with the machine in use. Empty, or what went wrong.
+QString offlineWorkInABookRecycledWhileDeletedElsewhere(Machine (&machines)[2], int here, QRandomGenerator& random,
+                                                       QSet<QString>& excused)
+{
+    Machine& m = machines[here];
+    Machine& other = machines[1 - here];
+    CPublicManager* model = CPublicManager::instance();
+    CJobManager* jobs = CJobManager::instance();
+    T_Book* book = pickOf(random, otherBooksWithChapters());
+    T_Chapter* chapter = book ? pickOf(random, book->chapterList) : nullptr;
+    if (chapter == nullptr || chapter->chapterId < 1)
+        return QString();
+    const int bookId = book->bookId;
+    const int chapterId = chapter->chapterId;
+    trace(m, QStringLiteral("offline, writes in book %1, adds a chapter with words, recycles the book; the other "
+                            "deletes the chapter written in for good").arg(bookId), chapter);
+    if (!standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1))
+        return QStringLiteral("no fault");
+    ++m.counter;
+    TC_Chapter_Add add(book->localId, book->bookId, chapter->localVolumeId, chapter->volumeId, now(),
+                       chapter->orderNum + 1000, QStringLiteral("%1章%2").arg(m.name).arg(m.counter));
+    if (!typeInto(m, book, chapter) || !jobs->chapter_add(add))
+        return QStringLiteral("the offline words or the new chapter were refused");
+    T_Chapter* added = book->findChapterByLocalId(add.header.localChapterId);
+    ++m.counter;
+    TC_Books_Delete recycle(book->localId, now());
+    if (added == nullptr || !typeInto(m, book, added) || !jobs->books_delete(recycle) || !settleClient()
+        || !standin().clearFaults())
+        return QStringLiteral("the offline work was refused or did not settle");
+    if (!use(other))
+        return QStringLiteral("did not settle on %1").arg(other.name);
+    T_Book* there = model->findBookByBookId(bookId);
+    T_Chapter* theirs = there ? there->findChapterByChapterId(chapterId) : nullptr;
+    if (theirs != nullptr) {
+        trace(other, QStringLiteral("deletes for good"), theirs);
+        excuse(excused, stored(theirs->localId));
+        TC_Chapter_Recycle state;
+        fillChapterHeader(state.header, there, theirs);
+        state.updateTime = now();
+        if ((theirs->status != 0 && !jobs->chapter_recycle(state)) || !purgeChapter(there, theirs) || !settleClient())
+            return QStringLiteral("the delete was refused or did not settle");
+    }
+    return use(m) ? QString() : QStringLiteral("did not settle back online");
+}
+
+// A list of the demo book's chapters or outline cards leaves and its answer
+// is held; the machine in use deletes a chapter in its bin or a card for
+// good, the reply of the delete is cut off, the next pass sends it again
+// and the platform refuses it as gone; then the held list, answered before
+// the delete, arrives. The object stays deleted here. Empty, or what went
+// wrong.
+QString lostDeleteThenAnOlderList(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
+{
+    T_Book* book = demoBook();
+    if (book == nullptr)
+        return QString();
+    const bool outline = random.bounded(2) == 0;
+    QList<int> ids;
+    for (const T_Outline* card : outline ? book->outline.outlineList : QList<T_Outline*>())
+        ids << (card->outlineId > 0 ? card->localId : 0);
+    for (const T_Chapter* chapter : outline ? QList<T_Chapter*>() : book->recycleChapterList)
+        ids << (chapter->chapterId > 0 && !chapter->writtenInBin ? chapter->localId : 0);
+    ids.removeAll(0);
+    if (ids.isEmpty())
+        return QString();
+    const int localId = ids.at(random.bounded(ids.size()));
+    const int serverId = outline ? book->findOutlineByLocalId(localId)->outlineId
+                                 : book->findChapterByLocalId(localId)->chapterId;
+    const QString list = outline ? QStringLiteral("/bookoutline/outlineList") : QStringLiteral("/chapter/chapterList");
+    const QString remove = outline ? QStringLiteral("/bookoutline/delOutline") : QStringLiteral("/chapter/delChapter");
+    trace(m, QStringLiteral("deletes %1 %2 for good, its reply lost; a list answered before comes after the resend")
+                 .arg(outline ? "outline" : "chapter").arg(serverId));
+    const int lists = JobsFixture::requestsTo(list).size();
+    const int deletes = JobsFixture::requestsTo(remove).size();
+    if (!standin().addFault(list, QStringLiteral("ok"), -1, 1) || !standin().addFault(remove, QStringLiteral("truncated"), 0, 1))
+        return QStringLiteral("no fault");
+    auto release = qScopeGuard([]() { standin().releaseHeld(); });
+    if (outline) {
+        TC_BookOutline_List asked;
+        asked.header.bookId = book->bookId;
+        asked.header.localBookId = book->localId;
+        CBookJobManager::instance()->outline_list(asked);
+    } else {
+        TC_Chapter_Menu asked;
+        asked.bookId = asked.header.bookId = book->bookId;
+        asked.header.localBookId = book->localId;
+        CBookJobManager::instance()->chapter_menu(asked);
+    }
+    if (!waitUntil([&]() { return JobsFixture::requestsTo(list).size() > lists; }))
+        return QStringLiteral("the list did not leave");
+    if (outline ? !deleteOutline(m, book, localId, excused)
+                : (excuse(excused, stored(localId)), !purgeChapter(book, book->findChapterByLocalId(localId))))
+        return QStringLiteral("the delete was refused");
+    const QString waiting = QStringLiteral("select count(*) from tb_job where jobType = %1 and %2 = %3")
+                                .arg(outline ? 1024 : 1011).arg(outline ? "ext1" : "localChapterId").arg(localId);
+    const auto deleteWaits = [&waiting]() {
+        QSqlQuery query = CTessaneDb::instance()->newQuery();
+        return !query.exec(waiting) || !query.next() || query.value(0).toInt() > 0;
+    };
+    for (int pass = 0; pass < 4 && deleteWaits(); ++pass) {
+        CJobManager::instance()->synNow(false);
+        if (!waitUntil([&]() { return passEnded() && (!deleteWaits() || JobsFixture::requestsTo(remove).size() > deletes); }))
+            return QStringLiteral("the pass did not end");
+    }
+    if (deleteWaits())
+        return QStringLiteral("the delete stays queued");
+    release.dismiss();
+    if (!standin().releaseHeld() || !settleClient())
+        return QStringLiteral("did not settle after the list");
+    CJobManager::instance()->synNow(false);
+    if (!settleClient())
+        return QStringLiteral("did not settle");
+    const QMap<int, QString> rows = outline ? localOutlines() : localChapters();
+    return rows.contains(serverId) ? QStringLiteral("%1 %2, deleted for good here, came back with a late list")
+                                         .arg(outline ? "outline" : "chapter").arg(serverId)
+                                   : QString();
+}
+
+// The machine in use deletes a memo or an outline card offline; the other
+// writes in it; back online, the feed withdraws the delete and the fetch of
+// the note as the platform holds it fails. The words come back all the
+// same (the end checks them). Ends with the machine in use. Empty, or what
+// went wrong.
+QString failedFetchAfterAWithdrawnNoteDelete(Machine (&machines)[2], int here, QRandomGenerator& random,
+                                             QSet<QString>& excused)
+{
+    Machine& m = machines[here];
+    Machine& other = machines[1 - here];
+    const bool memo = random.bounded(2) == 0;
+    const QList<int> ids = noteIds(memo);
+    if (ids.isEmpty())
+        return QString();
+    const int id = ids.at(random.bounded(ids.size()));
+    trace(m, QStringLiteral("deletes %1 %2 offline; the other writes in it; the fetch after the withdrawal fails")
+                 .arg(memo ? "memo" : "outline").arg(id));
+    const T_Memo* ourMemo = memo ? CPublicManager::instance()->findMemoByMemoId(id) : nullptr;
+    const T_Outline* ourCard = memo ? nullptr : demoBook()->findOutlineByOutlineId(id);
+    if (!standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1)
+        || !(memo ? deleteMemo(m, ourMemo->localId, excused) : deleteOutline(m, demoBook(), ourCard->localId, excused))
+        || !settleClient() || !standin().clearFaults() || !use(other))
+        return QStringLiteral("the delete was refused or did not settle");
+    ++other.counter;
+    const T_Memo* theirMemo = memo ? CPublicManager::instance()->findMemoByMemoId(id) : nullptr;
+    const T_Outline* theirCard = memo || !demoBook() ? nullptr : demoBook()->findOutlineByOutlineId(id);
+    if ((theirMemo && !writeInMemo(other, theirMemo, true, excused))
+        || (theirCard && !writeInOutline(other, demoBook(), theirCard, true, excused)) || !settleClient())
+        return QStringLiteral("the words were refused or did not settle");
+    const int failures = 1 + random.bounded(2);
+    for (const char* path : {"/memo/memoDetail", "/memo/memoList", "/bookoutline/outlineDetail", "/bookoutline/outlineList"}) {
+        if (!standin().addFault(QLatin1String(path), QStringLiteral("http500"), 0, failures))
+            return QStringLiteral("no fault");
+    }
+    if (!use(m) || !standin().clearFaults() || !use(m))
+        return QStringLiteral("did not settle back online");
+    return QString();
+}
+
+// The machine in use writes in a memo or an outline card and the reply is
+// cut off; offline then, it writes in it many times more. Back online, the
+// author's own text is no copy anywhere. Empty, or what went wrong.
+QString lostReplyThenManyOfflineNoteEdits(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
+{
+    const bool memo = random.bounded(2) == 0;
+    const QList<int> ids = noteIds(memo);
+    if (ids.isEmpty())
+        return QString();
+    const int id = ids.at(random.bounded(ids.size()));
+    const int edits = 17 + random.bounded(8);
+    trace(m, QStringLiteral("writes in %1 %2, the reply lost, then %3 times offline").arg(memo ? "memo" : "outline").arg(id).arg(edits));
+    const auto write = [&]() {
+        ++m.counter;
+        if (memo) {
+            const T_Memo* note = CPublicManager::instance()->findMemoByMemoId(id);
+            return note != nullptr && writeInMemo(m, note, true, excused);
+        }
+        const T_Outline* note = demoBook() ? demoBook()->findOutlineByOutlineId(id) : nullptr;
+        return note != nullptr && writeInOutline(m, demoBook(), note, true, excused);
+    };
+    if (!standin().addFault(memo ? QStringLiteral("/memo/editMemo") : QStringLiteral("/bookoutline/editOutline"),
+                            QStringLiteral("truncated"), 0, 1)
+        || !write())
+        return QString();
+    CJobManager::instance()->synNow(false);
+    if (!settleClient() || !standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1))
+        return QStringLiteral("did not settle after the lost reply");
+    for (int i = 0; i < edits; ++i) {
+        if (!write())
+            return QStringLiteral("an offline edit was refused");
+    }
+    if (!settleClient() || !standin().clearFaults() || !use(m))
+        return QStringLiteral("did not settle back online");
+    CJobManager::instance()->synNow(false);
+    if (!settleClient())
+        return QStringLiteral("did not settle");
+    const QString last = memo ? QStringLiteral("%1的便签%2").arg(m.name).arg(m.counter)
+                              : QStringLiteral("%1的大纲%2").arg(m.name).arg(m.counter);
+    const QMap<int, QString> here = memo ? localMemos() : localOutlines();
+    const QMap<int, QString> there = memo ? platformMemos(standin().store()) : platformOutlines(standin().store());
+    const auto copies = [&last](const QMap<int, QString>& notes) {
+        return std::count_if(notes.begin(), notes.end(), [&last](const QString& text) { return text.contains(last); });
+    };
+    if (copies(here) > 1 || copies(there) > 1)
+        return QStringLiteral("the author's own \"%1\" is in %2 notes here, %3 on the platform").arg(last)
+            .arg(copies(here)).arg(copies(there));
     return QString();
 }
 }
@@ -1407,6 +1679,9 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
     QRandomGenerator sameObject(seed ^ 0xc2b2ae35u);
     QRandomGenerator notes(seed ^ 0x27d4eb2fu);
     QRandomGenerator bins(seed ^ 0x165667b1u);
+    // And those where a delete, a lost reply or a failed fetch meets work
+    // on the other machine or a late answer.
+    QRandomGenerator late(seed ^ 0xd3a2646cu);
     Machine machines[2];
     machines[0].name = QStringLiteral("甲");
     machines[1].name = QStringLiteral("乙");
@@ -1465,6 +1740,15 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
         if (turn >= 2 && bins.bounded(6) == 0) {
             const QString failed = chapterBinAcrossAFeed(machines, turn % 2, bins, excused);
             QVERIFY2(failed.isEmpty(), qPrintable(where + QStringLiteral(": ") + failed));
+        }
+        if (turn >= 2 && late.bounded(5) == 0) {
+            const int kind = late.bounded(4);
+            const QString failed =
+                kind == 0   ? offlineWorkInABookRecycledWhileDeletedElsewhere(machines, turn % 2, late, excused)
+                : kind == 1 ? lostDeleteThenAnOlderList(m, late, excused)
+                : kind == 2 ? failedFetchAfterAWithdrawnNoteDelete(machines, turn % 2, late, excused)
+                            : lostReplyThenManyOfflineNoteEdits(m, late, excused);
+            QVERIFY2(failed.isEmpty() && use(m), qPrintable(where + QStringLiteral(": ") + failed));
         }
         // 0: no platform this turn; 1: failures; 2: cut-off replies; 3, 4: fair.
         const int weather = turn >= 2 ? random.bounded(5) : 4;

@@ -637,23 +637,29 @@ void FeedTwoMachinesTest::deleteForGoodWhileTheCreateIsOnItsWay()
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data()
 {
     QTest::addColumn<bool>("outline");
-    QTest::newRow("outline") << true;
-    QTest::newRow("chapter") << false;
+    QTest::addColumn<bool>("replyLost");
+    QTest::newRow("outline") << true << false;
+    QTest::newRow("chapter") << false << false;
+    // The resend is refused: the platform has it no longer.
+    QTest::newRow("outline, its reply lost") << true << true;
+    QTest::newRow("chapter, its reply lost") << false << true;
 }
 
 // A list of the book's outlines or chapters the platform answered before this
 // machine's delete for good of one reached it comes after the delete's reply
-// (a drag's reply, a feed item or a look-up asks for one): the object stays
-// deleted here.
+// (a drag's reply, a feed item or a look-up asks for one), or after the
+// refusal of its resend when that reply was lost: the object stays deleted
+// here, also after another sync.
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate()
 {
     QFETCH(bool, outline);
+    QFETCH(bool, replyLost);
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
     T_Book* book = demoBook();
     QVERIFY(book != nullptr);
     const QString list = outline ? QStringLiteral("/bookoutline/outlineList") : QStringLiteral("/chapter/chapterList");
-    QVERIFY(standin().addFault(list, QStringLiteral("ok"), 5000, 1));
+    QVERIFY(standin().addFault(list, QStringLiteral("ok"), -1, 1));
     if (outline) {
         TC_BookOutline_List asked;
         asked.header.bookId = book->bookId;
@@ -666,16 +672,26 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
         QVERIFY(CBookJobManager::instance()->chapter_menu(asked));
     }
     QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
+    const QString deletePath = outline ? QStringLiteral("/bookoutline/delOutline") : QStringLiteral("/chapter/delChapter");
+    if (replyLost)
+        QVERIFY(standin().addFault(deletePath, QStringLiteral("truncated"), 0, 1));
     const T_Chapter* chapter = book->findChapterByChapterId(9002);
     QVERIFY(outline ? deleteOutlineFromPanel(11001) : chapter != nullptr && deleteChapter(chapter->localId));
-    // The delete waits for the pass's feed, then goes.
+    // The delete waits for the pass's feed, then goes; cut off, it goes again
+    // with the next pass.
     CJobManager::instance()->synNow(false);
-    QTRY_VERIFY_WITH_TIMEOUT(outline ? !platformHasOutline(QStringLiteral("主线"))
-                                     : localCount(QStringLiteral("select count(*) from tb_job")) == 0,
-                             15000);
+    QTRY_VERIFY_WITH_TIMEOUT(JobsFixture::requestsTo(deletePath).size() == 1, 15000);
+    const auto passEnded = []() { return CUiManager::instance()->syncRunning() == 0 && !CSynDataManager::instance()->isRunning(); };
+    QTRY_VERIFY_WITH_TIMEOUT(passEnded(), 15000);
+    QCOMPARE(fixture.jobIds().isEmpty(), !replyLost);
+    if (replyLost)
+        CJobManager::instance()->synNow(false);
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty() && passEnded(), 15000);
+    QVERIFY(standin().releaseHeld() && settleClient());
+    CJobManager::instance()->synNow(false);
     QVERIFY(settleClient());
     QVERIFY(fixture.jobIds().isEmpty());
-    QVERIFY(outline || platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty());
+    QVERIFY(outline ? !platformHasOutline(QStringLiteral("主线")) : platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty());
     QCOMPARE(localCount(outline ? QStringLiteral("select count(*) from tb_outline where outlineId = 11001")
                                 : QStringLiteral("select count(*) from tb_chapter where chapterId = 9002")),
              0);
@@ -1198,6 +1214,11 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         << false << "after its pull" << 1 << false << true;
     QTest::newRow("deleted from a bin left open while a third machine restored and wrote")
         << false << "open bin" << 1 << false << true;
+    // Written by a third machine while in B's bin, which took the words:
+    // B's chapter bin keeps it once, the author told.
+    QTest::newRow("written in the chapter bin here, deleted from it") << false << "written in the bin" << 1 << true << true;
+    QTest::newRow("written in the chapter bin here, all deleted from it")
+        << false << "written in the bin, all" << 1 << true << true;
     QTest::newRow("book, restoring machine first") << true << "offline" << 0 << false << true;
     QTest::newRow("book, restoring machine first, written then recycled again") << true << "offline" << 0 << true
                                                                                  << true;
@@ -1261,17 +1282,19 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         bin->show();
         QVERIFY(bin->currentChapter() != nullptr && bin->currentChapter()->chapterId == 9002);
     }
-    const bool pulled = deleter.endsWith(QLatin1String("pulled first"));
+    const bool inBin = deleter.startsWith(QLatin1String("written in the bin"));
+    const bool pulled = deleter.endsWith(QLatin1String("pulled first")) || inBin;
     const QString inNewChapter = text + QStringLiteral("，在新的一章");
-    // A third machine restores the chapter and writes in it.
+    // A third machine restores the chapter (unless it writes in the bin) and
+    // writes in it.
     const QJsonObject write{{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), 9002},
                             {QStringLiteral("status"), 1}, {QStringLiteral("content"), text}};
-    const auto thirdWrites = [&write]() {
-        return !platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty()
+    const auto thirdWrites = [&write, inBin]() {
+        return (inBin || !platformCall(QStringLiteral("/chapter/recycle"), write).isEmpty())
                && !platformCall(QStringLiteral("/chapter/editChapter"), write).isEmpty();
     };
     const bool afterPull = deleter == QLatin1String("after its pull");
-    if (deleter.startsWith(QLatin1String("third")) || bin) {
+    if (deleter.startsWith(QLatin1String("third")) || bin || inBin) {
         QVERIFY(thirdWrites());
         // A new chapter with words of its own, into the book in the bin too.
         const int added = !pulled ? -1
@@ -1337,7 +1360,21 @@ void FeedTwoMachinesTest::chapterDeletedForGoodWhileRestoredAndWrittenElsewhereK
         QVERIFY(pulled || standin().addFault(pull, QStringLiteral("http500"), 0, -1));
         QVERIFY(machines[1]->restart());
         QVERIFY(settleClient());
-        if (pulled) {
+        if (inBin) {
+            // The chapter bin's Delete, or Delete All which shows no text:
+            // the chapter is kept once, the author told why.
+            QVERIFY2(localTexts().contains(text) && localStatus(9002) == 0, "the chapter in the bin did not take the words");
+            QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+            Widget_RecycleBin chapters;
+            chapters.loadBook(demoBook());
+            chapters.show();
+            QVERIFY(chapters.currentChapter() != nullptr && chapters.currentChapter()->chapterId == 9002);
+            const QString name = chapters.currentChapter()->name;
+            chapters.menu()->actions().at(deleter.endsWith(QLatin1String("all")) ? 3 : 0)->trigger();
+            QCOMPARE(localStatus(9002), 0);
+            QVERIFY(toldAll(told, {CBookJobManager::writtenInBinRefusal(name)}));
+            QVERIFY(chapters.currentChapter() != nullptr && chapters.currentChapter()->chapterId == 9002);
+        } else if (pulled) {
             QVERIFY2(localTexts().contains(text) && localTexts().contains(inNewChapter),
                      "the book in the bin did not take the words");
             // Deleted for good from the book bin, the question answered: the

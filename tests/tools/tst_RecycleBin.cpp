@@ -3,15 +3,20 @@
 
 #include "BooksFixture.h"
 
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
 #include "ui/creation/Widget_RecycleBin.h"
 #include "volume/CBookVolumeController.h"
 
 #include <QLabel>
+#include <QAction>
 #include <QListView>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTextBrowser>
 #include <QTest>
@@ -90,6 +95,7 @@ private slots:
     void recoverWhileTreeShowsAnotherBookKeepsChapterInBin();
     void recoverRestoresTheDeletedVolumeFirst();
     void deleteAllAndRecoverAll();
+    void deleteAllKeepsOnceAndNamesChaptersWrittenInElsewhere();
     void chapterShowsTheDaysLeftOfItsThirty();
     void previewShowsTheTextAsWritten();
 };
@@ -209,6 +215,35 @@ void RecycleBinTest::deleteAllAndRecoverAll()
     QCOMPARE(page(bin), QStringLiteral("page_2"));
     QVERIFY(bin.currentChapter() == nullptr);
     CBookVolumeController::instance()->loadBook(nullptr);
+}
+
+// Two of the chapters took words written on another device while in the bin
+// (as the feed marks them): Delete All, which shows no text, deletes the
+// third, keeps those two once and names them; the next Delete All goes.
+void RecycleBinTest::deleteAllKeepsOnceAndNamesChaptersWrittenInElsewhere()
+{
+    BooksFixture f;
+    QVERIFY(f.up());
+    T_Book* book = bookWithThreeInTheBin(f);
+    QVERIFY(book);
+    const QList<T_Chapter*> written = book->recycleChapterList.mid(1);
+    for (T_Chapter* chapter : written) {
+        QVERIFY(CTessaneDb::instance()->setChapterWrittenInBin(chapter->localId, true));
+        chapter->writtenInBin = true;
+    }
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    Widget_RecycleBin bin;
+    bin.loadBook(book);
+    bin.menu()->actions().at(3)->trigger();
+    QCOMPARE(book->recycleChapterList, written);
+    QCOMPARE(listOf(bin)->model()->rowCount(), 2);
+    QCOMPARE(told.size(), 1);
+    const QString message = told.first().first().toString();
+    QVERIFY2(message.contains(QStringLiteral("《第2章》、《第3章》")) && message.contains(QStringLiteral("再删除一次")),
+             qPrintable(message));
+    bin.menu()->actions().at(3)->trigger();
+    QVERIFY(book->recycleChapterList.isEmpty());
+    QCOMPARE(told.size(), 1);
 }
 
 void RecycleBinTest::chapterShowsTheDaysLeftOfItsThirty()

@@ -134,6 +134,8 @@ void T_Book::setChapterStatus(T_Chapter* chapter, int newStatus)
 {
     if (!chapter)
         return;
+    if (chapter->status != newStatus)
+        chapter->writtenInBin = false;
     chapter->status = newStatus;
     if (newStatus == 0)
         chapter->recycleTime = static_cast<int>(currentServerTime());

@@ -21,6 +21,10 @@ struct T_Chapter
     int createTime = 0;
     int updateTime = 0;
     int recycleTime = 0;
+    // In the recycle bin here, it took words written on another device: the
+    // bin shows them, but a delete for good of everything at once would not.
+    // Gone with any change of status.
+    bool writtenInBin = false;
     int localVolumeId = 0;
     int volumeId = 0;
 

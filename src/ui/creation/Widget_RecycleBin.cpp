@@ -368,11 +368,16 @@ void Widget_RecycleBin::deleteCurrent()
     if (chapter == nullptr)
         return;
     const int localChapterId = chapter->localId;
+    const bool writtenElsewhere = chapter->writtenInBin;
     const T_Chapter* neighbour = neighbourOf(chapter);
     const int neighbourId = neighbour ? neighbour->localId : 0;
     // Deleting can move the writing window on; records are looked up again after it.
-    if (!deleteForGood(localChapterId))
+    if (!deleteForGood(localChapterId)) {
+        // Kept once for the words written in it elsewhere: the reason is shown.
+        if (writtenElsewhere && recycledChapter(localChapterId) != nullptr)
+            m_ui->showError(m_jobs->lastError(), 8000);
         return;
+    }
     clearDetails();
     m_model->removeItem(localChapterId);
     T_Chapter* next = recycledChapter(neighbourId);
@@ -411,13 +416,31 @@ void Widget_RecycleBin::deleteAll()
     clearDetails();
     m_model->clear();
     resetView();
+    // The bin showed none of the texts: chapters written in elsewhere since
+    // they came here are kept once, and named.
+    QStringList kept;
+    QString reason;
     if (book() != nullptr) {
         QList<int> ids;
         for (const T_Chapter* chapter : qAsConst(book()->recycleChapterList))
             ids.append(chapter->localId);
-        for (int localChapterId : qAsConst(ids))
-            deleteForGood(localChapterId);
+        for (int localChapterId : qAsConst(ids)) {
+            const T_Chapter* chapter = recycledChapter(localChapterId);
+            const bool writtenElsewhere = chapter != nullptr && chapter->writtenInBin;
+            const QString name = chapter ? chapter->name : QString();
+            if (!deleteForGood(localChapterId) && writtenElsewhere && recycledChapter(localChapterId) != nullptr) {
+                kept.append(tr("\"%1\"").arg(name));
+                reason = m_jobs->lastError();
+            }
+        }
     }
+    if (kept.size() == 1)
+        m_ui->showError(reason, 8000);
+    else if (kept.size() > 1)
+        m_ui->showError(tr("%1 were written in on another device after they went to the recycle bin; they are "
+                           "kept. Delete them again to delete them for good.")
+                            .arg(kept.join(tr(", "))),
+                        8000);
     // What could not be deleted is listed again.
     if (T_Book* shown = book(); shown != nullptr && !shown->recycleChapterList.isEmpty()) {
         loadBook(shown);
