@@ -17,6 +17,7 @@
 #include "manager/SettingsPreview.h"
 
 #include <QDate>
+#include <QTimer>
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -461,6 +462,11 @@ QString CJobManager::lastDbError() const
     return DbFaultText::cause(m_db->lastFault());
 }
 
+bool CJobManager::lastWriteMetLock() const
+{
+    return m_db->lastFault() == DbFault::Locked;
+}
+
 bool CJobManager::saveUserData()
 {
     if (m_model->userInfo.uid < 1)
@@ -499,16 +505,42 @@ bool CJobManager::author_logout()
     return true;
 }
 
-void CJobManager::moveBookToFront(T_Book* book, bool move)
+bool CJobManager::moveBookToFront(T_Book* book, bool move)
 {
     if (!move || book == nullptr)
-        return;
+        return true;
     const int index = m_model->bookList.indexOf(book);
     if (index < 0)
-        return;
+        return true;
     m_model->bookList.move(index, 0);
     book->updateTime = static_cast<int>(currentServerTime());
-    m_db->touchBook(book->localId);
+    m_booksToTouch.removeAll(book->localId);
+    m_booksToTouch.append(book->localId);
+    return touchBooks();
+}
+
+bool CJobManager::touchBooks()
+{
+    // In the order of the moves: a later book stored before an earlier one
+    // that waited would come back behind it at the next sign-in.
+    while (!m_booksToTouch.isEmpty()) {
+        const int localBookId = m_booksToTouch.first();
+        if (m_db->touchBook(localBookId)) {
+            m_booksToTouch.removeFirst();
+            continue;
+        }
+        if (m_db->lastFault() == DbFault::Locked && !m_db->writesRefused()) {
+            if (!m_touchTimer->isActive())
+                m_touchTimer->start();
+            return true;
+        }
+        m_booksToTouch.removeFirst();
+        m_lastError = lastDbError();
+        qWarning() << "book" << localBookId << "is at the shelf's front, but its time could not be stored:"
+                   << m_db->lastErrorText();
+        return false;
+    }
+    return true;
 }
 
 void CJobManager::updateStatictics(int uid, T_Statistics& s, StatisticsType type)

@@ -5,10 +5,15 @@
 
 #include "AreaMain.h"
 
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
 #include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_Creation_Content.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -19,6 +24,8 @@
 #include <QTest>
 #include <QTextCodec>
 #include <QThread>
+
+#include <algorithm>
 
 namespace {
 
@@ -56,6 +63,8 @@ private slots:
     void textIsCutIntoChaptersAtHeadingLines();
     void quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand();
     void oneImportAtATime();
+    void writesOfTheWindowGoInWhileAnImportWrites_data();
+    void writesOfTheWindowGoInWhileAnImportWrites();
     void chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern_data();
     void chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern();
 };
@@ -319,6 +328,78 @@ void TestBookImport::oneImportAtATime()
     QVERIFY(manager->startImportBook(path));
     QVERIFY(finished.wait(60000));
     QCOMPARE(f.count(QStringLiteral("tb_book")), 2);
+}
+
+void TestBookImport::writesOfTheWindowGoInWhileAnImportWrites_data()
+{
+    QTest::addColumn<int>("write");
+    QTest::newRow("a book opened goes to the shelf's front") << 0;
+    QTest::newRow("a chapter saved on the window's thread") << 1;
+    QTest::newRow("a chapter saved by the writing tick") << 2;
+}
+
+void TestBookImport::writesOfTheWindowGoInWhileAnImportWrites()
+{
+    QFETCH(int, write);
+    ImportFixture f;
+    QVERIFY(f.ready());
+    // The author's book, open in the writing window.
+    CPublicManager* model = CPublicManager::instance();
+    model->userConf.uid = StandinServer::demoUid();
+    CTessaneDb* db = CTessaneDb::instance();
+    QVERIFY(db->exec(QStringLiteral("insert into tb_book(localId,bookName,authorId) values(900,'旧作',%1);"),
+                     {StandinServer::demoUid()}));
+    auto* book = new T_Book(900, QStringLiteral("旧作"));
+    auto* chapter = new T_Chapter;
+    chapter->localBookId = 900;
+    chapter->name = QStringLiteral("第一章");
+    chapter->content = QStringLiteral("开头。");
+    chapter->contentLoaded = true;
+    QVERIFY(db->insertChapterWithContent(chapter));
+    book->chapterList.append(chapter);
+    book->chaptersLoaded = true;
+    model->bookList.append(book);
+    Widget_Creation_Content pane;
+    pane.show();
+    QVERIFY(pane.showChapter(book, chapter, true));
+
+    QVERIFY(f.slowChapterRows(true));
+    CBookJobManager* manager = CBookJobManager::instance();
+    QSignalSpy finished(manager, &CBookJobManager::sig_ImportBookFinished);
+    QVERIFY(manager->startImportBook(f.writeFile(QStringLiteral("长.txt"), chapters(3000).toUtf8())));
+    QTRY_VERIFY_WITH_TIMEOUT(f.firstBook() && f.firstBook()->isImporting, 60000);
+
+    QTest::keyClicks(pane.textEdit(), QStringLiteral("xyz"));
+    const auto inTheFile = [&]() {
+        if (write == 0)
+            return f.rows(QStringLiteral("select updateTime from tb_book where localId = 900")).value(0).value(0).toInt() > 0;
+        return f.rows(QStringLiteral("select count(*) from tb_chapter c join tb_job j on j.localChapterId = c.localId "
+                                     "where c.localId = %1 and c.content like '%xyz%' and j.jobType = 1017")
+                          .arg(chapter->localId))
+                   .value(0).value(0).toInt() == 1;
+    };
+    // The book is moved once and its time stored by the program's own
+    // retries; a save is tried again as the next tick would. None of them
+    // may wait for the import's end.
+    if (write == 0)
+        CJobManager::instance()->moveBookToFront(book, true);
+    const auto stored = [&]() {
+        if (inTheFile() || write == 0)
+            return inTheFile();
+        if (write == 1)
+            pane.saveChapter(true);
+        else if (pane.saveChapterInBackground())
+            db->settleBackgroundStore();
+        return inTheFile();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(stored(), 20000);
+    QCOMPARE(finished.count(), 0);
+    QVERIFY(std::any_of(model->bookList.cbegin(), model->bookList.cend(),
+                        [](const T_Book* shown) { return shown->isImporting; }));
+
+    manager->stopImport();
+    QVERIFY(f.slowChapterRows(false));
+    pane.dropChapter();
 }
 
 void TestBookImport::chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern_data()
