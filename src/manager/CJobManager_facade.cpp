@@ -7,6 +7,7 @@
 #include "common/ServerClock.h"
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTurns.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
@@ -560,14 +561,15 @@ void CJobManager::updateStatictics(int uid, T_Statistics& s, StatisticsType type
         if (s.memoNum == 0)
             return;
     }
-    const QString today = getCurrentDate();
-    if (s.date != today) {
-        s.date = today;
-        m_db->ensureStatisticsRow(uid, today);
+    s.date = getCurrentDate();
+    int jobId = 0;
+    {
+        // The day's row and the pending job together; counters that could
+        // not be stored stay for the next call, so the write waits for
+        // another connection's lock only briefly.
+        const CTessaneDb::BriefWait brief(*m_db);
+        jobId = m_db->recordStatistics(uid, s, type);
     }
-    if (!m_db->updateUserStatistics(uid, s, type))
-        qWarning() << "today's statistics row could not be updated";
-    const int jobId = m_db->mergeStatisticsJob(uid, s);
     if (jobId < 1) {
         qWarning() << "statistics not recorded; the counters stay for the next call";
         return;

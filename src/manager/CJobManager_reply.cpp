@@ -258,20 +258,9 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
                 // between the two would keep an object that has no server
                 // id and that nothing sends again.
                 CTessaneDb::Transaction transaction(*m_db);
-                if (!transaction.began()) {
-                    // Nothing of the reply is taken: its ids stored one by
-                    // one could be half stored. The job stays queued, marked
-                    // as sent, and is looked up before it goes again.
-                    qWarning() << "create job" << identity.jobId
-                               << "answered but the database took no transaction; it stays queued";
-                    if (fromDrain)
-                        m_passFailed = true;
-                    continueAfter(identity, fromDrain, false);
-                    return;
-                }
                 confirmJob(entry, fromDrain);
                 callHandler(identity, body);
-                if (!transaction.commit()) {
+                if (transaction.began() && !transaction.commit()) {
                     qWarning() << "create job" << identity.jobId
                                << "answered but its ids could not be stored; it stays queued";
                     if (fromDrain)

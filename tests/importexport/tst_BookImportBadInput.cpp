@@ -125,8 +125,8 @@ void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile_data(
                                 "the settings page's check before a sign-out"};
     for (int how = 0; how < 4; ++how)
         QTest::newRow(hows[how]) << how << false;
-    // A GB18030 file that turns out broken at its end: read whole, it would
-    // end as no text; the stop is heard while it is decoded.
+    // A GB18030 file with a NUL at its end: decoded whole it would end as no
+    // text (a binary file); the stop is heard while it is decoded.
     for (int how = 0; how < 4; ++how)
         QTest::addRow("%s while a GB18030 file is decoded", hows[how]) << how << true;
 }
@@ -142,7 +142,7 @@ void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile()
     if (decoding) {
         const QString text = chapters(3000) + QStringLiteral("夜色沉沉，远处的灯火一盏接一盏地亮起来。\n").repeated(200000);
         QVERIFY(manager->startImportBook(f.writeFile(
-            QStringLiteral("停.txt"), QTextCodec::codecForName("GB18030")->fromUnicode(text) + "\x81")));
+            QStringLiteral("停.txt"), QTextCodec::codecForName("GB18030")->fromUnicode(text) + QByteArray(1, '\0'))));
     } else {
         // The import is still writing when its author's session ends.
         QVERIFY(f.slowChapterRows(true));
