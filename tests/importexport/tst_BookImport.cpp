@@ -382,7 +382,10 @@ void TestBookImport::writesOfTheWindowGoInWhileTheWriteLockIsTaken()
         QVERIFY(lock.exec(QStringLiteral("BEGIN IMMEDIATE;")));
     }
 
-    QTest::keyClicks(pane.textEdit(), QStringLiteral("xyz"));
+    // The book is only opened: an edit would go to the front with the
+    // tick's save.
+    if (write != 0)
+        QTest::keyClicks(pane.textEdit(), QStringLiteral("xyz"));
     const auto inTheFile = [&]() {
         if (write == 0)
             return f.rows(QStringLiteral("select updateTime from tb_book where localId = 900")).value(0).value(0).toInt() > 0;
