@@ -251,7 +251,6 @@ public:
     // (every other connection leaves that to the worker of checkpointSoon,
     // so that no commit the window waits for does the copy).
     void giveWayToOthers();
-    bool givesWay() const { return m_givesWay; }
     // Whether a connection that does not give way waits for the write lock
     // or writes now.
     static bool othersWaitToWrite();
@@ -282,7 +281,6 @@ public:
     // asked for while it runs go next. Closing the database ends it between
     // two turns; what it had not dropped stays listed for the next sweep.
     void sweepImports(const QList<int>& localBookIds);
-    bool sweepRunning() const;
     // Ends the sweep between two of its turns and waits for it.
     void stopSweep();
 
@@ -441,9 +439,9 @@ public:
     // --- books, volumes and chapters: loading (CTessaneDb_books.cpp) ---
 
     // The sign-in load: replaces both lists with the author's books (status
-    // 1 on the shelf, anything else recycled; none still being imported), each with its volumes, its
-    // chapters without their texts and its outlines. On failure the lists
-    // stay as they were.
+    // 1 on the shelf, anything else recycled; none still being imported),
+    // each with its volumes, its chapters without their texts and its
+    // outlines. On failure the lists stay as they were.
     bool getBooks(int authorId, QList<T_Book*>& bookList, QList<T_Book*>& recycleBookList);
     // Replace the book's volumes / chapters / outlines with the stored ones;
     // on failure the book keeps what it held. Chapters recycled 30 days ago

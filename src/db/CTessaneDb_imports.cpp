@@ -104,11 +104,6 @@ void CTessaneDb::sweepImports(const QList<int>& localBookIds)
         startSweep();
 }
 
-bool CTessaneDb::sweepRunning() const
-{
-    return m_sweep != nullptr;
-}
-
 void CTessaneDb::startSweep()
 {
     const QList<int> ids = m_sweep->pending;

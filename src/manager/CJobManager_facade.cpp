@@ -18,10 +18,10 @@
 #include "manager/SettingsPreview.h"
 
 #include <QDate>
-#include <QTimer>
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
 
 namespace {
 
