@@ -374,6 +374,12 @@ CREATE TABLE IF NOT EXISTS "tb_client_statistics" (
   "uv" TEXT NOT NULL DEFAULT '0,0,0,0,0,0,0,0,0,0,0,0,0'
 );
 
+-- Books an import is still writing, in many transactions: none of their
+-- rows is the author's until the import's last one takes the book off.
+CREATE TABLE IF NOT EXISTS "tb_import" (
+  "localBookId" INTEGER NOT NULL PRIMARY KEY
+);
+
 CREATE INDEX "main"."bookId" ON "tb_book" ("bookId" ASC);
 CREATE INDEX "main"."chapterId" ON "tb_chapter" ("chapterId" ASC);
 CREATE INDEX "main"."getLocalChapter" ON "tb_chapter" ("localId" ASC, "localBookId" ASC);

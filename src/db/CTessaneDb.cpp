@@ -1,6 +1,7 @@
 #include "CTessaneDb.h"
 
 #include "CTessaneDbTransaction.h"
+#include "CTessaneDbTurns.h"
 #include "common/PrivateFiles.h"
 #include "common/Utility.h"
 #include "db/SqlScript.h"
@@ -28,6 +29,7 @@ const char* const kSchemaAdditions[] = {
     "CREATE TABLE IF NOT EXISTS \"tb_client_statistics\" (\"id\" INTEGER PRIMARY KEY "
     "AUTOINCREMENT NOT NULL, \"uid\" INTEGER NOT NULL DEFAULT 0, \"date\" TEXT NOT NULL, "
     "\"uv\" TEXT NOT NULL DEFAULT '0,0,0,0,0,0,0,0,0,0,0,0,0');",
+    "CREATE TABLE IF NOT EXISTS \"tb_import\" (\"localBookId\" INTEGER NOT NULL PRIMARY KEY);",
     "CREATE INDEX IF NOT EXISTS \"main\".\"uidJobId\" ON \"tb_job\" (\"uid\" ASC, \"jobId\" ASC);",
     "CREATE INDEX IF NOT EXISTS \"main\".\"clientStatisticsDay\" ON \"tb_client_statistics\" "
     "(\"uid\" ASC, \"date\" ASC);",
@@ -330,10 +332,13 @@ void CTessaneDb::applyJournalMode()
     // the file; 16 MB holds those of a million-character chapter.
     sqlExec(query, QStringLiteral("PRAGMA cache_size = -16384;"));
     // Commits leave their pages in the log; checkpointSoon copies them back
-    // after the commit. SQLite's own copy, done by the commit that fills the
-    // log past this mark, stays as the bound on the log's size: 16 MB, above
-    // what the save of a million-character chapter writes (about 7 MB).
-    sqlExec(query, QStringLiteral("PRAGMA wal_autocheckpoint = 4096;"));
+    // on a worker after the commit. SQLite's own copy is done by whichever
+    // commit takes the log past its bound, and after a large write of
+    // another connection (an import's) that could be any commit of the
+    // window's, holding it for the copy of the whole log and its sync: no
+    // connection the window waits for makes it. A connection that writes
+    // on a worker alone turns it on (giveWayToOthers).
+    sqlExec(query, QStringLiteral("PRAGMA wal_autocheckpoint = 0;"));
 }
 
 bool CTessaneDb::ensureSchema()
@@ -380,6 +385,7 @@ bool CTessaneDb::isOpen() const
 void CTessaneDb::close()
 {
     stopBackgroundStore();
+    stopSweep();
     settleCheckpoint();
     if (db.isOpen())
         db.close();
@@ -395,8 +401,11 @@ QString CTessaneDb::dbFilePath() const
 bool CTessaneDb::sqlExec(QSqlQuery& query, const QString& statement)
 {
     settleBackgroundStore();
-    if (!statement.isEmpty() && query.exec(statement))
-        return true;
+    if (!statement.isEmpty()) {
+        const WriteClaim claim(*this, statement);
+        if (query.exec(statement))
+            return true;
+    }
     return reportFailure(query, statement);
 }
 
@@ -406,6 +415,7 @@ bool CTessaneDb::sqlExec(QSqlQuery& query, const SqlStatement& statement)
     if (!statement.isEmpty() && query.prepare(statement.text)) {
         for (const QVariant& value : statement.values)
             query.addBindValue(value);
+        const WriteClaim claim(*this, statement.text);
         if (query.exec())
             return true;
     }
@@ -462,6 +472,7 @@ bool CTessaneDb::execBound(QSqlQuery& query, const QString& statement, const QVa
     if (query.prepare(statement)) {
         for (const QVariant& value : values)
             query.addBindValue(value);
+        const WriteClaim claim(*this, statement);
         if (query.exec())
             return true;
     }

@@ -224,7 +224,8 @@ public:
                            int createTime, int* storedRevision = nullptr);
     // A chapter's text save: the row, the book's last-edited chapter and
     // the pending job, in one transaction. The outcome, with the fault of a
-    // failure, goes into save.
+    // failure, goes into save. Waits only briefly for another connection's
+    // write lock (DbFault::Locked): the text waits in the editor instead.
     bool storeChapterText(T_ChapterTextSave& save);
 
     // --- a chapter's save on a worker thread (CTessaneDb_backgroundStore.cpp) ---
@@ -245,8 +246,50 @@ public:
     // takeOutcome (the program's exit) done is not run.
     void stopBackgroundStore(bool takeOutcome = true);
 
-    // The author's oldest pending job; out.jobId 0 when the queue is empty.
-    // False when the queue could not be read.
+    // --- turns at the write lock (CTessaneDb_turns.cpp) ---
+
+    // This connection does a long write on a worker (an import, the sweep
+    // of what a stopped one left): it cuts its work into short transactions
+    // (WriteTurns) and gives way between them whenever another connection
+    // waits to write, and it copies the log back after its own commits
+    // (every other connection leaves that to the worker of checkpointSoon,
+    // so that no commit the window waits for does the copy).
+    void giveWayToOthers();
+    // Whether a connection that does not give way waits for the write lock
+    // or writes now.
+    static bool othersWaitToWrite();
+    // Waits while othersWaitToWrite(), for a second at most; false as soon
+    // as stop says so.
+    static bool waitWhileOthersWrite(const std::function<bool()>& stop);
+    // A scope in which the connection waits only briefly for another
+    // connection's write lock (CTessaneDbTurns.h).
+    class BriefWait;
+
+    // --- books being imported (CTessaneDb_imports.cpp) ---
+
+    // An import writes its book in many transactions; until it is done the
+    // book is listed as being imported, and nothing of it is the author's:
+    // the shelf does not load it and the queue does not hand out its jobs.
+    bool markBookImporting(int localBookId);
+    // The import's last transaction: the book and its jobs become the author's.
+    bool publishImportedBook(int localBookId);
+    // The books still listed (imports that were stopped or failed, or ran
+    // when the program ended); empty when the list cannot be read.
+    QList<int> importsLeftOver();
+    // Deletes a listed book's jobs, chapters, volumes and row, a few rows per
+    // turn, on this connection (one that gives way). A book no longer listed
+    // is left alone. False when it stopped or a write failed; what is left
+    // stays listed.
+    bool dropImportedBook(int localBookId, const std::function<bool()>& stop);
+    // Drops the listed books on a worker with a connection of its own; books
+    // asked for while it runs go next. Closing the database ends it between
+    // two turns; what it had not dropped stays listed for the next sweep.
+    void sweepImports(const QList<int>& localBookIds);
+    // Ends the sweep between two of its turns and waits for it.
+    void stopSweep();
+
+    // The author's oldest pending job, none of a book still being imported;
+    // out.jobId 0 when the queue is empty. False when it could not be read.
     bool getUserJobData(T_JobData& out, int uid);
     // The same among the jobs after afterJobId: a pass over the queue walks
     // on past the jobs it could not finish without ever reading them again.
@@ -368,6 +411,14 @@ private:
     bool m_transactionFailed = false;
     QTimer* m_checkpointTimer = nullptr;
     QThread* m_checkpointer = nullptr;
+    bool m_givesWay = false;
+    int m_briefWaits = 0;
+    // Counts the statement as a connection waiting to write while it runs,
+    // unless it only reads or the connection gives way itself.
+    class WriteClaim;
+    struct Sweep;
+    Sweep* m_sweep = nullptr;
+    void startSweep();
     struct BackgroundStore;
     BackgroundStore* m_store = nullptr;
     // Lists this database for the program's exit, which ends its workers
@@ -394,9 +445,9 @@ public:
     // --- books, volumes and chapters: loading (CTessaneDb_books.cpp) ---
 
     // The sign-in load: replaces both lists with the author's books (status
-    // 1 on the shelf, anything else recycled), each with its volumes, its
-    // chapters without their texts and its outlines. On failure the lists
-    // stay as they were.
+    // 1 on the shelf, anything else recycled; none still being imported),
+    // each with its volumes, its chapters without their texts and its
+    // outlines. On failure the lists stay as they were.
     bool getBooks(int authorId, QList<T_Book*>& bookList, QList<T_Book*>& recycleBookList);
     // Replace the book's volumes / chapters / outlines with the stored ones;
     // on failure the book keeps what it held. Chapters recycled 30 days ago
@@ -423,7 +474,8 @@ public:
     bool updateBookCover(int localBookId, const QString& coverUrl, const QString& localCover);
     bool updateBookLastEditChapter(int localBookId, int localChapterId);
     bool updateBookMoney(int localBookId, double money);
-    // Stamps the book's update time with now (the bookshelf's order).
+    // Stamps the book's update time with now (the bookshelf's order). Waits
+    // only briefly for another connection's write lock (DbFault::Locked).
     bool touchBook(int localBookId);
     // The book of header.localBookId with its chapters and outlines, all or
     // nothing.

@@ -3,6 +3,7 @@
 #include "CTessaneDb.h"
 
 #include "CTessaneDbTransaction.h"
+#include "CTessaneDbTurns.h"
 #include "common/ServerClock.h"
 #include "db/DbRowHelpers.h"
 #include "db/records/T_Book.h"
@@ -91,11 +92,19 @@ bool CTessaneDb::updateBookMoney(int localBookId, double money)
 
 bool CTessaneDb::touchBook(int localBookId)
 {
-    return execRowUpdate(*this,
-                         sqlFormat(QStringLiteral("update tb_book set updateTime = %1 where "
-                                                  "localId = %2;"),
-                                   {now(), localBookId}),
-                         "book", localBookId);
+    // The shelf's order in the model is already the new one; the caller
+    // tries again later rather than holding the window for the lock.
+    const BriefWait brief(*this);
+    QSqlQuery query = newQuery();
+    if (!sqlExec(query, sqlFormat(QStringLiteral("update tb_book set updateTime = %1 where localId = %2;"),
+                                  {now(), localBookId})))
+        return false;
+    if (query.numRowsAffected() > 0)
+        return true;
+    // Not a lock that a later try gets past.
+    adoptFailure(QStringLiteral("book %1 has no row; nothing was written").arg(localBookId), DbFault::Other);
+    qWarning().noquote() << lastError;
+    return false;
 }
 
 bool CTessaneDb::deleteBook(const TC_Books_Delete_Hard& request)

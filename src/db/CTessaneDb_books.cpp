@@ -33,6 +33,7 @@ bool CTessaneDb::getBooks(int authorId, QList<T_Book*>& bookList,
         QStringLiteral("select localId,bookId,bookName,cateId,cateFid,channelType,chapterCount,"
                        "coverUrl,localCover,intro,wordNum,createTime,updateTime,authorId,"
                        "lastEditChapterId,orderType,money,status from tb_book where authorId = %1 "
+                       "and localId not in (select localBookId from tb_import) "
                        "order by updateTime desc;"),
         {authorId});
     if (!sqlExec(query, statement))

@@ -7,6 +7,7 @@
 #include "CTessaneDb.h"
 
 #include "CTessaneDbTransaction.h"
+#include "CTessaneDbTurns.h"
 #include "T_ChapterTextSave.h"
 #include "common/Utility.h"
 #include "remote/T_Http_Custom.h"
@@ -235,6 +236,10 @@ bool CTessaneDb::storeChapterText(T_ChapterTextSave& save)
         qWarning().noquote() << what << ":" << lastError;
         return false;
     };
+    // The text stays in the editor until it is stored, and the next tick
+    // tries again: a save that cannot have the write lock at once (an
+    // import between two turns) does not hold the window for it.
+    const BriefWait brief(*this);
     Transaction transaction(*this);
     if (!transaction.began())
         return failed("chapter save not begun");

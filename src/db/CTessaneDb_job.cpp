@@ -621,8 +621,8 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid)
 {
     out.clear();
     QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where uid = %1 "
-                                                 "order by jobId asc limit 1;"),
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where uid = %1 and localBookId not in "
+                                                 "(select localBookId from tb_import) order by jobId asc limit 1;"),
                                   {uid})))
         return false;
     if (!query.next())
@@ -639,7 +639,8 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid, int afterJobId)
     out.clear();
     QSqlQuery query(db);
     if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where uid = %1 and "
-                                                 "jobId > %2 order by jobId asc limit 1;"),
+                                                 "jobId > %2 and localBookId not in (select localBookId from tb_import) "
+                                                 "order by jobId asc limit 1;"),
                                   {uid, afterJobId})))
         return false;
     if (!query.next())

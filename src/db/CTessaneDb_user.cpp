@@ -264,6 +264,7 @@ bool CTessaneDb::clearUserData()
     const bool ok = exec(QStringLiteral("delete from tb_book;"))
                     && exec(QStringLiteral("delete from tb_chapter;"))
                     && exec(QStringLiteral("delete from tb_job;"))
-                    && exec(QStringLiteral("delete from tb_memo;"));
+                    && exec(QStringLiteral("delete from tb_memo;"))
+                    && exec(QStringLiteral("delete from tb_import;"));
     return ok && transaction.commit();
 }

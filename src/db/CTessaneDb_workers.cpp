@@ -1,7 +1,7 @@
-// The database's worker threads (the copy of the log, a chapter's save) use
-// Qt's SQL globals, which the program's exit tears down, and the singleton
-// database is never deleted. Every database with a worker is listed here, and
-// the exit ends their workers first.
+// The database's worker threads (the copy of the log, a chapter's save, the
+// sweep of a stopped import) use Qt's SQL globals, which the program's exit
+// tears down, and the singleton database is never deleted. Every database
+// with a worker is listed here, and the exit ends their workers first.
 
 #include "CTessaneDb.h"
 
@@ -16,6 +16,7 @@ void endWorkersBeforeExit()
     const QList<CTessaneDb*> databases = withWorkers();
     for (CTessaneDb* db : databases) {
         db->stopBackgroundStore(false);
+        db->stopSweep();
         db->settleCheckpoint();
     }
 }
@@ -39,6 +40,6 @@ void CTessaneDb::workerStarted()
 
 void CTessaneDb::workerEnded()
 {
-    if (m_checkpointer == nullptr && m_store == nullptr)
+    if (m_checkpointer == nullptr && m_store == nullptr && m_sweep == nullptr)
         withWorkers().removeOne(this);
 }

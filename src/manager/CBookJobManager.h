@@ -34,6 +34,7 @@ struct T_Http_S;
 struct T_ImportTarget;
 struct T_Outline;
 struct T_Volume;
+class WriteTurns;
 
 // The one place where books, volumes, chapters and outlines change. Every
 // operation keeps four things in step: the shared model, the tables, the job
@@ -276,24 +277,35 @@ public:
     // ---- text import and export (CBookJobManager_import.cpp, _export.cpp) ----
 
     // The whole import of one text file, on the calling thread (the import
-    // worker), with a database connection of its own. Everything is stored in
-    // one transaction; on success the new book and its add-book request go to
-    // the GUI thread through the two signals below (which then own them).
+    // worker), with a database connection of its own. The book is written in
+    // short transactions that give way to the window's writes, and becomes
+    // the author's with the last one; a book left unfinished (a stop, a
+    // failure) is for sweepImportLeftovers. On success the new book and its
+    // add-book request go to the GUI thread through the two signals below
+    // (which then own them).
     TessaneError books_import(const QString& path, const T_ImportTarget& target);
+    // Deletes, on a worker, what imports that did not finish left; nothing
+    // while an import runs.
+    void sweepImportLeftovers();
     // Cuts the text (cleaned beforehand with htmlToPlainText) at the pattern's
     // matches: one title and one section text per match. The text before the first
-    // match goes to leading when given.
+    // match goes to leading when given. stopped, when given, is asked every
+    // few hundred matches; once it says so the lists are left unfinished.
     static void splitImportText(QStringList& titles, QStringList& contents, QString& text,
-                                const QString& pattern, QString* leading = nullptr);
-    static void htmlToPlainText(QString& text);
+                                const QString& pattern, QString* leading = nullptr,
+                                const std::function<bool()>& stopped = {});
+    // The same way, once it says so the text is left half cleaned.
+    static void htmlToPlainText(QString& text, const std::function<bool()>& stopped = {});
     // Stores the chapters and their batch jobs (20 chapters per job) on the
     // given connection and appends them to the book; false at the first
     // failed write. batches receives the number of jobs recorded; progress
     // hears (chapters stored, chapters in all) before the first and after
     // every full batch, and stops the saving (false) by returning false.
+    // With turns, a turn may end and the next begin after every row.
     static bool saveImportChapters(CTessaneDb& db, T_Book* book, int createTime,
                                    QList<T_Chapter*>& chapters, int* batches = nullptr,
-                                   const std::function<bool(int, int)>& progress = {});
+                                   const std::function<bool(int, int)>& progress = {},
+                                   WriteTurns* turns = nullptr);
     // The heading patterns of the catalogue ("volume regexp", "chapter
     // regexp"); the built-in ones when the catalogue has none or a broken one.
     static QString volumePattern();

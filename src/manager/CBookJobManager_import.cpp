@@ -4,7 +4,7 @@
 #include "common/Utility.h"
 #include "common/WorkerThreads.h"
 #include "db/CTessaneDb.h"
-#include "db/CTessaneDbTransaction.h"
+#include "db/CTessaneDbTurns.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
 #include "manager/CThreadImportBook.h"
@@ -29,6 +29,8 @@ namespace {
 
 // Chapters that travel to the platform in one batch job.
 const int kBatchSize = 20;
+// Matches of a heading or web-remnant pattern between two looks at a stop.
+const int kMatchesPerLook = 256;
 // A novel of this size is far beyond any real one; reading a larger file
 // would only exhaust the memory.
 const qint64 kMaxImportBytes = 256LL * 1024 * 1024;
@@ -106,12 +108,13 @@ struct ImportVolume
 // Cuts one section into chapters and returns the number of headings. Text
 // before the first chapter heading is kept as a chapter of its own so that
 // nothing of the file is dropped.
-int collectChapters(ImportVolume& volume, QString& text, const QString& pattern)
+int collectChapters(ImportVolume& volume, QString& text, const QString& pattern,
+                    const std::function<bool()>& stopped)
 {
     QStringList titles;
     QStringList texts;
     QString leading;
-    CBookJobManager::splitImportText(titles, texts, text, pattern, &leading);
+    CBookJobManager::splitImportText(titles, texts, text, pattern, &leading, stopped);
     if (!isBlank(leading)) {
         volume.chapterTitles.append(
             QCoreApplication::translate("CBookJobManager", "Preface"));
@@ -217,6 +220,7 @@ bool CBookJobManager::startImportBook(const QString& path)
             ui->setBookImporting(false);
             m_lastError = importErrorText(result);
             ui->showError(m_lastError, 3000);
+            sweepImportLeftovers();
         }
         emit sig_ImportBookFinished(result);
     });
@@ -229,17 +233,27 @@ void CBookJobManager::stopImport()
 {
     if (CThreadImportBook* thread = m_import) {
         m_import = nullptr;
-        // The worker looks at the request between chapters: the wait is short,
-        // and its transaction is rolled back when it returns.
+        // The worker looks at the request between chapters and every
+        // megabyte it decodes: the wait is short. Its open turn is rolled
+        // back when it returns; what its earlier turns wrote is not the
+        // author's and is swept away on a worker.
         thread->requestInterruption();
         thread->wait();
         qInfo() << "import of" << thread->target().uid << "stopped with" << thread->result();
+        sweepImportLeftovers();
         emit sig_ImportBookFinished(thread->result());
     }
     // Its tile goes; the next author may import. A book it stored before the
     // stop stays its author's and comes back with their next sign-in.
     dropImportPlaceholder();
     m_ui->setBookImporting(false);
+}
+
+void CBookJobManager::sweepImportLeftovers()
+{
+    // An import still running owns the one book it lists.
+    if (m_import == nullptr)
+        m_db->sweepImports(m_db->importsLeftOver());
 }
 
 TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTarget& target)
@@ -269,16 +283,20 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
     }
     file.close();
 
+    const auto stopped = [&target]() { return target.stopRequested && target.stopRequested(); };
+    if (stopped())
+        return TessaneImportStopped;
+    // A stop is looked at while the text is decoded and cut, a megabyte or
+    // a few hundred headings at a time: a quit never waits for a whole file.
     QString text;
     ImportEncoding encoding = ImportEncoding::None;
-    if (!decodeImportText(bytes, text, &encoding) || text.isEmpty()) {
+    if (!decodeImportText(bytes, text, &encoding, stopped) || text.isEmpty()) {
+        if (stopped())
+            return TessaneImportStopped;
         qWarning() << "import book: no text in" << path;
         return TessaneImportNoText;
     }
     const int t = target.startTime;
-    const auto stopped = [&target]() { return target.stopRequested && target.stopRequested(); };
-    if (stopped())
-        return TessaneImportStopped;
 
     // Cut the whole text before anything is stored: a file that is no book
     // leaves nothing behind.
@@ -290,13 +308,19 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
     QString leading;
     // Cleaned once for the whole file: a second cleaning of a section would
     // read the "&lt;" that an escaped "&amp;lt;" left as an entity again.
-    htmlToPlainText(text);
-    splitImportText(volumeTitles, volumeTexts, text, volumePattern(), &leading);
+    htmlToPlainText(text, stopped);
+    if (stopped())
+        return TessaneImportStopped;
+    splitImportText(volumeTitles, volumeTexts, text, volumePattern(), &leading, stopped);
+    if (stopped())
+        return TessaneImportStopped;
     qDebug() << "import book volumes:" << volumeTitles;
     if (volumeTitles.isEmpty()) {
         ImportVolume volume;
         volume.title = firstVolume;
-        if (collectChapters(volume, text, chapterRe) == 0) {
+        if (collectChapters(volume, text, chapterRe, stopped) == 0) {
+            if (stopped())
+                return TessaneImportStopped;
             // No heading at all: the whole text is one chapter, as the
             // import rules tell the author.
             if (isBlank(text)) {
@@ -311,7 +335,7 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
         if (!isBlank(leading)) {
             ImportVolume volume;
             volume.title = firstVolume;
-            collectChapters(volume, leading, chapterRe);
+            collectChapters(volume, leading, chapterRe, stopped);
             plan.append(volume);
         }
         const int n = qMin(volumeTitles.size(), volumeTexts.size());
@@ -325,7 +349,7 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
                 plan.append(volume);
             }
             QString section = volumeTexts.at(i);
-            collectChapters(plan.last(), section, chapterRe);
+            collectChapters(plan.last(), section, chapterRe, stopped);
         }
     }
     text.clear();
@@ -338,8 +362,15 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
         return TessaneImportNotStored;
     }
     db.setCurrentUid(target.uid);
-    CTessaneDb::Transaction transaction(db);
-    if (!transaction.began()) {
+    // Written in turns of a few milliseconds that give way to the window's
+    // writes. The book is listed as being imported from the first turn to
+    // the last, so until it is done nothing of it is the author's; what a
+    // stop or a failure leaves listed is swept away afterwards.
+    db.giveWayToOthers();
+    WriteTurns turns(db, stopped);
+    if (!turns.begin()) {
+        if (stopped())
+            return TessaneImportStopped;
         qWarning() << "import book failed === the database is busy" << db.lastErrorText();
         return TessaneImportNotStored;
     }
@@ -347,7 +378,8 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
     auto request = std::make_unique<TC_Books_AddBook>(bookName, t, t, QString());
     request->import = true;
     request->header.uid = target.uid;
-    if (!db.insertBook(*request) || !db.addJob(request->header, bookName, t, 0)) {
+    if (!db.insertBook(*request) || !db.markBookImporting(request->header.localBookId)
+        || !db.addJob(request->header, bookName, t, 0)) {
         qWarning() << "import book failed === " << db.lastErrorText();
         return TessaneImportNotStored;
     }
@@ -379,9 +411,11 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
         TC_Volume_Add volumeAdd(book->localId, 0, -1, order, t, planned.title, 1);
         volumeAdd.header.uid = target.uid;
         if (!db.insertVolume(volumeAdd)
-            || !db.addJob(volumeAdd.header, planned.title, volumeAdd.updateTime, order)) {
-            qWarning() << "import book failed === volume not stored" << db.lastErrorText();
+            || !db.addJob(volumeAdd.header, planned.title, volumeAdd.updateTime, order) || !turns.next()) {
             releaseChapters();
+            if (stopped())
+                return TessaneImportStopped;
+            qWarning() << "import book failed === volume not stored" << db.lastErrorText();
             return TessaneImportNotStored;
         }
         auto* volume = new T_Volume;
@@ -424,15 +458,18 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
                                            [this, uid, bookId, name, &stopped](int done, int total) {
                                                emit sig_ImportBookProgress(uid, bookId, name, done, total);
                                                return !stopped();
-                                           });
+                                           },
+                                           &turns);
     // The chapters that reached the book belong to it now.
     for (T_Chapter* chapter : qAsConst(book->chapterList))
         chapters.removeOne(chapter);
     releaseChapters();
-    // Stopped: the transaction goes unfinished and rolls back.
+    // Stopped: the open turn is rolled back; the book stays listed.
     if (stopped())
         return TessaneImportStopped;
-    if (!stored || !transaction.commit()) {
+    if (!stored || !db.publishImportedBook(bookId) || !turns.finish()) {
+        if (stopped())
+            return TessaneImportStopped;
         qWarning() << "import book failed === chapters not stored" << db.lastErrorText();
         return TessaneImportNotStored;
     }
@@ -450,7 +487,7 @@ TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTa
 
 bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int createTime,
                                          QList<T_Chapter*>& chapters, int* batches,
-                                         const std::function<bool(int, int)>& progress)
+                                         const std::function<bool(int, int)>& progress, WriteTurns* turns)
 {
     if (batches)
         *batches = 0;
@@ -475,7 +512,7 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
     if (progress && !progress(0, total))
         return false;
     for (T_Chapter* chapter : qAsConst(chapters)) {
-        if (!db.insertChapterWithContent(chapter))
+        if (!db.insertChapterWithContent(chapter) || (turns && !turns->next()))
             return false;
         book->chapterList.append(chapter);
         QJsonObject item;
@@ -489,7 +526,7 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
         batch.append(item);
         ++done;
         if (batch.size() == kBatchSize) {
-            if (!recordBatch())
+            if (!recordBatch() || (turns && !turns->next()))
                 return false;
             if (progress && !progress(done, total))
                 return false;
@@ -502,7 +539,8 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
 }
 
 void CBookJobManager::splitImportText(QStringList& titles, QStringList& contents, QString& text,
-                                      const QString& pattern, QString* leading)
+                                      const QString& pattern, QString* leading,
+                                      const std::function<bool()>& stopped)
 {
     titles.clear();
     contents.clear();
@@ -520,6 +558,8 @@ void CBookJobManager::splitImportText(QStringList& titles, QStringList& contents
     QList<int> ends;
     QRegularExpressionMatchIterator it = re.globalMatch(text);
     while (it.hasNext()) {
+        if (starts.size() % kMatchesPerLook == 0 && stopped && stopped())
+            return;
         const QRegularExpressionMatch match = it.next();
         // An empty match is no heading; the iterator moves on by itself.
         if (match.capturedLength() == 0)
@@ -531,6 +571,8 @@ void CBookJobManager::splitImportText(QStringList& titles, QStringList& contents
         ends.append(match.capturedEnd());
     }
     for (int i = 0; i < starts.size(); ++i) {
+        if (i % kMatchesPerLook == 0 && stopped && stopped())
+            return;
         const int end = i + 1 < starts.size() ? starts.at(i + 1) : text.size();
         contents.append(text.mid(ends.at(i), end - ends.at(i)));
     }
@@ -538,8 +580,9 @@ void CBookJobManager::splitImportText(QStringList& titles, QStringList& contents
         *leading = starts.isEmpty() ? text : text.left(starts.first());
 }
 
-void CBookJobManager::htmlToPlainText(QString& text)
+void CBookJobManager::htmlToPlainText(QString& text, const std::function<bool()>& stopped)
 {
+    const auto stop = [&stopped]() { return stopped && stopped(); };
     // A space entity and two-digit numeric ones are dropped; "&nbsp" and "&lt"
     // / "&gt" also come without their semicolon in pasted web text.
     const QRegularExpression entity(QStringLiteral("&(?:(nbsp|lt|gt);?|(amp|quot);|#[0-9][0-9];)"));
@@ -554,21 +597,46 @@ void CBookJobManager::htmlToPlainText(QString& text)
         "layer|name|xml|userprofile|table|tbody|thead|tfoot|th|tr|td|i|b|u|strong|img|p|br|div|"
         "em|ul|ol|li|dl|dd|dt|a|font|span|embed|hr|blockquote|h1|h2|h3|h4|h5|h6|sub|sup|"
         "strike)(?:(?=[^<>]*=)(?:\\s++%1)++)?\\s*+/?>").arg(attribute));
+    // Each step is one pass over the text; a stop is looked at between them
+    // and every few thousand matches.
     text.remove(QLatin1Char('\t'));
+    if (stop())
+        return;
     // A carriage return ends a line (old Mac files) rather than vanishing and
     // gluing two lines together.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (stop())
+        return;
     // Tags go before entities are read, so that an escaped "&lt;p&gt;" the
     // author wrote stays in the text as "<p>".
-    text.remove(tag);
+    QString untagged;
+    int from = 0;
+    int matches = 0;
+    QRegularExpressionMatchIterator tags = tag.globalMatch(text);
+    while (tags.hasNext()) {
+        if (++matches % kMatchesPerLook == 0 && stop())
+            return;
+        const QRegularExpressionMatch m = tags.next();
+        untagged += text.midRef(from, m.capturedStart() - from);
+        from = m.capturedEnd();
+    }
+    if (from > 0) {
+        untagged += text.midRef(from);
+        text.swap(untagged);
+    }
+    untagged = QString();
+    if (stop())
+        return;
     // One pass over whole entities, semicolon included: "&amp;lt;" gives the
     // four characters "&lt;", and no semicolon is left behind an entity.
     QString plain;
     plain.reserve(text.size());
-    int from = 0;
+    from = 0;
     QRegularExpressionMatchIterator it = entity.globalMatch(text);
     while (it.hasNext()) {
+        if (++matches % kMatchesPerLook == 0 && stop())
+            return;
         const QRegularExpressionMatch m = it.next();
         plain += text.midRef(from, m.capturedStart() - from);
         const QStringRef name = m.capturedLength(1) ? m.capturedRef(1) : m.capturedRef(2);

@@ -39,6 +39,10 @@ CJobManager::CJobManager(QObject* parent)
     m_flushTimer = new QTimer(this);
     m_flushTimer->setSingleShot(true);
     connect(m_flushTimer, &QTimer::timeout, this, [this]() { flushConfirmed(); });
+    m_touchTimer = new QTimer(this);
+    m_touchTimer->setSingleShot(true);
+    m_touchTimer->setInterval(250);
+    connect(m_touchTimer, &QTimer::timeout, this, [this]() { touchBooks(); });
     connect(m_apiClient, &CHttpBase::sigGetAsynData, this, &CJobManager::onGetAsynData);
     connect(m_bookJobs, &CBookJobManager::sig_versionsReplaced, this, &CJobManager::chapterVersionsChanged);
     // Whatever signs the user out of the interface ends the session's drain.
@@ -79,6 +83,9 @@ bool CJobManager::init(const QString& dbFile, const QString& programDbDir)
     }
     initNumeralTables();
     CSystemManager::clearUpdateFolder();
+    // Imports the last run did not finish (a quit, a crash) left rows that
+    // are nobody's.
+    m_bookJobs->sweepImportLeftovers();
 
     T_SysInfo sysInfo;
     if (!m_db->getSysData(m_model->userInfo, m_model->synData, sysInfo)) {
@@ -183,6 +190,10 @@ void CJobManager::close()
     m_storeStopped = false;
     m_autoSynTimer->stop();
     flushConfirmed();
+    // A last try; the ids mean nothing to the next database.
+    touchBooks();
+    m_booksToTouch.clear();
+    m_touchTimer->stop();
     endSession();
     m_inFlight.clear();
     m_ui->setSignInState(0);

@@ -198,6 +198,10 @@ public:
     bool storedSystemConf(int uid, T_SystemConf& conf);
     // Why the database refused the last statement, in the author's words.
     QString lastDbError() const;
+    // The last failed write only found the write lock taken (by another
+    // connection of this program, or another program) for longer than it
+    // waits: trying again later may well succeed.
+    bool lastWriteMetLock() const;
     // Writes the signed-in user's settings and record back.
     bool saveUserData();
 
@@ -206,7 +210,11 @@ public:
     // defaults. False, with the reason shown and nothing changed, when the
     // database would not forget the user.
     bool author_logout();
-    void moveBookToFront(T_Book* book, bool move);
+    // Puts the book at the shelf's front and stores its time (the shelf's
+    // order). A store the write lock holds up (an import between turns) is
+    // tried again shortly, in the order of the moves, and never holds the
+    // window; false only when the database refused it.
+    bool moveBookToFront(T_Book* book, bool move);
     // Adds grown counters to today's row and the pending upload job, and
     // sends what it can at once; what was handed on is reset in s.
     void updateStatictics(int uid, T_Statistics& s, StatisticsType type);
@@ -341,6 +349,10 @@ private:
     // sent once more, so the drain does not pay a disk sync per reply.
     QHash<int, int> m_confirmed;
     QTimer* m_flushTimer = nullptr;
+    // Books moved to the front whose time waits to be stored, oldest first.
+    QList<int> m_booksToTouch;
+    QTimer* m_touchTimer = nullptr;
+    bool touchBooks();
     static constexpr int kConfirmBatch = 64;
     static constexpr int kConfirmDelayMs = 500;
 };

@@ -7,6 +7,7 @@
 #include "common/ServerClock.h"
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTurns.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
@@ -20,6 +21,7 @@
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
 
 namespace {
 
@@ -462,6 +464,11 @@ QString CJobManager::lastDbError() const
     return DbFaultText::cause(m_db->lastFault());
 }
 
+bool CJobManager::lastWriteMetLock() const
+{
+    return m_db->lastFault() == DbFault::Locked;
+}
+
 bool CJobManager::saveUserData()
 {
     if (m_model->userInfo.uid < 1)
@@ -500,16 +507,42 @@ bool CJobManager::author_logout()
     return true;
 }
 
-void CJobManager::moveBookToFront(T_Book* book, bool move)
+bool CJobManager::moveBookToFront(T_Book* book, bool move)
 {
     if (!move || book == nullptr)
-        return;
+        return true;
     const int index = m_model->bookList.indexOf(book);
     if (index < 0)
-        return;
+        return true;
     m_model->bookList.move(index, 0);
     book->updateTime = static_cast<int>(currentServerTime());
-    m_db->touchBook(book->localId);
+    m_booksToTouch.removeAll(book->localId);
+    m_booksToTouch.append(book->localId);
+    return touchBooks();
+}
+
+bool CJobManager::touchBooks()
+{
+    // In the order of the moves: a later book stored before an earlier one
+    // that waited would come back behind it at the next sign-in.
+    while (!m_booksToTouch.isEmpty()) {
+        const int localBookId = m_booksToTouch.first();
+        if (m_db->touchBook(localBookId)) {
+            m_booksToTouch.removeFirst();
+            continue;
+        }
+        if (m_db->lastFault() == DbFault::Locked && !m_db->writesRefused()) {
+            if (!m_touchTimer->isActive())
+                m_touchTimer->start();
+            return true;
+        }
+        m_booksToTouch.removeFirst();
+        m_lastError = lastDbError();
+        qWarning() << "book" << localBookId << "is at the shelf's front, but its time could not be stored:"
+                   << m_db->lastErrorText();
+        return false;
+    }
+    return true;
 }
 
 void CJobManager::updateStatictics(int uid, T_Statistics& s, StatisticsType type)
@@ -529,14 +562,15 @@ void CJobManager::updateStatictics(int uid, T_Statistics& s, StatisticsType type
         if (s.memoNum == 0)
             return;
     }
-    const QString today = getCurrentDate();
-    if (s.date != today) {
-        s.date = today;
-        m_db->ensureStatisticsRow(uid, today);
+    s.date = getCurrentDate();
+    int jobId = 0;
+    {
+        // The day's row and the pending job together; counters that could
+        // not be stored stay for the next call, so the write waits for
+        // another connection's lock only briefly.
+        const CTessaneDb::BriefWait brief(*m_db);
+        jobId = m_db->recordStatistics(uid, s, type);
     }
-    if (!m_db->updateUserStatistics(uid, s, type))
-        qWarning() << "today's statistics row could not be updated";
-    const int jobId = m_db->mergeStatisticsJob(uid, s);
     if (jobId < 1) {
         qWarning() << "statistics not recorded; the counters stay for the next call";
         return;

@@ -20,7 +20,8 @@ struct T_ImportTarget
 };
 
 // Runs one text import (CBookJobManager::books_import) and ends; an
-// interruption request before the commit stops it with nothing stored.
+// interruption request before its last turn stops it with nothing stored
+// for the author.
 class CThreadImportBook : public QThread
 {
     Q_OBJECT

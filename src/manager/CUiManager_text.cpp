@@ -70,7 +70,10 @@ bool CUiManager::backupsDb()
         // The database runs in WAL mode: committed pages may still sit in the
         // -wal file, which a copy of the main file alone would miss. A copy
         // of the log still under way would go on writing the file while it
-        // is copied.
+        // is copied. The sweep of a stopped import would write on in turns
+        // and keep the log from being emptied; what it leaves is swept at
+        // the next start.
+        db->stopSweep();
         db->settleCheckpoint();
         QSqlQuery checkpoint = db->newQuery();
         if (!checkpoint.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE);")))

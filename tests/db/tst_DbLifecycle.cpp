@@ -95,6 +95,35 @@ private slots:
         QCOMPARE(rowsInTheFileAlone(), 0);
     }
 
+    // Another connection's large write (an import's) fills the log past
+    // SQLite's bound; the next commit of the window's connection leaves the
+    // copy to the worker instead of making it, with its sync, itself.
+    void aCommitAfterAnotherConnectionsLargeWriteLeavesTheCopyToTheWorker()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        {
+            QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("writer"));
+            other.setDatabaseName(f.dbFile());
+            QVERIFY(other.open());
+            QSqlQuery query(other);
+            for (const char* statement : {"PRAGMA wal_autocheckpoint = 0;", "BEGIN IMMEDIATE;",
+                                          "insert into tb_chapter(localBookId,bookId,content) select 1, 0, hex(randomblob(5000)) "
+                                          "from (with recursive n(x) as (select 1 union all select x + 1 from n "
+                                          "where x < 2500) select x from n);",
+                                          "COMMIT;"})
+                QVERIFY2(query.exec(QString::fromLatin1(statement)), statement);
+            other.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("writer"));
+        f.db()->settleCheckpoint();
+        const qint64 before = QFileInfo(f.dbFile()).size();
+        QVERIFY(QFileInfo(f.dbFile() + QStringLiteral("-wal")).size() > 16 * 1024 * 1024);
+        QVERIFY(f.exec(QStringLiteral("insert into tb_book(authorId,bookName) values(1,'b')")));
+        QCOMPARE(QFileInfo(f.dbFile()).size(), before);
+        QTRY_VERIFY(QFileInfo(f.dbFile()).size() > before + 16 * 1024 * 1024);
+    }
+
     void markerReplacesTheDatabase()
     {
         DbFixture f;

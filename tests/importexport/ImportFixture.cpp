@@ -61,6 +61,15 @@ int ImportFixture::import(const QString& path)
     return finished.first().first().toInt();
 }
 
+bool ImportFixture::slowChapterRows(bool slow)
+{
+    QSqlQuery query(QSqlDatabase::database());
+    return query.exec(slow ? QStringLiteral("create trigger slow_chapter before insert on tb_chapter begin "
+                                            "select count(*) from (with recursive n(x) as (select 1 union all "
+                                            "select x + 1 from n where x < 15000) select x from n); end;")
+                           : QStringLiteral("drop trigger slow_chapter;"));
+}
+
 QList<QVariantList> ImportFixture::rows(const QString& sql)
 {
     QList<QVariantList> out;

@@ -28,6 +28,10 @@ public:
     int import(const QString& path);
 
     QString dir() const { return m_dir.path(); }
+    // Makes every chapter row take some milliseconds, as on a slow disk, so
+    // that an import of a few thousand chapters is still writing while the
+    // test acts; false takes that back.
+    static bool slowChapterRows(bool slow);
     // Every row of a query on the GUI thread's connection, columns in order.
     static QList<QVariantList> rows(const QString& sql);
     static int count(const QString& table);

@@ -5,16 +5,23 @@
 
 #include "AreaMain.h"
 
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_Chapter.h"
 #include "manager/CBookJobManager.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Widget_Creation_Content.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSet>
 #include <QTest>
 #include <QTextCodec>
@@ -56,6 +63,8 @@ private slots:
     void textIsCutIntoChaptersAtHeadingLines();
     void quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand();
     void oneImportAtATime();
+    void writesOfTheWindowGoInWhileTheWriteLockIsTaken_data();
+    void writesOfTheWindowGoInWhileTheWriteLockIsTaken();
     void chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern_data();
     void chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern();
 };
@@ -319,6 +328,115 @@ void TestBookImport::oneImportAtATime()
     QVERIFY(manager->startImportBook(path));
     QVERIFY(finished.wait(60000));
     QCOMPARE(f.count(QStringLiteral("tb_book")), 2);
+}
+
+void TestBookImport::writesOfTheWindowGoInWhileTheWriteLockIsTaken_data()
+{
+    QTest::addColumn<int>("write");
+    QTest::addColumn<bool>("import");
+    const char* const writes[] = {"a book opened goes to the shelf's front", "a chapter saved on the window's thread",
+                                  "a chapter saved by the writing tick"};
+    for (int write = 0; write < 3; ++write)
+        QTest::addRow("%s while an import writes", writes[write]) << write << true;
+    for (int write = 0; write < 3; ++write)
+        QTest::addRow("%s while another program holds the write lock", writes[write]) << write << false;
+}
+
+void TestBookImport::writesOfTheWindowGoInWhileTheWriteLockIsTaken()
+{
+    QFETCH(int, write);
+    QFETCH(bool, import);
+    ImportFixture f;
+    QVERIFY(f.ready());
+    // The author's book, open in the writing window.
+    CPublicManager* model = CPublicManager::instance();
+    model->userConf.uid = StandinServer::demoUid();
+    CTessaneDb* db = CTessaneDb::instance();
+    QVERIFY(db->exec(QStringLiteral("insert into tb_book(localId,bookName,authorId) values(900,'旧作',%1);"),
+                     {StandinServer::demoUid()}));
+    auto* book = new T_Book(900, QStringLiteral("旧作"));
+    auto* chapter = new T_Chapter;
+    chapter->localBookId = 900;
+    chapter->name = QStringLiteral("第一章");
+    chapter->content = QStringLiteral("开头。");
+    chapter->contentLoaded = true;
+    QVERIFY(db->insertChapterWithContent(chapter));
+    book->chapterList.append(chapter);
+    book->chaptersLoaded = true;
+    model->bookList.append(book);
+    Widget_Creation_Content pane;
+    pane.show();
+    QVERIFY(pane.showChapter(book, chapter, true));
+
+    QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other program"));
+    QSqlQuery lock;
+    if (import) {
+        QVERIFY(f.slowChapterRows(true));
+        QVERIFY(CBookJobManager::instance()->startImportBook(
+            f.writeFile(QStringLiteral("长.txt"), chapters(3000).toUtf8())));
+        QTRY_VERIFY_WITH_TIMEOUT(f.firstBook() && f.firstBook()->isImporting, 60000);
+    } else {
+        other.setDatabaseName(db->dbFilePath());
+        QVERIFY(other.open());
+        lock = QSqlQuery(other);
+        QVERIFY(lock.exec(QStringLiteral("BEGIN IMMEDIATE;")));
+    }
+
+    // The book is only opened: an edit would go to the front with the
+    // tick's save.
+    if (write != 0)
+        QTest::keyClicks(pane.textEdit(), QStringLiteral("xyz"));
+    const auto inTheFile = [&]() {
+        if (write == 0)
+            return f.rows(QStringLiteral("select updateTime from tb_book where localId = 900")).value(0).value(0).toInt() > 0;
+        return f.rows(QStringLiteral("select count(*) from tb_chapter c join tb_job j on j.localChapterId = c.localId "
+                                     "where c.localId = %1 and c.content like '%xyz%' and j.jobType = 1017")
+                          .arg(chapter->localId))
+                   .value(0).value(0).toInt() == 1;
+    };
+    // The book is moved once and its time stored by the program's own
+    // retries; a save is tried again as the next tick would.
+    const auto attempt = [&]() {
+        if (write == 1)
+            pane.saveChapter(true);
+        else if (write == 2 && pane.saveChapterInBackground())
+            db->settleBackgroundStore();
+    };
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    if (write == 0)
+        CJobManager::instance()->moveBookToFront(book, true);
+    else
+        attempt();
+    if (!import) {
+        // Not stored while the lock is held, and nothing for the author to
+        // hear: the words wait in the editor, the book's place in the queue.
+        QVERIFY(!inTheFile());
+        QVERIFY2(told.isEmpty(), qPrintable(told.value(0).value(0).toString()));
+        QVERIFY(lock.exec(QStringLiteral("ROLLBACK;")));
+    }
+    // The import's chapters in the file once the write was: all of them
+    // would mean that it waited for the import's end.
+    int importedThen = -1;
+    const auto stored = [&]() {
+        if (write != 0 && !inTheFile())
+            attempt();
+        if (!inTheFile())
+            return false;
+        if (importedThen < 0)
+            importedThen = f.count(QStringLiteral("tb_chapter")) - 1;
+        return true;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(stored(), 20000);
+    if (import) {
+        QVERIFY2(importedThen < 3000, qPrintable(QString::number(importedThen)));
+        CBookJobManager::instance()->stopImport();
+        QVERIFY(f.slowChapterRows(false));
+    }
+    lock = QSqlQuery();
+    other.close();
+    other = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("other program"));
+    pane.dropChapter();
 }
 
 void TestBookImport::chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern_data()

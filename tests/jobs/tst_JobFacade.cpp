@@ -41,6 +41,7 @@ class JobFacadeTest : public QObject
     Q_OBJECT
 private slots:
     void statisticsUploadConfirmsOnlyWhatItCarried();
+    void statisticsThatCannotBeQueuedAreCountedOnce();
 };
 
 void JobFacadeTest::statisticsUploadConfirmsOnlyWhatItCarried()
@@ -74,6 +75,36 @@ void JobFacadeTest::statisticsUploadConfirmsOnlyWhatItCarried()
     };
     QCOMPARE(words(saves.at(0)), 10);
     QCOMPARE(words(saves.at(1)), 5);
+}
+
+void JobFacadeTest::statisticsThatCannotBeQueuedAreCountedOnce()
+{
+    JobsFixture f;
+    QVERIFY(f.seed());
+    QVERIFY(f.start());
+    QVERIFY(JobsFixture::waitForPull());
+    const auto dayWords = []() {
+        QSqlQuery query = CTessaneDb::instance()->newQuery();
+        query.exec(QStringLiteral("select sum(wordCount) from tb_statistics where uid = %1 and date = '%2';")
+                       .arg(StandinServer::demoUid())
+                       .arg(getCurrentDate()));
+        return query.next() ? query.value(0).toInt() : -1;
+    };
+    const int before = dayWords();
+    QSqlQuery refuse = CTessaneDb::instance()->newQuery();
+    QVERIFY(refuse.exec(QStringLiteral("create temp trigger refuse_statistics before insert on tb_job "
+                                       "when new.jobType = 2006 begin select raise(abort, 'refused'); end;")));
+    // Not queued: the counters stay for the next call, and the day's row
+    // does not count them meanwhile.
+    T_Statistics words = writing(10);
+    CJobManager::instance()->updateStatictics(StandinServer::demoUid(), words, StatisticsWriting);
+    QCOMPARE(words.wordCount, 10);
+    QCOMPARE(dayWords(), before);
+    QVERIFY(refuse.exec(QStringLiteral("drop trigger refuse_statistics;")));
+    CJobManager::instance()->updateStatictics(StandinServer::demoUid(), words, StatisticsWriting);
+    QCOMPARE(words.wordCount, 0);
+    QCOMPARE(dayWords(), before + 10);
+    QCOMPARE(statisticsJob().value(QStringLiteral("wordCount")).toInt(), 10);
 }
 
 int runJobFacadeTests(int argc, char** argv)

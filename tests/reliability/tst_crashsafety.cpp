@@ -580,9 +580,12 @@ void CrashSafetyTest::importIsWholeOrAbsentAfterKills()
         const Run run = runKilledAfter({QStringLiteral("import"), file.fileName()}, m_random.bounded(100, 1200));
         checkAfterKill(run);
         DbFile db(dbPath());
-        const QVariant localId = db.scalar(QStringLiteral("select localId from tb_book where bookName = '%1';").arg(name));
-        QCOMPARE(db.scalar(QStringLiteral("select count(*) from tb_book where bookName = '%1';").arg(name)).toInt(),
-                 localId.isValid() ? 1 : 0);
+        // A book still listed as being imported is nobody's yet; the next
+        // start sweeps it away.
+        const QString authors = QStringLiteral("from tb_book where bookName = '%1' and localId not in "
+                                               "(select localBookId from tb_import)").arg(name);
+        const QVariant localId = db.scalar(QStringLiteral("select localId ") + authors);
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) ") + authors).toInt(), localId.isValid() ? 1 : 0);
         // An import the client reported done is there.
         QVERIFY(!run.lines.contains(QStringLiteral("imported 0")) || localId.isValid());
         const int chapters = localId.isValid()

@@ -34,6 +34,9 @@ namespace {
 // Ids the tool bar sends; 1008 belongs to the tool bar alone.
 const quint16 kBusIds[] = {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1009, 1010,
                            1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018};
+// Saves in a row that only met the write lock before the author is told: the
+// ticks of a few seconds.
+const int kQuietLockedSaves = 10;
 }
 
 Widget_Creation_Content::Widget_Creation_Content(QWidget* parent)
@@ -355,6 +358,7 @@ bool Widget_Creation_Content::saveChapterInBackground()
         if (localChapterId == self->m_localChapterId) {
             if (ok) {
                 self->m_savedSerial = serial;
+                self->m_lockedSaves = 0;
                 // This can run inside another piece's use of the database,
                 // in the middle of a walk over the books: the book goes to
                 // the shelf's front in a turn of its own.
@@ -405,6 +409,7 @@ Widget_Creation_Content::SaveStart Widget_Creation_Content::startSave(bool withS
 void Widget_Creation_Content::savedUpTo(quint64 serial)
 {
     m_savedSerial = serial;
+    m_lockedSaves = 0;
     bookToFront();
 }
 
@@ -419,6 +424,12 @@ void Widget_Creation_Content::bookToFront()
 void Widget_Creation_Content::saveFailed()
 {
     qWarning() << "chapter save failed:" << m_jobs->lastError();
+    // Another connection had the write lock (an import between two turns):
+    // the words stay in the editor and the next tick stores them. A lock
+    // that lasts is told like any other failure.
+    if (m_jobs->lastWriteMetLock() && ++m_lockedSaves < kQuietLockedSaves)
+        return;
+    m_lockedSaves = 0;
     m_ui->showError(tr("The chapter could not be saved; the text stays in the editor"), 2000);
 }
 

@@ -219,6 +219,9 @@ private:
     // still waits for its save.
     quint64 m_tickSerial = 0;
     bool m_quietEdit = false;
+    // Saves in a row that failed only because another connection held the
+    // write lock past the save's brief wait.
+    int m_lockedSaves = 0;
     mutable quint64 m_textSerial = ~quint64(0);
     mutable QString m_text;
     void search(const QString& text);
