@@ -456,7 +456,8 @@ private:
     void asynBackOutlineDetail(const QByteArray& body);
     void asynBackOutlineList(const QByteArray& body);
     // An outline of the platform that the book lacks here is stored as the
-    // platform has it, unless it was deleted here.
+    // platform has it, unless it was deleted here or may be one of this
+    // machine's whose create is unanswered.
     void takeUnknownOutline(T_Book* book, const TS_BookOutline_Detail& item);
     // Whether one of the book's outlines was sent to be created and has no
     // answer yet.
