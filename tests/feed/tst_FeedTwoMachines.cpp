@@ -528,6 +528,7 @@ private slots:
     void changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce();
     void changeMadeWhileANewCoverComesStands_data();
     void changeMadeWhileANewCoverComesStands();
+    void volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePlatformsChapterStates();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -2367,6 +2368,42 @@ void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands()
     // back to an author who left with the book's next information).
     QVERIFY(signedOut || covers().at(0) == covers().at(2));
     QCOMPARE(covers().at(2) == theirCover, change != QLatin1String("cover"));
+}
+
+// Another machine drags the second chapter into the second volume; this one,
+// not having seen that, deletes the volume, and the platform recycles the
+// chapter with it. The delete's answer comes once the author has put the book
+// in the bin: restored, the book shows the chapter recycled, as the platform
+// has it.
+void FeedTwoMachinesTest::volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePlatformsChapterStates()
+{
+    JobsFixture fixture;
+    const int volume = platformCall(QStringLiteral("/volume/addVolume"),
+                                    {{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_name"), QStringLiteral("第二卷")}})
+                           .value(QStringLiteral("volume_id")).toInt();
+    QVERIFY(volume > 0);
+    QVERIFY(startOneMachine(fixture));
+    const int localBook = demoBook()->localId;
+    const QString into = QStringLiteral(R"([{"from_chapter_id":9002,"to_chapter_id":0,"to_volume_id":%1,"direction":1}])");
+    QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), QStringLiteral("/chapter/move"),
+                              {{QStringLiteral("book_id"), 5001}, {QStringLiteral("move_order"), into.arg(volume)}})
+                 .isEmpty());
+    const QString path = QStringLiteral("/volume/recycle");
+    QVERIFY(standin().addFault(path, QStringLiteral("ok"), -1, 1));
+    TC_Volume_Delete remove(*demoBook()->findVolumeByVolumeId(volume), 0, 1700000100);
+    QVERIFY(CJobManager::instance()->volume_del_restore(remove));
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(path).size(), 1, 15000);
+    QVERIFY(moveBook(localBook, true));
+    QVERIFY(standin().releaseHeld() && settleClient());
+    QVERIFY(CPublicManager::instance()->findRecycledBookByLocalId(localBook) != nullptr);
+    QVERIFY(moveBook(localBook, false));
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    QCOMPARE(platformStatus(9002), 0);
+    QCOMPARE(localState(), platformState());
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
