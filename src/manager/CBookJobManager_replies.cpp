@@ -27,6 +27,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 // The feed item that has a book's chapter list fetched and merged.
 constexpr int kFeedChapterList = 5;
@@ -532,6 +534,13 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
     if (reply.header.code != HttpOk)
         return;
     const int askedBookId = reply.header.userdata.bookId;
+    CSynDataManager::instance()->settleWithdrawn(JobType::OutlineDelete, askedBookId, reply.header.userdata.synStep,
+                                                 [&reply](int outlineId) {
+                                                     return std::any_of(reply.items.cbegin(), reply.items.cend(),
+                                                                        [outlineId](const TS_BookOutline_Detail& item) {
+                                                                            return item.outline_id == outlineId;
+                                                                        });
+                                                 });
     for (TS_BookOutline_Detail& item : reply.items) {
         item.title = withoutControlChars(item.title);
         item.content = withoutControlChars(item.content);

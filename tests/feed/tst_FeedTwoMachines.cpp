@@ -529,6 +529,8 @@ private slots:
     void changeMadeWhileANewCoverComesStands_data();
     void changeMadeWhileANewCoverComesStands();
     void volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePlatformsChapterStates();
+    void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_data();
+    void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -2404,6 +2406,94 @@ void FeedTwoMachinesTest::volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePl
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
     QCOMPARE(platformStatus(9002), 0);
     QCOMPARE(localState(), platformState());
+}
+
+void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_data()
+{
+    QTest::addColumn<QString>("what");  // chapter, outline, memo or book (written in its first chapter)
+    // What becomes of the delete: the platform takes it and the answer is
+    // cut off, the request never arrives, or it is answered.
+    QTest::addColumn<QString>("cut");
+    for (const char* what : {"chapter", "outline", "memo", "book"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, its reply lost").arg(what))) << what << "truncated";
+        QTest::newRow(qPrintable(QStringLiteral("%1, its request lost").arg(what))) << what << "drop";
+    }
+    QTest::newRow("chapter, answered") << "chapter" << "ok";
+}
+
+// This machine deletes a chapter (an outline card, a memo) for good; the
+// pass pulls the feed, and another machine writes in it before the delete,
+// sent after that feed, reaches the platform. The next feed shows the words:
+// the author is told truly what became of them, kept where the platform
+// never had the delete, gone with it where it had. The object ends alike here
+// and on the platform and does not come back by itself.
+void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, cut);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    const bool book = what == QLatin1String("book");
+    const bool chapter = what == QLatin1String("chapter") || book;
+    const bool memo = what == QLatin1String("memo");
+    const QString words = QStringLiteral("乙赶在删除之前写下的话");
+    const QStringList paths = book    ? QStringList{QStringLiteral("/books/delBook"), QStringLiteral("/chapter/editChapter")}
+                              : chapter ? QStringList{QStringLiteral("/chapter/delChapter"), QStringLiteral("/chapter/editChapter")}
+                              : memo  ? QStringList{QStringLiteral("/memo/delMemo"), QStringLiteral("/memo/editMemo")}
+                                      : QStringList{QStringLiteral("/bookoutline/delOutline"), QStringLiteral("/bookoutline/editOutline")};
+    const QString pull = QStringLiteral("/synchronization/synBookData");
+    const int localBook = demoBook()->localId;
+    QVERIFY(!book || (moveBook(localBook, true) && settleClient()));
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = localBook;
+    purge.updateTime = 1700000100;
+    const int pulls = JobsFixture::requestsTo(pull).size();
+    QVERIFY(standin().addFault(pull, QStringLiteral("ok"), -1, 1));
+    QVERIFY(book      ? CJobManager::instance()->books_delete_hard(purge)
+            : chapter ? deleteChapter(demoBook()->findChapterByChapterId(9002)->localId)
+                      : deleteMemoAndOutline(memo, !memo));
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(pull).size(), pulls + 1, 15000);
+    QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), paths.at(1),
+                              {{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), book ? 9001 : 9002},
+                               {QStringLiteral("outline_id"), 11001}, {QStringLiteral("memo_id"), 13001},
+                               {QStringLiteral("content"), words}})
+                 .isEmpty());
+    // A dropped connection is retried once by the transport.
+    QVERIFY(cut == QLatin1String("ok") || standin().addFault(paths.at(0), cut, 0, cut == QLatin1String("drop") ? 2 : 1));
+    QVERIFY(standin().releaseHeld());
+    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(paths.at(0)).isEmpty(), 15000);
+    QVERIFY(settleClient());
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    const bool kept = cut == QLatin1String("drop");
+    const QString notice = book    ? CSynDataManager::tr("A book you deleted for good was restored or written in on another device; it is kept.")
+                           : chapter ? CSynDataManager::tr("A chapter you deleted for good was restored or written in on another device; it is kept.")
+                           : memo  ? CSynDataManager::tr("A memo you deleted was written in on another device; it is kept.")
+                                   : CSynDataManager::tr("An outline you deleted was written in on another device; it is kept.");
+    const QString wentFirst =
+        book ? CSynDataManager::tr("A book you deleted for good was written in or restored on another device just "
+                                   "before your delete reached the platform; it is deleted all the same, with what "
+                                   "was written there.")
+        : chapter ? CSynDataManager::tr("A chapter you deleted for good was written in or restored on another device just "
+                                      "before your delete reached the platform; it is deleted all the same, with what "
+                                      "was written there.")
+        : memo ? CSynDataManager::tr("A memo you deleted was written in on another device just before your delete "
+                                     "reached the platform; it is deleted all the same, with what was written there.")
+               : CSynDataManager::tr("An outline you deleted was written in on another device just before your delete "
+                                     "reached the platform; it is deleted all the same, with what was written there.");
+    QCOMPARE(toldAll(told, {notice}), kept);
+    QCOMPARE(toldAll(told, {wentFirst}), !kept);
+    for (int start = 0; start < 2; ++start) {
+        const QStringList there = chapter ? platformTexts() : platformMemosAndOutlines();
+        QCOMPARE(there.filter(words).size(), kept ? 1 : 0);
+        QCOMPARE(chapter ? localTexts() : localMemosAndOutlines(), there);
+        QVERIFY(!book || (CPublicManager::instance()->findAnyBookByBookId(5001) != nullptr) == kept);
+        QVERIFY(fixture.restart() && settleClient());
+    }
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
