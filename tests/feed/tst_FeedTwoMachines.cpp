@@ -2421,8 +2421,8 @@ void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_da
     QTest::newRow("chapter, answered") << "chapter" << "ok";
 }
 
-// This machine deletes a chapter (an outline card, a memo) for good; the
-// pass pulls the feed, and another machine writes in it before the delete,
+// This machine deletes a chapter (an outline card, a memo, a book) for good;
+// the pass pulls the feed, and another machine writes in it before the delete,
 // sent after that feed, reaches the platform. The next feed shows the words:
 // the author is told truly what became of them, kept where the platform
 // never had the delete, gone with it where it had. The object ends alike here
