@@ -39,6 +39,22 @@
         <source>An outline you deleted was written in on another device; it is kept.</source>
         <translation>您删除的大纲已在另一台设备上被修改，该大纲已保留。</translation>
     </message>
+    <message>
+        <source>A chapter you deleted for good was written in or restored on another device just before your delete reached the platform; it is deleted all the same, with what was written there.</source>
+        <translation>您彻底删除的章节在删除送达平台前刚在另一台设备上被修改或恢复；该章节仍已删除，那台设备写下的内容也随之删除。</translation>
+    </message>
+    <message>
+        <source>A book you deleted for good was written in or restored on another device just before your delete reached the platform; it is deleted all the same, with what was written there.</source>
+        <translation>您彻底删除的作品在删除送达平台前刚在另一台设备上被修改或恢复；该作品仍已删除，那台设备写下的内容也随之删除。</translation>
+    </message>
+    <message>
+        <source>A memo you deleted was written in on another device just before your delete reached the platform; it is deleted all the same, with what was written there.</source>
+        <translation>您删除的便签在删除送达平台前刚在另一台设备上被修改；该便签仍已删除，那台设备写下的内容也随之删除。</translation>
+    </message>
+    <message>
+        <source>An outline you deleted was written in on another device just before your delete reached the platform; it is deleted all the same, with what was written there.</source>
+        <translation>您删除的大纲在删除送达平台前刚在另一台设备上被修改；该大纲仍已删除，那台设备写下的内容也随之删除。</translation>
+    </message>
 </context>
 <context>
     <name>CSystemManager</name>

@@ -11,6 +11,7 @@
 #include "remote/records/VolumeRecords.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMap>
@@ -149,6 +150,17 @@ public:
     {
         return serverId > 0 && m_deletedHere.contains(qMakePair(deleteType, serverId));
     }
+    // Whether the platform took that delete itself (it answered it, or a
+    // look after it was withdrawn found the object gone) rather than
+    // refusing it as deleted already, by another machine perhaps.
+    bool deleteTookIt(int deleteType, int serverId) const
+    {
+        return m_deletedHere.value(qMakePair(deleteType, serverId), false);
+    }
+    void noteDeleteTookIt(int deleteType, int serverId) { m_deletedHere.insert(qMakePair(deleteType, serverId), true); }
+    // Whether a refusal of a request naming the object of a delete of that
+    // type says the platform does not have the object.
+    static bool refusedAsGone(int deleteType, const QString& message);
     // A job of a book refused because the platform no longer has the book:
     // the book is settled as the feed's delete for good would settle it.
     void keepRefusedBook(const T_Http_Custom& identity, const QString& message);
@@ -468,7 +480,8 @@ private:
     void asynBackOutlineDetail(const QByteArray& body);
     void asynBackOutlineList(const QByteArray& body);
     // An outline of the platform that the book lacks here is stored as the
-    // platform has it, unless it was deleted here.
+    // platform has it, unless it was deleted here or may be one of this
+    // machine's whose create is unanswered.
     void takeUnknownOutline(T_Book* book, const TS_BookOutline_Detail& item);
     // Whether one of the book's outlines was sent to be created and has no
     // answer yet.
@@ -497,10 +510,11 @@ private:
     // Chapters deleted elsewhere whose dropped changes the author was told of.
     QSet<int> m_toldGone;
     // (delete job type, server id) of what the platform confirmed deleted
-    // for good from here. A list it answered before that may arrive after
-    // it; server ids are never used again. Replies do not outlive the
-    // process, so neither does this.
-    QSet<QPair<int, int>> m_deletedHere;
+    // for good from here, and whether it took the delete itself
+    // (deleteTookIt). A list it answered before that may arrive after it;
+    // server ids are never used again. Replies do not outlive the process,
+    // so neither does this.
+    QHash<QPair<int, int>, bool> m_deletedHere;
     // Covers on their way: local book id -> the address asked for last.
     QMap<int, QString> m_coverFetches;
 };

@@ -16,6 +16,7 @@
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
 
@@ -59,6 +60,10 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     TS_Books_Info reply;
     CTessaneUrl::setHttpBookInfo(body, &reply);
     const T_Http_Custom& header = reply.header.userdata;
+    const bool gone = refusedAsGone(JobType::BooksDeleteHard, reply.header.msg);
+    CSynDataManager::instance()->settleWithdrawn(JobType::BooksDeleteHard, 0, header.synStep, [&](int bookId) {
+        return bookId != header.bookId ? -1 : reply.header.code == HttpOk ? 1 : gone ? 0 : -1;
+    });
     if (reply.header.code == HttpOk && header.localBookId < 1 && header.bookId > 0 && !takeUnknownBook(reply))
         return;
     if (reply.header.code != HttpOk || header.localBookId < 1)

@@ -50,7 +50,19 @@ void CBookJobManager::noteDeleteConfirmed(const T_Http_Custom& identity, int cod
     }
     if (serverId < 1 || (code != HttpOk && message != gone))
         return;
-    m_deletedHere.insert(qMakePair(identity.jobType, serverId));
+    const QPair<int, int> key(identity.jobType, serverId);
+    m_deletedHere.insert(key, code == HttpOk || m_deletedHere.value(key, false));
+}
+
+bool CBookJobManager::refusedAsGone(int deleteType, const QString& message)
+{
+    switch (deleteType) {
+    case JobType::ChapterDelete: return message == kChapterGone;
+    case JobType::BooksDeleteHard: return message == kBookGone;
+    case JobType::MemoDel: return message == kMemoGone;
+    case JobType::OutlineDelete: return message == kOutlineGone;
+    default: return false;
+    }
 }
 
 bool CBookJobManager::keepRefusedChapter(const T_Http_Custom& identity, const QString& message)

@@ -32,11 +32,16 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     T_Book* book = bookId >= 1 ? m_model->findAnyBookByBookId(bookId) : nullptr;
     if (book == nullptr)
         return;
+    CSynDataManager* feed = CSynDataManager::instance();
+    if (reply.header.code == HttpOk)
+        feed->settleWithdrawn(JobType::ChapterDelete, bookId, reply.header.userdata.synStep, [&reply](int chapterId) {
+            return std::any_of(reply.items.cbegin(), reply.items.cend(),
+                               [chapterId](const T_Chapter_MenuItem& entry) { return entry.chapter_id == chapterId; });
+        });
     if (reply.header.userdata.volumeId >= 1) {
         takeStatesAfterVolumeDelete(book, reply);
         return;
     }
-    CSynDataManager* feed = CSynDataManager::instance();
     if (book->isImporting && reply.count >= 1)
         feed->addSynItem(kFeedInternalItem, 0, 0, 0, QString());
     qDebug() << "ChapterCount:" << reply.count << bookId;

@@ -27,6 +27,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 // The feed item that has a book's chapter list fetched and merged.
 constexpr int kFeedChapterList = 5;
@@ -496,10 +498,8 @@ void CBookJobManager::asynBackOutlineDetail(const QByteArray& body)
     if (outline == nullptr) {
         // One this machine lacks: deleted here with its delete withdrawn
         // (written in elsewhere) while the list that was to bring it back
-        // failed, or one whose add passed this machine by. An outline of
-        // this machine whose create is unanswered may be it; its look-up
-        // takes it, and the book's list after that brings any other.
-        if (book != nullptr && outlineId >= 1 && !outlineCreateUnanswered(book)) {
+        // failed, or one whose add passed this machine by.
+        if (book != nullptr && outlineId >= 1) {
             TS_BookOutline_Detail item;
             item.book_id = bookId;
             item.outline_id = outlineId;
@@ -534,6 +534,13 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
     if (reply.header.code != HttpOk)
         return;
     const int askedBookId = reply.header.userdata.bookId;
+    CSynDataManager::instance()->settleWithdrawn(JobType::OutlineDelete, askedBookId, reply.header.userdata.synStep,
+                                                 [&reply](int outlineId) {
+                                                     return std::any_of(reply.items.cbegin(), reply.items.cend(),
+                                                                        [outlineId](const TS_BookOutline_Detail& item) {
+                                                                            return item.outline_id == outlineId;
+                                                                        });
+                                                 });
     for (TS_BookOutline_Detail& item : reply.items) {
         item.title = withoutControlChars(item.title);
         item.content = withoutControlChars(item.content);
@@ -575,9 +582,12 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
 void CBookJobManager::takeUnknownOutline(T_Book* book, const TS_BookOutline_Detail& item)
 {
     // Deleted here, its delete waiting for the feed: the feed decides
-    // whether it comes back (written in elsewhere) or goes.
+    // whether it comes back (written in elsewhere) or goes. An outline of
+    // this machine whose create went out unanswered may be it, in a list or
+    // a detail alike: its look-up takes it, and the book's list after that
+    // brings any other.
     if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, item.outline_id) > 0
-        || deletedHere(JobType::OutlineDelete, item.outline_id))
+        || deletedHere(JobType::OutlineDelete, item.outline_id) || outlineCreateUnanswered(book))
         return;
     TC_BookOutline_Create create(item.book_id, book->localId, 0, item.outline_id, item.type, item.order_num,
                                  item.create_time, item.title, item.content);

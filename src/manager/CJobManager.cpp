@@ -250,6 +250,7 @@ void CJobManager::resetSession()
     m_drainAfterFeed = false;
     m_feedAgain = false;
     m_bookJobs->resetSession();
+    m_synData->resetSession();
 }
 
 void CJobManager::feedApplied(bool ok)
@@ -324,6 +325,13 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     if ((identity.jobType == JobType::OutlineUpdate || identity.jobType == JobType::MemoEdit)
         && !m_db->noteEditSent(identity.jobId, revision))
         qWarning() << "note edit job" << identity.jobId << "not marked as sent; its text may come back as a copy";
+    // A delete for good whose reply is lost may have reached the platform:
+    // a feed that withdraws it then looks at the object before telling.
+    if (JobOwners::isDeleteForGood(identity.jobType)) {
+        if (!m_db->markJobSent(identity.jobId))
+            qWarning() << "delete job" << identity.jobId << "not marked as sent; its withdrawal may be told wrongly";
+        return;
+    }
     if (CBookJobManager::isLookedUpChange(identity.jobType)) {
         // Its reply may be lost too: looked up again before another send.
         m_lookedUp.remove(identity.jobId);

@@ -179,8 +179,9 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable, bool 
 
 void CJobManager::unmarkChangeSent(int jobType, int jobId)
 {
-    // The platform did not take it: it goes again without a look-up.
-    if (CBookJobManager::isLookedUpChange(jobType) && !m_db->unmarkJobSent(jobId))
+    // The platform did not take it: it goes again without a look-up (a
+    // delete for good, withdrawn, is known never to have reached it).
+    if ((CBookJobManager::isLookedUpChange(jobType) || JobOwners::isDeleteForGood(jobType)) && !m_db->unmarkJobSent(jobId))
         qWarning() << "change job" << jobId << "stays marked as sent; it is looked up before it goes again";
 }
 

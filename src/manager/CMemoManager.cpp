@@ -7,6 +7,7 @@
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "manager/CUiManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
@@ -552,12 +553,17 @@ void CMemoManager::asynBackMemoDetail(const QByteArray& body)
 {
     TS_Memo_Detail reply;
     CTessaneUrl::setHttpMemoDetail(body, &reply);
+    const T_Http_Custom& sent = reply.header.userdata;
+    // Asked for by the feed after a delete of it was withdrawn, perhaps.
+    if (sent.localMemoId < 1)
+        CSynDataManager::instance()->settleWithdrawn(JobType::MemoDel, 0, sent.synStep, [&](int memoId) {
+            return memoId != sent.memoId ? -1 : reply.header.code == HttpOk ? 1 : reply.header.msg == kMemoGone ? 0 : -1;
+        });
     if (reply.header.code != HttpOk)
         return;
     // Another machine's text may carry control characters this one keeps out.
     reply.content = withoutControlChars(reply.content);
     qDebug().noquote() << "asynBackMemoDetail" << QString::fromUtf8(body);
-    const T_Http_Custom& sent = reply.header.userdata;
     if (sent.memoId > 0 && sent.localMemoId < 1 && reply.id == sent.memoId) {
         takeUnknownMemo(reply);
         return;

@@ -8,10 +8,12 @@
 #include <QHash>
 #include <QJsonObject>
 #include <QObject>
+#include <QPair>
 #include <QSet>
 #include <QString>
 
 #include <climits>
+#include <functional>
 
 class CBookJobManager;
 class CPublicManager;
@@ -21,6 +23,7 @@ class CUiManager;
 class CUserJobManager;
 struct T_Book;
 struct T_Chapter;
+struct T_JobData;
 struct T_Volume;
 
 // The change feed: changes made to the author's data elsewhere. The pull
@@ -119,6 +122,19 @@ public:
     // false when the owner operation failed.
     bool takeVolumeStatus(T_Book* book, const T_Volume* volume, int type);
 
+    // A fetch of the feed (sent with synStep) shows whether objects are on
+    // the platform whose delete for good (deleteType) this machine withdrew
+    // after a request of it had gone out unanswered; bookId is their book's
+    // server id (0 for books and memos). shown(serverId): 1 there, 0 gone,
+    // -1 not told by this reply. There, the object comes back and the author
+    // hears it is kept; gone, the delete had reached the platform before the
+    // words written elsewhere: it counts as this machine's, and the author
+    // hears that the words went with it.
+    void settleWithdrawn(int deleteType, int bookId, int synStep, const std::function<int(int)>& shown);
+    // A new session: the looks waited for and what was told belong to the
+    // one before.
+    void resetSession();
+
     int pendingItems() const { return m_reply.items.size(); }
     bool isRunning() const { return m_running; }
 
@@ -168,7 +184,15 @@ private:
     // as the platform holds it. Leaving: the delete is on its way already,
     // and the platform takes it.
     enum class NoteDelete { None, Withdrawn, Leaving, Failed };
-    NoteDelete withdrawWaitingNoteDelete(int jobType, int serverId);
+    NoteDelete withdrawWaitingNoteDelete(int jobType, int serverId, int bookId = 0);
+    // A withdrawn delete whose request went out unanswered: the author is
+    // told once a look at the object shows where it is (settleWithdrawn).
+    // False when it never went out, so the object is surely kept.
+    bool lookFirst(const T_JobData& job, const QPair<int, int>& key, int bookId);
+    // Words written elsewhere came into an object whose delete for good
+    // from here the platform had answered: they went with it (told once).
+    void tellIfTakenFirst(const QPair<int, int>& key);
+    void tellWhatBecameOf(int deleteType, bool kept);
     // Puts an internal item right after the head of the queue (at offset).
     void insertSynItem(int offset, int changeType, int bookId);
     Outcome fetchBookNotHere(int bookId);
@@ -267,4 +291,14 @@ private:
     QSet<int> m_failedItems;
     // Sync id -> fetches of the item the platform answered with a failure.
     QHash<int, int> m_failedFetches;
+    // Withdrawn deletes (job type, server id) waiting for a look at their
+    // object: its book, and the last feed step sent before the withdrawal.
+    struct Look
+    {
+        int bookId = 0;
+        int afterStep = 0;
+    };
+    QHash<QPair<int, int>, Look> m_lookedFor;
+    // Objects whose delete for good was told to have taken words with it.
+    QSet<QPair<int, int>> m_toldTakenFirst;
 };

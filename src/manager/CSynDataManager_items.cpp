@@ -358,82 +358,6 @@ void CSynDataManager::noteWordsInBin(const T_SynchronizaTion_SynBookDataItem& it
         m_bookJobs->markWrittenInBin(book);
 }
 
-void CSynDataManager::withdrawWaitingDelete(const T_Book* book, int chapterId)
-{
-    if (book == nullptr || chapterId < 1)
-        return;
-    const int jobId =
-        m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterDelete, QStringLiteral("chapterId"), chapterId);
-    // One on its way already is the platform's to take.
-    if (jobId < 1 || CJobManager::instance()->isJobInFlight(jobId) || !m_db->deleteJob(jobId))
-        return;
-    qInfo() << "chapter" << chapterId << "deleted for good here was restored or written in elsewhere; it comes back";
-    if (!hasSynItem(5, book->bookId, 0))
-        addSynItem(5, book->bookId, 0, 0, QString());
-    m_ui->showTips(tr("A chapter you deleted for good was restored or written in on another device; it is kept."),
-                   false, 8000);
-}
-
-bool CSynDataManager::withdrawWaitingBookDelete(const T_SynchronizaTion_SynBookDataItem& item)
-{
-    // A recycle or a delete made elsewhere agrees with it.
-    static const QSet<int> agreeing{3, 6, 7, 23, 28, 30};
-    if (item.synId < 1 || item.bookId < 1 || agreeing.contains(item.changeType)
-        || m_model->findBookByBookId(item.bookId) != nullptr || m_model->findRecycledBookByBookId(item.bookId) != nullptr)
-        return false;
-    const int jobId =
-        m_db->pendingJob(m_model->userInfo.uid, JobType::BooksDeleteHard, QStringLiteral("bookId"), item.bookId);
-    T_JobData job;
-    // One on its way already is the platform's to take. The volume rows the
-    // delete left behind go with it: the book comes back with new ones.
-    if (jobId < 1 || CJobManager::instance()->isJobInFlight(jobId) || !m_db->getJobById(jobId, job)
-        || !m_db->deleteItem(QStringLiteral("tb_volume"), QStringLiteral("localBookId"), job.localBookId)
-        || !m_db->deleteJob(jobId))
-        return false;
-    qInfo() << "book" << item.bookId << "deleted for good here was changed elsewhere; it comes back";
-    // It was in the recycle bin here: it goes back there unless the last of
-    // the feed's recycles and restores of it is a restore. Those are taken
-    // as that one state, so the book stays live until all of it is fetched.
-    bool restored = item.changeType == 31;
-    for (int i = 1; i < m_reply.items.size();) {
-        T_SynchronizaTion_SynBookDataItem* later = m_reply.items.at(i);
-        if (later == nullptr || later->bookId != item.bookId || (later->changeType != 3 && later->changeType != 31)) {
-            ++i;
-            continue;
-        }
-        restored = later->changeType == 31;
-        noteApplied(later->synId);
-        delete m_reply.items.takeAt(i);
-    }
-    insertSynItem(1, kFetchBook, item.bookId);
-    insertSynItem(2, kFetchOutlines, item.bookId);
-    if (!restored)
-        insertSynItem(3, kRecycleBookHere, item.bookId);
-    m_ui->showTips(tr("A book you deleted for good was restored or written in on another device; it is kept."),
-                   false, 8000);
-    return true;
-}
-
-CSynDataManager::NoteDelete CSynDataManager::withdrawWaitingNoteDelete(int jobType, int serverId)
-{
-    const int jobId = m_db->pendingNoteDelete(m_model->userInfo.uid, jobType, serverId);
-    if (jobId < 1)
-        return NoteDelete::None;
-    // One on its way already is the platform's to take.
-    if (CJobManager::instance()->isJobInFlight(jobId))
-        return NoteDelete::Leaving;
-    if (!m_db->deleteJob(jobId))
-        return NoteDelete::Failed;
-    const bool memo = jobType == JobType::MemoDel;
-    if (memo)
-        CMemoManager::instance()->expectBack(serverId);
-    qInfo() << (memo ? "memo" : "outline") << serverId << "deleted here was written in elsewhere; it comes back";
-    m_ui->showTips(memo ? tr("A memo you deleted was written in on another device; it is kept.")
-                        : tr("An outline you deleted was written in on another device; it is kept."),
-                   false, 8000);
-    return NoteDelete::Withdrawn;
-}
-
 void CSynDataManager::insertSynItem(int offset, int changeType, int bookId)
 {
     auto* item = new T_SynchronizaTion_SynBookDataItem;
@@ -713,7 +637,7 @@ CSynDataManager::Outcome CSynDataManager::execOutlineDetail(const T_SynchronizaT
     if (book->findOutlineByOutlineId(item.chapterId) == nullptr) {
         // Deleted here with its delete waiting: the book's list brings it
         // back once the delete is withdrawn.
-        switch (withdrawWaitingNoteDelete(JobType::OutlineDelete, item.chapterId)) {
+        switch (withdrawWaitingNoteDelete(JobType::OutlineDelete, item.chapterId, book->bookId)) {
         case NoteDelete::Failed:
             return Outcome::Fail;
         case NoteDelete::Withdrawn:

@@ -528,6 +528,9 @@ private slots:
     void changesWaitingForAnObjectDeletedElsewhereLeaveAtOnce();
     void changeMadeWhileANewCoverComesStands_data();
     void changeMadeWhileANewCoverComesStands();
+    void volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePlatformsChapterStates();
+    void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_data();
+    void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -1726,6 +1729,12 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
     // chapter as another's: the look-up never makes it a second row's too.
     QTest::newRow("chapter brought by the feed before its look-up")
         << kAddChapter << chapters << "tb_chapter chapterId" << "truncated" << "lists it first" << 2;
+    // Its look-up fails and a drag elsewhere has the feed fetch the book's
+    // cards first, this one among them with this machine's local id: it is
+    // left to the look-up, not stored as another machine's.
+    QTest::newRow("outline listed by the feed before its look-up")
+        << "/bookoutline/addOutline" << "outlines title outline_id" << "tb_outline outlineId" << "truncated"
+        << "dragged elsewhere first" << 1;
     // Renamed elsewhere after the first list; one of the name then shows up
     // whose feed item comes later: it is not taken for this machine's.
     QTest::newRow("volume renamed after the first list, one of its name unannounced")
@@ -1855,6 +1864,9 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
     const auto listed = [] { return standin().pushFeed(StandinServer::demoUid(), {feedItem(5, 5001, 0)}).size() == 1; };
     if (other == QLatin1String("lists it first"))
         QVERIFY(standin().addFault(QStringLiteral("/chapter/chapterList"), QStringLiteral("http500"), 0, 1) && listed());
+    const bool dragged = other == QLatin1String("dragged elsewhere first");
+    QVERIFY(!dragged || (standin().addFault(QStringLiteral("/bookoutline/outlineList"), QStringLiteral("http500"), 0, 1)
+                         && standin().pushFeed(StandinServer::demoUid(), {feedItem(24, 5001, 0)}).size() == 1));
     if (other == QLatin1String("renames after a list"))
         QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, 1));
     if (other == QLatin1String("hides local ids") || other == QLatin1String("lists it first")) {
@@ -1864,7 +1876,7 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
         gone.header.localMemoId = localCount(QStringLiteral("select localId from tb_memo where memoId = 13001"));
         gone.updateTime = 1700000100;
         QVERIFY(gone.header.localMemoId > 0 && CJobManager::instance()->memoDel(gone));
-    } else if (!other.isEmpty() && !other.startsWith(QLatin1String("adds ")) && !other.endsWith(QLatin1String("list"))) {
+    } else if (!other.isEmpty() && !dragged && !other.startsWith(QLatin1String("adds ")) && !other.endsWith(QLatin1String("list"))) {
         QVERIFY(elsewhere());
     }
     // Passes of the same session, then of a new one.
@@ -2358,6 +2370,130 @@ void FeedTwoMachinesTest::changeMadeWhileANewCoverComesStands()
     // back to an author who left with the book's next information).
     QVERIFY(signedOut || covers().at(0) == covers().at(2));
     QCOMPARE(covers().at(2) == theirCover, change != QLatin1String("cover"));
+}
+
+// Another machine drags the second chapter into the second volume; this one,
+// not having seen that, deletes the volume, and the platform recycles the
+// chapter with it. The delete's answer comes once the author has put the book
+// in the bin: restored, the book shows the chapter recycled, as the platform
+// has it.
+void FeedTwoMachinesTest::volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePlatformsChapterStates()
+{
+    JobsFixture fixture;
+    const int volume = platformCall(QStringLiteral("/volume/addVolume"),
+                                    {{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_name"), QStringLiteral("第二卷")}})
+                           .value(QStringLiteral("volume_id")).toInt();
+    QVERIFY(volume > 0);
+    QVERIFY(startOneMachine(fixture));
+    const int localBook = demoBook()->localId;
+    const QString into = QStringLiteral(R"([{"from_chapter_id":9002,"to_chapter_id":0,"to_volume_id":%1,"direction":1}])");
+    QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), QStringLiteral("/chapter/move"),
+                              {{QStringLiteral("book_id"), 5001}, {QStringLiteral("move_order"), into.arg(volume)}})
+                 .isEmpty());
+    const QString path = QStringLiteral("/volume/recycle");
+    QVERIFY(standin().addFault(path, QStringLiteral("ok"), -1, 1));
+    TC_Volume_Delete remove(*demoBook()->findVolumeByVolumeId(volume), 0, 1700000100);
+    QVERIFY(CJobManager::instance()->volume_del_restore(remove));
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(path).size(), 1, 15000);
+    QVERIFY(moveBook(localBook, true));
+    QVERIFY(standin().releaseHeld() && settleClient());
+    QVERIFY(CPublicManager::instance()->findRecycledBookByLocalId(localBook) != nullptr);
+    QVERIFY(moveBook(localBook, false));
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    QCOMPARE(platformStatus(9002), 0);
+    QCOMPARE(localState(), platformState());
+}
+
+void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_data()
+{
+    QTest::addColumn<QString>("what");  // chapter, outline, memo or book (written in its first chapter)
+    // What becomes of the delete: the platform takes it and the answer is
+    // cut off, the request never arrives, or it is answered.
+    QTest::addColumn<QString>("cut");
+    for (const char* what : {"chapter", "outline", "memo", "book"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, its reply lost").arg(what))) << what << "truncated";
+        QTest::newRow(qPrintable(QStringLiteral("%1, its request lost").arg(what))) << what << "drop";
+    }
+    QTest::newRow("chapter, answered") << "chapter" << "ok";
+}
+
+// This machine deletes a chapter (an outline card, a memo, a book) for good;
+// the pass pulls the feed, and another machine writes in it before the delete,
+// sent after that feed, reaches the platform. The next feed shows the words:
+// the author is told truly what became of them, kept where the platform
+// never had the delete, gone with it where it had. The object ends alike here
+// and on the platform and does not come back by itself.
+void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, cut);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    const bool book = what == QLatin1String("book");
+    const bool chapter = what == QLatin1String("chapter") || book;
+    const bool memo = what == QLatin1String("memo");
+    const QString words = QStringLiteral("乙赶在删除之前写下的话");
+    const QStringList paths = book    ? QStringList{QStringLiteral("/books/delBook"), QStringLiteral("/chapter/editChapter")}
+                              : chapter ? QStringList{QStringLiteral("/chapter/delChapter"), QStringLiteral("/chapter/editChapter")}
+                              : memo  ? QStringList{QStringLiteral("/memo/delMemo"), QStringLiteral("/memo/editMemo")}
+                                      : QStringList{QStringLiteral("/bookoutline/delOutline"), QStringLiteral("/bookoutline/editOutline")};
+    const QString pull = QStringLiteral("/synchronization/synBookData");
+    const int localBook = demoBook()->localId;
+    QVERIFY(!book || (moveBook(localBook, true) && settleClient()));
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = localBook;
+    purge.updateTime = 1700000100;
+    const int pulls = JobsFixture::requestsTo(pull).size();
+    QVERIFY(standin().addFault(pull, QStringLiteral("ok"), -1, 1));
+    QVERIFY(book      ? CJobManager::instance()->books_delete_hard(purge)
+            : chapter ? deleteChapter(demoBook()->findChapterByChapterId(9002)->localId)
+                      : deleteMemoAndOutline(memo, !memo));
+    QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(pull).size(), pulls + 1, 15000);
+    QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), paths.at(1),
+                              {{QStringLiteral("book_id"), 5001}, {QStringLiteral("chapter_id"), book ? 9001 : 9002},
+                               {QStringLiteral("outline_id"), 11001}, {QStringLiteral("memo_id"), 13001},
+                               {QStringLiteral("content"), words}})
+                 .isEmpty());
+    // A dropped connection is retried once by the transport.
+    QVERIFY(cut == QLatin1String("ok") || standin().addFault(paths.at(0), cut, 0, cut == QLatin1String("drop") ? 2 : 1));
+    QVERIFY(standin().releaseHeld());
+    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(paths.at(0)).isEmpty(), 15000);
+    QVERIFY(settleClient());
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    const bool kept = cut == QLatin1String("drop");
+    const QString notice = book    ? CSynDataManager::tr("A book you deleted for good was restored or written in on another device; it is kept.")
+                           : chapter ? CSynDataManager::tr("A chapter you deleted for good was restored or written in on another device; it is kept.")
+                           : memo  ? CSynDataManager::tr("A memo you deleted was written in on another device; it is kept.")
+                                   : CSynDataManager::tr("An outline you deleted was written in on another device; it is kept.");
+    const QString wentFirst =
+        book ? CSynDataManager::tr("A book you deleted for good was written in or restored on another device just "
+                                   "before your delete reached the platform; it is deleted all the same, with what "
+                                   "was written there.")
+        : chapter ? CSynDataManager::tr("A chapter you deleted for good was written in or restored on another device just "
+                                      "before your delete reached the platform; it is deleted all the same, with what "
+                                      "was written there.")
+        : memo ? CSynDataManager::tr("A memo you deleted was written in on another device just before your delete "
+                                     "reached the platform; it is deleted all the same, with what was written there.")
+               : CSynDataManager::tr("An outline you deleted was written in on another device just before your delete "
+                                     "reached the platform; it is deleted all the same, with what was written there.");
+    QCOMPARE(toldAll(told, {notice}), kept);
+    QCOMPARE(toldAll(told, {wentFirst}), !kept);
+    for (int start = 0; start < 2; ++start) {
+        const QStringList there = chapter ? platformTexts() : platformMemosAndOutlines();
+        QCOMPARE(there.filter(words).size(), kept ? 1 : 0);
+        QCOMPARE(chapter ? localTexts() : localMemosAndOutlines(), there);
+        QVERIFY(!book || (CPublicManager::instance()->findAnyBookByBookId(5001) != nullptr) == kept);
+        QVERIFY(fixture.restart() && settleClient());
+    }
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
