@@ -135,6 +135,46 @@ private slots:
         QCOMPARE(CUiManager::instance()->bookshelf()->labelName()->text(), QStringLiteral("等着的名"));
     }
 
+    // The answer to a profile update comes only after a later change was
+    // refused and queued: the later change stays in the record, on the shelf
+    // and, once the sign-out writes the record, in the row.
+    void lateAnswerToAnEarlierProfileUpdateLeavesTheQueuedChangeStanding()
+    {
+        AccountWorld world;
+        QVERIFY(world.ok());
+        QVERIFY(world.signInDemo());
+        QVERIFY(world.start());
+        const QString path = QStringLiteral("/author/updateAuthor");
+        QVERIFY(standin().addFault(path, QStringLiteral("ok"), -1, 1));
+        QVERIFY(standin().addFault(path, QStringLiteral("http500"), 0, 1));
+        QVERIFY(standin().clearJournal());
+        CJobManager* jobs = CJobManager::instance();
+        TC_Author_Update later;
+        later.author_name = QStringLiteral("后改的名");
+        later.sex = QStringLiteral("F");
+        QObject looks;
+        standin().onceAsked(path, &looks, [&]() {
+            TS_Author_Update refused;
+            jobs->author_update(later, refused);
+            QVERIFY(standin().releaseHeld());
+        });
+        TC_Author_Update earlier;
+        earlier.author_name = QStringLiteral("先改的名");
+        earlier.sex = QStringLiteral("M");
+        TS_Author_Update answered;
+        jobs->author_update(earlier, answered);
+
+        QCOMPARE(standin().requestsTo(path).size(), 2);
+        QCOMPARE(world.value("select content from tb_job where jobType = 2").toString(),
+                 QStringLiteral(R"({"name":"后改的名","sex":"F"})"));
+        const TS_Author_Info& user = CPublicManager::instance()->userInfo;
+        QCOMPARE(user.author_name + user.sex, QStringLiteral("后改的名F"));
+        QCOMPARE(CUiManager::instance()->bookshelf()->labelName()->text(), QStringLiteral("后改的名"));
+        QVERIFY(jobs->author_logout());
+        QCOMPARE(world.value("select authorName || sex from tb_user where uid = 10001").toString(),
+                 QStringLiteral("后改的名F"));
+    }
+
     void signInAgainAnsweredToABlockingRequestSignsOut_data()
     {
         QTest::addColumn<QString>("path");
