@@ -503,6 +503,8 @@ private slots:
     void deleteForGoodWhileTheCreateIsOnItsWay();
     void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data();
     void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate();
+    void deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate_data();
+    void deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate();
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
@@ -697,6 +699,58 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
     QVERIFY(outline ? !platformHasOutline(QStringLiteral("主线")) : platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty());
     QCOMPARE(localCount(outline ? QStringLiteral("select count(*) from tb_outline where outlineId = 11001")
                                 : QStringLiteral("select count(*) from tb_chapter where chapterId = 9002")),
+             0);
+}
+
+void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate_data()
+{
+    QTest::addColumn<bool>("book");
+    QTest::addColumn<bool>("replyLost");
+    QTest::newRow("book") << true << false;
+    QTest::newRow("memo") << false << false;
+    QTest::newRow("book, its reply lost") << true << true;
+    QTest::newRow("memo, its reply lost") << false << true;
+}
+
+// The same for a book's information or a memo's detail, asked for as the
+// feed asks for an object this machine does not hold.
+void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate()
+{
+    QFETCH(bool, book);
+    QFETCH(bool, replyLost);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    const int localBook = demoBook()->localId;
+    const QString look = book ? QStringLiteral("/books/bookinfo") : QStringLiteral("/memo/memoDetail");
+    QVERIFY(standin().addFault(look, QStringLiteral("ok"), -1, 1));
+    TC_Books_Info info;
+    info.header.bookId = 5001;
+    TC_Memo_Detail detail;
+    detail.header.memoId = 13001;
+    QVERIFY(book ? CBookJobManager::instance()->books_info(info) : CMemoManager::instance()->memoDetail(detail));
+    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(look).isEmpty(), 15000);
+    const QString deletePath = book ? QStringLiteral("/books/delBook") : QStringLiteral("/memo/delMemo");
+    if (replyLost)
+        QVERIFY(standin().addFault(deletePath, QStringLiteral("truncated"), 0, 1));
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = localBook;
+    purge.updateTime = 1700000100;
+    QVERIFY(book ? moveBook(localBook, true) && CJobManager::instance()->books_delete_hard(purge)
+                 : deleteMemoAndOutline(true, false));
+    CJobManager::instance()->synNow(false);
+    QTRY_VERIFY_WITH_TIMEOUT(JobsFixture::requestsTo(deletePath).size() == 1, 15000);
+    const auto passEnded = []() { return CUiManager::instance()->syncRunning() == 0 && !CSynDataManager::instance()->isRunning(); };
+    QTRY_VERIFY_WITH_TIMEOUT(passEnded(), 15000);
+    if (replyLost)
+        CJobManager::instance()->synNow(false);
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty() && passEnded(), 15000);
+    QVERIFY(standin().releaseHeld() && settleClient());
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QVERIFY(fixture.jobIds().isEmpty());
+    QCOMPARE(standin().store().value(book ? QStringLiteral("books") : QStringLiteral("memos")).toArray().size(), 0);
+    QCOMPARE(localCount(book ? QStringLiteral("select count(*) from tb_book where bookId = 5001")
+                             : QStringLiteral("select count(*) from tb_memo where memoId = 13001")),
              0);
 }
 
