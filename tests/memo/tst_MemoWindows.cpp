@@ -29,8 +29,11 @@
 #include <QInputMethodEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 const QString kEdit = QStringLiteral("/memo/editMemo");
@@ -159,6 +162,19 @@ void MemoWindowTest::typingIsStoredAtEachPauseWithTheWindowOpen()
     QCOMPARE(window->textEdit()->toPlainText(), text + QStringLiteral("庚"));
     QVERIFY(waitFor([&]() { return memoRow(localId).content == text + QStringLiteral("庚"); }));
     QVERIFY(MemoItemManager::instance()->openWindows().contains(window));
+    // A pause whose save the database refuses: the author hears of it, and
+    // the retry after its wait stores the words with no further key.
+    QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
+    {
+        WriteFault refused(QStringLiteral("tb_memo"), QStringLiteral("UPDATE"));
+        type(window, QStringLiteral("辛"));
+        QVERIFY(waitFor([&told]() {
+            return std::any_of(told.cbegin(), told.cend(), [](const QList<QVariant>& message) {
+                return message.first().toString().startsWith(QStringLiteral("The memo could not be saved"));
+            });
+        }));
+    }
+    QVERIFY(waitFor([&]() { return memoRow(localId).content == text + QStringLiteral("庚辛"); }));
 }
 
 void MemoWindowTest::memoRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth()
