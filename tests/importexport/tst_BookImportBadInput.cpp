@@ -3,15 +3,20 @@
 
 #include "ImportFixture.h"
 
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "db/records/T_UserConf.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "remote/CTessaneHttp.h"
+#include "remote/records/AccountRecords.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTest>
@@ -50,6 +55,7 @@ private slots:
     void failureHalfwayRollsBackTheWholeBook();
     void stoppedHalfwayRollsBackTheWholeBookAndItsTile_data();
     void stoppedHalfwayRollsBackTheWholeBookAndItsTile();
+    void importLeftListedIsNobodysUntilAStartSweepsIt();
     void twentyMegabyteNovelIsImportedWhole();
 };
 
@@ -164,6 +170,64 @@ void TestBookImportBadInput::stoppedHalfwayRollsBackTheWholeBookAndItsTile()
     QCoreApplication::sendPostedEvents();
     verifyNothingStored(f);
     QVERIFY(decoding || f.slowChapterRows(false));
+}
+
+// While an import writes, a synchronisation sends none of its jobs. Stopped
+// while its rows cannot be deleted, it leaves them listed, as a crash between
+// two turns does: a start shows none of it on the shelf, and the next start
+// that can delete sweeps it away.
+void TestBookImportBadInput::importLeftListedIsNobodysUntilAStartSweepsIt()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    CTessaneDb* db = CTessaneDb::instance();
+    TS_Author_Info author;
+    author.uid = StandinServer::demoUid();
+    author.token = QString::fromLatin1(StandinServer::demoToken());
+    T_UserConf conf;
+    conf.uid = author.uid;
+    QVERIFY(db->insertUser(author, conf) && db->saveLastLogin(author.uid));
+    CBookJobManager* manager = CBookJobManager::instance();
+    QSignalSpy finished(manager, &CBookJobManager::sig_ImportBookFinished);
+    QVERIFY(f.slowChapterRows(true));
+    QVERIFY(manager->startImportBook(f.writeFile(QStringLiteral("留.txt"), chapters(3000).toUtf8())));
+    QTRY_VERIFY_WITH_TIMEOUT(f.firstBook() && f.firstBook()->isImporting, 60000);
+    const int localBookId = f.firstBook()->localId;
+
+    QVERIFY(standin().clearJournal());
+    CUiManager::instance()->setSignInState(1);
+    CJobManager::instance()->execUserJob();
+    // The pass ends with the pull of the change feed, after its jobs.
+    QTRY_VERIFY_WITH_TIMEOUT(!standin().requestsTo(QStringLiteral("/synchronization/synBookData")).isEmpty()
+                                 && CTessaneHttp::instance()->outstandingReplies() == 0
+                                 && CUiManager::instance()->syncRunning() == 0,
+                             15000);
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(standin().requestsTo(QStringLiteral("/books/addBook")).size(), 0);
+
+    // The window's connection, to which the import gives way.
+    QVERIFY(db->exec(QStringLiteral("create trigger keep_jobs before delete on tb_job "
+                                    "begin select raise(abort, 'kept'); end;")));
+    manager->stopImport();
+    QVERIFY(f.slowChapterRows(false));
+    QCOMPARE(f.rows(QStringLiteral("select localBookId from tb_import")).value(0).value(0).toInt(), localBookId);
+    const QString dbFile = db->dbFilePath();
+    const QString programDir = f.dir() + QStringLiteral("/program");
+    CJobManager* jobs = CJobManager::instance();
+    const auto closeAtEnd = qScopeGuard([jobs]() { jobs->close(); });
+    jobs->close();
+    QVERIFY(jobs->init(dbFile, programDir));
+    CPublicManager* model = CPublicManager::instance();
+    QCOMPARE(model->userInfo.uid, StandinServer::demoUid());
+    QVERIFY(model->findAnyBookByLocalId(localBookId) == nullptr);
+
+    QVERIFY(db->exec(QStringLiteral("drop trigger keep_jobs;")));
+    jobs->close();
+    QVERIFY(jobs->init(dbFile, programDir));
+    for (const QString& table : {QStringLiteral("tb_book"), QStringLiteral("tb_volume"), QStringLiteral("tb_chapter"),
+                                 QStringLiteral("tb_job"), QStringLiteral("tb_import")})
+        QTRY_COMPARE_WITH_TIMEOUT(f.count(table), 0, 30000);
+    QCOMPARE(standin().requestsTo(QStringLiteral("/books/addBook")).size(), 0);
 }
 
 void TestBookImportBadInput::twentyMegabyteNovelIsImportedWhole()
