@@ -10,6 +10,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
+#include "manager/ImportTextCodec.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/records/AccountRecords.h"
 
@@ -56,6 +57,7 @@ private slots:
     void stoppedHalfwayRollsBackTheWholeBookAndItsTile_data();
     void stoppedHalfwayRollsBackTheWholeBookAndItsTile();
     void importLeftListedIsNobodysUntilAStartSweepsIt();
+    void stopWhileAGb18030FileIsDecodedLeavesTheRestUndone();
     void twentyMegabyteNovelIsImportedWhole();
 };
 
@@ -228,6 +230,25 @@ void TestBookImportBadInput::importLeftListedIsNobodysUntilAStartSweepsIt()
                                  QStringLiteral("tb_job"), QStringLiteral("tb_import")})
         QTRY_COMPARE_WITH_TIMEOUT(f.count(table), 0, 30000);
     QCOMPARE(standin().requestsTo(QStringLiteral("/books/addBook")).size(), 0);
+}
+
+// The decoder looks at the stop before each megabyte it decodes: stopped
+// early in its reading as GB18030 (after the reading as UTF-8 failed), it
+// returns at that look and decodes none of the megabytes after it.
+void TestBookImportBadInput::stopWhileAGb18030FileIsDecodedLeavesTheRestUndone()
+{
+    const QString text = QStringLiteral("夜色沉沉，远处的灯火一盏接一盏地亮起来。\n").repeated(200000);
+    const QByteArray bytes = QTextCodec::codecForName("GB18030")->fromUnicode(text);
+    const int megabytes = (bytes.size() + (1 << 20) - 1) >> 20;
+    QVERIFY(megabytes > 4);
+    // The second look of the reading as GB18030.
+    const int stopAt = megabytes + 2;
+    int looks = 0;
+    QString decoded;
+    ImportEncoding encoding = ImportEncoding::Gb18030;
+    QVERIFY(!decodeImportText(bytes, decoded, &encoding, [&looks, stopAt]() { return ++looks >= stopAt; }));
+    QCOMPARE(looks, stopAt);
+    QVERIFY(decoded.isEmpty() && encoding == ImportEncoding::None);
 }
 
 void TestBookImportBadInput::twentyMegabyteNovelIsImportedWhole()
