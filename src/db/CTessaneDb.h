@@ -264,6 +264,10 @@ public:
     // A scope in which the connection waits only briefly for another
     // connection's write lock (CTessaneDbTurns.h).
     class BriefWait;
+    // From its next open on, the connection waits for another connection's
+    // write lock only as briefly as in a BriefWait, the check of the file
+    // at the open included: a worker whose every write is tried again later.
+    void waitOnlyBriefly();
 
     // --- books being imported (CTessaneDb_imports.cpp) ---
 

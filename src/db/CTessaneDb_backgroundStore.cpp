@@ -73,8 +73,12 @@ bool CTessaneDb::storeChapterTextInBackground(const T_ChapterTextSave& save,
         &store->context,
         [this, store, serial, save, path, name, uid]() {
             T_ChapterTextSave work = save;
-            if (store->db == nullptr)
+            if (store->db == nullptr) {
                 store->db = new CTessaneDb(nullptr, name);
+                // The window waits for the save at its next event, and a
+                // save the lock kept out is tried again at the next tick.
+                store->db->waitOnlyBriefly();
+            }
             if (!store->db->isOpen() && !store->db->openExisting(path)) {
                 work.error = store->db->lastErrorText();
                 work.fault = store->db->lastFault();

@@ -77,6 +77,11 @@ bool CTessaneDb::waitWhileOthersWrite(const std::function<bool()>& stop)
     return !(stop && stop());
 }
 
+void CTessaneDb::waitOnlyBriefly()
+{
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBriefWaitMs));
+}
+
 CTessaneDb::BriefWait::BriefWait(CTessaneDb& db) : m_db(db)
 {
     if (m_db.m_briefWaits++ > 0 || !m_db.isOpen())

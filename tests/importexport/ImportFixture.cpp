@@ -16,9 +16,43 @@
 #include <QSqlRecord>
 #include <QTest>
 
+#include <sqlite3.h>
+
+#include <atomic>
+
+namespace {
+
+sqlite3_vfs* g_sqliteVfs = nullptr;
+sqlite3_vfs g_countingVfs;
+std::atomic<qint64> g_lockWaitUs{0};
+
+// The busy handler's waits are its only sleeps.
+int countedSleep(sqlite3_vfs*, int microseconds)
+{
+    g_lockWaitUs += microseconds;
+    return g_sqliteVfs->xSleep(g_sqliteVfs, microseconds);
+}
+
+// SQLite's own VFS with the sleeps counted, for the connections opened from
+// now on.
+void countLockWaits(bool on)
+{
+    if (g_sqliteVfs == nullptr) {
+        g_sqliteVfs = sqlite3_vfs_find(nullptr);
+        g_countingVfs = *g_sqliteVfs;
+        g_countingVfs.zName = "counting";
+        g_countingVfs.pNext = nullptr;
+        g_countingVfs.xSleep = countedSleep;
+    }
+    sqlite3_vfs_register(on ? &g_countingVfs : g_sqliteVfs, 1);
+}
+
+}
+
 ImportFixture::ImportFixture()
 {
     standin().reset();
+    countLockWaits(true);
     CTessaneDb* db = CTessaneDb::instance();
     db->close();
     const QString programDir = m_dir.path() + QStringLiteral("/program");
@@ -39,6 +73,7 @@ ImportFixture::~ImportFixture()
     CPublicManager::instance()->clearBooks();
     CUiManager::instance()->setBookImporting(false);
     CTessaneDb::instance()->close();
+    countLockWaits(false);
 }
 
 QString ImportFixture::writeFile(const QString& name, const QByteArray& bytes) const
@@ -89,6 +124,11 @@ int ImportFixture::count(const QString& table)
 {
     const QList<QVariantList> r = rows(QStringLiteral("select count(*) from ") + table);
     return r.isEmpty() ? -1 : r.first().first().toInt();
+}
+
+qint64 ImportFixture::lockWaitMs()
+{
+    return g_lockWaitUs / 1000;
 }
 
 T_Book* ImportFixture::firstBook()

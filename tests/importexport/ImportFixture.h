@@ -36,6 +36,10 @@ public:
     static QList<QVariantList> rows(const QString& sql);
     static int count(const QString& table);
     static T_Book* firstBook();
+    // How long SQLite's busy handlers of the connections opened since the
+    // fixture began asked to sleep while another connection held the write
+    // lock, in milliseconds: what they waited, however busy the machine.
+    static qint64 lockWaitMs();
 
     // Signs the author in for the job queue and waits until the platform
     // has answered every job the import recorded (the queue is empty),
