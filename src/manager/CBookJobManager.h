@@ -158,6 +158,11 @@ public:
         return m_deletedHere.value(qMakePair(deleteType, serverId), false);
     }
     void noteDeleteTookIt(int deleteType, int serverId) { m_deletedHere.insert(qMakePair(deleteType, serverId), true); }
+    // Whether this machine deleted the object of that server id for good: its
+    // delete waits in the queue, or the platform confirmed it (deletedHere).
+    // Nothing answered or listed before brings it back; idColumn names the
+    // server id's column in the job queue.
+    bool deletedForGoodHere(int deleteType, const QString& idColumn, int serverId);
     // Whether a refusal of a request naming the object of a delete of that
     // type says the platform does not have the object.
     static bool refusedAsGone(int deleteType, const QString& message);

@@ -54,6 +54,12 @@ void CBookJobManager::noteDeleteConfirmed(const T_Http_Custom& identity, int cod
     m_deletedHere.insert(key, code == HttpOk || m_deletedHere.value(key, false));
 }
 
+bool CBookJobManager::deletedForGoodHere(int deleteType, const QString& idColumn, int serverId)
+{
+    return serverId > 0
+           && (deletedHere(deleteType, serverId) || m_db->pendingJob(m_model->userInfo.uid, deleteType, idColumn, serverId) > 0);
+}
+
 bool CBookJobManager::refusedAsGone(int deleteType, const QString& message)
 {
     switch (deleteType) {

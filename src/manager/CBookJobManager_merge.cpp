@@ -77,10 +77,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
         }
         // Deleted for good here, its delete waiting for the feed to end, or
         // taken by the platform after it answered this list.
-        if (m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterDelete, QStringLiteral("chapterId"),
-                             entry.chapter_id)
-                > 0
-            || deletedHere(JobType::ChapterDelete, entry.chapter_id))
+        if (deletedForGoodHere(JobType::ChapterDelete, QStringLiteral("chapterId"), entry.chapter_id))
             continue;
         if (heldForLookUp(JobType::ChapterAdd, book->localId, entry.chapter_name, entry.local_id))
             continue;

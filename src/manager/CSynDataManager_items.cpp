@@ -138,8 +138,10 @@ CSynDataManager::Outcome CSynDataManager::execBookAdd(const T_SynchronizaTion_Sy
 {
     if (item.bookId < 1)
         return Outcome::Continue;
-    // One in the recycle bin here is the book too (its add item pulled again).
-    if (m_model->findAnyBookByBookId(item.bookId) == nullptr) {
+    // One in the recycle bin here is the book too (its add item pulled again),
+    // and one deleted for good here since stays deleted.
+    if (m_model->findAnyBookByBookId(item.bookId) == nullptr
+        && !m_bookJobs->deletedForGoodHere(JobType::BooksDeleteHard, QStringLiteral("bookId"), item.bookId)) {
         const QJsonObject extra = extraOf(item);
         TC_Books_AddBook request(withoutControlChars(textOf(extra, "book_name")), intOf(extra, "create_time"), now(), QString());
         request.header.bookId = item.bookId;
@@ -224,6 +226,10 @@ CSynDataManager::Outcome CSynDataManager::execChapterAdd(const T_SynchronizaTion
         return Outcome::Continue;
     if (book->findChapterByChapterId(item.chapterId))
         return Outcome::Continue;  // already here: an item seen before
+    // Deleted for good here since an earlier pull brought it (the item comes
+    // again when one before it could not be applied): it stays deleted.
+    if (m_bookJobs->deletedForGoodHere(JobType::ChapterDelete, QStringLiteral("chapterId"), item.chapterId))
+        return Outcome::Continue;
     const QJsonObject extra = extraOf(item);
     const int volumeId = intOf(extra, "volume_id");
     // A volume of id 0 is one of ours not on the platform yet: never the right one.

@@ -44,8 +44,9 @@ void CSynDataManager::withdrawWaitingDelete(const T_Book* book, int chapterId)
 
 bool CSynDataManager::withdrawWaitingBookDelete(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    // A recycle or a delete made elsewhere agrees with it.
-    static const QSet<int> agreeing{3, 6, 7, 23, 28, 30};
+    // A recycle or a delete made elsewhere agrees with it, and the book's
+    // creation (its item pulled again) came before it.
+    static const QSet<int> agreeing{1, 3, 6, 7, 23, 28, 30};
     if (item.synId < 1 || item.bookId < 1 || agreeing.contains(item.changeType)
         || m_model->findBookByBookId(item.bookId) != nullptr || m_model->findRecycledBookByBookId(item.bookId) != nullptr)
         return false;

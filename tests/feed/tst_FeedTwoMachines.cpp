@@ -505,6 +505,8 @@ private slots:
     void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate();
     void deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate_data();
     void deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate();
+    void deletedForGoodHereStaysDeletedWhenItsAddIsPulledAgain_data();
+    void deletedForGoodHereStaysDeletedWhenItsAddIsPulledAgain();
     void createWhoseReplyWasLostIsAdopted();
     void createWhoseReplyWasLostThenDeletedLeavesNothing();
     void recycleSentAgainAfterARestoreElsewhereLeavesOneState();
@@ -752,6 +754,58 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate
     QCOMPARE(localCount(book ? QStringLiteral("select count(*) from tb_book where bookId = 5001")
                              : QStringLiteral("select count(*) from tb_memo where memoId = 13001")),
              0);
+}
+
+void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenItsAddIsPulledAgain_data()
+{
+    QTest::addColumn<bool>("book");
+    QTest::newRow("chapter") << false;
+    QTest::newRow("book") << true;
+}
+
+// Another machine adds a chapter (or a book) after a change this machine
+// cannot apply: the feed brings the new one, and both items come again with
+// the next pull. This machine deletes the new one for good before that
+// pull: it stays deleted, here and on the platform.
+void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenItsAddIsPulledAgain()
+{
+    QFETCH(bool, book);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    QVERIFY(CTessaneDb::instance()->exec(QStringLiteral("create trigger refuse_chapter before insert on tb_chapter "
+                                                        "when new.name = '收不下的章' begin select raise(abort, 'refused'); end;")));
+    const QString machine = QStringLiteral("machine1000000000000000000000000");
+    const QString name = QStringLiteral("又拉回来的");
+    const QJsonObject where{{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_id"), 7001},
+                            {QStringLiteral("update_time"), 1700000200}};
+    QJsonObject first = where;
+    first.insert(QStringLiteral("chapter_name"), QStringLiteral("收不下的章"));
+    QJsonObject added = where;
+    added.insert(book ? QStringLiteral("book_name") : QStringLiteral("chapter_name"), name);
+    QVERIFY(!standin().callAs(machine, kAddChapter, first).isEmpty());
+    QVERIFY(!standin().callAs(machine, book ? QStringLiteral("/books/addBook") : kAddChapter, added).isEmpty());
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    const int id = book ? platformIds("books", "book_name", name, "book_id").value(0)
+                        : platformIds("chapters", "chapter_name", name, "chapter_id").value(0);
+    const QString here = book ? QStringLiteral("select count(*) from tb_book where bookId = %1").arg(id)
+                              : QStringLiteral("select count(*) from tb_chapter where chapterId = %1").arg(id);
+    QCOMPARE(localCount(here), 1);
+
+    T_Book* shown = CPublicManager::instance()->findBookByBookId(id);
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = shown ? shown->localId : 0;
+    purge.updateTime = 1700000300;
+    QVERIFY(book ? shown && moveBook(shown->localId, true) && CJobManager::instance()->books_delete_hard(purge)
+                 : deleteChapter(demoBook()->findChapterByChapterId(id)->localId));
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QVERIFY(fixture.jobIds().isEmpty());
+    QVERIFY(book ? platformIds("books", "book_name", name, "book_id").isEmpty()
+                 : platformChaptersNamed(name).isEmpty());
+    QCOMPARE(localCount(here), 0);
 }
 
 // The platform made the chapter but its reply was cut off: the next pass
