@@ -503,8 +503,6 @@ private slots:
     void deleteForGoodWhileTheCreateIsOnItsWay();
     void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data();
     void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate();
-    void deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate_data();
-    void deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate();
     void deletedForGoodHereStaysDeletedWhenItsAddIsPulledAgain_data();
     void deletedForGoodHereStaysDeletedWhenItsAddIsPulledAgain();
     void createWhoseReplyWasLostIsAdopted();
@@ -643,47 +641,68 @@ void FeedTwoMachinesTest::deleteForGoodWhileTheCreateIsOnItsWay()
 
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data()
 {
-    QTest::addColumn<bool>("outline");
+    QTest::addColumn<QString>("what");
     QTest::addColumn<bool>("replyLost");
-    QTest::newRow("outline") << true << false;
-    QTest::newRow("chapter") << false << false;
+    for (const char* what : {"outline", "chapter", "book", "memo"})
+        QTest::newRow(what) << QString::fromLatin1(what) << false;
     // The resend is refused: the platform has it no longer.
-    QTest::newRow("outline, its reply lost") << true << true;
-    QTest::newRow("chapter, its reply lost") << false << true;
+    for (const char* what : {"outline", "chapter", "book", "memo"})
+        QTest::addRow("%s, its reply lost", what) << QString::fromLatin1(what) << true;
 }
 
 // A list of the book's outlines or chapters the platform answered before this
 // machine's delete for good of one reached it comes after the delete's reply
 // (a drag's reply, a feed item or a look-up asks for one), or after the
 // refusal of its resend when that reply was lost: the object stays deleted
-// here, also after another sync.
+// here, also after another sync. The same for a book's information or a
+// memo's detail, asked for as the feed asks for one this machine lacks.
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate()
 {
-    QFETCH(bool, outline);
+    QFETCH(QString, what);
     QFETCH(bool, replyLost);
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
     T_Book* book = demoBook();
     QVERIFY(book != nullptr);
-    const QString list = outline ? QStringLiteral("/bookoutline/outlineList") : QStringLiteral("/chapter/chapterList");
-    QVERIFY(standin().addFault(list, QStringLiteral("ok"), -1, 1));
-    if (outline) {
-        TC_BookOutline_List asked;
-        asked.header.bookId = book->bookId;
-        asked.header.localBookId = book->localId;
-        QVERIFY(CBookJobManager::instance()->outline_list(asked));
-    } else {
-        TC_Chapter_Menu asked;
-        asked.bookId = asked.header.bookId = book->bookId;
-        asked.header.localBookId = book->localId;
-        QVERIFY(CBookJobManager::instance()->chapter_menu(asked));
-    }
-    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
-    const QString deletePath = outline ? QStringLiteral("/bookoutline/delOutline") : QStringLiteral("/chapter/delChapter");
+    const int localBook = book->localId;
+    const bool outline = what == QLatin1String("outline");
+    const bool chapter = what == QLatin1String("chapter");
+    const bool memo = what == QLatin1String("memo");
+    // The list (or look) and the delete asked for, and what stays gone.
+    const QStringList paths = outline ? QStringList{"/bookoutline/outlineList", "/bookoutline/delOutline"}
+                              : chapter ? QStringList{"/chapter/chapterList", "/chapter/delChapter"}
+                              : memo    ? QStringList{"/memo/memoDetail", "/memo/delMemo"}
+                                        : QStringList{"/books/bookinfo", "/books/delBook"};
+    const QString here = outline ? QStringLiteral("tb_outline where outlineId = 11001")
+                         : chapter ? QStringLiteral("tb_chapter where chapterId = 9002")
+                         : memo    ? QStringLiteral("tb_memo where memoId = 13001")
+                                   : QStringLiteral("tb_book where bookId = 5001");
+    QVERIFY(standin().addFault(paths.at(0), QStringLiteral("ok"), -1, 1));
+    TC_BookOutline_List outlines;
+    TC_Chapter_Menu chapters;
+    outlines.header.bookId = chapters.bookId = chapters.header.bookId = book->bookId;
+    outlines.header.localBookId = chapters.header.localBookId = localBook;
+    TC_Memo_Detail detail;
+    detail.header.memoId = 13001;
+    TC_Books_Info info;
+    info.header.bookId = 5001;
+    CBookJobManager* books = CBookJobManager::instance();
+    QVERIFY(outline ? books->outline_list(outlines)
+            : chapter ? books->chapter_menu(chapters)
+            : memo    ? CMemoManager::instance()->memoDetail(detail)
+                      : books->books_info(info));
+    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(paths.at(0)).isEmpty(), 15000);
+    const QString deletePath = paths.at(1);
     if (replyLost)
         QVERIFY(standin().addFault(deletePath, QStringLiteral("truncated"), 0, 1));
-    const T_Chapter* chapter = book->findChapterByChapterId(9002);
-    QVERIFY(outline ? deleteOutlineFromPanel(11001) : chapter != nullptr && deleteChapter(chapter->localId));
+    const T_Chapter* second = book->findChapterByChapterId(9002);
+    TC_Books_Delete_Hard purge;
+    purge.header.localBookId = localBook;
+    purge.updateTime = 1700000100;
+    QVERIFY(outline ? deleteOutlineFromPanel(11001)
+            : chapter ? second != nullptr && deleteChapter(second->localId)
+            : memo    ? deleteMemoAndOutline(true, false)
+                      : moveBook(localBook, true) && CJobManager::instance()->books_delete_hard(purge));
     // The delete waits for the pass's feed, then goes; cut off, it goes again
     // with the next pass.
     CJobManager::instance()->synNow(false);
@@ -698,62 +717,10 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
     CJobManager::instance()->synNow(false);
     QVERIFY(settleClient());
     QVERIFY(fixture.jobIds().isEmpty());
-    QVERIFY(outline ? !platformHasOutline(QStringLiteral("主线")) : platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty());
-    QCOMPARE(localCount(outline ? QStringLiteral("select count(*) from tb_outline where outlineId = 11001")
-                                : QStringLiteral("select count(*) from tb_chapter where chapterId = 9002")),
-             0);
-}
-
-void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate_data()
-{
-    QTest::addColumn<bool>("book");
-    QTest::addColumn<bool>("replyLost");
-    QTest::newRow("book") << true << false;
-    QTest::newRow("memo") << false << false;
-    QTest::newRow("book, its reply lost") << true << true;
-    QTest::newRow("memo, its reply lost") << false << true;
-}
-
-// The same for a book's information or a memo's detail, asked for as the
-// feed asks for an object this machine does not hold.
-void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderLookComesLate()
-{
-    QFETCH(bool, book);
-    QFETCH(bool, replyLost);
-    JobsFixture fixture;
-    QVERIFY(startOneMachine(fixture));
-    const int localBook = demoBook()->localId;
-    const QString look = book ? QStringLiteral("/books/bookinfo") : QStringLiteral("/memo/memoDetail");
-    QVERIFY(standin().addFault(look, QStringLiteral("ok"), -1, 1));
-    TC_Books_Info info;
-    info.header.bookId = 5001;
-    TC_Memo_Detail detail;
-    detail.header.memoId = 13001;
-    QVERIFY(book ? CBookJobManager::instance()->books_info(info) : CMemoManager::instance()->memoDetail(detail));
-    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(look).isEmpty(), 15000);
-    const QString deletePath = book ? QStringLiteral("/books/delBook") : QStringLiteral("/memo/delMemo");
-    if (replyLost)
-        QVERIFY(standin().addFault(deletePath, QStringLiteral("truncated"), 0, 1));
-    TC_Books_Delete_Hard purge;
-    purge.header.localBookId = localBook;
-    purge.updateTime = 1700000100;
-    QVERIFY(book ? moveBook(localBook, true) && CJobManager::instance()->books_delete_hard(purge)
-                 : deleteMemoAndOutline(true, false));
-    CJobManager::instance()->synNow(false);
-    QTRY_VERIFY_WITH_TIMEOUT(JobsFixture::requestsTo(deletePath).size() == 1, 15000);
-    const auto passEnded = []() { return CUiManager::instance()->syncRunning() == 0 && !CSynDataManager::instance()->isRunning(); };
-    QTRY_VERIFY_WITH_TIMEOUT(passEnded(), 15000);
-    if (replyLost)
-        CJobManager::instance()->synNow(false);
-    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty() && passEnded(), 15000);
-    QVERIFY(standin().releaseHeld() && settleClient());
-    CJobManager::instance()->synNow(false);
-    QVERIFY(settleClient());
-    QVERIFY(fixture.jobIds().isEmpty());
-    QCOMPARE(standin().store().value(book ? QStringLiteral("books") : QStringLiteral("memos")).toArray().size(), 0);
-    QCOMPARE(localCount(book ? QStringLiteral("select count(*) from tb_book where bookId = 5001")
-                             : QStringLiteral("select count(*) from tb_memo where memoId = 13001")),
-             0);
+    QVERIFY(outline ? !platformHasOutline(QStringLiteral("主线"))
+            : chapter ? platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty()
+                      : standin().store().value(memo ? QStringLiteral("memos") : QStringLiteral("books")).toArray().isEmpty());
+    QCOMPARE(localCount(QStringLiteral("select count(*) from ") + here), 0);
 }
 
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenItsAddIsPulledAgain_data()
