@@ -331,28 +331,57 @@ private slots:
     }
 
     // The boss key hides the lock screen with the tray icon, and a second
-    // start brings both back; closed unanswered, the lock screen is what
-    // the tray brings back, also where only the idle lock was chosen.
+    // start brings both back, the start's lock too; closed unanswered, the
+    // idle lock's screen is what the tray or the boss key brings back, also
+    // where only the idle lock was chosen.
+    void theLockScreenComesBackFromASecondStartAndTheTray_data()
+    {
+        QTest::addColumn<bool>("atStart");
+        QTest::addColumn<bool>("bossKey"); // what brings back the screen closed unanswered
+        QTest::newRow("idle lock, the tray") << false << false;
+        QTest::newRow("idle lock, the boss key") << false << true;
+        QTest::newRow("start lock") << true << false;
+    }
     void theLockScreenComesBackFromASecondStartAndTheTray()
     {
+        QFETCH(bool, atStart);
+        QFETCH(bool, bossKey);
         JobsFixture fixture;
-        QVERIFY(startWithIdleLock(fixture));
         CUiManager* ui = CUiManager::instance();
         ui->initTray();
         QList<bool> shown;
+        const auto hideAndBringBack = [&](Dialog_Unlock* d) {
+            ui->toggleMainWindow();
+            shown << d->windowHandle()->isVisible() << ui->trayIcon()->isVisible();
+            ui->activeWindows(QStringLiteral("vellora-client"));
+            shown << d->windowHandle()->isVisible() << ui->trayIcon()->isVisible();
+        };
+        if (atStart) {
+            QVERIFY(fixture.seed() && storeLockSettings(1, 1, QStringLiteral("idle")));
+            ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+                hideAndBringBack(d);
+                unlockIdle(d);
+            }});
+            QVERIFY(fixture.start());
+            QCOMPARE(answer.done(), 1);
+            QCOMPARE(shown, QList<bool>({false, false, true, true}));
+            QVERIFY(ui->bookshelf()->isVisible());
+            return;
+        }
+        QVERIFY(startWithIdleLock(fixture));
         ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
-                                                 ui->toggleMainWindow();
-                                                 shown << d->windowHandle()->isVisible() << ui->trayIcon()->isVisible();
-                                                 ui->activeWindows(QStringLiteral("vellora-client"));
-                                                 shown << d->windowHandle()->isVisible() << ui->trayIcon()->isVisible();
+                                                 hideAndBringBack(d);
                                                  QTest::mouseClick(d->findChild<QPushButton*>("btn_close_popup"), Qt::LeftButton);
                                              },
                                              unlockIdle});
         QVERIFY(ui->checkPwdLock(4));
         QCOMPARE(shown, QList<bool>({false, false, true, true}));
         QVERIFY(!ui->bookshelf()->isVisible());
-        emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
-        QCOMPARE(answer.done(), 2);
+        if (bossKey)
+            ui->toggleMainWindow();
+        else
+            emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        QTRY_COMPARE(answer.done(), 2);
         QVERIFY(ui->bookshelf()->isVisible());
     }
 
