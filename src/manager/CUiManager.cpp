@@ -297,9 +297,9 @@ void CUiManager::endOpenWindows()
 {
     QList<QPointer<QWidget>> open;
     // What the idle lock, the boss key or the tray hid is still open, though
-    // not visible.
+    // not visible, and so is a lock screen the boss key hid.
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if ((top->isVisible() || m_lockHidden->contains(top) || m_putAway->contains(top))
+        if ((top->isVisible() || m_lockHidden->contains(top) || m_putAway->contains(top) || top == m_lockScreen.data())
             && top != m_loginDialog.data())
             open.append(top);
     }

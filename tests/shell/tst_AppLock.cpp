@@ -8,6 +8,7 @@
 #include "ui/shell/Dialog_Unlock.h"
 
 #include <QDialog>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -333,19 +334,23 @@ private slots:
     // The boss key hides the lock screen with the tray icon, and a second
     // start brings both back, the start's lock too; closed unanswered, the
     // idle lock's screen is what the tray or the boss key brings back, also
-    // where only the idle lock was chosen.
+    // where only the idle lock was chosen. A forced sign-out while the key
+    // hides it ends it, and the sign-in shows with the icon.
     void theLockScreenComesBackFromASecondStartAndTheTray_data()
     {
         QTest::addColumn<bool>("atStart");
         QTest::addColumn<bool>("bossKey"); // what brings back the screen closed unanswered
-        QTest::newRow("idle lock, the tray") << false << false;
-        QTest::newRow("idle lock, the boss key") << false << true;
-        QTest::newRow("start lock") << true << false;
+        QTest::addColumn<bool>("signOut");
+        QTest::newRow("idle lock, the tray") << false << false << false;
+        QTest::newRow("idle lock, the boss key") << false << true << false;
+        QTest::newRow("start lock") << true << false << false;
+        QTest::newRow("idle lock hidden, a forced sign-out") << false << true << true;
     }
     void theLockScreenComesBackFromASecondStartAndTheTray()
     {
         QFETCH(bool, atStart);
         QFETCH(bool, bossKey);
+        QFETCH(bool, signOut);
         JobsFixture fixture;
         CUiManager* ui = CUiManager::instance();
         ui->initTray();
@@ -369,6 +374,35 @@ private slots:
             return;
         }
         QVERIFY(startWithIdleLock(fixture));
+        if (signOut) {
+            QPointer<Dialog_Unlock> lock;
+            ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+                lock = d;
+                ui->toggleMainWindow();
+                shown << d->windowHandle()->isVisible() << ui->trayIcon()->isVisible();
+                ui->logout();
+            }});
+            // The program's own loop, the lock screen's above it. A lock
+            // screen the sign-out left open would hold the test: closed
+            // after a while, it fails it.
+            QEventLoop program;
+            bool heldOpen = false;
+            QTimer::singleShot(0, &program, [&]() {
+                ui->checkPwdLock(4);
+                program.quit();
+            });
+            QTimer::singleShot(5000, &program, [&]() {
+                heldOpen = true;
+                lock->reject();
+            });
+            program.exec();
+            QVERIFY(!heldOpen);
+            QTRY_VERIFY(ui->loginDialog() && ui->loginDialog()->isVisible());
+            QCOMPARE(shown, QList<bool>({false, false}));
+            QVERIFY(ui->trayIcon()->isVisible());
+            ui->loginDialog()->hide();
+            return;
+        }
         ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
                                                  hideAndBringBack(d);
                                                  QTest::mouseClick(d->findChild<QPushButton*>("btn_close_popup"), Qt::LeftButton);
