@@ -1,7 +1,7 @@
 #include "ui/common/HiddenWindows.h"
 
 #include <QApplication>
-#include <QCloseEvent>
+#include <QEvent>
 #include <QWidget>
 #include <QWindow>
 
