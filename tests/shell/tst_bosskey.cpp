@@ -6,16 +6,16 @@
 
 #include "common/QxtGlobalShortcut.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/common/HiddenWindows.h"
+#include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_Search.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
-#include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Widget_SensitiveWords.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/creation/memo/MemoItemWidget.h"
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/creation/tools/Dialog_WritingSettings.h"
-#include "ui/common/HiddenWindows.h"
 #include "ui/shell/Dialog_Unlock.h"
 
 #include <QLineEdit>
@@ -112,8 +112,8 @@ private slots:
 
     // A book open with its tools, and a modal dialog over it in its exec():
     // every one goes with the boss key, or with the window's close to the
-    // tray, and the same ones come back with the key or the tray; one closed
-    // meanwhile stays closed.
+    // tray, and those not closed, hidden or deleted meanwhile come back with
+    // the key or the tray, the icon too.
     void everyWindowGoesAndTheSameOnesComeBack_data()
     {
         QTest::addColumn<bool>("toTray");
@@ -126,9 +126,7 @@ private slots:
         CUiManager* ui = CUiManager::instance();
         QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
         CPublicManager::instance()->userConf.systemConf.isTray = 1;
-        T_Book* book = m_fixture.offlineBook(toTray ? QStringLiteral("托盘") : QStringLiteral("老板键"));
-        QVERIFY(book);
-        ui->openCreation(book);
+        ui->openCreation(m_fixture.offlineBook(QString::number(toTray)));
         Widget_Creation* writing = ui->creationWindow();
         QVERIFY(writing && QTest::qWaitForWindowExposed(writing));
         // 便签 (F10) and a memo from its +, 查找/替换 (F6), 敏感词检测 (F7).
@@ -136,66 +134,46 @@ private slots:
             writing->getContent()->textEdit()->setFocus();
             QTest::keyClick(writing->windowHandle(), key);
         }
-        QTRY_VERIFY(MemoItemManager::instance()->memoList() && MemoItemManager::instance()->memoList()->isVisible());
-        QTest::mouseClick(MemoItemManager::instance()->memoList()->findChild<QPushButton*>(QStringLiteral("btnAddMemo")),
-                          Qt::LeftButton);
+        const QPointer<QWidget> search = writing->findChild<Dialog_Search*>(), memos = MemoItemManager::instance()->memoList(),
+                                sensitive = writing->findChild<Widget_SensitiveWords*>();
+        QTRY_VERIFY(search && memos && sensitive && search->isVisible() && memos->isVisible() && sensitive->isVisible());
+        QTest::mouseClick(memos->findChild<QPushButton*>(QStringLiteral("btnAddMemo")), Qt::LeftButton);
         QTRY_COMPARE(MemoItemManager::instance()->openWindows().size(), 1);
-        const QPointer<Dialog_Search> search = writing->findChild<Dialog_Search*>();
-        const QPointer<Widget_SensitiveWords> sensitive = writing->findChild<Widget_SensitiveWords*>();
-        QVERIFY(search && sensitive);
-        QTRY_VERIFY(search->isVisible() && sensitive->isVisible());
-
-        bool wentAndCame = false;
         const auto goAndComeBack = [&](QWidget* modal) {
             QList<QPointer<QWidget>> shown;
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                if (top->isVisible() && HiddenWindows::isProgramWindow(top))
-                    shown << top;
-            }
-            QVERIFY(shown.size() >= (modal ? 6 : 5));
-            const auto nothingShown = [&]() {
-                return std::none_of(shown.cbegin(), shown.cend(), [](const QPointer<QWidget>& w) { return w && w->isVisible(); });
+            for (QWidget* top : QApplication::topLevelWidgets())
+                shown << (top->isVisible() && HiddenWindows::isProgramWindow(top) ? top : nullptr);
+            const auto showing = [&shown](bool visible) {
+                return [&shown, visible]() {
+                    return std::all_of(shown.cbegin(), shown.cend(),
+                                       [visible](const QPointer<QWidget>& w) { return !w || w->isVisible() == visible; });
+                };
             };
-            if (toTray)
-                writing->close();
-            else
-                typeCtrlShiftN();
-            QVERIFY(QTest::qWaitFor(nothingShown, 5000));
-            QCOMPARE(ui->trayIcon()->isVisible(), toTray);
-            // Closed, hidden or deleted meanwhile: it stays away.
-            search->closeSearch();
-            sensitive->hide();
+            toTray ? void(writing->close()) : typeCtrlShiftN();
+            QVERIFY(QTest::qWaitFor(showing(false), 5000) && ui->trayIcon()->isVisible() == toTray);
+            search->close();
+            memos->hide();
             delete MemoItemManager::instance()->openWindows().value(0);
-            shown.removeAll(search.data());
-            shown.removeAll(sensitive.data());
-            shown.removeAll(nullptr);
-            if (toTray)
-                emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
-            else
-                typeCtrlShiftN();
-            QVERIFY(QTest::qWaitFor([&]() {
-                return std::all_of(shown.cbegin(), shown.cend(), [](const QPointer<QWidget>& w) { return w && w->isVisible(); });
-            }, 5000));
-            QVERIFY(!search->isVisible() && !sensitive->isVisible());
+            shown.removeAll(search);
+            shown.removeAll(memos);
+            toTray ? emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger) : typeCtrlShiftN();
+            QVERIFY(QTest::qWaitFor(showing(true), 5000) && !search->isVisible() && !memos->isVisible());
+            QVERIFY(shown.contains(writing) && shown.contains(sensitive) && (!modal || shown.contains(modal)));
             QVERIFY(ui->trayIcon()->isVisible());
-            QVERIFY(!modal || QApplication::activeModalWidget() == modal);
-            wentAndCame = true;
         };
         if (toTray) {
             goAndComeBack(nullptr);
         } else {
-            // 写作设置 (F11) over the window: its exec() goes on and ends
-            // with the author's answer.
+            // 写作设置 (F11): its exec() goes on, and ends with the author's answer.
             ModalAnswerer<Dialog_WritingSettings> answer({[&](Dialog_WritingSettings* d) {
                 goAndComeBack(d);
+                QCOMPARE(QApplication::activeModalWidget(), d);
                 d->reject();
             }});
             QTest::keyClick(writing->windowHandle(), Qt::Key_F11);
             QCOMPARE(answer.done(), 1);
         }
-        QVERIFY(wentAndCame);
-        QCOMPARE(QApplication::activeModalWidget(), nullptr);
-        MemoItemManager::instance()->closeAll();
+        QVERIFY(!QTest::currentTestFailed() && QApplication::activeModalWidget() == nullptr);
         ui->closeCreation();
     }
 

@@ -1045,11 +1045,11 @@ void QuitTest::escapedSignInComesBackFromTheTray()
         QTRY_VERIFY_WITH_TIMEOUT(keepFound(seen.first(), findClientWindow(false, kMainTitle)), kPatience);
         QVERIFY(openDialog(QStringLiteral("writing settings"), seen) != None);
         // Ctrl+Shift+N: the windows and the icon go.
-        for (KeySym modifier : {XK_Control_L, XK_Shift_L})
-            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, modifier), True, CurrentTime);
-        typeKey(XK_n);
-        for (KeySym modifier : {XK_Control_L, XK_Shift_L})
-            XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, modifier), False, CurrentTime);
+        for (const Bool down : {True, False}) {
+            for (KeySym key : {XK_Control_L, XK_Shift_L, XK_n})
+                XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), down, CurrentTime);
+        }
+        XSync(m_display, False);
         QTRY_VERIFY_WITH_TIMEOUT(clientWindows(true).isEmpty() && std::none_of(seen.cbegin(), seen.cend(), [this](Window w) {
                                      return clientWindows(false).contains(w);
                                  }), kPatience);
