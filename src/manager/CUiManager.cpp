@@ -12,6 +12,7 @@
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/common/BkMessageBox.h"
+#include "ui/common/HiddenWindows.h"
 #include "ui/common/ToastTurns.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
@@ -43,6 +44,8 @@ CUiManager::CUiManager(QObject* parent) : QObject(parent)
             return true;
         },
         this);
+    m_lockHidden = new HiddenWindows(this);
+    m_putAway = new HiddenWindows(this);
     initShell();
 }
 
@@ -99,8 +102,7 @@ void CUiManager::activeWindows(const QString& message)
 {
     qDebug() << "second instance says:" << message;
     // The boss key may have hidden the lock screen with the tray icon.
-    if (m_unlockOpen && m_unlockDialog && m_unlockDialog->windowHandle()
-        && !m_unlockDialog->windowHandle()->isVisible()) {
+    if (m_unlockOpen && m_lockScreen && m_lockScreen->windowHandle() && !m_lockScreen->windowHandle()->isVisible()) {
         toggleMainWindow();
         return;
     }
@@ -294,9 +296,11 @@ public:
 void CUiManager::endOpenWindows()
 {
     QList<QPointer<QWidget>> open;
-    // What the idle lock hid is still open, though not visible.
+    // What the idle lock, the boss key or the tray hid is still open, though
+    // not visible, and so is a lock screen the boss key hid.
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if ((top->isVisible() || m_lockHidden.contains(top)) && top != m_loginDialog.data())
+        if ((top->isVisible() || m_lockHidden->contains(top) || m_putAway->contains(top) || top == m_lockScreen.data())
+            && top != m_loginDialog.data())
             open.append(top);
     }
     for (const QPointer<QWidget>& window : qAsConst(open)) {
@@ -334,8 +338,10 @@ void CUiManager::logout()
     CJobManager::instance()->saveUserData();
     m_signInState = 2;
     m_idleTimer->stop();
-    // What the idle lock hid is ended or goes with the windows.
-    m_lockHidden.clear();
+    // What the idle lock, the boss key or the tray hid is ended or goes with
+    // the windows.
+    m_lockHidden->clear();
+    m_putAway->clear();
     m_idleLocked = false;
     // The writing window first: it may hold the outline panel's view.
     for (QPointer<QWidget> window : {m_creation, QPointer<QWidget>(m_bookshelf.data())}) {

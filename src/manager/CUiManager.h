@@ -405,7 +405,8 @@ public:
     // True while the lock is (still) in force, false when the caller may go
     // on; type is one PwdLockType bit (1 start, 2 re-show, 4 idle tick).
     bool checkPwdLock(int type);
-    // Mouse presses, moves and keys anywhere count as activity for the idle lock.
+    // Mouse presses, moves and keys anywhere count as activity for the idle
+    // lock; a window of the program that shows brings the tray icon with it.
     bool eventFilter(QObject* watched, QEvent* event) override;
     QTimer* idleTimer() const { return m_idleTimer; }
     class Dialog_Unlock* unlockDialog() const;
@@ -415,9 +416,14 @@ public:
     // system refuses the sequence (the old key is released either way).
     bool setBoosKey(const QString& key);
     class QxtGlobalShortcut* bossKey() const { return m_bossKey; }
-    // The boss key: hides the current main window and the tray icon, or
-    // brings both back.
+    // The boss key: hides every window of the program and the tray icon, or
+    // brings back the same windows (those still open) and the tray icon.
+    // While a lock screen is up it hides and brings back only that; one
+    // closed unanswered comes back as the tray brings it.
     void toggleMainWindow();
+    // The main window goes to the tray with every other window of the
+    // program; the tray, the boss key and a second start bring them back.
+    void putInTray();
     // Tray click and tray menu: the window comes back after the re-show lock.
     void showMainWindow();
     // Geometry of the current window for its size mode; shows it.
@@ -480,14 +486,19 @@ private:
     int runUnlock(const QPointer<class Dialog_Unlock>& dialog);
     // Save the open chapter and the user data, back up, quit after 100 ms.
     void saveAndQuit();
-    // Shows the window, out of the task bar, raised and with the keys.
+    // Shows the window, out of the task bar, raised and with the keys, and
+    // the windows put away with it over it.
     void bringForward(QWidget* window);
     bool isWindowHidden(const QSharedPointer<QWidget>& window) const;
 
     QPointer<class Dialog_Unlock> m_unlockDialog;
     bool m_unlockOpen = false;
+    // The lock screen in its exec(), whichever lock asks (the start's too).
+    QPointer<class Dialog_Unlock> m_lockScreen;
     // The client's windows the idle lock hid; shown again once unlocked.
-    QList<QPointer<QWidget>> m_lockHidden;
+    class HiddenWindows* m_lockHidden = nullptr;
+    // The windows the boss key or a close to the tray put away.
+    class HiddenWindows* m_putAway = nullptr;
     // Set from the idle lock's hiding of the windows until it is answered
     // or the author signs out.
     bool m_idleLocked = false;

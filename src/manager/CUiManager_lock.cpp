@@ -6,13 +6,16 @@
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "ui/common/BkMessageBox.h"
+#include "ui/common/HiddenWindows.h"
 #include "ui/shell/Dialog_Unlock.h"
 
 #include <QApplication>
 #include <QDebug>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QScopedValueRollback>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -49,6 +52,15 @@ bool CUiManager::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonPress || type == QEvent::MouseMove || type == QEvent::KeyPress)
         m_idleSeconds = 0;
+    // Whatever window of the program comes up (the sign-in after a forced
+    // sign-out over windows the boss key hid, a lock screen, a box), the way
+    // back to it comes with it: Escape there must not leave a program with
+    // neither.
+    if (type == QEvent::Show && m_tray != nullptr && !m_tray->isVisible() && watched->isWidgetType()) {
+        const auto* widget = static_cast<const QWidget*>(watched);
+        if (HiddenWindows::isProgramWindow(widget) && widget->windowType() != Qt::ToolTip)
+            m_tray->show();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -108,15 +120,11 @@ bool CUiManager::checkPwdLock(int type)
         m_idleSeconds = 0;
     }
     // A lock left unanswered keeps its windows hidden until the re-show lock
-    // (tray, second start) is answered.
-    if (accepted) {
-        for (const QPointer<QWidget>& hidden : qAsConst(m_lockHidden)) {
-            if (hidden)
-                hidden->show();
-        }
-    }
+    // (tray, boss key, second start) is answered.
+    if (accepted)
+        m_lockHidden->show();
     if (accepted || kind == 2) {
-        m_lockHidden.clear();
+        m_lockHidden->clear();
         m_idleLocked = false;
     }
     return !accepted;
@@ -124,6 +132,7 @@ bool CUiManager::checkPwdLock(int type)
 
 int CUiManager::runUnlock(const QPointer<Dialog_Unlock>& dialog)
 {
+    const QScopedValueRollback<QPointer<Dialog_Unlock>> shown(m_lockScreen, dialog);
     for (;;) {
         dialog->resetInput();
         dialog->activateWindow();
@@ -142,28 +151,9 @@ int CUiManager::runUnlock(const QPointer<Dialog_Unlock>& dialog)
 
 void CUiManager::hideOwnWindows(QWidget* main)
 {
-    m_lockHidden.clear();
+    m_lockHidden->clear();
+    m_lockHidden->hide({main, m_unlockDialog.data()});
     main->hide();
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (!top->isVisible() || top == main || top == m_unlockDialog.data())
-            continue;
-        // The tray icon's window (on X11 a top-level widget of its own, kept
-        // out of the window manager's hands) is the way back to a program
-        // minimised to the tray: it stays.
-        if (top->windowFlags().testFlag(Qt::BypassWindowManagerHint) || top->inherits("QSystemTrayIconSys"))
-            continue;
-        // Through its native window: hiding a dialog itself ends its exec()
-        // as if the author had closed it, and once shown again it would stay
-        // the application's modal window after it is closed, blocking every
-        // other window.
-        if (QWindow* window = top->windowHandle())
-            window->hide();
-        else
-            top->hide();
-        const Qt::WindowType kind = top->windowType();
-        if (kind == Qt::Window || kind == Qt::Dialog || kind == Qt::Tool)
-            m_lockHidden.append(top);
-    }
 }
 
 bool CUiManager::forgetLockAndSignOut()

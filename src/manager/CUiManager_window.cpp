@@ -11,6 +11,7 @@
 #include "platform/SessionAutostart.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/BkMessageBox.h"
+#include "ui/common/HiddenWindows.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/memo/MemoItemManager.h"
 #include "ui/login/Dialog_LoginMain.h"
@@ -52,14 +53,11 @@ bool CUiManager::setBoosKey(const QString& key)
 
 void CUiManager::toggleMainWindow()
 {
-    const QSharedPointer<QWidget> window = windowToBringBack();
-    if (!window)
-        return;
     // While the application lock holds, what it hid comes back only through
     // its password: the key hides the lock screen and brings it back, never
     // the windows behind it.
-    if (m_unlockOpen || m_idleLocked) {
-        QWindow* lock = m_unlockOpen && m_unlockDialog ? m_unlockDialog->windowHandle() : nullptr;
+    if (m_unlockOpen) {
+        QWindow* lock = m_lockScreen ? m_lockScreen->windowHandle() : nullptr;
         if (!lock)
             return;
         // Through the native window: hiding the dialog would end its exec().
@@ -69,21 +67,33 @@ void CUiManager::toggleMainWindow()
             m_tray->setVisible(show);
         return;
     }
+    // A lock screen closed unanswered comes back as the tray brings it, once
+    // the key's own event is over: it runs a loop of its own.
+    if (m_idleLocked) {
+        QTimer::singleShot(0, this, &CUiManager::showMainWindow);
+        return;
+    }
+    const QSharedPointer<QWidget> window = windowToBringBack();
+    if (!window)
+        return;
     if (window->isVisible()) {
         if (isLocked()) {
             showMessage(tr("Currently locked"), 0, 1000);
             return;
         }
-        // No trace of the program stays on screen.
-        window->hide();
+        // No trace of the program stays on screen: its tools, memos and
+        // dialogs go with the window (a dialog's exec() goes on).
+        m_putAway->hide();
         if (m_tray)
             m_tray->hide();
         return;
     }
-    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    window->show();
-    if (m_tray)
-        m_tray->show();
+    bringForward(window.data());
+}
+
+void CUiManager::putInTray()
+{
+    m_putAway->hide();
 }
 
 void CUiManager::initTray()
@@ -126,6 +136,7 @@ void CUiManager::bringForward(QWidget* window)
     window->show();
     window->raise();
     window->activateWindow();
+    m_putAway->show();
     m_idleSeconds = 0;
 }
 
@@ -182,7 +193,7 @@ void CUiManager::closeWindow()
     if (CPublicManager::instance()->userConf.systemConf.isTray == 0)
         exitApp();
     else
-        window->hide();
+        putInTray();
 }
 
 void CUiManager::saveAndQuit()

@@ -16,6 +16,7 @@
 #include "manager/CQssManager.h"
 #include "outline/COutlineController.h"
 #include "ui/bookshelf/Widget_BookShelfList.h"
+#include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/CBaseTitleBar.h"
 #include "ui/common/CColorDialog.h"
 #include "ui/common/SVColorArea.h"
@@ -418,6 +419,7 @@ void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField_data()
     QTest::newRow("主题设置") << ">";       // from the light tile to the dark one
     QTest::newRow("时光机") << "vv";        // the oldest of three versions
     QTest::newRow("字体颜色") << "";        // a colour picked with the mouse first
+    QTest::newRow("创建作品") << "2024";    // the name, never the covers below it
 }
 
 // Each dialog as the author opens it: the keys typed at once go to its first
@@ -494,6 +496,12 @@ void FocusAndFloatingTest::dialogsOpenWithTheKeysInTheirFirstField()
             return history->labels().size() == 5 && count->text().contains(QStringLiteral("5/5"));
         };
         done = [this]() { return edit()->toPlainText() == QStringLiteral("一版"); };
+    } else if (row == QStringLiteral("创建作品")) {
+        // The shelf's 创建作品, with the shelf's own covers.
+        enter = []() { CUiManager::instance()->bookshelf()->findChild<Widget_BookShelfList*>()->onCreate(); };
+        done = []() {
+            return BooksFixture::scalar(QStringLiteral("select count(*) from tb_book where bookName = '2024'")).toInt() == 1;
+        };
     } else {
         conf().fontColor.clear();
         enter = click(m_f->window()->getTop(), "btnFontColor");
@@ -541,6 +549,8 @@ void FocusAndFloatingTest::pagesTakeTheKeysInTheirFirstField_data()
     QTest::newRow("登录") << 0;
     QTest::newRow("敏感词检测") << 1;
     QTest::newRow("系统设置") << 2;
+    QTest::newRow("系统设置, by the arrow keys") << 3;
+    QTest::newRow("创建作品's covers, by the arrow keys") << 4;
 }
 
 // A page that comes up takes the keys in its first field, Enter presses
@@ -620,6 +630,27 @@ void FocusAndFloatingTest::pagesTakeTheKeysInTheirFirstField()
         panel->hide();
         CPublicManager::instance()->sensitiveMatcher.setWords(QString());
         edit()->setPlainText(text);
+    } else if (dialog >= 3) {
+        // Shift+Tab back to the chosen tab (Tab on from the book's name), and
+        // an arrow key to the next one: its page takes the keys.
+        const char* tab = dialog == 3 ? "btnNormal" : "btnSysCover";
+        bool acted = false;
+        whenShown<QDialog>([&](QDialog* d) {
+            QVERIFY(active(d));
+            if (dialog == 3)
+                click(d, tab);
+            for (int i = 0; i < 20 && focused() != d->findChild<QWidget*>(QLatin1String(tab)); ++i)
+                QTest::keyClick(d->windowHandle(), dialog == 3 ? Qt::Key_Backtab : Qt::Key_Tab);
+            QTest::keyClick(d->windowHandle(), dialog == 3 ? Qt::Key_Up : Qt::Key_Right);
+            QCOMPARE(focused(), d->findChild<QWidget*>(QLatin1String(dialog == 3 ? "lineEditPwd" : "btnSelect")));
+            d->reject();
+            acted = true;
+        });
+        if (dialog == 3)
+            std::unique_ptr<Widget_Setting>(new Widget_Setting(m_f->window()))->exec();
+        else
+            CUiManager::instance()->bookshelf()->findChild<Widget_BookShelfList*>()->onCreate();
+        QVERIFY(acted);
     } else {
         bool acted = false;
         whenShown<QDialog>([&](QDialog* d) {

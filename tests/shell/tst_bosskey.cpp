@@ -1,13 +1,25 @@
 // The boss key on a real X server: the key is typed through the server's
 // test extension, as a user's keyboard would, on a signed-in start.
 
+#include "BooksFixture.h"
 #include "ShellHelpers.h"
 
 #include "common/QxtGlobalShortcut.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "ui/common/HiddenWindows.h"
+#include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Dialog_Search.h"
+#include "ui/creation/Widget_Creation.h"
+#include "ui/creation/Widget_Creation_Content.h"
+#include "ui/creation/Widget_SensitiveWords.h"
+#include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoItemWidget.h"
+#include "ui/creation/memo/MemoListWidget.h"
+#include "ui/creation/tools/Dialog_WritingSettings.h"
 #include "ui/shell/Dialog_Unlock.h"
 
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QWindow>
 #include <QSystemTrayIcon>
@@ -98,6 +110,73 @@ private slots:
         QVERIFY(shelf->isVisible());
     }
 
+    // A book open with its tools, and a modal dialog over it in its exec():
+    // every one goes with the boss key, or with the window's close to the
+    // tray, and those not closed, hidden or deleted meanwhile come back with
+    // the key or the tray, the icon too.
+    void everyWindowGoesAndTheSameOnesComeBack_data()
+    {
+        QTest::addColumn<bool>("toTray");
+        QTest::newRow("boss key") << false;
+        QTest::newRow("closed to the tray") << true;
+    }
+    void everyWindowGoesAndTheSameOnesComeBack()
+    {
+        QFETCH(bool, toTray);
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        CPublicManager::instance()->userConf.systemConf.isTray = 1;
+        ui->openCreation(m_fixture.offlineBook(QString::number(toTray)));
+        Widget_Creation* writing = ui->creationWindow();
+        QVERIFY(writing && QTest::qWaitForWindowExposed(writing));
+        // 便签 (F10) and a memo from its +, 查找/替换 (F6), 敏感词检测 (F7).
+        for (Qt::Key key : {Qt::Key_F10, Qt::Key_F6, Qt::Key_F7}) {
+            writing->getContent()->textEdit()->setFocus();
+            QTest::keyClick(writing->windowHandle(), key);
+        }
+        const QPointer<QWidget> search = writing->findChild<Dialog_Search*>(), memos = MemoItemManager::instance()->memoList(),
+                                sensitive = writing->findChild<Widget_SensitiveWords*>();
+        QTRY_VERIFY(search && memos && sensitive && search->isVisible() && memos->isVisible() && sensitive->isVisible());
+        QTest::mouseClick(memos->findChild<QPushButton*>(QStringLiteral("btnAddMemo")), Qt::LeftButton);
+        QTRY_COMPARE(MemoItemManager::instance()->openWindows().size(), 1);
+        const auto goAndComeBack = [&](QWidget* modal) {
+            QList<QPointer<QWidget>> shown;
+            for (QWidget* top : QApplication::topLevelWidgets())
+                shown << (top->isVisible() && HiddenWindows::isProgramWindow(top) ? top : nullptr);
+            const auto showing = [&shown](bool visible) {
+                return [&shown, visible]() {
+                    return std::all_of(shown.cbegin(), shown.cend(),
+                                       [visible](const QPointer<QWidget>& w) { return !w || w->isVisible() == visible; });
+                };
+            };
+            toTray ? void(writing->close()) : typeCtrlShiftN();
+            QVERIFY(QTest::qWaitFor(showing(false), 5000) && ui->trayIcon()->isVisible() == toTray);
+            search->close();
+            memos->hide();
+            delete MemoItemManager::instance()->openWindows().value(0);
+            shown.removeAll(search);
+            shown.removeAll(memos);
+            toTray ? emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger) : typeCtrlShiftN();
+            QVERIFY(QTest::qWaitFor(showing(true), 5000) && !search->isVisible() && !memos->isVisible());
+            QVERIFY(shown.contains(writing) && shown.contains(sensitive) && (!modal || shown.contains(modal)));
+            QVERIFY(ui->trayIcon()->isVisible());
+        };
+        if (toTray) {
+            goAndComeBack(nullptr);
+        } else {
+            // 写作设置 (F11): its exec() goes on, and ends with the author's answer.
+            ModalAnswerer<Dialog_WritingSettings> answer({[&](Dialog_WritingSettings* d) {
+                goAndComeBack(d);
+                QCOMPARE(QApplication::activeModalWidget(), d);
+                d->reject();
+            }});
+            QTest::keyClick(writing->windowHandle(), Qt::Key_F11);
+            QCOMPARE(answer.done(), 1);
+        }
+        QVERIFY(!QTest::currentTestFailed() && QApplication::activeModalWidget() == nullptr);
+        ui->closeCreation();
+    }
+
 private:
     void typeCtrlShiftN()
     {
@@ -112,7 +191,7 @@ private:
     }
 
     Display* m_display = nullptr;
-    JobsFixture m_fixture;
+    BooksFixture m_fixture;
 };
 
 int main(int argc, char** argv)

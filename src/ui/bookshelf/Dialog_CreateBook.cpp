@@ -117,9 +117,10 @@ Dialog_CreateBook::Dialog_CreateBook(QWidget* parent)
     connect(m_btnCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_btnConfirm, &QPushButton::clicked, this, &QDialog::accept);
     DialogKeys::setUp(this, m_lineEdit, m_btnConfirm);
-    // The cover tabs are links; the page one brings takes the keys.
-    DialogKeys::setUpPage(this, m_pageSys, m_list);
-    DialogKeys::setUpPage(this, pageCustom, select);
+    // The name takes the keys first; the cover tabs are links, and the page
+    // one brings takes the keys.
+    DialogKeys::setUpPart(this, m_pageSys, m_list);
+    DialogKeys::setUpPart(this, pageCustom, select);
     DialogKeys::setLink(m_btnSys);
     DialogKeys::setLink(m_btnCustom);
 }

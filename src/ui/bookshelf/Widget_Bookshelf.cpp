@@ -369,7 +369,7 @@ void Widget_Bookshelf::closeEvent(QCloseEvent* event)
         return;
     }
     if (m_model->userConf.systemConf.isTray != 0) {
-        hide();
+        m_ui->putInTray();
         event->ignore();
         return;
     }

@@ -1,6 +1,7 @@
 #include "ui/common/DialogKeys.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QDialog>
 #include <QEvent>
@@ -10,14 +11,19 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 
 namespace {
+
+const char* const kLink = "dialogKeysLink";
 
 // Where the keys go first and what Enter presses, for a window or one of its pages.
 struct Keys
 {
     QPointer<QWidget> first;
     QPointer<QPushButton> button;
+    // Only a part of the window: its first field waits for the author's change to it.
+    bool part = false;
 };
 
 class KeysFilter : public QObject
@@ -36,10 +42,20 @@ public:
     {
         if (!m_stacks.contains(stack)) {
             m_stacks.append(stack);
-            connect(stack, &QStackedWidget::currentChanged, this, [this]() {
+            const QPointer<QStackedWidget> guarded = stack;
+            connect(stack, &QStackedWidget::currentChanged, this, [this, guarded]() {
                 applyDefault();
-                if (m_window->isVisible())
-                    focusFirst();
+                if (!m_window->isVisible())
+                    return;
+                focusFirst(false);
+                // An arrow key on a tab clicks the next tab and then gives
+                // that tab the keys: once it is done, they go on to the page.
+                QTimer::singleShot(0, this, [this, guarded, page = QPointer<QWidget>(guarded->currentWidget())]() {
+                    QWidget* focus = QApplication::focusWidget();
+                    if (guarded && page && guarded->currentWidget() == page && focus != nullptr
+                        && focus->window() == m_window && focus->property(kLink).toBool())
+                        focusFirst(false);
+                });
             });
         }
         m_pages.insert(page, keys);
@@ -59,22 +75,28 @@ protected:
         if (watched != m_window)
             return false;
         if (event->type() == QEvent::Show)
-            focusFirst();
+            focusFirst(true);
         else if (event->type() == QEvent::KeyPress)
             return pressDefault(static_cast<QKeyEvent*>(event));
         return false;
     }
 
 private:
-    // The shown page's keys, the window's where the page names none.
-    Keys current() const
+    bool takesKeys(const QWidget* field) const
+    {
+        return field != nullptr && field->isEnabled() && field->isVisibleTo(m_window);
+    }
+
+    // The shown page's keys, the window's where the page names none; as the
+    // window shows, the window's own first field before a part's.
+    Keys current(bool showing = false) const
     {
         Keys keys = own;
         for (const QPointer<QStackedWidget>& stack : m_stacks) {
             const auto page = stack ? m_pages.constFind(stack->currentWidget()) : m_pages.constEnd();
             if (page == m_pages.constEnd())
                 continue;
-            if (page->first)
+            if (page->first && !(showing && page->part && takesKeys(own.first)))
                 keys.first = page->first;
             if (page->button)
                 keys.button = page->button;
@@ -83,15 +105,15 @@ private:
         return keys;
     }
 
-    void focusFirst()
+    void focusFirst(bool showing)
     {
-        QWidget* first = current().first;
+        QWidget* first = current(showing).first;
         // A choice among buttons takes the keys at its chosen one.
         auto* choice = qobject_cast<QAbstractButton*>(first);
         if (choice != nullptr && choice->group() != nullptr && choice->group()->exclusive()
             && choice->group()->checkedButton() != nullptr)
             first = choice->group()->checkedButton();
-        if (first == nullptr || !first->isEnabled() || !first->isVisibleTo(m_window))
+        if (!takesKeys(first))
             return;
         // Before the window is active this names the widget that takes the
         // keys once it is.
@@ -141,17 +163,31 @@ void DialogKeys::setUp(QWidget* window, QWidget* firstField, QPushButton* defaul
     filter->applyDefault();
 }
 
-void DialogKeys::setUpPage(QWidget* window, QWidget* page, QWidget* firstField, QPushButton* defaultButton)
+namespace {
+void addPage(QWidget* window, QWidget* page, const Keys& keys)
 {
     auto* stack = page != nullptr ? qobject_cast<QStackedWidget*>(page->parentWidget()) : nullptr;
     if (window == nullptr || stack == nullptr)
         return;
-    filterOf(window)->addPage(stack, page, {firstField, defaultButton});
+    filterOf(window)->addPage(stack, page, keys);
+}
+} // namespace
+
+void DialogKeys::setUpPage(QWidget* window, QWidget* page, QWidget* firstField, QPushButton* defaultButton)
+{
+    addPage(window, page, {firstField, defaultButton, false});
+}
+
+void DialogKeys::setUpPart(QWidget* window, QWidget* page, QWidget* firstField, QPushButton* defaultButton)
+{
+    addPage(window, page, {firstField, defaultButton, true});
 }
 
 void DialogKeys::setLink(QPushButton* button)
 {
     // Enter then goes on to the page, and from there to its default.
-    if (button != nullptr)
-        button->setAutoDefault(false);
+    if (button == nullptr)
+        return;
+    button->setAutoDefault(false);
+    button->setProperty(kLink, true);
 }

@@ -517,7 +517,7 @@ void Widget_Creation::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    hide();
+    ui->putInTray();
     event->ignore();
 }
 

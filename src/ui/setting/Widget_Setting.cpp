@@ -151,7 +151,7 @@ void Widget_Setting::initUi()
     const QList<QWidget*> firsts{m_lineEditPwd, m_checkAuto, m_checkPwdLock, m_btnChangePath, m_btnRestore,
                                  m_stack->widget(5)->findChild<QPushButton*>(QStringLiteral("btnZozado"))};
     for (int page = 0; page < firsts.size(); ++page)
-        DialogKeys::setUpPage(this, m_stack->widget(page), firsts.at(page));
+        DialogKeys::setUpPart(this, m_stack->widget(page), firsts.at(page));
 }
 
 QWidget* Widget_Setting::buildUserPage()
