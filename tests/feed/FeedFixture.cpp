@@ -55,6 +55,11 @@ QByteArray platformReply(int jobType, int uid, const QJsonValue& content)
     T_Http_Custom identity;
     identity.uid = uid;
     identity.jobType = jobType;
+    return platformReply(identity, content);
+}
+
+QByteArray platformReply(const T_Http_Custom& identity, const QJsonValue& content)
+{
     return QJsonDocument(QJsonObject{{QStringLiteral("code"), 200},
                                      {QStringLiteral("msg"), QStringLiteral("success")},
                                      {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
