@@ -1575,23 +1575,6 @@ QString failedLookAfterAWithdrawnDelete(Machine (&machines)[2], int here, QRando
     return QString();
 }
 
-// The platform's answer to a list (or the memo's detail), as it stands now,
-// to come later: the demo book's chapters, outline cards or volumes.
-QJsonValue answerNow(const QString& kind, int memoId)
-{
-    const QJsonObject store = standin().store();
-    QJsonArray ofBook;
-    for (const QJsonValue& value : store.value(kind == QLatin1String("memo") ? QStringLiteral("memos") : kind + QLatin1Char('s')).toArray()) {
-        if (kind == QLatin1String("memo") && value[QStringLiteral("id")].toInt() == memoId)
-            return value;
-        if (value[QStringLiteral("book_id")].toInt() == kBook)
-            ofBook << value;
-    }
-    return kind == QLatin1String("outline") ? QJsonValue(QJsonObject{{QStringLiteral("all_outline"), ofBook}})
-           : kind == QLatin1String("volume") ? QJsonValue(ofBook)
-                                             : QJsonValue(QJsonObject{{QStringLiteral("menu"), ofBook}});
-}
-
 // The machine in use deletes a chapter in its bin, an outline card, a memo
 // or a volume; the delete is confirmed (its reply cut off perhaps, and the
 // resend refused as gone); the program starts again, and a list (the memo's
@@ -1628,7 +1611,19 @@ QString restartBetweenAConfirmedDeleteAndAnOlderList(Machine& m, QRandomGenerato
                                                            : QStringLiteral("/volume/recycle");
     trace(m, QStringLiteral("deletes %1 %2%3; after a restart a list answered before the delete comes")
                  .arg(kind).arg(id).arg(replyLost ? ", its reply lost" : ""));
-    const QJsonValue older = answerNow(kind, id);
+    T_Http_Custom asked;
+    asked.uid = StandinServer::demoUid();
+    asked.jobType = kind == QLatin1String("chapter") ? JobType::ChapterMenu
+                    : kind == QLatin1String("outline") ? JobType::OutlineList
+                    : kind == QLatin1String("memo") ? JobType::MemoDetail
+                                                    : JobType::VolumeMenu;
+    asked.bookId = kind == QLatin1String("memo") ? 0 : book->bookId;
+    asked.localBookId = kind == QLatin1String("memo") ? 0 : book->localId;
+    asked.memoId = kind == QLatin1String("memo") ? id : 0;
+    // Asked for by the feed, a volume list's states count.
+    asked.synStep = kind == QLatin1String("volume") ? 1 : 0;
+    // What the platform answers before the delete, to come after it.
+    const QJsonValue older = platformAnswerNow(asked);
     if (replyLost && !standin().addFault(remove, QStringLiteral("truncated"), 0, 1))
         return QStringLiteral("no fault");
     bool deleted = false;
@@ -1655,32 +1650,10 @@ QString restartBetweenAConfirmedDeleteAndAnOlderList(Machine& m, QRandomGenerato
         return QStringLiteral("the delete stays queued");
     if (!use(m))
         return QStringLiteral("did not settle after the restart");
-    book = demoBook();
-    T_Http_Custom asked;
-    asked.uid = StandinServer::demoUid();
-    asked.jobType = kind == QLatin1String("chapter") ? JobType::ChapterMenu
-                    : kind == QLatin1String("outline") ? JobType::OutlineList
-                    : kind == QLatin1String("memo") ? JobType::MemoDetail
-                                                    : JobType::VolumeMenu;
-    asked.bookId = kind == QLatin1String("memo") || book == nullptr ? 0 : book->bookId;
-    asked.localBookId = kind == QLatin1String("memo") || book == nullptr ? 0 : book->localId;
-    asked.memoId = kind == QLatin1String("memo") ? id : 0;
-    // Asked for by the feed, a volume list's states count.
-    asked.synStep = kind == QLatin1String("volume") ? 1 : 0;
     if (!standin().addFault(list, QStringLiteral("raw"), 0, 1, platformReply(asked, older)))
         return QStringLiteral("no fault");
-    TC_Chapter_Menu chapters;
-    TC_BookOutline_List outlines;
-    TC_Volume_Menu volumes;
-    TC_Memo_Detail detail;
-    chapters.header = outlines.header = volumes.header = detail.header = asked;
-    chapters.bookId = volumes.bookId = asked.bookId;
     const int lists = JobsFixture::requestsTo(list).size();
-    const bool sent = kind == QLatin1String("chapter") ? CBookJobManager::instance()->chapter_menu(chapters)
-                      : kind == QLatin1String("outline") ? CBookJobManager::instance()->outline_list(outlines)
-                      : kind == QLatin1String("memo") ? CMemoManager::instance()->memoDetail(detail)
-                                                      : CBookJobManager::instance()->volume_menu(volumes);
-    if (!sent || !waitUntil([&]() { return JobsFixture::requestsTo(list).size() > lists; }) || !settleClient()
+    if (!askAs(asked) || !waitUntil([&]() { return JobsFixture::requestsTo(list).size() > lists; }) || !settleClient()
         || !standin().clearFaults())
         return QStringLiteral("the older list did not come");
     CJobManager::instance()->synNow(false);

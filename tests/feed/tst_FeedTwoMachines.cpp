@@ -684,42 +684,14 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
     asked.jobType = outline ? JobType::OutlineList : memo ? JobType::MemoDetail : volume ? JobType::VolumeMenu : JobType::ChapterMenu;
     // Asked for by the feed, a volume list's states count.
     asked.synStep = volume ? 1 : 0;
-    // What the platform holds of the book's chapters, outlines and volumes
-    // now, in the shape of their lists, and the memo.
-    const QJsonObject store = standin().store();
-    QJsonArray ofBook;
-    for (const QJsonValue& value : store.value(outline ? QStringLiteral("outlines") : volume ? QStringLiteral("volumes")
-                                                                                               : QStringLiteral("chapters"))
-                                       .toArray()) {
-        if (value[QStringLiteral("book_id")].toInt() == 5001)
-            ofBook << value;
-    }
-    QJsonObject seededMemo;
-    for (const QJsonValue& value : store.value(QStringLiteral("memos")).toArray())
-        seededMemo = value[QStringLiteral("id")].toInt() == 13001 ? value.toObject() : seededMemo;
     if (memo) {
         asked.bookId = asked.localBookId = 0;
         asked.memoId = 13001;
     }
-    const QJsonValue older = outline  ? QJsonValue(QJsonObject{{QStringLiteral("all_outline"), ofBook}})
-                             : volume ? QJsonValue(ofBook)
-                             : memo   ? QJsonValue(seededMemo)
-                                      : QJsonValue(QJsonObject{{QStringLiteral("menu"), ofBook}});
-    const auto ask = [&]() {
-        TC_Chapter_Menu chapters;
-        TC_BookOutline_List outlines;
-        TC_Volume_Menu volumes;
-        TC_Memo_Detail detail;
-        chapters.header = outlines.header = volumes.header = detail.header = asked;
-        chapters.bookId = volumes.bookId = asked.bookId;
-        return outline ? CBookJobManager::instance()->outline_list(outlines)
-               : memo  ? CMemoManager::instance()->memoDetail(detail)
-               : volume ? CBookJobManager::instance()->volume_menu(volumes)
-                        : CBookJobManager::instance()->chapter_menu(chapters);
-    };
+    const QJsonValue older = platformAnswerNow(asked);
     if (!restart) {
         QVERIFY(standin().addFault(list, QStringLiteral("ok"), -1, 1));
-        QVERIFY(ask());
+        QVERIFY(askAs(asked));
         QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
     }
     const QString deletePath = outline ? QStringLiteral("/bookoutline/delOutline")
@@ -747,7 +719,7 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
     if (restart) {
         QVERIFY(fixture.restart() && settleClient());
         QVERIFY(standin().addFault(list, QStringLiteral("raw"), 0, 1, platformReply(asked, older)));
-        QVERIFY(ask());
+        QVERIFY(askAs(asked));
         QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
         QVERIFY(settleClient());
     } else {
