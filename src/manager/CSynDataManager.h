@@ -55,17 +55,14 @@ public:
     static constexpr int kFetchChapterList = 100001;
     static constexpr int kFetchChapterListEnd = 100002;
     static constexpr int kFetchVolumeList = 100003;
-    // A book brought back after its delete for good here was withdrawn: its
-    // information, its outlines, and its move back to the recycle bin once
-    // everything else of it has been fetched.
+    // The looks at an object whose delete for good here was withdrawn: a
+    // book's information, a book's outlines, a memo's detail; and their end,
+    // where the author hears it is kept once it is back (a book goes back
+    // to the recycle bin there, everything else of it fetched).
     static constexpr int kFetchBook = 100004;
     static constexpr int kFetchOutlines = 100005;
-    static constexpr int kRecycleBookHere = 100006;
-    // The look at a memo whose delete here was withdrawn (its detail), and
-    // the end of the looks at an object so withdrawn: the author hears it
-    // is kept once it is back.
-    static constexpr int kFetchMemo = 100007;
-    static constexpr int kSettleWithdrawn = 100008;
+    static constexpr int kFetchMemo = 100006;
+    static constexpr int kSettleWithdrawn = 100007;
 
     // Empties the queue and sends the pull.
     void requestSynData();
@@ -223,7 +220,6 @@ private:
     // The book's information, with the pass waiting for it.
     Outcome askBookInfo(int localBookId, int bookId);
     Outcome execFetchOutlines(const T_SynchronizaTion_SynBookDataItem& item);
-    Outcome execRecycleBookHere(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execStatistics();
     Outcome execAuthorInfo();

@@ -27,8 +27,6 @@
 #include <QSet>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace {
 
 // The extra member is the platform's text; anything but an object reads as
@@ -126,7 +124,6 @@ CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBo
     case kFetchVolumeList: return execFetchVolumeList(item);
     case kFetchBook: return fetchBookNotHere(item.bookId);
     case kFetchOutlines: return execFetchOutlines(item);
-    case kRecycleBookHere: return execRecycleBookHere(item);
     case kFetchMemo: return execFetchMemo(item);
     case kSettleWithdrawn: return execSettleWithdrawn(item);
     default:
@@ -390,25 +387,6 @@ CSynDataManager::Outcome CSynDataManager::execFetchOutlines(const T_SynchronizaT
         return Outcome::Fail;
     m_waitStep = request.header.synStep;
     return Outcome::Wait;
-}
-
-CSynDataManager::Outcome CSynDataManager::execRecycleBookHere(const T_SynchronizaTion_SynBookDataItem& item)
-{
-    T_Book* book = m_model->findBookByBookId(item.bookId);
-    if (book == nullptr)
-        return Outcome::Continue;
-    // The fetches of a book only find it live: it goes to the bin after them.
-    const bool fetching = std::any_of(m_reply.items.begin() + 1, m_reply.items.end(),
-                                      [&item](const T_SynchronizaTion_SynBookDataItem* other) {
-                                          return other && other->bookId == item.bookId;
-                                      });
-    if (fetching) {
-        addSynItem(kRecycleBookHere, item.bookId, 0, 0, QString());
-        return Outcome::Continue;
-    }
-    TC_Books_Delete request(book->localId, now());
-    setBookStep(request.header, book);
-    return m_bookJobs->books_delete(request, true) ? Outcome::Continue : Outcome::Fail;
 }
 
 CSynDataManager::Outcome CSynDataManager::execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item)
