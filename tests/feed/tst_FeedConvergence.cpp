@@ -1613,10 +1613,10 @@ QString restartBetweenAConfirmedDeleteAndAnOlderList(Machine& m, QRandomGenerato
                  .arg(kind).arg(id).arg(replyLost ? ", its reply lost" : ""));
     T_Http_Custom asked;
     asked.uid = StandinServer::demoUid();
-    asked.jobType = kind == QLatin1String("chapter") ? JobType::ChapterMenu
-                    : kind == QLatin1String("outline") ? JobType::OutlineList
-                    : kind == QLatin1String("memo") ? JobType::MemoDetail
-                                                    : JobType::VolumeMenu;
+    asked.jobType = kind == QLatin1String("chapter") ? int(JobType::ChapterMenu)
+                    : kind == QLatin1String("outline") ? int(JobType::OutlineList)
+                    : kind == QLatin1String("memo") ? int(JobType::MemoDetail)
+                                                    : int(JobType::VolumeMenu);
     asked.bookId = kind == QLatin1String("memo") ? 0 : book->bookId;
     asked.localBookId = kind == QLatin1String("memo") ? 0 : book->localId;
     asked.memoId = kind == QLatin1String("memo") ? id : 0;

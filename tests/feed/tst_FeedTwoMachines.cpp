@@ -681,7 +681,10 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
     asked.uid = StandinServer::demoUid();
     asked.bookId = book->bookId;
     asked.localBookId = book->localId;
-    asked.jobType = outline ? JobType::OutlineList : memo ? JobType::MemoDetail : volume ? JobType::VolumeMenu : JobType::ChapterMenu;
+    asked.jobType = outline ? int(JobType::OutlineList)
+                    : memo  ? int(JobType::MemoDetail)
+                    : volume ? int(JobType::VolumeMenu)
+                             : int(JobType::ChapterMenu);
     // Asked for by the feed, a volume list's states count.
     asked.synStep = volume ? 1 : 0;
     if (memo) {
