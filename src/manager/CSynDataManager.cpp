@@ -408,8 +408,10 @@ void CSynDataManager::endPass(bool ok)
     m_model->resetAllBookSynState();
     if (!ok)
         return;
-    // Every change item recorded before the pull is taken in now.
-    m_bookJobs->feedPassEnded(m_pulledAt);
+    // Every change item recorded before the pull is taken in now, unless
+    // one was held back for the next pull.
+    if (m_ackCeiling == INT_MAX)
+        m_bookJobs->feedPassEnded(m_pulledAt);
     CJobManager::instance()->feedTakenIn();
     TC_UpdateOnline update;
     update.header.jobType = 2008;
