@@ -142,7 +142,7 @@ public:
         m_deletedHereOf = -1;
     }
 
-    // --- deletes for good confirmed here (CBookJobManager_deletedHere.cpp) ---
+    // --- deletes confirmed here (CBookJobManager_gone.cpp, CBookJobManager_deletedHere.cpp) ---
 
     // A delete for good of this machine's (a chapter, a book, an outline or
     // a memo: its job type) that the platform confirmed: it took it, or
@@ -152,6 +152,8 @@ public:
     // kept alike (its restore answered ends that), so an older list shows
     // no deleted volume live again.
     void noteDeleteConfirmed(const T_Http_Custom& identity, int code, const QString& message);
+    // A volume's delete (deleted) or restore confirmed, by its answer or by
+    // the look-up after its reply was lost.
     void noteVolumeDeleted(int bookId, int volumeId, bool deleted);
     // Whether the object of that server id was deleted from here: kept in
     // the database across starts and sign-ins until no older list can come
