@@ -380,6 +380,31 @@ CREATE TABLE IF NOT EXISTS "tb_import" (
   "localBookId" INTEGER NOT NULL PRIMARY KEY
 );
 
+-- Deletes for good of this machine's that the feed withdrew: the object
+-- comes back by a look at it, tried with every feed pass until answered.
+CREATE TABLE IF NOT EXISTS "tb_withdrawn_delete" (
+  "uid" INTEGER NOT NULL,
+  "jobType" INTEGER NOT NULL,
+  "serverId" INTEGER NOT NULL,
+  "bookId" INTEGER NOT NULL DEFAULT 0,
+  "sent" INTEGER NOT NULL DEFAULT 0,
+  "toBin" INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY ("uid", "jobType", "serverId")
+);
+
+-- Deletes of this machine's the platform confirmed: a list answered before
+-- one reached the platform brings nothing of it back.
+CREATE TABLE IF NOT EXISTS "tb_deleted_here" (
+  "uid" INTEGER NOT NULL,
+  "jobType" INTEGER NOT NULL,
+  "serverId" INTEGER NOT NULL,
+  "bookId" INTEGER NOT NULL DEFAULT 0,
+  "tookIt" INTEGER NOT NULL DEFAULT 0,
+  "told" INTEGER NOT NULL DEFAULT 0,
+  "feedPassed" INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY ("uid", "jobType", "serverId")
+);
+
 CREATE INDEX "main"."bookId" ON "tb_book" ("bookId" ASC);
 CREATE INDEX "main"."chapterId" ON "tb_chapter" ("chapterId" ASC);
 CREATE INDEX "main"."getLocalChapter" ON "tb_chapter" ("localId" ASC, "localBookId" ASC);

@@ -30,6 +30,13 @@ const char* const kSchemaAdditions[] = {
     "AUTOINCREMENT NOT NULL, \"uid\" INTEGER NOT NULL DEFAULT 0, \"date\" TEXT NOT NULL, "
     "\"uv\" TEXT NOT NULL DEFAULT '0,0,0,0,0,0,0,0,0,0,0,0,0');",
     "CREATE TABLE IF NOT EXISTS \"tb_import\" (\"localBookId\" INTEGER NOT NULL PRIMARY KEY);",
+    "CREATE TABLE IF NOT EXISTS \"tb_withdrawn_delete\" (\"uid\" INTEGER NOT NULL, \"jobType\" INTEGER NOT NULL, "
+    "\"serverId\" INTEGER NOT NULL, \"bookId\" INTEGER NOT NULL DEFAULT 0, \"sent\" INTEGER NOT NULL DEFAULT 0, "
+    "\"toBin\" INTEGER NOT NULL DEFAULT 0, PRIMARY KEY (\"uid\", \"jobType\", \"serverId\"));",
+    "CREATE TABLE IF NOT EXISTS \"tb_deleted_here\" (\"uid\" INTEGER NOT NULL, \"jobType\" INTEGER NOT NULL, "
+    "\"serverId\" INTEGER NOT NULL, \"bookId\" INTEGER NOT NULL DEFAULT 0, \"tookIt\" INTEGER NOT NULL DEFAULT 0, "
+    "\"told\" INTEGER NOT NULL DEFAULT 0, \"feedPassed\" INTEGER NOT NULL DEFAULT 0, "
+    "PRIMARY KEY (\"uid\", \"jobType\", \"serverId\"));",
     "CREATE INDEX IF NOT EXISTS \"main\".\"uidJobId\" ON \"tb_job\" (\"uid\" ASC, \"jobId\" ASC);",
     "CREATE INDEX IF NOT EXISTS \"main\".\"clientStatisticsDay\" ON \"tb_client_statistics\" "
     "(\"uid\" ASC, \"date\" ASC);",

@@ -2,6 +2,7 @@
 
 #include "db/DbFault.h"
 #include "db/SqlFormat.h"
+#include "db/T_DeleteRecords.h"
 #include "db/T_JobData.h"
 #include "db/T_Statistics.h"
 
@@ -130,6 +131,22 @@ public:
                         const QString& column, int value);
     bool updateItemStringById(const QString& table, const QString& keyColumn, int key,
                               const QString& column, const QString& value);
+
+    // --- deletes for good of this machine (CTessaneDb_deletes.cpp) ---
+
+    // Drops a withdrawn delete's job and stores what waits for the look at
+    // its object, in one transaction; localBookId > 0 also drops the volume
+    // rows a book's delete left behind (the book comes back with new ones).
+    bool withdrawDelete(int uid, int jobId, const T_WithdrawnDelete& look, int localBookId = 0);
+    bool storeWithdrawnDelete(int uid, const T_WithdrawnDelete& look);
+    QList<T_WithdrawnDelete> withdrawnDeletes(int uid, bool* ok);
+    bool dropWithdrawnDelete(int uid, int jobType, int serverId);
+    // Confirmed deletes of this machine's (one row per object).
+    bool storeDeletedHere(int uid, const T_DeletedHere& row);
+    QList<T_DeletedHere> deletedHereRows(int uid, bool* ok);
+    bool dropDeletedHere(int uid, int jobType, int serverId);
+    // Server ids of a book's chapters that hold no text here.
+    QList<int> chaptersWithoutText(int localBookId);
 
     // --- job queue (CTessaneDb_job.cpp) ---
 

@@ -265,6 +265,8 @@ bool CTessaneDb::clearUserData()
                     && exec(QStringLiteral("delete from tb_chapter;"))
                     && exec(QStringLiteral("delete from tb_job;"))
                     && exec(QStringLiteral("delete from tb_memo;"))
-                    && exec(QStringLiteral("delete from tb_import;"));
+                    && exec(QStringLiteral("delete from tb_import;"))
+                    && exec(QStringLiteral("delete from tb_withdrawn_delete;"))
+                    && exec(QStringLiteral("delete from tb_deleted_here;"));
     return ok && transaction.commit();
 }

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "db/T_DeleteRecords.h"
 #include "db/T_JobData.h"
 #include "manager/JobOwners.h"
 #include "manager/TessaneError.h"
@@ -132,37 +133,61 @@ public:
     // refused.
     bool dropGoneChapterChanges(const T_Chapter* chapter);
     // A new sign-in session: what the author was told of chapters deleted
-    // elsewhere, and the objects deleted here, belong to the session before.
+    // elsewhere belongs to the session before; the deletes confirmed here
+    // are read again for whoever is signed in.
     void resetSession()
     {
         m_toldGone.clear();
         m_deletedHere.clear();
+        m_deletedHereOf = -1;
     }
+
+    // --- deletes confirmed here (CBookJobManager_gone.cpp, CBookJobManager_deletedHere.cpp) ---
+
     // A delete for good of this machine's (a chapter, a book, an outline or
     // a memo: its job type) that the platform confirmed: it took it, or
     // refused a resend because the object is gone already. Either way this
     // machine deleted it; a list the platform answered before the delete
-    // reached it brings nothing of it back.
+    // reached it brings nothing of it back. A volume's delete answered is
+    // kept alike (its restore answered ends that), so an older list shows
+    // no deleted volume live again.
     void noteDeleteConfirmed(const T_Http_Custom& identity, int code, const QString& message);
-    // Whether the object of that server id was deleted for good from here in
-    // this session (noteDeleteConfirmed).
-    bool deletedHere(int deleteType, int serverId) const
-    {
-        return serverId > 0 && m_deletedHere.contains(qMakePair(deleteType, serverId));
-    }
+    // A volume's delete (deleted) or restore confirmed, by its answer or by
+    // the look-up after its reply was lost.
+    void noteVolumeDeleted(int bookId, int volumeId, bool deleted);
+    // Whether the object of that server id was deleted from here: kept in
+    // the database across starts and sign-ins until no older list can come
+    // (listedWithout).
+    bool deletedHere(int deleteType, int serverId) const;
     // Whether the platform took that delete itself (it answered it, or a
     // look after it was withdrawn found the object gone) rather than
     // refusing it as deleted already, by another machine perhaps.
-    bool deleteTookIt(int deleteType, int serverId) const
-    {
-        return m_deletedHere.value(qMakePair(deleteType, serverId), false);
-    }
-    void noteDeleteTookIt(int deleteType, int serverId) { m_deletedHere.insert(qMakePair(deleteType, serverId), true); }
+    bool deleteTookIt(int deleteType, int serverId) const;
+    void noteDeleteTookIt(int deleteType, int serverId, int bookId = 0);
+    // The author was told that words written elsewhere went with it.
+    bool toldTookIt(int deleteType, int serverId) const;
+    void noteToldTookIt(int deleteType, int serverId);
+    // A restore made elsewhere after the delete (a volume's): the platform's
+    // lists show the object again from now on.
+    void forgetDeletedHere(int deleteType, int serverId);
+    // A list of the platform's was answered (deleteType: of the objects it
+    // can show; bookId their book, 0 for books and memos). A delete it does
+    // not show (listed false) is forgotten once it cannot be older than the
+    // delete: asked after the delete was confirmed (in a later session, or
+    // later than the longest a request waits), and after a feed pass pulled
+    // after the confirmation ended, which took every change item recorded
+    // before the delete off the feed.
+    void listedWithout(int deleteType, int bookId, const std::function<bool(int)>& listed);
+    // The time a feed pull leaves (on the clock listedWithout compares), and
+    // the end of that pass, its items taken in.
+    qint64 deletedHereClock() const;
+    void feedPassEnded(qint64 pulledAt);
     // Whether this machine deleted the object of that server id for good: its
     // delete waits in the queue, or the platform confirmed it (deletedHere).
     // Nothing answered or listed before brings it back; idColumn names the
     // server id's column in the job queue.
     bool deletedForGoodHere(int deleteType, const QString& idColumn, int serverId);
+
     // Whether a refusal of a request naming the object of a delete of that
     // type says the platform does not have the object.
     static bool refusedAsGone(int deleteType, const QString& message);
@@ -515,11 +540,18 @@ private:
     // Chapters deleted elsewhere whose dropped changes the author was told of.
     QSet<int> m_toldGone;
     // (delete job type, server id) of what the platform confirmed deleted
-    // for good from here, and whether it took the delete itself
-    // (deleteTookIt). A list it answered before that may arrive after it;
-    // server ids are never used again. Replies do not outlive the process,
-    // so neither does this.
-    QHash<QPair<int, int>, bool> m_deletedHere;
+    // from here, as stored, and when this run confirmed it (0: an earlier
+    // session did, before any request of this one left). Read for the
+    // author signed in (m_deletedHereOf) when first asked.
+    struct DeletedHere
+    {
+        T_DeletedHere row;
+        qint64 since = 0;
+    };
+    void loadDeletedHere() const;
+    void storeDeletedHere(const DeletedHere& entry);
+    mutable QHash<QPair<int, int>, DeletedHere> m_deletedHere;
+    mutable int m_deletedHereOf = -1;
     // Covers on their way: local book id -> the address asked for last.
     QMap<int, QString> m_coverFetches;
 };

@@ -64,6 +64,8 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     CSynDataManager::instance()->settleWithdrawn(JobType::BooksDeleteHard, 0, header.synStep, [&](int bookId) {
         return bookId != header.bookId ? -1 : reply.header.code == HttpOk ? 1 : gone ? 0 : -1;
     });
+    if (gone)
+        listedWithout(JobType::BooksDeleteHard, 0, [&header](int bookId) { return bookId != header.bookId; });
     if (reply.header.code == HttpOk && header.localBookId < 1 && header.bookId > 0 && !takeUnknownBook(reply))
         return;
     if (reply.header.code != HttpOk || header.localBookId < 1)

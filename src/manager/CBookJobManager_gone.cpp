@@ -38,6 +38,13 @@ void CBookJobManager::noteDeleteConfirmed(const T_Http_Custom& identity, int cod
     case JobType::ChapterDelete: serverId = identity.chapterId; gone = kChapterGone; break;
     case JobType::BooksDeleteHard: serverId = identity.bookId; gone = kBookGone; break;
     case JobType::MemoDel: serverId = identity.memoId; gone = kMemoGone; break;
+    case JobType::VolumeDelRestore: {
+        // The job says whether it deleted (0) or restored the volume.
+        T_JobData job;
+        if (code == HttpOk && identity.jobId > 0 && m_db->getJobById(identity.jobId, job) && job.jobId == identity.jobId)
+            noteVolumeDeleted(identity.bookId, identity.volumeId, job.content.toInt() == 0);
+        return;
+    }
     case JobType::OutlineDelete: {
         // The request names the outline in its body only, which the job keeps.
         T_JobData job;
@@ -50,8 +57,14 @@ void CBookJobManager::noteDeleteConfirmed(const T_Http_Custom& identity, int cod
     }
     if (serverId < 1 || (code != HttpOk && message != gone))
         return;
-    const QPair<int, int> key(identity.jobType, serverId);
-    m_deletedHere.insert(key, code == HttpOk || m_deletedHere.value(key, false));
+    loadDeletedHere();
+    DeletedHere entry = m_deletedHere.value(qMakePair(int(identity.jobType), serverId));
+    entry.row.jobType = identity.jobType;
+    entry.row.serverId = serverId;
+    entry.row.bookId =
+        identity.jobType == JobType::MemoDel || identity.jobType == JobType::BooksDeleteHard ? 0 : identity.bookId;
+    entry.row.tookIt = entry.row.tookIt || code == HttpOk;
+    storeDeletedHere(entry);
 }
 
 bool CBookJobManager::deletedForGoodHere(int deleteType, const QString& idColumn, int serverId)

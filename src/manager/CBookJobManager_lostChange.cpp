@@ -181,6 +181,8 @@ CBookJobManager::Lookup CBookJobManager::settleLostChange(int jobId, const QByte
                                                 : (listed->status != 0) == (job.content.toInt() != 0))
         held = Held::Ours;
     const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
+    if (gone == Lookup::Adopted && held == Held::Ours && job.jobType == JobType::VolumeDelRestore)
+        noteVolumeDeleted(book->bookId, volume->volumeId, job.content.toInt() == 0);
     if (gone == Lookup::Adopted && (held == Held::Later || job.jobType == JobType::VolumeMove))
         takeVolumeList(body, job.jobType == JobType::VolumeDelRestore);
     return gone;

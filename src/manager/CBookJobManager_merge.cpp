@@ -33,11 +33,14 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     if (book == nullptr)
         return;
     CSynDataManager* feed = CSynDataManager::instance();
-    if (reply.header.code == HttpOk)
-        feed->settleWithdrawn(JobType::ChapterDelete, bookId, reply.header.userdata.synStep, [&reply](int chapterId) {
-            return std::any_of(reply.items.cbegin(), reply.items.cend(),
-                               [chapterId](const T_Chapter_MenuItem& entry) { return entry.chapter_id == chapterId; });
-        });
+    const auto listed = [&reply](int chapterId) {
+        return std::any_of(reply.items.cbegin(), reply.items.cend(),
+                           [chapterId](const T_Chapter_MenuItem& entry) { return entry.chapter_id == chapterId; });
+    };
+    if (reply.header.code == HttpOk) {
+        feed->settleWithdrawn(JobType::ChapterDelete, bookId, reply.header.userdata.synStep, listed);
+        listedWithout(JobType::ChapterDelete, bookId, listed);
+    }
     if (reply.header.userdata.volumeId >= 1) {
         takeStatesAfterVolumeDelete(book, reply);
         return;
@@ -248,6 +251,10 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
     T_Book* book = bookId >= 1 ? m_model->findAnyBookByBookId(bookId) : nullptr;
     if (book == nullptr)
         return;
+    listedWithout(JobType::VolumeDelRestore, book->bookId, [&reply](int volumeId) {
+        return std::any_of(reply.items.cbegin(), reply.items.cend(),
+                           [volumeId](const T_Volume_MenuItem& item) { return item.volumeId == volumeId && item.status != 0; });
+    });
     // A move made here and still waiting would be undone now and then sent:
     // the places stay until it has gone.
     const int uid = m_model->userInfo.uid;
@@ -257,13 +264,16 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
         if (item.volumeId < 1 || (item.bookId >= 1 && item.bookId != bookId))
             continue;
         if (T_Volume* known = book->findVolumeByVolumeId(item.volumeId)) {
+            // Live in a list answered before this machine's delete of it
+            // reached the platform: that delete stands.
+            const bool older = item.status != 0 && deletedHere(JobType::VolumeDelRestore, item.volumeId);
             T_Volume stored = *known;
             stored.orderNum = movesWait ? known->orderNum : item.orderNum;
             // Likewise a rename, a delete or a restore made here that has not gone yet.
             const QString column = QStringLiteral("localVolumeId");
             if (m_db->pendingJob(uid, JobType::VolumeEdit, column, known->localId) == 0)
                 stored.volumeName = item.volumeName;
-            if (withStatus && (item.status != 0) != (known->status != 0)
+            if (withStatus && !older && (item.status != 0) != (known->status != 0)
                 && m_db->pendingJob(uid, JobType::VolumeDelRestore, column, known->localId) == 0)
                 statuses.append(qMakePair(known->localId, item.status != 0 ? 1 : 0));
             if (!m_db->updateVolumeOrder(&stored) || !m_db->updateVolumeName(&stored)) {

@@ -251,7 +251,8 @@ bool CBookJobManager::takeUnknownBook(TS_Books_Info& reply)
         return false;
     // Its chapters (and the volumes they name) come with its chapter list.
     book->chaptersLoaded = true;
-    CSynDataManager::instance()->addSynItem(kFeedChapterList, book->bookId, 0, 0, QString());
+    if (!CSynDataManager::instance()->hasSynItem(kFeedChapterList, book->bookId, 0))
+        CSynDataManager::instance()->addSynItem(kFeedChapterList, book->bookId, 0, 0, QString());
     reply.header.userdata.localBookId = book->localId;
     return true;
 }
@@ -534,13 +535,13 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
     if (reply.header.code != HttpOk)
         return;
     const int askedBookId = reply.header.userdata.bookId;
+    const auto listed = [&reply](int outlineId) {
+        return std::any_of(reply.items.cbegin(), reply.items.cend(),
+                           [outlineId](const TS_BookOutline_Detail& item) { return item.outline_id == outlineId; });
+    };
     CSynDataManager::instance()->settleWithdrawn(JobType::OutlineDelete, askedBookId, reply.header.userdata.synStep,
-                                                 [&reply](int outlineId) {
-                                                     return std::any_of(reply.items.cbegin(), reply.items.cend(),
-                                                                        [outlineId](const TS_BookOutline_Detail& item) {
-                                                                            return item.outline_id == outlineId;
-                                                                        });
-                                                 });
+                                                 listed);
+    listedWithout(JobType::OutlineDelete, askedBookId, listed);
     for (TS_BookOutline_Detail& item : reply.items) {
         item.title = withoutControlChars(item.title);
         item.content = withoutControlChars(item.content);

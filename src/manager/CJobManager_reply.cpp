@@ -244,7 +244,7 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         m_answeredJobIds.insert(identity.jobId);
         // Read before the job leaves the queue: an outline's delete names its
         // outline only there.
-        if (JobOwners::isDeleteForGood(identity.jobType))
+        if (JobOwners::isDeleteForGood(identity.jobType) || identity.jobType == JobType::VolumeDelRestore)
             m_bookJobs->noteDeleteConfirmed(identity, head.code, head.msg);
         // Refused because its chapter is gone while words of it wait here:
         // the chapter is kept and its new jobs go with the queue.

@@ -508,8 +508,9 @@ void CMemoManager::onGetAsynData(int jobType, const QByteArray& body)
 
 void CMemoManager::takeUnknownMemo(const TS_Memo_Detail& reply)
 {
-    // One this machine had and deleted, its delete withdrawn, is that memo.
-    const bool hadIt = m_expectedBack.remove(reply.id);
+    // One this machine had and deleted, its delete withdrawn, is that memo,
+    // never the object of a create of this machine's whose reply was lost.
+    const bool hadIt = CSynDataManager::instance()->awaitsLook(JobType::MemoDel, reply.id);
     // One this machine deleted for good stays deleted, whatever an answer
     // given before the platform took that says.
     if (m_model->findMemoByMemoId(reply.id) != nullptr
@@ -559,6 +560,8 @@ void CMemoManager::asynBackMemoDetail(const QByteArray& body)
         CSynDataManager::instance()->settleWithdrawn(JobType::MemoDel, 0, sent.synStep, [&](int memoId) {
             return memoId != sent.memoId ? -1 : reply.header.code == HttpOk ? 1 : reply.header.msg == kMemoGone ? 0 : -1;
         });
+    if (reply.header.code != HttpOk && reply.header.msg == kMemoGone)
+        CBookJobManager::instance()->listedWithout(JobType::MemoDel, 0, [&sent](int memoId) { return memoId != sent.memoId; });
     if (reply.header.code != HttpOk)
         return;
     // Another machine's text may carry control characters this one keeps out.

@@ -54,11 +54,6 @@ public:
     // An edit refused because the platform no longer has the memo: kept as
     // above when it carries text (true), else the refusal settles it.
     bool keepRefusedMemo(const T_Http_Custom& identity, const QString& message);
-    // A memo deleted here whose delete was withdrawn (written in elsewhere):
-    // its next detail brings it back as the memo this machine had, never as
-    // the object of a create of this machine's whose reply was lost.
-    void expectBack(int memoId) { m_expectedBack.insert(memoId); }
-
 private:
     explicit CMemoManager(QObject* parent = nullptr);
     static bool fromServer(const T_Http_Custom& header) { return header.synStep != 0; }
@@ -85,5 +80,4 @@ private:
     CTessaneHttp* m_http = nullptr;
     CTessaneDb* m_db = nullptr;
     CPublicManager* m_model = nullptr;
-    QSet<int> m_expectedBack;
 };

@@ -59,7 +59,7 @@ QString labelOf(int type)
 bool isKnownType(int type)
 {
     return (type >= 1 && type <= 31) || type == CSynDataManager::kFetchChapterList
-           || (type >= CSynDataManager::kFetchChapterListEnd && type <= CSynDataManager::kRecycleBookHere);
+           || (type >= CSynDataManager::kFetchChapterListEnd && type <= CSynDataManager::kSettleWithdrawn);
 }
 
 }
@@ -91,6 +91,9 @@ void CSynDataManager::clear()
     m_ackCeiling = INT_MAX;
     m_volumeListFetched.clear();
     m_againOf.clear();
+    m_lookOf.clear();
+    m_looksQueued.clear();
+    m_looksFailed.clear();
     m_waitStep = 0;
     m_running = false;
     ++m_pass;
@@ -154,6 +157,13 @@ void CSynDataManager::queueVolumeListAndAgain(const T_Book* book, const T_Synchr
     fetch->changeType = kFetchVolumeList;
     fetch->bookId = book->bookId;
     m_againOf.remove(fetch);
+    // A look's list runs once more as that look.
+    m_lookOf.remove(again);
+    m_lookOf.remove(fetch);
+    if (m_lookOf.contains(&item)) {
+        m_lookOf.insert(again, m_lookOf.value(&item));
+        m_lookOf.insert(fetch, m_lookOf.value(&item));
+    }
     m_reply.items.insert(qMin(1, m_reply.items.size()), again);
     m_reply.items.insert(qMin(1, m_reply.items.size()), fetch);
 }
@@ -193,6 +203,7 @@ int CSynDataManager::nextStep()
 void CSynDataManager::requestSynData()
 {
     clear();
+    m_pulledAt = m_bookJobs->deletedHereClock();
     TC_SynchronizaTion_SynBookData request;
     request.header.jobType = JobOwners::SynDataPull;
     // The user travels along so that a reply arriving after a change of
@@ -249,6 +260,8 @@ void CSynDataManager::startSyn(const QByteArray& body)
             current = m_model->findBookByBookId(item->bookId);
         m_model->addBookSynCount(current);
     }
+    // Objects whose delete here was withdrawn are looked at until they are back.
+    queueWaitingLooks();
     m_running = true;
     execSynData();
 }
@@ -358,6 +371,12 @@ void CSynDataManager::abortSyn(int synStep, bool answered)
 {
     if (!m_running || synStep != m_waitStep)
         return;
+    // A look the platform answered with a failure is tried again with the
+    // next pass; out of reach, the platform takes nothing of this one.
+    if (answered && lookFailed()) {
+        execNext();
+        return;
+    }
     // A platform out of reach says nothing about the item; one that keeps
     // refusing this item's data would otherwise hold the feed for good.
     const T_SynchronizaTion_SynBookDataItem* head = m_reply.items.isEmpty() ? nullptr : m_reply.items.first();
@@ -389,6 +408,10 @@ void CSynDataManager::endPass(bool ok)
     m_model->resetAllBookSynState();
     if (!ok)
         return;
+    // Every change item recorded before the pull is taken in now, unless
+    // one was held back for the next pull.
+    if (m_ackCeiling == INT_MAX)
+        m_bookJobs->feedPassEnded(m_pulledAt);
     CJobManager::instance()->feedTakenIn();
     TC_UpdateOnline update;
     update.header.jobType = 2008;
@@ -408,6 +431,7 @@ void CSynDataManager::addSynItem(int changeType, int bookId, int chapterId, int 
     item->synId = synId;
     item->extra = extra;
     m_againOf.remove(item);  // a new item where a spent one was
+    m_lookOf.remove(item);
     m_reply.items.append(item);
 }
 

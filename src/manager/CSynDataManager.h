@@ -2,6 +2,7 @@
 
 #include "remote/records/SystemRecords.h"
 
+#include "db/T_DeleteRecords.h"
 #include "remote/T_Http_Custom.h"
 
 #include <QByteArray>
@@ -54,12 +55,14 @@ public:
     static constexpr int kFetchChapterList = 100001;
     static constexpr int kFetchChapterListEnd = 100002;
     static constexpr int kFetchVolumeList = 100003;
-    // A book brought back after its delete for good here was withdrawn: its
-    // information, its outlines, and its move back to the recycle bin once
-    // everything else of it has been fetched.
+    // The looks at an object whose delete for good here was withdrawn: a
+    // book's information, a book's outlines, a memo's detail; and their end,
+    // where the author hears it is kept once it is back (a book goes back
+    // to the recycle bin there, everything else of it fetched).
     static constexpr int kFetchBook = 100004;
     static constexpr int kFetchOutlines = 100005;
-    static constexpr int kRecycleBookHere = 100006;
+    static constexpr int kFetchMemo = 100006;
+    static constexpr int kSettleWithdrawn = 100007;
 
     // Empties the queue and sends the pull.
     void requestSynData();
@@ -123,16 +126,19 @@ public:
     bool takeVolumeStatus(T_Book* book, const T_Volume* volume, int type);
 
     // A fetch of the feed (sent with synStep) shows whether objects are on
-    // the platform whose delete for good (deleteType) this machine withdrew
-    // after a request of it had gone out unanswered; bookId is their book's
-    // server id (0 for books and memos). shown(serverId): 1 there, 0 gone,
-    // -1 not told by this reply. There, the object comes back and the author
-    // hears it is kept; gone, the delete had reached the platform before the
-    // words written elsewhere: it counts as this machine's, and the author
-    // hears that the words went with it.
+    // the platform whose delete for good (deleteType) this machine withdrew;
+    // bookId is their book's server id (0 for books and memos).
+    // shown(serverId): 1 there, 0 gone, -1 not told by this reply. There,
+    // the object comes back, and the author hears it is kept once it is
+    // (the pass's kSettleWithdrawn). Gone after a request of the delete went
+    // out unanswered, the delete had reached the platform before the words
+    // written elsewhere: it counts as this machine's, and the author hears
+    // that the words went with it; gone otherwise, it was deleted elsewhere
+    // since, and nothing is left to tell.
     void settleWithdrawn(int deleteType, int bookId, int synStep, const std::function<int(int)>& shown);
-    // A new session: the looks waited for and what was told belong to the
-    // one before.
+    // Whether the object of a delete withdrawn here waits for its look.
+    bool awaitsLook(int deleteType, int serverId);
+    // A new session: the looks are read again for whoever is signed in.
     void resetSession();
 
     int pendingItems() const { return m_reply.items.size(); }
@@ -185,10 +191,25 @@ private:
     // and the platform takes it.
     enum class NoteDelete { None, Withdrawn, Leaving, Failed };
     NoteDelete withdrawWaitingNoteDelete(int jobType, int serverId, int bookId = 0);
-    // A withdrawn delete whose request went out unanswered: the author is
-    // told once a look at the object shows where it is (settleWithdrawn).
-    // False when it never went out, so the object is surely kept.
-    bool lookFirst(const T_JobData& job, const QPair<int, int>& key, int bookId);
+    // The job goes and what waits for the look is stored, in one
+    // transaction (with the volume rows of a book's delete, localBookId);
+    // the looks go with this pass.
+    bool withdraw(int jobId, const T_WithdrawnDelete& look, int localBookId);
+    // Where a book brought back goes: to the bin unless the last recycle or
+    // restore of it the pass brings is a restore (those items are taken).
+    bool binAfter(const T_SynchronizaTion_SynBookDataItem& item, bool inBin);
+    void loadLooks();
+    // Queues the looks of every withdrawn delete (a pass's start), or of
+    // one, once a pass, followed by its kSettleWithdrawn.
+    void queueWaitingLooks();
+    void queueLooks(const QPair<int, int>& key);
+    void forgetLook(const QPair<int, int>& key);
+    // The request of the head item failed: when that is a look, it is
+    // tried again with the next pass, and this one goes on.
+    bool lookFailed();
+    Outcome execFetchMemo(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome execSettleWithdrawn(const T_SynchronizaTion_SynBookDataItem& item);
+    Outcome askMemoDetail(int memoId);
     // Words written elsewhere came into an object whose delete for good
     // from here the platform had answered: they went with it (told once).
     void tellIfTakenFirst(const QPair<int, int>& key);
@@ -199,7 +220,6 @@ private:
     // The book's information, with the pass waiting for it.
     Outcome askBookInfo(int localBookId, int bookId);
     Outcome execFetchOutlines(const T_SynchronizaTion_SynBookDataItem& item);
-    Outcome execRecycleBookHere(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome execStatistics();
     Outcome execAuthorInfo();
@@ -292,13 +312,20 @@ private:
     // Sync id -> fetches of the item the platform answered with a failure.
     QHash<int, int> m_failedFetches;
     // Withdrawn deletes (job type, server id) waiting for a look at their
-    // object: its book, and the last feed step sent before the withdrawal.
+    // object, as stored, with the last feed step sent before the withdrawal
+    // (or before they were read). Read for the author signed in.
     struct Look
     {
-        int bookId = 0;
+        T_WithdrawnDelete row;
         int afterStep = 0;
     };
     QHash<QPair<int, int>, Look> m_lookedFor;
-    // Objects whose delete for good was told to have taken words with it.
-    QSet<QPair<int, int>> m_toldTakenFirst;
+    int m_lookedForOf = -1;
+    // This pass: the looks queued (item -> whose), those queued once, and
+    // those whose request failed.
+    QHash<const T_SynchronizaTion_SynBookDataItem*, QPair<int, int>> m_lookOf;
+    QSet<QPair<int, int>> m_looksQueued;
+    QSet<QPair<int, int>> m_looksFailed;
+    // When the pull of this pass left (CBookJobManager::deletedHereClock).
+    qint64 m_pulledAt = 0;
 };

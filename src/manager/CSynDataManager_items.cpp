@@ -27,8 +27,6 @@
 #include <QSet>
 #include <QTimer>
 
-#include <algorithm>
-
 namespace {
 
 // The extra member is the platform's text; anything but an object reads as
@@ -126,7 +124,8 @@ CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBo
     case kFetchVolumeList: return execFetchVolumeList(item);
     case kFetchBook: return fetchBookNotHere(item.bookId);
     case kFetchOutlines: return execFetchOutlines(item);
-    case kRecycleBookHere: return execRecycleBookHere(item);
+    case kFetchMemo: return execFetchMemo(item);
+    case kSettleWithdrawn: return execSettleWithdrawn(item);
     default:
         // 14, 20, the end marker of a chapter-list fetch, and anything the
         // client does not know: nothing to apply.
@@ -370,6 +369,7 @@ void CSynDataManager::insertSynItem(int offset, int changeType, int bookId)
     item->changeType = changeType;
     item->bookId = bookId;
     m_againOf.remove(item);
+    m_lookOf.remove(item);
     m_reply.items.insert(qMin(offset, m_reply.items.size()), item);
 }
 
@@ -386,25 +386,6 @@ CSynDataManager::Outcome CSynDataManager::execFetchOutlines(const T_SynchronizaT
         return Outcome::Fail;
     m_waitStep = request.header.synStep;
     return Outcome::Wait;
-}
-
-CSynDataManager::Outcome CSynDataManager::execRecycleBookHere(const T_SynchronizaTion_SynBookDataItem& item)
-{
-    T_Book* book = m_model->findBookByBookId(item.bookId);
-    if (book == nullptr)
-        return Outcome::Continue;
-    // The fetches of a book only find it live: it goes to the bin after them.
-    const bool fetching = std::any_of(m_reply.items.begin() + 1, m_reply.items.end(),
-                                      [&item](const T_SynchronizaTion_SynBookDataItem* other) {
-                                          return other && other->bookId == item.bookId;
-                                      });
-    if (fetching) {
-        addSynItem(kRecycleBookHere, item.bookId, 0, 0, QString());
-        return Outcome::Continue;
-    }
-    TC_Books_Delete request(book->localId, now());
-    setBookStep(request.header, book);
-    return m_bookJobs->books_delete(request, true) ? Outcome::Continue : Outcome::Fail;
 }
 
 CSynDataManager::Outcome CSynDataManager::execTimeMachine(const T_SynchronizaTion_SynBookDataItem& item)
@@ -457,9 +438,11 @@ CSynDataManager::Outcome CSynDataManager::execMemoAdd(const T_SynchronizaTion_Sy
     int localMemoId = 0;
     if (const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId)) {
         localMemoId = memo->localId;
-    } else if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::MemoDel, item.chapterId) > 0) {
+    } else if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::MemoDel, item.chapterId) > 0
+               || m_bookJobs->deletedHere(JobType::MemoDel, item.chapterId)) {
         // Deleted here, its delete waiting: only words written in it since
-        // (a change of it) bring it back.
+        // (a change of it) bring it back. Its delete confirmed, the item is
+        // older than the delete.
         return Outcome::Continue;
     } else {
         TC_Memo_Add add;
@@ -487,25 +470,18 @@ CSynDataManager::Outcome CSynDataManager::execMemoDetail(const T_SynchronizaTion
 {
     const T_Memo* memo = m_model->findMemoByMemoId(item.chapterId);
     if (memo == nullptr && item.chapterId > 0) {
+        // Deleted here with its delete waiting: its look brings it back
+        // once the delete is withdrawn.
         const NoteDelete waiting = withdrawWaitingNoteDelete(JobType::MemoDel, item.chapterId);
         if (waiting == NoteDelete::Failed)
             return Outcome::Fail;
-        if (waiting == NoteDelete::Leaving)
+        if (waiting != NoteDelete::None)
             return Outcome::Continue;
     }
-    if (memo == nullptr && item.chapterId > 0 && item.synId > 0) {
-        // A memo this machine never learnt of: made here with its reply
-        // lost, and changed elsewhere past recognition before the look-up.
-        // Its detail brings it (CMemoManager::takeUnknownMemo).
-        TC_Memo_Detail detail;
-        detail.header.memoId = item.chapterId;
-        detail.header.uid = m_model->userInfo.uid;
-        detail.header.synStep = nextStep();
-        if (!CMemoManager::instance()->memoDetail(detail))
-            return Outcome::Fail;
-        m_waitStep = detail.header.synStep;
-        return Outcome::Wait;
-    }
+    // A memo this machine never learnt of: made here with its reply lost,
+    // and changed elsewhere past recognition before the look-up.
+    if (memo == nullptr && item.chapterId > 0 && item.synId > 0)
+        return askMemoDetail(item.chapterId);
     if (memo == nullptr)
         return Outcome::Continue;
     TC_Memo_Detail detail;
@@ -514,6 +490,19 @@ CSynDataManager::Outcome CSynDataManager::execMemoDetail(const T_SynchronizaTion
     detail.header.uid = m_model->userInfo.uid;
     detail.header.synStep = nextStep();
     if (!CJobManager::instance()->memoDetail(detail))
+        return Outcome::Fail;
+    m_waitStep = detail.header.synStep;
+    return Outcome::Wait;
+}
+
+CSynDataManager::Outcome CSynDataManager::askMemoDetail(int memoId)
+{
+    // Its detail brings it (CMemoManager::takeUnknownMemo).
+    TC_Memo_Detail detail;
+    detail.header.memoId = memoId;
+    detail.header.uid = m_model->userInfo.uid;
+    detail.header.synStep = nextStep();
+    if (!CMemoManager::instance()->memoDetail(detail))
         return Outcome::Fail;
     m_waitStep = detail.header.synStep;
     return Outcome::Wait;
@@ -624,8 +613,9 @@ CSynDataManager::Outcome CSynDataManager::execOutlineAdd(const T_SynchronizaTion
         return Outcome::Continue;
     }
     // Deleted here, its delete waiting: only words written in it since (a
-    // change of it) bring it back.
-    if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, outlineId) > 0)
+    // change of it) bring it back. Its delete confirmed, the item is older.
+    if (m_db->pendingNoteDelete(m_model->userInfo.uid, JobType::OutlineDelete, outlineId) > 0
+        || m_bookJobs->deletedHere(JobType::OutlineDelete, outlineId))
         return Outcome::Continue;
     qDebug().noquote() << QStringLiteral("OutlineId:%1 is not exist").arg(outlineId);
     TC_BookOutline_Create request(book->bookId, book->localId, 0, outlineId, intOf(extra, "type"),
@@ -647,9 +637,6 @@ CSynDataManager::Outcome CSynDataManager::execOutlineDetail(const T_SynchronizaT
         case NoteDelete::Failed:
             return Outcome::Fail;
         case NoteDelete::Withdrawn:
-            if (!hasSynItem(kFetchOutlines, book->bookId, 0))
-                addSynItem(kFetchOutlines, book->bookId, 0, 0, QString());
-            return Outcome::Continue;
         case NoteDelete::Leaving:
             return Outcome::Continue;
         case NoteDelete::None:
@@ -749,6 +736,10 @@ CSynDataManager::Outcome CSynDataManager::execVolumeMove(const T_SynchronizaTion
 CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_SynchronizaTion_SynBookDataItem& item, int type)
 {
     qDebug().noquote() << "execVolumeDelRestore" << type << printSynItem(&item);
+    // Restored elsewhere after this machine deleted it: the platform's lists
+    // show it live from now on.
+    if (type == 1)
+        m_bookJobs->forgetDeletedHere(JobType::VolumeDelRestore, item.chapterId);
     return execVolumeState(item);
 }
 

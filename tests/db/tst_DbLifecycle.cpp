@@ -241,7 +241,8 @@ private slots:
         QVERIFY(f.init());
         QCOMPARE(f.count(QStringLiteral("select revision from tb_job where uid = 3")), 0);
         QCOMPARE(f.count(QStringLiteral("select count(*) from sqlite_master where name in "
-                                        "('tb_level','tb_client_statistics','uidJobId')")), 3);
+                                        "('tb_level','tb_client_statistics','uidJobId','tb_withdrawn_delete',"
+                                        "'tb_deleted_here')")), 5);
     }
 
 };

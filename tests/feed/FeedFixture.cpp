@@ -1,11 +1,16 @@
 #include "FeedFixture.h"
 
 #include "db/CTessaneDb.h"
+#include "manager/CBookJobManager.h"
+#include "manager/CMemoManager.h"
 #include "manager/CSynDataManager.h"
 #include "manager/CUiManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/T_Http_Custom.h"
 #include "remote/records/BookRecords.h"
+#include "remote/records/ChapterRecords.h"
+#include "remote/records/MemoRecords.h"
+#include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
 
 #include <QElapsedTimer>
@@ -55,11 +60,54 @@ QByteArray platformReply(int jobType, int uid, const QJsonValue& content)
     T_Http_Custom identity;
     identity.uid = uid;
     identity.jobType = jobType;
+    return platformReply(identity, content);
+}
+
+QByteArray platformReply(const T_Http_Custom& identity, const QJsonValue& content)
+{
     return QJsonDocument(QJsonObject{{QStringLiteral("code"), 200},
                                      {QStringLiteral("msg"), QStringLiteral("success")},
                                      {QStringLiteral("userdata"), QString::fromLatin1(identity.toUserData())},
                                      {QStringLiteral("content"), content}})
         .toJson(QJsonDocument::Compact);
+}
+
+QJsonValue platformAnswerNow(const T_Http_Custom& identity)
+{
+    const int type = identity.jobType;
+    const QJsonObject store = standin().store();
+    QJsonArray ofBook;
+    const QString kind = type == JobType::OutlineList ? QStringLiteral("outlines")
+                         : type == JobType::VolumeMenu ? QStringLiteral("volumes")
+                         : type == JobType::MemoDetail ? QStringLiteral("memos")
+                                                       : QStringLiteral("chapters");
+    for (const QJsonValue& value : store.value(kind).toArray()) {
+        if (type == JobType::MemoDetail && value[QStringLiteral("id")].toInt() == identity.memoId)
+            return value;
+        if (type != JobType::MemoDetail && value[QStringLiteral("book_id")].toInt() == identity.bookId)
+            ofBook << value;
+    }
+    return type == JobType::OutlineList ? QJsonValue(QJsonObject{{QStringLiteral("all_outline"), ofBook}})
+           : type == JobType::VolumeMenu ? QJsonValue(ofBook)
+                                         : QJsonValue(QJsonObject{{QStringLiteral("menu"), ofBook}});
+}
+
+bool askAs(const T_Http_Custom& identity)
+{
+    TC_Chapter_Menu chapters;
+    TC_BookOutline_List outlines;
+    TC_Volume_Menu volumes;
+    TC_Memo_Detail detail;
+    TC_Books_Info info;
+    chapters.header = outlines.header = volumes.header = detail.header = info.header = identity;
+    chapters.bookId = volumes.bookId = identity.bookId;
+    switch (identity.jobType) {
+    case JobType::BooksInfo: return CBookJobManager::instance()->books_info(info);
+    case JobType::OutlineList: return CBookJobManager::instance()->outline_list(outlines);
+    case JobType::VolumeMenu: return CBookJobManager::instance()->volume_menu(volumes);
+    case JobType::MemoDetail: return CMemoManager::instance()->memoDetail(detail);
+    default: return CBookJobManager::instance()->chapter_menu(chapters);
+    }
 }
 
 QString storedChapterText(int localChapterId)

@@ -2,6 +2,8 @@
 
 #include "JobsFixture.h"
 
+#include "remote/T_Http_Custom.h"
+
 #include <QJsonObject>
 #include <QString>
 
@@ -23,6 +25,14 @@ QJsonObject pulledItem(int id, int type, int bookId, int chapterId, const QStrin
 // A whole reply of the platform, for a raw fault; its userdata is what the
 // client's request of that job type carries.
 QByteArray platformReply(int jobType, int uid, const QJsonValue& content);
+// The same for a request of that identity.
+QByteArray platformReply(const T_Http_Custom& identity, const QJsonValue& content);
+// The platform's answer, as it stands now, to a list of a book's chapters,
+// volumes or outline cards, or to a memo's detail (by the request's job
+// type; the memo's server id in memoId): to come later, as a slow platform
+// answers. The request of such an identity, sent.
+QJsonValue platformAnswerNow(const T_Http_Custom& identity);
+bool askAs(const T_Http_Custom& identity);
 // The text stored for a chapter row, and how many chapter rows a book has.
 QString storedChapterText(int localChapterId);
 int chapterRows(int localBookId);

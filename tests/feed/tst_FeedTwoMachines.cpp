@@ -641,68 +641,85 @@ void FeedTwoMachinesTest::deleteForGoodWhileTheCreateIsOnItsWay()
 
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data()
 {
-    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("what");  // chapter, outline, memo, book or volume
     QTest::addColumn<bool>("replyLost");
+    // The list answered before the delete reached the platform comes after
+    // a restart (to a list asked for then, as a slow platform answers).
+    QTest::addColumn<bool>("restart");
     for (const char* what : {"outline", "chapter", "book", "memo"})
-        QTest::newRow(what) << QString::fromLatin1(what) << false;
+        QTest::newRow(what) << what << false << false;
     // The resend is refused: the platform has it no longer.
     for (const char* what : {"outline", "chapter", "book", "memo"})
-        QTest::addRow("%s, its reply lost", what) << QString::fromLatin1(what) << true;
+        QTest::newRow(qPrintable(QStringLiteral("%1, its reply lost").arg(what))) << what << true << false;
+    for (const char* what : {"chapter", "volume", "outline", "memo"})
+        QTest::newRow(qPrintable(QStringLiteral("%1, after a restart").arg(what))) << what << false << true;
+    QTest::newRow("chapter, its reply lost, after a restart") << "chapter" << true << true;
 }
 
 // A list of the book's outlines or chapters the platform answered before this
 // machine's delete for good of one reached it comes after the delete's reply
 // (a drag's reply, a feed item or a look-up asks for one), or after the
-// refusal of its resend when that reply was lost: the object stays deleted
-// here, also after another sync. The same for a book's information or a
-// memo's detail, asked for as the feed asks for one this machine lacks.
+// refusal of its resend when that reply was lost, or after a restart: the
+// object stays deleted here, also after another sync. The same for a memo's
+// detail, a book's information (asked for as the feed asks for one this
+// machine lacks) and a deleted volume in the book's volume list.
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate()
 {
     QFETCH(QString, what);
     QFETCH(bool, replyLost);
+    QFETCH(bool, restart);
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
     T_Book* book = demoBook();
     QVERIFY(book != nullptr);
-    const int localBook = book->localId;
     const bool outline = what == QLatin1String("outline");
-    const bool chapter = what == QLatin1String("chapter");
     const bool memo = what == QLatin1String("memo");
-    // The list (or look) and the delete asked for, and what stays gone.
-    const QStringList paths = outline ? QStringList{"/bookoutline/outlineList", "/bookoutline/delOutline"}
-                              : chapter ? QStringList{"/chapter/chapterList", "/chapter/delChapter"}
-                              : memo    ? QStringList{"/memo/memoDetail", "/memo/delMemo"}
-                                        : QStringList{"/books/bookinfo", "/books/delBook"};
-    const QString here = outline ? QStringLiteral("tb_outline where outlineId = 11001")
-                         : chapter ? QStringLiteral("tb_chapter where chapterId = 9002")
-                         : memo    ? QStringLiteral("tb_memo where memoId = 13001")
-                                   : QStringLiteral("tb_book where bookId = 5001");
-    QVERIFY(standin().addFault(paths.at(0), QStringLiteral("ok"), -1, 1));
-    TC_BookOutline_List outlines;
-    TC_Chapter_Menu chapters;
-    outlines.header.bookId = chapters.bookId = chapters.header.bookId = book->bookId;
-    outlines.header.localBookId = chapters.header.localBookId = localBook;
-    TC_Memo_Detail detail;
-    detail.header.memoId = 13001;
-    TC_Books_Info info;
-    info.header.bookId = 5001;
-    CBookJobManager* books = CBookJobManager::instance();
-    QVERIFY(outline ? books->outline_list(outlines)
-            : chapter ? books->chapter_menu(chapters)
-            : memo    ? CMemoManager::instance()->memoDetail(detail)
-                      : books->books_info(info));
-    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(paths.at(0)).isEmpty(), 15000);
-    const QString deletePath = paths.at(1);
+    const bool volume = what == QLatin1String("volume");
+    const bool wholeBook = what == QLatin1String("book");
+    const QString list = outline ? QStringLiteral("/bookoutline/outlineList")
+                         : memo  ? QStringLiteral("/memo/memoDetail")
+                         : volume ? QStringLiteral("/volume/volumeList")
+                         : wholeBook ? QStringLiteral("/books/bookinfo")
+                                  : QStringLiteral("/chapter/chapterList");
+    // The request of the list, and the platform's answer as it stands now.
+    T_Http_Custom asked;
+    asked.uid = StandinServer::demoUid();
+    asked.bookId = book->bookId;
+    asked.localBookId = book->localId;
+    asked.jobType = outline ? int(JobType::OutlineList)
+                    : memo  ? int(JobType::MemoDetail)
+                    : volume ? int(JobType::VolumeMenu)
+                    : wholeBook ? int(JobType::BooksInfo)
+                             : int(JobType::ChapterMenu);
+    // Asked for by the feed, a volume list's states count.
+    asked.synStep = volume ? 1 : 0;
+    if (memo) {
+        asked.bookId = asked.localBookId = 0;
+        asked.memoId = 13001;
+    }
+    const QJsonValue older = platformAnswerNow(asked);
+    if (!restart) {
+        QVERIFY(standin().addFault(list, QStringLiteral("ok"), -1, 1));
+        QVERIFY(askAs(asked));
+        QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
+    }
+    const QString deletePath = outline ? QStringLiteral("/bookoutline/delOutline")
+                               : memo  ? QStringLiteral("/memo/delMemo")
+                               : volume ? QStringLiteral("/volume/recycle")
+                               : wholeBook ? QStringLiteral("/books/delBook")
+                                        : QStringLiteral("/chapter/delChapter");
     if (replyLost)
         QVERIFY(standin().addFault(deletePath, QStringLiteral("truncated"), 0, 1));
-    const T_Chapter* second = book->findChapterByChapterId(9002);
+    const T_Chapter* chapter = book->findChapterByChapterId(9002);
+    TC_Volume_Delete removeVolume(*book->findVolumeByVolumeId(7001), 0, 1700000100);
     TC_Books_Delete_Hard purge;
-    purge.header.localBookId = localBook;
+    purge.header.localBookId = book->localId;
     purge.updateTime = 1700000100;
     QVERIFY(outline ? deleteOutlineFromPanel(11001)
-            : chapter ? second != nullptr && deleteChapter(second->localId)
-            : memo    ? deleteMemoAndOutline(true, false)
-                      : moveBook(localBook, true) && CJobManager::instance()->books_delete_hard(purge));
+            : memo  ? deleteMemoAndOutline(true, false)
+            : volume ? CJobManager::instance()->volume_del_restore(removeVolume)
+            : wholeBook ? moveBook(book->localId, true) && CJobManager::instance()->books_delete_hard(purge)
+                     : chapter != nullptr && deleteChapter(chapter->localId));
     // The delete waits for the pass's feed, then goes; cut off, it goes again
     // with the next pass.
     CJobManager::instance()->synNow(false);
@@ -713,14 +730,31 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
     if (replyLost)
         CJobManager::instance()->synNow(false);
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty() && passEnded(), 15000);
-    QVERIFY(standin().releaseHeld() && settleClient());
+    if (restart) {
+        QVERIFY(fixture.restart() && settleClient());
+        QVERIFY(standin().addFault(list, QStringLiteral("raw"), 0, 1, platformReply(asked, older)));
+        QVERIFY(askAs(asked));
+        QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
+        QVERIFY(settleClient());
+    } else {
+        QVERIFY(standin().releaseHeld() && settleClient());
+    }
     CJobManager::instance()->synNow(false);
     QVERIFY(settleClient());
     QVERIFY(fixture.jobIds().isEmpty());
     QVERIFY(outline ? !platformHasOutline(QStringLiteral("主线"))
-            : chapter ? platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty()
-                      : standin().store().value(memo ? QStringLiteral("memos") : QStringLiteral("books")).toArray().isEmpty());
-    QCOMPARE(localCount(QStringLiteral("select count(*) from ") + here), 0);
+            : memo  ? platformMemosAndOutlines().size() == 1
+            : volume ? platformStatus(9002) == 0
+            : wholeBook ? standin().store().value(QStringLiteral("books")).toArray().isEmpty()
+                     : platformChaptersNamed(QStringLiteral("第二章 远行")).isEmpty());
+    QCOMPARE(localCount(outline ? QStringLiteral("select count(*) from tb_outline where outlineId = 11001")
+                        : memo  ? QStringLiteral("select count(*) from tb_memo where memoId = 13001")
+                        : volume ? QStringLiteral("select count(*) from tb_volume where volumeId = 7001 and status <> 0")
+                        : wholeBook ? QStringLiteral("select count(*) from tb_book where bookId = 5001")
+                                 : QStringLiteral("select count(*) from tb_chapter where chapterId = 9002")),
+             0);
+    QVERIFY(fixture.restart() && settleClient());
+    QCOMPARE(localState(), platformState());
 }
 
 void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenItsAddIsPulledAgain_data()
@@ -2485,15 +2519,28 @@ void FeedTwoMachinesTest::volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePl
 
 void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_data()
 {
-    QTest::addColumn<QString>("what");  // chapter, outline, memo or book (written in its first chapter)
+    // chapter, outline, memo or book (written in its first chapter; with
+    // "volume", the book whose volume list is the look that fails)
+    QTest::addColumn<QString>("what");
     // What becomes of the delete: the platform takes it and the answer is
-    // cut off, the request never arrives, or it is answered.
+    // cut off, the request never arrives, it is refused (HTTP 500), or it is
+    // answered.
     QTest::addColumn<QString>("cut");
+    // How often the look that brings a withdrawn object back fails; with a
+    // restart after the first failure (-1).
+    QTest::addColumn<int>("lookFails");
     for (const char* what : {"chapter", "outline", "memo", "book"}) {
-        QTest::newRow(qPrintable(QStringLiteral("%1, its reply lost").arg(what))) << what << "truncated";
-        QTest::newRow(qPrintable(QStringLiteral("%1, its request lost").arg(what))) << what << "drop";
+        QTest::newRow(qPrintable(QStringLiteral("%1, its reply lost").arg(what))) << what << "truncated" << 0;
+        QTest::newRow(qPrintable(QStringLiteral("%1, its request lost").arg(what))) << what << "drop" << 0;
     }
-    QTest::newRow("chapter, answered") << "chapter" << "ok";
+    QTest::newRow("chapter, answered") << "chapter" << "ok" << 0;
+    for (const char* what : {"chapter", "book", "memo", "volume"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, refused, its look failing once").arg(what))) << what << "http500" << 1;
+        QTest::newRow(qPrintable(QStringLiteral("%1, refused, its look failing twice").arg(what))) << what << "http500" << 2;
+        QTest::newRow(qPrintable(QStringLiteral("%1, refused, its look failing, a restart").arg(what)))
+            << what << "http500" << -1;
+    }
+    QTest::newRow("chapter, its request lost, its look failing, a restart") << "chapter" << "drop" << -1;
 }
 
 // This machine deletes a chapter (an outline card, a memo, a book) for good;
@@ -2501,14 +2548,18 @@ void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_da
 // sent after that feed, reaches the platform. The next feed shows the words:
 // the author is told truly what became of them, kept where the platform
 // never had the delete, gone with it where it had. The object ends alike here
-// and on the platform and does not come back by itself.
+// and on the platform and does not come back by itself. A look that brings
+// a kept object back goes again until it is answered, also after a restart,
+// and the author hears it is kept once it is back.
 void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent()
 {
     QFETCH(QString, what);
     QFETCH(QString, cut);
+    QFETCH(int, lookFails);
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
-    const bool book = what == QLatin1String("book");
+    const bool volume = what == QLatin1String("volume");
+    const bool book = what == QLatin1String("book") || volume;
     const bool chapter = what == QLatin1String("chapter") || book;
     const bool memo = what == QLatin1String("memo");
     const QString words = QStringLiteral("乙赶在删除之前写下的话");
@@ -2538,13 +2589,27 @@ void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent()
     QVERIFY(standin().releaseHeld());
     QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(paths.at(0)).isEmpty(), 15000);
     QVERIFY(settleClient());
+    const QString look = volume ? QStringLiteral("/volume/volumeList")
+                         : book ? QStringLiteral("/books/bookinfo")
+                         : memo ? QStringLiteral("/memo/memoDetail")
+                                : QStringLiteral("/chapter/chapterList");
+    QVERIFY(standin().clearFaults() && (!lookFails || standin().addFault(look, QStringLiteral("http500"), 0, qAbs(lookFails))));
     QSignalSpy told(CUiManager::instance(), &CUiManager::sig_Message);
-    for (int pass = 0; pass < 2; ++pass) {
+    const auto here = [&]() { return (chapter ? localTexts() : localMemosAndOutlines()).filter(words).size(); };
+    // Whether the words were here whenever the author heard the object was kept.
+    bool backWhenTold = true;
+    QObject context;
+    connect(CUiManager::instance(), &CUiManager::sig_Message, &context, [&](const QString& text) {
+        backWhenTold = backWhenTold && (!text.contains(QLatin1String("it is kept")) || here() == 1);
+    });
+    for (int pass = 0; pass < 2 + qAbs(lookFails); ++pass) {
         CJobManager::instance()->synNow(false);
         QVERIFY(settleClient());
+        QVERIFY(lookFails >= 0 || pass > 0 || (fixture.restart() && settleClient()));
     }
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
-    const bool kept = cut == QLatin1String("drop");
+    QVERIFY(!lookFails || JobsFixture::requestsTo(look).size() > qAbs(lookFails));
+    const bool kept = cut == QLatin1String("drop") || cut == QLatin1String("http500");
     const QString notice = book    ? CSynDataManager::tr("A book you deleted for good was restored or written in on another device; it is kept.")
                            : chapter ? CSynDataManager::tr("A chapter you deleted for good was restored or written in on another device; it is kept.")
                            : memo  ? CSynDataManager::tr("A memo you deleted was written in on another device; it is kept.")
@@ -2562,6 +2627,7 @@ void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent()
                                      "reached the platform; it is deleted all the same, with what was written there.");
     QCOMPARE(toldAll(told, {notice}), kept);
     QCOMPARE(toldAll(told, {wentFirst}), !kept);
+    QVERIFY2(backWhenTold, "told it is kept before it was back");
     for (int start = 0; start < 2; ++start) {
         const QStringList there = chapter ? platformTexts() : platformMemosAndOutlines();
         QCOMPARE(there.filter(words).size(), kept ? 1 : 0);
