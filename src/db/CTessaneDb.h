@@ -8,13 +8,16 @@
 #include "db/records/ModelRecordsFwd.h"
 
 #include <QHash>
+#include <QJsonArray>
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QString>
-#include <QVariant>
 #include <QStringList>
+#include <QVariant>
+#include <QVector>
 
 #include <functional>
 
@@ -372,13 +375,17 @@ private:
     // as job jobId or, for 0, as a new job of the identity.
     bool writeChapterEdit(T_Http_Custom& identity, int jobId, const QJsonObject& keys, const QByteArray* utf8Text,
                           int createTime);
-    QString driverName() const;
+    // The chapter's text (a QString, or UTF-8 bytes), in its own table.
+    bool storeChapterTextRow(int localChapterId, const QVariant& text);
+    static QString driverName();
     bool openAt(const QString& path);
     // Keeps and logs the error of a failed statement, its secrets masked.
     bool reportFailure(const QSqlQuery& query, const QString& statement);
     bool checkUsable();
     void applyJournalMode();
     bool ensureSchema();
+    // Texts of chapters that an earlier version kept in the chapters' rows.
+    bool moveChapterTextsOut();
     // The text of the creation script; empty when it cannot be read.
     static QString creationScript();
     // A database whose name lists are still the seeded ones takes the lists
@@ -492,7 +499,7 @@ public:
                                 const QString& content);
     bool updateChapter(const T_Chapter* chapter);
     bool updateChapterContent(const T_Chapter* chapter);
-    // The text (as UTF-8), its word count and update time of the chapter's row.
+    // The chapter's text (as UTF-8), and its word count and update time.
     bool updateChapterText(int localChapterId, const QByteArray& utf8Content, int wordCount, int updateTime);
     bool updateChapterName(const T_Chapter* chapter);
     // Order, status and volume; the recycle time becomes now for status 0

@@ -108,7 +108,7 @@ private slots:
             QVERIFY(other.open());
             QSqlQuery query(other);
             for (const char* statement : {"PRAGMA wal_autocheckpoint = 0;", "BEGIN IMMEDIATE;",
-                                          "insert into tb_chapter(localBookId,bookId,content) select 1, 0, hex(randomblob(5000)) "
+                                          "insert into tb_chapter_text(content) select hex(randomblob(5000)) "
                                           "from (with recursive n(x) as (select 1 union all select x + 1 from n "
                                           "where x < 2500) select x from n);",
                                           "COMMIT;"})

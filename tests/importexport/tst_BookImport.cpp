@@ -80,7 +80,7 @@ void TestBookImport::textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs(
     QCOMPARE(volumes.first().at(1).toString(), QStringLiteral("第一卷"));
     const int localVolumeId = volumes.first().at(0).toInt();
     const QList<QVariantList> chapterRows = f.rows(QStringLiteral(
-        "select localId,name,content,wordCount,createTime from tb_chapter order by orderNum"));
+        "select localId,name,content,wordCount,createTime from tb_chapter left join tb_chapter_text using (localId) order by orderNum"));
     QCOMPARE(chapterRows.size(), 2);
     QCOMPARE(chapterRows.at(0).at(2).toString(), QStringLiteral("他推开门。\n\n外面下着雨。\n"));
     QCOMPARE(chapterRows.at(0).at(3).toInt(), 11);
@@ -177,7 +177,7 @@ void TestBookImport::volumeHeadingsMakeVolumesInTextOrder()
     QCOMPARE(volumes.size(), 2);
     QCOMPARE(volumes.at(1).at(1).toString(), QStringLiteral("第二卷 云涌"));
     const QList<QVariantList> chapterRows =
-        f.rows(QStringLiteral("select name,localVolumeId,content from tb_chapter order by orderNum"));
+        f.rows(QStringLiteral("select name,localVolumeId,content from tb_chapter left join tb_chapter_text using (localId) order by orderNum"));
     QCOMPARE(chapterRows.size(), 4);
     QCOMPARE(chapterRows.at(1).at(1), volumes.at(0).at(0));
     QCOMPARE(chapterRows.at(2).at(1), volumes.at(1).at(0));
@@ -279,7 +279,7 @@ void TestBookImport::textIsCutIntoChaptersAtHeadingLines()
     QVERIFY(f.ready());
     QCOMPARE(f.import(f.writeFile(QStringLiteral("书.txt"), bytes)), 200);
     QStringList storedNames, storedTexts;
-    for (const QVariantList& row : f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"))) {
+    for (const QVariantList& row : f.rows(QStringLiteral("select name,content from tb_chapter left join tb_chapter_text using (localId) order by orderNum"))) {
         storedNames << row.at(0).toString();
         storedTexts << row.at(1).toString();
     }
@@ -296,7 +296,7 @@ void TestBookImport::quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand()
     QCOMPARE(f.import(f.writeFile(QStringLiteral("O'Brien %1.txt"), text.toUtf8())), 200);
     QCOMPARE(f.rows(QStringLiteral("select bookName from tb_book")).first().first().toString(),
              QStringLiteral("O'Brien %1"));
-    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter"));
+    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter left join tb_chapter_text using (localId)"));
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.first().at(0).toString(), heading);
     QCOMPARE(rows.first().at(1).toString(), QStringLiteral("'%1' 正文 \"%2\"\n"));
@@ -389,7 +389,7 @@ void TestBookImport::writesOfTheWindowGoInWhileTheWriteLockIsTaken()
     const auto inTheFile = [&]() {
         if (write == 0)
             return f.rows(QStringLiteral("select updateTime from tb_book where localId = 900")).value(0).value(0).toInt() > 0;
-        return f.rows(QStringLiteral("select count(*) from tb_chapter c join tb_job j on j.localChapterId = c.localId "
+        return f.rows(QStringLiteral("select count(*) from tb_chapter_text c join tb_job j on j.localChapterId = c.localId "
                                      "where c.localId = %1 and c.content like '%xyz%' and j.jobType = 1017")
                           .arg(chapter->localId))
                    .value(0).value(0).toInt() == 1;
@@ -456,7 +456,7 @@ void TestBookImport::chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern()
     const int result = f.import(f.writeFile(QStringLiteral("演义.txt"), text.toUtf8()));
     useProgramCatalogue(true);
     QCOMPARE(result, 200);
-    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"));
+    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter left join tb_chapter_text using (localId) order by orderNum"));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.at(0).at(0).toString(), QStringLiteral("第一回 宴桃园豪杰三结义"));
     QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("话说天下大势。\n"));
