@@ -298,6 +298,12 @@ public:
     // on past the jobs it could not finish without ever reading them again.
     bool getUserJobData(T_JobData& out, int uid, int afterJobId);
     bool getJobById(int jobId, T_JobData& out);
+    // For a worker, through a read-only connection of its own: the chapters
+    // of an import's batch job, each with its text as its chapter holds it
+    // now (a job of an older build carries the texts itself); a chapter
+    // deleted here since is left out. *found false when the job is gone;
+    // false when the file could not be read.
+    static bool readChapterBatch(const QString& dbFile, int jobId, QJsonArray* chapters, bool* found);
     // The job's current revision, -1 when there is no such job.
     int jobRevision(int jobId);
     // Removes the job whatever it holds (a job that turned out pointless).
@@ -328,6 +334,8 @@ public:
     bool makeMemoLocalOnly(int localMemoId);
     bool setVolumeServerId(int localVolumeId, int volumeId);
     bool setChapterServerId(int localChapterId, int chapterId);
+    // The ids of an answered batch (local id, server id), all in one commit.
+    bool setChapterServerIds(const QVector<QPair<int, int>>& ids);
     bool setMemoServerId(int localMemoId, int memoId);
     bool updateAllOfOutline(int localOutlineId, int outlineId);
     bool fixMoveJobChapterIds(int localChapterId, int chapterId);

@@ -520,7 +520,6 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
         item.insert(QStringLiteral("local_id"), chapter->localId);
         item.insert(QStringLiteral("update_time"), chapter->updateTime);
         item.insert(QStringLiteral("order_num"), chapter->orderNum);
-        item.insert(QStringLiteral("content"), chapter->content);
         item.insert(QStringLiteral("volume_id"), 0);
         item.insert(QStringLiteral("local_volume_id"), chapter->localVolumeId);
         batch.append(item);
