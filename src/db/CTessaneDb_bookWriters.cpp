@@ -24,10 +24,14 @@ qint64 now()
 
 bool CTessaneDb::insertBook(TC_Books_AddBook& request)
 {
+    // The shelf lists books by their last change, after a restart too: a
+    // new book stands where the model puts it, in front.
+    const qint64 created = now();
     const int id = execInsert(
-        *this, sqlBind(QStringLiteral("insert into tb_book(authorId,bookName,createTime,bookId,"
-                                      "localCover) values(%1,%2,%3,%4,%5);"),
-                       {request.header.uid, request.bookName, now(), request.header.bookId,
+        *this, sqlBind(QStringLiteral("insert into tb_book(authorId,bookName,createTime,updateTime,bookId,"
+                                      "localCover) values(%1,%2,%3,%4,%5,%6);"),
+                       {request.header.uid, request.bookName, created,
+                        request.updateTime > 0 ? qint64(request.updateTime) : created, request.header.bookId,
                         request.localCover}));
     if (id < 1)
         return false;
