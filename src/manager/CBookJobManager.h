@@ -440,8 +440,9 @@ private:
     // Made on a worker, from the stored job through a connection of its own.
     static void makeBatchRequest(const QString& dbFile, int updateTime, const QHash<int, int>& volumeIds,
                                  const QSet<int>& known, BatchRequest& out);
-    void batchRequestMade(QThread* worker);
+    void batchRequestMade();
     QThread* m_batchWorker = nullptr;
+    int m_batchSerial = 0;
     std::shared_ptr<BatchRequest> m_batchMaking;
     std::shared_ptr<BatchRequest> m_batchMade;
     JobReplay replayChapterMove(T_JobData& job);

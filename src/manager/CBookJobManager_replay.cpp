@@ -238,11 +238,18 @@ JobReplay CBookJobManager::replayChapterBatch(T_JobData& job)
     }
     const QString dbFile = m_db->dbFilePath();
     const int updateTime = job.createTime;
+    // The worker reads through a connection of its own and touches nothing
+    // else: plain values in, the request back.
     QThread* worker = QThread::create([dbFile, updateTime, volumeIds, known, making]() {
         makeBatchRequest(dbFile, updateTime, volumeIds, known, *making);
     });
     worker->setObjectName(QStringLiteral("chapter batch request"));
-    connect(worker, &QThread::finished, this, [this, worker]() { batchRequestMade(worker); });
+    // A worker stopped meanwhile may have left its end queued.
+    const int serial = ++m_batchSerial;
+    connect(worker, &QThread::finished, this, [this, serial]() {
+        if (serial == m_batchSerial)
+            batchRequestMade();
+    });
     WorkerThreads::adopt(worker);
     m_batchWorker = worker;
     m_batchMaking = making;
@@ -286,12 +293,12 @@ void CBookJobManager::makeBatchRequest(const QString& dbFile, int updateTime, co
     out.outcome = JobReplay::Sent;
 }
 
-void CBookJobManager::batchRequestMade(QThread* worker)
+void CBookJobManager::batchRequestMade()
 {
-    if (worker != m_batchWorker)
-        return;  // stopped and deleted meanwhile
-    worker->wait();
-    delete worker;
+    if (m_batchWorker == nullptr)
+        return;
+    m_batchWorker->wait();
+    delete m_batchWorker;
     m_batchWorker = nullptr;
     // Taken only by the drain that waits for it, at once; else the request
     // is made anew when the job comes up again.
@@ -304,6 +311,7 @@ void CBookJobManager::stopBatchRequest()
 {
     if (m_batchWorker == nullptr)
         return;
+    ++m_batchSerial;
     m_batchWorker->wait();
     delete m_batchWorker;
     m_batchWorker = nullptr;
