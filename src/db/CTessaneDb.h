@@ -276,18 +276,23 @@ public:
     bool markBookImporting(int localBookId);
     // The import's last transaction: the book and its jobs become the author's.
     bool publishImportedBook(int localBookId);
-    // The books still listed (imports that were stopped or failed, or ran
-    // when the program ended); empty when the list cannot be read.
-    QList<int> importsLeftOver();
+    // The books whose rows wait for a sweep: those still listed (imports
+    // that were stopped or failed, or ran when the program ended) and those
+    // deleted for good whose chapters are still there; empty when the lists
+    // cannot be read.
+    QList<int> booksLeftOver();
     // Deletes a listed book's jobs, chapters, volumes and row, a few rows per
     // turn, on this connection (one that gives way). A book no longer listed
     // is left alone. False when it stopped or a write failed; what is left
     // stays listed.
     bool dropImportedBook(int localBookId, const std::function<bool()>& stop);
-    // Drops the listed books on a worker with a connection of its own; books
-    // asked for while it runs go next. Closing the database ends it between
-    // two turns; what it had not dropped stays listed for the next sweep.
-    void sweepImports(const QList<int>& localBookIds);
+    // The same for the chapters, with their texts, of a book whose row is
+    // gone (deleted for good); a book still there keeps them.
+    bool dropChaptersOfGoneBook(int localBookId, const std::function<bool()>& stop);
+    // Drops what is left of the books on a worker with a connection of its
+    // own; books asked for while it runs go next. Closing the database ends
+    // it between two turns; what it had not dropped waits for the next sweep.
+    void sweepBooks(const QList<int>& localBookIds);
     // Ends the sweep between two of its turns and waits for it.
     void stopSweep();
 
@@ -492,8 +497,9 @@ public:
     // Stamps the book's update time with now (the bookshelf's order). Waits
     // only briefly for another connection's write lock (DbFault::Locked).
     bool touchBook(int localBookId);
-    // The book of header.localBookId with its chapters and outlines, all or
-    // nothing.
+    // The book of header.localBookId with its outlines, all or nothing. Its
+    // chapters are nobody's from then on; they go, with their texts, by a
+    // sweep (sweepBooks), since a book of many chapters takes a while.
     bool deleteBook(const TC_Books_Delete_Hard& request);
 
     // Stores a new chapter of the header's book and volume (status 1, no

@@ -119,7 +119,6 @@ bool CTessaneDb::deleteBook(const TC_Books_Delete_Hard& request)
         return false;
     // Volumes, versions and jobs of the book are left alone.
     if (!exec(QStringLiteral("delete from tb_book where localId = %1"), {localBookId})
-        || !exec(QStringLiteral("delete from tb_chapter where localBookId = %1"), {localBookId})
         || !exec(QStringLiteral("delete from tb_outline where localBookId = %1"), {localBookId}))
         return false;
     return transaction.commit();

@@ -253,7 +253,7 @@ void CBookJobManager::sweepImportLeftovers()
 {
     // An import still running owns the one book it lists.
     if (m_import == nullptr)
-        m_db->sweepImports(m_db->importsLeftOver());
+        m_db->sweepBooks(m_db->booksLeftOver());
 }
 
 TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTarget& target)
