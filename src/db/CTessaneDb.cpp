@@ -473,6 +473,8 @@ bool CTessaneDb::reportFailure(const QSqlQuery& query, const QString& statement)
                                       error.driverText(), error.databaseText()),
                              secrets);
     m_lastFault = dbFaultOf(error);
+    if (m_lastFault == DbFault::Locked)
+        ++m_lockedFailures;
     if (m_transactionDepth > 0)
         m_transactionFailed = true;
     qDebug().noquote() << "sqlStr = " + shown.left(2000);

@@ -433,6 +433,10 @@ private:
     QThread* m_checkpointer = nullptr;
     bool m_givesWay = false;
     int m_briefWaits = 0;
+    // Statements refused for another connection's lock, and since when a
+    // brief wait last gave up (BriefWait).
+    int m_lockedFailures = 0;
+    qint64 m_briefGaveUpAt = -1;
     // Counts the statement as a connection waiting to write while it runs,
     // unless it only reads or the connection gives way itself.
     class WriteClaim;
