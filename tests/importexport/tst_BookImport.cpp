@@ -505,6 +505,8 @@ void TestBookImport::serverIdsReachAnImportedBookWithoutWritingItsTextsAgain()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("text writes"));
 
+    // The book's add is held once it came.
+    QTRY_VERIFY(!standin().requestsTo(QStringLiteral("/books/addBook")).isEmpty());
     QVERIFY(standin().releaseHeld());
     QVERIFY(f.waitUntilAllAnswered());
     QCOMPARE(f.rows(QStringLiteral("select count(*) from tb_chapter where bookId > 0 and volumeId > 0 and chapterId > 0"))
