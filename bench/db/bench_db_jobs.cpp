@@ -74,8 +74,8 @@ int main(int argc, char** argv)
         }
         db.exec(QStringLiteral("PRAGMA journal_mode = %1;").arg(QLatin1String(mode.journal)));
         db.exec(QStringLiteral("PRAGMA synchronous = %1;").arg(QLatin1String(mode.synchronous)));
-        db.exec(QStringLiteral("insert into tb_chapter(localId,localBookId,bookId,content) "
-                               "values(1,1,0,'');"));
+        db.exec(QStringLiteral("insert into tb_chapter(localId,localBookId,bookId) values(1,1,0);"));
+        db.exec(QStringLiteral("insert into tb_chapter_text(localId,content) values(1,'');"));
         db.setCurrentUid(7);
         // A few other pending jobs, as a queue usually holds.
         for (int i = 0; i < 20; ++i) {
@@ -103,7 +103,7 @@ int main(int argc, char** argv)
             saveMicros.append(timer.nsecsElapsed() / 1000.0);
 
             timer.start();
-            failed = !db.exec(QStringLiteral("update tb_chapter set content = %1 where localId = 1;"),
+            failed = !db.exec(QStringLiteral("update tb_chapter_text set content = %1 where localId = 1;"),
                               {text})
                 || failed;
             bareMicros.append(timer.nsecsElapsed() / 1000.0);

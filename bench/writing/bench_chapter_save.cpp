@@ -148,7 +148,7 @@ int main(int argc, char** argv)
             QElapsedTimer t;
             t.start();
             QSqlQuery query = db->newQuery();
-            query.prepare(QStringLiteral("update tb_chapter set content = ? where localId = ?"));
+            query.prepare(QStringLiteral("update tb_chapter_text set content = ? where localId = ?"));
             query.addBindValue(current);
             query.addBindValue(chapter->localId);
             query.exec();

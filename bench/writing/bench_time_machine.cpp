@@ -47,7 +47,7 @@ namespace {
 QString storedText(int localChapterId)
 {
     QSqlQuery query = CTessaneDb::instance()->newQuery();
-    query.prepare(QStringLiteral("select content from tb_chapter where localId = ?"));
+    query.prepare(QStringLiteral("select content from tb_chapter_text where localId = ?"));
     query.addBindValue(localChapterId);
     return query.exec() && query.next() ? query.value(0).toString() : QString();
 }

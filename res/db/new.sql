@@ -123,7 +123,6 @@ CREATE TABLE "tb_chapter" (
   "volumeId" INTEGER NOT NULL DEFAULT 0,
   "orderNum" INTEGER NOT NULL DEFAULT 0,
   "name" TEXT,
-  "content" TEXT,
   "wordCount" INTEGER NOT NULL DEFAULT 0,
   "status" INTEGER NOT NULL DEFAULT 1,
   "createTime" INTEGER NOT NULL DEFAULT 0,
@@ -131,6 +130,18 @@ CREATE TABLE "tb_chapter" (
   "recycleTime" INTEGER NOT NULL DEFAULT 0,
   "writtenInBin" INTEGER NOT NULL DEFAULT 0
 );
+
+-- A chapter's text, apart from the row whose ids the platform fills in: a
+-- server id that arrives for a book, a volume or a chapter rewrites small
+-- rows, never the texts. A chapter without a row here has no text yet.
+CREATE TABLE IF NOT EXISTS "tb_chapter_text" (
+  "localId" INTEGER NOT NULL PRIMARY KEY,
+  "content" TEXT
+);
+CREATE TRIGGER IF NOT EXISTS "chapterTextGoesWithItsChapter" AFTER DELETE ON "tb_chapter"
+BEGIN
+  DELETE FROM "tb_chapter_text" WHERE "localId" = old."localId";
+END;
 
 CREATE TABLE IF NOT EXISTS "tb_outline" (
   "localId" INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL,

@@ -10,11 +10,13 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QVersionNumber>
 
 namespace {
 constexpr int kSqliteConstraint = 19;  // SQLITE_CONSTRAINT, the primary result code
@@ -40,6 +42,9 @@ const char* const kSchemaAdditions[] = {
     "CREATE INDEX IF NOT EXISTS \"main\".\"uidJobId\" ON \"tb_job\" (\"uid\" ASC, \"jobId\" ASC);",
     "CREATE INDEX IF NOT EXISTS \"main\".\"clientStatisticsDay\" ON \"tb_client_statistics\" "
     "(\"uid\" ASC, \"date\" ASC);",
+    "CREATE TABLE IF NOT EXISTS \"tb_chapter_text\" (\"localId\" INTEGER NOT NULL PRIMARY KEY, \"content\" TEXT);",
+    "CREATE TRIGGER IF NOT EXISTS \"chapterTextGoesWithItsChapter\" AFTER DELETE ON \"tb_chapter\" BEGIN "
+    "DELETE FROM \"tb_chapter_text\" WHERE \"localId\" = old.\"localId\"; END;",
 };
 }
 
@@ -67,7 +72,7 @@ CTessaneDb::~CTessaneDb()
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-QString CTessaneDb::driverName() const
+QString CTessaneDb::driverName()
 {
     // The cipher build of the driver is used like the plain one, with no key.
     return QSqlDatabase::drivers().contains(QStringLiteral("SQLITECIPHER"))
@@ -369,19 +374,52 @@ bool CTessaneDb::ensureSchema()
     if (!hasSent)
         ok = exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN sent INTEGER NOT NULL DEFAULT 0;")) && ok;
     bool hasWrittenInBin = false;
+    bool holdsTexts = false;
     if (sqlExec(query, QStringLiteral("PRAGMA table_info(tb_chapter);"))) {
-        while (query.next())
-            hasWrittenInBin = hasWrittenInBin
-                              || query.value(1).toString().compare(QLatin1String("writtenInBin"), Qt::CaseInsensitive) == 0;
+        while (query.next()) {
+            const QString column = query.value(1).toString();
+            hasWrittenInBin = hasWrittenInBin || column.compare(QLatin1String("writtenInBin"), Qt::CaseInsensitive) == 0;
+            holdsTexts = holdsTexts || column.compare(QLatin1String("content"), Qt::CaseInsensitive) == 0;
+        }
     }
     query.finish();
     if (!hasWrittenInBin)
         ok = exec(QStringLiteral("ALTER TABLE tb_chapter ADD COLUMN writtenInBin INTEGER NOT NULL DEFAULT 0;")) && ok;
     for (const char* statement : kSchemaAdditions)
         ok = exec(QString::fromUtf8(statement)) && ok;
+    if (holdsTexts)
+        ok = moveChapterTextsOut() && ok;
     if (!ok)
         qWarning() << "the database lacks parts of the expected schema";
     return ok;
+}
+
+bool CTessaneDb::moveChapterTextsOut()
+{
+    // A database of an earlier version holds each text in its chapter's row.
+    // They move in one transaction, once: a start cut short leaves them
+    // where they were, for the next start to move.
+    QElapsedTimer took;
+    took.start();
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    if (!exec(QStringLiteral("insert or replace into tb_chapter_text(localId,content) "
+                             "select localId,content from tb_chapter where content is not null;")))
+        return false;
+    // Without the column no build can put a text there again; SQLite older
+    // than 3.35 cannot drop one, and the texts are emptied instead.
+    QSqlQuery query(db);
+    const bool canDrop = sqlExec(query, QStringLiteral("select sqlite_version();")) && query.next()
+                         && QVersionNumber::fromString(query.value(0).toString()) >= QVersionNumber(3, 35);
+    query.finish();
+    if (!exec(canDrop ? QStringLiteral("ALTER TABLE tb_chapter DROP COLUMN content;")
+                      : QStringLiteral("update tb_chapter set content = null where content is not null;")))
+        return false;
+    if (!transaction.commit())
+        return false;
+    qInfo() << "chapter texts moved to a table of their own in" << took.elapsed() << "ms";
+    return true;
 }
 
 bool CTessaneDb::isOpen() const
@@ -442,6 +480,8 @@ bool CTessaneDb::reportFailure(const QSqlQuery& query, const QString& statement)
                                       error.driverText(), error.databaseText()),
                              secrets);
     m_lastFault = dbFaultOf(error);
+    if (m_lastFault == DbFault::Locked)
+        ++m_lockedFailures;
     if (m_transactionDepth > 0)
         m_transactionFailed = true;
     qDebug().noquote() << "sqlStr = " + shown.left(2000);

@@ -9,13 +9,16 @@
 #include "db/records/ModelRecordsFwd.h"
 
 #include <QHash>
+#include <QJsonArray>
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPair>
 #include <QSqlDatabase>
 #include <QString>
-#include <QVariant>
 #include <QStringList>
+#include <QVariant>
+#include <QVector>
 
 #include <functional>
 
@@ -294,18 +297,23 @@ public:
     bool markBookImporting(int localBookId);
     // The import's last transaction: the book and its jobs become the author's.
     bool publishImportedBook(int localBookId);
-    // The books still listed (imports that were stopped or failed, or ran
-    // when the program ended); empty when the list cannot be read.
-    QList<int> importsLeftOver();
+    // The books whose rows wait for a sweep: those still listed (imports
+    // that were stopped or failed, or ran when the program ended) and those
+    // deleted for good whose chapters are still there; empty when the lists
+    // cannot be read.
+    QList<int> booksLeftOver();
     // Deletes a listed book's jobs, chapters, volumes and row, a few rows per
     // turn, on this connection (one that gives way). A book no longer listed
     // is left alone. False when it stopped or a write failed; what is left
     // stays listed.
     bool dropImportedBook(int localBookId, const std::function<bool()>& stop);
-    // Drops the listed books on a worker with a connection of its own; books
-    // asked for while it runs go next. Closing the database ends it between
-    // two turns; what it had not dropped stays listed for the next sweep.
-    void sweepImports(const QList<int>& localBookIds);
+    // The same for the chapters, with their texts, of a book whose row is
+    // gone (deleted for good); a book still there keeps them.
+    bool dropChaptersOfGoneBook(int localBookId, const std::function<bool()>& stop);
+    // Drops what is left of the books on a worker with a connection of its
+    // own; books asked for while it runs go next. Closing the database ends
+    // it between two turns; what it had not dropped waits for the next sweep.
+    void sweepBooks(const QList<int>& localBookIds);
     // Ends the sweep between two of its turns and waits for it.
     void stopSweep();
 
@@ -316,6 +324,12 @@ public:
     // on past the jobs it could not finish without ever reading them again.
     bool getUserJobData(T_JobData& out, int uid, int afterJobId);
     bool getJobById(int jobId, T_JobData& out);
+    // For a worker, through a read-only connection of its own: the chapters
+    // of an import's batch job, each with its text as its chapter holds it
+    // now (a job of an older build carries the texts itself); a chapter
+    // deleted here since is left out. *found false when the job is gone;
+    // false when the file could not be read.
+    static bool readChapterBatch(const QString& dbFile, int jobId, QJsonArray* chapters, bool* found);
     // The job's current revision, -1 when there is no such job.
     int jobRevision(int jobId);
     // Removes the job whatever it holds (a job that turned out pointless).
@@ -346,6 +360,8 @@ public:
     bool makeMemoLocalOnly(int localMemoId);
     bool setVolumeServerId(int localVolumeId, int volumeId);
     bool setChapterServerId(int localChapterId, int chapterId);
+    // The ids of an answered batch (local id, server id), all in one commit.
+    bool setChapterServerIds(const QVector<QPair<int, int>>& ids);
     bool setMemoServerId(int localMemoId, int memoId);
     bool updateAllOfOutline(int localOutlineId, int outlineId);
     bool fixMoveJobChapterIds(int localChapterId, int chapterId);
@@ -393,13 +409,17 @@ private:
     // as job jobId or, for 0, as a new job of the identity.
     bool writeChapterEdit(T_Http_Custom& identity, int jobId, const QJsonObject& keys, const QByteArray* utf8Text,
                           int createTime);
-    QString driverName() const;
+    // The chapter's text (a QString, or UTF-8 bytes), in its own table.
+    bool storeChapterTextRow(int localChapterId, const QVariant& text);
+    static QString driverName();
     bool openAt(const QString& path);
     // Keeps and logs the error of a failed statement, its secrets masked.
     bool reportFailure(const QSqlQuery& query, const QString& statement);
     bool checkUsable();
     void applyJournalMode();
     bool ensureSchema();
+    // Texts of chapters that an earlier version kept in the chapters' rows.
+    bool moveChapterTextsOut();
     // The text of the creation script; empty when it cannot be read.
     static QString creationScript();
     // A database whose name lists are still the seeded ones takes the lists
@@ -434,6 +454,10 @@ private:
     QThread* m_checkpointer = nullptr;
     bool m_givesWay = false;
     int m_briefWaits = 0;
+    // Statements refused for another connection's lock, and since when a
+    // brief wait last gave up (BriefWait).
+    int m_lockedFailures = 0;
+    qint64 m_briefGaveUpAt = -1;
     // Counts the statement as a connection waiting to write while it runs,
     // unless it only reads or the connection gives way itself.
     class WriteClaim;
@@ -498,8 +522,9 @@ public:
     // Stamps the book's update time with now (the bookshelf's order). Waits
     // only briefly for another connection's write lock (DbFault::Locked).
     bool touchBook(int localBookId);
-    // The book of header.localBookId with its chapters and outlines, all or
-    // nothing.
+    // The book of header.localBookId with its outlines, all or nothing. Its
+    // chapters are nobody's from then on; they go, with their texts, by a
+    // sweep (sweepBooks), since a book of many chapters takes a while.
     bool deleteBook(const TC_Books_Delete_Hard& request);
 
     // Stores a new chapter of the header's book and volume (status 1, no
@@ -513,7 +538,7 @@ public:
                                 const QString& content);
     bool updateChapter(const T_Chapter* chapter);
     bool updateChapterContent(const T_Chapter* chapter);
-    // The text (as UTF-8), its word count and update time of the chapter's row.
+    // The chapter's text (as UTF-8), and its word count and update time.
     bool updateChapterText(int localChapterId, const QByteArray& utf8Content, int wordCount, int updateTime);
     bool updateChapterName(const T_Chapter* chapter);
     // Order, status and volume; the recycle time becomes now for status 0

@@ -11,7 +11,11 @@
 // Within its scope the connection waits for another connection's write lock
 // only a frame or two: a write that its caller tries again later (the chapter
 // save, a book moved to the shelf's front) then fails with DbFault::Locked
-// instead of holding the window. Nested scopes keep the outer one's wait.
+// instead of holding the window. Once a wait gave up, the brief writes of
+// the next frames do not wait at all: a turn of the window's loop that makes
+// several (opening a book saves the chapter shown and moves the book) waits
+// once, while one long statement of another connection (a chapter of a
+// hundred megabytes) holds the lock. Nested scopes keep the outer one's wait.
 class CTessaneDb::BriefWait
 {
 public:
@@ -23,6 +27,7 @@ public:
 private:
     CTessaneDb& m_db;
     int m_before = -1;
+    int m_lockedBefore = 0;
 };
 
 class CTessaneDb::WriteClaim

@@ -24,10 +24,14 @@ qint64 now()
 
 bool CTessaneDb::insertBook(TC_Books_AddBook& request)
 {
+    // The shelf lists books by their last change, after a restart too: a
+    // new book stands where the model puts it, in front.
+    const qint64 created = now();
     const int id = execInsert(
-        *this, sqlBind(QStringLiteral("insert into tb_book(authorId,bookName,createTime,bookId,"
-                                      "localCover) values(%1,%2,%3,%4,%5);"),
-                       {request.header.uid, request.bookName, now(), request.header.bookId,
+        *this, sqlBind(QStringLiteral("insert into tb_book(authorId,bookName,createTime,updateTime,bookId,"
+                                      "localCover) values(%1,%2,%3,%4,%5,%6);"),
+                       {request.header.uid, request.bookName, created,
+                        request.updateTime > 0 ? qint64(request.updateTime) : created, request.header.bookId,
                         request.localCover}));
     if (id < 1)
         return false;
@@ -115,13 +119,22 @@ bool CTessaneDb::deleteBook(const TC_Books_Delete_Hard& request)
         return false;
     // Volumes, versions and jobs of the book are left alone.
     if (!exec(QStringLiteral("delete from tb_book where localId = %1"), {localBookId})
-        || !exec(QStringLiteral("delete from tb_chapter where localBookId = %1"), {localBookId})
         || !exec(QStringLiteral("delete from tb_outline where localBookId = %1"), {localBookId}))
         return false;
     return transaction.commit();
 }
 
-// --- tb_chapter ---
+// --- tb_chapter, tb_chapter_text ---
+
+bool CTessaneDb::storeChapterTextRow(int localChapterId, const QVariant& text)
+{
+    // UTF-8 bytes are stored as text as they are: SQLite converts nothing.
+    QSqlQuery query = newQuery();
+    return execBound(query,
+                     QStringLiteral("insert or replace into tb_chapter_text(localId,content) "
+                                    "values(?,cast(? as text));"),
+                     {localChapterId, text});
+}
 
 bool CTessaneDb::insertChapter(T_Http_Custom& header, const QString& chapterName, int createTime,
                                int orderNum)
@@ -143,15 +156,17 @@ bool CTessaneDb::insertChapterWithContent(T_Chapter* chapter)
 {
     if (!chapter)
         return false;
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
     const int id = execInsert(
         *this,
         sqlBind(QStringLiteral("insert into tb_chapter(localBookId,bookId,name,createTime,"
-                               "orderNum,chapterId,content,wordCount,localVolumeId) "
-                               "values(%1,%2,%3,%4,%5,%6,%7,%8,%9);"),
+                               "orderNum,chapterId,wordCount,localVolumeId) "
+                               "values(%1,%2,%3,%4,%5,%6,%7,%8);"),
                 {chapter->localBookId, chapter->bookId, chapter->name, chapter->createTime,
-                 chapter->orderNum, chapter->chapterId, chapter->content, chapter->wordCount,
-                 chapter->localVolumeId}));
-    if (id < 1)
+                 chapter->orderNum, chapter->chapterId, chapter->wordCount, chapter->localVolumeId}));
+    if (id < 1 || !storeChapterTextRow(id, chapter->content) || !transaction.commit())
         return false;
     chapter->localId = id;
     return true;
@@ -161,13 +176,19 @@ int CTessaneDb::insertChapterFromServer(int localBookId, int bookId, int localVo
                                         int volumeId, int chapterId, int orderNum,
                                         const QString& name, const QString& content)
 {
-    return execInsert(
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return 0;
+    const int id = execInsert(
         *this,
         sqlBind(QStringLiteral("insert into tb_chapter(localBookId,bookId,chapterId,orderNum,"
-                               "name,content,wordCount,createTime,localVolumeId,volumeId) "
-                               " values(%1,%2,%3,%4,%5,%6,%7,%8,%9,%10)"),
-                {localBookId, bookId, chapterId, orderNum, name, content, content.length(),
-                 now(), localVolumeId, volumeId}));
+                               "name,wordCount,createTime,localVolumeId,volumeId) "
+                               " values(%1,%2,%3,%4,%5,%6,%7,%8,%9)"),
+                {localBookId, bookId, chapterId, orderNum, name, content.length(), now(), localVolumeId,
+                 volumeId}));
+    if (id < 1 || !storeChapterTextRow(id, content) || !transaction.commit())
+        return 0;
+    return id;
 }
 
 bool CTessaneDb::updateChapter(const T_Chapter* chapter)
@@ -177,48 +198,53 @@ bool CTessaneDb::updateChapter(const T_Chapter* chapter)
     // A chapter that arrives recycled starts its time in the recycle bin now
     // (one recycled already keeps its time): without a time it would count
     // as expired and vanish from the next load.
-    return execRowUpdate(
-        *this,
-        sqlBind(QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,"
-                               "bookId = %3,orderNum = %4,name = %5,content = %6,"
-                               "wordCount = %7,status = %8,createTime = %9,"
-                               "recycleTime = case when %8 != 0 then 0 when recycleTime > 0 "
-                               "then recycleTime else %11 end,"
-                               "writtenInBin = case when status = %8 then writtenInBin else 0 end "
-                               "where localId = %10"),
-                {chapter->chapterId, chapter->localBookId, chapter->bookId, chapter->orderNum,
-                 chapter->name, chapter->content, chapter->wordCount, chapter->status,
-                 chapter->createTime, chapter->localId, now()}),
-        "chapter", chapter->localId);
+    Transaction transaction(*this);
+    return transaction.began()
+        && execRowUpdate(
+               *this,
+               sqlBind(QStringLiteral("update tb_chapter set chapterId = %1,localBookId = %2,"
+                                      "bookId = %3,orderNum = %4,name = %5,"
+                                      "wordCount = %6,status = %7,createTime = %8,"
+                                      "recycleTime = case when %7 != 0 then 0 when recycleTime > 0 "
+                                      "then recycleTime else %10 end,"
+                                      "writtenInBin = case when status = %7 then writtenInBin else 0 end "
+                                      "where localId = %9"),
+                       {chapter->chapterId, chapter->localBookId, chapter->bookId, chapter->orderNum,
+                        chapter->name, chapter->wordCount, chapter->status, chapter->createTime,
+                        chapter->localId, now()}),
+               "chapter", chapter->localId)
+        && storeChapterTextRow(chapter->localId, chapter->content) && transaction.commit();
 }
 
 bool CTessaneDb::updateChapterContent(const T_Chapter* chapter)
 {
     if (!chapter)
         return false;
-    return execRowUpdate(*this,
-                         sqlBind(QStringLiteral("update tb_chapter set content = %1,"
-                                                "wordCount = %2,updateTime = %3 where "
-                                                "localId = %4"),
-                                 {chapter->content, chapter->wordCount, chapter->updateTime,
-                                  chapter->localId}),
-                         "chapter", chapter->localId);
+    Transaction transaction(*this);
+    return transaction.began()
+        && execRowUpdate(*this,
+                         sqlFormat(QStringLiteral("update tb_chapter set wordCount = %1,updateTime = %2 "
+                                                  "where localId = %3"),
+                                   {chapter->wordCount, chapter->updateTime, chapter->localId}),
+                         "chapter", chapter->localId)
+        && storeChapterTextRow(chapter->localId, chapter->content) && transaction.commit();
 }
 
 bool CTessaneDb::updateChapterText(int localChapterId, const QByteArray& utf8Content, int wordCount, int updateTime)
 {
-    // Bound as UTF-8 bytes and stored as text: SQLite converts nothing.
-    QSqlQuery query = newQuery();
-    if (!execBound(query,
-                   QStringLiteral("update tb_chapter set content = cast(? as text),wordCount = ?,"
-                                  "updateTime = ? where localId = ?;"),
-                   {utf8Content, wordCount, updateTime, localChapterId}))
+    Transaction transaction(*this);
+    if (!transaction.began())
         return false;
-    if (query.numRowsAffected() > 0)
-        return true;
-    lastError = QStringLiteral("chapter %1 has no row; nothing was written").arg(localChapterId);
-    qWarning().noquote() << lastError;
-    return false;
+    QSqlQuery query = newQuery();
+    if (!execBound(query, QStringLiteral("update tb_chapter set wordCount = ?,updateTime = ? where localId = ?;"),
+                   {wordCount, updateTime, localChapterId}))
+        return false;
+    if (query.numRowsAffected() < 1) {
+        lastError = QStringLiteral("chapter %1 has no row; nothing was written").arg(localChapterId);
+        qWarning().noquote() << lastError;
+        return false;
+    }
+    return storeChapterTextRow(localChapterId, utf8Content) && transaction.commit();
 }
 
 bool CTessaneDb::updateChapterName(const T_Chapter* chapter)

@@ -3,7 +3,8 @@
 // book stays listed in tb_import until its last turn, and until then neither
 // the shelf nor the job queue sees it. An import that is stopped or fails
 // leaves its book listed, and a sweep on a worker deletes it in turns of its
-// own; one the program's end cut off is swept at the next start.
+// own; one the program's end cut off is swept at the next start. The same
+// sweep deletes the chapters of a book deleted for good.
 
 #include "CTessaneDb.h"
 
@@ -45,11 +46,13 @@ bool CTessaneDb::publishImportedBook(int localBookId)
     return false;
 }
 
-QList<int> CTessaneDb::importsLeftOver()
+QList<int> CTessaneDb::booksLeftOver()
 {
     QList<int> ids;
     QSqlQuery query(db);
-    if (!sqlExec(query, QStringLiteral("select localBookId from tb_import order by localBookId;")))
+    if (!sqlExec(query, QStringLiteral("select localBookId from tb_import union select distinct localBookId from "
+                                       "tb_chapter where localBookId not in (select localId from tb_book) "
+                                       "order by 1;")))
         return ids;
     while (query.next())
         ids.append(query.value(0).toInt());
@@ -90,7 +93,33 @@ bool CTessaneDb::dropImportedBook(int localBookId, const std::function<bool()>& 
         && exec(QStringLiteral("delete from tb_import where localBookId = %1;"), {localBookId}) && turns.finish();
 }
 
-void CTessaneDb::sweepImports(const QList<int>& localBookIds)
+bool CTessaneDb::dropChaptersOfGoneBook(int localBookId, const std::function<bool()>& stop)
+{
+    WriteTurns turns(*this, stop);
+    if (!turns.begin())
+        return false;
+    QSqlQuery query(db);
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_book where localId = %1;"), {localBookId}))
+        || !query.next())
+        return false;
+    if (query.value(0).toInt() > 0)
+        return turns.finish();
+    query.finish();
+    int deleted = kRowsPerStep;
+    while (deleted == kRowsPerStep) {
+        if (!sqlExec(query, sqlFormat(QStringLiteral("delete from tb_chapter where localId in (select localId from "
+                                                     "tb_chapter where localBookId = %1 limit %2);"),
+                                      {localBookId, kRowsPerStep})))
+            return false;
+        deleted = query.numRowsAffected();
+        query.finish();
+        if (!turns.next())
+            return false;
+    }
+    return turns.finish();
+}
+
+void CTessaneDb::sweepBooks(const QList<int>& localBookIds)
 {
     if (localBookIds.isEmpty() || !isOpen())
         return;
@@ -122,8 +151,8 @@ void CTessaneDb::startSweep()
         for (int id : ids) {
             if (stopped())
                 return;
-            if (!sweeper.dropImportedBook(id, stopped))
-                qWarning() << "the rows of the import of book" << id << "stay for the next sweep:"
+            if (!sweeper.dropImportedBook(id, stopped) || !sweeper.dropChaptersOfGoneBook(id, stopped))
+                qWarning() << "the rows left of book" << id << "stay for the next sweep:"
                            << (stopped() ? QStringLiteral("stopped") : sweeper.lastErrorText());
         }
     });

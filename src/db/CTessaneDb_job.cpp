@@ -8,8 +8,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 
 namespace {
 
@@ -63,6 +65,34 @@ void readJob(const QSqlQuery& query, T_JobData& out)
     out.ext1 = intField(query, record, "ext1");
     out.revision = intField(query, record, "revision");
     out.sent = intField(query, record, "sent");
+    if (!TessaneJob::holdsChapterText(out.jobType))
+        return;
+    const auto adopt = [&](int& id, const char* owner) {
+        const int known = intField(query, record, owner);
+        if (known > 0)
+            id = known;
+    };
+    adopt(out.bookId, "ownerBookId");
+    adopt(out.volumeId, "ownerVolumeId");
+    adopt(out.chapterId, "ownerChapterId");
+}
+
+// Job rows with the platform's ids of their book, volume and chapter as
+// those rows hold them (readJob). The queue's walk leaves out the texts of
+// import batches, which may run to a hundred megabytes: a batch's request is
+// made on a worker, which reads them itself.
+QString jobRows(const QString& where, bool batchTexts = true)
+{
+    return QStringLiteral("select j.jobId,j.uid,j.jobType,j.localBookId,j.bookId,j.localVolumeId,j.volumeId,"
+                          "j.localChapterId,j.chapterId,j.localMemoId,j.memoId,j.createTime,j.ext1,j.revision,j.sent,")
+        + (batchTexts ? QStringLiteral("j.content,")
+                      : QStringLiteral("case when j.jobType = %1 then null else j.content end as content,")
+                            .arg(TessaneJob::ChapterBatchCreate))
+        + QStringLiteral("(select bookId from tb_book where localId = j.localBookId) as ownerBookId,"
+                         "(select volumeId from tb_volume where localId = j.localVolumeId) as ownerVolumeId,"
+                         "(select chapterId from tb_chapter where localId = j.localChapterId) as ownerChapterId "
+                         "from tb_job j where ")
+        + where;
 }
 
 }
@@ -621,8 +651,9 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid)
 {
     out.clear();
     QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where uid = %1 and localBookId not in "
-                                                 "(select localBookId from tb_import) order by jobId asc limit 1;"),
+    if (!sqlExec(query, sqlFormat(jobRows(QStringLiteral("uid = %1 and localBookId not in "
+                                                         "(select localBookId from tb_import) order by jobId asc limit 1;"),
+                                          false),
                                   {uid})))
         return false;
     if (!query.next())
@@ -638,9 +669,9 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid, int afterJobId)
 {
     out.clear();
     QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where uid = %1 and "
-                                                 "jobId > %2 and localBookId not in (select localBookId from tb_import) "
-                                                 "order by jobId asc limit 1;"),
+    if (!sqlExec(query, sqlFormat(jobRows(QStringLiteral("uid = %1 and jobId > %2 and localBookId not in "
+                                                         "(select localBookId from tb_import) order by jobId asc limit 1;"),
+                                          false),
                                   {uid, afterJobId})))
         return false;
     if (!query.next())
@@ -654,11 +685,59 @@ bool CTessaneDb::getJobById(int jobId, T_JobData& out)
 {
     out.clear();
     QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select * from tb_job where jobId = %1;"), {jobId})))
+    if (!sqlExec(query, sqlFormat(jobRows(QStringLiteral("jobId = %1;")), {jobId})))
         return false;
     if (query.next())
         readJob(query, out);
     return true;
+}
+
+bool CTessaneDb::readChapterBatch(const QString& dbFile, int jobId, QJsonArray* chapters, bool* found)
+{
+    *found = false;
+    *chapters = QJsonArray();
+    const QString name =
+        QStringLiteral("chapter batch %1").arg(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+    bool ok = false;
+    {
+        QSqlDatabase reader = QSqlDatabase::addDatabase(driverName(), name);
+        reader.setDatabaseName(dbFile);
+        reader.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlQuery query(reader);
+        query.setForwardOnly(true);
+        // One read transaction: the texts are of the moment the job was read.
+        ok = reader.open() && query.exec(QStringLiteral("BEGIN;"))
+            && query.prepare(QStringLiteral("select content from tb_job where jobId = ?;"));
+        query.addBindValue(jobId);
+        ok = ok && query.exec();
+        QJsonArray listed;
+        if (ok && query.next()) {
+            *found = true;
+            listed = QJsonDocument::fromJson(query.value(0).toString().toUtf8()).array();
+        }
+        ok = ok
+            && query.prepare(QStringLiteral("select t.content from tb_chapter c left join tb_chapter_text t "
+                                            "on t.localId = c.localId where c.localId = ?;"));
+        for (int i = 0; ok && i < listed.size(); ++i) {
+            QJsonObject chapter = listed.at(i).toObject();
+            if (!chapter.contains(QStringLiteral("content"))) {
+                query.addBindValue(chapter.value(QStringLiteral("local_id")).toInt());
+                ok = query.exec();
+                if (!ok || !query.next())
+                    continue;
+                chapter.insert(QStringLiteral("content"), query.value(0).toString());
+                query.finish();
+            }
+            chapters->append(chapter);
+        }
+        if (!ok)
+            qWarning() << "chapter batch" << jobId << "not read from" << dbFile << ":"
+                       << (reader.isOpen() ? query.lastError().text() : reader.lastError().text());
+        query = QSqlQuery();
+        reader.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
 }
 
 int CTessaneDb::jobRevision(int jobId)

@@ -12,6 +12,11 @@
 namespace {
 
 // One rewrite: in table, set column = server id where localColumn = local id.
+// tb_job is rewritten only where its rows hold no chapter text: those of
+// texts read the ids of their owners' rows (readJob), so that a server id
+// never has a book's texts written again. Chapters keep their texts in
+// tb_chapter_text, versions are looked up by local id and keep the ids
+// they were stored with.
 struct IdRewrite
 {
     const char* table;
@@ -30,8 +35,14 @@ namespace {
 bool rewriteAll(CTessaneDb& db, const QVector<IdRewrite>& rewrites, int localId, int serverId)
 {
     for (const IdRewrite& r : rewrites) {
-        if (!db.updateItemById(QString::fromLatin1(r.table), QString::fromLatin1(r.localColumn),
-                               localId, QString::fromLatin1(r.column), serverId))
+        const bool ok = qstrcmp(r.table, "tb_job") == 0
+            ? db.exec(QStringLiteral("update tb_job set %1 = %2 where %3 = %4 and jobType not in (")
+                          + QLatin1String(TessaneJob::kChapterTextJobTypes) + QStringLiteral(");"),
+                      {SqlArg::name(QString::fromLatin1(r.column)), serverId,
+                       SqlArg::name(QString::fromLatin1(r.localColumn)), localId})
+            : db.updateItemById(QString::fromLatin1(r.table), QString::fromLatin1(r.localColumn), localId,
+                                QString::fromLatin1(r.column), serverId);
+        if (!ok)
             return false;
     }
     return true;
@@ -66,7 +77,6 @@ bool CTessaneDb::makeChapterLocalOnly(int localChapterId)
         return false;
     if (!rewriteAll(*this,
                     {{"tb_chapter", "chapterId", "localId"},
-                     {"tb_contentblade", "chapterId", "localChapterId"},
                      {"tb_memo", "chapterId", "localChapterId"}},
                     localChapterId, 0))
         return false;
@@ -112,7 +122,6 @@ bool CTessaneDb::setBookServerId(int localBookId, int bookId)
                     {{"tb_book", "bookId", "localId"},
                      {"tb_volume", "bookId", "localBookId"},
                      {"tb_chapter", "bookId", "localBookId"},
-                     {"tb_contentblade", "bookId", "localBookId"},
                      {"tb_job", "bookId", "localBookId"},
                      {"tb_memo", "bookId", "localBookId"},
                      {"tb_outline", "bookId", "localBookId"}},
@@ -142,13 +151,26 @@ bool CTessaneDb::setChapterServerId(int localChapterId, int chapterId)
         return false;
     if (!rewriteAll(*this,
                     {{"tb_chapter", "chapterId", "localId"},
-                     {"tb_contentblade", "chapterId", "localChapterId"},
                      {"tb_job", "chapterId", "localChapterId"},
                      {"tb_memo", "chapterId", "localChapterId"}},
                     localChapterId, chapterId))
         return false;
     if (!fixMoveJobChapterIds(localChapterId, chapterId))
         return false;
+    return transaction.commit();
+}
+
+bool CTessaneDb::setChapterServerIds(const QVector<QPair<int, int>>& ids)
+{
+    if (ids.isEmpty())
+        return true;
+    Transaction transaction(*this);
+    if (!transaction.began())
+        return false;
+    for (const QPair<int, int>& id : ids) {
+        if (!setChapterServerId(id.first, id.second))
+            return false;
+    }
     return transaction.commit();
 }
 

@@ -24,6 +24,16 @@ constexpr int kGiveWayMs = 1000;
 // Statements of connections that do not give way that may write, running now.
 QAtomicInt g_claims;
 
+qint64 monotonicMs()
+{
+    static const QElapsedTimer clock = []() {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
+}
+
 // Whether a statement may need the write lock. A plain read never waits for
 // it in WAL mode; anything else is counted, which at worst ends a turn early.
 bool mayWrite(const QString& statement)
@@ -86,18 +96,23 @@ CTessaneDb::BriefWait::BriefWait(CTessaneDb& db) : m_db(db)
 {
     if (m_db.m_briefWaits++ > 0 || !m_db.isOpen())
         return;
+    m_lockedBefore = m_db.m_lockedFailures;
+    const bool gaveUpJustNow = m_db.m_briefGaveUpAt >= 0 && monotonicMs() - m_db.m_briefGaveUpAt < kBriefWaitMs;
+    const int wait = gaveUpJustNow ? 0 : kBriefWaitMs;
     QSqlQuery query(m_db.db);
     if (query.exec(QStringLiteral("PRAGMA busy_timeout;")) && query.next())
         m_before = query.value(0).toInt();
     query.finish();
-    if (m_before > kBriefWaitMs)
-        query.exec(QStringLiteral("PRAGMA busy_timeout = %1;").arg(kBriefWaitMs));
+    if (m_before > wait)
+        query.exec(QStringLiteral("PRAGMA busy_timeout = %1;").arg(wait));
     else
         m_before = -1;
 }
 
 CTessaneDb::BriefWait::~BriefWait()
 {
+    if (m_db.m_briefWaits == 1 && m_db.m_lockedFailures != m_lockedBefore)
+        m_db.m_briefGaveUpAt = monotonicMs();
     if (--m_db.m_briefWaits > 0 || m_before < 0 || !m_db.isOpen())
         return;
     QSqlQuery query(m_db.db);

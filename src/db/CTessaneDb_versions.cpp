@@ -72,14 +72,15 @@ bool CTessaneDb::replaceContentBlades(int uid, int localBookId, int localChapter
                                       int chapterId,
                                       const QList<T_Chapter_TimeMachineItem>& versions)
 {
-    // Server chapter id 0 names every chapter not yet on the platform: a
-    // delete by it would take their snapshots too.
+    // The platform lists versions only of a chapter it knows.
     if (chapterId < 1)
         return false;
     Transaction transaction(*this);
     if (!transaction.began())
         return false;
-    if (!exec(QStringLiteral("delete from tb_contentblade where chapterId = %1;"), {chapterId}))
+    // By local id: a version stored before the chapter had its server id
+    // keeps the id 0 it was stored with.
+    if (!exec(QStringLiteral("delete from tb_contentblade where localChapterId = %1;"), {localChapterId}))
         return false;
     for (const T_Chapter_TimeMachineItem& version : versions) {
         if (!exec(QStringLiteral("insert into tb_contentblade(uid,localBookId,localChapterId,bookId,"

@@ -11,10 +11,12 @@ constexpr int BookAdd = 1002;
 constexpr int BookRecycle = 1005;
 constexpr int BookEdit = 1006;
 constexpr int ChapterAdd = 1008;
+constexpr int ChapterBatchCreate = 1009;
 constexpr int ChapterDeleteHard = 1011;
 constexpr int ChapterRename = 1015;
 constexpr int ChapterSaveText = 1016;
 constexpr int ChapterEdit = 1017;
+constexpr int ChapterVersion = 1019;
 constexpr int ChapterOrder = 1021;
 constexpr int OutlineCreate = 1022;
 constexpr int OutlineEdit = 1023;
@@ -30,6 +32,18 @@ constexpr int MemoColor = 3004;
 constexpr int MemoText = 3005;
 constexpr int MemoPlace = 3006;
 constexpr int MemoEdit = 3007;
+
+// Jobs that carry chapter texts: a save, an import's batch, a version. Their
+// rows keep the platform's ids known when they were written; ids that come
+// later are read from the rows of their book, volume and chapter when the
+// job is read, so that an id never rewrites the texts.
+inline bool holdsChapterText(int jobType)
+{
+    return jobType == ChapterBatchCreate || jobType == ChapterSaveText || jobType == ChapterEdit
+        || jobType == ChapterVersion;
+}
+// The same as a list for SQL.
+constexpr char kChapterTextJobTypes[] = "1009,1016,1017,1019";
 
 // ext1 of a chapter edit (1017) whose content keeps the chapter's text last,
 // every other key ahead of it: a save reads those keys from the first

@@ -537,6 +537,7 @@ bool CBookJobManager::books_delete_hard(TC_Books_Delete_Hard& request, bool from
         qDebug() << "delete book for good" << request.header.localBookId << request.header.bookId;
         CJobManager::instance()->sendAfterFeed(request.header.jobId);
     }
+    m_db->sweepBooks({request.header.localBookId});
     m_model->deleteRecycledBook(request.header.localBookId);
     m_model->announceLeft(request.header.localBookId, 0);
     return true;

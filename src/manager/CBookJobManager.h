@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "db/T_DeleteRecords.h"
 #include "db/T_JobData.h"
@@ -37,6 +38,7 @@ struct T_ImportTarget;
 struct T_Outline;
 struct T_Volume;
 class WriteTurns;
+class QThread;
 
 // The one place where books, volumes, chapters and outlines change. Every
 // operation keeps four things in step: the shared model, the tables, the job
@@ -90,6 +92,8 @@ public:
     // unless it had already committed; its tile goes, and the next author
     // may import.
     void stopImport();
+    // Waits for the batch request a worker is making and drops it.
+    void stopBatchRequest();
 
     // --- chapters (CBookJobManager_chapters.cpp) ---
 
@@ -462,6 +466,15 @@ private:
     static int now();
 
     JobReplay replayChapterBatch(T_JobData& job);
+    struct BatchRequest;
+    // Made on a worker, from the stored job through a connection of its own.
+    static void makeBatchRequest(const QString& dbFile, int updateTime, const QHash<int, int>& volumeIds,
+                                 const QSet<int>& known, BatchRequest& out);
+    void batchRequestMade();
+    QThread* m_batchWorker = nullptr;
+    int m_batchSerial = 0;
+    std::shared_ptr<BatchRequest> m_batchMaking;
+    std::shared_ptr<BatchRequest> m_batchMade;
     JobReplay replayChapterMove(T_JobData& job);
     JobReplay replayChapterBlade(T_JobData& job);
     JobReplay replayChapterAppMove(T_JobData& job);

@@ -253,7 +253,7 @@ void CBookJobManager::sweepImportLeftovers()
 {
     // An import still running owns the one book it lists.
     if (m_import == nullptr)
-        m_db->sweepImports(m_db->importsLeftOver());
+        m_db->sweepBooks(m_db->booksLeftOver());
 }
 
 TessaneError CBookJobManager::books_import(const QString& path, const T_ImportTarget& target)
@@ -520,7 +520,6 @@ bool CBookJobManager::saveImportChapters(CTessaneDb& db, T_Book* book, int creat
         item.insert(QStringLiteral("local_id"), chapter->localId);
         item.insert(QStringLiteral("update_time"), chapter->updateTime);
         item.insert(QStringLiteral("order_num"), chapter->orderNum);
-        item.insert(QStringLiteral("content"), chapter->content);
         item.insert(QStringLiteral("volume_id"), 0);
         item.insert(QStringLiteral("local_volume_id"), chapter->localVolumeId);
         batch.append(item);

@@ -16,8 +16,10 @@
 
 #include "common/ServerClock.h"
 #include "common/Utility.h"
+#include "common/WorkerThreads.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
+#include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
@@ -27,6 +29,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
 
 namespace {
 
@@ -179,33 +182,140 @@ JobReplay CBookJobManager::execUserJob(T_JobData& job)
     }
 }
 
+// A batch's request as a worker made it from the stored job.
+struct CBookJobManager::BatchRequest
+{
+    int jobId = 0;
+    int revision = 0;
+    int bookId = 0;
+    // Sent: body is the request's. Park: a chapter's volume has no server id
+    // yet, or the job could not be read. Done: every chapter is on the
+    // platform already, or the job is gone.
+    JobReplay outcome = JobReplay::Park;
+    QByteArray body;
+};
+
 JobReplay CBookJobManager::replayChapterBatch(T_JobData& job)
 {
     T_Book* book = m_model->findAnyBookByLocalId(job.localBookId);
     if (book == nullptr || book->bookId < 1)
         return JobReplay::Park;
+    // A batch may carry a hundred megabytes of text: its request is made on
+    // a worker, and the drain waits for it as for a reply.
+    if (m_batchMade && m_batchMade->jobId == job.jobId && m_batchMade->revision == job.revision
+        && m_batchMade->bookId == book->bookId) {
+        const std::shared_ptr<BatchRequest> made = std::move(m_batchMade);
+        if (made->outcome == JobReplay::Done)
+            return m_db->deleteJob(job.jobId, job.revision) == JobConfirm::Failed ? JobReplay::Park
+                                                                                  : JobReplay::Done;
+        if (made->outcome != JobReplay::Sent)
+            return made->outcome;
+        T_Http_Custom identity;
+        CTessaneUrl::setUserData(job, identity, 1);
+        identity.bookId = book->bookId;
+        m_http->chapter_batchCreate_asyn(identity, made->body);
+        return JobReplay::Sent;
+    }
+    // One is made at a time; a drain of an ended session may have asked.
+    if (m_batchWorker != nullptr)
+        return m_batchMaking->jobId == job.jobId ? JobReplay::Prepare : JobReplay::Park;
+
+    auto making = std::make_shared<BatchRequest>();
+    making->jobId = job.jobId;
+    making->revision = job.revision;
+    making->bookId = book->bookId;
+    // What the platform knows of the book now: its volumes' ids, and the
+    // chapters adopted from its list after a lost reply, which go no more.
+    QHash<int, int> volumeIds;
+    for (const T_Volume* volume : qAsConst(book->volumeList))
+        volumeIds.insert(volume->localId, volume->volumeId);
+    QSet<int> known;
+    for (const QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
+        for (const T_Chapter* chapter : *list) {
+            if (chapter->chapterId > 0)
+                known.insert(chapter->localId);
+        }
+    }
+    const QString dbFile = m_db->dbFilePath();
+    const int updateTime = job.createTime;
+    // The worker reads through a connection of its own and touches nothing
+    // else: plain values in, the request back.
+    QThread* worker = QThread::create([dbFile, updateTime, volumeIds, known, making]() {
+        makeBatchRequest(dbFile, updateTime, volumeIds, known, *making);
+    });
+    worker->setObjectName(QStringLiteral("chapter batch request"));
+    // A worker stopped meanwhile may have left its end queued.
+    const int serial = ++m_batchSerial;
+    connect(worker, &QThread::finished, this, [this, serial]() {
+        if (serial == m_batchSerial)
+            batchRequestMade();
+    });
+    WorkerThreads::adopt(worker);
+    m_batchWorker = worker;
+    m_batchMaking = making;
+    worker->start();
+    return JobReplay::Prepare;
+}
+
+void CBookJobManager::makeBatchRequest(const QString& dbFile, int updateTime, const QHash<int, int>& volumeIds,
+                                       const QSet<int>& known, BatchRequest& out)
+{
+    QJsonArray listed;
+    bool found = false;
+    if (!CTessaneDb::readChapterBatch(dbFile, out.jobId, &listed, &found)) {
+        out.outcome = JobReplay::Park;
+        return;
+    }
     QJsonArray chapters;
-    for (const QJsonValue& value : arrayOf(job.content)) {
+    for (const QJsonValue& value : qAsConst(listed)) {
         QJsonObject chapter = value.toObject();
-        // Adopted from the platform's list after a lost reply: not again.
-        const T_Chapter* known = book->findChapterByLocalId(intOf(chapter, "local_id"));
-        if (known != nullptr && known->chapterId > 0)
+        if (known.contains(intOf(chapter, "local_id")))
             continue;
-        const int volumeId = book->getVolumeId(intOf(chapter, "local_volume_id"));
-        if (volumeId < 1)
-            return JobReplay::Park;
+        const int volumeId = volumeIds.value(intOf(chapter, "local_volume_id"));
+        if (volumeId < 1) {
+            out.outcome = JobReplay::Park;
+            return;
+        }
         chapter.insert(QStringLiteral("volume_id"), volumeId);
         chapters.append(chapter);
     }
-    if (chapters.isEmpty())
-        return m_db->deleteJob(job.jobId, job.revision) == JobConfirm::Failed ? JobReplay::Park : JobReplay::Done;
+    listed = QJsonArray();
+    if (!found || chapters.isEmpty()) {
+        out.outcome = JobReplay::Done;
+        return;
+    }
     TC_Chapter_BatchCreate request;
-    fillHeader(job, request);
-    request.header.bookId = book->bookId;
-    request.updateTime = job.createTime;
+    request.header.bookId = out.bookId;
+    request.updateTime = updateTime;
     request.list = QString::fromUtf8(QJsonDocument(chapters).toJson(QJsonDocument::Compact));
-    m_http->chapter_batchCreate_asyn(request);
-    return JobReplay::Sent;
+    chapters = QJsonArray();
+    out.body = CTessaneHttp::chapterBatchBody(request);
+    out.outcome = JobReplay::Sent;
+}
+
+void CBookJobManager::batchRequestMade()
+{
+    if (m_batchWorker == nullptr)
+        return;
+    m_batchWorker->wait();
+    delete m_batchWorker;
+    m_batchWorker = nullptr;
+    // Taken only by the drain that waits for it, at once; else the request
+    // is made anew when the job comes up again.
+    m_batchMade = std::move(m_batchMaking);
+    CJobManager::instance()->jobPrepared(m_batchMade->jobId);
+    m_batchMade.reset();
+}
+
+void CBookJobManager::stopBatchRequest()
+{
+    if (m_batchWorker == nullptr)
+        return;
+    ++m_batchSerial;
+    m_batchWorker->wait();
+    delete m_batchWorker;
+    m_batchWorker = nullptr;
+    m_batchMaking.reset();
 }
 
 JobReplay CBookJobManager::replayChapterMove(T_JobData& job)

@@ -141,6 +141,8 @@ void CBookJobManager::asynBackChapterBatchCreate(const QByteArray& body)
     T_Book* book = m_model->findAnyBookByLocalId(reply.header.userdata.localBookId);
     if (reply.header.code != HttpOk || reply.list.isEmpty() || book == nullptr)
         return;
+    QVector<QPair<int, int>> ids;
+    QList<T_Chapter*> chapters;
     for (const QJsonObject& item : qAsConst(reply.list)) {
         const int localId = item.value(QStringLiteral("local_id")).toInt();
         const int chapterId = item.value(QStringLiteral("chapter_id")).toInt();
@@ -148,12 +150,17 @@ void CBookJobManager::asynBackChapterBatchCreate(const QByteArray& body)
         T_Chapter* chapter = book->findChapterByLocalId(localId);
         if (localId < 1 || chapterId < 1 || chapter == nullptr)
             continue;
-        if (!m_db->setChapterServerId(localId, chapterId)) {
-            replyDbFailed(reply.header, "server id of an imported chapter not stored");
-            continue;
-        }
-        chapter->chapterId = chapterId;
+        ids.append({localId, chapterId});
+        chapters.append(chapter);
     }
+    // One commit for the batch: a sync of the disk for each chapter would
+    // hold the window a while.
+    if (!m_db->setChapterServerIds(ids)) {
+        replyDbFailed(reply.header, "server ids of imported chapters not stored");
+        return;
+    }
+    for (int i = 0; i < chapters.size(); ++i)
+        chapters.at(i)->chapterId = ids.at(i).second;
     book->calcWordCount();
 }
 

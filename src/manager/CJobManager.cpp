@@ -184,6 +184,7 @@ void CJobManager::stopForStoreFault(const QString& text)
 void CJobManager::close()
 {
     m_bookJobs->stopImport();
+    m_bookJobs->stopBatchRequest();
     // A chapter save still committing on the worker ends while the model
     // still holds its chapter.
     m_db->settleBackgroundStore();
@@ -466,6 +467,7 @@ void CJobManager::drainNext()
         const JobReplay outcome = handOut(job);
         switch (outcome) {
         case JobReplay::Sent:
+        case JobReplay::Prepare:
             return;
         case JobReplay::Done:
             break;
@@ -545,12 +547,25 @@ JobReplay CJobManager::handOut(T_JobData& job)
     else
         qWarning() << "job" << job.jobId << "has type" << type << "which no manager owns";
 
+    if (outcome == JobReplay::Prepare)
+        return outcome;
     if (outcome != JobReplay::Sent) {
         m_drainJobId = 0;
         return outcome;
     }
     noteJobSent(identity, job.revision, sentContent);
     return JobReplay::Sent;
+}
+
+bool CJobManager::jobPrepared(int jobId)
+{
+    // The drain of an ended session does not wait for it any more.
+    if (jobId < 1 || m_drainJobId != jobId || !isSignedIn())
+        return false;
+    m_drainJobId = 0;
+    m_passCursor = jobId - 1;
+    drainNext();
+    return true;
 }
 
 bool CJobManager::heldForFeed(const T_JobData& job)

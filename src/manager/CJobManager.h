@@ -93,6 +93,11 @@ public:
     // counters sent. While a job is in flight it is not handed out again.
     void noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent = QString());
     bool isJobInFlight(int jobId) const { return m_inFlight.contains(jobId); }
+    // The request of a job its owner made on a worker (JobReplay::Prepare)
+    // is ready: the drain that waits for it hands the job out again, and the
+    // owner sends what it made. False when no drain waits for it (the
+    // session ended meanwhile): what was made goes unsent.
+    bool jobPrepared(int jobId);
     // Whether the job waits for an earlier one of its book still queued
     // (CBookJobManager::waitsForEarlier).
     bool waitsForEarlier(int jobType, int localBookId, int jobId);

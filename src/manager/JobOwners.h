@@ -91,4 +91,6 @@ enum class JobReplay {
     Park,    // cannot go now (server ids not known yet, its object is gone from the model):
              // stays queued, the pass goes on and the next one tries again
     Drop,    // can never be sent (a fetch type, nothing to send): removed from the queue
+    Prepare, // its request is being made on a worker (an import's batch): the drain waits
+             // as for a reply, and hands the job out again once it is made (jobPrepared)
 };

@@ -136,11 +136,15 @@ void CHttpBase::getAsync(const QString& url, const QString& query, const QByteAr
 
 void CHttpBase::postAsync(const QString& url, const QString& body, const QByteArray& userdata)
 {
-    const QByteArray bytes = body.toUtf8();
-    QNetworkRequest request = buildRequest(url, QString(), userdata, &bytes);
+    postAsync(url, body.toUtf8(), userdata);
+}
+
+void CHttpBase::postAsync(const QString& url, const QByteArray& body, const QByteArray& userdata)
+{
+    QNetworkRequest request = buildRequest(url, QString(), userdata, &body);
     request.setTransferTimeout(kAsyncTimeoutMs);
     ++m_outstanding;
-    m_asyncManager->post(request, bytes);
+    m_asyncManager->post(request, body);
 }
 
 void CHttpBase::getDetached(const QString& url, QObject* context, DetachedDone done)

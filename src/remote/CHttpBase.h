@@ -60,6 +60,8 @@ public:
     QNetworkReply::NetworkError postSync(const QString& url, const QString& body, QByteArray& reply,
                                          const QByteArray& userdata);
     void postAsync(const QString& url, const QString& body, const QByteArray& userdata);
+    // The same with the body as the UTF-8 bytes it travels as.
+    void postAsync(const QString& url, const QByteArray& body, const QByteArray& userdata);
     // A GET nobody waits for and whose reply does not go through
     // sigGetAsynData (a picture): done gets the transport's result and, on
     // success, the body, once, later, on this thread; never when context is

@@ -81,6 +81,10 @@ public:
     // Chapters.
     void chapter_add_asyn(TC_Chapter_Add& request);
     void chapter_batchCreate_asyn(TC_Chapter_BatchCreate& request);
+    // A batch's body made by chapterBatchBody, on any thread: a batch may
+    // carry a hundred megabytes of text.
+    void chapter_batchCreate_asyn(const T_Http_Custom& identity, const QByteArray& body);
+    static QByteArray chapterBatchBody(const TC_Chapter_BatchCreate& request);
     void chapter_recycle_asyn(TC_Chapter_Recycle& request);
     void chapter_delete_asyn(TC_Chapter_Delete& request);
     void chapter_menu_asyn(TC_Chapter_Menu& request);

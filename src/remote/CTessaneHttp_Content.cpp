@@ -3,6 +3,9 @@
 
 #include "CTessaneHttp.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace {
 enum RequestId {
     IdAddBook = 12,
@@ -125,11 +128,20 @@ void CTessaneHttp::chapter_add_asyn(TC_Chapter_Add& request)
 
 void CTessaneHttp::chapter_batchCreate_asyn(TC_Chapter_BatchCreate& request)
 {
-    m_request = QJsonObject();
-    insert("book_id", request.header.bookId);
-    insert("list", request.list);
-    insert("update_time", request.updateTime);
-    postRequestAsync(IdBatchCreateChapter, request.header);
+    chapter_batchCreate_asyn(request.header, chapterBatchBody(request));
+}
+
+void CTessaneHttp::chapter_batchCreate_asyn(const T_Http_Custom& identity, const QByteArray& body)
+{
+    postAsync(CTessaneUrl::getFullUrl(IdBatchCreateChapter), body, identity.toUserData());
+}
+
+QByteArray CTessaneHttp::chapterBatchBody(const TC_Chapter_BatchCreate& request)
+{
+    const QJsonObject body{{QStringLiteral("book_id"), request.header.bookId},
+                           {QStringLiteral("list"), request.list},
+                           {QStringLiteral("update_time"), request.updateTime}};
+    return QJsonDocument(body).toJson(QJsonDocument::Compact);
 }
 
 void CTessaneHttp::chapter_recycle_asyn(TC_Chapter_Recycle& request)

@@ -134,7 +134,7 @@ void ChapterOperationsTest::renameAndUnsentSaveTravelTogether()
     QVERIFY(CBookJobManager::instance()->chapter_edit_content(save));
     QCOMPARE(chapter->content, save.content);
     QCOMPARE(BooksFixture::jobTypes(), QList<int>{1017});
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1")
                                       .arg(chapter->localId)).toString(),
              save.content);
     QTest::qWait(200);
@@ -180,7 +180,7 @@ void ChapterOperationsTest::savedTextJoinsAPendingRename()
         const QJsonObject job = QJsonDocument::fromJson(BooksFixture::jobContent(1017).toUtf8()).object();
         QCOMPARE(job.value(QStringLiteral("name")).toString(), kHostileName);
         QCOMPARE(job.value(QStringLiteral("content")).toString(), text);
-        QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
+        QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1")
                                           .arg(chapter->localId)).toString(),
                  text);
     }
@@ -223,7 +223,7 @@ void ChapterOperationsTest::renameAndBaseOutlastLaterSaves()
     QVERIFY(book);
     const T_Chapter* chapter = book->chapterList.first();
     const QString before =
-        BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter->localId))
+        BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1").arg(chapter->localId))
             .toString();
     QVERIFY(m_f->addJob(1015, kHostileName, book->localId, book->bookId, chapter->localId, chapter->chapterId,
                         chapter->localVolumeId, chapter->volumeId) > 0);

@@ -89,7 +89,7 @@ void CreationFixture::pause()
 
 QString CreationFixture::storedText(const T_Chapter* chapter)
 {
-    return scalar(QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter->localId))
+    return scalar(QStringLiteral("select content from tb_chapter_text where localId = %1").arg(chapter->localId))
         .toString();
 }
 

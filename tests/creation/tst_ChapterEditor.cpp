@@ -218,7 +218,7 @@ void ChapterEditorTest::pasteWithEmptyClipboardDoesNothing()
     QVERIFY(chapter);
     QApplication::clipboard()->clear();
     const int all = CPublicManager::instance()->statistics.wordCountAll;
-    const QString before = BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
+    const QString before = BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1")
                                                     .arg(chapter->localId)).toString();
     m_f->editor()->setPlainText(before);
     CMessageDispatcher::instance()->PostBkMessage(1012);

@@ -1,6 +1,7 @@
 #include "DbFixture.h"
 #include "db/CTessaneDbTransaction.h"
 #include "common/PrivateFiles.h"
+#include "db/records/T_Chapter.h"
 #include "remote/T_Http_S.h"
 
 #include <QFile>
@@ -108,7 +109,7 @@ private slots:
             QVERIFY(other.open());
             QSqlQuery query(other);
             for (const char* statement : {"PRAGMA wal_autocheckpoint = 0;", "BEGIN IMMEDIATE;",
-                                          "insert into tb_chapter(localBookId,bookId,content) select 1, 0, hex(randomblob(5000)) "
+                                          "insert into tb_chapter_text(content) select hex(randomblob(5000)) "
                                           "from (with recursive n(x) as (select 1 union all select x + 1 from n "
                                           "where x < 2500) select x from n);",
                                           "COMMIT;"})
@@ -243,6 +244,37 @@ private slots:
         QCOMPARE(f.count(QStringLiteral("select count(*) from sqlite_master where name in "
                                         "('tb_level','tb_client_statistics','uidJobId','tb_withdrawn_delete',"
                                         "'tb_deleted_here')")), 5);
+    }
+
+    void olderDatabaseHasItsChapterTextsMovedOutOfTheChapterRows()
+    {
+        DbFixture f;
+        QVERIFY(f.init());
+        // The chapter table as earlier versions made it, each text in its row.
+        for (const char* statement :
+             {"DROP TABLE tb_chapter;",
+              "CREATE TABLE tb_chapter (localId INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, chapterId INTEGER NOT "
+              "NULL DEFAULT 0, localBookId INTEGER NOT NULL DEFAULT 0, bookId INTEGER NOT NULL, localVolumeId "
+              "INTEGER NOT NULL DEFAULT 0, volumeId INTEGER NOT NULL DEFAULT 0, orderNum INTEGER NOT NULL DEFAULT "
+              "0, name TEXT, content TEXT, wordCount INTEGER NOT NULL DEFAULT 0, status INTEGER NOT NULL DEFAULT 1, "
+              "createTime INTEGER NOT NULL DEFAULT 0, updateTime INTEGER NOT NULL DEFAULT 0, recycleTime INTEGER "
+              "NOT NULL DEFAULT 0);",
+              "insert into tb_chapter(localId,bookId,name,content) values(4,0,'甲','从前有座山。');",
+              "insert into tb_chapter(localId,bookId,name) values(5,0,'乙');"})
+            QVERIFY2(f.exec(QString::fromUtf8(statement)), statement);
+        f.db()->close();
+
+        QVERIFY(f.init());
+        QCOMPARE(f.count(QStringLiteral("select count(*) from pragma_table_info('tb_chapter') where name = 'content'")), 0);
+        T_Chapter chapter;
+        chapter.localId = 4;
+        QVERIFY(f.db()->getChapterContent(&chapter));
+        QCOMPARE(chapter.content, QStringLiteral("从前有座山。"));
+        chapter.localId = 5;
+        QVERIFY(f.db()->getChapterContent(&chapter) && chapter.content.isEmpty());
+        // Once moved, a chapter's text goes with its row.
+        QVERIFY(f.exec(QStringLiteral("delete from tb_chapter where localId = 4;")));
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_chapter_text")), 0);
     }
 
 };

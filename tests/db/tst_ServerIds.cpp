@@ -45,19 +45,25 @@ private slots:
         QVERIFY(f->exec(QStringLiteral("insert into tb_book(localId,authorId,bookName) values(5,7,'b')")));
         QVERIFY(f->exec(QStringLiteral("insert into tb_volume(localBookId,bookId) values(5,0)")));
         QVERIFY(f->exec(QStringLiteral("insert into tb_chapter(localBookId,bookId) values(5,0)")));
-        QVERIFY(f->exec(QStringLiteral("insert into tb_contentblade(localBookId) values(5)")));
         QVERIFY(f->exec(QStringLiteral("insert into tb_memo(localBookId) values(5)")));
         QVERIFY(f->exec(QStringLiteral("insert into tb_outline(localBookId,bookId) values(5,0)")));
         QVERIFY(f->exec(QStringLiteral("insert into tb_chapter(localBookId,bookId) values(6,0)")));
         const int save = job(1016, QStringLiteral("text"), 5, 11);
+        const int recycle = job(1010, QStringLiteral("0"), 5, 11);
         const int revision = db()->jobRevision(save);
 
         QVERIFY(db()->setBookServerId(5, 900));
-        for (const char* table : {"tb_book", "tb_volume", "tb_contentblade", "tb_memo", "tb_outline"})
+        for (const char* table : {"tb_book", "tb_volume", "tb_memo", "tb_outline"})
             QCOMPARE(f->count(QStringLiteral("select bookId from %1").arg(QLatin1String(table))), 900);
         QCOMPARE(f->count(QStringLiteral("select bookId from tb_chapter where localBookId = 5")), 900);
         QCOMPARE(f->count(QStringLiteral("select bookId from tb_chapter where localBookId = 6")), 0);
-        QCOMPARE(f->count(QStringLiteral("select bookId from tb_job where jobId = %1").arg(save)), 900);
+        QCOMPARE(f->count(QStringLiteral("select bookId from tb_job where jobId = %1").arg(recycle)), 900);
+        // A job with a chapter's text is not written again: it reads the id
+        // from its book's row.
+        QCOMPARE(f->count(QStringLiteral("select bookId from tb_job where jobId = %1").arg(save)), 0);
+        T_JobData read;
+        QVERIFY(db()->getJobById(save, read));
+        QCOMPARE(read.bookId, 900);
         // Filling in an id is no new change: the content and the revision stay.
         QCOMPARE(contentOf(save).toObject().value(QStringLiteral("content")).toString(), QStringLiteral("text"));
         QCOMPARE(db()->jobRevision(save), revision);
@@ -108,7 +114,7 @@ private slots:
     void aFailedRewriteChangesNothing()
     {
         QVERIFY(f->exec(QStringLiteral("insert into tb_book(localId,authorId,bookName) values(5,7,'b')")));
-        const int save = job(1016, QStringLiteral("text"), 5, 11);
+        const int save = job(1010, QStringLiteral("0"), 5, 11);
         QVERIFY(f->exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON tb_memo BEGIN "
                                        "SELECT RAISE(ABORT, 'refused'); END;")));
         QVERIFY(f->exec(QStringLiteral("insert into tb_memo(localBookId) values(5)")));

@@ -113,7 +113,7 @@ bool askAs(const T_Http_Custom& identity)
 QString storedChapterText(int localChapterId)
 {
     QSqlQuery query = CTessaneDb::instance()->newQuery();
-    if (!query.exec(QStringLiteral("select content from tb_chapter where localId = %1;").arg(localChapterId))
+    if (!query.exec(QStringLiteral("select content from tb_chapter_text where localId = %1;").arg(localChapterId))
         || !query.next())
         return QStringLiteral("<none>");
     return query.value(0).toString();

@@ -121,7 +121,7 @@ void FeedTest::remoteTextNeverOverwritesAPendingLocalChange()
     // The remote version is a chapter of its own, recorded to reach the platform.
     QCOMPARE(chapterRows(book.localBookId), 3);
     QSqlQuery query = CTessaneDb::instance()->newQuery();
-    QVERIFY(query.exec(QStringLiteral("select localId,content,orderNum from tb_chapter where localBookId = %1 "
+    QVERIFY(query.exec(QStringLiteral("select localId,content,orderNum from tb_chapter left join tb_chapter_text using (localId) where localBookId = %1 "
                                       "and localId not in (%2,%3);")
                            .arg(book.localBookId)
                            .arg(book.localChapter1)

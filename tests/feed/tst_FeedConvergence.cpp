@@ -136,7 +136,7 @@ QMap<int, QString> localRows(const QString& sql)
 QMap<int, QString> localChapters()
 {
     return localRows(QStringLiteral("select chapterId, localId, (ifnull(status, 0) <> 0) || '|' || ifnull(name, '') "
-                                    "|| '|' || ifnull(content, '') from tb_chapter where localBookId = "
+                                    "|| '|' || ifnull(content, '') from tb_chapter left join tb_chapter_text using (localId) where localBookId = "
                                     "(select localId from tb_book where bookId = %1)").arg(kBook));
 }
 
@@ -863,7 +863,7 @@ QString deleteOnlineBeforeItsFeed(Machine (&machines)[2], int here, QRandomGener
     if (!standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, -1)
         || !use(other) || !change(2) || !settleClient() || !standin().clearFaults())
         return QStringLiteral("the delete was refused or did not settle");
-    const QString holding = QStringLiteral("select count(*) from tb_chapter where instr(content, '%1') > 0").arg(paragraph);
+    const QString holding = QStringLiteral("select count(*) from tb_chapter_text where instr(content, '%1') > 0").arg(paragraph);
     for (Machine* machine : {&other, &m, &other, &m}) {
         QSqlQuery query = CTessaneDb::instance()->newQuery();
         if (!use(*machine) || !query.exec(holding) || !query.next() || query.value(0).toInt() < 1)
@@ -1082,7 +1082,7 @@ QString localWords()
 {
     QStringList texts;
     QSqlQuery query = CTessaneDb::instance()->newQuery();
-    if (query.exec(QStringLiteral("select content from tb_chapter union all select content from tb_memo union all "
+    if (query.exec(QStringLiteral("select content from tb_chapter_text union all select content from tb_memo union all "
                                   "select ifnull(title, '') || char(10) || ifnull(content, '') from tb_outline")))
         while (query.next())
             texts << query.value(0).toString();
@@ -1199,7 +1199,7 @@ QString bookWords(int localBookId)
 {
     QStringList texts;
     QSqlQuery query = CTessaneDb::instance()->newQuery();
-    if (query.exec(QStringLiteral("select content from tb_chapter where localBookId = %1").arg(localBookId)))
+    if (query.exec(QStringLiteral("select content from tb_chapter left join tb_chapter_text using (localId) where localBookId = %1").arg(localBookId)))
         while (query.next())
             texts << query.value(0).toString();
     return QLatin1Char('\n') + texts.join(QLatin1Char('\n')) + QLatin1Char('\n');

@@ -74,7 +74,7 @@ QStringList localTexts()
 {
     QStringList out;
     QSqlQuery query = CTessaneDb::instance()->newQuery();
-    if (query.exec(QStringLiteral("select ifnull(content, '') from tb_chapter where bookId = 5001 order by chapterId")))
+    if (query.exec(QStringLiteral("select ifnull(content, '') from tb_chapter left join tb_chapter_text using (localId) where bookId = 5001 order by chapterId")))
         while (query.next())
             out << query.value(0).toString();
     return out;
@@ -369,7 +369,7 @@ QString localState()
             out << query.value(0).toString();
     if (query.exec(QStringLiteral("select volumeId || ':' || (status <> 0) || ':' || volumeName from tb_volume "
                                   "where bookId = 5001 union all select chapterId || ':' || (status <> 0) || ':' "
-                                  "|| name || ':' || ifnull(content, '') from tb_chapter where bookId = 5001 order by 1")))
+                                  "|| name || ':' || ifnull(content, '') from tb_chapter left join tb_chapter_text using (localId) where bookId = 5001 order by 1")))
         while (query.next())
             out << query.value(0).toString();
     return out.join(QLatin1Char(' '));
@@ -1257,7 +1257,7 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
     const auto wordsHere = [localBook]() {
         QStringList texts;
         QSqlQuery query = CTessaneDb::instance()->newQuery();
-        if (query.exec(QStringLiteral("select content from tb_chapter where localBookId = %1").arg(localBook)))
+        if (query.exec(QStringLiteral("select content from tb_chapter left join tb_chapter_text using (localId) where localBookId = %1").arg(localBook)))
             while (query.next())
                 texts << query.value(0).toString();
         return texts;
@@ -1298,7 +1298,7 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
     QVERIFY(settleClient());
     QStringList onA;
     QSqlQuery query = CTessaneDb::instance()->newQuery();
-    QVERIFY(query.exec(QStringLiteral("select content from tb_chapter where bookId = %1").arg(bookId)));
+    QVERIFY(query.exec(QStringLiteral("select content from tb_chapter left join tb_chapter_text using (localId) where bookId = %1").arg(bookId)));
     while (query.next())
         onA << query.value(0).toString();
     QVERIFY2(onA.contains(inNewChapter) && onA.contains(inOldChapter), qPrintable(onA.join(QStringLiteral(" | "))));

@@ -715,7 +715,7 @@ void MachinesAgreeTest::textFromTheFeedLeavesTheChapterWhereItIsHere()
     QVERIFY(use(first) != nullptr);
     const auto stored = []() {
         QSqlQuery query = CTessaneDb::instance()->newQuery();
-        return query.exec(QStringLiteral("select content from tb_chapter where chapterId = 9001;")) && query.next()
+        return query.exec(QStringLiteral("select content from tb_chapter left join tb_chapter_text using (localId) where chapterId = 9001;")) && query.next()
                    ? query.value(0).toString()
                    : QString();
     };

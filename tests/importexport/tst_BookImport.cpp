@@ -5,6 +5,7 @@
 
 #include "AreaMain.h"
 
+#include "common/ServerClock.h"
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Chapter.h"
@@ -67,6 +68,8 @@ private slots:
     void writesOfTheWindowGoInWhileTheWriteLockIsTaken();
     void chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern_data();
     void chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern();
+    void serverIdsReachAnImportedBookWithoutWritingItsTextsAgain();
+    void anImportedBookLeadsTheShelfAfterARestart();
 };
 
 void TestBookImport::textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs()
@@ -80,7 +83,7 @@ void TestBookImport::textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs(
     QCOMPARE(volumes.first().at(1).toString(), QStringLiteral("第一卷"));
     const int localVolumeId = volumes.first().at(0).toInt();
     const QList<QVariantList> chapterRows = f.rows(QStringLiteral(
-        "select localId,name,content,wordCount,createTime from tb_chapter order by orderNum"));
+        "select localId,name,content,wordCount,createTime from tb_chapter left join tb_chapter_text using (localId) order by orderNum"));
     QCOMPARE(chapterRows.size(), 2);
     QCOMPARE(chapterRows.at(0).at(2).toString(), QStringLiteral("他推开门。\n\n外面下着雨。\n"));
     QCOMPARE(chapterRows.at(0).at(3).toInt(), 11);
@@ -177,7 +180,7 @@ void TestBookImport::volumeHeadingsMakeVolumesInTextOrder()
     QCOMPARE(volumes.size(), 2);
     QCOMPARE(volumes.at(1).at(1).toString(), QStringLiteral("第二卷 云涌"));
     const QList<QVariantList> chapterRows =
-        f.rows(QStringLiteral("select name,localVolumeId,content from tb_chapter order by orderNum"));
+        f.rows(QStringLiteral("select name,localVolumeId,content from tb_chapter left join tb_chapter_text using (localId) order by orderNum"));
     QCOMPARE(chapterRows.size(), 4);
     QCOMPARE(chapterRows.at(1).at(1), volumes.at(0).at(0));
     QCOMPARE(chapterRows.at(2).at(1), volumes.at(1).at(0));
@@ -279,7 +282,7 @@ void TestBookImport::textIsCutIntoChaptersAtHeadingLines()
     QVERIFY(f.ready());
     QCOMPARE(f.import(f.writeFile(QStringLiteral("书.txt"), bytes)), 200);
     QStringList storedNames, storedTexts;
-    for (const QVariantList& row : f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"))) {
+    for (const QVariantList& row : f.rows(QStringLiteral("select name,content from tb_chapter left join tb_chapter_text using (localId) order by orderNum"))) {
         storedNames << row.at(0).toString();
         storedTexts << row.at(1).toString();
     }
@@ -296,7 +299,7 @@ void TestBookImport::quotesAndPlaceholdersInHeadingsAreStoredAsTheyStand()
     QCOMPARE(f.import(f.writeFile(QStringLiteral("O'Brien %1.txt"), text.toUtf8())), 200);
     QCOMPARE(f.rows(QStringLiteral("select bookName from tb_book")).first().first().toString(),
              QStringLiteral("O'Brien %1"));
-    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter"));
+    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter left join tb_chapter_text using (localId)"));
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.first().at(0).toString(), heading);
     QCOMPARE(rows.first().at(1).toString(), QStringLiteral("'%1' 正文 \"%2\"\n"));
@@ -389,7 +392,7 @@ void TestBookImport::writesOfTheWindowGoInWhileTheWriteLockIsTaken()
     const auto inTheFile = [&]() {
         if (write == 0)
             return f.rows(QStringLiteral("select updateTime from tb_book where localId = 900")).value(0).value(0).toInt() > 0;
-        return f.rows(QStringLiteral("select count(*) from tb_chapter c join tb_job j on j.localChapterId = c.localId "
+        return f.rows(QStringLiteral("select count(*) from tb_chapter_text c join tb_job j on j.localChapterId = c.localId "
                                      "where c.localId = %1 and c.content like '%xyz%' and j.jobType = 1017")
                           .arg(chapter->localId))
                    .value(0).value(0).toInt() == 1;
@@ -461,12 +464,96 @@ void TestBookImport::chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern()
     const int result = f.import(f.writeFile(QStringLiteral("演义.txt"), text.toUtf8()));
     useProgramCatalogue(true);
     QCOMPARE(result, 200);
-    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter order by orderNum"));
+    const QList<QVariantList> rows = f.rows(QStringLiteral("select name,content from tb_chapter left join tb_chapter_text using (localId) order by orderNum"));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.at(0).at(0).toString(), QStringLiteral("第一回 宴桃园豪杰三结义"));
     QCOMPARE(rows.at(0).at(1).toString(), QStringLiteral("话说天下大势。\n"));
     QCOMPARE(rows.at(1).at(0).toString(), QStringLiteral("第二回 张翼德怒鞭督邮"));
     QVERIFY(f.waitUntilAllAnswered());
+}
+
+void TestBookImport::serverIdsReachAnImportedBookWithoutWritingItsTextsAgain()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    // The platform answers the book only once the author wrote in one of its
+    // chapters: that save waits for every id.
+    QVERIFY(standin().addFault(QStringLiteral("/books/addBook"), QStringLiteral("ok"), -1));
+    const QString text =
+        QStringLiteral("第一卷 起\n") + chapters(25) + QStringLiteral("第二卷 终\n第26章 尾声\n正文26。\n");
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("回音.txt"), text.toUtf8())), 200);
+    T_Book* book = f.firstBook();
+    QVERIFY(book && !book->chapterList.isEmpty());
+    const int localChapterId = book->chapterList.first()->localId;
+    Widget_Creation_Content pane;
+    pane.show();
+    QVERIFY(pane.showChapter(book, book->chapterList.first(), true));
+    QTest::keyClicks(pane.textEdit(), QStringLiteral("xyz"));
+    QVERIFY(pane.saveChapter(true));
+
+    // The file itself counts every write of a chapter's text from here on,
+    // and every rewrite of a job that holds one.
+    {
+        QSqlDatabase own = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("text writes"));
+        own.setDatabaseName(CTessaneDb::instance()->dbFilePath());
+        QVERIFY(own.open());
+        QSqlQuery query(own);
+        for (const char* statement :
+             {"create table text_writes(what text);",
+              "create trigger chapter_text_added after insert on tb_chapter_text begin "
+              "insert into text_writes values('chapter ' || new.localId); end;",
+              "create trigger chapter_text_written after update on tb_chapter_text begin "
+              "insert into text_writes values('chapter ' || new.localId); end;",
+              "create trigger job_text_written after update on tb_job when instr(new.content, '正文') > 0 begin "
+              "insert into text_writes values('job ' || new.jobId || ' type ' || new.jobType); end;"})
+            QVERIFY2(query.exec(QString::fromUtf8(statement)), statement);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("text writes"));
+
+    // The book's add is held once it came.
+    QTRY_VERIFY(!standin().requestsTo(QStringLiteral("/books/addBook")).isEmpty());
+    QVERIFY(standin().releaseHeld());
+    QVERIFY(f.waitUntilAllAnswered());
+    QCOMPARE(f.rows(QStringLiteral("select count(*) from tb_chapter where bookId > 0 and volumeId > 0 and chapterId > 0"))
+                 .value(0).value(0).toInt(),
+             26);
+    const QList<QVariantList> written = f.rows(QStringLiteral("select what from text_writes"));
+    QVERIFY2(written.isEmpty(), qPrintable(written.value(0).value(0).toString()));
+    // The words typed before any id was known went to the chapter the
+    // platform made of it, under the ids that came since.
+    const QList<QJsonObject> edits = standin().requestsTo(QStringLiteral("/chapter/editChapter"));
+    QCOMPARE(edits.size(), 1);
+    const QJsonObject edit = StandinServer::bodyOf(edits.first());
+    QCOMPARE(edit.value(QStringLiteral("book_id")).toInt(), book->bookId);
+    QCOMPARE(edit.value(QStringLiteral("chapter_id")).toInt(),
+             f.rows(QStringLiteral("select chapterId from tb_chapter where localId = %1").arg(localChapterId))
+                 .value(0).value(0).toInt());
+    QVERIFY(edit.value(QStringLiteral("content")).toString().contains(QStringLiteral("xyz")));
+    pane.dropChapter();
+}
+
+void TestBookImport::anImportedBookLeadsTheShelfAfterARestart()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    CTessaneDb* db = CTessaneDb::instance();
+    // A book written in yesterday.
+    QVERIFY(db->exec(QStringLiteral("insert into tb_book(localId,bookName,authorId,updateTime) values(900,'旧作',%1,%2);"),
+                     {StandinServer::demoUid(), qint64(currentServerTime() - 86400)}));
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("新作.txt"), kNovel.toUtf8())), 200);
+    QVERIFY(f.waitUntilAllAnswered());
+    const QString file = db->dbFilePath();
+
+    // The next start: the shelf as the stored books give it.
+    CPublicManager::instance()->clearBooks();
+    db->close();
+    QVERIFY(db->init(file, f.dir() + QStringLiteral("/program")));
+    db->setCurrentUid(StandinServer::demoUid());
+    QVERIFY(CBookJobManager::instance()->loadBooks());
+    const QList<T_Book*>& shelf = CPublicManager::instance()->bookList;
+    QCOMPARE(shelf.size(), 2);
+    QCOMPARE(shelf.first()->bookName, QStringLiteral("新作"));
+    QCOMPARE(shelf.last()->localId, 900);
 }
 
 int runBookImportTests(int argc, char** argv)

@@ -144,7 +144,7 @@ private slots:
         chapter.name = QStringLiteral("n");
         chapter.content = QString::fromUtf16(u"before\u0000after", 12);
         QVERIFY(m->insertChapterWithContent(&chapter));
-        QCOMPARE(m.value(QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter.localId))
+        QCOMPARE(m.value(QStringLiteral("select content from tb_chapter_text where localId = %1").arg(chapter.localId))
                      .toString(),
                  chapter.content);
     }

@@ -51,15 +51,18 @@ private:
                     const QString& name, int words, int localVolumeId = 1)
     {
         return m.exec(QStringLiteral("insert into tb_chapter(localBookId,bookId,localVolumeId,"
-                                     "orderNum,name,content,wordCount,status,recycleTime) "
-                                     "values(%1,0,%2,%3,'%4','text of %4',%5,%6,%7)")
+                                     "orderNum,name,wordCount,status,recycleTime) "
+                                     "values(%1,0,%2,%3,'%4',%5,%6,%7)")
                           .arg(localBookId)
                           .arg(localVolumeId)
                           .arg(order)
                           .arg(name)
                           .arg(words)
                           .arg(status)
-                          .arg(recycleTime));
+                          .arg(recycleTime))
+            && m.exec(QStringLiteral("insert into tb_chapter_text(localId,content) values(last_insert_rowid(),"
+                                     "'text of %1')")
+                          .arg(name));
     }
 
 private slots:

@@ -341,7 +341,7 @@ void CrashSafetyTest::checkAfterKill(const Run& run)
     QVERIFY(db.isOpen());
     QCOMPARE(db.integrity(), QStringLiteral("ok"));
     for (auto it = m_reported.constBegin(); it != m_reported.constEnd(); ++it) {
-        const QString text = db.scalar(QStringLiteral("select content from tb_chapter where localId = %1;")
+        const QString text = db.scalar(QStringLiteral("select content from tb_chapter_text where localId = %1;")
                                            .arg(it.key())).toString();
         QVERIFY2(revisionOf(text) >= it.value(),
                  qPrintable(QStringLiteral("chapter %1 holds r%2, r%3 was reported stored")
@@ -424,7 +424,7 @@ void CrashSafetyTest::drainAndExpectPlatformMatches()
             }
         }
         const QList<QVariantList> local = db.rows(
-            QStringLiteral("select chapterId, name, content, volumeId from tb_chapter where localBookId = %1;")
+            QStringLiteral("select chapterId, name, content, volumeId from tb_chapter left join tb_chapter_text using (localId) where localBookId = %1;")
                 .arg(book.at(0).toInt()), 4);
         QSet<QString> localNames;
         for (const QVariantList& row : local) {
@@ -651,7 +651,7 @@ void CrashSafetyTest::quittingWhileAChapterSavesKeepsTheSave()
     DbFile db(dbPath());
     QVERIFY(db.isOpen());
     QCOMPARE(db.integrity(), QStringLiteral("ok"));
-    QCOMPARE(db.scalar(QStringLiteral("select length(content) from tb_chapter where localId = %1 "
+    QCOMPARE(db.scalar(QStringLiteral("select length(content) from tb_chapter_text where localId = %1 "
                                       "and content like 'quitting save%';")
                            .arg(localChapterId))
                  .toInt(),
@@ -756,7 +756,7 @@ void CrashSafetyTest::changesEndedAtEachWriteAreWholeOrAbsent()
         QVERIFY(copyTree(startPath, m_home->path()));
         DbFile db(dbPath());
         before = db.rows(QStringLiteral("select localId, content, localVolumeId, volumeId, orderNum, chapterId "
-                                        "from tb_chapter;"), 6);
+                                        "from tb_chapter left join tb_chapter_text using (localId);"), 6);
         QVERIFY(!before.isEmpty());
     }
 
@@ -790,7 +790,7 @@ QString CrashSafetyTest::stepWholeOrAbsent(const QString& step, const QList<QVar
     for (const QVariantList& old : before) {
         const int localId = old.at(0).toInt();
         const QList<QVariantList> rows =
-            db.rows(QStringLiteral("select content, localVolumeId, volumeId, orderNum, chapterId from tb_chapter "
+            db.rows(QStringLiteral("select content, localVolumeId, volumeId, orderNum, chapterId from tb_chapter left join tb_chapter_text using (localId) "
                                    "where localId = %1;").arg(localId), 5);
         if (rows.size() != 1)
             return QStringLiteral("chapter %1 is gone").arg(localId);

@@ -2203,7 +2203,7 @@ void QuitTest::typingWithSoundsKeepsEveryKey()
     if (qEnvironmentVariableIsSet("TEST_SOUND_SERVER"))
         QTRY_VERIFY_WITH_TIMEOUT(ended() || soundStreams() == 3, kPatience);
     const auto linesStored = [this] {
-        return rows(QStringLiteral("select content from tb_chapter")).join(QString()).count(QStringLiteral("soundline"));
+        return rows(QStringLiteral("select content from tb_chapter_text")).join(QString()).count(QStringLiteral("soundline"));
     };
     QTRY_VERIFY_WITH_TIMEOUT(ended() || linesStored() == lines, kPatience);
     QVERIFY2(!ended(), "the client ended by itself");

@@ -208,7 +208,7 @@ void TimeMachineTest::restoreSavesTheVersionAndRecountsWords()
     QCOMPARE(chapter->content, version);
     QCOMPARE(chapter->wordCount, T_Chapter::countWords(version));
     QCOMPARE(book->wordNum, chapter->wordCount + 5);
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter->localId))
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1").arg(chapter->localId))
                  .toString(),
              version);
     QCOMPARE(BooksFixture::jobTypes().count(1016) + BooksFixture::jobTypes().count(1017), 1);

@@ -79,7 +79,7 @@ void ChapterFilesTest::utf8FileBecomesANewStoredChapter()
     const T_Chapter* chapter = book->chapterList.last();
     QCOMPARE(chapter->content, kText);
     QCOMPARE(chapter->wordCount, T_Chapter::countWords(kText));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter->localId))
+    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1").arg(chapter->localId))
                  .toString(),
              kText);
     QCOMPARE(book->lastEditChapterId, chapter->localId);

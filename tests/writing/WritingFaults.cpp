@@ -77,7 +77,7 @@ void FullRecoveryDisk::spareOtherFolders()
 
 QString allLocalTexts()
 {
-    return joined(QStringLiteral("select content from tb_chapter"))
+    return joined(QStringLiteral("select content from tb_chapter_text"))
         + joined(QStringLiteral("select content from tb_job"))
         + joined(QStringLiteral("select content from tb_contentblade"));
 }

@@ -80,7 +80,7 @@ QString bare(QString text)
 
 QString rowText(int localChapterId)
 {
-    const QString row = QStringLiteral("select content from tb_chapter where localId = %1");
+    const QString row = QStringLiteral("select content from tb_chapter_text where localId = %1");
     return bare(BooksFixture::scalar(row.arg(localChapterId)).toString());
 }
 
@@ -191,7 +191,7 @@ void NeverLoseWordsTest::feedDeletingTheOpenChapterKeepsTheTypedWordsAsACopy()
     QVERIFY(f.pane()->currentChapterId() != localId);
     QVERIFY(!tabShows(f.window(), localId));
     // The words live on in the copy the feed made of the deleted chapter.
-    const QString all = QStringLiteral("select group_concat(content) from tb_chapter where localBookId = %1");
+    const QString all = QStringLiteral("select group_concat(content) from tb_chapter left join tb_chapter_text using (localId) where localBookId = %1");
     const QString copies = BooksFixture::scalar(all.arg(book->localId)).toString();
     QVERIFY2(copies.contains(QStringLiteral("还没保存的字")), qPrintable(copies));
 }
@@ -236,7 +236,7 @@ void NeverLoseWordsTest::feedTextMeetingWordsTheEditorCouldNotStoreBecomesACopy(
     const QString remote = QStringLiteral("另一台电脑上写的");
     QVERIFY(editOnThePlatform(shown->chapterId, remote));
     f.type(QStringLiteral("这台电脑上写的"));
-    const QString copies = QStringLiteral("select count(*) from tb_chapter where localBookId = %1 and content = '%2'")
+    const QString copies = QStringLiteral("select count(*) from tb_chapter left join tb_chapter_text using (localId) where localBookId = %1 and content = '%2'")
                                .arg(book->localId)
                                .arg(remote);
     {
@@ -392,7 +392,7 @@ void NeverLoseWordsTest::replaceCurrentAfterTypingFindsAgainInsteadOfCorrupting(
     QCOMPARE(f.pane()->matchEnds(), QList<int>{indent + 9});
     f.pane()->on_sreach_btn(SreachReplaceCurrent, QStringLiteral("cow"));
     QCOMPARE(f.pane()->toPlainText().remove(QChar(0x3000)), QStringLiteral("XXcat cow"));
-    const QString row = QStringLiteral("select content from tb_chapter where localId = %1");
+    const QString row = QStringLiteral("select content from tb_chapter_text where localId = %1");
     QCOMPARE(BooksFixture::scalar(row.arg(f.pane()->currentChapterId())).toString(), f.pane()->toPlainText());
 }
 

@@ -99,7 +99,7 @@ public:
             if (chapter->chapterId < 1)
                 return fail(QStringLiteral("chapter %1 never reached the platform").arg(chapter->localId));
             const QString local = BooksFixture::scalar(
-                QStringLiteral("select content from tb_chapter where localId = %1").arg(chapter->localId)).toString();
+                QStringLiteral("select content from tb_chapter_text where localId = %1").arg(chapter->localId)).toString();
             bool found = false;
             for (const QJsonValue& value : remote) {
                 const QJsonObject object = value.toObject();
@@ -406,7 +406,7 @@ private:
             if (book() == nullptr || book()->findChapterByLocalId(it.value()) != nullptr)
                 continue;
             for (const T_Chapter* chapter : book()->chapterList + book()->recycleChapterList)
-                if (BooksFixture::scalar(QStringLiteral("select content from tb_chapter where localId = %1")
+                if (BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1")
                                              .arg(chapter->localId)).toString().contains(it.key()))
                     it.value() = chapter->localId;
         }
