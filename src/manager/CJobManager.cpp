@@ -249,6 +249,7 @@ void CJobManager::resetSession()
     m_heldForFeed = false;
     m_drainAfterFeed = false;
     m_feedAgain = false;
+    m_notesAfterPull.clear();
     m_bookJobs->resetSession();
     m_synData->resetSession();
 }
@@ -362,6 +363,23 @@ void CJobManager::sendAfterFeed(int jobId)
         }
         execUserJob();
     });
+}
+
+void CJobManager::sendNoteAfterFeed(int jobId)
+{
+    if (jobId < 1)
+        return;
+    const bool draining = m_drainJobId != 0;
+    if (draining && !m_drainAfterFeed) {
+        // The pass under way pulls after it, and the drain after that pull
+        // sends it, also when the drain has passed its (older) job already.
+        m_heldForFeed = true;
+    } else if (draining || m_synData->isRunning() || m_ui->syncRunning() != 0) {
+        // The pull under way left before it: another pass pulls again.
+        m_notesAfterPull.insert(jobId);
+        m_feedAgain = true;
+    }
+    sendAfterFeed(jobId);
 }
 
 void CJobManager::passSoon()
@@ -565,7 +583,7 @@ bool CJobManager::heldForFeed(const T_JobData& job)
     if (job.jobType != JobType::MemoEdit && job.jobType != JobType::OutlineUpdate
         && !JobOwners::isDeleteForGood(job.jobType) && !lostReply)
         return false;
-    if (m_feedApplied && job.jobId <= m_feedCovers)
+    if (m_feedApplied && job.jobId <= m_feedCovers && !m_notesAfterPull.contains(job.jobId))
         return false;
     m_heldForFeed = true;
     if (m_feedApplied)
@@ -640,6 +658,7 @@ void CJobManager::endPass()
     m_feedCovers = m_db->lastJobId();
     if (m_feedCovers < 0)
         m_feedCovers = INT_MAX;
+    m_notesAfterPull.clear();
     m_synData->requestSynData();
     m_ui->setSyncRunning(1);
     m_ui->startSyncAnimation();

@@ -105,6 +105,11 @@ public:
     // Any other job recorded in the middle of a feed (a note kept here) goes
     // with the pass that follows the feed.
     void sendAfterFeed(int jobId);
+    // A memo or outline edit was just recorded here, or merged into its
+    // waiting job: the platform takes their texts without asking what they
+    // replace, so it goes like a queued one, once a feed pulled after this
+    // moment has been applied (a pass starts for it at once).
+    void sendNoteAfterFeed(int jobId);
 
     // --- reply routing (CJobManager_reply.cpp) ---
 
@@ -343,6 +348,9 @@ private:
     // was recorded later and waits for another pull (m_feedAgain).
     int m_feedCovers = 0;
     bool m_feedAgain = false;
+    // Note edits recorded or merged into after the pull under way left: a
+    // job older than m_feedCovers among them waits for another pull too.
+    QSet<int> m_notesAfterPull;
 
     // Confirmed jobs (job id -> revision sent) whose rows go in the next
     // batch. A confirmation lost in a crash only means the same change is
