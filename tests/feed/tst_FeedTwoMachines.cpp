@@ -29,6 +29,7 @@
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoItemWidget.h"
 #include "ui/bookshelf/BookshelfTips.h"
 #include "common/Utility.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
@@ -46,6 +47,7 @@
 #include <QStackedWidget>
 #include <QComboBox>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QStringListModel>
@@ -509,6 +511,8 @@ private slots:
     void restoreWaitsForTheRecycleBeforeIt();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts_data();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
+    void noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst_data();
+    void noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst();
     void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data();
     void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere();
     void noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data();
@@ -842,7 +846,8 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     const QString cut = laterEdits > 0 ? QStringLiteral("truncated") : QStringLiteral("http500");
     QVERIFY(standin().addFault(QStringLiteral("/memo/editMemo"), cut));
     QVERIFY(standin().addFault(QStringLiteral("/bookoutline/editOutline"), cut));
-    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500")));
+    // The new card's create fails at once and in the pass the edits start.
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500"), 0, 2));
     QVERIFY(editMemoAndOutline(laterEdits > 0 ? QStringLiteral("甲头一回改的") : QStringLiteral("甲在路上改的"), laterEdits == 0));
     QVERIFY(settleClient());
     QString last = QStringLiteral("甲在路上改的");
@@ -945,6 +950,69 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     QCOMPARE(platformMemosAndOutlines(), expected);
 }
 
+void FeedTwoMachinesTest::noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst_data()
+{
+    QTest::addColumn<int>("first");  // the machine whose pause is sent first
+    // typed in the memo's window, the memo saved with no window, or the
+    // outline card's pause save
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("A's pause sent, then B types in its stale memo window") << 0 << "window";
+    QTest::newRow("B's pause sent, then A types in its stale memo window") << 1 << "window";
+    QTest::newRow("memo saved with no window, A first") << 0 << "memo";
+    QTest::newRow("memo saved with no window, B first") << 1 << "memo";
+    QTest::newRow("outline card saved, A first") << 0 << "card";
+    QTest::newRow("outline card saved, B first") << 1 << "card";
+}
+
+// Both machines online: one saves its words in the memo or the outline at a
+// pause and they reach the platform; then the other, whose feed failed at
+// its start, saves its own words in the text it had. Its save stays the
+// note and the first words become a copy, on both machines and the platform.
+void FeedTwoMachinesTest::noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst()
+{
+    QFETCH(int, first);
+    QFETCH(QString, saved);
+    const bool card = saved == QLatin1String("card");
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    const QStringList words{QStringLiteral("先停顿的一台写的"), QStringLiteral("后停顿的一台在旧文上写的")};
+    for (int turn = 0; turn < 2; ++turn) {
+        QVERIFY(turn == 0 || standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500")));
+        QVERIFY(machines[turn == 0 ? first : 1 - first]->restart());
+        QVERIFY(settleClient());
+        T_Memo* memo = CPublicManager::instance()->findMemoByMemoId(13001);
+        const T_Outline* outline = demoBook() ? demoBook()->findOutlineByOutlineId(11001) : nullptr;
+        QVERIFY(memo && outline);
+        QVERIFY(!(card ? outline->content : memo->content).contains(words.at(0)));
+        TC_Memo_Edit edit(memo->localId, 13001, 1700000100, words.at(turn), memo->color, 0, 0, 0, 0, 0, 0, 0);
+        if (card) {
+            QVERIFY(writeCard(demoBook(), outline->localId, words.at(turn)));
+        } else if (saved == QLatin1String("memo")) {
+            QVERIFY(CJobManager::instance()->memoEditContent(edit));
+        } else {
+            MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
+            window->setMemo(memo);
+            QInputMethodEvent typed;
+            typed.setCommitString(words.at(turn));
+            QApplication::sendEvent(window->textEdit(), &typed);
+            QTRY_VERIFY_WITH_TIMEOUT(memo->content.contains(words.at(turn)), 15000);
+        }
+        QVERIFY(settleClient());
+    }
+    for (int i : {first, 1 - first, first}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+        QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+    }
+    for (const QJsonValue& note : standin().store().value(QLatin1String(card ? "outlines" : "memos")).toArray()) {
+        if (note[QLatin1String(card ? "outline_id" : "id")].toInt() == (card ? 11001 : 13001))
+            QVERIFY(note[QStringLiteral("content")].toString().contains(words.at(1)));
+    }
+    QCOMPARE(platformMemosAndOutlines().filter(words.at(0)).size(), 1);
+    QCOMPARE(platformMemosAndOutlines().filter(words.at(1)).size(), 1);
+}
+
 void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data()
 {
     QTest::addColumn<bool>("queued");  // deleted offline, else online before this start's feed
@@ -1032,8 +1100,8 @@ void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
 
 void FeedTwoMachinesTest::noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data()
 {
-    // offline: the feed brings the deletes before the words go; else the
-    // words go at once and are refused as written in nothing
+    // offline, or online with the feed failing: either way the words wait
+    // for a pull, which brings the deletes before they go
     QTest::addColumn<bool>("offline");
     QTest::newRow("written offline") << true;
     QTest::newRow("written before the pull") << false;

@@ -27,6 +27,8 @@
 #include <QClipboard>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
+#include <QJsonArray>
+#include <QMap>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -79,6 +81,8 @@ private slots:
     void closingSavesUnsavedTextAndForgetsTheWindow();
     void typingIsStoredAtEachPauseWithTheWindowOpen();
     void memoRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth();
+    void memoSavedBeforeThePullKeepsTheTextWrittenElsewhere_data();
+    void memoSavedBeforeThePullKeepsTheTextWrittenElsewhere();
     void pinningTakesTheOpenChapterAndThePositionAndTogglesBack();
     void memoDeletedElsewhereLeavesTheWindowHarmless();
     void signOutStoresEveryOpenMemoAndLeavesNoWindowBehind_data();
@@ -192,6 +196,64 @@ void MemoWindowTest::memoRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth()
     const QString typed = window->textEdit()->toPlainText();
     QVERIFY(typed.contains(QStringLiteral("本机写的")) && typed.contains(QStringLiteral("原文")));
     QCOMPARE(memoRow(localId).content, typed);
+}
+
+void MemoWindowTest::memoSavedBeforeThePullKeepsTheTextWrittenElsewhere_data()
+{
+    // Typed in a window opened before or after the words written elsewhere,
+    // or saved with no window.
+    QTest::addColumn<QString>("window");
+    QTest::newRow("window open before the edit elsewhere") << "before";
+    QTest::newRow("window opened after the edit elsewhere") << "after";
+    QTest::newRow("saved with no window") << "none";
+}
+
+// Another device retypes the memo; this machine, online, saves its words at
+// the pause before it has pulled the feed. Its words stay the memo's and the
+// other device's become a copy, here and on the platform.
+void MemoWindowTest::memoSavedBeforeThePullKeepsTheTextWrittenElsewhere()
+{
+    QFETCH(QString, window);
+    JobsFixture f;
+    QVERIFY(startClient(f));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("原文"));
+    QVERIFY(memo);
+    const int localId = memo->localId;
+    const int memoId = memo->memoId;
+    MemoItemWidget* typed = nullptr;
+    const auto open = [&]() {
+        typed = MemoItemManager::instance()->creatItemWidget();
+        typed->setMemo(memo);
+    };
+    if (window == QLatin1String("before"))
+        open();
+    QVERIFY(!standin().callAs(QStringLiteral("machine2000000000000000000000000"), kEdit,
+                              {{QStringLiteral("memo_id"), memoId}, {QStringLiteral("content"), QStringLiteral("别处写的")},
+                               {QStringLiteral("update_time"), 1900000000}})
+                 .isEmpty());
+    if (window == QLatin1String("after"))
+        open();
+    TC_Memo_Edit edit(localId, memoId, 1900000001, QStringLiteral("原文本机写的"), memo->color, 0, 0, 0, 0, 0, 0, 0);
+    if (typed)
+        type(typed, QStringLiteral("本机写的"));
+    else
+        QVERIFY(CJobManager::instance()->memoEditContent(edit));
+    const auto platform = []() {
+        QMap<int, QString> texts;
+        for (const QJsonValue& value : standin().store().value(QStringLiteral("memos")).toArray())
+            texts.insert(value[QStringLiteral("id")].toInt(), value[QStringLiteral("content")].toString());
+        return texts;
+    };
+    const auto copies = [](const QStringList& texts) { return texts.filter(QStringLiteral("\n别处写的")); };
+    QVERIFY(waitFor([&]() {
+        return memoJobs(localId).isEmpty() && platform().value(memoId).contains(QStringLiteral("本机写的"))
+               && copies(platform().values()).size() == 1;
+    }));
+    QCOMPARE(platform().value(memoId), memoRow(localId).content);
+    QStringList here;
+    for (const T_Memo* kept : qAsConst(CPublicManager::instance()->memoList))
+        here << kept->content;
+    QCOMPARE(copies(here), copies(platform().values()));
 }
 
 void MemoWindowTest::pinningTakesTheOpenChapterAndThePositionAndTogglesBack()

@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QImage>
+#include <QJsonArray>
+#include <QMap>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QSignalSpy>
@@ -83,6 +85,8 @@ private slots:
     void leavingAnEmptyNewCardRemovesIt();
     void shortChangeIsStoredAtThePauseWithTheCardOpen();
     void outlineRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth();
+    void cardSavedBeforeThePullKeepsTheTextWrittenElsewhere_data();
+    void cardSavedBeforeThePullKeepsTheTextWrittenElsewhere();
 };
 
 void OutlinePanelTest::newCardIsStoredOnItsFirstCharacter()
@@ -222,6 +226,65 @@ void OutlinePanelTest::outlineRetypedElsewhereWhileWordsWaitForThePauseKeepsBoth
     }));
     QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("原文本机写的"));
     QCOMPARE(cardText(card)->property("text").toString(), QStringLiteral("原文本机写的"));
+}
+
+void OutlinePanelTest::cardSavedBeforeThePullKeepsTheTextWrittenElsewhere_data()
+{
+    // Typed in a card opened before or after the words written elsewhere,
+    // or saved by the panel with no card typed in.
+    QTest::addColumn<QString>("card");
+    QTest::newRow("card open before the edit elsewhere") << "before";
+    QTest::newRow("card opened after the edit elsewhere") << "after";
+    QTest::newRow("saved with no card typed in") << "none";
+}
+
+// Another device retypes the outline; this machine, online, saves its words
+// at the pause before it has pulled the feed. Its words stay the outline's
+// and the other device's become an outline of their own, here and on the
+// platform.
+void OutlinePanelTest::cardSavedBeforeThePullKeepsTheTextWrittenElsewhere()
+{
+    QFETCH(QString, card);
+    OutlineFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.onlineBook(QStringLiteral("两处"));
+    QVERIFY(book);
+    Panel p(book);
+    p.ctr->create(1, QStringLiteral("原文"));
+    QVERIFY(!book->outline.outlineList.isEmpty());
+    const T_Outline* outline = book->outline.outlineList.first();
+    const int localId = outline->localId;
+    QVERIFY(OutlineFixture::waitUntil([&]() { return outline->outlineId > 0 && OutlineFixture::jobTypes().isEmpty(); }));
+    const int outlineId = outline->outlineId;
+    QQuickItem* typed = nullptr;
+    const auto openCard = [&]() {
+        return OutlineFixture::waitUntil([&]() { return (typed = findCard(p.root, localId)) != nullptr; })
+               && QMetaObject::invokeMethod(typed, "beginEdit");
+    };
+    QVERIFY(card != QLatin1String("before") || openCard());
+    QVERIFY(!standin().callAs(QStringLiteral("machine2000000000000000000000000"), QStringLiteral("/bookoutline/editOutline"),
+                              {{QStringLiteral("outline_id"), outlineId}, {QStringLiteral("content"), QStringLiteral("别处写的")}})
+                 .isEmpty());
+    QVERIFY(card != QLatin1String("after") || openCard());
+    if (typed)
+        cardText(typed)->setProperty("text", QStringLiteral("原文本机写的"));
+    else
+        QVERIFY(p.ctr->update(localId, outline->type, QStringLiteral("原文本机写的")));
+    const auto platform = []() {
+        QMap<int, QString> texts;
+        for (const QJsonValue& value : standin().store().value(QStringLiteral("outlines")).toArray())
+            texts.insert(value[QStringLiteral("outline_id")].toInt(), value[QStringLiteral("content")].toString());
+        return texts;
+    };
+    QVERIFY(OutlineFixture::waitUntil([&]() {
+        return OutlineFixture::jobTypes().isEmpty() && platform().value(outlineId) == QStringLiteral("原文本机写的")
+               && platform().values().count(QStringLiteral("别处写的")) == 1;
+    }));
+    QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("原文本机写的"));
+    int copies = 0;
+    for (const T_Outline* other : qAsConst(book->outline.outlineList))
+        copies += other->localId != localId && other->content == QStringLiteral("别处写的") ? 1 : 0;
+    QCOMPARE(copies, 1);
 }
 
 int runOutlinePanelTests(int argc, char** argv)
