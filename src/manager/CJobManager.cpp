@@ -349,10 +349,10 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
         qWarning() << "create job" << identity.jobId << "not marked as sent; a lost reply would make it twice";
 }
 
-void CJobManager::sendAfterFeed(int jobId)
+void CJobManager::sendAfterFeed(int jobId, bool quiet)
 {
     // Not from inside the operation that recorded it.
-    QTimer::singleShot(0, this, [this, jobId]() {
+    QTimer::singleShot(0, this, [this, jobId, quiet]() {
         if (!isSignedIn() || m_drainJobId != 0)
             return;  // the drain under way reaches it
         if (m_synData->isRunning() || m_ui->syncRunning() != 0) {
@@ -361,6 +361,8 @@ void CJobManager::sendAfterFeed(int jobId)
                 m_feedAgain = true;
             return;
         }
+        if (quiet)
+            m_ui->setSyncIndicatorAllowed(false);
         execUserJob();
     });
 }
@@ -379,7 +381,8 @@ void CJobManager::sendNoteAfterFeed(int jobId)
         m_notesAfterPull.insert(jobId);
         m_feedAgain = true;
     }
-    sendAfterFeed(jobId);
+    // A pause in the author's typing is no synchronisation asked for.
+    sendAfterFeed(jobId, true);
 }
 
 void CJobManager::passSoon()

@@ -103,8 +103,9 @@ public:
     // that pass's feed has been pulled after it and applied, so that what
     // another machine did to the object meanwhile can withdraw it first.
     // Any other job recorded in the middle of a feed (a note kept here) goes
-    // with the pass that follows the feed.
-    void sendAfterFeed(int jobId);
+    // with the pass that follows the feed. A quiet pass shows no sync
+    // indicator, as an automatic one.
+    void sendAfterFeed(int jobId, bool quiet = false);
     // A memo or outline edit was just recorded here, or merged into its
     // waiting job: the platform takes their texts without asking what they
     // replace, so it goes like a queued one, once a feed pulled after this
