@@ -31,6 +31,7 @@
 #include <QMap>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -234,6 +235,7 @@ void MemoWindowTest::memoSavedBeforeThePullKeepsTheTextWrittenElsewhere()
     if (window == QLatin1String("after"))
         open();
     TC_Memo_Edit edit(localId, memoId, 1900000001, QStringLiteral("原文本机写的"), memo->color, 0, 0, 0, 0, 0, 0, 0);
+    QSignalSpy indicator(CUiManager::instance(), &CUiManager::sig_SyncAnimation);
     if (typed)
         type(typed, QStringLiteral("本机写的"));
     else
@@ -254,6 +256,9 @@ void MemoWindowTest::memoSavedBeforeThePullKeepsTheTextWrittenElsewhere()
     for (const T_Memo* kept : qAsConst(CPublicManager::instance()->memoList))
         here << kept->content;
     QCOMPARE(copies(here), copies(platform().values()));
+    // The pass a pause starts is no synchronisation the author asked for.
+    for (const QList<QVariant>& shown : qAsConst(indicator))
+        QVERIFY(!shown.at(0).toBool());
 }
 
 void MemoWindowTest::pinningTakesTheOpenChapterAndThePositionAndTogglesBack()
