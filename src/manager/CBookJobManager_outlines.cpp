@@ -121,7 +121,7 @@ bool CBookJobManager::outline_update(TC_BookOutline_Update& request)
     outline->content = request.content;
     outline->type = request.type;
     if (request.bookId >= 1 && request.outlineId >= 1)
-        CJobManager::instance()->sendNoteAfterFeed(request.header.jobId);
+        CJobManager::instance()->sendEditAfterFeed(request.header.jobId);
     return true;
 }
 

@@ -249,7 +249,7 @@ void CJobManager::resetSession()
     m_heldForFeed = false;
     m_drainAfterFeed = false;
     m_feedAgain = false;
-    m_notesAfterPull.clear();
+    m_editsAfterPull.clear();
     m_bookJobs->resetSession();
     m_synData->resetSession();
 }
@@ -367,7 +367,7 @@ void CJobManager::sendAfterFeed(int jobId, bool quiet)
     });
 }
 
-void CJobManager::sendNoteAfterFeed(int jobId)
+void CJobManager::sendEditAfterFeed(int jobId)
 {
     if (jobId < 1)
         return;
@@ -378,10 +378,11 @@ void CJobManager::sendNoteAfterFeed(int jobId)
         m_heldForFeed = true;
     } else if (draining || m_synData->isRunning() || m_ui->syncRunning() != 0) {
         // The pull under way left before it: another pass pulls again.
-        m_notesAfterPull.insert(jobId);
+        m_editsAfterPull.insert(jobId);
         m_feedAgain = true;
     }
-    // A pause in the author's typing is no synchronisation asked for.
+    // A pause in the author's typing, or a book's information saved, is no
+    // synchronisation asked for.
     sendAfterFeed(jobId, true);
 }
 
@@ -577,16 +578,18 @@ JobReplay CJobManager::handOut(T_JobData& job)
 bool CJobManager::heldForFeed(const T_JobData& job)
 {
     // Memo and outline edits, which the platform takes without a check: the
-    // feed's guard must see first what was written elsewhere. A delete for
+    // feed's guard must see first what was written elsewhere. A book's
+    // information edit, which sends every member: those it did not change
+    // take what the feed brings first (asynBackBookInfo). A delete for
     // good: the feed may show the object restored, moved out of the bin or
     // written in elsewhere, and that work must not go with it. A change
     // whose reply was lost: the feed tells whether the object was changed
     // elsewhere since, which its look-up must know.
     const bool lostReply = job.sent != 0 && CBookJobManager::isLookedUpChange(job.jobType);
-    if (job.jobType != JobType::MemoEdit && job.jobType != JobType::OutlineUpdate
+    if (job.jobType != JobType::MemoEdit && job.jobType != JobType::OutlineUpdate && job.jobType != JobType::BooksEdit
         && !JobOwners::isDeleteForGood(job.jobType) && !lostReply)
         return false;
-    if (m_feedApplied && job.jobId <= m_feedCovers && !m_notesAfterPull.contains(job.jobId))
+    if (m_feedApplied && job.jobId <= m_feedCovers && !m_editsAfterPull.contains(job.jobId))
         return false;
     m_heldForFeed = true;
     if (m_feedApplied)
@@ -661,7 +664,7 @@ void CJobManager::endPass()
     m_feedCovers = m_db->lastJobId();
     if (m_feedCovers < 0)
         m_feedCovers = INT_MAX;
-    m_notesAfterPull.clear();
+    m_editsAfterPull.clear();
     m_synData->requestSynData();
     m_ui->setSyncRunning(1);
     m_ui->startSyncAnimation();

@@ -227,7 +227,7 @@ bool CMemoManager::commitEdit(T_Memo* memo, const T_Memo& after, TC_Memo_Edit& r
     // the whole job goes once a feed pulled after this edit has turned a
     // text written elsewhere meanwhile into a copy.
     if (request.header.memoId >= 1 && request.header.jobId >= 1)
-        CJobManager::instance()->sendNoteAfterFeed(request.header.jobId);
+        CJobManager::instance()->sendEditAfterFeed(request.header.jobId);
     return true;
 }
 
