@@ -513,6 +513,8 @@ private slots:
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
     void noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst_data();
     void noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst();
+    void bookInformationEditedOnBothMachinesKeepsEachMembersLaterChange_data();
+    void bookInformationEditedOnBothMachinesKeepsEachMembersLaterChange();
     void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data();
     void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere();
     void noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data();
@@ -1011,6 +1013,88 @@ void FeedTwoMachinesTest::noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst()
     }
     QCOMPARE(platformMemosAndOutlines().filter(words.at(0)).size(), 1);
     QCOMPARE(platformMemosAndOutlines().filter(words.at(1)).size(), 1);
+}
+
+void FeedTwoMachinesTest::bookInformationEditedOnBothMachinesKeepsEachMembersLaterChange_data()
+{
+    QTest::addColumn<int>("first");        // the machine that edits first
+    QTest::addColumn<QString>("changes");  // what the first, then the second changes in the dialog
+    // stale: the second's start pulls no feed; offline: the first's edit
+    // waits offline; open: the second's dialog is open while a pull comes
+    QTest::addColumn<QString>("how");
+    QTest::newRow("B's introduction, then A's category from a stale copy") << 1 << "intro|category" << "stale";
+    QTest::newRow("A's category, then B's introduction from a stale copy") << 0 << "category|intro" << "stale";
+    QTest::newRow("A's category queued offline, B's introduction meanwhile") << 0 << "category|intro" << "offline";
+    QTest::newRow("B's introduction queued offline, A's category meanwhile") << 1 << "intro|category" << "offline";
+    QTest::newRow("both introductions, B's with a name, then A's from a stale copy") << 1 << "name intro|intro" << "stale";
+    QTest::newRow("both introductions, A's queued offline, B's with a name meanwhile")
+        << 0 << "intro|name intro" << "offline";
+    QTest::newRow("A's dialog open while B's introduction comes") << 1 << "intro|category" << "open";
+}
+
+// Two machines change the book's information in its dialog, the second
+// before it has pulled the first's change (or the first's waiting offline).
+// Each member ends as the machine changed it whose change went later, on
+// both machines and the platform.
+void FeedTwoMachinesTest::bookInformationEditedOnBothMachinesKeepsEachMembersLaterChange()
+{
+    QFETCH(int, first);
+    QFETCH(QString, changes);
+    QFETCH(QString, how);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    QStringList expected{QStringLiteral("示例作品"), QStringLiteral("一部用来试用写作客户端的示例小说。"), QStringLiteral("2001")};
+    const QStringList members{QStringLiteral("name"), QStringLiteral("intro"), QStringLiteral("category")};
+    QStringList made[2];
+    for (int turn = 0; turn < 2; ++turn) {
+        const int machine = turn == 0 ? first : 1 - first;
+        QVERIFY(turn == 0 || how == QLatin1String("offline")
+                || standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500")));
+        QVERIFY(machines[machine]->restart() && settleClient());
+        QVERIFY(turn > 0 || how != QLatin1String("offline") || standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+        Widget_BookShelfList* shelf = CUiManager::instance()->bookshelf()->bookList();
+        AuthorAnswers answers;
+        shelf->setPrompts(&answers);
+        made[turn] = expected;
+        answers.fill = [&](Dialog_BookInfo* dialog) {
+            if (turn > 0 && how == QLatin1String("open")) {
+                CJobManager::instance()->synNow(false);
+                QVERIFY(settleClient() && demoBook()->intro == made[0].at(1));
+            }
+            for (const QString& member : changes.section(QLatin1Char('|'), turn, turn).split(QLatin1Char(' '))) {
+                const int at = members.indexOf(member);
+                made[turn][at] = QStringLiteral("%1%2").arg(machine == 0 ? "甲" : "乙", at == 0 ? "改的书名" : "写的简介");
+                if (at == 2) {
+                    dialog->primaryCombo(2)->setCurrentIndex(dialog->primaryCombo(2)->count() - 1);
+                    made[turn][at] = QString::number(dialog->subCombo(2)->currentData().toInt());
+                    continue;
+                }
+                QWidget* field = at == 0 ? static_cast<QWidget*>(dialog->nameEdit()) : dialog->introEdit();
+                QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+                QInputMethodEvent typed;
+                typed.setCommitString(made[turn].at(at));
+                QApplication::sendEvent(field, &typed);
+            }
+        };
+        shelf->onInfo(demoBook()->localId, 0);
+        shelf->setPrompts(nullptr);
+        QVERIFY(settleClient() && standin().clearFaults());
+        for (const QString& member : changes.section(QLatin1Char('|'), turn, turn).split(QLatin1Char(' ')))
+            expected[members.indexOf(member)] = made[turn].at(members.indexOf(member));
+    }
+    // Offline, the first's edit goes after the second's.
+    if (how == QLatin1String("offline")) {
+        for (const QString& member : changes.section(QLatin1Char('|'), 0, 0).split(QLatin1Char(' ')))
+            expected[members.indexOf(member)] = made[0].at(members.indexOf(member));
+    }
+    for (int i : {first, 1 - first, first}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+        QCOMPARE(localState(), platformState());
+    }
+    const QString book = expected.join(QLatin1Char(':')) + QStringLiteral(":1");
+    QVERIFY2(platformState().contains(QLatin1Char(' ') + book + QLatin1Char(' ')), qPrintable(platformState()));
 }
 
 void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data()
