@@ -340,9 +340,9 @@ private:
     // A request of the pass got no HTTP answer at all.
     bool m_passUnreachable = false;
     // Queued memo and outline text edits and book information edits wait
-    // for the pass's feed (what was written elsewhere meanwhile must be seen
-    // first, as the platform keeps no other version of it); the drain after the
-    // feed sends them and pulls no second feed.
+    // for the pass's feed (what was written elsewhere meanwhile must be
+    // seen first, as the platform keeps no other version of it); the drain
+    // after the feed sends them and pulls no second feed.
     bool m_feedApplied = false;
     bool m_heldForFeed = false;
     bool m_drainAfterFeed = false;
