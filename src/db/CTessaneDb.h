@@ -22,6 +22,7 @@
 
 #include <functional>
 
+class QJsonObject;
 class QThread;
 class QTimer;
 
@@ -170,6 +171,10 @@ public:
     // A change looked up after its reply was lost goes again as content,
     // as a change of its own.
     bool resendJobAs(int jobId, const QString& content);
+    // A waiting book edit takes the platform's values of members it did not
+    // change (members: job keys and values); the request it may have out
+    // still confirms it, and it is looked up as before.
+    bool takeIntoBookEdit(int jobId, const QJsonObject& members);
     // Whether a create of that type for the object (column = its local id)
     // waits whose request has left before.
     bool hasSentCreate(int jobType, const QString& column, int value);

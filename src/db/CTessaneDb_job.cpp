@@ -276,6 +276,17 @@ bool CTessaneDb::resendJobAs(int jobId, const QString& content)
     return exec(QStringLiteral("update tb_job set content = %1,sent = 0 where jobId = %2;"), {content, jobId});
 }
 
+bool CTessaneDb::takeIntoBookEdit(int jobId, const QJsonObject& members)
+{
+    T_JobData job;
+    QJsonObject content;
+    if (!getJobById(jobId, job) || job.jobId != jobId || !parseObject(job.content, content))
+        return false;
+    for (auto it = members.begin(); it != members.end(); ++it)
+        content.insert(it.key(), it.value());
+    return rewriteJobContent(jobId, compact(content));
+}
+
 bool CTessaneDb::insertJob(T_Http_Custom& identity, const QString& content, int createTime, int ext1)
 {
     QSqlQuery query(db);
@@ -362,6 +373,9 @@ bool CTessaneDb::updateLocalJob_Book(T_Http_Custom& identity, const QString& con
 
     identity.jobId = jobId;
     QJsonObject merged = storedObject(jobId, stored);
+    // A new book's first edit, or one of an older build, names no members:
+    // every one of them is this machine's, also after a later edit.
+    const bool everyMember = !merged.contains(QStringLiteral("was"));
     for (const char* key : {"channelType", "cateId", "bookName", "intro", "localCover", "cateFid"}) {
         const QString name = QString::fromLatin1(key);
         if (given.contains(name))
@@ -387,7 +401,7 @@ bool CTessaneDb::updateLocalJob_Book(T_Http_Custom& identity, const QString& con
         if (row.sent != 0 && !fresh.contains(it.key()))
             fresh.append(it.key());
     }
-    if (!was.isEmpty())
+    if (!was.isEmpty() && !everyMember)
         merged.insert(QStringLiteral("was"), was);
     if (!fresh.isEmpty())
         merged.insert(QStringLiteral("fresh"), fresh);

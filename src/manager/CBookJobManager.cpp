@@ -251,7 +251,6 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
 
     // Row and job together, the record after the commit: a failed write
     // leaves all three as they were.
-    int revision = 0;
     {
         CTessaneDb::Transaction transaction(*m_db);
         if (!transaction.began())
@@ -282,7 +281,7 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
                                       {QStringLiteral("was"), was}};
             if (!recordJob(request.header,
                            QString::fromUtf8(QJsonDocument(content).toJson(QJsonDocument::Compact)),
-                           request.updateTime, 0, &revision))
+                           request.updateTime, 0, nullptr))
                 return false;
         }
         if (!transaction.commit())
@@ -312,7 +311,9 @@ bool CBookJobManager::books_edit(TC_Books_Edit& request)
             // the book up first, and sends what is left to send.
             CJobManager::instance()->sendAfterFeed(job.jobId);
         else
-            sendRecorded(request, revision, &CTessaneHttp::books_edit_asyn);
+            // Another machine may have changed other members since this one
+            // last had the book: the feed brings them into the job first.
+            CJobManager::instance()->sendEditAfterFeed(request.header.jobId);
     }
     return true;
 }

@@ -486,8 +486,9 @@ private:
     // --- a book's information and its cover (CBookJobManager_bookInfo.cpp) ---
     void asynBackBookInfo(const QByteArray& body);
     // The content of the book's edit still queued here (the book as it stood
-    // here when last edited), empty when none waits.
-    QJsonObject waitingBookEdit(int localBookId) const;
+    // here when last edited, the members the feed brought since), empty when
+    // none waits; its job id goes to *jobId.
+    QJsonObject waitingBookEdit(int localBookId, int* jobId = nullptr) const;
     // Whether that edit brings a cover the author chose here.
     static bool coverWaitsHere(const QJsonObject& edit);
     // Fetches the picture at url for the book's cover without waiting;

@@ -1,9 +1,10 @@
 // A book's information from the platform, and its cover.
 //
 // The information is stored as the reply arrives, from what the reply says,
-// except where an edit made here still waits in the job table: that edit
-// gives the platform the book as it stands here, so its values are the ones
-// both sides end with. The recycle state is never the reply's to set.
+// except the members an edit made here changed while it still waits in the
+// job table: that edit gives the platform the book as it stands here, so its
+// values are the ones both sides end with, and it takes the reply's values
+// of the other members. The recycle state is never the reply's to set.
 //
 // A new cover's picture is fetched afterwards without waiting. When it
 // arrives, only the cover is written, on the book looked up again by its id,
@@ -14,6 +15,7 @@
 
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
@@ -35,13 +37,15 @@ const QString kLocalCover = QStringLiteral("localCover");
 
 }
 
-QJsonObject CBookJobManager::waitingBookEdit(int localBookId) const
+QJsonObject CBookJobManager::waitingBookEdit(int localBookId, int* waitingJobId) const
 {
     const int jobId =
         m_db->pendingJob(m_model->userInfo.uid, JobType::BooksEdit, QStringLiteral("localBookId"), localBookId);
     T_JobData job;
     if (jobId < 1 || !m_db->getJobById(jobId, job) || job.jobId != jobId)
         return QJsonObject();
+    if (waitingJobId != nullptr)
+        *waitingJobId = jobId;
     return QJsonDocument::fromJson(job.content.toUtf8()).object();
 }
 
@@ -94,23 +98,46 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     stored.wordNum = reply.word_num;
     stored.updateTime = reply.update_time;
 
-    const QJsonObject edit = waitingBookEdit(book->localId);
+    int editJobId = 0;
+    const QJsonObject edit = waitingBookEdit(book->localId, &editJobId);
+    // The edit sends every member: those it did not change go as the
+    // platform holds them now, changed elsewhere maybe, and the job takes them.
+    QJsonObject theirs;
     if (!edit.isEmpty()) {
+        const QJsonValue was = edit.value(QStringLiteral("was"));
+        // One of an older build, or a new book's first, changed every member.
+        const auto changedHere = [&was](const QString& member) {
+            return !was.isObject() || was.toObject().contains(member);
+        };
         const QString waitingName = edit.value(kBookName).toString();
-        if (!waitingName.isEmpty())
+        if (!changedHere(kBookName))
+            theirs.insert(kBookName, stored.bookName);
+        else if (!waitingName.isEmpty())
             stored.bookName = waitingName;
-        if (edit.contains(kIntro))
+        if (!changedHere(kIntro))
+            theirs.insert(kIntro, stored.intro);
+        else if (edit.contains(kIntro))
             stored.intro = edit.value(kIntro).toString();
-        if (edit.value(kChannel).toInt() >= 1 && edit.value(kCate).toInt() >= 1) {
+        if (!changedHere(QStringLiteral("category"))) {
+            theirs.insert(kChannel, stored.channelType);
+            theirs.insert(kCate, stored.cateId);
+            theirs.insert(kCateParent, stored.cateFid);
+        } else if (edit.value(kChannel).toInt() >= 1 && edit.value(kCate).toInt() >= 1) {
             stored.channelType = edit.value(kChannel).toInt();
             stored.cateId = edit.value(kCate).toInt();
             stored.cateFid = edit.value(kCateParent).toInt(stored.cateFid);
         }
-        qDebug() << "book" << book->localId << "has an edit waiting here; its values stand over the platform's";
+        for (auto it = theirs.begin(); it != theirs.end();)
+            it = edit.value(it.key()) == it.value() ? theirs.erase(it) : std::next(it);
+        qDebug() << "book" << book->localId << "has an edit waiting here; the members it changed stand over the platform's";
     }
-    if (!m_db->updateBookInfo(&stored)) {
-        replyDbFailed(reply.header, "book information not stored");
-        return;
+    {
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began() || !m_db->updateBookInfo(&stored)
+            || (!theirs.isEmpty() && !m_db->takeIntoBookEdit(editJobId, theirs)) || !transaction.commit()) {
+            replyDbFailed(reply.header, "book information not stored");
+            return;
+        }
     }
     book->bookName = stored.bookName;
     book->intro = stored.intro;

@@ -96,7 +96,6 @@ bool CBookJobManager::outline_update(TC_BookOutline_Update& request)
     request.header.localBookId = book->localId;
     request.header.bookId = book->bookId;
     request.header.uid = m_model->userInfo.uid;
-    int revision = 0;
     {
         CTessaneDb::Transaction transaction(*m_db);
         if (!transaction.began())
@@ -107,7 +106,7 @@ bool CBookJobManager::outline_update(TC_BookOutline_Update& request)
                                   {QStringLiteral("content"), request.content},
                                   {QStringLiteral("type"), request.type},
                                   {QStringLiteral("outlineId"), request.outlineId}};
-        if (!recordJob(request.header, compact(content), now(), request.localOutlineId, &revision))
+        if (!recordJob(request.header, compact(content), now(), request.localOutlineId, nullptr))
             return false;
         // The text it replaces is what the platform holds as far as this
         // copy knows: the feed's guard keeps a copy of the platform's text
@@ -122,7 +121,7 @@ bool CBookJobManager::outline_update(TC_BookOutline_Update& request)
     outline->content = request.content;
     outline->type = request.type;
     if (request.bookId >= 1 && request.outlineId >= 1)
-        sendRecorded(request, revision, &CTessaneHttp::outlineUpdate_asyn);
+        CJobManager::instance()->sendEditAfterFeed(request.header.jobId);
     return true;
 }
 

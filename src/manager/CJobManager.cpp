@@ -250,6 +250,7 @@ void CJobManager::resetSession()
     m_heldForFeed = false;
     m_drainAfterFeed = false;
     m_feedAgain = false;
+    m_editsAfterPull.clear();
     m_bookJobs->resetSession();
     m_synData->resetSession();
 }
@@ -349,10 +350,10 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
         qWarning() << "create job" << identity.jobId << "not marked as sent; a lost reply would make it twice";
 }
 
-void CJobManager::sendAfterFeed(int jobId)
+void CJobManager::sendAfterFeed(int jobId, bool quiet)
 {
     // Not from inside the operation that recorded it.
-    QTimer::singleShot(0, this, [this, jobId]() {
+    QTimer::singleShot(0, this, [this, jobId, quiet]() {
         if (!isSignedIn() || m_drainJobId != 0)
             return;  // the drain under way reaches it
         if (m_synData->isRunning() || m_ui->syncRunning() != 0) {
@@ -361,8 +362,29 @@ void CJobManager::sendAfterFeed(int jobId)
                 m_feedAgain = true;
             return;
         }
+        if (quiet)
+            m_ui->setSyncIndicatorAllowed(false);
         execUserJob();
     });
+}
+
+void CJobManager::sendEditAfterFeed(int jobId)
+{
+    if (jobId < 1)
+        return;
+    const bool draining = m_drainJobId != 0;
+    if (draining && !m_drainAfterFeed) {
+        // The pass under way pulls after it, and the drain after that pull
+        // sends it, also when the drain has passed its (older) job already.
+        m_heldForFeed = true;
+    } else if (draining || m_synData->isRunning() || m_ui->syncRunning() != 0) {
+        // The pull under way left before it: another pass pulls again.
+        m_editsAfterPull.insert(jobId);
+        m_feedAgain = true;
+    }
+    // A pause in the author's typing, or a book's information saved, is no
+    // synchronisation asked for.
+    sendAfterFeed(jobId, true);
 }
 
 void CJobManager::passSoon()
@@ -571,16 +593,18 @@ bool CJobManager::jobPrepared(int jobId)
 bool CJobManager::heldForFeed(const T_JobData& job)
 {
     // Memo and outline edits, which the platform takes without a check: the
-    // feed's guard must see first what was written elsewhere. A delete for
+    // feed's guard must see first what was written elsewhere. A book's
+    // information edit, which sends every member: those it did not change
+    // take what the feed brings first (asynBackBookInfo). A delete for
     // good: the feed may show the object restored, moved out of the bin or
     // written in elsewhere, and that work must not go with it. A change
     // whose reply was lost: the feed tells whether the object was changed
     // elsewhere since, which its look-up must know.
     const bool lostReply = job.sent != 0 && CBookJobManager::isLookedUpChange(job.jobType);
-    if (job.jobType != JobType::MemoEdit && job.jobType != JobType::OutlineUpdate
+    if (job.jobType != JobType::MemoEdit && job.jobType != JobType::OutlineUpdate && job.jobType != JobType::BooksEdit
         && !JobOwners::isDeleteForGood(job.jobType) && !lostReply)
         return false;
-    if (m_feedApplied && job.jobId <= m_feedCovers)
+    if (m_feedApplied && job.jobId <= m_feedCovers && !m_editsAfterPull.contains(job.jobId))
         return false;
     m_heldForFeed = true;
     if (m_feedApplied)
@@ -655,6 +679,7 @@ void CJobManager::endPass()
     m_feedCovers = m_db->lastJobId();
     if (m_feedCovers < 0)
         m_feedCovers = INT_MAX;
+    m_editsAfterPull.clear();
     m_synData->requestSynData();
     m_ui->setSyncRunning(1);
     m_ui->startSyncAnimation();

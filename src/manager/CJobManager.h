@@ -108,8 +108,15 @@ public:
     // that pass's feed has been pulled after it and applied, so that what
     // another machine did to the object meanwhile can withdraw it first.
     // Any other job recorded in the middle of a feed (a note kept here) goes
-    // with the pass that follows the feed.
-    void sendAfterFeed(int jobId);
+    // with the pass that follows the feed. A quiet pass shows no sync
+    // indicator, as an automatic one.
+    void sendAfterFeed(int jobId, bool quiet = false);
+    // A memo, outline or book information edit was just recorded here, or
+    // merged into its waiting job: the platform takes a note's text, or
+    // every member of a book's information, without asking what it
+    // replaces, so it goes like a queued one, once a feed pulled after this
+    // moment has been applied (a pass starts for it at once).
+    void sendEditAfterFeed(int jobId);
 
     // --- reply routing (CJobManager_reply.cpp) ---
 
@@ -337,10 +344,10 @@ private:
     bool m_passFailed = false;
     // A request of the pass got no HTTP answer at all.
     bool m_passUnreachable = false;
-    // Queued memo and outline text edits wait for the pass's feed (the
-    // feed's guard must see first what was written elsewhere meanwhile, as
-    // the platform keeps no other version of them); the drain after the
-    // feed sends them and pulls no second feed.
+    // Queued memo and outline text edits and book information edits wait
+    // for the pass's feed (what was written elsewhere meanwhile must be
+    // seen first, as the platform keeps no other version of it); the drain
+    // after the feed sends them and pulls no second feed.
     bool m_feedApplied = false;
     bool m_heldForFeed = false;
     bool m_drainAfterFeed = false;
@@ -348,6 +355,10 @@ private:
     // was recorded later and waits for another pull (m_feedAgain).
     int m_feedCovers = 0;
     bool m_feedAgain = false;
+    // Edits recorded or merged into after the pull under way left
+    // (sendEditAfterFeed): a job older than m_feedCovers among them waits
+    // for another pull too.
+    QSet<int> m_editsAfterPull;
 
     // Confirmed jobs (job id -> revision sent) whose rows go in the next
     // batch. A confirmation lost in a crash only means the same change is

@@ -200,7 +200,6 @@ bool CMemoManager::commitEdit(T_Memo* memo, const T_Memo& after, TC_Memo_Edit& r
                               int sentType)
 {
     const bool local = !fromServer(request.header);
-    int revision = 0;
     {
         CTessaneDb::Transaction transaction(*m_db);
         if (!transaction.began() || !m_db->updateMemo(m_model->userInfo.uid, &after)) {
@@ -209,7 +208,7 @@ bool CMemoManager::commitEdit(T_Memo* memo, const T_Memo& after, TC_Memo_Edit& r
         }
         if (local) {
             request.header.jobType = sentType;
-            if (!m_db->addJob(request.header, content, request.updateTime, 0, &revision))
+            if (!m_db->addJob(request.header, content, request.updateTime, 0))
                 return false;
             // The text before the edit is what the platform holds as far as
             // this copy knows: the feed's guard keeps a copy of the
@@ -224,18 +223,11 @@ bool CMemoManager::commitEdit(T_Memo* memo, const T_Memo& after, TC_Memo_Edit& r
     if (!local)
         return true;
     request.header.jobType = sentType;
-    if (request.header.memoId < 1 || request.header.jobId < 1)
-        return true;
-    // Earlier edits may wait merged in the same job (made before the memo
-    // had its server id): the request carries the whole job.
-    T_JobData job;
-    if (!m_db->getJobById(request.header.jobId, job) || job.jobId != request.header.jobId)
-        return true;  // the queue sends it
-    TC_Memo_Edit combined = editFromJob(job);
-    CTessaneUrl::setUserData(job, combined.header, 0);
-    combined.header.jobType = JobType::MemoEdit;
-    combined.header.synStep = 0;
-    sendRecorded(combined, revision, &CTessaneHttp::memoEdit_asyn);
+    // The colour and the place wait in the one job that carries the text:
+    // the whole job goes once a feed pulled after this edit has turned a
+    // text written elsewhere meanwhile into a copy.
+    if (request.header.memoId >= 1 && request.header.jobId >= 1)
+        CJobManager::instance()->sendEditAfterFeed(request.header.jobId);
     return true;
 }
 

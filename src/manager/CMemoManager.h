@@ -15,9 +15,10 @@ struct T_Memo;
 
 // The one place that changes memos. Local first: the shared model's memo,
 // its tb_memo row and a job are written, then the request goes out when the
-// memo's server id is known. A record whose header carries a change-feed step
-// (synStep) came from the platform: it is applied here and never recorded or
-// sent. Also replays stored memo jobs and takes their replies.
+// memo's server id is known (an edit after the next feed). A record whose
+// header carries a change-feed step (synStep) came from the platform: it is
+// applied here and never recorded or sent. Also replays stored memo jobs and
+// takes their replies.
 class CMemoManager : public QObject
 {
     Q_OBJECT
@@ -70,8 +71,9 @@ private:
                       T_Memo* (CPublicManager::*update)(const TC_Memo_Edit&), T_Memo& after);
     void fillEditIdentity(TC_Memo_Edit& request, const T_Memo* memo) const;
     // Writes the edited row and, for a local edit, its job in one commit,
-    // then gives the memo its new state and sends the job when the platform
-    // knows the memo. The job table merges 3004-3006 into the pending 3007.
+    // then gives the memo its new state; the job goes after the next feed
+    // once the platform knows the memo. The job table merges 3004-3006 into
+    // the pending 3007.
     bool commitEdit(T_Memo* memo, const T_Memo& after, TC_Memo_Edit& request, const QString& content,
                     int sentType);
     template <class Request>

@@ -38,7 +38,8 @@
 // elsewhere meet: offline work in a book then recycled while the other
 // deletes what was written in, a delete whose reply is lost followed by a
 // list answered before it, a failed fetch after a withdrawn note delete, many
-// offline note edits after a lost reply.
+// offline note edits after a lost reply. Or both write in one note online,
+// the second before any pull since the first's words reached the platform.
 //
 // Seeded and bounded: TESSANE_CONVERGENCE_SEED picks the seed and
 // TESSANE_CONVERGENCE_STEPS the number of turns.
@@ -1835,6 +1836,46 @@ QString lostReplyThenManyOfflineNoteEdits(Machine& m, QRandomGenerator& random, 
             .arg(copies(here)).arg(copies(there));
     return QString();
 }
+
+// Both machines write in one memo or outline card online, one after the
+// other, the second before any pull since the first's words reached the
+// platform (its feed fails at its start, or until it is back here). Both
+// machines' words stay (the end checks them). Ends with the machine in use.
+// Empty, or what went wrong.
+QString onlineNoteEditsCrossing(Machine (&machines)[2], int here, QRandomGenerator& random, QSet<QString>& excused)
+{
+    const bool memo = random.bounded(2) == 0;
+    const QList<int> ids = noteIds(memo);
+    if (ids.isEmpty())
+        return QString();
+    const int id = ids.at(random.bounded(ids.size()));
+    const int firstHere = random.bounded(2);
+    const bool pullsFailUntilBack = random.bounded(2) == 0;
+    Machine* writers[2] = {&machines[firstHere == 1 ? here : 1 - here], &machines[firstHere == 1 ? 1 - here : here]};
+    trace(machines[here], QStringLiteral("writes in %1 %2 online %3 the other, which has not pulled since%4")
+                              .arg(memo ? "memo" : "outline").arg(id).arg(firstHere == 1 ? "before" : "after",
+                                   pullsFailUntilBack ? ", its feed failing until it is back here" : ""));
+    for (int turn = 0; turn < 2; ++turn) {
+        Machine& writer = *writers[turn];
+        if ((turn == 1 && !standin().addFault(pullPath(), QStringLiteral("http500"), 0, pullsFailUntilBack ? -1 : 1))
+            || !use(writer))
+            return QStringLiteral("did not settle on %1").arg(writer.name);
+        ++writer.counter;
+        const T_Memo* note = memo ? CPublicManager::instance()->findMemoByMemoId(id) : nullptr;
+        const T_Outline* card = memo || !demoBook() ? nullptr : demoBook()->findOutlineByOutlineId(id);
+        const bool append = random.bounded(3) != 0;
+        if ((note && !writeInMemo(writer, note, append, excused))
+            || (card && !writeInOutline(writer, demoBook(), card, append, excused)) || !settleClient())
+            return QStringLiteral("the words of %1 were refused or did not settle").arg(writer.name);
+    }
+    if (!standin().clearFaults() || !use(machines[here]))
+        return QStringLiteral("did not settle back online");
+    const QString paragraph = QStringLiteral("%1的%2%3").arg(writers[0]->name, memo ? "便签" : "大纲").arg(writers[0]->counter);
+    if (writers[0]->paragraphs.contains(paragraph) && !excused.contains(paragraph)
+        && !holds(platformWords(standin().store()), paragraph))
+        return QStringLiteral("the platform lost \"%1\"").arg(paragraph);
+    return QString();
+}
 }
 
 class FeedConvergenceTest : public QObject
@@ -1869,6 +1910,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
     // And those where a delete, a lost reply or a failed fetch meets work
     // on the other machine or a late answer.
     QRandomGenerator late(seed ^ 0xd3a2646cu);
+    // And those where online note edits cross with edits elsewhere.
+    QRandomGenerator crossing(seed ^ 0x5bd1e995u);
     Machine machines[2];
     machines[0].name = QStringLiteral("甲");
     machines[1].name = QStringLiteral("乙");
@@ -1942,6 +1985,10 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
                 : kind == 2 ? failedFetchAfterAWithdrawnNoteDelete(machines, turn % 2, late, excused)
                             : lostReplyThenManyOfflineNoteEdits(m, late, excused);
             QVERIFY2(failed.isEmpty() && use(m), qPrintable(where + QStringLiteral(": ") + failed));
+        }
+        if (turn >= 2 && crossing.bounded(5) == 0) {
+            const QString failed = onlineNoteEditsCrossing(machines, turn % 2, crossing, excused);
+            QVERIFY2(failed.isEmpty(), qPrintable(where + QStringLiteral(": ") + failed));
         }
         // 0: no platform this turn; 1: failures; 2: cut-off replies; 3, 4: fair.
         const int weather = turn >= 2 ? random.bounded(5) : 4;

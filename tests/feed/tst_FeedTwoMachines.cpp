@@ -29,6 +29,7 @@
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/memo/MemoItemManager.h"
+#include "ui/creation/memo/MemoItemWidget.h"
 #include "ui/bookshelf/BookshelfTips.h"
 #include "common/Utility.h"
 #include "ui/bookshelf/Dialog_BookInfo.h"
@@ -46,6 +47,7 @@
 #include <QStackedWidget>
 #include <QComboBox>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QScopeGuard>
 #include <QStringListModel>
@@ -511,6 +513,10 @@ private slots:
     void restoreWaitsForTheRecycleBeforeIt();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts_data();
     void memoAndOutlineEditedOnBothMachinesKeepBothTexts();
+    void noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst_data();
+    void noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst();
+    void bookInformationEditedOnBothMachinesKeepsEachMembersLaterChange_data();
+    void bookInformationEditedOnBothMachinesKeepsEachMembersLaterChange();
     void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data();
     void noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere();
     void noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data();
@@ -955,7 +961,8 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     const QString cut = laterEdits > 0 ? QStringLiteral("truncated") : QStringLiteral("http500");
     QVERIFY(standin().addFault(QStringLiteral("/memo/editMemo"), cut));
     QVERIFY(standin().addFault(QStringLiteral("/bookoutline/editOutline"), cut));
-    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500")));
+    // The new card's create fails at once and in the pass the edits start.
+    QVERIFY(standin().addFault(QStringLiteral("/bookoutline/addOutline"), QStringLiteral("http500"), 0, 2));
     QVERIFY(editMemoAndOutline(laterEdits > 0 ? QStringLiteral("甲头一回改的") : QStringLiteral("甲在路上改的"), laterEdits == 0));
     QVERIFY(settleClient());
     QString last = QStringLiteral("甲在路上改的");
@@ -1058,6 +1065,139 @@ void FeedTwoMachinesTest::memoAndOutlineEditedOnBothMachinesKeepBothTexts()
     QCOMPARE(platformMemosAndOutlines(), expected);
 }
 
+void FeedTwoMachinesTest::noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst_data()
+{
+    QTest::addColumn<int>("first");  // the machine whose pause is sent first
+    // typed in the memo's window, the memo saved with no window, or the
+    // outline card's pause save
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("A's pause sent, then B types in its stale memo window") << 0 << "window";
+    QTest::newRow("B's pause sent, then A types in its stale memo window") << 1 << "window";
+    QTest::newRow("memo saved with no window, A first") << 0 << "memo";
+    QTest::newRow("memo saved with no window, B first") << 1 << "memo";
+    QTest::newRow("outline card saved, A first") << 0 << "card";
+    QTest::newRow("outline card saved, B first") << 1 << "card";
+}
+
+// Both machines online: one saves its words in the memo or the outline at a
+// pause and they reach the platform; then the other, whose feed failed at
+// its start, saves its own words in the text it had. Its save stays the
+// note and the first words become a copy, on both machines and the platform.
+void FeedTwoMachinesTest::noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst()
+{
+    QFETCH(int, first);
+    QFETCH(QString, saved);
+    const bool card = saved == QLatin1String("card");
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    const QStringList words{QStringLiteral("先停顿的一台写的"), QStringLiteral("后停顿的一台在旧文上写的")};
+    for (int turn = 0; turn < 2; ++turn) {
+        QVERIFY(turn == 0 || standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500")));
+        QVERIFY(machines[turn == 0 ? first : 1 - first]->restart());
+        QVERIFY(settleClient());
+        T_Memo* memo = CPublicManager::instance()->findMemoByMemoId(13001);
+        const T_Outline* outline = demoBook() ? demoBook()->findOutlineByOutlineId(11001) : nullptr;
+        QVERIFY(memo && outline);
+        QVERIFY(!(card ? outline->content : memo->content).contains(words.at(0)));
+        TC_Memo_Edit edit(memo->localId, 13001, 1700000100, words.at(turn), memo->color, 0, 0, 0, 0, 0, 0, 0);
+        if (card) {
+            QVERIFY(writeCard(demoBook(), outline->localId, words.at(turn)));
+        } else if (saved == QLatin1String("memo")) {
+            QVERIFY(CJobManager::instance()->memoEditContent(edit));
+        } else {
+            MemoItemWidget* window = MemoItemManager::instance()->creatItemWidget();
+            window->setMemo(memo);
+            QInputMethodEvent typed;
+            typed.setCommitString(words.at(turn));
+            QApplication::sendEvent(window->textEdit(), &typed);
+            QTRY_VERIFY_WITH_TIMEOUT(memo->content.contains(words.at(turn)), 15000);
+        }
+        QVERIFY(settleClient());
+    }
+    for (int i : {first, 1 - first, first}) {
+        QVERIFY(machines[i]->restart());
+        QVERIFY(settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+        QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+    }
+    for (const QJsonValue& note : standin().store().value(QLatin1String(card ? "outlines" : "memos")).toArray()) {
+        if (note[QLatin1String(card ? "outline_id" : "id")].toInt() == (card ? 11001 : 13001))
+            QVERIFY(note[QStringLiteral("content")].toString().contains(words.at(1)));
+    }
+    QCOMPARE(platformMemosAndOutlines().filter(words.at(0)).size(), 1);
+    QCOMPARE(platformMemosAndOutlines().filter(words.at(1)).size(), 1);
+}
+
+void FeedTwoMachinesTest::bookInformationEditedOnBothMachinesKeepsEachMembersLaterChange_data()
+{
+    QTest::addColumn<int>("first");        // the machine that edits first
+    QTest::addColumn<QString>("changes");  // what the first, then the second changes in the dialog
+    // stale: the second's start pulls no feed; offline: the first's edit
+    // waits offline; open: the second's dialog is open while a pull comes
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("ends");  // name:introduction:category (%c the one chosen)
+    const QString intro = QStringLiteral("示例作品:乙写的简介:%c");
+    QTest::newRow("B's introduction, then A's category from a stale copy") << 1 << "intro|category" << "stale" << intro;
+    QTest::newRow("A's category, then B's introduction from a stale copy") << 0 << "category|intro" << "stale" << intro;
+    QTest::newRow("A's category queued offline, B's introduction meanwhile") << 0 << "category|intro" << "offline" << intro;
+    QTest::newRow("B's introduction queued offline, A's category meanwhile") << 1 << "intro|category" << "offline" << intro;
+    QTest::newRow("A's dialog open while B's introduction comes") << 1 << "intro|category" << "open" << intro;
+    QTest::newRow("both introductions, B's with a name, then A's from a stale copy")
+        << 1 << "name intro|intro" << "stale" << "乙改的书名:甲写的简介:2001";
+    QTest::newRow("both introductions, A's queued offline, B's with a name meanwhile")
+        << 0 << "intro|name intro" << "offline" << "乙改的书名:甲写的简介:2001";
+}
+
+// Two machines change the book's information in its dialog, the second
+// before it has pulled the first's change (or the first's waiting offline).
+// Each member ends as the machine changed it whose change went later, on
+// both machines and the platform.
+void FeedTwoMachinesTest::bookInformationEditedOnBothMachinesKeepsEachMembersLaterChange()
+{
+    QFETCH(int, first);
+    QFETCH(QString, changes);
+    QFETCH(QString, how);
+    QFETCH(QString, ends);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    for (int turn = 0; turn < 2; ++turn) {
+        const int machine = turn == 0 ? first : 1 - first;
+        QVERIFY(turn == 0 || how == QLatin1String("offline")
+                || standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500")));
+        QVERIFY(machines[machine]->restart() && settleClient());
+        QVERIFY(turn > 0 || how != QLatin1String("offline") || standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1));
+        Dialog_BookInfo dialog;
+        dialog.loadBookInfo(demoBook());
+        if (turn > 0 && how == QLatin1String("open")) {
+            // The author waits in the dialog while a pull brings the other's introduction.
+            CJobManager::instance()->synNow(false);
+            QVERIFY(settleClient() && demoBook()->intro == QStringLiteral("乙写的简介"));
+        }
+        for (const QString& member : changes.section(QLatin1Char('|'), turn, turn).split(QLatin1Char(' '))) {
+            if (member == QLatin1String("category")) {
+                dialog.primaryCombo(2)->setCurrentIndex(dialog.primaryCombo(2)->count() - 1);
+                ends.replace(QLatin1String("%c"), QString::number(dialog.subCombo(2)->currentData().toInt()));
+                continue;
+            }
+            const bool name = member == QLatin1String("name");
+            QWidget* field = name ? static_cast<QWidget*>(dialog.nameEdit()) : dialog.introEdit();
+            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+            QInputMethodEvent typed;
+            typed.setCommitString(QString::fromUtf8(machine == 0 ? "甲" : "乙")
+                                  + (name ? QStringLiteral("改的书名") : QStringLiteral("写的简介")));
+            QApplication::sendEvent(field, &typed);
+        }
+        dialog.btnConfirm()->click();
+        QVERIFY(settleClient() && standin().clearFaults());
+    }
+    for (int i : {first, 1 - first, first}) {
+        QVERIFY(machines[i]->restart() && settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[i]->jobIds().isEmpty(), 15000);
+        QCOMPARE(localState(), platformState());
+    }
+    QVERIFY2(platformState().contains(QLatin1Char(' ') + ends + QStringLiteral(":1 ")), qPrintable(platformState()));
+}
+
 void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere_data()
 {
     QTest::addColumn<bool>("queued");  // deleted offline, else online before this start's feed
@@ -1145,8 +1285,8 @@ void FeedTwoMachinesTest::noteDeletedBeforeThePullKeepsWhatWasWrittenElsewhere()
 
 void FeedTwoMachinesTest::noteWrittenHereWhileDeletedElsewhereComesBackAsANewNote_data()
 {
-    // offline: the feed brings the deletes before the words go; else the
-    // words go at once and are refused as written in nothing
+    // offline, or online with the feed failing: either way the words wait
+    // for a pull, which brings the deletes before they go
     QTest::addColumn<bool>("offline");
     QTest::newRow("written offline") << true;
     QTest::newRow("written before the pull") << false;
@@ -1277,12 +1417,17 @@ void FeedTwoMachinesTest::bookDeletedForGoodWhileEditedOfflineStaysHereAndGoesBa
     restore.header.localBookId = localBook;
     restore.updateTime = 1700000200;
     QVERIFY(CJobManager::instance()->books_restore(restore));
+    // A new introduction before its creates go: the book's cover goes all the same.
+    TC_Books_Edit intro(localBook, 0, 0, 0, QString(), QStringLiteral("乙恢复后写的简介"), QString(), 1700000300);
+    QVERIFY(CJobManager::instance()->books_edit(intro));
     CJobManager::instance()->synNow(false);
     QVERIFY(settleClient());
     QTRY_VERIFY_WITH_TIMEOUT(machines[1]->jobIds().isEmpty(), 15000);
     const T_Book* back = CPublicManager::instance()->findBookByLocalId(localBook);
     QVERIFY(back != nullptr && back->bookId > 0);
     const int bookId = back->bookId;
+    for (const QJsonValue& book : standin().store().value(QStringLiteral("books")).toArray())
+        QVERIFY(book[QStringLiteral("book_id")].toInt() != bookId || book[QStringLiteral("cover")].toString().contains(QLatin1String("/img/cover_")));
     QStringList onPlatform;
     for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
         if (value.toObject().value(QStringLiteral("book_id")).toInt() == bookId)

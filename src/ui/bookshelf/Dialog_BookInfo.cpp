@@ -401,6 +401,8 @@ void Dialog_BookInfo::loadBookInfo(T_Book* book)
     initSubCategory(2, channel == 2 ? book->cateFid : -1, channel == 2 ? book->cateId : -1);
     m_shownChannel = channel;
     m_shownCate = channel == 0 ? 0 : subCombo(channel)->currentData().toInt();
+    m_shownName = m_name->text().trimmed();
+    m_shownIntro = m_intro->toPlainText();
     m_btnConfirm->setEnabled(!m_name->text().trimmed().isEmpty());
     m_loaded = true;
 }
@@ -410,17 +412,20 @@ void Dialog_BookInfo::onConfirm()
     T_Book* book = CPublicManager::instance()->findBookByLocalId(m_localBookId);
     if (!book)
         return;
-    const QString name = m_name->text().trimmed();
-    if (name.isEmpty())
+    const QString typedName = m_name->text().trimmed();
+    if (typedName.isEmpty())
         return;
     const int channel = currentChannel();
     const int cateId = channel == 0 ? 0 : subCombo(channel)->currentData().toInt();
     const int cateFid = channel == 0 ? 0 : primaryCombo(channel)->currentData().toInt();
-    const QString intro = m_intro->toPlainText();
+    const QString typedIntro = m_intro->toPlainText();
 
     // What the author left as shown keeps the book's own values, also those
-    // the stored tree does not list; whatever else the dialog shows is the
-    // author's choice and is stored as it stands.
+    // the stored tree does not list or the feed brought while the dialog was
+    // open; whatever else the dialog shows is the author's choice and is
+    // stored as it stands.
+    const QString name = typedName != m_shownName ? typedName : book->bookName;
+    const QString intro = typedIntro != m_shownIntro ? typedIntro : book->intro;
     const bool categoryChosen = channel != m_shownChannel || cateId != m_shownCate;
     const int newChannel = categoryChosen ? channel : book->channelType;
     const int newCate = categoryChosen ? cateId : book->cateId;

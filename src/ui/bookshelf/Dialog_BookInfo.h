@@ -56,10 +56,13 @@ private:
     bool m_loaded = false;
     int m_localBookId = -1;
     QString m_cover;
-    // The channel and category the dialog showed after loading: the author
-    // changed the category only when the combo boxes moved away from them.
+    // The channel and category, name and introduction the dialog showed
+    // after loading: the author changed one only when it moved away from
+    // them (the feed may bring another one meanwhile).
     int m_shownChannel = 0;
     int m_shownCate = 0;
+    QString m_shownName;
+    QString m_shownIntro;
 
     QStackedWidget* m_pages;
     QWidget* m_pageInfo;
