@@ -533,6 +533,8 @@ private slots:
     void volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePlatformsChapterStates();
     void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_data();
     void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent();
+    void chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswered_data();
+    void chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswered();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -2639,6 +2641,71 @@ void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent()
         QVERIFY(!book || (CPublicManager::instance()->findAnyBookByBookId(5001) != nullptr) == kept);
         QVERIFY(fixture.restart() && settleClient());
     }
+}
+
+void FeedTwoMachinesTest::chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswered_data()
+{
+    // Elsewhere: the other machine deletes the first volume and restores a
+    // chapter of it, which brings it back, before this one pulls. Here: the
+    // other drags a chapter into the second volume, which this one deletes.
+    QTest::addColumn<bool>("elsewhere");
+    // How the look at the book's chapter list fails ("drop": the connection,
+    // which the transport tries once more), how often; -1: once, then a restart.
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("fails");
+    QTest::newRow("deleted elsewhere, a chapter of it restored there") << true << "http500" << 0;
+    QTest::newRow("deleted elsewhere, the look failing once") << true << "http500" << 1;
+    QTest::newRow("deleted here, the look failing once") << false << "http500" << 1;
+    QTest::newRow("deleted here, the look failing twice") << false << "http500" << 2;
+    QTest::newRow("deleted here, the look failing, a restart") << false << "http500" << -1;
+    QTest::newRow("deleted here, the look's connection dropped") << false << "drop" << 2;
+}
+
+// The platform recycles the chapters in a volume when its delete arrives,
+// which the volume's state alone does not tell: the book's chapter list is
+// looked at after the delete, made here or elsewhere, until it is answered,
+// also after a restart. Both end with the platform's states.
+void FeedTwoMachinesTest::chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswered()
+{
+    QFETCH(bool, elsewhere);
+    QFETCH(QString, fault);
+    QFETCH(int, fails);
+    JobsFixture fixture;
+    const int volume = platformCall(QStringLiteral("/volume/addVolume"),
+                                    {{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_name"), QStringLiteral("第二卷")}})
+                           .value(QStringLiteral("volume_id")).toInt();
+    QVERIFY(volume > 0);
+    QVERIFY(startOneMachine(fixture));
+    const QString other = QStringLiteral("machine1000000000000000000000000");
+    const QString list = QStringLiteral("/chapter/chapterList");
+    const auto call = [&other](const char* path, const QJsonObject& body) {
+        QJsonObject ofBook = body;
+        ofBook.insert(QStringLiteral("book_id"), 5001);
+        return !standin().callAs(other, QLatin1String(path), ofBook).isEmpty();
+    };
+    if (elsewhere) {
+        QVERIFY(call("/volume/recycle", {{QStringLiteral("id"), 7001}, {QStringLiteral("type"), 0}})
+                && call("/volume/recycle", {{QStringLiteral("id"), 7001}, {QStringLiteral("type"), 1}})
+                && call("/chapter/recycle", {{QStringLiteral("chapter_id"), 9001}, {QStringLiteral("status"), 1}}));
+        QVERIFY(!fails || standin().addFault(list, fault, 0, fails));
+    } else {
+        const QString into = QStringLiteral(R"([{"from_chapter_id":9002,"to_chapter_id":0,"to_volume_id":%1,"direction":1}])");
+        QVERIFY(call("/chapter/move", {{QStringLiteral("move_order"), into.arg(volume)}}));
+        QVERIFY(standin().addFault(list, fault, 0, qAbs(fails)));
+        TC_Volume_Delete remove(*demoBook()->findVolumeByVolumeId(volume), 0, 1700000100);
+        QVERIFY(CJobManager::instance()->volume_del_restore(remove));
+        QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
+        QVERIFY(settleClient());
+        QVERIFY(fails >= 0 || (fixture.restart() && settleClient()));
+    }
+    for (int pass = 0; pass < 2 + qAbs(fails); ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QVERIFY(standin().clearFaults());
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    QCOMPARE(platformStatus(9002), 0);
+    QCOMPARE(localState(), platformState());
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
