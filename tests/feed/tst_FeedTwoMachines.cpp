@@ -533,8 +533,8 @@ private slots:
     void volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePlatformsChapterStates();
     void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_data();
     void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent();
-    void chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswered_data();
-    void chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswered();
+    void listAnAnswerCallsForIsLookedAtUntilAnswered_data();
+    void listAnAnswerCallsForIsLookedAtUntilAnswered();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -2643,31 +2643,37 @@ void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent()
     }
 }
 
-void FeedTwoMachinesTest::chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswered_data()
+void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered_data()
 {
-    // Elsewhere: the other machine deletes the first volume and restores a
-    // chapter of it, which brings it back, before this one pulls. Here: the
-    // other drags a chapter into the second volume, which this one deletes.
-    QTest::addColumn<bool>("elsewhere");
-    // How the look at the book's chapter list fails ("drop": the connection,
-    // which the transport tries once more), how often; -1: once, then a restart.
+    // "elsewhere": the other machine deletes the first volume and restores a
+    // chapter of it, which brings it back, before this one pulls; "here": the
+    // other drags a chapter into the second volume, which this one deletes;
+    // "outline": both add an outline card, the other first.
+    QTest::addColumn<QString>("what");
+    // How the look at the book's chapter (outline) list fails ("drop": the
+    // connection, which the transport tries once more), how often; -1: once,
+    // then a restart.
     QTest::addColumn<QString>("fault");
     QTest::addColumn<int>("fails");
-    QTest::newRow("deleted elsewhere, a chapter of it restored there") << true << "http500" << 0;
-    QTest::newRow("deleted elsewhere, the look failing once") << true << "http500" << 1;
-    QTest::newRow("deleted here, the look failing once") << false << "http500" << 1;
-    QTest::newRow("deleted here, the look failing twice") << false << "http500" << 2;
-    QTest::newRow("deleted here, the look failing, a restart") << false << "http500" << -1;
-    QTest::newRow("deleted here, the look's connection dropped") << false << "drop" << 2;
+    QTest::newRow("volume deleted elsewhere, a chapter of it restored there") << "elsewhere" << "http500" << 0;
+    QTest::newRow("volume deleted elsewhere, the look failing once") << "elsewhere" << "http500" << 1;
+    QTest::newRow("volume deleted here, the look failing once") << "here" << "http500" << 1;
+    QTest::newRow("volume deleted here, the look failing twice") << "here" << "http500" << 2;
+    QTest::newRow("volume deleted here, the look failing, a restart") << "here" << "http500" << -1;
+    QTest::newRow("volume deleted here, the look's connection dropped") << "here" << "drop" << 2;
+    QTest::newRow("outline card added, the look failing once") << "outline" << "http500" << 1;
+    QTest::newRow("outline card added, the look failing twice") << "outline" << "http500" << 2;
 }
 
-// The platform recycles the chapters in a volume when its delete arrives,
-// which the volume's state alone does not tell: the book's chapter list is
-// looked at after the delete, made here or elsewhere, until it is answered,
-// also after a restart. Both end with the platform's states.
-void FeedTwoMachinesTest::chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswered()
+// A list an answer calls for is looked at until it is answered, also after a
+// restart: the chapter list after a volume's delete, made here or elsewhere
+// (the platform recycles the chapters in the volume when the delete arrives,
+// which the volume's state alone does not tell), the outline list after a
+// card's add (the platform puts it after one added elsewhere meanwhile).
+// Both end as the platform.
+void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
 {
-    QFETCH(bool, elsewhere);
+    QFETCH(QString, what);
     QFETCH(QString, fault);
     QFETCH(int, fails);
     JobsFixture fixture;
@@ -2676,24 +2682,29 @@ void FeedTwoMachinesTest::chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswer
                            .value(QStringLiteral("volume_id")).toInt();
     QVERIFY(volume > 0);
     QVERIFY(startOneMachine(fixture));
-    const QString other = QStringLiteral("machine1000000000000000000000000");
-    const QString list = QStringLiteral("/chapter/chapterList");
-    const auto call = [&other](const char* path, const QJsonObject& body) {
+    const auto call = [](const char* path, const QJsonObject& body) {
         QJsonObject ofBook = body;
         ofBook.insert(QStringLiteral("book_id"), 5001);
-        return !standin().callAs(other, QLatin1String(path), ofBook).isEmpty();
+        return !standin().callAs(QStringLiteral("machine1000000000000000000000000"), QLatin1String(path), ofBook).isEmpty();
     };
-    if (elsewhere) {
+    const QString list = what == QLatin1String("outline") ? QStringLiteral("/bookoutline/outlineList")
+                                                          : QStringLiteral("/chapter/chapterList");
+    T_Book* book = demoBook();
+    TC_Volume_Delete remove(*book->findVolumeByVolumeId(volume), 0, 1700000100);
+    TC_BookOutline_Create card(book->bookId, book->localId, 0, 0, 1, book->outline.outlineList.size() + 1, 1700000100,
+                               QStringLiteral("甲加的"), QString());
+    if (what == QLatin1String("elsewhere")) {
         QVERIFY(call("/volume/recycle", {{QStringLiteral("id"), 7001}, {QStringLiteral("type"), 0}})
                 && call("/volume/recycle", {{QStringLiteral("id"), 7001}, {QStringLiteral("type"), 1}})
                 && call("/chapter/recycle", {{QStringLiteral("chapter_id"), 9001}, {QStringLiteral("status"), 1}}));
         QVERIFY(!fails || standin().addFault(list, fault, 0, fails));
     } else {
         const QString into = QStringLiteral(R"([{"from_chapter_id":9002,"to_chapter_id":0,"to_volume_id":%1,"direction":1}])");
-        QVERIFY(call("/chapter/move", {{QStringLiteral("move_order"), into.arg(volume)}}));
+        QVERIFY(what == QLatin1String("outline") ? call("/bookoutline/addOutline", {{QStringLiteral("type"), 1}, {QStringLiteral("title"), QStringLiteral("乙加的")}})
+                                                 : call("/chapter/move", {{QStringLiteral("move_order"), into.arg(volume)}}));
         QVERIFY(standin().addFault(list, fault, 0, qAbs(fails)));
-        TC_Volume_Delete remove(*demoBook()->findVolumeByVolumeId(volume), 0, 1700000100);
-        QVERIFY(CJobManager::instance()->volume_del_restore(remove));
+        QVERIFY(what == QLatin1String("outline") ? CBookJobManager::instance()->outline_create(card)
+                                                 : CJobManager::instance()->volume_del_restore(remove));
         QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
         QVERIFY(settleClient());
         QVERIFY(fails >= 0 || (fixture.restart() && settleClient()));
@@ -2704,7 +2715,7 @@ void FeedTwoMachinesTest::chapterStatesAfterAVolumesDeleteAreLookedAtUntilAnswer
     }
     QVERIFY(standin().clearFaults());
     QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
-    QCOMPARE(platformStatus(9002), 0);
+    QVERIFY(what == QLatin1String("outline") || platformStatus(9002) == 0);
     QCOMPARE(localState(), platformState());
 }
 
