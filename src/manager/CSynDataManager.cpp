@@ -377,7 +377,10 @@ void CSynDataManager::abortSyn(int synStep, bool answered)
     // A look the platform answered with a failure is tried again with the
     // next pass; out of reach, the platform takes nothing of this one.
     const T_SynchronizaTion_SynBookDataItem* head = m_reply.items.isEmpty() ? nullptr : m_reply.items.first();
-    if (answered && (lookFailed() || (head != nullptr && head->changeType == kOwedLook))) {
+    const bool owed = head != nullptr && head->changeType == kOwedLook;
+    if (answered && (lookFailed() || owed)) {
+        if (owed)
+            qInfo() << "look at list" << head->extra << "of book" << head->bookId << "failed; sent again with the next pass";
         execNext();
         return;
     }

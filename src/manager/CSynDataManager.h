@@ -228,6 +228,8 @@ private:
     void loadOwed();
     void queueOwedLooks();
     void queueOwed(const T_OwedLook& look);
+    // Whether the pass holds the look at or after the item at from.
+    bool owedQueued(const T_OwedLook& look, int from) const;
     static T_OwedLook owedOf(const T_SynchronizaTion_SynBookDataItem& item);
     bool sendLook(const T_OwedLook& look, int synStep);
     Outcome execOwedLook(const T_SynchronizaTion_SynBookDataItem& item);

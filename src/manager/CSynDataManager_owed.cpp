@@ -124,12 +124,17 @@ T_OwedLook CSynDataManager::owedOf(const T_SynchronizaTion_SynBookDataItem& item
     return look;
 }
 
+bool CSynDataManager::owedQueued(const T_OwedLook& look, int from) const
+{
+    return std::any_of(m_reply.items.cbegin() + qMin(from, m_reply.items.size()), m_reply.items.cend(),
+                       [&look](const T_SynchronizaTion_SynBookDataItem* item) {
+                           return item != nullptr && item->changeType == kOwedLook && owedOf(*item) == look;
+                       });
+}
+
 void CSynDataManager::queueOwed(const T_OwedLook& look)
 {
-    const bool queued = std::any_of(m_reply.items.cbegin(), m_reply.items.cend(), [&look](const T_SynchronizaTion_SynBookDataItem* item) {
-        return item != nullptr && item->changeType == kOwedLook && owedOf(*item) == look;
-    });
-    if (!queued)
+    if (!owedQueued(look, 0))
         addSynItem(kOwedLook, look.bookId, look.volumeId, 0, QString::number(look.listType));
 }
 
@@ -155,10 +160,7 @@ void CSynDataManager::owedAnswered()
     if (head == nullptr || head->changeType != kOwedLook)
         return;
     const T_OwedLook look = owedOf(*head);
-    const bool again = std::any_of(m_reply.items.cbegin() + 1, m_reply.items.cend(), [&look](const T_SynchronizaTion_SynBookDataItem* item) {
-        return item != nullptr && item->changeType == kOwedLook && owedOf(*item) == look;
-    });
-    if (!again)
+    if (!owedQueued(look, 1))
         forgetOwed(look);
 }
 
