@@ -416,6 +416,16 @@ CREATE TABLE IF NOT EXISTS "tb_deleted_here" (
   PRIMARY KEY ("uid", "jobType", "serverId")
 );
 
+-- Looks at a book's lists that an answer called for, kept until one is
+-- answered.
+CREATE TABLE IF NOT EXISTS "tb_owed_look" (
+  "uid" INTEGER NOT NULL,
+  "listType" INTEGER NOT NULL,
+  "bookId" INTEGER NOT NULL,
+  "volumeId" INTEGER NOT NULL DEFAULT 0,
+  PRIMARY KEY ("uid", "listType", "bookId", "volumeId")
+);
+
 CREATE INDEX "main"."bookId" ON "tb_book" ("bookId" ASC);
 CREATE INDEX "main"."chapterId" ON "tb_chapter" ("chapterId" ASC);
 CREATE INDEX "main"."getLocalChapter" ON "tb_chapter" ("localId" ASC, "localBookId" ASC);

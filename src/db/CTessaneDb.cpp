@@ -39,6 +39,9 @@ const char* const kSchemaAdditions[] = {
     "\"serverId\" INTEGER NOT NULL, \"bookId\" INTEGER NOT NULL DEFAULT 0, \"tookIt\" INTEGER NOT NULL DEFAULT 0, "
     "\"told\" INTEGER NOT NULL DEFAULT 0, \"feedPassed\" INTEGER NOT NULL DEFAULT 0, "
     "PRIMARY KEY (\"uid\", \"jobType\", \"serverId\"));",
+    "CREATE TABLE IF NOT EXISTS \"tb_owed_look\" (\"uid\" INTEGER NOT NULL, \"listType\" INTEGER NOT NULL, "
+    "\"bookId\" INTEGER NOT NULL, \"volumeId\" INTEGER NOT NULL DEFAULT 0, "
+    "PRIMARY KEY (\"uid\", \"listType\", \"bookId\", \"volumeId\"));",
     "CREATE INDEX IF NOT EXISTS \"main\".\"uidJobId\" ON \"tb_job\" (\"uid\" ASC, \"jobId\" ASC);",
     "CREATE INDEX IF NOT EXISTS \"main\".\"clientStatisticsDay\" ON \"tb_client_statistics\" "
     "(\"uid\" ASC, \"date\" ASC);",

@@ -4,6 +4,7 @@
 #include "db/SqlFormat.h"
 #include "db/T_DeleteRecords.h"
 #include "db/T_JobData.h"
+#include "db/T_OwedLook.h"
 #include "db/T_Statistics.h"
 
 #include "db/records/ModelRecordsFwd.h"
@@ -151,6 +152,10 @@ public:
     bool dropDeletedHere(int uid, int jobType, int serverId);
     // Server ids of a book's chapters that hold no text here.
     QList<int> chaptersWithoutText(int localBookId);
+    // Looks at a book's lists owed until answered (CTessaneDb_owedLooks.cpp).
+    bool storeOwedLook(int uid, const T_OwedLook& look);
+    QList<T_OwedLook> owedLooks(int uid, bool* ok);
+    bool dropOwedLook(int uid, const T_OwedLook& look);
 
     // --- job queue (CTessaneDb_job.cpp) ---
 

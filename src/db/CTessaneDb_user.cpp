@@ -267,6 +267,7 @@ bool CTessaneDb::clearUserData()
                     && exec(QStringLiteral("delete from tb_memo;"))
                     && exec(QStringLiteral("delete from tb_import;"))
                     && exec(QStringLiteral("delete from tb_withdrawn_delete;"))
-                    && exec(QStringLiteral("delete from tb_deleted_here;"));
+                    && exec(QStringLiteral("delete from tb_deleted_here;"))
+                    && exec(QStringLiteral("delete from tb_owed_look;"));
     return ok && transaction.commit();
 }

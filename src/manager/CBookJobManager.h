@@ -231,8 +231,9 @@ public:
     // when the volume came back.
     bool bringBackVolumeOf(T_Book* book, const T_Chapter* chapter);
     // After a volume's delete, here or on another machine: the book's
-    // chapters take the states the platform gave them.
-    void requestChapterStates(const T_Book* book, int localVolumeId, int volumeId);
+    // chapters take the states the platform gave them, once the look at its
+    // chapter list is answered (CSynDataManager::oweLook).
+    void requestChapterStates(const T_Book* book, int volumeId);
     // newOrder: local volume id -> new order number of the volumes that moved.
     bool volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder);
     bool volume_menu(TC_Volume_Menu& request);
@@ -399,7 +400,7 @@ private:
     // book that is on this machine only: book, volumes, chapters with their
     // texts, outlines. Called inside the caller's transaction.
     bool recordBookCreates(T_Book* book);
-    // The book's volume list in ascending order, outside the change feed.
+    // The book's volume list in ascending order, looked at until answered.
     void requestVolumeList(const T_Book* book);
     bool recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
                    int* revision);

@@ -181,8 +181,14 @@ CBookJobManager::Lookup CBookJobManager::settleLostChange(int jobId, const QByte
                                                 : (listed->status != 0) == (job.content.toInt() != 0))
         held = Held::Ours;
     const Lookup gone = held == Held::Before ? Lookup::Missing : settle(job);
-    if (gone == Lookup::Adopted && held == Held::Ours && job.jobType == JobType::VolumeDelRestore)
+    if (gone == Lookup::Adopted && held == Held::Ours && job.jobType == JobType::VolumeDelRestore) {
         noteVolumeDeleted(book->bookId, volume->volumeId, job.content.toInt() == 0);
+        // What its answer would have asked for (asynBackVolumeDelRestore).
+        if (job.content.toInt() == 0)
+            requestChapterStates(book, volume->volumeId);
+        else
+            requestVolumeList(book);
+    }
     if (gone == Lookup::Adopted && (held == Held::Later || job.jobType == JobType::VolumeMove))
         takeVolumeList(body, job.jobType == JobType::VolumeDelRestore);
     return gone;

@@ -21,6 +21,7 @@
 #include "db/records/T_Book.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "manager/CSynDataManager.h"
 #include "remote/CTessaneHttp.h"
 #include "remote/CTessaneUrl.h"
 #include "remote/records/OutlineRecords.h"
@@ -464,10 +465,7 @@ JobReplay CBookJobManager::replayOutlineMoveWithoutIds(const TC_BookOutline_Move
     };
     if (!goneHere(move.fromOutlineId, move.fromLocalId) && !goneHere(move.toOutlineId, move.toLocalId))
         return JobReplay::Park;
-    TC_BookOutline_List list;
-    list.header.bookId = move.bookId;
-    list.header.localBookId = move.localBookId;
-    outline_list(list);
+    CSynDataManager::instance()->oweLook(JobType::OutlineList, m_model->findAnyBookByLocalId(move.localBookId));
     return JobReplay::Drop;
 }
 

@@ -229,10 +229,7 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
     // The platform puts a new outline at the end of its list, which outlines
     // made on another machine meanwhile may have lengthened: its order is
     // taken, so that every machine shows the same.
-    TC_BookOutline_List list;
-    list.header.bookId = book->bookId;
-    list.header.localBookId = book->localId;
-    outline_list(list);
+    CSynDataManager::instance()->oweLook(JobType::OutlineList, book);
 }
 
 // ---- book information and edits ------------------------------------------------------
@@ -479,11 +476,7 @@ void CBookJobManager::asynBackChapterInfo(const QByteArray& body)
     if (reply.header.userdata.synStep != 0 && chapter->status != 0
         && (bringBackVolumeOf(book, chapter) || !wasLive)) {
         // Live again by the platform's state: its place is the platform's too.
-        TC_Chapter_Menu list;
-        list.bookId = book->bookId;
-        list.header.bookId = book->bookId;
-        list.header.localBookId = book->localId;
-        chapter_menu(list);
+        CSynDataManager::instance()->oweLook(JobType::ChapterMenu, book);
     }
     if (book->findVolumeByVolumeId(reply.volume_id) == nullptr)
         requestVolumeList(book);
@@ -623,12 +616,8 @@ void CBookJobManager::asynBackOutlineMove(const QByteArray& body)
     // machine renumbered only those between the two: its numbers are taken,
     // so that an outline added elsewhere later lands here where it does
     // there (the list keeps the places while another move waits here).
-    if (header.code != HttpOk || book == nullptr)
-        return;
-    TC_BookOutline_List request;
-    request.header.bookId = book->bookId;
-    request.header.localBookId = book->localId;
-    outline_list(request);
+    if (header.code == HttpOk && book != nullptr)
+        CSynDataManager::instance()->oweLook(JobType::OutlineList, book);
 }
 void CBookJobManager::asynBackChapterMove(const QByteArray& body) { qDebug() << "chapter move" << body.left(200); }
 void CBookJobManager::asynBackVolumeEidt(const QByteArray& body) { qDebug() << "volume edit" << body.left(200); }
@@ -647,29 +636,18 @@ void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body)
         requestVolumeList(book);
         return;
     }
-    requestChapterStates(book, header.userdata.localVolumeId, header.userdata.volumeId);
+    requestChapterStates(book, header.userdata.volumeId);
 }
 
-void CBookJobManager::requestChapterStates(const T_Book* book, int localVolumeId, int volumeId)
+void CBookJobManager::requestChapterStates(const T_Book* book, int volumeId)
 {
     // The list names the deleted volume: its reply is read for states.
-    TC_Chapter_Menu list;
-    list.bookId = book->bookId;
-    list.header.bookId = book->bookId;
-    list.header.localBookId = book->localId;
-    list.header.volumeId = volumeId;
-    list.header.localVolumeId = localVolumeId;
-    chapter_menu(list);
+    CSynDataManager::instance()->oweLook(JobType::ChapterMenu, book, volumeId);
 }
 
 void CBookJobManager::requestVolumeList(const T_Book* book)
 {
-    TC_Volume_Menu request;
-    request.header.bookId = book->bookId;
-    request.header.localBookId = book->localId;
-    request.bookId = book->bookId;
-    request.order = QStringLiteral("asc");
-    volume_menu(request);
+    CSynDataManager::instance()->oweLook(JobType::VolumeMenu, book);
 }
 void CBookJobManager::asynBackVolumeMove(const QByteArray& body)
 {

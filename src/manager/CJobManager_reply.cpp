@@ -152,6 +152,7 @@ void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable, bool 
         beginAutoSyn();  // the next tick pulls again
     if (sent.synStep != 0)
         m_synData->abortSyn(sent.synStep, !unreachable);
+    m_synData->lookAnswered(sent, false);
 
     bool fromDrain = false;
     if (sent.jobId > 0) {
@@ -290,6 +291,8 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         // without acknowledging it, so the next pull brings it again.
         m_synData->abortSyn(identity.synStep, true);
     }
+    // Before the reply is applied, which may owe the same look anew.
+    m_synData->lookAnswered(identity, succeeded);
     callHandler(identity, body);
     continueAfter(identity, fromDrain, succeeded);
     if (keptChapter && !fromDrain) {

@@ -59,7 +59,7 @@ QString labelOf(int type)
 bool isKnownType(int type)
 {
     return (type >= 1 && type <= 31) || type == CSynDataManager::kFetchChapterList
-           || (type >= CSynDataManager::kFetchChapterListEnd && type <= CSynDataManager::kSettleWithdrawn);
+           || (type >= CSynDataManager::kFetchChapterListEnd && type <= CSynDataManager::kOwedLook);
 }
 
 }
@@ -96,6 +96,7 @@ void CSynDataManager::clear()
     m_looksFailed.clear();
     m_waitStep = 0;
     m_running = false;
+    m_batchMenuBook = 0;
     ++m_pass;
 }
 
@@ -104,7 +105,6 @@ void CSynDataManager::reset()
     clear();
     m_failedItems.clear();
     m_failedFetches.clear();
-    m_batchMenuBook = 0;
 }
 
 void CSynDataManager::noteApplied(int synId)
@@ -260,8 +260,10 @@ void CSynDataManager::startSyn(const QByteArray& body)
             current = m_model->findBookByBookId(item->bookId);
         m_model->addBookSynCount(current);
     }
-    // Objects whose delete here was withdrawn are looked at until they are back.
+    // Objects whose delete here was withdrawn are looked at until they are
+    // back, and lists an answer called for until one is answered.
     queueWaitingLooks();
+    queueOwedLooks();
     m_running = true;
     execSynData();
 }
@@ -356,6 +358,7 @@ void CSynDataManager::execNext(int synStep)
         qDebug() << "feed reply of step" << synStep << "is not waited for; the feed stays where it is";
         return;
     }
+    owedAnswered();
     execNext();
 }
 
@@ -373,13 +376,16 @@ void CSynDataManager::abortSyn(int synStep, bool answered)
         return;
     // A look the platform answered with a failure is tried again with the
     // next pass; out of reach, the platform takes nothing of this one.
-    if (answered && lookFailed()) {
+    const T_SynchronizaTion_SynBookDataItem* head = m_reply.items.isEmpty() ? nullptr : m_reply.items.first();
+    const bool owed = head != nullptr && head->changeType == kOwedLook;
+    if (answered && (lookFailed() || owed)) {
+        if (owed)
+            qInfo() << "look at list" << head->extra << "of book" << head->bookId << "failed; sent again with the next pass";
         execNext();
         return;
     }
     // A platform out of reach says nothing about the item; one that keeps
     // refusing this item's data would otherwise hold the feed for good.
-    const T_SynchronizaTion_SynBookDataItem* head = m_reply.items.isEmpty() ? nullptr : m_reply.items.first();
     if (answered && head != nullptr && head->synId > 0)
         ++m_failedFetches[head->synId];
     abortSyn();

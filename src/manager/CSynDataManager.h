@@ -3,6 +3,7 @@
 #include "remote/records/SystemRecords.h"
 
 #include "db/T_DeleteRecords.h"
+#include "db/T_OwedLook.h"
 #include "remote/T_Http_Custom.h"
 
 #include <QByteArray>
@@ -63,6 +64,8 @@ public:
     static constexpr int kFetchOutlines = 100005;
     static constexpr int kFetchMemo = 100006;
     static constexpr int kSettleWithdrawn = 100007;
+    // A look at a book's list owed until answered (oweLook).
+    static constexpr int kOwedLook = 100008;
 
     // Empties the queue and sends the pull.
     void requestSynData();
@@ -141,6 +144,19 @@ public:
     // A new session: the looks are read again for whoever is signed in.
     void resetSession();
 
+    // A look at one of the book's lists (listType: the list's job type) that
+    // an answer calls for: where the platform put a new or moved volume or
+    // outline card, or (a chapter list with volumeId, a deleted volume) which
+    // chapters a volume's delete recycled there. It is kept, in the database
+    // too, until a reply of it came: sent at once, or in a pass as one of its
+    // steps; every pass sends again those still owed. One reading of the
+    // chapters' states serves every deleted volume of a book.
+    void oweLook(int listType, const T_Book* book, int volumeId = 0);
+    // A list of a book sent outside the feed and any job (no feed step, no
+    // job id) was answered (answered) or failed: a look owed is done once
+    // every request of it sent since it was owed has been answered.
+    void lookAnswered(const T_Http_Custom& identity, bool answered);
+
     int pendingItems() const { return m_reply.items.size(); }
     bool isRunning() const { return m_running; }
 
@@ -208,6 +224,19 @@ private:
     // tried again with the next pass, and this one goes on.
     bool lookFailed();
     Outcome execFetchMemo(const T_SynchronizaTion_SynBookDataItem& item);
+    // Owed looks (CSynDataManager_owed.cpp).
+    void loadOwed();
+    void queueOwedLooks();
+    void queueOwed(const T_OwedLook& look);
+    // Whether the pass holds the look at or after the item at from.
+    bool owedQueued(const T_OwedLook& look, int from) const;
+    static T_OwedLook owedOf(const T_SynchronizaTion_SynBookDataItem& item);
+    bool sendLook(const T_OwedLook& look, int synStep);
+    Outcome execOwedLook(const T_SynchronizaTion_SynBookDataItem& item);
+    // The head item's look was answered: forgotten unless it comes again
+    // later in the pass.
+    void owedAnswered();
+    void forgetOwed(const T_OwedLook& look);
     Outcome execSettleWithdrawn(const T_SynchronizaTion_SynBookDataItem& item);
     Outcome askMemoDetail(int memoId);
     // Words written elsewhere came into an object whose delete for good
@@ -296,7 +325,7 @@ private:
     // Counts passes, so that a delayed request of an ended pass stays home.
     int m_pass = 0;
     bool m_running = false;
-    // The book whose chapter list the batch handler requested in this run.
+    // The book whose chapter list the batch handler asked for in this pass.
     int m_batchMenuBook = 0;
     // The highest sync id this pass may acknowledge: just below the first
     // item that failed.
@@ -328,4 +357,14 @@ private:
     QSet<QPair<int, int>> m_looksFailed;
     // When the pull of this pass left (CBookJobManager::deletedHereClock).
     qint64 m_pulledAt = 0;
+    // Looks owed, as stored, with the requests of each sent outside a pass
+    // and not answered yet, and whether one of those failed. Read for the
+    // author signed in (m_owedOf).
+    struct Owed
+    {
+        int out = 0;
+        bool failed = false;
+    };
+    QHash<T_OwedLook, Owed> m_owed;
+    int m_owedOf = -1;
 };

@@ -25,7 +25,6 @@
 #include <QJsonObject>
 #include <QPointer>
 #include <QSet>
-#include <QTimer>
 
 namespace {
 
@@ -126,6 +125,7 @@ CSynDataManager::Outcome CSynDataManager::dispatch(const T_SynchronizaTion_SynBo
     case kFetchOutlines: return execFetchOutlines(item);
     case kFetchMemo: return execFetchMemo(item);
     case kSettleWithdrawn: return execSettleWithdrawn(item);
+    case kOwedLook: return execOwedLook(item);
     default:
         // 14, 20, the end marker of a chapter-list fetch, and anything the
         // client does not know: nothing to apply.
@@ -167,22 +167,10 @@ CSynDataManager::Outcome CSynDataManager::execBookInfo(const T_SynchronizaTion_S
         return fetchBookNotHere(item.bookId);
     if (book == nullptr)
         return Outcome::Continue;
-    const bool queuedHere = item.synId < 1 && item.bookId > 0;
-    TC_Books_Info request;
-    request.header.localBookId = book->localId;
-    request.header.bookId = book->bookId;
-    request.header.uid = m_model->userInfo.uid;
-    request.header.synStep = nextStep();
-    if (!m_bookJobs->books_info(request))
-        return Outcome::Fail;
-    if (queuedHere) {
-        // Nobody waits for this one: its reply applies the information and
-        // moves no item on.
+    // Queued here after an imported book's add: its chapters follow.
+    if (item.synId < 1 && item.bookId > 0)
         addSynItem(kFetchChapterList, item.bookId, 0, 0, QString());
-        return Outcome::Continue;
-    }
-    m_waitStep = request.header.synStep;
-    return Outcome::Wait;
+    return askBookInfo(book->localId, book->bookId);
 }
 
 CSynDataManager::Outcome CSynDataManager::fetchBookNotHere(int bookId)
@@ -562,27 +550,24 @@ CSynDataManager::Outcome CSynDataManager::execChapterBatch(const T_SynchronizaTi
         }
     }
     if (m_batchMenuBook != book->bookId) {
-        TC_Chapter_Menu menu;
-        menu.bookId = book->bookId;
-        menu.header.bookId = book->bookId;
-        menu.header.localBookId = book->localId;
-        menu.header.uid = m_model->userInfo.uid;
-        if (!m_bookJobs->chapter_menu(menu, true))
-            return Outcome::Fail;
+        // The chapter list goes first, as a step of its own, so that the
+        // chapters are known when their texts arrive; the item runs again
+        // after it.
         m_batchMenuBook = book->bookId;
+        m_reply.items.insert(qMin(1, m_reply.items.size()), new T_SynchronizaTion_SynBookDataItem(item));
+        auto* list = new T_SynchronizaTion_SynBookDataItem;
+        list->changeType = kFetchChapterList;
+        list->bookId = book->bookId;
+        m_reply.items.insert(qMin(1, m_reply.items.size()), list);
+        for (const T_SynchronizaTion_SynBookDataItem* queued : {m_reply.items.at(1), m_reply.items.at(2)}) {
+            m_againOf.remove(queued);
+            m_lookOf.remove(queued);
+        }
+        return Outcome::Continue;
     }
     const int step = nextStep();
     m_waitStep = step;
-    const int pass = m_pass;
-    const int localBookId = book->localId;
-    const int bookId = book->bookId;
-    // The chapter list goes first, so that the chapters are known when
-    // their texts arrive.
-    QTimer::singleShot(1000, this, [this, pass, localBookId, bookId, cids, step]() {
-        if (pass != m_pass || m_waitStep != step)
-            return;
-        sendChapterBatch(step, localBookId, bookId, cids);
-    });
+    sendChapterBatch(step, book->localId, book->bookId, cids);
     return Outcome::Wait;
 }
 
@@ -681,14 +666,8 @@ CSynDataManager::Outcome CSynDataManager::execOutlineDelete(const T_SynchronizaT
 CSynDataManager::Outcome CSynDataManager::execOutlineMove(const T_SynchronizaTion_SynBookDataItem& item)
 {
     qDebug().noquote() << "execOutlineMove" << printSynItem(&item);
-    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
-    if (book == nullptr)
-        return Outcome::Continue;
-    TC_BookOutline_List request;
-    request.header.bookId = book->bookId;
-    request.header.localBookId = book->localId;
-    request.header.uid = m_model->userInfo.uid;
-    return m_bookJobs->outline_list(request) ? Outcome::Continue : Outcome::Fail;
+    // The book's outline list, waited for: a failure brings the item again.
+    return execFetchOutlines(item);
 }
 
 CSynDataManager::Outcome CSynDataManager::execVolumeAdd(const T_SynchronizaTion_SynBookDataItem& item)
@@ -722,15 +701,13 @@ CSynDataManager::Outcome CSynDataManager::execVolumeEidt(const T_SynchronizaTion
 
 CSynDataManager::Outcome CSynDataManager::execVolumeMove(const T_SynchronizaTion_SynBookDataItem& item)
 {
-    T_Book* book = m_model->findAnyBookByBookId(item.bookId);
-    if (book == nullptr)
+    // The book's volume list, waited for, once a pass as for the volumes'
+    // other changes (execVolumeState).
+    const T_Book* book = m_model->findAnyBookByBookId(item.bookId);
+    if (book == nullptr || m_volumeListFetched.contains(book->bookId))
         return Outcome::Continue;
-    TC_Volume_Menu request;
-    request.bookId = book->bookId;
-    request.header.bookId = book->bookId;
-    request.header.localBookId = book->localId;
-    request.header.uid = m_model->userInfo.uid;
-    return m_bookJobs->volume_menu(request) ? Outcome::Continue : Outcome::Fail;
+    m_volumeListFetched.insert(book->bookId);
+    return execFetchVolumeList(item);
 }
 
 CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_SynchronizaTion_SynBookDataItem& item, int type)
@@ -740,6 +717,14 @@ CSynDataManager::Outcome CSynDataManager::execVolumeDelRestore(const T_Synchroni
     // show it live from now on.
     if (type == 1)
         m_bookJobs->forgetDeletedHere(JobType::VolumeDelRestore, item.chapterId);
+    // Deleted elsewhere: the platform recycled the chapters in it then. The
+    // volume's state here tells nothing of theirs: a chapter restored there
+    // since brought the volume back, live as it was here, while the others
+    // stayed in the bin. Their states are read from the book's chapter list
+    // after the pass's other items, until it is answered.
+    const T_Book* book = m_model->findAnyBookByBookId(item.bookId);
+    if (type == 0 && book != nullptr && book->findVolumeByVolumeId(item.chapterId) != nullptr)
+        m_bookJobs->requestChapterStates(book, item.chapterId);
     return execVolumeState(item);
 }
 
@@ -800,7 +785,7 @@ bool CSynDataManager::takeVolumeStatus(T_Book* book, const T_Volume* volume, int
     // Chapters dragged out of the volume here before its delete arrived may
     // have been recycled there with it.
     if (type == 0)
-        m_bookJobs->requestChapterStates(book, volume->localId, volume->volumeId);
+        m_bookJobs->requestChapterStates(book, volume->volumeId);
     return true;
 }
 

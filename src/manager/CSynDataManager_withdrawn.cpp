@@ -390,4 +390,6 @@ void CSynDataManager::resetSession()
 {
     m_lookedFor.clear();
     m_lookedForOf = -1;
+    m_owed.clear();
+    m_owedOf = -1;
 }

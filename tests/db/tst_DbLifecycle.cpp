@@ -243,7 +243,7 @@ private slots:
         QCOMPARE(f.count(QStringLiteral("select revision from tb_job where uid = 3")), 0);
         QCOMPARE(f.count(QStringLiteral("select count(*) from sqlite_master where name in "
                                         "('tb_level','tb_client_statistics','uidJobId','tb_withdrawn_delete',"
-                                        "'tb_deleted_here')")), 5);
+                                        "'tb_deleted_here','tb_owed_look')")), 6);
     }
 
     void olderDatabaseHasItsChapterTextsMovedOutOfTheChapterRows()

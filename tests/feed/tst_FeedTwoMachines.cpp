@@ -539,6 +539,8 @@ private slots:
     void volumeDeleteAnsweredWhileItsBookLiesInTheBinTakesThePlatformsChapterStates();
     void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent_data();
     void deleteThatWentJustAfterWordsElsewhereIsToldAsItWent();
+    void listAnAnswerCallsForIsLookedAtUntilAnswered_data();
+    void listAnAnswerCallsForIsLookedAtUntilAnswered();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -2784,6 +2786,96 @@ void FeedTwoMachinesTest::deleteThatWentJustAfterWordsElsewhereIsToldAsItWent()
         QVERIFY(!book || (CPublicManager::instance()->findAnyBookByBookId(5001) != nullptr) == kept);
         QVERIFY(fixture.restart() && settleClient());
     }
+}
+
+void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered_data()
+{
+    // What the other machine does, then this one: the other deletes the
+    // first volume and restores a chapter of it, which brings it back,
+    // before this one pulls; the other drags a chapter into the second
+    // volume, which this one deletes; both add an outline card, the other
+    // first; the other moves a card or a volume.
+    QTest::addColumn<QString>("what");
+    // How the look at the book's list fails ("drop": the connection, which
+    // the transport tries once more), how often; -1: once, then a restart.
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("fails");
+    QTest::newRow("volume deleted elsewhere, a chapter of it restored there") << "volume deleted elsewhere" << "http500" << 0;
+    QTest::newRow("volume deleted elsewhere, the look failing once") << "volume deleted elsewhere" << "http500" << 1;
+    QTest::newRow("volume deleted here, the look failing once") << "volume deleted here" << "http500" << 1;
+    QTest::newRow("volume deleted here, the look failing twice") << "volume deleted here" << "http500" << 2;
+    QTest::newRow("volume deleted here, the look failing, a restart") << "volume deleted here" << "http500" << -1;
+    QTest::newRow("volume deleted here, the look's connection dropped") << "volume deleted here" << "drop" << 2;
+    QTest::newRow("card added here, the look failing once") << "card added here" << "http500" << 1;
+    QTest::newRow("card added here, the look failing twice") << "card added here" << "http500" << 2;
+    QTest::newRow("card moved elsewhere, the look failing once") << "card moved elsewhere" << "http500" << 1;
+    QTest::newRow("volume moved elsewhere, the look failing once") << "volume moved elsewhere" << "http500" << 1;
+}
+
+// A list an answer calls for is looked at until it is answered, also after a
+// restart: the chapter list after a volume's delete, made here or elsewhere
+// (the platform recycles the chapters in the volume when the delete arrives,
+// which the volume's state alone does not tell), the outline list after a
+// card's add (the platform puts it after one added elsewhere meanwhile) and
+// the outline or volume list after a move elsewhere. Both end as the platform.
+void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, fault);
+    QFETCH(int, fails);
+    JobsFixture fixture;
+    const int volume = platformCall(QStringLiteral("/volume/addVolume"),
+                                    {{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_name"), QStringLiteral("第二卷")}})
+                           .value(QStringLiteral("volume_id")).toInt();
+    const int o2 = platformCall(QStringLiteral("/bookoutline/addOutline"),
+                                {{QStringLiteral("book_id"), 5001}, {QStringLiteral("type"), 1}, {QStringLiteral("title"), QStringLiteral("支线")}})
+                       .value(QStringLiteral("outline_id")).toInt();
+    QVERIFY(volume > 0 && o2 > 0);
+    QVERIFY(startOneMachine(fixture));
+    const auto call = [](const char* path, const QJsonObject& body) {
+        QJsonObject ofBook = body;
+        ofBook.insert(QStringLiteral("book_id"), 5001);
+        return !standin().callAs(QStringLiteral("machine1000000000000000000000000"), QLatin1String(path), ofBook).isEmpty();
+    };
+    const QString move = QStringLiteral(R"([{"from_%1_id":%2,"to_%1_id":%3%4}])");
+    const QString list = what.startsWith(QLatin1String("card")) ? QStringLiteral("/bookoutline/outlineList")
+                         : what.startsWith(QLatin1String("volume moved")) ? QStringLiteral("/volume/volumeList")
+                                                                          : QStringLiteral("/chapter/chapterList");
+    T_Book* book = demoBook();
+    TC_Volume_Delete remove(*book->findVolumeByVolumeId(volume), 0, 1700000100);
+    TC_BookOutline_Create card(book->bookId, book->localId, 0, 0, 1, book->outline.outlineList.size() + 1, 1700000100,
+                               QStringLiteral("甲加的"), QString());
+    if (what == QLatin1String("volume deleted elsewhere"))
+        QVERIFY(call("/volume/recycle", {{QStringLiteral("id"), 7001}, {QStringLiteral("type"), 0}})
+                && call("/volume/recycle", {{QStringLiteral("id"), 7001}, {QStringLiteral("type"), 1}})
+                && call("/chapter/recycle", {{QStringLiteral("chapter_id"), 9001}, {QStringLiteral("status"), 1}}));
+    else if (what == QLatin1String("card moved elsewhere"))
+        QVERIFY(call("/bookoutline/move", {{QStringLiteral("move_order"), move.arg("outline").arg(11001).arg(o2).arg("")}}));
+    else if (what == QLatin1String("volume moved elsewhere"))
+        QVERIFY(call("/volume/move", {{QStringLiteral("move_order"), move.arg("volume").arg(volume).arg(7001).arg("")}}));
+    else if (what == QLatin1String("card added here"))
+        QVERIFY(call("/bookoutline/addOutline", {{QStringLiteral("type"), 1}, {QStringLiteral("title"), QStringLiteral("乙加的")}}));
+    else
+        QVERIFY(call("/chapter/move", {{QStringLiteral("move_order"),
+                                        move.arg("chapter").arg(9002).arg(0).arg(QStringLiteral(",\"to_volume_id\":%1,\"direction\":1").arg(volume))}}));
+    // What this machine holds before it has seen any of that.
+    const QString before = localState();
+    QVERIFY(!fails || standin().addFault(list, fault, 0, qAbs(fails)));
+    if (what.endsWith(QLatin1String(" here"))) {
+        QVERIFY(what.startsWith(QLatin1String("card")) ? CBookJobManager::instance()->outline_create(card)
+                                                       : CJobManager::instance()->volume_del_restore(remove));
+        QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
+        QVERIFY(settleClient());
+        QVERIFY(fails >= 0 || (fixture.restart() && settleClient()));
+    }
+    for (int pass = 0; pass < 2 + qAbs(fails); ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QVERIFY(standin().clearFaults());
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty(), 15000);
+    QVERIFY2(before != platformState(), "the platform's list tells nothing new");
+    QCOMPARE(localState(), platformState());
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
