@@ -2058,18 +2058,28 @@ void QuitTest::unconfirmedChapterNameIsNotStored()
     // The menu takes the keyboard: the third item of a chapter's renames it,
     // the second makes a new chapter below, to be named at once; the third
     // of a volume's renames the volume.
-    clickAt(writing, volume ? m_volumeTitle : m_chapterRow, Button3);
-    QVERIFY(awaitMenu({writing}) != None);
-    for (int i = newChapter ? 2 : 3; i > 0; --i)
-        typeKey(XK_Down);
-    typeKey(XK_Return);
     // The box is open once its border shows; the letters typed take the
     // place of the name.
     const QPoint row(0, newChapter ? m_rowStep : 0);
     const QPoint border = (volume ? m_volumeNameBox : m_nameBox) + row;
     const QPoint letter = (volume ? m_volumeNameLetter : m_nameLetter) + row;
     const QColor drawn(0x34, 0x70, 0xff);
-    QTRY_COMPARE_WITH_TIMEOUT(shot(writing, border).pixelColor(0, 0), drawn, kPatience);
+    // On a slow build the gesture can meet the tree still taking in the book
+    // it loaded, and nothing opens; a rename has no other effect, so the
+    // author tries it again, as one would. A new chapter is made once.
+    bool opened = false;
+    for (int tries = newChapter ? 1 : 3; tries > 0 && !opened; --tries) {
+        clickAt(writing, volume ? m_volumeTitle : m_chapterRow, Button3);
+        QVERIFY(awaitMenu({writing}) != None);
+        for (int i = newChapter ? 2 : 3; i > 0; --i)
+            typeKey(XK_Down);
+        typeKey(XK_Return);
+        opened = QTest::qWaitFor([&] { return shot(writing, border).pixelColor(0, 0) == drawn; },
+                                 tries > 1 ? kPatience / 4 : kPatience);
+        if (!opened)
+            typeKey(XK_Escape);  // a menu the keys missed
+    }
+    QVERIFY2(opened, "the name's box did not open");
     const QImage name = shot(writing, letter, 8);
     typeKey(XK_z);
     typeKey(XK_q);
