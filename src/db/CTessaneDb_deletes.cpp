@@ -87,8 +87,10 @@ QList<int> CTessaneDb::chaptersWithoutText(int localBookId)
 {
     QList<int> ids;
     QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select chapterId from tb_chapter where localBookId = %1 and "
-                                                 "chapterId > 0 and ifnull(content, '') = '' order by localId;"),
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select c.chapterId from tb_chapter c left join tb_chapter_text t "
+                                                 "on t.localId = c.localId where c.localBookId = %1 and "
+                                                 "c.chapterId > 0 and ifnull(length(t.content), 0) = 0 "
+                                                 "order by c.localId;"),
                                   {localBookId})))
         return ids;
     while (query.next())
