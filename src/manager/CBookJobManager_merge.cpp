@@ -256,9 +256,10 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
                            [volumeId](const T_Volume_MenuItem& item) { return item.volumeId == volumeId && item.status != 0; });
     });
     // A move made here and still waiting would be undone now and then sent:
-    // the places stay until it has gone.
-    const int uid = m_model->userInfo.uid;
-    const bool movesWait = m_db->pendingJob(uid, JobType::VolumeMove, QStringLiteral("localBookId"), book->localId) > 0;
+    // the places stay until it has gone. The queue is read once for the
+    // whole list, whatever number of volumes it holds.
+    const VolumeChangesWaiting waiting = volumeChangesWaiting(book);
+    const bool movesWait = waiting.moves;
     QList<QPair<int, int>> statuses;
     for (const T_Volume_MenuItem& item : qAsConst(reply.items)) {
         if (item.volumeId < 1 || (item.bookId >= 1 && item.bookId != bookId))
@@ -270,12 +271,13 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
             T_Volume stored = *known;
             stored.orderNum = movesWait ? known->orderNum : item.orderNum;
             // Likewise a rename, a delete or a restore made here that has not gone yet.
-            const QString column = QStringLiteral("localVolumeId");
-            if (m_db->pendingJob(uid, JobType::VolumeEdit, column, known->localId) == 0)
+            if (!waiting.renames(known->localId))
                 stored.volumeName = item.volumeName;
             if (withStatus && !older && (item.status != 0) != (known->status != 0)
-                && m_db->pendingJob(uid, JobType::VolumeDelRestore, column, known->localId) == 0)
+                && !waiting.changesStatus(known->localId))
                 statuses.append(qMakePair(known->localId, item.status != 0 ? 1 : 0));
+            if (stored.orderNum == known->orderNum && stored.volumeName == known->volumeName)
+                continue;
             if (!m_db->updateVolumeOrder(&stored) || !m_db->updateVolumeName(&stored)) {
                 replyDbFailed(reply.header, "volume of the list not stored");
                 continue;
@@ -283,7 +285,9 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
             *known = stored;
             continue;
         }
-        if (heldForLookUp(JobType::VolumeAdd, book->localId, item.volumeName))
+        // A volume of this machine whose create went out unanswered may be
+        // it: its look-up takes it.
+        if (waiting.sentAdds.contains(item.volumeName))
             continue;
         auto* volume = new T_Volume;
         volume->localBookId = book->localId;
