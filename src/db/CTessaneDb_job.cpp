@@ -257,7 +257,7 @@ QList<T_WaitingJob> CTessaneDb::waitingJobsOfBook(int uid, int localBookId, cons
         withContent << QString::number(type);
     QList<T_WaitingJob> rows;
     QSqlQuery query(db);
-    *ok = sqlExec(query, sqlFormat(QStringLiteral("select jobType, localVolumeId, localChapterId, sent, "
+    *ok = sqlExec(query, sqlFormat(QStringLiteral("select jobType, localVolumeId, localChapterId, chapterId, sent, "
                                                   "case when jobType in (") + withContent.join(QLatin1Char(','))
                                        + QStringLiteral(") then content end from tb_job where uid = %1 "
                                                         "and localBookId = %2 and jobType in (")
@@ -268,8 +268,9 @@ QList<T_WaitingJob> CTessaneDb::waitingJobsOfBook(int uid, int localBookId, cons
         row.jobType = query.value(0).toInt();
         row.localVolumeId = query.value(1).toInt();
         row.localChapterId = query.value(2).toInt();
-        row.sent = query.value(3).toInt() != 0;
-        row.content = query.value(4).toString();
+        row.chapterId = query.value(3).toInt();
+        row.sent = query.value(4).toInt() != 0;
+        row.content = query.value(5).toString();
         rows.append(row);
     }
     return rows;

@@ -86,6 +86,7 @@ struct T_WaitingJob
     int jobType = 0;
     int localVolumeId = 0;
     int localChapterId = 0;
+    int chapterId = 0;
     bool sent = false;
     QString content;
 };

@@ -63,6 +63,9 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     // One look at the queue for the whole list: a book of thousands of
     // chapters is asked about each only while a drag of it waits.
     const bool dragsWait = m_db->hasJobBefore(book->localId, {JobType::ChapterMove, JobType::ChapterAppMove}, 0);
+    // Likewise the deletes for good still waiting, for chapters it lists that this copy lacks.
+    QSet<int> deletesWait;
+    bool deletesRead = false;
     for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
         if (entry.chapter_id < 1 || (entry.book_id >= 1 && entry.book_id != bookId))
             continue;
@@ -80,7 +83,16 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
         }
         // Deleted for good here, its delete waiting for the feed to end, or
         // taken by the platform after it answered this list.
-        if (deletedForGoodHere(JobType::ChapterDelete, QStringLiteral("chapterId"), entry.chapter_id))
+        if (!deletesRead) {
+            deletesRead = true;
+            bool ok = false;
+            for (const T_WaitingJob& job :
+                 m_db->waitingJobsOfBook(m_model->userInfo.uid, book->localId, {JobType::ChapterDelete}, {}, &ok))
+                deletesWait.insert(job.chapterId);
+            if (!ok)
+                return;  // a later list merges them
+        }
+        if (deletedHere(JobType::ChapterDelete, entry.chapter_id) || deletesWait.contains(entry.chapter_id))
             continue;
         if (heldForLookUp(JobType::ChapterAdd, book->localId, entry.chapter_name, entry.local_id))
             continue;
