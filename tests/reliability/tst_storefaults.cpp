@@ -16,6 +16,7 @@
 // its newest backup is, and nothing more is written or synchronised.
 
 #include "CreationFixture.h"
+#include "FullDisk.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
@@ -51,37 +52,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
 StandinServer* g_standin = nullptr;
-
-// Every write into a file fails while the object lives.
-class FullDisk
-{
-public:
-    FullDisk()
-    {
-        m_previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-        m_ok = getrlimit(RLIMIT_FSIZE, &m_previous) == 0;
-        rlimit tiny = m_previous;
-        tiny.rlim_cur = 1;
-        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &tiny) == 0;
-    }
-    ~FullDisk()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousSignal);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_previous{};
-    void (*m_previousSignal)(int) = nullptr;
-    bool m_ok = false;
-};
 
 bool exec(const QString& sql)
 {
