@@ -177,5 +177,9 @@
         <source>Your books or memos could not be read from the database %1. Nothing is written to it and synchronisation is stopped until the next start.</source>
         <translation>无法从数据库 %1 读取您的作品或便签。在下次启动之前，程序不会向其写入任何内容，同步已停止。</translation>
     </message>
+    <message>
+        <source>Your chapters could not be moved to the new layout of the database. %1 Every chapter keeps its text and you can go on writing; the move is tried again at the next start.</source>
+        <translation>未能把您的章节移入数据库的新结构。%1 每一章的正文都原样保留，您可以继续写作；下次启动时会再次尝试移动。</translation>
+    </message>
 </context>
 </TS>

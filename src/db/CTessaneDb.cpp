@@ -10,13 +10,11 @@
 
 #include <QDebug>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QVersionNumber>
 
 namespace {
 constexpr int kSqliteConstraint = 19;  // SQLITE_CONSTRAINT, the primary result code
@@ -134,7 +132,13 @@ bool CTessaneDb::init(const QString& dbFile, const QString& programDbDir)
         qWarning() << "update db error";
         return false;
     }
-    ensureSchema();
+    if (!ensureSchema()) {
+        // A database without the tables and columns the code writes would
+        // lose what goes to them: the author hears why and the start ends.
+        qWarning() << "db schema error";
+        close();
+        return false;
+    }
     if (!refreshSeededNameLists())
         qWarning() << "the seeded name lists could not be brought up to date";
     return true;
@@ -308,6 +312,11 @@ bool CTessaneDb::openAt(const QString& path)
         close();
         return false;
     }
+    // A connection of a worker, or one opened before the start's move, finds
+    // the texts where they are too.
+    QSqlQuery query(db);
+    m_textsInRows = rowsHoldTexts(query);
+    m_untoldUpgradeFault = DbFault::None;
     return true;
 }
 
@@ -358,70 +367,51 @@ void CTessaneDb::applyJournalMode()
 
 bool CTessaneDb::ensureSchema()
 {
-    bool ok = true;
+    // Each step stops the rest when refused: its fault (a full disk, a lock,
+    // damage) is the one the author is told.
+    const auto refused = []() {
+        qWarning() << "the database lacks parts of the expected schema";
+        return false;
+    };
     QSqlQuery query(db);
     bool hasRevision = false;
     bool hasSent = false;
-    if (sqlExec(query, QStringLiteral("PRAGMA table_info(tb_job);"))) {
-        while (query.next()) {
-            if (query.value(1).toString().compare(QLatin1String("revision"), Qt::CaseInsensitive) == 0)
-                hasRevision = true;
-            if (query.value(1).toString().compare(QLatin1String("sent"), Qt::CaseInsensitive) == 0)
-                hasSent = true;
-        }
+    if (!sqlExec(query, QStringLiteral("PRAGMA table_info(tb_job);")))
+        return refused();
+    while (query.next()) {
+        if (query.value(1).toString().compare(QLatin1String("revision"), Qt::CaseInsensitive) == 0)
+            hasRevision = true;
+        if (query.value(1).toString().compare(QLatin1String("sent"), Qt::CaseInsensitive) == 0)
+            hasSent = true;
     }
     query.finish();
-    if (!hasRevision)
-        ok = exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN revision INTEGER NOT NULL DEFAULT 0;"))
-            && ok;
-    if (!hasSent)
-        ok = exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN sent INTEGER NOT NULL DEFAULT 0;")) && ok;
+    if (!hasRevision && !exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN revision INTEGER NOT NULL DEFAULT 0;")))
+        return refused();
+    if (!hasSent && !exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN sent INTEGER NOT NULL DEFAULT 0;")))
+        return refused();
     bool hasWrittenInBin = false;
     bool holdsTexts = false;
-    if (sqlExec(query, QStringLiteral("PRAGMA table_info(tb_chapter);"))) {
-        while (query.next()) {
-            const QString column = query.value(1).toString();
-            hasWrittenInBin = hasWrittenInBin || column.compare(QLatin1String("writtenInBin"), Qt::CaseInsensitive) == 0;
-            holdsTexts = holdsTexts || column.compare(QLatin1String("content"), Qt::CaseInsensitive) == 0;
-        }
+    if (!sqlExec(query, QStringLiteral("PRAGMA table_info(tb_chapter);")))
+        return refused();
+    while (query.next()) {
+        const QString column = query.value(1).toString();
+        hasWrittenInBin = hasWrittenInBin || column.compare(QLatin1String("writtenInBin"), Qt::CaseInsensitive) == 0;
+        holdsTexts = holdsTexts || column.compare(QLatin1String("content"), Qt::CaseInsensitive) == 0;
     }
     query.finish();
-    if (!hasWrittenInBin)
-        ok = exec(QStringLiteral("ALTER TABLE tb_chapter ADD COLUMN writtenInBin INTEGER NOT NULL DEFAULT 0;")) && ok;
-    for (const char* statement : kSchemaAdditions)
-        ok = exec(QString::fromUtf8(statement)) && ok;
-    if (holdsTexts)
-        ok = moveChapterTextsOut() && ok;
-    if (!ok)
-        qWarning() << "the database lacks parts of the expected schema";
-    return ok;
-}
-
-bool CTessaneDb::moveChapterTextsOut()
-{
-    // A database of an earlier version holds each text in its chapter's row.
-    // They move in one transaction, once: a start cut short leaves them
-    // where they were, for the next start to move.
-    QElapsedTimer took;
-    took.start();
-    Transaction transaction(*this);
-    if (!transaction.began())
-        return false;
-    if (!exec(QStringLiteral("insert or replace into tb_chapter_text(localId,content) "
-                             "select localId,content from tb_chapter where content is not null;")))
-        return false;
-    // Without the column no build can put a text there again; SQLite older
-    // than 3.35 cannot drop one, and the texts are emptied instead.
-    QSqlQuery query(db);
-    const bool canDrop = sqlExec(query, QStringLiteral("select sqlite_version();")) && query.next()
-                         && QVersionNumber::fromString(query.value(0).toString()) >= QVersionNumber(3, 35);
-    query.finish();
-    if (!exec(canDrop ? QStringLiteral("ALTER TABLE tb_chapter DROP COLUMN content;")
-                      : QStringLiteral("update tb_chapter set content = null where content is not null;")))
-        return false;
-    if (!transaction.commit())
-        return false;
-    qInfo() << "chapter texts moved to a table of their own in" << took.elapsed() << "ms";
+    if (!hasWrittenInBin
+        && !exec(QStringLiteral("ALTER TABLE tb_chapter ADD COLUMN writtenInBin INTEGER NOT NULL DEFAULT 0;")))
+        return refused();
+    for (const char* statement : kSchemaAdditions) {
+        if (!exec(QString::fromUtf8(statement)))
+            return refused();
+    }
+    // The move needs room for about as much again as the texts: a move the
+    // disk refuses leaves every text readable and writable where it is.
+    if (holdsTexts && !moveChapterTextsOut())
+        leaveTextsInRows();
+    else
+        m_textsInRows = false;
     return true;
 }
 

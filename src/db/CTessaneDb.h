@@ -109,6 +109,10 @@ public:
     // for the rest of the run (until it is opened again): from then on it
     // takes no more writes, and sig_damaged is emitted once.
     bool isDamaged() const { return m_damaged; }
+    // Why this start could not move the chapter texts out of the chapters'
+    // rows (they are read and written where they are meanwhile); None when
+    // nothing is left to tell. Given once per start, for the author to hear.
+    DbFault takeUnfinishedUpgrade();
     // The connection takes no more writes until the file is opened again:
     // what the program holds of a damaged or half-loaded database must not
     // be written over what is still on disk.
@@ -435,8 +439,17 @@ private:
     bool checkUsable();
     void applyJournalMode();
     bool ensureSchema();
-    // Texts of chapters that an earlier version kept in the chapters' rows.
+    // Texts of chapters that an earlier version kept in the chapters' rows
+    // (CTessaneDb_textPlace.cpp); a text written since is kept.
     bool moveChapterTextsOut();
+    // The move failed: readers look in the rows too until a later start.
+    void leaveTextsInRows();
+    // The SQL of a chapter's text, the chapter's row aliased c and its row
+    // of tb_chapter_text t (left joined), with the rows holding texts or not.
+    static QString chapterTextColumn(bool rowsHoldTexts);
+    QString chapterTextColumn() const { return chapterTextColumn(m_textsInRows); }
+    // Whether tb_chapter still has its text column, on the query's connection.
+    static bool rowsHoldTexts(QSqlQuery& query);
     // The text of the creation script; empty when it cannot be read.
     static QString creationScript();
     // A database whose name lists are still the seeded ones takes the lists
@@ -461,6 +474,8 @@ private:
     DbFault m_lastFault = DbFault::None;
     bool m_damaged = false;
     bool m_writesRefused = false;
+    bool m_textsInRows = false;
+    DbFault m_untoldUpgradeFault = DbFault::None;
     QSqlDatabase db;
     QString m_connectionName;
     QString m_journalMode;

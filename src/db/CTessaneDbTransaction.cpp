@@ -22,7 +22,7 @@ CTessaneDb::Transaction::~Transaction()
         return;
     --m_db.m_transactionDepth;
     if (m_outer)
-        m_db.exec(QStringLiteral("ROLLBACK;"));
+        rollBack(m_db.m_transactionFailed);
     else
         m_db.m_transactionFailed = true;
 }
@@ -36,7 +36,7 @@ bool CTessaneDb::Transaction::commit()
     if (!m_outer)
         return !m_db.m_transactionFailed;
     if (m_db.m_transactionFailed) {
-        m_db.exec(QStringLiteral("ROLLBACK;"));
+        rollBack(true);
         return false;
     }
     if (m_db.exec(QStringLiteral("COMMIT;"))) {
@@ -44,6 +44,20 @@ bool CTessaneDb::Transaction::commit()
         return true;
     }
     // A commit refused (full disk, I/O error) leaves the transaction open.
-    m_db.exec(QStringLiteral("ROLLBACK;"));
+    rollBack(true);
     return false;
+}
+
+void CTessaneDb::Transaction::rollBack(bool afterFailure)
+{
+    // SQLite ends a transaction itself at some refused writes; the ROLLBACK
+    // then fails for want of one, and its error must not hide the failure
+    // the caller reports (a full disk is not "no transaction is active").
+    // Damage the ROLLBACK itself found is told rather than hidden.
+    const QString error = m_db.lastError;
+    const DbFault fault = m_db.m_lastFault;
+    if (!m_db.exec(QStringLiteral("ROLLBACK;")) && afterFailure && m_db.m_lastFault != DbFault::Damaged) {
+        m_db.lastError = error;
+        m_db.m_lastFault = fault;
+    }
 }

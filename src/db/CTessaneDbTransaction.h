@@ -20,6 +20,10 @@ public:
     bool commit();
 
 private:
+    // Rolls back; after a failure, that failure stays the one lastFault() and
+    // lastErrorText() give.
+    void rollBack(bool afterFailure);
+
     CTessaneDb& m_db;
     bool m_outer = false;
     bool m_began = false;

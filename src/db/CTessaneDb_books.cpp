@@ -221,8 +221,9 @@ bool CTessaneDb::getChapterContent(T_Chapter* chapter)
         return false;
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!sqlExec(query, sqlFormat(QStringLiteral("select t.content from tb_chapter c left join tb_chapter_text t "
-                                                 "on t.localId = c.localId where c.localId = %1;"),
+    if (!sqlExec(query, sqlFormat(QStringLiteral("select ") + chapterTextColumn()
+                                      + QStringLiteral(" from tb_chapter c left join tb_chapter_text t "
+                                                       "on t.localId = c.localId where c.localId = %1;"),
                                   {chapter->localId})))
         return false;
     if (!query.next()) {

@@ -89,8 +89,9 @@ QList<int> CTessaneDb::chaptersWithoutText(int localBookId)
     QSqlQuery query(db);
     if (!sqlExec(query, sqlFormat(QStringLiteral("select c.chapterId from tb_chapter c left join tb_chapter_text t "
                                                  "on t.localId = c.localId where c.localBookId = %1 and "
-                                                 "c.chapterId > 0 and ifnull(length(t.content), 0) = 0 "
-                                                 "order by c.localId;"),
+                                                 "c.chapterId > 0 and ifnull(length(")
+                                      + chapterTextColumn()
+                                      + QStringLiteral("), 0) = 0 order by c.localId;"),
                                   {localBookId})))
         return ids;
     while (query.next())

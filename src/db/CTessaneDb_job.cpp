@@ -772,9 +772,11 @@ bool CTessaneDb::readChapterBatch(const QString& dbFile, int jobId, QJsonArray* 
             *found = true;
             listed = QJsonDocument::fromJson(query.value(0).toString().toUtf8()).array();
         }
+        const bool inRows = ok && rowsHoldTexts(query);
         ok = ok
-            && query.prepare(QStringLiteral("select t.content from tb_chapter c left join tb_chapter_text t "
-                                            "on t.localId = c.localId where c.localId = ?;"));
+            && query.prepare(QStringLiteral("select ") + chapterTextColumn(inRows)
+                             + QStringLiteral(" from tb_chapter c left join tb_chapter_text t "
+                                              "on t.localId = c.localId where c.localId = ?;"));
         for (int i = 0; ok && i < listed.size(); ++i) {
             QJsonObject chapter = listed.at(i).toObject();
             if (!chapter.contains(QStringLiteral("content"))) {

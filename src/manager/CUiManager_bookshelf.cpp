@@ -4,7 +4,9 @@
 
 #include "common/DPIAdapter.h"
 #include "common/Utility.h"
+#include "db/CTessaneDb.h"
 #include "manager/CPublicManager.h"
+#include "manager/DbFaultText.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
 
@@ -43,6 +45,9 @@ bool CUiManager::buildBookshelf()
     m_bookshelf->updateMargins();
     m_bookshelf->show();
     tellRecoveredText();
+    const DbFault unfinished = CTessaneDb::instance()->takeUnfinishedUpgrade();
+    if (unfinished != DbFault::None)
+        showDbFault(DbFaultText::unfinishedUpgrade(unfinished));
     return true;
 }
 

@@ -59,6 +59,13 @@ QString DbFaultText::cause(DbFault fault)
     return tr("The database refused the change.");
 }
 
+QString DbFaultText::unfinishedUpgrade(DbFault fault)
+{
+    return tr("Your chapters could not be moved to the new layout of the database. %1 Every chapter keeps its "
+              "text and you can go on writing; the move is tried again at the next start.")
+        .arg(cause(fault));
+}
+
 QString DbFaultText::startFailure(DbFault fault, const QString& dbFile, const QString& detail)
 {
     const QString file = shown(dbFile);

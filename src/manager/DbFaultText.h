@@ -18,6 +18,9 @@ public:
     // synchronisation stop for this run. A damaged file is told with the
     // newest backup of it.
     static QString loadFailure(DbFault fault, const QString& dbFile, const QString& detail);
+    // The start could not move the chapter texts to the database's new
+    // layout; they stay where they are and the next start tries again.
+    static QString unfinishedUpgrade(DbFault fault);
     // The database turned out damaged while the author worked.
     static QString damaged(const QString& dbFile);
     // Why a change was refused, in a few words; the database's own text

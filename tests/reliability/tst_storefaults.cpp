@@ -16,6 +16,7 @@
 // its newest backup is, and nothing more is written or synchronised.
 
 #include "CreationFixture.h"
+#include "FullDisk.h"
 
 #include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
@@ -23,6 +24,7 @@
 #include "db/records/T_Volume.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
+#include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
 #include "manager/DbFaultText.h"
 #include "platform/ProgramPath.h"
@@ -49,39 +51,13 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
 StandinServer* g_standin = nullptr;
-
-// Every write into a file fails while the object lives.
-class FullDisk
-{
-public:
-    FullDisk()
-    {
-        m_previousSignal = std::signal(SIGXFSZ, SIG_IGN);
-        m_ok = getrlimit(RLIMIT_FSIZE, &m_previous) == 0;
-        rlimit tiny = m_previous;
-        tiny.rlim_cur = 1;
-        m_ok = m_ok && setrlimit(RLIMIT_FSIZE, &tiny) == 0;
-    }
-    ~FullDisk()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousSignal);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_previous{};
-    void (*m_previousSignal)(int) = nullptr;
-    bool m_ok = false;
-};
 
 bool exec(const QString& sql)
 {
@@ -134,6 +110,7 @@ class StoreFaultsTest : public QObject
     Q_OBJECT
 private slots:
     void fullDiskKeepsTypedTextAndStoredChapter();
+    void upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile();
     void refusedJobUndoesTheChapterChange();
     void refusedIdsKeepTheCreateQueued();
     void damagedTableStopsWritesAndSyncAndSaysWhere();
@@ -187,6 +164,74 @@ void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
     typeAndPause(QStringLiteral("又一句。"));
     QVERIFY(CreationFixture::storedText(chapter).endsWith(QStringLiteral("磁盘满时写的字。又一句。")));
     QCOMPARE(BooksFixture::scalar(QStringLiteral("PRAGMA integrity_check;")).toString(), QStringLiteral("ok"));
+}
+
+// A database of the build before the texts' move, its save queued while the
+// platform was away, and another author's book with more text than the disk
+// has room to move.
+void StoreFaultsTest::upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile()
+{
+    delete CUiManager::instance()->dbFaultBox();
+    CreationFixture f;
+    T_Book* book = f.start(QStringLiteral("升级"), true);
+    QVERIFY(book);
+    const int localBookId = book->localId;
+    const int chapterId = book->chapterList.first()->chapterId;
+    QVERIFY(standin().addFault(QStringLiteral("/chapter/editChapter"), QStringLiteral("drop"), 0, -1));
+    f.editor()->setFocus();
+    const auto typeAndPause = [&f](const QString& text) {
+        f.type(text);
+        f.tick();
+        f.pause();
+        f.tick(2);
+    };
+    typeAndPause(QStringLiteral("上一版排队的一段。"));
+    QTRY_COMPARE(CreationFixture::pendingSaves(), 1);
+    const QString queued = f.editor()->toPlainText();
+    const QString typed = queued + QStringLiteral("盘满时接着写。");
+    f.pane()->closeBook();
+    CJobManager::instance()->close();
+    QVERIFY(standin().clearFaults());
+    QSqlDatabase old = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("previous build"));
+    old.setDatabaseName(f.dbFile());
+    QVERIFY(old.open());
+    for (const char* statement :
+         {"ALTER TABLE tb_chapter ADD COLUMN content TEXT;",
+          "update tb_chapter set content = (select content from tb_chapter_text t where t.localId = tb_chapter.localId);",
+          "DROP TRIGGER chapterTextGoesWithItsChapter;", "DROP TABLE tb_chapter_text;",
+          "insert into tb_book(localId,authorId,bookName) values(900,1,'他人');",
+          "with recursive n(i) as (select 1 union all select i + 1 from n where i < 80) insert into "
+          "tb_chapter(localBookId,bookId,name,content) select 900,0,'长',replace(hex(zeroblob(3000)),'00','山水') from n;"})
+        QVERIFY2(QSqlQuery(old).exec(QString::fromUtf8(statement)), statement);
+    old.close();
+    old = QSqlDatabase();
+    QSqlDatabase::removeDatabase(QStringLiteral("previous build"));
+    {
+        FullDisk disk(512 * 1024);
+        QVERIFY(disk.ok() && f.restart());
+        QCOMPARE(faultTold(), DbFaultText::unfinishedUpgrade(DbFault::DiskFull));
+        delete CUiManager::instance()->dbFaultBox();
+        QVERIFY(f.open(CPublicManager::instance()->findBookByLocalId(localBookId)));
+        QTRY_COMPARE(f.editor()->toPlainText(), queued);
+        f.editor()->moveCursor(QTextCursor::End);
+        typeAndPause(QStringLiteral("盘满时接着写。"));
+        QTRY_COMPARE(CreationFixture::storedText(f.pane()->currentChapter()), typed);
+        f.pane()->closeBook();
+        QTRY_COMPARE_WITH_TIMEOUT(BooksFixture::jobTypes(), QList<int>(), 15000);
+    }
+    // The next start, with room, moves everything but the words typed meanwhile.
+    QVERIFY(f.restart());
+    QCOMPARE(count(QStringLiteral("select count(*) from pragma_table_info('tb_chapter') where name = 'content';")), 0);
+    QCOMPARE(CreationFixture::storedText(CPublicManager::instance()->findBookByLocalId(localBookId)->chapterList.first()),
+             typed);
+    QCOMPARE(count(QStringLiteral("select sum(length(content)) from tb_chapter_text where localId in "
+                                  "(select localId from tb_chapter where localBookId = 900);")), 80 * 6000);
+    QString onPlatform;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray()) {
+        if (value.toObject().value(QStringLiteral("chapter_id")).toInt() == chapterId)
+            onPlatform = value.toObject().value(QStringLiteral("content")).toString();
+    }
+    QCOMPARE(onPlatform, typed);
 }
 
 void StoreFaultsTest::refusedJobUndoesTheChapterChange()
