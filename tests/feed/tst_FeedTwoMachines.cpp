@@ -1104,6 +1104,9 @@ void FeedTwoMachinesTest::noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst_data
     QTest::newRow("memo saved with no window, B first") << 1 << "memo";
     QTest::newRow("outline card saved, A first") << 0 << "card";
     QTest::newRow("outline card saved, B first") << 1 << "card";
+    // A's second pause merges into the first's job while the pull that job
+    // started is out, and B wrote meanwhile.
+    QTest::newRow("memo saved again while its pull is out, B wrote meanwhile") << 0 << "merged";
 }
 
 // Both machines online: one saves its words in the memo or the outline at a
@@ -1118,6 +1121,27 @@ void FeedTwoMachinesTest::noteSavedOnlineInAStaleCopyKeepsTheWordsSentFirst()
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     const QStringList words{QStringLiteral("先停顿的一台写的"), QStringLiteral("后停顿的一台在旧文上写的")};
+    if (saved == QLatin1String("merged")) {
+        QVERIFY(machines[0]->restart() && settleClient());
+        const QString pull = QStringLiteral("/synchronization/synBookData");
+        const int pulls = JobsFixture::requestsTo(pull).size();
+        QVERIFY(standin().addFault(pull, QStringLiteral("ok"), -1, 1));
+        T_Memo* memo = CPublicManager::instance()->findMemoByMemoId(13001);
+        TC_Memo_Edit edit(memo->localId, 13001, 1700000100, words.at(0), memo->color, 0, 0, 0, 0, 0, 0, 0);
+        QVERIFY(CJobManager::instance()->memoEditContent(edit));
+        QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(pull).size(), pulls + 1, 15000);
+        QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), QStringLiteral("/memo/editMemo"),
+                                  {{QStringLiteral("memo_id"), 13001}, {QStringLiteral("content"), words.at(1)}})
+                     .isEmpty());
+        edit.content = words.at(0) + QStringLiteral("，又停顿了一次");
+        QVERIFY(CJobManager::instance()->memoEditContent(edit) && machines[0]->jobIds().size() == 1);
+        QVERIFY(standin().releaseHeld() && settleClient());
+        QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+        QCOMPARE(platformMemosAndOutlines().filter(words.at(1)).size(), 1);
+        QCOMPARE(platformMemosAndOutlines().filter(edit.content).size(), 1);
+        QCOMPARE(localMemosAndOutlines(), platformMemosAndOutlines());
+        return;
+    }
     for (int turn = 0; turn < 2; ++turn) {
         QVERIFY(turn == 0 || standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500")));
         QVERIFY(machines[turn == 0 ? first : 1 - first]->restart());
