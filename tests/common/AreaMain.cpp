@@ -3,6 +3,8 @@
 #include "common/Translations.h"
 
 #include <QApplication>
+#include <QMetaMethod>
+#include <QtTest>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -83,4 +85,42 @@ int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners, Ca
     server.stop();
     g_catalogue = nullptr;
     return failures;
+}
+
+int runPart(QObject* test, int argc, char** argv)
+{
+    const QStringList part = qEnvironmentVariable("AREA_PART").split(QLatin1Char('/'));
+    bool named = false;
+    for (int i = 1; i < argc; ++i)
+        named = named || argv[i][0] != '-';
+    if (part.size() != 2 || named)
+        return QTest::qExec(test, argc, argv);
+    const int which = part.at(0).toInt();
+    const int parts = part.at(1).toInt();
+    if (parts < 1 || which < 1 || which > parts) {
+        qCritical("AREA_PART wants k/n with 1 <= k <= n");
+        return 1;
+    }
+    static const QSet<QByteArray> frame = {"initTestCase", "cleanupTestCase", "init", "cleanup"};
+    QList<QByteArray> functions;
+    const QMetaObject* meta = test->metaObject();
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        const QMetaMethod method = meta->method(i);
+        if (method.methodType() != QMetaMethod::Slot || method.access() != QMetaMethod::Private
+            || method.parameterCount() != 0 || frame.contains(method.name()) || method.name().endsWith("_data"))
+            continue;
+        functions << method.name();
+    }
+    QList<QByteArray> args;
+    for (int i = 0; i < argc; ++i)
+        args << QByteArray(argv[i]);
+    int chosen = 0;
+    for (int i = which - 1; i < functions.size(); i += parts, ++chosen)
+        args << functions.at(i);
+    if (chosen == 0)
+        return 0;
+    std::vector<char*> pointers;
+    for (QByteArray& arg : args)
+        pointers.push_back(arg.data());
+    return QTest::qExec(test, int(pointers.size()), pointers.data());
 }

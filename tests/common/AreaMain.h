@@ -4,6 +4,8 @@
 
 #include <initializer_list>
 
+class QObject;
+
 // The stand-in this executable started; the areas' fixtures reach it here.
 StandinServer& standin();
 
@@ -22,3 +24,9 @@ void useProgramCatalogue(bool on);
 
 int runArea(int argc, char** argv, std::initializer_list<TestRunner> runners,
             Catalogue catalogue = Catalogue::Source, void (*setUp)() = nullptr);
+
+// Runs a test class as QTest::qExec does; with AREA_PART=k/n set and no test
+// function named on the command line, only every n-th of its functions from
+// the k-th on (counted from 1), so that CTest can run one long class as
+// several runs side by side.
+int runPart(QObject* test, int argc, char** argv);

@@ -3,6 +3,7 @@
 // while the create is on its way reaches the platform, a create whose reply
 // was lost is not made twice, and creates keep the order they were made in.
 
+#include "AreaMain.h"
 #include "BookOrder.h"
 #include "FeedFixture.h"
 
@@ -2982,7 +2983,7 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
 int runFeedTwoMachinesTests(int argc, char** argv)
 {
     FeedTwoMachinesTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runPart(&test, argc, argv);
 }
 
 #include "tst_FeedTwoMachines.moc"
