@@ -18,6 +18,7 @@
 #include "manager/CUiManager.h"
 #include "outline/COutlineController.h"
 #include "outline/COutlineModel.h"
+#include "remote/CTessaneHttp.h"
 #include "remote/records/BookRecords.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/MemoRecords.h"
@@ -665,6 +666,9 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
     QTest::newRow("chapter, its reply lost, after a restart") << "chapter" << true << true;
     // Asked for with no local id, as the look at a book not here asks.
     QTest::newRow("book asked for as one not here") << "book not here" << false << false;
+    // A list asked for after the delete, after a pass pulled, shows it gone
+    // before the older one comes.
+    QTest::newRow("chapter, a newer list first") << "chapter, a newer list first" << false << false;
 }
 
 // A list of the book's outlines or chapters the platform answered before this
@@ -679,6 +683,9 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
     QFETCH(QString, what);
     QFETCH(bool, replyLost);
     QFETCH(bool, restart);
+    const QString newerFirst = QStringLiteral(", a newer list first");
+    const bool newer = what.endsWith(newerFirst);
+    what.chop(newer ? newerFirst.size() : 0);
     JobsFixture fixture;
     QVERIFY(startOneMachine(fixture));
     T_Book* book = demoBook();
@@ -748,6 +755,18 @@ void FeedTwoMachinesTest::deletedForGoodHereStaysDeletedWhenAnOlderListComesLate
         QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(list).isEmpty(), 15000);
         QVERIFY(settleClient());
     } else {
+        if (newer) {
+            // Only the older list is out once each is answered.
+            const auto onlyOlderOut = []() { return CTessaneHttp::instance()->outstandingReplies() == 1; };
+            const QString pull = QStringLiteral("/synchronization/synBookData");
+            const int pulls = JobsFixture::requestsTo(pull).size();
+            CJobManager::instance()->synNow(false);
+            QTRY_VERIFY_WITH_TIMEOUT(JobsFixture::requestsTo(pull).size() > pulls && passEnded() && onlyOlderOut(), 15000);
+            const int lists = JobsFixture::requestsTo(list).size();
+            QVERIFY(askAs(asked));
+            QTRY_VERIFY2_WITH_TIMEOUT(JobsFixture::requestsTo(list).size() > lists && onlyOlderOut(),
+                                      qPrintable(QString::number(CTessaneHttp::instance()->outstandingReplies())), 15000);
+        }
         QVERIFY(standin().releaseHeld() && settleClient());
     }
     CJobManager::instance()->synNow(false);
