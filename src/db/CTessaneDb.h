@@ -186,6 +186,13 @@ public:
     // Whether a job of one of these types for a book is queued before jobId
     // (0: anywhere in the queue); with sentOnly, one whose request has left.
     bool hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId, bool sentOnly = false);
+    // Whether a job of one of these types for a book is queued after jobId.
+    bool hasJobAfter(int localBookId, const QList<int>& jobTypes, int jobId);
+    // The waiting jobs of these types for a book, oldest first (content
+    // only of contentTypes, which keep it short); ok false when the queue
+    // cannot be read.
+    QList<T_WaitingJob> waitingJobsOfBook(int uid, int localBookId, const QList<int>& jobTypes,
+                                          const QList<int>& contentTypes, bool* ok);
     // Whether a job of jobId's type for the same object (the row's column)
     // is queued before it.
     bool hasJobOfItsObjectBefore(int jobId, const QString& column);

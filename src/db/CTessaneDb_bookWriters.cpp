@@ -117,9 +117,11 @@ bool CTessaneDb::deleteBook(const TC_Books_Delete_Hard& request)
     Transaction transaction(*this);
     if (!transaction.began())
         return false;
-    // Volumes, versions and jobs of the book are left alone.
+    // Versions and jobs of the book are left alone; its volumes are few,
+    // and nothing names them once the book is gone.
     if (!exec(QStringLiteral("delete from tb_book where localId = %1"), {localBookId})
-        || !exec(QStringLiteral("delete from tb_outline where localBookId = %1"), {localBookId}))
+        || !exec(QStringLiteral("delete from tb_outline where localBookId = %1"), {localBookId})
+        || !exec(QStringLiteral("delete from tb_volume where localBookId = %1"), {localBookId}))
         return false;
     return transaction.commit();
 }

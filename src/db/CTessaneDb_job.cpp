@@ -233,6 +233,49 @@ bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int j
         && query.next() && query.value(0).toInt() > 0;
 }
 
+bool CTessaneDb::hasJobAfter(int localBookId, const QList<int>& jobTypes, int jobId)
+{
+    QStringList types;
+    for (int type : jobTypes)
+        types << QString::number(type);
+    QSqlQuery query(db);
+    return sqlExec(query, sqlFormat(QStringLiteral("select exists(select 1 from tb_job where localBookId = %1 "
+                                                   "and jobType in (") + types.join(QLatin1Char(','))
+                                        + QStringLiteral(") and jobId > %2);"),
+                                    {localBookId, jobId}))
+        && query.next() && query.value(0).toInt() > 0;
+}
+
+QList<T_WaitingJob> CTessaneDb::waitingJobsOfBook(int uid, int localBookId, const QList<int>& jobTypes,
+                                                  const QList<int>& contentTypes, bool* ok)
+{
+    QStringList types;
+    for (int type : jobTypes)
+        types << QString::number(type);
+    QStringList withContent{QStringLiteral("0")};
+    for (int type : contentTypes)
+        withContent << QString::number(type);
+    QList<T_WaitingJob> rows;
+    QSqlQuery query(db);
+    *ok = sqlExec(query, sqlFormat(QStringLiteral("select jobType, localVolumeId, localChapterId, chapterId, sent, "
+                                                  "case when jobType in (") + withContent.join(QLatin1Char(','))
+                                       + QStringLiteral(") then content end from tb_job where uid = %1 "
+                                                        "and localBookId = %2 and jobType in (")
+                                       + types.join(QLatin1Char(',')) + QStringLiteral(") order by jobId;"),
+                                   {uid, localBookId}));
+    while (*ok && query.next()) {
+        T_WaitingJob row;
+        row.jobType = query.value(0).toInt();
+        row.localVolumeId = query.value(1).toInt();
+        row.localChapterId = query.value(2).toInt();
+        row.chapterId = query.value(3).toInt();
+        row.sent = query.value(4).toInt() != 0;
+        row.content = query.value(5).toString();
+        rows.append(row);
+    }
+    return rows;
+}
+
 bool CTessaneDb::hasJobOfItsObjectBefore(int jobId, const QString& column)
 {
     QSqlQuery query(db);

@@ -79,6 +79,18 @@ struct T_JobData
     void clear() { *this = T_JobData(); }
 };
 
+// A waiting job of a book as a list's merge needs it: read for the whole
+// book at once, never a query per listed object.
+struct T_WaitingJob
+{
+    int jobType = 0;
+    int localVolumeId = 0;
+    int localChapterId = 0;
+    int chapterId = 0;
+    bool sent = false;
+    QString content;
+};
+
 // A chapter's pending edit without its text: what the next save of the text
 // carries over.
 struct T_ChapterEditHead

@@ -233,7 +233,7 @@ public:
     // After a volume's delete, here or on another machine: the book's
     // chapters take the states the platform gave them, once the look at its
     // chapter list is answered (CSynDataManager::oweLook).
-    void requestChapterStates(const T_Book* book, int volumeId);
+    void requestChapterStates(const T_Book* book, int volumeId, int answeredJobId = 0);
     // newOrder: local volume id -> new order number of the volumes that moved.
     bool volume_move(TC_Volume_Move& request, const QMap<int, int>& newOrder);
     bool volume_menu(TC_Volume_Menu& request);
@@ -401,7 +401,24 @@ private:
     // texts, outlines. Called inside the caller's transaction.
     bool recordBookCreates(T_Book* book);
     // The book's volume list in ascending order, looked at until answered.
-    void requestVolumeList(const T_Book* book);
+    void requestVolumeList(const T_Book* book, int answeredJobId = 0);
+    // A look at one of the book's lists that the answer to job answeredJobId
+    // calls for: while jobs behind that one that call for the same list
+    // still wait, the last of their answers sends it, so that a book of many
+    // volumes is listed once rather than once per volume.
+    void oweBookLook(int listType, const T_Book* book, int answeredJobId, int volumeId = 0);
+    // What the queue holds of a book's volume changes, read once for a whole list.
+    struct VolumeChangesWaiting
+    {
+        bool unread = false;  // the queue could not be read: everything counts as waiting
+        bool moves = false;
+        QSet<int> renamed;         // local volume ids
+        QSet<int> statusChanged;   // local volume ids
+        QSet<QString> sentAdds;    // names carried by creates sent and not answered
+        bool renames(int localVolumeId) const { return unread || renamed.contains(localVolumeId); }
+        bool changesStatus(int localVolumeId) const { return unread || statusChanged.contains(localVolumeId); }
+    };
+    VolumeChangesWaiting volumeChangesWaiting(const T_Book* book);
     bool recordJob(T_Http_Custom& header, const QString& content, int createTime, int ext1,
                    int* revision);
     // A text save's values from the request and the record (the request's

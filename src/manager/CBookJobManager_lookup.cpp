@@ -238,6 +238,8 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
         });
         replyContent.insert(QStringLiteral("volume_id"), id);
     } else if (createType == JobType::BooksAdd) {
+        localId = job.localBookId;
+        table = QStringLiteral("tb_book");
         const int id = pick(content.toArray(), "book_id", "tb_book", "bookId",
                             [&job](const QJsonObject& book) { return text(book, "book_name") == job.content; });
         replyContent = QJsonObject{{QStringLiteral("book_id"), id},
@@ -261,12 +263,16 @@ CBookJobManager::Lookup CBookJobManager::adoptCreated(int createType, int jobId,
     if (entry.isEmpty()) {
         // Never arrived. When the object is gone here too, nothing of it is
         // left to send: its create and the delete kept for it go.
-        if (!byLocalId || m_db->countItems(table, QStringLiteral("localId"), localId) != 0)
+        if (table.isEmpty() || m_db->countItems(table, QStringLiteral("localId"), localId) != 0)
             return Lookup::Missing;
-        const bool swept = createType == JobType::ChapterAdd
-                               ? m_db->sweepJobs(QStringLiteral("localChapterId"), localId)
-                               : m_db->deleteOutlineJobs(localId);
-        return swept && m_db->deleteJob(jobId) ? Lookup::Adopted : Lookup::Missing;
+        // A book's: every job of it, the delete kept for it too, in one go.
+        CTessaneDb::Transaction transaction(*m_db);
+        if (!transaction.began())
+            return Lookup::Missing;
+        const bool swept = createType == JobType::ChapterAdd ? m_db->sweepJobs(QStringLiteral("localChapterId"), localId)
+                           : createType == JobType::BooksAdd ? m_db->sweepJobs(QStringLiteral("localBookId"), localId)
+                                                             : m_db->deleteOutlineJobs(localId);
+        return swept && m_db->deleteJob(jobId) && transaction.commit() ? Lookup::Adopted : Lookup::Missing;
     }
     if (!byLocalId && (firstList || feedPasses <= first.feedPass)) {
         if (firstList) {

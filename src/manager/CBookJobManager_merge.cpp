@@ -63,6 +63,9 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
     // One look at the queue for the whole list: a book of thousands of
     // chapters is asked about each only while a drag of it waits.
     const bool dragsWait = m_db->hasJobBefore(book->localId, {JobType::ChapterMove, JobType::ChapterAppMove}, 0);
+    // Likewise the deletes for good still waiting, for chapters it lists that this copy lacks.
+    QSet<int> deletesWait;
+    bool deletesRead = false;
     for (const T_Chapter_MenuItem& entry : qAsConst(reply.items)) {
         if (entry.chapter_id < 1 || (entry.book_id >= 1 && entry.book_id != bookId))
             continue;
@@ -80,7 +83,16 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
         }
         // Deleted for good here, its delete waiting for the feed to end, or
         // taken by the platform after it answered this list.
-        if (deletedForGoodHere(JobType::ChapterDelete, QStringLiteral("chapterId"), entry.chapter_id))
+        if (!deletesRead) {
+            deletesRead = true;
+            bool ok = false;
+            for (const T_WaitingJob& job :
+                 m_db->waitingJobsOfBook(m_model->userInfo.uid, book->localId, {JobType::ChapterDelete}, {}, &ok))
+                deletesWait.insert(job.chapterId);
+            if (!ok)
+                return;  // a later list merges them
+        }
+        if (deletedHere(JobType::ChapterDelete, entry.chapter_id) || deletesWait.contains(entry.chapter_id))
             continue;
         if (heldForLookUp(JobType::ChapterAdd, book->localId, entry.chapter_name, entry.local_id))
             continue;
@@ -256,9 +268,10 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
                            [volumeId](const T_Volume_MenuItem& item) { return item.volumeId == volumeId && item.status != 0; });
     });
     // A move made here and still waiting would be undone now and then sent:
-    // the places stay until it has gone.
-    const int uid = m_model->userInfo.uid;
-    const bool movesWait = m_db->pendingJob(uid, JobType::VolumeMove, QStringLiteral("localBookId"), book->localId) > 0;
+    // the places stay until it has gone. The queue is read once for the
+    // whole list, whatever number of volumes it holds.
+    const VolumeChangesWaiting waiting = volumeChangesWaiting(book);
+    const bool movesWait = waiting.moves;
     QList<QPair<int, int>> statuses;
     for (const T_Volume_MenuItem& item : qAsConst(reply.items)) {
         if (item.volumeId < 1 || (item.bookId >= 1 && item.bookId != bookId))
@@ -270,12 +283,13 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
             T_Volume stored = *known;
             stored.orderNum = movesWait ? known->orderNum : item.orderNum;
             // Likewise a rename, a delete or a restore made here that has not gone yet.
-            const QString column = QStringLiteral("localVolumeId");
-            if (m_db->pendingJob(uid, JobType::VolumeEdit, column, known->localId) == 0)
+            if (!waiting.renames(known->localId))
                 stored.volumeName = item.volumeName;
             if (withStatus && !older && (item.status != 0) != (known->status != 0)
-                && m_db->pendingJob(uid, JobType::VolumeDelRestore, column, known->localId) == 0)
+                && !waiting.changesStatus(known->localId))
                 statuses.append(qMakePair(known->localId, item.status != 0 ? 1 : 0));
+            if (stored.orderNum == known->orderNum && stored.volumeName == known->volumeName)
+                continue;
             if (!m_db->updateVolumeOrder(&stored) || !m_db->updateVolumeName(&stored)) {
                 replyDbFailed(reply.header, "volume of the list not stored");
                 continue;
@@ -283,7 +297,9 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
             *known = stored;
             continue;
         }
-        if (heldForLookUp(JobType::VolumeAdd, book->localId, item.volumeName))
+        // A volume of this machine whose create went out unanswered may be
+        // it: its look-up takes it.
+        if (waiting.sentAdds.contains(item.volumeName))
             continue;
         auto* volume = new T_Volume;
         volume->localBookId = book->localId;

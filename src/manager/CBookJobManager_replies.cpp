@@ -190,7 +190,7 @@ void CBookJobManager::asynBackVolumeAdd(const QByteArray& body)
         // The platform puts a new volume at the end of its list, which a
         // volume made on another machine meanwhile may have lengthened: its
         // place is taken from there, so that every machine shows the same.
-        requestVolumeList(book);
+        requestVolumeList(book, header.jobId);
     }
 }
 
@@ -229,7 +229,7 @@ void CBookJobManager::asynBackOutlineCreate(const QByteArray& body)
     // The platform puts a new outline at the end of its list, which outlines
     // made on another machine meanwhile may have lengthened: its order is
     // taken, so that every machine shows the same.
-    CSynDataManager::instance()->oweLook(JobType::OutlineList, book);
+    oweBookLook(JobType::OutlineList, book, reply.header.userdata.jobId);
 }
 
 // ---- book information and edits ------------------------------------------------------
@@ -542,6 +542,8 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
     CSynDataManager::instance()->settleWithdrawn(JobType::OutlineDelete, askedBookId, reply.header.userdata.synStep,
                                                  listed);
     listedWithout(JobType::OutlineDelete, askedBookId, listed);
+    // Whether a drag made here still waits, read once for the list.
+    QHash<int, bool> movesWaitOf;
     for (TS_BookOutline_Detail& item : reply.items) {
         item.title = withoutControlChars(item.title);
         item.content = withoutControlChars(item.content);
@@ -563,9 +565,11 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
             stored.bookId = item.book_id;
             // A drag made here and still waiting would be undone now and then
             // sent: the places stay until it has gone.
-            const bool movesWait = m_db->pendingJob(m_model->userInfo.uid, JobType::OutlineMove,
-                                                    QStringLiteral("localBookId"), book->localId)
-                                   > 0;
+            if (!movesWaitOf.contains(book->localId))
+                movesWaitOf.insert(book->localId, m_db->pendingJob(m_model->userInfo.uid, JobType::OutlineMove,
+                                                                   QStringLiteral("localBookId"), book->localId)
+                                                      > 0);
+            const bool movesWait = movesWaitOf.value(book->localId);
             stored.orderNum = movesWait ? outline->orderNum : item.order_num;
             qDebug() << "update outline";
             if (!m_db->updateOutlineByOutlineId(&stored)) {
@@ -617,7 +621,7 @@ void CBookJobManager::asynBackOutlineMove(const QByteArray& body)
     // so that an outline added elsewhere later lands here where it does
     // there (the list keeps the places while another move waits here).
     if (header.code == HttpOk && book != nullptr)
-        CSynDataManager::instance()->oweLook(JobType::OutlineList, book);
+        oweBookLook(JobType::OutlineList, book, header.userdata.jobId);
 }
 void CBookJobManager::asynBackChapterMove(const QByteArray& body) { qDebug() << "chapter move" << body.left(200); }
 void CBookJobManager::asynBackVolumeEidt(const QByteArray& body) { qDebug() << "volume edit" << body.left(200); }
@@ -633,21 +637,36 @@ void CBookJobManager::asynBackVolumeDelRestore(const QByteArray& body)
     if (root.value(QStringLiteral("content")).toObject().value(QStringLiteral("status")).toInt() == 1) {
         // A restored volume takes its place among volumes moved while it was
         // deleted as the platform counts it.
-        requestVolumeList(book);
+        requestVolumeList(book, header.userdata.jobId);
         return;
     }
-    requestChapterStates(book, header.userdata.volumeId);
+    requestChapterStates(book, header.userdata.volumeId, header.userdata.jobId);
 }
 
-void CBookJobManager::requestChapterStates(const T_Book* book, int volumeId)
+void CBookJobManager::requestChapterStates(const T_Book* book, int volumeId, int answeredJobId)
 {
     // The list names the deleted volume: its reply is read for states.
-    CSynDataManager::instance()->oweLook(JobType::ChapterMenu, book, volumeId);
+    oweBookLook(JobType::ChapterMenu, book, answeredJobId, volumeId);
 }
 
-void CBookJobManager::requestVolumeList(const T_Book* book)
+void CBookJobManager::requestVolumeList(const T_Book* book, int answeredJobId)
 {
-    CSynDataManager::instance()->oweLook(JobType::VolumeMenu, book);
+    oweBookLook(JobType::VolumeMenu, book, answeredJobId);
+}
+
+void CBookJobManager::oweBookLook(int listType, const T_Book* book, int answeredJobId, int volumeId)
+{
+    if (book == nullptr)
+        return;
+    // The jobs whose answers call for each list; a job of the feed or a
+    // look-up's (no job id) has none behind it.
+    const QList<int> callers = listType == JobType::VolumeMenu
+                                   ? QList<int>{JobType::VolumeAdd, JobType::VolumeMove, JobType::VolumeDelRestore}
+                               : listType == JobType::OutlineList ? QList<int>{JobType::OutlineCreate, JobType::OutlineMove}
+                               : volumeId > 0                     ? QList<int>{JobType::VolumeDelRestore}
+                                                                  : QList<int>();
+    const bool later = answeredJobId > 0 && !callers.isEmpty() && m_db->hasJobAfter(book->localId, callers, answeredJobId);
+    CSynDataManager::instance()->oweLook(listType, book, volumeId, later);
 }
 void CBookJobManager::asynBackVolumeMove(const QByteArray& body)
 {
@@ -659,7 +678,7 @@ void CBookJobManager::asynBackVolumeMove(const QByteArray& body)
     // elsewhere meanwhile may have changed: its order is taken, once no
     // other move of this machine waits.
     if (header.code == HttpOk && book != nullptr)
-        requestVolumeList(book);
+        requestVolumeList(book, header.userdata.jobId);
 }
 
 // ---- progress ----------------------------------------------------------------------

@@ -245,3 +245,30 @@ bool CBookJobManager::volume_menu(TC_Volume_Menu& request)
     m_http->volume_menu_asyn(request);
     return true;
 }
+
+CBookJobManager::VolumeChangesWaiting CBookJobManager::volumeChangesWaiting(const T_Book* book)
+{
+    VolumeChangesWaiting waiting;
+    bool ok = false;
+    const QList<T_WaitingJob> jobs = m_db->waitingJobsOfBook(
+        m_model->userInfo.uid, book->localId,
+        {JobType::VolumeAdd, JobType::VolumeEdit, JobType::VolumeDelRestore, JobType::VolumeMove}, {JobType::VolumeAdd}, &ok);
+    if (!ok) {
+        // Nothing of the list is taken over what may still wait here.
+        qWarning() << "the volume changes waiting for book" << book->localId << "cannot be read; its places and names stay";
+        waiting.unread = true;
+        waiting.moves = true;
+        return waiting;
+    }
+    for (const T_WaitingJob& job : jobs) {
+        if (job.jobType == JobType::VolumeMove)
+            waiting.moves = true;
+        else if (job.jobType == JobType::VolumeEdit)
+            waiting.renamed.insert(job.localVolumeId);
+        else if (job.jobType == JobType::VolumeDelRestore)
+            waiting.statusChanged.insert(job.localVolumeId);
+        else if (job.sent)
+            waiting.sentAdds.insert(job.content);
+    }
+    return waiting;
+}

@@ -150,8 +150,10 @@ public:
     // chapters a volume's delete recycled there. It is kept, in the database
     // too, until a reply of it came: sent at once, or in a pass as one of its
     // steps; every pass sends again those still owed. One reading of the
-    // chapters' states serves every deleted volume of a book.
-    void oweLook(int listType, const T_Book* book, int volumeId = 0);
+    // chapters' states serves every deleted volume of a book. later: more
+    // answers that call for it are still to come, and the last of them (or
+    // the next pass, should none come) sends it, so one look stands for all.
+    void oweLook(int listType, const T_Book* book, int volumeId = 0, bool later = false);
     // A list of a book sent outside the feed and any job (no feed step, no
     // job id) was answered (answered) or failed: a look owed is done once
     // every request of it sent since it was owed has been answered.
@@ -372,6 +374,12 @@ private:
     {
         int out = 0;
         bool failed = false;
+        // An answer that calls for it came after the requests out left, which
+        // may not show what it did: one more goes once they are answered.
+        bool again = false;
+        // An answer came that leaves it to a later one: it stays owed when
+        // the requests out are answered.
+        bool held = false;
     };
     QHash<T_OwedLook, Owed> m_owed;
     int m_owedOf = -1;

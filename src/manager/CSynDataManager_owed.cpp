@@ -37,7 +37,7 @@ void CSynDataManager::loadOwed()
     m_owedOf = uid;
 }
 
-void CSynDataManager::oweLook(int listType, const T_Book* book, int volumeId)
+void CSynDataManager::oweLook(int listType, const T_Book* book, int volumeId, bool later)
 {
     if (book == nullptr || book->bookId < 1)
         return;
@@ -59,12 +59,21 @@ void CSynDataManager::oweLook(int listType, const T_Book* book, int volumeId)
         if (!m_db->storeOwedLook(m_model->userInfo.uid, look))
             qWarning() << "look at list" << listType << "of book" << book->bookId << "not stored; owed in this run only";
     }
+    Owed& owed = m_owed[look];
+    if (later) {
+        owed.held = owed.held || owed.out > 0;
+        return;
+    }
     if (m_running) {
         queueOwed(look);
         return;
     }
+    if (owed.out > 0) {
+        owed.again = true;
+        return;
+    }
     if (sendLook(look, 0))
-        ++m_owed[look].out;
+        ++owed.out;
 }
 
 bool CSynDataManager::sendLook(const T_OwedLook& look, int synStep)
@@ -134,7 +143,9 @@ bool CSynDataManager::owedQueued(const T_OwedLook& look, int from) const
 
 void CSynDataManager::queueOwed(const T_OwedLook& look)
 {
-    if (!owedQueued(look, 0))
+    // The head of a running pass is sent already: an answer owing it anew
+    // needs a look after that one.
+    if (!owedQueued(look, m_running ? 1 : 0))
         addSynItem(kOwedLook, look.bookId, look.volumeId, 0, QString::number(look.listType));
 }
 
@@ -181,7 +192,21 @@ void CSynDataManager::lookAnswered(const T_Http_Custom& identity, bool answered)
         return;
     if (it->failed) {
         it->failed = false;
+        it->again = false;
         qInfo() << "look at list" << look.listType << "of book" << look.bookId << "failed; sent again with the next pass";
+        return;
+    }
+    if (it->again) {
+        it->again = false;
+        it->held = false;
+        if (m_running)
+            queueOwed(look);
+        else if (sendLook(look, 0))
+            ++it->out;
+        return;
+    }
+    if (it->held) {
+        it->held = false;
         return;
     }
     forgetOwed(look);

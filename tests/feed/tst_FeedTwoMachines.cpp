@@ -2080,6 +2080,10 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond_data()
                                            << 1;
     QTest::newRow("book renamed elsewhere") << "/books/addBook" << books << "tb_book bookId" << "truncated"
                                             << "renames" << 1;
+    // Refused, so never made, and deleted for good here before it went
+    // again: neither its add nor its delete goes, and nothing of it is left.
+    QTest::newRow("book refused, then deleted for good here")
+        << "/books/addBook" << books << "tb_book bookId" << "http500" << "deletes it for good here" << 0;
     // Its look-up fails and the feed's list, without local ids, brings the
     // chapter as another's: the look-up never makes it a second row's too.
     QTest::newRow("chapter brought by the feed before its look-up")
@@ -2224,8 +2228,17 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
                          && standin().pushFeed(StandinServer::demoUid(), {feedItem(24, 5001, 0)}).size() == 1));
     if (other == QLatin1String("renames after a list"))
         QVERIFY(standin().addFault(QStringLiteral("/synchronization/synBookData"), QStringLiteral("http500"), 0, 1));
+    int goneBook = 0;
     if (other == QLatin1String("hides local ids") || other == QLatin1String("lists it first")) {
         QVERIFY(standin().setLocalIdsListed(false));
+    } else if (other == QLatin1String("deletes it for good here")) {
+        for (const T_Book* shelved : CPublicManager::instance()->bookList)
+            goneBook = shelved->bookName == name ? shelved->localId : goneBook;
+        QVERIFY(goneBook > 0 && moveBook(goneBook, true));
+        TC_Books_Delete_Hard purge;
+        purge.header.localBookId = goneBook;
+        purge.updateTime = 1700000100;
+        QVERIFY(CJobManager::instance()->books_delete_hard(purge) && standin().clearJournal());
     } else if (itsLike) {
         TC_Memo_Del gone;
         gone.header.localMemoId = localCount(QStringLiteral("select localId from tb_memo where memoId = 13001"));
@@ -2277,6 +2290,12 @@ void FeedTwoMachinesTest::lostReplyOfAVolumeMemoBookOrBatchMakesNoSecond()
     }
     if (faults == QLatin1String("truncated") && other.isEmpty())
         QCOMPARE(JobsFixture::requestsTo(path).size(), path.startsWith(QLatin1String("/chapter")) ? 2 : 1);
+    if (goneBook > 0) {
+        QCOMPARE(JobsFixture::requestsTo(path).size() + JobsFixture::requestsTo(QStringLiteral("/books/delBook")).size(), 0);
+        for (const char* rowsOfIt : {"tb_book where localId", "tb_volume where localBookId", "tb_job where localBookId"})
+            QCOMPARE(localCount(QStringLiteral("select count(*) from %1 = %2").arg(QLatin1String(rowsOfIt)).arg(goneBook)), 0);
+        QTRY_COMPARE(localCount(QStringLiteral("select count(*) from tb_chapter where localBookId = %1").arg(goneBook)), 0);
+    }
 }
 
 void FeedTwoMachinesTest::changeOfOneObjectOnBothMachinesEndsAsTheLaterOne_data()
@@ -2930,6 +2949,7 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered_data()
         << "card added here, a memo saved meanwhile" << "http500" << 2;
     QTest::newRow("card moved elsewhere, the look failing once") << "card moved elsewhere" << "http500" << 1;
     QTest::newRow("volume moved elsewhere, the look failing once") << "volume moved elsewhere" << "http500" << 1;
+    QTest::newRow("volume added here while the list of another is out") << "volume added, a list held" << "ok" << 0;
 }
 
 // A list an answer calls for is looked at until it is answered, also after a
@@ -2962,7 +2982,8 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
     };
     const QString move = QStringLiteral(R"([{"from_%1_id":%2,"to_%1_id":%3%4}])");
     const QString list = what.startsWith(QLatin1String("card")) ? QStringLiteral("/bookoutline/outlineList")
-                         : what.startsWith(QLatin1String("volume moved")) ? QStringLiteral("/volume/volumeList")
+                         : what.startsWith(QLatin1String("volume moved")) || what.startsWith(QLatin1String("volume added"))
+                             ? QStringLiteral("/volume/volumeList")
                                                                           : QStringLiteral("/chapter/chapterList");
     T_Book* book = demoBook();
     TC_Volume_Delete remove(*book->findVolumeByVolumeId(volume), 0, 1700000100);
@@ -2976,6 +2997,8 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
         QVERIFY(call("/bookoutline/move", {{QStringLiteral("move_order"), move.arg("outline").arg(11001).arg(o2).arg("")}}));
     else if (what == QLatin1String("volume moved elsewhere"))
         QVERIFY(call("/volume/move", {{QStringLiteral("move_order"), move.arg("volume").arg(volume).arg(7001).arg("")}}));
+    else if (what == QLatin1String("volume added, a list held"))
+        ;  // all of it here, below
     else if (what == QLatin1String("card added here"))
         QVERIFY(call("/bookoutline/addOutline", {{QStringLiteral("type"), 1}, {QStringLiteral("title"), QStringLiteral("乙加的")}}));
     else
@@ -2998,6 +3021,30 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
         QVERIFY(CJobManager::instance()->memoEditContent(edit) && settleClient());
         QCOMPARE(JobsFixture::requestsTo(list).size(), 2);
         QVERIFY2(platformMemosAndOutlines().contains(edit.content), "a failed look held the pass's edits back");
+    }
+    if (what == QLatin1String("volume added, a list held")) {
+        // The second volume's add is answered while the list the first one's
+        // answer asked for is out, which may not show it: another goes.
+        QVERIFY(standin().clearJournal() && standin().addFault(list, QStringLiteral("ok"), -1, 1));
+        QVERIFY(addVolume(QStringLiteral("甲加的卷一")));
+        QTRY_COMPARE_WITH_TIMEOUT(JobsFixture::requestsTo(list).size(), 1, 15000);
+        QVERIFY(addVolume(QStringLiteral("甲加的卷二")));
+        QTRY_VERIFY_WITH_TIMEOUT(book->volumeList.last()->volumeId > 0, 15000);
+        QVERIFY(standin().releaseHeld() && settleClient());
+        const auto owedLooks = []() {
+            QSqlQuery query = CTessaneDb::instance()->newQuery();
+            return query.exec(QStringLiteral("select count(*) from tb_owed_look")) && query.next() ? query.value(0).toInt() : -1;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.jobIds().isEmpty() && owedLooks() == 0, 15000);
+        const QJsonArray journal = standin().journal();
+        int lastAdd = -1;
+        int lastList = -1;
+        for (int i = 0; i < journal.size(); ++i) {
+            const QString path = journal.at(i).toObject().value(QStringLiteral("path")).toString();
+            lastAdd = path == QLatin1String("/volume/addVolume") ? i : lastAdd;
+            lastList = path == list ? i : lastList;
+        }
+        QVERIFY2(lastList > lastAdd, "no list asked for after the last volume's add was answered");
     }
     for (int pass = 0; pass < 2 + qAbs(fails); ++pass) {
         CJobManager::instance()->synNow(false);

@@ -193,6 +193,21 @@ void TestBookImport::volumeHeadingsMakeVolumesInTextOrder()
     for (const QJsonObject& entry : standin().requestsTo(QStringLiteral("/volume/addVolume")))
         sent << StandinServer::bodyOf(entry).value(QStringLiteral("volume_name")).toString();
     QCOMPARE(sent, (QSet<QString>{QStringLiteral("第一卷 风起"), QStringLiteral("第二卷 云涌")}));
+    // One look at the book's volumes stands for the answers of all of them,
+    // asked after the last: a book of many volumes is not listed per volume.
+    QTRY_COMPARE(f.rows(QStringLiteral("select count(*) from tb_owed_look")).value(0).value(0).toInt(), 0);
+    const QJsonArray journal = standin().journal();
+    QList<int> lists;
+    int lastAdd = -1;
+    for (int i = 0; i < journal.size(); ++i) {
+        const QString path = journal.at(i).toObject().value(QStringLiteral("path")).toString();
+        if (path == QLatin1String("/volume/volumeList"))
+            lists << i;
+        else if (path == QLatin1String("/volume/addVolume"))
+            lastAdd = i;
+    }
+    QCOMPARE(lists.size(), 1);
+    QVERIFY(lists.first() > lastAdd);
 }
 
 void TestBookImport::pianHeadingsAreVolumesToo()
