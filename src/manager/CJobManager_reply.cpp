@@ -144,6 +144,10 @@ bool CJobManager::takeInFlight(int jobId, InFlight& out)
 
 void CJobManager::replyFailed(const T_Http_Custom& sent, bool unreachable, bool notTaken)
 {
+    if (sent.jobType == JobOwners::SynDataAck) {
+        m_synData->ackAnswered(sent, false);
+        return;
+    }
     if (sent.jobType == JobOwners::SynDataPull || sent.runNext != 0) {
         m_ui->stopSyncAnimation(false);
         m_model->resetAllBookSynState();
@@ -213,6 +217,12 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
         // The job stays; the session ends and the login dialog takes over.
         m_ui->setSyncRunning(0);
         m_ui->logout();
+        return;
+    }
+
+    // Its feed step names an ended pass; nothing waits for it.
+    if (identity.jobType == JobOwners::SynDataAck) {
+        m_synData->ackAnswered(identity, head.code == HttpOk);
         return;
     }
 

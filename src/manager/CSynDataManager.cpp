@@ -394,12 +394,20 @@ void CSynDataManager::abortSyn(int synStep, bool answered)
 void CSynDataManager::endPass(bool ok)
 {
     const int acknowledged = qMin(lastSynId, m_ackCeiling);
+    // Every change item recorded before the pull is taken in, unless one was
+    // held back for the next pull: at once when there is nothing to
+    // acknowledge, else once the platform took the acknowledgement.
+    const bool tookAll = ok && m_ackCeiling == INT_MAX;
     if (ok && acknowledged > 0) {
         TC_SynchronizaTion_SynAuthor ack;
         ack.header.jobType = JobOwners::SynDataAck;
         ack.header.uid = m_model->userInfo.uid;
+        // Its reply names the pass it acknowledges.
+        ack.header.synStep = nextStep();
         ack.task_id = acknowledged;
         ack.syn_type = 2;
+        if (tookAll)
+            m_acksOut.insert(ack.header.synStep, m_pulledAt);
         m_http->synchronizaTion_synAuthor_asyn(ack);
     }
     qDeleteAll(m_reply.items);
@@ -414,9 +422,7 @@ void CSynDataManager::endPass(bool ok)
     m_model->resetAllBookSynState();
     if (!ok)
         return;
-    // Every change item recorded before the pull is taken in now, unless
-    // one was held back for the next pull.
-    if (m_ackCeiling == INT_MAX)
+    if (tookAll && acknowledged <= 0)
         m_bookJobs->feedPassEnded(m_pulledAt);
     CJobManager::instance()->feedTakenIn();
     TC_UpdateOnline update;
@@ -426,6 +432,19 @@ void CSynDataManager::endPass(bool ok)
     update.version_code = m_model->updateVersion;
     CSystemManager::instance()->updateOnline(update);
     CJobManager::instance()->feedApplied(ok);
+}
+
+void CSynDataManager::ackAnswered(const T_Http_Custom& identity, bool ok)
+{
+    const auto it = m_acksOut.find(identity.synStep);
+    if (it == m_acksOut.end())
+        return;
+    const qint64 pulledAt = it.value();
+    m_acksOut.erase(it);
+    if (ok)
+        m_bookJobs->feedPassEnded(pulledAt);
+    else
+        qInfo() << "acknowledgement of the change feed not taken; its items come again with the next pull";
 }
 
 void CSynDataManager::addSynItem(int changeType, int bookId, int chapterId, int synId, const QString& extra)

@@ -158,6 +158,11 @@ public:
     // job id) was answered (answered) or failed: a look owed is done once
     // every request of it sent since it was owed has been answered.
     void lookAnswered(const T_Http_Custom& identity, bool answered);
+    // The acknowledgement a pass sent was answered: taken (ok), or refused
+    // or lost, when the platform keeps its items and the next pull brings
+    // them again. Only a taken one tells the deletes confirmed here that the
+    // change items recorded before that pass's pull are off the feed.
+    void ackAnswered(const T_Http_Custom& identity, bool ok);
 
     int pendingItems() const { return m_reply.items.size(); }
     bool isRunning() const { return m_running; }
@@ -359,6 +364,9 @@ private:
     QSet<QPair<int, int>> m_looksFailed;
     // When the pull of this pass left (CBookJobManager::deletedHereClock).
     qint64 m_pulledAt = 0;
+    // Acknowledgements out that take in all their pass pulled: the feed step
+    // each was sent with -> when that pass's pull left.
+    QHash<int, qint64> m_acksOut;
     // Looks owed, as stored, with the requests of each sent outside a pass
     // and not answered yet, and whether one of those failed. Read for the
     // author signed in (m_owedOf).

@@ -392,4 +392,5 @@ void CSynDataManager::resetSession()
     m_lookedForOf = -1;
     m_owed.clear();
     m_owedOf = -1;
+    m_acksOut.clear();
 }
