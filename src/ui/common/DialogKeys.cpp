@@ -34,6 +34,9 @@ public:
     {
         setObjectName(QStringLiteral("DialogKeys"));
         window->installEventFilter(this);
+        // Ended, the window opens afresh the next time it shows.
+        if (auto* dialog = qobject_cast<QDialog*>(window))
+            connect(dialog, &QDialog::finished, this, [this]() { m_opened = false; });
     }
 
     Keys own;
@@ -45,8 +48,10 @@ public:
             const QPointer<QStackedWidget> guarded = stack;
             connect(stack, &QStackedWidget::currentChanged, this, [this, guarded]() {
                 applyDefault();
-                if (!m_window->isVisible())
+                if (!m_window->isVisible()) {
+                    m_pageChanged = true;
                     return;
+                }
                 focusFirst(false);
                 // An arrow key on a tab clicks the next tab and then gives
                 // that tab the keys: once it is done, they go on to the page.
@@ -74,9 +79,17 @@ protected:
     {
         if (watched != m_window)
             return false;
-        if (event->type() == QEvent::Show)
-            focusFirst(true);
-        else if (event->type() == QEvent::KeyPress)
+        if (event->type() == QEvent::Show) {
+            // Brought back after the program was put out of sight (the boss
+            // key, the tray, the lock), the window keeps the field the author
+            // was typing in and what was typed there.
+            if (!m_opened || m_pageChanged)
+                focusFirst(true);
+            m_opened = true;
+            m_pageChanged = false;
+        } else if (event->type() == QEvent::Close) {
+            m_opened = false;
+        } else if (event->type() == QEvent::KeyPress)
             return pressDefault(static_cast<QKeyEvent*>(event));
         return false;
     }
@@ -137,6 +150,9 @@ private:
     }
 
     QWidget* m_window;
+    // Shown since it was made or last ended; its page changed while hidden.
+    bool m_opened = false;
+    bool m_pageChanged = false;
     QList<QPointer<QStackedWidget>> m_stacks;
     QHash<const QWidget*, Keys> m_pages;
 };
