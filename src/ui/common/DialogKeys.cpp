@@ -77,6 +77,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == m_broughtBack)
+            return keepSelection(static_cast<QWidget*>(watched), event);
         if (watched != m_window)
             return false;
         if (event->type() == QEvent::Show) {
@@ -85,6 +87,8 @@ protected:
             // was typing in and what was typed there.
             if (!m_opened || m_pageChanged)
                 focusFirst(true);
+            else
+                watchBroughtBack();
             m_opened = true;
             m_pageChanged = false;
         } else if (event->type() == QEvent::Close) {
@@ -135,6 +139,35 @@ private:
             edit->selectAll();
     }
 
+    // A dialog shown again hands its focus field a focus-in as if Tab had
+    // reached it, and a line edit then selects all it holds, for the next key
+    // to replace: the field is watched until its focus-in has come.
+    void watchBroughtBack()
+    {
+        QWidget* field = m_window->focusWidget();
+        if (field == nullptr || field == m_broughtBack)
+            return;
+        if (m_broughtBack)
+            m_broughtBack->removeEventFilter(this);
+        m_broughtBack = field;
+        field->installEventFilter(this);
+    }
+
+    bool keepSelection(QWidget* field, QEvent* event)
+    {
+        if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut && event->type() != QEvent::Hide)
+            return false;
+        field->removeEventFilter(this);
+        m_broughtBack.clear();
+        const auto* focus = static_cast<QFocusEvent*>(event);
+        if (event->type() != QEvent::FocusIn || focus->reason() != Qt::TabFocusReason)
+            return false;
+        // The same focus-in, as the window's coming back gives it.
+        QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(field, &back);
+        return true;
+    }
+
     // A dialog presses its default button itself; another window gets the
     // same from here, for an Enter that none of its fields took.
     bool pressDefault(QKeyEvent* key)
@@ -153,6 +186,8 @@ private:
     // Shown since it was made or last ended; its page changed while hidden.
     bool m_opened = false;
     bool m_pageChanged = false;
+    // The field that had the keys when the window was brought back.
+    QPointer<QWidget> m_broughtBack;
     QList<QPointer<QStackedWidget>> m_stacks;
     QHash<const QWidget*, Keys> m_pages;
 };
