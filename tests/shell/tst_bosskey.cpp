@@ -308,6 +308,8 @@ private slots:
         ui->openCreation(m_fixture.offlineBook(QStringLiteral("title ") + QTest::currentDataTag()));
         Widget_Creation* writing = ui->creationWindow();
         QVERIFY(writing && QTest::qWaitForWindowExposed(writing) && m_probe.ensureWindowManager(writing));
+        writing->activateWindow();
+        QTRY_VERIFY(writing->isActiveWindow());
         QTextEdit* editor = writing->getContent()->textEdit();
         QWidget* window = writing;
         QTextEdit* text = editor;
