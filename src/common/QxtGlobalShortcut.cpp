@@ -2,11 +2,14 @@
 #include "QxtGlobalShortcut_p.h"
 
 #include "platform/GlobalHotKey.h"
+#include "platform/PendingInput.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QHash>
 #include <QList>
 #include <QPair>
+#include <QPointer>
 
 namespace {
 
@@ -31,6 +34,23 @@ QList<QxtGlobalShortcutPrivate*>& livingParts()
     // function-local static would already be gone.
     static auto* parts = new QList<QxtGlobalShortcutPrivate*>;
     return *parts;
+}
+
+// Presses of the taken combinations read but not yet reported, oldest first.
+QList<QPointer<QxtGlobalShortcut>>& waitingPresses()
+{
+    static auto* presses = new QList<QPointer<QxtGlobalShortcut>>;
+    return *presses;
+}
+
+void reportWaitingPresses()
+{
+    const QList<QPointer<QxtGlobalShortcut>> presses = waitingPresses();
+    waitingPresses().clear();
+    for (const QPointer<QxtGlobalShortcut>& shortcut : presses) {
+        if (shortcut && shortcut->isEnabled())
+            emit shortcut->activated(shortcut);
+    }
 }
 
 void installFilter(QxtGlobalShortcutPrivate* part)
@@ -102,8 +122,15 @@ bool QxtGlobalShortcutPrivate::nativeEventFilter(const QByteArray& eventType, vo
         return false;
     if (press.hotKey) {
         QxtGlobalShortcut* shortcut = registry().value(qMakePair(press.nativeKey, press.nativeMods));
-        if (shortcut && shortcut->isEnabled())
-            emit shortcut->activated(shortcut);
+        if (!shortcut)
+            return false;
+        // Keys the author typed into our windows just before were read
+        // before this press but are still on their way to those windows: the
+        // press is reported after them, so that whatever they open goes with
+        // what the press does (the boss key hides a dialog F11 opened).
+        waitingPresses().append(shortcut);
+        if (waitingPresses().size() == 1)
+            PendingInput::afterInput(QCoreApplication::instance(), reportWaitingPresses);
         return false;
     }
     for (QxtGlobalShortcut* shortcut : qAsConst(registry())) {

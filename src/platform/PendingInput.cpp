@@ -1,9 +1,11 @@
 #include "PendingInput.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QThread>
 #include <QWindow>
 #include <QX11Info>
@@ -16,6 +18,8 @@
 namespace {
 // How long the window system may take to hand back a mark sent to ourselves.
 constexpr int kBoundMs = 2000;
+// How long an action waits behind input still on its way before it runs anyway.
+constexpr int kAfterInputMs = 100;
 
 // A window of our own that no one sees: the mark is sent to it.
 struct Mailbox
@@ -103,4 +107,33 @@ bool PendingInput::deliver()
     }
     QCoreApplication::instance()->removeNativeEventFilter(&watch);
     return watch.reached;
+}
+
+namespace {
+void runAfterInput(const QPointer<QObject>& context, const std::function<void()>& action, const QDeadlineTimer& bound)
+{
+    QMetaObject::invokeMethod(
+        context.data(),
+        [context, action, bound]() {
+            // Events the window system handed over are read and sent on
+            // before queued calls run again: while any still wait, so does
+            // the action, a turn at a time.
+            QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+            if (dispatcher != nullptr && dispatcher->hasPendingEvents() && !bound.hasExpired()) {
+                runAfterInput(context, action, bound);
+                return;
+            }
+            action();
+        },
+        Qt::QueuedConnection);
+}
+}
+
+void PendingInput::afterInput(QObject* context, std::function<void()> action)
+{
+    if (context == nullptr || !action)
+        return;
+    // Queued, it comes after the window system's events read in the same
+    // pass as the call: Qt hands those on before it runs queued calls again.
+    runAfterInput(context, action, QDeadlineTimer(kAfterInputMs));
 }

@@ -191,6 +191,7 @@ void Widget_Bookshelf::buildForm()
     m_btnMaxMac->setObjectName(QStringLiteral("btnMaxMac"));
     for (QPushButton* b : {m_btnCloseMac, m_btnMinMac, m_btnMaxMac}) {
         b->setFixedSize(px(12), px(12));
+        b->setFocusPolicy(Qt::NoFocus);
         macRow->addWidget(b);
     }
     macRow->addStretch(1);

@@ -16,6 +16,7 @@ CTabButton::CTabButton(QWidget* parent)
     const double scale = DPIAdapter::instance()->scale();
     m_btnClose->setFixedSize(int(20 * scale), int(20 * scale));
     m_btnClose->setObjectName(QStringLiteral("TabCloseBtn"));
+    m_btnClose->setFocusPolicy(Qt::NoFocus);
     m_btnClose->hide();
     connect(m_btnClose, &QPushButton::clicked, this, &CTabButton::sig_close);
 

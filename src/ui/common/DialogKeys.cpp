@@ -34,6 +34,9 @@ public:
     {
         setObjectName(QStringLiteral("DialogKeys"));
         window->installEventFilter(this);
+        // Ended, the window opens afresh the next time it shows.
+        if (auto* dialog = qobject_cast<QDialog*>(window))
+            connect(dialog, &QDialog::finished, this, [this]() { m_opened = false; });
     }
 
     Keys own;
@@ -45,8 +48,10 @@ public:
             const QPointer<QStackedWidget> guarded = stack;
             connect(stack, &QStackedWidget::currentChanged, this, [this, guarded]() {
                 applyDefault();
-                if (!m_window->isVisible())
+                if (!m_window->isVisible()) {
+                    m_pageChanged = true;
                     return;
+                }
                 focusFirst(false);
                 // An arrow key on a tab clicks the next tab and then gives
                 // that tab the keys: once it is done, they go on to the page.
@@ -72,11 +77,23 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == m_broughtBack)
+            return keepSelection(static_cast<QWidget*>(watched), event);
         if (watched != m_window)
             return false;
-        if (event->type() == QEvent::Show)
-            focusFirst(true);
-        else if (event->type() == QEvent::KeyPress)
+        if (event->type() == QEvent::Show) {
+            // Brought back after the program was put out of sight (the boss
+            // key, the tray, the lock), the window keeps the field the author
+            // was typing in and what was typed there.
+            if (!m_opened || m_pageChanged)
+                focusFirst(true);
+            else
+                watchBroughtBack();
+            m_opened = true;
+            m_pageChanged = false;
+        } else if (event->type() == QEvent::Close) {
+            m_opened = false;
+        } else if (event->type() == QEvent::KeyPress)
             return pressDefault(static_cast<QKeyEvent*>(event));
         return false;
     }
@@ -122,6 +139,35 @@ private:
             edit->selectAll();
     }
 
+    // A dialog shown again hands its focus field a focus-in as if Tab had
+    // reached it, and a line edit then selects all it holds, for the next key
+    // to replace: the field is watched until its focus-in has come.
+    void watchBroughtBack()
+    {
+        QWidget* field = m_window->focusWidget();
+        if (field == nullptr || field == m_broughtBack)
+            return;
+        if (m_broughtBack)
+            m_broughtBack->removeEventFilter(this);
+        m_broughtBack = field;
+        field->installEventFilter(this);
+    }
+
+    bool keepSelection(QWidget* field, QEvent* event)
+    {
+        if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut && event->type() != QEvent::Hide)
+            return false;
+        field->removeEventFilter(this);
+        m_broughtBack.clear();
+        const auto* focus = static_cast<QFocusEvent*>(event);
+        if (event->type() != QEvent::FocusIn || focus->reason() != Qt::TabFocusReason)
+            return false;
+        // The same focus-in, as the window's coming back gives it.
+        QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(field, &back);
+        return true;
+    }
+
     // A dialog presses its default button itself; another window gets the
     // same from here, for an Enter that none of its fields took.
     bool pressDefault(QKeyEvent* key)
@@ -137,6 +183,11 @@ private:
     }
 
     QWidget* m_window;
+    // Shown since it was made or last ended; its page changed while hidden.
+    bool m_opened = false;
+    bool m_pageChanged = false;
+    // The field that had the keys when the window was brought back.
+    QPointer<QWidget> m_broughtBack;
     QList<QPointer<QStackedWidget>> m_stacks;
     QHash<const QWidget*, Keys> m_pages;
 };

@@ -98,6 +98,9 @@ Widget_Creation::Widget_Creation(QWidget* parent) : QWidget(parent)
     m_content = new Widget_Creation_Content(m_theme);
     m_content->setObjectName(QStringLiteral("widget_creation_content_origin"));
     m_content->setMinimumSize(0, 0);
+    // A click on the strip of tabs and window buttons, or a drag of the
+    // window by it, leaves the keys where the author writes.
+    m_top->setFocusProxy(m_content->textEdit());
     right->addWidget(m_content, 1);
     columns->addLayout(right, 1);
 

@@ -116,6 +116,8 @@ Widget_Creation_Top::Widget_Creation_Top(QWidget* parent) : QWidget(parent)
         tab->setProperty("formName", QStringLiteral("tabbutton_%1").arg(i));
         tab->setCursor(Qt::PointingHandCursor);
         tab->setFixedSize(int(120 * m_scale), int(32 * m_scale));
+        // Changing chapters by their tabs leaves the keys in the text.
+        tab->setFocusPolicy(Qt::NoFocus);
         m_tabs.append(tab);
     }
     title->addLayout(m_layoutTabBtn);
@@ -130,6 +132,7 @@ Widget_Creation_Top::Widget_Creation_Top(QWidget* parent) : QWidget(parent)
         button->setFlat(true);
         button->setCursor(Qt::PointingHandCursor);
         button->setCheckable(name == QLatin1String("btn_fullscreen") || name == QLatin1String("btn_max"));
+        button->setFocusPolicy(Qt::NoFocus);
         title->addWidget(button);
     }
     rows->addLayout(title, 1);

@@ -50,6 +50,8 @@ QPushButton* titleButton(QWidget* parent, const char* name)
     const int side = int(20 * DPIAdapter::instance()->scale());
     button->setFixedSize(side, side);
     button->setCursor(Qt::PointingHandCursor);
+    // A touch on the title is no reason to take the keys from the text.
+    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 
@@ -90,7 +92,6 @@ void MemoItemWidget::initUi()
     setMinimumSize(px(324), px(324));
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint | Qt::Dialog);
-    setFocusPolicy(Qt::StrongFocus);
 
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(10, 10, 10, 10);
@@ -126,6 +127,10 @@ void MemoItemWidget::initUi()
     m_textEdit = new CTextEdit(content);
     m_textEdit->setObjectName(QStringLiteral("textEdit"));
     m_textEdit->setFrameShape(QFrame::NoFrame);
+    // A click anywhere on the memo, its title or a drag by it, leaves the
+    // keys in its text: the window itself has nothing to type into.
+    setFocusProxy(m_textEdit);
+    setFocusPolicy(Qt::ClickFocus);
     contentLayout->addWidget(m_textEdit);
     auto* bottom = new QHBoxLayout();
     bottom->setObjectName(QStringLiteral("horizontalLayout"));

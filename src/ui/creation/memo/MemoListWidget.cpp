@@ -34,6 +34,9 @@ QPushButton* titleButton(QWidget* parent, const char* name)
     const int side = int(20 * DPIAdapter::instance()->scale());
     button->setFixedSize(side, side);
     button->setCursor(Qt::PointingHandCursor);
+    // The keys stay with the list of memos: Space on the title must not
+    // press "+" behind the author's back.
+    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 }
