@@ -215,7 +215,10 @@ bool CTessaneDb::updateChapter(const T_Chapter* chapter)
                         chapter->name, chapter->wordCount, chapter->status, chapter->createTime,
                         chapter->localId, now()}),
                "chapter", chapter->localId)
-        && storeChapterTextRow(chapter->localId, chapter->content) && transaction.commit();
+        // A chapter whose text was never read here holds no text, not an
+        // empty one: the stored text stays.
+        && (!chapter->contentLoaded || storeChapterTextRow(chapter->localId, chapter->content))
+        && transaction.commit();
 }
 
 bool CTessaneDb::updateChapterContent(const T_Chapter* chapter)

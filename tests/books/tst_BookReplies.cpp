@@ -4,6 +4,7 @@
 
 #include "BooksFixture.h"
 
+#include "db/CTessaneDb.h"
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
 
@@ -108,11 +109,22 @@ void BookRepliesTest::chapterTextWithoutContentKeepsTheText()
     T_Book* book = m_f->onlineBook(QStringLiteral("正文"));
     QVERIFY(book);
     T_Chapter* chapter = book->chapterList.first();
+    const auto storedText = [chapter]() {
+        return BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1").arg(chapter->localId))
+            .toString();
+    };
+    // Its text stored but not read yet, as after a start.
     chapter->content = QStringLiteral("作者的字");
-    chapter->contentLoaded = true;
+    QVERIFY(CTessaneDb::instance()->updateChapterContent(chapter));
+    chapter->content.clear();
+    chapter->contentLoaded = false;
     T_Http_Custom identity = identityOf(book, 1013);
     const QJsonObject partial{{QStringLiteral("book_id"), book->bookId}, {QStringLiteral("chapter_id"), chapter->chapterId},
                               {QStringLiteral("chapter_name"), QStringLiteral("服务器名'%1'")}};
+    CBookJobManager::instance()->asynBack(1013, book->localId, BooksFixture::reply(identity, partial));
+    QCOMPARE(storedText(), QStringLiteral("作者的字"));
+    chapter->content = QStringLiteral("作者的字");
+    chapter->contentLoaded = true;
     CBookJobManager::instance()->asynBack(1013, book->localId, BooksFixture::reply(identity, partial));
     QCOMPARE(chapter->content, QStringLiteral("作者的字"));
     QCOMPARE(chapter->name, QStringLiteral("服务器名'%1'"));
@@ -126,8 +138,7 @@ void BookRepliesTest::chapterTextWithoutContentKeepsTheText()
                            {QStringLiteral("content"), QStringLiteral("新的字")}, {QStringLiteral("word_count"), 3}};
     CBookJobManager::instance()->asynBack(1013, book->localId, BooksFixture::reply(identity, full));
     QCOMPARE(chapter->content, QStringLiteral("新的字"));
-    QCOMPARE(BooksFixture::scalar(QStringLiteral("select content from tb_chapter_text where localId = %1").arg(chapter->localId)).toString(),
-             QStringLiteral("新的字"));
+    QCOMPARE(storedText(), QStringLiteral("新的字"));
 }
 
 int runBookReplyTests(int argc, char** argv)
