@@ -2931,7 +2931,8 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered_data()
     // first volume and restores a chapter of it, which brings it back,
     // before this one pulls; the other drags a chapter into the second
     // volume, which this one deletes; both add an outline card, the other
-    // first; the other moves a card or a volume.
+    // first; the other moves a card or a volume; this one bins a chapter and
+    // drags another above the first, then the other restores the binned one.
     QTest::addColumn<QString>("what");
     // How the look at the book's list fails ("drop": the connection, which
     // the transport tries once more), how often; -1: once, then a restart.
@@ -2950,14 +2951,19 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered_data()
     QTest::newRow("card moved elsewhere, the look failing once") << "card moved elsewhere" << "http500" << 1;
     QTest::newRow("volume moved elsewhere, the look failing once") << "volume moved elsewhere" << "http500" << 1;
     QTest::newRow("volume added here while the list of another is out") << "volume added, a list held" << "ok" << 0;
+    QTest::newRow("chapter restored elsewhere after a drag here, the look failing once")
+        << "chapter restored elsewhere" << "http500" << 1;
 }
 
 // A list an answer calls for is looked at until it is answered, also after a
 // restart: the chapter list after a volume's delete, made here or elsewhere
 // (the platform recycles the chapters in the volume when the delete arrives,
 // which the volume's state alone does not tell), the outline list after a
-// card's add (the platform puts it after one added elsewhere meanwhile) and
-// the outline or volume list after a move elsewhere. Both end as the platform.
+// card's add (the platform puts it after one added elsewhere meanwhile), the
+// outline or volume list after a move elsewhere, and the chapter list after a
+// chapter comes back from the bin by the platform's state (the platform
+// numbered it among the chapters dragged here meanwhile). Both end as the
+// platform.
 void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
 {
     QFETCH(QString, what);
@@ -2974,6 +2980,15 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
                                 {{QStringLiteral("book_id"), 5001}, {QStringLiteral("type"), 1}, {QStringLiteral("title"), QStringLiteral("支线")}})
                        .value(QStringLiteral("outline_id")).toInt();
     QVERIFY(volume > 0 && o2 > 0);
+    // A third chapter in the first volume, so that one can be dragged among
+    // the chapters left there while another lies in the bin.
+    const bool restoredThere = what == QLatin1String("chapter restored elsewhere");
+    const int c3 = !restoredThere ? 0
+                                  : platformCall(QStringLiteral("/chapter/addChapter"),
+                                                 {{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_id"), 7001},
+                                                  {QStringLiteral("chapter_name"), QStringLiteral("第三章")}})
+                                        .value(QStringLiteral("chapter_id")).toInt();
+    QVERIFY(!restoredThere || c3 > 0);
     QVERIFY(startOneMachine(fixture));
     const auto call = [](const char* path, const QJsonObject& body) {
         QJsonObject ofBook = body;
@@ -2999,6 +3014,20 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
         QVERIFY(call("/volume/move", {{QStringLiteral("move_order"), move.arg("volume").arg(volume).arg(7001).arg("")}}));
     else if (what == QLatin1String("volume added, a list held"))
         ;  // all of it here, below
+    else if (restoredThere) {
+        // Here the second chapter goes to the bin and the third is dragged
+        // above the first: the platform numbers the binned one among them,
+        // this machine leaves its number as it was.
+        CBookVolumeController* tree = CBookVolumeController::instance();
+        const auto unload = qScopeGuard([tree]() { tree->loadBook(nullptr); });
+        tree->loadBook(book);
+        const int local7001 = book->findVolumeByVolumeId(7001)->localId;
+        QVERIFY(recycleChapter(9002, 0));
+        tree->moveChapter(1, local7001, 0, local7001, false);
+        QVERIFY(settleClient());
+        QVERIFY(storedOrder(5001).startsWith(QStringLiteral("7001[%1 9001]").arg(c3)));
+        QVERIFY(call("/chapter/recycle", {{QStringLiteral("chapter_id"), 9002}, {QStringLiteral("status"), 1}}));
+    }
     else if (what == QLatin1String("card added here"))
         QVERIFY(call("/bookoutline/addOutline", {{QStringLiteral("type"), 1}, {QStringLiteral("title"), QStringLiteral("乙加的")}}));
     else
