@@ -3,10 +3,13 @@
 
 #include "BooksFixture.h"
 #include "ShellHelpers.h"
+#include "WindowManagerProbe.h"
 
 #include "common/QxtGlobalShortcut.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
+#include "platform/PendingInput.h"
 #include "ui/common/HiddenWindows.h"
+#include "ui/common/CTextEdit.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_Search.h"
 #include "ui/creation/Widget_Creation.h"
@@ -17,9 +20,13 @@
 #include "ui/creation/memo/MemoListWidget.h"
 #include "ui/creation/tools/Dialog_WritingSettings.h"
 #include "ui/shell/Dialog_Unlock.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QQuickItem>
+#include <QQuickWidget>
 #include <QStandardPaths>
 #include <QWindow>
 #include <QSystemTrayIcon>
@@ -177,7 +184,136 @@ private slots:
         ui->closeCreation();
     }
 
+    // Under a window manager, whichever way the windows come back, the next
+    // keys go where the last ones went: never to a memo mapped later, and a
+    // tree's rename box is still open with what was typed.
+    void theKeysComeBackWhereTheyWere_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("where");
+        for (const char* way : {"boss key", "tray click", "main client", "second start"}) {
+            for (const char* where : {"editor", "memo", "one of several memos", "shelf", "rename box"})
+                QTest::addRow("%s, %s", way, where) << way << where;
+        }
+    }
+    void theKeysComeBackWhereTheyWere()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, where);
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        CPublicManager::instance()->userConf.systemConf.isTray = 1;
+        QVERIFY(m_windowManager.ensureWindowManager(ui->bookshelf()));
+        T_Book* book = where == "shelf" ? nullptr : m_fixture.offlineBook(QTest::currentDataTag());
+        if (book)
+            ui->openCreation(book);
+        QWidget* main = book ? static_cast<QWidget*>(ui->creationWindow()) : ui->bookshelf();
+        QVERIFY(main && QTest::qWaitForWindowExposed(main));
+        MemoItemManager* memos = MemoItemManager::instance();
+        memos->showMemoList(main, nullptr);
+        QTRY_VERIFY(memos->memoList() && memos->memoList()->isVisible());
+        for (int i = 0; i < (where == "one of several memos" ? 3 : 1); ++i) {
+            QTest::mouseClick(memos->memoList()->findChild<QPushButton*>(QStringLiteral("btnAddMemo")), Qt::LeftButton);
+            QTRY_COMPARE(memos->openWindows().size(), i + 1);
+            QVERIFY(QTest::qWaitForWindowActive(memos->openWindows().last()));
+        }
+        QWidget* keys = main;
+        QQuickItem* box = nullptr;
+        if (where == "editor")
+            keys = ui->creationWindow()->getContent()->textEdit();
+        else if (where.contains("memo"))
+            keys = memos->openWindows().first()->textEdit();
+        else if (where == "rename box")
+            keys = CBookVolumeController::instance()->getQuickWidget();
+        keys->activateWindow();
+        keys->setFocus(Qt::MouseFocusReason);
+        QVERIFY(QTest::qWaitForWindowActive(keys->window()));
+        if (where == "rename box") {
+            const T_Volume* volume = book->volumeList.value(0);
+            QVERIFY(volume);
+            CBookVolumeController::instance()->editChapter(volume->localId, 0, true);
+            QQuickItem* tree = CBookVolumeController::instance()->getQuickWidget()->rootObject();
+            QTRY_VERIFY((box = openNameBox(tree)) && box->hasActiveFocus());
+        }
+        typeText("abc");
+        if (box != nullptr)
+            QTRY_COMPARE(box->property("text").toString(), QStringLiteral("abc"));
+        else if (keys != main)
+            QTRY_VERIFY(keys->property("plainText").toString().contains(QLatin1String("abc")));
+
+        const QList<QPointer<QWidget>> shown = {main, memos->memoList()};
+        QList<QPointer<QWidget>> all = shown;
+        for (MemoItemWidget* memo : memos->openWindows())
+            all << memo;
+        const auto showing = [&all](bool visible) {
+            return std::all_of(all.cbegin(), all.cend(), [visible](const QPointer<QWidget>& w) {
+                return w && w->isVisible() == visible && (!visible || !HiddenWindows::isAway(w));
+            });
+        };
+        way == "boss key" || way == "second start" ? typeCtrlShiftN() : ui->closeWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(showing(false), 5000);
+        if (way == "boss key") {
+            typeCtrlShiftN();
+        } else if (way == "tray click") {
+            emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        } else if (way == "main client") {
+            const QList<QAction*> actions = ui->trayIcon()->contextMenu()->actions();
+            const auto it = std::find_if(actions.cbegin(), actions.cend(),
+                                         [](const QAction* a) { return a->text() == CUiManager::tr("Main Client"); });
+            QVERIFY(it != actions.cend());
+            (*it)->trigger();
+        } else {
+            ui->activeWindows(QString());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(showing(true), 5000);
+        QTRY_COMPARE(QApplication::activeWindow(), keys->window());
+        typeText("xyz");
+        if (box != nullptr) {
+            typeKey(XK_Return);
+            const auto named = [book]() {
+                return std::any_of(book->chapterList.cbegin(), book->chapterList.cend(),
+                                   [](const T_Chapter* c) { return c->name == QLatin1String("abcxyz"); });
+            };
+            QTRY_VERIFY(named());
+        } else if (keys != main) {
+            QTRY_VERIFY(keys->property("plainText").toString().contains(QLatin1String("abcxyz")));
+        }
+        QVERIFY(PendingInput::deliver());
+        for (MemoItemWidget* memo : memos->openWindows()) {
+            if (memo->textEdit() != keys)
+                QVERIFY(!memo->textEdit()->toPlainText().contains(QLatin1String("xyz")));
+        }
+        QCOMPARE(QApplication::activeWindow(), keys->window());
+        memos->closeAll();
+        if (book)
+            ui->closeCreation();
+    }
+
 private:
+    static QQuickItem* openNameBox(QQuickItem* item)
+    {
+        if (item->objectName() == QLatin1String("chapterNameBox") && item->isVisible())
+            return item;
+        for (QQuickItem* child : item->childItems()) {
+            if (QQuickItem* box = openNameBox(child))
+                return box;
+        }
+        return nullptr;
+    }
+
+    void typeKey(KeySym key)
+    {
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), True, CurrentTime);
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), False, CurrentTime);
+        XSync(m_display, False);
+    }
+
+    void typeText(const char* text)
+    {
+        for (const char* letter = text; *letter != 0; ++letter)
+            typeKey(XStringToKeysym(QByteArray(1, *letter).constData()));
+    }
+
     void typeCtrlShiftN()
     {
         const KeySym modifiers[] = {XK_Control_L, XK_Shift_L};
@@ -192,6 +328,7 @@ private:
 
     Display* m_display = nullptr;
     BooksFixture m_fixture;
+    WindowManagerProbe m_windowManager;
 };
 
 int main(int argc, char** argv)

@@ -1,11 +1,53 @@
 #include "ui/common/HiddenWindows.h"
 
+#include "platform/WindowManagerState.h"
+
 #include <QApplication>
 #include <QEvent>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
+
+namespace {
+
+// Long enough for a window manager to map a dozen windows on a loaded
+// machine; past it the keys go back to what is there.
+constexpr int SettleLimitMs = 2000;
+
+QList<HiddenWindows*>& everyInstance()
+{
+    static QList<HiddenWindows*> instances;
+    return instances;
+}
+
+QList<QWidget*> present(const QList<QPointer<QWidget>>& windows)
+{
+    QList<QWidget*> list;
+    for (const QPointer<QWidget>& window : windows) {
+        if (window)
+            list << window.data();
+    }
+    return list;
+}
+
+} // namespace
+
+HiddenWindows::HiddenWindows(QObject* parent)
+    : QObject(parent),
+      m_settleLimit(new QTimer(this))
+{
+    m_settleLimit->setSingleShot(true);
+    m_settleLimit->setInterval(SettleLimitMs);
+    connect(m_settleLimit, &QTimer::timeout, this, &HiddenWindows::settle);
+    everyInstance().append(this);
+}
+
+HiddenWindows::~HiddenWindows()
+{
+    everyInstance().removeAll(this);
+}
 
 bool HiddenWindows::isProgramWindow(const QWidget* window)
 {
@@ -13,32 +55,61 @@ bool HiddenWindows::isProgramWindow(const QWidget* window)
         && !window->windowFlags().testFlag(Qt::BypassWindowManagerHint) && !window->inherits("QSystemTrayIconSys");
 }
 
+bool HiddenWindows::isAway(const QWidget* window)
+{
+    return std::any_of(everyInstance().cbegin(), everyInstance().cend(), [window](const HiddenWindows* hidden) {
+        return hidden->contains(window)
+            || std::any_of(hidden->m_waiting.cbegin(), hidden->m_waiting.cend(), [window](const QPointer<QWindow>& w) {
+                   return w && w == window->windowHandle();
+               });
+    });
+}
+
 void HiddenWindows::hide(const QList<QWidget*>& except)
 {
-    QWidget* active = QApplication::activeWindow();
-    if (active != nullptr && !except.contains(active))
-        m_keys = active;
+    QList<QWidget*> hiding;
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (!top->isVisible() || except.contains(top) || !isProgramWindow(top))
-            continue;
+        if (top->isVisible() && !except.contains(top) && isProgramWindow(top))
+            hiding << top;
+    }
+    if (!m_waiting.isEmpty()) {
+        // Hidden again before the last show settled: what had the keys and
+        // the old stacking are still those recorded then.
+        stopWaiting();
+    } else {
+        if (QWidget* active = QApplication::activeWindow()) {
+            if (isProgramWindow(active)) {
+                m_keys = active;
+                m_focus = active->focusWidget();
+            }
+        }
+        const QList<QWidget*> stacked = WindowManagerState::stacking(hiding);
+        if (!stacked.isEmpty()) {
+            m_stacking.clear();
+            for (QWidget* window : stacked)
+                m_stacking << window;
+        }
+    }
+    for (QWidget* top : qAsConst(hiding)) {
+        const Qt::WindowType kind = top->windowType();
+        const bool comesBack = kind == Qt::Window || kind == Qt::Dialog || kind == Qt::Tool;
+        // Known as put away before it goes: the keys leave it as it does.
+        if (comesBack && !contains(top)) {
+            m_windows.append(top);
+            top->installEventFilter(this);
+        }
         if (QWindow* window = top->windowHandle())
             window->hide();
         else
             top->hide();
-        const Qt::WindowType kind = top->windowType();
-        if (kind != Qt::Window && kind != Qt::Dialog && kind != Qt::Tool)
-            continue;
         // From here on only the program's own hide, end or close marks it
         // as closed.
-        top->setAttribute(Qt::WA_WState_ExplicitShowHide, false);
-        if (!contains(top)) {
-            m_windows.append(top);
-            top->installEventFilter(this);
-        }
+        if (comesBack)
+            top->setAttribute(Qt::WA_WState_ExplicitShowHide, false);
     }
 }
 
-void HiddenWindows::show()
+void HiddenWindows::show(QWidget* keysOtherwise)
 {
     QList<QWidget*> windows;
     for (const QPointer<QWidget>& window : qAsConst(m_windows)) {
@@ -49,6 +120,12 @@ void HiddenWindows::show()
             windows.append(window);
     }
     m_windows.clear();
+    // In their old stacking, bottom first, so that the window manager stacks
+    // them so again as they come.
+    const QList<QWidget*> stacking = present(m_stacking);
+    std::stable_sort(windows.begin(), windows.end(), [&stacking](const QWidget* a, const QWidget* b) {
+        return stacking.indexOf(const_cast<QWidget*>(a)) < stacking.indexOf(const_cast<QWidget*>(b));
+    });
     const auto rank = [](const QWidget* window) {
         int rank = window->isModal() ? 1000 : 0;
         for (const QWidget* owner = window->parentWidget(); owner != nullptr; owner = owner->parentWidget())
@@ -59,12 +136,59 @@ void HiddenWindows::show()
                      [&rank](const QWidget* a, const QWidget* b) { return rank(a) < rank(b); });
     for (QWidget* window : qAsConst(windows))
         window->show();
-    QWidget* keys = m_keys ? m_keys.data() : QApplication::activeModalWidget();
-    m_keys.clear();
-    if (keys != nullptr && keys->isVisible()) {
-        keys->raise();
-        keys->activateWindow();
+    stopWaiting();
+    if (!m_keys)
+        m_keys = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : keysOtherwise;
+    if (m_keys && !windows.contains(m_keys))
+        windows << m_keys;
+    for (QWidget* window : qAsConst(windows)) {
+        QWindow* handle = window->windowHandle();
+        if (handle != nullptr && window->isVisible() && !handle->isExposed()) {
+            handle->installEventFilter(this);
+            m_waiting << handle;
+        }
     }
+    if (m_waiting.isEmpty())
+        settle();
+    else
+        m_settleLimit->start();
+}
+
+void HiddenWindows::stopWaiting()
+{
+    m_settleLimit->stop();
+    for (const QPointer<QWindow>& window : qAsConst(m_waiting)) {
+        if (window)
+            window->removeEventFilter(this);
+    }
+    m_waiting.clear();
+}
+
+void HiddenWindows::settle()
+{
+    stopWaiting();
+    QList<QWidget*> stacking;
+    for (QWidget* window : present(m_stacking)) {
+        if (window->isVisible())
+            stacking << window;
+    }
+    WindowManagerState::restoreOrder(stacking);
+    QWidget* keys = m_keys.data();
+    QWidget* focus = m_focus.data();
+    m_keys.clear();
+    m_focus.clear();
+    m_stacking.clear();
+    if (keys == nullptr || !keys->isVisible())
+        return;
+    // A window shown again may have put the keys in a widget of its own
+    // choosing (a memo its text): the author's is the one they were in.
+    if (focus != nullptr && focus->window() == keys && focus->isVisible() && focus->isEnabled())
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+    // Without the window manager's stacking, the window with the keys is
+    // at least not hidden under the others.
+    if (stacking.isEmpty())
+        keys->raise();
+    keys->activateWindow();
 }
 
 bool HiddenWindows::contains(const QWidget* window) const
@@ -80,11 +204,29 @@ void HiddenWindows::clear()
             window->removeEventFilter(this);
     }
     m_windows.clear();
-    m_keys.clear();
+    // Windows on their way back still get the keys they had.
+    if (m_waiting.isEmpty()) {
+        m_keys.clear();
+        m_focus.clear();
+        m_stacking.clear();
+    }
 }
 
 bool HiddenWindows::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && watched->isWindowType()) {
+        // Checked once the window had the event: it is exposed by then.
+        QTimer::singleShot(0, this, [this]() {
+            if (m_waiting.isEmpty())
+                return;
+            const bool allShown = std::all_of(m_waiting.cbegin(), m_waiting.cend(), [](const QPointer<QWindow>& w) {
+                return !w || !w->isVisible() || w->isExposed();
+            });
+            if (allShown)
+                settle();
+        });
+        return false;
+    }
     if (event->type() != QEvent::Close || m_closing.contains(watched))
         return false;
     // Whether the close was taken is known only once the window had its say
