@@ -139,15 +139,18 @@ void HiddenWindows::show(QWidget* keysOtherwise)
     stopWaiting();
     if (!m_keys)
         m_keys = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : keysOtherwise;
-    if (m_keys && !windows.contains(m_keys))
-        windows << m_keys;
+    // Each window shown here is waited for until it hears it is on screen:
+    // what it said before its hide may not have reached it yet.
     for (QWidget* window : qAsConst(windows)) {
-        QWindow* handle = window->windowHandle();
-        if (handle != nullptr && window->isVisible() && !handle->isExposed()) {
-            handle->installEventFilter(this);
+        if (QWindow* handle = window->windowHandle(); handle != nullptr && window->isVisible())
             m_waiting << handle;
-        }
     }
+    // The window with the keys may have been shown by the caller.
+    if (m_keys && !windows.contains(m_keys) && m_keys->isVisible() && m_keys->windowHandle() != nullptr
+        && !m_keys->windowHandle()->isExposed())
+        m_waiting << m_keys->windowHandle();
+    for (const QPointer<QWindow>& window : qAsConst(m_waiting))
+        window->installEventFilter(this);
     if (m_waiting.isEmpty())
         settle();
     else
@@ -216,14 +219,16 @@ bool HiddenWindows::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Expose && watched->isWindowType()) {
         // Checked once the window had the event: it is exposed by then.
-        QTimer::singleShot(0, this, [this]() {
-            if (m_waiting.isEmpty())
-                return;
-            const bool allShown = std::all_of(m_waiting.cbegin(), m_waiting.cend(), [](const QPointer<QWindow>& w) {
-                return !w || !w->isVisible() || w->isExposed();
-            });
-            if (allShown)
-                settle();
+        const QPointer<QWindow> window = static_cast<QWindow*>(watched);
+        QTimer::singleShot(0, this, [this, window]() {
+            if (window && window->isExposed() && m_waiting.removeAll(window) > 0) {
+                window->removeEventFilter(this);
+                m_waiting.removeAll(nullptr);
+                const bool allShown = std::all_of(m_waiting.cbegin(), m_waiting.cend(),
+                                                  [](const QPointer<QWindow>& w) { return !w->isVisible(); });
+                if (allShown)
+                    settle();
+            }
         });
         return false;
     }
