@@ -46,6 +46,20 @@ StandinServer& standin()
     return *g_standin;
 }
 
+// Whether a mouse button was let go anywhere in the program.
+class ReleaseSeen : public QObject
+{
+public:
+    bool seen = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        seen = seen || event->type() == QEvent::MouseButtonRelease;
+        return false;
+    }
+};
+
 class BossKeyTest : public QObject
 {
     Q_OBJECT
@@ -230,9 +244,9 @@ private slots:
             keys = CBookVolumeController::instance()->getQuickWidget();
         // A click, as the author's: the shelf's on a label of its own, a
         // memo's on the corner of its text the memos above leave free.
-        clickOn(where == "shelf" ? main->findChild<QWidget*>(QStringLiteral("labelTime"))
-                                 : (where == "rename box" ? ui->creationWindow()->getContent()->textEdit() : keys),
-                where.contains("memo"));
+        QVERIFY(clickOn(where == "shelf" ? main->findChild<QWidget*>(QStringLiteral("labelTime"))
+                                         : (where == "rename box" ? ui->creationWindow()->getContent()->textEdit() : keys),
+                        where.contains("memo")));
         QTRY_COMPARE(QApplication::activeWindow(), keys->window());
         if (where == "rename box") {
             const T_Volume* volume = book->volumeList.value(0);
@@ -273,6 +287,8 @@ private slots:
         }
         QTRY_VERIFY_WITH_TIMEOUT(showing(true), 5000);
         QTRY_COMPARE(QApplication::activeWindow(), keys->window());
+        if (box != nullptr)
+            QTRY_VERIFY(box->hasActiveFocus());
         typeText("xyz");
         if (box != nullptr) {
             typeKey(XK_Return);
@@ -308,14 +324,22 @@ private:
         return nullptr;
     }
 
-    void clickOn(const QWidget* widget, bool corner)
+    // True once the program had the click. The window manager holds a click
+    // on a window while it decides on raising it, and keys typed meanwhile
+    // would reach the text before the click moves its cursor.
+    bool clickOn(const QWidget* widget, bool corner)
     {
         // In the server's pixels, at any scale.
         const QPoint at = widget->mapToGlobal(corner ? QPoint(8, 8) : widget->rect().center()) * widget->devicePixelRatioF();
+        ReleaseSeen release;
+        qApp->installEventFilter(&release);
         XTestFakeMotionEvent(m_display, -1, at.x(), at.y(), CurrentTime);
         XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
         XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
         XSync(m_display, False);
+        const bool had = QTest::qWaitFor([&release]() { return release.seen; });
+        qApp->removeEventFilter(&release);
+        return had;
     }
 
     void typeKey(KeySym key)

@@ -59,9 +59,8 @@ bool HiddenWindows::isAway(const QWidget* window)
 {
     return std::any_of(everyInstance().cbegin(), everyInstance().cend(), [window](const HiddenWindows* hidden) {
         return hidden->contains(window)
-            || std::any_of(hidden->m_waiting.cbegin(), hidden->m_waiting.cend(), [window](const QPointer<QWindow>& w) {
-                   return w && w == window->windowHandle();
-               });
+            || std::any_of(hidden->m_returning.cbegin(), hidden->m_returning.cend(),
+                           [window](const QPointer<QWidget>& w) { return w.data() == window; });
     });
 }
 
@@ -134,11 +133,18 @@ void HiddenWindows::show(QWidget* keysOtherwise)
     };
     std::stable_sort(windows.begin(), windows.end(),
                      [&rank](const QWidget* a, const QWidget* b) { return rank(a) < rank(b); });
+    stopWaiting();
+    // Until the keys are back, a window on screen already still loses them
+    // to those mapped after it: its losing them is no answer of the author,
+    // nor is its showing a reason to take them.
+    for (QWidget* window : qAsConst(windows))
+        m_returning << window;
     for (QWidget* window : qAsConst(windows))
         window->show();
-    stopWaiting();
     if (!m_keys)
         m_keys = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : keysOtherwise;
+    if (m_keys)
+        m_returning << m_keys;
     // Each window shown here is waited for until it hears it is on screen:
     // what it said before its hide may not have reached it yet.
     for (QWidget* window : qAsConst(windows)) {
@@ -165,6 +171,7 @@ void HiddenWindows::stopWaiting()
             window->removeEventFilter(this);
     }
     m_waiting.clear();
+    m_returning.clear();
 }
 
 void HiddenWindows::settle()

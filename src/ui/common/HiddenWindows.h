@@ -38,7 +38,8 @@ public:
     bool contains(const QWidget* window) const;
     void clear();
     // Whether a window is out of sight because the program put it away, or
-    // still on its way back: its losing the keys is no answer of the author.
+    // brought back and the keys not yet where they were: its losing the keys
+    // is no answer of the author.
     static bool isAway(const QWidget* window);
 
 protected:
@@ -55,6 +56,8 @@ private:
     QList<QPointer<QWidget>> m_stacking;
     // The windows brought back that are not on screen yet.
     QList<QPointer<QWindow>> m_waiting;
+    // The windows brought back, until the keys are where they were.
+    QList<QPointer<QWidget>> m_returning;
     QTimer* m_settleLimit = nullptr;
     // The windows whose close is being handed on.
     QSet<QObject*> m_closing;
