@@ -273,6 +273,7 @@ private slots:
         way == "boss key" || way == "second start" ? typeCtrlShiftN() : ui->closeWindow();
         QTRY_VERIFY_WITH_TIMEOUT(showing(false), 5000);
         if (way == "boss key") {
+            QTRY_VERIFY(keyboardFocused());
             typeCtrlShiftN();
         } else if (way == "tray click") {
             emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
@@ -340,6 +341,17 @@ private:
         const bool had = QTest::qWaitFor([&release]() { return release.seen; });
         qApp->removeEventFilter(&release);
         return had;
+    }
+
+    // The window manager puts the keyboard's focus somewhere a moment after
+    // the window that had it goes; a key typed before goes nowhere, not even
+    // to the boss key.
+    bool keyboardFocused() const
+    {
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(m_display, &focus, &revert);
+        return focus != None;
     }
 
     void typeKey(KeySym key)
