@@ -7,6 +7,7 @@
 
 #include "common/DPIAdapter.h"
 #include "common/QxtGlobalShortcut.h"
+#include "manager/CJobManager.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "platform/PendingInput.h"
 #include "ui/common/HiddenWindows.h"
@@ -85,11 +86,19 @@ private slots:
     void cleanup()
     {
         CUiManager* ui = CUiManager::instance();
+        CPublicManager::instance()->userConf.systemConf.pwdLockType = 0;
+        if (ui->signInState() == 2) {
+            // Signed out by the row: in again, as at the start.
+            CJobManager::instance()->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(m_fixture.start());
+            ui->idleTimer()->stop();
+        }
         if (const QSharedPointer<QWidget> main = ui->currentWindow(); main && !main->isVisible())
             ui->showMainWindow();
         MemoItemManager::instance()->closeAll();
         ui->closeCreation();
-        QTRY_VERIFY(ui->bookshelf()->isVisible());
+        QTRY_VERIFY(ui->bookshelf() && ui->bookshelf()->isVisible());
     }
 
     void cleanupTestCase()
@@ -221,6 +230,10 @@ private slots:
             for (const char* where : {"editor", "memo", "one of several memos", "shelf", "rename box"})
                 QTest::addRow("%s, %s", way, where) << way << where;
         }
+        // The idle lock brings them back too; a sign-out under the boss key
+        // brings back the sign-in alone.
+        for (const char* way : {"idle lock", "forced sign-out"})
+            QTest::addRow("%s, one of several memos", way) << way << "one of several memos";
     }
     void theKeysComeBackWhereTheyWere()
     {
@@ -280,8 +293,37 @@ private slots:
                 return w && w->isVisible() == visible && (!visible || !HiddenWindows::isAway(w));
             });
         };
-        way == "boss key" || way == "second start" ? typeCtrlShiftN() : ui->closeWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(showing(false), 5000);
+        if (way == "idle lock") {
+            T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+            conf.pwdLockType = 4;
+            conf.pwdLockTime = 1;
+            conf.pwdLockPwd = QStringLiteral("boss");
+            bool hidden = false;
+            ModalAnswerer<Dialog_Unlock> answer({[&](Dialog_Unlock* d) {
+                hidden = showing(false);
+                d->lineEditPwd()->setText(QStringLiteral("boss"));
+                d->unlock();
+            }});
+            ui->checkPwdLock(4);
+            QVERIFY(answer.done() == 1 && hidden);
+        } else {
+            way.contains("tray") || way == "main client" ? ui->closeWindow() : typeCtrlShiftN();
+            QTRY_VERIFY_WITH_TIMEOUT(showing(false), 5000);
+        }
+        if (way == "forced sign-out") {
+            // The sign-in alone comes, with the tray icon, and has the keys.
+            ui->logout();
+            QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow()->inherits("Dialog_LoginMain"));
+            typeText("135");
+            const auto typedIn = []() {
+                const auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+                return field && field->window() == QApplication::activeWindow() && field->text().endsWith("135");
+            };
+            QTRY_VERIFY(typedIn());
+            QVERIFY(ui->trayIcon()->isVisible());
+            QVERIFY(std::none_of(all.cbegin(), all.cend(), [](const QPointer<QWidget>& w) { return w && w->isVisible(); }));
+            return;
+        }
         if (way == "boss key") {
             QTRY_VERIFY(keyboardFocused());
             typeCtrlShiftN();
@@ -293,7 +335,7 @@ private slots:
                                          [](const QAction* a) { return a->text() == CUiManager::tr("Main Client"); });
             QVERIFY(it != actions.cend());
             (*it)->trigger();
-        } else {
+        } else if (way == "second start") {
             ui->activeWindows(QString());
         }
         QTRY_VERIFY_WITH_TIMEOUT(showing(true), 5000);
