@@ -135,8 +135,7 @@ void HiddenWindows::show(QWidget* keysOtherwise)
                      [&rank](const QWidget* a, const QWidget* b) { return rank(a) < rank(b); });
     stopWaiting();
     // Until the keys are back, a window on screen already still loses them
-    // to those mapped after it: its losing them is no answer of the author,
-    // nor is its showing a reason to take them.
+    // to those mapped after it: its losing them is no answer of the author.
     for (QWidget* window : qAsConst(windows))
         m_returning << window;
     for (QWidget* window : qAsConst(windows))

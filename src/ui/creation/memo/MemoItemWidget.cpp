@@ -10,7 +10,6 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/common/CTextEdit.h"
-#include "ui/common/HiddenWindows.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QAction>
@@ -463,10 +462,6 @@ bool MemoItemWidget::eventFilter(QObject* watched, QEvent* event)
 void MemoItemWidget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Brought back with the program's other windows, it leaves the keys
-    // where the author had them.
-    if (HiddenWindows::isAway(this))
-        return;
     // A memo opens to be written in: its text has the keys, not the first
     // of its title buttons.
     m_textEdit->setFocus(Qt::ActiveWindowFocusReason);
