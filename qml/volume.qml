@@ -59,6 +59,11 @@ Rectangle {
     function confirmedBy(reason) {
         return reason !== Qt.ActiveWindowFocusReason && reason !== Qt.PopupFocusReason
     }
+    // The program putting its windows out of sight takes the keyboard from
+    // the box for a while only: it stays open with what was typed.
+    function keptOpen(reason) {
+        return reason === Qt.ActiveWindowFocusReason && volumeCtr.putAway()
+    }
 
     // Scrolls the list the least that shows the part of its content from
     // top, of that height.
@@ -250,7 +255,7 @@ Rectangle {
                     onVisibleChanged: if (visible) open()
                     Component.onCompleted: if (visible) open()
                     onActiveFocusChanged: {
-                        if (!activeFocus && visible) {
+                        if (!activeFocus && visible && !root.keptOpen(focusReason)) {
                             if (!dropped && root.confirmedBy(focusReason) && text.length > 0 && text !== volumeName)
                                 volumeCtr.changeVolumeName(volumeDelegate.volumeIndex, text)
                             volumeCtr.editVolume(volumeDelegate.volumeIndex, false)
@@ -369,7 +374,7 @@ Rectangle {
                             // with the name, not empty.
                             Component.onCompleted: if (visible) open()
                             onActiveFocusChanged: {
-                                if (!activeFocus && visible) {
+                                if (!activeFocus && visible && !root.keptOpen(focusReason)) {
                                     if (!dropped && root.confirmedBy(focusReason) && text.length > 0
                                             && text !== chapterName)
                                         volumeCtr.changeChapterName(localVolumeId, localId,

@@ -112,7 +112,9 @@ bool CUiManager::checkPwdLock(int type)
         logout();
     m_unlockOpen = false;
 
-    if (accepted && type == 4) {
+    // The window the lock hid comes back first, so that the others come
+    // over it and the keys go back to where they were.
+    if (accepted && (type == 4 || lockHid)) {
         if (const QSharedPointer<QWidget> current = currentWindow()) {
             current->setWindowState((current->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
             current->show();

@@ -132,11 +132,17 @@ void CUiManager::showMainWindow()
 
 void CUiManager::bringForward(QWidget* window)
 {
-    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    m_putAway->show();
+    // What was put away comes back as it was, the keys where they were;
+    // activated here, the window would take them from a memo or a box.
+    if (m_putAway->contains(window)) {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    } else {
+        window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+    m_putAway->show(window);
     m_idleSeconds = 0;
 }
 

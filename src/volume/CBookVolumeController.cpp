@@ -16,6 +16,7 @@
 #include "manager/CUiManager.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/VolumeRecords.h"
+#include "ui/common/HiddenWindows.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -691,6 +692,11 @@ void CBookVolumeController::takeKeys()
         m_quickWidget->clearFocus();
         m_quickWidget->setFocus(Qt::OtherFocusReason);
     });
+}
+
+bool CBookVolumeController::putAway() const
+{
+    return m_quickWidget && HiddenWindows::isAway(m_quickWidget->window());
 }
 
 int CBookVolumeController::themeOf(int styleType)

@@ -124,6 +124,9 @@ public:
     // Gives the panel the keyboard focus for the in-place title editor that
     // just opened: the keys are the editor's until it closes.
     Q_INVOKABLE void takeKeys();
+    // Whether the panel's window is out of sight because the program put it
+    // away (the boss key, the tray, the lock): a title editor stays open then.
+    Q_INVOKABLE bool putAway() const;
     Q_INVOKABLE int getTheme() const;
     Q_INVOKABLE int getSort() const;
     // showMenu() once the panel's handler has returned.

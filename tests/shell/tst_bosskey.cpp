@@ -7,8 +7,10 @@
 
 #include "common/DPIAdapter.h"
 #include "common/QxtGlobalShortcut.h"
+#include "manager/CJobManager.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Content.h"
+#include "platform/PendingInput.h"
 #include "ui/common/HiddenWindows.h"
 #include "ui/creation/Creation_TextEdit.h"
 #include "ui/creation/Dialog_Search.h"
@@ -26,11 +28,15 @@
 #include "ui/shell/Dialog_Unlock.h"
 #include "ui/common/CTabButton.h"
 #include "ui/common/CTextEdit.h"
+#include "volume/CBookVolumeController.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
+#include <QQuickItem>
+#include <QQuickWidget>
 #include <QStandardPaths>
 #include <QWindow>
 #include <QSystemTrayIcon>
@@ -51,6 +57,16 @@ StandinServer& standin()
     return *g_standin;
 }
 
+// Whether a mouse button was let go anywhere in the program.
+struct ReleaseSeen : QObject {
+    bool seen = false;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        seen = seen || event->type() == QEvent::MouseButtonRelease;
+        return false;
+    }
+};
+
 class BossKeyTest : public QObject
 {
     Q_OBJECT
@@ -70,7 +86,26 @@ private slots:
         CUiManager::instance()->idleTimer()->stop();
         CUiManager::instance()->initTray();
         // Where the keys go once windows come back is the window manager's to say.
-        QVERIFY(m_probe.ensureWindowManager(CUiManager::instance()->bookshelf()));
+        QVERIFY(m_windowManager.ensureWindowManager(CUiManager::instance()->bookshelf()));
+    }
+
+    // A row that failed half-way leaves nothing hidden or open for the next.
+    void cleanup()
+    {
+        CUiManager* ui = CUiManager::instance();
+        CPublicManager::instance()->userConf.systemConf.pwdLockType = 0;
+        if (ui->signInState() == 2) {
+            // Signed out by the row: in again, as at the start.
+            CJobManager::instance()->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY(m_fixture.start());
+            ui->idleTimer()->stop();
+        }
+        if (const QSharedPointer<QWidget> main = ui->currentWindow(); main && !main->isVisible())
+            ui->showMainWindow();
+        MemoItemManager::instance()->closeAll();
+        ui->closeCreation();
+        QTRY_VERIFY(ui->bookshelf() && ui->bookshelf()->isVisible());
     }
 
     void cleanupTestCase()
@@ -207,9 +242,9 @@ private slots:
         QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
         QTRY_VERIFY(ui->bookshelf()->isVisible());
         const auto typeBesideTheFirst = [&](QWidget* window, QLineEdit* first, QLineEdit* second) {
-            QVERIFY(m_probe.ensureWindowManager(window));
+            QVERIFY(m_windowManager.ensureWindowManager(window));
             window->activateWindow();
-            QTRY_VERIFY(window->isActiveWindow());
+            QTRY_VERIFY(window->isActiveWindow() && keyboardFocusedOn(window));
             QTRY_COMPARE(QApplication::focusWidget(), first);
             first->clear();
             typeText("13800000000");
@@ -218,11 +253,11 @@ private slots:
             QTRY_COMPARE(second->text(), QStringLiteral("demo12"));
             typeCtrlShiftN();
             QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 5000);
+            desktopHasTheKeys();
             typeCtrlShiftN();
             QTRY_VERIFY_WITH_TIMEOUT(window->isVisible(), 5000);
-            // Which window has the keys once all are back is not this row's question.
-            window->activateWindow();
-            QTRY_VERIFY(window->isActiveWindow());
+            // The window that had the keys has them again once all are back.
+            QTRY_VERIFY_WITH_TIMEOUT(window->isActiveWindow() && keyboardFocusedOn(window), 5000);
             typeText("34");
             QTRY_COMPARE(second->text(), QStringLiteral("demo1234"));
             QCOMPARE(first->text(), QStringLiteral("13800000000"));
@@ -258,9 +293,9 @@ private slots:
         QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
         ui->openCreation(m_fixture.offlineBook(QStringLiteral("busy")));
         Widget_Creation* writing = ui->creationWindow();
-        QVERIFY(writing && QTest::qWaitForWindowExposed(writing) && m_probe.ensureWindowManager(writing));
+        QVERIFY(writing && QTest::qWaitForWindowExposed(writing) && m_windowManager.ensureWindowManager(writing));
         writing->activateWindow();
-        QTRY_VERIFY(writing->isActiveWindow());
+        QTRY_VERIFY(writing->isActiveWindow() && keyboardFocusedOn(writing));
         writing->getContent()->textEdit()->setFocus();
         // The dialog may be out of sight before anyone sees it, and then no
         // longer the application's modal window: it is answered once it exists.
@@ -307,9 +342,9 @@ private slots:
         CUiManager* ui = CUiManager::instance();
         ui->openCreation(m_fixture.offlineBook(QStringLiteral("title ") + QTest::currentDataTag()));
         Widget_Creation* writing = ui->creationWindow();
-        QVERIFY(writing && QTest::qWaitForWindowExposed(writing) && m_probe.ensureWindowManager(writing));
+        QVERIFY(writing && QTest::qWaitForWindowExposed(writing) && m_windowManager.ensureWindowManager(writing));
         writing->activateWindow();
-        QTRY_VERIFY(writing->isActiveWindow());
+        QTRY_VERIFY(writing->isActiveWindow() && keyboardFocusedOn(writing));
         QTextEdit* editor = writing->getContent()->textEdit();
         QWidget* window = writing;
         QTextEdit* text = editor;
@@ -361,6 +396,155 @@ private slots:
         ui->closeCreation();
     }
 
+    // Under a window manager, whichever way the windows come back, the next
+    // keys go where the last ones went: never to a memo mapped later, and a
+    // tree's rename box is still open with what was typed.
+    void theKeysComeBackWhereTheyWere_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("where");
+        for (const char* way : {"boss key", "tray click", "main client", "second start"}) {
+            for (const char* where : {"editor", "memo", "one of several memos", "shelf", "rename box"})
+                QTest::addRow("%s, %s", way, where) << way << where;
+        }
+        // The idle lock brings them back too; a sign-out under the boss key
+        // brings back the sign-in alone.
+        for (const char* way : {"idle lock", "idle lock closed", "forced sign-out"})
+            QTest::addRow("%s, one of several memos", way) << way << "one of several memos";
+    }
+    void theKeysComeBackWhereTheyWere()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, where);
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        CPublicManager::instance()->userConf.systemConf.isTray = 1;
+        T_Book* book = where == "shelf" ? nullptr : m_fixture.offlineBook(QTest::currentDataTag());
+        if (book)
+            ui->openCreation(book);
+        QWidget* main = book ? static_cast<QWidget*>(ui->creationWindow()) : ui->bookshelf();
+        QVERIFY(main && QTest::qWaitForWindowExposed(main));
+        QVERIFY(m_windowManager.ensureWindowManager(main));
+        MemoItemManager* memos = MemoItemManager::instance();
+        memos->showMemoList(main, nullptr);
+        QTRY_VERIFY(memos->memoList() && memos->memoList()->isVisible());
+        for (int i = 0; i < (where == "one of several memos" ? 3 : 1); ++i) {
+            QTest::mouseClick(memos->memoList()->findChild<QPushButton*>(QStringLiteral("btnAddMemo")), Qt::LeftButton);
+            QTRY_COMPARE(memos->openWindows().size(), i + 1);
+            // Overlapping, each lower right of the one before.
+            MemoItemWidget* memo = memos->openWindows().last();
+            memo->move(main->geometry().topLeft() + QPoint(1 + i, 1 + i) * memo->width() / 3);
+            QTRY_COMPARE(QApplication::activeWindow(), memo);
+        }
+        QWidget* keys = main;
+        QQuickItem* box = nullptr;
+        if (where == "editor")
+            keys = ui->creationWindow()->getContent()->textEdit();
+        else if (where.contains("memo"))
+            keys = memos->openWindows().first()->textEdit();
+        else if (where == "rename box")
+            keys = CBookVolumeController::instance()->getQuickWidget();
+        // A click, as the author's: the shelf's on a label of its own.
+        QVERIFY(clickOn(where == "shelf" ? main->findChild<QWidget*>(QStringLiteral("labelTime"))
+                                         : (where == "rename box" ? ui->creationWindow()->getContent()->textEdit() : keys)));
+        QTRY_COMPARE(QApplication::activeWindow(), keys->window());
+        if (where == "rename box") {
+            const T_Volume* volume = book->volumeList.value(0);
+            QVERIFY(volume);
+            CBookVolumeController::instance()->editChapter(volume->localId, 0, true);
+            QQuickItem* tree = CBookVolumeController::instance()->getQuickWidget()->rootObject();
+            QTRY_VERIFY((box = openNameBox(tree)) && box->hasActiveFocus());
+        }
+        typeText("abc");
+        if (box != nullptr)
+            QTRY_COMPARE(box->property("text").toString(), QStringLiteral("abc"));
+        else if (keys != main)
+            QTRY_VERIFY(keys->property("plainText").toString().contains(QLatin1String("abc")));
+
+        QList<QPointer<QWidget>> all = {main, memos->memoList()};
+        for (MemoItemWidget* memo : memos->openWindows())
+            all << memo;
+        const auto showing = [&all](bool visible) {
+            return std::all_of(all.cbegin(), all.cend(), [visible](const QPointer<QWidget>& w) {
+                return w && w->isVisible() == visible && (!visible || !HiddenWindows::isAway(w));
+            });
+        };
+        if (way.startsWith("idle lock")) {
+            T_SystemConf& conf = CPublicManager::instance()->userConf.systemConf;
+            conf.pwdLockType = 4;
+            conf.pwdLockTime = 1;
+            conf.pwdLockPwd = QStringLiteral("boss");
+            bool hidden = false;
+            QList<ModalAnswerer<Dialog_Unlock>::Step> steps{[&](Dialog_Unlock* d) {
+                hidden = showing(false);
+                d->lineEditPwd()->setText(QStringLiteral("boss"));
+                d->unlock();
+            }};
+            // Closed unanswered, the lock comes back with the tray.
+            if (way == "idle lock closed")
+                steps.prepend([](Dialog_Unlock* d) { d->reject(); });
+            ModalAnswerer<Dialog_Unlock> answer(steps);
+            ui->checkPwdLock(4);
+            if (way == "idle lock closed")
+                emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+            QVERIFY(answer.done() == steps.size() && hidden);
+        } else {
+            way.contains("tray") || way == "main client" ? ui->closeWindow() : typeCtrlShiftN();
+            QTRY_VERIFY_WITH_TIMEOUT(showing(false), 5000);
+        }
+        if (way == "forced sign-out") {
+            // The sign-in alone comes, with the tray icon, and has the keys.
+            ui->logout();
+            QTRY_VERIFY(QApplication::activeWindow() && QApplication::activeWindow()->inherits("Dialog_LoginMain")
+                        && keyboardFocusedOn(QApplication::activeWindow()));
+            typeText("135");
+            const auto typedIn = []() {
+                const auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+                return field && field->window() == QApplication::activeWindow() && field->text().endsWith("135");
+            };
+            if (!QTest::qWaitFor(typedIn, 5000)) {
+                const auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+                QFAIL(qPrintable(QStringLiteral("keys in %1, %2").arg(QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QStringLiteral("nothing"), field ? field->text() : QString())));
+            }
+            QVERIFY(ui->trayIcon()->isVisible());
+            QVERIFY(std::none_of(all.cbegin(), all.cend(), [](const QPointer<QWidget>& w) { return w && w->isVisible(); }));
+            return;
+        }
+        if (way == "boss key") {
+            desktopHasTheKeys();
+            typeCtrlShiftN();
+        } else if (way == "tray click") {
+            emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        } else if (way == "main client") {
+            QAction* mainClient = ui->trayIcon()->contextMenu()->actions().value(0);
+            QVERIFY(mainClient && mainClient->text() == CUiManager::tr("Main Client"));
+            mainClient->trigger();
+        } else if (way == "second start") {
+            ui->activeWindows(QString());
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(showing(true), 5000);
+        QTRY_COMPARE(QApplication::activeWindow(), keys->window());
+        if (box != nullptr)
+            QTRY_VERIFY(box->hasActiveFocus());
+        typeText("xyz");
+        if (box != nullptr) {
+            typeKey(XK_Return);
+            const auto named = [book]() {
+                return std::any_of(book->chapterList.cbegin(), book->chapterList.cend(),
+                                   [](const T_Chapter* c) { return c->name == QLatin1String("abcxyz"); });
+            };
+            QTRY_VERIFY(named());
+        } else if (keys != main) {
+            QTRY_VERIFY(keys->property("plainText").toString().contains(QLatin1String("abcxyz")));
+        }
+        QVERIFY(PendingInput::deliver());
+        for (MemoItemWidget* memo : memos->openWindows()) {
+            if (memo->textEdit() != keys)
+                QVERIFY(!memo->textEdit()->toPlainText().contains(QLatin1String("xyz")));
+        }
+        QCOMPARE(QApplication::activeWindow(), keys->window());
+    }
+
 private:
     static int programWindowsShown()
     {
@@ -376,13 +560,6 @@ private:
         XTestFakeKeyEvent(m_display, code, True, CurrentTime);
         XTestFakeKeyEvent(m_display, code, False, CurrentTime);
         XSync(m_display, False);
-    }
-
-    // Digits and small letters: their key symbols are their characters.
-    void typeText(const char* text)
-    {
-        for (const char* c = text; *c; ++c)
-            tap(KeySym(*c));
     }
 
     // A press of the first button at a point of the window, moved by drag
@@ -408,6 +585,90 @@ private:
         XSync(m_display, False);
     }
 
+    static QQuickItem* openNameBox(QQuickItem* item)
+    {
+        if (item->objectName() == QLatin1String("chapterNameBox") && item->isVisible())
+            return item;
+        for (QQuickItem* child : item->childItems()) {
+            if (QQuickItem* box = openNameBox(child))
+                return box;
+        }
+        return nullptr;
+    }
+
+    // True once the program had the click. The window manager holds a click
+    // on a window while it decides on raising it, and keys typed meanwhile
+    // would reach the text before the click moves its cursor.
+    // The click lands on a part of the widget no other window covers.
+    bool clickOn(const QWidget* widget)
+    {
+        const int x = qMin(8, widget->width() / 4), y = qMin(8, widget->height() / 4);
+        const QRect inside = widget->rect().adjusted(x, y, -x, -y);
+        const QPoint points[] = {inside.center(), inside.topLeft(), inside.bottomRight(), inside.bottomLeft(),
+                                 inside.topRight()};
+        const auto bare = [widget](const QPoint& p) {
+            const QWidget* there = QApplication::widgetAt(widget->mapToGlobal(p));
+            return there != nullptr && there->window() == widget->window();
+        };
+        const auto* point = std::find_if(std::begin(points), std::end(points), bare);
+        if (point == std::end(points))
+            return false;
+        // In the server's pixels, at any scale.
+        const QPoint at = widget->mapToGlobal(*point) * widget->devicePixelRatioF();
+        ReleaseSeen release;
+        qApp->installEventFilter(&release);
+        XTestFakeMotionEvent(m_display, -1, at.x(), at.y(), CurrentTime);
+        XTestFakeButtonEvent(m_display, 1, True, CurrentTime);
+        XTestFakeButtonEvent(m_display, 1, False, CurrentTime);
+        XSync(m_display, False);
+        const bool had = QTest::qWaitFor([&release]() { return release.seen; });
+        qApp->removeEventFilter(&release);
+        return had;
+    }
+
+    // The window manager puts the keyboard's focus somewhere a moment after
+    // the window that had it goes; a key typed before goes nowhere, not even
+    // to the boss key.
+    bool keyboardFocused() const
+    {
+        Window focus = None;
+        int revert = 0;
+        return XGetInputFocus(m_display, &focus, &revert) && focus != None;
+    }
+
+    // With every window of the program gone, a desktop's window manager
+    // gives the keys to the desktop; a bare one may leave them nowhere, where
+    // the X server drops every key, the boss key too.
+    void desktopHasTheKeys()
+    {
+        if (!QTest::qWaitFor([this]() { return keyboardFocused(); }, 1000)) {
+            XSetInputFocus(m_display, PointerRoot, RevertToPointerRoot, CurrentTime);
+            XSync(m_display, False);
+        }
+    }
+
+    // Whether the X server sends the keys to this window (Qt may call a
+    // window active a moment before the window manager has handed it the keys).
+    bool keyboardFocusedOn(const QWidget* widget) const
+    {
+        Window focus = None;
+        int revert = 0;
+        return XGetInputFocus(m_display, &focus, &revert) && focus == widget->window()->winId();
+    }
+
+    void typeKey(KeySym key)
+    {
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), True, CurrentTime);
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, key), False, CurrentTime);
+        XSync(m_display, False);
+    }
+
+    void typeText(const char* text)
+    {
+        for (const char* letter = text; *letter != 0; ++letter)
+            typeKey(XStringToKeysym(QByteArray(1, *letter).constData()));
+    }
+
     void typeCtrlShiftN()
     {
         const KeySym modifiers[] = {XK_Control_L, XK_Shift_L};
@@ -422,7 +683,7 @@ private:
 
     Display* m_display = nullptr;
     BooksFixture m_fixture;
-    WindowManagerProbe m_probe;
+    WindowManagerProbe m_windowManager;
 };
 
 int main(int argc, char** argv)

@@ -1,11 +1,58 @@
 #include "ui/common/HiddenWindows.h"
 
+#include "platform/WindowManagerState.h"
+
 #include <QApplication>
 #include <QEvent>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
+
+namespace {
+
+// Long enough for a window manager to map a dozen windows on a loaded
+// machine; past it the keys go back to what is there.
+constexpr int SettleLimitMs = 2000;
+// How long, in steps, Qt's idea of the active window may lag behind the
+// window manager's once the windows are back.
+constexpr int CatchUpMs = 50;
+constexpr int CatchUpTries = 20;
+
+QList<HiddenWindows*>& everyInstance()
+{
+    static QList<HiddenWindows*> instances;
+    return instances;
+}
+
+QList<QWidget*> present(const QList<QPointer<QWidget>>& windows)
+{
+    QList<QWidget*> list;
+    for (const QPointer<QWidget>& window : windows) {
+        if (window)
+            list << window.data();
+    }
+    return list;
+}
+
+} // namespace
+
+HiddenWindows::HiddenWindows(QObject* parent)
+    : QObject(parent),
+      m_settleLimit(new QTimer(this))
+{
+    m_settleLimit->setSingleShot(true);
+    m_settleLimit->setInterval(SettleLimitMs);
+    connect(m_settleLimit, &QTimer::timeout, this, &HiddenWindows::settle);
+    everyInstance().append(this);
+}
+
+HiddenWindows::~HiddenWindows()
+{
+    everyInstance().removeAll(this);
+}
 
 bool HiddenWindows::isProgramWindow(const QWidget* window)
 {
@@ -13,32 +60,60 @@ bool HiddenWindows::isProgramWindow(const QWidget* window)
         && !window->windowFlags().testFlag(Qt::BypassWindowManagerHint) && !window->inherits("QSystemTrayIconSys");
 }
 
+bool HiddenWindows::isAway(const QWidget* window)
+{
+    return std::any_of(everyInstance().cbegin(), everyInstance().cend(), [window](const HiddenWindows* hidden) {
+        return hidden->contains(window)
+            || std::any_of(hidden->m_returning.cbegin(), hidden->m_returning.cend(),
+                           [window](const QPointer<QWidget>& w) { return w.data() == window; });
+    });
+}
+
 void HiddenWindows::hide(const QList<QWidget*>& except)
 {
-    QWidget* active = QApplication::activeWindow();
-    if (active != nullptr && !except.contains(active))
-        m_keys = active;
+    QList<QWidget*> hiding;
     for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (!top->isVisible() || except.contains(top) || !isProgramWindow(top))
-            continue;
+        if (top->isVisible() && !except.contains(top) && isProgramWindow(top))
+            hiding << top;
+    }
+    if (!m_waiting.isEmpty()) {
+        // Hidden again before the last show settled: what had the keys and
+        // the old stacking are still those recorded then.
+        stopWaiting();
+    } else {
+        if (QWidget* active = QApplication::activeWindow()) {
+            if (isProgramWindow(active)) {
+                m_keys = active;
+                m_focus = active->focusWidget();
+            }
+        }
+        const QList<QWidget*> stacked = WindowManagerState::stacking(hiding);
+        if (!stacked.isEmpty()) {
+            m_stacking.clear();
+            for (QWidget* window : stacked)
+                m_stacking << window;
+        }
+    }
+    for (QWidget* top : qAsConst(hiding)) {
+        const Qt::WindowType kind = top->windowType();
+        const bool comesBack = kind == Qt::Window || kind == Qt::Dialog || kind == Qt::Tool;
+        // Known as put away before it goes: the keys leave it as it does.
+        if (comesBack && !contains(top)) {
+            m_windows.append(top);
+            top->installEventFilter(this);
+        }
         if (QWindow* window = top->windowHandle())
             window->hide();
         else
             top->hide();
-        const Qt::WindowType kind = top->windowType();
-        if (kind != Qt::Window && kind != Qt::Dialog && kind != Qt::Tool)
-            continue;
         // From here on only the program's own hide, end or close marks it
         // as closed.
-        top->setAttribute(Qt::WA_WState_ExplicitShowHide, false);
-        if (!contains(top)) {
-            m_windows.append(top);
-            top->installEventFilter(this);
-        }
+        if (comesBack)
+            top->setAttribute(Qt::WA_WState_ExplicitShowHide, false);
     }
 }
 
-void HiddenWindows::show()
+void HiddenWindows::show(QWidget* keysOtherwise)
 {
     QList<QWidget*> windows;
     for (const QPointer<QWidget>& window : qAsConst(m_windows)) {
@@ -49,6 +124,12 @@ void HiddenWindows::show()
             windows.append(window);
     }
     m_windows.clear();
+    // In their old stacking, bottom first, so that the window manager stacks
+    // them so again as they come.
+    const QList<QWidget*> stacking = present(m_stacking);
+    std::stable_sort(windows.begin(), windows.end(), [&stacking](const QWidget* a, const QWidget* b) {
+        return stacking.indexOf(const_cast<QWidget*>(a)) < stacking.indexOf(const_cast<QWidget*>(b));
+    });
     const auto rank = [](const QWidget* window) {
         int rank = window->isModal() ? 1000 : 0;
         for (const QWidget* owner = window->parentWidget(); owner != nullptr; owner = owner->parentWidget())
@@ -57,14 +138,87 @@ void HiddenWindows::show()
     };
     std::stable_sort(windows.begin(), windows.end(),
                      [&rank](const QWidget* a, const QWidget* b) { return rank(a) < rank(b); });
+    stopWaiting();
+    // Until the keys are back, a window on screen already still loses them
+    // to those mapped after it: its losing them is no answer of the author.
+    for (QWidget* window : qAsConst(windows))
+        m_returning << window;
     for (QWidget* window : qAsConst(windows))
         window->show();
-    QWidget* keys = m_keys ? m_keys.data() : QApplication::activeModalWidget();
-    m_keys.clear();
-    if (keys != nullptr && keys->isVisible()) {
-        keys->raise();
-        keys->activateWindow();
+    if (!m_keys)
+        m_keys = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : keysOtherwise;
+    if (m_keys)
+        m_returning << m_keys;
+    // Each window shown here is waited for until it hears it is on screen:
+    // what it said before its hide may not have reached it yet.
+    for (QWidget* window : qAsConst(windows)) {
+        if (QWindow* handle = window->windowHandle(); handle != nullptr && window->isVisible())
+            m_waiting << handle;
     }
+    // The window with the keys may have been shown by the caller.
+    if (m_keys && !windows.contains(m_keys) && m_keys->isVisible() && m_keys->windowHandle() != nullptr
+        && !m_keys->windowHandle()->isExposed())
+        m_waiting << m_keys->windowHandle();
+    for (const QPointer<QWindow>& window : qAsConst(m_waiting))
+        window->installEventFilter(this);
+    if (m_waiting.isEmpty())
+        settle();
+    else
+        m_settleLimit->start();
+}
+
+void HiddenWindows::stopWaiting()
+{
+    m_settleLimit->stop();
+    for (const QPointer<QWindow>& window : qAsConst(m_waiting)) {
+        if (window)
+            window->removeEventFilter(this);
+    }
+    m_waiting.clear();
+    m_returning.clear();
+}
+
+void HiddenWindows::settle()
+{
+    stopWaiting();
+    QList<QWidget*> stacking;
+    for (QWidget* window : present(m_stacking)) {
+        if (window->isVisible())
+            stacking << window;
+    }
+    WindowManagerState::restoreOrder(stacking);
+    QWidget* keys = m_keys.data();
+    QWidget* focus = m_focus.data();
+    m_keys.clear();
+    m_focus.clear();
+    m_stacking.clear();
+    if (keys == nullptr || !keys->isVisible())
+        return;
+    // A window shown again may have put the keys in a widget of its own
+    // choosing (a memo its text): the author's is the one they were in.
+    if (focus != nullptr && focus->window() == keys && focus->isVisible() && focus->isEnabled())
+        focus->setFocus(Qt::ActiveWindowFocusReason);
+    // Without the window manager's stacking, the window with the keys is
+    // at least not hidden under the others.
+    if (stacking.isEmpty())
+        keys->raise();
+    keys->activateWindow();
+    catchUpActivation(keys, CatchUpTries);
+}
+
+void HiddenWindows::catchUpActivation(QWidget* keys, int triesLeft)
+{
+    // The window manager may hand the keys to a window that had them last
+    // without a focus event Qt takes in (the window had the focus when it
+    // went): Qt then calls no window active and drops what is typed.
+    QTimer::singleShot(CatchUpMs, this, [this, window = QPointer<QWidget>(keys), triesLeft]() {
+        if (!window || !window->isVisible() || QApplication::activeWindow() != nullptr || !m_waiting.isEmpty())
+            return;
+        if (WindowManagerState::hasKeyboard(window))
+            QApplication::setActiveWindow(window);
+        else if (triesLeft > 1)
+            catchUpActivation(window, triesLeft - 1);
+    });
 }
 
 bool HiddenWindows::contains(const QWidget* window) const
@@ -80,11 +234,31 @@ void HiddenWindows::clear()
             window->removeEventFilter(this);
     }
     m_windows.clear();
-    m_keys.clear();
+    // Windows on their way back still get the keys they had.
+    if (m_waiting.isEmpty()) {
+        m_keys.clear();
+        m_focus.clear();
+        m_stacking.clear();
+    }
 }
 
 bool HiddenWindows::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Expose && watched->isWindowType()) {
+        // Checked once the window had the event: it is exposed by then.
+        const QPointer<QWindow> window = static_cast<QWindow*>(watched);
+        QTimer::singleShot(0, this, [this, window]() {
+            if (window && window->isExposed() && m_waiting.removeAll(window) > 0) {
+                window->removeEventFilter(this);
+                m_waiting.removeAll(nullptr);
+                const bool allShown = std::all_of(m_waiting.cbegin(), m_waiting.cend(),
+                                                  [](const QPointer<QWindow>& w) { return !w->isVisible(); });
+                if (allShown)
+                    settle();
+            }
+        });
+        return false;
+    }
     if (event->type() != QEvent::Close || m_closing.contains(watched))
         return false;
     // Whether the close was taken is known only once the window had its say

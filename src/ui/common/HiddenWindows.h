@@ -5,7 +5,9 @@
 #include <QPointer>
 #include <QSet>
 
+class QTimer;
 class QWidget;
+class QWindow;
 
 // The program's windows put out of sight together (the boss key, a close to
 // the tray, the idle lock) and brought back together. They are hidden through
@@ -16,7 +18,8 @@ class QWidget;
 class HiddenWindows : public QObject
 {
 public:
-    using QObject::QObject;
+    explicit HiddenWindows(QObject* parent = nullptr);
+    ~HiddenWindows() override;
 
     // A window the author sees as the program's: not the tray icon's (on X11
     // a top-level widget of its own, kept out of the window manager's hands).
@@ -25,19 +28,38 @@ public:
     // other popups closing; the windows among them join those to bring back.
     void hide(const QList<QWidget*>& except = {});
     // Brings back each window still open, each after the one it belongs to
-    // and the modal ones last, and gives the keys back to the window that
-    // had them.
-    void show();
+    // and the modal ones last. Once the window system has them all on screen
+    // (or after a bounded wait), those found out of their old stacking are
+    // put back in it and the window and widget that had the keys have them
+    // again: activated before, a window would lose the keys to whichever of
+    // the others the window manager maps last. Where no window of the
+    // program had the keys, a modal one gets them, or else keysOtherwise.
+    void show(QWidget* keysOtherwise = nullptr);
     bool contains(const QWidget* window) const;
     void clear();
+    // Whether a window is out of sight because the program put it away, or
+    // brought back and the keys not yet where they were: its losing the keys
+    // is no answer of the author.
+    static bool isAway(const QWidget* window);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void forget(QObject* window);
+    void stopWaiting();
+    void settle();
+    void catchUpActivation(QWidget* keys, int triesLeft);
     QList<QPointer<QWidget>> m_windows;
     QPointer<QWidget> m_keys;
+    QPointer<QWidget> m_focus;
+    // The windows as the window manager stacked them when hidden, bottom first.
+    QList<QPointer<QWidget>> m_stacking;
+    // The windows brought back that are not on screen yet.
+    QList<QPointer<QWindow>> m_waiting;
+    // The windows brought back, until the keys are where they were.
+    QList<QPointer<QWidget>> m_returning;
+    QTimer* m_settleLimit = nullptr;
     // The windows whose close is being handed on.
     QSet<QObject*> m_closing;
 };
