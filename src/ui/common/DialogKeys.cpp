@@ -159,8 +159,7 @@ private:
             return false;
         field->removeEventFilter(this);
         m_broughtBack.clear();
-        const auto* focus = static_cast<QFocusEvent*>(event);
-        if (event->type() != QEvent::FocusIn || focus->reason() != Qt::TabFocusReason)
+        if (event->type() != QEvent::FocusIn || static_cast<QFocusEvent*>(event)->reason() != Qt::TabFocusReason)
             return false;
         // The same focus-in, as the window's coming back gives it.
         QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
