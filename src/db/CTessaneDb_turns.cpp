@@ -20,6 +20,8 @@ constexpr int kBriefWaitMs = 50;
 constexpr int kTurnMs = 20;
 // How long a turn gives way at most before it waits in line itself.
 constexpr int kGiveWayMs = 1000;
+// The log's bound, in pages, on a connection that gives way: a megabyte.
+constexpr int kGiveWayCheckpointPages = 256;
 
 // Statements of connections that do not give way that may write, running now.
 QAtomicInt g_claims;
@@ -65,9 +67,13 @@ void CTessaneDb::giveWayToOthers()
 {
     m_givesWay = true;
     // Its commits come from a worker, so the copy of the log that SQLite
-    // makes at the log's bound holds nobody up.
+    // makes at the log's bound holds nobody up. The bound is below one
+    // turn's writes: every turn's commit copies what it wrote, while the
+    // log is small. A log let grow to tens of megabytes is copied and
+    // synced in one piece, and the window's commits that meet that sync
+    // wait for the disk for hundreds of milliseconds.
     QSqlQuery query(db);
-    query.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 4096;"));
+    query.exec(QStringLiteral("PRAGMA wal_autocheckpoint = %1;").arg(kGiveWayCheckpointPages));
 }
 
 bool CTessaneDb::othersWaitToWrite()

@@ -17,6 +17,7 @@
 #include "ui/creation/Widget_Creation_Content.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -70,6 +71,7 @@ private slots:
     void chaptersHeadedHuiAreCutByTheCatalogueAndTheBuiltInPattern();
     void serverIdsReachAnImportedBookWithoutWritingItsTextsAgain();
     void anImportedBookLeadsTheShelfAfterARestart();
+    void anImportCopiesItsLogBackAsItGoes();
 };
 
 void TestBookImport::textWithChapterHeadingsBecomesOneVolumeWithChaptersAndJobs()
@@ -569,6 +571,23 @@ void TestBookImport::anImportedBookLeadsTheShelfAfterARestart()
     QCOMPARE(shelf.size(), 2);
     QCOMPARE(shelf.first()->bookName, QStringLiteral("新作"));
     QCOMPARE(shelf.last()->localId, 900);
+}
+
+void TestBookImport::anImportCopiesItsLogBackAsItGoes()
+{
+    ImportFixture f;
+    QVERIFY(f.ready());
+    // 20 MB of text: a log that took it whole before copying it back would
+    // make the window's commits wait for one long sync of the disk.
+    const QString body = QString(3400, QChar(0x58F0)) + QLatin1Char('\n');
+    QString text;
+    for (int i = 1; i <= 2000; ++i)
+        text += QStringLiteral("第%1章 标题%1\n").arg(i) + body;
+    QCOMPARE(f.import(f.writeFile(QStringLiteral("长河.txt"), text.toUtf8())), 200);
+    QCOMPARE(f.count(QStringLiteral("tb_chapter")), 2000);
+    // The log file keeps the largest size it reached.
+    const qint64 logBytes = QFileInfo(CTessaneDb::instance()->dbFilePath() + QStringLiteral("-wal")).size();
+    QVERIFY2(logBytes > 0 && logBytes < 8 * 1024 * 1024, qPrintable(QString::number(logBytes)));
 }
 
 int runBookImportTests(int argc, char** argv)
