@@ -6,6 +6,7 @@
 #include "common/ServerClock.h"
 #include "common/Utility.h"
 #include "db/CTessaneDb.h"
+#include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
@@ -15,6 +16,7 @@
 
 #include <QDebug>
 #include <QJsonArray>
+#include <QSet>
 
 #include <algorithm>
 
@@ -273,28 +275,34 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
     const VolumeChangesWaiting waiting = volumeChangesWaiting(book);
     const bool movesWait = waiting.moves;
     QList<QPair<int, int>> statuses;
+    // The whole list is stored in one transaction, one sync of the log
+    // however many volumes it holds; the book here changes after the commit.
+    QList<QPair<T_Volume*, T_Volume>> changed;
+    QList<T_Volume*> added;
+    QSet<int> addedIds;
+    CTessaneDb::Transaction transaction(*m_db);
+    bool stored = transaction.began();
     for (const T_Volume_MenuItem& item : qAsConst(reply.items)) {
-        if (item.volumeId < 1 || (item.bookId >= 1 && item.bookId != bookId))
+        if (!stored)
+            break;
+        if (item.volumeId < 1 || (item.bookId >= 1 && item.bookId != bookId) || addedIds.contains(item.volumeId))
             continue;
         if (T_Volume* known = book->findVolumeByVolumeId(item.volumeId)) {
             // Live in a list answered before this machine's delete of it
             // reached the platform: that delete stands.
             const bool older = item.status != 0 && deletedHere(JobType::VolumeDelRestore, item.volumeId);
-            T_Volume stored = *known;
-            stored.orderNum = movesWait ? known->orderNum : item.orderNum;
+            T_Volume listed = *known;
+            listed.orderNum = movesWait ? known->orderNum : item.orderNum;
             // Likewise a rename, a delete or a restore made here that has not gone yet.
             if (!waiting.renames(known->localId))
-                stored.volumeName = item.volumeName;
+                listed.volumeName = item.volumeName;
             if (withStatus && !older && (item.status != 0) != (known->status != 0)
                 && !waiting.changesStatus(known->localId))
                 statuses.append(qMakePair(known->localId, item.status != 0 ? 1 : 0));
-            if (stored.orderNum == known->orderNum && stored.volumeName == known->volumeName)
+            if (listed.orderNum == known->orderNum && listed.volumeName == known->volumeName)
                 continue;
-            if (!m_db->updateVolumeOrder(&stored) || !m_db->updateVolumeName(&stored)) {
-                replyDbFailed(reply.header, "volume of the list not stored");
-                continue;
-            }
-            *known = stored;
+            stored = m_db->updateVolumeOrder(&listed) && m_db->updateVolumeName(&listed);
+            changed.append(qMakePair(known, listed));
             continue;
         }
         // A volume of this machine whose create went out unanswered may be
@@ -309,13 +317,18 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
         volume->status = item.status;
         volume->volumeName = item.volumeName;
         volume->createTime = now();
-        if (!m_db->insertVolumeFromServer(volume)) {
-            replyDbFailed(reply.header, "volume of the list not stored");
-            delete volume;
-            continue;
-        }
-        if (!m_db->updateChapterVolumeId(volume->localId, volume->volumeId))
-            replyDbFailed(reply.header, "chapters of a new volume not attached");
+        added.append(volume);
+        addedIds.insert(item.volumeId);
+        stored = m_db->insertVolumeFromServer(volume) && m_db->updateChapterVolumeId(volume->localId, volume->volumeId);
+    }
+    if (!stored || !transaction.commit()) {
+        qDeleteAll(added);
+        replyDbFailed(reply.header, "volumes of the list not stored");
+        return;
+    }
+    for (const auto& change : qAsConst(changed))
+        *change.first = change.second;
+    for (T_Volume* volume : qAsConst(added)) {
         for (QList<T_Chapter*>* list : {&book->chapterList, &book->recycleChapterList}) {
             for (T_Chapter* chapter : qAsConst(*list)) {
                 if (chapter->volumeId == volume->volumeId)
