@@ -74,7 +74,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
                 feed->applyAgainLater(reply.header.userdata.synStep);
                 continue;
             }
-            if (!dragsWait || !dragWaits(known))
+            if ((!dragsWait || !dragWaits(known)) && !placedBeforeAnswer(book, known, volume, entry.order_num))
                 placeAsListed(known, volume, entry.order_num, reply.header);
             continue;
         }
@@ -271,7 +271,8 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
             stored.orderNum = movesWait ? known->orderNum : item.orderNum;
             // Likewise a rename, a delete or a restore made here that has not gone yet.
             const QString column = QStringLiteral("localVolumeId");
-            if (m_db->pendingJob(uid, JobType::VolumeEdit, column, known->localId) == 0)
+            if (m_db->pendingJob(uid, JobType::VolumeEdit, column, known->localId) == 0
+                && !listedBeforeAnswer(book, known, item.volumeName))
                 stored.volumeName = item.volumeName;
             if (withStatus && !older && (item.status != 0) != (known->status != 0)
                 && m_db->pendingJob(uid, JobType::VolumeDelRestore, column, known->localId) == 0)
