@@ -136,44 +136,46 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
     // one the platform took after this reply's request left is already there.
     const WaitingEdit edit = waitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), localMemoId, QString());
     const CAnsweredEdits* answered = CAnsweredEdits::instance();
-    const auto stands = [&](const QString& member, bool waits) {
-        return waits || answered->standsOver(CAnsweredEdits::Kind::Memo, localMemoId, member);
+    // Which members stand, and whether a reply older than an answered edit
+    // said otherwise of one (a waiting edit goes and settles it anyway).
+    bool held = false;
+    bool olderSaysOther = false;
+    const auto stands = [&](const QString& member, bool waits, bool replySaysOther) {
+        const bool answeredLater =
+            !waits && answered->standsOver(CAnsweredEdits::Kind::Memo, localMemoId, member);
+        olderSaysOther = olderSaysOther || (answeredLater && replySaysOther);
+        held = held || waits || answeredLater;
+        return waits || answeredLater;
     };
     const bool placeWaits = edit.content.contains(QStringLiteral("localBookId")) || edit.content.contains(QStringLiteral("x"));
-    const bool textWaits = edit.content.contains(QStringLiteral("content"));
-    bool olderSaysOther = false;
-    bool held = false;
-    if (stands(CAnsweredEdits::kColour, edit.content.contains(QStringLiteral("color")))) {
-        olderSaysOther = olderSaysOther || remote.value(QStringLiteral("color")).toString() != memo->color;
+    if (stands(CAnsweredEdits::kColour, edit.content.contains(QStringLiteral("color")),
+               remote.value(QStringLiteral("color")).toString() != memo->color)) {
         remote.insert(QStringLiteral("color"), memo->color);
         remote.insert(QStringLiteral("color_update_time"), memo->colorUpdateTime);
-        held = true;
     }
-    if (stands(CAnsweredEdits::kPin, placeWaits)) {
-        olderSaysOther = olderSaysOther || remote.value(QStringLiteral("book_id")).toInt() != memo->bookId
-                         || remote.value(QStringLiteral("chapter_id")).toInt() != memo->chapterId;
+    if (stands(CAnsweredEdits::kPin, placeWaits,
+               remote.value(QStringLiteral("book_id")).toInt() != memo->bookId
+                   || remote.value(QStringLiteral("chapter_id")).toInt() != memo->chapterId)) {
         remote.insert(QStringLiteral("book_id"), memo->bookId);
         remote.insert(QStringLiteral("chapter_id"), memo->chapterId);
-        held = true;
     }
     const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
-    if (!textWaits && stands(CAnsweredEdits::kText, false)) {
-        olderSaysOther = olderSaysOther || text != withoutControlChars(memo->content);
-        held = true;
-    } else if (textWaits && text != withoutControlChars(memo->content) && !edit.replaced(noteTextMd5(text))) {
+    const bool textWaits = edit.content.contains(QStringLiteral("content"));
+    if (stands(CAnsweredEdits::kText, textWaits, text != withoutControlChars(memo->content))) {
         // The platform's text is one this machine had before its waiting
         // edit (its colour or place changed elsewhere, or nothing): the edit
         // simply goes. Any other text was written elsewhere and is kept as a copy.
-        keepMemoCopy(localMemoId, edit.jobId, text);
+        if (textWaits && text != withoutControlChars(memo->content) && !edit.replaced(noteTextMd5(text)))
+            keepMemoCopy(localMemoId, edit.jobId, text);
         memo = m_model->findMemoByLocalId(localMemoId);
         if (memo == nullptr)
             return body;
+        remote.insert(QStringLiteral("content"), memo->content);
     }
-    if (!held && !textWaits)
+    if (!held)
         return body;
     if (olderSaysOther)
-        lookAgainAtMemo(memo->localId, memo->memoId);
-    remote.insert(QStringLiteral("content"), memo->content);
+        lookAgainAtMemo(localMemoId, memo->memoId);
     root.insert(QStringLiteral("content"), remote);
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
