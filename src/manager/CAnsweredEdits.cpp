@@ -33,6 +33,10 @@ bool CAnsweredEdits::isEditType(int jobType)
     case JobType::ChapterEdit:
     case JobType::VolumeEdit:
     case JobType::BooksEdit:
+    case JobType::ChapterMove:
+    case JobType::ChapterAppMove:
+    case JobType::OutlineMove:
+    case JobType::VolumeMove:
         return true;
     default:
         return false;
@@ -78,6 +82,14 @@ CAnsweredEdits::Edit CAnsweredEdits::editOf(const T_JobData& job)
         edit.kind = Kind::Chapter;
         edit.localId = job.localChapterId;
         edit.members << kPlace;
+        break;
+    case JobType::OutlineMove:
+    case JobType::VolumeMove:
+        // A move numbers all of the book's cards (or volumes) anew: its
+        // object is their order in the book.
+        edit.kind = job.jobType == JobType::OutlineMove ? Kind::Outline : Kind::Volume;
+        edit.localId = job.localBookId;
+        edit.members << kOrder;
         break;
     case JobType::VolumeEdit:
         edit.kind = Kind::Volume;

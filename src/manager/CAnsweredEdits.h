@@ -26,7 +26,8 @@ public:
     static const QString kPlace;
     static const QString kOrder;
 
-    // The object a job edits and the members it changes.
+    // The object a job edits and the members it changes. The order of a
+    // book's cards or volumes (kOrder) is one member of the book's local id.
     struct Edit
     {
         Kind kind = Kind::Memo;

@@ -545,6 +545,8 @@ private:
     bool listedBeforeAnswer(const T_Book* book, const T_Volume* volume, const QString& listedName);
     bool placedBeforeAnswer(const T_Book* book, const T_Chapter* chapter, const T_Volume* listedVolume,
                             int listedOrder);
+    // The same for the order of the book's cards (OutlineList) or volumes (VolumeMenu).
+    bool orderListedBeforeAnswer(int listType, const T_Book* book, bool listSaysOther);
     void asynBackVolumeAdd(const QByteArray& body);
     void asynBackVolumeEidt(const QByteArray& body);
     void asynBackVolumeDelRestore(const QByteArray& body);

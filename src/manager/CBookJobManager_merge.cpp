@@ -268,7 +268,9 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
             // reached the platform: that delete stands.
             const bool older = item.status != 0 && deletedHere(JobType::VolumeDelRestore, item.volumeId);
             T_Volume stored = *known;
-            stored.orderNum = movesWait ? known->orderNum : item.orderNum;
+            stored.orderNum = movesWait || orderListedBeforeAnswer(JobType::VolumeMenu, book, item.orderNum != known->orderNum)
+                                  ? known->orderNum
+                                  : item.orderNum;
             // Likewise a rename, a delete or a restore made here that has not gone yet.
             const QString column = QStringLiteral("localVolumeId");
             if (m_db->pendingJob(uid, JobType::VolumeEdit, column, known->localId) == 0

@@ -27,3 +27,14 @@ bool CBookJobManager::placedBeforeAnswer(const T_Book* book, const T_Chapter* ch
         CSynDataManager::instance()->oweLook(JobType::ChapterMenu, book);
     return true;
 }
+
+bool CBookJobManager::orderListedBeforeAnswer(int listType, const T_Book* book, bool listSaysOther)
+{
+    const CAnsweredEdits::Kind kind =
+        listType == JobType::OutlineList ? CAnsweredEdits::Kind::Outline : CAnsweredEdits::Kind::Volume;
+    if (!CAnsweredEdits::instance()->standsOver(kind, book->localId, CAnsweredEdits::kOrder))
+        return false;
+    if (listSaysOther)
+        CSynDataManager::instance()->oweLook(listType, book);
+    return true;
+}

@@ -566,7 +566,9 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
             const bool movesWait = m_db->pendingJob(m_model->userInfo.uid, JobType::OutlineMove,
                                                     QStringLiteral("localBookId"), book->localId)
                                    > 0;
-            stored.orderNum = movesWait ? outline->orderNum : item.order_num;
+            stored.orderNum = movesWait || orderListedBeforeAnswer(JobType::OutlineList, book, item.order_num != outline->orderNum)
+                                  ? outline->orderNum
+                                  : item.order_num;
             qDebug() << "update outline";
             if (!m_db->updateOutlineByOutlineId(&stored)) {
                 replyDbFailed(reply.header, "outline from the list not stored");

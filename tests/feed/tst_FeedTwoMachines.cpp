@@ -506,7 +506,10 @@ QString memberHere(const QString& member)
         {QStringLiteral("memo colour"), QStringLiteral("color from tb_memo where memoId = 13001")},
         {QStringLiteral("memo pin"), QStringLiteral("chapterId from tb_memo where memoId = 13001")},
         {QStringLiteral("volume"), QStringLiteral("volumeName from tb_volume where volumeId = 7001")},
-        {QStringLiteral("book"), QStringLiteral("bookName from tb_book where bookId = 5001")}};
+        {QStringLiteral("book"), QStringLiteral("bookName from tb_book where bookId = 5001")},
+        {QStringLiteral("chapter place"), QStringLiteral("orderNum from tb_chapter where chapterId = 9001")},
+        {QStringLiteral("card order"), QStringLiteral("orderNum from tb_outline where outlineId = 11001")},
+        {QStringLiteral("volume order"), QStringLiteral("orderNum from tb_volume where volumeId = 7001")}};
     QSqlQuery query = CTessaneDb::instance()->newQuery();
     return query.exec(QStringLiteral("select ") + columns.value(member)) && query.next() ? query.value(0).toString()
                                                                                       : QStringLiteral("<none>");
@@ -519,6 +522,9 @@ QString memberThere(const QString& member)
                               : member == QLatin1String("book")   ? QStringList{"books", "book_id", "5001", "book_name"}
                               : member == QLatin1String("memo text")   ? QStringList{"memos", "id", "13001", "content"}
                               : member == QLatin1String("memo colour") ? QStringList{"memos", "id", "13001", "color"}
+                              : member == QLatin1String("chapter place") ? QStringList{"chapters", "chapter_id", "9001", "order_num"}
+                              : member == QLatin1String("card order") ? QStringList{"outlines", "outline_id", "11001", "order_num"}
+                              : member == QLatin1String("volume order") ? QStringList{"volumes", "id", "7001", "order_num"}
                                                                        : QStringList{"memos", "id", "13001", "chapter_id"};
     for (const QJsonValue& value : standin().store().value(where.at(0)).toArray()) {
         if (value[where.at(1)].toInt() == where.at(2).toInt())
@@ -551,6 +557,29 @@ bool changeMember(const QString& member, const QString& value)
         TC_Memo_Edit pin(memo->localId, 13001, 1700000100, memo->content, memo->color, chapter ? book->localId : 0,
                          chapter ? chapter->localId : 0, chapter ? 30 : 0, chapter ? 40 : 0, chapter ? 1 : 0, 0, 0);
         return jobs->memoEditLocation(pin);
+    }
+    const T_Volume* first = book->findVolumeByVolumeId(7001);
+    if (member == QLatin1String("chapter place")) {
+        CBookVolumeController::instance()->loadBook(book);
+        CBookVolumeController::instance()->moveChapter(0, first->localId, 1, first->localId, true);
+        return true;
+    }
+    if (member == QLatin1String("card order")) {
+        const QList<T_Outline*>& cards = book->outline.outlineList;
+        TC_BookOutline_Move move;
+        move.localBookId = book->localId;
+        move.fromLocalId = book->findOutlineByOutlineId(11001)->localId;
+        move.toLocalId = cards.last()->localId;
+        return CBookJobManager::instance()->outline_move(move, cards.indexOf(book->findOutlineByOutlineId(11001)),
+                                                         cards.size() - 1);
+    }
+    if (member == QLatin1String("volume order")) {
+        TC_Volume_Move move;
+        move.header.localBookId = book->localId;
+        move.localFromVolumeId = first->localId;
+        move.localToVolumeId = book->volumeList.last()->localId;
+        move.updateTime = 1700000100;
+        return jobs->volume_move(move, QMap<int, int>{{move.localFromVolumeId, 2}, {move.localToVolumeId, 1}});
     }
     if (member == QLatin1String("volume")) {
         TC_Volume_Edit rename;
@@ -2961,7 +2990,9 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack_data()
     QTest::addColumn<bool>("restart");
     const QList<QStringList> edits{{"card", "甲在卡片里写的新字"}, {"memo text", "甲在便签里写的新字"},
                                    {"memo colour", "#C0FFEE"},     {"memo pin", "9001"},
-                                   {"volume", "甲改的卷名"},        {"book", "甲改的书名"}};
+                                   {"volume", "甲改的卷名"},        {"book", "甲改的书名"},
+                                   {"chapter place", "2"},         {"card order", "2"},
+                                   {"volume order", "2"}};
     for (const QStringList& edit : edits) {
         QTest::newRow(qPrintable(edit.at(0))) << edit.at(0) << edit.at(1) << false;
         QTest::newRow(qPrintable(edit.at(0) + QStringLiteral(", after a restart"))) << edit.at(0) << edit.at(1) << true;
@@ -2981,16 +3012,30 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack()
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     JobsFixture& fixture = *machines[0];
+    // A second card or volume to move the first after.
+    QVERIFY(member != QLatin1String("card order")
+            || !platformCall(QStringLiteral("/bookoutline/addOutline"),
+                             {{QStringLiteral("book_id"), 5001}, {QStringLiteral("type"), 1}, {QStringLiteral("title"), QStringLiteral("支线")}}).isEmpty());
+    QVERIFY(member != QLatin1String("volume order")
+            || !platformCall(QStringLiteral("/volume/addVolume"),
+                             {{QStringLiteral("book_id"), 5001}, {QStringLiteral("volume_name"), QStringLiteral("第二卷")}}).isEmpty());
     QVERIFY(fixture.restart() && settleClient());
     const bool memo = member.startsWith(QLatin1String("memo"));
+    const bool card = member.startsWith(QLatin1String("card"));
+    const bool volume = member.startsWith(QLatin1String("volume"));
+    const bool chapter = member == QLatin1String("chapter place");
     const QString editPath = member == QLatin1String("card") ? QStringLiteral("/bookoutline/editOutline")
+                             : card                          ? QStringLiteral("/bookoutline/move")
                              : memo                          ? QStringLiteral("/memo/editMemo")
                              : member == QLatin1String("volume") ? QStringLiteral("/volume/editVolume")
+                             : volume                            ? QStringLiteral("/volume/move")
+                             : chapter                           ? QStringLiteral("/chapter/move")
                                                                  : QStringLiteral("/books/editBook");
-    const QString listPath = member == QLatin1String("card") ? QStringLiteral("/bookoutline/outlineList")
-                             : memo                          ? QStringLiteral("/memo/memoDetail")
-                             : member == QLatin1String("volume") ? QStringLiteral("/volume/volumeList")
-                                                                 : QStringLiteral("/books/bookinfo");
+    const QString listPath = card     ? QStringLiteral("/bookoutline/outlineList")
+                             : memo   ? QStringLiteral("/memo/memoDetail")
+                             : volume ? QStringLiteral("/volume/volumeList")
+                             : chapter ? QStringLiteral("/chapter/chapterList")
+                                       : QStringLiteral("/books/bookinfo");
     const QString before = memberThere(member);
     QVERIFY(before != value && memberHere(member) == before);
     if (restart) {
@@ -3005,10 +3050,11 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack()
     asked.uid = StandinServer::demoUid();
     asked.bookId = 5001;
     asked.localBookId = demoBook()->localId;
-    asked.jobType = member == QLatin1String("card") ? int(JobType::OutlineList)
-                    : memo                          ? int(JobType::MemoDetail)
-                    : member == QLatin1String("volume") ? int(JobType::VolumeMenu)
-                                                        : int(JobType::BooksInfo);
+    asked.jobType = card     ? int(JobType::OutlineList)
+                    : memo   ? int(JobType::MemoDetail)
+                    : volume ? int(JobType::VolumeMenu)
+                    : chapter ? int(JobType::ChapterMenu)
+                              : int(JobType::BooksInfo);
     if (memo) {
         asked.bookId = asked.localBookId = 0;
         asked.memoId = 13001;
