@@ -16,6 +16,7 @@ const QString CAnsweredEdits::kColour = QStringLiteral("colour");
 const QString CAnsweredEdits::kPin = QStringLiteral("pin");
 const QString CAnsweredEdits::kPlace = QStringLiteral("place");
 const QString CAnsweredEdits::kOrder = QStringLiteral("order");
+const QString CAnsweredEdits::kState = QStringLiteral("state");
 
 CAnsweredEdits* CAnsweredEdits::instance()
 {
@@ -33,6 +34,7 @@ bool CAnsweredEdits::isEditType(int jobType)
     case JobType::ChapterEdit:
     case JobType::VolumeEdit:
     case JobType::BooksEdit:
+    case JobType::ChapterRecycle:
     case JobType::ChapterMove:
     case JobType::ChapterAppMove:
     case JobType::OutlineMove:
@@ -75,6 +77,11 @@ CAnsweredEdits::Edit CAnsweredEdits::editOf(const T_JobData& job)
         edit.kind = Kind::Chapter;
         edit.localId = job.localChapterId;
         edit.members << kText;
+        break;
+    case JobType::ChapterRecycle:
+        edit.kind = Kind::Chapter;
+        edit.localId = job.localChapterId;
+        edit.members << kState;
         break;
     case JobType::ChapterMove:
     case JobType::ChapterAppMove:

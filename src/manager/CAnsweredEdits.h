@@ -25,6 +25,7 @@ public:
     static const QString kPin;
     static const QString kPlace;
     static const QString kOrder;
+    static const QString kState;  // in the recycle bin or not
 
     // The object a job edits and the members it changes. The order of a
     // book's cards or volumes (kOrder) is one member of the book's local id.

@@ -545,6 +545,9 @@ private:
     bool listedBeforeAnswer(const T_Book* book, const T_Volume* volume, const QString& listedName);
     bool placedBeforeAnswer(const T_Book* book, const T_Chapter* chapter, const T_Volume* listedVolume,
                             int listedOrder);
+    // A chapter's recycle state the platform told before a recycle or restore
+    // of this machine was answered: the state here stands.
+    bool stateToldBeforeAnswer(const T_Chapter* chapter) const;
     // The same for the order of the book's cards (OutlineList) or volumes (VolumeMenu).
     bool orderListedBeforeAnswer(int listType, const T_Book* book, bool listSaysOther);
     void asynBackVolumeAdd(const QByteArray& body);

@@ -38,3 +38,9 @@ bool CBookJobManager::orderListedBeforeAnswer(int listType, const T_Book* book, 
         CSynDataManager::instance()->oweLook(listType, book);
     return true;
 }
+
+bool CBookJobManager::stateToldBeforeAnswer(const T_Chapter* chapter) const
+{
+    return CAnsweredEdits::instance()->standsOver(CAnsweredEdits::Kind::Chapter, chapter->localId,
+                                                  CAnsweredEdits::kState);
+}

@@ -430,7 +430,8 @@ bool CBookJobManager::takePlatformState(T_Book* book, T_Chapter* chapter, int pl
     if (chapter->status == status
         || m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterRecycle, QStringLiteral("localChapterId"),
                             chapter->localId)
-               > 0)
+               > 0
+        || stateToldBeforeAnswer(chapter))
         return false;
     TC_Chapter_Recycle request;
     request.header = identity;

@@ -508,6 +508,7 @@ QString memberHere(const QString& member)
         {QStringLiteral("volume"), QStringLiteral("volumeName from tb_volume where volumeId = 7001")},
         {QStringLiteral("book"), QStringLiteral("bookName from tb_book where bookId = 5001")},
         {QStringLiteral("chapter place"), QStringLiteral("orderNum from tb_chapter where chapterId = 9001")},
+        {QStringLiteral("chapter state"), QStringLiteral("(status <> 0) from tb_chapter where chapterId = 9002")},
         {QStringLiteral("card order"), QStringLiteral("orderNum from tb_outline where outlineId = 11001")},
         {QStringLiteral("volume order"), QStringLiteral("orderNum from tb_volume where volumeId = 7001")}};
     QSqlQuery query = CTessaneDb::instance()->newQuery();
@@ -523,6 +524,7 @@ QString memberThere(const QString& member)
                               : member == QLatin1String("memo text")   ? QStringList{"memos", "id", "13001", "content"}
                               : member == QLatin1String("memo colour") ? QStringList{"memos", "id", "13001", "color"}
                               : member == QLatin1String("chapter place") ? QStringList{"chapters", "chapter_id", "9001", "order_num"}
+                              : member == QLatin1String("chapter state") ? QStringList{"chapters", "chapter_id", "9002", "status"}
                               : member == QLatin1String("card order") ? QStringList{"outlines", "outline_id", "11001", "order_num"}
                               : member == QLatin1String("volume order") ? QStringList{"volumes", "id", "7001", "order_num"}
                                                                        : QStringList{"memos", "id", "13001", "chapter_id"};
@@ -564,6 +566,8 @@ bool changeMember(const QString& member, const QString& value)
         CBookVolumeController::instance()->moveChapter(0, first->localId, 1, first->localId, true);
         return true;
     }
+    if (member == QLatin1String("chapter state"))
+        return recycleChapter(9002, value.toInt());
     if (member == QLatin1String("card order")) {
         const QList<T_Outline*>& cards = book->outline.outlineList;
         TC_BookOutline_Move move;
@@ -2992,7 +2996,7 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack_data()
                                    {"memo colour", "#C0FFEE"},     {"memo pin", "9001"},
                                    {"volume", "甲改的卷名"},        {"book", "甲改的书名"},
                                    {"chapter place", "2"},         {"card order", "2"},
-                                   {"volume order", "2"}};
+                                   {"volume order", "2"},          {"chapter state", "0"}};
     for (const QStringList& edit : edits) {
         QTest::newRow(qPrintable(edit.at(0))) << edit.at(0) << edit.at(1) << false;
         QTest::newRow(qPrintable(edit.at(0) + QStringLiteral(", after a restart"))) << edit.at(0) << edit.at(1) << true;
@@ -3023,13 +3027,14 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack()
     const bool memo = member.startsWith(QLatin1String("memo"));
     const bool card = member.startsWith(QLatin1String("card"));
     const bool volume = member.startsWith(QLatin1String("volume"));
-    const bool chapter = member == QLatin1String("chapter place");
+    const bool chapter = member.startsWith(QLatin1String("chapter"));
     const QString editPath = member == QLatin1String("card") ? QStringLiteral("/bookoutline/editOutline")
                              : card                          ? QStringLiteral("/bookoutline/move")
                              : memo                          ? QStringLiteral("/memo/editMemo")
                              : member == QLatin1String("volume") ? QStringLiteral("/volume/editVolume")
                              : volume                            ? QStringLiteral("/volume/move")
-                             : chapter                           ? QStringLiteral("/chapter/move")
+                             : member == QLatin1String("chapter place") ? QStringLiteral("/chapter/move")
+                             : chapter                                  ? QStringLiteral("/chapter/recycle")
                                                                  : QStringLiteral("/books/editBook");
     const QString listPath = card     ? QStringLiteral("/bookoutline/outlineList")
                              : memo   ? QStringLiteral("/memo/memoDetail")
@@ -3060,6 +3065,9 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack()
         asked.memoId = 13001;
         asked.localMemoId = CPublicManager::instance()->findMemoByMemoId(13001)->localId;
     }
+    // Named with the volume, the chapter list is read for states.
+    asked.volumeId = member == QLatin1String("chapter state") ? 7001 : 0;
+    asked.localVolumeId = asked.volumeId > 0 ? demoBook()->findVolumeByVolumeId(7001)->localId : 0;
     QVERIFY(standin().clearJournal() && standin().addFault(listPath, QStringLiteral("ok"), -1, 1));
     QVERIFY(askAs(asked));
     QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(listPath).isEmpty(), 15000);
