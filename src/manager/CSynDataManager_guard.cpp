@@ -134,7 +134,8 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
         return body;
     // Every member a waiting edit holds goes to the platform as it is here;
     // one the platform took after this reply's request left is already there.
-    const WaitingEdit edit = waitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), localMemoId, QString());
+    const QString column = QStringLiteral("localMemoId");
+    const WaitingEdit edit = waitingEdit(JobType::MemoEdit, column, localMemoId, QStringLiteral("content"));
     const CAnsweredEdits* answered = CAnsweredEdits::instance();
     // Which members stand, and whether a reply older than an answered edit
     // said otherwise of one (a waiting edit goes and settles it anyway).
@@ -147,8 +148,9 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
         held = held || waits || answeredLater;
         return waits || answeredLater;
     };
-    const bool placeWaits = edit.content.contains(QStringLiteral("localBookId")) || edit.content.contains(QStringLiteral("x"));
-    if (stands(CAnsweredEdits::kColour, edit.content.contains(QStringLiteral("color")),
+    const bool placeWaits = hasWaitingEdit(JobType::MemoEdit, column, localMemoId, QStringLiteral("localBookId"))
+                            || hasWaitingEdit(JobType::MemoEdit, column, localMemoId, QStringLiteral("x"));
+    if (stands(CAnsweredEdits::kColour, hasWaitingEdit(JobType::MemoEdit, column, localMemoId, QStringLiteral("color")),
                remote.value(QStringLiteral("color")).toString() != memo->color)) {
         remote.insert(QStringLiteral("color"), memo->color);
         remote.insert(QStringLiteral("color_update_time"), memo->colorUpdateTime);
@@ -160,7 +162,7 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
         remote.insert(QStringLiteral("chapter_id"), memo->chapterId);
     }
     const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
-    const bool textWaits = edit.content.contains(QStringLiteral("content"));
+    const bool textWaits = edit.found;
     if (stands(CAnsweredEdits::kText, textWaits, text != withoutControlChars(memo->content))) {
         // The platform's text is one this machine had before its waiting
         // edit (its colour or place changed elsewhere, or nothing): the edit

@@ -1838,65 +1838,50 @@ QString lostReplyThenManyOfflineNoteEdits(Machine& m, QRandomGenerator& random, 
 }
 
 // The machine in use asks for a memo's detail or its book's card list, and
-// the platform's answer comes late: after the author wrote in that note and
-// the words were answered. The words stay here (and with them the next ones).
-// Empty, or what went wrong.
+// the platform's answer comes only after the author wrote in that note and
+// the words were answered. They stay here. Empty, or what went wrong.
 QString editWhileAnOlderListIsOnItsWay(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
 {
     const bool memo = random.bounded(2) == 0;
     const QList<int> ids = noteIds(memo);
     T_Book* book = demoBook();
-    if (ids.isEmpty() || book == nullptr)
+    const int id = ids.isEmpty() ? 0 : ids.at(random.bounded(ids.size()));
+    const T_Memo* note = CPublicManager::instance()->findMemoByMemoId(memo ? id : 0);
+    const T_Outline* card = book && !memo ? book->findOutlineByOutlineId(id) : nullptr;
+    if ((note == nullptr && card == nullptr) || book == nullptr)
         return QString();
-    const int id = ids.at(random.bounded(ids.size()));
-    const T_Memo* note = memo ? CPublicManager::instance()->findMemoByMemoId(id) : nullptr;
-    const T_Outline* card = memo ? nullptr : book->findOutlineByOutlineId(id);
-    if (note == nullptr && card == nullptr)
-        return QString();
-    const int localId = note ? note->localId : card->localId;
     const QString list = memo ? QStringLiteral("/memo/memoDetail") : QStringLiteral("/bookoutline/outlineList");
-    trace(m, QStringLiteral("writes in %1 %2 while a %3 asked before is on its way").arg(memo ? "memo" : "outline")
-                 .arg(id).arg(memo ? "detail" : "list"));
+    trace(m, QStringLiteral("writes in %1 %2 while a list asked before is on its way").arg(memo ? "memo" : "outline").arg(id));
     const int lists = JobsFixture::requestsTo(list).size();
-    if (!standin().addFault(list, QStringLiteral("ok"), -1, 1))
-        return QStringLiteral("no fault");
     auto release = qScopeGuard([]() { standin().releaseHeld(); });
-    if (memo) {
-        TC_Memo_Detail asked;
-        asked.header.memoId = id;
-        asked.header.localMemoId = localId;
-        CMemoManager::instance()->memoDetail(asked);
-    } else {
-        TC_BookOutline_List asked;
-        asked.header.bookId = book->bookId;
-        asked.header.localBookId = book->localId;
-        CBookJobManager::instance()->outline_list(asked);
-    }
-    if (!waitUntil([&]() { return JobsFixture::requestsTo(list).size() > lists; }))
+    TC_Memo_Detail detail;
+    detail.header.memoId = id;
+    detail.header.localMemoId = note ? note->localId : 0;
+    TC_BookOutline_List outlines;
+    outlines.header.bookId = book->bookId;
+    outlines.header.localBookId = book->localId;
+    if (!standin().addFault(list, QStringLiteral("ok"), -1, 1)
+        || !(memo ? CMemoManager::instance()->memoDetail(detail) : CBookJobManager::instance()->outline_list(outlines))
+        || !waitUntil([&]() { return JobsFixture::requestsTo(list).size() > lists; }))
         return QStringLiteral("the list did not leave");
     ++m.counter;
     if (memo ? !writeInMemo(m, note, true, excused) : !writeInOutline(m, book, card, true, excused))
         return QString();
-    const QString waiting = QStringLiteral("select count(*) from tb_job where jobType = %1 and %2 = %3")
-                                .arg(memo ? 3007 : 1023).arg(memo ? "localMemoId" : "ext1").arg(localId);
-    const auto editWaits = [&waiting]() {
+    const QString edit = QStringLiteral("select count(*) from tb_job where jobType = %1 and %2 = %3")
+                             .arg(memo ? 3007 : 1023).arg(memo ? "localMemoId" : "ext1").arg(memo ? note->localId : card->localId);
+    const auto editWaits = [&edit]() {
         QSqlQuery query = CTessaneDb::instance()->newQuery();
-        return !query.exec(waiting) || !query.next() || query.value(0).toInt() > 0;
+        return !query.exec(edit) || !query.next() || query.value(0).toInt() > 0;
     };
-    for (int pass = 0; pass < 4 && editWaits(); ++pass) {
-        CJobManager::instance()->synNow(false);
-        if (!waitUntil([&]() { return passEnded() && !editWaits(); }))
-            continue;
-    }
-    if (editWaits())
+    CJobManager::instance()->synNow(false);
+    if (!waitUntil([&]() { return passEnded() && !editWaits(); }))
         return QStringLiteral("the edit stays queued");
     release.dismiss();
     if (!standin().releaseHeld() || !settleClient())
         return QStringLiteral("did not settle after the list");
     const QString paragraph = QStringLiteral("%1的%2%3").arg(m.name, memo ? "便签" : "大纲").arg(m.counter);
-    const QMap<int, QString> here = memo ? localMemos() : localOutlines();
-    return here.value(id).contains(paragraph) ? QString()
-                                              : QStringLiteral("\"%1\" taken back here by a late %2").arg(paragraph, list);
+    return (memo ? localMemos() : localOutlines()).value(id).contains(paragraph)
+               ? QString() : QStringLiteral("\"%1\" taken back here by a late %2").arg(paragraph, list);
 }
 
 // Both machines write in one memo or outline card online, one after the
