@@ -509,6 +509,8 @@ private:
     QJsonObject waitingBookEdit(int localBookId, int* jobId = nullptr) const;
     // Whether that edit brings a cover the author chose here.
     static bool coverWaitsHere(const QJsonObject& edit);
+    // Members the reply's information must not take back (CAnsweredEdits).
+    void keepAnsweredMembers(const T_Book* book, T_Book* stored);
     // Fetches the picture at url for the book's cover without waiting;
     // takeCover stores it when it comes, if it still may.
     void fetchCover(int localBookId, const QString& url);
@@ -554,6 +556,17 @@ private:
     // with withStatus deletes and restores, each unless a change of it made
     // here still waits.
     void takeVolumeList(const QByteArray& body, bool withStatus);
+    // A list asked for before an edit of this machine was answered shows the
+    // edited member as it was: it stands here, and the book's list is looked
+    // at once more when the list said otherwise (CBookJobManager_older.cpp).
+    bool listedBeforeAnswer(const T_Book* book, const T_Volume* volume, const QString& listedName);
+    bool placedBeforeAnswer(const T_Book* book, const T_Chapter* chapter, const T_Volume* listedVolume,
+                            int listedOrder);
+    // A chapter's recycle state the platform told before a recycle or restore
+    // of this machine was answered: the state here stands.
+    bool stateToldBeforeAnswer(const T_Chapter* chapter) const;
+    // The same for the order of the book's cards (OutlineList) or volumes (VolumeMenu).
+    bool orderListedBeforeAnswer(int listType, const T_Book* book, bool listSaysOther);
     void asynBackVolumeAdd(const QByteArray& body);
     void asynBackVolumeEidt(const QByteArray& body);
     void asynBackVolumeDelRestore(const QByteArray& body);

@@ -17,6 +17,7 @@
 #include "db/CTessaneDb.h"
 #include "db/CTessaneDbTransaction.h"
 #include "db/records/T_Book.h"
+#include "manager/CAnsweredEdits.h"
 #include "manager/CPublicManager.h"
 #include "manager/CSynDataManager.h"
 #include "remote/CTessaneHttp.h"
@@ -98,6 +99,7 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
     stored.wordNum = reply.word_num;
     stored.updateTime = reply.update_time;
 
+    keepAnsweredMembers(book, &stored);
     int editJobId = 0;
     const QJsonObject edit = waitingBookEdit(book->localId, &editJobId);
     // The edit sends every member: those it did not change go as the
@@ -155,6 +157,33 @@ void CBookJobManager::asynBackBookInfo(const QByteArray& body)
 
     if (!reply.cover.isEmpty() && reply.cover != book->coverUrl && !coverWaitsHere(edit))
         fetchCover(book->localId, reply.cover);
+}
+
+void CBookJobManager::keepAnsweredMembers(const T_Book* book, T_Book* stored)
+{
+    // A member an edit of this machine changed, which the platform took after
+    // this reply's request left, is there as it is here.
+    const CAnsweredEdits* answered = CAnsweredEdits::instance();
+    const auto standsHere = [answered, book](const QString& member) {
+        return answered->standsOver(CAnsweredEdits::Kind::Book, book->localId, member);
+    };
+    bool olderSaysOther = false;
+    if (standsHere(kBookName)) {
+        olderSaysOther = olderSaysOther || stored->bookName != book->bookName;
+        stored->bookName = book->bookName;
+    }
+    if (standsHere(kIntro)) {
+        olderSaysOther = olderSaysOther || stored->intro != book->intro;
+        stored->intro = book->intro;
+    }
+    if (standsHere(QStringLiteral("category"))) {
+        olderSaysOther = olderSaysOther || stored->channelType != book->channelType || stored->cateId != book->cateId;
+        stored->channelType = book->channelType;
+        stored->cateId = book->cateId;
+        stored->cateFid = book->cateFid;
+    }
+    if (olderSaysOther)
+        CSynDataManager::instance()->lookAgainAtBook(book->localId, book->bookId);
 }
 
 void CBookJobManager::fetchCover(int localBookId, const QString& url)

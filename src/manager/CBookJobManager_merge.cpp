@@ -79,7 +79,7 @@ void CBookJobManager::asynBackChapterMenu(const QByteArray& body)
                 feed->applyAgainLater(reply.header.userdata.synStep);
                 continue;
             }
-            if (!dragsWait || !dragWaits(known))
+            if ((!dragsWait || !dragWaits(known)) && !placedBeforeAnswer(book, known, volume, entry.order_num))
                 placeAsListed(known, volume, entry.order_num, reply.header);
             continue;
         }
@@ -292,9 +292,11 @@ void CBookJobManager::takeVolumeList(const QByteArray& body, bool withStatus)
             // reached the platform: that delete stands.
             const bool older = item.status != 0 && deletedHere(JobType::VolumeDelRestore, item.volumeId);
             T_Volume listed = *known;
-            listed.orderNum = movesWait ? known->orderNum : item.orderNum;
+            listed.orderNum = movesWait || orderListedBeforeAnswer(JobType::VolumeMenu, book, item.orderNum != known->orderNum)
+                                  ? known->orderNum
+                                  : item.orderNum;
             // Likewise a rename, a delete or a restore made here that has not gone yet.
-            if (!waiting.renames(known->localId))
+            if (!waiting.renames(known->localId) && !listedBeforeAnswer(book, known, item.volumeName))
                 listed.volumeName = item.volumeName;
             if (withStatus && !older && (item.status != 0) != (known->status != 0)
                 && !waiting.changesStatus(known->localId))

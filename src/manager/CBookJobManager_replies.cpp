@@ -430,7 +430,8 @@ bool CBookJobManager::takePlatformState(T_Book* book, T_Chapter* chapter, int pl
     if (chapter->status == status
         || m_db->pendingJob(m_model->userInfo.uid, JobType::ChapterRecycle, QStringLiteral("localChapterId"),
                             chapter->localId)
-               > 0)
+               > 0
+        || stateToldBeforeAnswer(chapter))
         return false;
     TC_Chapter_Recycle request;
     request.header = identity;
@@ -570,7 +571,9 @@ void CBookJobManager::asynBackOutlineList(const QByteArray& body)
                                                                    QStringLiteral("localBookId"), book->localId)
                                                       > 0);
             const bool movesWait = movesWaitOf.value(book->localId);
-            stored.orderNum = movesWait ? outline->orderNum : item.order_num;
+            stored.orderNum = movesWait || orderListedBeforeAnswer(JobType::OutlineList, book, item.order_num != outline->orderNum)
+                                  ? outline->orderNum
+                                  : item.order_num;
             qDebug() << "update outline";
             if (!m_db->updateOutlineByOutlineId(&stored)) {
                 replyDbFailed(reply.header, "outline from the list not stored");

@@ -236,6 +236,7 @@ void CJobManager::resetSession()
     // Requests still out keep their entries: their replies confirm what they
     // carried, and their jobs are not handed out twice meanwhile.
     m_answeredJobIds.clear();
+    CAnsweredEdits::instance()->clear();
     m_lookedUp.clear();
     m_feedPasses = 0;
     m_firstListed.clear();
@@ -321,6 +322,9 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.uid = identity.uid;
     entry.revision = revision;
     entry.sentContent = sentContent;
+    T_JobData job;
+    if (CAnsweredEdits::isEditType(identity.jobType) && m_db->getJobById(identity.jobId, job) && job.jobId == identity.jobId)
+        entry.edit = CAnsweredEdits::editOf(job);
     m_inFlight.insert(identity.jobId, entry);
     // The text a note edit carries may reach the platform even when its
     // reply is lost: the feed's guard must know it as this machine's.

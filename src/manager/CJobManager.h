@@ -4,6 +4,7 @@
 #include "db/T_Statistics.h"
 #include "db/records/ModelRecordsFwd.h"
 #include "db/records/T_UserConf.h"
+#include "manager/CAnsweredEdits.h"
 #include "manager/CBookJobManager.h"
 #include "manager/JobOwners.h"
 #include "remote/records/AccountRecords.h"
@@ -260,6 +261,9 @@ private:
         // change) of this type whose earlier request may have arrived (0: the
         // job's own request).
         int lookupFor = 0;
+        // The object and members the job edits, recorded as answered once
+        // the platform takes it.
+        CAnsweredEdits::Edit edit;
     };
 
     bool isSignedIn() const;

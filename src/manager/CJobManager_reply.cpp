@@ -109,6 +109,8 @@ void CJobManager::onGetAsynData(QNetworkReply* reply)
         replyFailed(sent, false);
         return;
     }
+    // Whatever the reply's handlers apply, they know what left after it.
+    CAnsweredEdits::ReplyScope scope(CHttpBase::orderOf(reply));
     routeReply(head, body);
 }
 
@@ -286,6 +288,10 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
                 return;
             }
             confirmJob(entry, fromDrain);
+            // A request that left before this answer came may have been
+            // taken before the edit: its reply does not take the edit back.
+            if (head.code == HttpOk)
+                CAnsweredEdits::instance()->noteAnswered(entry.edit, m_apiClient->lastSentOrder());
         } else {
             qInfo() << "job" << identity.jobId << "failed on the platform with code" << head.code
                     << "; it stays queued for the next synchronisation";

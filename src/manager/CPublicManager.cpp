@@ -370,8 +370,22 @@ T_Memo* CPublicManager::updateMemoFromServer(const TS_Memo_Detail& reply)
     memo->content = reply.content;
     memo->updateTime = reply.update_time;
     memo->colorUpdateTime = reply.color_update_time;
-    if (reply.book_id < 1 || reply.chapter_id < 1)
+    if (reply.book_id < 1 || reply.chapter_id < 1) {
+        // Unpinned elsewhere. One pinned to a chapter the platform has not
+        // had yet cannot be told as pinned there, and stays.
+        if (memo->chapterId >= 1) {
+            memo->bookId = 0;
+            memo->chapterId = 0;
+            memo->localBookId = 0;
+            memo->localChapterId = 0;
+            memo->x = 0;
+            memo->y = 0;
+            memo->bookName.clear();
+            memo->chapterName.clear();
+            memo->isHold = false;
+        }
         return memo;
+    }
     // A chapter of a book in the recycle bin holds its memos too.
     const T_Book* book = findAnyBookByBookId(reply.book_id);
     const T_Chapter* chapter = book ? book->findChapterByChapterId(reply.chapter_id) : nullptr;

@@ -154,6 +154,11 @@ public:
     // answers that call for it are still to come, and the last of them (or
     // the next pass, should none come) sends it, so one look stands for all.
     void oweLook(int listType, const T_Book* book, int volumeId = 0, bool later = false);
+    // A reply older than an answered edit said otherwise of a member the edit
+    // changed: the memo's detail or the book's information is asked for once more, which tells the
+    // member as the platform holds it since (CSynDataManager_older.cpp).
+    void lookAgainAtMemo(int localMemoId, int memoId);
+    void lookAgainAtBook(int localBookId, int bookId);
     // A list of a book sent outside the feed and any job (no feed step, no
     // job id) was answered (answered) or failed: a look owed is done once
     // every request of it sent since it was owed has been answered.
@@ -309,6 +314,9 @@ private:
     WaitingEdit waitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
     bool hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
     QByteArray guardMemoReply(const QByteArray& body);
+    // The platform's text of a memo with words waiting here, written
+    // elsewhere, becomes a memo of its own (once per text).
+    void keepMemoCopy(int localMemoId, int editJobId, const QString& text);
     QByteArray guardOutlineReply(int jobType, const QByteArray& body);
     QJsonObject guardOutline(QJsonObject remote);
     // Stores text as a new chapter right after the given one, recorded so

@@ -12,6 +12,7 @@
 #include "db/SqlFormat.h"
 #include "db/records/T_Book.h"
 #include "db/records/T_Memo.h"
+#include "manager/CAnsweredEdits.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
@@ -122,50 +123,89 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
     QJsonObject root = CTessaneUrl::rootObject(body);
     QJsonObject remote = root.value(QStringLiteral("content")).toObject();
     T_Memo* memo = m_model->findMemoByMemoId(remote.value(QStringLiteral("id")).toInt());
+    if (memo == nullptr)
+        return body;
     // Words typed in the memo's window wait for the author's pause: stored
     // now, they are an edit waiting here like any other.
-    if (memo != nullptr) {
-        const int localMemoId = memo->localId;
-        MemoItemManager::instance()->storeTyped(localMemoId);
-        memo = m_model->findMemoByLocalId(localMemoId);
-    }
-    const WaitingEdit edit = memo ? waitingEdit(JobType::MemoEdit, QStringLiteral("localMemoId"), memo->localId,
-                                                QStringLiteral("content"))
-                                  : WaitingEdit();
-    if (!edit.found)
+    const int localMemoId = memo->localId;
+    MemoItemManager::instance()->storeTyped(localMemoId);
+    memo = m_model->findMemoByLocalId(localMemoId);
+    if (memo == nullptr)
         return body;
+    // Every member a waiting edit holds goes to the platform as it is here;
+    // one the platform took after this reply's request left is already there.
+    const QString column = QStringLiteral("localMemoId");
+    const WaitingEdit edit = waitingEdit(JobType::MemoEdit, column, localMemoId, QStringLiteral("content"));
+    const CAnsweredEdits* answered = CAnsweredEdits::instance();
+    // Which members stand, and whether a reply older than an answered edit
+    // said otherwise of one (a waiting edit goes and settles it anyway).
+    bool held = false;
+    bool olderSaysOther = false;
+    const auto stands = [&](const QString& member, bool waits, bool replySaysOther) {
+        const bool answeredLater =
+            !waits && answered->standsOver(CAnsweredEdits::Kind::Memo, localMemoId, member);
+        olderSaysOther = olderSaysOther || (answeredLater && replySaysOther);
+        held = held || waits || answeredLater;
+        return waits || answeredLater;
+    };
+    const bool placeWaits = hasWaitingEdit(JobType::MemoEdit, column, localMemoId, QStringLiteral("localBookId"))
+                            || hasWaitingEdit(JobType::MemoEdit, column, localMemoId, QStringLiteral("x"));
+    if (stands(CAnsweredEdits::kColour, hasWaitingEdit(JobType::MemoEdit, column, localMemoId, QStringLiteral("color")),
+               remote.value(QStringLiteral("color")).toString() != memo->color)) {
+        remote.insert(QStringLiteral("color"), memo->color);
+        remote.insert(QStringLiteral("color_update_time"), memo->colorUpdateTime);
+    }
+    if (stands(CAnsweredEdits::kPin, placeWaits,
+               remote.value(QStringLiteral("book_id")).toInt() != memo->bookId
+                   || remote.value(QStringLiteral("chapter_id")).toInt() != memo->chapterId)) {
+        remote.insert(QStringLiteral("book_id"), memo->bookId);
+        remote.insert(QStringLiteral("chapter_id"), memo->chapterId);
+    }
     const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
-    // The platform's text is one this machine had before its waiting edit
-    // (its colour or place changed elsewhere, or nothing): the edit simply
-    // goes. Any other text was written elsewhere and is kept as a copy.
-    if (text != withoutControlChars(memo->content) && !edit.replaced(noteTextMd5(text))) {
-        // A memo has no name: the mark heads the copy's text on a line of its own.
-        const QString copyText = copyName(QString()).trimmed() + QLatin1Char('\n') + text;
-        bool kept = false;
-        for (const T_Memo* other : qAsConst(m_model->memoList))
-            kept = kept || other->content == copyText;
-        TC_Memo_Add copy;
-        copy.content = copyText;
-        copy.color = memo->color;
-        copy.updateTime = static_cast<int>(currentServerTime());
-        const int localMemoId = memo->localId;
-        if (!kept && CJobManager::instance()->memoAdd(copy)) {
-            qInfo() << "memo" << localMemoId << "has words waiting here; the other version is kept as memo"
-                    << copy.header.localMemoId;
-            MemoItemManager::instance()->insertMemo(m_model->indexOfMemo(copy.header.localMemoId));
-            m_ui->showTips(tr("memo copy"), true, 2000);
-            kept = true;
-        }
-        // Kept here now: a second look at the same text makes no second copy.
-        if (kept && !m_db->noteEditReplaced(edit.jobId, noteTextMd5(text)))
-            qWarning() << "memo" << localMemoId << "may be copied again at the next look";
+    const bool textWaits = edit.found;
+    if (stands(CAnsweredEdits::kText, textWaits, text != withoutControlChars(memo->content))) {
+        // The platform's text is one this machine had before its waiting
+        // edit (its colour or place changed elsewhere, or nothing): the edit
+        // simply goes. Any other text was written elsewhere and is kept as a copy.
+        if (textWaits && text != withoutControlChars(memo->content) && !edit.replaced(noteTextMd5(text)))
+            keepMemoCopy(localMemoId, edit.jobId, text);
         memo = m_model->findMemoByLocalId(localMemoId);
         if (memo == nullptr)
             return body;
+        remote.insert(QStringLiteral("content"), memo->content);
     }
-    remote.insert(QStringLiteral("content"), memo->content);
+    if (!held)
+        return body;
+    if (olderSaysOther)
+        lookAgainAtMemo(localMemoId, memo->memoId);
     root.insert(QStringLiteral("content"), remote);
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
+}
+
+void CSynDataManager::keepMemoCopy(int localMemoId, int editJobId, const QString& text)
+{
+    const T_Memo* memo = m_model->findMemoByLocalId(localMemoId);
+    if (memo == nullptr)
+        return;
+    // A memo has no name: the mark heads the copy's text on a line of its own.
+    const QString copyText = copyName(QString()).trimmed() + QLatin1Char('\n') + text;
+    bool kept = false;
+    for (const T_Memo* other : qAsConst(m_model->memoList))
+        kept = kept || other->content == copyText;
+    TC_Memo_Add copy;
+    copy.content = copyText;
+    copy.color = memo->color;
+    copy.updateTime = static_cast<int>(currentServerTime());
+    if (!kept && CJobManager::instance()->memoAdd(copy)) {
+        qInfo() << "memo" << localMemoId << "has words waiting here; the other version is kept as memo"
+                << copy.header.localMemoId;
+        MemoItemManager::instance()->insertMemo(m_model->indexOfMemo(copy.header.localMemoId));
+        m_ui->showTips(tr("memo copy"), true, 2000);
+        kept = true;
+    }
+    // Kept here now: a second look at the same text makes no second copy.
+    if (kept && !m_db->noteEditReplaced(editJobId, noteTextMd5(text)))
+        qWarning() << "memo" << localMemoId << "may be copied again at the next look";
 }
 
 // An outline with an edit waiting here keeps its text; a text of the platform
@@ -178,7 +218,12 @@ QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
         book ? book->findOutlineByOutlineId(remote.value(QStringLiteral("outline_id")).toInt()) : nullptr;
     const WaitingEdit edit =
         outline ? waitingEdit(JobType::OutlineUpdate, QStringLiteral("ext1"), outline->localId, QString()) : WaitingEdit();
-    if (!edit.found)
+    // The platform took an edit of the card after this reply's request left:
+    // the card's words are there already, whatever the reply says.
+    const bool answeredLater =
+        outline && !edit.found
+        && CAnsweredEdits::instance()->standsOver(CAnsweredEdits::Kind::Outline, outline->localId, CAnsweredEdits::kText);
+    if (!edit.found && !answeredLater)
         return remote;
     const QString title = withoutControlChars(remote.value(QStringLiteral("title")).toString());
     const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
@@ -186,8 +231,13 @@ QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
     remote.insert(QStringLiteral("title"), outline->title);
     remote.insert(QStringLiteral("content"), outline->content);
     remote.insert(QStringLiteral("type"), outline->type);
-    if ((text == withoutControlChars(outline->content) && title == withoutControlChars(outline->title))
-        || edit.replaced(noteTextMd5(text, title)))
+    const bool same = text == withoutControlChars(outline->content) && title == withoutControlChars(outline->title);
+    if (answeredLater) {
+        if (!same || type != outline->type)
+            oweLook(JobType::OutlineList, book);
+        return remote;
+    }
+    if (same || edit.replaced(noteTextMd5(text, title)))
         return remote;
     const QString copyTitle = copyName(title);
     const int localOutlineId = outline->localId;
@@ -340,7 +390,20 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
                                   : nullptr;
         // Words the editor could not store count as a waiting change too.
         if (chapter == nullptr || (!hasPendingText(chapter->localId) && !m_ui->holdsUnsavedText(chapter->localId))) {
-            admitted.append(value);
+            const CAnsweredEdits* answered = CAnsweredEdits::instance();
+            const int localId = chapter ? chapter->localId : 0;
+            // Asked for before the platform took a save of it: its text is
+            // the platform's already, and a later change comes with the feed.
+            if (answered->standsOver(CAnsweredEdits::Kind::Chapter, localId, CAnsweredEdits::kText)) {
+                kept = true;
+                continue;
+            }
+            QJsonObject named = object;
+            if (answered->standsOver(CAnsweredEdits::Kind::Chapter, localId, CAnsweredEdits::kName)) {
+                named.insert(QStringLiteral("chapter_name"), chapter->name);
+                kept = true;
+            }
+            admitted.append(named);
             continue;
         }
         kept = true;

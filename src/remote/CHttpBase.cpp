@@ -11,6 +11,8 @@
 namespace {
 // The request attribute that carries the session a request left under.
 const QNetworkRequest::Attribute kSessionAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 1);
+// The attribute that carries the request's order number.
+const QNetworkRequest::Attribute kOrderAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 2);
 }
 
 CHttpBase::CHttpBase(QObject* parent)
@@ -69,6 +71,7 @@ QNetworkRequest CHttpBase::buildRequest(const QString& url, const QString& query
     if (!userdata.isEmpty())
         request.setRawHeader("userdata", userdata);
     request.setAttribute(kSessionAttribute, m_session);
+    request.setAttribute(kOrderAttribute, ++m_sentOrder);
     return request;
 }
 
@@ -81,6 +84,11 @@ void CHttpBase::beginSession()
 bool CHttpBase::isOfEndedSession(const QNetworkReply* reply) const
 {
     return reply != nullptr && reply->request().attribute(kSessionAttribute).toInt() != m_session;
+}
+
+int CHttpBase::orderOf(const QNetworkReply* reply)
+{
+    return reply != nullptr ? reply->request().attribute(kOrderAttribute).toInt() : 0;
 }
 
 QNetworkReply::NetworkError CHttpBase::waitFor(QNetworkReply* reply, QByteArray& out)

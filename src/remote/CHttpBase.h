@@ -52,6 +52,13 @@ public:
     // Asynchronous requests whose reply has not been emitted yet.
     int outstandingReplies() const { return m_outstanding; }
 
+    // Every request leaves with an order number one above the one before it
+    // (not on the wire): a reply can then be told apart as older or newer
+    // than another request's. The number of the request sent last, 0 before any.
+    int lastSentOrder() const { return m_sentOrder; }
+    // The order number of the reply's request; 0 for none.
+    static int orderOf(const QNetworkReply* reply);
+
     // Blocking GET of url?query; on success (0) *reply* gets the whole body and
     // is otherwise left as it was.
     QNetworkReply::NetworkError getSync(const QString& url, const QString& query, QByteArray& reply,
@@ -104,6 +111,8 @@ private:
     QMap<QByteArray, QByteArray> m_headers;
     int m_outstanding = 0;
     int m_session = 0;
+    // Mutable: numbering a request is no change of what the transport holds.
+    mutable int m_sentOrder = 0;
     // One manager per direction for the whole run, so connections (and TLS
     // sessions) to the platform are reused across requests. Blocking and
     // detached requests have their own, whose replies must not reach

@@ -1837,6 +1837,53 @@ QString lostReplyThenManyOfflineNoteEdits(Machine& m, QRandomGenerator& random, 
     return QString();
 }
 
+// The machine in use asks for a memo's detail or its book's card list, and
+// the platform's answer comes only after the author wrote in that note and
+// the words were answered. They stay here. Empty, or what went wrong.
+QString editWhileAnOlderListIsOnItsWay(Machine& m, QRandomGenerator& random, QSet<QString>& excused)
+{
+    const bool memo = random.bounded(2) == 0;
+    const QList<int> ids = noteIds(memo);
+    T_Book* book = demoBook();
+    const int id = ids.isEmpty() ? 0 : ids.at(random.bounded(ids.size()));
+    const T_Memo* note = CPublicManager::instance()->findMemoByMemoId(memo ? id : 0);
+    const T_Outline* card = book && !memo ? book->findOutlineByOutlineId(id) : nullptr;
+    if ((note == nullptr && card == nullptr) || book == nullptr)
+        return QString();
+    const QString list = memo ? QStringLiteral("/memo/memoDetail") : QStringLiteral("/bookoutline/outlineList");
+    trace(m, QStringLiteral("writes in %1 %2 while a list asked before is on its way").arg(memo ? "memo" : "outline").arg(id));
+    const int lists = JobsFixture::requestsTo(list).size();
+    auto release = qScopeGuard([]() { standin().releaseHeld(); });
+    TC_Memo_Detail detail;
+    detail.header.memoId = id;
+    detail.header.localMemoId = note ? note->localId : 0;
+    TC_BookOutline_List outlines;
+    outlines.header.bookId = book->bookId;
+    outlines.header.localBookId = book->localId;
+    if (!standin().addFault(list, QStringLiteral("ok"), -1, 1)
+        || !(memo ? CMemoManager::instance()->memoDetail(detail) : CBookJobManager::instance()->outline_list(outlines))
+        || !waitUntil([&]() { return JobsFixture::requestsTo(list).size() > lists; }))
+        return QStringLiteral("the list did not leave");
+    ++m.counter;
+    if (memo ? !writeInMemo(m, note, true, excused) : !writeInOutline(m, book, card, true, excused))
+        return QString();
+    const QString edit = QStringLiteral("select count(*) from tb_job where jobType = %1 and %2 = %3")
+                             .arg(memo ? 3007 : 1023).arg(memo ? "localMemoId" : "ext1").arg(memo ? note->localId : card->localId);
+    const auto editWaits = [&edit]() {
+        QSqlQuery query = CTessaneDb::instance()->newQuery();
+        return !query.exec(edit) || !query.next() || query.value(0).toInt() > 0;
+    };
+    CJobManager::instance()->synNow(false);
+    if (!waitUntil([&]() { return passEnded() && !editWaits(); }))
+        return QStringLiteral("the edit stays queued");
+    release.dismiss();
+    if (!standin().releaseHeld() || !settleClient())
+        return QStringLiteral("did not settle after the list");
+    const QString paragraph = QStringLiteral("%1的%2%3").arg(m.name, memo ? "便签" : "大纲").arg(m.counter);
+    return (memo ? localMemos() : localOutlines()).value(id).contains(paragraph)
+               ? QString() : QStringLiteral("\"%1\" taken back here by a late %2").arg(paragraph, list);
+}
+
 // Both machines write in one memo or outline card online, one after the
 // other, the second before any pull since the first's words reached the
 // platform (its feed fails at its start, or until it is back here). Both
@@ -1912,6 +1959,8 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
     QRandomGenerator late(seed ^ 0xd3a2646cu);
     // And those where online note edits cross with edits elsewhere.
     QRandomGenerator crossing(seed ^ 0x5bd1e995u);
+    // And those where a list asked for comes after an edit of its object.
+    QRandomGenerator olderLists(seed ^ 0x68e31da4u);
     Machine machines[2];
     machines[0].name = QStringLiteral("甲");
     machines[1].name = QStringLiteral("乙");
@@ -1989,6 +2038,10 @@ void FeedConvergenceTest::twoMachinesOfOneAuthorConverge()
         if (turn >= 2 && crossing.bounded(5) == 0) {
             const QString failed = onlineNoteEditsCrossing(machines, turn % 2, crossing, excused);
             QVERIFY2(failed.isEmpty(), qPrintable(where + QStringLiteral(": ") + failed));
+        }
+        if (turn >= 2 && olderLists.bounded(5) == 0) {
+            const QString failed = editWhileAnOlderListIsOnItsWay(m, olderLists, excused);
+            QVERIFY2(failed.isEmpty() && use(m), qPrintable(where + QStringLiteral(": ") + failed));
         }
         // 0: no platform this turn; 1: failures; 2: cut-off replies; 3, 4: fair.
         const int weather = turn >= 2 ? random.bounded(5) : 4;
