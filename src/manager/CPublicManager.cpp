@@ -327,21 +327,30 @@ T_Memo* CPublicManager::updateMemoContent(const TC_Memo_Edit& request)
     return memo;
 }
 
+namespace {
+
+void unpin(T_Memo* memo)
+{
+    memo->bookId = 0;
+    memo->chapterId = 0;
+    memo->localBookId = 0;
+    memo->localChapterId = 0;
+    memo->x = 0;
+    memo->y = 0;
+    memo->bookName.clear();
+    memo->chapterName.clear();
+    memo->isHold = false;
+}
+
+} // namespace
+
 T_Memo* CPublicManager::updateMemoLocation(const TC_Memo_Edit& request)
 {
     T_Memo* memo = memoOf(request.header);
     if (!memo)
         return nullptr;
     if (request.localBookId < 1 || request.localChapterId < 1) {
-        memo->bookId = 0;
-        memo->chapterId = 0;
-        memo->localBookId = 0;
-        memo->localChapterId = 0;
-        memo->x = 0;
-        memo->y = 0;
-        memo->bookName.clear();
-        memo->chapterName.clear();
-        memo->isHold = false;
+        unpin(memo);
     } else {
         memo->localBookId = request.localBookId;
         memo->localChapterId = request.localChapterId;
@@ -374,15 +383,7 @@ T_Memo* CPublicManager::updateMemoFromServer(const TS_Memo_Detail& reply)
         // Unpinned elsewhere. One pinned to a chapter the platform has not
         // had yet cannot be told as pinned there, and stays.
         if (memo->chapterId >= 1) {
-            memo->bookId = 0;
-            memo->chapterId = 0;
-            memo->localBookId = 0;
-            memo->localChapterId = 0;
-            memo->x = 0;
-            memo->y = 0;
-            memo->bookName.clear();
-            memo->chapterName.clear();
-            memo->isHold = false;
+            unpin(memo);
         }
         return memo;
     }
