@@ -220,14 +220,24 @@ bool CTessaneDb::hasSentCreate(int jobType, const QString& column, int value)
         && query.next() && query.value(0).toInt() > 0;
 }
 
-bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId, bool sentOnly)
+namespace {
+
+// Job types as the list an SQL "in (...)" takes.
+QString typeList(const QList<int>& jobTypes)
 {
     QStringList types;
     for (int type : jobTypes)
         types << QString::number(type);
+    return types.join(QLatin1Char(','));
+}
+
+} // namespace
+
+bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId, bool sentOnly)
+{
     QSqlQuery query(db);
     return sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where localBookId = %1 "
-                                                   "and jobType in (") + types.join(QLatin1Char(','))
+                                                   "and jobType in (") + typeList(jobTypes)
                                         + QStringLiteral(") and (%2 = 0 or jobId < %2) and (%3 = 0 or sent <> 0);"),
                                     {localBookId, jobId, int(sentOnly)}))
         && query.next() && query.value(0).toInt() > 0;
@@ -235,12 +245,9 @@ bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int j
 
 bool CTessaneDb::hasJobAfter(int localBookId, const QList<int>& jobTypes, int jobId)
 {
-    QStringList types;
-    for (int type : jobTypes)
-        types << QString::number(type);
     QSqlQuery query(db);
     return sqlExec(query, sqlFormat(QStringLiteral("select exists(select 1 from tb_job where localBookId = %1 "
-                                                   "and jobType in (") + types.join(QLatin1Char(','))
+                                                   "and jobType in (") + typeList(jobTypes)
                                         + QStringLiteral(") and jobId > %2);"),
                                     {localBookId, jobId}))
         && query.next() && query.value(0).toInt() > 0;
@@ -249,19 +256,13 @@ bool CTessaneDb::hasJobAfter(int localBookId, const QList<int>& jobTypes, int jo
 QList<T_WaitingJob> CTessaneDb::waitingJobsOfBook(int uid, int localBookId, const QList<int>& jobTypes,
                                                   const QList<int>& contentTypes, bool* ok)
 {
-    QStringList types;
-    for (int type : jobTypes)
-        types << QString::number(type);
-    QStringList withContent{QStringLiteral("0")};
-    for (int type : contentTypes)
-        withContent << QString::number(type);
     QList<T_WaitingJob> rows;
     QSqlQuery query(db);
     *ok = sqlExec(query, sqlFormat(QStringLiteral("select jobType, localVolumeId, localChapterId, chapterId, sent, "
-                                                  "case when jobType in (") + withContent.join(QLatin1Char(','))
+                                                  "case when jobType in (") + typeList(QList<int>{0} + contentTypes)
                                        + QStringLiteral(") then content end from tb_job where uid = %1 "
                                                         "and localBookId = %2 and jobType in (")
-                                       + types.join(QLatin1Char(',')) + QStringLiteral(") order by jobId;"),
+                                       + typeList(jobTypes) + QStringLiteral(") order by jobId;"),
                                    {uid, localBookId}));
     while (*ok && query.next()) {
         T_WaitingJob row;
