@@ -25,6 +25,14 @@ CHttpBase::CHttpBase(QObject* parent)
 
 CHttpBase::~CHttpBase() = default;
 
+void CHttpBase::releaseNetwork()
+{
+    delete m_asyncManager;
+    m_asyncManager = nullptr;
+    delete m_syncManager;
+    m_syncManager = nullptr;
+}
+
 void CHttpBase::setRawHeader(const QByteArray& name, const QByteArray& value)
 {
     m_headers.insert(name, value);
@@ -122,6 +130,8 @@ QNetworkReply::NetworkError CHttpBase::waitFor(QNetworkReply* reply, QByteArray&
 QNetworkReply::NetworkError CHttpBase::getSync(const QString& url, const QString& query, QByteArray& reply,
                                                const QByteArray& userdata)
 {
+    if (m_syncManager == nullptr)
+        return kEndedSessionResult;
     const QNetworkRequest request = buildRequest(url, query, userdata, nullptr);
     return waitFor(m_syncManager->get(request), reply);
 }
@@ -129,6 +139,8 @@ QNetworkReply::NetworkError CHttpBase::getSync(const QString& url, const QString
 QNetworkReply::NetworkError CHttpBase::postSync(const QString& url, const QString& body, QByteArray& reply,
                                                 const QByteArray& userdata)
 {
+    if (m_syncManager == nullptr)
+        return kEndedSessionResult;
     const QByteArray bytes = body.toUtf8();
     const QNetworkRequest request = buildRequest(url, QString(), userdata, &bytes);
     return waitFor(m_syncManager->post(request, bytes), reply);
@@ -136,6 +148,8 @@ QNetworkReply::NetworkError CHttpBase::postSync(const QString& url, const QStrin
 
 void CHttpBase::getAsync(const QString& url, const QString& query, const QByteArray& userdata)
 {
+    if (m_asyncManager == nullptr)
+        return;
     QNetworkRequest request = buildRequest(url, query, userdata, nullptr);
     request.setTransferTimeout(kAsyncTimeoutMs);
     ++m_outstanding;
@@ -149,6 +163,8 @@ void CHttpBase::postAsync(const QString& url, const QString& body, const QByteAr
 
 void CHttpBase::postAsync(const QString& url, const QByteArray& body, const QByteArray& userdata)
 {
+    if (m_asyncManager == nullptr)
+        return;
     QNetworkRequest request = buildRequest(url, QString(), userdata, &body);
     request.setTransferTimeout(kAsyncTimeoutMs);
     ++m_outstanding;
@@ -157,6 +173,8 @@ void CHttpBase::postAsync(const QString& url, const QByteArray& body, const QByt
 
 void CHttpBase::getDetached(const QString& url, QObject* context, DetachedDone done)
 {
+    if (m_syncManager == nullptr)
+        return;
     QNetworkRequest request = buildRequest(url, QString(), QByteArray(), nullptr);
     request.setTransferTimeout(kAsyncTimeoutMs);
     QNetworkReply* reply = m_syncManager->get(request);

@@ -87,6 +87,11 @@ public:
     // True when the URL points at the API's own origin.
     static bool isApiOrigin(const QUrl& url);
 
+    // Ends every request and the network's own thread while the application
+    // still stands: a thread left running races the program's exit. A request
+    // made after it fails at once (blocking) or goes nowhere.
+    void releaseNetwork();
+
 signals:
     // Once for every finished non-blocking request, failed or not. The
     // receiver owns the reply and releases it with deleteLater(); the network

@@ -2,6 +2,7 @@
 
 #include "common/Utility.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -46,7 +47,12 @@ QString emptyObjectQuery()
 
 CTessaneHttp* CTessaneHttp::instance()
 {
-    static CTessaneHttp* client = new CTessaneHttp();
+    // Never freed, as managers keep it to the end; its network goes with the
+    // application.
+    static CTessaneHttp* client = []() {
+        qAddPostRoutine([]() { instance()->releaseNetwork(); });
+        return new CTessaneHttp();
+    }();
     return client;
 }
 
