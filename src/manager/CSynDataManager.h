@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QJsonObject>
+#include <QList>
 #include <QObject>
 #include <QPair>
 #include <QSet>
@@ -313,6 +314,9 @@ private:
     };
     WaitingEdit waitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
     bool hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
+    // Puts in each member remote lacks, or holds as another kind of value,
+    // the value here; true when it put any in.
+    static bool fillAbsentMembers(QJsonObject& remote, const QList<QPair<QString, QJsonValue>>& here);
     QByteArray guardMemoReply(const QByteArray& body);
     // The platform's text of a memo with words waiting here, written
     // elsewhere, becomes a memo of its own (once per text).

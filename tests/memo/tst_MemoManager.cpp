@@ -12,6 +12,7 @@
 #include "manager/CJobManager.h"
 #include "manager/CMemoManager.h"
 #include "manager/CPublicManager.h"
+#include "remote/CTessaneHttp.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,6 +48,8 @@ private slots:
     void editsOfAnUnsentMemoWaitMergedAndGoAfterTheAdd();
     void deleteOfAMemoThePlatformNeverHadQueuesNothing();
     void pinningBindsToTheChapterAndSendsTheLocation();
+    void detailLeavingAMemberOutKeepsItHere_data();
+    void detailLeavingAMemberOutKeepsItHere();
     void nothingChangesWithoutASignedInAuthor();
     void changeFromTheFeedWritesRowButNoJobOrRequest();
     void memoDeletedWhileItsAddWasOutIsDeletedOnThePlatform();
@@ -177,6 +180,55 @@ void MemoManagerTest::pinningBindsToTheChapterAndSendsTheLocation()
     // Back at the origin the location goes out empty.
     QVERIFY(waitFor([]() { return bodiesTo(kEdit).size() == 2; }));
     QCOMPARE(bodiesTo(kEdit).at(1).value(QStringLiteral("location")).toString(), QString());
+}
+
+void MemoManagerTest::detailLeavingAMemberOutKeepsItHere_data()
+{
+    QTest::addColumn<QString>("without");
+    QTest::newRow("text") << "content,update_time";
+    QTest::newRow("colour") << "color,color_update_time";
+    QTest::newRow("place") << "book_id,chapter_id";
+    QTest::newRow("all of them") << "content,color,book_id,chapter_id";
+}
+
+// A detail from the feed that leaves a member out (a faulty or hostile
+// reply) tells nothing of it: the memo keeps its text, colour and place.
+void MemoManagerTest::detailLeavingAMemberOutKeepsItHere()
+{
+    QFETCH(QString, without);
+    JobsFixture f;
+    QVERIFY(f.seed());
+    SeededBook book;
+    QVERIFY(seedDemoBook(book));
+    QVERIFY(f.start());
+    QVERIFY(waitForPassEnd());
+    CJobManager::instance()->getChapters(CPublicManager::instance()->findBookByLocalId(book.localBookId));
+    T_Memo* memo = addSyncedMemo(QStringLiteral("留在这里的字"), QStringLiteral("#FFB4C6"));
+    QVERIFY(memo);
+    const int localId = memo->localId;
+    TC_Memo_Edit pin(localId, memo->memoId, now(), memo->content, memo->color, book.localBookId, book.localChapter1,
+                     12, 34, 0, 0, 0);
+    QVERIFY(CJobManager::instance()->memoEditLocation(pin));
+    QVERIFY(waitFor([&]() { return bodiesTo(kEdit).size() == 1 && memoJobs(localId).isEmpty(); }));
+    QVERIFY(standin().clearJournal());
+
+    QVERIFY(standin().addFault(kDetail, QStringLiteral("without:") + without));
+    TC_Memo_Detail detail;
+    detail.header.localMemoId = localId;
+    detail.header.memoId = memo->memoId;
+    detail.header.synStep = 1;
+    QVERIFY(CMemoManager::instance()->memoDetail(detail));
+    QVERIFY(waitFor([]() { return bodiesTo(kDetail).size() == 1 && CTessaneHttp::instance()->outstandingReplies() == 0; }));
+    const MemoRow row = memoRow(localId);
+    QCOMPARE(row.content, QStringLiteral("留在这里的字"));
+    QCOMPARE(row.color, QStringLiteral("#FFB4C6"));
+    QCOMPARE(row.localChapterId, book.localChapter1);
+    QCOMPARE(row.isHold, 1);
+    memo = CPublicManager::instance()->findMemoByLocalId(localId);
+    QVERIFY(memo);
+    QCOMPARE(memo->content, row.content);
+    QCOMPARE(memo->color, row.color);
+    QCOMPARE(memo->chapterId, 9001);
 }
 
 void MemoManagerTest::nothingChangesWithoutASignedInAuthor()

@@ -83,6 +83,28 @@ bool Platform::takeFault(const QString& path, Fault& fault)
     return false;
 }
 
+// A reply that leaves members out: of the content itself and of every
+// object in its lists.
+QJsonValue Platform::withoutMembers(const QJsonValue& value, const QStringList& members)
+{
+    if (value.isArray()) {
+        QJsonArray items;
+        for (const QJsonValue& item : value.toArray())
+            items.append(withoutMembers(item, members));
+        return items;
+    }
+    if (!value.isObject())
+        return value;
+    QJsonObject object = value.toObject();
+    for (const QString& member : members)
+        object.remove(member);
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.value().isArray())
+            it.value() = withoutMembers(it.value(), members);
+    }
+    return object;
+}
+
 HttpResponse Platform::envelope(const HttpRequest& request, const ApiResult& result, bool echoUserdata) const
 {
     QJsonObject reply{{QStringLiteral("code"), result.code},
@@ -168,6 +190,8 @@ HttpResponse Platform::api(const HttpRequest& request)
         } else {
             result = m_store.call(call);
         }
+        if (faulty && fault.kind.startsWith(QLatin1String("without:")))
+            result.content = withoutMembers(result.content, fault.kind.mid(8).split(QLatin1Char(',')));
         const bool echo = !(faulty && fault.kind == QLatin1String("nouserdata"));
         response = envelope(request, result, echo);
         if (faulty && fault.kind == QLatin1String("truncated"))

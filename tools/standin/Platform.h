@@ -35,6 +35,7 @@ private:
     HttpResponse handle(const HttpRequest& request);
     HttpResponse control(const HttpRequest& request);
     HttpResponse api(const HttpRequest& request);
+    static QJsonValue withoutMembers(const QJsonValue& value, const QStringList& members);
     HttpResponse envelope(const HttpRequest& request, const ApiResult& result, bool echoUserdata) const;
     void record(const HttpRequest& request);
     bool takeFault(const QString& path, Fault& fault);
