@@ -319,9 +319,10 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
     }
 }
 
-void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, const QByteArray& body,
+void CJobManager::lookUpAnswered(const InFlight& entry, const T_Http_S& head, const QByteArray& reply,
                                  bool fromDrain)
 {
+    const QByteArray body = m_synData->withMembersHere(entry.jobType, reply);
     const bool change = CBookJobManager::isLookedUpChange(entry.lookupFor);
     // A change whose object the platform refuses to show goes again, and
     // its refusal settles it as any refusal does.

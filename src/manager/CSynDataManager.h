@@ -121,6 +121,11 @@ public:
     // text, and a different remote one is kept as a copy (a new memo or
     // outline, recorded so that it reaches the platform too).
     QByteArray guardReply(int jobType, const QByteArray& body, bool fromFeed);
+    // The reply with every member it leaves out of a memo, outline card,
+    // volume, chapter entry or book this machine holds put in as it is here
+    // (a faulty or hostile reply tells nothing of a member it lacks). Look-ups
+    // take it too; guardReply starts with it.
+    QByteArray withMembersHere(int jobType, const QByteArray& body) const;
     // The name of a conflict copy.
     static QString copyName(const QString& name);
 
@@ -314,9 +319,6 @@ private:
     };
     WaitingEdit waitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
     bool hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
-    // Puts in each member remote lacks, or holds as another kind of value,
-    // the value here; true when it put any in.
-    static bool fillAbsentMembers(QJsonObject& remote, const QList<QPair<QString, QJsonValue>>& here);
     QByteArray guardMemoReply(const QByteArray& body);
     // The platform's text of a memo with words waiting here, written
     // elsewhere, becomes a memo of its own (once per text).

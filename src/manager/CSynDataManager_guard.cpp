@@ -102,8 +102,9 @@ QString CSynDataManager::copyName(const QString& name)
     return name + tr(" (copy)");
 }
 
-QByteArray CSynDataManager::guardReply(int jobType, const QByteArray& body, bool fromFeed)
+QByteArray CSynDataManager::guardReply(int jobType, const QByteArray& reply, bool fromFeed)
 {
+    const QByteArray body = withMembersHere(jobType, reply);
     switch (jobType) {
     case JobType::ChapterContent:
     case JobType::ChapterGetChapters:
@@ -116,19 +117,6 @@ QByteArray CSynDataManager::guardReply(int jobType, const QByteArray& body, bool
     default:
         return body;
     }
-}
-
-bool CSynDataManager::fillAbsentMembers(QJsonObject& remote, const QList<QPair<QString, QJsonValue>>& here)
-{
-    bool filled = false;
-    for (const auto& member : here) {
-        const QJsonValue value = remote.value(member.first);
-        if (value.type() == member.second.type())
-            continue;
-        remote.insert(member.first, member.second);
-        filled = true;
-    }
-    return filled;
 }
 
 QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
@@ -145,19 +133,6 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
     memo = m_model->findMemoByLocalId(localMemoId);
     if (memo == nullptr)
         return body;
-    // A member the reply leaves out says nothing of it: it stays as it is here.
-    bool filled = fillAbsentMembers(remote, {{QStringLiteral("content"), memo->content},
-                                             {QStringLiteral("update_time"), memo->updateTime},
-                                             {QStringLiteral("color"), memo->color},
-                                             {QStringLiteral("color_update_time"), memo->colorUpdateTime}});
-    // The place is the book and the chapter together.
-    if (!remote.value(QStringLiteral("book_id")).isDouble() || !remote.value(QStringLiteral("chapter_id")).isDouble()) {
-        remote.insert(QStringLiteral("book_id"), memo->bookId);
-        remote.insert(QStringLiteral("chapter_id"), memo->chapterId);
-        filled = true;
-    }
-    if (filled)
-        root.insert(QStringLiteral("content"), remote);
     // Every member a waiting edit holds goes to the platform as it is here;
     // one the platform took after this reply's request left is already there.
     const QString column = QStringLiteral("localMemoId");
@@ -201,7 +176,7 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
         remote.insert(QStringLiteral("content"), memo->content);
     }
     if (!held)
-        return QJsonDocument(root).toJson(QJsonDocument::Compact);
+        return body;
     if (olderSaysOther)
         lookAgainAtMemo(localMemoId, memo->memoId);
     root.insert(QStringLiteral("content"), remote);
@@ -244,11 +219,6 @@ QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
         book ? book->findOutlineByOutlineId(remote.value(QStringLiteral("outline_id")).toInt()) : nullptr;
     if (outline == nullptr)
         return remote;
-    // A member the reply leaves out says nothing of it: it stays as it is here.
-    fillAbsentMembers(remote, {{QStringLiteral("title"), outline->title},
-                               {QStringLiteral("content"), outline->content},
-                               {QStringLiteral("type"), outline->type},
-                               {QStringLiteral("order_num"), outline->orderNum}});
     const WaitingEdit edit = waitingEdit(JobType::OutlineUpdate, QStringLiteral("ext1"), outline->localId, QString());
     // The platform took an edit of the card after this reply's request left:
     // the card's words are there already, whatever the reply says.

@@ -524,6 +524,8 @@ const QMap<QString, Member> kMembers{
                       "/volume/volumeList", JobType::VolumeMenu}},
     {"book", {"bookName from tb_book where bookId = 5001", "books book_id 5001 book_name", "/books/editBook",
               "/books/bookinfo", JobType::BooksInfo}},
+    {"book introduction", {"intro from tb_book where bookId = 5001", "books book_id 5001 intro", "/books/editBook",
+                           "/books/bookinfo", JobType::BooksInfo}},
     {"chapter place", {"orderNum from tb_chapter where chapterId = 9001", "chapters chapter_id 9001 order_num",
                        "/chapter/move", "/chapter/chapterList", JobType::ChapterMenu}},
     {"chapter state", {"(status <> 0) from tb_chapter where chapterId = 9002", "chapters chapter_id 9002 status",
@@ -635,6 +637,8 @@ private slots:
     void listAnAnswerCallsForIsLookedAtUntilAnswered();
     void listAskedBeforeAnEditNeverTakesItBack_data();
     void listAskedBeforeAnEditNeverTakesItBack();
+    void replyLeavingAMemberOutKeepsItHere_data();
+    void replyLeavingAMemberOutKeepsItHere();
     void memberChangedHereOverTextElsewhereStands_data();
     void memberChangedHereOverTextElsewhereStands();
 };
@@ -3184,6 +3188,24 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
     QCOMPARE(JobsFixture::requestsTo(list).size(), looks);
 }
 
+namespace {
+// The request of the list or detail that tells the member.
+T_Http_Custom askedForMember(const QString& member)
+{
+    T_Http_Custom asked;
+    asked.uid = StandinServer::demoUid();
+    asked.jobType = kMembers.value(member).listType;
+    asked.bookId = asked.jobType == JobType::MemoDetail ? 0 : 5001;
+    asked.localBookId = asked.bookId ? demoBook()->localId : 0;
+    asked.memoId = asked.bookId ? 0 : 13001;
+    asked.localMemoId = asked.bookId ? 0 : CPublicManager::instance()->findMemoByMemoId(13001)->localId;
+    // Named with the volume, the chapter list is read for states.
+    asked.volumeId = member == QLatin1String("chapter state") ? 7001 : 0;
+    asked.localVolumeId = asked.volumeId ? demoBook()->findVolumeByVolumeId(7001)->localId : 0;
+    return asked;
+}
+} // namespace
+
 void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack_data()
 {
     QTest::addColumn<QString>("member");  // what the author changes (kMembers)
@@ -3226,16 +3248,7 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack()
         QVERIFY(settleClient() && fixture.restart() && settleClient());
         QVERIFY(!fixture.jobIds().isEmpty() && standin().clearFaults());
     }
-    T_Http_Custom asked;
-    asked.uid = StandinServer::demoUid();
-    asked.jobType = paths.listType;
-    asked.bookId = paths.listType == JobType::MemoDetail ? 0 : 5001;
-    asked.localBookId = asked.bookId ? demoBook()->localId : 0;
-    asked.memoId = asked.bookId ? 0 : 13001;
-    asked.localMemoId = asked.bookId ? 0 : CPublicManager::instance()->findMemoByMemoId(13001)->localId;
-    // Named with the volume, the chapter list is read for states.
-    asked.volumeId = member == QLatin1String("chapter state") ? 7001 : 0;
-    asked.localVolumeId = asked.volumeId ? demoBook()->findVolumeByVolumeId(7001)->localId : 0;
+    const T_Http_Custom asked = askedForMember(member);
     QVERIFY(standin().clearJournal() && standin().addFault(paths.list, QStringLiteral("ok"), -1, 1) && askAs(asked));
     QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(paths.list).isEmpty(), 15000);
     QVERIFY(restart || changeMember(member, value));
@@ -3252,6 +3265,36 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack()
     QCOMPARE(memberThere(member), value);
     QVERIFY(machines[1]->restart() && settleClient());
     QCOMPARE(memberHere(member), value);
+}
+
+void FeedTwoMachinesTest::replyLeavingAMemberOutKeepsItHere_data()
+{
+    QTest::addColumn<QString>("member");
+    for (const QString& member : kMembers.keys())
+        QTest::newRow(qPrintable(member)) << member;
+}
+
+// A list or detail that leaves a member out (a faulty or hostile reply)
+// tells nothing of it: the member stays as it is here, and the platform's
+// copy is not touched either.
+void FeedTwoMachinesTest::replyLeavingAMemberOutKeepsItHere()
+{
+    QFETCH(QString, member);
+    const Member paths = kMembers.value(member);
+    JobsFixture fixture;
+    QVERIFY(startOneMachine(fixture));
+    const QString before = memberHere(member);
+    QCOMPARE(memberThere(member), before);
+    const QString key = QString::fromLatin1(paths.there).section(QLatin1Char(' '), 3, 3);
+    QVERIFY(standin().clearJournal() && standin().addFault(paths.list, QStringLiteral("without:") + key));
+    QVERIFY(askAs(askedForMember(member)));
+    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(paths.list).isEmpty(), 15000);
+    QVERIFY(settleClient());
+    QCOMPARE(memberHere(member), before);
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QCOMPARE(memberHere(member), before);
+    QCOMPARE(memberThere(member), before);
 }
 
 void FeedTwoMachinesTest::memberChangedHereOverTextElsewhereStands_data()

@@ -9,11 +9,9 @@
 #include "outline/COutlineSortModel.h"
 
 #include "db/records/T_Book.h"
-#include "manager/CBookJobManager.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
 #include "manager/CUiManager.h"
-#include "remote/CTessaneHttp.h"
 
 #include <QDir>
 #include <QImage>
@@ -99,7 +97,6 @@ private slots:
     void shortChangeIsStoredAtThePauseWithTheCardOpen();
     void outlineRetypedElsewhereKeepsBothTexts_data();
     void outlineRetypedElsewhereKeepsBothTexts();
-    void listLeavingAMemberOutKeepsTheCard();
 };
 
 void OutlinePanelTest::newCardIsStoredOnItsFirstCharacter()
@@ -270,35 +267,6 @@ void OutlinePanelTest::outlineRetypedElsewhereKeepsBothTexts()
     for (const T_Outline* other : qAsConst(book->outline.outlineList))
         copies += other->localId != localId && other->content == QStringLiteral("别处写的") ? 1 : 0;
     QCOMPARE(copies, 1);
-}
-
-// A list (a faulty or hostile reply) that leaves a card's members out tells
-// nothing of them: the card keeps its title, text, kind and place.
-void OutlinePanelTest::listLeavingAMemberOutKeepsTheCard()
-{
-    OutlineFixture f;
-    QVERIFY(f.up());
-    T_Book* book = f.onlineBook(QStringLiteral("缺项"));
-    QVERIFY(book);
-    Panel p(book);
-    const T_Outline* outline = p.syncedCard(book);
-    QVERIFY(outline);
-    const int localId = outline->localId;
-    const int type = outline->type;
-    const int order = OutlineFixture::storedOrder(localId);
-    const QString list = QStringLiteral("/bookoutline/outlineList");
-    QVERIFY(standin().addFault(list, QStringLiteral("without:title,content,type,order_num")));
-    TC_BookOutline_List ask;
-    ask.header.bookId = book->bookId;
-    ask.header.localBookId = book->localId;
-    QVERIFY(CBookJobManager::instance()->outline_list(ask));
-    QVERIFY(OutlineFixture::waitUntil([&]() {
-        return OutlineFixture::sent(list) > 0 && CTessaneHttp::instance()->outstandingReplies() == 0;
-    }));
-    QCOMPARE(OutlineFixture::storedContent(localId), QStringLiteral("原文"));
-    QCOMPARE(OutlineFixture::storedType(localId), type);
-    QCOMPARE(OutlineFixture::storedOrder(localId), order);
-    QCOMPARE(outline->content, QStringLiteral("原文"));
 }
 
 int runOutlinePanelTests(int argc, char** argv)
