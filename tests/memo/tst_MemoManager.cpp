@@ -35,6 +35,15 @@ TC_Memo_Edit editOf(const T_Memo* memo)
                         memo->localChapterId, memo->x, memo->y, memo->isHold, 0, 0);
 }
 
+// A client started with the demo book, its chapters asked for.
+bool startWithDemoBook(JobsFixture& f, SeededBook& book)
+{
+    if (!f.seed() || !seedDemoBook(book) || !f.start() || !waitForPassEnd() || !standin().clearJournal())
+        return false;
+    CJobManager::instance()->getChapters(CPublicManager::instance()->findBookByLocalId(book.localBookId));
+    return true;
+}
+
 QJsonObject jsonOf(const QString& text)
 {
     return QJsonDocument::fromJson(text.toUtf8()).object();
@@ -142,13 +151,8 @@ void MemoManagerTest::deleteOfAMemoThePlatformNeverHadQueuesNothing()
 void MemoManagerTest::pinningBindsToTheChapterAndSendsTheLocation()
 {
     JobsFixture f;
-    QVERIFY(f.seed());
     SeededBook book;
-    QVERIFY(seedDemoBook(book));
-    QVERIFY(f.start());
-    QVERIFY(waitForPassEnd());
-    QVERIFY(standin().clearJournal());
-    CJobManager::instance()->getChapters(CPublicManager::instance()->findBookByLocalId(book.localBookId));
+    QVERIFY(startWithDemoBook(f, book));
     T_Memo* memo = addSyncedMemo(QStringLiteral("钉住"));
     QVERIFY(memo);
 
@@ -197,12 +201,8 @@ void MemoManagerTest::detailLeavingAMemberOutKeepsItHere()
 {
     QFETCH(QString, without);
     JobsFixture f;
-    QVERIFY(f.seed());
     SeededBook book;
-    QVERIFY(seedDemoBook(book));
-    QVERIFY(f.start());
-    QVERIFY(waitForPassEnd());
-    CJobManager::instance()->getChapters(CPublicManager::instance()->findBookByLocalId(book.localBookId));
+    QVERIFY(startWithDemoBook(f, book));
     T_Memo* memo = addSyncedMemo(QStringLiteral("留在这里的字"), QStringLiteral("#FFB4C6"));
     QVERIFY(memo);
     const int localId = memo->localId;
