@@ -1,7 +1,7 @@
-// A reply that leaves a member out, or sends it as another kind of value,
-// says nothing of that member: what this machine holds stands for it, so a
-// faulty or hostile reply never empties a name, a text or a colour here, nor
-// moves, unpins or revives anything.
+// A reply that leaves a member out, or sends it as another kind of value
+// than the member has, says nothing of that member: what this machine holds
+// stands for it. A faulty or hostile reply then never empties a name, a text
+// or a colour here, nor moves, unpins or recycles anything.
 
 #include "CSynDataManager.h"
 
@@ -23,13 +23,21 @@ namespace {
 
 using Members = QList<QPair<QString, QJsonValue>>;
 
-// Puts in each member the object lacks, or holds as another kind of value,
-// the value here; true when it put any in.
+// Whether the reply's value tells nothing of a member whose values are of
+// that kind: it is missing, or of another kind. A null says "none" and is
+// the platform's word like an empty value.
+bool saysNothing(const QJsonValue& value, QJsonValue::Type kind)
+{
+    return value.isUndefined() || (!value.isNull() && value.type() != kind);
+}
+
+// Puts in each member the object tells nothing of the value here; true when
+// it put any in.
 bool fillAbsent(QJsonObject& remote, const Members& here)
 {
     bool filled = false;
     for (const auto& member : here) {
-        if (remote.value(member.first).type() == member.second.type())
+        if (!saysNothing(remote.value(member.first), member.second.type()))
             continue;
         remote.insert(member.first, member.second);
         filled = true;
@@ -72,7 +80,8 @@ QByteArray CSynDataManager::withMembersHere(int jobType, const QByteArray& body)
                                           {QStringLiteral("color"), memo->color},
                                           {QStringLiteral("color_update_time"), memo->colorUpdateTime}});
         // The place is the book and the chapter together.
-        if (!remote.value(QStringLiteral("book_id")).isDouble() || !remote.value(QStringLiteral("chapter_id")).isDouble()) {
+        if (saysNothing(remote.value(QStringLiteral("book_id")), QJsonValue::Double)
+            || saysNothing(remote.value(QStringLiteral("chapter_id")), QJsonValue::Double)) {
             remote.insert(QStringLiteral("book_id"), memo->bookId);
             remote.insert(QStringLiteral("chapter_id"), memo->chapterId);
             filled = true;
