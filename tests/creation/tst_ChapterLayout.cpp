@@ -242,7 +242,7 @@ void ChapterLayoutTest::largePasteLeavesTheCaretInView()
         if (target >= 0 && (caret < 0 || caret > editor->viewport()->height()))
             missed << caret;
         return layout()->isComplete() && target < 0;
-    }));
+    }, 30000));
     QCOMPARE(missed, QList<int>());
     QVERIFY(editor->viewport()->rect().contains(editor->cursorRect()));
 }
