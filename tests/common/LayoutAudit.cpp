@@ -633,7 +633,12 @@ QStringList panelsOver(QWidget* window, const QStringList& keepInSight)
         }
         for (QWidget* w : all) {
             // The parts beside the pane, or beside one of the widgets it lies in.
+            // A message shown in passing (a synchronisation's end) lies over
+            // the window for a second and is no part beside the pane; the
+            // toast rows audit it.
             QWidget* parent = w->parentWidget();
+            if (w->inherits("Widget_ClientTips"))
+                continue;
             if (w->isWindow() || !w->isVisible() || w->window() != window || parent == nullptr
                 || !parent->isAncestorOf(pane) || w == pane || w->isAncestorOf(pane) || pane->isAncestorOf(w))
                 continue;
