@@ -104,6 +104,16 @@ void Creation_TextEdit::followLayout()
     // without a scroll that would paint it again; a smooth scroll under way
     // (focus mode bringing the caret's line to the middle) ends on the text
     // it was going to, not on a place the text has left.
+    // A view at the end of the text stays at its end while the text above it
+    // is laid out: the shift below rounds on its own, the range on its own.
+    QScrollBar* scroll = verticalScrollBar();
+    connect(scroll, &QScrollBar::valueChanged, this,
+            [this, scroll](int value) { m_viewAtEnd = value >= scroll->maximum(); }, Qt::UniqueConnection);
+    connect(scroll, &QScrollBar::rangeChanged, this, [this, scroll](int, int maximum) {
+        const auto* smooth = qobject_cast<Createtion_TextEdit_VScroll*>(scroll);
+        if (m_viewAtEnd && (smooth == nullptr || smooth->scrollTarget() < 0) && scroll->value() != maximum)
+            scroll->setValue(maximum);
+    }, Qt::UniqueConnection);
     connect(layout, &ChapterLayout::movedBelow, this, [this](qreal y, qreal delta) {
         QScrollBar* bar = verticalScrollBar();
         auto* smooth = qobject_cast<Createtion_TextEdit_VScroll*>(bar);

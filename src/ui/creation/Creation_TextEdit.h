@@ -90,6 +90,7 @@ private:
     QTimer* m_layoutSlices = nullptr;
     // What the view still owes of the fractional heights above it.
     qreal m_shiftCarry = 0;
+    bool m_viewAtEnd = false;
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;
     // The context menu's tool item, refilled before every send.
