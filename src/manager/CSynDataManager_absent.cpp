@@ -16,6 +16,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 
 #include <functional>
 
@@ -70,6 +71,12 @@ bool fillEach(QJsonArray& list, const std::function<bool(QJsonObject&)>& fill)
 
 QByteArray CSynDataManager::withMembersHere(int jobType, const QByteArray& body) const
 {
+    // Every other reply (a chapter's text among them, however long) is not
+    // read a second time.
+    static const QSet<int> kinds{JobType::MemoDetail, JobType::OutlineDetail, JobType::OutlineList,
+                                 JobType::VolumeMenu, JobType::ChapterMenu, JobType::BooksInfo};
+    if (!kinds.contains(jobType))
+        return body;
     const CPublicManager* model = m_model;
     const auto memoHere = [model](QJsonObject& remote) {
         const T_Memo* memo = model->findMemoByMemoId(idOf(remote, "id"));

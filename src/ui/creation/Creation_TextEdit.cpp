@@ -87,6 +87,18 @@ Creation_TextEdit::Creation_TextEdit(QWidget* parent) : QTextEdit(parent)
     m_layoutSlices = new QTimer(this);
     m_layoutSlices->setInterval(0);
     connect(m_layoutSlices, &QTimer::timeout, this, &Creation_TextEdit::layOutSlice);
+    // A view at the end of the text stays at its very end while the text
+    // above it is laid out (the shift of the view and the range round each on
+    // its own); an edit since the view was there leaves the view to the caret.
+    QScrollBar* scroll = verticalScrollBar();
+    connect(scroll, &QScrollBar::valueChanged, this, [this, scroll](int value) {
+        m_atEndSerial = value >= scroll->maximum() ? m_editSerial : 0;
+    });
+    connect(scroll, &QScrollBar::rangeChanged, this, [this, scroll](int, int maximum) {
+        const auto* smooth = qobject_cast<Createtion_TextEdit_VScroll*>(scroll);
+        if (m_atEndSerial != 0 && m_atEndSerial == m_editSerial && (smooth == nullptr || smooth->scrollTarget() < 0))
+            scroll->setValue(maximum);
+    });
     connect(document(), &QTextDocument::documentLayoutChanged, this, &Creation_TextEdit::followLayout);
     document()->setDocumentLayout(new ChapterLayout(document()));
 }
@@ -104,16 +116,6 @@ void Creation_TextEdit::followLayout()
     // without a scroll that would paint it again; a smooth scroll under way
     // (focus mode bringing the caret's line to the middle) ends on the text
     // it was going to, not on a place the text has left.
-    // A view at the end of the text stays at its end while the text above it
-    // is laid out: the shift below rounds on its own, the range on its own.
-    QScrollBar* scroll = verticalScrollBar();
-    connect(scroll, &QScrollBar::valueChanged, this,
-            [this, scroll](int value) { m_viewAtEnd = value >= scroll->maximum(); }, Qt::UniqueConnection);
-    connect(scroll, &QScrollBar::rangeChanged, this, [this, scroll](int, int maximum) {
-        const auto* smooth = qobject_cast<Createtion_TextEdit_VScroll*>(scroll);
-        if (m_viewAtEnd && (smooth == nullptr || smooth->scrollTarget() < 0) && scroll->value() != maximum)
-            scroll->setValue(maximum);
-    }, Qt::UniqueConnection);
     connect(layout, &ChapterLayout::movedBelow, this, [this](qreal y, qreal delta) {
         QScrollBar* bar = verticalScrollBar();
         auto* smooth = qobject_cast<Createtion_TextEdit_VScroll*>(bar);

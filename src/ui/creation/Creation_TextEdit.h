@@ -90,7 +90,9 @@ private:
     QTimer* m_layoutSlices = nullptr;
     // What the view still owes of the fractional heights above it.
     qreal m_shiftCarry = 0;
-    bool m_viewAtEnd = false;
+    // The edit serial at which the view was last at the end of the text; 0
+    // when it is elsewhere.
+    quint64 m_atEndSerial = 0;
     CPublicManager* m_public = nullptr;
     CUiManager* m_ui = nullptr;
     // The context menu's tool item, refilled before every send.
