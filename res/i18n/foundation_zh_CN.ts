@@ -181,5 +181,9 @@
         <source>Your chapters could not be moved to the new layout of the database. %1 Every chapter keeps its text and you can go on writing; the move is tried again at the next start.</source>
         <translation>未能把您的章节移入数据库的新结构。%1 每一章的正文都原样保留，您可以继续写作；下次启动时会再次尝试移动。</translation>
     </message>
+    <message>
+        <source>Your chapters could not be moved to the new layout of the database. %1 Every chapter keeps its text, but what you change now may not be stored: quit, mend this and start the program again.</source>
+        <translation>未能把您的章节移入数据库的新结构。%1 每一章的正文都原样保留，但现在所做的改动可能无法保存：请退出程序，解决这个问题后重新启动。</translation>
+    </message>
 </context>
 </TS>

@@ -315,7 +315,7 @@ bool CTessaneDb::openAt(const QString& path)
     // A connection of a worker, or one opened before the start's move, finds
     // the texts where they are too.
     QSqlQuery query(db);
-    m_textsInRows = rowsHoldTexts(query);
+    m_textPlace = textPlace(query);
     m_untoldUpgradeFault = DbFault::None;
     return true;
 }
@@ -390,13 +390,11 @@ bool CTessaneDb::ensureSchema()
     if (!hasSent && !exec(QStringLiteral("ALTER TABLE tb_job ADD COLUMN sent INTEGER NOT NULL DEFAULT 0;")))
         return refused();
     bool hasWrittenInBin = false;
-    bool holdsTexts = false;
     if (!sqlExec(query, QStringLiteral("PRAGMA table_info(tb_chapter);")))
         return refused();
     while (query.next()) {
         const QString column = query.value(1).toString();
         hasWrittenInBin = hasWrittenInBin || column.compare(QLatin1String("writtenInBin"), Qt::CaseInsensitive) == 0;
-        holdsTexts = holdsTexts || column.compare(QLatin1String("content"), Qt::CaseInsensitive) == 0;
     }
     query.finish();
     if (!hasWrittenInBin
@@ -406,12 +404,15 @@ bool CTessaneDb::ensureSchema()
         if (!exec(QString::fromUtf8(statement)))
             return refused();
     }
-    // The move needs room for about as much again as the texts: a move the
-    // disk refuses leaves every text readable and writable where it is.
-    if (holdsTexts && !moveChapterTextsOut())
-        leaveTextsInRows();
+    // The texts' move needs room for about as much again as the texts: a
+    // step the disk refuses leaves every text readable and writable where
+    // it is.
+    if (m_textPlace == TextPlace::Rows && !setRowsApartFromTexts())
+        leaveTexts(TextPlace::Rows);
+    else if (m_textPlace != TextPlace::Moved && !moveChapterTextsOut())
+        leaveTexts(TextPlace::Aside);
     else
-        m_textsInRows = false;
+        m_textPlace = TextPlace::Moved;
     return true;
 }
 

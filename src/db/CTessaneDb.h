@@ -113,6 +113,10 @@ public:
     // rows (they are read and written where they are meanwhile); None when
     // nothing is left to tell. Given once per start, for the author to hear.
     DbFault takeUnfinishedUpgrade();
+    // Whether the chapters' rows still hold their texts, so that every
+    // change of a row (an id, a name, a move) writes its text again and
+    // needs room for it (CTessaneDb_textPlace.cpp).
+    bool rowsHoldTexts() const { return m_textPlace == TextPlace::Rows; }
     // The connection takes no more writes until the file is opened again:
     // what the program holds of a damaged or half-loaded database must not
     // be written over what is still on disk.
@@ -439,17 +443,24 @@ private:
     bool checkUsable();
     void applyJournalMode();
     bool ensureSchema();
-    // Texts of chapters that an earlier version kept in the chapters' rows
-    // (CTessaneDb_textPlace.cpp); a text written since is kept.
+    // Where the chapter texts of an earlier version's layout lie
+    // (CTessaneDb_textPlace.cpp): moved to tb_chapter_text, still in the
+    // old chapter table set aside from the rows, or still in the rows.
+    enum class TextPlace { Moved, Aside, Rows };
+    // The rows of an earlier version's chapter table go to a table of this
+    // version without their texts, which stay in the old table.
+    bool setRowsApartFromTexts();
+    // The texts left in the old table go to tb_chapter_text, a text
+    // written since is kept, and the old table goes.
     bool moveChapterTextsOut();
-    // The move failed: readers look in the rows too until a later start.
-    void leaveTextsInRows();
+    // A step failed: readers look where the texts are until a later start.
+    void leaveTexts(TextPlace place);
     // The SQL of a chapter's text, the chapter's row aliased c and its row
-    // of tb_chapter_text t (left joined), with the rows holding texts or not.
-    static QString chapterTextColumn(bool rowsHoldTexts);
-    QString chapterTextColumn() const { return chapterTextColumn(m_textsInRows); }
-    // Whether tb_chapter still has its text column, on the query's connection.
-    static bool rowsHoldTexts(QSqlQuery& query);
+    // of tb_chapter_text t (left joined), wherever the texts lie.
+    static QString chapterTextColumn(TextPlace place);
+    QString chapterTextColumn() const { return chapterTextColumn(m_textPlace); }
+    // Where the texts lie, on the query's connection.
+    static TextPlace textPlace(QSqlQuery& query);
     // The text of the creation script; empty when it cannot be read.
     static QString creationScript();
     // A database whose name lists are still the seeded ones takes the lists
@@ -474,7 +485,7 @@ private:
     DbFault m_lastFault = DbFault::None;
     bool m_damaged = false;
     bool m_writesRefused = false;
-    bool m_textsInRows = false;
+    TextPlace m_textPlace = TextPlace::Moved;
     DbFault m_untoldUpgradeFault = DbFault::None;
     QSqlDatabase db;
     QString m_connectionName;

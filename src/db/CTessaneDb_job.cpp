@@ -773,9 +773,9 @@ bool CTessaneDb::readChapterBatch(const QString& dbFile, int jobId, QJsonArray* 
             *found = true;
             listed = QJsonDocument::fromJson(query.value(0).toString().toUtf8()).array();
         }
-        const bool inRows = ok && rowsHoldTexts(query);
+        const TextPlace place = ok ? textPlace(query) : TextPlace::Moved;
         ok = ok
-            && query.prepare(QStringLiteral("select ") + chapterTextColumn(inRows)
+            && query.prepare(QStringLiteral("select ") + chapterTextColumn(place)
                              + QStringLiteral(" from tb_chapter c left join tb_chapter_text t "
                                               "on t.localId = c.localId where c.localId = ?;"));
         for (int i = 0; ok && i < listed.size(); ++i) {

@@ -47,7 +47,7 @@ bool CUiManager::buildBookshelf()
     tellRecoveredText();
     const DbFault unfinished = CTessaneDb::instance()->takeUnfinishedUpgrade();
     if (unfinished != DbFault::None)
-        showDbFault(DbFaultText::unfinishedUpgrade(unfinished));
+        showDbFault(DbFaultText::unfinishedUpgrade(unfinished, CTessaneDb::instance()->rowsHoldTexts()));
     return true;
 }
 

@@ -59,8 +59,12 @@ QString DbFaultText::cause(DbFault fault)
     return tr("The database refused the change.");
 }
 
-QString DbFaultText::unfinishedUpgrade(DbFault fault)
+QString DbFaultText::unfinishedUpgrade(DbFault fault, bool rowsHoldTexts)
 {
+    if (rowsHoldTexts)
+        return tr("Your chapters could not be moved to the new layout of the database. %1 Every chapter keeps its "
+                  "text, but what you change now may not be stored: quit, mend this and start the program again.")
+            .arg(cause(fault));
     return tr("Your chapters could not be moved to the new layout of the database. %1 Every chapter keeps its "
               "text and you can go on writing; the move is tried again at the next start.")
         .arg(cause(fault));

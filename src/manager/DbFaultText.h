@@ -20,7 +20,9 @@ public:
     static QString loadFailure(DbFault fault, const QString& dbFile, const QString& detail);
     // The start could not move the chapter texts to the database's new
     // layout; they stay where they are and the next start tries again.
-    static QString unfinishedUpgrade(DbFault fault);
+    // While the chapters' rows still hold them, a change of a row needs room
+    // for its text again: the author is not told to write on.
+    static QString unfinishedUpgrade(DbFault fault, bool rowsHoldTexts = false);
     // The database turned out damaged while the author worked.
     static QString damaged(const QString& dbFile);
     // Why a change was refused, in a few words; the database's own text
