@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -257,13 +259,19 @@ private slots:
     void olderDatabaseHasItsChapterTextsMovedOutOfTheChapterRows_data()
     {
         QTest::addColumn<bool>("fullAtFirst");
-        QTest::newRow("room") << false;
-        QTest::newRow("no room for the move, the next start has room") << true;
+        QTest::addColumn<int>("room");
+        QTest::addColumn<bool>("rowsMove");
+        QTest::newRow("room") << false << 0 << false;
+        // Room for the rows but not for their texts again.
+        QTest::newRow("no room for the move, the next start has room") << true << 256 * 1024 << true;
+        QTest::newRow("no room for the rows either, the next start has room") << true << 36 * 1024 << false;
     }
 
     void olderDatabaseHasItsChapterTextsMovedOutOfTheChapterRows()
     {
         QFETCH(bool, fullAtFirst);
+        QFETCH(int, room);
+        QFETCH(bool, rowsMove);
         DbFixture f;
         QVERIFY(f.init());
         // The chapter table as earlier versions made it, each text in its
@@ -273,7 +281,8 @@ private slots:
               "insert into tb_chapter(localId,chapterId,localBookId,bookId,name,content) values(4,104,9,0,'甲','山。');",
               "insert into tb_chapter(localId,chapterId,localBookId,bookId,name) values(5,105,9,0,'乙');",
               "with recursive n(i) as (select 10 union all select i + 1 from n where i < 49) insert into "
-              "tb_chapter(localId,bookId,name,content) select i,0,'长',replace(hex(zeroblob(3000)),'00','水') from n;"})
+              "tb_chapter(localId,localBookId,bookId,name,content) select i,11,0,'长',replace(hex(zeroblob(3000)),'00','水') from n;",
+              "insert into tb_job(uid,jobType,localBookId,content) values(1,1009,11,'[{\"local_id\":12}]');"})
             QVERIFY2(f.exec(QString::fromUtf8(statement)), statement);
         f.db()->close();
         T_Chapter chapter;
@@ -284,22 +293,35 @@ private slots:
         const QString longTexts = QStringLiteral("select sum(length(content)) from %1 where localId >= 10");
         const QString holdsTexts = QStringLiteral("select count(*) from pragma_table_info('tb_chapter') where name = 'content'");
         if (fullAtFirst) {
-            FullDisk disk(256 * 1024);
+            FullDisk disk(room);
             QVERIFY(disk.ok() && f.init());
-            QCOMPARE(f.count(holdsTexts), 1);
+            QCOMPARE(f.db()->rowsHoldTexts(), !rowsMove);
+            QCOMPARE(f.count(longTexts.arg(QLatin1String("tb_chapter_text"))), 0);
             QCOMPARE(f.db()->takeUnfinishedUpgrade(), DbFault::DiskFull);
             QCOMPARE(f.db()->takeUnfinishedUpgrade(), DbFault::None);
             // Every text is read where it is, and written where it is read from.
             QCOMPARE(textOf(4), QStringLiteral("山。"));
             QCOMPARE(textOf(12).size(), 3000);
             QCOMPARE(f.db()->chaptersWithoutText(9), QList<int>{105});
+            QJsonArray batch;
+            bool found = false;
+            QVERIFY(CTessaneDb::readChapterBatch(f.dbFile(), f.count(QStringLiteral("select max(jobId) from tb_job")),
+                                                 &batch, &found)
+                    && found);
+            QCOMPARE(batch.first().toObject().value(QStringLiteral("content")).toString().size(), 3000);
             QVERIFY(f.db()->updateChapterText(4, QStringLiteral("山。庙。").toUtf8(), 4, 1700000000));
             QCOMPARE(textOf(4), QStringLiteral("山。庙。"));
+            // Rows that left their texts take the platform's ids without the
+            // texts being written again.
+            QCOMPARE(f.db()->setBookServerId(11, 5011), rowsMove);
             disk.makeRoom();
             f.db()->close();
         }
         QVERIFY(f.init());
         QCOMPARE(f.count(holdsTexts), 0);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from sqlite_master where name like 'tb_chapter_old%'")), 0);
+        QCOMPARE(f.count(QStringLiteral("select count(*) from tb_chapter where bookId = 5011")), rowsMove ? 40 : 0);
+        QCOMPARE(f.value(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
         QCOMPARE(textOf(4), fullAtFirst ? QStringLiteral("山。庙。") : QStringLiteral("山。"));
         QVERIFY(textOf(5).isEmpty());
         QCOMPARE(f.count(longTexts.arg(QLatin1String("tb_chapter_text"))), 40 * 3000);

@@ -48,7 +48,9 @@
 #include <QSqlError>
 #include <QLabel>
 #include <QSqlQuery>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -110,6 +112,7 @@ class StoreFaultsTest : public QObject
     Q_OBJECT
 private slots:
     void fullDiskKeepsTypedTextAndStoredChapter();
+    void upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile_data();
     void upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile();
     void refusedJobUndoesTheChapterChange();
     void refusedIdsKeepTheCreateQueued();
@@ -166,11 +169,20 @@ void StoreFaultsTest::fullDiskKeepsTypedTextAndStoredChapter()
     QCOMPARE(BooksFixture::scalar(QStringLiteral("PRAGMA integrity_check;")).toString(), QStringLiteral("ok"));
 }
 
+void StoreFaultsTest::upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile_data()
+{
+    QTest::addColumn<bool>("neverSent");
+    QTest::newRow("a queued save") << false;
+    // Its texts are more than the disk has room for again.
+    QTest::newRow("a queued save and an imported book never sent, answered meanwhile") << true;
+}
+
 // A database of the build before the texts' move, its save queued while the
-// platform was away, and another author's book with more text than the disk
-// has room to move.
+// platform was away (in one row also a book imported and never sent), and
+// another author's book with more text than the disk has room to move.
 void StoreFaultsTest::upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile()
 {
+    QFETCH(bool, neverSent);
     delete CUiManager::instance()->dbFaultBox();
     CreationFixture f;
     T_Book* book = f.start(QStringLiteral("升级"), true);
@@ -189,6 +201,23 @@ void StoreFaultsTest::upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile(
     QTRY_COMPARE(CreationFixture::pendingSaves(), 1);
     const QString queued = f.editor()->toPlainText();
     const QString typed = queued + QStringLiteral("盘满时接着写。");
+    QStringList importedTexts;
+    for (int i = 1; neverSent && i <= 20; ++i)
+        importedTexts.append(QString(3000, QChar(0x6C34)) + QString::number(i) + QLatin1Char('\n'));
+    if (neverSent) {
+        QString imported;
+        for (int i = 0; i < importedTexts.size(); ++i)
+            imported += QStringLiteral("第%1章 未发%1\n").arg(i + 1) + importedTexts.at(i);
+        QVERIFY(standin().addFault(QStringLiteral("/books/addBook"), QStringLiteral("drop"), 0, -1));
+        QTemporaryDir folder;
+        QFile file(folder.filePath(QStringLiteral("未发.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(imported.toUtf8()) > 0);
+        file.close();
+        QSignalSpy finished(CBookJobManager::instance(), &CBookJobManager::sig_ImportBookFinished);
+        QVERIFY(CBookJobManager::instance()->startImportBook(file.fileName()));
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.first().first().toInt(), 200);
+    }
     f.pane()->closeBook();
     CJobManager::instance()->close();
     QVERIFY(standin().clearFaults());
@@ -198,6 +227,10 @@ void StoreFaultsTest::upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile(
     for (const char* statement :
          {"ALTER TABLE tb_chapter ADD COLUMN content TEXT;",
           "update tb_chapter set content = (select content from tb_chapter_text t where t.localId = tb_chapter.localId);",
+          // That build's batches carried their chapters' texts.
+          "update tb_job set content = (select json_group_array(json_set(b.value,'$.content',(select t.content from "
+          "tb_chapter_text t where t.localId = json_extract(b.value,'$.local_id')))) from json_each(tb_job.content) b) "
+          "where jobType = 1009;",
           "DROP TRIGGER chapterTextGoesWithItsChapter;", "DROP TABLE tb_chapter_text;",
           "insert into tb_book(localId,authorId,bookName) values(900,1,'他人');",
           "with recursive n(i) as (select 1 union all select i + 1 from n where i < 80) insert into "
@@ -213,6 +246,12 @@ void StoreFaultsTest::upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile(
         delete CUiManager::instance()->dbFaultBox();
         QVERIFY(f.open(CPublicManager::instance()->findBookByLocalId(localBookId)));
         QTRY_COMPARE(f.editor()->toPlainText(), queued);
+        // The platform's answers give the book that never went, its volume
+        // and its chapters their ids, and later saves still commit.
+        QTRY_COMPARE_WITH_TIMEOUT(count(QStringLiteral("select count(*) from tb_chapter c join tb_book b on "
+                                                       "b.localId = c.localBookId where b.bookName = '未发' and "
+                                                       "b.bookId > 0 and c.volumeId > 0 and c.chapterId > 0;")),
+                                  neverSent ? 20 : 0, 15000);
         f.editor()->moveCursor(QTextCursor::End);
         typeAndPause(QStringLiteral("盘满时接着写。"));
         QTRY_COMPARE(CreationFixture::storedText(f.pane()->currentChapter()), typed);
@@ -232,6 +271,13 @@ void StoreFaultsTest::upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile(
             onPlatform = value.toObject().value(QStringLiteral("content")).toString();
     }
     QCOMPARE(onPlatform, typed);
+    // Every text of the book that never went reaches the platform once.
+    QStringList importedThere;
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray())
+        importedThere.append(value.toObject().value(QStringLiteral("content")).toString());
+    QCOMPARE(importedThere.filter(QRegularExpression(QStringLiteral("^水{3000}"))).size(), importedTexts.size());
+    for (const QString& text : qAsConst(importedTexts))
+        QCOMPARE(importedThere.count(text), 1);
 }
 
 void StoreFaultsTest::refusedJobUndoesTheChapterChange()
