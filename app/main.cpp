@@ -60,7 +60,7 @@ int main(int argc, char* argv[])
     if (!CJobManager::instance()->init()) {
         CUiManager::showStartFailure(CJobManager::instance()->initErrorText());
         CUiManager::instance()->shutdown();
-        return 0;
+        return 1;
     }
     // A logout or shutdown of the session quits the way the tray's quit does;
     // only once there is a database to save into.

@@ -51,6 +51,14 @@
 <context>
     <name>Widget_BookShelfList</name>
     <message>
+        <source>The book could not be moved to the recycle bin; it stays on the shelf.</source>
+        <translation>作品未能移入回收站，它仍在书架上。</translation>
+    </message>
+    <message>
+        <source>The new book could not be stored.</source>
+        <translation>新作品未能保存。</translation>
+    </message>
+    <message>
         <source>Book Recycle</source>
         <translation>回收站</translation>
     </message>
@@ -179,6 +187,10 @@
 <context>
     <name>Dialog_BookInfo</name>
     <message>
+        <source>The book&apos;s information could not be stored.</source>
+        <translation>作品信息未能保存。</translation>
+    </message>
+    <message>
         <source>Not chosen</source>
         <translation>未选择</translation>
     </message>
@@ -229,6 +241,14 @@
 </context>
 <context>
     <name>Dialog_BookRecycle</name>
+    <message>
+        <source>The book could not be restored; it stays in the recycle bin.</source>
+        <translation>作品未能恢复，它仍在回收站中。</translation>
+    </message>
+    <message>
+        <source>The book could not be deleted; it stays in the recycle bin.</source>
+        <translation>作品未能删除，它仍在回收站中。</translation>
+    </message>
     <message>
         <source>&quot;%1&quot; is no longer in the recycle bin</source>
         <translation>《%1》已不在回收站中</translation>

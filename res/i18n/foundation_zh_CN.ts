@@ -126,6 +126,22 @@
 <context>
     <name>DbFaultText</name>
     <message>
+        <source>Make it writable for your account, then try again.</source>
+        <translation>请让您的账户可以写入它，然后再试。</translation>
+    </message>
+    <message>
+        <source>Free some space on the disk, then try again.</source>
+        <translation>请清理出一些磁盘空间，然后再试。</translation>
+    </message>
+    <message>
+        <source>Nothing more can be written to it; the message about it names its newest backup.</source>
+        <translation>它已无法再写入；关于它的提示中写明了它最新的备份。</translation>
+    </message>
+    <message>
+        <source>Try again; if it is refused again, start the program again.</source>
+        <translation>请再试一次；如果仍被拒绝，请重新启动程序。</translation>
+    </message>
+    <message>
         <source>The database file cannot be written.</source>
         <translation>数据库文件无法写入。</translation>
     </message>

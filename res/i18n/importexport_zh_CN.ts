@@ -8,8 +8,8 @@
         <translation>书籍导入失败：%1</translation>
     </message>
     <message>
-        <source>the book could not be stored on this computer</source>
-        <translation>书籍无法保存到本机</translation>
+        <source>the book could not be stored on this computer; if the disk is full, free some space on it and import the file again</source>
+        <translation>书籍无法保存到本机；如果磁盘已满，请清理出一些空间后重新导入该文件</translation>
     </message>
     <message>
         <source>the file cannot be read, or is too large</source>

@@ -11,6 +11,14 @@
 <context>
     <name>MemoItemWidget</name>
     <message>
+        <source>The memo&apos;s colour could not be stored; it keeps its colour.</source>
+        <translation>便签的颜色未能保存，它仍用原来的颜色。</translation>
+    </message>
+    <message>
+        <source>The memo could not be pinned or unpinned; it stays as it was.</source>
+        <translation>便签未能钉住或取消钉住，它保持原样。</translation>
+    </message>
+    <message>
         <source>The memo could not be saved; its text stays in its window.
 %1</source>
         <translation>便签未能保存，文字仍留在便签窗口中。
@@ -43,6 +51,10 @@
 </context>
 <context>
     <name>MemoListWidget</name>
+    <message>
+        <source>The memo could not be deleted; it stays in the list.</source>
+        <translation>便签未能删除，它仍在列表中。</translation>
+    </message>
     <message>
         <source>便签</source>
         <translation>便签</translation>

@@ -4,6 +4,18 @@
 <context>
     <name>COutlineController</name>
     <message>
+        <source>The outline could not be deleted; it stays in the list.</source>
+        <translation>大纲未能删除，它仍在列表中。</translation>
+    </message>
+    <message>
+        <source>Some outlines could not be deleted; they stay in the list.</source>
+        <translation>部分大纲未能删除，它们仍在列表中。</translation>
+    </message>
+    <message>
+        <source>The outline&apos;s new place could not be stored; it stays where it was.</source>
+        <translation>大纲的新位置未能保存，它仍在原处。</translation>
+    </message>
+    <message>
         <source>Delete</source>
         <translation>删除</translation>
     </message>

@@ -4,6 +4,22 @@
 <context>
     <name>Widget_RecycleBin</name>
     <message>
+        <source>The chapter could not be deleted; it stays in the recycle bin.</source>
+        <translation>章节未能删除，它仍在回收站中。</translation>
+    </message>
+    <message>
+        <source>Some chapters could not be deleted; they stay in the recycle bin.</source>
+        <translation>部分章节未能删除，它们仍在回收站中。</translation>
+    </message>
+    <message>
+        <source>The chapter could not be restored; it stays in the recycle bin.</source>
+        <translation>章节未能恢复，它仍在回收站中。</translation>
+    </message>
+    <message>
+        <source>Some chapters could not be restored; they stay in the recycle bin.</source>
+        <translation>部分章节未能恢复，它们仍在回收站中。</translation>
+    </message>
+    <message>
         <source>&quot;%1&quot;</source>
         <translation>《%1》</translation>
     </message>

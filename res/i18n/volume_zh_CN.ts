@@ -4,6 +4,42 @@
 <context>
     <name>CBookVolumeController</name>
     <message>
+        <source>The new volume could not be stored.</source>
+        <translation>新卷未能保存。</translation>
+    </message>
+    <message>
+        <source>The new chapter could not be stored.</source>
+        <translation>新章节未能保存。</translation>
+    </message>
+    <message>
+        <source>The volume&apos;s new place could not be stored; it stays where it was.</source>
+        <translation>卷的新位置未能保存，它仍在原处。</translation>
+    </message>
+    <message>
+        <source>The chapter&apos;s new place could not be stored; it stays where it was.</source>
+        <translation>章节的新位置未能保存，它仍在原处。</translation>
+    </message>
+    <message>
+        <source>The volume&apos;s new name could not be stored; it keeps its name.</source>
+        <translation>卷的新名称未能保存，它仍用原名。</translation>
+    </message>
+    <message>
+        <source>The chapter&apos;s new name could not be stored; it keeps its name.</source>
+        <translation>章节的新名称未能保存，它仍用原名。</translation>
+    </message>
+    <message>
+        <source>The chapter could not be moved to the recycle bin; it stays where it was.</source>
+        <translation>章节未能移入回收站，它仍在原处。</translation>
+    </message>
+    <message>
+        <source>The volume could not be deleted; it stays where it was.</source>
+        <translation>卷未能删除，它仍在原处。</translation>
+    </message>
+    <message>
+        <source>The imported text could not be stored; the new chapter stays empty.</source>
+        <translation>导入的正文未能保存，新章节仍为空。</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>确定</translation>
     </message>

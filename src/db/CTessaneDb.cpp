@@ -474,6 +474,7 @@ bool CTessaneDb::reportFailure(const QSqlQuery& query, const QString& statement)
                                       error.driverText(), error.databaseText()),
                              secrets);
     m_lastFault = dbFaultOf(error);
+    ++m_refusals;
     if (m_lastFault == DbFault::Locked)
         ++m_lockedFailures;
     if (m_transactionDepth > 0)

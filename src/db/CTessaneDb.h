@@ -104,6 +104,10 @@ public:
     const QString& lastErrorText() const { return lastError; }
     // What kind of failure the last failing statement or opening was.
     DbFault lastFault() const { return m_lastFault; }
+    // How many statements the connection has refused so far: a change whose
+    // call failed while this grew was refused by the database, not for a
+    // reason of its own.
+    quint64 refusals() const { return m_refusals; }
 
     // A statement that found the file malformed marks the database damaged
     // for the rest of the run (until it is opened again): from then on it
@@ -483,6 +487,7 @@ private:
 
     QString lastError;
     DbFault m_lastFault = DbFault::None;
+    quint64 m_refusals = 0;
     bool m_damaged = false;
     bool m_writesRefused = false;
     TextPlace m_textPlace = TextPlace::Moved;

@@ -154,7 +154,8 @@ QString CBookJobManager::importErrorText(int result)
         reason = tr("the file cannot be read, or is too large");
         break;
     default:
-        reason = tr("the book could not be stored on this computer");
+        reason = tr("the book could not be stored on this computer; if the disk is full, free some space on it "
+                    "and import the file again");
         break;
     }
     return tr("import book failed: %1").arg(reason);

@@ -211,6 +211,15 @@ public:
     bool storedSystemConf(int uid, T_SystemConf& conf);
     // Why the database refused the last statement, in the author's words.
     QString lastDbError() const;
+    // Whether the last change of a book, chapter, volume or memo asked for
+    // above failed because the database refused it (a full disk, a file it
+    // cannot write), rather than for a reason of its own (a chapter gone).
+    bool lastRefusedByStore() const { return m_refusedByStore; }
+    // What the author is told of such a refusal: what, why, what to do.
+    QString refusedText(const QString& what) const;
+    // Runs a change the screens asked for (those above run through it) and
+    // notes for lastRefusedByStore whether the database refused it.
+    bool storing(const std::function<bool()>& change);
     // The last failed write only found the write lock taken (by another
     // connection of this program, or another program) for longer than it
     // waits: trying again later may well succeed.
@@ -324,6 +333,7 @@ private:
     QTimer* m_autoSynTimer = nullptr;
     QString m_lastError;
     QString m_initError;
+    bool m_refusedByStore = false;
     // The database failed to load the author's data or turned out damaged:
     // nothing is written or synchronised until the next start.
     bool m_storeStopped = false;

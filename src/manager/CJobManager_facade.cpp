@@ -165,39 +165,44 @@ void CJobManager::author_pollingWx(TC_Author_PollingWx& request)
 
 bool CJobManager::books_add(TC_Books_AddBook& request)
 {
+    m_refusedByStore = false;
     if (request.bookName.isEmpty())
         return false;
-    return m_bookJobs->books_add(request, false) != nullptr;
+    return storing([&]() { return m_bookJobs->books_add(request, false) != nullptr; });
 }
 
 bool CJobManager::books_delete(TC_Books_Delete& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 1)
         return false;
-    return m_bookJobs->books_delete(request, false);
+    return storing([&]() { return m_bookJobs->books_delete(request, false); });
 }
 
 bool CJobManager::books_delete_hard(TC_Books_Delete_Hard& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 1)
         return false;
-    const bool ok = m_bookJobs->books_delete_hard(request, false);
+    const bool ok = storing([&]() { return m_bookJobs->books_delete_hard(request, false); });
     m_lastError = ok ? QString() : m_bookJobs->lastError();
     return ok;
 }
 
 bool CJobManager::books_restore(TC_Books_Restore& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 1)
         return false;
-    return m_bookJobs->books_restore(request, false);
+    return storing([&]() { return m_bookJobs->books_restore(request, false); });
 }
 
 bool CJobManager::books_edit(TC_Books_Edit& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 1)
         return false;
-    return m_bookJobs->books_edit(request);
+    return storing([&]() { return m_bookJobs->books_edit(request); });
 }
 
 bool CJobManager::books_export(T_Book* book, const QString& path)
@@ -221,16 +226,18 @@ void CJobManager::stopImport()
 
 bool CJobManager::chapter_add(TC_Chapter_Add& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 1 || request.header.localVolumeId < 1)
         return false;
-    return m_bookJobs->chapter_add(request);
+    return storing([&]() { return m_bookJobs->chapter_add(request); });
 }
 
 bool CJobManager::chapter_delete(TC_Chapter_Delete& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 1 || request.header.localChapterId < 1)
         return false;
-    const bool ok = m_bookJobs->chapter_delete(request);
+    const bool ok = storing([&]() { return m_bookJobs->chapter_delete(request); });
     m_lastError = ok ? QString() : m_bookJobs->lastError();
     return ok;
 }
@@ -262,27 +269,30 @@ void CJobManager::settleChapterSave()
 
 bool CJobManager::chapter_edit_name(TC_Chapter_Edit_Name& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 1 || request.header.localChapterId < 1)
         return false;
-    return m_bookJobs->chapter_edit_name(request);
+    return storing([&]() { return m_bookJobs->chapter_edit_name(request); });
 }
 
 bool CJobManager::chapter_recycle(TC_Chapter_Recycle& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 1 || request.header.localVolumeId < 1
         || request.header.localChapterId < 1)
         return false;
-    return m_bookJobs->chapter_recycle(request, false);
+    return storing([&]() { return m_bookJobs->chapter_recycle(request, false); });
 }
 
 bool CJobManager::chapter_move(TC_Chapter_Move& request)
 {
+    m_refusedByStore = false;
     // A chapter dropped into an empty volume has no chapter to go beside:
     // the target chapter may be 0.
     if (request.header.localBookId < 1 || request.localFromVolumeId < 1 || request.localToVolumeId < 1
         || request.localFromChapterId < 1)
         return false;
-    return m_bookJobs->chapter_move(request);
+    return storing([&]() { return m_bookJobs->chapter_move(request); });
 }
 
 bool CJobManager::chapter_contentBlade(TC_Chapter_ContentBlade& request)
@@ -303,47 +313,53 @@ bool CJobManager::chapter_contentBlade(TC_Chapter_ContentBlade& request)
 
 bool CJobManager::volume_add(TC_Volume_Add& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 0)
         return false;
-    return m_bookJobs->volume_add(request);
+    return storing([&]() { return m_bookJobs->volume_add(request); });
 }
 
 bool CJobManager::volume_edit(TC_Volume_Edit& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 0 || request.header.localVolumeId < 0)
         return false;
-    return m_bookJobs->volume_edit(request);
+    return storing([&]() { return m_bookJobs->volume_edit(request); });
 }
 
 bool CJobManager::volume_del_restore(TC_Volume_Delete& request)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 0 || request.header.localVolumeId < 0)
         return false;
-    return m_bookJobs->volume_del_restore(request);
+    return storing([&]() { return m_bookJobs->volume_del_restore(request); });
 }
 
 bool CJobManager::volume_move(TC_Volume_Move& request, const QMap<int, int>& movedVolumes)
 {
+    m_refusedByStore = false;
     if (request.header.localBookId < 0 || request.localFromVolumeId < 0 || request.localToVolumeId < 0
         || movedVolumes.isEmpty())
         return false;
-    return m_bookJobs->volume_move(request, movedVolumes);
+    return storing([&]() { return m_bookJobs->volume_move(request, movedVolumes); });
 }
 
 // ---- memos ------------------------------------------------------------------------
 
 bool CJobManager::memoAdd(TC_Memo_Add& request)
 {
-    return m_memos->memoAdd(request);
+    m_refusedByStore = false;
+    return storing([&]() { return m_memos->memoAdd(request); });
 }
 
 bool CJobManager::memoDel(TC_Memo_Del& request)
 {
+    m_refusedByStore = false;
     if (request.header.localMemoId <= 0) {
         qDebug() << "memoDel localMemoId = 0";
         return false;
     }
-    return m_memos->memoDel(request);
+    return storing([&]() { return m_memos->memoDel(request); });
 }
 
 bool CJobManager::memoDetail(TC_Memo_Detail& request)
@@ -355,23 +371,26 @@ bool CJobManager::memoDetail(TC_Memo_Detail& request)
 
 bool CJobManager::memoEditColor(TC_Memo_Edit& request)
 {
+    m_refusedByStore = false;
     if (request.header.localMemoId < 1)
         return false;
-    return m_memos->memoEditColor(request);
+    return storing([&]() { return m_memos->memoEditColor(request); });
 }
 
 bool CJobManager::memoEditContent(TC_Memo_Edit& request)
 {
+    m_refusedByStore = false;
     if (request.header.localMemoId < 1)
         return false;
-    return m_memos->memoEditContent(request);
+    return storing([&]() { return m_memos->memoEditContent(request); });
 }
 
 bool CJobManager::memoEditLocation(TC_Memo_Edit& request)
 {
+    m_refusedByStore = false;
     if (request.header.localMemoId < 1)
         return false;
-    return m_memos->memoEditLocation(request);
+    return storing([&]() { return m_memos->memoEditLocation(request); });
 }
 
 // ---- system data --------------------------------------------------------------------
@@ -462,6 +481,19 @@ bool CJobManager::storedSystemConf(int uid, T_SystemConf& conf)
 QString CJobManager::lastDbError() const
 {
     return DbFaultText::cause(m_db->lastFault());
+}
+
+QString CJobManager::refusedText(const QString& what) const
+{
+    return DbFaultText::refused(what, m_db->lastFault());
+}
+
+bool CJobManager::storing(const std::function<bool()>& change)
+{
+    const quint64 before = m_db->refusals();
+    const bool ok = change();
+    m_refusedByStore = !ok && m_db->refusals() != before;
+    return ok;
 }
 
 bool CJobManager::lastWriteMetLock() const

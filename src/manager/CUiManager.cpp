@@ -176,6 +176,16 @@ void CUiManager::showTips(const QString& text, bool flag, int msecs)
     showMessage(text, flag ? 2 : 3, msecs);
 }
 
+bool CUiManager::tellRefusedChange(const QString& what)
+{
+    const CJobManager* jobs = CJobManager::instance();
+    if (!jobs->lastRefusedByStore())
+        return false;
+    // Long enough to be read while the author looks for where the change went.
+    showError(jobs->refusedText(what), 6000);
+    return true;
+}
+
 void CUiManager::showDbError(const QString& text)
 {
     qDebug() << text;

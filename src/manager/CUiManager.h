@@ -54,6 +54,10 @@ public:
     void showError(const QString& text, int msecs);
     void showSuccess(const QString& text, int msecs);
     void showTips(const QString& text, bool flag, int msecs);
+    // The job manager's last change was refused by the database: the author
+    // is told what was refused (what), why and what to do. False, telling
+    // nothing, when it failed for a reason of its own.
+    bool tellRefusedChange(const QString& what);
 
     QSystemTrayIcon* trayIcon() const { return m_tray; }
 

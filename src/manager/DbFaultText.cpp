@@ -59,6 +59,30 @@ QString DbFaultText::cause(DbFault fault)
     return tr("The database refused the change.");
 }
 
+QString DbFaultText::refused(const QString& what, DbFault fault)
+{
+    QString remedy;
+    switch (fault) {
+    case DbFault::ReadOnly:
+        remedy = tr("Make it writable for your account, then try again.");
+        break;
+    case DbFault::Locked:
+        break;
+    case DbFault::DiskFull:
+        remedy = tr("Free some space on the disk, then try again.");
+        break;
+    case DbFault::Damaged:
+        remedy = tr("Nothing more can be written to it; the message about it names its newest backup.");
+        break;
+    case DbFault::None:
+    case DbFault::Other:
+        remedy = tr("Try again; if it is refused again, start the program again.");
+        break;
+    }
+    const QString why = remedy.isEmpty() ? cause(fault) : cause(fault) + QLatin1Char(' ') + remedy;
+    return what + QLatin1Char('\n') + why;
+}
+
 QString DbFaultText::unfinishedUpgrade(DbFault fault, bool rowsHoldTexts)
 {
     if (rowsHoldTexts)

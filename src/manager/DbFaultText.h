@@ -28,6 +28,9 @@ public:
     // Why a change was refused, in a few words; the database's own text
     // stays in the log.
     static QString cause(DbFault fault);
+    // A change the author asked for that the database refused: what was
+    // refused, why, and what the author can do about it.
+    static QString refused(const QString& what, DbFault fault);
     // The newest sound dated copy in the backup folder, empty when there is none.
     static QString newestBackup(const QString& folder);
 };

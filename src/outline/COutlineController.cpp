@@ -277,7 +277,8 @@ void COutlineController::remove(int localId)
         // simply not found.
         if (!confirmDelete(tr("Are you sure you want to delete this outline?")) || !m_model)
             return;
-        m_model->deleteItem(localId);
+        if (!m_jobs->storing([this, localId]() { return m_model->deleteItem(localId); }))
+            CUiManager::instance()->tellRefusedChange(tr("The outline could not be deleted; it stays in the list."));
         updateCheckState();
     });
 }
@@ -289,7 +290,8 @@ void COutlineController::removeAll()
     runAfterHandler(this, [this]() {
         if (!confirmDelete(tr("Are you sure you want to delete selected outline?")) || !m_model)
             return;
-        m_model->removeAll();
+        if (!m_jobs->storing([this]() { return m_model->removeAll(); }))
+            CUiManager::instance()->tellRefusedChange(tr("Some outlines could not be deleted; they stay in the list."));
         updateCheckState();
     });
 }
@@ -311,8 +313,12 @@ int COutlineController::sourceRow(int row) const
 void COutlineController::move(int from, int to, int count)
 {
     Q_UNUSED(count)
-    if (m_model && m_sortModel)
-        m_model->move(sourceRow(from), sourceRow(to));
+    if (!m_model || !m_sortModel)
+        return;
+    const auto move = [this, from, to]() { return m_model->move(sourceRow(from), sourceRow(to)); };
+    if (!m_jobs->storing(move))
+        CUiManager::instance()->tellRefusedChange(
+            tr("The outline's new place could not be stored; it stays where it was."));
 }
 
 void COutlineController::moveLine(int index, bool bottom)

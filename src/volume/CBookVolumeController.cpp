@@ -149,7 +149,26 @@ void CBookVolumeController::makeCurrentAndOpen(T_Book* book, T_Chapter* chapter)
     m_localChapterId = chapter ? chapter->localId : 0;
     book->lastEditChapterId = m_localChapterId;
     m_jobManager->moveBookToFront(book, true);
+    openInEditor(book, chapter);
+}
+
+void CBookVolumeController::openInEditor(T_Book* book, T_Chapter* chapter)
+{
+    m_localChapterId = chapter ? chapter->localId : 0;
+    book->lastEditChapterId = m_localChapterId;
     m_uiManager->openChapter(book, chapter);
+    if (chapter == nullptr || m_uiManager->creationWindow() == nullptr
+        || m_uiManager->editorShowing(chapter->localId) != nullptr)
+        return;
+    // The editor kept a chapter whose words it could not store: the tree
+    // marks that one, so that what the author types goes where it shows.
+    const T_Chapter* held = m_uiManager->currentChapter();
+    if (held == nullptr || held->localBookId != book->localId)
+        return;
+    m_localChapterId = held->localId;
+    book->lastEditChapterId = held->localId;
+    if (m_volumeModel)
+        m_volumeModel->selectChapterByLocalId(held->localVolumeId, held->localId);
 }
 
 void CBookVolumeController::openChapter(T_Chapter* chapter)
@@ -385,8 +404,20 @@ CBookChapterSortModel* CBookVolumeController::getChapterSortModel(int index)
 
 void CBookVolumeController::createNewVolume()
 {
-    if (T_Book* book = currentBook())
-        createVolume(book, false);
+    T_Book* book = currentBook();
+    if (book != nullptr && createVolume(book, false) == nullptr)
+        tellRefused(tr("The new volume could not be stored."));
+}
+
+void CBookVolumeController::tellRefused(const QString& what)
+{
+    if (!m_uiManager->tellRefusedChange(what))
+        return;
+    // What the author goes on typing (the name of a chapter that was not
+    // made) has no box to go to, and must not land in the chapter that
+    // stays open: the tree, where the author acted, keeps the keys.
+    if (m_quickWidget && m_quickWidget->isVisible())
+        m_quickWidget->setFocus(Qt::OtherFocusReason);
 }
 
 T_Chapter* CBookVolumeController::addChapterAtEnd(T_Book* book, int localVolumeId)
@@ -421,8 +452,11 @@ T_Chapter* CBookVolumeController::addChapterAtEnd(T_Book* book, int localVolumeI
     TC_Chapter_Add request(book->localId, book->bookId, selected.localId, volumeId,
                            static_cast<int>(currentServerTime()), order,
                            formatChapterTitle(last ? last->name : QString()));
-    if (!m_jobManager->chapter_add(request))
+    if (!m_jobManager->chapter_add(request)) {
+        if (m_jobManager->lastRefusedByStore())
+            m_lastError = m_jobManager->refusedText(tr("The new chapter could not be stored."));
         return nullptr;
+    }
     T_Chapter* chapter = book->findChapterByLocalId(request.header.localChapterId);
     CBookChapterModel* model = m_volumeModel->getChapterModelByLocalId(selected.localId);
     if (chapter == nullptr || model == nullptr)
@@ -448,12 +482,16 @@ void CBookVolumeController::createChapterIn(int localVolumeId)
 {
     T_Book* book = currentBook();
     T_Chapter* chapter = addChapterAtEnd(book, localVolumeId);
-    if (chapter == nullptr || chapter->localId == m_localChapterId)
+    if (chapter == nullptr) {
+        tellRefused(tr("The new chapter could not be stored."));
         return;
-    m_localChapterId = chapter->localId;
-    m_uiManager->openChapter(book, chapter);
-    m_jobManager->updateBookLastEditChapter(book->localId, chapter->localId);
-    book->lastEditChapterId = chapter->localId;
+    }
+    if (chapter->localId == m_localChapterId)
+        return;
+    const int localChapterId = chapter->localId;
+    openInEditor(book, chapter);
+    if (m_localChapterId == localChapterId)
+        m_jobManager->updateBookLastEditChapter(book->localId, localChapterId);
 }
 
 void CBookVolumeController::openRecycleBin()
@@ -489,8 +527,8 @@ void CBookVolumeController::expandAll(bool expand)
 
 void CBookVolumeController::moveVolume(int from, int to, int count)
 {
-    if (m_volumeModel)
-        m_volumeModel->moveItem(volumeSourceRow(from), volumeSourceRow(to), count);
+    if (m_volumeModel && !m_volumeModel->moveItem(volumeSourceRow(from), volumeSourceRow(to), count))
+        tellRefused(tr("The volume's new place could not be stored; it stays where it was."));
 }
 
 void CBookVolumeController::moveVolumePos(int index, bool bottom)
@@ -510,10 +548,12 @@ void CBookVolumeController::recordChapterMove(T_Book* book, int localFromChapter
     move.localToVolumeId = localToVolumeId;
     move.updateTime = static_cast<int>(currentServerTime());
     move.direction = bottom ? 1 : 0;
-    // Refused (a chapter of the drag is gone): the tree shows the order
-    // that is stored, not the one the drag made.
-    if (!m_jobManager->chapter_move(move))
+    // Refused (a chapter of the drag is gone, the database would not take
+    // it): the tree shows the order that is stored, not the one the drag made.
+    if (!m_jobManager->chapter_move(move)) {
+        tellRefused(tr("The chapter's new place could not be stored; it stays where it was."));
         reloadBook(book);
+    }
 }
 
 void CBookVolumeController::moveChapter(int from, int localFromVolumeId, int to, int localToVolumeId, bool bottom)
@@ -638,8 +678,8 @@ void CBookVolumeController::dropTitleEditing()
 
 void CBookVolumeController::changeVolumeName(int index, const QString& name)
 {
-    if (m_volumeModel)
-        m_volumeModel->setVolumeName(volumeSourceRow(index), name);
+    if (m_volumeModel && !m_volumeModel->setVolumeName(volumeSourceRow(index), name))
+        tellRefused(tr("The volume's new name could not be stored; it keeps its name."));
 }
 
 void CBookVolumeController::changeChapterName(int localVolumeId, int localChapterId, int index, const QString& name)
@@ -657,8 +697,10 @@ void CBookVolumeController::changeChapterName(int localVolumeId, int localChapte
     request.chapterName = name;
     request.updateTime = static_cast<int>(currentServerTime());
     // The row and the tab show the name only once it is stored.
-    if (!m_jobManager->chapter_edit_name(request))
+    if (!m_jobManager->chapter_edit_name(request)) {
+        tellRefused(tr("The chapter's new name could not be stored; it keeps its name."));
         return;
+    }
     model->setItemName(row, name);
     m_uiManager->updateChapterTitle(localChapterId, name);
 }

@@ -171,6 +171,14 @@ private:
     void revealChapter(const T_Chapter* chapter);
     // Makes the chapter current and has the writing window open it.
     void makeCurrentAndOpen(T_Book* book, T_Chapter* chapter);
+    // Has the writing window open the chapter; when the editor refuses
+    // (the open chapter's words could not be stored), the chapter it holds
+    // stays the current one and marked in the tree.
+    void openInEditor(T_Book* book, T_Chapter* chapter);
+    // Tells the author of a change of the tree the database refused (what,
+    // why, what to do); the keys typed next stay in the tree rather than
+    // going to the chapter that is still open.
+    void tellRefused(const QString& what);
     // A chapter at the end of the given volume (the selected one for an id
     // below 1), added to the tree and selected; null when none could be made.
     T_Chapter* addChapterAtEnd(T_Book* book, int localVolumeId = -1);

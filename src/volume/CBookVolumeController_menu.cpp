@@ -226,6 +226,7 @@ void CBookVolumeController::onDeleteChapter()
     recycle.updateTime = static_cast<int>(currentServerTime());
     if (!m_jobManager->chapter_recycle(recycle)) {
         qWarning() << "chapter not recycled" << localChapterId << m_jobManager->lastError();
+        tellRefused(tr("The chapter could not be moved to the recycle bin; it stays where it was."));
         return;
     }
 
@@ -278,6 +279,7 @@ void CBookVolumeController::onDeleteVolume()
     TC_Volume_Delete request(*volume, 0, static_cast<int>(currentServerTime()));
     if (!m_jobManager->volume_del_restore(request)) {
         qWarning() << "volume not deleted" << volume->localId << m_jobManager->lastError();
+        tellRefused(tr("The volume could not be deleted; it stays where it was."));
         return;
     }
     m_volumeModel->removeVolume(*volume);
@@ -346,13 +348,14 @@ bool CBookVolumeController::importChapterFile(const QString& path, QString& text
     CBookJobManager::htmlToPlainText(decoded);
 
     qDebug() << "begin import chapter";
+    m_lastError.clear();
     T_Chapter* chapter = addChapterAtEnd(book, localVolumeId);
     if (chapter == nullptr) {
         // No chapter to take the text: the open chapter keeps its own.
-        m_lastError = tr("select volume");
+        if (m_lastError.isEmpty())
+            m_lastError = tr("select volume");
         return false;
     }
-    m_localChapterId = chapter->localId;
     text = decoded;
     // Stored at once: the file's text is the author's work as soon as the
     // import says it succeeded.
@@ -364,13 +367,13 @@ bool CBookVolumeController::importChapterFile(const QString& path, QString& text
     save.updateTime = static_cast<int>(currentServerTime());
     save.isSendToSrv = true;
     if (!m_jobManager->chapter_edit_content(save)) {
-        m_lastError = tr("save chapter failed");
+        m_lastError = m_jobManager->refusedText(tr("The imported text could not be stored; the new chapter stays "
+                                                   "empty."));
         return false;
     }
-    book->lastEditChapterId = chapter->localId;
     book->calcWordCount();
     m_jobManager->moveBookToFront(book, true);
-    m_uiManager->openChapter(book, chapter);
+    openInEditor(book, chapter);
     return true;
 }
 

@@ -151,13 +151,14 @@ void CBookVolumeModel::removeVolume(const T_Volume& volume)
     delete item;
 }
 
-void CBookVolumeModel::moveItem(int from, int to, int)
+bool CBookVolumeModel::moveItem(int from, int to, int)
 {
     if (!isRow(from) || !isRow(to) || from == to) {
         emit layoutChanged(QList<QPersistentModelIndex>(), QAbstractItemModel::VerticalSortHint);
         clearMoveLines();
-        return;
+        return false;
     }
+    const T_Book* shown = book();
     // Rows stay where they are and only the numbers change: told as changed
     // rows, which the sort model re-sorts, rather than as a row move the list
     // never makes.
@@ -167,18 +168,13 @@ void CBookVolumeModel::moveItem(int from, int to, int)
     const QMap<int, int> renumbered =
         rotateOrderNums(numbers, m_items.at(from)->volume.orderNum, m_items.at(to)->volume.orderNum);
     QMap<int, int> orderMap;
-    for (int row = 0; row < m_items.size(); ++row) {
-        T_Volume& volume = m_items[row]->volume;
-        const auto it = renumbered.constFind(volume.orderNum);
-        if (it == renumbered.constEnd())
-            continue;
-        orderMap.insert(volume.localId, *it);
-        if (volume.orderNum != *it) {
-            volume.orderNum = *it;
-            notify(row);
-        }
+    for (const CBookVolumeItem* item : qAsConst(m_items)) {
+        const auto it = renumbered.constFind(item->volume.orderNum);
+        if (it != renumbered.constEnd())
+            orderMap.insert(item->volume.localId, *it);
     }
-    if (const T_Book* shown = book()) {
+    bool stored = shown == nullptr;
+    if (shown != nullptr) {
         TC_Volume_Move request;
         request.header.localBookId = shown->localId;
         request.header.bookId = shown->bookId;
@@ -187,18 +183,27 @@ void CBookVolumeModel::moveItem(int from, int to, int)
         request.localToVolumeId = m_items.at(to)->volume.localId;
         request.toVolumeId = -1;
         request.updateTime = static_cast<int>(currentServerTime());
-        m_jobManager->volume_move(request, orderMap);
+        stored = m_jobManager->volume_move(request, orderMap);
+    }
+    // The tree shows the order that is stored, not the one the drag made.
+    for (int row = 0; stored && row < m_items.size(); ++row) {
+        T_Volume& volume = m_items[row]->volume;
+        const int order = orderMap.value(volume.localId, volume.orderNum);
+        if (volume.orderNum != order) {
+            volume.orderNum = order;
+            notify(row);
+        }
     }
     emit layoutChanged(QList<QPersistentModelIndex>(), QAbstractItemModel::VerticalSortHint);
     clearMoveLines();
+    return stored;
 }
 
-void CBookVolumeModel::setVolumeName(int row, const QString& name)
+bool CBookVolumeModel::setVolumeName(int row, const QString& name)
 {
     if (!isRow(row))
-        return;
-    T_Volume& volume = m_items[row]->volume;
-    volume.volumeName = name;
+        return false;
+    const T_Volume& volume = m_items.at(row)->volume;
     TC_Volume_Edit request;
     request.header.localBookId = volume.localBookId;
     request.header.bookId = volume.bookId;
@@ -206,8 +211,11 @@ void CBookVolumeModel::setVolumeName(int row, const QString& name)
     request.header.volumeId = volume.volumeId;
     request.volumeName = name;
     request.updateTime = static_cast<int>(currentServerTime());
-    m_jobManager->volume_edit(request);
+    if (!m_jobManager->volume_edit(request))
+        return false;
+    m_items[row]->volume.volumeName = name;
     notify(row);
+    return true;
 }
 
 void CBookVolumeModel::setVolumeEditing(int row, bool editing)

@@ -49,10 +49,13 @@ public:
     void addVolume(const T_Volume& volume);
     void removeVolume(const T_Volume& volume);
     // The volume at `from` takes the place of the one at `to`, and the new
-    // numbers are recorded for the book; `count` is not consulted.
-    void moveItem(int from, int to, int count);
+    // numbers are recorded for the book; `count` is not consulted. False,
+    // the rows as they were, when the numbers could not be recorded.
+    bool moveItem(int from, int to, int count);
 
-    void setVolumeName(int row, const QString& name);
+    // The row shows the name once it is recorded for the book; false when
+    // it was not.
+    bool setVolumeName(int row, const QString& name);
     void setVolumeEditing(int row, bool editing);
     void setExpand(int localVolumeId, bool expand);
     void setAllExpand(bool expand);

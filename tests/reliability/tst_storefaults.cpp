@@ -36,6 +36,14 @@
 #include "ui/creation/Widget_ClientTips.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
+#include "ui/creation/Widget_Creation_Left.h"
+#include "ui/creation/Widget_RecycleBin.h"
+#include "ui/bookshelf/Dialog_BookRecycle.h"
+#include "ui/bookshelf/Widget_BookShelfList.h"
+#include "volume/CBookChapterModel.h"
+#include "volume/CBookVolumeController.h"
+#include "volume/CBookVolumeModel.h"
+#include "WhenShown.h"
 
 #include <QApplication>
 #include <QtEndian>
@@ -44,6 +52,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPushButton>
+#include <QQuickItem>
+#include <QQuickWidget>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QLabel>
@@ -96,6 +107,29 @@ QString faultTold()
     return ui->dbFaultBox()->textLabel()->text();
 }
 
+// A click (or a double click) on the item of the tree's panel whose text (or
+// tool glyph) it is.
+bool clickInTree(const QString& text, Qt::MouseButton button = Qt::LeftButton, bool twice = false,
+                 QQuickItem* from = nullptr)
+{
+    QQuickWidget* panel = CBookVolumeController::instance()->getQuickWidget();
+    for (QQuickItem* item : (from ? from : panel->rootObject())->childItems()) {
+        if (!item->isVisible())
+            continue;
+        if (item->property("glyph") == text || (item->inherits("QQuickText") && item->property("text") == text)) {
+            const QPoint at = item->mapToScene(item->boundingRect().center()).toPoint();
+            if (twice)
+                QTest::mouseDClick(panel, button, {}, at);
+            else
+                QTest::mouseClick(panel, button, {}, at);
+            return true;
+        }
+        if (clickInTree(text, button, twice, item))
+            return true;
+    }
+    return false;
+}
+
 
 }
 
@@ -114,6 +148,8 @@ private slots:
     void fullDiskKeepsTypedTextAndStoredChapter();
     void upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile_data();
     void upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile();
+    void refusedChangeIsToldAndTypingLandsInNoChapter_data();
+    void refusedChangeIsToldAndTypingLandsInNoChapter();
     void refusedJobUndoesTheChapterChange();
     void refusedIdsKeepTheCreateQueued();
     void damagedTableStopsWritesAndSyncAndSaysWhere();
@@ -278,6 +314,147 @@ void StoreFaultsTest::upgradeWithoutRoomKeepsEveryTextAndTheWordsTypedMeanwhile(
     QCOMPARE(importedThere.filter(QRegularExpression(QStringLiteral("^水{3000}"))).size(), importedTexts.size());
     for (const QString& text : qAsConst(importedTexts))
         QCOMPARE(importedThere.count(text), 1);
+}
+
+void StoreFaultsTest::refusedChangeIsToldAndTypingLandsInNoChapter_data()
+{
+    QTest::addColumn<QString>("change");  // a tool, an entry of the tree's menus, or what the author does
+    QTest::addColumn<QString>("told");
+    const auto row = [](const char* change, const char* context, const char* told) {
+        QTest::newRow(change) << QString::fromUtf8(change) << QCoreApplication::translate(context, told);
+    };
+    const char* tree = "CBookVolumeController";
+    row("+章", tree, "The new chapter could not be stored.");
+    row("Creater Chapter", tree, "The new chapter could not be stored.");
+    row("+卷", tree, "The new volume could not be stored.");
+    row("a chapter's name typed over", tree, "The chapter's new name could not be stored; it keeps its name.");
+    row("a volume's name typed over", tree, "The volume's new name could not be stored; it keeps its name.");
+    row("Down Chapter", tree, "The chapter's new place could not be stored; it stays where it was.");
+    row("Down Volume", tree, "The volume's new place could not be stored; it stays where it was.");
+    row("Delete Chapter", tree, "The chapter could not be moved to the recycle bin; it stays where it was.");
+    row("Delete Volume", tree, "The volume could not be deleted; it stays where it was.");
+    row("Recover", "Widget_RecycleBin", "The chapter could not be restored; it stays in the recycle bin.");
+    row("Delete", "Widget_RecycleBin", "The chapter could not be deleted; it stays in the recycle bin.");
+    row("another chapter, words unsaved", "Widget_Creation_Content",
+        "The chapter could not be saved; it stays open so that no word is lost");
+    row("shelf: new book", "Widget_BookShelfList", "The new book could not be stored.");
+    row("shelf: recycle", "Widget_BookShelfList", "The book could not be moved to the recycle bin; it stays on the shelf.");
+    row("book bin: restore", "Dialog_BookRecycle", "The book could not be restored; it stays in the recycle bin.");
+    row("book bin: delete", "Dialog_BookRecycle", "The book could not be deleted; it stays in the recycle bin.");
+}
+
+// The database refusing what the author asks for in the tree, the bins or on
+// the shelf: the author is told what and why, nothing of it is stored, and
+// what is typed at once lands in no chapter.
+void StoreFaultsTest::refusedChangeIsToldAndTypingLandsInNoChapter()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, told);
+    CreationFixture f;
+    QVERIFY(f.up());
+    T_Book* book = f.offlineBook(QStringLiteral("拒绝"));
+    T_Book* binned = f.offlineBook(QStringLiteral("书架"));
+    QVERIFY(book && binned);
+    // A second volume, a chapter in the chapter bin and a book in the book bin.
+    TC_Volume_Add second(book->localId, 0, 0, 2, 1700000000, QStringLiteral("第二卷"));
+    TC_Chapter_Add gone(book->localId, 0, book->volumeList.first()->localId, 0, 1700000000, 3, QStringLiteral("旧章"));
+    second.header.synStep = gone.header.synStep = 1;
+    TC_Books_Delete toBin(binned->localId, 1700000000);
+    QVERIFY(CJobManager::instance()->volume_add(second) && CJobManager::instance()->chapter_add(gone)
+            && CBookJobManager::instance()->books_delete(toBin, true));
+    TC_Chapter_Recycle recycle;
+    recycle.header.localBookId = book->localId;
+    recycle.header.localVolumeId = gone.header.localVolumeId;
+    recycle.header.localChapterId = gone.header.localChapterId;
+    QVERIFY(CBookJobManager::instance()->chapter_recycle(recycle, true));
+    const T_Chapter* other = book->chapterList.first();
+    QVERIFY(f.open(book));
+    const T_Chapter* open = f.pane()->currentChapter();
+    QVERIFY(open && open != other);
+    f.window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.window()));
+    f.editor()->setFocus();
+    f.type(QStringLiteral("写好的一段。"));
+    f.tick();
+    f.pause();
+    f.tick(2);
+    QTRY_VERIFY(CreationFixture::storedText(open).endsWith(QStringLiteral("写好的一段。")));
+    // The author writes in the editor of the active window.
+    QTRY_VERIFY(f.window()->isActiveWindow() && QApplication::focusWidget() == f.editor());
+    const QString rows = QStringLiteral(
+        "select (select group_concat(localId || status || bookName) from tb_book) || (select group_concat(localId || "
+        "status || orderNum || volumeName) from tb_volume) || (select group_concat(localId || status || "
+        "localVolumeId || orderNum || name) from tb_chapter) || (select count(*) from tb_job);");
+    const QString rowsBefore = BooksFixture::scalar(rows).toString();
+    QSignalSpy messages(CUiManager::instance(), &CUiManager::sig_Message);
+    QString text = f.editor()->toPlainText();
+    // Where the author acted: the writing window, or the chapter bin.
+    QWidget* where = f.window();
+    {
+        FullDisk disk;
+        QVERIFY(disk.ok());
+        if (change.endsWith(QLatin1String("typed over"))) {
+            QVERIFY(clickInTree(change.contains(QLatin1String("volume")) ? book->volumeList.first()->volumeName
+                                                                         : other->name,
+                                Qt::LeftButton, true));
+        } else if (change.startsWith(QLatin1String("another"))) {
+            f.type(QStringLiteral("未存的字"));
+            QVERIFY(clickInTree(other->name));
+        } else if (change == QLatin1String("Recover") || change == QLatin1String("Delete")) {
+            CBookVolumeController::instance()->openRecycleBin();
+            where = f.window()->chapterPane()->recycleBin()->window();
+            for (QAction* action : f.window()->chapterPane()->recycleBin()->menu()->actions())
+                if (action->text() == QCoreApplication::translate("Widget_RecycleBin", qPrintable(change)))
+                    action->trigger();
+        } else if (change.startsWith(QLatin1String("shelf"))) {
+            auto* list = CUiManager::instance()->bookshelf()->findChild<Widget_BookShelfList*>();
+            QVERIFY(change.endsWith(QLatin1String("book")) ? !list->createBook(QStringLiteral("新书"), QString(), false)
+                                                           : !list->deleteBook(book->localId));
+        } else if (change.startsWith(QLatin1String("book bin"))) {
+            Dialog_BookRecycle bin(CUiManager::instance()->bookshelf());
+            if (change.endsWith(QLatin1String("restore")))
+                bin.restoreBook(binned->localId, true);
+            else
+                bin.deleteBook(binned->localId, true);
+        } else if (!clickInTree(change)) {
+            // An entry of the menu of the first volume or its first chapter.
+            bool chosen = false;
+            whenShown<QMenu>([&](QMenu*) {
+                chooseInMenu(QCoreApplication::translate("CBookVolumeController", qPrintable(change)));
+                chosen = true;
+            }, true);
+            whenShown<BkMessageBox>([](BkMessageBox* box) { box->textButtons().at(0)->click(); }, false, nullptr, 300);
+            const bool volume = change.endsWith(QLatin1String("Volume"));
+            QVERIFY(clickInTree(volume ? book->volumeList.first()->volumeName : other->name, Qt::RightButton));
+            // Typed once the menu is gone, its window active again as the
+            // window manager makes it.
+            QTRY_VERIFY(chosen && QApplication::activePopupWidget() == nullptr);
+            QApplication::setActiveWindow(f.window());
+            QVERIFY(QTest::qWaitForWindowActive(f.window()));
+        }
+        // The author goes on as if it had worked: a name, Enter, words. On
+        // the shelf no chapter is open to type in.
+        if (!change.contains(QLatin1Char(':'))) {
+            text = f.editor()->toPlainText();
+            for (const char key : QByteArray("xy"))
+                QTest::keyClick(where->windowHandle(), key);
+            QTest::keyClick(where->windowHandle(), Qt::Key_Return);
+            f.type(QStringLiteral("正文"), where->focusWidget());
+        }
+        QTRY_VERIFY(std::any_of(messages.cbegin(), messages.cend(), [&told](const QList<QVariant>& message) {
+            return message.first().toString().startsWith(told);
+        }));
+        QCOMPARE(f.editor()->toPlainText(), text);
+    }
+    QCOMPARE(BooksFixture::scalar(rows).toString(), rowsBefore);
+    // The tree marks the chapter the editor holds.
+    const CBookVolumeController* tree = CBookVolumeController::instance();
+    QCOMPARE(tree->currentChapter(), f.pane()->currentChapter());
+    const T_Chapter* held = f.pane()->currentChapter();
+    const CBookChapterModel* chapters = tree->volumeModel()->getChapterModelByLocalId(held->localVolumeId);
+    QVERIFY(chapters->getItem(chapters->rowOfLocalId(held->localId)).selected);
+    if (QWidget* bin = f.window()->chapterPane()->recycleBin())
+        bin->close();
 }
 
 void StoreFaultsTest::refusedJobUndoesTheChapterChange()

@@ -41,6 +41,7 @@
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 
+#include "FullDisk.h"
 #include "StandinServer.h"
 
 #include <QCheckBox>
@@ -207,6 +208,7 @@ private slots:
     void sessionEndAnswersNoOpenQuestion();
     void sessionEndKeepsTheMemoJustTyped_data();
     void sessionEndKeepsTheMemoJustTyped();
+    void startFailureBoxEndsCleanly_data();
     void startFailureBoxEndsCleanly();
     void damageTheBackupFindsIsToldBeforeTheQuit_data();
     void damageTheBackupFindsIsToldBeforeTheQuit();
@@ -273,7 +275,9 @@ private:
     // (in folders of its own their names do not start with its name).
     QMap<QString, QString> keptIn(const QString& folder) const;
     // Repeats the author's action, if any, until the client has ended, which it must do cleanly.
-    void expectCleanExit(const std::function<void()>& action = {});
+    // The client ends by itself (after action, tried until it does) with
+    // that exit code.
+    void expectCleanExit(const std::function<void()>& action = {}, int exitCode = 0);
     // Starts the client, which names the kept words in a box while the mark
     // says the author was not told; the key closes the box, which takes the
     // mark; then the session ends.
@@ -747,11 +751,11 @@ void QuitTest::startClient(const QString& home, const QString& temp)
     QVERIFY(m_client.waitForStarted());
 }
 
-void QuitTest::expectCleanExit(const std::function<void()>& action)
+void QuitTest::expectCleanExit(const std::function<void()>& action, int exitCode)
 {
     QTRY_VERIFY_WITH_TIMEOUT(m_client.state() == QProcess::NotRunning || (action && (action(), false)), kPatience);
     QCOMPARE(m_client.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_client.exitCode(), 0);
+    QCOMPARE(m_client.exitCode(), exitCode);
 }
 
 void QuitTest::closeTheRecoveryBox(KeySym key, const QString& mark, const QString& home, const QString& temp)
@@ -1414,17 +1418,39 @@ void QuitTest::sessionEndKeepsTheMemoJustTyped()
     QVERIFY(refused || (backupCount() == 1 && storedTexts(backups().first()).contains(QStringLiteral("zqxj"))));
 }
 
+void QuitTest::startFailureBoxEndsCleanly_data()
+{
+    QTest::addColumn<bool>("noRoom");
+    QTest::newRow("a file that is no database") << false;
+    QTest::newRow("no room for the schema step") << true;
+}
+
 void QuitTest::startFailureBoxEndsCleanly()
 {
-    // A file that is no database: the start fails and says so in a box.
-    QFile junk(dbFile());
-    QVERIFY(QDir().mkpath(QFileInfo(dbFile()).path()) && junk.open(QIODevice::WriteOnly)
-            && junk.write(QByteArray(8192, 'x')) == 8192 && junk.flush());
-    startClient();
+    QFETCH(bool, noRoom);
+    // The start fails and says so in a box, and ends as a failed start.
+    QVERIFY(QDir().mkpath(QFileInfo(dbFile()).path()));
+    if (noRoom) {
+        // A database of an earlier version lacking tables of this one, on a
+        // disk with room for the log's index and a few pages only.
+        CTessaneDb* db = CTessaneDb::instance();
+        QVERIFY(db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))));
+        for (const char* table : {"tb_level", "tb_client_statistics", "tb_withdrawn_delete", "tb_deleted_here"})
+            QVERIFY(db->exec(QStringLiteral("DROP TABLE %1;").arg(QLatin1String(table))));
+        db->close();
+        // The client takes the limit with it when it starts.
+        FullDisk disk(36 * 1024);
+        QVERIFY(disk.ok());
+        startClient();
+    } else {
+        QFile junk(dbFile());
+        QVERIFY(junk.open(QIODevice::WriteOnly) && junk.write(QByteArray(8192, 'x')) == 8192 && junk.flush());
+        startClient();
+    }
     Window box = None;
     QTRY_VERIFY_WITH_TIMEOUT(keepFound(box, findClientWindow(false)), kPatience);
     // Keys go to the window under the pointer; Return presses the box's OK.
-    expectCleanExit([&] { clickAt(box), typeKey(XK_Return); });
+    expectCleanExit([&] { clickAt(box), typeKey(XK_Return); }, 1);
 }
 
 void QuitTest::sessionEndsTwiceWithNoRoomKeepsTheWordsInTheFirstFolderThatTakesThem_data()

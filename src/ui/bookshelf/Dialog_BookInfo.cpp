@@ -442,8 +442,9 @@ void Dialog_BookInfo::onConfirm()
                           coverChosen ? m_cover : QString(), int(currentServerTime()));
     request.wholeBook = true;
     qDebug() << "edit book" << book->localId << newChannel << newCate << name << intro.size() << m_cover;
+    // Refused, the dialog stays with what the author chose in it.
     if (CJobManager::instance()->books_edit(request))
         accept();
-    else
+    else if (!CUiManager::instance()->tellRefusedChange(tr("The book's information could not be stored.")))
         CUiManager::instance()->showError(tr("Failed to save book"), 1000);
 }

@@ -269,7 +269,9 @@ void Dialog_BookRecycle::restoreBook(int localBookId, bool confirmed)
         return;
     const auto& list = CPublicManager::instance()->recycleBookList;
     if (!m_model->restoreBook(list.indexOf(CPublicManager::instance()->findRecycledBookByLocalId(localBookId)),
-                              localBookId))
+                              localBookId)
+        && !CUiManager::instance()->tellRefusedChange(tr("The book could not be restored; it stays in the recycle "
+                                                         "bin.")))
         CUiManager::instance()->showError(tr("Failed to restore book"), 1000);
     updatePage();
 }
@@ -285,8 +287,10 @@ void Dialog_BookRecycle::deleteBook(int localBookId, bool confirmed)
                              localBookId)) {
         // Words written in it elsewhere keep it here once: the reason is shown.
         const QString reason = CJobManager::instance()->lastError();
-        CUiManager::instance()->showError(reason.isEmpty() ? tr("Failed to delete book") : reason,
-                                          reason.isEmpty() ? 1000 : 8000);
+        if (!CUiManager::instance()->tellRefusedChange(tr("The book could not be deleted; it stays in the recycle "
+                                                          "bin.")))
+            CUiManager::instance()->showError(reason.isEmpty() ? tr("Failed to delete book") : reason,
+                                              reason.isEmpty() ? 1000 : 8000);
     }
     updatePage();
 }

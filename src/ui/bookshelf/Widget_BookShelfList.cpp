@@ -243,7 +243,9 @@ bool Widget_BookShelfList::deleteBook(int localBookId)
 {
     TC_Books_Delete request(localBookId, int(currentServerTime()));
     if (!m_jobs->books_delete(request)) {
-        CUiManager::instance()->showError(tr("Failed to delete book"), 1000);
+        if (!CUiManager::instance()->tellRefusedChange(
+                tr("The book could not be moved to the recycle bin; it stays on the shelf.")))
+            CUiManager::instance()->showError(tr("Failed to delete book"), 1000);
         return false;
     }
     return true;
@@ -268,7 +270,8 @@ bool Widget_BookShelfList::createBook(const QString& name, const QString& cover,
     const int now = int(currentServerTime());
     TC_Books_AddBook request(name, now, now, cover);
     if (!m_jobs->books_add(request)) {
-        CUiManager::instance()->showError(tr("Failed to add book"), 1000);
+        if (!CUiManager::instance()->tellRefusedChange(tr("The new book could not be stored.")))
+            CUiManager::instance()->showError(tr("Failed to add book"), 1000);
         return false;
     }
     if (withOutline) {

@@ -262,12 +262,15 @@ void Widget_Creation_Content::updateFloatingLayout()
     autoCenter();
     onCurrentLine();
     // The keys go back to the text, unless another field of the window is
-    // taking them: a name being typed in the tree is the author's too.
+    // taking them (a name being typed in the tree is the author's too), or
+    // a panel of the window (the tree, the outline) holds them: the author
+    // is working there, and after a change the database refused there, what
+    // is typed next must not land in the open chapter.
     QWidget* focused = QApplication::focusWidget();
     QInputMethodQueryEvent takesText(Qt::ImEnabled);
     if (QObject* typing = QGuiApplication::focusObject())
         QCoreApplication::sendEvent(typing, &takesText);
     if (focused == nullptr || focused == m_edit || focused->window() != window()
-        || !takesText.value(Qt::ImEnabled).toBool())
+        || (!takesText.value(Qt::ImEnabled).toBool() && !focused->inherits("QQuickWidget")))
         m_edit->setFocus(Qt::OtherFocusReason);
 }

@@ -359,6 +359,7 @@ bool Widget_RecycleBin::deleteForGood(int localChapterId)
     if (m_jobs->chapter_delete(request))
         return true;
     qWarning() << "recycled chapter not deleted" << localChapterId << m_jobs->lastError();
+    m_deleteRefused = m_deleteRefused || m_jobs->lastRefusedByStore();
     return false;
 }
 
@@ -372,9 +373,12 @@ void Widget_RecycleBin::deleteCurrent()
     const T_Chapter* neighbour = neighbourOf(chapter);
     const int neighbourId = neighbour ? neighbour->localId : 0;
     // Deleting can move the writing window on; records are looked up again after it.
+    m_deleteRefused = false;
     if (!deleteForGood(localChapterId)) {
         // Kept once for the words written in it elsewhere: the reason is shown.
-        if (writtenElsewhere && recycledChapter(localChapterId) != nullptr)
+        if (m_deleteRefused)
+            m_ui->tellRefusedChange(tr("The chapter could not be deleted; it stays in the recycle bin."));
+        else if (writtenElsewhere && recycledChapter(localChapterId) != nullptr)
             m_ui->showError(m_jobs->lastError(), 8000);
         return;
     }
@@ -395,6 +399,12 @@ void Widget_RecycleBin::recoverCurrent()
     T_Chapter* chapter = currentChapter();
     if (chapter == nullptr || shown == nullptr || !shown->recycleChapterList.contains(chapter))
         return;
+    if (!CBookVolumeController::instance()->restoreChapter(shown, chapter)) {
+        qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
+        m_ui->tellRefusedChange(tr("The chapter could not be restored; it stays in the recycle bin."));
+        loadBook(book());
+        return;
+    }
     m_model->removeItem(chapter->localId);
     T_Chapter* neighbour = neighbourOf(chapter);
     if (neighbour) {
@@ -407,8 +417,6 @@ void Widget_RecycleBin::recoverCurrent()
     } else {
         showEmptyPage();
     }
-    if (!CBookVolumeController::instance()->restoreChapter(shown, chapter))
-        qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
 }
 
 void Widget_RecycleBin::deleteAll()
@@ -420,6 +428,7 @@ void Widget_RecycleBin::deleteAll()
     // they came here are kept once, and named.
     QStringList kept;
     QString reason;
+    m_deleteRefused = false;
     if (book() != nullptr) {
         QList<int> ids;
         for (const T_Chapter* chapter : qAsConst(book()->recycleChapterList))
@@ -428,13 +437,20 @@ void Widget_RecycleBin::deleteAll()
             const T_Chapter* chapter = recycledChapter(localChapterId);
             const bool writtenElsewhere = chapter != nullptr && chapter->writtenInBin;
             const QString name = chapter ? chapter->name : QString();
-            if (!deleteForGood(localChapterId) && writtenElsewhere && recycledChapter(localChapterId) != nullptr) {
+            if (deleteForGood(localChapterId))
+                continue;
+            // The database takes none of the others either.
+            if (m_deleteRefused)
+                break;
+            if (writtenElsewhere && recycledChapter(localChapterId) != nullptr) {
                 kept.append(tr("\"%1\"").arg(name));
                 reason = m_jobs->lastError();
             }
         }
     }
-    if (kept.size() == 1)
+    if (m_deleteRefused)
+        m_ui->tellRefusedChange(tr("Some chapters could not be deleted; they stay in the recycle bin."));
+    else if (kept.size() == 1)
         m_ui->showError(reason, 8000);
     else if (kept.size() > 1)
         m_ui->showError(tr("%1 were written in on another device after they went to the recycle bin; they are "
@@ -459,9 +475,18 @@ void Widget_RecycleBin::recoverAll()
         // stays where it is, so the walk goes by position.
         const QList<T_Chapter*> chapters = shown->recycleChapterList;
         for (T_Chapter* chapter : chapters) {
-            if (!CBookVolumeController::instance()->restoreChapter(shown, chapter))
-                qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
+            if (CBookVolumeController::instance()->restoreChapter(shown, chapter))
+                continue;
+            qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
+            // The database takes none of the others either.
+            if (m_ui->tellRefusedChange(tr("Some chapters could not be restored; they stay in the recycle bin.")))
+                break;
         }
+    }
+    // What could not be restored is listed again.
+    if (T_Book* shown = book(); shown != nullptr && !shown->recycleChapterList.isEmpty()) {
+        loadBook(shown);
+        return;
     }
     showEmptyPage();
 }

@@ -72,6 +72,8 @@ private:
     void resetView();
 
     int m_localBookId = 0;
+    // A delete for good of this turn was refused by the database.
+    bool m_deleteRefused = false;
     int m_localChapterId = 0;
     ChapterListModel* m_model = nullptr;
     ChapterListDelegate* m_delegate = nullptr;

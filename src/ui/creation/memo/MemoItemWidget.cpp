@@ -412,15 +412,20 @@ void MemoItemWidget::showPallet()
 
 void MemoItemWidget::onColorChosen(const QString& color)
 {
-    setColor(color);
     T_Memo* shown = memo();
-    if (!shown)
+    if (!shown) {
+        setColor(color);
         return;  // kept for the memo the first text creates
+    }
     TC_Memo_Edit request = editOf(shown, color);
     const bool ok = CJobManager::instance()->memoEditColor(request);
     qDebug() << "memoColorEdit" << ok;
-    if (!ok)
+    // The window shows the colour that is stored.
+    if (!ok) {
+        CUiManager::instance()->tellRefusedChange(tr("The memo's colour could not be stored; it keeps its colour."));
         return;
+    }
+    setColor(color);
     if (T_Memo* changed = memo()) {
         changed->color = color;
         updateList();
@@ -444,15 +449,19 @@ void MemoItemWidget::toggleDing()
         return;
     TC_Memo_Edit request(shown->localId, shown->memoId, now(), shown->content, shown->color, 0, 0, 0, 0,
                          0, 0, 0);
+    bool ok = false;
     if (currentDing(shown)) {
-        qDebug() << "UnDing" << CJobManager::instance()->memoEditLocation(request);
+        ok = CJobManager::instance()->memoEditLocation(request);
+        qDebug() << "UnDing" << ok;
     } else {
         const CUiManager* ui = CUiManager::instance();
         request = TC_Memo_Edit(shown->localId, shown->memoId, now(), shown->content, shown->color,
                                ui->memoLocalBookId(), ui->memoLocalChapterId(), float(x()), float(y()), 0, 0, 0);
-        const bool ok = CJobManager::instance()->memoEditLocation(request);
+        ok = CJobManager::instance()->memoEditLocation(request);
         qDebug() << "Ding" << ok << request.localBookId << request.localChapterId << request.x << request.y;
     }
+    if (!ok)
+        CUiManager::instance()->tellRefusedChange(tr("The memo could not be pinned or unpinned; it stays as it was."));
     updateList();
     setMemo(memo());
 }

@@ -9,6 +9,7 @@
 #include "MemoItemWidget.h"
 #include "common/DPIAdapter.h"
 #include "manager/CPublicManager.h"
+#include "manager/CUiManager.h"
 #include "manager/CQssManager.h"
 #include "ui/common/NcFramelessHelper.h"
 
@@ -168,7 +169,8 @@ void MemoListWidget::removeMemo(int row, bool fromServer)
             return;
         sourceRow = source.row();
     }
-    m_listModel->removeMemoRow(sourceRow, fromServer);
+    if (!m_listModel->removeMemoRow(sourceRow, fromServer) && !fromServer)
+        CUiManager::instance()->tellRefusedChange(tr("The memo could not be deleted; it stays in the list."));
 }
 
 void MemoListWidget::reload()
