@@ -425,6 +425,22 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
             noteRemoteBase(chapter->localId, platformText);
             continue;  // the same words on both sides
         }
+        // The save waiting here started from the platform's text, which it
+        // goes on from, or reached the platform and was written on elsewhere:
+        // nothing to keep beside it. The rest of the chapter is taken.
+        bool nameWaits = false;
+        const CBookJobManager::SaveMeets meets = m_bookJobs->waitingSaveMeets(chapter, platformText, &nameWaits);
+        if (meets != CBookJobManager::SaveMeets::Neither) {
+            QJsonObject taken = object;
+            if (meets == CBookJobManager::SaveMeets::ItsStart) {
+                taken.remove(QStringLiteral("content"));
+                taken.remove(QStringLiteral("word_count"));
+            }
+            if (nameWaits)
+                taken.insert(QStringLiteral("chapter_name"), chapter->name);
+            admitted.append(taken);
+            continue;
+        }
         if (makeChapterCopy(book, chapter, remote) > 0) {
             noteRemoteBase(chapter->localId, platformText);
             ++copies;

@@ -625,6 +625,8 @@ class FeedTwoMachinesTest : public QObject
 private slots:
     void savesOfOneChapterOnTwoMachinesKeepBothTexts();
     void saveSentAtOnceBeforeThePullKeepsTheOtherText();
+    void saveWhoseReplyIsLostAtAQuitIsNotCopied_data();
+    void saveWhoseReplyIsLostAtAQuitIsNotCopied();
     void deleteForGoodWhileTheCreateIsOnItsWay();
     void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate_data();
     void deletedForGoodHereStaysDeletedWhenAnOlderListComesLate();
@@ -735,6 +737,119 @@ void FeedTwoMachinesTest::saveSentAtOnceBeforeThePullKeepsTheOtherText()
     QVERIFY(standin().clearFaults());
     QVERIFY2(platformTexts().contains(wordsOfA) && platformTexts().contains(wordsOfB),
              qPrintable(platformTexts().join(QStringLiteral(" | "))));
+}
+
+void FeedTwoMachinesTest::saveWhoseReplyIsLostAtAQuitIsNotCopied_data()
+{
+    QTest::addColumn<QString>("what");  // the chapter's text, or a note's (kMembers)
+    // What this machine does after its save left, before it quits.
+    QTest::addColumn<QString>("here");
+    // What the other machine does then: pulls the save and writes on
+    // ("writes on"), the same under this machine's code so that no feed
+    // item tells of it ("writes on unannounced"), or nothing.
+    QTest::addColumn<QString>("there");
+    QTest::newRow("written on elsewhere") << "chapter" << "" << "writes on";
+    QTest::newRow("written on elsewhere, no feed item") << "chapter" << "" << "writes on unannounced";
+    QTest::newRow("nothing done elsewhere") << "chapter" << "" << "";
+    // The request never arrived, and the other machine renames the chapter:
+    // the platform's text is the one the save started from.
+    QTest::newRow("its request lost, renamed elsewhere") << "chapter" << "" << "renames, the request lost";
+    QTest::newRow("renamed here, written on elsewhere") << "chapter" << "renames" << "writes on";
+    // Both wrote on the save: each machine's words are kept.
+    QTest::newRow("typed on here, written on elsewhere") << "chapter" << "types on" << "writes on";
+}
+
+// A's save reaches the platform, but A quits before the answer comes. B
+// pulls the save and writes on; A starts again. The platform holds A's words
+// once, B's after them: the save is not sent again blindly, no copy chapter
+// (or note) appears, and both machines end as the platform.
+void FeedTwoMachinesTest::saveWhoseReplyIsLostAtAQuitIsNotCopied()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, here);
+    QFETCH(QString, there);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    const QString wordsOfA = QStringLiteral("甲在路上写的第一段");
+    const QString wordsOfB = wordsOfA + QStringLiteral("\n乙接着写的第二段");
+    const QString laterOfA = wordsOfA + QStringLiteral("\n甲后来写的");
+    const QString newName = QStringLiteral("甲改的章名");
+    const QString nameOfB = QStringLiteral("乙改的章名");
+    const bool chapter = what == QLatin1String("chapter");
+    const QString member = chapter ? QStringLiteral("chapter text") : what;
+    const QString editPath = QLatin1String(kMembers.value(member).edit);
+    const auto save = [&member](const QString& words) { return changeMember(member, words); };
+    const auto textThere = [&member]() { return memberThere(member); };
+    // Every text of the kind, here and on the platform.
+    const auto texts = [chapter](bool here) {
+        QStringList all = chapter ? (here ? localTexts() : platformTexts())
+                                  : (here ? localMemosAndOutlines() : platformMemosAndOutlines());
+        all.sort();
+        return all;
+    };
+    const int kept = texts(false).size();
+    const bool lost = there.endsWith(QLatin1String("the request lost"));
+    QVERIFY(machines[0]->restart() && settleClient());
+    const QString codeOfA = CPublicManager::instance()->userInfo.uniqueCode;
+    // A dropped connection is tried once more by the transport.
+    QVERIFY(standin().clearJournal()
+            && standin().addFault(editPath, lost ? QStringLiteral("drop") : QStringLiteral("ok"), lost ? 0 : -1, lost ? 2 : 1));
+    QVERIFY(save(wordsOfA));
+    if (lost)
+        QVERIFY(settleClient() && textThere() != wordsOfA);
+    QTRY_VERIFY_WITH_TIMEOUT(lost || textThere() == wordsOfA, 15000);
+    if (here == QLatin1String("renames"))
+        QVERIFY(renameChapter(9001, newName));
+    else if (here == QLatin1String("types on"))
+        QVERIFY(save(laterOfA));
+    QVERIFY(lost || JobsFixture::requestsTo(editPath).size() == 1);
+
+    // A quits with its answer still out, which then comes to nobody; B
+    // writes on what A saved.
+    CJobManager::instance()->close();
+    QVERIFY(standin().releaseHeld() && standin().clearFaults());
+    QTRY_COMPARE_WITH_TIMEOUT(CTessaneHttp::instance()->outstandingReplies(), 0, 15000);
+    const QJsonObject writtenOn{{"book_id", 5001}, {"chapter_id", 9001}, {"content", wordsOfB}};
+    if (there == QLatin1String("writes on")) {
+        QVERIFY(machines[1]->restart() && settleClient());
+        QCOMPARE(memberHere(member), wordsOfA);
+        QVERIFY(save(wordsOfB) && settleClient());
+    } else if (there == QLatin1String("writes on unannounced")) {
+        QVERIFY(machines[1]->restart() && settleClient());
+        QVERIFY(!standin().callAs(codeOfA, editPath, writtenOn).isEmpty());
+    } else if (lost) {
+        QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), editPath,
+                                  {{"book_id", 5001}, {"chapter_id", 9001}, {"chapter_name", nameOfB}}).isEmpty());
+    }
+    const QString platformText = there.startsWith(QLatin1String("writes on")) ? wordsOfB : wordsOfA;
+    QVERIFY(lost || textThere() == platformText);
+    QVERIFY(standin().clearJournal());
+
+    // A starts again, then each machine syncs once more.
+    QVERIFY(machines[0]->restart() && settleClient());
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QTRY_VERIFY_WITH_TIMEOUT(machines[0]->jobIds().isEmpty(), 15000);
+    const int sentAgain = JobsFixture::requestsTo(editPath).size();
+    QVERIFY(machines[1]->restart() && settleClient());
+    QVERIFY(machines[0]->restart() && settleClient());
+
+    const QStringList expected = texts(false);
+    QCOMPARE(texts(true), expected);
+    if (here == QLatin1String("types on")) {
+        // Neither machine's later words are lost; A's are the chapter's.
+        QVERIFY2(expected.contains(laterOfA) && expected.contains(wordsOfB), qPrintable(expected.join(QStringLiteral(" | "))));
+        return;
+    }
+    QCOMPARE(expected.size(), kept);  // no copy
+    QCOMPARE(textThere(), platformText);
+    // Only a name given after the request left goes again, or a save the
+    // platform never had.
+    QCOMPARE(sentAgain, here == QLatin1String("renames") || lost ? 1 : 0);
+    const QString name = here == QLatin1String("renames") ? newName : lost ? nameOfB : QString();
+    QVERIFY(name.isEmpty() || (platformChaptersNamed(name).size() == 1 && localChapterNames().contains(name)));
+    QVERIFY(machines[1]->restart() && settleClient());
+    QCOMPARE(texts(true), expected);
 }
 
 // The delete is made before the create's reply is handled: the reply's id
