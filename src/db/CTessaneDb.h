@@ -223,6 +223,10 @@ public:
     // revision: the text is kept in the job's "sent", never dropped, since
     // the platform may hold it whatever this machine wrote after it.
     bool noteEditSent(int jobId, int revision);
+    // A memo edit of that revision goes without its text, which the platform
+    // holds; a job left with nothing to send goes. False when the job
+    // changed meanwhile or the table refused.
+    bool dropMemoEditText(int jobId, int revision);
     // The newest job's id (0 for an empty queue, -1 when it cannot be read).
     int lastJobId();
     // Words of the author not sent yet: a pending edit of the chapter that

@@ -601,6 +601,19 @@ bool CTessaneDb::noteEditSent(int jobId, int revision)
     return rewriteJobContent(jobId, compact(content));
 }
 
+bool CTessaneDb::dropMemoEditText(int jobId, int revision)
+{
+    QSqlQuery query = newQuery();
+    if (!execBound(query,
+                   QStringLiteral("update tb_job set content = json_remove(content,'$.content','$.sent','$.was') "
+                                  "where jobId = ? and revision = ? and jobType = ? and json_valid(content);"),
+                   {jobId, revision, TessaneJob::MemoEdit})
+        || query.numRowsAffected() < 1)
+        return false;
+    query.finish();
+    return execBound(query, QStringLiteral("delete from tb_job where jobId = ? and content = '{}';"), {jobId});
+}
+
 int CTessaneDb::lastJobId()
 {
     QSqlQuery query(db);

@@ -757,6 +757,8 @@ void FeedTwoMachinesTest::saveWhoseReplyIsLostAtAQuitIsNotCopied_data()
     QTest::newRow("renamed here, written on elsewhere") << "chapter" << "renames" << "writes on";
     // Both wrote on the save: each machine's words are kept.
     QTest::newRow("typed on here, written on elsewhere") << "chapter" << "types on" << "writes on";
+    QTest::newRow("memo written on elsewhere") << "memo text" << "" << "writes on";
+    QTest::newRow("card written on elsewhere") << "card" << "" << "writes on";
 }
 
 // A's save reaches the platform, but A quits before the answer comes. B
