@@ -175,8 +175,8 @@ public:
     // started from; an existing one stays unless overwrite.
     bool setChapterJobBase(int jobId, const QString& base, bool overwrite);
     // A create's request left: from now on it may exist on the platform.
-    // The same for a change (a chapter edit only while it carries a name):
-    // it may have reached the platform without its reply coming back.
+    // The same for a change, a chapter's text save included: it may have
+    // reached the platform without its reply coming back.
     bool markJobSent(int jobId);
     // The platform answered that it did not take the request.
     bool unmarkJobSent(int jobId);
@@ -185,6 +185,10 @@ public:
     bool markJobsOvertaken(int uid, int jobType, const QString& column, int value);
     // A chapter edit keeps its text and goes without its name.
     bool dropChapterEditName(int jobId);
+    // A chapter edit of that revision keeps its name and goes without its
+    // text, which the platform holds; false when the job changed meanwhile
+    // or the table refused.
+    bool dropChapterEditText(int jobId, int revision);
     // A change looked up after its reply was lost goes again as content,
     // as a change of its own.
     bool resendJobAs(int jobId, const QString& content);
@@ -196,7 +200,9 @@ public:
     // waits whose request has left before.
     bool hasSentCreate(int jobType, const QString& column, int value);
     // Whether a job of one of these types for a book is queued before jobId
-    // (0: anywhere in the queue); with sentOnly, one whose request has left.
+    // (0: anywhere in the queue); with sentOnly, one whose request has left
+    // (a chapter's text save alone does not count: no other job changes
+    // what it changes).
     bool hasJobBefore(int localBookId, const QList<int>& jobTypes, int jobId, bool sentOnly = false);
     // Whether a job of one of these types for a book is queued after jobId.
     bool hasJobAfter(int localBookId, const QList<int>& jobTypes, int jobId);
@@ -225,6 +231,10 @@ public:
     // revision: the text is kept in the job's "sent", never dropped, since
     // the platform may hold it whatever this machine wrote after it.
     bool noteEditSent(int jobId, int revision);
+    // A memo edit of that revision goes without its text, which the platform
+    // holds; a job left with nothing to send goes. False when the job
+    // changed meanwhile or the table refused.
+    bool dropMemoEditText(int jobId, int revision);
     // The newest job's id (0 for an empty queue, -1 when it cannot be read).
     int lastJobId();
     // Words of the author not sent yet: a pending edit of the chapter that

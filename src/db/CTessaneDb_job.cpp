@@ -238,8 +238,9 @@ bool CTessaneDb::hasJobBefore(int localBookId, const QList<int>& jobTypes, int j
     QSqlQuery query(db);
     return sqlExec(query, sqlFormat(QStringLiteral("select count(*) from tb_job where localBookId = %1 "
                                                    "and jobType in (") + typeList(jobTypes)
-                                        + QStringLiteral(") and (%2 = 0 or jobId < %2) and (%3 = 0 or sent <> 0);"),
-                                    {localBookId, jobId, int(sentOnly)}))
+                                        + QStringLiteral(") and (%2 = 0 or jobId < %2) and (%3 = 0 or (sent <> 0 "
+                                                         "and (jobType <> %4 or instr(substr(content,1,1024),'\"name\":') > 0)));"),
+                                    {localBookId, jobId, int(sentOnly), TessaneJob::ChapterEdit}))
         && query.next() && query.value(0).toInt() > 0;
 }
 
@@ -288,11 +289,13 @@ bool CTessaneDb::hasJobOfItsObjectBefore(int jobId, const QString& column)
 
 bool CTessaneDb::markJobSent(int jobId)
 {
-    // A chapter edit only while it carries a name, which stands ahead of
-    // the text: a save's text goes again with the text it started from.
-    // A change sent again counts from this send.
-    return exec(QStringLiteral("update tb_job set sent = 1 where jobId = %1 and sent <> 1 and (jobType <> %2 "
-                               "or instr(substr(content,1,1024),'\"name\":') > 0);"),
+    // A change sent again counts from this send. A chapter edit's name given
+    // after an earlier request left ("fresh") goes with this one: from now
+    // on it is looked up like the rest of the job.
+    return exec(QStringLiteral("update tb_job set sent = 1,content = case when jobType = %2 "
+                               "and instr(substr(content,1,1024),'\"fresh\":') > 0 and json_valid(content) "
+                               "then json_remove(content,'$.fresh') else content end where jobId = %1 "
+                               "and (sent <> 1 or (jobType = %2 and instr(substr(content,1,1024),'\"fresh\":') > 0));"),
                 {jobId, TessaneJob::ChapterEdit});
 }
 
@@ -310,9 +313,20 @@ bool CTessaneDb::markJobsOvertaken(int uid, int jobType, const QString& column, 
 bool CTessaneDb::dropChapterEditName(int jobId)
 {
     // The text stays last; the job goes as a save of its text alone.
-    return exec(QStringLiteral("update tb_job set content = json_remove(content,'$.name','$.was'),sent = 0 "
+    return exec(QStringLiteral("update tb_job set content = json_remove(content,'$.name','$.was','$.fresh'),sent = 0 "
                                "where jobId = %1 and json_valid(content);"),
                 {jobId});
+}
+
+bool CTessaneDb::dropChapterEditText(int jobId, int revision)
+{
+    // What is left holds no text: it is read as a rename from now on.
+    QSqlQuery query = newQuery();
+    return execBound(query,
+                     QStringLiteral("update tb_job set content = json_remove(content,'$.content','$.base'),ext1 = 0 "
+                                    "where jobId = ? and revision = ? and jobType = ? and json_valid(content);"),
+                     {jobId, revision, TessaneJob::ChapterEdit})
+           && query.numRowsAffected() > 0;
 }
 
 bool CTessaneDb::resendJobAs(int jobId, const QString& content)
@@ -464,6 +478,11 @@ bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& 
     QJsonObject keys = jobId > 0 ? storedObject(jobId, stored) : QJsonObject();
     bool hasText = keys.contains(QStringLiteral("content"));
     QString text = keys.take(QStringLiteral("content")).toString();
+    // A name given after a request of the job left is a change of its own,
+    // sent as made rather than looked up. A text that request carried may
+    // have reached the platform all the same: the job stays marked, so that
+    // its text is looked at before it goes again, and the name goes as made.
+    bool textSent = false;
     if (identity.jobType == TessaneJob::ChapterRename) {
         // The names the platform may hold while this one has not reached it:
         // the chapter's name before it, and every name this job carried.
@@ -477,6 +496,14 @@ bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& 
             was.append(before);
         keys.insert(QStringLiteral("was"), was);
         keys.insert(QStringLiteral("name"), content);
+        row.finish();
+        if (hasText && jobId > 0) {
+            if (!sqlExec(row, sqlFormat(QStringLiteral("select sent from tb_job where jobId = %1;"), {jobId})))
+                return false;
+            textSent = row.next() && row.value(0).toInt() != 0;
+        }
+        if (textSent)
+            keys.insert(QStringLiteral("fresh"), QJsonArray{QStringLiteral("name")});
     } else {
         text = content;
         hasText = true;
@@ -484,9 +511,7 @@ bool CTessaneDb::updateLocalJob_Chapter(T_Http_Custom& identity, const QString& 
     const QByteArray utf8Text = text.toUtf8();
     if (!writeChapterEdit(identity, jobId, keys, hasText ? &utf8Text : nullptr, createTime))
         return false;
-    // A name given after the last request left is a change of its own, sent
-    // as made rather than looked up.
-    return identity.jobType != TessaneJob::ChapterRename || jobId < 1 || unmarkJobSent(jobId);
+    return identity.jobType != TessaneJob::ChapterRename || jobId < 1 || textSent || unmarkJobSent(jobId);
 }
 
 bool CTessaneDb::setChapterJobBase(int jobId, const QString& base, bool overwrite)
@@ -574,6 +599,19 @@ bool CTessaneDb::noteEditSent(int jobId, int revision)
     sent.append(textMd5);
     content.insert(QStringLiteral("sent"), sent);
     return rewriteJobContent(jobId, compact(content));
+}
+
+bool CTessaneDb::dropMemoEditText(int jobId, int revision)
+{
+    QSqlQuery query = newQuery();
+    if (!execBound(query,
+                   QStringLiteral("update tb_job set content = json_remove(content,'$.content','$.sent','$.was') "
+                                  "where jobId = ? and revision = ? and jobType = ? and json_valid(content);"),
+                   {jobId, revision, TessaneJob::MemoEdit})
+        || query.numRowsAffected() < 1)
+        return false;
+    query.finish();
+    return execBound(query, QStringLiteral("delete from tb_job where jobId = ? and content = '{}';"), {jobId});
 }
 
 int CTessaneDb::lastJobId()

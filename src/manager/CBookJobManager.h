@@ -281,8 +281,8 @@ public:
     // --- changes whose reply was lost (CBookJobManager_lostChange.cpp) ---
     // Changes that are looked up before they go again once their request
     // left without an answer: a book's information and recycle state, a
-    // chapter's name (the chapter edit), recycle state and place, a volume's
-    // name, delete and order, an outline entry's place.
+    // chapter's name and text (the chapter edit), recycle state and place, a
+    // volume's name, delete and order, an outline entry's place.
     static bool isLookedUpChange(int jobType);
     static const QList<int>& lookedUpChanges();
     // Sends the fetch that shows the changed object as the platform holds
@@ -294,6 +294,17 @@ public:
     // chapter edit goes on with its text alone: Missing); Missing when the
     // change must go again; AfterFeed when the job could not be taken off.
     Lookup settleLostChange(int jobId, const QByteArray& body);
+    // --- a chapter save that may have reached the platform (CBookJobManager_sentSave.cpp) ---
+    // What the platform's text of a chapter tells of the text save waiting
+    // here: it is the text the save started from (ItsStart), or it holds
+    // every word of a save whose request left unanswered, which has nothing
+    // left to bring and gives up its text (Holds), or neither. nameWaits:
+    // whether the chapter's edit still carries a name then.
+    enum class SaveMeets { Neither, ItsStart, Holds };
+    SaveMeets waitingSaveMeets(const T_Chapter* chapter, const QString& platformText, bool* nameWaits);
+    // Whether text holds every paragraph of words, in their order (a
+    // paragraph written on counts as held).
+    static bool holdsWordsOf(const QString& text, const QString& words);
     // Whether a job of a book must wait for an earlier one still queued,
     // because the platform would take the two differently in the other
     // order. jobId 0: whether a queued job may be waiting for one of this
@@ -455,6 +466,16 @@ private:
     // what was there before it, or a later change from elsewhere.
     enum class Held { Ours, Before, Later };
     Lookup settleLostChapterChange(T_Book* book, const T_JobData& job, const QByteArray& body, Held otherwise);
+    // A chapter edit carrying a text, by the chapter's detail: settled when
+    // the platform holds the text (the platform's taken when written on
+    // elsewhere), else it goes again; its name as a rename's look-up tells.
+    Lookup settleLostSave(T_Book* book, const T_JobData& job, const QByteArray& body);
+    // What the platform's name of a chapter tells of the name a chapter edit
+    // carries; one given after an earlier request left goes as made (Before).
+    static Held savedNameHeld(const QJsonObject& stored, const QString& platformName);
+    // A chapter renamed elsewhere after this machine's rename takes the
+    // platform's name.
+    void takePlatformName(T_Book* book, T_Chapter* chapter, const QString& name, T_Http_S& head);
     // A book edit by the book's information: it goes again (Missing) with
     // only the members it changed that hold there what it replaced, else it
     // is settled and the platform's values taken.

@@ -65,7 +65,10 @@ const QList<int>& CBookJobManager::lookedUpChanges()
 
 bool CBookJobManager::isLookedUpChange(int jobType)
 {
-    return lookedUpChanges().contains(jobType);
+    // A chapter's rename or save sent at once goes under a type of its own;
+    // its job is the chapter's edit all the same.
+    return lookedUpChanges().contains(jobType) || jobType == JobType::ChapterEditName
+           || jobType == JobType::ChapterEditContent;
 }
 
 int CBookJobManager::lookUpChange(const T_JobData& job, T_Http_Custom& lookup)
@@ -91,11 +94,21 @@ int CBookJobManager::lookUpChange(const T_JobData& job, T_Http_Custom& lookup)
         const T_Chapter* chapter = book->findChapterByLocalId(job.localChapterId);
         if (chapter == nullptr || chapter->chapterId < 1)
             return 0;
-        TC_Chapter_Info request;
-        lookup.jobType = request.header.jobType;
         lookup.chapterId = chapter->chapterId;
-        request.header = lookup;
-        m_http->chapter_info_asyn(request);
+        if (job.jobType == JobType::ChapterEdit && objectOf(job.content).contains(QStringLiteral("content"))) {
+            // A save is told by the platform's text.
+            TC_Chapter_Content request;
+            lookup.jobType = request.header.jobType;
+            request.bookId = book->bookId;
+            request.chapterId = chapter->chapterId;
+            request.header = lookup;
+            m_http->chapter_content_asyn(request);
+        } else {
+            TC_Chapter_Info request;
+            lookup.jobType = request.header.jobType;
+            request.header = lookup;
+            m_http->chapter_info_asyn(request);
+        }
     } else if (job.jobType == JobType::ChapterMove) {
         // Named with no volume, the list is not read as one after a
         // volume's delete.
@@ -288,6 +301,8 @@ CBookJobManager::Lookup CBookJobManager::settle(const T_JobData& job)
 CBookJobManager::Lookup CBookJobManager::settleLostChapterChange(T_Book* book, const T_JobData& job,
                                                                  const QByteArray& body, Held otherwise)
 {
+    if (job.jobType == JobType::ChapterEdit && objectOf(job.content).contains(QStringLiteral("content")))
+        return settleLostSave(book, job, body);
     TS_NewChapter_ChapterInfo reply;
     CTessaneUrl::setHttpChapterInfo(body, &reply);
     T_Chapter* chapter = book->findChapterByLocalId(job.localChapterId);
@@ -304,29 +319,13 @@ CBookJobManager::Lookup CBookJobManager::settleLostChapterChange(T_Book* book, c
     }
     const QJsonObject stored = objectOf(job.content);
     const QString name = withoutControlChars(reply.chapter_name);
-    Held held = Held::Later;
-    if (name == stored.value(QStringLiteral("name")).toString())
-        held = Held::Ours;
-    else if (!stored.contains(QStringLiteral("was")) || stored.value(QStringLiteral("was")).toArray().contains(name))
-        held = Held::Before;  // a job of an older build knows no earlier names: it goes again
-    const bool withText = stored.contains(QStringLiteral("content"));
-    if (held == Held::Before || (held == Held::Ours && withText))
-        return Lookup::Missing;  // the text goes again all the same, with the text it started from
+    const Held held = savedNameHeld(stored, name);
+    if (held == Held::Before)
+        return Lookup::Missing;
     if (held == Held::Later) {
-        // The text still goes, without the name.
-        const Lookup gone = withText ? (m_db->dropChapterEditName(job.jobId) ? Lookup::Missing : Lookup::AfterFeed)
-                                     : settle(job);
-        if (gone == Lookup::AfterFeed || (!withText && gone != Lookup::Adopted))
-            return gone;
-        T_Chapter renamed = *chapter;
-        renamed.name = name;
-        if (!m_db->updateChapterName(&renamed)) {
-            replyDbFailed(reply.header, "chapter name of the platform not stored");
-        } else {
-            chapter->name = name;
-            CBookVolumeController::instance()->reloadBook(book);
-        }
-        qInfo() << "chapter" << chapter->localId << "was renamed elsewhere after this machine's rename; its name is taken";
+        const Lookup gone = settle(job);
+        if (gone == Lookup::Adopted)
+            takePlatformName(book, chapter, name, reply.header);
         return gone;
     }
     return settle(job);

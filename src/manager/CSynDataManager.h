@@ -320,6 +320,12 @@ private:
     WaitingEdit waitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
     bool hasWaitingEdit(int jobType, const QString& column, int localId, const QString& member) const;
     QByteArray guardMemoReply(const QByteArray& body);
+    // Whether the platform's text of a note holds every paragraph of the
+    // text its waiting edit carries, while the edit holds just what a
+    // request of it carried (its reply lost): the edit then gives up that
+    // text (a card's edit goes whole) and the platform's is taken
+    // (CSynDataManager_sentNote.cpp).
+    bool sentTextHeldThere(const WaitingEdit& edit, const QString& there, bool wholeJob);
     // The platform's text of a memo with words waiting here, written
     // elsewhere, becomes a memo of its own (once per text).
     void keepMemoCopy(int localMemoId, int editJobId, const QString& text);

@@ -163,7 +163,8 @@ QByteArray CSynDataManager::guardMemoReply(const QByteArray& body)
         remote.insert(QStringLiteral("chapter_id"), memo->chapterId);
     }
     const QString text = withoutControlChars(remote.value(QStringLiteral("content")).toString());
-    const bool textWaits = edit.found;
+    const bool textWaits =
+        edit.found && (text == withoutControlChars(memo->content) || !sentTextHeldThere(edit, text, false));
     if (stands(CAnsweredEdits::kText, textWaits, text != withoutControlChars(memo->content))) {
         // The platform's text is one this machine had before its waiting
         // edit (its colour or place changed elsewhere, or nothing): the edit
@@ -241,6 +242,10 @@ QJsonObject CSynDataManager::guardOutline(QJsonObject remote)
     }
     if (same || edit.replaced(noteTextMd5(text, title)))
         return remote;
+    if (title == withoutControlChars(outline->title) && type == outline->type && sentTextHeldThere(edit, text, true)) {
+        remote.insert(QStringLiteral("content"), text);
+        return remote;
+    }
     const QString copyTitle = copyName(title);
     const int localOutlineId = outline->localId;
     const int outlineType = outline->type;
@@ -424,6 +429,22 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
         if (remote == withoutControlChars(localText(chapter))) {
             noteRemoteBase(chapter->localId, platformText);
             continue;  // the same words on both sides
+        }
+        // The save waiting here started from the platform's text, which it
+        // goes on from, or reached the platform and was written on elsewhere:
+        // nothing to keep beside it. The rest of the chapter is taken.
+        bool nameWaits = false;
+        const CBookJobManager::SaveMeets meets = m_bookJobs->waitingSaveMeets(chapter, platformText, &nameWaits);
+        if (meets != CBookJobManager::SaveMeets::Neither) {
+            QJsonObject taken = object;
+            if (meets == CBookJobManager::SaveMeets::ItsStart) {
+                taken.remove(QStringLiteral("content"));
+                taken.remove(QStringLiteral("word_count"));
+            }
+            if (nameWaits)
+                taken.insert(QStringLiteral("chapter_name"), chapter->name);
+            admitted.append(taken);
+            continue;
         }
         if (makeChapterCopy(book, chapter, remote) > 0) {
             noteRemoteBase(chapter->localId, platformText);

@@ -48,8 +48,9 @@ public:
     bool clearJournal();
     // kind: "ok" (delay only), "http500", "code300", "code400", "code500",
     // "notjson", "nouserdata", "truncated", "drop", "raw" (rawBody as the
-    // whole reply) or "without:m1,m2" (the reply's content, and the objects of
-    // its lists, without those members). path "*" hits any API path, "/img/" any picture (which
+    // whole reply), "without:m1,m2" (the reply's content, and the objects of
+    // its lists, without those members), "null:m1,m2" (those members as
+    // null) or "mistyped:m1,m2" (as a value of another kind). path "*" hits any API path, "/img/" any picture (which
     // takes "ok" and "http500"); count < 0 until reset. A negative delay
     // holds the answer until releaseHeld().
     bool addFault(const QString& path, const QString& kind, int delayMs = 0, int count = 1,

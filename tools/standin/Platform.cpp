@@ -83,24 +83,36 @@ bool Platform::takeFault(const QString& path, Fault& fault)
     return false;
 }
 
-// A reply that leaves members out: of the content itself and of every
-// object in its lists.
-QJsonValue Platform::withoutMembers(const QJsonValue& value, const QStringList& members)
+// A reply that leaves members out, or sends them as null or as a value of
+// another kind (a text as a number, anything else as a text): of the content
+// itself and of every object in its lists.
+QJsonValue Platform::withMembers(const QJsonValue& value, const QStringList& members, MemberFault fault)
 {
     if (value.isArray()) {
         QJsonArray items;
         for (const QJsonValue& item : value.toArray())
-            items.append(withoutMembers(item, members));
+            items.append(withMembers(item, members, fault));
         return items;
     }
     if (!value.isObject())
         return value;
     QJsonObject object = value.toObject();
-    for (const QString& member : members)
-        object.remove(member);
+    for (const QString& member : members) {
+        if (!object.contains(member))
+            continue;
+        const QJsonValue held = object.value(member);
+        if (fault == MemberFault::Without)
+            object.remove(member);
+        else if (fault == MemberFault::Null)
+            object.insert(member, QJsonValue::Null);
+        else if (held.isString())
+            object.insert(member, 0);
+        else
+            object.insert(member, held.toVariant().toString());
+    }
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (it.value().isArray())
-            it.value() = withoutMembers(it.value(), members);
+            it.value() = withMembers(it.value(), members, fault);
     }
     return object;
 }
@@ -190,8 +202,15 @@ HttpResponse Platform::api(const HttpRequest& request)
         } else {
             result = m_store.call(call);
         }
-        if (faulty && fault.kind.startsWith(QLatin1String("without:")))
-            result.content = withoutMembers(result.content, fault.kind.mid(8).split(QLatin1Char(',')));
+        static const QList<QPair<QString, MemberFault>> memberFaults{{QStringLiteral("without:"), MemberFault::Without},
+                                                                    {QStringLiteral("null:"), MemberFault::Null},
+                                                                    {QStringLiteral("mistyped:"), MemberFault::Mistyped}};
+        for (const auto& memberFault : memberFaults) {
+            if (faulty && fault.kind.startsWith(memberFault.first))
+                result.content = withMembers(result.content,
+                                             fault.kind.mid(memberFault.first.size()).split(QLatin1Char(',')),
+                                             memberFault.second);
+        }
         const bool echo = !(faulty && fault.kind == QLatin1String("nouserdata"));
         response = envelope(request, result, echo);
         if (faulty && fault.kind == QLatin1String("truncated"))

@@ -35,7 +35,10 @@ private:
     HttpResponse handle(const HttpRequest& request);
     HttpResponse control(const HttpRequest& request);
     HttpResponse api(const HttpRequest& request);
-    static QJsonValue withoutMembers(const QJsonValue& value, const QStringList& members);
+    // What a faulty reply does to the members it names: leaves them out,
+    // sends them as null, or as a value of another kind.
+    enum class MemberFault { Without, Null, Mistyped };
+    static QJsonValue withMembers(const QJsonValue& value, const QStringList& members, MemberFault fault);
     HttpResponse envelope(const HttpRequest& request, const ApiResult& result, bool echoUserdata) const;
     void record(const HttpRequest& request);
     bool takeFault(const QString& path, Fault& fault);
