@@ -385,14 +385,23 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
     QJsonArray admitted;
     int copies = 0;
     bool kept = false;
+    const CAnsweredEdits* answered = CAnsweredEdits::instance();
     for (const QJsonValue& value : qAsConst(chapters)) {
-        const QJsonObject object = value.toObject();
+        QJsonObject object = value.toObject();
         T_Book* book = m_model->findAnyBookByBookId(object.value(QStringLiteral("book_id")).toInt());
         T_Chapter* chapter = book ? book->findChapterByChapterId(object.value(QStringLiteral("chapter_id")).toInt())
                                   : nullptr;
+        // A recycle or restore of this machine, waiting or answered after
+        // the text was asked for, keeps the chapter where the author put it.
+        if (chapter != nullptr && object.contains(QStringLiteral("status"))
+            && (answered->standsOver(CAnsweredEdits::Kind::Chapter, chapter->localId, CAnsweredEdits::kState)
+                || hasWaitingEdit(JobType::ChapterRecycle, QStringLiteral("localChapterId"), chapter->localId,
+                                  QString()))) {
+            object.insert(QStringLiteral("status"), chapter->status);
+            kept = true;
+        }
         // Words the editor could not store count as a waiting change too.
         if (chapter == nullptr || (!hasPendingText(chapter->localId) && !m_ui->holdsUnsavedText(chapter->localId))) {
-            const CAnsweredEdits* answered = CAnsweredEdits::instance();
             const int localId = chapter ? chapter->localId : 0;
             // Asked for before the platform took a save of it: its text is
             // the platform's already, and a later change comes with the feed.

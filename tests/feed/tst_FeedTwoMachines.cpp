@@ -641,6 +641,8 @@ private slots:
     void replyLeavingAMemberOutKeepsItHere();
     void memberChangedHereOverTextElsewhereStands_data();
     void memberChangedHereOverTextElsewhereStands();
+    void chapterChangedWhileItsTextIsFetchedTakesTheOtherWords_data();
+    void chapterChangedWhileItsTextIsFetchedTakesTheOtherWords();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -3346,6 +3348,83 @@ void FeedTwoMachinesTest::memberChangedHereOverTextElsewhereStands()
     QCOMPARE(memberThere(member), value);
     QCOMPARE(memberHere(QStringLiteral("memo text")), memberThere(QStringLiteral("memo text")));
     QVERIFY(elsewhere == QLatin1String("unpin") || memberHere(QStringLiteral("memo text")) == words);
+}
+
+void FeedTwoMachinesTest::chapterChangedWhileItsTextIsFetchedTakesTheOtherWords_data()
+{
+    QTest::addColumn<QString>("change");  // what the author does in A's tree
+    QTest::addColumn<bool>("waits");       // its request fails: it waits for the next pass
+    for (const char* change : {"renamed", "moved", "recycled"})
+        QTest::newRow(change) << change << false;
+    QTest::newRow("recycled, its request failing") << "recycled" << true;
+}
+
+// B writes in chapter 9001; A's pass asks for its text, and while the answer
+// is on its way the author renames, drags or recycles the chapter in A's
+// tree, which the platform answers first. B's words come in all the same and
+// stay through syncs and a restart, A's change stands on both machines, and
+// A writing on puts B's words with A's line on the platform, no copy made.
+void FeedTwoMachinesTest::chapterChangedWhileItsTextIsFetchedTakesTheOtherWords()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, waits);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    JobsFixture& fixture = *machines[0];
+    QVERIFY(fixture.restart() && settleClient());
+    const QString wordsOfB = QStringLiteral("乙在第一章写的段落");
+    const QJsonObject save{{"chapter_id", 9001}, {"content", wordsOfB}, {"update_time", 1700000200}};
+    QVERIFY(!standin().callAs(QStringLiteral("machine1000000000000000000000000"), QStringLiteral("/chapter/editChapter"), save).isEmpty());
+    const QString text = QStringLiteral("/chapter/chapter");
+    QVERIFY(standin().clearJournal() && standin().addFault(text, QStringLiteral("ok"), -1, 1));
+    CJobManager::instance()->synNow(false);
+    QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(text).isEmpty(), 15000);
+    T_Book* book = demoBook();
+    const T_Chapter* chapter = book->findChapterByChapterId(9001);
+    const int localId = chapter->localId;
+    const int localVolumeId = chapter->localVolumeId;
+    CBookVolumeController* tree = CBookVolumeController::instance();
+    tree->loadBook(book);
+    if (change == QLatin1String("renamed"))
+        tree->changeChapterName(localVolumeId, localId, 0, QStringLiteral("甲改的章名"));
+    else if (change == QLatin1String("moved"))
+        tree->moveChapter(0, localVolumeId, 1, localVolumeId, true);
+    else
+        QVERIFY((!waits || standin().addFault(QStringLiteral("/chapter/recycle"), QStringLiteral("http500")))
+                && recycleChapter(9001, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(waits ? !JobsFixture::requestsTo(QStringLiteral("/chapter/recycle")).isEmpty()
+                                   : fixture.jobIds().isEmpty(),
+                             15000);
+    QVERIFY(standin().releaseHeld() && settleClient());
+    QCOMPARE(storedChapterText(localId), wordsOfB);
+    QVERIFY(fixture.restart() && settleClient());
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QCOMPARE(storedChapterText(localId), wordsOfB);
+    QCOMPARE(localState(), platformState());
+    // The author's change, here and there.
+    const auto stands = [&change]() {
+        const QString named = QStringLiteral("9001:1:甲改的章名:");
+        return change == QLatin1String("renamed") ? localState().contains(named) && platformState().contains(named)
+               : change == QLatin1String("moved") ? memberHere(QStringLiteral("chapter place")) == QStringLiteral("2")
+                                                    && memberThere(QStringLiteral("chapter place")) == QStringLiteral("2")
+                                                  : localStatus(9001) == 0 && platformStatus(9001) == 0;
+    };
+    QVERIFY(stands());
+    const int chapters = platformTexts().size();
+    const QString writtenOn = wordsOfB + QStringLiteral("\n甲接着写的一行");
+    QVERIFY(change == QLatin1String("recycled") || saveChapter(9001, writtenOn));
+    QVERIFY(settleClient());
+    CJobManager::instance()->synNow(false);
+    QVERIFY(settleClient());
+    QCOMPARE(platformTexts().size(), chapters);
+    QVERIFY(change == QLatin1String("recycled") || platformTexts().contains(writtenOn));
+    QCOMPARE(localState(), platformState());
+    QVERIFY(machines[1]->restart() && settleClient());
+    QCOMPARE(localState(), platformState());
+    QVERIFY(stands());
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
