@@ -265,8 +265,19 @@ CBookJobManager::Lookup CBookJobManager::settleLostBookEdit(T_Book* book, const 
         info.insert(QStringLiteral("cover"), book->coverUrl);
     root.insert(QStringLiteral("content"), info);
     asynBackBookInfo(QJsonDocument(root).toJson(QJsonDocument::Compact));
+    CAnsweredEdits::Edit settled = CAnsweredEdits::editOf(job);
+    for (const QString& member : carried.keys())
+        settled.members.removeAll(member);
+    noteSettled(settled);
     qInfo() << "book edit job" << job.jobId << "goes again with" << carried.keys() << "only";
     return Lookup::Missing;
+}
+
+void CBookJobManager::noteSettled(const CAnsweredEdits::Edit& edit)
+{
+    // As an answer would be: what the look-up found is the platform's since
+    // the edit, and a list asked for before it tells the members as they were.
+    CAnsweredEdits::instance()->noteAnswered(edit, m_http->lastSentOrder());
 }
 
 CBookJobManager::Lookup CBookJobManager::settle(const T_JobData& job)
@@ -281,6 +292,7 @@ CBookJobManager::Lookup CBookJobManager::settle(const T_JobData& job)
         return Lookup::Missing;  // changed here meanwhile: the newer change goes
     default:
         qInfo() << "change job" << job.jobId << "type" << job.jobType << "is settled by the platform's state";
+        noteSettled(CAnsweredEdits::editOf(job));
         return Lookup::Adopted;
     }
 }
@@ -318,6 +330,9 @@ CBookJobManager::Lookup CBookJobManager::settleLostChapterChange(T_Book* book, c
                                      : settle(job);
         if (gone == Lookup::AfterFeed || (!withText && gone != Lookup::Adopted))
             return gone;
+        // The name is settled; the text goes again on its own.
+        if (withText)
+            noteSettled({CAnsweredEdits::Kind::Chapter, chapter->localId, {CAnsweredEdits::kName}});
         T_Chapter renamed = *chapter;
         renamed.name = name;
         if (!m_db->updateChapterName(&renamed)) {
