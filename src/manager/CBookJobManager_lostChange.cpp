@@ -275,9 +275,12 @@ CBookJobManager::Lookup CBookJobManager::settleLostBookEdit(T_Book* book, const 
 
 void CBookJobManager::noteSettled(const CAnsweredEdits::Edit& edit)
 {
-    // As an answer would be: what the look-up found is the platform's since
-    // the edit, and a list asked for before it tells the members as they were.
-    CAnsweredEdits::instance()->noteAnswered(edit, m_http->lastSentOrder());
+    // As an answer would be: the platform held the edit (or a later change)
+    // before the look-up left, so a list asked for before the look-up tells
+    // the members as they were; the look-up's own reply, being applied now,
+    // and any later one tell them as they are.
+    CAnsweredEdits* answered = CAnsweredEdits::instance();
+    answered->noteAnswered(edit, answered->replyOrder() - 1);
 }
 
 CBookJobManager::Lookup CBookJobManager::settle(const T_JobData& job)
