@@ -107,8 +107,10 @@ QByteArray CSynDataManager::guardReply(int jobType, const QByteArray& reply, boo
     const QByteArray body = withMembersHere(jobType, reply);
     switch (jobType) {
     case JobType::ChapterContent:
+        // Asked for by the feed, or by a look that a refusal owes.
+        return guardChapterReply(jobType, body, fromFeed);
     case JobType::ChapterGetChapters:
-        return fromFeed ? guardChapterReply(jobType, body) : body;
+        return fromFeed ? guardChapterReply(jobType, body, true) : body;
     case JobType::MemoDetail:
         return guardMemoReply(body);
     case JobType::OutlineDetail:
@@ -298,10 +300,11 @@ QString CSynDataManager::localText(const T_Chapter* chapter) const
     return stored.content;
 }
 
-int CSynDataManager::makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text)
+int CSynDataManager::makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text,
+                                     const QString& named)
 {
     const int orderNum = chapter->orderNum + 1;
-    const QString name = copyName(chapter->name);
+    const QString name = copyName(named.isEmpty() ? chapter->name : named);
     const int created = static_cast<int>(currentServerTime());
     // Each step undoes the ones before it when it fails, so a failure
     // leaves the chapters as they were.
@@ -362,7 +365,7 @@ void CSynDataManager::noteRemoteBase(int localChapterId, const QString& remote)
         qWarning() << "the waiting save of chapter" << localChapterId << "keeps its older starting point";
 }
 
-QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& body)
+QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& body, bool fromFeed)
 {
     if (jobType != JobType::ChapterContent && jobType != JobType::ChapterGetChapters)
         return body;
@@ -440,8 +443,9 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
             continue;
         }
         // Neither overwritten nor kept: the pass must not acknowledge it.
-        qWarning() << "remote version of chapter" << chapter->localId << "could not be kept; the feed stops";
-        abortSyn();
+        qWarning() << "remote version of chapter" << chapter->localId << "could not be kept; not applied";
+        if (fromFeed)
+            abortSyn();
         return QByteArray();
     }
     if (copies > 0)

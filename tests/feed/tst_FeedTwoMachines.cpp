@@ -530,6 +530,10 @@ const QMap<QString, Member> kMembers{
                        "/chapter/move", "/chapter/chapterList", JobType::ChapterMenu}},
     {"chapter state", {"(status <> 0) from tb_chapter where chapterId = 9002", "chapters chapter_id 9002 status",
                        "/chapter/recycle", "/chapter/chapterList", JobType::ChapterMenu}},
+    {"chapter name", {"name from tb_chapter where chapterId = 9001", "chapters chapter_id 9001 chapter_name",
+                      "/chapter/editChapter", "/chapter/chapterList", JobType::ChapterMenu}},
+    {"chapter text", {"content from tb_chapter_text where localId = (select localId from tb_chapter where chapterId = 9001)",
+                      "chapters chapter_id 9001 content", "/chapter/editChapter", "/chapter/chapterList", JobType::ChapterMenu}},
     {"chapter volume", {"volumeName from tb_volume where volumeId = (select volumeId from tb_chapter where chapterId = 9001)",
                         "chapters chapter_id 9001 volume_id volumes id volume_name", "/chapter/move",
                         "/chapter/chapterList", JobType::ChapterMenu}}};
@@ -592,7 +596,10 @@ bool changeMember(const QString& name, const QString& value)
     // Dropped on the title row of the other volume: its first chapter.
     if (name == QLatin1String("chapter volume"))
         CBookVolumeController::instance()->moveChapter(0, first->localId, 0, book->volumeList.last()->localId, false);
+    if (name == QLatin1String("chapter name"))
+        CBookVolumeController::instance()->changeChapterName(first->localId, book->findChapterByChapterId(9001)->localId, 0, value);
     return name == QLatin1String("card") ? writeCard(book, drag.fromLocalId, value)
+           : name == QLatin1String("chapter text") ? saveChapter(9001, value)
            : name == QLatin1String("card order") ? CBookJobManager::instance()->outline_move(drag, 0, book->outline.outlineList.size() - 1)
            : name == QLatin1String("memo text") ? jobs->memoEditContent(edit)
            : name == QLatin1String("memo colour") ? jobs->memoEditColor(edit)
@@ -658,6 +665,8 @@ private slots:
     void memberChangedHereOverTextElsewhereStands();
     void chapterChangedWhileItsTextIsFetchedTakesTheOtherWords_data();
     void chapterChangedWhileItsTextIsFetchedTakesTheOtherWords();
+    void refusedEditEndsAsThePlatformHoldsIt_data();
+    void refusedEditEndsAsThePlatformHoldsIt();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -3206,6 +3215,18 @@ void FeedTwoMachinesTest::listAnAnswerCallsForIsLookedAtUntilAnswered()
 }
 
 namespace {
+// What the platform needs for the author to change the member to value: a
+// second card or volume to move the first after, or into; a chapter to restore.
+bool platformReadyFor(const QString& member, const QString& value)
+{
+    const QJsonObject second = member == QLatin1String("card order") ? QJsonObject{{"book_id", 5001}, {"type", 1}, {"title", "支线"}}
+                                                                    : QJsonObject{{"book_id", 5001}, {"volume_name", "第二卷"}};
+    return ((!member.endsWith(QLatin1String(" order")) && member != QLatin1String("chapter volume"))
+            || !platformCall(member.startsWith(QLatin1String("card")) ? "/bookoutline/addOutline" : "/volume/addVolume", second).isEmpty())
+           && (member != QLatin1String("chapter state") || value == QLatin1String("0")
+               || !platformCall(QStringLiteral("/chapter/recycle"), {{"chapter_id", 9002}, {"status", 0}}).isEmpty());
+}
+
 // The request of the list or detail that tells the member.
 T_Http_Custom askedForMember(const QString& member)
 {
@@ -3271,15 +3292,7 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack()
     std::unique_ptr<JobsFixture> machines[2];
     QVERIFY(startTwoMachines(machines));
     JobsFixture& fixture = *machines[0];
-    // A second card or volume to move the first after, or into.
-    const QJsonObject second = member == QLatin1String("card order") ? QJsonObject{{"book_id", 5001}, {"type", 1}, {"title", "支线"}}
-                                                                    : QJsonObject{{"book_id", 5001}, {"volume_name", "第二卷"}};
-    QVERIFY((!member.endsWith(QLatin1String(" order")) && member != QLatin1String("chapter volume"))
-            || !platformCall(member.startsWith(QLatin1String("card")) ? "/bookoutline/addOutline" : "/volume/addVolume", second).isEmpty());
-    // A chapter to restore.
-    QVERIFY(member != QLatin1String("chapter state") || value == QLatin1String("0")
-            || !platformCall(QStringLiteral("/chapter/recycle"), {{"chapter_id", 9002}, {"status", 0}}).isEmpty());
-    QVERIFY(fixture.restart() && settleClient());
+    QVERIFY(platformReadyFor(member, value) && fixture.restart() && settleClient());
     QVERIFY(memberHere(member) == memberThere(member) && memberThere(member) != value);
     if (restart) {
         QVERIFY(standin().addFault(paths.edit, QStringLiteral("http500"), 0, -1) && changeMember(member, value));
@@ -3470,6 +3483,114 @@ void FeedTwoMachinesTest::chapterChangedWhileItsTextIsFetchedTakesTheOtherWords(
     QVERIFY(machines[1]->restart() && settleClient());
     QCOMPARE(localState(), platformState());
     QVERIFY(stands());
+}
+
+namespace {
+// Every text of the author's memos, outline cards and chapters, here or on
+// the platform, to look words up in.
+QString allWordsHere()
+{
+    QStringList out = localMemosAndOutlines();
+    QSqlQuery query = CTessaneDb::instance()->newQuery();
+    if (query.exec(QStringLiteral("select name || ':' || ifnull(content, '') from tb_chapter left join tb_chapter_text using (localId)")))
+        while (query.next())
+            out << query.value(0).toString();
+    return out.join(QLatin1Char('\n'));
+}
+
+QString allWordsThere()
+{
+    QStringList out = platformMemosAndOutlines();
+    for (const QJsonValue& value : standin().store().value(QStringLiteral("chapters")).toArray())
+        out << value[QStringLiteral("chapter_name")].toString() + QLatin1Char(':') + value[QStringLiteral("content")].toString();
+    return out.join(QLatin1Char('\n'));
+}
+} // namespace
+
+void FeedTwoMachinesTest::refusedEditEndsAsThePlatformHoldsIt_data()
+{
+    QTest::addColumn<QString>("member");  // what the author changes (kMembers)
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("words");      // typed: kept as a copy
+    QTest::addColumn<bool>("listOut");    // a list asked before the edit comes after the refusal
+    const QStringList edits{"memo text|甲写的新字|1", "memo colour|#C0FFEE|0", "memo pin|9001|0", "card|甲写的新字|1",
+                            "card order|2|0", "volume|甲改的卷名|1", "volume order|2|0", "book|甲改的书名|1",
+                            "book introduction|甲改的简介|1", "chapter name|甲改的章名|1", "chapter text|甲写的新段落|1",
+                            "chapter place|2|0", "chapter volume|第二卷|0", "chapter state|0|0", "chapter state|1|0"};
+    for (const bool listOut : {false, true}) {
+        for (const QString& edit : edits) {
+            const QStringList row = edit.split(QLatin1Char('|'));
+            const QString what = row.at(0) == QLatin1String("chapter state")
+                                     ? (row.at(1) == QLatin1String("0") ? QStringLiteral("chapter recycled") : QStringLiteral("chapter restored"))
+                                     : row.at(0);
+            QTest::newRow(qPrintable(what + (listOut ? QStringLiteral(", a list out") : QString())))
+                << row.at(0) << row.at(1) << (row.at(2) == QLatin1String("1")) << listOut;
+        }
+    }
+}
+
+// The author's edit waits (the platform out of reach), then the platform
+// refuses it for good when the author synchronises. The author is told that
+// it was refused and what, and the synchronisation is no success; both
+// machines and the platform end with the platform's value, and words the
+// author typed stay as a copy on all three. A list asked for before the edit
+// and answered after the refusal changes nothing of that.
+void FeedTwoMachinesTest::refusedEditEndsAsThePlatformHoldsIt()
+{
+    QFETCH(QString, member);
+    QFETCH(QString, value);
+    QFETCH(bool, words);
+    QFETCH(bool, listOut);
+    const Member paths = kMembers.value(member);
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    JobsFixture& fixture = *machines[0];
+    QVERIFY(platformReadyFor(member, value) && fixture.restart() && settleClient());
+    const QString before = memberThere(member);
+    QCOMPARE(memberHere(member), before);
+    QVERIFY(before != value);
+    // The start's own result is no answer to what follows.
+    CUiManager* ui = CUiManager::instance();
+    QTRY_VERIFY_WITH_TIMEOUT(!ui->bookshelf()->getTop()->isSyncing(), 15000);
+    toastsInTurn();
+    if (listOut) {
+        QVERIFY(standin().clearJournal() && standin().addFault(paths.list, QStringLiteral("ok"), -1, 1));
+        QVERIFY(askAs(askedForMember(member)));
+        QTRY_VERIFY_WITH_TIMEOUT(!JobsFixture::requestsTo(paths.list).isEmpty(), 15000);
+    }
+    // Nothing out but the list held.
+    const auto passOver = [listOut]() {
+        return CUiManager::instance()->syncRunning() == 0 && !CSynDataManager::instance()->isRunning()
+               && CTessaneHttp::instance()->outstandingReplies() == (listOut ? 1 : 0);
+    };
+    QVERIFY(standin().addFault(QStringLiteral("*"), QStringLiteral("http500"), 0, -1) && changeMember(member, value));
+    QVERIFY(!fixture.jobIds().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(passOver(), 15000);
+    QVERIFY(standin().clearFaults() && standin().addFault(paths.edit, QStringLiteral("code400")));
+    CJobManager::instance()->synNow(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!ui->bookshelf()->getTop()->isSyncing() && passOver(), 15000);
+    QVERIFY(standin().releaseHeld() && settleClient());
+    // Told first what was refused (and where the words are), then that the
+    // synchronisation failed.
+    const QStringList seen = toastsInTurn();
+    const QString told = seen.join(QLatin1Char('|'));
+    QVERIFY2(seen.size() == 2 && seen.first().contains(QStringLiteral("refused")), qPrintable(told));
+    QVERIFY2(seen.first().contains(QStringLiteral("(copy)")) == words, qPrintable(told));
+    QCOMPARE(seen.constLast(), Widget_Bookshelf_Top::tr("Synchronization failure"));
+    QCOMPARE(memberHere(member), before);
+    QVERIFY(fixture.restart() && settleClient());
+    for (int pass = 0; pass < 2; ++pass) {
+        CJobManager::instance()->synNow(false);
+        QVERIFY(settleClient());
+    }
+    QVERIFY(fixture.jobIds().isEmpty());
+    QCOMPARE(memberHere(member), before);
+    QCOMPARE(memberThere(member), before);
+    // The words typed, kept once as a copy here and there.
+    QVERIFY(!words || (allWordsHere().count(value) == 1 && allWordsThere().count(value) == 1));
+    QVERIFY(machines[1]->restart() && settleClient());
+    QCOMPARE(memberHere(member), before);
+    QVERIFY(!words || allWordsHere().count(value) == 1);
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)
