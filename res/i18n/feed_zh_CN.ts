@@ -57,6 +57,97 @@
     </message>
 </context>
 <context>
+    <name>CJobManager</name>
+    <message>
+        <source>The platform refused the change of %1 (%2); it is as the platform has it again.</source>
+        <translation>平台拒绝了对%1的修改（%2），已恢复为平台上的内容。</translation>
+    </message>
+    <message>
+        <source>The platform refused the change of %1 (%2); it is as the platform has it again, and what you wrote is kept as a copy marked &quot;%3&quot;.</source>
+        <translation>平台拒绝了对%1的修改（%2），已恢复为平台上的内容；您写的内容已另存为标有“%3”的副本。</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>a memo</source>
+        <translation>一条便签</translation>
+    </message>
+    <message>
+        <source>text</source>
+        <translation>正文</translation>
+    </message>
+    <message>
+        <source>colour</source>
+        <translation>颜色</translation>
+    </message>
+    <message>
+        <source>place</source>
+        <translation>位置</translation>
+    </message>
+    <message>
+        <source>outline &quot;%1&quot;</source>
+        <translation>大纲“%1”</translation>
+    </message>
+    <message>
+        <source>chapter &quot;%1&quot;</source>
+        <translation>章节“%1”</translation>
+    </message>
+    <message>
+        <source>name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>recycle</source>
+        <translation>移入回收站</translation>
+    </message>
+    <message>
+        <source>restore</source>
+        <translation>恢复</translation>
+    </message>
+    <message>
+        <source>the chapters of &quot;%1&quot;</source>
+        <translation>“%1”的章节</translation>
+    </message>
+    <message>
+        <source>volume &quot;%1&quot;</source>
+        <translation>分卷“%1”</translation>
+    </message>
+    <message>
+        <source>delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>the volumes of &quot;%1&quot;</source>
+        <translation>“%1”的分卷</translation>
+    </message>
+    <message>
+        <source>the outline of &quot;%1&quot;</source>
+        <translation>“%1”的大纲</translation>
+    </message>
+    <message>
+        <source>order</source>
+        <translation>顺序</translation>
+    </message>
+    <message>
+        <source>book &quot;%1&quot;</source>
+        <translation>作品“%1”</translation>
+    </message>
+    <message>
+        <source>introduction</source>
+        <translation>简介</translation>
+    </message>
+    <message>
+        <source>category</source>
+        <translation>分类</translation>
+    </message>
+    <message>
+        <source>cover</source>
+        <translation>封面</translation>
+    </message>
+</context>
+<context>
     <name>CSystemManager</name>
     <message>
         <source>network error</source>

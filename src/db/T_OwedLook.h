@@ -13,7 +13,8 @@ struct T_OwedLook
     int listType = 0;
     int bookId = 0;
     // A chapter list named with a deleted volume is read for the chapters'
-    // states; 0 for any other list.
+    // states; the chapter of a look at one chapter (its text, name and
+    // state); 0 for any other list.
     int volumeId = 0;
 
     bool operator==(const T_OwedLook& other) const

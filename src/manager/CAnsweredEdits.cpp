@@ -73,10 +73,19 @@ CAnsweredEdits::Edit CAnsweredEdits::editOf(const T_JobData& job)
         edit.members << kName;
         break;
     case JobType::ChapterEditContent:
-    case JobType::ChapterEdit:
         edit.kind = Kind::Chapter;
         edit.localId = job.localChapterId;
         edit.members << kText;
+        break;
+    case JobType::ChapterEdit:
+        // A rename and a save of the text share one job: it holds the name,
+        // the text or both.
+        edit.kind = Kind::Chapter;
+        edit.localId = job.localChapterId;
+        if (stored.contains(QStringLiteral("name")))
+            edit.members << kName;
+        if (stored.contains(QStringLiteral("content")))
+            edit.members << kText;
         break;
     case JobType::ChapterRecycle:
         edit.kind = Kind::Chapter;

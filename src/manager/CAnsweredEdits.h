@@ -51,6 +51,8 @@ public:
     bool standsOver(Kind kind, int localId, const QString& member) const;
     // A new sign-in: what another author's edits were is no concern of it.
     void clear() { m_answered.clear(); }
+    // The order number of the reply being applied (0: none, or one made up here).
+    int replyOrder() const { return m_replyOrder; }
 
     // The order number of the reply applied while it lives (0: a reply made
     // up here, which nothing holds back). Scopes nest.

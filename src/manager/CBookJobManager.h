@@ -5,6 +5,7 @@
 
 #include "db/T_DeleteRecords.h"
 #include "db/T_JobData.h"
+#include "manager/CAnsweredEdits.h"
 #include "manager/JobOwners.h"
 #include "manager/TessaneError.h"
 #include "remote/records/BookRecords.h"
@@ -488,6 +489,8 @@ private:
     // Takes a looked-up change's job off (Adopted), unless it changed here
     // meanwhile (Missing) or the table refused (AfterFeed).
     Lookup settle(const T_JobData& job);
+    // Members a look-up settled stand over an older list, as answered ones.
+    void noteSettled(const CAnsweredEdits::Edit& edit);
     // Handles content as the reply to the stored create job.
     void answerFor(const T_JobData& job, const QJsonValue& content);
     // The platform's current state of a memo adopted after its create's

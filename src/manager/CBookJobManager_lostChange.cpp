@@ -278,8 +278,22 @@ CBookJobManager::Lookup CBookJobManager::settleLostBookEdit(T_Book* book, const 
         info.insert(QStringLiteral("cover"), book->coverUrl);
     root.insert(QStringLiteral("content"), info);
     asynBackBookInfo(QJsonDocument(root).toJson(QJsonDocument::Compact));
+    CAnsweredEdits::Edit settled = CAnsweredEdits::editOf(job);
+    for (const QString& member : carried.keys())
+        settled.members.removeAll(member);
+    noteSettled(settled);
     qInfo() << "book edit job" << job.jobId << "goes again with" << carried.keys() << "only";
     return Lookup::Missing;
+}
+
+void CBookJobManager::noteSettled(const CAnsweredEdits::Edit& edit)
+{
+    // As an answer would be: the platform held the edit (or a later change)
+    // before the look-up left, so a list asked for before the look-up tells
+    // the members as they were; the look-up's own reply, being applied now,
+    // and any later one tell them as they are.
+    CAnsweredEdits* answered = CAnsweredEdits::instance();
+    answered->noteAnswered(edit, answered->replyOrder() - 1);
 }
 
 CBookJobManager::Lookup CBookJobManager::settle(const T_JobData& job)
@@ -294,6 +308,7 @@ CBookJobManager::Lookup CBookJobManager::settle(const T_JobData& job)
         return Lookup::Missing;  // changed here meanwhile: the newer change goes
     default:
         qInfo() << "change job" << job.jobId << "type" << job.jobType << "is settled by the platform's state";
+        noteSettled(CAnsweredEdits::editOf(job));
         return Lookup::Adopted;
     }
 }

@@ -85,6 +85,8 @@ CBookJobManager::SaveMeets CBookJobManager::waitingSaveMeets(const T_Chapter* ch
     const bool taken = *nameWaits ? m_db->dropChapterEditText(job.jobId, job.revision) : settle(job) == Lookup::Adopted;
     if (!taken)
         return SaveMeets::Neither;
+    if (*nameWaits)
+        noteSettled({CAnsweredEdits::Kind::Chapter, chapter->localId, {CAnsweredEdits::kText}});
     qInfo() << "chapter" << chapter->localId << "holds the words of save job" << jobId
             << "on the platform, written on elsewhere; the platform's text is taken";
     return SaveMeets::Holds;
@@ -134,6 +136,7 @@ CBookJobManager::Lookup CBookJobManager::settleLostSave(T_Book* book, const T_Jo
         // The text goes again, without the name.
         if (!m_db->dropChapterEditName(job.jobId))
             return Lookup::AfterFeed;
+        noteSettled({CAnsweredEdits::Kind::Chapter, chapter->localId, {CAnsweredEdits::kName}});
         takePlatformName(book, chapter, name, reply.header);
         return Lookup::Missing;
     }
@@ -142,6 +145,7 @@ CBookJobManager::Lookup CBookJobManager::settleLostSave(T_Book* book, const T_Jo
         // The name goes again as made, without the text.
         if (!m_db->dropChapterEditText(job.jobId, job.revision))
             return Lookup::AfterFeed;
+        noteSettled({CAnsweredEdits::Kind::Chapter, chapter->localId, {CAnsweredEdits::kText}});
     } else {
         gone = settle(job);
         if (gone != Lookup::Adopted)

@@ -256,12 +256,18 @@ void CJobManager::resetSession()
     m_synData->resetSession();
 }
 
+bool CJobManager::drainsAfterFeed(bool ok) const
+{
+    return ok && isSignedIn() && m_drainJobId == 0 && m_heldForFeed;
+}
+
 void CJobManager::feedApplied(bool ok)
 {
-    if (!ok || !isSignedIn() || m_drainJobId != 0)
-        return;
-    if (!m_heldForFeed) {
-        if (m_feedAgain)
+    if (!drainsAfterFeed(ok)) {
+        // Nothing more goes in this pass: its result stands as it is.
+        m_ui->tellSyncResult(true);
+        m_refusedInPass = false;
+        if (ok && isSignedIn() && m_drainJobId == 0 && m_feedAgain)
             passSoon();
         return;
     }
@@ -667,6 +673,11 @@ void CJobManager::endPass()
     }
     if (m_passFailed)
         qInfo() << "synchronisation pass ended with jobs left for the next one; the change feed is pulled all the same";
+    // The edits held for the feed are answered: the pass's result is told.
+    if (m_drainAfterFeed) {
+        m_ui->tellSyncResult(!passLeftJobs());
+        m_refusedInPass = false;
+    }
     // A job held for the feed was recorded after this pass's pull: another
     // pass pulls what came since.
     if (m_drainAfterFeed && m_feedAgain) {

@@ -20,6 +20,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -83,9 +84,12 @@ public:
     bool isAutoSynRunning() const;
     // Whether the last pass left jobs queued because a request failed: the
     // feed pulled after it does not report the synchronisation as a success.
-    bool passLeftJobs() const { return m_passFailed; }
+    bool passLeftJobs() const { return m_passFailed || m_refusedInPass; }
     // The change feed of the pass has ended: the text edits it held back go now.
     void feedApplied(bool ok);
+    // Whether feedApplied(ok) sends edits held for the feed: the pass's
+    // result then waits for their answers.
+    bool drainsAfterFeed(bool ok) const;
     static constexpr int kAutoSynIntervalMs = 600000;
 
     // Owners that send a recorded job at once (not through the drain) tell
@@ -305,6 +309,29 @@ private:
     // A reply to a request sent under a session that has ended.
     void dropEndedSessionReply(const T_Http_Custom& sent);
     void routeReply(const T_Http_S& head, const QByteArray& body);
+    // A definitive refusal of a change (CJobManager_refusal.cpp). None: not
+    // one this handles, the job is confirmed as before; Taken: the author is
+    // told, the words it carried are kept as a copy, the job is gone and the
+    // object asked for as the platform holds it; Kept: the words could not
+    // be kept, and the job stays to go again.
+    enum class Refusal { None, Taken, Kept };
+    Refusal takeRefusal(const InFlight& entry, const T_Http_S& head);
+    // What a refused change was of, in the author's words, and the mark of
+    // the copy its words were kept as (empty: it carried none).
+    struct RefusedChange
+    {
+        QString object;
+        QStringList members;
+        QString keptAs;
+    };
+    bool describeRefusal(const T_JobData& job, const T_Book* book, RefusedChange& out) const;
+    bool keepRefusedWords(const T_JobData& job, T_Book* book, RefusedChange& refused);
+    // Words kept as a new memo, outline card or chapter marked as a copy,
+    // recorded so that they reach the platform; none is made twice.
+    bool keepAsMemo(const QString& words, const QString& color);
+    bool keepAsOutline(T_Book* book, int type, const QString& title, const QString& text);
+    bool keepAsChapter(T_Book* book, const T_Chapter* chapter, const QString& name, const QString& text);
+    void lookAtRefused(const T_JobData& job, T_Book* book);
     bool takeInFlight(int jobId, InFlight& out);
     void confirmJob(const InFlight& job, bool fromDrain);
     // Deletes the confirmed jobs waiting in m_confirmed; the ids of those
@@ -356,6 +383,9 @@ private:
     // waited for it go in another round of the pass.
     bool m_passAgain = false;
     bool m_passFailed = false;
+    // A change of the running pass was refused: its result is no success,
+    // whatever starts again while its feed runs. Cleared once told.
+    bool m_refusedInPass = false;
     // A request of the pass got no HTTP answer at all.
     bool m_passUnreachable = false;
     // Queued memo and outline text edits and book information edits wait

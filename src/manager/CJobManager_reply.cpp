@@ -287,7 +287,12 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
                 continueAfter(identity, fromDrain, true);
                 return;
             }
-            confirmJob(entry, fromDrain);
+            // A refusal is told as one, and the pass does not count as a success.
+            const Refusal refusal = head.code == HttpOk ? Refusal::None : takeRefusal(entry, head);
+            if (refusal != Refusal::None && (fromDrain || m_ui->syncRunning() != 0 || m_synData->isRunning()))
+                m_refusedInPass = true;
+            if (refusal == Refusal::None)
+                confirmJob(entry, fromDrain);
             // A request that left before this answer came may have been
             // taken before the edit: its reply does not take the edit back.
             if (head.code == HttpOk)

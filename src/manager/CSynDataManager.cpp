@@ -416,8 +416,10 @@ void CSynDataManager::endPass(bool ok)
     m_waitStep = 0;
     m_running = false;
     // Changes of ours that could not be sent keep the indicator from
-    // reporting a success.
-    m_ui->stopSyncAnimation(ok && !CJobManager::instance()->passLeftJobs());
+    // reporting a success; edits held for this feed go next, and the result
+    // waits for their answers (a refusal among them is no success).
+    CJobManager* jobs = CJobManager::instance();
+    m_ui->stopSyncAnimation(ok && !jobs->passLeftJobs(), jobs->drainsAfterFeed(ok));
     qDebug() << "syn end ======";
     m_model->resetAllBookSynState();
     if (!ok)

@@ -111,11 +111,11 @@ public:
     // look-up): it is not acknowledged, so the next pull brings it again.
     void applyAgainLater(int synStep);
 
-    // A chapter reply (1013, 1014) fetched by the feed, before the book
-    // manager applies it: chapters with a change of the author still waiting
+    // A chapter reply (1013, 1014) fetched by the feed, or a chapter's text
+    // a look asked for, before the book manager applies it: chapters with a change of the author still waiting
     // in the job table keep their text, and the remote version becomes a
     // copy beside them. Returns the reply the book manager may apply.
-    QByteArray guardChapterReply(int jobType, const QByteArray& body);
+    QByteArray guardChapterReply(int jobType, const QByteArray& body, bool fromFeed);
     // Any reply before its owner applies it: chapters fetched by the feed as
     // above; memo and outline texts with an edit still waiting here keep that
     // text, and a different remote one is kept as a copy (a new memo or
@@ -128,6 +128,10 @@ public:
     QByteArray withMembersHere(int jobType, const QByteArray& body) const;
     // The name of a conflict copy.
     static QString copyName(const QString& name);
+    // Stores text as a new chapter right after the given one, named as a
+    // copy of name (empty: of the chapter's), recorded so that it reaches
+    // the platform too; its local id, 0 on failure.
+    int makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text, const QString& name = QString());
 
     // The platform's delete (type 0) or restore (1) of a volume, taken here
     // as coming from the feed, with what it means for the volume's chapters;
@@ -153,7 +157,9 @@ public:
     // A look at one of the book's lists (listType: the list's job type) that
     // an answer calls for: where the platform put a new or moved volume or
     // outline card, or (a chapter list with volumeId, a deleted volume) which
-    // chapters a volume's delete recycled there. It is kept, in the database
+    // chapters a volume's delete recycled there, or (ChapterContent, the
+    // chapter's server id in volumeId) one chapter as the platform holds it
+    // after a change of it was refused. It is kept, in the database
     // too, until a reply of it came: sent at once, or in a pass as one of its
     // steps; every pass sends again those still owed. One reading of the
     // chapters' states serves every deleted volume of a book. later: more
@@ -331,9 +337,6 @@ private:
     void keepMemoCopy(int localMemoId, int editJobId, const QString& text);
     QByteArray guardOutlineReply(int jobType, const QByteArray& body);
     QJsonObject guardOutline(QJsonObject remote);
-    // Stores text as a new chapter right after the given one, recorded so
-    // that it reaches the platform too; its local id, 0 on failure.
-    int makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text);
     QString localText(const T_Chapter* chapter) const;
     void noteRemoteBase(int localChapterId, const QString& remote);
 

@@ -107,8 +107,10 @@ QByteArray CSynDataManager::guardReply(int jobType, const QByteArray& reply, boo
     const QByteArray body = withMembersHere(jobType, reply);
     switch (jobType) {
     case JobType::ChapterContent:
+        // Asked for by the feed, or by a look that a refusal owes.
+        return guardChapterReply(jobType, body, fromFeed);
     case JobType::ChapterGetChapters:
-        return fromFeed ? guardChapterReply(jobType, body) : body;
+        return fromFeed ? guardChapterReply(jobType, body, true) : body;
     case JobType::MemoDetail:
         return guardMemoReply(body);
     case JobType::OutlineDetail:
@@ -303,10 +305,11 @@ QString CSynDataManager::localText(const T_Chapter* chapter) const
     return stored.content;
 }
 
-int CSynDataManager::makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text)
+int CSynDataManager::makeChapterCopy(T_Book* book, const T_Chapter* chapter, const QString& text,
+                                     const QString& named)
 {
     const int orderNum = chapter->orderNum + 1;
-    const QString name = copyName(chapter->name);
+    const QString name = copyName(named.isEmpty() ? chapter->name : named);
     const int created = static_cast<int>(currentServerTime());
     // Each step undoes the ones before it when it fails, so a failure
     // leaves the chapters as they were.
@@ -367,7 +370,7 @@ void CSynDataManager::noteRemoteBase(int localChapterId, const QString& remote)
         qWarning() << "the waiting save of chapter" << localChapterId << "keeps its older starting point";
 }
 
-QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& body)
+QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& body, bool fromFeed)
 {
     if (jobType != JobType::ChapterContent && jobType != JobType::ChapterGetChapters)
         return body;
@@ -390,14 +393,23 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
     QJsonArray admitted;
     int copies = 0;
     bool kept = false;
+    const CAnsweredEdits* answered = CAnsweredEdits::instance();
     for (const QJsonValue& value : qAsConst(chapters)) {
-        const QJsonObject object = value.toObject();
+        QJsonObject object = value.toObject();
         T_Book* book = m_model->findAnyBookByBookId(object.value(QStringLiteral("book_id")).toInt());
         T_Chapter* chapter = book ? book->findChapterByChapterId(object.value(QStringLiteral("chapter_id")).toInt())
                                   : nullptr;
+        // A recycle or restore of this machine, waiting or answered after
+        // the text was asked for, keeps the chapter where the author put it.
+        if (chapter != nullptr && object.contains(QStringLiteral("status"))
+            && (answered->standsOver(CAnsweredEdits::Kind::Chapter, chapter->localId, CAnsweredEdits::kState)
+                || hasWaitingEdit(JobType::ChapterRecycle, QStringLiteral("localChapterId"), chapter->localId,
+                                  QString()))) {
+            object.insert(QStringLiteral("status"), chapter->status);
+            kept = true;
+        }
         // Words the editor could not store count as a waiting change too.
         if (chapter == nullptr || (!hasPendingText(chapter->localId) && !m_ui->holdsUnsavedText(chapter->localId))) {
-            const CAnsweredEdits* answered = CAnsweredEdits::instance();
             const int localId = chapter ? chapter->localId : 0;
             // Asked for before the platform took a save of it: its text is
             // the platform's already, and a later change comes with the feed.
@@ -452,8 +464,9 @@ QByteArray CSynDataManager::guardChapterReply(int jobType, const QByteArray& bod
             continue;
         }
         // Neither overwritten nor kept: the pass must not acknowledge it.
-        qWarning() << "remote version of chapter" << chapter->localId << "could not be kept; the feed stops";
-        abortSyn();
+        qWarning() << "remote version of chapter" << chapter->localId << "could not be kept; not applied";
+        if (fromFeed)
+            abortSyn();
         return QByteArray();
     }
     if (copies > 0)

@@ -12,6 +12,7 @@
 #include "db/records/T_Book.h"
 #include "manager/CBookJobManager.h"
 #include "manager/CPublicManager.h"
+#include "remote/CTessaneHttp.h"
 #include "remote/records/ChapterRecords.h"
 #include "remote/records/OutlineRecords.h"
 #include "remote/records/VolumeRecords.h"
@@ -45,8 +46,8 @@ void CSynDataManager::oweLook(int listType, const T_Book* book, int volumeId, bo
     T_OwedLook look;
     look.listType = listType;
     look.bookId = book->bookId;
-    look.volumeId = listType == JobType::ChapterMenu ? volumeId : 0;
-    if (look.volumeId > 0) {
+    look.volumeId = listType == JobType::ChapterMenu || listType == JobType::ChapterContent ? volumeId : 0;
+    if (listType == JobType::ChapterMenu && look.volumeId > 0) {
         const QList<T_OwedLook> owed = m_owed.keys();
         const auto same = std::find_if(owed.begin(), owed.end(), [&look](const T_OwedLook& other) {
             return other.listType == look.listType && other.bookId == look.bookId && other.volumeId > 0;
@@ -100,6 +101,18 @@ bool CSynDataManager::sendLook(const T_OwedLook& look, int synStep)
         request.header.localVolumeId = look.volumeId > 0 ? book->getLocalVolumeId(look.volumeId) : 0;
         request.header.synStep = synStep;
         return m_bookJobs->chapter_menu(request);
+    }
+    if (look.listType == JobType::ChapterContent) {
+        TC_Chapter_Content request;
+        request.bookId = book->bookId;
+        request.chapterId = look.volumeId;
+        request.header.bookId = book->bookId;
+        request.header.localBookId = book->localId;
+        request.header.chapterId = look.volumeId;
+        request.header.uid = m_model->userInfo.uid;
+        request.header.synStep = synStep;
+        m_http->chapter_content_asyn(request);
+        return true;
     }
     TC_BookOutline_List request;
     request.header.bookId = book->bookId;
@@ -182,7 +195,9 @@ void CSynDataManager::lookAnswered(const T_Http_Custom& identity, bool answered)
     T_OwedLook look;
     look.listType = identity.jobType;
     look.bookId = identity.bookId;
-    look.volumeId = identity.jobType == JobType::ChapterMenu ? identity.volumeId : 0;
+    look.volumeId = identity.jobType == JobType::ChapterMenu      ? identity.volumeId
+                    : identity.jobType == JobType::ChapterContent ? identity.chapterId
+                                                                  : 0;
     const auto it = m_owed.find(look);
     if (it == m_owed.end() || it->out < 1)
         return;

@@ -229,12 +229,29 @@ void CUiManager::startSyncAnimation()
         m_bookshelf->getTop()->startSync();
 }
 
-void CUiManager::stopSyncAnimation(bool ok)
+void CUiManager::stopSyncAnimation(bool ok, bool resultLater)
 {
+    m_syncRunning = 0;
+    if (resultLater) {
+        m_heldSyncOk = ok;
+        m_syncResultHeld = true;
+        return;
+    }
+    endSyncIndicator(ok);
+}
+
+void CUiManager::tellSyncResult(bool ok)
+{
+    if (m_syncResultHeld)
+        endSyncIndicator(m_heldSyncOk && ok);
+}
+
+void CUiManager::endSyncIndicator(bool ok)
+{
+    m_syncResultHeld = false;
     emit sig_SyncAnimation(false, ok);
     if (m_bookshelf)
         m_bookshelf->getTop()->endSync(ok);
-    m_syncRunning = 0;
 }
 
 void CUiManager::requestNotice()

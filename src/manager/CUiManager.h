@@ -78,7 +78,12 @@ public:
     void setSyncIndicatorAllowed(bool allowed) { m_syncIndicatorAllowed = allowed; }
     void startSyncAnimation();
     // Ends the indicator with its result and clears the sync-running flag.
-    void stopSyncAnimation(bool ok);
+    // resultLater: the pass still sends edits it held for its feed, and its
+    // result waits for them (tellSyncResult); only the flag is cleared now.
+    void stopSyncAnimation(bool ok, bool resultLater = false);
+    // The result a pass held for its edits after the feed, now that they are
+    // answered (ok: none failed or was refused). Nothing while none is held.
+    void tellSyncResult(bool ok);
 
     // Builds the main user interface after sign-in; false when the start lock
     // sent the user away.
@@ -175,6 +180,10 @@ private:
     int m_signInState = 0;
     int m_syncRunning = 0;
     bool m_syncIndicatorAllowed = true;
+    // A pass's result held for its edits after the feed, and what it was.
+    bool m_syncResultHeld = false;
+    bool m_heldSyncOk = false;
+    void endSyncIndicator(bool ok);
     // A toast shown in the current main window, and in a modal dialog over
     // it, once its turn has come.
     void presentMessage(const QString& text, int kind, int msecs);
