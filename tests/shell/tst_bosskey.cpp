@@ -45,6 +45,8 @@
 #include <QThread>
 #include <QtTest>
 
+#include <thread>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -403,19 +405,34 @@ private slots:
     {
         QTest::addColumn<QString>("way");
         QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("typed");
         for (const char* way : {"boss key", "tray click", "main client", "second start"}) {
             for (const char* where : {"editor", "memo", "one of several memos", "shelf", "rename box"})
-                QTest::addRow("%s, %s", way, where) << way << where;
+                QTest::addRow("%s, %s", way, where) << way << where << "once back";
         }
         // The idle lock brings them back too; a sign-out under the boss key
         // brings back the sign-in alone.
         for (const char* way : {"idle lock", "idle lock closed", "forced sign-out"})
-            QTest::addRow("%s, one of several memos", way) << way << "one of several memos";
+            QTest::addRow("%s, one of several memos", way) << way << "one of several memos" << "once back";
+        // Typed as an author does: at once, while the windows are on their
+        // way; or once the window manager has them on screen while the
+        // window's thread is still busy.
+        for (const char* way : {"boss key", "tray click", "main client", "second start", "idle lock closed"}) {
+            for (const char* where : {"editor", "editor under several memos"}) {
+                for (const char* typed : {"at once", "while busy"})
+                    QTest::addRow("%s, %s, typed %s", way, where, typed) << way << where << typed;
+            }
+        }
+        // Minimised with its tools, the window is brought up by the tray.
+        for (const char* way : {"tray click", "main client", "second start"})
+            QTest::addRow("boss key twice, %s, minimised editor", way) << QStringLiteral("boss key, %1").arg(way)
+                                                                       << "minimised editor" << "at once";
     }
     void theKeysComeBackWhereTheyWere()
     {
         QFETCH(QString, way);
         QFETCH(QString, where);
+        QFETCH(QString, typed);
         CUiManager* ui = CUiManager::instance();
         QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
         CPublicManager::instance()->userConf.systemConf.isTray = 1;
@@ -428,7 +445,7 @@ private slots:
         MemoItemManager* memos = MemoItemManager::instance();
         memos->showMemoList(main, nullptr);
         QTRY_VERIFY(memos->memoList() && memos->memoList()->isVisible());
-        for (int i = 0; i < (where == "one of several memos" ? 3 : 1); ++i) {
+        for (int i = 0; i < (where.contains("several memos") ? 3 : 1); ++i) {
             QTest::mouseClick(memos->memoList()->findChild<QPushButton*>(QStringLiteral("btnAddMemo")), Qt::LeftButton);
             QTRY_COMPARE(memos->openWindows().size(), i + 1);
             // Overlapping, each lower right of the one before.
@@ -438,7 +455,7 @@ private slots:
         }
         QWidget* keys = main;
         QQuickItem* box = nullptr;
-        if (where == "editor")
+        if (where.contains("editor"))
             keys = ui->creationWindow()->getContent()->textEdit();
         else if (where.contains("memo"))
             keys = memos->openWindows().first()->textEdit();
@@ -461,6 +478,10 @@ private slots:
         else if (keys != main)
             QTRY_VERIFY(keys->property("plainText").toString().contains(QLatin1String("abc")));
 
+        if (where.startsWith("minimised")) {
+            QVERIFY(clickOn(ui->creationWindow()->getTop()->findChild<QPushButton*>(QStringLiteral("btn_min"))));
+            QTRY_VERIFY(WindowManagerProbe::states(memos->memoList()).contains(QStringLiteral("HIDDEN")));
+        }
         QList<QPointer<QWidget>> all = {main, memos->memoList()};
         for (MemoItemWidget* memo : memos->openWindows())
             all << memo;
@@ -489,7 +510,7 @@ private slots:
                 emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
             QVERIFY(answer.done() == steps.size() && hidden);
         } else {
-            way.contains("tray") || way == "main client" ? ui->closeWindow() : typeCtrlShiftN();
+            (way == "tray click" || way == "main client") ? ui->closeWindow() : typeCtrlShiftN();
             QTRY_VERIFY_WITH_TIMEOUT(showing(false), 15000);
         }
         if (way == "forced sign-out") {
@@ -510,22 +531,27 @@ private slots:
             QVERIFY(std::none_of(all.cbegin(), all.cend(), [](const QPointer<QWidget>& w) { return w && w->isVisible(); }));
             return;
         }
-        if (way == "boss key") {
+        if (way.startsWith("boss key"))
             pressBossKeyWhileAway();
-        } else if (way == "tray click") {
+        if (way.endsWith("tray click")) {
             emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
-        } else if (way == "main client") {
+        } else if (way.endsWith("main client")) {
             QAction* mainClient = ui->trayIcon()->contextMenu()->actions().value(0);
             QVERIFY(mainClient && mainClient->text() == CUiManager::tr("Main Client"));
             mainClient->trigger();
-        } else if (way == "second start") {
+        } else if (way.endsWith("second start")) {
             ui->activeWindows(QString());
         }
+        if (typed == "at once")
+            typeText("xyz");
+        else if (typed == "while busy")
+            typeOnceOnScreen(all, "xyz");
         QTRY_VERIFY_WITH_TIMEOUT(showing(true), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(keysAreBackIn(keys->window()), 15000);
         if (box != nullptr)
             QTRY_VERIFY(box->hasActiveFocus());
-        typeText("xyz");
+        if (typed == "once back")
+            typeText("xyz");
         if (box != nullptr) {
             typeKey(XK_Return);
             const auto named = [book]() {
@@ -542,6 +568,7 @@ private slots:
                 QVERIFY(!memo->textEdit()->toPlainText().contains(QLatin1String("xyz")));
         }
         QCOMPARE(QApplication::activeWindow(), keys->window());
+        QVERIFY(!WindowManagerProbe::states(main).contains(QStringLiteral("HIDDEN")));
     }
 
 private:
@@ -669,10 +696,34 @@ private:
         XSync(m_display, False);
     }
 
-    void typeText(const char* text)
+    void typeText(const char* text, Display* display = nullptr)
     {
-        for (const char* letter = text; *letter != 0; ++letter)
-            typeKey(XStringToKeysym(QByteArray(1, *letter).constData()));
+        display = display != nullptr ? display : m_display;
+        for (const char* letter = text; *letter != 0; ++letter) {
+            const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(QByteArray(1, *letter).constData()));
+            XTestFakeKeyEvent(display, code, True, CurrentTime);
+            XTestFakeKeyEvent(display, code, False, CurrentTime);
+        }
+        XSync(display, False);
+    }
+
+    // Typed once the window manager has the windows on screen again, while
+    // the window's thread is still busy (a loaded machine): the keys wait
+    // in the program's queue behind what the window manager did meanwhile.
+    void typeOnceOnScreen(const QList<QPointer<QWidget>>& windows, const char* text)
+    {
+        QList<Window> ids;
+        for (const QPointer<QWidget>& window : windows)
+            ids << (window && window->windowHandle() ? window->windowHandle()->winId() : 0);
+        std::thread([this, ids, text]() {
+            Display* display = XOpenDisplay(nullptr);
+            XWindowAttributes seen;
+            const auto onScreen = [&](Window id) { return XGetWindowAttributes(display, id, &seen) && seen.map_state == IsViewable; };
+            for (QDeadlineTimer bound(10000); !bound.hasExpired() && !std::all_of(ids.cbegin(), ids.cend(), onScreen);)
+                QThread::msleep(5);
+            typeText(text, display);
+            XCloseDisplay(display);
+        }).join();
     }
 
     // The boss key pressed with every window of the program gone. The X
