@@ -13,6 +13,7 @@
 #include "platform/PendingInput.h"
 #include "ui/common/HiddenWindows.h"
 #include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/Dialog_Search.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -24,6 +25,7 @@
 #include "ui/creation/tools/Dialog_WritingSettings.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/login/Widget_Login.h"
+#include "ui/login/Widget_WeChatLogin.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 #include "ui/common/CTabButton.h"
@@ -36,6 +38,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QStandardPaths>
@@ -285,6 +288,105 @@ private slots:
         }});
         ui->bookshelf()->getContent()->showPage(2);
         QCOMPARE(answer.done(), 1);
+    }
+
+    // 敏感词检测 and 时光机 brought back keep what the author left there: the
+    // words being typed into the own list, still editable and with the
+    // keys, the result page with the treatment chosen, the version chosen
+    // (restored by 恢复此版本).
+    void aToolBroughtBackKeepsWhatTheAuthorLeft_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<bool>("toTray");
+        for (const char* tool : {"own words", "result"}) {
+            QTest::addRow("%s, boss key", tool) << tool << false;
+            QTest::addRow("%s, closed to the tray", tool) << tool << true;
+        }
+        QTest::newRow("time machine, boss key") << "time machine" << false;
+    }
+    void aToolBroughtBackKeepsWhatTheAuthorLeft()
+    {
+        QFETCH(QString, tool);
+        QFETCH(bool, toTray);
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        CPublicManager::instance()->userConf.systemConf.isTray = 1;
+        T_Book* book = m_fixture.offlineBook(QTest::currentDataTag());
+        ui->openCreation(book);
+        Widget_Creation* writing = ui->creationWindow();
+        QVERIFY(writing && QTest::qWaitForWindowExposed(writing, 15000) && m_windowManager.ensureWindowManager(writing));
+        const auto goAndComeBack = [&](QWidget* window) {
+            QVERIFY(QTest::qWaitForWindowExposed(window, 15000) && m_windowManager.ensureWindowManager(window));
+            toTray ? ui->closeWindow() : typeCtrlShiftN();
+            QVERIFY(QTest::qWaitFor([&] { return !window->isVisible() && !writing->isVisible(); }, 15000));
+            toTray ? emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger) : pressBossKeyWhileAway();
+        };
+        if (tool == "time machine") {
+            T_Chapter* chapter = writing->getContent()->currentChapter();
+            // Newest first: the second in the list is the older.
+            TC_Chapter_ContentBlade blade;
+            blade.header.localBookId = book->localId;
+            blade.header.localChapterId = chapter->localId;
+            for (const char* text : {"older version", "newer version"})
+                QVERIFY(CJobManager::instance()->chapter_contentBlade((blade.content = QString::fromLatin1(text), blade)));
+            ModalAnswerer<Dialog_TimeMachine> answer({[&](Dialog_TimeMachine* d) {
+                const auto end = qScopeGuard([d] { d->accept(); });
+                QVERIFY(QTest::qWaitFor([&] { return keysAreBackIn(d); }, 15000));
+                typeKey(XK_Down);
+                QVERIFY(QTest::qWaitFor([d] { return d->currentIndex() == 1 && !d->isComparing(); }, 15000));
+                goAndComeBack(d);
+                QVERIFY(QTest::qWaitFor([&] { return keysAreBackIn(d); }, 15000));
+                QCOMPARE(d->currentIndex(), 1);
+                QVERIFY(clickOn(d->findChild<QPushButton*>(QStringLiteral("btnRestore"))));
+                QVERIFY(QTest::qWaitFor([d] { return !d->isRestoring(); }, 15000));
+            }});
+            ui->showTimeMachine(chapter);
+            QVERIFY(answer.done() == 1 && !QTest::currentTestFailed());
+            QTRY_VERIFY(writing->getContent()->textEdit()->toPlainText().contains(QLatin1String("older version")));
+            ui->closeCreation();
+            return;
+        }
+        QTest::keyClick(writing->windowHandle(), Qt::Key_F7);
+        QPointer<Widget_SensitiveWords> panel = writing->findChild<Widget_SensitiveWords*>();
+        QVERIFY(panel && QTest::qWaitForWindowExposed(panel, 15000) && m_windowManager.ensureWindowManager(panel));
+        auto* words = panel->findChild<QTextEdit*>(QStringLiteral("textEdit"));
+        auto* treatment = panel->findChild<QRadioButton*>(QStringLiteral("radioButton_3"));
+        auto* page = panel->findChild<QWidget*>(QStringLiteral("pageSetting"));
+        QVERIFY(clickOn(page->findChild<QPushButton*>(tool == "result" ? "btnConfirm" : "btnEdit")));
+        QVERIFY(clickOn(tool == "result" ? static_cast<QWidget*>(treatment) : words));
+        typeText("qq");
+        goAndComeBack(panel);
+        typeText("ww");
+        QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible() && keysAreBackIn(panel), 15000);
+        if (tool == "result")
+            QVERIFY(treatment->isVisible() && treatment->isChecked());
+        else
+            QTRY_VERIFY(words->toPlainText().endsWith(QLatin1String("qqww")) && !words->isReadOnly());
+        panel->close();
+        ui->closeCreation();
+    }
+
+    // The QR sign-in brought back goes on asking after the code on its page
+    // (it may be scanned already) instead of showing a new one.
+    void theQrSignInKeepsItsCode()
+    {
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        ui->showLoginDialog();
+        ui->loginDialog()->onDealToggle(3);
+        QPointer<Widget_WeChatLogin> qr = ui->loginDialog()->weChatWindow();
+        QVERIFY(qr && QTest::qWaitForWindowExposed(qr, 15000) && m_windowManager.ensureWindowManager(qr));
+        const QString codes = QStringLiteral("/author/wxCodeLogin"), polls = QStringLiteral("/author/pollingWx");
+        QTRY_VERIFY(!standin().requestsTo(polls).isEmpty());
+        const int fetched = standin().requestsTo(codes).size();
+        typeCtrlShiftN();
+        QTRY_VERIFY_WITH_TIMEOUT(!qr->isVisible(), 15000);
+        const int polled = standin().requestsTo(polls).size();
+        pressBossKeyWhileAway();
+        QTRY_VERIFY_WITH_TIMEOUT(standin().requestsTo(polls).size() > polled, 15000);
+        QCOMPARE(standin().requestsTo(codes).size(), fetched);
+        qr->close();
+        ui->hideLoginDialog();
     }
 
     // F11 read just before the boss key while the window's thread is busy:
