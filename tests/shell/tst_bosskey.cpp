@@ -48,8 +48,6 @@
 #include <QThread>
 #include <QtTest>
 
-#include <thread>
-
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -798,34 +796,24 @@ private:
         XSync(m_display, False);
     }
 
-    void typeText(const char* text, Display* display = nullptr)
+    void typeText(const char* text)
     {
-        display = display != nullptr ? display : m_display;
-        for (const char* letter = text; *letter != 0; ++letter) {
-            const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(QByteArray(1, *letter).constData()));
-            XTestFakeKeyEvent(display, code, True, CurrentTime);
-            XTestFakeKeyEvent(display, code, False, CurrentTime);
-        }
-        XSync(display, False);
+        for (const char* letter = text; *letter != 0; ++letter)
+            typeKey(XStringToKeysym(QByteArray(1, *letter).constData()));
     }
 
-    // Typed once the window manager has the windows on screen again, while
-    // the window's thread is still busy (a loaded machine): the keys wait
-    // in the program's queue behind what the window manager did meanwhile.
+    // The window's thread is kept busy here until the window manager has the
+    // windows on screen again (a loaded machine); the keys typed then wait in
+    // the program's queue behind what the window manager did meanwhile.
     void typeOnceOnScreen(const QList<QPointer<QWidget>>& windows, const char* text)
     {
-        QList<Window> ids;
-        for (const QPointer<QWidget>& window : windows)
-            ids << (window && window->windowHandle() ? window->windowHandle()->winId() : 0);
-        std::thread([this, ids, text]() {
-            Display* display = XOpenDisplay(nullptr);
-            XWindowAttributes seen;
-            const auto onScreen = [&](Window id) { return XGetWindowAttributes(display, id, &seen) && seen.map_state == IsViewable; };
-            for (QDeadlineTimer bound(10000); !bound.hasExpired() && !std::all_of(ids.cbegin(), ids.cend(), onScreen);)
-                QThread::msleep(5);
-            typeText(text, display);
-            XCloseDisplay(display);
-        }).join();
+        XWindowAttributes seen;
+        const auto onScreen = [&](const QPointer<QWidget>& w) {
+            return !w || (XGetWindowAttributes(m_display, w->windowHandle()->winId(), &seen) && seen.map_state == IsViewable);
+        };
+        for (QDeadlineTimer bound(10000); !bound.hasExpired() && !std::all_of(windows.cbegin(), windows.cend(), onScreen);)
+            QThread::msleep(5);
+        typeText(text);
     }
 
     // The boss key pressed with every window of the program gone. The X
