@@ -195,3 +195,10 @@ void QxtGlobalShortcut::setDisabled(bool disabled)
 {
     d->enabled = !disabled;
 }
+
+bool QxtGlobalShortcut::takes(quint32 nativeKey, quint32 nativeState)
+{
+    const quint32 modifiers = GlobalHotKey::nativeModifiers(Qt::ShiftModifier | Qt::ControlModifier
+                                                            | Qt::AltModifier | Qt::MetaModifier);
+    return registry().contains(qMakePair(nativeKey, nativeState & modifiers));
+}

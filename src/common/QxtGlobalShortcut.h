@@ -28,6 +28,10 @@ public:
     bool isEnabled() const;
     bool isValid() const;
 
+    // Whether a shortcut of the program took this key with these modifier
+    // bits (lock keys aside), as the window system reports a key press.
+    static bool takes(quint32 nativeKey, quint32 nativeState);
+
 public slots:
     void setEnabled(bool enabled = true);
     void setDisabled(bool disabled = true);

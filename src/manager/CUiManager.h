@@ -500,8 +500,9 @@ private:
     // Save the open chapter and the user data, back up, quit after 100 ms.
     void saveAndQuit();
     // Shows the window, out of the task bar, raised and with the keys, and
-    // the windows put away with it over it.
-    void bringForward(QWidget* window);
+    // the windows put away with it over it. asLeft: a window the author had
+    // minimised before it was put away comes back minimised.
+    void bringForward(QWidget* window, bool asLeft = false);
     bool isWindowHidden(const QSharedPointer<QWidget>& window) const;
 
     QPointer<class Dialog_Unlock> m_unlockDialog;

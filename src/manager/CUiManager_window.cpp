@@ -9,6 +9,7 @@
 #include "manager/CQssManager.h"
 #include "manager/DbFaultText.h"
 #include "platform/SessionAutostart.h"
+#include "platform/WindowManagerState.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/common/HiddenWindows.h"
@@ -88,7 +89,8 @@ void CUiManager::toggleMainWindow()
             m_tray->hide();
         return;
     }
-    bringForward(window.data());
+    // The key shows the program as the author hid it.
+    bringForward(window.data(), true);
 }
 
 void CUiManager::putInTray()
@@ -130,19 +132,31 @@ void CUiManager::showMainWindow()
     bringForward(window.data());
 }
 
-void CUiManager::bringForward(QWidget* window)
+void CUiManager::bringForward(QWidget* window, bool asLeft)
 {
-    // What was put away comes back as it was, the keys where they were;
-    // activated here, the window would take them from a memo or a box.
-    if (m_putAway->contains(window)) {
-        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    } else {
+    const bool putAway = m_putAway->contains(window);
+    if (!putAway) {
+        // Iconified by the window manager along with a window of its own,
+        // it may be minimised without Qt knowing: told first, Qt then brings
+        // it out of the task bar the usual way.
+        if (!window->isMinimized() && WindowManagerState::isIconic(window))
+            window->setWindowState(window->windowState() | Qt::WindowMinimized);
         window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
         window->show();
         window->raise();
         window->activateWindow();
     }
-    m_putAway->show(window);
+    // What was put away comes back as it was, the keys where they were;
+    // activated here, the window would take them from a memo or a box. A
+    // window the author minimised comes back so with the boss key, and
+    // nothing of the program takes the keys then.
+    const bool minimised = window->isMinimized();
+    m_putAway->show(asLeft && minimised ? nullptr : window);
+    // Brought out of the task bar only once it is shown as it went: changed
+    // while out of sight, Qt would hand it to the window manager before its
+    // show, still minimised for the window manager, and call it shown.
+    if (putAway && minimised && !asLeft)
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     m_idleSeconds = 0;
 }
 

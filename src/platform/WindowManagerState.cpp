@@ -10,6 +10,7 @@
 // Last: the X headers define names the Qt headers use.
 #include <X11/Xlib.h>
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -85,4 +86,24 @@ bool WindowManagerState::hasKeyboard(const QWidget* window)
     int revert = 0;
     XGetInputFocus(QX11Info::display(), &focus, &revert);
     return focus != None && focus == idOf(window);
+}
+
+bool WindowManagerState::isIconic(const QWidget* window)
+{
+    if (window == nullptr || idOf(window) == 0 || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr
+        || !QX11Info::isPlatformX11() || QX11Info::display() == nullptr)
+        return false;
+    Display* display = QX11Info::display();
+    const Atom name = XInternAtom(display, "WM_STATE", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, idOf(window), name, 0, 2, False, name, &type, &format, &count, &after, &data)
+            != Success
+        || data == nullptr)
+        return false;
+    const bool iconic = format == 32 && count > 0 && reinterpret_cast<const unsigned long*>(data)[0] == IconicState;
+    XFree(data);
+    return iconic;
 }

@@ -18,4 +18,7 @@ public:
     // Whether the X server sends the keyboard's keys to this window; false
     // where nothing says so.
     static bool hasKeyboard(const QWidget* window);
+    // Whether the window manager keeps the window iconified (minimised);
+    // false where nothing says so.
+    static bool isIconic(const QWidget* window);
 };

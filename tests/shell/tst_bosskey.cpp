@@ -13,6 +13,7 @@
 #include "platform/PendingInput.h"
 #include "ui/common/HiddenWindows.h"
 #include "ui/creation/Creation_TextEdit.h"
+#include "ui/creation/Dialog_TimeMachine.h"
 #include "ui/creation/Dialog_Search.h"
 #include "ui/creation/Widget_Creation.h"
 #include "ui/creation/Widget_Creation_Content.h"
@@ -24,6 +25,7 @@
 #include "ui/creation/tools/Dialog_WritingSettings.h"
 #include "ui/login/Dialog_LoginMain.h"
 #include "ui/login/Widget_Login.h"
+#include "ui/login/Widget_WeChatLogin.h"
 #include "ui/setting/Widget_Setting.h"
 #include "ui/shell/Dialog_Unlock.h"
 #include "ui/common/CTabButton.h"
@@ -36,6 +38,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QStandardPaths>
@@ -285,6 +288,105 @@ private slots:
         QCOMPARE(answer.done(), 1);
     }
 
+    // 敏感词检测 and 时光机 brought back keep what the author left there: the
+    // words being typed into the own list, still editable and with the
+    // keys, the result page with the treatment chosen, the version chosen
+    // (restored by 恢复此版本).
+    void aToolBroughtBackKeepsWhatTheAuthorLeft_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<bool>("toTray");
+        for (const char* tool : {"own words", "result"}) {
+            QTest::addRow("%s, boss key", tool) << tool << false;
+            QTest::addRow("%s, closed to the tray", tool) << tool << true;
+        }
+        QTest::newRow("time machine, boss key") << "time machine" << false;
+    }
+    void aToolBroughtBackKeepsWhatTheAuthorLeft()
+    {
+        QFETCH(QString, tool);
+        QFETCH(bool, toTray);
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        CPublicManager::instance()->userConf.systemConf.isTray = 1;
+        T_Book* book = m_fixture.offlineBook(QTest::currentDataTag());
+        ui->openCreation(book);
+        Widget_Creation* writing = ui->creationWindow();
+        QVERIFY(writing && QTest::qWaitForWindowExposed(writing, 15000) && m_windowManager.ensureWindowManager(writing));
+        const auto goAndComeBack = [&](QWidget* window) {
+            QVERIFY(QTest::qWaitForWindowExposed(window, 15000) && m_windowManager.ensureWindowManager(window));
+            toTray ? ui->closeWindow() : typeCtrlShiftN();
+            QVERIFY(QTest::qWaitFor([&] { return !window->isVisible() && !writing->isVisible(); }, 15000));
+            toTray ? emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger) : pressBossKeyWhileAway();
+        };
+        if (tool == "time machine") {
+            T_Chapter* chapter = writing->getContent()->currentChapter();
+            // Newest first: the second in the list is the older.
+            TC_Chapter_ContentBlade blade;
+            blade.header.localBookId = book->localId;
+            blade.header.localChapterId = chapter->localId;
+            for (const char* text : {"older version", "newer version"})
+                QVERIFY(CJobManager::instance()->chapter_contentBlade((blade.content = QString::fromLatin1(text), blade)));
+            ModalAnswerer<Dialog_TimeMachine> answer({[&](Dialog_TimeMachine* d) {
+                const auto end = qScopeGuard([d] { d->accept(); });
+                QVERIFY(QTest::qWaitFor([&] { return keysAreBackIn(d); }, 15000));
+                typeKey(XK_Down);
+                QVERIFY(QTest::qWaitFor([d] { return d->currentIndex() == 1 && !d->isComparing(); }, 15000));
+                goAndComeBack(d);
+                QVERIFY(QTest::qWaitFor([&] { return keysAreBackIn(d); }, 15000));
+                QCOMPARE(d->currentIndex(), 1);
+                QVERIFY(clickOn(d->findChild<QPushButton*>(QStringLiteral("btnRestore"))));
+                QVERIFY(QTest::qWaitFor([d] { return !d->isRestoring(); }, 15000));
+            }});
+            ui->showTimeMachine(chapter);
+            QVERIFY(answer.done() == 1 && !QTest::currentTestFailed());
+            QTRY_VERIFY(writing->getContent()->textEdit()->toPlainText().contains(QLatin1String("older version")));
+            ui->closeCreation();
+            return;
+        }
+        QTest::keyClick(writing->windowHandle(), Qt::Key_F7);
+        QPointer<Widget_SensitiveWords> panel = writing->findChild<Widget_SensitiveWords*>();
+        QVERIFY(panel && QTest::qWaitForWindowExposed(panel, 15000) && m_windowManager.ensureWindowManager(panel));
+        auto* words = panel->findChild<QTextEdit*>(QStringLiteral("textEdit"));
+        auto* treatment = panel->findChild<QRadioButton*>(QStringLiteral("radioButton_3"));
+        auto* page = panel->findChild<QWidget*>(QStringLiteral("pageSetting"));
+        QVERIFY(clickOn(page->findChild<QPushButton*>(tool == "result" ? "btnConfirm" : "btnEdit")));
+        QVERIFY(clickOn(tool == "result" ? static_cast<QWidget*>(treatment) : words));
+        typeText("qq");
+        goAndComeBack(panel);
+        typeText("ww");
+        QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible() && keysAreBackIn(panel), 15000);
+        if (tool == "result")
+            QVERIFY(treatment->isVisible() && treatment->isChecked());
+        else
+            QTRY_VERIFY(words->toPlainText().endsWith(QLatin1String("qqww")) && !words->isReadOnly());
+        panel->close();
+        ui->closeCreation();
+    }
+
+    // The QR sign-in brought back goes on asking after the code on its page
+    // (it may be scanned already) instead of showing a new one.
+    void theQrSignInKeepsItsCode()
+    {
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        ui->showLoginDialog();
+        ui->loginDialog()->onDealToggle(3);
+        QPointer<Widget_WeChatLogin> qr = ui->loginDialog()->weChatWindow();
+        QVERIFY(qr && QTest::qWaitForWindowExposed(qr, 15000) && m_windowManager.ensureWindowManager(qr));
+        const QString codes = QStringLiteral("/author/wxCodeLogin"), polls = QStringLiteral("/author/pollingWx");
+        QTRY_VERIFY(!standin().requestsTo(polls).isEmpty());
+        const int fetched = standin().requestsTo(codes).size();
+        typeCtrlShiftN();
+        QTRY_VERIFY_WITH_TIMEOUT(!qr->isVisible(), 15000);
+        const int polled = standin().requestsTo(polls).size();
+        pressBossKeyWhileAway();
+        QTRY_VERIFY_WITH_TIMEOUT(standin().requestsTo(polls).size() > polled, 15000);
+        QCOMPARE(standin().requestsTo(codes).size(), fetched);
+        qr->close();
+        ui->hideLoginDialog();
+    }
+
     // F11 read just before the boss key while the window's thread is busy:
     // 写作设置 opens, and goes with everything else.
     void aKeyJustBeforeTheBossKeyOpensNothingAlone()
@@ -403,19 +505,34 @@ private slots:
     {
         QTest::addColumn<QString>("way");
         QTest::addColumn<QString>("where");
+        QTest::addColumn<QString>("typed");
         for (const char* way : {"boss key", "tray click", "main client", "second start"}) {
             for (const char* where : {"editor", "memo", "one of several memos", "shelf", "rename box"})
-                QTest::addRow("%s, %s", way, where) << way << where;
+                QTest::addRow("%s, %s", way, where) << way << where << "once back";
         }
         // The idle lock brings them back too; a sign-out under the boss key
         // brings back the sign-in alone.
         for (const char* way : {"idle lock", "idle lock closed", "forced sign-out"})
-            QTest::addRow("%s, one of several memos", way) << way << "one of several memos";
+            QTest::addRow("%s, one of several memos", way) << way << "one of several memos" << "once back";
+        // Typed as an author does: at once, while the windows are on their
+        // way; or once the window manager has them on screen while the
+        // window's thread is still busy.
+        for (const char* way : {"boss key", "tray click", "main client", "second start", "idle lock closed"}) {
+            for (const char* where : {"editor", "editor under several memos"}) {
+                for (const char* typed : {"at once", "while busy"})
+                    QTest::addRow("%s, %s, typed %s", way, where, typed) << way << where << typed;
+            }
+        }
+        // Minimised with its tools, the window is brought up by the tray.
+        for (const char* way : {"tray click", "main client", "second start"})
+            QTest::addRow("boss key twice, %s, minimised editor", way) << QStringLiteral("boss key, %1").arg(way)
+                                                                       << "minimised editor" << "at once";
     }
     void theKeysComeBackWhereTheyWere()
     {
         QFETCH(QString, way);
         QFETCH(QString, where);
+        QFETCH(QString, typed);
         CUiManager* ui = CUiManager::instance();
         QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
         CPublicManager::instance()->userConf.systemConf.isTray = 1;
@@ -428,7 +545,7 @@ private slots:
         MemoItemManager* memos = MemoItemManager::instance();
         memos->showMemoList(main, nullptr);
         QTRY_VERIFY(memos->memoList() && memos->memoList()->isVisible());
-        for (int i = 0; i < (where == "one of several memos" ? 3 : 1); ++i) {
+        for (int i = 0; i < (where.contains("several memos") ? 3 : 1); ++i) {
             QTest::mouseClick(memos->memoList()->findChild<QPushButton*>(QStringLiteral("btnAddMemo")), Qt::LeftButton);
             QTRY_COMPARE(memos->openWindows().size(), i + 1);
             // Overlapping, each lower right of the one before.
@@ -438,7 +555,7 @@ private slots:
         }
         QWidget* keys = main;
         QQuickItem* box = nullptr;
-        if (where == "editor")
+        if (where.contains("editor"))
             keys = ui->creationWindow()->getContent()->textEdit();
         else if (where.contains("memo"))
             keys = memos->openWindows().first()->textEdit();
@@ -461,6 +578,10 @@ private slots:
         else if (keys != main)
             QTRY_VERIFY(keys->property("plainText").toString().contains(QLatin1String("abc")));
 
+        if (where.startsWith("minimised")) {
+            QVERIFY(clickOn(ui->creationWindow()->getTop()->findChild<QPushButton*>(QStringLiteral("btn_min"))));
+            QTRY_VERIFY(WindowManagerProbe::states(memos->memoList()).contains(QStringLiteral("HIDDEN")));
+        }
         QList<QPointer<QWidget>> all = {main, memos->memoList()};
         for (MemoItemWidget* memo : memos->openWindows())
             all << memo;
@@ -489,7 +610,7 @@ private slots:
                 emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
             QVERIFY(answer.done() == steps.size() && hidden);
         } else {
-            way.contains("tray") || way == "main client" ? ui->closeWindow() : typeCtrlShiftN();
+            (way == "tray click" || way == "main client") ? ui->closeWindow() : typeCtrlShiftN();
             QTRY_VERIFY_WITH_TIMEOUT(showing(false), 15000);
         }
         if (way == "forced sign-out") {
@@ -510,22 +631,27 @@ private slots:
             QVERIFY(std::none_of(all.cbegin(), all.cend(), [](const QPointer<QWidget>& w) { return w && w->isVisible(); }));
             return;
         }
-        if (way == "boss key") {
+        if (way.startsWith("boss key"))
             pressBossKeyWhileAway();
-        } else if (way == "tray click") {
+        if (way.endsWith("tray click")) {
             emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
-        } else if (way == "main client") {
+        } else if (way.endsWith("main client")) {
             QAction* mainClient = ui->trayIcon()->contextMenu()->actions().value(0);
             QVERIFY(mainClient && mainClient->text() == CUiManager::tr("Main Client"));
             mainClient->trigger();
-        } else if (way == "second start") {
+        } else if (way.endsWith("second start")) {
             ui->activeWindows(QString());
         }
+        if (typed == "at once")
+            typeText("xyz");
+        else if (typed == "while busy")
+            typeOnceOnScreen(all, "xyz");
         QTRY_VERIFY_WITH_TIMEOUT(showing(true), 15000);
         QTRY_VERIFY_WITH_TIMEOUT(keysAreBackIn(keys->window()), 15000);
         if (box != nullptr)
             QTRY_VERIFY(box->hasActiveFocus());
-        typeText("xyz");
+        if (typed == "once back")
+            typeText("xyz");
         if (box != nullptr) {
             typeKey(XK_Return);
             const auto named = [book]() {
@@ -542,6 +668,7 @@ private slots:
                 QVERIFY(!memo->textEdit()->toPlainText().contains(QLatin1String("xyz")));
         }
         QCOMPARE(QApplication::activeWindow(), keys->window());
+        QVERIFY(!WindowManagerProbe::states(main).contains(QStringLiteral("HIDDEN")));
     }
 
 private:
@@ -673,6 +800,20 @@ private:
     {
         for (const char* letter = text; *letter != 0; ++letter)
             typeKey(XStringToKeysym(QByteArray(1, *letter).constData()));
+    }
+
+    // The window's thread is kept busy here until the window manager has the
+    // windows on screen again (a loaded machine); the keys typed then wait in
+    // the program's queue behind what the window manager did meanwhile.
+    void typeOnceOnScreen(const QList<QPointer<QWidget>>& windows, const char* text)
+    {
+        XWindowAttributes seen;
+        const auto onScreen = [&](const QPointer<QWidget>& w) {
+            return !w || (XGetWindowAttributes(m_display, w->windowHandle()->winId(), &seen) && seen.map_state == IsViewable);
+        };
+        for (QDeadlineTimer bound(10000); !bound.hasExpired() && !std::all_of(windows.cbegin(), windows.cend(), onScreen);)
+            QThread::msleep(5);
+        typeText(text);
     }
 
     // The boss key pressed with every window of the program gone. The X

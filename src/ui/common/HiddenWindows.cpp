@@ -1,11 +1,14 @@
 #include "ui/common/HiddenWindows.h"
 
+#include "common/QxtGlobalShortcut.h"
+#include "platform/KeyboardHold.h"
 #include "platform/WindowManagerState.h"
 
 #include <QApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
@@ -20,6 +23,9 @@ constexpr int SettleLimitMs = 2000;
 // window manager's once the windows are back.
 constexpr int CatchUpMs = 50;
 constexpr int CatchUpTries = 20;
+// Set on a native window while it is shown: the window manager is told not
+// to give it the keyboard as it maps it (a user time of 0).
+const char* const kShowQuietly = "_q_showWithoutActivating";
 
 QList<HiddenWindows*>& everyInstance()
 {
@@ -51,6 +57,7 @@ HiddenWindows::HiddenWindows(QObject* parent)
 
 HiddenWindows::~HiddenWindows()
 {
+    releaseKeyboard();
     everyInstance().removeAll(this);
 }
 
@@ -76,6 +83,10 @@ void HiddenWindows::hide(const QList<QWidget*>& except)
         if (top->isVisible() && !except.contains(top) && isProgramWindow(top))
             hiding << top;
     }
+    // Keys typed on the way back have gone to the window that had them;
+    // from here on the keys are no window's of the program.
+    for (HiddenWindows* hidden : everyInstance())
+        hidden->releaseKeyboard();
     if (!m_waiting.isEmpty()) {
         // Hidden again before the last show settled: what had the keys and
         // the old stacking are still those recorded then.
@@ -143,10 +154,33 @@ void HiddenWindows::show(QWidget* keysOtherwise)
     // to those mapped after it: its losing them is no answer of the author.
     for (QWidget* window : qAsConst(windows))
         m_returning << window;
-    for (QWidget* window : qAsConst(windows))
+    if (!m_keys) {
+        // A modal window comes last and is the one the keys can go to.
+        if (!windows.isEmpty() && windows.last()->isModal())
+            m_keys = windows.last();
+        else
+            m_keys = keysOtherwise;
+    }
+    // What the author types from now on goes to the window that had the
+    // keys, whenever the window manager maps it and hands it the keyboard.
+    QWindow* keysHandle = m_keys ? m_keys->windowHandle() : nullptr;
+    const bool keysComing = !windows.isEmpty() || (keysHandle != nullptr && !keysHandle->isExposed());
+    if (keysHandle != nullptr && keysComing && !KeyboardHold::isHolding())
+        m_holding = KeyboardHold::start(keysHandle, &QxtGlobalShortcut::takes);
+    for (QWidget* window : qAsConst(windows)) {
+        // A window manager gives the keyboard to each window it maps: only
+        // the one that had the keys may take it.
+        QWindow* handle = window->windowHandle();
+        const bool quiet = handle != nullptr && window != m_keys && !window->isModal();
+        const QVariant before = quiet ? handle->property(kShowQuietly) : QVariant();
+        if (quiet)
+            handle->setProperty(kShowQuietly, true);
         window->show();
+        if (quiet)
+            handle->setProperty(kShowQuietly, before);
+    }
     if (!m_keys)
-        m_keys = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget() : keysOtherwise;
+        m_keys = QApplication::activeModalWidget();
     if (m_keys)
         m_returning << m_keys;
     // Each window shown here is waited for until it hears it is on screen:
@@ -192,8 +226,10 @@ void HiddenWindows::settle()
     m_keys.clear();
     m_focus.clear();
     m_stacking.clear();
-    if (keys == nullptr || !keys->isVisible())
+    if (keys == nullptr || !keys->isVisible()) {
+        releaseKeyboard();
         return;
+    }
     // A window shown again may have put the keys in a widget of its own
     // choosing (a memo its text): the author's is the one they were in.
     if (focus != nullptr && focus->window() == keys && focus->isVisible() && focus->isEnabled())
@@ -204,6 +240,29 @@ void HiddenWindows::settle()
         keys->raise();
     keys->activateWindow();
     catchUpActivation(keys, CatchUpTries);
+    releaseKeyboardWhenFocused(keys, CatchUpTries);
+}
+
+void HiddenWindows::releaseKeyboardWhenFocused(QWidget* keys, int triesLeft)
+{
+    // Once the X server sends the keys to the window itself, holding them
+    // for it changes nothing; until then a key would go where the focus is.
+    QTimer::singleShot(CatchUpMs, this, [this, window = QPointer<QWidget>(keys), triesLeft]() {
+        if (!m_holding || !m_waiting.isEmpty())
+            return;
+        if (window && window->isVisible() && !WindowManagerState::hasKeyboard(window) && triesLeft > 1)
+            releaseKeyboardWhenFocused(window, triesLeft - 1);
+        else
+            releaseKeyboard();
+    });
+}
+
+void HiddenWindows::releaseKeyboard()
+{
+    if (!m_holding)
+        return;
+    m_holding = false;
+    KeyboardHold::stop();
 }
 
 void HiddenWindows::catchUpActivation(QWidget* keys, int triesLeft)
@@ -236,6 +295,7 @@ void HiddenWindows::clear()
     m_windows.clear();
     // Windows on their way back still get the keys they had.
     if (m_waiting.isEmpty()) {
+        releaseKeyboard();
         m_keys.clear();
         m_focus.clear();
         m_stacking.clear();

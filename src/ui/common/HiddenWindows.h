@@ -34,6 +34,8 @@ public:
     // again: activated before, a window would lose the keys to whichever of
     // the others the window manager maps last. Where no window of the
     // program had the keys, a modal one gets them, or else keysOtherwise.
+    // Only that window may take the keyboard as it maps, and what the
+    // author types meanwhile is held for it.
     void show(QWidget* keysOtherwise = nullptr);
     bool contains(const QWidget* window) const;
     void clear();
@@ -50,6 +52,8 @@ private:
     void stopWaiting();
     void settle();
     void catchUpActivation(QWidget* keys, int triesLeft);
+    void releaseKeyboardWhenFocused(QWidget* keys, int triesLeft);
+    void releaseKeyboard();
     QList<QPointer<QWidget>> m_windows;
     QPointer<QWidget> m_keys;
     QPointer<QWidget> m_focus;
@@ -60,6 +64,8 @@ private:
     // The windows brought back, until the keys are where they were.
     QList<QPointer<QWidget>> m_returning;
     QTimer* m_settleLimit = nullptr;
+    // The keyboard is held for the window with the keys while it comes back.
+    bool m_holding = false;
     // The windows whose close is being handed on.
     QSet<QObject*> m_closing;
 };

@@ -113,7 +113,9 @@ void Dialog_TimeMachine::onVersionsChanged(int localChapterId)
     const int chosen = m_currentIndex >= 0 && m_currentIndex < m_versions.size() ? m_versions.at(m_currentIndex)->localId
                                                                                   : 0;
     readVersions();
-    if (isVisible())
+    // Out of sight with the program's windows, the chosen row still names
+    // the version a restore takes.
+    if (m_listed)
         showVersions(chosen);
 }
 
@@ -287,7 +289,12 @@ void Dialog_TimeMachine::initUI()
 
 void Dialog_TimeMachine::showEvent(QShowEvent* event)
 {
-    showVersions(0);
+    // Opened on the newest version; brought back with the program's windows
+    // it keeps the one the author chose.
+    if (!m_listed) {
+        m_listed = true;
+        showVersions(0);
+    }
     QDialog::showEvent(event);
 }
 

@@ -91,6 +91,8 @@ private:
     CUiManager* m_ui = nullptr;
     CQssManager* m_qss = nullptr;
     int m_currentIndex = -1;
+    // The list is on screen, from the first show on.
+    bool m_listed = false;
     double m_scale = 1.0;
     // The newest request; results of older ones are dropped.
     int m_compareSerial = 0;

@@ -50,8 +50,10 @@ void Widget_Creation_Content::openSensitiveWords()
         m_sensitive = new Widget_SensitiveWords(this);
     // A top-level panel opens where the author is writing, not at the
     // screen's corner; once moved by the author it stays where it was put.
-    if (!m_sensitive->isVisible())
+    if (!m_sensitive->isVisible()) {
+        m_sensitive->openAnew();
         moveOverWindowCenter(m_sensitive, this);
+    }
     m_sensitive->show();
     m_sensitive->raise();
     // F7 means to check now: the keys go to the panel, open already or not.

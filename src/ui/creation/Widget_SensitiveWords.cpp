@@ -217,7 +217,7 @@ void Widget_SensitiveWords::check()
     m_stack->setCurrentWidget(m_pageResult);
 }
 
-void Widget_SensitiveWords::showEvent(QShowEvent* event)
+void Widget_SensitiveWords::openAnew()
 {
     if (QAbstractButton* first = m_group->button(1))
         first->setChecked(true);
@@ -228,5 +228,4 @@ void Widget_SensitiveWords::showEvent(QShowEvent* event)
     // Setting the boxes writes the status back through their handlers; read it first.
     m_checkNormal->setChecked(status & 1);
     m_checkCustom->setChecked(status & 2);
-    QWidget::showEvent(event);
 }

@@ -22,9 +22,10 @@ public:
 
     // The result text for a count of found words.
     static QString resultText(int count);
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    // As the panel is when the author opens it: the first page with the
+    // lists chosen last and the stored words, not being edited. A panel
+    // brought back with the program's windows keeps what it showed.
+    void openAnew();
 
 private:
     void buildForm();

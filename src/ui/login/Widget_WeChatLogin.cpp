@@ -3,9 +3,11 @@
 #include "common/Utility.h"
 #include "manager/CJobManager.h"
 #include "manager/CPublicManager.h"
+#include "ui/common/HiddenWindows.h"
 #include "ui/common/WindowWait.h"
 
 #include <QDebug>
+#include <QShowEvent>
 #include <QTimer>
 #include <QUrl>
 #include <QUuid>
@@ -41,6 +43,14 @@ bool Widget_WeChatLogin::isPolling() const
 
 void Widget_WeChatLogin::showEvent(QShowEvent* event)
 {
+    // Brought back with the program's windows or out of the task bar, the
+    // code on the page may be scanned already: its sign-in is asked after
+    // again, not replaced by a new code.
+    if ((event->spontaneous() || HiddenWindows::isAway(this)) && !m_pageUrl.isEmpty()) {
+        m_pollTimer->start();
+        QWidget::showEvent(event);
+        return;
+    }
     // A show while the last one's page address is still being fetched
     // leaves that fetch to finish.
     WindowWait wait(this);

@@ -10,6 +10,7 @@
 #include "manager/CQssManager.h"
 #include "manager/CUiManager.h"
 #include "ui/common/CTextEdit.h"
+#include "ui/common/HiddenWindows.h"
 #include "ui/common/NcFramelessHelper.h"
 
 #include <QAction>
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTextCursor>
 #include <QTimer>
@@ -476,6 +478,10 @@ bool MemoItemWidget::eventFilter(QObject* watched, QEvent* event)
 void MemoItemWidget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // Brought back with the program's other windows or out of the task bar,
+    // it leaves the keys where the author had them.
+    if (event->spontaneous() || HiddenWindows::isAway(this))
+        return;
     // A memo opens to be written in: its text has the keys, not the first
     // of its title buttons.
     m_textEdit->setFocus(Qt::ActiveWindowFocusReason);
