@@ -405,7 +405,7 @@ private slots:
         QVERIFY(gone);
         QVERIFY(popup.isNull() || !popup->isVisible());
         pressBossKeyWhileAway();
-        QTRY_VERIFY_WITH_TIMEOUT(writing->isVisible() && ui->trayIcon()->isVisible(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(keysAreBackIn(writing) && ui->trayIcon()->isVisible(), 15000);
         QVERIFY(popup.isNull() || !popup->isVisible());
         ui->closeCreation();
     }
