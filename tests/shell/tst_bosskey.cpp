@@ -863,6 +863,9 @@ int main(int argc, char** argv)
         BossKeyTest test;
         failures = QTest::qExec(&test, argc, argv);
     }
+    // As at the program's quit: the windows and the tray icon (embedded in a
+    // tray host's window once there was one) go before the application does.
+    CUiManager::instance()->shutdown();
     server.stop();
     return failures;
 }
