@@ -120,10 +120,9 @@ bool QxtGlobalShortcutPrivate::nativeEventFilter(const QByteArray& eventType, vo
     GlobalHotKey::Press press;
     if (!GlobalHotKey::readKeyPress(eventType, message, press))
         return false;
-    if (press.hotKey) {
-        QxtGlobalShortcut* shortcut = registry().value(qMakePair(press.nativeKey, press.nativeMods));
-        if (!shortcut)
-            return false;
+    QxtGlobalShortcut* shortcut = press.hotKey || press.grabbedHere
+        ? registry().value(qMakePair(press.nativeKey, press.nativeMods)) : nullptr;
+    if (shortcut) {
         // Keys the author typed into our windows just before were read
         // before this press but are still on their way to those windows: the
         // press is reported after them, so that whatever they open goes with
@@ -131,8 +130,12 @@ bool QxtGlobalShortcutPrivate::nativeEventFilter(const QByteArray& eventType, vo
         waitingPresses().append(shortcut);
         if (waitingPresses().size() == 1)
             PendingInput::afterInput(QCoreApplication::instance(), reportWaitingPresses);
-        return false;
+        // The popup that holds the keyboard never sees the press as a key
+        // of its own.
+        return press.grabbedHere;
     }
+    if (press.hotKey)
+        return false;
     for (QxtGlobalShortcut* shortcut : qAsConst(registry())) {
         if (shortcut->kind() == 0) {
             emit shortcut->sig_globalKeyDown(int(press.nativeKey));

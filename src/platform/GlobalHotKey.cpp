@@ -163,6 +163,14 @@ bool GlobalHotKey::readKeyPress(const QByteArray& eventType, void* message, Pres
     // A taken combination is reported to the window it was taken on, the
     // root window; presses in our own windows name those windows.
     press.hotKey = key->event == QX11Info::appRootWindow();
+    // While a client holds the keyboard, the server takes no combination
+    // for the root window and hands every key to that client alone: a taken
+    // combination that reached our own window from the server (not sent by
+    // another program) came past a grab of ours. One with a modifier it was
+    // not taken with (Scroll Lock, AltGr) never counts.
+    const bool sent = (event->response_type & 0x80) != 0;
+    const quint32 untaken = key->state & ~(kModifierMask | LockMask | Mod2Mask) & 0xff;
+    press.grabbedHere = !press.hotKey && !sent && untaken == 0;
     press.nativeKey = key->detail;
     press.nativeMods = key->state & kModifierMask;
     return true;

@@ -14,6 +14,10 @@ public:
     struct Press
     {
         bool hotKey = false;     // a taken combination, whichever program has the focus
+        // Reported to one of the program's windows, where a taken combination
+        // arrives while the program holds the keyboard itself (an open menu
+        // or other popup grabs it): pressed as the combination all the same.
+        bool grabbedHere = false;
         quint32 nativeKey = 0;   // the window system's key code
         quint32 nativeMods = 0;  // the modifier bits of nativeModifiers(), lock keys left out
     };

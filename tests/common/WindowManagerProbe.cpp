@@ -74,16 +74,29 @@ WindowManagerProbe::~WindowManagerProbe()
 
 bool WindowManagerProbe::ensureWindowManager(const QWidget* window)
 {
+    return ensureManaging([window]() { return xWindow(window); });
+}
+
+bool WindowManagerProbe::ensureWindowManager(unsigned long window)
+{
+    return ensureManaging([window]() { return window; });
+}
+
+bool WindowManagerProbe::ensureManaging(const std::function<unsigned long()>& window)
+{
     if (!QX11Info::isPlatformX11())
         return false;
     const unsigned long root = QX11Info::appRootWindow();
-    if (property(root, "_NET_SUPPORTING_WM_CHECK").isEmpty()) {
+    // A window manager that ended leaves the root's mark behind: a running
+    // one's check window names itself.
+    const QList<unsigned long> check = property(root, "_NET_SUPPORTING_WM_CHECK");
+    if (check.isEmpty() || !property(check.first(), "_NET_SUPPORTING_WM_CHECK").contains(check.first())) {
         m_manager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
         if (!m_manager.waitForStarted())
             return false;
     }
     // A window manager taking over names itself, then takes the windows in hand.
-    return QTest::qWaitFor([&]() { return property(root, "_NET_CLIENT_LIST").contains(xWindow(window)); }, 10000);
+    return QTest::qWaitFor([&]() { return property(root, "_NET_CLIENT_LIST").contains(window()); }, 10000);
 }
 
 bool WindowManagerProbe::stackedAbove(const QWidget* a, const QWidget* b)
@@ -103,4 +116,9 @@ QStringList WindowManagerProbe::states(const QWidget* window)
         XFree(name);
     }
     return names;
+}
+
+unsigned long WindowManagerProbe::activeWindow()
+{
+    return property(QX11Info::appRootWindow(), "_NET_ACTIVE_WINDOW").value(0, 0);
 }

@@ -3,6 +3,12 @@
 
 #include "common/QxtGlobalShortcut.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCompleter>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QX11Info>
@@ -11,6 +17,9 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+
+// The X event's name hides Qt's.
+#undef KeyPress
 
 namespace {
 
@@ -37,12 +46,16 @@ private slots:
     void combinationHeldByAnotherProgramIsRefused();
     void destroyedShortcutReleasesItsCombination();
     void programHoldingTheHotKeyExitsCleanly();
+    void hotKeyReachesPastAnOpenPopupOrDialog_data();
+    void hotKeyReachesPastAnOpenPopupOrDialog();
 
 private:
     // Presses and releases the key with the modifiers held, as a user does.
     void type(KeySym key, const QList<KeySym>& modifiers);
     // True when another client could take the combination for itself.
     bool otherClientCanTake(KeySym key, unsigned int modifiers);
+    // True while a client holds the whole keyboard.
+    bool keyboardHeld();
 
     Display* m_display = nullptr;
 };
@@ -171,6 +184,80 @@ void TestGlobalHotKey::destroyedShortcutReleasesItsCombination()
     QVERIFY(moved.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+O"))));
     QVERIFY(moved.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+I"))));
     QVERIFY(otherClientCanTake(XK_o, ControlMask | ShiftMask));
+}
+
+bool TestGlobalHotKey::keyboardHeld()
+{
+    const int status = XGrabKeyboard(m_display, DefaultRootWindow(m_display), False, GrabModeAsync, GrabModeAsync,
+                                     CurrentTime);
+    if (status == GrabSuccess)
+        XUngrabKeyboard(m_display, CurrentTime);
+    XSync(m_display, False);
+    return status == AlreadyGrabbed;
+}
+
+// Counts the presses of N that reach a widget, while it lives.
+struct KeysSeen : QObject {
+    KeysSeen() { qApp->installEventFilter(this); }
+    int presses = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        presses += event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_N ? 1 : 0;
+        return false;
+    }
+};
+
+void TestGlobalHotKey::hotKeyReachesPastAnOpenPopupOrDialog_data()
+{
+    // A popup holds the whole keyboard while it is open; a modal dialog does not.
+    QTest::addColumn<QString>("open");
+    QTest::newRow("a menu") << "menu";
+    QTest::newRow("a combo box's list") << "combo box";
+    QTest::newRow("a completer's list") << "completer";
+    QTest::newRow("a modal dialog") << "dialog";
+}
+
+void TestGlobalHotKey::hotKeyReachesPastAnOpenPopupOrDialog()
+{
+    QFETCH(QString, open);
+    QxtGlobalShortcut shortcut;
+    QSignalSpy activated(&shortcut, &QxtGlobalShortcut::activated);
+    QVERIFY(shortcut.setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+N"))));
+    QWidget window;
+    auto* field = new QLineEdit(&window);
+    auto* combo = new QComboBox(&window);
+    combo->addItems({QStringLiteral("one"), QStringLiteral("two")});
+    combo->move(0, 40);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    KeysSeen keys;
+    QMenu menu;
+    menu.addAction(QStringLiteral("new"));
+    QDialog dialog(&window);
+    QWidget* shown = nullptr;
+    if (open == QLatin1String("menu")) {
+        menu.popup(window.mapToGlobal(QPoint(10, 10)));
+        shown = &menu;
+    } else if (open == QLatin1String("combo box")) {
+        combo->showPopup();
+        shown = combo->view()->window();
+    } else if (open == QLatin1String("completer")) {
+        auto* completer = new QCompleter(QStringList{QStringLiteral("na"), QStringLiteral("nb")}, field);
+        field->setCompleter(completer);
+        completer->complete();
+        shown = completer->popup();
+    } else {
+        dialog.setModal(true);
+        dialog.show();
+        shown = &dialog;
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(shown) && keyboardHeld() == (shown != &dialog));
+
+    type(XK_n, {XK_Control_L, XK_Shift_L});
+    QVERIFY(activated.wait(10000));
+    QCOMPARE(activated.size(), 1);
+    // The press is the hot key's alone; the popup never takes it as a key.
+    QCOMPARE(keys.presses, 0);
 }
 
 QTEST_MAIN(TestGlobalHotKey)

@@ -37,8 +37,10 @@
 #include <QSignalSpy>
 #include <QListView>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QQuickItem>
 #include <QQuickWidget>
 #include <QStandardPaths>
@@ -424,6 +426,92 @@ private slots:
         ui->closeCreation();
     }
 
+    // An open menu holds the whole keyboard: the boss key still takes every
+    // window along, the menu closing, and brings them back without it.
+    void theBossKeyGoesPastAnOpenMenu_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("the tree's chapter menu") << "tree";
+        QTest::newRow("the ≡ menu") << "tools";
+        QTest::newRow("the tray icon's menu") << "tray";
+    }
+    void theBossKeyGoesPastAnOpenMenu()
+    {
+        QFETCH(QString, menu);
+        CUiManager* ui = CUiManager::instance();
+        QVERIFY(ui->setBoosKey(QStringLiteral("Ctrl+Shift+N")));
+        ui->openCreation(m_fixture.offlineBook(QStringLiteral("menu ") + QTest::currentDataTag()));
+        Widget_Creation* writing = ui->creationWindow();
+        QVERIFY(writing && QTest::qWaitForWindowExposed(writing, 15000) && m_windowManager.ensureWindowManager(writing));
+        writing->activateWindow();
+        QTRY_VERIFY(writing->isActiveWindow() && keyboardFocusedOn(writing));
+        // Where the author clicks, in the server's pixels, and what opens.
+        QPoint at;
+        unsigned button = 3;
+        const auto* expected = static_cast<QObject*>(ui->trayIcon()->contextMenu());
+        // The rows after this one have no tray host, as before it.
+        const auto trayHostGoes = qScopeGuard([this]() {
+            m_trayHost.terminate();
+            m_trayHost.waitForFinished(5000);
+        });
+        if (menu == "tree") {
+            QQuickWidget* tree = CBookVolumeController::instance()->getQuickWidget();
+            QQuickItem* row = nullptr;
+            QTRY_VERIFY((row = firstChapterRow(tree->rootObject())) != nullptr);
+            at = tree->mapToGlobal(row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint());
+            expected = CBookVolumeController::instance()->chapterMenu();
+        } else if (menu == "tools") {
+            auto* tools = writing->getTop()->findChild<QPushButton*>(QStringLiteral("btn_creation_setup1"));
+            at = tools->mapToGlobal(tools->rect().center());
+            button = 1;
+            expected = nullptr;
+        } else {
+            // The icon in a tray host, as on a desktop.
+            QVERIFY(ensureTrayHost());
+            // Once the host has it in its place: the server shows the icon there.
+            const auto iconShown = [&at, ui, this]() {
+                const QWidgetList tops = QApplication::topLevelWidgets();
+                const auto icon = std::find_if(tops.cbegin(), tops.cend(),
+                                               [](const QWidget* w) { return w->inherits("QSystemTrayIconSys"); });
+                at = ui->trayIcon()->geometry().center();
+                return icon != tops.cend() && windowAt(at) == (*icon)->winId();
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(iconShown(), 15000);
+        }
+        at *= writing->devicePixelRatioF();
+        // The menu runs in a loop of its own: the key is typed from inside.
+        bool held = false, gone = false;
+        int answered = 0;
+        QPointer<QWidget> popup;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&]() {
+            QWidget* open = QApplication::activePopupWidget();
+            if (open == nullptr || !open->isVisible() || (expected != nullptr && open != expected)
+                || (expected == nullptr && !open->inherits("Widget_Creation_Plane1")) || answered++ > 0)
+                return;
+            popup = open;
+            held = keyboardHeld();
+            typeCtrlShiftN();
+            gone = QTest::qWaitFor([ui]() { return programWindowsShown() == 0 && !ui->trayIcon()->isVisible(); }, 15000);
+            if (!gone)
+                popup->close();
+        });
+        poll.start(20);
+        XTestFakeMotionEvent(m_display, -1, at.x(), at.y(), CurrentTime);
+        XTestFakeButtonEvent(m_display, button, True, CurrentTime);
+        XTestFakeButtonEvent(m_display, button, False, CurrentTime);
+        XSync(m_display, False);
+        QTRY_VERIFY_WITH_TIMEOUT(answered == 1 && QApplication::activePopupWidget() == nullptr, 30000);
+        poll.stop();
+        QVERIFY(held);
+        QVERIFY(gone);
+        QVERIFY(popup.isNull() || !popup->isVisible());
+        pressBossKeyWhileAway();
+        QTRY_VERIFY_WITH_TIMEOUT(keysAreBackIn(writing) && ui->trayIcon()->isVisible(), 15000);
+        QVERIFY(popup.isNull() || !popup->isVisible());
+        ui->closeCreation();
+    }
+
     // After a click on a title bar, or a drag by it, the keys go where the
     // window takes text; no title bar's button takes them.
     void typingAfterAClickOnATitleBarGoesToTheText_data()
@@ -711,6 +799,50 @@ private:
         XSync(m_display, False);
     }
 
+    static QQuickItem* firstChapterRow(QQuickItem* item)
+    {
+        if (item->isVisible() && item->property("chapterIndex") == 0)
+            return item;
+        for (QQuickItem* child : item->childItems()) {
+            if (QQuickItem* row = firstChapterRow(child))
+                return row;
+        }
+        return nullptr;
+    }
+
+    // A tray host on the server, started when it has none.
+    bool ensureTrayHost()
+    {
+        const Atom tray = XInternAtom(m_display, "_NET_SYSTEM_TRAY_S0", False);
+        if (XGetSelectionOwner(m_display, tray) == None && m_trayHost.state() == QProcess::NotRunning) {
+            m_trayHost.start(QStringLiteral("trayer"), {QStringLiteral("--edge"), QStringLiteral("bottom")});
+            if (!m_trayHost.waitForStarted())
+                return false;
+        }
+        return QTest::qWaitFor([&]() { return XGetSelectionOwner(m_display, tray) != None; }, 10000);
+    }
+
+    // The innermost window the server shows at a point of the screen.
+    Window windowAt(QPoint at) const
+    {
+        Window window = DefaultRootWindow(m_display), child = None;
+        for (int x = 0, y = 0; XTranslateCoordinates(m_display, DefaultRootWindow(m_display), window, at.x(), at.y(),
+                                                     &x, &y, &child) && child != None;)
+            window = child;
+        return window;
+    }
+
+    // Whether a client holds the whole keyboard (a popup grabs it).
+    bool keyboardHeld() const
+    {
+        const int status = XGrabKeyboard(m_display, DefaultRootWindow(m_display), False, GrabModeAsync,
+                                         GrabModeAsync, CurrentTime);
+        if (status == GrabSuccess)
+            XUngrabKeyboard(m_display, CurrentTime);
+        XSync(m_display, False);
+        return status == AlreadyGrabbed;
+    }
+
     static QQuickItem* openNameBox(QQuickItem* item)
     {
         if (item->objectName() == QLatin1String("chapterNameBox") && item->isVisible())
@@ -851,6 +983,7 @@ private:
     Display* m_display = nullptr;
     BooksFixture m_fixture;
     WindowManagerProbe m_windowManager;
+    QProcess m_trayHost;
 };
 
 int main(int argc, char** argv)
@@ -871,6 +1004,9 @@ int main(int argc, char** argv)
         BossKeyTest test;
         failures = QTest::qExec(&test, argc, argv);
     }
+    // As at the program's quit: the windows and the tray icon (embedded in a
+    // tray host's window once there was one) go before the application does.
+    CUiManager::instance()->shutdown();
     server.stop();
     return failures;
 }

@@ -2,6 +2,7 @@
 // client runs as a child process, driven through the server's test extension
 // as a user's mouse and keyboard would, and must end with status 0.
 
+#include "common/DPIAdapter.h"
 #include "common/StyleType.h"
 #include "common/Translations.h"
 #include "db/CTessaneDb.h"
@@ -43,6 +44,7 @@
 
 #include "FullDisk.h"
 #include "StandinServer.h"
+#include "WindowManagerProbe.h"
 
 #include <QCheckBox>
 #include <QDirIterator>
@@ -57,6 +59,8 @@
 #include <QQuickWidget>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QX11Info>
 #include <QtTest>
@@ -231,6 +235,8 @@ private slots:
     void forcedSignOutKeepsTheKeysTypedBeforeIt_data();
     void forcedSignOutKeepsTheKeysTypedBeforeIt();
     void typingWithSoundsKeepsEveryKey();
+    void aWindowManagersCloseDoesWhatTheSettingSays_data();
+    void aWindowManagersCloseDoesWhatTheSettingSays();
 
 private:
     // The author remembered with a sign-in and one book, made by this process
@@ -246,6 +252,8 @@ private:
     QString storedTexts(const QString& file = QString());
     // The seeded author's stored settings; false when they cannot be read.
     bool storedConf(T_UserConf& conf, const QString& file = QString());
+    // The seeded author's stored settings, changed.
+    bool changeStoredConf(const std::function<void(T_SystemConf&)>& change);
     // The seeded author's typing sounds are on.
     bool switchSoundsOn();
     // The streams the sound server plays (-1 when it cannot be asked).
@@ -467,6 +475,10 @@ void QuitTest::initTestCase()
         QVERIFY2(m_trayHost.waitForStarted(), "no tray host: scripts/install-deps.sh installs trayer");
         QTRY_VERIFY_WITH_TIMEOUT(XGetSelectionOwner(m_display, tray) != None, 10000);
     }
+    // A run at another scale (CTest gives it): the client reads it from the
+    // settings file init() writes beside it.
+    if (const double scale = qEnvironmentVariable("TEST_DPI_SCALE").toDouble(); scale > 0)
+        DPIAdapter::instance()->setScaleForTest(scale);
     // The client's look, fonts and texts: the places measured here are where its windows have them.
     StartupLook::apply();
     QVERIFY(installTranslations(*QCoreApplication::instance()));
@@ -487,6 +499,11 @@ void QuitTest::init()
     const QString exe = m_dir->filePath(QStringLiteral("vellora-client"));
     QVERIFY(QFile::copy(QStringLiteral(CLIENT_EXE), exe));
     QVERIFY(QFile::setPermissions(exe, QFile::permissions(QStringLiteral(CLIENT_EXE))));
+    if (const double scale = qEnvironmentVariable("TEST_DPI_SCALE").toDouble(); scale > 0) {
+        QSettings settings(m_dir->filePath(QStringLiteral("data/config/setting.ini")), QSettings::IniFormat);
+        settings.setValue(QStringLiteral("system/dpiScale"), scale);
+        settings.setValue(QStringLiteral("system/rheight"), QGuiApplication::primaryScreen()->size().height());
+    }
 }
 
 void QuitTest::cleanup()
@@ -2198,10 +2215,15 @@ void QuitTest::forcedSignOutKeepsTheKeysTypedBeforeIt()
 
 bool QuitTest::switchSoundsOn()
 {
+    return changeStoredConf([](T_SystemConf& conf) { conf.isSound = 1; });
+}
+
+bool QuitTest::changeStoredConf(const std::function<void(T_SystemConf&)>& change)
+{
     T_UserConf conf;
     if (!storedConf(conf))
         return false;
-    conf.systemConf.isSound = 1;
+    change(conf.systemConf);
     CTessaneDb* db = CTessaneDb::instance();
     const bool stored = db->init(dbFile(), m_dir->filePath(QStringLiteral("data/db"))) && db->updateUserConf(conf);
     db->close();
@@ -2247,6 +2269,95 @@ void QuitTest::typingWithSoundsKeepsEveryKey()
     expectCleanExit();
     const QString stored = storedTexts();
     QVERIFY2(stored.count(QStringLiteral("soundline")) == lines && !stored.contains(QLatin1Char('x')), qPrintable(stored));
+}
+
+void QuitTest::aWindowManagersCloseDoesWhatTheSettingSays_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("taskBar");
+    QTest::addColumn<bool>("toTray");
+    for (const char* window : {"bookshelf", "writing window"}) {
+        for (const bool taskBar : {false, true}) {
+            for (const bool toTray : {false, true})
+                QTest::addRow("%s, %s, %s", window, taskBar ? "a task bar's close" : "Alt+F4",
+                              toTray ? "最小化到托盘" : "退出程序")
+                    << QString::fromLatin1(window) << taskBar << toTray;
+        }
+    }
+    // Nobody signed in: closing the sign-in ends the program, as its × does;
+    // so does closing the lock of the start.
+    for (const char* window : {"sign-in", "start lock"}) {
+        for (const bool taskBar : {false, true})
+            QTest::addRow("%s, %s", window, taskBar ? "a task bar's close" : "Alt+F4")
+                << QString::fromLatin1(window) << taskBar << false;
+    }
+}
+
+void QuitTest::aWindowManagersCloseDoesWhatTheSettingSays()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, taskBar);
+    QFETCH(bool, toTray);
+    const bool signIn = window == QLatin1String("sign-in");
+    const bool writing = window == QLatin1String("writing window");
+    const bool lock = window == QLatin1String("start lock");
+    QVERIFY(signIn || (seedBook(lock ? 1 : 0) && changeStoredConf([toTray](T_SystemConf& conf) { conf.isTray = toTray ? 1 : 0; })));
+    startClient();
+    Window shown = None;
+    const QString title = signIn ? kSignInTitle : lock ? QStringLiteral("密码锁") : kMainTitle;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(shown, findClientWindow(false, title)), kPatience);
+    // A desktop's window manager: Alt+F4 closes the window it gave the keys
+    // to; a task bar asks it to close a window it names.
+    WindowManagerProbe manager;
+    QVERIFY(manager.ensureWindowManager(shown));
+    if (writing) {
+        shown = openBook(shown);
+        QVERIFY(shown != None && manager.ensureWindowManager(shown));
+    }
+    // The author sees the window with the keys, then types and closes it.
+    XSetInputFocus(m_display, shown, RevertToPointerRoot, CurrentTime);
+    XSync(m_display, False);
+    QTRY_COMPARE_WITH_TIMEOUT(WindowManagerProbe::activeWindow(), shown, kPatience);
+    if (writing) {
+        clickAt(shown);
+        for (KeySym key : {XK_z, XK_q, XK_x, XK_j})
+            typeKey(key);
+    }
+    const Window root = DefaultRootWindow(m_display);
+    if (taskBar) {
+        XEvent close{};
+        close.xclient.type = ClientMessage;
+        close.xclient.window = shown;
+        close.xclient.message_type = XInternAtom(m_display, "_NET_CLOSE_WINDOW", False);
+        close.xclient.format = 32;
+        close.xclient.data.l[0] = CurrentTime;
+        close.xclient.data.l[1] = 2;
+        XSendEvent(m_display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &close);
+        XSync(m_display, False);
+    } else {
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Alt_L), True, CurrentTime);
+        typeKey(XK_F4);
+        XTestFakeKeyEvent(m_display, XKeysymToKeycode(m_display, XK_Alt_L), False, CurrentTime);
+        XSync(m_display, False);
+    }
+    const QString words = writing ? QStringLiteral("退出之书:　　zqxj") : QStringLiteral("退出之书:");
+    if (!toTray) {
+        // A quit as the program's own × quits: saved, backed up, ended with 0.
+        expectCleanExit();
+        if (QTest::currentTestFailed())
+            return;
+        // (Read here, the lock's stored settings would ask for its password.)
+        QVERIFY(signIn || ((lock || storedTexts() == words) && backupCount() == 1));
+        return;
+    }
+    // To the tray: the window goes, the icon stays and brings it back.
+    Window icon = None;
+    QTRY_VERIFY_WITH_TIMEOUT(keepFound(icon, findClientWindow(true)) && clientWindows(false).isEmpty(), kPatience);
+    clickAt(icon);
+    QTRY_VERIFY_WITH_TIMEOUT(clientWindows(false, kMainTitle) == QList<Window>{shown}, kPatience);
+    ::kill(pid_t(m_client.processId()), SIGTERM);
+    expectCleanExit();
+    QCOMPARE(storedTexts(), words);
 }
 
 QTEST_MAIN(QuitTest)

@@ -364,17 +364,12 @@ void Widget_Bookshelf::storeGeometry()
 
 void Widget_Bookshelf::closeEvent(QCloseEvent* event)
 {
-    if (m_ui->isLocked()) {
-        m_ui->showError(tr("Currently locked"), 1000);
-        event->ignore();
-        return;
-    }
-    if (m_model->userConf.systemConf.isTray != 0) {
-        m_ui->putInTray();
-        event->ignore();
-        return;
-    }
-    event->accept();
+    // Whoever asks (the window manager's close, Alt+F4, a task bar), the
+    // window goes as the author chose, as with its own ×: to the tray, or the
+    // program quits. Closed alone it would leave the program running with no
+    // window but its tray icon.
+    event->ignore();
+    m_ui->closeWindow();
 }
 
 void Widget_Bookshelf::moveEvent(QMoveEvent* event)

@@ -503,25 +503,21 @@ void Widget_Creation::moveEvent(QMoveEvent* event)
 void Widget_Creation::closeEvent(QCloseEvent* event)
 {
     CUiManager* ui = CUiManager::instance();
+    event->ignore();
     if (ui->isLocked()) {
         ui->showError(tr("Currently locked"), 1000);
-        event->ignore();
         return;
     }
-    // Whichever way the window goes, the words typed since the last save go
-    // to the database first; the window stays while they cannot.
-    if (!m_content->saveChapter(true)) {
-        CUiManager::instance()->showMessage(
-            tr("The chapter could not be saved; the book stays open so that no word is lost"), 0, 3000);
-        event->ignore();
+    // Whoever asks (the window manager's close, Alt+F4, a task bar), the
+    // window goes as the author chose: to the tray, or the program quits as
+    // the bookshelf's × quits it. A quit stores the words itself, or keeps
+    // them in a file; to the tray, the words typed since the last save go to
+    // the database first, and the window stays while they cannot.
+    if (CPublicManager::instance()->userConf.systemConf.isTray != 0 && !m_content->saveChapter(true)) {
+        ui->showMessage(tr("The chapter could not be saved; the book stays open so that no word is lost"), 0, 3000);
         return;
     }
-    if (CPublicManager::instance()->userConf.systemConf.isTray == 0) {
-        event->accept();
-        return;
-    }
-    ui->putInTray();
-    event->ignore();
+    ui->closeWindow();
 }
 
 void Widget_Creation::showEvent(QShowEvent* event)

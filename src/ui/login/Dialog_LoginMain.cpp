@@ -13,6 +13,7 @@
 #include "ui/common/DialogKeys.h"
 #include "ui/common/NcFramelessHelper.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -187,6 +188,16 @@ void Dialog_LoginMain::onDealTips(QString tips)
 {
     if (m_tips)
         m_tips->showTips(tips);
+}
+
+void Dialog_LoginMain::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close (Alt+F4, a task bar) is the author's ×:
+    // it ends the program as the × does, never hides the window as Escape
+    // does. While the × is hidden nothing ends the window.
+    event->ignore();
+    if (m_btnClose->isVisible())
+        m_btnClose->click();
 }
 
 void Dialog_LoginMain::resizeEvent(QResizeEvent* event)
