@@ -79,14 +79,14 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 
 # run_suite BUILD_DIR [ctest selection...]: the offscreen tests in parallel,
-# then those that need a real X server under one xvfb-run.
+# then those that need a real X server in parallel too, each run on an X
+# server of its own (tests/CMakeLists.txt starts one for every such run).
 run_suite() {
   local dir=$1; shift
   local status=0
   (cd "$dir" && ctest --output-on-failure -j "$jobs" -LE xvfb "$@") || status=1
   if (cd "$dir" && ctest -N -L xvfb "$@" | grep -q 'Total Tests: [1-9]'); then
-    (cd "$dir" && xvfb-run -a -s "-screen 0 1920x1080x24" \
-        ctest --output-on-failure -L xvfb "$@") || status=1
+    (cd "$dir" && ctest --output-on-failure -j "$jobs" -L xvfb "$@") || status=1
   fi
   return $status
 }
@@ -110,8 +110,7 @@ repeat_suite() {
       if [ $kind = offscreen ]; then
         (cd "$dir" && ctest --output-on-failure -j "$rjobs" -LE xvfb "$@" "${select[@]}") >"$out" 2>&1 || status=1
       elif (cd "$dir" && ctest -N -L xvfb "$@" "${select[@]}" | grep -q 'Total Tests: [1-9]'); then
-        (cd "$dir" && xvfb-run -a -s "-screen 0 1920x1080x24" \
-            ctest --output-on-failure -j "$rjobs" -L xvfb "$@" "${select[@]}") >"$out" 2>&1 || status=1
+        (cd "$dir" && ctest --output-on-failure -j "$rjobs" -L xvfb "$@" "${select[@]}") >"$out" 2>&1 || status=1
       fi
       [ -f "$out" ] && grep -E '^[0-9]+% tests passed' "$out" | sed "s/^/round $round, $kind: /"
     done

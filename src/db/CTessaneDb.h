@@ -362,7 +362,9 @@ public:
     // The same among the jobs after afterJobId: a pass over the queue walks
     // on past the jobs it could not finish without ever reading them again.
     bool getUserJobData(T_JobData& out, int uid, int afterJobId);
-    bool getJobById(int jobId, T_JobData& out);
+    // Without its content (left empty), a job holding a chapter's whole
+    // text costs no more to read than any other.
+    bool getJobById(int jobId, T_JobData& out, bool withContent = true);
     // For a worker, through a read-only connection of its own: the chapters
     // of an import's batch job, each with its text as its chapter holds it
     // now (a job of an older build carries the texts itself); a chapter

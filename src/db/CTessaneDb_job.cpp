@@ -77,17 +77,24 @@ void readJob(const QSqlQuery& query, T_JobData& out)
     adopt(out.chapterId, "ownerChapterId");
 }
 
+// Which contents a read of job rows takes.
+enum class JobContent { All, NoBatchTexts, None };
+
 // Job rows with the platform's ids of their book, volume and chapter as
 // those rows hold them (readJob). The queue's walk leaves out the texts of
 // import batches, which may run to a hundred megabytes: a batch's request is
 // made on a worker, which reads them itself.
-QString jobRows(const QString& where, bool batchTexts = true)
+QString jobRows(const QString& where, JobContent content = JobContent::All)
 {
+    QString column = QStringLiteral("j.content,");
+    if (content == JobContent::NoBatchTexts)
+        column = QStringLiteral("case when j.jobType = %1 then null else j.content end as content,")
+                     .arg(TessaneJob::ChapterBatchCreate);
+    else if (content == JobContent::None)
+        column = QStringLiteral("null as content,");
     return QStringLiteral("select j.jobId,j.uid,j.jobType,j.localBookId,j.bookId,j.localVolumeId,j.volumeId,"
                           "j.localChapterId,j.chapterId,j.localMemoId,j.memoId,j.createTime,j.ext1,j.revision,j.sent,")
-        + (batchTexts ? QStringLiteral("j.content,")
-                      : QStringLiteral("case when j.jobType = %1 then null else j.content end as content,")
-                            .arg(TessaneJob::ChapterBatchCreate))
+        + column
         + QStringLiteral("(select bookId from tb_book where localId = j.localBookId) as ownerBookId,"
                          "(select volumeId from tb_volume where localId = j.localVolumeId) as ownerVolumeId,"
                          "(select chapterId from tb_chapter where localId = j.localChapterId) as ownerChapterId "
@@ -749,7 +756,7 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid)
     QSqlQuery query(db);
     if (!sqlExec(query, sqlFormat(jobRows(QStringLiteral("uid = %1 and localBookId not in "
                                                          "(select localBookId from tb_import) order by jobId asc limit 1;"),
-                                          false),
+                                          JobContent::NoBatchTexts),
                                   {uid})))
         return false;
     if (!query.next())
@@ -767,7 +774,7 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid, int afterJobId)
     QSqlQuery query(db);
     if (!sqlExec(query, sqlFormat(jobRows(QStringLiteral("uid = %1 and jobId > %2 and localBookId not in "
                                                          "(select localBookId from tb_import) order by jobId asc limit 1;"),
-                                          false),
+                                          JobContent::NoBatchTexts),
                                   {uid, afterJobId})))
         return false;
     if (!query.next())
@@ -777,11 +784,12 @@ bool CTessaneDb::getUserJobData(T_JobData& out, int uid, int afterJobId)
     return true;
 }
 
-bool CTessaneDb::getJobById(int jobId, T_JobData& out)
+bool CTessaneDb::getJobById(int jobId, T_JobData& out, bool withContent)
 {
     out.clear();
     QSqlQuery query(db);
-    if (!sqlExec(query, sqlFormat(jobRows(QStringLiteral("jobId = %1;")), {jobId})))
+    if (!sqlExec(query, sqlFormat(jobRows(QStringLiteral("jobId = %1;"), withContent ? JobContent::All : JobContent::None),
+                                  {jobId})))
         return false;
     if (query.next())
         readJob(query, out);

@@ -45,10 +45,17 @@ bool CAnsweredEdits::isEditType(int jobType)
     }
 }
 
+bool CAnsweredEdits::membersInContent(int jobType)
+{
+    return jobType == JobType::MemoEdit || jobType == JobType::BooksEdit;
+}
+
 CAnsweredEdits::Edit CAnsweredEdits::editOf(const T_JobData& job)
 {
     Edit edit;
-    const QJsonObject stored = QJsonDocument::fromJson(job.content.toUtf8()).object();
+    const QJsonObject stored = membersInContent(job.jobType)
+                                   ? QJsonDocument::fromJson(job.content.toUtf8()).object()
+                                   : QJsonObject();
     switch (job.jobType) {
     case JobType::MemoEdit:
         edit.kind = Kind::Memo;

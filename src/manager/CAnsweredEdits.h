@@ -41,6 +41,11 @@ public:
 
     // Whether jobs of the type edit members of one object.
     static bool isEditType(int jobType);
+    // Whether the members a job of the type edits are read from its stored
+    // content (a memo's or a book's edit); any other type's edit is told by
+    // the job's type and ids, and its content (a chapter's whole text) is
+    // not needed.
+    static bool membersInContent(int jobType);
     // The edit a queued job makes; none (isEdit() false) for any other job.
     static Edit editOf(const T_JobData& job);
 

@@ -329,7 +329,9 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.revision = revision;
     entry.sentContent = sentContent;
     T_JobData job;
-    if (CAnsweredEdits::isEditType(identity.jobType) && m_db->getJobById(identity.jobId, job) && job.jobId == identity.jobId)
+    if (CAnsweredEdits::isEditType(identity.jobType)
+        && m_db->getJobById(identity.jobId, job, CAnsweredEdits::membersInContent(identity.jobType))
+        && job.jobId == identity.jobId)
         entry.edit = CAnsweredEdits::editOf(job);
     m_inFlight.insert(identity.jobId, entry);
     // The text a note edit carries may reach the platform even when its

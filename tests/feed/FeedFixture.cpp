@@ -99,9 +99,12 @@ bool askAs(const T_Http_Custom& identity)
     TC_Volume_Menu volumes;
     TC_Memo_Detail detail;
     TC_Books_Info info;
-    chapters.header = outlines.header = volumes.header = detail.header = info.header = identity;
-    chapters.bookId = volumes.bookId = identity.bookId;
+    TC_Chapter_Content chapter;
+    chapters.header = outlines.header = volumes.header = detail.header = info.header = chapter.header = identity;
+    chapters.bookId = volumes.bookId = chapter.bookId = identity.bookId;
+    chapter.chapterId = identity.chapterId;
     switch (identity.jobType) {
+    case JobType::ChapterContent: return CTessaneHttp::instance()->chapter_content_asyn(chapter), true;
     case JobType::BooksInfo: return CBookJobManager::instance()->books_info(info);
     case JobType::OutlineList: return CBookJobManager::instance()->outline_list(outlines);
     case JobType::VolumeMenu: return CBookJobManager::instance()->volume_menu(volumes);

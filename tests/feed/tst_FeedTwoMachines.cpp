@@ -537,8 +537,6 @@ const QMap<QString, Member> kMembers{
                        "/chapter/recycle", "/chapter/chapterList", JobType::ChapterMenu}},
     {"chapter name", {"name from tb_chapter where chapterId = 9001", "chapters chapter_id 9001 chapter_name",
                       "/chapter/editChapter", "/chapter/chapterList", JobType::ChapterMenu}},
-    {"chapter text", {"content from tb_chapter_text where localId = (select localId from tb_chapter where chapterId = 9001)",
-                      "chapters chapter_id 9001 content", "/chapter/editChapter", "/chapter/chapterList", JobType::ChapterMenu}},
     {"chapter volume", {"volumeName from tb_volume where volumeId = (select volumeId from tb_chapter where chapterId = 9001)",
                         "chapters chapter_id 9001 volume_id volumes id volume_name", "/chapter/move",
                         "/chapter/chapterList", JobType::ChapterMenu}}};
@@ -3395,6 +3393,10 @@ T_Http_Custom askedForMember(const QString& member)
     asked.localBookId = asked.bookId ? demoBook()->localId : 0;
     asked.memoId = asked.bookId ? 0 : 13001;
     asked.localMemoId = asked.bookId ? 0 : CPublicManager::instance()->findMemoByMemoId(13001)->localId;
+    // A chapter's text is fetched for a step of the feed (one no pass waits for).
+    asked.chapterId = asked.jobType == JobType::ChapterContent ? 9001 : 0;
+    asked.localChapterId = asked.chapterId ? demoBook()->findChapterByChapterId(9001)->localId : 0;
+    asked.synStep = asked.chapterId ? 99999 : 0;
     // Named with the volume, the chapter list is read for states.
     asked.volumeId = member == QLatin1String("chapter state") ? 7001 : 0;
     asked.localVolumeId = asked.volumeId ? demoBook()->findVolumeByVolumeId(7001)->localId : 0;
@@ -3439,6 +3441,7 @@ void FeedTwoMachinesTest::listAskedBeforeAnEditNeverTakesItBack_data()
     QTest::newRow("volume, a list while it waits") << "volume" << "甲改的卷名" << "list" << "";
     // The feed fetches the text the other machine wrote.
     QTest::newRow("chapter text") << "chapter text" << "甲写的新字" << "" << "";
+    QTest::newRow("chapter text, after a restart") << "chapter text" << "甲写的新字" << "restart" << "";
 }
 
 // A list or a detail this machine asked for is answered by the platform at
