@@ -8,6 +8,23 @@
 #include "manager/CJobManager.h"
 #include "remote/CTessaneHttp.h"
 
+#include <optional>
+
+namespace BookJobSend {
+// The members a request edits, when it tells them itself: a chapter's edit
+// may hold its name, its text or both.
+template <class Request>
+std::optional<CAnsweredEdits::Edit> editSent(const Request&)
+{
+    return std::nullopt;
+}
+
+inline std::optional<CAnsweredEdits::Edit> editSent(const TC_Chapter_Edit& request)
+{
+    return CAnsweredEdits::chapterEdit(request.header.localChapterId, request.hasName, request.hasContent);
+}
+}
+
 template <class Request>
 void CBookJobManager::sendRecorded(Request& request, int revision, void (CTessaneHttp::*send)(Request&))
 {
@@ -22,6 +39,6 @@ void CBookJobManager::sendRecorded(Request& request, int revision, void (CTessan
     if (jobs->waitsForEarlier(request.header.jobType, request.header.localBookId, request.header.jobId))
         return;
     (m_http->*send)(request);
-    jobs->noteJobSent(request.header, revision);
+    const std::optional<CAnsweredEdits::Edit> sent = BookJobSend::editSent(request);
+    jobs->noteJobSent(request.header, revision, QString(), sent ? &*sent : nullptr);
 }
-

@@ -47,7 +47,19 @@ bool CAnsweredEdits::isEditType(int jobType)
 
 bool CAnsweredEdits::membersInContent(int jobType)
 {
-    return jobType == JobType::MemoEdit || jobType == JobType::BooksEdit;
+    return jobType == JobType::MemoEdit || jobType == JobType::BooksEdit || jobType == JobType::ChapterEdit;
+}
+
+CAnsweredEdits::Edit CAnsweredEdits::chapterEdit(int localChapterId, bool name, bool text)
+{
+    Edit edit;
+    edit.kind = Kind::Chapter;
+    edit.localId = localChapterId;
+    if (name)
+        edit.members << kName;
+    if (text)
+        edit.members << kText;
+    return edit;
 }
 
 CAnsweredEdits::Edit CAnsweredEdits::editOf(const T_JobData& job)

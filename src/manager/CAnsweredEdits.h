@@ -42,10 +42,12 @@ public:
     // Whether jobs of the type edit members of one object.
     static bool isEditType(int jobType);
     // Whether the members a job of the type edits are read from its stored
-    // content (a memo's or a book's edit); any other type's edit is told by
-    // the job's type and ids, and its content (a chapter's whole text) is
-    // not needed.
+    // content (a memo's, a book's or a chapter's edit); any other type's edit
+    // is told by the job's type and ids.
     static bool membersInContent(int jobType);
+    // A chapter's edit as its request holds it: read from the request, the
+    // members need no read of the stored job and its whole text.
+    static Edit chapterEdit(int localChapterId, bool name, bool text);
     // The edit a queued job makes; none (isEdit() false) for any other job.
     static Edit editOf(const T_JobData& job);
 

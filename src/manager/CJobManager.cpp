@@ -318,7 +318,8 @@ void CJobManager::onSynTimer()
     execUserJob();
 }
 
-void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent)
+void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent,
+                              const CAnsweredEdits::Edit* sentEdit)
 {
     if (identity.jobId < 1)
         return;
@@ -329,7 +330,9 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     entry.revision = revision;
     entry.sentContent = sentContent;
     T_JobData job;
-    if (CAnsweredEdits::isEditType(identity.jobType)
+    if (sentEdit != nullptr)
+        entry.edit = *sentEdit;
+    else if (CAnsweredEdits::isEditType(identity.jobType)
         && m_db->getJobById(identity.jobId, job, CAnsweredEdits::membersInContent(identity.jobType))
         && job.jobId == identity.jobId)
         entry.edit = CAnsweredEdits::editOf(job);
@@ -587,7 +590,9 @@ JobReplay CJobManager::handOut(T_JobData& job)
         m_drainJobId = 0;
         return outcome;
     }
-    noteJobSent(identity, job.revision, sentContent);
+    // The job sent is at hand: its members are read from it, not again from the store.
+    const CAnsweredEdits::Edit sentEdit = CAnsweredEdits::editOf(job);
+    noteJobSent(identity, job.revision, sentContent, CAnsweredEdits::isEditType(type) ? &sentEdit : nullptr);
     return JobReplay::Sent;
 }
 

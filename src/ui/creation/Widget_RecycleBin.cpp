@@ -399,19 +399,23 @@ void Widget_RecycleBin::recoverCurrent()
     T_Chapter* chapter = currentChapter();
     if (chapter == nullptr || shown == nullptr || !shown->recycleChapterList.contains(chapter))
         return;
+    // Its row in the list without the recovered chapter, read while the
+    // chapter is still in the bin.
+    T_Chapter* neighbour = neighbourOf(chapter);
+    int row = neighbour ? shown->recycleChapterList.indexOf(neighbour) : -1;
+    if (row > shown->recycleChapterList.indexOf(chapter))
+        --row;
+    const int localChapterId = chapter->localId;
     if (!CBookVolumeController::instance()->restoreChapter(shown, chapter)) {
-        qDebug() << "chapter restore not applied; it stays in the bin" << chapter->localId;
+        qDebug() << "chapter restore not applied; it stays in the bin" << localChapterId;
         m_ui->tellRefusedChange(tr("The chapter could not be restored; it stays in the recycle bin."));
         loadBook(book());
+        if (T_Chapter* kept = recycledChapter(localChapterId))
+            selectChapter(kept);
         return;
     }
-    m_model->removeItem(chapter->localId);
-    T_Chapter* neighbour = neighbourOf(chapter);
+    m_model->removeItem(localChapterId);
     if (neighbour) {
-        // Its row in the list without the recovered chapter.
-        int row = shown->recycleChapterList.indexOf(neighbour);
-        if (row > shown->recycleChapterList.indexOf(chapter))
-            --row;
         m_list->setCurrentIndex(m_model->index(row));
         showDetails(neighbour);
     } else {
