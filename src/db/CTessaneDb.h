@@ -279,8 +279,9 @@ public:
     // UTF-8) as addJob does: into the pending edit read by pendingChapterEdit
     // in the same transaction, with the keys it holds in pending.keys, or as
     // a new one. Neither the pending text nor the new one is parsed as JSON.
+    // sent: its request leaves once this is committed (the job marked so).
     bool addChapterTextJob(T_Http_Custom& identity, const T_ChapterEditHead& pending, const QByteArray& utf8Text,
-                           int createTime, int* storedRevision = nullptr);
+                           int createTime, int* storedRevision = nullptr, bool sent = false);
     // A chapter's text save: the row, the book's last-edited chapter and
     // the pending job, in one transaction. The outcome, with the fault of a
     // failure, goes into save. Waits only briefly for another connection's
@@ -449,7 +450,7 @@ private:
     // Stores a chapter edit with the keys ahead of its text (none: no text),
     // as job jobId or, for 0, as a new job of the identity.
     bool writeChapterEdit(T_Http_Custom& identity, int jobId, const QJsonObject& keys, const QByteArray* utf8Text,
-                          int createTime);
+                          int createTime, bool sent = false);
     // The chapter's text (a QString, or UTF-8 bytes), in its own table.
     bool storeChapterTextRow(int localChapterId, const QVariant& text);
     static QString driverName();

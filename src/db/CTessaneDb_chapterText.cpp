@@ -183,11 +183,11 @@ bool CTessaneDb::pendingChapterEdit(int localChapterId, T_ChapterEditHead* pendi
 }
 
 bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, const T_ChapterEditHead& pending,
-                                   const QByteArray& utf8Text, int createTime, int* storedRevision)
+                                   const QByteArray& utf8Text, int createTime, int* storedRevision, bool sent)
 {
     if (!startJobRecord(identity, storedRevision))
         return false;
-    if (!writeChapterEdit(identity, pending.jobId, pending.keys, &utf8Text, createTime))
+    if (!writeChapterEdit(identity, pending.jobId, pending.keys, &utf8Text, createTime, sent))
         return false;
     // The rewrite raised the revision read with the pending job by one; a new
     // job starts at 0.
@@ -197,7 +197,7 @@ bool CTessaneDb::addChapterTextJob(T_Http_Custom& identity, const T_ChapterEditH
 }
 
 bool CTessaneDb::writeChapterEdit(T_Http_Custom& identity, int jobId, const QJsonObject& keys,
-                                  const QByteArray* utf8Text, int createTime)
+                                  const QByteArray* utf8Text, int createTime, bool sent)
 {
     using namespace TessaneJob;
     // Bound as UTF-8 bytes and stored as text: SQLite converts nothing.
@@ -207,17 +207,18 @@ bool CTessaneDb::writeChapterEdit(T_Http_Custom& identity, int jobId, const QJso
         identity.jobId = jobId;
         return execBound(query,
                          QStringLiteral("update tb_job set content = cast(? as text),createTime = ?,ext1 = ?,"
-                                        "revision = revision + 1 where jobId = ?;"),
-                         {content, createTime, ChapterEditTextLast, jobId});
+                                        "revision = revision + 1,sent = case when ? then 1 else sent end "
+                                        "where jobId = ?;"),
+                         {content, createTime, ChapterEditTextLast, int(sent), jobId});
     }
     identity.jobType = ChapterEdit;
     if (!execBound(query,
                    QStringLiteral("insert into tb_job(uid,jobType,localBookId,bookId,localVolumeId,"
                                   "volumeId,localChapterId,chapterId,localMemoId,memoId,content,"
-                                  "createTime,ext1) values(?,?,?,?,?,?,?,?,?,?,cast(? as text),?,?);"),
+                                  "createTime,ext1,sent) values(?,?,?,?,?,?,?,?,?,?,cast(? as text),?,?,?);"),
                    {identity.uid, identity.jobType, identity.localBookId, identity.bookId, identity.localVolumeId,
                     identity.volumeId, identity.localChapterId, identity.chapterId, identity.localMemoId,
-                    identity.memoId, content, createTime, ChapterEditTextLast}))
+                    identity.memoId, content, createTime, ChapterEditTextLast, int(sent)}))
         return false;
     identity.jobId = query.lastInsertId().toInt();
     if (identity.jobId < 1) {
@@ -256,7 +257,7 @@ bool CTessaneDb::storeChapterText(T_ChapterTextSave& save)
         return failed("chapter text not stored");
     if (!updateBookLastEditChapter(save.header.localBookId, localChapterId))
         return failed("last edited chapter not stored");
-    if (!addChapterTextJob(save.header, save.pending, utf8, save.updateTime, &save.revision))
+    if (!addChapterTextJob(save.header, save.pending, utf8, save.updateTime, &save.revision, save.goesAtOnce))
         return failed("job not recorded");
     if (!transaction.commit()) {
         save.header.jobId = 0;

@@ -21,6 +21,9 @@ struct T_ChapterTextSave
     // The text the save replaces: the platform's text as far as this copy
     // knows, named by the pending edit's first save.
     QString replacedText;
+    // Its request leaves as soon as it is stored: the job is marked as sent
+    // in the same write, as marking the row later rewrites the whole text.
+    bool goesAtOnce = false;
 
     bool stored = false;
     T_ChapterEditHead pending;  // the pending edit the text went into

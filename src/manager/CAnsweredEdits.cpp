@@ -99,13 +99,8 @@ CAnsweredEdits::Edit CAnsweredEdits::editOf(const T_JobData& job)
     case JobType::ChapterEdit:
         // A rename and a save of the text share one job: it holds the name,
         // the text or both.
-        edit.kind = Kind::Chapter;
-        edit.localId = job.localChapterId;
-        if (stored.contains(QStringLiteral("name")))
-            edit.members << kName;
-        if (stored.contains(QStringLiteral("content")))
-            edit.members << kText;
-        break;
+        return chapterEdit(job.localChapterId, stored.contains(QStringLiteral("name")),
+                           stored.contains(QStringLiteral("content")));
     case JobType::ChapterRecycle:
         edit.kind = Kind::Chapter;
         edit.localId = job.localChapterId;

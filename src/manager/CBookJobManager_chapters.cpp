@@ -133,6 +133,7 @@ bool CBookJobManager::prepareChapterSave(TC_Chapter_Edit_Content& request, T_Cha
     save->wordCount = request.wordCount;
     save->updateTime = request.updateTime;
     save->replacedText = storedText(*chapter);
+    save->goesAtOnce = request.isSendToSrv && request.header.bookId >= 1 && request.header.chapterId >= 1;
     return true;
 }
 

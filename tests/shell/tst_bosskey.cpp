@@ -534,8 +534,12 @@ private slots:
         Widget_Creation* writing = ui->creationWindow();
         QVERIFY(writing && QTest::qWaitForWindowExposed(writing, 15000) && m_windowManager.ensureWindowManager(writing));
         writing->activateWindow();
-        QTRY_VERIFY(writing->isActiveWindow() && keyboardFocusedOn(writing));
         QTextEdit* editor = writing->getContent()->textEdit();
+        // The window manager may keep the keys where the last click left them
+        // (its focus-stealing guard): the author then clicks into the text.
+        if (!QTest::qWaitFor([&]() { return writing->isActiveWindow() && keyboardFocusedOn(writing); }, 3000))
+            clickAt(writing, editor->mapTo(writing, editor->rect().center()), QPoint());
+        QTRY_VERIFY_WITH_TIMEOUT(writing->isActiveWindow() && keyboardFocusedOn(writing), 15000);
         QWidget* window = writing;
         QTextEdit* text = editor;
         QPoint at;
