@@ -252,6 +252,10 @@ bool CTessaneDb::storeChapterText(T_ChapterTextSave& save)
     // this one. Later saves keep it.
     if (save.pending.base().isEmpty())
         save.pending.keys.insert(QStringLiteral("base"), bytesMd5(save.replacedText.toUtf8()));
+    // A name given after an earlier request left goes with this one: from
+    // now on it is looked up like the rest of the job.
+    if (save.goesAtOnce)
+        save.pending.keys.remove(QStringLiteral("fresh"));
     const QByteArray utf8 = save.text.toUtf8();
     if (!updateChapterText(localChapterId, utf8, save.wordCount, save.updateTime))
         return failed("chapter text not stored");

@@ -23,6 +23,18 @@ inline std::optional<CAnsweredEdits::Edit> editSent(const TC_Chapter_Edit& reque
 {
     return CAnsweredEdits::chapterEdit(request.header.localChapterId, request.hasName, request.hasContent);
 }
+
+// Whether the write that stored the request's job marked it as sent.
+template <class Request>
+bool markedSent(const Request&)
+{
+    return false;
+}
+
+inline bool markedSent(const TC_Chapter_Edit& request)
+{
+    return request.markedSent;
+}
 }
 
 template <class Request>
@@ -40,5 +52,5 @@ void CBookJobManager::sendRecorded(Request& request, int revision, void (CTessan
         return;
     (m_http->*send)(request);
     const std::optional<CAnsweredEdits::Edit> sent = BookJobSend::editSent(request);
-    jobs->noteJobSent(request.header, revision, QString(), sent ? &*sent : nullptr);
+    jobs->noteJobSent(request.header, revision, QString(), sent ? &*sent : nullptr, BookJobSend::markedSent(request));
 }

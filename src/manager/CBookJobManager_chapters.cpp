@@ -175,6 +175,7 @@ bool CBookJobManager::finishChapterSave(TC_Chapter_Edit_Content& request, const 
         // save from another machine that this one has not pulled yet is kept
         // beside it instead of overwritten.
         edit.base = save.pending.base();
+        edit.markedSent = save.goesAtOnce;
         sendRecorded(edit, save.revision, &CTessaneHttp::chapter_edit_asyn);
     }
     return true;

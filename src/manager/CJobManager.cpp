@@ -319,7 +319,7 @@ void CJobManager::onSynTimer()
 }
 
 void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent,
-                              const CAnsweredEdits::Edit* sentEdit)
+                              const CAnsweredEdits::Edit* sentEdit, bool markedSent)
 {
     if (identity.jobId < 1)
         return;
@@ -352,7 +352,7 @@ void CJobManager::noteJobSent(const T_Http_Custom& identity, int revision, const
     if (CBookJobManager::isLookedUpChange(identity.jobType)) {
         // Its reply may be lost too: looked up again before another send.
         m_lookedUp.remove(identity.jobId);
-        if (!m_db->markJobSent(identity.jobId))
+        if (!markedSent && !m_db->markJobSent(identity.jobId))
             qWarning() << "change job" << identity.jobId << "not marked as sent; a lost reply would send it again";
         return;
     }

@@ -97,9 +97,10 @@ public:
     // exactly that: the revision the job had, or for a statistics upload the
     // counters sent. While a job is in flight it is not handed out again.
     // sentEdit: the members the request holds, when the sender knows them
-    // (else read from the stored job).
+    // (else read from the stored job); markedSent: the job was marked as
+    // sent when it was stored.
     void noteJobSent(const T_Http_Custom& identity, int revision, const QString& sentContent = QString(),
-                     const CAnsweredEdits::Edit* sentEdit = nullptr);
+                     const CAnsweredEdits::Edit* sentEdit = nullptr, bool markedSent = false);
     bool isJobInFlight(int jobId) const { return m_inFlight.contains(jobId); }
     // The request of a job its owner made on a worker (JobReplay::Prepare)
     // is ready: the drain that waits for it hands the job out again, and the

@@ -194,6 +194,8 @@ struct TC_Chapter_Edit
     // Fingerprint of the platform's text this edit started from (empty:
     // unknown); the platform keeps its own text as a copy when it differs.
     QString base;
+    // Its job was marked as sent in the write that stored it.
+    bool markedSent = false;
 
     TC_Chapter_Edit() { header.jobType = JobType::ChapterEdit; }
     // From a stored job's content: {"name": ..., "content": ...}, either optional.
