@@ -11,6 +11,7 @@
 #include "ui/bookshelf/Widget_BookShelfList.h"
 #include "ui/bookshelf/Widget_Bookshelf.h"
 #include "ui/bookshelf/Widget_Bookshelf_Top.h"
+#include "ui/common/ActivationWatch.h"
 #include "ui/common/BkMessageBox.h"
 #include "ui/common/HiddenWindows.h"
 #include "ui/common/ToastTurns.h"
@@ -46,6 +47,7 @@ CUiManager::CUiManager(QObject* parent) : QObject(parent)
         this);
     m_lockHidden = new HiddenWindows(this);
     m_putAway = new HiddenWindows(this);
+    new ActivationWatch(this);
     initShell();
 }
 

@@ -535,10 +535,6 @@ private slots:
         QVERIFY(writing && QTest::qWaitForWindowExposed(writing, 15000) && m_windowManager.ensureWindowManager(writing));
         writing->activateWindow();
         QTextEdit* editor = writing->getContent()->textEdit();
-        // The window manager may keep the keys where the last click left them
-        // (its focus-stealing guard): the author then clicks into the text.
-        if (!QTest::qWaitFor([&]() { return writing->isActiveWindow() && keyboardFocusedOn(writing); }, 3000))
-            clickAt(writing, editor->mapTo(writing, editor->rect().center()), QPoint());
         QTRY_VERIFY_WITH_TIMEOUT(writing->isActiveWindow() && keyboardFocusedOn(writing), 15000);
         QWidget* window = writing;
         QTextEdit* text = editor;
