@@ -1004,6 +1004,12 @@ bool changeOf(Machine& m, QRandomGenerator& random, int kind, int id)
     return true;
 }
 
+// The request of each kind of change the steps below make of a chapter, a
+// volume or the book (changeOf).
+const char* const kChangePaths[] = {"/chapter/editChapter", "/chapter/recycle", "/chapter/move",
+                                    "/volume/editVolume",   "/volume/recycle",  "/volume/move",
+                                    "/books/editBook"};
+
 // Both machines change one live chapter or volume, the machine in use first:
 // offline (a volume renamed, or deleted while the other deletes and restores
 // it), or with its reply cut off after the platform took it. The change the
@@ -1017,9 +1023,6 @@ QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& 
     // What waits here would change the platform too.
     if (book == nullptr || !m.fixture->jobIds().isEmpty())
         return QString();
-    static const char* const paths[] = {"/chapter/editChapter", "/chapter/recycle", "/chapter/move",
-                                        "/volume/editVolume",   "/volume/recycle",  "/volume/move",
-                                        "/books/editBook"};
     const QList<T_Volume*> volumes = liveVolumes(book);
     // Kinds a single volume cannot take stand for the book's rename.
     int kind = offline ? 3 + random.bounded(2) : random.bounded(7);
@@ -1031,7 +1034,7 @@ QString bothChangeOneObject(Machine (&machines)[2], int here, QRandomGenerator& 
     if (id < 1 || (kind == 3 && volume == nullptr))
         return QString();
     const QString before = held(kind >= 3, id, false);
-    if (!standin().addFault(offline ? QStringLiteral("*") : QLatin1String(paths[kind]),
+    if (!standin().addFault(offline ? QStringLiteral("*") : QLatin1String(kChangePaths[kind]),
                             QLatin1String(offline ? "http500" : "truncated"), 0, offline ? -1 : 1)
         || !changeOf(m, random, kind, id) || !settleClient() || !standin().clearFaults())
         return QStringLiteral("the first change was refused or did not settle");
@@ -1898,9 +1901,6 @@ QString lostReplyWhileAnOlderListIsOnItsWay(Machine& m, QRandomGenerator& random
     // What waits here would go first, and is no part of this.
     if (book == nullptr || !m.fixture->jobIds().isEmpty())
         return QString();
-    static const char* const paths[] = {"/chapter/editChapter", "/chapter/recycle", "/chapter/move",
-                                        "/volume/editVolume",   "/volume/recycle",  "/volume/move",
-                                        "/books/editBook"};
     const QList<T_Volume*> volumes = liveVolumes(book);
     int kind = random.bounded(7);
     if (volumes.size() < 2 && (kind == 4 || kind == 5))
@@ -1927,7 +1927,7 @@ QString lostReplyWhileAnOlderListIsOnItsWay(Machine& m, QRandomGenerator& random
     auto release = qScopeGuard([]() { standin().releaseHeld(); });
     if (!askAs(asked) || !waitUntil([&]() { return JobsFixture::requestsTo(list).size() > lists; }))
         return QStringLiteral("the list did not leave");
-    if (!standin().addFault(QLatin1String(paths[kind]), fault) || !changeOf(m, random, kind, id))
+    if (!standin().addFault(QLatin1String(kChangePaths[kind]), fault) || !changeOf(m, random, kind, id))
         return QStringLiteral("the change was refused");
     // A pass after the lost reply looks the change up and settles it.
     for (int pass = 0; pass < 4 && !m.fixture->jobIds().isEmpty(); ++pass) {
