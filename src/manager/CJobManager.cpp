@@ -264,8 +264,9 @@ bool CJobManager::drainsAfterFeed(bool ok) const
 void CJobManager::feedApplied(bool ok)
 {
     if (!drainsAfterFeed(ok)) {
-        // Nothing more goes in this pass: its result stands as it is.
-        m_ui->tellSyncResult(true);
+        // Nothing more goes in this pass: its result stands as it is, a
+        // refusal answered meanwhile included.
+        m_ui->tellSyncResult(!passLeftJobs());
         m_refusedInPass = false;
         if (ok && isSignedIn() && m_drainJobId == 0 && m_feedAgain)
             passSoon();
