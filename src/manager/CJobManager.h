@@ -23,6 +23,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class CBookJobManager;
 class CMemoManager;
@@ -223,6 +224,9 @@ public:
     // above failed because the database refused it (a full disk, a file it
     // cannot write), rather than for a reason of its own (a chapter gone).
     bool lastRefusedByStore() const { return m_refusedByStore; }
+    // The same, once: told to the author, a refusal is not told again for
+    // a later change that failed for a reason of its own.
+    bool takeRefusedByStore() { return std::exchange(m_refusedByStore, false); }
     // What the author is told of such a refusal: what, why, what to do.
     QString refusedText(const QString& what) const;
     // Runs a change the screens asked for (those above run through it) and

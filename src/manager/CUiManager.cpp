@@ -180,8 +180,8 @@ void CUiManager::showTips(const QString& text, bool flag, int msecs)
 
 bool CUiManager::tellRefusedChange(const QString& what)
 {
-    const CJobManager* jobs = CJobManager::instance();
-    if (!jobs->lastRefusedByStore())
+    CJobManager* jobs = CJobManager::instance();
+    if (!jobs->takeRefusedByStore())
         return false;
     // Long enough to be read while the author looks for where the change went.
     showError(jobs->refusedText(what), 6000);

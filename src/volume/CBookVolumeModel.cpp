@@ -156,7 +156,8 @@ bool CBookVolumeModel::moveItem(int from, int to, int)
     if (!isRow(from) || !isRow(to) || from == to) {
         emit layoutChanged(QList<QPersistentModelIndex>(), QAbstractItemModel::VerticalSortHint);
         clearMoveLines();
-        return false;
+        // Dropped where it was: nothing to record, nothing refused.
+        return from == to;
     }
     const T_Book* shown = book();
     // Rows stay where they are and only the numbers change: told as changed

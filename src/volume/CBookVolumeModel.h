@@ -50,7 +50,8 @@ public:
     void removeVolume(const T_Volume& volume);
     // The volume at `from` takes the place of the one at `to`, and the new
     // numbers are recorded for the book; `count` is not consulted. False,
-    // the rows as they were, when the numbers could not be recorded.
+    // the rows as they were, when the numbers could not be recorded (a
+    // volume dropped on its own place needs none).
     bool moveItem(int from, int to, int count);
 
     // The row shows the name once it is recorded for the book; false when

@@ -455,6 +455,15 @@ void StoreFaultsTest::refusedChangeIsToldAndTypingLandsInNoChapter()
     QVERIFY(chapters->getItem(chapters->rowOfLocalId(held->localId)).selected);
     if (QWidget* bin = f.window()->chapterPane()->recycleBin())
         bin->close();
+    // With room again, a volume dropped back on its own place was refused
+    // nothing: the refusal told above is not told again for it.
+    messages.clear();
+    CBookVolumeController::instance()->moveVolume(0, 0, 1);
+    const QString placeRefused = QCoreApplication::translate(
+        "CBookVolumeController", "The volume's new place could not be stored; it stays where it was.");
+    QVERIFY(std::none_of(messages.cbegin(), messages.cend(), [&placeRefused](const QList<QVariant>& message) {
+        return message.first().toString().startsWith(placeRefused);
+    }));
 }
 
 void StoreFaultsTest::refusedJobUndoesTheChapterChange()
