@@ -65,7 +65,9 @@ CAnsweredEdits::Edit CAnsweredEdits::chapterEdit(int localChapterId, bool name, 
 CAnsweredEdits::Edit CAnsweredEdits::editOf(const T_JobData& job)
 {
     Edit edit;
-    const QJsonObject stored = membersInContent(job.jobType)
+    // A chapter edit's members are found without parsing its text, which
+    // may run to megabytes.
+    const QJsonObject stored = membersInContent(job.jobType) && job.jobType != JobType::ChapterEdit
                                    ? QJsonDocument::fromJson(job.content.toUtf8()).object()
                                    : QJsonObject();
     switch (job.jobType) {
@@ -99,8 +101,10 @@ CAnsweredEdits::Edit CAnsweredEdits::editOf(const T_JobData& job)
     case JobType::ChapterEdit:
         // A rename and a save of the text share one job: it holds the name,
         // the text or both.
-        return chapterEdit(job.localChapterId, stored.contains(QStringLiteral("name")),
-                           stored.contains(QStringLiteral("content")));
+        // Its content is compact JSON: a quote inside a value is escaped,
+        // so only a key reads as "key": there.
+        return chapterEdit(job.localChapterId, job.content.contains(QLatin1String("\"name\":")),
+                           job.content.contains(QLatin1String("\"content\":")));
     case JobType::ChapterRecycle:
         edit.kind = Kind::Chapter;
         edit.localId = job.localChapterId;
