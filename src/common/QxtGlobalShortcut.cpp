@@ -51,6 +51,8 @@ void reportWaitingPresses()
         if (shortcut && shortcut->isEnabled())
             emit shortcut->activated(shortcut);
     }
+    // Acted on: the keys typed since go where it put them.
+    GlobalHotKey::thawKeyboard();
 }
 
 void installFilter(QxtGlobalShortcutPrivate* part)
@@ -134,8 +136,10 @@ bool QxtGlobalShortcutPrivate::nativeEventFilter(const QByteArray& eventType, vo
         // of its own.
         return press.grabbedHere;
     }
-    if (press.hotKey)
+    if (press.hotKey) {
+        GlobalHotKey::thawKeyboard();
         return false;
+    }
     for (QxtGlobalShortcut* shortcut : qAsConst(registry())) {
         if (shortcut->kind() == 0) {
             emit shortcut->sig_globalKeyDown(int(press.nativeKey));

@@ -86,9 +86,13 @@ bool grab(quint32 nativeKey, quint32 nativeMods, bool take)
     bool ok = true;
     for (quint32 lock : kLockMasks) {
         const uint16_t mods = uint16_t(nativeMods | lock);
+        // The keyboard waits from a press until the program has acted on it
+        // (thawKeyboard): keys typed at once after it then follow what it did
+        // (the windows brought back take them) instead of going to whatever
+        // has the focus while the windows come back.
         const xcb_void_cookie_t cookie = take
             ? xcb_grab_key_checked(connection, 1, root, mods, xcb_keycode_t(nativeKey),
-                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)
+                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_SYNC)
             : xcb_ungrab_key_checked(connection, xcb_keycode_t(nativeKey), root, mods);
         // Each request is checked: another client holding the combination
         // answers with an access error, which must not go unseen.
@@ -150,6 +154,16 @@ bool GlobalHotKey::unregisterShortCut(quint32 nativeKey, quint32 nativeMods)
     if (nativeKey == 0 || !isAvailable())
         return false;
     return grab(nativeKey, nativeMods, false);
+}
+
+void GlobalHotKey::thawKeyboard()
+{
+    if (!isAvailable())
+        return;
+    // Without effect where the keyboard does not wait for this program.
+    xcb_connection_t* connection = QX11Info::connection();
+    xcb_allow_events(connection, XCB_ALLOW_ASYNC_KEYBOARD, XCB_CURRENT_TIME);
+    xcb_flush(connection);
 }
 
 bool GlobalHotKey::readKeyPress(const QByteArray& eventType, void* message, Press& press)

@@ -31,6 +31,10 @@ public:
     // refuses (another program holds it) or when nativeKey is 0.
     static bool registerShortCut(quint32 nativeKey, quint32 nativeMods);
     static bool unregisterShortCut(quint32 nativeKey, quint32 nativeMods);
+    // A press of a taken combination holds every later key of the keyboard
+    // back until this is called (or the program takes the keyboard itself);
+    // called once the press is acted on, and at once for a press that is not.
+    static void thawKeyboard();
     // True when the event is a key press; fills press.
     static bool readKeyPress(const QByteArray& eventType, void* message, Press& press);
 };

@@ -719,8 +719,20 @@ private slots:
             QVERIFY(std::none_of(all.cbegin(), all.cend(), [](const QPointer<QWidget>& w) { return w && w->isVisible(); }));
             return;
         }
-        if (way.startsWith("boss key"))
+        // Typed at once: the words follow the boss key in one burst, as an
+        // author types them, before the program has heard the key.
+        const bool burst = way == "boss key" && typed == "at once";
+        if (burst) {
+            // The desktop has the keys, as on an author's desktop; with the
+            // focus nowhere the X server would drop the boss key itself.
+            XSetInputFocus(m_display, PointerRoot, RevertToPointerRoot, CurrentTime);
+            QSignalSpy heard(CUiManager::instance()->findChild<QxtGlobalShortcut*>(), &QxtGlobalShortcut::activated);
+            typeCtrlShiftN();
+            typeText("xyz");
+            QVERIFY2(heard.wait(10000) || heard.size() == 1, "the boss key was never heard");
+        } else if (way.startsWith("boss key")) {
             pressBossKeyWhileAway();
+        }
         if (way.endsWith("tray click")) {
             emit ui->trayIcon()->activated(QSystemTrayIcon::Trigger);
         } else if (way.endsWith("main client")) {
@@ -730,7 +742,7 @@ private slots:
         } else if (way.endsWith("second start")) {
             ui->activeWindows(QString());
         }
-        if (typed == "at once")
+        if (typed == "at once" && !burst)
             typeText("xyz");
         else if (typed == "while busy")
             typeOnceOnScreen(all, "xyz");
