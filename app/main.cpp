@@ -71,6 +71,8 @@ int main(int argc, char* argv[])
     QObject::connect(&app, &CSingleApplication::messageReceived,
                      CUiManager::instance(), &CUiManager::activeWindows);
     app.exec();
+    // The rest of the quit is the program's own to finish.
+    SessionEndSignals::ignoreFromNowOn();
     CJobManager::instance()->saveUserData();
     return 0;
 }

@@ -58,6 +58,19 @@ void giveSignalsBack()
 
 }
 
+void SessionEndSignals::ignoreFromNowOn()
+{
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    for (int i = 0; i < kCount; ++i) {
+        if (!g_taken[i])
+            continue;
+        ::sigaction(kSignals[i], &ignore, nullptr);
+        g_previous[i] = ignore;
+    }
+}
+
 SessionEndSignals::SessionEndSignals(QObject* parent) : QObject(parent)
 {
     if (g_pipe[0] >= 0) {

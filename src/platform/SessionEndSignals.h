@@ -16,6 +16,12 @@ public:
     explicit SessionEndSignals(QObject* parent = nullptr);
     ~SessionEndSignals() override;
 
+    // The quit is under way and no event loop is left to hear a signal: from
+    // now on, to the process's end, the signals handled here are ignored
+    // rather than ending it midway (the handling found at the start does not
+    // come back).
+    static void ignoreFromNowOn();
+
 signals:
     // Emitted on the event loop, once per signal received.
     void endRequested(int signalNumber);
