@@ -291,6 +291,10 @@ void CJobManager::routeReply(const T_Http_S& head, const QByteArray& body)
             const Refusal refusal = head.code == HttpOk ? Refusal::None : takeRefusal(entry, head);
             if (refusal != Refusal::None && (fromDrain || m_ui->syncRunning() != 0 || m_synData->isRunning()))
                 m_refusedInPass = true;
+            // Sent outside the pass, it may be answered while the pass's
+            // success still waits to be shown: it is no success either.
+            if (refusal != Refusal::None)
+                m_ui->syncMetRefusal();
             if (refusal == Refusal::None)
                 confirmJob(entry, fromDrain);
             // A request that left before this answer came may have been

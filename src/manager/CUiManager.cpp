@@ -248,6 +248,14 @@ void CUiManager::tellSyncResult(bool ok)
         endSyncIndicator(m_heldSyncOk && ok);
 }
 
+void CUiManager::syncMetRefusal()
+{
+    if (m_syncResultHeld)
+        m_heldSyncOk = false;
+    if (m_bookshelf)
+        m_bookshelf->getTop()->failSync();
+}
+
 void CUiManager::endSyncIndicator(bool ok)
 {
     m_syncResultHeld = false;

@@ -84,6 +84,9 @@ public:
     // The result a pass held for its edits after the feed, now that they are
     // answered (ok: none failed or was refused). Nothing while none is held.
     void tellSyncResult(bool ok);
+    // A change of this machine was refused: a synchronisation whose result
+    // is not shown yet ends as a failure.
+    void syncMetRefusal();
 
     // Builds the main user interface after sign-in; false when the start lock
     // sent the user away.

@@ -695,6 +695,7 @@ private slots:
     void chapterChangedWhileItsTextIsFetchedTakesTheOtherWords();
     void refusedEditEndsAsThePlatformHoldsIt_data();
     void refusedEditEndsAsThePlatformHoldsIt();
+    void editRefusedWhileThePassEndsIsNoSuccess();
 };
 
 // A saves while its save cannot get through; B saves the same chapter; when A
@@ -3802,6 +3803,32 @@ void FeedTwoMachinesTest::refusedEditEndsAsThePlatformHoldsIt()
     QVERIFY(machines[1]->restart() && settleClient());
     QCOMPARE(memberHere(member), before);
     QVERIFY(!words || allWordsHere().count(value) == 1);
+}
+
+// A rename goes at once and its answer is slow; the pass the author asks for
+// meanwhile passes it over and ends before the platform refuses it. The
+// refusal comes while the pass's success still waits to be shown: the
+// author hears of the refusal, and of no success.
+void FeedTwoMachinesTest::editRefusedWhileThePassEndsIsNoSuccess()
+{
+    const QString member = QStringLiteral("chapter name");
+    std::unique_ptr<JobsFixture> machines[2];
+    QVERIFY(startTwoMachines(machines));
+    JobsFixture& fixture = *machines[0];
+    QVERIFY(fixture.restart() && settleClient());
+    CUiManager* ui = CUiManager::instance();
+    QTRY_VERIFY_WITH_TIMEOUT(!ui->bookshelf()->getTop()->isSyncing(), 15000);
+    toastsInTurn();
+    QVERIFY(standin().addFault(QLatin1String(kMembers.value(member).edit), QStringLiteral("code400"), 1500));
+    QVERIFY(changeMember(member, QStringLiteral("甲改的章名")));
+    CJobManager::instance()->synNow(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!ui->bookshelf()->getTop()->isSyncing() && CTessaneHttp::instance()->outstandingReplies() == 0,
+                             15000);
+    QVERIFY(settleClient());
+    const QStringList seen = toastsInTurn();
+    const QString told = seen.join(QLatin1Char('|'));
+    QVERIFY2(!seen.isEmpty() && seen.first().contains(QStringLiteral("refused")), qPrintable(told));
+    QVERIFY2(!seen.contains(Widget_Bookshelf_Top::tr("Synchronous success")), qPrintable(told));
 }
 
 int runFeedTwoMachinesTests(int argc, char** argv)

@@ -131,6 +131,7 @@ void Widget_Bookshelf_Top::startSync()
 {
     if (isSyncing())
         return;
+    m_failed = false;
     m_btnSync->hide();
     m_labelSync->show();
     m_labelSync->setProperty("msec", QDateTime::currentMSecsSinceEpoch());
@@ -147,6 +148,12 @@ void Widget_Bookshelf_Top::endSync(bool ok)
         finishSync(ok);
 }
 
+void Widget_Bookshelf_Top::failSync()
+{
+    if (isSyncing())
+        m_failed = true;
+}
+
 void Widget_Bookshelf_Top::finishSync(bool ok)
 {
     // A second end while the first still waits must not toast twice.
@@ -154,7 +161,7 @@ void Widget_Bookshelf_Top::finishSync(bool ok)
         return;
     m_btnSync->show();
     m_labelSync->hide();
-    if (ok)
+    if (ok && !m_failed)
         m_ui->showSuccess(tr("Synchronous success"), 1000);
     else
         m_ui->showError(tr("Synchronization failure"), 1000);

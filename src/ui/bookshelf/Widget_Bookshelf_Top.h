@@ -23,6 +23,9 @@ public:
 
     void startSync();
     void endSync(bool ok);
+    // Something of this synchronisation was refused: however it ends, and
+    // also when its success only waits to be shown, it is told as a failure.
+    void failSync();
     bool isSyncing() const;
     void changeSkin();
     void updateMaxButton();
@@ -35,6 +38,8 @@ public:
 private:
     void finishSync(bool ok);
 
+    // A refusal came while the indicator showed.
+    bool m_failed = false;
     CUiManager* m_ui;
     CPublicManager* m_model;
     CQssManager* m_qss;
